@@ -1,0 +1,20 @@
+/* vokx1: signal-processing library with a flat C interface.
+ *
+ * Names: vok + element letters + optional b (block) / br (complex as two real
+ * arrays) + operation. Letters: s float, d double, c FloatComplex,
+ * z DoubleComplex, w 16-bit, v ShortComplex, i 32-bit, j IntComplex.
+ * Every failure is reported through vokError (see vok/frame.h) and leaves the
+ * caller's buffers unchanged. */
+#ifndef VOK_H
+#define VOK_H
+
+#include "vok/types.h"
+#include "vok/frame.h"
+#include "vok/vector.h"
+#include "vok/transform.h"
+#include "vok/filter.h"
+#include "vok/convolution.h"
+#include "vok/signal.h"
+#include "vok/wavelet.h"
+
+#endif /* VOK_H */

@@ -1,0 +1,89 @@
+/* vokx1: element records, status codes, error modes, scale modes and the
+ * calling-convention macros shared by every part of the interface. */
+#ifndef VOK_TYPES_H
+#define VOK_TYPES_H
+
+
+/* VOK_CALL: the callee removes its arguments on 32-bit Windows (stdcall);
+ * elsewhere the platform's only C convention is used.
+ * VOK_API: marks a function as part of the exported interface. */
+#if defined(_WIN32) && !defined(_WIN64)
+#  define VOK_CALL __stdcall
+#else
+#  define VOK_CALL
+#endif
+
+#if defined(_WIN32)
+#  if defined(VOK_BUILDING_LIBRARY)
+#    define VOK_API __declspec(dllexport)
+#  else
+#    define VOK_API __declspec(dllimport)
+#  endif
+#else
+#  define VOK_API __attribute__((visibility("default")))
+#endif
+
+#ifdef __cplusplus
+#  define VOK_EXTERN_C_BEGIN extern "C" {
+#  define VOK_EXTERN_C_END }
+#else
+#  define VOK_EXTERN_C_BEGIN
+#  define VOK_EXTERN_C_END
+#endif
+
+/* Complex elements: re then im, adjacent; arrays of them are interleaved. */
+typedef struct { float re, im; } FloatComplex;
+typedef struct { double re, im; } DoubleComplex;
+typedef struct { short re, im; } ShortComplex;
+typedef struct { int re, im; } IntComplex;
+
+/* Status codes: 0 is success, negative values are failures. */
+enum {
+    VOK_StatusOk = 0,
+    VOK_StatusBacktrace = -1,     /* re-report of a failed inner call; never stored */
+    VOK_StatusInternal = -3,
+    VOK_StatusNoMemory = -4,
+    VOK_StatusBadArg = -5,
+    VOK_StatusBadFunction = -6,
+    VOK_StatusNoConvergence = -7,
+    VOK_StatusAutotrace = -8,     /* a caller's call trace; never stored */
+    VOK_StatusNullTaps = -9,
+    VOK_StatusTapsLen = -10,
+    VOK_StatusBadFreq = -11,
+    VOK_StatusFreqOrder = -12
+};
+
+/* Per-thread error modes. */
+enum {
+    VOK_ErrorModeLeaf = 0,    /* a report ends the application (the message box asks first) */
+    VOK_ErrorModeParent = 1,  /* a report is made and the failing function returns */
+    VOK_ErrorModeSilent = 2   /* the library's report functions do nothing */
+};
+
+/* Scale modes of the 16-bit operations; the scale factor sf is passed by
+ * pointer and the stored result is the exact one divided by 2^sf. */
+enum {
+    VOK_NO_SCALE = 0,       /* out-of-range results wrap around */
+    VOK_SATURATE = 1,       /* out-of-range results are clamped */
+    VOK_FIXED_SCALE = 2,    /* divide by 2^sf, sf read from the caller */
+    VOK_AUTO_SCALE = 4      /* the operation picks sf >= 0 and writes it back */
+};
+
+/* Report hook: (status, funcName, context, file, line) -> what vokError returns. */
+typedef int (VOK_CALL *VokReportFunc)(int status, const char* funcName, const char* context,
+                                      const char* file, int line);
+
+/* Constant version record of the library. */
+typedef struct {
+    int numbers[3];
+    const char* name;
+    const char* version;
+    const char* internalVersion;
+    const char* buildDate;
+    const char* linkage;
+} VokLibVersion;
+
+/* Per-thread context of the library; its contents are private. */
+typedef struct VokThreadContext VokThreadContext;
+
+#endif /* VOK_TYPES_H */

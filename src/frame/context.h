@@ -1,0 +1,64 @@
+// Per-thread context: error status, mode, report hook and the transform table
+// caches. Created on demand (or at thread attach on Windows) and released at
+// thread exit.
+#pragma once
+
+#include "vok/types.h"
+
+namespace vok {
+
+constexpr int kMaxOrder = 31;
+constexpr int kOrderSlots = kMaxOrder + 1;
+constexpr int kDftTableCapacity = 32;
+constexpr int kWorkSlots = 4;
+
+// Element kinds of the twiddle caches.
+enum TableKind : int { kKindC = 0, kKindZ = 1, kKindV = 2, kTableKinds = 3 };
+// Precisions of the internal FFT tables.
+enum Precision : int { kSingle = 0, kDouble = 1, kPrecisions = 2 };
+// Internal FFT tables per precision and order (radix-4 twiddles, pair twiddles,
+// large twiddles, real recombination); the FFT kernels decide their contents.
+constexpr int kInternalFftTables = 4;
+
+struct DftTableList {
+    int lengths[kDftTableCapacity];
+    void* tables[kDftTableCapacity];
+};
+
+struct WorkSlot {
+    int capacity;
+    FloatComplex* buffer;
+};
+
+struct TransformCaches {
+    DftTableList dft[kTableKinds];                     // counts live in the context record
+    void* fftTwiddle[kTableKinds][kOrderSlots];
+    int* bitRev[kOrderSlots];
+    int* swap[kOrderSlots];
+    void* internalFft[kPrecisions][kOrderSlots][kInternalFftTables];
+    WorkSlot work[kWorkSlots];
+};
+
+}  // namespace vok
+
+struct VokThreadContext {
+    int status;
+    int errorMode;
+    VokReportFunc reportHook;
+    int tableCapacity;
+    int dftCount[vok::kTableKinds];  // complex float, complex double, complex 16-bit
+    vok::TransformCaches tables;
+};
+
+namespace vok {
+
+// The calling thread's context, created on first use. Creation failure ends
+// the process with the library's fatal-exit text.
+VokThreadContext& threadContext();
+
+// Zero-filled and initialised context, or null when memory is short.
+VokThreadContext* createContext();
+// Releases the record and every table block it still refers to.
+void releaseContext(VokThreadContext* ctx);
+
+}  // namespace vok

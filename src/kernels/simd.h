@@ -1,0 +1,95 @@
+// The vector abstraction of the kernel sources (*.simd.cpp). Such a source is
+// compiled once per instruction set with VOK_ISA (sse2, avx2, avx512) and
+// VOK_VECTOR_BYTES (16, 32, 64) defined; the same code then serves every width
+// through GCC's vector extensions.
+//
+// Everything a kernel source defines must live in namespace vok::simd::VOK_ISA
+// (open it with VOK_SIMD_BEGIN): an inline function or template emitted in two
+// widths under one name would let the linker pick the wider code for a
+// processor that cannot run it. For the same reason kernels avoid out-of-line
+// std:: templates; the helpers here are all that is needed.
+#pragma once
+
+#if !defined(VOK_ISA) || !defined(VOK_VECTOR_BYTES)
+#error "kernel sources are compiled through the per-width units that CMake generates"
+#endif
+
+#include <cstring>
+
+#define VOK_SIMD_CAT2(a, b) a##_##b
+#define VOK_SIMD_CAT(a, b) VOK_SIMD_CAT2(a, b)
+// The name of this width's table of a family: VOK_KERNEL_TABLE(arith) is arith_avx2, ...
+#define VOK_KERNEL_TABLE(family) VOK_SIMD_CAT(family, VOK_ISA)
+#define VOK_SIMD_BEGIN namespace vok::simd::VOK_ISA {
+#define VOK_SIMD_END }
+
+VOK_SIMD_BEGIN
+
+constexpr int kVectorBytes = VOK_VECTOR_BYTES;
+
+template <class T>
+struct VecOf {
+    typedef T type __attribute__((vector_size(kVectorBytes)));
+};
+// A full register of T lanes.
+template <class T>
+using Vec = typename VecOf<T>::type;
+template <class T>
+constexpr int kLanes = kVectorBytes / int(sizeof(T));
+
+template <class T> struct LaneIndex;
+template <> struct LaneIndex<float> { using type = int; };
+template <> struct LaneIndex<double> { using type = long long; };
+template <class T>
+using IndexVec = Vec<typename LaneIndex<T>::type>;
+
+template <class T>
+inline __attribute__((always_inline)) Vec<T> load(const T* p) {
+    Vec<T> v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+template <class T>
+inline __attribute__((always_inline)) void store(T* p, Vec<T> v) {
+    std::memcpy(p, &v, sizeof v);
+}
+template <class T>
+inline __attribute__((always_inline)) Vec<T> splat(T x) {
+    return Vec<T>{} + x;
+}
+
+// Lane masks, built by loops that the compiler folds into constants.
+template <class T, class F>
+inline __attribute__((always_inline)) IndexVec<T> laneMask(F pick) {
+    IndexVec<T> m{};
+    for (int i = 0; i < kLanes<T>; ++i) m[i] = pick(i);
+    return m;
+}
+
+// Interleaved complex lanes (re, im, re, im, ...).
+template <class T>
+inline __attribute__((always_inline)) Vec<T> dupRe(Vec<T> v) {
+    return __builtin_shuffle(v, laneMask<T>([](int i) { return i & ~1; }));
+}
+template <class T>
+inline __attribute__((always_inline)) Vec<T> dupIm(Vec<T> v) {
+    return __builtin_shuffle(v, laneMask<T>([](int i) { return i | 1; }));
+}
+template <class T>
+inline __attribute__((always_inline)) Vec<T> swapReIm(Vec<T> v) {
+    return __builtin_shuffle(v, laneMask<T>([](int i) { return i ^ 1; }));
+}
+// (-1, +1, -1, +1, ...): turns the cross products into re = ac - bd, im = ad + bc.
+template <class T>
+inline __attribute__((always_inline)) Vec<T> reNegator() {
+    Vec<T> m{};
+    for (int i = 0; i < kLanes<T>; ++i) m[i] = (i & 1) ? T(1) : T(-1);
+    return m;
+}
+// Products rounded exactly as the scalar formula (no fused multiply-add).
+template <class T>
+inline __attribute__((always_inline)) Vec<T> complexMul(Vec<T> a, Vec<T> b) {
+    return dupRe<T>(a) * b + (dupIm<T>(a) * swapReIm<T>(b)) * reNegator<T>();
+}
+
+VOK_SIMD_END
