@@ -1,4 +1,4 @@
-/* vokx1 convolution, correlation, dot products, 2-D filtering, resampling. */
+/* vokx1 one-dimensional convolution, correlation and dot products (modules vokconvs, vokconvd, vokconvw, vokcorr, vokcorrw, vokdotp, vokdotpw). */
 #ifndef VOK_CONVOLUTION_H
 #define VOK_CONVOLUTION_H
 

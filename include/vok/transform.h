@@ -1,4 +1,4 @@
-/* vokx1 transforms: flags, twiddle and bit-reversal tables, FFTs, DFT, Goertzel, DCT. */
+/* vokx1 transforms: flags, twiddle and bit-reversal tables, complex and real FFTs (modules vokmisc, voktwd, vokffts, vokfftd). */
 #ifndef VOK_TRANSFORM_H
 #define VOK_TRANSFORM_H
 

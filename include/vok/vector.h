@@ -1,5 +1,4 @@
-/* vokx1 vector operations: arithmetic, 16-bit arithmetic, elementwise functions,
- * statistics and norms, conversions, companding. */
+/* vokx1 floating-point vector arithmetic and single complex numbers (module vokarith). */
 #ifndef VOK_VECTOR_H
 #define VOK_VECTOR_H
 
@@ -92,21 +91,6 @@ VOK_API FloatComplex VOK_CALL vokcConj(FloatComplex a);
 VOK_API DoubleComplex VOK_CALL vokzConj(DoubleComplex a);
 VOK_API FloatComplex VOK_CALL vokcSet(float re, float im);
 VOK_API DoubleComplex VOK_CALL vokzSet(double re, double im);
-
-/* ---- 16-bit arithmetic (module vokaritw) ---- */
-/* @section vokaritw */
-
-/* ---- Elementwise functions (modules vokvec, voklnexp, voklnexw) ---- */
-/* @section vokvec */
-
-/* ---- Statistics and norms (module voknorm) ---- */
-/* @section voknorm */
-
-/* ---- Conversions (modules vokcvrts, vokcvrtd, vokcvrtw) ---- */
-/* @section vokcvrt */
-
-/* ---- Companding (module voklaw) ---- */
-/* @section voklaw */
 
 VOK_EXTERN_C_END
 
