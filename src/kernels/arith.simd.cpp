@@ -53,11 +53,7 @@ void mulComplexScalarLoop(const T* a, T re, T im, T* dst, int n) {
     for (int k = 0; k < L; ++k) b[k] = (k & 1) ? im : re;
     int i = 2 * n;
     for (; i >= L; i -= L) store(dst + i - L, complexMul<T>(load(a + i - L), b));
-    for (i /= 2; i > 0; --i) {
-        const T ar = a[2 * i - 2], ai = a[2 * i - 1];
-        dst[2 * i - 2] = ar * re - ai * im;
-        dst[2 * i - 1] = ar * im + ai * re;
-    }
+    if (i > 0) storePartial(dst, complexMul<T>(loadPartial(a, i), b), i);
 }
 
 template <class T>
@@ -71,11 +67,7 @@ void mulComplexLoop(const T* a, const T* b, T* dst, int n) {
         store(dst + i - 2 * L, complexMul<T>(x0, y0));
     }
     for (; i >= L; i -= L) store(dst + i - L, complexMul<T>(load(a + i - L), load(b + i - L)));
-    for (i /= 2; i > 0; --i) {
-        const T ar = a[2 * i - 2], ai = a[2 * i - 1], br = b[2 * i - 2], bi = b[2 * i - 1];
-        dst[2 * i - 2] = ar * br - ai * bi;
-        dst[2 * i - 1] = ar * bi + ai * br;
-    }
+    if (i > 0) storePartial(dst, complexMul<T>(loadPartial(a, i), loadPartial(b, i)), i);
 }
 
 // Conjugation flips the sign bit of every imaginary lane: -0 and NaN payloads survive.

@@ -58,6 +58,20 @@ inline __attribute__((always_inline)) Vec<T> splat(T x) {
     return Vec<T>{} + x;
 }
 
+// The last count < kLanes<T> lanes of an array as a register (zeros above),
+// and back. Tails go through the same vector code as the body: a scalar tail
+// would be auto-vectorised into fused multiply-adds that round differently.
+template <class T>
+inline __attribute__((always_inline)) Vec<T> loadPartial(const T* p, int count) {
+    Vec<T> v{};
+    std::memcpy(&v, p, sizeof(T) * unsigned(count));
+    return v;
+}
+template <class T>
+inline __attribute__((always_inline)) void storePartial(T* p, Vec<T> v, int count) {
+    std::memcpy(p, &v, sizeof(T) * unsigned(count));
+}
+
 // Lane masks, built by loops that the compiler folds into constants.
 template <class T, class F>
 inline __attribute__((always_inline)) IndexVec<T> laneMask(F pick) {
