@@ -35,6 +35,11 @@ void* allocate(int count, std::size_t elementSize) {
     return reinterpret_cast<void*>(handed);
 }
 
+// Caller-visible records keep their 32-bit-word layouts on 32-bit builds.
+static_assert(sizeof(ShortComplex) == 4 && sizeof(FloatComplex) == 8 && sizeof(IntComplex) == 8 &&
+              sizeof(DoubleComplex) == 16);
+static_assert(sizeof(void*) != 4 || sizeof(VokLibVersion) == 32);
+
 }  // namespace
 
 namespace vok::testing {

@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Installs what building, testing and the demo need on Debian 12 (as root, or
+# through sudo). Packages already present are left alone.
+set -euo pipefail
+packages=(cmake ninja-build g++ pkg-config python3 libgtest-dev libbenchmark-dev
+          g++-multilib g++-mingw-w64-i686 python3-numpy python3-scipy python3-pywt "$@")
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if ((${#missing[@]})); then
+  sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo="sudo"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
