@@ -14,7 +14,9 @@
 #error "kernel sources are compiled through the per-width units that CMake generates"
 #endif
 
+#include <cstddef>
 #include <cstring>
+#include <utility>
 
 #define VOK_SIMD_CAT2(a, b) a##_##b
 #define VOK_SIMD_CAT(a, b) VOK_SIMD_CAT2(a, b)
@@ -80,18 +82,32 @@ inline __attribute__((always_inline)) IndexVec<T> laneMask(F pick) {
     return m;
 }
 
+// Lane permutation: result[i] = v[pick(i)], pick a captureless lambda. GCC
+// takes a mask vector; clang (the fuzzing build) wants constant indices.
+template <class T, class F>
+inline __attribute__((always_inline)) Vec<T> permute(Vec<T> v, F pick) {
+#if defined(__clang__)
+    (void)pick;
+    return [&]<std::size_t... I>(std::index_sequence<I...>) {
+        return __builtin_shufflevector(v, v, F{}(int(I))...);
+    }(std::make_index_sequence<kLanes<T>>{});
+#else
+    return __builtin_shuffle(v, laneMask<T>(pick));
+#endif
+}
+
 // Interleaved complex lanes (re, im, re, im, ...).
 template <class T>
 inline __attribute__((always_inline)) Vec<T> dupRe(Vec<T> v) {
-    return __builtin_shuffle(v, laneMask<T>([](int i) { return i & ~1; }));
+    return permute<T>(v, [](int i) { return i & ~1; });
 }
 template <class T>
 inline __attribute__((always_inline)) Vec<T> dupIm(Vec<T> v) {
-    return __builtin_shuffle(v, laneMask<T>([](int i) { return i | 1; }));
+    return permute<T>(v, [](int i) { return i | 1; });
 }
 template <class T>
 inline __attribute__((always_inline)) Vec<T> swapReIm(Vec<T> v) {
-    return __builtin_shuffle(v, laneMask<T>([](int i) { return i ^ 1; }));
+    return permute<T>(v, [](int i) { return i ^ 1; });
 }
 // (-1, +1, -1, +1, ...): turns the cross products into re = ac - bd, im = ad + bc.
 template <class T>
