@@ -32,7 +32,12 @@ per=$(( budget / ${#fuzzers[@]} ))
 for f in "${fuzzers[@]}"; do
   corpus=build/fuzz/corpus/$(basename "$f")
   mkdir -p "$corpus"
-  "$f" -max_total_time="$per" -print_final_stats=1 "$corpus" 2>&1 | grep -E "stat::number_of_executed_units|ERROR|SUMMARY" || true
-  "$f" -runs=0 "$corpus" >/dev/null 2>&1  # the corpus replays clean
+  log=build/fuzz/$(basename "$f").log
+  if ! "$f" -max_total_time="$per" -print_final_stats=1 "$corpus" >"$log" 2>&1; then
+    tail -n 40 "$log"
+    echo "fuzz target $(basename "$f") failed"
+    exit 1
+  fi
+  echo "$(basename "$f"): $(grep -o 'stat::number_of_executed_units: *[0-9]*' "$log" | grep -o '[0-9]*$') inputs"
 done
 echo "== all configurations passed"
