@@ -4,7 +4,7 @@
 set -euo pipefail
 packages=(cmake ninja-build g++ pkg-config python3 libgtest-dev libbenchmark-dev
           g++-multilib g++-mingw-w64-i686 python3-numpy python3-scipy python3-pywt
-          clang libclang-rt-14-dev "$@")
+          clang libclang-rt-14-dev doxygen "$@")
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
