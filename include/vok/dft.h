@@ -6,6 +6,45 @@
 
 VOK_EXTERN_C_BEGIN
 
+/* ---- Goertzel (modules vokgrtzl, vokgrtzw) ----
+ * Evaluates one relative frequency freq (0 <= freq < 1, cycles per sample) of
+ * a signal sample by sample: after samples x[0..n] the value returned is
+ * sum x[m]·exp(iω(n+1-m)), ω = 2π·freq, which for freq = k/N and n+1 = N is the
+ * DFT bin X[k]. Init stores freq, cos ω, sin ω and 2cos ω and clears the
+ * history; Reset clears the history only. Float states serve s, c, w and v,
+ * double states d and z.
+ * Failures (VOK_StatusBadArg; the result is (0, 0), the state unchanged):
+ * "Null state pointer", "Invalid frequency value" (Init), "Null buffer pointer",
+ * "Invalid array length" (blocks); the 16-bit forms then "Zero scale factor
+ * pointer", "Too large scale factor" (*scaleFactor outside -14..14),
+ * "Erroneus scale mode" (scaleMode >= 5), and "No memory for working array"
+ * (VOK_StatusNoMemory) in the 16-bit block forms. */
+typedef struct {
+    float freq, cosW, sinW, twoCosW;
+    FloatComplex prev2, prev1;
+} VokSGoertzState;
+typedef struct {
+    double freq, cosW, sinW, twoCosW;
+    DoubleComplex prev2, prev1;
+} VokDGoertzState;
+
+VOK_API int VOK_CALL voksGoertzInit(float freq, VokSGoertzState* state);
+VOK_API int VOK_CALL vokcGoertzInit(float freq, VokSGoertzState* state);
+VOK_API int VOK_CALL vokdGoertzInit(double freq, VokDGoertzState* state);
+VOK_API int VOK_CALL vokzGoertzInit(double freq, VokDGoertzState* state);
+VOK_API void VOK_CALL voksGoertzReset(VokSGoertzState* state);
+VOK_API void VOK_CALL vokcGoertzReset(VokSGoertzState* state);
+VOK_API void VOK_CALL vokdGoertzReset(VokDGoertzState* state);
+VOK_API void VOK_CALL vokzGoertzReset(VokDGoertzState* state);
+VOK_API FloatComplex VOK_CALL voksGoertz(VokSGoertzState* state, float sample);
+VOK_API FloatComplex VOK_CALL vokcGoertz(VokSGoertzState* state, FloatComplex sample);
+VOK_API DoubleComplex VOK_CALL vokdGoertz(VokDGoertzState* state, double sample);
+VOK_API DoubleComplex VOK_CALL vokzGoertz(VokDGoertzState* state, DoubleComplex sample);
+VOK_API FloatComplex VOK_CALL voksbGoertz(VokSGoertzState* state, const float* buffer, int length);
+VOK_API FloatComplex VOK_CALL vokcbGoertz(VokSGoertzState* state, const FloatComplex* buffer, int length);
+VOK_API DoubleComplex VOK_CALL vokdbGoertz(VokDGoertzState* state, const double* buffer, int length);
+VOK_API DoubleComplex VOK_CALL vokzbGoertz(VokDGoertzState* state, const DoubleComplex* buffer, int length);
+
 /* ---- DCT (module vokdct) ----
  * Orthonormal DCT-II of any length >= 1 with VOK_Forw (1), its inverse, the
  * orthonormal DCT-III, with VOK_Inv (2); exactly one of the two bits must be

@@ -1,0 +1,198 @@
+// Goertzel: the value after N samples at freq k/N is the DFT bin, across any
+// split into single samples and blocks; frequency validation; failure reports.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <complex>
+#include <limits>
+#include <numbers>
+#include <random>
+#include <vector>
+
+#include "support/reports.h"
+#include "vok.h"
+
+namespace {
+
+using voktest::ReportRecorder;
+
+static_assert(sizeof(VokSGoertzState) == 32 && sizeof(VokDGoertzState) == 64);
+
+template <class R>
+std::vector<std::complex<R>> randomSignal(int n, bool complexData, unsigned seed) {
+    std::mt19937 gen(seed);
+    std::uniform_real_distribution<R> dist(-1, 1);
+    std::vector<std::complex<R>> x(n);
+    for (auto& v : x) v = {dist(gen), complexData ? dist(gen) : R(0)};
+    return x;
+}
+
+// The k-th bin of the length-N DFT in the Goertzel sign convention,
+// Σ x[m]·exp(+2πi·k(N−m)/N) = Σ x[m]·exp(−2πi·km/N), in long double.
+template <class R>
+std::complex<long double> dftBin(const std::vector<std::complex<R>>& x, int k) {
+    const int n = int(x.size());
+    std::complex<long double> sum = 0;
+    for (int m = 0; m < n; ++m) {
+        const long double angle = -2 * std::numbers::pi_v<long double> * (long double)((long long)k * m % n) / n;
+        sum += std::complex<long double>(x[m].real(), x[m].imag()) * std::polar(1.0L, angle);
+    }
+    return sum;
+}
+
+// The four floating kinds behind one interface: a state, Init, a sample, a block.
+struct SingleReal {
+    using R = float;
+    VokSGoertzState st;
+    static constexpr bool complexData = false;
+    int init(R f) { return voksGoertzInit(f, &st); }
+    std::complex<R> sample(std::complex<R> x) { auto v = voksGoertz(&st, x.real()); return {v.re, v.im}; }
+    std::complex<R> block(const std::vector<std::complex<R>>& x, int from, int len) {
+        std::vector<R> re(len);
+        for (int i = 0; i < len; ++i) re[i] = x[from + i].real();
+        auto v = voksbGoertz(&st, re.data(), len);
+        return {v.re, v.im};
+    }
+};
+struct SingleComplex {
+    using R = float;
+    VokSGoertzState st;
+    static constexpr bool complexData = true;
+    int init(R f) { return vokcGoertzInit(f, &st); }
+    std::complex<R> sample(std::complex<R> x) { auto v = vokcGoertz(&st, {x.real(), x.imag()}); return {v.re, v.im}; }
+    std::complex<R> block(const std::vector<std::complex<R>>& x, int from, int len) {
+        auto v = vokcbGoertz(&st, reinterpret_cast<const FloatComplex*>(x.data() + from), len);
+        return {v.re, v.im};
+    }
+};
+struct DoubleReal {
+    using R = double;
+    VokDGoertzState st;
+    static constexpr bool complexData = false;
+    int init(R f) { return vokdGoertzInit(f, &st); }
+    std::complex<R> sample(std::complex<R> x) { auto v = vokdGoertz(&st, x.real()); return {v.re, v.im}; }
+    std::complex<R> block(const std::vector<std::complex<R>>& x, int from, int len) {
+        std::vector<R> re(len);
+        for (int i = 0; i < len; ++i) re[i] = x[from + i].real();
+        auto v = vokdbGoertz(&st, re.data(), len);
+        return {v.re, v.im};
+    }
+};
+struct DoubleComplexKind {
+    using R = double;
+    VokDGoertzState st;
+    static constexpr bool complexData = true;
+    int init(R f) { return vokzGoertzInit(f, &st); }
+    std::complex<R> sample(std::complex<R> x) { auto v = vokzGoertz(&st, {x.real(), x.imag()}); return {v.re, v.im}; }
+    std::complex<R> block(const std::vector<std::complex<R>>& x, int from, int len) {
+        auto v = vokzbGoertz(&st, reinterpret_cast<const DoubleComplex*>(x.data() + from), len);
+        return {v.re, v.im};
+    }
+};
+
+template <class Kind>
+class GoertzelKinds : public ::testing::Test {};
+using Kinds = ::testing::Types<SingleReal, SingleComplex, DoubleReal, DoubleComplexKind>;
+TYPED_TEST_SUITE(GoertzelKinds, Kinds);
+
+TYPED_TEST(GoertzelKinds, ValueAfterNSamplesIsTheDftBinWhateverTheSplit) {
+    using R = typename TypeParam::R;
+    const double epsilon = std::numeric_limits<R>::epsilon();
+    std::mt19937 gen(3);
+    for (int n : {1, 4, 7, 64, 250}) {
+        const auto x = randomSignal<R>(n, TypeParam::complexData, unsigned(n));
+        for (int k : {0, 1, n / 3, n - 1}) {
+            if (k >= n) continue;
+            SCOPED_TRACE(testing::Message() << "n=" << n << " k=" << k);
+            const auto want = dftBin(x, k);
+            // The recurrence's rounding error grows with N² at low frequencies.
+            const double tolerance = 2 * epsilon * (n * n + 8);
+            TypeParam kind;
+            ASSERT_EQ(kind.init(R(k) / R(n)), VOK_StatusOk);
+            std::complex<R> got;
+            for (int i = 0; i < n;) {  // random mix of single samples and blocks
+                const int len = std::min(n - i, int(gen() % 9));
+                if (len == 0) got = kind.sample(x[i++]);
+                else got = kind.block(x, i, len), i += len;
+            }
+            EXPECT_NEAR(got.real(), double(want.real()), tolerance);
+            EXPECT_NEAR(got.imag(), double(want.imag()), tolerance);
+        }
+    }
+}
+
+TYPED_TEST(GoertzelKinds, ResetStartsAgainAtTheSameFrequency) {
+    using R = typename TypeParam::R;
+    const auto x = randomSignal<R>(16, TypeParam::complexData, 9);
+    TypeParam kind;
+    kind.init(R(0.125));
+    const auto first = kind.block(x, 0, 16);
+    kind.block(x, 0, 5);  // leftover history
+    if constexpr (sizeof(R) == 4) TypeParam::complexData ? vokcGoertzReset(&kind.st) : voksGoertzReset(&kind.st);
+    else TypeParam::complexData ? vokzGoertzReset(&kind.st) : vokdGoertzReset(&kind.st);
+    EXPECT_EQ(kind.st.freq, R(0.125));
+    EXPECT_EQ(kind.block(x, 0, 16), first);
+}
+
+TEST(Goertzel, FrequencyZeroSumsAndQuarterGivesTheFirstBin) {
+    VokSGoertzState st;
+    voksGoertzInit(0.0f, &st);
+    const float samples[5] = {1, 2, 3, 4, 5.5f};
+    FloatComplex sum = voksbGoertz(&st, samples, 5);
+    EXPECT_FLOAT_EQ(sum.re, 15.5f);
+    EXPECT_FLOAT_EQ(sum.im, 0.0f);
+    voksGoertzInit(0.25f, &st);
+    const float pulse[4] = {1, 0, 0, 0};
+    FloatComplex bin = voksbGoertz(&st, pulse, 4);
+    EXPECT_NEAR(bin.re, 1.0, 1e-6);
+    EXPECT_NEAR(bin.im, 0.0, 1e-6);
+}
+
+TEST(Goertzel, InitStoresTheAngleFunctionsAndRefusesBadFrequencies) {
+    VokDGoertzState st{};
+    ASSERT_EQ(vokdGoertzInit(0.1, &st), VOK_StatusOk);
+    EXPECT_EQ(st.cosW, std::cos(2 * std::numbers::pi * 0.1));
+    EXPECT_NEAR(st.sinW, std::sin(2 * std::numbers::pi * 0.1), 1e-16);
+    EXPECT_EQ(st.twoCosW, 2 * st.cosW);
+
+    ReportRecorder rec;
+    const double nan = std::numeric_limits<double>::quiet_NaN(), inf = std::numeric_limits<double>::infinity();
+    for (double bad : {1.0, -0.5, -1e-300, inf, -inf, nan, -nan}) {
+        const VokDGoertzState before = st;
+        EXPECT_EQ(vokdGoertzInit(bad, &st), VOK_StatusBadArg) << bad;
+        EXPECT_EQ(std::memcmp(&before, &st, sizeof st), 0);
+    }
+    EXPECT_EQ(vokdGoertzInit(-0.0, &st), VOK_StatusOk);
+    EXPECT_EQ(vokzGoertzInit(0.5, nullptr), VOK_StatusBadArg);
+    EXPECT_EQ(voksGoertzInit(2.0f, nullptr), VOK_StatusBadArg);  // the state is checked first
+    std::vector<voktest::Expected> want(7, {VOK_StatusBadArg, "vokdGoertzInit", "Invalid frequency value", "vokgrtzl"});
+    want.push_back({VOK_StatusBadArg, "vokzGoertzInit", "Null state pointer", "vokgrtzl"});
+    want.push_back({VOK_StatusBadArg, "voksGoertzInit", "Null state pointer", "vokgrtzl"});
+    EXPECT_TRUE(voktest::sameReports(rec.reports(), want));
+}
+
+TEST(Goertzel, BadCallsReturnZeroAndLeaveTheStateAlone) {
+    VokSGoertzState st;
+    vokcGoertzInit(0.2f, &st);
+    const FloatComplex data[3] = {{1, 2}, {3, 4}, {5, 6}};
+    vokcbGoertz(&st, data, 3);
+    const VokSGoertzState before = st;
+    ReportRecorder rec;
+    auto isZero = [](auto v) { return v.re == 0 && v.im == 0; };
+    EXPECT_TRUE(isZero(vokcGoertz(nullptr, {1, 1})));
+    EXPECT_TRUE(isZero(vokcbGoertz(nullptr, nullptr, 0)));
+    EXPECT_TRUE(isZero(vokcbGoertz(&st, nullptr, 0)));
+    EXPECT_TRUE(isZero(vokcbGoertz(&st, data, 0)));
+    EXPECT_TRUE(isZero(vokzbGoertz(nullptr, nullptr, 3)));
+    vokdGoertzReset(nullptr);
+    EXPECT_EQ(std::memcmp(&before, &st, sizeof st), 0);
+    EXPECT_REPORTS(rec, {VOK_StatusBadArg, "vokcGoertz", "Null state pointer", "vokgrtzl"},
+                   {VOK_StatusBadArg, "vokcbGoertz", "Null state pointer", "vokgrtzl"},
+                   {VOK_StatusBadArg, "vokcbGoertz", "Null buffer pointer", "vokgrtzl"},
+                   {VOK_StatusBadArg, "vokcbGoertz", "Invalid array length", "vokgrtzl"},
+                   {VOK_StatusBadArg, "vokzbGoertz", "Null state pointer", "vokgrtzl"},
+                   {VOK_StatusBadArg, "vokdGoertzReset", "Null state pointer", "vokgrtzl"});
+}
+
+}  // namespace
