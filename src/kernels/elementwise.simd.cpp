@@ -8,9 +8,6 @@
 VOK_SIMD_BEGIN
 namespace {
 
-using I64 = long long;
-using U64 = unsigned long long;
-typedef U64 U64Vec __attribute__((vector_size(kVectorBytes)));
 typedef float HalfFloatVec __attribute__((vector_size(kVectorBytes / 2)));
 
 template <class To, class From>
@@ -41,20 +38,19 @@ inline __attribute__((always_inline)) Vec<double> vsqrt(Vec<double> v) {
 #endif
 }
 
-// Float lanes to double lanes and back, half a register at a time.
+// Float lanes to double lanes, half a register at a time. SSE2 gets its own
+// instructions: half registers of 8 bytes would go through memory.
 inline __attribute__((always_inline)) void widen(Vec<float> v, Vec<double>& lo, Vec<double>& hi) {
+#if VOK_VECTOR_BYTES == 16
+    lo = _mm_cvtps_pd(v);
+    hi = _mm_cvtps_pd(_mm_movehl_ps(v, v));
+#else
     HalfFloatVec l, h;
     std::memcpy(&l, &v, sizeof l);
     std::memcpy(&h, reinterpret_cast<const char*>(&v) + sizeof l, sizeof h);
     lo = __builtin_convertvector(l, Vec<double>);
     hi = __builtin_convertvector(h, Vec<double>);
-}
-inline __attribute__((always_inline)) Vec<float> narrow(Vec<double> lo, Vec<double> hi) {
-    const HalfFloatVec l = __builtin_convertvector(lo, HalfFloatVec), h = __builtin_convertvector(hi, HalfFloatVec);
-    Vec<float> v;
-    std::memcpy(&v, &l, sizeof l);
-    std::memcpy(reinterpret_cast<char*>(&v) + sizeof l, &h, sizeof h);
-    return v;
+#endif
 }
 
 // ---- square root ----
@@ -79,66 +75,55 @@ bool sqrtLoop(const T* src, T* dst, int count) {
     return any;
 }
 
-// ---- float logarithm and exponential through double lanes ----
+// ---- float logarithm and exponential ----
+// Both work in float lanes: the polynomial cores (fitted by
+// tests/scripts/fit_float_lnexp.py) are good to 6e-9 relative, so the results
+// stay within one ulp of the exact value; ln2 is split so that k ln2 is exact.
 
-// ln y for positive finite y: y = m * 2^e with m in [sqrt(1/2), sqrt(2)), and
-// ln m = 2 atanh(s), s = (m - 1)/(m + 1), from its series up to s^17.
-inline __attribute__((always_inline)) Vec<double> lnPositive(Vec<double> y) {
-    const U64Vec bits = bitsAs<U64Vec>(y);
-    const U64Vec biased = bits >> 52;
-    Vec<double> m = bitsAs<Vec<double>>((bits & 0x000FFFFFFFFFFFFFull) | 0x3FF0000000000000ull);
-    const IndexVec<double> big = m > 1.4142135623730951;
-    m = big ? m * 0.5 : m;
-    const Vec<double> e = (bitsAs<Vec<double>>(biased | 0x4330000000000000ull) - 4503599627370496.0) - 1023.0 +
-                          (big ? splat(1.0) : splat(0.0));
-    const Vec<double> f = m - 1.0;
-    const Vec<double> s = f / (f + 2.0);
-    const Vec<double> z = s * s;
-    Vec<double> p = splat(1.0 / 17);
-    p = p * z + 1.0 / 15;
-    p = p * z + 1.0 / 13;
-    p = p * z + 1.0 / 11;
-    p = p * z + 1.0 / 9;
-    p = p * z + 1.0 / 7;
-    p = p * z + 1.0 / 5;
-    p = p * z + 1.0 / 3;
-    p = p * z + 1.0;
-    return e * 0.69314718055994530942 + (s + s) * p;
+constexpr float kLn2High = 0.693359375f;         // 355/512: k * kLn2High is exact for |k| < 2^15
+constexpr float kLn2Low = -2.12194440e-4f;       // ln2 - kLn2High
+
+// ln x for positive finite x: x = m 2^e, m in [sqrt(1/2), sqrt(2)), f = m - 1,
+// ln(1 + f) = f - f^2/2 + f^3 Q(f).
+inline __attribute__((always_inline)) Vec<float> lnPositive(Vec<float> x) {
+    const IndexVec<float> denormal = bitsAs<IndexVec<float>>(x) < 0x00800000;
+    const Vec<float> scaled = denormal ? x * 8388608.0f : x;  // 2^23 lifts denormals
+    const IndexVec<float> bits = bitsAs<IndexVec<float>>(scaled);
+    Vec<float> m = bitsAs<Vec<float>>((bits & 0x007FFFFF) | 0x3F800000);
+    const IndexVec<float> big = m > 1.41421356f;
+    m = big ? m * 0.5f : m;
+    const IndexVec<float> e = (bits >> 23) - 127 - (denormal & 23) - big;  // masks are -1
+    const Vec<float> ef = __builtin_convertvector(e, Vec<float>);
+    const Vec<float> f = m - 1.0f, f2 = f * f, f4 = f2 * f2;
+    const Vec<float> q01 = f * -2.500081956e-01f + 3.333333135e-01f, q23 = f * -1.662337035e-01f + 2.000122517e-01f,
+                     q45 = f * -1.316010505e-01f + 1.420181394e-01f, q67 = f * -7.634153962e-02f + 1.276113540e-01f;
+    const Vec<float> q = (q23 * f2 + q01) + (q67 * f2 + q45) * f4;
+    const Vec<float> tail = (f * f2 * q - 0.5f * f2) + ef * kLn2Low;
+    return ef * kLn2High + (f + tail);
 }
 
-// e^x for x clamped to [-104, 89] (beyond these the float result is 0 or inf):
-// x = k ln2 + r, |r| <= ln2/2, e^r from its Taylor series up to r^11.
-inline __attribute__((always_inline)) Vec<double> expClamped(Vec<double> x) {
-    constexpr double kShifter = 6755399441055744.0;  // 1.5 * 2^52: adding it rounds to an integer
-    x = x > 89.0 ? splat(89.0) : x;
-    x = x < -104.0 ? splat(-104.0) : x;
-    const Vec<double> t = x * 1.4426950408889634074 + kShifter;
-    const Vec<double> k = t - kShifter;
-    const Vec<double> r = (x - k * 6.93147180369123816490e-01) - k * 1.90821492927058770002e-10;
-    const IndexVec<double> ki = bitsAs<IndexVec<double>>(t) - bitsAs<I64>(kShifter);
-    const Vec<double> scale = bitsAs<Vec<double>>((ki + 1023) << 52);
-    Vec<double> p = splat(1.0 / 39916800);
-    p = p * r + 1.0 / 3628800;
-    p = p * r + 1.0 / 362880;
-    p = p * r + 1.0 / 40320;
-    p = p * r + 1.0 / 5040;
-    p = p * r + 1.0 / 720;
-    p = p * r + 1.0 / 120;
-    p = p * r + 1.0 / 24;
-    p = p * r + 1.0 / 6;
-    p = p * r + 0.5;
-    p = p * r + 1.0;
-    p = p * r + 1.0;
-    return p * scale;
+// e^x for x clamped to [-104, 89] (beyond them the result is 0 or inf):
+// x = k ln2 + r, |r| <= ln2/2, e^r = 1 + r + r^2/2 + r^3 P(r); 2^k is applied
+// in two halves so that denormal results and k = 128 need no special case.
+inline __attribute__((always_inline)) Vec<float> expClamped(Vec<float> x) {
+    constexpr float kShifter = 12582912.0f;  // 1.5 * 2^23: adding it rounds to an integer
+    x = x > 89.0f ? splat(89.0f) : x;
+    x = x < -104.0f ? splat(-104.0f) : x;
+    const Vec<float> t = x * 1.44269504f + kShifter;
+    const Vec<float> k = t - kShifter;
+    const Vec<float> r = (x - k * kLn2High) - k * kLn2Low;
+    const IndexVec<float> ki = bitsAs<IndexVec<float>>(t) - bitsAs<int>(kShifter);
+    const IndexVec<float> k1 = ki >> 1, k2 = ki - k1;
+    const Vec<float> r2 = r * r;
+    const Vec<float> poly = (r * 4.166723788e-02f + 1.666653454e-01f) + (r * 1.386372722e-03f + 8.367463015e-03f) * r2;
+    const Vec<float> er = (r + (0.5f * r2 + r2 * r * poly)) + 1.0f;
+    return (er * bitsAs<Vec<float>>((k1 + 127) << 23)) * bitsAs<Vec<float>>((k2 + 127) << 23);
 }
 
 inline __attribute__((always_inline)) Vec<float> lnBlock(Vec<float> x) {
-    Vec<double> lo, hi;
-    widen(x, lo, hi);
-    const Vec<float> y = narrow(lnPositive(lo), lnPositive(hi));
     const IndexVec<float> bits = bitsAs<IndexVec<float>>(x);
     const IndexVec<float> special = (bits & 0x7F800000) == 0x7F800000;  // +inf or NaN
-    IndexVec<float> out = bitsAs<IndexVec<float>>(y);
+    IndexVec<float> out = bitsAs<IndexVec<float>>(lnPositive(x));
     out = special ? bitsAs<IndexVec<float>>(x + x) : out;
     out = bits == 0 ? splat(int(0xFF800000u)) : out;
     out = bits < 0 ? splat(int(0xFFC00000u)) : out;  // sign bit set: negative quiet NaN
@@ -146,11 +131,8 @@ inline __attribute__((always_inline)) Vec<float> lnBlock(Vec<float> x) {
 }
 
 inline __attribute__((always_inline)) Vec<float> expBlock(Vec<float> x) {
-    Vec<double> lo, hi;
-    widen(x, lo, hi);
-    const Vec<float> y = narrow(expClamped(lo), expClamped(hi));
     const IndexVec<float> isNan = (bitsAs<IndexVec<float>>(x) & 0x7FFFFFFF) > 0x7F800000;
-    return isNan ? x + x : y;
+    return isNan ? x + x : expClamped(x);
 }
 
 template <Vec<float> (*Block)(Vec<float>)>
