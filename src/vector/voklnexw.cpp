@@ -1,0 +1,30 @@
+// Natural logarithm and exponential of 16-bit vectors.
+#include <cmath>
+
+#include "core/check.h"
+#include "core/scale16.h"
+#include "vector/vecforms.h"
+#include "vok/elementwise.h"
+
+namespace {
+
+using vok::ArgChecks;
+using vok::vec::Form;
+using vok::vec::badVectors;
+constexpr const char* kModule = "voklnexw";
+
+// ln x rounded to the nearest integer; zero and negatives have no logarithm
+// in 16 bits and give the most negative value.
+void lnShort(ArgChecks check, Form form, const short* src, short* dst, int len) {
+    if (badVectors(check, form, len, src, dst)) return;
+    for (int i = 0; i < len; ++i) dst[i] = src[i] <= 0 ? short(-32768) : short(std::lround(std::log(double(src[i]))));
+}
+
+}  // namespace
+
+#define VOK_CHECKS ArgChecks{__func__, kModule, __LINE__}
+
+extern "C" {
+VOK_API void VOK_CALL vokwbLn1(short* vec, int len) { lnShort(VOK_CHECKS, Form::inPlace, vec, vec, len); }
+VOK_API void VOK_CALL vokwbLn2(const short* src, short* dst, int len) { lnShort(VOK_CHECKS, Form::twoArrays, src, dst, len); }
+}

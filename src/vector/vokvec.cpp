@@ -1,0 +1,364 @@
+// Elementwise square, square root, thresholds and absolute value, and the
+// statistics of one vector (mean, mean square, maximum, minimum).
+#include <cfloat>
+#include <climits>
+#include <cmath>
+#include <complex>
+#include <cstdint>
+#include <cstring>
+#include <limits>
+#include <type_traits>
+
+#include "core/check.h"
+#include "core/complex.h"
+#include "core/scale16.h"
+#include "kernels/arith.h"
+#include "kernels/elementwise.h"
+#include "vector/vecforms.h"
+#include "vok/elementwise.h"
+
+namespace {
+
+using vok::ArgChecks;
+using vok::isComplex;
+using vok::lanesOf;
+using vok::RealOf;
+using vok::vec::Form;
+using vok::vec::badVectors;
+constexpr const char* kModule = "vokvec";
+
+template <class R>
+const vok::kernels::ArithOps<R>& arith() { return vok::kernels::arithOps<R>(); }
+template <class R>
+const vok::kernels::ElementwiseOps<R>& kernels() { return vok::kernels::elementwiseOps<R>(); }
+
+void reportNegative(ArgChecks check, int line) {
+    check.report(VOK_StatusBadArg, "Element of input vector is negative", line);
+}
+
+// ---- Sqr ----
+
+template <class T>
+void sqr(ArgChecks check, Form form, const T* src, T* dst, int len) {
+    if (badVectors(check, form, len, src, dst)) return;
+    if constexpr (isComplex<T>) arith<RealOf<T>>().mulComplex(lanesOf(src), lanesOf(src), lanesOf(dst), len);
+    else arith<T>().mul(src, src, dst, len);
+}
+
+// ---- Sqrt ----
+
+template <class T>
+void sqrtReal(ArgChecks check, Form form, const T* src, T* dst, int len) {
+    if (badVectors(check, form, len, src, dst)) return;
+    if (kernels<T>().sqrt(src, dst, len)) reportNegative(check, __LINE__);
+}
+
+template <class T>
+void sqrtComplex(ArgChecks check, Form form, const T* src, T* dst, int len) {
+    if (badVectors(check, form, len, src, dst)) return;
+    using R = RealOf<T>;
+    for (int i = 0; i < len; ++i) {
+        const std::complex<R> root = std::sqrt(std::complex<R>(src[i].re, src[i].im));
+        dst[i] = T{root.real(), root.imag()};
+    }
+}
+
+void sqrtShort(ArgChecks check, Form form, const short* src, short* dst, int len) {
+    if (badVectors(check, form, len, src, dst)) return;
+    bool negative = false;
+    for (int i = 0; i < len; ++i) {
+        const int x = src[i];
+        negative |= x < 0;
+        dst[i] = x < 0 ? short(0) : short(std::sqrt(double(x)) + 0.5);  // an integer's root is never a tie
+    }
+    if (negative) reportNegative(check, __LINE__);
+}
+
+void sqrtShortComplex(ArgChecks check, Form form, const ShortComplex* src, ShortComplex* dst, int len) {
+    if (badVectors(check, form, len, src, dst)) return;
+    for (int i = 0; i < len; ++i) {
+        const std::complex<double> root = std::sqrt(std::complex<double>(src[i].re, src[i].im));
+        dst[i] = ShortComplex{short(std::lround(root.real())), short(std::lround(root.imag()))};
+    }
+}
+
+// ---- Thresh ----
+
+// Float patterns as signed integers, remapped so that integer order is the
+// order the patterns stand for (-0 just below +0, NaNs at the ends).
+int orderKey(float x) {
+    std::int32_t bits;
+    std::memcpy(&bits, &x, sizeof bits);
+    return bits < 0 ? bits ^ 0x7FFFFFFF : bits;
+}
+
+template <class T>
+void threshReal(ArgChecks check, Form form, const T* src, T* dst, int len, T thresh, int relOp) {
+    if (badVectors(check, form, len, src, dst)) return;
+    if constexpr (std::is_same_v<T, float>) {
+        const int limit = orderKey(thresh);
+        for (int i = 0; i < len; ++i) {
+            const int key = orderKey(src[i]);
+            dst[i] = (relOp == VOK_LT ? key < limit : key > limit) ? thresh : src[i];
+        }
+    } else {
+        for (int i = 0; i < len; ++i)
+            dst[i] = (relOp == VOK_LT ? src[i] < thresh : src[i] > thresh) ? thresh : src[i];
+    }
+}
+
+constexpr const char* negativeThreshText(float) { return "thresh<0.0f"; }
+constexpr const char* negativeThreshText(double) { return "thresh<0.0"; }
+
+// Complex floats are measured in double, complex doubles in double.
+template <class T>
+void threshComplex(ArgChecks check, Form form, const T* src, T* dst, int len, RealOf<T> thresh, int relOp) {
+    using R = RealOf<T>;
+    if (badVectors(check, form, len, src, dst) || check(thresh < 0, negativeThreshText(thresh))) return;
+    const double t2 = double(thresh) * double(thresh);
+    for (int i = 0; i < len; ++i) {
+        const double re = src[i].re, im = src[i].im;
+        const double m2 = re * re + im * im;
+        if (relOp == VOK_LT ? m2 < t2 : m2 > t2) {
+            if (relOp == VOK_LT && m2 < DBL_MIN) {  // zero or denormal: no phase to keep
+                dst[i] = T{thresh, src[i].im};
+                continue;
+            }
+            const double k = std::sqrt(t2 / m2);
+            dst[i] = T{R(re * k), R(im * k)};
+        } else {
+            dst[i] = src[i];
+        }
+    }
+}
+
+void threshShort(ArgChecks check, Form form, const short* src, short* dst, int len, short thresh, int relOp) {
+    if (badVectors(check, form, len, src, dst)) return;
+    for (int i = 0; i < len; ++i)
+        dst[i] = (relOp == VOK_LT ? src[i] < thresh : src[i] > thresh) ? thresh : src[i];
+}
+
+short roundToShort(double x) {
+    const double r = std::nearbyint(x);
+    return r > 32767.0 ? short(32767) : r < -32768.0 ? short(-32768) : short(r);
+}
+
+void threshShortComplex(ArgChecks check, Form form, const ShortComplex* src, ShortComplex* dst, int len, short thresh,
+                        int relOp) {
+    if (badVectors(check, form, len, src, dst) || check(thresh < 0, "thresh<0")) return;
+    const std::int64_t t2 = std::int64_t(thresh) * thresh;
+    for (int i = 0; i < len; ++i) {
+        const std::int64_t re = src[i].re, im = src[i].im, m2 = re * re + im * im;
+        if (relOp == VOK_LT ? m2 < t2 : m2 > t2) {
+            if (m2 == 0) {
+                dst[i] = ShortComplex{thresh, src[i].im};
+                continue;
+            }
+            const double k = std::sqrt(double(t2) / double(m2));
+            dst[i] = ShortComplex{roundToShort(double(re) * k), roundToShort(double(im) * k)};
+        } else {
+            dst[i] = src[i];
+        }
+    }
+}
+
+// ---- InvThresh ----
+
+template <class T>
+bool isPositiveZero(T x) {
+    return x == 0 && !std::signbit(x);
+}
+
+// Reciprocals of four elements from one division; groups whose product is not
+// a normal number (a zero, an infinity, over- or underflow) divide one by one.
+template <class T>
+void reciprocals(const T* x, T* dst, int len) {
+    int i = 0;
+    for (; i + 4 <= len; i += 4) {
+        const T a = x[i], b = x[i + 1], c = x[i + 2], d = x[i + 3];
+        const T ab = a * b, cd = c * d, p = ab * cd;
+        if (std::isnormal(p) && std::isnormal(ab) && std::isnormal(cd)) {
+            const T r = T(1) / p;
+            dst[i] = r * b * cd;
+            dst[i + 1] = r * a * cd;
+            dst[i + 2] = r * d * ab;
+            dst[i + 3] = r * c * ab;
+        } else {
+            for (int k = 0; k < 4; ++k) dst[i + k] = T(1) / x[i + k];
+        }
+    }
+    for (; i < len; ++i) dst[i] = T(1) / x[i];
+}
+
+template <class T>
+void invThreshReal(ArgChecks check, Form form, const T* src, T* dst, int len, T thresh) {
+    if (badVectors(check, form, len, src, dst) || check(thresh < 0, negativeThreshText(thresh))) return;
+    bool zeroSeen = false;
+    // Blocks of the raised values, so that dst may alias src.
+    constexpr int kBlock = 256;
+    T raised[kBlock];
+    for (int start = 0; start < len; start += kBlock) {
+        const int count = len - start < kBlock ? len - start : kBlock;
+        for (int k = 0; k < count; ++k) {
+            const T x = src[start + k];
+            raised[k] = thresh > 0 && std::fabs(x) < thresh ? std::copysign(thresh, x) : x;
+        }
+        reciprocals(raised, dst + start, count);
+        if (thresh == 0)
+            for (int k = 0; k < count; ++k)
+                if (isPositiveZero(raised[k])) {
+                    dst[start + k] = std::numeric_limits<T>::max();
+                    zeroSeen = true;
+                }
+    }
+    if (zeroSeen) check.report(VOK_StatusBadArg, "zero element and zero thresh", __LINE__);
+}
+
+template <class T>
+void invThreshComplex(ArgChecks check, Form form, const T* src, T* dst, int len, RealOf<T> thresh) {
+    using R = RealOf<T>;
+    if (badVectors(check, form, len, src, dst) || check(thresh < 0, negativeThreshText(thresh))) return;
+    bool zeroSeen = false;
+    const double t = thresh, t2 = t * t;
+    for (int i = 0; i < len; ++i) {
+        double re = src[i].re, im = src[i].im;
+        double m2 = re * re + im * im;
+        if (m2 == 0 && re == 0 && im == 0 && thresh == 0) {
+            dst[i] = T{std::numeric_limits<R>::max(), R(0)};
+            zeroSeen = true;
+            continue;
+        }
+        if (m2 < t2) {
+            if (re == 0 && im == 0) {
+                re = t;
+                im = 0;
+            } else {
+                const double k = m2 > 0 ? std::sqrt(t2 / m2) : t / std::hypot(re, im);
+                re *= k;
+                im *= k;
+            }
+            m2 = re * re + im * im;
+        }
+        dst[i] = T{R(re / m2), R(-im / m2)};
+    }
+    if (zeroSeen) check.report(VOK_StatusBadArg, "zero element and zero thresh", __LINE__);
+}
+
+// ---- Abs ----
+
+template <class T>
+void absReal(ArgChecks check, Form form, const T* src, T* dst, int len) {
+    if (badVectors(check, form, len, src, dst)) return;
+    for (int i = 0; i < len; ++i) dst[i] = std::fabs(src[i]);
+}
+
+void absShort(ArgChecks check, Form form, const short* src, short* dst, int len) {
+    if (badVectors(check, form, len, src, dst)) return;
+    for (int i = 0; i < len; ++i) dst[i] = src[i] == SHRT_MIN ? short(SHRT_MAX) : short(src[i] < 0 ? -src[i] : src[i]);
+}
+
+// ---- statistics ----
+
+bool badStatistics(ArgChecks check, const void* vec, int len) {
+    return check(len <= 0, "len<=0") || check(!vec, "vec==0");
+}
+
+template <class T>
+T mean(ArgChecks check, const T* vec, int len) {
+    if (badStatistics(check, vec, len)) return 0;
+    return T(kernels<T>().sum(vec, len) / len);
+}
+
+template <class T>
+T meanSquare(ArgChecks check, const T* vec, int len) {
+    if (badStatistics(check, vec, len)) return 0;
+    return T(kernels<T>().sumSquares(vec, len) / len);
+}
+
+template <class T>
+T largest(ArgChecks check, const T* vec, int len) {
+    if (badStatistics(check, vec, len)) return 0;
+    T best = vec[0];
+    for (int i = 1; i < len; ++i) best = vec[i] > best ? vec[i] : best;
+    return best;
+}
+
+template <class T>
+T smallest(ArgChecks check, const T* vec, int len) {
+    if (badStatistics(check, vec, len)) return 0;
+    T best = vec[0];
+    for (int i = 1; i < len; ++i) best = vec[i] < best ? vec[i] : best;
+    return best;
+}
+
+short meanShort(ArgChecks check, const short* vec, int len) {
+    if (badStatistics(check, vec, len)) return 0;
+    std::uint32_t sum = 0;  // 32-bit sum, wrapping as the hardware would
+    for (int i = 0; i < len; ++i) sum += std::uint32_t(std::int32_t(vec[i]));
+    return short(std::int32_t(sum) / len);
+}
+
+}  // namespace
+
+#define VOK_CHECKS ArgChecks{__func__, kModule, __LINE__}
+
+// Form 1 (vec, len, extra...) and form 2 (src, dst, len, extra...) of one operation.
+#define VOK_FORMS(name, T, impl)                                                                           \
+    VOK_API void VOK_CALL name##1(T* vec, int len) { impl(VOK_CHECKS, Form::inPlace, vec, vec, len); }    \
+    VOK_API void VOK_CALL name##2(const T* src, T* dst, int len) { impl(VOK_CHECKS, Form::twoArrays, src, dst, len); }
+
+#define VOK_THRESH_FORMS(name, T, R, impl)                                                                \
+    VOK_API void VOK_CALL name##1(T* vec, int len, R thresh, int relOp) {                                 \
+        impl(VOK_CHECKS, Form::inPlace, vec, vec, len, thresh, relOp);                                    \
+    }                                                                                                     \
+    VOK_API void VOK_CALL name##2(const T* src, T* dst, int len, R thresh, int relOp) {                   \
+        impl(VOK_CHECKS, Form::twoArrays, src, dst, len, thresh, relOp);                                  \
+    }
+
+#define VOK_INVTHRESH_FORMS(name, T, R, impl)                                                             \
+    VOK_API void VOK_CALL name##1(T* vec, int len, R thresh) { impl(VOK_CHECKS, Form::inPlace, vec, vec, len, thresh); } \
+    VOK_API void VOK_CALL name##2(const T* src, T* dst, int len, R thresh) {                              \
+        impl(VOK_CHECKS, Form::twoArrays, src, dst, len, thresh);                                         \
+    }
+
+#define VOK_STATISTICS(t, T)                                                                              \
+    VOK_API T VOK_CALL vok##t##Mean(const T* vec, int len) { return mean(VOK_CHECKS, vec, len); }         \
+    VOK_API T VOK_CALL vok##t##StdDev(const T* vec, int len) { return meanSquare(VOK_CHECKS, vec, len); } \
+    VOK_API T VOK_CALL vok##t##Max(const T* vec, int len) { return largest(VOK_CHECKS, vec, len); }       \
+    VOK_API T VOK_CALL vok##t##Min(const T* vec, int len) { return smallest(VOK_CHECKS, vec, len); }
+
+extern "C" {
+VOK_FORMS(voksbSqr, float, sqr)
+VOK_FORMS(vokdbSqr, double, sqr)
+VOK_FORMS(vokcbSqr, FloatComplex, sqr)
+VOK_FORMS(vokzbSqr, DoubleComplex, sqr)
+
+VOK_FORMS(voksbSqrt, float, sqrtReal)
+VOK_FORMS(vokdbSqrt, double, sqrtReal)
+VOK_FORMS(vokcbSqrt, FloatComplex, sqrtComplex)
+VOK_FORMS(vokzbSqrt, DoubleComplex, sqrtComplex)
+VOK_FORMS(vokwbSqrt, short, sqrtShort)
+VOK_FORMS(vokvbSqrt, ShortComplex, sqrtShortComplex)
+
+VOK_THRESH_FORMS(voksbThresh, float, float, threshReal)
+VOK_THRESH_FORMS(vokdbThresh, double, double, threshReal)
+VOK_THRESH_FORMS(vokcbThresh, FloatComplex, float, threshComplex)
+VOK_THRESH_FORMS(vokzbThresh, DoubleComplex, double, threshComplex)
+VOK_THRESH_FORMS(vokwbThresh, short, short, threshShort)
+VOK_THRESH_FORMS(vokvbThresh, ShortComplex, short, threshShortComplex)
+
+VOK_INVTHRESH_FORMS(voksbInvThresh, float, float, invThreshReal)
+VOK_INVTHRESH_FORMS(vokdbInvThresh, double, double, invThreshReal)
+VOK_INVTHRESH_FORMS(vokcbInvThresh, FloatComplex, float, invThreshComplex)
+VOK_INVTHRESH_FORMS(vokzbInvThresh, DoubleComplex, double, invThreshComplex)
+
+VOK_FORMS(voksbAbs, float, absReal)
+VOK_FORMS(vokdbAbs, double, absReal)
+VOK_FORMS(vokwbAbs, short, absShort)
+
+VOK_STATISTICS(s, float)
+VOK_STATISTICS(d, double)
+VOK_API short VOK_CALL vokwMean(const short* vec, int len) { return meanShort(VOK_CHECKS, vec, len); }
+VOK_API short VOK_CALL vokwMax(const short* vec, int len) { return largest(VOK_CHECKS, vec, len); }
+VOK_API short VOK_CALL vokwMin(const short* vec, int len) { return smallest(VOK_CHECKS, vec, len); }
+}

@@ -1,0 +1,149 @@
+// Argument checks of every elementwise, statistics, norm and normalization
+// entry point: the exact report (status, function, context, module), the check
+// order, and no write to the caller's buffers after a failed check.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "support/reports.h"
+#include "vok.h"
+
+namespace {
+
+using voktest::ReportRecorder;
+using voktest::Sentinel;
+
+// One entry point seen through (len, first pointer, second pointer); the
+// pointers are the form-1 vector, or src and dst, or srcA and srcB.
+struct Entry {
+    std::string function;
+    const char* module;
+    const char* firstNull;   // "vec==0", "src==0" or "srcA==0"
+    const char* secondNull;  // "dst==0", or nullptr when the second pointer is not checked
+    const char* lengthText;
+    std::function<void(int, void*, void*)> call;
+};
+
+#define FORM1(fn, T, module, ...) \
+    Entry{#fn, module, "vec==0", nullptr, "len<=0", [](int n, void* a, void*) { fn(static_cast<T*>(a), n, ##__VA_ARGS__); }}
+#define FORM2(fn, T, module, ...)                                                    \
+    Entry{#fn, module, "src==0", "dst==0", "len<=0", [](int n, void* a, void* b) {    \
+              fn(static_cast<const T*>(a), static_cast<T*>(b), n, ##__VA_ARGS__);    \
+          }}
+#define FORMS(stem, T, module, ...) FORM1(stem##1, T, module, ##__VA_ARGS__), FORM2(stem##2, T, module, ##__VA_ARGS__)
+#define STAT(fn, T) Entry{#fn, "vokvec", "vec==0", nullptr, "len<=0", [](int n, void* a, void*) { fn(static_cast<const T*>(a), n); }}
+#define NORM(fn, T) \
+    Entry{#fn, "voknorm", "srcA==0", nullptr, "n<=0", [](int n, void* a, void* b) { fn(static_cast<const T*>(a), static_cast<const T*>(b), n, VOK_L2); }}
+#define NORMALIZE(fn, T, ...)                                                        \
+    Entry{#fn, "voknorm", "src==0", "dst==0", "n<=0", [](int n, void* a, void* b) {  \
+              fn(static_cast<const T*>(a), static_cast<T*>(b), n, __VA_ARGS__);      \
+          }}
+
+std::vector<Entry> entries() {
+    return {
+        FORMS(voksbSqr, float, "vokvec"), FORMS(vokdbSqr, double, "vokvec"), FORMS(vokcbSqr, FloatComplex, "vokvec"),
+        FORMS(vokzbSqr, DoubleComplex, "vokvec"),
+        FORMS(voksbSqrt, float, "vokvec"), FORMS(vokdbSqrt, double, "vokvec"), FORMS(vokcbSqrt, FloatComplex, "vokvec"),
+        FORMS(vokzbSqrt, DoubleComplex, "vokvec"), FORMS(vokwbSqrt, short, "vokvec"), FORMS(vokvbSqrt, ShortComplex, "vokvec"),
+        FORMS(voksbThresh, float, "vokvec", 1.0f, VOK_LT), FORMS(vokdbThresh, double, "vokvec", 1.0, VOK_GT),
+        FORMS(vokcbThresh, FloatComplex, "vokvec", 1.0f, VOK_LT), FORMS(vokzbThresh, DoubleComplex, "vokvec", 1.0, VOK_LT),
+        FORMS(vokwbThresh, short, "vokvec", short(1), VOK_LT), FORMS(vokvbThresh, ShortComplex, "vokvec", short(1), VOK_GT),
+        FORMS(voksbInvThresh, float, "vokvec", 1.0f), FORMS(vokdbInvThresh, double, "vokvec", 1.0),
+        FORMS(vokcbInvThresh, FloatComplex, "vokvec", 1.0f), FORMS(vokzbInvThresh, DoubleComplex, "vokvec", 1.0),
+        FORMS(voksbAbs, float, "vokvec"), FORMS(vokdbAbs, double, "vokvec"), FORMS(vokwbAbs, short, "vokvec"),
+        FORMS(voksbLn, float, "voklnexp"), FORMS(vokdbLn, double, "voklnexp"), FORMS(vokwbLn, short, "voklnexw"),
+        FORMS(voksbExp, float, "voklnexp"), FORMS(vokdbExp, double, "voklnexp"),
+        STAT(voksMean, float), STAT(vokdMean, double), STAT(vokwMean, short), STAT(voksStdDev, float),
+        STAT(vokdStdDev, double), STAT(voksMax, float), STAT(vokdMax, double), STAT(vokwMax, short),
+        STAT(voksMin, float), STAT(vokdMin, double), STAT(vokwMin, short),
+        NORM(voksNorm, float), NORM(vokcNorm, FloatComplex), NORM(vokdNorm, double), NORM(vokzNorm, DoubleComplex),
+        NORM(vokwNorm, short), NORM(vokvNorm, ShortComplex),
+        NORMALIZE(voksbNormalize, float, 0.0f, 2.0f), NORMALIZE(vokdbNormalize, double, 0.0, 2.0),
+        NORMALIZE(vokcbNormalize, FloatComplex, FloatComplex{0, 0}, 2.0f),
+        NORMALIZE(vokzbNormalize, DoubleComplex, DoubleComplex{0, 0}, 2.0),
+    };
+}
+
+TEST(Checks, LengthThenPointersInOrderAndNothingWritten) {
+    for (const Entry& e : entries()) {
+        SCOPED_TRACE(e.function);
+        Sentinel first(64), second(64);
+        {
+            ReportRecorder rec;
+            e.call(0, nullptr, nullptr);  // the length is checked before any pointer
+            e.call(-3, first.as<void>(), second.as<void>());
+            EXPECT_REPORTS(rec, {VOK_StatusBadArg, e.function.c_str(), e.lengthText, e.module},
+                           {VOK_StatusBadArg, e.function.c_str(), e.lengthText, e.module});
+        }
+        {
+            ReportRecorder rec;
+            e.call(4, nullptr, nullptr);
+            e.call(4, nullptr, second.as<void>());
+            EXPECT_REPORTS(rec, {VOK_StatusBadArg, e.function.c_str(), e.firstNull, e.module},
+                           {VOK_StatusBadArg, e.function.c_str(), e.firstNull, e.module});
+            EXPECT_EQ(vokGetErrStatus(), VOK_StatusBadArg);
+        }
+        if (e.secondNull) {
+            ReportRecorder rec;
+            e.call(4, first.as<void>(), nullptr);
+            EXPECT_REPORTS(rec, {VOK_StatusBadArg, e.function.c_str(), e.secondNull, e.module});
+        }
+        EXPECT_TRUE(first.untouched());
+        EXPECT_TRUE(second.untouched());
+    }
+}
+
+TEST(Checks, FailedStatisticsReturnZero) {
+    ReportRecorder rec;
+    EXPECT_EQ(voksMean(nullptr, 3), 0.0f);
+    EXPECT_EQ(vokdMax(nullptr, 0), 0.0);
+    EXPECT_EQ(vokwMin(nullptr, 1), 0);
+    const float a[] = {1};
+    EXPECT_EQ(voksNorm(a, nullptr, 1, 3), 0.0f);
+    EXPECT_EQ(rec.reports().size(), 4u);
+}
+
+TEST(Checks, NegativeThreshAfterPointers) {
+    Sentinel buf(64);
+    ReportRecorder rec;
+    vokcbThresh1(buf.as<FloatComplex>(), 2, -1.0f, VOK_LT);
+    vokzbThresh2(buf.as<DoubleComplex>(), buf.as<DoubleComplex>(), 2, -0.5, VOK_GT);
+    vokvbThresh1(buf.as<ShortComplex>(), 2, short(-1), VOK_LT);
+    voksbInvThresh1(buf.as<float>(), 2, -1e-30f);
+    vokdbInvThresh2(buf.as<double>(), buf.as<double>(), 2, -1.0);
+    vokcbInvThresh1(buf.as<FloatComplex>(), 2, -1.0f);
+    vokzbInvThresh1(buf.as<DoubleComplex>(), 2, -1.0);
+    vokcbThresh1(nullptr, 2, -1.0f, VOK_LT);  // pointers first
+    EXPECT_REPORTS(rec, {VOK_StatusBadArg, "vokcbThresh1", "thresh<0.0f", "vokvec"},
+                   {VOK_StatusBadArg, "vokzbThresh2", "thresh<0.0", "vokvec"},
+                   {VOK_StatusBadArg, "vokvbThresh1", "thresh<0", "vokvec"},
+                   {VOK_StatusBadArg, "voksbInvThresh1", "thresh<0.0f", "vokvec"},
+                   {VOK_StatusBadArg, "vokdbInvThresh2", "thresh<0.0", "vokvec"},
+                   {VOK_StatusBadArg, "vokcbInvThresh1", "thresh<0.0f", "vokvec"},
+                   {VOK_StatusBadArg, "vokzbInvThresh1", "thresh<0.0", "vokvec"},
+                   {VOK_StatusBadArg, "vokcbThresh1", "vec==0", "vokvec"});
+    EXPECT_TRUE(buf.untouched());
+    // Real thresholds accept any sign.
+    float f[] = {-3};
+    voksbThresh1(f, 1, -2.0f, VOK_LT);
+    EXPECT_EQ(f[0], -2.0f);
+    EXPECT_EQ(rec.reports().size(), 8u);
+}
+
+TEST(Checks, ZeroFactorOfEitherSign) {
+    Sentinel src(64), dst(64);
+    ReportRecorder rec;
+    voksbNormalize(src.as<float>(), dst.as<float>(), 2, 0.0f, -0.0f);
+    vokdbNormalize(src.as<double>(), dst.as<double>(), 2, 1.0, 0.0);
+    vokzbNormalize(src.as<DoubleComplex>(), dst.as<DoubleComplex>(), 1, DoubleComplex{0, 0}, -0.0);
+    vokcbNormalize(src.as<FloatComplex>(), nullptr, 1, FloatComplex{0, 0}, 0.0f);  // dst before factor
+    EXPECT_REPORTS(rec, {VOK_StatusBadArg, "voksbNormalize", "factor == 0", "voknorm"},
+                   {VOK_StatusBadArg, "vokdbNormalize", "factor == 0", "voknorm"},
+                   {VOK_StatusBadArg, "vokzbNormalize", "factor == 0", "voknorm"},
+                   {VOK_StatusBadArg, "vokcbNormalize", "dst==0", "voknorm"});
+    EXPECT_TRUE(dst.untouched());
+}
+
+}  // namespace
