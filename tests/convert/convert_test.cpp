@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "support/reports.h"
+#include "support/widths.h"
 #include "vok.h"
 
 namespace {
@@ -108,12 +109,19 @@ template <> struct Api<double> {
 };
 
 template <class F>
+void checkAgainstReference();
+
+template <class F>
 class FloatToInteger : public ::testing::Test {};
 using Floats = ::testing::Types<float, double>;
 TYPED_TEST_SUITE(FloatToInteger, Floats);
 
 TYPED_TEST(FloatToInteger, EveryFlagWidthAndFractionAgainstReference) {
-    using F = TypeParam;
+    voktest::forEachWidth([] { checkAgainstReference<TypeParam>(); });
+}
+
+template <class F>
+void checkAgainstReference() {
     const auto values = awkwardValues<F>();
     const int n = int(values.size());
     ReportRecorder rec;
