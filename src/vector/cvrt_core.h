@@ -109,17 +109,32 @@ bool floatToFixScalar(const F* src, void* dst, int begin, int end, const FixForm
     return allFit;
 }
 
+template <class I, class F>
+void widen(const void* src, F* dst, int begin, int end, F scale) {
+    const I* in = static_cast<const I*>(src);
+    for (int i = begin; i < end; ++i) dst[i] = static_cast<F>(in[i]) * scale;  // exact for float up to 16 bits, for double always
+}
+
 inline void fixToFloatScalar(const void* src, float* dst, int begin, int end, int bits, int fractBits,
                              bool isUnsigned) {
     const float scale = std::ldexp(1.0f, -fractBits);
+    if (bits == 8) return isUnsigned ? widen<std::uint8_t>(src, dst, begin, end, scale)
+                                     : widen<std::int8_t>(src, dst, begin, end, scale);
+    if (bits == 16) return isUnsigned ? widen<std::uint16_t>(src, dst, begin, end, scale)
+                                      : widen<std::int16_t>(src, dst, begin, end, scale);
     for (int i = begin; i < end; ++i)
         dst[i] = static_cast<float>(roundTo24Bits(loadFix(src, i, bits, isUnsigned))) * scale;
 }
 
 inline void fixToFloatScalar(const void* src, double* dst, int begin, int end, int bits, int fractBits,
                              bool isUnsigned) {
-    const double scale = std::ldexp(1.0, -fractBits);
-    for (int i = begin; i < end; ++i) dst[i] = static_cast<double>(loadFix(src, i, bits, isUnsigned)) * scale;
+    const double scale = std::ldexp(1.0, -fractBits);  // every 32-bit value converts exactly
+    if (bits == 8) return isUnsigned ? widen<std::uint8_t>(src, dst, begin, end, scale)
+                                     : widen<std::int8_t>(src, dst, begin, end, scale);
+    if (bits == 16) return isUnsigned ? widen<std::uint16_t>(src, dst, begin, end, scale)
+                                      : widen<std::int16_t>(src, dst, begin, end, scale);
+    return isUnsigned ? widen<std::uint32_t>(src, dst, begin, end, scale)
+                      : widen<std::int32_t>(src, dst, begin, end, scale);
 }
 
 }  // namespace vok::convert::detail
