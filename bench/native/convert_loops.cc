@@ -1,0 +1,18 @@
+// Plain loops the conversions are measured against (compiled -O3 -march=native).
+#include <cmath>
+
+void nativeFloatToShortClip(const float* src, short* dst, int n) {
+    for (int i = 0; i < n; ++i) {
+        float r = std::nearbyint(src[i]);
+        r = r < -32768.0f ? -32768.0f : r > 32767.0f ? 32767.0f : r;
+        dst[i] = static_cast<short>(r);
+    }
+}
+
+void nativeShortToFloat(const short* src, float* dst, int n) {
+    for (int i = 0; i < n; ++i) dst[i] = src[i];
+}
+
+void nativeMag(const float* re, const float* im, float* mag, int n) {
+    for (int i = 0; i < n; ++i) mag[i] = std::sqrt(re[i] * re[i] + im[i] * im[i]);
+}
