@@ -43,8 +43,8 @@ inline __attribute__((always_inline)) void storeNarrow(void* dst, int i, VI<F> t
     std::memcpy(static_cast<char*>(dst) + std::size_t(i) * Bytes, &narrow, sizeof narrow);
 }
 
-template <class F, int Rounding>
-int convertAll(const F* src, void* dst, int n, F scale, int bits, bool clip, int lo, int hi, bool& allFit) {
+template <class F, int Rounding, int Bits, bool Clip>
+int convertAll(const F* src, void* dst, int n, F scale, int lo, int hi, bool& allFit) {
     constexpr int kL = kLanes<F>;
     using L = typename LaneIndex<F>::type;
     const Vec<F> vscale = splat(scale);
@@ -57,23 +57,35 @@ int convertAll(const F* src, void* dst, int n, F scale, int bits, bool clip, int
         if (!allSet<F>((y < limit) & (y > -limit))) break;
         VI<F> t = rounded<F, Rounding>(y);
         fit &= (t >= vlo) & (t <= vhi);
-        if (clip) t = t < vlo ? vlo : t > vhi ? vhi : t;
-        if (bits == 32) storeNarrow<F, int, 4>(dst, i, t);
-        else if (bits == 16) storeNarrow<F, short, 2>(dst, i, t);
+        if constexpr (Clip) t = t < vlo ? vlo : t > vhi ? vhi : t;
+        if constexpr (Bits == 32) storeNarrow<F, int, 4>(dst, i, t);
+        else if constexpr (Bits == 16) storeNarrow<F, short, 2>(dst, i, t);
         else storeNarrow<F, signed char, 1>(dst, i, t);
     }
     if (!allSet<F>(fit)) allFit = false;
     return i;
 }
 
+template <class F, int Rounding>
+int byWidth(const F* src, void* dst, int n, F scale, int bits, bool clip, int lo, int hi, bool& allFit) {
+    if (clip) {
+        if (bits == 32) return convertAll<F, Rounding, 32, true>(src, dst, n, scale, lo, hi, allFit);
+        if (bits == 16) return convertAll<F, Rounding, 16, true>(src, dst, n, scale, lo, hi, allFit);
+        return convertAll<F, Rounding, 8, true>(src, dst, n, scale, lo, hi, allFit);
+    }
+    if (bits == 32) return convertAll<F, Rounding, 32, false>(src, dst, n, scale, lo, hi, allFit);
+    if (bits == 16) return convertAll<F, Rounding, 16, false>(src, dst, n, scale, lo, hi, allFit);
+    return convertAll<F, Rounding, 8, false>(src, dst, n, scale, lo, hi, allFit);
+}
+
 template <class F>
 int floatToInt(const F* src, void* dst, int n, F scale, int bits, int rounding, bool clip, int lo, int hi,
                bool& allFit) {
     switch (rounding) {
-    case 0: return convertAll<F, 0>(src, dst, n, scale, bits, clip, lo, hi, allFit);
-    case 1: return convertAll<F, 1>(src, dst, n, scale, bits, clip, lo, hi, allFit);
-    case 2: return convertAll<F, 2>(src, dst, n, scale, bits, clip, lo, hi, allFit);
-    default: return convertAll<F, 3>(src, dst, n, scale, bits, clip, lo, hi, allFit);
+    case 0: return byWidth<F, 0>(src, dst, n, scale, bits, clip, lo, hi, allFit);
+    case 1: return byWidth<F, 1>(src, dst, n, scale, bits, clip, lo, hi, allFit);
+    case 2: return byWidth<F, 2>(src, dst, n, scale, bits, clip, lo, hi, allFit);
+    default: return byWidth<F, 3>(src, dst, n, scale, bits, clip, lo, hi, allFit);
     }
 }
 
