@@ -1,4 +1,4 @@
-// Float to 8, 16 or 32-bit integer conversion in whole registers. A kernel
+// Float or double to 8, 16 or 32-bit integer conversion in whole registers. A kernel
 // stops at the first register holding a value of magnitude 2^31 or more (or
 // NaN) and returns how many elements it converted; the caller converts the
 // rest of that register one element at a time and calls it again.
@@ -14,7 +14,9 @@ namespace vok::kernels {
 struct ConvertTable {
     int (*floatToInt)(const float* src, void* dst, int n, float scale, int bits, int rounding, bool clip, int lo,
                       int hi, bool& allFit);
-    int lanes;  // elements per register
+    int (*doubleToInt)(const double* src, void* dst, int n, double scale, int bits, int rounding, bool clip, int lo,
+                       int hi, bool& allFit);
+    int floatLanes, doubleLanes;  // elements per register
 };
 
 extern const ConvertTable convert_sse2, convert_avx2, convert_avx512;

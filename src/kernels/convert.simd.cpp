@@ -9,66 +9,83 @@ VOK_SIMD_BEGIN
 
 namespace {
 
-using VF = Vec<float>;
-using VI = Vec<int>;
-constexpr int kL = kLanes<float>;
-typedef short VS __attribute__((vector_size(kVectorBytes / 2)));
-typedef signed char VB __attribute__((vector_size(kVectorBytes / 4)));
+template <class F> using VI = IndexVec<F>;
+template <class F, class I, int Bytes>
+struct NarrowOf {
+    typedef I type __attribute__((vector_size(kLanes<F> * Bytes)));
+};
 
-inline __attribute__((always_inline)) bool allSet(VI mask) {
-    int acc = -1;
-    for (int i = 0; i < kL; ++i) acc &= mask[i];
+template <class F>
+inline __attribute__((always_inline)) bool allSet(VI<F> mask) {
+    typename LaneIndex<F>::type acc = -1;
+    for (int i = 0; i < kLanes<F>; ++i) acc &= mask[i];
     return acc != 0;
 }
 
-template <int Rounding>
-inline __attribute__((always_inline)) VI rounded(VF y) {
-    VI t = __builtin_convertvector(y, VI);  // toward zero
-    const VF frac = y - __builtin_convertvector(t, VF);
-    if constexpr (Rounding == 2) t += (frac < 0.0f);  // masks are -1 where true
-    if constexpr (Rounding == 3) t -= (frac > 0.0f);
+template <class F, int Rounding>
+inline __attribute__((always_inline)) VI<F> rounded(Vec<F> y) {
+    VI<F> t = __builtin_convertvector(y, VI<F>);  // toward zero
+    const Vec<F> frac = y - __builtin_convertvector(t, Vec<F>);
+    if constexpr (Rounding == 2) t += (frac < F(0));  // masks are -1 where true
+    if constexpr (Rounding == 3) t -= (frac > F(0));
     if constexpr (Rounding == 0) {
-        const VI odd = (t & 1) != 0;
-        t -= (frac > 0.5f) | ((frac == 0.5f) & odd);
-        t += (frac < -0.5f) | ((frac == -0.5f) & odd);
+        const VI<F> odd = (t & 1) != 0;
+        t -= (frac > F(0.5)) | ((frac == F(0.5)) & odd);
+        t += (frac < F(-0.5)) | ((frac == F(-0.5)) & odd);
     }
     return t;
 }
 
-template <int Rounding>
-int convertAll(const float* src, void* dst, int n, float scale, int bits, bool clip, int lo, int hi, bool& allFit) {
-    const VF vscale = splat(scale);
-    const VF limit = splat(0x1p31f);
-    const VI vlo = splat(lo), vhi = splat(hi);
-    VI fit = splat(-1);
+template <class F, class I, int Bytes>
+inline __attribute__((always_inline)) void storeNarrow(void* dst, int i, VI<F> t) {
+    using N = typename NarrowOf<F, I, Bytes>::type;
+    const N narrow = __builtin_convertvector(t, N);  // keeps the low bits
+    std::memcpy(static_cast<char*>(dst) + std::size_t(i) * Bytes, &narrow, sizeof narrow);
+}
+
+template <class F, int Rounding, int Bits, bool Clip>
+int convertAll(const F* src, void* dst, int n, F scale, int lo, int hi, bool& allFit) {
+    constexpr int kL = kLanes<F>;
+    using L = typename LaneIndex<F>::type;
+    const Vec<F> vscale = splat(scale);
+    const Vec<F> limit = splat(F(0x1p31));
+    const VI<F> vlo = splat(L(lo)), vhi = splat(L(hi));
+    VI<F> fit = splat(L(-1));
     int i = 0;
     for (; i + kL <= n; i += kL) {
-        const VF y = load(src + i) * vscale;  // exact: the scale is a power of two
-        if (!allSet((y < limit) & (y > -limit))) break;
-        VI t = rounded<Rounding>(y);
+        const Vec<F> y = load(src + i) * vscale;  // exact: the scale is a power of two
+        if (!allSet<F>((y < limit) & (y > -limit))) break;
+        VI<F> t = rounded<F, Rounding>(y);
         fit &= (t >= vlo) & (t <= vhi);
-        if (clip) t = t < vlo ? vlo : t > vhi ? vhi : t;
-        if (bits == 32) {
-            store(static_cast<int*>(dst) + i, t);
-        } else if (bits == 16) {
-            const VS s = __builtin_convertvector(t, VS);
-            std::memcpy(static_cast<short*>(dst) + i, &s, sizeof s);
-        } else {
-            const VB b = __builtin_convertvector(t, VB);
-            std::memcpy(static_cast<signed char*>(dst) + i, &b, sizeof b);
-        }
+        if constexpr (Clip) t = t < vlo ? vlo : t > vhi ? vhi : t;
+        if constexpr (Bits == 32) storeNarrow<F, int, 4>(dst, i, t);
+        else if constexpr (Bits == 16) storeNarrow<F, short, 2>(dst, i, t);
+        else storeNarrow<F, signed char, 1>(dst, i, t);
     }
-    if (!allSet(fit)) allFit = false;
+    if (!allSet<F>(fit)) allFit = false;
     return i;
 }
 
-int floatToInt(const float* src, void* dst, int n, float scale, int bits, int rounding, bool clip, int lo, int hi,
+template <class F, int Rounding>
+int byWidth(const F* src, void* dst, int n, F scale, int bits, bool clip, int lo, int hi, bool& allFit) {
+    if (clip) {
+        if (bits == 32) return convertAll<F, Rounding, 32, true>(src, dst, n, scale, lo, hi, allFit);
+        if (bits == 16) return convertAll<F, Rounding, 16, true>(src, dst, n, scale, lo, hi, allFit);
+        return convertAll<F, Rounding, 8, true>(src, dst, n, scale, lo, hi, allFit);
+    }
+    if (bits == 32) return convertAll<F, Rounding, 32, false>(src, dst, n, scale, lo, hi, allFit);
+    if (bits == 16) return convertAll<F, Rounding, 16, false>(src, dst, n, scale, lo, hi, allFit);
+    return convertAll<F, Rounding, 8, false>(src, dst, n, scale, lo, hi, allFit);
+}
+
+template <class F>
+int floatToInt(const F* src, void* dst, int n, F scale, int bits, int rounding, bool clip, int lo, int hi,
                bool& allFit) {
     switch (rounding) {
-    case 0: return convertAll<0>(src, dst, n, scale, bits, clip, lo, hi, allFit);
-    case 1: return convertAll<1>(src, dst, n, scale, bits, clip, lo, hi, allFit);
-    case 2: return convertAll<2>(src, dst, n, scale, bits, clip, lo, hi, allFit);
-    default: return convertAll<3>(src, dst, n, scale, bits, clip, lo, hi, allFit);
+    case 0: return byWidth<F, 0>(src, dst, n, scale, bits, clip, lo, hi, allFit);
+    case 1: return byWidth<F, 1>(src, dst, n, scale, bits, clip, lo, hi, allFit);
+    case 2: return byWidth<F, 2>(src, dst, n, scale, bits, clip, lo, hi, allFit);
+    default: return byWidth<F, 3>(src, dst, n, scale, bits, clip, lo, hi, allFit);
     }
 }
 
@@ -77,5 +94,6 @@ int floatToInt(const float* src, void* dst, int n, float scale, int bits, int ro
 VOK_SIMD_END
 
 namespace vok::kernels {
-const ConvertTable VOK_KERNEL_TABLE(convert) = {simd::VOK_ISA::floatToInt, simd::VOK_ISA::kL};
+const ConvertTable VOK_KERNEL_TABLE(convert) = {simd::VOK_ISA::floatToInt<float>, simd::VOK_ISA::floatToInt<double>,
+                                                 simd::VOK_ISA::kLanes<float>, simd::VOK_ISA::kLanes<double>};
 }

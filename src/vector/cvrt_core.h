@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <cstddef>
 #include <cstring>
 
 #include "vector/convert.h"
@@ -113,6 +114,26 @@ template <class I, class F>
 void widen(const void* src, F* dst, int begin, int end, F scale) {
     const I* in = static_cast<const I*>(src);
     for (int i = begin; i < end; ++i) dst[i] = static_cast<F>(in[i]) * scale;  // exact for float up to 16 bits, for double always
+}
+
+// Whole registers through a kernel; a register holding a value beyond 2^31
+// (or NaN), and the tail, go element by element.
+template <class F, class Kernel>
+bool floatToFixInRegisters(const F* src, void* dst, int n, const FixFormat& format, Kernel kernel, int lanes) {
+    const int bits = format.bits;
+    const int lo = format.isUnsigned ? 0 : bits == 32 ? INT32_MIN : -(1 << (bits - 1));
+    const int hi = bits == 32 ? INT32_MAX : format.isUnsigned ? (1 << bits) - 1 : (1 << (bits - 1)) - 1;
+    const F scale = std::ldexp(F(1), format.fractBits);
+    const int rounding = static_cast<int>(format.rounding);
+    bool allFit = true;
+    for (int i = 0; i < n;) {
+        i += kernel(src + i, static_cast<char*>(dst) + std::size_t(i) * unsigned(bits / 8), n - i, scale, bits,
+                    rounding, format.clip, lo, hi, allFit);
+        const int end = n - i < lanes ? n : i + lanes;
+        allFit &= floatToFixScalar(src, dst, i, end, format);
+        i = end;
+    }
+    return allFit;
 }
 
 inline void fixToFloatScalar(const void* src, float* dst, int begin, int end, int bits, int fractBits,

@@ -1,12 +1,14 @@
 // Double-precision conversions: double to and from integers and fix-point
 // values, and the double-precision complex representations.
+#include "kernels/convert.h"
 #include "vector/cvrt_core.h"
 #include "vector/cvrt_entry.h"
 
 namespace vok::convert {
 
 bool floatToFix(const double* src, void* dst, int n, const FixFormat& format) {
-    return detail::floatToFixScalar(src, dst, 0, n, format);
+    const auto& k = kernels::convertKernels();
+    return detail::floatToFixInRegisters(src, dst, n, format, k.doubleToInt, k.doubleLanes);
 }
 
 void fixToFloat(const void* src, double* dst, int n, int bits, int fractBits, bool isUnsigned) {

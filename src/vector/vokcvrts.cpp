@@ -1,8 +1,5 @@
 // Single-precision conversions: float to and from integers and fix-point
 // values, and the single-precision complex representations.
-#include <climits>
-#include <cstddef>
-
 #include "kernels/convert.h"
 #include "vector/cvrt_core.h"
 #include "vector/cvrt_entry.h"
@@ -20,24 +17,9 @@ bool roundingOf(int flags, Rounding& rounding) {
     }
 }
 
-// Whole registers through the kernel; a register holding a value beyond 2^31
-// (or NaN), and the tail, go element by element.
 bool floatToFix(const float* src, void* dst, int n, const FixFormat& format) {
     const auto& k = kernels::convertKernels();
-    const int bits = format.bits;
-    const int lo = format.isUnsigned ? 0 : bits == 32 ? INT_MIN : -(1 << (bits - 1));
-    const int hi = bits == 32 ? INT_MAX : format.isUnsigned ? (1 << bits) - 1 : (1 << (bits - 1)) - 1;
-    const float scale = std::ldexp(1.0f, format.fractBits);
-    const int rounding = static_cast<int>(format.rounding);
-    bool allFit = true;
-    for (int i = 0; i < n;) {
-        i += k.floatToInt(src + i, static_cast<char*>(dst) + std::size_t(i) * unsigned(bits / 8), n - i, scale, bits,
-                          rounding, format.clip, lo, hi, allFit);
-        const int end = n - i < k.lanes ? n : i + k.lanes;
-        allFit &= detail::floatToFixScalar(src, dst, i, end, format);
-        i = end;
-    }
-    return allFit;
+    return detail::floatToFixInRegisters(src, dst, n, format, k.floatToInt, k.floatLanes);
 }
 
 void fixToFloat(const void* src, float* dst, int n, int bits, int fractBits, bool isUnsigned) {
