@@ -15,7 +15,17 @@ run() {  # preset
 }
 
 echo "== native x86-64" && run release
-echo "== 32-bit (-m32)" && run m32
+echo "== 32-bit (-m32)"
+# Some kernels are built without 32-bit program support: there the -m32 build
+# still compiles everything (its static_asserts check the 32-bit record
+# layouts), and the tests run where the kernel can execute them.
+cmake --preset m32 -G Ninja >/dev/null
+cmake --build --preset m32 -j "$jobs"
+if build/m32/tests/vok_frame_tests --gtest_list_tests >/dev/null 2>&1; then
+  ctest --preset m32 -j "$jobs"
+else
+  echo "this kernel cannot execute 32-bit programs: -m32 build checked, its tests not run"
+fi
 echo "== AddressSanitizer + UndefinedBehaviorSanitizer" && ASAN_OPTIONS=detect_leaks=1 run sanitize
 echo "== mingw-w64 i686 vokx1.dll"
 cmake --preset mingw -G Ninja >/dev/null
