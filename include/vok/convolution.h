@@ -6,6 +6,46 @@
 
 VOK_EXTERN_C_BEGIN
 
+/* ---- Correlation (module vokcorr) ----
+ * Cross-correlation r[k] = sum over n of conj(srcA[n])·srcB[n+k] (terms outside
+ * either sequence are zero; conjugation only for complex srcA) for the lags
+ * loLag..hiLag, written to dst[0..hiLag-loLag]; lags may be negative. The
+ * first letter is the type of srcA, the second that of srcB; dst is complex
+ * when either is. Sums are in extended precision (double for float data, long
+ * double for double data) and rounded once.
+ * Autocorrelation for lags 0..nLags-1 with norm 0 (raw sums), 1 (divided by
+ * len) or 2 (divided by len - k); other norms leave the raw sums.
+ * Failures (VOK_StatusBadArg, nothing written, checked in this order):
+ * "Null SRC buffer pointer" (srcA, then srcB / src), "Null DST buffer pointer",
+ * "Invalid SRC buffer length" (lenA, then lenB / len), "Invalid LAG value"
+ * (loLag > hiLag; nLags outside 1..len). */
+VOK_API void VOK_CALL voksCrossCorr(const float* srcA, int lenA, const float* srcB, int lenB, float* dst, int loLag, int hiLag);
+VOK_API void VOK_CALL vokdCrossCorr(const double* srcA, int lenA, const double* srcB, int lenB, double* dst, int loLag, int hiLag);
+VOK_API void VOK_CALL vokcCrossCorr(const FloatComplex* srcA, int lenA, const FloatComplex* srcB, int lenB, FloatComplex* dst, int loLag, int hiLag);
+VOK_API void VOK_CALL vokzCrossCorr(const DoubleComplex* srcA, int lenA, const DoubleComplex* srcB, int lenB, DoubleComplex* dst, int loLag, int hiLag);
+VOK_API void VOK_CALL vokscCrossCorr(const float* srcA, int lenA, const FloatComplex* srcB, int lenB, FloatComplex* dst, int loLag, int hiLag);
+VOK_API void VOK_CALL vokcsCrossCorr(const FloatComplex* srcA, int lenA, const float* srcB, int lenB, FloatComplex* dst, int loLag, int hiLag);
+VOK_API void VOK_CALL vokdzCrossCorr(const double* srcA, int lenA, const DoubleComplex* srcB, int lenB, DoubleComplex* dst, int loLag, int hiLag);
+VOK_API void VOK_CALL vokzdCrossCorr(const DoubleComplex* srcA, int lenA, const double* srcB, int lenB, DoubleComplex* dst, int loLag, int hiLag);
+VOK_API void VOK_CALL voksAutoCorr(const float* src, int len, float* dst, int nLags, int norm);
+VOK_API void VOK_CALL vokdAutoCorr(const double* src, int len, double* dst, int nLags, int norm);
+VOK_API void VOK_CALL vokcAutoCorr(const FloatComplex* src, int len, FloatComplex* dst, int nLags, int norm);
+VOK_API void VOK_CALL vokzAutoCorr(const DoubleComplex* src, int len, DoubleComplex* dst, int nLags, int norm);
+
+/* ---- Dot products (module vokdotp) ----
+ * sum of a[i]·b[i] over i < len, no conjugation, accumulated in extended
+ * precision four terms per step; the first letter is the type of a. len 0
+ * gives zero. Failures (VOK_StatusBadArg, result zero): "Null buffer pointer"
+ * (a, then b), "Invalid value" (len < 0). */
+VOK_API float VOK_CALL voksDotProd(const float* a, const float* b, int len);
+VOK_API double VOK_CALL vokdDotProd(const double* a, const double* b, int len);
+VOK_API FloatComplex VOK_CALL vokcDotProd(const FloatComplex* a, const FloatComplex* b, int len);
+VOK_API DoubleComplex VOK_CALL vokzDotProd(const DoubleComplex* a, const DoubleComplex* b, int len);
+VOK_API FloatComplex VOK_CALL vokscDotProd(const float* a, const FloatComplex* b, int len);
+VOK_API FloatComplex VOK_CALL vokcsDotProd(const FloatComplex* a, const float* b, int len);
+VOK_API DoubleComplex VOK_CALL vokdzDotProd(const double* a, const DoubleComplex* b, int len);
+VOK_API DoubleComplex VOK_CALL vokzdDotProd(const DoubleComplex* a, const double* b, int len);
+
 VOK_EXTERN_C_END
 
 #endif /* VOK_CONVOLUTION_H */
