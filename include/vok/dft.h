@@ -44,6 +44,14 @@ VOK_API FloatComplex VOK_CALL voksbGoertz(VokSGoertzState* state, const float* b
 VOK_API FloatComplex VOK_CALL vokcbGoertz(VokSGoertzState* state, const FloatComplex* buffer, int length);
 VOK_API DoubleComplex VOK_CALL vokdbGoertz(VokDGoertzState* state, const double* buffer, int length);
 VOK_API DoubleComplex VOK_CALL vokzbGoertz(VokDGoertzState* state, const DoubleComplex* buffer, int length);
+VOK_API int VOK_CALL vokwGoertzInit(float freq, VokSGoertzState* state);
+VOK_API int VOK_CALL vokvGoertzInit(float freq, VokSGoertzState* state);
+VOK_API void VOK_CALL vokwGoertzReset(VokSGoertzState* state);
+VOK_API void VOK_CALL vokvGoertzReset(VokSGoertzState* state);
+VOK_API ShortComplex VOK_CALL vokwGoertz(VokSGoertzState* state, short sample, int scaleMode, int* scaleFactor);
+VOK_API ShortComplex VOK_CALL vokvGoertz(VokSGoertzState* state, ShortComplex sample, int scaleMode, int* scaleFactor);
+VOK_API ShortComplex VOK_CALL vokwbGoertz(VokSGoertzState* state, const short* buffer, int length, int scaleMode, int* scaleFactor);
+VOK_API ShortComplex VOK_CALL vokvbGoertz(VokSGoertzState* state, const ShortComplex* buffer, int length, int scaleMode, int* scaleFactor);
 
 /* ---- DCT (module vokdct) ----
  * Orthonormal DCT-II of any length >= 1 with VOK_Forw (1), its inverse, the

@@ -10,6 +10,7 @@
 #include <random>
 #include <vector>
 
+#include "frame/test_seams.h"
 #include "support/reports.h"
 #include "vok.h"
 
@@ -193,6 +194,79 @@ TEST(Goertzel, BadCallsReturnZeroAndLeaveTheStateAlone) {
                    {VOK_StatusBadArg, "vokcbGoertz", "Invalid array length", "vokgrtzl"},
                    {VOK_StatusBadArg, "vokzbGoertz", "Null state pointer", "vokgrtzl"},
                    {VOK_StatusBadArg, "vokdGoertzReset", "Null state pointer", "vokgrtzl"});
+}
+
+}  // namespace
+
+namespace {
+
+TEST(Goertzel16, RunsTheFloatRecurrenceAndScalesTheValueBack) {
+    VokSGoertzState w, f;
+    vokwGoertzInit(0.25f, &w);
+    voksGoertzInit(0.25f, &f);
+    const short pulse[4] = {1000, 0, 0, 0};
+    int sf = 0;
+    ShortComplex v = vokwbGoertz(&w, pulse, 4, VOK_SATURATE, &sf);
+    EXPECT_EQ(v.re, 1000);
+    EXPECT_EQ(v.im, 0);
+    vokwGoertzReset(&w);
+    sf = 2;
+    v = vokwbGoertz(&w, pulse, 4, VOK_FIXED_SCALE, &sf);
+    EXPECT_EQ(v.re, 250);
+    // The same samples one at a time and as float data give the same value.
+    vokwGoertzReset(&w);
+    std::vector<short> x(37);
+    for (int i = 0; i < 37; ++i) x[i] = short(i * 811 % 2000 - 1000);
+    sf = 0;
+    for (short s : x) v = vokwGoertz(&w, s, VOK_SATURATE, &sf);
+    std::vector<float> xf(x.begin(), x.end());
+    const FloatComplex want = voksbGoertz(&f, xf.data(), 37);
+    EXPECT_EQ(v.re, short(std::trunc(want.re)));
+    EXPECT_EQ(v.im, short(std::trunc(want.im)));
+}
+
+TEST(Goertzel16, LargeValuesSaturateOrAreAutoScaled) {
+    VokSGoertzState st;
+    vokvGoertzInit(0.0f, &st);
+    std::vector<ShortComplex> x(8, ShortComplex{30000, -30000});
+    int sf = 0;
+    ShortComplex v = vokvbGoertz(&st, x.data(), 8, VOK_SATURATE, &sf);
+    EXPECT_EQ(v.re, 32767);
+    EXPECT_EQ(v.im, -32768);
+    vokvGoertzReset(&st);
+    v = vokvbGoertz(&st, x.data(), 8, VOK_AUTO_SCALE, &sf);
+    EXPECT_GT(sf, 0);  // 240000 needs a scale factor
+    EXPECT_NEAR(std::ldexp(double(v.re), sf), 240000.0, std::ldexp(1.0, sf));
+    EXPECT_NEAR(std::ldexp(double(v.im), sf), -240000.0, std::ldexp(1.0, sf));
+}
+
+TEST(Goertzel16, ScaleArgumentsAreCheckedAfterTheStateAndBuffer) {
+    VokSGoertzState st;
+    vokvGoertzInit(0.1f, &st);
+    const VokSGoertzState before = st;
+    const ShortComplex x[2] = {{1, 2}, {3, 4}};
+    ReportRecorder rec;
+    int sf = 15, ok = 0, bad = -15;
+    vokwGoertz(&st, 1, VOK_NO_SCALE, &sf);
+    vokwGoertz(&st, 1, VOK_NO_SCALE, &bad);
+    vokvGoertz(&st, x[0], VOK_AUTO_SCALE, nullptr);
+    vokvGoertz(&st, x[0], 5, &ok);
+    vokvbGoertz(&st, nullptr, 2, 5, nullptr);
+    vokvbGoertz(&st, x, 0, 5, nullptr);
+    vokwbGoertz(nullptr, nullptr, 0, 0, nullptr);
+    vok::testing::failAllocationAfter(1);
+    const ShortComplex none = vokvbGoertz(&st, x, 2, VOK_SATURATE, &ok);
+    vok::testing::failAllocationAfter(0);
+    EXPECT_EQ(none.re, 0);
+    EXPECT_EQ(std::memcmp(&before, &st, sizeof st), 0);
+    EXPECT_REPORTS(rec, {VOK_StatusBadArg, "vokwGoertz", "Too large scale factor", "vokgrtzw"},
+                   {VOK_StatusBadArg, "vokwGoertz", "Too large scale factor", "vokgrtzw"},
+                   {VOK_StatusBadArg, "vokvGoertz", "Zero scale factor pointer", "vokgrtzw"},
+                   {VOK_StatusBadArg, "vokvGoertz", "Erroneus scale mode", "vokgrtzw"},
+                   {VOK_StatusBadArg, "vokvbGoertz", "Null buffer pointer", "vokgrtzw"},
+                   {VOK_StatusBadArg, "vokvbGoertz", "Invalid array length", "vokgrtzw"},
+                   {VOK_StatusBadArg, "vokwbGoertz", "Null state pointer", "vokgrtzw"},
+                   {VOK_StatusNoMemory, "vokvbGoertz", "No memory for working array", "vokgrtzw"});
 }
 
 }  // namespace
