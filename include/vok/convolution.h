@@ -32,6 +32,20 @@ VOK_API void VOK_CALL vokdAutoCorr(const double* src, int len, double* dst, int 
 VOK_API void VOK_CALL vokcAutoCorr(const FloatComplex* src, int len, FloatComplex* dst, int nLags, int norm);
 VOK_API void VOK_CALL vokzAutoCorr(const DoubleComplex* src, int len, DoubleComplex* dst, int nLags, int norm);
 
+/* ---- 16-bit correlation (module vokcorrw) ----
+ * As the float forms, computed on exact float copies of the 16-bit data; the
+ * results are brought back to 16 bits with scaleMode and *scaleFactor (one
+ * factor for the whole result; VOK_AUTO_SCALE writes it back). After the float
+ * forms' checks: "Null scale factor pointer" (VOK_AUTO_SCALE with a null
+ * scaleFactor); "Allocation failure" (VOK_StatusNoMemory) when a float copy
+ * cannot be made. The first letter is srcA's type, the second srcB's. */
+VOK_API void VOK_CALL vokwCrossCorr(const short* srcA, int lenA, const short* srcB, int lenB, short* dst, int loLag, int hiLag, int scaleMode, int* scaleFactor);
+VOK_API void VOK_CALL vokvCrossCorr(const ShortComplex* srcA, int lenA, const ShortComplex* srcB, int lenB, ShortComplex* dst, int loLag, int hiLag, int scaleMode, int* scaleFactor);
+VOK_API void VOK_CALL vokwvCrossCorr(const short* srcA, int lenA, const ShortComplex* srcB, int lenB, ShortComplex* dst, int loLag, int hiLag, int scaleMode, int* scaleFactor);
+VOK_API void VOK_CALL vokvwCrossCorr(const ShortComplex* srcA, int lenA, const short* srcB, int lenB, ShortComplex* dst, int loLag, int hiLag, int scaleMode, int* scaleFactor);
+VOK_API void VOK_CALL vokwAutoCorr(const short* src, int len, short* dst, int nLags, int norm, int scaleMode, int* scaleFactor);
+VOK_API void VOK_CALL vokvAutoCorr(const ShortComplex* src, int len, ShortComplex* dst, int nLags, int norm, int scaleMode, int* scaleFactor);
+
 /* ---- Dot products (module vokdotp) ----
  * sum of a[i]·b[i] over i < len, no conjugation, accumulated in extended
  * precision four terms per step; the first letter is the type of a. len 0
@@ -45,6 +59,16 @@ VOK_API FloatComplex VOK_CALL vokscDotProd(const float* a, const FloatComplex* b
 VOK_API FloatComplex VOK_CALL vokcsDotProd(const FloatComplex* a, const float* b, int len);
 VOK_API DoubleComplex VOK_CALL vokdzDotProd(const double* a, const DoubleComplex* b, int len);
 VOK_API DoubleComplex VOK_CALL vokzdDotProd(const DoubleComplex* a, const double* b, int len);
+
+/* ---- 16-bit dot products (module vokdotpw) ----
+ * The exact sum of the products, saturated to 32 bits, brought back to 16 bits
+ * with scaleMode and *scaleFactor (complex forms: both components with one
+ * factor). Failures as the float forms, then "Null scale factor pointer"
+ * (VOK_AUTO_SCALE with a null scaleFactor); the result is then zero. */
+VOK_API short VOK_CALL vokwDotProd(const short* a, const short* b, int len, int scaleMode, int* scaleFactor);
+VOK_API ShortComplex VOK_CALL vokvDotProd(const ShortComplex* a, const ShortComplex* b, int len, int scaleMode, int* scaleFactor);
+VOK_API ShortComplex VOK_CALL vokwvDotProd(const short* a, const ShortComplex* b, int len, int scaleMode, int* scaleFactor);
+VOK_API ShortComplex VOK_CALL vokvwDotProd(const ShortComplex* a, const short* b, int len, int scaleMode, int* scaleFactor);
 
 VOK_EXTERN_C_END
 

@@ -4,10 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <climits>
+#include <cmath>
 #include <complex>
 #include <random>
 #include <vector>
 
+#include "frame/test_seams.h"
 #include "support/reports.h"
 #include "vok.h"
 
@@ -172,6 +175,86 @@ TEST(Correlation, BadArgumentsAreReportedInOrderAndWriteNothing) {
                    {VOK_StatusBadArg, "vokzdDotProd", "Null buffer pointer", "vokdotp"},
                    {VOK_StatusBadArg, "voksDotProd", "Null buffer pointer", "vokdotp"},
                    {VOK_StatusBadArg, "voksDotProd", "Invalid value", "vokdotp"});
+}
+
+}  // namespace
+
+namespace {
+
+TEST(Correlation16, MatchesTheFloatSumsBroughtBackWithTheScaleMode) {
+    std::mt19937 gen(5);
+    std::vector<short> a(50), b(40);
+    for (auto& v : a) v = short(int(gen() % 2001) - 1000);
+    for (auto& v : b) v = short(int(gen() % 2001) - 1000);
+    std::vector<float> af(a.begin(), a.end()), bf(b.begin(), b.end()), rf(30);
+    voksCrossCorr(af.data(), 50, bf.data(), 40, rf.data(), -10, 19);
+    std::vector<short> r(30);
+    int sf = 0;
+    vokwCrossCorr(a.data(), 50, b.data(), 40, r.data(), -10, 19, VOK_AUTO_SCALE, &sf);
+    EXPECT_GT(sf, 0);  // sums of up to 40 products of 1000s exceed 16 bits
+    for (int i = 0; i < 30; ++i) EXPECT_EQ(r[i], short(std::trunc(std::ldexp(double(rf[i]), -sf)))) << i;
+    int fixed = 6;
+    vokwAutoCorr(a.data(), 50, r.data(), 10, 1, VOK_FIXED_SCALE, &fixed);
+    voksAutoCorr(af.data(), 50, rf.data(), 10, 1);
+    for (int i = 0; i < 10; ++i) EXPECT_EQ(r[i], short(std::trunc(rf[i] / 64))) << i;
+    // Complex and mixed forms conjugate the first sequence.
+    const ShortComplex v[2] = {{0, 1}, {2, 0}};
+    const short w[2] = {3, 4};
+    ShortComplex out[1];
+    vokvwCrossCorr(v, 2, w, 2, out, 0, 0, VOK_NO_SCALE, nullptr);
+    EXPECT_EQ(out[0].re, 8);  // conj(i)·3 + 2·4
+    EXPECT_EQ(out[0].im, -3);
+    vokwvCrossCorr(w, 2, v, 2, out, 0, 0, VOK_SATURATE, nullptr);
+    EXPECT_EQ(out[0].re, 8);
+    EXPECT_EQ(out[0].im, 3);
+    ShortComplex auto1[2];
+    vokvAutoCorr(v, 2, auto1, 2, 0, VOK_NO_SCALE, nullptr);
+    EXPECT_EQ(auto1[0].re, 5);
+    EXPECT_EQ(auto1[1].re, 0);
+    EXPECT_EQ(auto1[1].im, -2);  // conj(i)·2
+}
+
+TEST(DotProd16, ExactSumsSaturateOrScale) {
+    std::vector<short> a(100, 20000), b(100, 20000);
+    int sf = 0;
+    EXPECT_EQ(vokwDotProd(a.data(), b.data(), 100, VOK_SATURATE, &sf), 32767);
+    // 100·4e8 = 4e10 saturates to 2^31 - 1 before the auto scale: sf = 30 - 14.
+    EXPECT_EQ(vokwDotProd(a.data(), b.data(), 100, VOK_AUTO_SCALE, &sf), INT32_MAX >> 16);
+    EXPECT_EQ(sf, 16);
+    const short c[3] = {-3, 7, 100}, d[3] = {5, -2, 1};
+    EXPECT_EQ(vokwDotProd(c, d, 3, VOK_NO_SCALE, nullptr), -15 - 14 + 100);
+    const ShortComplex x[2] = {{1, 2}, {3, -4}}, y[2] = {{5, 6}, {-7, 8}};
+    ShortComplex z = vokvDotProd(x, y, 2, VOK_NO_SCALE, nullptr);
+    EXPECT_EQ(z.re, (5 - 12) + (-21 + 32));
+    EXPECT_EQ(z.im, (6 + 10) + (24 + 28));
+    z = vokwvDotProd(c, x, 2, VOK_NO_SCALE, nullptr);
+    EXPECT_EQ(z.re, -3 + 21);
+    EXPECT_EQ(z.im, -6 - 28);
+    EXPECT_EQ(vokwDotProd(c, d, 0, VOK_NO_SCALE, nullptr), 0);
+}
+
+TEST(Correlation16, ScaleAndAllocationFailuresAreReported) {
+    ReportRecorder rec;
+    const short a[4] = {1, 2, 3, 4};
+    Sentinel out(8 * sizeof(short));
+    vokwCrossCorr(a, 4, a, 4, out.as<short>(), 0, 3, VOK_AUTO_SCALE, nullptr);
+    vokwAutoCorr(a, 4, out.as<short>(), 5, 0, VOK_AUTO_SCALE, nullptr);
+    vokvwDotProd(nullptr, a, 1, 0, nullptr);
+    vokwDotProd(a, a, 1, VOK_AUTO_SCALE, nullptr);
+    int sf = 0;
+    for (int failing = 1; failing <= 3; ++failing) {
+        vok::testing::failAllocationAfter(failing);
+        vokwCrossCorr(a, 4, a, 4, out.as<short>(), 0, 3, VOK_AUTO_SCALE, &sf);
+        vok::testing::failAllocationAfter(0);
+    }
+    EXPECT_TRUE(out.untouched());
+    EXPECT_REPORTS(rec, {VOK_StatusBadArg, "vokwCrossCorr", "Null scale factor pointer", "vokcorrw"},
+                   {VOK_StatusBadArg, "vokwAutoCorr", "Invalid LAG value", "vokcorrw"},
+                   {VOK_StatusBadArg, "vokvwDotProd", "Null buffer pointer", "vokdotpw"},
+                   {VOK_StatusBadArg, "vokwDotProd", "Null scale factor pointer", "vokdotpw"},
+                   {VOK_StatusNoMemory, "vokwCrossCorr", "Allocation failure", "vokcorrw"},
+                   {VOK_StatusNoMemory, "vokwCrossCorr", "Allocation failure", "vokcorrw"},
+                   {VOK_StatusNoMemory, "vokwCrossCorr", "Allocation failure", "vokcorrw"});
 }
 
 }  // namespace

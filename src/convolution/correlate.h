@@ -1,0 +1,56 @@
+// Correlation sums shared by the floating-point and 16-bit modules: direct
+// extended-precision sums over the overlap of the two sequences.
+#pragma once
+
+#include <algorithm>
+
+#include "convolution/products.h"
+#include "core/check.h"
+
+namespace vok::correlate {
+
+namespace p = vok::products;
+
+// The argument checks of the correlations, in their reporting order.
+inline bool badCross(ArgChecks check, const void* srcA, int lenA, const void* srcB, int lenB, const void* dst,
+                     int loLag, int hiLag) {
+    return check(!srcA, "Null SRC buffer pointer") || check(!srcB, "Null SRC buffer pointer") ||
+           check(!dst, "Null DST buffer pointer") || check(lenA < 1, "Invalid SRC buffer length") ||
+           check(lenB < 1, "Invalid SRC buffer length") || check(loLag > hiLag, "Invalid LAG value");
+}
+
+inline bool badAuto(ArgChecks check, const void* src, int len, const void* dst, int nLags) {
+    return check(!src, "Null SRC buffer pointer") || check(!dst, "Null DST buffer pointer") ||
+           check(len < 1, "Invalid SRC buffer length") || check(nLags < 1 || nLags > len, "Invalid LAG value");
+}
+
+// r[k] = Σ conj(a[n])·b[n+k] over the n where both exist.
+template <class A, class B>
+p::Acc<p::WideOf<A>> lag(const A* a, long long lenA, const B* b, long long lenB, long long k) {
+    const long long first = std::max(0LL, -k), last = std::min(lenA, lenB - k);
+    if (last <= first) return {};
+    return p::sum<true>(a + first, b + first + k, last - first);
+}
+
+// dst[i] = r[loLag + i] for i <= hiLag - loLag (arguments already checked).
+template <class A, class B>
+void cross(const A* srcA, int lenA, const B* srcB, int lenB, p::ResultOf<A, B>* dst, int loLag, int hiLag) {
+    using R = p::ResultOf<A, B>;
+    const long long count = (long long)hiLag - loLag + 1;
+    for (long long i = 0; i < count; ++i) dst[i] = p::narrow<R>(lag(srcA, lenA, srcB, lenB, loLag + i));
+}
+
+// dst[k] = r[k] for k < nLags, normalised by norm (1: by len, 2: by len - k).
+template <class T>
+void autocorrelation(const T* src, int len, T* dst, int nLags, int norm) {
+    using W = p::WideOf<T>;
+    for (int k = 0; k < nLags; ++k) {
+        p::Acc<W> r = lag(src, len, src, len, k);
+        const W divisor = norm == 1 ? W(len) : norm == 2 ? W(len - k) : W(1);
+        r.re /= divisor;
+        r.im /= divisor;
+        dst[k] = p::narrow<T>(r);
+    }
+}
+
+}  // namespace vok::correlate
