@@ -100,6 +100,15 @@ VOK_API void VOK_CALL vokdbrPowerSpectr(const double* srcReal, const double* src
  * Phase results are radians with 13 fractional bits, rounded to nearest. */
 VOK_API void VOK_CALL vokvbPhase(const ShortComplex* src, short* phase, int length);
 VOK_API void VOK_CALL vokwbrPhase(const short* srcReal, const short* srcImag, short* phase, int length);
+/* 16-bit magnitude (computed in double, rounded to float) and exact power
+ * spectrum, brought to 16 bits with scaleMode and *scaleFactor (one factor for
+ * the vector). After the checks of the float forms: "VOK_FIXED_SCALE and
+ * VOK_AUTO_SCALE" (both mode bits set), "VOK_AUTO_SCALE and ScaleFactor==NULL";
+ * VOK_StatusNoMemory "NULL Pointer" when the work vector cannot be allocated. */
+VOK_API void VOK_CALL vokvbMag(const ShortComplex* src, short* mag, int length, int scaleMode, int* scaleFactor);
+VOK_API void VOK_CALL vokwbrMag(const short* srcReal, const short* srcImag, short* mag, int length, int scaleMode, int* scaleFactor);
+VOK_API void VOK_CALL vokvbPowerSpectr(const ShortComplex* src, short* spectr, int length, int scaleMode, int* scaleFactor);
+VOK_API void VOK_CALL vokwbrPowerSpectr(const short* srcReal, const short* srcImag, short* spectr, int length, int scaleMode, int* scaleFactor);
 
 VOK_EXTERN_C_END
 

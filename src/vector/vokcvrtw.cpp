@@ -1,7 +1,10 @@
 // 16-bit complex representations: parts, splitting and joining, and phase.
 #include <cmath>
+#include <cstdint>
 
+#include "core/scale16.h"
 #include "vector/cvrt_entry.h"
+#include "vok/frame.h"
 
 namespace {
 
@@ -22,6 +25,42 @@ void phase16(ArgChecks check, Source s, short* phase, int length) {
         phase[i] = static_cast<short>(
             vok::convert::fixValue(angle, kPhaseFractBits, vok::convert::Rounding::near, -32768, 32767));
     }
+}
+
+bool badScaleMode(ArgChecks check, int scaleMode, const int* scaleFactor) {
+    return check((scaleMode & VOK_FIXED_SCALE) && (scaleMode & VOK_AUTO_SCALE), "VOK_FIXED_SCALE and VOK_AUTO_SCALE") ||
+           check((scaleMode & VOK_AUTO_SCALE) && !scaleFactor, "VOK_AUTO_SCALE and ScaleFactor==NULL");
+}
+
+// Magnitudes in double, rounded once to float, then brought to 16 bits with
+// one scale factor for the whole vector.
+template <class Source>
+void mag16(ArgChecks check, Source s, short* mag, int length, int scaleMode, int* scaleFactor) {
+    if (check(length <= 0, "length<=0") || check(!mag, "mag==0") || sourceMissing(check, s) ||
+        badScaleMode(check, scaleMode, scaleFactor))
+        return;
+    float* work = voksMalloc(length);
+    if (!work) return void(check.noMemory(__LINE__));
+    for (int i = 0; i < length; ++i) work[i] = float(std::hypot(double(s.re(i)), double(s.im(i))));
+    vok::ownScaleFloatToShort(work, mag, length, scaleMode, scaleFactor);
+    vokFree(work);
+}
+
+// Exact integer power spectrum; only (-32768, -32768) gives 2^31, which is
+// held as 2^31 - 1.
+template <class Source>
+void powerSpectr16(ArgChecks check, Source s, short* spectr, int length, int scaleMode, int* scaleFactor) {
+    if (check(length <= 0, "length<=0") || check(!spectr, "spectr==0") || sourceMissing(check, s) ||
+        badScaleMode(check, scaleMode, scaleFactor))
+        return;
+    int* work = vokiMalloc(length);
+    if (!work) return void(check.noMemory(__LINE__));
+    for (int i = 0; i < length; ++i) {
+        const std::int64_t re = s.re(i), im = s.im(i), power = re * re + im * im;
+        work[i] = power > INT32_MAX ? INT32_MAX : int(power);
+    }
+    vok::ownScaleIntToShort(work, spectr, length, scaleMode, scaleFactor);
+    vokFree(work);
 }
 
 }  // namespace
@@ -47,4 +86,19 @@ VOK_API void VOK_CALL vokvbPhase(const ShortComplex* src, short* phase, int leng
 }
 VOK_API void VOK_CALL vokwbrPhase(const short* srcReal, const short* srcImag, short* phase, int length) {
     phase16(VOK_CHECKS, Split<short>{srcReal, srcImag}, phase, length);
+}
+VOK_API void VOK_CALL vokvbMag(const ShortComplex* src, short* mag, int length, int scaleMode, int* scaleFactor) {
+    mag16(VOK_CHECKS, Interleaved<ShortComplex>{src}, mag, length, scaleMode, scaleFactor);
+}
+VOK_API void VOK_CALL vokwbrMag(const short* srcReal, const short* srcImag, short* mag, int length, int scaleMode,
+                                int* scaleFactor) {
+    mag16(VOK_CHECKS, Split<short>{srcReal, srcImag}, mag, length, scaleMode, scaleFactor);
+}
+VOK_API void VOK_CALL vokvbPowerSpectr(const ShortComplex* src, short* spectr, int length, int scaleMode,
+                                       int* scaleFactor) {
+    powerSpectr16(VOK_CHECKS, Interleaved<ShortComplex>{src}, spectr, length, scaleMode, scaleFactor);
+}
+VOK_API void VOK_CALL vokwbrPowerSpectr(const short* srcReal, const short* srcImag, short* spectr, int length,
+                                        int scaleMode, int* scaleFactor) {
+    powerSpectr16(VOK_CHECKS, Split<short>{srcReal, srcImag}, spectr, length, scaleMode, scaleFactor);
 }
