@@ -98,6 +98,13 @@ VOK_API void VOK_CALL voksbAbs1(float* vec, int len);
 VOK_API void VOK_CALL voksbAbs2(const float* src, float* dst, int len);
 VOK_API void VOK_CALL vokdbAbs1(double* vec, int len);
 VOK_API void VOK_CALL vokdbAbs2(const double* src, double* dst, int len);
+VOK_API void VOK_CALL vokwbSqr1(short* vec, int len, int scaleMode, int* scaleFactor);
+VOK_API void VOK_CALL vokwbSqr2(const short* src, short* dst, int len, int scaleMode, int* scaleFactor);
+VOK_API void VOK_CALL vokvbSqr1(ShortComplex* vec, int len, int scaleMode, int* scaleFactor);
+VOK_API void VOK_CALL vokvbSqr2(const ShortComplex* src, ShortComplex* dst, int len, int scaleMode, int* scaleFactor);
+/* 16-bit squares: 32-bit squares (complex: re^2 - im^2 and 2·re·im, the latter
+ * saturated at 2^31 - 1) brought to 16 bits with one scale factor for the call;
+ * VOK_AUTO_SCALE with a null scaleFactor reports "scaleFactor==0". */
 VOK_API void VOK_CALL vokwbAbs1(short* vec, int len);
 VOK_API void VOK_CALL vokwbAbs2(const short* src, short* dst, int len);
 
@@ -118,6 +125,10 @@ VOK_API void VOK_CALL vokdbLn1(double* vec, int len);
 VOK_API void VOK_CALL vokdbLn2(const double* src, double* dst, int len);
 VOK_API void VOK_CALL vokwbLn1(short* vec, int len);
 VOK_API void VOK_CALL vokwbLn2(const short* src, short* dst, int len);
+/* 16-bit exponential: e^x in float (beyond the float range the largest float),
+ * brought to 16 bits with the scale mode; "scaleFactor==0" as for Sqr. */
+VOK_API void VOK_CALL vokwbExp1(short* vec, int len, int scaleMode, int* scaleFactor);
+VOK_API void VOK_CALL vokwbExp2(const short* src, short* dst, int len, int scaleMode, int* scaleFactor);
 VOK_API void VOK_CALL voksbExp1(float* vec, int len);
 VOK_API void VOK_CALL voksbExp2(const float* src, float* dst, int len);
 VOK_API void VOK_CALL vokdbExp1(double* vec, int len);
@@ -135,6 +146,10 @@ VOK_API void VOK_CALL vokdbExp2(const double* src, double* dst, int len);
 VOK_API float VOK_CALL voksMean(const float* vec, int len);
 VOK_API double VOK_CALL vokdMean(const double* vec, int len);
 VOK_API short VOK_CALL vokwMean(const short* vec, int len);
+/* 16-bit mean square: the exact sum of squares divided by len (truncated),
+ * brought to 16 bits with the scale mode; "scaleFactor==0" in VOK_AUTO_SCALE
+ * with a null scaleFactor. */
+VOK_API short VOK_CALL vokwStdDev(const short* vec, int len, int scaleMode, int* scaleFactor);
 VOK_API float VOK_CALL voksStdDev(const float* vec, int len);
 VOK_API double VOK_CALL vokdStdDev(const double* vec, int len);
 VOK_API float VOK_CALL voksMax(const float* vec, int len);
@@ -164,6 +179,10 @@ VOK_API float VOK_CALL vokvNorm(const ShortComplex* srcA, const ShortComplex* sr
  * 16-bit results are truncated toward zero and saturated. */
 VOK_API void VOK_CALL voksbNormalize(const float* src, float* dst, int n, float offset, float factor);
 VOK_API void VOK_CALL vokcbNormalize(const FloatComplex* src, FloatComplex* dst, int n, FloatComplex offset, float factor);
+/* 16-bit normalization: (x - offset)/factor in float, truncated toward zero
+ * and saturated to 16 bits (complex: each part with its offset part). */
+VOK_API void VOK_CALL vokwbNormalize(const short* src, short* dst, int n, short offset, float factor);
+VOK_API void VOK_CALL vokvbNormalize(const ShortComplex* src, ShortComplex* dst, int n, ShortComplex offset, float factor);
 VOK_API void VOK_CALL vokdbNormalize(const double* src, double* dst, int n, double offset, double factor);
 VOK_API void VOK_CALL vokzbNormalize(const DoubleComplex* src, DoubleComplex* dst, int n, DoubleComplex offset, double factor);
 

@@ -131,6 +131,31 @@ void normalizeComplex(ArgChecks check, const C* src, C* dst, int n, C offset, Re
         dst[i] = C{R(double(R(src[i].re - offset.re)) * scale), R(double(R(src[i].im - offset.im)) * scale)};
 }
 
+// 16-bit data: (x - offset) * (1/factor) in float, truncated and saturated by
+// the shared converter, a block at a time (complex parts share the blocks).
+template <class T>
+void normalizeShort(ArgChecks check, const T* src, T* dst, int n, T offset, float factor) {
+    if (badNormalize(check, src, dst, n, factor)) return;
+    constexpr int parts = std::is_same_v<T, short> ? 1 : 2;
+    const double scale = 1.0 / double(factor);
+    const short* in = reinterpret_cast<const short*>(src);
+    short* out = reinterpret_cast<short*>(dst);
+    constexpr int kBlock = 256;
+    float values[kBlock];
+    const int count = parts * n;
+    for (int start = 0; start < count; start += kBlock) {
+        const int m = count - start < kBlock ? count - start : kBlock;
+        for (int k = 0; k < m; ++k) {
+            const int index = start + k;
+            int off;
+            if constexpr (parts == 1) off = offset;
+            else off = (index & 1) ? offset.im : offset.re;
+            values[k] = float(double(int(in[index]) - off) * scale);
+        }
+        vok::ownScaleFloatToShort(values, out + start, m, VOK_SATURATE, nullptr);
+    }
+}
+
 }  // namespace
 
 #define VOK_CHECKS ArgChecks{__func__, kModule, __LINE__}
@@ -168,4 +193,12 @@ VOK_API void VOK_CALL vokzbNormalize(const DoubleComplex* src, DoubleComplex* ds
                                      double factor) {
     normalizeComplex(VOK_CHECKS, src, dst, n, offset, factor);
 }
+}
+
+VOK_API void VOK_CALL vokwbNormalize(const short* src, short* dst, int n, short offset, float factor) {
+    normalizeShort(VOK_CHECKS, src, dst, n, offset, factor);
+}
+VOK_API void VOK_CALL vokvbNormalize(const ShortComplex* src, ShortComplex* dst, int n, ShortComplex offset,
+                                     float factor) {
+    normalizeShort(VOK_CHECKS, src, dst, n, offset, factor);
 }

@@ -298,6 +298,43 @@ short meanShort(ArgChecks check, const short* vec, int len) {
     return short(std::int32_t(sum) / len);
 }
 
+// ---- 16-bit squares and mean square, through the shared 16-bit converters ----
+
+bool badScaleFactor(ArgChecks check, int scaleMode, const int* scaleFactor) {
+    return check(scaleMode == VOK_AUTO_SCALE && !scaleFactor, "scaleFactor==0");
+}
+
+// The squares (complex: re^2 - im^2 and 2 re im, the latter saturated at
+// 2^31 - 1) in 32 bits, then to 16 bits with one scale factor for the call.
+template <class T>
+void sqrShort(ArgChecks check, Form form, const T* src, T* dst, int len, int scaleMode, int* scaleFactor) {
+    if (badVectors(check, form, len, src, dst) || badScaleFactor(check, scaleMode, scaleFactor)) return;
+    constexpr int parts = std::is_same_v<T, short> ? 1 : 2;
+    int* wide = vokiMalloc(parts * len);
+    if (!wide) {
+        check.noMemory(__LINE__);
+        return;
+    }
+    for (int i = 0; i < len; ++i) {
+        if constexpr (parts == 1) {
+            wide[i] = int(src[i]) * int(src[i]);
+        } else {
+            const std::int64_t re = src[i].re, im = src[i].im, twice = 2 * re * im;
+            wide[2 * i] = int(re * re - im * im);
+            wide[2 * i + 1] = twice > INT_MAX ? INT_MAX : int(twice);
+        }
+    }
+    vok::ownScaleIntToShort(wide, reinterpret_cast<short*>(dst), parts * len, scaleMode, scaleFactor);
+    vokFree(wide);
+}
+
+short meanSquareShort(ArgChecks check, const short* vec, int len, int scaleMode, int* scaleFactor) {
+    if (badStatistics(check, vec, len) || badScaleFactor(check, scaleMode, scaleFactor)) return 0;
+    std::int64_t sum = 0;
+    for (int i = 0; i < len; ++i) sum += int(vec[i]) * int(vec[i]);
+    return vok::ownScaleIntValueToShort(int(sum / len), scaleMode, scaleFactor);
+}
+
 }  // namespace
 
 #define VOK_CHECKS ArgChecks{__func__, kModule, __LINE__}
@@ -361,4 +398,20 @@ VOK_STATISTICS(d, double)
 VOK_API short VOK_CALL vokwMean(const short* vec, int len) { return meanShort(VOK_CHECKS, vec, len); }
 VOK_API short VOK_CALL vokwMax(const short* vec, int len) { return largest(VOK_CHECKS, vec, len); }
 VOK_API short VOK_CALL vokwMin(const short* vec, int len) { return smallest(VOK_CHECKS, vec, len); }
+}
+
+VOK_API void VOK_CALL vokwbSqr1(short* vec, int len, int scaleMode, int* scaleFactor) {
+    sqrShort(VOK_CHECKS, Form::inPlace, vec, vec, len, scaleMode, scaleFactor);
+}
+VOK_API void VOK_CALL vokwbSqr2(const short* src, short* dst, int len, int scaleMode, int* scaleFactor) {
+    sqrShort(VOK_CHECKS, Form::twoArrays, src, dst, len, scaleMode, scaleFactor);
+}
+VOK_API void VOK_CALL vokvbSqr1(ShortComplex* vec, int len, int scaleMode, int* scaleFactor) {
+    sqrShort(VOK_CHECKS, Form::inPlace, vec, vec, len, scaleMode, scaleFactor);
+}
+VOK_API void VOK_CALL vokvbSqr2(const ShortComplex* src, ShortComplex* dst, int len, int scaleMode, int* scaleFactor) {
+    sqrShort(VOK_CHECKS, Form::twoArrays, src, dst, len, scaleMode, scaleFactor);
+}
+VOK_API short VOK_CALL vokwStdDev(const short* vec, int len, int scaleMode, int* scaleFactor) {
+    return meanSquareShort(VOK_CHECKS, vec, len, scaleMode, scaleFactor);
 }
