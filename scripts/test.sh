@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds and runs every test configuration: the native x86-64 build, the -m32
-# build, the AddressSanitizer + UndefinedBehaviorSanitizer build, and the
+# build, the AddressSanitizer + UndefinedBehaviorSanitizer build, the
+# ThreadSanitizer run of the thread tests, and the
 # mingw-w64 cross-build of vokx1.dll with its export table checked, and a
 # short run of every fuzz target (VOK_FUZZ_SECONDS in all, default 90).
 set -euo pipefail
@@ -27,6 +28,10 @@ else
   echo "this kernel cannot execute 32-bit programs: -m32 build checked, its tests not run"
 fi
 echo "== AddressSanitizer + UndefinedBehaviorSanitizer" && ASAN_OPTIONS=detect_leaks=1 run sanitize
+echo "== ThreadSanitizer (thread tests)"
+cmake --preset tsan -G Ninja >/dev/null
+cmake --build --preset tsan -j "$jobs" --target vok_robustness_tests
+build/tsan/tests/vok_robustness_tests --gtest_brief=1
 echo "== mingw-w64 i686 vokx1.dll"
 cmake --preset mingw -G Ninja >/dev/null
 cmake --build --preset mingw -j "$jobs"
