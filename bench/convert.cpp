@@ -9,6 +9,8 @@
 void nativeFloatToShortClip(const float* src, short* dst, int n);
 void nativeShortToFloat(const short* src, float* dst, int n);
 void nativeMag(const float* re, const float* im, float* mag, int n);
+void scalarFloatToShortClip(const float* src, short* dst, int n);
+void scalarShortToFloat(const short* src, float* dst, int n);
 
 namespace {
 
@@ -41,6 +43,16 @@ void BM_nativeFloatToShortClip(benchmark::State& state) {
     std::vector<short> dst(kSamples);
     for (auto _ : state) {
         nativeFloatToShortClip(src.data(), dst.data(), kSamples);
+        benchmark::ClobberMemory();
+    }
+    perSample(state);
+}
+
+void BM_scalarFloatToShortClip(benchmark::State& state) {
+    const auto src = samples();
+    std::vector<short> dst(kSamples);
+    for (auto _ : state) {
+        scalarFloatToShortClip(src.data(), dst.data(), kSamples);
         benchmark::ClobberMemory();
     }
     perSample(state);
@@ -87,6 +99,16 @@ void BM_nativeShortToFloat(benchmark::State& state) {
     perSample(state);
 }
 
+void BM_scalarShortToFloat(benchmark::State& state) {
+    std::vector<short> src(kSamples, 1234);
+    std::vector<float> dst(kSamples);
+    for (auto _ : state) {
+        scalarShortToFloat(src.data(), dst.data(), kSamples);
+        benchmark::ClobberMemory();
+    }
+    perSample(state);
+}
+
 void BM_voksbrMag(benchmark::State& state) {
     const auto re = samples(), im = samples();
     std::vector<float> mag(kSamples);
@@ -111,10 +133,12 @@ void BM_nativeMag(benchmark::State& state) {
 
 BENCHMARK(BM_voksbFloatToInt16Clip);
 BENCHMARK(BM_nativeFloatToShortClip);
+BENCHMARK(BM_scalarFloatToShortClip);
 BENCHMARK(BM_voksbFloatToInt32Wrap);
 BENCHMARK(BM_vokdbFloatToInt16Clip);
 BENCHMARK(BM_voksbIntToFloat16);
 BENCHMARK(BM_nativeShortToFloat);
+BENCHMARK(BM_scalarShortToFloat);
 BENCHMARK(BM_voksbrMag);
 BENCHMARK(BM_nativeMag);
 BENCHMARK_MAIN();

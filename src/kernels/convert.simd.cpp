@@ -4,6 +4,7 @@
 #include "kernels/convert.h"
 
 #include <cstdint>
+#include <immintrin.h>
 
 VOK_SIMD_BEGIN
 
@@ -15,15 +16,54 @@ struct NarrowOf {
     typedef I type __attribute__((vector_size(kLanes<F> * Bytes)));
 };
 
+// True when every lane of a comparison mask is set: one movemask per register
+// (a loop over the lanes would cost a reduction per register).
 template <class F>
 inline __attribute__((always_inline)) bool allSet(VI<F> mask) {
-    typename LaneIndex<F>::type acc = -1;
-    for (int i = 0; i < kLanes<F>; ++i) acc &= mask[i];
-    return acc != 0;
+#if VOK_VECTOR_BYTES == 64
+    __m512i m;
+    std::memcpy(&m, &mask, sizeof m);
+    if constexpr (sizeof(F) == 4) return _mm512_movepi32_mask(m) == 0xFFFF;
+    else return _mm512_movepi64_mask(m) == 0xFF;
+#elif VOK_VECTOR_BYTES == 32
+    __m256i m;
+    std::memcpy(&m, &mask, sizeof m);
+    if constexpr (sizeof(F) == 4) return _mm256_movemask_ps(_mm256_castsi256_ps(m)) == 0xFF;
+    else return _mm256_movemask_pd(_mm256_castsi256_pd(m)) == 0xF;
+#else
+    __m128i m;
+    std::memcpy(&m, &mask, sizeof m);
+    if constexpr (sizeof(F) == 4) return _mm_movemask_ps(_mm_castsi128_ps(m)) == 0xF;
+    else return _mm_movemask_pd(_mm_castsi128_pd(m)) == 0x3;
+#endif
 }
+
+#if VOK_VECTOR_BYTES >= 32
+// AVX and AVX-512 round to an integral value under a mode named in the
+// instruction itself, so the caller's rounding mode never enters here either.
+template <class F, int Rounding>
+inline __attribute__((always_inline)) Vec<F> roundIntegral(Vec<F> y) {
+    constexpr int kMode = (Rounding == 0   ? _MM_FROUND_TO_NEAREST_INT
+                           : Rounding == 1 ? _MM_FROUND_TO_ZERO
+                           : Rounding == 2 ? _MM_FROUND_TO_NEG_INF
+                                           : _MM_FROUND_TO_POS_INF) |
+                          _MM_FROUND_NO_EXC;
+#if VOK_VECTOR_BYTES == 64
+    // All-lanes masked forms: GCC 12's unmasked ones read an uninitialised operand.
+    if constexpr (sizeof(F) == 4) return Vec<F>(_mm512_maskz_roundscale_ps(__mmask16(0xFFFF), __m512(y), kMode));
+    else return Vec<F>(_mm512_maskz_roundscale_pd(__mmask8(0xFF), __m512d(y), kMode));
+#else
+    if constexpr (sizeof(F) == 4) return Vec<F>(_mm256_round_ps(__m256(y), kMode));
+    else return Vec<F>(_mm256_round_pd(__m256d(y), kMode));
+#endif
+}
+#endif
 
 template <class F, int Rounding>
 inline __attribute__((always_inline)) VI<F> rounded(Vec<F> y) {
+#if VOK_VECTOR_BYTES >= 32
+    return __builtin_convertvector(roundIntegral<F, Rounding>(y), VI<F>);  // integral: exact
+#else
     VI<F> t = __builtin_convertvector(y, VI<F>);  // toward zero
     const Vec<F> frac = y - __builtin_convertvector(t, Vec<F>);
     if constexpr (Rounding == 2) t += (frac < F(0));  // masks are -1 where true
@@ -34,6 +74,7 @@ inline __attribute__((always_inline)) VI<F> rounded(Vec<F> y) {
         t += (frac < F(-0.5)) | ((frac == F(-0.5)) & odd);
     }
     return t;
+#endif
 }
 
 template <class F, class I, int Bytes>
