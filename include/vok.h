@@ -14,6 +14,7 @@
 #include "vok/int16.h"
 #include "vok/elementwise.h"
 #include "vok/convert.h"
+#include "vok/companding.h"
 #include "vok/transform.h"
 #include "vok/dft.h"
 #include "vok/fir.h"
