@@ -4,7 +4,212 @@
 
 #include "types.h"
 
+/* Taps of an adaptive filter. The first eight words have the layout of
+ * FirTapState, so the two-state FIR filter runs on this record unchanged. */
+typedef struct {
+    void* taps;        /* w: taps[i] multiplies the input delayed by i samples */
+    int len;           /* tapsLen */
+    int upFactor;      /* always 1 */
+    int upPhase;       /* always 0 */
+    int downFactor;    /* decimation factor D, 1 single rate */
+    int downPhase;     /* 0 <= downPhase < downFactor */
+    int isMultiRate;   /* 1 when downFactor >= 2 */
+    int isFilterMode;  /* 1 when the taps array is in filter mode (high layer: set up) */
+    float leak;        /* the taps are scaled by 1 - leak at each update */
+    float step;        /* step size */
+    int errDly;        /* error delay in samples, >= 0 */
+    int lmsType;       /* kept as given; no meaning */
+} LmsTapState;
+
+/* Delay line of an adaptive filter, slot 0 newest. The first three words have
+ * the layout of FirDlyState. */
+typedef struct {
+    void* dlyl;
+    int len;           /* tapsLen, + errDly when isAdapt, + downFactor when multirate */
+    int isFilterMode;  /* 1 when in filter mode (high layer: set up) */
+    int isAdapt;       /* 1 when the line carries the errDly extra samples adaptation reads */
+} LmsDlyState;
+
+/* The high-layer state: both records, then the error of the last output. The
+ * error is of the output element type of the filter: only that member is used. */
+typedef struct {
+    LmsTapState tapState;
+    LmsDlyState dlyState;
+    union {
+        float s;
+        double d;
+        FloatComplex c;
+        DoubleComplex z;
+    } errVal;
+} LmsState;
+
 VOK_EXTERN_C_BEGIN
+
+/* ---- low layer (voklmsl): caller-owned records over caller-owned arrays ---- */
+VOK_API void VOK_CALL voksLmslInit(int lmsType, float* taps, int tapsLen, float step, float leak, int errDly, LmsTapState* tapStPtr);
+VOK_API void VOK_CALL voksLmslInitMr(int lmsType, float* taps, int tapsLen, float step, float leak, int errDly, int downFactor,
+                                   int downPhase, LmsTapState* tapStPtr);
+VOK_API void VOK_CALL voksLmslInitDlyl(LmsTapState* tapStPtr, float* dlyl, int isAdapt, LmsDlyState* dlyStPtr);
+VOK_API void VOK_CALL voksLmslSetTaps(const float* taps, LmsTapState* tapStPtr);
+VOK_API int VOK_CALL voksLmslGetTaps(LmsTapState* tapStPtr, float* taps);
+VOK_API void VOK_CALL voksLmslSetDlyl(LmsTapState* tapStPtr, const float* dlyl, LmsDlyState* dlyStPtr);
+VOK_API void VOK_CALL voksLmslGetDlyl(LmsTapState* tapStPtr, LmsDlyState* dlyStPtr, float* dlyl);
+
+VOK_API void VOK_CALL vokdLmslInit(int lmsType, double* taps, int tapsLen, float step, float leak, int errDly, LmsTapState* tapStPtr);
+VOK_API void VOK_CALL vokdLmslInitMr(int lmsType, double* taps, int tapsLen, float step, float leak, int errDly, int downFactor,
+                                   int downPhase, LmsTapState* tapStPtr);
+VOK_API void VOK_CALL vokdLmslInitDlyl(LmsTapState* tapStPtr, double* dlyl, int isAdapt, LmsDlyState* dlyStPtr);
+VOK_API void VOK_CALL vokdLmslSetTaps(const double* taps, LmsTapState* tapStPtr);
+VOK_API int VOK_CALL vokdLmslGetTaps(LmsTapState* tapStPtr, double* taps);
+VOK_API void VOK_CALL vokdLmslSetDlyl(LmsTapState* tapStPtr, const double* dlyl, LmsDlyState* dlyStPtr);
+VOK_API void VOK_CALL vokdLmslGetDlyl(LmsTapState* tapStPtr, LmsDlyState* dlyStPtr, double* dlyl);
+
+VOK_API void VOK_CALL vokcLmslInit(int lmsType, FloatComplex* taps, int tapsLen, float step, float leak, int errDly, LmsTapState* tapStPtr);
+VOK_API void VOK_CALL vokcLmslInitMr(int lmsType, FloatComplex* taps, int tapsLen, float step, float leak, int errDly, int downFactor,
+                                   int downPhase, LmsTapState* tapStPtr);
+VOK_API void VOK_CALL vokcLmslInitDlyl(LmsTapState* tapStPtr, FloatComplex* dlyl, int isAdapt, LmsDlyState* dlyStPtr);
+VOK_API void VOK_CALL vokcLmslSetTaps(const FloatComplex* taps, LmsTapState* tapStPtr);
+VOK_API int VOK_CALL vokcLmslGetTaps(LmsTapState* tapStPtr, FloatComplex* taps);
+VOK_API void VOK_CALL vokcLmslSetDlyl(LmsTapState* tapStPtr, const FloatComplex* dlyl, LmsDlyState* dlyStPtr);
+VOK_API void VOK_CALL vokcLmslGetDlyl(LmsTapState* tapStPtr, LmsDlyState* dlyStPtr, FloatComplex* dlyl);
+
+VOK_API void VOK_CALL vokzLmslInit(int lmsType, DoubleComplex* taps, int tapsLen, float step, float leak, int errDly, LmsTapState* tapStPtr);
+VOK_API void VOK_CALL vokzLmslInitMr(int lmsType, DoubleComplex* taps, int tapsLen, float step, float leak, int errDly, int downFactor,
+                                   int downPhase, LmsTapState* tapStPtr);
+VOK_API void VOK_CALL vokzLmslInitDlyl(LmsTapState* tapStPtr, DoubleComplex* dlyl, int isAdapt, LmsDlyState* dlyStPtr);
+VOK_API void VOK_CALL vokzLmslSetTaps(const DoubleComplex* taps, LmsTapState* tapStPtr);
+VOK_API int VOK_CALL vokzLmslGetTaps(LmsTapState* tapStPtr, DoubleComplex* taps);
+VOK_API void VOK_CALL vokzLmslSetDlyl(LmsTapState* tapStPtr, const DoubleComplex* dlyl, LmsDlyState* dlyStPtr);
+VOK_API void VOK_CALL vokzLmslGetDlyl(LmsTapState* tapStPtr, LmsDlyState* dlyStPtr, DoubleComplex* dlyl);
+
+/* Step and leak of a taps record of any element type. */
+VOK_API void VOK_CALL vokwLmslSetStep(float step, LmsTapState* tapStPtr);
+VOK_API float VOK_CALL vokwLmslGetStep(const LmsTapState* tapStPtr);
+VOK_API void VOK_CALL voksLmslSetStep(float step, LmsTapState* tapStPtr);
+VOK_API float VOK_CALL voksLmslGetStep(const LmsTapState* tapStPtr);
+VOK_API void VOK_CALL voksLmslSetLeak(float leak, LmsTapState* tapStPtr);
+VOK_API float VOK_CALL voksLmslGetLeak(const LmsTapState* tapStPtr);
+
+/* One adaptation step with the error of an earlier output, then one output;
+ * the block form consumes downFactor inputs per output. */
+VOK_API float VOK_CALL voksLmsl(LmsTapState* tapStPtr, LmsDlyState* dlyStPtr, float samp, float err);
+VOK_API double VOK_CALL vokdLmsl(LmsTapState* tapStPtr, LmsDlyState* dlyStPtr, double samp, double err);
+VOK_API FloatComplex VOK_CALL vokcLmsl(LmsTapState* tapStPtr, LmsDlyState* dlyStPtr, FloatComplex samp, FloatComplex err);
+VOK_API DoubleComplex VOK_CALL vokzLmsl(LmsTapState* tapStPtr, LmsDlyState* dlyStPtr, DoubleComplex samp, DoubleComplex err);
+VOK_API FloatComplex VOK_CALL vokscLmsl(LmsTapState* tapStPtr, LmsDlyState* dlyStPtr, float samp, FloatComplex err);
+VOK_API DoubleComplex VOK_CALL vokdzLmsl(LmsTapState* tapStPtr, LmsDlyState* dlyStPtr, double samp, DoubleComplex err);
+VOK_API float VOK_CALL voksbLmsl(LmsTapState* tapStPtr, LmsDlyState* dlyStPtr, const float* inSamps, float err);
+VOK_API double VOK_CALL vokdbLmsl(LmsTapState* tapStPtr, LmsDlyState* dlyStPtr, const double* inSamps, double err);
+VOK_API FloatComplex VOK_CALL vokcbLmsl(LmsTapState* tapStPtr, LmsDlyState* dlyStPtr, const FloatComplex* inSamps, FloatComplex err);
+VOK_API DoubleComplex VOK_CALL vokzbLmsl(LmsTapState* tapStPtr, LmsDlyState* dlyStPtr, const DoubleComplex* inSamps, DoubleComplex err);
+VOK_API FloatComplex VOK_CALL vokscbLmsl(LmsTapState* tapStPtr, LmsDlyState* dlyStPtr, const float* inSamps, FloatComplex err);
+VOK_API DoubleComplex VOK_CALL vokdzbLmsl(LmsTapState* tapStPtr, LmsDlyState* dlyStPtr, const double* inSamps, DoubleComplex err);
+
+
+/* 16-bit samples with float taps. */
+VOK_API void VOK_CALL vokwLmslInit(int lmsType, float* taps, int tapsLen, float step, int errDly, LmsTapState* tapStPtr);
+VOK_API void VOK_CALL vokwLmslInitDlyl(LmsTapState* tapStPtr, short* dlyl, LmsDlyState* dlyStPtr);
+VOK_API void VOK_CALL vokwLmslSetTaps(const float* taps, LmsTapState* tapStPtr);
+VOK_API int VOK_CALL vokwLmslGetTaps(LmsTapState* tapStPtr, float* taps);
+VOK_API void VOK_CALL vokwLmslSetDlyl(LmsTapState* tapStPtr, const short* dlyl, LmsDlyState* dlyStPtr);
+VOK_API void VOK_CALL vokwLmslGetDlyl(LmsTapState* tapStPtr, LmsDlyState* dlyStPtr, short* dlyl);
+VOK_API short VOK_CALL vokwLmsl(LmsTapState* tapStPtr, LmsDlyState* dlyStPtr, short samp, short err);
+
+/* ---- high layer (voklmsh): one record owning its taps and delay line ---- */
+VOK_API void VOK_CALL voksLmsInit(int lmsType, const float* taps, int tapsLen, const float* dlyl, float step, float leak,
+                               int errDly, LmsState* statePtr);
+VOK_API void VOK_CALL voksLmsInitMr(int lmsType, const float* taps, int tapsLen, const float* dlyl, float step, float leak,
+                                 int errDly, int downFactor, int downPhase, LmsState* statePtr);
+VOK_API float VOK_CALL voksLms(LmsState* statePtr, float samp, float err);
+VOK_API float VOK_CALL voksbLms(LmsState* statePtr, const float* inSamps, float err);
+VOK_API float VOK_CALL voksLmsDes(LmsState* statePtr, float samp, float desired);
+VOK_API void VOK_CALL voksbLmsDes(LmsState* statePtr, const float* inSamps, const float* desSamps, float* outSamps,
+                               int numIters);
+
+VOK_API void VOK_CALL vokdLmsInit(int lmsType, const double* taps, int tapsLen, const double* dlyl, float step, float leak,
+                               int errDly, LmsState* statePtr);
+VOK_API void VOK_CALL vokdLmsInitMr(int lmsType, const double* taps, int tapsLen, const double* dlyl, float step, float leak,
+                                 int errDly, int downFactor, int downPhase, LmsState* statePtr);
+VOK_API double VOK_CALL vokdLms(LmsState* statePtr, double samp, double err);
+VOK_API double VOK_CALL vokdbLms(LmsState* statePtr, const double* inSamps, double err);
+VOK_API double VOK_CALL vokdLmsDes(LmsState* statePtr, double samp, double desired);
+VOK_API void VOK_CALL vokdbLmsDes(LmsState* statePtr, const double* inSamps, const double* desSamps, double* outSamps,
+                               int numIters);
+
+VOK_API void VOK_CALL vokcLmsInit(int lmsType, const FloatComplex* taps, int tapsLen, const FloatComplex* dlyl, float step, float leak,
+                               int errDly, LmsState* statePtr);
+VOK_API void VOK_CALL vokcLmsInitMr(int lmsType, const FloatComplex* taps, int tapsLen, const FloatComplex* dlyl, float step, float leak,
+                                 int errDly, int downFactor, int downPhase, LmsState* statePtr);
+VOK_API FloatComplex VOK_CALL vokcLms(LmsState* statePtr, FloatComplex samp, FloatComplex err);
+VOK_API FloatComplex VOK_CALL vokcbLms(LmsState* statePtr, const FloatComplex* inSamps, FloatComplex err);
+VOK_API FloatComplex VOK_CALL vokcLmsDes(LmsState* statePtr, FloatComplex samp, FloatComplex desired);
+VOK_API void VOK_CALL vokcbLmsDes(LmsState* statePtr, const FloatComplex* inSamps, const FloatComplex* desSamps, FloatComplex* outSamps,
+                               int numIters);
+
+VOK_API void VOK_CALL vokzLmsInit(int lmsType, const DoubleComplex* taps, int tapsLen, const DoubleComplex* dlyl, float step, float leak,
+                               int errDly, LmsState* statePtr);
+VOK_API void VOK_CALL vokzLmsInitMr(int lmsType, const DoubleComplex* taps, int tapsLen, const DoubleComplex* dlyl, float step, float leak,
+                                 int errDly, int downFactor, int downPhase, LmsState* statePtr);
+VOK_API DoubleComplex VOK_CALL vokzLms(LmsState* statePtr, DoubleComplex samp, DoubleComplex err);
+VOK_API DoubleComplex VOK_CALL vokzbLms(LmsState* statePtr, const DoubleComplex* inSamps, DoubleComplex err);
+VOK_API DoubleComplex VOK_CALL vokzLmsDes(LmsState* statePtr, DoubleComplex samp, DoubleComplex desired);
+VOK_API void VOK_CALL vokzbLmsDes(LmsState* statePtr, const DoubleComplex* inSamps, const DoubleComplex* desSamps, DoubleComplex* outSamps,
+                               int numIters);
+
+VOK_API void VOK_CALL vokscLmsInit(int lmsType, const FloatComplex* taps, int tapsLen, const float* dlyl, float step, float leak,
+                               int errDly, LmsState* statePtr);
+VOK_API void VOK_CALL vokscLmsInitMr(int lmsType, const FloatComplex* taps, int tapsLen, const float* dlyl, float step, float leak,
+                                 int errDly, int downFactor, int downPhase, LmsState* statePtr);
+VOK_API FloatComplex VOK_CALL vokscLms(LmsState* statePtr, float samp, FloatComplex err);
+VOK_API FloatComplex VOK_CALL vokscbLms(LmsState* statePtr, const float* inSamps, FloatComplex err);
+VOK_API FloatComplex VOK_CALL vokscLmsDes(LmsState* statePtr, float samp, FloatComplex desired);
+VOK_API void VOK_CALL vokscbLmsDes(LmsState* statePtr, const float* inSamps, const FloatComplex* desSamps, FloatComplex* outSamps,
+                               int numIters);
+
+VOK_API void VOK_CALL vokdzLmsInit(int lmsType, const DoubleComplex* taps, int tapsLen, const double* dlyl, float step, float leak,
+                               int errDly, LmsState* statePtr);
+VOK_API void VOK_CALL vokdzLmsInitMr(int lmsType, const DoubleComplex* taps, int tapsLen, const double* dlyl, float step, float leak,
+                                 int errDly, int downFactor, int downPhase, LmsState* statePtr);
+VOK_API DoubleComplex VOK_CALL vokdzLms(LmsState* statePtr, double samp, DoubleComplex err);
+VOK_API DoubleComplex VOK_CALL vokdzbLms(LmsState* statePtr, const double* inSamps, DoubleComplex err);
+VOK_API DoubleComplex VOK_CALL vokdzLmsDes(LmsState* statePtr, double samp, DoubleComplex desired);
+VOK_API void VOK_CALL vokdzbLmsDes(LmsState* statePtr, const double* inSamps, const DoubleComplex* desSamps, DoubleComplex* outSamps,
+                               int numIters);
+
+VOK_API void VOK_CALL voksLmsGetTaps(LmsState* statePtr, float* taps);
+VOK_API void VOK_CALL voksLmsSetTaps(const float* taps, LmsState* statePtr);
+VOK_API void VOK_CALL voksLmsGetDlyl(LmsState* statePtr, float* dlyl);
+VOK_API void VOK_CALL voksLmsSetDlyl(const float* dlyl, LmsState* statePtr);
+VOK_API float VOK_CALL voksLmsGetErrVal(const LmsState* statePtr);
+VOK_API void VOK_CALL voksLmsSetErrVal(float errVal, LmsState* statePtr);
+
+VOK_API void VOK_CALL vokdLmsGetTaps(LmsState* statePtr, double* taps);
+VOK_API void VOK_CALL vokdLmsSetTaps(const double* taps, LmsState* statePtr);
+VOK_API void VOK_CALL vokdLmsGetDlyl(LmsState* statePtr, double* dlyl);
+VOK_API void VOK_CALL vokdLmsSetDlyl(const double* dlyl, LmsState* statePtr);
+VOK_API double VOK_CALL vokdLmsGetErrVal(const LmsState* statePtr);
+VOK_API void VOK_CALL vokdLmsSetErrVal(double errVal, LmsState* statePtr);
+
+VOK_API void VOK_CALL vokcLmsGetTaps(LmsState* statePtr, FloatComplex* taps);
+VOK_API void VOK_CALL vokcLmsSetTaps(const FloatComplex* taps, LmsState* statePtr);
+VOK_API void VOK_CALL vokcLmsGetDlyl(LmsState* statePtr, FloatComplex* dlyl);
+VOK_API void VOK_CALL vokcLmsSetDlyl(const FloatComplex* dlyl, LmsState* statePtr);
+VOK_API FloatComplex VOK_CALL vokcLmsGetErrVal(const LmsState* statePtr);
+VOK_API void VOK_CALL vokcLmsSetErrVal(FloatComplex errVal, LmsState* statePtr);
+
+VOK_API void VOK_CALL vokzLmsGetTaps(LmsState* statePtr, DoubleComplex* taps);
+VOK_API void VOK_CALL vokzLmsSetTaps(const DoubleComplex* taps, LmsState* statePtr);
+VOK_API void VOK_CALL vokzLmsGetDlyl(LmsState* statePtr, DoubleComplex* dlyl);
+VOK_API void VOK_CALL vokzLmsSetDlyl(const DoubleComplex* dlyl, LmsState* statePtr);
+VOK_API DoubleComplex VOK_CALL vokzLmsGetErrVal(const LmsState* statePtr);
+VOK_API void VOK_CALL vokzLmsSetErrVal(DoubleComplex errVal, LmsState* statePtr);
+
+/* Plain field access: the record must be valid. */
+VOK_API float VOK_CALL voksLmsGetStep(const LmsState* statePtr);
+VOK_API void VOK_CALL voksLmsSetStep(float step, LmsState* statePtr);
+VOK_API float VOK_CALL voksLmsGetLeak(const LmsState* statePtr);
+VOK_API void VOK_CALL voksLmsSetLeak(float leak, LmsState* statePtr);
+VOK_API void VOK_CALL vokLmsFree(LmsState* statePtr);
 
 VOK_EXTERN_C_END
 
