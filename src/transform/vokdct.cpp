@@ -16,15 +16,16 @@
 #include "core/check.h"
 #include "vok/dft.h"
 #include "vok/frame.h"
+#include "vok/transform.h"
 
 namespace {
 
 using vok::ArgChecks;
 constexpr const char* kModule = "vokdct";
 
-constexpr int kForward = 1;  // VOK_Forw
-constexpr int kInverse = 2;  // VOK_Inv
-constexpr int kRelease = 8;  // VOK_Free
+constexpr int kForward = VOK_Forw;
+constexpr int kInverse = VOK_Inv;
+constexpr int kRelease = VOK_Free;
 constexpr int kMaxSecantLevels = 28;
 
 constexpr double kSqrtHalf = 0.7071067811865476;

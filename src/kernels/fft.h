@@ -1,0 +1,45 @@
+// FFT butterfly kernels. Data are interleaved complex lanes of N = 2^order
+// points. The stage table of an order lists, for every radix-4 stage of span
+// S (S = 1 or 2, then times 4 while 4S <= N), three runs of S complex
+// twiddles W^2k, W^k, W^3k with W = exp(-2πi/4S): the factors of the second,
+// third and fourth quarter of each block of 4S points. Inverse transforms use
+// the conjugates; no kernel scales.
+#pragma once
+
+#include "kernels/dispatch.h"
+
+namespace vok::kernels {
+
+template <class T>
+struct FftOps {
+    // Decimation in time: input in bit-reversed order, output natural.
+    void (*dit)(T* x, int order, const T* stages, bool inverse);
+    // Decimation in frequency: input natural, output bit-reversed.
+    void (*dif)(T* x, int order, const T* stages, bool inverse);
+};
+
+struct FftTable {
+    FftOps<float> s;
+    FftOps<double> d;
+};
+
+extern const FftTable fft_sse2, fft_avx2, fft_avx512;
+
+inline const FftTable& fft() { return simd::select(fft_sse2, fft_avx2, fft_avx512); }
+
+template <class T>
+const FftOps<T>& fftOps();
+template <>
+inline const FftOps<float>& fftOps<float>() { return fft().s; }
+template <>
+inline const FftOps<double>& fftOps<double>() { return fft().d; }
+
+// Complex entries of the stage table of an order (at least 1).
+inline long long stageTableEntries(int order) {
+    long long total = 0;
+    const long long n = 1LL << order;
+    for (long long s = (order & 1) ? 2 : 1; 4 * s <= n; s *= 4) total += 3 * s;
+    return total > 0 ? total : 1;
+}
+
+}  // namespace vok::kernels

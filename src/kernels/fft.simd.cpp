@@ -1,0 +1,213 @@
+// Radix-4 FFT stages (with one radix-2 stage for odd orders), written once for
+// every width and both precisions. Runs of consecutive butterflies of a stage
+// share one register of twiddles; stages too short for a register run the
+// same arithmetic on single complex values.
+#include "kernels/simd.h"
+#include "kernels/fft.h"
+
+VOK_SIMD_BEGIN
+namespace {
+
+// (re, im) -> (im, -re) is a product with -i; with +i it is (-im, re).
+template <class T>
+inline __attribute__((always_inline)) Vec<T> timesMinusI(Vec<T> v) {
+    return swapReIm<T>(v) * -reNegator<T>();
+}
+template <class T>
+inline __attribute__((always_inline)) Vec<T> timesPlusI(Vec<T> v) {
+    return swapReIm<T>(v) * reNegator<T>();
+}
+// a·w, or a·conj(w) for the inverse.
+template <class T, bool Inv>
+inline __attribute__((always_inline)) Vec<T> twiddleMul(Vec<T> a, Vec<T> w) {
+    if constexpr (Inv) return dupRe<T>(w) * a - (dupIm<T>(w) * swapReIm<T>(a)) * reNegator<T>();
+    else return dupRe<T>(w) * a + (dupIm<T>(w) * swapReIm<T>(a)) * reNegator<T>();
+}
+
+// Scalar complex values for stages shorter than a register.
+template <class T>
+struct Cx {
+    T re, im;
+};
+template <class T>
+inline __attribute__((always_inline)) Cx<T> operator+(Cx<T> a, Cx<T> b) { return {a.re + b.re, a.im + b.im}; }
+template <class T>
+inline __attribute__((always_inline)) Cx<T> operator-(Cx<T> a, Cx<T> b) { return {a.re - b.re, a.im - b.im}; }
+template <class T, bool Inv>
+inline __attribute__((always_inline)) Cx<T> twiddleMul(Cx<T> a, Cx<T> w) {
+    if constexpr (Inv) return {w.re * a.re + w.im * a.im, w.re * a.im - w.im * a.re};
+    else return {w.re * a.re - w.im * a.im, w.re * a.im + w.im * a.re};
+}
+// Product with -i forward, +i inverse.
+template <class T, bool Inv>
+inline __attribute__((always_inline)) Cx<T> rotate(Cx<T> v) {
+    if constexpr (Inv) return {-v.im, v.re};
+    else return {v.im, -v.re};
+}
+template <class T, bool Inv>
+inline __attribute__((always_inline)) Vec<T> rotate(Vec<T> v) {
+    if constexpr (Inv) return timesPlusI<T>(v);
+    else return timesMinusI<T>(v);
+}
+template <class T>
+inline __attribute__((always_inline)) Cx<T> ld(const T* p) { return {p[0], p[1]}; }
+template <class T>
+inline __attribute__((always_inline)) void st(T* p, Cx<T> v) {
+    p[0] = v.re;
+    p[1] = v.im;
+}
+
+// One decimation-in-time butterfly on four values (V is Vec<T> or Cx<T>).
+template <class T, bool Inv, class V>
+inline __attribute__((always_inline)) void ditButterfly(V& x0, V& x1, V& x2, V& x3, V w1, V w2, V w3) {
+    const V t1 = twiddleMul<T, Inv>(x1, w1), t2 = twiddleMul<T, Inv>(x2, w2), t3 = twiddleMul<T, Inv>(x3, w3);
+    const V p01 = x0 + t1, m01 = x0 - t1, p23 = t2 + t3, r23 = rotate<T, Inv>(t2 - t3);
+    x0 = p01 + p23;
+    x2 = p01 - p23;
+    x1 = m01 + r23;
+    x3 = m01 - r23;
+}
+// Its transpose, for decimation in frequency.
+template <class T, bool Inv, class V>
+inline __attribute__((always_inline)) void difButterfly(V& x0, V& x1, V& x2, V& x3, V w1, V w2, V w3) {
+    const V p02 = x0 + x2, m02 = x0 - x2, p13 = x1 + x3, r13 = rotate<T, Inv>(x1 - x3);
+    x0 = p02 + p13;
+    x1 = twiddleMul<T, Inv>(p02 - p13, w1);
+    x2 = twiddleMul<T, Inv>(m02 + r13, w2);
+    x3 = twiddleMul<T, Inv>(m02 - r13, w3);
+}
+
+// A whole radix-4 stage of span s (complex points) over n points.
+template <class T, bool Inv, bool Dit>
+void radix4Stage(T* x, long long n, long long s, const T* tw) {
+    constexpr int L = kLanes<T>;
+    constexpr int C = L / 2;  // complex values per register
+    const T* w1 = tw;
+    const T* w2 = tw + 2 * s;
+    const T* w3 = tw + 4 * s;
+    if (s >= C) {
+        for (long long base = 0; base < n; base += 4 * s) {
+            T* b0 = x + 2 * base;
+            T* b1 = b0 + 2 * s;
+            T* b2 = b1 + 2 * s;
+            T* b3 = b2 + 2 * s;
+            for (long long k = 0; k < 2 * s; k += L) {
+                Vec<T> x0 = load(b0 + k), x1 = load(b1 + k), x2 = load(b2 + k), x3 = load(b3 + k);
+                const Vec<T> v1 = load(w1 + k), v2 = load(w2 + k), v3 = load(w3 + k);
+                if constexpr (Dit) ditButterfly<T, Inv>(x0, x1, x2, x3, v1, v2, v3);
+                else difButterfly<T, Inv>(x0, x1, x2, x3, v1, v2, v3);
+                store(b0 + k, x0);
+                store(b1 + k, x1);
+                store(b2 + k, x2);
+                store(b3 + k, x3);
+            }
+        }
+        return;
+    }
+    for (long long base = 0; base < n; base += 4 * s) {
+        T* b0 = x + 2 * base;
+        for (long long k = 0; k < s; ++k) {
+            T* p0 = b0 + 2 * k;
+            T* p1 = p0 + 2 * s;
+            T* p2 = p1 + 2 * s;
+            T* p3 = p2 + 2 * s;
+            Cx<T> x0 = ld(p0), x1 = ld(p1), x2 = ld(p2), x3 = ld(p3);
+            const Cx<T> v1 = ld(w1 + 2 * k), v2 = ld(w2 + 2 * k), v3 = ld(w3 + 2 * k);
+            if constexpr (Dit) ditButterfly<T, Inv>(x0, x1, x2, x3, v1, v2, v3);
+            else difButterfly<T, Inv>(x0, x1, x2, x3, v1, v2, v3);
+            st(p0, x0);
+            st(p1, x1);
+            st(p2, x2);
+            st(p3, x3);
+        }
+    }
+}
+
+// The first stage of span 1 needs no twiddles.
+template <class T, bool Inv>
+void radix4First(T* x, long long n) {
+    for (long long base = 0; base < n; base += 4) {
+        T* p = x + 2 * base;
+        Cx<T> x0 = ld(p), x1 = ld(p + 2), x2 = ld(p + 4), x3 = ld(p + 6);
+        const Cx<T> p01 = x0 + x1, m01 = x0 - x1, p23 = x2 + x3, r23 = rotate<T, Inv>(x2 - x3);
+        st(p, p01 + p23);
+        st(p + 4, p01 - p23);
+        st(p + 2, m01 + r23);
+        st(p + 6, m01 - r23);
+    }
+}
+template <class T, bool Inv>
+void radix4FirstDif(T* x, long long n) {
+    for (long long base = 0; base < n; base += 4) {
+        T* p = x + 2 * base;
+        Cx<T> x0 = ld(p), x1 = ld(p + 2), x2 = ld(p + 4), x3 = ld(p + 6);
+        const Cx<T> p02 = x0 + x2, m02 = x0 - x2, p13 = x1 + x3, r13 = rotate<T, Inv>(x1 - x3);
+        st(p, p02 + p13);
+        st(p + 2, p02 - p13);
+        st(p + 4, m02 + r13);
+        st(p + 6, m02 - r13);
+    }
+}
+
+template <class T>
+void radix2Pairs(T* x, long long n) {
+    for (long long i = 0; i < n; i += 2) {
+        T* p = x + 2 * i;
+        const Cx<T> a = ld(p), b = ld(p + 2);
+        st(p, a + b);
+        st(p + 2, a - b);
+    }
+}
+
+template <class T, bool Inv>
+void ditImpl(T* x, int order, const T* stages) {
+    const long long n = 1LL << order;
+    if (order == 0) return;
+    long long s = 1;
+    if (order & 1) {
+        radix2Pairs(x, n);
+        s = 2;
+    }
+    const T* tw = stages;
+    for (; 4 * s <= n; s *= 4) {
+        if (s == 1) radix4First<T, Inv>(x, n);
+        else radix4Stage<T, Inv, true>(x, n, s, tw);
+        tw += 6 * s;
+    }
+}
+
+template <class T, bool Inv>
+void difImpl(T* x, int order, const T* stages) {
+    const long long n = 1LL << order;
+    if (order == 0) return;
+    const long long first = (order & 1) ? 2 : 1;
+    long long s = first, offset = 0;
+    for (; 4 * s <= n; s *= 4) offset += 6 * s;
+    for (s /= 4; s >= first; s /= 4) {
+        offset -= 6 * s;
+        if (s == 1) radix4FirstDif<T, Inv>(x, n);
+        else radix4Stage<T, Inv, false>(x, n, s, stages + offset);
+    }
+    if (order & 1) radix2Pairs(x, n);
+}
+
+template <class T>
+void dit(T* x, int order, const T* stages, bool inverse) {
+    if (inverse) ditImpl<T, true>(x, order, stages);
+    else ditImpl<T, false>(x, order, stages);
+}
+template <class T>
+void dif(T* x, int order, const T* stages, bool inverse) {
+    if (inverse) difImpl<T, true>(x, order, stages);
+    else difImpl<T, false>(x, order, stages);
+}
+
+}  // namespace
+VOK_SIMD_END
+
+namespace vok::kernels {
+const FftTable VOK_KERNEL_TABLE(fft) = {
+    {simd::VOK_ISA::dit<float>, simd::VOK_ISA::dif<float>},
+    {simd::VOK_ISA::dit<double>, simd::VOK_ISA::dif<double>},
+};
+}  // namespace vok::kernels

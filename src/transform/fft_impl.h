@@ -1,0 +1,581 @@
+// The complex and real FFTs of one precision, written once; vokffts.cpp and
+// vokfftd.cpp stamp out the entry points. T is float or double.
+//
+// Tables, per precision and order, in the internal slots of the thread:
+//   slot 0: the stage twiddles of the radix-4 kernels (kernels/fft.h);
+//   slot 2: the large table W_N^k, k < N/2, read by the spectrum-to-real
+//           pre-processing of order m;
+//   slot 3: the real recombination table (0.5 cos θ, 0.5 - 0.5 sin θ),
+//           θ = 2π(j+1)/N, kept at order m-1 for a real transform of order m.
+#pragma once
+
+#include <cmath>
+#include <cstring>
+
+#include "core/check.h"
+#include "core/complex.h"
+#include "frame/context.h"
+#include "kernels/arith.h"
+#include "kernels/fft.h"
+#include "transform/bitrev.h"
+#include "transform/fft.h"
+#include "vok/frame.h"
+#include "vok/transform.h"
+
+namespace vok::fftimpl {
+
+constexpr int kStageSlot = 0;
+constexpr int kLargeSlot = 2;
+constexpr int kRecombSlot = 3;
+constexpr double kTwoPi = 6.283185307179586;
+
+template <class T> constexpr int kPrecision = kSingle;
+template <> constexpr int kPrecision<double> = kDouble;
+
+// The complex record of T, as the swap kernels move it.
+template <class T> struct Pair;
+template <> struct Pair<float> { using type = std::uint64_t; };
+template <> struct Pair<double> { using type = Block16; };
+template <class T>
+using PairOf = typename Pair<T>::type;
+
+template <class T>
+T* allocReals(long long count) {
+    if (count > 0x7fffffffLL / (long long)sizeof(T)) return nullptr;
+    return static_cast<T*>(vokMalloc(int(count * (long long)sizeof(T))));
+}
+
+template <class T>
+void*& slotOf(int order, int which) {
+    return threadContext().tables.internalFft[kPrecision<T>][order][which];
+}
+
+template <class T>
+void releaseSlot(int order, int which) {
+    void*& slot = slotOf<T>(order, which);
+    vokFree(slot);
+    slot = nullptr;
+}
+
+inline void setTwiddle(float* p, long double angle) {
+    p[0] = float(std::cos(angle));
+    p[1] = float(-std::sin(angle));
+}
+inline void setTwiddle(double* p, long double angle) {
+    p[0] = double(std::cos(angle));
+    p[1] = double(-std::sin(angle));
+}
+
+// Stage twiddles of the radix-4 kernels of this order.
+template <class T>
+const T* stageTable(int order) {
+    void*& slot = slotOf<T>(order, kStageSlot);
+    if (slot) return static_cast<const T*>(slot);
+    T* table = allocReals<T>(2 * kernels::stageTableEntries(order));
+    if (!table) return nullptr;
+    const long long n = 1LL << order;
+    table[0] = 1;
+    table[1] = 0;
+    T* p = table;
+    for (long long s = (order & 1) ? 2 : 1; 4 * s <= n; s *= 4) {
+        const double step = kTwoPi / double(4 * s);
+        for (long long k = 0; k < s; ++k) {
+            setTwiddle(p + 2 * k, (long double)(double(2 * k) * step));
+            setTwiddle(p + 2 * (s + k), (long double)(double(k) * step));
+            setTwiddle(p + 2 * (2 * s + k), (long double)(double(3 * k) * step));
+        }
+        p += 6 * s;
+    }
+    slot = table;
+    return table;
+}
+
+// W_N^k for k < N/2 ((1, 0) alone for order 0).
+template <class T>
+const T* largeTable(int order) {
+    void*& slot = slotOf<T>(order, kLargeSlot);
+    if (slot) return static_cast<const T*>(slot);
+    const long long half = order == 0 ? 1 : 1LL << (order - 1);
+    T* table = allocReals<T>(2 * half);
+    if (!table) return nullptr;
+    const double step = kTwoPi / double(1LL << order);
+    for (long long k = 0; k < half; ++k) setTwiddle(table + 2 * k, (long double)(double(k) * step));
+    slot = table;
+    return table;
+}
+
+// Recombination entries of a real transform of order m, kept at order m-1.
+template <class T>
+const T* recombTable(int order) {
+    void*& slot = slotOf<T>(order - 1, kRecombSlot);
+    if (slot) return static_cast<const T*>(slot);
+    const long long n = 1LL << order;
+    const long long count = order <= 2 ? 1 : n / 4;
+    T* table = allocReals<T>(2 * count);
+    if (!table) return nullptr;
+    if (n <= 2) {
+        table[0] = T(-0.5);
+        table[1] = T(0.5);
+    } else {
+        const double step = kTwoPi / double(n);
+        for (long long j = 0; j < count; ++j) {
+            const long double theta = double(j + 1) * step;
+            table[2 * j] = T(0.5L * std::cos(theta));
+            table[2 * j + 1] = T(0.5L - 0.5L * std::sin(theta));
+        }
+    }
+    slot = table;
+    return table;
+}
+
+template <class T>
+void scale(T* x, long long count, double factor) {
+    kernels::arithOps<T>().mulScalar(x, T(factor), x, int(count));
+}
+
+// ---- complex transforms ----
+
+struct Direction {
+    bool inverse, inBitRev, outBitRev;
+};
+
+inline Direction directionOf(int flags) {
+    Direction d;
+    d.inverse = (flags & VOK_Inv) != 0;
+    d.inBitRev = (flags & VOK_InBitRev) != 0;
+    d.outBitRev = (flags & VOK_OutBitRev) != 0 && !d.inBitRev;
+    return d;
+}
+
+// In place on interleaved data; src, when given, is the input to copy (or
+// permute) into x first.
+template <class T>
+void complexCore(const T* src, T* x, int order, Direction d, const T* stages, const int* swap) {
+    using P = PairOf<T>;
+    const long long n = 1LL << order;
+    if (d.outBitRev) {
+        if (src) std::memcpy(x, src, size_t(2 * n) * sizeof(T));
+        kernels::fftOps<T>().dif(x, order, stages, d.inverse);
+        return;
+    }
+    if (src) {
+        if (d.inBitRev) std::memcpy(x, src, size_t(2 * n) * sizeof(T));
+        else reverseCopy(reinterpret_cast<const P*>(src), reinterpret_cast<P*>(x), order, swap);
+    } else if (!d.inBitRev) {
+        reverseInPlace(reinterpret_cast<P*>(x), order, swap);
+    }
+    kernels::fftOps<T>().dit(x, order, stages, d.inverse);
+}
+
+// Step 3 of every complex transform: the stage and swap tables of the order.
+template <class T>
+bool complexTables(int order, const T*& stages, const int*& swap) {
+    stages = stageTable<T>(order);
+    swap = stages ? swapTable(order) : nullptr;
+    if (stages && swap) return true;
+    releaseInternalFftTables(kPrecision<T>);
+    releaseSwapTables();
+    return false;
+}
+
+template <class T>
+bool complexFlagsBad(ArgChecks check, int flags) {
+    return check((flags & 1) && (flags & 2), "(flags & 1) && (flags & 2)") ||
+           check((flags & 1) == 0 && (flags & 2) == 0, "(flags & 1)==0 && (flags & 2)==0") ||
+           check((flags & 64) && (flags & 128), "(flags & 64) && (flags & 128)") ||
+           check((flags & 64) && (flags & 32), "(flags & 64) && (flags & 32)") ||
+           check((flags & 32) && (flags & 128), "(flags & 32) && (flags & 128)");
+}
+
+// Steps 1 to 4; false when the call is over.
+template <class T>
+bool complexPrologue(ArgChecks check, int order, int flags, const T*& stages, const int*& swap) {
+    if (flags & VOK_Free) {
+        if (order >= 0 && order <= kMaxOrder) {
+            releaseSlot<T>(order, kStageSlot);
+            int*& s = threadContext().tables.swap[order];
+            vokFree(s);
+            s = nullptr;
+        }
+        return false;
+    }
+    if (check(order < 0, "order<0") || check(order > 31, "order>31")) return false;
+    if (!complexTables<T>(order, stages, swap)) {
+        check.report(VOK_StatusNoMemory, "No working Twd memory", __LINE__);
+        return false;
+    }
+    return (flags & VOK_Init) == 0;
+}
+
+inline bool scales(int flags) { return (flags & VOK_Inv) && !(flags & VOK_NoScale); }
+
+template <class T>
+void complexInPlace(ArgChecks check, T* x, int order, int flags) {
+    const T* stages;
+    const int* swap;
+    if (!complexPrologue<T>(check, order, flags, stages, swap)) return;
+    if (check(!x, "samps==0") || complexFlagsBad<T>(check, flags)) return;
+    if (order == 0) return;
+    complexCore<T>(nullptr, x, order, directionOf(flags), stages, swap);
+    if (scales(flags)) scale(x, 2LL << order, 1.0 / double(1LL << order));
+}
+
+template <class T>
+void complexNip(ArgChecks check, const T* in, T* out, int order, int flags) {
+    const T* stages;
+    const int* swap;
+    if (!complexPrologue<T>(check, order, flags, stages, swap)) return;
+    if (check(!in, "inSamps==0") || check(!out, "outSamps==0") || complexFlagsBad<T>(check, flags)) return;
+    if (order == 0) {
+        out[0] = in[0];
+        out[1] = in[1];
+        return;
+    }
+    complexCore<T>(in, out, order, directionOf(flags), stages, swap);
+    if (scales(flags)) scale(out, 2LL << order, 1.0 / double(1LL << order));
+}
+
+// Split arrays run through interleaved work memory (work slot 3).
+template <class T>
+T* splitWork(int order) {
+    const long long floats = (2LL << order) * (long long)sizeof(T) / 4;  // reals as 4-byte units
+    if ((floats + 1) / 2 > 0x7fffffffLL) return nullptr;
+    return reinterpret_cast<T*>(workBuffer(3, int((floats + 1) / 2)));
+}
+
+template <class T>
+void complexSplit(ArgChecks check, const T* reIn, const T* imIn, T* reOut, T* imOut, int order, int flags, bool nip) {
+    const T* stages;
+    const int* swap;
+    if (!complexPrologue<T>(check, order, flags, stages, swap)) return;
+    T* work = splitWork<T>(order);
+    if (!work) {
+        check.report(VOK_StatusNoMemory, "No working Twd memory", __LINE__);
+        return;
+    }
+    if (flags & VOK_Init) return;
+    if (nip) {
+        if (check(!reIn, "reInSamps==0") || check(!imIn, "imInSamps==0") || check(!reOut, "reOutSamps==0") ||
+            check(!imOut, "imOutSamps==0"))
+            return;
+    } else if (check(!reOut, "reSamps==0") || check(!imOut, "imSamps==0")) {
+        return;
+    }
+    if (complexFlagsBad<T>(check, flags)) return;
+    const long long n = 1LL << order;
+    if (order == 0) {
+        reOut[0] = reIn[0];
+        imOut[0] = imIn[0];
+        return;
+    }
+    for (long long k = 0; k < n; ++k) {
+        work[2 * k] = reIn[k];
+        work[2 * k + 1] = imIn[k];
+    }
+    complexCore<T>(nullptr, work, order, directionOf(flags), stages, swap);
+    const T factor = scales(flags) ? T(1.0 / double(n)) : T(1);
+    if (factor != T(1)) scale(work, 2 * n, 1.0 / double(n));
+    for (long long k = 0; k < n; ++k) {
+        reOut[k] = work[2 * k];
+        imOut[k] = work[2 * k + 1];
+    }
+}
+
+// ---- real transforms ----
+
+enum class Layout { kPack, kPerm, kCcs };
+
+// Real forward of order m >= 2 on x, which holds the M = N/2 complex values
+// z[n] = x[2n] + i x[2n+1] (already bit-reversed when reversed is set). Leaves
+// R0 at 0, R(N/2) at 1 and (R_k, I_k) at 2k, 2k+1.
+template <class T>
+void realCore(T* x, int order, bool inverse, bool reversed, const T* stages, const int* swap, const T* recomb) {
+    const int half = order - 1;
+    const long long m = 1LL << half;
+    if (!reversed) reverseInPlace(reinterpret_cast<PairOf<T>*>(x), half, swap);
+    kernels::fftOps<T>().dit(x, half, stages, inverse);
+    const double z0r = x[0], z0i = x[1];
+    x[0] = T(z0r + z0i);
+    for (long long k = 1; k < m / 2; ++k) {
+        const double a = recomb[2 * (k - 1)], b = recomb[2 * (k - 1) + 1];
+        T* p = x + 2 * k;
+        T* q = x + 2 * (m - k);
+        const double zkr = p[0], zki = p[1], zmr = q[0], zmi = q[1];
+        const double delta = zkr - zmr, sigma = zki + zmi;
+        if (!inverse) {
+            const double u = b * delta + a * sigma, v = b * sigma - a * delta;
+            p[0] = T(zmr + u);
+            p[1] = T(v - zmi);
+            q[0] = T(zkr - u);
+            q[1] = T(v - zki);
+        } else {
+            const double u = b * delta - a * sigma, v = a * delta + b * sigma;
+            p[0] = T(zkr - u);
+            p[1] = T(zki - v);
+            q[0] = T(zmr + u);
+            q[1] = T(zmi - v);
+        }
+    }
+    if (!inverse) x[m + 1] = -x[m + 1];  // X[M/2] = conj Z[M/2]
+    x[1] = T(z0r - z0i);
+}
+
+// From the core's arrangement into the caller's layout (x has N + 2 room for CCS).
+template <class T>
+void placeSpectrum(T* x, long long n, Layout layout) {
+    const T nyquist = x[1];
+    if (layout == Layout::kPerm) return;
+    if (layout == Layout::kPack) {
+        std::memmove(x + 1, x + 2, size_t(n - 2) * sizeof(T));
+        x[n - 1] = nyquist;
+        return;
+    }
+    x[1] = 0;
+    x[n] = nyquist;
+    x[n + 1] = 0;
+}
+
+template <class T>
+bool realTables(int order, bool ccsInput, const T*& stages, const int*& swap, const T*& extra) {
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        stages = stageTable<T>(order - 1);
+        swap = stages ? swapTable(order - 1) : nullptr;
+        extra = swap ? (ccsInput ? largeTable<T>(order) : recombTable<T>(order)) : nullptr;
+        if (extra) return true;
+        releaseInternalFftTables(kPrecision<T>);
+    }
+    return false;
+}
+
+template <class T>
+void releaseRealTables(int order, bool ccsInput) {
+    if (order < 1 || order > kMaxOrder) return;
+    releaseSlot<T>(order - 1, kStageSlot);
+    if (ccsInput) releaseSlot<T>(order, kLargeSlot);
+    else releaseSlot<T>(order - 1, kRecombSlot);
+    int*& s = threadContext().tables.swap[order - 1];
+    vokFree(s);
+    s = nullptr;
+}
+
+// Steps 1 to 4 of every real transform; false when the call is over.
+template <class T>
+bool realPrologue(ArgChecks check, int order, int flags, bool ccsInput, const T*& stages, const int*& swap,
+                  const T*& extra) {
+    if (flags & VOK_Free) {
+        releaseRealTables<T>(order, ccsInput);
+        return false;
+    }
+    if (check(order < 0, "order<0") || check(order > 31, "order>31")) return false;
+    if (order >= 2 && !realTables<T>(order, ccsInput, stages, swap, extra)) {
+        check.report(VOK_StatusNoMemory, "No working Twd memory", __LINE__);
+        return false;
+    }
+    return (flags & VOK_Init) == 0;
+}
+
+inline bool directionBad(ArgChecks check, int flags) {
+    return check((flags & 1) && (flags & 2), "(flags & 1) && (flags & 2)") ||
+           check((flags & 1) == 0 && (flags & 2) == 0, "(flags & 1)==0 && (flags & 2)==0");
+}
+inline bool outPackingBad(ArgChecks check, int flags) {
+    return check((flags & 256) && (flags & 512), "(flags & 256) && (flags & 512)") ||
+           check((flags & 256) == 0 && (flags & 512) == 0, "(flags & 256)==0 && (flags & 512)==0");
+}
+inline bool inPackingBad(ArgChecks check, int flags) {
+    return check((flags & 1024) && (flags & 4096), "(flags & 1024) && (flags & 4096)") ||
+           check((flags & 1024) == 0 && (flags & 4096) == 0, "(flags & 1024)==0 && (flags & 4096)==0");
+}
+
+// Real signal to spectrum. packed: the Fftl forms (layout from the flags);
+// otherwise CCS. in null: in place on out.
+template <class T>
+void realForward(ArgChecks check, const T* in, T* out, int order, int flags, bool packed, bool nip) {
+    const T *stages = nullptr, *recomb = nullptr;
+    const int* swap = nullptr;
+    if (!realPrologue<T>(check, order, flags, false, stages, swap, recomb)) return;
+    if (nip) {
+        if (check(!in, "inSamps==0") || check(!out, "outSamps==0")) return;
+    } else if (check(!out, "samps==0")) {
+        return;
+    }
+    if (directionBad(check, flags) || (packed && outPackingBad(check, flags))) return;
+    const Layout layout = !packed ? Layout::kCcs : (flags & VOK_OutRCPack) ? Layout::kPack : Layout::kPerm;
+    const long long n = 1LL << order;
+    const bool inverse = (flags & VOK_Inv) != 0;
+    const long long count = layout == Layout::kCcs ? n + 2 : n;
+    if (order == 0) {
+        out[0] = nip ? in[0] : out[0];
+        if (layout == Layout::kCcs) out[1] = 0;
+    } else if (order == 1) {
+        const T a = nip ? in[0] : out[0], b = nip ? in[1] : out[1];
+        out[0] = a + b;
+        out[1] = a - b;
+        if (layout == Layout::kCcs) {
+            out[2] = out[1];
+            out[1] = 0;
+            out[3] = 0;
+        }
+    } else {
+        if (nip) reverseCopy(reinterpret_cast<const PairOf<T>*>(in), reinterpret_cast<PairOf<T>*>(out), order - 1, swap);
+        realCore<T>(out, order, inverse, nip, stages, swap, recomb);
+        placeSpectrum(out, n, layout);
+    }
+    if (scales(flags) && order > 0) scale(out, count, 1.0 / double(n));
+}
+
+// Spectrum in the core arrangement (X0 at 0, X(N/2) at 1, pairs at 2k) to N
+// reals, in place, order >= 2.
+template <class T>
+void ccsCore(T* x, int order, bool inverse, const T* stages, const int* swap, const T* large) {
+    const int half = order - 1;
+    const long long m = 1LL << half;
+    const double x0 = x[0], xh = x[1];
+    for (long long k = 1; k < m / 2; ++k) {
+        const double c = large[2 * k], s = large[2 * k + 1];
+        T* p = x + 2 * k;
+        T* q = x + 2 * (m - k);
+        const double kr = p[0], ki = p[1], mr = q[0], mi = q[1];
+        const double delta = kr - mr, sigma = ki + mi, dd = ki - mi, ss = kr + mr;
+        double pp, tt;
+        if (inverse) {
+            pp = c * delta + s * sigma;
+            tt = s * delta - c * sigma;
+        } else {
+            pp = c * delta - s * sigma;
+            tt = -s * delta - c * sigma;
+        }
+        p[0] = T(ss + tt);
+        p[1] = T(dd + pp);
+        q[0] = T(ss - tt);
+        q[1] = T(pp - dd);
+    }
+    T* mid = x + m;  // complex value M/2 sits at reals M, M+1
+    mid[0] = T(2.0 * double(mid[0]));
+    mid[1] = T((inverse ? -2.0 : 2.0) * double(mid[1]));
+    x[0] = T(x0 + xh);
+    x[1] = T(x0 - xh);
+    reverseInPlace(reinterpret_cast<PairOf<T>*>(x), half, swap);
+    kernels::fftOps<T>().dit(x, half, stages, inverse);
+}
+
+template <class T>
+void ccsInverse(ArgChecks check, const T* in, T* out, int order, int flags, bool packed, bool nip) {
+    const T *stages = nullptr, *large = nullptr;
+    const int* swap = nullptr;
+    if (!realPrologue<T>(check, order, flags, true, stages, swap, large)) return;
+    if (nip) {
+        if (check(!in, "inSamps==0") || check(!out, "outSamps==0")) return;
+    } else if (check(!out, "samps==0")) {
+        return;
+    }
+    if (directionBad(check, flags) || (packed && inPackingBad(check, flags))) return;
+    const Layout layout = !packed ? Layout::kCcs : (flags & VOK_InRCPack) ? Layout::kPack : Layout::kPerm;
+    const long long n = 1LL << order;
+    const T* src = nip ? in : out;
+    const bool inverse = (flags & VOK_Inv) != 0;
+    if (order == 0) {
+        out[0] = src[0];
+        return;
+    }
+    const T xh = layout == Layout::kCcs ? src[n] : layout == Layout::kPerm ? src[1] : src[n - 1];
+    if (order == 1) {
+        const T x0 = src[0];
+        out[0] = x0 + xh;
+        out[1] = x0 - xh;
+    } else {
+        // Into the core arrangement in out.
+        const T x0 = src[0];
+        if (layout == Layout::kPack) std::memmove(out + 2, src + 1, size_t(n - 2) * sizeof(T));
+        else if (nip) std::memcpy(out + 2, src + 2, size_t(n - 2) * sizeof(T));
+        out[0] = x0;
+        out[1] = xh;
+        ccsCore<T>(out, order, inverse, stages, swap, large);
+    }
+    if (scales(flags)) scale(out, n, 1.0 / double(n));
+}
+
+// ---- products of packed spectra ----
+
+template <class T>
+void mulPacked(ArgChecks check, const T* a, const T* b, T* dst, int order, bool perm, bool three) {
+    if (check(order < 0, "order<0") || check(order > 31, "order>31")) return;
+    if (three) {
+        if (check(!a, "srcA==0") || check(!b, "srcB==0")) return;
+    } else if (check(!a, "src==0")) {
+        return;
+    }
+    if (check(!dst, "dst==0")) return;
+    const long long n = 1LL << order;
+    dst[0] = a[0] * b[0];
+    if (order >= 1) {
+        const long long second = perm ? 1 : n - 1;
+        dst[second] = a[second] * b[second];
+    }
+    if (order >= 2) {
+        const long long first = perm ? 2 : 1;
+        kernels::arithOps<T>().mulComplex(a + first, b + first, dst + first, int(n / 2 - 1));
+    }
+}
+
+// ---- the internal interface of transform/fft.h ----
+
+template <class T>
+int apiComplex(T* x, int order, bool forward, bool scaleInverse) {
+    const T* stages;
+    const int* swap;
+    if (!complexTables<T>(order, stages, swap)) return VOK_StatusNoMemory;
+    if (order == 0) return VOK_StatusOk;
+    complexCore<T>(nullptr, x, order, Direction{!forward, false, false}, stages, swap);
+    if (!forward && scaleInverse) scale(x, 2LL << order, 1.0 / double(1LL << order));
+    return VOK_StatusOk;
+}
+
+template <class T>
+int apiRealToCcs(const T* in, T* ccs, int order) {
+    const T *stages = nullptr, *recomb = nullptr;
+    const int* swap = nullptr;
+    if (order >= 2 && !realTables<T>(order, false, stages, swap, recomb)) return VOK_StatusNoMemory;
+    const long long n = 1LL << order;
+    if (order <= 1) {
+        const T a = in[0], b = order == 1 ? in[1] : T(0);
+        ccs[0] = order == 1 ? a + b : a;
+        ccs[1] = 0;
+        if (order == 1) {
+            ccs[2] = a - b;
+            ccs[3] = 0;
+        }
+        return VOK_StatusOk;
+    }
+    const bool copied = in != ccs;
+    if (copied) reverseCopy(reinterpret_cast<const PairOf<T>*>(in), reinterpret_cast<PairOf<T>*>(ccs), order - 1, swap);
+    realCore<T>(ccs, order, false, copied, stages, swap, recomb);
+    placeSpectrum(ccs, n, Layout::kCcs);
+    return VOK_StatusOk;
+}
+
+template <class T>
+int apiCcsToReal(const T* ccs, T* out, int order, bool scaleResult) {
+    const T *stages = nullptr, *large = nullptr;
+    const int* swap = nullptr;
+    if (order >= 2 && !realTables<T>(order, true, stages, swap, large)) return VOK_StatusNoMemory;
+    const long long n = 1LL << order;
+    const T x0 = ccs[0], xh = order == 0 ? T(0) : ccs[n];
+    if (order == 0) {
+        out[0] = x0;
+        return VOK_StatusOk;
+    }
+    if (order == 1) {
+        out[0] = x0 + xh;
+        out[1] = x0 - xh;
+    } else {
+        if (ccs != out) std::memcpy(out + 2, ccs + 2, size_t(n - 2) * sizeof(T));
+        out[0] = x0;
+        out[1] = xh;
+        ccsCore<T>(out, order, true, stages, swap, large);
+    }
+    if (scaleResult) scale(out, n, 1.0 / double(n));
+    return VOK_StatusOk;
+}
+
+}  // namespace vok::fftimpl

@@ -1,0 +1,80 @@
+// Long-double references for the FFT tests: a direct DFT for short lengths
+// and a recursive radix-2 transform (exact twiddles per level) for long ones.
+#pragma once
+
+#include <cmath>
+#include <complex>
+#include <numbers>
+#include <random>
+#include <vector>
+
+namespace ffttest {
+
+using LC = std::complex<long double>;
+
+// X[k] = Σ x[n]·exp(∓2πi·nk/N), the sign negative for forward.
+inline std::vector<LC> directDft(const std::vector<LC>& x, bool forward) {
+    const long long n = (long long)x.size();
+    std::vector<LC> out(n);
+    for (long long k = 0; k < n; ++k) {
+        LC sum = 0;
+        for (long long j = 0; j < n; ++j) {
+            const long double a = 2 * std::numbers::pi_v<long double> * (long double)((j * k) % n) / n;
+            sum += x[j] * LC(std::cos(a), forward ? -std::sin(a) : std::sin(a));
+        }
+        out[k] = sum;
+    }
+    return out;
+}
+
+inline void recursiveFft(LC* x, long long n, bool forward, std::vector<LC>& scratch) {
+    if (n == 1) return;
+    const long long h = n / 2;
+    std::vector<LC> even(h), odd(h);
+    for (long long i = 0; i < h; ++i) {
+        even[i] = x[2 * i];
+        odd[i] = x[2 * i + 1];
+    }
+    recursiveFft(even.data(), h, forward, scratch);
+    recursiveFft(odd.data(), h, forward, scratch);
+    for (long long k = 0; k < h; ++k) {
+        const long double a = 2 * std::numbers::pi_v<long double> * k / n;
+        const LC w(std::cos(a), forward ? -std::sin(a) : std::sin(a));
+        x[k] = even[k] + w * odd[k];
+        x[k + h] = even[k] - w * odd[k];
+    }
+}
+
+inline std::vector<LC> referenceDft(std::vector<LC> x, bool forward) {
+    if (x.size() <= 256) return directDft(x, forward);
+    std::vector<LC> scratch;
+    recursiveFft(x.data(), (long long)x.size(), forward, scratch);
+    return x;
+}
+
+inline std::vector<LC> randomComplex(long long n, unsigned seed, bool realOnly = false) {
+    std::mt19937 gen(seed);
+    std::uniform_real_distribution<double> dist(-1, 1);
+    std::vector<LC> x(n);
+    for (auto& v : x) v = LC(dist(gen), realOnly ? 0.0 : dist(gen));
+    return x;
+}
+
+inline int reverseBits(long long v, int bits) {
+    long long r = 0;
+    for (int i = 0; i < bits; ++i) r |= ((v >> i) & 1) << (bits - 1 - i);
+    return int(r);
+}
+
+// Largest error relative to the spectrum's RMS size.
+inline long double relativeError(const std::vector<LC>& got, const std::vector<LC>& want) {
+    long double err = 0, norm = 0;
+    for (std::size_t i = 0; i < got.size(); ++i) {
+        err = std::max(err, std::abs(got[i] - want[i]));
+        norm += std::norm(want[i]);
+    }
+    norm = std::sqrt(norm / (long double)want.size());
+    return norm > 0 ? err / norm : err;
+}
+
+}  // namespace ffttest
