@@ -29,14 +29,14 @@ namespace vok::wavelet {
 
 bool buildOrthogonalBank(const ArgChecks& check, const double* h, int L, Bank& bank) {
     if (L % 2 != 0) return !check(true, "Odd ortho. filter length");
-    long double energy = 0;
-    for (int k = 0; k < L; ++k) energy += (long double)h[k] * h[k];
+    // Worked in extended precision and rounded once, so that exact banks such as
+    // Haar's come out exact (taps 1/2 and 1).
+    using Ext = long double;
+    Ext energy = 0;
+    for (int k = 0; k < L; ++k) energy += Ext(h[k]) * h[k];
     if (energy < 1e-19L) return !check(true, "Small ortho. filter taps values");
-    const double norm = double(1.0L / std::sqrt(energy));
-    double* f0 = bank.taps[0];
-    double* f1 = bank.taps[1];
-    double* f2 = bank.taps[2];
-    double* f3 = bank.taps[3];
+    const Ext norm = 1.0L / std::sqrt(energy);
+    Ext f0[kMaxTaps], f1[kMaxTaps], f2[kMaxTaps], f3[kMaxTaps];
     for (int k = 0; k < L; ++k) f0[k] = h[k] * norm;
     for (int k = 0; k < L; ++k) f2[k] = f0[L - 1 - k];
     for (int k = 0; k < L; ++k) f1[k] = (k % 2 ? -1 : 1) * f2[k];
@@ -45,14 +45,13 @@ bool buildOrthogonalBank(const ArgChecks& check, const double* h, int L, Bank& b
     // Even shifts of the low-pass filter must be orthogonal to it.
     bool orthogonal = true;
     for (int m = 2; m < L; m += 2) {
-        long double dot = 0;
-        for (int i = m; i < L; ++i) dot += (long double)f0[i] * f0[i - m];
+        Ext dot = 0;
+        for (int i = m; i < L; ++i) dot += f0[i] * f0[i - m];
         if (std::fabs(dot) > 1e-5L) orthogonal = false;
     }
-    long double sum = 0;
-    for (int k = 0; k < L; ++k) sum += f0[k];
-    if (!orthogonal || std::fabs(sum) < 1e-19L) return !check(true, "Bad low-pass ortho. filter taps");
-    const double s = double(sum);
+    Ext s = 0;
+    for (int k = 0; k < L; ++k) s += f0[k];
+    if (!orthogonal || std::fabs(s) < 1e-19L) return !check(true, "Bad low-pass ortho. filter taps");
 
     // Decomposition low-pass sums to 1, reconstruction low-pass to 2.
     for (int k = 0; k < L; ++k) {
@@ -61,14 +60,19 @@ bool buildOrthogonalBank(const ArgChecks& check, const double* h, int L, Bank& b
         f2[k] *= s;
         f3[k] *= s;
     }
-    long double highSum = 0;
-    double highPeak = 0;
+    Ext highSum = 0, highPeak = 0;
     for (int k = 0; k < L; ++k) {
         highSum += f1[k];
         highPeak = std::max(highPeak, std::fabs(f1[k]));
     }
     if (std::fabs(highSum) > 0.001L * highPeak) return !check(true, "Bad high-pass ortho. filter taps");
 
+    for (int k = 0; k < L; ++k) {
+        bank.taps[0][k] = double(f0[k]);
+        bank.taps[1][k] = double(f1[k]);
+        bank.taps[2][k] = double(f2[k]);
+        bank.taps[3][k] = double(f3[k]);
+    }
     // The filters are centred on the prototype's largest tap (never the first).
     int peak = 1;
     for (int k = 2; k < L; ++k)
