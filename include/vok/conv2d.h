@@ -6,6 +6,39 @@
 
 VOK_EXTERN_C_BEGIN
 
+/* ---- Two-dimensional convolution (module vokcnv2d) ----
+ * Row-major matrices; y has (xRows + hRows - 1) rows of (xCols + hCols - 1)
+ * columns, y(p, q) = sum of x(i, j)·h(p - i, q - j). Small operands are summed
+ * directly (extended precision), two single rows or columns go through the
+ * one-dimensional convolution, larger ones through one cyclic convolution of
+ * the whole matrices or sectioned (overlap-add) convolution, both by the
+ * two-dimensional Hartley transform.
+ * Failures (nothing written; the first failing check stops):
+ * "\nNull pointer to data buffer\n", "\nBad value of data buffer size\n"
+ * (VOK_StatusBadArg), "\nMemory allocation problem\n" (VOK_StatusNoMemory).
+ * vokwConv2D sums small operands (one of them below 8 × 8) exactly in
+ * integers, others in float; the result comes back under scaleMode and
+ * *scaleFactor. */
+VOK_API void VOK_CALL voksConv2D(const float* x, int xCols, int xRows, const float* h, int hCols, int hRows, float* y);
+VOK_API void VOK_CALL vokdConv2D(const double* x, int xCols, int xRows, const double* h, int hCols, int hRows, double* y);
+VOK_API void VOK_CALL vokwConv2D(const short* x, int xCols, int xRows, const short* h, int hCols, int hRows, short* y, int scaleMode, int* scaleFactor);
+
+/* ---- Two-dimensional filtering (modules vokfir2, vokfir2w) ----
+ * dst (rows × cols) is the full convolution of src with taps taken at
+ * (r + tapRows/2, c + tapCols/2): odd kernels are centred. Direct sums or block
+ * transforms, whichever an operation count finds cheaper (the direct sums
+ * also when the transform's work arrays cannot be taken). taps is only read.
+ * Failures (VOK_StatusBadArg, nothing written, the first failing check stops):
+ * "Null SRC buffer pointer" (src or taps), "Null DST buffer pointer",
+ * "Invalid number of cols" (cols), "Inlalid number of rows" (rows), then the
+ * same two texts for tapCols and tapRows. vokwFilter2D then reports "Null scale
+ * factor pointer" and "Allocation failure" (VOK_StatusNoMemory); it turns the
+ * float taps into 16-bit fixed-point numbers with one count of fractional bits
+ * and sums exactly before bringing the results back to 16 bits. */
+VOK_API void VOK_CALL voksFilter2D(const float* src, int cols, int rows, const float* taps, int tapCols, int tapRows, float* dst);
+VOK_API void VOK_CALL vokdFilter2D(const double* src, int cols, int rows, const double* taps, int tapCols, int tapRows, double* dst);
+VOK_API void VOK_CALL vokwFilter2D(const short* src, int cols, int rows, const float* taps, int tapCols, int tapRows, short* dst, int scaleMode, int* scaleFactor);
+
 /* ---- Up- and down-sampling (module voksampl) ----
  * UpSample: dst[k*factor + *phase] = src[k], zeros elsewhere, *dstLen = factor*srcLen;
  * dst may be src (it must hold factor*srcLen elements); the phase is only read.

@@ -6,6 +6,30 @@
 
 VOK_EXTERN_C_BEGIN
 
+/* ---- Convolution (modules vokconvs, vokconvd, vokconvw) ----
+ * Full linear convolution y[n] = sum over k of x[k]·h[n-k], n < xLen + hLen - 1;
+ * y is complex when either operand is (first letter: x's type, second: h's).
+ * Each call picks direct sums, one fast convolution through a single
+ * transform, or sectioned (overlap-save) fast convolution by a cost model;
+ * the result is the same up to rounding. Direct sums are in extended
+ * precision. The float and double forms return the status (0 or negative).
+ * Failures: every check runs, VOK_StatusBadArg, nothing written: "x==0",
+ * "xLen<=0", "h==0", "hLen<=0", "y==0"; a work array that cannot be taken:
+ * VOK_StatusNoMemory "NULL Pointer" under the method's name (voksConv1,
+ * voksConvm, ...), then a backtrace under the exported name.
+ * vokwConv converts x and h exactly to float, runs voksConv and brings the
+ * result back with scaleMode and *scaleFactor; float copies that cannot be
+ * made: "NULL pointer to float copy x" / "... h" / "... y" (VOK_StatusNoMemory). */
+VOK_API int VOK_CALL voksConv(const float* x, int xLen, const float* h, int hLen, float* y);
+VOK_API int VOK_CALL vokcConv(const FloatComplex* x, int xLen, const FloatComplex* h, int hLen, FloatComplex* y);
+VOK_API int VOK_CALL vokcsConv(const FloatComplex* x, int xLen, const float* h, int hLen, FloatComplex* y);
+VOK_API int VOK_CALL vokscConv(const float* x, int xLen, const FloatComplex* h, int hLen, FloatComplex* y);
+VOK_API int VOK_CALL vokdConv(const double* x, int xLen, const double* h, int hLen, double* y);
+VOK_API int VOK_CALL vokzConv(const DoubleComplex* x, int xLen, const DoubleComplex* h, int hLen, DoubleComplex* y);
+VOK_API int VOK_CALL vokzdConv(const DoubleComplex* x, int xLen, const double* h, int hLen, DoubleComplex* y);
+VOK_API int VOK_CALL vokdzConv(const double* x, int xLen, const DoubleComplex* h, int hLen, DoubleComplex* y);
+VOK_API void VOK_CALL vokwConv(const short* x, int xLen, const short* h, int hLen, short* y, int scaleMode, int* scaleFactor);
+
 /* ---- Correlation (module vokcorr) ----
  * Cross-correlation r[k] = sum over n of conj(srcA[n])·srcB[n+k] (terms outside
  * either sequence are zero; conjugation only for complex srcA) for the lags

@@ -1,0 +1,301 @@
+// One-dimensional linear convolution: the three methods (direct sums, one
+// fast convolution through a single transform, sectioned overlap-save fast
+// convolution), the cost model that picks one of them, and the entry-point
+// template of the exported functions (modules vokconvs and vokconvd).
+//
+// Inside the methods the first operand is the longer one ("long", length L),
+// the second the shorter ("short", length S); the output has N = L + S - 1
+// elements. The fast methods work on Hartley spectra (convolution/hartley.h),
+// complex data as two real lanes.
+#pragma once
+
+#include <algorithm>
+#include <climits>
+#include <cstring>
+#include <limits>
+#include <type_traits>
+
+#include "convolution/conv_tuning.h"
+#include "convolution/hartley.h"
+#include "convolution/products.h"
+#include "core/check.h"
+#include "core/complex.h"
+#include "vok/frame.h"
+
+namespace vok::conv1d {
+
+namespace p = vok::products;
+
+template <class T>
+constexpr int laneCount = isComplex<T> ? 2 : 1;
+
+// The tuning of one exported function and the names its methods report under.
+struct Model {
+    const char* module;
+    const char* methods[3];  // direct, single transform, sectioned
+    int directAlways;        // shorter lengths at or below: always direct
+    int thrFirst, thrLast;   // shorter lengths with a threshold entry
+    const int* thr;          // longer length from which the fast methods are weighed
+    const double* tLong;     // transform cost per order, long operand's type
+    const double* tShort;    // the same for the short operand's type
+    const double* u;         // spectrum product and inverse transform, result type
+    bool longComplex;
+};
+
+namespace t = tuning;
+// clang-format off
+inline constexpr Model kS{"vokconvs", {"voksConv0", "voksConv1", "voksConvm"}, 14, t::kFirstSReal, t::kLastSReal,
+                          t::kThrSReal, t::kRealFloatT, t::kRealFloatT, t::kRealFloatU, false};
+inline constexpr Model kC{"vokconvs", {"vokcConv0", "vokcConv1", "vokcConvm"}, 6, t::kFirstCComplex, t::kLastCComplex,
+                          t::kThrCComplex, t::kComplexFloatT, t::kComplexFloatT, t::kComplexFloatU, true};
+inline constexpr Model kCs{"vokconvs", {"vokcsConv0", "vokcsConv1", "vokcsConvm"}, 10, t::kFirstCsMixed, t::kLastCsMixed,
+                           t::kThrCsMixed, t::kComplexFloatT, t::kRealFloatT, t::kComplexFloatU, true};
+inline constexpr Model kSc{"vokconvs", {"vokscConv0", "vokscConv1", "vokscConvm"}, 10, t::kFirstScMixed, t::kLastScMixed,
+                           t::kThrScMixed, t::kRealFloatT, t::kComplexFloatT, t::kComplexFloatU, false};
+inline constexpr Model kD{"vokconvd", {"vokdConv0", "vokdConv1", "vokdConvm"}, 7, t::kFirstDReal, t::kLastDReal,
+                          t::kThrDReal, t::kRealDoubleT, t::kRealDoubleT, t::kRealDoubleU, false};
+inline constexpr Model kZ{"vokconvd", {"vokzConv0", "vokzConv1", "vokzConvm"}, 4, t::kFirstZComplex, t::kLastZComplex,
+                          t::kThrZComplex, t::kComplexDoubleT, t::kComplexDoubleT, t::kComplexDoubleU, true};
+inline constexpr Model kZd{"vokconvd", {"vokzdConv0", "vokzdConv1", "vokzdConvm"}, 4, t::kFirstZdMixed, t::kLastZdMixed,
+                           t::kThrZdMixed, t::kComplexDoubleT, t::kRealDoubleT, t::kComplexDoubleU, true};
+inline constexpr Model kDz{"vokconvd", {"vokdzConv0", "vokdzConv1", "vokdzConvm"}, 6, t::kFirstDzMixed, t::kLastDzMixed,
+                           t::kThrDzMixed, t::kRealDoubleT, t::kComplexDoubleT, t::kComplexDoubleU, false};
+// clang-format on
+
+enum Method { kDirect = 0, kSingle = 1, kSectioned = 2 };
+struct Choice {
+    Method method;
+    int mode;  // sectioned: the winning block-size candidate, 1 to 3
+};
+
+inline int bitLength(long long v) {
+    int bits = 0;
+    for (; v > 0; v >>= 1) ++bits;
+    return bits;
+}
+
+// The cheapest method for a long operand of L and a short one of S elements.
+inline Choice choose(const Model& m, long long L, long long S) {
+    if (S <= m.directAlways || (S <= m.thrLast && L < m.thr[S - m.thrFirst])) return {kDirect, 1};
+    const long long n = L + S - 1;
+    const int k = std::min(bitLength(S) + 1, 34);  // floor(log2 S) + 2
+    const double never = std::numeric_limits<double>::infinity();
+    auto blocks = [&](int order, long long len) {
+        if (order > 32 || len < 1) return never;
+        return double((n + len - 1) / len) * (m.tLong[order] + m.u[order]) + m.tShort[order];
+    };
+    auto blockLength = [&](int order) { return order > 40 ? 0 : (1LL << order) - S + 1; };
+    int mode;
+    double best;
+    if (L > 32 * S) {
+        mode = 3;
+        best = blocks(k + 2, (m.longComplex ? 1 : 2) * blockLength(k + 2));
+    } else {
+        mode = 1;
+        best = blocks(k, blockLength(k));
+    }
+    if (const double second = blocks(k + 1, blockLength(k + 1)); second < best) {
+        mode = 2;
+        best = second;
+    }
+    const int j = std::min(bitLength(n), 32);
+    const double whole = m.tLong[j] + m.tShort[j] + m.u[j];
+    if (whole <= best) return {kSingle, 1};
+    return {kSectioned, mode};
+}
+
+// ---- direct sums ----
+
+// y[n] = Σ long[k]·short[n-k], each output summed in extended precision and
+// rounded once.
+template <class L, class S, class Y>
+void direct(const L* lng, long long nL, const S* sht, long long nS, Y* y) {
+    using W = p::WideOf<RealOf<Y>>;
+    const long long n = nL + nS - 1;
+    for (long long i = 0; i < n; ++i) {
+        const long long lo = std::max(0LL, i - (nS - 1)), hi = std::min(i, nL - 1);
+        p::Acc<W> s0, s1;
+        long long k = lo;
+        for (; k + 1 <= hi; k += 2) {
+            s0 += p::product<false, W>(lng[k], sht[i - k]);
+            s1 += p::product<false, W>(lng[k + 1], sht[i - k - 1]);
+        }
+        if (k == hi) s0 += p::product<false, W>(lng[k], sht[i - k]);
+        s0 += s1;
+        y[i] = p::narrow<Y>(s0);
+    }
+}
+
+// ---- fast methods ----
+
+template <class R>
+R* allocate(long long count) {
+    if (count > INT_MAX) return nullptr;
+    R* block;
+    if constexpr (std::is_same_v<R, float>) block = voksMalloc(int(count));
+    else block = vokdMalloc(int(count));
+    if (block) std::memset(block, 0, std::size_t(count) * sizeof(R));
+    return block;
+}
+
+// The two work arrays of a fast method: the block being transformed, and the
+// short operand's spectrum followed by the transform table.
+template <class R>
+struct Work {
+    R* block = nullptr;
+    R* filter = nullptr;
+    ~Work() {
+        vokFree(block);
+        vokFree(filter);
+    }
+    bool take(long long blockCount, long long filterCount) {
+        return (block = allocate<R>(blockCount)) && (filter = allocate<R>(filterCount));
+    }
+};
+
+// lanes[i] = src[from + i] for i < size, zero outside src[0 .. len).
+template <class T, class R>
+void load(const T* src, long long from, long long len, hartley::Lanes<R> lanes, long long size) {
+    for (long long i = 0; i < size; ++i) {
+        const long long at = from + i;
+        if (at < 0 || at >= len) {
+            lanes.lane[0][i] = 0;
+            if constexpr (isComplex<T>) lanes.lane[1][i] = 0;
+        } else if constexpr (isComplex<T>) {
+            lanes.lane[0][i] = src[at].re;
+            lanes.lane[1][i] = src[at].im;
+        } else {
+            lanes.lane[0][i] = src[at];
+        }
+    }
+}
+
+template <class Y, class R>
+void store(Y* y, hartley::Lanes<R> lanes, long long from, long long count) {
+    for (long long i = 0; i < count; ++i) {
+        if constexpr (isComplex<Y>) y[i] = {lanes.lane[0][from + i], lanes.lane[1][from + i]};
+        else y[i] = lanes.lane[0][from + i];
+    }
+}
+
+template <class R>
+void transformLanes(hartley::Lanes<R> lanes, long long size, const hartley::Table<R>& table) {
+    for (int i = 0; i < lanes.count; ++i) hartley::transform(lanes.lane[i], std::size_t(size), table);
+}
+
+// The five argument checks, repeated by each method under its own name.
+inline bool badArguments(ArgChecks check, const void* x, long long xLen, const void* h, long long hLen,
+                         const void* y) {
+    const CheckAll all{check};
+    all(!x, "x==0");
+    all(xLen < 1, "xLen<=0");
+    all(!h, "h==0");
+    all(hLen < 1, "hLen<=0");
+    all(!y, "y==0");
+    return all.failed();
+}
+
+// Convolution of long[0 .. nL) with short[0 .. nS) through transforms of
+// 'size' points, the long operand taken in windows of size points that step
+// by size - (nS - 1) (overlap-save; one window covers everything when size
+// >= N). Returns false after reporting a failed allocation.
+template <class L, class S, class Y>
+bool fast(ArgChecks check, const L* lng, long long nL, const S* sht, long long nS, Y* y, long long size) {
+    using R = RealOf<Y>;
+    constexpr int outLanes = laneCount<Y>, shortLanes = laneCount<S>;
+    Work<R> work;
+    if (size > (1LL << 30) ||
+        !work.take(outLanes * size, shortLanes * size + (long long)hartley::Table<R>::floats(std::size_t(size)))) {
+        check.noMemory(__LINE__);
+        return false;
+    }
+    const hartley::Table<R> table = hartley::tableIn(work.filter + shortLanes * size, std::size_t(size));
+    table.build(std::size_t(size));
+    const hartley::Lanes<R> filter{{work.filter, work.filter + size}, shortLanes};
+    const hartley::Lanes<R> in{{work.block, work.block + size}, laneCount<L>};
+    const hartley::Lanes<R> out{{work.block, work.block + size}, outLanes};
+    load(sht, 0, nS, filter, size);
+    transformLanes(filter, size, table);
+
+    // A window of 'size' points starting 'lead' points before the outputs it
+    // yields: its first lead cyclic results are wrapped and dropped.
+    const long long n = nL + nS - 1, lead = size >= n ? 0 : nS - 1, step = size >= n ? n : size - lead;
+    for (long long start = 0; start < n; start += step) {
+        load(lng, start - lead, nL, in, size);
+        transformLanes(in, size, table);
+        hartley::multiply(in, filter, out, std::size_t(size), 1.0 / double(size));
+        transformLanes(out, size, table);
+        store(y + start, out, lead, std::min(step, n - start));
+    }
+    return true;
+}
+
+inline long long powerOfTwoAtLeast(long long v) {
+    long long m = 1;
+    while (m < v) m <<= 1;
+    return m;
+}
+
+// One transform of the smallest power of two that holds the whole result.
+template <class L, class S, class Y>
+bool single(const Model& model, const L* lng, long long nL, const S* sht, long long nS, Y* y) {
+    const ArgChecks check{model.methods[kSingle], model.module, __LINE__};
+    if (badArguments(check, lng, nL, sht, nS, y)) return false;
+    if (nL + nS - 1 == 1) {
+        y[0] = p::narrow<Y>(p::product<false, p::WideOf<RealOf<Y>>>(lng[0], sht[0]));
+        return true;
+    }
+    return fast(check, lng, nL, sht, nS, y, powerOfTwoAtLeast(nL + nS - 1));
+}
+
+// Overlap-save with a block transform two or four times the short operand's
+// power of two, never larger than the result needs.
+template <class L, class S, class Y>
+bool sectioned(const Model& model, const L* lng, long long nL, const S* sht, long long nS, Y* y, int mode) {
+    const ArgChecks check{model.methods[kSectioned], model.module, __LINE__};
+    if (badArguments(check, lng, nL, sht, nS, y)) return false;
+    const long long n = nL + nS - 1, m0 = powerOfTwoAtLeast(nS + 1);
+    long long size = m0;
+    if (m0 < n) size = mode > 1 && 2 * m0 < n ? 4 * m0 : 2 * m0;
+    return fast(check, lng, nL, sht, nS, y, size);
+}
+
+template <class L, class S, class Y>
+bool directMethod(const Model& model, const L* lng, long long nL, const S* sht, long long nS, Y* y) {
+    const ArgChecks check{model.methods[kDirect], model.module, __LINE__};
+    if (badArguments(check, lng, nL, sht, nS, y)) return false;
+    direct(lng, nL, sht, nS, y);
+    return true;
+}
+
+// Runs the given method (the tests force each one this way).
+template <class L, class S, class Y>
+bool runMethod(const Model& model, Choice choice, const L* lng, int nL, const S* sht, int nS, Y* y) {
+    switch (choice.method) {
+        case kDirect: return directMethod(model, lng, nL, sht, nS, y);
+        case kSingle: return single(model, lng, nL, sht, nS, y);
+        default: return sectioned(model, lng, nL, sht, nS, y, choice.mode);
+    }
+}
+
+// The exported functions: checks, operand order, method choice, backtrace.
+// 'swapped' is the sibling with the operand types exchanged (the function
+// itself for equal types), called when the second operand is the longer.
+template <class X, class H, class Y>
+int convolve(ArgChecks check, const Model& model, const X* x, int xLen, const H* h, int hLen, Y* y,
+             int (*swapped)(const H*, int, const X*, int, Y*)) {
+    if (badArguments(check, x, xLen, h, hLen, y)) return vokGetErrStatus();
+    if (xLen < hLen) {
+        if constexpr (std::is_same_v<X, H>) runMethod(model, choose(model, hLen, xLen), h, hLen, x, xLen, y);
+        else swapped(h, hLen, x, xLen, y);
+    } else {
+        runMethod(model, choose(model, xLen, hLen), x, xLen, h, hLen, y);
+    }
+    if (vokGetErrStatus() < 0) {
+        check.backtrace(__LINE__);
+        return vokGetErrStatus();
+    }
+    return VOK_StatusOk;
+}
+
+}  // namespace vok::conv1d

@@ -1,0 +1,344 @@
+// One-dimensional convolution against long-double sums written from the
+// definition and against numpy.convolve vectors, every method forced on every
+// type pair, the method choice around its switches, and the failure reports.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <complex>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "convolution/conv1d.h"
+#include "frame/test_seams.h"
+#include "support/reports.h"
+#include "vok.h"
+
+namespace {
+
+using voktest::ReportRecorder;
+using voktest::Sentinel;
+using LC = std::complex<long double>;
+namespace c1 = vok::conv1d;
+
+template <class T> constexpr bool isCx = std::is_same_v<T, FloatComplex> || std::is_same_v<T, DoubleComplex>;
+template <class T> using Real = std::conditional_t<std::is_same_v<T, float> || std::is_same_v<T, FloatComplex>, float, double>;
+
+template <class T> LC asLC(const T& v) {
+    if constexpr (isCx<T>) return {v.re, v.im};
+    else return {(long double)v, 0};
+}
+template <class T> T fromLC(LC v) {
+    if constexpr (isCx<T>) return {Real<T>(v.real()), Real<T>(v.imag())};
+    else return T(v.real());
+}
+
+template <class T>
+std::vector<T> randomVector(long long n, unsigned seed) {
+    std::mt19937 gen(seed);
+    std::uniform_real_distribution<double> dist(-1, 1);
+    std::vector<T> v(n);
+    for (auto& x : v) {
+        if constexpr (isCx<T>) x = {Real<T>(dist(gen)), Real<T>(dist(gen))};
+        else x = T(dist(gen));
+    }
+    return v;
+}
+
+template <class X, class H>
+std::vector<LC> reference(const std::vector<X>& x, const std::vector<H>& h) {
+    std::vector<LC> y(x.size() + h.size() - 1);
+    for (std::size_t i = 0; i < x.size(); ++i)
+        for (std::size_t j = 0; j < h.size(); ++j) y[i + j] += asLC(x[i]) * asLC(h[j]);
+    return y;
+}
+
+// Largest error relative to the largest output magnitude.
+template <class Y>
+double relativeError(const std::vector<Y>& got, const std::vector<LC>& want) {
+    long double scale = 1e-30L, err = 0;
+    for (const LC& w : want) scale = std::max(scale, std::abs(w));
+    for (std::size_t i = 0; i < want.size(); ++i) err = std::max(err, std::abs(asLC(got[i]) - want[i]));
+    return double(err / scale);
+}
+
+// One exported function: its element types, entry point and tuning.
+template <class X, class H, class Y, int (*F)(const X*, int, const H*, int, Y*), const c1::Model* M>
+struct Conv {
+    using XT = X;
+    using HT = H;
+    using YT = Y;
+    static int call(const X* x, int xl, const H* h, int hl, Y* y) { return F(x, xl, h, hl, y); }
+    static const c1::Model& model() { return *M; }
+    static double tolerance() { return sizeof(Real<Y>) == 4 ? 2e-6 : 1e-14; }
+};
+
+using AllConvs = ::testing::Types<Conv<float, float, float, voksConv, &c1::kS>,
+                                  Conv<FloatComplex, FloatComplex, FloatComplex, vokcConv, &c1::kC>,
+                                  Conv<FloatComplex, float, FloatComplex, vokcsConv, &c1::kCs>,
+                                  Conv<float, FloatComplex, FloatComplex, vokscConv, &c1::kSc>,
+                                  Conv<double, double, double, vokdConv, &c1::kD>,
+                                  Conv<DoubleComplex, DoubleComplex, DoubleComplex, vokzConv, &c1::kZ>,
+                                  Conv<DoubleComplex, double, DoubleComplex, vokzdConv, &c1::kZd>,
+                                  Conv<double, DoubleComplex, DoubleComplex, vokdzConv, &c1::kDz>>;
+
+template <class C>
+class Convolution : public ::testing::Test {};
+TYPED_TEST_SUITE(Convolution, AllConvs);
+
+// Every method and block size, called directly, gives the definition.
+TYPED_TEST(Convolution, EveryMethodMatchesTheDefinition) {
+    using C = TypeParam;
+    const std::vector<c1::Choice> choices = {{c1::kDirect, 1}, {c1::kSingle, 1}, {c1::kSectioned, 1},
+                                             {c1::kSectioned, 2}, {c1::kSectioned, 3}};
+    for (auto [longLen, shortLen] : std::vector<std::pair<int, int>>{{1, 1}, {2, 1}, {7, 7}, {64, 1}, {65, 64},
+                                                                     {200, 17}, {1000, 3}, {513, 100}}) {
+        const auto lng = randomVector<typename C::XT>(longLen, unsigned(longLen));
+        const auto sht = randomVector<typename C::HT>(shortLen, unsigned(shortLen + 7));
+        const auto want = reference(lng, sht);
+        for (const c1::Choice choice : choices) {
+            SCOPED_TRACE(testing::Message() << longLen << "x" << shortLen << " method " << choice.method << " mode "
+                                            << choice.mode);
+            std::vector<typename C::YT> y(want.size());
+            ASSERT_TRUE(c1::runMethod(C::model(), choice, lng.data(), longLen, sht.data(), shortLen, y.data()));
+            EXPECT_LT(relativeError(y, want), choice.method == c1::kDirect ? C::tolerance() / 4 : 8 * C::tolerance());
+        }
+    }
+}
+
+// The exported function, either operand the longer, near and across the
+// lengths at which the choice of method changes.
+TYPED_TEST(Convolution, ExportedFunctionMatchesTheDefinitionAcrossTheSwitches) {
+    using C = TypeParam;
+    const c1::Model& m = C::model();
+    const int inRange = m.thrFirst + 3;
+    const int thr = m.thr[inRange - m.thrFirst];
+    std::vector<std::pair<int, int>> lengths = {{1, 1}, {9, 9}, {m.directAlways, 4000}, {4000, m.directAlways + 1},
+                                                {thr - 1, inRange}, {inRange, thr}, {m.thrLast + 1, 40 * (m.thrLast + 1)},
+                                                {300, 300}};
+    for (auto [xLen, hLen] : lengths) {
+        SCOPED_TRACE(testing::Message() << xLen << " " << hLen);
+        const auto x = randomVector<typename C::XT>(xLen, unsigned(xLen * 3 + 1));
+        const auto h = randomVector<typename C::HT>(hLen, unsigned(hLen * 5 + 2));
+        const auto want = reference(x, h);
+        std::vector<typename C::YT> y(want.size());
+        ReportRecorder recorder;
+        EXPECT_EQ(C::call(x.data(), xLen, h.data(), hLen, y.data()), 0);
+        EXPECT_REPORTS(recorder);
+        EXPECT_LT(relativeError(y, want), 8 * C::tolerance());
+    }
+}
+
+TYPED_TEST(Convolution, ChoiceFollowsTheDirectBoundAndTheThresholdRows) {
+    using C = TypeParam;
+    const c1::Model& m = C::model();
+    EXPECT_EQ(c1::choose(m, 1 << 24, m.directAlways).method, c1::kDirect);
+    for (int s = m.thrFirst; s <= m.thrLast; s += 7) {
+        const int thr = m.thr[s - m.thrFirst];
+        EXPECT_EQ(c1::choose(m, thr - 1, s).method, c1::kDirect) << s;
+        EXPECT_NE(c1::choose(m, std::max(thr, 40 * s), s).method, c1::kDirect) << s;
+    }
+    EXPECT_NE(c1::choose(m, m.thrLast + 1, m.thrLast + 1).method, c1::kDirect);
+    // Thresholds fall steeply over the first rows.
+    EXPECT_GT(m.thr[0], 100 * m.thr[m.thrLast - m.thrFirst]);
+}
+
+TYPED_TEST(Convolution, FailedChecksAllReportThenNothingIsWritten) {
+    using C = TypeParam;
+    Sentinel out(64);
+    ReportRecorder recorder;
+    EXPECT_EQ(C::call(nullptr, 0, nullptr, -1, nullptr), VOK_StatusBadArg);
+    const std::string direct = C::model().methods[c1::kDirect], module = C::model().module;
+    const std::string name = direct.substr(0, direct.size() - 1);
+    EXPECT_REPORTS(recorder, {VOK_StatusBadArg, name.c_str(), "x==0", module.c_str()},
+                   {VOK_StatusBadArg, name.c_str(), "xLen<=0", module.c_str()},
+                   {VOK_StatusBadArg, name.c_str(), "h==0", module.c_str()},
+                   {VOK_StatusBadArg, name.c_str(), "hLen<=0", module.c_str()},
+                   {VOK_StatusBadArg, name.c_str(), "y==0", module.c_str()});
+
+    recorder.clear();
+    const auto x = randomVector<typename C::XT>(4, 1);
+    const auto h = randomVector<typename C::HT>(4, 2);
+    EXPECT_EQ(C::call(x.data(), 4, h.data(), 0, out.as<typename C::YT>()), VOK_StatusBadArg);
+    EXPECT_REPORTS(recorder, {VOK_StatusBadArg, name.c_str(), "hLen<=0", module.c_str()});
+    EXPECT_TRUE(out.untouched());
+}
+
+// A work array that cannot be taken: the method reports, the exported
+// function adds its backtrace, and y stays as it was.
+TYPED_TEST(Convolution, AllocationFailureInTheFastMethodsReportsUnderTheMethodName) {
+    using C = TypeParam;
+    const c1::Model& m = C::model();
+    const int longLen = 6000, shortLen = m.thrLast + 20;
+    const auto x = randomVector<typename C::XT>(longLen, 3);
+    const auto h = randomVector<typename C::HT>(shortLen, 4);
+    const c1::Choice choice = c1::choose(m, longLen, shortLen);
+    ASSERT_NE(choice.method, c1::kDirect);
+    const std::string method = m.methods[choice.method];
+    const std::string exported = method.substr(0, method.size() - 1);
+    for (int failing : {1, 2}) {
+        Sentinel out(sizeof(typename C::YT) * (longLen + shortLen - 1));
+        ReportRecorder recorder;
+        vok::testing::failAllocationAfter(failing);
+        const int status = C::call(x.data(), longLen, h.data(), shortLen, out.as<typename C::YT>());
+        vok::testing::failAllocationAfter(0);
+        EXPECT_EQ(status, VOK_StatusNoMemory);
+        EXPECT_REPORTS(recorder, {VOK_StatusNoMemory, method.c_str(), "NULL Pointer", m.module},
+                       {VOK_StatusBacktrace, exported.c_str(), "<null>", m.module});
+        EXPECT_TRUE(out.untouched());
+    }
+}
+
+// Mixed types with the first operand shorter go through the sibling.
+TEST(MixedConvolution, ShorterFirstOperandIsHandedToTheSiblingAndBacktraced) {
+    const auto x = randomVector<FloatComplex>(120, 5);
+    const auto h = randomVector<float>(6000, 6);
+    std::vector<FloatComplex> y(6119);
+    ReportRecorder recorder;
+    vok::testing::failAllocationAfter(1);
+    EXPECT_EQ(vokcsConv(x.data(), 120, h.data(), 6000, y.data()), VOK_StatusNoMemory);
+    vok::testing::failAllocationAfter(0);
+    const std::string method = c1::kSc.methods[c1::choose(c1::kSc, 6000, 120).method];
+    EXPECT_REPORTS(recorder, {VOK_StatusNoMemory, method.c_str(), "NULL Pointer", "vokconvs"},
+                   {VOK_StatusBacktrace, "vokscConv", "<null>", "vokconvs"},
+                   {VOK_StatusBacktrace, "vokcsConv", "<null>", "vokconvs"});
+
+    const auto xd = randomVector<double>(9, 7);
+    const auto hd = randomVector<DoubleComplex>(30, 8);
+    std::vector<DoubleComplex> a(38), b(38);
+    recorder.clear();
+    EXPECT_EQ(vokdzConv(xd.data(), 9, hd.data(), 30, a.data()), 0);
+    EXPECT_EQ(vokzdConv(hd.data(), 30, xd.data(), 9, b.data()), 0);
+    EXPECT_REPORTS(recorder);
+    for (int i = 0; i < 38; ++i) {
+        EXPECT_EQ(a[i].re, b[i].re);
+        EXPECT_EQ(a[i].im, b[i].im);
+    }
+}
+
+// The candidate with the largest block when the long operand dwarfs the short one.
+TEST(ConvolutionChoice, VeryLongOperandsWeighTheLargestBlock) {
+    const c1::Choice wide = c1::choose(c1::kS, 1 << 20, 200);
+    EXPECT_EQ(wide.method, c1::kSectioned);
+    EXPECT_GE(wide.mode, 2);
+    EXPECT_EQ(c1::choose(c1::kD, 1 << 22, 1 << 22).method, c1::kSingle);
+}
+
+// numpy.convolve of the inputs the generator script describes.
+double seq(int n, int s) { return double((n * 7919LL + s * 104729LL) % 1000) / 500.0 - 1.0; }
+template <class T>
+std::vector<T> input(int len, int seed) {
+    std::vector<T> v(len);
+    for (int i = 0; i < len; ++i) {
+        if constexpr (isCx<T>) v[i] = {Real<T>(seq(i, seed)), Real<T>(seq(i, seed + 1))};
+        else v[i] = T(seq(i, seed));
+    }
+    return v;
+}
+
+template <class X, class H, class Y>
+void checkNumpy(int (*f)(const X*, int, const H*, int, Y*), int xl, int hl, const std::vector<LC>& want, double tol) {
+    const auto x = input<X>(xl, 1);
+    const auto h = input<H>(hl, 3);
+    std::vector<Y> y(want.size());
+    ASSERT_EQ(f(x.data(), xl, h.data(), hl, y.data()), 0);
+    EXPECT_LT(relativeError(y, want), tol) << xl << " " << hl;
+}
+
+TEST(ConvolutionVectors, MatchNumpy) {
+    std::ifstream in(VOK_TEST_DATA_DIR "/conv_numpy.txt");
+    ASSERT_TRUE(in) << "missing tests/data/conv_numpy.txt";
+    std::string line;
+    int lines = 0;
+    while (std::getline(in, line)) {
+        std::istringstream s(line);
+        std::string kind;
+        int xl, hl, cx, ch;
+        s >> kind >> xl >> hl >> cx >> ch;
+        if (kind != "conv1") continue;
+        std::vector<LC> want(xl + hl - 1);
+        for (LC& w : want) {
+            double re = 0, im = 0;
+            s >> re;
+            if (cx || ch) s >> im;
+            w = {re, im};
+        }
+        ++lines;
+        if (!cx && !ch) checkNumpy(voksConv, xl, hl, want, 2e-6), checkNumpy(vokdConv, xl, hl, want, 1e-14);
+        if (cx && ch) checkNumpy(vokcConv, xl, hl, want, 2e-6), checkNumpy(vokzConv, xl, hl, want, 1e-14);
+        if (cx && !ch) checkNumpy(vokcsConv, xl, hl, want, 2e-6), checkNumpy(vokzdConv, xl, hl, want, 1e-14);
+        if (!cx && ch) checkNumpy(vokscConv, xl, hl, want, 2e-6), checkNumpy(vokdzConv, xl, hl, want, 1e-14);
+    }
+    EXPECT_EQ(lines, 32);
+}
+
+// ---- 16-bit ----
+
+TEST(ShortConvolution, ExactSumsUnderEveryScaleMode) {
+    const std::vector<short> x = {1000, -2000, 3000, 32767, -32768, 7};
+    const std::vector<short> h = {3, -1, 2};
+    const auto want = reference(std::vector<double>(x.begin(), x.end()), std::vector<double>(h.begin(), h.end()));
+    std::vector<short> y(8);
+    ReportRecorder recorder;
+    int sf = 0;
+    vokwConv(x.data(), 6, h.data(), 3, y.data(), VOK_SATURATE, &sf);
+    for (int i = 0; i < 8; ++i) EXPECT_EQ(y[i], (short)std::clamp<long double>(want[i].real(), -32768, 32767)) << i;
+    sf = 2;
+    vokwConv(x.data(), 6, h.data(), 3, y.data(), VOK_FIXED_SCALE, &sf);
+    for (int i = 0; i < 8; ++i) EXPECT_EQ(y[i], (short)std::trunc(want[i].real() / 4)) << i;
+    sf = 0;
+    vokwConv(x.data(), 6, h.data(), 3, y.data(), VOK_AUTO_SCALE, &sf);
+    EXPECT_EQ(sf, 2);  // largest |y| = 32767·3 + ..., below 2^17
+    for (int i = 0; i < 8; ++i) EXPECT_EQ(y[i], (short)std::trunc(want[i].real() / 4)) << i;
+    EXPECT_REPORTS(recorder);
+}
+
+TEST(ShortConvolution, LongOperandsThroughTheFastMethodsStayExact) {
+    std::vector<short> x(3000), h(150);
+    for (int i = 0; i < 3000; ++i) x[i] = short((i * 37) % 201 - 100);
+    for (int i = 0; i < 150; ++i) h[i] = short((i * 11) % 21 - 10);
+    const auto want = reference(std::vector<double>(x.begin(), x.end()), std::vector<double>(h.begin(), h.end()));
+    std::vector<short> y(want.size());
+    int sf = 0;
+    vokwConv(x.data(), 3000, h.data(), 150, y.data(), VOK_FIXED_SCALE, &sf);
+    int off = 0;
+    for (std::size_t i = 0; i < y.size(); ++i) off += std::abs(y[i] - (long double)want[i].real()) > 1;
+    EXPECT_EQ(off, 0);
+}
+
+TEST(ShortConvolution, FailuresReportInOrderAndWriteNothing) {
+    const short x[4] = {1, 2, 3, 4};
+    Sentinel out(16);
+    ReportRecorder recorder;
+    vokwConv(nullptr, 0, nullptr, 0, nullptr, VOK_SATURATE, nullptr);
+    EXPECT_REPORTS(recorder, {VOK_StatusBadArg, "vokwConv", "x==0", "vokconvw"},
+                   {VOK_StatusBadArg, "vokwConv", "xLen<=0", "vokconvw"},
+                   {VOK_StatusBadArg, "vokwConv", "h==0", "vokconvw"},
+                   {VOK_StatusBadArg, "vokwConv", "hLen<=0", "vokconvw"},
+                   {VOK_StatusBadArg, "vokwConv", "y==0", "vokconvw"});
+    const char* copies[3] = {"NULL pointer to float copy x", "NULL pointer to float copy h",
+                             "NULL pointer to float copy y"};
+    for (int failing = 1; failing <= 3; ++failing) {
+        recorder.clear();
+        vok::testing::failAllocationAfter(failing);
+        vokwConv(x, 4, x, 4, out.as<short>(), VOK_SATURATE, nullptr);
+        vok::testing::failAllocationAfter(0);
+        EXPECT_REPORTS(recorder, {VOK_StatusNoMemory, "vokwConv", copies[failing - 1], "vokconvw"});
+        EXPECT_TRUE(out.untouched());
+    }
+    std::vector<short> big(4000, 1);
+    Sentinel wide(2 * 8000);
+    recorder.clear();
+    vok::testing::failAllocationAfter(4);
+    vokwConv(big.data(), 4000, big.data(), 200, wide.as<short>(), VOK_SATURATE, nullptr);
+    vok::testing::failAllocationAfter(0);
+    const std::string method = c1::kS.methods[c1::choose(c1::kS, 4000, 200).method];
+    EXPECT_REPORTS(recorder, {VOK_StatusNoMemory, method.c_str(), "NULL Pointer", "vokconvs"},
+                   {VOK_StatusBacktrace, "voksConv", "<null>", "vokconvs"},
+                   {VOK_StatusBacktrace, "vokwConv", "<null>", "vokconvw"});
+    EXPECT_TRUE(wide.untouched());
+}
+
+}  // namespace
