@@ -6,6 +6,125 @@
 
 VOK_EXTERN_C_BEGIN
 
+/* Generator records hold no pointers; they are laid out in 32-bit words with
+ * doubles at word (not double-word) boundaries, the same on every target. */
+#pragma pack(push, 4)
+
+/* ---- Tone generator (modules voktone, voktonew) ----
+ * magnitude·cos(2π·freq·n + phase) (complex forms: magnitude·exp(j(2π·freq·n + phase)))
+ * from the recurrence x[n+1] = 2cos(2π·freq)·x[n] − x[n−1], run in double and
+ * continued exactly across calls. Init: 0 <= freq < 0.5, 0 <= phase < 2π,
+ * magnitude >= 0. The 16-bit forms round every sample to the nearest integer.
+ * Failures (VOK_StatusBadArg; generators then return 0): "Invalid magnitude value",
+ * "Invalid freq value", "Invalid phase value", "Null pointer to state" (Init);
+ * "Null pointer to state", "Null input buffer pointer", "Bad number of items"
+ * (blocks), "Structure initialization need" (a record Init did not fill). */
+typedef struct {
+    double coef, cur, prev;
+    float magnitude, freq, phase;
+    char marker[4];
+} VokSToneState;
+typedef struct {
+    double coef, cur, prev;
+    double magnitude, freq, phase;
+    char marker[4];
+} VokDToneState;
+typedef struct {
+    double coef, curRe, curIm, prevRe, prevIm;
+    float magnitude, freq, phase;
+    char marker[4];
+} VokCToneState;
+typedef struct {
+    double coef, curRe, curIm, prevRe, prevIm;
+    double magnitude, freq, phase;
+    char marker[4];
+} VokZToneState;
+/* Serves both vokw (32 buffered samples) and vokv (16 buffered complex samples). */
+typedef struct {
+    double coef, curRe, curIm, prevRe, prevIm;
+    int bufIndex;
+    union {
+        short real[32];
+        ShortComplex cplx[16];
+    } buffer;
+    short magnitude;
+    float freq, phase;
+    char marker[4];
+} VokWToneState;
+
+VOK_API void VOK_CALL voksToneInit(float freq, float phase, float magnitude, VokSToneState* state);
+VOK_API void VOK_CALL vokcToneInit(float freq, float phase, float magnitude, VokCToneState* state);
+VOK_API void VOK_CALL vokdToneInit(double freq, double phase, double magnitude, VokDToneState* state);
+VOK_API void VOK_CALL vokzToneInit(double freq, double phase, double magnitude, VokZToneState* state);
+VOK_API void VOK_CALL vokwToneInit(float freq, float phase, short magnitude, VokWToneState* state);
+VOK_API void VOK_CALL vokvToneInit(float freq, float phase, short magnitude, VokWToneState* state);
+VOK_API float VOK_CALL voksTone(VokSToneState* state);
+VOK_API double VOK_CALL vokdTone(VokDToneState* state);
+VOK_API FloatComplex VOK_CALL vokcTone(VokCToneState* state);
+VOK_API DoubleComplex VOK_CALL vokzTone(VokZToneState* state);
+VOK_API short VOK_CALL vokwTone(VokWToneState* state);
+VOK_API ShortComplex VOK_CALL vokvTone(VokWToneState* state);
+VOK_API void VOK_CALL voksbTone(VokSToneState* state, float* buffer, int n);
+VOK_API void VOK_CALL vokdbTone(VokDToneState* state, double* buffer, int n);
+VOK_API void VOK_CALL vokcbTone(VokCToneState* state, FloatComplex* buffer, int n);
+VOK_API void VOK_CALL vokzbTone(VokZToneState* state, DoubleComplex* buffer, int n);
+VOK_API void VOK_CALL vokwbTone(VokWToneState* state, short* buffer, int n);
+VOK_API void VOK_CALL vokvbTone(VokWToneState* state, ShortComplex* buffer, int n);
+
+#pragma pack(pop)
+
+/* ---- Windows (modules vokwin, vokwinw) ----
+ * Multiply vec[0..n-1] in place by a symmetric window of length n (M = n-1):
+ * Bartlett 2k/M rising to 1 at the centre; Hann 0.5-0.5cos(2πk/M); Hamming
+ * 0.54-0.46cos(2πk/M); Blackman (α+1)/2-0.5cos(2πk/M)-(α/2)cos(4πk/M), Std with
+ * α = -0.16, Opt with α = -0.5/(1+cos(2π/M)); Kaiser I0(α√(k(M-k)))/I0(αM/2).
+ * Weights are computed in double; complex elements have both parts scaled; 16-bit
+ * products are rounded to nearest (ties to even), low 16 bits kept.
+ * Failures (VOK_StatusBadArg, nothing written): "Null pointer to buffer",
+ * "Bad number of items" (n < 3), "Huge window parameter" (Kaiser, α·M/2 > 308). */
+VOK_API void VOK_CALL voksWinBartlett(float* vec, int n);
+VOK_API void VOK_CALL vokdWinBartlett(double* vec, int n);
+VOK_API void VOK_CALL vokcWinBartlett(FloatComplex* vec, int n);
+VOK_API void VOK_CALL vokzWinBartlett(DoubleComplex* vec, int n);
+VOK_API void VOK_CALL vokwWinBartlett(short* vec, int n);
+VOK_API void VOK_CALL vokvWinBartlett(ShortComplex* vec, int n);
+VOK_API void VOK_CALL voksWinHann(float* vec, int n);
+VOK_API void VOK_CALL vokdWinHann(double* vec, int n);
+VOK_API void VOK_CALL vokcWinHann(FloatComplex* vec, int n);
+VOK_API void VOK_CALL vokzWinHann(DoubleComplex* vec, int n);
+VOK_API void VOK_CALL vokwWinHann(short* vec, int n);
+VOK_API void VOK_CALL vokvWinHann(ShortComplex* vec, int n);
+VOK_API void VOK_CALL voksWinHamming(float* vec, int n);
+VOK_API void VOK_CALL vokdWinHamming(double* vec, int n);
+VOK_API void VOK_CALL vokcWinHamming(FloatComplex* vec, int n);
+VOK_API void VOK_CALL vokzWinHamming(DoubleComplex* vec, int n);
+VOK_API void VOK_CALL vokwWinHamming(short* vec, int n);
+VOK_API void VOK_CALL vokvWinHamming(ShortComplex* vec, int n);
+VOK_API void VOK_CALL voksWinBlackman(float* vec, int n, float alpha);
+VOK_API void VOK_CALL vokdWinBlackman(double* vec, int n, double alpha);
+VOK_API void VOK_CALL vokcWinBlackman(FloatComplex* vec, int n, float alpha);
+VOK_API void VOK_CALL vokzWinBlackman(DoubleComplex* vec, int n, double alpha);
+VOK_API void VOK_CALL vokwWinBlackman(short* vec, int n, float alpha);
+VOK_API void VOK_CALL vokvWinBlackman(ShortComplex* vec, int n, float alpha);
+VOK_API void VOK_CALL voksWinBlackmanStd(float* vec, int n);
+VOK_API void VOK_CALL vokdWinBlackmanStd(double* vec, int n);
+VOK_API void VOK_CALL vokcWinBlackmanStd(FloatComplex* vec, int n);
+VOK_API void VOK_CALL vokzWinBlackmanStd(DoubleComplex* vec, int n);
+VOK_API void VOK_CALL vokwWinBlackmanStd(short* vec, int n);
+VOK_API void VOK_CALL vokvWinBlackmanStd(ShortComplex* vec, int n);
+VOK_API void VOK_CALL voksWinBlackmanOpt(float* vec, int n);
+VOK_API void VOK_CALL vokdWinBlackmanOpt(double* vec, int n);
+VOK_API void VOK_CALL vokcWinBlackmanOpt(FloatComplex* vec, int n);
+VOK_API void VOK_CALL vokzWinBlackmanOpt(DoubleComplex* vec, int n);
+VOK_API void VOK_CALL vokwWinBlackmanOpt(short* vec, int n);
+VOK_API void VOK_CALL vokvWinBlackmanOpt(ShortComplex* vec, int n);
+VOK_API void VOK_CALL voksWinKaiser(float* vec, int n, float alpha);
+VOK_API void VOK_CALL vokdWinKaiser(double* vec, int n, double alpha);
+VOK_API void VOK_CALL vokcWinKaiser(FloatComplex* vec, int n, float alpha);
+VOK_API void VOK_CALL vokzWinKaiser(DoubleComplex* vec, int n, double alpha);
+VOK_API void VOK_CALL vokwWinKaiser(short* vec, int n, float alpha);
+VOK_API void VOK_CALL vokvWinKaiser(ShortComplex* vec, int n, float alpha);
+
 VOK_EXTERN_C_END
 
 #endif /* VOK_SIGNAL_H */
