@@ -330,6 +330,11 @@ TEST(LmsErrors, DelayLineModeConflictsAreSilent) {
         EXPECT_EQ(vokGetErrStatus(), VOK_StatusInternal);
         EXPECT_TRUE(sameBits(line[0], before[1]) && sameBits(line[1], before[0]));
         EXPECT_EQ(dly.isFilterMode, 0);
+        vokSetErrStatus(0);
+        api.setDlyl(&tap, line.data(), &dly);  // own array out of filter mode: reversed back
+        EXPECT_EQ(vokGetErrStatus(), 0);
+        EXPECT_EQ(dly.isFilterMode, 1);
+        EXPECT_TRUE(std::memcmp(line.data(), before.data(), sizeof(D) * 3) == 0);
         EXPECT_REPORTS(r);
     });
 }
