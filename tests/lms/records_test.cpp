@@ -174,3 +174,41 @@ TEST(LmsRecords, HighLayerOwnsCopies) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(LmsRecords, ShortRecordsAccess) {
+    float taps[3] = {1, 2, 3};
+    short slots[5] = {0, 0, 0, 0, 99};
+    LmsTapState tap;
+    LmsDlyState dly;
+    vokwLmslInit(5, taps, 3, 0.5f, 2, &tap);
+    EXPECT_EQ(tap.lmsType, 5);
+    EXPECT_EQ(tap.errDly, 2);
+    EXPECT_EQ(tap.isFilterMode, 1);
+    vokwLmslInitDlyl(&tap, slots, &dly);
+    ASSERT_EQ(dly.len, 5);
+    const short view[4] = {-4, 3, -2, 1};
+    vokwLmslSetDlyl(&tap, view, &dly);
+    EXPECT_EQ(slots[0], 1);
+    EXPECT_EQ(slots[3], -4);
+    EXPECT_EQ(slots[4], 99);
+    short back[4];
+    vokwLmslGetDlyl(&tap, &dly, back);
+    EXPECT_EQ(std::memcmp(back, view, sizeof view), 0);
+    EXPECT_EQ(dly.isFilterMode, 0);
+    float out[3];
+    EXPECT_EQ(vokwLmslGetTaps(&tap, out), 0);
+    EXPECT_EQ(out[2], 3.0f);
+    EXPECT_EQ(tap.isFilterMode, 0);
+    const float fresh[3] = {7, 8, 9};
+    vokwLmslSetTaps(fresh, &tap);
+    EXPECT_EQ(taps[1], 8.0f);
+    EXPECT_EQ(tap.isFilterMode, 1);
+    vokwLmslSetStep(0.25f, &tap);
+    EXPECT_EQ(voksLmslGetStep(&tap), 0.25f);
+    voksLmslSetLeak(0.125f, &tap);
+    EXPECT_EQ(tap.leak, 0.125f);
+}
+
+}  // namespace
