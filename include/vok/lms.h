@@ -105,6 +105,31 @@ VOK_API DoubleComplex VOK_CALL vokzbLmsl(LmsTapState* tapStPtr, LmsDlyState* dly
 VOK_API FloatComplex VOK_CALL vokscbLmsl(LmsTapState* tapStPtr, LmsDlyState* dlyStPtr, const float* inSamps, FloatComplex err);
 VOK_API DoubleComplex VOK_CALL vokdzbLmsl(LmsTapState* tapStPtr, LmsDlyState* dlyStPtr, const double* inSamps, DoubleComplex err);
 
+/* Filtering without adaptation, through the two-state FIR filter on the same records. */
+VOK_API float VOK_CALL voksLmslNa(LmsTapState* tapStPtr, LmsDlyState* dlyStPtr, float samp);
+VOK_API double VOK_CALL vokdLmslNa(LmsTapState* tapStPtr, LmsDlyState* dlyStPtr, double samp);
+VOK_API FloatComplex VOK_CALL vokcLmslNa(LmsTapState* tapStPtr, LmsDlyState* dlyStPtr, FloatComplex samp);
+VOK_API DoubleComplex VOK_CALL vokzLmslNa(LmsTapState* tapStPtr, LmsDlyState* dlyStPtr, DoubleComplex samp);
+VOK_API FloatComplex VOK_CALL vokscLmslNa(LmsTapState* tapStPtr, LmsDlyState* dlyStPtr, float samp);
+VOK_API FloatComplex VOK_CALL vokcsLmslNa(LmsTapState* tapStPtr, LmsDlyState* dlyStPtr, FloatComplex samp);
+VOK_API DoubleComplex VOK_CALL vokdzLmslNa(LmsTapState* tapStPtr, LmsDlyState* dlyStPtr, double samp);
+VOK_API DoubleComplex VOK_CALL vokzdLmslNa(LmsTapState* tapStPtr, LmsDlyState* dlyStPtr, DoubleComplex samp);
+VOK_API void VOK_CALL voksbLmslNa(LmsTapState* tapStPtr, LmsDlyState* dlyStPtr, const float* inSamps, float* outSamps,
+                                 int numIters);
+VOK_API void VOK_CALL vokdbLmslNa(LmsTapState* tapStPtr, LmsDlyState* dlyStPtr, const double* inSamps, double* outSamps,
+                                 int numIters);
+VOK_API void VOK_CALL vokcbLmslNa(LmsTapState* tapStPtr, LmsDlyState* dlyStPtr, const FloatComplex* inSamps, FloatComplex* outSamps,
+                                 int numIters);
+VOK_API void VOK_CALL vokzbLmslNa(LmsTapState* tapStPtr, LmsDlyState* dlyStPtr, const DoubleComplex* inSamps, DoubleComplex* outSamps,
+                                 int numIters);
+VOK_API void VOK_CALL vokscbLmslNa(LmsTapState* tapStPtr, LmsDlyState* dlyStPtr, const float* inSamps, FloatComplex* outSamps,
+                                 int numIters);
+VOK_API void VOK_CALL vokcsbLmslNa(LmsTapState* tapStPtr, LmsDlyState* dlyStPtr, const FloatComplex* inSamps, FloatComplex* outSamps,
+                                 int numIters);
+VOK_API void VOK_CALL vokdzbLmslNa(LmsTapState* tapStPtr, LmsDlyState* dlyStPtr, const double* inSamps, DoubleComplex* outSamps,
+                                 int numIters);
+VOK_API void VOK_CALL vokzdbLmslNa(LmsTapState* tapStPtr, LmsDlyState* dlyStPtr, const DoubleComplex* inSamps, DoubleComplex* outSamps,
+                                 int numIters);
 
 /* 16-bit samples with float taps. */
 VOK_API void VOK_CALL vokwLmslInit(int lmsType, float* taps, int tapsLen, float step, int errDly, LmsTapState* tapStPtr);

@@ -8,6 +8,7 @@
 #include <complex>
 #include <cstring>
 #include <random>
+#include <string>
 #include <vector>
 
 #include "vok.h"
@@ -47,6 +48,8 @@ struct Api {
     using D = D_;
     using W = W_;
     const char* name;
+    const char* tapsLetter;  // the letter of the taps-record functions
+    const char* dataLetter;  // the letter of the delay-line functions
     double tol;  // relative tolerance of outputs and taps against the reference
     void (*init)(int, W*, int, float, float, int, LmsTapState*);
     void (*initMr)(int, W*, int, float, float, int, int, int, LmsTapState*);
@@ -65,14 +68,22 @@ struct Api {
     void (*hSetTaps)(const W*, LmsState*);
     void (*hGetDlyl)(LmsState*, D*);
     W (*hGetErr)(const LmsState*);
+    void (*setTaps)(const W*, LmsTapState*);
+    void (*getDlyl)(LmsTapState*, LmsDlyState*, D*);
+    void (*hSetDlyl)(const D*, LmsState*);
+    void (*hSetErr)(W, LmsState*);
+
+    // The exported name made of a letter group and an operation.
+    static std::string fn(const char* letters, const char* op) { return std::string("vok") + letters + op; }
 };
 
 #define LMSTEST_API(t, tw, td, D, W, tol)                                                                       \
     Api<D, W> {                                                                                                 \
-        #t, tol, vok##tw##LmslInit, vok##tw##LmslInitMr, vok##td##LmslInitDlyl, vok##td##LmslSetDlyl,          \
+        #t, #tw, #td, tol, vok##tw##LmslInit, vok##tw##LmslInitMr, vok##td##LmslInitDlyl, vok##td##LmslSetDlyl,          \
             vok##tw##LmslGetTaps, vok##t##Lmsl, vok##t##bLmsl, vok##t##LmsInit, vok##t##LmsInitMr, vok##t##Lms, \
             vok##t##bLms, vok##t##LmsDes, vok##t##bLmsDes, vok##tw##LmsGetTaps, vok##tw##LmsSetTaps,            \
-            vok##td##LmsGetDlyl, vok##tw##LmsGetErrVal                                                          \
+            vok##td##LmsGetDlyl, vok##tw##LmsGetErrVal, vok##tw##LmslSetTaps, vok##td##LmslGetDlyl,            \
+            vok##td##LmsSetDlyl, vok##tw##LmsSetErrVal                                                          \
     }
 
 inline const auto apiS = LMSTEST_API(s, s, s, float, float, 2e-5);
