@@ -1,4 +1,4 @@
-/* vokx1 data-type and representation conversions, A-law and mu-law companding (modules vokcvrts, vokcvrtd, vokcvrtw, voklaw). */
+/* vokx1 data-type and representation conversions (modules vokcvrts, vokcvrtd, vokcvrtw); A-law and mu-law companding is in companding.h. */
 #ifndef VOK_CONVERT_H
 #define VOK_CONVERT_H
 
