@@ -1,0 +1,27 @@
+#!/usr/bin/env python3
+"""Tabulates bench_fft JSON output: time per transform and the vokx1/peer ratios.
+
+Usage: build/bench/bench/bench_fft --benchmark_format=json | scripts/fft_ratios.py
+"""
+import json
+import sys
+
+PAIRS = [("vokcFft", "fftwf_c2c", "kiss_c2c"),
+         ("vokzFft", "fftw_c2c", None),
+         ("voksRealFftl", "fftwf_r2c", "kiss_r2c")]
+
+runs = {}
+for b in json.load(sys.stdin)["benchmarks"]:
+    name, order = b["name"].split("/")[:2]
+    runs[(name[3:], int(order))] = b["real_time"] if b["time_unit"] == "ns" else None
+
+print("| transform | N | vokx1 | FFTW | vokx1/FFTW | KissFFT | vokx1/KissFFT |")
+print("|---|---|---|---|---|---|---|")
+for vok, fftw, kiss in PAIRS:
+    for order in sorted({o for (n, o) in runs if n == vok}):
+        t = runs[(vok, order)]
+        f = runs.get((fftw, order))
+        k = runs.get((kiss, order)) if kiss else None
+        cell = lambda x: f"{x / 1000:.2f} µs" if x else "-"
+        ratio = lambda x: f"{t / x:.2f}" if x else "-"
+        print(f"| {vok} | 2^{order} | {cell(t)} | {cell(f)} | {ratio(f)} | {cell(k)} | {ratio(k)} |")
