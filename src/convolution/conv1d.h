@@ -283,7 +283,7 @@ bool runMethod(const Model& model, Choice choice, const L* lng, int nL, const S*
 // itself for equal types), called when the second operand is the longer.
 template <class X, class H, class Y>
 int convolve(ArgChecks check, const Model& model, const X* x, int xLen, const H* h, int hLen, Y* y,
-             int (*swapped)(const H*, int, const X*, int, Y*)) {
+             int (VOK_CALL* swapped)(const H*, int, const X*, int, Y*)) {
     if (badArguments(check, x, xLen, h, hLen, y)) return vokGetErrStatus();
     if (xLen < hLen) {
         if constexpr (std::is_same_v<X, H>) runMethod(model, choose(model, hLen, xLen), h, hLen, x, xLen, y);

@@ -106,7 +106,7 @@ bool overlapAdd(ArgChecks check, const T* x, int xCols, int xRows, const T* h, i
 
 template <class T>
 void conv2D(ArgChecks check, const T* x, int xCols, int xRows, const T* h, int hCols, int hRows, T* y,
-            int (*conv1D)(const T*, int, const T*, int, T*)) {
+            int (VOK_CALL* conv1D)(const T*, int, const T*, int, T*)) {
     if (badArguments(check, x, xCols, xRows, h, hCols, hRows, y)) return;
     const int maxRows = std::max(xRows, hRows), maxCols = std::max(xCols, hCols);
     const bool fastEligible = (maxRows > 16 || maxCols >= 17) && (xCols >= 8 || xRows >= 8) &&
