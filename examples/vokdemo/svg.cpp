@@ -71,7 +71,15 @@ bool writeSvg(const std::string& path, const Plot& plot) {
         svg << "'/>\n<text x='" << kLeft + w - 8 << "' y='" << kTop + 16 + 16 * legend++ << "' text-anchor='end' fill='"
             << s.colour << "'>" << escape(s.label) << "</text>\n";
     }
-    svg << "</svg>\n";
+    // The plotted numbers themselves, for scripts that check a plot.
+    svg << "<metadata>\n";
+    for (const Series& s : plot.series) {
+        svg << "series " << escape(s.label) << ":";
+        for (std::size_t i = 0; i < s.x.size(); ++i)
+            if (std::isfinite(s.y[i])) svg << ' ' << number(s.x[i]) << ',' << number(s.y[i]);
+        svg << '\n';
+    }
+    svg << "</metadata>\n</svg>\n";
     std::ofstream out(path);
     return bool(out << svg.str());
 }

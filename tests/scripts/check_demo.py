@@ -3,6 +3,7 @@
 file it wrote itself, and on malformed WAV files, which must give a message
 and a non-zero exit status, never a crash."""
 import pathlib
+import re
 import struct
 import subprocess
 import sys
@@ -14,6 +15,39 @@ def wav(fmt_tag=1, bits=16, channels=1, rate=8000, samples=b"\x00\x01" * 100, da
     size = len(samples) if data_size is None else data_size
     body = b"WAVE" + b"fmt " + struct.pack("<I", len(fmt)) + fmt + b"data" + struct.pack("<I", size) + samples
     return b"RIFF" + struct.pack("<I", len(body)) + body
+
+
+def series(svg):
+    """The plotted data, which the demo writes into each SVG's metadata."""
+    out = {}
+    for label, points in re.findall(r"^series (.*?): (.*)$", svg.read_text(), re.M):
+        out[label] = [tuple(map(float, p.split(","))) for p in points.split()]
+    return out
+
+
+def check_plots(tmp):
+    """The built-in signal is sampled at 16 kHz and the band-pass keeps 300-3200 Hz."""
+    problems = []
+    names = ["signal", "spectrum", "response", "wavelet"]
+    missing = [n for n in names if not (tmp / f"vokdemo-{n}.svg").exists()]
+    if missing:
+        return [f"missing plots: {missing}"]
+    response = series(tmp / "vokdemo-response.svg").get("band-pass", [])
+    passband = [db for f, db in response if 600 <= f <= 2900]
+    stopband = [db for f, db in response if f <= 100 or f >= 4000]
+    if not passband or max(abs(db) for db in passband) > 0.5:
+        problems.append(f"pass band not flat within 0.5 dB: {passband[:4]}...")
+    if not stopband or max(stopband) > -40:
+        problems.append(f"stop band above -40 dB: max {max(stopband, default=None)}")
+    spectra = series(tmp / "vokdemo-spectrum.svg")
+    before = [db for f, db in spectra.get("input", []) if f >= 5000]
+    after = [db for f, db in spectra.get("processed", []) if f >= 5000]
+    if not before or not after or sum(before) / len(before) - sum(after) / len(after) < 30:
+        problems.append("processed spectrum is not at least 30 dB down above 5 kHz")
+    bands = series(tmp / "vokdemo-wavelet.svg")
+    if len(bands) != 6 or len(bands.get("detail 1", [])) != 2 * len(bands.get("detail 2", [0])):
+        problems.append(f"wavelet plot has bands {sorted(bands)}")
+    return problems
 
 
 def run(demo, *args):
@@ -34,6 +68,9 @@ def main():
             if not svg.read_text().lstrip().startswith("<svg"):
                 print("not an SVG:", svg)
                 failures += 1
+        for problem in check_plots(tmp):
+            print("plot:", problem)
+            failures += 1
         processed = next(tmp.glob("*.wav"), None)
         if processed:
             again = tmp / "again"
@@ -59,7 +96,7 @@ def main():
             if r.returncode <= 0 or "vokdemo:" not in r.stderr:
                 print(f"{name}: expected a message and exit status > 0, got {r.returncode}: {r.stderr!r}")
                 failures += 1
-    print(f"{6 + 2 - failures} passed, {failures} failed")
+    print(f"{6 + 6 - failures} passed, {failures} failed")
     return 1 if failures else 0
 
 

@@ -1,0 +1,122 @@
+#include "processing.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "vok.h"
+
+namespace demo {
+namespace {
+
+// Ideal low-pass impulse response sin(2π fc t)/(π t) sampled at t = k - centre.
+double sincTap(int k, int centre, double cutoff) {
+    const int t = k - centre;
+    return t == 0 ? 2 * cutoff : std::sin(2 * M_PI * cutoff * t) / (M_PI * t);
+}
+
+}  // namespace
+
+std::vector<float> designBandPass(int taps, double lowHz, double highHz, double sampleRate) {
+    // Difference of two windowed ideal low-passes; the Hamming window keeps the
+    // stop band below about -50 dB.
+    std::vector<float> h(taps);
+    const int centre = taps / 2;
+    for (int k = 0; k < taps; ++k)
+        h[k] = float(sincTap(k, centre, highHz / sampleRate) - sincTap(k, centre, lowHz / sampleRate));
+    voksWinHamming(h.data(), taps);
+    return h;
+}
+
+std::vector<float> designLowPass(int taps, double cutoffHz, double sampleRate, double gain) {
+    std::vector<float> h(taps);
+    const int centre = taps / 2;
+    for (int k = 0; k < taps; ++k) h[k] = float(gain * sincTap(k, centre, cutoffHz / sampleRate));
+    voksWinHamming(h.data(), taps);
+    return h;
+}
+
+std::vector<float> filterAligned(const std::vector<float>& signal, const std::vector<float>& taps) {
+    const int n = int(signal.size()), m = int(taps.size());
+    std::vector<float> full(std::size_t(n) + std::size_t(m) - 1);
+    voksConv(signal.data(), n, taps.data(), m, full.data());
+    return {full.begin() + m / 2, full.begin() + m / 2 + n};
+}
+
+std::vector<float> decimateBy2(const std::vector<float>& signal) {
+    std::vector<float> out((signal.size() + 1) / 2);
+    int length = 0, phase = 0;
+    voksDownSample(signal.data(), int(signal.size()), out.data(), &length, 2, &phase);
+    out.resize(std::size_t(length));
+    return out;
+}
+
+std::vector<float> interpolateBy2(const std::vector<float>& signal, double sampleRate) {
+    std::vector<float> stuffed(2 * signal.size());
+    int length = 0, phase = 0;
+    voksUpSample(signal.data(), int(signal.size()), stuffed.data(), &length, 2, &phase);
+    // Every second sample is zero, so the image filter needs a gain of 2.
+    return filterAligned(stuffed, designLowPass(127, 0.23 * sampleRate, sampleRate, 2.0));
+}
+
+std::vector<double> powerSpectrumDb(const std::vector<float>& signal, int order) {
+    const std::size_t n = std::size_t(1) << order, bins = n / 2 + 1;
+    std::vector<float> window(n, 1.0f), frame(n + 2), power(bins);
+    voksWinHann(window.data(), int(n));
+    std::vector<double> sum(bins, 0.0);
+    int frames = 0;
+    for (std::size_t start = 0; start + n <= signal.size(); start += n / 2, ++frames) {
+        voksbMpy3(signal.data() + start, window.data(), frame.data(), int(n));
+        voksRealFft(frame.data(), order, VOK_Forw);  // CCS: n/2 + 1 complex bins
+        vokcbPowerSpectr(reinterpret_cast<const FloatComplex*>(frame.data()), power.data(), int(bins));
+        for (std::size_t k = 0; k < bins; ++k) sum[k] += power[k];
+    }
+    // A full-scale sine gives a Hann-windowed peak of n/4.
+    const double fullScale = double(n) * double(n) / 16.0;
+    std::vector<double> db(bins);
+    for (std::size_t k = 0; k < bins; ++k)
+        db[k] = 10 * std::log10(std::max(sum[k] / std::max(frames, 1) / fullScale, 1e-14));
+    return db;
+}
+
+std::vector<double> responseDb(const std::vector<float>& taps, int order) {
+    const std::size_t n = std::size_t(1) << order, bins = n / 2 + 1;
+    std::vector<float> padded(n + 2, 0.0f), magnitude(bins);
+    std::copy(taps.begin(), taps.end(), padded.begin());
+    voksRealFft(padded.data(), order, VOK_Forw);
+    vokcbMag(reinterpret_cast<const FloatComplex*>(padded.data()), magnitude.data(), int(bins));
+    std::vector<double> db(bins);
+    for (std::size_t k = 0; k < bins; ++k) db[k] = 20 * std::log10(std::max(double(magnitude[k]), 1e-7));
+    return db;
+}
+
+std::vector<std::vector<float>> waveletBands(const std::vector<float>& signal, int order, int levels) {
+    VokWtState state{};
+    voksWtInit(4, 0, order, levels, &state, VOK_WtDaublet);
+    const std::size_t n = std::size_t(1) << order;
+    std::vector<float> coefficients(n);
+    voksWtDecompose(&state, signal.data(), coefficients.data());
+    vokWtFree(&state);
+
+    std::vector<std::vector<float>> bands;
+    std::size_t start = 0, length = n >> levels;
+    bands.emplace_back(coefficients.begin(), coefficients.begin() + std::ptrdiff_t(length));
+    start = length;
+    for (int level = levels; level >= 1; --level) {
+        bands.emplace_back(coefficients.begin() + std::ptrdiff_t(start),
+                           coefficients.begin() + std::ptrdiff_t(start + length));
+        start += length;
+        length *= 2;
+    }
+    return bands;
+}
+
+double snrDb(const std::vector<float>& reference, const std::vector<float>& test, std::size_t from, std::size_t to) {
+    double signalPower = 0, errorPower = 0;
+    for (std::size_t i = from; i < to && i < reference.size() && i < test.size(); ++i) {
+        signalPower += double(reference[i]) * reference[i];
+        errorPower += (double(reference[i]) - test[i]) * (double(reference[i]) - test[i]);
+    }
+    return 10 * std::log10(std::max(signalPower, 1e-30) / std::max(errorPower, 1e-30));
+}
+
+}  // namespace demo
