@@ -6,33 +6,31 @@
 #include "vok.h"
 
 namespace demo {
+
 namespace {
 
-// Ideal low-pass impulse response sin(2π fc t)/(π t) sampled at t = k - centre.
-double sincTap(int k, int centre, double cutoff) {
-    const int t = k - centre;
-    return t == 0 ? 2 * cutoff : std::sin(2 * M_PI * cutoff * t) / (M_PI * t);
+constexpr int kHammingWindow = 3;
+
+std::vector<float> toFloat(const std::vector<double>& taps, double gain) {
+    std::vector<float> out(taps.size());
+    for (std::size_t k = 0; k < taps.size(); ++k) out[k] = float(gain * taps[k]);
+    return out;
 }
 
 }  // namespace
 
 std::vector<float> designBandPass(int taps, double lowHz, double highHz, double sampleRate) {
-    // Difference of two windowed ideal low-passes; the Hamming window keeps the
-    // stop band below about -50 dB.
-    std::vector<float> h(taps);
-    const int centre = taps / 2;
-    for (int k = 0; k < taps; ++k)
-        h[k] = float(sincTap(k, centre, highHz / sampleRate) - sincTap(k, centre, lowHz / sampleRate));
-    voksWinHamming(h.data(), taps);
-    return h;
+    // Hamming-windowed band-pass with unit gain at the band centre; its stop
+    // band lies below about -50 dB.
+    std::vector<double> h(std::size_t(taps), 0.0);
+    vokdFirBandpass(lowHz / sampleRate, highHz / sampleRate, h.data(), taps, kHammingWindow, 1);
+    return toFloat(h, 1.0);
 }
 
 std::vector<float> designLowPass(int taps, double cutoffHz, double sampleRate, double gain) {
-    std::vector<float> h(taps);
-    const int centre = taps / 2;
-    for (int k = 0; k < taps; ++k) h[k] = float(gain * sincTap(k, centre, cutoffHz / sampleRate));
-    voksWinHamming(h.data(), taps);
-    return h;
+    std::vector<double> h(std::size_t(taps), 0.0);
+    vokdFirLowpass(cutoffHz / sampleRate, h.data(), taps, kHammingWindow, 1);
+    return toFloat(h, gain);
 }
 
 std::vector<float> filterAligned(const std::vector<float>& signal, const std::vector<float>& taps) {
