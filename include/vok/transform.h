@@ -71,7 +71,17 @@ VOK_API void VOK_CALL vokzrFftNip(const double* reInSamps, const double* imInSam
 /* ---- Real FFT and packed spectra (modules vokffts, vokfftd) ----
  * RCPack: R0, R1, I1, ..., R(N/2-1), I(N/2-1), R(N/2)
  * RCPerm: R0, R(N/2), R1, I1, ..., R(N/2-1), I(N/2-1)
- * CCS:    R0, 0, R1, I1, ..., R(N/2), 0 (N + 2 values) */
+ * CCS:    R0, 0, R1, I1, ..., R(N/2), 0 (N + 2 values)
+ * RealFft / RealFftl take N real samples to a spectrum (CCS, or RCPack/RCPerm
+ * chosen by VOK_OutRCPack / VOK_OutRCPerm); CcsFft / CcsFftl take a spectrum
+ * (CCS, or VOK_InRCPack / VOK_InRCPerm) back to N real samples. VOK_Forw uses
+ * exp(-2πi·nk/N), VOK_Inv exp(+2πi·nk/N) and the 1/N scale unless VOK_NoScale,
+ * so CcsFft(VOK_Inv) inverts RealFft(VOK_Forw). Nip forms leave the input
+ * alone. Real2Fft / Ccs2Fft transform two signals with the same order and flags
+ * and return the thread's status. MpyRCPack/MpyRCPerm multiply spectra
+ * pointwise in the packed layouts (2: dst *= src, 3: dst = srcA * srcB).
+ * Failures are reported as for the complex FFT: bad order, bad or conflicting
+ * flags, null pointers, tables that cannot be allocated; nothing is written. */
 VOK_API void VOK_CALL voksRealFftl(float* samps, int order, int flags);
 VOK_API void VOK_CALL voksRealFftlNip(const float* inSamps, float* outSamps, int order, int flags);
 VOK_API void VOK_CALL voksCcsFftl(float* samps, int order, int flags);
