@@ -16,6 +16,9 @@ struct FftOps {
     void (*dit)(T* x, int order, const T* stages, bool inverse);
     // Decimation in frequency: input natural, output bit-reversed.
     void (*dif)(T* x, int order, const T* stages, bool inverse);
+    // Natural order in and out: src (or x itself when src is null or x) is
+    // permuted into x on the way, so x may be the input or a separate array.
+    void (*ditNatural)(const T* src, T* x, int order, const T* stages, bool inverse);
 };
 
 struct FftTable {
