@@ -280,20 +280,27 @@ void ditNaturalImpl(const T* src, T* x, int order, const T* stages) {
     for (int k = 0; k < P; ++k) revF[k] = reverseLow(k, F);
     for (int c = 0; c < cols; ++c) revG[c] = reverseLow(c, g);
 
-    // Tile rows are at least a register wide; short rows are padded with zeros.
+    // A tile is read where it lies, or from a copy: rows of at least a
+    // register (short rows padded with zeros), taken when the results would
+    // overwrite values still to be read.
     constexpr int maxPitch = P > C ? P : C;
     const int pitch = cols > C ? cols : C;
-    alignas(64) T tileA[2 * P * maxPitch], tileB[2 * P * maxPitch];
-    if (cols < C) std::memset(tileA, 0, sizeof tileA);
-    const auto gather = [&](T* tile, long long b) {
-        for (int a = 0; a < P; ++a)
-            std::memcpy(tile + 2 * a * pitch, src + 2 * (a * rowStride + b * cols), sizeof(T) * 2 * unsigned(cols));
+    alignas(64) T copy[2 * P * maxPitch];
+    if (cols < C) std::memset(copy, 0, sizeof copy);
+    const auto gather = [&](long long b) {
+        for (int a = 0; a < P; ++a) {
+            const T* from = src + 2 * (a * rowStride + b * cols);
+            T* to = copy + 2 * a * pitch;
+            if (cols < C) std::memcpy(to, from, sizeof(T) * 2 * unsigned(cols));
+            else
+                for (int j = 0; j < 2 * cols; j += L) store(to + j, load(from + j));
+        }
     };
-    const auto transform = [&](const T* tile, long long rb) {
+    const auto transform = [&](const T* tile, long long stride, long long rb) {
         for (int c0 = 0; c0 < cols; c0 += C) {
             const int lanes = cols - c0 < C ? cols - c0 : C;
             Vec<T> a[P];
-            for (int k = 0; k < P; ++k) a[k] = load(tile + 2 * (revF[k] * pitch + c0));
+            for (int k = 0; k < P; ++k) a[k] = load(tile + 2 * (revF[k] * stride + c0));
             firstBits<T, Inv, F>(a, tw);
             alignas(64) T v[P][L];
             for (int k = 0; k < P; ++k) store(v[k], a[k]);
@@ -307,13 +314,22 @@ void ditNaturalImpl(const T* src, T* x, int order, const T* stages) {
                 for (int c = 0; c < lanes; ++c) put(c);
         }
     };
+    const bool inPlace = src == x;
     for (long long b = 0; b < (1LL << q); ++b) {
         const long long rb = reverseLow(b, q);
         if (rb < b) continue;
-        gather(tileA, b);
-        if (rb != b) gather(tileB, rb);
-        transform(tileA, rb);
-        if (rb != b) transform(tileB, b);
+        if (cols < C || (inPlace && rb == b)) {
+            gather(b);
+            transform(copy, pitch, rb);
+        } else if (rb == b || !inPlace) {
+            transform(src + 2 * b * cols, rowStride, rb);
+            if (rb != b) transform(src + 2 * rb * cols, rowStride, b);
+        } else {
+            // Tile rb is saved before the results of tile b replace it.
+            gather(rb);
+            transform(src + 2 * b * cols, rowStride, rb);
+            transform(copy, pitch, b);
+        }
     }
 
     const T* t = stages + firstOffset(F);
