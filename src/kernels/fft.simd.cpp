@@ -359,12 +359,63 @@ void ditNatural(const T* src, T* x, int order, const T* stages, bool inverse) {
     else ditNaturalDispatch<T, false>(src, x, order, stages);
 }
 
+// ---- recombination of the half-length transform of a real forward FFT ----
+//
+// For 0 < k < M/2, with z_k, z_(M-k) the half-length results and (a, b) the
+// recombination entry of k: delta = Re z_k - Re z_(M-k), sigma = Im z_k +
+// Im z_(M-k), u = b delta + a sigma, v = b sigma - a delta; then z_k becomes
+// (Re z_(M-k) + u, v - Im z_(M-k)) and z_(M-k) becomes (Re z_k - u, v - Im z_k).
+// A register takes C values of k upwards and their partners downwards.
+
+// Complex lanes in reverse order.
+template <class T>
+inline __attribute__((always_inline)) Vec<T> reverseComplex(Vec<T> v) {
+    return permute<T>(v, [](int i) { return kLanes<T> - 2 - (i & ~1) + (i & 1); });
+}
+// Real lanes of re, imaginary lanes of im.
+template <class T>
+inline __attribute__((always_inline)) Vec<T> blendReIm(Vec<T> re, Vec<T> im) {
+    const IndexVec<T> odd = laneMask<T>([](int i) { return (i & 1) ? -1 : 0; });
+    return Vec<T>(((IndexVec<T>)re & ~odd) | ((IndexVec<T>)im & odd));
+}
+
+template <class T>
+void realForwardPost(T* x, long long m, const T* recomb) {
+    constexpr int L = kLanes<T>;
+    constexpr int C = L / 2;
+    const Vec<T> neg = reNegator<T>();
+    long long k = 1;
+    for (; k + C <= m / 2; k += C) {
+        T* pp = x + 2 * k;
+        T* qp = x + 2 * (m - k - C + 1);
+        const Vec<T> p = load(pp), q = reverseComplex<T>(load(qp)), r = load(recomb + 2 * (k - 1));
+        const Vec<T> e = blendReIm<T>(p - q, p + q);
+        const Vec<T> w = dupIm<T>(r) * e - (dupRe<T>(r) * swapReIm<T>(e)) * neg;
+        store(pp, w - q * neg);
+        store(qp, reverseComplex<T>((p - w) * -neg));
+    }
+    for (; k < m / 2; ++k) {
+        T* pp = x + 2 * k;
+        T* qp = x + 2 * (m - k);
+        const T a = recomb[2 * (k - 1)], b = recomb[2 * (k - 1) + 1];
+        const T pr = pp[0], pi = pp[1], qr = qp[0], qi = qp[1];
+        const T delta = pr - qr, sigma = pi + qi;
+        const T u = b * delta + a * sigma, v = b * sigma - a * delta;
+        pp[0] = u + qr;
+        pp[1] = v - qi;
+        qp[0] = pr - u;
+        qp[1] = v - pi;
+    }
+}
+
 }  // namespace
 VOK_SIMD_END
 
 namespace vok::kernels {
 const FftTable VOK_KERNEL_TABLE(fft) = {
-    {simd::VOK_ISA::dit<float>, simd::VOK_ISA::dif<float>, simd::VOK_ISA::ditNatural<float>},
-    {simd::VOK_ISA::dit<double>, simd::VOK_ISA::dif<double>, simd::VOK_ISA::ditNatural<double>},
+    {simd::VOK_ISA::dit<float>, simd::VOK_ISA::dif<float>, simd::VOK_ISA::ditNatural<float>,
+     simd::VOK_ISA::realForwardPost<float>},
+    {simd::VOK_ISA::dit<double>, simd::VOK_ISA::dif<double>, simd::VOK_ISA::ditNatural<double>,
+     simd::VOK_ISA::realForwardPost<double>},
 };
 }  // namespace vok::kernels

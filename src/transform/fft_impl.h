@@ -294,19 +294,15 @@ void realCore(const T* src, T* x, int order, bool inverse, const T* stages, cons
     kernels::fftOps<T>().ditNatural(src, x, half, stages, inverse);
     const double z0r = x[0], z0i = x[1];
     x[0] = T(z0r + z0i);
-    for (long long k = 1; k < m / 2; ++k) {
-        const double a = recomb[2 * (k - 1)], b = recomb[2 * (k - 1) + 1];
-        T* p = x + 2 * k;
-        T* q = x + 2 * (m - k);
-        const double zkr = p[0], zki = p[1], zmr = q[0], zmi = q[1];
-        const double delta = zkr - zmr, sigma = zki + zmi;
-        if (!inverse) {
-            const double u = b * delta + a * sigma, v = b * sigma - a * delta;
-            p[0] = T(zmr + u);
-            p[1] = T(v - zmi);
-            q[0] = T(zkr - u);
-            q[1] = T(v - zki);
-        } else {
+    if (!inverse) {
+        kernels::fftOps<T>().realForwardPost(x, m, recomb);
+    } else {
+        for (long long k = 1; k < m / 2; ++k) {
+            const double a = recomb[2 * (k - 1)], b = recomb[2 * (k - 1) + 1];
+            T* p = x + 2 * k;
+            T* q = x + 2 * (m - k);
+            const double zkr = p[0], zki = p[1], zmr = q[0], zmi = q[1];
+            const double delta = zkr - zmr, sigma = zki + zmi;
             const double u = b * delta - a * sigma, v = a * delta + b * sigma;
             p[0] = T(zkr - u);
             p[1] = T(zki - v);
