@@ -16,6 +16,13 @@ struct FftOps {
     void (*dit)(T* x, int order, const T* stages, bool inverse);
     // Decimation in frequency: input natural, output bit-reversed.
     void (*dif)(T* x, int order, const T* stages, bool inverse);
+    // Natural order in and out: src (or x itself when src is null or x) is
+    // permuted into x on the way, so x may be the input or a separate array.
+    void (*ditNatural)(const T* src, T* x, int order, const T* stages, bool inverse);
+    // The recombination of a forward real transform of 2M points from the M
+    // complex results of its half-length transform, for 0 < k < M/2, in place.
+    // recomb[k-1] = (0.5 cos θ, 0.5 - 0.5 sin θ), θ = 2πk/2M.
+    void (*realForwardPost)(T* x, long long m, const T* recomb);
 };
 
 struct FftTable {

@@ -202,12 +202,220 @@ void dif(T* x, int order, const T* stages, bool inverse) {
     else difImpl<T, false>(x, order, stages);
 }
 
+// ---- natural-order input: the bit reversal fused with the first stages ----
+//
+// The first F bits of the transform (F = 4: the stages of span 1 and 4; F = 3:
+// the pairs and the stage of span 2) run in registers, one transform of 2^F
+// points per complex lane. An index of the natural input is (a, b, c): F top
+// bits, q middle bits, G bottom bits, G = min(F, order - F). The 2^F values
+// one lane needs are a column c of the tile of middle value b, and the 2^F
+// results land, contiguous, in row rev(c) of the tile rev(b) of the output.
+// Tiles b and rev(b) are read before either is written, so the pass also runs
+// in place; the later stages all have spans of at least a register.
+
+inline int reverseLow(long long v, int bits) {
+    long long r = 0;
+    for (int i = 0; i < bits; ++i) {
+        r = (r << 1) | (v & 1);
+        v >>= 1;
+    }
+    return int(r);
+}
+
+template <class T>
+inline __attribute__((always_inline)) Vec<T> splatComplex(const T* w) {
+    Vec<T> v;
+    for (int i = 0; i < kLanes<T>; ++i) v[i] = w[i & 1];
+    return v;
+}
+
+template <class T, bool Inv>
+inline __attribute__((always_inline)) void firstButterfly(Vec<T>& x0, Vec<T>& x1, Vec<T>& x2, Vec<T>& x3) {
+    const Vec<T> p01 = x0 + x1, m01 = x0 - x1, p23 = x2 + x3, r23 = rotate<T, Inv>(x2 - x3);
+    x0 = p01 + p23;
+    x1 = m01 + r23;
+    x2 = p01 - p23;
+    x3 = m01 - r23;
+}
+
+// The first F bits on a[0 .. 2^F), given in bit-reversed order; tw holds the
+// stage twiddles as full registers.
+template <class T, bool Inv, int F>
+inline __attribute__((always_inline)) void firstBits(Vec<T>* a, const Vec<T>* tw) {
+    if constexpr (F == 1 || F == 3) {
+        for (int g = 0; g < (1 << F); g += 2) {
+            const Vec<T> u = a[g], v = a[g + 1];
+            a[g] = u + v;
+            a[g + 1] = u - v;
+        }
+        if constexpr (F == 3)
+            for (int k = 0; k < 2; ++k) ditButterfly<T, Inv>(a[k], a[k + 2], a[k + 4], a[k + 6], tw[k], tw[2 + k], tw[4 + k]);
+    } else {
+        for (int g = 0; g < (1 << F); g += 4) firstButterfly<T, Inv>(a[g], a[g + 1], a[g + 2], a[g + 3]);
+        if constexpr (F == 4)
+            for (int k = 0; k < 4; ++k)
+                ditButterfly<T, Inv>(a[k], a[k + 4], a[k + 8], a[k + 12], tw[k], tw[4 + k], tw[8 + k]);
+    }
+}
+
+// Stage-table reals the first F bits use up.
+constexpr int firstOffset(int f) { return f == 4 ? 30 : f == 3 ? 12 : f == 2 ? 6 : 0; }
+
+template <class T, bool Inv, int F>
+void ditNaturalImpl(const T* src, T* x, int order, const T* stages) {
+    constexpr int P = 1 << F;
+    constexpr int L = kLanes<T>;
+    constexpr int C = L / 2;
+    const int g = order - F < F ? order - F : F;
+    const int q = order - F - g;
+    const int cols = 1 << g;
+    const long long n = 1LL << order;
+    const long long rowStride = 1LL << (order - F), dstStride = 1LL << (order - g);
+
+    Vec<T> tw[12];
+    constexpr int twCount = F == 4 ? 12 : F == 3 ? 6 : 0;
+    const T* first = stages + (F == 4 ? 6 : 0);
+    for (int j = 0; j < twCount; ++j) tw[j] = splatComplex<T>(first + 2 * j);
+    int revF[P], revG[P];
+    for (int k = 0; k < P; ++k) revF[k] = reverseLow(k, F);
+    for (int c = 0; c < cols; ++c) revG[c] = reverseLow(c, g);
+
+    // A tile is read where it lies, or from a copy: rows of at least a
+    // register (short rows padded with zeros), taken when the results would
+    // overwrite values still to be read.
+    constexpr int maxPitch = P > C ? P : C;
+    const int pitch = cols > C ? cols : C;
+    alignas(64) T copy[2 * P * maxPitch];
+    if (cols < C) std::memset(copy, 0, sizeof copy);
+    const auto gather = [&](long long b) {
+        for (int a = 0; a < P; ++a) {
+            const T* from = src + 2 * (a * rowStride + b * cols);
+            T* to = copy + 2 * a * pitch;
+            if (cols < C) std::memcpy(to, from, sizeof(T) * 2 * unsigned(cols));
+            else
+                for (int j = 0; j < 2 * cols; j += L) store(to + j, load(from + j));
+        }
+    };
+    const auto transform = [&](const T* tile, long long stride, long long rb) {
+        for (int c0 = 0; c0 < cols; c0 += C) {
+            const int lanes = cols - c0 < C ? cols - c0 : C;
+            Vec<T> a[P];
+            for (int k = 0; k < P; ++k) a[k] = load(tile + 2 * (revF[k] * stride + c0));
+            firstBits<T, Inv, F>(a, tw);
+            alignas(64) T v[P][L];
+            for (int k = 0; k < P; ++k) store(v[k], a[k]);
+            const auto put = [&](int c) {
+                T* d = x + 2 * (revG[c0 + c] * dstStride + rb * P);
+                for (int k = 0; k < P; ++k) std::memcpy(d + 2 * k, &v[k][2 * c], 2 * sizeof(T));
+            };
+            if (lanes == C)
+                for (int c = 0; c < C; ++c) put(c);
+            else
+                for (int c = 0; c < lanes; ++c) put(c);
+        }
+    };
+    const bool inPlace = src == x;
+    for (long long b = 0; b < (1LL << q); ++b) {
+        const long long rb = reverseLow(b, q);
+        if (rb < b) continue;
+        if (cols < C || (inPlace && rb == b)) {
+            gather(b);
+            transform(copy, pitch, rb);
+        } else if (rb == b || !inPlace) {
+            transform(src + 2 * b * cols, rowStride, rb);
+            if (rb != b) transform(src + 2 * rb * cols, rowStride, b);
+        } else {
+            // Tile rb is saved before the results of tile b replace it.
+            gather(rb);
+            transform(src + 2 * b * cols, rowStride, rb);
+            transform(copy, pitch, b);
+        }
+    }
+
+    const T* t = stages + firstOffset(F);
+    for (long long s = P; 4 * s <= n; s *= 4) {
+        radix4Stage<T, Inv, true>(x, n, s, t);
+        t += 6 * s;
+    }
+}
+
+template <class T, bool Inv>
+void ditNaturalDispatch(const T* src, T* x, int order, const T* stages) {
+    if (order == 0) {
+        if (src != x) std::memcpy(x, src, 2 * sizeof(T));
+    } else if (order & 1) {
+        if (order == 1) ditNaturalImpl<T, Inv, 1>(src, x, order, stages);
+        else ditNaturalImpl<T, Inv, 3>(src, x, order, stages);
+    } else {
+        if (order == 2) ditNaturalImpl<T, Inv, 2>(src, x, order, stages);
+        else ditNaturalImpl<T, Inv, 4>(src, x, order, stages);
+    }
+}
+
+template <class T>
+void ditNatural(const T* src, T* x, int order, const T* stages, bool inverse) {
+    if (!src) src = x;
+    if (inverse) ditNaturalDispatch<T, true>(src, x, order, stages);
+    else ditNaturalDispatch<T, false>(src, x, order, stages);
+}
+
+// ---- recombination of the half-length transform of a real forward FFT ----
+//
+// For 0 < k < M/2, with z_k, z_(M-k) the half-length results and (a, b) the
+// recombination entry of k: delta = Re z_k - Re z_(M-k), sigma = Im z_k +
+// Im z_(M-k), u = b delta + a sigma, v = b sigma - a delta; then z_k becomes
+// (Re z_(M-k) + u, v - Im z_(M-k)) and z_(M-k) becomes (Re z_k - u, v - Im z_k).
+// A register takes C values of k upwards and their partners downwards.
+
+// Complex lanes in reverse order.
+template <class T>
+inline __attribute__((always_inline)) Vec<T> reverseComplex(Vec<T> v) {
+    return permute<T>(v, [](int i) { return kLanes<T> - 2 - (i & ~1) + (i & 1); });
+}
+// Real lanes of re, imaginary lanes of im.
+template <class T>
+inline __attribute__((always_inline)) Vec<T> blendReIm(Vec<T> re, Vec<T> im) {
+    const IndexVec<T> odd = laneMask<T>([](int i) { return (i & 1) ? -1 : 0; });
+    return Vec<T>(((IndexVec<T>)re & ~odd) | ((IndexVec<T>)im & odd));
+}
+
+template <class T>
+void realForwardPost(T* x, long long m, const T* recomb) {
+    constexpr int L = kLanes<T>;
+    constexpr int C = L / 2;
+    const Vec<T> neg = reNegator<T>();
+    long long k = 1;
+    for (; k + C <= m / 2; k += C) {
+        T* pp = x + 2 * k;
+        T* qp = x + 2 * (m - k - C + 1);
+        const Vec<T> p = load(pp), q = reverseComplex<T>(load(qp)), r = load(recomb + 2 * (k - 1));
+        const Vec<T> e = blendReIm<T>(p - q, p + q);
+        const Vec<T> w = dupIm<T>(r) * e - (dupRe<T>(r) * swapReIm<T>(e)) * neg;
+        store(pp, w - q * neg);
+        store(qp, reverseComplex<T>((p - w) * -neg));
+    }
+    for (; k < m / 2; ++k) {
+        T* pp = x + 2 * k;
+        T* qp = x + 2 * (m - k);
+        const T a = recomb[2 * (k - 1)], b = recomb[2 * (k - 1) + 1];
+        const T pr = pp[0], pi = pp[1], qr = qp[0], qi = qp[1];
+        const T delta = pr - qr, sigma = pi + qi;
+        const T u = b * delta + a * sigma, v = b * sigma - a * delta;
+        pp[0] = u + qr;
+        pp[1] = v - qi;
+        qp[0] = pr - u;
+        qp[1] = v - pi;
+    }
+}
+
 }  // namespace
 VOK_SIMD_END
 
 namespace vok::kernels {
 const FftTable VOK_KERNEL_TABLE(fft) = {
-    {simd::VOK_ISA::dit<float>, simd::VOK_ISA::dif<float>},
-    {simd::VOK_ISA::dit<double>, simd::VOK_ISA::dif<double>},
+    {simd::VOK_ISA::dit<float>, simd::VOK_ISA::dif<float>, simd::VOK_ISA::ditNatural<float>,
+     simd::VOK_ISA::realForwardPost<float>},
+    {simd::VOK_ISA::dit<double>, simd::VOK_ISA::dif<double>, simd::VOK_ISA::ditNatural<double>,
+     simd::VOK_ISA::realForwardPost<double>},
 };
 }  // namespace vok::kernels

@@ -151,19 +151,18 @@ inline Direction directionOf(int flags) {
 // permute) into x first.
 template <class T>
 void complexCore(const T* src, T* x, int order, Direction d, const T* stages, const int* swap) {
-    using P = PairOf<T>;
+    (void)swap;
     const long long n = 1LL << order;
     if (d.outBitRev) {
         if (src) std::memcpy(x, src, size_t(2 * n) * sizeof(T));
         kernels::fftOps<T>().dif(x, order, stages, d.inverse);
         return;
     }
-    if (src) {
-        if (d.inBitRev) std::memcpy(x, src, size_t(2 * n) * sizeof(T));
-        else reverseCopy(reinterpret_cast<const P*>(src), reinterpret_cast<P*>(x), order, swap);
-    } else if (!d.inBitRev) {
-        reverseInPlace(reinterpret_cast<P*>(x), order, swap);
+    if (!d.inBitRev) {
+        kernels::fftOps<T>().ditNatural(src, x, order, stages, d.inverse);
+        return;
     }
+    if (src) std::memcpy(x, src, size_t(2 * n) * sizeof(T));
     kernels::fftOps<T>().dit(x, order, stages, d.inverse);
 }
 
@@ -286,29 +285,24 @@ void complexSplit(ArgChecks check, const T* reIn, const T* imIn, T* reOut, T* im
 enum class Layout { kPack, kPerm, kCcs };
 
 // Real forward of order m >= 2 on x, which holds the M = N/2 complex values
-// z[n] = x[2n] + i x[2n+1] (already bit-reversed when reversed is set). Leaves
+// z[n] = x[2n] + i x[2n+1] (read from src instead when src is given). Leaves
 // R0 at 0, R(N/2) at 1 and (R_k, I_k) at 2k, 2k+1.
 template <class T>
-void realCore(T* x, int order, bool inverse, bool reversed, const T* stages, const int* swap, const T* recomb) {
+void realCore(const T* src, T* x, int order, bool inverse, const T* stages, const T* recomb) {
     const int half = order - 1;
     const long long m = 1LL << half;
-    if (!reversed) reverseInPlace(reinterpret_cast<PairOf<T>*>(x), half, swap);
-    kernels::fftOps<T>().dit(x, half, stages, inverse);
+    kernels::fftOps<T>().ditNatural(src, x, half, stages, inverse);
     const double z0r = x[0], z0i = x[1];
     x[0] = T(z0r + z0i);
-    for (long long k = 1; k < m / 2; ++k) {
-        const double a = recomb[2 * (k - 1)], b = recomb[2 * (k - 1) + 1];
-        T* p = x + 2 * k;
-        T* q = x + 2 * (m - k);
-        const double zkr = p[0], zki = p[1], zmr = q[0], zmi = q[1];
-        const double delta = zkr - zmr, sigma = zki + zmi;
-        if (!inverse) {
-            const double u = b * delta + a * sigma, v = b * sigma - a * delta;
-            p[0] = T(zmr + u);
-            p[1] = T(v - zmi);
-            q[0] = T(zkr - u);
-            q[1] = T(v - zki);
-        } else {
+    if (!inverse) {
+        kernels::fftOps<T>().realForwardPost(x, m, recomb);
+    } else {
+        for (long long k = 1; k < m / 2; ++k) {
+            const double a = recomb[2 * (k - 1)], b = recomb[2 * (k - 1) + 1];
+            T* p = x + 2 * k;
+            T* q = x + 2 * (m - k);
+            const double zkr = p[0], zki = p[1], zmr = q[0], zmi = q[1];
+            const double delta = zkr - zmr, sigma = zki + zmi;
             const double u = b * delta - a * sigma, v = a * delta + b * sigma;
             p[0] = T(zkr - u);
             p[1] = T(zki - v);
@@ -417,8 +411,7 @@ void realForward(ArgChecks check, const T* in, T* out, int order, int flags, boo
             out[3] = 0;
         }
     } else {
-        if (nip) reverseCopy(reinterpret_cast<const PairOf<T>*>(in), reinterpret_cast<PairOf<T>*>(out), order - 1, swap);
-        realCore<T>(out, order, inverse, nip, stages, swap, recomb);
+        realCore<T>(nip ? in : nullptr, out, order, inverse, stages, recomb);
         placeSpectrum(out, n, layout);
     }
     if (scales(flags) && order > 0) scale(out, count, 1.0 / double(n));
@@ -427,7 +420,7 @@ void realForward(ArgChecks check, const T* in, T* out, int order, int flags, boo
 // Spectrum in the core arrangement (X0 at 0, X(N/2) at 1, pairs at 2k) to N
 // reals, in place, order >= 2.
 template <class T>
-void ccsCore(T* x, int order, bool inverse, const T* stages, const int* swap, const T* large) {
+void ccsCore(T* x, int order, bool inverse, const T* stages, const T* large) {
     const int half = order - 1;
     const long long m = 1LL << half;
     const double x0 = x[0], xh = x[1];
@@ -455,8 +448,7 @@ void ccsCore(T* x, int order, bool inverse, const T* stages, const int* swap, co
     mid[1] = T((inverse ? -2.0 : 2.0) * double(mid[1]));
     x[0] = T(x0 + xh);
     x[1] = T(x0 - xh);
-    reverseInPlace(reinterpret_cast<PairOf<T>*>(x), half, swap);
-    kernels::fftOps<T>().dit(x, half, stages, inverse);
+    kernels::fftOps<T>().ditNatural(nullptr, x, half, stages, inverse);
 }
 
 template <class T>
@@ -490,7 +482,7 @@ void ccsInverse(ArgChecks check, const T* in, T* out, int order, int flags, bool
         else if (nip) std::memcpy(out + 2, src + 2, size_t(n - 2) * sizeof(T));
         out[0] = x0;
         out[1] = xh;
-        ccsCore<T>(out, order, inverse, stages, swap, large);
+        ccsCore<T>(out, order, inverse, stages, large);
     }
     if (scales(flags)) scale(out, n, 1.0 / double(n));
 }
@@ -547,9 +539,7 @@ int apiRealToCcs(const T* in, T* ccs, int order) {
         }
         return VOK_StatusOk;
     }
-    const bool copied = in != ccs;
-    if (copied) reverseCopy(reinterpret_cast<const PairOf<T>*>(in), reinterpret_cast<PairOf<T>*>(ccs), order - 1, swap);
-    realCore<T>(ccs, order, false, copied, stages, swap, recomb);
+    realCore<T>(in, ccs, order, false, stages, recomb);
     placeSpectrum(ccs, n, Layout::kCcs);
     return VOK_StatusOk;
 }
@@ -572,7 +562,7 @@ int apiCcsToReal(const T* ccs, T* out, int order, bool scaleResult) {
         if (ccs != out) std::memcpy(out + 2, ccs + 2, size_t(n - 2) * sizeof(T));
         out[0] = x0;
         out[1] = xh;
-        ccsCore<T>(out, order, true, stages, swap, large);
+        ccsCore<T>(out, order, true, stages, large);
     }
     if (scaleResult) scale(out, n, 1.0 / double(n));
     return VOK_StatusOk;
