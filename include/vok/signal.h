@@ -71,6 +71,54 @@ VOK_API void VOK_CALL vokzbTone(VokZToneState* state, DoubleComplex* buffer, int
 VOK_API void VOK_CALL vokwbTone(VokWToneState* state, short* buffer, int n);
 VOK_API void VOK_CALL vokvbTone(VokWToneState* state, ShortComplex* buffer, int n);
 
+/* ---- Triangle generator (module voktrngl) ----
+ * A triangle of period 1/freq samples: +magnitude at phase 0, falling to
+ * -magnitude over a phase of π + asym and rising back over π - asym. The value
+ * is stepped directly and reflected at the peaks (wrapped when a reflection
+ * would overshoot the opposite peak). Complex forms carry a second wave at
+ * phase + (3π + asym)/2 in the imaginary part. Init: 0 <= freq < 0.5,
+ * 0 <= phase < 2π, magnitude >= 0, -π < asym < π. 16-bit forms round each
+ * sample to nearest (ties to even).
+ * Failures (VOK_StatusBadArg; generators then return 0): "Invalid magnitude value",
+ * "Invalid frequence value", "Invalid phase value", "Invalid asymmetry value",
+ * "Null pointer to state" (Init); "Null pointer to state", "Null pointer to
+ * buffer", "Invalid number of items" (blocks). */
+typedef struct {
+    float magnitude, step, fallStep, riseStep, topReflect, bottomReflect;
+    float riseWrap, fallWrap, topOffset, bottomOffset, value;
+} VokSTrnglState;
+typedef struct {
+    float magnitude, stepRe, stepIm, fallStep, riseStep, topReflect, bottomReflect;
+    float riseWrap, fallWrap, topOffset, bottomOffset, valueRe, valueIm;
+} VokCTrnglState;
+typedef struct {
+    double magnitude, step, fallStep, riseStep, topReflect, bottomReflect;
+    double riseWrap, fallWrap, topOffset, bottomOffset, value;
+} VokDTrnglState;
+typedef struct {
+    double magnitude, stepRe, stepIm, fallStep, riseStep, topReflect, bottomReflect;
+    double riseWrap, fallWrap, topOffset, bottomOffset, valueRe, valueIm;
+} VokZTrnglState;
+
+VOK_API void VOK_CALL voksTrnglInit(float freq, float phase, float magnitude, float asym, VokSTrnglState* state);
+VOK_API void VOK_CALL vokcTrnglInit(float freq, float phase, float magnitude, float asym, VokCTrnglState* state);
+VOK_API void VOK_CALL vokwTrnglInit(float freq, float phase, short magnitude, float asym, VokSTrnglState* state);
+VOK_API void VOK_CALL vokvTrnglInit(float freq, float phase, short magnitude, float asym, VokCTrnglState* state);
+VOK_API void VOK_CALL vokdTrnglInit(double freq, double phase, double magnitude, double asym, VokDTrnglState* state);
+VOK_API void VOK_CALL vokzTrnglInit(double freq, double phase, double magnitude, double asym, VokZTrnglState* state);
+VOK_API float VOK_CALL voksTrngl(VokSTrnglState* state);
+VOK_API double VOK_CALL vokdTrngl(VokDTrnglState* state);
+VOK_API FloatComplex VOK_CALL vokcTrngl(VokCTrnglState* state);
+VOK_API DoubleComplex VOK_CALL vokzTrngl(VokZTrnglState* state);
+VOK_API short VOK_CALL vokwTrngl(VokSTrnglState* state);
+VOK_API ShortComplex VOK_CALL vokvTrngl(VokCTrnglState* state);
+VOK_API void VOK_CALL voksbTrngl(VokSTrnglState* state, float* buffer, int n);
+VOK_API void VOK_CALL vokdbTrngl(VokDTrnglState* state, double* buffer, int n);
+VOK_API void VOK_CALL vokcbTrngl(VokCTrnglState* state, FloatComplex* buffer, int n);
+VOK_API void VOK_CALL vokzbTrngl(VokZTrnglState* state, DoubleComplex* buffer, int n);
+VOK_API void VOK_CALL vokwbTrngl(VokSTrnglState* state, short* buffer, int n);
+VOK_API void VOK_CALL vokvbTrngl(VokCTrnglState* state, ShortComplex* buffer, int n);
+
 #pragma pack(pop)
 
 /* ---- Windows (modules vokwin, vokwinw) ----
