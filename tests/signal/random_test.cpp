@@ -163,4 +163,136 @@ TEST(RandomSequences, SixteenBitUniformMatchesTheBufferedPairs) {
     }
 }
 
+TEST(RandomContinuation, SingleAndBlockCallsInterleaveWithoutAGap) {
+    VokSRandUniState u1, u2;
+    VokDRandGausState g1, g2;
+    VokWRandGausState w1, w2;
+    voksRandUniInit(42.0f, -1.0f, 1.0f, &u1);
+    u2 = u1;
+    vokdRandGausInit(42.0, 1.0, 2.0, &g1);
+    g2 = g1;
+    vokwRandGausInit(42u, 100, 300, &w1);
+    w2 = w1;
+    std::vector<float> ua(301);
+    std::vector<double> ga(301);
+    std::vector<short> wa(301);
+    voksbRandUni(&u1, ua.data(), 301);
+    vokdbRandGaus(&g1, ga.data(), 301);
+    vokwbRandGaus(&w1, wa.data(), 301);
+    // Odd chunks split the Gaussian pairs across calls.
+    for (int i = 0, step = 1; i < 301; i += step, step = step % 7 + 2) {
+        const int n = std::min(step, 301 - i);
+        if (n == 1) {
+            ASSERT_EQ(voksRandUni(&u2), ua[i]);
+            ASSERT_EQ(vokdRandGaus(&g2), ga[i]);
+            ASSERT_EQ(vokwRandGaus(&w2), wa[i]);
+        } else {
+            std::vector<float> ub(n);
+            std::vector<double> gb(n);
+            std::vector<short> wb(n);
+            voksbRandUni(&u2, ub.data(), n);
+            vokdbRandGaus(&g2, gb.data(), n);
+            vokwbRandGaus(&w2, wb.data(), n);
+            for (int k = 0; k < n; ++k) {
+                ASSERT_EQ(ub[k], ua[i + k]);
+                ASSERT_EQ(gb[k], ga[i + k]);
+                ASSERT_EQ(wb[k], wa[i + k]);
+            }
+        }
+    }
+    EXPECT_EQ(std::memcmp(&u1, &u2, sizeof u1), 0);
+    EXPECT_EQ(std::memcmp(&g1, &g2, sizeof g1), 0);
+    // Complex blocks are the real sequence two at a time.
+    VokSRandGausState c1, c2;
+    vokcRandGausInit(9.0f, 0.0f, 1.0f, &c1);
+    voksRandGausInit(9.0f, 0.0f, 1.0f, &c2);
+    std::vector<FloatComplex> cb(50);
+    vokcbRandGaus(&c1, cb.data(), 50);
+    for (const FloatComplex& v : cb) {
+        ASSERT_EQ(v.re, voksRandGaus(&c2));
+        ASSERT_EQ(v.im, voksRandGaus(&c2));
+    }
+}
+
+TEST(RandomContinuation, SixteenBitBlocksLeaveTheBufferAlone) {
+    VokWRandUniState a, b;
+    vokwRandUniInit(5u, -100, 100, &a);
+    b = a;
+    std::vector<short> singles(10);
+    for (short& v : singles) v = vokwRandUni(&a);
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(vokwRandUni(&b), singles[i]);
+    std::vector<short> blk(9);
+    vokwbRandUni(&b, blk.data(), 9);  // draws past the buffer, not from it
+    EXPECT_EQ(b.bufIndex, 3);
+    for (int i = 3; i < 10; ++i) EXPECT_EQ(vokwRandUni(&b), singles[i]);
+    // low = high is a constant; low > high still fills (high, low].
+    VokWRandUniState k;
+    vokwRandUniInit(77u, 9, 9, &k);
+    std::vector<short> same(40);
+    vokwbRandUni(&k, same.data(), 40);
+    for (short v : same) EXPECT_EQ(v, 9);
+    VokSRandUniState f;
+    voksRandUniInit(3.0f, 2.5f, 2.5f, &f);
+    for (int i = 0; i < 20; ++i) EXPECT_EQ(voksRandUni(&f), 2.5f);
+}
+
+// Moments over 10^6 samples: mean within 5 standard errors, variance within 1%.
+template <class T>
+void expectMoments(const std::vector<T>& v, double mean, double var, const char* what) {
+    long double s = 0, s2 = 0;
+    for (T x : v) s += x;
+    const long double m = s / v.size();
+    for (T x : v) s2 += ((long double)x - m) * ((long double)x - m);
+    const double sampleVar = (double)(s2 / (v.size() - 1));
+    EXPECT_NEAR((double)m, mean, 5 * std::sqrt(var / v.size()) + 1e-12) << what;
+    EXPECT_NEAR(sampleVar, var, 0.01 * var) << what;
+}
+
+TEST(RandomStatistics, UniformRangeAndMoments) {
+    const int n = 1000000;
+    VokDRandUniState d;
+    vokdRandUniInit(2024.0, -3.0, 5.0, &d);
+    std::vector<double> dv(n);
+    vokdbRandUni(&d, dv.data(), n);
+    for (double x : dv) ASSERT_TRUE(x >= -3.0 && x < 5.0) << x;
+    expectMoments(dv, 1.0, 64.0 / 12, "double uniform");
+    VokSRandUniState s;
+    voksRandUniInit(7.0f, 0.0f, 1.0f, &s);
+    std::vector<float> sv(n);
+    voksbRandUni(&s, sv.data(), n);
+    for (float x : sv) ASSERT_TRUE(x >= 0.0f && x <= 1.0f) << x;
+    expectMoments(sv, 0.5, 1.0 / 12, "float uniform");
+    VokWRandUniState w;
+    vokwRandUniInit(11u, -1000, 1000, &w);
+    std::vector<short> wv(n);
+    vokwbRandUni(&w, wv.data(), n);
+    for (short x : wv) ASSERT_TRUE(x >= -1000 && x <= 1000) << x;
+    expectMoments(wv, 0.0, 2000.0 * 2000.0 / 12, "16-bit uniform");
+}
+
+TEST(RandomStatistics, GaussianMoments) {
+    const int n = 1000000;
+    VokDRandGausState d;
+    vokdRandGausInit(31.0, 2.0, 3.0, &d);
+    std::vector<double> dv(n);
+    vokdbRandGaus(&d, dv.data(), n);
+    expectMoments(dv, 2.0, 9.0, "double gaussian");
+    long double k4 = 0;
+    for (double x : dv) k4 += std::pow((x - 2.0) / 3.0, 4);
+    EXPECT_NEAR((double)(k4 / n), 3.0, 0.05);  // normal kurtosis
+    VokSRandGausState c;
+    vokcRandGausInit(8.0f, -1.0f, 0.5f, &c);
+    std::vector<FloatComplex> cv(n / 2);
+    vokcbRandGaus(&c, cv.data(), n / 2);
+    std::vector<float> re, im;
+    for (auto v : cv) { re.push_back(v.re); im.push_back(v.im); }
+    expectMoments(re, -1.0, 0.25, "complex gaussian re");
+    expectMoments(im, -1.0, 0.25, "complex gaussian im");
+    VokWRandGausState w;
+    vokwRandGausInit(12u, 0, 1000, &w);
+    std::vector<short> wv(n);
+    vokwbRandGaus(&w, wv.data(), n);
+    expectMoments(wv, 0.0, 1000.0 * 1000.0, "16-bit gaussian");
+}
+
 }  // namespace
