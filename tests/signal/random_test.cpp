@@ -295,4 +295,153 @@ TEST(RandomStatistics, GaussianMoments) {
     expectMoments(wv, 0.0, 1000.0 * 1000.0, "16-bit gaussian");
 }
 
+TEST(RandomErrors, InitialisersRefuseANullState) {
+    ReportRecorder rec;
+    voksRandUniInit(1, 0, 1, nullptr);
+    vokcRandUniInit(1, 0, 1, nullptr);
+    vokdRandUniInit(1, 0, 1, nullptr);
+    vokzRandUniInit(1, 0, 1, nullptr);
+    vokwRandUniInit(1, 0, 1, nullptr);
+    vokvRandUniInit(1, 0, 1, nullptr);
+    voksRandGausInit(1, 0, 1, nullptr);
+    vokcRandGausInit(1, 0, 1, nullptr);
+    vokdRandGausInit(1, 0, 1, nullptr);
+    vokzRandGausInit(1, 0, 1, nullptr);
+    vokwRandGausInit(1, 0, 1, nullptr);
+    vokvRandGausInit(1, 0, 1, nullptr);
+    const char* ns = "Null pointer to state structure";
+    EXPECT_REPORTS(rec, {VOK_StatusBadArg, "voksRandUniInit", ns, "vokrand"},
+                   {VOK_StatusBadArg, "vokcRandUniInit", ns, "vokrand"},
+                   {VOK_StatusBadArg, "vokdRandUniInit", ns, "vokrand"},
+                   {VOK_StatusBadArg, "vokzRandUniInit", ns, "vokrand"},
+                   {VOK_StatusBadArg, "vokwRandUniInit", "statePtr==0", "vokrandw"},
+                   {VOK_StatusBadArg, "vokvRandUniInit", "statePtr==0", "vokrandw"},
+                   {VOK_StatusBadArg, "voksRandGausInit", ns, "vokrand"},
+                   {VOK_StatusBadArg, "vokcRandGausInit", ns, "vokrand"},
+                   {VOK_StatusBadArg, "vokdRandGausInit", ns, "vokrand"},
+                   {VOK_StatusBadArg, "vokzRandGausInit", ns, "vokrand"},
+                   {VOK_StatusBadArg, "vokwRandGausInit", ns, "vokrand"},
+                   {VOK_StatusBadArg, "vokvRandGausInit", ns, "vokrand"});
+}
+
+TEST(RandomErrors, SingleSampleCallsReturnZero) {
+    ReportRecorder rec;
+    EXPECT_EQ(voksRandUni(nullptr), 0.0f);
+    EXPECT_EQ(vokdRandUni(nullptr), 0.0);
+    const FloatComplex c = vokcRandUni(nullptr);
+    const DoubleComplex z = vokzRandUni(nullptr);
+    EXPECT_EQ(vokwRandUni(nullptr), 0);
+    const ShortComplex v = vokvRandUni(nullptr);
+    EXPECT_EQ(voksRandGaus(nullptr), 0.0f);
+    EXPECT_EQ(vokdRandGaus(nullptr), 0.0);
+    const FloatComplex cg = vokcRandGaus(nullptr);
+    const DoubleComplex zg = vokzRandGaus(nullptr);
+    EXPECT_EQ(vokwRandGaus(nullptr), 0);
+    const ShortComplex vg = vokvRandGaus(nullptr);
+    EXPECT_TRUE(c.re == 0 && c.im == 0 && z.re == 0 && z.im == 0 && v.re == 0 && v.im == 0);
+    EXPECT_TRUE(cg.re == 0 && cg.im == 0 && zg.re == 0 && zg.im == 0 && vg.re == 0 && vg.im == 0);
+    const char* ns = "Null pointer to state structure";
+    const char* nw = "((void*)(0))==statePtr";
+    EXPECT_REPORTS(rec, {VOK_StatusBadArg, "voksRandUni", ns, "vokrand"},
+                   {VOK_StatusBadArg, "vokdRandUni", ns, "vokrand"},
+                   {VOK_StatusBadArg, "vokcRandUni", ns, "vokrand"},
+                   {VOK_StatusBadArg, "vokzRandUni", ns, "vokrand"},
+                   {VOK_StatusBadArg, "vokwRandUni", nw, "vokrandw"},
+                   {VOK_StatusBadArg, "vokvRandUni", nw, "vokrandw"},
+                   {VOK_StatusBadArg, "voksRandGaus", ns, "vokrand"},
+                   {VOK_StatusBadArg, "vokdRandGaus", ns, "vokrand"},
+                   {VOK_StatusBadArg, "vokcRandGaus", ns, "vokrand"},
+                   {VOK_StatusBadArg, "vokzRandGaus", ns, "vokrand"},
+                   {VOK_StatusBadArg, "vokwRandGaus", ns, "vokrand"},
+                   {VOK_StatusBadArg, "vokvRandGaus", ns, "vokrand"});
+}
+
+TEST(RandomErrors, BlocksCheckInOrderAndWriteNothing) {
+    ReportRecorder rec;
+    voktest::Sentinel out(16 * sizeof(DoubleComplex));
+    VokSRandUniState su;
+    VokDRandUniState du;
+    VokSRandGausState sg;
+    VokDRandGausState dg;
+    VokWRandUniState wu;
+    VokWRandGausState wg;
+    voksRandUniInit(1, 0, 1, &su);
+    vokdRandUniInit(1, 0, 1, &du);
+    voksRandGausInit(1, 0, 1, &sg);
+    vokdRandGausInit(1, 0, 1, &dg);
+    vokwRandUniInit(1, 0, 1, &wu);
+    vokwRandGausInit(1, 0, 1, &wg);
+    const VokSRandUniState su0 = su;
+    const VokDRandUniState du0 = du;
+    const VokSRandGausState sg0 = sg;
+    const VokDRandGausState dg0 = dg;
+    const VokWRandUniState wu0 = wu;
+    const VokWRandGausState wg0 = wg;
+    // Float/double/Gaussian order: state, buffer, length.
+    voksbRandUni(nullptr, nullptr, 0);
+    voksbRandUni(&su, nullptr, 0);
+    voksbRandUni(&su, out.as<float>(), 0);
+    vokdbRandUni(&du, out.as<double>(), -1);
+    vokcbRandUni(&su, nullptr, 3);
+    vokzbRandUni(nullptr, out.as<DoubleComplex>(), 3);
+    voksbRandGaus(&sg, out.as<float>(), 0);
+    vokdbRandGaus(&dg, nullptr, 0);
+    vokcbRandGaus(nullptr, nullptr, 0);
+    vokzbRandGaus(&dg, out.as<DoubleComplex>(), -5);
+    vokwbRandGaus(&wg, nullptr, 2);
+    vokvbRandGaus(&wg, out.as<ShortComplex>(), 0);
+    // 16-bit uniform order: state, length, buffer.
+    vokwbRandUni(nullptr, nullptr, 0);
+    vokwbRandUni(&wu, nullptr, 0);
+    vokwbRandUni(&wu, nullptr, 4);
+    vokvbRandUni(&wu, out.as<ShortComplex>(), -2);
+    EXPECT_TRUE(out.untouched());
+    EXPECT_EQ(std::memcmp(&su, &su0, sizeof su), 0);
+    EXPECT_EQ(std::memcmp(&du, &du0, sizeof du), 0);
+    EXPECT_EQ(std::memcmp(&sg, &sg0, sizeof sg), 0);
+    EXPECT_EQ(std::memcmp(&dg, &dg0, sizeof dg), 0);
+    EXPECT_EQ(std::memcmp(&wu, &wu0, sizeof wu), 0);
+    EXPECT_EQ(std::memcmp(&wg, &wg0, sizeof wg), 0);
+    const char* ns = "Null pointer to state structure";
+    const char* nb = "Null pointer to data buffer";
+    const char* nl = "Null length of buffer";
+    const char* m = "vokrand";
+    const char* mw = "vokrandw";
+    EXPECT_REPORTS(rec, {VOK_StatusBadArg, "voksbRandUni", ns, m}, {VOK_StatusBadArg, "voksbRandUni", nb, m},
+                   {VOK_StatusBadArg, "voksbRandUni", nl, m}, {VOK_StatusBadArg, "vokdbRandUni", nl, m},
+                   {VOK_StatusBadArg, "vokcbRandUni", nb, m}, {VOK_StatusBadArg, "vokzbRandUni", ns, m},
+                   {VOK_StatusBadArg, "voksbRandGaus", nl, m}, {VOK_StatusBadArg, "vokdbRandGaus", nb, m},
+                   {VOK_StatusBadArg, "vokcbRandGaus", ns, m}, {VOK_StatusBadArg, "vokzbRandGaus", nl, m},
+                   {VOK_StatusBadArg, "vokwbRandGaus", nb, m}, {VOK_StatusBadArg, "vokvbRandGaus", nl, m},
+                   {VOK_StatusBadArg, "vokwbRandUni", "statePtr==0", mw},
+                   {VOK_StatusBadArg, "vokwbRandUni", "sampsLen<=0", mw},
+                   {VOK_StatusBadArg, "vokwbRandUni", "samps==0", mw},
+                   {VOK_StatusBadArg, "vokvbRandUni", "sampsLen<=0", mw});
+}
+
+TEST(RandomRecords, InitialValues) {
+    VokWRandUniState w;
+    vokwRandUniInit(0u, -10, 30, &w);
+    EXPECT_EQ(w.offset, 10.0f);
+    EXPECT_EQ(w.scale, (float)(40 * std::ldexp(1.0, -32)));
+    EXPECT_EQ(w.reserved[0] | w.reserved[1], 0u);
+    EXPECT_EQ(w.bufIndex, 32);
+    EXPECT_EQ(w.borrow, w.borrow & 1u);
+    // Seed 0: A runs 2531011, then 214013·A + 2531011; the third aux value seeds L2.
+    std::uint32_t a = 0, outs[3];
+    for (auto& o : outs) { a = 214013u * a + 2531011u; o = (a & 0x7FFF0000u) >> 16; }
+    EXPECT_EQ(w.lcg2, outs[2]);
+    VokSRandGausState g;
+    voksRandGausInit(0.0f, 1.0f, 2.0f, &g);
+    EXPECT_EQ(g.lcg, 1131199209u);
+    EXPECT_EQ(g.s1, 0u);
+    EXPECT_EQ(g.s2, outs[0]);
+    EXPECT_EQ(g.s3, outs[1]);
+    EXPECT_EQ(g.seedState, 214013u * 2531011u + 2531011u);  // two aux steps from 0
+    EXPECT_EQ(g.borrow, 1u);
+    EXPECT_EQ(g.pairFlag, 0);
+    EXPECT_EQ(g.mean, 1.0f);
+    EXPECT_EQ(g.stdDev, 2.0f);
+}
+
 }  // namespace
