@@ -71,6 +71,135 @@ VOK_API void VOK_CALL vokzbTone(VokZToneState* state, DoubleComplex* buffer, int
 VOK_API void VOK_CALL vokwbTone(VokWToneState* state, short* buffer, int n);
 VOK_API void VOK_CALL vokvbTone(VokWToneState* state, ShortComplex* buffer, int n);
 
+/* ---- Triangle generator (module voktrngl) ----
+ * A triangle of period 1/freq samples: +magnitude at phase 0, falling to
+ * -magnitude over a phase of π + asym and rising back over π - asym. The value
+ * is stepped directly and reflected at the peaks (wrapped when a reflection
+ * would overshoot the opposite peak). Complex forms carry a second wave at
+ * phase + (3π + asym)/2 in the imaginary part. Init: 0 <= freq < 0.5,
+ * 0 <= phase < 2π, magnitude >= 0, -π < asym < π. 16-bit forms round each
+ * sample to nearest (ties to even).
+ * Failures (VOK_StatusBadArg; generators then return 0): "Invalid magnitude value",
+ * "Invalid frequence value", "Invalid phase value", "Invalid asymmetry value",
+ * "Null pointer to state" (Init); "Null pointer to state", "Null pointer to
+ * buffer", "Invalid number of items" (blocks). */
+typedef struct {
+    float magnitude, step, fallStep, riseStep, topReflect, bottomReflect;
+    float riseWrap, fallWrap, topOffset, bottomOffset, value;
+} VokSTrnglState;
+typedef struct {
+    float magnitude, stepRe, stepIm, fallStep, riseStep, topReflect, bottomReflect;
+    float riseWrap, fallWrap, topOffset, bottomOffset, valueRe, valueIm;
+} VokCTrnglState;
+typedef struct {
+    double magnitude, step, fallStep, riseStep, topReflect, bottomReflect;
+    double riseWrap, fallWrap, topOffset, bottomOffset, value;
+} VokDTrnglState;
+typedef struct {
+    double magnitude, stepRe, stepIm, fallStep, riseStep, topReflect, bottomReflect;
+    double riseWrap, fallWrap, topOffset, bottomOffset, valueRe, valueIm;
+} VokZTrnglState;
+
+VOK_API void VOK_CALL voksTrnglInit(float freq, float phase, float magnitude, float asym, VokSTrnglState* state);
+VOK_API void VOK_CALL vokcTrnglInit(float freq, float phase, float magnitude, float asym, VokCTrnglState* state);
+VOK_API void VOK_CALL vokwTrnglInit(float freq, float phase, short magnitude, float asym, VokSTrnglState* state);
+VOK_API void VOK_CALL vokvTrnglInit(float freq, float phase, short magnitude, float asym, VokCTrnglState* state);
+VOK_API void VOK_CALL vokdTrnglInit(double freq, double phase, double magnitude, double asym, VokDTrnglState* state);
+VOK_API void VOK_CALL vokzTrnglInit(double freq, double phase, double magnitude, double asym, VokZTrnglState* state);
+VOK_API float VOK_CALL voksTrngl(VokSTrnglState* state);
+VOK_API double VOK_CALL vokdTrngl(VokDTrnglState* state);
+VOK_API FloatComplex VOK_CALL vokcTrngl(VokCTrnglState* state);
+VOK_API DoubleComplex VOK_CALL vokzTrngl(VokZTrnglState* state);
+VOK_API short VOK_CALL vokwTrngl(VokSTrnglState* state);
+VOK_API ShortComplex VOK_CALL vokvTrngl(VokCTrnglState* state);
+VOK_API void VOK_CALL voksbTrngl(VokSTrnglState* state, float* buffer, int n);
+VOK_API void VOK_CALL vokdbTrngl(VokDTrnglState* state, double* buffer, int n);
+VOK_API void VOK_CALL vokcbTrngl(VokCTrnglState* state, FloatComplex* buffer, int n);
+VOK_API void VOK_CALL vokzbTrngl(VokZTrnglState* state, DoubleComplex* buffer, int n);
+VOK_API void VOK_CALL vokwbTrngl(VokSTrnglState* state, short* buffer, int n);
+VOK_API void VOK_CALL vokvbTrngl(VokCTrnglState* state, ShortComplex* buffer, int n);
+
+/* ---- Random generators (modules vokrand, vokrandw) ----
+ * One integer core: a congruential generator (L = 69069·L + 1013904243, started
+ * at 1131199209) added to a subtract-with-borrow generator (d = s2 − s3 − c,
+ * less 18 with a borrow), seeded from the seed and a 15-bit auxiliary
+ * congruential generator (A = 214013·A + 2531011). Uniform samples lie in
+ * [low, high); Gaussian samples come in pairs from the polar method. Complex
+ * samples are two consecutive draws, re first. No range checks: low > high and
+ * a negative deviation are allowed.
+ * Failures (VOK_StatusBadArg; single-sample calls then return 0): "Null pointer
+ * to state structure", "Null pointer to data buffer", "Null length of buffer";
+ * 16-bit uniform: "statePtr==0", "((void*)(0))==statePtr", "sampsLen<=0", "samps==0". */
+typedef struct {
+    float offset, scale;
+    unsigned int lcg, borrow, s1, s2, s3, seedState;
+} VokSRandUniState;
+typedef struct {
+    double offset, scale;
+    unsigned int lcg, borrow, s1, s2, s3, seedState;
+} VokDRandUniState;
+typedef struct {
+    float mean, stdDev, stored;
+    int pairFlag;
+    unsigned int lcg, borrow, s1, s2, s3, seedState;
+} VokSRandGausState;
+typedef struct {
+    double mean, stdDev, stored;
+    int pairFlag;
+    unsigned int lcg, borrow, s1, s2, s3, seedState;
+} VokDRandGausState;
+/* 16-bit uniform (vokw and vokv): 32 buffered samples served by the single calls. */
+typedef struct {
+    float offset, scale;
+    unsigned int reserved[2];
+    unsigned int lcg1, lcg2, s1, s2, s3, borrow, seedState;
+    int bufIndex;
+    short buffer[32];
+} VokWRandUniState;
+typedef struct {
+    int pairFlag;
+    unsigned int lcg, borrow, s1, s2, s3;
+    short mean, stdDev, stored;
+    unsigned int seedState;
+} VokWRandGausState;
+
+VOK_API void VOK_CALL voksRandUniInit(float seed, float low, float high, VokSRandUniState* state);
+VOK_API void VOK_CALL vokcRandUniInit(float seed, float low, float high, VokSRandUniState* state);
+VOK_API void VOK_CALL vokdRandUniInit(double seed, double low, double high, VokDRandUniState* state);
+VOK_API void VOK_CALL vokzRandUniInit(double seed, double low, double high, VokDRandUniState* state);
+VOK_API void VOK_CALL vokwRandUniInit(unsigned int seed, short low, short high, VokWRandUniState* state);
+VOK_API void VOK_CALL vokvRandUniInit(unsigned int seed, short low, short high, VokWRandUniState* state);
+VOK_API void VOK_CALL voksRandGausInit(float seed, float mean, float stdDev, VokSRandGausState* state);
+VOK_API void VOK_CALL vokcRandGausInit(float seed, float mean, float stdDev, VokSRandGausState* state);
+VOK_API void VOK_CALL vokdRandGausInit(double seed, double mean, double stdDev, VokDRandGausState* state);
+VOK_API void VOK_CALL vokzRandGausInit(double seed, double mean, double stdDev, VokDRandGausState* state);
+VOK_API void VOK_CALL vokwRandGausInit(unsigned int seed, short mean, short stdDev, VokWRandGausState* state);
+VOK_API void VOK_CALL vokvRandGausInit(unsigned int seed, short mean, short stdDev, VokWRandGausState* state);
+VOK_API float VOK_CALL voksRandUni(VokSRandUniState* state);
+VOK_API double VOK_CALL vokdRandUni(VokDRandUniState* state);
+VOK_API FloatComplex VOK_CALL vokcRandUni(VokSRandUniState* state);
+VOK_API DoubleComplex VOK_CALL vokzRandUni(VokDRandUniState* state);
+VOK_API short VOK_CALL vokwRandUni(VokWRandUniState* state);
+VOK_API ShortComplex VOK_CALL vokvRandUni(VokWRandUniState* state);
+VOK_API float VOK_CALL voksRandGaus(VokSRandGausState* state);
+VOK_API double VOK_CALL vokdRandGaus(VokDRandGausState* state);
+VOK_API FloatComplex VOK_CALL vokcRandGaus(VokSRandGausState* state);
+VOK_API DoubleComplex VOK_CALL vokzRandGaus(VokDRandGausState* state);
+VOK_API short VOK_CALL vokwRandGaus(VokWRandGausState* state);
+VOK_API ShortComplex VOK_CALL vokvRandGaus(VokWRandGausState* state);
+VOK_API void VOK_CALL voksbRandUni(VokSRandUniState* state, float* buffer, int n);
+VOK_API void VOK_CALL vokdbRandUni(VokDRandUniState* state, double* buffer, int n);
+VOK_API void VOK_CALL vokcbRandUni(VokSRandUniState* state, FloatComplex* buffer, int n);
+VOK_API void VOK_CALL vokzbRandUni(VokDRandUniState* state, DoubleComplex* buffer, int n);
+VOK_API void VOK_CALL vokwbRandUni(VokWRandUniState* state, short* buffer, int n);
+VOK_API void VOK_CALL vokvbRandUni(VokWRandUniState* state, ShortComplex* buffer, int n);
+VOK_API void VOK_CALL voksbRandGaus(VokSRandGausState* state, float* buffer, int n);
+VOK_API void VOK_CALL vokdbRandGaus(VokDRandGausState* state, double* buffer, int n);
+VOK_API void VOK_CALL vokcbRandGaus(VokSRandGausState* state, FloatComplex* buffer, int n);
+VOK_API void VOK_CALL vokzbRandGaus(VokDRandGausState* state, DoubleComplex* buffer, int n);
+VOK_API void VOK_CALL vokwbRandGaus(VokWRandGausState* state, short* buffer, int n);
+VOK_API void VOK_CALL vokvbRandGaus(VokWRandGausState* state, ShortComplex* buffer, int n);
+
 #pragma pack(pop)
 
 /* ---- Windows (modules vokwin, vokwinw) ----
