@@ -53,6 +53,24 @@ VOK_API ShortComplex VOK_CALL vokvGoertz(VokSGoertzState* state, ShortComplex sa
 VOK_API ShortComplex VOK_CALL vokwbGoertz(VokSGoertzState* state, const short* buffer, int length, int scaleMode, int* scaleFactor);
 VOK_API ShortComplex VOK_CALL vokvbGoertz(VokSGoertzState* state, const ShortComplex* buffer, int length, int scaleMode, int* scaleFactor);
 
+/* ---- DFT of any length (module vokdft) ----
+ * Forward dst[j] = sum src[k]·exp(-2πi·jk/N); VOK_Inv uses the + sign and
+ * scales by 1/N unless VOK_NoScale. src may equal dst. The twiddles come from
+ * the thread's DFT table of the length (the same list as vok{c,z}GetDftTwdTbl,
+ * so a 33rd distinct length fails with "Full Table").
+ * vokcDft: "length<=0", "TwdTbl==0", "buff==0" (work slot 1), then VOK_Init
+ * returns and VOK_Free releases slot 1; "src==0", "dst==0",
+ * "VOK_Forw or VOK_Inv must be as a flag". vokzDft: the same without the slot
+ * (VOK_Init and VOK_Free return at once). vokvDft: VOK_Free releases the
+ * single-precision tables and slot 1; "length<=0", "TwidleTbl==0", "src==0",
+ * "dst==0", the flag, "VOK_FIXED_SCALE and VOK_AUTO_SCALE",
+ * "VOK_AUTO_SCALE and ScaleFactor==NULL"; "No working memory" when slot 1
+ * cannot hold 2·length values even after the tables were released. */
+VOK_API void VOK_CALL vokcDft(const FloatComplex* src, FloatComplex* dst, int length, int flags);
+VOK_API void VOK_CALL vokzDft(const DoubleComplex* src, DoubleComplex* dst, int length, int flags);
+VOK_API int VOK_CALL vokvDft(const ShortComplex* src, ShortComplex* dst, int length, int flags, int scaleMode,
+                             int* scaleFactor);
+
 /* ---- DCT (module vokdct) ----
  * Orthonormal DCT-II of any length >= 1 with VOK_Forw (1), its inverse, the
  * orthonormal DCT-III, with VOK_Inv (2); exactly one of the two bits must be
