@@ -298,4 +298,150 @@ TEST_F(DftFailures, FullTableOnTheLengthPastTheCapacity) {
     EXPECT_FLOAT_EQ(dst[0].re, float(capacity));
 }
 
+// ---- 16-bit form ----
+
+// An exact value brought to 16 bits: scaled by 2^-sf, truncated toward zero,
+// then saturated (modes 1 and 3) or wrapped to the low 16 bits.
+short toShort(long double v, int mode, int sf) {
+    if (mode == VOK_FIXED_SCALE || mode == (VOK_FIXED_SCALE | VOK_SATURATE) || mode == VOK_AUTO_SCALE)
+        v = std::ldexp(v, -sf);
+    const long double t = std::trunc(v);
+    if (mode == VOK_SATURATE || mode == (VOK_FIXED_SCALE | VOK_SATURATE))
+        return short(t < -32768 ? -32768 : t > 32767 ? 32767 : t);
+    return short((unsigned short)(long long)std::fmod(t, 65536.0L));
+}
+
+int autoFactor(const std::vector<LC>& x) {
+    long double m = 0;
+    for (const LC& v : x) m = std::max({m, std::fabs(v.real()), std::fabs(v.imag())});
+    return m <= 32767 ? 0 : std::ilogb(m) - 14;
+}
+
+struct ShortCase {
+    int length, flags, mode, factor;
+};
+
+class ShortDft : public ::testing::TestWithParam<ShortCase> {
+protected:
+    void TearDown() override { freeTables(); }
+};
+
+TEST_P(ShortDft, MatchesTheExactTransformBroughtTo16Bits) {
+    const ShortCase c = GetParam();
+    std::mt19937 gen(unsigned(c.length * 31 + c.mode));
+    std::uniform_int_distribution<int> dist(-2000, 2000);
+    std::vector<ShortComplex> src(c.length);
+    std::vector<LC> x(c.length);
+    for (int i = 0; i < c.length; ++i) {
+        src[i] = {short(dist(gen)), short(dist(gen))};
+        x[i] = LC(src[i].re, src[i].im);
+    }
+    std::vector<LC> want = referenceDft(x, (c.flags & VOK_Forw) != 0);
+    if ((c.flags & VOK_Inv) && !(c.flags & VOK_NoScale))
+        for (LC& v : want) v /= (long double)c.length;
+    int sf = c.factor;
+    std::vector<ShortComplex> dst(c.length);
+    ReportRecorder rec;
+    EXPECT_EQ(vokvDft(src.data(), dst.data(), c.length, c.flags, c.mode, &sf), VOK_StatusOk);
+    EXPECT_REPORTS(rec);
+    const int usedSf = c.mode == VOK_AUTO_SCALE ? autoFactor(want) : c.factor;
+    if (c.mode == VOK_AUTO_SCALE) EXPECT_EQ(sf, usedSf);
+    else EXPECT_EQ(sf, c.factor);
+    for (int i = 0; i < c.length; ++i) {
+        EXPECT_LE(std::abs(short(dst[i].re - toShort(want[i].real(), c.mode, usedSf))), 1) << i;
+        EXPECT_LE(std::abs(short(dst[i].im - toShort(want[i].imag(), c.mode, usedSf))), 1) << i;
+    }
+}
+
+std::vector<ShortCase> shortCases() {
+    std::vector<ShortCase> out;
+    for (int length : {2, 3, 7, 16, 30, 45})
+        for (int flags : {VOK_Forw, VOK_Inv, VOK_Inv | VOK_NoScale})
+            for (int mode : {0, 1, 2, 3, 4})
+                out.push_back({length, flags, mode, mode == VOK_FIXED_SCALE ? 2 : mode == 3 ? -1 : 0});
+    return out;
+}
+INSTANTIATE_TEST_SUITE_P(Modes, ShortDft, ::testing::ValuesIn(shortCases()));
+
+TEST(ShortDftEdges, LengthOneCopiesAndFreeReleases) {
+    ReportRecorder rec;
+    const ShortComplex one[] = {{-7, 12}};
+    ShortComplex out[1] = {};
+    EXPECT_EQ(vokvDft(one, out, 1, VOK_Inv, VOK_FIXED_SCALE, nullptr), VOK_StatusOk);
+    EXPECT_EQ(out[0].re, -7);
+    EXPECT_EQ(out[0].im, 12);
+    // Auto scale of values that fit reports factor 0.
+    const ShortComplex two[] = {{100, 1}, {-50, 3}};
+    ShortComplex res[2];
+    int sf = 9;
+    EXPECT_EQ(vokvDft(two, res, 2, VOK_Forw, VOK_AUTO_SCALE, &sf), VOK_StatusOk);
+    EXPECT_EQ(sf, 0);
+    EXPECT_EQ(res[0].re, 50);
+    EXPECT_EQ(res[0].im, 4);
+    EXPECT_EQ(res[1].re, 150);
+    EXPECT_EQ(res[1].im, -2);
+    EXPECT_EQ(vokvDft(nullptr, nullptr, 0, VOK_Free, 6, nullptr), VOK_StatusOk);
+    const VokThreadContext& ctx = vok::threadContext();
+    EXPECT_EQ(ctx.dftCount[vok::kKindC], 0);
+    for (const vok::WorkSlot& slot : ctx.tables.work) EXPECT_EQ(slot.buffer, nullptr);
+    EXPECT_EQ(vokvDft(nullptr, nullptr, 5, VOK_Init, 6, nullptr), VOK_StatusOk);
+    EXPECT_EQ(ctx.dftCount[vok::kKindC], 1);
+    EXPECT_REPORTS(rec);
+    freeTables();
+}
+
+TEST(ShortDftEdges, FailuresInOrderWriteNothing) {
+    ReportRecorder rec;
+    const ShortComplex src[4] = {{1, 2}, {3, 4}, {5, 6}, {7, 8}};
+    Sentinel out(4 * sizeof(ShortComplex));
+    ShortComplex* dst = out.as<ShortComplex>();
+    int sf = 0;
+    struct Call {
+        const ShortComplex* s;
+        ShortComplex* d;
+        int length, flags, mode;
+        int* factor;
+        const char* context;
+    };
+    const Call calls[] = {
+        {src, dst, 0, VOK_Forw, 0, &sf, "length<=0"},
+        {nullptr, dst, 4, 0, 6, nullptr, "src==0"},
+        {src, nullptr, 4, 0, 6, nullptr, "dst==0"},
+        {src, dst, 4, 0, 6, nullptr, "VOK_Forw or VOK_Inv must be as a flag"},
+        {src, dst, 4, VOK_Inv | VOK_Forw, 6, nullptr, "VOK_Forw or VOK_Inv must be as a flag"},
+        {src, dst, 4, VOK_Inv, 6, nullptr, "VOK_FIXED_SCALE and VOK_AUTO_SCALE"},
+        {src, dst, 4, VOK_Inv, 7, &sf, "VOK_FIXED_SCALE and VOK_AUTO_SCALE"},
+        {src, dst, 4, VOK_Inv, VOK_AUTO_SCALE, nullptr, "VOK_AUTO_SCALE and ScaleFactor==NULL"},
+        {src, dst, 4, VOK_Inv, 5, nullptr, "VOK_AUTO_SCALE and ScaleFactor==NULL"},
+    };
+    for (const Call& c : calls) {
+        rec.clear();
+        vokSetErrStatus(VOK_StatusOk);
+        EXPECT_EQ(vokvDft(c.s, c.d, c.length, c.flags, c.mode, c.factor), VOK_StatusBadArg) << c.context;
+        EXPECT_REPORTS(rec, {VOK_StatusBadArg, "vokvDft", c.context, "vokdft"});
+    }
+    EXPECT_TRUE(out.untouched());
+    EXPECT_EQ(sf, 0);
+    freeTables();
+    vokSetErrStatus(VOK_StatusOk);
+}
+
+TEST(ShortDftEdges, WorkBufferFailureIsRetriedOnce) {
+    ReportRecorder rec;
+    const ShortComplex src[3] = {{1, 2}, {3, 4}, {5, 6}};
+    ShortComplex dst[3];
+    int sf = 0;
+    ASSERT_NE(vokcGetDftTwdTbl(3), nullptr);
+    vokvDft(nullptr, nullptr, 3, VOK_Free, 0, nullptr);
+    // The table is rebuilt, the buffer fails once; after the tables are
+    // released the second attempt succeeds and the call completes.
+    vok::testing::failAllocationAfter(2);
+    EXPECT_EQ(vokvDft(src, dst, 3, VOK_Forw, 0, &sf), VOK_StatusOk);
+    vok::testing::failAllocationAfter(0);
+    EXPECT_REPORTS(rec);
+    EXPECT_EQ(dst[0].re, 9);
+    EXPECT_EQ(dst[0].im, 12);
+    freeTables();
+}
+
 }  // namespace
