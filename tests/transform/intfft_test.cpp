@@ -378,4 +378,127 @@ TEST(IntFftFailures, InitAndFreePassThrough) {
     vokcFreeTwdTbls();
 }
 
+// ---- packed spectrum products ----
+
+// A real product under a fixed mode: a right shift by f adds one unit of the
+// first dropped bit only, floor((p + 1) / 2^f); a left shift multiplies.
+long long fixedProduct(long long p, int mode, int f) {
+    if (f > 0) p = (p + 1) >> f;
+    else if (f < 0) p *= 1LL << -f;
+    if (mode == 3 || mode == 1) return p < -32768 ? -32768 : p > 32767 ? 32767 : p;
+    return short((unsigned short)(long long)p);
+}
+
+struct MpyCase {
+    int order, mode, factor;
+    bool perm, three;
+};
+
+class IntPackedProducts : public ::testing::TestWithParam<MpyCase> {};
+
+TEST_P(IntPackedProducts, RealValuesExactlyAndPairsAsComplexProducts) {
+    const MpyCase c = GetParam();
+    const int n = 1 << c.order;
+    const std::vector<short> a = randomShorts(n, 30000, 3u + c.order);
+    const std::vector<short> b = randomShorts(n, 30000, 7u + c.mode);
+    std::vector<short> dst(c.three ? std::vector<short>(n, 0) : b);
+    int sf = c.factor;
+    ReportRecorder rec;
+    if (c.three) (c.perm ? vokwMpyRCPerm3 : vokwMpyRCPack3)(a.data(), b.data(), dst.data(), c.order, c.mode, &sf);
+    else (c.perm ? vokwMpyRCPerm2 : vokwMpyRCPack2)(a.data(), dst.data(), c.order, c.mode, &sf);
+    EXPECT_REPORTS(rec);
+    const int second = c.perm ? 1 : n - 1;
+    const int start = c.perm ? 2 : 1, pairs = c.order >= 2 ? n / 2 - 1 : 0;
+    // The pairs, as the complex vector multiply gives them under the same mode.
+    std::vector<ShortComplex> want(pairs > 0 ? pairs : 1);
+    int pairSf = c.factor;
+    if (pairs > 0)
+        vokvbMpy3(reinterpret_cast<const ShortComplex*>(a.data() + start),
+                  reinterpret_cast<const ShortComplex*>(b.data() + start), want.data(), pairs, c.mode, &pairSf);
+    const long long p0 = (long long)a[0] * b[0], p1 = (long long)a[second] * b[second];
+    if (c.mode == 4) {
+        int realSf = 0;
+        while (std::max(std::llabs(p0 >> realSf), c.order >= 1 ? std::llabs(p1 >> realSf) : 0) > 32767 ||
+               (p0 >> realSf) < -32768 || (c.order >= 1 && (p1 >> realSf) < -32768))
+            ++realSf;
+        const int common = pairs > 0 ? std::max(realSf, pairSf) : realSf;
+        EXPECT_EQ(sf, common);
+        EXPECT_EQ(dst[0], short(p0 >> common));
+        if (c.order >= 1) EXPECT_EQ(dst[second], short(p1 >> common));
+        for (int i = 0; i < pairs; ++i) {
+            EXPECT_EQ(dst[start + 2 * i], short(want[i].re >> (common - pairSf))) << i;
+            EXPECT_EQ(dst[start + 2 * i + 1], short(want[i].im >> (common - pairSf))) << i;
+        }
+        return;
+    }
+    const int f = (c.mode == 2 || c.mode == 3) ? c.factor : 0;
+    auto expectReal = [&](long long p) {
+        return c.mode == 0 ? (long long)short((unsigned short)(long long)p) : fixedProduct(p, c.mode, f);
+    };
+    EXPECT_EQ(dst[0], expectReal(p0));
+    if (c.order >= 1) EXPECT_EQ(dst[second], expectReal(p1));
+    for (int i = 0; i < pairs; ++i) {
+        EXPECT_EQ(dst[start + 2 * i], want[i].re) << i;
+        EXPECT_EQ(dst[start + 2 * i + 1], want[i].im) << i;
+    }
+}
+
+std::vector<MpyCase> mpyCases() {
+    std::vector<MpyCase> out;
+    for (int order : {0, 1, 2, 4})
+        for (int mode : {0, 1, 2, 3, 4})
+            for (bool perm : {false, true})
+                for (bool three : {false, true}) {
+                    const int factor = mode == 2 ? 13 : mode == 3 ? (order % 2 ? -2 : 15) : 0;
+                    out.push_back({order, mode, factor, perm, three});
+                }
+    return out;
+}
+INSTANTIATE_TEST_SUITE_P(Layouts, IntPackedProducts, ::testing::ValuesIn(mpyCases()));
+
+TEST(IntPackedProducts, AutoScaleTakesTheLargerFactor) {
+    // Small real values, large pairs: the reals are shifted to the pairs' factor.
+    short a[8] = {2, 3, 30000, 30000, 30000, -30000, 30000, 30000};
+    short d[8] = {5, 7, 30000, 30000, 30000, 30000, -30000, 30000};
+    int sf = 0;
+    vokwMpyRCPerm2(a, d, 3, VOK_AUTO_SCALE, &sf);
+    EXPECT_GT(sf, 0);
+    EXPECT_EQ(d[0], short(10 >> sf));
+    EXPECT_EQ(d[1], short(21 >> sf));
+    // Large reals, small pairs: the pairs are shifted to the reals' factor.
+    short x[4] = {-32768, 1, 2, 32767};
+    short y[4] = {-32768, 1, 3, 32767};
+    short out[4];
+    vokwMpyRCPack3(x, y, out, 2, VOK_AUTO_SCALE, &sf);
+    EXPECT_EQ(sf, 16);  // 2^30 needs 16 halvings to fit
+    EXPECT_EQ(out[0], 16384);
+    EXPECT_EQ(out[3], short((32767LL * 32767) >> 16));
+    // The pair (1 + 2i)(1 + 3i) = (-5, 5) shifted arithmetically by 16.
+    EXPECT_EQ(out[1], -1);
+    EXPECT_EQ(out[2], 0);
+}
+
+TEST(IntPackedProducts, Failures) {
+    ReportRecorder rec;
+    Sentinel out(64);
+    short* d = out.as<short>();
+    const short s[8] = {};
+    vokwMpyRCPack2(s, d, -1, 0, nullptr);
+    vokwMpyRCPack2(s, d, 32, 0, nullptr);
+    vokwMpyRCPerm2(nullptr, d, 3, 0, nullptr);
+    vokwMpyRCPack3(s, nullptr, d, 3, 0, nullptr);
+    vokwMpyRCPerm3(nullptr, s, d, 3, 0, nullptr);
+    vokwMpyRCPerm3(s, s, nullptr, 3, 0, nullptr);
+    vokwMpyRCPack2(s, d, 3, VOK_AUTO_SCALE, nullptr);
+    EXPECT_REPORTS(rec, {VOK_StatusBadArg, "vokwMpyRCPack2", "order<0", "vokfftw"},
+                   {VOK_StatusBadArg, "vokwMpyRCPack2", "order>31", "vokfftw"},
+                   {VOK_StatusBadArg, "vokwMpyRCPerm2", "src==0", "vokfftw"},
+                   {VOK_StatusBadArg, "vokwMpyRCPack3", "srcB==0", "vokfftw"},
+                   {VOK_StatusBadArg, "vokwMpyRCPerm3", "srcA==0", "vokfftw"},
+                   {VOK_StatusBadArg, "vokwMpyRCPerm3", "dst==0", "vokfftw"},
+                   {VOK_StatusBadArg, "vokwMpyRCPack2", "scaleFactor==0", "vokfftw"});
+    EXPECT_TRUE(out.untouched());
+    vokSetErrStatus(VOK_StatusOk);
+}
+
 }  // namespace
