@@ -53,6 +53,72 @@ VOK_API ShortComplex VOK_CALL vokvGoertz(VokSGoertzState* state, ShortComplex sa
 VOK_API ShortComplex VOK_CALL vokwbGoertz(VokSGoertzState* state, const short* buffer, int length, int scaleMode, int* scaleFactor);
 VOK_API ShortComplex VOK_CALL vokvbGoertz(VokSGoertzState* state, const ShortComplex* buffer, int length, int scaleMode, int* scaleFactor);
 
+/* ---- integer FFT (module vokfftw) ----
+ * 16-bit forms of the complex (vokcFft, vokcrFft) and real (voksRealFftl,
+ * voksCcsFftl, voksRealFft, voksCcsFft, voksReal2Fft, voksCcs2Fft) transforms,
+ * with the same layouts. The data are transformed in float in the thread's
+ * work slots 1 and 2 and brought back once: modes 0 and 1 round to nearest
+ * with saturation, the scaled modes use the scale factor (one factor for the
+ * two arrays of the vr and two-signal forms; VOK_AUTO_SCALE returns it).
+ * Two-point real transforms are exact integer sums and differences.
+ * Failures (VOK_StatusBadArg, nothing written): "order<0", "order>31", the
+ * pointers ("samps==0", ...), the flags ("VOK_Forw and VOK_Inv",
+ * "no VOK_Forw or VOK_Inv", bit-order and packing conflicts), then
+ * "VOK_FIXED_SCALE and VOK_AUTO_SCALE" and "VOK_AUTO_SCALE and
+ * scaleFactor==NULL"; "No working memory" (VOK_StatusNoMemory); a failed float
+ * core is re-reported as "out <core> VOK_Init" or "out <core> calc. FFT".
+ * The products multiply packed 16-bit spectra in integers: dst = dst·src
+ * (2) or srcA·srcB (3), checks "order<0", "order>31", the pointers, and
+ * "scaleFactor==0" for VOK_AUTO_SCALE without a factor. */
+VOK_API void VOK_CALL vokvFft(ShortComplex* samps, int order, int flags, int scaleMode, int* scaleFactor);
+VOK_API void VOK_CALL vokvFftNip(const ShortComplex* inSamps, ShortComplex* outSamps, int order, int flags,
+                                 int scaleMode, int* scaleFactor);
+VOK_API void VOK_CALL vokvrFft(short* reSamps, short* imSamps, int order, int flags, int scaleMode, int* scaleFactor);
+VOK_API void VOK_CALL vokvrFftNip(const short* reInSamps, const short* imInSamps, short* reOutSamps,
+                                  short* imOutSamps, int order, int flags, int scaleMode, int* scaleFactor);
+VOK_API void VOK_CALL vokwRealFftl(short* samps, int order, int flags, int scaleMode, int* scaleFactor);
+VOK_API void VOK_CALL vokwRealFftlNip(const short* inSamps, short* outSamps, int order, int flags, int scaleMode,
+        int* scaleFactor);
+VOK_API void VOK_CALL vokwCcsFftl(short* samps, int order, int flags, int scaleMode, int* scaleFactor);
+VOK_API void VOK_CALL vokwCcsFftlNip(const short* inSamps, short* outSamps, int order, int flags, int scaleMode,
+        int* scaleFactor);
+VOK_API void VOK_CALL vokwRealFft(short* samps, int order, int flags, int scaleMode, int* scaleFactor);
+VOK_API void VOK_CALL vokwRealFftNip(const short* inSamps, short* outSamps, int order, int flags, int scaleMode,
+        int* scaleFactor);
+VOK_API void VOK_CALL vokwCcsFft(short* samps, int order, int flags, int scaleMode, int* scaleFactor);
+VOK_API void VOK_CALL vokwCcsFftNip(const short* inSamps, short* outSamps, int order, int flags, int scaleMode,
+        int* scaleFactor);
+VOK_API void VOK_CALL vokwReal2Fft(short* xSamps, short* ySamps, int order, int flags, int scaleMode, int* scaleFactor);
+VOK_API void VOK_CALL vokwReal2FftNip(const short* xInSamps, short* xOutSamps, const short* yInSamps,
+        short* yOutSamps, int order, int flags, int scaleMode, int* scaleFactor);
+VOK_API void VOK_CALL vokwCcs2Fft(short* xSamps, short* ySamps, int order, int flags, int scaleMode, int* scaleFactor);
+VOK_API void VOK_CALL vokwCcs2FftNip(const short* xInSamps, short* xOutSamps, const short* yInSamps,
+        short* yOutSamps, int order, int flags, int scaleMode, int* scaleFactor);
+VOK_API void VOK_CALL vokwMpyRCPack2(const short* src, short* dst, int order, int scaleMode, int* scaleFactor);
+VOK_API void VOK_CALL vokwMpyRCPack3(const short* srcA, const short* srcB, short* dst, int order, int scaleMode,
+        int* scaleFactor);
+VOK_API void VOK_CALL vokwMpyRCPerm2(const short* src, short* dst, int order, int scaleMode, int* scaleFactor);
+VOK_API void VOK_CALL vokwMpyRCPerm3(const short* srcA, const short* srcB, short* dst, int order, int scaleMode,
+        int* scaleFactor);
+
+/* ---- DFT of any length (module vokdft) ----
+ * Forward dst[j] = sum src[k]·exp(-2πi·jk/N); VOK_Inv uses the + sign and
+ * scales by 1/N unless VOK_NoScale. src may equal dst. The twiddles come from
+ * the thread's DFT table of the length (the same list as vok{c,z}GetDftTwdTbl,
+ * so a 33rd distinct length fails with "Full Table").
+ * vokcDft: "length<=0", "TwdTbl==0", "buff==0" (work slot 1), then VOK_Init
+ * returns and VOK_Free releases slot 1; "src==0", "dst==0",
+ * "VOK_Forw or VOK_Inv must be as a flag". vokzDft: the same without the slot
+ * (VOK_Init and VOK_Free return at once). vokvDft: VOK_Free releases the
+ * single-precision tables and slot 1; "length<=0", "TwidleTbl==0", "src==0",
+ * "dst==0", the flag, "VOK_FIXED_SCALE and VOK_AUTO_SCALE",
+ * "VOK_AUTO_SCALE and ScaleFactor==NULL"; "No working memory" when slot 1
+ * cannot hold 2·length values even after the tables were released. */
+VOK_API void VOK_CALL vokcDft(const FloatComplex* src, FloatComplex* dst, int length, int flags);
+VOK_API void VOK_CALL vokzDft(const DoubleComplex* src, DoubleComplex* dst, int length, int flags);
+VOK_API int VOK_CALL vokvDft(const ShortComplex* src, ShortComplex* dst, int length, int flags, int scaleMode,
+                             int* scaleFactor);
+
 /* ---- DCT (module vokdct) ----
  * Orthonormal DCT-II of any length >= 1 with VOK_Forw (1), its inverse, the
  * orthonormal DCT-III, with VOK_Inv (2); exactly one of the two bits must be

@@ -1,0 +1,172 @@
+// Discrete Fourier transform of any length by the folded direct sum.
+//
+// The input is copied first (so src may be dst), then symmetric pairs are
+// folded: b[k] <- (b[k] + b[N-k])/2 and b[N-k] <- (b[k] - b[N-k])/2. Output j
+// then needs one twiddle per pair, W^{jk} = (c, s) with s = -sin:
+//   b[k]·W^{jk} + b[N-k]·W^{-jk} = 2·(c·Re b[k] - s·Im b[N-k], c·Im b[k] + s·Re b[N-k])
+// (s negated for the inverse). The twiddle index advances by j modulo N, an
+// addition and a comparison per step. Sums are in double precision; an even
+// length adds its unpaired middle sample with the sign (-1)^j.
+#include <cstring>
+
+#include "core/check.h"
+#include "core/scale16.h"
+#include "frame/context.h"
+#include "transform/fft.h"
+#include "vok/dft.h"
+#include "vok/frame.h"
+#include "vok/transform.h"
+
+namespace {
+
+using vok::ArgChecks;
+constexpr const char* kModule = "vokdft";
+
+void releaseSlot(int slot) {
+    vok::WorkSlot& w = vok::threadContext().tables.work[slot];
+    vokFree(w.buffer);
+    w.buffer = nullptr;
+    w.capacity = 0;
+}
+
+bool badDirection(int flags) {
+    const bool forward = (flags & VOK_Forw) != 0;
+    const bool inverse = (flags & VOK_Inv) != 0;
+    return forward == inverse;
+}
+
+// b holds the copied input (it is folded in place); dst receives N outputs.
+template <class C, class T>
+void foldedDft(C* b, C* dst, int n, const T* twiddles, bool forward, bool scale) {
+    double sumRe = 0, sumIm = 0;
+    for (int k = 0; k < n; ++k) {
+        sumRe += double(b[k].re);
+        sumIm += double(b[k].im);
+    }
+    const bool even = (n % 2) == 0;
+    const int pairs = even ? n / 2 - 1 : (n - 1) / 2;
+    for (int k = 1; k <= pairs; ++k) {
+        const double aRe = double(b[k].re), aIm = double(b[k].im);
+        const double zRe = double(b[n - k].re), zIm = double(b[n - k].im);
+        b[k] = {decltype(b[k].re)((aRe + zRe) * 0.5), decltype(b[k].re)((aIm + zIm) * 0.5)};
+        b[n - k] = {decltype(b[k].re)((aRe - zRe) * 0.5), decltype(b[k].re)((aIm - zIm) * 0.5)};
+    }
+    const double b0Re = double(b[0].re), b0Im = double(b[0].im);
+    const double midRe = even ? double(b[n / 2].re) : 0.0;
+    const double midIm = even ? double(b[n / 2].im) : 0.0;
+    const double sign = forward ? 1.0 : -1.0;
+    const double factor = scale ? 1.0 / double(n) : 1.0;
+    for (int j = 1; j < n; ++j) {
+        double re = 0, im = 0;
+        int m = 0;
+        for (int k = 1; k <= pairs; ++k) {
+            m += j;
+            if (m >= n) m -= n;
+            const double c = double(twiddles[m].re);
+            const double s = sign * double(twiddles[m].im);
+            re += c * double(b[k].re) - s * double(b[n - k].im);
+            im += c * double(b[k].im) + s * double(b[n - k].re);
+        }
+        double outRe = 2 * re + b0Re, outIm = 2 * im + b0Im;
+        if (even) {
+            if (j & 1) {
+                outRe -= midRe;
+                outIm -= midIm;
+            } else {
+                outRe += midRe;
+                outIm += midIm;
+            }
+        }
+        dst[j] = {decltype(dst[j].re)(outRe * factor), decltype(dst[j].re)(outIm * factor)};
+    }
+    dst[0] = {decltype(dst[0].re)(sumRe * factor), decltype(dst[0].re)(sumIm * factor)};
+}
+
+void dftSingle(ArgChecks check, const FloatComplex* src, FloatComplex* dst, int length, int flags) {
+    FloatComplex* table = vokcGetDftTwdTbl(length);
+    FloatComplex* buff = vok::workBuffer(1, length);
+    if (check(length < 1, "length<=0") || check(!table, "TwdTbl==0") || check(!buff, "buff==0")) return;
+    if (flags & VOK_Init) return;
+    if (flags & VOK_Free) {
+        releaseSlot(1);
+        return;
+    }
+    if (check(!src, "src==0") || check(!dst, "dst==0") ||
+        check(badDirection(flags), "VOK_Forw or VOK_Inv must be as a flag"))
+        return;
+    if (buff != src) std::memmove(buff, src, sizeof(FloatComplex) * std::size_t(length));
+    const bool forward = (flags & VOK_Forw) != 0;
+    foldedDft(buff, dst, length, table, forward, !forward && !(flags & VOK_NoScale));
+}
+
+void dftDouble(ArgChecks check, const DoubleComplex* src, DoubleComplex* dst, int length, int flags) {
+    DoubleComplex* table = vokzGetDftTwdTbl(length);
+    if (check(length < 1, "length<=0") || check(!table, "TwdTbl==0")) return;
+    if (flags & (VOK_Init | VOK_Free)) return;
+    if (check(!src, "src==0") || check(!dst, "dst==0") ||
+        check(badDirection(flags), "VOK_Forw or VOK_Inv must be as a flag"))
+        return;
+    DoubleComplex* copy = vokzMalloc(length);
+    if (!copy) {
+        check.noMemory(__LINE__);
+        return;
+    }
+    std::memcpy(copy, src, sizeof(DoubleComplex) * std::size_t(length));
+    const bool forward = (flags & VOK_Forw) != 0;
+    foldedDft(copy, dst, length, table, forward, !forward && !(flags & VOK_NoScale));
+    vokFree(copy);
+}
+
+int dftShort(ArgChecks check, const ShortComplex* src, ShortComplex* dst, int length, int flags, int scaleMode,
+             int* scaleFactor) {
+    if (flags & VOK_Free) {
+        vokcFreeTwdTbls();
+        releaseSlot(1);
+        return VOK_StatusOk;
+    }
+    if (check(length < 1, "length<=0")) return VOK_StatusBadArg;
+    if (check(!vokcGetDftTwdTbl(length), "TwidleTbl==0")) return VOK_StatusBadArg;
+    if (flags & VOK_Init) return VOK_StatusOk;
+    if (check(!src, "src==0") || check(!dst, "dst==0") ||
+        check(badDirection(flags), "VOK_Forw or VOK_Inv must be as a flag") ||
+        check((scaleMode & 6) == 6, "VOK_FIXED_SCALE and VOK_AUTO_SCALE") ||
+        check((scaleMode & 4) && !scaleFactor, "VOK_AUTO_SCALE and ScaleFactor==NULL"))
+        return VOK_StatusBadArg;
+    if (length == 1) {
+        dst[0] = src[0];
+        return VOK_StatusOk;
+    }
+    FloatComplex* buff = vok::workBuffer(1, 2 * length);
+    if (!buff) {
+        vokcFreeTwdTbls();
+        releaseSlot(1);
+        buff = vok::workBuffer(1, 2 * length);
+        if (!buff) return check.report(VOK_StatusNoMemory, "No working memory", __LINE__);
+    }
+    const short* lanes = reinterpret_cast<const short*>(src);
+    float* in = reinterpret_cast<float*>(buff);
+    for (int i = 0; i < 2 * length; ++i) in[i] = float(lanes[i]);
+    vokcDft(buff, buff + length, length, flags);
+    if (vokGetErrStatus() < 0) check.report(VOK_StatusBacktrace, "vokvDft float core error", __LINE__);
+    return vok::ownScaleFloatToShort(reinterpret_cast<const float*>(buff + length), reinterpret_cast<short*>(dst),
+                                     2 * length, scaleMode, scaleFactor);
+}
+
+}  // namespace
+
+#define VOK_CHECKS ArgChecks{__func__, kModule, __LINE__}
+
+extern "C" {
+
+VOK_API void VOK_CALL vokcDft(const FloatComplex* src, FloatComplex* dst, int length, int flags) {
+    dftSingle(VOK_CHECKS, src, dst, length, flags);
+}
+VOK_API void VOK_CALL vokzDft(const DoubleComplex* src, DoubleComplex* dst, int length, int flags) {
+    dftDouble(VOK_CHECKS, src, dst, length, flags);
+}
+VOK_API int VOK_CALL vokvDft(const ShortComplex* src, ShortComplex* dst, int length, int flags, int scaleMode,
+                             int* scaleFactor) {
+    return dftShort(VOK_CHECKS, src, dst, length, flags, scaleMode, scaleFactor);
+}
+
+}  // extern "C"
