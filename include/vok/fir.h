@@ -172,6 +172,20 @@ VOK_API void VOK_CALL vokdzbFir(FirState* statePtr, const double* inSamps, Doubl
 VOK_API void VOK_CALL vokzdbFir(FirState* statePtr, const DoubleComplex* inSamps, DoubleComplex* outSamps, int numIters);
 VOK_API void VOK_CALL vokFirFree(FirState* statePtr);
 
+/* ---- 16-bit samples, float taps, two-state (vokfirlw): the taps array is
+ * rearranged into filter order, the delay line is chronological ---- */
+VOK_API void VOK_CALL vokwFirlInit(float* taps, int tapsLen, FirTapState* tapStPtr);
+VOK_API void VOK_CALL vokwFirlInitMr(float* taps, int tapsLen, int upFactor, int upPhase, int downFactor, int downPhase,
+                                   FirTapState* tapStPtr);
+VOK_API void VOK_CALL vokwFirlInitDlyl(FirTapState* tapStPtr, short* dlyl, FirDlyState* dlyStPtr);
+VOK_API void VOK_CALL vokwFirlSetTaps(const float* taps, FirTapState* tapStPtr);
+VOK_API void VOK_CALL vokwFirlGetTaps(FirTapState* tapStPtr, float* taps);
+VOK_API void VOK_CALL vokwFirlSetDlyl(FirTapState* tapStPtr, const short* dlyl, FirDlyState* dlyStPtr);
+VOK_API void VOK_CALL vokwFirlGetDlyl(FirTapState* tapStPtr, FirDlyState* dlyStPtr, short* dlyl);
+VOK_API short VOK_CALL vokwFirl(FirTapState* tapStPtr, FirDlyState* dlyStPtr, short samp, int scaleMode, int* scaleFactor);
+VOK_API void VOK_CALL vokwbFirl(FirTapState* tapStPtr, FirDlyState* dlyStPtr, const short* inSamps, short* outSamps,
+                              int numIters, int scaleMode, int* scaleFactor);
+
 VOK_EXTERN_C_END
 
 #endif /* VOK_FIR_H */

@@ -9,6 +9,7 @@
 // rounds once, so both filter layers give bit-identical results.
 #pragma once
 
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -31,6 +32,10 @@ template <> struct ComplexOf<double> { using type = DoubleComplex; };
 template <class D, class W>
 using Out = std::conditional_t<isComplex<D> || isComplex<W>, typename ComplexOf<RealOf<D>>::type, D>;
 
+// Complex elements of any precision (16-bit samples count as real).
+template <class T>
+constexpr bool complexElement = std::is_same_v<T, FloatComplex> || std::is_same_v<T, DoubleComplex>;
+
 // Running sum of one output, held wider than the output and rounded once.
 template <class O>
 struct Acc {
@@ -40,12 +45,12 @@ struct Acc {
 
     template <class W, class D>
     void add(const W& w, const D& x) {
-        if constexpr (!isComplex<W> && !isComplex<D>) {
+        if constexpr (!complexElement<W> && !complexElement<D>) {
             re += R(w) * R(x);
-        } else if constexpr (isComplex<W> && !isComplex<D>) {
+        } else if constexpr (complexElement<W> && !complexElement<D>) {
             re += R(w.re) * R(x);
             im += R(w.im) * R(x);
-        } else if constexpr (!isComplex<W> && isComplex<D>) {
+        } else if constexpr (!complexElement<W> && complexElement<D>) {
             re += R(w) * R(x.re);
             im += R(w) * R(x.im);
         } else {
@@ -58,6 +63,20 @@ struct Acc {
         using T = RealOf<O>;
         if constexpr (isComplex<O>) return O{T(re), T(im)};
         else return O(T(re));
+    }
+};
+
+// The 16-bit filters: float taps times 16-bit samples summed in double, then
+// rounded to the nearest 32-bit integer (ties to even, the default rounding).
+template <>
+struct Acc<std::int32_t> {
+    double re = 0;
+    void add(float w, short x) { re += double(w) * double(x); }
+    std::int32_t get() const {
+        const double r = std::nearbyint(re);
+        if (!(r >= -2147483648.0)) return INT32_MIN;
+        if (r > 2147483647.0) return INT32_MAX;
+        return std::int32_t(r);
     }
 };
 
@@ -156,6 +175,42 @@ void reverseInPlace(T* p, int n) {
         T tmp = p[i];
         p[i] = p[n - 1 - i];
         p[n - 1 - i] = tmp;
+    }
+}
+
+}  // namespace vok::fir
+
+namespace vok::fir {
+
+// The scale mode and factor a 16-bit filter converts with: the caller's mode
+// and factor combined with the taps' own scale factor.
+struct Scaling {
+    int mode;
+    int factor;
+};
+
+inline Scaling effectiveScaling(int scaleMode, const int* scaleFactor, int tapsScale) {
+    if (scaleMode & VOK_AUTO_SCALE) return {VOK_AUTO_SCALE, 0};
+    int sf = tapsScale;
+    if (scaleFactor && (scaleMode & VOK_FIXED_SCALE)) sf += *scaleFactor;
+    if (sf != 0) return {(scaleMode & VOK_SATURATE) | VOK_FIXED_SCALE, sf};
+    return {scaleMode & VOK_SATURATE, 0};
+}
+
+// Filter order of float taps for the 16-bit filters, in place: each polyphase
+// branch reversed, branches one after another (one reversed branch at single
+// rate). `natural` is a copy of the taps in natural order.
+inline void packTaps(const float* natural, float* packed, int tapsLen, int up) {
+    for (int r = 0; r < up && r < tapsLen; ++r) {
+        const int c = branchCount(tapsLen, up, r), s = branchStart(tapsLen, up, r);
+        for (int m = 0; m < c; ++m) packed[s + c - 1 - m] = natural[r + m * up];
+    }
+}
+
+inline void unpackTaps(const float* packed, float* natural, int tapsLen, int up) {
+    for (int r = 0; r < up && r < tapsLen; ++r) {
+        const int c = branchCount(tapsLen, up, r), s = branchStart(tapsLen, up, r);
+        for (int m = 0; m < c; ++m) natural[r + m * up] = packed[s + c - 1 - m];
     }
 }
 

@@ -19,6 +19,7 @@ namespace firtest {
 
 using LC = std::complex<long double>;
 
+inline LC asLC(short v) { return {(long double)v, 0}; }
 inline LC asLC(float v) { return {v, 0}; }
 inline LC asLC(double v) { return {v, 0}; }
 inline LC asLC(FloatComplex v) { return {v.re, v.im}; }
