@@ -4,7 +4,187 @@
 
 #include "types.h"
 
+/* Taps of a two-state filter (nine 32-bit words on 32-bit platforms). The
+ * caller owns the record and the taps array, which is used in place. */
+typedef struct {
+    void* taps;        /* taps[k] multiplies the input delayed by k samples */
+    int len;           /* tapsLen, >= 1 */
+    int upFactor;      /* interpolation factor, 1 single rate */
+    int upPhase;       /* 0 <= upPhase < upFactor */
+    int downFactor;    /* decimation factor, 1 single rate */
+    int downPhase;     /* 0 <= downPhase < downFactor */
+    int isMultiRate;   /* 1 when upFactor > 1 or downFactor > 1 */
+    int isFilterMode;  /* 1 when the taps array holds the filter's internal form */
+    int reserved;      /* 0 after every initialisation (16-bit forms: the taps' scale factor) */
+} FirTapState;
+
+/* Delay line of one signal for a two-state filter (three 32-bit words). */
+typedef struct {
+    void* dlyl;        /* the caller's array, slot 0 newest while in filter mode */
+    int len;           /* tapsLen single rate, ceil(tapsLen / upFactor) multirate */
+    int isFilterMode;  /* 1 when the array holds the filter's internal (reversed) order */
+} FirDlyState;
+
+/* Single-state filter (eighteen 32-bit words on 32-bit platforms); the
+ * library owns tapsBuf, sampleBuf and phaseTable, released by vokFirFree. */
+typedef struct {
+    int upFactor;
+    int upPhase;
+    int downFactor;
+    int downPhase;
+    int isMultiRate;
+    void* selfRef;        /* the record's own address while initialised */
+    int tapsLen;
+    int tapsLenUnrolled;  /* tapsLen rounded down to the single-sample unroll width */
+    void* tapsBuf;        /* taps in filter order: reversed, or reversed branches */
+    int dlyLen;
+    int bufRoom;          /* room for new samples after the delay line */
+    int windowPos;        /* 16-bit forms: start of the window in sampleBuf */
+    void* sampleBuf;      /* dlyLen + bufRoom samples */
+    void* bufWrap;        /* sampleBuf + bufRoom elements */
+    void* window;         /* current delay-line window, oldest first */
+    void* phaseTable;     /* multirate: upFactor entries of four 32-bit words */
+    int tapsScale;        /* 16-bit forms: the taps' scale factor */
+    int origTapsLen;      /* 16-bit forms: the caller's tapsLen */
+} FirState;
+
 VOK_EXTERN_C_BEGIN
+
+/* ---- two-state filter (vokfirl): the letter is the element type of the array ---- */
+VOK_API void VOK_CALL voksFirlInit(float* taps, int tapsLen, FirTapState* tapStPtr);
+VOK_API void VOK_CALL voksFirlInitMr(float* taps, int tapsLen, int upFactor, int upPhase, int downFactor, int downPhase,
+                                   FirTapState* tapStPtr);
+VOK_API void VOK_CALL voksFirlInitDlyl(FirTapState* tapStPtr, float* dlyl, FirDlyState* dlyStPtr);
+VOK_API void VOK_CALL voksFirlSetTaps(const float* taps, FirTapState* tapStPtr);
+VOK_API void VOK_CALL voksFirlGetTaps(FirTapState* tapStPtr, float* taps);
+VOK_API void VOK_CALL voksFirlSetDlyl(FirTapState* tapStPtr, const float* dlyl, FirDlyState* dlyStPtr);
+VOK_API void VOK_CALL voksFirlGetDlyl(FirTapState* tapStPtr, FirDlyState* dlyStPtr, float* dlyl);
+
+VOK_API void VOK_CALL vokcFirlInit(FloatComplex* taps, int tapsLen, FirTapState* tapStPtr);
+VOK_API void VOK_CALL vokcFirlInitMr(FloatComplex* taps, int tapsLen, int upFactor, int upPhase, int downFactor, int downPhase,
+                                   FirTapState* tapStPtr);
+VOK_API void VOK_CALL vokcFirlInitDlyl(FirTapState* tapStPtr, FloatComplex* dlyl, FirDlyState* dlyStPtr);
+VOK_API void VOK_CALL vokcFirlSetTaps(const FloatComplex* taps, FirTapState* tapStPtr);
+VOK_API void VOK_CALL vokcFirlGetTaps(FirTapState* tapStPtr, FloatComplex* taps);
+VOK_API void VOK_CALL vokcFirlSetDlyl(FirTapState* tapStPtr, const FloatComplex* dlyl, FirDlyState* dlyStPtr);
+VOK_API void VOK_CALL vokcFirlGetDlyl(FirTapState* tapStPtr, FirDlyState* dlyStPtr, FloatComplex* dlyl);
+
+VOK_API void VOK_CALL vokdFirlInit(double* taps, int tapsLen, FirTapState* tapStPtr);
+VOK_API void VOK_CALL vokdFirlInitMr(double* taps, int tapsLen, int upFactor, int upPhase, int downFactor, int downPhase,
+                                   FirTapState* tapStPtr);
+VOK_API void VOK_CALL vokdFirlInitDlyl(FirTapState* tapStPtr, double* dlyl, FirDlyState* dlyStPtr);
+VOK_API void VOK_CALL vokdFirlSetTaps(const double* taps, FirTapState* tapStPtr);
+VOK_API void VOK_CALL vokdFirlGetTaps(FirTapState* tapStPtr, double* taps);
+VOK_API void VOK_CALL vokdFirlSetDlyl(FirTapState* tapStPtr, const double* dlyl, FirDlyState* dlyStPtr);
+VOK_API void VOK_CALL vokdFirlGetDlyl(FirTapState* tapStPtr, FirDlyState* dlyStPtr, double* dlyl);
+
+VOK_API void VOK_CALL vokzFirlInit(DoubleComplex* taps, int tapsLen, FirTapState* tapStPtr);
+VOK_API void VOK_CALL vokzFirlInitMr(DoubleComplex* taps, int tapsLen, int upFactor, int upPhase, int downFactor, int downPhase,
+                                   FirTapState* tapStPtr);
+VOK_API void VOK_CALL vokzFirlInitDlyl(FirTapState* tapStPtr, DoubleComplex* dlyl, FirDlyState* dlyStPtr);
+VOK_API void VOK_CALL vokzFirlSetTaps(const DoubleComplex* taps, FirTapState* tapStPtr);
+VOK_API void VOK_CALL vokzFirlGetTaps(FirTapState* tapStPtr, DoubleComplex* taps);
+VOK_API void VOK_CALL vokzFirlSetDlyl(FirTapState* tapStPtr, const DoubleComplex* dlyl, FirDlyState* dlyStPtr);
+VOK_API void VOK_CALL vokzFirlGetDlyl(FirTapState* tapStPtr, FirDlyState* dlyStPtr, DoubleComplex* dlyl);
+
+/* Filtering; in a two-letter name the first is the data (and delay line), the second the taps. */
+VOK_API float VOK_CALL voksFirl(FirTapState* tapStPtr, FirDlyState* dlyStPtr, float samp);
+VOK_API double VOK_CALL vokdFirl(FirTapState* tapStPtr, FirDlyState* dlyStPtr, double samp);
+VOK_API FloatComplex VOK_CALL vokcFirl(FirTapState* tapStPtr, FirDlyState* dlyStPtr, FloatComplex samp);
+VOK_API DoubleComplex VOK_CALL vokzFirl(FirTapState* tapStPtr, FirDlyState* dlyStPtr, DoubleComplex samp);
+VOK_API FloatComplex VOK_CALL vokscFirl(FirTapState* tapStPtr, FirDlyState* dlyStPtr, float samp);
+VOK_API FloatComplex VOK_CALL vokcsFirl(FirTapState* tapStPtr, FirDlyState* dlyStPtr, FloatComplex samp);
+VOK_API DoubleComplex VOK_CALL vokdzFirl(FirTapState* tapStPtr, FirDlyState* dlyStPtr, double samp);
+VOK_API DoubleComplex VOK_CALL vokzdFirl(FirTapState* tapStPtr, FirDlyState* dlyStPtr, DoubleComplex samp);
+VOK_API void VOK_CALL voksbFirl(FirTapState* tapStPtr, FirDlyState* dlyStPtr, const float* inSamps, float* outSamps,
+                                 int numIters);
+VOK_API void VOK_CALL vokdbFirl(FirTapState* tapStPtr, FirDlyState* dlyStPtr, const double* inSamps, double* outSamps,
+                                 int numIters);
+VOK_API void VOK_CALL vokcbFirl(FirTapState* tapStPtr, FirDlyState* dlyStPtr, const FloatComplex* inSamps, FloatComplex* outSamps,
+                                 int numIters);
+VOK_API void VOK_CALL vokzbFirl(FirTapState* tapStPtr, FirDlyState* dlyStPtr, const DoubleComplex* inSamps, DoubleComplex* outSamps,
+                                 int numIters);
+VOK_API void VOK_CALL vokscbFirl(FirTapState* tapStPtr, FirDlyState* dlyStPtr, const float* inSamps, FloatComplex* outSamps,
+                                 int numIters);
+VOK_API void VOK_CALL vokcsbFirl(FirTapState* tapStPtr, FirDlyState* dlyStPtr, const FloatComplex* inSamps, FloatComplex* outSamps,
+                                 int numIters);
+VOK_API void VOK_CALL vokdzbFirl(FirTapState* tapStPtr, FirDlyState* dlyStPtr, const double* inSamps, DoubleComplex* outSamps,
+                                 int numIters);
+VOK_API void VOK_CALL vokzdbFirl(FirTapState* tapStPtr, FirDlyState* dlyStPtr, const DoubleComplex* inSamps, DoubleComplex* outSamps,
+                                 int numIters);
+
+/* ---- single-state filter (vokfirh) ---- */
+VOK_API void VOK_CALL voksFirInit(const float* taps, int tapsLen, const float* dlyl, FirState* statePtr);
+VOK_API void VOK_CALL vokdFirInit(const double* taps, int tapsLen, const double* dlyl, FirState* statePtr);
+VOK_API void VOK_CALL vokcFirInit(const FloatComplex* taps, int tapsLen, const FloatComplex* dlyl, FirState* statePtr);
+VOK_API void VOK_CALL vokzFirInit(const DoubleComplex* taps, int tapsLen, const DoubleComplex* dlyl, FirState* statePtr);
+VOK_API void VOK_CALL vokscFirInit(const FloatComplex* taps, int tapsLen, const float* dlyl, FirState* statePtr);
+VOK_API void VOK_CALL vokcsFirInit(const float* taps, int tapsLen, const FloatComplex* dlyl, FirState* statePtr);
+VOK_API void VOK_CALL vokdzFirInit(const DoubleComplex* taps, int tapsLen, const double* dlyl, FirState* statePtr);
+VOK_API void VOK_CALL vokzdFirInit(const double* taps, int tapsLen, const DoubleComplex* dlyl, FirState* statePtr);
+VOK_API void VOK_CALL voksFirInitMr(const float* taps, int tapsLen, const float* dlyl, int upFactor, int upPhase,
+                                  int downFactor, int downPhase, FirState* statePtr);
+VOK_API void VOK_CALL vokdFirInitMr(const double* taps, int tapsLen, const double* dlyl, int upFactor, int upPhase,
+                                  int downFactor, int downPhase, FirState* statePtr);
+VOK_API void VOK_CALL vokcFirInitMr(const FloatComplex* taps, int tapsLen, const FloatComplex* dlyl, int upFactor, int upPhase,
+                                  int downFactor, int downPhase, FirState* statePtr);
+VOK_API void VOK_CALL vokzFirInitMr(const DoubleComplex* taps, int tapsLen, const DoubleComplex* dlyl, int upFactor, int upPhase,
+                                  int downFactor, int downPhase, FirState* statePtr);
+VOK_API void VOK_CALL vokscFirInitMr(const FloatComplex* taps, int tapsLen, const float* dlyl, int upFactor, int upPhase,
+                                  int downFactor, int downPhase, FirState* statePtr);
+VOK_API void VOK_CALL vokcsFirInitMr(const float* taps, int tapsLen, const FloatComplex* dlyl, int upFactor, int upPhase,
+                                  int downFactor, int downPhase, FirState* statePtr);
+VOK_API void VOK_CALL vokdzFirInitMr(const DoubleComplex* taps, int tapsLen, const double* dlyl, int upFactor, int upPhase,
+                                  int downFactor, int downPhase, FirState* statePtr);
+VOK_API void VOK_CALL vokzdFirInitMr(const double* taps, int tapsLen, const DoubleComplex* dlyl, int upFactor, int upPhase,
+                                  int downFactor, int downPhase, FirState* statePtr);
+VOK_API void VOK_CALL voksFirSetTaps(const float* taps, FirState* statePtr);
+VOK_API void VOK_CALL voksFirGetTaps(FirState* statePtr, float* taps);
+VOK_API void VOK_CALL voksFirSetDlyl(const float* dlyl, FirState* statePtr);
+VOK_API void VOK_CALL voksFirGetDlyl(FirState* statePtr, float* dlyl);
+VOK_API void VOK_CALL vokcFirSetTaps(const FloatComplex* taps, FirState* statePtr);
+VOK_API void VOK_CALL vokcFirGetTaps(FirState* statePtr, FloatComplex* taps);
+VOK_API void VOK_CALL vokcFirSetDlyl(const FloatComplex* dlyl, FirState* statePtr);
+VOK_API void VOK_CALL vokcFirGetDlyl(FirState* statePtr, FloatComplex* dlyl);
+VOK_API void VOK_CALL vokdFirSetTaps(const double* taps, FirState* statePtr);
+VOK_API void VOK_CALL vokdFirGetTaps(FirState* statePtr, double* taps);
+VOK_API void VOK_CALL vokdFirSetDlyl(const double* dlyl, FirState* statePtr);
+VOK_API void VOK_CALL vokdFirGetDlyl(FirState* statePtr, double* dlyl);
+VOK_API void VOK_CALL vokzFirSetTaps(const DoubleComplex* taps, FirState* statePtr);
+VOK_API void VOK_CALL vokzFirGetTaps(FirState* statePtr, DoubleComplex* taps);
+VOK_API void VOK_CALL vokzFirSetDlyl(const DoubleComplex* dlyl, FirState* statePtr);
+VOK_API void VOK_CALL vokzFirGetDlyl(FirState* statePtr, DoubleComplex* dlyl);
+VOK_API float VOK_CALL voksFir(FirState* statePtr, float samp);
+VOK_API double VOK_CALL vokdFir(FirState* statePtr, double samp);
+VOK_API FloatComplex VOK_CALL vokcFir(FirState* statePtr, FloatComplex samp);
+VOK_API DoubleComplex VOK_CALL vokzFir(FirState* statePtr, DoubleComplex samp);
+VOK_API FloatComplex VOK_CALL vokscFir(FirState* statePtr, float samp);
+VOK_API FloatComplex VOK_CALL vokcsFir(FirState* statePtr, FloatComplex samp);
+VOK_API DoubleComplex VOK_CALL vokdzFir(FirState* statePtr, double samp);
+VOK_API DoubleComplex VOK_CALL vokzdFir(FirState* statePtr, DoubleComplex samp);
+VOK_API void VOK_CALL voksbFir(FirState* statePtr, const float* inSamps, float* outSamps, int numIters);
+VOK_API void VOK_CALL vokdbFir(FirState* statePtr, const double* inSamps, double* outSamps, int numIters);
+VOK_API void VOK_CALL vokcbFir(FirState* statePtr, const FloatComplex* inSamps, FloatComplex* outSamps, int numIters);
+VOK_API void VOK_CALL vokzbFir(FirState* statePtr, const DoubleComplex* inSamps, DoubleComplex* outSamps, int numIters);
+VOK_API void VOK_CALL vokscbFir(FirState* statePtr, const float* inSamps, FloatComplex* outSamps, int numIters);
+VOK_API void VOK_CALL vokcsbFir(FirState* statePtr, const FloatComplex* inSamps, FloatComplex* outSamps, int numIters);
+VOK_API void VOK_CALL vokdzbFir(FirState* statePtr, const double* inSamps, DoubleComplex* outSamps, int numIters);
+VOK_API void VOK_CALL vokzdbFir(FirState* statePtr, const DoubleComplex* inSamps, DoubleComplex* outSamps, int numIters);
+VOK_API void VOK_CALL vokFirFree(FirState* statePtr);
+
+/* ---- 16-bit samples, float taps, two-state (vokfirlw): the taps array is
+ * rearranged into filter order, the delay line is chronological ---- */
+VOK_API void VOK_CALL vokwFirlInit(float* taps, int tapsLen, FirTapState* tapStPtr);
+VOK_API void VOK_CALL vokwFirlInitMr(float* taps, int tapsLen, int upFactor, int upPhase, int downFactor, int downPhase,
+                                   FirTapState* tapStPtr);
+VOK_API void VOK_CALL vokwFirlInitDlyl(FirTapState* tapStPtr, short* dlyl, FirDlyState* dlyStPtr);
+VOK_API void VOK_CALL vokwFirlSetTaps(const float* taps, FirTapState* tapStPtr);
+VOK_API void VOK_CALL vokwFirlGetTaps(FirTapState* tapStPtr, float* taps);
+VOK_API void VOK_CALL vokwFirlSetDlyl(FirTapState* tapStPtr, const short* dlyl, FirDlyState* dlyStPtr);
+VOK_API void VOK_CALL vokwFirlGetDlyl(FirTapState* tapStPtr, FirDlyState* dlyStPtr, short* dlyl);
+VOK_API short VOK_CALL vokwFirl(FirTapState* tapStPtr, FirDlyState* dlyStPtr, short samp, int scaleMode, int* scaleFactor);
+VOK_API void VOK_CALL vokwbFirl(FirTapState* tapStPtr, FirDlyState* dlyStPtr, const short* inSamps, short* outSamps,
+                              int numIters, int scaleMode, int* scaleFactor);
 
 VOK_EXTERN_C_END
 

@@ -1,0 +1,119 @@
+// FIR filters: single-rate blocks of both layers per tap count, the
+// single-sample forms, and polyphase interpolation and decimation, in samples
+// per second of input.
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "vok.h"
+
+namespace {
+
+constexpr int kBlock = 4096;
+
+std::vector<float> ramp(int n, float scale) {
+    std::vector<float> v(static_cast<std::size_t>(n));
+    for (int i = 0; i < n; ++i) v[std::size_t(i)] = scale * float((i * 37) % 101 - 50) / 50.0f;
+    return v;
+}
+
+void BM_sbFirl(benchmark::State& state) {
+    const int len = int(state.range(0));
+    auto taps = ramp(len, 0.1f);
+    std::vector<float> line(std::size_t(len), 0.0f), in = ramp(kBlock, 1.0f), out(kBlock);
+    FirTapState tap;
+    FirDlyState dly;
+    voksFirlInit(taps.data(), len, &tap);
+    voksFirlInitDlyl(&tap, line.data(), &dly);
+    voksFirlSetDlyl(&tap, nullptr, &dly);
+    for (auto _ : state) {
+        voksbFirl(&tap, &dly, in.data(), out.data(), kBlock);
+        benchmark::DoNotOptimize(out.data());
+    }
+    state.SetItemsProcessed(std::int64_t(state.iterations()) * kBlock);
+}
+BENCHMARK(BM_sbFirl)->Arg(4)->Arg(16)->Arg(64)->Arg(256);
+
+void BM_sbFir(benchmark::State& state) {
+    const int len = int(state.range(0));
+    auto taps = ramp(len, 0.1f);
+    std::vector<float> in = ramp(kBlock, 1.0f), out(kBlock);
+    FirState st;
+    voksFirInit(taps.data(), len, nullptr, &st);
+    for (auto _ : state) {
+        voksbFir(&st, in.data(), out.data(), kBlock);
+        benchmark::DoNotOptimize(out.data());
+    }
+    vokFirFree(&st);
+    state.SetItemsProcessed(std::int64_t(state.iterations()) * kBlock);
+}
+BENCHMARK(BM_sbFir)->Arg(4)->Arg(16)->Arg(64)->Arg(256);
+
+void BM_zbFir(benchmark::State& state) {
+    const int len = int(state.range(0));
+    std::vector<DoubleComplex> taps(std::size_t(len), DoubleComplex{0.01, -0.02}), in(kBlock, DoubleComplex{1, 2}),
+        out(kBlock);
+    FirState st;
+    vokzFirInit(taps.data(), len, nullptr, &st);
+    for (auto _ : state) {
+        vokzbFir(&st, in.data(), out.data(), kBlock);
+        benchmark::DoNotOptimize(out.data());
+    }
+    vokFirFree(&st);
+    state.SetItemsProcessed(std::int64_t(state.iterations()) * kBlock);
+}
+BENCHMARK(BM_zbFir)->Arg(16)->Arg(64);
+
+void BM_sFir(benchmark::State& state) {
+    const int len = int(state.range(0));
+    auto taps = ramp(len, 0.1f);
+    FirState st;
+    voksFirInit(taps.data(), len, nullptr, &st);
+    float x = 0.5f;
+    for (auto _ : state) {
+        x = -x;
+        benchmark::DoNotOptimize(voksFir(&st, x));
+    }
+    vokFirFree(&st);
+    state.SetItemsProcessed(std::int64_t(state.iterations()));
+}
+BENCHMARK(BM_sFir)->Arg(16)->Arg(64);
+
+// Rational resampling U/D with 64 taps: range(0) = U, range(1) = D.
+void BM_sbFirMultirate(benchmark::State& state) {
+    const int up = int(state.range(0)), down = int(state.range(1));
+    auto taps = ramp(64, 0.1f);
+    const int iters = kBlock / down;
+    std::vector<float> in = ramp(iters * down, 1.0f), out(std::size_t(iters * up));
+    FirState st;
+    voksFirInitMr(taps.data(), 64, nullptr, up, 0, down, 0, &st);
+    for (auto _ : state) {
+        voksbFir(&st, in.data(), out.data(), iters);
+        benchmark::DoNotOptimize(out.data());
+    }
+    vokFirFree(&st);
+    state.SetItemsProcessed(std::int64_t(state.iterations()) * iters * down);
+}
+BENCHMARK(BM_sbFirMultirate)->Args({4, 1})->Args({1, 4})->Args({3, 2});
+
+void BM_wbFirl(benchmark::State& state) {
+    const int len = int(state.range(0));
+    auto taps = ramp(len, 0.1f);
+    std::vector<short> line(std::size_t(len), 0), in(kBlock, 1000), out(kBlock);
+    FirTapState tap;
+    FirDlyState dly;
+    vokwFirlInit(taps.data(), len, &tap);
+    vokwFirlInitDlyl(&tap, line.data(), &dly);
+    vokwFirlSetDlyl(&tap, nullptr, &dly);
+    for (auto _ : state) {
+        vokwbFirl(&tap, &dly, in.data(), out.data(), kBlock, VOK_SATURATE, nullptr);
+        benchmark::DoNotOptimize(out.data());
+    }
+    state.SetItemsProcessed(std::int64_t(state.iterations()) * kBlock);
+}
+BENCHMARK(BM_wbFirl)->Arg(16)->Arg(64);
+
+}  // namespace
+
+BENCHMARK_MAIN();
