@@ -12,6 +12,9 @@ using vok::ArgChecks;
 using vok::CheckAll;
 constexpr const char* kModule = "vokiirh";
 
+// A request that does not fit the allocator's byte count fails like any other.
+void* allocateBytes(long long bytes) { return bytes > 0x7FFFFFFF ? nullptr : vokMalloc(int(bytes)); }
+
 template <class C>
 using TapInit = void(VOK_CALL*)(int, C*, int, IirTapState*);
 template <class O>
@@ -33,11 +36,11 @@ void setUp(ArgChecks check, int iirType, const C* tapVals, int count, IirState* 
         "IIR filter state structure is already initialized! Use vokIirFree to free it");
     if (all.failed()) return;
 
-    const int tapCount = biquad ? 6 * count : 2 * count + 2;
-    const int dlyCount = biquad ? 2 * count : count;
-    C* taps = static_cast<C*>(vokMalloc(int(sizeof(C)) * tapCount));
+    const long long tapCount = biquad ? 6LL * count : 2LL * count + 2;
+    const long long dlyCount = biquad ? 2LL * count : count;
+    C* taps = static_cast<C*>(allocateBytes((long long)sizeof(C) * tapCount));
     if (!taps) check.report(VOK_StatusNoMemory, "insufficiency of memory for IIR filter state", __LINE__);
-    O* dlyl = static_cast<O*>(vokMalloc(int(sizeof(O)) * dlyCount));
+    O* dlyl = static_cast<O*>(allocateBytes((long long)sizeof(O) * dlyCount));
     if (!dlyl) check.report(VOK_StatusNoMemory, "insufficiency of memory for IIR filter state", __LINE__);
     if (vokGetErrStatus() < 0) {
         vokFree(taps);

@@ -428,4 +428,89 @@ TEST(IirReports, HighLayer) {
     EXPECT_EQ(0, good.initMarker);
 }
 
+TYPED_TEST(IirTypes, ANegativeStatusOnEntryStopsEveryOperation) {
+    using P = TypeParam;
+    using I = typename P::I;
+    using C = typename P::C;
+    using O = typename P::O;
+    ReportRecorder rec;
+    auto taps = stableTaps<C>(2, 5);
+    IirTapState ts{};
+    IirDlyState ds{};
+    std::vector<O> dly(2);
+    P::init(0, taps.data(), 2, &ts);
+    P::initDlyl(&ts, dly.data(), &ds);
+    IirState st{};
+    P::hInit(0, taps.data(), 2, &st);
+    auto x = randomVector<I>(4, 9);
+    P::one(&ts, &ds, x[0]);
+    P::hOne(&st, x[0]);
+    const auto dlyBefore = dly;
+    const IirState stBefore = st;
+    std::vector<unsigned char> highDly(2 * sizeof(O));
+    std::memcpy(highDly.data(), st.dlyState.dlyl, highDly.size());
+
+    vokSetErrStatus(VOK_StatusNoMemory);
+    const O zero{};
+    O got = P::one(&ts, &ds, x[1]);
+    EXPECT_EQ(0, std::memcmp(&zero, &got, sizeof(O)));
+    got = P::hOne(&st, x[1]);
+    EXPECT_EQ(0, std::memcmp(&zero, &got, sizeof(O)));
+    Sentinel out(4 * sizeof(O));
+    P::blk(&ts, &ds, x.data(), out.as<O>(), 4);
+    EXPECT_EQ(VOK_StatusNoMemory, P::hBlk(&st, x.data(), out.as<O>(), 4));
+    EXPECT_TRUE(out.untouched());
+    IirState other{};
+    P::hInit(0, taps.data(), 2, &other);
+    P::hInitBq(0, taps.data(), 1, &other);
+    EXPECT_EQ(0, other.initMarker);
+    auto fresh = stableTaps<C>(2, 5);
+    const auto freshCopy = fresh;
+    IirTapState ts2{};
+    P::init(0, fresh.data(), 2, &ts2);
+    P::initBq(0, fresh.data(), 1, &ts2);
+    EXPECT_EQ(nullptr, ts2.taps);
+    EXPECT_EQ(0, std::memcmp(fresh.data(), freshCopy.data(), sizeof(C) * fresh.size()));
+    P::initDlyl(&ts, dly.data() , &ds);
+    EXPECT_EQ(0, std::memcmp(dlyBefore.data(), dly.data(), sizeof(O) * dly.size()));
+    EXPECT_EQ(0, std::memcmp(highDly.data(), st.dlyState.dlyl, highDly.size()));
+    EXPECT_EQ(0, std::memcmp(&stBefore, &st, sizeof st));
+    EXPECT_TRUE(rec.reports().empty());
+
+    // Only the release still works.
+    EXPECT_EQ(0, vokIirFree(&st));
+}
+
+TEST(IirReports, HighLayerSizesAndEmptyBlocks) {
+    ReportRecorder rec;
+    // A coefficient copy beyond the allocator's byte count fails like a refused allocation.
+    const double taps[6] = {1, 0, 0, 1, 0, 0};
+    IirState st{};
+    vokdIirInitBq(0, taps, 0x20000000, &st);
+    EXPECT_REPORTS(rec, {VOK_StatusNoMemory, "vokdIirInitBq", "insufficiency of memory for IIR filter state", "vokiirh"},
+                   {VOK_StatusNoMemory, "vokdIirInitBq", "insufficiency of memory for IIR filter state", "vokiirh"});
+    EXPECT_EQ(0, st.initMarker);
+
+    // Zero iterations succeed and leave the delay line alone.
+    rec.clear();
+    const float ba[4] = {1, 1, 1, -0.5f};
+    voksIirInit(0, ba, 1, &st);
+    voksIir(&st, 1);
+    const float kept = *static_cast<float*>(st.dlyState.dlyl);
+    float none = 7;
+    EXPECT_EQ(0, voksbIir(&st, &none, &none, 0));
+    EXPECT_EQ(kept, *static_cast<float*>(st.dlyState.dlyl));
+    EXPECT_EQ(7.0f, none);
+    // Order 0 needs no delay elements.
+    IirState gain{};
+    const DoubleComplex g[2] = {{2, 0}, {0, 1}};
+    vokzIirInit(1, g, 0, &gain);
+    const DoubleComplex y = vokzIir(&gain, DoubleComplex{1, 0});
+    EXPECT_DOUBLE_EQ(0.0, y.re);
+    EXPECT_DOUBLE_EQ(-2.0, y.im);
+    EXPECT_TRUE(rec.reports().empty());
+    EXPECT_EQ(0, vokIirFree(&gain));
+    EXPECT_EQ(0, vokIirFree(&st));
+}
+
 }  // namespace
