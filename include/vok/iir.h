@@ -112,6 +112,23 @@ VOK_API int VOK_CALL vokzdbIir(IirState* statePtr, const DoubleComplex* inSamps,
 /* Releases the private arrays of any initialised IirState; returns the status. */
 VOK_API int VOK_CALL vokIirFree(IirState* statePtr);
 
+/* ---- 16-bit forms (modules vokiirlw, vokiirhw) ----
+ * Float coefficients are rewritten as 16-bit fix-point words with one common
+ * count Q of fractional bits (word 0); the delay line holds 32-bit integers. */
+VOK_API void VOK_CALL vokwIirlInit(int iirType, float* taps, int order, IirTapState* tapStPtr);
+VOK_API void VOK_CALL vokwIirlInitBq(int iirType, float* taps, int numQuads, IirTapState* tapStPtr);
+VOK_API void VOK_CALL vokwIirlInitDlyl(const IirTapState* tapStPtr, int* dlyl, IirDlyState* dlyStPtr);
+VOK_API short VOK_CALL vokwIirl(const IirTapState* tapStPtr, IirDlyState* dlyStPtr, short samp, int scaleMode,
+                                  int* scaleFactor);
+VOK_API void VOK_CALL vokwbIirl(const IirTapState* tapStPtr, IirDlyState* dlyStPtr, const short* inSamps,
+                                  short* outSamps, int numIters, int scaleMode, int* scaleFactor);
+VOK_API void VOK_CALL vokwIirInit(int iirType, const float* tapVals, int order, IirState* statePtr);
+VOK_API void VOK_CALL vokwIirInitBq(int iirType, const float* tapVals, int numQuads, IirState* statePtr);
+VOK_API short VOK_CALL vokwIir(IirState* statePtr, short samp, int scaleMode, int* scaleFactor);
+VOK_API int VOK_CALL vokwbIir(IirState* statePtr, const short* inSamps, short* outSamps, int numIters,
+                               int scaleMode, int* scaleFactor);
+
+
 VOK_EXTERN_C_END
 
 #endif /* VOK_IIR_H */

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "core/check.h"
+#include "filter/iir.h"
 #include "vok/frame.h"
 #include "vok/iir.h"
 
@@ -10,64 +11,9 @@ namespace {
 
 using vok::ArgChecks;
 using vok::CheckAll;
+using vok::iir::setUp;
+using vok::iir::stateFails;
 constexpr const char* kModule = "vokiirh";
-
-// A request that does not fit the allocator's byte count fails like any other.
-void* allocateBytes(long long bytes) { return bytes > 0x7FFFFFFF ? nullptr : vokMalloc(int(bytes)); }
-
-template <class C>
-using TapInit = void(VOK_CALL*)(int, C*, int, IirTapState*);
-template <class O>
-using DlyInit = void(VOK_CALL*)(const IirTapState*, O*, IirDlyState*);
-
-// The steps shared by the arbitrary-order and biquad set-ups: tapCount
-// coefficients and dlyCount delay elements, the sizes already validated.
-template <class C, class O>
-void setUp(ArgChecks check, int iirType, const C* tapVals, int count, IirState* statePtr, bool biquad,
-           TapInit<C> tapInit, DlyInit<O> dlyInit) {
-    const CheckAll all{check};
-    all(!statePtr, "statePtr==0");
-    all(!tapVals, "tapVals==0");
-    if (all.failed()) return;
-    if (biquad) all(count < 1, "numQuads <= 0");
-    else all(count < 0, "order < 0");
-    all(iirType != 0 && iirType != 1, "iirType is out of range");
-    all(statePtr->initMarker == VOK_IIR_INIT_MARKER,
-        "IIR filter state structure is already initialized! Use vokIirFree to free it");
-    if (all.failed()) return;
-
-    const long long tapCount = biquad ? 6LL * count : 2LL * count + 2;
-    const long long dlyCount = biquad ? 2LL * count : count;
-    C* taps = static_cast<C*>(allocateBytes((long long)sizeof(C) * tapCount));
-    if (!taps) check.report(VOK_StatusNoMemory, "insufficiency of memory for IIR filter state", __LINE__);
-    O* dlyl = static_cast<O*>(allocateBytes((long long)sizeof(O) * dlyCount));
-    if (!dlyl) check.report(VOK_StatusNoMemory, "insufficiency of memory for IIR filter state", __LINE__);
-    if (vokGetErrStatus() < 0) {
-        vokFree(taps);
-        vokFree(dlyl);
-        return;
-    }
-
-    statePtr->initMarker = VOK_IIR_INIT_MARKER;
-    std::memcpy(static_cast<void*>(taps), tapVals, sizeof(C) * std::size_t(tapCount));
-    tapInit(iirType, taps, count, &statePtr->tapState);
-    if (vokGetErrStatus() != 0) {
-        check.backtrace(__LINE__);
-        vokFree(taps);
-        vokFree(dlyl);
-        statePtr->initMarker = 0;
-        return;
-    }
-    dlyInit(&statePtr->tapState, dlyl, &statePtr->dlyState);
-}
-
-// statePtr and initMarker, each followed by the stop on a negative status.
-bool stateFails(ArgChecks check, const IirState* statePtr) {
-    check(!statePtr, "statePtr==0");
-    if (vokGetErrStatus() < 0) return true;
-    check(statePtr->initMarker != VOK_IIR_INIT_MARKER, "IIR filter wasn't initialized");
-    return vokGetErrStatus() < 0;
-}
 
 template <class I, class O>
 O filterOne(ArgChecks check, IirState* statePtr, I samp, O(VOK_CALL* low)(const IirTapState*, IirDlyState*, I)) {

@@ -19,6 +19,9 @@ namespace {
 
 using vok::ArgChecks;
 using vok::CheckAll;
+using vok::iir::initDlyl;
+using vok::iir::recordsFail;
+using vok::iir::tapRecordTests;
 constexpr const char* kModule = "vokiirl";
 
 template <class C>
@@ -52,31 +55,6 @@ void initBq(ArgChecks check, int iirType, C* taps, int numQuads, IirTapState* ta
     // Every section is tested before any is rewritten, so a rejected array stays as it was.
     if (check(vok::iir::firstZeroSection(taps, numQuads) >= 0, "taps[?] equals zero")) return;
     vok::iir::normaliseBiquads(taps, numQuads);
-}
-
-// The record tests shared by the delay-line set-up and the filters.
-void tapRecordTests(const CheckAll& all, const IirTapState* t) {
-    all(!t->taps, "structure *tapStPtr wasn't initialized");
-    all(t->isBiquad != 0 && t->isBiquad != 1, "structure *tapStPtr wasn't initialized");
-}
-
-template <class O>
-void initDlyl(ArgChecks check, const IirTapState* tapStPtr, O* dlyl, IirDlyState* dlyStPtr) {
-    const CheckAll all{check};
-    all(!tapStPtr, "tapStPtr==0");
-    all(!dlyStPtr, "dlyStPtr==0");
-    if (all.failed()) return;
-    tapRecordTests(all, tapStPtr);
-    all(tapStPtr->order > 0 && !dlyl, "dlyl==0");
-    if (all.failed()) return;
-    dlyStPtr->dlyl = dlyl;
-    if (tapStPtr->order > 0) std::memset(static_cast<void*>(dlyl), 0, sizeof(O) * std::size_t(tapStPtr->order));
-}
-
-bool recordsFail(const CheckAll& all, const IirTapState* tapStPtr, const IirDlyState* dlyStPtr) {
-    tapRecordTests(all, tapStPtr);
-    all(tapStPtr->order > 0 && !dlyStPtr->dlyl, "structure *dlyStPtr wasn't initialized");
-    return all.failed();
 }
 
 template <class I, class C, class O>
