@@ -1,0 +1,119 @@
+// IIR filters on caller-owned coefficient and delay-line records.
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+
+#include "core/check.h"
+#include "filter/iir.h"
+#include "vok/iir.h"
+
+#if UINTPTR_MAX == 0xffffffff
+static_assert(sizeof(IirTapState) == 16 && offsetof(IirTapState, order) == 0 && offsetof(IirTapState, taps) == 4 &&
+              offsetof(IirTapState, iirType) == 8 && offsetof(IirTapState, isBiquad) == 12);
+static_assert(sizeof(IirDlyState) == 4 && offsetof(IirDlyState, dlyl) == 0);
+static_assert(sizeof(IirState) == 24 && offsetof(IirState, tapState) == 0 && offsetof(IirState, dlyState) == 16 &&
+              offsetof(IirState, initMarker) == 20);
+#endif
+
+namespace {
+
+using vok::ArgChecks;
+using vok::CheckAll;
+using vok::iir::initDlyl;
+using vok::iir::recordsFail;
+using vok::iir::tapRecordTests;
+constexpr const char* kModule = "vokiirl";
+
+template <class C>
+void init(ArgChecks check, int iirType, C* taps, int order, IirTapState* tapStPtr) {
+    const CheckAll all{check};
+    all(!tapStPtr, "tapStPtr==0");
+    all(!taps, "taps==0");
+    all(order < 0, "order < 0");
+    all(iirType != 0 && iirType != 1, "iirType is out of range");
+    if (all.failed()) return;
+    if (check(vok::iir::isZero(taps[order + 1]), "taps[order+1] equals zero")) return;
+    tapStPtr->order = order;
+    tapStPtr->taps = taps;
+    tapStPtr->iirType = iirType;
+    tapStPtr->isBiquad = 0;
+    vok::iir::normaliseArbitrary(taps, order);
+}
+
+template <class C>
+void initBq(ArgChecks check, int iirType, C* taps, int numQuads, IirTapState* tapStPtr) {
+    const CheckAll all{check};
+    all(!tapStPtr, "tapStPtr==0");
+    all(!taps, "taps==0");
+    all(numQuads < 1, "numQuads <= 0");
+    all(iirType != 0 && iirType != 1, "iirType is out of range");
+    if (all.failed()) return;
+    tapStPtr->isBiquad = 1;
+    tapStPtr->order = 2 * numQuads;
+    tapStPtr->iirType = iirType;
+    tapStPtr->taps = taps;
+    // Every section is tested before any is rewritten, so a rejected array stays as it was.
+    if (check(vok::iir::firstZeroSection(taps, numQuads) >= 0, "taps[?] equals zero")) return;
+    vok::iir::normaliseBiquads(taps, numQuads);
+}
+
+template <class I, class C, class O>
+O filterOne(ArgChecks check, const IirTapState* tapStPtr, IirDlyState* dlyStPtr, I samp) {
+    const CheckAll all{check};
+    all(!tapStPtr, "tapStPtr==0");
+    all(!dlyStPtr, "dlyStPtr==0");
+    if (all.failed() || recordsFail(all, tapStPtr, dlyStPtr)) return O{};
+    return vok::iir::step<I, C, O>(*tapStPtr, static_cast<O*>(dlyStPtr->dlyl), samp);
+}
+
+template <class I, class C, class O>
+void filterBlock(ArgChecks check, const IirTapState* tapStPtr, IirDlyState* dlyStPtr, const I* inSamps, O* outSamps,
+                 int numIters) {
+    const CheckAll all{check};
+    all(!tapStPtr, "tapStPtr==0");
+    all(!dlyStPtr, "dlyStPtr==0");
+    all(!inSamps, "inSamps==0");
+    all(!outSamps, "outSamps==0");
+    if (all.failed()) return;
+    tapRecordTests(all, tapStPtr);
+    all(tapStPtr->order > 0 && !dlyStPtr->dlyl, "structure *dlyStPtr wasn't initialized");
+    all(numIters < 0, "numIters < 0");
+    if (all.failed()) return;
+    vok::iir::block<I, C, O>(*tapStPtr, static_cast<O*>(dlyStPtr->dlyl), inSamps, outSamps, numIters);
+}
+
+}  // namespace
+
+#define VOK_CHECKS ArgChecks{__func__, kModule, __LINE__}
+#define VOK_IIRL_INIT(t, C)                                                                                   \
+    VOK_API void VOK_CALL vok##t##IirlInit(int iirType, C* taps, int order, IirTapState* tapStPtr) {          \
+        init(VOK_CHECKS, iirType, taps, order, tapStPtr);                                                     \
+    }                                                                                                         \
+    VOK_API void VOK_CALL vok##t##IirlInitBq(int iirType, C* taps, int numQuads, IirTapState* tapStPtr) {     \
+        initBq(VOK_CHECKS, iirType, taps, numQuads, tapStPtr);                                                \
+    }                                                                                                         \
+    VOK_API void VOK_CALL vok##t##IirlInitDlyl(const IirTapState* tapStPtr, C* dlyl, IirDlyState* dlyStPtr) { \
+        initDlyl(VOK_CHECKS, tapStPtr, dlyl, dlyStPtr);                                                       \
+    }
+#define VOK_IIRL(t, I, C, O)                                                                                  \
+    VOK_API O VOK_CALL vok##t##Iirl(const IirTapState* tapStPtr, IirDlyState* dlyStPtr, I samp) {             \
+        return filterOne<I, C, O>(VOK_CHECKS, tapStPtr, dlyStPtr, samp);                                      \
+    }                                                                                                         \
+    VOK_API void VOK_CALL vok##t##bIirl(const IirTapState* tapStPtr, IirDlyState* dlyStPtr, const I* inSamps, \
+                                        O* outSamps, int numIters) {                                          \
+        filterBlock<I, C, O>(VOK_CHECKS, tapStPtr, dlyStPtr, inSamps, outSamps, numIters);                    \
+    }
+
+VOK_IIRL_INIT(s, float)
+VOK_IIRL_INIT(d, double)
+VOK_IIRL_INIT(c, FloatComplex)
+VOK_IIRL_INIT(z, DoubleComplex)
+
+VOK_IIRL(s, float, float, float)
+VOK_IIRL(d, double, double, double)
+VOK_IIRL(c, FloatComplex, FloatComplex, FloatComplex)
+VOK_IIRL(z, DoubleComplex, DoubleComplex, DoubleComplex)
+VOK_IIRL(sc, float, FloatComplex, FloatComplex)
+VOK_IIRL(cs, FloatComplex, float, FloatComplex)
+VOK_IIRL(dz, double, DoubleComplex, DoubleComplex)
+VOK_IIRL(zd, DoubleComplex, double, DoubleComplex)
