@@ -34,10 +34,16 @@ std::vector<float> designLowPass(int taps, double cutoffHz, double sampleRate, d
 }
 
 std::vector<float> filterAligned(const std::vector<float>& signal, const std::vector<float>& taps) {
-    const int n = int(signal.size()), m = int(taps.size());
-    std::vector<float> full(std::size_t(n) + std::size_t(m) - 1);
-    voksConv(signal.data(), n, taps.data(), m, full.data());
-    return {full.begin() + m / 2, full.begin() + m / 2 + n};
+    // A linear-phase filter delays by half its length: feed that many zeros
+    // after the signal and drop the first outputs.
+    const int n = int(signal.size()), m = int(taps.size()), delay = m / 2;
+    std::vector<float> input(signal), output(std::size_t(n + delay));
+    input.resize(std::size_t(n + delay), 0.0f);
+    FirState fir;
+    voksFirInit(taps.data(), m, nullptr, &fir);
+    voksbFir(&fir, input.data(), output.data(), n + delay);
+    vokFirFree(&fir);
+    return {output.begin() + delay, output.end()};
 }
 
 std::vector<float> decimateBy2(const std::vector<float>& signal) {
