@@ -208,9 +208,9 @@ TEST(IntFftEdges, TwoPointRealFormsInIntegers) {
     EXPECT_EQ(ccs[2], 29000);
     EXPECT_EQ(ccs[3], 0);
     short back[2];
-    const short spec[4] = {100, 9, -20, 9};
+    const short ccsSpectrum[4] = {100, 9, -20, 9};
     int sf = 0;
-    vokwCcsFftNip(spec, back, 1, VOK_Inv | VOK_NoScale, VOK_AUTO_SCALE, &sf);
+    vokwCcsFftNip(ccsSpectrum, back, 1, VOK_Inv | VOK_NoScale, VOK_AUTO_SCALE, &sf);
     EXPECT_EQ(back[0], 80);
     EXPECT_EQ(back[1], 120);
     EXPECT_EQ(sf, 0);
@@ -248,17 +248,17 @@ TEST(IntFftEdges, CcsRoundTripAndAutoScaleThatFits) {
     ReportRecorder rec;
     const int order = 6, n = 1 << order;
     const std::vector<short> x = randomShorts(n, 400, 99);
-    std::vector<short> spec(n + 2), back(n);
+    std::vector<short> ccsSpectrum(n + 2), back(n);
     int sf = -5;
-    vokwRealFftNip(x.data(), spec.data(), order, VOK_Forw, VOK_AUTO_SCALE, &sf);
+    vokwRealFftNip(x.data(), ccsSpectrum.data(), order, VOK_Forw, VOK_AUTO_SCALE, &sf);
     EXPECT_EQ(sf, 0);  // every value fits: no scaling
-    vokwCcsFftNip(spec.data(), back.data(), order, VOK_Inv, 1, nullptr);
+    vokwCcsFftNip(ccsSpectrum.data(), back.data(), order, VOK_Inv, 1, nullptr);
     for (int i = 0; i < n; ++i) EXPECT_NEAR(back[i], x[i], 2) << i;
     std::vector<short> packed(x);
     vokwRealFftl(packed.data(), order, VOK_Forw | VOK_OutRCPerm, 0, nullptr);
     vokwCcsFftl(packed.data(), order, VOK_Inv | VOK_InRCPerm, 0, nullptr);
     for (int i = 0; i < n; ++i) EXPECT_NEAR(packed[i], x[i], 2) << i;
-    std::vector<short> a(spec), b(spec);
+    std::vector<short> a(ccsSpectrum), b(ccsSpectrum);
     vokwCcs2Fft(a.data(), b.data(), order, VOK_Inv, 0, nullptr);
     for (int i = 0; i < n; ++i) EXPECT_NEAR(b[i], x[i], 2) << i;
     EXPECT_REPORTS(rec);
