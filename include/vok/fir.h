@@ -186,6 +186,18 @@ VOK_API short VOK_CALL vokwFirl(FirTapState* tapStPtr, FirDlyState* dlyStPtr, sh
 VOK_API void VOK_CALL vokwbFirl(FirTapState* tapStPtr, FirDlyState* dlyStPtr, const short* inSamps, short* outSamps,
                               int numIters, int scaleMode, int* scaleFactor);
 
+/* Single-state 16-bit filter (float taps), released with vokFirFree. */
+VOK_API void VOK_CALL vokwFirInit(const float* taps, int tapsLen, const short* dlyl, FirState* statePtr);
+VOK_API void VOK_CALL vokwFirInitMr(const float* taps, int tapsLen, const short* dlyl, int upFactor, int upPhase,
+                                  int downFactor, int downPhase, FirState* statePtr);
+VOK_API void VOK_CALL vokwFirSetTaps(const float* taps, FirState* statePtr);
+VOK_API void VOK_CALL vokwFirGetTaps(FirState* statePtr, float* taps);
+VOK_API void VOK_CALL vokwFirSetDlyl(const short* dlyl, FirState* statePtr);
+VOK_API void VOK_CALL vokwFirGetDlyl(FirState* statePtr, short* dlyl);
+VOK_API short VOK_CALL vokwFir(FirState* statePtr, short samp, int scaleMode, int* scaleFactor);
+VOK_API void VOK_CALL vokwbFir(FirState* statePtr, const short* inSamps, short* outSamps, int numIters,
+                             int scaleMode, int* scaleFactor);
+
 VOK_EXTERN_C_END
 
 #endif /* VOK_FIR_H */
