@@ -31,6 +31,7 @@ void releaseContext(VokThreadContext* ctx) {
             for (void* table : perPrecision[order]) vokFree(table);
     }
     for (WorkSlot& slot : t.work) vokFree(slot.buffer);
+    vokFree(t.chirp.block);
     std::free(ctx);
 }
 

@@ -30,6 +30,13 @@ struct WorkSlot {
     FloatComplex* buffer;
 };
 
+// The chirp filter of the most recent long DFT length (chirp, filter spectrum
+// and a work area in one block; see transform/vokdft.cpp).
+struct ChirpCache {
+    int length;
+    void* block;
+};
+
 struct TransformCaches {
     DftTableList dft[kTableKinds];                     // counts live in the context record
     void* fftTwiddle[kTableKinds][kOrderSlots];
@@ -37,6 +44,7 @@ struct TransformCaches {
     int* swap[kOrderSlots];
     void* internalFft[kPrecisions][kOrderSlots][kInternalFftTables];
     WorkSlot work[kWorkSlots];
+    ChirpCache chirp;
 };
 
 }  // namespace vok

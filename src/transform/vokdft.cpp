@@ -7,7 +7,17 @@
 // (s negated for the inverse). The twiddle index advances by j modulo N, an
 // addition and a comparison per step. Sums are in double precision; an even
 // length adds its unpaired middle sample with the sign (-1)^j.
+//
+// Long lengths take the chirp route instead, the same transform in
+// O(N log N): with 2jk = j² + k² - (j - k)²,
+//   X[j] = w[j] · sum_k (x[k]·w[k]) · conj(w[j - k]),  w[k] = exp(-iπk²/N),
+// a convolution done by double-precision FFTs of a power of two M >= 2N - 1.
+// The chirp, the spectrum of its conjugate and an M-point work area are kept
+// per thread for the latest such length, so repeated calls allocate nothing.
+// When that memory or the FFT tables cannot be had the direct sum runs.
+#include <cmath>
 #include <cstring>
+#include <numbers>
 
 #include "core/check.h"
 #include "core/scale16.h"
@@ -33,6 +43,107 @@ bool badDirection(int flags) {
     const bool forward = (flags & VOK_Forw) != 0;
     const bool inverse = (flags & VOK_Inv) != 0;
     return forward == inverse;
+}
+
+// Lengths from here on take the chirp route: below it the direct sum is
+// as fast and exact to the last bit of its double sums.
+constexpr int kChirpFromLength = 48;
+
+struct Chirp {
+    int order;                // M = 2^order
+    DoubleComplex* chirp;     // w[k], k < N
+    DoubleComplex* spectrum;  // FFT of conj(w[k]) laid out circularly over M
+    DoubleComplex* work;      // M points
+};
+
+bool isPowerOfTwo(int n) { return (n & (n - 1)) == 0; }
+
+// A power of two needs no chirp: its transform is one FFT of its own order.
+int chirpOrder(int n) {
+    int order = 0;
+    while ((1LL << order) < (isPowerOfTwo(n) ? n : 2LL * n - 1)) ++order;
+    return order;
+}
+
+// The thread's chirp for length n, built on first use; false when memory or
+// the FFT tables are short.
+bool chirpFor(int n, Chirp& c) {
+    const int order = chirpOrder(n);
+    if (order > vok::kMaxOrder || vok::fftPrepare(order, true) != VOK_StatusOk) return false;
+    const long long m = 1LL << order;
+    vok::ChirpCache& cache = vok::threadContext().tables.chirp;
+    if (cache.length != n) {
+        vokFree(cache.block);
+        cache = {0, nullptr};
+        const long long count = isPowerOfTwo(n) ? m : n + 2 * m;
+        constexpr long long kBytes = sizeof(DoubleComplex);
+        if (count > 0x7fffffffLL / kBytes) return false;
+        auto* block = static_cast<DoubleComplex*>(vokMalloc(int(count * kBytes)));
+        if (!block) return false;
+        if (isPowerOfTwo(n)) {
+            cache = {n, block};
+            c = {order, nullptr, nullptr, block};
+            return true;
+        }
+        DoubleComplex* w = block;
+        DoubleComplex* h = block + n;
+        // k² is taken modulo 2N exactly so the angle stays small for any length.
+        const long long twoN = 2LL * n;
+        for (long long k = 0; k < n; ++k) {
+            const long double a = std::numbers::pi_v<long double> * (long double)((k * k) % twoN) / n;
+            w[k] = {double(std::cos(a)), double(-std::sin(a))};
+        }
+        for (long long k = 0; k < m; ++k) h[k] = {0, 0};
+        h[0] = {w[0].re, -w[0].im};
+        for (long long k = 1; k < n; ++k) h[k] = h[m - k] = {w[k].re, -w[k].im};
+        vok::fftComplex(h, order, true, false);
+        cache = {n, block};
+    }
+    auto* block = static_cast<DoubleComplex*>(cache.block);
+    c = isPowerOfTwo(n) ? Chirp{order, nullptr, nullptr, block} : Chirp{order, block, block + n, block + n + m};
+    return true;
+}
+
+// The chirp transform of n samples of src into dst (any element type; the
+// inverse conjugates both chirps and the filter).
+template <class C>
+void chirpDft(const Chirp& c, const C* src, C* dst, int n, bool forward, bool scale) {
+    const long long m = 1LL << c.order;
+    const double conj = forward ? 1.0 : -1.0;
+    DoubleComplex* a = c.work;
+    if (!c.chirp) {
+        for (int k = 0; k < n; ++k) a[k] = {double(src[k].re), double(src[k].im)};
+        vok::fftComplex(a, c.order, forward, scale);
+        for (int j = 0; j < n; ++j) dst[j] = {decltype(dst[j].re)(a[j].re), decltype(dst[j].re)(a[j].im)};
+        return;
+    }
+    for (int k = 0; k < n; ++k) {
+        const double xr = double(src[k].re), xi = double(src[k].im);
+        const double wr = c.chirp[k].re, wi = conj * c.chirp[k].im;
+        a[k] = {xr * wr - xi * wi, xr * wi + xi * wr};
+    }
+    for (long long k = n; k < m; ++k) a[k] = {0, 0};
+    vok::fftComplex(a, c.order, true, false);
+    // The inverse filter conj(conj w) has the spectrum conj(H[-f]).
+    for (long long f = 0; f < m; ++f) {
+        const DoubleComplex& mirror = c.spectrum[(m - f) & (m - 1)];
+        const DoubleComplex hf = forward ? c.spectrum[f] : DoubleComplex{mirror.re, -mirror.im};
+        const double ar = a[f].re, ai = a[f].im;
+        a[f] = {ar * hf.re - ai * hf.im, ar * hf.im + ai * hf.re};
+    }
+    vok::fftComplex(a, c.order, false, true);
+    const double factor = scale ? 1.0 / double(n) : 1.0;
+    for (int j = 0; j < n; ++j) {
+        const double wr = c.chirp[j].re, wi = conj * c.chirp[j].im;
+        const double yr = a[j].re * wr - a[j].im * wi, yi = a[j].re * wi + a[j].im * wr;
+        dst[j] = {decltype(dst[j].re)(yr * factor), decltype(dst[j].re)(yi * factor)};
+    }
+}
+
+void releaseChirp() {
+    vok::ChirpCache& cache = vok::threadContext().tables.chirp;
+    vokFree(cache.block);
+    cache = {0, nullptr};
 }
 
 // b holds the copied input (it is folded in place); dst receives N outputs.
@@ -89,11 +200,18 @@ void dftSingle(ArgChecks check, const FloatComplex* src, FloatComplex* dst, int 
     if (flags & VOK_Init) return;
     if (flags & VOK_Free) {
         releaseSlot(1);
+        releaseChirp();
         return;
     }
     if (check(!src, "src==0") || check(!dst, "dst==0") ||
         check(badDirection(flags), "VOK_Forw or VOK_Inv must be as a flag"))
         return;
+    Chirp chirp;
+    if (length >= kChirpFromLength && chirpFor(length, chirp)) {
+        const bool forward = (flags & VOK_Forw) != 0;
+        chirpDft(chirp, src, dst, length, forward, !forward && !(flags & VOK_NoScale));
+        return;
+    }
     if (buff != src) std::memmove(buff, src, sizeof(FloatComplex) * std::size_t(length));
     const bool forward = (flags & VOK_Forw) != 0;
     foldedDft(buff, dst, length, table, forward, !forward && !(flags & VOK_NoScale));
@@ -102,10 +220,17 @@ void dftSingle(ArgChecks check, const FloatComplex* src, FloatComplex* dst, int 
 void dftDouble(ArgChecks check, const DoubleComplex* src, DoubleComplex* dst, int length, int flags) {
     DoubleComplex* table = vokzGetDftTwdTbl(length);
     if (check(length < 1, "length<=0") || check(!table, "TwdTbl==0")) return;
+    if (flags & VOK_Free) releaseChirp();
     if (flags & (VOK_Init | VOK_Free)) return;
     if (check(!src, "src==0") || check(!dst, "dst==0") ||
         check(badDirection(flags), "VOK_Forw or VOK_Inv must be as a flag"))
         return;
+    Chirp chirp;
+    if (length >= kChirpFromLength && chirpFor(length, chirp)) {
+        const bool forward = (flags & VOK_Forw) != 0;
+        chirpDft(chirp, src, dst, length, forward, !forward && !(flags & VOK_NoScale));
+        return;
+    }
     DoubleComplex* copy = vokzMalloc(length);
     if (!copy) {
         check.noMemory(__LINE__);
@@ -122,6 +247,7 @@ int dftShort(ArgChecks check, const ShortComplex* src, ShortComplex* dst, int le
     if (flags & VOK_Free) {
         vokcFreeTwdTbls();
         releaseSlot(1);
+        releaseChirp();
         return VOK_StatusOk;
     }
     if (check(length < 1, "length<=0")) return VOK_StatusBadArg;

@@ -163,6 +163,78 @@ TYPED_TEST(DftValues, InPlaceAndUnscaledInverse) {
     }
 }
 
+// Relative RMS error of got against want (times factor).
+template <class C>
+long double relativeRms(const std::vector<C>& got, const std::vector<LC>& want, long double factor = 1) {
+    long double err = 0, ref = 0;
+    for (std::size_t i = 0; i < want.size(); ++i) {
+        err += std::norm(LC(got[i].re, got[i].im) - want[i] * factor);
+        ref += std::norm(want[i] * factor);
+    }
+    return std::sqrt(err / ref);
+}
+
+// Long lengths go through FFTs (a chirp convolution, or one FFT for powers of
+// two); they must be as accurate as an FFT, far tighter than the direct sum's
+// bound, in both directions, in place, scaled or not.
+TYPED_TEST(DftValues, LongLengthsAreAsAccurateAsAnFft) {
+    using C = TypeParam;
+    for (int n : {48, 100, 1000, 1024, 1536, 2999, 4096}) {
+        const std::vector<LC> x = randomSignal(n, 5u + unsigned(n));
+        const std::vector<LC> fwdRef = referenceDft(x, true), invRef = referenceDft(x, false);
+        const long double bound = 2 * Precision<C>::eps * std::log2((long double)n);
+        std::vector<C> data = toRecords<C>(x), raw(n), scaled(n);
+        dft<C>(data.data(), data.data(), n, VOK_Forw);
+        dft<C>(toRecords<C>(x).data(), raw.data(), n, VOK_Inv | VOK_NoScale);
+        dft<C>(toRecords<C>(x).data(), scaled.data(), n, VOK_Inv);
+        ASSERT_EQ(vokGetErrStatus(), VOK_StatusOk) << n;
+        EXPECT_LE(relativeRms(data, fwdRef), bound) << "forward in place, length " << n;
+        EXPECT_LE(relativeRms(raw, invRef), bound) << "unscaled inverse, length " << n;
+        EXPECT_LE(relativeRms(scaled, invRef, 1.0L / n), bound) << "inverse, length " << n;
+    }
+    freeTables();
+}
+
+// The thread keeps the chirp of one length: switching lengths back and forth
+// rebuilds it and gives the same results as the first time, and VOK_Free
+// releases it.
+TYPED_TEST(DftValues, SwitchingLengthsGivesTheSameResults) {
+    using C = TypeParam;
+    const std::vector<C> a = toRecords<C>(randomSignal(300, 1)), b = toRecords<C>(randomSignal(457, 2));
+    std::vector<C> a1(300), a2(300), b1(457), b2(457);
+    dft<C>(a.data(), a1.data(), 300, VOK_Forw);
+    dft<C>(b.data(), b1.data(), 457, VOK_Forw);
+    dft<C>(a.data(), a2.data(), 300, VOK_Forw);
+    dft<C>(b.data(), b2.data(), 457, VOK_Inv);
+    dft<C>(b.data(), b2.data(), 457, VOK_Forw);
+    for (int i = 0; i < 300; ++i) EXPECT_TRUE(a1[i].re == a2[i].re && a1[i].im == a2[i].im) << i;
+    for (int i = 0; i < 457; ++i) EXPECT_TRUE(b1[i].re == b2[i].re && b1[i].im == b2[i].im) << i;
+    EXPECT_NE(vok::threadContext().tables.chirp.block, nullptr);
+    dft<C>(nullptr, nullptr, 457, VOK_Free);
+    EXPECT_EQ(vok::threadContext().tables.chirp.block, nullptr);
+    freeTables();
+}
+
+// When the chirp cannot be built the direct sum answers instead: no report,
+// the same transform within the direct sum's bound.
+TYPED_TEST(DftValues, ShortMemoryFallsBackToTheDirectSum) {
+    using C = TypeParam;
+    const int n = 211;
+    const std::vector<LC> x = randomSignal(n, 9);
+    const std::vector<C> src = toRecords<C>(x);
+    ReportRecorder rec;
+    dft<C>(nullptr, nullptr, n, VOK_Free);  // drops the chirp (and for vokcDft the slot)
+    std::vector<C> out(n);
+    dft<C>(src.data(), out.data(), n, VOK_Init);  // slot and table back, no chirp yet
+    vok::testing::failAllocationAfter(1);
+    dft<C>(src.data(), out.data(), n, VOK_Forw);
+    vok::testing::failAllocationAfter(0);
+    EXPECT_EQ(vokGetErrStatus(), VOK_StatusOk);
+    EXPECT_TRUE(rec.reports().empty());
+    EXPECT_LE(maxError(out, referenceDft(x, true)), 16 * Precision<C>::eps * n);
+    freeTables();
+}
+
 TYPED_TEST(DftValues, PureTonesLandInOneBin) {
     using C = TypeParam;
     const int n = 15;
