@@ -105,7 +105,9 @@ VOK_API void VOK_CALL vokwMpyRCPerm3(const short* srcA, const short* srcB, short
  * Forward dst[j] = sum src[k]·exp(-2πi·jk/N); VOK_Inv uses the + sign and
  * scales by 1/N unless VOK_NoScale. src may equal dst. The twiddles come from
  * the thread's DFT table of the length (the same list as vok{c,z}GetDftTwdTbl,
- * so a 33rd distinct length fails with "Full Table").
+ * so a 33rd distinct length fails with "Full Table"). Lengths of 48 and more
+ * are computed through double-precision FFTs (a chirp convolution), shorter
+ * ones by the folded direct sum.
  * vokcDft: "length<=0", "TwdTbl==0", "buff==0" (work slot 1), then VOK_Init
  * returns and VOK_Free releases slot 1; "src==0", "dst==0",
  * "VOK_Forw or VOK_Inv must be as a flag". vokzDft: the same without the slot
