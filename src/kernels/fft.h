@@ -41,6 +41,17 @@ inline const FftOps<float>& fftOps<float>() { return fft().s; }
 template <>
 inline const FftOps<double>& fftOps<double>() { return fft().d; }
 
+// The kernels for one transform of 2^order points. A transform of at most 64
+// float points has tile rows shorter than a 512-bit register, which the wide
+// kernels would pad and copy; the 256-bit ones fit them exactly.
+template <class T>
+const FftOps<T>& fftOps(int order) {
+    if constexpr (sizeof(T) == sizeof(float)) {
+        if (order <= 6 && simd::active() == simd::kAvx512) return fft_avx2.s;
+    }
+    return fftOps<T>();
+}
+
 // Complex entries of the stage table of an order (at least 1).
 inline long long stageTableEntries(int order) {
     long long total = 0;

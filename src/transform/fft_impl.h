@@ -155,15 +155,15 @@ void complexCore(const T* src, T* x, int order, Direction d, const T* stages, co
     const long long n = 1LL << order;
     if (d.outBitRev) {
         if (src) std::memcpy(x, src, size_t(2 * n) * sizeof(T));
-        kernels::fftOps<T>().dif(x, order, stages, d.inverse);
+        kernels::fftOps<T>(order).dif(x, order, stages, d.inverse);
         return;
     }
     if (!d.inBitRev) {
-        kernels::fftOps<T>().ditNatural(src, x, order, stages, d.inverse);
+        kernels::fftOps<T>(order).ditNatural(src, x, order, stages, d.inverse);
         return;
     }
     if (src) std::memcpy(x, src, size_t(2 * n) * sizeof(T));
-    kernels::fftOps<T>().dit(x, order, stages, d.inverse);
+    kernels::fftOps<T>(order).dit(x, order, stages, d.inverse);
 }
 
 // Step 3 of every complex transform: the stage and swap tables of the order.
@@ -291,11 +291,11 @@ template <class T>
 void realCore(const T* src, T* x, int order, bool inverse, const T* stages, const T* recomb) {
     const int half = order - 1;
     const long long m = 1LL << half;
-    kernels::fftOps<T>().ditNatural(src, x, half, stages, inverse);
+    kernels::fftOps<T>(half).ditNatural(src, x, half, stages, inverse);
     const double z0r = x[0], z0i = x[1];
     x[0] = T(z0r + z0i);
     if (!inverse) {
-        kernels::fftOps<T>().realForwardPost(x, m, recomb);
+        kernels::fftOps<T>(half).realForwardPost(x, m, recomb);
     } else {
         for (long long k = 1; k < m / 2; ++k) {
             const double a = recomb[2 * (k - 1)], b = recomb[2 * (k - 1) + 1];
@@ -448,7 +448,7 @@ void ccsCore(T* x, int order, bool inverse, const T* stages, const T* large) {
     mid[1] = T((inverse ? -2.0 : 2.0) * double(mid[1]));
     x[0] = T(x0 + xh);
     x[1] = T(x0 - xh);
-    kernels::fftOps<T>().ditNatural(nullptr, x, half, stages, inverse);
+    kernels::fftOps<T>(half).ditNatural(nullptr, x, half, stages, inverse);
 }
 
 template <class T>
