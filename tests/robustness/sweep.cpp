@@ -49,8 +49,9 @@ SweepFigures sweepAllocations(const Subject& subject, const std::vector<Reports>
         subject.call();
         const int due = stillDue(failing);
         vok::testing::failAllocationAfter(0);
+        const std::vector<voktest::Report> reports = rec.reports();  // before check() calls anything
         const Observed seen = subject.check();
-        if (rec.reports().empty()) {
+        if (reports.empty()) {
             EXPECT_TRUE(seen.correct);
             // Reached only when the call made fewer allocations than 'failing'
             // (with a run, one more to tell a consumed run from a pending one).
@@ -64,10 +65,10 @@ SweepFigures sweepAllocations(const Subject& subject, const std::vector<Reports>
         ++figures.failed;
         EXPECT_TRUE(seen.untouched);
         bool known = false;
-        for (const auto& want : allowed) known = known || sameAs(rec.reports(), want);
+        for (const auto& want : allowed) known = known || sameAs(reports, want);
         if (!known) {
             std::string got;
-            for (const auto& r : rec.reports())
+            for (const auto& r : reports)
                 got += "\n  " + std::to_string(r.status) + " " + r.function + " \"" + r.context + "\" " + r.module;
             ADD_FAILURE() << "unexpected reports:" << got;
         }
