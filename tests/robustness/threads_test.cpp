@@ -93,7 +93,12 @@ TEST(Threads, ConcurrentCallsGiveTheSingleThreadResultsAndOwnStatuses) {
     for (int t = 0; t < kThreads; ++t) {
         jobs.push_back(jobsFor(t));
         expected.emplace_back();
-        for (auto& job : jobs.back()) expected.back().push_back(job());
+        for (auto& job : jobs.back()) {
+            expected.back().push_back(job());
+            // NaN would compare unequal to itself: every reference is finite.
+            for (double v : expected.back().back())
+                ASSERT_TRUE(std::isfinite(v)) << "thread " << t << " job " << expected.back().size() - 1;
+        }
     }
     std::atomic<int> wrongResults{0}, wrongStatus{0};
     std::atomic<bool> go{false};
