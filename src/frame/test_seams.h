@@ -15,5 +15,8 @@ void setBoxResponder(BoxResponder responder);
 // Makes the n-th library allocation from now on fail (1 = the next one);
 // 0 switches injection off.
 void failAllocationAfter(int n);
+// Makes 'count' allocations in a row fail, the first of them the n-th from
+// now: reaches the paths that retry once after releasing their caches.
+void failAllocationsAfter(int n, int count);
 
 }  // namespace vok::testing

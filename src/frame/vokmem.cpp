@@ -15,9 +15,13 @@ constexpr std::size_t kAlign = sizeof(void*) == 4 ? 8 : 64;
 constexpr std::size_t kExtra = sizeof(void*) == 4 ? 12 : kAlign + sizeof(void*);
 
 thread_local int failCountdown = 0;  // test seam: n-th allocation from now fails
+thread_local int failRun = 1;        // ... and so many in a row from there
 
 void* allocate(int count, std::size_t elementSize) {
-    if (failCountdown > 0 && --failCountdown == 0) return nullptr;
+    if (failCountdown > 0 && --failCountdown == 0) {
+        if (--failRun > 0) failCountdown = 1;
+        return nullptr;
+    }
     std::size_t request;
     if constexpr (sizeof(std::size_t) == 4) {
         // 32-bit arithmetic, as the layout requires; a wrapped request is refused.
@@ -43,7 +47,11 @@ static_assert(sizeof(void*) != 4 || sizeof(VokLibVersion) == 32);
 }  // namespace
 
 namespace vok::testing {
-void failAllocationAfter(int n) { failCountdown = n; }
+void failAllocationAfter(int n) { failAllocationsAfter(n, 1); }
+void failAllocationsAfter(int n, int count) {
+    failCountdown = n;
+    failRun = count;
+}
 }  // namespace vok::testing
 
 extern "C" {

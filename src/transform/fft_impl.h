@@ -29,8 +29,8 @@ constexpr int kLargeSlot = 2;
 constexpr int kRecombSlot = 3;
 constexpr double kTwoPi = 6.283185307179586;
 
-template <class T> constexpr int kPrecision = kSingle;
-template <> constexpr int kPrecision<double> = kDouble;
+template <class T> inline constexpr int kPrecision = kSingle;
+template <> inline constexpr int kPrecision<double> = kDouble;
 
 // The complex record of T, as the swap kernels move it.
 template <class T> struct Pair;
