@@ -11,20 +11,24 @@
 // it is stored after the block.
 #pragma once
 
+#include <algorithm>
+
 #include "kernels/iir.h"
 
 namespace vok::kernels {
 
 namespace iircascade {
 
-constexpr int kMaxStates = 2 * kIirLaneSections;
+// Longer cascades run through the lane kernel in groups of kIirLaneSections.
+constexpr int kMaxSections = 2 * kIirLaneSections;
+constexpr int kMaxStates = 2 * kMaxSections;
 constexpr int kMaxSegment = 256;  // a chunk of 8 x 256 doubles stays in L1
 constexpr int kMinSegment = 128;  // below this the transition costs more than it saves
 
 struct Plan {
     int nq = 0, dim = 0;
     double gain = 0;
-    double coef[4 * kIirLaneSections] = {};
+    double coef[4 * kMaxSections] = {};
     double step[kMaxStates * kMaxStates] = {};  // one sample without input
     int phiLength = 0;
     double phi[kMaxStates * kMaxStates] = {};  // step to the power phiLength
@@ -99,15 +103,28 @@ inline void setPhi(Plan& p, int length) {
 
 // One chunk of kIirSegments * m samples; s is the state before and after.
 template <class E>
-void chunk(Plan& p, double* s, const E* in, E* out, int m, double* buf) {
+void chunk(Plan& p, double* s, const E* in, E* out, int m, double* buf, double* work) {
     constexpr int S = kIirSegments;
     const int dim = p.dim;
     for (int j = 0; j < S; ++j) {
         const E* x = in + j * m;
         for (int t = 0; t < m; ++t) buf[t * S + j] = p.gain * double(x[t]);
     }
+    const int groups = (p.nq + kIirLaneSections - 1) / kIirLaneSections;
+    // Each group of sections over the whole chunk, from the states at lanes.
+    auto run = [&](double* lanes, double* v, bool keepLast) {
+        for (int g = 0; g < groups; ++g) {
+            const int first = g * kIirLaneSections, count = std::min(kIirLaneSections, p.nq - first);
+            iir().biquadLanes(p.coef + 4 * first, count, lanes + 2 * first * S, v, m, keepLast || g + 1 < groups);
+        }
+    };
     double lanes[kMaxStates * S] = {};
-    iir().biquadLanes(p.coef, p.nq, lanes, buf, m, 0);
+    if (groups == 1) {
+        run(lanes, buf, false);
+    } else {
+        for (int i = 0; i < S * m; ++i) work[i] = buf[i];
+        run(lanes, work, false);
+    }
 
     setPhi(p, m);
     double start[kMaxStates], end[kMaxStates];
@@ -121,7 +138,7 @@ void chunk(Plan& p, double* s, const E* in, E* out, int m, double* buf) {
             for (int k = 0; k < dim; ++k) start[k] = next[k];
         }
     }
-    iir().biquadLanes(p.coef, p.nq, lanes, buf, m, 1);
+    run(lanes, buf, true);
     for (int k = 0; k < dim; ++k) s[k] = lanes[k * S + S - 1];
 
     for (int j = 0; j < S; ++j) {
@@ -140,18 +157,21 @@ template <class E>
 int biquadSegments(const E* taps, E* d, int nq, const E* in, E* out, int n) {
     using namespace iircascade;
     constexpr int S = kIirSegments;
-    if (nq > kIirLaneSections || n < S * kMinSegment) return 0;
+    // The transition costs dim^3 per squaring: longer cascades need longer blocks.
+    const int groups = (nq + kIirLaneSections - 1) / kIirLaneSections;
+    if (nq > kMaxSections || n < S * kMinSegment * groups * groups) return 0;
     Plan p;
     makePlan(p, taps, nq);
     double s[kMaxStates];
     for (int k = 0; k < p.dim; ++k) s[k] = double(d[k]);
     alignas(64) double buf[S * kMaxSegment];
+    alignas(64) double work[S * kMaxSegment];  // the first pass of a multi-group cascade
     int done = 0;
     for (;;) {
         int m = (n - done) / S;
         if (m > kMaxSegment) m = kMaxSegment;
         if (m < kMinSegment) break;
-        chunk(p, s, in + done, out + done, m, buf);
+        chunk(p, s, in + done, out + done, m, buf, work);
         done += S * m;
     }
     for (int k = 0; k < p.dim; ++k) d[k] = E(s[k]);

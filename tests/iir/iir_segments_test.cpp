@@ -94,7 +94,7 @@ class CascadeShapes : public ::testing::TestWithParam<Shape> {};
 
 // Lengths around the segment sizes: below the threshold, one short chunk,
 // whole chunks, and whole chunks with tails of every kind.
-const int kLengths[] = {1023, 1024, 1031, 2048, 2049, 3000, 4096 + 1024 + 7, 20000};
+const int kLengths[] = {1023, 1024, 1031, 2048, 2049, 3000, 4095, 4096, 4096 + 1024 + 7, 20000};
 
 TEST_P(CascadeShapes, LongBlocksAreAsAccurateAsTheOneSampleFilter) {
     const Shape sh = GetParam();
@@ -238,7 +238,8 @@ TEST(IirSegments, LaneKernelIsThePerLaneRecursion) {
 
 INSTANTIATE_TEST_SUITE_P(Iir, CascadeShapes,
                          ::testing::Values(Shape{1, 0.7}, Shape{2, 0.8}, Shape{3, 0.95}, Shape{4, 0.6},
-                                           Shape{4, 0.995}, Shape{5, 0.8}),
+                                           Shape{4, 0.995}, Shape{5, 0.8}, Shape{8, 0.9},
+                                           Shape{9, 0.7}),
                          [](const auto& info) {
                              return std::to_string(info.param.nq) + "sections_r" +
                                     std::to_string(int(info.param.radius * 1000));
