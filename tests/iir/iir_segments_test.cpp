@@ -6,6 +6,8 @@
 #include <cfloat>
 #include <cmath>
 #include <cstring>
+#include <limits>
+#include <type_traits>
 #include <random>
 #include <vector>
 
@@ -32,17 +34,19 @@ std::vector<float> makeSections(int nq, double radius, unsigned seed) {
     return t;
 }
 
-std::vector<float> noise(int n, unsigned seed) {
+template <class T = float>
+std::vector<T> noise(int n, unsigned seed) {
     std::mt19937 gen(seed);
     std::uniform_real_distribution<float> u(-1, 1);
-    std::vector<float> x(n);
+    std::vector<T> x(n);
     for (auto& v : x) v = u(gen);
     return x;
 }
 
 // The cascade from the unnormalised sections, each one
 // a0 y[n] = b0 x[n] + b1 x[n-1] + b2 x[n-2] - a1 y[n-1] - a2 y[n-2].
-std::vector<LD> directCascade(const std::vector<float>& t, const std::vector<float>& x) {
+template <class T>
+std::vector<LD> directCascade(const std::vector<float>& t, const std::vector<T>& x) {
     std::vector<LD> v(x.begin(), x.end());
     for (size_t q = 0; q < t.size() / 6; ++q) {
         const float* s = &t[6 * q];
@@ -56,7 +60,8 @@ std::vector<LD> directCascade(const std::vector<float>& t, const std::vector<flo
     return v;
 }
 
-LD maxError(const std::vector<float>& got, const std::vector<LD>& ref, size_t from = 0) {
+template <class T>
+LD maxError(const std::vector<T>& got, const std::vector<LD>& ref, size_t from = 0) {
     LD err = 0;
     for (size_t i = from; i < got.size(); ++i) err = std::max(err, std::fabs(LD(got[i]) - ref[i]));
     return err;
@@ -68,19 +73,33 @@ LD maxAbs(const std::vector<LD>& v) {
     return m;
 }
 
+// A high-layer filter of float or double data.
+template <class T = float>
 struct Filter {
+    static constexpr bool kFloat = std::is_same_v<T, float>;
     IirState st{};
-    explicit Filter(const std::vector<float>& t) { voksIirInitBq(0, t.data(), int(t.size() / 6), &st); }
+    explicit Filter(const std::vector<float>& t) {
+        const std::vector<T> taps(t.begin(), t.end());
+        if constexpr (kFloat) voksIirInitBq(0, taps.data(), int(t.size() / 6), &st);
+        else vokdIirInitBq(0, taps.data(), int(t.size() / 6), &st);
+    }
     ~Filter() { vokIirFree(&st); }
-    const float* delay() const { return static_cast<const float*>(st.dlyState.dlyl); }
-    std::vector<float> block(const std::vector<float>& x) {
-        std::vector<float> y(x.size());
-        EXPECT_EQ(0, voksbIir(&st, x.data(), y.data(), int(x.size())));
+    const T* delay() const { return static_cast<const T*>(st.dlyState.dlyl); }
+    int run(const T* x, T* y, int n) {
+        if constexpr (kFloat) return voksbIir(&st, x, y, n);
+        else return vokdbIir(&st, x, y, n);
+    }
+    std::vector<T> block(const std::vector<T>& x) {
+        std::vector<T> y(x.size());
+        EXPECT_EQ(0, run(x.data(), y.data(), int(x.size())));
         return y;
     }
-    std::vector<float> oneByOne(const std::vector<float>& x) {
-        std::vector<float> y(x.size());
-        for (size_t i = 0; i < x.size(); ++i) y[i] = voksIir(&st, x[i]);
+    std::vector<T> oneByOne(const std::vector<T>& x) {
+        std::vector<T> y(x.size());
+        for (size_t i = 0; i < x.size(); ++i) {
+            if constexpr (kFloat) y[i] = voksIir(&st, x[i]);
+            else y[i] = vokdIir(&st, x[i]);
+        }
         return y;
     }
 };
@@ -96,19 +115,19 @@ class CascadeShapes : public ::testing::TestWithParam<Shape> {};
 // whole chunks, and whole chunks with tails of every kind.
 const int kLengths[] = {1023, 1024, 1031, 2048, 2049, 3000, 4095, 4096, 4096 + 1024 + 7, 20000};
 
-TEST_P(CascadeShapes, LongBlocksAreAsAccurateAsTheOneSampleFilter) {
-    const Shape sh = GetParam();
+template <class T>
+void expectAccurateLongBlocks(const Shape sh) {
     const auto t = makeSections(sh.nq, sh.radius, 11u * sh.nq);
     voktest::forEachWidth([&] {
         for (int n : kLengths) {
             SCOPED_TRACE(n);
-            const auto x = noise(n, unsigned(n));
+            const auto x = noise<T>(n, unsigned(n));
             const auto ref = directCascade(t, x);
-            Filter blockF(t), oneF(t);
+            Filter<T> blockF(t), oneF(t);
             const auto yb = blockF.block(x), y1 = oneF.oneByOne(x);
-            // Float results: a few ulps of the signal scale, or what the
-            // one-sample filter itself reaches when its rounding builds up.
-            const LD floor = 8 * LD(FLT_EPSILON) * maxAbs(ref);
+            // A few ulps of the signal scale, or what the one-sample filter
+            // itself reaches when its rounding builds up.
+            const LD floor = 8 * LD(std::numeric_limits<T>::epsilon()) * maxAbs(ref);
             EXPECT_LE(maxError(yb, ref), std::max(floor, 2 * maxError(y1, ref)));
             for (int k = 0; k < 2 * sh.nq; ++k)
                 EXPECT_NEAR(oneF.delay()[k], blockF.delay()[k], double(std::max(floor, 4 * maxError(y1, ref))))
@@ -116,6 +135,9 @@ TEST_P(CascadeShapes, LongBlocksAreAsAccurateAsTheOneSampleFilter) {
         }
     });
 }
+
+TEST_P(CascadeShapes, LongFloatBlocksAreAsAccurateAsTheOneSampleFilter) { expectAccurateLongBlocks<float>(GetParam()); }
+TEST_P(CascadeShapes, LongDoubleBlocksAreAsAccurateAsTheOneSampleFilter) { expectAccurateLongBlocks<double>(GetParam()); }
 
 TEST_P(CascadeShapes, ResultsDoNotDependOnTheKernelWidth) {
     const Shape sh = GetParam();
