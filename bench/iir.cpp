@@ -1,6 +1,8 @@
 // IIR filtering: a cascade of four biquad sections over 64 Ki floats, the
-// library's block form against a plain direct-form-II loop in float, plus an
-// arbitrary-order filter of order 8 and the 16-bit block form.
+// library's block form against a plain direct-form-II loop in float, the same
+// in 1 Ki blocks and with one to eight sections, plus an arbitrary-order
+// filter of order 8 and the 16-bit block form. bench/iir_sosfilt.py runs this
+// program and scipy.signal.sosfilt on the same sections and input.
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -14,10 +16,10 @@ constexpr int kLen = 64 * 1024;
 constexpr int kQuads = 4;
 
 // Four well-damped low-pass sections: b0, b1, b2, a0, a1, a2 each.
-std::vector<float> sections() {
+std::vector<float> sections(int nq = kQuads) {
     std::vector<float> t;
-    for (int q = 0; q < kQuads; ++q) {
-        const float r = 0.5f + 0.1f * q, c = std::cos(0.3f + 0.2f * q);
+    for (int q = 0; q < nq; ++q) {
+        const float r = 0.5f + 0.1f * float(q % 4), c = std::cos(0.3f + 0.2f * float(q % 4));
         t.insert(t.end(), {0.2f, 0.4f, 0.2f, 1.0f, -2 * r * c, r * r});
     }
     return t;
@@ -66,6 +68,38 @@ void BM_voksbIir_biquads4(benchmark::State& state) {
     std::vector<float> y(kLen);
     IirState st{};
     voksIirInitBq(0, t.data(), kQuads, &st);
+    for (auto _ : state) {
+        voksbIir(&st, x.data(), y.data(), kLen);
+        benchmark::ClobberMemory();
+    }
+    vokIirFree(&st);
+    samples(state);
+}
+
+// The same filter fed in blocks of state.range(0) samples.
+void BM_voksbIir_biquads4_blocks(benchmark::State& state) {
+    const int blk = int(state.range(0));
+    const auto t = sections();
+    const auto x = input();
+    std::vector<float> y(kLen);
+    IirState st{};
+    voksIirInitBq(0, t.data(), kQuads, &st);
+    for (auto _ : state) {
+        for (int at = 0; at < kLen; at += blk) voksbIir(&st, x.data() + at, y.data() + at, blk);
+        benchmark::ClobberMemory();
+    }
+    vokIirFree(&st);
+    samples(state);
+}
+
+// Cascades of state.range(0) sections (the sections of sections(n)).
+void BM_voksbIir_sections(benchmark::State& state) {
+    const int nq = int(state.range(0));
+    const auto t = sections(nq);
+    const auto x = input();
+    std::vector<float> y(kLen);
+    IirState st{};
+    voksIirInitBq(0, t.data(), nq, &st);
     for (auto _ : state) {
         voksbIir(&st, x.data(), y.data(), kLen);
         benchmark::ClobberMemory();
@@ -144,6 +178,8 @@ void BM_vokwbIir_biquads4(benchmark::State& state) {
 }  // namespace
 
 BENCHMARK(BM_voksbIir_biquads4);
+BENCHMARK(BM_voksbIir_biquads4_blocks)->Arg(256)->Arg(1024)->Arg(4096);
+BENCHMARK(BM_voksbIir_sections)->Arg(1)->Arg(2)->Arg(8);
 BENCHMARK(BM_plainLoop_biquads4);
 BENCHMARK(BM_vokdbIir_biquads4);
 BENCHMARK(BM_voksbIir_order8);

@@ -1,0 +1,32 @@
+// The inner loop of the segment-parallel biquad cascade.
+//
+// A long block is cut into kIirSegments segments of equal length that are
+// filtered side by side, one segment per double lane. The samples are kept
+// interleaved: v[t * kIirSegments + j] is sample t of segment j. Every width
+// runs the same kIirSegments lanes (SSE2 as four registers, AVX2 as two,
+// AVX-512 as one) with the same operations per lane, so the results do not
+// depend on the width at all.
+#pragma once
+
+#include "kernels/dispatch.h"
+
+namespace vok::kernels {
+
+constexpr int kIirSegments = 8;
+// The longest cascade the lane kernel keeps in registers.
+constexpr int kIirLaneSections = 4;
+
+struct IirTable {
+    // numSteps steps of a cascade of nq (1 .. kIirLaneSections) sections over
+    // the interleaved lanes of v. coef holds a1, a2, b1, b2 per section;
+    // state holds w1 then w2 of every section, kIirSegments lanes each, and
+    // is left at the state after the last step. With writeOut the cascade
+    // output replaces v, otherwise v is only read.
+    void (*biquadLanes)(const double* coef, int nq, double* state, double* v, int numSteps, int writeOut);
+};
+
+extern const IirTable iir_sse2, iir_avx2, iir_avx512;
+
+inline const IirTable& iir() { return simd::select(iir_sse2, iir_avx2, iir_avx512); }
+
+}  // namespace vok::kernels

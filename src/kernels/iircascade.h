@@ -1,0 +1,181 @@
+// Long blocks through a biquad cascade of real data, kIirSegments segments at a time.
+//
+// The cascade is linear, so a segment's output is its zero-state response
+// plus the response to the state it starts from. A first pass runs every
+// segment from a zero state and yields its zero-state end state e_j; the
+// true start states then follow in a short scalar sweep,
+//     S_0 = the delay line,  S_{j+1} = e_j + Phi S_j,
+// with Phi the transition of the cascade over one segment's length, and a
+// second pass filters every segment from its true start state. All sums are
+// held in double; the delay line is rounded to its element type once, when
+// it is stored after the block.
+#pragma once
+
+#include <algorithm>
+
+#include "kernels/iir.h"
+
+namespace vok::kernels {
+
+namespace iircascade {
+
+// Longer cascades run through the lane kernel in groups of kIirLaneSections.
+constexpr int kMaxSections = 2 * kIirLaneSections;
+constexpr int kMaxStates = 2 * kMaxSections;
+constexpr int kMaxSegment = 256;  // a chunk of 8 x 256 doubles stays in L1
+constexpr int kMinSegment = 128;  // below this the transition costs more than it saves
+
+struct Plan {
+    int nq = 0, dim = 0;
+    double gain = 0;
+    double coef[4 * kMaxSections] = {};
+    double step[kMaxStates * kMaxStates] = {};  // one sample without input
+    int phiLength = 0;
+    double phi[kMaxStates * kMaxStates] = {};  // step to the power phiLength
+};
+
+// One sample with zero input from state s (w1, w2 per section) into out.
+inline void zeroInputStep(const Plan& p, const double* s, double* out) {
+    double v = 0;
+    for (int q = 0; q < p.nq; ++q) {
+        const double* c = p.coef + 4 * q;
+        const double w1 = s[2 * q], w2 = s[2 * q + 1];
+        const double w = v - c[0] * w1 - c[1] * w2;
+        v = w + c[2] * w1 + c[3] * w2;
+        out[2 * q] = w;
+        out[2 * q + 1] = w1;
+    }
+}
+
+// c = a b for dim x dim matrices, row-major.
+inline void matMul(const double* a, const double* b, double* c, int dim) {
+    for (int r = 0; r < dim; ++r)
+        for (int k = 0; k < dim; ++k) {
+            double sum = 0;
+            for (int j = 0; j < dim; ++j) sum += a[r * dim + j] * b[j * dim + k];
+            c[r * dim + k] = sum;
+        }
+}
+
+inline void matVecAdd(const double* a, const double* x, const double* add, double* y, int dim) {
+    for (int r = 0; r < dim; ++r) {
+        double sum = 0;
+        for (int j = 0; j < dim; ++j) sum += a[r * dim + j] * x[j];
+        y[r] = add[r] + sum;
+    }
+}
+
+template <class E>
+void makePlan(Plan& p, const E* taps, int nq) {
+    p.nq = nq;
+    p.dim = 2 * nq;
+    p.gain = double(taps[0]);
+    for (int k = 0; k < 4 * nq; ++k) p.coef[k] = double(taps[1 + k]);
+    double e[kMaxStates] = {}, col[kMaxStates];
+    for (int k = 0; k < p.dim; ++k) {
+        e[k] = 1;
+        zeroInputStep(p, e, col);
+        e[k] = 0;
+        for (int r = 0; r < p.dim; ++r) p.step[r * p.dim + k] = col[r];
+    }
+    p.phiLength = 0;
+}
+
+// Phi = step^length by squaring.
+inline void setPhi(Plan& p, int length) {
+    if (p.phiLength == length) return;
+    const int dim = p.dim, cells = dim * dim;
+    double base[kMaxStates * kMaxStates], tmp[kMaxStates * kMaxStates];
+    for (int i = 0; i < cells; ++i) base[i] = p.step[i], p.phi[i] = 0;
+    for (int r = 0; r < dim; ++r) p.phi[r * dim + r] = 1;
+    for (int e = length;;) {
+        if (e & 1) {
+            matMul(p.phi, base, tmp, dim);
+            for (int i = 0; i < cells; ++i) p.phi[i] = tmp[i];
+        }
+        e >>= 1;
+        if (!e) break;
+        matMul(base, base, tmp, dim);
+        for (int i = 0; i < cells; ++i) base[i] = tmp[i];
+    }
+    p.phiLength = length;
+}
+
+// One chunk of kIirSegments * m samples; s is the state before and after.
+template <class E>
+void chunk(Plan& p, double* s, const E* in, E* out, int m, double* buf, double* work) {
+    constexpr int S = kIirSegments;
+    const int dim = p.dim;
+    for (int j = 0; j < S; ++j) {
+        const E* x = in + j * m;
+        for (int t = 0; t < m; ++t) buf[t * S + j] = p.gain * double(x[t]);
+    }
+    const int groups = (p.nq + kIirLaneSections - 1) / kIirLaneSections;
+    // Each group of sections over the whole chunk, from the states at lanes.
+    auto run = [&](double* lanes, double* v, bool keepLast) {
+        for (int g = 0; g < groups; ++g) {
+            const int first = g * kIirLaneSections, count = std::min(kIirLaneSections, p.nq - first);
+            iir().biquadLanes(p.coef + 4 * first, count, lanes + 2 * first * S, v, m, keepLast || g + 1 < groups);
+        }
+    };
+    double lanes[kMaxStates * S] = {};
+    if (groups == 1) {
+        run(lanes, buf, false);
+    } else {
+        for (int i = 0; i < S * m; ++i) work[i] = buf[i];
+        run(lanes, work, false);
+    }
+
+    setPhi(p, m);
+    double start[kMaxStates], end[kMaxStates];
+    for (int k = 0; k < dim; ++k) start[k] = s[k];
+    for (int j = 0; j < S; ++j) {
+        for (int k = 0; k < dim; ++k) end[k] = lanes[k * S + j];  // zero-state end of segment j
+        for (int k = 0; k < dim; ++k) lanes[k * S + j] = start[k];
+        if (j + 1 < S) {
+            double next[kMaxStates];
+            matVecAdd(p.phi, start, end, next, dim);
+            for (int k = 0; k < dim; ++k) start[k] = next[k];
+        }
+    }
+    run(lanes, buf, true);
+    for (int k = 0; k < dim; ++k) s[k] = lanes[k * S + S - 1];
+
+    for (int j = 0; j < S; ++j) {
+        E* y = out + j * m;
+        for (int t = 0; t < m; ++t) y[t] = E(buf[t * S + j]);
+    }
+}
+
+}  // namespace iircascade
+
+// Filters the leading part of in[0 .. n) that the segment scheme suits and
+// returns its length (0 when the cascade is too long or the block too short);
+// the caller filters the rest sample by sample from the stored delay line.
+// taps are normalised (gain, then a1, a2, b1, b2 per section), d the delay line.
+template <class E>
+int biquadSegments(const E* taps, E* d, int nq, const E* in, E* out, int n) {
+    using namespace iircascade;
+    constexpr int S = kIirSegments;
+    // The transition costs dim^3 per squaring: longer cascades need longer blocks.
+    const int groups = (nq + kIirLaneSections - 1) / kIirLaneSections;
+    if (nq > kMaxSections || n < S * kMinSegment * groups * groups) return 0;
+    Plan p;
+    makePlan(p, taps, nq);
+    double s[kMaxStates];
+    for (int k = 0; k < p.dim; ++k) s[k] = double(d[k]);
+    alignas(64) double buf[S * kMaxSegment];
+    alignas(64) double work[S * kMaxSegment];  // the first pass of a multi-group cascade
+    int done = 0;
+    for (;;) {
+        int m = (n - done) / S;
+        if (m > kMaxSegment) m = kMaxSegment;
+        if (m < kMinSegment) break;
+        chunk(p, s, in + done, out + done, m, buf, work);
+        done += S * m;
+    }
+    for (int k = 0; k < p.dim; ++k) d[k] = E(s[k]);
+    return done;
+}
+
+}  // namespace vok::kernels
