@@ -21,6 +21,7 @@
 #include "core/check.h"
 #include "core/complex.h"
 #include "kernels/arith.h"
+#include "kernels/conv.h"
 #include "kernels/fft.h"
 #include "transform/fft.h"
 #include "transform/fft_impl.h"
@@ -110,10 +111,16 @@ inline Choice choose(const Model& m, long long L, long long S) {
 
 // ---- direct sums ----
 
-// y[n] = Σ long[k]·short[n-k], each output summed in extended precision and
+// y[n] = Σ long[k]·short[n-k]. Real data of one type goes through the vector
+// kernel, each output summed in a register lane (float in double); complex
+// and mixed data are summed here in extended precision. Every output is
 // rounded once.
 template <class L, class S, class Y>
 void direct(const L* lng, long long nL, const S* sht, long long nS, Y* y) {
+    if constexpr (std::is_same_v<L, Y> && std::is_same_v<S, Y> && !isComplex<Y>) {
+        kernels::convOps<Y>().direct(lng, nL, sht, nS, y);
+        return;
+    }
     using W = p::WideOf<RealOf<Y>>;
     const long long n = nL + nS - 1;
     for (long long i = 0; i < n; ++i) {
