@@ -44,27 +44,26 @@ struct Model {
     const double* tLong;     // transform cost per order, long operand's type
     const double* tShort;    // the same for the short operand's type
     const double* u;         // spectrum product and inverse transform, result type
-    bool longComplex;
 };
 
 namespace t = tuning;
 // clang-format off
 inline constexpr Model kS{"vokconvs", {"voksConv0", "voksConv1", "voksConvm"}, 14, t::kFirstSReal, t::kLastSReal,
-                          t::kThrSReal, t::kRealFloatT, t::kRealFloatT, t::kRealFloatU, false};
+                          t::kThrSReal, t::kRealFloatT, t::kRealFloatT, t::kRealFloatU};
 inline constexpr Model kC{"vokconvs", {"vokcConv0", "vokcConv1", "vokcConvm"}, 6, t::kFirstCComplex, t::kLastCComplex,
-                          t::kThrCComplex, t::kComplexFloatT, t::kComplexFloatT, t::kComplexFloatU, true};
+                          t::kThrCComplex, t::kComplexFloatT, t::kComplexFloatT, t::kComplexFloatU};
 inline constexpr Model kCs{"vokconvs", {"vokcsConv0", "vokcsConv1", "vokcsConvm"}, 10, t::kFirstCsMixed, t::kLastCsMixed,
-                           t::kThrCsMixed, t::kComplexFloatT, t::kRealFloatT, t::kComplexFloatU, true};
+                           t::kThrCsMixed, t::kComplexFloatT, t::kComplexFloatT, t::kComplexFloatU};
 inline constexpr Model kSc{"vokconvs", {"vokscConv0", "vokscConv1", "vokscConvm"}, 10, t::kFirstScMixed, t::kLastScMixed,
-                           t::kThrScMixed, t::kRealFloatT, t::kComplexFloatT, t::kComplexFloatU, false};
+                           t::kThrScMixed, t::kComplexFloatT, t::kComplexFloatT, t::kComplexFloatU};
 inline constexpr Model kD{"vokconvd", {"vokdConv0", "vokdConv1", "vokdConvm"}, 7, t::kFirstDReal, t::kLastDReal,
-                          t::kThrDReal, t::kRealDoubleT, t::kRealDoubleT, t::kRealDoubleU, false};
+                          t::kThrDReal, t::kRealDoubleT, t::kRealDoubleT, t::kRealDoubleU};
 inline constexpr Model kZ{"vokconvd", {"vokzConv0", "vokzConv1", "vokzConvm"}, 4, t::kFirstZComplex, t::kLastZComplex,
-                          t::kThrZComplex, t::kComplexDoubleT, t::kComplexDoubleT, t::kComplexDoubleU, true};
+                          t::kThrZComplex, t::kComplexDoubleT, t::kComplexDoubleT, t::kComplexDoubleU};
 inline constexpr Model kZd{"vokconvd", {"vokzdConv0", "vokzdConv1", "vokzdConvm"}, 4, t::kFirstZdMixed, t::kLastZdMixed,
-                           t::kThrZdMixed, t::kComplexDoubleT, t::kRealDoubleT, t::kComplexDoubleU, true};
+                           t::kThrZdMixed, t::kComplexDoubleT, t::kComplexDoubleT, t::kComplexDoubleU};
 inline constexpr Model kDz{"vokconvd", {"vokdzConv0", "vokdzConv1", "vokdzConvm"}, 6, t::kFirstDzMixed, t::kLastDzMixed,
-                           t::kThrDzMixed, t::kRealDoubleT, t::kComplexDoubleT, t::kComplexDoubleU, false};
+                           t::kThrDzMixed, t::kComplexDoubleT, t::kComplexDoubleT, t::kComplexDoubleU};
 // clang-format on
 
 enum Method { kDirect = 0, kSingle = 1, kSectioned = 2 };
@@ -94,7 +93,7 @@ inline Choice choose(const Model& m, long long L, long long S) {
     double best;
     if (L > 32 * S) {
         mode = 3;
-        best = blocks(k + 2, (m.longComplex ? 1 : 2) * blockLength(k + 2));
+        best = blocks(k + 2, blockLength(k + 2));  // one transform per block, real data too
     } else {
         mode = 1;
         best = blocks(k, blockLength(k));
