@@ -5,8 +5,9 @@
 //
 // Inside the methods the first operand is the longer one ("long", length L),
 // the second the shorter ("short", length S); the output has N = L + S - 1
-// elements. The fast methods work on Hartley spectra (convolution/hartley.h),
-// complex data as two real lanes.
+// elements. The fast methods run on the thread's cached FFT tables: real data
+// through the real transform and its CCS spectrum, complex data through the
+// complex transform.
 #pragma once
 
 #include <algorithm>
@@ -16,10 +17,14 @@
 #include <type_traits>
 
 #include "convolution/conv_tuning.h"
-#include "convolution/hartley.h"
 #include "convolution/products.h"
 #include "core/check.h"
 #include "core/complex.h"
+#include "kernels/arith.h"
+#include "kernels/conv.h"
+#include "kernels/fft.h"
+#include "transform/fft.h"
+#include "transform/fft_impl.h"
 #include "vok/frame.h"
 
 namespace vok::conv1d {
@@ -39,27 +44,26 @@ struct Model {
     const double* tLong;     // transform cost per order, long operand's type
     const double* tShort;    // the same for the short operand's type
     const double* u;         // spectrum product and inverse transform, result type
-    bool longComplex;
 };
 
 namespace t = tuning;
 // clang-format off
 inline constexpr Model kS{"vokconvs", {"voksConv0", "voksConv1", "voksConvm"}, 14, t::kFirstSReal, t::kLastSReal,
-                          t::kThrSReal, t::kRealFloatT, t::kRealFloatT, t::kRealFloatU, false};
+                          t::kThrSReal, t::kRealFloatT, t::kRealFloatT, t::kRealFloatU};
 inline constexpr Model kC{"vokconvs", {"vokcConv0", "vokcConv1", "vokcConvm"}, 6, t::kFirstCComplex, t::kLastCComplex,
-                          t::kThrCComplex, t::kComplexFloatT, t::kComplexFloatT, t::kComplexFloatU, true};
+                          t::kThrCComplex, t::kComplexFloatT, t::kComplexFloatT, t::kComplexFloatU};
 inline constexpr Model kCs{"vokconvs", {"vokcsConv0", "vokcsConv1", "vokcsConvm"}, 10, t::kFirstCsMixed, t::kLastCsMixed,
-                           t::kThrCsMixed, t::kComplexFloatT, t::kRealFloatT, t::kComplexFloatU, true};
+                           t::kThrCsMixed, t::kComplexFloatT, t::kComplexFloatT, t::kComplexFloatU};
 inline constexpr Model kSc{"vokconvs", {"vokscConv0", "vokscConv1", "vokscConvm"}, 10, t::kFirstScMixed, t::kLastScMixed,
-                           t::kThrScMixed, t::kRealFloatT, t::kComplexFloatT, t::kComplexFloatU, false};
+                           t::kThrScMixed, t::kComplexFloatT, t::kComplexFloatT, t::kComplexFloatU};
 inline constexpr Model kD{"vokconvd", {"vokdConv0", "vokdConv1", "vokdConvm"}, 7, t::kFirstDReal, t::kLastDReal,
-                          t::kThrDReal, t::kRealDoubleT, t::kRealDoubleT, t::kRealDoubleU, false};
+                          t::kThrDReal, t::kRealDoubleT, t::kRealDoubleT, t::kRealDoubleU};
 inline constexpr Model kZ{"vokconvd", {"vokzConv0", "vokzConv1", "vokzConvm"}, 4, t::kFirstZComplex, t::kLastZComplex,
-                          t::kThrZComplex, t::kComplexDoubleT, t::kComplexDoubleT, t::kComplexDoubleU, true};
+                          t::kThrZComplex, t::kComplexDoubleT, t::kComplexDoubleT, t::kComplexDoubleU};
 inline constexpr Model kZd{"vokconvd", {"vokzdConv0", "vokzdConv1", "vokzdConvm"}, 4, t::kFirstZdMixed, t::kLastZdMixed,
-                           t::kThrZdMixed, t::kComplexDoubleT, t::kRealDoubleT, t::kComplexDoubleU, true};
+                           t::kThrZdMixed, t::kComplexDoubleT, t::kComplexDoubleT, t::kComplexDoubleU};
 inline constexpr Model kDz{"vokconvd", {"vokdzConv0", "vokdzConv1", "vokdzConvm"}, 6, t::kFirstDzMixed, t::kLastDzMixed,
-                           t::kThrDzMixed, t::kRealDoubleT, t::kComplexDoubleT, t::kComplexDoubleU, false};
+                           t::kThrDzMixed, t::kComplexDoubleT, t::kComplexDoubleT, t::kComplexDoubleU};
 // clang-format on
 
 enum Method { kDirect = 0, kSingle = 1, kSectioned = 2 };
@@ -89,7 +93,7 @@ inline Choice choose(const Model& m, long long L, long long S) {
     double best;
     if (L > 32 * S) {
         mode = 3;
-        best = blocks(k + 2, (m.longComplex ? 1 : 2) * blockLength(k + 2));
+        best = blocks(k + 2, blockLength(k + 2));  // one transform per block, real data too
     } else {
         mode = 1;
         best = blocks(k, blockLength(k));
@@ -106,10 +110,16 @@ inline Choice choose(const Model& m, long long L, long long S) {
 
 // ---- direct sums ----
 
-// y[n] = Σ long[k]·short[n-k], each output summed in extended precision and
+// y[n] = Σ long[k]·short[n-k]. Real data of one type goes through the vector
+// kernel, each output summed in a register lane (float in double); complex
+// and mixed data are summed here in extended precision. Every output is
 // rounded once.
 template <class L, class S, class Y>
 void direct(const L* lng, long long nL, const S* sht, long long nS, Y* y) {
+    if constexpr (std::is_same_v<L, Y> && std::is_same_v<S, Y> && !isComplex<Y>) {
+        kernels::convOps<Y>().direct(lng, nL, sht, nS, y);
+        return;
+    }
     using W = p::WideOf<RealOf<Y>>;
     const long long n = nL + nS - 1;
     for (long long i = 0; i < n; ++i) {
@@ -134,12 +144,11 @@ R* allocate(long long count) {
     R* block;
     if constexpr (std::is_same_v<R, float>) block = voksMalloc(int(count));
     else block = vokdMalloc(int(count));
-    if (block) std::memset(block, 0, std::size_t(count) * sizeof(R));
     return block;
 }
 
-// The two work arrays of a fast method: the block being transformed, and the
-// short operand's spectrum followed by the transform table.
+// The two work arrays of a fast method: the block being transformed and the
+// short operand's spectrum. The transform tables are the thread's cached ones.
 template <class R>
 struct Work {
     R* block = nullptr;
@@ -148,40 +157,71 @@ struct Work {
         vokFree(block);
         vokFree(filter);
     }
-    bool take(long long blockCount, long long filterCount) {
-        return (block = allocate<R>(blockCount)) && (filter = allocate<R>(filterCount));
-    }
+    bool take(long long count) { return (block = allocate<R>(count)) && (filter = allocate<R>(count)); }
 };
 
-// lanes[i] = src[from + i] for i < size, zero outside src[0 .. len).
-template <class T, class R>
-void load(const T* src, long long from, long long len, hartley::Lanes<R> lanes, long long size) {
-    for (long long i = 0; i < size; ++i) {
-        const long long at = from + i;
-        if (at < 0 || at >= len) {
-            lanes.lane[0][i] = 0;
-            if constexpr (isComplex<T>) lanes.lane[1][i] = 0;
-        } else if constexpr (isComplex<T>) {
-            lanes.lane[0][i] = src[at].re;
-            lanes.lane[1][i] = src[at].im;
-        } else {
-            lanes.lane[0][i] = src[at];
+// dst[i] = src[from + i] for i < size, zero outside src[0 .. len), as
+// interleaved (re, im) pairs when 'pairs' is set (a real source gets zero
+// imaginary parts), else as reals.
+template <bool pairs, class T, class R>
+void load(const T* src, long long from, long long len, R* dst, long long size) {
+    constexpr long long width = pairs ? 2 : 1;
+    const long long lo = std::clamp(-from, 0LL, size), hi = std::clamp(len - from, lo, size);
+    std::memset(dst, 0, std::size_t(width * lo) * sizeof(R));
+    if constexpr (isComplex<T> || !pairs) {
+        static_assert(sizeof(T) == width * sizeof(R));
+        std::memcpy(dst + width * lo, src + from + lo, std::size_t(hi - lo) * sizeof(T));
+    } else {
+        for (long long i = lo; i < hi; ++i) {
+            dst[2 * i] = src[from + i];
+            dst[2 * i + 1] = 0;
         }
     }
+    std::memset(dst + width * hi, 0, std::size_t(width * (size - hi)) * sizeof(R));
 }
 
-template <class Y, class R>
-void store(Y* y, hartley::Lanes<R> lanes, long long from, long long count) {
-    for (long long i = 0; i < count; ++i) {
-        if constexpr (isComplex<Y>) y[i] = {lanes.lane[0][from + i], lanes.lane[1][from + i]};
-        else y[i] = lanes.lane[0][from + i];
-    }
+inline int orderOf(long long size) {
+    int order = 0;
+    while ((1LL << order) < size) ++order;
+    return order;
 }
 
+// Real operands: real transforms into the CCS layout (size/2 + 1 complex
+// bins), so the spectrum product is one complex multiply of the bins.
 template <class R>
-void transformLanes(hartley::Lanes<R> lanes, long long size, const hartley::Table<R>& table) {
-    for (int i = 0; i < lanes.count; ++i) hartley::transform(lanes.lane[i], std::size_t(size), table);
-}
+struct RealSpectra {
+    static constexpr long long perPoint = 1;
+    static long long room(long long size) { return size + 2; }
+    // Both directions' tables up front, so that no transform fails later.
+    bool prepare(int order) {
+        const R *stages, *extra;
+        const int* swap;
+        return order < 2 || (fftimpl::realTables<R>(order, false, stages, swap, extra) &&
+                             fftimpl::realTables<R>(order, true, stages, swap, extra));
+    }
+    bool forward(R* x, int order) const { return fftRealToCcs(x, x, order) == VOK_StatusOk; }
+    void inverse(R* x, int order) const { fftCcsToReal(x, x, order, false); }
+    static long long bins(long long size) { return size / 2 + 1; }
+};
+
+// Complex operands: the forward transform leaves its spectrum in bit-reversed
+// order and the inverse takes it so; the product does not care about order.
+template <class R>
+struct ComplexSpectra {
+    static constexpr long long perPoint = 2;
+    const R* stages = nullptr;
+    static long long room(long long size) { return 2 * size; }
+    bool prepare(int order) { return (stages = fftimpl::stageTable<R>(order)) != nullptr; }
+    bool forward(R* x, int order) const {
+        kernels::fftOps<R>().dif(x, order, stages, false);
+        return true;
+    }
+    void inverse(R* x, int order) const { kernels::fftOps<R>().dit(x, order, stages, true); }
+    static long long bins(long long size) { return size; }
+};
+
+template <class Y>
+using SpectraOf = std::conditional_t<isComplex<Y>, ComplexSpectra<RealOf<Y>>, RealSpectra<RealOf<Y>>>;
 
 // The five argument checks, repeated by each method under its own name.
 inline bool badArguments(ArgChecks check, const void* x, long long xLen, const void* h, long long hLen,
@@ -198,34 +238,38 @@ inline bool badArguments(ArgChecks check, const void* x, long long xLen, const v
 // Convolution of long[0 .. nL) with short[0 .. nS) through transforms of
 // 'size' points, the long operand taken in windows of size points that step
 // by size - (nS - 1) (overlap-save; one window covers everything when size
-// >= N). Returns false after reporting a failed allocation.
+// >= N). Returns false after reporting a failed allocation; y is then
+// untouched.
 template <class L, class S, class Y>
 bool fast(ArgChecks check, const L* lng, long long nL, const S* sht, long long nS, Y* y, long long size) {
     using R = RealOf<Y>;
-    constexpr int outLanes = laneCount<Y>, shortLanes = laneCount<S>;
+    using Spectra = SpectraOf<Y>;
+    constexpr bool pairs = isComplex<Y>;
     Work<R> work;
-    if (size > (1LL << 30) ||
-        !work.take(outLanes * size, shortLanes * size + (long long)hartley::Table<R>::floats(std::size_t(size)))) {
+    Spectra spectra;
+    const int order = orderOf(size);
+    if (size > (1LL << 30) || !work.take(Spectra::room(size))) {
         check.noMemory(__LINE__);
         return false;
     }
-    const hartley::Table<R> table = hartley::tableIn(work.filter + shortLanes * size, std::size_t(size));
-    table.build(std::size_t(size));
-    const hartley::Lanes<R> filter{{work.filter, work.filter + size}, shortLanes};
-    const hartley::Lanes<R> in{{work.block, work.block + size}, laneCount<L>};
-    const hartley::Lanes<R> out{{work.block, work.block + size}, outLanes};
-    load(sht, 0, nS, filter, size);
-    transformLanes(filter, size, table);
+    // The filter spectrum carries the 1/size of the inverse transform.
+    load<pairs>(sht, 0, nS, work.filter, size);
+    if (!spectra.prepare(order) || !spectra.forward(work.filter, order)) {
+        check.noMemory(__LINE__);
+        return false;
+    }
+    const long long bins = Spectra::bins(size);
+    kernels::arithOps<R>().mulScalar(work.filter, R(1.0 / double(size)), work.filter, int(2 * bins));
 
     // A window of 'size' points starting 'lead' points before the outputs it
     // yields: its first lead cyclic results are wrapped and dropped.
     const long long n = nL + nS - 1, lead = size >= n ? 0 : nS - 1, step = size >= n ? n : size - lead;
     for (long long start = 0; start < n; start += step) {
-        load(lng, start - lead, nL, in, size);
-        transformLanes(in, size, table);
-        hartley::multiply(in, filter, out, std::size_t(size), 1.0 / double(size));
-        transformLanes(out, size, table);
-        store(y + start, out, lead, std::min(step, n - start));
+        load<pairs>(lng, start - lead, nL, work.block, size);
+        spectra.forward(work.block, order);
+        kernels::arithOps<R>().mulComplex(work.block, work.filter, work.block, int(bins));
+        spectra.inverse(work.block, order);
+        std::memcpy(y + start, work.block + Spectra::perPoint * lead, std::size_t(std::min(step, n - start)) * sizeof(Y));
     }
     return true;
 }
