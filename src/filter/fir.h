@@ -16,6 +16,7 @@
 #include <type_traits>
 
 #include "core/complex.h"
+#include "kernels/firdot.h"
 
 namespace vok::fir {
 
@@ -139,10 +140,22 @@ O branchSum(const Branch<W>& b, const D* x, std::int64_t newest, const Hist& his
     return acc.get();
 }
 
-// numIters iterations: reads numIters*D inputs, writes numIters*U outputs.
-template <class O, class D, class Taps, class Hist>
-void filterBlock(const Rate& rt, const Taps& taps, const Hist& hist, const D* x, O* out, int numIters) {
-    const std::int64_t outs = std::int64_t(numIters) * rt.up;
+// The input i of a block: x[i] for i >= 0, the history before it.
+template <class D, class Hist>
+D inputAt(const D* x, std::int64_t i, const Hist& hist) {
+    return i >= 0 ? x[i] : hist(int(-i - 1));
+}
+
+// Output phase e of an iteration (outputs e, e + U, e + 2U, ...): one branch
+// whose newest input advances by D per output.
+struct PhaseStart {
+    int branch;
+    std::int64_t newest;  // newest input of the first output (-1: none yet)
+};
+
+// The branch and newest input of the first outputs of an iteration, in output order.
+template <class F>
+void forEachPhase(const Rate& rt, F f) {
     // j = Pd + m*D in the upsampled domain; newest inserted input i0 and the
     // offset r = j - (Pu + i0*U) in [0, U), kept as counters.
     std::int64_t t = std::int64_t(rt.downPhase) - rt.upPhase;  // > -U
@@ -150,14 +163,76 @@ void filterBlock(const Rate& rt, const Taps& taps, const Hist& hist, const D* x,
     int r = int(t - i0 * rt.up);
     const std::int64_t stepInputs = rt.down / rt.up;
     const int stepRest = rt.down % rt.up;
-    for (std::int64_t m = 0; m < outs; ++m) {
-        out[m] = branchSum<O>(taps(r), x, i0, hist);
+    for (int e = 0; e < rt.up; ++e) {
+        f(e, PhaseStart{r, i0});
         i0 += stepInputs;
         r += stepRest;
         if (r >= rt.up) {
             r -= rt.up;
             ++i0;
         }
+    }
+}
+
+// Floats of the stack scratch a vector pass deinterleaves its inputs into,
+// and the most streams (tap residues) it serves; larger filters stay scalar.
+constexpr int kScratchFloats = 4096;
+constexpr int kMaxStreams = 64;
+
+// n outputs of one phase, out[t * outStride] for t in [0, n): float data, float taps.
+template <class Hist>
+void vectorPhase(const Branch<float>& b, std::int64_t i0, int down, const Hist& hist, const float* x, float* out,
+                 std::ptrdiff_t outStride, int n) {
+    const auto kernel = kernels::firdot().realFloat;
+    const int c = b.count;
+    if (down == 1) {
+        // Outputs whose whole window lies in the block read it in place.
+        const std::int64_t direct = c - 1 - i0 > 0 ? c - 1 - i0 : 0;
+        if (direct < n) {
+            const float* stream = x + i0 + direct;
+            kernel(b.first, b.stride, c, &stream, 1, out + direct * outStride, outStride, n - int(direct));
+            n = int(direct);
+        }
+    }
+    // The others from the scratch: the inputs of tap residue q (taps q, q+D,
+    // q+2D, ...) of a piece of outputs gathered into stream q, oldest first.
+    const int streams = c < down ? c : down;
+    const int pieceMax = streams > 0 ? (kScratchFloats - c + streams) / streams : 0;
+    if (streams > kMaxStreams || pieceMax < 16) {
+        for (int t = 0; t < n; ++t) out[t * outStride] = branchSum<float>(b, x, i0 + std::int64_t(t) * down, hist);
+        return;
+    }
+    float scratch[kScratchFloats];
+    const float* bases[kMaxStreams];
+    for (int t0 = 0; t0 < n; t0 += pieceMax) {
+        const int piece = n - t0 < pieceMax ? n - t0 : pieceMax;
+        float* s = scratch;
+        for (int q = 0; q < streams; ++q) {
+            const int depth = (c - q + down - 1) / down;  // taps of residue q
+            std::int64_t i = i0 - q + (std::int64_t(t0) - (depth - 1)) * down;
+            const int len = piece + depth - 1;
+            for (int u = 0; u < len; ++u, i += down) s[u] = inputAt(x, i, hist);
+            bases[q] = s + depth - 1;
+            s += len;
+        }
+        kernel(b.first, b.stride, c, bases, down, out + t0 * outStride, outStride, piece);
+    }
+}
+
+// numIters iterations: reads numIters*D inputs, writes numIters*U outputs.
+template <class O, class D, class Taps, class Hist>
+void filterBlock(const Rate& rt, const Taps& taps, const Hist& hist, const D* x, O* out, int numIters) {
+    using W = std::remove_cv_t<std::remove_reference_t<decltype(*taps(0).first)>>;
+    if constexpr (std::is_same_v<O, float> && std::is_same_v<D, float> && std::is_same_v<W, float>) {
+        forEachPhase(rt, [&](int e, PhaseStart p) {
+            vectorPhase(taps(p.branch), p.newest, rt.down, hist, x, out + e, rt.up, numIters);
+        });
+    } else {
+        forEachPhase(rt, [&](int e, PhaseStart p) {
+            const Branch<W> b = taps(p.branch);
+            for (std::int64_t t = 0; t < numIters; ++t)
+                out[e + t * rt.up] = branchSum<O>(b, x, p.newest + t * rt.down, hist);
+        });
     }
 }
 
