@@ -140,12 +140,6 @@ O branchSum(const Branch<W>& b, const D* x, std::int64_t newest, const Hist& his
     return acc.get();
 }
 
-// The input i of a block: x[i] for i >= 0, the history before it.
-template <class D, class Hist>
-D inputAt(const D* x, std::int64_t i, const Hist& hist) {
-    return i >= 0 ? x[i] : hist(int(-i - 1));
-}
-
 // Output phase e of an iteration (outputs e, e + U, e + 2U, ...): one branch
 // whose newest input advances by D per output.
 struct PhaseStart {
@@ -209,9 +203,15 @@ void vectorPhase(const Branch<float>& b, std::int64_t i0, int down, const Hist& 
         float* s = scratch;
         for (int q = 0; q < streams; ++q) {
             const int depth = (c - q + down - 1) / down;  // taps of residue q
-            std::int64_t i = i0 - q + (std::int64_t(t0) - (depth - 1)) * down;
+            const std::int64_t first = i0 - q + (std::int64_t(t0) - (depth - 1)) * down;
             const int len = piece + depth - 1;
-            for (int u = 0; u < len; ++u, i += down) s[u] = inputAt(x, i, hist);
+            // The inputs before the block come from the history, the rest straight from the block.
+            std::int64_t early = first < 0 ? (-first + down - 1) / down : 0;
+            if (early > len) early = len;
+            int u = 0;
+            for (std::int64_t i = first; u < early; ++u, i += down) s[u] = hist(int(-i - 1));
+            const float* from = x + (first + std::int64_t(u) * down);
+            for (; u < len; ++u, from += down) s[u] = *from;
             bases[q] = s + depth - 1;
             s += len;
         }
