@@ -168,10 +168,11 @@ void forEachPhase(const Rate& rt, F f) {
     }
 }
 
-// Floats of the stack scratch a vector pass deinterleaves its inputs into,
-// and the most streams (tap residues) it serves; larger filters stay scalar.
+// Floats of the stack scratch a vector pass gathers its inputs into, and the
+// most taps a branch that reads several streams may have; larger decimating
+// filters stay scalar.
 constexpr int kScratchFloats = 4096;
-constexpr int kMaxStreams = 64;
+constexpr int kMaxStreamTaps = 2048;
 
 // n outputs of one phase, out[t * outStride] for t in [0, n): float data, float taps.
 template <class Hist>
@@ -183,26 +184,38 @@ void vectorPhase(const Branch<float>& b, std::int64_t i0, int down, const Hist& 
         // Outputs whose whole window lies in the block read it in place.
         const std::int64_t direct = c - 1 - i0 > 0 ? c - 1 - i0 : 0;
         if (direct < n) {
-            const float* stream = x + i0 + direct;
-            kernel(b.first, b.stride, c, &stream, 1, out + direct * outStride, outStride, n - int(direct));
+            kernel(b.first, b.stride, c, x + i0 + direct, nullptr, out + direct * outStride, outStride, n - int(direct));
             n = int(direct);
         }
     }
+    if (n <= 0) return;
     // The others from the scratch: the inputs of tap residue q (taps q, q+D,
-    // q+2D, ...) of a piece of outputs gathered into stream q, oldest first.
+    // q+2D, ...) of a piece of outputs gathered into stream q, oldest first;
+    // the streams lie one after another, each with room for the longest piece.
     const int streams = c < down ? c : down;
-    const int pieceMax = streams > 0 ? (kScratchFloats - c + streams) / streams : 0;
-    if (streams > kMaxStreams || pieceMax < 16) {
+    int pieceMax = streams > 0 ? (kScratchFloats - c + streams) / streams : 0;
+    // Whole register blocks of the kernel at every width (12, 24 or 64
+    // outputs) per piece: a short remainder runs at one register's latency.
+    if (pieceMax >= 192) pieceMax -= pieceMax % 192;
+    if ((streams > 1 && c > kMaxStreamTaps) || pieceMax < 16) {
         for (int t = 0; t < n; ++t) out[t * outStride] = branchSum<float>(b, x, i0 + std::int64_t(t) * down, hist);
         return;
     }
     float scratch[kScratchFloats];
-    const float* bases[kMaxStreams];
+    int offsets[kMaxStreamTaps];
+    if (streams > 1) {
+        int start = 0;
+        for (int q = 0; q < streams; ++q) {
+            const int depth = (c - q + down - 1) / down;  // taps of residue q
+            for (int a = 0; a < depth; ++a) offsets[q + a * down] = start + depth - 1 - a;
+            start += pieceMax + depth - 1;
+        }
+    }
     for (int t0 = 0; t0 < n; t0 += pieceMax) {
         const int piece = n - t0 < pieceMax ? n - t0 : pieceMax;
         float* s = scratch;
         for (int q = 0; q < streams; ++q) {
-            const int depth = (c - q + down - 1) / down;  // taps of residue q
+            const int depth = (c - q + down - 1) / down;
             const std::int64_t first = i0 - q + (std::int64_t(t0) - (depth - 1)) * down;
             const int len = piece + depth - 1;
             // The inputs before the block come from the history, the rest straight from the block.
@@ -212,10 +225,11 @@ void vectorPhase(const Branch<float>& b, std::int64_t i0, int down, const Hist& 
             for (std::int64_t i = first; u < early; ++u, i += down) s[u] = hist(int(-i - 1));
             const float* from = x + (first + std::int64_t(u) * down);
             for (; u < len; ++u, from += down) s[u] = *from;
-            bases[q] = s + depth - 1;
-            s += len;
+            s += pieceMax + depth - 1;
         }
-        kernel(b.first, b.stride, c, bases, down, out + t0 * outStride, outStride, piece);
+        float* to = out + t0 * outStride;
+        if (streams > 1) kernel(b.first, b.stride, c, scratch, offsets, to, outStride, piece);
+        else kernel(b.first, b.stride, c, scratch + c - 1, nullptr, to, outStride, piece);
     }
 }
 

@@ -4,9 +4,10 @@
 // (tap 0 first) in double. The result is bit-identical at every width and to
 // the scalar accumulators of src/filter/fir.h.
 //
-// The data of tap j for output t is streams[j % phases][t - j / phases]: one
-// stream holds the whole delay line at single rate; a decimating branch reads
-// its inputs deinterleaved into one stream per tap residue.
+// The data of tap j for output t is data[t - j] at single rate (the delay
+// line in time order), data[t + offsets[j]] when offsets is given: a
+// decimating branch reads its inputs deinterleaved into one stream per tap
+// residue, and offsets[j] finds tap j's stream.
 #pragma once
 
 #include <cstddef>
@@ -17,8 +18,8 @@ namespace vok::kernels {
 
 struct FirDotTable {
     // out[t * outStride] = float(sum_j double(taps[j * tapStride]) * double(x_j[t])), t in [0, n).
-    void (*realFloat)(const float* taps, std::ptrdiff_t tapStride, int count, const float* const* streams,
-                      int phases, float* out, std::ptrdiff_t outStride, int n);
+    void (*realFloat)(const float* taps, std::ptrdiff_t tapStride, int count, const float* data, const int* offsets,
+                      float* out, std::ptrdiff_t outStride, int n);
 };
 
 extern const FirDotTable firdot_sse2, firdot_avx2, firdot_avx512;

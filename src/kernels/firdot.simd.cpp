@@ -39,7 +39,7 @@ inline __attribute__((always_inline)) void putFloats(float* out, std::ptrdiff_t 
 // final register (V for full blocks).
 template <int R, bool Partial>
 inline __attribute__((always_inline)) void realBlock(const float* taps, std::ptrdiff_t tapStride, int count,
-                                                     const float* const* streams, int phases, int t0, float* out,
+                                                     const float* data, const int* offsets, int t0, float* out,
                                                      std::ptrdiff_t outStride, int last) {
     Vec<double> acc[R];
 #pragma GCC unroll 16
@@ -52,28 +52,25 @@ inline __attribute__((always_inline)) void realBlock(const float* taps, std::ptr
             acc[v] += h * x;
         }
     };
-    if (phases == 1) {
-        const float* p = streams[0] + t0;
-        const float* w = taps;
+    const float* p = data + t0;
+    const float* w = taps;
+    if (!offsets) {
         for (int j = 0; j < count; ++j, w += tapStride) step(p - j, double(*w));
     } else {
-        const float* w = taps;
-        int j = 0;
-        for (int a = 0; j < count; ++a)
-            for (int b = 0; b < phases && j < count; ++b, ++j, w += tapStride) step(streams[b] + t0 - a, double(*w));
+        for (int j = 0; j < count; ++j, w += tapStride) step(p + offsets[j], double(*w));
     }
 #pragma GCC unroll 16
     for (int v = 0; v < R; ++v)
         putFloats(out + (t0 + v * V) * outStride, outStride, acc[v], (Partial && v == R - 1) ? last : V);
 }
 
-void realFloat(const float* taps, std::ptrdiff_t tapStride, int count, const float* const* streams, int phases,
+void realFloat(const float* taps, std::ptrdiff_t tapStride, int count, const float* data, const int* offsets,
                float* out, std::ptrdiff_t outStride, int n) {
     int t = 0;
     for (; t + kBlock * V <= n; t += kBlock * V)
-        realBlock<kBlock, false>(taps, tapStride, count, streams, phases, t, out, outStride, V);
-    for (; t + V <= n; t += V) realBlock<1, false>(taps, tapStride, count, streams, phases, t, out, outStride, V);
-    if (t < n) realBlock<1, true>(taps, tapStride, count, streams, phases, t, out, outStride, n - t);
+        realBlock<kBlock, false>(taps, tapStride, count, data, offsets, t, out, outStride, V);
+    for (; t + V <= n; t += V) realBlock<1, false>(taps, tapStride, count, data, offsets, t, out, outStride, V);
+    if (t < n) realBlock<1, true>(taps, tapStride, count, data, offsets, t, out, outStride, n - t);
 }
 
 }  // namespace
