@@ -168,23 +168,42 @@ void forEachPhase(const Rate& rt, F f) {
     }
 }
 
-// Floats of the stack scratch a vector pass gathers its inputs into, and the
+// Bytes of the stack scratch a vector pass gathers its inputs into, and the
 // most taps a branch that reads several streams may have; larger decimating
 // filters stay scalar.
-constexpr int kScratchFloats = 4096;
+constexpr int kScratchBytes = 16384;
 constexpr int kMaxStreamTaps = 2048;
 
-// n outputs of one phase, out[t * outStride] for t in [0, n): float data, float taps.
-template <class Hist>
-void vectorPhase(const Branch<float>& b, std::int64_t i0, int down, const Hist& hist, const float* x, float* out,
+// The block kernel of a pairing of single-precision data and taps, or none.
+template <class D, class W>
+kernels::FirDotKernel blockKernel() {
+    const kernels::FirDotTable& k = kernels::firdot();
+    if constexpr (std::is_same_v<D, float> && std::is_same_v<W, float>) return k.realFloat;
+    else if constexpr (std::is_same_v<D, FloatComplex> && std::is_same_v<W, FloatComplex>) return k.complexFloat;
+    else if constexpr (std::is_same_v<D, FloatComplex> && std::is_same_v<W, float>) return k.complexByReal;
+    else if constexpr (std::is_same_v<D, float> && std::is_same_v<W, FloatComplex>) return k.realByComplex;
+    else return nullptr;
+}
+
+template <class D, class W>
+constexpr bool hasBlockKernel =
+    (std::is_same_v<D, float> || std::is_same_v<D, FloatComplex>) && (std::is_same_v<W, float> || std::is_same_v<W, FloatComplex>);
+
+// n outputs of one phase, out[t * outStride] for t in [0, n), single-precision data and taps.
+template <class O, class D, class W, class Hist>
+void vectorPhase(const Branch<W>& b, std::int64_t i0, int down, const Hist& hist, const D* x, O* out,
                  std::ptrdiff_t outStride, int n) {
-    const auto kernel = kernels::firdot().realFloat;
+    constexpr int kScratchFloats = kScratchBytes / int(sizeof(D));  // elements
+    const kernels::FirDotKernel kernel = blockKernel<D, W>();
+    const auto run = [&](const D* data, const int* offsets, O* to, int count) {
+        kernel(lanesOf(b.first), b.stride, b.count, lanesOf(data), offsets, lanesOf(to), outStride, count);
+    };
     const int c = b.count;
     if (down == 1) {
         // Outputs whose whole window lies in the block read it in place.
         const std::int64_t direct = c - 1 - i0 > 0 ? c - 1 - i0 : 0;
         if (direct < n) {
-            kernel(b.first, b.stride, c, x + i0 + direct, nullptr, out + direct * outStride, outStride, n - int(direct));
+            run(x + i0 + direct, nullptr, out + direct * outStride, n - int(direct));
             n = int(direct);
         }
     }
@@ -198,10 +217,10 @@ void vectorPhase(const Branch<float>& b, std::int64_t i0, int down, const Hist& 
     // outputs) per piece: a short remainder runs at one register's latency.
     if (pieceMax >= 192) pieceMax -= pieceMax % 192;
     if ((streams > 1 && c > kMaxStreamTaps) || pieceMax < 16) {
-        for (int t = 0; t < n; ++t) out[t * outStride] = branchSum<float>(b, x, i0 + std::int64_t(t) * down, hist);
+        for (int t = 0; t < n; ++t) out[t * outStride] = branchSum<O>(b, x, i0 + std::int64_t(t) * down, hist);
         return;
     }
-    float scratch[kScratchFloats];
+    D scratch[kScratchFloats];
     int offsets[kMaxStreamTaps];
     if (streams > 1) {
         int start = 0;
@@ -213,7 +232,7 @@ void vectorPhase(const Branch<float>& b, std::int64_t i0, int down, const Hist& 
     }
     for (int t0 = 0; t0 < n; t0 += pieceMax) {
         const int piece = n - t0 < pieceMax ? n - t0 : pieceMax;
-        float* s = scratch;
+        D* s = scratch;
         for (int q = 0; q < streams; ++q) {
             const int depth = (c - q + down - 1) / down;
             const std::int64_t first = i0 - q + (std::int64_t(t0) - (depth - 1)) * down;
@@ -223,13 +242,13 @@ void vectorPhase(const Branch<float>& b, std::int64_t i0, int down, const Hist& 
             if (early > len) early = len;
             int u = 0;
             for (std::int64_t i = first; u < early; ++u, i += down) s[u] = hist(int(-i - 1));
-            const float* from = x + (first + std::int64_t(u) * down);
+            const D* from = x + (first + std::int64_t(u) * down);
             for (; u < len; ++u, from += down) s[u] = *from;
             s += pieceMax + depth - 1;
         }
-        float* to = out + t0 * outStride;
-        if (streams > 1) kernel(b.first, b.stride, c, scratch, offsets, to, outStride, piece);
-        else kernel(b.first, b.stride, c, scratch + c - 1, nullptr, to, outStride, piece);
+        O* to = out + t0 * outStride;
+        if (streams > 1) run(scratch, offsets, to, piece);
+        else run(scratch + c - 1, nullptr, to, piece);
     }
 }
 
@@ -237,9 +256,9 @@ void vectorPhase(const Branch<float>& b, std::int64_t i0, int down, const Hist& 
 template <class O, class D, class Taps, class Hist>
 void filterBlock(const Rate& rt, const Taps& taps, const Hist& hist, const D* x, O* out, int numIters) {
     using W = std::remove_cv_t<std::remove_reference_t<decltype(*taps(0).first)>>;
-    if constexpr (std::is_same_v<O, float> && std::is_same_v<D, float> && std::is_same_v<W, float>) {
+    if constexpr (hasBlockKernel<D, W>) {
         forEachPhase(rt, [&](int e, PhaseStart p) {
-            vectorPhase(taps(p.branch), p.newest, rt.down, hist, x, out + e, rt.up, numIters);
+            vectorPhase<O>(taps(p.branch), p.newest, rt.down, hist, x, out + e, rt.up, numIters);
         });
     } else {
         forEachPhase(rt, [&](int e, PhaseStart p) {

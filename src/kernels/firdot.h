@@ -16,10 +16,18 @@
 
 namespace vok::kernels {
 
+// Data, taps and outputs are passed as float lanes (complex elements are two
+// adjacent lanes, re then im); positions, strides and offsets count elements.
+using FirDotKernel = void (*)(const float* taps, std::ptrdiff_t tapStride, int count, const float* data,
+                              const int* offsets, float* out, std::ptrdiff_t outStride, int n);
+
+// out[t * outStride] = round(sum_j taps[j * tapStride] * x_j[t]) for t in [0, n), the
+// products and the sum in double, complex products as (ac - bd, ad + bc).
 struct FirDotTable {
-    // out[t * outStride] = float(sum_j double(taps[j * tapStride]) * double(x_j[t])), t in [0, n).
-    void (*realFloat)(const float* taps, std::ptrdiff_t tapStride, int count, const float* data, const int* offsets,
-                      float* out, std::ptrdiff_t outStride, int n);
+    FirDotKernel realFloat;       // float data, float taps
+    FirDotKernel complexFloat;    // complex data, complex taps
+    FirDotKernel complexByReal;   // complex data, float taps
+    FirDotKernel realByComplex;   // float data, complex taps
 };
 
 extern const FirDotTable firdot_sse2, firdot_avx2, firdot_avx512;
