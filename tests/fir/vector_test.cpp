@@ -99,6 +99,66 @@ TEST(FirKernel, InfinitiesAndNansStayInTheirOutputs) {
     });
 }
 
+// The complex pairings: data and taps of DL and WL lanes, against complex
+// double sums (products formed as (ac - bd, ad + bc)) rounded once.
+struct PairingCase {
+    int dataLanes, tapLanes, count, n;
+    bool withOffsets;
+};
+
+class FirKernelPairings : public ::testing::TestWithParam<PairingCase> {};
+
+TEST_P(FirKernelPairings, ComplexLanesSumInTapOrder) {
+    const PairingCase k = GetParam();
+    std::mt19937 gen(7u + unsigned(k.count * 5 + k.n + k.dataLanes * 3 + k.tapLanes));
+    const int span = k.count * 3 + 4;
+    const auto taps = randomFloats(gen, std::size_t(k.count) * std::size_t(k.tapLanes) + 1);
+    const auto line = randomFloats(gen, std::size_t(span + k.n) * std::size_t(k.dataLanes));
+    const float* data = line.data() + std::size_t(span) * std::size_t(k.dataLanes);
+    std::vector<int> offsets(std::size_t(k.count) + 1);
+    std::uniform_int_distribution<int> pick(-span, 0);
+    for (auto& o : offsets) o = pick(gen);
+    auto at = [&](int t, int j, int lane) {
+        const int e = t + (k.withOffsets ? offsets[std::size_t(j)] : -j);
+        return k.dataLanes == 2 ? double(data[2 * e + lane]) : (lane ? 0.0 : double(data[e]));
+    };
+    std::vector<float> want(std::size_t(k.n) * 2);
+    for (int t = 0; t < k.n; ++t) {
+        double re = 0, im = 0;
+        for (int j = 0; j < k.count; ++j) {
+            const double wr = taps[std::size_t(j * k.tapLanes)], wi = k.tapLanes == 2 ? taps[std::size_t(j * 2 + 1)] : 0.0;
+            if (k.tapLanes == 2 && k.dataLanes == 2) {
+                re += wr * at(t, j, 0) - wi * at(t, j, 1);
+                im += wr * at(t, j, 1) + wi * at(t, j, 0);
+            } else if (k.tapLanes == 2) {
+                re += wr * at(t, j, 0);
+                im += wi * at(t, j, 0);
+            } else {
+                re += wr * at(t, j, 0);
+                im += wr * at(t, j, 1);
+            }
+        }
+        want[std::size_t(2 * t)] = float(re);
+        want[std::size_t(2 * t + 1)] = float(im);
+    }
+    voktest::forEachWidth([&] {
+        const auto& table = vok::kernels::firdot();
+        const auto kernel = k.dataLanes == 2 ? (k.tapLanes == 2 ? table.complexFloat : table.complexByReal)
+                                             : table.realByComplex;
+        std::vector<float> out(std::size_t(k.n) * 2 + 2, -3.0f);
+        kernel(taps.data(), 1, k.count, data, k.withOffsets ? offsets.data() : nullptr, out.data(), 1, k.n);
+        for (std::size_t i = 0; i < want.size(); ++i) EXPECT_EQ(want[i], out[i]) << i;
+        EXPECT_EQ(-3.0f, out[want.size()]);
+        EXPECT_EQ(-3.0f, out[want.size() + 1]);
+    });
+}
+
+INSTANTIATE_TEST_SUITE_P(Fir, FirKernelPairings,
+                         ::testing::Values(PairingCase{2, 2, 1, 1, false}, PairingCase{2, 2, 17, 37, false},
+                                           PairingCase{2, 2, 40, 100, true}, PairingCase{2, 1, 9, 33, false},
+                                           PairingCase{2, 1, 30, 70, true}, PairingCase{1, 2, 9, 35, false},
+                                           PairingCase{1, 2, 25, 64, true}, PairingCase{1, 2, 3, 5, false}));
+
 // ---- whole filters ----
 
 struct LongCase {
