@@ -77,6 +77,21 @@ void BM_zbFir(benchmark::State& state) {
 }
 BENCHMARK(BM_zbFir)->Arg(16)->Arg(64);
 
+void BM_cbFir(benchmark::State& state) {
+    const int len = int(state.range(0));
+    std::vector<FloatComplex> taps(std::size_t(len), FloatComplex{0.01f, -0.02f}), in(kBlock, FloatComplex{1, 2}),
+        out(kBlock);
+    FirState st;
+    vokcFirInit(taps.data(), len, nullptr, &st);
+    for (auto _ : state) {
+        vokcbFir(&st, in.data(), out.data(), kBlock);
+        benchmark::DoNotOptimize(out.data());
+    }
+    vokFirFree(&st);
+    state.SetItemsProcessed(std::int64_t(state.iterations()) * kBlock);
+}
+BENCHMARK(BM_cbFir)->Arg(16)->Arg(64)->Arg(256);
+
 void BM_sFir(benchmark::State& state) {
     const int len = int(state.range(0));
     auto taps = ramp(len, 0.1f);

@@ -187,16 +187,19 @@ kernels::FirDotKernel blockKernel() {
 
 template <class D, class W>
 constexpr bool hasBlockKernel =
-    (std::is_same_v<D, float> || std::is_same_v<D, FloatComplex>) && (std::is_same_v<W, float> || std::is_same_v<W, FloatComplex>);
+    ((std::is_same_v<D, float> || std::is_same_v<D, FloatComplex>) &&
+     (std::is_same_v<W, float> || std::is_same_v<W, FloatComplex>)) ||
+    (std::is_same_v<D, short> && std::is_same_v<W, float>);
 
 // n outputs of one phase, out[t * outStride] for t in [0, n), single-precision data and taps.
 template <class O, class D, class W, class Hist>
 void vectorPhase(const Branch<W>& b, std::int64_t i0, int down, const Hist& hist, const D* x, O* out,
                  std::ptrdiff_t outStride, int n) {
     constexpr int kScratchFloats = kScratchBytes / int(sizeof(D));  // elements
-    const kernels::FirDotKernel kernel = blockKernel<D, W>();
     const auto run = [&](const D* data, const int* offsets, O* to, int count) {
-        kernel(lanesOf(b.first), b.stride, b.count, lanesOf(data), offsets, lanesOf(to), outStride, count);
+        if constexpr (std::is_same_v<D, short>)
+            kernels::firdot().shortByReal(b.first, b.stride, b.count, data, offsets, to, outStride, count);
+        else blockKernel<D, W>()(lanesOf(b.first), b.stride, b.count, lanesOf(data), offsets, lanesOf(to), outStride, count);
     };
     const int c = b.count;
     if (down == 1) {

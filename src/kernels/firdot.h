@@ -11,6 +11,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 
 #include "kernels/dispatch.h"
 
@@ -28,6 +29,10 @@ struct FirDotTable {
     FirDotKernel complexFloat;    // complex data, complex taps
     FirDotKernel complexByReal;   // complex data, float taps
     FirDotKernel realByComplex;   // float data, complex taps
+    // 16-bit data, float taps: each sum rounded to the nearest 32-bit integer
+    // (ties to even) and saturated.
+    void (*shortByReal)(const float* taps, std::ptrdiff_t tapStride, int count, const short* data, const int* offsets,
+                        std::int32_t* out, std::ptrdiff_t outStride, int n);
 };
 
 extern const FirDotTable firdot_sse2, firdot_avx2, firdot_avx512;

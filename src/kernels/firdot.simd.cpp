@@ -5,6 +5,8 @@
 #include "kernels/simd.h"
 #include "kernels/firdot.h"
 
+#include <cstdint>
+
 VOK_SIMD_BEGIN
 namespace {
 
@@ -125,11 +127,59 @@ struct Pairing {
     }
 };
 
+// 16-bit samples under float taps: sums in double, rounded to the nearest
+// 32-bit integer (ties to even) and saturated, as the scalar filters do.
+typedef short ShortLanes __attribute__((vector_size(kVectorBytes / 4)));
+
+inline __attribute__((always_inline)) Vec<double> widenShorts(const short* p, int count) {
+    ShortLanes h{};
+    std::memcpy(&h, p, sizeof(short) * unsigned(count));
+    return __builtin_convertvector(h, Vec<double>);
+}
+
+inline __attribute__((always_inline)) std::int32_t roundToInt32(double v) {
+    const double r = __builtin_nearbyint(v);
+    if (!(r >= -2147483648.0)) return -2147483647 - 1;
+    if (r > 2147483647.0) return 2147483647;
+    return std::int32_t(r);
+}
+
+template <int R>
+inline __attribute__((always_inline)) void shortBlock(const float* taps, std::ptrdiff_t tapStride, int count,
+                                                      const short* data, const int* offsets, int t0, std::int32_t* out,
+                                                      std::ptrdiff_t outStride, int last) {
+    Vec<double> acc[R];
+#pragma GCC unroll 16
+    for (int v = 0; v < R; ++v) acc[v] = Vec<double>{};
+    auto step = [&](const short* q, float w) __attribute__((always_inline)) {
+        const Vec<double> h = splat(double(w));
+#pragma GCC unroll 16
+        for (int v = 0; v < R; ++v) acc[v] += h * widenShorts(q + v * V, v == R - 1 ? last : V);
+    };
+    const short* p = data + t0;
+    const float* w = taps;
+    if (!offsets) {
+        for (int j = 0; j < count; ++j, w += tapStride) step(p - j, *w);
+    } else {
+        for (int j = 0; j < count; ++j, w += tapStride) step(p + offsets[j], *w);
+    }
+    for (int v = 0; v < R; ++v)
+        for (int l = 0; l < (v == R - 1 ? last : V); ++l)
+            out[(std::ptrdiff_t(t0) + v * V + l) * outStride] = roundToInt32(acc[v][l]);
+}
+
+void shortByReal(const float* taps, std::ptrdiff_t tapStride, int count, const short* data, const int* offsets,
+                 std::int32_t* out, std::ptrdiff_t outStride, int n) {
+    int t = 0;
+    for (; t + kBlock * V <= n; t += kBlock * V) shortBlock<kBlock>(taps, tapStride, count, data, offsets, t, out, outStride, V);
+    for (; t < n; t += V) shortBlock<1>(taps, tapStride, count, data, offsets, t, out, outStride, n - t < V ? n - t : V);
+}
+
 }  // namespace
 VOK_SIMD_END
 
 namespace vok::kernels {
 using namespace simd::VOK_ISA;
 const FirDotTable VOK_KERNEL_TABLE(firdot) = {Pairing<1, 1>::run, Pairing<2, 2>::run, Pairing<2, 1>::run,
-                                              Pairing<1, 2>::run};
+                                              Pairing<1, 2>::run, shortByReal};
 }

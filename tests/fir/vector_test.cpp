@@ -159,6 +159,39 @@ INSTANTIATE_TEST_SUITE_P(Fir, FirKernelPairings,
                                            PairingCase{2, 1, 30, 70, true}, PairingCase{1, 2, 9, 35, false},
                                            PairingCase{1, 2, 25, 64, true}, PairingCase{1, 2, 3, 5, false}));
 
+// 16-bit samples: sums rounded to the nearest integer with ties to even and
+// saturated to 32 bits, in every lane and tail.
+TEST(FirKernelShort, RoundsTiesToEvenAndSaturates) {
+    std::mt19937 gen(5u);
+    std::uniform_int_distribution<int> sample(-32768, 32767);
+    for (int n : {1, 5, 12, 64, 77}) {
+        SCOPED_TRACE(n);
+        const int count = 6;
+        std::vector<short> line(std::size_t(n + count));
+        for (auto& v : line) v = short(sample(gen));
+        // Halves make ties; the huge taps push sums past 32 bits.
+        const std::vector<float> tapSets[] = {{0.5f, -0.25f, 1.5f, 0.0f, -2.5f, 0.75f},
+                                              {70000.0f, 70000.0f, 70000.0f, 0.0f, 0.0f, 0.0f},
+                                              {-1e5f, 1e-3f, 3.0f, -70000.0f, 2.0f, 0.5f}};
+        for (const auto& taps : tapSets) {
+            const short* data = line.data() + count;
+            std::vector<std::int32_t> want(static_cast<std::size_t>(n));
+            for (int t = 0; t < n; ++t) {
+                double acc = 0;
+                for (int j = 0; j < count; ++j) acc += double(taps[std::size_t(j)]) * double(data[t - j]);
+                const double r = std::nearbyint(acc);
+                want[std::size_t(t)] = r < -2147483648.0 ? INT32_MIN : r > 2147483647.0 ? INT32_MAX : std::int32_t(r);
+            }
+            voktest::forEachWidth([&] {
+                std::vector<std::int32_t> out(std::size_t(n) + 1, 12345);
+                vok::kernels::firdot().shortByReal(taps.data(), 1, count, data, nullptr, out.data(), 1, n);
+                for (int t = 0; t < n; ++t) EXPECT_EQ(want[std::size_t(t)], out[std::size_t(t)]) << t;
+                EXPECT_EQ(12345, out.back());
+            });
+        }
+    }
+}
+
 // ---- whole filters ----
 
 struct LongCase {
