@@ -16,6 +16,7 @@
 #include <type_traits>
 
 #include "core/complex.h"
+#include "kernels/firdot.h"
 
 namespace vok::fir {
 
@@ -139,10 +140,16 @@ O branchSum(const Branch<W>& b, const D* x, std::int64_t newest, const Hist& his
     return acc.get();
 }
 
-// numIters iterations: reads numIters*D inputs, writes numIters*U outputs.
-template <class O, class D, class Taps, class Hist>
-void filterBlock(const Rate& rt, const Taps& taps, const Hist& hist, const D* x, O* out, int numIters) {
-    const std::int64_t outs = std::int64_t(numIters) * rt.up;
+// Output phase e of an iteration (outputs e, e + U, e + 2U, ...): one branch
+// whose newest input advances by D per output.
+struct PhaseStart {
+    int branch;
+    std::int64_t newest;  // newest input of the first output (-1: none yet)
+};
+
+// The branch and newest input of the first outputs of an iteration, in output order.
+template <class F>
+void forEachPhase(const Rate& rt, F f) {
     // j = Pd + m*D in the upsampled domain; newest inserted input i0 and the
     // offset r = j - (Pu + i0*U) in [0, U), kept as counters.
     std::int64_t t = std::int64_t(rt.downPhase) - rt.upPhase;  // > -U
@@ -150,14 +157,118 @@ void filterBlock(const Rate& rt, const Taps& taps, const Hist& hist, const D* x,
     int r = int(t - i0 * rt.up);
     const std::int64_t stepInputs = rt.down / rt.up;
     const int stepRest = rt.down % rt.up;
-    for (std::int64_t m = 0; m < outs; ++m) {
-        out[m] = branchSum<O>(taps(r), x, i0, hist);
+    for (int e = 0; e < rt.up; ++e) {
+        f(e, PhaseStart{r, i0});
         i0 += stepInputs;
         r += stepRest;
         if (r >= rt.up) {
             r -= rt.up;
             ++i0;
         }
+    }
+}
+
+// Bytes of the stack scratch a vector pass gathers its inputs into, and the
+// most taps a branch that reads several streams may have; larger decimating
+// filters stay scalar.
+constexpr int kScratchBytes = 16384;
+constexpr int kMaxStreamTaps = 2048;
+
+// The block kernel of a pairing of single-precision data and taps, or none.
+template <class D, class W>
+kernels::FirDotKernel blockKernel() {
+    const kernels::FirDotTable& k = kernels::firdot();
+    if constexpr (std::is_same_v<D, float> && std::is_same_v<W, float>) return k.realFloat;
+    else if constexpr (std::is_same_v<D, FloatComplex> && std::is_same_v<W, FloatComplex>) return k.complexFloat;
+    else if constexpr (std::is_same_v<D, FloatComplex> && std::is_same_v<W, float>) return k.complexByReal;
+    else if constexpr (std::is_same_v<D, float> && std::is_same_v<W, FloatComplex>) return k.realByComplex;
+    else return nullptr;
+}
+
+template <class D, class W>
+constexpr bool hasBlockKernel =
+    ((std::is_same_v<D, float> || std::is_same_v<D, FloatComplex>) &&
+     (std::is_same_v<W, float> || std::is_same_v<W, FloatComplex>)) ||
+    (std::is_same_v<D, short> && std::is_same_v<W, float>);
+
+// n outputs of one phase, out[t * outStride] for t in [0, n), single-precision data and taps.
+template <class O, class D, class W, class Hist>
+void vectorPhase(const Branch<W>& b, std::int64_t i0, int down, const Hist& hist, const D* x, O* out,
+                 std::ptrdiff_t outStride, int n) {
+    constexpr int kScratchFloats = kScratchBytes / int(sizeof(D));  // elements
+    const auto run = [&](const D* data, const int* offsets, O* to, int count) {
+        if constexpr (std::is_same_v<D, short>)
+            kernels::firdot().shortByReal(b.first, b.stride, b.count, data, offsets, to, outStride, count);
+        else blockKernel<D, W>()(lanesOf(b.first), b.stride, b.count, lanesOf(data), offsets, lanesOf(to), outStride, count);
+    };
+    const int c = b.count;
+    if (down == 1) {
+        // Outputs whose whole window lies in the block read it in place.
+        const std::int64_t direct = c - 1 - i0 > 0 ? c - 1 - i0 : 0;
+        if (direct < n) {
+            run(x + i0 + direct, nullptr, out + direct * outStride, n - int(direct));
+            n = int(direct);
+        }
+    }
+    if (n <= 0) return;
+    // The others from the scratch: the inputs of tap residue q (taps q, q+D,
+    // q+2D, ...) of a piece of outputs gathered into stream q, oldest first;
+    // the streams lie one after another, each with room for the longest piece.
+    const int streams = c < down ? c : down;
+    int pieceMax = streams > 0 ? (kScratchFloats - c + streams) / streams : 0;
+    // Whole register blocks of the kernel at every width (12, 24 or 64
+    // outputs) per piece: a short remainder runs at one register's latency.
+    if (pieceMax >= 192) pieceMax -= pieceMax % 192;
+    if ((streams > 1 && c > kMaxStreamTaps) || pieceMax < 16) {
+        for (int t = 0; t < n; ++t) out[t * outStride] = branchSum<O>(b, x, i0 + std::int64_t(t) * down, hist);
+        return;
+    }
+    D scratch[kScratchFloats];
+    int offsets[kMaxStreamTaps];
+    if (streams > 1) {
+        int start = 0;
+        for (int q = 0; q < streams; ++q) {
+            const int depth = (c - q + down - 1) / down;  // taps of residue q
+            for (int a = 0; a < depth; ++a) offsets[q + a * down] = start + depth - 1 - a;
+            start += pieceMax + depth - 1;
+        }
+    }
+    for (int t0 = 0; t0 < n; t0 += pieceMax) {
+        const int piece = n - t0 < pieceMax ? n - t0 : pieceMax;
+        D* s = scratch;
+        for (int q = 0; q < streams; ++q) {
+            const int depth = (c - q + down - 1) / down;
+            const std::int64_t first = i0 - q + (std::int64_t(t0) - (depth - 1)) * down;
+            const int len = piece + depth - 1;
+            // The inputs before the block come from the history, the rest straight from the block.
+            std::int64_t early = first < 0 ? (-first + down - 1) / down : 0;
+            if (early > len) early = len;
+            int u = 0;
+            for (std::int64_t i = first; u < early; ++u, i += down) s[u] = hist(int(-i - 1));
+            const D* from = x + (first + std::int64_t(u) * down);
+            for (; u < len; ++u, from += down) s[u] = *from;
+            s += pieceMax + depth - 1;
+        }
+        O* to = out + t0 * outStride;
+        if (streams > 1) run(scratch, offsets, to, piece);
+        else run(scratch + c - 1, nullptr, to, piece);
+    }
+}
+
+// numIters iterations: reads numIters*D inputs, writes numIters*U outputs.
+template <class O, class D, class Taps, class Hist>
+void filterBlock(const Rate& rt, const Taps& taps, const Hist& hist, const D* x, O* out, int numIters) {
+    using W = std::remove_cv_t<std::remove_reference_t<decltype(*taps(0).first)>>;
+    if constexpr (hasBlockKernel<D, W>) {
+        forEachPhase(rt, [&](int e, PhaseStart p) {
+            vectorPhase<O>(taps(p.branch), p.newest, rt.down, hist, x, out + e, rt.up, numIters);
+        });
+    } else {
+        forEachPhase(rt, [&](int e, PhaseStart p) {
+            const Branch<W> b = taps(p.branch);
+            for (std::int64_t t = 0; t < numIters; ++t)
+                out[e + t * rt.up] = branchSum<O>(b, x, p.newest + t * rt.down, hist);
+        });
     }
 }
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "fir_support.h"
+#include "../support/widths.h"
 
 namespace {
 
@@ -55,7 +56,7 @@ class FirRates : public ::testing::TestWithParam<Rates> {};
 
 TEST_P(FirRates, BothLayersFollowTheDefinitionAcrossCalls) {
     const Rates r = GetParam();
-    forEachApi([&](const auto& api) {
+    voktest::forEachWidth([&] { forEachApi([&](const auto& api) {
         using A = std::decay_t<decltype(api)>;
         using D = typename A::D;
         using O = typename A::O;
@@ -94,7 +95,7 @@ TEST_P(FirRates, BothLayersFollowTheDefinitionAcrossCalls) {
             EXPECT_EQ(want, asLC(lowDly[std::size_t(i)])) << i;
             EXPECT_EQ(want, asLC(highDly[std::size_t(i)])) << i;
         }
-    });
+    }); });
 }
 
 INSTANTIATE_TEST_SUITE_P(Fir, FirRates, ::testing::ValuesIn(kRates));

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <vector>
 
+#include "../support/widths.h"
 #include "fir_support.h"
 #include "frame/test_seams.h"
 #include "support/reports.h"
@@ -67,7 +68,12 @@ struct ModeCase {
     int mode, factor, limit;
 };
 
-TEST(FirlInt16, FollowsTheDefinitionUnderEveryScaleMode) {
+void followsTheDefinitionUnderEveryScaleMode();
+
+// At every kernel width.
+TEST(FirlInt16, FollowsTheDefinitionUnderEveryScaleMode) { voktest::forEachWidth(followsTheDefinitionUnderEveryScaleMode); }
+
+void followsTheDefinitionUnderEveryScaleMode() {
     const std::vector<Rates> rates = {{1, 0, 1, 0, 1}, {1, 0, 1, 0, 6}, {1, 0, 3, 1, 8},
                                       {3, 2, 1, 0, 7}, {4, 1, 3, 2, 10}, {5, 0, 2, 1, 3}};
     const std::vector<ModeCase> modes = {{VOK_NO_SCALE, 0, 300},      {VOK_NO_SCALE, 0, 32767},

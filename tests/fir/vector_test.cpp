@@ -1,0 +1,281 @@
+// The vector path of the float filters: the block kernel on its own (tails,
+// strides, stream offsets) at every width against double sums, and whole
+// filters over long blocks, many tap counts and rates, identical at every
+// width and within a few roundings of long-double sums.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <random>
+#include <vector>
+
+#include "fir_support.h"
+#include "kernels/firdot.h"
+#include "../support/widths.h"
+
+namespace {
+
+using namespace firtest;
+
+std::vector<float> randomFloats(std::mt19937& gen, std::size_t n) {
+    std::uniform_real_distribution<float> u(-1.0f, 1.0f);
+    std::vector<float> v(n);
+    for (auto& e : v) e = u(gen);
+    return v;
+}
+
+// Tap j multiplies data[t - j] (or data[t + offsets[j]]), summed in double from tap 0 and rounded once.
+float doubleSum(const float* taps, std::ptrdiff_t stride, int count, const float* data, const int* offsets, int t) {
+    double acc = 0;
+    for (int j = 0; j < count; ++j) acc += double(taps[j * stride]) * double(data[t + (offsets ? offsets[j] : -j)]);
+    return float(acc);
+}
+
+struct KernelCase {
+    int count;
+    int n;
+    std::ptrdiff_t tapStride;
+    std::ptrdiff_t outStride;
+    bool withOffsets;
+};
+
+class FirKernel : public ::testing::TestWithParam<KernelCase> {};
+
+TEST_P(FirKernel, EveryLaneSumsItsOutputInTapOrder) {
+    const KernelCase k = GetParam();
+    std::mt19937 gen(99u + unsigned(k.count * 13 + k.n));
+    const int span = k.count * 3 + 8;  // taps may reach this far before output 0
+    const auto storedTaps = randomFloats(gen, std::size_t(k.count) * std::size_t(k.tapStride > 0 ? k.tapStride : -k.tapStride) + 1);
+    const float* taps = k.tapStride > 0 ? storedTaps.data() : storedTaps.data() + storedTaps.size() - 1;
+    const auto line = randomFloats(gen, std::size_t(span + k.n));
+    const float* data = line.data() + span;
+    // Offsets as a decimating branch has them: any order, each within the line.
+    std::vector<int> offsets(std::size_t(k.count) + 1);
+    std::uniform_int_distribution<int> pick(-span, 0);
+    for (auto& o : offsets) o = pick(gen);
+    const int* offs = k.withOffsets ? offsets.data() : nullptr;
+
+    std::vector<float> want(std::size_t(k.n));
+    for (int t = 0; t < k.n; ++t) want[std::size_t(t)] = doubleSum(taps, k.tapStride, k.count, data, offs, t);
+    voktest::forEachWidth([&] {
+        const float guard = -7.5f;
+        std::vector<float> out(std::size_t(k.n) * std::size_t(k.outStride) + 1, guard);
+        vok::kernels::firdot().realFloat(taps, k.tapStride, k.count, data, offs, out.data(), k.outStride, k.n);
+        for (int t = 0; t < k.n; ++t) {
+            EXPECT_EQ(want[std::size_t(t)], out[std::size_t(t) * std::size_t(k.outStride)]) << t;
+            for (std::ptrdiff_t g = 1; g < k.outStride; ++g)
+                EXPECT_EQ(guard, out[std::size_t(t) * std::size_t(k.outStride) + std::size_t(g)]) << t;
+        }
+        EXPECT_EQ(guard, out.back());  // nothing past the last output
+    });
+}
+
+// n crosses every register-block boundary of the three widths (12, 24, 64
+// outputs and single registers of 2, 4, 8 lanes, plus the partial ones).
+INSTANTIATE_TEST_SUITE_P(Fir, FirKernel,
+                         ::testing::Values(KernelCase{1, 1, 1, 1, false}, KernelCase{3, 7, 1, 1, false},
+                                           KernelCase{16, 13, 1, 1, false}, KernelCase{16, 64, 1, 1, false},
+                                           KernelCase{5, 65, -1, 1, false}, KernelCase{33, 131, 3, 1, false},
+                                           KernelCase{0, 20, 1, 1, false}, KernelCase{7, 77, 1, 3, false},
+                                           KernelCase{12, 200, -1, 1, true}, KernelCase{9, 23, 2, 4, true},
+                                           KernelCase{64, 192, 1, 1, true}, KernelCase{1, 9, 1, 1, true}));
+
+// Special values travel through the lanes as through a scalar sum.
+TEST(FirKernel, InfinitiesAndNansStayInTheirOutputs) {
+    const std::vector<float> taps = {1.0f, 0.5f, -2.0f};
+    std::vector<float> line(40, 1.0f);
+    line[20] = INFINITY;
+    line[30] = NAN;
+    voktest::forEachWidth([&] {
+        std::vector<float> out(38);
+        vok::kernels::firdot().realFloat(taps.data(), 1, 3, line.data() + 2, nullptr, out.data(), 1, 38);
+        for (int t = 0; t < 38; ++t) {
+            const int newest = t + 2;
+            const float got = out[std::size_t(t)];
+            if (newest >= 30 && newest <= 32) EXPECT_TRUE(std::isnan(got)) << t;
+            else if (newest == 20 || newest == 21) EXPECT_EQ(INFINITY, got) << t;
+            else if (newest == 22) EXPECT_EQ(-INFINITY, got) << t;
+            else EXPECT_EQ(-0.5f, out[std::size_t(t)]) << t;
+        }
+    });
+}
+
+// The complex pairings: data and taps of DL and WL lanes, against complex
+// double sums (products formed as (ac - bd, ad + bc)) rounded once.
+struct PairingCase {
+    int dataLanes, tapLanes, count, n;
+    bool withOffsets;
+};
+
+class FirKernelPairings : public ::testing::TestWithParam<PairingCase> {};
+
+TEST_P(FirKernelPairings, ComplexLanesSumInTapOrder) {
+    const PairingCase k = GetParam();
+    std::mt19937 gen(7u + unsigned(k.count * 5 + k.n + k.dataLanes * 3 + k.tapLanes));
+    const int span = k.count * 3 + 4;
+    const auto taps = randomFloats(gen, std::size_t(k.count) * std::size_t(k.tapLanes) + 1);
+    const auto line = randomFloats(gen, std::size_t(span + k.n) * std::size_t(k.dataLanes));
+    const float* data = line.data() + std::size_t(span) * std::size_t(k.dataLanes);
+    std::vector<int> offsets(std::size_t(k.count) + 1);
+    std::uniform_int_distribution<int> pick(-span, 0);
+    for (auto& o : offsets) o = pick(gen);
+    auto at = [&](int t, int j, int lane) {
+        const int e = t + (k.withOffsets ? offsets[std::size_t(j)] : -j);
+        return k.dataLanes == 2 ? double(data[2 * e + lane]) : (lane ? 0.0 : double(data[e]));
+    };
+    std::vector<float> want(std::size_t(k.n) * 2);
+    for (int t = 0; t < k.n; ++t) {
+        double re = 0, im = 0;
+        for (int j = 0; j < k.count; ++j) {
+            const double wr = taps[std::size_t(j * k.tapLanes)], wi = k.tapLanes == 2 ? taps[std::size_t(j * 2 + 1)] : 0.0;
+            if (k.tapLanes == 2 && k.dataLanes == 2) {
+                re += wr * at(t, j, 0) - wi * at(t, j, 1);
+                im += wr * at(t, j, 1) + wi * at(t, j, 0);
+            } else if (k.tapLanes == 2) {
+                re += wr * at(t, j, 0);
+                im += wi * at(t, j, 0);
+            } else {
+                re += wr * at(t, j, 0);
+                im += wr * at(t, j, 1);
+            }
+        }
+        want[std::size_t(2 * t)] = float(re);
+        want[std::size_t(2 * t + 1)] = float(im);
+    }
+    voktest::forEachWidth([&] {
+        const auto& table = vok::kernels::firdot();
+        const auto kernel = k.dataLanes == 2 ? (k.tapLanes == 2 ? table.complexFloat : table.complexByReal)
+                                             : table.realByComplex;
+        std::vector<float> out(std::size_t(k.n) * 2 + 2, -3.0f);
+        kernel(taps.data(), 1, k.count, data, k.withOffsets ? offsets.data() : nullptr, out.data(), 1, k.n);
+        for (std::size_t i = 0; i < want.size(); ++i) EXPECT_EQ(want[i], out[i]) << i;
+        EXPECT_EQ(-3.0f, out[want.size()]);
+        EXPECT_EQ(-3.0f, out[want.size() + 1]);
+    });
+}
+
+INSTANTIATE_TEST_SUITE_P(Fir, FirKernelPairings,
+                         ::testing::Values(PairingCase{2, 2, 1, 1, false}, PairingCase{2, 2, 17, 37, false},
+                                           PairingCase{2, 2, 40, 100, true}, PairingCase{2, 1, 9, 33, false},
+                                           PairingCase{2, 1, 30, 70, true}, PairingCase{1, 2, 9, 35, false},
+                                           PairingCase{1, 2, 25, 64, true}, PairingCase{1, 2, 3, 5, false}));
+
+// 16-bit samples: sums rounded to the nearest integer with ties to even and
+// saturated to 32 bits, in every lane and tail.
+TEST(FirKernelShort, RoundsTiesToEvenAndSaturates) {
+    std::mt19937 gen(5u);
+    std::uniform_int_distribution<int> sample(-32768, 32767);
+    for (int n : {1, 5, 12, 64, 77}) {
+        SCOPED_TRACE(n);
+        const int count = 6;
+        std::vector<short> line(std::size_t(n + count));
+        for (auto& v : line) v = short(sample(gen));
+        // Halves make ties; the huge taps push sums past 32 bits.
+        const std::vector<float> tapSets[] = {{0.5f, -0.25f, 1.5f, 0.0f, -2.5f, 0.75f},
+                                              {70000.0f, 70000.0f, 70000.0f, 0.0f, 0.0f, 0.0f},
+                                              {-1e5f, 1e-3f, 3.0f, -70000.0f, 2.0f, 0.5f}};
+        for (const auto& taps : tapSets) {
+            const short* data = line.data() + count;
+            std::vector<std::int32_t> want(static_cast<std::size_t>(n));
+            for (int t = 0; t < n; ++t) {
+                double acc = 0;
+                for (int j = 0; j < count; ++j) acc += double(taps[std::size_t(j)]) * double(data[t - j]);
+                const double r = std::nearbyint(acc);
+                want[std::size_t(t)] = r < -2147483648.0 ? INT32_MIN : r > 2147483647.0 ? INT32_MAX : std::int32_t(r);
+            }
+            voktest::forEachWidth([&] {
+                std::vector<std::int32_t> out(std::size_t(n) + 1, 12345);
+                vok::kernels::firdot().shortByReal(taps.data(), 1, count, data, nullptr, out.data(), 1, n);
+                for (int t = 0; t < n; ++t) EXPECT_EQ(want[std::size_t(t)], out[std::size_t(t)]) << t;
+                EXPECT_EQ(12345, out.back());
+            });
+        }
+    }
+}
+
+// ---- whole filters ----
+
+struct LongCase {
+    Rates rate;
+    std::vector<int> calls;  // iterations per call
+};
+
+std::ostream& operator<<(std::ostream& os, const LongCase& c) { return os << c.rate << " calls=" << c.calls.size(); }
+
+int historyOf(const Rates& r) {
+    return (r.up > 1 || r.down > 1) ? (r.tapsLen + r.up - 1) / r.up : r.tapsLen - 1;
+}
+
+// The outputs of both layers for one stream, at the width in force.
+struct LayerOutputs {
+    std::vector<float> low, high;
+};
+
+LayerOutputs filterStream(const std::vector<float>& h, const Rates& r, std::vector<float> history, const std::vector<float>& x,
+                 const std::vector<int>& calls) {
+    LayerOutputs run;
+    std::vector<float> taps = h;
+    FirTapState tap{};
+    FirDlyState dly{};
+    voksFirlInitMr(taps.data(), int(taps.size()), r.up, r.upPhase, r.down, r.downPhase, &tap);
+    std::vector<float> line(std::size_t(historyOf(r)) + 1);
+    voksFirlInitDlyl(&tap, line.data(), &dly);
+    voksFirlSetDlyl(&tap, history.data(), &dly);
+    FirState st{};
+    voksFirInitMr(h.data(), int(h.size()), history.data(), r.up, r.upPhase, r.down, r.downPhase, &st);
+    std::size_t at = 0;
+    for (int n : calls) {
+        std::vector<float> a(std::size_t(n) * std::size_t(r.up)), b(a.size());
+        voksbFirl(&tap, &dly, x.data() + at, a.data(), n);
+        voksbFir(&st, x.data() + at, b.data(), n);
+        at += std::size_t(n) * std::size_t(r.down);
+        run.low.insert(run.low.end(), a.begin(), a.end());
+        run.high.insert(run.high.end(), b.begin(), b.end());
+    }
+    vokFirFree(&st);
+    return run;
+}
+
+class FirLongBlocks : public ::testing::TestWithParam<LongCase> {};
+
+TEST_P(FirLongBlocks, EveryWidthGivesTheSameCloseResults) {
+    const LongCase c = GetParam();
+    const Rates r = c.rate;
+    std::mt19937 gen(4321u + unsigned(r.tapsLen * 7 + r.up * 3 + r.down));
+    const auto h = randomFloats(gen, std::size_t(r.tapsLen));
+    const auto history = randomFloats(gen, std::size_t(historyOf(r)));
+    int iters = 0;
+    for (int n : c.calls) iters += n;
+    const auto x = randomFloats(gen, std::size_t(iters) * std::size_t(r.down));
+    const Reference ref = directMultirate(h, r, history, x);
+
+    std::vector<float> first;
+    voktest::forEachWidth([&] {
+        const LayerOutputs run = filterStream(h, r, history, x, c.calls);
+        ASSERT_EQ(ref.out.size(), run.low.size());
+        EXPECT_EQ(0, std::memcmp(run.low.data(), run.high.data(), sizeof(float) * run.low.size()));
+        if (first.empty()) {
+            first = run.low;
+            for (std::size_t m = 0; m < run.low.size(); ++m)
+                ASSERT_TRUE(closeTo(run.low[m], ref.out[m], ref.mag[m])) << m;
+        } else {
+            EXPECT_EQ(0, std::memcmp(first.data(), run.low.data(), sizeof(float) * first.size()));
+        }
+    });
+}
+
+// Tap counts on both sides of the register blocks, of the scratch pieces
+// and of the limits beyond which a branch is filtered by the scalar loop
+// (2048 taps over several streams, about 4096 taps at single rate); calls
+// shorter and longer than the filter.
+INSTANTIATE_TEST_SUITE_P(
+    Fir, FirLongBlocks,
+    ::testing::Values(LongCase{{1, 0, 1, 0, 1}, {1, 100, 3}}, LongCase{{1, 0, 1, 0, 16}, {5, 1000, 63, 64, 65}},
+                      LongCase{{1, 0, 1, 0, 255}, {100, 2000, 1}}, LongCase{{1, 0, 1, 0, 1024}, {700, 3000}},
+                      LongCase{{1, 0, 1, 0, 4100}, {5000, 300}}, LongCase{{1, 0, 4, 0, 16}, {1, 2000, 31}},
+                      LongCase{{1, 0, 4, 3, 64}, {10, 999}}, LongCase{{1, 0, 4, 1, 1024}, {300, 1500}},
+                      LongCase{{1, 0, 4, 2, 2100}, {600, 700}}, LongCase{{1, 0, 2, 1, 3}, {1, 1, 2000}},
+                      LongCase{{1, 0, 7, 6, 5}, {800}}, LongCase{{3, 1, 1, 0, 48}, {1, 900}},
+                      LongCase{{3, 2, 5, 3, 100}, {300, 401}}, LongCase{{4, 0, 3, 1, 70}, {2, 500}},
+                      LongCase{{100, 0, 1, 0, 50}, {40}}, LongCase{{1, 0, 100, 99, 500}, {3, 60}}));
+
+}  // namespace
