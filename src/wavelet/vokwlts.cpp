@@ -1,10 +1,12 @@
 // Wavelet filter banks and the multi-level periodic wavelet transform.
 //
 // The bank is built in double precision on the stack, then copied into the
-// record's tap arrays in the record's element type. A transform level places
-// the current band in the middle of the record's pad buffer, repeats it
-// periodically on both sides by block copies, and filters the padded band, so
-// the inner loops never wrap an index.
+// record's tap arrays in the record's element type. A decomposition level
+// splits the current band into its even and odd samples, a reconstruction
+// level copies the approximation and detail bands; either way the two rows go
+// into the record's pad buffer, are repeated periodically on both sides by
+// block copies, and are filtered by the row-sum kernels of kernels/wavelet.h,
+// so the inner loops never wrap an index and form only the outputs kept.
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
