@@ -1,10 +1,12 @@
 // Wavelet filter banks and the multi-level periodic wavelet transform.
 //
 // The bank is built in double precision on the stack, then copied into the
-// record's tap arrays in the record's element type. A transform level places
-// the current band in the middle of the record's pad buffer, repeats it
-// periodically on both sides by block copies, and filters the padded band, so
-// the inner loops never wrap an index.
+// record's tap arrays in the record's element type. A decomposition level
+// splits the current band into its even and odd samples, a reconstruction
+// level copies the approximation and detail bands; either way the two rows go
+// into the record's pad buffer, are repeated periodically on both sides by
+// block copies, and are filtered by the row-sum kernels of kernels/wavelet.h,
+// so the inner loops never wrap an index and form only the outputs kept.
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
@@ -13,6 +15,7 @@
 #include <type_traits>
 
 #include "core/check.h"
+#include "kernels/wavelet.h"
 #include "vector/convert.h"
 #include "vok/frame.h"
 #include "vok/wavelet.h"
@@ -156,6 +159,7 @@ namespace {
 using vok::ArgChecks;
 using vok::CheckAll;
 using vok::wavelet::Bank;
+namespace kernels = vok::kernels;
 constexpr const char* kModule = "vokwlts";
 constexpr int kCoreFloat = 1, kCoreDouble = 2, kCoreShort = 4;
 constexpr int kKindUser = 3;
@@ -288,10 +292,6 @@ void getState(const ArgChecks& check, const VokWtState* st, int* wtType, int* pa
 
 // ---- Transforms ----
 
-// Accumulators one step wider than the data.
-template <class T>
-using Wide = std::conditional_t<std::is_same_v<T, float>, double, long double>;
-
 // pad[M ... M+n-1] holds a band; repeat it periodically over the M positions on
 // each side, whole copies first when M exceeds n.
 template <class T>
@@ -308,67 +308,98 @@ void extendPeriodically(T* pad, std::size_t n, std::size_t M) {
     }
 }
 
-// sum_k taps[k] * at[-k], in the wider type.
+// The work buffer of 2^dataOrder + 2M elements holds two periodically extended
+// rows of up to 2^(dataOrder-1) samples with margins of P = M/2 on each side:
+// the even and odd halves of the band being decomposed, or the approximation
+// and detail bands being reconstructed. Within a row no index ever wraps. A
+// filter of L <= M taps reaches at most P samples beyond either end of a row.
+struct Rows {
+    std::size_t margin;  // P
+    std::size_t stride;  // length + 2P
+};
+
+inline Rows rowsFor(const VokWtState* st, std::size_t length) {
+    const std::size_t P = std::size_t(std::max(st->filtLen[0], st->filtLen[1])) / 2;
+    return {P, length + 2 * P};
+}
+
+inline std::ptrdiff_t floorHalf(std::ptrdiff_t d) { return d >= 0 ? d / 2 : -((1 - d) / 2); }
+
+// sum_k taps[k] * band[(offset + 2i - k) mod 2h] over the halves even[j] =
+// band[2j] and odd[j] = band[2j + 1]: the even taps read one half, the odd
+// taps the other.
 template <class T>
-inline Wide<T> filterAt(const T* taps, int length, const T* at) {
-    Wide<T> sum = 0;
-    for (int k = 0; k < length; ++k) sum += Wide<T>(taps[k]) * at[-k];
-    return sum;
+void decimationRuns(const T* taps, int length, int offset, const T* even, const T* odd,
+                    kernels::WaveletRun<T>* runs) {
+    for (int first = 0; first < 2; ++first) {
+        const std::ptrdiff_t d = offset - first;  // offset - k at k = first
+        const T* half = (d & 1) ? odd : even;
+        runs[first] = {half + floorHalf(d), taps + first, (length - first + 1) / 2};
+    }
+}
+
+// The part of output m = 2u + phase of sum_k taps[k] * up[(offset + m - k) mod 2a],
+// up the band upsampled by zeros: only the taps with k = offset + phase (mod 2)
+// meet a sample, band[u + (offset + phase - k) / 2].
+template <class T>
+kernels::WaveletRun<T> interpolationRun(const T* taps, int length, int offset, int phase, const T* band) {
+    const int first = (offset + phase) & 1;
+    return {band + (offset + phase - first) / 2, taps + first, (length - first + 1) / 2};
 }
 
 template <class T>
 void decompose(const VokWtState* st, const T* src, T* dst) {
-    const std::size_t N = std::size_t(1) << st->dataOrder;
-    std::memcpy(dst, src, N * sizeof(T));
-    const std::size_t M = std::size_t(std::max(st->filtLen[0], st->filtLen[1]));
+    const auto& ops = kernels::waveletOps<T>();
     T* pad = static_cast<T*>(st->src_pad);
     const T* low = static_cast<const T*>(st->tap_filt[0]);
     const T* high = static_cast<const T*>(st->tap_filt[1]);
-    const int lowLen = st->filtLen[0], highLen = st->filtLen[1];
-    std::size_t n = N;
+    const T* band = src;  // the first level reads the input in place
+    std::size_t n = std::size_t(1) << st->dataOrder;
     for (int lev = 0; lev < st->level; ++lev) {
-        std::memcpy(pad + M, dst, n * sizeof(T));
-        extendPeriodically(pad, n, M);
         const std::size_t h = n / 2;
-        const T* lowAt = pad + M + st->filtOffset[0];
-        const T* highAt = pad + M + st->filtOffset[1];
-        for (std::size_t i = 0; i < h; ++i) dst[i] = static_cast<T>(filterAt(low, lowLen, lowAt + 2 * i));
-        for (std::size_t i = 0; i < h; ++i) dst[h + i] = static_cast<T>(filterAt(high, highLen, highAt + 2 * i));
+        const Rows rows = rowsFor(st, h);
+        T* even = pad + rows.margin;
+        T* odd = even + rows.stride;
+        ops.deinterleave(band, even, odd, std::ptrdiff_t(h));
+        extendPeriodically(pad, h, rows.margin);
+        extendPeriodically(pad + rows.stride, h, rows.margin);
+        kernels::WaveletRun<T> runs[2];
+        decimationRuns(low, st->filtLen[0], st->filtOffset[0], even, odd, runs);
+        ops.decimate(runs, dst, std::ptrdiff_t(h));
+        decimationRuns(high, st->filtLen[1], st->filtOffset[1], even, odd, runs);
+        ops.decimate(runs, dst + h, std::ptrdiff_t(h));
+        band = dst;
         n = h;
     }
 }
 
-// Places band[0 ... a-1] at the even positions of pad[M ... M+2a-1], zeros at the odd ones.
-template <class T>
-void upsampleInto(T* pad, std::size_t M, const T* band, std::size_t a) {
-    for (std::size_t i = 0; i < a; ++i) {
-        pad[M + 2 * i] = band[i];
-        pad[M + 2 * i + 1] = 0;
-    }
-    extendPeriodically(pad, 2 * a, M);
-}
-
+// Each level forms the even and the odd outputs separately (polyphase), each
+// from every second tap of both reconstruction filters, in one pass.
 template <class T>
 void reconstruct(const VokWtState* st, const T* src, T* dst) {
-    const std::size_t M = std::size_t(std::max(st->filtLen[0], st->filtLen[1]));
-    const std::size_t N = std::size_t(1) << st->dataOrder;
+    const auto& ops = kernels::waveletOps<T>();
     T* pad = static_cast<T*>(st->src_pad);
-    std::memset(pad, 0, (N + 2 * M) * sizeof(T));
     const T* low = static_cast<const T*>(st->tap_filt[2]);
     const T* high = static_cast<const T*>(st->tap_filt[3]);
-    const int lowLen = st->filtLen[2], highLen = st->filtLen[3];
     const int coarse = st->dataOrder - st->level;
     std::size_t a = coarse < 1 ? 1 : std::size_t(1) << coarse;
-    std::memcpy(dst, src, a * sizeof(T));
+    const T* approx = src;
     const T* detail = src + a;
     for (int lev = 0; lev < st->level; ++lev) {
-        upsampleInto(pad, M, static_cast<const T*>(dst), a);
-        const T* lowAt = pad + M + st->filtOffset[2];
-        for (std::size_t m = 0; m < 2 * a; ++m) dst[m] = static_cast<T>(filterAt(low, lowLen, lowAt + m));
-        upsampleInto(pad, M, detail, a);
-        const T* highAt = pad + M + st->filtOffset[3];
-        for (std::size_t m = 0; m < 2 * a; ++m)
-            dst[m] = static_cast<T>(Wide<T>(dst[m]) + filterAt(high, highLen, highAt + m));
+        const Rows rows = rowsFor(st, a);
+        T* approxRow = pad + rows.margin;
+        T* detailRow = approxRow + rows.stride;
+        std::memcpy(approxRow, approx, a * sizeof(T));
+        std::memcpy(detailRow, detail, a * sizeof(T));
+        extendPeriodically(pad, a, rows.margin);
+        extendPeriodically(pad + rows.stride, a, rows.margin);
+        kernels::WaveletRun<T> even[2], odd[2];
+        even[0] = interpolationRun(low, st->filtLen[2], st->filtOffset[2], 0, static_cast<const T*>(approxRow));
+        even[1] = interpolationRun(high, st->filtLen[3], st->filtOffset[3], 0, static_cast<const T*>(detailRow));
+        odd[0] = interpolationRun(low, st->filtLen[2], st->filtOffset[2], 1, static_cast<const T*>(approxRow));
+        odd[1] = interpolationRun(high, st->filtLen[3], st->filtOffset[3], 1, static_cast<const T*>(detailRow));
+        ops.interpolate(even, odd, dst, std::ptrdiff_t(a));
+        approx = dst;
         detail += a;
         a *= 2;
     }
