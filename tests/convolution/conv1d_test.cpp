@@ -12,7 +12,9 @@
 #include <vector>
 
 #include "convolution/conv1d.h"
+#include "frame/context.h"
 #include "frame/test_seams.h"
+#include "transform/fft.h"
 #include "support/reports.h"
 #include "vok.h"
 
@@ -190,6 +192,43 @@ TYPED_TEST(Convolution, AllocationFailureInTheFastMethodsReportsUnderTheMethodNa
                        {VOK_StatusBacktrace, exported.c_str(), "<null>", m.module});
         EXPECT_TRUE(out.untouched());
     }
+}
+
+// Complex transform tables that cannot be built on the first use of an order
+// report like the work arrays, before y is touched.
+TYPED_TEST(Convolution, TableFailureInTheFastMethodsReportsUnderTheMethodName) {
+    using C = TypeParam;
+    const c1::Model& m = C::model();
+    const int longLen = 6000, shortLen = m.thrLast + 20;
+    const auto x = randomVector<typename C::XT>(longLen, 5);
+    const auto h = randomVector<typename C::HT>(shortLen, 6);
+    const c1::Choice choice = c1::choose(m, longLen, shortLen);
+    ASSERT_NE(choice.method, c1::kDirect);
+    const std::string method = m.methods[choice.method];
+    const std::string exported = method.substr(0, method.size() - 1);
+    vok::releaseInternalFftTables(sizeof(Real<typename C::YT>) == 4 ? vok::kSingle : vok::kDouble);
+    vok::releaseSwapTables();
+    Sentinel out(sizeof(typename C::YT) * (longLen + shortLen - 1));
+    ReportRecorder recorder;
+    vok::testing::failAllocationAfter(3);  // after the two work arrays
+    const int status = C::call(x.data(), longLen, h.data(), shortLen, out.as<typename C::YT>());
+    vok::testing::failAllocationAfter(0);
+    if constexpr (isCx<typename C::YT>) {
+        EXPECT_EQ(status, VOK_StatusNoMemory);
+        EXPECT_REPORTS(recorder, {VOK_StatusNoMemory, method.c_str(), "NULL Pointer", m.module},
+                       {VOK_StatusBacktrace, exported.c_str(), "<null>", m.module});
+        EXPECT_TRUE(out.untouched());
+    } else {
+        // The real transforms release their tables and build them once more
+        // after a failure, so a single failing allocation is absorbed.
+        EXPECT_EQ(status, 0);
+        EXPECT_REPORTS(recorder);
+    }
+    // The tables are built again by the next call.
+    recorder.clear();
+    std::vector<typename C::YT> y(longLen + shortLen - 1);
+    EXPECT_EQ(C::call(x.data(), longLen, h.data(), shortLen, y.data()), 0);
+    EXPECT_LT(relativeError(y, reference(x, h)), 8 * C::tolerance());
 }
 
 // Mixed types with the first operand shorter go through the sibling.
