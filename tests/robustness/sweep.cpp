@@ -32,6 +32,7 @@ int stillDue(int failing) {
 }  // namespace
 
 void releaseThreadCaches() {
+    vokzDft(nullptr, nullptr, 1, VOK_Free);  // the long-length chirp (its table of 1 goes next)
     vokcFreeTwdTbls();
     vokzFreeTwdTbls();
     vokvFreeTwdTbls();
