@@ -5,12 +5,8 @@ namespace {
 
 using fuzz::Buffer;
 using fuzz::Input;
-
-template <class T>
-std::size_t bytesFor(int n) { return n > 0 ? std::size_t(n) * sizeof(T) : 0; }
-
-template <class T>
-T* maybe(Input& in, Buffer& b) { return in.chance(1) ? nullptr : b.as<T>(); }
+using fuzz::bytesFor;
+using fuzz::maybe;
 
 template <class T>
 void oneCall(Input& in, int op, T val) {

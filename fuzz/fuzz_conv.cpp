@@ -9,14 +9,9 @@ namespace {
 
 using fuzz::Buffer;
 using fuzz::Input;
-
-template <class T>
-std::size_t bytesFor(long long n) { return n > 0 ? std::size_t(n) * sizeof(T) : 0; }
-
-template <class T>
-T* maybe(Input& in, Buffer& b) { return in.chance(1) ? nullptr : b.as<T>(); }
-
-int scaleMode(Input& in) { return in.chance(6) ? in.range(0, 4) : in.range(-3, 9); }
+using fuzz::bytesFor;
+using fuzz::maybe;
+using fuzz::scaleMode;
 
 template <class X, class H, class Y>
 void conv(Input& in, int (VOK_CALL* f)(const X*, int, const H*, int, Y*)) {

@@ -6,9 +6,7 @@ namespace {
 
 using fuzz::Buffer;
 using fuzz::Input;
-
-template <class T>
-std::size_t bytesFor(int n) { return n > 0 ? std::size_t(n) * sizeof(T) : 0; }
+using fuzz::bytesFor;
 
 template <class T>
 void dct(Input& in, void (*transform)(const T*, T*, int, int)) {

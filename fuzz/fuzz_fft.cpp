@@ -9,9 +9,9 @@ namespace {
 
 using fuzz::Buffer;
 using fuzz::Input;
-
-template <class T>
-std::size_t bytesFor(long long n) { return n > 0 ? std::size_t(n) * sizeof(T) : 0; }
+using fuzz::bytesFor;
+using fuzz::maybe;
+using fuzz::scaleMode;
 
 // Mostly a workable order, sometimes one that must be refused.
 int order(Input& in) {
@@ -37,9 +37,6 @@ int flags(Input& in) {
 }
 
 long long pointsOf(int ord) { return ord >= 0 && ord <= 14 ? 1LL << ord : 0; }
-
-template <class T>
-T* maybe(Input& in, Buffer& b) { return in.chance(1) ? nullptr : b.as<T>(); }
 
 // One in-place and one out-of-place complex transform.
 template <class C>
@@ -91,8 +88,6 @@ void realFft(Input& in, const RealForm<T>& form) {
         fuzz::expectUntouchedOnFailure("real FFT Nip", src, dst);
     }
 }
-
-int scaleMode(Input& in) { return in.chance(6) ? in.range(0, 4) : in.range(-3, 9); }
 
 void intFft(Input& in) {
     const int ord = order(in), f = flags(in), mode = scaleMode(in);

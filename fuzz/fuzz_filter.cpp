@@ -8,14 +8,10 @@ namespace {
 
 using fuzz::Buffer;
 using fuzz::Input;
+using fuzz::bytesFor;
+using fuzz::maybe;
+using fuzz::scaleMode;
 
-template <class T>
-std::size_t bytesFor(long long n) { return n > 0 ? std::size_t(n) * sizeof(T) : 0; }
-
-template <class T>
-T* maybe(Input& in, Buffer& b) { return in.chance(1) ? nullptr : b.as<T>(); }
-
-int scaleMode(Input& in) { return in.chance(6) ? in.range(0, 4) : in.range(-3, 9); }
 int factor(Input& in) { return in.chance(6) ? in.range(1, 5) : in.range(-2, 0); }
 int phaseFor(Input& in, int f) { return in.chance(6) ? in.range(0, f > 1 ? f - 1 : 0) : in.range(-2, 6); }
 

@@ -97,4 +97,15 @@ void expectUntouchedOnFailure(const char* what, const Buffers&... buffers) {
     }
 }
 
+// Bytes of n elements (none for a zero or negative length).
+template <class T>
+std::size_t bytesFor(long long n) { return n > 0 ? std::size_t(n) * sizeof(T) : 0; }
+
+// The buffer, or now and then a null pointer in its place.
+template <class T>
+T* maybe(Input& in, Buffer& b) { return in.chance(1) ? nullptr : b.as<T>(); }
+
+// Mostly a valid scale mode, sometimes one outside the range.
+inline int scaleMode(Input& in) { return in.chance(6) ? in.range(0, 4) : in.range(-3, 9); }
+
 }  // namespace fuzz

@@ -8,12 +8,8 @@ namespace {
 
 using fuzz::Buffer;
 using fuzz::Input;
-
-template <class T>
-std::size_t bytesFor(long long n) { return n > 0 ? std::size_t(n) * sizeof(T) : 0; }
-
-template <class T>
-T* maybe(Input& in, Buffer& b) { return in.chance(1) ? nullptr : b.as<T>(); }
+using fuzz::bytesFor;
+using fuzz::maybe;
 
 void stateUnchanged(const VokWtState& now, const VokWtState& before, const char* what) {
     if (fuzz::failures && std::memcmp(&now, &before, sizeof now) != 0) {
