@@ -90,10 +90,10 @@ void BM_fftwConvReal(benchmark::State& state) {
     const int l = int(state.range(0)), s = int(state.range(1)), n = l + s - 1, m = peerBlock(l, s);
     const auto x = signal(l, 1), h = signal(s, 2);
     float* block = fftwf_alloc_real(m);
-    fftwf_complex* spec = fftwf_alloc_complex(m / 2 + 1);
+    fftwf_complex* spectrum = fftwf_alloc_complex(m / 2 + 1);
     fftwf_complex* filt = fftwf_alloc_complex(m / 2 + 1);
-    fftwf_plan fwd = fftwf_plan_dft_r2c_1d(m, block, spec, FFTW_MEASURE);
-    fftwf_plan inv = fftwf_plan_dft_c2r_1d(m, spec, block, FFTW_MEASURE);
+    fftwf_plan fwd = fftwf_plan_dft_r2c_1d(m, block, spectrum, FFTW_MEASURE);
+    fftwf_plan inv = fftwf_plan_dft_c2r_1d(m, spectrum, block, FFTW_MEASURE);
     std::vector<float> y(n);
     const int lead = m >= n ? 0 : s - 1, step = m >= n ? n : m - lead;
     for (auto _ : state) {
@@ -108,9 +108,9 @@ void BM_fftwConvReal(benchmark::State& state) {
             std::fill(block + hi, block + m, 0.0f);
             fftwf_execute(fwd);
             for (int k = 0; k <= m / 2; ++k) {
-                const float re = spec[k][0] * filt[k][0] - spec[k][1] * filt[k][1];
-                const float im = spec[k][0] * filt[k][1] + spec[k][1] * filt[k][0];
-                spec[k][0] = re, spec[k][1] = im;
+                const float re = spectrum[k][0] * filt[k][0] - spectrum[k][1] * filt[k][1];
+                const float im = spectrum[k][0] * filt[k][1] + spectrum[k][1] * filt[k][0];
+                spectrum[k][0] = re, spectrum[k][1] = im;
             }
             fftwf_execute(inv);
             std::copy(block + lead, block + lead + std::min(step, n - start), y.begin() + start);
@@ -120,7 +120,7 @@ void BM_fftwConvReal(benchmark::State& state) {
     fftwf_destroy_plan(fwd);
     fftwf_destroy_plan(inv);
     fftwf_free(block);
-    fftwf_free(spec);
+    fftwf_free(spectrum);
     fftwf_free(filt);
     items(state, n);
 }
