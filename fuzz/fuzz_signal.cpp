@@ -2,7 +2,8 @@
 // generators of every type with arbitrary frequencies, phases, magnitudes,
 // asymmetries, seeds and bounds (NaN and infinities included), block lengths
 // and null pointers; every window of every type with arbitrary lengths and
-// parameters. A reported failure must leave the caller's buffer as it was.
+// parameters; the window-method FIR design. A reported failure must leave
+// the caller's buffer as it was.
 #include "fuzz_support.h"
 
 namespace {
@@ -156,13 +157,32 @@ void windowsOfSomeType(Input& in) {
     }
 }
 
+// Window-method FIR design with any cut-offs, length, window and normalisation.
+void design(Input& in) {
+    const int n = in.length(600), window = in.range(-1, 6), normal = in.range(-1, 2);
+    Buffer taps(in, bytesFor<double>(n));
+    double* t = maybe<double>(in, taps);
+    const double lo = in.real(), hi = in.real();
+    fuzz::beginCall();
+    switch (in.byte() % 4) {
+        case 0: vokdFirLowpass(lo, t, n, window, normal); break;
+        case 1: vokdFirHighpass(lo, t, n, window, normal); break;
+        case 2: vokdFirBandpass(lo, hi, t, n, window, normal); break;
+        default: vokdFirBandstop(lo, hi, t, n, window, normal); break;
+    }
+    fuzz::expectUntouchedOnFailure("FIR design", taps);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     Input in(data, size);
     while (!in.empty()) {
-        if (in.byte() & 1) generators(in);
-        else windowsOfSomeType(in);
+        switch (in.byte() % 3) {
+            case 0: generators(in); break;
+            case 1: windowsOfSomeType(in); break;
+            default: design(in); break;
+        }
     }
     return 0;
 }
