@@ -47,8 +47,11 @@ VOK_API void VOK_CALL vokwFilter2D(const short* src, int cols, int rows, const f
     int* fixedTaps = reinterpret_cast<int*>(work);
     float* results = work + tapCount;
     const int q = fractionalBits(taps, tapCount);
-    for (long long i = 0; i < tapCount; ++i)
-        fixedTaps[i] = int(std::clamp(std::nearbyint(double(taps[i]) * std::ldexp(1.0, q)), -32768.0, 32767.0));
+    // A NaN tap has no fixed-point value; it counts as zero.
+    for (long long i = 0; i < tapCount; ++i) {
+        const double scaled = std::nearbyint(double(taps[i]) * std::ldexp(1.0, q));
+        fixedTaps[i] = std::isnan(scaled) ? 0 : int(std::clamp(scaled, -32768.0, 32767.0));
+    }
 
     const vok::filter2d::Offsets at(tapRows, tapCols);
     const double unit = std::ldexp(1.0, -q);
