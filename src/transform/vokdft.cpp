@@ -51,10 +51,16 @@ constexpr int kChirpFromLength = 48;
 
 struct Chirp {
     int order;                // M = 2^order
-    DoubleComplex* chirp;     // w[k], k < N
+    DoubleComplex* chirp;     // w[k], k < N (null for a power of two)
     DoubleComplex* spectrum;  // FFT of conj(w[k]) laid out circularly over M
     DoubleComplex* work;      // M points
 };
+
+void releaseChirp() {
+    vok::ChirpCache& cache = vok::threadContext().tables.chirp;
+    vokFree(cache.block);
+    cache = {0, nullptr};
+}
 
 bool isPowerOfTwo(int n) { return (n & (n - 1)) == 0; }
 
@@ -73,30 +79,26 @@ bool chirpFor(int n, Chirp& c) {
     const long long m = 1LL << order;
     vok::ChirpCache& cache = vok::threadContext().tables.chirp;
     if (cache.length != n) {
-        vokFree(cache.block);
-        cache = {0, nullptr};
+        releaseChirp();
         const long long count = isPowerOfTwo(n) ? m : n + 2 * m;
         constexpr long long kBytes = sizeof(DoubleComplex);
         if (count > 0x7fffffffLL / kBytes) return false;
         auto* block = static_cast<DoubleComplex*>(vokMalloc(int(count * kBytes)));
         if (!block) return false;
-        if (isPowerOfTwo(n)) {
-            cache = {n, block};
-            c = {order, nullptr, nullptr, block};
-            return true;
+        if (!isPowerOfTwo(n)) {
+            DoubleComplex* w = block;
+            DoubleComplex* h = block + n;
+            // k² is taken modulo 2N exactly so the angle stays small for any length.
+            const long long twoN = 2LL * n;
+            for (long long k = 0; k < n; ++k) {
+                const long double a = std::numbers::pi_v<long double> * (long double)((k * k) % twoN) / n;
+                w[k] = {double(std::cos(a)), double(-std::sin(a))};
+            }
+            for (long long k = 0; k < m; ++k) h[k] = {0, 0};
+            h[0] = {w[0].re, -w[0].im};
+            for (long long k = 1; k < n; ++k) h[k] = h[m - k] = {w[k].re, -w[k].im};
+            vok::fftComplex(h, order, true, false);
         }
-        DoubleComplex* w = block;
-        DoubleComplex* h = block + n;
-        // k² is taken modulo 2N exactly so the angle stays small for any length.
-        const long long twoN = 2LL * n;
-        for (long long k = 0; k < n; ++k) {
-            const long double a = std::numbers::pi_v<long double> * (long double)((k * k) % twoN) / n;
-            w[k] = {double(std::cos(a)), double(-std::sin(a))};
-        }
-        for (long long k = 0; k < m; ++k) h[k] = {0, 0};
-        h[0] = {w[0].re, -w[0].im};
-        for (long long k = 1; k < n; ++k) h[k] = h[m - k] = {w[k].re, -w[k].im};
-        vok::fftComplex(h, order, true, false);
         cache = {n, block};
     }
     auto* block = static_cast<DoubleComplex*>(cache.block);
@@ -140,10 +142,15 @@ void chirpDft(const Chirp& c, const C* src, C* dst, int n, bool forward, bool sc
     }
 }
 
-void releaseChirp() {
-    vok::ChirpCache& cache = vok::threadContext().tables.chirp;
-    vokFree(cache.block);
-    cache = {0, nullptr};
+// The chirp route for a long length: true when it produced dst, false when
+// the length is short or the chirp could not be built (the direct sum runs).
+template <class C>
+bool chirpTransform(const C* src, C* dst, int n, int flags) {
+    Chirp chirp;
+    if (n < kChirpFromLength || !chirpFor(n, chirp)) return false;
+    const bool forward = (flags & VOK_Forw) != 0;
+    chirpDft(chirp, src, dst, n, forward, !forward && !(flags & VOK_NoScale));
+    return true;
 }
 
 // b holds the copied input (it is folded in place); dst receives N outputs.
@@ -206,12 +213,7 @@ void dftSingle(ArgChecks check, const FloatComplex* src, FloatComplex* dst, int 
     if (check(!src, "src==0") || check(!dst, "dst==0") ||
         check(badDirection(flags), "VOK_Forw or VOK_Inv must be as a flag"))
         return;
-    Chirp chirp;
-    if (length >= kChirpFromLength && chirpFor(length, chirp)) {
-        const bool forward = (flags & VOK_Forw) != 0;
-        chirpDft(chirp, src, dst, length, forward, !forward && !(flags & VOK_NoScale));
-        return;
-    }
+    if (chirpTransform(src, dst, length, flags)) return;
     if (buff != src) std::memmove(buff, src, sizeof(FloatComplex) * std::size_t(length));
     const bool forward = (flags & VOK_Forw) != 0;
     foldedDft(buff, dst, length, table, forward, !forward && !(flags & VOK_NoScale));
@@ -225,12 +227,7 @@ void dftDouble(ArgChecks check, const DoubleComplex* src, DoubleComplex* dst, in
     if (check(!src, "src==0") || check(!dst, "dst==0") ||
         check(badDirection(flags), "VOK_Forw or VOK_Inv must be as a flag"))
         return;
-    Chirp chirp;
-    if (length >= kChirpFromLength && chirpFor(length, chirp)) {
-        const bool forward = (flags & VOK_Forw) != 0;
-        chirpDft(chirp, src, dst, length, forward, !forward && !(flags & VOK_NoScale));
-        return;
-    }
+    if (chirpTransform(src, dst, length, flags)) return;
     DoubleComplex* copy = vokzMalloc(length);
     if (!copy) {
         check.noMemory(__LINE__);
