@@ -13,21 +13,13 @@ namespace {
 using robust::Guarded;
 using robust::near;
 using robust::Observed;
+using robust::randomValues;
 using robust::Reports;
 using robust::Subject;
 using robust::sweepAllocations;
 
 constexpr int kNoMem = VOK_StatusNoMemory;
 constexpr int kTrace = VOK_StatusBacktrace;
-
-template <class T>
-std::vector<T> randomValues(int n, double scale, unsigned seed) {
-    std::mt19937 gen(seed);
-    std::uniform_real_distribution<double> dist(-scale, scale);
-    std::vector<T> v(n);
-    for (auto& x : v) x = T(dist(gen));
-    return v;
-}
 
 TEST(ConvolutionAllocations, SixteenBitCopiesAndTheFloatCore) {
     const int xLen = 3000, hLen = 400;

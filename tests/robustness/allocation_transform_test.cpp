@@ -3,7 +3,8 @@
 // released before every call, so the call builds all of its tables again.
 #include <gtest/gtest.h>
 
-#include <random>
+#include <algorithm>
+#include <cmath>
 
 #include "robustness/sweep.h"
 #include "vok.h"
@@ -12,6 +13,7 @@ namespace {
 
 using robust::Guarded;
 using robust::Observed;
+using robust::randomValues;
 using robust::releaseThreadCaches;
 using robust::Reports;
 using robust::Subject;
@@ -21,20 +23,14 @@ constexpr int kNoMem = VOK_StatusNoMemory;
 constexpr int kBadArg = VOK_StatusBadArg;
 constexpr int kTrace = VOK_StatusBacktrace;
 
-template <class T>
-std::vector<T> randomValues(int n, double scale, unsigned seed) {
-    std::mt19937 gen(seed);
-    std::uniform_real_distribution<double> dist(-scale, scale);
-    std::vector<T> v(n);
-    for (auto& x : v) {
-        if constexpr (std::is_arithmetic_v<T>) {
-            x = T(dist(gen));
-        } else {
-            x.re = decltype(x.re)(dist(gen));
-            x.im = decltype(x.im)(dist(gen));
-        }
-    }
-    return v;
+// The largest |Δre| + |Δim| between got and want: the direct sum and the
+// chirp route agree to rounding, not bit for bit.
+template <class C>
+double worstDifference(const C* got, const std::vector<C>& want) {
+    double worst = 0;
+    for (std::size_t i = 0; i < want.size(); ++i)
+        worst = std::max(worst, double(std::abs(got[i].re - want[i].re) + std::abs(got[i].im - want[i].im)));
+    return worst;
 }
 
 template <class C>
@@ -190,14 +186,9 @@ TEST(DftAllocations, SingleReportsTheTableAndTheWorkBuffer) {
                   },
                   [&] { vokcDft(x.data(), out.get(), length, VOK_Forw); },
                   [&] {
-                      // Without its chirp a long length takes the direct sum:
-                      // the same transform to rounding, not bit for bit.
+                      // Without its chirp a long length takes the direct sum.
                       if (length < 48) return Observed{out.untouched(), flat(out.get(), length) == wantFlat};
-                      double worst = 0;
-                      for (int i = 0; i < length; ++i)
-                          worst = std::max(worst, double(std::abs(out.get()[i].re - want[i].re) +
-                                                         std::abs(out.get()[i].im - want[i].im)));
-                      return Observed{out.untouched(), worst < 1e-5 * length};
+                      return Observed{out.untouched(), worstDifference(out.get(), want) < 1e-5 * length};
                   }};
         const Reports table{{kNoMem, "vokcGetDftTwdTbl", "NULL Pointer", "voktwd"},
                             {kBadArg, "vokcDft", "TwdTbl==0", "vokdft"}};
@@ -249,11 +240,7 @@ TEST(DftAllocations, DoubleLongLengthSurvivesWithoutItsChirp) {
               },
               [&] { vokzDft(x.data(), out.get(), length, VOK_Forw); },
               [&] {
-                  // The direct sum and the chirp route agree to rounding, not bit for bit.
-                  double worst = 0;
-                  for (int i = 0; i < length; ++i)
-                      worst = std::max(worst, std::abs(out.get()[i].re - want[i].re) + std::abs(out.get()[i].im - want[i].im));
-                  return Observed{out.untouched(), worst < 1e-11};
+                  return Observed{out.untouched(), worstDifference(out.get(), want) < 1e-11};
               }};
     const Reports table{{kNoMem, "vokzGetDftTwdTbl", "NULL Pointer", "voktwd"},
                         {kBadArg, "vokzDft", "TwdTbl==0", "vokdft"}};

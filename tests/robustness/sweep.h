@@ -8,7 +8,9 @@
 #include <cstdio>
 #include <cstring>
 #include <functional>
+#include <random>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "support/reports.h"
@@ -43,6 +45,24 @@ SweepFigures sweepAllocations(const Subject& subject, const std::vector<Reports>
 
 // Releases every table and work buffer the calling thread caches.
 void releaseThreadCaches();
+
+// n uniform values in [-scale, scale) from a fixed seed; complex records get
+// both parts.
+template <class T>
+std::vector<T> randomValues(int n, double scale, unsigned seed) {
+    std::mt19937 gen(seed);
+    std::uniform_real_distribution<double> dist(-scale, scale);
+    std::vector<T> v(n);
+    for (auto& x : v) {
+        if constexpr (std::is_arithmetic_v<T>) {
+            x = T(dist(gen));
+        } else {
+            x.re = decltype(x.re)(dist(gen));
+            x.im = decltype(x.im)(dist(gen));
+        }
+    }
+    return v;
+}
 
 // Element-wise comparison with a relative tolerance (transform paths may change
 // between a fast and a direct method when work memory is short).
