@@ -96,9 +96,13 @@ void companding(Input& in) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    // VOK_OvfErr reports values that did not fit once the destination is written.
+// VOK_OvfErr reports values that did not fit once the destination is written.
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
     fuzz::reportsAfterOutput = {"A float exceeds an integer"};
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     Input in(data, size);
     while (!in.empty()) {
         switch (in.byte() % 5) {

@@ -64,10 +64,14 @@ void statistics(Input& in) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    // Square roots of negative elements and reciprocals of zeros are reported
-    // once the whole vector is done.
+// Square roots of negative elements and reciprocals of zeros are reported
+// once the whole vector is done.
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
     fuzz::reportsAfterOutput = {"Element of input vector is negative", "zero element and zero thresh"};
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     Input in(data, size);
     while (!in.empty()) {
         if (in.byte() & 1) inPlace(in);
