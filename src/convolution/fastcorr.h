@@ -4,26 +4,29 @@
 // spectra summed over the blocks and transformed back once. A lag i < P of a
 // block never wraps, since t + i < 2P for every t < P.
 //
-// Cyclic correlation is the cyclic convolution with the first operand
-// conjugated and reversed (index -t mod F), done with Hartley spectra.
+// The spectra come from the thread's cached FFTs, as in the convolutions:
+// real data through the real transform (CCS spectrum), complex or mixed data
+// through the complex one with its spectrum left in bit-reversed order.
+//
+// The window of block b is segment b of srcB followed by segment b + 1, each
+// P samples long, so its spectrum is S_b + (-1)^k S_(b+1), S_j the spectrum
+// of segment j alone: every segment is transformed once and serves two
+// blocks. When srcA is srcB itself at lag 0 (autocorrelation), the blocks of
+// srcA are those segments and one transform per block does.
 #pragma once
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <cstring>
 #include <type_traits>
 
-#include "convolution/hartley.h"
+#include "convolution/conv1d.h"
 #include "convolution/products.h"
 #include "core/complex.h"
 #include "vok/frame.h"
 
 namespace vok::fastcorr {
-
-namespace p = vok::products;
-
-template <class T>
-constexpr int laneCount = isComplex<T> ? 2 : 1;
 
 inline long long blockLength(long long nLags) {
     long long n = 1;
@@ -58,69 +61,86 @@ bool autoTransformCheaper(long long len, long long nLags) {
         return c1(P) + blocks * (c1(P) + c2(P) + 6 * P + 14 * P) + c3(P) < 4.0 * direct;
 }
 
-template <class R>
-R* allocate(long long count) {
-    if (count > INT_MAX) return nullptr;
-    R* block;
-    if constexpr (std::is_same_v<R, float>) block = voksMalloc(int(count));
-    else block = vokdMalloc(int(count));
-    if (block) std::memset(block, 0, std::size_t(count) * sizeof(R));
-    return block;
+// acc[k] += conj(a[k])·(here[k] + sign_k·ahead[k]) over 'bins' complex
+// values. The sign of bin k is (-1)^k: in natural order it alternates; in
+// bit-reversed order the even bins fill the first half and the odd ones the
+// second.
+template <bool bitReversed, class W>
+void accumulate(W* __restrict acc, const W* a, const W* here, const W* ahead, long long bins) {
+    auto mac = [&](long long k, W sign) {
+        const W br = here[2 * k] + sign * ahead[2 * k], bi = here[2 * k + 1] + sign * ahead[2 * k + 1];
+        const W ar = a[2 * k], ai = a[2 * k + 1];
+        acc[2 * k] += ar * br + ai * bi;
+        acc[2 * k + 1] += ar * bi - ai * br;
+    };
+    if constexpr (bitReversed) {
+        for (long long k = 0; k < bins / 2; ++k) mac(k, W(1));
+        for (long long k = bins / 2; k < bins; ++k) mac(k, W(-1));
+    } else {
+        long long k = 0;
+        for (; k + 1 < bins; k += 2) {
+            mac(k, W(1));
+            mac(k + 1, W(-1));
+        }
+        if (k < bins) mac(k, W(1));
+    }
 }
 
 // dst[i] = Σ conj(srcA[n])·srcB[n + loLag + i] for i < nLags. Returns false,
-// having written nothing, when the work arrays cannot be taken.
+// having written nothing, when the work arrays or the transform tables
+// cannot be taken.
 template <class A, class B, class R>
 bool cross(const A* srcA, long long lenA, const B* srcB, long long lenB, R* dst, long long loLag, long long nLags) {
     using W = RealOf<R>;
-    constexpr int la = laneCount<A>, lb = laneCount<B>, lr = laneCount<R>;
+    using Spectra = conv1d::SpectraOf<R>;
+    constexpr bool pairs = isComplex<R>;
     const long long P = blockLength(nLags), F = 2 * P;
-    W* work = allocate<W>((la + lb + lr) * F);
-    W* acc = work ? allocate<W>(lr * F + (long long)hartley::Table<W>::floats(std::size_t(F))) : nullptr;
-    if (!acc) {
-        vokFree(work);
+    const int order = conv1d::orderOf(F);
+    const long long room = Spectra::room(F), bins = Spectra::bins(F);
+    if (F > (1LL << 30)) return false;
+
+    // One block of srcA and two consecutive segments of srcB; the sum of the
+    // block spectra.
+    W* spectra = conv1d::allocate<W>(3 * room);
+    W* acc = spectra ? conv1d::allocate<W>(room) : nullptr;
+    Spectra transforms;
+    if (!acc || !transforms.prepare(order)) {
+        vokFree(acc);
+        vokFree(spectra);
         return false;
     }
-    const hartley::Table<W> table = hartley::tableIn(acc + lr * F, std::size_t(F));
-    table.build(std::size_t(F));
-    const hartley::Lanes<W> a{{work, work + F}, la};
-    const hartley::Lanes<W> b{{work + la * F, work + la * F + F}, lb};
-    const hartley::Lanes<W> product{{work + (la + lb) * F, work + (la + lb) * F + F}, lr};
+    std::memset(acc, 0, std::size_t(room) * sizeof(W));
+    W* block = spectra;
+    W* here = spectra + room;
+    W* ahead = spectra + 2 * room;
+
+    // P samples of src from 'from' (zero outside src), zero up to F, transformed.
+    auto spectrumOf = [&](const auto* src, long long len, long long from, W* out) {
+        conv1d::load<pairs>(src, from, std::min(len, from + P), out, F);
+        transforms.forward(out, order);
+    };
+    const bool selfWindows = std::is_same_v<A, B> && static_cast<const void*>(srcA) == srcB && lenA == lenB && loLag == 0;
+
+    spectrumOf(srcB, lenB, loLag, here);
     for (long long start = 0; start < lenA; start += P) {
-        // a[t] = conj(srcA[start + (-t mod F)]), nonzero only for indices below P.
-        for (long long t = 0; t < F; ++t) {
-            const long long s = (F - t) & (F - 1), at = start + s;
-            const bool inside = s < P && at < lenA;
-            if constexpr (isComplex<A>) {
-                a.lane[0][t] = inside ? W(srcA[at].re) : W(0);
-                a.lane[1][t] = inside ? W(-srcA[at].im) : W(0);
-            } else {
-                a.lane[0][t] = inside ? W(srcA[at]) : W(0);
-            }
+        spectrumOf(srcB, lenB, loLag + start + P, ahead);
+        const W* blockSpectrum = here;
+        if (!selfWindows) {
+            spectrumOf(srcA, lenA, start, block);
+            blockSpectrum = block;
         }
-        for (long long t = 0; t < F; ++t) {
-            const long long at = loLag + start + t;
-            const bool inside = at >= 0 && at < lenB;
-            if constexpr (isComplex<B>) {
-                b.lane[0][t] = inside ? W(srcB[at].re) : W(0);
-                b.lane[1][t] = inside ? W(srcB[at].im) : W(0);
-            } else {
-                b.lane[0][t] = inside ? W(srcB[at]) : W(0);
-            }
-        }
-        for (int i = 0; i < la; ++i) hartley::transform(a.lane[i], std::size_t(F), table);
-        for (int i = 0; i < lb; ++i) hartley::transform(b.lane[i], std::size_t(F), table);
-        hartley::multiply(a, b, product, std::size_t(F), 1.0 / double(F));
-        for (int i = 0; i < lr; ++i)
-            for (long long t = 0; t < F; ++t) acc[i * F + t] += product.lane[i][t];
+        accumulate<pairs>(acc, blockSpectrum, here, ahead, bins);
+        std::swap(here, ahead);
     }
-    for (int i = 0; i < lr; ++i) hartley::transform(acc + i * F, std::size_t(F), table);
+    transforms.inverse(acc, order);
+
+    const W scale = W(1.0 / double(F));
     for (long long i = 0; i < nLags; ++i) {
-        if constexpr (isComplex<R>) dst[i] = {acc[i], acc[F + i]};
-        else dst[i] = acc[i];
+        if constexpr (isComplex<R>) dst[i] = {acc[2 * i] * scale, acc[2 * i + 1] * scale};
+        else dst[i] = acc[i] * scale;
     }
     vokFree(acc);
-    vokFree(work);
+    vokFree(spectra);
     return true;
 }
 

@@ -1,6 +1,7 @@
 // The block transform method of the correlations: where the operation count
-// picks it, it matches long-double sums; without its work arrays the direct
-// sums take over silently.
+// picks it, it matches long-double sums at every kernel width, whether srcB's
+// windows reach before, into or past srcB and whether srcA is srcB itself;
+// without its work arrays the direct sums take over silently.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -11,6 +12,7 @@
 #include "convolution/fastcorr.h"
 #include "frame/test_seams.h"
 #include "support/reports.h"
+#include "support/widths.h"
 #include "vok.h"
 
 namespace {
@@ -43,29 +45,38 @@ LC lag(const std::vector<A>& a, const std::vector<B>& b, long long k) {
     return sum;
 }
 
+template <class R, class A, class B>
+long double worstError(const std::vector<R>& got, const std::vector<A>& a, const std::vector<B>& b, int lo) {
+    long double scale = 1, err = 0;
+    for (std::size_t i = 0; i < got.size(); ++i) scale = std::max(scale, std::abs(lag(a, b, lo + (long long)i)));
+    for (std::size_t i = 0; i < got.size(); ++i)
+        err = std::max(err, std::abs(asLC(got[i]) - lag(a, b, lo + (long long)i)));
+    return err / scale;
+}
+
 template <class A, class B, class R>
 void checkCross(void (*f)(const A*, int, const B*, int, R*, int, int), double tol) {
-    for (auto [lenA, lenB, lo, hi] : std::vector<std::array<int, 4>>{
-             {2000, 1500, -40, 60}, {5000, 300, -300, 10}, {700, 4000, 0, 255}, {3000, 3000, 2990, 3100}}) {
+    for (auto [lenA, lenB, lo, hi] : std::vector<std::array<int, 4>>{{2000, 1500, -40, 60},
+                                                                     {5000, 300, -300, 10},
+                                                                     {700, 4000, 0, 255},
+                                                                     {3000, 3000, 2990, 3100},
+                                                                     {1000, 800, -1100, -850},
+                                                                     {1000, 800, -3000, -2800},
+                                                                     {1500, 1200, 1100, 1400}}) {
         SCOPED_TRACE(testing::Message() << lenA << " " << lenB << " " << lo << ".." << hi);
         ASSERT_TRUE((vok::fastcorr::crossTransformCheaper<A, B>(lenA, hi - lo + 1)));
         const auto a = randomVector<A>(lenA, unsigned(lenA)), b = randomVector<B>(lenB, unsigned(lenB + 1));
         std::vector<R> dst(hi - lo + 1), fallback(hi - lo + 1);
         voktest::ReportRecorder recorder;
-        f(a.data(), lenA, b.data(), lenB, dst.data(), lo, hi);
+        voktest::forEachWidth([&] {
+            f(a.data(), lenA, b.data(), lenB, dst.data(), lo, hi);
+            EXPECT_LT(double(worstError(dst, a, b, lo)), tol);
+        });
         vok::testing::failAllocationAfter(1);
         f(a.data(), lenA, b.data(), lenB, fallback.data(), lo, hi);
         vok::testing::failAllocationAfter(0);
         EXPECT_REPORTS(recorder);
-        long double scale = 1, err = 0, errFallback = 0;
-        for (int k = lo; k <= hi; ++k) scale = std::max(scale, std::abs(lag(a, b, k)));
-        for (int k = lo; k <= hi; ++k) {
-            const LC want = lag(a, b, k);
-            err = std::max(err, std::abs(asLC(dst[k - lo]) - want));
-            errFallback = std::max(errFallback, std::abs(asLC(fallback[k - lo]) - want));
-        }
-        EXPECT_LT(double(err / scale), tol);
-        EXPECT_LT(double(errFallback / scale), tol / 10);
+        EXPECT_LT(double(worstError(fallback, a, b, lo)), tol / 10);
     }
 }
 
@@ -80,6 +91,31 @@ TEST(CorrelationTransform, EveryTypePairMatchesTheDefinition) {
     checkCross(vokzdCrossCorr, 1e-14);
 }
 
+// srcA and srcB the same array: at lag 0 its blocks are srcB's segments, at
+// other lags or with a shorter srcA they are not.
+template <class T>
+void checkSelf(void (*f)(const T*, int, const T*, int, T*, int, int), double tol) {
+    const int len = 3000;
+    const auto x = randomVector<T>(len, 5);
+    for (auto [lenA, lo, hi] : std::vector<std::array<int, 3>>{{len, 0, 299}, {len, -100, 199}, {len - 7, 0, 299}}) {
+        SCOPED_TRACE(testing::Message() << lenA << " " << lo << ".." << hi);
+        ASSERT_TRUE((vok::fastcorr::crossTransformCheaper<T, T>(lenA, hi - lo + 1)));
+        const std::vector<T> a(x.begin(), x.begin() + lenA);
+        std::vector<T> dst(hi - lo + 1);
+        voktest::forEachWidth([&] {
+            f(x.data(), lenA, x.data(), len, dst.data(), lo, hi);
+            EXPECT_LT(double(worstError(dst, a, x, lo)), tol);
+        });
+    }
+}
+
+TEST(CorrelationTransform, ASignalAgainstItselfMatchesTheDefinition) {
+    checkSelf(voksCrossCorr, 2e-6);
+    checkSelf(vokcCrossCorr, 2e-6);
+    checkSelf(vokdCrossCorr, 1e-14);
+    checkSelf(vokzCrossCorr, 1e-14);
+}
+
 TEST(CorrelationTransform, FewLagsOfShortSignalsStayDirect) {
     EXPECT_FALSE((vok::fastcorr::crossTransformCheaper<float, float>(10, 3)));
     EXPECT_FALSE((vok::fastcorr::crossTransformCheaper<DoubleComplex, double>(100, 1)));
@@ -92,16 +128,19 @@ void checkAuto(void (*f)(const T*, int, T*, int, int), double tol) {
     const int len = 4000, nLags = 200;
     ASSERT_TRUE(vok::fastcorr::autoTransformCheaper<T>(len, nLags));
     const auto x = randomVector<T>(len, 9);
-    for (int norm : {0, 1, 2}) {
-        std::vector<T> dst(nLags);
-        f(x.data(), len, dst.data(), nLags, norm);
-        for (int k = 0; k < nLags; k += 13) {
-            const long double divisor = norm == 0 ? 1 : norm == 1 ? len : len - k;
-            const LC want = lag(x, x, k) / divisor;
-            EXPECT_LT(double(std::abs(asLC(dst[k]) - want)), tol * double(std::abs(lag(x, x, 0)) / divisor))
-                << norm << " " << k;
+    std::vector<LC> raw(nLags);
+    for (int k = 0; k < nLags; ++k) raw[k] = lag(x, x, k);
+    voktest::forEachWidth([&] {
+        for (int norm : {0, 1, 2}) {
+            std::vector<T> dst(nLags);
+            f(x.data(), len, dst.data(), nLags, norm);
+            for (int k = 0; k < nLags; ++k) {
+                const long double divisor = norm == 0 ? 1 : norm == 1 ? len : len - k;
+                EXPECT_LT(double(std::abs(asLC(dst[k]) - raw[k] / divisor)), tol * double(std::abs(raw[0]) / divisor))
+                    << norm << " " << k;
+            }
         }
-    }
+    });
     // Other norms: the transform method leaves dst as it was.
     voktest::Sentinel out(sizeof(T) * nLags);
     f(x.data(), len, out.as<T>(), nLags, 7);
