@@ -1,11 +1,15 @@
 // Correlation sums shared by the floating-point and 16-bit modules: direct
-// extended-precision sums over the overlap of the two sequences.
+// extended-precision sums over the overlap of the two sequences. Float data
+// (real, complex, real against complex) goes through the vector kernel, each
+// lag summed in double; double data is summed here in long double.
 #pragma once
 
 #include <algorithm>
+#include <type_traits>
 
 #include "convolution/products.h"
 #include "core/check.h"
+#include "kernels/conv.h"
 
 namespace vok::correlate {
 
@@ -32,18 +36,50 @@ p::Acc<p::WideOf<A>> lag(const A* a, long long lenA, const B* b, long long lenB,
     return p::sum<true>(a + first, b + first + k, last - first);
 }
 
-// dst[i] = r[loLag + i] for i <= hiLag - loLag (arguments already checked).
+// The vector kernel for this type pair, or null.
+template <class A, class B>
+kernels::CorrLagsKernel lagsKernel() {
+    const kernels::CorrOps& ops = kernels::corrOps();
+    if constexpr (std::is_same_v<A, float> && std::is_same_v<B, float>) return ops.real;
+    else if constexpr (std::is_same_v<A, FloatComplex> && std::is_same_v<B, FloatComplex>) return ops.complex;
+    else if constexpr (std::is_same_v<A, float> && std::is_same_v<B, FloatComplex>) return ops.realByComplex;
+    else return nullptr;
+}
+
+// dst[i] = r[loLag + i] for i < count (arguments already checked).
+template <class A, class B>
+void lags(const A* srcA, long long lenA, const B* srcB, long long lenB, p::ResultOf<A, B>* dst, long long loLag,
+          long long count) {
+    using R = p::ResultOf<A, B>;
+    if (const kernels::CorrLagsKernel kernel = lagsKernel<A, B>()) {
+        kernel(reinterpret_cast<const float*>(srcA), lenA, reinterpret_cast<const float*>(srcB), lenB,
+               reinterpret_cast<float*>(dst), loLag, count);
+        return;
+    }
+    for (long long i = 0; i < count; ++i) dst[i] = p::narrow<R>(lag(srcA, lenA, srcB, lenB, loLag + i));
+}
+
 template <class A, class B>
 void cross(const A* srcA, int lenA, const B* srcB, int lenB, p::ResultOf<A, B>* dst, int loLag, int hiLag) {
-    using R = p::ResultOf<A, B>;
-    const long long count = (long long)hiLag - loLag + 1;
-    for (long long i = 0; i < count; ++i) dst[i] = p::narrow<R>(lag(srcA, lenA, srcB, lenB, loLag + i));
+    lags(srcA, lenA, srcB, lenB, dst, loLag, (long long)hiLag - loLag + 1);
 }
 
 // dst[k] = r[k] for k < nLags, normalised by norm (1: by len, 2: by len - k).
 template <class T>
 void autocorrelation(const T* src, int len, T* dst, int nLags, int norm) {
     using W = p::WideOf<T>;
+    if (lagsKernel<T, T>()) {
+        // The sums first, then the norm in place.
+        lags(src, len, src, len, dst, 0, nLags);
+        using R = RealOf<T>;
+        const R byLength = R(1) / R(len);
+        for (int k = 0; k < nLags && (norm == 1 || norm == 2); ++k) {
+            auto normed = [&](R v) { return norm == 1 ? v * byLength : v / R(len - k); };
+            if constexpr (isComplex<T>) dst[k] = {normed(dst[k].re), normed(dst[k].im)};
+            else dst[k] = normed(dst[k]);
+        }
+        return;
+    }
     for (int k = 0; k < nLags; ++k) {
         p::Acc<W> r = lag(src, len, src, len, k);
         const W divisor = norm == 1 ? W(len) : norm == 2 ? W(len - k) : W(1);

@@ -1,9 +1,11 @@
-// The direct convolution kernel at every vector width: each output against a
-// long-double sum with the error bound of its accumulation, edges and tails
-// of every length class, and the same bits at every width.
+// The direct convolution and correlation kernels at every vector width: each
+// output against a long-double sum with the error bound of its accumulation,
+// edges and tails of every length class, and the same bits at every width.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
+#include <complex>
 #include <cstring>
 #include <random>
 #include <vector>
@@ -85,6 +87,71 @@ TYPED_TEST(DirectKernel, ImpulseShiftsTheOtherOperand) {
             for (int i = 0; i < nL + nS - 1; ++i) ASSERT_EQ(y[i], i >= at && i - at < nL ? lng[i - at] : T(0)) << at;
         }
     });
+}
+
+// ---- correlation over lags ----
+
+// The three float kernels: real·real, conj(complex)·complex, real·complex.
+struct LagsCase {
+    const char* name;
+    int aw, bw;  // floats per element
+    vok::kernels::CorrLagsKernel (*kernel)();
+};
+const LagsCase kLagsKernels[] = {{"real", 1, 1, [] { return vok::kernels::corrOps().real; }},
+                                 {"complex", 2, 2, [] { return vok::kernels::corrOps().complex; }},
+                                 {"realByComplex", 1, 2, [] { return vok::kernels::corrOps().realByComplex; }}};
+
+using LC = std::complex<long double>;
+LC element(const std::vector<float>& v, int w, long long i) { return w == 2 ? LC(v[2 * i], v[2 * i + 1]) : LC(v[i], 0); }
+
+// (lenA, lenB, first lag, lag count): lags before, across and past the
+// overlap, counts around the lane groups of every width.
+const std::vector<std::array<int, 4>> kLagCases = {{1, 1, 0, 1},     {5, 3, -7, 15},   {16, 16, -15, 31},
+                                                   {37, 100, 0, 64}, {100, 37, -40, 9}, {64, 64, 60, 33},
+                                                   {300, 200, -250, 70}, {20, 10, 40, 17}, {1000, 1040, 0, 41}};
+
+TEST(CorrelationLagsKernel, EveryLagWithinTheBoundOfItsSum) {
+    for (const LagsCase& c : kLagsKernels) {
+        for (auto [lenA, lenB, first, count] : kLagCases) {
+            SCOPED_TRACE(testing::Message() << c.name << " " << lenA << " " << lenB << " " << first << "+" << count);
+            const auto a = noise<float>(c.aw * lenA, unsigned(lenA)), b = noise<float>(c.bw * lenB, unsigned(lenB + 9));
+            std::vector<LC> want(count);
+            std::vector<long double> magnitude(count);
+            for (int i = 0; i < count; ++i)
+                for (long long n = 0; n < lenA; ++n)
+                    if (const long long at = n + first + i; at >= 0 && at < lenB) {
+                        const LC term = std::conj(element(a, c.aw, n)) * element(b, c.bw, at);
+                        want[i] += term;
+                        magnitude[i] += std::abs(term);
+                    }
+            voktest::forEachWidth([&] {
+                std::vector<float> r(c.bw * (count + 2), 7.0f);
+                c.kernel()(a.data(), lenA, b.data(), lenB, r.data(), first, count);
+                for (int i = 0; i < count; ++i) {
+                    const LC got = element(r, c.bw, i);
+                    const long double bound = 0.6L * std::ldexp(1.0L, -23) * std::abs(want[i]) + 1e-13L * magnitude[i];
+                    ASSERT_LE(std::abs(got.real() - want[i].real()), bound) << i;
+                    ASSERT_LE(std::abs(got.imag() - want[i].imag()), bound) << i;
+                }
+                for (std::size_t i = c.bw * count; i < r.size(); ++i) EXPECT_EQ(r[i], 7.0f) << "past the end";
+            });
+        }
+    }
+}
+
+TEST(CorrelationLagsKernel, SameBitsAtEveryWidth) {
+    for (const LagsCase& c : kLagsKernels) {
+        SCOPED_TRACE(c.name);
+        const int lenA = 501, lenB = 433, first = -77, count = 123;
+        const auto a = noise<float>(c.aw * lenA, 3), b = noise<float>(c.bw * lenB, 4);
+        std::vector<float> reference;
+        voktest::forEachWidth([&] {
+            std::vector<float> r(c.bw * count);
+            c.kernel()(a.data(), lenA, b.data(), lenB, r.data(), first, count);
+            if (reference.empty()) reference = r;
+            else EXPECT_EQ(0, std::memcmp(reference.data(), r.data(), r.size() * sizeof(float)));
+        });
+    }
 }
 
 }  // namespace
