@@ -68,9 +68,10 @@ void BM_vokcConv(benchmark::State& state) { conv<FloatComplex, vokcConv>(state, 
 BENCHMARK(BM_voksConv)->Apply(convCases);
 BENCHMARK(BM_vokcConv)->Apply(convCases);
 
-// Correlation: argument 2 is 0 (automatic), 1 (direct sums) or 2 (block transforms).
+// Correlation: argument 2 is 0 (automatic), 1 (direct sums) or 2 (block
+// transforms). 32 and 64 lags straddle the real crossover of the counts.
 void corrCases(benchmark::internal::Benchmark* b) {
-    for (int lags : {16, 128, 1 << 10})
+    for (int lags : {16, 32, 64, 128, 1 << 10})
         for (int forced = 0; forced <= 2; ++forced) b->Args({1 << 16, lags, forced});
 }
 
@@ -92,8 +93,10 @@ void crossCorr(benchmark::State& state) {
 }
 void BM_voksCrossCorr(benchmark::State& state) { crossCorr<float, voksCrossCorr>(state); }
 void BM_vokcCrossCorr(benchmark::State& state) { crossCorr<FloatComplex, vokcCrossCorr>(state); }
+void BM_vokdCrossCorr(benchmark::State& state) { crossCorr<double, vokdCrossCorr>(state); }
 BENCHMARK(BM_voksCrossCorr)->Apply(corrCases);
 BENCHMARK(BM_vokcCrossCorr)->Apply(corrCases);
+BENCHMARK(BM_vokdCrossCorr)->Apply(corrCases);
 
 }  // namespace
 
