@@ -1,10 +1,12 @@
 // Correlation sums shared by the floating-point and 16-bit modules: direct
 // extended-precision sums over the overlap of the two sequences. Float data
-// (real, complex, real against complex) goes through the vector kernel, each
-// lag summed in double; double data is summed here in long double.
+// (real, complex, real against complex) goes through the vector kernels, each
+// lag summed in double, real double data through the compensated one when its
+// magnitudes allow; the rest is summed here in long double.
 #pragma once
 
 #include <algorithm>
+#include <cmath>
 #include <type_traits>
 
 #include "convolution/products.h"
@@ -46,6 +48,18 @@ kernels::CorrLagsKernel lagsKernel() {
     else return nullptr;
 }
 
+// Whether every value is zero or of a magnitude within [2^-450, 2^450]: then
+// the compensated double kernel sums as exactly as long double would (and
+// more). NaN fails the test.
+inline bool moderate(const double* x, long long n) {
+    bool outside = false;
+    for (long long i = 0; i < n; ++i) {
+        const double m = std::fabs(x[i]);
+        outside |= (m > 0x1p450) | (m != m) | ((m < 0x1p-450) & (m != 0));
+    }
+    return !outside;
+}
+
 // dst[i] = r[loLag + i] for i < count (arguments already checked).
 template <class A, class B>
 void lags(const A* srcA, long long lenA, const B* srcB, long long lenB, p::ResultOf<A, B>* dst, long long loLag,
@@ -55,6 +69,12 @@ void lags(const A* srcA, long long lenA, const B* srcB, long long lenB, p::Resul
         kernel(reinterpret_cast<const float*>(srcA), lenA, reinterpret_cast<const float*>(srcB), lenB,
                reinterpret_cast<float*>(dst), loLag, count);
         return;
+    }
+    if constexpr (std::is_same_v<A, double> && std::is_same_v<B, double>) {
+        if (moderate(srcA, lenA) && ((srcB == srcA && lenB <= lenA) || moderate(srcB, lenB))) {
+            kernels::corrOps().realDouble(srcA, lenA, srcB, lenB, dst, loLag, count);
+            return;
+        }
     }
     for (long long i = 0; i < count; ++i) dst[i] = p::narrow<R>(lag(srcA, lenA, srcB, lenB, loLag + i));
 }
@@ -68,7 +88,7 @@ void cross(const A* srcA, int lenA, const B* srcB, int lenB, p::ResultOf<A, B>* 
 template <class T>
 void autocorrelation(const T* src, int len, T* dst, int nLags, int norm) {
     using W = p::WideOf<T>;
-    if (lagsKernel<T, T>()) {
+    if (lagsKernel<T, T>() || std::is_same_v<T, double>) {
         // The sums first, then the norm in place.
         lags(src, len, src, len, dst, 0, nLags);
         using R = RealOf<T>;

@@ -28,6 +28,12 @@ struct CorrOps {
     CorrLagsKernel real;           // real a, real b
     CorrLagsKernel complex;        // complex a, complex b
     CorrLagsKernel realByComplex;  // real a, complex b
+    // Real double data, each lag summed with the exact rounding error of every
+    // product and addition carried along (about 106 significant bits), which
+    // needs the products clear of overflow and underflow: every nonzero
+    // magnitude within [2^-450, 2^450].
+    void (*realDouble)(const double* a, long long lenA, const double* b, long long lenB, double* r, long long first,
+                       long long count);
 };
 
 struct ConvTable {

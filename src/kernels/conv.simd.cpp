@@ -104,6 +104,55 @@ void lags(const float* a, long long lenA, const float* b, long long lenB, float*
     }
 }
 
+// x = hi + lo exactly, hi holding the upper 26 bits of x's significand
+// (Veltkamp's split; |x| below 2^995).
+inline __attribute__((always_inline)) void split(Vec<double> x, Vec<double>& hi, Vec<double>& lo) {
+    const Vec<double> scaled = x * 134217729.0;  // 2^27 + 1
+    hi = scaled - (scaled - x);
+    lo = x - hi;
+}
+
+// Correlation of double data over lags, each lane a lag summed as an unevaluated
+// pair sum + correction: every product and every addition contributes its exact
+// rounding error to the correction (Dekker's product, Knuth's sum), so the sum
+// carries about twice the precision of double. Operands must stay clear of
+// overflow and underflow in their products.
+void lagsCompensated(const double* a, long long lenA, const double* b, long long lenB, double* r, long long first,
+                     long long count) {
+    constexpr long long span = kGroup * kD;
+    for (long long i0 = 0; i0 < count; i0 += span) {
+        const long long k0 = first + i0;
+        const long long nLo = -(k0 + span - 1) > 0 ? -(k0 + span - 1) : 0;
+        const long long nHi = lenB - k0 < lenA ? lenB - k0 : lenA;
+        Vec<double> sum[kGroup] = {}, correction[kGroup] = {};
+        for (long long n = nLo; n < nHi; ++n) {
+            const Vec<double> x = splat(a[n]);
+            Vec<double> xHi, xLo;
+            split(x, xHi, xLo);
+            auto add = [&](int g, Vec<double> y) {
+                Vec<double> yHi, yLo;
+                split(y, yHi, yLo);
+                const Vec<double> product = x * y;
+                const Vec<double> productError = ((xHi * yHi - product) + xHi * yLo + xLo * yHi) + xLo * yLo;
+                const Vec<double> total = sum[g] + product;
+                const Vec<double> taken = total - sum[g];
+                const Vec<double> sumError = (sum[g] - (total - taken)) + (product - taken);
+                sum[g] = total;
+                correction[g] += sumError + productError;
+            };
+            if (n + k0 >= 0 && n + k0 + span <= lenB) {
+                for (int g = 0; g < kGroup; ++g) add(g, load(b + n + k0 + g * kD));
+            } else {
+                for (int g = 0; g < kGroup; ++g) add(g, wideClipped(b, lenB, n + k0 + g * kD));
+            }
+        }
+        for (int g = 0; g < kGroup; ++g) {
+            const long long lag = i0 + g * kD;
+            if (lag < count) storeOutputs(r + lag, sum[g] + correction[g], count - lag);
+        }
+    }
+}
+
 }  // namespace
 VOK_SIMD_END
 
@@ -111,5 +160,5 @@ namespace vok::kernels {
 const ConvTable VOK_KERNEL_TABLE(conv) = {{simd::VOK_ISA::direct<float>},
                                            {simd::VOK_ISA::direct<double>},
                                            {simd::VOK_ISA::lags<1, 1>, simd::VOK_ISA::lags<2, 2>,
-                                            simd::VOK_ISA::lags<1, 2>}};
+                                            simd::VOK_ISA::lags<1, 2>, simd::VOK_ISA::lagsCompensated}};
 }

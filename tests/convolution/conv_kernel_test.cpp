@@ -154,4 +154,42 @@ TEST(CorrelationLagsKernel, SameBitsAtEveryWidth) {
     }
 }
 
+// The compensated double kernel: within about one rounding of the exact sum.
+TEST(CorrelationLagsKernel, DoubleLagsWithinOneRoundingOfTheExactSum) {
+    for (auto [lenA, lenB, first, count] : kLagCases) {
+        SCOPED_TRACE(testing::Message() << lenA << " " << lenB << " " << first << "+" << count);
+        const auto a = noise<double>(lenA, unsigned(lenA + 3)), b = noise<double>(lenB, unsigned(lenB + 4));
+        std::vector<long double> want(count), magnitude(count);
+        for (int i = 0; i < count; ++i)
+            for (long long n = 0; n < lenA; ++n)
+                if (const long long at = n + first + i; at >= 0 && at < lenB) {
+                    want[i] += (long double)a[n] * b[at];
+                    magnitude[i] += std::fabs((long double)a[n] * b[at]);
+                }
+        voktest::forEachWidth([&] {
+            std::vector<double> r(count + 2, 7.0);
+            vok::kernels::corrOps().realDouble(a.data(), lenA, b.data(), lenB, r.data(), first, count);
+            for (int i = 0; i < count; ++i) {
+                // One rounding to double, the long-double reference's own error, nothing more.
+                const long double bound = std::ldexp(1.0L, -53) * std::fabs(want[i]) + 4e-19L * magnitude[i];
+                ASSERT_LE(std::fabs((long double)r[i] - want[i]), bound) << i;
+            }
+            EXPECT_EQ(r[count], 7.0);
+            EXPECT_EQ(r[count + 1], 7.0);
+        });
+    }
+}
+
+TEST(CorrelationLagsKernel, DoubleSameBitsAtEveryWidth) {
+    const int lenA = 501, lenB = 433, first = -77, count = 123;
+    const auto a = noise<double>(lenA, 13), b = noise<double>(lenB, 14);
+    std::vector<double> reference;
+    voktest::forEachWidth([&] {
+        std::vector<double> r(count);
+        vok::kernels::corrOps().realDouble(a.data(), lenA, b.data(), lenB, r.data(), first, count);
+        if (reference.empty()) reference = r;
+        else EXPECT_EQ(0, std::memcmp(reference.data(), r.data(), r.size() * sizeof(double)));
+    });
+}
+
 }  // namespace

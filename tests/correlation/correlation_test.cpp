@@ -84,6 +84,18 @@ TEST(CrossCorr, LagsBeyondTheOverlapAreZero) {
     EXPECT_EQ(dst[0], 12);
 }
 
+// Products beyond the range of double that cancel: the sums keep the range of
+// long double, as the definition asks, whatever the summation.
+TEST(CrossCorr, HugeProductsThatCancelSumToZero) {
+    const double a[2] = {1e170, 1e170}, b[2] = {1e170, -1e170};
+    double dst[1] = {9};
+    vokdCrossCorr(a, 2, b, 2, dst, 0, 0);
+    EXPECT_EQ(dst[0], 0.0);
+    const double tiny[2] = {1e-170, 1e-170}, big[2] = {1e170, 3e170};
+    vokdCrossCorr(tiny, 2, big, 2, dst, 0, 0);
+    EXPECT_NEAR(dst[0], 4.0, 1e-15);
+}
+
 TEST(AutoCorr, NormsDivideByTheLengthOrTheOverlap) {
     const auto x = randomVector<DoubleComplex>(40, 4);
     for (int norm : {0, 1, 2, 7}) {
