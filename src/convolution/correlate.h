@@ -1,6 +1,6 @@
 // Correlation sums shared by the floating-point and 16-bit modules: direct
 // extended-precision sums over the overlap of the two sequences. Float data
-// (real, complex, real against complex) goes through the vector kernels, each
+// (real, complex and the mixed pairs) goes through the vector kernels, each
 // lag summed in double, real double data through the compensated one when its
 // magnitudes allow; the rest is summed here in long double.
 #pragma once
@@ -45,6 +45,7 @@ kernels::CorrLagsKernel lagsKernel() {
     if constexpr (std::is_same_v<A, float> && std::is_same_v<B, float>) return ops.real;
     else if constexpr (std::is_same_v<A, FloatComplex> && std::is_same_v<B, FloatComplex>) return ops.complex;
     else if constexpr (std::is_same_v<A, float> && std::is_same_v<B, FloatComplex>) return ops.realByComplex;
+    else if constexpr (std::is_same_v<A, FloatComplex> && std::is_same_v<B, float>) return ops.complexByReal;
     else return nullptr;
 }
 

@@ -28,6 +28,7 @@ struct CorrOps {
     CorrLagsKernel real;           // real a, real b
     CorrLagsKernel complex;        // complex a, complex b
     CorrLagsKernel realByComplex;  // real a, complex b
+    CorrLagsKernel complexByReal;  // complex a, real b
     // Real double data, each lag summed with the exact rounding error of every
     // product and addition carried along (about 106 significant bits), which
     // needs the products clear of overflow and underflow: every nonzero

@@ -70,10 +70,12 @@ void direct(const T* lng, long long nL, const T* sht, long long nS, T* y) {
 
 // Correlation over lags, aw and bw the floats per element of a and b (1 real,
 // 2 complex). A register holds kD / bw consecutive lags; a complex a is
-// conjugated: re += ar·br + ai·bi, im += ar·bi - ai·br.
+// conjugated: re += ar·br + ai·bi, im += ar·bi - ai·br. With a complex and b
+// real, the real and imaginary parts of the lags go to registers of their own
+// (re += ar·b, im -= ai·b) and are interleaved on the way out.
 template <int aw, int bw>
 void lags(const float* a, long long lenA, const float* b, long long lenB, float* r, long long first, long long count) {
-    static_assert(bw == 2 || aw == 1, "a complex a needs a complex b");
+    constexpr bool splitParts = aw == 2 && bw == 1;
     constexpr long long perRegister = kD / bw, span = kGroup * perRegister;
     Vec<double> conjugateSigns{};
     for (int k = 0; k < kD; ++k) conjugateSigns[k] = (k & 1) ? -1.0 : 1.0;
@@ -82,13 +84,15 @@ void lags(const float* a, long long lenA, const float* b, long long lenB, float*
         // The elements of a that meet b at one lag of the group at least.
         const long long nLo = -(k0 + span - 1) > 0 ? -(k0 + span - 1) : 0;
         const long long nHi = lenB - k0 < lenA ? lenB - k0 : lenA;
-        Vec<double> acc[kGroup] = {};
+        Vec<double> acc[kGroup] = {}, accIm[kGroup] = {};
         for (long long n = nLo; n < nHi; ++n) {
             const Vec<double> re = splat(double(a[aw * n]));
-            const Vec<double> im = aw == 2 ? splat(double(a[aw * n + aw - 1])) * conjugateSigns : Vec<double>{};
+            const double ai = double(a[aw * n + aw - 1]);
+            const Vec<double> im = splitParts ? splat(-ai) : aw == 2 ? splat(ai) * conjugateSigns : Vec<double>{};
             auto add = [&](int g, Vec<double> v) {
                 acc[g] += re * v;
-                if constexpr (aw == 2) acc[g] += im * swapReIm<double>(v);
+                if constexpr (splitParts) accIm[g] += im * v;
+                else if constexpr (aw == 2) acc[g] += im * swapReIm<double>(v);
             };
             const long long at = bw * (n + k0);
             if (n + k0 >= 0 && n + k0 + span <= lenB) {
@@ -99,7 +103,15 @@ void lags(const float* a, long long lenA, const float* b, long long lenB, float*
         }
         for (int g = 0; g < kGroup; ++g) {
             const long long lag = i0 + g * perRegister;
-            if (lag < count) storeOutputs(r + bw * lag, acc[g], bw * (count - lag));
+            if (lag >= count) continue;
+            if constexpr (splitParts) {
+                for (long long k = 0; k < perRegister && lag + k < count; ++k) {
+                    r[2 * (lag + k)] = float(acc[g][k]);
+                    r[2 * (lag + k) + 1] = float(accIm[g][k]);
+                }
+            } else {
+                storeOutputs(r + bw * lag, acc[g], bw * (count - lag));
+            }
         }
     }
 }
@@ -160,5 +172,6 @@ namespace vok::kernels {
 const ConvTable VOK_KERNEL_TABLE(conv) = {{simd::VOK_ISA::direct<float>},
                                            {simd::VOK_ISA::direct<double>},
                                            {simd::VOK_ISA::lags<1, 1>, simd::VOK_ISA::lags<2, 2>,
-                                            simd::VOK_ISA::lags<1, 2>, simd::VOK_ISA::lagsCompensated}};
+                                            simd::VOK_ISA::lags<1, 2>, simd::VOK_ISA::lags<2, 1>,
+                                            simd::VOK_ISA::lagsCompensated}};
 }

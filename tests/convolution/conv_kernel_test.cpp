@@ -91,15 +91,17 @@ TYPED_TEST(DirectKernel, ImpulseShiftsTheOtherOperand) {
 
 // ---- correlation over lags ----
 
-// The three float kernels: real·real, conj(complex)·complex, real·complex.
+// The float kernels: real·real, conj(complex)·complex, real·complex, conj(complex)·real.
 struct LagsCase {
     const char* name;
     int aw, bw;  // floats per element
+    int rw() const { return aw > bw ? aw : bw; }  // complex when either operand is
     vok::kernels::CorrLagsKernel (*kernel)();
 };
 const LagsCase kLagsKernels[] = {{"real", 1, 1, [] { return vok::kernels::corrOps().real; }},
                                  {"complex", 2, 2, [] { return vok::kernels::corrOps().complex; }},
-                                 {"realByComplex", 1, 2, [] { return vok::kernels::corrOps().realByComplex; }}};
+                                 {"realByComplex", 1, 2, [] { return vok::kernels::corrOps().realByComplex; }},
+                                 {"complexByReal", 2, 1, [] { return vok::kernels::corrOps().complexByReal; }}};
 
 using LC = std::complex<long double>;
 LC element(const std::vector<float>& v, int w, long long i) { return w == 2 ? LC(v[2 * i], v[2 * i + 1]) : LC(v[i], 0); }
@@ -125,15 +127,15 @@ TEST(CorrelationLagsKernel, EveryLagWithinTheBoundOfItsSum) {
                         magnitude[i] += std::abs(term);
                     }
             voktest::forEachWidth([&] {
-                std::vector<float> r(c.bw * (count + 2), 7.0f);
+                std::vector<float> r(c.rw() * (count + 2), 7.0f);
                 c.kernel()(a.data(), lenA, b.data(), lenB, r.data(), first, count);
                 for (int i = 0; i < count; ++i) {
-                    const LC got = element(r, c.bw, i);
+                    const LC got = element(r, c.rw(), i);
                     const long double bound = 0.6L * std::ldexp(1.0L, -23) * std::abs(want[i]) + 1e-13L * magnitude[i];
                     ASSERT_LE(std::abs(got.real() - want[i].real()), bound) << i;
                     ASSERT_LE(std::abs(got.imag() - want[i].imag()), bound) << i;
                 }
-                for (std::size_t i = c.bw * count; i < r.size(); ++i) EXPECT_EQ(r[i], 7.0f) << "past the end";
+                for (std::size_t i = c.rw() * count; i < r.size(); ++i) EXPECT_EQ(r[i], 7.0f) << "past the end";
             });
         }
     }
@@ -146,7 +148,7 @@ TEST(CorrelationLagsKernel, SameBitsAtEveryWidth) {
         const auto a = noise<float>(c.aw * lenA, 3), b = noise<float>(c.bw * lenB, 4);
         std::vector<float> reference;
         voktest::forEachWidth([&] {
-            std::vector<float> r(c.bw * count);
+            std::vector<float> r(c.rw() * count);
             c.kernel()(a.data(), lenA, b.data(), lenB, r.data(), first, count);
             if (reference.empty()) reference = r;
             else EXPECT_EQ(0, std::memcmp(reference.data(), r.data(), r.size() * sizeof(float)));
