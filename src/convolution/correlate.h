@@ -1,8 +1,9 @@
 // Correlation sums shared by the floating-point and 16-bit modules: direct
 // extended-precision sums over the overlap of the two sequences. Float data
 // (real, complex and the mixed pairs) goes through the vector kernels, each
-// lag summed in double, real double data through the compensated one when its
-// magnitudes allow; the rest is summed here in long double.
+// lag summed in double; double data (all pairs but complex against real)
+// through the compensated ones when its magnitudes allow; the rest is summed
+// here in long double.
 #pragma once
 
 #include <algorithm>
@@ -49,6 +50,16 @@ kernels::CorrLagsKernel lagsKernel() {
     else return nullptr;
 }
 
+// The compensated double kernel for this type pair, or null.
+template <class A, class B>
+kernels::CorrLagsDoubleKernel compensatedKernel() {
+    const kernels::CorrOps& ops = kernels::corrOps();
+    if constexpr (std::is_same_v<A, double> && std::is_same_v<B, double>) return ops.realDouble;
+    else if constexpr (std::is_same_v<A, DoubleComplex> && std::is_same_v<B, DoubleComplex>) return ops.complexDouble;
+    else if constexpr (std::is_same_v<A, double> && std::is_same_v<B, DoubleComplex>) return ops.realByComplexDouble;
+    else return nullptr;
+}
+
 // Whether every value is zero or of a magnitude within [2^-450, 2^450]: then
 // the compensated double kernel sums as exactly as long double would (and
 // more). NaN fails the test.
@@ -71,9 +82,13 @@ void lags(const A* srcA, long long lenA, const B* srcB, long long lenB, p::Resul
                reinterpret_cast<float*>(dst), loLag, count);
         return;
     }
-    if constexpr (std::is_same_v<A, double> && std::is_same_v<B, double>) {
-        if (moderate(srcA, lenA) && ((srcB == srcA && lenB <= lenA) || moderate(srcB, lenB))) {
-            kernels::corrOps().realDouble(srcA, lenA, srcB, lenB, dst, loLag, count);
+    if (const kernels::CorrLagsDoubleKernel kernel = compensatedKernel<A, B>()) {
+        const double* a = reinterpret_cast<const double*>(srcA);
+        const double* b = reinterpret_cast<const double*>(srcB);
+        constexpr long long aw = isComplex<A> ? 2 : 1, bw = isComplex<B> ? 2 : 1;
+        const bool bInsideA = static_cast<const void*>(srcB) == srcA && bw * lenB <= aw * lenA;
+        if (moderate(a, aw * lenA) && (bInsideA || moderate(b, bw * lenB))) {
+            kernel(a, lenA, b, lenB, reinterpret_cast<double*>(dst), loLag, count);
             return;
         }
     }
@@ -89,7 +104,7 @@ void cross(const A* srcA, int lenA, const B* srcB, int lenB, p::ResultOf<A, B>* 
 template <class T>
 void autocorrelation(const T* src, int len, T* dst, int nLags, int norm) {
     using W = p::WideOf<T>;
-    if (lagsKernel<T, T>() || std::is_same_v<T, double>) {
+    if (lagsKernel<T, T>() || compensatedKernel<T, T>()) {
         // The sums first, then the norm in place.
         lags(src, len, src, len, dst, 0, nLags);
         using R = RealOf<T>;

@@ -24,17 +24,20 @@ struct ConvOps {
 // the n where b[n + first + i] exists (an empty sum is zero).
 using CorrLagsKernel = void (*)(const float* a, long long lenA, const float* b, long long lenB, float* r,
                                 long long first, long long count);
+using CorrLagsDoubleKernel = void (*)(const double* a, long long lenA, const double* b, long long lenB, double* r,
+                                      long long first, long long count);
 struct CorrOps {
     CorrLagsKernel real;           // real a, real b
     CorrLagsKernel complex;        // complex a, complex b
     CorrLagsKernel realByComplex;  // real a, complex b
     CorrLagsKernel complexByReal;  // complex a, real b
-    // Real double data, each lag summed with the exact rounding error of every
+    // Double data, each lag summed with the exact rounding error of every
     // product and addition carried along (about 106 significant bits), which
     // needs the products clear of overflow and underflow: every nonzero
     // magnitude within [2^-450, 2^450].
-    void (*realDouble)(const double* a, long long lenA, const double* b, long long lenB, double* r, long long first,
-                       long long count);
+    CorrLagsDoubleKernel realDouble;             // real a, real b
+    CorrLagsDoubleKernel complexDouble;          // complex a, complex b
+    CorrLagsDoubleKernel realByComplexDouble;    // real a, complex b
 };
 
 struct ConvTable {

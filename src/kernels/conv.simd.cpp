@@ -124,43 +124,62 @@ inline __attribute__((always_inline)) void split(Vec<double> x, Vec<double>& hi,
     lo = x - hi;
 }
 
-// Correlation of double data over lags, each lane a lag summed as an unevaluated
-// pair sum + correction: every product and every addition contributes its exact
-// rounding error to the correction (Dekker's product, Knuth's sum), so the sum
-// carries about twice the precision of double. Operands must stay clear of
-// overflow and underflow in their products.
+// sum + correction += x·y, with the exact rounding errors of the product
+// (Dekker) and of the addition (Knuth) folded into the correction; x and y
+// come split already.
+inline __attribute__((always_inline)) void addCompensated(Vec<double>& sum, Vec<double>& correction, Vec<double> x,
+                                                          Vec<double> xHi, Vec<double> xLo, Vec<double> y,
+                                                          Vec<double> yHi, Vec<double> yLo) {
+    const Vec<double> product = x * y;
+    const Vec<double> productError = ((xHi * yHi - product) + xHi * yLo + xLo * yHi) + xLo * yLo;
+    const Vec<double> total = sum + product;
+    const Vec<double> taken = total - sum;
+    const Vec<double> sumError = (sum - (total - taken)) + (product - taken);
+    sum = total;
+    correction += sumError + productError;
+}
+
+// Correlation of double data over lags, laid out as the float kernel above
+// (aw, bw doubles per element, a complex a conjugated), each lane a lag summed
+// as an unevaluated pair sum + correction that carries the exact rounding error
+// of every product and addition: about twice the precision of double.
+// Operands must stay clear of overflow and underflow in their products.
+template <int aw, int bw>
 void lagsCompensated(const double* a, long long lenA, const double* b, long long lenB, double* r, long long first,
                      long long count) {
-    constexpr long long span = kGroup * kD;
+    static_assert(bw == 2 || aw == 1, "a complex a against real b has no double kernel");
+    constexpr long long perRegister = kD / bw, span = kGroup * perRegister;
+    Vec<double> conjugateSigns{};
+    for (int k = 0; k < kD; ++k) conjugateSigns[k] = (k & 1) ? -1.0 : 1.0;
     for (long long i0 = 0; i0 < count; i0 += span) {
         const long long k0 = first + i0;
         const long long nLo = -(k0 + span - 1) > 0 ? -(k0 + span - 1) : 0;
         const long long nHi = lenB - k0 < lenA ? lenB - k0 : lenA;
         Vec<double> sum[kGroup] = {}, correction[kGroup] = {};
         for (long long n = nLo; n < nHi; ++n) {
-            const Vec<double> x = splat(a[n]);
-            Vec<double> xHi, xLo;
-            split(x, xHi, xLo);
+            const Vec<double> re = splat(a[aw * n]);
+            const Vec<double> im = splat(a[aw * n + aw - 1]) * conjugateSigns;
+            Vec<double> reHi, reLo, imHi, imLo;
+            split(re, reHi, reLo);
+            if constexpr (aw == 2) split(im, imHi, imLo);
             auto add = [&](int g, Vec<double> y) {
                 Vec<double> yHi, yLo;
                 split(y, yHi, yLo);
-                const Vec<double> product = x * y;
-                const Vec<double> productError = ((xHi * yHi - product) + xHi * yLo + xLo * yHi) + xLo * yLo;
-                const Vec<double> total = sum[g] + product;
-                const Vec<double> taken = total - sum[g];
-                const Vec<double> sumError = (sum[g] - (total - taken)) + (product - taken);
-                sum[g] = total;
-                correction[g] += sumError + productError;
+                addCompensated(sum[g], correction[g], re, reHi, reLo, y, yHi, yLo);
+                if constexpr (aw == 2)
+                    addCompensated(sum[g], correction[g], im, imHi, imLo, swapReIm<double>(y), swapReIm<double>(yHi),
+                                   swapReIm<double>(yLo));
             };
+            const long long at = bw * (n + k0);
             if (n + k0 >= 0 && n + k0 + span <= lenB) {
-                for (int g = 0; g < kGroup; ++g) add(g, load(b + n + k0 + g * kD));
+                for (int g = 0; g < kGroup; ++g) add(g, load(b + at + g * kD));
             } else {
-                for (int g = 0; g < kGroup; ++g) add(g, wideClipped(b, lenB, n + k0 + g * kD));
+                for (int g = 0; g < kGroup; ++g) add(g, wideClipped(b, bw * lenB, at + g * kD));
             }
         }
         for (int g = 0; g < kGroup; ++g) {
-            const long long lag = i0 + g * kD;
-            if (lag < count) storeOutputs(r + lag, sum[g] + correction[g], count - lag);
+            const long long lag = i0 + g * perRegister;
+            if (lag < count) storeOutputs(r + bw * lag, sum[g] + correction[g], bw * (count - lag));
         }
     }
 }
@@ -173,5 +192,7 @@ const ConvTable VOK_KERNEL_TABLE(conv) = {{simd::VOK_ISA::direct<float>},
                                            {simd::VOK_ISA::direct<double>},
                                            {simd::VOK_ISA::lags<1, 1>, simd::VOK_ISA::lags<2, 2>,
                                             simd::VOK_ISA::lags<1, 2>, simd::VOK_ISA::lags<2, 1>,
-                                            simd::VOK_ISA::lagsCompensated}};
+                                            simd::VOK_ISA::lagsCompensated<1, 1>,
+                                            simd::VOK_ISA::lagsCompensated<2, 2>,
+                                            simd::VOK_ISA::lagsCompensated<1, 2>}};
 }

@@ -156,42 +156,62 @@ TEST(CorrelationLagsKernel, SameBitsAtEveryWidth) {
     }
 }
 
-// The compensated double kernel: within about one rounding of the exact sum.
+// The compensated double kernels: within about one rounding of the exact sum.
+struct DoubleLagsCase {
+    const char* name;
+    int aw, bw;
+    vok::kernels::CorrLagsDoubleKernel (*kernel)();
+};
+const DoubleLagsCase kDoubleLagsKernels[] = {
+    {"real", 1, 1, [] { return vok::kernels::corrOps().realDouble; }},
+    {"complex", 2, 2, [] { return vok::kernels::corrOps().complexDouble; }},
+    {"realByComplex", 1, 2, [] { return vok::kernels::corrOps().realByComplexDouble; }}};
+
+LC element(const std::vector<double>& v, int w, long long i) { return w == 2 ? LC(v[2 * i], v[2 * i + 1]) : LC(v[i], 0); }
+
 TEST(CorrelationLagsKernel, DoubleLagsWithinOneRoundingOfTheExactSum) {
-    for (auto [lenA, lenB, first, count] : kLagCases) {
-        SCOPED_TRACE(testing::Message() << lenA << " " << lenB << " " << first << "+" << count);
-        const auto a = noise<double>(lenA, unsigned(lenA + 3)), b = noise<double>(lenB, unsigned(lenB + 4));
-        std::vector<long double> want(count), magnitude(count);
-        for (int i = 0; i < count; ++i)
-            for (long long n = 0; n < lenA; ++n)
-                if (const long long at = n + first + i; at >= 0 && at < lenB) {
-                    want[i] += (long double)a[n] * b[at];
-                    magnitude[i] += std::fabs((long double)a[n] * b[at]);
+    for (const DoubleLagsCase& c : kDoubleLagsKernels) {
+        for (auto [lenA, lenB, first, count] : kLagCases) {
+            SCOPED_TRACE(testing::Message() << c.name << " " << lenA << " " << lenB << " " << first << "+" << count);
+            const auto a = noise<double>(c.aw * lenA, unsigned(lenA + 3)), b = noise<double>(c.bw * lenB, unsigned(lenB + 4));
+            std::vector<LC> want(count);
+            std::vector<long double> magnitude(count);
+            for (int i = 0; i < count; ++i)
+                for (long long n = 0; n < lenA; ++n)
+                    if (const long long at = n + first + i; at >= 0 && at < lenB) {
+                        const LC x = element(a, c.aw, n), y = element(b, c.bw, at);
+                        want[i] += std::conj(x) * y;
+                        magnitude[i] += std::abs(x) * std::abs(y);
+                    }
+            voktest::forEachWidth([&] {
+                std::vector<double> r(c.bw * (count + 2), 7.0);
+                c.kernel()(a.data(), lenA, b.data(), lenB, r.data(), first, count);
+                for (int i = 0; i < count; ++i) {
+                    // One rounding to double, the long-double reference's own error, nothing more.
+                    const LC got = element(r, c.bw, i);
+                    const long double bound = std::ldexp(1.0L, -53) * std::abs(want[i]) + 4e-19L * magnitude[i];
+                    ASSERT_LE(std::fabs(got.real() - want[i].real()), bound) << i;
+                    ASSERT_LE(std::fabs(got.imag() - want[i].imag()), bound) << i;
                 }
-        voktest::forEachWidth([&] {
-            std::vector<double> r(count + 2, 7.0);
-            vok::kernels::corrOps().realDouble(a.data(), lenA, b.data(), lenB, r.data(), first, count);
-            for (int i = 0; i < count; ++i) {
-                // One rounding to double, the long-double reference's own error, nothing more.
-                const long double bound = std::ldexp(1.0L, -53) * std::fabs(want[i]) + 4e-19L * magnitude[i];
-                ASSERT_LE(std::fabs((long double)r[i] - want[i]), bound) << i;
-            }
-            EXPECT_EQ(r[count], 7.0);
-            EXPECT_EQ(r[count + 1], 7.0);
-        });
+                for (std::size_t i = c.bw * count; i < r.size(); ++i) EXPECT_EQ(r[i], 7.0) << "past the end";
+            });
+        }
     }
 }
 
 TEST(CorrelationLagsKernel, DoubleSameBitsAtEveryWidth) {
-    const int lenA = 501, lenB = 433, first = -77, count = 123;
-    const auto a = noise<double>(lenA, 13), b = noise<double>(lenB, 14);
-    std::vector<double> reference;
-    voktest::forEachWidth([&] {
-        std::vector<double> r(count);
-        vok::kernels::corrOps().realDouble(a.data(), lenA, b.data(), lenB, r.data(), first, count);
-        if (reference.empty()) reference = r;
-        else EXPECT_EQ(0, std::memcmp(reference.data(), r.data(), r.size() * sizeof(double)));
-    });
+    for (const DoubleLagsCase& c : kDoubleLagsKernels) {
+        SCOPED_TRACE(c.name);
+        const int lenA = 501, lenB = 433, first = -77, count = 123;
+        const auto a = noise<double>(c.aw * lenA, 13), b = noise<double>(c.bw * lenB, 14);
+        std::vector<double> reference;
+        voktest::forEachWidth([&] {
+            std::vector<double> r(c.bw * count);
+            c.kernel()(a.data(), lenA, b.data(), lenB, r.data(), first, count);
+            if (reference.empty()) reference = r;
+            else EXPECT_EQ(0, std::memcmp(reference.data(), r.data(), r.size() * sizeof(double)));
+        });
+    }
 }
 
 }  // namespace

@@ -94,6 +94,11 @@ TEST(CrossCorr, HugeProductsThatCancelSumToZero) {
     const double tiny[2] = {1e-170, 1e-170}, big[2] = {1e170, 3e170};
     vokdCrossCorr(tiny, 2, big, 2, dst, 0, 0);
     EXPECT_NEAR(dst[0], 4.0, 1e-15);
+    const DoubleComplex x[2] = {{1e170, 0}, {0, 1e170}}, y[2] = {{1e170, 0}, {0, -1e170}};
+    DoubleComplex z[1] = {{9, 9}};
+    vokzCrossCorr(x, 2, y, 2, z, 0, 0);  // 1e340 - 1e340
+    EXPECT_EQ(z[0].re, 0.0);
+    EXPECT_EQ(z[0].im, 0.0);
 }
 
 TEST(AutoCorr, NormsDivideByTheLengthOrTheOverlap) {
