@@ -1,6 +1,6 @@
 #!/usr/bin/python3
 """One run of the correlation cases: bench_corr (voksCrossCorr, vokcCrossCorr,
-voksAutoCorr over 64 Ki samples and 16, 128, 1 Ki lags) against
+vokdCrossCorr, voksAutoCorr over 64 Ki samples and 16, 128, 1 Ki lags) against
 numpy.correlate and scipy.signal.correlate (method 'auto', which picks direct
 sums or FFTs itself) on the equivalent slices: lags 0 ... nLags-1 of a against
 b are the 'valid' correlation of b, nLags - 1 samples longer than a, with a.
@@ -17,7 +17,7 @@ LAGS = [16, 128, 1 << 10]
 
 
 def library(bench):
-    out = subprocess.run([bench, "--benchmark_filter=BM_vok(s|c)(Cross|Auto)Corr", "--benchmark_format=json",
+    out = subprocess.run([bench, "--benchmark_filter=BM_vok(s|c|d)(Cross|Auto)Corr", "--benchmark_format=json",
                           "--benchmark_min_time=0.2", "--benchmark_repetitions=3"],
                          check=True, capture_output=True, text=True).stdout
     best = {}
@@ -61,7 +61,7 @@ def main():
     print("| function | lags | vokx1 | numpy.correlate | scipy.signal.correlate | vokx1 / numpy | vokx1 / scipy |")
     print("|---|---|---|---|---|---|---|")
     for name, dtype, auto in (("voksCrossCorr", np.float32, False), ("vokcCrossCorr", np.complex64, False),
-                              ("voksAutoCorr", np.float32, True)):
+                              ("vokdCrossCorr", np.float64, False), ("voksAutoCorr", np.float32, True)):
         for lags in LAGS:
             a, b = signals(rng, dtype, lags)
             if auto:

@@ -73,10 +73,10 @@ void direct(const T* lng, long long nL, const T* sht, long long nS, T* y) {
 // conjugated: re += ar·br + ai·bi, im += ar·bi - ai·br. With a complex and b
 // real, the real and imaginary parts of the lags go to registers of their own
 // (re += ar·b, im -= ai·b) and are interleaved on the way out.
-template <int aw, int bw>
-void lags(const float* a, long long lenA, const float* b, long long lenB, float* r, long long first, long long count) {
+template <int aw, int bw, int groups>
+void lagsIn(const float* a, long long lenA, const float* b, long long lenB, float* r, long long first, long long count) {
     constexpr bool splitParts = aw == 2 && bw == 1;
-    constexpr long long perRegister = kD / bw, span = kGroup * perRegister;
+    constexpr long long perRegister = kD / bw, span = groups * perRegister;
     Vec<double> conjugateSigns{};
     for (int k = 0; k < kD; ++k) conjugateSigns[k] = (k & 1) ? -1.0 : 1.0;
     for (long long i0 = 0; i0 < count; i0 += span) {
@@ -84,7 +84,7 @@ void lags(const float* a, long long lenA, const float* b, long long lenB, float*
         // The elements of a that meet b at one lag of the group at least.
         const long long nLo = -(k0 + span - 1) > 0 ? -(k0 + span - 1) : 0;
         const long long nHi = lenB - k0 < lenA ? lenB - k0 : lenA;
-        Vec<double> acc[kGroup] = {}, accIm[kGroup] = {};
+        Vec<double> acc[groups] = {}, accIm[groups] = {};
         for (long long n = nLo; n < nHi; ++n) {
             const Vec<double> re = splat(double(a[aw * n]));
             const double ai = double(a[aw * n + aw - 1]);
@@ -96,12 +96,12 @@ void lags(const float* a, long long lenA, const float* b, long long lenB, float*
             };
             const long long at = bw * (n + k0);
             if (n + k0 >= 0 && n + k0 + span <= lenB) {
-                for (int g = 0; g < kGroup; ++g) add(g, Wide<float>::at(b + at + g * kD));
+                for (int g = 0; g < groups; ++g) add(g, Wide<float>::at(b + at + g * kD));
             } else {
-                for (int g = 0; g < kGroup; ++g) add(g, wideClipped(b, bw * lenB, at + g * kD));
+                for (int g = 0; g < groups; ++g) add(g, wideClipped(b, bw * lenB, at + g * kD));
             }
         }
-        for (int g = 0; g < kGroup; ++g) {
+        for (int g = 0; g < groups; ++g) {
             const long long lag = i0 + g * perRegister;
             if (lag >= count) continue;
             if constexpr (splitParts) {
@@ -114,6 +114,15 @@ void lags(const float* a, long long lenA, const float* b, long long lenB, float*
             }
         }
     }
+}
+
+// Few lags fill fewer registers: no lane is summed for nothing.
+template <int aw, int bw>
+void lags(const float* a, long long lenA, const float* b, long long lenB, float* r, long long first, long long count) {
+    constexpr long long perRegister = kD / bw;
+    if (count <= perRegister) lagsIn<aw, bw, 1>(a, lenA, b, lenB, r, first, count);
+    else if (count <= 2 * perRegister) lagsIn<aw, bw, 2>(a, lenA, b, lenB, r, first, count);
+    else lagsIn<aw, bw, kGroup>(a, lenA, b, lenB, r, first, count);
 }
 
 // x = hi + lo exactly, hi holding the upper 26 bits of x's significand
@@ -144,18 +153,18 @@ inline __attribute__((always_inline)) void addCompensated(Vec<double>& sum, Vec<
 // as an unevaluated pair sum + correction that carries the exact rounding error
 // of every product and addition: about twice the precision of double.
 // Operands must stay clear of overflow and underflow in their products.
-template <int aw, int bw>
-void lagsCompensated(const double* a, long long lenA, const double* b, long long lenB, double* r, long long first,
+template <int aw, int bw, int groups>
+void lagsCompensatedIn(const double* a, long long lenA, const double* b, long long lenB, double* r, long long first,
                      long long count) {
     static_assert(bw == 2 || aw == 1, "a complex a against real b has no double kernel");
-    constexpr long long perRegister = kD / bw, span = kGroup * perRegister;
+    constexpr long long perRegister = kD / bw, span = groups * perRegister;
     Vec<double> conjugateSigns{};
     for (int k = 0; k < kD; ++k) conjugateSigns[k] = (k & 1) ? -1.0 : 1.0;
     for (long long i0 = 0; i0 < count; i0 += span) {
         const long long k0 = first + i0;
         const long long nLo = -(k0 + span - 1) > 0 ? -(k0 + span - 1) : 0;
         const long long nHi = lenB - k0 < lenA ? lenB - k0 : lenA;
-        Vec<double> sum[kGroup] = {}, correction[kGroup] = {};
+        Vec<double> sum[groups] = {}, correction[groups] = {};
         for (long long n = nLo; n < nHi; ++n) {
             const Vec<double> re = splat(a[aw * n]);
             const Vec<double> im = splat(a[aw * n + aw - 1]) * conjugateSigns;
@@ -172,16 +181,25 @@ void lagsCompensated(const double* a, long long lenA, const double* b, long long
             };
             const long long at = bw * (n + k0);
             if (n + k0 >= 0 && n + k0 + span <= lenB) {
-                for (int g = 0; g < kGroup; ++g) add(g, load(b + at + g * kD));
+                for (int g = 0; g < groups; ++g) add(g, load(b + at + g * kD));
             } else {
-                for (int g = 0; g < kGroup; ++g) add(g, wideClipped(b, bw * lenB, at + g * kD));
+                for (int g = 0; g < groups; ++g) add(g, wideClipped(b, bw * lenB, at + g * kD));
             }
         }
-        for (int g = 0; g < kGroup; ++g) {
+        for (int g = 0; g < groups; ++g) {
             const long long lag = i0 + g * perRegister;
             if (lag < count) storeOutputs(r + bw * lag, sum[g] + correction[g], bw * (count - lag));
         }
     }
+}
+
+template <int aw, int bw>
+void lagsCompensated(const double* a, long long lenA, const double* b, long long lenB, double* r, long long first,
+                     long long count) {
+    constexpr long long perRegister = kD / bw;
+    if (count <= perRegister) lagsCompensatedIn<aw, bw, 1>(a, lenA, b, lenB, r, first, count);
+    else if (count <= 2 * perRegister) lagsCompensatedIn<aw, bw, 2>(a, lenA, b, lenB, r, first, count);
+    else lagsCompensatedIn<aw, bw, kGroup>(a, lenA, b, lenB, r, first, count);
 }
 
 }  // namespace

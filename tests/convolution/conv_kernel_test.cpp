@@ -142,18 +142,20 @@ TEST(CorrelationLagsKernel, EveryLagWithinTheBoundOfItsSum) {
 }
 
 TEST(CorrelationLagsKernel, SameBitsAtEveryWidth) {
-    for (const LagsCase& c : kLagsKernels) {
-        SCOPED_TRACE(c.name);
-        const int lenA = 501, lenB = 433, first = -77, count = 123;
-        const auto a = noise<float>(c.aw * lenA, 3), b = noise<float>(c.bw * lenB, 4);
-        std::vector<float> reference;
-        voktest::forEachWidth([&] {
-            std::vector<float> r(c.rw() * count);
-            c.kernel()(a.data(), lenA, b.data(), lenB, r.data(), first, count);
-            if (reference.empty()) reference = r;
-            else EXPECT_EQ(0, std::memcmp(reference.data(), r.data(), r.size() * sizeof(float)));
-        });
-    }
+    // 9 lags fill one, two or four registers depending on the width.
+    for (const LagsCase& c : kLagsKernels)
+        for (int count : {9, 123}) {
+            SCOPED_TRACE(testing::Message() << c.name << " " << count);
+            const int lenA = 501, lenB = 433, first = -77;
+            const auto a = noise<float>(c.aw * lenA, 3), b = noise<float>(c.bw * lenB, 4);
+            std::vector<float> reference;
+            voktest::forEachWidth([&] {
+                std::vector<float> r(c.rw() * count);
+                c.kernel()(a.data(), lenA, b.data(), lenB, r.data(), first, count);
+                if (reference.empty()) reference = r;
+                else EXPECT_EQ(0, std::memcmp(reference.data(), r.data(), r.size() * sizeof(float)));
+            });
+        }
 }
 
 // The compensated double kernels: within about one rounding of the exact sum.
@@ -200,18 +202,19 @@ TEST(CorrelationLagsKernel, DoubleLagsWithinOneRoundingOfTheExactSum) {
 }
 
 TEST(CorrelationLagsKernel, DoubleSameBitsAtEveryWidth) {
-    for (const DoubleLagsCase& c : kDoubleLagsKernels) {
-        SCOPED_TRACE(c.name);
-        const int lenA = 501, lenB = 433, first = -77, count = 123;
-        const auto a = noise<double>(c.aw * lenA, 13), b = noise<double>(c.bw * lenB, 14);
-        std::vector<double> reference;
-        voktest::forEachWidth([&] {
-            std::vector<double> r(c.bw * count);
-            c.kernel()(a.data(), lenA, b.data(), lenB, r.data(), first, count);
-            if (reference.empty()) reference = r;
-            else EXPECT_EQ(0, std::memcmp(reference.data(), r.data(), r.size() * sizeof(double)));
-        });
-    }
+    for (const DoubleLagsCase& c : kDoubleLagsKernels)
+        for (int count : {5, 123}) {
+            SCOPED_TRACE(testing::Message() << c.name << " " << count);
+            const int lenA = 501, lenB = 433, first = -77;
+            const auto a = noise<double>(c.aw * lenA, 13), b = noise<double>(c.bw * lenB, 14);
+            std::vector<double> reference;
+            voktest::forEachWidth([&] {
+                std::vector<double> r(c.bw * count);
+                c.kernel()(a.data(), lenA, b.data(), lenB, r.data(), first, count);
+                if (reference.empty()) reference = r;
+                else EXPECT_EQ(0, std::memcmp(reference.data(), r.data(), r.size() * sizeof(double)));
+            });
+        }
 }
 
 }  // namespace
