@@ -1,5 +1,5 @@
-// The fast Hartley transform and the cyclic convolution it gives, shared by
-// the one- and two-dimensional fast convolutions.
+// The fast Hartley transform and the cyclic convolution it gives, used by
+// the two-dimensional fast convolution.
 //
 // The Hartley transform H[k] = Σ x[n]·cas(2πkn/N), cas = cos + sin, is real for
 // real data and is its own inverse up to 1/N, so one routine serves both
