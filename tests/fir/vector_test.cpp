@@ -59,7 +59,7 @@ TEST_P(FirKernel, EveryLaneSumsItsOutputInTapOrder) {
     voktest::forEachWidth([&] {
         const float guard = -7.5f;
         std::vector<float> out(std::size_t(k.n) * std::size_t(k.outStride) + 1, guard);
-        vok::kernels::firdot().realFloat(taps, k.tapStride, k.count, data, offs, out.data(), k.outStride, k.n);
+        vok::kernels::firdot().floats.real(taps, k.tapStride, k.count, data, offs, out.data(), k.outStride, k.n);
         for (int t = 0; t < k.n; ++t) {
             EXPECT_EQ(want[std::size_t(t)], out[std::size_t(t) * std::size_t(k.outStride)]) << t;
             for (std::ptrdiff_t g = 1; g < k.outStride; ++g)
@@ -87,7 +87,7 @@ TEST(FirKernel, InfinitiesAndNansStayInTheirOutputs) {
     line[30] = NAN;
     voktest::forEachWidth([&] {
         std::vector<float> out(38);
-        vok::kernels::firdot().realFloat(taps.data(), 1, 3, line.data() + 2, nullptr, out.data(), 1, 38);
+        vok::kernels::firdot().floats.real(taps.data(), 1, 3, line.data() + 2, nullptr, out.data(), 1, 38);
         for (int t = 0; t < 38; ++t) {
             const int newest = t + 2;
             const float got = out[std::size_t(t)];
@@ -143,8 +143,8 @@ TEST_P(FirKernelPairings, ComplexLanesSumInTapOrder) {
     }
     voktest::forEachWidth([&] {
         const auto& table = vok::kernels::firdot();
-        const auto kernel = k.dataLanes == 2 ? (k.tapLanes == 2 ? table.complexFloat : table.complexByReal)
-                                             : table.realByComplex;
+        const auto kernel = k.dataLanes == 2 ? (k.tapLanes == 2 ? table.floats.complex : table.floats.complexByReal)
+                                             : table.floats.realByComplex;
         std::vector<float> out(std::size_t(k.n) * 2 + 2, -3.0f);
         kernel(taps.data(), 1, k.count, data, k.withOffsets ? offsets.data() : nullptr, out.data(), 1, k.n);
         for (std::size_t i = 0; i < want.size(); ++i) EXPECT_EQ(want[i], out[i]) << i;
@@ -190,6 +190,49 @@ TEST(FirKernelShort, RoundsTiesToEvenAndSaturates) {
             });
         }
     }
+}
+
+// The deinterleaver of the decimating filters: phase p of every factor (with
+// and without a vector form) receives elements p, p + D, ... widened exactly,
+// for real and complex lanes and every source type; phases before `first` and
+// the slack after each stream stay untouched.
+template <class S>
+void deinterleavesEveryPhase(vok::kernels::DeinterleaveKernel<S> (*pick)(), S (*value)(std::mt19937&)) {
+    std::mt19937 gen(31u);
+    for (int down = 2; down <= 10; ++down)
+        for (int lanes : {1, 2})
+            for (int first : {0, down / 2, down - 1})
+                for (int count : {1, 3, 8, 33, 100}) {
+                    SCOPED_TRACE(::testing::Message() << "D=" << down << " lanes=" << lanes << " first=" << first
+                                                      << " count=" << count);
+                    std::vector<S> src(std::size_t(count * down * lanes));
+                    for (auto& v : src) v = value(gen);
+                    const int stride = count + 3;
+                    const double guard = -12345.0;
+                    voktest::forEachWidth([&] {
+                        std::vector<double> dst(std::size_t((down - first) * stride * lanes), guard);
+                        pick()(src.data(), lanes, down, first, count, dst.data(), stride);
+                        for (int p = first; p < down; ++p)
+                            for (int u = 0; u < stride; ++u)
+                                for (int l = 0; l < lanes; ++l) {
+                                    const double got = dst[std::size_t(((p - first) * stride + u) * lanes + l)];
+                                    if (u < count)
+                                        ASSERT_EQ(double(src[std::size_t((u * down + p) * lanes + l)]), got)
+                                            << p << " " << u;
+                                    else
+                                        ASSERT_EQ(guard, got) << p << " " << u;
+                                }
+                    });
+                }
+}
+
+TEST(FirDeinterleave, EveryPhaseReceivesEveryDthElement) {
+    deinterleavesEveryPhase<float>([] { return vok::kernels::firdot().deinterleaveFloat; },
+                                   [](std::mt19937& g) { return std::uniform_real_distribution<float>(-1, 1)(g); });
+    deinterleavesEveryPhase<double>([] { return vok::kernels::firdot().deinterleaveDouble; },
+                                    [](std::mt19937& g) { return std::uniform_real_distribution<double>(-1, 1)(g); });
+    deinterleavesEveryPhase<short>([] { return vok::kernels::firdot().deinterleaveShort; },
+                                   [](std::mt19937& g) { return short(std::uniform_int_distribution<int>(-32768, 32767)(g)); });
 }
 
 // ---- whole filters ----
