@@ -1,4 +1,4 @@
-// The FIR engine shared by the two-state and the single-state filters: wide
+// The FIR engine shared by the two-state and the single-state filters: double
 // accumulators, and one polyphase loop that evaluates
 //
 //     u[Pu + i*U] = x[i], zero elsewhere;  v[j] = sum_k h[k] u[j-k];  out[m] = v[Pd + m*D]
@@ -20,9 +20,11 @@
 
 namespace vok::fir {
 
+// The precision a sum is held in: double for both, so that the single-sample
+// forms round exactly as the block kernels (double data sums in double).
 template <class R> struct WideOf;
 template <> struct WideOf<float> { using type = double; };
-template <> struct WideOf<double> { using type = long double; };
+template <> struct WideOf<double> { using type = double; };
 
 template <class R>
 struct ComplexOf;
@@ -37,7 +39,7 @@ using Out = std::conditional_t<isComplex<D> || isComplex<W>, typename ComplexOf<
 template <class T>
 constexpr bool complexElement = std::is_same_v<T, FloatComplex> || std::is_same_v<T, DoubleComplex>;
 
-// Running sum of one output, held wider than the output and rounded once.
+// Running sum of one output, held in double and rounded once.
 template <class O>
 struct Acc {
     using R = typename WideOf<RealOf<O>>::type;
@@ -236,11 +238,12 @@ void putLanes(const D& v, double* to) {
     }
 }
 
+// Every pairing of the filters has its kernels: data and taps of one
+// precision, or 16-bit data under float taps.
 template <class D, class W>
 constexpr bool hasBlockKernel =
-    ((std::is_same_v<D, float> || std::is_same_v<D, FloatComplex>) &&
-     (std::is_same_v<W, float> || std::is_same_v<W, FloatComplex>)) ||
-    (std::is_same_v<D, short> && std::is_same_v<W, float>);
+    std::is_same_v<D, short> ? std::is_same_v<W, float>
+                             : std::is_same_v<typename LaneView<D>::type, typename LaneView<W>::type>;
 
 // n outputs of a phase whose newest input advances by down > 1 per output,
 // out[t * outStride] for t in [0, n). The inputs are deinterleaved into one
