@@ -142,6 +142,21 @@ void BM_wbFirl(benchmark::State& state) {
 }
 BENCHMARK(BM_wbFirl)->Arg(16)->Arg(64);
 
+void BM_wbFir(benchmark::State& state) {
+    const int len = int(state.range(0));
+    auto taps = ramp(len, 0.1f);
+    std::vector<short> in(kBlock, 1000), out(kBlock);
+    FirState st;
+    vokwFirInit(taps.data(), len, nullptr, &st);
+    for (auto _ : state) {
+        vokwbFir(&st, in.data(), out.data(), kBlock, VOK_SATURATE, nullptr);
+        benchmark::DoNotOptimize(out.data());
+    }
+    vokFirFree(&st);
+    state.SetItemsProcessed(std::int64_t(state.iterations()) * kBlock);
+}
+BENCHMARK(BM_wbFir)->Arg(16)->Arg(64);
+
 // ---- side by side: 64 Ki samples, single rate and decimation by four ----
 
 constexpr int kLong = 1 << 16;

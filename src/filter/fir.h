@@ -142,34 +142,6 @@ O branchSum(const Branch<W>& b, const D* x, std::int64_t newest, const Hist& his
     return acc.get();
 }
 
-// Output phase e of an iteration (outputs e, e + U, e + 2U, ...): one branch
-// whose newest input advances by D per output.
-struct PhaseStart {
-    int branch;
-    std::int64_t newest;  // newest input of the first output (-1: none yet)
-};
-
-// The branch and newest input of the first outputs of an iteration, in output order.
-template <class F>
-void forEachPhase(const Rate& rt, F f) {
-    // j = Pd + m*D in the upsampled domain; newest inserted input i0 and the
-    // offset r = j - (Pu + i0*U) in [0, U), kept as counters.
-    std::int64_t t = std::int64_t(rt.downPhase) - rt.upPhase;  // > -U
-    std::int64_t i0 = t >= 0 ? t / rt.up : -1;
-    int r = int(t - i0 * rt.up);
-    const std::int64_t stepInputs = rt.down / rt.up;
-    const int stepRest = rt.down % rt.up;
-    for (int e = 0; e < rt.up; ++e) {
-        f(e, PhaseStart{r, i0});
-        i0 += stepInputs;
-        r += stepRest;
-        if (r >= rt.up) {
-            r -= rt.up;
-            ++i0;
-        }
-    }
-}
-
 // Bytes of the stack scratch a single-rate pass gathers its history-reaching
 // inputs into, doubles of the one a decimating pass deinterleaves its inputs
 // into, and the most taps a branch that reads several streams may have;
@@ -335,21 +307,31 @@ void vectorPhase(const Branch<W>& b, std::int64_t i0, int down, const Hist& hist
     }
 }
 
+// The outputs of phases [e0, e1) of numIters iterations (reading numIters*D
+// inputs): phase e of iteration t goes to out[(e - e0) + t * (e1 - e0)].
+template <class O, class D, class Taps, class Hist>
+void filterPhases(const Rate& rt, const Taps& taps, const Hist& hist, const D* x, O* out, int numIters, int e0,
+                  int e1) {
+    using W = std::remove_cv_t<std::remove_reference_t<decltype(*taps(0).first)>>;
+    const int stride = e1 - e0;
+    for (int e = e0; e < e1; ++e) {
+        // Output e sits at upsampled index j = Pd + e*D; its newest input and branch follow from j - Pu (> -U).
+        const std::int64_t t = std::int64_t(rt.downPhase) + std::int64_t(e) * rt.down - rt.upPhase;
+        const std::int64_t i0 = t >= 0 ? t / rt.up : -1;
+        const Branch<W> b = taps(int(t - i0 * rt.up));
+        O* to = out + (e - e0);
+        if constexpr (hasBlockKernel<D, W>) {
+            vectorPhase<O>(b, i0, rt.down, hist, x, to, stride, numIters);
+        } else {
+            for (std::int64_t m = 0; m < numIters; ++m) to[m * stride] = branchSum<O>(b, x, i0 + m * rt.down, hist);
+        }
+    }
+}
+
 // numIters iterations: reads numIters*D inputs, writes numIters*U outputs.
 template <class O, class D, class Taps, class Hist>
 void filterBlock(const Rate& rt, const Taps& taps, const Hist& hist, const D* x, O* out, int numIters) {
-    using W = std::remove_cv_t<std::remove_reference_t<decltype(*taps(0).first)>>;
-    if constexpr (hasBlockKernel<D, W>) {
-        forEachPhase(rt, [&](int e, PhaseStart p) {
-            vectorPhase<O>(taps(p.branch), p.newest, rt.down, hist, x, out + e, rt.up, numIters);
-        });
-    } else {
-        forEachPhase(rt, [&](int e, PhaseStart p) {
-            const Branch<W> b = taps(p.branch);
-            for (std::int64_t t = 0; t < numIters; ++t)
-                out[e + t * rt.up] = branchSum<O>(b, x, p.newest + t * rt.down, hist);
-        });
-    }
+    filterPhases(rt, taps, hist, x, out, numIters, 0, rt.up);
 }
 
 // One output of a single-rate filter over a delay line held newest first.
