@@ -5,7 +5,10 @@
 #include "kernels/simd.h"
 #include "kernels/firdot.h"
 
+#include <immintrin.h>
+
 #include <cstdint>
+#include <type_traits>
 
 VOK_SIMD_BEGIN
 namespace {
@@ -18,13 +21,43 @@ constexpr int kBlock = kVectorBytes == 64 ? 8 : 6;
 typedef float HalfFloat __attribute__((vector_size(kVectorBytes / 2)));
 typedef short ShortLanes __attribute__((vector_size(kVectorBytes / 4)));
 
+// Floats widened to doubles, one conversion per register: GCC lowers
+// __builtin_convertvector from floats to doubles in halves with inserts (and
+// element by element at 16 bytes), which cost as much as the products.
+inline __attribute__((always_inline)) Vec<double> widenFloats(const float* p) {
+#if VOK_VECTOR_BYTES == 64
+    return Vec<double>(_mm512_cvtps_pd(_mm256_loadu_ps(p)));
+#elif VOK_VECTOR_BYTES == 32
+    return Vec<double>(_mm256_cvtps_pd(_mm_loadu_ps(p)));
+#else
+    double pair;
+    std::memcpy(&pair, p, sizeof pair);
+    return Vec<double>(_mm_cvtps_pd(_mm_castpd_ps(_mm_set_sd(pair))));
+#endif
+}
+// The low and the high half of a float register.
+inline __attribute__((always_inline)) Vec<double> widenLow(Vec<float> v) {
+#if VOK_VECTOR_BYTES == 64
+    return Vec<double>(_mm512_cvtps_pd(_mm512_castps512_ps256(__m512(v))));
+#elif VOK_VECTOR_BYTES == 32
+    return Vec<double>(_mm256_cvtps_pd(_mm256_castps256_ps128(__m256(v))));
+#else
+    return Vec<double>(_mm_cvtps_pd(__m128(v)));
+#endif
+}
+inline __attribute__((always_inline)) Vec<double> widenHigh(Vec<float> v) {
+#if VOK_VECTOR_BYTES == 64
+    return Vec<double>(_mm512_cvtps_pd(_mm256_castpd_ps(_mm512_extractf64x4_pd(_mm512_castps_pd(__m512(v)), 1))));
+#elif VOK_VECTOR_BYTES == 32
+    return Vec<double>(_mm256_cvtps_pd(_mm256_extractf128_ps(__m256(v), 1)));
+#else
+    return Vec<double>(_mm_cvtps_pd(_mm_movehl_ps(__m128(v), __m128(v))));
+#endif
+}
+
 // V lanes of data as doubles, or the first `count` of them (zeros above).
 inline __attribute__((always_inline)) Vec<double> lanesFull(const double* p) { return load<double>(p); }
-inline __attribute__((always_inline)) Vec<double> lanesFull(const float* p) {
-    HalfFloat h;
-    std::memcpy(&h, p, sizeof h);
-    return __builtin_convertvector(h, Vec<double>);
-}
+inline __attribute__((always_inline)) Vec<double> lanesFull(const float* p) { return widenFloats(p); }
 inline __attribute__((always_inline)) Vec<double> lanesFull(const short* p) {
     ShortLanes h;
     std::memcpy(&h, p, sizeof h);
@@ -34,9 +67,9 @@ inline __attribute__((always_inline)) Vec<double> lanesPartial(const double* p, 
     return loadPartial<double>(p, count);
 }
 inline __attribute__((always_inline)) Vec<double> lanesPartial(const float* p, int count) {
-    HalfFloat h{};
-    std::memcpy(&h, p, sizeof(float) * unsigned(count));
-    return __builtin_convertvector(h, Vec<double>);
+    float h[V] = {};
+    std::memcpy(h, p, sizeof(float) * unsigned(count));
+    return widenFloats(h);
 }
 inline __attribute__((always_inline)) Vec<double> lanesPartial(const short* p, int count) {
     ShortLanes h{};
@@ -172,36 +205,51 @@ constexpr vok::kernels::FirDotPairings<DS, WS, OS> pairings() {
 
 // Deinterleaving by a factor D of 2 to 8: EPR elements of every phase per
 // step, from D registers of the source (D * EPR consecutive elements), each
-// phase's register merged from them by a chain of two-source shuffles.
-template <int D, int EL>
+// phase's register merged from them by a chain of two-source shuffles. Float
+// sources are shuffled as floats, twice the lanes per shuffle, and widened
+// after; the others are widened first.
+template <class S, int D, int EL>
 struct Phases {
-    static constexpr int EPR = V / EL;
+    using T = std::conditional_t<sizeof(S) == sizeof(float), float, double>;  // lanes shuffled
+    static constexpr int N = kLanes<T>;
+    static constexpr int EPR = N / EL;
     // Lane i of phase P's register is source lane at(P, i) of the step.
     static constexpr int at(int p, int i) { return ((i / EL) * D + p) * EL + i % EL; }
 
+    static inline __attribute__((always_inline)) Vec<T> source(const S* p) {
+        if constexpr (sizeof(S) == sizeof(float)) return load<float>(p);
+        else return lanesFull(p);
+    }
+    static inline __attribute__((always_inline)) void put(double* to, Vec<T> v) {
+        if constexpr (sizeof(T) == sizeof(float)) {
+            store<double>(to, widenLow(v));
+            store<double>(to + V, widenHigh(v));
+        } else {
+            store<double>(to, v);
+        }
+    }
+
     template <int P, int K>
-    static inline __attribute__((always_inline)) Vec<double> merge(Vec<double> acc, Vec<double> r) {
-        return permute2<double>(acc, r, [](int i) { return at(P, i) / V == K ? V + at(P, i) % V : i; });
+    static inline __attribute__((always_inline)) Vec<T> merge(Vec<T> acc, Vec<T> r) {
+        return permute2<T>(acc, r, [](int i) { return at(P, i) / N == K ? N + at(P, i) % N : i; });
     }
     template <int P, int... K>
-    static inline __attribute__((always_inline)) Vec<double> phase(const Vec<double>* r,
-                                                                   std::integer_sequence<int, K...>) {
-        Vec<double> acc = permute<double>(r[0], [](int i) { return at(P, i) / V == 0 ? at(P, i) % V : 0; });
-        ((acc = merge<P, K + 1>(acc, r[K + 1])), ...);
+    static inline __attribute__((always_inline)) Vec<T> phase(const Vec<T>* r, std::integer_sequence<int, K...>) {
+        Vec<T> acc = permute2<T>(r[0], r[1], [](int i) { return at(P, i) / N < 2 ? at(P, i) : 0; });
+        ((acc = merge<P, K + 2>(acc, r[K + 2])), ...);
         return acc;
     }
-    template <class S, int... P>
+    template <int... P>
     static inline __attribute__((always_inline)) void step(const S* src, int first, double* dst,
                                                            std::ptrdiff_t lanesStride,
                                                            std::integer_sequence<int, P...>) {
-        Vec<double> r[D];
+        Vec<T> r[D];
 #pragma GCC unroll 8
-        for (int k = 0; k < D; ++k) r[k] = lanesFull(src + k * V);
-        ((P >= first ? store<double>(dst + (P - first) * lanesStride, phase<P>(r, std::make_integer_sequence<int, D - 1>{}))
+        for (int k = 0; k < D; ++k) r[k] = source(src + k * N);
+        ((P >= first ? put(dst + (P - first) * lanesStride, phase<P>(r, std::make_integer_sequence<int, D - 2>{}))
                      : void()),
          ...);
     }
-    template <class S>
     static int run(const S* src, int first, int count, double* dst, std::ptrdiff_t stride) {
         const std::ptrdiff_t lanesStride = stride * EL;
         int u = 0;
@@ -215,13 +263,13 @@ struct Phases {
 template <class S, int EL>
 int deinterleaveVector(const S* src, int down, int first, int count, double* dst, std::ptrdiff_t stride) {
     switch (down) {
-        case 2: return Phases<2, EL>::run(src, first, count, dst, stride);
-        case 3: return Phases<3, EL>::run(src, first, count, dst, stride);
-        case 4: return Phases<4, EL>::run(src, first, count, dst, stride);
-        case 5: return Phases<5, EL>::run(src, first, count, dst, stride);
-        case 6: return Phases<6, EL>::run(src, first, count, dst, stride);
-        case 7: return Phases<7, EL>::run(src, first, count, dst, stride);
-        case 8: return Phases<8, EL>::run(src, first, count, dst, stride);
+        case 2: return Phases<S, 2, EL>::run(src, first, count, dst, stride);
+        case 3: return Phases<S, 3, EL>::run(src, first, count, dst, stride);
+        case 4: return Phases<S, 4, EL>::run(src, first, count, dst, stride);
+        case 5: return Phases<S, 5, EL>::run(src, first, count, dst, stride);
+        case 6: return Phases<S, 6, EL>::run(src, first, count, dst, stride);
+        case 7: return Phases<S, 7, EL>::run(src, first, count, dst, stride);
+        case 8: return Phases<S, 8, EL>::run(src, first, count, dst, stride);
         default: return 0;
     }
 }
