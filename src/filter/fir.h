@@ -255,10 +255,17 @@ void decimatingPhase(const Branch<W>& b, std::int64_t i0, int down, const Hist& 
         const int len = piece + depth - 1;
         std::int64_t early = base >= 0 ? 0 : (-base + down - 1) / down;
         if (early > len) early = len;
+        // Streams of residues with fewer taps than the fullest start before
+        // the oldest input any output reads; those slots are never read and
+        // the history may not reach them.
+        const std::int64_t oldest = i0 - (c - 1);
         for (int u = 0; u < early; ++u)
             for (int p = first; p < down; ++p) {
                 const std::int64_t i = base + std::int64_t(u) * down + p;
-                putLanes(i >= 0 ? x[i] : hist(int(-i - 1)), scratch + (std::ptrdiff_t(p - first) * streamLen + u) * el);
+                double* to = scratch + (std::ptrdiff_t(p - first) * streamLen + u) * el;
+                if (i >= 0) putLanes(x[i], to);
+                else if (i >= oldest) putLanes(hist(int(-i - 1)), to);
+                else putLanes(D{}, to);
             }
         if (early < len)
             split(lanes(x + (base + early * down)), el, down, first, len - int(early), scratch + early * el, streamLen);
