@@ -1,4 +1,4 @@
-// The vector path of the float filters: the block kernel on its own (tails,
+// The vector path of the filters: the block kernels on their own (tails,
 // strides, stream offsets) at every width against double sums, and whole
 // filters over long blocks, many tap counts and rates, identical at every
 // width and within a few roundings of long-double sums.
