@@ -26,7 +26,7 @@ typedef short ShortLanes __attribute__((vector_size(kVectorBytes / 4)));
 // element by element at 16 bytes), which cost as much as the products.
 inline __attribute__((always_inline)) Vec<double> widenFloats(const float* p) {
 #if VOK_VECTOR_BYTES == 64
-    return Vec<double>(_mm512_cvtps_pd(_mm256_loadu_ps(p)));
+    return Vec<double>(_mm512_maskz_cvtps_pd(__mmask8(0xFF), _mm256_loadu_ps(p)));
 #elif VOK_VECTOR_BYTES == 32
     return Vec<double>(_mm256_cvtps_pd(_mm_loadu_ps(p)));
 #else
@@ -36,9 +36,18 @@ inline __attribute__((always_inline)) Vec<double> widenFloats(const float* p) {
 #endif
 }
 // The low and the high half of a float register.
+#if VOK_VECTOR_BYTES == 64
+// Through the all-lanes masked forms: the plain ones pass an undefined
+// register that GCC 12 warns of once inlined.
+template <int Half>
+inline __attribute__((always_inline)) __m512d widenHalf(__m512 v) {
+    const __m256d half = _mm512_maskz_extractf64x4_pd(__mmask8(0xFF), _mm512_castps_pd(v), Half);
+    return _mm512_maskz_cvtps_pd(__mmask8(0xFF), _mm256_castpd_ps(half));
+}
+#endif
 inline __attribute__((always_inline)) Vec<double> widenLow(Vec<float> v) {
 #if VOK_VECTOR_BYTES == 64
-    return Vec<double>(_mm512_cvtps_pd(_mm512_castps512_ps256(__m512(v))));
+    return Vec<double>(widenHalf<0>(__m512(v)));
 #elif VOK_VECTOR_BYTES == 32
     return Vec<double>(_mm256_cvtps_pd(_mm256_castps256_ps128(__m256(v))));
 #else
@@ -47,7 +56,7 @@ inline __attribute__((always_inline)) Vec<double> widenLow(Vec<float> v) {
 }
 inline __attribute__((always_inline)) Vec<double> widenHigh(Vec<float> v) {
 #if VOK_VECTOR_BYTES == 64
-    return Vec<double>(_mm512_cvtps_pd(_mm256_castpd_ps(_mm512_extractf64x4_pd(_mm512_castps_pd(__m512(v)), 1))));
+    return Vec<double>(widenHalf<1>(__m512(v)));
 #elif VOK_VECTOR_BYTES == 32
     return Vec<double>(_mm256_cvtps_pd(_mm256_extractf128_ps(__m256(v), 1)));
 #else
