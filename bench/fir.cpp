@@ -19,6 +19,7 @@
 
 void nativeFirBlock(const float* rtaps, int len, const float* line, float* y, int count);
 void nativeFirDecimate(const float* rtaps, int len, const float* line, float* y, int count, int down);
+void nativeFirBlockDouble(const double* rtaps, int len, const double* line, double* y, int count);
 
 namespace {
 
@@ -141,6 +142,21 @@ void BM_wbFirl(benchmark::State& state) {
 }
 BENCHMARK(BM_wbFirl)->Arg(16)->Arg(64);
 
+void BM_wbFir(benchmark::State& state) {
+    const int len = int(state.range(0));
+    auto taps = ramp(len, 0.1f);
+    std::vector<short> in(kBlock, 1000), out(kBlock);
+    FirState st;
+    vokwFirInit(taps.data(), len, nullptr, &st);
+    for (auto _ : state) {
+        vokwbFir(&st, in.data(), out.data(), kBlock, VOK_SATURATE, nullptr);
+        benchmark::DoNotOptimize(out.data());
+    }
+    vokFirFree(&st);
+    state.SetItemsProcessed(std::int64_t(state.iterations()) * kBlock);
+}
+BENCHMARK(BM_wbFir)->Arg(16)->Arg(64);
+
 // ---- side by side: 64 Ki samples, single rate and decimation by four ----
 
 constexpr int kLong = 1 << 16;
@@ -222,6 +238,55 @@ void BM_nativeFirDecimate4(benchmark::State& state) {
     }
     perOutput(state, kLong / 4);
 }
+
+// Double data: single rate and decimation by four, and the plain double loop.
+void BM_vokFirBlockDouble(benchmark::State& state) {
+    const int len = int(state.range(0));
+    const auto t = ramp(len, 0.1f), x = ramp(kLong, 1.0f);
+    const std::vector<double> taps(t.begin(), t.end()), in(x.begin(), x.end());
+    std::vector<double> out(kLong);
+    FirState st;
+    vokdFirInit(taps.data(), len, nullptr, &st);
+    for (auto _ : state) {
+        vokdbFir(&st, in.data(), out.data(), kLong);
+        benchmark::DoNotOptimize(out.data());
+    }
+    vokFirFree(&st);
+    perOutput(state, kLong);
+}
+
+void BM_vokFirDecimate4Double(benchmark::State& state) {
+    const int len = int(state.range(0));
+    const auto t = ramp(len, 0.1f), x = ramp(kLong, 1.0f);
+    const std::vector<double> taps(t.begin(), t.end()), in(x.begin(), x.end());
+    std::vector<double> out(kLong / 4);
+    FirState st;
+    vokdFirInitMr(taps.data(), len, nullptr, 1, 0, 4, 0, &st);
+    for (auto _ : state) {
+        vokdbFir(&st, in.data(), out.data(), kLong / 4);
+        benchmark::DoNotOptimize(out.data());
+    }
+    vokFirFree(&st);
+    perOutput(state, kLong / 4);
+}
+
+void BM_nativeFirBlockDouble(benchmark::State& state) {
+    const int len = int(state.range(0));
+    const auto t = ramp(len, 0.1f), x = ramp(kLong, 1.0f);
+    const std::vector<double> rtaps(t.rbegin(), t.rend()), in(x.begin(), x.end());
+    std::vector<double> line(std::size_t(len - 1 + kLong), 0.0), out(kLong);
+    for (auto _ : state) {
+        std::copy(line.end() - (len - 1), line.end(), line.begin());
+        std::copy(in.begin(), in.end(), line.begin() + (len - 1));
+        nativeFirBlockDouble(rtaps.data(), len, line.data(), out.data(), kLong);
+        benchmark::DoNotOptimize(out.data());
+    }
+    perOutput(state, kLong);
+}
+
+BENCHMARK(BM_vokFirBlockDouble)->Arg(16)->Arg(64)->Arg(256)->Arg(1024);
+BENCHMARK(BM_vokFirDecimate4Double)->Arg(16)->Arg(64)->Arg(256)->Arg(1024);
+BENCHMARK(BM_nativeFirBlockDouble)->Arg(16)->Arg(64)->Arg(256)->Arg(1024);
 
 #if VOK_HAVE_LIQUID
 void BM_liquidFirfilt(benchmark::State& state) {

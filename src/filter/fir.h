@@ -1,4 +1,4 @@
-// The FIR engine shared by the two-state and the single-state filters: wide
+// The FIR engine shared by the two-state and the single-state filters: double
 // accumulators, and one polyphase loop that evaluates
 //
 //     u[Pu + i*U] = x[i], zero elsewhere;  v[j] = sum_k h[k] u[j-k];  out[m] = v[Pd + m*D]
@@ -20,9 +20,11 @@
 
 namespace vok::fir {
 
+// The precision a sum is held in: double for both, so that the single-sample
+// forms round exactly as the block kernels (double data sums in double).
 template <class R> struct WideOf;
 template <> struct WideOf<float> { using type = double; };
-template <> struct WideOf<double> { using type = long double; };
+template <> struct WideOf<double> { using type = double; };
 
 template <class R>
 struct ComplexOf;
@@ -37,7 +39,7 @@ using Out = std::conditional_t<isComplex<D> || isComplex<W>, typename ComplexOf<
 template <class T>
 constexpr bool complexElement = std::is_same_v<T, FloatComplex> || std::is_same_v<T, DoubleComplex>;
 
-// Running sum of one output, held wider than the output and rounded once.
+// Running sum of one output, held in double and rounded once.
 template <class O>
 struct Acc {
     using R = typename WideOf<RealOf<O>>::type;
@@ -140,136 +142,203 @@ O branchSum(const Branch<W>& b, const D* x, std::int64_t newest, const Hist& his
     return acc.get();
 }
 
-// Output phase e of an iteration (outputs e, e + U, e + 2U, ...): one branch
-// whose newest input advances by D per output.
-struct PhaseStart {
-    int branch;
-    std::int64_t newest;  // newest input of the first output (-1: none yet)
-};
-
-// The branch and newest input of the first outputs of an iteration, in output order.
-template <class F>
-void forEachPhase(const Rate& rt, F f) {
-    // j = Pd + m*D in the upsampled domain; newest inserted input i0 and the
-    // offset r = j - (Pu + i0*U) in [0, U), kept as counters.
-    std::int64_t t = std::int64_t(rt.downPhase) - rt.upPhase;  // > -U
-    std::int64_t i0 = t >= 0 ? t / rt.up : -1;
-    int r = int(t - i0 * rt.up);
-    const std::int64_t stepInputs = rt.down / rt.up;
-    const int stepRest = rt.down % rt.up;
-    for (int e = 0; e < rt.up; ++e) {
-        f(e, PhaseStart{r, i0});
-        i0 += stepInputs;
-        r += stepRest;
-        if (r >= rt.up) {
-            r -= rt.up;
-            ++i0;
-        }
-    }
-}
-
-// Bytes of the stack scratch a vector pass gathers its inputs into, and the
-// most taps a branch that reads several streams may have; larger decimating
-// filters stay scalar.
+// Bytes of the stack scratch a single-rate pass gathers its history-reaching
+// inputs into, doubles of the one a decimating pass deinterleaves its inputs
+// into, and the most taps a branch that reads several streams may have;
+// larger decimating filters stay scalar.
 constexpr int kScratchBytes = 16384;
+constexpr int kStreamDoubles = 4096;
 constexpr int kMaxStreamTaps = 2048;
 
-// The block kernel of a pairing of single-precision data and taps, or none.
-template <class D, class W>
-kernels::FirDotKernel blockKernel() {
-    const kernels::FirDotTable& k = kernels::firdot();
-    if constexpr (std::is_same_v<D, float> && std::is_same_v<W, float>) return k.realFloat;
-    else if constexpr (std::is_same_v<D, FloatComplex> && std::is_same_v<W, FloatComplex>) return k.complexFloat;
-    else if constexpr (std::is_same_v<D, FloatComplex> && std::is_same_v<W, float>) return k.complexByReal;
-    else if constexpr (std::is_same_v<D, float> && std::is_same_v<W, FloatComplex>) return k.realByComplex;
-    else return nullptr;
+// Lanes of an element as the kernels see it.
+template <class T>
+struct LaneView {
+    using type = RealOf<T>;
+    static constexpr int count = isComplex<T> ? 2 : 1;
+};
+template <> struct LaneView<short> { using type = short; static constexpr int count = 1; };
+template <> struct LaneView<std::int32_t> { using type = std::int32_t; static constexpr int count = 1; };
+
+template <class T>
+auto* lanes(T* p) {
+    using L = typename LaneView<std::remove_const_t<T>>::type;
+    if constexpr (std::is_const_v<T>) return reinterpret_cast<const L*>(p);
+    else return reinterpret_cast<L*>(p);
 }
 
+// The kernel of one pairing out of a set of four.
+template <class D, class W, class Set>
+auto pairingOf(const Set& set) {
+    if constexpr (complexElement<D> && complexElement<W>) return set.complex;
+    else if constexpr (complexElement<D>) return set.complexByReal;
+    else if constexpr (complexElement<W>) return set.realByComplex;
+    else return set.real;
+}
+
+// The kernel that reads the data in place.
+template <class D, class W>
+auto directKernel() {
+    const kernels::FirDotTable& k = kernels::firdot();
+    if constexpr (std::is_same_v<D, short>) return k.shortByReal;
+    else if constexpr (std::is_same_v<RealOf<D>, float>) return pairingOf<D, W>(k.floats);
+    else return pairingOf<D, W>(k.doubles);
+}
+
+// The kernel that reads the data deinterleaved into double streams, and the deinterleaver.
+template <class D, class W>
+auto streamKernel() {
+    const kernels::FirDotTable& k = kernels::firdot();
+    if constexpr (std::is_same_v<D, short>) return k.widenedShort;
+    else if constexpr (std::is_same_v<RealOf<D>, float>) return pairingOf<D, W>(k.widened);
+    else return pairingOf<D, W>(k.doubles);
+}
+template <class D>
+auto deinterleaver() {
+    const kernels::FirDotTable& k = kernels::firdot();
+    if constexpr (std::is_same_v<D, short>) return k.deinterleaveShort;
+    else if constexpr (std::is_same_v<RealOf<D>, float>) return k.deinterleaveFloat;
+    else return k.deinterleaveDouble;
+}
+
+template <class D>
+void putLanes(const D& v, double* to) {
+    if constexpr (complexElement<D>) {
+        to[0] = double(v.re);
+        to[1] = double(v.im);
+    } else {
+        to[0] = double(v);
+    }
+}
+
+// Every pairing of the filters has its kernels: data and taps of one
+// precision, or 16-bit data under float taps.
 template <class D, class W>
 constexpr bool hasBlockKernel =
-    ((std::is_same_v<D, float> || std::is_same_v<D, FloatComplex>) &&
-     (std::is_same_v<W, float> || std::is_same_v<W, FloatComplex>)) ||
-    (std::is_same_v<D, short> && std::is_same_v<W, float>);
+    std::is_same_v<D, short> ? std::is_same_v<W, float>
+                             : std::is_same_v<typename LaneView<D>::type, typename LaneView<W>::type>;
 
-// n outputs of one phase, out[t * outStride] for t in [0, n), single-precision data and taps.
+// n outputs of a phase whose newest input advances by down > 1 per output,
+// out[t * outStride] for t in [0, n). The inputs are deinterleaved into one
+// double stream per tap residue (taps q, q + D, q + 2D, ... read every D-th
+// input), a piece of outputs at a time; each output then sums its taps in
+// order from the streams, exactly as from the input.
 template <class O, class D, class W, class Hist>
-void vectorPhase(const Branch<W>& b, std::int64_t i0, int down, const Hist& hist, const D* x, O* out,
-                 std::ptrdiff_t outStride, int n) {
-    constexpr int kScratchFloats = kScratchBytes / int(sizeof(D));  // elements
-    const auto run = [&](const D* data, const int* offsets, O* to, int count) {
-        if constexpr (std::is_same_v<D, short>)
-            kernels::firdot().shortByReal(b.first, b.stride, b.count, data, offsets, to, outStride, count);
-        else blockKernel<D, W>()(lanesOf(b.first), b.stride, b.count, lanesOf(data), offsets, lanesOf(to), outStride, count);
-    };
+void decimatingPhase(const Branch<W>& b, std::int64_t i0, int down, const Hist& hist, const D* x, O* out,
+                     std::ptrdiff_t outStride, int n) {
+    constexpr int el = LaneView<D>::count;
+    constexpr int capacity = kStreamDoubles / el;  // elements
     const int c = b.count;
-    if (down == 1) {
-        // Outputs whose whole window lies in the block read it in place.
-        const std::int64_t direct = c - 1 - i0 > 0 ? c - 1 - i0 : 0;
-        if (direct < n) {
-            run(x + i0 + direct, nullptr, out + direct * outStride, n - int(direct));
-            n = int(direct);
-        }
-    }
-    if (n <= 0) return;
-    // The others from the scratch: the inputs of tap residue q (taps q, q+D,
-    // q+2D, ...) of a piece of outputs gathered into stream q, oldest first;
-    // the streams lie one after another, each with room for the longest piece.
-    const int streams = c < down ? c : down;
-    int pieceMax = streams > 0 ? (kScratchFloats - c + streams) / streams : 0;
+    // Stream p holds the inputs of residue q = down - 1 - p; with fewer taps
+    // than down the streams of the residues without taps are skipped.
+    const int used = c < down ? c : down;
+    const int first = down - used;
+    const int depth = (c + down - 1) / down;  // taps of the fullest residue
+    int pieceMax = used > 0 ? capacity / used - (depth - 1) : 0;
     // Whole register blocks of the kernel at every width (12, 24 or 64
     // outputs) per piece: a short remainder runs at one register's latency.
     if (pieceMax >= 192) pieceMax -= pieceMax % 192;
-    if ((streams > 1 && c > kMaxStreamTaps) || pieceMax < 16) {
+    if (c > kMaxStreamTaps || pieceMax < 16) {
         for (int t = 0; t < n; ++t) out[t * outStride] = branchSum<O>(b, x, i0 + std::int64_t(t) * down, hist);
         return;
     }
-    D scratch[kScratchFloats];
+    const int streamLen = pieceMax + depth - 1;
+    alignas(64) double scratch[kStreamDoubles];
     int offsets[kMaxStreamTaps];
-    if (streams > 1) {
-        int start = 0;
-        for (int q = 0; q < streams; ++q) {
-            const int depth = (c - q + down - 1) / down;  // taps of residue q
-            for (int a = 0; a < depth; ++a) offsets[q + a * down] = start + depth - 1 - a;
-            start += pieceMax + depth - 1;
-        }
-    }
+    for (int j = 0; j < c; ++j) offsets[j] = (down - 1 - j % down - first) * streamLen + depth - 1 - j / down;
+    const auto kernel = streamKernel<D, W>();
+    const auto split = deinterleaver<D>();
     for (int t0 = 0; t0 < n; t0 += pieceMax) {
         const int piece = n - t0 < pieceMax ? n - t0 : pieceMax;
-        D* s = scratch;
-        for (int q = 0; q < streams; ++q) {
-            const int depth = (c - q + down - 1) / down;
-            const std::int64_t first = i0 - q + (std::int64_t(t0) - (depth - 1)) * down;
-            const int len = piece + depth - 1;
-            // The inputs before the block come from the history, the rest straight from the block.
-            std::int64_t early = first < 0 ? (-first + down - 1) / down : 0;
-            if (early > len) early = len;
-            int u = 0;
-            for (std::int64_t i = first; u < early; ++u, i += down) s[u] = hist(int(-i - 1));
-            const D* from = x + (first + std::int64_t(u) * down);
-            for (; u < len; ++u, from += down) s[u] = *from;
-            s += pieceMax + depth - 1;
+        // Stream element u of phase p is input base + u*down + p; the first
+        // ones may lie in the history.
+        const std::int64_t base = i0 - (down - 1) + (std::int64_t(t0) - (depth - 1)) * down;
+        const int len = piece + depth - 1;
+        std::int64_t early = base >= 0 ? 0 : (-base + down - 1) / down;
+        if (early > len) early = len;
+        // Streams of residues with fewer taps than the fullest start before
+        // the oldest input any output reads; those slots are never read and
+        // the history may not reach them.
+        const std::int64_t oldest = i0 - (c - 1);
+        for (int u = 0; u < early; ++u)
+            for (int p = first; p < down; ++p) {
+                const std::int64_t i = base + std::int64_t(u) * down + p;
+                double* to = scratch + (std::ptrdiff_t(p - first) * streamLen + u) * el;
+                if (i >= 0) putLanes(x[i], to);
+                else if (i >= oldest) putLanes(hist(int(-i - 1)), to);
+                else putLanes(D{}, to);
+            }
+        if (early < len)
+            split(lanes(x + (base + early * down)), el, down, first, len - int(early), scratch + early * el, streamLen);
+        kernel(lanes(b.first), b.stride, c, scratch, offsets, lanes(out + std::ptrdiff_t(t0) * outStride), outStride,
+               piece);
+    }
+}
+
+// n outputs of one phase, out[t * outStride] for t in [0, n).
+template <class O, class D, class W, class Hist>
+void vectorPhase(const Branch<W>& b, std::int64_t i0, int down, const Hist& hist, const D* x, O* out,
+                 std::ptrdiff_t outStride, int n) {
+    if (down > 1) {
+        decimatingPhase(b, i0, down, hist, x, out, outStride, n);
+        return;
+    }
+    constexpr int kScratchElements = kScratchBytes / int(sizeof(D));
+    const auto kernel = directKernel<D, W>();
+    const int c = b.count;
+    // Outputs whose whole window lies in the block read it in place.
+    const std::int64_t direct = c - 1 - i0 > 0 ? c - 1 - i0 : 0;
+    if (direct < n) {
+        kernel(lanes(b.first), b.stride, c, lanes(x + i0 + direct), nullptr, lanes(out + direct * outStride),
+               outStride, n - int(direct));
+        n = int(direct);
+    }
+    if (n <= 0) return;
+    // The others from the scratch: their windows gathered oldest first.
+    int pieceMax = kScratchElements - c + 1;
+    if (pieceMax >= 192) pieceMax -= pieceMax % 192;
+    if (pieceMax < 16) {
+        for (int t = 0; t < n; ++t) out[t * outStride] = branchSum<O>(b, x, i0 + t, hist);
+        return;
+    }
+    D scratch[kScratchElements];
+    for (int t0 = 0; t0 < n; t0 += pieceMax) {
+        const int piece = n - t0 < pieceMax ? n - t0 : pieceMax;
+        const std::int64_t from = i0 + t0 - (c - 1);
+        const int len = piece + c - 1;
+        for (int u = 0; u < len; ++u) {
+            const std::int64_t i = from + u;
+            scratch[u] = i >= 0 ? x[i] : hist(int(-i - 1));
         }
-        O* to = out + t0 * outStride;
-        if (streams > 1) run(scratch, offsets, to, piece);
-        else run(scratch + c - 1, nullptr, to, piece);
+        kernel(lanes(b.first), b.stride, c, lanes(scratch + c - 1), nullptr, lanes(out + std::ptrdiff_t(t0) * outStride),
+               outStride, piece);
+    }
+}
+
+// The outputs of phases [e0, e1) of numIters iterations (reading numIters*D
+// inputs): phase e of iteration t goes to out[(e - e0) + t * (e1 - e0)].
+template <class O, class D, class Taps, class Hist>
+void filterPhases(const Rate& rt, const Taps& taps, const Hist& hist, const D* x, O* out, int numIters, int e0,
+                  int e1) {
+    using W = std::remove_cv_t<std::remove_reference_t<decltype(*taps(0).first)>>;
+    const int stride = e1 - e0;
+    for (int e = e0; e < e1; ++e) {
+        // Output e sits at upsampled index j = Pd + e*D; its newest input and branch follow from j - Pu (> -U).
+        const std::int64_t t = std::int64_t(rt.downPhase) + std::int64_t(e) * rt.down - rt.upPhase;
+        const std::int64_t i0 = t >= 0 ? t / rt.up : -1;
+        const Branch<W> b = taps(int(t - i0 * rt.up));
+        O* to = out + (e - e0);
+        if constexpr (hasBlockKernel<D, W>) {
+            vectorPhase<O>(b, i0, rt.down, hist, x, to, stride, numIters);
+        } else {
+            for (std::int64_t m = 0; m < numIters; ++m) to[m * stride] = branchSum<O>(b, x, i0 + m * rt.down, hist);
+        }
     }
 }
 
 // numIters iterations: reads numIters*D inputs, writes numIters*U outputs.
 template <class O, class D, class Taps, class Hist>
 void filterBlock(const Rate& rt, const Taps& taps, const Hist& hist, const D* x, O* out, int numIters) {
-    using W = std::remove_cv_t<std::remove_reference_t<decltype(*taps(0).first)>>;
-    if constexpr (hasBlockKernel<D, W>) {
-        forEachPhase(rt, [&](int e, PhaseStart p) {
-            vectorPhase<O>(taps(p.branch), p.newest, rt.down, hist, x, out + e, rt.up, numIters);
-        });
-    } else {
-        forEachPhase(rt, [&](int e, PhaseStart p) {
-            const Branch<W> b = taps(p.branch);
-            for (std::int64_t t = 0; t < numIters; ++t)
-                out[e + t * rt.up] = branchSum<O>(b, x, p.newest + t * rt.down, hist);
-        });
-    }
+    filterPhases(rt, taps, hist, x, out, numIters, 0, rt.up);
 }
 
 // One output of a single-rate filter over a delay line held newest first.

@@ -197,7 +197,7 @@ short firOne(ArgChecks check, FirState* st, short samp, int scaleMode, int* scal
     return v;
 }
 
-// The input k+1 places before iteration `first` of the block: earlier block
+// The input k+1 places before a chunk of the block: earlier block
 // inputs, then the chronological history held at the start of the buffer.
 struct ChainHistory {
     const short* in;
@@ -214,42 +214,49 @@ struct ChainHistory {
 int filterRun(const FirState* st, const short* in, short* out, std::int64_t first, std::int64_t count,
               const fir::Scaling& scaling) {
     const bool multi = st->isMultiRate != 0;
-    const int up = upOf(st), upPhase = multi ? st->upPhase : 0, down = multi ? st->downFactor : 1;
-    const int downPhase = multi ? st->downPhase : 0;
+    const int up = upOf(st);
+    const fir::Rate rate{st->tapsLen, up, multi ? st->upPhase : 0, multi ? st->downFactor : 1,
+                         multi ? st->downPhase : 0};
     const fir::PackedTaps<float> taps{tapsOf(st), st->tapsLen, up};
-    const ChainHistory hist{in, first * down, bufferOf(st), st->dlyLen};
-    const short* x = in + first * down;
-    const std::int64_t outs = count * up;
-    // Output m sits at upsampled index j = Pd + m*D; its newest input and branch follow from j - Pu.
-    auto result = [&](std::int64_t m) {
-        const std::int64_t t = downPhase + m * down - upPhase;
-        const std::int64_t i0 = t >= 0 ? t / up : -1;
-        return fir::branchSum<std::int32_t>(taps(int(t - i0 * up)), x, i0, hist);
-    };
     constexpr int kChunk = 256;
     std::int32_t work[kChunk];
+    // A chunk is whole iterations, or part of the phases of one iteration
+    // when an iteration has more outputs than the chunk holds.
+    const int itersPerChunk = up <= kChunk ? kChunk / up : 1;
+    const int phasesPerChunk = up <= kChunk ? up : kChunk;
+    auto forEachChunk = [&](auto use) {
+        for (std::int64_t it = 0; it < count; it += itersPerChunk) {
+            const int iters = int(count - it < itersPerChunk ? count - it : itersPerChunk);
+            const std::int64_t consumed = (first + it) * rate.down;
+            const ChainHistory hist{in, consumed, bufferOf(st), st->dlyLen};
+            for (int e0 = 0; e0 < up; e0 += phasesPerChunk) {
+                const int e1 = up - e0 < phasesPerChunk ? up : e0 + phasesPerChunk;
+                fir::filterPhases(rate, taps, hist, in + consumed, work, iters, e0, e1);
+                use(it * up + e0, iters * (e1 - e0));
+            }
+        }
+    };
     int factor = scaling.factor, mode = scaling.mode;
     if (mode == VOK_AUTO_SCALE) {
         // The factor follows the result of largest magnitude.
         std::int64_t biggest = 0;
         std::int32_t pick = 0;
-        for (std::int64_t m = 0; m < outs; ++m) {
-            const std::int32_t v = result(m);
-            const std::int64_t a = v < 0 ? -std::int64_t(v) : v;
-            if (a > biggest) {
-                biggest = a;
-                pick = v;
+        forEachChunk([&](std::int64_t, int n) {
+            for (int i = 0; i < n; ++i) {
+                const std::int64_t a = work[i] < 0 ? -std::int64_t(work[i]) : work[i];
+                if (a > biggest) {
+                    biggest = a;
+                    pick = work[i];
+                }
             }
-        }
+        });
         vok::ownScaleIntValueToShort(pick, VOK_AUTO_SCALE, &factor);
         mode = factor != 0 ? (VOK_FIXED_SCALE | VOK_SATURATE) : VOK_SATURATE;
     }
-    for (std::int64_t at = 0; at < outs; at += kChunk) {
-        const int n = int(outs - at < kChunk ? outs - at : kChunk);
-        for (int i = 0; i < n; ++i) work[i] = result(at + i);
+    forEachChunk([&](std::int64_t at, int n) {
         int sf = factor;
         vok::ownScaleIntToShort(work, out + at, n, mode, &sf);
-    }
+    });
     return factor;
 }
 

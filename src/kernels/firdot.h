@@ -17,22 +17,47 @@
 
 namespace vok::kernels {
 
-// Data, taps and outputs are passed as float lanes (complex elements are two
-// adjacent lanes, re then im); positions, strides and offsets count elements.
-using FirDotKernel = void (*)(const float* taps, std::ptrdiff_t tapStride, int count, const float* data,
-                              const int* offsets, float* out, std::ptrdiff_t outStride, int n);
-
+// Data, taps and outputs are passed as lanes of their real type (complex
+// elements are two adjacent lanes, re then im); positions, strides and offsets
+// count elements. DS, WS and OS are the lane types of data, taps and outputs.
+//
 // out[t * outStride] = round(sum_j taps[j * tapStride] * x_j[t]) for t in [0, n), the
 // products and the sum in double, complex products as (ac - bd, ad + bc).
+// Integer outputs are rounded to the nearest 32-bit integer (ties to even) and
+// saturated.
+template <class DS, class WS, class OS>
+using FirDotKernel = void (*)(const WS* taps, std::ptrdiff_t tapStride, int count, const DS* data,
+                              const int* offsets, OS* out, std::ptrdiff_t outStride, int n);
+
+// The four pairings of real and complex data and taps (outputs are complex
+// when either is).
+template <class DS, class WS, class OS>
+struct FirDotPairings {
+    FirDotKernel<DS, WS, OS> real;           // real data, real taps
+    FirDotKernel<DS, WS, OS> complex;        // complex data, complex taps
+    FirDotKernel<DS, WS, OS> complexByReal;  // complex data, real taps
+    FirDotKernel<DS, WS, OS> realByComplex;  // real data, complex taps
+};
+
+// dst + (p - first) * dstStride receives elements p, p + down, p + 2 down, ...
+// (count of them) of src, widened to double lanes, for every phase p in
+// [first, down).
+// The count * down elements from src must be readable. Positions and strides
+// count elements (of `lanes` lanes each, two for complex data).
+template <class S>
+using DeinterleaveKernel = void (*)(const S* src, int lanes, int down, int first, int count, double* dst,
+                                    std::ptrdiff_t dstStride);
+
 struct FirDotTable {
-    FirDotKernel realFloat;       // float data, float taps
-    FirDotKernel complexFloat;    // complex data, complex taps
-    FirDotKernel complexByReal;   // complex data, float taps
-    FirDotKernel realByComplex;   // float data, complex taps
-    // 16-bit data, float taps: each sum rounded to the nearest 32-bit integer
-    // (ties to even) and saturated.
-    void (*shortByReal)(const float* taps, std::ptrdiff_t tapStride, int count, const short* data, const int* offsets,
-                        std::int32_t* out, std::ptrdiff_t outStride, int n);
+    FirDotPairings<float, float, float> floats;    // single-precision data and taps
+    FirDotPairings<double, double, double> doubles;  // double data and taps
+    // Single-precision data deinterleaved into double streams, float taps.
+    FirDotPairings<double, float, float> widened;
+    FirDotKernel<short, float, std::int32_t> shortByReal;     // 16-bit data, float taps
+    FirDotKernel<double, float, std::int32_t> widenedShort;   // 16-bit data in double streams
+    DeinterleaveKernel<float> deinterleaveFloat;
+    DeinterleaveKernel<double> deinterleaveDouble;
+    DeinterleaveKernel<short> deinterleaveShort;
 };
 
 extern const FirDotTable firdot_sse2, firdot_avx2, firdot_avx512;

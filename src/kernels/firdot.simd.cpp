@@ -5,7 +5,10 @@
 #include "kernels/simd.h"
 #include "kernels/firdot.h"
 
+#include <immintrin.h>
+
 #include <cstdint>
+#include <type_traits>
 
 VOK_SIMD_BEGIN
 namespace {
@@ -14,24 +17,86 @@ constexpr int V = kLanes<double>;
 // Registers of outputs per block: AVX-512 has 32 registers, the others 16.
 constexpr int kBlock = kVectorBytes == 64 ? 8 : 6;
 
-// V floats, the lanes one double register widens.
+// V floats or V 16-bit samples, the lanes one double register widens.
 typedef float HalfFloat __attribute__((vector_size(kVectorBytes / 2)));
+typedef short ShortLanes __attribute__((vector_size(kVectorBytes / 4)));
 
-inline __attribute__((always_inline)) Vec<double> widen(const float* p) {
-    HalfFloat h;
+// Floats widened to doubles, one conversion per register: GCC lowers
+// __builtin_convertvector from floats to doubles in halves with inserts (and
+// element by element at 16 bytes), which cost as much as the products.
+inline __attribute__((always_inline)) Vec<double> widenFloats(const float* p) {
+#if VOK_VECTOR_BYTES == 64
+    return Vec<double>(_mm512_maskz_cvtps_pd(__mmask8(0xFF), _mm256_loadu_ps(p)));
+#elif VOK_VECTOR_BYTES == 32
+    return Vec<double>(_mm256_cvtps_pd(_mm_loadu_ps(p)));
+#else
+    double pair;
+    std::memcpy(&pair, p, sizeof pair);
+    return Vec<double>(_mm_cvtps_pd(_mm_castpd_ps(_mm_set_sd(pair))));
+#endif
+}
+// The low and the high half of a float register.
+#if VOK_VECTOR_BYTES == 64
+// Through the all-lanes masked forms: the plain ones pass an undefined
+// register that GCC 12 warns of once inlined.
+template <int Half>
+inline __attribute__((always_inline)) __m512d widenHalf(__m512 v) {
+    const __m256d half = _mm512_maskz_extractf64x4_pd(__mmask8(0xFF), _mm512_castps_pd(v), Half);
+    return _mm512_maskz_cvtps_pd(__mmask8(0xFF), _mm256_castpd_ps(half));
+}
+#endif
+inline __attribute__((always_inline)) Vec<double> widenLow(Vec<float> v) {
+#if VOK_VECTOR_BYTES == 64
+    return Vec<double>(widenHalf<0>(__m512(v)));
+#elif VOK_VECTOR_BYTES == 32
+    return Vec<double>(_mm256_cvtps_pd(_mm256_castps256_ps128(__m256(v))));
+#else
+    return Vec<double>(_mm_cvtps_pd(__m128(v)));
+#endif
+}
+inline __attribute__((always_inline)) Vec<double> widenHigh(Vec<float> v) {
+#if VOK_VECTOR_BYTES == 64
+    return Vec<double>(widenHalf<1>(__m512(v)));
+#elif VOK_VECTOR_BYTES == 32
+    return Vec<double>(_mm256_cvtps_pd(_mm256_extractf128_ps(__m256(v), 1)));
+#else
+    return Vec<double>(_mm_cvtps_pd(_mm_movehl_ps(__m128(v), __m128(v))));
+#endif
+}
+
+// V lanes of data as doubles, or the first `count` of them (zeros above).
+inline __attribute__((always_inline)) Vec<double> lanesFull(const double* p) { return load<double>(p); }
+inline __attribute__((always_inline)) Vec<double> lanesFull(const float* p) { return widenFloats(p); }
+inline __attribute__((always_inline)) Vec<double> lanesFull(const short* p) {
+    ShortLanes h;
     std::memcpy(&h, p, sizeof h);
     return __builtin_convertvector(h, Vec<double>);
 }
-inline __attribute__((always_inline)) Vec<double> widenPartial(const float* p, int count) {
-    HalfFloat h{};
-    std::memcpy(&h, p, sizeof(float) * unsigned(count));
+inline __attribute__((always_inline)) Vec<double> lanesPartial(const double* p, int count) {
+    return loadPartial<double>(p, count);
+}
+inline __attribute__((always_inline)) Vec<double> lanesPartial(const float* p, int count) {
+    float h[V] = {};
+    std::memcpy(h, p, sizeof(float) * unsigned(count));
+    return widenFloats(h);
+}
+inline __attribute__((always_inline)) Vec<double> lanesPartial(const short* p, int count) {
+    ShortLanes h{};
+    std::memcpy(&h, p, sizeof(short) * unsigned(count));
     return __builtin_convertvector(h, Vec<double>);
 }
 
-// `count` floats of an output register (V, or fewer in the last one) to
-// out[l * stride]; complex outputs go as pairs, stride in elements.
+inline __attribute__((always_inline)) std::int32_t roundToInt32(double v) {
+    const double r = __builtin_nearbyint(v);
+    if (!(r >= -2147483648.0)) return -2147483647 - 1;
+    if (r > 2147483647.0) return 2147483647;
+    return std::int32_t(r);
+}
+
+// `count` lanes of an output register (V, or fewer in the last one) to
+// out[l * stride]; complex outputs (OL = 2) go as pairs, stride in elements.
 template <int OL>
-inline __attribute__((always_inline)) void putFloats(float* out, std::ptrdiff_t stride, Vec<double> acc, int count) {
+inline __attribute__((always_inline)) void putLanes(float* out, std::ptrdiff_t stride, Vec<double> acc, int count) {
     const HalfFloat f = __builtin_convertvector(acc, HalfFloat);
     if (stride == 1 && count == V) {
         std::memcpy(out, &f, sizeof f);
@@ -40,11 +105,25 @@ inline __attribute__((always_inline)) void putFloats(float* out, std::ptrdiff_t 
     for (int l = 0; l < count; l += OL)
         for (int k = 0; k < OL; ++k) out[(l / OL) * stride * OL + k] = f[l + k];
 }
+template <int OL>
+inline __attribute__((always_inline)) void putLanes(double* out, std::ptrdiff_t stride, Vec<double> acc, int count) {
+    if (stride == 1 && count == V) {
+        store<double>(out, acc);
+        return;
+    }
+    for (int l = 0; l < count; l += OL)
+        for (int k = 0; k < OL; ++k) out[(l / OL) * stride * OL + k] = acc[l + k];
+}
+template <int OL>
+inline __attribute__((always_inline)) void putLanes(std::int32_t* out, std::ptrdiff_t stride, Vec<double> acc,
+                                                    int count) {
+    for (int l = 0; l < count; ++l) out[l * stride] = roundToInt32(acc[l]);
+}
 
-// One element type pairing: DL and WL float lanes per data and tap element
-// (1 real, 2 complex); outputs are complex when either is. Positions, strides
-// and offsets count elements.
-template <int DL, int WL>
+// One element type pairing: DL and WL lanes per data and tap element (1 real,
+// 2 complex) of lane types DS and WS; outputs are complex when either is.
+// Positions, strides and offsets count elements.
+template <class DS, class WS, class OS, int DL, int WL>
 struct Pairing {
     static constexpr int OL = DL == 2 || WL == 2 ? 2 : 1;
     static constexpr int E = V / OL;  // output elements per register
@@ -52,11 +131,11 @@ struct Pairing {
     // The data of E outputs from element p, as lanes of the output (real
     // data under complex taps appears twice, once for re and once for im).
     template <bool Partial>
-    static inline __attribute__((always_inline)) Vec<double> data(const float* p, int elems) {
+    static inline __attribute__((always_inline)) Vec<double> data(const DS* p, int elems) {
         if constexpr (DL == OL) {
-            return Partial ? widenPartial(p, elems * DL) : widen(p);
+            return Partial ? lanesPartial(p, elems * DL) : lanesFull(p);
         } else {
-            const Vec<double> x = widenPartial(p, Partial ? elems : E);
+            const Vec<double> x = lanesPartial(p, Partial ? elems : E);
             return permute<double>(x, [](int i) { return i >> 1; });
         }
     }
@@ -65,7 +144,7 @@ struct Pairing {
     struct Tap {
         Vec<double> a, b;
     };
-    static inline __attribute__((always_inline)) Tap tap(const float* w) {
+    static inline __attribute__((always_inline)) Tap tap(const WS* w) {
         if constexpr (WL == 1) {
             return {splat(double(w[0])), Vec<double>{}};
         } else if constexpr (DL == 1) {
@@ -88,13 +167,13 @@ struct Pairing {
     // R registers of outputs starting at output t0; `last` output elements
     // are valid in the final register (E for full blocks).
     template <int R, bool Partial>
-    static inline __attribute__((always_inline)) void block(const float* taps, std::ptrdiff_t tapStride, int count,
-                                                            const float* data0, const int* offsets, int t0,
-                                                            float* out, std::ptrdiff_t outStride, int last) {
+    static inline __attribute__((always_inline)) void block(const WS* taps, std::ptrdiff_t tapStride, int count,
+                                                            const DS* data0, const int* offsets, int t0, OS* out,
+                                                            std::ptrdiff_t outStride, int last) {
         Vec<double> acc[R];
 #pragma GCC unroll 16
         for (int v = 0; v < R; ++v) acc[v] = Vec<double>{};
-        auto step = [&](const float* q, const float* w) __attribute__((always_inline)) {
+        auto step = [&](const DS* q, const WS* w) __attribute__((always_inline)) {
             const Tap h = tap(w);
 #pragma GCC unroll 16
             for (int v = 0; v < R; ++v) {
@@ -103,8 +182,8 @@ struct Pairing {
                 acc[v] += term(h, x);
             }
         };
-        const float* p = data0 + std::ptrdiff_t(t0) * DL;
-        const float* w = taps;
+        const DS* p = data0 + std::ptrdiff_t(t0) * DL;
+        const WS* w = taps;
         const std::ptrdiff_t ws = tapStride * WL;
         if (!offsets) {
             for (int j = 0; j < count; ++j, w += ws) step(p - std::ptrdiff_t(j) * DL, w);
@@ -113,12 +192,12 @@ struct Pairing {
         }
 #pragma GCC unroll 16
         for (int v = 0; v < R; ++v)
-            putFloats<OL>(out + (std::ptrdiff_t(t0) + v * E) * outStride * OL, outStride, acc[v],
-                          ((Partial && v == R - 1) ? last : E) * OL);
+            putLanes<OL>(out + (std::ptrdiff_t(t0) + v * E) * outStride * OL, outStride, acc[v],
+                         ((Partial && v == R - 1) ? last : E) * OL);
     }
 
-    static void run(const float* taps, std::ptrdiff_t tapStride, int count, const float* data0, const int* offsets,
-                    float* out, std::ptrdiff_t outStride, int n) {
+    static void run(const WS* taps, std::ptrdiff_t tapStride, int count, const DS* data0, const int* offsets, OS* out,
+                    std::ptrdiff_t outStride, int n) {
         int t = 0;
         for (; t + kBlock * E <= n; t += kBlock * E)
             block<kBlock, false>(taps, tapStride, count, data0, offsets, t, out, outStride, E);
@@ -127,52 +206,94 @@ struct Pairing {
     }
 };
 
-// 16-bit samples under float taps: sums in double, rounded to the nearest
-// 32-bit integer (ties to even) and saturated, as the scalar filters do.
-typedef short ShortLanes __attribute__((vector_size(kVectorBytes / 4)));
-
-inline __attribute__((always_inline)) Vec<double> widenShorts(const short* p, int count) {
-    ShortLanes h{};
-    std::memcpy(&h, p, sizeof(short) * unsigned(count));
-    return __builtin_convertvector(h, Vec<double>);
+template <class DS, class WS, class OS>
+constexpr vok::kernels::FirDotPairings<DS, WS, OS> pairings() {
+    return {Pairing<DS, WS, OS, 1, 1>::run, Pairing<DS, WS, OS, 2, 2>::run, Pairing<DS, WS, OS, 2, 1>::run,
+            Pairing<DS, WS, OS, 1, 2>::run};
 }
 
-inline __attribute__((always_inline)) std::int32_t roundToInt32(double v) {
-    const double r = __builtin_nearbyint(v);
-    if (!(r >= -2147483648.0)) return -2147483647 - 1;
-    if (r > 2147483647.0) return 2147483647;
-    return std::int32_t(r);
-}
+// Deinterleaving by a factor D of 2 to 8: EPR elements of every phase per
+// step, from D registers of the source (D * EPR consecutive elements), each
+// phase's register merged from them by a chain of two-source shuffles. Float
+// sources are shuffled as floats, twice the lanes per shuffle, and widened
+// after; the others are widened first.
+template <class S, int D, int EL>
+struct Phases {
+    using T = std::conditional_t<sizeof(S) == sizeof(float), float, double>;  // lanes shuffled
+    static constexpr int N = kLanes<T>;
+    static constexpr int EPR = N / EL;
+    // Lane i of phase P's register is source lane at(P, i) of the step.
+    static constexpr int at(int p, int i) { return ((i / EL) * D + p) * EL + i % EL; }
 
-template <int R>
-inline __attribute__((always_inline)) void shortBlock(const float* taps, std::ptrdiff_t tapStride, int count,
-                                                      const short* data, const int* offsets, int t0, std::int32_t* out,
-                                                      std::ptrdiff_t outStride, int last) {
-    Vec<double> acc[R];
-#pragma GCC unroll 16
-    for (int v = 0; v < R; ++v) acc[v] = Vec<double>{};
-    auto step = [&](const short* q, float w) __attribute__((always_inline)) {
-        const Vec<double> h = splat(double(w));
-#pragma GCC unroll 16
-        for (int v = 0; v < R; ++v) acc[v] += h * widenShorts(q + v * V, v == R - 1 ? last : V);
-    };
-    const short* p = data + t0;
-    const float* w = taps;
-    if (!offsets) {
-        for (int j = 0; j < count; ++j, w += tapStride) step(p - j, *w);
-    } else {
-        for (int j = 0; j < count; ++j, w += tapStride) step(p + offsets[j], *w);
+    static inline __attribute__((always_inline)) Vec<T> source(const S* p) {
+        if constexpr (sizeof(S) == sizeof(float)) return load<float>(p);
+        else return lanesFull(p);
     }
-    for (int v = 0; v < R; ++v)
-        for (int l = 0; l < (v == R - 1 ? last : V); ++l)
-            out[(std::ptrdiff_t(t0) + v * V + l) * outStride] = roundToInt32(acc[v][l]);
+    static inline __attribute__((always_inline)) void put(double* to, Vec<T> v) {
+        if constexpr (sizeof(T) == sizeof(float)) {
+            store<double>(to, widenLow(v));
+            store<double>(to + V, widenHigh(v));
+        } else {
+            store<double>(to, v);
+        }
+    }
+
+    template <int P, int K>
+    static inline __attribute__((always_inline)) Vec<T> merge(Vec<T> acc, Vec<T> r) {
+        return permute2<T>(acc, r, [](int i) { return at(P, i) / N == K ? N + at(P, i) % N : i; });
+    }
+    template <int P, int... K>
+    static inline __attribute__((always_inline)) Vec<T> phase(const Vec<T>* r, std::integer_sequence<int, K...>) {
+        Vec<T> acc = permute2<T>(r[0], r[1], [](int i) { return at(P, i) / N < 2 ? at(P, i) : 0; });
+        ((acc = merge<P, K + 2>(acc, r[K + 2])), ...);
+        return acc;
+    }
+    template <int... P>
+    static inline __attribute__((always_inline)) void step(const S* src, int first, double* dst,
+                                                           std::ptrdiff_t lanesStride,
+                                                           std::integer_sequence<int, P...>) {
+        Vec<T> r[D];
+#pragma GCC unroll 8
+        for (int k = 0; k < D; ++k) r[k] = source(src + k * N);
+        ((P >= first ? put(dst + (P - first) * lanesStride, phase<P>(r, std::make_integer_sequence<int, D - 2>{}))
+                     : void()),
+         ...);
+    }
+    static int run(const S* src, int first, int count, double* dst, std::ptrdiff_t stride) {
+        const std::ptrdiff_t lanesStride = stride * EL;
+        int u = 0;
+        for (; u + EPR <= count; u += EPR)
+            step(src + std::ptrdiff_t(u) * D * EL, first, dst + std::ptrdiff_t(u) * EL, lanesStride,
+                 std::make_integer_sequence<int, D>{});
+        return u;
+    }
+};
+
+template <class S, int EL>
+int deinterleaveVector(const S* src, int down, int first, int count, double* dst, std::ptrdiff_t stride) {
+    switch (down) {
+        case 2: return Phases<S, 2, EL>::run(src, first, count, dst, stride);
+        case 3: return Phases<S, 3, EL>::run(src, first, count, dst, stride);
+        case 4: return Phases<S, 4, EL>::run(src, first, count, dst, stride);
+        case 5: return Phases<S, 5, EL>::run(src, first, count, dst, stride);
+        case 6: return Phases<S, 6, EL>::run(src, first, count, dst, stride);
+        case 7: return Phases<S, 7, EL>::run(src, first, count, dst, stride);
+        case 8: return Phases<S, 8, EL>::run(src, first, count, dst, stride);
+        default: return 0;
+    }
 }
 
-void shortByReal(const float* taps, std::ptrdiff_t tapStride, int count, const short* data, const int* offsets,
-                 std::int32_t* out, std::ptrdiff_t outStride, int n) {
-    int t = 0;
-    for (; t + kBlock * V <= n; t += kBlock * V) shortBlock<kBlock>(taps, tapStride, count, data, offsets, t, out, outStride, V);
-    for (; t < n; t += V) shortBlock<1>(taps, tapStride, count, data, offsets, t, out, outStride, n - t < V ? n - t : V);
+template <class S>
+void deinterleave(const S* src, int lanes, int down, int first, int count, double* dst, std::ptrdiff_t stride) {
+    const int done = lanes == 2 ? deinterleaveVector<S, 2>(src, down, first, count, dst, stride)
+                                : deinterleaveVector<S, 1>(src, down, first, count, dst, stride);
+    // The rest (and factors above 8) element by element.
+    for (int p = first; p < down; ++p) {
+        double* to = dst + std::ptrdiff_t(p - first) * stride * lanes;
+        for (int u = done; u < count; ++u)
+            for (int l = 0; l < lanes; ++l)
+                to[std::ptrdiff_t(u) * lanes + l] = double(src[(std::ptrdiff_t(u) * down + p) * lanes + l]);
+    }
 }
 
 }  // namespace
@@ -180,6 +301,14 @@ VOK_SIMD_END
 
 namespace vok::kernels {
 using namespace simd::VOK_ISA;
-const FirDotTable VOK_KERNEL_TABLE(firdot) = {Pairing<1, 1>::run, Pairing<2, 2>::run, Pairing<2, 1>::run,
-                                              Pairing<1, 2>::run, shortByReal};
+const FirDotTable VOK_KERNEL_TABLE(firdot) = {
+    pairings<float, float, float>(),
+    pairings<double, double, double>(),
+    pairings<double, float, float>(),
+    Pairing<short, float, std::int32_t, 1, 1>::run,
+    Pairing<double, float, std::int32_t, 1, 1>::run,
+    deinterleave<float>,
+    deinterleave<double>,
+    deinterleave<short>,
+};
 }

@@ -96,6 +96,19 @@ inline __attribute__((always_inline)) Vec<T> permute(Vec<T> v, F pick) {
 #endif
 }
 
+// Two-source lane selection: result[i] = pick(i) < kLanes ? a[pick(i)] : b[pick(i) - kLanes].
+template <class T, class F>
+inline __attribute__((always_inline)) Vec<T> permute2(Vec<T> a, Vec<T> b, F pick) {
+#if defined(__clang__)
+    (void)pick;
+    return [&]<std::size_t... I>(std::index_sequence<I...>) {
+        return __builtin_shufflevector(a, b, F{}(int(I))...);
+    }(std::make_index_sequence<kLanes<T>>{});
+#else
+    return __builtin_shuffle(a, b, laneMask<T>(pick));
+#endif
+}
+
 // Interleaved complex lanes (re, im, re, im, ...).
 template <class T>
 inline __attribute__((always_inline)) Vec<T> dupRe(Vec<T> v) {

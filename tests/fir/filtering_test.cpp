@@ -100,6 +100,70 @@ TEST_P(FirRates, BothLayersFollowTheDefinitionAcrossCalls) {
 
 INSTANTIATE_TEST_SUITE_P(Fir, FirRates, ::testing::ValuesIn(kRates));
 
+// Decimation over long calls of random lengths, for every type combination:
+// the inputs are deinterleaved a register at a time, so the tap counts lie on
+// both sides of the factor (taps fewer than D leave phases unused) and the
+// calls end anywhere within a register. Every width gives the same outputs.
+struct Decimation {
+    int down, downPhase, tapsLen;
+};
+
+std::ostream& operator<<(std::ostream& os, const Decimation& d) {
+    return os << "D=" << d.down << " Pd=" << d.downPhase << " L=" << d.tapsLen;
+}
+
+class FirDecimation : public ::testing::TestWithParam<Decimation> {};
+
+TEST_P(FirDecimation, EveryTypeFollowsTheDefinitionAtEveryWidth) {
+    const Rates r{1, 0, GetParam().down, GetParam().downPhase, GetParam().tapsLen};
+    forEachApi([&](const auto& api) {
+        using A = std::decay_t<decltype(api)>;
+        using D = typename A::D;
+        using O = typename A::O;
+        std::mt19937 gen(555u + unsigned(r.tapsLen * 17 + r.down * 5 + r.downPhase));
+        const auto h = randomVector<typename A::W>(gen, std::size_t(r.tapsLen));
+        const auto history = randomVector<D>(gen, std::size_t(historyFor(r)));
+        std::uniform_int_distribution<int> iters(1, 400);
+        std::vector<int> calls = {1, 2};
+        for (int i = 0; i < 5; ++i) calls.push_back(iters(gen));
+        int total = 0;
+        for (int n : calls) total += n;
+        const auto stream = randomVector<D>(gen, std::size_t(total) * std::size_t(r.down));
+        const Reference ref = directMultirate(h, r, history, stream);
+
+        std::vector<O> first;
+        voktest::forEachWidth([&] {
+            LowFilter<A> low(api, h, r, history);
+            HighFilter<A> high(api, h, r, history);
+            std::vector<O> lowOut, highOut;
+            std::size_t at = 0;
+            for (int n : calls) {
+                std::vector<O> a(static_cast<std::size_t>(n)), b(a.size());
+                api.bfirl(&low.tap, &low.dly, stream.data() + at, a.data(), n);
+                api.bfir(&high.st, stream.data() + at, b.data(), n);
+                at += std::size_t(n) * std::size_t(r.down);
+                lowOut.insert(lowOut.end(), a.begin(), a.end());
+                highOut.insert(highOut.end(), b.begin(), b.end());
+            }
+            ASSERT_EQ(ref.out.size(), lowOut.size());
+            EXPECT_EQ(0, std::memcmp(lowOut.data(), highOut.data(), sizeof(O) * lowOut.size()));
+            if (first.empty()) {
+                first = lowOut;
+                for (std::size_t m = 0; m < lowOut.size(); ++m)
+                    ASSERT_TRUE(closeTo(lowOut[m], ref.out[m], ref.mag[m])) << m;
+            } else {
+                EXPECT_EQ(0, std::memcmp(first.data(), lowOut.data(), sizeof(O) * first.size()));
+            }
+        });
+    });
+}
+
+INSTANTIATE_TEST_SUITE_P(Fir, FirDecimation,
+                         ::testing::Values(Decimation{2, 1, 1}, Decimation{2, 0, 40}, Decimation{3, 2, 2},
+                                           Decimation{3, 1, 50}, Decimation{4, 3, 3}, Decimation{4, 0, 17},
+                                           Decimation{5, 4, 4}, Decimation{5, 2, 33}, Decimation{8, 7, 5},
+                                           Decimation{8, 3, 64}, Decimation{9, 4, 30}));
+
 // Single rate: the one-sample forms give exactly the block results.
 TEST(FirSingleSample, MatchesBlockFiltering) {
     forEachApi([](const auto& api) {

@@ -85,7 +85,11 @@ TEST_P(FirhwVsTwoState, BlocksMatchSampleForSample) {
 INSTANTIATE_TEST_SUITE_P(Rates, FirhwVsTwoState,
                          ::testing::Values(Rate{1, 0, 1, 0, 1}, Rate{1, 0, 1, 0, 2}, Rate{1, 0, 1, 0, 9},
                                            Rate{1, 0, 3, 2, 8}, Rate{3, 2, 1, 0, 7}, Rate{4, 1, 3, 2, 10},
-                                           Rate{5, 0, 2, 1, 3}, Rate{2, 1, 2, 0, 6}));
+                                           Rate{5, 0, 2, 1, 3}, Rate{2, 1, 2, 0, 6},
+                                           // Runs of many conversion chunks, and iterations of more
+                                           // outputs than one chunk.
+                                           Rate{1, 0, 1, 0, 200}, Rate{3, 1, 2, 0, 100}, Rate{1, 0, 5, 2, 300},
+                                           Rate{300, 7, 2, 1, 601}));
 
 TEST(Firhw, OneSampleAcrossWrapsMatchesBlockAndAutoScale) {
     std::mt19937 gen(5);

@@ -1,4 +1,4 @@
-// The vector path of the float filters: the block kernel on its own (tails,
+// The vector path of the filters: the block kernels on their own (tails,
 // strides, stream offsets) at every width against double sums, and whole
 // filters over long blocks, many tap counts and rates, identical at every
 // width and within a few roundings of long-double sums.
@@ -59,7 +59,7 @@ TEST_P(FirKernel, EveryLaneSumsItsOutputInTapOrder) {
     voktest::forEachWidth([&] {
         const float guard = -7.5f;
         std::vector<float> out(std::size_t(k.n) * std::size_t(k.outStride) + 1, guard);
-        vok::kernels::firdot().realFloat(taps, k.tapStride, k.count, data, offs, out.data(), k.outStride, k.n);
+        vok::kernels::firdot().floats.real(taps, k.tapStride, k.count, data, offs, out.data(), k.outStride, k.n);
         for (int t = 0; t < k.n; ++t) {
             EXPECT_EQ(want[std::size_t(t)], out[std::size_t(t) * std::size_t(k.outStride)]) << t;
             for (std::ptrdiff_t g = 1; g < k.outStride; ++g)
@@ -87,7 +87,7 @@ TEST(FirKernel, InfinitiesAndNansStayInTheirOutputs) {
     line[30] = NAN;
     voktest::forEachWidth([&] {
         std::vector<float> out(38);
-        vok::kernels::firdot().realFloat(taps.data(), 1, 3, line.data() + 2, nullptr, out.data(), 1, 38);
+        vok::kernels::firdot().floats.real(taps.data(), 1, 3, line.data() + 2, nullptr, out.data(), 1, 38);
         for (int t = 0; t < 38; ++t) {
             const int newest = t + 2;
             const float got = out[std::size_t(t)];
@@ -99,22 +99,29 @@ TEST(FirKernel, InfinitiesAndNansStayInTheirOutputs) {
     });
 }
 
-// The complex pairings: data and taps of DL and WL lanes, against complex
-// double sums (products formed as (ac - bd, ad + bc)) rounded once.
+// The pairings of real and complex data and taps, DL and WL lanes, in both
+// precisions: against complex double sums (products formed as (ac - bd,
+// ad + bc)) in tap order, rounded once to the output's type.
 struct PairingCase {
     int dataLanes, tapLanes, count, n;
     bool withOffsets;
 };
 
-class FirKernelPairings : public ::testing::TestWithParam<PairingCase> {};
+template <class T>
+std::vector<T> randomLanes(std::mt19937& gen, std::size_t n) {
+    std::uniform_real_distribution<T> u(-1, 1);
+    std::vector<T> v(n);
+    for (auto& e : v) e = u(gen);
+    return v;
+}
 
-TEST_P(FirKernelPairings, ComplexLanesSumInTapOrder) {
-    const PairingCase k = GetParam();
+template <class T>
+void pairingSumsInTapOrder(const PairingCase& k, const vok::kernels::FirDotPairings<T, T, T>& (*set)()) {
     std::mt19937 gen(7u + unsigned(k.count * 5 + k.n + k.dataLanes * 3 + k.tapLanes));
     const int span = k.count * 3 + 4;
-    const auto taps = randomFloats(gen, std::size_t(k.count) * std::size_t(k.tapLanes) + 1);
-    const auto line = randomFloats(gen, std::size_t(span + k.n) * std::size_t(k.dataLanes));
-    const float* data = line.data() + std::size_t(span) * std::size_t(k.dataLanes);
+    const auto taps = randomLanes<T>(gen, std::size_t(k.count) * std::size_t(k.tapLanes) + 1);
+    const auto line = randomLanes<T>(gen, std::size_t(span + k.n) * std::size_t(k.dataLanes));
+    const T* data = line.data() + std::size_t(span) * std::size_t(k.dataLanes);
     std::vector<int> offsets(std::size_t(k.count) + 1);
     std::uniform_int_distribution<int> pick(-span, 0);
     for (auto& o : offsets) o = pick(gen);
@@ -122,7 +129,8 @@ TEST_P(FirKernelPairings, ComplexLanesSumInTapOrder) {
         const int e = t + (k.withOffsets ? offsets[std::size_t(j)] : -j);
         return k.dataLanes == 2 ? double(data[2 * e + lane]) : (lane ? 0.0 : double(data[e]));
     };
-    std::vector<float> want(std::size_t(k.n) * 2);
+    const int outLanes = k.dataLanes == 2 || k.tapLanes == 2 ? 2 : 1;
+    std::vector<T> want(std::size_t(k.n) * std::size_t(outLanes));
     for (int t = 0; t < k.n; ++t) {
         double re = 0, im = 0;
         for (int j = 0; j < k.count; ++j) {
@@ -138,23 +146,38 @@ TEST_P(FirKernelPairings, ComplexLanesSumInTapOrder) {
                 im += wr * at(t, j, 1);
             }
         }
-        want[std::size_t(2 * t)] = float(re);
-        want[std::size_t(2 * t + 1)] = float(im);
+        want[std::size_t(outLanes * t)] = T(re);
+        if (outLanes == 2) want[std::size_t(2 * t + 1)] = T(im);
     }
     voktest::forEachWidth([&] {
-        const auto& table = vok::kernels::firdot();
-        const auto kernel = k.dataLanes == 2 ? (k.tapLanes == 2 ? table.complexFloat : table.complexByReal)
-                                             : table.realByComplex;
-        std::vector<float> out(std::size_t(k.n) * 2 + 2, -3.0f);
+        const auto& pairs = set();
+        const auto kernel = k.dataLanes == 2 ? (k.tapLanes == 2 ? pairs.complex : pairs.complexByReal)
+                                             : (k.tapLanes == 2 ? pairs.realByComplex : pairs.real);
+        std::vector<T> out(want.size() + 2, T(-3));
         kernel(taps.data(), 1, k.count, data, k.withOffsets ? offsets.data() : nullptr, out.data(), 1, k.n);
         for (std::size_t i = 0; i < want.size(); ++i) EXPECT_EQ(want[i], out[i]) << i;
-        EXPECT_EQ(-3.0f, out[want.size()]);
-        EXPECT_EQ(-3.0f, out[want.size() + 1]);
+        EXPECT_EQ(T(-3), out[want.size()]);
+        EXPECT_EQ(T(-3), out[want.size() + 1]);
     });
 }
 
+class FirKernelPairings : public ::testing::TestWithParam<PairingCase> {};
+
+TEST_P(FirKernelPairings, LanesSumInTapOrderInBothPrecisions) {
+    {
+        SCOPED_TRACE("float");
+        pairingSumsInTapOrder<float>(GetParam(), []() -> const auto& { return vok::kernels::firdot().floats; });
+    }
+    {
+        SCOPED_TRACE("double");
+        pairingSumsInTapOrder<double>(GetParam(), []() -> const auto& { return vok::kernels::firdot().doubles; });
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Fir, FirKernelPairings,
-                         ::testing::Values(PairingCase{2, 2, 1, 1, false}, PairingCase{2, 2, 17, 37, false},
+                         ::testing::Values(PairingCase{1, 1, 1, 1, false}, PairingCase{1, 1, 21, 70, false},
+                                           PairingCase{1, 1, 16, 131, true}, PairingCase{2, 2, 1, 1, false},
+                                           PairingCase{2, 2, 17, 37, false},
                                            PairingCase{2, 2, 40, 100, true}, PairingCase{2, 1, 9, 33, false},
                                            PairingCase{2, 1, 30, 70, true}, PairingCase{1, 2, 9, 35, false},
                                            PairingCase{1, 2, 25, 64, true}, PairingCase{1, 2, 3, 5, false}));
@@ -190,6 +213,49 @@ TEST(FirKernelShort, RoundsTiesToEvenAndSaturates) {
             });
         }
     }
+}
+
+// The deinterleaver of the decimating filters: phase p of every factor (with
+// and without a vector form) receives elements p, p + D, ... widened exactly,
+// for real and complex lanes and every source type; phases before `first` and
+// the slack after each stream stay untouched.
+template <class S>
+void deinterleavesEveryPhase(vok::kernels::DeinterleaveKernel<S> (*pick)(), S (*value)(std::mt19937&)) {
+    std::mt19937 gen(31u);
+    for (int down = 2; down <= 10; ++down)
+        for (int lanes : {1, 2})
+            for (int first : {0, down / 2, down - 1})
+                for (int count : {1, 3, 8, 33, 100}) {
+                    SCOPED_TRACE(::testing::Message() << "D=" << down << " lanes=" << lanes << " first=" << first
+                                                      << " count=" << count);
+                    std::vector<S> src(std::size_t(count * down * lanes));
+                    for (auto& v : src) v = value(gen);
+                    const int stride = count + 3;
+                    const double guard = -12345.0;
+                    voktest::forEachWidth([&] {
+                        std::vector<double> dst(std::size_t((down - first) * stride * lanes), guard);
+                        pick()(src.data(), lanes, down, first, count, dst.data(), stride);
+                        for (int p = first; p < down; ++p)
+                            for (int u = 0; u < stride; ++u)
+                                for (int l = 0; l < lanes; ++l) {
+                                    const double got = dst[std::size_t(((p - first) * stride + u) * lanes + l)];
+                                    if (u < count)
+                                        ASSERT_EQ(double(src[std::size_t((u * down + p) * lanes + l)]), got)
+                                            << p << " " << u;
+                                    else
+                                        ASSERT_EQ(guard, got) << p << " " << u;
+                                }
+                    });
+                }
+}
+
+TEST(FirDeinterleave, EveryPhaseReceivesEveryDthElement) {
+    deinterleavesEveryPhase<float>([] { return vok::kernels::firdot().deinterleaveFloat; },
+                                   [](std::mt19937& g) { return std::uniform_real_distribution<float>(-1, 1)(g); });
+    deinterleavesEveryPhase<double>([] { return vok::kernels::firdot().deinterleaveDouble; },
+                                    [](std::mt19937& g) { return std::uniform_real_distribution<double>(-1, 1)(g); });
+    deinterleavesEveryPhase<short>([] { return vok::kernels::firdot().deinterleaveShort; },
+                                   [](std::mt19937& g) { return short(std::uniform_int_distribution<int>(-32768, 32767)(g)); });
 }
 
 // ---- whole filters ----
