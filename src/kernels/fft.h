@@ -2,8 +2,10 @@
 // points. The stage table of an order lists, for every radix-4 stage of span
 // S (S = 1 or 2, then times 4 while 4S <= N), three runs of S complex
 // twiddles W^2k, W^k, W^3k with W = exp(-2πi/4S): the factors of the second,
-// third and fourth quarter of each block of 4S points. Inverse transforms use
-// the conjugates; no kernel scales.
+// third and fourth quarter of each block of 4S points. A run is 4S reals: the
+// pairs (re, re) of its S twiddles, then the pairs (-im, im), so that a load
+// of either is ready to multiply interleaved data. Inverse transforms use the
+// conjugates; no kernel scales.
 #pragma once
 
 #include "kernels/dispatch.h"
@@ -56,7 +58,7 @@ const FftOps<T>& fftOps(int order) {
 inline long long stageTableEntries(int order) {
     long long total = 0;
     const long long n = 1LL << order;
-    for (long long s = (order & 1) ? 2 : 1; 4 * s <= n; s *= 4) total += 3 * s;
+    for (long long s = (order & 1) ? 2 : 1; 4 * s <= n; s *= 4) total += 6 * s;
     return total > 0 ? total : 1;
 }
 

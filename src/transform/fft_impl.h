@@ -79,12 +79,19 @@ const T* stageTable(int order) {
     T* p = table;
     for (long long s = (order & 1) ? 2 : 1; 4 * s <= n; s *= 4) {
         const double step = kTwoPi / double(4 * s);
-        for (long long k = 0; k < s; ++k) {
-            setTwiddle(p + 2 * k, (long double)(double(2 * k) * step));
-            setTwiddle(p + 2 * (s + k), (long double)(double(k) * step));
-            setTwiddle(p + 2 * (2 * s + k), (long double)(double(3 * k) * step));
+        const int multiple[3] = {2, 1, 3};
+        for (int run = 0; run < 3; ++run) {
+            T* re = p + 4 * s * run;
+            T* im = re + 2 * s;
+            for (long long k = 0; k < s; ++k) {
+                T w[2];
+                setTwiddle(w, (long double)(double(multiple[run] * k) * step));
+                re[2 * k] = re[2 * k + 1] = w[0];
+                im[2 * k] = -w[1];
+                im[2 * k + 1] = w[1];
+            }
         }
-        p += 6 * s;
+        p += 12 * s;
     }
     slot = table;
     return table;
