@@ -76,14 +76,18 @@ inline __attribute__((always_inline)) void st(T* p, Cx<T> v) {
 
 // One decimation-in-time butterfly on four values (V is Vec<T> with VTw<T>
 // twiddles or Cx<T> with Cx<T> twiddles).
-template <class T, bool Inv, class V, class W>
-inline __attribute__((always_inline)) void ditButterfly(V& x0, V& x1, V& x2, V& x3, W w1, W w2, W w3) {
-    const V t1 = twiddleMul<T, Inv>(x1, w1), t2 = twiddleMul<T, Inv>(x2, w2), t3 = twiddleMul<T, Inv>(x3, w3);
+// Its 4-point DFT on the twiddled values t1, t2, t3.
+template <class T, bool Inv, class V>
+inline __attribute__((always_inline)) void ditCombine(V& x0, V& x1, V& x2, V& x3, V t1, V t2, V t3) {
     const V p01 = x0 + t1, m01 = x0 - t1, p23 = t2 + t3, r23 = rotate<T, Inv>(t2 - t3);
     x0 = p01 + p23;
     x2 = p01 - p23;
     x1 = m01 + r23;
     x3 = m01 - r23;
+}
+template <class T, bool Inv, class V, class W>
+inline __attribute__((always_inline)) void ditButterfly(V& x0, V& x1, V& x2, V& x3, W w1, W w2, W w3) {
+    ditCombine<T, Inv>(x0, x1, x2, x3, twiddleMul<T, Inv>(x1, w1), twiddleMul<T, Inv>(x2, w2), twiddleMul<T, Inv>(x3, w3));
 }
 // Its transpose, for decimation in frequency.
 template <class T, bool Inv, class V, class W>
@@ -320,13 +324,22 @@ inline __attribute__((always_inline)) void firstBits(Vec<T>* a, const VTw<T>* tw
             a[g] = u + v;
             a[g + 1] = u - v;
         }
-        if constexpr (F == 3)
-            for (int k = 0; k < 2; ++k) ditButterfly<T, Inv>(a[k], a[k + 2], a[k + 4], a[k + 6], tw[k], tw[2 + k], tw[4 + k]);
+        // Twiddles 1 at k = 0; the first twiddle of k = 1 is -i.
+        if constexpr (F == 3) {
+            ditCombine<T, Inv>(a[0], a[2], a[4], a[6], a[2], a[4], a[6]);
+            ditCombine<T, Inv>(a[1], a[3], a[5], a[7], rotate<T, Inv>(a[3]), twiddleMul<T, Inv>(a[5], tw[3]),
+                               twiddleMul<T, Inv>(a[7], tw[5]));
+        }
     } else {
         for (int g = 0; g < (1 << F); g += 4) firstButterfly<T, Inv>(a[g], a[g + 1], a[g + 2], a[g + 3]);
-        if constexpr (F == 4)
-            for (int k = 0; k < 4; ++k)
-                ditButterfly<T, Inv>(a[k], a[k + 4], a[k + 8], a[k + 12], tw[k], tw[4 + k], tw[8 + k]);
+        // Twiddles 1 at k = 0; the first twiddle of k = 2 is -i.
+        if constexpr (F == 4) {
+            ditCombine<T, Inv>(a[0], a[4], a[8], a[12], a[4], a[8], a[12]);
+            ditButterfly<T, Inv>(a[1], a[5], a[9], a[13], tw[1], tw[5], tw[9]);
+            ditCombine<T, Inv>(a[2], a[6], a[10], a[14], rotate<T, Inv>(a[6]), twiddleMul<T, Inv>(a[10], tw[6]),
+                               twiddleMul<T, Inv>(a[14], tw[10]));
+            ditButterfly<T, Inv>(a[3], a[7], a[11], a[15], tw[3], tw[7], tw[11]);
+        }
     }
 }
 
