@@ -4,8 +4,9 @@
 // twiddles W^2k, W^k, W^3k with W = exp(-2πi/4S): the factors of the second,
 // third and fourth quarter of each block of 4S points. A run is 4S reals: the
 // pairs (re, re) of its S twiddles, then the pairs (-im, im), so that a load
-// of either is ready to multiply interleaved data. Inverse transforms use the
-// conjugates; no kernel scales.
+// of either is ready to multiply interleaved data; from span kPackedSpan on a
+// run is the 2S reals (re, im) alone. Inverse transforms use the conjugates;
+// no kernel scales.
 #pragma once
 
 #include "kernels/dispatch.h"
@@ -54,11 +55,17 @@ const FftOps<T>& fftOps(int order) {
     return fftOps<T>();
 }
 
+// Long stages read each twiddle once per pass; there half the bytes to fetch
+// are worth more than the shuffles that the doubled form saves.
+constexpr long long kPackedSpan = 1024;
+// Reals of the table of the stage of span s.
+constexpr long long stageReals(long long s) { return s >= kPackedSpan ? 6 * s : 12 * s; }
+
 // Complex entries of the stage table of an order (at least 1).
 inline long long stageTableEntries(int order) {
     long long total = 0;
     const long long n = 1LL << order;
-    for (long long s = (order & 1) ? 2 : 1; 4 * s <= n; s *= 4) total += 6 * s;
+    for (long long s = (order & 1) ? 2 : 1; 4 * s <= n; s *= 4) total += stageReals(s) / 2;
     return total > 0 ? total : 1;
 }
 

@@ -99,14 +99,23 @@ inline __attribute__((always_inline)) void difButterfly(V& x0, V& x1, V& x2, V& 
     x3 = twiddleMul<T, Inv>(m02 - r13, w3);
 }
 
-// A whole radix-4 stage of span s (complex points) over n points.
-template <class T, bool Inv, bool Dit>
+// Twiddles kept as plain (re, im) pairs, brought to the multiplying form.
+template <class T>
+inline __attribute__((always_inline)) VTw<T> loadPackedTw(const T* run, long long k) {
+    const Vec<T> w = load(run + k);
+    return {dupRe<T>(w), dupIm<T>(w) * reNegator<T>()};
+}
+
+// A whole radix-4 stage of span s (complex points) over n points; Packed for
+// a table of plain pairs (spans of at least kPackedSpan).
+template <class T, bool Inv, bool Dit, bool Packed = false>
 void radix4Stage(T* x, long long n, long long s, const T* tw) {
     constexpr int L = kLanes<T>;
     constexpr int C = L / 2;  // complex values per register
+    const long long run = Packed ? 2 * s : 4 * s;
     const T* w1 = tw;
-    const T* w2 = tw + 4 * s;
-    const T* w3 = tw + 8 * s;
+    const T* w2 = tw + run;
+    const T* w3 = tw + 2 * run;
     if (s >= C) {
         for (long long base = 0; base < n; base += 4 * s) {
             T* b0 = x + 2 * base;
@@ -115,7 +124,16 @@ void radix4Stage(T* x, long long n, long long s, const T* tw) {
             T* b3 = b2 + 2 * s;
             for (long long k = 0; k < 2 * s; k += L) {
                 Vec<T> x0 = load(b0 + k), x1 = load(b1 + k), x2 = load(b2 + k), x3 = load(b3 + k);
-                const VTw<T> v1 = loadTw(w1, s, k), v2 = loadTw(w2, s, k), v3 = loadTw(w3, s, k);
+                VTw<T> v1, v2, v3;
+                if constexpr (Packed) {
+                    v1 = loadPackedTw(w1, k);
+                    v2 = loadPackedTw(w2, k);
+                    v3 = loadPackedTw(w3, k);
+                } else {
+                    v1 = loadTw(w1, s, k);
+                    v2 = loadTw(w2, s, k);
+                    v3 = loadTw(w3, s, k);
+                }
                 if constexpr (Dit) ditButterfly<T, Inv>(x0, x1, x2, x3, v1, v2, v3);
                 else difButterfly<T, Inv>(x0, x1, x2, x3, v1, v2, v3);
                 store(b0 + k, x0);
@@ -126,6 +144,7 @@ void radix4Stage(T* x, long long n, long long s, const T* tw) {
         }
         return;
     }
+    if constexpr (!Packed)
     for (long long base = 0; base < n; base += 4 * s) {
         T* b0 = x + 2 * base;
         for (long long k = 0; k < s; ++k) {
@@ -197,8 +216,9 @@ void ditStagesFrom(T* x, long long n, long long s, const T* tw) {
             tw += 60 * s;
             s *= 16;
         } else {
-            radix4Stage<T, Inv, true>(x, n, s, tw);
-            tw += 12 * s;
+            if (s >= kernels::kPackedSpan) radix4Stage<T, Inv, true, true>(x, n, s, tw);
+            else radix4Stage<T, Inv, true>(x, n, s, tw);
+            tw += kernels::stageReals(s);
             s *= 4;
         }
     }
@@ -264,10 +284,11 @@ void difImpl(T* x, int order, const T* stages) {
     if (order == 0) return;
     const long long first = (order & 1) ? 2 : 1;
     long long s = first, offset = 0;
-    for (; 4 * s <= n; s *= 4) offset += 12 * s;
+    for (; 4 * s <= n; s *= 4) offset += kernels::stageReals(s);
     for (s /= 4; s >= first; s /= 4) {
-        offset -= 12 * s;
+        offset -= kernels::stageReals(s);
         if (s == 1) radix4FirstDif<T, Inv>(x, n);
+        else if (s >= kernels::kPackedSpan) radix4Stage<T, Inv, false, true>(x, n, s, stages + offset);
         else radix4Stage<T, Inv, false>(x, n, s, stages + offset);
     }
     if (order & 1) radix2Pairs(x, n);
@@ -471,7 +492,9 @@ void ditNaturalImpl(const T* src, T* x, int order, const T* stages) {
     for (long long b = 0; b < (1LL << q); ++b) {
         const long long rb = reverseLow(b, q);
         if (rb < b) continue;
-        if (cols < C || (inPlace && rb == b)) {
+        // A tile of one register column is read whole before any result is
+        // stored, so it needs no copy even in place.
+        if (cols < C || (inPlace && rb == b && cols > C)) {
             gather(b);
             transform(copy, copyRow, rb);
         } else if (rb == b || !inPlace) {

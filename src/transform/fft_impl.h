@@ -80,6 +80,13 @@ const T* stageTable(int order) {
     for (long long s = (order & 1) ? 2 : 1; 4 * s <= n; s *= 4) {
         const double step = kTwoPi / double(4 * s);
         const int multiple[3] = {2, 1, 3};
+        if (s >= kernels::kPackedSpan) {
+            for (int run = 0; run < 3; ++run)
+                for (long long k = 0; k < s; ++k)
+                    setTwiddle(p + 2 * (s * run + k), (long double)(double(multiple[run] * k) * step));
+            p += kernels::stageReals(s);
+            continue;
+        }
         for (int run = 0; run < 3; ++run) {
             T* re = p + 4 * s * run;
             T* im = re + 2 * s;
@@ -91,7 +98,7 @@ const T* stageTable(int order) {
                 im[2 * k + 1] = w[1];
             }
         }
-        p += 12 * s;
+        p += kernels::stageReals(s);
     }
     slot = table;
     return table;
