@@ -174,9 +174,11 @@ void radix16Pass(T* x, long long n, long long sRun, const T* tw) {
     const T* a1 = tw;
     const T* a2 = tw + 4 * s;
     const T* a3 = tw + 8 * s;
+    // The longer stage may keep plain pairs.
+    const bool packedB = 4 * s >= kernels::kPackedSpan;
     const T* b1 = tw + 12 * s;
-    const T* b2 = b1 + 16 * s;
-    const T* b3 = b1 + 32 * s;
+    const T* b2 = b1 + (packedB ? 8 : 16) * s;
+    const T* b3 = b1 + (packedB ? 16 : 32) * s;
     for (long long base = 0; base < n; base += 16 * s) {
         T* b = x + 2 * base;
         for (long long k = 0; k < 2 * s; k += L) {
@@ -187,8 +189,12 @@ void radix16Pass(T* x, long long n, long long sRun, const T* tw) {
             for (int q = 0; q < 4; ++q) {
                 // Twiddles k + q·s of the longer stage.
                 const long long kq = k + 2 * s * q;
-                ditButterfly<T, Inv>(v[q], v[q + 4], v[q + 8], v[q + 12], loadTw(b1, 4 * s, kq),
-                                     loadTw(b2, 4 * s, kq), loadTw(b3, 4 * s, kq));
+                if (packedB)
+                    ditButterfly<T, Inv>(v[q], v[q + 4], v[q + 8], v[q + 12], loadPackedTw(b1, kq),
+                                         loadPackedTw(b2, kq), loadPackedTw(b3, kq));
+                else
+                    ditButterfly<T, Inv>(v[q], v[q + 4], v[q + 8], v[q + 12], loadTw(b1, 4 * s, kq),
+                                         loadTw(b2, 4 * s, kq), loadTw(b3, 4 * s, kq));
             }
             for (int m = 0; m < 16; ++m) store(b + 2 * s * m + k, v[m]);
         }
@@ -213,7 +219,7 @@ void ditStagesFrom(T* x, long long n, long long s, const T* tw) {
                 case 64: radix16Pass<T, Inv, 64>(x, n, s, tw); break;
                 default: radix16Pass<T, Inv>(x, n, s, tw); break;
             }
-            tw += 60 * s;
+            tw += kernels::stageReals(s) + kernels::stageReals(4 * s);
             s *= 16;
         } else {
             if (s >= kernels::kPackedSpan) radix4Stage<T, Inv, true, true>(x, n, s, tw);
