@@ -61,12 +61,27 @@ constexpr long long kPackedSpan = 256;
 // Reals of the table of the stage of span s.
 constexpr long long stageReals(long long s) { return s >= kPackedSpan ? 6 * s : 12 * s; }
 
-// Complex entries of the stage table of an order (at least 1).
-inline long long stageTableEntries(int order) {
+// Reals of the stages of an order: where its first-pass twiddles start.
+inline long long firstPassOffset(int order) {
     long long total = 0;
     const long long n = 1LL << order;
-    for (long long s = (order & 1) ? 2 : 1; 4 * s <= n; s *= 4) total += stageReals(s) / 2;
-    return total > 0 ? total : 1;
+    for (long long s = (order & 1) ? 2 : 1; 4 * s <= n; s *= 4) total += stageReals(s);
+    return total;
+}
+// After its stages, the table of an order of at least 3 repeats the twiddles
+// of the stage of span 4 (even orders) or 2 (odd orders) that the
+// natural-order first pass applies in every lane: per twiddle, its (re, re)
+// pair across the widest register, then its (-im, im) pair. The first pass
+// loads them instead of building them on every call.
+constexpr int kWidestRegister = 64;
+inline int firstPassTwiddles(int order) { return order < 3 ? 0 : (order & 1) ? 6 : 12; }
+
+// Reals of the stage table of an order of element T (at least 2).
+template <class T>
+long long stageTableReals(int order) {
+    const long long total =
+        firstPassOffset(order) + 2LL * firstPassTwiddles(order) * (kWidestRegister / (long long)sizeof(T));
+    return total > 0 ? total : 2;
 }
 
 }  // namespace vok::kernels

@@ -383,13 +383,6 @@ inline __attribute__((always_inline)) Vec<T> shuffle2(Vec<T> a, Vec<T> b, F pick
 #endif
 }
 
-// The complex value at w in every complex lane: two broadcasts and a blend
-// (a lane-by-lane build or a short store read back as a register stalls).
-template <class T>
-inline __attribute__((always_inline)) Vec<T> splatComplex(const T* w) {
-    return shuffle2<T>(splat(w[0]), splat(w[1]), [](int i) { return (i & 1) ? kLanes<T> + i : i; });
-}
-
 // One step of a C x C transpose of complex values held one row per register:
 // the off-diagonal D x D blocks of every 2D x 2D block change places.
 template <class T, int D>
@@ -410,6 +403,15 @@ inline __attribute__((always_inline)) void transposeComplex(Vec<T>* r) {
     if constexpr (C >= 2) transposeStep<T, 1>(r);
 }
 
+// The F-bit reversals of 0 .. 2^F - 1.
+template <int F>
+struct BitReversal {
+    int v[1 << F];
+    constexpr BitReversal() : v{} {
+        for (int k = 0; k < (1 << F); ++k) v[k] = reverseLow(k, F);
+    }
+};
+
 // Stage-table reals the first F bits use up.
 constexpr int firstOffset(int f) { return f == 4 ? 60 : f == 3 ? 24 : f == 2 ? 12 : 0; }
 
@@ -425,18 +427,15 @@ void ditNaturalImpl(const T* src, T* x, int order, const T* stages) {
     const long long rowStride = 1LL << (order - F), dstStride = 1LL << (order - g);
 
     // The twiddles of the stage of span 4 (F = 4) or 2 (F = 3), each in
-    // every lane.
+    // every lane, as the table keeps them after its stages.
     VTw<T> tw[12];
-    constexpr int span = F == 4 ? 4 : 2;
     constexpr int twCount = F == 4 ? 12 : F == 3 ? 6 : 0;
-    const T* first = stages + (F == 4 ? 12 : 0);
-    for (int j = 0; j < twCount; ++j) {
-        const T* run = first + 4 * span * (j / span);
-        tw[j] = {splatComplex<T>(run + 2 * (j % span)), splatComplex<T>(run + 2 * span + 2 * (j % span))};
-    }
-    int revF[P], revG[P];
-    for (int k = 0; k < P; ++k) revF[k] = reverseLow(k, F);
-    for (int c = 0; c < cols; ++c) revG[c] = reverseLow(c, g);
+    constexpr int widest = kernels::kWidestRegister / int(sizeof(T));
+    const T* wide = stages + kernels::firstPassOffset(order);
+    for (int j = 0; j < twCount; ++j) tw[j] = {load(wide + 2 * j * widest), load(wide + (2 * j + 1) * widest)};
+    static constexpr BitReversal<F> revF{};
+    int revG[P];
+    for (int c = 0; c < cols; ++c) revG[c] = g == F ? revF.v[c] : reverseLow(c, g);
 
     // A tile is read where it lies, or from a copy: rows of at least a
     // register (short rows padded with zeros), taken when the results would
@@ -459,8 +458,8 @@ void ditNaturalImpl(const T* src, T* x, int order, const T* stages) {
     // row of each column; taken once, not per tile.
     long long srcRow[P], copyRow[P], outRow[P];
     for (int k = 0; k < P; ++k) {
-        srcRow[k] = 2 * revF[k] * rowStride;
-        copyRow[k] = 2 * revF[k] * (long long)pitch;
+        srcRow[k] = 2 * revF.v[k] * rowStride;
+        copyRow[k] = 2 * revF.v[k] * (long long)pitch;
     }
     for (int c = 0; c < cols; ++c) outRow[c] = 2 * revG[c] * dstStride;
     const auto transform = [&](const T* tile, const long long* row, long long rb) {

@@ -71,7 +71,7 @@ template <class T>
 const T* stageTable(int order) {
     void*& slot = slotOf<T>(order, kStageSlot);
     if (slot) return static_cast<const T*>(slot);
-    T* table = allocReals<T>(2 * kernels::stageTableEntries(order));
+    T* table = allocReals<T>(kernels::stageTableReals<T>(order));
     if (!table) return nullptr;
     const long long n = 1LL << order;
     table[0] = 1;
@@ -99,6 +99,20 @@ const T* stageTable(int order) {
             }
         }
         p += kernels::stageReals(s);
+    }
+    // The first-pass copies, from the split runs of span 4 (even orders,
+    // after the 12 reals of span 1) or 2 (odd orders, at the start).
+    const int span = (order & 1) ? 2 : 4;
+    const T* runs = table + ((order & 1) ? 0 : 12);
+    const int width = kernels::kWidestRegister / int(sizeof(T));
+    for (int j = 0; j < kernels::firstPassTwiddles(order); ++j) {
+        const T* re = runs + 4 * span * (j / span) + 2 * (j % span);
+        const T* im = re + 2 * span;
+        for (int lane = 0; lane < width; ++lane) {
+            p[lane] = re[lane & 1];
+            p[width + lane] = im[lane & 1];
+        }
+        p += 2 * width;
     }
     slot = table;
     return table;
