@@ -55,8 +55,8 @@ const FftOps<T>& fftOps(int order) {
     return fftOps<T>();
 }
 
-// Long stages read each twiddle once per pass; there half the bytes to fetch
-// are worth more than the shuffles that the doubled form saves.
+// Long stages read each twiddle once or a few times per pass; there half the
+// bytes to fetch are worth more than the shuffles that the doubled form saves.
 constexpr long long kPackedSpan = 256;
 // Reals of the table of the stage of span s.
 constexpr long long stageReals(long long s) { return s >= kPackedSpan ? 6 * s : 12 * s; }
