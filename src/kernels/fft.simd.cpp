@@ -350,10 +350,16 @@ inline __attribute__((always_inline)) void firstButterfly(Vec<T>& x0, Vec<T>& x1
     x3 = m01 - r23;
 }
 
-// The first F bits on a[0 .. 2^F), given in bit-reversed order; tw holds the
-// stage twiddles as full registers.
+// The first F bits on a[0 .. 2^F), given in bit-reversed order; wide holds
+// the twiddles of the stage of span 4 (F = 4) or 2 (F = 3) in every lane, as
+// the stage table keeps them. They are loaded where they are used: a copy of
+// all of them would not stay in registers.
 template <class T, bool Inv, int F>
-inline __attribute__((always_inline)) void firstBits(Vec<T>* a, const VTw<T>* tw) {
+inline __attribute__((always_inline)) void firstBits(Vec<T>* a, const T* wide) {
+    constexpr int widest = kernels::kWidestRegister / int(sizeof(T));
+    const auto tw = [wide](int j) -> VTw<T> {
+        return {load(wide + 2 * j * widest), load(wide + (2 * j + 1) * widest)};
+    };
     if constexpr (F == 1 || F == 3) {
         for (int g = 0; g < (1 << F); g += 2) {
             const Vec<T> u = a[g], v = a[g + 1];
@@ -363,18 +369,18 @@ inline __attribute__((always_inline)) void firstBits(Vec<T>* a, const VTw<T>* tw
         // Twiddles 1 at k = 0; the first twiddle of k = 1 is -i.
         if constexpr (F == 3) {
             ditCombine<T, Inv>(a[0], a[2], a[4], a[6], a[2], a[4], a[6]);
-            ditCombine<T, Inv>(a[1], a[3], a[5], a[7], rotate<T, Inv>(a[3]), twiddleMul<T, Inv>(a[5], tw[3]),
-                               twiddleMul<T, Inv>(a[7], tw[5]));
+            ditCombine<T, Inv>(a[1], a[3], a[5], a[7], rotate<T, Inv>(a[3]), twiddleMul<T, Inv>(a[5], tw(3)),
+                               twiddleMul<T, Inv>(a[7], tw(5)));
         }
     } else {
         for (int g = 0; g < (1 << F); g += 4) firstButterfly<T, Inv>(a[g], a[g + 1], a[g + 2], a[g + 3]);
         // Twiddles 1 at k = 0; the first twiddle of k = 2 is -i.
         if constexpr (F == 4) {
             ditCombine<T, Inv>(a[0], a[4], a[8], a[12], a[4], a[8], a[12]);
-            ditButterfly<T, Inv>(a[1], a[5], a[9], a[13], tw[1], tw[5], tw[9]);
-            ditCombine<T, Inv>(a[2], a[6], a[10], a[14], rotate<T, Inv>(a[6]), twiddleMul<T, Inv>(a[10], tw[6]),
-                               twiddleMul<T, Inv>(a[14], tw[10]));
-            ditButterfly<T, Inv>(a[3], a[7], a[11], a[15], tw[3], tw[7], tw[11]);
+            ditButterfly<T, Inv>(a[1], a[5], a[9], a[13], tw(1), tw(5), tw(9));
+            ditCombine<T, Inv>(a[2], a[6], a[10], a[14], rotate<T, Inv>(a[6]), twiddleMul<T, Inv>(a[10], tw(6)),
+                               twiddleMul<T, Inv>(a[14], tw(10)));
+            ditButterfly<T, Inv>(a[3], a[7], a[11], a[15], tw(3), tw(7), tw(11));
         }
     }
 }
@@ -435,13 +441,7 @@ void ditNaturalImpl(const T* src, T* x, int order, const T* stages) {
     const long long n = 1LL << order;
     const long long rowStride = 1LL << (order - F), dstStride = 1LL << (order - g);
 
-    // The twiddles of the stage of span 4 (F = 4) or 2 (F = 3), each in
-    // every lane, as the table keeps them after its stages.
-    VTw<T> tw[12];
-    constexpr int twCount = F == 4 ? 12 : F == 3 ? 6 : 0;
-    constexpr int widest = kernels::kWidestRegister / int(sizeof(T));
     const T* wide = stages + kernels::firstPassOffset(order);
-    for (int j = 0; j < twCount; ++j) tw[j] = {load(wide + 2 * j * widest), load(wide + (2 * j + 1) * widest)};
     static constexpr BitReversal<F> revF{};
     int revG[P];
     for (int c = 0; c < cols; ++c) revG[c] = g == F ? revF.v[c] : reverseLow(c, g);
@@ -477,7 +477,7 @@ void ditNaturalImpl(const T* src, T* x, int order, const T* stages) {
             const int lanes = cols - c0 < C ? cols - c0 : C;
             Vec<T> a[P];
             for (int k = 0; k < P; ++k) a[k] = load(tile + row[k] + 2 * c0);
-            firstBits<T, Inv, F>(a, tw);
+            firstBits<T, Inv, F>(a, wide);
             if constexpr (P >= C) {
                 // Whole registers: C x C transposes turn the lanes into rows.
                 if (lanes == C) {
