@@ -4,7 +4,8 @@
 With --benchmark_repetitions the fastest repetition of each benchmark is taken:
 on a shared machine the slower ones measure the other jobs.
 
-Usage: build/bench/bench/bench_fft --benchmark_format=json | scripts/fft_ratios.py
+Usage: build/bench/bench/bench_fft --benchmark_repetitions=9 --benchmark_enable_random_interleaving=true \
+           --benchmark_format=json | scripts/fft_ratios.py
 """
 import json
 import sys
