@@ -2,8 +2,11 @@
 // points. The stage table of an order lists, for every radix-4 stage of span
 // S (S = 1 or 2, then times 4 while 4S <= N), three runs of S complex
 // twiddles W^2k, W^k, W^3k with W = exp(-2πi/4S): the factors of the second,
-// third and fourth quarter of each block of 4S points. Inverse transforms use
-// the conjugates; no kernel scales.
+// third and fourth quarter of each block of 4S points. A run is 4S reals: the
+// pairs (re, re) of its S twiddles, then the pairs (-im, im), so that a load
+// of either is ready to multiply interleaved data; from span kPackedSpan on a
+// run is the 2S reals (re, im) alone. Inverse transforms use the conjugates;
+// no kernel scales.
 #pragma once
 
 #include "kernels/dispatch.h"
@@ -52,12 +55,33 @@ const FftOps<T>& fftOps(int order) {
     return fftOps<T>();
 }
 
-// Complex entries of the stage table of an order (at least 1).
-inline long long stageTableEntries(int order) {
+// Long stages read each twiddle once or a few times per pass; there half the
+// bytes to fetch are worth more than the shuffles that the doubled form saves.
+constexpr long long kPackedSpan = 256;
+// Reals of the table of the stage of span s.
+constexpr long long stageReals(long long s) { return s >= kPackedSpan ? 6 * s : 12 * s; }
+
+// Reals of the stages of an order: where its first-pass twiddles start.
+inline long long firstPassOffset(int order) {
     long long total = 0;
     const long long n = 1LL << order;
-    for (long long s = (order & 1) ? 2 : 1; 4 * s <= n; s *= 4) total += 3 * s;
-    return total > 0 ? total : 1;
+    for (long long s = (order & 1) ? 2 : 1; 4 * s <= n; s *= 4) total += stageReals(s);
+    return total;
+}
+// After its stages, the table of an order of at least 3 repeats the twiddles
+// of the stage of span 4 (even orders) or 2 (odd orders) that the
+// natural-order first pass applies in every lane: per twiddle, its (re, re)
+// pair across the widest register, then its (-im, im) pair. The first pass
+// loads them instead of building them on every call.
+constexpr int kWidestRegister = 64;
+inline int firstPassTwiddles(int order) { return order < 3 ? 0 : (order & 1) ? 6 : 12; }
+
+// Reals of the stage table of an order of element T (at least 2).
+template <class T>
+long long stageTableReals(int order) {
+    const long long total =
+        firstPassOffset(order) + 2LL * firstPassTwiddles(order) * (kWidestRegister / (long long)sizeof(T));
+    return total > 0 ? total : 2;
 }
 
 }  // namespace vok::kernels

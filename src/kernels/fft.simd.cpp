@@ -8,20 +8,41 @@
 VOK_SIMD_BEGIN
 namespace {
 
+// The sign of the imaginary lanes (Odd) or of the real lanes flipped: an
+// exact product with -1, one cheap bitwise operation.
+template <class T, bool Odd>
+inline __attribute__((always_inline)) Vec<T> negateLanes(Vec<T> v) {
+    using Index = typename LaneIndex<T>::type;
+    constexpr Index sign = Index(1) << (8 * sizeof(T) - 1);
+    const IndexVec<T> mask = laneMask<T>([](int i) { return ((i & 1) != 0) == Odd ? sign : Index(0); });
+    return Vec<T>((IndexVec<T>)v ^ mask);
+}
 // (re, im) -> (im, -re) is a product with -i; with +i it is (-im, re).
 template <class T>
 inline __attribute__((always_inline)) Vec<T> timesMinusI(Vec<T> v) {
-    return swapReIm<T>(v) * -reNegator<T>();
+    return negateLanes<T, true>(swapReIm<T>(v));
 }
 template <class T>
 inline __attribute__((always_inline)) Vec<T> timesPlusI(Vec<T> v) {
-    return swapReIm<T>(v) * reNegator<T>();
+    return negateLanes<T, false>(swapReIm<T>(v));
 }
-// a·w, or a·conj(w) for the inverse.
+// A register of twiddles as the stage table keeps them: (re, re) and
+// (-im, im) per complex lane, so that a product needs one shuffle only.
+template <class T>
+struct VTw {
+    Vec<T> re, im;
+};
+// A run of twiddles of a stage of span s: reals k, k+1, ... of the (re, re)
+// half and the same reals of the (-im, im) half that follows it.
+template <class T>
+inline __attribute__((always_inline)) VTw<T> loadTw(const T* run, long long s, long long k) {
+    return {load(run + k), load(run + 2 * s + k)};
+}
+// a·w, or a·conj(w) for the inverse; rounded as (re·re - im·im, re·im + im·re).
 template <class T, bool Inv>
-inline __attribute__((always_inline)) Vec<T> twiddleMul(Vec<T> a, Vec<T> w) {
-    if constexpr (Inv) return dupRe<T>(w) * a - (dupIm<T>(w) * swapReIm<T>(a)) * reNegator<T>();
-    else return dupRe<T>(w) * a + (dupIm<T>(w) * swapReIm<T>(a)) * reNegator<T>();
+inline __attribute__((always_inline)) Vec<T> twiddleMul(Vec<T> a, VTw<T> w) {
+    if constexpr (Inv) return a * w.re - swapReIm<T>(a) * w.im;
+    else return a * w.re + swapReIm<T>(a) * w.im;
 }
 
 // Scalar complex values for stages shorter than a register.
@@ -51,25 +72,35 @@ inline __attribute__((always_inline)) Vec<T> rotate(Vec<T> v) {
 }
 template <class T>
 inline __attribute__((always_inline)) Cx<T> ld(const T* p) { return {p[0], p[1]}; }
+// Twiddle k of a run of span s.
+template <class T>
+inline __attribute__((always_inline)) Cx<T> ldTw(const T* run, long long s, long long k) {
+    return {run[2 * k], run[2 * s + 2 * k + 1]};
+}
 template <class T>
 inline __attribute__((always_inline)) void st(T* p, Cx<T> v) {
     p[0] = v.re;
     p[1] = v.im;
 }
 
-// One decimation-in-time butterfly on four values (V is Vec<T> or Cx<T>).
+// One decimation-in-time butterfly on four values (V is Vec<T> with VTw<T>
+// twiddles or Cx<T> with Cx<T> twiddles).
+// Its 4-point DFT on the twiddled values t1, t2, t3.
 template <class T, bool Inv, class V>
-inline __attribute__((always_inline)) void ditButterfly(V& x0, V& x1, V& x2, V& x3, V w1, V w2, V w3) {
-    const V t1 = twiddleMul<T, Inv>(x1, w1), t2 = twiddleMul<T, Inv>(x2, w2), t3 = twiddleMul<T, Inv>(x3, w3);
+inline __attribute__((always_inline)) void ditCombine(V& x0, V& x1, V& x2, V& x3, V t1, V t2, V t3) {
     const V p01 = x0 + t1, m01 = x0 - t1, p23 = t2 + t3, r23 = rotate<T, Inv>(t2 - t3);
     x0 = p01 + p23;
     x2 = p01 - p23;
     x1 = m01 + r23;
     x3 = m01 - r23;
 }
+template <class T, bool Inv, class V, class W>
+inline __attribute__((always_inline)) void ditButterfly(V& x0, V& x1, V& x2, V& x3, W w1, W w2, W w3) {
+    ditCombine<T, Inv>(x0, x1, x2, x3, twiddleMul<T, Inv>(x1, w1), twiddleMul<T, Inv>(x2, w2), twiddleMul<T, Inv>(x3, w3));
+}
 // Its transpose, for decimation in frequency.
-template <class T, bool Inv, class V>
-inline __attribute__((always_inline)) void difButterfly(V& x0, V& x1, V& x2, V& x3, V w1, V w2, V w3) {
+template <class T, bool Inv, class V, class W>
+inline __attribute__((always_inline)) void difButterfly(V& x0, V& x1, V& x2, V& x3, W w1, W w2, W w3) {
     const V p02 = x0 + x2, m02 = x0 - x2, p13 = x1 + x3, r13 = rotate<T, Inv>(x1 - x3);
     x0 = p02 + p13;
     x1 = twiddleMul<T, Inv>(p02 - p13, w1);
@@ -77,14 +108,23 @@ inline __attribute__((always_inline)) void difButterfly(V& x0, V& x1, V& x2, V& 
     x3 = twiddleMul<T, Inv>(m02 - r13, w3);
 }
 
-// A whole radix-4 stage of span s (complex points) over n points.
-template <class T, bool Inv, bool Dit>
+// Twiddles kept as plain (re, im) pairs, brought to the multiplying form.
+template <class T>
+inline __attribute__((always_inline)) VTw<T> loadPackedTw(const T* run, long long k) {
+    const Vec<T> w = load(run + k);
+    return {dupRe<T>(w), negateLanes<T, false>(dupIm<T>(w))};
+}
+
+// A whole radix-4 stage of span s (complex points) over n points; Packed for
+// a table of plain pairs (spans of at least kPackedSpan).
+template <class T, bool Inv, bool Dit, bool Packed = false>
 void radix4Stage(T* x, long long n, long long s, const T* tw) {
     constexpr int L = kLanes<T>;
     constexpr int C = L / 2;  // complex values per register
+    const long long run = Packed ? 2 * s : 4 * s;
     const T* w1 = tw;
-    const T* w2 = tw + 2 * s;
-    const T* w3 = tw + 4 * s;
+    const T* w2 = tw + run;
+    const T* w3 = tw + 2 * run;
     if (s >= C) {
         for (long long base = 0; base < n; base += 4 * s) {
             T* b0 = x + 2 * base;
@@ -93,7 +133,16 @@ void radix4Stage(T* x, long long n, long long s, const T* tw) {
             T* b3 = b2 + 2 * s;
             for (long long k = 0; k < 2 * s; k += L) {
                 Vec<T> x0 = load(b0 + k), x1 = load(b1 + k), x2 = load(b2 + k), x3 = load(b3 + k);
-                const Vec<T> v1 = load(w1 + k), v2 = load(w2 + k), v3 = load(w3 + k);
+                VTw<T> v1, v2, v3;
+                if constexpr (Packed) {
+                    v1 = loadPackedTw(w1, k);
+                    v2 = loadPackedTw(w2, k);
+                    v3 = loadPackedTw(w3, k);
+                } else {
+                    v1 = loadTw(w1, s, k);
+                    v2 = loadTw(w2, s, k);
+                    v3 = loadTw(w3, s, k);
+                }
                 if constexpr (Dit) ditButterfly<T, Inv>(x0, x1, x2, x3, v1, v2, v3);
                 else difButterfly<T, Inv>(x0, x1, x2, x3, v1, v2, v3);
                 store(b0 + k, x0);
@@ -104,6 +153,7 @@ void radix4Stage(T* x, long long n, long long s, const T* tw) {
         }
         return;
     }
+    if constexpr (!Packed)
     for (long long base = 0; base < n; base += 4 * s) {
         T* b0 = x + 2 * base;
         for (long long k = 0; k < s; ++k) {
@@ -112,13 +162,79 @@ void radix4Stage(T* x, long long n, long long s, const T* tw) {
             T* p2 = p1 + 2 * s;
             T* p3 = p2 + 2 * s;
             Cx<T> x0 = ld(p0), x1 = ld(p1), x2 = ld(p2), x3 = ld(p3);
-            const Cx<T> v1 = ld(w1 + 2 * k), v2 = ld(w2 + 2 * k), v3 = ld(w3 + 2 * k);
+            const Cx<T> v1 = ldTw(w1, s, k), v2 = ldTw(w2, s, k), v3 = ldTw(w3, s, k);
             if constexpr (Dit) ditButterfly<T, Inv>(x0, x1, x2, x3, v1, v2, v3);
             else difButterfly<T, Inv>(x0, x1, x2, x3, v1, v2, v3);
             st(p0, x0);
             st(p1, x1);
             st(p2, x2);
             st(p3, x3);
+        }
+    }
+}
+
+// The stages of spans s and 4s in one pass: each register column of 16
+// points goes through both before it is stored, which halves the loads and
+// stores of the data. tw is the table of span s; that of 4s follows it.
+template <class T, bool Inv, int S = 0>
+void radix16Pass(T* x, long long n, long long sRun, const T* tw) {
+    const long long s = S ? S : sRun;
+    constexpr int L = kLanes<T>;
+    const T* a1 = tw;
+    const T* a2 = tw + 4 * s;
+    const T* a3 = tw + 8 * s;
+    // The longer stage may keep plain pairs.
+    const bool packedB = 4 * s >= kernels::kPackedSpan;
+    const T* b1 = tw + 12 * s;
+    const T* b2 = b1 + (packedB ? 8 : 16) * s;
+    const T* b3 = b1 + (packedB ? 16 : 32) * s;
+    for (long long base = 0; base < n; base += 16 * s) {
+        T* b = x + 2 * base;
+        for (long long k = 0; k < 2 * s; k += L) {
+            Vec<T> v[16];
+            for (int m = 0; m < 16; ++m) v[m] = load(b + 2 * s * m + k);
+            const VTw<T> t1 = loadTw(a1, s, k), t2 = loadTw(a2, s, k), t3 = loadTw(a3, s, k);
+            for (int q = 0; q < 16; q += 4) ditButterfly<T, Inv>(v[q], v[q + 1], v[q + 2], v[q + 3], t1, t2, t3);
+            for (int q = 0; q < 4; ++q) {
+                // Twiddles k + q·s of the longer stage.
+                const long long kq = k + 2 * s * q;
+                if (packedB)
+                    ditButterfly<T, Inv>(v[q], v[q + 4], v[q + 8], v[q + 12], loadPackedTw(b1, kq),
+                                         loadPackedTw(b2, kq), loadPackedTw(b3, kq));
+                else
+                    ditButterfly<T, Inv>(v[q], v[q + 4], v[q + 8], v[q + 12], loadTw(b1, 4 * s, kq),
+                                         loadTw(b2, 4 * s, kq), loadTw(b3, 4 * s, kq));
+            }
+            for (int m = 0; m < 16; ++m) store(b + 2 * s * m + k, v[m]);
+        }
+    }
+}
+
+// The decimation-in-time stages from span s on, two at a time where the span
+// fills registers; tw is the table of span s.
+template <class T, bool Inv>
+void ditStagesFrom(T* x, long long n, long long s, const T* tw) {
+    constexpr int C = kLanes<T> / 2;
+    while (4 * s <= n) {
+        // Sixteen rows of a longer span share too few cache sets.
+        if (s >= C && 16 * s <= n && s * (long long)sizeof(T) <= 256) {
+            // Fixed spans turn the sixteen row addresses into displacements.
+            switch (s) {
+                case 2: radix16Pass<T, Inv, 2>(x, n, s, tw); break;
+                case 4: radix16Pass<T, Inv, 4>(x, n, s, tw); break;
+                case 8: radix16Pass<T, Inv, 8>(x, n, s, tw); break;
+                case 16: radix16Pass<T, Inv, 16>(x, n, s, tw); break;
+                case 32: radix16Pass<T, Inv, 32>(x, n, s, tw); break;
+                case 64: radix16Pass<T, Inv, 64>(x, n, s, tw); break;
+                default: radix16Pass<T, Inv>(x, n, s, tw); break;
+            }
+            tw += kernels::stageReals(s) + kernels::stageReals(4 * s);
+            s *= 16;
+        } else {
+            if (s >= kernels::kPackedSpan) radix4Stage<T, Inv, true, true>(x, n, s, tw);
+            else radix4Stage<T, Inv, true>(x, n, s, tw);
+            tw += kernels::stageReals(s);
+            s *= 4;
         }
     }
 }
@@ -169,11 +285,12 @@ void ditImpl(T* x, int order, const T* stages) {
         s = 2;
     }
     const T* tw = stages;
-    for (; 4 * s <= n; s *= 4) {
-        if (s == 1) radix4First<T, Inv>(x, n);
-        else radix4Stage<T, Inv, true>(x, n, s, tw);
-        tw += 6 * s;
+    if (s == 1 && 4 <= n) {
+        radix4First<T, Inv>(x, n);
+        tw += 12;
+        s = 4;
     }
+    ditStagesFrom<T, Inv>(x, n, s, tw);
 }
 
 template <class T, bool Inv>
@@ -182,10 +299,11 @@ void difImpl(T* x, int order, const T* stages) {
     if (order == 0) return;
     const long long first = (order & 1) ? 2 : 1;
     long long s = first, offset = 0;
-    for (; 4 * s <= n; s *= 4) offset += 6 * s;
+    for (; 4 * s <= n; s *= 4) offset += kernels::stageReals(s);
     for (s /= 4; s >= first; s /= 4) {
-        offset -= 6 * s;
+        offset -= kernels::stageReals(s);
         if (s == 1) radix4FirstDif<T, Inv>(x, n);
+        else if (s >= kernels::kPackedSpan) radix4Stage<T, Inv, false, true>(x, n, s, stages + offset);
         else radix4Stage<T, Inv, false>(x, n, s, stages + offset);
     }
     if (order & 1) radix2Pairs(x, n);
@@ -213,7 +331,7 @@ void dif(T* x, int order, const T* stages, bool inverse) {
 // Tiles b and rev(b) are read before either is written, so the pass also runs
 // in place; the later stages all have spans of at least a register.
 
-inline int reverseLow(long long v, int bits) {
+constexpr int reverseLow(long long v, int bits) {
     long long r = 0;
     for (int i = 0; i < bits; ++i) {
         r = (r << 1) | (v & 1);
@@ -222,12 +340,6 @@ inline int reverseLow(long long v, int bits) {
     return int(r);
 }
 
-template <class T>
-inline __attribute__((always_inline)) Vec<T> splatComplex(const T* w) {
-    Vec<T> v;
-    for (int i = 0; i < kLanes<T>; ++i) v[i] = w[i & 1];
-    return v;
-}
 
 template <class T, bool Inv>
 inline __attribute__((always_inline)) void firstButterfly(Vec<T>& x0, Vec<T>& x1, Vec<T>& x2, Vec<T>& x3) {
@@ -238,28 +350,85 @@ inline __attribute__((always_inline)) void firstButterfly(Vec<T>& x0, Vec<T>& x1
     x3 = m01 - r23;
 }
 
-// The first F bits on a[0 .. 2^F), given in bit-reversed order; tw holds the
-// stage twiddles as full registers.
+// The first F bits on a[0 .. 2^F), given in bit-reversed order; wide holds
+// the twiddles of the stage of span 4 (F = 4) or 2 (F = 3) in every lane, as
+// the stage table keeps them. They are loaded where they are used: a copy of
+// all of them would not stay in registers.
 template <class T, bool Inv, int F>
-inline __attribute__((always_inline)) void firstBits(Vec<T>* a, const Vec<T>* tw) {
+inline __attribute__((always_inline)) void firstBits(Vec<T>* a, const T* wide) {
+    constexpr int widest = kernels::kWidestRegister / int(sizeof(T));
+    const auto tw = [wide](int j) -> VTw<T> {
+        return {load(wide + 2 * j * widest), load(wide + (2 * j + 1) * widest)};
+    };
     if constexpr (F == 1 || F == 3) {
         for (int g = 0; g < (1 << F); g += 2) {
             const Vec<T> u = a[g], v = a[g + 1];
             a[g] = u + v;
             a[g + 1] = u - v;
         }
-        if constexpr (F == 3)
-            for (int k = 0; k < 2; ++k) ditButterfly<T, Inv>(a[k], a[k + 2], a[k + 4], a[k + 6], tw[k], tw[2 + k], tw[4 + k]);
+        // Twiddles 1 at k = 0; the first twiddle of k = 1 is -i.
+        if constexpr (F == 3) {
+            ditCombine<T, Inv>(a[0], a[2], a[4], a[6], a[2], a[4], a[6]);
+            ditCombine<T, Inv>(a[1], a[3], a[5], a[7], rotate<T, Inv>(a[3]), twiddleMul<T, Inv>(a[5], tw(3)),
+                               twiddleMul<T, Inv>(a[7], tw(5)));
+        }
     } else {
         for (int g = 0; g < (1 << F); g += 4) firstButterfly<T, Inv>(a[g], a[g + 1], a[g + 2], a[g + 3]);
-        if constexpr (F == 4)
-            for (int k = 0; k < 4; ++k)
-                ditButterfly<T, Inv>(a[k], a[k + 4], a[k + 8], a[k + 12], tw[k], tw[4 + k], tw[8 + k]);
+        // Twiddles 1 at k = 0; the first twiddle of k = 2 is -i.
+        if constexpr (F == 4) {
+            ditCombine<T, Inv>(a[0], a[4], a[8], a[12], a[4], a[8], a[12]);
+            ditButterfly<T, Inv>(a[1], a[5], a[9], a[13], tw(1), tw(5), tw(9));
+            ditCombine<T, Inv>(a[2], a[6], a[10], a[14], rotate<T, Inv>(a[6]), twiddleMul<T, Inv>(a[10], tw(6)),
+                               twiddleMul<T, Inv>(a[14], tw(10)));
+            ditButterfly<T, Inv>(a[3], a[7], a[11], a[15], tw(3), tw(7), tw(11));
+        }
     }
 }
 
+// result[i] = (a, b)[pick(i)], lanes of b numbered from kLanes on.
+template <class T, class F>
+inline __attribute__((always_inline)) Vec<T> shuffle2(Vec<T> a, Vec<T> b, F pick) {
+#if defined(__clang__)
+    (void)pick;
+    return [&]<std::size_t... I>(std::index_sequence<I...>) {
+        return __builtin_shufflevector(a, b, F{}(int(I))...);
+    }(std::make_index_sequence<kLanes<T>>{});
+#else
+    return __builtin_shuffle(a, b, laneMask<T>(pick));
+#endif
+}
+
+// One step of a C x C transpose of complex values held one row per register:
+// the off-diagonal D x D blocks of every 2D x 2D block change places.
+template <class T, int D>
+inline __attribute__((always_inline)) void transposeStep(Vec<T>* r) {
+    constexpr int C = kLanes<T> / 2;
+    for (int i = 0; i < C; ++i) {
+        if (i & D) continue;
+        const Vec<T> a = r[i], b = r[i + D];
+        r[i] = shuffle2<T>(a, b, [](int l) { return ((l >> 1) & D) ? kLanes<T> + l - 2 * D : l; });
+        r[i + D] = shuffle2<T>(a, b, [](int l) { return ((l >> 1) & D) ? kLanes<T> + l : l + 2 * D; });
+    }
+}
+template <class T>
+inline __attribute__((always_inline)) void transposeComplex(Vec<T>* r) {
+    constexpr int C = kLanes<T> / 2;
+    if constexpr (C >= 8) transposeStep<T, 4>(r);
+    if constexpr (C >= 4) transposeStep<T, 2>(r);
+    if constexpr (C >= 2) transposeStep<T, 1>(r);
+}
+
+// The F-bit reversals of 0 .. 2^F - 1.
+template <int F>
+struct BitReversal {
+    int v[1 << F];
+    constexpr BitReversal() : v{} {
+        for (int k = 0; k < (1 << F); ++k) v[k] = reverseLow(k, F);
+    }
+};
+
 // Stage-table reals the first F bits use up.
-constexpr int firstOffset(int f) { return f == 4 ? 30 : f == 3 ? 12 : f == 2 ? 6 : 0; }
+constexpr int firstOffset(int f) { return f == 4 ? 60 : f == 3 ? 24 : f == 2 ? 12 : 0; }
 
 template <class T, bool Inv, int F>
 void ditNaturalImpl(const T* src, T* x, int order, const T* stages) {
@@ -272,13 +441,10 @@ void ditNaturalImpl(const T* src, T* x, int order, const T* stages) {
     const long long n = 1LL << order;
     const long long rowStride = 1LL << (order - F), dstStride = 1LL << (order - g);
 
-    Vec<T> tw[12];
-    constexpr int twCount = F == 4 ? 12 : F == 3 ? 6 : 0;
-    const T* first = stages + (F == 4 ? 6 : 0);
-    for (int j = 0; j < twCount; ++j) tw[j] = splatComplex<T>(first + 2 * j);
-    int revF[P], revG[P];
-    for (int k = 0; k < P; ++k) revF[k] = reverseLow(k, F);
-    for (int c = 0; c < cols; ++c) revG[c] = reverseLow(c, g);
+    const T* wide = stages + kernels::firstPassOffset(order);
+    static constexpr BitReversal<F> revF{};
+    int revG[P];
+    for (int c = 0; c < cols; ++c) revG[c] = g == F ? revF.v[c] : reverseLow(c, g);
 
     // A tile is read where it lies, or from a copy: rows of at least a
     // register (short rows padded with zeros), taken when the results would
@@ -296,16 +462,38 @@ void ditNaturalImpl(const T* src, T* x, int order, const T* stages) {
                 for (int j = 0; j < 2 * cols; j += L) store(to + j, load(from + j));
         }
     };
-    const auto transform = [&](const T* tile, long long stride, long long rb) {
+    // Offsets (in reals) of the rows a lane reads, in the order the first
+    // bits take them, from the array and from the copy, and of the output
+    // row of each column; taken once, not per tile.
+    long long srcRow[P], copyRow[P], outRow[P];
+    for (int k = 0; k < P; ++k) {
+        srcRow[k] = 2 * revF.v[k] * rowStride;
+        copyRow[k] = 2 * revF.v[k] * (long long)pitch;
+    }
+    for (int c = 0; c < cols; ++c) outRow[c] = 2 * revG[c] * dstStride;
+    const auto transform = [&](const T* tile, const long long* row, long long rb) {
+        T* const out = x + 2 * rb * P;
         for (int c0 = 0; c0 < cols; c0 += C) {
             const int lanes = cols - c0 < C ? cols - c0 : C;
             Vec<T> a[P];
-            for (int k = 0; k < P; ++k) a[k] = load(tile + 2 * (revF[k] * stride + c0));
-            firstBits<T, Inv, F>(a, tw);
+            for (int k = 0; k < P; ++k) a[k] = load(tile + row[k] + 2 * c0);
+            firstBits<T, Inv, F>(a, wide);
+            if constexpr (P >= C) {
+                // Whole registers: C x C transposes turn the lanes into rows.
+                if (lanes == C) {
+                    for (int k0 = 0; k0 < P; k0 += C) {
+                        Vec<T> r[C];
+                        for (int j = 0; j < C; ++j) r[j] = a[k0 + j];
+                        transposeComplex<T>(r);
+                        for (int c = 0; c < C; ++c) store(out + outRow[c0 + c] + 2 * k0, r[c]);
+                    }
+                    continue;
+                }
+            }
             alignas(64) T v[P][L];
             for (int k = 0; k < P; ++k) store(v[k], a[k]);
             const auto put = [&](int c) {
-                T* d = x + 2 * (revG[c0 + c] * dstStride + rb * P);
+                T* d = out + outRow[c0 + c];
                 for (int k = 0; k < P; ++k) std::memcpy(d + 2 * k, &v[k][2 * c], 2 * sizeof(T));
             };
             if (lanes == C)
@@ -318,25 +506,23 @@ void ditNaturalImpl(const T* src, T* x, int order, const T* stages) {
     for (long long b = 0; b < (1LL << q); ++b) {
         const long long rb = reverseLow(b, q);
         if (rb < b) continue;
-        if (cols < C || (inPlace && rb == b)) {
+        // A tile of one register column is read whole before any result is
+        // stored, so it needs no copy even in place.
+        if (cols < C || (inPlace && rb == b && cols > C)) {
             gather(b);
-            transform(copy, pitch, rb);
+            transform(copy, copyRow, rb);
         } else if (rb == b || !inPlace) {
-            transform(src + 2 * b * cols, rowStride, rb);
-            if (rb != b) transform(src + 2 * rb * cols, rowStride, b);
+            transform(src + 2 * b * cols, srcRow, rb);
+            if (rb != b) transform(src + 2 * rb * cols, srcRow, b);
         } else {
             // Tile rb is saved before the results of tile b replace it.
             gather(rb);
-            transform(src + 2 * b * cols, rowStride, rb);
-            transform(copy, pitch, b);
+            transform(src + 2 * b * cols, srcRow, rb);
+            transform(copy, copyRow, b);
         }
     }
 
-    const T* t = stages + firstOffset(F);
-    for (long long s = P; 4 * s <= n; s *= 4) {
-        radix4Stage<T, Inv, true>(x, n, s, t);
-        t += 6 * s;
-    }
+    ditStagesFrom<T, Inv>(x, n, P, stages + firstOffset(F));
 }
 
 template <class T, bool Inv>

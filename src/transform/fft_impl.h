@@ -71,7 +71,7 @@ template <class T>
 const T* stageTable(int order) {
     void*& slot = slotOf<T>(order, kStageSlot);
     if (slot) return static_cast<const T*>(slot);
-    T* table = allocReals<T>(2 * kernels::stageTableEntries(order));
+    T* table = allocReals<T>(kernels::stageTableReals<T>(order));
     if (!table) return nullptr;
     const long long n = 1LL << order;
     table[0] = 1;
@@ -79,12 +79,40 @@ const T* stageTable(int order) {
     T* p = table;
     for (long long s = (order & 1) ? 2 : 1; 4 * s <= n; s *= 4) {
         const double step = kTwoPi / double(4 * s);
-        for (long long k = 0; k < s; ++k) {
-            setTwiddle(p + 2 * k, (long double)(double(2 * k) * step));
-            setTwiddle(p + 2 * (s + k), (long double)(double(k) * step));
-            setTwiddle(p + 2 * (2 * s + k), (long double)(double(3 * k) * step));
+        const int multiple[3] = {2, 1, 3};
+        if (s >= kernels::kPackedSpan) {
+            for (int run = 0; run < 3; ++run)
+                for (long long k = 0; k < s; ++k)
+                    setTwiddle(p + 2 * (s * run + k), (long double)(double(multiple[run] * k) * step));
+            p += kernels::stageReals(s);
+            continue;
         }
-        p += 6 * s;
+        for (int run = 0; run < 3; ++run) {
+            T* re = p + 4 * s * run;
+            T* im = re + 2 * s;
+            for (long long k = 0; k < s; ++k) {
+                T w[2];
+                setTwiddle(w, (long double)(double(multiple[run] * k) * step));
+                re[2 * k] = re[2 * k + 1] = w[0];
+                im[2 * k] = -w[1];
+                im[2 * k + 1] = w[1];
+            }
+        }
+        p += kernels::stageReals(s);
+    }
+    // The first-pass copies, from the split runs of span 4 (even orders,
+    // after the 12 reals of span 1) or 2 (odd orders, at the start).
+    const int span = (order & 1) ? 2 : 4;
+    const T* runs = table + ((order & 1) ? 0 : 12);
+    const int width = kernels::kWidestRegister / int(sizeof(T));
+    for (int j = 0; j < kernels::firstPassTwiddles(order); ++j) {
+        const T* re = runs + 4 * span * (j / span) + 2 * (j % span);
+        const T* im = re + 2 * span;
+        for (int lane = 0; lane < width; ++lane) {
+            p[lane] = re[lane & 1];
+            p[width + lane] = im[lane & 1];
+        }
+        p += 2 * width;
     }
     slot = table;
     return table;
