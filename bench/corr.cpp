@@ -9,20 +9,12 @@
 #include <type_traits>
 #include <vector>
 
+#include "signals.h"
 #include "vok.h"
 
 namespace {
 
-template <class T>
-std::vector<T> signal(long long n, int seed) {
-    std::vector<T> v(n);
-    for (long long i = 0; i < n; ++i) {
-        const double re = std::sin(0.37 * double(i) + seed) * 0.5, im = std::cos(0.23 * double(i) - seed);
-        if constexpr (std::is_same_v<T, FloatComplex>) v[i] = {float(re), float(im)};
-        else v[i] = T(re);
-    }
-    return v;
-}
+using bench::signal;
 
 void lagCounts(benchmark::internal::Benchmark* b) {
     for (int lags : {16, 128, 1 << 10}) b->Args({1 << 16, lags});

@@ -13,22 +13,14 @@
 #include "convolution/conv1d.h"
 #include "convolution/correlate.h"
 #include "convolution/fastcorr.h"
+#include "signals.h"
 #include "vok.h"
 
 namespace {
 
 namespace c1 = vok::conv1d;
 
-template <class T>
-std::vector<T> signal(long long n, int seed) {
-    std::vector<T> v(n);
-    for (long long i = 0; i < n; ++i) {
-        const double re = std::sin(0.37 * double(i) + seed) * 0.5, im = std::cos(0.23 * double(i) - seed);
-        if constexpr (std::is_same_v<T, FloatComplex>) v[i] = {float(re), float(im)};
-        else v[i] = T(re);
-    }
-    return v;
-}
+using bench::signal;
 
 // Forced convolution methods, by benchmark argument 2.
 enum Forced { kAuto = 0, kDirect, kSingle, kSectionedTwice, kSectionedFourTimes };

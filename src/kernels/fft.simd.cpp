@@ -385,19 +385,6 @@ inline __attribute__((always_inline)) void firstBits(Vec<T>* a, const T* wide) {
     }
 }
 
-// result[i] = (a, b)[pick(i)], lanes of b numbered from kLanes on.
-template <class T, class F>
-inline __attribute__((always_inline)) Vec<T> shuffle2(Vec<T> a, Vec<T> b, F pick) {
-#if defined(__clang__)
-    (void)pick;
-    return [&]<std::size_t... I>(std::index_sequence<I...>) {
-        return __builtin_shufflevector(a, b, F{}(int(I))...);
-    }(std::make_index_sequence<kLanes<T>>{});
-#else
-    return __builtin_shuffle(a, b, laneMask<T>(pick));
-#endif
-}
-
 // One step of a C x C transpose of complex values held one row per register:
 // the off-diagonal D x D blocks of every 2D x 2D block change places.
 template <class T, int D>
@@ -406,10 +393,11 @@ inline __attribute__((always_inline)) void transposeStep(Vec<T>* r) {
     for (int i = 0; i < C; ++i) {
         if (i & D) continue;
         const Vec<T> a = r[i], b = r[i + D];
-        r[i] = shuffle2<T>(a, b, [](int l) { return ((l >> 1) & D) ? kLanes<T> + l - 2 * D : l; });
-        r[i + D] = shuffle2<T>(a, b, [](int l) { return ((l >> 1) & D) ? kLanes<T> + l : l + 2 * D; });
+        r[i] = permute2<T>(a, b, [](int l) { return ((l >> 1) & D) ? kLanes<T> + l - 2 * D : l; });
+        r[i + D] = permute2<T>(a, b, [](int l) { return ((l >> 1) & D) ? kLanes<T> + l : l + 2 * D; });
     }
 }
+
 template <class T>
 inline __attribute__((always_inline)) void transposeComplex(Vec<T>* r) {
     constexpr int C = kLanes<T> / 2;
