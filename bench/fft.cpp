@@ -2,8 +2,9 @@
 // made once) and KissFFT (out of place: it has no in-place real transform):
 // forward complex and real transforms, and the inverse real ones. The
 // inverse real transforms run unscaled (VOK_NoScale), as FFTW's c2r does;
-// FFTW's in-place c2r takes the N + 2 reals of its half spectrum. Items are transform points; the time ratio to FFTW is derived
-// from the per-point rates by scripts/fft_ratios.py.
+// FFTW's in-place c2r takes the N + 2 reals of its half spectrum. Items are
+// transform points; the time ratio to FFTW is derived from the per-point
+// rates by scripts/fft_ratios.py.
 #include <benchmark/benchmark.h>
 
 #include <cmath>
