@@ -1,7 +1,10 @@
-// Forward FFTs of 2^6 ... 2^20 points, in place, beside FFTW (FFTW_MEASURE
-// plans, made once) and KissFFT (out of place: it has no in-place real
-// transform). Items are transform points; the time ratio to FFTW is derived
-// from the per-point rates by scripts/fft_ratios.py.
+// FFTs of 2^6 ... 2^20 points, in place, beside FFTW (FFTW_MEASURE plans,
+// made once) and KissFFT (out of place: it has no in-place real transform):
+// forward complex and real transforms, and the inverse real ones. The
+// inverse real transforms run unscaled (VOK_NoScale), as FFTW's c2r does;
+// FFTW's in-place c2r takes the N + 2 reals of its half spectrum. Items are
+// transform points; the time ratio to FFTW is derived from the per-point
+// rates by scripts/fft_ratios.py.
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -66,7 +69,69 @@ void BM_voksRealFftl(benchmark::State& state) {
     state.SetItemsProcessed(int64_t(state.iterations()) * n);
 }
 
+// Spectrum to signal, the transform that every block of the fast
+// convolutions and correlations ends with.
+template <class T, void (*Fft)(T*, int, int)>
+void ccsFftl(benchmark::State& state) {
+    const int order = int(state.range(0));
+    const int n = 1 << order;
+    std::vector<T> x(n);
+    fillSignal(x.data(), x.size());
+    const int flags = VOK_Inv | VOK_NoScale | VOK_InRCPack;
+    Fft(x.data(), order, flags | VOK_Init);
+    for (auto _ : state) {
+        Fft(x.data(), order, flags);
+        benchmark::ClobberMemory();
+    }
+    state.SetItemsProcessed(int64_t(state.iterations()) * n);
+}
+void BM_voksCcsFftl(benchmark::State& state) { ccsFftl<float, voksCcsFftl>(state); }
+void BM_vokdCcsFftl(benchmark::State& state) { ccsFftl<double, vokdCcsFftl>(state); }
+
+// The real transform with the inverse sign.
+void BM_voksRealFftlInv(benchmark::State& state) {
+    const int order = int(state.range(0));
+    const int n = 1 << order;
+    std::vector<float> x(n);
+    fillSignal(x.data(), x.size());
+    const int flags = VOK_Inv | VOK_NoScale | VOK_OutRCPack;
+    voksRealFftl(x.data(), order, flags | VOK_Init);
+    for (auto _ : state) {
+        voksRealFftl(x.data(), order, flags);
+        benchmark::ClobberMemory();
+    }
+    state.SetItemsProcessed(int64_t(state.iterations()) * n);
+}
+
 #if VOK_HAVE_FFTW
+void BM_fftwf_c2r(benchmark::State& state) {
+    const int n = 1 << state.range(0);
+    auto* x = fftwf_alloc_real(n + 2);
+    fftwf_plan plan = fftwf_plan_dft_c2r_1d(n, reinterpret_cast<fftwf_complex*>(x), x, FFTW_MEASURE);
+    fillSignal(x, std::size_t(n) + 2);
+    for (auto _ : state) {
+        fftwf_execute(plan);
+        benchmark::ClobberMemory();
+    }
+    fftwf_destroy_plan(plan);
+    fftwf_free(x);
+    state.SetItemsProcessed(int64_t(state.iterations()) * n);
+}
+
+void BM_fftw_c2r(benchmark::State& state) {
+    const int n = 1 << state.range(0);
+    auto* x = fftw_alloc_real(n + 2);
+    fftw_plan plan = fftw_plan_dft_c2r_1d(n, reinterpret_cast<fftw_complex*>(x), x, FFTW_MEASURE);
+    fillSignal(x, std::size_t(n) + 2);
+    for (auto _ : state) {
+        fftw_execute(plan);
+        benchmark::ClobberMemory();
+    }
+    fftw_destroy_plan(plan);
+    fftw_free(x);
+    state.SetItemsProcessed(int64_t(state.iterations()) * n);
+}
+
 void BM_fftwf_c2c(benchmark::State& state) {
     const int n = 1 << state.range(0);
     auto* x = fftwf_alloc_complex(n);
@@ -148,7 +213,12 @@ void orders(benchmark::internal::Benchmark* b) {
 BENCHMARK(BM_vokcFft)->Apply(orders);
 BENCHMARK(BM_vokzFft)->Apply(orders);
 BENCHMARK(BM_voksRealFftl)->Apply(orders);
+BENCHMARK(BM_voksCcsFftl)->Apply(orders);
+BENCHMARK(BM_vokdCcsFftl)->Apply(orders);
+BENCHMARK(BM_voksRealFftlInv)->Apply(orders);
 #if VOK_HAVE_FFTW
+BENCHMARK(BM_fftwf_c2r)->Apply(orders);
+BENCHMARK(BM_fftw_c2r)->Apply(orders);
 BENCHMARK(BM_fftwf_c2c)->Apply(orders);
 BENCHMARK(BM_fftw_c2c)->Apply(orders);
 BENCHMARK(BM_fftwf_r2c)->Apply(orders);

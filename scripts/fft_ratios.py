@@ -12,7 +12,10 @@ import sys
 
 PAIRS = [("vokcFft", "fftwf_c2c", "kiss_c2c"),
          ("vokzFft", "fftw_c2c", None),
-         ("voksRealFftl", "fftwf_r2c", "kiss_r2c")]
+         ("voksRealFftl", "fftwf_r2c", "kiss_r2c"),
+         ("voksCcsFftl", "fftwf_c2r", None),
+         ("vokdCcsFftl", "fftw_c2r", None),
+         ("voksRealFftlInv", "fftwf_c2r", None)]
 
 runs = {}
 for b in json.load(sys.stdin)["benchmarks"]:

@@ -26,6 +26,13 @@ struct FftOps {
     // complex results of its half-length transform, for 0 < k < M/2, in place.
     // recomb[k-1] = (0.5 cos θ, 0.5 - 0.5 sin θ), θ = 2πk/2M.
     void (*realForwardPost)(T* x, long long m, const T* recomb);
+    // The same for the inverse sign (conjugate twiddles).
+    void (*realInversePost)(T* x, long long m, const T* recomb);
+    // The pre-processing of a spectrum-to-real transform of 2M points, for
+    // 0 < k < M/2, in place: from X_k and X_(M-k) the values 2 Z_k, 2 Z_(M-k)
+    // whose half-length transform gives the signal. large[k] = W_2M^k; the
+    // forward direction uses the conjugates.
+    void (*ccsPre)(T* x, long long m, const T* large, bool inverse);
 };
 
 struct FftTable {

@@ -582,14 +582,93 @@ void realForwardPost(T* x, long long m, const T* recomb) {
     }
 }
 
+// ---- the same pass for the inverse sign ----
+//
+// With the conjugate twiddle: u = b delta - a sigma, v = a delta + b sigma;
+// z_k becomes z_k - (u, v) and z_(M-k) becomes (Re z_(M-k) + u, Im z_(M-k) - v).
+
+template <class T>
+void realInversePost(T* x, long long m, const T* recomb) {
+    constexpr int L = kLanes<T>;
+    constexpr int C = L / 2;
+    const Vec<T> neg = reNegator<T>();
+    long long k = 1;
+    for (; k + C <= m / 2; k += C) {
+        T* pp = x + 2 * k;
+        T* qp = x + 2 * (m - k - C + 1);
+        const Vec<T> p = load(pp), q = reverseComplex<T>(load(qp)), r = load(recomb + 2 * (k - 1));
+        const Vec<T> e = blendReIm<T>(p - q, p + q);
+        const Vec<T> w = dupIm<T>(r) * e + (dupRe<T>(r) * swapReIm<T>(e)) * neg;
+        store(pp, p - w);
+        store(qp, reverseComplex<T>(q - w * neg));
+    }
+    for (; k < m / 2; ++k) {
+        T* pp = x + 2 * k;
+        T* qp = x + 2 * (m - k);
+        const T a = recomb[2 * (k - 1)], b = recomb[2 * (k - 1) + 1];
+        const T pr = pp[0], pi = pp[1], qr = qp[0], qi = qp[1];
+        const T delta = pr - qr, sigma = pi + qi;
+        const T u = b * delta - a * sigma, v = a * delta + b * sigma;
+        pp[0] = pr - u;
+        pp[1] = pi - v;
+        qp[0] = qr + u;
+        qp[1] = qi - v;
+    }
+}
+
+// ---- the pre-processing of a spectrum-to-real transform ----
+//
+// For 0 < k < M/2, with X_k, X_(M-k) the spectrum values and (c, s) = W_N^k
+// from the large table (s of the opposite sign for the forward direction):
+// delta = Re X_k - Re X_(M-k), sigma = Im X_k + Im X_(M-k), and the sum and
+// difference S = Re X_k + Re X_(M-k), D = Im X_k - Im X_(M-k); t = s delta -
+// c sigma, p = c delta + s sigma; X_k becomes (S + t, D + p) and X_(M-k)
+// becomes (S - t, p - D). A register takes C values of k upwards and their
+// partners downwards, as in the recombination.
+
+template <class T>
+void ccsPre(T* x, long long m, const T* large, bool inverse) {
+    constexpr int L = kLanes<T>;
+    constexpr int C = L / 2;
+    const Vec<T> neg = reNegator<T>();
+    // The sign of s, applied as an exact product.
+    const T sign = inverse ? T(1) : T(-1);
+    const Vec<T> signs = splat<T>(sign);
+    long long k = 1;
+    for (; k + C <= m / 2; k += C) {
+        T* pp = x + 2 * k;
+        T* qp = x + 2 * (m - k - C + 1);
+        const Vec<T> p = load(pp), q = reverseComplex<T>(load(qp)), w = load(large + 2 * k);
+        const Vec<T> sum = p + q, diff = p - q;
+        const Vec<T> e = blendReIm<T>(diff, sum);  // (delta, sigma)
+        const Vec<T> f = blendReIm<T>(sum, diff);  // (S, D)
+        const Vec<T> g = (dupIm<T>(w) * signs) * e + (dupRe<T>(w) * swapReIm<T>(e)) * neg;  // (t, p)
+        store(pp, f + g);
+        store(qp, reverseComplex<T>((f - g) * -neg));
+    }
+    for (; k < m / 2; ++k) {
+        T* pp = x + 2 * k;
+        T* qp = x + 2 * (m - k);
+        const T c = large[2 * k], s = sign * large[2 * k + 1];
+        const T kr = pp[0], ki = pp[1], mr = qp[0], mi = qp[1];
+        const T delta = kr - mr, sigma = ki + mi, dd = ki - mi, ss = kr + mr;
+        const T t = s * delta - c * sigma, pr = c * delta + s * sigma;
+        pp[0] = ss + t;
+        pp[1] = dd + pr;
+        qp[0] = ss - t;
+        qp[1] = pr - dd;
+    }
+}
+
 }  // namespace
 VOK_SIMD_END
 
 namespace vok::kernels {
 const FftTable VOK_KERNEL_TABLE(fft) = {
     {simd::VOK_ISA::dit<float>, simd::VOK_ISA::dif<float>, simd::VOK_ISA::ditNatural<float>,
-     simd::VOK_ISA::realForwardPost<float>},
+     simd::VOK_ISA::realForwardPost<float>, simd::VOK_ISA::realInversePost<float>, simd::VOK_ISA::ccsPre<float>},
     {simd::VOK_ISA::dit<double>, simd::VOK_ISA::dif<double>, simd::VOK_ISA::ditNatural<double>,
-     simd::VOK_ISA::realForwardPost<double>},
+     simd::VOK_ISA::realForwardPost<double>, simd::VOK_ISA::realInversePost<double>,
+     simd::VOK_ISA::ccsPre<double>},
 };
 }  // namespace vok::kernels

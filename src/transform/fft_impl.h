@@ -322,22 +322,8 @@ void realCore(const T* src, T* x, int order, bool inverse, const T* stages, cons
     kernels::fftOps<T>(half).ditNatural(src, x, half, stages, inverse);
     const double z0r = x[0], z0i = x[1];
     x[0] = T(z0r + z0i);
-    if (!inverse) {
-        kernels::fftOps<T>(half).realForwardPost(x, m, recomb);
-    } else {
-        for (long long k = 1; k < m / 2; ++k) {
-            const double a = recomb[2 * (k - 1)], b = recomb[2 * (k - 1) + 1];
-            T* p = x + 2 * k;
-            T* q = x + 2 * (m - k);
-            const double zkr = p[0], zki = p[1], zmr = q[0], zmi = q[1];
-            const double delta = zkr - zmr, sigma = zki + zmi;
-            const double u = b * delta - a * sigma, v = a * delta + b * sigma;
-            p[0] = T(zkr - u);
-            p[1] = T(zki - v);
-            q[0] = T(zmr + u);
-            q[1] = T(zmi - v);
-        }
-    }
+    if (!inverse) kernels::fftOps<T>(half).realForwardPost(x, m, recomb);
+    else kernels::fftOps<T>(half).realInversePost(x, m, recomb);
     if (!inverse) x[m + 1] = -x[m + 1];  // X[M/2] = conj Z[M/2]
     x[1] = T(z0r - z0i);
 }
@@ -452,25 +438,7 @@ void ccsCore(T* x, int order, bool inverse, const T* stages, const T* large) {
     const int half = order - 1;
     const long long m = 1LL << half;
     const double x0 = x[0], xh = x[1];
-    for (long long k = 1; k < m / 2; ++k) {
-        const double c = large[2 * k], s = large[2 * k + 1];
-        T* p = x + 2 * k;
-        T* q = x + 2 * (m - k);
-        const double kr = p[0], ki = p[1], mr = q[0], mi = q[1];
-        const double delta = kr - mr, sigma = ki + mi, dd = ki - mi, ss = kr + mr;
-        double pp, tt;
-        if (inverse) {
-            pp = c * delta + s * sigma;
-            tt = s * delta - c * sigma;
-        } else {
-            pp = c * delta - s * sigma;
-            tt = -s * delta - c * sigma;
-        }
-        p[0] = T(ss + tt);
-        p[1] = T(dd + pp);
-        q[0] = T(ss - tt);
-        q[1] = T(pp - dd);
-    }
+    kernels::fftOps<T>(half).ccsPre(x, m, large, inverse);
     T* mid = x + m;  // complex value M/2 sits at reals M, M+1
     mid[0] = T(2.0 * double(mid[0]));
     mid[1] = T((inverse ? -2.0 : 2.0) * double(mid[1]));
