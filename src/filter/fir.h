@@ -200,6 +200,18 @@ auto deinterleaver() {
     else return k.deinterleaveDouble;
 }
 
+// The widener of a single-rate piece of float or 16-bit data.
+template <class D>
+auto widener() {
+    const kernels::FirDotTable& k = kernels::firdot();
+    if constexpr (std::is_same_v<D, short>) return k.widenShort;
+    else return k.widenFloat;
+}
+
+// Data the block kernels would otherwise widen for every tap.
+template <class D>
+constexpr bool narrowData = !std::is_same_v<typename LaneView<D>::type, double>;
+
 template <class D>
 void putLanes(const D& v, double* to) {
     if constexpr (complexElement<D>) {
@@ -274,6 +286,40 @@ void decimatingPhase(const Branch<W>& b, std::int64_t i0, int down, const Hist& 
     }
 }
 
+// n outputs of a single-rate phase of float or 16-bit data: each piece of
+// input (the window of its outputs) is widened into a double scratch once and
+// filtered there, instead of widening every input once per tap. The terms and
+// their order are those of the direct kernel, so the outputs are the same.
+// Returns false, having done nothing, when the filter is too long for pieces
+// of the scratch to pay.
+template <class O, class D, class W, class Hist>
+bool widenedPhase(const Branch<W>& b, std::int64_t i0, const Hist& hist, const D* x, O* out,
+                  std::ptrdiff_t outStride, int n) {
+    constexpr int el = LaneView<D>::count;
+    constexpr int capacity = kStreamDoubles / el;  // elements
+    const int c = b.count;
+    int pieceMax = capacity - (c - 1);
+    // Whole register blocks of the kernel at every width per piece.
+    if (pieceMax >= 192) pieceMax -= pieceMax % 192;
+    if (pieceMax < 16) return false;
+    alignas(64) double scratch[kStreamDoubles];
+    const auto kernel = streamKernel<D, W>();
+    const auto widen = widener<D>();
+    for (int t0 = 0; t0 < n; t0 += pieceMax) {
+        const int piece = n - t0 < pieceMax ? n - t0 : pieceMax;
+        // Scratch element u is input from + u; the first ones may lie in the history.
+        const std::int64_t from = i0 + t0 - (c - 1);
+        const int len = piece + c - 1;
+        const int early = from >= 0 ? 0 : (-from < len ? int(-from) : len);
+        for (int u = 0; u < early; ++u) putLanes(hist(int(-(from + u) - 1)), scratch + std::ptrdiff_t(u) * el);
+        if (early < len)
+            widen(lanes(x + (from + early)), (len - early) * el, scratch + std::ptrdiff_t(early) * el);
+        kernel(lanes(b.first), b.stride, c, scratch + std::ptrdiff_t(c - 1) * el, nullptr,
+               lanes(out + std::ptrdiff_t(t0) * outStride), outStride, piece);
+    }
+    return true;
+}
+
 // n outputs of one phase, out[t * outStride] for t in [0, n).
 template <class O, class D, class W, class Hist>
 void vectorPhase(const Branch<W>& b, std::int64_t i0, int down, const Hist& hist, const D* x, O* out,
@@ -281,6 +327,9 @@ void vectorPhase(const Branch<W>& b, std::int64_t i0, int down, const Hist& hist
     if (down > 1) {
         decimatingPhase(b, i0, down, hist, x, out, outStride, n);
         return;
+    }
+    if constexpr (narrowData<D>) {
+        if (widenedPhase(b, i0, hist, x, out, outStride, n)) return;
     }
     constexpr int kScratchElements = kScratchBytes / int(sizeof(D));
     const auto kernel = directKernel<D, W>();

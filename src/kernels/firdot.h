@@ -48,6 +48,11 @@ template <class S>
 using DeinterleaveKernel = void (*)(const S* src, int lanes, int down, int first, int count, double* dst,
                                     std::ptrdiff_t dstStride);
 
+// dst[i] = double(src[i]) for i in [0, count), count in lanes: a single-rate
+// piece of float or 16-bit input widened once for the double kernels.
+template <class S>
+using WidenKernel = void (*)(const S* src, int count, double* dst);
+
 struct FirDotTable {
     FirDotPairings<float, float, float> floats;    // single-precision data and taps
     FirDotPairings<double, double, double> doubles;  // double data and taps
@@ -58,6 +63,8 @@ struct FirDotTable {
     DeinterleaveKernel<float> deinterleaveFloat;
     DeinterleaveKernel<double> deinterleaveDouble;
     DeinterleaveKernel<short> deinterleaveShort;
+    WidenKernel<float> widenFloat;
+    WidenKernel<short> widenShort;
 };
 
 extern const FirDotTable firdot_sse2, firdot_avx2, firdot_avx512;

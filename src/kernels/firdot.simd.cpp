@@ -296,6 +296,17 @@ void deinterleave(const S* src, int lanes, int down, int first, int count, doubl
     }
 }
 
+template <class S>
+void widen(const S* src, int count, double* dst) {
+    int i = 0;
+    for (; i + 4 * V <= count; i += 4 * V) {
+#pragma GCC unroll 4
+        for (int k = 0; k < 4; ++k) store<double>(dst + i + k * V, lanesFull(src + i + k * V));
+    }
+    for (; i + V <= count; i += V) store<double>(dst + i, lanesFull(src + i));
+    for (; i < count; ++i) dst[i] = double(src[i]);
+}
+
 }  // namespace
 VOK_SIMD_END
 
@@ -310,5 +321,7 @@ const FirDotTable VOK_KERNEL_TABLE(firdot) = {
     deinterleave<float>,
     deinterleave<double>,
     deinterleave<short>,
+    widen<float>,
+    widen<short>,
 };
 }

@@ -258,7 +258,89 @@ TEST(FirDeinterleave, EveryPhaseReceivesEveryDthElement) {
                                    [](std::mt19937& g) { return short(std::uniform_int_distribution<int>(-32768, 32767)(g)); });
 }
 
+// Widening a piece: every lane exactly, from any alignment, through every
+// register-block tail, and nothing written past the count.
+template <class S, class Pick, class Make>
+void widensEveryLane(Pick kernelOf, Make make) {
+    std::mt19937 gen(31u);
+    std::vector<S> src(90);
+    for (auto& v : src) v = make(gen);
+    voktest::forEachWidth([&] {
+        for (int from = 0; from < 4; ++from)
+            for (int count = 0; count <= 80; ++count) {
+                const double guard = -123.25;
+                std::vector<double> dst(std::size_t(count) + 3, guard);
+                kernelOf()(src.data() + from, count, dst.data() + 1);
+                ASSERT_EQ(guard, dst[0]) << from << " " << count;
+                for (int i = 0; i < count; ++i)
+                    ASSERT_EQ(double(src[std::size_t(from + i)]), dst[std::size_t(i) + 1]) << from << " " << count;
+                ASSERT_EQ(guard, dst[std::size_t(count) + 1]) << from << " " << count;
+            }
+    });
+}
+
+TEST(FirWiden, EveryLaneIsConvertedExactly) {
+    widensEveryLane<float>([] { return vok::kernels::firdot().widenFloat; }, [](std::mt19937& g) {
+        // Subnormal, huge and tiny magnitudes all survive the widening.
+        const float picks[] = {1e-40f, -3.4e38f, 1e-30f, -0.0f};
+        const int k = std::uniform_int_distribution<int>(0, 7)(g);
+        return k < 4 ? picks[k] : std::uniform_real_distribution<float>(-1, 1)(g);
+    });
+    widensEveryLane<short>([] { return vok::kernels::firdot().widenShort; },
+                           [](std::mt19937& g) { return short(std::uniform_int_distribution<int>(-32768, 32767)(g)); });
+}
+
 // ---- whole filters ----
+
+// A single-rate output as the kernels form it: products and sum in double,
+// tap 0 (the newest input) first, complex terms as (ac - bd, ad + bc) and
+// rounded once. Real operands are complex with zero imaginary parts, which
+// changes no nonzero sum.
+template <class O, class W, class D>
+O tapOrderSum(const std::vector<W>& h, const std::vector<D>& line, std::size_t newest) {
+    double re = 0, im = 0;
+    for (std::size_t k = 0; k < h.size(); ++k) {
+        const LC w = asLC(h[k]), x = asLC(line[newest - k]);
+        const double wr = double(w.real()), wi = double(w.imag()), xr = double(x.real()), xi = double(x.imag());
+        re += wr * xr - wi * xi;
+        im += wr * xi + wi * xr;
+    }
+    return fromLC<O>(LC(re, im));
+}
+
+// The single-rate block filters of every type combination across the
+// pieces of their scratch: tap counts that fill it with sixteen outputs, that
+// just miss it (the filter then reads its input in place), and calls whose
+// windows reach into the history, all bit for bit the tap-order double sum
+// at every width.
+TEST(FirSingleRatePieces, OutputsAreTapOrderDoubleSumsAtEveryWidth) {
+    forEachApi([](const auto& api) {
+        using A = std::decay_t<decltype(api)>;
+        for (int tapsLen : {1, 17, 2033, 2034, 4081}) {
+            SCOPED_TRACE(tapsLen);
+            std::mt19937 gen(2024u + unsigned(tapsLen));
+            const auto h = randomVector<typename A::W>(gen, std::size_t(tapsLen));
+            const std::size_t hist = std::size_t(tapsLen - 1);
+            const auto line = randomVector<typename A::D>(gen, hist + 4500);  // history, then the inputs
+            const int calls[] = {4300, 200};
+            std::vector<typename A::O> want(4500);
+            for (std::size_t t = 0; t < want.size(); ++t)
+                want[t] = tapOrderSum<typename A::O>(h, line, hist + t);
+            voktest::forEachWidth([&] {
+                FirState st{};
+                api.hInit(h.data(), tapsLen, line.data(), &st);
+                std::vector<typename A::O> got(want.size());
+                std::size_t at = 0;
+                for (int n : calls) {
+                    api.bfir(&st, line.data() + hist + at, got.data() + at, n);
+                    at += std::size_t(n);
+                }
+                vokFirFree(&st);
+                for (std::size_t t = 0; t < want.size(); ++t) ASSERT_EQ(asLC(want[t]), asLC(got[t])) << t;
+            });
+        }
+    });
+}
 
 struct LongCase {
     Rates rate;
