@@ -301,7 +301,8 @@ bool widenedPhase(const Branch<W>& b, std::int64_t i0, const Hist& hist, const D
     int pieceMax = capacity - (c - 1);
     // Whole register blocks of the kernel at every width per piece.
     if (pieceMax >= 192) pieceMax -= pieceMax % 192;
-    if (pieceMax < 16) return false;
+    // A branch without taps (more phases than taps) has no window to widen.
+    if (c == 0 || pieceMax < 16) return false;
     alignas(64) double scratch[kStreamDoubles];
     const auto kernel = streamKernel<D, W>();
     const auto widen = widener<D>();
