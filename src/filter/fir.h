@@ -301,8 +301,7 @@ bool widenedPhase(const Branch<W>& b, std::int64_t i0, const Hist& hist, const D
     int pieceMax = capacity - (c - 1);
     // Whole register blocks of the kernel at every width per piece.
     if (pieceMax >= 192) pieceMax -= pieceMax % 192;
-    // A branch without taps (more phases than taps) has no window to widen.
-    if (c == 0 || pieceMax < 16) return false;
+    if (pieceMax < 16) return false;
     alignas(64) double scratch[kStreamDoubles];
     const auto kernel = streamKernel<D, W>();
     const auto widen = widener<D>();
@@ -377,7 +376,10 @@ void filterPhases(const Rate& rt, const Taps& taps, const Hist& hist, const D* x
         const std::int64_t i0 = t >= 0 ? t / rt.up : -1;
         const Branch<W> b = taps(int(t - i0 * rt.up));
         O* to = out + (e - e0);
-        if constexpr (hasBlockKernel<D, W>) {
+        if (b.count == 0) {
+            // A phase without taps (more phases than taps) reads no input.
+            for (std::int64_t m = 0; m < numIters; ++m) to[m * stride] = O{};
+        } else if constexpr (hasBlockKernel<D, W>) {
             vectorPhase<O>(b, i0, rt.down, hist, x, to, stride, numIters);
         } else {
             for (std::int64_t m = 0; m < numIters; ++m) to[m * stride] = branchSum<O>(b, x, i0 + m * rt.down, hist);
