@@ -553,8 +553,11 @@ inline __attribute__((always_inline)) Vec<T> blendReIm(Vec<T> re, Vec<T> im) {
     return Vec<T>(((IndexVec<T>)re & ~odd) | ((IndexVec<T>)im & odd));
 }
 
-template <class T>
-void realForwardPost(T* x, long long m, const T* recomb) {
+// For the inverse sign the twiddle is conjugated: u = b delta - a sigma,
+// v = a delta + b sigma; z_k becomes z_k - (u, v) and z_(M-k) becomes
+// (Re z_(M-k) + u, Im z_(M-k) - v).
+template <class T, bool Inv>
+void realPost(T* x, long long m, const T* recomb) {
     constexpr int L = kLanes<T>;
     constexpr int C = L / 2;
     const Vec<T> neg = reNegator<T>();
@@ -564,9 +567,16 @@ void realForwardPost(T* x, long long m, const T* recomb) {
         T* qp = x + 2 * (m - k - C + 1);
         const Vec<T> p = load(pp), q = reverseComplex<T>(load(qp)), r = load(recomb + 2 * (k - 1));
         const Vec<T> e = blendReIm<T>(p - q, p + q);
-        const Vec<T> w = dupIm<T>(r) * e - (dupRe<T>(r) * swapReIm<T>(e)) * neg;
-        store(pp, w - q * neg);
-        store(qp, reverseComplex<T>((p - w) * -neg));
+        const Vec<T> turned = (dupRe<T>(r) * swapReIm<T>(e)) * neg;
+        if constexpr (Inv) {
+            const Vec<T> w = dupIm<T>(r) * e + turned;
+            store(pp, p - w);
+            store(qp, reverseComplex<T>(q - w * neg));
+        } else {
+            const Vec<T> w = dupIm<T>(r) * e - turned;
+            store(pp, w - q * neg);
+            store(qp, reverseComplex<T>((p - w) * -neg));
+        }
     }
     for (; k < m / 2; ++k) {
         T* pp = x + 2 * k;
@@ -574,45 +584,19 @@ void realForwardPost(T* x, long long m, const T* recomb) {
         const T a = recomb[2 * (k - 1)], b = recomb[2 * (k - 1) + 1];
         const T pr = pp[0], pi = pp[1], qr = qp[0], qi = qp[1];
         const T delta = pr - qr, sigma = pi + qi;
-        const T u = b * delta + a * sigma, v = b * sigma - a * delta;
-        pp[0] = u + qr;
-        pp[1] = v - qi;
-        qp[0] = pr - u;
-        qp[1] = v - pi;
-    }
-}
-
-// ---- the same pass for the inverse sign ----
-//
-// With the conjugate twiddle: u = b delta - a sigma, v = a delta + b sigma;
-// z_k becomes z_k - (u, v) and z_(M-k) becomes (Re z_(M-k) + u, Im z_(M-k) - v).
-
-template <class T>
-void realInversePost(T* x, long long m, const T* recomb) {
-    constexpr int L = kLanes<T>;
-    constexpr int C = L / 2;
-    const Vec<T> neg = reNegator<T>();
-    long long k = 1;
-    for (; k + C <= m / 2; k += C) {
-        T* pp = x + 2 * k;
-        T* qp = x + 2 * (m - k - C + 1);
-        const Vec<T> p = load(pp), q = reverseComplex<T>(load(qp)), r = load(recomb + 2 * (k - 1));
-        const Vec<T> e = blendReIm<T>(p - q, p + q);
-        const Vec<T> w = dupIm<T>(r) * e + (dupRe<T>(r) * swapReIm<T>(e)) * neg;
-        store(pp, p - w);
-        store(qp, reverseComplex<T>(q - w * neg));
-    }
-    for (; k < m / 2; ++k) {
-        T* pp = x + 2 * k;
-        T* qp = x + 2 * (m - k);
-        const T a = recomb[2 * (k - 1)], b = recomb[2 * (k - 1) + 1];
-        const T pr = pp[0], pi = pp[1], qr = qp[0], qi = qp[1];
-        const T delta = pr - qr, sigma = pi + qi;
-        const T u = b * delta - a * sigma, v = a * delta + b * sigma;
-        pp[0] = pr - u;
-        pp[1] = pi - v;
-        qp[0] = qr + u;
-        qp[1] = qi - v;
+        if constexpr (Inv) {
+            const T u = b * delta - a * sigma, v = a * delta + b * sigma;
+            pp[0] = pr - u;
+            pp[1] = pi - v;
+            qp[0] = qr + u;
+            qp[1] = qi - v;
+        } else {
+            const T u = b * delta + a * sigma, v = b * sigma - a * delta;
+            pp[0] = u + qr;
+            pp[1] = v - qi;
+            qp[0] = pr - u;
+            qp[1] = v - pi;
+        }
     }
 }
 
@@ -666,9 +650,9 @@ VOK_SIMD_END
 namespace vok::kernels {
 const FftTable VOK_KERNEL_TABLE(fft) = {
     {simd::VOK_ISA::dit<float>, simd::VOK_ISA::dif<float>, simd::VOK_ISA::ditNatural<float>,
-     simd::VOK_ISA::realForwardPost<float>, simd::VOK_ISA::realInversePost<float>, simd::VOK_ISA::ccsPre<float>},
+     simd::VOK_ISA::realPost<float, false>, simd::VOK_ISA::realPost<float, true>, simd::VOK_ISA::ccsPre<float>},
     {simd::VOK_ISA::dit<double>, simd::VOK_ISA::dif<double>, simd::VOK_ISA::ditNatural<double>,
-     simd::VOK_ISA::realForwardPost<double>, simd::VOK_ISA::realInversePost<double>,
+     simd::VOK_ISA::realPost<double, false>, simd::VOK_ISA::realPost<double, true>,
      simd::VOK_ISA::ccsPre<double>},
 };
 }  // namespace vok::kernels
