@@ -109,7 +109,8 @@ void autocorrelation(const T* src, int len, T* dst, int nLags, int norm) {
         lags(src, len, src, len, dst, 0, nLags);
         using R = RealOf<T>;
         const R byLength = R(1) / R(len);
-        for (int k = 0; k < nLags && (norm == 1 || norm == 2); ++k) {
+        if (norm != 1 && norm != 2) return;
+        for (int k = 0; k < nLags; ++k) {
             auto normed = [&](R v) { return norm == 1 ? v * byLength : v / R(len - k); };
             if constexpr (isComplex<T>) dst[k] = {normed(dst[k].re), normed(dst[k].im)};
             else dst[k] = normed(dst[k]);
