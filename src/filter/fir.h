@@ -143,12 +143,9 @@ O branchSum(const Branch<W>& b, const D* x, std::int64_t newest, const Hist& his
 }
 
 // Bytes of the stack scratch a single-rate pass gathers its history-reaching
-// inputs into, doubles of the one a decimating pass deinterleaves its inputs
-// into, and the most taps a branch that reads several streams may have;
-// larger decimating filters stay scalar.
+// inputs into, and doubles of the one a decimating or widened pass fills.
 constexpr int kScratchBytes = 16384;
 constexpr int kStreamDoubles = 4096;
-constexpr int kMaxStreamTaps = 2048;
 
 // Lanes of an element as the kernels see it.
 template <class T>
@@ -249,14 +246,14 @@ void decimatingPhase(const Branch<W>& b, std::int64_t i0, int down, const Hist& 
     // Whole register blocks of the kernel at every width (12, 24 or 64
     // outputs) per piece: a short remainder runs at one register's latency.
     if (pieceMax >= 192) pieceMax -= pieceMax % 192;
-    if (c > kMaxStreamTaps || pieceMax < 16) {
+    if (pieceMax < 16) {
         for (int t = 0; t < n; ++t) out[t * outStride] = branchSum<O>(b, x, i0 + std::int64_t(t) * down, hist);
         return;
     }
     const int streamLen = pieceMax + depth - 1;
     alignas(64) double scratch[kStreamDoubles];
-    int offsets[kMaxStreamTaps];
-    for (int j = 0; j < c; ++j) offsets[j] = (down - 1 - j % down - first) * streamLen + depth - 1 - j / down;
+    // Tap j reads stream used - 1 - j % down, j / down inputs before its newest.
+    const std::ptrdiff_t newestOfTap0 = (std::ptrdiff_t(used) - 1) * streamLen + depth - 1;
     const auto kernel = streamKernel<D, W>();
     const auto split = deinterleaver<D>();
     for (int t0 = 0; t0 < n; t0 += pieceMax) {
@@ -281,8 +278,8 @@ void decimatingPhase(const Branch<W>& b, std::int64_t i0, int down, const Hist& 
             }
         if (early < len)
             split(lanes(x + (base + early * down)), el, down, first, len - int(early), scratch + early * el, streamLen);
-        kernel(lanes(b.first), b.stride, c, scratch, offsets, lanes(out + std::ptrdiff_t(t0) * outStride), outStride,
-               piece);
+        kernel(lanes(b.first), b.stride, c, scratch + newestOfTap0 * el, kernels::Streams{down, streamLen},
+               lanes(out + std::ptrdiff_t(t0) * outStride), outStride, piece);
     }
 }
 
@@ -314,7 +311,7 @@ bool widenedPhase(const Branch<W>& b, std::int64_t i0, const Hist& hist, const D
         for (int u = 0; u < early; ++u) putLanes(hist(int(-(from + u) - 1)), scratch + std::ptrdiff_t(u) * el);
         if (early < len)
             widen(lanes(x + (from + early)), (len - early) * el, scratch + std::ptrdiff_t(early) * el);
-        kernel(lanes(b.first), b.stride, c, scratch + std::ptrdiff_t(c - 1) * el, nullptr,
+        kernel(lanes(b.first), b.stride, c, scratch + std::ptrdiff_t(c - 1) * el, kernels::Streams{1, 0},
                lanes(out + std::ptrdiff_t(t0) * outStride), outStride, piece);
     }
     return true;
@@ -337,7 +334,7 @@ void vectorPhase(const Branch<W>& b, std::int64_t i0, int down, const Hist& hist
     // Outputs whose whole window lies in the block read it in place.
     const std::int64_t direct = c - 1 - i0 > 0 ? c - 1 - i0 : 0;
     if (direct < n) {
-        kernel(lanes(b.first), b.stride, c, lanes(x + i0 + direct), nullptr, lanes(out + direct * outStride),
+        kernel(lanes(b.first), b.stride, c, lanes(x + i0 + direct), kernels::Streams{1, 0}, lanes(out + direct * outStride),
                outStride, n - int(direct));
         n = int(direct);
     }
@@ -358,7 +355,7 @@ void vectorPhase(const Branch<W>& b, std::int64_t i0, int down, const Hist& hist
             const std::int64_t i = from + u;
             scratch[u] = i >= 0 ? x[i] : hist(int(-i - 1));
         }
-        kernel(lanes(b.first), b.stride, c, lanes(scratch + c - 1), nullptr, lanes(out + std::ptrdiff_t(t0) * outStride),
+        kernel(lanes(b.first), b.stride, c, lanes(scratch + c - 1), kernels::Streams{1, 0}, lanes(out + std::ptrdiff_t(t0) * outStride),
                outStride, piece);
     }
 }

@@ -5,9 +5,10 @@
 // the scalar accumulators of src/filter/fir.h.
 //
 // The data of tap j for output t is data[t - j] at single rate (the delay
-// line in time order), data[t + offsets[j]] when offsets is given: a
-// decimating branch reads its inputs deinterleaved into one stream per tap
-// residue, and offsets[j] finds tap j's stream.
+// line in time order). A decimating branch reads its inputs deinterleaved
+// into one stream per tap residue, the streams `stride` elements apart:
+// tap j's data is data[t - (j % down) * stride - j / down], so the taps step
+// from stream to stream and back by one input every `down` taps.
 #pragma once
 
 #include <cstddef>
@@ -18,16 +19,21 @@
 namespace vok::kernels {
 
 // Data, taps and outputs are passed as lanes of their real type (complex
-// elements are two adjacent lanes, re then im); positions, strides and offsets
-// count elements. DS, WS and OS are the lane types of data, taps and outputs.
+// elements are two adjacent lanes, re then im); positions and strides count
+// elements. DS, WS and OS are the lane types of data, taps and outputs.
 //
 // out[t * outStride] = round(sum_j taps[j * tapStride] * x_j[t]) for t in [0, n), the
 // products and the sum in double, complex products as (ac - bd, ad + bc).
 // Integer outputs are rounded to the nearest 32-bit integer (ties to even) and
 // saturated.
+struct Streams {
+    int down;                 // 1 at single rate
+    std::ptrdiff_t stride;    // elements from one stream to the next
+};
+
 template <class DS, class WS, class OS>
 using FirDotKernel = void (*)(const WS* taps, std::ptrdiff_t tapStride, int count, const DS* data,
-                              const int* offsets, OS* out, std::ptrdiff_t outStride, int n);
+                              Streams streams, OS* out, std::ptrdiff_t outStride, int n);
 
 // The four pairings of real and complex data and taps (outputs are complex
 // when either is).

@@ -168,7 +168,7 @@ struct Pairing {
     // are valid in the final register (E for full blocks).
     template <int R, bool Partial>
     static inline __attribute__((always_inline)) void block(const WS* taps, std::ptrdiff_t tapStride, int count,
-                                                            const DS* data0, const int* offsets, int t0, OS* out,
+                                                            const DS* data0, vok::kernels::Streams streams, int t0, OS* out,
                                                             std::ptrdiff_t outStride, int last) {
         Vec<double> acc[R];
 #pragma GCC unroll 16
@@ -185,10 +185,16 @@ struct Pairing {
         const DS* p = data0 + std::ptrdiff_t(t0) * DL;
         const WS* w = taps;
         const std::ptrdiff_t ws = tapStride * WL;
-        if (!offsets) {
+        if (streams.down == 1) {
             for (int j = 0; j < count; ++j, w += ws) step(p - std::ptrdiff_t(j) * DL, w);
         } else {
-            for (int j = 0; j < count; ++j, w += ws) step(p + std::ptrdiff_t(offsets[j]) * DL, w);
+            // Taps in order: one from each stream, then the next older input.
+            const std::ptrdiff_t hop = streams.stride * DL;
+            for (int j0 = 0; j0 < count; j0 += streams.down, p -= DL) {
+                const int j1 = count - j0 < streams.down ? count : j0 + streams.down;
+                const DS* q = p;
+                for (int j = j0; j < j1; ++j, w += ws, q -= hop) step(q, w);
+            }
         }
 #pragma GCC unroll 16
         for (int v = 0; v < R; ++v)
@@ -196,13 +202,13 @@ struct Pairing {
                          ((Partial && v == R - 1) ? last : E) * OL);
     }
 
-    static void run(const WS* taps, std::ptrdiff_t tapStride, int count, const DS* data0, const int* offsets, OS* out,
-                    std::ptrdiff_t outStride, int n) {
+    static void run(const WS* taps, std::ptrdiff_t tapStride, int count, const DS* data0,
+                    vok::kernels::Streams streams, OS* out, std::ptrdiff_t outStride, int n) {
         int t = 0;
         for (; t + kBlock * E <= n; t += kBlock * E)
-            block<kBlock, false>(taps, tapStride, count, data0, offsets, t, out, outStride, E);
-        for (; t + E <= n; t += E) block<1, false>(taps, tapStride, count, data0, offsets, t, out, outStride, E);
-        if (t < n) block<1, true>(taps, tapStride, count, data0, offsets, t, out, outStride, n - t);
+            block<kBlock, false>(taps, tapStride, count, data0, streams, t, out, outStride, E);
+        for (; t + E <= n; t += E) block<1, false>(taps, tapStride, count, data0, streams, t, out, outStride, E);
+        if (t < n) block<1, true>(taps, tapStride, count, data0, streams, t, out, outStride, n - t);
     }
 };
 

@@ -2,6 +2,7 @@
 // strides, stream offsets) at every width against double sums, and whole
 // filters over long blocks, many tap counts and rates, identical at every
 // width and within a few roundings of long-double sums.
+#include <algorithm>
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -23,10 +24,18 @@ std::vector<float> randomFloats(std::mt19937& gen, std::size_t n) {
     return v;
 }
 
-// Tap j multiplies data[t - j] (or data[t + offsets[j]]), summed in double from tap 0 and rounded once.
-float doubleSum(const float* taps, std::ptrdiff_t stride, int count, const float* data, const int* offsets, int t) {
+// Where tap j finds output t's input: one line at single rate, one stream
+// per tap residue (streams `stride` apart) when decimating.
+std::ptrdiff_t inputOf(vok::kernels::Streams s, int t, int j) { return t - (j % s.down) * s.stride - j / s.down; }
+// How far before output 0 the taps of such a layout reach.
+int reach(vok::kernels::Streams s, int count) {
+    return count == 0 ? 0 : int((std::min(count, s.down) - 1) * s.stride + (count - 1) / s.down);
+}
+
+// Tap j multiplies its input, summed in double from tap 0 and rounded once.
+float doubleSum(const float* taps, std::ptrdiff_t stride, int count, const float* data, vok::kernels::Streams s, int t) {
     double acc = 0;
-    for (int j = 0; j < count; ++j) acc += double(taps[j * stride]) * double(data[t + (offsets ? offsets[j] : -j)]);
+    for (int j = 0; j < count; ++j) acc += double(taps[j * stride]) * double(data[inputOf(s, t, j)]);
     return float(acc);
 }
 
@@ -35,7 +44,7 @@ struct KernelCase {
     int n;
     std::ptrdiff_t tapStride;
     std::ptrdiff_t outStride;
-    bool withOffsets;
+    int down;  // streams of a decimating branch, 1 at single rate
 };
 
 class FirKernel : public ::testing::TestWithParam<KernelCase> {};
@@ -43,23 +52,19 @@ class FirKernel : public ::testing::TestWithParam<KernelCase> {};
 TEST_P(FirKernel, EveryLaneSumsItsOutputInTapOrder) {
     const KernelCase k = GetParam();
     std::mt19937 gen(99u + unsigned(k.count * 13 + k.n));
-    const int span = k.count * 3 + 8;  // taps may reach this far before output 0
+    const vok::kernels::Streams streams{k.down, k.down > 1 ? k.n + k.count + 3 : 0};
+    const int span = reach(streams, k.count) + 8;  // taps reach this far before output 0
     const auto storedTaps = randomFloats(gen, std::size_t(k.count) * std::size_t(k.tapStride > 0 ? k.tapStride : -k.tapStride) + 1);
     const float* taps = k.tapStride > 0 ? storedTaps.data() : storedTaps.data() + storedTaps.size() - 1;
     const auto line = randomFloats(gen, std::size_t(span + k.n));
     const float* data = line.data() + span;
-    // Offsets as a decimating branch has them: any order, each within the line.
-    std::vector<int> offsets(std::size_t(k.count) + 1);
-    std::uniform_int_distribution<int> pick(-span, 0);
-    for (auto& o : offsets) o = pick(gen);
-    const int* offs = k.withOffsets ? offsets.data() : nullptr;
 
     std::vector<float> want(std::size_t(k.n));
-    for (int t = 0; t < k.n; ++t) want[std::size_t(t)] = doubleSum(taps, k.tapStride, k.count, data, offs, t);
+    for (int t = 0; t < k.n; ++t) want[std::size_t(t)] = doubleSum(taps, k.tapStride, k.count, data, streams, t);
     voktest::forEachWidth([&] {
         const float guard = -7.5f;
         std::vector<float> out(std::size_t(k.n) * std::size_t(k.outStride) + 1, guard);
-        vok::kernels::firdot().floats.real(taps, k.tapStride, k.count, data, offs, out.data(), k.outStride, k.n);
+        vok::kernels::firdot().floats.real(taps, k.tapStride, k.count, data, streams, out.data(), k.outStride, k.n);
         for (int t = 0; t < k.n; ++t) {
             EXPECT_EQ(want[std::size_t(t)], out[std::size_t(t) * std::size_t(k.outStride)]) << t;
             for (std::ptrdiff_t g = 1; g < k.outStride; ++g)
@@ -72,12 +77,13 @@ TEST_P(FirKernel, EveryLaneSumsItsOutputInTapOrder) {
 // n crosses every register-block boundary of the three widths (12, 24, 64
 // outputs and single registers of 2, 4, 8 lanes, plus the partial ones).
 INSTANTIATE_TEST_SUITE_P(Fir, FirKernel,
-                         ::testing::Values(KernelCase{1, 1, 1, 1, false}, KernelCase{3, 7, 1, 1, false},
-                                           KernelCase{16, 13, 1, 1, false}, KernelCase{16, 64, 1, 1, false},
-                                           KernelCase{5, 65, -1, 1, false}, KernelCase{33, 131, 3, 1, false},
-                                           KernelCase{0, 20, 1, 1, false}, KernelCase{7, 77, 1, 3, false},
-                                           KernelCase{12, 200, -1, 1, true}, KernelCase{9, 23, 2, 4, true},
-                                           KernelCase{64, 192, 1, 1, true}, KernelCase{1, 9, 1, 1, true}));
+                         ::testing::Values(KernelCase{1, 1, 1, 1, 1}, KernelCase{3, 7, 1, 1, 1},
+                                           KernelCase{16, 13, 1, 1, 1}, KernelCase{16, 64, 1, 1, 1},
+                                           KernelCase{5, 65, -1, 1, 1}, KernelCase{33, 131, 3, 1, 1},
+                                           KernelCase{0, 20, 1, 1, 1}, KernelCase{7, 77, 1, 3, 1},
+                                           KernelCase{12, 200, -1, 1, 4}, KernelCase{9, 23, 2, 4, 3},
+                                           KernelCase{64, 192, 1, 1, 4}, KernelCase{1, 9, 1, 1, 2},
+                                           KernelCase{3, 40, 1, 1, 5}, KernelCase{17, 70, 1, 1, 8}));
 
 // Special values travel through the lanes as through a scalar sum.
 TEST(FirKernel, InfinitiesAndNansStayInTheirOutputs) {
@@ -87,7 +93,7 @@ TEST(FirKernel, InfinitiesAndNansStayInTheirOutputs) {
     line[30] = NAN;
     voktest::forEachWidth([&] {
         std::vector<float> out(38);
-        vok::kernels::firdot().floats.real(taps.data(), 1, 3, line.data() + 2, nullptr, out.data(), 1, 38);
+        vok::kernels::firdot().floats.real(taps.data(), 1, 3, line.data() + 2, {1, 0}, out.data(), 1, 38);
         for (int t = 0; t < 38; ++t) {
             const int newest = t + 2;
             const float got = out[std::size_t(t)];
@@ -104,7 +110,7 @@ TEST(FirKernel, InfinitiesAndNansStayInTheirOutputs) {
 // ad + bc)) in tap order, rounded once to the output's type.
 struct PairingCase {
     int dataLanes, tapLanes, count, n;
-    bool withOffsets;
+    int down;
 };
 
 template <class T>
@@ -118,15 +124,13 @@ std::vector<T> randomLanes(std::mt19937& gen, std::size_t n) {
 template <class T>
 void pairingSumsInTapOrder(const PairingCase& k, const vok::kernels::FirDotPairings<T, T, T>& (*set)()) {
     std::mt19937 gen(7u + unsigned(k.count * 5 + k.n + k.dataLanes * 3 + k.tapLanes));
-    const int span = k.count * 3 + 4;
+    const vok::kernels::Streams streams{k.down, k.down > 1 ? k.n + k.count + 1 : 0};
+    const int span = reach(streams, k.count) + 4;
     const auto taps = randomLanes<T>(gen, std::size_t(k.count) * std::size_t(k.tapLanes) + 1);
     const auto line = randomLanes<T>(gen, std::size_t(span + k.n) * std::size_t(k.dataLanes));
     const T* data = line.data() + std::size_t(span) * std::size_t(k.dataLanes);
-    std::vector<int> offsets(std::size_t(k.count) + 1);
-    std::uniform_int_distribution<int> pick(-span, 0);
-    for (auto& o : offsets) o = pick(gen);
     auto at = [&](int t, int j, int lane) {
-        const int e = t + (k.withOffsets ? offsets[std::size_t(j)] : -j);
+        const std::ptrdiff_t e = inputOf(streams, t, j);
         return k.dataLanes == 2 ? double(data[2 * e + lane]) : (lane ? 0.0 : double(data[e]));
     };
     const int outLanes = k.dataLanes == 2 || k.tapLanes == 2 ? 2 : 1;
@@ -154,7 +158,7 @@ void pairingSumsInTapOrder(const PairingCase& k, const vok::kernels::FirDotPairi
         const auto kernel = k.dataLanes == 2 ? (k.tapLanes == 2 ? pairs.complex : pairs.complexByReal)
                                              : (k.tapLanes == 2 ? pairs.realByComplex : pairs.real);
         std::vector<T> out(want.size() + 2, T(-3));
-        kernel(taps.data(), 1, k.count, data, k.withOffsets ? offsets.data() : nullptr, out.data(), 1, k.n);
+        kernel(taps.data(), 1, k.count, data, streams, out.data(), 1, k.n);
         for (std::size_t i = 0; i < want.size(); ++i) EXPECT_EQ(want[i], out[i]) << i;
         EXPECT_EQ(T(-3), out[want.size()]);
         EXPECT_EQ(T(-3), out[want.size() + 1]);
@@ -175,12 +179,12 @@ TEST_P(FirKernelPairings, LanesSumInTapOrderInBothPrecisions) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Fir, FirKernelPairings,
-                         ::testing::Values(PairingCase{1, 1, 1, 1, false}, PairingCase{1, 1, 21, 70, false},
-                                           PairingCase{1, 1, 16, 131, true}, PairingCase{2, 2, 1, 1, false},
-                                           PairingCase{2, 2, 17, 37, false},
-                                           PairingCase{2, 2, 40, 100, true}, PairingCase{2, 1, 9, 33, false},
-                                           PairingCase{2, 1, 30, 70, true}, PairingCase{1, 2, 9, 35, false},
-                                           PairingCase{1, 2, 25, 64, true}, PairingCase{1, 2, 3, 5, false}));
+                         ::testing::Values(PairingCase{1, 1, 1, 1, 1}, PairingCase{1, 1, 21, 70, 1},
+                                           PairingCase{1, 1, 16, 131, 4}, PairingCase{2, 2, 1, 1, 1},
+                                           PairingCase{2, 2, 17, 37, 1},
+                                           PairingCase{2, 2, 40, 100, 3}, PairingCase{2, 1, 9, 33, 1},
+                                           PairingCase{2, 1, 30, 70, 2}, PairingCase{1, 2, 9, 35, 1},
+                                           PairingCase{1, 2, 25, 64, 5}, PairingCase{1, 2, 3, 5, 1}));
 
 // 16-bit samples: sums rounded to the nearest integer with ties to even and
 // saturated to 32 bits, in every lane and tail.
@@ -207,7 +211,7 @@ TEST(FirKernelShort, RoundsTiesToEvenAndSaturates) {
             }
             voktest::forEachWidth([&] {
                 std::vector<std::int32_t> out(std::size_t(n) + 1, 12345);
-                vok::kernels::firdot().shortByReal(taps.data(), 1, count, data, nullptr, out.data(), 1, n);
+                vok::kernels::firdot().shortByReal(taps.data(), 1, count, data, {1, 0}, out.data(), 1, n);
                 for (int t = 0; t < n; ++t) EXPECT_EQ(want[std::size_t(t)], out[std::size_t(t)]) << t;
                 EXPECT_EQ(12345, out.back());
             });
@@ -412,16 +416,17 @@ TEST_P(FirLongBlocks, EveryWidthGivesTheSameCloseResults) {
 }
 
 // Tap counts on both sides of the register blocks, of the scratch pieces
-// and of the limits beyond which a branch is filtered by the scalar loop
-// (2048 taps over several streams, about 4096 taps at single rate); calls
-// shorter and longer than the filter.
+// and of the limit beyond which a branch is filtered by the scalar loop
+// (about 4096 taps, in one line or over several streams); calls shorter and
+// longer than the filter.
 INSTANTIATE_TEST_SUITE_P(
     Fir, FirLongBlocks,
     ::testing::Values(LongCase{{1, 0, 1, 0, 1}, {1, 100, 3}}, LongCase{{1, 0, 1, 0, 16}, {5, 1000, 63, 64, 65}},
                       LongCase{{1, 0, 1, 0, 255}, {100, 2000, 1}}, LongCase{{1, 0, 1, 0, 1024}, {700, 3000}},
                       LongCase{{1, 0, 1, 0, 4100}, {5000, 300}}, LongCase{{1, 0, 4, 0, 16}, {1, 2000, 31}},
                       LongCase{{1, 0, 4, 3, 64}, {10, 999}}, LongCase{{1, 0, 4, 1, 1024}, {300, 1500}},
-                      LongCase{{1, 0, 4, 2, 2100}, {600, 700}}, LongCase{{1, 0, 2, 1, 3}, {1, 1, 2000}},
+                      LongCase{{1, 0, 4, 2, 2100}, {600, 700}}, LongCase{{1, 0, 4, 1, 4100}, {900, 50}},
+                      LongCase{{1, 0, 3, 0, 3001}, {4000}}, LongCase{{1, 0, 2, 1, 3}, {1, 1, 2000}},
                       LongCase{{1, 0, 7, 6, 5}, {800}}, LongCase{{3, 1, 1, 0, 48}, {1, 900}},
                       LongCase{{3, 2, 5, 3, 100}, {300, 401}}, LongCase{{4, 0, 3, 1, 70}, {2, 500}},
                       LongCase{{100, 0, 1, 0, 50}, {40}}, LongCase{{1, 0, 100, 99, 500}, {3, 60}}));
