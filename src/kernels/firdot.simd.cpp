@@ -275,16 +275,80 @@ struct Phases {
     }
 };
 
+// Float sources whose D phases fill whole registers two at a time (D * EL
+// even): each shuffled register holds V lanes of two phases, low half and
+// high half, which widen straight into the two phases' streams. Half as many
+// elements per step as Phases, but one shuffle chain per two phases instead
+// of one per phase, and each chain reads half the registers.
+template <int D, int EL>
+struct PhasePairs {
+    static constexpr int N = kLanes<float>;
+    static constexpr int H = N / 2;          // lanes of one phase per register
+    static constexpr int EPH = H / EL;       // elements of every phase per step
+    static constexpr int K = D * EL / 2;     // source registers per step
+    // Lane i of the register of phases P and P + 1 is source lane at(P, i) of the step.
+    static constexpr int at(int p, int i) {
+        const int q = i < H ? p : p + 1, l = i % H;
+        return ((l / EL) * D + (q < D ? q : p)) * EL + l % EL;
+    }
+
+    template <int P, int R>
+    static inline __attribute__((always_inline)) Vec<float> merge(Vec<float> acc, Vec<float> r) {
+        return permute2<float>(acc, r, [](int i) { return at(P, i) / N == R ? N + at(P, i) % N : i; });
+    }
+    template <int P, int... R>
+    static inline __attribute__((always_inline)) Vec<float> pair(const Vec<float>* r,
+                                                                 std::integer_sequence<int, R...>) {
+        if constexpr (K == 1) {
+            return permute<float>(r[0], [](int i) { return at(P, i); });
+        } else {
+            Vec<float> acc = permute2<float>(r[0], r[1], [](int i) { return at(P, i) / N < 2 ? at(P, i) : 0; });
+            ((acc = merge<P, R + 2>(acc, r[R + 2])), ...);
+            return acc;
+        }
+    }
+    template <int... Q>
+    static inline __attribute__((always_inline)) void step(const float* src, int first, double* dst,
+                                                           std::ptrdiff_t lanesStride,
+                                                           std::integer_sequence<int, Q...>) {
+        Vec<float> r[K];
+#pragma GCC unroll 8
+        for (int k = 0; k < K; ++k) r[k] = load<float>(src + k * N);
+        auto put = [&](auto pairIndex) __attribute__((always_inline)) {
+            constexpr int P = 2 * decltype(pairIndex)::value;
+            if (P + 1 < first) return;
+            const Vec<float> v = pair<P>(r, std::make_integer_sequence<int, (K > 2 ? K - 2 : 0)>{});
+            if (P >= first) store<double>(dst + (P - first) * lanesStride, widenLow(v));
+            if (P + 1 < D) store<double>(dst + (P + 1 - first) * lanesStride, widenHigh(v));
+        };
+        (put(std::integral_constant<int, Q>{}), ...);
+    }
+    static int run(const float* src, int first, int count, double* dst, std::ptrdiff_t stride) {
+        const std::ptrdiff_t lanesStride = stride * EL;
+        int u = 0;
+        for (; u + EPH <= count; u += EPH)
+            step(src + std::ptrdiff_t(u) * D * EL, first, dst + std::ptrdiff_t(u) * EL, lanesStride,
+                 std::make_integer_sequence<int, (D + 1) / 2>{});
+        return u;
+    }
+};
+
+template <class S, int D, int EL>
+int deinterleaveBy(const S* src, int first, int count, double* dst, std::ptrdiff_t stride) {
+    if constexpr (std::is_same_v<S, float> && D * EL % 2 == 0) return PhasePairs<D, EL>::run(src, first, count, dst, stride);
+    else return Phases<S, D, EL>::run(src, first, count, dst, stride);
+}
+
 template <class S, int EL>
 int deinterleaveVector(const S* src, int down, int first, int count, double* dst, std::ptrdiff_t stride) {
     switch (down) {
-        case 2: return Phases<S, 2, EL>::run(src, first, count, dst, stride);
-        case 3: return Phases<S, 3, EL>::run(src, first, count, dst, stride);
-        case 4: return Phases<S, 4, EL>::run(src, first, count, dst, stride);
-        case 5: return Phases<S, 5, EL>::run(src, first, count, dst, stride);
-        case 6: return Phases<S, 6, EL>::run(src, first, count, dst, stride);
-        case 7: return Phases<S, 7, EL>::run(src, first, count, dst, stride);
-        case 8: return Phases<S, 8, EL>::run(src, first, count, dst, stride);
+        case 2: return deinterleaveBy<S, 2, EL>(src, first, count, dst, stride);
+        case 3: return deinterleaveBy<S, 3, EL>(src, first, count, dst, stride);
+        case 4: return deinterleaveBy<S, 4, EL>(src, first, count, dst, stride);
+        case 5: return deinterleaveBy<S, 5, EL>(src, first, count, dst, stride);
+        case 6: return deinterleaveBy<S, 6, EL>(src, first, count, dst, stride);
+        case 7: return deinterleaveBy<S, 7, EL>(src, first, count, dst, stride);
+        case 8: return deinterleaveBy<S, 8, EL>(src, first, count, dst, stride);
         default: return 0;
     }
 }
