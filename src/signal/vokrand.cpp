@@ -51,47 +51,15 @@ void uniInit(const ArgChecks& check, T seed, T low, T high, Rec* r) {
     core.store(r);
 }
 
-template <class T, class Rec>
-void uniRun(Rec* r, T* out, int n) {
-    Core core = Core::load(r);
-    const T offset = r->offset, scale = r->scale;
-    for (int i = 0; i < n; ++i) out[i] = vok::rnd::uniformValue(offset, scale, core.next());
-    core.store(r);
-}
-
-template <class T, class Rec>
-T uniOne(const ArgChecks& check, Rec* r) {
-    T out{};
-    if (!check(!r, kNullState)) uniRun(r, &out, 1);
-    return out;
-}
-
-template <class C, class Rec>
-C uniOneComplex(const ArgChecks& check, Rec* r) {
-    using T = decltype(C{}.re);
-    T both[2] = {0, 0};
-    if (!check(!r, kNullState)) uniRun(r, both, 2);
-    return C{both[0], both[1]};
-}
-
-template <class T, class Rec>
-void uniBlock(const ArgChecks& check, Rec* r, T* buffer, int n) {
-    if (!badBlock(check, r, buffer, n)) uniRun(r, buffer, n);
-}
-
-template <class C, class Rec>
-void uniBlockComplex(const ArgChecks& check, Rec* r, C* buffer, int n) {
-    using T = decltype(C{}.re);
-    if (badBlock(check, r, buffer, n)) return;
-    // Complex elements are pairs of consecutive draws, re first.
-    Core core = Core::load(r);
-    const T offset = r->offset, scale = r->scale;
-    for (int i = 0; i < n; ++i) {
-        buffer[i].re = vok::rnd::uniformValue(offset, scale, core.next());
-        buffer[i].im = vok::rnd::uniformValue(offset, scale, core.next());
+struct Uniform {
+    template <class T, class Rec>
+    static void run(Rec* r, T* out, std::ptrdiff_t n) {
+        Core core = Core::load(r);
+        const T offset = r->offset, scale = r->scale;
+        for (std::ptrdiff_t i = 0; i < n; ++i) out[i] = vok::rnd::uniformValue(offset, scale, core.next());
+        core.store(r);
     }
-    core.store(r);
-}
+};
 
 // ---- Gaussian ----
 
@@ -133,43 +101,38 @@ T gausNext(Rec* r, Core& core) {
     return GausOut<T>::from(p.returned);
 }
 
-template <class T, class Rec>
-void gausRun(Rec* r, T* out, int n) {
-    Core core = Core::load(r);
-    for (int i = 0; i < n; ++i) out[i] = gausNext<T>(r, core);
-    core.store(r);
+struct Gaussian {
+    template <class T, class Rec>
+    static void run(Rec* r, T* out, std::ptrdiff_t n) {
+        Core core = Core::load(r);
+        for (std::ptrdiff_t i = 0; i < n; ++i) out[i] = gausNext<T>(r, core);
+        core.store(r);
+    }
+};
+
+// ---- Single draws and blocks of both distributions ----
+
+// Complex elements are pairs of consecutive draws, re first.
+template <class E> struct Draws { using Lane = E; static constexpr int perElement = 1; };
+template <> struct Draws<FloatComplex> { using Lane = float; static constexpr int perElement = 2; };
+template <> struct Draws<DoubleComplex> { using Lane = double; static constexpr int perElement = 2; };
+template <> struct Draws<ShortComplex> { using Lane = short; static constexpr int perElement = 2; };
+
+template <class E>
+typename Draws<E>::Lane* drawLanes(E* p) {
+    return reinterpret_cast<typename Draws<E>::Lane*>(p);
 }
 
-template <class T, class Rec>
-T gausOne(const ArgChecks& check, Rec* r) {
-    T out{};
-    if (!check(!r, kNullState)) gausRun(r, &out, 1);
+template <class Dist, class E, class Rec>
+E drawOne(const ArgChecks& check, Rec* r) {
+    E out{};
+    if (!check(!r, kNullState)) Dist::run(r, drawLanes(&out), Draws<E>::perElement);
     return out;
 }
 
-template <class C, class Rec>
-C gausOneComplex(const ArgChecks& check, Rec* r) {
-    using T = decltype(C{}.re);
-    T both[2] = {0, 0};
-    if (!check(!r, kNullState)) gausRun(r, both, 2);
-    return C{both[0], both[1]};
-}
-
-template <class T, class Rec>
-void gausBlock(const ArgChecks& check, Rec* r, T* buffer, int n) {
-    if (!badBlock(check, r, buffer, n)) gausRun(r, buffer, n);
-}
-
-template <class C, class Rec>
-void gausBlockComplex(const ArgChecks& check, Rec* r, C* buffer, int n) {
-    using T = decltype(C{}.re);
-    if (badBlock(check, r, buffer, n)) return;
-    Core core = Core::load(r);
-    for (int i = 0; i < n; ++i) {
-        buffer[i].re = gausNext<T>(r, core);
-        buffer[i].im = gausNext<T>(r, core);
-    }
-    core.store(r);
+template <class Dist, class E, class Rec>
+void drawBlock(const ArgChecks& check, Rec* r, E* buffer, int n) {
+    if (!badBlock(check, r, buffer, n)) Dist::run(r, drawLanes(buffer), std::ptrdiff_t(n) * Draws<E>::perElement);
 }
 
 }  // namespace
@@ -190,25 +153,25 @@ VOK_API void VOK_CALL vokdRandUniInit(double seed, double low, double high, VokD
 VOK_API void VOK_CALL vokzRandUniInit(double seed, double low, double high, VokDRandUniState* state) {
     uniInit(VOK_CHECKS, seed, low, high, state);
 }
-VOK_API float VOK_CALL voksRandUni(VokSRandUniState* state) { return uniOne<float>(VOK_CHECKS, state); }
-VOK_API double VOK_CALL vokdRandUni(VokDRandUniState* state) { return uniOne<double>(VOK_CHECKS, state); }
+VOK_API float VOK_CALL voksRandUni(VokSRandUniState* state) { return drawOne<Uniform, float>(VOK_CHECKS, state); }
+VOK_API double VOK_CALL vokdRandUni(VokDRandUniState* state) { return drawOne<Uniform, double>(VOK_CHECKS, state); }
 VOK_API FloatComplex VOK_CALL vokcRandUni(VokSRandUniState* state) {
-    return uniOneComplex<FloatComplex>(VOK_CHECKS, state);
+    return drawOne<Uniform, FloatComplex>(VOK_CHECKS, state);
 }
 VOK_API DoubleComplex VOK_CALL vokzRandUni(VokDRandUniState* state) {
-    return uniOneComplex<DoubleComplex>(VOK_CHECKS, state);
+    return drawOne<Uniform, DoubleComplex>(VOK_CHECKS, state);
 }
 VOK_API void VOK_CALL voksbRandUni(VokSRandUniState* state, float* buffer, int n) {
-    uniBlock(VOK_CHECKS, state, buffer, n);
+    drawBlock<Uniform>(VOK_CHECKS, state, buffer, n);
 }
 VOK_API void VOK_CALL vokdbRandUni(VokDRandUniState* state, double* buffer, int n) {
-    uniBlock(VOK_CHECKS, state, buffer, n);
+    drawBlock<Uniform>(VOK_CHECKS, state, buffer, n);
 }
 VOK_API void VOK_CALL vokcbRandUni(VokSRandUniState* state, FloatComplex* buffer, int n) {
-    uniBlockComplex(VOK_CHECKS, state, buffer, n);
+    drawBlock<Uniform>(VOK_CHECKS, state, buffer, n);
 }
 VOK_API void VOK_CALL vokzbRandUni(VokDRandUniState* state, DoubleComplex* buffer, int n) {
-    uniBlockComplex(VOK_CHECKS, state, buffer, n);
+    drawBlock<Uniform>(VOK_CHECKS, state, buffer, n);
 }
 
 VOK_API void VOK_CALL voksRandGausInit(float seed, float mean, float stdDev, VokSRandGausState* state) {
@@ -229,33 +192,33 @@ VOK_API void VOK_CALL vokwRandGausInit(unsigned int seed, short mean, short stdD
 VOK_API void VOK_CALL vokvRandGausInit(unsigned int seed, short mean, short stdDev, VokWRandGausState* state) {
     gausInit(VOK_CHECKS, seed, mean, stdDev, state);
 }
-VOK_API float VOK_CALL voksRandGaus(VokSRandGausState* state) { return gausOne<float>(VOK_CHECKS, state); }
-VOK_API double VOK_CALL vokdRandGaus(VokDRandGausState* state) { return gausOne<double>(VOK_CHECKS, state); }
+VOK_API float VOK_CALL voksRandGaus(VokSRandGausState* state) { return drawOne<Gaussian, float>(VOK_CHECKS, state); }
+VOK_API double VOK_CALL vokdRandGaus(VokDRandGausState* state) { return drawOne<Gaussian, double>(VOK_CHECKS, state); }
 VOK_API FloatComplex VOK_CALL vokcRandGaus(VokSRandGausState* state) {
-    return gausOneComplex<FloatComplex>(VOK_CHECKS, state);
+    return drawOne<Gaussian, FloatComplex>(VOK_CHECKS, state);
 }
 VOK_API DoubleComplex VOK_CALL vokzRandGaus(VokDRandGausState* state) {
-    return gausOneComplex<DoubleComplex>(VOK_CHECKS, state);
+    return drawOne<Gaussian, DoubleComplex>(VOK_CHECKS, state);
 }
-VOK_API short VOK_CALL vokwRandGaus(VokWRandGausState* state) { return gausOne<short>(VOK_CHECKS, state); }
+VOK_API short VOK_CALL vokwRandGaus(VokWRandGausState* state) { return drawOne<Gaussian, short>(VOK_CHECKS, state); }
 VOK_API ShortComplex VOK_CALL vokvRandGaus(VokWRandGausState* state) {
-    return gausOneComplex<ShortComplex>(VOK_CHECKS, state);
+    return drawOne<Gaussian, ShortComplex>(VOK_CHECKS, state);
 }
 VOK_API void VOK_CALL voksbRandGaus(VokSRandGausState* state, float* buffer, int n) {
-    gausBlock(VOK_CHECKS, state, buffer, n);
+    drawBlock<Gaussian>(VOK_CHECKS, state, buffer, n);
 }
 VOK_API void VOK_CALL vokdbRandGaus(VokDRandGausState* state, double* buffer, int n) {
-    gausBlock(VOK_CHECKS, state, buffer, n);
+    drawBlock<Gaussian>(VOK_CHECKS, state, buffer, n);
 }
 VOK_API void VOK_CALL vokcbRandGaus(VokSRandGausState* state, FloatComplex* buffer, int n) {
-    gausBlockComplex(VOK_CHECKS, state, buffer, n);
+    drawBlock<Gaussian>(VOK_CHECKS, state, buffer, n);
 }
 VOK_API void VOK_CALL vokzbRandGaus(VokDRandGausState* state, DoubleComplex* buffer, int n) {
-    gausBlockComplex(VOK_CHECKS, state, buffer, n);
+    drawBlock<Gaussian>(VOK_CHECKS, state, buffer, n);
 }
 VOK_API void VOK_CALL vokwbRandGaus(VokWRandGausState* state, short* buffer, int n) {
-    gausBlock(VOK_CHECKS, state, buffer, n);
+    drawBlock<Gaussian>(VOK_CHECKS, state, buffer, n);
 }
 VOK_API void VOK_CALL vokvbRandGaus(VokWRandGausState* state, ShortComplex* buffer, int n) {
-    gausBlockComplex(VOK_CHECKS, state, buffer, n);
+    drawBlock<Gaussian>(VOK_CHECKS, state, buffer, n);
 }
