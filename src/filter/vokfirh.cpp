@@ -10,12 +10,15 @@
 
 #include "core/check.h"
 #include "filter/fir.h"
+#include "filter/firstate.h"
 #include "vok/fir.h"
 
 namespace {
 
 using vok::ArgChecks;
 namespace fir = vok::fir;
+using fir::fillPhaseTable;
+using fir::PhaseEntry;
 constexpr const char* kModule = "vokfirh";
 constexpr const char* kNullState = "Null state pointer";
 constexpr const char* kNotInit = "Must have been initialized";
@@ -117,25 +120,6 @@ constexpr int unrollWidth() {
     else if constexpr (std::is_same_v<vok::RealOf<D>, float> || (std::is_same_v<D, double> && std::is_same_v<W, double>))
         return 4;
     else return 2;
-}
-
-// One entry of the polyphase table per output of an iteration.
-struct PhaseEntry {
-    std::int32_t branch, count, offset, start;
-};
-
-void fillPhaseTable(FirState* st) {
-    auto* table = static_cast<PhaseEntry*>(st->phaseTable);
-    const int len = st->tapsLen, up = st->upFactor, down = st->downFactor;
-    const int rest = len % up;
-    int r = ((st->downPhase - st->upPhase) % up + up) % up;
-    for (int e = 0; e < up; ++e) {
-        const std::int64_t j = st->downPhase + std::int64_t(e) * down;
-        const std::int64_t inserted = j >= st->upPhase ? (j - st->upPhase) / up + 1 : 0;
-        table[e] = {r, fir::branchCount(len, up, r), std::int32_t(inserted + (rest != 0 && r >= rest ? 1 : 0)),
-                    fir::branchStart(len, up, r)};
-        r = int((r + std::int64_t(down)) % up);
-    }
 }
 
 template <class D, class W>

@@ -11,12 +11,14 @@
 #include "core/check.h"
 #include "core/scale16.h"
 #include "filter/fir.h"
+#include "filter/firstate.h"
 #include "vok/fir.h"
 
 namespace {
 
 using vok::ArgChecks;
 namespace fir = vok::fir;
+using fir::fillPhaseTable;
 constexpr const char* kModule = "vokfirhw";
 constexpr const char* kNullState = "Null state pointer";
 constexpr const char* kNotInit = "Must have been initialized";
@@ -85,24 +87,6 @@ void getDlyl(ArgChecks check, FirState* st, short* dlyl) {
 }
 
 // ---- initialisation ----
-
-struct PhaseEntry {
-    std::int32_t branch, count, offset, start;
-};
-
-void fillPhaseTable(FirState* st) {
-    auto* table = static_cast<PhaseEntry*>(st->phaseTable);
-    const int len = st->tapsLen, up = st->upFactor, down = st->downFactor;
-    const int rest = len % up;
-    int r = ((st->downPhase - st->upPhase) % up + up) % up;
-    for (int e = 0; e < up; ++e) {
-        const std::int64_t j = st->downPhase + std::int64_t(e) * down;
-        const std::int64_t inserted = j >= st->upPhase ? (j - st->upPhase) / up + 1 : 0;
-        table[e] = {r, fir::branchCount(len, up, r), std::int32_t(inserted + (rest != 0 && r >= rest ? 1 : 0)),
-                    fir::branchStart(len, up, r)};
-        r = int((r + std::int64_t(down)) % up);
-    }
-}
 
 void commonInit(ArgChecks check, const float* taps, int tapsLen, const short* dlyl, int up, int upPhase, int down,
                 int downPhase, FirState* st) {
