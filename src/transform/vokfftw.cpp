@@ -269,6 +269,28 @@ Job single(const char* core, void (*call)(float*, float*, int, int), const short
     return job;
 }
 
+// Two signals in and out; the pointers checked are the four arrays of the
+// not-in-place form or the two of the in-place one, in that order.
+Job pair(const char* core, void (*call)(float*, float*, int, int), const short* in0, const short* in1, short* out0,
+         short* out1, bool nip, const char* const (&nipNames)[4], const char* const (&inPlaceNames)[2]) {
+    Job job{};
+    job.core = core;
+    job.call = call;
+    job.arrays = 2;
+    job.in[0] = in0;
+    job.in[1] = in1;
+    job.out[0] = out0;
+    job.out[1] = out1;
+    const void* nipPointers[4] = {in0, in1, out0, out1};
+    job.pointerCount = nip ? 4 : 2;
+    for (int i = 0; i < job.pointerCount; ++i) {
+        job.pointers[i] = nip ? nipPointers[i] : nipPointers[2 + i];
+        job.pointerNames[i] = nip ? nipNames[i] : inPlaceNames[i];
+    }
+    job.nip = nip;
+    return job;
+}
+
 // Packed real forms: RealFftl (N in, N packed out), CcsFftl (N packed in, N
 // out), RealFft (N in, N + 2 out), CcsFft (N + 2 in, N out).
 enum class RealKind { kRealFftl, kCcsFftl, kRealFft, kCcsFft };
@@ -299,29 +321,11 @@ void realForm(ArgChecks check, RealKind kind, const short* in, short* out, bool 
 // The two-signal forms: one common scale factor for both spectra or signals.
 void twoSignals(ArgChecks check, bool forwardReal, const short* xIn, short* xOut, const short* yIn, short* yOut,
                 bool nip, int order, int flags, int scaleMode, int* scaleFactor) {
-    Job job{};
-    job.core = forwardReal ? "voksReal2Fft" : "voksCcs2Fft";
-    job.call = forwardReal ? +[](float* a, float* b, int o, int f) { voksReal2Fft(a, b, o, f); }
-                           : +[](float* a, float* b, int o, int f) { voksCcs2Fft(a, b, o, f); };
-    job.arrays = 2;
-    job.in[0] = xIn;
-    job.in[1] = yIn;
-    job.out[0] = xOut;
-    job.out[1] = yOut;
-    if (nip) {
-        const void* p[4] = {xIn, yIn, xOut, yOut};
-        const char* names[4] = {"xInSamps==0", "yInSamps==0", "xOutSamps==0", "yOutSamps==0"};
-        std::memcpy(job.pointers, p, sizeof p);
-        std::memcpy(job.pointerNames, names, sizeof names);
-        job.pointerCount = 4;
-    } else {
-        job.pointers[0] = xOut;
-        job.pointers[1] = yOut;
-        job.pointerNames[0] = "xSamps==0";
-        job.pointerNames[1] = "ySamps==0";
-        job.pointerCount = 2;
-    }
-    job.nip = nip;
+    Job job = pair(forwardReal ? "voksReal2Fft" : "voksCcs2Fft",
+                   forwardReal ? +[](float* a, float* b, int o, int f) { voksReal2Fft(a, b, o, f); }
+                               : +[](float* a, float* b, int o, int f) { voksCcs2Fft(a, b, o, f); },
+                   xIn, yIn, xOut, yOut, nip, {"xInSamps==0", "yInSamps==0", "xOutSamps==0", "yOutSamps==0"},
+                   {"xSamps==0", "ySamps==0"});
     job.zeroAtOneOnOrder0 = forwardReal;
     job.order1 = forwardReal ? Order1::kRealCcs : Order1::kCcsReal;
     job.slotSize = 1;
@@ -332,28 +336,9 @@ void twoSignals(ArgChecks check, bool forwardReal, const short* xIn, short* xOut
 
 void complexSplit(ArgChecks check, const short* reIn, const short* imIn, short* reOut, short* imOut, bool nip,
                   int order, int flags, int scaleMode, int* scaleFactor) {
-    Job job{};
-    job.core = "vokcrFft";
-    job.call = [](float* a, float* b, int o, int f) { vokcrFft(a, b, o, f); };
-    job.arrays = 2;
-    job.in[0] = reIn;
-    job.in[1] = imIn;
-    job.out[0] = reOut;
-    job.out[1] = imOut;
-    if (nip) {
-        const void* p[4] = {reIn, imIn, reOut, imOut};
-        const char* names[4] = {"reInSamps==0", "imInSamps==0", "reOutSamps==0", "imOutSamps==0"};
-        std::memcpy(job.pointers, p, sizeof p);
-        std::memcpy(job.pointerNames, names, sizeof names);
-        job.pointerCount = 4;
-    } else {
-        job.pointers[0] = reOut;
-        job.pointers[1] = imOut;
-        job.pointerNames[0] = "reSamps==0";
-        job.pointerNames[1] = "imSamps==0";
-        job.pointerCount = 2;
-    }
-    job.nip = nip;
+    Job job = pair("vokcrFft", [](float* a, float* b, int o, int f) { vokcrFft(a, b, o, f); }, reIn, imIn, reOut,
+                   imOut, nip, {"reInSamps==0", "imInSamps==0", "reOutSamps==0", "imOutSamps==0"},
+                   {"reSamps==0", "imSamps==0"});
     job.bitOrder = true;
     job.order1 = Order1::kFloat;
     job.slotSize = 1;  // N floats fit in N/2 + 1 complex floats
