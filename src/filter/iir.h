@@ -239,6 +239,26 @@ inline void tapRecordTests(const CheckAll& all, const IirTapState* t) {
     all(t->isBiquad != 0 && t->isBiquad != 1, "structure *tapStPtr wasn't initialized");
 }
 
+// The argument checks of a tap record's set-up, arbitrary order or biquads
+// (the count under its own message), and the record's filling.
+template <class C>
+bool tapSetUpFails(const CheckAll& all, int iirType, const C* taps, bool biquad, int count, const char* badCount,
+                   const IirTapState* tapStPtr) {
+    all(!tapStPtr, "tapStPtr==0");
+    all(!taps, "taps==0");
+    all(biquad ? count < 1 : count < 0, badCount);
+    all(iirType != 0 && iirType != 1, "iirType is out of range");
+    return all.failed();
+}
+
+template <class C>
+void fillTapRecord(IirTapState* tapStPtr, int iirType, C* taps, bool biquad, int count) {
+    tapStPtr->order = biquad ? 2 * count : count;
+    tapStPtr->taps = taps;
+    tapStPtr->iirType = iirType;
+    tapStPtr->isBiquad = biquad ? 1 : 0;
+}
+
 template <class O>
 void initDlyl(ArgChecks check, const IirTapState* tapStPtr, O* dlyl, IirDlyState* dlyStPtr) {
     const CheckAll all{check};

@@ -21,37 +21,23 @@ using vok::ArgChecks;
 using vok::CheckAll;
 using vok::iir::initDlyl;
 using vok::iir::recordsFail;
+using vok::iir::fillTapRecord;
+using vok::iir::tapSetUpFails;
 using vok::iir::tapRecordTests;
 constexpr const char* kModule = "vokiirl";
 
 template <class C>
 void init(ArgChecks check, int iirType, C* taps, int order, IirTapState* tapStPtr) {
-    const CheckAll all{check};
-    all(!tapStPtr, "tapStPtr==0");
-    all(!taps, "taps==0");
-    all(order < 0, "order < 0");
-    all(iirType != 0 && iirType != 1, "iirType is out of range");
-    if (all.failed()) return;
+    if (tapSetUpFails(CheckAll{check}, iirType, taps, false, order, "order < 0", tapStPtr)) return;
     if (check(vok::iir::isZero(taps[order + 1]), "taps[order+1] equals zero")) return;
-    tapStPtr->order = order;
-    tapStPtr->taps = taps;
-    tapStPtr->iirType = iirType;
-    tapStPtr->isBiquad = 0;
+    fillTapRecord(tapStPtr, iirType, taps, false, order);
     vok::iir::normaliseArbitrary(taps, order);
 }
 
 template <class C>
 void initBq(ArgChecks check, int iirType, C* taps, int numQuads, IirTapState* tapStPtr) {
-    const CheckAll all{check};
-    all(!tapStPtr, "tapStPtr==0");
-    all(!taps, "taps==0");
-    all(numQuads < 1, "numQuads <= 0");
-    all(iirType != 0 && iirType != 1, "iirType is out of range");
-    if (all.failed()) return;
-    tapStPtr->isBiquad = 1;
-    tapStPtr->order = 2 * numQuads;
-    tapStPtr->iirType = iirType;
-    tapStPtr->taps = taps;
+    if (tapSetUpFails(CheckAll{check}, iirType, taps, true, numQuads, "numQuads <= 0", tapStPtr)) return;
+    fillTapRecord(tapStPtr, iirType, taps, true, numQuads);
     // Every section is tested before any is rewritten, so a rejected array stays as it was.
     if (check(vok::iir::firstZeroSection(taps, numQuads) >= 0, "taps[?] equals zero")) return;
     vok::iir::normaliseBiquads(taps, numQuads);

@@ -18,6 +18,8 @@ namespace {
 using vok::ArgChecks;
 using vok::CheckAll;
 using vok::iir::allocateBytes;
+using vok::iir::fillTapRecord;
+using vok::iir::tapSetUpFails;
 constexpr const char* kModule = "vokiirlw";
 constexpr const char* kNoWork = "No memory for working array";
 
@@ -50,18 +52,10 @@ void storeWords(float* taps, const float* values, int n, int q) {
 }
 
 void init(ArgChecks check, int iirType, float* taps, int order, IirTapState* tapStPtr) {
-    const CheckAll all{check};
-    all(!tapStPtr, "tapStPtr==0");
-    all(!taps, "taps==0");
-    all(order < 0, "order<0");
-    all(iirType != 0 && iirType != 1, "iirType is out of range");
-    if (all.failed()) return;
+    if (tapSetUpFails(CheckAll{check}, iirType, taps, false, order, "order<0", tapStPtr)) return;
     const float a0 = taps[order + 1];
     if (check(a0 == 0.0f, "taps[order+1] equals zero")) return;
-    tapStPtr->order = order;
-    tapStPtr->taps = taps;
-    tapStPtr->iirType = iirType;
-    tapStPtr->isBiquad = 0;
+    fillTapRecord(tapStPtr, iirType, taps, false, order);
 
     // In word order: a0/a0 (counted for Q, not stored), b0, then -a_k, b_k.
     const int count = 2 * order + 2;
@@ -81,16 +75,8 @@ void init(ArgChecks check, int iirType, float* taps, int order, IirTapState* tap
 }
 
 void initBq(ArgChecks check, int iirType, float* taps, int numQuads, IirTapState* tapStPtr) {
-    const CheckAll all{check};
-    all(!tapStPtr, "tapStPtr==0");
-    all(!taps, "taps==0");
-    all(numQuads < 1, "numQuads<=0");
-    all(iirType != 0 && iirType != 1, "iirType is out of range");
-    if (all.failed()) return;
-    tapStPtr->isBiquad = 1;
-    tapStPtr->order = 2 * numQuads;
-    tapStPtr->iirType = iirType;
-    tapStPtr->taps = taps;
+    if (tapSetUpFails(CheckAll{check}, iirType, taps, true, numQuads, "numQuads<=0", tapStPtr)) return;
+    fillTapRecord(tapStPtr, iirType, taps, true, numQuads);
 
     float* work = static_cast<float*>(allocateBytes(24LL * numQuads));
     if (!work) {
