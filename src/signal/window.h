@@ -114,3 +114,32 @@ void kaiser(T* vec, int n, double alpha) {
 }
 
 }  // namespace vok::window
+
+// The window entry points of element type T with parameter type P (float for
+// the float and 16-bit forms, double for the double ones), reporting under the
+// including module's VOK_CHECKS.
+#define VOK_WINDOWS(L, T, P)                                                                                   \
+    VOK_API void VOK_CALL vok##L##WinBartlett(T* vec, int n) {                                                 \
+        if (!vok::window::badVector(VOK_CHECKS, vec, n)) vok::window::bartlett(vec, n);                        \
+    }                                                                                                          \
+    VOK_API void VOK_CALL vok##L##WinHann(T* vec, int n) {                                                     \
+        if (!vok::window::badVector(VOK_CHECKS, vec, n)) vok::window::hann(vec, n);                            \
+    }                                                                                                          \
+    VOK_API void VOK_CALL vok##L##WinHamming(T* vec, int n) {                                                  \
+        if (!vok::window::badVector(VOK_CHECKS, vec, n)) vok::window::hamming(vec, n);                         \
+    }                                                                                                          \
+    VOK_API void VOK_CALL vok##L##WinBlackman(T* vec, int n, P alpha) {                                        \
+        if (!vok::window::badVector(VOK_CHECKS, vec, n)) vok::window::blackman(vec, n, alpha);                 \
+    }                                                                                                          \
+    VOK_API void VOK_CALL vok##L##WinBlackmanStd(T* vec, int n) {                                              \
+        if (!vok::window::badVector(VOK_CHECKS, vec, n)) vok::window::blackman(vec, n, static_cast<P>(-0.16)); \
+    }                                                                                                          \
+    VOK_API void VOK_CALL vok##L##WinBlackmanOpt(T* vec, int n) {                                              \
+        if (!vok::window::badVector(VOK_CHECKS, vec, n))                                                       \
+            vok::window::blackman(vec, n, static_cast<P>(vok::window::blackmanOptAlpha(n)));                   \
+    }                                                                                                          \
+    VOK_API void VOK_CALL vok##L##WinKaiser(T* vec, int n, P alpha) {                                          \
+        const vok::ArgChecks check = VOK_CHECKS;                                                               \
+        if (!vok::window::badVector(check, vec, n) && !vok::window::hugeKaiser(check, alpha, n))               \
+            vok::window::kaiser(vec, n, alpha);                                                                \
+    }
