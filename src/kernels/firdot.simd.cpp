@@ -275,21 +275,22 @@ struct Phases {
     }
 };
 
-// Float sources whose D phases fill whole registers two at a time (D * EL
-// even): each shuffled register holds V lanes of two phases, low half and
-// high half, which widen straight into the two phases' streams. Half as many
-// elements per step as Phases, but one shuffle chain per two phases instead
-// of one per phase, and each chain reads half the registers.
+// Float sources of an even factor D, real or complex: each shuffled register
+// holds V lanes of two phases, low half and high half, which widen straight
+// into the two phases' streams. Half as many elements per step as Phases, but
+// one shuffle chain per two phases instead of one per phase, and each chain
+// reads half the registers.
 template <int D, int EL>
 struct PhasePairs {
+    static_assert(D % 2 == 0);
     static constexpr int N = kLanes<float>;
     static constexpr int H = N / 2;          // lanes of one phase per register
     static constexpr int EPH = H / EL;       // elements of every phase per step
-    static constexpr int K = D * EL / 2;     // source registers per step
+    static constexpr int K = D / 2;          // source registers per step (D * H lanes)
     // Lane i of the register of phases P and P + 1 is source lane at(P, i) of the step.
     static constexpr int at(int p, int i) {
         const int q = i < H ? p : p + 1, l = i % H;
-        return ((l / EL) * D + (q < D ? q : p)) * EL + l % EL;
+        return ((l / EL) * D + q) * EL + l % EL;
     }
 
     template <int P, int R>
@@ -319,7 +320,7 @@ struct PhasePairs {
             if (P + 1 < first) return;
             const Vec<float> v = pair<P>(r, std::make_integer_sequence<int, (K > 2 ? K - 2 : 0)>{});
             if (P >= first) store<double>(dst + (P - first) * lanesStride, widenLow(v));
-            if (P + 1 < D) store<double>(dst + (P + 1 - first) * lanesStride, widenHigh(v));
+            store<double>(dst + (P + 1 - first) * lanesStride, widenHigh(v));
         };
         (put(std::integral_constant<int, Q>{}), ...);
     }
@@ -328,14 +329,14 @@ struct PhasePairs {
         int u = 0;
         for (; u + EPH <= count; u += EPH)
             step(src + std::ptrdiff_t(u) * D * EL, first, dst + std::ptrdiff_t(u) * EL, lanesStride,
-                 std::make_integer_sequence<int, (D + 1) / 2>{});
+                 std::make_integer_sequence<int, D / 2>{});
         return u;
     }
 };
 
 template <class S, int D, int EL>
 int deinterleaveBy(const S* src, int first, int count, double* dst, std::ptrdiff_t stride) {
-    if constexpr (std::is_same_v<S, float> && D * EL % 2 == 0) return PhasePairs<D, EL>::run(src, first, count, dst, stride);
+    if constexpr (std::is_same_v<S, float> && D % 2 == 0) return PhasePairs<D, EL>::run(src, first, count, dst, stride);
     else return Phases<S, D, EL>::run(src, first, count, dst, stride);
 }
 
