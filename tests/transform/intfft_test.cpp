@@ -267,32 +267,20 @@ TEST(IntFftEdges, CcsRoundTripAndAutoScaleThatFits) {
 
 // ---- failures ----
 
-struct Failure {
-    const char* name;
-    void (*call)(short* data, int order, int flags, int mode, int* sf);
-};
-
+// Each call is followed by a reset: a standing failure would stop the next call early.
 TEST(IntFftFailures, OrderFlagsAndScaleModesInOrder) {
     ReportRecorder rec;
     Sentinel data(1024);
     short* d = data.as<short>();
+    ShortComplex* c = data.as<ShortComplex>();
     int sf = 0;
-    vokvFft(reinterpret_cast<ShortComplex*>(d), -1, VOK_Forw, 0, &sf);
-    vokSetErrStatus(VOK_StatusOk);  // a standing failure would stop the next call early
-    vokSetErrStatus(VOK_StatusOk);
-    vokvFft(reinterpret_cast<ShortComplex*>(d), 32, VOK_Forw, 0, &sf);
-    vokSetErrStatus(VOK_StatusOk);  // a standing failure would stop the next call early
-    vokSetErrStatus(VOK_StatusOk);
-    vokvFft(nullptr, 3, VOK_Forw, 0, &sf);
-    vokSetErrStatus(VOK_StatusOk);  // a standing failure would stop the next call early
-    vokvFft(reinterpret_cast<ShortComplex*>(d), 3, VOK_Forw | VOK_Inv | VOK_InBitRev | VOK_OutBitRev, 0, &sf);
-    vokSetErrStatus(VOK_StatusOk);  // a standing failure would stop the next call early
-    vokvFft(reinterpret_cast<ShortComplex*>(d), 3, VOK_InBitRev | VOK_NoBitRev, 7, nullptr);
-    vokSetErrStatus(VOK_StatusOk);  // a standing failure would stop the next call early
-    vokvFft(reinterpret_cast<ShortComplex*>(d), 3, VOK_Inv, 7, nullptr);
-    vokSetErrStatus(VOK_StatusOk);  // a standing failure would stop the next call early
-    vokvFft(reinterpret_cast<ShortComplex*>(d), 3, VOK_Inv, 5, nullptr);
-    vokSetErrStatus(VOK_StatusOk);  // a standing failure would stop the next call early
+    vokvFft(c, -1, VOK_Forw, 0, &sf); vokSetErrStatus(VOK_StatusOk);
+    vokvFft(c, 32, VOK_Forw, 0, &sf); vokSetErrStatus(VOK_StatusOk);
+    vokvFft(nullptr, 3, VOK_Forw, 0, &sf); vokSetErrStatus(VOK_StatusOk);
+    vokvFft(c, 3, VOK_Forw | VOK_Inv | VOK_InBitRev | VOK_OutBitRev, 0, &sf); vokSetErrStatus(VOK_StatusOk);
+    vokvFft(c, 3, VOK_InBitRev | VOK_NoBitRev, 7, nullptr); vokSetErrStatus(VOK_StatusOk);
+    vokvFft(c, 3, VOK_Inv, 7, nullptr); vokSetErrStatus(VOK_StatusOk);
+    vokvFft(c, 3, VOK_Inv, 5, nullptr); vokSetErrStatus(VOK_StatusOk);
     EXPECT_REPORTS(rec, {VOK_StatusBadArg, "vokvFft", "order<0", "vokfftw"},
                    {VOK_StatusBadArg, "vokvFft", "order>31", "vokfftw"},
                    {VOK_StatusBadArg, "vokvFft", "samps==0", "vokfftw"},
@@ -305,16 +293,13 @@ TEST(IntFftFailures, OrderFlagsAndScaleModesInOrder) {
                    {VOK_StatusBadArg, "vokvFft", "VOK_AUTO_SCALE and scaleFactor==NULL", "vokfftw"});
     rec.clear();
     vokSetErrStatus(VOK_StatusOk);
-    vokwRealFftl(d, 3, VOK_Forw | VOK_OutRCPack | VOK_OutRCPerm, 6, &sf);
-    vokSetErrStatus(VOK_StatusOk);  // a standing failure would stop the next call early
-    vokwCcsFftl(d, 3, VOK_Forw, 0, &sf);
-    vokSetErrStatus(VOK_StatusOk);  // a standing failure would stop the next call early
+    vokwRealFftl(d, 3, VOK_Forw | VOK_OutRCPack | VOK_OutRCPerm, 6, &sf); vokSetErrStatus(VOK_StatusOk);
+    vokwCcsFftl(d, 3, VOK_Forw, 0, &sf); vokSetErrStatus(VOK_StatusOk);
     vokwCcsFftl(d, 3, VOK_Forw | VOK_InRCPack | VOK_InRCPerm | VOK_NoBitRev | VOK_InBitRev, 0, &sf);
-    vokSetErrStatus(VOK_StatusOk);  // a standing failure would stop the next call early
-    vokwRealFftl(d, 3, VOK_Forw, 0, &sf);
-    vokSetErrStatus(VOK_StatusOk);  // a standing failure would stop the next call early
+    vokSetErrStatus(VOK_StatusOk);
+    vokwRealFftl(d, 3, VOK_Forw, 0, &sf); vokSetErrStatus(VOK_StatusOk);
     vokwRealFft(d, 3, VOK_Forw | VOK_OutRCPack | VOK_OutRCPerm | VOK_InBitRev | VOK_OutBitRev, 6, &sf);
-    vokSetErrStatus(VOK_StatusOk);  // a standing failure would stop the next call early
+    vokSetErrStatus(VOK_StatusOk);
     EXPECT_REPORTS(rec, {VOK_StatusBadArg, "vokwRealFftl", "VOK_OutRCPack and VOK_OutRCPerm", "vokfftw"},
                    {VOK_StatusBadArg, "vokwCcsFftl", "no VOK_InRCPack or VOK_InRCPerm", "vokfftw"},
                    {VOK_StatusBadArg, "vokwCcsFftl", "VOK_InRCPack and VOK_InRCPerm", "vokfftw"},
@@ -329,20 +314,14 @@ TEST(IntFftFailures, PointerNamesAndNothingWritten) {
     Sentinel out(512);
     short* o = out.as<short>();
     const short in[16] = {1, 2, 3};
-    vokvFftNip(nullptr, reinterpret_cast<ShortComplex*>(o), 2, VOK_Forw, 0, nullptr);
-    vokSetErrStatus(VOK_StatusOk);  // a standing failure would stop the next call early
-    vokvFftNip(reinterpret_cast<const ShortComplex*>(in), nullptr, 2, VOK_Forw, 0, nullptr);
-    vokSetErrStatus(VOK_StatusOk);  // a standing failure would stop the next call early
-    vokvrFft(o, nullptr, 2, VOK_Forw, 0, nullptr);
-    vokSetErrStatus(VOK_StatusOk);  // a standing failure would stop the next call early
-    vokvrFftNip(in, in, o, nullptr, 2, VOK_Forw, 0, nullptr);
-    vokSetErrStatus(VOK_StatusOk);  // a standing failure would stop the next call early
-    vokwRealFftNip(in, nullptr, 2, VOK_Forw, 0, nullptr);
-    vokSetErrStatus(VOK_StatusOk);  // a standing failure would stop the next call early
-    vokwReal2Fft(o, nullptr, 2, VOK_Forw, 0, nullptr);
-    vokSetErrStatus(VOK_StatusOk);  // a standing failure would stop the next call early
-    vokwCcs2FftNip(in, o, nullptr, o, 2, VOK_Inv, 0, nullptr);
-    vokSetErrStatus(VOK_StatusOk);  // a standing failure would stop the next call early
+    const ShortComplex* cin = reinterpret_cast<const ShortComplex*>(in);
+    vokvFftNip(nullptr, reinterpret_cast<ShortComplex*>(o), 2, VOK_Forw, 0, nullptr); vokSetErrStatus(VOK_StatusOk);
+    vokvFftNip(cin, nullptr, 2, VOK_Forw, 0, nullptr); vokSetErrStatus(VOK_StatusOk);
+    vokvrFft(o, nullptr, 2, VOK_Forw, 0, nullptr); vokSetErrStatus(VOK_StatusOk);
+    vokvrFftNip(in, in, o, nullptr, 2, VOK_Forw, 0, nullptr); vokSetErrStatus(VOK_StatusOk);
+    vokwRealFftNip(in, nullptr, 2, VOK_Forw, 0, nullptr); vokSetErrStatus(VOK_StatusOk);
+    vokwReal2Fft(o, nullptr, 2, VOK_Forw, 0, nullptr); vokSetErrStatus(VOK_StatusOk);
+    vokwCcs2FftNip(in, o, nullptr, o, 2, VOK_Inv, 0, nullptr); vokSetErrStatus(VOK_StatusOk);
     EXPECT_REPORTS(rec, {VOK_StatusBadArg, "vokvFftNip", "inSamps==0", "vokfftw"},
                    {VOK_StatusBadArg, "vokvFftNip", "outSamps==0", "vokfftw"},
                    {VOK_StatusBadArg, "vokvrFft", "imSamps==0", "vokfftw"},

@@ -134,20 +134,6 @@ TEST(BitRev, PermutationsOfEveryElementSize) {
     checkPermutations<DoubleComplex>({vokzbBitRev1, vokzbBitRev2});
 }
 
-TEST(BitRev, SmallCases) {
-    float v[4] = {1, 2, 3, 4};
-    voksbBitRev1(v, 2);
-    EXPECT_EQ(v[1], 3);
-    EXPECT_EQ(v[2], 2);
-    voksbBitRev1(v, 1);
-    EXPECT_EQ(v[0], 1);
-    EXPECT_EQ(v[1], 3);
-    float src[8] = {0, 1, 2, 3, 4, 5, 6, 7}, dst[8] = {};
-    voksbBitRev2(src, dst, 3);
-    EXPECT_EQ(dst[4], 1);
-    EXPECT_EQ(dst[6], 3);
-}
-
 TEST(BitRev, SwapTableLayout) {
     // Order 6: M = 16 middle values over 4 bits; pairs (1,8) (2,4) (3,12) (5,10) (7,14) (11,13),
     // then 0, then the self-reversed 15, 9, 6, then 0.
@@ -252,16 +238,6 @@ TEST(Twiddles, EntriesOfEveryKind) {
     checkKind<FloatComplex>({vokcGetDftTwdTbl, vokcCalcDftTwdTbl, vokcGetFftTwdTbl, vokcCalcFftTwdTbl, vokcFreeTwdTbls});
     checkKind<DoubleComplex>({vokzGetDftTwdTbl, vokzCalcDftTwdTbl, vokzGetFftTwdTbl, vokzCalcFftTwdTbl, vokzFreeTwdTbls});
     checkKind<ShortComplex>({vokvGetDftTwdTbl, vokvCalcDftTwdTbl, vokvGetFftTwdTbl, vokvCalcFftTwdTbl, vokvFreeTwdTbls});
-}
-
-TEST(Twiddles, Q14OrderTwo) {
-    ShortComplex t[4];
-    vokvCalcFftTwdTbl(t, 2);
-    const short expected[8] = {16384, 0, 0, -16384, -16384, 0, 0, 16384};
-    for (int k = 0; k < 4; ++k) {
-        EXPECT_EQ(t[k].re, expected[2 * k]);
-        EXPECT_EQ(t[k].im, expected[2 * k + 1]);
-    }
 }
 
 TEST(Twiddles, DftListHoldsThirtyTwoTables) {
