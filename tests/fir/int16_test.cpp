@@ -28,13 +28,6 @@ std::vector<float> dyadicTaps(std::mt19937& gen, int n) {
     return t;
 }
 
-std::vector<short> randomShorts(std::mt19937& gen, std::size_t n, int limit) {
-    std::uniform_int_distribution<int> u(-limit, limit);
-    std::vector<short> v(n);
-    for (auto& s : v) s = short(u(gen));
-    return v;
-}
-
 // Independent 16-bit conversion of one rounded sum.
 short expected16(std::int64_t r, int mode, int sf) {
     if (mode & VOK_FIXED_SCALE) r = sf >= 0 ? (r >> sf) : r * (std::int64_t(1) << -sf);

@@ -16,13 +16,6 @@ namespace {
 
 using namespace firtest;
 
-std::vector<float> randomFloats(std::mt19937& gen, std::size_t n) {
-    std::uniform_real_distribution<float> u(-1.0f, 1.0f);
-    std::vector<float> v(n);
-    for (auto& e : v) e = u(gen);
-    return v;
-}
-
 // Tap j multiplies data[t - j] (or data[t + offsets[j]]), summed in double from tap 0 and rounded once.
 float doubleSum(const float* taps, std::ptrdiff_t stride, int count, const float* data, const int* offsets, int t) {
     double acc = 0;
@@ -44,9 +37,9 @@ TEST_P(FirKernel, EveryLaneSumsItsOutputInTapOrder) {
     const KernelCase k = GetParam();
     std::mt19937 gen(99u + unsigned(k.count * 13 + k.n));
     const int span = k.count * 3 + 8;  // taps may reach this far before output 0
-    const auto storedTaps = randomFloats(gen, std::size_t(k.count) * std::size_t(k.tapStride > 0 ? k.tapStride : -k.tapStride) + 1);
+    const auto storedTaps = randomVector<float>(gen, std::size_t(k.count) * std::size_t(k.tapStride > 0 ? k.tapStride : -k.tapStride) + 1);
     const float* taps = k.tapStride > 0 ? storedTaps.data() : storedTaps.data() + storedTaps.size() - 1;
-    const auto line = randomFloats(gen, std::size_t(span + k.n));
+    const auto line = randomVector<float>(gen, std::size_t(span + k.n));
     const float* data = line.data() + span;
     // Offsets as a decimating branch has them: any order, each within the line.
     std::vector<int> offsets(std::size_t(k.count) + 1);
@@ -389,11 +382,11 @@ TEST_P(FirLongBlocks, EveryWidthGivesTheSameCloseResults) {
     const LongCase c = GetParam();
     const Rates r = c.rate;
     std::mt19937 gen(4321u + unsigned(r.tapsLen * 7 + r.up * 3 + r.down));
-    const auto h = randomFloats(gen, std::size_t(r.tapsLen));
-    const auto history = randomFloats(gen, std::size_t(historyOf(r)));
+    const auto h = randomVector<float>(gen, std::size_t(r.tapsLen));
+    const auto history = randomVector<float>(gen, std::size_t(historyOf(r)));
     int iters = 0;
     for (int n : c.calls) iters += n;
-    const auto x = randomFloats(gen, std::size_t(iters) * std::size_t(r.down));
+    const auto x = randomVector<float>(gen, std::size_t(iters) * std::size_t(r.down));
     const Reference ref = directMultirate(h, r, history, x);
 
     std::vector<float> first;
