@@ -1,0 +1,45 @@
+// Failure tests as tables: each step is one call and the reports it must add,
+// checked right after the call. The status is carried from step to step as a
+// caller would see it; a step that needs a clean one says so.
+#pragma once
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "support/reports.h"
+
+namespace voktest {
+
+class ReportSteps {
+public:
+    explicit ReportSteps(const char* module, int status = VOK_StatusBadArg) : module_(module), status_(status) {}
+
+    // The call adds exactly one report: this module's status, function and context.
+    template <class Call>
+    void operator()(const std::string& function, const char* context, Call call) {
+        run(call, {{status_, function.c_str(), context, module_}});
+    }
+    // The call adds exactly these reports (none for an empty list).
+    template <class Call>
+    void run(Call call, const std::vector<Expected>& expected) {
+        recorder_.clear();
+        call();
+        EXPECT_TRUE(sameReports(recorder_.reports(), expected)) << "step " << step_;
+        ++step_;
+    }
+    // The same with a clean status first.
+    template <class Call>
+    void clean(const std::string& function, const char* context, Call call) {
+        vokSetErrStatus(VOK_StatusOk);
+        (*this)(function, context, call);
+    }
+
+private:
+    ReportRecorder recorder_;
+    const char* module_;
+    int status_;
+    int step_ = 0;
+};
+
+}  // namespace voktest
