@@ -1,6 +1,6 @@
 // Failure tests as tables: each step is one call and the reports it must add,
-// checked right after the call. The status is carried from step to step as a
-// caller would see it; a step that needs a clean one says so.
+// checked right after the call. Every step starts from a clean status, so a
+// report is tied to the call that made it.
 #pragma once
 
 #include <string>
@@ -28,13 +28,6 @@ public:
         EXPECT_TRUE(sameReports(recorder_.reports(), expected)) << "step " << step_;
         ++step_;
     }
-    // The same with a clean status first.
-    template <class Call>
-    void clean(const std::string& function, const char* context, Call call) {
-        vokSetErrStatus(VOK_StatusOk);
-        (*this)(function, context, call);
-    }
-
 private:
     ReportRecorder recorder_;
     const char* module_;
