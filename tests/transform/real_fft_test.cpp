@@ -13,6 +13,7 @@
 #include "frame/context.h"
 #include "frame/test_seams.h"
 #include "reference.h"
+#include "support/report_steps.h"
 #include "support/reports.h"
 #include "support/widths.h"
 #include "vok.h"
@@ -367,51 +368,34 @@ TYPED_TEST(RealFft, PackedProducts) {
 TYPED_TEST(RealFft, FailuresInOrder) {
     using P = TypeParam;
     using R = typename P::R;
-    ReportRecorder rec;
     voktest::Sentinel s(66 * sizeof(R));
     R* d = s.as<R>();
     const std::string pre = P::prefix;
-    const char* m = P::module;
-    const std::string fl = pre + "RealFftl", cl = pre + "CcsFftl", rn = pre + "RealFftNip", cn = pre + "CcsFftlNip";
-    P::realFftl(d, -1, 257);
-    P::realFftl(d, 32, 257);
-    P::realFftl(nullptr, 6, 3);
-    P::realFftl(d, 6, 3 | 256);
-    P::realFftl(d, 6, 256);
-    P::realFftl(d, 6, 1 | 256 | 512);
-    P::realFftl(d, 6, 1);
-    P::ccsFftl(d, 6, 2 | 1024 | 4096);
-    P::ccsFftl(d, 6, 2 | 512);
-    P::realFftNip(nullptr, d, 6, 1);
-    P::realFftNip(d, nullptr, 6, 1);
-    P::ccsFftlNip(d, nullptr, 6, 1 | 1024);
-    P::realFft(d, 6, 0);  // no packing checks in the CCS forms
-    EXPECT_REPORTS(rec, {VOK_StatusBadArg, fl.c_str(), "order<0", m}, {VOK_StatusBadArg, fl.c_str(), "order>31", m},
-                   {VOK_StatusBadArg, fl.c_str(), "samps==0", m},
-                   {VOK_StatusBadArg, fl.c_str(), "(flags & 1) && (flags & 2)", m},
-                   {VOK_StatusBadArg, fl.c_str(), "(flags & 1)==0 && (flags & 2)==0", m},
-                   {VOK_StatusBadArg, fl.c_str(), "(flags & 256) && (flags & 512)", m},
-                   {VOK_StatusBadArg, fl.c_str(), "(flags & 256)==0 && (flags & 512)==0", m},
-                   {VOK_StatusBadArg, cl.c_str(), "(flags & 1024) && (flags & 4096)", m},
-                   {VOK_StatusBadArg, cl.c_str(), "(flags & 1024)==0 && (flags & 4096)==0", m},
-                   {VOK_StatusBadArg, rn.c_str(), "inSamps==0", m}, {VOK_StatusBadArg, rn.c_str(), "outSamps==0", m},
-                   {VOK_StatusBadArg, cn.c_str(), "outSamps==0", m},
-                   {VOK_StatusBadArg, (pre + "RealFft").c_str(), "(flags & 1)==0 && (flags & 2)==0", m});
-    rec.clear();
-    const std::string p3 = pre + "MpyRCPack3", e2 = pre + "MpyRCPerm2";
-    P::pack3(d, d, d, -1);
-    P::pack3(d, d, d, 32);
-    P::pack3(nullptr, d, d, 3);
-    P::pack3(d, nullptr, d, 3);
-    P::pack3(d, d, nullptr, 3);
-    P::perm2(nullptr, d, 3);
-    P::perm2(d, nullptr, 3);
-    EXPECT_REPORTS(rec, {VOK_StatusBadArg, p3.c_str(), "order<0", m}, {VOK_StatusBadArg, p3.c_str(), "order>31", m},
-                   {VOK_StatusBadArg, p3.c_str(), "srcA==0", m}, {VOK_StatusBadArg, p3.c_str(), "srcB==0", m},
-                   {VOK_StatusBadArg, p3.c_str(), "dst==0", m}, {VOK_StatusBadArg, e2.c_str(), "src==0", m},
-                   {VOK_StatusBadArg, e2.c_str(), "dst==0", m});
+    const std::string fl = pre + "RealFftl", cl = pre + "CcsFftl", rn = pre + "RealFftNip", cn = pre + "CcsFftlNip",
+                      p3 = pre + "MpyRCPack3", e2 = pre + "MpyRCPerm2";
+    voktest::ReportSteps step(P::module);
+    step(fl, "order<0", [&] { P::realFftl(d, -1, 257); });
+    step(fl, "order>31", [&] { P::realFftl(d, 32, 257); });
+    step(fl, "samps==0", [&] { P::realFftl(nullptr, 6, 3); });
+    step(fl, "(flags & 1) && (flags & 2)", [&] { P::realFftl(d, 6, 3 | 256); });
+    step(fl, "(flags & 1)==0 && (flags & 2)==0", [&] { P::realFftl(d, 6, 256); });
+    step(fl, "(flags & 256) && (flags & 512)", [&] { P::realFftl(d, 6, 1 | 256 | 512); });
+    step(fl, "(flags & 256)==0 && (flags & 512)==0", [&] { P::realFftl(d, 6, 1); });
+    step(cl, "(flags & 1024) && (flags & 4096)", [&] { P::ccsFftl(d, 6, 2 | 1024 | 4096); });
+    step(cl, "(flags & 1024)==0 && (flags & 4096)==0", [&] { P::ccsFftl(d, 6, 2 | 512); });
+    step(rn, "inSamps==0", [&] { P::realFftNip(nullptr, d, 6, 1); });
+    step(rn, "outSamps==0", [&] { P::realFftNip(d, nullptr, 6, 1); });
+    step(cn, "outSamps==0", [&] { P::ccsFftlNip(d, nullptr, 6, 1 | 1024); });
+    // No packing checks in the CCS forms.
+    step(pre + "RealFft", "(flags & 1)==0 && (flags & 2)==0", [&] { P::realFft(d, 6, 0); });
+    step(p3, "order<0", [&] { P::pack3(d, d, d, -1); });
+    step(p3, "order>31", [&] { P::pack3(d, d, d, 32); });
+    step(p3, "srcA==0", [&] { P::pack3(nullptr, d, d, 3); });
+    step(p3, "srcB==0", [&] { P::pack3(d, nullptr, d, 3); });
+    step(p3, "dst==0", [&] { P::pack3(d, d, nullptr, 3); });
+    step(e2, "src==0", [&] { P::perm2(nullptr, d, 3); });
+    step(e2, "dst==0", [&] { P::perm2(d, nullptr, 3); });
     EXPECT_TRUE(s.untouched());
-    vokSetErrStatus(VOK_StatusOk);
 }
 
 TYPED_TEST(RealFft, TablesBuiltByInitReleasedByFreeAndAfterFailure) {
