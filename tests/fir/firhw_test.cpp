@@ -10,6 +10,7 @@
 
 #include "fir_support.h"
 #include "frame/test_seams.h"
+#include "support/report_steps.h"
 #include "support/reports.h"
 #include "vok.h"
 
@@ -167,57 +168,45 @@ TEST(Firhw, TapsRoundTripAndNullArraysClear) {
 }
 
 TEST(Firhw, FailureReportsInCheckOrder) {
-    constexpr int kBad = VOK_StatusBadArg;
-    const char* mod = "vokfirhw";
     const char* kState = "Null state pointer";
     const char* kInit = "Must have been initialized";
     const char* kNull = "Null buffer pointer";
     const char* kInv = "Invalid value";
+    const char* kScale = "Null scale factor pointer";
     const float h[4] = {1, 2, 3, 4};
     const short in[4] = {1, 2, 3, 4};
     Sentinel rec(sizeof(FirState)), out(16), copy(32);
-    ReportRecorder r;
-    vokwFirInit(h, 4, nullptr, nullptr);
-    vokwFirInit(h, 0, nullptr, rec.as<FirState>());
-    vokwFirInitMr(h, 4, nullptr, 2, 0, 1, 0, nullptr);
-    vokwFirInitMr(h, 4, nullptr, 0, 0, 1, 0, rec.as<FirState>());
-    vokwFirInitMr(h, 4, nullptr, 2, 0, 0, 0, rec.as<FirState>());
-    vokwFirInitMr(h, 4, nullptr, 2, 2, 1, 0, rec.as<FirState>());
-    vokwFirInitMr(h, 4, nullptr, 2, 0, 3, -1, rec.as<FirState>());
-    vokwFirInitMr(h, 0, nullptr, 2, 0, 3, 0, rec.as<FirState>());
+    FirState* bad = rec.as<FirState>();
+    voktest::ReportSteps step("vokfirhw");
+    step("vokwFirInit", kState, [&] { vokwFirInit(h, 4, nullptr, nullptr); });
+    step("vokwFirInit", kInv, [&] { vokwFirInit(h, 0, nullptr, bad); });
+    step("vokwFirInitMr", kState, [&] { vokwFirInitMr(h, 4, nullptr, 2, 0, 1, 0, nullptr); });
+    step("vokwFirInitMr", kInv, [&] { vokwFirInitMr(h, 4, nullptr, 0, 0, 1, 0, bad); });
+    step("vokwFirInitMr", kInv, [&] { vokwFirInitMr(h, 4, nullptr, 2, 0, 0, 0, bad); });
+    step("vokwFirInitMr", kInv, [&] { vokwFirInitMr(h, 4, nullptr, 2, 2, 1, 0, bad); });
+    step("vokwFirInitMr", kInv, [&] { vokwFirInitMr(h, 4, nullptr, 2, 0, 3, -1, bad); });
+    step("vokwFirInitMr", kInv, [&] { vokwFirInitMr(h, 0, nullptr, 2, 0, 3, 0, bad); });
     EXPECT_TRUE(rec.untouched());
     FirState st{};
-    vokwFirSetTaps(h, nullptr);
-    vokwFirSetTaps(h, &st);
-    vokwFirGetTaps(&st, copy.as<float>());
-    vokwFirSetDlyl(in, &st);
-    vokwFirGetDlyl(nullptr, copy.as<short>());
-    EXPECT_EQ(0, vokwFir(&st, 1, VOK_NO_SCALE, nullptr));
-    vokwbFir(&st, in, out.as<short>(), 1, VOK_NO_SCALE, nullptr);
+    step("vokwFirSetTaps", kState, [&] { vokwFirSetTaps(h, nullptr); });
+    step("vokwFirSetTaps", kInit, [&] { vokwFirSetTaps(h, &st); });
+    step("vokwFirGetTaps", kInit, [&] { vokwFirGetTaps(&st, copy.as<float>()); });
+    step("vokwFirSetDlyl", kInit, [&] { vokwFirSetDlyl(in, &st); });
+    step("vokwFirGetDlyl", kState, [&] { vokwFirGetDlyl(nullptr, copy.as<short>()); });
+    step("vokwFir", kInit, [&] { EXPECT_EQ(0, vokwFir(&st, 1, VOK_NO_SCALE, nullptr)); });
+    step("vokwbFir", kInit, [&] { vokwbFir(&st, in, out.as<short>(), 1, VOK_NO_SCALE, nullptr); });
     vokwFirInit(h, 4, nullptr, &st);
-    vokwFirGetTaps(&st, nullptr);
-    vokwFirGetDlyl(&st, nullptr);
-    EXPECT_EQ(0, vokwFir(nullptr, 1, VOK_NO_SCALE, nullptr));
-    EXPECT_EQ(0, vokwFir(&st, 1, VOK_AUTO_SCALE, nullptr));
-    vokwbFir(nullptr, in, out.as<short>(), 1, VOK_NO_SCALE, nullptr);
-    vokwbFir(&st, nullptr, out.as<short>(), 0, VOK_AUTO_SCALE, nullptr);
-    vokwbFir(&st, in, nullptr, 0, VOK_AUTO_SCALE, nullptr);
-    vokwbFir(&st, in, out.as<short>(), 0, VOK_AUTO_SCALE, nullptr);
-    vokwbFir(&st, in, out.as<short>(), 1, VOK_AUTO_SCALE, nullptr);
+    step("vokwFirGetTaps", kNull, [&] { vokwFirGetTaps(&st, nullptr); });
+    step("vokwFirGetDlyl", kNull, [&] { vokwFirGetDlyl(&st, nullptr); });
+    step("vokwFir", kState, [&] { EXPECT_EQ(0, vokwFir(nullptr, 1, VOK_NO_SCALE, nullptr)); });
+    step("vokwFir", kScale, [&] { EXPECT_EQ(0, vokwFir(&st, 1, VOK_AUTO_SCALE, nullptr)); });
+    step("vokwbFir", kState, [&] { vokwbFir(nullptr, in, out.as<short>(), 1, VOK_NO_SCALE, nullptr); });
+    step("vokwbFir", kNull, [&] { vokwbFir(&st, nullptr, out.as<short>(), 0, VOK_AUTO_SCALE, nullptr); });
+    step("vokwbFir", kNull, [&] { vokwbFir(&st, in, nullptr, 0, VOK_AUTO_SCALE, nullptr); });
+    step("vokwbFir", kInv, [&] { vokwbFir(&st, in, out.as<short>(), 0, VOK_AUTO_SCALE, nullptr); });
+    step("vokwbFir", kScale, [&] { vokwbFir(&st, in, out.as<short>(), 1, VOK_AUTO_SCALE, nullptr); });
     vokFirFree(&st);
-    vokwbFir(&st, in, out.as<short>(), 1, VOK_NO_SCALE, nullptr);
-    EXPECT_REPORTS(r, {kBad, "vokwFirInit", kState, mod}, {kBad, "vokwFirInit", kInv, mod},
-                   {kBad, "vokwFirInitMr", kState, mod}, {kBad, "vokwFirInitMr", kInv, mod},
-                   {kBad, "vokwFirInitMr", kInv, mod}, {kBad, "vokwFirInitMr", kInv, mod},
-                   {kBad, "vokwFirInitMr", kInv, mod}, {kBad, "vokwFirInitMr", kInv, mod},
-                   {kBad, "vokwFirSetTaps", kState, mod}, {kBad, "vokwFirSetTaps", kInit, mod},
-                   {kBad, "vokwFirGetTaps", kInit, mod}, {kBad, "vokwFirSetDlyl", kInit, mod},
-                   {kBad, "vokwFirGetDlyl", kState, mod}, {kBad, "vokwFir", kInit, mod},
-                   {kBad, "vokwbFir", kInit, mod}, {kBad, "vokwFirGetTaps", kNull, mod},
-                   {kBad, "vokwFirGetDlyl", kNull, mod}, {kBad, "vokwFir", kState, mod},
-                   {kBad, "vokwFir", "Null scale factor pointer", mod}, {kBad, "vokwbFir", kState, mod},
-                   {kBad, "vokwbFir", kNull, mod}, {kBad, "vokwbFir", kNull, mod}, {kBad, "vokwbFir", kInv, mod},
-                   {kBad, "vokwbFir", "Null scale factor pointer", mod}, {kBad, "vokwbFir", kInit, mod});
+    step("vokwbFir", kInit, [&] { vokwbFir(&st, in, out.as<short>(), 1, VOK_NO_SCALE, nullptr); });
     EXPECT_TRUE(out.untouched());
     EXPECT_TRUE(copy.untouched());
 }
