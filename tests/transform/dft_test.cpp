@@ -11,6 +11,7 @@
 #include "frame/context.h"
 #include "frame/test_seams.h"
 #include "reference.h"
+#include "support/report_steps.h"
 #include "support/reports.h"
 #include "vok.h"
 
@@ -210,74 +211,49 @@ protected:
 };
 
 TEST_F(DftFailures, SinglePrecisionChecksInOrder) {
-    ReportRecorder rec;
     const FloatComplex src[4] = {{1, 0}, {2, 0}, {3, 0}, {4, 0}};
     Sentinel out(4 * sizeof(FloatComplex));
     FloatComplex* dst = out.as<FloatComplex>();
-    vokcDft(src, dst, 0, VOK_Forw);
-    EXPECT_REPORTS(rec, {VOK_StatusBadArg, "vokcGetDftTwdTbl", "length<=0", "voktwd"},
-                   {VOK_StatusBadArg, "vokcDft", "length<=0", "vokdft"});
-    rec.clear();
-    vokSetErrStatus(VOK_StatusOk);
-    vokcDft(src, dst, -3, 0);  // the length comes before the flags
-    vokSetErrStatus(VOK_StatusOk);
-    rec.clear();
-    // Each call starts from a clean status: a negative one left behind makes
-    // the table lookup refuse (see the last case below).
-    vokcDft(nullptr, dst, 4, 0);
-    vokSetErrStatus(VOK_StatusOk);
-    vokcDft(src, nullptr, 4, 0);
-    vokSetErrStatus(VOK_StatusOk);
-    vokcDft(src, dst, 4, 0);
-    vokSetErrStatus(VOK_StatusOk);
-    vokcDft(src, dst, 4, VOK_Forw | VOK_Inv);
-    EXPECT_REPORTS(rec, {VOK_StatusBadArg, "vokcDft", "src==0", "vokdft"},
-                   {VOK_StatusBadArg, "vokcDft", "dst==0", "vokdft"},
-                   {VOK_StatusBadArg, "vokcDft", "VOK_Forw or VOK_Inv must be as a flag", "vokdft"},
-                   {VOK_StatusBadArg, "vokcDft", "VOK_Forw or VOK_Inv must be as a flag", "vokdft"});
-    rec.clear();
-    vokSetErrStatus(VOK_StatusOk);
+    const char* kFlag = "VOK_Forw or VOK_Inv must be as a flag";
+    voktest::ReportSteps step("vokdft");
+    step.run([&] { vokcDft(src, dst, 0, VOK_Forw); },
+             {{VOK_StatusBadArg, "vokcGetDftTwdTbl", "length<=0", "voktwd"},
+              {VOK_StatusBadArg, "vokcDft", "length<=0", "vokdft"}});
+    // The length comes before the flags.
+    step.run([&] { vokcDft(src, dst, -3, 0); },
+             {{VOK_StatusBadArg, "vokcGetDftTwdTbl", "length<=0", "voktwd"},
+              {VOK_StatusBadArg, "vokcDft", "length<=0", "vokdft"}});
+    step("vokcDft", "src==0", [&] { vokcDft(nullptr, dst, 4, 0); });
+    step("vokcDft", "dst==0", [&] { vokcDft(src, nullptr, 4, 0); });
+    step("vokcDft", kFlag, [&] { vokcDft(src, dst, 4, 0); });
+    step("vokcDft", kFlag, [&] { vokcDft(src, dst, 4, VOK_Forw | VOK_Inv); });
     // Init and Free come before the pointer checks and write nothing.
-    vokcDft(nullptr, nullptr, 4, VOK_Init);
-    vokcDft(nullptr, dst, 4, VOK_Free);
-    EXPECT_REPORTS(rec);
+    step.run([&] { vokcDft(nullptr, nullptr, 4, VOK_Init); vokcDft(nullptr, dst, 4, VOK_Free); }, {});
     EXPECT_EQ(vok::threadContext().tables.work[1].buffer, nullptr);
-    EXPECT_TRUE(out.untouched());
     // With a failure still standing the table lookup returns nothing.
-    vokSetErrStatus(VOK_StatusBadArg);
-    vokcDft(src, dst, 4, VOK_Forw);
-    EXPECT_REPORTS(rec, {VOK_StatusBadArg, "vokcDft", "TwdTbl==0", "vokdft"});
+    step("vokcDft", "TwdTbl==0", [&] { vokSetErrStatus(VOK_StatusBadArg); vokcDft(src, dst, 4, VOK_Forw); });
     EXPECT_TRUE(out.untouched());
 }
 
 TEST_F(DftFailures, DoublePrecisionChecksInOrder) {
-    ReportRecorder rec;
     const DoubleComplex src[3] = {{1, 0}, {2, 0}, {3, 0}};
     Sentinel out(3 * sizeof(DoubleComplex));
     DoubleComplex* dst = out.as<DoubleComplex>();
-    vokzDft(src, dst, 0, VOK_Forw);
-    EXPECT_REPORTS(rec, {VOK_StatusBadArg, "vokzGetDftTwdTbl", "length<=0", "voktwd"},
-                   {VOK_StatusBadArg, "vokzDft", "length<=0", "vokdft"});
-    rec.clear();
-    vokSetErrStatus(VOK_StatusOk);
-    vokzDft(nullptr, nullptr, 3, VOK_Init);
-    vokzDft(nullptr, nullptr, 3, VOK_Free);
-    vokzDft(nullptr, dst, 3, VOK_Forw);
-    vokSetErrStatus(VOK_StatusOk);
-    vokzDft(src, nullptr, 3, VOK_Forw);
-    vokSetErrStatus(VOK_StatusOk);
-    vokzDft(src, dst, 3, VOK_NoScale);
-    EXPECT_REPORTS(rec, {VOK_StatusBadArg, "vokzDft", "src==0", "vokdft"},
-                   {VOK_StatusBadArg, "vokzDft", "dst==0", "vokdft"},
-                   {VOK_StatusBadArg, "vokzDft", "VOK_Forw or VOK_Inv must be as a flag", "vokdft"});
-    rec.clear();
-    vokSetErrStatus(VOK_StatusOk);
+    voktest::ReportSteps step("vokdft");
+    step.run([&] { vokzDft(src, dst, 0, VOK_Forw); },
+             {{VOK_StatusBadArg, "vokzGetDftTwdTbl", "length<=0", "voktwd"},
+              {VOK_StatusBadArg, "vokzDft", "length<=0", "vokdft"}});
+    step.run([&] { vokzDft(nullptr, nullptr, 3, VOK_Init); vokzDft(nullptr, nullptr, 3, VOK_Free); }, {});
+    step("vokzDft", "src==0", [&] { vokzDft(nullptr, dst, 3, VOK_Forw); });
+    step("vokzDft", "dst==0", [&] { vokzDft(src, nullptr, 3, VOK_Forw); });
+    step("vokzDft", "VOK_Forw or VOK_Inv must be as a flag", [&] { vokzDft(src, dst, 3, VOK_NoScale); });
     // The scratch copy cannot be had: the call reports and leaves dst alone.
+    vokSetErrStatus(VOK_StatusOk);
     ASSERT_NE(vokzGetDftTwdTbl(3), nullptr);
+    voktest::ReportSteps noMemory("vokdft", VOK_StatusNoMemory);
     vok::testing::failAllocationAfter(1);
-    vokzDft(src, dst, 3, VOK_Forw);
+    noMemory("vokzDft", "NULL Pointer", [&] { vokzDft(src, dst, 3, VOK_Forw); });
     vok::testing::failAllocationAfter(0);
-    EXPECT_REPORTS(rec, {VOK_StatusNoMemory, "vokzDft", "NULL Pointer", "vokdft"});
     EXPECT_TRUE(out.untouched());
 }
 

@@ -23,52 +23,25 @@ namespace {
 using ffttest::LC;
 using voktest::ReportRecorder;
 
-struct Single {
-    using R = float;
-    static constexpr auto realFftl = voksRealFftl;
-    static constexpr auto realFftlNip = voksRealFftlNip;
-    static constexpr auto realFft = voksRealFft;
-    static constexpr auto realFftNip = voksRealFftNip;
-    static constexpr auto ccsFftl = voksCcsFftl;
-    static constexpr auto ccsFftlNip = voksCcsFftlNip;
-    static constexpr auto ccsFft = voksCcsFft;
-    static constexpr auto ccsFftNip = voksCcsFftNip;
-    static constexpr auto real2 = voksReal2Fft;
-    static constexpr auto real2Nip = voksReal2FftNip;
-    static constexpr auto ccs2 = voksCcs2Fft;
-    static constexpr auto ccs2Nip = voksCcs2FftNip;
-    static constexpr auto pack2 = voksMpyRCPack2;
-    static constexpr auto pack3 = voksMpyRCPack3;
-    static constexpr auto perm2 = voksMpyRCPerm2;
-    static constexpr auto perm3 = voksMpyRCPerm3;
-    static constexpr long double tolerance = 3e-7L;
-    static constexpr int precision = vok::kSingle;
-    static constexpr const char* module = "vokffts";
-    static constexpr const char* prefix = "voks";
-};
-struct Double {
-    using R = double;
-    static constexpr auto realFftl = vokdRealFftl;
-    static constexpr auto realFftlNip = vokdRealFftlNip;
-    static constexpr auto realFft = vokdRealFft;
-    static constexpr auto realFftNip = vokdRealFftNip;
-    static constexpr auto ccsFftl = vokdCcsFftl;
-    static constexpr auto ccsFftlNip = vokdCcsFftlNip;
-    static constexpr auto ccsFft = vokdCcsFft;
-    static constexpr auto ccsFftNip = vokdCcsFftNip;
-    static constexpr auto real2 = vokdReal2Fft;
-    static constexpr auto real2Nip = vokdReal2FftNip;
-    static constexpr auto ccs2 = vokdCcs2Fft;
-    static constexpr auto ccs2Nip = vokdCcs2FftNip;
-    static constexpr auto pack2 = vokdMpyRCPack2;
-    static constexpr auto pack3 = vokdMpyRCPack3;
-    static constexpr auto perm2 = vokdMpyRCPerm2;
-    static constexpr auto perm3 = vokdMpyRCPerm3;
-    static constexpr long double tolerance = 6e-16L;
-    static constexpr int precision = vok::kDouble;
-    static constexpr const char* module = "vokfftd";
-    static constexpr const char* prefix = "vokd";
-};
+// The entry points of one precision, letter L.
+#define REAL_FFT_PRECISION(Name, L, Real, tol, prec, mod)                                                  \
+    struct Name {                                                                                         \
+        using R = Real;                                                                                   \
+        static constexpr auto realFftl = vok##L##RealFftl, realFftlNip = vok##L##RealFftlNip;              \
+        static constexpr auto realFft = vok##L##RealFft, realFftNip = vok##L##RealFftNip;                  \
+        static constexpr auto ccsFftl = vok##L##CcsFftl, ccsFftlNip = vok##L##CcsFftlNip;                  \
+        static constexpr auto ccsFft = vok##L##CcsFft, ccsFftNip = vok##L##CcsFftNip;                      \
+        static constexpr auto real2 = vok##L##Real2Fft, real2Nip = vok##L##Real2FftNip;                    \
+        static constexpr auto ccs2 = vok##L##Ccs2Fft, ccs2Nip = vok##L##Ccs2FftNip;                        \
+        static constexpr auto pack2 = vok##L##MpyRCPack2, pack3 = vok##L##MpyRCPack3;                      \
+        static constexpr auto perm2 = vok##L##MpyRCPerm2, perm3 = vok##L##MpyRCPerm3;                      \
+        static constexpr long double tolerance = tol;                                                     \
+        static constexpr int precision = prec;                                                            \
+        static constexpr const char* module = mod;                                                        \
+        static constexpr const char* prefix = "vok" #L;                                                   \
+    };
+REAL_FFT_PRECISION(Single, s, float, 3e-7L, vok::kSingle, "vokffts")
+REAL_FFT_PRECISION(Double, d, double, 6e-16L, vok::kDouble, "vokfftd")
 
 enum class Layout { kPack, kPerm, kCcs };
 
