@@ -226,6 +226,20 @@ TEST(IntFftEdges, TwoPointRealFormsInIntegers) {
     EXPECT_REPORTS(rec);
 }
 
+// The mode tables above allow one unit; here the exact values tell rounding
+// to nearest (modes 0 and 1) from truncation: an inverse impulse of 3 over
+// four points is 0.75 everywhere.
+TEST(IntFftEdges, ModesZeroAndOneRoundToNearest) {
+    for (int mode : {0, 1}) {
+        ShortComplex c[4] = {{3, -3}, {0, 0}, {0, 0}, {0, 0}};
+        vokvFft(c, 2, VOK_Inv, mode, nullptr);
+        for (const ShortComplex& v : c) {
+            EXPECT_EQ(v.re, 1) << mode;
+            EXPECT_EQ(v.im, -1) << mode;
+        }
+    }
+}
+
 TEST(IntFftEdges, OrderZero) {
     ReportRecorder rec;
     short x[2] = {7, 9}, y[2] = {-4, 9};
