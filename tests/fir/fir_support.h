@@ -94,6 +94,13 @@ void forEachApi(Body body) {
     std::apply([&](const auto&... api) { (([&] { SCOPED_TRACE(api.name); body(api); })(), ...); }, allApis());
 }
 
+inline std::vector<short> randomShorts(std::mt19937& gen, std::size_t n, int limit) {
+    std::uniform_int_distribution<int> u(-limit, limit);
+    std::vector<short> v(n);
+    for (auto& s : v) s = short(u(gen));
+    return v;
+}
+
 struct Rates {
     int up, upPhase, down, downPhase, tapsLen;
 };

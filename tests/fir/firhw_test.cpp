@@ -8,25 +8,17 @@
 #include <random>
 #include <vector>
 
+#include "fir_support.h"
 #include "frame/test_seams.h"
+#include "support/report_steps.h"
 #include "support/reports.h"
 #include "vok.h"
 
 namespace {
 
+using namespace firtest;
 using voktest::ReportRecorder;
 using voktest::Sentinel;
-
-struct Rate {
-    int up, upPhase, down, downPhase, tapsLen;
-};
-
-std::vector<short> shorts(std::mt19937& gen, std::size_t n, int limit) {
-    std::uniform_int_distribution<int> u(-limit, limit);
-    std::vector<short> v(n);
-    for (auto& s : v) s = short(u(gen));
-    return v;
-}
 
 std::vector<float> taps(std::mt19937& gen, int n) {
     std::uniform_real_distribution<float> u(-1.5f, 1.5f);
@@ -35,18 +27,18 @@ std::vector<float> taps(std::mt19937& gen, int n) {
     return t;
 }
 
-bool multi(const Rate& r) { return r.up > 1 || r.down > 1; }
+bool multi(const Rates& r) { return r.up > 1 || r.down > 1; }
 
-class FirhwVsTwoState : public ::testing::TestWithParam<Rate> {};
+class FirhwVsTwoState : public ::testing::TestWithParam<Rates> {};
 
 TEST_P(FirhwVsTwoState, BlocksMatchSampleForSample) {
-    const Rate r = GetParam();
+    const Rates r = GetParam();
     for (int mode : {int(VOK_NO_SCALE), int(VOK_SATURATE), int(VOK_FIXED_SCALE), int(VOK_FIXED_SCALE | VOK_SATURATE)}) {
         SCOPED_TRACE(mode);
         std::mt19937 gen(unsigned(r.tapsLen * 31 + r.up * 7 + r.down + mode));
         const auto h = taps(gen, r.tapsLen);
         const int hist = multi(r) ? (r.tapsLen + r.up - 1) / r.up : r.tapsLen - 1;
-        const auto history = shorts(gen, std::size_t(hist), 20000);
+        const auto history = randomShorts(gen, std::size_t(hist), 20000);
         std::vector<float> lowTaps(h);
         FirTapState tap{};
         FirDlyState dly{};
@@ -63,7 +55,7 @@ TEST_P(FirhwVsTwoState, BlocksMatchSampleForSample) {
         EXPECT_EQ(0, st.tapsScale);
         // Blocks shorter and longer than the buffer room, and a single iteration.
         for (int n : {1, 3, 2 * r.tapsLen + 5, 1, 37}) {
-            const auto in = shorts(gen, std::size_t(n * r.down), 20000);
+            const auto in = randomShorts(gen, std::size_t(n * r.down), 20000);
             std::vector<short> want(std::size_t(n * r.up)), got(want.size());
             int sfA = 2, sfB = 2;
             vokwbFirl(&tap, &dly, in.data(), want.data(), n, mode, &sfA);
@@ -83,21 +75,21 @@ TEST_P(FirhwVsTwoState, BlocksMatchSampleForSample) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Rates, FirhwVsTwoState,
-                         ::testing::Values(Rate{1, 0, 1, 0, 1}, Rate{1, 0, 1, 0, 2}, Rate{1, 0, 1, 0, 9},
-                                           Rate{1, 0, 3, 2, 8}, Rate{3, 2, 1, 0, 7}, Rate{4, 1, 3, 2, 10},
-                                           Rate{5, 0, 2, 1, 3}, Rate{2, 1, 2, 0, 6},
+                         ::testing::Values(Rates{1, 0, 1, 0, 1}, Rates{1, 0, 1, 0, 2}, Rates{1, 0, 1, 0, 9},
+                                           Rates{1, 0, 3, 2, 8}, Rates{3, 2, 1, 0, 7}, Rates{4, 1, 3, 2, 10},
+                                           Rates{5, 0, 2, 1, 3}, Rates{2, 1, 2, 0, 6},
                                            // Runs of many conversion chunks, and iterations of more
                                            // outputs than one chunk.
-                                           Rate{1, 0, 1, 0, 200}, Rate{3, 1, 2, 0, 100}, Rate{1, 0, 5, 2, 300},
-                                           Rate{300, 7, 2, 1, 601}));
+                                           Rates{1, 0, 1, 0, 200}, Rates{3, 1, 2, 0, 100}, Rates{1, 0, 5, 2, 300},
+                                           Rates{300, 7, 2, 1, 601}));
 
 TEST(Firhw, OneSampleAcrossWrapsMatchesBlockAndAutoScale) {
     std::mt19937 gen(5);
     for (int tapsLen : {1, 2, 5}) {
         SCOPED_TRACE(tapsLen);
         const auto h = taps(gen, tapsLen);
-        const auto history = shorts(gen, std::size_t(tapsLen - 1), 30000);
-        const auto in = shorts(gen, std::size_t(4 * tapsLen + 11), 30000);  // several wraps of the window
+        const auto history = randomShorts(gen, std::size_t(tapsLen - 1), 30000);
+        const auto in = randomShorts(gen, std::size_t(4 * tapsLen + 11), 30000);  // several wraps of the window
         FirState one{}, block{};
         vokwFirInit(h.data(), tapsLen, history.data(), &one);
         vokwFirInit(h.data(), tapsLen, history.data(), &block);
@@ -127,7 +119,7 @@ TEST(Firhw, OneSampleAcrossWrapsMatchesBlockAndAutoScale) {
 // is the two-state filter's, chosen over the whole block.
 TEST(Firhw, AutoScaleOfOneRunMatchesTwoState) {
     std::mt19937 gen(8);
-    for (const Rate& r : {Rate{1, 0, 1, 0, 6}, Rate{3, 1, 2, 0, 9}}) {
+    for (const Rates& r : {Rates{1, 0, 1, 0, 6}, Rates{3, 1, 2, 0, 9}}) {
         const auto h = taps(gen, r.tapsLen);
         std::vector<float> lowTaps(h);
         FirTapState tap{};
@@ -140,7 +132,7 @@ TEST(Firhw, AutoScaleOfOneRunMatchesTwoState) {
         vokwFirInitMr(h.data(), r.tapsLen, nullptr, r.up, r.upPhase, r.down, r.downPhase, &st);
         for (int limit : {200, 32767}) {
             const int n = st.bufRoom / r.down;
-            const auto in = shorts(gen, std::size_t(n * r.down), limit);
+            const auto in = randomShorts(gen, std::size_t(n * r.down), limit);
             std::vector<short> want(std::size_t(n * r.up)), got(want.size());
             int sfA = 77, sfB = 77;
             vokwbFirl(&tap, &dly, in.data(), want.data(), n, VOK_AUTO_SCALE, &sfA);
@@ -176,57 +168,45 @@ TEST(Firhw, TapsRoundTripAndNullArraysClear) {
 }
 
 TEST(Firhw, FailureReportsInCheckOrder) {
-    constexpr int kBad = VOK_StatusBadArg;
-    const char* mod = "vokfirhw";
     const char* kState = "Null state pointer";
     const char* kInit = "Must have been initialized";
     const char* kNull = "Null buffer pointer";
     const char* kInv = "Invalid value";
+    const char* kScale = "Null scale factor pointer";
     const float h[4] = {1, 2, 3, 4};
     const short in[4] = {1, 2, 3, 4};
     Sentinel rec(sizeof(FirState)), out(16), copy(32);
-    ReportRecorder r;
-    vokwFirInit(h, 4, nullptr, nullptr);
-    vokwFirInit(h, 0, nullptr, rec.as<FirState>());
-    vokwFirInitMr(h, 4, nullptr, 2, 0, 1, 0, nullptr);
-    vokwFirInitMr(h, 4, nullptr, 0, 0, 1, 0, rec.as<FirState>());
-    vokwFirInitMr(h, 4, nullptr, 2, 0, 0, 0, rec.as<FirState>());
-    vokwFirInitMr(h, 4, nullptr, 2, 2, 1, 0, rec.as<FirState>());
-    vokwFirInitMr(h, 4, nullptr, 2, 0, 3, -1, rec.as<FirState>());
-    vokwFirInitMr(h, 0, nullptr, 2, 0, 3, 0, rec.as<FirState>());
+    FirState* bad = rec.as<FirState>();
+    voktest::ReportSteps step("vokfirhw");
+    step("vokwFirInit", kState, [&] { vokwFirInit(h, 4, nullptr, nullptr); });
+    step("vokwFirInit", kInv, [&] { vokwFirInit(h, 0, nullptr, bad); });
+    step("vokwFirInitMr", kState, [&] { vokwFirInitMr(h, 4, nullptr, 2, 0, 1, 0, nullptr); });
+    step("vokwFirInitMr", kInv, [&] { vokwFirInitMr(h, 4, nullptr, 0, 0, 1, 0, bad); });
+    step("vokwFirInitMr", kInv, [&] { vokwFirInitMr(h, 4, nullptr, 2, 0, 0, 0, bad); });
+    step("vokwFirInitMr", kInv, [&] { vokwFirInitMr(h, 4, nullptr, 2, 2, 1, 0, bad); });
+    step("vokwFirInitMr", kInv, [&] { vokwFirInitMr(h, 4, nullptr, 2, 0, 3, -1, bad); });
+    step("vokwFirInitMr", kInv, [&] { vokwFirInitMr(h, 0, nullptr, 2, 0, 3, 0, bad); });
     EXPECT_TRUE(rec.untouched());
     FirState st{};
-    vokwFirSetTaps(h, nullptr);
-    vokwFirSetTaps(h, &st);
-    vokwFirGetTaps(&st, copy.as<float>());
-    vokwFirSetDlyl(in, &st);
-    vokwFirGetDlyl(nullptr, copy.as<short>());
-    EXPECT_EQ(0, vokwFir(&st, 1, VOK_NO_SCALE, nullptr));
-    vokwbFir(&st, in, out.as<short>(), 1, VOK_NO_SCALE, nullptr);
+    step("vokwFirSetTaps", kState, [&] { vokwFirSetTaps(h, nullptr); });
+    step("vokwFirSetTaps", kInit, [&] { vokwFirSetTaps(h, &st); });
+    step("vokwFirGetTaps", kInit, [&] { vokwFirGetTaps(&st, copy.as<float>()); });
+    step("vokwFirSetDlyl", kInit, [&] { vokwFirSetDlyl(in, &st); });
+    step("vokwFirGetDlyl", kState, [&] { vokwFirGetDlyl(nullptr, copy.as<short>()); });
+    step("vokwFir", kInit, [&] { EXPECT_EQ(0, vokwFir(&st, 1, VOK_NO_SCALE, nullptr)); });
+    step("vokwbFir", kInit, [&] { vokwbFir(&st, in, out.as<short>(), 1, VOK_NO_SCALE, nullptr); });
     vokwFirInit(h, 4, nullptr, &st);
-    vokwFirGetTaps(&st, nullptr);
-    vokwFirGetDlyl(&st, nullptr);
-    EXPECT_EQ(0, vokwFir(nullptr, 1, VOK_NO_SCALE, nullptr));
-    EXPECT_EQ(0, vokwFir(&st, 1, VOK_AUTO_SCALE, nullptr));
-    vokwbFir(nullptr, in, out.as<short>(), 1, VOK_NO_SCALE, nullptr);
-    vokwbFir(&st, nullptr, out.as<short>(), 0, VOK_AUTO_SCALE, nullptr);
-    vokwbFir(&st, in, nullptr, 0, VOK_AUTO_SCALE, nullptr);
-    vokwbFir(&st, in, out.as<short>(), 0, VOK_AUTO_SCALE, nullptr);
-    vokwbFir(&st, in, out.as<short>(), 1, VOK_AUTO_SCALE, nullptr);
+    step("vokwFirGetTaps", kNull, [&] { vokwFirGetTaps(&st, nullptr); });
+    step("vokwFirGetDlyl", kNull, [&] { vokwFirGetDlyl(&st, nullptr); });
+    step("vokwFir", kState, [&] { EXPECT_EQ(0, vokwFir(nullptr, 1, VOK_NO_SCALE, nullptr)); });
+    step("vokwFir", kScale, [&] { EXPECT_EQ(0, vokwFir(&st, 1, VOK_AUTO_SCALE, nullptr)); });
+    step("vokwbFir", kState, [&] { vokwbFir(nullptr, in, out.as<short>(), 1, VOK_NO_SCALE, nullptr); });
+    step("vokwbFir", kNull, [&] { vokwbFir(&st, nullptr, out.as<short>(), 0, VOK_AUTO_SCALE, nullptr); });
+    step("vokwbFir", kNull, [&] { vokwbFir(&st, in, nullptr, 0, VOK_AUTO_SCALE, nullptr); });
+    step("vokwbFir", kInv, [&] { vokwbFir(&st, in, out.as<short>(), 0, VOK_AUTO_SCALE, nullptr); });
+    step("vokwbFir", kScale, [&] { vokwbFir(&st, in, out.as<short>(), 1, VOK_AUTO_SCALE, nullptr); });
     vokFirFree(&st);
-    vokwbFir(&st, in, out.as<short>(), 1, VOK_NO_SCALE, nullptr);
-    EXPECT_REPORTS(r, {kBad, "vokwFirInit", kState, mod}, {kBad, "vokwFirInit", kInv, mod},
-                   {kBad, "vokwFirInitMr", kState, mod}, {kBad, "vokwFirInitMr", kInv, mod},
-                   {kBad, "vokwFirInitMr", kInv, mod}, {kBad, "vokwFirInitMr", kInv, mod},
-                   {kBad, "vokwFirInitMr", kInv, mod}, {kBad, "vokwFirInitMr", kInv, mod},
-                   {kBad, "vokwFirSetTaps", kState, mod}, {kBad, "vokwFirSetTaps", kInit, mod},
-                   {kBad, "vokwFirGetTaps", kInit, mod}, {kBad, "vokwFirSetDlyl", kInit, mod},
-                   {kBad, "vokwFirGetDlyl", kState, mod}, {kBad, "vokwFir", kInit, mod},
-                   {kBad, "vokwbFir", kInit, mod}, {kBad, "vokwFirGetTaps", kNull, mod},
-                   {kBad, "vokwFirGetDlyl", kNull, mod}, {kBad, "vokwFir", kState, mod},
-                   {kBad, "vokwFir", "Null scale factor pointer", mod}, {kBad, "vokwbFir", kState, mod},
-                   {kBad, "vokwbFir", kNull, mod}, {kBad, "vokwbFir", kNull, mod}, {kBad, "vokwbFir", kInv, mod},
-                   {kBad, "vokwbFir", "Null scale factor pointer", mod}, {kBad, "vokwbFir", kInit, mod});
+    step("vokwbFir", kInit, [&] { vokwbFir(&st, in, out.as<short>(), 1, VOK_NO_SCALE, nullptr); });
     EXPECT_TRUE(out.untouched());
     EXPECT_TRUE(copy.untouched());
 }

@@ -12,6 +12,7 @@
 #include "../support/widths.h"
 #include "fir_support.h"
 #include "frame/test_seams.h"
+#include "support/report_steps.h"
 #include "support/reports.h"
 
 namespace {
@@ -26,13 +27,6 @@ std::vector<float> dyadicTaps(std::mt19937& gen, int n) {
     std::vector<float> t(static_cast<std::size_t>(n));
     for (auto& v : t) v = float(k(gen)) / 16.0f;
     return t;
-}
-
-std::vector<short> randomShorts(std::mt19937& gen, std::size_t n, int limit) {
-    std::uniform_int_distribution<int> u(-limit, limit);
-    std::vector<short> v(n);
-    for (auto& s : v) s = short(u(gen));
-    return v;
 }
 
 // Independent 16-bit conversion of one rounded sum.
@@ -183,72 +177,59 @@ TEST(FirlInt16, TapsHeldInFilterOrder) {
 }
 
 TEST(FirlInt16, FailureReportsInCheckOrder) {
-    constexpr int kBad = VOK_StatusBadArg;
-    const char* mod = "vokfirlw";
     const char* kTap = "Null Tap State pointer";
     const char* kDly = "Null Dly State pointer";
     const char* kNull = "Null buffer pointer";
+    const char* kNotSet = "Filter Dlyl is not setup";
+    const char* kScale = "Null scale factor pointer";
     float taps[4] = {1, 2, 3, 4};
     short line[4] = {};
+    short in[4] = {1, 2, 3, 4};
     Sentinel tapRec(sizeof(FirTapState)), out(16), copy(32);
-    ReportRecorder r;
-    vokwFirlInit(nullptr, 4, tapRec.as<FirTapState>());
-    vokwFirlInit(taps, 0, tapRec.as<FirTapState>());
-    vokwFirlInitMr(taps, 4, 2, -1, 1, 0, tapRec.as<FirTapState>());
-    vokwFirlInitMr(taps, 4, 2, 2, 1, 0, tapRec.as<FirTapState>());
+    FirTapState* badTap = tapRec.as<FirTapState>();
+    short* o = out.as<short>();
+    voktest::ReportSteps step("vokfirlw");
+    step("vokwFirlInit", kTap, [&] { vokwFirlInit(nullptr, 4, badTap); });
+    step("vokwFirlInit", "Invalid array length", [&] { vokwFirlInit(taps, 0, badTap); });
+    step("vokwFirlInitMr", "Invalid phase value", [&] { vokwFirlInitMr(taps, 4, 2, -1, 1, 0, badTap); });
+    step("vokwFirlInitMr", "Invalid factor value", [&] { vokwFirlInitMr(taps, 4, 2, 2, 1, 0, badTap); });
     EXPECT_TRUE(tapRec.untouched());
     FirTapState tap{}, multi{};
     FirDlyState dly{};
+    vokwFirlInit(taps, 4, &tap);
+    step("vokwFirlInitDlyl", kDly, [&] { vokwFirlInitDlyl(&tap, nullptr, &dly); });
+    step("vokwFirlInitDlyl", kNull, [&] { vokwFirlInitDlyl(&tap, line, nullptr); });
+    vokwFirlInitDlyl(&tap, line, &dly);
+    step("vokwFirlGetDlyl", kNotSet, [&] { vokwFirlGetDlyl(&tap, &dly, copy.as<short>()); });
+    step("vokwFirlSetDlyl", kDly, [&] { vokwFirlSetDlyl(&tap, nullptr, nullptr); });
+    step("vokwFirlSetDlyl", kTap, [&] { vokwFirlSetDlyl(nullptr, nullptr, &dly); });
+    step("vokwFirlSetTaps", kTap, [&] { vokwFirlSetTaps(taps, nullptr); });
+    step("vokwFirlGetTaps", kTap, [&] { vokwFirlGetTaps(nullptr, copy.as<float>()); });
+    step("vokwFirlGetTaps", kNull, [&] { vokwFirlGetTaps(&tap, nullptr); });
+    step("vokwFirl", kNotSet, [&] { EXPECT_EQ(0, vokwFirl(&tap, &dly, 5, VOK_NO_SCALE, nullptr)); });
+    step("vokwbFirl", kNotSet, [&] { vokwbFirl(&tap, &dly, in, o, 1, VOK_NO_SCALE, nullptr); });
+    vokwFirlSetDlyl(&tap, nullptr, &dly);
+    step("vokwbFirl", kTap, [&] { vokwbFirl(nullptr, &dly, in, o, 1, VOK_NO_SCALE, nullptr); });
+    step("vokwbFirl", kDly, [&] { vokwbFirl(&tap, nullptr, in, o, 1, VOK_NO_SCALE, nullptr); });
+    step("vokwbFirl", kNull, [&] { vokwbFirl(&tap, &dly, nullptr, o, 0, VOK_AUTO_SCALE, nullptr); });
+    step("vokwbFirl", kNull, [&] { vokwbFirl(&tap, &dly, in, nullptr, 0, VOK_AUTO_SCALE, nullptr); });
+    step("vokwbFirl", "Invalid array length", [&] { vokwbFirl(&tap, &dly, in, o, 0, VOK_AUTO_SCALE, nullptr); });
+    step("vokwbFirl", kScale, [&] { vokwbFirl(&tap, &dly, in, o, 1, VOK_AUTO_SCALE, nullptr); });
+    step("vokwFirl", kScale, [&] { EXPECT_EQ(0, vokwFirl(&tap, &dly, 5, VOK_AUTO_SCALE, nullptr)); });
+    step.run([&] {
+        vok::testing::failAllocationAfter(1);
+        vokwbFirl(&tap, &dly, in, o, 1, VOK_NO_SCALE, nullptr);
+        vok::testing::failAllocationAfter(0);
+    }, {{VOK_StatusNoMemory, "vokwbFirl", "Allocation failure", "vokfirlw"}});
     float mtaps[4] = {1, 2, 3, 4};
     short mline[2] = {};
-    vokwFirlInit(taps, 4, &tap);
-    vokwFirlInitDlyl(&tap, nullptr, &dly);
-    vokwFirlInitDlyl(&tap, line, nullptr);
-    vokwFirlInitDlyl(&tap, line, &dly);
-    vokwFirlGetDlyl(&tap, &dly, copy.as<short>());
-    vokwFirlSetDlyl(&tap, nullptr, nullptr);
-    vokwFirlSetDlyl(nullptr, nullptr, &dly);
-    vokwFirlSetTaps(taps, nullptr);
-    vokwFirlGetTaps(nullptr, copy.as<float>());
-    vokwFirlGetTaps(&tap, nullptr);
-    EXPECT_REPORTS(r, {kBad, "vokwFirlInit", kTap, mod}, {kBad, "vokwFirlInit", "Invalid array length", mod},
-                   {kBad, "vokwFirlInitMr", "Invalid phase value", mod},
-                   {kBad, "vokwFirlInitMr", "Invalid factor value", mod}, {kBad, "vokwFirlInitDlyl", kDly, mod},
-                   {kBad, "vokwFirlInitDlyl", kNull, mod},
-                   {kBad, "vokwFirlGetDlyl", "Filter Dlyl is not setup", mod}, {kBad, "vokwFirlSetDlyl", kDly, mod},
-                   {kBad, "vokwFirlSetDlyl", kTap, mod}, {kBad, "vokwFirlSetTaps", kTap, mod},
-                   {kBad, "vokwFirlGetTaps", kTap, mod}, {kBad, "vokwFirlGetTaps", kNull, mod});
-    r.clear();
-
-    short in[4] = {1, 2, 3, 4};
-    EXPECT_EQ(0, vokwFirl(&tap, &dly, 5, VOK_NO_SCALE, nullptr));  // delay line not set
-    vokwbFirl(&tap, &dly, in, out.as<short>(), 1, VOK_NO_SCALE, nullptr);
-    vokwFirlSetDlyl(&tap, nullptr, &dly);
-    vokwbFirl(nullptr, &dly, in, out.as<short>(), 1, VOK_NO_SCALE, nullptr);
-    vokwbFirl(&tap, nullptr, in, out.as<short>(), 1, VOK_NO_SCALE, nullptr);
-    vokwbFirl(&tap, &dly, nullptr, out.as<short>(), 0, VOK_AUTO_SCALE, nullptr);
-    vokwbFirl(&tap, &dly, in, nullptr, 0, VOK_AUTO_SCALE, nullptr);
-    vokwbFirl(&tap, &dly, in, out.as<short>(), 0, VOK_AUTO_SCALE, nullptr);
-    vokwbFirl(&tap, &dly, in, out.as<short>(), 1, VOK_AUTO_SCALE, nullptr);
-    EXPECT_EQ(0, vokwFirl(&tap, &dly, 5, VOK_AUTO_SCALE, nullptr));
-    vok::testing::failAllocationAfter(1);
-    vokwbFirl(&tap, &dly, in, out.as<short>(), 1, VOK_NO_SCALE, nullptr);
-    vok::testing::failAllocationAfter(0);
     vokwFirlInitMr(mtaps, 4, 2, 0, 1, 0, &multi);
     vokwFirlGetTaps(&tap, taps);  // own array: leaves filter mode
-    vokwbFirl(&tap, &dly, in, out.as<short>(), 1, VOK_NO_SCALE, nullptr);
+    step("vokwbFirl", "Filter Taps is not setup", [&] { vokwbFirl(&tap, &dly, in, o, 1, VOK_NO_SCALE, nullptr); });
     FirDlyState mdly{};
     vokwFirlInitDlyl(&multi, mline, &mdly);
     vokwFirlSetDlyl(&multi, nullptr, &mdly);
-    EXPECT_EQ(0, vokwFirl(&multi, &mdly, 5, VOK_NO_SCALE, nullptr));
-    EXPECT_REPORTS(r, {kBad, "vokwFirl", "Filter Dlyl is not setup", mod},
-                   {kBad, "vokwbFirl", "Filter Dlyl is not setup", mod}, {kBad, "vokwbFirl", kTap, mod},
-                   {kBad, "vokwbFirl", kDly, mod}, {kBad, "vokwbFirl", kNull, mod}, {kBad, "vokwbFirl", kNull, mod},
-                   {kBad, "vokwbFirl", "Invalid array length", mod},
-                   {kBad, "vokwbFirl", "Null scale factor pointer", mod},
-                   {kBad, "vokwFirl", "Null scale factor pointer", mod},
-                   {VOK_StatusNoMemory, "vokwbFirl", "Allocation failure", mod},
-                   {kBad, "vokwbFirl", "Filter Taps is not setup", mod}, {kBad, "vokwFirl", "MultiRate filter", mod});
+    step("vokwFirl", "MultiRate filter", [&] { EXPECT_EQ(0, vokwFirl(&multi, &mdly, 5, VOK_NO_SCALE, nullptr)); });
     EXPECT_TRUE(out.untouched());
     EXPECT_TRUE(copy.untouched());
     for (short s : line) EXPECT_EQ(0, s);

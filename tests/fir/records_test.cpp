@@ -23,16 +23,14 @@ TEST(FirlRecords, InitialisationFillsEveryField) {
     FirDlyState dly;
     std::memset(&dly, 0x5a, sizeof dly);
 
+    // Rate fields, then the flags: single rate, filter mode.
+    auto fields = [](const FirTapState& t) {
+        return std::vector<int>{t.len, t.upFactor, t.upPhase, t.downFactor, t.downPhase, t.isMultiRate, t.isFilterMode,
+                                t.reserved};
+    };
     vokdFirlInit(taps, 7, &tap);
     EXPECT_EQ(static_cast<void*>(taps), tap.taps);
-    EXPECT_EQ(7, tap.len);
-    EXPECT_EQ(1, tap.upFactor);
-    EXPECT_EQ(0, tap.upPhase);
-    EXPECT_EQ(1, tap.downFactor);
-    EXPECT_EQ(0, tap.downPhase);
-    EXPECT_EQ(0, tap.isMultiRate);
-    EXPECT_EQ(1, tap.isFilterMode);
-    EXPECT_EQ(0, tap.reserved);
+    EXPECT_EQ((std::vector<int>{7, 1, 0, 1, 0, 0, 1, 0}), fields(tap));
     vokdFirlInitDlyl(&tap, dlyl, &dly);
     EXPECT_EQ(static_cast<void*>(dlyl), dly.dlyl);
     EXPECT_EQ(7, dly.len);
@@ -49,12 +47,7 @@ TEST(FirlRecords, InitialisationFillsEveryField) {
     };
     for (Case c : {Case{3, 1, 3}, Case{3, 2, 3}, Case{1, 4, 7}, Case{2, 2, 4}, Case{4, 1, 2}, Case{8, 3, 1}}) {
         vokdFirlInitMr(taps, 7, c.up, c.up - 1, c.down, c.down - 1, &tap);
-        EXPECT_EQ(1, tap.isMultiRate);
-        EXPECT_EQ(c.up, tap.upFactor);
-        EXPECT_EQ(c.up - 1, tap.upPhase);
-        EXPECT_EQ(c.down, tap.downFactor);
-        EXPECT_EQ(c.down - 1, tap.downPhase);
-        EXPECT_EQ(1, tap.isFilterMode);
+        EXPECT_EQ((std::vector<int>{7, c.up, c.up - 1, c.down, c.down - 1, 1, 1, 0}), fields(tap));
         vokdFirlInitDlyl(&tap, dlyl, &dly);
         EXPECT_EQ(c.len, dly.len) << c.up;
     }
@@ -119,26 +112,6 @@ TEST(FirlRecords, TapsAndDelayLineRoundTrips) {
             for (const W& w : taps) EXPECT_EQ(LC(0), asLC(w));
         }
     });
-}
-
-// tapsLen 1: outputs are taps[0] times the inputs and nothing is visible.
-TEST(FirlRecords, SingleTapFilter) {
-    FloatComplex tap0{0.5f, -2.0f};
-    FloatComplex dlyl[1] = {{9, 9}};
-    FirTapState tap{};
-    FirDlyState dly{};
-    vokcFirlInit(&tap0, 1, &tap);
-    vokcFirlInitDlyl(&tap, dlyl, &dly);
-    vokcFirlSetDlyl(&tap, nullptr, &dly);
-    EXPECT_EQ(9.0f, dlyl[0].re);  // the only slot is scratch
-    const FloatComplex in[3] = {{1, 0}, {0, 1}, {2, 3}};
-    FloatComplex out[3];
-    vokcbFirl(&tap, &dly, in, out, 3);
-    for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(tap0.re * in[i].re - tap0.im * in[i].im, out[i].re);
-        EXPECT_EQ(tap0.re * in[i].im + tap0.im * in[i].re, out[i].im);
-    }
-    EXPECT_EQ(2.0f, dlyl[0].re);
 }
 
 TEST(FirRecords, LengthsRoomAndUnrollWidths) {

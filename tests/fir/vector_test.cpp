@@ -17,13 +17,6 @@ namespace {
 
 using namespace firtest;
 
-std::vector<float> randomFloats(std::mt19937& gen, std::size_t n) {
-    std::uniform_real_distribution<float> u(-1.0f, 1.0f);
-    std::vector<float> v(n);
-    for (auto& e : v) e = u(gen);
-    return v;
-}
-
 // Where tap j finds output t's input: one line at single rate, one stream
 // per tap residue (streams `stride` apart) when decimating.
 std::ptrdiff_t inputOf(vok::kernels::Streams s, int t, int j) { return t - (j % s.down) * s.stride - j / s.down; }
@@ -54,9 +47,9 @@ TEST_P(FirKernel, EveryLaneSumsItsOutputInTapOrder) {
     std::mt19937 gen(99u + unsigned(k.count * 13 + k.n));
     const vok::kernels::Streams streams{k.down, k.down > 1 ? k.n + k.count + 3 : 0};
     const int span = reach(streams, k.count) + 8;  // taps reach this far before output 0
-    const auto storedTaps = randomFloats(gen, std::size_t(k.count) * std::size_t(k.tapStride > 0 ? k.tapStride : -k.tapStride) + 1);
+    const auto storedTaps = randomVector<float>(gen, std::size_t(k.count) * std::size_t(k.tapStride > 0 ? k.tapStride : -k.tapStride) + 1);
     const float* taps = k.tapStride > 0 ? storedTaps.data() : storedTaps.data() + storedTaps.size() - 1;
-    const auto line = randomFloats(gen, std::size_t(span + k.n));
+    const auto line = randomVector<float>(gen, std::size_t(span + k.n));
     const float* data = line.data() + span;
 
     std::vector<float> want(std::size_t(k.n));
@@ -393,11 +386,11 @@ TEST_P(FirLongBlocks, EveryWidthGivesTheSameCloseResults) {
     const LongCase c = GetParam();
     const Rates r = c.rate;
     std::mt19937 gen(4321u + unsigned(r.tapsLen * 7 + r.up * 3 + r.down));
-    const auto h = randomFloats(gen, std::size_t(r.tapsLen));
-    const auto history = randomFloats(gen, std::size_t(historyOf(r)));
+    const auto h = randomVector<float>(gen, std::size_t(r.tapsLen));
+    const auto history = randomVector<float>(gen, std::size_t(historyOf(r)));
     int iters = 0;
     for (int n : c.calls) iters += n;
-    const auto x = randomFloats(gen, std::size_t(iters) * std::size_t(r.down));
+    const auto x = randomVector<float>(gen, std::size_t(iters) * std::size_t(r.down));
     const Reference ref = directMultirate(h, r, history, x);
 
     std::vector<float> first;

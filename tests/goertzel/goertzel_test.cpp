@@ -42,55 +42,32 @@ std::complex<long double> dftBin(const std::vector<std::complex<R>>& x, int k) {
     return sum;
 }
 
-// The four floating kinds behind one interface: a state, Init, a sample, a block.
-struct SingleReal {
-    using R = float;
-    VokSGoertzState st;
-    static constexpr bool complexData = false;
-    int init(R f) { return voksGoertzInit(f, &st); }
-    std::complex<R> sample(std::complex<R> x) { auto v = voksGoertz(&st, x.real()); return {v.re, v.im}; }
+// The four floating kinds behind one interface: a state, Init, a sample, a block, Reset.
+template <class R_, class State, class Sample, auto Init, auto One, auto Block, auto Reset>
+struct Kind {
+    using R = R_;
+    State st;
+    static constexpr bool complexData = !std::is_same_v<Sample, R>;
+    static Sample in(std::complex<R> x) {
+        if constexpr (complexData) return {x.real(), x.imag()};
+        else return x.real();
+    }
+    int init(R f) { return Init(f, &st); }
+    void reset() { Reset(&st); }
+    std::complex<R> sample(std::complex<R> x) { auto v = One(&st, in(x)); return {v.re, v.im}; }
     std::complex<R> block(const std::vector<std::complex<R>>& x, int from, int len) {
-        std::vector<R> re(len);
-        for (int i = 0; i < len; ++i) re[i] = x[from + i].real();
-        auto v = voksbGoertz(&st, re.data(), len);
+        std::vector<Sample> d(len);
+        for (int i = 0; i < len; ++i) d[i] = in(x[from + i]);
+        auto v = Block(&st, d.data(), len);
         return {v.re, v.im};
     }
 };
-struct SingleComplex {
-    using R = float;
-    VokSGoertzState st;
-    static constexpr bool complexData = true;
-    int init(R f) { return vokcGoertzInit(f, &st); }
-    std::complex<R> sample(std::complex<R> x) { auto v = vokcGoertz(&st, {x.real(), x.imag()}); return {v.re, v.im}; }
-    std::complex<R> block(const std::vector<std::complex<R>>& x, int from, int len) {
-        auto v = vokcbGoertz(&st, reinterpret_cast<const FloatComplex*>(x.data() + from), len);
-        return {v.re, v.im};
-    }
-};
-struct DoubleReal {
-    using R = double;
-    VokDGoertzState st;
-    static constexpr bool complexData = false;
-    int init(R f) { return vokdGoertzInit(f, &st); }
-    std::complex<R> sample(std::complex<R> x) { auto v = vokdGoertz(&st, x.real()); return {v.re, v.im}; }
-    std::complex<R> block(const std::vector<std::complex<R>>& x, int from, int len) {
-        std::vector<R> re(len);
-        for (int i = 0; i < len; ++i) re[i] = x[from + i].real();
-        auto v = vokdbGoertz(&st, re.data(), len);
-        return {v.re, v.im};
-    }
-};
-struct DoubleComplexKind {
-    using R = double;
-    VokDGoertzState st;
-    static constexpr bool complexData = true;
-    int init(R f) { return vokzGoertzInit(f, &st); }
-    std::complex<R> sample(std::complex<R> x) { auto v = vokzGoertz(&st, {x.real(), x.imag()}); return {v.re, v.im}; }
-    std::complex<R> block(const std::vector<std::complex<R>>& x, int from, int len) {
-        auto v = vokzbGoertz(&st, reinterpret_cast<const DoubleComplex*>(x.data() + from), len);
-        return {v.re, v.im};
-    }
-};
+using SingleReal = Kind<float, VokSGoertzState, float, voksGoertzInit, voksGoertz, voksbGoertz, voksGoertzReset>;
+using SingleComplex =
+    Kind<float, VokSGoertzState, FloatComplex, vokcGoertzInit, vokcGoertz, vokcbGoertz, vokcGoertzReset>;
+using DoubleReal = Kind<double, VokDGoertzState, double, vokdGoertzInit, vokdGoertz, vokdbGoertz, vokdGoertzReset>;
+using DoubleComplexKind =
+    Kind<double, VokDGoertzState, DoubleComplex, vokzGoertzInit, vokzGoertz, vokzbGoertz, vokzGoertzReset>;
 
 template <class Kind>
 class GoertzelKinds : public ::testing::Test {};
@@ -130,24 +107,9 @@ TYPED_TEST(GoertzelKinds, ResetStartsAgainAtTheSameFrequency) {
     kind.init(R(0.125));
     const auto first = kind.block(x, 0, 16);
     kind.block(x, 0, 5);  // leftover history
-    if constexpr (sizeof(R) == 4) TypeParam::complexData ? vokcGoertzReset(&kind.st) : voksGoertzReset(&kind.st);
-    else TypeParam::complexData ? vokzGoertzReset(&kind.st) : vokdGoertzReset(&kind.st);
+    kind.reset();
     EXPECT_EQ(kind.st.freq, R(0.125));
     EXPECT_EQ(kind.block(x, 0, 16), first);
-}
-
-TEST(Goertzel, FrequencyZeroSumsAndQuarterGivesTheFirstBin) {
-    VokSGoertzState st;
-    voksGoertzInit(0.0f, &st);
-    const float samples[5] = {1, 2, 3, 4, 5.5f};
-    FloatComplex sum = voksbGoertz(&st, samples, 5);
-    EXPECT_FLOAT_EQ(sum.re, 15.5f);
-    EXPECT_FLOAT_EQ(sum.im, 0.0f);
-    voksGoertzInit(0.25f, &st);
-    const float pulse[4] = {1, 0, 0, 0};
-    FloatComplex bin = voksbGoertz(&st, pulse, 4);
-    EXPECT_NEAR(bin.re, 1.0, 1e-6);
-    EXPECT_NEAR(bin.im, 0.0, 1e-6);
 }
 
 TEST(Goertzel, InitStoresTheAngleFunctionsAndRefusesBadFrequencies) {

@@ -6,12 +6,14 @@
 #include <vector>
 
 #include "frame/test_seams.h"
+#include "support/report_steps.h"
 #include "support/reports.h"
 #include "vok.h"
 
 namespace {
 
 using voktest::ReportRecorder;
+using voktest::ReportSteps;
 using voktest::Sentinel;
 constexpr int kBad = VOK_StatusBadArg;
 constexpr int kMem = VOK_StatusNoMemory;
@@ -115,26 +117,24 @@ struct Primed {
 TEST(Iir16Reports, LowLayerFilters) {
     ReportRecorder rec;
     int sf = 0;
-    EXPECT_EQ(0, vokwIirl(nullptr, nullptr, 5, VOK_NO_SCALE, &sf));
-    EXPECT_REPORTS(rec, {kBad, "vokwIirl", "tapStPtr==0", "vokiirlw"}, {kBad, "vokwIirl", "dlyStPtr==0", "vokiirlw"});
-
-    rec.clear();
     Primed p;
     IirDlyState none{};
-    EXPECT_EQ(0, vokwIirl(&p.ts, &none, 5, VOK_NO_SCALE, &sf));
-    EXPECT_REPORTS(rec, {kBad, "vokwIirl", "structure *dlyStPtr wasn't initialized", "vokiirlw"});
-
-    rec.clear();
-    vokwbIirl(nullptr, nullptr, nullptr, nullptr, -1, VOK_NO_SCALE, &sf);
-    EXPECT_REPORTS(rec, {kBad, "vokwbIirl", "tapStPtr==0", "vokiirlw"}, {kBad, "vokwbIirl", "dlyStPtr==0", "vokiirlw"},
-                   {kBad, "vokwbIirl", "inSamps==0", "vokiirlw"}, {kBad, "vokwbIirl", "outSamps==0", "vokiirlw"});
-    rec.clear();
+    IirTapState blank{};
     const short in[3] = {1, 2, 3};
     Sentinel out(3 * sizeof(short));
-    IirTapState blank{};
-    vokwbIirl(&blank, &p.ds, in, out.as<short>(), -1, VOK_NO_SCALE, &sf);
-    EXPECT_REPORTS(rec, {kBad, "vokwbIirl", "structure *tapStPtr wasn't initialized", "vokiirlw"},
-                   {kBad, "vokwbIirl", "numIters < 0", "vokiirlw"});
+    {
+        ReportSteps step("vokiirlw");
+        step.run([&] { EXPECT_EQ(0, vokwIirl(nullptr, nullptr, 5, VOK_NO_SCALE, &sf)); },
+                 {{kBad, "vokwIirl", "tapStPtr==0", "vokiirlw"}, {kBad, "vokwIirl", "dlyStPtr==0", "vokiirlw"}});
+        step("vokwIirl", "structure *dlyStPtr wasn't initialized",
+             [&] { EXPECT_EQ(0, vokwIirl(&p.ts, &none, 5, VOK_NO_SCALE, &sf)); });
+        step.run([&] { vokwbIirl(nullptr, nullptr, nullptr, nullptr, -1, VOK_NO_SCALE, &sf); },
+                 {{kBad, "vokwbIirl", "tapStPtr==0", "vokiirlw"}, {kBad, "vokwbIirl", "dlyStPtr==0", "vokiirlw"},
+                  {kBad, "vokwbIirl", "inSamps==0", "vokiirlw"}, {kBad, "vokwbIirl", "outSamps==0", "vokiirlw"}});
+        step.run([&] { vokwbIirl(&blank, &p.ds, in, out.as<short>(), -1, VOK_NO_SCALE, &sf); },
+                 {{kBad, "vokwbIirl", "structure *tapStPtr wasn't initialized", "vokiirlw"},
+                  {kBad, "vokwbIirl", "numIters < 0", "vokiirlw"}});
+    }
     // Zero iterations do nothing.
     rec.clear();
     vokwbIirl(&p.ts, &p.ds, in, out.as<short>(), 0, VOK_NO_SCALE, &sf);

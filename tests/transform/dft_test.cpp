@@ -5,12 +5,13 @@
 
 #include <cmath>
 #include <complex>
-#include <numbers>
 #include <random>
 #include <vector>
 
 #include "frame/context.h"
 #include "frame/test_seams.h"
+#include "reference.h"
+#include "support/report_steps.h"
 #include "support/reports.h"
 #include "vok.h"
 
@@ -20,23 +21,7 @@ using voktest::ReportRecorder;
 using voktest::Sentinel;
 using LC = std::complex<long double>;
 
-// X[j] = Σ x[k]·exp(∓2πi·jk/N) with an exact long-double twiddle per residue.
-std::vector<LC> referenceDft(const std::vector<LC>& x, bool forward) {
-    const long long n = (long long)x.size();
-    std::vector<LC> w(n);
-    for (long long m = 0; m < n; ++m) {
-        const long double a = 2 * std::numbers::pi_v<long double> * (long double)m / (long double)n;
-        w[m] = LC(std::cos(a), forward ? -std::sin(a) : std::sin(a));
-    }
-    std::vector<LC> out(n);
-    for (long long j = 0; j < n; ++j) {
-        LC sum = 0;
-        long long m = 0;
-        for (long long k = 0; k < n; ++k, m = (m + j) % n) sum += x[k] * w[m];
-        out[j] = sum;
-    }
-    return out;
-}
+using ffttest::directDft;
 
 std::vector<LC> randomSignal(int n, unsigned seed) {
     std::mt19937 gen(seed);
@@ -97,8 +82,8 @@ protected:
         dft<C>(src.data(), fwd.data(), n, VOK_Forw);
         dft<C>(src.data(), inv.data(), n, VOK_Inv);
         ASSERT_EQ(vokGetErrStatus(), VOK_StatusOk) << n;
-        EXPECT_LE(maxError(fwd, referenceDft(x, true)), tol) << "forward, length " << n;
-        EXPECT_LE(maxError(inv, referenceDft(x, false), 1.0L / n), tol / n) << "inverse, length " << n;
+        EXPECT_LE(maxError(fwd, directDft(x, true)), tol) << "forward, length " << n;
+        EXPECT_LE(maxError(inv, directDft(x, false), 1.0L / n), tol / n) << "inverse, length " << n;
         dft<C>(fwd.data(), back.data(), n, VOK_Inv);
         EXPECT_LE(maxError(back, x), 4 * tol / std::sqrt((long double)n)) << "round trip, length " << n;
     }
@@ -124,27 +109,6 @@ TYPED_TEST(DftValues, PrimeLengths) {
     }
 }
 
-TYPED_TEST(DftValues, ShortLengthsExactly) {
-    using C = TypeParam;
-    const C one[] = {{3, -4}};
-    C out1[1];
-    dft<C>(one, out1, 1, VOK_Forw);
-    EXPECT_EQ(out1[0].re, 3);
-    EXPECT_EQ(out1[0].im, -4);
-    const C two[] = {{1, 2}, {5, -7}};
-    C out2[2];
-    dft<C>(two, out2, 2, VOK_Forw);
-    EXPECT_EQ(out2[0].re, 6);
-    EXPECT_EQ(out2[0].im, -5);
-    EXPECT_EQ(out2[1].re, -4);
-    EXPECT_EQ(out2[1].im, 9);
-    dft<C>(two, out2, 2, VOK_Inv);
-    EXPECT_EQ(out2[0].re, 3);
-    EXPECT_EQ(out2[0].im, -2.5);
-    EXPECT_EQ(out2[1].re, -2);
-    EXPECT_EQ(out2[1].im, 4.5);
-}
-
 TYPED_TEST(DftValues, InPlaceAndUnscaledInverse) {
     using C = TypeParam;
     for (int n : {6, 9, 12, 35}) {
@@ -152,14 +116,14 @@ TYPED_TEST(DftValues, InPlaceAndUnscaledInverse) {
         std::vector<C> data = toRecords<C>(x);
         dft<C>(data.data(), data.data(), n, VOK_Forw);
         const long double tol = 16 * Precision<C>::eps * n;
-        EXPECT_LE(maxError(data, referenceDft(x, true)), tol) << n;
+        EXPECT_LE(maxError(data, directDft(x, true)), tol) << n;
         std::vector<C> raw(n);
         const std::vector<C> src = toRecords<C>(x);
         dft<C>(src.data(), raw.data(), n, VOK_Inv | VOK_NoScale);
-        EXPECT_LE(maxError(raw, referenceDft(x, false)), tol) << n;
+        EXPECT_LE(maxError(raw, directDft(x, false)), tol) << n;
         // Other bits are ignored beside the direction.
         dft<C>(src.data(), raw.data(), n, VOK_Forw | VOK_NoScale | VOK_NoBitRev);
-        EXPECT_LE(maxError(raw, referenceDft(x, true)), tol) << n;
+        EXPECT_LE(maxError(raw, directDft(x, true)), tol) << n;
     }
 }
 
@@ -181,7 +145,7 @@ TYPED_TEST(DftValues, LongLengthsAreAsAccurateAsAnFft) {
     using C = TypeParam;
     for (int n : {48, 100, 1000, 1024, 1536, 2999, 4096}) {
         const std::vector<LC> x = randomSignal(n, 5u + unsigned(n));
-        const std::vector<LC> fwdRef = referenceDft(x, true), invRef = referenceDft(x, false);
+        const std::vector<LC> fwdRef = directDft(x, true), invRef = directDft(x, false);
         const long double bound = 2 * Precision<C>::eps * std::log2((long double)n);
         std::vector<C> data = toRecords<C>(x), raw(n), scaled(n);
         dft<C>(data.data(), data.data(), n, VOK_Forw);
@@ -231,28 +195,8 @@ TYPED_TEST(DftValues, ShortMemoryFallsBackToTheDirectSum) {
     vok::testing::failAllocationAfter(0);
     EXPECT_EQ(vokGetErrStatus(), VOK_StatusOk);
     EXPECT_TRUE(rec.reports().empty());
-    EXPECT_LE(maxError(out, referenceDft(x, true)), 16 * Precision<C>::eps * n);
+    EXPECT_LE(maxError(out, directDft(x, true)), 16 * Precision<C>::eps * n);
     freeTables();
-}
-
-TYPED_TEST(DftValues, PureTonesLandInOneBin) {
-    using C = TypeParam;
-    const int n = 15;
-    for (int bin = 0; bin < n; ++bin) {
-        std::vector<LC> x(n);
-        for (int k = 0; k < n; ++k) {
-            const long double a = 2 * std::numbers::pi_v<long double> * (long double)((bin * k) % n) / n;
-            x[k] = LC(std::cos(a), std::sin(a));
-        }
-        const std::vector<C> src = toRecords<C>(x);
-        std::vector<C> out(n);
-        dft<C>(src.data(), out.data(), n, VOK_Forw);
-        for (int j = 0; j < n; ++j) {
-            const long double want = j == bin ? n : 0;
-            EXPECT_NEAR(double(out[j].re), double(want), double(64 * Precision<C>::eps * n)) << bin << " " << j;
-            EXPECT_NEAR(double(out[j].im), 0.0, double(64 * Precision<C>::eps * n)) << bin << " " << j;
-        }
-    }
 }
 
 // ---- failures: exact reports, check order, nothing written ----
@@ -267,74 +211,49 @@ protected:
 };
 
 TEST_F(DftFailures, SinglePrecisionChecksInOrder) {
-    ReportRecorder rec;
     const FloatComplex src[4] = {{1, 0}, {2, 0}, {3, 0}, {4, 0}};
     Sentinel out(4 * sizeof(FloatComplex));
     FloatComplex* dst = out.as<FloatComplex>();
-    vokcDft(src, dst, 0, VOK_Forw);
-    EXPECT_REPORTS(rec, {VOK_StatusBadArg, "vokcGetDftTwdTbl", "length<=0", "voktwd"},
-                   {VOK_StatusBadArg, "vokcDft", "length<=0", "vokdft"});
-    rec.clear();
-    vokSetErrStatus(VOK_StatusOk);
-    vokcDft(src, dst, -3, 0);  // the length comes before the flags
-    vokSetErrStatus(VOK_StatusOk);
-    rec.clear();
-    // Each call starts from a clean status: a negative one left behind makes
-    // the table lookup refuse (see the last case below).
-    vokcDft(nullptr, dst, 4, 0);
-    vokSetErrStatus(VOK_StatusOk);
-    vokcDft(src, nullptr, 4, 0);
-    vokSetErrStatus(VOK_StatusOk);
-    vokcDft(src, dst, 4, 0);
-    vokSetErrStatus(VOK_StatusOk);
-    vokcDft(src, dst, 4, VOK_Forw | VOK_Inv);
-    EXPECT_REPORTS(rec, {VOK_StatusBadArg, "vokcDft", "src==0", "vokdft"},
-                   {VOK_StatusBadArg, "vokcDft", "dst==0", "vokdft"},
-                   {VOK_StatusBadArg, "vokcDft", "VOK_Forw or VOK_Inv must be as a flag", "vokdft"},
-                   {VOK_StatusBadArg, "vokcDft", "VOK_Forw or VOK_Inv must be as a flag", "vokdft"});
-    rec.clear();
-    vokSetErrStatus(VOK_StatusOk);
+    const char* kFlag = "VOK_Forw or VOK_Inv must be as a flag";
+    voktest::ReportSteps step("vokdft");
+    step.run([&] { vokcDft(src, dst, 0, VOK_Forw); },
+             {{VOK_StatusBadArg, "vokcGetDftTwdTbl", "length<=0", "voktwd"},
+              {VOK_StatusBadArg, "vokcDft", "length<=0", "vokdft"}});
+    // The length comes before the flags.
+    step.run([&] { vokcDft(src, dst, -3, 0); },
+             {{VOK_StatusBadArg, "vokcGetDftTwdTbl", "length<=0", "voktwd"},
+              {VOK_StatusBadArg, "vokcDft", "length<=0", "vokdft"}});
+    step("vokcDft", "src==0", [&] { vokcDft(nullptr, dst, 4, 0); });
+    step("vokcDft", "dst==0", [&] { vokcDft(src, nullptr, 4, 0); });
+    step("vokcDft", kFlag, [&] { vokcDft(src, dst, 4, 0); });
+    step("vokcDft", kFlag, [&] { vokcDft(src, dst, 4, VOK_Forw | VOK_Inv); });
     // Init and Free come before the pointer checks and write nothing.
-    vokcDft(nullptr, nullptr, 4, VOK_Init);
-    vokcDft(nullptr, dst, 4, VOK_Free);
-    EXPECT_REPORTS(rec);
+    step.run([&] { vokcDft(nullptr, nullptr, 4, VOK_Init); vokcDft(nullptr, dst, 4, VOK_Free); }, {});
     EXPECT_EQ(vok::threadContext().tables.work[1].buffer, nullptr);
-    EXPECT_TRUE(out.untouched());
     // With a failure still standing the table lookup returns nothing.
-    vokSetErrStatus(VOK_StatusBadArg);
-    vokcDft(src, dst, 4, VOK_Forw);
-    EXPECT_REPORTS(rec, {VOK_StatusBadArg, "vokcDft", "TwdTbl==0", "vokdft"});
+    step("vokcDft", "TwdTbl==0", [&] { vokSetErrStatus(VOK_StatusBadArg); vokcDft(src, dst, 4, VOK_Forw); });
     EXPECT_TRUE(out.untouched());
 }
 
 TEST_F(DftFailures, DoublePrecisionChecksInOrder) {
-    ReportRecorder rec;
     const DoubleComplex src[3] = {{1, 0}, {2, 0}, {3, 0}};
     Sentinel out(3 * sizeof(DoubleComplex));
     DoubleComplex* dst = out.as<DoubleComplex>();
-    vokzDft(src, dst, 0, VOK_Forw);
-    EXPECT_REPORTS(rec, {VOK_StatusBadArg, "vokzGetDftTwdTbl", "length<=0", "voktwd"},
-                   {VOK_StatusBadArg, "vokzDft", "length<=0", "vokdft"});
-    rec.clear();
-    vokSetErrStatus(VOK_StatusOk);
-    vokzDft(nullptr, nullptr, 3, VOK_Init);
-    vokzDft(nullptr, nullptr, 3, VOK_Free);
-    vokzDft(nullptr, dst, 3, VOK_Forw);
-    vokSetErrStatus(VOK_StatusOk);
-    vokzDft(src, nullptr, 3, VOK_Forw);
-    vokSetErrStatus(VOK_StatusOk);
-    vokzDft(src, dst, 3, VOK_NoScale);
-    EXPECT_REPORTS(rec, {VOK_StatusBadArg, "vokzDft", "src==0", "vokdft"},
-                   {VOK_StatusBadArg, "vokzDft", "dst==0", "vokdft"},
-                   {VOK_StatusBadArg, "vokzDft", "VOK_Forw or VOK_Inv must be as a flag", "vokdft"});
-    rec.clear();
-    vokSetErrStatus(VOK_StatusOk);
+    voktest::ReportSteps step("vokdft");
+    step.run([&] { vokzDft(src, dst, 0, VOK_Forw); },
+             {{VOK_StatusBadArg, "vokzGetDftTwdTbl", "length<=0", "voktwd"},
+              {VOK_StatusBadArg, "vokzDft", "length<=0", "vokdft"}});
+    step.run([&] { vokzDft(nullptr, nullptr, 3, VOK_Init); vokzDft(nullptr, nullptr, 3, VOK_Free); }, {});
+    step("vokzDft", "src==0", [&] { vokzDft(nullptr, dst, 3, VOK_Forw); });
+    step("vokzDft", "dst==0", [&] { vokzDft(src, nullptr, 3, VOK_Forw); });
+    step("vokzDft", "VOK_Forw or VOK_Inv must be as a flag", [&] { vokzDft(src, dst, 3, VOK_NoScale); });
     // The scratch copy cannot be had: the call reports and leaves dst alone.
+    vokSetErrStatus(VOK_StatusOk);
     ASSERT_NE(vokzGetDftTwdTbl(3), nullptr);
+    voktest::ReportSteps noMemory("vokdft", VOK_StatusNoMemory);
     vok::testing::failAllocationAfter(1);
-    vokzDft(src, dst, 3, VOK_Forw);
+    noMemory("vokzDft", "NULL Pointer", [&] { vokzDft(src, dst, 3, VOK_Forw); });
     vok::testing::failAllocationAfter(0);
-    EXPECT_REPORTS(rec, {VOK_StatusNoMemory, "vokzDft", "NULL Pointer", "vokdft"});
     EXPECT_TRUE(out.untouched());
 }
 
@@ -408,7 +327,7 @@ TEST_P(ShortDft, MatchesTheExactTransformBroughtTo16Bits) {
         src[i] = {short(dist(gen)), short(dist(gen))};
         x[i] = LC(src[i].re, src[i].im);
     }
-    std::vector<LC> want = referenceDft(x, (c.flags & VOK_Forw) != 0);
+    std::vector<LC> want = directDft(x, (c.flags & VOK_Forw) != 0);
     if ((c.flags & VOK_Inv) && !(c.flags & VOK_NoScale))
         for (LC& v : want) v /= (long double)c.length;
     int sf = c.factor;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "frame/context.h"
+#include "support/report_steps.h"
 #include "support/reports.h"
 #include "transform/reference.h"
 #include "vok.h"
@@ -225,6 +226,20 @@ TEST(IntFftEdges, TwoPointRealFormsInIntegers) {
     EXPECT_REPORTS(rec);
 }
 
+// The mode tables above allow one unit; here the exact values tell rounding
+// to nearest (modes 0 and 1) from truncation: an inverse impulse of 3 over
+// four points is 0.75 everywhere.
+TEST(IntFftEdges, ModesZeroAndOneRoundToNearest) {
+    for (int mode : {0, 1}) {
+        ShortComplex c[4] = {{3, -3}, {0, 0}, {0, 0}, {0, 0}};
+        vokvFft(c, 2, VOK_Inv, mode, nullptr);
+        for (const ShortComplex& v : c) {
+            EXPECT_EQ(v.re, 1) << mode;
+            EXPECT_EQ(v.im, -1) << mode;
+        }
+    }
+}
+
 TEST(IntFftEdges, OrderZero) {
     ReportRecorder rec;
     short x[2] = {7, 9}, y[2] = {-4, 9};
@@ -267,98 +282,56 @@ TEST(IntFftEdges, CcsRoundTripAndAutoScaleThatFits) {
 
 // ---- failures ----
 
-struct Failure {
-    const char* name;
-    void (*call)(short* data, int order, int flags, int mode, int* sf);
-};
-
 TEST(IntFftFailures, OrderFlagsAndScaleModesInOrder) {
-    ReportRecorder rec;
     Sentinel data(1024);
     short* d = data.as<short>();
+    ShortComplex* c = data.as<ShortComplex>();
     int sf = 0;
-    vokvFft(reinterpret_cast<ShortComplex*>(d), -1, VOK_Forw, 0, &sf);
-    vokSetErrStatus(VOK_StatusOk);  // a standing failure would stop the next call early
-    vokSetErrStatus(VOK_StatusOk);
-    vokvFft(reinterpret_cast<ShortComplex*>(d), 32, VOK_Forw, 0, &sf);
-    vokSetErrStatus(VOK_StatusOk);  // a standing failure would stop the next call early
-    vokSetErrStatus(VOK_StatusOk);
-    vokvFft(nullptr, 3, VOK_Forw, 0, &sf);
-    vokSetErrStatus(VOK_StatusOk);  // a standing failure would stop the next call early
-    vokvFft(reinterpret_cast<ShortComplex*>(d), 3, VOK_Forw | VOK_Inv | VOK_InBitRev | VOK_OutBitRev, 0, &sf);
-    vokSetErrStatus(VOK_StatusOk);  // a standing failure would stop the next call early
-    vokvFft(reinterpret_cast<ShortComplex*>(d), 3, VOK_InBitRev | VOK_NoBitRev, 7, nullptr);
-    vokSetErrStatus(VOK_StatusOk);  // a standing failure would stop the next call early
-    vokvFft(reinterpret_cast<ShortComplex*>(d), 3, VOK_Inv, 7, nullptr);
-    vokSetErrStatus(VOK_StatusOk);  // a standing failure would stop the next call early
-    vokvFft(reinterpret_cast<ShortComplex*>(d), 3, VOK_Inv, 5, nullptr);
-    vokSetErrStatus(VOK_StatusOk);  // a standing failure would stop the next call early
-    EXPECT_REPORTS(rec, {VOK_StatusBadArg, "vokvFft", "order<0", "vokfftw"},
-                   {VOK_StatusBadArg, "vokvFft", "order>31", "vokfftw"},
-                   {VOK_StatusBadArg, "vokvFft", "samps==0", "vokfftw"},
-                   {VOK_StatusBadArg, "vokvFft", "VOK_Forw and VOK_Inv", "vokfftw"},
-                   {VOK_StatusBadArg, "vokvFft", "VOK_InBitRev and VOK_OutBitRev", "vokfftw"},
-                   {VOK_StatusBadArg, "vokvFft", "no VOK_Forw or VOK_Inv", "vokfftw"},
-                   {VOK_StatusBadArg, "vokvFft", "VOK_InBitRev and VOK_NoBitRev", "vokfftw"},
-                   {VOK_StatusBadArg, "vokvFft", "VOK_FIXED_SCALE and VOK_AUTO_SCALE", "vokfftw"},
-                   {VOK_StatusBadArg, "vokvFft", "VOK_AUTO_SCALE and scaleFactor==NULL", "vokfftw"},
-                   {VOK_StatusBadArg, "vokvFft", "VOK_AUTO_SCALE and scaleFactor==NULL", "vokfftw"});
-    rec.clear();
-    vokSetErrStatus(VOK_StatusOk);
-    vokwRealFftl(d, 3, VOK_Forw | VOK_OutRCPack | VOK_OutRCPerm, 6, &sf);
-    vokSetErrStatus(VOK_StatusOk);  // a standing failure would stop the next call early
-    vokwCcsFftl(d, 3, VOK_Forw, 0, &sf);
-    vokSetErrStatus(VOK_StatusOk);  // a standing failure would stop the next call early
-    vokwCcsFftl(d, 3, VOK_Forw | VOK_InRCPack | VOK_InRCPerm | VOK_NoBitRev | VOK_InBitRev, 0, &sf);
-    vokSetErrStatus(VOK_StatusOk);  // a standing failure would stop the next call early
-    vokwRealFftl(d, 3, VOK_Forw, 0, &sf);
-    vokSetErrStatus(VOK_StatusOk);  // a standing failure would stop the next call early
-    vokwRealFft(d, 3, VOK_Forw | VOK_OutRCPack | VOK_OutRCPerm | VOK_InBitRev | VOK_OutBitRev, 6, &sf);
-    vokSetErrStatus(VOK_StatusOk);  // a standing failure would stop the next call early
-    EXPECT_REPORTS(rec, {VOK_StatusBadArg, "vokwRealFftl", "VOK_OutRCPack and VOK_OutRCPerm", "vokfftw"},
-                   {VOK_StatusBadArg, "vokwCcsFftl", "no VOK_InRCPack or VOK_InRCPerm", "vokfftw"},
-                   {VOK_StatusBadArg, "vokwCcsFftl", "VOK_InRCPack and VOK_InRCPerm", "vokfftw"},
-                   {VOK_StatusBadArg, "vokwRealFftl", "no VOK_OutRCPack or VOK_OutRCPerm", "vokfftw"},
-                   {VOK_StatusBadArg, "vokwRealFft", "VOK_FIXED_SCALE and VOK_AUTO_SCALE", "vokfftw"});
+    voktest::ReportSteps step("vokfftw");
+    step("vokvFft", "order<0", [&] { vokvFft(c, -1, VOK_Forw, 0, &sf); });
+    step("vokvFft", "order>31", [&] { vokvFft(c, 32, VOK_Forw, 0, &sf); });
+    step("vokvFft", "samps==0", [&] { vokvFft(nullptr, 3, VOK_Forw, 0, &sf); });
+    step.run([&] { vokvFft(c, 3, VOK_Forw | VOK_Inv | VOK_InBitRev | VOK_OutBitRev, 0, &sf); },
+             {{VOK_StatusBadArg, "vokvFft", "VOK_Forw and VOK_Inv", "vokfftw"},
+              {VOK_StatusBadArg, "vokvFft", "VOK_InBitRev and VOK_OutBitRev", "vokfftw"}});
+    step.run([&] { vokvFft(c, 3, VOK_InBitRev | VOK_NoBitRev, 7, nullptr); },
+             {{VOK_StatusBadArg, "vokvFft", "no VOK_Forw or VOK_Inv", "vokfftw"},
+              {VOK_StatusBadArg, "vokvFft", "VOK_InBitRev and VOK_NoBitRev", "vokfftw"}});
+    step.run([&] { vokvFft(c, 3, VOK_Inv, 7, nullptr); },
+             {{VOK_StatusBadArg, "vokvFft", "VOK_FIXED_SCALE and VOK_AUTO_SCALE", "vokfftw"},
+              {VOK_StatusBadArg, "vokvFft", "VOK_AUTO_SCALE and scaleFactor==NULL", "vokfftw"}});
+    step("vokvFft", "VOK_AUTO_SCALE and scaleFactor==NULL", [&] { vokvFft(c, 3, VOK_Inv, 5, nullptr); });
+    step("vokwRealFftl", "VOK_OutRCPack and VOK_OutRCPerm",
+         [&] { vokwRealFftl(d, 3, VOK_Forw | VOK_OutRCPack | VOK_OutRCPerm, 6, &sf); });
+    step("vokwCcsFftl", "no VOK_InRCPack or VOK_InRCPerm", [&] { vokwCcsFftl(d, 3, VOK_Forw, 0, &sf); });
+    step("vokwCcsFftl", "VOK_InRCPack and VOK_InRCPerm",
+         [&] { vokwCcsFftl(d, 3, VOK_Forw | VOK_InRCPack | VOK_InRCPerm | VOK_NoBitRev | VOK_InBitRev, 0, &sf); });
+    step("vokwRealFftl", "no VOK_OutRCPack or VOK_OutRCPerm", [&] { vokwRealFftl(d, 3, VOK_Forw, 0, &sf); });
+    step("vokwRealFft", "VOK_FIXED_SCALE and VOK_AUTO_SCALE",
+         [&] { vokwRealFft(d, 3, VOK_Forw | VOK_OutRCPack | VOK_OutRCPerm | VOK_InBitRev | VOK_OutBitRev, 6, &sf); });
     EXPECT_TRUE(data.untouched());
-    vokSetErrStatus(VOK_StatusOk);
 }
 
 TEST(IntFftFailures, PointerNamesAndNothingWritten) {
-    ReportRecorder rec;
     Sentinel out(512);
     short* o = out.as<short>();
+    ShortComplex* co = out.as<ShortComplex>();
     const short in[16] = {1, 2, 3};
-    vokvFftNip(nullptr, reinterpret_cast<ShortComplex*>(o), 2, VOK_Forw, 0, nullptr);
-    vokSetErrStatus(VOK_StatusOk);  // a standing failure would stop the next call early
-    vokvFftNip(reinterpret_cast<const ShortComplex*>(in), nullptr, 2, VOK_Forw, 0, nullptr);
-    vokSetErrStatus(VOK_StatusOk);  // a standing failure would stop the next call early
-    vokvrFft(o, nullptr, 2, VOK_Forw, 0, nullptr);
-    vokSetErrStatus(VOK_StatusOk);  // a standing failure would stop the next call early
-    vokvrFftNip(in, in, o, nullptr, 2, VOK_Forw, 0, nullptr);
-    vokSetErrStatus(VOK_StatusOk);  // a standing failure would stop the next call early
-    vokwRealFftNip(in, nullptr, 2, VOK_Forw, 0, nullptr);
-    vokSetErrStatus(VOK_StatusOk);  // a standing failure would stop the next call early
-    vokwReal2Fft(o, nullptr, 2, VOK_Forw, 0, nullptr);
-    vokSetErrStatus(VOK_StatusOk);  // a standing failure would stop the next call early
-    vokwCcs2FftNip(in, o, nullptr, o, 2, VOK_Inv, 0, nullptr);
-    vokSetErrStatus(VOK_StatusOk);  // a standing failure would stop the next call early
-    EXPECT_REPORTS(rec, {VOK_StatusBadArg, "vokvFftNip", "inSamps==0", "vokfftw"},
-                   {VOK_StatusBadArg, "vokvFftNip", "outSamps==0", "vokfftw"},
-                   {VOK_StatusBadArg, "vokvrFft", "imSamps==0", "vokfftw"},
-                   {VOK_StatusBadArg, "vokvrFftNip", "imOutSamps==0", "vokfftw"},
-                   {VOK_StatusBadArg, "vokwRealFftNip", "outSamps==0", "vokfftw"},
-                   {VOK_StatusBadArg, "vokwReal2Fft", "ySamps==0", "vokfftw"},
-                   {VOK_StatusBadArg, "vokwCcs2FftNip", "yInSamps==0", "vokfftw"});
-    rec.clear();
-    vokSetErrStatus(VOK_StatusOk);
+    const ShortComplex* cin = reinterpret_cast<const ShortComplex*>(in);
+    voktest::ReportSteps step("vokfftw");
+    step("vokvFftNip", "inSamps==0", [&] { vokvFftNip(nullptr, co, 2, VOK_Forw, 0, nullptr); });
+    step("vokvFftNip", "outSamps==0", [&] { vokvFftNip(cin, nullptr, 2, VOK_Forw, 0, nullptr); });
+    step("vokvrFft", "imSamps==0", [&] { vokvrFft(o, nullptr, 2, VOK_Forw, 0, nullptr); });
+    step("vokvrFftNip", "imOutSamps==0", [&] { vokvrFftNip(in, in, o, nullptr, 2, VOK_Forw, 0, nullptr); });
+    step("vokwRealFftNip", "outSamps==0", [&] { vokwRealFftNip(in, nullptr, 2, VOK_Forw, 0, nullptr); });
+    step("vokwReal2Fft", "ySamps==0", [&] { vokwReal2Fft(o, nullptr, 2, VOK_Forw, 0, nullptr); });
+    step("vokwCcs2FftNip", "yInSamps==0", [&] { vokwCcs2FftNip(in, o, nullptr, o, 2, VOK_Inv, 0, nullptr); });
     // The not-in-place complex form refuses a bad mode through the in-place
     // one, with a backtrace, and copies nothing.
-    vokvFftNip(reinterpret_cast<const ShortComplex*>(in), reinterpret_cast<ShortComplex*>(o), 2, VOK_Forw, 6,
-               nullptr);
-    EXPECT_REPORTS(rec, {VOK_StatusBadArg, "vokvFft", "VOK_FIXED_SCALE and VOK_AUTO_SCALE", "vokfftw"},
-                   {VOK_StatusBadArg, "vokvFft", "VOK_AUTO_SCALE and scaleFactor==NULL", "vokfftw"},
-                   {VOK_StatusBacktrace, "vokvFftNip", "out vokvFft", "vokfftw"});
+    step.run([&] { vokvFftNip(cin, co, 2, VOK_Forw, 6, nullptr); },
+             {{VOK_StatusBadArg, "vokvFft", "VOK_FIXED_SCALE and VOK_AUTO_SCALE", "vokfftw"},
+              {VOK_StatusBadArg, "vokvFft", "VOK_AUTO_SCALE and scaleFactor==NULL", "vokfftw"},
+              {VOK_StatusBacktrace, "vokvFftNip", "out vokvFft", "vokfftw"}});
     EXPECT_TRUE(out.untouched());
     vokSetErrStatus(VOK_StatusOk);
 }
@@ -479,24 +452,17 @@ TEST(IntPackedProducts, AutoScaleTakesTheLargerFactor) {
 }
 
 TEST(IntPackedProducts, Failures) {
-    ReportRecorder rec;
     Sentinel out(64);
     short* d = out.as<short>();
     const short s[8] = {};
-    vokwMpyRCPack2(s, d, -1, 0, nullptr);
-    vokwMpyRCPack2(s, d, 32, 0, nullptr);
-    vokwMpyRCPerm2(nullptr, d, 3, 0, nullptr);
-    vokwMpyRCPack3(s, nullptr, d, 3, 0, nullptr);
-    vokwMpyRCPerm3(nullptr, s, d, 3, 0, nullptr);
-    vokwMpyRCPerm3(s, s, nullptr, 3, 0, nullptr);
-    vokwMpyRCPack2(s, d, 3, VOK_AUTO_SCALE, nullptr);
-    EXPECT_REPORTS(rec, {VOK_StatusBadArg, "vokwMpyRCPack2", "order<0", "vokfftw"},
-                   {VOK_StatusBadArg, "vokwMpyRCPack2", "order>31", "vokfftw"},
-                   {VOK_StatusBadArg, "vokwMpyRCPerm2", "src==0", "vokfftw"},
-                   {VOK_StatusBadArg, "vokwMpyRCPack3", "srcB==0", "vokfftw"},
-                   {VOK_StatusBadArg, "vokwMpyRCPerm3", "srcA==0", "vokfftw"},
-                   {VOK_StatusBadArg, "vokwMpyRCPerm3", "dst==0", "vokfftw"},
-                   {VOK_StatusBadArg, "vokwMpyRCPack2", "scaleFactor==0", "vokfftw"});
+    voktest::ReportSteps step("vokfftw");
+    step("vokwMpyRCPack2", "order<0", [&] { vokwMpyRCPack2(s, d, -1, 0, nullptr); });
+    step("vokwMpyRCPack2", "order>31", [&] { vokwMpyRCPack2(s, d, 32, 0, nullptr); });
+    step("vokwMpyRCPerm2", "src==0", [&] { vokwMpyRCPerm2(nullptr, d, 3, 0, nullptr); });
+    step("vokwMpyRCPack3", "srcB==0", [&] { vokwMpyRCPack3(s, nullptr, d, 3, 0, nullptr); });
+    step("vokwMpyRCPerm3", "srcA==0", [&] { vokwMpyRCPerm3(nullptr, s, d, 3, 0, nullptr); });
+    step("vokwMpyRCPerm3", "dst==0", [&] { vokwMpyRCPerm3(s, s, nullptr, 3, 0, nullptr); });
+    step("vokwMpyRCPack2", "scaleFactor==0", [&] { vokwMpyRCPack2(s, d, 3, VOK_AUTO_SCALE, nullptr); });
     EXPECT_TRUE(out.untouched());
     vokSetErrStatus(VOK_StatusOk);
 }

@@ -11,6 +11,7 @@
 
 #include "frame/context.h"
 #include "frame/test_seams.h"
+#include "support/report_steps.h"
 #include "support/reports.h"
 #include "vok.h"
 
@@ -69,24 +70,17 @@ TEST(BitRev, CachedTableIsKeptUntilFreed) {
 }
 
 TEST(BitRev, TableFailures) {
-    ReportRecorder rec;
     int tbl[4];
-    vokCalcBitRevTbl(tbl, -1);
-    vokCalcBitRevTbl(tbl, 32);
-    vokCalcBitRevTbl(nullptr, 3);
-    EXPECT_EQ(vokGetBitRevTbl(-2), nullptr);
-    EXPECT_EQ(vokGetBitRevTbl(40), nullptr);
-    EXPECT_REPORTS(rec, {VOK_StatusBadArg, "vokCalcBitRevTbl", "order<0", "vokmisc"},
-                   {VOK_StatusBadArg, "vokCalcBitRevTbl", "order>31", "vokmisc"},
-                   {VOK_StatusBadArg, "vokCalcBitRevTbl", "tbl==0", "vokmisc"},
-                   {VOK_StatusBadArg, "vokGetBitRevTbl", "order<0", "vokmisc"},
-                   {VOK_StatusBadArg, "vokGetBitRevTbl", "order>31", "vokmisc"});
-    rec.clear();
-    vokSetErrStatus(VOK_StatusOk);
+    voktest::ReportSteps step("vokmisc");
+    step("vokCalcBitRevTbl", "order<0", [&] { vokCalcBitRevTbl(tbl, -1); });
+    step("vokCalcBitRevTbl", "order>31", [&] { vokCalcBitRevTbl(tbl, 32); });
+    step("vokCalcBitRevTbl", "tbl==0", [&] { vokCalcBitRevTbl(nullptr, 3); });
+    step("vokGetBitRevTbl", "order<0", [&] { EXPECT_EQ(vokGetBitRevTbl(-2), nullptr); });
+    step("vokGetBitRevTbl", "order>31", [&] { EXPECT_EQ(vokGetBitRevTbl(40), nullptr); });
     vokFreeBitRevTbls();
+    voktest::ReportSteps noMemory("vokmisc", VOK_StatusNoMemory);
     vok::testing::failAllocationAfter(1);
-    EXPECT_EQ(vokGetBitRevTbl(5), nullptr);
-    EXPECT_REPORTS(rec, {VOK_StatusNoMemory, "vokGetBitRevTbl", "NULL Pointer", "vokmisc"});
+    noMemory("vokGetBitRevTbl", "NULL Pointer", [&] { EXPECT_EQ(vokGetBitRevTbl(5), nullptr); });
     vokSetErrStatus(VOK_StatusOk);
     EXPECT_NE(vokGetBitRevTbl(5), nullptr);  // nothing was cached: the retry builds it
     vokFreeBitRevTbls();
@@ -134,20 +128,6 @@ TEST(BitRev, PermutationsOfEveryElementSize) {
     checkPermutations<DoubleComplex>({vokzbBitRev1, vokzbBitRev2});
 }
 
-TEST(BitRev, SmallCases) {
-    float v[4] = {1, 2, 3, 4};
-    voksbBitRev1(v, 2);
-    EXPECT_EQ(v[1], 3);
-    EXPECT_EQ(v[2], 2);
-    voksbBitRev1(v, 1);
-    EXPECT_EQ(v[0], 1);
-    EXPECT_EQ(v[1], 3);
-    float src[8] = {0, 1, 2, 3, 4, 5, 6, 7}, dst[8] = {};
-    voksbBitRev2(src, dst, 3);
-    EXPECT_EQ(dst[4], 1);
-    EXPECT_EQ(dst[6], 3);
-}
-
 TEST(BitRev, SwapTableLayout) {
     // Order 6: M = 16 middle values over 4 bits; pairs (1,8) (2,4) (3,12) (5,10) (7,14) (11,13),
     // then 0, then the self-reversed 15, 9, 6, then 0.
@@ -163,28 +143,21 @@ TEST(BitRev, SwapTableLayout) {
 }
 
 TEST(BitRev, PermutationFailures) {
-    ReportRecorder rec;
     voktest::Sentinel s(64 * sizeof(double));
     double* d = s.as<double>();
-    vokdbBitRev1(d, -1);
-    vokdbBitRev1(d, 32);
-    vokdbBitRev1(nullptr, 3);
-    vokdbBitRev2(d, d, -1);
-    vokdbBitRev2(d, d, 32);
-    vokdbBitRev2(nullptr, d, 3);
-    vokdbBitRev2(d, nullptr, 3);
-    EXPECT_REPORTS(rec, {VOK_StatusBadArg, "vokdbBitRev1", "order<0", "vokmisc"},
-                   {VOK_StatusBadArg, "vokdbBitRev1", "order>31", "vokmisc"},
-                   {VOK_StatusBadArg, "vokdbBitRev1", "vec==0", "vokmisc"},
-                   {VOK_StatusBadArg, "vokdbBitRev2", "order<0", "vokmisc"},
-                   {VOK_StatusBadArg, "vokdbBitRev2", "order>31", "vokmisc"},
-                   {VOK_StatusBadArg, "vokdbBitRev2", "src==0", "vokmisc"},
-                   {VOK_StatusBadArg, "vokdbBitRev2", "dst==0", "vokmisc"});
-    rec.clear();
+    voktest::ReportSteps step("vokmisc");
+    step("vokdbBitRev1", "order<0", [&] { vokdbBitRev1(d, -1); });
+    step("vokdbBitRev1", "order>31", [&] { vokdbBitRev1(d, 32); });
+    step("vokdbBitRev1", "vec==0", [&] { vokdbBitRev1(nullptr, 3); });
+    step("vokdbBitRev2", "order<0", [&] { vokdbBitRev2(d, d, -1); });
+    step("vokdbBitRev2", "order>31", [&] { vokdbBitRev2(d, d, 32); });
+    step("vokdbBitRev2", "src==0", [&] { vokdbBitRev2(nullptr, d, 3); });
+    step("vokdbBitRev2", "dst==0", [&] { vokdbBitRev2(d, nullptr, 3); });
     vokFreeBitRevTbls();
+    voktest::ReportSteps noMemory("vokmisc", VOK_StatusNoMemory);
     vok::testing::failAllocationAfter(1);
-    vokdbBitRev1(d, 6);  // no swap table: the data stay as they were
-    EXPECT_REPORTS(rec, {VOK_StatusNoMemory, "vokdbBitRev1", "NULL Pointer", "vokmisc"});
+    // No swap table: the data stay as they were.
+    noMemory("vokdbBitRev1", "NULL Pointer", [&] { vokdbBitRev1(d, 6); });
     EXPECT_TRUE(s.untouched());
 }
 
@@ -254,16 +227,6 @@ TEST(Twiddles, EntriesOfEveryKind) {
     checkKind<ShortComplex>({vokvGetDftTwdTbl, vokvCalcDftTwdTbl, vokvGetFftTwdTbl, vokvCalcFftTwdTbl, vokvFreeTwdTbls});
 }
 
-TEST(Twiddles, Q14OrderTwo) {
-    ShortComplex t[4];
-    vokvCalcFftTwdTbl(t, 2);
-    const short expected[8] = {16384, 0, 0, -16384, -16384, 0, 0, 16384};
-    for (int k = 0; k < 4; ++k) {
-        EXPECT_EQ(t[k].re, expected[2 * k]);
-        EXPECT_EQ(t[k].im, expected[2 * k + 1]);
-    }
-}
-
 TEST(Twiddles, DftListHoldsThirtyTwoTables) {
     ReportRecorder rec;
     vokcFreeTwdTbls();
@@ -297,34 +260,22 @@ TEST(Twiddles, FreeReleasesTheKindsTables) {
 }
 
 TEST(Twiddles, Failures) {
-    ReportRecorder rec;
     FloatComplex t[4];
-    vokcCalcDftTwdTbl(t, 0);
-    vokcCalcDftTwdTbl(nullptr, 4);
-    vokcCalcFftTwdTbl(t, -1);
-    vokcCalcFftTwdTbl(t, 32);
-    vokcCalcFftTwdTbl(nullptr, 2);
-    EXPECT_EQ(vokcGetDftTwdTbl(0), nullptr);
-    EXPECT_EQ(vokzGetFftTwdTbl(-1), nullptr);
-    EXPECT_EQ(vokvGetFftTwdTbl(32), nullptr);
-    EXPECT_REPORTS(rec, {VOK_StatusBadArg, "vokcCalcDftTwdTbl", "length<=0", "voktwd"},
-                   {VOK_StatusBadArg, "vokcCalcDftTwdTbl", "tbl==0", "voktwd"},
-                   {VOK_StatusBadArg, "vokcCalcFftTwdTbl", "order<0", "voktwd"},
-                   {VOK_StatusBadArg, "vokcCalcFftTwdTbl", "order>31", "voktwd"},
-                   {VOK_StatusBadArg, "vokcCalcFftTwdTbl", "tbl==0", "voktwd"},
-                   {VOK_StatusBadArg, "vokcGetDftTwdTbl", "length<=0", "voktwd"},
-                   {VOK_StatusBadArg, "vokzGetFftTwdTbl", "order<0", "voktwd"},
-                   {VOK_StatusBadArg, "vokvGetFftTwdTbl", "order>31", "voktwd"});
-    rec.clear();
-    vokSetErrStatus(VOK_StatusOk);
+    voktest::ReportSteps step("voktwd");
+    step("vokcCalcDftTwdTbl", "length<=0", [&] { vokcCalcDftTwdTbl(t, 0); });
+    step("vokcCalcDftTwdTbl", "tbl==0", [&] { vokcCalcDftTwdTbl(nullptr, 4); });
+    step("vokcCalcFftTwdTbl", "order<0", [&] { vokcCalcFftTwdTbl(t, -1); });
+    step("vokcCalcFftTwdTbl", "order>31", [&] { vokcCalcFftTwdTbl(t, 32); });
+    step("vokcCalcFftTwdTbl", "tbl==0", [&] { vokcCalcFftTwdTbl(nullptr, 2); });
+    step("vokcGetDftTwdTbl", "length<=0", [&] { EXPECT_EQ(vokcGetDftTwdTbl(0), nullptr); });
+    step("vokzGetFftTwdTbl", "order<0", [&] { EXPECT_EQ(vokzGetFftTwdTbl(-1), nullptr); });
+    step("vokvGetFftTwdTbl", "order>31", [&] { EXPECT_EQ(vokvGetFftTwdTbl(32), nullptr); });
     vokcFreeTwdTbls();
+    voktest::ReportSteps noMemory("voktwd", VOK_StatusNoMemory);
     vok::testing::failAllocationAfter(1);
-    EXPECT_EQ(vokcGetFftTwdTbl(4), nullptr);
-    vokSetErrStatus(VOK_StatusOk);
+    noMemory("vokcGetFftTwdTbl", "NULL Pointer", [&] { EXPECT_EQ(vokcGetFftTwdTbl(4), nullptr); });
     vok::testing::failAllocationAfter(1);
-    EXPECT_EQ(vokcGetDftTwdTbl(9), nullptr);
-    EXPECT_REPORTS(rec, {VOK_StatusNoMemory, "vokcGetFftTwdTbl", "NULL Pointer", "voktwd"},
-                   {VOK_StatusNoMemory, "vokcGetDftTwdTbl", "NULL Pointer", "voktwd"});
+    noMemory("vokcGetDftTwdTbl", "NULL Pointer", [&] { EXPECT_EQ(vokcGetDftTwdTbl(9), nullptr); });
     EXPECT_EQ(vok::threadContext().dftCount[vok::kKindC], 0);
     vokSetErrStatus(VOK_StatusOk);
 }
