@@ -63,4 +63,15 @@ void ReportRecorder::clear() {
     return ::testing::AssertionSuccess();
 }
 
+::testing::AssertionResult eachReports(const std::vector<BadCall>& calls) {
+    ReportRecorder recorder;
+    for (std::size_t i = 0; i < calls.size(); ++i) {
+        recorder.clear();
+        calls[i].call();
+        const auto result = sameReports(recorder.reports(), {calls[i].report});
+        if (!result) return ::testing::AssertionFailure() << "bad call #" << i << ": " << result.message();
+    }
+    return ::testing::AssertionSuccess();
+}
+
 }  // namespace voktest
