@@ -68,7 +68,9 @@ void ReportRecorder::clear() {
     for (std::size_t i = 0; i < calls.size(); ++i) {
         recorder.clear();
         calls[i].call();
-        const auto result = sameReports(recorder.reports(), {calls[i].report});
+        std::vector<Expected> expected{calls[i].report};
+        expected.insert(expected.end(), calls[i].then.begin(), calls[i].then.end());
+        const auto result = sameReports(recorder.reports(), expected);
         if (!result) return ::testing::AssertionFailure() << "bad call #" << i << ": " << result.message();
     }
     return ::testing::AssertionSuccess();

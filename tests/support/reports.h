@@ -49,14 +49,15 @@ struct Expected {
 // Asserts the exact sequence of reports (status, function, context, module).
 ::testing::AssertionResult sameReports(const std::vector<Report>& actual, const std::vector<Expected>& expected);
 
-// One call that must fail, and the one report it must make (its first failed
-// check). Tables of these state each entry point's check order row by row.
+// One call that must fail, the report it must make first, and any that must
+// follow it. Tables of these state each entry point's check order row by row.
 struct BadCall {
     std::function<void()> call;
     Expected report;
+    std::vector<Expected> then = {};
 };
 
-// Makes every call in turn with a fresh recorder and checks its single report.
+// Makes every call in turn with a fresh recorder and checks its exact reports.
 ::testing::AssertionResult eachReports(const std::vector<BadCall>& calls);
 
 // A buffer of bytes filled with a recognisable pattern, to prove that a
