@@ -12,39 +12,14 @@
 
 #include "frame/test_seams.h"
 #include "support/reports.h"
+#include "support/values.h"
 #include "vok.h"
 
 namespace {
 
 using voktest::ReportRecorder;
 using voktest::Sentinel;
-using LC = std::complex<long double>;
-
-template <class T> constexpr bool isCx = std::is_same_v<T, FloatComplex> || std::is_same_v<T, DoubleComplex>;
-template <class T> LC asLC(const T& v) {
-    if constexpr (isCx<T>) return {v.re, v.im};
-    else return {(long double)v, 0};
-}
-
-template <class T>
-std::vector<T> randomVector(int n, unsigned seed) {
-    std::mt19937 gen(seed);
-    std::uniform_real_distribution<double> dist(-1, 1);
-    std::vector<T> v(n);
-    for (auto& x : v) {
-        if constexpr (isCx<T>) x = {decltype(x.re)(dist(gen)), decltype(x.re)(dist(gen))};
-        else x = T(dist(gen));
-    }
-    return v;
-}
-
-template <class A, class B>
-LC referenceLag(const std::vector<A>& a, const std::vector<B>& b, long long k) {
-    LC sum = 0;
-    for (long long n = 0; n < (long long)a.size(); ++n)
-        if (n + k >= 0 && n + k < (long long)b.size()) sum += std::conj(asLC(a[n])) * asLC(b[n + k]);
-    return sum;
-}
+using namespace voktest;
 
 template <class A, class B, class R>
 void checkCross(void (*f)(const A*, int, const B*, int, R*, int, int), double tol) {
