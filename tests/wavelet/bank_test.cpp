@@ -162,8 +162,6 @@ TEST(WaveletBank, BiorthogonalPairsMatchPyWavelets) {
                 EXPECT_EQ(std::fabs(r.tap(1)[k] * (k % 2 ? -1 : 1) - r.tap(2)[k] / 2 * (r.tap(1)[0] / (r.tap(2)[0] / 2))), 0) << k;
             for (int k = 0; k < r.st.filtLen[3]; ++k)
                 EXPECT_EQ(std::fabs(r.tap(3)[k] * (k % 2 ? -1 : 1) - 2 * r.tap(0)[k] * (r.tap(3)[0] / (2 * r.tap(0)[0]))), 0) << k;
-            {
-            }
         }
     }
 }
