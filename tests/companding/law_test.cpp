@@ -85,32 +85,21 @@ TEST(Companding, ReferenceIsComplete) {
 
 // ---- Expansion, every sample type ----
 
+// The four sample types and the scale of one 16-bit step in each.
 template <class T>
 struct Forms;
-template <>
-struct Forms<short> {
-    static constexpr auto aToLin = vokwbALawToLin, muToLin = vokwbMuLawToLin;
-    static constexpr auto linToA = vokwbLinToALaw, linToMu = vokwbLinToMuLaw;
-    static double unit(int v) { return v; }
-};
-template <>
-struct Forms<int> {
-    static constexpr auto aToLin = vokibALawToLin, muToLin = vokibMuLawToLin;
-    static constexpr auto linToA = vokibLinToALaw, linToMu = vokibLinToMuLaw;
-    static double unit(int v) { return v * 65536.0; }
-};
-template <>
-struct Forms<float> {
-    static constexpr auto aToLin = voksbALawToLin, muToLin = voksbMuLawToLin;
-    static constexpr auto linToA = voksbLinToALaw, linToMu = voksbLinToMuLaw;
-    static double unit(int v) { return v / 32768.0; }
-};
-template <>
-struct Forms<double> {
-    static constexpr auto aToLin = vokdbALawToLin, muToLin = vokdbMuLawToLin;
-    static constexpr auto linToA = vokdbLinToALaw, linToMu = vokdbLinToMuLaw;
-    static double unit(int v) { return v / 32768.0; }
-};
+#define VOK_TEST_FORMS(t, T, step)                                                              \
+    template <>                                                                                 \
+    struct Forms<T> {                                                                           \
+        static constexpr auto aToLin = vok##t##bALawToLin, muToLin = vok##t##bMuLawToLin;       \
+        static constexpr auto linToA = vok##t##bLinToALaw, linToMu = vok##t##bLinToMuLaw;       \
+        static double unit(int v) { return v * (step); }                                        \
+    };
+VOK_TEST_FORMS(w, short, 1.0)
+VOK_TEST_FORMS(i, int, 65536.0)
+VOK_TEST_FORMS(s, float, 1 / 32768.0)
+VOK_TEST_FORMS(d, double, 1 / 32768.0)
+#undef VOK_TEST_FORMS
 
 template <class T>
 class CompandingTyped : public ::testing::Test {};
@@ -185,30 +174,22 @@ TYPED_TEST(CompandingTyped, CompressionInvertsExpansion) {
 }
 
 TEST(Companding, DocumentedSamples) {
-    struct Case { short x; unsigned char code; };
-    const std::vector<Case> aLaw = {{0, 0x80}, {-1, 0x00}, {32767, 0xFF}, {-32768, 0x7F}, {100, 0x86}, {-100, 0x06}};
-    const std::vector<Case> muLaw = {{0, 0xFF},      {4, 0xFF},      {5, 0xFE},      {-1, 0x7F},     {-5, 0x7E},
-                                     {100, 0xF3},    {31612, 0x81},  {31613, 0x80},  {-32768, 0x00}};
-    for (const auto& c : aLaw) {
+    struct Case { short x; unsigned char code; void (*compress)(const short*, unsigned char*, int); };
+    for (const Case& c : {Case{0, 0x80, vokwbLinToALaw}, {-1, 0x00, vokwbLinToALaw}, {32767, 0xFF, vokwbLinToALaw},
+                          {-32768, 0x7F, vokwbLinToALaw}, {100, 0x86, vokwbLinToALaw}, {-100, 0x06, vokwbLinToALaw},
+                          {0, 0xFF, vokwbLinToMuLaw}, {4, 0xFF, vokwbLinToMuLaw}, {5, 0xFE, vokwbLinToMuLaw},
+                          {-1, 0x7F, vokwbLinToMuLaw}, {-5, 0x7E, vokwbLinToMuLaw}, {100, 0xF3, vokwbLinToMuLaw},
+                          {31612, 0x81, vokwbLinToMuLaw}, {31613, 0x80, vokwbLinToMuLaw}, {-32768, 0x00, vokwbLinToMuLaw}}) {
         unsigned char out = 0x55;
-        vokwbLinToALaw(&c.x, &out, 1);
+        c.compress(&c.x, &out, 1);
         EXPECT_EQ(out, c.code) << c.x;
     }
-    for (const auto& c : muLaw) {
-        unsigned char out = 0x55;
-        vokwbLinToMuLaw(&c.x, &out, 1);
-        EXPECT_EQ(out, c.code) << c.x;
-    }
-    const unsigned char codes[2] = {0x80, 0x00};
-    short a[2], mu[2];
-    vokwbALawToLin(codes, a, 2);
-    vokwbMuLawToLin(codes, mu, 2);
-    EXPECT_EQ(a[0], 8);
-    EXPECT_EQ(a[1], -8);
-    EXPECT_EQ(mu[1], -32124);
-    const unsigned char muZero = 0xFF;
-    vokwbMuLawToLin(&muZero, mu, 1);
-    EXPECT_EQ(mu[0], 0);
+    const unsigned char codes[3] = {0x80, 0x00, 0xFF};
+    short a[3], mu[3];
+    vokwbALawToLin(codes, a, 3);
+    vokwbMuLawToLin(codes, mu, 3);
+    EXPECT_EQ(std::vector<short>(a, a + 2), (std::vector<short>{8, -8}));
+    EXPECT_EQ(std::vector<short>(mu + 1, mu + 3), (std::vector<short>{-32124, 0}));
     float f = 0;
     voksbALawToLin(codes, &f, 1);
     EXPECT_EQ(f, 0.000244140625f);
@@ -267,26 +248,16 @@ void checkTranscoder(void (*transcode)(const unsigned char*, unsigned char*, int
     for (size_t i = 1; i < byValue.size(); ++i) EXPECT_LE(byValue[i - 1].second, byValue[i].second) << i;
 }
 
-TEST(Companding, MuLawToALawTranscoding) {
+TEST(Companding, TranscodingBothWays) {
     checkTranscoder(vokMuLawToALaw, muLawValue, aLawValue);
-    const unsigned char in[] = {0xFF, 0x7F, 0x00, 0x80};
-    unsigned char out[4];
-    vokMuLawToALaw(in, out, 4);
-    EXPECT_EQ(out[0], 0x80);
-    EXPECT_EQ(out[1], 0x00);
-    EXPECT_EQ(out[2], 0x7F);
-    EXPECT_EQ(out[3], 0xFF);
-}
-
-TEST(Companding, ALawToMuLawTranscoding) {
     checkTranscoder(vokALawToMuLaw, aLawValue, muLawValue);
-    const unsigned char in[] = {0x00, 0x80, 0x7F, 0xFF};
-    unsigned char out[4];
-    vokALawToMuLaw(in, out, 4);
-    EXPECT_EQ(out[0], 0x7E);
-    EXPECT_EQ(out[1], 0xFE);
-    EXPECT_EQ(out[2], 0x00);
-    EXPECT_EQ(out[3], 0x80);
+    const unsigned char in[] = {0xFF, 0x7F, 0x00, 0x80};
+    unsigned char a[4], mu[4];
+    vokMuLawToALaw(in, a, 4);
+    vokALawToMuLaw(in + 2, mu, 2);
+    vokALawToMuLaw(in, mu + 2, 2);
+    EXPECT_EQ(std::vector<int>(a, a + 4), (std::vector<int>{0x80, 0x00, 0x7F, 0xFF}));
+    EXPECT_EQ(std::vector<int>(mu, mu + 4), (std::vector<int>{0x7E, 0xFE, 0x80, 0x00}));
 }
 
 // ---- Failure reports ----

@@ -57,20 +57,17 @@ double relativeError(const std::vector<T>& got, const std::vector<long double>& 
 
 template <class T>
 struct Conv2DOf;
-template <> struct Conv2DOf<float> {
-    static constexpr auto conv = voksConv2D;
-    static constexpr auto filter = voksFilter2D;
-    static constexpr const char* convName = "voksConv2D";
-    static constexpr const char* filterName = "voksFilter2D";
-    static constexpr double tol = 3e-6;
-};
-template <> struct Conv2DOf<double> {
-    static constexpr auto conv = vokdConv2D;
-    static constexpr auto filter = vokdFilter2D;
-    static constexpr const char* convName = "vokdConv2D";
-    static constexpr const char* filterName = "vokdFilter2D";
-    static constexpr double tol = 1e-14;
-};
+#define VOK_TEST_CONV2D(t, T, tolerance)                                  \
+    template <> struct Conv2DOf<T> {                                      \
+        static constexpr auto conv = vok##t##Conv2D;                      \
+        static constexpr auto filter = vok##t##Filter2D;                  \
+        static constexpr const char* convName = "vok" #t "Conv2D";        \
+        static constexpr const char* filterName = "vok" #t "Filter2D";    \
+        static constexpr double tol = tolerance;                          \
+    };
+VOK_TEST_CONV2D(s, float, 3e-6)
+VOK_TEST_CONV2D(d, double, 1e-14)
+#undef VOK_TEST_CONV2D
 
 template <class T>
 class Conv2D : public ::testing::Test {};
@@ -143,23 +140,6 @@ TEST(Conv2DRows, SingleRowsGoThroughTheOneDimensionalConvolution) {
     EXPECT_TRUE(out.untouched());
 }
 
-TYPED_TEST(Conv2D, ChecksStopAtTheFirstFailure) {
-    using T = TypeParam;
-    const char* name = Conv2DOf<T>::convName;
-    const T a[4] = {1, 2, 3, 4};
-    Sentinel out(64);
-    ReportRecorder recorder;
-    Conv2DOf<T>::conv(a, 2, 2, nullptr, 0, 0, out.as<T>());
-    Conv2DOf<T>::conv(a, 0, 2, a, 2, 2, out.as<T>());
-    Conv2DOf<T>::conv(a, 2, 2, a, 2, -1, out.as<T>());
-    Conv2DOf<T>::conv(a, 2, 2, a, 2, 2, nullptr);
-    EXPECT_REPORTS(recorder, {VOK_StatusBadArg, name, "\nNull pointer to data buffer\n", "vokcnv2d"},
-                   {VOK_StatusBadArg, name, "\nBad value of data buffer size\n", "vokcnv2d"},
-                   {VOK_StatusBadArg, name, "\nBad value of data buffer size\n", "vokcnv2d"},
-                   {VOK_StatusBadArg, name, "\nNull pointer to data buffer\n", "vokcnv2d"});
-    EXPECT_TRUE(out.untouched());
-}
-
 // ---- filtering ----
 
 template <class T>
@@ -214,24 +194,26 @@ TYPED_TEST(Conv2D, FilterWithOneTapScalesAndEvenKernelsAlignHalfATapLate) {
     for (int i = 0; i < 6; ++i) EXPECT_EQ(dst[i], src[i]);
 }
 
-TYPED_TEST(Conv2D, FilterChecksStopAtTheFirstFailure) {
+TYPED_TEST(Conv2D, ChecksStopAtTheFirstFailure) {
     using T = TypeParam;
-    const char* name = Conv2DOf<T>::filterName;
+    using F = Conv2DOf<T>;
+    const int bad = VOK_StatusBadArg;
+    const char *conv = F::convName, *filter = F::filterName, *mc = "vokcnv2d", *mf = "vokfir2";
+    const char *null = "\nNull pointer to data buffer\n", *size = "\nBad value of data buffer size\n";
     const T a[4] = {1, 2, 3, 4};
     Sentinel out(64);
-    ReportRecorder recorder;
-    Conv2DOf<T>::filter(a, 2, 2, nullptr, 2, 2, out.as<T>());
-    Conv2DOf<T>::filter(a, 2, 2, a, 2, 2, nullptr);
-    Conv2DOf<T>::filter(a, 0, 0, a, 2, 2, out.as<T>());
-    Conv2DOf<T>::filter(a, 2, 0, a, 0, 2, out.as<T>());
-    Conv2DOf<T>::filter(a, 2, 2, a, 0, 0, out.as<T>());
-    Conv2DOf<T>::filter(a, 2, 2, a, 2, 0, out.as<T>());
-    EXPECT_REPORTS(recorder, {VOK_StatusBadArg, name, "Null SRC buffer pointer", "vokfir2"},
-                   {VOK_StatusBadArg, name, "Null DST buffer pointer", "vokfir2"},
-                   {VOK_StatusBadArg, name, "Invalid number of cols", "vokfir2"},
-                   {VOK_StatusBadArg, name, "Inlalid number of rows", "vokfir2"},
-                   {VOK_StatusBadArg, name, "Invalid number of cols", "vokfir2"},
-                   {VOK_StatusBadArg, name, "Inlalid number of rows", "vokfir2"});
+    T* y = out.as<T>();
+    EXPECT_EACH_REPORTS(
+        {[&] { F::conv(a, 2, 2, nullptr, 0, 0, y); }, {bad, conv, null, mc}},
+        {[&] { F::conv(a, 0, 2, a, 2, 2, y); }, {bad, conv, size, mc}},
+        {[&] { F::conv(a, 2, 2, a, 2, -1, y); }, {bad, conv, size, mc}},
+        {[&] { F::conv(a, 2, 2, a, 2, 2, nullptr); }, {bad, conv, null, mc}},
+        {[&] { F::filter(a, 2, 2, nullptr, 2, 2, y); }, {bad, filter, "Null SRC buffer pointer", mf}},
+        {[&] { F::filter(a, 2, 2, a, 2, 2, nullptr); }, {bad, filter, "Null DST buffer pointer", mf}},
+        {[&] { F::filter(a, 0, 0, a, 2, 2, y); }, {bad, filter, "Invalid number of cols", mf}},
+        {[&] { F::filter(a, 2, 0, a, 0, 2, y); }, {bad, filter, "Inlalid number of rows", mf}},
+        {[&] { F::filter(a, 2, 2, a, 0, 0, y); }, {bad, filter, "Invalid number of cols", mf}},
+        {[&] { F::filter(a, 2, 2, a, 2, 0, y); }, {bad, filter, "Inlalid number of rows", mf}});
     EXPECT_TRUE(out.untouched());
 }
 
@@ -348,22 +330,21 @@ TEST(ShortFilter2D, FollowsTheExactFilterWithinTwoSteps) {
     }
 }
 
+// Its allocation failures are swept in the robustness tests.
 TEST(ShortFilter2D, FailuresReportInOrderAndWriteNothing) {
+    const int bad = VOK_StatusBadArg;
     const short a[4] = {1, 2, 3, 4};
     const float t[4] = {1, 2, 3, 4};
     int sf = 0;
     Sentinel out(16);
-    ReportRecorder recorder;
-    vokwFilter2D(nullptr, 2, 2, t, 2, 2, out.as<short>(), VOK_SATURATE, &sf);
-    vokwFilter2D(a, 2, 2, t, 2, -3, out.as<short>(), VOK_SATURATE, &sf);
-    vokwFilter2D(a, 2, 2, t, 2, 2, out.as<short>(), VOK_SATURATE, nullptr);
-    vok::testing::failAllocationAfter(1);
-    vokwFilter2D(a, 2, 2, t, 2, 2, out.as<short>(), VOK_SATURATE, &sf);
-    vok::testing::failAllocationAfter(0);
-    EXPECT_REPORTS(recorder, {VOK_StatusBadArg, "vokwFilter2D", "Null SRC buffer pointer", "vokfir2w"},
-                   {VOK_StatusBadArg, "vokwFilter2D", "Inlalid number of rows", "vokfir2w"},
-                   {VOK_StatusBadArg, "vokwFilter2D", "Null scale factor pointer", "vokfir2w"},
-                   {VOK_StatusNoMemory, "vokwFilter2D", "Allocation failure", "vokfir2w"});
+    short* y = out.as<short>();
+    EXPECT_EACH_REPORTS(
+        {[&] { vokwFilter2D(nullptr, 2, 2, t, 2, 2, y, VOK_SATURATE, &sf); },
+         {bad, "vokwFilter2D", "Null SRC buffer pointer", "vokfir2w"}},
+        {[&] { vokwFilter2D(a, 2, 2, t, 2, -3, y, VOK_SATURATE, &sf); },
+         {bad, "vokwFilter2D", "Inlalid number of rows", "vokfir2w"}},
+        {[&] { vokwFilter2D(a, 2, 2, t, 2, 2, y, VOK_SATURATE, nullptr); },
+         {bad, "vokwFilter2D", "Null scale factor pointer", "vokfir2w"}});
     EXPECT_TRUE(out.untouched());
 }
 

@@ -93,20 +93,21 @@ std::vector<F> awkwardValues() {
 }
 
 template <class F> struct Api;
-template <> struct Api<float> {
-    static constexpr const char* toInt = "voksbFloatToInt";
-    static void floatToInt(const float* s, void* d, int n, int b, int f) { voksbFloatToInt(s, d, n, b, f); }
-    static void floatToFix(const float* s, void* d, int n, int b, int fb, int f) { voksbFloatToFix(s, d, n, b, fb, f); }
-    static void intToFloat(const void* s, float* d, int n, int b, int f) { voksbIntToFloat(s, d, n, b, f); }
-    static void fixToFloat(const void* s, float* d, int n, int b, int fb, int f) { voksbFixToFloat(s, d, n, b, fb, f); }
-};
-template <> struct Api<double> {
-    static constexpr const char* toInt = "vokdbFloatToInt";
-    static void floatToInt(const double* s, void* d, int n, int b, int f) { vokdbFloatToInt(s, d, n, b, f); }
-    static void floatToFix(const double* s, void* d, int n, int b, int fb, int f) { vokdbFloatToFix(s, d, n, b, fb, f); }
-    static void intToFloat(const void* s, double* d, int n, int b, int f) { vokdbIntToFloat(s, d, n, b, f); }
-    static void fixToFloat(const void* s, double* d, int n, int b, int fb, int f) { vokdbFixToFloat(s, d, n, b, fb, f); }
-};
+#define VOK_TEST_API(t, F)                                                                                      \
+    template <> struct Api<F> {                                                                                 \
+        static constexpr const char* toInt = "vok" #t "bFloatToInt";                                            \
+        static void floatToInt(const F* s, void* d, int n, int b, int f) { vok##t##bFloatToInt(s, d, n, b, f); } \
+        static void floatToFix(const F* s, void* d, int n, int b, int fb, int f) {                              \
+            vok##t##bFloatToFix(s, d, n, b, fb, f);                                                             \
+        }                                                                                                       \
+        static void intToFloat(const void* s, F* d, int n, int b, int f) { vok##t##bIntToFloat(s, d, n, b, f); } \
+        static void fixToFloat(const void* s, F* d, int n, int b, int fb, int f) {                              \
+            vok##t##bFixToFloat(s, d, n, b, fb, f);                                                             \
+        }                                                                                                       \
+    };
+VOK_TEST_API(s, float)
+VOK_TEST_API(d, double)
+#undef VOK_TEST_API
 
 template <class F>
 void checkAgainstReference();
@@ -238,36 +239,27 @@ TEST(FixedFormats, KnownValuesBothWays) {
 }
 
 TEST(ConversionChecks, EveryCheckReportedAndNothingWritten) {
-    ReportRecorder rec;
+    const int bad = VOK_StatusBadArg;
+    const char *ms = "vokcvrts", *md = "vokcvrtd", *flag = "Invalid conversion flag";
     Sentinel dst(64);
     const float src[4] = {1, 2, 3, 4};
-    voksbFloatToInt(nullptr, dst.as<void>(), 0, 12, VOK_RndNear | VOK_RndZero);
-    EXPECT_REPORTS(rec, {VOK_StatusBadArg, "voksbFloatToInt", "len<=0", "vokcvrts"},
-                   {VOK_StatusBadArg, "voksbFloatToInt", "src==0", "vokcvrts"},
-                   {VOK_StatusBadArg, "voksbFloatToInt", "Invalid size of an integer", "vokcvrts"},
-                   {VOK_StatusBadArg, "voksbFloatToInt", "Invalid conversion flag", "vokcvrts"});
-    rec.clear();
-    vokdbFloatToFix(nullptr, nullptr, 3, 24, 16, 0);
-    EXPECT_REPORTS(rec, {VOK_StatusBadArg, "vokdbFloatToFix", "src==0", "vokcvrtd"},
-                   {VOK_StatusBadArg, "vokdbFloatToFix", "dst==0", "vokcvrtd"},
-                   {VOK_StatusBadArg, "vokdbFloatToFix", "Invalid size of a fix-point", "vokcvrtd"},
-                   {VOK_StatusBadArg, "vokdbFloatToFix", "Invalid conversion flag", "vokcvrtd"});
-    rec.clear();
-    voksbFloatToFix(src, dst.as<void>(), 4, 16, 16, VOK_RndNear);
-    voksbFloatToFix(src, dst.as<void>(), 4, 16, -1, VOK_RndNear | VOK_Unsigned);
-    voksbFixToFloat(src, dst.as<float>(), 4, 16, 3, VOK_Clip);
-    voksbIntToFloat(src, dst.as<float>(), 4, 64, 0);
-    vokdbFloatToS31Fix(nullptr, dst.as<int>(), 4, 0);
-    vokdbS7FixToFloat(nullptr, nullptr, -1);
-    EXPECT_REPORTS(rec, {VOK_StatusBadArg, "voksbFloatToFix", "Invalid fractBits", "vokcvrts"},
-                   {VOK_StatusBadArg, "voksbFloatToFix", "Invalid fractBits", "vokcvrts"},
-                   {VOK_StatusBadArg, "voksbFixToFloat", "Invalid conversion flag", "vokcvrts"},
-                   {VOK_StatusBadArg, "voksbIntToFloat", "Invalid size of an integer", "vokcvrts"},
-                   {VOK_StatusBadArg, "vokdbFloatToS31Fix", "src==0", "vokcvrtd"},
-                   {VOK_StatusBadArg, "vokdbFloatToS31Fix", "Invalid conversion flag", "vokcvrtd"},
-                   {VOK_StatusBadArg, "vokdbS7FixToFloat", "len<=0", "vokcvrtd"},
-                   {VOK_StatusBadArg, "vokdbS7FixToFloat", "src==0", "vokcvrtd"},
-                   {VOK_StatusBadArg, "vokdbS7FixToFloat", "dst==0", "vokcvrtd"});
+    void* d = dst.as<void>();
+    EXPECT_EACH_REPORTS(
+        {[&] { voksbFloatToInt(nullptr, d, 0, 12, VOK_RndNear | VOK_RndZero); }, {bad, "voksbFloatToInt", "len<=0", ms},
+         {{bad, "voksbFloatToInt", "src==0", ms}, {bad, "voksbFloatToInt", "Invalid size of an integer", ms},
+          {bad, "voksbFloatToInt", flag, ms}}},
+        {[&] { vokdbFloatToFix(nullptr, nullptr, 3, 24, 16, 0); }, {bad, "vokdbFloatToFix", "src==0", md},
+         {{bad, "vokdbFloatToFix", "dst==0", md}, {bad, "vokdbFloatToFix", "Invalid size of a fix-point", md},
+          {bad, "vokdbFloatToFix", flag, md}}},
+        {[&] { voksbFloatToFix(src, d, 4, 16, 16, VOK_RndNear); }, {bad, "voksbFloatToFix", "Invalid fractBits", ms}},
+        {[&] { voksbFloatToFix(src, d, 4, 16, -1, VOK_RndNear | VOK_Unsigned); },
+         {bad, "voksbFloatToFix", "Invalid fractBits", ms}},
+        {[&] { voksbFixToFloat(src, dst.as<float>(), 4, 16, 3, VOK_Clip); }, {bad, "voksbFixToFloat", flag, ms}},
+        {[&] { voksbIntToFloat(src, dst.as<float>(), 4, 64, 0); }, {bad, "voksbIntToFloat", "Invalid size of an integer", ms}},
+        {[&] { vokdbFloatToS31Fix(nullptr, dst.as<int>(), 4, 0); }, {bad, "vokdbFloatToS31Fix", "src==0", md},
+         {{bad, "vokdbFloatToS31Fix", flag, md}}},
+        {[&] { vokdbS7FixToFloat(nullptr, nullptr, -1); }, {bad, "vokdbS7FixToFloat", "len<=0", md},
+         {{bad, "vokdbS7FixToFloat", "src==0", md}, {bad, "vokdbS7FixToFloat", "dst==0", md}}});
     EXPECT_TRUE(dst.untouched());
     // Unsigned 16-bit fix-point may use all 16 bits as fraction; a good call clears the status.
     unsigned short u = 0;
@@ -279,45 +271,35 @@ TEST(ConversionChecks, EveryCheckReportedAndNothingWritten) {
 
 // ---- complex representations ----
 
+// The complex (c, z) and split real (s, d) forms of one precision.
 template <class C> struct Rep;
-template <> struct Rep<FloatComplex> {
-    using R = float;
-    using C = FloatComplex;
-    static constexpr const char* module = "vokcvrts";
-    static void mag(const C* s, R* m, int n) { vokcbMag(s, m, n); }
-    static void magSplit(const R* a, const R* b, R* m, int n) { voksbrMag(a, b, m, n); }
-    static void phase(const C* s, R* p, int n) { vokcbPhase(s, p, n); }
-    static void phaseSplit(const R* a, const R* b, R* p, int n) { voksbrPhase(a, b, p, n); }
-    static void power(const C* s, R* p, int n) { vokcbPowerSpectr(s, p, n); }
-    static void powerSplit(const R* a, const R* b, R* p, int n) { voksbrPowerSpectr(a, b, p, n); }
-    static void toPolar(const C* s, R* m, R* p, int n) { vokcbCartToPolar(s, m, p, n); }
-    static void toPolarSplit(const R* a, const R* b, R* m, R* p, int n) { voksbrCartToPolar(a, b, m, p, n); }
-    static void toCart(const R* m, const R* p, C* d, int n) { vokcbPolarToCart(m, p, d, n); }
-    static void toCartSplit(const R* m, const R* p, R* a, R* b, int n) { voksbrPolarToCart(m, p, a, b, n); }
-    static void split(const C* s, R* a, R* b, int n) { vokcbCplxTo2Real(s, a, b, n); }
-    static void join(const R* a, const R* b, C* d, int n) { vokcb2RealToCplx(a, b, d, n); }
-    static void real(const C* s, R* d, int n) { vokcbReal(s, d, n); }
-    static void imag(const C* s, R* d, int n) { vokcbImag(s, d, n); }
-};
-template <> struct Rep<DoubleComplex> {
-    using R = double;
-    using C = DoubleComplex;
-    static constexpr const char* module = "vokcvrtd";
-    static void mag(const C* s, R* m, int n) { vokzbMag(s, m, n); }
-    static void magSplit(const R* a, const R* b, R* m, int n) { vokdbrMag(a, b, m, n); }
-    static void phase(const C* s, R* p, int n) { vokzbPhase(s, p, n); }
-    static void phaseSplit(const R* a, const R* b, R* p, int n) { vokdbrPhase(a, b, p, n); }
-    static void power(const C* s, R* p, int n) { vokzbPowerSpectr(s, p, n); }
-    static void powerSplit(const R* a, const R* b, R* p, int n) { vokdbrPowerSpectr(a, b, p, n); }
-    static void toPolar(const C* s, R* m, R* p, int n) { vokzbCartToPolar(s, m, p, n); }
-    static void toPolarSplit(const R* a, const R* b, R* m, R* p, int n) { vokdbrCartToPolar(a, b, m, p, n); }
-    static void toCart(const R* m, const R* p, C* d, int n) { vokzbPolarToCart(m, p, d, n); }
-    static void toCartSplit(const R* m, const R* p, R* a, R* b, int n) { vokdbrPolarToCart(m, p, a, b, n); }
-    static void split(const C* s, R* a, R* b, int n) { vokzbCplxTo2Real(s, a, b, n); }
-    static void join(const R* a, const R* b, C* d, int n) { vokzb2RealToCplx(a, b, d, n); }
-    static void real(const C* s, R* d, int n) { vokzbReal(s, d, n); }
-    static void imag(const C* s, R* d, int n) { vokzbImag(s, d, n); }
-};
+#define VOK_TEST_REP(c, r, Cplx, Real, mod)                                                                  \
+    template <> struct Rep<Cplx> {                                                                           \
+        using R = Real;                                                                                      \
+        using C = Cplx;                                                                                      \
+        static constexpr const char* module = mod;                                                           \
+        static void mag(const C* s, R* m, int n) { vok##c##bMag(s, m, n); }                                  \
+        static void magSplit(const R* a, const R* b, R* m, int n) { vok##r##brMag(a, b, m, n); }             \
+        static void phase(const C* s, R* p, int n) { vok##c##bPhase(s, p, n); }                              \
+        static void phaseSplit(const R* a, const R* b, R* p, int n) { vok##r##brPhase(a, b, p, n); }         \
+        static void power(const C* s, R* p, int n) { vok##c##bPowerSpectr(s, p, n); }                        \
+        static void powerSplit(const R* a, const R* b, R* p, int n) { vok##r##brPowerSpectr(a, b, p, n); }   \
+        static void toPolar(const C* s, R* m, R* p, int n) { vok##c##bCartToPolar(s, m, p, n); }             \
+        static void toPolarSplit(const R* a, const R* b, R* m, R* p, int n) {                                \
+            vok##r##brCartToPolar(a, b, m, p, n);                                                            \
+        }                                                                                                    \
+        static void toCart(const R* m, const R* p, C* d, int n) { vok##c##bPolarToCart(m, p, d, n); }        \
+        static void toCartSplit(const R* m, const R* p, R* a, R* b, int n) {                                 \
+            vok##r##brPolarToCart(m, p, a, b, n);                                                            \
+        }                                                                                                    \
+        static void split(const C* s, R* a, R* b, int n) { vok##c##bCplxTo2Real(s, a, b, n); }               \
+        static void join(const R* a, const R* b, C* d, int n) { vok##c##b2RealToCplx(a, b, d, n); }          \
+        static void real(const C* s, R* d, int n) { vok##c##bReal(s, d, n); }                                \
+        static void imag(const C* s, R* d, int n) { vok##c##bImag(s, d, n); }                                \
+    };
+VOK_TEST_REP(c, s, FloatComplex, float, "vokcvrts")
+VOK_TEST_REP(z, d, DoubleComplex, double, "vokcvrtd")
+#undef VOK_TEST_REP
 
 template <class C>
 class Representations : public ::testing::Test {};

@@ -32,7 +32,7 @@ TYPED_TEST_SUITE(DirectKernel, Reals);
 // (long, short) pairs around the register and group sizes of every width.
 const std::vector<std::pair<int, int>> kLengths = {{1, 1},  {2, 1},  {3, 3},   {5, 2},   {8, 8},    {16, 7},
                                                    {17, 17}, {31, 4}, {33, 32}, {64, 15}, {100, 99}, {257, 40},
-                                                   {1000, 1}, {1000, 100}};
+                                                   {1000, 1}, {1000, 100}, {777, 61}};
 
 TYPED_TEST(DirectKernel, EveryOutputWithinTheBoundOfItsSum) {
     using T = TypeParam;
@@ -45,6 +45,7 @@ TYPED_TEST(DirectKernel, EveryOutputWithinTheBoundOfItsSum) {
                 want[i + j] += (long double)lng[i] * sht[j];
                 magnitude[i + j] += std::fabs((long double)lng[i] * sht[j]);
             }
+        std::vector<T> first;
         voktest::forEachWidth([&] {
             SCOPED_TRACE(testing::Message() << nL << "x" << nS);
             std::vector<T> y(n + 3, T(7));
@@ -57,21 +58,11 @@ TYPED_TEST(DirectKernel, EveryOutputWithinTheBoundOfItsSum) {
                 ASSERT_LE(std::fabs((long double)y[i] - want[i]), bound) << i;
             }
             for (long long i = n; i < n + 3; ++i) EXPECT_EQ(y[i], T(7)) << "past the end";
+            // Every width gives the same bits.
+            if (first.empty()) first = y;
+            else EXPECT_EQ(0, std::memcmp(first.data(), y.data(), y.size() * sizeof(T)));
         });
     }
-}
-
-TYPED_TEST(DirectKernel, SameBitsAtEveryWidth) {
-    using T = TypeParam;
-    const int nL = 777, nS = 61;
-    const auto lng = noise<T>(nL, 5), sht = noise<T>(nS, 6);
-    std::vector<T> first;
-    voktest::forEachWidth([&] {
-        std::vector<T> y(nL + nS - 1);
-        vok::kernels::convOps<T>().direct(lng.data(), nL, sht.data(), nS, y.data());
-        if (first.empty()) first = y;
-        else EXPECT_EQ(0, std::memcmp(first.data(), y.data(), y.size() * sizeof(T)));
-    });
 }
 
 // An impulse in either operand reproduces the other exactly, shifted.
@@ -91,91 +82,45 @@ TYPED_TEST(DirectKernel, ImpulseShiftsTheOtherOperand) {
 
 // ---- correlation over lags ----
 
-// The float kernels: real·real, conj(complex)·complex, real·complex, conj(complex)·real.
+// The float kernels: real·real, conj(complex)·complex, real·complex,
+// conj(complex)·real; the compensated double kernels the first three.
+template <class T>
 struct LagsCase {
     const char* name;
-    int aw, bw;  // floats per element
+    int aw, bw;  // reals per element
     int rw() const { return aw > bw ? aw : bw; }  // complex when either operand is
-    vok::kernels::CorrLagsKernel (*kernel)();
+    void (*(*kernel)())(const T*, long long, const T*, long long, T*, long long, long long);
 };
-const LagsCase kLagsKernels[] = {{"real", 1, 1, [] { return vok::kernels::corrOps().real; }},
-                                 {"complex", 2, 2, [] { return vok::kernels::corrOps().complex; }},
-                                 {"realByComplex", 1, 2, [] { return vok::kernels::corrOps().realByComplex; }},
-                                 {"complexByReal", 2, 1, [] { return vok::kernels::corrOps().complexByReal; }}};
-
-using LC = std::complex<long double>;
-LC element(const std::vector<float>& v, int w, long long i) { return w == 2 ? LC(v[2 * i], v[2 * i + 1]) : LC(v[i], 0); }
-
-// (lenA, lenB, first lag, lag count): lags before, across and past the
-// overlap, counts around the lane groups of every width.
-const std::vector<std::array<int, 4>> kLagCases = {{1, 1, 0, 1},     {5, 3, -7, 15},   {16, 16, -15, 31},
-                                                   {37, 100, 0, 64}, {100, 37, -40, 9}, {64, 64, 60, 33},
-                                                   {300, 200, -250, 70}, {20, 10, 40, 17}, {1000, 1040, 0, 41}};
-
-TEST(CorrelationLagsKernel, EveryLagWithinTheBoundOfItsSum) {
-    for (const LagsCase& c : kLagsKernels) {
-        for (auto [lenA, lenB, first, count] : kLagCases) {
-            SCOPED_TRACE(testing::Message() << c.name << " " << lenA << " " << lenB << " " << first << "+" << count);
-            const auto a = noise<float>(c.aw * lenA, unsigned(lenA)), b = noise<float>(c.bw * lenB, unsigned(lenB + 9));
-            std::vector<LC> want(count);
-            std::vector<long double> magnitude(count);
-            for (int i = 0; i < count; ++i)
-                for (long long n = 0; n < lenA; ++n)
-                    if (const long long at = n + first + i; at >= 0 && at < lenB) {
-                        const LC term = std::conj(element(a, c.aw, n)) * element(b, c.bw, at);
-                        want[i] += term;
-                        magnitude[i] += std::abs(term);
-                    }
-            voktest::forEachWidth([&] {
-                std::vector<float> r(c.rw() * (count + 2), 7.0f);
-                c.kernel()(a.data(), lenA, b.data(), lenB, r.data(), first, count);
-                for (int i = 0; i < count; ++i) {
-                    const LC got = element(r, c.rw(), i);
-                    const long double bound = 0.6L * std::ldexp(1.0L, -23) * std::abs(want[i]) + 1e-13L * magnitude[i];
-                    ASSERT_LE(std::abs(got.real() - want[i].real()), bound) << i;
-                    ASSERT_LE(std::abs(got.imag() - want[i].imag()), bound) << i;
-                }
-                for (std::size_t i = c.rw() * count; i < r.size(); ++i) EXPECT_EQ(r[i], 7.0f) << "past the end";
-            });
-        }
-    }
-}
-
-TEST(CorrelationLagsKernel, SameBitsAtEveryWidth) {
-    // 9 lags fill one, two or four registers depending on the width.
-    for (const LagsCase& c : kLagsKernels)
-        for (int count : {9, 123}) {
-            SCOPED_TRACE(testing::Message() << c.name << " " << count);
-            const int lenA = 501, lenB = 433, first = -77;
-            const auto a = noise<float>(c.aw * lenA, 3), b = noise<float>(c.bw * lenB, 4);
-            std::vector<float> reference;
-            voktest::forEachWidth([&] {
-                std::vector<float> r(c.rw() * count);
-                c.kernel()(a.data(), lenA, b.data(), lenB, r.data(), first, count);
-                if (reference.empty()) reference = r;
-                else EXPECT_EQ(0, std::memcmp(reference.data(), r.data(), r.size() * sizeof(float)));
-            });
-        }
-}
-
-// The compensated double kernels: within about one rounding of the exact sum.
-struct DoubleLagsCase {
-    const char* name;
-    int aw, bw;
-    vok::kernels::CorrLagsDoubleKernel (*kernel)();
-};
-const DoubleLagsCase kDoubleLagsKernels[] = {
+const LagsCase<float> kFloatLags[] = {{"real", 1, 1, [] { return vok::kernels::corrOps().real; }},
+                                      {"complex", 2, 2, [] { return vok::kernels::corrOps().complex; }},
+                                      {"realByComplex", 1, 2, [] { return vok::kernels::corrOps().realByComplex; }},
+                                      {"complexByReal", 2, 1, [] { return vok::kernels::corrOps().complexByReal; }}};
+const LagsCase<double> kDoubleLags[] = {
     {"real", 1, 1, [] { return vok::kernels::corrOps().realDouble; }},
     {"complex", 2, 2, [] { return vok::kernels::corrOps().complexDouble; }},
     {"realByComplex", 1, 2, [] { return vok::kernels::corrOps().realByComplexDouble; }}};
 
-LC element(const std::vector<double>& v, int w, long long i) { return w == 2 ? LC(v[2 * i], v[2 * i + 1]) : LC(v[i], 0); }
+using LC = std::complex<long double>;
+template <class T>
+LC element(const std::vector<T>& v, int w, long long i) { return w == 2 ? LC(v[2 * i], v[2 * i + 1]) : LC(v[i], 0); }
 
-TEST(CorrelationLagsKernel, DoubleLagsWithinOneRoundingOfTheExactSum) {
-    for (const DoubleLagsCase& c : kDoubleLagsKernels) {
+// (lenA, lenB, first lag, lag count): lags before, across and past the
+// overlap, counts around the lane groups of every width (9 lags fill one,
+// two or four registers depending on it).
+const std::vector<std::array<int, 4>> kLagCases = {{1, 1, 0, 1},     {5, 3, -7, 15},   {16, 16, -15, 31},
+                                                   {37, 100, 0, 64}, {100, 37, -40, 9}, {64, 64, 60, 33},
+                                                   {300, 200, -250, 70}, {20, 10, 40, 17}, {1000, 1040, 0, 41},
+                                                   {501, 433, -77, 9}, {501, 433, -77, 123}, {501, 433, -77, 5}};
+
+// Float lags within one rounding of a double sum; double lags within one
+// rounding of the exact sum (plus the long-double reference's own error).
+// Every width gives the same bits.
+template <class T, std::size_t K>
+void checkLags(const LagsCase<T> (&kernels)[K], long double relative, long double absolute) {
+    for (const LagsCase<T>& c : kernels) {
         for (auto [lenA, lenB, first, count] : kLagCases) {
             SCOPED_TRACE(testing::Message() << c.name << " " << lenA << " " << lenB << " " << first << "+" << count);
-            const auto a = noise<double>(c.aw * lenA, unsigned(lenA + 3)), b = noise<double>(c.bw * lenB, unsigned(lenB + 4));
+            const auto a = noise<T>(c.aw * lenA, unsigned(lenA)), b = noise<T>(c.bw * lenB, unsigned(lenB + 9));
             std::vector<LC> want(count);
             std::vector<long double> magnitude(count);
             for (int i = 0; i < count; ++i)
@@ -185,36 +130,30 @@ TEST(CorrelationLagsKernel, DoubleLagsWithinOneRoundingOfTheExactSum) {
                         want[i] += std::conj(x) * y;
                         magnitude[i] += std::abs(x) * std::abs(y);
                     }
+            std::vector<T> firstWidth;
             voktest::forEachWidth([&] {
-                std::vector<double> r(c.bw * (count + 2), 7.0);
+                std::vector<T> r(c.rw() * (count + 2), T(7));
                 c.kernel()(a.data(), lenA, b.data(), lenB, r.data(), first, count);
                 for (int i = 0; i < count; ++i) {
-                    // One rounding to double, the long-double reference's own error, nothing more.
-                    const LC got = element(r, c.bw, i);
-                    const long double bound = std::ldexp(1.0L, -53) * std::abs(want[i]) + 4e-19L * magnitude[i];
+                    const LC got = element(r, c.rw(), i);
+                    const long double bound = relative * std::abs(want[i]) + absolute * magnitude[i];
                     ASSERT_LE(std::fabs(got.real() - want[i].real()), bound) << i;
                     ASSERT_LE(std::fabs(got.imag() - want[i].imag()), bound) << i;
                 }
-                for (std::size_t i = c.bw * count; i < r.size(); ++i) EXPECT_EQ(r[i], 7.0) << "past the end";
+                for (std::size_t i = c.rw() * count; i < r.size(); ++i) EXPECT_EQ(r[i], T(7)) << "past the end";
+                if (firstWidth.empty()) firstWidth = r;
+                else EXPECT_EQ(0, std::memcmp(firstWidth.data(), r.data(), r.size() * sizeof(T)));
             });
         }
     }
 }
 
-TEST(CorrelationLagsKernel, DoubleSameBitsAtEveryWidth) {
-    for (const DoubleLagsCase& c : kDoubleLagsKernels)
-        for (int count : {5, 123}) {
-            SCOPED_TRACE(testing::Message() << c.name << " " << count);
-            const int lenA = 501, lenB = 433, first = -77;
-            const auto a = noise<double>(c.aw * lenA, 13), b = noise<double>(c.bw * lenB, 14);
-            std::vector<double> reference;
-            voktest::forEachWidth([&] {
-                std::vector<double> r(c.bw * count);
-                c.kernel()(a.data(), lenA, b.data(), lenB, r.data(), first, count);
-                if (reference.empty()) reference = r;
-                else EXPECT_EQ(0, std::memcmp(reference.data(), r.data(), r.size() * sizeof(double)));
-            });
-        }
+TEST(CorrelationLagsKernel, FloatLagsWithinTheBoundOfTheirSumsAtEveryWidth) {
+    checkLags(kFloatLags, 0.6L * std::ldexp(1.0L, -23), 1e-13L);
+}
+
+TEST(CorrelationLagsKernel, DoubleLagsWithinOneRoundingOfTheExactSumAtEveryWidth) {
+    checkLags(kDoubleLags, std::ldexp(1.0L, -53), 4e-19L);
 }
 
 }  // namespace

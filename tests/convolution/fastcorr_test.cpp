@@ -12,45 +12,20 @@
 #include "convolution/fastcorr.h"
 #include "frame/test_seams.h"
 #include "support/reports.h"
+#include "support/values.h"
 #include "support/widths.h"
 #include "vok.h"
 
 namespace {
 
-using LC = std::complex<long double>;
-template <class T> constexpr bool isCx = std::is_same_v<T, FloatComplex> || std::is_same_v<T, DoubleComplex>;
-template <class T> using Real = std::conditional_t<std::is_same_v<T, float> || std::is_same_v<T, FloatComplex>, float, double>;
-template <class T> LC asLC(const T& v) {
-    if constexpr (isCx<T>) return {v.re, v.im};
-    else return {(long double)v, 0};
-}
-
-template <class T>
-std::vector<T> randomVector(int n, unsigned seed) {
-    std::mt19937 gen(seed);
-    std::uniform_real_distribution<double> dist(-1, 1);
-    std::vector<T> v(n);
-    for (auto& x : v) {
-        if constexpr (isCx<T>) x = {Real<T>(dist(gen)), Real<T>(dist(gen))};
-        else x = T(dist(gen));
-    }
-    return v;
-}
-
-template <class A, class B>
-LC lag(const std::vector<A>& a, const std::vector<B>& b, long long k) {
-    LC sum = 0;
-    for (long long n = 0; n < (long long)a.size(); ++n)
-        if (n + k >= 0 && n + k < (long long)b.size()) sum += std::conj(asLC(a[n])) * asLC(b[n + k]);
-    return sum;
-}
+using namespace voktest;
 
 template <class R, class A, class B>
 long double worstError(const std::vector<R>& got, const std::vector<A>& a, const std::vector<B>& b, int lo) {
     long double scale = 1, err = 0;
-    for (std::size_t i = 0; i < got.size(); ++i) scale = std::max(scale, std::abs(lag(a, b, lo + (long long)i)));
+    for (std::size_t i = 0; i < got.size(); ++i) scale = std::max(scale, std::abs(referenceLag(a, b, lo + (long long)i)));
     for (std::size_t i = 0; i < got.size(); ++i)
-        err = std::max(err, std::abs(asLC(got[i]) - lag(a, b, lo + (long long)i)));
+        err = std::max(err, std::abs(asLC(got[i]) - referenceLag(a, b, lo + (long long)i)));
     return err / scale;
 }
 
@@ -129,7 +104,7 @@ void checkAuto(void (*f)(const T*, int, T*, int, int), double tol) {
     ASSERT_TRUE(vok::fastcorr::autoTransformCheaper<T>(len, nLags));
     const auto x = randomVector<T>(len, 9);
     std::vector<LC> raw(nLags);
-    for (int k = 0; k < nLags; ++k) raw[k] = lag(x, x, k);
+    for (int k = 0; k < nLags; ++k) raw[k] = referenceLag(x, x, k);
     voktest::forEachWidth([&] {
         for (int norm : {0, 1, 2}) {
             std::vector<T> dst(nLags);

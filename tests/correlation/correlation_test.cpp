@@ -12,39 +12,14 @@
 
 #include "frame/test_seams.h"
 #include "support/reports.h"
+#include "support/values.h"
 #include "vok.h"
 
 namespace {
 
 using voktest::ReportRecorder;
 using voktest::Sentinel;
-using LC = std::complex<long double>;
-
-template <class T> constexpr bool isCx = std::is_same_v<T, FloatComplex> || std::is_same_v<T, DoubleComplex>;
-template <class T> LC asLC(const T& v) {
-    if constexpr (isCx<T>) return {v.re, v.im};
-    else return {(long double)v, 0};
-}
-
-template <class T>
-std::vector<T> randomVector(int n, unsigned seed) {
-    std::mt19937 gen(seed);
-    std::uniform_real_distribution<double> dist(-1, 1);
-    std::vector<T> v(n);
-    for (auto& x : v) {
-        if constexpr (isCx<T>) x = {decltype(x.re)(dist(gen)), decltype(x.re)(dist(gen))};
-        else x = T(dist(gen));
-    }
-    return v;
-}
-
-template <class A, class B>
-LC referenceLag(const std::vector<A>& a, const std::vector<B>& b, long long k) {
-    LC sum = 0;
-    for (long long n = 0; n < (long long)a.size(); ++n)
-        if (n + k >= 0 && n + k < (long long)b.size()) sum += std::conj(asLC(a[n])) * asLC(b[n + k]);
-    return sum;
-}
+using namespace voktest;
 
 template <class A, class B, class R>
 void checkCross(void (*f)(const A*, int, const B*, int, R*, int, int), double tol) {
@@ -158,45 +133,31 @@ TEST(DotProd, EveryTypePairAndTheEmptyProduct) {
     EXPECT_TRUE(rec.reports().empty());
 }
 
+// One representative per type family: the typed forms share one checking path.
 TEST(Correlation, BadArgumentsAreReportedInOrderAndWriteNothing) {
-    ReportRecorder rec;
+    const int bad = VOK_StatusBadArg;
+    const char *src = "Null SRC buffer pointer", *dst = "Null DST buffer pointer";
+    const char *len = "Invalid SRC buffer length", *lag = "Invalid LAG value", *m = "vokcorr";
     const float a[4] = {1, 2, 3, 4};
     Sentinel out(16 * sizeof(float));
     float* d = out.as<float>();
-    voksCrossCorr(nullptr, 0, nullptr, 0, nullptr, 1, 0);
-    voksCrossCorr(a, 0, nullptr, 0, nullptr, 1, 0);
-    voksCrossCorr(a, 0, a, 0, nullptr, 1, 0);
-    voksCrossCorr(a, 0, a, 0, d, 1, 0);
-    voksCrossCorr(a, 4, a, 0, d, 1, 0);
-    voksCrossCorr(a, 4, a, 4, d, 1, 0);
-    voksAutoCorr(nullptr, 0, nullptr, 0, 0);
-    voksAutoCorr(a, 0, nullptr, 0, 0);
-    voksAutoCorr(a, 0, d, 0, 0);
-    voksAutoCorr(a, 4, d, 5, 0);
-    voksAutoCorr(a, 4, d, 0, 0);
-    EXPECT_EQ(vokzdDotProd(nullptr, nullptr, -1).re, 0.0);
-    EXPECT_EQ(voksDotProd(a, nullptr, -1), 0.0f);
-    EXPECT_EQ(voksDotProd(a, a, -1), 0.0f);
+    EXPECT_EACH_REPORTS(
+        {[&] { voksCrossCorr(nullptr, 0, nullptr, 0, nullptr, 1, 0); }, {bad, "voksCrossCorr", src, m}},
+        {[&] { voksCrossCorr(a, 0, nullptr, 0, nullptr, 1, 0); }, {bad, "voksCrossCorr", src, m}},
+        {[&] { voksCrossCorr(a, 0, a, 0, nullptr, 1, 0); }, {bad, "voksCrossCorr", dst, m}},
+        {[&] { voksCrossCorr(a, 0, a, 0, d, 1, 0); }, {bad, "voksCrossCorr", len, m}},
+        {[&] { voksCrossCorr(a, 4, a, 0, d, 1, 0); }, {bad, "voksCrossCorr", len, m}},
+        {[&] { voksCrossCorr(a, 4, a, 4, d, 1, 0); }, {bad, "voksCrossCorr", lag, m}},
+        {[&] { voksAutoCorr(nullptr, 0, nullptr, 0, 0); }, {bad, "voksAutoCorr", src, m}},
+        {[&] { voksAutoCorr(a, 0, nullptr, 0, 0); }, {bad, "voksAutoCorr", dst, m}},
+        {[&] { voksAutoCorr(a, 0, d, 0, 0); }, {bad, "voksAutoCorr", len, m}},
+        {[&] { voksAutoCorr(a, 4, d, 5, 0); }, {bad, "voksAutoCorr", lag, m}},
+        {[&] { voksAutoCorr(a, 4, d, 0, 0); }, {bad, "voksAutoCorr", lag, m}},
+        {[&] { EXPECT_EQ(vokzdDotProd(nullptr, nullptr, -1).re, 0.0); }, {bad, "vokzdDotProd", "Null buffer pointer", "vokdotp"}},
+        {[&] { EXPECT_EQ(voksDotProd(a, nullptr, -1), 0.0f); }, {bad, "voksDotProd", "Null buffer pointer", "vokdotp"}},
+        {[&] { EXPECT_EQ(voksDotProd(a, a, -1), 0.0f); }, {bad, "voksDotProd", "Invalid value", "vokdotp"}});
     EXPECT_TRUE(out.untouched());
-    EXPECT_REPORTS(rec, {VOK_StatusBadArg, "voksCrossCorr", "Null SRC buffer pointer", "vokcorr"},
-                   {VOK_StatusBadArg, "voksCrossCorr", "Null SRC buffer pointer", "vokcorr"},
-                   {VOK_StatusBadArg, "voksCrossCorr", "Null DST buffer pointer", "vokcorr"},
-                   {VOK_StatusBadArg, "voksCrossCorr", "Invalid SRC buffer length", "vokcorr"},
-                   {VOK_StatusBadArg, "voksCrossCorr", "Invalid SRC buffer length", "vokcorr"},
-                   {VOK_StatusBadArg, "voksCrossCorr", "Invalid LAG value", "vokcorr"},
-                   {VOK_StatusBadArg, "voksAutoCorr", "Null SRC buffer pointer", "vokcorr"},
-                   {VOK_StatusBadArg, "voksAutoCorr", "Null DST buffer pointer", "vokcorr"},
-                   {VOK_StatusBadArg, "voksAutoCorr", "Invalid SRC buffer length", "vokcorr"},
-                   {VOK_StatusBadArg, "voksAutoCorr", "Invalid LAG value", "vokcorr"},
-                   {VOK_StatusBadArg, "voksAutoCorr", "Invalid LAG value", "vokcorr"},
-                   {VOK_StatusBadArg, "vokzdDotProd", "Null buffer pointer", "vokdotp"},
-                   {VOK_StatusBadArg, "voksDotProd", "Null buffer pointer", "vokdotp"},
-                   {VOK_StatusBadArg, "voksDotProd", "Invalid value", "vokdotp"});
 }
-
-}  // namespace
-
-namespace {
 
 TEST(Correlation16, MatchesTheFloatSumsBroughtBackWithTheScaleMode) {
     std::mt19937 gen(5);
@@ -251,27 +212,27 @@ TEST(DotProd16, ExactSumsSaturateOrScale) {
 }
 
 TEST(Correlation16, ScaleAndAllocationFailuresAreReported) {
-    ReportRecorder rec;
+    const int bad = VOK_StatusBadArg;
     const short a[4] = {1, 2, 3, 4};
     Sentinel out(8 * sizeof(short));
-    vokwCrossCorr(a, 4, a, 4, out.as<short>(), 0, 3, VOK_AUTO_SCALE, nullptr);
-    vokwAutoCorr(a, 4, out.as<short>(), 5, 0, VOK_AUTO_SCALE, nullptr);
-    vokvwDotProd(nullptr, a, 1, 0, nullptr);
-    vokwDotProd(a, a, 1, VOK_AUTO_SCALE, nullptr);
+    short* d = out.as<short>();
     int sf = 0;
-    for (int failing = 1; failing <= 3; ++failing) {
-        vok::testing::failAllocationAfter(failing);
-        vokwCrossCorr(a, 4, a, 4, out.as<short>(), 0, 3, VOK_AUTO_SCALE, &sf);
-        vok::testing::failAllocationAfter(0);
-    }
+    std::vector<voktest::BadCall> rows = {
+        {[&] { vokwCrossCorr(a, 4, a, 4, d, 0, 3, VOK_AUTO_SCALE, nullptr); },
+         {bad, "vokwCrossCorr", "Null scale factor pointer", "vokcorrw"}},
+        {[&] { vokwAutoCorr(a, 4, d, 5, 0, VOK_AUTO_SCALE, nullptr); }, {bad, "vokwAutoCorr", "Invalid LAG value", "vokcorrw"}},
+        {[&] { vokvwDotProd(nullptr, a, 1, 0, nullptr); }, {bad, "vokvwDotProd", "Null buffer pointer", "vokdotpw"}},
+        {[&] { vokwDotProd(a, a, 1, VOK_AUTO_SCALE, nullptr); }, {bad, "vokwDotProd", "Null scale factor pointer", "vokdotpw"}},
+    };
+    for (int failing = 1; failing <= 3; ++failing)
+        rows.push_back({[&, failing] {
+                            vok::testing::failAllocationAfter(failing);
+                            vokwCrossCorr(a, 4, a, 4, d, 0, 3, VOK_AUTO_SCALE, &sf);
+                            vok::testing::failAllocationAfter(0);
+                        },
+                        {VOK_StatusNoMemory, "vokwCrossCorr", "Allocation failure", "vokcorrw"}});
+    EXPECT_TRUE(voktest::eachReports(rows));
     EXPECT_TRUE(out.untouched());
-    EXPECT_REPORTS(rec, {VOK_StatusBadArg, "vokwCrossCorr", "Null scale factor pointer", "vokcorrw"},
-                   {VOK_StatusBadArg, "vokwAutoCorr", "Invalid LAG value", "vokcorrw"},
-                   {VOK_StatusBadArg, "vokvwDotProd", "Null buffer pointer", "vokdotpw"},
-                   {VOK_StatusBadArg, "vokwDotProd", "Null scale factor pointer", "vokdotpw"},
-                   {VOK_StatusNoMemory, "vokwCrossCorr", "Allocation failure", "vokcorrw"},
-                   {VOK_StatusNoMemory, "vokwCrossCorr", "Allocation failure", "vokcorrw"},
-                   {VOK_StatusNoMemory, "vokwCrossCorr", "Allocation failure", "vokcorrw"});
 }
 
 }  // namespace

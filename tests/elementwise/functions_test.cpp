@@ -44,6 +44,9 @@ std::vector<float> randomPatterns(int n, std::uint32_t seed) {
     return v;
 }
 
+template <class T, std::size_t N>
+std::vector<T> all(const T (&a)[N]) { return std::vector<T>(a, a + N); }
+
 constexpr std::uint32_t kNegativeNanF = 0xFFC00000u;
 constexpr std::uint64_t kNegativeNanD = 0xFFF8000000000000ull;
 
@@ -55,8 +58,10 @@ float referenceLn(float x) {
     return float(std::log((long double)x));
 }
 
+// Random patterns, then every 5th float of [0.5, 2) where ln is near 0.
 TEST(LnExp, FloatLogarithmWithinOneUlpAndSpecialPatterns) {
-    const auto src = randomPatterns(20011, 11);
+    auto src = randomPatterns(20011, 11);
+    for (std::uint32_t b = bitsOf(0.5f); b < bitsOf(2.0f); b += 5) src.push_back(floatFromBits(b));
     voktest::forEachWidth([&] {
         std::vector<float> dst(src.size());
         voksbLn2(src.data(), dst.data(), int(src.size()));
@@ -71,17 +76,10 @@ TEST(LnExp, FloatLogarithmWithinOneUlpAndSpecialPatterns) {
     });
 }
 
-TEST(LnExp, FloatLogarithmNearOneAndOverDenseRange) {
-    std::vector<float> src;
-    for (std::uint32_t b = bitsOf(0.5f); b < bitsOf(2.0f); b += 5) src.push_back(floatFromBits(b));  // every 5th float
-    std::vector<float> dst(src.size());
-    voksbLn2(src.data(), dst.data(), int(src.size()));
-    long long worst = 0;
-    for (std::size_t i = 0; i < src.size(); ++i) worst = std::max(worst, ulpDistance(dst[i], referenceLn(src[i])));
-    EXPECT_LE(worst, 1);
+TEST(LnExp, LogarithmOfOneIsPositiveZero) {
     float one = 1.0f;
     voksbLn1(&one, 1);
-    EXPECT_EQ(bitsOf(one), 0u) << "ln 1 is +0";
+    EXPECT_EQ(bitsOf(one), 0u);
 }
 
 TEST(LnExp, FloatExponentialWithinOneUlpOverflowAndUnderflow) {
@@ -109,10 +107,8 @@ TEST(LnExp, FloatExponentialWithinOneUlpOverflowAndUnderflow) {
     float big[3] = {89.0f, 1e30f, INFINITY}, tiny[3] = {-105.0f, -1e30f, -INFINITY};
     voksbExp1(big, 3);
     voksbExp1(tiny, 3);
-    for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(big[i], INFINITY);
-        EXPECT_EQ(bitsOf(tiny[i]), 0u);
-    }
+    EXPECT_EQ(all(big), std::vector<float>(3, INFINITY));
+    for (float t : tiny) EXPECT_EQ(bitsOf(t), 0u);
 }
 
 TEST(LnExp, DoubleFormsMatchLibmAndMarkSignedInputs) {
@@ -136,8 +132,7 @@ TEST(LnExp, ShortLogarithmRoundsAndFloorsNonPositive) {
     short dst[10];
     ReportRecorder rec;
     vokwbLn2(src, dst, 10);
-    const short want[] = {0, 1, 1, 2, 2, 3, 10, -32768, -32768, -32768};
-    for (int i = 0; i < 10; ++i) EXPECT_EQ(dst[i], want[i]) << src[i];
+    EXPECT_EQ(all(dst), (std::vector<short>{0, 1, 1, 2, 2, 3, 10, -32768, -32768, -32768}));
     EXPECT_REPORTS(rec);
 }
 
@@ -210,29 +205,21 @@ TEST(Sqrt, ComplexPrincipalRootAndShortRounding) {
     ReportRecorder rec;
     short w[] = {0, 1, 2, 3, 6, 7, 32767, -5};
     vokwbSqrt1(w, 8);
-    const short want[] = {0, 1, 1, 2, 2, 3, 181, 0};
-    for (int i = 0; i < 8; ++i) EXPECT_EQ(w[i], want[i]) << i;
+    EXPECT_EQ(all(w), (std::vector<short>{0, 1, 1, 2, 2, 3, 181, 0}));
     EXPECT_REPORTS(rec, {VOK_StatusBadArg, "vokwbSqrt1", "Element of input vector is negative", "vokvec"});
     ShortComplex v[2] = {{-100, 0}, {3, 4}};
     vokvbSqrt1(v, 2);
-    EXPECT_EQ(v[0].re, 0);
-    EXPECT_EQ(v[0].im, 10);
-    EXPECT_EQ(v[1].re, 2);  // sqrt(3+4i) = 2+i
-    EXPECT_EQ(v[1].im, 1);
+    EXPECT_TRUE(v[0].re == 0 && v[0].im == 10 && v[1].re == 2 && v[1].im == 1);  // sqrt(3+4i) = 2+i
 }
 
 TEST(Sqr, RealAndComplexSquares) {
     float s[3] = {-3, 0.5f, 1e20f};
     voksbSqr1(s, 3);
-    EXPECT_EQ(s[0], 9.0f);
-    EXPECT_EQ(s[1], 0.25f);
-    EXPECT_EQ(s[2], INFINITY);
+    EXPECT_EQ(all(s), (std::vector<float>{9.0f, 0.25f, INFINITY}));
     const DoubleComplex z[] = {{1, 2}, {0, 1}};
     DoubleComplex d[2];
     vokzbSqr2(z, d, 2);
-    EXPECT_EQ(d[0].re, -3.0);
-    EXPECT_EQ(d[0].im, 4.0);
-    EXPECT_EQ(d[1].re, -1.0);
+    EXPECT_TRUE(d[0].re == -3.0 && d[0].im == 4.0 && d[1].re == -1.0);
 }
 
 // ---- thresholds ----
@@ -264,12 +251,10 @@ TEST(Thresh, FloatComparesPatternsInNumericOrder) {
 TEST(Thresh, DoubleAndShortCompareValues) {
     double a[] = {-2, 1, 3};
     vokdbThresh1(a, 3, 1.5, VOK_GT);
-    EXPECT_EQ(a[0], -2);
-    EXPECT_EQ(a[2], 1.5);
+    EXPECT_EQ(all(a), (std::vector<double>{-2, 1, 1.5}));
     short w[] = {-32768, 5, 32767};
     vokwbThresh1(w, 3, 0, VOK_LT);
-    EXPECT_EQ(w[0], 0);
-    EXPECT_EQ(w[2], 32767);
+    EXPECT_EQ(all(w), (std::vector<short>{0, 5, 32767}));
 }
 
 template <class C>
@@ -322,15 +307,10 @@ TYPED_TEST(ComplexThresh, InverseIsConjugateOverSquaredMagnitude) {
 TEST(Thresh, ShortComplexRoundsRescaledParts) {
     ShortComplex v[] = {{3, 4}, {0, 0}, {300, 400}};
     vokvbThresh1(v, 3, 10, VOK_LT);
-    EXPECT_EQ(v[0].re, 6);
-    EXPECT_EQ(v[0].im, 8);
-    EXPECT_EQ(v[1].re, 10);
-    EXPECT_EQ(v[2].re, 300);
+    EXPECT_TRUE(v[0].re == 6 && v[0].im == 8 && v[1].re == 10 && v[2].re == 300);
     ShortComplex g[] = {{-32768, -32768}, {1, 1}};
     vokvbThresh1(g, 2, 100, VOK_GT);
-    EXPECT_EQ(g[0].re, -71);
-    EXPECT_EQ(g[0].im, -71);
-    EXPECT_EQ(g[1].re, 1);
+    EXPECT_TRUE(g[0].re == -71 && g[0].im == -71 && g[1].re == 1);
 }
 
 template <class T>
@@ -385,18 +365,14 @@ TYPED_TEST(InvThresh, PositiveZeroWithZeroThreshGivesLargestAndReportsOnce) {
 TEST(Abs, ClearsSignBitAndSaturatesShortMinimum) {
     float f[] = {-0.0f, -2.5f, floatFromBits(0xFFC00001u)};
     voksbAbs1(f, 3);
-    EXPECT_EQ(bitsOf(f[0]), 0u);
-    EXPECT_EQ(f[1], 2.5f);
-    EXPECT_EQ(bitsOf(f[2]), 0x7FC00001u);
+    EXPECT_TRUE(bitsOf(f[0]) == 0u && f[1] == 2.5f && bitsOf(f[2]) == 0x7FC00001u);
     const double d[] = {-1e-310};
     double dd[1];
     vokdbAbs2(d, dd, 1);
     EXPECT_EQ(dd[0], 1e-310);
     short w[] = {-32768, -32767, 5};
     vokwbAbs1(w, 3);
-    EXPECT_EQ(w[0], 32767);
-    EXPECT_EQ(w[1], 32767);
-    EXPECT_EQ(w[2], 5);
+    EXPECT_EQ(all(w), (std::vector<short>{32767, 32767, 5}));
 }
 
 }  // namespace

@@ -87,27 +87,25 @@ TEST(ShortScaled, NormalizeTruncatesAndSaturates) {
 }
 
 TEST(ShortScaled, ChecksAndAllocationFailures) {
+    const int bad = VOK_StatusBadArg, noMem = VOK_StatusNoMemory;
     Sentinel buf(64);
-    ReportRecorder rec;
-    vokwbSqr1(buf.as<short>(), 4, VOK_AUTO_SCALE, nullptr);
-    vokvbSqr2(buf.as<ShortComplex>(), nullptr, 4, VOK_AUTO_SCALE, nullptr);
-    vokwbExp2(buf.as<short>(), buf.as<short>(), 4, VOK_AUTO_SCALE, nullptr);
-    EXPECT_EQ(vokwStdDev(buf.as<short>(), 4, VOK_AUTO_SCALE, nullptr), 0);
-    vokwbSqr1(nullptr, 0, VOK_AUTO_SCALE, nullptr);
-    vokwbNormalize(buf.as<short>(), buf.as<short>(), 4, 0, -0.0f);
-    vok::testing::failAllocationAfter(1);
-    vokwbSqr1(buf.as<short>(), 4, VOK_NO_SCALE, nullptr);
-    vok::testing::failAllocationAfter(1);
-    vokwbExp1(buf.as<short>(), 4, VOK_NO_SCALE, nullptr);
-    vok::testing::failAllocationAfter(0);
-    EXPECT_REPORTS(rec, {VOK_StatusBadArg, "vokwbSqr1", "scaleFactor==0", "vokvec"},
-                   {VOK_StatusBadArg, "vokvbSqr2", "dst==0", "vokvec"},
-                   {VOK_StatusBadArg, "vokwbExp2", "scaleFactor==0", "voklnexw"},
-                   {VOK_StatusBadArg, "vokwStdDev", "scaleFactor==0", "vokvec"},
-                   {VOK_StatusBadArg, "vokwbSqr1", "len<=0", "vokvec"},
-                   {VOK_StatusBadArg, "vokwbNormalize", "factor == 0", "voknorm"},
-                   {VOK_StatusNoMemory, "vokwbSqr1", "NULL Pointer", "vokvec"},
-                   {VOK_StatusNoMemory, "vokwbExp1", "NULL Pointer", "voklnexw"});
+    short* w = buf.as<short>();
+    const auto withoutMemory = [](auto call) {
+        return [call] {
+            vok::testing::failAllocationAfter(1);
+            call();
+            vok::testing::failAllocationAfter(0);
+        };
+    };
+    EXPECT_EACH_REPORTS(
+        {[&] { vokwbSqr1(w, 4, VOK_AUTO_SCALE, nullptr); }, {bad, "vokwbSqr1", "scaleFactor==0", "vokvec"}},
+        {[&] { vokvbSqr2(buf.as<ShortComplex>(), nullptr, 4, VOK_AUTO_SCALE, nullptr); }, {bad, "vokvbSqr2", "dst==0", "vokvec"}},
+        {[&] { vokwbExp2(w, w, 4, VOK_AUTO_SCALE, nullptr); }, {bad, "vokwbExp2", "scaleFactor==0", "voklnexw"}},
+        {[&] { EXPECT_EQ(vokwStdDev(w, 4, VOK_AUTO_SCALE, nullptr), 0); }, {bad, "vokwStdDev", "scaleFactor==0", "vokvec"}},
+        {[&] { vokwbSqr1(nullptr, 0, VOK_AUTO_SCALE, nullptr); }, {bad, "vokwbSqr1", "len<=0", "vokvec"}},
+        {[&] { vokwbNormalize(w, w, 4, 0, -0.0f); }, {bad, "vokwbNormalize", "factor == 0", "voknorm"}},
+        {withoutMemory([&] { vokwbSqr1(w, 4, VOK_NO_SCALE, nullptr); }), {noMem, "vokwbSqr1", "NULL Pointer", "vokvec"}},
+        {withoutMemory([&] { vokwbExp1(w, 4, VOK_NO_SCALE, nullptr); }), {noMem, "vokwbExp1", "NULL Pointer", "voklnexw"}});
     EXPECT_TRUE(buf.untouched());
 }
 

@@ -117,16 +117,18 @@ std::string stdErrReport(int mode, int status, const char* fn, const char* ctx, 
     return ::testing::internal::GetCapturedStderr();
 }
 
-TEST(StdErrReport, ArgumentErrorLayout) {
-    int r = 0;
-    EXPECT_EQ(stdErrReport(1, -5, "voksbZero", "n<=0", "vokarith", 42, &r),
-              "\nTRM Library Error: Bad argument \n\tin function [vokarith:42]:voksbZero(): n<=0\n");
-    EXPECT_EQ(r, -5);
-}
-
-TEST(StdErrReport, BacktraceAndAutotrace) {
-    EXPECT_EQ(stdErrReport(1, -1, "vokcConv", nullptr, "vokconvs", 9), "\tcalled from [vokconvs:9]:vokcConv\n");
-    EXPECT_EQ(stdErrReport(1, -8, "caller", "step 2", nullptr, 0), "\tcalled from:caller(step 2)\n");
+TEST(StdErrReport, LayoutOfEachKindOfReport) {
+    struct Case { int status; const char *fn, *ctx, *file; int line; const char* text; };
+    for (const Case& c : {
+             Case{-5, "voksbZero", "n<=0", "vokarith", 42,
+                  "\nTRM Library Error: Bad argument \n\tin function [vokarith:42]:voksbZero(): n<=0\n"},
+             {-1, "vokcConv", nullptr, "vokconvs", 9, "\tcalled from [vokconvs:9]:vokcConv\n"},  // backtrace
+             {-8, "caller", "step 2", nullptr, 0, "\tcalled from:caller(step 2)\n"},           // autotrace
+             {-4, "f", "c", nullptr, 3, "\nTRM Library Error: Out of memory \n\tin function [(null):3]:f(): c\n"}}) {
+        int r = 0;
+        EXPECT_EQ(stdErrReport(1, c.status, c.fn, c.ctx, c.file, c.line, &r), c.text);
+        EXPECT_EQ(r, c.status);
+    }
 }
 
 TEST(StdErrReport, TextOfTheArgumentNotOfStoredStatus) {
@@ -135,11 +137,6 @@ TEST(StdErrReport, TextOfTheArgumentNotOfStoredStatus) {
     ::testing::internal::CaptureStderr();
     vokStdErrReport(-5, nullptr, nullptr, nullptr, 0);
     EXPECT_EQ(::testing::internal::GetCapturedStderr(), "\nTRM Library Error: Bad argument \n\tin function:<unknown>\n");
-}
-
-TEST(StdErrReport, NullFileWithPositiveLine) {
-    EXPECT_EQ(stdErrReport(1, -4, "f", "c", nullptr, 3),
-              "\nTRM Library Error: Out of memory \n\tin function [(null):3]:f(): c\n");
 }
 
 TEST(ReportFunctions, SilentModeWritesNothingAndReturnsStatus) {

@@ -216,126 +216,91 @@ TEST(Arith16Complex, FixedModesAndAutoFactor) {
         }
 }
 
+::testing::AssertionResult is(ShortComplex v, int re, int im) {
+    if (v.re == re && v.im == im) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "(" << v.re << ", " << v.im << ") instead of (" << re << ", " << im << ")";
+}
+
 TEST(Arith16Complex, InPlaceFormsSingleNumbersAndDivision) {
     ShortComplex d[2] = {{1, 2}, {30000, -30000}};
     const ShortComplex s[2] = {{3, 4}, {10000, -10000}};
     int sf = 0;
     vokvbAdd2(s, d, 2, VOK_AUTO_SCALE, &sf);
     EXPECT_EQ(sf, 1);
-    EXPECT_EQ(d[0].re, 2);
-    EXPECT_EQ(d[0].im, 3);
-    EXPECT_EQ(d[1].re, 20000);
-    EXPECT_EQ(d[1].im, -20000);
+    EXPECT_TRUE(is(d[0], 2, 3));
+    EXPECT_TRUE(is(d[1], 20000, -20000));
     vokvbMpy1({0, 1}, d, 1, VOK_NO_SCALE, nullptr);  // times i
-    EXPECT_EQ(d[0].re, -3);
-    EXPECT_EQ(d[0].im, 2);
-
-    ShortComplex r = vokvMpy({-32768, -32768}, {-32768, -32768}, VOK_AUTO_SCALE, &sf);
+    EXPECT_TRUE(is(d[0], -3, 2));
     // The imaginary sum 2^31 is formed in 32 bits and wraps to -2^31.
+    EXPECT_TRUE(is(vokvMpy({-32768, -32768}, {-32768, -32768}, VOK_AUTO_SCALE, &sf), 0, -32768));
     EXPECT_EQ(sf, 16);
-    EXPECT_EQ(r.re, 0);
-    EXPECT_EQ(r.im, -32768);
-    r = vokvMpy({0, -32768}, {-32768, 0}, VOK_AUTO_SCALE, &sf);  // a.im*b.re = 2^30 alone
+    EXPECT_EQ(vokvMpy({0, -32768}, {-32768, 0}, VOK_AUTO_SCALE, &sf).im, 16384);  // a.im*b.re = 2^30 alone
     EXPECT_EQ(sf, 16);
-    EXPECT_EQ(r.im, 16384);
-    r = vokvSub({5, 5}, {7, -7}, VOK_NO_SCALE, nullptr);
-    EXPECT_EQ(r.re, -2);
-    EXPECT_EQ(r.im, 12);
-    r = vokvAdd({32767, 0}, {1, 0}, VOK_SATURATE, nullptr);
-    EXPECT_EQ(r.re, 32767);
-
-    r = vokvDiv({7, 0}, {2, 0});
-    EXPECT_EQ(r.re, 3);
-    EXPECT_EQ(r.im, 0);
-    r = vokvDiv({-7, 10}, {0, 2});  // (-7+10i)/(2i) = 5 + 3.5i
-    EXPECT_EQ(r.re, 5);
-    EXPECT_EQ(r.im, 3);
-    r = vokvDiv({-32768, 0}, {0, 1});  // 32768 i clamps
-    EXPECT_EQ(r.im, 32767);
-    EXPECT_EQ(vokvConj({5, -32768}).im, -32768);
-    EXPECT_EQ(vokvConj({5, 9}).im, -9);
-    EXPECT_EQ(vokvSet(4, -4).im, -4);
+    EXPECT_TRUE(is(vokvSub({5, 5}, {7, -7}, VOK_NO_SCALE, nullptr), -2, 12));
+    EXPECT_TRUE(is(vokvAdd({32767, 0}, {1, 0}, VOK_SATURATE, nullptr), 32767, 0));
+    EXPECT_TRUE(is(vokvDiv({7, 0}, {2, 0}), 3, 0));
+    EXPECT_TRUE(is(vokvDiv({-7, 10}, {0, 2}), 5, 3));  // (-7+10i)/(2i) = 5 + 3.5i
+    EXPECT_EQ(vokvDiv({-32768, 0}, {0, 1}).im, 32767);  // 32768 i clamps
+    EXPECT_TRUE(is(vokvConj({5, -32768}), 5, -32768));
+    EXPECT_TRUE(is(vokvConj({5, 9}), 5, -9));
+    EXPECT_TRUE(is(vokvSet(4, -4), 4, -4));
 }
 
 TEST(Arith16Complex, ConjugationLayouts) {
     const ShortComplex src[4] = {{1, 2}, {3, -32768}, {5, 6}, {7, 8}};
     ShortComplex dst[6] = {};
     vokvbConj2(src, dst, 4);
-    EXPECT_EQ(dst[1].im, -32768);
-    EXPECT_EQ(dst[3].im, -8);
+    EXPECT_TRUE(is(dst[1], 3, -32768));
+    EXPECT_TRUE(is(dst[3], 7, -8));
     vokvbConjFlip2(src, dst, 3);
-    EXPECT_EQ(dst[0].re, 5);
-    EXPECT_EQ(dst[0].im, -6);
-    EXPECT_EQ(dst[2].im, -2);
+    EXPECT_TRUE(is(dst[0], 5, -6));
+    EXPECT_TRUE(is(dst[2], 1, -2));
     ShortComplex inPlace[3] = {{1, 2}, {3, 4}, {5, 6}};
     vokvbConjFlip2(inPlace, inPlace, 3);
-    EXPECT_EQ(inPlace[0].re, 5);
-    EXPECT_EQ(inPlace[1].im, -4);
-    EXPECT_EQ(inPlace[2].im, -2);
+    EXPECT_TRUE(is(inPlace[0], 5, -6) && is(inPlace[1], 3, -4) && is(inPlace[2], 1, -2));
     ShortComplex ext[6] = {{9, 9}, {9, 9}, {9, 9}, {9, 9}, {9, 9}, {9, 9}};
     vokvbConjExtend2(src, ext, 3);
-    EXPECT_EQ(ext[2].im, 6);
-    EXPECT_EQ(ext[3].re, 3);
-    EXPECT_EQ(ext[3].im, -32768);
-    EXPECT_EQ(ext[4].re, 9);  // 2n-2 elements only
+    EXPECT_TRUE(is(ext[2], 5, 6));
+    EXPECT_TRUE(is(ext[3], 3, -32768));
+    EXPECT_TRUE(is(ext[4], 9, 9));  // 2n-2 elements only
     ShortComplex e1[6] = {{1, 2}, {3, 4}, {5, 6}, {7, 8}, {0, 0}, {0, 0}};
     vokvbConjExtend1(e1, 4);
-    EXPECT_EQ(e1[4].im, -6);
-    EXPECT_EQ(e1[5].im, -4);
+    EXPECT_TRUE(is(e1[4], 5, -6) && is(e1[5], 3, -4));
     ShortComplex c1[1] = {{1, 1}};
     vokvbConjExtend1(c1, 2);
     vokvbConj1(c1, 1);
-    EXPECT_EQ(c1[0].im, -1);
+    EXPECT_TRUE(is(c1[0], 1, -1));
 }
 
 // ---- argument checks ----
 
 TEST(Arith16Checks, ReportsInOrderAndWritesNothing) {
+    const int bad = VOK_StatusBadArg;
     Sentinel buf(64);
     short* w = buf.as<short>();
     ShortComplex* v = buf.as<ShortComplex>();
     const short ws[4] = {1, 2, 3, 4};
     const ShortComplex vs[4] = {};
     int sf = 0;
-    {
-        ReportRecorder rec;
-        vokwbAdd1(1, w, 0, VOK_AUTO_SCALE, nullptr);
-        vokwbSub1(1, nullptr, 4, VOK_AUTO_SCALE, nullptr);
-        vokwbMpy1(1, w, 4, VOK_AUTO_SCALE, nullptr);
-        vokwbSub2(nullptr, nullptr, 4, 0, nullptr);
-        vokwbMpy2(ws, nullptr, 4, 0, nullptr);
-        vokwbAdd3(ws, nullptr, nullptr, 4, 0, &sf);
-        vokwbSub3(ws, ws, w, 4, VOK_AUTO_SCALE, nullptr);
-        vokvbMpy3(nullptr, vs, v, 4, 0, &sf);
-        vokvbAdd2(vs, v, -1, 0, &sf);
-        vokwbZero(nullptr, 3);
-        vokvbSet({1, 1}, v, 0);
-        vokvbCopy(vs, nullptr, 2);
-        vokvbConjExtend1(nullptr, 2);
-        vokvbConjFlip2(nullptr, v, 2);
-        EXPECT_REPORTS(rec, {VOK_StatusBadArg, "vokwbAdd1", "n<=0", kMod}, {VOK_StatusBadArg, "vokwbSub1", "dst==0", kMod},
-                       {VOK_StatusBadArg, "vokwbMpy1", "scalefactor==0", kMod},
-                       {VOK_StatusBadArg, "vokwbSub2", "val==0", kMod}, {VOK_StatusBadArg, "vokwbMpy2", "dst==0", kMod},
-                       {VOK_StatusBadArg, "vokwbAdd3", "srcB==0", kMod},
-                       {VOK_StatusBadArg, "vokwbSub3", "scalefactor==0", kMod},
-                       {VOK_StatusBadArg, "vokvbMpy3", "srcA==0", kMod}, {VOK_StatusBadArg, "vokvbAdd2", "n<=0", kMod},
-                       {VOK_StatusBadArg, "vokwbZero", "dst==0", kMod}, {VOK_StatusBadArg, "vokvbSet", "n<=0", kMod},
-                       {VOK_StatusBadArg, "vokvbCopy", "dst==0", kMod},
-                       {VOK_StatusBadArg, "vokvbConjExtend1", "vec==0", kMod},
-                       {VOK_StatusBadArg, "vokvbConjFlip2", "src==0", kMod});
-    }
+    EXPECT_EACH_REPORTS(
+        {[&] { vokwbAdd1(1, w, 0, VOK_AUTO_SCALE, nullptr); }, {bad, "vokwbAdd1", "n<=0", kMod}},
+        {[&] { vokwbSub1(1, nullptr, 4, VOK_AUTO_SCALE, nullptr); }, {bad, "vokwbSub1", "dst==0", kMod}},
+        {[&] { vokwbMpy1(1, w, 4, VOK_AUTO_SCALE, nullptr); }, {bad, "vokwbMpy1", "scalefactor==0", kMod}},
+        {[&] { vokwbSub2(nullptr, nullptr, 4, 0, nullptr); }, {bad, "vokwbSub2", "val==0", kMod}},
+        {[&] { vokwbMpy2(ws, nullptr, 4, 0, nullptr); }, {bad, "vokwbMpy2", "dst==0", kMod}},
+        {[&] { vokwbAdd3(ws, nullptr, nullptr, 4, 0, &sf); }, {bad, "vokwbAdd3", "srcB==0", kMod}},
+        {[&] { vokwbSub3(ws, ws, w, 4, VOK_AUTO_SCALE, nullptr); }, {bad, "vokwbSub3", "scalefactor==0", kMod}},
+        {[&] { vokvbMpy3(nullptr, vs, v, 4, 0, &sf); }, {bad, "vokvbMpy3", "srcA==0", kMod}},
+        {[&] { vokvbAdd2(vs, v, -1, 0, &sf); }, {bad, "vokvbAdd2", "n<=0", kMod}},
+        {[&] { vokwbZero(nullptr, 3); }, {bad, "vokwbZero", "dst==0", kMod}},
+        {[&] { vokvbSet({1, 1}, v, 0); }, {bad, "vokvbSet", "n<=0", kMod}},
+        {[&] { vokvbCopy(vs, nullptr, 2); }, {bad, "vokvbCopy", "dst==0", kMod}},
+        {[&] { vokvbConjExtend1(nullptr, 2); }, {bad, "vokvbConjExtend1", "vec==0", kMod}},
+        {[&] { vokvbConjFlip2(nullptr, v, 2); }, {bad, "vokvbConjFlip2", "src==0", kMod}},
+        {[&] { EXPECT_TRUE(is(vokvMpy({3, 3}, {3, 3}, VOK_AUTO_SCALE, nullptr), 0, 0)); },
+         {bad, "vokvbMpy3", "scalefactor==0", kMod}, {{VOK_StatusBacktrace, "vokvMpy", "<null>", kMod}}},
+        {[&] { EXPECT_TRUE(is(vokvDiv({3, 3}, {0, 0}), 0, 0)); }, {bad, "vokvDiv", "(b.re==0)&&(b.im==0)", kMod}});
     EXPECT_TRUE(buf.untouched());
-    {
-        ReportRecorder rec;
-        ShortComplex r = vokvMpy({3, 3}, {3, 3}, VOK_AUTO_SCALE, nullptr);
-        EXPECT_EQ(r.re, 0);
-        EXPECT_EQ(r.im, 0);
-        r = vokvDiv({3, 3}, {0, 0});
-        EXPECT_EQ(r.re, 0);
-        EXPECT_REPORTS(rec, {VOK_StatusBadArg, "vokvbMpy3", "scalefactor==0", kMod},
-                       {VOK_StatusBacktrace, "vokvMpy", "<null>", kMod},
-                       {VOK_StatusBadArg, "vokvDiv", "(b.re==0)&&(b.im==0)", kMod});
-    }
 }
 
 }  // namespace

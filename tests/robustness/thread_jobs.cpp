@@ -1,28 +1,21 @@
 #include "robustness/thread_jobs.h"
 
 #include <cstring>
+#include <type_traits>
 
 #include "vok.h"
 
 namespace robust {
 namespace {
 
+// Every value as doubles, complex records as (re, im) pairs.
 template <class T>
-std::vector<double> widen(const std::vector<T>& v) { return {v.begin(), v.end()}; }
-
-std::vector<double> widen(const std::vector<FloatComplex>& v) {
+std::vector<double> widen(const std::vector<T>& v) {
     std::vector<double> out;
-    for (const auto& c : v) out.insert(out.end(), {c.re, c.im});
-    return out;
-}
-std::vector<double> widen(const std::vector<DoubleComplex>& v) {
-    std::vector<double> out;
-    for (const auto& c : v) out.insert(out.end(), {c.re, c.im});
-    return out;
-}
-std::vector<double> widen(const std::vector<ShortComplex>& v) {
-    std::vector<double> out;
-    for (const auto& c : v) out.insert(out.end(), {double(c.re), double(c.im)});
+    for (const T& x : v) {
+        if constexpr (std::is_arithmetic_v<T>) out.push_back(double(x));
+        else out.insert(out.end(), {double(x.re), double(x.im)});
+    }
     return out;
 }
 

@@ -8,7 +8,6 @@
 #include <cstdint>
 #include <cstring>
 #include <fstream>
-#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -21,63 +20,50 @@ namespace {
 using voktest::ReportRecorder;
 
 struct Line {
-    std::string kind;
-    std::vector<std::string> words;
+    std::uint32_t seed;
+    std::vector<double> values;  // the words after the seed
 };
 
-const std::vector<Line>& data() {
-    static const std::vector<Line> lines = [] {
-        std::vector<Line> out;
-        std::ifstream in(VOK_TEST_DATA_DIR "/random_core.txt");
-        std::string text;
-        while (std::getline(in, text)) {
-            std::istringstream ws(text);
-            Line l;
-            ws >> l.kind;
-            for (std::string w; ws >> w;) l.words.push_back(w);
-            out.push_back(l);
-        }
-        return out;
-    }();
-    return lines;
-}
-
-std::vector<const Line*> linesOf(const std::string& kind) {
-    std::vector<const Line*> out;
-    for (const Line& l : data())
-        if (l.kind == kind) out.push_back(&l);
+std::vector<Line> linesOf(const std::string& kind) {
+    std::vector<Line> out;
+    std::ifstream in(VOK_TEST_DATA_DIR "/random_core.txt");
+    for (std::string text; std::getline(in, text);) {
+        std::istringstream ws(text);
+        std::string k;
+        Line l;
+        ws >> k >> l.seed;
+        for (double v; ws >> v;) l.values.push_back(v);
+        if (k == kind) out.push_back(l);
+    }
     return out;
 }
 
-long double expectedUniform(long double offset, long double scale, std::uint32_t u) {
-    return offset + (long double)(std::int32_t)u * scale;
+// Seeds as floating values: the same low 32 bits through a 64-bit integer.
+double floatingSeed(std::uint32_t seed) { return seed >= 0x80000000u ? (double)(std::int32_t)seed : (double)seed; }
+
+long double expectedUniform(long double offset, long double scale, double u) {
+    return offset + (long double)(std::int32_t)(std::uint32_t)u * scale;
 }
 
 TEST(RandomSequences, UniformFollowsTheCoreForFixedSeeds) {
     const auto lines = linesOf("uni");
     ASSERT_EQ(lines.size(), 6u) << "missing tests/data/random_core.txt";
-    for (const Line* l : lines) {
-        const std::uint32_t seed = (std::uint32_t)std::stoul(l->words[0]);
-        std::vector<std::uint32_t> u;
-        for (size_t i = 1; i < l->words.size(); ++i) u.push_back((std::uint32_t)std::stoul(l->words[i]));
-        // Seeds as floating values: the same low 32 bits through a 64-bit integer.
-        const double dseed = seed >= 0x80000000u ? (double)(std::int32_t)seed : (double)seed;
-        VokDRandUniState d;
+    for (const Line& l : lines) {
+        SCOPED_TRACE(l.seed);
+        const auto& u = l.values;
+        const double dseed = floatingSeed(l.seed);
+        VokDRandUniState d, z;
         vokdRandUniInit(dseed, -2.0, 3.0, &d);
         EXPECT_EQ(d.offset, 0.5);
         EXPECT_EQ(d.scale, 5.0 * std::ldexp(1.0, -32));
         std::vector<double> got(30);
         vokdbRandUni(&d, got.data(), 30);
-        for (int i = 0; i < 30; ++i)
-            ASSERT_EQ(got[i], (double)expectedUniform(d.offset, d.scale, u[5 + i])) << "seed " << seed << " i " << i;
+        for (int i = 0; i < 30; ++i) ASSERT_EQ(got[i], (double)expectedUniform(d.offset, d.scale, u[5 + i])) << i;
         VokSRandUniState s;
         voksRandUniInit((float)dseed, 10.0f, 20.0f, &s);
-        if ((double)(float)dseed == dseed) {
-            for (int i = 0; i < 30; ++i)
-                ASSERT_EQ(voksRandUni(&s), (float)expectedUniform(s.offset, s.scale, u[5 + i])) << seed;
-        }
+        if ((double)(float)dseed == dseed)
+            for (int i = 0; i < 30; ++i) ASSERT_EQ(voksRandUni(&s), (float)expectedUniform(s.offset, s.scale, u[5 + i]));
         // Complex: consecutive draws, re first.
-        VokDRandUniState z;
         vokzRandUniInit(dseed, -1.0, 1.0, &z);
         for (int i = 0; i < 15; ++i) {
             const DoubleComplex v = vokzRandUni(&z);
@@ -85,12 +71,10 @@ TEST(RandomSequences, UniformFollowsTheCoreForFixedSeeds) {
             ASSERT_EQ(v.im, (double)expectedUniform(z.offset, z.scale, u[6 + 2 * i]));
         }
     }
-}
-
-TEST(RandomSequences, FloatSeedsTruncateTowardZero) {
+    // Seeds truncate toward zero and keep their low 32 bits.
     VokDRandUniState a, b;
     vokdRandUniInit(-7.9, 0, 1, &a);
-    vokdRandUniInit(4294967289.0, 0, 1, &b);  // 0xFFFFFFF9, the low 32 bits of -7
+    vokdRandUniInit(4294967289.0, 0, 1, &b);
     EXPECT_EQ(std::memcmp(&a, &b, sizeof a), 0);
     vokdRandUniInit(12345.99, 0, 1, &a);
     vokdRandUniInit(12345.0 + 4294967296.0, 0, 1, &b);
@@ -100,18 +84,15 @@ TEST(RandomSequences, FloatSeedsTruncateTowardZero) {
 TEST(RandomSequences, GaussianFollowsThePolarMethod) {
     const auto lines = linesOf("gaus");
     ASSERT_EQ(lines.size(), 4u);
-    for (const Line* l : lines) {
-        const std::uint32_t seed = (std::uint32_t)std::stoul(l->words[0]);
-        const double mean = std::stod(l->words[1]), sd = std::stod(l->words[2]);
-        std::vector<double> want;
-        for (size_t i = 3; i < l->words.size(); ++i) want.push_back(std::stod(l->words[i]));
-        const double dseed = seed >= 0x80000000u ? (double)(std::int32_t)seed : (double)seed;
+    for (const Line& l : lines) {
+        SCOPED_TRACE(l.seed);
+        const double mean = l.values[0], sd = l.values[1];
+        const std::vector<double> want(l.values.begin() + 2, l.values.end());
+        const double dseed = floatingSeed(l.seed);
         VokDRandGausState d;
         vokdRandGausInit(dseed, mean, sd, &d);
-        EXPECT_EQ(d.pairFlag, 0);
-        EXPECT_EQ(d.borrow, 1u);
         for (size_t i = 0; i < want.size(); ++i) {
-            ASSERT_NEAR(vokdRandGaus(&d), want[i], 1e-15 * (1 + std::fabs(want[i]))) << seed << " " << i;
+            ASSERT_NEAR(vokdRandGaus(&d), want[i], 1e-15 * (1 + std::fabs(want[i]))) << i;
             EXPECT_EQ(d.pairFlag, (int)(i % 2 == 0));
         }
         VokSRandGausState s;
@@ -123,42 +104,38 @@ TEST(RandomSequences, GaussianFollowsThePolarMethod) {
         }
         // 16-bit: float result truncated toward zero.
         VokWRandGausState w;
-        vokwRandGausInit(seed, (short)mean, (short)sd, &w);
-        if ((double)(short)mean == mean && (double)(short)sd == sd) {
-            for (size_t i = 0; i < want.size(); ++i) ASSERT_EQ(vokwRandGaus(&w), (short)std::trunc((float)want[i]));
-        }
+        vokwRandGausInit(l.seed, (short)mean, (short)sd, &w);
+        if ((double)(short)mean == mean && (double)(short)sd == sd)
+            for (double v : want) ASSERT_EQ(vokwRandGaus(&w), (short)std::trunc((float)v));
     }
 }
 
 TEST(RandomSequences, SixteenBitUniformMatchesTheBufferedPairs) {
-    const auto singles = linesOf("w16");
-    const auto blocks = linesOf("w16b");
+    const auto singles = linesOf("w16"), blocks = linesOf("w16b");
     ASSERT_EQ(singles.size(), 4u);
     ASSERT_EQ(blocks.size(), 4u);
     for (size_t k = 0; k < singles.size(); ++k) {
-        const Line& l = *singles[k];
-        const unsigned seed = (unsigned)std::stoul(l.words[0]);
-        const short low = (short)std::stoi(l.words[1]), high = (short)std::stoi(l.words[2]);
-        VokWRandUniState w;
-        vokwRandUniInit(seed, low, high, &w);
+        const auto& v = singles[k].values;
+        SCOPED_TRACE(singles[k].seed);
+        const short low = (short)v[0], high = (short)v[1];
+        VokWRandUniState w, c, wb;
+        vokwRandUniInit(singles[k].seed, low, high, &w);
         EXPECT_EQ(w.bufIndex, 32);
-        for (size_t i = 3; i < l.words.size(); ++i) ASSERT_EQ(vokwRandUni(&w), std::stoi(l.words[i])) << seed << " " << i;
+        for (size_t i = 2; i < v.size(); ++i) ASSERT_EQ(vokwRandUni(&w), v[i]) << i;
         // The complex form takes the same entries two at a time.
-        VokWRandUniState v;
-        vokvRandUniInit(seed, low, high, &v);
-        for (size_t i = 3; i + 1 < l.words.size(); i += 2) {
-            const ShortComplex c = vokvRandUni(&v);
-            ASSERT_EQ(c.re, std::stoi(l.words[i]));
-            ASSERT_EQ(c.im, std::stoi(l.words[i + 1]));
+        vokvRandUniInit(singles[k].seed, low, high, &c);
+        for (size_t i = 2; i + 1 < v.size(); i += 2) {
+            const ShortComplex z = vokvRandUni(&c);
+            ASSERT_EQ(z.re, v[i]);
+            ASSERT_EQ(z.im, v[i + 1]);
         }
         // A block of odd length starts with one single-stream sample.
-        const Line& b = *blocks[k];
-        const int n = std::stoi(b.words[3]);
-        VokWRandUniState wb;
-        vokwRandUniInit(seed, low, high, &wb);
+        const auto& b = blocks[k].values;
+        const int n = (int)b[2];
+        vokwRandUniInit(singles[k].seed, low, high, &wb);
         std::vector<short> got(n);
         vokwbRandUni(&wb, got.data(), n);
-        for (int i = 0; i < n; ++i) ASSERT_EQ(got[i], std::stoi(b.words[4 + i])) << seed << " " << i;
+        for (int i = 0; i < n; ++i) ASSERT_EQ(got[i], b[3 + i]) << i;
         EXPECT_EQ(wb.bufIndex, 32);
     }
 }
@@ -168,14 +145,12 @@ TEST(RandomContinuation, SingleAndBlockCallsInterleaveWithoutAGap) {
     VokDRandGausState g1, g2;
     VokWRandGausState w1, w2;
     voksRandUniInit(42.0f, -1.0f, 1.0f, &u1);
-    u2 = u1;
     vokdRandGausInit(42.0, 1.0, 2.0, &g1);
-    g2 = g1;
     vokwRandGausInit(42u, 100, 300, &w1);
-    w2 = w1;
-    std::vector<float> ua(301);
-    std::vector<double> ga(301);
-    std::vector<short> wa(301);
+    u2 = u1, g2 = g1, w2 = w1;
+    std::vector<float> ua(301), ub(301);
+    std::vector<double> ga(301), gb(301);
+    std::vector<short> wa(301), wb(301);
     voksbRandUni(&u1, ua.data(), 301);
     vokdbRandGaus(&g1, ga.data(), 301);
     vokwbRandGaus(&w1, wa.data(), 301);
@@ -183,23 +158,16 @@ TEST(RandomContinuation, SingleAndBlockCallsInterleaveWithoutAGap) {
     for (int i = 0, step = 1; i < 301; i += step, step = step % 7 + 2) {
         const int n = std::min(step, 301 - i);
         if (n == 1) {
-            ASSERT_EQ(voksRandUni(&u2), ua[i]);
-            ASSERT_EQ(vokdRandGaus(&g2), ga[i]);
-            ASSERT_EQ(vokwRandGaus(&w2), wa[i]);
+            ub[i] = voksRandUni(&u2), gb[i] = vokdRandGaus(&g2), wb[i] = vokwRandGaus(&w2);
         } else {
-            std::vector<float> ub(n);
-            std::vector<double> gb(n);
-            std::vector<short> wb(n);
-            voksbRandUni(&u2, ub.data(), n);
-            vokdbRandGaus(&g2, gb.data(), n);
-            vokwbRandGaus(&w2, wb.data(), n);
-            for (int k = 0; k < n; ++k) {
-                ASSERT_EQ(ub[k], ua[i + k]);
-                ASSERT_EQ(gb[k], ga[i + k]);
-                ASSERT_EQ(wb[k], wa[i + k]);
-            }
+            voksbRandUni(&u2, &ub[i], n);
+            vokdbRandGaus(&g2, &gb[i], n);
+            vokwbRandGaus(&w2, &wb[i], n);
         }
     }
+    EXPECT_EQ(ub, ua);
+    EXPECT_EQ(gb, ga);
+    EXPECT_EQ(wb, wa);
     EXPECT_EQ(std::memcmp(&u1, &u2, sizeof u1), 0);
     EXPECT_EQ(std::memcmp(&g1, &g2, sizeof g1), 0);
     // Complex blocks are the real sequence two at a time.
@@ -215,7 +183,7 @@ TEST(RandomContinuation, SingleAndBlockCallsInterleaveWithoutAGap) {
 }
 
 TEST(RandomContinuation, SixteenBitBlocksLeaveTheBufferAlone) {
-    VokWRandUniState a, b;
+    VokWRandUniState a, b, k;
     vokwRandUniInit(5u, -100, 100, &a);
     b = a;
     std::vector<short> singles(10);
@@ -225,139 +193,79 @@ TEST(RandomContinuation, SixteenBitBlocksLeaveTheBufferAlone) {
     vokwbRandUni(&b, blk.data(), 9);  // draws past the buffer, not from it
     EXPECT_EQ(b.bufIndex, 3);
     for (int i = 3; i < 10; ++i) EXPECT_EQ(vokwRandUni(&b), singles[i]);
-    // low = high is a constant; low > high still fills (high, low].
-    VokWRandUniState k;
+    // low = high is a constant.
     vokwRandUniInit(77u, 9, 9, &k);
     std::vector<short> same(40);
     vokwbRandUni(&k, same.data(), 40);
-    for (short v : same) EXPECT_EQ(v, 9);
+    EXPECT_EQ(same, std::vector<short>(40, 9));
     VokSRandUniState f;
     voksRandUniInit(3.0f, 2.5f, 2.5f, &f);
     for (int i = 0; i < 20; ++i) EXPECT_EQ(voksRandUni(&f), 2.5f);
 }
 
-// Moments over 10^6 samples: mean within 5 standard errors, variance within 1%.
+// Moments over 10^6 samples: mean within 5 standard errors, variance within 1%,
+// and every sample inside [lo, hi].
 template <class T>
-void expectMoments(const std::vector<T>& v, double mean, double var, const char* what) {
+void expectMoments(const std::vector<T>& v, double mean, double var, double lo = -1e300, double hi = 1e300) {
     long double s = 0, s2 = 0;
-    for (T x : v) s += x;
+    for (T x : v) {
+        ASSERT_TRUE(x >= lo && x <= hi) << x;
+        s += x;
+    }
     const long double m = s / v.size();
     for (T x : v) s2 += ((long double)x - m) * ((long double)x - m);
-    const double sampleVar = (double)(s2 / (v.size() - 1));
-    EXPECT_NEAR((double)m, mean, 5 * std::sqrt(var / v.size()) + 1e-12) << what;
-    EXPECT_NEAR(sampleVar, var, 0.01 * var) << what;
+    EXPECT_NEAR((double)m, mean, 5 * std::sqrt(var / v.size()) + 1e-12);
+    EXPECT_NEAR((double)(s2 / (v.size() - 1)), var, 0.01 * var);
 }
 
-TEST(RandomStatistics, UniformRangeAndMoments) {
+TEST(RandomStatistics, RangeAndMomentsOfEveryDistribution) {
     const int n = 1000000;
-    VokDRandUniState d;
-    vokdRandUniInit(2024.0, -3.0, 5.0, &d);
-    std::vector<double> dv(n);
-    vokdbRandUni(&d, dv.data(), n);
-    for (double x : dv) ASSERT_TRUE(x >= -3.0 && x < 5.0) << x;
-    expectMoments(dv, 1.0, 64.0 / 12, "double uniform");
-    VokSRandUniState s;
-    voksRandUniInit(7.0f, 0.0f, 1.0f, &s);
-    std::vector<float> sv(n);
-    voksbRandUni(&s, sv.data(), n);
-    for (float x : sv) ASSERT_TRUE(x >= 0.0f && x <= 1.0f) << x;
-    expectMoments(sv, 0.5, 1.0 / 12, "float uniform");
-    VokWRandUniState w;
-    vokwRandUniInit(11u, -1000, 1000, &w);
-    std::vector<short> wv(n);
-    vokwbRandUni(&w, wv.data(), n);
-    for (short x : wv) ASSERT_TRUE(x >= -1000 && x <= 1000) << x;
-    expectMoments(wv, 0.0, 2000.0 * 2000.0 / 12, "16-bit uniform");
-}
-
-TEST(RandomStatistics, GaussianMoments) {
-    const int n = 1000000;
-    VokDRandGausState d;
-    vokdRandGausInit(31.0, 2.0, 3.0, &d);
-    std::vector<double> dv(n);
-    vokdbRandGaus(&d, dv.data(), n);
-    expectMoments(dv, 2.0, 9.0, "double gaussian");
+    VokDRandUniState du;
+    VokSRandUniState su;
+    VokWRandUniState wu;
+    VokDRandGausState dg;
+    VokSRandGausState cg;
+    VokWRandGausState wg;
+    vokdRandUniInit(2024.0, -3.0, 5.0, &du);
+    voksRandUniInit(7.0f, 0.0f, 1.0f, &su);
+    vokwRandUniInit(11u, -1000, 1000, &wu);
+    vokdRandGausInit(31.0, 2.0, 3.0, &dg);
+    vokcRandGausInit(8.0f, -1.0f, 0.5f, &cg);
+    vokwRandGausInit(12u, 0, 1000, &wg);
+    std::vector<double> d(n);
+    std::vector<float> s(n), re, im;
+    std::vector<short> w(n);
+    std::vector<FloatComplex> c(n / 2);
+    vokdbRandUni(&du, d.data(), n);
+    expectMoments(d, 1.0, 64.0 / 12, -3.0, std::nextafter(5.0, 0.0));
+    voksbRandUni(&su, s.data(), n);
+    expectMoments(s, 0.5, 1.0 / 12, 0.0, 1.0);
+    vokwbRandUni(&wu, w.data(), n);
+    expectMoments(w, 0.0, 2000.0 * 2000.0 / 12, -1000, 1000);
+    vokdbRandGaus(&dg, d.data(), n);
+    expectMoments(d, 2.0, 9.0);
     long double k4 = 0;
-    for (double x : dv) k4 += std::pow((x - 2.0) / 3.0, 4);
+    for (double x : d) k4 += std::pow((x - 2.0) / 3.0, 4);
     EXPECT_NEAR((double)(k4 / n), 3.0, 0.05);  // normal kurtosis
-    VokSRandGausState c;
-    vokcRandGausInit(8.0f, -1.0f, 0.5f, &c);
-    std::vector<FloatComplex> cv(n / 2);
-    vokcbRandGaus(&c, cv.data(), n / 2);
-    std::vector<float> re, im;
-    for (auto v : cv) { re.push_back(v.re); im.push_back(v.im); }
-    expectMoments(re, -1.0, 0.25, "complex gaussian re");
-    expectMoments(im, -1.0, 0.25, "complex gaussian im");
-    VokWRandGausState w;
-    vokwRandGausInit(12u, 0, 1000, &w);
-    std::vector<short> wv(n);
-    vokwbRandGaus(&w, wv.data(), n);
-    expectMoments(wv, 0.0, 1000.0 * 1000.0, "16-bit gaussian");
+    vokcbRandGaus(&cg, c.data(), n / 2);
+    for (auto v : c) re.push_back(v.re), im.push_back(v.im);
+    expectMoments(re, -1.0, 0.25);
+    expectMoments(im, -1.0, 0.25);
+    vokwbRandGaus(&wg, w.data(), n);
+    expectMoments(w, 0.0, 1000.0 * 1000.0);
 }
 
-TEST(RandomErrors, InitialisersRefuseANullState) {
-    ReportRecorder rec;
-    voksRandUniInit(1, 0, 1, nullptr);
-    vokcRandUniInit(1, 0, 1, nullptr);
-    vokdRandUniInit(1, 0, 1, nullptr);
-    vokzRandUniInit(1, 0, 1, nullptr);
-    vokwRandUniInit(1, 0, 1, nullptr);
-    vokvRandUniInit(1, 0, 1, nullptr);
-    voksRandGausInit(1, 0, 1, nullptr);
-    vokcRandGausInit(1, 0, 1, nullptr);
-    vokdRandGausInit(1, 0, 1, nullptr);
-    vokzRandGausInit(1, 0, 1, nullptr);
-    vokwRandGausInit(1, 0, 1, nullptr);
-    vokvRandGausInit(1, 0, 1, nullptr);
-    const char* ns = "Null pointer to state structure";
-    EXPECT_REPORTS(rec, {VOK_StatusBadArg, "voksRandUniInit", ns, "vokrand"},
-                   {VOK_StatusBadArg, "vokcRandUniInit", ns, "vokrand"},
-                   {VOK_StatusBadArg, "vokdRandUniInit", ns, "vokrand"},
-                   {VOK_StatusBadArg, "vokzRandUniInit", ns, "vokrand"},
-                   {VOK_StatusBadArg, "vokwRandUniInit", "statePtr==0", "vokrandw"},
-                   {VOK_StatusBadArg, "vokvRandUniInit", "statePtr==0", "vokrandw"},
-                   {VOK_StatusBadArg, "voksRandGausInit", ns, "vokrand"},
-                   {VOK_StatusBadArg, "vokcRandGausInit", ns, "vokrand"},
-                   {VOK_StatusBadArg, "vokdRandGausInit", ns, "vokrand"},
-                   {VOK_StatusBadArg, "vokzRandGausInit", ns, "vokrand"},
-                   {VOK_StatusBadArg, "vokwRandGausInit", ns, "vokrand"},
-                   {VOK_StatusBadArg, "vokvRandGausInit", ns, "vokrand"});
-}
+template <class C>
+bool isZero(C v) { return v.re == 0 && v.im == 0; }
 
-TEST(RandomErrors, SingleSampleCallsReturnZero) {
-    ReportRecorder rec;
-    EXPECT_EQ(voksRandUni(nullptr), 0.0f);
-    EXPECT_EQ(vokdRandUni(nullptr), 0.0);
-    const FloatComplex c = vokcRandUni(nullptr);
-    const DoubleComplex z = vokzRandUni(nullptr);
-    EXPECT_EQ(vokwRandUni(nullptr), 0);
-    const ShortComplex v = vokvRandUni(nullptr);
-    EXPECT_EQ(voksRandGaus(nullptr), 0.0f);
-    EXPECT_EQ(vokdRandGaus(nullptr), 0.0);
-    const FloatComplex cg = vokcRandGaus(nullptr);
-    const DoubleComplex zg = vokzRandGaus(nullptr);
-    EXPECT_EQ(vokwRandGaus(nullptr), 0);
-    const ShortComplex vg = vokvRandGaus(nullptr);
-    EXPECT_TRUE(c.re == 0 && c.im == 0 && z.re == 0 && z.im == 0 && v.re == 0 && v.im == 0);
-    EXPECT_TRUE(cg.re == 0 && cg.im == 0 && zg.re == 0 && zg.im == 0 && vg.re == 0 && vg.im == 0);
+TEST(RandomErrors, EveryEntryPointChecksInOrderReturnsZeroAndWritesNothing) {
+    const int bad = VOK_StatusBadArg;
+    const char* m = "vokrand";
+    const char* mw = "vokrandw";
     const char* ns = "Null pointer to state structure";
+    const char* nb = "Null pointer to data buffer";
+    const char* nl = "Null length of buffer";
     const char* nw = "((void*)(0))==statePtr";
-    EXPECT_REPORTS(rec, {VOK_StatusBadArg, "voksRandUni", ns, "vokrand"},
-                   {VOK_StatusBadArg, "vokdRandUni", ns, "vokrand"},
-                   {VOK_StatusBadArg, "vokcRandUni", ns, "vokrand"},
-                   {VOK_StatusBadArg, "vokzRandUni", ns, "vokrand"},
-                   {VOK_StatusBadArg, "vokwRandUni", nw, "vokrandw"},
-                   {VOK_StatusBadArg, "vokvRandUni", nw, "vokrandw"},
-                   {VOK_StatusBadArg, "voksRandGaus", ns, "vokrand"},
-                   {VOK_StatusBadArg, "vokdRandGaus", ns, "vokrand"},
-                   {VOK_StatusBadArg, "vokcRandGaus", ns, "vokrand"},
-                   {VOK_StatusBadArg, "vokzRandGaus", ns, "vokrand"},
-                   {VOK_StatusBadArg, "vokwRandGaus", ns, "vokrand"},
-                   {VOK_StatusBadArg, "vokvRandGaus", ns, "vokrand"});
-}
-
-TEST(RandomErrors, BlocksCheckInOrderAndWriteNothing) {
-    ReportRecorder rec;
     voktest::Sentinel out(16 * sizeof(DoubleComplex));
     VokSRandUniState su;
     VokDRandUniState du;
@@ -377,24 +285,54 @@ TEST(RandomErrors, BlocksCheckInOrderAndWriteNothing) {
     const VokDRandGausState dg0 = dg;
     const VokWRandUniState wu0 = wu;
     const VokWRandGausState wg0 = wg;
-    // Float/double/Gaussian order: state, buffer, length.
-    voksbRandUni(nullptr, nullptr, 0);
-    voksbRandUni(&su, nullptr, 0);
-    voksbRandUni(&su, out.as<float>(), 0);
-    vokdbRandUni(&du, out.as<double>(), -1);
-    vokcbRandUni(&su, nullptr, 3);
-    vokzbRandUni(nullptr, out.as<DoubleComplex>(), 3);
-    voksbRandGaus(&sg, out.as<float>(), 0);
-    vokdbRandGaus(&dg, nullptr, 0);
-    vokcbRandGaus(nullptr, nullptr, 0);
-    vokzbRandGaus(&dg, out.as<DoubleComplex>(), -5);
-    vokwbRandGaus(&wg, nullptr, 2);
-    vokvbRandGaus(&wg, out.as<ShortComplex>(), 0);
-    // 16-bit uniform order: state, length, buffer.
-    vokwbRandUni(nullptr, nullptr, 0);
-    vokwbRandUni(&wu, nullptr, 0);
-    vokwbRandUni(&wu, nullptr, 4);
-    vokvbRandUni(&wu, out.as<ShortComplex>(), -2);
+    auto* f = out.as<float>();
+    auto* d = out.as<double>();
+    auto* z = out.as<DoubleComplex>();
+    auto* v = out.as<ShortComplex>();
+    EXPECT_EACH_REPORTS(
+        {[] { voksRandUniInit(1, 0, 1, nullptr); }, {bad, "voksRandUniInit", ns, m}},
+        {[] { vokcRandUniInit(1, 0, 1, nullptr); }, {bad, "vokcRandUniInit", ns, m}},
+        {[] { vokdRandUniInit(1, 0, 1, nullptr); }, {bad, "vokdRandUniInit", ns, m}},
+        {[] { vokzRandUniInit(1, 0, 1, nullptr); }, {bad, "vokzRandUniInit", ns, m}},
+        {[] { vokwRandUniInit(1, 0, 1, nullptr); }, {bad, "vokwRandUniInit", "statePtr==0", mw}},
+        {[] { vokvRandUniInit(1, 0, 1, nullptr); }, {bad, "vokvRandUniInit", "statePtr==0", mw}},
+        {[] { voksRandGausInit(1, 0, 1, nullptr); }, {bad, "voksRandGausInit", ns, m}},
+        {[] { vokcRandGausInit(1, 0, 1, nullptr); }, {bad, "vokcRandGausInit", ns, m}},
+        {[] { vokdRandGausInit(1, 0, 1, nullptr); }, {bad, "vokdRandGausInit", ns, m}},
+        {[] { vokzRandGausInit(1, 0, 1, nullptr); }, {bad, "vokzRandGausInit", ns, m}},
+        {[] { vokwRandGausInit(1, 0, 1, nullptr); }, {bad, "vokwRandGausInit", ns, m}},
+        {[] { vokvRandGausInit(1, 0, 1, nullptr); }, {bad, "vokvRandGausInit", ns, m}},
+        // Single samples return zero.
+        {[] { EXPECT_EQ(voksRandUni(nullptr), 0.0f); }, {bad, "voksRandUni", ns, m}},
+        {[] { EXPECT_EQ(vokdRandUni(nullptr), 0.0); }, {bad, "vokdRandUni", ns, m}},
+        {[] { EXPECT_TRUE(isZero(vokcRandUni(nullptr))); }, {bad, "vokcRandUni", ns, m}},
+        {[] { EXPECT_TRUE(isZero(vokzRandUni(nullptr))); }, {bad, "vokzRandUni", ns, m}},
+        {[] { EXPECT_EQ(vokwRandUni(nullptr), 0); }, {bad, "vokwRandUni", nw, mw}},
+        {[] { EXPECT_TRUE(isZero(vokvRandUni(nullptr))); }, {bad, "vokvRandUni", nw, mw}},
+        {[] { EXPECT_EQ(voksRandGaus(nullptr), 0.0f); }, {bad, "voksRandGaus", ns, m}},
+        {[] { EXPECT_EQ(vokdRandGaus(nullptr), 0.0); }, {bad, "vokdRandGaus", ns, m}},
+        {[] { EXPECT_TRUE(isZero(vokcRandGaus(nullptr))); }, {bad, "vokcRandGaus", ns, m}},
+        {[] { EXPECT_TRUE(isZero(vokzRandGaus(nullptr))); }, {bad, "vokzRandGaus", ns, m}},
+        {[] { EXPECT_EQ(vokwRandGaus(nullptr), 0); }, {bad, "vokwRandGaus", ns, m}},
+        {[] { EXPECT_TRUE(isZero(vokvRandGaus(nullptr))); }, {bad, "vokvRandGaus", ns, m}},
+        // Blocks check state, buffer, length...
+        {[&] { voksbRandUni(nullptr, nullptr, 0); }, {bad, "voksbRandUni", ns, m}},
+        {[&] { voksbRandUni(&su, nullptr, 0); }, {bad, "voksbRandUni", nb, m}},
+        {[&] { voksbRandUni(&su, f, 0); }, {bad, "voksbRandUni", nl, m}},
+        {[&] { vokdbRandUni(&du, d, -1); }, {bad, "vokdbRandUni", nl, m}},
+        {[&] { vokcbRandUni(&su, nullptr, 3); }, {bad, "vokcbRandUni", nb, m}},
+        {[&] { vokzbRandUni(nullptr, z, 3); }, {bad, "vokzbRandUni", ns, m}},
+        {[&] { voksbRandGaus(&sg, f, 0); }, {bad, "voksbRandGaus", nl, m}},
+        {[&] { vokdbRandGaus(&dg, nullptr, 0); }, {bad, "vokdbRandGaus", nb, m}},
+        {[&] { vokcbRandGaus(nullptr, nullptr, 0); }, {bad, "vokcbRandGaus", ns, m}},
+        {[&] { vokzbRandGaus(&dg, z, -5); }, {bad, "vokzbRandGaus", nl, m}},
+        {[&] { vokwbRandGaus(&wg, nullptr, 2); }, {bad, "vokwbRandGaus", nb, m}},
+        {[&] { vokvbRandGaus(&wg, v, 0); }, {bad, "vokvbRandGaus", nl, m}},
+        // ...except the 16-bit uniform ones: state, length, buffer.
+        {[&] { vokwbRandUni(nullptr, nullptr, 0); }, {bad, "vokwbRandUni", "statePtr==0", mw}},
+        {[&] { vokwbRandUni(&wu, nullptr, 0); }, {bad, "vokwbRandUni", "sampsLen<=0", mw}},
+        {[&] { vokwbRandUni(&wu, nullptr, 4); }, {bad, "vokwbRandUni", "samps==0", mw}},
+        {[&] { vokvbRandUni(&wu, v, -2); }, {bad, "vokvbRandUni", "sampsLen<=0", mw}});
     EXPECT_TRUE(out.untouched());
     EXPECT_EQ(std::memcmp(&su, &su0, sizeof su), 0);
     EXPECT_EQ(std::memcmp(&du, &du0, sizeof du), 0);
@@ -402,46 +340,6 @@ TEST(RandomErrors, BlocksCheckInOrderAndWriteNothing) {
     EXPECT_EQ(std::memcmp(&dg, &dg0, sizeof dg), 0);
     EXPECT_EQ(std::memcmp(&wu, &wu0, sizeof wu), 0);
     EXPECT_EQ(std::memcmp(&wg, &wg0, sizeof wg), 0);
-    const char* ns = "Null pointer to state structure";
-    const char* nb = "Null pointer to data buffer";
-    const char* nl = "Null length of buffer";
-    const char* m = "vokrand";
-    const char* mw = "vokrandw";
-    EXPECT_REPORTS(rec, {VOK_StatusBadArg, "voksbRandUni", ns, m}, {VOK_StatusBadArg, "voksbRandUni", nb, m},
-                   {VOK_StatusBadArg, "voksbRandUni", nl, m}, {VOK_StatusBadArg, "vokdbRandUni", nl, m},
-                   {VOK_StatusBadArg, "vokcbRandUni", nb, m}, {VOK_StatusBadArg, "vokzbRandUni", ns, m},
-                   {VOK_StatusBadArg, "voksbRandGaus", nl, m}, {VOK_StatusBadArg, "vokdbRandGaus", nb, m},
-                   {VOK_StatusBadArg, "vokcbRandGaus", ns, m}, {VOK_StatusBadArg, "vokzbRandGaus", nl, m},
-                   {VOK_StatusBadArg, "vokwbRandGaus", nb, m}, {VOK_StatusBadArg, "vokvbRandGaus", nl, m},
-                   {VOK_StatusBadArg, "vokwbRandUni", "statePtr==0", mw},
-                   {VOK_StatusBadArg, "vokwbRandUni", "sampsLen<=0", mw},
-                   {VOK_StatusBadArg, "vokwbRandUni", "samps==0", mw},
-                   {VOK_StatusBadArg, "vokvbRandUni", "sampsLen<=0", mw});
-}
-
-TEST(RandomRecords, InitialValues) {
-    VokWRandUniState w;
-    vokwRandUniInit(0u, -10, 30, &w);
-    EXPECT_EQ(w.offset, 10.0f);
-    EXPECT_EQ(w.scale, (float)(40 * std::ldexp(1.0, -32)));
-    EXPECT_EQ(w.reserved[0] | w.reserved[1], 0u);
-    EXPECT_EQ(w.bufIndex, 32);
-    EXPECT_EQ(w.borrow, w.borrow & 1u);
-    // Seed 0: A runs 2531011, then 214013·A + 2531011; the third aux value seeds L2.
-    std::uint32_t a = 0, outs[3];
-    for (auto& o : outs) { a = 214013u * a + 2531011u; o = (a & 0x7FFF0000u) >> 16; }
-    EXPECT_EQ(w.lcg2, outs[2]);
-    VokSRandGausState g;
-    voksRandGausInit(0.0f, 1.0f, 2.0f, &g);
-    EXPECT_EQ(g.lcg, 1131199209u);
-    EXPECT_EQ(g.s1, 0u);
-    EXPECT_EQ(g.s2, outs[0]);
-    EXPECT_EQ(g.s3, outs[1]);
-    EXPECT_EQ(g.seedState, 214013u * 2531011u + 2531011u);  // two aux steps from 0
-    EXPECT_EQ(g.borrow, 1u);
-    EXPECT_EQ(g.pairFlag, 0);
-    EXPECT_EQ(g.mean, 1.0f);
-    EXPECT_EQ(g.stdDev, 2.0f);
 }
 
 }  // namespace

@@ -10,94 +10,24 @@
 #include <random>
 #include <vector>
 
+#include "signal/generators.h"
 #include "support/reports.h"
 #include "vok.h"
 
 namespace {
 
 using voktest::ReportRecorder;
-using Sample = std::complex<long double>;
+using voktest::Generator;
+using voktest::Sample;
+using voktest::toSample;
 constexpr long double kTwoPiL = 6.283185307179586476925286766559L;
 
-// The six kinds behind one interface. P is the parameter type, M the magnitude type.
-struct SKind {
-    using P = float; using M = float;
-    static constexpr bool cplx = false, integer = false;
-    static constexpr double eps = 6e-8;
-    VokSToneState st;
-    void init(P f, P p, M m) { voksToneInit(f, p, m, &st); }
-    Sample one() { return voksTone(&st); }
-    void block(std::vector<Sample>& out, int n) {
-        std::vector<float> b(n);
-        voksbTone(&st, b.data(), n);
-        for (float v : b) out.push_back(v);
-    }
-};
-struct DKind {
-    using P = double; using M = double;
-    static constexpr bool cplx = false, integer = false;
-    static constexpr double eps = 1.2e-16;
-    VokDToneState st;
-    void init(P f, P p, M m) { vokdToneInit(f, p, m, &st); }
-    Sample one() { return vokdTone(&st); }
-    void block(std::vector<Sample>& out, int n) {
-        std::vector<double> b(n);
-        vokdbTone(&st, b.data(), n);
-        for (double v : b) out.push_back(v);
-    }
-};
-struct CKind {
-    using P = float; using M = float;
-    static constexpr bool cplx = true, integer = false;
-    static constexpr double eps = 6e-8;
-    VokCToneState st;
-    void init(P f, P p, M m) { vokcToneInit(f, p, m, &st); }
-    Sample one() { auto v = vokcTone(&st); return {v.re, v.im}; }
-    void block(std::vector<Sample>& out, int n) {
-        std::vector<FloatComplex> b(n);
-        vokcbTone(&st, b.data(), n);
-        for (auto v : b) out.emplace_back(v.re, v.im);
-    }
-};
-struct ZKind {
-    using P = double; using M = double;
-    static constexpr bool cplx = true, integer = false;
-    static constexpr double eps = 1.2e-16;
-    VokZToneState st;
-    void init(P f, P p, M m) { vokzToneInit(f, p, m, &st); }
-    Sample one() { auto v = vokzTone(&st); return {v.re, v.im}; }
-    void block(std::vector<Sample>& out, int n) {
-        std::vector<DoubleComplex> b(n);
-        vokzbTone(&st, b.data(), n);
-        for (auto v : b) out.emplace_back(v.re, v.im);
-    }
-};
-struct WKind {
-    using P = float; using M = short;
-    static constexpr bool cplx = false, integer = true;
-    static constexpr double eps = 1.2e-16;
-    VokWToneState st;
-    void init(P f, P p, M m) { vokwToneInit(f, p, m, &st); }
-    Sample one() { return vokwTone(&st); }
-    void block(std::vector<Sample>& out, int n) {
-        std::vector<short> b(n);
-        vokwbTone(&st, b.data(), n);
-        for (short v : b) out.push_back(v);
-    }
-};
-struct VKind {
-    using P = float; using M = short;
-    static constexpr bool cplx = true, integer = true;
-    static constexpr double eps = 1.2e-16;
-    VokWToneState st;
-    void init(P f, P p, M m) { vokvToneInit(f, p, m, &st); }
-    Sample one() { auto v = vokvTone(&st); return Sample(v.re, v.im); }
-    void block(std::vector<Sample>& out, int n) {
-        std::vector<ShortComplex> b(n);
-        vokvbTone(&st, b.data(), n);
-        for (auto v : b) out.emplace_back(v.re, v.im);
-    }
-};
+using SKind = Generator<VokSToneState, float, float, float, voksToneInit, voksTone, voksbTone, 6e-8>;
+using DKind = Generator<VokDToneState, double, double, double, vokdToneInit, vokdTone, vokdbTone, 1.2e-16>;
+using CKind = Generator<VokCToneState, float, float, FloatComplex, vokcToneInit, vokcTone, vokcbTone, 6e-8>;
+using ZKind = Generator<VokZToneState, double, double, DoubleComplex, vokzToneInit, vokzTone, vokzbTone, 1.2e-16>;
+using WKind = Generator<VokWToneState, float, short, short, vokwToneInit, vokwTone, vokwbTone, 1.2e-16>;
+using VKind = Generator<VokWToneState, float, short, ShortComplex, vokvToneInit, vokvTone, vokvbTone, 1.2e-16>;
 
 template <class Kind>
 Sample definition(typename Kind::P f, typename Kind::P p, typename Kind::M m, long long n) {
@@ -189,28 +119,6 @@ TYPED_TEST(ToneKinds, ZeroFrequencyIsConstantAndTheLimitsAreExclusive) {
     EXPECT_EQ(rec.reports()[3].context, "Invalid freq value");
 }
 
-TEST(Tone, InitFillsTheRecordAsDefined) {
-    VokDToneState d;
-    vokdToneInit(0.125, 1.0, 3.0, &d);
-    EXPECT_EQ(d.coef, 2 * std::cos(6.283185307179586 * 0.125));
-    EXPECT_EQ(d.cur, 3.0 * std::cos(1.0));
-    EXPECT_EQ(d.prev, 3.0 * std::cos(1.0 - 6.283185307179586 * 0.125));
-    EXPECT_EQ(std::memcmp(d.marker, "QTX", 4), 0);
-    VokWToneState w;
-    vokwToneInit(0.125f, 1.0f, 7, &w);
-    EXPECT_EQ(w.bufIndex, 32);
-    EXPECT_EQ(w.curIm, 7 * std::sin(1.0));
-    EXPECT_EQ(w.prevIm, 7 * std::sin(1.0 - 6.283185307179586 * 0.125));
-    EXPECT_EQ(w.magnitude, 7);
-    vokvToneInit(0.125f, 1.0f, 7, &w);
-    EXPECT_EQ(w.bufIndex, 16);
-    EXPECT_EQ(sizeof(VokSToneState), 40u);
-    EXPECT_EQ(sizeof(VokDToneState), 52u);
-    EXPECT_EQ(sizeof(VokCToneState), 56u);
-    EXPECT_EQ(sizeof(VokZToneState), 68u);
-    EXPECT_EQ(sizeof(VokWToneState), 124u);
-}
-
 TEST(Tone, SixteenBitSamplesRoundToNearestEven) {
     // freq 0: every sample is the rounded magnitude·cos(phase).
     VokWToneState w;
@@ -240,80 +148,50 @@ TEST(Tone, SixteenBitBlockDrainsTheBufferFirst) {
 }
 
 TEST(Tone, FailuresAreReportedInOrderAndWriteNothing) {
-    ReportRecorder rec;
-    voktest::Sentinel s(sizeof(VokZToneState));
+    const int bad = VOK_StatusBadArg;
+    const char *m = "voktone", *mw = "voktonew", *init = "Structure initialization need";
+    voktest::Sentinel s(sizeof(VokZToneState)), out(16 * sizeof(double));
     auto* z = s.as<VokZToneState>();
-    vokzToneInit(0.6, 7.0, -1.0, z);  // magnitude is checked first
-    vokzToneInit(0.6, 7.0, 1.0, z);
-    vokzToneInit(0.1, 7.0, 1.0, z);
-    vokzToneInit(0.1, 1.0, 1.0, nullptr);
-    const DoubleComplex zero = vokzTone(z);  // never initialised
-    EXPECT_EQ(zero.re, 0.0);
-    EXPECT_EQ(zero.im, 0.0);
-    EXPECT_TRUE(s.untouched());
-    EXPECT_REPORTS(rec, {VOK_StatusBadArg, "vokzToneInit", "Invalid magnitude value", "voktone"},
-                   {VOK_StatusBadArg, "vokzToneInit", "Invalid freq value", "voktone"},
-                   {VOK_StatusBadArg, "vokzToneInit", "Invalid phase value", "voktone"},
-                   {VOK_StatusBadArg, "vokzToneInit", "Null pointer to state", "voktone"},
-                   {VOK_StatusBadArg, "vokzTone", "Structure initialization need", "voktone"});
-    rec.clear();
-
     VokSToneState st;
     voksToneInit(0.1f, 0, 1, &st);
     const VokSToneState before = st;
-    voktest::Sentinel out(16 * sizeof(double));
-    EXPECT_EQ(voksTone(nullptr), 0.0f);
-    voksbTone(nullptr, nullptr, 0);
-    voksbTone(&st, nullptr, 0);
-    voksbTone(&st, out.as<float>(), 0);
-    st.marker[2] = 'Y';
-    voksbTone(&st, out.as<float>(), 4);
-    EXPECT_EQ(voksTone(&st), 0.0f);
-    st.marker[2] = 'X';
-    EXPECT_EQ(std::memcmp(&st, &before, sizeof st), 0);
-    EXPECT_TRUE(out.untouched());
-    EXPECT_REPORTS(rec, {VOK_StatusBadArg, "voksTone", "Null pointer to state", "voktone"},
-                   {VOK_StatusBadArg, "voksbTone", "Null pointer to state", "voktone"},
-                   {VOK_StatusBadArg, "voksbTone", "Null input buffer pointer", "voktone"},
-                   {VOK_StatusBadArg, "voksbTone", "Bad number of items", "voktone"},
-                   {VOK_StatusBadArg, "voksbTone", "Structure initialization need", "voktone"},
-                   {VOK_StatusBadArg, "voksTone", "Structure initialization need", "voktone"});
-    rec.clear();
-
-    // Every remaining entry point, each with its own name and module.
+    VokSToneState spoiled = st;
+    spoiled.marker[2] = 'Y';
+    const VokSToneState spoiledBefore = spoiled;
     VokWToneState w{};
     VokCToneState c{};
     VokDToneState d{};
-    vokdbTone(&d, out.as<double>(), 3);
-    vokcbTone(&c, out.as<FloatComplex>(), 3);
-    EXPECT_EQ(vokwTone(&w), 0);
-    const ShortComplex v = vokvTone(&w);
-    EXPECT_EQ(v.re | v.im, 0);
-    vokwbTone(&w, nullptr, 3);
-    vokvbTone(&w, out.as<ShortComplex>(), -1);
-    vokwToneInit(0.1f, 0.1f, -5, &w);
-    vokvToneInit(0.1f, 0.1f, 5, nullptr);
-    voksToneInit(0.1f, 0.1f, 5, nullptr);
-    vokcToneInit(0.1f, 0.1f, 5, nullptr);
-    vokdToneInit(0.1, 0.1, 5, nullptr);
-    EXPECT_EQ(vokdTone(&d), 0.0);
-    EXPECT_EQ(vokcTone(nullptr).re, 0.0f);
-    vokzbTone(nullptr, nullptr, 1);
+    EXPECT_EACH_REPORTS(
+        {[&] { vokzToneInit(0.6, 7.0, -1.0, z); }, {bad, "vokzToneInit", "Invalid magnitude value", m}},
+        {[&] { vokzToneInit(0.6, 7.0, 1.0, z); }, {bad, "vokzToneInit", "Invalid freq value", m}},
+        {[&] { vokzToneInit(0.1, 7.0, 1.0, z); }, {bad, "vokzToneInit", "Invalid phase value", m}},
+        {[&] { vokzToneInit(0.1, 1.0, 1.0, nullptr); }, {bad, "vokzToneInit", "Null pointer to state", m}},
+        {[&] { EXPECT_TRUE(toSample(vokzTone(z)) == Sample(0)); }, {bad, "vokzTone", init, m}},
+        {[&] { EXPECT_EQ(voksTone(nullptr), 0.0f); }, {bad, "voksTone", "Null pointer to state", m}},
+        {[&] { voksbTone(nullptr, nullptr, 0); }, {bad, "voksbTone", "Null pointer to state", m}},
+        {[&] { voksbTone(&st, nullptr, 0); }, {bad, "voksbTone", "Null input buffer pointer", m}},
+        {[&] { voksbTone(&st, out.as<float>(), 0); }, {bad, "voksbTone", "Bad number of items", m}},
+        {[&] { voksbTone(&spoiled, out.as<float>(), 4); }, {bad, "voksbTone", init, m}},
+        {[&] { EXPECT_EQ(voksTone(&spoiled), 0.0f); }, {bad, "voksTone", init, m}},
+        // Every remaining entry point, each with its own name and module.
+        {[&] { vokdbTone(&d, out.as<double>(), 3); }, {bad, "vokdbTone", init, m}},
+        {[&] { vokcbTone(&c, out.as<FloatComplex>(), 3); }, {bad, "vokcbTone", init, m}},
+        {[&] { EXPECT_EQ(vokwTone(&w), 0); }, {bad, "vokwTone", init, mw}},
+        {[&] { EXPECT_TRUE(toSample(vokvTone(&w)) == Sample(0)); }, {bad, "vokvTone", init, mw}},
+        {[&] { vokwbTone(&w, nullptr, 3); }, {bad, "vokwbTone", "Null input buffer pointer", mw}},
+        {[&] { vokvbTone(&w, out.as<ShortComplex>(), -1); }, {bad, "vokvbTone", "Bad number of items", mw}},
+        {[&] { vokwToneInit(0.1f, 0.1f, -5, &w); }, {bad, "vokwToneInit", "Invalid magnitude value", mw}},
+        {[&] { vokvToneInit(0.1f, 0.1f, 5, nullptr); }, {bad, "vokvToneInit", "Null pointer to state", mw}},
+        {[&] { voksToneInit(0.1f, 0.1f, 5, nullptr); }, {bad, "voksToneInit", "Null pointer to state", m}},
+        {[&] { vokcToneInit(0.1f, 0.1f, 5, nullptr); }, {bad, "vokcToneInit", "Null pointer to state", m}},
+        {[&] { vokdToneInit(0.1, 0.1, 5, nullptr); }, {bad, "vokdToneInit", "Null pointer to state", m}},
+        {[&] { EXPECT_EQ(vokdTone(&d), 0.0); }, {bad, "vokdTone", init, m}},
+        {[&] { EXPECT_EQ(vokcTone(nullptr).re, 0.0f); }, {bad, "vokcTone", "Null pointer to state", m}},
+        {[&] { vokzbTone(nullptr, nullptr, 1); }, {bad, "vokzbTone", "Null pointer to state", m}});
+    EXPECT_TRUE(s.untouched());
     EXPECT_TRUE(out.untouched());
-    EXPECT_REPORTS(rec, {VOK_StatusBadArg, "vokdbTone", "Structure initialization need", "voktone"},
-                   {VOK_StatusBadArg, "vokcbTone", "Structure initialization need", "voktone"},
-                   {VOK_StatusBadArg, "vokwTone", "Structure initialization need", "voktonew"},
-                   {VOK_StatusBadArg, "vokvTone", "Structure initialization need", "voktonew"},
-                   {VOK_StatusBadArg, "vokwbTone", "Null input buffer pointer", "voktonew"},
-                   {VOK_StatusBadArg, "vokvbTone", "Bad number of items", "voktonew"},
-                   {VOK_StatusBadArg, "vokwToneInit", "Invalid magnitude value", "voktonew"},
-                   {VOK_StatusBadArg, "vokvToneInit", "Null pointer to state", "voktonew"},
-                   {VOK_StatusBadArg, "voksToneInit", "Null pointer to state", "voktone"},
-                   {VOK_StatusBadArg, "vokcToneInit", "Null pointer to state", "voktone"},
-                   {VOK_StatusBadArg, "vokdToneInit", "Null pointer to state", "voktone"},
-                   {VOK_StatusBadArg, "vokdTone", "Structure initialization need", "voktone"},
-                   {VOK_StatusBadArg, "vokcTone", "Null pointer to state", "voktone"},
-                   {VOK_StatusBadArg, "vokzbTone", "Null pointer to state", "voktone"});
+    EXPECT_EQ(std::memcmp(&st, &before, sizeof st), 0);
+    EXPECT_EQ(std::memcmp(&spoiled, &spoiledBefore, sizeof st), 0);
 }
 
 }  // namespace

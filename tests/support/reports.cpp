@@ -63,4 +63,17 @@ void ReportRecorder::clear() {
     return ::testing::AssertionSuccess();
 }
 
+::testing::AssertionResult eachReports(const std::vector<BadCall>& calls) {
+    ReportRecorder recorder;
+    for (std::size_t i = 0; i < calls.size(); ++i) {
+        recorder.clear();
+        calls[i].call();
+        std::vector<Expected> expected{calls[i].report};
+        expected.insert(expected.end(), calls[i].then.begin(), calls[i].then.end());
+        const auto result = sameReports(recorder.reports(), expected);
+        if (!result) return ::testing::AssertionFailure() << "bad call #" << i << ": " << result.message();
+    }
+    return ::testing::AssertionSuccess();
+}
+
 }  // namespace voktest

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -48,6 +49,17 @@ struct Expected {
 // Asserts the exact sequence of reports (status, function, context, module).
 ::testing::AssertionResult sameReports(const std::vector<Report>& actual, const std::vector<Expected>& expected);
 
+// One call that must fail, the report it must make first, and any that must
+// follow it. Tables of these state each entry point's check order row by row.
+struct BadCall {
+    std::function<void()> call;
+    Expected report;
+    std::vector<Expected> then = {};
+};
+
+// Makes every call in turn with a fresh recorder and checks its exact reports.
+::testing::AssertionResult eachReports(const std::vector<BadCall>& calls);
+
 // A buffer of bytes filled with a recognisable pattern, to prove that a
 // failed call left it alone.
 class Sentinel {
@@ -68,3 +80,4 @@ private:
 }  // namespace voktest
 
 #define EXPECT_REPORTS(recorder, ...) EXPECT_TRUE(::voktest::sameReports((recorder).reports(), {__VA_ARGS__}))
+#define EXPECT_EACH_REPORTS(...) EXPECT_TRUE(::voktest::eachReports({__VA_ARGS__}))

@@ -162,8 +162,6 @@ TEST(WaveletBank, BiorthogonalPairsMatchPyWavelets) {
                 EXPECT_EQ(std::fabs(r.tap(1)[k] * (k % 2 ? -1 : 1) - r.tap(2)[k] / 2 * (r.tap(1)[0] / (r.tap(2)[0] / 2))), 0) << k;
             for (int k = 0; k < r.st.filtLen[3]; ++k)
                 EXPECT_EQ(std::fabs(r.tap(3)[k] * (k % 2 ? -1 : 1) - 2 * r.tap(0)[k] * (r.tap(3)[0] / (2 * r.tap(0)[0]))), 0) << k;
-            {
-            }
         }
     }
 }
@@ -268,159 +266,122 @@ TYPED_TEST(WaveletUserBank, SetStateWithAPredefinedTypeActsAsInit) {
     vokWtFree(&st);
 }
 
+// A failing call of one core's entry point: the first report, then the rest.
+voktest::BadCall failing(std::function<void()> call, const char* fn, std::vector<const char*> contexts,
+                         int status = VOK_StatusBadArg) {
+    voktest::BadCall row{std::move(call), {status, fn, contexts[0], "vokwlts"}};
+    for (size_t i = 1; i < contexts.size(); ++i) row.then.push_back({status, fn, contexts[i], "vokwlts"});
+    return row;
+}
+
+// With no memory the record stays as it was: each of the five allocations fails in turn.
+template <class Call>
+void addAllocationFailures(std::vector<voktest::BadCall>& rows, Call call, const char* fn) {
+    for (int n = 1; n <= 5; ++n)
+        rows.push_back(failing([=] {
+            vok::testing::failAllocationAfter(n);
+            call();
+            vok::testing::failAllocationAfter(0);
+        }, fn, {"No working wavelet memory"}, VOK_StatusNoMemory));
+}
+
 TYPED_TEST(WaveletUserBank, SetStateFailures) {
     using F = Forms<TypeParam>;
     using Tap = typename F::Tap;
     const char* fn = F::setStateName;
-    const char* m = "vokwlts";
-    UserBank<Tap> good({4, 6, 6, 4}, {0, 1, 2, 3});
     VokWtState st{};
-    ReportRecorder rec;
-    F::setState(nullptr, VOK_WtUser, 0, 0, 4, 1, good.pointers, good.lengths, good.offsets);
-    EXPECT_REPORTS(rec, {VOK_StatusBadArg, fn, "wtState==0", m});
-    rec.clear();
-    F::setState(&st, VOK_WtUser, 0, 0, 0, 5, good.pointers, good.lengths, good.offsets);
-    EXPECT_REPORTS(rec, {VOK_StatusBadArg, fn, "dataOrder<1", m}, {VOK_StatusBadArg, fn, "level>(dataOrder-1)", m});
-    rec.clear();
-    F::setState(&st, VOK_WtUser, 0, 0, 32, -1, good.pointers, good.lengths, good.offsets);
-    EXPECT_REPORTS(rec, {VOK_StatusBadArg, fn, "dataOrder>31", m}, {VOK_StatusBadArg, fn, "level<0", m});
-    rec.clear();
-    F::setState(&st, VOK_WtUser, 0, 0, 4, 1, nullptr, nullptr, nullptr);
-    EXPECT_REPORTS(rec, {VOK_StatusBadArg, fn, "Ftaps eq. NULL", m}, {VOK_StatusBadArg, fn, "Flen eq. NULL", m},
-                   {VOK_StatusBadArg, fn, "Fofs eq. NULL", m});
-    rec.clear();
-    F::setState(&st, VOK_WtUser, 0, 0, 4, 1, good.pointers, nullptr, good.offsets);
-    EXPECT_REPORTS(rec, {VOK_StatusBadArg, fn, "Flen eq. NULL", m});
-    rec.clear();
-    for (int i = 0; i < 4; ++i) {
-        UserBank<Tap> bad({4, 6, 6, 4}, {0, 1, 2, 3});
-        bad.pointers[i] = nullptr;
-        F::setState(&st, VOK_WtUser, 0, 0, 4, 1, bad.pointers, bad.lengths, bad.offsets);
-        vokSetErrStatus(0);
-    }
-    EXPECT_REPORTS(rec, {VOK_StatusBadArg, fn, "Bad pointers in Ftaps", m}, {VOK_StatusBadArg, fn, "Bad pointers in Ftaps", m},
-                   {VOK_StatusBadArg, fn, "Bad pointers in Ftaps", m}, {VOK_StatusBadArg, fn, "Bad pointers in Ftaps", m});
-    rec.clear();
-    const std::vector<std::vector<int>> badLengths = {{4, 6, 4, 6}, {1, 6, 6, 1}, {4, 1, 1, 4}, {4, 6, 6, 5}};
-    for (const auto& len : badLengths) {
-        UserBank<Tap> bad(len, {0, 0, 0, 0});
-        F::setState(&st, VOK_WtUser, 0, 0, 4, 1, bad.pointers, bad.lengths, bad.offsets);
-        vokSetErrStatus(0);
-    }
-    EXPECT_REPORTS(rec, {VOK_StatusBadArg, fn, "Bad filter lengths", m}, {VOK_StatusBadArg, fn, "Bad filter lengths", m},
-                   {VOK_StatusBadArg, fn, "Bad filter lengths", m}, {VOK_StatusBadArg, fn, "Bad filter lengths", m});
-    rec.clear();
-    const std::vector<std::vector<int>> badOffsets = {{-1, 0, 0, 0}, {0, 6, 0, 0}, {0, 0, 6, 0}, {0, 0, 0, 4}};
-    for (const auto& ofs : badOffsets) {
-        UserBank<Tap> bad({4, 6, 6, 4}, ofs);
-        F::setState(&st, VOK_WtUser, 0, 0, 4, 1, bad.pointers, bad.lengths, bad.offsets);
-        vokSetErrStatus(0);
-    }
-    EXPECT_REPORTS(rec, {VOK_StatusBadArg, fn, "Bad filter offsets", m}, {VOK_StatusBadArg, fn, "Bad filter offsets", m},
-                   {VOK_StatusBadArg, fn, "Bad filter offsets", m}, {VOK_StatusBadArg, fn, "Bad filter offsets", m});
-    EXPECT_TRUE(recordIsClear(st));  // no failed SetState touched the record
-
-    // Each of the five allocations can fail; the record then stays as it was.
-    for (int failing = 1; failing <= 5; ++failing) {
-        rec.clear();
-        vok::testing::failAllocationAfter(failing);
-        F::setState(&st, VOK_WtUser, 0, 0, 4, 1, good.pointers, good.lengths, good.offsets);
-        vok::testing::failAllocationAfter(0);
-        EXPECT_REPORTS(rec, {VOK_StatusNoMemory, fn, "No working wavelet memory", m});
-        EXPECT_TRUE(recordIsClear(st));
-    }
+    // A user bank built inside the call, spoiled by 'spoil'.
+    const auto user = [&](int order, int level, std::vector<int> len, std::vector<int> ofs, auto spoil) {
+        return [=, &st] {
+            UserBank<Tap> b(len, ofs);
+            spoil(b);
+            F::setState(&st, VOK_WtUser, 0, 0, order, level, b.pointers, b.lengths, b.offsets);
+        };
+    };
+    const auto asIs = [](UserBank<Tap>&) {};
+    const std::vector<int> len{4, 6, 6, 4}, ofs{0, 1, 2, 3};
+    std::vector<voktest::BadCall> rows = {
+        failing([&] { UserBank<Tap> b(len, ofs);
+                      F::setState(nullptr, VOK_WtUser, 0, 0, 4, 1, b.pointers, b.lengths, b.offsets); },
+                fn, {"wtState==0"}),
+        failing(user(0, 5, len, ofs, asIs), fn, {"dataOrder<1", "level>(dataOrder-1)"}),
+        failing(user(32, -1, len, ofs, asIs), fn, {"dataOrder>31", "level<0"}),
+        failing([&] { F::setState(&st, VOK_WtUser, 0, 0, 4, 1, nullptr, nullptr, nullptr); }, fn,
+                {"Ftaps eq. NULL", "Flen eq. NULL", "Fofs eq. NULL"}),
+        failing([&] { UserBank<Tap> b(len, ofs);
+                      F::setState(&st, VOK_WtUser, 0, 0, 4, 1, b.pointers, nullptr, b.offsets); },
+                fn, {"Flen eq. NULL"}),
+    };
+    for (int i = 0; i < 4; ++i)
+        rows.push_back(failing(user(4, 1, len, ofs, [i](UserBank<Tap>& b) { b.pointers[i] = nullptr; }), fn,
+                               {"Bad pointers in Ftaps"}));
+    for (std::vector<int> bad : {std::vector<int>{4, 6, 4, 6}, {1, 6, 6, 1}, {4, 1, 1, 4}, {4, 6, 6, 5}})
+        rows.push_back(failing(user(4, 1, bad, {0, 0, 0, 0}, asIs), fn, {"Bad filter lengths"}));
+    for (std::vector<int> bad : {std::vector<int>{-1, 0, 0, 0}, {0, 6, 0, 0}, {0, 0, 6, 0}, {0, 0, 0, 4}})
+        rows.push_back(failing(user(4, 1, len, bad, asIs), fn, {"Bad filter offsets"}));
+    addAllocationFailures(rows, user(4, 1, len, ofs, asIs), fn);
     // A predefined type that Init refuses: Init's report, then a backtrace.
-    rec.clear();
-    F::setState(&st, VOK_WtSymmlet, 8, 0, 4, 1, nullptr, nullptr, nullptr);
-    EXPECT_REPORTS(rec, {VOK_StatusBadArg, F::initBuilderName, "error in parameter Symmlet filter", m},
-                   {VOK_StatusBacktrace, fn, F::setStateBacktrace, m});
+    rows.push_back({[&] { F::setState(&st, VOK_WtSymmlet, 8, 0, 4, 1, nullptr, nullptr, nullptr); },
+                    {VOK_StatusBadArg, F::initBuilderName, "error in parameter Symmlet filter", "vokwlts"},
+                    {{VOK_StatusBacktrace, fn, F::setStateBacktrace, "vokwlts"}}});
+    EXPECT_TRUE(voktest::eachReports(rows));
+    EXPECT_TRUE(recordIsClear(st));  // no failed SetState touched the record
 }
 
 TYPED_TEST(WaveletUserBank, GetStateChecksEveryPointer) {
     using F = Forms<TypeParam>;
     using Tap = typename F::Tap;
     const char* fn = F::getStateName;
-    const char* m = "vokwlts";
     Record<TypeParam> r(VOK_WtHaar, 0, 0, 3, 1);
     Sentinel out(256);
     int* ints = out.as<int>();
     Tap** taps = reinterpret_cast<Tap**>(ints + 16);
-    ReportRecorder rec;
-    F::getState(nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
-    EXPECT_REPORTS(rec, {VOK_StatusBadArg, fn, "wtState==0", m}, {VOK_StatusBadArg, fn, "wtType==0", m},
-                   {VOK_StatusBadArg, fn, "par1==0", m}, {VOK_StatusBadArg, fn, "par2==0", m},
-                   {VOK_StatusBadArg, fn, "dataOrder==0", m}, {VOK_StatusBadArg, fn, "level==0", m},
-                   {VOK_StatusBadArg, fn, "Ftaps==0", m}, {VOK_StatusBadArg, fn, "Flen==0", m},
-                   {VOK_StatusBadArg, fn, "Fofs==0", m});
-    rec.clear();
-    F::getState(&r.st, ints, ints + 1, ints + 2, ints + 3, ints + 4, taps, ints + 8, nullptr);
-    EXPECT_REPORTS(rec, {VOK_StatusBadArg, fn, "Fofs==0", m});
+    EXPECT_TRUE(voktest::eachReports({
+        failing([] { F::getState(nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr); },
+                fn, {"wtState==0", "wtType==0", "par1==0", "par2==0", "dataOrder==0", "level==0", "Ftaps==0",
+                     "Flen==0", "Fofs==0"}),
+        failing([&] { F::getState(&r.st, ints, ints + 1, ints + 2, ints + 3, ints + 4, taps, ints + 8, nullptr); },
+                fn, {"Fofs==0"}),
+    }));
     EXPECT_TRUE(out.untouched());
 }
-
-// ---- Init failures ----
 
 TYPED_TEST(WaveletUserBank, InitFailures) {
     using F = Forms<TypeParam>;
     const char* fn = F::initBuilderName;  // the 16-bit Init reports through the float one
-    const char* m = "vokwlts";
-    const auto expectInit = [&](ReportRecorder& rec, std::vector<voktest::Expected> want) {
-        if (F::core == 4 && !want.empty()) want.push_back({VOK_StatusBacktrace, "vokwWtInit", "out voksWtInit", m});
-        EXPECT_TRUE(voktest::sameReports(rec.reports(), want));
-        rec.clear();
-    };
     VokWtState st;
     std::memset(&st, 0x5A, sizeof st);
-    ReportRecorder rec;
-    F::init(1, 0, 4, 1, nullptr, VOK_WtHaar);
-    expectInit(rec, {{VOK_StatusBadArg, fn, "wtState==0", m}});
-    F::init(1, 0, 0, 5, &st, VOK_WtHaar);
-    expectInit(rec, {{VOK_StatusBadArg, fn, "dataOrder<1", m}, {VOK_StatusBadArg, fn, "level>(dataOrder-1)", m}});
-    EXPECT_TRUE(recordIsClear(st));  // cleared before the checks
-    F::init(1, 0, 32, -1, &st, VOK_WtHaar);
-    expectInit(rec, {{VOK_StatusBadArg, fn, "dataOrder>31", m}, {VOK_StatusBadArg, fn, "level<0", m}});
-    F::init(1, 0, 1, 1, &st, VOK_WtHaar);  // order 1 allows level 0 only
-    expectInit(rec, {{VOK_StatusBadArg, fn, "level>(dataOrder-1)", m}});
-    for (int type : {0, 10, 11, -1}) {
-        F::init(1, 1, 4, 1, &st, type);
-        expectInit(rec, {{VOK_StatusBadArg, fn, "error in the type of wavelet", m}});
-    }
-    for (int p : {0, 11}) {
-        F::init(p, 0, 4, 1, &st, VOK_WtDaublet);
-        expectInit(rec, {{VOK_StatusBadArg, fn, "error in parameter Daublet filter", m}});
-    }
-    for (int p : {0, 8}) {
-        F::init(p, 0, 4, 1, &st, VOK_WtSymmlet);
-        expectInit(rec, {{VOK_StatusBadArg, fn, "error in parameter Symmlet filter", m}});
-    }
-    for (int p : {0, 6}) {
-        F::init(p, 0, 4, 1, &st, VOK_WtCoiflet);
-        expectInit(rec, {{VOK_StatusBadArg, fn, "error in parameter Coiflet filter", m}});
-    }
-    for (auto [p, q] : {std::pair{1, 2}, {2, 1}, {2, 3}, {3, 2}, {3, 11}, {4, 4}, {0, 0}}) {
-        for (int type : {VOK_WtBiorth, VOK_WtBiorthDual}) {
-            F::init(p, q, 4, 1, &st, type);
-            expectInit(rec, {{VOK_StatusBadArg, fn, "error in wavelet parameters", m}});
-        }
-    }
+    const auto init = [&](int p, int q, int order, int level, int type) {
+        return [=, &st] { F::init(p, q, order, level, &st, type); };
+    };
+    std::vector<voktest::BadCall> rows = {
+        failing([] { F::init(1, 0, 4, 1, nullptr, VOK_WtHaar); }, fn, {"wtState==0"}),
+        failing(init(1, 0, 0, 5, VOK_WtHaar), fn, {"dataOrder<1", "level>(dataOrder-1)"}),
+        failing(init(1, 0, 32, -1, VOK_WtHaar), fn, {"dataOrder>31", "level<0"}),
+        failing(init(1, 0, 1, 1, VOK_WtHaar), fn, {"level>(dataOrder-1)"}),  // order 1 allows level 0 only
+        // A signal of 2^31 samples cannot be padded.
+        failing(init(1, 0, 31, 0, VOK_WtHaar), fn, {"No working wavelet memory"}, VOK_StatusNoMemory),
+    };
+    for (int type : {0, 10, 11, -1}) rows.push_back(failing(init(1, 1, 4, 1, type), fn, {"error in the type of wavelet"}));
+    struct Parameter { int type, tooLarge; const char* message; };
+    for (Parameter t : {Parameter{VOK_WtDaublet, 11, "error in parameter Daublet filter"},
+                        {VOK_WtSymmlet, 8, "error in parameter Symmlet filter"},
+                        {VOK_WtCoiflet, 6, "error in parameter Coiflet filter"}})
+        for (int p : {0, t.tooLarge}) rows.push_back(failing(init(p, 0, 4, 1, t.type), fn, {t.message}));
+    for (auto [p, q] : {std::pair{1, 2}, {2, 1}, {2, 3}, {3, 2}, {3, 11}, {4, 4}, {0, 0}})
+        for (int type : {VOK_WtBiorth, VOK_WtBiorthDual})
+            rows.push_back(failing(init(p, q, 4, 1, type), fn, {"error in wavelet parameters"}));
+    // The pad, then the four tap arrays; after a failure the record holds nothing.
+    addAllocationFailures(rows, init(2, 0, 6, 2, VOK_WtDaublet), fn);
+    if (F::core == 4)
+        for (auto& row : rows) row.then.push_back({VOK_StatusBacktrace, "vokwWtInit", "out voksWtInit", "vokwlts"});
+    EXPECT_TRUE(voktest::eachReports(rows));
     EXPECT_TRUE(recordIsClear(st));
+    ReportRecorder rec;
     F::init(1, 0, 1, 0, &st, VOK_WtHaar);
-    expectInit(rec, {});
+    EXPECT_REPORTS(rec);
     EXPECT_EQ(st.dataOrder, 1);
     vokWtFree(&st);
-
-    // The pad, then the four tap arrays; after a failure the record holds nothing.
-    for (int failing = 1; failing <= 5; ++failing) {
-        vok::testing::failAllocationAfter(failing);
-        F::init(2, 0, 6, 2, &st, VOK_WtDaublet);
-        vok::testing::failAllocationAfter(0);
-        expectInit(rec, {{VOK_StatusNoMemory, fn, "No working wavelet memory", m}});
-        EXPECT_TRUE(recordIsClear(st));
-    }
-    // A signal of 2^31 samples cannot be padded.
-    F::init(1, 0, 31, 0, &st, VOK_WtHaar);
-    expectInit(rec, {{VOK_StatusNoMemory, fn, "No working wavelet memory", m}});
-    EXPECT_TRUE(recordIsClear(st));
 }
 
 TEST(WaveletBank, FreeOfNoRecordIsReported) {

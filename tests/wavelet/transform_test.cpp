@@ -138,13 +138,13 @@ TYPED_TEST(WaveletTransform, EveryKernelWidthGivesTheSameBitsOnLongBands) {
             voktest::forEachWidth([&] {
                 std::vector<TypeParam> coeffs(N), back(N);
                 ASSERT_EQ(F::decompose(&r.st, src.data(), coeffs.data()), 0);
-                EXPECT_LT(worstError(coeffs, want), tolerance * (1 << level));
                 ASSERT_EQ(F::reconstruct(&r.st, coeffs.data(), back.data()), 0);
-                EXPECT_LT(worstError(back, referenceReconstruct(r.st, Long(coeffs.begin(), coeffs.end()))),
-                          4 * tolerance * (1 << level));
                 if (firstCoeffs.empty()) {
                     firstCoeffs = coeffs;
                     firstBack = back;
+                    EXPECT_LT(worstError(coeffs, want), tolerance * (1 << level));
+                    EXPECT_LT(worstError(back, referenceReconstruct(r.st, Long(coeffs.begin(), coeffs.end()))),
+                              4 * tolerance * (1 << level));
                 }
                 EXPECT_EQ(coeffs, firstCoeffs);
                 EXPECT_EQ(back, firstBack);
@@ -244,24 +244,7 @@ TEST(WaveletTransform, SixteenBitFormsRoundTheFloatTransform) {
     for (size_t i = 0; i < 128; ++i) EXPECT_NEAR(back[i], x[i], 6) << i;
 }
 
-TEST(WaveletTransform, SixteenBitWorkArraysThatCannotBeAllocated) {
-    Record<short> w(VOK_WtHaar, 0, 0, 4, 2);
-    const short x[16] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16};
-    for (auto fn : {vokwWtDecompose, vokwWtReconstruct}) {
-        for (int failing = 1; failing <= 2; ++failing) {
-            Sentinel dst(32);
-            ReportRecorder rec;
-            vok::testing::failAllocationAfter(failing);
-            const int status = fn(&w.st, x, dst.as<short>());
-            vok::testing::failAllocationAfter(0);
-            EXPECT_EQ(status, VOK_StatusNoMemory);
-            EXPECT_REPORTS(rec, {VOK_StatusNoMemory, fn == vokwWtDecompose ? "vokwWtDecompose" : "vokwWtReconstruct",
-                                 "No memory for working arrays", "vokwlts"});
-            EXPECT_TRUE(dst.untouched());
-        }
-    }
-}
-
+// The work arrays of the 16-bit forms are swept in the robustness tests.
 TYPED_TEST(WaveletTransform, FloatAndDoubleTransformsAllocateNothing) {
     using F = Forms<TypeParam>;
     Record<TypeParam> r(VOK_WtSymmlet, 2, 0, 6, 5);

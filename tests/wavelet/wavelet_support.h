@@ -14,56 +14,31 @@
 
 namespace wavtest {
 
+// The entry points and report names of one core (1 float, 2 double, 4 16-bit).
+// The 16-bit Init builds its bank through the float one, which reports.
 template <class T>
 struct Forms;
-template <>
-struct Forms<float> {
-    using Tap = float;
-    static constexpr int core = 1;
-    static constexpr auto init = voksWtInit;
-    static constexpr auto setState = voksWtSetState;
-    static constexpr auto getState = voksWtGetState;
-    static constexpr auto decompose = voksWtDecompose;
-    static constexpr auto reconstruct = voksWtReconstruct;
-    static constexpr const char* initBuilderName = "voksWtInit";
-    static constexpr const char* setStateName = "voksWtSetState";
-    static constexpr const char* setStateBacktrace = "out voksWtInit";
-    static constexpr const char* getStateName = "voksWtGetState";
-    static constexpr const char* decomposeName = "voksWtDecompose";
-    static constexpr const char* reconstructName = "voksWtReconstruct";
-};
-template <>
-struct Forms<double> {
-    using Tap = double;
-    static constexpr int core = 2;
-    static constexpr auto init = vokdWtInit;
-    static constexpr auto setState = vokdWtSetState;
-    static constexpr auto getState = vokdWtGetState;
-    static constexpr auto decompose = vokdWtDecompose;
-    static constexpr auto reconstruct = vokdWtReconstruct;
-    static constexpr const char* initBuilderName = "vokdWtInit";
-    static constexpr const char* setStateName = "vokdWtSetState";
-    static constexpr const char* setStateBacktrace = "out vokdWtInit";
-    static constexpr const char* getStateName = "vokdWtGetState";
-    static constexpr const char* decomposeName = "vokdWtDecompose";
-    static constexpr const char* reconstructName = "vokdWtReconstruct";
-};
-template <>
-struct Forms<short> {
-    using Tap = float;
-    static constexpr int core = 4;
-    static constexpr auto init = vokwWtInit;
-    static constexpr auto setState = vokwWtSetState;
-    static constexpr auto getState = vokwWtGetState;
-    static constexpr auto decompose = vokwWtDecompose;
-    static constexpr auto reconstruct = vokwWtReconstruct;
-    static constexpr const char* initBuilderName = "voksWtInit";
-    static constexpr const char* setStateName = "vokwWtSetState";
-    static constexpr const char* setStateBacktrace = "out voksWtInit";
-    static constexpr const char* getStateName = "vokwWtGetState";
-    static constexpr const char* decomposeName = "vokwWtDecompose";
-    static constexpr const char* reconstructName = "vokwWtReconstruct";
-};
+#define VOK_WAVELET_FORMS(t, T, TapType, coreNumber, builder)                    \
+    template <>                                                                 \
+    struct Forms<T> {                                                           \
+        using Tap = TapType;                                                    \
+        static constexpr int core = coreNumber;                                 \
+        static constexpr auto init = vok##t##WtInit;                            \
+        static constexpr auto setState = vok##t##WtSetState;                    \
+        static constexpr auto getState = vok##t##WtGetState;                    \
+        static constexpr auto decompose = vok##t##WtDecompose;                  \
+        static constexpr auto reconstruct = vok##t##WtReconstruct;              \
+        static constexpr const char* initBuilderName = builder;                 \
+        static constexpr const char* setStateName = "vok" #t "WtSetState";      \
+        static constexpr const char* setStateBacktrace = "out " builder;        \
+        static constexpr const char* getStateName = "vok" #t "WtGetState";      \
+        static constexpr const char* decomposeName = "vok" #t "WtDecompose";    \
+        static constexpr const char* reconstructName = "vok" #t "WtReconstruct"; \
+    };
+VOK_WAVELET_FORMS(s, float, float, 1, "voksWtInit")
+VOK_WAVELET_FORMS(d, double, double, 2, "vokdWtInit")
+VOK_WAVELET_FORMS(w, short, float, 4, "voksWtInit")
+#undef VOK_WAVELET_FORMS
 
 // A record initialised for one core, released when it goes.
 template <class T>

@@ -142,12 +142,10 @@ void compareWithScipy(const WindowSet<T, P>& set) {
     EXPECT_GT(checked, 80);
 }
 
-TEST(Windows, FloatMatchesScipy) { compareWithScipy(sSet); }
-TEST(Windows, DoubleMatchesScipy) { compareWithScipy(dSet); }
-TEST(Windows, ComplexFloatMatchesScipy) { compareWithScipy(cSet); }
-TEST(Windows, ComplexDoubleMatchesScipy) { compareWithScipy(zSet); }
-TEST(Windows, ShortMatchesScipy) { compareWithScipy(wSet); }
-TEST(Windows, ComplexShortMatchesScipy) { compareWithScipy(vSet); }
+TEST(Windows, EveryTypeMatchesScipy) {
+    compareWithScipy(sSet), compareWithScipy(dSet), compareWithScipy(cSet);
+    compareWithScipy(zSet), compareWithScipy(wSet), compareWithScipy(vSet);
+}
 
 TEST(Windows, SmallLengthsTakeTheDefinedValues) {
     std::vector<float> x(5, 2.0f);

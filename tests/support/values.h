@@ -1,0 +1,52 @@
+// Element-type plumbing shared by the convolution and correlation tests: the
+// public complex records as long-double complex numbers, random vectors from
+// a fixed seed, and the correlation lag summed from its definition.
+#pragma once
+
+#include <complex>
+#include <random>
+#include <type_traits>
+#include <vector>
+
+#include "vok.h"
+
+namespace voktest {
+
+using LC = std::complex<long double>;
+
+template <class T> constexpr bool isCx = std::is_same_v<T, FloatComplex> || std::is_same_v<T, DoubleComplex>;
+template <class T>
+using Real = std::conditional_t<std::is_same_v<T, float> || std::is_same_v<T, FloatComplex>, float, double>;
+
+template <class T> LC asLC(const T& v) {
+    if constexpr (isCx<T>) return {v.re, v.im};
+    else return {(long double)v, 0};
+}
+template <class T> T fromLC(LC v) {
+    if constexpr (isCx<T>) return {Real<T>(v.real()), Real<T>(v.imag())};
+    else return T(v.real());
+}
+
+// n values (both parts of complex ones) uniform in [-1, 1).
+template <class T>
+std::vector<T> randomVector(long long n, unsigned seed) {
+    std::mt19937 gen(seed);
+    std::uniform_real_distribution<double> dist(-1, 1);
+    std::vector<T> v(n);
+    for (auto& x : v) {
+        if constexpr (isCx<T>) x = {Real<T>(dist(gen)), Real<T>(dist(gen))};
+        else x = T(dist(gen));
+    }
+    return v;
+}
+
+// Lag k of the cross-correlation: sum over n of conj(a[n]) * b[n + k].
+template <class A, class B>
+LC referenceLag(const std::vector<A>& a, const std::vector<B>& b, long long k) {
+    LC sum = 0;
+    for (long long n = 0; n < (long long)a.size(); ++n)
+        if (n + k >= 0 && n + k < (long long)b.size()) sum += std::conj(asLC(a[n])) * asLC(b[n + k]);
+    return sum;
+}
+
+}  // namespace voktest
