@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <cstring>
 #include <type_traits>
+#include <utility>
 
 #include "core/check.h"
 #include "kernels/wavelet.h"
@@ -273,10 +274,14 @@ void setUserBank(const ArgChecks& check, VokWtState* st, int core, int par1, int
 template <class T>
 void getState(const ArgChecks& check, const VokWtState* st, int* wtType, int* par1, int* par2, int* dataOrder,
               int* level, T** taps, int* length, int* offset) {
-    // Every pointer is checked and reported; nothing is copied if one failed.
-    const bool failed = check(!st, "wtState==0") | check(!wtType, "wtType==0") | check(!par1, "par1==0") |
-                        check(!par2, "par2==0") | check(!dataOrder, "dataOrder==0") | check(!level, "level==0") |
-                        check(!taps, "Ftaps==0") | check(!length, "Flen==0") | check(!offset, "Fofs==0");
+    // Every pointer is checked and reported, in this order; nothing is copied if one failed.
+    bool failed = false;
+    for (const auto& [bad, context] : {std::pair{!st, "wtState==0"}, std::pair{!wtType, "wtType==0"},
+                                       std::pair{!par1, "par1==0"}, std::pair{!par2, "par2==0"},
+                                       std::pair{!dataOrder, "dataOrder==0"}, std::pair{!level, "level==0"},
+                                       std::pair{!taps, "Ftaps==0"}, std::pair{!length, "Flen==0"},
+                                       std::pair{!offset, "Fofs==0"}})
+        failed = check(bad, context) || failed;
     if (failed) return;
     *wtType = st->wtType;
     *par1 = st->par1;
