@@ -218,6 +218,28 @@ constexpr vok::kernels::FirDotPairings<DS, WS, OS> pairings() {
             Pairing<DS, WS, OS, 1, 2>::run};
 }
 
+// A register whose lane i is lane Map{}(i) of the K registers r, their lanes
+// numbered one after another: one shuffle from a single register, else a chain
+// of two-source shuffles, each bringing in the lanes of one more register.
+template <class T, int K, class Map>
+struct Gather {
+    static constexpr int N = kLanes<T>;
+    template <int R>
+    static inline __attribute__((always_inline)) Vec<T> merge(Vec<T> acc, Vec<T> r) {
+        return permute2<T>(acc, r, [](int i) { return Map{}(i) / N == R ? N + Map{}(i) % N : i; });
+    }
+    template <int... R>
+    static inline __attribute__((always_inline)) Vec<T> chain(const Vec<T>* r, std::integer_sequence<int, R...>) {
+        Vec<T> acc = permute2<T>(r[0], r[1], [](int i) { return Map{}(i) / N < 2 ? Map{}(i) : 0; });
+        ((acc = merge<R + 2>(acc, r[R + 2])), ...);
+        return acc;
+    }
+    static inline __attribute__((always_inline)) Vec<T> from(const Vec<T>* r) {
+        if constexpr (K == 1) return permute<T>(r[0], [](int i) { return Map{}(i); });
+        else return chain(r, std::make_integer_sequence<int, K - 2>{});
+    }
+};
+
 // Deinterleaving by a factor D of 2 to 8: EPR elements of every phase per
 // step, from D registers of the source (D * EPR consecutive elements), each
 // phase's register merged from them by a chain of two-source shuffles. Float
@@ -244,16 +266,10 @@ struct Phases {
         }
     }
 
-    template <int P, int K>
-    static inline __attribute__((always_inline)) Vec<T> merge(Vec<T> acc, Vec<T> r) {
-        return permute2<T>(acc, r, [](int i) { return at(P, i) / N == K ? N + at(P, i) % N : i; });
-    }
-    template <int P, int... K>
-    static inline __attribute__((always_inline)) Vec<T> phase(const Vec<T>* r, std::integer_sequence<int, K...>) {
-        Vec<T> acc = permute2<T>(r[0], r[1], [](int i) { return at(P, i) / N < 2 ? at(P, i) : 0; });
-        ((acc = merge<P, K + 2>(acc, r[K + 2])), ...);
-        return acc;
-    }
+    template <int P>
+    struct Lanes {
+        constexpr int operator()(int i) const { return at(P, i); }
+    };
     template <int... P>
     static inline __attribute__((always_inline)) void step(const S* src, int first, double* dst,
                                                            std::ptrdiff_t lanesStride,
@@ -261,7 +277,7 @@ struct Phases {
         Vec<T> r[D];
 #pragma GCC unroll 8
         for (int k = 0; k < D; ++k) r[k] = source(src + k * N);
-        ((P >= first ? put(dst + (P - first) * lanesStride, phase<P>(r, std::make_integer_sequence<int, D - 2>{}))
+        ((P >= first ? put(dst + (P - first) * lanesStride, Gather<T, D, Lanes<P>>::from(r))
                      : void()),
          ...);
     }
@@ -293,21 +309,10 @@ struct PhasePairs {
         return ((l / EL) * D + q) * EL + l % EL;
     }
 
-    template <int P, int R>
-    static inline __attribute__((always_inline)) Vec<float> merge(Vec<float> acc, Vec<float> r) {
-        return permute2<float>(acc, r, [](int i) { return at(P, i) / N == R ? N + at(P, i) % N : i; });
-    }
-    template <int P, int... R>
-    static inline __attribute__((always_inline)) Vec<float> pair(const Vec<float>* r,
-                                                                 std::integer_sequence<int, R...>) {
-        if constexpr (K == 1) {
-            return permute<float>(r[0], [](int i) { return at(P, i); });
-        } else {
-            Vec<float> acc = permute2<float>(r[0], r[1], [](int i) { return at(P, i) / N < 2 ? at(P, i) : 0; });
-            ((acc = merge<P, R + 2>(acc, r[R + 2])), ...);
-            return acc;
-        }
-    }
+    template <int P>
+    struct Lanes {
+        constexpr int operator()(int i) const { return at(P, i); }
+    };
     template <int... Q>
     static inline __attribute__((always_inline)) void step(const float* src, int first, double* dst,
                                                            std::ptrdiff_t lanesStride,
@@ -318,7 +323,7 @@ struct PhasePairs {
         auto put = [&](auto pairIndex) __attribute__((always_inline)) {
             constexpr int P = 2 * decltype(pairIndex)::value;
             if (P + 1 < first) return;
-            const Vec<float> v = pair<P>(r, std::make_integer_sequence<int, (K > 2 ? K - 2 : 0)>{});
+            const Vec<float> v = Gather<float, K, Lanes<P>>::from(r);
             if (P >= first) store<double>(dst + (P - first) * lanesStride, widenLow(v));
             store<double>(dst + (P + 1 - first) * lanesStride, widenHigh(v));
         };
