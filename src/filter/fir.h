@@ -311,7 +311,7 @@ bool widenedPhase(const Branch<W>& b, std::int64_t i0, const Hist& hist, const D
         for (int u = 0; u < early; ++u) putLanes(hist(int(-(from + u) - 1)), scratch + std::ptrdiff_t(u) * el);
         if (early < len)
             widen(lanes(x + (from + early)), (len - early) * el, scratch + std::ptrdiff_t(early) * el);
-        kernel(lanes(b.first), b.stride, c, scratch + std::ptrdiff_t(c - 1) * el, kernels::Streams{1, 0},
+        kernel(lanes(b.first), b.stride, c, scratch + std::ptrdiff_t(c - 1) * el, kernels::kOneLine,
                lanes(out + std::ptrdiff_t(t0) * outStride), outStride, piece);
     }
     return true;
@@ -334,8 +334,8 @@ void vectorPhase(const Branch<W>& b, std::int64_t i0, int down, const Hist& hist
     // Outputs whose whole window lies in the block read it in place.
     const std::int64_t direct = c - 1 - i0 > 0 ? c - 1 - i0 : 0;
     if (direct < n) {
-        kernel(lanes(b.first), b.stride, c, lanes(x + i0 + direct), kernels::Streams{1, 0}, lanes(out + direct * outStride),
-               outStride, n - int(direct));
+        kernel(lanes(b.first), b.stride, c, lanes(x + i0 + direct), kernels::kOneLine,
+               lanes(out + direct * outStride), outStride, n - int(direct));
         n = int(direct);
     }
     if (n <= 0) return;
@@ -355,8 +355,8 @@ void vectorPhase(const Branch<W>& b, std::int64_t i0, int down, const Hist& hist
             const std::int64_t i = from + u;
             scratch[u] = i >= 0 ? x[i] : hist(int(-i - 1));
         }
-        kernel(lanes(b.first), b.stride, c, lanes(scratch + c - 1), kernels::Streams{1, 0}, lanes(out + std::ptrdiff_t(t0) * outStride),
-               outStride, piece);
+        kernel(lanes(b.first), b.stride, c, lanes(scratch + c - 1), kernels::kOneLine,
+               lanes(out + std::ptrdiff_t(t0) * outStride), outStride, piece);
     }
 }
 

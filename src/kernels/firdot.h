@@ -18,6 +18,14 @@
 
 namespace vok::kernels {
 
+// Where the taps find their data (see above).
+struct Streams {
+    int down;               // 1 at single rate
+    std::ptrdiff_t stride;  // elements from one stream to the next
+};
+// The delay line of a single-rate branch.
+inline constexpr Streams kOneLine{1, 0};
+
 // Data, taps and outputs are passed as lanes of their real type (complex
 // elements are two adjacent lanes, re then im); positions and strides count
 // elements. DS, WS and OS are the lane types of data, taps and outputs.
@@ -26,11 +34,6 @@ namespace vok::kernels {
 // products and the sum in double, complex products as (ac - bd, ad + bc).
 // Integer outputs are rounded to the nearest 32-bit integer (ties to even) and
 // saturated.
-struct Streams {
-    int down;                 // 1 at single rate
-    std::ptrdiff_t stride;    // elements from one stream to the next
-};
-
 template <class DS, class WS, class OS>
 using FirDotKernel = void (*)(const WS* taps, std::ptrdiff_t tapStride, int count, const DS* data,
                               Streams streams, OS* out, std::ptrdiff_t outStride, int n);

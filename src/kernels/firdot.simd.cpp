@@ -168,8 +168,8 @@ struct Pairing {
     // are valid in the final register (E for full blocks).
     template <int R, bool Partial>
     static inline __attribute__((always_inline)) void block(const WS* taps, std::ptrdiff_t tapStride, int count,
-                                                            const DS* data0, vok::kernels::Streams streams, int t0, OS* out,
-                                                            std::ptrdiff_t outStride, int last) {
+                                                            const DS* data0, vok::kernels::Streams streams, int t0,
+                                                            OS* out, std::ptrdiff_t outStride, int last) {
         Vec<double> acc[R];
 #pragma GCC unroll 16
         for (int v = 0; v < R; ++v) acc[v] = Vec<double>{};

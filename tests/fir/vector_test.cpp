@@ -86,7 +86,7 @@ TEST(FirKernel, InfinitiesAndNansStayInTheirOutputs) {
     line[30] = NAN;
     voktest::forEachWidth([&] {
         std::vector<float> out(38);
-        vok::kernels::firdot().floats.real(taps.data(), 1, 3, line.data() + 2, {1, 0}, out.data(), 1, 38);
+        vok::kernels::firdot().floats.real(taps.data(), 1, 3, line.data() + 2, vok::kernels::kOneLine, out.data(), 1, 38);
         for (int t = 0; t < 38; ++t) {
             const int newest = t + 2;
             const float got = out[std::size_t(t)];
@@ -204,7 +204,7 @@ TEST(FirKernelShort, RoundsTiesToEvenAndSaturates) {
             }
             voktest::forEachWidth([&] {
                 std::vector<std::int32_t> out(std::size_t(n) + 1, 12345);
-                vok::kernels::firdot().shortByReal(taps.data(), 1, count, data, {1, 0}, out.data(), 1, n);
+                vok::kernels::firdot().shortByReal(taps.data(), 1, count, data, vok::kernels::kOneLine, out.data(), 1, n);
                 for (int t = 0; t < n; ++t) EXPECT_EQ(want[std::size_t(t)], out[std::size_t(t)]) << t;
                 EXPECT_EQ(12345, out.back());
             });
