@@ -17,3 +17,14 @@ export PKG_CONFIG_PATH="$libdir/pkgconfig"
 cc "$source_dir/tests/consumer/consumer.c" -o "$scratch/pc-consumer" $(pkg-config --cflags --libs vokx1)
 LD_LIBRARY_PATH="$libdir" "$scratch/pc-consumer"
 echo "find_package and pkg-config consumers built and ran"
+
+# The Python package finds the installed library through its link next to it.
+pkg=$(find "$scratch/prefix" -path '*/vokx1/__init__.py' | head -n 1)
+for py in python3 /usr/bin/python3; do
+  if [ -n "$pkg" ] && "$py" -c 'import numpy' 2>/dev/null; then
+    env -u VOKX1_LIBRARY PYTHONPATH="$(dirname "$(dirname "$pkg")")" "$py" -c \
+      'import vokx1; assert vokx1.fft([1, 0, 0, 0]).tolist() == [1, 1, 1, 1]'
+    echo "installed Python package imported"
+    break
+  fi
+done

@@ -1,0 +1,147 @@
+"""FFT, DFT and DCT with numpy's and scipy.fft's conventions.
+
+dtype rules: complex64 and float32 inputs give complex64 spectra (float32 for
+irfft and the DCTs), everything else complex128 / float64, as scipy.fft does.
+Power-of-two lengths go through the FFT, other lengths through the DFT."""
+import ctypes
+
+import numpy as np
+
+from ._core import COMPLEX_OF, REAL_OF, VokError, as_array, fail, fn, raw, reports
+from ._api import CONSTANTS
+
+_FORW, _INV, _NOSCALE = CONSTANTS["VOK_Forw"], CONSTANTS["VOK_Inv"], CONSTANTS["VOK_NoScale"]
+_C64 = np.dtype(np.complex64)
+_FFT = {np.dtype(np.complex64): fn("vokcFftNip"), np.dtype(np.complex128): fn("vokzFftNip")}
+_DFT = {np.dtype(np.complex64): (fn("vokcDft"), fn("vokcFreeTwdTbls")),
+        np.dtype(np.complex128): (fn("vokzDft"), fn("vokzFreeTwdTbls"))}
+_RFFT = {np.dtype(np.float32): fn("voksRealFftNip"), np.dtype(np.float64): fn("vokdRealFftNip")}
+_CCSFFT = {np.dtype(np.float32): fn("voksCcsFftNip"), np.dtype(np.float64): fn("vokdCcsFftNip")}
+_DCT = {np.dtype(np.float32): fn("voksDct"), np.dtype(np.float64): fn("vokdDct")}
+
+
+def _resize(a, n, name):
+    if n is None:
+        return a
+    if n < 1:
+        raise ValueError(f"{name}: n must be >= 1, got {n}")
+    if n <= a.size:
+        return np.ascontiguousarray(a[:n])
+    return np.concatenate([a, np.zeros(n - a.size, a.dtype)])
+
+
+def _complex_transform(a, flags):
+    n = a.size
+    out = np.empty(n, a.dtype)
+    pending = reports()
+    if n & (n - 1) == 0:
+        _FFT[a.dtype](a.ctypes.data, out.ctypes.data, n.bit_length() - 1, flags)
+        if pending:
+            fail(pending)
+        return out
+    dft, free_tables = _DFT[a.dtype]
+    dft(a.ctypes.data, out.ctypes.data, n, flags)
+    if pending:
+        if any(r.context == "Full Table" for r in pending):
+            # The thread's cache keeps a bounded number of DFT lengths: make room and retry once.
+            pending.clear()
+            raw.vokSetErrStatus(0)
+            free_tables()
+            dft(a.ctypes.data, out.ctypes.data, n, flags)
+            if pending:
+                fail(pending)
+        else:
+            fail(pending)
+    return out
+
+
+def fft(x, n=None):
+    """Discrete Fourier transform of a 1-D array, as numpy.fft.fft (no scaling)."""
+    a = _resize(as_array(x, "x"), n, "fft")
+    return _complex_transform(np.ascontiguousarray(a, COMPLEX_OF.get(a.dtype, a.dtype)), _FORW)
+
+
+def ifft(x, n=None):
+    """Inverse of fft, scaled by 1/n."""
+    a = _resize(as_array(x, "x"), n, "ifft")
+    return _complex_transform(np.ascontiguousarray(a, COMPLEX_OF.get(a.dtype, a.dtype)), _INV)
+
+
+def rfft(x, n=None):
+    """The n//2 + 1 non-negative-frequency terms of the transform of real x."""
+    a = _resize(as_array(x, "x", kinds="f"), n, "rfft")
+    size = a.size
+    if size & (size - 1):
+        return fft(a)[:size // 2 + 1]
+    out = np.empty(size // 2 + 1, COMPLEX_OF[a.dtype])   # CCS: R0, 0, R1, I1, ..., R(N/2), 0
+    pending = reports()
+    _RFFT[a.dtype](a.ctypes.data, out.ctypes.data, size.bit_length() - 1, _FORW)
+    if pending:
+        fail(pending)
+    return out
+
+
+def irfft(x, n=None):
+    """Inverse of rfft: n real samples (default 2*(len(x) - 1)) from their half spectrum."""
+    a = as_array(x, "x", kinds="fc")
+    spec = np.ascontiguousarray(a, COMPLEX_OF.get(a.dtype, a.dtype))
+    if n is None:
+        n = 2 * (spec.size - 1)
+    if n < 1:
+        raise ValueError(f"irfft: n must be >= 1, got {n}")
+    half = n // 2 + 1
+    spec = _resize(spec, half, "irfft")
+    real = REAL_OF[spec.dtype]
+    if n & (n - 1) or n < 2:
+        full = np.concatenate([spec, np.conj(spec[1:n - half + 1][::-1])])
+        return np.ascontiguousarray(_complex_transform(full, _INV).real)
+    ccs = spec.copy()
+    ccs[0] = ccs[0].real        # the transform reads only the real parts at 0 and n/2
+    ccs[-1] = ccs[-1].real
+    out = np.empty(n, real)
+    pending = reports()
+    _CCSFFT[real](ccs.ctypes.data, out.ctypes.data, n.bit_length() - 1, _INV)
+    if pending:
+        fail(pending)
+    return out
+
+
+def _dct_scale(n, dtype):
+    # ortho = plain * scale: plain DCT-II sums carry a factor 2, ortho ones sqrt(1/n) (k = 0) or sqrt(2/n).
+    s = np.full(n, 1.0 / np.sqrt(2.0 * n))
+    s[0] = 1.0 / (2.0 * np.sqrt(n))
+    return s.astype(dtype)
+
+
+def _dct(x, norm, inverse):
+    a = as_array(x, "x", kinds="f")
+    if norm not in (None, "backward", "ortho"):
+        raise ValueError(f"norm must be None, 'backward' or 'ortho', got {norm!r}")
+    plain = norm != "ortho"
+    if plain and inverse:
+        a = a * _dct_scale(a.size, a.dtype)
+    out = np.empty_like(a)
+    pending = reports()
+    _DCT[a.dtype](a.ctypes.data, out.ctypes.data, a.size, _INV if inverse else _FORW)
+    if pending:
+        fail(pending)
+    if plain and not inverse:
+        out /= _dct_scale(a.size, a.dtype)
+    return out
+
+
+def dct(x, type=2, norm=None):
+    """DCT-II of real x, as scipy.fft.dct (norm None or 'ortho')."""
+    if type != 2:
+        raise ValueError("only the type-2 DCT (and its inverse, idct) is available")
+    return _dct(x, norm, False)
+
+
+def idct(x, type=2, norm=None):
+    """Inverse of dct with the same norm (the type-3 DCT), as scipy.fft.idct."""
+    if type != 2:
+        raise ValueError("only the type-2 DCT (and its inverse, idct) is available")
+    return _dct(x, norm, True)
+
+
+__all__ = ["fft", "ifft", "rfft", "irfft", "dct", "idct", "VokError"]
