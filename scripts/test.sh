@@ -16,6 +16,8 @@ run() {  # preset
 }
 
 echo "== native x86-64" && run release
+echo "== Python package against the native build (Debian's python3, numpy, scipy, PyWavelets)"
+VOKX1_LIBRARY=build/release/libvokx1.so /usr/bin/python3 -m pytest -q -p no:cacheprovider python/tests
 echo "== 32-bit (-m32)"
 # Some kernels are built without 32-bit program support: there the -m32 build
 # still compiles everything (its static_asserts check the 32-bit record

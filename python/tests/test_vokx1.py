@@ -31,14 +31,13 @@ def close(got, want, dtype, scale=1.0):
 
 
 def test_bindings_match_headers():
-    sys.path.insert(0, str(ROOT / "python"))
     import gen_bindings
     assert (ROOT / "python/vokx1/_api.py").read_text() == gen_bindings.generate(ROOT / "include")
 
 
 def test_loader_names_what_it_tried():
     env = dict(os.environ, VOKX1_LIBRARY="/nonexistent/libvokx1.so")
-    r = subprocess.run([sys.executable, "-c", "import vokx1"], env=env, capture_output=True, text=True)
+    r = subprocess.run([sys.executable, "-c", "import vokx1"], env=env, cwd=ROOT / "python", capture_output=True, text=True)
     assert r.returncode != 0 and "/nonexistent/libvokx1.so" in r.stderr and "VOKX1_LIBRARY" in r.stderr
 
 
