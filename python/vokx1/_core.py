@@ -144,6 +144,16 @@ COMPLEX_OF = {np.dtype(np.float32): np.dtype(np.complex64), np.dtype(np.float64)
 REAL_OF = {np.dtype(np.complex64): np.dtype(np.float32), np.dtype(np.complex128): np.dtype(np.float64)}
 
 
+_char_at = ctypes.c_char.from_buffer
+_byref = ctypes.byref
+
+
+def ptr(a):
+    """Address of a contiguous array for an element-pointer argument: through the
+    buffer protocol when writable (several times cheaper than a.ctypes.data)."""
+    return _byref(_char_at(a)) if a.flags.writeable and a.nbytes else a.ctypes.data
+
+
 def fn(name):
     return getattr(raw, name)
 

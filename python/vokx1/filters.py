@@ -10,7 +10,7 @@ import ctypes
 import numpy as np
 
 from ._api import FirState, IirState, LmsState
-from ._core import COMPLEX_OF, REAL_OF, as_array, fail, fn, reports, scale_args
+from ._core import ptr, COMPLEX_OF, REAL_OF, as_array, fail, fn, reports, scale_args
 
 _F32, _F64, _C64, _C128, _I16 = (np.dtype(t) for t in (np.float32, np.float64, np.complex64, np.complex128, np.int16))
 _TAPS_OF = {_F32: _F32, _F64: _F64, _C64: _F32, _C128: _F64, _I16: _F32}    # real taps for each sample type
@@ -65,6 +65,8 @@ class _Stateful:
         return self._state
 
     def _block(self, x):
+        if type(x) is np.ndarray and x.dtype == self.dtype and x.ndim == 1 and x.flags.c_contiguous:
+            return x
         a = as_array(x, "block", kinds="fci", min_len=0)
         if a.dtype != self.dtype:
             if np.can_cast(a.dtype, self.dtype, "same_kind") and self.dtype != _I16:
@@ -103,7 +105,7 @@ class FirFilter(_Stateful):
     def _init(self):
         state = FirState()
         pending = reports()
-        fn(f"vok{self._letters}FirInitMr")(self.taps.ctypes.data, self.taps.size, None, self.up, self.up_phase,
+        fn(f"vok{self._letters}FirInitMr")(ptr(self.taps), self.taps.size, None, self.up, self.up_phase,
                                             self.down, self.down_phase, ctypes.byref(state))
         if pending:
             fail(pending)
@@ -126,9 +128,9 @@ class FirFilter(_Stateful):
         if iters:
             pending = reports()
             if self.dtype == _I16:
-                self._run(self._ref, a.ctypes.data, out.ctypes.data, iters, self._mode, ctypes.byref(self._sf))
+                self._run(self._ref, ptr(a), ptr(out), iters, self._mode, ctypes.byref(self._sf))
             else:
-                self._run(self._ref, a.ctypes.data, out.ctypes.data, iters)
+                self._run(self._ref, ptr(a), ptr(out), iters)
             if pending:
                 fail(pending)
         return (out, self._sf.value) if self.dtype == _I16 else out
@@ -169,7 +171,7 @@ class IirFilter(_Stateful):
     def _init(self):
         state = IirState()
         pending = reports()
-        self._init_fn(0, self.coefficients.ctypes.data, self._count, ctypes.byref(state))
+        self._init_fn(0, ptr(self.coefficients), self._count, ctypes.byref(state))
         if pending:
             fail(pending)
         self._state, self._ref = state, ctypes.byref(state)
@@ -187,9 +189,9 @@ class IirFilter(_Stateful):
         if a.size:
             pending = reports()
             if self.dtype == _I16:
-                self._run(self._ref, a.ctypes.data, out.ctypes.data, a.size, self._mode, ctypes.byref(self._sf))
+                self._run(self._ref, ptr(a), ptr(out), a.size, self._mode, ctypes.byref(self._sf))
             else:
-                self._run(self._ref, a.ctypes.data, out.ctypes.data, a.size)
+                self._run(self._ref, ptr(a), ptr(out), a.size)
             if pending:
                 fail(pending)
         return (out, self._sf.value) if self.dtype == _I16 else out
@@ -225,7 +227,7 @@ class LmsFilter(_Stateful):
         state = LmsState()
         pending = reports()
         start = np.ascontiguousarray(t, tdt)
-        fn(f"vok{letters}LmsInitMr")(0, start.ctypes.data, start.size, None, float(step), float(leak),
+        fn(f"vok{letters}LmsInitMr")(0, ptr(start), start.size, None, float(step), float(leak),
                                      int(err_delay), self.down, int(down_phase), ctypes.byref(state))
         if pending:
             fail(pending)
@@ -238,8 +240,8 @@ class LmsFilter(_Stateful):
         letter = {"sc": "c", "dz": "z"}.get(self._letters, self._letters)
         out = np.empty(self.numtaps, self._taps_dtype)
         pending = reports()
-        fn(f"vok{letter}LmsGetTaps")(self._ref, out.ctypes.data)
-        fn(f"vok{letter}LmsSetTaps")(out.ctypes.data, self._ref)  # a get leaves the record until the next set
+        fn(f"vok{letter}LmsGetTaps")(self._ref, ptr(out))
+        fn(f"vok{letter}LmsSetTaps")(ptr(out), self._ref)  # a get leaves the record until the next set
         if pending:
             fail(pending)
         return out
@@ -257,7 +259,7 @@ class LmsFilter(_Stateful):
         out = np.empty(iters, self.out_dtype)
         if iters:
             pending = reports()
-            self._run(self._ref, a.ctypes.data, d.ctypes.data, out.ctypes.data, iters)
+            self._run(self._ref, ptr(a), ptr(d), ptr(out), iters)
             if pending:
                 fail(pending)
         return out
@@ -294,7 +296,7 @@ def firwin(numtaps, cutoff, window="hamming", pass_zero=True, scale=True, fs=2.0
         raise ValueError("cutoff frequencies must lie strictly between 0 and fs/2")
     taps = np.empty(int(numtaps))
     pending = reports()
-    fn(_DESIGN[kind])(*edges.tolist(), taps.ctypes.data, taps.size, _WINDOWS[window], int(bool(scale)))
+    fn(_DESIGN[kind])(*edges.tolist(), ptr(taps), taps.size, _WINDOWS[window], int(bool(scale)))
     if pending:
         fail(pending)
     return taps

@@ -14,7 +14,7 @@ import numpy as np
 from ._api import (VokCToneState, VokCTrnglState, VokDRandGausState, VokDRandUniState, VokDToneState,
                    VokDTrnglState, VokSRandGausState, VokSRandUniState, VokSToneState, VokSTrnglState,
                    VokWRandGausState, VokWRandUniState, VokWToneState, VokZToneState, VokZTrnglState)
-from ._core import LETTER, as_array, fail, fn, reports, scale_args
+from ._core import ptr, LETTER, as_array, fail, fn, reports, scale_args
 
 _I16 = np.dtype(np.int16)
 
@@ -57,10 +57,10 @@ def convolve(a, v, mode="full", scale_mode="auto", scale_factor=0):
     pending = reports()
     if letters == "w":
         mode_, sf = scale_args(scale_mode, scale_factor)
-        fn("vokwConv")(x.ctypes.data, x.size, h.ctypes.data, h.size, y.ctypes.data, mode_, ctypes.byref(sf))
+        fn("vokwConv")(ptr(x), x.size, ptr(h), h.size, ptr(y), mode_, ctypes.byref(sf))
     else:
         x, h = _cast(x, types[0]), _cast(h, types[1])
-        fn(f"vok{letters}Conv")(x.ctypes.data, x.size, h.ctypes.data, h.size, y.ctypes.data)
+        fn(f"vok{letters}Conv")(ptr(x), x.size, ptr(h), h.size, ptr(y))
     if pending:
         fail(pending)
     y = _mode_slice(y, x.size, h.size, mode)
@@ -84,11 +84,11 @@ def correlate(a, v, mode="full", lags=None, scale_mode="auto", scale_factor=0):
     pending = reports()
     if letters == "w":
         mode_, sf = scale_args(scale_mode, scale_factor)
-        fn("vokwCrossCorr")(h.ctypes.data, h.size, x.ctypes.data, x.size, r.ctypes.data, lo, hi, mode_,
+        fn("vokwCrossCorr")(ptr(h), h.size, ptr(x), x.size, ptr(r), lo, hi, mode_,
                             ctypes.byref(sf))
     else:
         h, x = _cast(h, types[0]), _cast(x, types[1])
-        fn(f"vok{letters}CrossCorr")(h.ctypes.data, h.size, x.ctypes.data, x.size, r.ctypes.data, lo, hi)
+        fn(f"vok{letters}CrossCorr")(ptr(h), h.size, ptr(x), x.size, ptr(r), lo, hi)
     if pending:
         fail(pending)
     if lags is None:
@@ -105,13 +105,13 @@ def convolve2d(in1, in2, mode="full", scale_mode="auto", scale_factor=0):
     pending = reports()
     if letters == "w":
         mode_, sf = scale_args(scale_mode, scale_factor)
-        fn("vokwConv2D")(x.ctypes.data, x.shape[1], x.shape[0], h.ctypes.data, h.shape[1], h.shape[0],
-                         y.ctypes.data, mode_, ctypes.byref(sf))
+        fn("vokwConv2D")(ptr(x), x.shape[1], x.shape[0], ptr(h), h.shape[1], h.shape[0],
+                         ptr(y), mode_, ctypes.byref(sf))
     else:
         letter = "d" if "d" in letters else "s"
         x, h = _cast(x, letter), _cast(h, letter)
-        fn(f"vok{letter}Conv2D")(x.ctypes.data, x.shape[1], x.shape[0], h.ctypes.data, h.shape[1], h.shape[0],
-                                 y.ctypes.data)
+        fn(f"vok{letter}Conv2D")(ptr(x), x.shape[1], x.shape[0], ptr(h), h.shape[1], h.shape[0],
+                                 ptr(y))
     if pending:
         fail(pending)
     if mode == "same":
@@ -152,11 +152,11 @@ def get_window(window, Nx, fftbins=True, dtype=np.float64):
     letter = LETTER[dt]
     pending = reports()
     if name == "kaiser" and param is not None:
-        fn(f"vok{letter}WinKaiser")(w.ctypes.data, size, 2.0 * param / (size - 1))
+        fn(f"vok{letter}WinKaiser")(ptr(w), size, 2.0 * param / (size - 1))
     elif name == "blackman" and param is not None:
-        fn(f"vok{letter}WinBlackman")(w.ctypes.data, size, param)
+        fn(f"vok{letter}WinBlackman")(ptr(w), size, param)
     elif name in _WINDOW_FNS and param is None:
-        fn(f"vok{letter}{_WINDOW_FNS[name]}")(w.ctypes.data, size)
+        fn(f"vok{letter}{_WINDOW_FNS[name]}")(ptr(w), size)
     else:
         raise ValueError(f"unknown window {window!r}")
     if pending:
@@ -172,7 +172,7 @@ def upsample(x, factor, phase=0):
     out = np.empty(a.size * int(factor), a.dtype)
     n, ph = ctypes.c_int(0), ctypes.c_int(int(phase))
     pending = reports()
-    fn(f"vok{LETTER[a.dtype]}UpSample")(a.ctypes.data, a.size, out.ctypes.data, ctypes.byref(n), int(factor),
+    fn(f"vok{LETTER[a.dtype]}UpSample")(ptr(a), a.size, ptr(out), ctypes.byref(n), int(factor),
                                         ctypes.byref(ph))
     if pending:
         fail(pending)
@@ -187,7 +187,7 @@ def downsample(x, factor, phase=0):
     out = np.empty(a.size // int(factor) + 1, a.dtype)
     n, ph = ctypes.c_int(0), ctypes.c_int(int(phase))
     pending = reports()
-    fn(f"vok{LETTER[a.dtype]}DownSample")(a.ctypes.data, a.size, out.ctypes.data, ctypes.byref(n), int(factor),
+    fn(f"vok{LETTER[a.dtype]}DownSample")(ptr(a), a.size, ptr(out), ctypes.byref(n), int(factor),
                                           ctypes.byref(ph))
     if pending:
         fail(pending)
@@ -205,7 +205,7 @@ def _law_encode(x, law):
     a = np.ascontiguousarray(a)
     out = np.empty(a.size, np.uint8)
     pending = reports()
-    fn(f"vok{_LAW_LETTER[a.dtype]}bLinTo{law}")(a.ctypes.data, out.ctypes.data, a.size)
+    fn(f"vok{_LAW_LETTER[a.dtype]}bLinTo{law}")(ptr(a), ptr(out), a.size)
     if pending:
         fail(pending)
     return out
@@ -221,7 +221,7 @@ def _law_decode(codes, law, dtype):
     c = np.ascontiguousarray(c)
     out = np.empty(c.size, dt)
     pending = reports()
-    fn(f"vok{_LAW_LETTER[dt]}b{law}ToLin")(c.ctypes.data, out.ctypes.data, c.size)
+    fn(f"vok{_LAW_LETTER[dt]}b{law}ToLin")(ptr(c), ptr(out), c.size)
     if pending:
         fail(pending)
     return out
@@ -269,7 +269,7 @@ class _Generator:
         out = np.empty(int(n), self.dtype)
         if n:
             pending = reports()
-            self._run(ctypes.byref(self._state), out.ctypes.data, int(n))
+            self._run(ctypes.byref(self._state), ptr(out), int(n))
             if pending:
                 fail(pending)
         return out

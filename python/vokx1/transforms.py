@@ -7,7 +7,7 @@ import ctypes
 
 import numpy as np
 
-from ._core import COMPLEX_OF, REAL_OF, VokError, as_array, fail, fn, raw, reports
+from ._core import ptr, COMPLEX_OF, REAL_OF, VokError, as_array, fail, fn, raw, reports
 from ._api import CONSTANTS
 
 _FORW, _INV, _NOSCALE = CONSTANTS["VOK_Forw"], CONSTANTS["VOK_Inv"], CONSTANTS["VOK_NoScale"]
@@ -35,19 +35,19 @@ def _complex_transform(a, flags):
     out = np.empty(n, a.dtype)
     pending = reports()
     if n & (n - 1) == 0:
-        _FFT[a.dtype](a.ctypes.data, out.ctypes.data, n.bit_length() - 1, flags)
+        _FFT[a.dtype](ptr(a), ptr(out), n.bit_length() - 1, flags)
         if pending:
             fail(pending)
         return out
     dft, free_tables = _DFT[a.dtype]
-    dft(a.ctypes.data, out.ctypes.data, n, flags)
+    dft(ptr(a), ptr(out), n, flags)
     if pending:
         if any(r.context == "Full Table" for r in pending):
             # The thread's cache keeps a bounded number of DFT lengths: make room and retry once.
             pending.clear()
             raw.vokSetErrStatus(0)
             free_tables()
-            dft(a.ctypes.data, out.ctypes.data, n, flags)
+            dft(ptr(a), ptr(out), n, flags)
             if pending:
                 fail(pending)
         else:
@@ -55,14 +55,23 @@ def _complex_transform(a, flags):
     return out
 
 
+def _ready(x):
+    """x is already what the transforms take (checked cheaply: small calls are dominated by this)."""
+    return type(x) is np.ndarray and x.dtype in _FFT and x.ndim == 1 and x.size and x.flags.c_contiguous
+
+
 def fft(x, n=None):
     """Discrete Fourier transform of a 1-D array, as numpy.fft.fft (no scaling)."""
+    if n is None and _ready(x):
+        return _complex_transform(x, _FORW)
     a = _resize(as_array(x, "x"), n, "fft")
     return _complex_transform(np.ascontiguousarray(a, COMPLEX_OF.get(a.dtype, a.dtype)), _FORW)
 
 
 def ifft(x, n=None):
     """Inverse of fft, scaled by 1/n."""
+    if n is None and _ready(x):
+        return _complex_transform(x, _INV)
     a = _resize(as_array(x, "x"), n, "ifft")
     return _complex_transform(np.ascontiguousarray(a, COMPLEX_OF.get(a.dtype, a.dtype)), _INV)
 
@@ -75,7 +84,7 @@ def rfft(x, n=None):
         return fft(a)[:size // 2 + 1]
     out = np.empty(size // 2 + 1, COMPLEX_OF[a.dtype])   # CCS: R0, 0, R1, I1, ..., R(N/2), 0
     pending = reports()
-    _RFFT[a.dtype](a.ctypes.data, out.ctypes.data, size.bit_length() - 1, _FORW)
+    _RFFT[a.dtype](ptr(a), ptr(out), size.bit_length() - 1, _FORW)
     if pending:
         fail(pending)
     return out
@@ -100,7 +109,7 @@ def irfft(x, n=None):
     ccs[-1] = ccs[-1].real
     out = np.empty(n, real)
     pending = reports()
-    _CCSFFT[real](ccs.ctypes.data, out.ctypes.data, n.bit_length() - 1, _INV)
+    _CCSFFT[real](ptr(ccs), ptr(out), n.bit_length() - 1, _INV)
     if pending:
         fail(pending)
     return out
@@ -122,7 +131,7 @@ def _dct(x, norm, inverse):
         a = a * _dct_scale(a.size, a.dtype)
     out = np.empty_like(a)
     pending = reports()
-    _DCT[a.dtype](a.ctypes.data, out.ctypes.data, a.size, _INV if inverse else _FORW)
+    _DCT[a.dtype](ptr(a), ptr(out), a.size, _INV if inverse else _FORW)
     if pending:
         fail(pending)
     if plain and not inverse:

@@ -9,7 +9,7 @@ import re
 import numpy as np
 
 from ._api import VokWtState
-from ._core import LETTER, as_array, fail, fn, reports
+from ._core import ptr, LETTER, as_array, fail, fn, reports
 
 _FAMILIES = [  # name pattern, library type, parameters from the match
     (r"haar", 1, lambda m: (0, 0)),
@@ -75,7 +75,7 @@ def wavedec(data, wavelet, level=None):
     out = np.empty_like(a)
     with _Bank(wavelet, a.dtype, order, int(level)) as bank:
         pending = reports()
-        fn(f"vok{bank.letter}WtDecompose")(ctypes.byref(bank.state), a.ctypes.data, out.ctypes.data)
+        fn(f"vok{bank.letter}WtDecompose")(ctypes.byref(bank.state), ptr(a), ptr(out))
         if pending:
             fail(pending)
     edges = [a.size >> level] + [a.size >> k for k in range(level, 0, -1)]
@@ -99,7 +99,7 @@ def waverec(coeffs, wavelet):
     out = np.empty_like(src)
     with _Bank(wavelet, src.dtype, _order(n, "waverec"), level) as bank:
         pending = reports()
-        fn(f"vok{bank.letter}WtReconstruct")(ctypes.byref(bank.state), src.ctypes.data, out.ctypes.data)
+        fn(f"vok{bank.letter}WtReconstruct")(ctypes.byref(bank.state), ptr(src), ptr(out))
         if pending:
             fail(pending)
     return out
