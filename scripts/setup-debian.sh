@@ -2,9 +2,16 @@
 # Installs what building, testing and the demo need on Debian 12 (as root, or
 # through sudo). Packages already present are left alone.
 set -euo pipefail
-packages=(cmake ninja-build g++ pkg-config python3 libgtest-dev libbenchmark-dev
-          g++-multilib g++-mingw-w64-i686 python3-numpy python3-scipy python3-pywt python3-pytest
-          clang libclang-rt-14-dev doxygen "$@")
+# --demo: only what building and running the demo needs.
+build=(cmake ninja-build g++ pkg-config)
+if [ "${1:-}" = "--demo" ]; then
+  shift
+  packages=("${build[@]}" "$@")
+else
+  packages=("${build[@]}" python3 libgtest-dev libbenchmark-dev
+            g++-multilib g++-mingw-w64-i686 python3-numpy python3-scipy python3-pywt python3-pytest
+            clang libclang-rt-14-dev doxygen "$@")
+fi
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -81,7 +81,7 @@ def main():
     ax.plot(f, before, label="input", lw=1)
     ax.plot(f, after, label="filtered", lw=1)
     ax.axvline(args.cutoff, color="grey", ls=":", lw=1)
-    ax.set(xlabel="frequency (Hz)", ylabel="power (dB)", title="Spectrum before and after the FIR low-pass")
+    ax.set(xlabel="frequency (Hz)", ylabel="power (dB re 1 LSB²)", title="Spectrum before and after the FIR low-pass")
     ax.legend(loc="upper right")
     ax.grid(alpha=0.3)
     fig.tight_layout()

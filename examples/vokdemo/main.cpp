@@ -154,7 +154,7 @@ int main(int argc, char** argv) {
 
     std::vector<demo::Plot> plots;
     {
-        demo::Plot wave{"Signal (first 20 ms)", "time (ms)", "amplitude", {}, false};
+        demo::Plot wave{"Signal (first 20 ms)", "time (ms)", "amplitude (1 = 16-bit full scale)", {}, false};
         demo::Series before{"input", kBlue, {}, {}}, after{"processed", kRed, {}, {}};
         for (int i = 0; i < n && i < audio.sampleRate / 50; ++i) {
             const double ms = 1000.0 * i / rate;
@@ -167,7 +167,7 @@ int main(int argc, char** argv) {
         plots.push_back(wave);
     }
     {
-        demo::Plot spectrum{"Power spectrum before and after", "frequency (Hz)", "dB full scale", {}, true};
+        demo::Plot spectrum{"Power spectrum before and after", "frequency (Hz)", "power (dB full scale)", {}, true, true};
         demo::Series before{"input", kBlue, {}, {}}, after{"processed", kRed, {}, {}};
         const double binHz = rate / double(1 << spectrumOrder);
         for (std::size_t k = 1; k < spectrumIn.size(); ++k) {
@@ -180,7 +180,7 @@ int main(int argc, char** argv) {
         plots.push_back(spectrum);
     }
     {
-        demo::Plot filter{"Band-pass filter response", "frequency (Hz)", "gain (dB)", {}, true};
+        demo::Plot filter{"Band-pass filter response", "frequency (Hz)", "gain (dB)", {}, true, true};
         demo::Series gain{"band-pass", kGreen, {}, {}};
         const double binHz = rate / double(1 << kSpectrumOrder);
         for (std::size_t k = 1; k < response.size(); ++k) {
@@ -192,7 +192,7 @@ int main(int argc, char** argv) {
     }
     if (!bands.empty()) {
         // Each band drawn over the same time span, one above the other.
-        demo::Plot wavelet{"Wavelet bands (Daubechies 8 taps), coarse at the top", "time (ms)", "band", {}, false};
+        demo::Plot wavelet{"Wavelet bands (Daubechies 8 taps), coarse at the top", "time (ms)", "band (each scaled to its peak)", {}, false};
         const char* colours[] = {kBlue, kRed, kGreen, "#9467bd", "#8c564b", "#e377c2", "#7f7f7f"};
         const double spanMs = 1000.0 * double(1 << waveletOrder) / rate;
         for (std::size_t b = 0; b < bands.size(); ++b) {

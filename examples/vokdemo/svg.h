@@ -15,7 +15,8 @@ struct Series {
 struct Plot {
     std::string title, xLabel, yLabel;
     std::vector<Series> series;
-    bool logX = false;
+    bool logX = false;   // frequency axes: decades
+    bool decibelY = false;  // ticks every 10 or 20 dB
 };
 
 bool writeSvg(const std::string& path, const Plot& plot);
