@@ -7,7 +7,6 @@ overhead (validation, allocation, report check) shows. Best of several
 repetitions of timeit loops; prints a markdown table.
 
 usage: VOKX1_LIBRARY=build/bench/libvokx1.so /work/tools/heavy --bench /usr/bin/python3 bench/python_overhead.py"""
-import ctypes
 import os
 import sys
 import timeit

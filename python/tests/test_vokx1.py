@@ -1,6 +1,5 @@
 """vokx1 package against numpy, scipy and PyWavelets. Run with VOKX1_LIBRARY
 pointing at the library under test (scripts/test.sh does)."""
-import ctypes
 import os
 import pathlib
 import subprocess

@@ -9,7 +9,8 @@ Low level: `lib.<name>(...)` calls any exported function with its generated
 prototype and raises VokError when the library reports; `raw` is the plain
 ctypes library. Element pointers are passed as addresses (`array.ctypes.data`),
 records by `ctypes.byref(record)`; the records, constants and prototypes are in
-vokx1._api.
+vokx1._api. `raw` does no report handling: a thread that has not called
+through the package yet is still in the library's default error mode.
 
 The library is loaded from $VOKX1_LIBRARY, else next to this package, else by
 the system loader."""

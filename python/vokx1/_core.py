@@ -43,7 +43,8 @@ for _name, (_res, _args) in FUNCTIONS.items():
     _fn = getattr(raw, _name)
     _fn.restype, _fn.argtypes = _res, _args
 del _name, _res, _args, _fn
-globals().update(CONSTANTS)
+globals().update(CONSTANTS)  # the library's constants, also as module attributes
+VOK_StatusBacktrace, VOK_ErrorModeParent = CONSTANTS["VOK_StatusBacktrace"], CONSTANTS["VOK_ErrorModeParent"]
 
 
 class VokReport(tuple):
@@ -137,7 +138,8 @@ lib = _CheckedLibrary()
 
 # ---- helpers shared by the high-level modules ----
 
-SCALE_MODES = {"none": VOK_NO_SCALE, "saturate": VOK_SATURATE, "fixed": VOK_FIXED_SCALE, "auto": VOK_AUTO_SCALE}
+SCALE_MODES = {name: CONSTANTS[f"VOK_{c}"] for name, c in
+               (("none", "NO_SCALE"), ("saturate", "SATURATE"), ("fixed", "FIXED_SCALE"), ("auto", "AUTO_SCALE"))}
 LETTER = {np.dtype(np.float32): "s", np.dtype(np.float64): "d", np.dtype(np.complex64): "c",
           np.dtype(np.complex128): "z", np.dtype(np.int16): "w"}
 COMPLEX_OF = {np.dtype(np.float32): np.dtype(np.complex64), np.dtype(np.float64): np.dtype(np.complex128)}

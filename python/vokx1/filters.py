@@ -10,7 +10,7 @@ import ctypes
 import numpy as np
 
 from ._api import FirState, IirState, LmsState
-from ._core import ptr, COMPLEX_OF, REAL_OF, as_array, fail, fn, reports, scale_args
+from ._core import ptr, COMPLEX_OF, as_array, fail, fn, reports, scale_args
 
 _F32, _F64, _C64, _C128, _I16 = (np.dtype(t) for t in (np.float32, np.float64, np.complex64, np.complex128, np.int16))
 _TAPS_OF = {_F32: _F32, _F64: _F64, _C64: _F32, _C128: _F64, _I16: _F32}    # real taps for each sample type
@@ -119,7 +119,7 @@ class FirFilter(_Stateful):
 
     def filter(self, block):
         """Filters one block; int16 filters return (output, scale_factor)."""
-        state = self._live()
+        self._live()
         a = self._block(block)
         if a.size % self.down:
             raise ValueError(f"block length {a.size} is not a multiple of down={self.down}")

@@ -3,7 +3,6 @@
 dtype rules: complex64 and float32 inputs give complex64 spectra (float32 for
 irfft and the DCTs), everything else complex128 / float64, as scipy.fft does.
 Power-of-two lengths go through the FFT, other lengths through the DFT."""
-import ctypes
 
 import numpy as np
 
