@@ -22,6 +22,7 @@
 #include "core/check.h"
 #include "core/scale16.h"
 #include "frame/context.h"
+#include "transform/dftany.h"
 #include "transform/fft.h"
 #include "vok/dft.h"
 #include "vok/frame.h"
@@ -276,6 +277,22 @@ int dftShort(ArgChecks check, const ShortComplex* src, ShortComplex* dst, int le
 }
 
 }  // namespace
+
+namespace vok {
+
+bool dftAnyLength(const DoubleComplex* src, DoubleComplex* dst, int n, bool forward) {
+    if (n < 1 || !src || !dst) return false;
+    if (chirpTransform(src, dst, n, forward ? VOK_Forw : VOK_Inv | VOK_NoScale)) return true;
+    DoubleComplex* table = dftTwiddlesZ(n);
+    DoubleComplex* copy = table ? vokzMalloc(n) : nullptr;
+    if (!copy) return false;
+    std::memcpy(copy, src, sizeof(DoubleComplex) * std::size_t(n));
+    foldedDft(copy, dst, n, table, forward, false);
+    vokFree(copy);
+    return true;
+}
+
+}  // namespace vok
 
 #define VOK_CHECKS ArgChecks{__func__, kModule, __LINE__}
 
