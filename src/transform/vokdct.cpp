@@ -1,6 +1,6 @@
 // Orthonormal DCT-II (forward) and DCT-III (inverse) of any length.
 //
-// Lengths 2, 4 and 8 run fixed kernels. Every other length reorders its input
+// Lengths 2, 4, 8 and 16 run fixed kernels. Every other length reorders its input
 // as v = (x0, x2, x4, ..., x5, x3, x1), whose DFT V gives the outputs through
 // one twiddle each: X_k = Re(e^(-iπk/2N) V_k) and X_(N-k) = -Im(...) up to the
 // orthonormal factors. Even lengths pack v into N/2 complex values and run a
@@ -252,19 +252,57 @@ bool inverseOdd(const double* y, double* z, int n) {
     return dft(z, n, false);
 }
 
-// Lengths 2, 4 and 8 in place, orthonormal.
+// 16 points from two 8-point kernels: the even outputs are the transform of
+// s[i] = x[i] + x[15-i]; the odd ones X[2k+1] = G[k] + G[k+1] with G the
+// transform of d[i] = (x[i] - x[15-i]) / (2 cos((2i+1)π/32)). The inverse
+// runs the same steps backwards (the odd-part matrix is symmetric).
+constexpr double kHalfSecants16[8] = {0.5024192861881557, 0.5224986149396889, 0.5669440348163577,
+                                      0.6468217833599901, 0.7881546234512502, 1.0606776859903471,
+                                      1.7224470982383342, 5.1011486186891553};
+
+void forward16(double* x) {
+    double s[8], d[8];
+    for (int i = 0; i < 8; ++i) {
+        s[i] = x[i] + x[15 - i];
+        d[i] = (x[i] - x[15 - i]) * kHalfSecants16[i];
+    }
+    forward8(s);
+    forward8(d);
+    for (int k = 0; k < 8; ++k) {
+        x[2 * k] = s[k];
+        x[2 * k + 1] = k < 7 ? d[k] + d[k + 1] : d[k];
+    }
+}
+
+void inverse16(double* y) {
+    double e[8], o[8];
+    for (int k = 0; k < 8; ++k) {
+        e[k] = y[2 * k];
+        o[k] = y[2 * k + 1] * kHalfSecants16[k];
+    }
+    inverse8(e);
+    forward8(o);
+    for (int k = 0; k < 7; ++k) o[k] += o[k + 1];
+    for (int i = 0; i < 8; ++i) {
+        y[i] = e[i] + o[i];
+        y[15 - i] = e[i] - o[i];
+    }
+}
+
+// Lengths 2, 4, 8 and 16 in place, orthonormal.
 void fixedKernel(double* x, int n, bool forward) {
     if (n == 2) return small2(x);
     if (n == 4) return forward ? forward4(x) : inverse4(x);
-    constexpr double c0 = 0.3535533905932738;  // 1/√8
+    const double c0 = 1.0 / std::sqrt(double(n)), c = std::sqrt(2.0 / n);
+    if (!forward) {
+        x[0] *= c0;
+        for (int i = 1; i < n; ++i) x[i] *= c;
+    }
+    if (n == 8) forward ? forward8(x) : inverse8(x);
+    else forward ? forward16(x) : inverse16(x);
     if (forward) {
-        forward8(x);
         x[0] *= c0;
-        for (int i = 1; i < 8; ++i) x[i] *= 0.5;
-    } else {
-        x[0] *= c0;
-        for (int i = 1; i < 8; ++i) x[i] *= 0.5;
-        inverse8(x);
+        for (int i = 1; i < n; ++i) x[i] *= c;
     }
 }
 
@@ -292,7 +330,7 @@ void dct(ArgChecks check, const T* src, T* dst, int n, int flags, T (*store)(dou
     double* seq = work;
     double* other = work + seqReals;
     bool done = true;
-    if (n == 1 || n == 2 || n == 4 || n == 8) {
+    if (n == 1 || n == 2 || n == 4 || n == 8 || n == 16) {
         for (int i = 0; i < n; ++i) other[i] = double(src[i]);
         if (n > 1) fixedKernel(other, n, forward);
         for (int i = 0; i < n; ++i) dst[i] = store(other[i]);
