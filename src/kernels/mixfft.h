@@ -40,6 +40,22 @@ extern const MixFftTable mixfft_sse2, mixfft_avx2, mixfft_avx512;
 
 inline const MixFftTable& mixfft() { return simd::select(mixfft_sse2, mixfft_avx2, mixfft_avx512); }
 
+// The passes for `points` sub-transforms side by side: the widest register
+// that they fill, so that few loads and stores are partial (every width gives
+// the same bits, so passes of one transform may mix them).
+template <class T>
+const MixFftOps<T>& mixfftOps(long long points) {
+    const auto pick = [](const MixFftTable& t) -> const MixFftOps<T>& {
+        if constexpr (sizeof(T) == sizeof(float)) return t.s;
+        else return t.d;
+    };
+    const simd::Isa isa = simd::active();
+    constexpr long long kPerByte = 2 * (long long)sizeof(T);
+    if (isa >= simd::kAvx512 && points * kPerByte >= 64) return pick(mixfft_avx512);
+    if (isa >= simd::kAvx2 && points * kPerByte >= 32) return pick(mixfft_avx2);
+    return pick(mixfft_sse2);
+}
+
 template <class T>
 const MixFftOps<T>& mixfftOps();
 template <>

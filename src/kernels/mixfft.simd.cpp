@@ -70,8 +70,20 @@ inline __attribute__((always_inline)) void butterfly8(const Vec<T>* a, Vec<T>* b
 
 // Odd radix r from the symmetric pairs t_j = a_j + a_(r-j), u_j = a_j - a_(r-j):
 // b_k = a_0 + sum c_jk t_j ∓ i sum s_jk u_j, b_(r-k) the other sign.
+// The roots of an odd radix spread over registers, cos at 2i and sin at 2i+1,
+// loaded once per pass.
+template <class T, int R>
+struct Roots {
+    Vec<T> v[R ? 2 * R : 2 * kMaxRadix];
+};
+template <class T, int R>
+inline __attribute__((always_inline)) void loadRoots(Roots<T, R>& spread, int r, const T* roots) {
+    if constexpr (R != 2 && R != 4 && R != 8)
+        for (int i = 0; i < 2 * (R ? R : r); ++i) spread.v[i] = splat(roots[i]);
+}
+
 template <class T, bool Inv, int R>
-inline __attribute__((always_inline)) void butterflyOdd(const Vec<T>* a, Vec<T>* b, int r, const T* roots) {
+inline __attribute__((always_inline)) void butterflyOdd(const Vec<T>* a, Vec<T>* b, int r, const Roots<T, R>& roots) {
     const int n = R ? R : r;
     const int h = (n - 1) / 2;
     Vec<T> t[R ? (R + 1) / 2 : kMaxRadix / 2], u[R ? (R + 1) / 2 : kMaxRadix / 2];
@@ -83,13 +95,13 @@ inline __attribute__((always_inline)) void butterflyOdd(const Vec<T>* a, Vec<T>*
     }
     b[0] = sum;
     for (int k = 1; k <= h; ++k) {
-        Vec<T> re = a[0], im{};
-        int index = 0;
-        for (int j = 1; j <= h; ++j) {
+        Vec<T> re = a[0] + t[1] * roots.v[2 * k], im = u[1] * roots.v[2 * k + 1];
+        int index = k;
+        for (int j = 2; j <= h; ++j) {
             index += k;
             if (index >= n) index -= n;
-            re = re + t[j] * splat(roots[2 * index]);
-            im = im + u[j] * splat(roots[2 * index + 1]);
+            re = re + t[j] * roots.v[2 * index];
+            im = im + u[j] * roots.v[2 * index + 1];
         }
         const Vec<T> turned = rotate<T, Inv>(im);
         b[k] = re + turned;
@@ -98,7 +110,7 @@ inline __attribute__((always_inline)) void butterflyOdd(const Vec<T>* a, Vec<T>*
 }
 
 template <class T, bool Inv, int R>
-inline __attribute__((always_inline)) void butterfly(const Vec<T>* a, Vec<T>* b, int r, const T* roots) {
+inline __attribute__((always_inline)) void butterfly(const Vec<T>* a, Vec<T>* b, int r, const Roots<T, R>& roots) {
     if constexpr (R == 2) {
         b[0] = a[0] + a[1];
         b[1] = a[0] - a[1];
@@ -118,6 +130,8 @@ void passOf(const T* in, T* out, int r, long long m, long long s, const T* twidd
     const int n = R ? R : r;
     Vec<T> a[kSize], b[kSize];
     Factor<T> w[kSize];
+    Roots<T, R> spread;
+    loadRoots<T, R>(spread, r, roots);
     for (long long p = 0; p < m; ++p) {
         const bool twiddled = p > 0;
         if (twiddled)
@@ -128,7 +142,7 @@ void passOf(const T* in, T* out, int r, long long m, long long s, const T* twidd
                 const T* from = in + 2 * (q + s * (p + j * m));
                 a[j] = reals == kLanes<T> ? load(from) : loadPartial(from, reals);
             }
-            butterfly<T, Inv, R>(a, b, r, roots);
+            butterfly<T, Inv, R>(a, b, r, spread);
             for (int k = 0; k < n; ++k) {
                 const Vec<T> v = twiddled && k > 0 ? times(b[k], w[k]) : b[k];
                 T* to = out + 2 * (q + s * (n * p + k));
@@ -149,6 +163,8 @@ void firstPassOf(const T* in, T* out, int r, long long m, const T* twiddles, con
     const int n = R ? R : r;
     Vec<T> a[kSize], b[kSize];
     T lanes[kLanes<T>];
+    Roots<T, R> spread;
+    loadRoots<T, R>(spread, r, roots);
     for (long long p = 0; p < m; p += kPoints) {
         const int count = int(m - p < kPoints ? m - p : kPoints);
         const int reals = 2 * count;
@@ -156,7 +172,7 @@ void firstPassOf(const T* in, T* out, int r, long long m, const T* twiddles, con
             const T* from = in + 2 * (p + j * m);
             a[j] = reals == kLanes<T> ? load(from) : loadPartial(from, reals);
         }
-        butterfly<T, Inv, R>(a, b, r, roots);
+        butterfly<T, Inv, R>(a, b, r, spread);
         for (int k = 0; k < n; ++k) {
             Vec<T> v = b[k];
             if (k > 0) {

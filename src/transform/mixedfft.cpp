@@ -123,12 +123,13 @@ PlanHead* planFor(int n) {
 template <class T>
 void runPasses(const PlanHead* plan, const T* from, T* last, T* other, bool forward) {
     const T* data = planData<T>(const_cast<PlanHead*>(plan));
-    const kernels::MixFftOps<T>& ops = kernels::mixfftOps<T>();
     long long s = 1, span = plan->length;
     for (int i = 0; i < plan->passes; ++i) {
         const int r = plan->radix[i];
+        const long long m = span / r;
         T* to = ((plan->passes - 1 - i) & 1) ? other : last;
-        ops.pass(from, to, r, span / r, s, data + plan->twiddlesAt[i], data + plan->rootsAt[i], !forward);
+        const kernels::MixFftOps<T>& ops = kernels::mixfftOps<T>(s == 1 && m > 1 ? m : s);
+        ops.pass(from, to, r, m, s, data + plan->twiddlesAt[i], data + plan->rootsAt[i], !forward);
         from = to;
         s *= r;
         span /= r;

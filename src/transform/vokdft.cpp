@@ -1,4 +1,7 @@
-// Discrete Fourier transform of any length by the folded direct sum.
+// Discrete Fourier transform of any length. A length whose prime factors
+// are small runs as a mixed-radix FFT (transform/mixedfft.h); a long one with
+// a large prime factor as the chirp convolution below; the rest, and any
+// length whose plan or chirp cannot be had, by the folded direct sum.
 //
 // The input is copied first (so src may be dst), then symmetric pairs are
 // folded: b[k] <- (b[k] + b[N-k])/2 and b[N-k] <- (b[k] - b[N-k])/2. Output j
