@@ -15,7 +15,6 @@
 // thread's table; thread exit releases it too.
 #include <climits>
 #include <cmath>
-#include <cstring>
 #include <numbers>
 
 #include "core/check.h"
