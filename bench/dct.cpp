@@ -88,12 +88,17 @@ void fftwDoubleDct(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * n);
 }
 
-BENCHMARK(fftwFloatDct)->Arg(64)->Arg(1000)->Arg(1024)->Arg(65536);
-BENCHMARK(fftwDoubleDct)->Arg(64)->Arg(1000)->Arg(1024)->Arg(65536);
+// Powers of two, then even (1000 = 2^3·5^3, 4800, 48000) and odd (prime 1021) lengths.
+void lengths(benchmark::internal::Benchmark* b) {
+    for (int n : {16, 64, 1024, 65536, 1000, 1021, 4800, 48000}) b->Arg(n);
+}
+
+BENCHMARK(fftwFloatDct)->Apply(lengths);
+BENCHMARK(fftwDoubleDct)->Apply(lengths);
 #endif
 
-BENCHMARK(vokFloatDct)->Arg(64)->Arg(1000)->Arg(1024)->Arg(65536);
-BENCHMARK(vokDoubleDct)->Arg(64)->Arg(1000)->Arg(1024)->Arg(65536);
+BENCHMARK(vokFloatDct)->Apply(lengths);
+BENCHMARK(vokDoubleDct)->Apply(lengths);
 
 }  // namespace
 

@@ -32,6 +32,8 @@ void releaseContext(VokThreadContext* ctx) {
     }
     for (WorkSlot& slot : t.work) vokFree(slot.buffer);
     vokFree(t.chirp.block);
+    for (DftPlanCache& cache : t.dftPlans)
+        for (void* plan : cache.plans) vokFree(plan);
     std::free(ctx);
 }
 

@@ -37,6 +37,15 @@ struct ChirpCache {
     void* block;
 };
 
+// Mixed-radix FFT plans of the most recent DFT lengths, per precision
+// (factors, twiddles and work areas in one block each; see
+// transform/mixedfft.cpp), replaced in turn once all are taken.
+constexpr int kDftPlans = 4;
+struct DftPlanCache {
+    void* plans[kDftPlans];
+    int next;
+};
+
 struct TransformCaches {
     DftTableList dft[kTableKinds];                     // counts live in the context record
     void* fftTwiddle[kTableKinds][kOrderSlots];
@@ -45,6 +54,7 @@ struct TransformCaches {
     void* internalFft[kPrecisions][kOrderSlots][kInternalFftTables];
     WorkSlot work[kWorkSlots];
     ChirpCache chirp;
+    DftPlanCache dftPlans[kPrecisions];
 };
 
 }  // namespace vok

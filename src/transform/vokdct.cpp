@@ -1,19 +1,26 @@
 // Orthonormal DCT-II (forward) and DCT-III (inverse) of any length.
 //
-// Power-of-two lengths run a recursive fast algorithm on halves with secant
-// tables; other lengths a folded direct sum over a cosine table. All sums are
-// in double precision whatever the data type.
+// Lengths 2, 4, 8 and 16 run fixed kernels. Every other length reorders its input
+// as v = (x0, x2, x4, ..., x5, x3, x1), whose DFT V gives the outputs through
+// one twiddle each: X_k = Re(e^(-iπk/2N) V_k) and X_(N-k) = -Im(...) up to the
+// orthonormal factors. Even lengths pack v into N/2 complex values and run a
+// DFT of N/2 points (the library's FFT for powers of two), with the real
+// recombination folded into the twiddle pass (kernels/dct.h); odd lengths run
+// an N-point DFT of the real sequence. All arithmetic is in double precision
+// whatever the data type.
 //
-// The tables are kept per thread: each thread that transforms owns its cosine
-// table and secant tables, so no thread ever frees or rebuilds a table that
-// another thread is reading, and no lock is needed. A call with flags 8
-// releases the calling thread's tables; thread exit releases them too.
+// The twiddle tables are kept per thread: each thread that transforms owns its
+// table, so no thread ever frees or rebuilds a table that another thread is
+// reading, and no lock is needed. A call with flags 8 releases the calling
+// thread's table; thread exit releases it too.
+#include <climits>
 #include <cmath>
-#include <cstring>
-#include <limits>
 #include <numbers>
 
 #include "core/check.h"
+#include "kernels/dct.h"
+#include "transform/dftany.h"
+#include "transform/fft.h"
 #include "vok/dft.h"
 #include "vok/frame.h"
 #include "vok/transform.h"
@@ -26,66 +33,51 @@ constexpr const char* kModule = "vokdct";
 constexpr int kForward = VOK_Forw;
 constexpr int kInverse = VOK_Inv;
 constexpr int kRelease = VOK_Free;
-constexpr int kMaxSecantLevels = 28;
 
 constexpr double kSqrtHalf = 0.7071067811865476;
 
+// The twiddles of the last length N of the thread, scaled by 1/√(2N) (half
+// the orthonormal factor of X_k, k ≥ 1). With θ = πk/(2N):
+//   even N: F_k = e^(-iθ) - i e^(-5iθ) and G_k = e^(-iθ) + i e^(-5iθ), k < N/2,
+//           as two arrays (the recombination of the half-length DFT folded in);
+//   odd N:  h_k = e^(-iθ), k ≤ (N-1)/2.
 struct DctTables {
-    // Direct path: cos(m·π/(2N)) for m < 4N, for the last direct length N.
-    double* cosines = nullptr;
-    int cosineCount = 0;
-    double directC0 = 0, directC = 0;
-    // Fast path: level i holds 0.5 / cos((2j+1)·π/(4·8·2^i)), j < 8·2^i.
-    double* secants[kMaxSecantLevels] = {};
-    int secantLevels = 0;
-    double fastC0 = 0, fastC = 0;
+    double* twiddles = nullptr;
+    int length = 0;
 
-    void releaseCosines() {
-        vokFree(cosines);
-        cosines = nullptr;
-        cosineCount = 0;
-    }
-    void releaseSecants() {
-        for (int i = 0; i < secantLevels; ++i) vokFree(secants[i]);
-        std::memset(secants, 0, sizeof secants);
-        secantLevels = 0;
-    }
     void release() {
-        releaseCosines();
-        releaseSecants();
+        vokFree(twiddles);
+        twiddles = nullptr;
+        length = 0;
     }
     ~DctTables() { release(); }
 
-    bool ensureCosines(int n) {
-        if (cosines && cosineCount == 4 * n) return true;
-        releaseCosines();
-        double* table = vokdMalloc(4 * n);
+    bool ensure(int n) {
+        if (twiddles && length == n) return true;
+        release();
+        const bool even = n % 2 == 0;
+        const int count = even ? n / 2 : (n + 1) / 2;  // complex entries per array
+        double* table = vokdMalloc(even ? 4 * count : 2 * count);
         if (!table) return false;
-        for (int m = 0; m < 4 * n; ++m) table[m] = std::cos(m * std::numbers::pi / (2.0 * n));
-        cosines = table;
-        cosineCount = 4 * n;
-        directC0 = 1.0 / std::sqrt(double(n));
-        directC = std::sqrt(2.0) / std::sqrt(double(n));
-        return true;
-    }
-
-    bool ensureSecants(int n, int log2n) {
-        const int levels = log2n - 3;
-        if (secantLevels == levels) return true;
-        releaseSecants();
-        for (int i = 0; i < levels; ++i) {
-            const int size = 8 << i;
-            double* level = vokdMalloc(size);
-            if (!level) {
-                releaseSecants();
-                return false;
+        const long double pi = std::numbers::pi_v<long double>, g = 1.0L / std::sqrt(2.0L * n);
+        for (int k = 0; k < count; ++k) {
+            const long double theta = pi * k / (2.0L * n);
+            const long double c1 = std::cos(theta), s1 = std::sin(theta);
+            if (even) {
+                const long double c5 = std::cos(5 * theta), s5 = std::sin(5 * theta);
+                double* f = table + 2 * k;
+                double* gk = table + 2 * count + 2 * k;
+                f[0] = double(g * (c1 - s5));
+                f[1] = double(-g * (s1 + c5));
+                gk[0] = double(g * (c1 + s5));
+                gk[1] = double(g * (c5 - s1));
+            } else {
+                table[2 * k] = double(g * c1);
+                table[2 * k + 1] = double(-g * s1);
             }
-            for (int j = 0; j < size; ++j) level[j] = 0.5 / std::cos((2 * j + 1) * std::numbers::pi / (4.0 * size));
-            secants[i] = level;
-            secantLevels = i + 1;
         }
-        fastC0 = 1.0 / std::sqrt(double(n));
-        fastC = std::sqrt(2.0) / std::sqrt(double(n));
+        twiddles = table;
+        length = n;
         return true;
     }
 };
@@ -131,48 +123,6 @@ void inverse8(double* y) {
     y[4] = a3 - o3;
 }
 
-// Unnormalised forward transform of x (length n ≥ 8, a power of two), in
-// place; scratch holds n values.
-void forwardFast(double* x, int n, int level, double* scratch) {
-    if (n == 8) return forward8(x);
-    const int half = n / 2;
-    const double* secant = tables.secants[level];
-    double* even = scratch;
-    double* odd = scratch + half;
-    for (int i = 0; i < half; ++i) {
-        even[i] = x[i] + x[n - 1 - i];
-        odd[i] = (x[i] - x[n - 1 - i]) * secant[i];
-    }
-    forwardFast(even, half, level - 1, x);
-    forwardFast(odd, half, level - 1, x);
-    for (int k = 0; k < half; ++k) {
-        x[2 * k] = even[k];
-        x[2 * k + 1] = odd[k] + (k + 1 < half ? odd[k + 1] : 0.0);
-    }
-}
-
-// Unnormalised inverse (DCT-III with weight 1 on the first term), in place.
-void inverseFast(double* y, int n, int level, double* scratch) {
-    if (n == 8) return inverse8(y);
-    const int half = n / 2;
-    const double* secant = tables.secants[level];
-    double* even = scratch;
-    double* odd = scratch + half;
-    for (int k = 0; k < half; ++k) {
-        even[k] = y[2 * k];
-        odd[k] = y[2 * k + 1] * secant[k];
-    }
-    inverseFast(even, half, level - 1, y);
-    // The odd-part matrix cos(π(2n+1)(2k+1)/(2N)) is symmetric: the forward
-    // odd routine serves here too.
-    forwardFast(odd, half, level - 1, y);
-    for (int k = 0; k + 1 < half; ++k) odd[k] += odd[k + 1];
-    for (int i = 0; i < half; ++i) {
-        y[i] = even[i] + odd[i];
-        y[n - 1 - i] = even[i] - odd[i];
-    }
-}
-
 // Lengths 2 and 4: the normalisation is part of the kernel; both matrices are
 // orthogonal, so the inverse is the transpose.
 void small2(double* x) {
@@ -201,86 +151,158 @@ void inverse4(double* y) {
     y[2] = e1 - o1;
 }
 
-// Folded direct forward sum over the cosine table; x is read, out written.
-void forwardDirect(const double* x, double* out, int n) {
-    const double* cosines = tables.cosines;
-    const int period = 4 * n;
-    const int pairs = n / 2;
-    const bool odd = n % 2 != 0;
-    const double middle = odd ? x[pairs] : 0.0;
-    double total = 0;
-    for (int i = 0; i < n; ++i) total += x[i];
-    out[0] = total * tables.directC0;
-    for (int k = 1; k < n; ++k) {
-        const int sign = (k & 1) ? -1 : 1;
-        double sum = 0;
-        int m = k;
-        const int step = (2 * k) % period;
-        for (int i = 0; i < pairs; ++i) {
-            sum += (x[i] + sign * x[n - 1 - i]) * cosines[m];
-            m += step;
-            if (m >= period) m -= period;
-        }
-        if (odd && sign > 0) sum += (k / 2) % 2 ? -middle : middle;
-        out[k] = sum * tables.directC;
-    }
+// The reordered sequence v[j] = x[2j] (j < ⌈N/2⌉), x[2N-2j-1] (the rest),
+// written to v[j·stride].
+template <class T>
+void gather(const T* x, double* v, int n, int stride) {
+    const int up = (n + 1) / 2;
+    for (int j = 0; j < up; ++j) v[j * stride] = double(x[2 * j]);
+    for (int j = up; j < n; ++j) v[j * stride] = double(x[2 * n - 2 * j - 1]);
 }
 
-// Direct inverse: out[i] = X[0]·c0 + Σ X[k]·c·cos(π(2i+1)k/(2N)).
-void inverseDirect(const double* y, double* out, int n) {
-    const double* cosines = tables.cosines;
-    const int period = 4 * n;
-    for (int i = 0; i < n; ++i) {
-        const int step = (2 * i + 1) % period;
-        double sum = 0;
-        int m = step;
-        for (int k = 1; k < n; ++k) {
-            sum += y[k] * cosines[m];
-            m += step;
-            if (m >= period) m -= period;
-        }
-        out[i] = y[0] * tables.directC0 + sum * tables.directC;
-    }
+// The inverse reordering: x[2j] = v[j·stride], x[2N-2j-1] = v[j·stride].
+template <class T>
+void scatter(const double* v, T* x, int n, int stride, T (*store)(double)) {
+    const int up = (n + 1) / 2;
+    for (int j = 0; j < up; ++j) x[2 * j] = store(v[j * stride]);
+    for (int j = up; j < n; ++j) x[2 * n - 2 * j - 1] = store(v[j * stride]);
 }
 
-int log2IfPowerOfTwo(int n) {
-    if (n <= 0 || (n & (n - 1)) != 0) return -1;
-    int bits = 0;
-    while ((1 << bits) < n) ++bits;
-    return bits;
+bool dft(double* z, int points, bool forward) {
+    auto* data = reinterpret_cast<DoubleComplex*>(z);
+    if ((points & (points - 1)) == 0) {
+        int order = 0;
+        while ((1 << order) < points) ++order;
+        return vok::fftComplex(data, order, forward, false) == VOK_StatusOk;
+    }
+    return vok::dftAnyLength(data, data, points, forward);
 }
 
-// The transform of work[0 … n) in place; work has room for 2n values.
-// Returns false when a table could not be built.
-bool transform(double* work, int n, bool forward) {
-    const int log2n = log2IfPowerOfTwo(n);
-    if (n == 2) {
-        small2(work);
-        return true;
+// Even N = 2M, forward: z holds the packed sequence (M complex values); the
+// outputs go to out.
+bool forwardEven(double* z, double* out, int n) {
+    const int m = n / 2;
+    if (!dft(z, m, true)) return false;
+    const double* f = tables.twiddles;
+    const double* g = f + n;
+    const double c0 = 1.0 / std::sqrt(double(n));
+    out[0] = (z[0] + z[1]) * c0;
+    out[m] = (z[0] - z[1]) * c0;
+    if (m % 2 == 0) {  // k = M/2 is its own partner
+        const int k = m / 2;
+        const double pr = z[2 * k], pi = z[2 * k + 1];
+        const double* fk = f + 2 * k;
+        const double* gk = g + 2 * k;
+        out[k] = (fk[0] * pr - fk[1] * pi) + (gk[0] * pr - gk[1] * -pi);
+        out[n - k] = -((fk[0] * pi + fk[1] * pr) + (gk[0] * -pi + gk[1] * pr));
     }
-    if (n == 4) {
-        forward ? forward4(work) : inverse4(work);
-        return true;
-    }
-    if (log2n >= 3) {
-        if (!tables.ensureSecants(n, log2n)) return false;
-        const double c0 = n == 8 ? 1.0 / std::sqrt(8.0) : tables.fastC0;
-        const double c = n == 8 ? 0.5 : tables.fastC;
-        if (forward) {
-            forwardFast(work, n, log2n - 4, work + n);
-            work[0] *= c0;
-            for (int i = 1; i < n; ++i) work[i] *= c;
-        } else {
-            work[0] *= c0;
-            for (int i = 1; i < n; ++i) work[i] *= c;
-            inverseFast(work, n, log2n - 4, work + n);
-        }
-        return true;
-    }
-    if (!tables.ensureCosines(n)) return false;
-    forward ? forwardDirect(work, work + n, n) : inverseDirect(work, work + n, n);
-    std::memcpy(work, work + n, sizeof(double) * unsigned(n));
+    vok::kernels::dct().forwardPost(z, out, m, f, g);
     return true;
+}
+
+// Even N, inverse: y holds the N inputs; the sequence comes back packed in z.
+bool inverseEven(const double* y, double* z, int n) {
+    const int m = n / 2;
+    const double* f = tables.twiddles;
+    const double* g = f + n;
+    const double c0 = 1.0 / std::sqrt(double(n));
+    z[0] = (y[0] + y[m]) * c0;
+    z[1] = (y[0] - y[m]) * c0;
+    if (m % 2 == 0) {
+        const int k = m / 2;
+        const double pr = y[k], pi = -y[n - k];
+        const double* fk = f + 2 * k;
+        const double* gk = g + 2 * k;
+        z[2 * k] = (fk[0] * pr + fk[1] * pi) + (gk[0] * pr + gk[1] * pi);
+        z[2 * k + 1] = (fk[0] * pi - fk[1] * pr) + (gk[0] * -pi + gk[1] * pr);
+    }
+    vok::kernels::dct().inversePre(y, z, m, f, g);
+    return dft(z, m, false);
+}
+
+// Odd N, forward: z holds the sequence as N complex values with zero
+// imaginary parts.
+bool forwardOdd(double* z, double* out, int n) {
+    if (!dft(z, n, true)) return false;
+    const double* h = tables.twiddles;
+    out[0] = z[0] / std::sqrt(double(n));
+    for (int k = 1; 2 * k < n; ++k) {
+        const double hr = h[2 * k], hi = h[2 * k + 1], vr = z[2 * k], vi = z[2 * k + 1];
+        out[k] = 2 * (hr * vr - hi * vi);
+        out[n - k] = -2 * (hr * vi + hi * vr);
+    }
+    return true;
+}
+
+// Odd N, inverse: the conjugate-symmetric spectrum V_k = conj h_k (Y_k - i
+// Y_(N-k)), then the real sequence in the real parts of z.
+bool inverseOdd(const double* y, double* z, int n) {
+    const double* h = tables.twiddles;
+    z[0] = y[0] / std::sqrt(double(n));
+    z[1] = 0;
+    for (int k = 1; 2 * k < n; ++k) {
+        const double hr = h[2 * k], hi = h[2 * k + 1], a = y[k], b = y[n - k];
+        const double vr = hr * a - hi * b, vi = -(hr * b + hi * a);
+        z[2 * k] = vr;
+        z[2 * k + 1] = vi;
+        z[2 * (n - k)] = vr;
+        z[2 * (n - k) + 1] = -vi;
+    }
+    return dft(z, n, false);
+}
+
+// 16 points from two 8-point kernels: the even outputs are the transform of
+// s[i] = x[i] + x[15-i]; the odd ones X[2k+1] = G[k] + G[k+1] with G the
+// transform of d[i] = (x[i] - x[15-i]) / (2 cos((2i+1)π/32)). The inverse
+// runs the same steps backwards (the odd-part matrix is symmetric).
+constexpr double kHalfSecants16[8] = {0.5024192861881557, 0.5224986149396889, 0.5669440348163577,
+                                      0.6468217833599901, 0.7881546234512502, 1.0606776859903471,
+                                      1.7224470982383342, 5.1011486186891553};
+
+void forward16(double* x) {
+    double s[8], d[8];
+    for (int i = 0; i < 8; ++i) {
+        s[i] = x[i] + x[15 - i];
+        d[i] = (x[i] - x[15 - i]) * kHalfSecants16[i];
+    }
+    forward8(s);
+    forward8(d);
+    for (int k = 0; k < 8; ++k) {
+        x[2 * k] = s[k];
+        x[2 * k + 1] = k < 7 ? d[k] + d[k + 1] : d[k];
+    }
+}
+
+void inverse16(double* y) {
+    double e[8], o[8];
+    for (int k = 0; k < 8; ++k) {
+        e[k] = y[2 * k];
+        o[k] = y[2 * k + 1] * kHalfSecants16[k];
+    }
+    inverse8(e);
+    forward8(o);
+    for (int k = 0; k < 7; ++k) o[k] += o[k + 1];
+    for (int i = 0; i < 8; ++i) {
+        y[i] = e[i] + o[i];
+        y[15 - i] = e[i] - o[i];
+    }
+}
+
+// Lengths 2, 4, 8 and 16 in place, orthonormal.
+void fixedKernel(double* x, int n, bool forward) {
+    if (n == 2) return small2(x);
+    if (n == 4) return forward ? forward4(x) : inverse4(x);
+    const double c0 = 1.0 / std::sqrt(double(n)), c = std::sqrt(2.0 / n);
+    if (!forward) {
+        x[0] *= c0;
+        for (int i = 1; i < n; ++i) x[i] *= c;
+    }
+    if (n == 8) forward ? forward8(x) : inverse8(x);
+    else forward ? forward16(x) : inverse16(x);
+    if (forward) {
+        x[0] *= c0;
+        for (int i = 1; i < n; ++i) x[i] *= c;
+    }
 }
 
 bool checkArguments(ArgChecks check, const void* src, const void* dst, int length, int flags) {
@@ -290,20 +312,50 @@ bool checkArguments(ArgChecks check, const void* src, const void* dst, int lengt
              check(direction != kForward && direction != kInverse, "\nBad value of the transform flag\n"));
 }
 
-// Runs the transform of src into dst through a double work copy of 2N values.
+// The transform of src into dst. The work array holds the reordered sequence
+// (N reals for even N, N complex values for odd N) and, for data other than
+// double, the N values in double on the other side of the transform.
 template <class T>
-void dct(ArgChecks check, const T* src, T* dst, int length, int flags, T (*store)(double)) {
-    double* work = vokdMalloc(2 * length);
+void dct(ArgChecks check, const T* src, T* dst, int n, int flags, T (*store)(double)) {
+    const bool forward = (flags & kForward) != 0;
+    const bool even = n % 2 == 0;
+    const long long seqReals = even ? n : 2LL * n;
+    const long long workReals = seqReals + n;
+    double* work = workReals <= INT_MAX ? vokdMalloc(int(workReals)) : nullptr;
     if (!work) {
         check.report(VOK_StatusNoMemory, "\nMemory allocation problem\n", __LINE__);
         return;
     }
-    for (int i = 0; i < length; ++i) work[i] = double(src[i]);
-    if (transform(work, length, (flags & kForward) != 0)) {
-        for (int i = 0; i < length; ++i) dst[i] = store(work[i]);
+    double* seq = work;
+    double* other = work + seqReals;
+    bool done = true;
+    if (n == 1 || n == 2 || n == 4 || n == 8 || n == 16) {
+        for (int i = 0; i < n; ++i) other[i] = double(src[i]);
+        if (n > 1) fixedKernel(other, n, forward);
+        for (int i = 0; i < n; ++i) dst[i] = store(other[i]);
+    } else if (!tables.ensure(n)) {
+        done = false;
+    } else if (forward) {
+        gather(src, seq, n, even ? 1 : 2);
+        if (!even)
+            for (int j = 0; j < n; ++j) seq[2 * j + 1] = 0;
+        // Double results go straight to dst: src has been read.
+        double* out = other;
+        if constexpr (sizeof(T) == sizeof(double)) out = reinterpret_cast<double*>(dst);
+        done = even ? forwardEven(seq, out, n) : forwardOdd(seq, out, n);
+        if constexpr (sizeof(T) != sizeof(double))
+            if (done)
+                for (int i = 0; i < n; ++i) dst[i] = store(other[i]);
     } else {
-        check.report(VOK_StatusNoMemory, "\nMemory allocation problem\n", __LINE__);
+        // Double inputs are read in place: dst is written only at the end.
+        const double* in = other;
+        if constexpr (sizeof(T) == sizeof(double)) in = reinterpret_cast<const double*>(src);
+        else
+            for (int i = 0; i < n; ++i) other[i] = double(src[i]);
+        done = even ? inverseEven(in, seq, n) : inverseOdd(in, seq, n);
+        if (done) scatter(seq, dst, n, even ? 1 : 2, store);
     }
+    if (!done) check.report(VOK_StatusNoMemory, "\nMemory allocation problem\n", __LINE__);
     vokFree(work);
 }
 

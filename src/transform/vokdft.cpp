@@ -1,4 +1,7 @@
-// Discrete Fourier transform of any length by the folded direct sum.
+// Discrete Fourier transform of any length. A length whose prime factors
+// are small runs as a mixed-radix FFT (transform/mixedfft.h); a long one with
+// a large prime factor as the chirp convolution below; the rest, and any
+// length whose plan or chirp cannot be had, by the folded direct sum.
 //
 // The input is copied first (so src may be dst), then symmetric pairs are
 // folded: b[k] <- (b[k] + b[N-k])/2 and b[N-k] <- (b[k] - b[N-k])/2. Output j
@@ -22,7 +25,9 @@
 #include "core/check.h"
 #include "core/scale16.h"
 #include "frame/context.h"
+#include "transform/dftany.h"
 #include "transform/fft.h"
+#include "transform/mixedfft.h"
 #include "vok/dft.h"
 #include "vok/frame.h"
 #include "vok/transform.h"
@@ -153,6 +158,15 @@ bool chirpTransform(const C* src, C* dst, int n, int flags) {
     return true;
 }
 
+// A length of small prime factors takes the mixed-radix FFT, a longer one
+// the chirp; false leaves the work to the direct sum.
+template <class C>
+bool fastTransform(const C* src, C* dst, int n, int flags) {
+    const bool forward = (flags & VOK_Forw) != 0;
+    const double scale = !forward && !(flags & VOK_NoScale) ? 1.0 / double(n) : 1.0;
+    return vok::mixedRadixDft(src, dst, n, forward, scale) || chirpTransform(src, dst, n, flags);
+}
+
 // b holds the copied input (it is folded in place); dst receives N outputs.
 template <class C, class T>
 void foldedDft(C* b, C* dst, int n, const T* twiddles, bool forward, bool scale) {
@@ -208,12 +222,13 @@ void dftSingle(ArgChecks check, const FloatComplex* src, FloatComplex* dst, int 
     if (flags & VOK_Free) {
         releaseSlot(1);
         releaseChirp();
+        vok::releaseMixedRadixPlans(vok::kSingle);
         return;
     }
     if (check(!src, "src==0") || check(!dst, "dst==0") ||
         check(badDirection(flags), "VOK_Forw or VOK_Inv must be as a flag"))
         return;
-    if (chirpTransform(src, dst, length, flags)) return;
+    if (fastTransform(src, dst, length, flags)) return;
     if (buff != src) std::memmove(buff, src, sizeof(FloatComplex) * std::size_t(length));
     const bool forward = (flags & VOK_Forw) != 0;
     foldedDft(buff, dst, length, table, forward, !forward && !(flags & VOK_NoScale));
@@ -222,12 +237,15 @@ void dftSingle(ArgChecks check, const FloatComplex* src, FloatComplex* dst, int 
 void dftDouble(ArgChecks check, const DoubleComplex* src, DoubleComplex* dst, int length, int flags) {
     DoubleComplex* table = vokzGetDftTwdTbl(length);
     if (check(length < 1, "length<=0") || check(!table, "TwdTbl==0")) return;
-    if (flags & VOK_Free) releaseChirp();
+    if (flags & VOK_Free) {
+        releaseChirp();
+        vok::releaseMixedRadixPlans(vok::kDouble);
+    }
     if (flags & (VOK_Init | VOK_Free)) return;
     if (check(!src, "src==0") || check(!dst, "dst==0") ||
         check(badDirection(flags), "VOK_Forw or VOK_Inv must be as a flag"))
         return;
-    if (chirpTransform(src, dst, length, flags)) return;
+    if (fastTransform(src, dst, length, flags)) return;
     DoubleComplex* copy = vokzMalloc(length);
     if (!copy) {
         check.noMemory(__LINE__);
@@ -276,6 +294,22 @@ int dftShort(ArgChecks check, const ShortComplex* src, ShortComplex* dst, int le
 }
 
 }  // namespace
+
+namespace vok {
+
+bool dftAnyLength(const DoubleComplex* src, DoubleComplex* dst, int n, bool forward) {
+    if (n < 1 || !src || !dst) return false;
+    if (fastTransform(src, dst, n, forward ? VOK_Forw : VOK_Inv | VOK_NoScale)) return true;
+    DoubleComplex* table = dftTwiddlesZ(n);
+    DoubleComplex* copy = table ? vokzMalloc(n) : nullptr;
+    if (!copy) return false;
+    std::memcpy(copy, src, sizeof(DoubleComplex) * std::size_t(n));
+    foldedDft(copy, dst, n, table, forward, false);
+    vokFree(copy);
+    return true;
+}
+
+}  // namespace vok
 
 #define VOK_CHECKS ArgChecks{__func__, kModule, __LINE__}
 

@@ -6,6 +6,7 @@
 #include "core/check.h"
 #include "frame/context.h"
 #include "transform/fft.h"
+#include "transform/mixedfft.h"
 #include "vok/frame.h"
 #include "vok/transform.h"
 
@@ -192,6 +193,7 @@ VOK_TWIDDLES(v, ShortComplex)
 VOK_API void VOK_CALL vokcFreeTwdTbls(void) {
     freeKind(vok::kKindC);
     vok::releaseInternalFftTables(vok::kSingle);
+    vok::releaseMixedRadixPlans(vok::kSingle);
     for (vok::WorkSlot& slot : vok::threadContext().tables.work) {
         vokFree(slot.buffer);
         slot.buffer = nullptr;
@@ -201,6 +203,7 @@ VOK_API void VOK_CALL vokcFreeTwdTbls(void) {
 VOK_API void VOK_CALL vokzFreeTwdTbls(void) {
     freeKind(vok::kKindZ);
     vok::releaseInternalFftTables(vok::kDouble);
+    vok::releaseMixedRadixPlans(vok::kDouble);
 }
 VOK_API void VOK_CALL vokvFreeTwdTbls(void) { freeKind(vok::kKindV); }
 

@@ -1,10 +1,12 @@
-// Direct DFT of any length: values against a long-double direct sum for every
-// length 1 ... 70 and for primes up to 1021, inverse round trips and scaling,
-// the 16-bit form under every scale mode, the table cache and every failure.
+// DFT of any length: values against a long-double direct sum for every length
+// 1 ... 70, primes up to 8191 and mixed factorisations, inverse round trips and
+// scaling, the same bits at every kernel width, the 16-bit form under every
+// scale mode, the caches and every failure.
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <complex>
+#include <cstring>
 #include <random>
 #include <vector>
 
@@ -13,6 +15,8 @@
 #include "reference.h"
 #include "support/report_steps.h"
 #include "support/reports.h"
+#include "support/widths.h"
+#include "transform/dftany.h"
 #include "vok.h"
 
 namespace {
@@ -109,24 +113,6 @@ TYPED_TEST(DftValues, PrimeLengths) {
     }
 }
 
-TYPED_TEST(DftValues, InPlaceAndUnscaledInverse) {
-    using C = TypeParam;
-    for (int n : {6, 9, 12, 35}) {
-        const std::vector<LC> x = randomSignal(n, 77u + unsigned(n));
-        std::vector<C> data = toRecords<C>(x);
-        dft<C>(data.data(), data.data(), n, VOK_Forw);
-        const long double tol = 16 * Precision<C>::eps * n;
-        EXPECT_LE(maxError(data, directDft(x, true)), tol) << n;
-        std::vector<C> raw(n);
-        const std::vector<C> src = toRecords<C>(x);
-        dft<C>(src.data(), raw.data(), n, VOK_Inv | VOK_NoScale);
-        EXPECT_LE(maxError(raw, directDft(x, false)), tol) << n;
-        // Other bits are ignored beside the direction.
-        dft<C>(src.data(), raw.data(), n, VOK_Forw | VOK_NoScale | VOK_NoBitRev);
-        EXPECT_LE(maxError(raw, directDft(x, true)), tol) << n;
-    }
-}
-
 // Relative RMS error of got against want (times factor).
 template <class C>
 long double relativeRms(const std::vector<C>& got, const std::vector<LC>& want, long double factor = 1) {
@@ -138,17 +124,18 @@ long double relativeRms(const std::vector<C>& got, const std::vector<LC>& want, 
     return std::sqrt(err / ref);
 }
 
-// Long lengths go through FFTs (a chirp convolution, or one FFT for powers of
-// two); they must be as accurate as an FFT, far tighter than the direct sum's
-// bound, in both directions, in place, scaled or not.
+// Lengths of small prime factors go through mixed-radix FFT passes, long ones
+// with a large factor through a chirp convolution; either must be as accurate
+// as an FFT, in both directions, in place, scaled or not (bits beside the
+// direction ignored).
 TYPED_TEST(DftValues, LongLengthsAreAsAccurateAsAnFft) {
     using C = TypeParam;
-    for (int n : {48, 100, 1000, 1024, 1536, 2999, 4096}) {
+    for (int n : {6, 9, 35, 48, 100, 120, 210, 343, 1000, 1024, 1536, 2310, 2999, 4096, 4800, 8191}) {
         const std::vector<LC> x = randomSignal(n, 5u + unsigned(n));
         const std::vector<LC> fwdRef = directDft(x, true), invRef = directDft(x, false);
         const long double bound = 2 * Precision<C>::eps * std::log2((long double)n);
         std::vector<C> data = toRecords<C>(x), raw(n), scaled(n);
-        dft<C>(data.data(), data.data(), n, VOK_Forw);
+        dft<C>(data.data(), data.data(), n, VOK_Forw | VOK_NoScale | VOK_NoBitRev);
         dft<C>(toRecords<C>(x).data(), raw.data(), n, VOK_Inv | VOK_NoScale);
         dft<C>(toRecords<C>(x).data(), scaled.data(), n, VOK_Inv);
         ASSERT_EQ(vokGetErrStatus(), VOK_StatusOk) << n;
@@ -159,43 +146,82 @@ TYPED_TEST(DftValues, LongLengthsAreAsAccurateAsAnFft) {
     freeTables();
 }
 
-// The thread keeps the chirp of one length: switching lengths back and forth
-// rebuilds it and gives the same results as the first time, and VOK_Free
-// releases it.
+// Every kernel width gives the same bits, for every radix of the passes
+// (partial registers included) and for the chirp.
+TYPED_TEST(DftValues, EveryWidthGivesTheSameBits) {
+    using C = TypeParam;
+    for (int n : {21, 60, 118, 121, 169, 343, 1021, 2310, 4800}) {
+        const std::vector<C> src = toRecords<C>(randomSignal(n, 3u + unsigned(n)));
+        for (int flags : {VOK_Forw, VOK_Inv}) {
+            std::vector<C> first;
+            voktest::forEachWidth([&] {
+                std::vector<C> out = src;
+                dft<C>(out.data(), out.data(), n, flags);
+                if (first.empty()) first = out;
+                EXPECT_EQ(std::memcmp(first.data(), out.data(), sizeof(C) * std::size_t(n)), 0) << n;
+            });
+        }
+    }
+    freeTables();
+}
+
+// The internal transform of the other modules is the unscaled vokzDft.
+TEST(DftAnyLength, IsTheUnscaledDoubleTransform) {
+    for (int n : {1, 13, 210, 1021})
+        for (bool forward : {true, false}) {
+            const std::vector<DoubleComplex> x = toRecords<DoubleComplex>(randomSignal(n, unsigned(n)));
+            std::vector<DoubleComplex> want(n), got = x;
+            vokzDft(x.data(), want.data(), n, forward ? VOK_Forw : VOK_Inv | VOK_NoScale);
+            ASSERT_TRUE(vok::dftAnyLength(got.data(), got.data(), n, forward));
+            EXPECT_EQ(std::memcmp(want.data(), got.data(), sizeof(DoubleComplex) * std::size_t(n)), 0) << n;
+        }
+    freeTables();
+}
+
+// The thread keeps the plans of recent lengths and the chirp of one: switching
+// lengths back and forth allocates nothing and gives the same results as the
+// first time, and VOK_Free releases them.
 TYPED_TEST(DftValues, SwitchingLengthsGivesTheSameResults) {
     using C = TypeParam;
     const std::vector<C> a = toRecords<C>(randomSignal(300, 1)), b = toRecords<C>(randomSignal(457, 2));
     std::vector<C> a1(300), a2(300), b1(457), b2(457);
     dft<C>(a.data(), a1.data(), 300, VOK_Forw);
     dft<C>(b.data(), b1.data(), 457, VOK_Forw);
+    vok::testing::failAllocationAfter(1);  // an allocation now would take the direct sum
     dft<C>(a.data(), a2.data(), 300, VOK_Forw);
     dft<C>(b.data(), b2.data(), 457, VOK_Inv);
     dft<C>(b.data(), b2.data(), 457, VOK_Forw);
+    vok::testing::failAllocationAfter(0);
     for (int i = 0; i < 300; ++i) EXPECT_TRUE(a1[i].re == a2[i].re && a1[i].im == a2[i].im) << i;
     for (int i = 0; i < 457; ++i) EXPECT_TRUE(b1[i].re == b2[i].re && b1[i].im == b2[i].im) << i;
-    EXPECT_NE(vok::threadContext().tables.chirp.block, nullptr);
+    const vok::TransformCaches& caches = vok::threadContext().tables;
+    const void* const& plan = caches.dftPlans[sizeof(C) == sizeof(FloatComplex) ? vok::kSingle : vok::kDouble].plans[0];
+    EXPECT_NE(caches.chirp.block, nullptr);
+    EXPECT_NE(plan, nullptr);
     dft<C>(nullptr, nullptr, 457, VOK_Free);
-    EXPECT_EQ(vok::threadContext().tables.chirp.block, nullptr);
+    EXPECT_EQ(caches.chirp.block, nullptr);
+    EXPECT_EQ(plan, nullptr);
     freeTables();
 }
 
-// When the chirp cannot be built the direct sum answers instead: no report,
-// the same transform within the direct sum's bound.
+// When the plan or the chirp cannot be built the direct sum answers instead:
+// no report, the same transform within the direct sum's bound.
 TYPED_TEST(DftValues, ShortMemoryFallsBackToTheDirectSum) {
     using C = TypeParam;
-    const int n = 211;
-    const std::vector<LC> x = randomSignal(n, 9);
-    const std::vector<C> src = toRecords<C>(x);
-    ReportRecorder rec;
-    dft<C>(nullptr, nullptr, n, VOK_Free);  // drops the chirp (and for vokcDft the slot)
-    std::vector<C> out(n);
-    dft<C>(src.data(), out.data(), n, VOK_Init);  // slot and table back, no chirp yet
-    vok::testing::failAllocationAfter(1);
-    dft<C>(src.data(), out.data(), n, VOK_Forw);
-    vok::testing::failAllocationAfter(0);
-    EXPECT_EQ(vokGetErrStatus(), VOK_StatusOk);
-    EXPECT_TRUE(rec.reports().empty());
-    EXPECT_LE(maxError(out, directDft(x, true)), 16 * Precision<C>::eps * n);
+    for (int n : {211, 35}) {
+        const std::vector<LC> x = randomSignal(n, 9);
+        const std::vector<C> src = toRecords<C>(x);
+        ReportRecorder rec;
+        dft<C>(nullptr, nullptr, n, VOK_Free);  // drops plans and chirp (and for vokcDft the slot)
+        std::vector<C> out(n);
+        dft<C>(src.data(), out.data(), n, VOK_Init);  // slot and table back, no plan or chirp yet
+        vok::testing::failAllocationAfter(1);
+        dft<C>(src.data(), out.data(), n, VOK_Forw);
+        vok::testing::failAllocationAfter(0);
+        EXPECT_EQ(vokGetErrStatus(), VOK_StatusOk);
+        EXPECT_TRUE(rec.reports().empty());
+        EXPECT_LE(maxError(out, directDft(x, true)), 16 * Precision<C>::eps * n);
+    }
     freeTables();
 }
 
@@ -251,7 +277,7 @@ TEST_F(DftFailures, DoublePrecisionChecksInOrder) {
     vokSetErrStatus(VOK_StatusOk);
     ASSERT_NE(vokzGetDftTwdTbl(3), nullptr);
     voktest::ReportSteps noMemory("vokdft", VOK_StatusNoMemory);
-    vok::testing::failAllocationAfter(1);
+    vok::testing::failAllocationsAfter(1, 2);  // the plan, then the direct sum's copy
     noMemory("vokzDft", "NULL Pointer", [&] { vokzDft(src, dst, 3, VOK_Forw); });
     vok::testing::failAllocationAfter(0);
     EXPECT_TRUE(out.untouched());
@@ -375,6 +401,7 @@ TEST(ShortDftEdges, LengthOneCopiesAndFreeReleases) {
     const VokThreadContext& ctx = vok::threadContext();
     EXPECT_EQ(ctx.dftCount[vok::kKindC], 0);
     for (const vok::WorkSlot& slot : ctx.tables.work) EXPECT_EQ(slot.buffer, nullptr);
+    for (const void* plan : ctx.tables.dftPlans[vok::kSingle].plans) EXPECT_EQ(plan, nullptr);
     EXPECT_EQ(vokvDft(nullptr, nullptr, 5, VOK_Init, 6, nullptr), VOK_StatusOk);
     EXPECT_EQ(ctx.dftCount[vok::kKindC], 1);
     EXPECT_REPORTS(rec);

@@ -15,13 +15,14 @@ using LC = std::complex<long double>;
 // X[k] = Σ x[n]·exp(∓2πi·nk/N), the sign negative for forward.
 inline std::vector<LC> directDft(const std::vector<LC>& x, bool forward) {
     const long long n = (long long)x.size();
-    std::vector<LC> out(n);
+    std::vector<LC> roots(n), out(n);
+    for (long long i = 0; i < n; ++i) {
+        const long double a = 2 * std::numbers::pi_v<long double> * (long double)i / n;
+        roots[i] = LC(std::cos(a), forward ? -std::sin(a) : std::sin(a));
+    }
     for (long long k = 0; k < n; ++k) {
         LC sum = 0;
-        for (long long j = 0; j < n; ++j) {
-            const long double a = 2 * std::numbers::pi_v<long double> * (long double)((j * k) % n) / n;
-            sum += x[j] * LC(std::cos(a), forward ? -std::sin(a) : std::sin(a));
-        }
+        for (long long j = 0, at = 0; j < n; ++j, at = at + k < n ? at + k : at + k - n) sum += x[j] * roots[at];
         out[k] = sum;
     }
     return out;

@@ -1,0 +1,66 @@
+// Passes of a mixed-radix (Stockham, decimation in frequency) FFT of any
+// length N = r1·r2·…·rk. Data are interleaved complex lanes. A pass of radix r
+// works on sub-transforms of length n = r·m, s of them side by side (s is the
+// product of the radices of the passes before it, n·s = N):
+//
+//   a_j = in[q + s·(p + j·m)],  j < r,
+//   out[q + s·(r·p + k)] = (sum_j a_j·w_r^{jk}) · W_n^{pk},   p < m, q < s,
+//
+// with w_r = exp(-2πi/r) and W_n = exp(-2πi/n) (their conjugates for the
+// inverse). The passes read one array and write another, and the last one
+// leaves the transform in natural order. Nothing is scaled.
+//
+// twiddles holds, for p < m and k = 1 … r-1, W_n^{pk} as (re, im) pairs at
+// 2·(p·(r-1) + k-1), or k-major at 2·((k-1)·m + p) in the first pass (s = 1);
+// the pass with m = 1 needs none. roots holds, for odd r,
+// (cos 2πi/r, sin 2πi/r) at 2i, i < r. The kernels vectorise over q and run
+// the same operations in the same order in every lane and at every width.
+#pragma once
+
+#include "kernels/dispatch.h"
+
+namespace vok::kernels {
+
+// Radices with their own butterflies; any other odd radix up to kMaxRadix
+// runs the generic odd butterfly.
+constexpr int kMaxRadix = 64;
+
+template <class T>
+struct MixFftOps {
+    void (*pass)(const T* in, T* out, int radix, long long m, long long s, const T* twiddles, const T* roots,
+                 bool inverse);
+};
+
+struct MixFftTable {
+    MixFftOps<float> s;
+    MixFftOps<double> d;
+};
+
+extern const MixFftTable mixfft_sse2, mixfft_avx2, mixfft_avx512;
+
+inline const MixFftTable& mixfft() { return simd::select(mixfft_sse2, mixfft_avx2, mixfft_avx512); }
+
+// The passes for `points` sub-transforms side by side: the widest register
+// that they fill, so that few loads and stores are partial (every width gives
+// the same bits, so passes of one transform may mix them).
+template <class T>
+const MixFftOps<T>& mixfftOps(long long points) {
+    const auto pick = [](const MixFftTable& t) -> const MixFftOps<T>& {
+        if constexpr (sizeof(T) == sizeof(float)) return t.s;
+        else return t.d;
+    };
+    const simd::Isa isa = simd::active();
+    constexpr long long kPerByte = 2 * (long long)sizeof(T);
+    if (isa >= simd::kAvx512 && points * kPerByte >= 64) return pick(mixfft_avx512);
+    if (isa >= simd::kAvx2 && points * kPerByte >= 32) return pick(mixfft_avx2);
+    return pick(mixfft_sse2);
+}
+
+template <class T>
+const MixFftOps<T>& mixfftOps();
+template <>
+inline const MixFftOps<float>& mixfftOps<float>() { return mixfft().s; }
+template <>
+inline const MixFftOps<double>& mixfftOps<double>() { return mixfft().d; }
+
+}  // namespace vok::kernels

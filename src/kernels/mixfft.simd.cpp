@@ -1,0 +1,228 @@
+// Mixed-radix FFT passes, written once for every width and both precisions.
+// A register holds consecutive sub-transforms q (the s side by side); a pass
+// with fewer of them than a register holds loads and stores part of one, so
+// every lane runs the same operations whatever the width.
+#include "kernels/simd.h"
+#include "kernels/mixfft.h"
+
+VOK_SIMD_BEGIN
+namespace {
+
+using kernels::kMaxRadix;
+
+// The sign of the imaginary lanes (Odd) or of the real lanes flipped.
+template <class T, bool Odd>
+inline __attribute__((always_inline)) Vec<T> negateLanes(Vec<T> v) {
+    using Index = typename LaneIndex<T>::type;
+    constexpr Index sign = Index(1) << (8 * sizeof(T) - 1);
+    const IndexVec<T> mask = laneMask<T>([](int i) { return ((i & 1) != 0) == Odd ? sign : Index(0); });
+    return Vec<T>((IndexVec<T>)v ^ mask);
+}
+// Product with -i forward, +i inverse.
+template <class T, bool Inv>
+inline __attribute__((always_inline)) Vec<T> rotate(Vec<T> v) {
+    return negateLanes<T, !Inv>(swapReIm<T>(v));
+}
+
+// A complex factor spread over a register: (re, re, ...) and (-im, im, ...).
+template <class T>
+struct Factor {
+    Vec<T> re, im;
+};
+template <class T, bool Inv>
+inline __attribute__((always_inline)) Factor<T> factor(const T* w) {
+    return {splat(w[0]), splat(Inv ? -w[1] : w[1]) * reNegator<T>()};
+}
+// x·w rounded as (xr·wr - xi·wi, xi·wr + xr·wi).
+template <class T>
+inline __attribute__((always_inline)) Vec<T> times(Vec<T> x, Factor<T> w) {
+    return x * w.re + swapReIm<T>(x) * w.im;
+}
+
+template <class T, bool Inv>
+inline __attribute__((always_inline)) void butterfly4(Vec<T> a0, Vec<T> a1, Vec<T> a2, Vec<T> a3, Vec<T>* b, int step) {
+    const Vec<T> t0 = a0 + a2, t1 = a0 - a2, t2 = a1 + a3, t3 = rotate<T, Inv>(a1 - a3);
+    b[0] = t0 + t2;
+    b[step] = t1 + t3;
+    b[2 * step] = t0 - t2;
+    b[3 * step] = t1 - t3;
+}
+
+// Radix 8 as two radix-4 halves joined by the eighth roots of unity.
+template <class T, bool Inv>
+inline __attribute__((always_inline)) void butterfly8(const Vec<T>* a, Vec<T>* b) {
+    Vec<T> e[4], o[4];
+    butterfly4<T, Inv>(a[0], a[2], a[4], a[6], e, 1);
+    butterfly4<T, Inv>(a[1], a[3], a[5], a[7], o, 1);
+    const Vec<T> half = splat(T(0.707106781186547524400844362104849039L));
+    const Vec<T> o1 = (o[1] + rotate<T, Inv>(o[1])) * half;  // (1 ∓ i)/√2
+    const Vec<T> o2 = rotate<T, Inv>(o[2]);
+    const Vec<T> o3 = rotate<T, Inv>((o[3] + rotate<T, Inv>(o[3])) * half);
+    b[0] = e[0] + o[0];
+    b[4] = e[0] - o[0];
+    b[1] = e[1] + o1;
+    b[5] = e[1] - o1;
+    b[2] = e[2] + o2;
+    b[6] = e[2] - o2;
+    b[3] = e[3] + o3;
+    b[7] = e[3] - o3;
+}
+
+// Odd radix r from the symmetric pairs t_j = a_j + a_(r-j), u_j = a_j - a_(r-j):
+// b_k = a_0 + sum c_jk t_j ∓ i sum s_jk u_j, b_(r-k) the other sign.
+// The roots of an odd radix spread over registers, cos at 2i and sin at 2i+1,
+// loaded once per pass.
+template <class T, int R>
+struct Roots {
+    Vec<T> v[R ? 2 * R : 2 * kMaxRadix];
+};
+template <class T, int R>
+inline __attribute__((always_inline)) void loadRoots(Roots<T, R>& spread, int r, const T* roots) {
+    if constexpr (R != 2 && R != 4 && R != 8)
+        for (int i = 0; i < 2 * (R ? R : r); ++i) spread.v[i] = splat(roots[i]);
+}
+
+template <class T, bool Inv, int R>
+inline __attribute__((always_inline)) void butterflyOdd(const Vec<T>* a, Vec<T>* b, int r, const Roots<T, R>& roots) {
+    const int n = R ? R : r;
+    const int h = (n - 1) / 2;
+    Vec<T> t[R ? (R + 1) / 2 : kMaxRadix / 2], u[R ? (R + 1) / 2 : kMaxRadix / 2];
+    Vec<T> sum = a[0];
+    for (int j = 1; j <= h; ++j) {
+        t[j] = a[j] + a[n - j];
+        u[j] = a[j] - a[n - j];
+        sum = sum + t[j];
+    }
+    b[0] = sum;
+    for (int k = 1; k <= h; ++k) {
+        Vec<T> re = a[0] + t[1] * roots.v[2 * k], im = u[1] * roots.v[2 * k + 1];
+        int index = k;
+        for (int j = 2; j <= h; ++j) {
+            index += k;
+            if (index >= n) index -= n;
+            re = re + t[j] * roots.v[2 * index];
+            im = im + u[j] * roots.v[2 * index + 1];
+        }
+        const Vec<T> turned = rotate<T, Inv>(im);
+        b[k] = re + turned;
+        b[n - k] = re - turned;
+    }
+}
+
+template <class T, bool Inv, int R>
+inline __attribute__((always_inline)) void butterfly(const Vec<T>* a, Vec<T>* b, int r, const Roots<T, R>& roots) {
+    if constexpr (R == 2) {
+        b[0] = a[0] + a[1];
+        b[1] = a[0] - a[1];
+    } else if constexpr (R == 4) {
+        butterfly4<T, Inv>(a[0], a[1], a[2], a[3], b, 1);
+    } else if constexpr (R == 8) {
+        butterfly8<T, Inv>(a, b);
+    } else {
+        butterflyOdd<T, Inv, R>(a, b, r, roots);
+    }
+}
+
+template <class T, bool Inv, int R>
+void passOf(const T* in, T* out, int r, long long m, long long s, const T* twiddles, const T* roots) {
+    constexpr int kSize = R ? R : kMaxRadix;
+    constexpr long long kPoints = kLanes<T> / 2;
+    const int n = R ? R : r;
+    Vec<T> a[kSize], b[kSize];
+    Factor<T> w[kSize];
+    Roots<T, R> spread;
+    loadRoots<T, R>(spread, r, roots);
+    for (long long p = 0; p < m; ++p) {
+        const bool twiddled = p > 0;
+        if (twiddled)
+            for (int k = 1; k < n; ++k) w[k] = factor<T, Inv>(twiddles + 2 * (p * (n - 1) + k - 1));
+        for (long long q = 0; q < s; q += kPoints) {
+            const int reals = int(s - q < kPoints ? s - q : kPoints) * 2;
+            for (int j = 0; j < n; ++j) {
+                const T* from = in + 2 * (q + s * (p + j * m));
+                a[j] = reals == kLanes<T> ? load(from) : loadPartial(from, reals);
+            }
+            butterfly<T, Inv, R>(a, b, r, spread);
+            for (int k = 0; k < n; ++k) {
+                const Vec<T> v = twiddled && k > 0 ? times(b[k], w[k]) : b[k];
+                T* to = out + 2 * (q + s * (n * p + k));
+                if (reals == kLanes<T>) store(to, v);
+                else storePartial(to, v, reals);
+            }
+        }
+    }
+}
+
+// The first pass (s = 1) has a single sub-transform per p; there a register
+// holds consecutive p instead, with their twiddles kept k-major so that one
+// load brings them, and the outputs are spread to their places lane by lane.
+template <class T, bool Inv, int R>
+void firstPassOf(const T* in, T* out, int r, long long m, const T* twiddles, const T* roots) {
+    constexpr int kSize = R ? R : kMaxRadix;
+    constexpr long long kPoints = kLanes<T> / 2;
+    const int n = R ? R : r;
+    Vec<T> a[kSize], b[kSize];
+    T lanes[kLanes<T>];
+    Roots<T, R> spread;
+    loadRoots<T, R>(spread, r, roots);
+    for (long long p = 0; p < m; p += kPoints) {
+        const int count = int(m - p < kPoints ? m - p : kPoints);
+        const int reals = 2 * count;
+        for (int j = 0; j < n; ++j) {
+            const T* from = in + 2 * (p + j * m);
+            a[j] = reals == kLanes<T> ? load(from) : loadPartial(from, reals);
+        }
+        butterfly<T, Inv, R>(a, b, r, spread);
+        for (int k = 0; k < n; ++k) {
+            Vec<T> v = b[k];
+            if (k > 0) {
+                const T* at = twiddles + 2 * ((k - 1) * m + p);
+                const Vec<T> w = reals == kLanes<T> ? load(at) : loadPartial(at, reals);
+                const Vec<T> wIm = dupIm<T>(w) * reNegator<T>();
+                v = v * dupRe<T>(w) + swapReIm<T>(v) * (Inv ? -wIm : wIm);
+            }
+            store(lanes, v);
+            for (int c = 0; c < count; ++c) {
+                out[2 * (n * (p + c) + k)] = lanes[2 * c];
+                out[2 * (n * (p + c) + k) + 1] = lanes[2 * c + 1];
+            }
+        }
+    }
+}
+
+template <class T, bool Inv, int R>
+void passOrFirst(const T* in, T* out, int r, long long m, long long s, const T* twiddles, const T* roots) {
+    if (s == 1 && m > 1) firstPassOf<T, Inv, R>(in, out, r, m, twiddles, roots);
+    else passOf<T, Inv, R>(in, out, r, m, s, twiddles, roots);
+}
+
+template <class T, bool Inv>
+void passIn(const T* in, T* out, int r, long long m, long long s, const T* twiddles, const T* roots) {
+    switch (r) {
+        case 2: return passOrFirst<T, Inv, 2>(in, out, r, m, s, twiddles, roots);
+        case 3: return passOrFirst<T, Inv, 3>(in, out, r, m, s, twiddles, roots);
+        case 4: return passOrFirst<T, Inv, 4>(in, out, r, m, s, twiddles, roots);
+        case 5: return passOrFirst<T, Inv, 5>(in, out, r, m, s, twiddles, roots);
+        case 7: return passOrFirst<T, Inv, 7>(in, out, r, m, s, twiddles, roots);
+        case 8: return passOrFirst<T, Inv, 8>(in, out, r, m, s, twiddles, roots);
+        case 11: return passOrFirst<T, Inv, 11>(in, out, r, m, s, twiddles, roots);
+        case 13: return passOrFirst<T, Inv, 13>(in, out, r, m, s, twiddles, roots);
+        default: return passOrFirst<T, Inv, 0>(in, out, r, m, s, twiddles, roots);
+    }
+}
+
+template <class T>
+void pass(const T* in, T* out, int r, long long m, long long s, const T* twiddles, const T* roots, bool inverse) {
+    if (inverse) passIn<T, true>(in, out, r, m, s, twiddles, roots);
+    else passIn<T, false>(in, out, r, m, s, twiddles, roots);
+}
+
+}  // namespace
+VOK_SIMD_END
+
+namespace vok::kernels {
+const MixFftTable VOK_KERNEL_TABLE(mixfft) = {
+    {simd::VOK_ISA::pass<float>},
+    {simd::VOK_ISA::pass<double>},
+};
+}  // namespace vok::kernels
