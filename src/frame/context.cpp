@@ -34,6 +34,7 @@ void releaseContext(VokThreadContext* ctx) {
     vokFree(t.chirp.block);
     for (DftPlanCache& cache : t.dftPlans)
         for (void* plan : cache.plans) vokFree(plan);
+    vokFree(t.dct.twiddles);
     std::free(ctx);
 }
 

@@ -46,6 +46,12 @@ struct DftPlanCache {
     int next;
 };
 
+// The DCT's twiddles for the thread's most recent length (see transform/vokdct.cpp).
+struct DctCache {
+    double* twiddles;
+    int length;
+};
+
 struct TransformCaches {
     DftTableList dft[kTableKinds];                     // counts live in the context record
     void* fftTwiddle[kTableKinds][kOrderSlots];
@@ -55,6 +61,7 @@ struct TransformCaches {
     WorkSlot work[kWorkSlots];
     ChirpCache chirp;
     DftPlanCache dftPlans[kPrecisions];
+    DctCache dct;
 };
 
 }  // namespace vok

@@ -18,6 +18,7 @@
 #include <numbers>
 
 #include "core/check.h"
+#include "frame/context.h"
 #include "kernels/dct.h"
 #include "transform/dftany.h"
 #include "transform/fft.h"
@@ -41,19 +42,23 @@ constexpr double kSqrtHalf = 0.7071067811865476;
 //   even N: F_k = e^(-iθ) - i e^(-5iθ) and G_k = e^(-iθ) + i e^(-5iθ), k < N/2,
 //           as two arrays (the recombination of the half-length DFT folded in);
 //   odd N:  h_k = e^(-iθ), k ≤ (N-1)/2.
+// The table lives in the thread's context (not a thread_local object with a
+// destructor, which some Windows toolchains tear down before the thread's last
+// library call), so it is released with the thread's other tables.
 struct DctTables {
-    double* twiddles = nullptr;
-    int length = 0;
+    static vok::DctCache& cache() { return vok::threadContext().tables.dct; }
 
-    void release() {
-        vokFree(twiddles);
-        twiddles = nullptr;
-        length = 0;
+    static void release() {
+        vok::DctCache& c = cache();
+        vokFree(c.twiddles);
+        c = {nullptr, 0};
     }
-    ~DctTables() { release(); }
 
-    bool ensure(int n) {
-        if (twiddles && length == n) return true;
+    static const double* twiddles() { return cache().twiddles; }
+
+    static bool ensure(int n) {
+        vok::DctCache& c = cache();
+        if (c.twiddles && c.length == n) return true;
         release();
         const bool even = n % 2 == 0;
         const int count = even ? n / 2 : (n + 1) / 2;  // complex entries per array
@@ -76,13 +81,10 @@ struct DctTables {
                 table[2 * k + 1] = double(-g * s1);
             }
         }
-        twiddles = table;
-        length = n;
+        c = {table, n};
         return true;
     }
 };
-
-thread_local DctTables tables;
 
 // cos(k·π/16) for k = 1 … 7, the constants of the 8-point kernels.
 constexpr double kC1 = 0.9807852804032304, kC2 = 0.9238795325112867, kC3 = 0.8314696123025452,
@@ -183,7 +185,7 @@ bool dft(double* z, int points, bool forward) {
 bool forwardEven(double* z, double* out, int n) {
     const int m = n / 2;
     if (!dft(z, m, true)) return false;
-    const double* f = tables.twiddles;
+    const double* f = DctTables::twiddles();
     const double* g = f + n;
     const double c0 = 1.0 / std::sqrt(double(n));
     out[0] = (z[0] + z[1]) * c0;
@@ -203,7 +205,7 @@ bool forwardEven(double* z, double* out, int n) {
 // Even N, inverse: y holds the N inputs; the sequence comes back packed in z.
 bool inverseEven(const double* y, double* z, int n) {
     const int m = n / 2;
-    const double* f = tables.twiddles;
+    const double* f = DctTables::twiddles();
     const double* g = f + n;
     const double c0 = 1.0 / std::sqrt(double(n));
     z[0] = (y[0] + y[m]) * c0;
@@ -224,7 +226,7 @@ bool inverseEven(const double* y, double* z, int n) {
 // imaginary parts.
 bool forwardOdd(double* z, double* out, int n) {
     if (!dft(z, n, true)) return false;
-    const double* h = tables.twiddles;
+    const double* h = DctTables::twiddles();
     out[0] = z[0] / std::sqrt(double(n));
     for (int k = 1; 2 * k < n; ++k) {
         const double hr = h[2 * k], hi = h[2 * k + 1], vr = z[2 * k], vi = z[2 * k + 1];
@@ -237,7 +239,7 @@ bool forwardOdd(double* z, double* out, int n) {
 // Odd N, inverse: the conjugate-symmetric spectrum V_k = conj h_k (Y_k - i
 // Y_(N-k)), then the real sequence in the real parts of z.
 bool inverseOdd(const double* y, double* z, int n) {
-    const double* h = tables.twiddles;
+    const double* h = DctTables::twiddles();
     z[0] = y[0] / std::sqrt(double(n));
     z[1] = 0;
     for (int k = 1; 2 * k < n; ++k) {
@@ -333,7 +335,7 @@ void dct(ArgChecks check, const T* src, T* dst, int n, int flags, T (*store)(dou
         for (int i = 0; i < n; ++i) other[i] = double(src[i]);
         if (n > 1) fixedKernel(other, n, forward);
         for (int i = 0; i < n; ++i) dst[i] = store(other[i]);
-    } else if (!tables.ensure(n)) {
+    } else if (!DctTables::ensure(n)) {
         done = false;
     } else if (forward) {
         gather(src, seq, n, even ? 1 : 2);
@@ -378,19 +380,19 @@ short toShort(double v) {
 
 VOK_API void VOK_CALL voksDct(const float* src, float* dst, int length, int flags) {
     ArgChecks check{__func__, kModule, __LINE__};
-    if (flags == kRelease) return tables.release();
+    if (flags == kRelease) return DctTables::release();
     if (checkArguments(check, src, dst, length, flags)) dct(check, src, dst, length, flags, toFloat);
 }
 
 VOK_API void VOK_CALL vokdDct(const double* src, double* dst, int length, int flags) {
     ArgChecks check{__func__, kModule, __LINE__};
-    if (flags == kRelease) return tables.release();
+    if (flags == kRelease) return DctTables::release();
     if (checkArguments(check, src, dst, length, flags)) dct(check, src, dst, length, flags, toDouble);
 }
 
 VOK_API void VOK_CALL vokwDct(const short* src, short* dst, int length, int flags) {
     ArgChecks check{__func__, kModule, __LINE__};
-    if (flags == kRelease) return tables.release();
+    if (flags == kRelease) return DctTables::release();
     // The 16-bit input is exact in float; the float transform's result is
     // rounded to the nearest 16-bit value and saturated.
     if (checkArguments(check, src, dst, length, flags))
