@@ -186,37 +186,70 @@ inline int orderOf(long long size) {
     return order;
 }
 
+// The exported transforms whose work the fast methods do: a table that cannot
+// be built is reported under their names, as their VOK_Init calls report it.
+template <class R>
+struct Transforms {
+    static constexpr const char *module = "vokffts", *real = "voksRealFftl", *ccs = "voksCcsFftl", *complex = "vokcFft";
+};
+template <>
+struct Transforms<double> {
+    static constexpr const char *module = "vokfftd", *real = "vokdRealFftl", *ccs = "vokdCcsFftl", *complex = "vokzFft";
+};
+
 // Real operands: real transforms into the CCS layout (size/2 + 1 complex
 // bins), so the spectrum product is one complex multiply of the bins.
+// Nothing here reports; 'failed' names the transform whose tables could not
+// be built.
 template <class R>
 struct RealSpectra {
+    using Names = Transforms<R>;
     static constexpr long long perPoint = 1;
+    const char* failed = nullptr;
     static long long room(long long size) { return size + 2; }
-    // Both directions' tables up front, so that no transform fails later.
+    bool fail(const char* transform) {
+        failed = transform;
+        return false;
+    }
+    // Both directions' tables up front. Building the inverse's may release
+    // the forward's to retry, so the transforms can still fail (on the first
+    // block only: after it every table is in place).
     bool prepare(int order) {
         const R *stages, *extra;
         const int* swap;
-        return order < 2 || (fftimpl::realTables<R>(order, false, stages, swap, extra) &&
-                             fftimpl::realTables<R>(order, true, stages, swap, extra));
+        if (order < 2) return true;
+        if (!fftimpl::realTables<R>(order, false, stages, swap, extra)) return fail(Names::real);
+        return fftimpl::realTables<R>(order, true, stages, swap, extra) || fail(Names::ccs);
     }
-    bool forward(R* x, int order) const { return fftRealToCcs(x, x, order) == VOK_StatusOk; }
-    void inverse(R* x, int order) const { fftCcsToReal(x, x, order, false); }
+    bool forward(R* x, int order) { return fftRealToCcs(x, x, order) == VOK_StatusOk || fail(Names::real); }
+    bool inverse(R* x, int order) { return fftCcsToReal(x, x, order, false) == VOK_StatusOk || fail(Names::ccs); }
     static long long bins(long long size) { return size / 2 + 1; }
 };
 
 // Complex operands: the forward transform leaves its spectrum in bit-reversed
 // order and the inverse takes it so; the product does not care about order.
+// One table serves both, so nothing fails once it is prepared.
 template <class R>
 struct ComplexSpectra {
+    using Names = Transforms<R>;
     static constexpr long long perPoint = 2;
     const R* stages = nullptr;
+    const char* failed = nullptr;
     static long long room(long long size) { return 2 * size; }
-    bool prepare(int order) { return (stages = fftimpl::stageTable<R>(order)) != nullptr; }
+    bool prepare(int order) {
+        const int* swap;
+        if (fftimpl::complexTables<R>(order, stages, swap)) return true;
+        failed = Names::complex;
+        return false;
+    }
     bool forward(R* x, int order) const {
         kernels::fftOps<R>().dif(x, order, stages, false);
         return true;
     }
-    void inverse(R* x, int order) const { kernels::fftOps<R>().dit(x, order, stages, true); }
+    bool inverse(R* x, int order) const {
+        kernels::fftOps<R>().dit(x, order, stages, true);
+        return true;
+    }
     static long long bins(long long size) { return size; }
 };
 
@@ -235,11 +268,19 @@ inline bool badArguments(ArgChecks check, const void* x, long long xLen, const v
     return all.failed();
 }
 
+// The transform's own report, then the method's backtrace.
+template <class R>
+bool transformFailed(ArgChecks method, const char* transform) {
+    vokError(VOK_StatusNoMemory, transform, "No working Twd memory", Transforms<R>::module, __LINE__);
+    method.backtrace(__LINE__);
+    return false;
+}
+
 // Convolution of long[0 .. nL) with short[0 .. nS) through transforms of
 // 'size' points, the long operand taken in windows of size points that step
 // by size - (nS - 1) (overlap-save; one window covers everything when size
-// >= N). Returns false after reporting a failed allocation; y is then
-// untouched.
+// >= N). The transform tables come first, then the two work arrays. Returns
+// false after reporting a failure; y is then untouched.
 template <class L, class S, class Y>
 bool fast(ArgChecks check, const L* lng, long long nL, const S* sht, long long nS, Y* y, long long size) {
     using R = RealOf<Y>;
@@ -248,16 +289,18 @@ bool fast(ArgChecks check, const L* lng, long long nL, const S* sht, long long n
     Work<R> work;
     Spectra spectra;
     const int order = orderOf(size);
-    if (size > (1LL << 30) || !work.take(Spectra::room(size))) {
+    if (size > (1LL << 30)) {
+        check.noMemory(__LINE__);
+        return false;
+    }
+    if (!spectra.prepare(order)) return transformFailed<R>(check, spectra.failed);
+    if (!work.take(Spectra::room(size))) {
         check.noMemory(__LINE__);
         return false;
     }
     // The filter spectrum carries the 1/size of the inverse transform.
     load<pairs>(sht, 0, nS, work.filter, size);
-    if (!spectra.prepare(order) || !spectra.forward(work.filter, order)) {
-        check.noMemory(__LINE__);
-        return false;
-    }
+    if (!spectra.forward(work.filter, order)) return transformFailed<R>(check, spectra.failed);
     const long long bins = Spectra::bins(size);
     kernels::arithOps<R>().mulScalar(work.filter, R(1.0 / double(size)), work.filter, int(2 * bins));
 
@@ -266,9 +309,9 @@ bool fast(ArgChecks check, const L* lng, long long nL, const S* sht, long long n
     const long long n = nL + nS - 1, lead = size >= n ? 0 : nS - 1, step = size >= n ? n : size - lead;
     for (long long start = 0; start < n; start += step) {
         load<pairs>(lng, start - lead, nL, work.block, size);
-        spectra.forward(work.block, order);
-        kernels::arithOps<R>().mulComplex(work.block, work.filter, work.block, int(bins));
-        spectra.inverse(work.block, order);
+        const bool forward = spectra.forward(work.block, order);
+        if (forward) kernels::arithOps<R>().mulComplex(work.block, work.filter, work.block, int(bins));
+        if (!forward || !spectra.inverse(work.block, order)) return transformFailed<R>(check, spectra.failed);
         std::memcpy(y + start, work.block + Spectra::perPoint * lead, std::size_t(std::min(step, n - start)) * sizeof(Y));
     }
     return true;
@@ -328,6 +371,7 @@ bool runMethod(const Model& model, Choice choice, const L* lng, int nL, const S*
 template <class X, class H, class Y>
 int convolve(ArgChecks check, const Model& model, const X* x, int xLen, const H* h, int hLen, Y* y,
              int (VOK_CALL* swapped)(const H*, int, const X*, int, Y*)) {
+    vokSetErrStatus(VOK_StatusOk);  // a failure left by an earlier call does not stop this one
     if (badArguments(check, x, xLen, h, hLen, y)) return vokGetErrStatus();
     if (xLen < hLen) {
         if constexpr (std::is_same_v<X, H>) runMethod(model, choose(model, hLen, xLen), h, hLen, x, xLen, y);

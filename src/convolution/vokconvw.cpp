@@ -31,6 +31,7 @@ float* floatCopy(const short* src, int len) {
 
 VOK_API void VOK_CALL vokwConv(const short* x, int xLen, const short* h, int hLen, short* y, int scaleMode,
                                int* scaleFactor) {
+    vokSetErrStatus(VOK_StatusOk);  // as voksConv: an earlier failure does not stop this call
     const vok::ArgChecks check{__func__, kModule, __LINE__};
     const vok::CheckAll all{check};
     all(!x, "x==0");

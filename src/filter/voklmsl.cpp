@@ -8,6 +8,7 @@
 
 #include "core/complex.h"
 #include "filter/lms.h"
+#include "vok/fir.h"
 #include "vok/lms.h"
 
 namespace {
@@ -134,65 +135,32 @@ W blmsl(ArgChecks check, LmsTapState* tap, LmsDlyState* dly, const D* in, W err)
 
 // ---- filtering without adaptation ----
 //
-// The two-state FIR filter on the LMS records (whose first words are the FIR
-// records' layout): taps[k] multiplies the input delayed by k, slot 0 of the
-// delay line is the newest input, the taps are used as they stand.
+// Exactly the two-state FIR filter on the LMS records, whose first words are
+// the FIR records (asserted above). The exported FIR functions are called, not
+// the FIR kernels, because the FIR's own checks (filter mode, rate) report
+// under the FIR's name and module. They change the arrays only, so copies of
+// the records serve.
 
 template <class D, class W>
 using NaOut = std::conditional_t<vok::isComplex<D>, D, W>;
 
-template <class O, class D, class W>
-O firSum(const W* w, int count, const D* newestFirst) {
-    lms::Wide<O> acc{};
-    for (int k = 0; k < count; ++k) acc = acc + lms::widen(w[k]) * lms::widen(newestFirst[k]);
-    return lms::narrow<O>(acc);
-}
-
-template <class D, class W>
-NaOut<D, W> lmslNa(ArgChecks check, LmsTapState* tap, LmsDlyState* dly, D samp) {
-    using O = NaOut<D, W>;
-    if (check(!dly, kNull) || check(!tap, kNull)) return O{};
-    D* x = lms::slotsOf<D>(dly);
-    if (dly->len > 1) std::memmove(x + 1, x, sizeof(D) * unsigned(dly->len - 1));
-    x[0] = samp;
-    return firSum<O>(lms::tapsOf<W>(tap), std::min(tap->len, dly->len), x);
-}
-
-// Block filter, single rate or decimating: output m is the filter's response
-// at input phase + m * factor; the delay line ends as if every input had been
-// pushed through it.
-template <class D, class W>
-void blmslNa(ArgChecks check, LmsTapState* tap, LmsDlyState* dly, const D* in, NaOut<D, W>* out, int numIters) {
-    using O = NaOut<D, W>;
-    if (check(!dly, kNull) || check(!tap, kNull) || check(!out, kNull) || check(!in, kNull) ||
-        check(numIters < 1, "Invalid buffer length") || check(!dly->isFilterMode, "Not filter mode") ||
-        check(!tap->isFilterMode, "Not filter mode"))
-        return;
-    const W* w = lms::tapsOf<W>(tap);
-    D* slots = lms::slotsOf<D>(dly);
-    const int dlyLen = dly->len;
-    const int taps = std::min(tap->len, dlyLen + 1);
-    const bool decimating = tap->isMultiRate != 0;
-    const std::int64_t factor = decimating ? tap->downFactor : 1, phase = decimating ? tap->downPhase : 0;
-    for (std::int64_t m = 0; m < numIters; ++m) {
-        const std::int64_t j = phase + m * factor;  // index of the output's newest input
-        if (j >= taps - 1) {
-            lms::Wide<O> acc{};
-            for (int k = 0; k < taps; ++k) acc = acc + lms::widen(w[k]) * lms::widen(in[j - k]);
-            out[m] = lms::narrow<O>(acc);
-            continue;
-        }
-        lms::Wide<O> acc{};  // the support reaches into the history: input -1 is slot 0
-        for (int k = 0; k < taps; ++k) {
-            const std::int64_t at = j - k;
-            acc = acc + lms::widen(w[k]) * lms::widen(at >= 0 ? in[at] : slots[-at - 1]);
-        }
-        out[m] = lms::narrow<O>(acc);
+struct FirRecords {
+    FirTapState tap;
+    FirDlyState dly;
+    FirRecords(const LmsTapState* lmsTap, const LmsDlyState* lmsDly) {
+        std::memcpy(&tap, lmsTap, sizeof tap);
+        std::memcpy(&dly, lmsDly, sizeof dly);
     }
-    const std::int64_t total = std::int64_t(numIters) * factor;
-    const int fresh = int(std::min<std::int64_t>(total, dlyLen));
-    if (fresh < dlyLen) std::memmove(slots + fresh, slots, sizeof(D) * unsigned(dlyLen - fresh));
-    for (int k = 0; k < fresh; ++k) slots[k] = in[total - 1 - k];
+};
+
+bool naRecordsMissing(ArgChecks check, const LmsTapState* tap, const LmsDlyState* dly) {
+    return check(!dly, kNull) || check(!tap, kNull);
+}
+
+bool blockNaBad(ArgChecks check, const LmsTapState* tap, const LmsDlyState* dly, const void* in, const void* out,
+                int numIters) {
+    return naRecordsMissing(check, tap, dly) || check(!out, kNull) || check(!in, kNull) ||
+           check(numIters < 1, "Invalid buffer length");
 }
 
 // ---- 16-bit samples, float taps ----
@@ -250,11 +218,15 @@ short lmslShort(ArgChecks check, LmsTapState* tap, LmsDlyState* dly, short samp,
 // Filtering only for input type D and taps type W, letters t.
 #define VOK_LMSL_NA(t, D, W)                                                                                  \
     VOK_API NaOut<D, W> VOK_CALL vok##t##LmslNa(LmsTapState* tapStPtr, LmsDlyState* dlyStPtr, D samp) {       \
-        return lmslNa<D, W>(VOK_CHECKS, tapStPtr, dlyStPtr, samp);                                            \
+        if (naRecordsMissing(VOK_CHECKS, tapStPtr, dlyStPtr)) return NaOut<D, W>{};                           \
+        FirRecords fir(tapStPtr, dlyStPtr);                                                                   \
+        return vok##t##Firl(&fir.tap, &fir.dly, samp);                                                        \
     }                                                                                                         \
     VOK_API void VOK_CALL vok##t##bLmslNa(LmsTapState* tapStPtr, LmsDlyState* dlyStPtr, const D* inSamps,     \
                                           NaOut<D, W>* outSamps, int numIters) {                              \
-        blmslNa<D, W>(VOK_CHECKS, tapStPtr, dlyStPtr, inSamps, outSamps, numIters);                           \
+        if (blockNaBad(VOK_CHECKS, tapStPtr, dlyStPtr, inSamps, outSamps, numIters)) return;                 \
+        FirRecords fir(tapStPtr, dlyStPtr);                                                                   \
+        vok##t##bFirl(&fir.tap, &fir.dly, inSamps, outSamps, numIters);                                       \
     }
 
 // Adaptive filtering for input type D and taps type W, letters t.

@@ -3,6 +3,8 @@
 //
 // Tables, per precision and order, in the internal slots of the thread:
 //   slot 0: the stage twiddles of the radix-4 kernels (kernels/fft.h);
+//   slot 1: the same twiddles for the bit-reversed-output path, a block of
+//           its own so that VOK_Free of either path leaves the other's;
 //   slot 2: the large table W_N^k, k < N/2, read by the spectrum-to-real
 //           pre-processing of order m;
 //   slot 3: the real recombination table (0.5 cos θ, 0.5 - 0.5 sin θ),
@@ -25,6 +27,7 @@
 namespace vok::fftimpl {
 
 constexpr int kStageSlot = 0;
+constexpr int kPairSlot = 1;
 constexpr int kLargeSlot = 2;
 constexpr int kRecombSlot = 3;
 constexpr double kTwoPi = 6.283185307179586;
@@ -68,8 +71,8 @@ inline void setTwiddle(double* p, long double angle) {
 
 // Stage twiddles of the radix-4 kernels of this order.
 template <class T>
-const T* stageTable(int order) {
-    void*& slot = slotOf<T>(order, kStageSlot);
+const T* stageTable(int order, int which = kStageSlot) {
+    void*& slot = slotOf<T>(order, which);
     if (slot) return static_cast<const T*>(slot);
     T* table = allocReals<T>(kernels::stageTableReals<T>(order));
     if (!table) return nullptr;
@@ -194,10 +197,11 @@ void complexCore(const T* src, T* x, int order, Direction d, const T* stages, co
     kernels::fftOps<T>(order).dit(x, order, stages, d.inverse);
 }
 
-// Step 3 of every complex transform: the stage and swap tables of the order.
+// Step 3 of every complex transform: the stage (or, for bit-reversed output,
+// pair) and swap tables of the order.
 template <class T>
-bool complexTables(int order, const T*& stages, const int*& swap) {
-    stages = stageTable<T>(order);
+bool complexTables(int order, const T*& stages, const int*& swap, bool outBitRev = false) {
+    stages = stageTable<T>(order, outBitRev ? kPairSlot : kStageSlot);
     swap = stages ? swapTable(order) : nullptr;
     if (stages && swap) return true;
     releaseInternalFftTables(kPrecision<T>);
@@ -219,7 +223,7 @@ template <class T>
 bool complexPrologue(ArgChecks check, int order, int flags, const T*& stages, const int*& swap) {
     if (flags & VOK_Free) {
         if (order >= 0 && order <= kMaxOrder) {
-            releaseSlot<T>(order, kStageSlot);
+            releaseSlot<T>(order, directionOf(flags).outBitRev ? kPairSlot : kStageSlot);
             int*& s = threadContext().tables.swap[order];
             vokFree(s);
             s = nullptr;
@@ -227,7 +231,7 @@ bool complexPrologue(ArgChecks check, int order, int flags, const T*& stages, co
         return false;
     }
     if (check(order < 0, "order<0") || check(order > 31, "order>31")) return false;
-    if (!complexTables<T>(order, stages, swap)) {
+    if (!complexTables<T>(order, stages, swap, directionOf(flags).outBitRev)) {
         check.report(VOK_StatusNoMemory, "No working Twd memory", __LINE__);
         return false;
     }

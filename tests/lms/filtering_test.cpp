@@ -143,6 +143,8 @@ TEST(LmsFiltering, FailureReports) {
         using W = typename A::W;
         using O = typename A::O;
         const std::string naS = std::string("vok") + api.name + "LmslNa", bnaS = std::string("vok") + api.name + "bLmslNa";
+        // Past their own pointer and length checks the FIR functions run and report themselves.
+        const std::string firS = std::string("vok") + api.name + "Firl", bfirS = std::string("vok") + api.name + "bFirl";
         const char* na = naS.c_str();
         const char* bna = bnaS.c_str();
         const char* m = "voklmsl";
@@ -166,11 +168,15 @@ TEST(LmsFiltering, FailureReports) {
         api.bna(&f.tap, &f.dly, in, out.as<O>(), 4);
         f.dly.isFilterMode = 1;
         api.bna(&f.tap, &f.dly, in, out.as<O>(), 4);
+        NaFilter g(api, 3, 0, 2, 1, 233);
+        api.na(&g.tap, &g.dly, D{});  // the one-sample FIR is single rate
         EXPECT_REPORTS(r, {VOK_StatusBadArg, na, nul, m}, {VOK_StatusBadArg, na, nul, m},
                        {VOK_StatusBadArg, bna, nul, m}, {VOK_StatusBadArg, bna, nul, m},
                        {VOK_StatusBadArg, bna, nul, m}, {VOK_StatusBadArg, bna, nul, m},
                        {VOK_StatusBadArg, bna, "Invalid buffer length", m},
-                       {VOK_StatusBadArg, bna, "Not filter mode", m}, {VOK_StatusBadArg, bna, "Not filter mode", m});
+                       {VOK_StatusBadArg, bfirS.c_str(), "Not filter mode", "vokfirl"},
+                       {VOK_StatusBadArg, bfirS.c_str(), "Not filter mode", "vokfirl"},
+                       {VOK_StatusBadArg, firS.c_str(), "Invalid factor value", "vokfirl"});
         EXPECT_TRUE(out.untouched());
         EXPECT_TRUE(std::memcmp(f.slots.data(), slotsBefore.data(), sizeof(D) * f.slots.size()) == 0);
     });

@@ -187,6 +187,16 @@ TYPED_TEST(ComplexFft, InitBuildsAndFreeReleasesTables) {
     EXPECT_EQ(t.swap[7], nullptr);
     P::inPlace(nullptr, 99, VOK_Free);  // any order, no report
     P::split(nullptr, nullptr, 5, VOK_Inv | VOK_Init);
+    // Each bit order keeps a table of its own: after the Free of one, the
+    // other's next call builds only the swap table (which every Free releases).
+    for (int freed : {0, VOK_OutBitRev}) {
+        P::inPlace(nullptr, 7, VOK_Forw | VOK_Init);
+        P::inPlace(nullptr, 7, VOK_Forw | VOK_OutBitRev | VOK_Init);
+        P::inPlace(nullptr, 7, VOK_Free | freed);
+        vok::testing::failAllocationAfter(2);
+        P::inPlace(nullptr, 7, VOK_Forw | (VOK_OutBitRev - freed) | VOK_Init);
+        vok::testing::failAllocationAfter(0);
+    }
     EXPECT_TRUE(rec.reports().empty());
 }
 
