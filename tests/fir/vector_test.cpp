@@ -1,7 +1,6 @@
 // The vector path of the filters: the block kernels on their own (tails,
-// strides, stream offsets) at every width against double sums, and whole
-// filters over long blocks, many tap counts and rates, identical at every
-// width and within a few roundings of long-double sums.
+// strides, stream offsets) at every width against double sums, and the
+// single-rate filters across the pieces of their scratch.
 #include <algorithm>
 #include <gtest/gtest.h>
 
@@ -338,90 +337,5 @@ TEST(FirSingleRatePieces, OutputsAreTapOrderDoubleSumsAtEveryWidth) {
         }
     });
 }
-
-struct LongCase {
-    Rates rate;
-    std::vector<int> calls;  // iterations per call
-};
-
-std::ostream& operator<<(std::ostream& os, const LongCase& c) { return os << c.rate << " calls=" << c.calls.size(); }
-
-int historyOf(const Rates& r) {
-    return (r.up > 1 || r.down > 1) ? (r.tapsLen + r.up - 1) / r.up : r.tapsLen - 1;
-}
-
-// The outputs of both layers for one stream, at the width in force.
-struct LayerOutputs {
-    std::vector<float> low, high;
-};
-
-LayerOutputs filterStream(const std::vector<float>& h, const Rates& r, std::vector<float> history, const std::vector<float>& x,
-                 const std::vector<int>& calls) {
-    LayerOutputs run;
-    std::vector<float> taps = h;
-    FirTapState tap{};
-    FirDlyState dly{};
-    voksFirlInitMr(taps.data(), int(taps.size()), r.up, r.upPhase, r.down, r.downPhase, &tap);
-    std::vector<float> line(std::size_t(historyOf(r)) + 1);
-    voksFirlInitDlyl(&tap, line.data(), &dly);
-    voksFirlSetDlyl(&tap, history.data(), &dly);
-    FirState st{};
-    voksFirInitMr(h.data(), int(h.size()), history.data(), r.up, r.upPhase, r.down, r.downPhase, &st);
-    std::size_t at = 0;
-    for (int n : calls) {
-        std::vector<float> a(std::size_t(n) * std::size_t(r.up)), b(a.size());
-        voksbFirl(&tap, &dly, x.data() + at, a.data(), n);
-        voksbFir(&st, x.data() + at, b.data(), n);
-        at += std::size_t(n) * std::size_t(r.down);
-        run.low.insert(run.low.end(), a.begin(), a.end());
-        run.high.insert(run.high.end(), b.begin(), b.end());
-    }
-    vokFirFree(&st);
-    return run;
-}
-
-class FirLongBlocks : public ::testing::TestWithParam<LongCase> {};
-
-TEST_P(FirLongBlocks, EveryWidthGivesTheSameCloseResults) {
-    const LongCase c = GetParam();
-    const Rates r = c.rate;
-    std::mt19937 gen(4321u + unsigned(r.tapsLen * 7 + r.up * 3 + r.down));
-    const auto h = randomVector<float>(gen, std::size_t(r.tapsLen));
-    const auto history = randomVector<float>(gen, std::size_t(historyOf(r)));
-    int iters = 0;
-    for (int n : c.calls) iters += n;
-    const auto x = randomVector<float>(gen, std::size_t(iters) * std::size_t(r.down));
-    const Reference ref = directMultirate(h, r, history, x);
-
-    std::vector<float> first;
-    voktest::forEachWidth([&] {
-        const LayerOutputs run = filterStream(h, r, history, x, c.calls);
-        ASSERT_EQ(ref.out.size(), run.low.size());
-        EXPECT_EQ(0, std::memcmp(run.low.data(), run.high.data(), sizeof(float) * run.low.size()));
-        if (first.empty()) {
-            first = run.low;
-            for (std::size_t m = 0; m < run.low.size(); ++m)
-                ASSERT_TRUE(closeTo(run.low[m], ref.out[m], ref.mag[m])) << m;
-        } else {
-            EXPECT_EQ(0, std::memcmp(first.data(), run.low.data(), sizeof(float) * first.size()));
-        }
-    });
-}
-
-// Tap counts on both sides of the register blocks, of the scratch pieces
-// and of the limit beyond which a branch is filtered by the scalar loop
-// (about 4096 taps, in one line or over several streams); calls shorter and
-// longer than the filter.
-INSTANTIATE_TEST_SUITE_P(
-    Fir, FirLongBlocks,
-    ::testing::Values(LongCase{{1, 0, 1, 0, 1}, {1, 100, 3}}, LongCase{{1, 0, 1, 0, 16}, {5, 1000, 63, 64, 65}},
-                      LongCase{{1, 0, 1, 0, 255}, {100, 2000, 1}}, LongCase{{1, 0, 1, 0, 1024}, {700, 3000}},
-                      LongCase{{1, 0, 1, 0, 4100}, {5000, 300}}, LongCase{{1, 0, 4, 0, 16}, {1, 2000, 31}},
-                      LongCase{{1, 0, 4, 3, 64}, {10, 999}}, LongCase{{1, 0, 4, 1, 1024}, {300, 1500}},
-                      LongCase{{1, 0, 4, 2, 2100}, {600, 700}}, LongCase{{1, 0, 4, 1, 4100}, {900, 50}},
-                      LongCase{{1, 0, 3, 0, 3001}, {4000}}, LongCase{{1, 0, 2, 1, 3}, {1, 1, 2000}},
-                      LongCase{{1, 0, 7, 6, 5}, {800}}, LongCase{{3, 1, 1, 0, 48}, {1, 900}},
-                      LongCase{{3, 2, 5, 3, 100}, {300, 401}}, LongCase{{4, 0, 3, 1, 70}, {2, 500}},
-                      LongCase{{100, 0, 1, 0, 50}, {40}}, LongCase{{1, 0, 100, 99, 500}, {3, 60}}));
 
 }  // namespace

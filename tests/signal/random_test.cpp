@@ -12,12 +12,12 @@
 #include <string>
 #include <vector>
 
+#include "signal/generators.h"
 #include "support/reports.h"
-#include "vok.h"
 
 namespace {
 
-using voktest::ReportRecorder;
+using namespace voktest;
 
 struct Line {
     std::uint32_t seed;
@@ -255,91 +255,31 @@ TEST(RandomStatistics, RangeAndMomentsOfEveryDistribution) {
     expectMoments(w, 0.0, 1000.0 * 1000.0);
 }
 
-template <class C>
-bool isZero(C v) { return v.re == 0 && v.im == 0; }
+// Every entry point checks state, then buffer and length; the 16-bit uniform
+// blocks check the length before the buffer and have texts of their own.
+template <class K>
+void expectRandomChecks(const std::string& fn, bool uniform16) {
+    const char *ns = "Null pointer to state structure", *sp = "statePtr==0";
+    const GeneratorTexts floating{"vokrand", ns, ns, ns, "Null pointer to data buffer", "Null length of buffer"};
+    const GeneratorTexts u16{"vokrandw", sp, "((void*)(0))==statePtr", sp, "samps==0", "sampsLen<=0", nullptr, true};
+    expectGeneratorChecks<K>(fn, uniform16 ? u16 : floating, typename K::P(1), typename K::M(0), typename K::M(1));
+}
 
+#define RANDOM_KIND(l, Stem, St, Seed, M, Out) \
+    Generator<St, Seed, M, Out, vok##l##Stem##Init, vok##l##Stem, vok##l##b##Stem, 0.0>
 TEST(RandomErrors, EveryEntryPointChecksInOrderReturnsZeroAndWritesNothing) {
-    const int bad = VOK_StatusBadArg;
-    const char* m = "vokrand";
-    const char* mw = "vokrandw";
-    const char* ns = "Null pointer to state structure";
-    const char* nb = "Null pointer to data buffer";
-    const char* nl = "Null length of buffer";
-    const char* nw = "((void*)(0))==statePtr";
-    voktest::Sentinel out(16 * sizeof(DoubleComplex));
-    VokSRandUniState su;
-    VokDRandUniState du;
-    VokSRandGausState sg;
-    VokDRandGausState dg;
-    VokWRandUniState wu;
-    VokWRandGausState wg;
-    voksRandUniInit(1, 0, 1, &su);
-    vokdRandUniInit(1, 0, 1, &du);
-    voksRandGausInit(1, 0, 1, &sg);
-    vokdRandGausInit(1, 0, 1, &dg);
-    vokwRandUniInit(1, 0, 1, &wu);
-    vokwRandGausInit(1, 0, 1, &wg);
-    const VokSRandUniState su0 = su;
-    const VokDRandUniState du0 = du;
-    const VokSRandGausState sg0 = sg;
-    const VokDRandGausState dg0 = dg;
-    const VokWRandUniState wu0 = wu;
-    const VokWRandGausState wg0 = wg;
-    auto* f = out.as<float>();
-    auto* d = out.as<double>();
-    auto* z = out.as<DoubleComplex>();
-    auto* v = out.as<ShortComplex>();
-    EXPECT_EACH_REPORTS(
-        {[] { voksRandUniInit(1, 0, 1, nullptr); }, {bad, "voksRandUniInit", ns, m}},
-        {[] { vokcRandUniInit(1, 0, 1, nullptr); }, {bad, "vokcRandUniInit", ns, m}},
-        {[] { vokdRandUniInit(1, 0, 1, nullptr); }, {bad, "vokdRandUniInit", ns, m}},
-        {[] { vokzRandUniInit(1, 0, 1, nullptr); }, {bad, "vokzRandUniInit", ns, m}},
-        {[] { vokwRandUniInit(1, 0, 1, nullptr); }, {bad, "vokwRandUniInit", "statePtr==0", mw}},
-        {[] { vokvRandUniInit(1, 0, 1, nullptr); }, {bad, "vokvRandUniInit", "statePtr==0", mw}},
-        {[] { voksRandGausInit(1, 0, 1, nullptr); }, {bad, "voksRandGausInit", ns, m}},
-        {[] { vokcRandGausInit(1, 0, 1, nullptr); }, {bad, "vokcRandGausInit", ns, m}},
-        {[] { vokdRandGausInit(1, 0, 1, nullptr); }, {bad, "vokdRandGausInit", ns, m}},
-        {[] { vokzRandGausInit(1, 0, 1, nullptr); }, {bad, "vokzRandGausInit", ns, m}},
-        {[] { vokwRandGausInit(1, 0, 1, nullptr); }, {bad, "vokwRandGausInit", ns, m}},
-        {[] { vokvRandGausInit(1, 0, 1, nullptr); }, {bad, "vokvRandGausInit", ns, m}},
-        // Single samples return zero.
-        {[] { EXPECT_EQ(voksRandUni(nullptr), 0.0f); }, {bad, "voksRandUni", ns, m}},
-        {[] { EXPECT_EQ(vokdRandUni(nullptr), 0.0); }, {bad, "vokdRandUni", ns, m}},
-        {[] { EXPECT_TRUE(isZero(vokcRandUni(nullptr))); }, {bad, "vokcRandUni", ns, m}},
-        {[] { EXPECT_TRUE(isZero(vokzRandUni(nullptr))); }, {bad, "vokzRandUni", ns, m}},
-        {[] { EXPECT_EQ(vokwRandUni(nullptr), 0); }, {bad, "vokwRandUni", nw, mw}},
-        {[] { EXPECT_TRUE(isZero(vokvRandUni(nullptr))); }, {bad, "vokvRandUni", nw, mw}},
-        {[] { EXPECT_EQ(voksRandGaus(nullptr), 0.0f); }, {bad, "voksRandGaus", ns, m}},
-        {[] { EXPECT_EQ(vokdRandGaus(nullptr), 0.0); }, {bad, "vokdRandGaus", ns, m}},
-        {[] { EXPECT_TRUE(isZero(vokcRandGaus(nullptr))); }, {bad, "vokcRandGaus", ns, m}},
-        {[] { EXPECT_TRUE(isZero(vokzRandGaus(nullptr))); }, {bad, "vokzRandGaus", ns, m}},
-        {[] { EXPECT_EQ(vokwRandGaus(nullptr), 0); }, {bad, "vokwRandGaus", ns, m}},
-        {[] { EXPECT_TRUE(isZero(vokvRandGaus(nullptr))); }, {bad, "vokvRandGaus", ns, m}},
-        // Blocks check state, buffer, length...
-        {[&] { voksbRandUni(nullptr, nullptr, 0); }, {bad, "voksbRandUni", ns, m}},
-        {[&] { voksbRandUni(&su, nullptr, 0); }, {bad, "voksbRandUni", nb, m}},
-        {[&] { voksbRandUni(&su, f, 0); }, {bad, "voksbRandUni", nl, m}},
-        {[&] { vokdbRandUni(&du, d, -1); }, {bad, "vokdbRandUni", nl, m}},
-        {[&] { vokcbRandUni(&su, nullptr, 3); }, {bad, "vokcbRandUni", nb, m}},
-        {[&] { vokzbRandUni(nullptr, z, 3); }, {bad, "vokzbRandUni", ns, m}},
-        {[&] { voksbRandGaus(&sg, f, 0); }, {bad, "voksbRandGaus", nl, m}},
-        {[&] { vokdbRandGaus(&dg, nullptr, 0); }, {bad, "vokdbRandGaus", nb, m}},
-        {[&] { vokcbRandGaus(nullptr, nullptr, 0); }, {bad, "vokcbRandGaus", ns, m}},
-        {[&] { vokzbRandGaus(&dg, z, -5); }, {bad, "vokzbRandGaus", nl, m}},
-        {[&] { vokwbRandGaus(&wg, nullptr, 2); }, {bad, "vokwbRandGaus", nb, m}},
-        {[&] { vokvbRandGaus(&wg, v, 0); }, {bad, "vokvbRandGaus", nl, m}},
-        // ...except the 16-bit uniform ones: state, length, buffer.
-        {[&] { vokwbRandUni(nullptr, nullptr, 0); }, {bad, "vokwbRandUni", "statePtr==0", mw}},
-        {[&] { vokwbRandUni(&wu, nullptr, 0); }, {bad, "vokwbRandUni", "sampsLen<=0", mw}},
-        {[&] { vokwbRandUni(&wu, nullptr, 4); }, {bad, "vokwbRandUni", "samps==0", mw}},
-        {[&] { vokvbRandUni(&wu, v, -2); }, {bad, "vokvbRandUni", "sampsLen<=0", mw}});
-    EXPECT_TRUE(out.untouched());
-    EXPECT_EQ(std::memcmp(&su, &su0, sizeof su), 0);
-    EXPECT_EQ(std::memcmp(&du, &du0, sizeof du), 0);
-    EXPECT_EQ(std::memcmp(&sg, &sg0, sizeof sg), 0);
-    EXPECT_EQ(std::memcmp(&dg, &dg0, sizeof dg), 0);
-    EXPECT_EQ(std::memcmp(&wu, &wu0, sizeof wu), 0);
-    EXPECT_EQ(std::memcmp(&wg, &wg0, sizeof wg), 0);
+    expectRandomChecks<RANDOM_KIND(s, RandUni, VokSRandUniState, float, float, float)>("voksRandUni", false);
+    expectRandomChecks<RANDOM_KIND(c, RandUni, VokSRandUniState, float, float, FloatComplex)>("vokcRandUni", false);
+    expectRandomChecks<RANDOM_KIND(d, RandUni, VokDRandUniState, double, double, double)>("vokdRandUni", false);
+    expectRandomChecks<RANDOM_KIND(z, RandUni, VokDRandUniState, double, double, DoubleComplex)>("vokzRandUni", false);
+    expectRandomChecks<RANDOM_KIND(w, RandUni, VokWRandUniState, unsigned, short, short)>("vokwRandUni", true);
+    expectRandomChecks<RANDOM_KIND(v, RandUni, VokWRandUniState, unsigned, short, ShortComplex)>("vokvRandUni", true);
+    expectRandomChecks<RANDOM_KIND(s, RandGaus, VokSRandGausState, float, float, float)>("voksRandGaus", false);
+    expectRandomChecks<RANDOM_KIND(c, RandGaus, VokSRandGausState, float, float, FloatComplex)>("vokcRandGaus", false);
+    expectRandomChecks<RANDOM_KIND(d, RandGaus, VokDRandGausState, double, double, double)>("vokdRandGaus", false);
+    expectRandomChecks<RANDOM_KIND(z, RandGaus, VokDRandGausState, double, double, DoubleComplex)>("vokzRandGaus", false);
+    expectRandomChecks<RANDOM_KIND(w, RandGaus, VokWRandGausState, unsigned, short, short)>("vokwRandGaus", false);
+    expectRandomChecks<RANDOM_KIND(v, RandGaus, VokWRandGausState, unsigned, short, ShortComplex)>("vokvRandGaus", false);
 }
 
 }  // namespace
