@@ -104,7 +104,16 @@ VOK_API void VOK_CALL vokvFreeTwdTbls(void);
 
 /** @name Complex FFT */
 ///@{
-/** Complex FFT (modules vokffts, vokfftd) */
+/** Complex FFT (modules vokffts, vokfftd)
+ * N = 2^order points (0 <= order <= 31), in place (vokcFft, vokzFft) or from
+ * inSamps to outSamps (Nip), as interleaved complex elements or as separate real
+ * and imaginary arrays (cr, zr). VOK_Forw: X[k] = sum x[n]·exp(-2πi·nk/N);
+ * VOK_Inv: the + sign and the 1/N scale unless VOK_NoScale. VOK_InBitRev /
+ * VOK_OutBitRev take or leave the data in bit-reversed order. VOK_Init builds the
+ * calling thread's tables for the order and returns (data pointers may be null);
+ * VOK_Free releases them and is tested before any other argument. Failures
+ * (nothing written): a bad order, null pointers, conflicting or missing flags
+ * (VOK_StatusBadArg), tables that cannot be allocated (VOK_StatusNoMemory). */
 VOK_API void VOK_CALL vokcFft(FloatComplex* samps, int order, int flags);
 VOK_API void VOK_CALL vokcFftNip(const FloatComplex* inSamps, FloatComplex* outSamps, int order, int flags);
 VOK_API void VOK_CALL vokcrFft(float* reSamps, float* imSamps, int order, int flags);
