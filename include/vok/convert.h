@@ -21,7 +21,7 @@
 
 VOK_EXTERN_C_BEGIN
 
-/* ---- Conversion flags (float to integer and float to fix-point) ----
+/** Conversion flags (float to integer and float to fix-point)
  * Exactly one rounding flag; VOK_Unsigned selects the unsigned integer type,
  * VOK_Clip saturates, VOK_OvfErr reports values that do not fit. Without
  * VOK_Clip a value that does not fit keeps the low bits of the destination. */

@@ -24,19 +24,7 @@
 
 VOK_EXTERN_C_BEGIN
 
-/* ---- Goertzel (modules vokgrtzl, vokgrtzw) ----
- * Evaluates one relative frequency freq (0 <= freq < 1, cycles per sample) of
- * a signal sample by sample: after samples x[0..n] the value returned is
- * sum x[m]·exp(iω(n+1-m)), ω = 2π·freq, which for freq = k/N and n+1 = N is the
- * DFT bin X[k]. Init stores freq, cos ω, sin ω and 2cos ω and clears the
- * history; Reset clears the history only. Float states serve s, c, w and v,
- * double states d and z.
- * Failures (VOK_StatusBadArg; the result is (0, 0), the state unchanged):
- * "Null state pointer", "Invalid frequency value" (Init), "Null buffer pointer",
- * "Invalid array length" (blocks); the 16-bit forms then "Zero scale factor
- * pointer", "Too large scale factor" (*scaleFactor outside -14..14),
- * "Erroneus scale mode" (scaleMode >= 5), and "No memory for working array"
- * (VOK_StatusNoMemory) in the 16-bit block forms. */
+/** Goertzel state of the float forms (s, c) and the 16-bit forms (w, v). */
 typedef struct {
     /** @cond VOK_INTERNAL */
     float freq, cosW, sinW, twoCosW;
@@ -51,10 +39,22 @@ typedef struct {
     /** @endcond */
 } VokDGoertzState;
 
-
-/** @name Prepare a state for the relative frequency freq */
+/** @name Goertzel */
 ///@{
-/** Prepare a state for the relative frequency freq (0 <= freq < 1) and clear its
+/** Goertzel (modules vokgrtzl, vokgrtzw)
+ * Evaluates one relative frequency freq (0 <= freq < 1, cycles per sample) of
+ * a signal sample by sample: after samples x[0..n] the value returned is
+ * sum x[m]·exp(iω(n+1-m)), ω = 2π·freq, which for freq = k/N and n+1 = N is the
+ * DFT bin X[k]. Init stores freq, cos ω, sin ω and 2cos ω and clears the
+ * history; Reset clears the history only. Float states serve s, c, w and v,
+ * double states d and z.
+ * Failures (VOK_StatusBadArg; the result is (0, 0), the state unchanged):
+ * "Null state pointer", "Invalid frequency value" (Init), "Null buffer pointer",
+ * "Invalid array length" (blocks); the 16-bit forms then "Zero scale factor
+ * pointer", "Too large scale factor" (*scaleFactor outside -14..14),
+ * "Erroneus scale mode" (scaleMode >= 5), and "No memory for working array"
+ * (VOK_StatusNoMemory) in the 16-bit block forms.
+ * Prepare a state for the relative frequency freq (0 <= freq < 1) and clear its
  * history. Returns the thread's status (0 on success). */
 VOK_API int VOK_CALL voksGoertzInit(float freq, VokSGoertzState* state);
 VOK_API int VOK_CALL vokcGoertzInit(float freq, VokSGoertzState* state);

@@ -26,15 +26,7 @@ VOK_EXTERN_C_BEGIN
  * doubles at word (not double-word) boundaries, the same on every target. */
 #pragma pack(push, 4)
 
-/* ---- Tone generator (modules voktone, voktonew) ----
- * magnitude·cos(2π·freq·n + phase) (complex forms: magnitude·exp(j(2π·freq·n + phase)))
- * from the recurrence x[n+1] = 2cos(2π·freq)·x[n] − x[n−1], run in double and
- * continued exactly across calls. Init: 0 <= freq < 0.5, 0 <= phase < 2π,
- * magnitude >= 0. The 16-bit forms round every sample to the nearest integer.
- * Failures (VOK_StatusBadArg; generators then return 0): "Invalid magnitude value",
- * "Invalid freq value", "Invalid phase value", "Null pointer to state" (Init);
- * "Null pointer to state", "Null input buffer pointer", "Bad number of items"
- * (blocks), "Structure initialization need" (a record Init did not fill). */
+/** Tone state of voksTone (float). */
 typedef struct {
     /** @cond VOK_INTERNAL */
     double coef, cur, prev;
@@ -42,6 +34,7 @@ typedef struct {
     char marker[4];
     /** @endcond */
 } VokSToneState;
+/** Tone state of vokdTone (double). */
 typedef struct {
     /** @cond VOK_INTERNAL */
     double coef, cur, prev;
@@ -49,6 +42,7 @@ typedef struct {
     char marker[4];
     /** @endcond */
 } VokDToneState;
+/** Tone state of vokcTone (FloatComplex). */
 typedef struct {
     /** @cond VOK_INTERNAL */
     double coef, curRe, curIm, prevRe, prevIm;
@@ -56,6 +50,7 @@ typedef struct {
     char marker[4];
     /** @endcond */
 } VokCToneState;
+/** Tone state of vokzTone (DoubleComplex). */
 typedef struct {
     /** @cond VOK_INTERNAL */
     double coef, curRe, curIm, prevRe, prevIm;
@@ -78,9 +73,18 @@ typedef struct {
     /** @endcond */
 } VokWToneState;
 
-/** @name Start a tone */
+/** @name Tone generator */
 ///@{
-/** Start a tone (arguments as above); the record holds the recurrence's state. */
+/** Tone generator (modules voktone, voktonew)
+ * magnitude·cos(2π·freq·n + phase) (complex forms: magnitude·exp(j(2π·freq·n + phase)))
+ * from the recurrence x[n+1] = 2cos(2π·freq)·x[n] − x[n−1], run in double and
+ * continued exactly across calls. Init: 0 <= freq < 0.5, 0 <= phase < 2π,
+ * magnitude >= 0. The 16-bit forms round every sample to the nearest integer.
+ * Failures (VOK_StatusBadArg; generators then return 0): "Invalid magnitude value",
+ * "Invalid freq value", "Invalid phase value", "Null pointer to state" (Init);
+ * "Null pointer to state", "Null input buffer pointer", "Bad number of items"
+ * (blocks), "Structure initialization need" (a record Init did not fill).
+ * Start a tone (arguments as above); the record holds the recurrence's state. */
 VOK_API void VOK_CALL voksToneInit(float freq, float phase, float magnitude, VokSToneState* state);
 VOK_API void VOK_CALL vokcToneInit(float freq, float phase, float magnitude, VokCToneState* state);
 VOK_API void VOK_CALL vokdToneInit(double freq, double phase, double magnitude, VokDToneState* state);
@@ -109,7 +113,38 @@ VOK_API void VOK_CALL vokwbTone(VokWToneState* state, short* buffer, int n);
 VOK_API void VOK_CALL vokvbTone(VokWToneState* state, ShortComplex* buffer, int n);
 ///@}
 
-/* ---- Triangle generator (module voktrngl) ----
+/** Triangle state of the s and w forms. */
+typedef struct {
+    /** @cond VOK_INTERNAL */
+    float magnitude, step, fallStep, riseStep, topReflect, bottomReflect;
+    float riseWrap, fallWrap, topOffset, bottomOffset, value;
+    /** @endcond */
+} VokSTrnglState;
+/** Triangle state of the c and v forms. */
+typedef struct {
+    /** @cond VOK_INTERNAL */
+    float magnitude, stepRe, stepIm, fallStep, riseStep, topReflect, bottomReflect;
+    float riseWrap, fallWrap, topOffset, bottomOffset, valueRe, valueIm;
+    /** @endcond */
+} VokCTrnglState;
+/** Triangle state of the d form. */
+typedef struct {
+    /** @cond VOK_INTERNAL */
+    double magnitude, step, fallStep, riseStep, topReflect, bottomReflect;
+    double riseWrap, fallWrap, topOffset, bottomOffset, value;
+    /** @endcond */
+} VokDTrnglState;
+/** Triangle state of the z form. */
+typedef struct {
+    /** @cond VOK_INTERNAL */
+    double magnitude, stepRe, stepIm, fallStep, riseStep, topReflect, bottomReflect;
+    double riseWrap, fallWrap, topOffset, bottomOffset, valueRe, valueIm;
+    /** @endcond */
+} VokZTrnglState;
+
+/** @name Triangle generator */
+///@{
+/** Triangle generator (module voktrngl)
  * A triangle of period 1/freq samples: +magnitude at phase 0, falling to
  * -magnitude over a phase of π + asym and rising back over π - asym. The value
  * is stepped directly and reflected at the peaks (wrapped when a reflection
@@ -120,35 +155,8 @@ VOK_API void VOK_CALL vokvbTone(VokWToneState* state, ShortComplex* buffer, int 
  * Failures (VOK_StatusBadArg; generators then return 0): "Invalid magnitude value",
  * "Invalid frequence value", "Invalid phase value", "Invalid asymmetry value",
  * "Null pointer to state" (Init); "Null pointer to state", "Null pointer to
- * buffer", "Invalid number of items" (blocks). */
-typedef struct {
-    /** @cond VOK_INTERNAL */
-    float magnitude, step, fallStep, riseStep, topReflect, bottomReflect;
-    float riseWrap, fallWrap, topOffset, bottomOffset, value;
-    /** @endcond */
-} VokSTrnglState;
-typedef struct {
-    /** @cond VOK_INTERNAL */
-    float magnitude, stepRe, stepIm, fallStep, riseStep, topReflect, bottomReflect;
-    float riseWrap, fallWrap, topOffset, bottomOffset, valueRe, valueIm;
-    /** @endcond */
-} VokCTrnglState;
-typedef struct {
-    /** @cond VOK_INTERNAL */
-    double magnitude, step, fallStep, riseStep, topReflect, bottomReflect;
-    double riseWrap, fallWrap, topOffset, bottomOffset, value;
-    /** @endcond */
-} VokDTrnglState;
-typedef struct {
-    /** @cond VOK_INTERNAL */
-    double magnitude, stepRe, stepIm, fallStep, riseStep, topReflect, bottomReflect;
-    double riseWrap, fallWrap, topOffset, bottomOffset, valueRe, valueIm;
-    /** @endcond */
-} VokZTrnglState;
-
-/** @name Start a triangle wave */
-///@{
-/** Start a triangle wave (arguments as above). */
+ * buffer", "Invalid number of items" (blocks).
+ * Start a triangle wave (arguments as above). */
 VOK_API void VOK_CALL voksTrnglInit(float freq, float phase, float magnitude, float asym, VokSTrnglState* state);
 VOK_API void VOK_CALL vokcTrnglInit(float freq, float phase, float magnitude, float asym, VokCTrnglState* state);
 VOK_API void VOK_CALL vokwTrnglInit(float freq, float phase, short magnitude, float asym, VokSTrnglState* state);
@@ -177,29 +185,21 @@ VOK_API void VOK_CALL vokwbTrngl(VokSTrnglState* state, short* buffer, int n);
 VOK_API void VOK_CALL vokvbTrngl(VokCTrnglState* state, ShortComplex* buffer, int n);
 ///@}
 
-/* ---- Random generators (modules vokrand, vokrandw) ----
- * One integer core: a congruential generator (L = 69069·L + 1013904243, started
- * at 1131199209) added to a subtract-with-borrow generator (d = s2 − s3 − c,
- * less 18 with a borrow), seeded from the seed and a 15-bit auxiliary
- * congruential generator (A = 214013·A + 2531011). Uniform samples lie in
- * [low, high); Gaussian samples come in pairs from the polar method. Complex
- * samples are two consecutive draws, re first. No range checks: low > high and
- * a negative deviation are allowed.
- * Failures (VOK_StatusBadArg; single-sample calls then return 0): "Null pointer
- * to state structure", "Null pointer to data buffer", "Null length of buffer";
- * 16-bit uniform: "statePtr==0", "((void*)(0))==statePtr", "sampsLen<=0", "samps==0". */
+/** Uniform generator state of the s and c forms. */
 typedef struct {
     /** @cond VOK_INTERNAL */
     float offset, scale;
     unsigned int lcg, borrow, s1, s2, s3, seedState;
     /** @endcond */
 } VokSRandUniState;
+/** Uniform generator state of the d and z forms. */
 typedef struct {
     /** @cond VOK_INTERNAL */
     double offset, scale;
     unsigned int lcg, borrow, s1, s2, s3, seedState;
     /** @endcond */
 } VokDRandUniState;
+/** Gaussian generator state of the s and c forms. */
 typedef struct {
     /** @cond VOK_INTERNAL */
     float mean, stdDev, stored;
@@ -207,6 +207,7 @@ typedef struct {
     unsigned int lcg, borrow, s1, s2, s3, seedState;
     /** @endcond */
 } VokSRandGausState;
+/** Gaussian generator state of the d and z forms. */
 typedef struct {
     /** @cond VOK_INTERNAL */
     double mean, stdDev, stored;
@@ -224,6 +225,7 @@ typedef struct {
     short buffer[32];
     /** @endcond */
 } VokWRandUniState;
+/** 16-bit Gaussian (vokw and vokv). */
 typedef struct {
     /** @cond VOK_INTERNAL */
     int pairFlag;
@@ -233,9 +235,20 @@ typedef struct {
     /** @endcond */
 } VokWRandGausState;
 
-/** @name Seed a uniform generator of samples in [low, high) */
+/** @name Random generators */
 ///@{
-/** Seed a uniform generator of samples in [low, high). */
+/** Random generators (modules vokrand, vokrandw)
+ * One integer core: a congruential generator (L = 69069·L + 1013904243, started
+ * at 1131199209) added to a subtract-with-borrow generator (d = s2 − s3 − c,
+ * less 18 with a borrow), seeded from the seed and a 15-bit auxiliary
+ * congruential generator (A = 214013·A + 2531011). Uniform samples lie in
+ * [low, high); Gaussian samples come in pairs from the polar method. Complex
+ * samples are two consecutive draws, re first. No range checks: low > high and
+ * a negative deviation are allowed.
+ * Failures (VOK_StatusBadArg; single-sample calls then return 0): "Null pointer
+ * to state structure", "Null pointer to data buffer", "Null length of buffer";
+ * 16-bit uniform: "statePtr==0", "((void*)(0))==statePtr", "sampsLen<=0", "samps==0".
+ * Seed a uniform generator of samples in [low, high). */
 VOK_API void VOK_CALL voksRandUniInit(float seed, float low, float high, VokSRandUniState* state);
 VOK_API void VOK_CALL vokcRandUniInit(float seed, float low, float high, VokSRandUniState* state);
 VOK_API void VOK_CALL vokdRandUniInit(double seed, double low, double high, VokDRandUniState* state);
