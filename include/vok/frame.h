@@ -35,7 +35,8 @@ VOK_EXTERN_C_BEGIN
 
 /** The thread's last stored status (sticky: successful calls do not clear it). */
 VOK_API int VOK_CALL vokGetErrStatus(void);
-/** Stores any value, -1 and -8 included. */
+/** Sets the thread's status to any value, -1 and -8 included;
+ * vokSetErrStatus(VOK_StatusOk) clears it after a failure was handled. */
 VOK_API void VOK_CALL vokSetErrStatus(int status);
 /** The thread's error mode; VOK_ErrorModeLeaf until the thread sets another. */
 VOK_API int VOK_CALL vokGetErrMode(void);
