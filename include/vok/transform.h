@@ -77,29 +77,33 @@ VOK_API void VOK_CALL vokcCalcDftTwdTbl(FloatComplex* tbl, int length);
 VOK_API FloatComplex* VOK_CALL vokcGetFftTwdTbl(int order);
 VOK_API void VOK_CALL vokcCalcFftTwdTbl(FloatComplex* tbl, int order);
 ///@}
+/** @name Release every table of the kind held by the calling thread */
+///@{
 /** Release every table of the kind held by the calling thread: the DFT list is
  * emptied (its 32 slots are free again), the FFT tables of all orders and the
  * swap tables go. vokcFreeTwdTbls also releases the internal single-precision
  * FFT tables and the work buffers, vokzFreeTwdTbls the double-precision ones.
  * Tables are rebuilt on next use; pointers obtained earlier become invalid. */
 VOK_API void VOK_CALL vokcFreeTwdTbls(void);
-/** @name The same for double-precision tables */
+VOK_API void VOK_CALL vokzFreeTwdTbls(void);
+VOK_API void VOK_CALL vokvFreeTwdTbls(void);
+///@}
+
+/** @name Get and Calc for double-precision tables */
 ///@{
-/** The same for double-precision tables. */
+/** Get and Calc for double-precision tables. */
 VOK_API DoubleComplex* VOK_CALL vokzGetDftTwdTbl(int length);
 VOK_API void VOK_CALL vokzCalcDftTwdTbl(DoubleComplex* tbl, int length);
 VOK_API DoubleComplex* VOK_CALL vokzGetFftTwdTbl(int order);
 VOK_API void VOK_CALL vokzCalcFftTwdTbl(DoubleComplex* tbl, int order);
-VOK_API void VOK_CALL vokzFreeTwdTbls(void);
 ///@}
-/** @name The same for Q14 16-bit tables */
+/** @name Get and Calc for Q14 16-bit tables */
 ///@{
-/** The same for Q14 16-bit tables. */
+/** Get and Calc for Q14 16-bit tables. */
 VOK_API ShortComplex* VOK_CALL vokvGetDftTwdTbl(int length);
 VOK_API void VOK_CALL vokvCalcDftTwdTbl(ShortComplex* tbl, int length);
 VOK_API ShortComplex* VOK_CALL vokvGetFftTwdTbl(int order);
 VOK_API void VOK_CALL vokvCalcFftTwdTbl(ShortComplex* tbl, int order);
-VOK_API void VOK_CALL vokvFreeTwdTbls(void);
 ///@}
 
 /** @name Complex FFT */
