@@ -231,8 +231,9 @@ int main(int argc, char** argv) {
         // Each band over the whole input, thinned to a few hundred points (the
         // largest value of each stretch, so bursts stay visible), drawn at the
         // height of its level: the finest detail at 1, the approximation on top.
-        demo::Plot wavelet{"Wavelet bands of the whole input (Daubechies, 8 taps)", "time (s)",
-                           "level (each band scaled to its peak)", {}, false};
+        const std::string title = "Wavelet bands of the whole input (Daubechies, 8 taps): details L1-L" +
+                                  std::to_string(levels) + ", approximation L" + std::to_string(levels + 1);
+        demo::Plot wavelet{title, "time (s)", "level (each band scaled to its peak)", {}, false};
         const char* colours[] = {kBlue, kRed, kGreen, "#9467bd", "#8c564b", "#e377c2", "#7f7f7f"};
         const double seconds = double(n) / rate;
         for (std::size_t b = 0; b < bands.size(); ++b) {
@@ -242,8 +243,10 @@ int main(int argc, char** argv) {
             const double topHz = b == 0 ? rate / std::ldexp(2.0, levels) : rate / std::ldexp(1.0, level);
             const double bottomHz = b == 0 ? 0.0 : topHz / 2;
             char label[96];
-            std::snprintf(label, sizeof label, "level %d, %s %.0f-%.0f Hz", level,
-                          b == 0 ? "approximation" : "detail", bottomHz, topHz);
+            if (topHz >= 1000)
+                std::snprintf(label, sizeof label, "L%d %g-%g kHz", level, bottomHz / 1000, topHz / 1000);
+            else
+                std::snprintf(label, sizeof label, "L%d %.0f-%.0f Hz", level, bottomHz, topHz);
             // Coefficients past the input's end (the last block's padding) are not drawn.
             const std::size_t used = std::min(band.size(), std::size_t(std::ceil(band.size() * double(n) /
                                                                                   double(bands.back().size() * 2))));

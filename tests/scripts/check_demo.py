@@ -46,7 +46,7 @@ def check_plots(tmp):
         problems.append("processed spectrum is not at least 30 dB down above 5 kHz")
     bands = series(tmp / "vokdemo-wavelet.svg")
     # Six bands, each over the whole 2 s input, drawn at the height of its level.
-    levels = {int(re.match(r"level (\d+)", label).group(1)): pts for label, pts in bands.items()}
+    levels = {int(re.match(r"L(\d+) ", label).group(1)): pts for label, pts in bands.items()}
     if sorted(levels) != [1, 2, 3, 4, 5, 6] or any(
             pts[-1][0] < 1.95 or any(abs(y - level) > 0.5 for _, y in pts) for level, pts in levels.items()):
         problems.append(f"wavelet plot has bands {sorted(bands)}")
