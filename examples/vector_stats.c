@@ -20,9 +20,15 @@ int main(void) {
     vokRedirectError(vokStdErrReport);
 
     const float mean = voksMean(x, N);
-    voksbSub3(x, (float[]){0}, centred, 0); /* a length of 0 is reported... */
+    /* A deliberate mistake, to show what a failed call looks like: a length
+     * of 0 is reported on standard error and the call returns. */
+    printf("deliberate bad call (length 0), its report on standard error is expected:\n");
+    fflush(stdout);
+    voksbSub3(x, (float[]){0}, centred, 0);
     if (vokGetErrStatus() != VOK_StatusBadArg) return 1;
-    vokSetErrStatus(VOK_StatusOk); /* ...and the status is ours to clear */
+    printf("the call returned with status %d (%s); cleared, carrying on\n", vokGetErrStatus(),
+           vokErrorStr(vokGetErrStatus()));
+    vokSetErrStatus(VOK_StatusOk); /* the status is sticky: ours to clear */
 
     voksbCopy(x, centred, N);
     voksbSub1(mean, centred, N);

@@ -1,10 +1,13 @@
-/* vokx1: signal-processing library with a flat C interface.
+/** @file
+ * @brief The umbrella header: includes every family header.
+ *
+ * vokx1: signal-processing library with a flat C interface.
  *
  * Names: vok + element letters + optional b (block) / br (complex as two real
  * arrays) + operation. Letters: s float, d double, c FloatComplex,
  * z DoubleComplex, w 16-bit, v ShortComplex, i 32-bit, j IntComplex.
  * Every failure is reported through vokError (see vok/frame.h) and leaves the
- * caller's buffers unchanged. */
+ * caller's buffers unchanged. The families are listed under Modules. */
 #ifndef VOK_H
 #define VOK_H
 

@@ -57,4 +57,5 @@ for f in "${fuzzers[@]}"; do
   fi
   echo "$(basename "$f"): $(grep -o 'stat::number_of_executed_units: *[0-9]*' "$log" | grep -o '[0-9]*$') inputs"
 done
+echo "== HTML reference (no undocumented public names)" && cmake --build build/release --target docs
 echo "== all configurations passed"

@@ -1,6 +1,6 @@
 // vokdemo: the library's demonstration program.
 //
-//   vokdemo [input.wav] [-o output-dir]
+//   vokdemo [input.wav] [-o output-dir] [--help]
 //
 // Without an input it processes a built-in signal (a chirp, two tones and
 // noise); with one it takes the first channel of a 16-bit PCM WAV file. It
@@ -11,6 +11,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -29,14 +30,37 @@ constexpr const char* kBlue = "#1f77b4";
 constexpr const char* kRed = "#d62728";
 constexpr const char* kGreen = "#2ca02c";
 
+constexpr int kWaveletPlotPoints = 1000;  // per band; more adds nothing a screen shows
+
 struct Options {
     std::string input;
     std::string outDir = ".";
+    bool help = false;
 };
+
+void usage(std::FILE* to) {
+    std::fprintf(to, "usage: vokdemo [input.wav] [-o output-dir] [--help]\n");
+}
+
+void help() {
+    usage(stdout);
+    std::printf("\n"
+                "Band-passes a signal to the telephone band, halves its sample rate and\n"
+                "restores it, and writes the result with plots of what each step did.\n"
+                "\n"
+                "  input.wav      16-bit PCM WAV file, first channel used\n"
+                "                 (default: a built-in chirp with two tones and noise)\n"
+                "  -o output-dir  folder for the outputs, created if missing (default: .)\n"
+                "  -h, --help     this text\n"
+                "\n"
+                "Outputs: vokdemo-processed.wav, vokdemo-signal.svg, vokdemo-spectrum.svg,\n"
+                "vokdemo-response.svg, vokdemo-wavelet.svg (open the SVG files in a browser).\n");
+}
 
 bool parse(int argc, char** argv, Options& options) {
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "-o") == 0 && i + 1 < argc) options.outDir = argv[++i];
+        else if (std::strcmp(argv[i], "-h") == 0 || std::strcmp(argv[i], "--help") == 0) options.help = true;
         else if (argv[i][0] == '-') return false;
         else if (options.input.empty()) options.input = argv[i];
         else return false;
@@ -81,8 +105,20 @@ private:
 int main(int argc, char** argv) {
     Options options;
     if (!parse(argc, argv, options)) {
-        std::fprintf(stderr, "usage: vokdemo [input.wav] [-o output-dir]\n");
+        usage(stderr);
         return 2;
+    }
+    if (options.help) {
+        help();
+        return 0;
+    }
+    // The output folder first: a run should not fail after all the work.
+    std::error_code made;
+    std::filesystem::create_directories(options.outDir, made);
+    if (made || !std::filesystem::is_directory(options.outDir)) {
+        std::fprintf(stderr, "vokdemo: cannot create the output folder %s%s%s\n", options.outDir.c_str(),
+                     made ? ": " : "", made ? made.message().c_str() : "");
+        return 1;
     }
     const VokLibVersion* version = vokGetLibVersion();
     std::printf("%s %s %s\n", version->name, version->version, version->internalVersion);
@@ -133,7 +169,8 @@ int main(int argc, char** argv) {
     const int levels = std::min(kWaveletLevels, waveletOrder - 1);
     std::vector<std::vector<float>> bands;
     if (levels >= 1) bands = demo::waveletBands(processed, waveletOrder, levels);
-    std::printf("wavelets:  %8.3f ms  %d levels over %d samples\n", watch.lapMs(), levels, 1 << waveletOrder);
+    std::printf("wavelets:  %8.3f ms  %d levels over %d samples, in blocks of %d\n", watch.lapMs(), levels, n,
+                1 << waveletOrder);
 
     // The band-passed signal should survive the rate change except at the ends.
     const std::size_t margin = std::size_t(std::min(n / 4, 256));
@@ -191,19 +228,38 @@ int main(int argc, char** argv) {
         plots.push_back(filter);
     }
     if (!bands.empty()) {
-        // Each band drawn over the same time span, one above the other.
-        demo::Plot wavelet{"Wavelet bands (Daubechies 8 taps), coarse at the top", "time (ms)", "band (each scaled to its peak)", {}, false};
+        // Each band over the whole input, thinned to a few hundred points (the
+        // largest value of each stretch, so bursts stay visible), drawn at the
+        // height of its level: the finest detail at 1, the approximation on top.
+        const std::string title = "Wavelet bands of the whole input (Daubechies, 8 taps): details L1-L" +
+                                  std::to_string(levels) + ", approximation L" + std::to_string(levels + 1);
+        demo::Plot wavelet{title, "time (s)", "level (each band scaled to its peak)", {}, false};
         const char* colours[] = {kBlue, kRed, kGreen, "#9467bd", "#8c564b", "#e377c2", "#7f7f7f"};
-        const double spanMs = 1000.0 * double(1 << waveletOrder) / rate;
+        const double seconds = double(n) / rate;
         for (std::size_t b = 0; b < bands.size(); ++b) {
             const std::vector<float>& band = bands[b];
+            // Bands come coarse first: the approximation, then details levels ... 1.
+            const int level = b == 0 ? levels + 1 : levels + 1 - int(b);
+            const double topHz = b == 0 ? rate / std::ldexp(2.0, levels) : rate / std::ldexp(1.0, level);
+            const double bottomHz = b == 0 ? 0.0 : topHz / 2;
+            char label[96];
+            if (topHz >= 1000)
+                std::snprintf(label, sizeof label, "L%d %g-%g kHz", level, bottomHz / 1000, topHz / 1000);
+            else
+                std::snprintf(label, sizeof label, "L%d %.0f-%.0f Hz", level, bottomHz, topHz);
+            // Coefficients past the input's end (the last block's padding) are not drawn.
+            const std::size_t used = std::min(band.size(), std::size_t(std::ceil(band.size() * double(n) /
+                                                                                  double(bands.back().size() * 2))));
             float peak = 1e-12f;
-            for (float v : band) peak = std::max(peak, std::fabs(v));
-            const std::string label = b == 0 ? "approximation" : "detail " + std::to_string(levels + 1 - int(b));
+            for (std::size_t i = 0; i < used; ++i) peak = std::max(peak, std::fabs(band[i]));
             demo::Series s{label, colours[b % 7], {}, {}};
-            for (std::size_t i = 0; i < band.size(); ++i) {
-                s.x.push_back(spanMs * double(i) / double(band.size()));
-                s.y.push_back(double(bands.size() - b) - 0.45 * band[i] / peak);
+            const std::size_t stride = std::max<std::size_t>(1, (used + kWaveletPlotPoints - 1) / kWaveletPlotPoints);
+            for (std::size_t start = 0; start < used; start += stride) {
+                float v = 0;
+                for (std::size_t i = start; i < std::min(used, start + stride); ++i)
+                    if (std::fabs(band[i]) > std::fabs(v)) v = band[i];
+                s.x.push_back(seconds * double(start) / double(used));
+                s.y.push_back(level + 0.45 * v / peak);
             }
             wavelet.series.push_back(s);
         }

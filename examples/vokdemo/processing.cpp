@@ -97,20 +97,24 @@ std::vector<std::vector<float>> waveletBands(const std::vector<float>& signal, i
     VokWtState state{};
     voksWtInit(4, 0, order, levels, &state, VOK_WtDaublet);
     const std::size_t n = std::size_t(1) << order;
-    std::vector<float> coefficients(n);
-    voksWtDecompose(&state, signal.data(), coefficients.data());
-    vokWtFree(&state);
-
-    std::vector<std::vector<float>> bands;
-    std::size_t start = 0, length = n >> levels;
-    bands.emplace_back(coefficients.begin(), coefficients.begin() + std::ptrdiff_t(length));
-    start = length;
-    for (int level = levels; level >= 1; --level) {
-        bands.emplace_back(coefficients.begin() + std::ptrdiff_t(start),
-                           coefficients.begin() + std::ptrdiff_t(start + length));
-        start += length;
-        length *= 2;
+    std::vector<std::vector<float>> bands(std::size_t(levels) + 1);
+    std::vector<float> block(n), coefficients(n);
+    for (std::size_t from = 0; from < signal.size(); from += n) {
+        // The last block is padded with silence.
+        const std::size_t count = std::min(n, signal.size() - from);
+        std::copy_n(signal.begin() + std::ptrdiff_t(from), count, block.begin());
+        std::fill(block.begin() + std::ptrdiff_t(count), block.end(), 0.0f);
+        voksWtDecompose(&state, block.data(), coefficients.data());
+        // Layout: the approximation, then the details of levels ... 1, each twice the last.
+        std::size_t start = 0, length = n >> levels;
+        for (std::size_t b = 0; b < bands.size(); ++b) {
+            bands[b].insert(bands[b].end(), coefficients.begin() + std::ptrdiff_t(start),
+                            coefficients.begin() + std::ptrdiff_t(start + length));
+            start += length;
+            if (b > 0) length *= 2;
+        }
     }
+    vokWtFree(&state);
     return bands;
 }
 

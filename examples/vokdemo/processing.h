@@ -25,9 +25,10 @@ std::vector<double> powerSpectrumDb(const std::vector<float>& signal, int order)
 // Magnitude response of FIR taps at 2^(order-1)+1 frequencies from 0 to Nyquist, in dB.
 std::vector<double> responseDb(const std::vector<float>& taps, int order);
 
-// Wavelet decomposition (Daubechies, 4 vanishing moments) of the first
-// 2^order samples into 'levels' detail bands and one approximation. Bands are
-// returned coarse first: the approximation, then details level ... 1.
+// Wavelet decomposition (Daubechies, 4 vanishing moments) of the whole signal,
+// in blocks of 2^order samples (the last padded with silence), into 'levels'
+// detail bands and one approximation, each band the blocks' coefficients in
+// turn. Bands are returned coarse first: the approximation, then details level ... 1.
 std::vector<std::vector<float>> waveletBands(const std::vector<float>& signal, int order, int levels);
 
 // Ratio of signal power to error power, in dB.

@@ -1,4 +1,18 @@
-/* vokx1 one-dimensional convolution, correlation and dot products (modules vokconvs, vokconvd, vokconvw, vokcorr, vokcorrw, vokdotp, vokdotpw). */
+/** @file
+ * @brief Convolution, correlation and resampling: see @ref convolution. */
+/** @defgroup convolution Convolution, correlation and resampling
+ * vokx1 one-dimensional convolution, correlation and dot products (modules vokconvs, vokconvd, vokconvw, vokcorr, vokcorrw, vokdotp, vokdotpw).
+ *
+ * Linear convolution, cross- and autocorrelation over a range of lags, and dot
+ * products; all work on caller arrays and allocate only internally.
+ * @par Example
+ * @code
+ * float x[100], h[8], y[107];                   // y holds xLen + hLen - 1 values
+ * voksConv(x, 100, h, 8, y);
+ * float r[21];
+ * voksCrossCorr(x, 100, h, 8, r, -10, 10);      // lags -10 ... 10
+ * @endcode
+ * @{ */
 #ifndef VOK_CONVOLUTION_H
 #define VOK_CONVOLUTION_H
 
@@ -6,7 +20,9 @@
 
 VOK_EXTERN_C_BEGIN
 
-/* ---- Convolution (modules vokconvs, vokconvd, vokconvw) ----
+/** @name Convolution */
+///@{
+/** Convolution (modules vokconvs, vokconvd, vokconvw)
  * Full linear convolution y[n] = sum over k of x[k]·h[n-k], n < xLen + hLen - 1;
  * y is complex when either operand is (first letter: x's type, second: h's).
  * Each call picks direct sums, one fast convolution through a single
@@ -29,8 +45,11 @@ VOK_API int VOK_CALL vokzConv(const DoubleComplex* x, int xLen, const DoubleComp
 VOK_API int VOK_CALL vokzdConv(const DoubleComplex* x, int xLen, const double* h, int hLen, DoubleComplex* y);
 VOK_API int VOK_CALL vokdzConv(const double* x, int xLen, const DoubleComplex* h, int hLen, DoubleComplex* y);
 VOK_API void VOK_CALL vokwConv(const short* x, int xLen, const short* h, int hLen, short* y, int scaleMode, int* scaleFactor);
+///@}
 
-/* ---- Correlation (module vokcorr) ----
+/** @name Correlation */
+///@{
+/** Correlation (module vokcorr)
  * Cross-correlation r[k] = sum over n of conj(srcA[n])·srcB[n+k] (terms outside
  * either sequence are zero; conjugation only for complex srcA) for the lags
  * loLag..hiLag, written to dst[0..hiLag-loLag]; lags may be negative. The
@@ -55,8 +74,11 @@ VOK_API void VOK_CALL voksAutoCorr(const float* src, int len, float* dst, int nL
 VOK_API void VOK_CALL vokdAutoCorr(const double* src, int len, double* dst, int nLags, int norm);
 VOK_API void VOK_CALL vokcAutoCorr(const FloatComplex* src, int len, FloatComplex* dst, int nLags, int norm);
 VOK_API void VOK_CALL vokzAutoCorr(const DoubleComplex* src, int len, DoubleComplex* dst, int nLags, int norm);
+///@}
 
-/* ---- 16-bit correlation (module vokcorrw) ----
+/** @name 16-bit correlation */
+///@{
+/** 16-bit correlation (module vokcorrw)
  * As the float forms, computed on exact float copies of the 16-bit data; the
  * results are brought back to 16 bits with scaleMode and *scaleFactor (one
  * factor for the whole result; VOK_AUTO_SCALE writes it back). After the float
@@ -69,8 +91,11 @@ VOK_API void VOK_CALL vokwvCrossCorr(const short* srcA, int lenA, const ShortCom
 VOK_API void VOK_CALL vokvwCrossCorr(const ShortComplex* srcA, int lenA, const short* srcB, int lenB, ShortComplex* dst, int loLag, int hiLag, int scaleMode, int* scaleFactor);
 VOK_API void VOK_CALL vokwAutoCorr(const short* src, int len, short* dst, int nLags, int norm, int scaleMode, int* scaleFactor);
 VOK_API void VOK_CALL vokvAutoCorr(const ShortComplex* src, int len, ShortComplex* dst, int nLags, int norm, int scaleMode, int* scaleFactor);
+///@}
 
-/* ---- Dot products (module vokdotp) ----
+/** @name Dot products */
+///@{
+/** Dot products (module vokdotp)
  * sum of a[i]·b[i] over i < len, no conjugation, accumulated in extended
  * precision four terms per step; the first letter is the type of a. len 0
  * gives zero. Failures (VOK_StatusBadArg, result zero): "Null buffer pointer"
@@ -83,8 +108,11 @@ VOK_API FloatComplex VOK_CALL vokscDotProd(const float* a, const FloatComplex* b
 VOK_API FloatComplex VOK_CALL vokcsDotProd(const FloatComplex* a, const float* b, int len);
 VOK_API DoubleComplex VOK_CALL vokdzDotProd(const double* a, const DoubleComplex* b, int len);
 VOK_API DoubleComplex VOK_CALL vokzdDotProd(const DoubleComplex* a, const double* b, int len);
+///@}
 
-/* ---- 16-bit dot products (module vokdotpw) ----
+/** @name 16-bit dot products */
+///@{
+/** 16-bit dot products (module vokdotpw)
  * The exact sum of the products, saturated to 32 bits, brought back to 16 bits
  * with scaleMode and *scaleFactor (complex forms: both components with one
  * factor). Failures as the float forms, then "Null scale factor pointer"
@@ -93,7 +121,9 @@ VOK_API short VOK_CALL vokwDotProd(const short* a, const short* b, int len, int 
 VOK_API ShortComplex VOK_CALL vokvDotProd(const ShortComplex* a, const ShortComplex* b, int len, int scaleMode, int* scaleFactor);
 VOK_API ShortComplex VOK_CALL vokwvDotProd(const short* a, const ShortComplex* b, int len, int scaleMode, int* scaleFactor);
 VOK_API ShortComplex VOK_CALL vokvwDotProd(const ShortComplex* a, const short* b, int len, int scaleMode, int* scaleFactor);
+///@}
 
 VOK_EXTERN_C_END
 
+/** @} */
 #endif /* VOK_CONVOLUTION_H */

@@ -1,4 +1,22 @@
-/* vokx1 integer FFT, DFT, Goertzel and DCT (modules vokfftw, vokdft, vokgrtzl, vokgrtzw, vokdct). */
+/** @file
+ * @brief Goertzel, integer FFT, DFT of any length and DCT: see @ref dft. */
+/** @defgroup dft Goertzel, integer FFT, DFT of any length and DCT
+ * vokx1 integer FFT, DFT, Goertzel and DCT (modules vokfftw, vokdft, vokgrtzl, vokgrtzw, vokdct).
+ *
+ * Transforms that are not power-of-two FFTs: the Goertzel filter for one
+ * frequency, the 16-bit FFTs (the same layouts as @ref transform, with a scale
+ * mode), the DFT of any length (its twiddle tables share the thread's list of at
+ * most 32 distinct lengths) and the orthonormal DCT. Goertzel states are caller
+ * records filled by Init; the tables are the thread's.
+ * @par Example
+ * @code
+ * FloatComplex x[1000], X[1000];
+ * vokcDft(x, X, 1000, VOK_Forw);                // any length
+ * VokSGoertzState g;
+ * voksGoertzInit(50.0f / 1000.0f, &g);          // bin 50 of 1000
+ * FloatComplex bin = voksbGoertz(&g, signal, 1000);
+ * @endcode
+ * @{ */
 #ifndef VOK_DFT_H
 #define VOK_DFT_H
 
@@ -6,7 +24,24 @@
 
 VOK_EXTERN_C_BEGIN
 
-/* ---- Goertzel (modules vokgrtzl, vokgrtzw) ----
+/** Goertzel state of the float forms (s, c) and the 16-bit forms (w, v). */
+typedef struct {
+    /** @cond VOK_INTERNAL */
+    float freq, cosW, sinW, twoCosW;
+    FloatComplex prev2, prev1;
+    /** @endcond */
+} VokSGoertzState;
+/** Goertzel state of the double forms (d, z); fields as in VokSGoertzState. */
+typedef struct {
+    /** @cond VOK_INTERNAL */
+    double freq, cosW, sinW, twoCosW;
+    DoubleComplex prev2, prev1;
+    /** @endcond */
+} VokDGoertzState;
+
+/** @name Goertzel */
+///@{
+/** Goertzel (modules vokgrtzl, vokgrtzw)
  * Evaluates one relative frequency freq (0 <= freq < 1, cycles per sample) of
  * a signal sample by sample: after samples x[0..n] the value returned is
  * sum x[m]·exp(iω(n+1-m)), ω = 2π·freq, which for freq = k/N and n+1 = N is the
@@ -18,42 +53,58 @@ VOK_EXTERN_C_BEGIN
  * "Invalid array length" (blocks); the 16-bit forms then "Zero scale factor
  * pointer", "Too large scale factor" (*scaleFactor outside -14..14),
  * "Erroneus scale mode" (scaleMode >= 5), and "No memory for working array"
- * (VOK_StatusNoMemory) in the 16-bit block forms. */
-typedef struct {
-    float freq, cosW, sinW, twoCosW;
-    FloatComplex prev2, prev1;
-} VokSGoertzState;
-typedef struct {
-    double freq, cosW, sinW, twoCosW;
-    DoubleComplex prev2, prev1;
-} VokDGoertzState;
-
+ * (VOK_StatusNoMemory) in the 16-bit block forms.
+ * Prepare a state for the relative frequency freq (0 <= freq < 1) and clear its
+ * history. Returns the thread's status (0 on success). */
 VOK_API int VOK_CALL voksGoertzInit(float freq, VokSGoertzState* state);
 VOK_API int VOK_CALL vokcGoertzInit(float freq, VokSGoertzState* state);
 VOK_API int VOK_CALL vokdGoertzInit(double freq, VokDGoertzState* state);
 VOK_API int VOK_CALL vokzGoertzInit(double freq, VokDGoertzState* state);
+///@}
+/** @name Clear the history, keeping the frequency */
+///@{
+/** Clear the history, keeping the frequency: the next sample starts a new sum. */
 VOK_API void VOK_CALL voksGoertzReset(VokSGoertzState* state);
 VOK_API void VOK_CALL vokcGoertzReset(VokSGoertzState* state);
 VOK_API void VOK_CALL vokdGoertzReset(VokDGoertzState* state);
 VOK_API void VOK_CALL vokzGoertzReset(VokDGoertzState* state);
+///@}
+/** @name Feed one sample */
+///@{
+/** Feed one sample; returns the value of the sum so far (the DFT bin once N samples are in). */
 VOK_API FloatComplex VOK_CALL voksGoertz(VokSGoertzState* state, float sample);
 VOK_API FloatComplex VOK_CALL vokcGoertz(VokSGoertzState* state, FloatComplex sample);
 VOK_API DoubleComplex VOK_CALL vokdGoertz(VokDGoertzState* state, double sample);
 VOK_API DoubleComplex VOK_CALL vokzGoertz(VokDGoertzState* state, DoubleComplex sample);
+///@}
+/** @name Feed length samples of buffer */
+///@{
+/** Feed length samples of buffer; returns the value after the last one. */
 VOK_API FloatComplex VOK_CALL voksbGoertz(VokSGoertzState* state, const float* buffer, int length);
 VOK_API FloatComplex VOK_CALL vokcbGoertz(VokSGoertzState* state, const FloatComplex* buffer, int length);
 VOK_API DoubleComplex VOK_CALL vokdbGoertz(VokDGoertzState* state, const double* buffer, int length);
 VOK_API DoubleComplex VOK_CALL vokzbGoertz(VokDGoertzState* state, const DoubleComplex* buffer, int length);
+///@}
+/** @name 16-bit forms */
+///@{
+/** 16-bit forms: Init and Reset as above (a float state). */
 VOK_API int VOK_CALL vokwGoertzInit(float freq, VokSGoertzState* state);
 VOK_API int VOK_CALL vokvGoertzInit(float freq, VokSGoertzState* state);
 VOK_API void VOK_CALL vokwGoertzReset(VokSGoertzState* state);
 VOK_API void VOK_CALL vokvGoertzReset(VokSGoertzState* state);
+///@}
+/** @name 16-bit forms */
+///@{
+/** 16-bit forms: the value is brought to 16 bits under scaleMode / *scaleFactor. */
 VOK_API ShortComplex VOK_CALL vokwGoertz(VokSGoertzState* state, short sample, int scaleMode, int* scaleFactor);
 VOK_API ShortComplex VOK_CALL vokvGoertz(VokSGoertzState* state, ShortComplex sample, int scaleMode, int* scaleFactor);
 VOK_API ShortComplex VOK_CALL vokwbGoertz(VokSGoertzState* state, const short* buffer, int length, int scaleMode, int* scaleFactor);
 VOK_API ShortComplex VOK_CALL vokvbGoertz(VokSGoertzState* state, const ShortComplex* buffer, int length, int scaleMode, int* scaleFactor);
+///@}
 
-/* ---- integer FFT (module vokfftw) ----
+/** @name Integer FFT */
+///@{
+/** integer FFT (module vokfftw)
  * 16-bit forms of the complex (vokcFft, vokcrFft) and real (voksRealFftl,
  * voksCcsFftl, voksRealFft, voksCcsFft, voksReal2Fft, voksCcs2Fft) transforms,
  * with the same layouts. The data are transformed in float in the thread's
@@ -100,8 +151,11 @@ VOK_API void VOK_CALL vokwMpyRCPack3(const short* srcA, const short* srcB, short
 VOK_API void VOK_CALL vokwMpyRCPerm2(const short* src, short* dst, int order, int scaleMode, int* scaleFactor);
 VOK_API void VOK_CALL vokwMpyRCPerm3(const short* srcA, const short* srcB, short* dst, int order, int scaleMode,
         int* scaleFactor);
+///@}
 
-/* ---- DFT of any length (module vokdft) ----
+/** @name DFT of any length */
+///@{
+/** DFT of any length (module vokdft)
  * Forward dst[j] = sum src[k]·exp(-2πi·jk/N); VOK_Inv uses the + sign and
  * scales by 1/N unless VOK_NoScale. src may equal dst. The twiddles come from
  * the thread's DFT table of the length (the same list as vok{c,z}GetDftTwdTbl,
@@ -120,8 +174,11 @@ VOK_API void VOK_CALL vokcDft(const FloatComplex* src, FloatComplex* dst, int le
 VOK_API void VOK_CALL vokzDft(const DoubleComplex* src, DoubleComplex* dst, int length, int flags);
 VOK_API int VOK_CALL vokvDft(const ShortComplex* src, ShortComplex* dst, int length, int flags, int scaleMode,
                              int* scaleFactor);
+///@}
 
-/* ---- DCT (module vokdct) ----
+/** @name DCT */
+///@{
+/** DCT (module vokdct)
  * Orthonormal DCT-II of any length >= 1 with VOK_Forw (1), its inverse, the
  * orthonormal DCT-III, with VOK_Inv (2); exactly one of the two bits must be
  * set, other bits are ignored. src is read before dst is written, so src may
@@ -139,7 +196,9 @@ VOK_API int VOK_CALL vokvDft(const ShortComplex* src, ShortComplex* dst, int len
 VOK_API void VOK_CALL voksDct(const float* src, float* dst, int length, int flags);
 VOK_API void VOK_CALL vokdDct(const double* src, double* dst, int length, int flags);
 VOK_API void VOK_CALL vokwDct(const short* src, short* dst, int length, int flags);
+///@}
 
 VOK_EXTERN_C_END
 
+/** @} */
 #endif /* VOK_DFT_H */

@@ -1,19 +1,44 @@
-/* vokx1 elementwise functions, statistics, norms and normalization (modules vokvec, voklnexp, voklnexw, voknorm). */
+/** @file
+ * @brief Elementwise functions, statistics and norms: see @ref elementwise. */
+/** @defgroup elementwise Elementwise functions, statistics and norms
+ * vokx1 elementwise functions, statistics, norms and normalization (modules vokvec, voklnexp, voklnexw, voknorm).
+ *
+ * Square, square root, thresholds, absolute value, logarithm and exponential of
+ * every element (form 1 in place, form 2 from src to dst), and the statistics
+ * and norms of a vector. No state and no allocation.
+ * @par Example
+ * @code
+ * float x[5] = {-2, -1, 0, 1, 2}, y[5];
+ * voksbAbs2(x, y, 5);                           // y = |x|
+ * float mean = voksMean(y, 5);                  // 1.2
+ * float l2 = voksNorm(x, NULL, 5, VOK_L2);       // sqrt(10)
+ * @endcode
+ * @{ */
 #ifndef VOK_ELEMENTWISE_H
 #define VOK_ELEMENTWISE_H
 
 #include "types.h"
 
-/* Relation of the thresholds: VOK_LT raises elements below thresh to thresh,
+/** Relation of the thresholds: VOK_LT raises elements below thresh to thresh,
  * VOK_GT (any value other than VOK_LT) lowers elements above it. */
-enum { VOK_LT = 0, VOK_GT = 1 };
+enum {
+    VOK_LT = 0,   /**< raise elements below the threshold */
+    VOK_GT = 1    /**< lower elements above the threshold */
+};
 
-/* Norm kinds: exactly one of VOK_C, VOK_L1, VOK_L2, optionally with VOK_RELATIVE. */
-enum { VOK_C = 1, VOK_L1 = 2, VOK_L2 = 4, VOK_RELATIVE = 8 };
+/** Norm kinds: exactly one of VOK_C, VOK_L1, VOK_L2, optionally with VOK_RELATIVE. */
+enum {
+    VOK_C = 1,         /**< maximum magnitude */
+    VOK_L1 = 2,        /**< sum of magnitudes */
+    VOK_L2 = 4,        /**< square root of the sum of squares */
+    VOK_RELATIVE = 8   /**< the norm of srcA - srcB divided by the norm of srcA */
+};
 
 VOK_EXTERN_C_BEGIN
 
-/* ---- Elementwise functions ----
+/** @name Elementwise functions */
+///@{
+/** Elementwise functions
  * Form 1 works in place on vec, form 2 reads src and writes dst (they may be the
  * same array). Checks: "len<=0", then "vec==0" or "src==0", "dst==0"; a failed
  * check writes nothing. The 16-bit forms that take scaleMode and scaleFactor
@@ -31,8 +56,11 @@ VOK_API void VOK_CALL vokcbSqr1(FloatComplex* vec, int len);
 VOK_API void VOK_CALL vokcbSqr2(const FloatComplex* src, FloatComplex* dst, int len);
 VOK_API void VOK_CALL vokzbSqr1(DoubleComplex* vec, int len);
 VOK_API void VOK_CALL vokzbSqr2(const DoubleComplex* src, DoubleComplex* dst, int len);
+///@}
 
-/* Sqrt: correctly rounded square root (complex: principal root). The real forms
+/** @name Sqrt */
+///@{
+/** Sqrt: correctly rounded square root (complex: principal root). The real forms
  * process the whole vector and then report "Element of input vector is
  * negative" once if any element was below zero (-0 is not): such an element
  * becomes the negative quiet NaN (sign, exponent and top fraction bit set) in
@@ -50,8 +78,11 @@ VOK_API void VOK_CALL vokwbSqrt1(short* vec, int len);
 VOK_API void VOK_CALL vokwbSqrt2(const short* src, short* dst, int len);
 VOK_API void VOK_CALL vokvbSqrt1(ShortComplex* vec, int len);
 VOK_API void VOK_CALL vokvbSqrt2(const ShortComplex* src, ShortComplex* dst, int len);
+///@}
 
-/* Thresh: relOp VOK_LT replaces elements below thresh by thresh, VOK_GT those
+/** @name Thresh */
+///@{
+/** Thresh: relOp VOK_LT replaces elements below thresh by thresh, VOK_GT those
  * above it. The float form orders values by their bit patterns read as signed
  * integers (so -0 is below +0 and a NaN sorts by its pattern). Complex forms
  * compare |z|^2 with thresh^2 and rescale a violating element to magnitude
@@ -72,8 +103,11 @@ VOK_API void VOK_CALL vokwbThresh1(short* vec, int len, short thresh, int relOp)
 VOK_API void VOK_CALL vokwbThresh2(const short* src, short* dst, int len, short thresh, int relOp);
 VOK_API void VOK_CALL vokvbThresh1(ShortComplex* vec, int len, short thresh, int relOp);
 VOK_API void VOK_CALL vokvbThresh2(const ShortComplex* src, ShortComplex* dst, int len, short thresh, int relOp);
+///@}
 
-/* InvThresh: with thresh > 0 an element of magnitude below thresh first becomes
+/** @name InvThresh */
+///@{
+/** InvThresh: with thresh > 0 an element of magnitude below thresh first becomes
  * thresh with the element's sign; then every element becomes its reciprocal,
  * four elements sharing one division (1/(a*b*c*d) times the other three).
  * Negative thresh reports "thresh<0.0f" / "thresh<0.0". With thresh = 0 an
@@ -91,24 +125,33 @@ VOK_API void VOK_CALL vokcbInvThresh1(FloatComplex* vec, int len, float thresh);
 VOK_API void VOK_CALL vokcbInvThresh2(const FloatComplex* src, FloatComplex* dst, int len, float thresh);
 VOK_API void VOK_CALL vokzbInvThresh1(DoubleComplex* vec, int len, double thresh);
 VOK_API void VOK_CALL vokzbInvThresh2(const DoubleComplex* src, DoubleComplex* dst, int len, double thresh);
+///@}
 
-/* Abs: |x| by clearing the sign bit (NaN payloads kept). The 16-bit |-32768|
+/** @name Abs */
+///@{
+/** Abs: |x| by clearing the sign bit (NaN payloads kept). The 16-bit |-32768|
  * saturates to 32767. */
 VOK_API void VOK_CALL voksbAbs1(float* vec, int len);
 VOK_API void VOK_CALL voksbAbs2(const float* src, float* dst, int len);
 VOK_API void VOK_CALL vokdbAbs1(double* vec, int len);
 VOK_API void VOK_CALL vokdbAbs2(const double* src, double* dst, int len);
+VOK_API void VOK_CALL vokwbAbs1(short* vec, int len);
+VOK_API void VOK_CALL vokwbAbs2(const short* src, short* dst, int len);
+///@}
+/** @name 16-bit squares */
+///@{
+/** 16-bit squares: 32-bit squares (complex: re^2 - im^2 and 2·re·im, the latter
+ * saturated at 2^31 - 1) brought to 16 bits with one scale factor for the call;
+ * VOK_AUTO_SCALE with a null scaleFactor reports "scaleFactor==0". */
 VOK_API void VOK_CALL vokwbSqr1(short* vec, int len, int scaleMode, int* scaleFactor);
 VOK_API void VOK_CALL vokwbSqr2(const short* src, short* dst, int len, int scaleMode, int* scaleFactor);
 VOK_API void VOK_CALL vokvbSqr1(ShortComplex* vec, int len, int scaleMode, int* scaleFactor);
 VOK_API void VOK_CALL vokvbSqr2(const ShortComplex* src, ShortComplex* dst, int len, int scaleMode, int* scaleFactor);
-/* 16-bit squares: 32-bit squares (complex: re^2 - im^2 and 2·re·im, the latter
- * saturated at 2^31 - 1) brought to 16 bits with one scale factor for the call;
- * VOK_AUTO_SCALE with a null scaleFactor reports "scaleFactor==0". */
-VOK_API void VOK_CALL vokwbAbs1(short* vec, int len);
-VOK_API void VOK_CALL vokwbAbs2(const short* src, short* dst, int len);
+///@}
 
-/* Ln and Exp, module voklnexp (float, double) and voklnexw (16-bit).
+/** @name Ln and Exp, module voklnexp */
+///@{
+/** Ln and Exp, module voklnexp (float, double) and voklnexw (16-bit).
  * Ln: an element with its sign bit set (negatives, -0, negative NaNs) gives the
  * negative quiet NaN whose only fraction bit is the highest; +0 gives -infinity;
  * no report is made. Float results are within 1 ulp of the exact value, double
@@ -125,16 +168,22 @@ VOK_API void VOK_CALL vokdbLn1(double* vec, int len);
 VOK_API void VOK_CALL vokdbLn2(const double* src, double* dst, int len);
 VOK_API void VOK_CALL vokwbLn1(short* vec, int len);
 VOK_API void VOK_CALL vokwbLn2(const short* src, short* dst, int len);
-/* 16-bit exponential: e^x in float (beyond the float range the largest float),
- * brought to 16 bits with the scale mode; "scaleFactor==0" as for Sqr. */
-VOK_API void VOK_CALL vokwbExp1(short* vec, int len, int scaleMode, int* scaleFactor);
-VOK_API void VOK_CALL vokwbExp2(const short* src, short* dst, int len, int scaleMode, int* scaleFactor);
 VOK_API void VOK_CALL voksbExp1(float* vec, int len);
 VOK_API void VOK_CALL voksbExp2(const float* src, float* dst, int len);
 VOK_API void VOK_CALL vokdbExp1(double* vec, int len);
 VOK_API void VOK_CALL vokdbExp2(const double* src, double* dst, int len);
+///@}
+/** @name 16-bit exponential */
+///@{
+/** 16-bit exponential: e^x in float (beyond the float range the largest float),
+ * brought to 16 bits with the scale mode; "scaleFactor==0" as for Sqr. */
+VOK_API void VOK_CALL vokwbExp1(short* vec, int len, int scaleMode, int* scaleFactor);
+VOK_API void VOK_CALL vokwbExp2(const short* src, short* dst, int len, int scaleMode, int* scaleFactor);
+///@}
 
-/* ---- Statistics (module vokvec) ----
+/** @name Statistics */
+///@{
+/** Statistics (module vokvec)
  * Mean: (1/len) sum x. StdDev: the mean square (1/len) sum x^2, no mean
  * subtracted and no root taken. Max, Min: largest and smallest element (a NaN
  * is never chosen unless it is the first element). Float sums run in double,
@@ -146,20 +195,28 @@ VOK_API void VOK_CALL vokdbExp2(const double* src, double* dst, int len);
 VOK_API float VOK_CALL voksMean(const float* vec, int len);
 VOK_API double VOK_CALL vokdMean(const double* vec, int len);
 VOK_API short VOK_CALL vokwMean(const short* vec, int len);
-/* 16-bit mean square: the exact sum of squares divided by len (truncated),
+VOK_API float VOK_CALL voksStdDev(const float* vec, int len);
+VOK_API double VOK_CALL vokdStdDev(const double* vec, int len);
+///@}
+/** 16-bit mean square: the exact sum of squares divided by len (truncated),
  * brought to 16 bits with the scale mode; "scaleFactor==0" in VOK_AUTO_SCALE
  * with a null scaleFactor. */
 VOK_API short VOK_CALL vokwStdDev(const short* vec, int len, int scaleMode, int* scaleFactor);
-VOK_API float VOK_CALL voksStdDev(const float* vec, int len);
-VOK_API double VOK_CALL vokdStdDev(const double* vec, int len);
+
+/** @name Largest and smallest element */
+///@{
+/** Largest and smallest element (a NaN is never chosen unless it is the first). */
 VOK_API float VOK_CALL voksMax(const float* vec, int len);
 VOK_API double VOK_CALL vokdMax(const double* vec, int len);
 VOK_API short VOK_CALL vokwMax(const short* vec, int len);
 VOK_API float VOK_CALL voksMin(const float* vec, int len);
 VOK_API double VOK_CALL vokdMin(const double* vec, int len);
 VOK_API short VOK_CALL vokwMin(const short* vec, int len);
+///@}
 
-/* ---- Norms (module voknorm) ----
+/** @name Norms */
+///@{
+/** Norms (module voknorm)
  * The norm of srcA - srcB, or of srcA when srcB is null; flag is one of VOK_C
  * (max magnitude), VOK_L1 (sum of magnitudes), VOK_L2 (Euclidean), optionally
  * with VOK_RELATIVE (divided by the norm of srcA; 1.0 when srcB is null; 0.0
@@ -173,19 +230,27 @@ VOK_API double VOK_CALL vokdNorm(const double* srcA, const double* srcB, int len
 VOK_API double VOK_CALL vokzNorm(const DoubleComplex* srcA, const DoubleComplex* srcB, int len, int flag);
 VOK_API float VOK_CALL vokwNorm(const short* srcA, const short* srcB, int len, int flag);
 VOK_API float VOK_CALL vokvNorm(const ShortComplex* srcA, const ShortComplex* srcB, int len, int flag);
+///@}
 
-/* Normalize: dst[i] = (src[i] - offset) * (1/factor), the reciprocal formed once
+/** @name Normalize */
+///@{
+/** Normalize: dst[i] = (src[i] - offset) * (1/factor), the reciprocal formed once
  * in double. Checks: "n<=0", "src==0", "dst==0", "factor == 0" (+0 or -0).
  * 16-bit results are truncated toward zero and saturated. */
 VOK_API void VOK_CALL voksbNormalize(const float* src, float* dst, int n, float offset, float factor);
 VOK_API void VOK_CALL vokcbNormalize(const FloatComplex* src, FloatComplex* dst, int n, FloatComplex offset, float factor);
-/* 16-bit normalization: (x - offset)/factor in float, truncated toward zero
+VOK_API void VOK_CALL vokdbNormalize(const double* src, double* dst, int n, double offset, double factor);
+VOK_API void VOK_CALL vokzbNormalize(const DoubleComplex* src, DoubleComplex* dst, int n, DoubleComplex offset, double factor);
+///@}
+/** @name 16-bit normalization */
+///@{
+/** 16-bit normalization: (x - offset)/factor in float, truncated toward zero
  * and saturated to 16 bits (complex: each part with its offset part). */
 VOK_API void VOK_CALL vokwbNormalize(const short* src, short* dst, int n, short offset, float factor);
 VOK_API void VOK_CALL vokvbNormalize(const ShortComplex* src, ShortComplex* dst, int n, ShortComplex offset, float factor);
-VOK_API void VOK_CALL vokdbNormalize(const double* src, double* dst, int n, double offset, double factor);
-VOK_API void VOK_CALL vokzbNormalize(const DoubleComplex* src, DoubleComplex* dst, int n, DoubleComplex offset, double factor);
+///@}
 
 VOK_EXTERN_C_END
 
+/** @} */
 #endif /* VOK_ELEMENTWISE_H */

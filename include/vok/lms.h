@@ -1,51 +1,71 @@
-/* vokx1 LMS adaptive filters (modules voklmsl, voklmsh). */
+/** @file
+ * @brief LMS adaptive filters: see @ref lms. */
+/** @defgroup lms LMS adaptive filters
+ * vokx1 LMS adaptive filters (modules voklmsl, voklmsh).
+ *
+ * Adaptive FIR filters updated by the LMS rule with a step size, a leak and an
+ * error delay. Low layer (vok?Lmsl): caller records over caller arrays, the taps
+ * record laid out like FirTapState. High layer (vok?Lms): one LmsState owning its
+ * arrays, released with vokLmsFree. The Des forms take the desired signal and
+ * form the error themselves.
+ * @par Example
+ * @code
+ * float taps[32] = {0}, out[1000];
+ * LmsState st = {0};
+ * voksLmsInit(0, taps, 32, NULL, 0.01f, 0.0f, 0, &st);
+ * voksbLmsDes(&st, in, desired, out, 1000);     // adapts towards desired
+ * vokLmsFree(&st);
+ * @endcode
+ * @{ */
 #ifndef VOK_LMS_H
 #define VOK_LMS_H
 
 #include "types.h"
 
-/* Taps of an adaptive filter. The first eight words have the layout of
+/** Taps of an adaptive filter. The first eight words have the layout of
  * FirTapState, so the two-state FIR filter runs on this record unchanged. */
 typedef struct {
-    void* taps;        /* w: taps[i] multiplies the input delayed by i samples */
-    int len;           /* tapsLen */
-    int upFactor;      /* always 1 */
-    int upPhase;       /* always 0 */
-    int downFactor;    /* decimation factor D, 1 single rate */
-    int downPhase;     /* 0 <= downPhase < downFactor */
-    int isMultiRate;   /* 1 when downFactor >= 2 */
-    int isFilterMode;  /* 1 when the taps array is in filter mode (high layer: set up) */
-    float leak;        /* the taps are scaled by 1 - leak at each update */
-    float step;        /* step size */
-    int errDly;        /* error delay in samples, >= 0 */
-    int lmsType;       /* kept as given; no meaning */
+    void* taps;        /**< w: taps[i] multiplies the input delayed by i samples */
+    int len;           /**< tapsLen */
+    int upFactor;      /**< always 1 */
+    int upPhase;       /**< always 0 */
+    int downFactor;    /**< decimation factor D, 1 single rate */
+    int downPhase;     /**< 0 <= downPhase < downFactor */
+    int isMultiRate;   /**< 1 when downFactor >= 2 */
+    int isFilterMode;  /**< 1 when the taps array is in filter mode (high layer: set up) */
+    float leak;        /**< the taps are scaled by 1 - leak at each update */
+    float step;        /**< step size */
+    int errDly;        /**< error delay in samples, >= 0 */
+    int lmsType;       /**< kept as given; no meaning */
 } LmsTapState;
 
-/* Delay line of an adaptive filter, slot 0 newest. The first three words have
+/** Delay line of an adaptive filter, slot 0 newest. The first three words have
  * the layout of FirDlyState. */
 typedef struct {
-    void* dlyl;
-    int len;           /* tapsLen, + errDly when isAdapt, + downFactor when multirate */
-    int isFilterMode;  /* 1 when in filter mode (high layer: set up) */
-    int isAdapt;       /* 1 when the line carries the errDly extra samples adaptation reads */
+    void* dlyl;        /**< the delay-line array */
+    int len;           /**< tapsLen, + errDly when isAdapt, + downFactor when multirate */
+    int isFilterMode;  /**< 1 when in filter mode (high layer: set up) */
+    int isAdapt;       /**< 1 when the line carries the errDly extra samples adaptation reads */
 } LmsDlyState;
 
-/* The high-layer state: both records, then the error of the last output. The
+/** The high-layer state: both records, then the error of the last output. The
  * error is of the output element type of the filter: only that member is used. */
 typedef struct {
-    LmsTapState tapState;
-    LmsDlyState dlyState;
+    LmsTapState tapState;  /**< taps, over a library-owned array */
+    LmsDlyState dlyState;  /**< delay line, over a library-owned array */
     union {
-        float s;
-        double d;
-        FloatComplex c;
-        DoubleComplex z;
-    } errVal;
+        float s;           /**< float output */
+        double d;          /**< double output */
+        FloatComplex c;    /**< FloatComplex output */
+        DoubleComplex z;   /**< DoubleComplex output */
+    } errVal;              /**< error of the last output */
 } LmsState;
 
 VOK_EXTERN_C_BEGIN
 
-/* ---- low layer (voklmsl): caller-owned records over caller-owned arrays ---- */
+/** @name Low layer */
+///@{
+/** low layer (voklmsl): caller-owned records over caller-owned arrays */
 VOK_API void VOK_CALL voksLmslInit(int lmsType, float* taps, int tapsLen, float step, float leak, int errDly, LmsTapState* tapStPtr);
 VOK_API void VOK_CALL voksLmslInitMr(int lmsType, float* taps, int tapsLen, float step, float leak, int errDly, int downFactor,
                                    int downPhase, LmsTapState* tapStPtr);
@@ -81,16 +101,22 @@ VOK_API void VOK_CALL vokzLmslSetTaps(const DoubleComplex* taps, LmsTapState* ta
 VOK_API int VOK_CALL vokzLmslGetTaps(LmsTapState* tapStPtr, DoubleComplex* taps);
 VOK_API void VOK_CALL vokzLmslSetDlyl(LmsTapState* tapStPtr, const DoubleComplex* dlyl, LmsDlyState* dlyStPtr);
 VOK_API void VOK_CALL vokzLmslGetDlyl(LmsTapState* tapStPtr, LmsDlyState* dlyStPtr, DoubleComplex* dlyl);
+///@}
 
-/* Step and leak of a taps record of any element type. */
+/** @name Step and leak of a taps record of any element type */
+///@{
+/** Step and leak of a taps record of any element type. */
 VOK_API void VOK_CALL vokwLmslSetStep(float step, LmsTapState* tapStPtr);
 VOK_API float VOK_CALL vokwLmslGetStep(const LmsTapState* tapStPtr);
 VOK_API void VOK_CALL voksLmslSetStep(float step, LmsTapState* tapStPtr);
 VOK_API float VOK_CALL voksLmslGetStep(const LmsTapState* tapStPtr);
 VOK_API void VOK_CALL voksLmslSetLeak(float leak, LmsTapState* tapStPtr);
 VOK_API float VOK_CALL voksLmslGetLeak(const LmsTapState* tapStPtr);
+///@}
 
-/* One adaptation step with the error of an earlier output, then one output;
+/** @name One adaptation step with the error of an earlier output, then one ... */
+///@{
+/** One adaptation step with the error of an earlier output, then one output;
  * the block form consumes downFactor inputs per output. */
 VOK_API float VOK_CALL voksLmsl(LmsTapState* tapStPtr, LmsDlyState* dlyStPtr, float samp, float err);
 VOK_API double VOK_CALL vokdLmsl(LmsTapState* tapStPtr, LmsDlyState* dlyStPtr, double samp, double err);
@@ -104,8 +130,11 @@ VOK_API FloatComplex VOK_CALL vokcbLmsl(LmsTapState* tapStPtr, LmsDlyState* dlyS
 VOK_API DoubleComplex VOK_CALL vokzbLmsl(LmsTapState* tapStPtr, LmsDlyState* dlyStPtr, const DoubleComplex* inSamps, DoubleComplex err);
 VOK_API FloatComplex VOK_CALL vokscbLmsl(LmsTapState* tapStPtr, LmsDlyState* dlyStPtr, const float* inSamps, FloatComplex err);
 VOK_API DoubleComplex VOK_CALL vokdzbLmsl(LmsTapState* tapStPtr, LmsDlyState* dlyStPtr, const double* inSamps, DoubleComplex err);
+///@}
 
-/* Filtering without adaptation, through the two-state FIR filter on the same records. */
+/** @name Filtering without adaptation, through the two-state FIR filter on the ... */
+///@{
+/** Filtering without adaptation, through the two-state FIR filter on the same records. */
 VOK_API float VOK_CALL voksLmslNa(LmsTapState* tapStPtr, LmsDlyState* dlyStPtr, float samp);
 VOK_API double VOK_CALL vokdLmslNa(LmsTapState* tapStPtr, LmsDlyState* dlyStPtr, double samp);
 VOK_API FloatComplex VOK_CALL vokcLmslNa(LmsTapState* tapStPtr, LmsDlyState* dlyStPtr, FloatComplex samp);
@@ -130,8 +159,11 @@ VOK_API void VOK_CALL vokdzbLmslNa(LmsTapState* tapStPtr, LmsDlyState* dlyStPtr,
                                  int numIters);
 VOK_API void VOK_CALL vokzdbLmslNa(LmsTapState* tapStPtr, LmsDlyState* dlyStPtr, const DoubleComplex* inSamps, DoubleComplex* outSamps,
                                  int numIters);
+///@}
 
-/* 16-bit samples with float taps. */
+/** @name 16-bit samples with float taps */
+///@{
+/** 16-bit samples with float taps. */
 VOK_API void VOK_CALL vokwLmslInit(int lmsType, float* taps, int tapsLen, float step, int errDly, LmsTapState* tapStPtr);
 VOK_API void VOK_CALL vokwLmslInitDlyl(LmsTapState* tapStPtr, short* dlyl, LmsDlyState* dlyStPtr);
 VOK_API void VOK_CALL vokwLmslSetTaps(const float* taps, LmsTapState* tapStPtr);
@@ -139,8 +171,11 @@ VOK_API int VOK_CALL vokwLmslGetTaps(LmsTapState* tapStPtr, float* taps);
 VOK_API void VOK_CALL vokwLmslSetDlyl(LmsTapState* tapStPtr, const short* dlyl, LmsDlyState* dlyStPtr);
 VOK_API void VOK_CALL vokwLmslGetDlyl(LmsTapState* tapStPtr, LmsDlyState* dlyStPtr, short* dlyl);
 VOK_API short VOK_CALL vokwLmsl(LmsTapState* tapStPtr, LmsDlyState* dlyStPtr, short samp, short err);
+///@}
 
-/* ---- high layer (voklmsh): one record owning its taps and delay line ---- */
+/** @name High layer */
+///@{
+/** high layer (voklmsh): one record owning its taps and delay line */
 VOK_API void VOK_CALL voksLmsInit(int lmsType, const float* taps, int tapsLen, const float* dlyl, float step, float leak,
                                int errDly, LmsState* statePtr);
 VOK_API void VOK_CALL voksLmsInitMr(int lmsType, const float* taps, int tapsLen, const float* dlyl, float step, float leak,
@@ -200,7 +235,12 @@ VOK_API DoubleComplex VOK_CALL vokdzbLms(LmsState* statePtr, const double* inSam
 VOK_API DoubleComplex VOK_CALL vokdzLmsDes(LmsState* statePtr, double samp, DoubleComplex desired);
 VOK_API void VOK_CALL vokdzbLmsDes(LmsState* statePtr, const double* inSamps, const DoubleComplex* desSamps, DoubleComplex* outSamps,
                                int numIters);
+///@}
 
+/** @name Copy taps and delay line out of or into the record, and read or set ... */
+///@{
+/** Copy taps and delay line out of or into the record, and read or set the
+ * stored error of the last output. */
 VOK_API void VOK_CALL voksLmsGetTaps(LmsState* statePtr, float* taps);
 VOK_API void VOK_CALL voksLmsSetTaps(const float* taps, LmsState* statePtr);
 VOK_API void VOK_CALL voksLmsGetDlyl(LmsState* statePtr, float* dlyl);
@@ -228,14 +268,20 @@ VOK_API void VOK_CALL vokzLmsGetDlyl(LmsState* statePtr, DoubleComplex* dlyl);
 VOK_API void VOK_CALL vokzLmsSetDlyl(const DoubleComplex* dlyl, LmsState* statePtr);
 VOK_API DoubleComplex VOK_CALL vokzLmsGetErrVal(const LmsState* statePtr);
 VOK_API void VOK_CALL vokzLmsSetErrVal(DoubleComplex errVal, LmsState* statePtr);
+///@}
 
-/* Plain field access: the record must be valid. */
+/** @name Plain field access */
+///@{
+/** Plain field access: the record must be valid. */
 VOK_API float VOK_CALL voksLmsGetStep(const LmsState* statePtr);
 VOK_API void VOK_CALL voksLmsSetStep(float step, LmsState* statePtr);
 VOK_API float VOK_CALL voksLmsGetLeak(const LmsState* statePtr);
 VOK_API void VOK_CALL voksLmsSetLeak(float leak, LmsState* statePtr);
+///@}
+/** Release the arrays the library allocated for *statePtr. */
 VOK_API void VOK_CALL vokLmsFree(LmsState* statePtr);
 
 VOK_EXTERN_C_END
 
+/** @} */
 #endif /* VOK_LMS_H */

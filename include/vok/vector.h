@@ -1,4 +1,21 @@
-/* vokx1 floating-point vector arithmetic and single complex numbers (module vokarith). */
+/** @file
+ * @brief Vector arithmetic: see @ref vector. */
+/** @defgroup vector Vector arithmetic
+ * vokx1 floating-point vector arithmetic and single complex numbers (module vokarith).
+ *
+ * Floating-point and complex arithmetic on whole vectors: form 1 takes a value
+ * and a vector changed in place, form 2 a source added (subtracted, multiplied)
+ * into a destination, form 3 two sources and a destination. The caller owns every
+ * array; nothing is allocated. Length checks come first ("n<=0"), then the
+ * pointers, and a failed check writes nothing.
+ * @par Example
+ * @code
+ * float a[4] = {1, 2, 3, 4}, b[4] = {4, 3, 2, 1}, sum[4];
+ * voksbAdd3(a, b, sum, 4);                      // sum = a + b
+ * voksbMpy1(0.5f, sum, 4);                      // sum *= 0.5
+ * voksbCopy(sum, a, 4);
+ * @endcode
+ * @{ */
 #ifndef VOK_VECTOR_H
 #define VOK_VECTOR_H
 
@@ -6,7 +23,9 @@
 
 VOK_EXTERN_C_BEGIN
 
-/* ---- Floating-point vector arithmetic (module vokarith) ----
+/** @name Floating-point vector arithmetic */
+///@{
+/** Floating-point vector arithmetic (module vokarith)
  * Form 1 combines the scalar val into dst, form 2 the vector src (Sub2: val) into
  * dst, form 3 writes srcA op srcB (Sub3: src - val) to dst. n counts elements and
  * must be at least 1; on a bad argument nothing is written. Elements are processed
@@ -60,8 +79,11 @@ VOK_API void VOK_CALL voksbMpy3(const float* srcA, const float* srcB, float* dst
 VOK_API void VOK_CALL vokdbMpy3(const double* srcA, const double* srcB, double* dst, int n);
 VOK_API void VOK_CALL vokcbMpy3(const FloatComplex* srcA, const FloatComplex* srcB, FloatComplex* dst, int n);
 VOK_API void VOK_CALL vokzbMpy3(const DoubleComplex* srcA, const DoubleComplex* srcB, DoubleComplex* dst, int n);
+///@}
 
-/* Conjugation; the sign bit of im is flipped (+0 becomes -0, NaN payloads kept).
+/** @name Conjugation */
+///@{
+/** Conjugation; the sign bit of im is flipped (+0 becomes -0, NaN payloads kept).
  * ConjFlip2: dst[n-1-i] = conj(src[i]).
  * ConjExtend: completes a conjugate-symmetric sequence of length 2n-2 from its
  * first n elements: x[m] = conj(x[2n-2-m]) for m = n ... 2n-3 (dst holds 2n-2,
@@ -76,8 +98,11 @@ VOK_API void VOK_CALL vokcbConjExtend1(FloatComplex* vec, int n);
 VOK_API void VOK_CALL vokzbConjExtend1(DoubleComplex* vec, int n);
 VOK_API void VOK_CALL vokcbConjExtend2(const FloatComplex* src, FloatComplex* dst, int n);
 VOK_API void VOK_CALL vokzbConjExtend2(const DoubleComplex* src, DoubleComplex* dst, int n);
+///@}
 
-/* Single complex numbers. Div reports "(b.re==0.0)&&(b.im==0.0)" and returns (0, 0)
+/** @name Single complex numbers */
+///@{
+/** Single complex numbers. Div reports "(b.re==0.0)&&(b.im==0.0)" and returns (0, 0)
  * when b is zero (vokzDiv also treats magnitudes below 2^-1042 as zero). */
 VOK_API FloatComplex VOK_CALL vokcAdd(FloatComplex a, FloatComplex b);
 VOK_API DoubleComplex VOK_CALL vokzAdd(DoubleComplex a, DoubleComplex b);
@@ -91,7 +116,9 @@ VOK_API FloatComplex VOK_CALL vokcConj(FloatComplex a);
 VOK_API DoubleComplex VOK_CALL vokzConj(DoubleComplex a);
 VOK_API FloatComplex VOK_CALL vokcSet(float re, float im);
 VOK_API DoubleComplex VOK_CALL vokzSet(double re, double im);
+///@}
 
 VOK_EXTERN_C_END
 
+/** @} */
 #endif /* VOK_VECTOR_H */

@@ -169,7 +169,14 @@ CONSTANTS = {
     "VOK_OutRCPerm": 512,
     "VOK_InRCPack": 1024,
     "VOK_InRCPerm": 4096,
+    "VOK_FirWinNone": 0,
+    "VOK_FirWinBartlett": 1,
+    "VOK_FirWinBlackmanOpt": 2,
+    "VOK_FirWinHamming": 3,
+    "VOK_FirWinHann": 4,
     "VOK_IIR_INIT_MARKER": 31725,
+    "VOK_IirType0": 0,
+    "VOK_IirType1": 1,
     "VOK_WtHaar": 1,
     "VOK_WtDaublet": 2,
     "VOK_WtSymmlet": 3,
@@ -354,30 +361,30 @@ FUNCTIONS = {
     "voksbAbs2": (None, (c_void_p, c_void_p, c_int)),  # void voksbAbs2(const float* src, float* dst, int len)
     "vokdbAbs1": (None, (c_void_p, c_int)),  # void vokdbAbs1(double* vec, int len)
     "vokdbAbs2": (None, (c_void_p, c_void_p, c_int)),  # void vokdbAbs2(const double* src, double* dst, int len)
+    "vokwbAbs1": (None, (c_void_p, c_int)),  # void vokwbAbs1(short* vec, int len)
+    "vokwbAbs2": (None, (c_void_p, c_void_p, c_int)),  # void vokwbAbs2(const short* src, short* dst, int len)
     "vokwbSqr1": (None, (c_void_p, c_int, c_int, c_void_p)),  # void vokwbSqr1(short* vec, int len, int scaleMode, int* scaleFactor)
     "vokwbSqr2": (None, (c_void_p, c_void_p, c_int, c_int, c_void_p)),  # void vokwbSqr2(const short* src, short* dst, int len, int scaleMode, int* scaleFactor)
     "vokvbSqr1": (None, (c_void_p, c_int, c_int, c_void_p)),  # void vokvbSqr1(ShortComplex* vec, int len, int scaleMode, int* scaleFactor)
     "vokvbSqr2": (None, (c_void_p, c_void_p, c_int, c_int, c_void_p)),  # void vokvbSqr2(const ShortComplex* src, ShortComplex* dst, int len, int scaleMode, int* scaleFactor)
-    "vokwbAbs1": (None, (c_void_p, c_int)),  # void vokwbAbs1(short* vec, int len)
-    "vokwbAbs2": (None, (c_void_p, c_void_p, c_int)),  # void vokwbAbs2(const short* src, short* dst, int len)
     "voksbLn1": (None, (c_void_p, c_int)),  # void voksbLn1(float* vec, int len)
     "voksbLn2": (None, (c_void_p, c_void_p, c_int)),  # void voksbLn2(const float* src, float* dst, int len)
     "vokdbLn1": (None, (c_void_p, c_int)),  # void vokdbLn1(double* vec, int len)
     "vokdbLn2": (None, (c_void_p, c_void_p, c_int)),  # void vokdbLn2(const double* src, double* dst, int len)
     "vokwbLn1": (None, (c_void_p, c_int)),  # void vokwbLn1(short* vec, int len)
     "vokwbLn2": (None, (c_void_p, c_void_p, c_int)),  # void vokwbLn2(const short* src, short* dst, int len)
-    "vokwbExp1": (None, (c_void_p, c_int, c_int, c_void_p)),  # void vokwbExp1(short* vec, int len, int scaleMode, int* scaleFactor)
-    "vokwbExp2": (None, (c_void_p, c_void_p, c_int, c_int, c_void_p)),  # void vokwbExp2(const short* src, short* dst, int len, int scaleMode, int* scaleFactor)
     "voksbExp1": (None, (c_void_p, c_int)),  # void voksbExp1(float* vec, int len)
     "voksbExp2": (None, (c_void_p, c_void_p, c_int)),  # void voksbExp2(const float* src, float* dst, int len)
     "vokdbExp1": (None, (c_void_p, c_int)),  # void vokdbExp1(double* vec, int len)
     "vokdbExp2": (None, (c_void_p, c_void_p, c_int)),  # void vokdbExp2(const double* src, double* dst, int len)
+    "vokwbExp1": (None, (c_void_p, c_int, c_int, c_void_p)),  # void vokwbExp1(short* vec, int len, int scaleMode, int* scaleFactor)
+    "vokwbExp2": (None, (c_void_p, c_void_p, c_int, c_int, c_void_p)),  # void vokwbExp2(const short* src, short* dst, int len, int scaleMode, int* scaleFactor)
     "voksMean": (c_float, (c_void_p, c_int)),  # float voksMean(const float* vec, int len)
     "vokdMean": (c_double, (c_void_p, c_int)),  # double vokdMean(const double* vec, int len)
     "vokwMean": (c_short, (c_void_p, c_int)),  # short vokwMean(const short* vec, int len)
-    "vokwStdDev": (c_short, (c_void_p, c_int, c_int, c_void_p)),  # short vokwStdDev(const short* vec, int len, int scaleMode, int* scaleFactor)
     "voksStdDev": (c_float, (c_void_p, c_int)),  # float voksStdDev(const float* vec, int len)
     "vokdStdDev": (c_double, (c_void_p, c_int)),  # double vokdStdDev(const double* vec, int len)
+    "vokwStdDev": (c_short, (c_void_p, c_int, c_int, c_void_p)),  # short vokwStdDev(const short* vec, int len, int scaleMode, int* scaleFactor)
     "voksMax": (c_float, (c_void_p, c_int)),  # float voksMax(const float* vec, int len)
     "vokdMax": (c_double, (c_void_p, c_int)),  # double vokdMax(const double* vec, int len)
     "vokwMax": (c_short, (c_void_p, c_int)),  # short vokwMax(const short* vec, int len)
@@ -392,10 +399,10 @@ FUNCTIONS = {
     "vokvNorm": (c_float, (c_void_p, c_void_p, c_int, c_int)),  # float vokvNorm(const ShortComplex* srcA, const ShortComplex* srcB, int len, int flag)
     "voksbNormalize": (None, (c_void_p, c_void_p, c_int, c_float, c_float)),  # void voksbNormalize(const float* src, float* dst, int n, float offset, float factor)
     "vokcbNormalize": (None, (c_void_p, c_void_p, c_int, FloatComplex, c_float)),  # void vokcbNormalize(const FloatComplex* src, FloatComplex* dst, int n, FloatComplex offset, float factor)
-    "vokwbNormalize": (None, (c_void_p, c_void_p, c_int, c_short, c_float)),  # void vokwbNormalize(const short* src, short* dst, int n, short offset, float factor)
-    "vokvbNormalize": (None, (c_void_p, c_void_p, c_int, ShortComplex, c_float)),  # void vokvbNormalize(const ShortComplex* src, ShortComplex* dst, int n, ShortComplex offset, float factor)
     "vokdbNormalize": (None, (c_void_p, c_void_p, c_int, c_double, c_double)),  # void vokdbNormalize(const double* src, double* dst, int n, double offset, double factor)
     "vokzbNormalize": (None, (c_void_p, c_void_p, c_int, DoubleComplex, c_double)),  # void vokzbNormalize(const DoubleComplex* src, DoubleComplex* dst, int n, DoubleComplex offset, double factor)
+    "vokwbNormalize": (None, (c_void_p, c_void_p, c_int, c_short, c_float)),  # void vokwbNormalize(const short* src, short* dst, int n, short offset, float factor)
+    "vokvbNormalize": (None, (c_void_p, c_void_p, c_int, ShortComplex, c_float)),  # void vokvbNormalize(const ShortComplex* src, ShortComplex* dst, int n, ShortComplex offset, float factor)
     "voksbFloatToInt": (None, (c_void_p, c_void_p, c_int, c_int, c_int)),  # void voksbFloatToInt(const float* src, void* dst, int len, int intBits, int flags)
     "vokdbFloatToInt": (None, (c_void_p, c_void_p, c_int, c_int, c_int)),  # void vokdbFloatToInt(const double* src, void* dst, int len, int intBits, int flags)
     "voksbIntToFloat": (None, (c_void_p, c_void_p, c_int, c_int, c_int)),  # void voksbIntToFloat(const void* src, float* dst, int len, int intBits, int flags)
@@ -497,16 +504,16 @@ FUNCTIONS = {
     "vokcGetFftTwdTbl": (c_void_p, (c_int,)),  # FloatComplex* vokcGetFftTwdTbl(int order)
     "vokcCalcFftTwdTbl": (None, (c_void_p, c_int)),  # void vokcCalcFftTwdTbl(FloatComplex* tbl, int order)
     "vokcFreeTwdTbls": (None, ()),  # void vokcFreeTwdTbls()
+    "vokzFreeTwdTbls": (None, ()),  # void vokzFreeTwdTbls()
+    "vokvFreeTwdTbls": (None, ()),  # void vokvFreeTwdTbls()
     "vokzGetDftTwdTbl": (c_void_p, (c_int,)),  # DoubleComplex* vokzGetDftTwdTbl(int length)
     "vokzCalcDftTwdTbl": (None, (c_void_p, c_int)),  # void vokzCalcDftTwdTbl(DoubleComplex* tbl, int length)
     "vokzGetFftTwdTbl": (c_void_p, (c_int,)),  # DoubleComplex* vokzGetFftTwdTbl(int order)
     "vokzCalcFftTwdTbl": (None, (c_void_p, c_int)),  # void vokzCalcFftTwdTbl(DoubleComplex* tbl, int order)
-    "vokzFreeTwdTbls": (None, ()),  # void vokzFreeTwdTbls()
     "vokvGetDftTwdTbl": (c_void_p, (c_int,)),  # ShortComplex* vokvGetDftTwdTbl(int length)
     "vokvCalcDftTwdTbl": (None, (c_void_p, c_int)),  # void vokvCalcDftTwdTbl(ShortComplex* tbl, int length)
     "vokvGetFftTwdTbl": (c_void_p, (c_int,)),  # ShortComplex* vokvGetFftTwdTbl(int order)
     "vokvCalcFftTwdTbl": (None, (c_void_p, c_int)),  # void vokvCalcFftTwdTbl(ShortComplex* tbl, int order)
-    "vokvFreeTwdTbls": (None, ()),  # void vokvFreeTwdTbls()
     "vokcFft": (None, (c_void_p, c_int, c_int)),  # void vokcFft(FloatComplex* samps, int order, int flags)
     "vokcFftNip": (None, (c_void_p, c_void_p, c_int, c_int)),  # void vokcFftNip(const FloatComplex* inSamps, FloatComplex* outSamps, int order, int flags)
     "vokcrFft": (None, (c_void_p, c_void_p, c_int, c_int)),  # void vokcrFft(float* reSamps, float* imSamps, int order, int flags)

@@ -45,7 +45,10 @@ def check_plots(tmp):
     if not before or not after or sum(before) / len(before) - sum(after) / len(after) < 30:
         problems.append("processed spectrum is not at least 30 dB down above 5 kHz")
     bands = series(tmp / "vokdemo-wavelet.svg")
-    if len(bands) != 6 or len(bands.get("detail 1", [])) != 2 * len(bands.get("detail 2", [0])):
+    # Six bands, each over the whole 2 s input, drawn at the height of its level.
+    levels = {int(re.match(r"L(\d+) ", label).group(1)): pts for label, pts in bands.items()}
+    if sorted(levels) != [1, 2, 3, 4, 5, 6] or any(
+            pts[-1][0] < 1.95 or any(abs(y - level) > 0.5 for _, y in pts) for level, pts in levels.items()):
         problems.append(f"wavelet plot has bands {sorted(bands)}")
     return problems
 
@@ -59,6 +62,14 @@ def main():
     failures = 0
     with tempfile.TemporaryDirectory() as tmp:
         tmp = pathlib.Path(tmp)
+        r = run(demo, "--help")
+        if r.returncode != 0 or "-o output-dir" not in r.stdout:
+            print("--help:", r.returncode, r.stdout)
+            failures += 1
+        r = run(demo, "-o", str(tmp / "made" / "here"))  # the folder is created
+        if r.returncode != 0 or not (tmp / "made" / "here" / "vokdemo-wavelet.svg").exists():
+            print("-o with a new folder failed:", r.returncode, r.stderr)
+            failures += 1
         r = run(demo, "-o", str(tmp))
         outputs = sorted(p.name for p in tmp.iterdir())
         if r.returncode != 0 or not any(n.endswith(".wav") for n in outputs) or not any(n.endswith(".svg") for n in outputs):
@@ -96,7 +107,7 @@ def main():
             if r.returncode <= 0 or "vokdemo:" not in r.stderr:
                 print(f"{name}: expected a message and exit status > 0, got {r.returncode}: {r.stderr!r}")
                 failures += 1
-    print(f"{6 + 6 - failures} passed, {failures} failed")
+    print(f"{8 + 6 - failures} passed, {failures} failed")
     return 1 if failures else 0
 
 
