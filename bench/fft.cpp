@@ -1,14 +1,20 @@
-// FFTs of 2^6 ... 2^20 points, in place, beside FFTW (FFTW_MEASURE plans,
-// made once) and KissFFT (out of place: it has no in-place real transform):
-// forward complex and real transforms, and the inverse real ones. The
-// inverse real transforms run unscaled (VOK_NoScale), as FFTW's c2r does;
-// FFTW's in-place c2r takes the N + 2 reals of its half spectrum. Items are
-// transform points; the time ratio to FFTW is derived from the per-point
-// rates by scripts/fft_ratios.py.
+// Every FFT family of both precisions beside FFTW plans of the same kind and
+// placement (FFTW_MEASURE, made once): complex interleaved and split, in place
+// and not; real to RCPack / CCS and back, in place and not. Orders 1 ... 20;
+// KissFFT (out of place only) beside the forward complex and real ones.
+// Spectrum-to-real transforms run unscaled (VOK_NoScale), as FFTW's c2r does;
+// FFTW's in-place real plans take the N + 2 reals of the half spectrum.
+// Items are transform points; scripts/fft_ratios.py turns the JSON output
+// into time ratios (vokx1 / peer) of each family against its peer.
+//
+// Every program repeats its transform on one buffer, so values grow to
+// infinity after a few iterations; SSE/AVX arithmetic on infinities and NaNs
+// runs at full speed, and the peers see the same kind of data.
 #include <benchmark/benchmark.h>
 
 #include <cmath>
-#include <complex>
+#include <functional>
+#include <string>
 #include <vector>
 
 #include "vok.h"
@@ -27,152 +33,115 @@ void fillSignal(T* data, std::size_t count) {
     for (std::size_t i = 0; i < count; ++i) data[i] = T(std::sin(0.37 * double(i)) * 0.5);
 }
 
-// Every program repeats forward transforms of one buffer, so values grow to
-// infinity after a few iterations; SSE/AVX arithmetic on infinities and NaNs
-// runs at full speed, and the peers see the same data.
-void BM_vokcFft(benchmark::State& state) {
-    const int order = int(state.range(0));
-    const int n = 1 << order;
-    std::vector<FloatComplex> x(n);
-    fillSignal(reinterpret_cast<float*>(x.data()), 2 * std::size_t(n));
-    vokcFft(x.data(), order, VOK_Forw | VOK_Init);
-    for (auto _ : state) {
-        vokcFft(x.data(), order, VOK_Forw);
-        benchmark::ClobberMemory();
-    }
-    state.SetItemsProcessed(int64_t(state.iterations()) * n);
+// One call of a transform of 2^order points with these flags on buffers a
+// and b (b unused when in place); each buffer holds N + 2 complex values.
+template <class T>
+using Call = std::function<void(T* a, T* b, int order, int flags)>;
+
+// Orders 1 ... 10 one by one (the fixed cost of a call shows there), then every second.
+void orders(benchmark::internal::Benchmark* b) {
+    for (int m = 1; m <= 10; ++m) b->Arg(m);
+    for (int m = 12; m <= 20; m += 2) b->Arg(m);
 }
 
-void BM_vokzFft(benchmark::State& state) {
-    const int order = int(state.range(0));
-    const int n = 1 << order;
-    std::vector<DoubleComplex> x(n);
-    fillSignal(reinterpret_cast<double*>(x.data()), 2 * std::size_t(n));
-    vokzFft(x.data(), order, VOK_Forw | VOK_Init);
-    for (auto _ : state) {
-        vokzFft(x.data(), order, VOK_Forw);
-        benchmark::ClobberMemory();
-    }
-    state.SetItemsProcessed(int64_t(state.iterations()) * n);
-}
+// The library's entry points of one precision.
+template <class T, class C>
+struct Vok {
+    void (*fft)(C*, int, int);
+    void (*fftNip)(const C*, C*, int, int);
+    void (*rFft)(T*, T*, int, int);
+    void (*rFftNip)(const T*, const T*, T*, T*, int, int);
+    void (*realFftl)(T*, int, int);
+    void (*realFftlNip)(const T*, T*, int, int);
+    void (*realFft)(T*, int, int);
+    void (*realFftNip)(const T*, T*, int, int);
+    void (*ccsFftl)(T*, int, int);
+    void (*ccsFftlNip)(const T*, T*, int, int);
+    void (*ccsFft)(T*, int, int);
+    void (*ccsFftNip)(const T*, T*, int, int);
+};
 
-void BM_voksRealFftl(benchmark::State& state) {
-    const int order = int(state.range(0));
-    const int n = 1 << order;
-    std::vector<float> x(n);
-    fillSignal(x.data(), x.size());
-    voksRealFftl(x.data(), order, VOK_Forw | VOK_OutRCPack | VOK_Init);
-    for (auto _ : state) {
-        voksRealFftl(x.data(), order, VOK_Forw | VOK_OutRCPack);
-        benchmark::ClobberMemory();
-    }
-    state.SetItemsProcessed(int64_t(state.iterations()) * n);
-}
-
-// Spectrum to signal, the transform that every block of the fast
-// convolutions and correlations ends with.
-template <class T, void (*Fft)(T*, int, int)>
-void ccsFftl(benchmark::State& state) {
-    const int order = int(state.range(0));
-    const int n = 1 << order;
-    std::vector<T> x(n);
-    fillSignal(x.data(), x.size());
-    const int flags = VOK_Inv | VOK_NoScale | VOK_InRCPack;
-    Fft(x.data(), order, flags | VOK_Init);
-    for (auto _ : state) {
-        Fft(x.data(), order, flags);
-        benchmark::ClobberMemory();
-    }
-    state.SetItemsProcessed(int64_t(state.iterations()) * n);
-}
-void BM_voksCcsFftl(benchmark::State& state) { ccsFftl<float, voksCcsFftl>(state); }
-void BM_vokdCcsFftl(benchmark::State& state) { ccsFftl<double, vokdCcsFftl>(state); }
-
-// The real transform with the inverse sign.
-void BM_voksRealFftlInv(benchmark::State& state) {
-    const int order = int(state.range(0));
-    const int n = 1 << order;
-    std::vector<float> x(n);
-    fillSignal(x.data(), x.size());
-    const int flags = VOK_Inv | VOK_NoScale | VOK_OutRCPack;
-    voksRealFftl(x.data(), order, flags | VOK_Init);
-    for (auto _ : state) {
-        voksRealFftl(x.data(), order, flags);
-        benchmark::ClobberMemory();
-    }
-    state.SetItemsProcessed(int64_t(state.iterations()) * n);
+template <class T, class C>
+void registerVok(const std::string& c, const std::string& r, const Vok<T, C>& v) {
+    const auto add = [](const std::string& name, Call<T> call, int flags) {
+        benchmark::RegisterBenchmark(name.c_str(), [call, flags](benchmark::State& state) {
+            const int order = int(state.range(0));
+            const std::size_t n = std::size_t(1) << order;
+            std::vector<T> a(2 * n + 4), b(2 * n + 4);
+            fillSignal(a.data(), a.size());
+            fillSignal(b.data(), b.size());
+            call(a.data(), b.data(), order, flags | VOK_Init);
+            for (auto _ : state) {
+                call(a.data(), b.data(), order, flags);
+                benchmark::ClobberMemory();
+            }
+            state.SetItemsProcessed(int64_t(state.iterations()) * int64_t(n));
+        })->Apply(orders);
+    };
+    const auto cx = [](T* p) { return reinterpret_cast<C*>(p); };
+    // The imaginary half of a split buffer.
+    const auto im = [](T* p, int m) { return p + (std::size_t(1) << m) + 2; };
+    const int fwd = VOK_Forw, pack = VOK_Forw | VOK_OutRCPack, inv = VOK_Inv | VOK_NoScale;
+    add(c + "Fft", [=](T* a, T*, int m, int f) { v.fft(cx(a), m, f); }, fwd);
+    add(c + "FftNip", [=](T* a, T* b, int m, int f) { v.fftNip(cx(a), cx(b), m, f); }, fwd);
+    add(c + "rFft", [=](T* a, T*, int m, int f) { v.rFft(a, im(a, m), m, f); }, fwd);
+    add(c + "rFftNip", [=](T* a, T* b, int m, int f) { v.rFftNip(a, im(a, m), b, im(b, m), m, f); }, fwd);
+    add(r + "RealFftl", [=](T* a, T*, int m, int f) { v.realFftl(a, m, f); }, pack);
+    add(r + "RealFftlNip", [=](T* a, T* b, int m, int f) { v.realFftlNip(a, b, m, f); }, pack);
+    add(r + "RealFft", [=](T* a, T*, int m, int f) { v.realFft(a, m, f); }, fwd);
+    add(r + "RealFftNip", [=](T* a, T* b, int m, int f) { v.realFftNip(a, b, m, f); }, fwd);
+    add(r + "CcsFftl", [=](T* a, T*, int m, int f) { v.ccsFftl(a, m, f); }, inv | VOK_InRCPack);
+    add(r + "CcsFftlNip", [=](T* a, T* b, int m, int f) { v.ccsFftlNip(a, b, m, f); }, inv | VOK_InRCPack);
+    add(r + "CcsFft", [=](T* a, T*, int m, int f) { v.ccsFft(a, m, f); }, inv);
+    add(r + "CcsFftNip", [=](T* a, T* b, int m, int f) { v.ccsFftNip(a, b, m, f); }, inv);
 }
 
 #if VOK_HAVE_FFTW
-void BM_fftwf_c2r(benchmark::State& state) {
-    const int n = 1 << state.range(0);
-    auto* x = fftwf_alloc_real(n + 2);
-    fftwf_plan plan = fftwf_plan_dft_c2r_1d(n, reinterpret_cast<fftwf_complex*>(x), x, FFTW_MEASURE);
-    fillSignal(x, std::size_t(n) + 2);
-    for (auto _ : state) {
-        fftwf_execute(plan);
-        benchmark::ClobberMemory();
+// FFTW's plan calls of one precision, spelled once for both.
+#define FFTW_PEER(P, T, prefix)                                                                                   \
+    void register_##prefix() {                                                                                    \
+        using Cx = P##_complex;                                                                                   \
+        const auto add = [](std::string name, std::function<P##_plan(T*, T*, int)> make) {                        \
+            benchmark::RegisterBenchmark((std::string(#prefix) + "_" + name).c_str(), [make](benchmark::State& s) { \
+                const int order = int(s.range(0));                                                                \
+                const std::size_t n = std::size_t(1) << order;                                                    \
+                T* a = P##_alloc_real(2 * n + 4);                                                                 \
+                T* b = P##_alloc_real(2 * n + 4);                                                                 \
+                P##_plan plan = make(a, b, int(n));                                                               \
+                fillSignal(a, 2 * n + 4);                                                                         \
+                fillSignal(b, 2 * n + 4);                                                                         \
+                for (auto _ : s) {                                                                                \
+                    P##_execute(plan);                                                                            \
+                    benchmark::ClobberMemory();                                                                   \
+                }                                                                                                 \
+                P##_destroy_plan(plan);                                                                           \
+                P##_free(a);                                                                                      \
+                P##_free(b);                                                                                      \
+                s.SetItemsProcessed(int64_t(s.iterations()) * int64_t(n));                                        \
+            })->Apply(orders);                                                                                    \
+        };                                                                                                        \
+        const auto cx = [](T* p) { return reinterpret_cast<Cx*>(p); };                                            \
+        add("c2c", [=](T* a, T*, int n) { return P##_plan_dft_1d(n, cx(a), cx(a), FFTW_FORWARD, FFTW_MEASURE); }); \
+        add("c2c_nip", [=](T* a, T* b, int n) {                                                                   \
+            return P##_plan_dft_1d(n, cx(a), cx(b), FFTW_FORWARD, FFTW_MEASURE);                                  \
+        });                                                                                                       \
+        add("split", [](T* a, T*, int n) {                                                                        \
+            P##_iodim dim{n, 1, 1};                                                                               \
+            T* im = a + n + 2;                                                                                    \
+            return P##_plan_guru_split_dft(1, &dim, 0, nullptr, a, im, a, im, FFTW_MEASURE);                      \
+        });                                                                                                       \
+        add("split_nip", [](T* a, T* b, int n) {                                                                  \
+            P##_iodim dim{n, 1, 1};                                                                               \
+            return P##_plan_guru_split_dft(1, &dim, 0, nullptr, a, a + n + 2, b, b + n + 2, FFTW_MEASURE);        \
+        });                                                                                                       \
+        add("r2c", [=](T* a, T*, int n) { return P##_plan_dft_r2c_1d(n, a, cx(a), FFTW_MEASURE); });              \
+        add("r2c_nip", [=](T* a, T* b, int n) { return P##_plan_dft_r2c_1d(n, a, cx(b), FFTW_MEASURE); });        \
+        add("c2r", [=](T* a, T*, int n) { return P##_plan_dft_c2r_1d(n, cx(a), a, FFTW_MEASURE); });              \
+        add("c2r_nip", [=](T* a, T* b, int n) { return P##_plan_dft_c2r_1d(n, cx(a), b, FFTW_MEASURE); });        \
     }
-    fftwf_destroy_plan(plan);
-    fftwf_free(x);
-    state.SetItemsProcessed(int64_t(state.iterations()) * n);
-}
-
-void BM_fftw_c2r(benchmark::State& state) {
-    const int n = 1 << state.range(0);
-    auto* x = fftw_alloc_real(n + 2);
-    fftw_plan plan = fftw_plan_dft_c2r_1d(n, reinterpret_cast<fftw_complex*>(x), x, FFTW_MEASURE);
-    fillSignal(x, std::size_t(n) + 2);
-    for (auto _ : state) {
-        fftw_execute(plan);
-        benchmark::ClobberMemory();
-    }
-    fftw_destroy_plan(plan);
-    fftw_free(x);
-    state.SetItemsProcessed(int64_t(state.iterations()) * n);
-}
-
-void BM_fftwf_c2c(benchmark::State& state) {
-    const int n = 1 << state.range(0);
-    auto* x = fftwf_alloc_complex(n);
-    fftwf_plan plan = fftwf_plan_dft_1d(n, x, x, FFTW_FORWARD, FFTW_MEASURE);
-    fillSignal(reinterpret_cast<float*>(x), 2 * std::size_t(n));
-    for (auto _ : state) {
-        fftwf_execute(plan);
-        benchmark::ClobberMemory();
-    }
-    fftwf_destroy_plan(plan);
-    fftwf_free(x);
-    state.SetItemsProcessed(int64_t(state.iterations()) * n);
-}
-
-void BM_fftw_c2c(benchmark::State& state) {
-    const int n = 1 << state.range(0);
-    auto* x = fftw_alloc_complex(n);
-    fftw_plan plan = fftw_plan_dft_1d(n, x, x, FFTW_FORWARD, FFTW_MEASURE);
-    fillSignal(reinterpret_cast<double*>(x), 2 * std::size_t(n));
-    for (auto _ : state) {
-        fftw_execute(plan);
-        benchmark::ClobberMemory();
-    }
-    fftw_destroy_plan(plan);
-    fftw_free(x);
-    state.SetItemsProcessed(int64_t(state.iterations()) * n);
-}
-
-void BM_fftwf_r2c(benchmark::State& state) {
-    const int n = 1 << state.range(0);
-    auto* x = fftwf_alloc_real(n + 2);
-    fftwf_plan plan = fftwf_plan_dft_r2c_1d(n, x, reinterpret_cast<fftwf_complex*>(x), FFTW_MEASURE);
-    fillSignal(x, std::size_t(n));
-    for (auto _ : state) {
-        fftwf_execute(plan);
-        benchmark::ClobberMemory();
-    }
-    fftwf_destroy_plan(plan);
-    fftwf_free(x);
-    state.SetItemsProcessed(int64_t(state.iterations()) * n);
-}
+FFTW_PEER(fftwf, float, fftwf)
+FFTW_PEER(fftw, double, fftw)
+#undef FFTW_PEER
 #endif
 
 #if VOK_HAVE_KISSFFT
@@ -204,28 +173,27 @@ void BM_kiss_r2c(benchmark::State& state) {
 }
 #endif
 
-void orders(benchmark::internal::Benchmark* b) {
-    for (int m = 6; m <= 20; m += 2) b->Arg(m);
-}
-
 }  // namespace
 
-BENCHMARK(BM_vokcFft)->Apply(orders);
-BENCHMARK(BM_vokzFft)->Apply(orders);
-BENCHMARK(BM_voksRealFftl)->Apply(orders);
-BENCHMARK(BM_voksCcsFftl)->Apply(orders);
-BENCHMARK(BM_vokdCcsFftl)->Apply(orders);
-BENCHMARK(BM_voksRealFftlInv)->Apply(orders);
+int main(int argc, char** argv) {
+    registerVok<float, FloatComplex>("vokc", "voks",
+                                     {vokcFft, vokcFftNip, vokcrFft, vokcrFftNip, voksRealFftl, voksRealFftlNip,
+                                      voksRealFft, voksRealFftNip, voksCcsFftl, voksCcsFftlNip, voksCcsFft,
+                                      voksCcsFftNip});
+    registerVok<double, DoubleComplex>("vokz", "vokd",
+                                       {vokzFft, vokzFftNip, vokzrFft, vokzrFftNip, vokdRealFftl, vokdRealFftlNip,
+                                        vokdRealFft, vokdRealFftNip, vokdCcsFftl, vokdCcsFftlNip, vokdCcsFft,
+                                        vokdCcsFftNip});
 #if VOK_HAVE_FFTW
-BENCHMARK(BM_fftwf_c2r)->Apply(orders);
-BENCHMARK(BM_fftw_c2r)->Apply(orders);
-BENCHMARK(BM_fftwf_c2c)->Apply(orders);
-BENCHMARK(BM_fftw_c2c)->Apply(orders);
-BENCHMARK(BM_fftwf_r2c)->Apply(orders);
+    register_fftwf();
+    register_fftw();
 #endif
 #if VOK_HAVE_KISSFFT
-BENCHMARK(BM_kiss_c2c)->Apply(orders);
-BENCHMARK(BM_kiss_r2c)->Apply(orders);
+    benchmark::RegisterBenchmark("kiss_c2c", BM_kiss_c2c)->Apply(orders);
+    benchmark::RegisterBenchmark("kiss_r2c", BM_kiss_r2c)->Apply(orders);
 #endif
-
-BENCHMARK_MAIN();
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -11,14 +11,17 @@
 //           θ = 2π(j+1)/N, kept at order m-1 for a real transform of order m.
 #pragma once
 
+#include <array>
 #include <cmath>
 #include <cstring>
+#include <utility>
 
 #include "core/check.h"
 #include "core/complex.h"
 #include "frame/context.h"
 #include "kernels/arith.h"
 #include "kernels/fft.h"
+#include "kernels/fftsmall.h"
 #include "transform/bitrev.h"
 #include "transform/fft.h"
 #include "vok/frame.h"
@@ -164,6 +167,46 @@ void scale(T* x, long long count, double factor) {
     kernels::arithOps<T>().mulScalar(x, T(factor), x, int(count));
 }
 
+// ---- straight-line transforms of the smallest orders ----
+
+// Up to these orders the straight-line kernels beat the general ones.
+constexpr int kSmallComplex = 5;
+constexpr int kSmallReal = 6;
+
+template <class T>
+using SmallComplexFn = void (*)(const T*, const T*, T*, T*, T);
+template <class T>
+using SmallRealFn = void (*)(const T*, T*, T);
+
+// Complex kernels of an order: index 6·inverse + 2·bitOrder + scaled for
+// interleaved data, 12 + 2·bitOrder + scaled for split arrays (whose inverse
+// exchanges the arrays instead); bitOrder 0 natural, 1 input reversed, 2
+// output reversed.
+template <class T, int Order, int... I>
+constexpr std::array<SmallComplexFn<T>, sizeof...(I)> smallComplexRow(std::integer_sequence<int, I...>) {
+    return {&kernels::small::complexFft<T, Order, I >= 12, I / 6 == 1, I / 2 % 3 == 1, I / 2 % 3 == 2, I % 2 == 1>...};
+}
+// Real kernels of an order by (layout, conjugated, scaled): 4·layout + 2·conj + scaled.
+template <class T, int Order, bool ToReal, int... I>
+constexpr std::array<SmallRealFn<T>, sizeof...(I)> smallRealRow(std::integer_sequence<int, I...>) {
+    if constexpr (ToReal) return {&kernels::small::ccsToReal<T, Order, I / 4, I / 2 % 2 == 1, I % 2 == 1>...};
+    else return {&kernels::small::realForward<T, Order, I / 4, I / 2 % 2 == 1, I % 2 == 1>...};
+}
+template <class T, int... O>
+constexpr auto smallComplexTable(std::integer_sequence<int, O...>) {
+    return std::array{smallComplexRow<T, O + 1>(std::make_integer_sequence<int, 18>{})...};
+}
+template <class T, bool ToReal, int... O>
+constexpr auto smallRealTable(std::integer_sequence<int, O...>) {
+    return std::array{smallRealRow<T, O + 1, ToReal>(std::make_integer_sequence<int, 12>{})...};
+}
+template <class T>
+inline constexpr auto kSmallComplexFns = smallComplexTable<T>(std::make_integer_sequence<int, kSmallComplex>{});
+template <class T>
+inline constexpr auto kSmallForwardFns = smallRealTable<T, false>(std::make_integer_sequence<int, kSmallReal>{});
+template <class T>
+inline constexpr auto kSmallToRealFns = smallRealTable<T, true>(std::make_integer_sequence<int, kSmallReal>{});
+
 // ---- complex transforms ----
 
 struct Direction {
@@ -201,7 +244,14 @@ void complexCore(const T* src, T* x, int order, Direction d, const T* stages, co
 // pair) and swap tables of the order.
 template <class T>
 bool complexTables(int order, const T*& stages, const int*& swap, bool outBitRev = false) {
-    stages = stageTable<T>(order, outBitRev ? kPairSlot : kStageSlot);
+    // Bit-reversed output runs its own (pair) table, so each path can be released alone.
+    const int which = outBitRev ? kPairSlot : kStageSlot;
+    TransformCaches& tables = threadContext().tables;
+    stages = static_cast<const T*>(tables.internalFft[kPrecision<T>][order][which]);
+    swap = tables.swap[order];
+    if (stages && swap) [[likely]]
+        return true;
+    stages = stageTable<T>(order, which);
     swap = stages ? swapTable(order) : nullptr;
     if (stages && swap) return true;
     releaseInternalFftTables(kPrecision<T>);
@@ -240,6 +290,18 @@ bool complexPrologue(ArgChecks check, int order, int flags, const T*& stages, co
 
 inline bool scales(int flags) { return (flags & VOK_Inv) && !(flags & VOK_NoScale); }
 
+// Orders 1 ... kSmallComplex; interleaved data pass null imaginary arrays.
+template <class T>
+void smallComplex(const T* re, const T* im, T* reOut, T* imOut, int order, int flags) {
+    const Direction d = directionOf(flags);
+    const int bitOrder = d.inBitRev ? 1 : d.outBitRev ? 2 : 0;
+    const int variant = 2 * bitOrder + scales(flags) + (im ? 12 : 6 * d.inverse);
+    const SmallComplexFn<T> fn = kSmallComplexFns<T>[order - 1][variant];
+    const T factor = T(1.0 / double(1LL << order));
+    if (im && d.inverse) fn(im, re, imOut, reOut, factor);
+    else fn(re, im, reOut, imOut, factor);
+}
+
 template <class T>
 void complexInPlace(ArgChecks check, T* x, int order, int flags) {
     const T* stages;
@@ -247,6 +309,7 @@ void complexInPlace(ArgChecks check, T* x, int order, int flags) {
     if (!complexPrologue<T>(check, order, flags, stages, swap)) return;
     if (check(!x, "samps==0") || complexFlagsBad<T>(check, flags)) return;
     if (order == 0) return;
+    if (order <= kSmallComplex) return smallComplex<T>(x, nullptr, x, nullptr, order, flags);
     complexCore<T>(nullptr, x, order, directionOf(flags), stages, swap);
     if (scales(flags)) scale(x, 2LL << order, 1.0 / double(1LL << order));
 }
@@ -262,6 +325,7 @@ void complexNip(ArgChecks check, const T* in, T* out, int order, int flags) {
         out[1] = in[1];
         return;
     }
+    if (order <= kSmallComplex) return smallComplex<T>(in, nullptr, out, nullptr, order, flags);
     complexCore<T>(in, out, order, directionOf(flags), stages, swap);
     if (scales(flags)) scale(out, 2LL << order, 1.0 / double(1LL << order));
 }
@@ -299,6 +363,7 @@ void complexSplit(ArgChecks check, const T* reIn, const T* imIn, T* reOut, T* im
         imOut[0] = imIn[0];
         return;
     }
+    if (order <= kSmallComplex) return smallComplex<T>(reIn, imIn, reOut, imOut, order, flags);
     for (long long k = 0; k < n; ++k) {
         work[2 * k] = reIn[k];
         work[2 * k + 1] = imIn[k];
@@ -349,6 +414,15 @@ void placeSpectrum(T* x, long long n, Layout layout) {
 
 template <class T>
 bool realTables(int order, bool ccsInput, const T*& stages, const int*& swap, const T*& extra) {
+    {
+        TransformCaches& tables = threadContext().tables;
+        void* const* slots = tables.internalFft[kPrecision<T>][order - 1];
+        stages = static_cast<const T*>(slots[kStageSlot]);
+        swap = tables.swap[order - 1];
+        extra = static_cast<const T*>(ccsInput ? tables.internalFft[kPrecision<T>][order][kLargeSlot] : slots[kRecombSlot]);
+        if (stages && swap && extra) [[likely]]
+            return true;
+    }
     for (int attempt = 0; attempt < 2; ++attempt) {
         stages = stageTable<T>(order - 1);
         swap = stages ? swapTable(order - 1) : nullptr;
@@ -416,6 +490,9 @@ void realForward(ArgChecks check, const T* in, T* out, int order, int flags, boo
     const long long n = 1LL << order;
     const bool inverse = (flags & VOK_Inv) != 0;
     const long long count = layout == Layout::kCcs ? n + 2 : n;
+    if (order >= 1 && order <= kSmallReal)
+        return kSmallForwardFns<T>[order - 1][4 * int(layout) + 2 * inverse + scales(flags)](nip ? in : out, out,
+                                                                                                T(1.0 / double(n)));
     if (order == 0) {
         out[0] = nip ? in[0] : out[0];
         if (layout == Layout::kCcs) out[1] = 0;
@@ -470,6 +547,9 @@ void ccsInverse(ArgChecks check, const T* in, T* out, int order, int flags, bool
         out[0] = src[0];
         return;
     }
+    if (order <= kSmallReal)
+        return kSmallToRealFns<T>[order - 1][4 * int(layout) + 2 * !inverse + scales(flags)](src, out,
+                                                                                               T(1.0 / double(n)));
     const T xh = layout == Layout::kCcs ? src[n] : layout == Layout::kPerm ? src[1] : src[n - 1];
     if (order == 1) {
         const T x0 = src[0];

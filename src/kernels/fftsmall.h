@@ -1,0 +1,255 @@
+// Straight-line FFTs of the smallest orders. A call of a few dozen points
+// costs more in loops, permutation passes and table walks than in
+// arithmetic, so these load every point once, run a split-radix transform
+// fully unrolled at compile time (the bit reversal is only the order in
+// which values are named), and store every result once, scaled or
+// conjugated on the way. Plain scalar code compiled once for every width,
+// so its results do not depend on the width the other kernels run at.
+//
+// Only a forward complex transform is written: the inverse one is the
+// forward transform with real and imaginary parts exchanged on the way in
+// and out, which the loads and stores do for free.
+#pragma once
+
+#include <cmath>
+#include <utility>
+
+namespace vok::kernels::small {
+
+#define VOK_SMALL_INLINE inline __attribute__((always_inline))
+
+// A complex value as one vector of its two parts: the same lane-wise
+// arithmetic as the scalar formulas (a product of a complex value and a
+// twiddle is re·wr + (-im)·wi and im·wr + re·wi, rounded as written).
+template <class T>
+struct Cx {
+    typedef T V __attribute__((vector_size(2 * sizeof(T))));
+    V v;
+    VOK_SMALL_INLINE Cx() = default;
+    VOK_SMALL_INLINE Cx(V x) : v(x) {}
+    VOK_SMALL_INLINE Cx(T re, T im) : v(V{re, im}) {}
+    VOK_SMALL_INLINE T re() const { return v[0]; }
+    VOK_SMALL_INLINE T im() const { return v[1]; }
+};
+template <class T>
+VOK_SMALL_INLINE Cx<T> operator+(Cx<T> a, Cx<T> b) { return a.v + b.v; }
+template <class T>
+VOK_SMALL_INLINE Cx<T> operator-(Cx<T> a, Cx<T> b) { return a.v - b.v; }
+template <class T>
+VOK_SMALL_INLINE typename Cx<T>::V swapParts(typename Cx<T>::V v) { return __builtin_shufflevector(v, v, 1, 0); }
+// Exact sign changes of one part.
+template <class T>
+VOK_SMALL_INLINE Cx<T> conj(Cx<T> a) { return a.v * typename Cx<T>::V{1, -1}; }
+// Product with -i: (im, -re).
+template <class T>
+VOK_SMALL_INLINE Cx<T> timesMinusI(Cx<T> a) { return swapParts<T>(a.v) * typename Cx<T>::V{1, -1}; }
+// Product with i: (-im, re).
+template <class T>
+VOK_SMALL_INLINE Cx<T> timesI(Cx<T> a) { return swapParts<T>(a.v) * typename Cx<T>::V{-1, 1}; }
+template <class T>
+VOK_SMALL_INLINE Cx<T> times(Cx<T> a, T s) { return a.v * s; }
+template <class T>
+VOK_SMALL_INLINE Cx<T> mul(Cx<T> a, Cx<T> w) {
+    return a.v * typename Cx<T>::V{w.re(), w.re()} + swapParts<T>(a.v) * typename Cx<T>::V{-w.im(), w.im()};
+}
+
+// Calls f(std::integral_constant<int, i>) for i = 0 ... N-1: the index is a
+// constant in every copy of the body.
+template <int N, class F>
+VOK_SMALL_INLINE void unroll(F&& f) {
+    [&]<int... I>(std::integer_sequence<int, I...>) { (f(std::integral_constant<int, I>{}), ...); }(
+        std::make_integer_sequence<int, N>{});
+}
+
+// W_128^j = (cos 2πj/128, -sin 2πj/128), j < 128: every twiddle these
+// kernels need, the angle formed in double and its sine and cosine taken in
+// long double as the library's twiddle tables are.
+constexpr int kRootCount = 128;
+template <class T>
+struct Roots {
+    Cx<T> w[kRootCount];
+    Roots() {
+        const double step = 6.283185307179586 / double(kRootCount);
+        for (int j = 0; j < kRootCount; ++j) {
+            const long double angle = double(j) * step;
+            w[j] = {T(std::cos(angle)), T(-std::sin(angle))};
+        }
+    }
+};
+template <class T>
+inline const Roots<T> kRoots{};
+
+// a·W_N^K, with the unit and eighth-turn twiddles taken exactly.
+template <class T, int N, int K>
+VOK_SMALL_INLINE Cx<T> twiddle(Cx<T> a) {
+    constexpr T half = T(0.70710678118654752440L);
+    if constexpr (K == 0) return a;
+    else if constexpr (4 * K == N) return timesMinusI(a);
+    else if constexpr (8 * K == N) return times(a + timesMinusI(a), half);
+    else if constexpr (8 * K == 3 * N) return times(timesMinusI(a) - a, half);
+    else return mul(a, kRoots<T>.w[K * (kRootCount / N)]);
+}
+
+// Forward transform of x[0 .. N) into y[0 .. N), split radix: the even
+// points, then the points 1 and 3 modulo 4, each a shorter transform.
+template <class T, int N>
+VOK_SMALL_INLINE void dft(const Cx<T>* x, Cx<T>* y) {
+    if constexpr (N == 1) {
+        y[0] = x[0];
+    } else if constexpr (N == 2) {
+        y[0] = x[0] + x[1];
+        y[1] = x[0] - x[1];
+    } else {
+        constexpr int Q = N / 4;
+        Cx<T> even[2 * Q], one[Q], three[Q], e[2 * Q], u[Q], z[Q];
+        unroll<2 * Q>([&](auto i) { even[i] = x[2 * i]; });
+        unroll<Q>([&](auto i) {
+            one[i] = x[4 * i + 1];
+            three[i] = x[4 * i + 3];
+        });
+        dft<T, 2 * Q>(even, e);
+        dft<T, Q>(one, u);
+        dft<T, Q>(three, z);
+        unroll<Q>([&](auto kc) {
+            constexpr int k = kc;
+            const Cx<T> a = twiddle<T, N, k>(u[k]), b = twiddle<T, N, 3 * k>(z[k]);
+            const Cx<T> s = a + b, d = timesMinusI(a - b);
+            y[k] = e[k] + s;
+            y[k + 2 * Q] = e[k] - s;
+            y[k + Q] = e[k + Q] + d;
+            y[k + 3 * Q] = e[k + Q] - d;
+        });
+    }
+}
+
+template <int Bits>
+constexpr int reverse(int v) {
+    int r = 0;
+    for (int i = 0; i < Bits; ++i) r |= ((v >> i) & 1) << (Bits - 1 - i);
+    return r;
+}
+
+// ---- complex ----
+
+// Loads and stores of one complex value: adjacent parts (Split false; Swap
+// exchanges them on the way) or the parts of two arrays.
+template <class T, bool Split, bool Swap>
+VOK_SMALL_INLINE Cx<T> get(const T* re, const T* im, int at) {
+    if constexpr (Split) return Cx<T>(re[at], im[at]);
+    typename Cx<T>::V v;
+    __builtin_memcpy(&v, re + 2 * at, sizeof v);
+    return Swap ? Cx<T>(swapParts<T>(v)) : Cx<T>(v);
+}
+template <class T, bool Split, bool Swap>
+VOK_SMALL_INLINE void put(T* re, T* im, int at, Cx<T> c) {
+    if constexpr (Split) {
+        re[at] = c.re();
+        im[at] = c.im();
+    } else {
+        const typename Cx<T>::V v = Swap ? swapParts<T>(c.v) : c.v;
+        __builtin_memcpy(re + 2 * at, &v, sizeof v);
+    }
+}
+
+// The transform of 2^Order points, interleaved (im, imOut unused) or split.
+// Inv: the inverse, as the forward transform of the exchanged parts; split
+// arrays get it by the caller passing the imaginary arrays as the real ones.
+// RevIn: point n stored at bitrev(n); RevOut: result k stored at bitrev(k).
+// Results are multiplied by scale when Scaled.
+template <class T, int Order, bool Split, bool Inv, bool RevIn, bool RevOut, bool Scaled>
+__attribute__((flatten)) void complexFft(const T* re, const T* im, T* reOut, T* imOut, T scale) {
+    constexpr int N = 1 << Order;
+    Cx<T> x[N], y[N];
+    unroll<N>([&](auto n) { x[n] = get<T, Split, Inv>(re, im, RevIn ? reverse<Order>(n) : int(n)); });
+    dft<T, N>(x, y);
+    unroll<N>([&](auto k) {
+        put<T, Split, Inv>(reOut, imOut, RevOut ? reverse<Order>(k) : int(k), Scaled ? times(y[k], scale) : y[k]);
+    });
+}
+
+// ---- real signal to spectrum ----
+
+enum PackedLayout { kPack = 0, kPerm = 1, kCcs = 2 };
+
+// Positions of the real and imaginary parts of bin k (0 < k < N/2), and of
+// the real bin N/2, in a layout of N reals (N + 2 for CCS).
+template <int Layout>
+constexpr int reAt(int k) { return Layout == kPack ? 2 * k - 1 : 2 * k; }
+template <int Layout, int N>
+constexpr int nyquistAt() { return Layout == kPack ? N - 1 : Layout == kPerm ? 1 : N; }
+
+// N = 2^Order reals (Order >= 1) as M = N/2 complex values z[n] = x[2n] +
+// i x[2n+1], their transform Z, and X[k] = (Z[k] + conj Z[M-k])/2 -
+// i W_N^k (Z[k] - conj Z[M-k])/2. Conj: the inverse sign, which for a real
+// signal conjugates the spectrum.
+template <class T, int Order, int Layout, bool Conj, bool Scaled>
+__attribute__((flatten)) void realForward(const T* in, T* out, T scale) {
+    constexpr int M = 1 << (Order - 1), N = 2 * M;
+    Cx<T> z[M], Z[M];
+    unroll<M>([&](auto n) { z[n] = get<T, false, false>(in, nullptr, n); });
+    dft<T, M>(z, Z);
+    const auto store = [&](auto kc, Cx<T> v) {
+        constexpr int k = kc;
+        if constexpr (Scaled) v = times(v, scale);
+        if constexpr (Conj) v = conj(v);
+        __builtin_memcpy(out + reAt<Layout>(k), &v.v, sizeof v.v);
+    };
+    const T r0 = Z[0].re() + Z[0].im(), rm = Z[0].re() - Z[0].im();
+    unroll<M / 2>([&](auto kc) {
+        constexpr int k = kc + 1;
+        if constexpr (k < M - k) {
+            const Cx<T> p = Z[k], q = conj(Z[M - k]);
+            const Cx<T> a = times(p + q, T(0.5)), b = times(p - q, T(0.5));
+            const Cx<T> t = timesMinusI(twiddle<T, N, k>(b));
+            store(std::integral_constant<int, k>{}, a + t);
+            store(std::integral_constant<int, M - k>{}, conj(a - t));
+        }
+    });
+    if constexpr (M >= 2) store(std::integral_constant<int, M / 2>{}, conj(Z[M / 2]));
+    out[0] = Scaled ? r0 * scale : r0;
+    out[nyquistAt<Layout, N>()] = Scaled ? rm * scale : rm;
+    if constexpr (Layout == kCcs) {
+        out[1] = 0;
+        out[N + 1] = 0;
+    }
+}
+
+// ---- conjugate-symmetric spectrum to real signal ----
+
+// N = 2^Order reals (Order >= 1) from the bins X[0 .. N/2] of a layout:
+// Z[k] = (X[k] + conj X[M-k]) + i w^k (X[k] - conj X[M-k]), w = exp(2πi/N),
+// whose inverse transform of M points is z[n] = x[2n] + i x[2n+1]. Conj:
+// the forward sign, the inverse one on the conjugated spectrum.
+template <class T, int Order, int Layout, bool Conj, bool Scaled>
+__attribute__((flatten)) void ccsToReal(const T* in, T* out, T scale) {
+    constexpr int M = 1 << (Order - 1), N = 2 * M;
+    const auto bin = [&](auto kc) -> Cx<T> {
+        const Cx<T> v = get<T, false, false>(in + reAt<Layout>(kc), nullptr, 0);
+        return Conj ? conj(v) : v;
+    };
+    // The inverse transform runs as the forward one on exchanged parts:
+    // Zs holds (Im Z, Re Z).
+    Cx<T> Zs[M], zs[M];
+    const T x0 = in[0], xm = in[nyquistAt<Layout, N>()];
+    Zs[0] = Cx<T>(x0 - xm, x0 + xm);
+    unroll<M / 2>([&](auto kc) {
+        constexpr int k = kc + 1;
+        if constexpr (k < M - k) {
+            const Cx<T> p = bin(std::integral_constant<int, k>{}), q = conj(bin(std::integral_constant<int, M - k>{}));
+            // r = w^k (p - q), w^k being the conjugate of W_N^k.
+            const Cx<T> sum = p + q, r = conj(twiddle<T, N, k>(conj(p - q)));
+            Zs[k] = swapParts<T>((sum + timesI(r)).v);
+            Zs[M - k] = swapParts<T>((conj(sum) + Cx<T>(swapParts<T>(r.v))).v);  // conj(sum) + i conj(r)
+        }
+    });
+    if constexpr (M >= 2) {
+        const Cx<T> h = bin(std::integral_constant<int, M / 2>{});
+        Zs[M / 2] = swapParts<T>(conj(h + h).v);
+    }
+    dft<T, M>(Zs, zs);
+    unroll<M>([&](auto n) { put<T, false, true>(out, nullptr, n, Scaled ? times(zs[n], scale) : zs[n]); });
+}
+
+#undef VOK_SMALL_INLINE
+
+}  // namespace vok::kernels::small
