@@ -3,7 +3,7 @@
 # through sudo). Packages already present are left alone.
 set -euo pipefail
 packages=(cmake ninja-build g++ pkg-config python3 libgtest-dev libbenchmark-dev
-          g++-multilib g++-mingw-w64-i686 python3-numpy python3-scipy python3-pywt
+          g++-multilib g++-mingw-w64-i686 g++-mingw-w64-x86-64 qemu-user wine64 python3-numpy python3-scipy python3-pywt
           clang libclang-rt-14-dev doxygen "$@")
 missing=()
 for p in "${packages[@]}"; do
