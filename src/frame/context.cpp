@@ -32,6 +32,7 @@ void releaseContext(VokThreadContext* ctx) {
     }
     for (WorkSlot& slot : t.work) vokFree(slot.buffer);
     vokFree(t.chirp.block);
+    releaseDctTables(t.dct);
     std::free(ctx);
 }
 

@@ -45,7 +45,12 @@ struct TransformCaches {
     void* internalFft[kPrecisions][kOrderSlots][kInternalFftTables];
     WorkSlot work[kWorkSlots];
     ChirpCache chirp;
+    // The DCT's cosine and secant tables (transform/vokdct.cpp), zero when empty.
+    alignas(double) unsigned char dct[320];
 };
+
+// Releases the DCT tables that dct holds.
+void releaseDctTables(unsigned char* dct);
 
 }  // namespace vok
 

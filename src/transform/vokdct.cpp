@@ -7,13 +7,18 @@
 // The tables are kept per thread: each thread that transforms owns its cosine
 // table and secant tables, so no thread ever frees or rebuilds a table that
 // another thread is reading, and no lock is needed. A call with flags 8
-// releases the calling thread's tables; thread exit releases them too.
+// releases the calling thread's tables; thread exit releases them too, with
+// the thread's context that holds them (not a thread_local with a destructor:
+// MinGW's emulated TLS can free such storage before the destructor runs).
 #include <cmath>
 #include <cstring>
+#include <new>
+#include <type_traits>
 #include <limits>
 #include <numbers>
 
 #include "core/check.h"
+#include "frame/context.h"
 #include "vok/dft.h"
 #include "vok/frame.h"
 #include "vok/transform.h"
@@ -54,7 +59,6 @@ struct DctTables {
         releaseCosines();
         releaseSecants();
     }
-    ~DctTables() { release(); }
 
     bool ensureCosines(int n) {
         if (cosines && cosineCount == 4 * n) return true;
@@ -90,7 +94,12 @@ struct DctTables {
     }
 };
 
-thread_local DctTables tables;
+static_assert(sizeof(DctTables) <= sizeof vok::TransformCaches::dct && std::is_trivially_destructible_v<DctTables>);
+
+// The calling thread's tables: zero-filled context bytes are empty tables.
+DctTables& tables() {
+    return *std::launder(reinterpret_cast<DctTables*>(vok::threadContext().tables.dct));
+}
 
 // cos(k·π/16) for k = 1 … 7, the constants of the 8-point kernels.
 constexpr double kC1 = 0.9807852804032304, kC2 = 0.9238795325112867, kC3 = 0.8314696123025452,
@@ -136,7 +145,7 @@ void inverse8(double* y) {
 void forwardFast(double* x, int n, int level, double* scratch) {
     if (n == 8) return forward8(x);
     const int half = n / 2;
-    const double* secant = tables.secants[level];
+    const double* secant = tables().secants[level];
     double* even = scratch;
     double* odd = scratch + half;
     for (int i = 0; i < half; ++i) {
@@ -155,7 +164,7 @@ void forwardFast(double* x, int n, int level, double* scratch) {
 void inverseFast(double* y, int n, int level, double* scratch) {
     if (n == 8) return inverse8(y);
     const int half = n / 2;
-    const double* secant = tables.secants[level];
+    const double* secant = tables().secants[level];
     double* even = scratch;
     double* odd = scratch + half;
     for (int k = 0; k < half; ++k) {
@@ -203,14 +212,14 @@ void inverse4(double* y) {
 
 // Folded direct forward sum over the cosine table; x is read, out written.
 void forwardDirect(const double* x, double* out, int n) {
-    const double* cosines = tables.cosines;
+    const double* cosines = tables().cosines;
     const int period = 4 * n;
     const int pairs = n / 2;
     const bool odd = n % 2 != 0;
     const double middle = odd ? x[pairs] : 0.0;
     double total = 0;
     for (int i = 0; i < n; ++i) total += x[i];
-    out[0] = total * tables.directC0;
+    out[0] = total * tables().directC0;
     for (int k = 1; k < n; ++k) {
         const int sign = (k & 1) ? -1 : 1;
         double sum = 0;
@@ -222,13 +231,13 @@ void forwardDirect(const double* x, double* out, int n) {
             if (m >= period) m -= period;
         }
         if (odd && sign > 0) sum += (k / 2) % 2 ? -middle : middle;
-        out[k] = sum * tables.directC;
+        out[k] = sum * tables().directC;
     }
 }
 
 // Direct inverse: out[i] = X[0]·c0 + Σ X[k]·c·cos(π(2i+1)k/(2N)).
 void inverseDirect(const double* y, double* out, int n) {
-    const double* cosines = tables.cosines;
+    const double* cosines = tables().cosines;
     const int period = 4 * n;
     for (int i = 0; i < n; ++i) {
         const int step = (2 * i + 1) % period;
@@ -239,7 +248,7 @@ void inverseDirect(const double* y, double* out, int n) {
             m += step;
             if (m >= period) m -= period;
         }
-        out[i] = y[0] * tables.directC0 + sum * tables.directC;
+        out[i] = y[0] * tables().directC0 + sum * tables().directC;
     }
 }
 
@@ -263,9 +272,9 @@ bool transform(double* work, int n, bool forward) {
         return true;
     }
     if (log2n >= 3) {
-        if (!tables.ensureSecants(n, log2n)) return false;
-        const double c0 = n == 8 ? 1.0 / std::sqrt(8.0) : tables.fastC0;
-        const double c = n == 8 ? 0.5 : tables.fastC;
+        if (!tables().ensureSecants(n, log2n)) return false;
+        const double c0 = n == 8 ? 1.0 / std::sqrt(8.0) : tables().fastC0;
+        const double c = n == 8 ? 0.5 : tables().fastC;
         if (forward) {
             forwardFast(work, n, log2n - 4, work + n);
             work[0] *= c0;
@@ -277,7 +286,7 @@ bool transform(double* work, int n, bool forward) {
         }
         return true;
     }
-    if (!tables.ensureCosines(n)) return false;
+    if (!tables().ensureCosines(n)) return false;
     forward ? forwardDirect(work, work + n, n) : inverseDirect(work, work + n, n);
     std::memcpy(work, work + n, sizeof(double) * unsigned(n));
     return true;
@@ -326,21 +335,23 @@ short toShort(double v) {
 
 VOK_API void VOK_CALL voksDct(const float* src, float* dst, int length, int flags) {
     ArgChecks check{__func__, kModule, __LINE__};
-    if (flags == kRelease) return tables.release();
+    if (flags == kRelease) return tables().release();
     if (checkArguments(check, src, dst, length, flags)) dct(check, src, dst, length, flags, toFloat);
 }
 
 VOK_API void VOK_CALL vokdDct(const double* src, double* dst, int length, int flags) {
     ArgChecks check{__func__, kModule, __LINE__};
-    if (flags == kRelease) return tables.release();
+    if (flags == kRelease) return tables().release();
     if (checkArguments(check, src, dst, length, flags)) dct(check, src, dst, length, flags, toDouble);
 }
 
 VOK_API void VOK_CALL vokwDct(const short* src, short* dst, int length, int flags) {
     ArgChecks check{__func__, kModule, __LINE__};
-    if (flags == kRelease) return tables.release();
+    if (flags == kRelease) return tables().release();
     // The 16-bit input is exact in float; the float transform's result is
     // rounded to the nearest 16-bit value and saturated.
     if (checkArguments(check, src, dst, length, flags))
         dct<short>(check, src, dst, length, flags, [](double v) { return toShort(double(float(v))); });
 }
+
+void vok::releaseDctTables(unsigned char* dct) { std::launder(reinterpret_cast<DctTables*>(dct))->release(); }
