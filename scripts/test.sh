@@ -28,7 +28,7 @@ section "32-bit (-m32)"
 cmake --preset m32 -G Ninja -DVOK_EMULATE_32BIT="${VOK_EMULATE_32BIT:-OFF}" >/dev/null
 emulator=$(sed -n 's/^CMAKE_CROSSCOMPILING_EMULATOR:[A-Z]*=//p' build/m32/CMakeCache.txt)
 if [ -n "$emulator" ]; then
-  echo "this kernel cannot execute 32-bit programs: they run under ${emulator##*;}"
+  echo "32-bit programs run under ${emulator##*;} (this kernel cannot execute them, or VOK_EMULATE_32BIT=ON)"
 else
   echo "32-bit programs run natively"
 fi
