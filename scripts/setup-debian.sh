@@ -9,7 +9,8 @@ if [ "${1:-}" = "--demo" ]; then
   packages=("${build[@]}" "$@")
 else
   packages=("${build[@]}" python3 libgtest-dev libbenchmark-dev
-            g++-multilib g++-mingw-w64-i686 python3-numpy python3-scipy python3-pywt python3-pytest
+            g++-multilib g++-mingw-w64-i686 g++-mingw-w64-x86-64 qemu-user wine64
+            python3-numpy python3-scipy python3-pywt python3-pytest
             clang libclang-rt-14-dev doxygen "$@")
 fi
 missing=()

@@ -53,8 +53,9 @@ VOK_API const char* VOK_CALL vokErrorStr(int status);
 
 /** Report functions, each installable with vokRedirectError; each returns status.
  * vokGuiBoxReport (the default) shows a two-button question; on Linux it is asked on
- * the controlling terminal, and without one the answer is the mode's own meaning:
- * terminate in VOK_ErrorModeLeaf, continue in VOK_ErrorModeParent. */
+ * the controlling terminal. Without a terminal, or on Windows when MessageBoxA fails
+ * (no desktop, a service), the text goes to standard error and the answer is the
+ * mode's own meaning: terminate in VOK_ErrorModeLeaf, continue in VOK_ErrorModeParent. */
 VOK_API int VOK_CALL vokGuiBoxReport(int status, const char* funcName, const char* context,
                                      const char* file, int line);
 /** Writes the report to standard error; in VOK_ErrorModeLeaf then ends the process (exit code 1). */

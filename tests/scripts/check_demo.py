@@ -54,11 +54,11 @@ def check_plots(tmp):
 
 
 def run(demo, *args):
-    return subprocess.run([demo, *args], capture_output=True, text=True, timeout=120)
+    return subprocess.run([*demo, *args], capture_output=True, text=True, timeout=120)
 
 
 def main():
-    demo = sys.argv[1]
+    demo = sys.argv[1:]  # the program, after the emulator that runs it if any
     failures = 0
     with tempfile.TemporaryDirectory() as tmp:
         tmp = pathlib.Path(tmp)

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Installs the built library into a scratch prefix and builds an outside
-# consumer twice: through find_package(vokx1) and through pkg-config.
+# consumer twice: through find_package(vokx1) and through pkg-config, with
+# the compiler flags in CFLAGS; the rest of the arguments run the consumers.
 set -euo pipefail
 build_dir=$1
 source_dir=$2
+shift 2
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 cmake --install "$build_dir" --prefix "$scratch/prefix" >/dev/null
@@ -11,11 +13,11 @@ libdir=$(ls -d "$scratch"/prefix/lib*/ | head -n 1)
 
 cmake -S "$source_dir/tests/consumer" -B "$scratch/cmake-build" -DCMAKE_PREFIX_PATH="$scratch/prefix" >/dev/null
 cmake --build "$scratch/cmake-build" >/dev/null
-LD_LIBRARY_PATH="$libdir" "$scratch/cmake-build/consumer"
+LD_LIBRARY_PATH="$libdir" "$@" "$scratch/cmake-build/consumer"
 
 export PKG_CONFIG_PATH="$libdir/pkgconfig"
-cc "$source_dir/tests/consumer/consumer.c" -o "$scratch/pc-consumer" $(pkg-config --cflags --libs vokx1)
-LD_LIBRARY_PATH="$libdir" "$scratch/pc-consumer"
+cc ${CFLAGS:-} "$source_dir/tests/consumer/consumer.c" -o "$scratch/pc-consumer" $(pkg-config --cflags --libs vokx1)
+LD_LIBRARY_PATH="$libdir" "$@" "$scratch/pc-consumer"
 echo "find_package and pkg-config consumers built and ran"
 
 # The Python package finds the installed library through its link next to it.

@@ -7,6 +7,15 @@
 
 namespace voktest {
 
+// Under a user-mode emulator (the 32-bit build on a kernel without 32-bit
+// support) everything runs some twenty times slower and long-double
+// references far more: long sweeps stop at smaller sizes there.
+#ifdef VOK_TESTS_EMULATED
+inline constexpr bool kEmulated = true;
+#else
+inline constexpr bool kEmulated = false;
+#endif
+
 template <class Body>
 void forEachWidth(Body body) {
     const vok::simd::Isa best = vok::simd::supported();

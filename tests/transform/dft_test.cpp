@@ -131,6 +131,7 @@ long double relativeRms(const std::vector<C>& got, const std::vector<LC>& want, 
 TYPED_TEST(DftValues, LongLengthsAreAsAccurateAsAnFft) {
     using C = TypeParam;
     for (int n : {6, 9, 35, 48, 100, 120, 210, 343, 1000, 1024, 1536, 2310, 2999, 4096, 4800, 8191}) {
+        if (voktest::kEmulated && n > 1536) continue;
         const std::vector<LC> x = randomSignal(n, 5u + unsigned(n));
         const std::vector<LC> fwdRef = directDft(x, true), invRef = directDft(x, false);
         const long double bound = 2 * Precision<C>::eps * std::log2((long double)n);

@@ -12,44 +12,50 @@ namespace ffttest {
 
 using LC = std::complex<long double>;
 
+// exp(∓2πi·m/N) for m < N, each angle rounded once as 2π·m/N.
+inline std::vector<LC> roots(long long n, bool forward) {
+    std::vector<LC> w(n);
+    for (long long m = 0; m < n; ++m) {
+        const long double a = 2 * std::numbers::pi_v<long double> * (long double)m / n;
+        w[m] = LC(std::cos(a), forward ? -std::sin(a) : std::sin(a));
+    }
+    return w;
+}
+
 // X[k] = Σ x[n]·exp(∓2πi·nk/N), the sign negative for forward.
 inline std::vector<LC> directDft(const std::vector<LC>& x, bool forward) {
     const long long n = (long long)x.size();
-    std::vector<LC> roots(n), out(n);
-    for (long long i = 0; i < n; ++i) {
-        const long double a = 2 * std::numbers::pi_v<long double> * (long double)i / n;
-        roots[i] = LC(std::cos(a), forward ? -std::sin(a) : std::sin(a));
-    }
+    const std::vector<LC> w = roots(n, forward);
+    std::vector<LC> out(n);
     for (long long k = 0; k < n; ++k) {
         LC sum = 0;
-        for (long long j = 0, at = 0; j < n; ++j, at = at + k < n ? at + k : at + k - n) sum += x[j] * roots[at];
+        for (long long j = 0; j < n; ++j) sum += x[j] * w[(j * k) % n];
         out[k] = sum;
     }
     return out;
 }
 
-inline void recursiveFft(LC* x, long long n, bool forward, std::vector<LC>& scratch) {
+// Radix 2 on the roots of the full length: a level of length n uses every
+// (N/n)-th root, the same value as its own 2π·k/n (the ratio is a power of two).
+inline void recursiveFft(LC* x, long long n, const std::vector<LC>& w) {
     if (n == 1) return;
-    const long long h = n / 2;
+    const long long h = n / 2, stride = (long long)w.size() / n;
     std::vector<LC> even(h), odd(h);
     for (long long i = 0; i < h; ++i) {
         even[i] = x[2 * i];
         odd[i] = x[2 * i + 1];
     }
-    recursiveFft(even.data(), h, forward, scratch);
-    recursiveFft(odd.data(), h, forward, scratch);
+    recursiveFft(even.data(), h, w);
+    recursiveFft(odd.data(), h, w);
     for (long long k = 0; k < h; ++k) {
-        const long double a = 2 * std::numbers::pi_v<long double> * k / n;
-        const LC w(std::cos(a), forward ? -std::sin(a) : std::sin(a));
-        x[k] = even[k] + w * odd[k];
-        x[k + h] = even[k] - w * odd[k];
+        x[k] = even[k] + w[k * stride] * odd[k];
+        x[k + h] = even[k] - w[k * stride] * odd[k];
     }
 }
 
 inline std::vector<LC> referenceDft(std::vector<LC> x, bool forward) {
     if (x.size() <= 256) return directDft(x, forward);
-    std::vector<LC> scratch;
-    recursiveFft(x.data(), (long long)x.size(), forward, scratch);
+    recursiveFft(x.data(), (long long)x.size(), roots((long long)x.size(), forward));
     return x;
 }
 
