@@ -173,7 +173,7 @@ void passOf(const T* in, T* out, int r, long long m, long long s, const T* twidd
     constexpr int kSize = R ? R : kMaxRadix;
     constexpr long long kPoints = kLanes<T> / 2;
     const int n = R ? R : r;
-    Vec<T> a[kSize], b[kSize];
+    Vec<T> a[kSize]{}, b[kSize]{};  // zeroed: a radix known only at run time hides that every lane is set
     Factor<T> w[kSize];
     Roots<T, R> spread;
     loadRoots<T, R>(spread, r, roots);
@@ -206,7 +206,7 @@ void firstPassOf(const T* in, T* out, int r, long long m, const T* twiddles, con
     constexpr int kSize = R ? R : kMaxRadix;
     constexpr long long kPoints = kLanes<T> / 2;
     const int n = R ? R : r;
-    Vec<T> a[kSize], b[kSize];
+    Vec<T> a[kSize]{}, b[kSize]{};  // zeroed: a radix known only at run time hides that every lane is set
     T lanes[kLanes<T>];
     Roots<T, R> spread;
     loadRoots<T, R>(spread, r, roots);
