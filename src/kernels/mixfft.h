@@ -12,8 +12,8 @@
 //
 // twiddles holds, for p < m and k = 1 … r-1, W_n^{pk} as (re, im) pairs at
 // 2·(p·(r-1) + k-1), or k-major at 2·((k-1)·m + p) in the first pass (s = 1);
-// the pass with m = 1 needs none. roots holds, for odd r,
-// (cos 2πi/r, sin 2πi/r) at 2i, i < r. The kernels vectorise over q and run
+// the pass with m = 1 needs none. roots holds (cos 2πi/r, sin 2πi/r) at 2i,
+// i < r (radices 2, 4 and 8 need none). The kernels vectorise over q and run
 // the same operations in the same order in every lane and at every width.
 #pragma once
 
@@ -21,8 +21,9 @@
 
 namespace vok::kernels {
 
-// Radices with their own butterflies; any other odd radix up to kMaxRadix
-// runs the generic odd butterfly.
+// Radices with their own butterflies: 2, 3, 4, 5, 7, 8, 11, 13 and the
+// composites 6, 9, 10, 12, 15, 16, 20, 25 of them; any other odd radix below
+// kMaxRadix runs the generic odd butterfly.
 constexpr int kMaxRadix = 64;
 
 template <class T>
@@ -41,7 +42,7 @@ extern const MixFftTable mixfft_sse2, mixfft_avx2, mixfft_avx512;
 inline const MixFftTable& mixfft() { return simd::select(mixfft_sse2, mixfft_avx2, mixfft_avx512); }
 
 // The passes for `points` sub-transforms side by side: the widest register
-// that they fill, so that few loads and stores are partial (every width gives
+// that they fill exactly or nearly, so that few loads and stores are partial (every width gives
 // the same bits, so passes of one transform may mix them).
 template <class T>
 const MixFftOps<T>& mixfftOps(long long points) {
@@ -50,9 +51,12 @@ const MixFftOps<T>& mixfftOps(long long points) {
         else return t.d;
     };
     const simd::Isa isa = simd::active();
-    constexpr long long kPerByte = 2 * (long long)sizeof(T);
-    if (isa >= simd::kAvx512 && points * kPerByte >= 64) return pick(mixfft_avx512);
-    if (isa >= simd::kAvx2 && points * kPerByte >= 32) return pick(mixfft_avx2);
+    const auto fills = [points](long long bytes) {
+        const long long perRegister = bytes / (2 * (long long)sizeof(T));
+        return points % perRegister == 0 || points >= 8 * perRegister;
+    };
+    if (isa >= simd::kAvx512 && fills(64)) return pick(mixfft_avx512);
+    if (isa >= simd::kAvx2 && fills(32)) return pick(mixfft_avx2);
     return pick(mixfft_sse2);
 }
 

@@ -70,7 +70,7 @@ inline __attribute__((always_inline)) void butterfly8(const Vec<T>* a, Vec<T>* b
 
 // Odd radix r from the symmetric pairs t_j = a_j + a_(r-j), u_j = a_j - a_(r-j):
 // b_k = a_0 + sum c_jk t_j ∓ i sum s_jk u_j, b_(r-k) the other sign.
-// The roots of an odd radix spread over registers, cos at 2i and sin at 2i+1,
+// The roots of a radix spread over registers, cos at 2i and sin at 2i+1,
 // loaded once per pass.
 template <class T, int R>
 struct Roots {
@@ -82,8 +82,10 @@ inline __attribute__((always_inline)) void loadRoots(Roots<T, R>& spread, int r,
         for (int i = 0; i < 2 * (R ? R : r); ++i) spread.v[i] = splat(roots[i]);
 }
 
+// The roots of the radix r·stride serve radix r at every stride-th entry.
 template <class T, bool Inv, int R>
-inline __attribute__((always_inline)) void butterflyOdd(const Vec<T>* a, Vec<T>* b, int r, const Roots<T, R>& roots) {
+inline __attribute__((always_inline)) void butterflyOdd(const Vec<T>* a, Vec<T>* b, int r, const Vec<T>* roots,
+                                                        int stride) {
     const int n = R ? R : r;
     const int h = (n - 1) / 2;
     Vec<T> t[R ? (R + 1) / 2 : kMaxRadix / 2], u[R ? (R + 1) / 2 : kMaxRadix / 2];
@@ -95,13 +97,13 @@ inline __attribute__((always_inline)) void butterflyOdd(const Vec<T>* a, Vec<T>*
     }
     b[0] = sum;
     for (int k = 1; k <= h; ++k) {
-        Vec<T> re = a[0] + t[1] * roots.v[2 * k], im = u[1] * roots.v[2 * k + 1];
+        Vec<T> re = a[0] + t[1] * roots[2 * k * stride], im = u[1] * roots[2 * k * stride + 1];
         int index = k;
         for (int j = 2; j <= h; ++j) {
             index += k;
             if (index >= n) index -= n;
-            re = re + t[j] * roots.v[2 * index];
-            im = im + u[j] * roots.v[2 * index + 1];
+            re = re + t[j] * roots[2 * index * stride];
+            im = im + u[j] * roots[2 * index * stride + 1];
         }
         const Vec<T> turned = rotate<T, Inv>(im);
         b[k] = re + turned;
@@ -109,8 +111,49 @@ inline __attribute__((always_inline)) void butterflyOdd(const Vec<T>* a, Vec<T>*
     }
 }
 
+// Composite radices R = A·B: B transforms of A points (inputs B apart), the
+// inner twiddles w_R^(j2·k1), then A transforms of B points.
+constexpr int splitOf(int r) {
+    switch (r) {
+        case 6: case 10: return 2;
+        case 12: case 16: case 20: return 4;
+        case 9: return 3;
+        case 15: return 5;
+        case 25: return 5;
+        default: return 0;
+    }
+}
+
 template <class T, bool Inv, int R>
-inline __attribute__((always_inline)) void butterfly(const Vec<T>* a, Vec<T>* b, int r, const Roots<T, R>& roots) {
+inline __attribute__((always_inline)) void butterfly(const Vec<T>* a, Vec<T>* b, int r, const Vec<T>* roots,
+                                                     int stride);
+
+template <class T, bool Inv, int R>
+inline __attribute__((always_inline)) void butterflyComposite(const Vec<T>* a, Vec<T>* b, const Vec<T>* roots,
+                                                              int stride) {
+    constexpr int A = splitOf(R), B = R / A;
+    Vec<T> c[R];
+    for (int j2 = 0; j2 < B; ++j2) {
+        Vec<T> in[A], out[A];
+        for (int j1 = 0; j1 < A; ++j1) in[j1] = a[B * j1 + j2];
+        butterfly<T, Inv, A>(in, out, A, roots, stride * B);
+        for (int k1 = 0; k1 < A; ++k1) {
+            const int at = (j2 * k1) % R * stride;
+            const Vec<T> wIm = roots[2 * at + 1] * reNegator<T>();
+            c[k1 * B + j2] = j2 && k1 ? times(out[k1], Factor<T>{roots[2 * at], Inv ? wIm : -wIm}) : out[k1];
+        }
+    }
+    for (int k1 = 0; k1 < A; ++k1) {
+        Vec<T> in[B], out[B];
+        for (int j2 = 0; j2 < B; ++j2) in[j2] = c[k1 * B + j2];
+        butterfly<T, Inv, B>(in, out, B, roots, stride * A);
+        for (int k2 = 0; k2 < B; ++k2) b[k1 + A * k2] = out[k2];
+    }
+}
+
+template <class T, bool Inv, int R>
+inline __attribute__((always_inline)) void butterfly(const Vec<T>* a, Vec<T>* b, int r, const Vec<T>* roots,
+                                                     int stride) {
     if constexpr (R == 2) {
         b[0] = a[0] + a[1];
         b[1] = a[0] - a[1];
@@ -118,8 +161,10 @@ inline __attribute__((always_inline)) void butterfly(const Vec<T>* a, Vec<T>* b,
         butterfly4<T, Inv>(a[0], a[1], a[2], a[3], b, 1);
     } else if constexpr (R == 8) {
         butterfly8<T, Inv>(a, b);
+    } else if constexpr (splitOf(R) != 0) {
+        butterflyComposite<T, Inv, R>(a, b, roots, stride);
     } else {
-        butterflyOdd<T, Inv, R>(a, b, r, roots);
+        butterflyOdd<T, Inv, R>(a, b, r, roots, stride);
     }
 }
 
@@ -128,7 +173,7 @@ void passOf(const T* in, T* out, int r, long long m, long long s, const T* twidd
     constexpr int kSize = R ? R : kMaxRadix;
     constexpr long long kPoints = kLanes<T> / 2;
     const int n = R ? R : r;
-    Vec<T> a[kSize], b[kSize];
+    Vec<T> a[kSize]{}, b[kSize]{};  // zeroed: a radix known only at run time hides that every lane is set
     Factor<T> w[kSize];
     Roots<T, R> spread;
     loadRoots<T, R>(spread, r, roots);
@@ -142,7 +187,7 @@ void passOf(const T* in, T* out, int r, long long m, long long s, const T* twidd
                 const T* from = in + 2 * (q + s * (p + j * m));
                 a[j] = reals == kLanes<T> ? load(from) : loadPartial(from, reals);
             }
-            butterfly<T, Inv, R>(a, b, r, spread);
+            butterfly<T, Inv, R>(a, b, r, spread.v, 1);
             for (int k = 0; k < n; ++k) {
                 const Vec<T> v = twiddled && k > 0 ? times(b[k], w[k]) : b[k];
                 T* to = out + 2 * (q + s * (n * p + k));
@@ -161,7 +206,7 @@ void firstPassOf(const T* in, T* out, int r, long long m, const T* twiddles, con
     constexpr int kSize = R ? R : kMaxRadix;
     constexpr long long kPoints = kLanes<T> / 2;
     const int n = R ? R : r;
-    Vec<T> a[kSize], b[kSize];
+    Vec<T> a[kSize]{}, b[kSize]{};  // zeroed: a radix known only at run time hides that every lane is set
     T lanes[kLanes<T>];
     Roots<T, R> spread;
     loadRoots<T, R>(spread, r, roots);
@@ -172,7 +217,7 @@ void firstPassOf(const T* in, T* out, int r, long long m, const T* twiddles, con
             const T* from = in + 2 * (p + j * m);
             a[j] = reals == kLanes<T> ? load(from) : loadPartial(from, reals);
         }
-        butterfly<T, Inv, R>(a, b, r, spread);
+        butterfly<T, Inv, R>(a, b, r, spread.v, 1);
         for (int k = 0; k < n; ++k) {
             Vec<T> v = b[k];
             if (k > 0) {
@@ -207,6 +252,14 @@ void passIn(const T* in, T* out, int r, long long m, long long s, const T* twidd
         case 8: return passOrFirst<T, Inv, 8>(in, out, r, m, s, twiddles, roots);
         case 11: return passOrFirst<T, Inv, 11>(in, out, r, m, s, twiddles, roots);
         case 13: return passOrFirst<T, Inv, 13>(in, out, r, m, s, twiddles, roots);
+        case 6: return passOrFirst<T, Inv, 6>(in, out, r, m, s, twiddles, roots);
+        case 9: return passOrFirst<T, Inv, 9>(in, out, r, m, s, twiddles, roots);
+        case 10: return passOrFirst<T, Inv, 10>(in, out, r, m, s, twiddles, roots);
+        case 12: return passOrFirst<T, Inv, 12>(in, out, r, m, s, twiddles, roots);
+        case 16: return passOrFirst<T, Inv, 16>(in, out, r, m, s, twiddles, roots);
+        case 20: return passOrFirst<T, Inv, 20>(in, out, r, m, s, twiddles, roots);
+        case 25: return passOrFirst<T, Inv, 25>(in, out, r, m, s, twiddles, roots);
+        case 15: return passOrFirst<T, Inv, 15>(in, out, r, m, s, twiddles, roots);
         default: return passOrFirst<T, Inv, 0>(in, out, r, m, s, twiddles, roots);
     }
 }

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <initializer_list>
 #include <numbers>
 #include <type_traits>
 
@@ -35,15 +36,24 @@ T* planData(PlanHead* head) {
     return reinterpret_cast<T*>(reinterpret_cast<char*>(head) + kHeadBytes);
 }
 
-// The radices of n, largest power-of-two radices first; 0 passes for n = 1;
-// -1 when a prime factor is larger than the passes take.
+// The radices of n, few passes first (each pass reads and writes the whole
+// array): 16s, then 25s, 9s and 15s, a last 2 or 4 joined with a 3 or a 5;
+// 0 passes for n = 1; -1 when a prime factor is larger than the passes take.
 int factor(int n, int* radix) {
     int passes = 0;
-    while (n % 8 == 0) radix[passes++] = 8, n /= 8;
-    if (n % 4 == 0) radix[passes++] = 4, n /= 4;
-    if (n % 2 == 0) radix[passes++] = 2, n /= 2;
+    while (n % 16 == 0) radix[passes++] = 16, n /= 16;
+    int two = n % 8 == 0 ? 8 : n % 4 == 0 ? 4 : n % 2 == 0 ? 2 : 1;
+    n /= two;
+    for (int r : {25, 9, 15})
+        while (n % r == 0) radix[passes++] = r, n /= r;
     for (int p = 3; p < kernels::kMaxRadix && n > 1; p += 2)
-        while (n % p == 0) radix[passes++] = p, n /= p;
+        while (n % p == 0) {
+            const bool join = (p == 3 || p == 5) && (two == 2 || two == 4);
+            radix[passes++] = join ? p * two : p;
+            two = join ? 1 : two;
+            n /= p;
+        }
+    if (two > 1) radix[passes++] = two;
     return n == 1 ? passes : -1;
 }
 
@@ -65,7 +75,7 @@ PlanHead* buildPlan(int n) {
         head.twiddlesAt[i] = reals;
         reals += span > r ? 2LL * (span / r) * (r - 1) : 0;
         head.rootsAt[i] = reals;
-        reals += (r & 1) ? 2LL * r : 0;
+        reals += 2LL * r;
         span /= r;
     }
     head.workAt = reals;
@@ -91,7 +101,7 @@ PlanHead* buildPlan(int n) {
                     w[2 * at + 1] = T(-std::sin(a));
                 }
         }
-        if (r & 1) {
+        {
             T* roots = data + head.rootsAt[i];
             for (int k = 0; k < r; ++k) {
                 const long double a = kTwoPi * k / r;

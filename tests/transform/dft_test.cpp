@@ -151,7 +151,7 @@ TYPED_TEST(DftValues, LongLengthsAreAsAccurateAsAnFft) {
 // (partial registers included) and for the chirp.
 TYPED_TEST(DftValues, EveryWidthGivesTheSameBits) {
     using C = TypeParam;
-    for (int n : {21, 60, 118, 121, 169, 343, 1021, 2310, 4800}) {
+    for (int n : {21, 60, 90, 118, 121, 169, 180, 343, 1000, 1021, 2310, 4800}) {
         const std::vector<C> src = toRecords<C>(randomSignal(n, 3u + unsigned(n)));
         for (int flags : {VOK_Forw, VOK_Inv}) {
             std::vector<C> first;
