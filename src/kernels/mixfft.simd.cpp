@@ -10,14 +10,6 @@ namespace {
 
 using kernels::kMaxRadix;
 
-// The sign of the imaginary lanes (Odd) or of the real lanes flipped.
-template <class T, bool Odd>
-inline __attribute__((always_inline)) Vec<T> negateLanes(Vec<T> v) {
-    using Index = typename LaneIndex<T>::type;
-    constexpr Index sign = Index(1) << (8 * sizeof(T) - 1);
-    const IndexVec<T> mask = laneMask<T>([](int i) { return ((i & 1) != 0) == Odd ? sign : Index(0); });
-    return Vec<T>((IndexVec<T>)v ^ mask);
-}
 // Product with -i forward, +i inverse.
 template <class T, bool Inv>
 inline __attribute__((always_inline)) Vec<T> rotate(Vec<T> v) {

@@ -122,6 +122,15 @@ template <class T>
 inline __attribute__((always_inline)) Vec<T> swapReIm(Vec<T> v) {
     return permute<T>(v, [](int i) { return i ^ 1; });
 }
+// The sign of the imaginary lanes (Odd) or of the real lanes flipped: an
+// exact product with -1, one cheap bitwise operation.
+template <class T, bool Odd>
+inline __attribute__((always_inline)) Vec<T> negateLanes(Vec<T> v) {
+    using Index = typename LaneIndex<T>::type;
+    constexpr Index sign = Index(1) << (8 * sizeof(T) - 1);
+    const IndexVec<T> mask = laneMask<T>([](int i) { return ((i & 1) != 0) == Odd ? sign : Index(0); });
+    return Vec<T>((IndexVec<T>)v ^ mask);
+}
 // (-1, +1, -1, +1, ...): turns the cross products into re = ac - bd, im = ad + bc.
 template <class T>
 inline __attribute__((always_inline)) Vec<T> reNegator() {
