@@ -111,6 +111,23 @@ def test_int16_forms_return_the_scale_factor():
     f.close()
 
 
+@pytest.mark.parametrize("n", [16, 12])   # the FFT and the DFT
+def test_int16_transforms_follow_the_scale_mode(n):
+    def off(pairs, want):  # the larger error of the two parts
+        return max(np.abs(pairs[:, 0] - want.real).max(), np.abs(pairs[:, 1] - want.imag).max())
+    pairs = (rng.standard_normal((n, 2)) * 3000).astype(np.int16)
+    signal = pairs[:, 0] + 1j * pairs[:, 1].astype(np.float64)
+    got, sf = vk.fft_int16(pairs)
+    assert sf > 0 and off(got, np.fft.fft(signal) / 2.0 ** sf) <= 1
+    back, sf0 = vk.ifft_int16(pairs, scale_mode="none")
+    assert sf0 == 0 and off(back, np.fft.ifft(signal)) <= 1
+    real = pairs[:, 0].copy()
+    if n & (n - 1) == 0:
+        half, sf = vk.rfft_int16(real, scale_mode="fixed", scale_factor=3)
+        assert sf == 3 and off(half, np.fft.rfft(real) / 8) <= 1
+    assert np.all(np.abs(vk.dct_int16(real) - sfft.dct(real.astype(np.float64), norm="ortho")) <= 1)
+
+
 def test_lms_identifies_a_system():
     x = rand(4000, np.float64)
     d = ss.lfilter([0.5, -0.3, 0.2], 1, x)
@@ -214,6 +231,8 @@ def test_library_reports_become_vokerror_and_leave_buffers():
     (lambda: vk.FirFilter([1.0], down=2).filter(np.ones(3)), ValueError),
     (lambda: vk.FirFilter([1.0]).filter(np.ones(3, complex)), TypeError),
     (lambda: vk.convolve(np.ones(3, np.int16), np.ones(3)), TypeError),
+    (lambda: vk.fft_int16(np.ones((4, 2))), TypeError), (lambda: vk.fft_int16(np.ones(4, np.int16)), ValueError),
+    (lambda: vk.rfft_int16(np.ones(12, np.int16)), ValueError),
     (lambda: vk.firwin(31, 1.5), ValueError), (lambda: vk.convolve(np.ones(3), np.ones(3), "bad"), ValueError),
     (lambda: vk.convolve(np.ones(3, np.int16), np.ones(3, np.int16), scale_mode="x"), ValueError)])
 def test_bad_input_rejected_in_python(call, exc):

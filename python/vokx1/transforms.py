@@ -6,7 +6,9 @@ Power-of-two lengths go through the FFT, other lengths through the DFT."""
 
 import numpy as np
 
-from ._core import ptr, COMPLEX_OF, REAL_OF, VokError, as_array, fail, fn, raw, reports
+import ctypes
+
+from ._core import ptr, COMPLEX_OF, REAL_OF, VokError, as_array, fail, fn, raw, reports, scale_args
 from ._api import CONSTANTS
 
 _FORW, _INV, _NOSCALE = CONSTANTS["VOK_Forw"], CONSTANTS["VOK_Inv"], CONSTANTS["VOK_NoScale"]
@@ -152,4 +154,72 @@ def idct(x, type=2, norm=None):
     return _dct(x, norm, True)
 
 
-__all__ = ["fft", "ifft", "rfft", "irfft", "dct", "idct", "VokError"]
+# ---- 16-bit forms: int16 in and out, results brought back under a scale mode ----
+# Complex 16-bit data are int16 arrays of shape (n, 2) holding (re, im) pairs.
+# Each returns (result, scale_factor): the factor the library chose with
+# scale_mode "auto", else the one given; results are the exact ones / 2**factor.
+
+def _pairs16(x, name):
+    a = np.asarray(x)
+    if a.dtype != np.int16:
+        raise TypeError(f"{name}: dtype {a.dtype} not supported here (expected int16 (re, im) pairs)")
+    if a.ndim != 2 or a.shape[1] != 2 or a.shape[0] < 1:
+        raise ValueError(f"{name}: expected shape (n, 2) with n >= 1, got {a.shape}")
+    return np.ascontiguousarray(a)
+
+
+def _complex16(x, flags, scale_mode, scale_factor, name):
+    a = _pairs16(x, name)
+    n = a.shape[0]
+    mode, sf = scale_args(scale_mode, scale_factor)
+    out = np.empty_like(a)
+    pending = reports()
+    if n & (n - 1) == 0:
+        fn("vokvFftNip")(ptr(a), ptr(out), n.bit_length() - 1, flags, mode, ctypes.byref(sf))
+    else:
+        fn("vokvDft")(ptr(a), ptr(out), n, flags, mode, ctypes.byref(sf))
+    if pending:
+        fail(pending)
+    return out, sf.value
+
+
+def fft_int16(x, scale_mode="auto", scale_factor=0):
+    """Forward transform of 16-bit complex (n, 2) pairs, any n: (spectrum pairs, scale factor)."""
+    return _complex16(x, _FORW, scale_mode, scale_factor, "fft_int16")
+
+
+def ifft_int16(x, scale_mode="auto", scale_factor=0):
+    """Inverse of fft_int16, scaled by 1/n: (signal pairs, scale factor)."""
+    return _complex16(x, _INV, scale_mode, scale_factor, "ifft_int16")
+
+
+def rfft_int16(x, scale_mode="auto", scale_factor=0):
+    """The n//2 + 1 non-negative-frequency terms of real int16 x (n a power of two),
+    as (re, im) pairs: (half spectrum pairs, scale factor)."""
+    a = as_array(x, "x", kinds="i")
+    n = a.size
+    if n & (n - 1):
+        raise ValueError(f"rfft_int16: the length must be a power of two, got {n}")
+    mode, sf = scale_args(scale_mode, scale_factor)
+    out = np.empty((n // 2 + 1, 2), np.int16)   # CCS: R0, 0, R1, I1, ..., R(n/2), 0
+    pending = reports()
+    fn("vokwRealFftNip")(ptr(a), ptr(out), n.bit_length() - 1, _FORW, mode, ctypes.byref(sf))
+    if pending:
+        fail(pending)
+    return out, sf.value
+
+
+def dct_int16(x, inverse=False):
+    """Orthonormal DCT-II of int16 x (DCT-III with inverse=True), rounded to the
+    nearest 16-bit value and saturated (no scale mode: the transform keeps energy)."""
+    a = as_array(x, "x", kinds="i")
+    out = np.empty_like(a)
+    pending = reports()
+    fn("vokwDct")(ptr(a), ptr(out), a.size, _INV if inverse else _FORW)
+    if pending:
+        fail(pending)
+    return out
+
+
+__all__ = ["fft", "ifft", "rfft", "irfft", "dct", "idct", "fft_int16", "ifft_int16", "rfft_int16", "dct_int16",
+           "VokError"]
