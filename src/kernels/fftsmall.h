@@ -16,7 +16,13 @@
 
 namespace vok::kernels::small {
 
-#define VOK_SMALL_INLINE inline __attribute__((always_inline))
+#define VOK_SMALL_INLINE inline __attribute__((always_inline, no_sanitize("address", "undefined", "thread")))
+// The sanitizers keep every unrolled point in an instrumented stack slot,
+// which makes these few hundred flattened bodies take minutes to compile;
+// their loads and stores are fixed by the order, and the tests check guard
+// elements around every output, so the kernels themselves go uninstrumented.
+#define VOK_SMALL_LAMBDA __attribute__((always_inline, no_sanitize("address", "undefined", "thread")))
+#define VOK_SMALL_KERNEL __attribute__((flatten, no_sanitize("address", "undefined", "thread")))
 
 // A complex value as one vector of its two parts: the same lane-wise
 // arithmetic as the scalar formulas (a product of a complex value and a
@@ -102,15 +108,15 @@ VOK_SMALL_INLINE void dft(const Cx<T>* x, Cx<T>* y) {
     } else {
         constexpr int Q = N / 4;
         Cx<T> even[2 * Q], one[Q], three[Q], e[2 * Q], u[Q], z[Q];
-        unroll<2 * Q>([&](auto i) { even[i] = x[2 * i]; });
-        unroll<Q>([&](auto i) {
+        unroll<2 * Q>([&](auto i) VOK_SMALL_LAMBDA { even[i] = x[2 * i]; });
+        unroll<Q>([&](auto i) VOK_SMALL_LAMBDA {
             one[i] = x[4 * i + 1];
             three[i] = x[4 * i + 3];
         });
         dft<T, 2 * Q>(even, e);
         dft<T, Q>(one, u);
         dft<T, Q>(three, z);
-        unroll<Q>([&](auto kc) {
+        unroll<Q>([&](auto kc) VOK_SMALL_LAMBDA {
             constexpr int k = kc;
             const Cx<T> a = twiddle<T, N, k>(u[k]), b = twiddle<T, N, 3 * k>(z[k]);
             const Cx<T> s = a + b, d = timesMinusI(a - b);
@@ -157,12 +163,12 @@ VOK_SMALL_INLINE void put(T* re, T* im, int at, Cx<T> c) {
 // RevIn: point n stored at bitrev(n); RevOut: result k stored at bitrev(k).
 // Results are multiplied by scale when Scaled.
 template <class T, int Order, bool Split, bool Inv, bool RevIn, bool RevOut, bool Scaled>
-__attribute__((flatten)) void complexFft(const T* re, const T* im, T* reOut, T* imOut, T scale) {
+VOK_SMALL_KERNEL void complexFft(const T* re, const T* im, T* reOut, T* imOut, T scale) {
     constexpr int N = 1 << Order;
     Cx<T> x[N], y[N];
-    unroll<N>([&](auto n) { x[n] = get<T, Split, Inv>(re, im, RevIn ? reverse<Order>(n) : int(n)); });
+    unroll<N>([&](auto n) VOK_SMALL_LAMBDA { x[n] = get<T, Split, Inv>(re, im, RevIn ? reverse<Order>(n) : int(n)); });
     dft<T, N>(x, y);
-    unroll<N>([&](auto k) {
+    unroll<N>([&](auto k) VOK_SMALL_LAMBDA {
         put<T, Split, Inv>(reOut, imOut, RevOut ? reverse<Order>(k) : int(k), Scaled ? times(y[k], scale) : y[k]);
     });
 }
@@ -183,19 +189,19 @@ constexpr int nyquistAt() { return Layout == kPack ? N - 1 : Layout == kPerm ? 1
 // i W_N^k (Z[k] - conj Z[M-k])/2. Conj: the inverse sign, which for a real
 // signal conjugates the spectrum.
 template <class T, int Order, int Layout, bool Conj, bool Scaled>
-__attribute__((flatten)) void realForward(const T* in, T* out, T scale) {
+VOK_SMALL_KERNEL void realForward(const T* in, T* out, T scale) {
     constexpr int M = 1 << (Order - 1), N = 2 * M;
     Cx<T> z[M], Z[M];
-    unroll<M>([&](auto n) { z[n] = get<T, false, false>(in, nullptr, n); });
+    unroll<M>([&](auto n) VOK_SMALL_LAMBDA { z[n] = get<T, false, false>(in, nullptr, n); });
     dft<T, M>(z, Z);
-    const auto store = [&](auto kc, Cx<T> v) {
+    const auto store = [&](auto kc, Cx<T> v) VOK_SMALL_LAMBDA {
         constexpr int k = kc;
         if constexpr (Scaled) v = times(v, scale);
         if constexpr (Conj) v = conj(v);
         __builtin_memcpy(out + reAt<Layout>(k), &v.v, sizeof v.v);
     };
     const T r0 = Z[0].re() + Z[0].im(), rm = Z[0].re() - Z[0].im();
-    unroll<M / 2>([&](auto kc) {
+    unroll<M / 2>([&](auto kc) VOK_SMALL_LAMBDA {
         constexpr int k = kc + 1;
         if constexpr (k < M - k) {
             const Cx<T> p = Z[k], q = conj(Z[M - k]);
@@ -221,9 +227,9 @@ __attribute__((flatten)) void realForward(const T* in, T* out, T scale) {
 // whose inverse transform of M points is z[n] = x[2n] + i x[2n+1]. Conj:
 // the forward sign, the inverse one on the conjugated spectrum.
 template <class T, int Order, int Layout, bool Conj, bool Scaled>
-__attribute__((flatten)) void ccsToReal(const T* in, T* out, T scale) {
+VOK_SMALL_KERNEL void ccsToReal(const T* in, T* out, T scale) {
     constexpr int M = 1 << (Order - 1), N = 2 * M;
-    const auto bin = [&](auto kc) -> Cx<T> {
+    const auto bin = [&](auto kc) VOK_SMALL_LAMBDA -> Cx<T> {
         const Cx<T> v = get<T, false, false>(in + reAt<Layout>(kc), nullptr, 0);
         return Conj ? conj(v) : v;
     };
@@ -232,7 +238,7 @@ __attribute__((flatten)) void ccsToReal(const T* in, T* out, T scale) {
     Cx<T> Zs[M], zs[M];
     const T x0 = in[0], xm = in[nyquistAt<Layout, N>()];
     Zs[0] = Cx<T>(x0 - xm, x0 + xm);
-    unroll<M / 2>([&](auto kc) {
+    unroll<M / 2>([&](auto kc) VOK_SMALL_LAMBDA {
         constexpr int k = kc + 1;
         if constexpr (k < M - k) {
             const Cx<T> p = bin(std::integral_constant<int, k>{}), q = conj(bin(std::integral_constant<int, M - k>{}));
@@ -247,9 +253,11 @@ __attribute__((flatten)) void ccsToReal(const T* in, T* out, T scale) {
         Zs[M / 2] = swapParts<T>(conj(h + h).v);
     }
     dft<T, M>(Zs, zs);
-    unroll<M>([&](auto n) { put<T, false, true>(out, nullptr, n, Scaled ? times(zs[n], scale) : zs[n]); });
+    unroll<M>([&](auto n) VOK_SMALL_LAMBDA { put<T, false, true>(out, nullptr, n, Scaled ? times(zs[n], scale) : zs[n]); });
 }
 
 #undef VOK_SMALL_INLINE
+#undef VOK_SMALL_KERNEL
+#undef VOK_SMALL_LAMBDA
 
 }  // namespace vok::kernels::small
