@@ -111,6 +111,15 @@ def fail(pending):
     raise err
 
 
+def checked(f, *args):
+    """f(*args), raising VokError when the call reported."""
+    pending = reports()
+    result = f(*args)
+    if pending:
+        fail(pending)
+    return result
+
+
 class _CheckedLibrary:
     """Every exported function by name, raising VokError when the call reported."""
 
@@ -120,11 +129,7 @@ class _CheckedLibrary:
         fn = getattr(raw, name)
 
         def call(*args):
-            pending = reports()
-            result = fn(*args)
-            if pending:
-                fail(pending)
-            return result
+            return checked(fn, *args)
         call.__name__ = call.__qualname__ = name
         call.__doc__ = f"{name}{tuple(t.__name__ if t else 'None' for t in fn.argtypes)} -> {fn.restype}"
         setattr(self, name, call)

@@ -10,7 +10,7 @@ import ctypes
 import numpy as np
 
 from ._api import FirState, IirState, LmsState
-from ._core import ptr, COMPLEX_OF, as_array, fail, fn, reports, scale_args
+from ._core import ptr, COMPLEX_OF, as_array, checked, fail, fn, reports, scale_args
 
 _F32, _F64, _C64, _C128, _I16 = (np.dtype(t) for t in (np.float32, np.float64, np.complex64, np.complex128, np.int16))
 _TAPS_OF = {_F32: _F32, _F64: _F64, _C64: _F32, _C128: _F64, _I16: _F32}    # real taps for each sample type
@@ -42,10 +42,7 @@ class _Stateful:
     def close(self):
         if self._state is not None:
             state, self._state = self._state, None
-            pending = reports()
-            self._free(ctypes.byref(state))
-            if pending:
-                fail(pending)
+            checked(self._free, ctypes.byref(state))
 
     def __enter__(self):
         return self
@@ -76,7 +73,23 @@ class _Stateful:
         return a
 
 
-class FirFilter(_Stateful):
+class _Filter(_Stateful):
+    """A FIR or IIR filter: its state rebuilt by _init(), blocks through _run."""
+
+    def reset(self):
+        """Clears the history (the coefficients stay)."""
+        self.close()
+        self._init()
+
+    def _filter_into(self, a, out, iters):
+        """One block call of the filter; 16-bit filters add their scale mode and factor."""
+        if self.dtype == _I16:
+            checked(self._run, self._ref, ptr(a), ptr(out), iters, self._mode, ctypes.byref(self._sf))
+        else:
+            checked(self._run, self._ref, ptr(a), ptr(out), iters)
+
+
+class FirFilter(_Filter):
     """FIR filter with optional interpolation by up and decimation by down.
 
     filter(block) continues from the previous block; a multirate block holds a
@@ -104,18 +117,9 @@ class FirFilter(_Stateful):
 
     def _init(self):
         state = FirState()
-        pending = reports()
-        fn(f"vok{self._letters}FirInitMr")(ptr(self.taps), self.taps.size, None, self.up, self.up_phase,
-                                            self.down, self.down_phase, ctypes.byref(state))
-        if pending:
-            fail(pending)
-        self._state = state
-        self._ref = ctypes.byref(state)
-
-    def reset(self):
-        """Clears the delay line (the taps stay)."""
-        self.close()
-        self._init()
+        checked(fn(f"vok{self._letters}FirInitMr"), ptr(self.taps), self.taps.size, None, self.up, self.up_phase,
+                self.down, self.down_phase, ctypes.byref(state))
+        self._state, self._ref = state, ctypes.byref(state)
 
     def filter(self, block):
         """Filters one block; int16 filters return (output, scale_factor)."""
@@ -126,17 +130,11 @@ class FirFilter(_Stateful):
         iters = a.size // self.down
         out = np.empty(iters * self.up, self.out_dtype)
         if iters:
-            pending = reports()
-            if self.dtype == _I16:
-                self._run(self._ref, ptr(a), ptr(out), iters, self._mode, ctypes.byref(self._sf))
-            else:
-                self._run(self._ref, ptr(a), ptr(out), iters)
-            if pending:
-                fail(pending)
+            self._filter_into(a, out, iters)
         return (out, self._sf.value) if self.dtype == _I16 else out
 
 
-class IirFilter(_Stateful):
+class IirFilter(_Filter):
     """IIR filter from b and a (one section of any order) or from second-order
     sections sos (rows b0, b1, b2, a0, a1, a2, as scipy.signal). filter(block)
     continues from the previous block; reset() clears the history."""
@@ -170,16 +168,8 @@ class IirFilter(_Stateful):
 
     def _init(self):
         state = IirState()
-        pending = reports()
-        self._init_fn(0, ptr(self.coefficients), self._count, ctypes.byref(state))
-        if pending:
-            fail(pending)
+        checked(self._init_fn, 0, ptr(self.coefficients), self._count, ctypes.byref(state))
         self._state, self._ref = state, ctypes.byref(state)
-
-    def reset(self):
-        """Clears the delay line (the coefficients stay)."""
-        self.close()
-        self._init()
 
     def filter(self, block):
         """Filters one block; int16 filters return (output, scale_factor)."""
@@ -187,13 +177,7 @@ class IirFilter(_Stateful):
         a = self._block(block)
         out = np.empty(a.size, self.out_dtype)
         if a.size:
-            pending = reports()
-            if self.dtype == _I16:
-                self._run(self._ref, ptr(a), ptr(out), a.size, self._mode, ctypes.byref(self._sf))
-            else:
-                self._run(self._ref, ptr(a), ptr(out), a.size)
-            if pending:
-                fail(pending)
+            self._filter_into(a, out, a.size)
         return (out, self._sf.value) if self.dtype == _I16 else out
 
 
@@ -225,12 +209,9 @@ class LmsFilter(_Stateful):
         self._taps_dtype = tdt
         self._free = fn("vokLmsFree")
         state = LmsState()
-        pending = reports()
         start = np.ascontiguousarray(t, tdt)
-        fn(f"vok{letters}LmsInitMr")(0, ptr(start), start.size, None, float(step), float(leak),
-                                     int(err_delay), self.down, int(down_phase), ctypes.byref(state))
-        if pending:
-            fail(pending)
+        checked(fn(f"vok{letters}LmsInitMr"), 0, ptr(start), start.size, None, float(step), float(leak),
+                int(err_delay), self.down, int(down_phase), ctypes.byref(state))
         self._state, self._ref, self.numtaps = state, ctypes.byref(state), start.size
         self._run = fn(f"vok{letters}bLmsDes")
 
@@ -258,10 +239,7 @@ class LmsFilter(_Stateful):
             raise ValueError(f"desired needs {iters} values (one per output), got shape {d.shape}")
         out = np.empty(iters, self.out_dtype)
         if iters:
-            pending = reports()
-            self._run(self._ref, ptr(a), ptr(d), ptr(out), iters)
-            if pending:
-                fail(pending)
+            checked(self._run, self._ref, ptr(a), ptr(d), ptr(out), iters)
         return out
 
 

@@ -14,7 +14,7 @@ import numpy as np
 from ._api import (VokCToneState, VokCTrnglState, VokDRandGausState, VokDRandUniState, VokDToneState,
                    VokDTrnglState, VokSRandGausState, VokSRandUniState, VokSToneState, VokSTrnglState,
                    VokWRandGausState, VokWRandUniState, VokWToneState, VokZToneState, VokZTrnglState)
-from ._core import ptr, LETTER, as_array, fail, fn, reports, scale_args
+from ._core import ptr, LETTER, as_array, checked, fail, fn, reports, scale_args
 
 _I16 = np.dtype(np.int16)
 
@@ -171,11 +171,8 @@ def upsample(x, factor, phase=0):
         raise ValueError("need factor >= 1 and 0 <= phase < factor")
     out = np.empty(a.size * int(factor), a.dtype)
     n, ph = ctypes.c_int(0), ctypes.c_int(int(phase))
-    pending = reports()
-    fn(f"vok{LETTER[a.dtype]}UpSample")(ptr(a), a.size, ptr(out), ctypes.byref(n), int(factor),
+    checked(fn(f"vok{LETTER[a.dtype]}UpSample"), ptr(a), a.size, ptr(out), ctypes.byref(n), int(factor),
                                         ctypes.byref(ph))
-    if pending:
-        fail(pending)
     return out
 
 
@@ -186,11 +183,8 @@ def downsample(x, factor, phase=0):
         raise ValueError("need factor >= 1 and 0 <= phase < factor")
     out = np.empty(a.size // int(factor) + 1, a.dtype)
     n, ph = ctypes.c_int(0), ctypes.c_int(int(phase))
-    pending = reports()
-    fn(f"vok{LETTER[a.dtype]}DownSample")(ptr(a), a.size, ptr(out), ctypes.byref(n), int(factor),
+    checked(fn(f"vok{LETTER[a.dtype]}DownSample"), ptr(a), a.size, ptr(out), ctypes.byref(n), int(factor),
                                           ctypes.byref(ph))
-    if pending:
-        fail(pending)
     return out[:n.value].copy(), ph.value
 
 
@@ -204,10 +198,7 @@ def _law_encode(x, law):
         raise TypeError(f"{law} encoding takes a non-empty 1-D int16, int32, float32 or float64 array")
     a = np.ascontiguousarray(a)
     out = np.empty(a.size, np.uint8)
-    pending = reports()
-    fn(f"vok{_LAW_LETTER[a.dtype]}bLinTo{law}")(ptr(a), ptr(out), a.size)
-    if pending:
-        fail(pending)
+    checked(fn(f"vok{_LAW_LETTER[a.dtype]}bLinTo{law}"), ptr(a), ptr(out), a.size)
     return out
 
 
@@ -220,10 +211,7 @@ def _law_decode(codes, law, dtype):
         raise TypeError(f"dtype must be int16, int32, float32 or float64, got {dt}")
     c = np.ascontiguousarray(c)
     out = np.empty(c.size, dt)
-    pending = reports()
-    fn(f"vok{_LAW_LETTER[dt]}b{law}ToLin")(ptr(c), ptr(out), c.size)
-    if pending:
-        fail(pending)
+    checked(fn(f"vok{_LAW_LETTER[dt]}b{law}ToLin"), ptr(c), ptr(out), c.size)
     return out
 
 
@@ -255,11 +243,8 @@ class _Generator:
                             f"(one of {', '.join(str(d) for d in self._states)})")
         self._letter = LETTER[self.dtype]
         self._state = self._states[self.dtype]()
-        pending = reports()
-        fn(f"vok{self._letter}{self._name}Init")(*[t(v) for t, v in zip(init_types, init_args)],
+        checked(fn(f"vok{self._letter}{self._name}Init"), *[t(v) for t, v in zip(init_types, init_args)],
                                                   ctypes.byref(self._state))
-        if pending:
-            fail(pending)
         self._run = fn(f"vok{self._letter}b{self._name}")
 
     def generate(self, n):
@@ -268,10 +253,7 @@ class _Generator:
             raise ValueError(f"n must be a non-negative integer, got {n}")
         out = np.empty(int(n), self.dtype)
         if n:
-            pending = reports()
-            self._run(ctypes.byref(self._state), ptr(out), int(n))
-            if pending:
-                fail(pending)
+            checked(self._run, ctypes.byref(self._state), ptr(out), int(n))
         return out
 
 

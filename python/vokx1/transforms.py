@@ -8,7 +8,7 @@ import numpy as np
 
 import ctypes
 
-from ._core import ptr, COMPLEX_OF, REAL_OF, VokError, as_array, fail, fn, raw, reports, scale_args
+from ._core import ptr, COMPLEX_OF, REAL_OF, VokError, as_array, checked, fail, fn, raw, reports, scale_args
 from ._api import CONSTANTS
 
 _FORW, _INV, _NOSCALE = CONSTANTS["VOK_Forw"], CONSTANTS["VOK_Inv"], CONSTANTS["VOK_NoScale"]
@@ -94,25 +94,22 @@ def rfft(x, n=None):
 def irfft(x, n=None):
     """Inverse of rfft: n real samples (default 2*(len(x) - 1)) from their half spectrum."""
     a = as_array(x, "x", kinds="fc")
-    spec = np.ascontiguousarray(a, COMPLEX_OF.get(a.dtype, a.dtype))
+    bins = np.ascontiguousarray(a, COMPLEX_OF.get(a.dtype, a.dtype))
     if n is None:
-        n = 2 * (spec.size - 1)
+        n = 2 * (bins.size - 1)
     if n < 1:
         raise ValueError(f"irfft: n must be >= 1, got {n}")
     half = n // 2 + 1
-    spec = _resize(spec, half, "irfft")
-    real = REAL_OF[spec.dtype]
+    bins = _resize(bins, half, "irfft")
+    real = REAL_OF[bins.dtype]
     if n & (n - 1) or n < 2:
-        full = np.concatenate([spec, np.conj(spec[1:n - half + 1][::-1])])
+        full = np.concatenate([bins, np.conj(bins[1:n - half + 1][::-1])])
         return np.ascontiguousarray(_complex_transform(full, _INV).real)
-    ccs = spec.copy()
+    ccs = bins.copy()
     ccs[0] = ccs[0].real        # the transform reads only the real parts at 0 and n/2
     ccs[-1] = ccs[-1].real
     out = np.empty(n, real)
-    pending = reports()
-    _CCSFFT[real](ptr(ccs), ptr(out), n.bit_length() - 1, _INV)
-    if pending:
-        fail(pending)
+    checked(_CCSFFT[real], ptr(ccs), ptr(out), n.bit_length() - 1, _INV)
     return out
 
 
@@ -131,10 +128,7 @@ def _dct(x, norm, inverse):
     if plain and inverse:
         a = a * _dct_scale(a.size, a.dtype)
     out = np.empty_like(a)
-    pending = reports()
-    _DCT[a.dtype](ptr(a), ptr(out), a.size, _INV if inverse else _FORW)
-    if pending:
-        fail(pending)
+    checked(_DCT[a.dtype], ptr(a), ptr(out), a.size, _INV if inverse else _FORW)
     if plain and not inverse:
         out /= _dct_scale(a.size, a.dtype)
     return out
@@ -202,10 +196,7 @@ def rfft_int16(x, scale_mode="auto", scale_factor=0):
         raise ValueError(f"rfft_int16: the length must be a power of two, got {n}")
     mode, sf = scale_args(scale_mode, scale_factor)
     out = np.empty((n // 2 + 1, 2), np.int16)   # CCS: R0, 0, R1, I1, ..., R(n/2), 0
-    pending = reports()
-    fn("vokwRealFftNip")(ptr(a), ptr(out), n.bit_length() - 1, _FORW, mode, ctypes.byref(sf))
-    if pending:
-        fail(pending)
+    checked(fn("vokwRealFftNip"), ptr(a), ptr(out), n.bit_length() - 1, _FORW, mode, ctypes.byref(sf))
     return out, sf.value
 
 
@@ -214,10 +205,7 @@ def dct_int16(x, inverse=False):
     nearest 16-bit value and saturated (no scale mode: the transform keeps energy)."""
     a = as_array(x, "x", kinds="i")
     out = np.empty_like(a)
-    pending = reports()
-    fn("vokwDct")(ptr(a), ptr(out), a.size, _INV if inverse else _FORW)
-    if pending:
-        fail(pending)
+    checked(fn("vokwDct"), ptr(a), ptr(out), a.size, _INV if inverse else _FORW)
     return out
 
 

@@ -9,7 +9,7 @@ import re
 import numpy as np
 
 from ._api import VokWtState
-from ._core import ptr, LETTER, as_array, fail, fn, reports
+from ._core import ptr, LETTER, as_array, checked, fn
 
 _FAMILIES = [  # name pattern, library type, parameters from the match
     (r"haar", 1, lambda m: (0, 0)),
@@ -42,10 +42,7 @@ class _Bank:
     def __init__(self, wavelet, dtype, order, level):
         self.kind, (self.par1, self.par2) = _family(wavelet)
         self.letter, self.state = LETTER[dtype], VokWtState()
-        pending = reports()
-        fn(f"vok{self.letter}WtInit")(self.par1, self.par2, order, level, ctypes.byref(self.state), self.kind)
-        if pending:
-            fail(pending)
+        checked(fn(f"vok{self.letter}WtInit"), self.par1, self.par2, order, level, ctypes.byref(self.state), self.kind)
 
     def __enter__(self):
         return self
@@ -74,10 +71,7 @@ def wavedec(data, wavelet, level=None):
         raise ValueError(f"level must be 0 .. {order - 1} for {a.size} samples, got {level}")
     out = np.empty_like(a)
     with _Bank(wavelet, a.dtype, order, int(level)) as bank:
-        pending = reports()
-        fn(f"vok{bank.letter}WtDecompose")(ctypes.byref(bank.state), ptr(a), ptr(out))
-        if pending:
-            fail(pending)
+        checked(fn(f"vok{bank.letter}WtDecompose"), ctypes.byref(bank.state), ptr(a), ptr(out))
     edges = [a.size >> level] + [a.size >> k for k in range(level, 0, -1)]
     return np.split(out, np.cumsum(edges)[:-1])
 
@@ -98,10 +92,7 @@ def waverec(coeffs, wavelet):
     src = np.concatenate(parts)
     out = np.empty_like(src)
     with _Bank(wavelet, src.dtype, _order(n, "waverec"), level) as bank:
-        pending = reports()
-        fn(f"vok{bank.letter}WtReconstruct")(ctypes.byref(bank.state), ptr(src), ptr(out))
-        if pending:
-            fail(pending)
+        checked(fn(f"vok{bank.letter}WtReconstruct"), ctypes.byref(bank.state), ptr(src), ptr(out))
     return out
 
 
