@@ -21,7 +21,7 @@ int fractionalBits(const float* taps, long long n) {
     double largest = 0;
     for (long long i = 0; i < n; ++i) largest = std::max(largest, std::fabs(double(taps[i])));
     int q = 15;
-    while (q > 0 && std::nearbyint(largest * std::ldexp(1.0, q)) > 32767.0) --q;
+    while (q > 0 && vok::roundHalfEven(largest * std::ldexp(1.0, q)) > 32767.0) --q;
     return q;
 }
 
@@ -49,7 +49,7 @@ VOK_API void VOK_CALL vokwFilter2D(const short* src, int cols, int rows, const f
     const int q = fractionalBits(taps, tapCount);
     // A NaN tap has no fixed-point value; it counts as zero.
     for (long long i = 0; i < tapCount; ++i) {
-        const double scaled = std::nearbyint(double(taps[i]) * std::ldexp(1.0, q));
+        const double scaled = vok::roundHalfEven(double(taps[i]) * std::ldexp(1.0, q));
         fixedTaps[i] = std::isnan(scaled) ? 0 : int(std::clamp(scaled, -32768.0, 32767.0));
     }
 

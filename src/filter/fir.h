@@ -9,6 +9,7 @@
 // rounds once, so both filter layers give bit-identical results.
 #pragma once
 
+#include <climits>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -16,6 +17,7 @@
 #include <type_traits>
 
 #include "core/complex.h"
+#include "core/scale16.h"
 #include "kernels/firdot.h"
 
 namespace vok::fir {
@@ -76,10 +78,7 @@ struct Acc<std::int32_t> {
     double re = 0;
     void add(float w, short x) { re += double(w) * double(x); }
     std::int32_t get() const {
-        const double r = std::nearbyint(re);
-        if (!(r >= -2147483648.0)) return INT32_MIN;
-        if (r > 2147483647.0) return INT32_MAX;
-        return std::int32_t(r);
+        return saturate32Rounded(re);
     }
 };
 
@@ -426,20 +425,23 @@ inline Scaling effectiveScaling(int scaleMode, const int* scaleFactor, int tapsS
     return {scaleMode & VOK_SATURATE, 0};
 }
 
-// Filter order of float taps for the 16-bit filters, in place: each polyphase
-// branch reversed, branches one after another (one reversed branch at single
-// rate). `natural` is a copy of the taps in natural order.
-inline void packTaps(const float* natural, float* packed, int tapsLen, int up) {
+// The filter order of taps: each polyphase branch of `up` reversed, branches
+// one after another (one reversed branch at single rate). Natural taps at
+// index `naturalLen` and beyond are padding: not read when packing (their
+// packed places keep what they hold) and not written when unpacking.
+template <class W>
+void packTaps(const W* natural, W* packed, int tapsLen, int up, int naturalLen = INT_MAX) {
     for (int r = 0; r < up && r < tapsLen; ++r) {
         const int c = branchCount(tapsLen, up, r), s = branchStart(tapsLen, up, r);
-        for (int m = 0; m < c; ++m) packed[s + c - 1 - m] = natural[r + m * up];
+        for (int m = 0; m < c && r + m * up < naturalLen; ++m) packed[s + c - 1 - m] = natural[r + m * up];
     }
 }
 
-inline void unpackTaps(const float* packed, float* natural, int tapsLen, int up) {
+template <class W>
+void unpackTaps(const W* packed, W* natural, int tapsLen, int up, int naturalLen = INT_MAX) {
     for (int r = 0; r < up && r < tapsLen; ++r) {
         const int c = branchCount(tapsLen, up, r), s = branchStart(tapsLen, up, r);
-        for (int m = 0; m < c; ++m) natural[r + m * up] = packed[s + c - 1 - m];
+        for (int m = 0; m < c && r + m * up < naturalLen; ++m) natural[r + m * up] = packed[s + c - 1 - m];
     }
 }
 

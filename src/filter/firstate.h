@@ -1,13 +1,42 @@
-// The polyphase table of the single-state FIR record, shared by its float and
-// 16-bit forms: one entry per output of an iteration.
+// The single-state FIR record (FirState) as its two implementations use it:
+// vokfirh.cpp (float, double, complex and mixed taps and data) and
+// vokfirhw.cpp (float taps, 16-bit data). Fields whose meaning differs:
+//
+//   field            float, double, complex, mixed          16-bit data
+//   tapsLen          the caller's tapsLen                   multirate: upFactor * dlyLen (zero padded)
+//   origTapsLen      the caller's tapsLen                   the caller's tapsLen
+//   tapsLenUnrolled  tapsLen rounded down to the unroll     0
+//   tapsBuf          taps in filter order (packTaps)        float taps in filter order
+//   dlyLen           tapsLen - 1; multirate ceil(tapsLen / upFactor), both forms
+//   bufRoom          new samples between two moves of the delay line (multirate: a multiple of downFactor)
+//   window, bufWrap  the window in sampleBuf, the move point  null
+//   windowPos        0                                      the window's offset in sampleBuf
+//   tapsScale        0                                      the taps' scale factor
+//   phaseTable       multirate: one PhaseEntry per output of an iteration, both forms
+//
+// Below, the polyphase table, shared by both forms.
 #pragma once
 
 #include <cstdint>
 
 #include "filter/fir.h"
 #include "vok/fir.h"
+#include "vok/frame.h"
 
 namespace vok::fir {
+
+// Frees what a record holds and marks it uninitialised (both element types).
+inline void releaseState(FirState* st) {
+    vokFree(st->tapsBuf);
+    vokFree(st->sampleBuf);
+    vokFree(st->phaseTable);
+    st->tapsBuf = nullptr;
+    st->sampleBuf = nullptr;
+    st->phaseTable = nullptr;
+    st->window = nullptr;
+    st->bufWrap = nullptr;
+    st->selfRef = nullptr;
+}
 
 struct PhaseEntry {
     std::int32_t branch, count, offset, start;

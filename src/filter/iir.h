@@ -13,7 +13,7 @@
 #include "vok/frame.h"
 
 #include "core/complex.h"
-#include "kernels/iircascade.h"
+#include "filter/iircascade.h"
 #include "vok/iir.h"
 
 namespace vok::iir {
@@ -197,7 +197,7 @@ void exactBiquads(const C* taps, O* d, const I* in, O* out, int n) {
 
 template <class I, class C, class O>
 void blockBiquads(const C* taps, O* d, int nq, const I* in, O* out, int n) {
-    // Long float blocks run as parallel segments in double (kernels/iircascade.h).
+    // Long float blocks run as parallel segments in double (filter/iircascade.h).
     // Double data stay on the long double recursion: the segments in double
     // would be some nine times faster but up to about twice as far from the
     // exact result on resonant cascades.

@@ -41,18 +41,6 @@ T* windowOf(const FirState* st) { return static_cast<T*>(st->window); }
 template <class T>
 T* bufferOf(const FirState* st) { return static_cast<T*>(st->sampleBuf); }
 
-void release(FirState* st) {
-    vokFree(st->tapsBuf);
-    vokFree(st->sampleBuf);
-    vokFree(st->phaseTable);
-    st->tapsBuf = nullptr;
-    st->sampleBuf = nullptr;
-    st->phaseTable = nullptr;
-    st->window = nullptr;
-    st->bufWrap = nullptr;
-    st->selfRef = nullptr;
-}
-
 void* allocate(std::size_t bytes) {
     if (bytes > std::size_t(INT_MAX)) return nullptr;
     return vokMalloc(int(bytes));
@@ -68,10 +56,7 @@ void storeTaps(const W* taps, FirState* st) {
         std::memset(static_cast<void*>(buf), 0, sizeof(W) * std::size_t(len));
         return;
     }
-    for (int r = 0; r < up && r < len; ++r) {
-        const int c = fir::branchCount(len, up, r), s = fir::branchStart(len, up, r);
-        for (int m = 0; m < c; ++m) buf[s + c - 1 - m] = taps[r + m * up];
-    }
+    fir::packTaps(taps, buf, len, up);
 }
 
 template <class W>
@@ -85,10 +70,7 @@ void getTaps(ArgChecks check, FirState* st, W* taps) {
     if (check(!st, kNullState) || check(!initialised(st), kNotInit) || check(!taps, kNull)) return;
     const W* buf = tapsOf<W>(st);
     const int len = st->tapsLen, up = st->upFactor;
-    for (int r = 0; r < up && r < len; ++r) {
-        const int c = fir::branchCount(len, up, r), s = fir::branchStart(len, up, r);
-        for (int m = 0; m < c; ++m) taps[r + m * up] = buf[s + c - 1 - m];
-    }
+    fir::unpackTaps(buf, taps, len, up);
 }
 
 template <class D>
@@ -125,7 +107,7 @@ constexpr int unrollWidth() {
 template <class D, class W>
 void commonInit(ArgChecks check, const W* taps, int tapsLen, const D* dlyl, int up, int upPhase, int down,
                 int downPhase, FirState* st) {
-    if (initialised(st)) release(st);
+    if (initialised(st)) fir::releaseState(st);
     st->upFactor = up;
     st->upPhase = upPhase;
     st->downFactor = down;
@@ -157,7 +139,7 @@ void commonInit(ArgChecks check, const W* taps, int tapsLen, const D* dlyl, int 
     }
     if (st->isMultiRate) st->phaseTable = allocate(sizeof(PhaseEntry) * std::size_t(up));
     if (!st->tapsBuf || !st->sampleBuf || (st->isMultiRate && !st->phaseTable)) {
-        release(st);
+        fir::releaseState(st);
         check.report(VOK_StatusNoMemory, "Allocation failure", __LINE__);
         return;
     }
@@ -184,7 +166,7 @@ void initMr(ArgChecks check, const W* taps, int tapsLen, const D* dlyl, int up, 
 
 void firFree(ArgChecks check, FirState* st) {
     if (check(!st, kNullState) || check(!initialised(st), kNotInit)) return;
-    release(st);
+    fir::releaseState(st);
 }
 
 // ---- filtering ----

@@ -40,13 +40,7 @@ void storeTaps(const float* taps, FirState* st) {
     const int up = upOf(st), orig = st->origTapsLen;
     // Natural tap k sits at position k of the padded natural order; the
     // padding taps stay zero.
-    for (int r = 0; r < up; ++r) {
-        const int c = fir::branchCount(st->tapsLen, up, r), s = fir::branchStart(st->tapsLen, up, r);
-        for (int m = 0; m < c; ++m) {
-            const int k = r + m * up;
-            if (k < orig) buf[s + c - 1 - m] = taps[k];
-        }
-    }
+    fir::packTaps(taps, buf, st->tapsLen, up, orig);
 }
 
 void setTaps(ArgChecks check, const float* taps, FirState* st) {
@@ -58,13 +52,7 @@ void getTaps(ArgChecks check, FirState* st, float* taps) {
     if (check(!st, kNullState) || check(!initialised(st), kNotInit) || check(!taps, kNull)) return;
     const float* buf = tapsOf(st);
     const int up = upOf(st), orig = st->origTapsLen;
-    for (int r = 0; r < up; ++r) {
-        const int c = fir::branchCount(st->tapsLen, up, r), s = fir::branchStart(st->tapsLen, up, r);
-        for (int m = 0; m < c; ++m) {
-            const int k = r + m * up;
-            if (k < orig) taps[k] = buf[s + c - 1 - m];
-        }
-    }
+    fir::unpackTaps(buf, taps, st->tapsLen, up, orig);
 }
 
 void storeDlyl(const short* dlyl, FirState* st) {
@@ -122,20 +110,17 @@ void commonInit(ArgChecks check, const float* taps, int tapsLen, const short* dl
     }
     if (ok) {
         st->tapsBuf = voksMalloc(int(padded));
-        if (st->tapsBuf) {
-            vokwFirSetTaps(taps, st);
-            ok = vokGetErrStatus() == VOK_StatusOk;
-        } else {
-            ok = false;
-        }
+        // Setting the taps of the record just filled cannot fail.
+        if (st->tapsBuf) storeTaps(taps, st);
+        else ok = false;
     }
     if (ok) {
         st->sampleBuf = vokwMalloc(int(samples));
-        if (st->sampleBuf) vokwFirSetDlyl(dlyl, st);
+        if (st->sampleBuf) storeDlyl(dlyl, st);
         else ok = false;
     }
     if (!ok) {
-        vokFirFree(st);
+        fir::releaseState(st);
         check.report(VOK_StatusNoMemory, "Allocation failure", __LINE__);
     }
 }

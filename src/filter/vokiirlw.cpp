@@ -46,6 +46,8 @@ int chooseQ(const float* v, int n) {
 // Words 1 .. n of the caller's array from values[0 .. n-1], Q in word 0.
 void storeWords(float* taps, const float* values, int n, int q) {
     short* words = reinterpret_cast<short*>(taps);
+    // Through the exported conversion on purpose: its status handling is part
+    // of the 16-bit set-up's contract.
     voksbFloatToFix(values, words + 1, n, 16, q, VOK_RndNear);
     const short head = static_cast<short>(q);
     std::memcpy(words, &head, sizeof head);

@@ -7,6 +7,7 @@
 #include <type_traits>
 
 #include "core/complex.h"
+#include "core/scale16.h"
 #include "filter/lms.h"
 #include "vok/fir.h"
 #include "vok/lms.h"
@@ -179,10 +180,7 @@ short lmslShort(ArgChecks check, LmsTapState* tap, LmsDlyState* dly, short samp,
     x[0] = samp;
     double sum = 0.0;
     for (int i = 0, n = std::min(tapsLen, dlyLen); i < n; ++i) sum += double(w[i]) * double(x[i]);
-    const double rounded = std::nearbyint(sum);  // the default rounding: half to even
-    if (!(rounded < 32767.0)) return sum != sum ? 0 : 32767;
-    if (rounded < -32768.0) return -32768;
-    return short(rounded);
+    return vok::saturate16Rounded(sum);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 // block of accumulator registers, one shifted load of the delay line per
 // register.
 #include "kernels/simd.h"
+#include "core/scale16.h"
 #include "kernels/firdot.h"
 
 #include <immintrin.h>
@@ -86,13 +87,6 @@ inline __attribute__((always_inline)) Vec<double> lanesPartial(const short* p, i
     return __builtin_convertvector(h, Vec<double>);
 }
 
-inline __attribute__((always_inline)) std::int32_t roundToInt32(double v) {
-    const double r = __builtin_nearbyint(v);
-    if (!(r >= -2147483648.0)) return -2147483647 - 1;
-    if (r > 2147483647.0) return 2147483647;
-    return std::int32_t(r);
-}
-
 // `count` lanes of an output register (V, or fewer in the last one) to
 // out[l * stride]; complex outputs (OL = 2) go as pairs, stride in elements.
 template <int OL>
@@ -117,7 +111,7 @@ inline __attribute__((always_inline)) void putLanes(double* out, std::ptrdiff_t 
 template <int OL>
 inline __attribute__((always_inline)) void putLanes(std::int32_t* out, std::ptrdiff_t stride, Vec<double> acc,
                                                     int count) {
-    for (int l = 0; l < count; ++l) out[l * stride] = roundToInt32(acc[l]);
+    for (int l = 0; l < count; ++l) out[l * stride] = vok::saturate32Rounded(acc[l]);
 }
 
 // One element type pairing: DL and WL lanes per data and tap element (1 real,

@@ -6,7 +6,7 @@
 #include <cmath>
 #include <cstdint>
 
-#include "signal/round16.h"
+#include "core/scale16.h"
 
 namespace vok::rnd {
 
@@ -78,7 +78,7 @@ inline std::int32_t asSigned(std::uint32_t u) { return static_cast<std::int32_t>
 
 // Floating seeds become integers by truncation through 64 bits, low 32 kept.
 inline std::uint32_t seedFrom(double seed) {
-    return static_cast<std::uint32_t>(static_cast<std::uint64_t>(vok::signal::truncate64(seed)));
+    return static_cast<std::uint32_t>(static_cast<std::uint64_t>(vok::truncToInt64(seed)));
 }
 
 // 2^-32, the width of one integer step of a uniform sample.

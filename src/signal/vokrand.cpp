@@ -11,7 +11,6 @@ namespace {
 
 using vok::ArgChecks;
 using vok::rnd::Core;
-using vok::signal::truncateToShort;
 constexpr const char* kModule = "vokrand";
 constexpr int kUniformWarmUp = 5;
 
@@ -85,7 +84,7 @@ struct GausOut {
 };
 template <>
 struct GausOut<short> {
-    static short from(double v) { return truncateToShort(static_cast<float>(v)); }
+    static short from(double v) { return vok::wrap16(vok::truncToInt64(static_cast<float>(v))); }
 };
 
 // One sample; Core is loaded and stored by the caller around a run.

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "core/check.h"
+#include "core/scale16.h"
 #include "signal/random.h"
 #include "vok/signal.h"
 
@@ -40,7 +41,7 @@ void store(const Core& core, VokWRandUniState* r) {
 short sample(float offset, float scale, std::uint32_t u) {
     const long double v = static_cast<long double>(offset) +
                           static_cast<long double>(vok::rnd::asSigned(u)) * static_cast<long double>(scale);
-    const long double r = std::nearbyint(v);
+    const long double r = vok::roundHalfEven(v);
     if (!(std::fabs(r) < 9223372036854775808.0L)) return 0;
     return static_cast<short>(static_cast<std::uint16_t>(static_cast<std::int64_t>(r)));
 }

@@ -6,13 +6,13 @@
 #include <cstddef>
 #include <cstring>
 
-#include "signal/round16.h"
+#include "core/scale16.h"
 #include "signal/tone.h"
 
 namespace {
 
 using vok::ArgChecks;
-using vok::signal::roundToShort;
+using vok::wrap16Rounded;
 namespace tone = vok::tone;
 constexpr const char* kModule = "voktonew";
 constexpr int kRealRoom = 32;
@@ -41,7 +41,7 @@ void init(const ArgChecks& check, float freq, float phase, short magnitude, VokW
 
 void runReal(VokWToneState* state, short* out, int n) {
     tone::Recurrence r{state->coef, state->curRe, state->prevRe};
-    for (int i = 0; i < n; ++i) out[i] = roundToShort(r.next());
+    for (int i = 0; i < n; ++i) out[i] = wrap16Rounded(r.next());
     state->curRe = r.cur;
     state->prevRe = r.prev;
 }
@@ -50,8 +50,8 @@ void runComplex(VokWToneState* state, ShortComplex* out, int n) {
     tone::Recurrence re{state->coef, state->curRe, state->prevRe};
     tone::Recurrence im{state->coef, state->curIm, state->prevIm};
     for (int i = 0; i < n; ++i) {
-        out[i].re = roundToShort(re.next());
-        out[i].im = roundToShort(im.next());
+        out[i].re = wrap16Rounded(re.next());
+        out[i].im = wrap16Rounded(im.next());
     }
     state->curRe = re.cur;
     state->prevRe = re.prev;

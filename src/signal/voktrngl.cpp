@@ -4,13 +4,12 @@
 #include <cstddef>
 
 #include "core/check.h"
-#include "signal/round16.h"
+#include "core/scale16.h"
 #include "vok/signal.h"
 
 namespace {
 
 using vok::ArgChecks;
-using vok::signal::roundToShort;
 constexpr const char* kModule = "voktrngl";
 
 constexpr double kPi = 3.141592653589793;
@@ -165,7 +164,7 @@ void runComplex(Rec* r, Out* out, int n, Store store) {
 
 template <class T>
 T same(T v) { return v; }
-short toShort(float v) { return roundToShort(v); }
+short toShort(float v) { return vok::wrap16Rounded(v); }
 
 bool badBlock(const ArgChecks& check, const void* state, const void* buffer, int n) {
     return check(!state, "Null pointer to state") || check(!buffer, "Null pointer to buffer") ||

@@ -10,7 +10,7 @@
 #include <cstdint>
 
 #include "core/check.h"
-#include "signal/round16.h"
+#include "core/scale16.h"
 #include "vok/signal.h"
 
 namespace vok::window {
@@ -22,7 +22,7 @@ inline void scale(float& v, double w) { v = static_cast<float>(static_cast<doubl
 inline void scale(double& v, double w) { v = v * w; }
 inline void scale(FloatComplex& v, double w) { scale(v.re, w), scale(v.im, w); }
 inline void scale(DoubleComplex& v, double w) { scale(v.re, w), scale(v.im, w); }
-inline void scale(short& v, double w) { v = signal::roundToShort(static_cast<double>(v) * w); }
+inline void scale(short& v, double w) { v = wrap16Rounded(static_cast<double>(v) * w); }
 inline void scale(ShortComplex& v, double w) { scale(v.re, w), scale(v.im, w); }
 
 template <class T>

@@ -18,6 +18,7 @@
 #include <numbers>
 
 #include "core/check.h"
+#include "core/scale16.h"
 #include "frame/context.h"
 #include "kernels/dct.h"
 #include "transform/dftany.h"
@@ -364,17 +365,7 @@ void dct(ArgChecks check, const T* src, T* dst, int n, int flags, T (*store)(dou
 float toFloat(double v) { return float(v); }
 double toDouble(double v) { return v; }
 
-// Nearest 16-bit value, ties to even, saturated; exact whatever the caller's
-// rounding mode, since no rounding of the floating-point unit is involved.
-short toShort(double v) {
-    if (!(v > -32768.5)) return v != v ? 0 : -32768;
-    if (v >= 32767.5) return 32767;
-    double whole = std::trunc(v);
-    const double rest = v - whole;
-    if (rest > 0.5 || (rest == 0.5 && std::fmod(whole, 2.0) != 0)) whole += 1;
-    else if (rest < -0.5 || (rest == -0.5 && std::fmod(whole, 2.0) != 0)) whole -= 1;
-    return short(whole);
-}
+short toShort(double v) { return vok::saturate16Rounded(v); }
 
 }  // namespace
 

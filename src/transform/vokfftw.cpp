@@ -384,20 +384,16 @@ void complexNip(ArgChecks check, const ShortComplex* inSamps, ShortComplex* outS
 
 // ---- spectrum products ----
 
-short low16(long long p) { return short((unsigned short)(unsigned long long)p); }
-short clamp16(long long p) { return short(p < -32768 ? -32768 : p > 32767 ? 32767 : p); }
-bool fits16(long long p) { return p >= -32768 && p <= 32767; }
-
 // A real product under a non-automatic mode.
 short storeProduct(long long p, int scaleMode, const int* scaleFactor) {
-    if (scaleMode == VOK_SATURATE) return clamp16(p);
+    if (scaleMode == VOK_SATURATE) return vok::saturate16(p);
     if (scaleMode == VOK_FIXED_SCALE || scaleMode == (VOK_FIXED_SCALE | VOK_SATURATE)) {
-        const int f = scaleFactor ? *scaleFactor : 0;
+        const int f = vok::scaleFactorOrZero(scaleFactor);
         if (f > 0) p = ((p >> 1) + (p & 1)) >> (f - 1 < 62 ? f - 1 : 62);
         else if (f < 0) p = p * (1LL << (-f < 32 ? -f : 32));
-        return scaleMode == VOK_FIXED_SCALE ? low16(p) : clamp16(p);
+        return scaleMode == VOK_FIXED_SCALE ? vok::wrap16(p) : vok::saturate16(p);
     }
-    return low16(p);
+    return vok::wrap16(p);
 }
 
 // dst = a·b for RCPack (perm false) or RCPerm spectra of N = 2^order values.
@@ -419,7 +415,7 @@ void mulPacked(ArgChecks check, const short* a, const short* b, short* dst, int 
     if (scaleMode == VOK_AUTO_SCALE) {
         for (int i = 0; i < reals; ++i) {
             long long v = p[i] >> realShift;
-            while (!fits16(v)) {
+            while (!vok::fits16(v)) {
                 ++realShift;
                 v = p[i] >> realShift;
             }

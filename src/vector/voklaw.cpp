@@ -10,6 +10,7 @@
 #include <type_traits>
 
 #include "core/check.h"
+#include "core/scale16.h"
 #include "vok/companding.h"
 
 namespace {
@@ -79,11 +80,7 @@ inline unsigned char muLawCode(int x) {
 inline int toLinear16(short x) { return x; }
 inline int toLinear16(int x) { return x >> 16; }
 inline int toLinear16(double x) {
-    const double scaled = x * 32768.0;  // exact: a power of two
-    if (!(scaled == scaled)) return 0;
-    if (scaled >= 32767.0) return 32767;
-    if (scaled <= -32768.0) return -32768;
-    return static_cast<int>(scaled);  // truncation toward zero
+    return vok::saturate16Truncated(x * 32768.0);  // exact: a power of two
 }
 inline int toLinear16(float x) { return toLinear16(double(x)); }
 

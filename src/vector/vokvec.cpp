@@ -138,11 +138,6 @@ void threshShort(ArgChecks check, Form form, const short* src, short* dst, int l
         dst[i] = (relOp == VOK_LT ? src[i] < thresh : src[i] > thresh) ? thresh : src[i];
 }
 
-short roundToShort(double x) {
-    const double r = std::nearbyint(x);
-    return r > 32767.0 ? short(32767) : r < -32768.0 ? short(-32768) : short(r);
-}
-
 void threshShortComplex(ArgChecks check, Form form, const ShortComplex* src, ShortComplex* dst, int len, short thresh,
                         int relOp) {
     if (badVectors(check, form, len, src, dst) || check(thresh < 0, "thresh<0")) return;
@@ -155,7 +150,7 @@ void threshShortComplex(ArgChecks check, Form form, const ShortComplex* src, Sho
                 continue;
             }
             const double k = std::sqrt(double(t2) / double(m2));
-            dst[i] = ShortComplex{roundToShort(double(re) * k), roundToShort(double(im) * k)};
+            dst[i] = ShortComplex{vok::saturate16Rounded(double(re) * k), vok::saturate16Rounded(double(im) * k)};
         } else {
             dst[i] = src[i];
         }
