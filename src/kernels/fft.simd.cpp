@@ -8,6 +8,13 @@
 VOK_SIMD_BEGIN
 namespace {
 
+// Loops of scalar complex arithmetic stay scalar: GCC's vectoriser turns a
+// complex product into fused multiply-subtract-adds wherever the target has
+// them (AVX-512F does, -mno-fma notwithstanding), -ffp-contract=off
+// notwithstanding, and the results would then depend on the width. The wide
+// loops are vectorised by hand.
+#define VOK_SCALAR_LOOP __attribute__((optimize("no-tree-vectorize")))
+
 // (re, im) -> (im, -re) is a product with -i; with +i it is (-im, re).
 template <class T>
 inline __attribute__((always_inline)) Vec<T> timesMinusI(Vec<T> v) {
@@ -106,6 +113,28 @@ inline __attribute__((always_inline)) VTw<T> loadPackedTw(const T* run, long lon
     return {dupRe<T>(w), negateLanes<T, false>(dupIm<T>(w))};
 }
 
+// A stage of span s shorter than a register, on single complex values.
+template <class T, bool Inv, bool Dit>
+VOK_SCALAR_LOOP void radix4StageShort(T* x, long long n, long long s, const T* w1, const T* w2, const T* w3) {
+    for (long long base = 0; base < n; base += 4 * s) {
+        T* b0 = x + 2 * base;
+        for (long long k = 0; k < s; ++k) {
+            T* p0 = b0 + 2 * k;
+            T* p1 = p0 + 2 * s;
+            T* p2 = p1 + 2 * s;
+            T* p3 = p2 + 2 * s;
+            Cx<T> x0 = ld(p0), x1 = ld(p1), x2 = ld(p2), x3 = ld(p3);
+            const Cx<T> v1 = ldTw(w1, s, k), v2 = ldTw(w2, s, k), v3 = ldTw(w3, s, k);
+            if constexpr (Dit) ditButterfly<T, Inv>(x0, x1, x2, x3, v1, v2, v3);
+            else difButterfly<T, Inv>(x0, x1, x2, x3, v1, v2, v3);
+            st(p0, x0);
+            st(p1, x1);
+            st(p2, x2);
+            st(p3, x3);
+        }
+    }
+}
+
 // A whole radix-4 stage of span s (complex points) over n points; Packed for
 // a table of plain pairs (spans of at least kPackedSpan).
 template <class T, bool Inv, bool Dit, bool Packed = false>
@@ -144,24 +173,7 @@ void radix4Stage(T* x, long long n, long long s, const T* tw) {
         }
         return;
     }
-    if constexpr (!Packed)
-    for (long long base = 0; base < n; base += 4 * s) {
-        T* b0 = x + 2 * base;
-        for (long long k = 0; k < s; ++k) {
-            T* p0 = b0 + 2 * k;
-            T* p1 = p0 + 2 * s;
-            T* p2 = p1 + 2 * s;
-            T* p3 = p2 + 2 * s;
-            Cx<T> x0 = ld(p0), x1 = ld(p1), x2 = ld(p2), x3 = ld(p3);
-            const Cx<T> v1 = ldTw(w1, s, k), v2 = ldTw(w2, s, k), v3 = ldTw(w3, s, k);
-            if constexpr (Dit) ditButterfly<T, Inv>(x0, x1, x2, x3, v1, v2, v3);
-            else difButterfly<T, Inv>(x0, x1, x2, x3, v1, v2, v3);
-            st(p0, x0);
-            st(p1, x1);
-            st(p2, x2);
-            st(p3, x3);
-        }
-    }
+    if constexpr (!Packed) radix4StageShort<T, Inv, Dit>(x, n, s, w1, w2, w3);
 }
 
 // The stages of spans s and 4s in one pass: each register column of 16
@@ -548,7 +560,7 @@ inline __attribute__((always_inline)) Vec<T> blendReIm(Vec<T> re, Vec<T> im) {
 // v = a delta + b sigma; z_k becomes z_k - (u, v) and z_(M-k) becomes
 // (Re z_(M-k) + u, Im z_(M-k) - v).
 template <class T, bool Inv>
-void realPost(T* x, long long m, const T* recomb) {
+VOK_SCALAR_LOOP void realPost(T* x, long long m, const T* recomb) {
     constexpr int L = kLanes<T>;
     constexpr int C = L / 2;
     const Vec<T> neg = reNegator<T>();
@@ -574,10 +586,7 @@ void realPost(T* x, long long m, const T* recomb) {
         T* qp = x + 2 * (m - k);
         const T a = recomb[2 * (k - 1)], b = recomb[2 * (k - 1) + 1];
         const T pr = pp[0], pi = pp[1], qr = qp[0], qi = qp[1];
-        T delta = pr - qr, sigma = pi + qi;
-        // Kept scalar: vectorised, this loop becomes a fused multiply-add
-        // in the AVX-512 unit, -ffp-contract=off notwithstanding.
-        asm("" : "+x"(delta), "+x"(sigma));
+        const T delta = pr - qr, sigma = pi + qi;
         if constexpr (Inv) {
             const T u = b * delta - a * sigma, v = a * delta + b * sigma;
             pp[0] = pr - u;
@@ -605,7 +614,7 @@ void realPost(T* x, long long m, const T* recomb) {
 // partners downwards, as in the recombination.
 
 template <class T>
-void ccsPre(T* x, long long m, const T* large, bool inverse) {
+VOK_SCALAR_LOOP void ccsPre(T* x, long long m, const T* large, bool inverse) {
     constexpr int L = kLanes<T>;
     constexpr int C = L / 2;
     const Vec<T> neg = reNegator<T>();
