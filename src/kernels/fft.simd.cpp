@@ -559,48 +559,73 @@ inline __attribute__((always_inline)) Vec<T> blendReIm(Vec<T> re, Vec<T> im) {
 // For the inverse sign the twiddle is conjugated: u = b delta - a sigma,
 // v = a delta + b sigma; z_k becomes z_k - (u, v) and z_(M-k) becomes
 // (Re z_(M-k) + u, Im z_(M-k) - v).
-template <class T, bool Inv>
+//
+// Packed, each result pair k lands one real lower (the caller's packed
+// layout, R_k at 2k-1 and I_k at 2k), which saves a pass to move them. The
+// shifted stores of the upper pairs overwrite the imaginary part of the
+// next pair down, still to be read: carry keeps it.
+template <class T, bool Inv, bool Packed>
 VOK_SCALAR_LOOP void realPost(T* x, long long m, const T* recomb) {
     constexpr int L = kLanes<T>;
     constexpr int C = L / 2;
+    constexpr int shift = Packed ? 1 : 0;
     const Vec<T> neg = reNegator<T>();
+    T carry = x[2 * m - 1];  // Im z_(M-k) of the next k
     long long k = 1;
     for (; k + C <= m / 2; k += C) {
         T* pp = x + 2 * k;
         T* qp = x + 2 * (m - k - C + 1);
-        const Vec<T> p = load(pp), q = reverseComplex<T>(load(qp)), r = load(recomb + 2 * (k - 1));
+        Vec<T> qRaw = load(qp);
+        if constexpr (Packed) {
+            qRaw[L - 1] = carry;
+            carry = qp[-1];
+        }
+        const Vec<T> p = load(pp), q = reverseComplex<T>(qRaw), r = load(recomb + 2 * (k - 1));
         const Vec<T> e = blendReIm<T>(p - q, p + q);
         const Vec<T> turned = (dupRe<T>(r) * swapReIm<T>(e)) * neg;
         if constexpr (Inv) {
             const Vec<T> w = dupIm<T>(r) * e + turned;
-            store(pp, p - w);
-            store(qp, reverseComplex<T>(q - w * neg));
+            store(pp - shift, p - w);
+            store(qp - shift, reverseComplex<T>(q - w * neg));
         } else {
             const Vec<T> w = dupIm<T>(r) * e - turned;
-            store(pp, w - q * neg);
-            store(qp, reverseComplex<T>((p - w) * -neg));
+            store(pp - shift, w - q * neg);
+            store(qp - shift, reverseComplex<T>((p - w) * -neg));
         }
     }
     for (; k < m / 2; ++k) {
         T* pp = x + 2 * k;
         T* qp = x + 2 * (m - k);
         const T a = recomb[2 * (k - 1)], b = recomb[2 * (k - 1) + 1];
-        const T pr = pp[0], pi = pp[1], qr = qp[0], qi = qp[1];
+        const T pr = pp[0], pi = pp[1], qr = qp[0], qi = Packed ? carry : qp[1];
+        if constexpr (Packed) carry = qp[-1];
         const T delta = pr - qr, sigma = pi + qi;
+        T* po = pp - shift;
+        T* qo = qp - shift;
         if constexpr (Inv) {
             const T u = b * delta - a * sigma, v = a * delta + b * sigma;
-            pp[0] = pr - u;
-            pp[1] = pi - v;
-            qp[0] = qr + u;
-            qp[1] = qi - v;
+            po[0] = pr - u;
+            po[1] = pi - v;
+            qo[0] = qr + u;
+            qo[1] = qi - v;
         } else {
             const T u = b * delta + a * sigma, v = b * sigma - a * delta;
-            pp[0] = u + qr;
-            pp[1] = v - qi;
-            qp[0] = pr - u;
-            qp[1] = v - pi;
+            po[0] = u + qr;
+            po[1] = v - qi;
+            qo[0] = pr - u;
+            qo[1] = v - pi;
         }
     }
+    if constexpr (Packed) {
+        // Z_(M/2), conjugated forward; carry holds its imaginary part.
+        x[m - 1] = x[m];
+        x[m] = Inv ? carry : -carry;
+    }
+}
+template <class T, bool Inv>
+void realPostLayout(T* x, long long m, const T* recomb, bool packed) {
+    if (packed) realPost<T, Inv, true>(x, m, recomb);
+    else realPost<T, Inv, false>(x, m, recomb);
 }
 
 // ---- the pre-processing of a spectrum-to-real transform ----
@@ -613,19 +638,28 @@ VOK_SCALAR_LOOP void realPost(T* x, long long m, const T* recomb) {
 // becomes (S - t, p - D). A register takes C values of k upwards and their
 // partners downwards, as in the recombination.
 
-template <class T>
-VOK_SCALAR_LOOP void ccsPre(T* x, long long m, const T* large, bool inverse) {
+// In place on a packed spectrum (in = x + 1) each result pair lands one real
+// above its input and overwrites the real part of the next pair up, still to
+// be read: carry keeps it.
+template <class T, bool Shifted>
+VOK_SCALAR_LOOP void ccsPreImpl(const T* in, T* x, long long m, const T* large, bool inverse) {
     constexpr int L = kLanes<T>;
     constexpr int C = L / 2;
     const Vec<T> neg = reNegator<T>();
     // The sign of s, applied as an exact product.
     const T sign = inverse ? T(1) : T(-1);
     const Vec<T> signs = splat<T>(sign);
+    T carry = in[0];  // Re X_k of the next k
     long long k = 1;
     for (; k + C <= m / 2; k += C) {
         T* pp = x + 2 * k;
         T* qp = x + 2 * (m - k - C + 1);
-        const Vec<T> p = load(pp), q = reverseComplex<T>(load(qp)), w = load(large + 2 * k);
+        Vec<T> pRaw = load(in + 2 * (k - 1));
+        if constexpr (Shifted) {
+            pRaw[0] = carry;
+            carry = in[2 * (k + C - 1)];
+        }
+        const Vec<T> p = pRaw, q = reverseComplex<T>(load(in + 2 * (m - k - C))), w = load(large + 2 * k);
         const Vec<T> sum = p + q, diff = p - q;
         const Vec<T> e = blendReIm<T>(diff, sum);  // (delta, sigma)
         const Vec<T> f = blendReIm<T>(sum, diff);  // (S, D)
@@ -637,7 +671,9 @@ VOK_SCALAR_LOOP void ccsPre(T* x, long long m, const T* large, bool inverse) {
         T* pp = x + 2 * k;
         T* qp = x + 2 * (m - k);
         const T c = large[2 * k], s = sign * large[2 * k + 1];
-        const T kr = pp[0], ki = pp[1], mr = qp[0], mi = qp[1];
+        const T kr = Shifted ? carry : in[2 * k - 2], ki = in[2 * k - 1], mr = in[2 * (m - k) - 2],
+                mi = in[2 * (m - k) - 1];
+        if constexpr (Shifted) carry = in[2 * k];
         const T delta = kr - mr, sigma = ki + mi, dd = ki - mi, ss = kr + mr;
         const T t = s * delta - c * sigma, pr = c * delta + s * sigma;
         pp[0] = ss + t;
@@ -646,6 +682,11 @@ VOK_SCALAR_LOOP void ccsPre(T* x, long long m, const T* large, bool inverse) {
         qp[1] = pr - dd;
     }
 }
+template <class T>
+void ccsPre(const T* in, T* x, long long m, const T* large, bool inverse) {
+    if (in == x + 1) ccsPreImpl<T, true>(in, x, m, large, inverse);
+    else ccsPreImpl<T, false>(in, x, m, large, inverse);
+}
 
 }  // namespace
 VOK_SIMD_END
@@ -653,9 +694,9 @@ VOK_SIMD_END
 namespace vok::kernels {
 const FftTable VOK_KERNEL_TABLE(fft) = {
     {simd::VOK_ISA::dit<float>, simd::VOK_ISA::dif<float>, simd::VOK_ISA::ditNatural<float>,
-     simd::VOK_ISA::realPost<float, false>, simd::VOK_ISA::realPost<float, true>, simd::VOK_ISA::ccsPre<float>},
+     simd::VOK_ISA::realPostLayout<float, false>, simd::VOK_ISA::realPostLayout<float, true>, simd::VOK_ISA::ccsPre<float>},
     {simd::VOK_ISA::dit<double>, simd::VOK_ISA::dif<double>, simd::VOK_ISA::ditNatural<double>,
-     simd::VOK_ISA::realPost<double, false>, simd::VOK_ISA::realPost<double, true>,
+     simd::VOK_ISA::realPostLayout<double, false>, simd::VOK_ISA::realPostLayout<double, true>,
      simd::VOK_ISA::ccsPre<double>},
 };
 }  // namespace vok::kernels
