@@ -36,6 +36,9 @@ struct FftOps {
     // or the caller's spectrum where it lies, which saves a copy.
     // large[k] = W_2M^k; the forward direction uses the conjugates.
     void (*ccsPre)(const T* in, T* x, long long m, const T* large, bool inverse);
+    // Split arrays to interleaved complex values and back, n values.
+    void (*interleave)(const T* re, const T* im, T* x, long long n);
+    void (*deinterleave)(const T* x, T* re, T* im, long long n);
 };
 
 struct FftTable {

@@ -572,26 +572,34 @@ VOK_SCALAR_LOOP void realPost(T* x, long long m, const T* recomb) {
     const Vec<T> neg = reNegator<T>();
     T carry = x[2 * m - 1];  // Im z_(M-k) of the next k
     long long k = 1;
+    // Packed, each upper run is loaded before the stores of the run above
+    // it: loaded after them it would be overwritten, and a load overlapping
+    // a pending store in part stalls.
+    Vec<T> qRaw{};
+    if (Packed && 1 + C <= m / 2) qRaw = load(x + 2 * (m - C));
     for (; k + C <= m / 2; k += C) {
         T* pp = x + 2 * k;
         T* qp = x + 2 * (m - k - C + 1);
-        Vec<T> qRaw = load(qp);
-        if constexpr (Packed) {
-            qRaw[L - 1] = carry;
-            carry = qp[-1];
-        }
+        if constexpr (!Packed) qRaw = load(qp);
         const Vec<T> p = load(pp), q = reverseComplex<T>(qRaw), r = load(recomb + 2 * (k - 1));
         const Vec<T> e = blendReIm<T>(p - q, p + q);
         const Vec<T> turned = (dupRe<T>(r) * swapReIm<T>(e)) * neg;
+        Vec<T> low, high;
         if constexpr (Inv) {
             const Vec<T> w = dupIm<T>(r) * e + turned;
-            store(pp - shift, p - w);
-            store(qp - shift, reverseComplex<T>(q - w * neg));
+            low = p - w;
+            high = reverseComplex<T>(q - w * neg);
         } else {
             const Vec<T> w = dupIm<T>(r) * e - turned;
-            store(pp - shift, w - q * neg);
-            store(qp - shift, reverseComplex<T>((p - w) * -neg));
+            low = w - q * neg;
+            high = reverseComplex<T>((p - w) * -neg);
         }
+        if constexpr (Packed) {
+            carry = qp[-1];
+            if (k + 2 * C <= m / 2) qRaw = load(qp - 2 * C);
+        }
+        store(pp - shift, low);
+        store(qp - shift, high);
     }
     for (; k < m / 2; ++k) {
         T* pp = x + 2 * k;
@@ -640,7 +648,9 @@ void realPostLayout(T* x, long long m, const T* recomb, bool packed) {
 
 // In place on a packed spectrum (in = x + 1) each result pair lands one real
 // above its input and overwrites the real part of the next pair up, still to
-// be read: carry keeps it.
+// be read: each lower run is loaded before the stores of the run below it
+// (a load overlapping a pending store in part would also stall), and carry
+// keeps the real for the scalar tail.
 template <class T, bool Shifted>
 VOK_SCALAR_LOOP void ccsPreImpl(const T* in, T* x, long long m, const T* large, bool inverse) {
     constexpr int L = kLanes<T>;
@@ -651,19 +661,21 @@ VOK_SCALAR_LOOP void ccsPreImpl(const T* in, T* x, long long m, const T* large, 
     const Vec<T> signs = splat<T>(sign);
     T carry = in[0];  // Re X_k of the next k
     long long k = 1;
+    Vec<T> pRaw{};
+    if (Shifted && 1 + C <= m / 2) pRaw = load(in);
     for (; k + C <= m / 2; k += C) {
         T* pp = x + 2 * k;
         T* qp = x + 2 * (m - k - C + 1);
-        Vec<T> pRaw = load(in + 2 * (k - 1));
-        if constexpr (Shifted) {
-            pRaw[0] = carry;
-            carry = in[2 * (k + C - 1)];
-        }
+        if constexpr (!Shifted) pRaw = load(in + 2 * (k - 1));
         const Vec<T> p = pRaw, q = reverseComplex<T>(load(in + 2 * (m - k - C))), w = load(large + 2 * k);
         const Vec<T> sum = p + q, diff = p - q;
         const Vec<T> e = blendReIm<T>(diff, sum);  // (delta, sigma)
         const Vec<T> f = blendReIm<T>(sum, diff);  // (S, D)
         const Vec<T> g = (dupIm<T>(w) * signs) * e + (dupRe<T>(w) * swapReIm<T>(e)) * neg;  // (t, p)
+        if constexpr (Shifted) {
+            carry = in[2 * (k + C - 1)];
+            if (k + 2 * C <= m / 2) pRaw = load(in + 2 * (k + C - 1));
+        }
         store(pp, f + g);
         store(qp, reverseComplex<T>((f - g) * -neg));
     }
@@ -688,15 +700,47 @@ void ccsPre(const T* in, T* x, long long m, const T* large, bool inverse) {
     else ccsPreImpl<T, false>(in, x, m, large, inverse);
 }
 
+// ---- split arrays ----
+
+template <class T>
+void interleave(const T* re, const T* im, T* x, long long n) {
+    constexpr int L = kLanes<T>;
+    long long k = 0;
+    for (; k + L <= n; k += L) {
+        const Vec<T> a = load(re + k), b = load(im + k);
+        store(x + 2 * k, permute2<T>(a, b, [](int i) { return (i & 1) * kLanes<T> + i / 2; }));
+        store(x + 2 * k + L, permute2<T>(a, b, [](int i) { return (i & 1) * kLanes<T> + kLanes<T> / 2 + i / 2; }));
+    }
+    for (; k < n; ++k) {
+        x[2 * k] = re[k];
+        x[2 * k + 1] = im[k];
+    }
+}
+template <class T>
+void deinterleave(const T* x, T* re, T* im, long long n) {
+    constexpr int L = kLanes<T>;
+    long long k = 0;
+    for (; k + L <= n; k += L) {
+        const Vec<T> a = load(x + 2 * k), b = load(x + 2 * k + L);
+        store(re + k, permute2<T>(a, b, [](int i) { return 2 * i; }));
+        store(im + k, permute2<T>(a, b, [](int i) { return 2 * i + 1; }));
+    }
+    for (; k < n; ++k) {
+        re[k] = x[2 * k];
+        im[k] = x[2 * k + 1];
+    }
+}
+
 }  // namespace
 VOK_SIMD_END
 
 namespace vok::kernels {
 const FftTable VOK_KERNEL_TABLE(fft) = {
     {simd::VOK_ISA::dit<float>, simd::VOK_ISA::dif<float>, simd::VOK_ISA::ditNatural<float>,
-     simd::VOK_ISA::realPostLayout<float, false>, simd::VOK_ISA::realPostLayout<float, true>, simd::VOK_ISA::ccsPre<float>},
+     simd::VOK_ISA::realPostLayout<float, false>, simd::VOK_ISA::realPostLayout<float, true>, simd::VOK_ISA::ccsPre<float>,
+     simd::VOK_ISA::interleave<float>, simd::VOK_ISA::deinterleave<float>},
     {simd::VOK_ISA::dit<double>, simd::VOK_ISA::dif<double>, simd::VOK_ISA::ditNatural<double>,
      simd::VOK_ISA::realPostLayout<double, false>, simd::VOK_ISA::realPostLayout<double, true>,
-     simd::VOK_ISA::ccsPre<double>},
+     simd::VOK_ISA::ccsPre<double>, simd::VOK_ISA::interleave<double>, simd::VOK_ISA::deinterleave<double>},
 };
 }  // namespace vok::kernels

@@ -364,17 +364,12 @@ void complexSplit(ArgChecks check, const T* reIn, const T* imIn, T* reOut, T* im
         return;
     }
     if (order <= kSmallComplex) return smallComplex<T>(reIn, imIn, reOut, imOut, order, flags);
-    for (long long k = 0; k < n; ++k) {
-        work[2 * k] = reIn[k];
-        work[2 * k + 1] = imIn[k];
-    }
+    const kernels::FftOps<T>& ops = kernels::fftOps<T>(order);
+    ops.interleave(reIn, imIn, work, n);
     complexCore<T>(nullptr, work, order, directionOf(flags), stages, swap);
     const T factor = scales(flags) ? T(1.0 / double(n)) : T(1);
     if (factor != T(1)) scale(work, 2 * n, 1.0 / double(n));
-    for (long long k = 0; k < n; ++k) {
-        reOut[k] = work[2 * k];
-        imOut[k] = work[2 * k + 1];
-    }
+    ops.deinterleave(work, reOut, imOut, n);
 }
 
 // ---- real transforms ----
