@@ -24,15 +24,21 @@ struct FftOps {
     void (*ditNatural)(const T* src, T* x, int order, const T* stages, bool inverse);
     // The recombination of a forward real transform of 2M points from the M
     // complex results of its half-length transform, for 0 < k < M/2, in place.
-    // recomb[k-1] = (0.5 cos θ, 0.5 - 0.5 sin θ), θ = 2πk/2M.
-    void (*realForwardPost)(T* x, long long m, const T* recomb);
-    // The same for the inverse sign (conjugate twiddles).
-    void (*realInversePost)(T* x, long long m, const T* recomb);
+    // recomb[k-1] = (0.5 cos θ, 0.5 - 0.5 sin θ), θ = 2πk/2M. packed: pair k
+    // goes to x[2k-1], x[2k] and Z_(M/2), conjugated, to x[M-1], x[M].
+    void (*realForwardPost)(T* x, long long m, const T* recomb, bool packed);
+    // The same for the inverse sign (conjugate twiddles; Z_(M/2) as it is).
+    void (*realInversePost)(T* x, long long m, const T* recomb, bool packed);
     // The pre-processing of a spectrum-to-real transform of 2M points, for
-    // 0 < k < M/2, in place: from X_k and X_(M-k) the values 2 Z_k, 2 Z_(M-k)
-    // whose half-length transform gives the signal. large[k] = W_2M^k; the
-    // forward direction uses the conjugates.
-    void (*ccsPre)(T* x, long long m, const T* large, bool inverse);
+    // 0 < k < M/2: from X_k and X_(M-k) the values 2 Z_k, 2 Z_(M-k) whose
+    // half-length transform gives the signal, into x[2k], x[2k+1]. X_k is
+    // in[2k-2], in[2k-1]: in is x + 2 or x + 1 (a packed spectrum) in place,
+    // or the caller's spectrum where it lies, which saves a copy.
+    // large[k] = W_2M^k; the forward direction uses the conjugates.
+    void (*ccsPre)(const T* in, T* x, long long m, const T* large, bool inverse);
+    // Split arrays to interleaved complex values and back, n values.
+    void (*interleave)(const T* re, const T* im, T* x, long long n);
+    void (*deinterleave)(const T* x, T* re, T* im, long long n);
 };
 
 struct FftTable {

@@ -8,6 +8,13 @@
 VOK_SIMD_BEGIN
 namespace {
 
+// Loops of scalar complex arithmetic stay scalar: GCC's vectoriser turns a
+// complex product into fused multiply-subtract-adds wherever the target has
+// them (AVX-512F does, -mno-fma notwithstanding), -ffp-contract=off
+// notwithstanding, and the results would then depend on the width. The wide
+// loops are vectorised by hand.
+#define VOK_SCALAR_LOOP __attribute__((optimize("no-tree-vectorize")))
+
 // (re, im) -> (im, -re) is a product with -i; with +i it is (-im, re).
 template <class T>
 inline __attribute__((always_inline)) Vec<T> timesMinusI(Vec<T> v) {
@@ -106,6 +113,28 @@ inline __attribute__((always_inline)) VTw<T> loadPackedTw(const T* run, long lon
     return {dupRe<T>(w), negateLanes<T, false>(dupIm<T>(w))};
 }
 
+// A stage of span s shorter than a register, on single complex values.
+template <class T, bool Inv, bool Dit>
+VOK_SCALAR_LOOP void radix4StageShort(T* x, long long n, long long s, const T* w1, const T* w2, const T* w3) {
+    for (long long base = 0; base < n; base += 4 * s) {
+        T* b0 = x + 2 * base;
+        for (long long k = 0; k < s; ++k) {
+            T* p0 = b0 + 2 * k;
+            T* p1 = p0 + 2 * s;
+            T* p2 = p1 + 2 * s;
+            T* p3 = p2 + 2 * s;
+            Cx<T> x0 = ld(p0), x1 = ld(p1), x2 = ld(p2), x3 = ld(p3);
+            const Cx<T> v1 = ldTw(w1, s, k), v2 = ldTw(w2, s, k), v3 = ldTw(w3, s, k);
+            if constexpr (Dit) ditButterfly<T, Inv>(x0, x1, x2, x3, v1, v2, v3);
+            else difButterfly<T, Inv>(x0, x1, x2, x3, v1, v2, v3);
+            st(p0, x0);
+            st(p1, x1);
+            st(p2, x2);
+            st(p3, x3);
+        }
+    }
+}
+
 // A whole radix-4 stage of span s (complex points) over n points; Packed for
 // a table of plain pairs (spans of at least kPackedSpan).
 template <class T, bool Inv, bool Dit, bool Packed = false>
@@ -144,24 +173,7 @@ void radix4Stage(T* x, long long n, long long s, const T* tw) {
         }
         return;
     }
-    if constexpr (!Packed)
-    for (long long base = 0; base < n; base += 4 * s) {
-        T* b0 = x + 2 * base;
-        for (long long k = 0; k < s; ++k) {
-            T* p0 = b0 + 2 * k;
-            T* p1 = p0 + 2 * s;
-            T* p2 = p1 + 2 * s;
-            T* p3 = p2 + 2 * s;
-            Cx<T> x0 = ld(p0), x1 = ld(p1), x2 = ld(p2), x3 = ld(p3);
-            const Cx<T> v1 = ldTw(w1, s, k), v2 = ldTw(w2, s, k), v3 = ldTw(w3, s, k);
-            if constexpr (Dit) ditButterfly<T, Inv>(x0, x1, x2, x3, v1, v2, v3);
-            else difButterfly<T, Inv>(x0, x1, x2, x3, v1, v2, v3);
-            st(p0, x0);
-            st(p1, x1);
-            st(p2, x2);
-            st(p3, x3);
-        }
-    }
+    if constexpr (!Packed) radix4StageShort<T, Inv, Dit>(x, n, s, w1, w2, w3);
 }
 
 // The stages of spans s and 4s in one pass: each register column of 16
@@ -547,51 +559,81 @@ inline __attribute__((always_inline)) Vec<T> blendReIm(Vec<T> re, Vec<T> im) {
 // For the inverse sign the twiddle is conjugated: u = b delta - a sigma,
 // v = a delta + b sigma; z_k becomes z_k - (u, v) and z_(M-k) becomes
 // (Re z_(M-k) + u, Im z_(M-k) - v).
-template <class T, bool Inv>
-void realPost(T* x, long long m, const T* recomb) {
+//
+// Packed, each result pair k lands one real lower (the caller's packed
+// layout, R_k at 2k-1 and I_k at 2k), which saves a pass to move them. The
+// shifted stores of the upper pairs overwrite the imaginary part of the
+// next pair down, still to be read: carry keeps it.
+template <class T, bool Inv, bool Packed>
+VOK_SCALAR_LOOP void realPost(T* x, long long m, const T* recomb) {
     constexpr int L = kLanes<T>;
     constexpr int C = L / 2;
+    constexpr int shift = Packed ? 1 : 0;
     const Vec<T> neg = reNegator<T>();
+    T carry = x[2 * m - 1];  // Im z_(M-k) of the next k
     long long k = 1;
+    // Packed, each upper run is loaded before the stores of the run above
+    // it: loaded after them it would be overwritten, and a load overlapping
+    // a pending store in part stalls.
+    Vec<T> qRaw{};
+    if (Packed && 1 + C <= m / 2) qRaw = load(x + 2 * (m - C));
     for (; k + C <= m / 2; k += C) {
         T* pp = x + 2 * k;
         T* qp = x + 2 * (m - k - C + 1);
-        const Vec<T> p = load(pp), q = reverseComplex<T>(load(qp)), r = load(recomb + 2 * (k - 1));
+        if constexpr (!Packed) qRaw = load(qp);
+        const Vec<T> p = load(pp), q = reverseComplex<T>(qRaw), r = load(recomb + 2 * (k - 1));
         const Vec<T> e = blendReIm<T>(p - q, p + q);
         const Vec<T> turned = (dupRe<T>(r) * swapReIm<T>(e)) * neg;
+        Vec<T> low, high;
         if constexpr (Inv) {
             const Vec<T> w = dupIm<T>(r) * e + turned;
-            store(pp, p - w);
-            store(qp, reverseComplex<T>(q - w * neg));
+            low = p - w;
+            high = reverseComplex<T>(q - w * neg);
         } else {
             const Vec<T> w = dupIm<T>(r) * e - turned;
-            store(pp, w - q * neg);
-            store(qp, reverseComplex<T>((p - w) * -neg));
+            low = w - q * neg;
+            high = reverseComplex<T>((p - w) * -neg);
         }
+        if constexpr (Packed) {
+            carry = qp[-1];
+            if (k + 2 * C <= m / 2) qRaw = load(qp - 2 * C);
+        }
+        store(pp - shift, low);
+        store(qp - shift, high);
     }
     for (; k < m / 2; ++k) {
         T* pp = x + 2 * k;
         T* qp = x + 2 * (m - k);
         const T a = recomb[2 * (k - 1)], b = recomb[2 * (k - 1) + 1];
-        const T pr = pp[0], pi = pp[1], qr = qp[0], qi = qp[1];
-        T delta = pr - qr, sigma = pi + qi;
-        // Kept scalar: vectorised, this loop becomes a fused multiply-add
-        // in the AVX-512 unit, -ffp-contract=off notwithstanding.
-        asm("" : "+x"(delta), "+x"(sigma));
+        const T pr = pp[0], pi = pp[1], qr = qp[0], qi = Packed ? carry : qp[1];
+        if constexpr (Packed) carry = qp[-1];
+        const T delta = pr - qr, sigma = pi + qi;
+        T* po = pp - shift;
+        T* qo = qp - shift;
         if constexpr (Inv) {
             const T u = b * delta - a * sigma, v = a * delta + b * sigma;
-            pp[0] = pr - u;
-            pp[1] = pi - v;
-            qp[0] = qr + u;
-            qp[1] = qi - v;
+            po[0] = pr - u;
+            po[1] = pi - v;
+            qo[0] = qr + u;
+            qo[1] = qi - v;
         } else {
             const T u = b * delta + a * sigma, v = b * sigma - a * delta;
-            pp[0] = u + qr;
-            pp[1] = v - qi;
-            qp[0] = pr - u;
-            qp[1] = v - pi;
+            po[0] = u + qr;
+            po[1] = v - qi;
+            qo[0] = pr - u;
+            qo[1] = v - pi;
         }
     }
+    if constexpr (Packed) {
+        // Z_(M/2), conjugated forward; carry holds its imaginary part.
+        x[m - 1] = x[m];
+        x[m] = Inv ? carry : -carry;
+    }
+}
+template <class T, bool Inv>
+void realPostLayout(T* x, long long m, const T* recomb, bool packed) {
+    if (packed) realPost<T, Inv, true>(x, m, recomb);
+    else realPost<T, Inv, false>(x, m, recomb);
 }
 
 // ---- the pre-processing of a spectrum-to-real transform ----
@@ -604,23 +646,36 @@ void realPost(T* x, long long m, const T* recomb) {
 // becomes (S - t, p - D). A register takes C values of k upwards and their
 // partners downwards, as in the recombination.
 
-template <class T>
-void ccsPre(T* x, long long m, const T* large, bool inverse) {
+// In place on a packed spectrum (in = x + 1) each result pair lands one real
+// above its input and overwrites the real part of the next pair up, still to
+// be read: each lower run is loaded before the stores of the run below it
+// (a load overlapping a pending store in part would also stall), and carry
+// keeps the real for the scalar tail.
+template <class T, bool Shifted>
+VOK_SCALAR_LOOP void ccsPreImpl(const T* in, T* x, long long m, const T* large, bool inverse) {
     constexpr int L = kLanes<T>;
     constexpr int C = L / 2;
     const Vec<T> neg = reNegator<T>();
     // The sign of s, applied as an exact product.
     const T sign = inverse ? T(1) : T(-1);
     const Vec<T> signs = splat<T>(sign);
+    T carry = in[0];  // Re X_k of the next k
     long long k = 1;
+    Vec<T> pRaw{};
+    if (Shifted && 1 + C <= m / 2) pRaw = load(in);
     for (; k + C <= m / 2; k += C) {
         T* pp = x + 2 * k;
         T* qp = x + 2 * (m - k - C + 1);
-        const Vec<T> p = load(pp), q = reverseComplex<T>(load(qp)), w = load(large + 2 * k);
+        if constexpr (!Shifted) pRaw = load(in + 2 * (k - 1));
+        const Vec<T> p = pRaw, q = reverseComplex<T>(load(in + 2 * (m - k - C))), w = load(large + 2 * k);
         const Vec<T> sum = p + q, diff = p - q;
         const Vec<T> e = blendReIm<T>(diff, sum);  // (delta, sigma)
         const Vec<T> f = blendReIm<T>(sum, diff);  // (S, D)
         const Vec<T> g = (dupIm<T>(w) * signs) * e + (dupRe<T>(w) * swapReIm<T>(e)) * neg;  // (t, p)
+        if constexpr (Shifted) {
+            carry = in[2 * (k + C - 1)];
+            if (k + 2 * C <= m / 2) pRaw = load(in + 2 * (k + C - 1));
+        }
         store(pp, f + g);
         store(qp, reverseComplex<T>((f - g) * -neg));
     }
@@ -628,13 +683,51 @@ void ccsPre(T* x, long long m, const T* large, bool inverse) {
         T* pp = x + 2 * k;
         T* qp = x + 2 * (m - k);
         const T c = large[2 * k], s = sign * large[2 * k + 1];
-        const T kr = pp[0], ki = pp[1], mr = qp[0], mi = qp[1];
+        const T kr = Shifted ? carry : in[2 * k - 2], ki = in[2 * k - 1], mr = in[2 * (m - k) - 2],
+                mi = in[2 * (m - k) - 1];
+        if constexpr (Shifted) carry = in[2 * k];
         const T delta = kr - mr, sigma = ki + mi, dd = ki - mi, ss = kr + mr;
         const T t = s * delta - c * sigma, pr = c * delta + s * sigma;
         pp[0] = ss + t;
         pp[1] = dd + pr;
         qp[0] = ss - t;
         qp[1] = pr - dd;
+    }
+}
+template <class T>
+void ccsPre(const T* in, T* x, long long m, const T* large, bool inverse) {
+    if (in == x + 1) ccsPreImpl<T, true>(in, x, m, large, inverse);
+    else ccsPreImpl<T, false>(in, x, m, large, inverse);
+}
+
+// ---- split arrays ----
+
+template <class T>
+void interleave(const T* re, const T* im, T* x, long long n) {
+    constexpr int L = kLanes<T>;
+    long long k = 0;
+    for (; k + L <= n; k += L) {
+        const Vec<T> a = load(re + k), b = load(im + k);
+        store(x + 2 * k, permute2<T>(a, b, [](int i) { return (i & 1) * kLanes<T> + i / 2; }));
+        store(x + 2 * k + L, permute2<T>(a, b, [](int i) { return (i & 1) * kLanes<T> + kLanes<T> / 2 + i / 2; }));
+    }
+    for (; k < n; ++k) {
+        x[2 * k] = re[k];
+        x[2 * k + 1] = im[k];
+    }
+}
+template <class T>
+void deinterleave(const T* x, T* re, T* im, long long n) {
+    constexpr int L = kLanes<T>;
+    long long k = 0;
+    for (; k + L <= n; k += L) {
+        const Vec<T> a = load(x + 2 * k), b = load(x + 2 * k + L);
+        store(re + k, permute2<T>(a, b, [](int i) { return 2 * i; }));
+        store(im + k, permute2<T>(a, b, [](int i) { return 2 * i + 1; }));
+    }
+    for (; k < n; ++k) {
+        re[k] = x[2 * k];
+        im[k] = x[2 * k + 1];
     }
 }
 
@@ -644,9 +737,10 @@ VOK_SIMD_END
 namespace vok::kernels {
 const FftTable VOK_KERNEL_TABLE(fft) = {
     {simd::VOK_ISA::dit<float>, simd::VOK_ISA::dif<float>, simd::VOK_ISA::ditNatural<float>,
-     simd::VOK_ISA::realPost<float, false>, simd::VOK_ISA::realPost<float, true>, simd::VOK_ISA::ccsPre<float>},
+     simd::VOK_ISA::realPostLayout<float, false>, simd::VOK_ISA::realPostLayout<float, true>, simd::VOK_ISA::ccsPre<float>,
+     simd::VOK_ISA::interleave<float>, simd::VOK_ISA::deinterleave<float>},
     {simd::VOK_ISA::dit<double>, simd::VOK_ISA::dif<double>, simd::VOK_ISA::ditNatural<double>,
-     simd::VOK_ISA::realPost<double, false>, simd::VOK_ISA::realPost<double, true>,
-     simd::VOK_ISA::ccsPre<double>},
+     simd::VOK_ISA::realPostLayout<double, false>, simd::VOK_ISA::realPostLayout<double, true>,
+     simd::VOK_ISA::ccsPre<double>, simd::VOK_ISA::interleave<double>, simd::VOK_ISA::deinterleave<double>},
 };
 }  // namespace vok::kernels

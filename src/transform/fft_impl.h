@@ -364,17 +364,12 @@ void complexSplit(ArgChecks check, const T* reIn, const T* imIn, T* reOut, T* im
         return;
     }
     if (order <= kSmallComplex) return smallComplex<T>(reIn, imIn, reOut, imOut, order, flags);
-    for (long long k = 0; k < n; ++k) {
-        work[2 * k] = reIn[k];
-        work[2 * k + 1] = imIn[k];
-    }
+    const kernels::FftOps<T>& ops = kernels::fftOps<T>(order);
+    ops.interleave(reIn, imIn, work, n);
     complexCore<T>(nullptr, work, order, directionOf(flags), stages, swap);
     const T factor = scales(flags) ? T(1.0 / double(n)) : T(1);
     if (factor != T(1)) scale(work, 2 * n, 1.0 / double(n));
-    for (long long k = 0; k < n; ++k) {
-        reOut[k] = work[2 * k];
-        imOut[k] = work[2 * k + 1];
-    }
+    ops.deinterleave(work, reOut, imOut, n);
 }
 
 // ---- real transforms ----
@@ -383,30 +378,31 @@ enum class Layout { kPack, kPerm, kCcs };
 
 // Real forward of order m >= 2 on x, which holds the M = N/2 complex values
 // z[n] = x[2n] + i x[2n+1] (read from src instead when src is given). Leaves
-// R0 at 0, R(N/2) at 1 and (R_k, I_k) at 2k, 2k+1.
+// R0 at 0 and (R_k, I_k) at 2k, 2k+1 with R(N/2) at 1, or packed, (R_k, I_k)
+// at 2k-1, 2k with R(N/2) at N-1.
 template <class T>
-void realCore(const T* src, T* x, int order, bool inverse, const T* stages, const T* recomb) {
+void realCore(const T* src, T* x, int order, bool inverse, const T* stages, const T* recomb, bool packed = false) {
     const int half = order - 1;
     const long long m = 1LL << half;
     kernels::fftOps<T>(half).ditNatural(src, x, half, stages, inverse);
     const double z0r = x[0], z0i = x[1];
     x[0] = T(z0r + z0i);
-    if (!inverse) kernels::fftOps<T>(half).realForwardPost(x, m, recomb);
-    else kernels::fftOps<T>(half).realInversePost(x, m, recomb);
+    if (!inverse) kernels::fftOps<T>(half).realForwardPost(x, m, recomb, packed);
+    else kernels::fftOps<T>(half).realInversePost(x, m, recomb, packed);
+    if (packed) {
+        x[2 * m - 1] = T(z0r - z0i);
+        return;
+    }
     if (!inverse) x[m + 1] = -x[m + 1];  // X[M/2] = conj Z[M/2]
     x[1] = T(z0r - z0i);
 }
 
-// From the core's arrangement into the caller's layout (x has N + 2 room for CCS).
+// From the core's arrangement into the caller's layout (x has N + 2 room for
+// CCS); the core packs by itself.
 template <class T>
 void placeSpectrum(T* x, long long n, Layout layout) {
     const T nyquist = x[1];
-    if (layout == Layout::kPerm) return;
-    if (layout == Layout::kPack) {
-        std::memmove(x + 1, x + 2, size_t(n - 2) * sizeof(T));
-        x[n - 1] = nyquist;
-        return;
-    }
+    if (layout != Layout::kCcs) return;
     x[1] = 0;
     x[n] = nyquist;
     x[n + 1] = 0;
@@ -506,25 +502,25 @@ void realForward(ArgChecks check, const T* in, T* out, int order, int flags, boo
             out[3] = 0;
         }
     } else {
-        realCore<T>(nip ? in : nullptr, out, order, inverse, stages, recomb);
+        realCore<T>(nip ? in : nullptr, out, order, inverse, stages, recomb, layout == Layout::kPack);
         placeSpectrum(out, n, layout);
     }
     if (scales(flags) && order > 0) scale(out, count, 1.0 / double(n));
 }
 
-// Spectrum in the core arrangement (X0 at 0, X(N/2) at 1, pairs at 2k) to N
-// reals, in place, order >= 2.
+// Spectrum to N reals in x, order >= 2: X0 and X(N/2) given, the pairs X_k
+// for 0 < k < N/2 at pairs[2k-2], pairs[2k-1] (x + 2 in place).
 template <class T>
-void ccsCore(T* x, int order, bool inverse, const T* stages, const T* large) {
+void ccsCore(const T* pairs, T x0, T xh, T* x, int order, bool inverse, const T* stages, const T* large) {
     const int half = order - 1;
     const long long m = 1LL << half;
-    const double x0 = x[0], xh = x[1];
-    kernels::fftOps<T>(half).ccsPre(x, m, large, inverse);
+    const T midRe = pairs[m - 2], midIm = pairs[m - 1];  // X(M/2)
+    kernels::fftOps<T>(half).ccsPre(pairs, x, m, large, inverse);
     T* mid = x + m;  // complex value M/2 sits at reals M, M+1
-    mid[0] = T(2.0 * double(mid[0]));
-    mid[1] = T((inverse ? -2.0 : 2.0) * double(mid[1]));
-    x[0] = T(x0 + xh);
-    x[1] = T(x0 - xh);
+    mid[0] = T(2.0 * double(midRe));
+    mid[1] = T((inverse ? -2.0 : 2.0) * double(midIm));
+    x[0] = T(double(x0) + double(xh));
+    x[1] = T(double(x0) - double(xh));
     kernels::fftOps<T>(half).ditNatural(nullptr, x, half, stages, inverse);
 }
 
@@ -556,13 +552,9 @@ void ccsInverse(ArgChecks check, const T* in, T* out, int order, int flags, bool
         out[0] = x0 + xh;
         out[1] = x0 - xh;
     } else {
-        // Into the core arrangement in out.
+        // The pairs are read where they lie.
         const T x0 = src[0];
-        if (layout == Layout::kPack) std::memmove(out + 2, src + 1, size_t(n - 2) * sizeof(T));
-        else if (nip) std::memcpy(out + 2, src + 2, size_t(n - 2) * sizeof(T));
-        out[0] = x0;
-        out[1] = xh;
-        ccsCore<T>(out, order, inverse, stages, large);
+        ccsCore<T>(src + (layout == Layout::kPack ? 1 : 2), x0, xh, out, order, inverse, stages, large);
     }
     if (scales(flags)) scale(out, n, 1.0 / double(n));
 }
@@ -639,10 +631,7 @@ int apiCcsToReal(const T* ccs, T* out, int order, bool scaleResult) {
         out[0] = x0 + xh;
         out[1] = x0 - xh;
     } else {
-        if (ccs != out) std::memcpy(out + 2, ccs + 2, size_t(n - 2) * sizeof(T));
-        out[0] = x0;
-        out[1] = xh;
-        ccsCore<T>(out, order, true, stages, large);
+        ccsCore<T>(ccs + 2, x0, xh, out, order, true, stages, large);
     }
     if (scaleResult) scale(out, n, 1.0 / double(n));
     return VOK_StatusOk;

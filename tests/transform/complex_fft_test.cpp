@@ -42,9 +42,7 @@ struct Double {
     static constexpr auto split = vokzrFft;
     static constexpr auto splitNip = vokzrFftNip;
     static constexpr long double tolerance = 4e-16L;
-    // Above the straight-line orders the AVX-512 double stages still fuse
-    // multiply-adds (GCC, -ffp-contract=off notwithstanding).
-    static constexpr int sameAtEveryWidth = 6;
+    static constexpr int sameAtEveryWidth = 16;
     static constexpr int precision = vok::kDouble;
     static constexpr const char* module = "vokfftd";
     static constexpr const char* names[4] = {"vokzFft", "vokzFftNip", "vokzrFft", "vokzrFftNip"};
