@@ -2,9 +2,10 @@
 // costs more in loops, permutation passes and table walks than in
 // arithmetic, so these load every point once, run a split-radix transform
 // fully unrolled at compile time (the bit reversal is only the order in
-// which values are named), and store every result once, scaled or
-// conjugated on the way. Plain scalar code compiled once for every width,
-// so its results do not depend on the width the other kernels run at.
+// which values are named), and store every result once, scaled (by 1/N, a
+// constant of the order) or conjugated on the way. Plain scalar code compiled
+// once for every width, so its results do not depend on the width the other
+// kernels run at.
 //
 // Only a forward complex transform is written: the inverse one is the
 // forward transform with real and imaginary parts exchanged on the way in
@@ -161,10 +162,11 @@ VOK_SMALL_INLINE void put(T* re, T* im, int at, Cx<T> c) {
 // Inv: the inverse, as the forward transform of the exchanged parts; split
 // arrays get it by the caller passing the imaginary arrays as the real ones.
 // RevIn: point n stored at bitrev(n); RevOut: result k stored at bitrev(k).
-// Results are multiplied by scale when Scaled.
+// Results are multiplied by 1/N when Scaled.
 template <class T, int Order, bool Split, bool Inv, bool RevIn, bool RevOut, bool Scaled>
-VOK_SMALL_KERNEL void complexFft(const T* re, const T* im, T* reOut, T* imOut, T scale) {
+VOK_SMALL_KERNEL void complexFft(const T* re, const T* im, T* reOut, T* imOut) {
     constexpr int N = 1 << Order;
+    constexpr T scale = T(1.0 / double(N));
     Cx<T> x[N], y[N];
     unroll<N>([&](auto n) VOK_SMALL_LAMBDA { x[n] = get<T, Split, Inv>(re, im, RevIn ? reverse<Order>(n) : int(n)); });
     dft<T, N>(x, y);
@@ -189,8 +191,9 @@ constexpr int nyquistAt() { return Layout == kPack ? N - 1 : Layout == kPerm ? 1
 // i W_N^k (Z[k] - conj Z[M-k])/2. Conj: the inverse sign, which for a real
 // signal conjugates the spectrum.
 template <class T, int Order, int Layout, bool Conj, bool Scaled>
-VOK_SMALL_KERNEL void realForward(const T* in, T* out, T scale) {
+VOK_SMALL_KERNEL void realForward(const T* in, T* out) {
     constexpr int M = 1 << (Order - 1), N = 2 * M;
+    constexpr T scale = T(1.0 / double(N));
     Cx<T> z[M], Z[M];
     unroll<M>([&](auto n) VOK_SMALL_LAMBDA { z[n] = get<T, false, false>(in, nullptr, n); });
     dft<T, M>(z, Z);
@@ -227,8 +230,9 @@ VOK_SMALL_KERNEL void realForward(const T* in, T* out, T scale) {
 // whose inverse transform of M points is z[n] = x[2n] + i x[2n+1]. Conj:
 // the forward sign, the inverse one on the conjugated spectrum.
 template <class T, int Order, int Layout, bool Conj, bool Scaled>
-VOK_SMALL_KERNEL void ccsToReal(const T* in, T* out, T scale) {
+VOK_SMALL_KERNEL void ccsToReal(const T* in, T* out) {
     constexpr int M = 1 << (Order - 1), N = 2 * M;
+    constexpr T scale = T(1.0 / double(N));
     const auto bin = [&](auto kc) VOK_SMALL_LAMBDA -> Cx<T> {
         const Cx<T> v = get<T, false, false>(in + reAt<Layout>(kc), nullptr, 0);
         return Conj ? conj(v) : v;
