@@ -17,9 +17,15 @@
 namespace vok::platform {
 namespace {
 
+// Every transform call reads the context: a plain pointer of the
+// initial-exec model is one load from the thread pointer, where the slot
+// below (whose destructor needs a registration guard) costs a resolver call.
+thread_local VokThreadContext* current __attribute__((tls_model("initial-exec"))) = nullptr;
+
 struct ContextSlot {
     VokThreadContext* ctx = nullptr;
     ~ContextSlot() {
+        current = nullptr;
         if (ctx) releaseContext(ctx);
         ctx = nullptr;
     }
@@ -70,8 +76,11 @@ int readAnswer(int fd, Buttons buttons) {
 
 }  // namespace
 
-VokThreadContext* loadContext() { return slot.ctx; }
-void storeContext(VokThreadContext* ctx) { slot.ctx = ctx; }
+VokThreadContext* loadContext() { return current; }
+void storeContext(VokThreadContext* ctx) {
+    slot.ctx = ctx;
+    current = ctx;
+}
 
 bool askBox(const char* text, const char* title, Buttons buttons) {
     if (auto responder = testing::boxResponder()) return responder(text, title, static_cast<int>(buttons));

@@ -2,9 +2,10 @@
 // costs more in loops, permutation passes and table walks than in
 // arithmetic, so these load every point once, run a split-radix transform
 // fully unrolled at compile time (the bit reversal is only the order in
-// which values are named), and store every result once, scaled or
-// conjugated on the way. Plain scalar code compiled once for every width,
-// so its results do not depend on the width the other kernels run at.
+// which values are named), and store every result once, scaled (by 1/N, a
+// constant of the order) or conjugated on the way. Plain scalar code compiled
+// once for every width, so its results do not depend on the width the other
+// kernels run at.
 //
 // Only a forward complex transform is written: the inverse one is the
 // forward transform with real and imaginary parts exchanged on the way in
@@ -161,10 +162,11 @@ VOK_SMALL_INLINE void put(T* re, T* im, int at, Cx<T> c) {
 // Inv: the inverse, as the forward transform of the exchanged parts; split
 // arrays get it by the caller passing the imaginary arrays as the real ones.
 // RevIn: point n stored at bitrev(n); RevOut: result k stored at bitrev(k).
-// Results are multiplied by scale when Scaled.
+// Results are multiplied by 1/N when Scaled.
 template <class T, int Order, bool Split, bool Inv, bool RevIn, bool RevOut, bool Scaled>
-VOK_SMALL_KERNEL void complexFft(const T* re, const T* im, T* reOut, T* imOut, T scale) {
+VOK_SMALL_KERNEL void complexFft(const T* re, const T* im, T* reOut, T* imOut) {
     constexpr int N = 1 << Order;
+    constexpr T scale = T(1.0 / double(N));
     Cx<T> x[N], y[N];
     unroll<N>([&](auto n) VOK_SMALL_LAMBDA { x[n] = get<T, Split, Inv>(re, im, RevIn ? reverse<Order>(n) : int(n)); });
     dft<T, N>(x, y);
@@ -177,10 +179,10 @@ VOK_SMALL_KERNEL void complexFft(const T* re, const T* im, T* reOut, T* imOut, T
 
 enum PackedLayout { kPack = 0, kPerm = 1, kCcs = 2 };
 
-// Positions of the real and imaginary parts of bin k (0 < k < N/2), and of
-// the real bin N/2, in a layout of N reals (N + 2 for CCS).
+// Positions of the real and imaginary parts of bin k (0 < k < N/2) in Perm
+// and CCS, and of the real bin N/2 in a layout of N reals (N + 2 for CCS).
 template <int Layout>
-constexpr int reAt(int k) { return Layout == kPack ? 2 * k - 1 : 2 * k; }
+constexpr int reAt(int k) { return 2 * k; }
 template <int Layout, int N>
 constexpr int nyquistAt() { return Layout == kPack ? N - 1 : Layout == kPerm ? 1 : N; }
 
@@ -189,34 +191,42 @@ constexpr int nyquistAt() { return Layout == kPack ? N - 1 : Layout == kPerm ? 1
 // i W_N^k (Z[k] - conj Z[M-k])/2. Conj: the inverse sign, which for a real
 // signal conjugates the spectrum.
 template <class T, int Order, int Layout, bool Conj, bool Scaled>
-VOK_SMALL_KERNEL void realForward(const T* in, T* out, T scale) {
+VOK_SMALL_KERNEL void realForward(const T* in, T* out) {
     constexpr int M = 1 << (Order - 1), N = 2 * M;
-    Cx<T> z[M], Z[M];
+    constexpr T scale = T(1.0 / double(N));
+    Cx<T> z[M], Z[M], X[M + 1];
     unroll<M>([&](auto n) VOK_SMALL_LAMBDA { z[n] = get<T, false, false>(in, nullptr, n); });
     dft<T, M>(z, Z);
-    const auto store = [&](auto kc, Cx<T> v) VOK_SMALL_LAMBDA {
-        constexpr int k = kc;
+    const auto bin = [&](auto kc, Cx<T> v) VOK_SMALL_LAMBDA {
         if constexpr (Scaled) v = times(v, scale);
-        if constexpr (Conj) v = conj(v);
-        __builtin_memcpy(out + reAt<Layout>(k), &v.v, sizeof v.v);
+        X[kc] = Conj ? conj(v) : v;
     };
-    const T r0 = Z[0].re() + Z[0].im(), rm = Z[0].re() - Z[0].im();
     unroll<M / 2>([&](auto kc) VOK_SMALL_LAMBDA {
         constexpr int k = kc + 1;
         if constexpr (k < M - k) {
             const Cx<T> p = Z[k], q = conj(Z[M - k]);
             const Cx<T> a = times(p + q, T(0.5)), b = times(p - q, T(0.5));
             const Cx<T> t = timesMinusI(twiddle<T, N, k>(b));
-            store(std::integral_constant<int, k>{}, a + t);
-            store(std::integral_constant<int, M - k>{}, conj(a - t));
+            bin(std::integral_constant<int, k>{}, a + t);
+            bin(std::integral_constant<int, M - k>{}, conj(a - t));
         }
     });
-    if constexpr (M >= 2) store(std::integral_constant<int, M / 2>{}, conj(Z[M / 2]));
-    out[0] = Scaled ? r0 * scale : r0;
-    out[nyquistAt<Layout, N>()] = Scaled ? rm * scale : rm;
-    if constexpr (Layout == kCcs) {
-        out[1] = 0;
-        out[N + 1] = 0;
+    if constexpr (M >= 2) bin(std::integral_constant<int, M / 2>{}, conj(Z[M / 2]));
+    const T r0 = Z[0].re() + Z[0].im(), rm = Z[0].re() - Z[0].im();
+    const T first = Scaled ? r0 * scale : r0, last = Scaled ? rm * scale : rm;
+    // Every store is a pair at an even position, as the next transform in
+    // place loads them: a load spanning two earlier stores would wait for
+    // both to reach the cache.
+    const auto pairAt = [&](int at, typename Cx<T>::V v) VOK_SMALL_LAMBDA { __builtin_memcpy(out + at, &v, sizeof v); };
+    if constexpr (Layout == kPack) {
+        unroll<M>([&](auto jc) VOK_SMALL_LAMBDA {
+            constexpr int j = jc;
+            pairAt(2 * j, typename Cx<T>::V{j == 0 ? first : X[j].im(), j + 1 == M ? last : X[j + 1].re()});
+        });
+    } else {
+        pairAt(0, typename Cx<T>::V{first, Layout == kPerm ? last : T(0)});
+        unroll<M - 1>([&](auto kc) VOK_SMALL_LAMBDA { pairAt(2 * (kc + 1), X[kc + 1].v); });
+        if constexpr (Layout == kCcs) pairAt(N, typename Cx<T>::V{last, T(0)});
     }
 }
 
@@ -227,16 +237,30 @@ VOK_SMALL_KERNEL void realForward(const T* in, T* out, T scale) {
 // whose inverse transform of M points is z[n] = x[2n] + i x[2n+1]. Conj:
 // the forward sign, the inverse one on the conjugated spectrum.
 template <class T, int Order, int Layout, bool Conj, bool Scaled>
-VOK_SMALL_KERNEL void ccsToReal(const T* in, T* out, T scale) {
+VOK_SMALL_KERNEL void ccsToReal(const T* in, T* out) {
     constexpr int M = 1 << (Order - 1), N = 2 * M;
+    constexpr T scale = T(1.0 / double(N));
+    // Pack keeps its bins at odd positions: it is loaded as the pairs at
+    // even ones, which the previous transform in place stored.
+    Cx<T> pairs[Layout == kPack ? M : 1];
+    if constexpr (Layout == kPack) unroll<M>([&](auto j) VOK_SMALL_LAMBDA { pairs[j] = get<T, false, false>(in, nullptr, j); });
     const auto bin = [&](auto kc) VOK_SMALL_LAMBDA -> Cx<T> {
-        const Cx<T> v = get<T, false, false>(in + reAt<Layout>(kc), nullptr, 0);
+        constexpr int k = kc;
+        Cx<T> v;
+        if constexpr (Layout == kPack) v = __builtin_shufflevector(pairs[k - 1].v, pairs[k].v, 1, 2);
+        else v = get<T, false, false>(in + reAt<Layout>(k), nullptr, 0);
         return Conj ? conj(v) : v;
     };
     // The inverse transform runs as the forward one on exchanged parts:
     // Zs holds (Im Z, Re Z).
     Cx<T> Zs[M], zs[M];
-    const T x0 = in[0], xm = in[nyquistAt<Layout, N>()];
+    T x0 = in[0], xm;
+    if constexpr (Layout == kPack) {
+        x0 = pairs[0].re();
+        xm = pairs[M - 1].im();
+    } else {
+        xm = in[nyquistAt<Layout, N>()];
+    }
     Zs[0] = Cx<T>(x0 - xm, x0 + xm);
     unroll<M / 2>([&](auto kc) VOK_SMALL_LAMBDA {
         constexpr int k = kc + 1;

@@ -174,9 +174,9 @@ constexpr int kSmallComplex = 5;
 constexpr int kSmallReal = 6;
 
 template <class T>
-using SmallComplexFn = void (*)(const T*, const T*, T*, T*, T);
+using SmallComplexFn = void (*)(const T*, const T*, T*, T*);
 template <class T>
-using SmallRealFn = void (*)(const T*, T*, T);
+using SmallRealFn = void (*)(const T*, T*);
 
 // Complex kernels of an order: index 6·inverse + 2·bitOrder + scaled for
 // interleaved data, 12 + 2·bitOrder + scaled for split arrays (whose inverse
@@ -259,8 +259,15 @@ bool complexTables(int order, const T*& stages, const int*& swap, bool outBitRev
     return false;
 }
 
+// One direction and at most one of the bit-order flags 32, 64 and 128: the
+// common case, tested without building any report.
+inline bool complexFlagsGood(int flags) {
+    const int direction = flags & 3, bitOrder = flags & 224;
+    return (direction == 1 || direction == 2) && (bitOrder & (bitOrder - 1)) == 0;
+}
+
 template <class T>
-bool complexFlagsBad(ArgChecks check, int flags) {
+[[gnu::cold, gnu::noinline]] bool complexFlagsBad(ArgChecks check, int flags) {
     return check((flags & 1) && (flags & 2), "(flags & 1) && (flags & 2)") ||
            check((flags & 1) == 0 && (flags & 2) == 0, "(flags & 1)==0 && (flags & 2)==0") ||
            check((flags & 64) && (flags & 128), "(flags & 64) && (flags & 128)") ||
@@ -297,9 +304,8 @@ void smallComplex(const T* re, const T* im, T* reOut, T* imOut, int order, int f
     const int bitOrder = d.inBitRev ? 1 : d.outBitRev ? 2 : 0;
     const int variant = 2 * bitOrder + scales(flags) + (im ? 12 : 6 * d.inverse);
     const SmallComplexFn<T> fn = kSmallComplexFns<T>[order - 1][variant];
-    const T factor = T(1.0 / double(1LL << order));
-    if (im && d.inverse) fn(im, re, imOut, reOut, factor);
-    else fn(re, im, reOut, imOut, factor);
+    if (im && d.inverse) fn(im, re, imOut, reOut);
+    else fn(re, im, reOut, imOut);
 }
 
 template <class T>
@@ -307,7 +313,7 @@ void complexInPlace(ArgChecks check, T* x, int order, int flags) {
     const T* stages;
     const int* swap;
     if (!complexPrologue<T>(check, order, flags, stages, swap)) return;
-    if (check(!x, "samps==0") || complexFlagsBad<T>(check, flags)) return;
+    if (check(!x, "samps==0") || (!complexFlagsGood(flags) && complexFlagsBad<T>(check, flags))) return;
     if (order == 0) return;
     if (order <= kSmallComplex) return smallComplex<T>(x, nullptr, x, nullptr, order, flags);
     complexCore<T>(nullptr, x, order, directionOf(flags), stages, swap);
@@ -319,7 +325,9 @@ void complexNip(ArgChecks check, const T* in, T* out, int order, int flags) {
     const T* stages;
     const int* swap;
     if (!complexPrologue<T>(check, order, flags, stages, swap)) return;
-    if (check(!in, "inSamps==0") || check(!out, "outSamps==0") || complexFlagsBad<T>(check, flags)) return;
+    if (check(!in, "inSamps==0") || check(!out, "outSamps==0") ||
+        (!complexFlagsGood(flags) && complexFlagsBad<T>(check, flags)))
+        return;
     if (order == 0) {
         out[0] = in[0];
         out[1] = in[1];
@@ -343,8 +351,9 @@ void complexSplit(ArgChecks check, const T* reIn, const T* imIn, T* reOut, T* im
     const T* stages;
     const int* swap;
     if (!complexPrologue<T>(check, order, flags, stages, swap)) return;
-    T* work = splitWork<T>(order);
-    if (!work) {
+    // The straight-line kernels read and write the arrays themselves.
+    T* work = order <= kSmallComplex ? nullptr : splitWork<T>(order);
+    if (!work && order > kSmallComplex) {
         check.report(VOK_StatusNoMemory, "No working Twd memory", __LINE__);
         return;
     }
@@ -356,7 +365,7 @@ void complexSplit(ArgChecks check, const T* reIn, const T* imIn, T* reOut, T* im
     } else if (check(!reOut, "reSamps==0") || check(!imOut, "imSamps==0")) {
         return;
     }
-    if (complexFlagsBad<T>(check, flags)) return;
+    if (!complexFlagsGood(flags) && complexFlagsBad<T>(check, flags)) return;
     const long long n = 1LL << order;
     if (order == 0) {
         reOut[0] = reIn[0];
@@ -487,8 +496,7 @@ void realForward(ArgChecks check, const T* in, T* out, int order, int flags, boo
     const bool inverse = (flags & VOK_Inv) != 0;
     const long long count = layout == Layout::kCcs ? n + 2 : n;
     if (order >= 1 && order <= kSmallReal)
-        return kSmallForwardFns<T>[order - 1][4 * int(layout) + 2 * inverse + scales(flags)](nip ? in : out, out,
-                                                                                                T(1.0 / double(n)));
+        return kSmallForwardFns<T>[order - 1][4 * int(layout) + 2 * inverse + scales(flags)](nip ? in : out, out);
     if (order == 0) {
         out[0] = nip ? in[0] : out[0];
         if (layout == Layout::kCcs) out[1] = 0;
@@ -544,8 +552,7 @@ void ccsInverse(ArgChecks check, const T* in, T* out, int order, int flags, bool
         return;
     }
     if (order <= kSmallReal)
-        return kSmallToRealFns<T>[order - 1][4 * int(layout) + 2 * !inverse + scales(flags)](src, out,
-                                                                                               T(1.0 / double(n)));
+        return kSmallToRealFns<T>[order - 1][4 * int(layout) + 2 * !inverse + scales(flags)](src, out);
     const T xh = layout == Layout::kCcs ? src[n] : layout == Layout::kPerm ? src[1] : src[n - 1];
     if (order == 1) {
         const T x0 = src[0];
