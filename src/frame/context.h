@@ -30,10 +30,11 @@ struct WorkSlot {
     FloatComplex* buffer;
 };
 
-// The chirp filter of the most recent long DFT length (chirp, filter spectrum
-// and a work area in one block; see transform/vokdft.cpp).
+// The chirp filter of the most recent long DFT length and precision (chirp,
+// filter spectrum and a work area in one block; see transform/vokdft.cpp).
 struct ChirpCache {
     int length;
+    int precision;  // kSingle or kDouble
     void* block;
 };
 

@@ -42,8 +42,9 @@ extern const MixFftTable mixfft_sse2, mixfft_avx2, mixfft_avx512;
 inline const MixFftTable& mixfft() { return simd::select(mixfft_sse2, mixfft_avx2, mixfft_avx512); }
 
 // The passes for `points` sub-transforms side by side: the widest register
-// that they fill exactly or nearly, so that few loads and stores are partial (every width gives
-// the same bits, so passes of one transform may mix them).
+// they fill at least once, so that no load or store is partial (a last
+// register overlaps the one before; every width gives the same bits, so
+// passes of one transform may mix them).
 template <class T>
 const MixFftOps<T>& mixfftOps(long long points) {
     const auto pick = [](const MixFftTable& t) -> const MixFftOps<T>& {
@@ -53,7 +54,7 @@ const MixFftOps<T>& mixfftOps(long long points) {
     const simd::Isa isa = simd::active();
     const auto fills = [points](long long bytes) {
         const long long perRegister = bytes / (2 * (long long)sizeof(T));
-        return points % perRegister == 0 || points >= 8 * perRegister;
+        return points >= perRegister;
     };
     if (isa >= simd::kAvx512 && fills(64)) return pick(mixfft_avx512);
     if (isa >= simd::kAvx2 && fills(32)) return pick(mixfft_avx2);

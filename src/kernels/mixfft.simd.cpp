@@ -1,7 +1,8 @@
 // Mixed-radix FFT passes, written once for every width and both precisions.
 // A register holds consecutive sub-transforms q (the s side by side); a pass
-// with fewer of them than a register holds loads and stores part of one, so
-// every lane runs the same operations whatever the width.
+// with fewer of them than a register holds loads and stores part of one, and
+// a last register that would be partial is moved back to end at the last
+// point, so every lane runs the same operations whatever the width.
 #include "kernels/simd.h"
 #include "kernels/mixfft.h"
 
@@ -173,7 +174,10 @@ void passOf(const T* in, T* out, int r, long long m, long long s, const T* twidd
         const bool twiddled = p > 0;
         if (twiddled)
             for (int k = 1; k < n; ++k) w[k] = factor<T, Inv>(twiddles + 2 * (p * (n - 1) + k - 1));
-        for (long long q = 0; q < s; q += kPoints) {
+        for (long long q0 = 0; q0 < s; q0 += kPoints) {
+            // A last register that would be partial moves back over points already
+            // done (computing them again, to the same bits) when there are enough.
+            const long long q = q0 + kPoints > s && s >= kPoints ? s - kPoints : q0;
             const int reals = int(s - q < kPoints ? s - q : kPoints) * 2;
             for (int j = 0; j < n; ++j) {
                 const T* from = in + 2 * (q + s * (p + j * m));
@@ -190,9 +194,31 @@ void passOf(const T* in, T* out, int r, long long m, long long s, const T* twidd
     }
 }
 
+// One step of a transpose of P x P complex points held in P registers
+// (register i holding row i): swaps the off-diagonal D x D blocks of every
+// 2D x 2D block. Steps D = P/2, P/4, ..., 1 transpose the whole.
+template <class T, int D>
+inline __attribute__((always_inline)) void transposeStep(Vec<T>* rows) {
+    constexpr int kPoints = kLanes<T> / 2;
+    for (int i = 0; i < kPoints; ++i) {
+        if (i & D) continue;
+        const Vec<T> x = rows[i], y = rows[i + D];
+        rows[i] = permute2<T>(x, y, [](int l) { return (l / 2 & D) ? kLanes<T> + l - 2 * D : l; });
+        rows[i + D] = permute2<T>(x, y, [](int l) { return (l / 2 & D) ? kLanes<T> + l : l + 2 * D; });
+    }
+}
+template <class T, int D = kLanes<T> / 4>
+inline __attribute__((always_inline)) void transposePoints(Vec<T>* rows) {
+    if constexpr (D >= 1) {
+        transposeStep<T, D>(rows);
+        transposePoints<T, D / 2>(rows);
+    }
+}
+
 // The first pass (s = 1) has a single sub-transform per p; there a register
 // holds consecutive p instead, with their twiddles kept k-major so that one
-// load brings them, and the outputs are spread to their places lane by lane.
+// load brings them. The outputs of full registers go out in blocks of as many
+// k as a register holds points, transposed; the rest lane by lane.
 template <class T, bool Inv, int R>
 void firstPassOf(const T* in, T* out, int r, long long m, const T* twiddles, const T* roots) {
     constexpr int kSize = R ? R : kMaxRadix;
@@ -202,7 +228,8 @@ void firstPassOf(const T* in, T* out, int r, long long m, const T* twiddles, con
     T lanes[kLanes<T>];
     Roots<T, R> spread;
     loadRoots<T, R>(spread, r, roots);
-    for (long long p = 0; p < m; p += kPoints) {
+    for (long long p0 = 0; p0 < m; p0 += kPoints) {
+        const long long p = p0 + kPoints > m && m >= kPoints ? m - kPoints : p0;
         const int count = int(m - p < kPoints ? m - p : kPoints);
         const int reals = 2 * count;
         for (int j = 0; j < n; ++j) {
@@ -210,19 +237,23 @@ void firstPassOf(const T* in, T* out, int r, long long m, const T* twiddles, con
             a[j] = reals == kLanes<T> ? load(from) : loadPartial(from, reals);
         }
         butterfly<T, Inv, R>(a, b, r, spread.v, 1);
-        for (int k = 0; k < n; ++k) {
-            Vec<T> v = b[k];
-            if (k > 0) {
-                const T* at = twiddles + 2 * ((k - 1) * m + p);
-                const Vec<T> w = reals == kLanes<T> ? load(at) : loadPartial(at, reals);
-                const Vec<T> wIm = dupIm<T>(w) * reNegator<T>();
-                v = v * dupRe<T>(w) + swapReIm<T>(v) * (Inv ? -wIm : wIm);
+        for (int k = 1; k < n; ++k) {
+            const T* at = twiddles + 2 * ((k - 1) * m + p);
+            const Vec<T> w = reals == kLanes<T> ? load(at) : loadPartial(at, reals);
+            const Vec<T> wIm = dupIm<T>(w) * reNegator<T>();
+            b[k] = b[k] * dupRe<T>(w) + swapReIm<T>(b[k]) * (Inv ? -wIm : wIm);
+        }
+        int k = 0;
+        if (count == kPoints)
+            for (; k + kPoints <= n; k += kPoints) {
+                Vec<T> rows[kPoints];
+                for (int i = 0; i < kPoints; ++i) rows[i] = b[k + i];
+                transposePoints<T>(rows);
+                for (int c = 0; c < kPoints; ++c) store(out + 2 * (n * (p + c) + k), rows[c]);
             }
-            store(lanes, v);
-            for (int c = 0; c < count; ++c) {
-                out[2 * (n * (p + c) + k)] = lanes[2 * c];
-                out[2 * (n * (p + c) + k) + 1] = lanes[2 * c + 1];
-            }
+        for (; k < n; ++k) {
+            store(lanes, b[k]);
+            for (int c = 0; c < count; ++c) std::memcpy(out + 2 * (n * (p + c) + k), lanes + 2 * c, 2 * sizeof(T));
         }
     }
 }

@@ -17,6 +17,9 @@ namespace vok {
 // scaleInverse is set.
 int fftComplex(FloatComplex* data, int order, bool forward, bool scaleInverse);
 int fftComplex(DoubleComplex* data, int order, bool forward, bool scaleInverse);
+// The same from in to out (in may be out).
+int fftComplex(const FloatComplex* in, FloatComplex* out, int order, bool forward, bool scaleInverse);
+int fftComplex(const DoubleComplex* in, DoubleComplex* out, int order, bool forward, bool scaleInverse);
 
 // ---- real FFT through the CCS layout (N + 2 reals: R0, 0, R1, I1, ..., R(N/2), 0) ----
 // Forward real transform of in[0 .. N-1] into ccs[0 .. N+1], unscaled. in and

@@ -602,6 +602,27 @@ int apiComplex(T* x, int order, bool forward, bool scaleInverse) {
     return VOK_StatusOk;
 }
 
+// Out of place (in may equal out), natural order in and out.
+template <class T>
+int apiComplexNip(const T* in, T* out, int order, bool forward, bool scaleInverse) {
+    const T* stages;
+    const int* swap;
+    if (!complexTables<T>(order, stages, swap)) return VOK_StatusNoMemory;
+    if (order == 0) {
+        out[0] = in[0];
+        out[1] = in[1];
+        return VOK_StatusOk;
+    }
+    if (order <= kSmallComplex) {
+        const int flags = forward ? VOK_Forw : scaleInverse ? VOK_Inv : VOK_Inv | VOK_NoScale;
+        smallComplex<T>(in, nullptr, out, nullptr, order, flags);
+        return VOK_StatusOk;
+    }
+    complexCore<T>(in == out ? nullptr : in, out, order, Direction{!forward, false, false}, stages, swap);
+    if (!forward && scaleInverse) scale(out, 2LL << order, 1.0 / double(1LL << order));
+    return VOK_StatusOk;
+}
+
 template <class T>
 int apiRealToCcs(const T* in, T* ccs, int order) {
     const T *stages = nullptr, *recomb = nullptr;

@@ -1,5 +1,5 @@
-// Discrete Fourier transform of any length. A length whose prime factors
-// are small runs as a mixed-radix FFT (transform/mixedfft.h); a long one with
+// Discrete Fourier transform of any length. A power of two runs as the FFT of
+// its order, a length whose prime factors are small as a mixed-radix FFT (transform/mixedfft.h); a long one with
 // a large prime factor as the chirp convolution below; the rest, and any
 // length whose plan or chirp cannot be had, by the folded direct sum.
 //
@@ -14,13 +14,15 @@
 // Long lengths take the chirp route instead, the same transform in
 // O(N log N): with 2jk = j² + k² - (j - k)²,
 //   X[j] = w[j] · sum_k (x[k]·w[k]) · conj(w[j - k]),  w[k] = exp(-iπk²/N),
-// a convolution done by double-precision FFTs of a power of two M >= 2N - 1.
-// The chirp, the spectrum of its conjugate and an M-point work area are kept
-// per thread for the latest such length, so repeated calls allocate nothing.
+// a convolution done by FFTs of a power of two M >= 2N - 1 in the precision
+// of the data. The chirp, the spectrum of its conjugate and an M-point work
+// area are kept per thread for the latest such length and precision, so
+// repeated calls allocate nothing.
 // When that memory or the FFT tables cannot be had the direct sum runs.
 #include <cmath>
 #include <cstring>
 #include <numbers>
+#include <type_traits>
 
 #include "core/check.h"
 #include "core/scale16.h"
@@ -54,96 +56,122 @@ bool badDirection(int flags) {
 // as fast and exact to the last bit of its double sums.
 constexpr int kChirpFromLength = 48;
 
+template <class W>
+using Complex = std::conditional_t<std::is_same_v<W, double>, DoubleComplex, FloatComplex>;
+
+// The chirp of one length in the working precision W of its element type:
+// single-precision data run single-precision FFTs.
+template <class W>
 struct Chirp {
-    int order;                // M = 2^order
-    DoubleComplex* chirp;     // w[k], k < N (null for a power of two)
-    DoubleComplex* spectrum;  // FFT of conj(w[k]) laid out circularly over M
-    DoubleComplex* work;      // M points
+    int order;       // M = 2^order
+    Complex<W>* chirp;     // w[k], k < N
+    Complex<W>* spectrum;  // FFT of conj(w[k]) laid out circularly over M, times 1/M
+    Complex<W>* work;      // M points
 };
 
 void releaseChirp() {
     vok::ChirpCache& cache = vok::threadContext().tables.chirp;
     vokFree(cache.block);
-    cache = {0, nullptr};
+    cache = {0, 0, nullptr};
 }
 
 bool isPowerOfTwo(int n) { return (n & (n - 1)) == 0; }
 
-// A power of two needs no chirp: its transform is one FFT of its own order.
 int chirpOrder(int n) {
     int order = 0;
-    while ((1LL << order) < (isPowerOfTwo(n) ? n : 2LL * n - 1)) ++order;
+    while ((1LL << order) < 2LL * n - 1) ++order;
     return order;
 }
 
-// The thread's chirp for length n, built on first use; false when memory or
-// the FFT tables are short.
-bool chirpFor(int n, Chirp& c) {
+// The thread's chirp for length n (not a power of two), built on first use;
+// false when memory or the FFT tables are short. The filter spectrum is taken
+// in double precision whatever W.
+template <class W>
+bool chirpFor(int n, Chirp<W>& c) {
+    constexpr int precision = sizeof(W) == sizeof(double) ? vok::kDouble : vok::kSingle;
     const int order = chirpOrder(n);
-    if (order > vok::kMaxOrder || vok::fftPrepare(order, true) != VOK_StatusOk) return false;
+    if (order > vok::kMaxOrder || vok::fftPrepare(order, true) != VOK_StatusOk ||
+        vok::fftPrepare(order, precision == vok::kDouble) != VOK_StatusOk)
+        return false;
     const long long m = 1LL << order;
     vok::ChirpCache& cache = vok::threadContext().tables.chirp;
-    if (cache.length != n) {
+    if (cache.length != n || cache.precision != precision) {
         releaseChirp();
-        const long long count = isPowerOfTwo(n) ? m : n + 2 * m;
-        constexpr long long kBytes = sizeof(DoubleComplex);
+        const long long count = n + 2 * m;
+        constexpr long long kBytes = sizeof(Complex<W>);
         if (count > 0x7fffffffLL / kBytes) return false;
-        auto* block = static_cast<DoubleComplex*>(vokMalloc(int(count * kBytes)));
+        auto* block = static_cast<Complex<W>*>(vokMalloc(int(count * kBytes)));
         if (!block) return false;
-        if (!isPowerOfTwo(n)) {
-            DoubleComplex* w = block;
-            DoubleComplex* h = block + n;
-            // k² is taken modulo 2N exactly so the angle stays small for any length.
-            const long long twoN = 2LL * n;
-            for (long long k = 0; k < n; ++k) {
-                const long double a = std::numbers::pi_v<long double> * (long double)((k * k) % twoN) / n;
-                w[k] = {double(std::cos(a)), double(-std::sin(a))};
-            }
-            for (long long k = 0; k < m; ++k) h[k] = {0, 0};
-            h[0] = {w[0].re, -w[0].im};
-            for (long long k = 1; k < n; ++k) h[k] = h[m - k] = {w[k].re, -w[k].im};
-            vok::fftComplex(h, order, true, false);
+        DoubleComplex* h = precision == vok::kDouble ? reinterpret_cast<DoubleComplex*>(block + n) : vokzMalloc(int(m));
+        if (!h) {
+            vokFree(block);
+            return false;
         }
-        cache = {n, block};
+        // k² is taken modulo 2N exactly so the angle stays small for any length.
+        const long long twoN = 2LL * n;
+        for (long long k = 0; k < m; ++k) h[k] = {0, 0};
+        for (long long k = 0; k < n; ++k) {
+            const long double a = std::numbers::pi_v<long double> * (long double)((k * k) % twoN) / n;
+            const double re = double(std::cos(a)), im = double(-std::sin(a));
+            block[k] = {W(re), W(im)};
+            h[k] = {re, -im};
+            if (k) h[m - k] = {re, -im};
+        }
+        vok::fftComplex(h, order, true, false);
+        // The 1/M of the inverse FFT rides on the filter (exact: M is a power of two).
+        const double invM = 1.0 / double(m);
+        Complex<W>* spectrum = block + n;
+        for (long long f = 0; f < m; ++f) spectrum[f] = {W(h[f].re * invM), W(h[f].im * invM)};
+        if (precision != vok::kDouble) vokFree(h);
+        cache = {n, precision, block};
     }
-    auto* block = static_cast<DoubleComplex*>(cache.block);
-    c = isPowerOfTwo(n) ? Chirp{order, nullptr, nullptr, block} : Chirp{order, block, block + n, block + n + m};
+    auto* block = static_cast<Complex<W>*>(cache.block);
+    c = Chirp<W>{order, block, block + n, block + n + m};
     return true;
 }
 
-// The chirp transform of n samples of src into dst (any element type; the
-// inverse conjugates both chirps and the filter).
+// The chirp transform of n samples of src into dst (the inverse conjugates
+// both chirps and the filter).
 template <class C>
-void chirpDft(const Chirp& c, const C* src, C* dst, int n, bool forward, bool scale) {
+void chirpDft(const Chirp<decltype(C::re)>& c, const C* src, C* dst, int n, bool forward, bool scale) {
+    using W = decltype(C::re);
     const long long m = 1LL << c.order;
-    const double conj = forward ? 1.0 : -1.0;
-    DoubleComplex* a = c.work;
-    if (!c.chirp) {
-        for (int k = 0; k < n; ++k) a[k] = {double(src[k].re), double(src[k].im)};
-        vok::fftComplex(a, c.order, forward, scale);
-        for (int j = 0; j < n; ++j) dst[j] = {decltype(dst[j].re)(a[j].re), decltype(dst[j].re)(a[j].im)};
-        return;
-    }
+    const W conj = forward ? W(1) : W(-1);
+    Complex<W>* a = c.work;
     for (int k = 0; k < n; ++k) {
-        const double xr = double(src[k].re), xi = double(src[k].im);
-        const double wr = c.chirp[k].re, wi = conj * c.chirp[k].im;
+        const W xr = src[k].re, xi = src[k].im;
+        const W wr = c.chirp[k].re, wi = conj * c.chirp[k].im;
         a[k] = {xr * wr - xi * wi, xr * wi + xi * wr};
     }
     for (long long k = n; k < m; ++k) a[k] = {0, 0};
     vok::fftComplex(a, c.order, true, false);
     // The inverse filter conj(conj w) has the spectrum conj(H[-f]).
-    for (long long f = 0; f < m; ++f) {
-        const DoubleComplex& mirror = c.spectrum[(m - f) & (m - 1)];
-        const DoubleComplex hf = forward ? c.spectrum[f] : DoubleComplex{mirror.re, -mirror.im};
-        const double ar = a[f].re, ai = a[f].im;
-        a[f] = {ar * hf.re - ai * hf.im, ar * hf.im + ai * hf.re};
+    if (forward) {
+        for (long long f = 0; f < m; ++f) {
+            const Complex<W> hf = c.spectrum[f];
+            const W ar = a[f].re, ai = a[f].im;
+            a[f] = {ar * hf.re - ai * hf.im, ar * hf.im + ai * hf.re};
+        }
+    } else {
+        for (long long f = 0; f < m; ++f) {
+            const Complex<W>& mirror = c.spectrum[(m - f) & (m - 1)];
+            const W ar = a[f].re, ai = a[f].im;
+            a[f] = {ar * mirror.re + ai * mirror.im, ai * mirror.re - ar * mirror.im};
+        }
     }
-    vok::fftComplex(a, c.order, false, true);
-    const double factor = scale ? 1.0 / double(n) : 1.0;
-    for (int j = 0; j < n; ++j) {
-        const double wr = c.chirp[j].re, wi = conj * c.chirp[j].im;
-        const double yr = a[j].re * wr - a[j].im * wi, yi = a[j].re * wi + a[j].im * wr;
-        dst[j] = {decltype(dst[j].re)(yr * factor), decltype(dst[j].re)(yi * factor)};
+    vok::fftComplex(a, c.order, false, false);
+    if (scale) {
+        const W factor = W(1.0 / double(n));
+        for (int j = 0; j < n; ++j) {
+            const W wr = c.chirp[j].re, wi = conj * c.chirp[j].im;
+            const W yr = a[j].re * wr - a[j].im * wi, yi = a[j].re * wi + a[j].im * wr;
+            dst[j] = {yr * factor, yi * factor};
+        }
+    } else {
+        for (int j = 0; j < n; ++j) {
+            const W wr = c.chirp[j].re, wi = conj * c.chirp[j].im;
+            dst[j] = {a[j].re * wr - a[j].im * wi, a[j].re * wi + a[j].im * wr};
+        }
     }
 }
 
@@ -151,19 +179,26 @@ void chirpDft(const Chirp& c, const C* src, C* dst, int n, bool forward, bool sc
 // the length is short or the chirp could not be built (the direct sum runs).
 template <class C>
 bool chirpTransform(const C* src, C* dst, int n, int flags) {
-    Chirp chirp;
+    Chirp<decltype(C::re)> chirp;
     if (n < kChirpFromLength || !chirpFor(n, chirp)) return false;
     const bool forward = (flags & VOK_Forw) != 0;
     chirpDft(chirp, src, dst, n, forward, !forward && !(flags & VOK_NoScale));
     return true;
 }
 
-// A length of small prime factors takes the mixed-radix FFT, a longer one
-// the chirp; false leaves the work to the direct sum.
+// A power of two takes the FFT of its order, a length of small prime factors
+// the mixed-radix FFT, a longer one the chirp; false leaves the work to the
+// direct sum.
 template <class C>
 bool fastTransform(const C* src, C* dst, int n, int flags) {
     const bool forward = (flags & VOK_Forw) != 0;
-    const double scale = !forward && !(flags & VOK_NoScale) ? 1.0 / double(n) : 1.0;
+    const bool scaled = !forward && !(flags & VOK_NoScale);
+    if (isPowerOfTwo(n)) {
+        int order = 0;
+        while ((1 << order) < n) ++order;
+        if (vok::fftComplex(src, dst, order, forward, scaled) == VOK_StatusOk) return true;
+    }
+    const double scale = scaled ? 1.0 / double(n) : 1.0;
     return vok::mixedRadixDft(src, dst, n, forward, scale) || chirpTransform(src, dst, n, flags);
 }
 

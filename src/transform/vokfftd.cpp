@@ -14,6 +14,9 @@ namespace vok {
 int fftComplex(DoubleComplex* data, int order, bool forward, bool scaleInverse) {
     return impl::apiComplex(lanesOf(data), order, forward, scaleInverse);
 }
+int fftComplex(const DoubleComplex* in, DoubleComplex* out, int order, bool forward, bool scaleInverse) {
+    return impl::apiComplexNip(lanesOf(in), lanesOf(out), order, forward, scaleInverse);
+}
 int fftRealToCcs(const double* in, double* ccs, int order) { return impl::apiRealToCcs(in, ccs, order); }
 int fftCcsToReal(const double* ccs, double* out, int order, bool scale) {
     return impl::apiCcsToReal(ccs, out, order, scale);

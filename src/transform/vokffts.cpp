@@ -14,6 +14,9 @@ namespace vok {
 int fftComplex(FloatComplex* data, int order, bool forward, bool scaleInverse) {
     return impl::apiComplex(lanesOf(data), order, forward, scaleInverse);
 }
+int fftComplex(const FloatComplex* in, FloatComplex* out, int order, bool forward, bool scaleInverse) {
+    return impl::apiComplexNip(lanesOf(in), lanesOf(out), order, forward, scaleInverse);
+}
 int fftRealToCcs(const float* in, float* ccs, int order) { return impl::apiRealToCcs(in, ccs, order); }
 int fftCcsToReal(const float* ccs, float* out, int order, bool scale) {
     return impl::apiCcsToReal(ccs, out, order, scale);

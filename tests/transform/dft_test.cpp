@@ -166,13 +166,16 @@ TYPED_TEST(DftValues, EveryWidthGivesTheSameBits) {
     freeTables();
 }
 
-// The internal transform of the other modules is the unscaled vokzDft.
+// The internal transform of the other modules is the unscaled vokzDft, also
+// after a float transform of the same length.
 TEST(DftAnyLength, IsTheUnscaledDoubleTransform) {
     for (int n : {1, 13, 210, 1021})
         for (bool forward : {true, false}) {
             const std::vector<DoubleComplex> x = toRecords<DoubleComplex>(randomSignal(n, unsigned(n)));
             std::vector<DoubleComplex> want(n), got = x;
             vokzDft(x.data(), want.data(), n, forward ? VOK_Forw : VOK_Inv | VOK_NoScale);
+            std::vector<FloatComplex> single = toRecords<FloatComplex>(randomSignal(n, 1));
+            vokcDft(single.data(), single.data(), n, VOK_Forw);  // the float chirp of n in between
             ASSERT_TRUE(vok::dftAnyLength(got.data(), got.data(), n, forward));
             EXPECT_EQ(std::memcmp(want.data(), got.data(), sizeof(DoubleComplex) * std::size_t(n)), 0) << n;
         }
