@@ -359,6 +359,7 @@ TYPED_TEST(WaveletTransform, ExactCasesAllocatingNothing) {
     void* next = vokMalloc(8);  // still the first allocation since the seam was set
     vok::testing::failAllocationAfter(0);
     EXPECT_EQ(next, nullptr);
+    vokFree(next);
     EXPECT_EQ(0, std::memcmp(want, y, sizeof y));
     EXPECT_EQ(0, std::memcmp(x, back, sizeof back));  // exact: the Haar taps are 1/2 and 1
     EXPECT_EQ(0, std::memcmp(x, y0, sizeof y0));
