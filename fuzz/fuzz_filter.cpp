@@ -37,7 +37,8 @@ void firLow(Input& in) {
     const int tapsLen = in.length(80), up = factor(in), down = factor(in);
     FirTapState ts{};
     FirDlyState ds{};
-    Call(in, {tapsLen}, {tapsLen, up, phaseFor(in, up), down, phaseFor(in, down)}).with(&ts)(vokdFirlInitMr);
+    Call init(in, {tapsLen}, {tapsLen, up, phaseFor(in, up), down, phaseFor(in, down)});  // its taps stay in use
+    init.with(&ts)(vokdFirlInitMr);
     if (fuzz::failures || !ts.taps) return;
     std::vector<double> taps(tapsLen, 0.25);
     std::vector<double> dly(ts.isMultiRate ? (tapsLen + ts.upFactor - 1) / ts.upFactor : tapsLen);
@@ -62,7 +63,7 @@ Entry iir(Init init, Block block, bool biquad) {
         if (st.initMarker != VOK_IIR_INIT_MARKER) return;
         for (int round = 0; round < 2; ++round) {
             const int iters = in.length(100);
-            Call(in, {iters}, {iters}).with(&st)(block);
+            Call(in, {iters}, {iters}).with(&st, false)(block);  // its record is not checked (yet)
         }
         vokIirFree(&st);
     };
@@ -74,13 +75,11 @@ void iirLow(Input& in) {
     const bool biquad = in.chance(3);
     IirTapState ts{};
     IirDlyState ds{};
-    {
-        Call c(in, {ord >= 0 ? (biquad ? 6LL * ord : 2LL * ord + 2) : 0}, {type, ord});
-        c.with(&ts)(biquad ? voksIirlInitBq : voksIirlInit);
-        // Biquad sections are normalised in turn: a zero b0 or a0 is found only
-        // after the record and the earlier sections were written.
-        c.checked = !biquad || ord < 1 || (type != 0 && type != 1);
-    }
+    Call init(in, {ord >= 0 ? (biquad ? 6LL * ord : 2LL * ord + 2) : 0}, {type, ord});
+    init.with(&ts)(biquad ? voksIirlInitBq : voksIirlInit);
+    // Biquad sections are normalised in turn: a zero b0 or a0 is found only
+    // after the record and the earlier sections were written.
+    init.checked = !biquad || ord < 1 || (type != 0 && type != 1);
     if (fuzz::failures || !ts.taps) return;
     std::vector<float> dly(ts.order);
     Call c(in);

@@ -83,8 +83,9 @@ public:
         failures = 0;
     }
     ~Call() {
+        const int failed = failed_ >= 0 ? failed_ : failures;  // the reports of its own call, if it made one
         for (auto& [p, was] : kept_)
-            require(!failures || !checked || std::memcmp(p, was.data(), was.size()) == 0,
+            require(!failed || !checked || std::memcmp(p, was.data(), was.size()) == 0,
                     "a call reported a failure but changed a buffer or record");
     }
     // A buffer of n elements from the input (the first one 'first' if given),
@@ -104,10 +105,11 @@ public:
         if (record) kept_.push_back({b, std::vector<unsigned char>(b, b + bytes)});
         return record;
     }
-    // The record that the call's pointers to a T (a state, not an element) point to.
+    // The record that the call's pointers to a T (a state, not an element) point to;
+    // unless 'kept' is false, a failing call must leave it alone.
     template <class T>
-    Call& with(T* record) {
-        records_.push_back({&typeid(T), keep(record)});
+    Call& with(T* record, bool kept = true) {
+        records_.push_back({&typeid(T), kept ? keep(record) : record});
         return *this;
     }
     int nextInt() { return next_ < ints_.size() ? ints_[next_++] : in.range(-3, 9); }
@@ -126,8 +128,9 @@ public:
         else if constexpr (std::is_void_v<T>)
             return buf<unsigned char>(voidBytes);
         else if constexpr (std::is_same_v<T, int>) {
+            if (intData) return ++pointer_, buf<int>(count);
             const int value = nextInt();
-            return intData ? (++pointer_, buf<int>(count)) : buf<int>(1, &value);
+            return buf<int>(1, &value);
         } else if constexpr (std::is_class_v<T> && !requires(T t) { t.re; }) {
             for (auto [type, p] : records_)
                 if (*type == typeid(T)) return in.chance(1) ? nullptr : static_cast<A>(p);
@@ -141,7 +144,14 @@ public:
     template <class R, class... A>
     R operator()(R(VOK_CALL* f)(A...)) {
         std::tuple<A...> args{arg<A>()...};  // braces: made left to right
-        return std::apply(f, args);
+        if constexpr (std::is_void_v<R>) {
+            std::apply(f, args);
+            failed_ = failures;
+        } else {
+            const R result = std::apply(f, args);
+            failed_ = failures;
+            return result;
+        }
     }
 
     Input& in;
@@ -153,6 +163,7 @@ private:
     std::vector<long long> counts_;
     std::vector<int> ints_;
     std::size_t next_ = 0, pointer_ = 0;
+    int failed_ = -1;
     std::deque<std::vector<unsigned char>> blocks_;
     std::vector<std::pair<unsigned char*, std::vector<unsigned char>>> kept_;
     std::vector<std::pair<const std::type_info*, void*>> records_;
