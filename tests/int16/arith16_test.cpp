@@ -233,7 +233,8 @@ TEST(Converters, EveryModeAndFactorOfIntegerAndFloatResults) {
     for (int i = 0; i < 20000; ++i) ints.push_back(static_cast<int>(rng()));
     expectConverterModes(ints, vok::ownScaleIntToShort, std::floor, {-15, -4, -2, -1, 0, 1, 2, 7, 15, 16, 30, 31});
     int sf = 3;
-    for (int x : ints) ASSERT_EQ(vok::ownScaleIntValueToShort(x, VOK_FIXED_SCALE | VOK_SATURATE, &sf), modeRef(x, 3, 3));
+    for (int x : ints)
+        ASSERT_EQ(vok::ownScaleIntValueToShort(x, VOK_FIXED_SCALE | VOK_SATURATE, &sf), modeRef(x, 3, 3)) << x;
     std::vector<short> fixedNull(ints.size());
     vok::ownScaleIntToShort(ints.data(), fixedNull.data(), int(ints.size()), VOK_FIXED_SCALE, nullptr);
     for (std::size_t i = 0; i < ints.size(); ++i) ASSERT_EQ(fixedNull[i], wrapRef(ints[i]));

@@ -102,7 +102,8 @@ void compareWithFormulas(const WindowSet<T, P>& set) {
                         double want = double(in * weight<P>(w, n, k, L(P(param))));
                         // Weights above 1 (Blackman with α > 0) wrap 16-bit products around.
                         if (integer) want -= 65536.0 * std::round((want - got) / 65536.0);
-                        const double tol = std::fabs(in) * rel + (integer ? 0.5 : sizeof(P) == 4 ? 6e-8 * std::fabs(want) : 0);
+                        const double tol =
+                            std::fabs(in) * rel + (integer ? 0.5 : sizeof(P) == 4 ? 6e-8 * std::fabs(want) : 0);
                         ASSERT_NEAR(got, want, tol) << "k=" << k;
                     }
             }
