@@ -1,13 +1,20 @@
-// Pieces shared by the fuzz targets: reading choices from the fuzzer's bytes,
-// exact-size buffers (so AddressSanitizer sees any write past the end), and
-// the rule that a call which reported a failure changed none of them.
+// The driver shared by the fuzz targets: each target lists its calls and the
+// driver makes one per input byte. A call's arguments are drawn from the input
+// by their types; every buffer is a heap block of exactly its size (so
+// AddressSanitizer sees any write past the end), and a call that reported a
+// failure must leave every buffer and record it was given as it was.
 #pragma once
 
-#include <cstddef>
+#include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <cstdio>
+#include <deque>
+#include <functional>
+#include <tuple>
+#include <type_traits>
+#include <typeinfo>
 #include <vector>
 
 #include "vok.h"
@@ -17,103 +24,200 @@ namespace fuzz {
 class Input {
 public:
     Input(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
-
+    std::uint8_t byte() { return pos_ < size_ ? data_[pos_++] : 0; }
     std::uint32_t bits32() {
         std::uint32_t v = 0;
         for (int i = 0; i < 4; ++i) v = v << 8 | byte();
         return v;
     }
-    std::uint8_t byte() { return pos_ < size_ ? data_[pos_++] : 0; }
-    // A value in lo..hi, both included.
-    int range(int lo, int hi) { return lo + int(bits32() % std::uint32_t(hi - lo + 1)); }
+    int range(int lo, int hi) { return lo + int(bits32() % std::uint32_t(hi - lo + 1)); }  // both included
     bool chance(int inEight) { return (byte() & 7) < inEight; }
     // Mostly small lengths, sometimes zero or negative, rarely large.
     int length(int maximum) {
-        switch (byte() & 15) {
-            case 0: return -range(0, 3);
-            case 1: return 0;
-            case 2: return range(1, maximum);
-            default: return range(1, 40);
-        }
+        const int kind = byte() & 15;
+        return kind == 0 ? -range(0, 3) : kind == 1 ? 0 : range(1, kind == 2 ? maximum : 40);
     }
+    // Mostly tame values, sometimes any bit pattern (NaN, infinities, huge).
     float real() {
-        std::uint32_t b = bits32();
+        const std::uint32_t b = bits32();
         float f;
-        if ((b & 0xFF) < 200) return float(int(b >> 8) % 2001 - 1000) / 16.0f;  // tame values
-        std::memcpy(&f, &b, 4);                                                   // any bit pattern
-        return f;
+        std::memcpy(&f, &b, 4);
+        return (b & 0xFF) < 200 ? float(int(b >> 8) % 2001 - 1000) / 16.0f : f;
     }
     bool empty() const { return pos_ >= size_; }
 
 private:
     const std::uint8_t* data_;
-    std::size_t size_;
-    std::size_t pos_ = 0;
+    std::size_t size_, pos_ = 0;
 };
 
-// A heap block of exactly 'bytes' bytes (one byte when 0) filled from the input.
-class Buffer {
-public:
-    Buffer(Input& in, std::size_t bytes) : bytes_(bytes ? bytes : 1) {
-        block_ = static_cast<unsigned char*>(std::malloc(bytes_));
-        for (std::size_t i = 0; i < bytes_; ++i) block_[i] = in.byte();
-        snapshot_.assign(block_, block_ + bytes_);
-    }
-    ~Buffer() { std::free(block_); }
-    Buffer(const Buffer&) = delete;
-    Buffer& operator=(const Buffer&) = delete;
-
-    template <class T>
-    T* as() { return reinterpret_cast<T*>(block_); }
-    bool unchanged() const { return std::memcmp(block_, snapshot_.data(), bytes_) == 0; }
-
-private:
-    std::size_t bytes_;
-    unsigned char* block_;
-    std::vector<unsigned char> snapshot_;
-};
-
-// Reports are counted, not shown; the mode lets every failing call return.
-inline int failures = 0;
-// Reports their functions make after writing the whole output (a target
-// names them); they do not count as failures that must leave buffers alone.
-inline std::vector<const char*> reportsAfterOutput;
-inline bool madeAfterOutput(const char* context) {
-    for (const char* c : reportsAfterOutput)
-        if (std::strcmp(context, c) == 0) return true;
-    return false;
+inline void require(bool ok, const char* what) {
+    if (ok) return;
+    std::fprintf(stderr, "%s\n", what);
+    std::abort();
 }
+
+// Reports are counted, not shown. Reports made once the whole output is
+// written (a target names their contexts) do not oblige a call to leave it alone.
+inline int failures = 0;
+inline std::vector<const char*> reportsAfterOutput;
 inline int VOK_CALL countReport(int status, const char*, const char* context, const char*, int) {
-    if (status < 0 && !madeAfterOutput(context)) ++failures;
+    bool after = false;
+    for (const char* c : reportsAfterOutput) after = after || (context && std::strcmp(context, c) == 0);
+    failures += status < 0 && !after;
     return status;
 }
 
-inline void beginCall() {
-    vokSetErrMode(VOK_ErrorModeParent);
-    vokRedirectError(countReport);
-    vokSetErrStatus(0);
-    failures = 0;
-}
-
-// After a call: a reported failure must leave every buffer as it was.
-template <class... Buffers>
-void expectUntouchedOnFailure(const char* what, const Buffers&... buffers) {
-    if (failures == 0) return;
-    if (!(buffers.unchanged() && ...)) {
-        std::fprintf(stderr, "%s reported a failure but changed a buffer\n", what);
-        std::abort();
+// One library call with the buffers and records made for it, checked when it
+// ends. 'counts' are the element counts of its pointer arguments in order (the
+// last one repeats), 'ints' its int arguments in order (then small values that
+// cover scale modes, norms and relations). An int pointer (a scale factor, an
+// output length, a phase) points to one int, the next of 'ints'.
+class Call {
+public:
+    explicit Call(Input& in, std::vector<long long> counts = {0}, std::vector<int> ints = {})
+        : in(in), counts_(std::move(counts)), ints_(std::move(ints)) {
+        vokSetErrMode(VOK_ErrorModeParent);
+        vokRedirectError(countReport);
+        vokSetErrStatus(0);
+        failures = 0;
     }
+    ~Call() {
+        const int failed = failed_ >= 0 ? failed_ : failures;  // the reports of its own call, if it made one
+        for (auto& [p, was] : kept_)
+            require(!failed || !checked || std::memcmp(p, was.data(), was.size()) == 0,
+                    "a call reported a failure but changed a buffer or record");
+    }
+    // A buffer of n elements from the input (the first one 'first' if given),
+    // or now and then a null pointer in its place.
+    template <class T>
+    T* buf(long long n, const T* first = nullptr) {
+        auto& block = blocks_.emplace_back(n > 0 ? std::size_t(n) * sizeof(T) : 1);
+        for (auto& b : block) b = in.byte();
+        if (first) std::memcpy(block.data(), first, sizeof(T));
+        keep(block.data(), block.size());
+        return in.chance(1) ? nullptr : reinterpret_cast<T*>(block.data());
+    }
+    // A caller's record that a failing call must not change either.
+    template <class T>
+    T* keep(T* record, std::size_t bytes = sizeof(T)) {
+        auto* b = reinterpret_cast<unsigned char*>(record);
+        if (record) kept_.push_back({b, std::vector<unsigned char>(b, b + bytes)});
+        return record;
+    }
+    // The record that the call's pointers to a T (a state, not an element) point to;
+    // unless 'kept' is false, a failing call must leave it alone.
+    template <class T>
+    Call& with(T* record, bool kept = true) {
+        records_.push_back({&typeid(T), kept ? keep(record) : record});
+        return *this;
+    }
+    int nextInt() { return next_ < ints_.size() ? ints_[next_++] : in.range(-3, 9); }
+    template <class A>
+    A arg() {
+        using T = std::remove_const_t<std::remove_pointer_t<A>>;
+        const long long count = counts_[std::min(pointer_, counts_.size() - 1)];
+        if constexpr (std::is_same_v<A, int>)
+            return nextInt();
+        else if constexpr (std::is_same_v<A, short>)
+            return short(in.range(-40000, 40000));
+        else if constexpr (std::is_same_v<A, unsigned>)
+            return in.bits32();
+        else if constexpr (std::is_floating_point_v<A>)
+            return A(in.real());
+        else if constexpr (std::is_void_v<T>)
+            return buf<unsigned char>(voidBytes);
+        else if constexpr (std::is_same_v<T, int>) {
+            if (intData) return ++pointer_, buf<int>(count);
+            const int value = nextInt();
+            return buf<int>(1, &value);
+        } else if constexpr (std::is_class_v<T> && !requires(T t) { t.re; }) {
+            for (auto [type, p] : records_)
+                if (*type == typeid(T)) return in.chance(1) ? nullptr : static_cast<A>(p);
+            return nullptr;
+        } else if constexpr (std::is_pointer_v<A>)
+            return ++pointer_, buf<T>(count);
+        else
+            return A{decltype(A::re)(in.real()), decltype(A::im)(in.real())};
+    }
+    // Calls f with arguments made in order; returns its result.
+    template <class R, class... A>
+    R operator()(R(VOK_CALL* f)(A...)) {
+        std::tuple<A...> args{arg<A>()...};  // braces: made left to right
+        if constexpr (std::is_void_v<R>) {
+            std::apply(f, args);
+            failed_ = failures;
+        } else {
+            const R result = std::apply(f, args);
+            failed_ = failures;
+            return result;
+        }
+    }
+
+    Input& in;
+    bool intData = false;     // int pointers are arrays (conversions), not single values
+    long long voidBytes = 0;  // bytes of an untyped array
+    bool checked = true;      // off for a call that may fail after writing
+
+private:
+    std::vector<long long> counts_;
+    std::vector<int> ints_;
+    std::size_t next_ = 0, pointer_ = 0;
+    int failed_ = -1;
+    std::deque<std::vector<unsigned char>> blocks_;
+    std::vector<std::pair<unsigned char*, std::vector<unsigned char>>> kept_;
+    std::vector<std::pair<const std::type_info*, void*>> records_;
+};
+
+using Entry = std::function<void(Input&)>;
+struct Shape {
+    std::vector<long long> counts;
+    std::vector<int> ints;
+};
+
+// A call of f with the element counts and ints that 'shape' draws from the input;
+// with 'status', f returns a status that is negative exactly when it reported.
+template <class F, class Draw>
+Entry shaped(F f, Draw shape, bool status = false) {
+    return [=](Input& in) {
+        auto [counts, ints] = shape(in);
+        Call c(in, counts, ints);
+        if constexpr (std::is_same_v<decltype(c(f)), int>) {
+            const int result = c(f);
+            require(!status || (result < 0) == (failures > 0), "the returned status and the reports disagree");
+        } else {
+            c(f);
+        }
+    };
 }
 
-// Bytes of n elements (none for a zero or negative length).
-template <class T>
-std::size_t bytesFor(long long n) { return n > 0 ? std::size_t(n) * sizeof(T) : 0; }
+// A function of a vector: its pointers have room·n elements, n is its first int.
+template <class F>
+Entry vec(F f, int room = 1, int maximum = 3000) {
+    return shaped(f, [=](Input& in) {
+        const int n = in.length(maximum);
+        return Shape{{(long long)room * n}, {n}};
+    });
+}
 
-// The buffer, or now and then a null pointer in its place.
-template <class T>
-T* maybe(Input& in, Buffer& b) { return in.chance(1) ? nullptr : b.as<T>(); }
+// A target's calls: a function of a vector by its name, any other by the entry made for it.
+template <class... E>
+std::vector<Entry> list(E... e) {
+    return {[&] {
+        if constexpr (std::is_invocable_v<E, Input&>)
+            return Entry(e);
+        else
+            return vec(e);
+    }()...};
+}
 
-// Mostly a valid scale mode, sometimes one outside the range.
-inline int scaleMode(Input& in) { return in.chance(6) ? in.range(0, 4) : in.range(-3, 9); }
+const std::vector<Entry>& entries();  // each target's list
 
 }  // namespace fuzz
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    fuzz::Input in(data, size);
+    const auto& all = fuzz::entries();
+    while (!in.empty()) all[in.byte() % all.size()](in);
+    return 0;
+}

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cfenv>
+#include <climits>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -93,33 +94,20 @@ std::vector<F> awkwardValues() {
 }
 
 template <class F> struct Api;
-#define VOK_TEST_API(t, F)                                                                                      \
-    template <> struct Api<F> {                                                                                 \
-        static constexpr const char* toInt = "vok" #t "bFloatToInt";                                            \
-        static void floatToInt(const F* s, void* d, int n, int b, int f) { vok##t##bFloatToInt(s, d, n, b, f); } \
-        static void floatToFix(const F* s, void* d, int n, int b, int fb, int f) {                              \
-            vok##t##bFloatToFix(s, d, n, b, fb, f);                                                             \
-        }                                                                                                       \
-        static void intToFloat(const void* s, F* d, int n, int b, int f) { vok##t##bIntToFloat(s, d, n, b, f); } \
-        static void fixToFloat(const void* s, F* d, int n, int b, int fb, int f) {                              \
-            vok##t##bFixToFloat(s, d, n, b, fb, f);                                                             \
-        }                                                                                                       \
+#define VOK_TEST_API(t, F, mod)                                                                               \
+    template <> struct Api<F> {                                                                               \
+        static constexpr const char *toInt = "vok" #t "bFloatToInt", *toFix = "vok" #t "bFloatToFix", *module = mod; \
+        static constexpr auto floatToInt = vok##t##bFloatToInt, intToFloat = vok##t##bIntToFloat;             \
+        static constexpr auto floatToFix = vok##t##bFloatToFix, fixToFloat = vok##t##bFixToFloat;             \
     };
-VOK_TEST_API(s, float)
-VOK_TEST_API(d, double)
+VOK_TEST_API(s, float, "vokcvrts")
+VOK_TEST_API(d, double, "vokcvrtd")
 #undef VOK_TEST_API
-
-template <class F>
-void checkAgainstReference();
 
 template <class F>
 class FloatToInteger : public ::testing::Test {};
 using Floats = ::testing::Types<float, double>;
 TYPED_TEST_SUITE(FloatToInteger, Floats);
-
-TYPED_TEST(FloatToInteger, EveryFlagWidthAndFractionAgainstReference) {
-    voktest::forEachWidth([] { checkAgainstReference<TypeParam>(); });
-}
 
 template <class F>
 void checkAgainstReference() {
@@ -155,35 +143,20 @@ void checkAgainstReference() {
                             if (openCase) continue;
                             EXPECT_EQ(loadResult(out, i, bits, isUnsigned), e.bits) << "value " << double(values[i]);
                         }
-                        const bool reported = (flags & VOK_OvfErr) && !(flags & VOK_Clip) && !allFit;
-                        ASSERT_EQ(rec.reports().size(), reported ? 1u : 0u);
-                        if (reported) EXPECT_EQ(rec.reports()[0].context, "A float exceeds an integer");
+                        if ((flags & VOK_OvfErr) && !(flags & VOK_Clip) && !allFit) {
+                            EXPECT_REPORTS(rec, {VOK_StatusBadArg, fractBits ? Api<F>::toFix : Api<F>::toInt,
+                                                 "A float exceeds an integer", Api<F>::module});
+                            EXPECT_EQ(vokGetErrStatus(), VOK_StatusBadArg);
+                        } else {
+                            EXPECT_REPORTS(rec);
+                        }
                         EXPECT_EQ(out[std::size_t(n) * bits / 8], 0xEE) << "wrote past the end";
                     }
                 }
 }
 
-TYPED_TEST(FloatToInteger, DocumentedRoundingsAndOverflow) {
-    using F = TypeParam;
-    const F src[] = {F(2.5), F(-2.5), F(3.7)};
-    const short expected[4][3] = {{2, -2, 4}, {2, -2, 3}, {2, -3, 3}, {3, -2, 4}};
-    for (int k = 0; k < 4; ++k) {
-        short dst[3];
-        Api<F>::floatToInt(src, dst, 3, 16, kRoundings[k]);
-        EXPECT_EQ(std::vector<short>(dst, dst + 3), std::vector<short>(expected[k], expected[k] + 3));
-    }
-    const F big = F(40000);
-    short clipped = 0, wrapped = 0, checked = 0;
-    Api<F>::floatToInt(&big, &clipped, 1, 16, VOK_RndNear | VOK_Clip);
-    Api<F>::floatToInt(&big, &wrapped, 1, 16, VOK_RndNear);
-    EXPECT_EQ(clipped, 32767);
-    EXPECT_EQ(wrapped, -25536);
-    ReportRecorder rec;
-    Api<F>::floatToInt(&big, &checked, 1, 16, VOK_RndNear | VOK_OvfErr);
-    EXPECT_EQ(checked, -25536);
-    EXPECT_REPORTS(rec, {VOK_StatusBadArg, Api<F>::toInt, "A float exceeds an integer",
-                         std::is_same_v<F, float> ? "vokcvrts" : "vokcvrtd"});
-    EXPECT_EQ(vokGetErrStatus(), VOK_StatusBadArg);
+TYPED_TEST(FloatToInteger, EveryFlagWidthAndFractionAgainstReference) {
+    voktest::forEachWidth([] { checkAgainstReference<TypeParam>(); });
 }
 
 TYPED_TEST(FloatToInteger, FixToFloatInvertsAndRoundsToNearest) {
@@ -210,32 +183,40 @@ TYPED_TEST(FloatToInteger, FixToFloatInvertsAndRoundsToNearest) {
             }
 }
 
-TEST(FixedFormats, KnownValuesBothWays) {
-    const float half = 0.5f;
-    short s15 = 0;
-    voksbFloatToS15Fix(&half, &s15, 1, VOK_RndNear);
-    EXPECT_EQ(s15, 16384);
-    float back = 0;
-    voksbS15FixToFloat(&s15, &back, 1);
-    EXPECT_EQ(back, 0.5f);
-    const double vals[] = {-1.0, 0.99999, 1.0, -0.25};
-    signed char s7[4];
-    vokdbFloatToS7Fix(vals, s7, 4, VOK_RndNear | VOK_Clip);
-    EXPECT_EQ(std::vector<int>(s7, s7 + 4), (std::vector<int>{-128, 127, 127, -32}));
-    int s31[4], s1516[4];
-    vokdbFloatToS31Fix(vals, s31, 4, VOK_RndZero | VOK_Clip);
-    EXPECT_EQ(s31[0], INT32_MIN);
-    EXPECT_EQ(s31[2], INT32_MAX);
-    voksbFloatToS1516Fix(std::vector<float>{-1.0f, 0.99999f, 1.0f, -0.25f}.data(), s1516, 4, VOK_RndNear);
-    EXPECT_EQ(s1516[3], -16384);
-    double d[4];
-    vokdbS1516FixToFloat(s1516, d, 4);
-    EXPECT_EQ(d[2], 1.0);
+// The named fix-point formats are the general conversion with their size and
+// fraction, always signed (a VOK_Unsigned flag is ignored).
+template <class F, class I>
+void expectNamedFormat(void (*to)(const F*, I*, int, int), void (*from)(const I*, F*, int), int fract,
+                       const char* name) {
+    SCOPED_TRACE(name);
+    const auto values = awkwardValues<F>();
+    const int n = int(values.size()), bits = 8 * sizeof(I);
+    std::vector<I> got(n), want(n);
+    std::vector<F> back(n), wantBack(n);
     ReportRecorder rec;
-    const double two = 2.0;
-    vokdbFloatToS15Fix(&two, &s15, 1, VOK_RndNear | VOK_OvfErr | VOK_Unsigned);  // the format stays signed
-    EXPECT_EQ(s15, 0);
-    EXPECT_REPORTS(rec, {VOK_StatusBadArg, "vokdbFloatToS15Fix", "A float exceeds an integer", "vokcvrtd"});
+    for (int flags :
+         {VOK_RndNear | 0, VOK_RndZero | VOK_Clip, VOK_RndDown | VOK_Unsigned, VOK_RndUp | VOK_Clip | VOK_Unsigned}) {
+        to(values.data(), got.data(), n, flags);
+        Api<F>::floatToFix(values.data(), want.data(), n, bits, fract, flags & ~VOK_Unsigned);
+        EXPECT_EQ(got, want) << flags;
+        from(got.data(), back.data(), n);
+        Api<F>::fixToFloat(got.data(), wantBack.data(), n, bits, fract, 0);
+        EXPECT_EQ(back, wantBack) << flags;
+    }
+    const F big = F(1e10);
+    to(&big, got.data(), 1, VOK_RndNear | VOK_OvfErr | VOK_Unsigned);
+    EXPECT_REPORTS(rec, {VOK_StatusBadArg, name, "A float exceeds an integer", Api<F>::module});
+}
+
+TEST(FixedFormats, NamedFormatsAreTheGeneralConversion) {
+    expectNamedFormat(voksbFloatToS7Fix, voksbS7FixToFloat, 7, "voksbFloatToS7Fix");
+    expectNamedFormat(voksbFloatToS15Fix, voksbS15FixToFloat, 15, "voksbFloatToS15Fix");
+    expectNamedFormat(voksbFloatToS31Fix, voksbS31FixToFloat, 31, "voksbFloatToS31Fix");
+    expectNamedFormat(voksbFloatToS1516Fix, voksbS1516FixToFloat, 16, "voksbFloatToS1516Fix");
+    expectNamedFormat(vokdbFloatToS7Fix, vokdbS7FixToFloat, 7, "vokdbFloatToS7Fix");
+    expectNamedFormat(vokdbFloatToS15Fix, vokdbS15FixToFloat, 15, "vokdbFloatToS15Fix");
+    expectNamedFormat(vokdbFloatToS31Fix, vokdbS31FixToFloat, 31, "vokdbFloatToS31Fix");
+    expectNamedFormat(vokdbFloatToS1516Fix, vokdbS1516FixToFloat, 16, "vokdbFloatToS1516Fix");
 }
 
 TEST(ConversionChecks, EveryCheckReportedAndNothingWritten) {
@@ -273,29 +254,17 @@ TEST(ConversionChecks, EveryCheckReportedAndNothingWritten) {
 
 // The complex (c, z) and split real (s, d) forms of one precision.
 template <class C> struct Rep;
-#define VOK_TEST_REP(c, r, Cplx, Real, mod)                                                                  \
-    template <> struct Rep<Cplx> {                                                                           \
-        using R = Real;                                                                                      \
-        using C = Cplx;                                                                                      \
-        static constexpr const char* module = mod;                                                           \
-        static void mag(const C* s, R* m, int n) { vok##c##bMag(s, m, n); }                                  \
-        static void magSplit(const R* a, const R* b, R* m, int n) { vok##r##brMag(a, b, m, n); }             \
-        static void phase(const C* s, R* p, int n) { vok##c##bPhase(s, p, n); }                              \
-        static void phaseSplit(const R* a, const R* b, R* p, int n) { vok##r##brPhase(a, b, p, n); }         \
-        static void power(const C* s, R* p, int n) { vok##c##bPowerSpectr(s, p, n); }                        \
-        static void powerSplit(const R* a, const R* b, R* p, int n) { vok##r##brPowerSpectr(a, b, p, n); }   \
-        static void toPolar(const C* s, R* m, R* p, int n) { vok##c##bCartToPolar(s, m, p, n); }             \
-        static void toPolarSplit(const R* a, const R* b, R* m, R* p, int n) {                                \
-            vok##r##brCartToPolar(a, b, m, p, n);                                                            \
-        }                                                                                                    \
-        static void toCart(const R* m, const R* p, C* d, int n) { vok##c##bPolarToCart(m, p, d, n); }        \
-        static void toCartSplit(const R* m, const R* p, R* a, R* b, int n) {                                 \
-            vok##r##brPolarToCart(m, p, a, b, n);                                                            \
-        }                                                                                                    \
-        static void split(const C* s, R* a, R* b, int n) { vok##c##bCplxTo2Real(s, a, b, n); }               \
-        static void join(const R* a, const R* b, C* d, int n) { vok##c##b2RealToCplx(a, b, d, n); }          \
-        static void real(const C* s, R* d, int n) { vok##c##bReal(s, d, n); }                                \
-        static void imag(const C* s, R* d, int n) { vok##c##bImag(s, d, n); }                                \
+#define VOK_TEST_REP(c, r, Cplx, Real, mod)                                                                      \
+    template <> struct Rep<Cplx> {                                                                               \
+        using R = Real;                                                                                          \
+        static constexpr const char* module = mod;                                                               \
+        static constexpr auto mag = vok##c##bMag, phase = vok##c##bPhase, power = vok##c##bPowerSpectr;          \
+        static constexpr auto magSplit = vok##r##brMag, phaseSplit = vok##r##brPhase;                          \
+        static constexpr auto powerSplit = vok##r##brPowerSpectr;                                                \
+        static constexpr auto toPolar = vok##c##bCartToPolar, toPolarSplit = vok##r##brCartToPolar;              \
+        static constexpr auto toCart = vok##c##bPolarToCart, toCartSplit = vok##r##brPolarToCart;                \
+        static constexpr auto split = vok##c##bCplxTo2Real, join = vok##c##b2RealToCplx;                         \
+        static constexpr auto real = vok##c##bReal, imag = vok##c##bImag;                                        \
     };
 VOK_TEST_REP(c, s, FloatComplex, float, "vokcvrts")
 VOK_TEST_REP(z, d, DoubleComplex, double, "vokcvrtd")
@@ -419,6 +388,53 @@ TEST(ShortRepresentations, PartsJoinAndPhase) {
     EXPECT_REPORTS(rec, {VOK_StatusBadArg, "vokvbPhase", "phase==0", "vokcvrtw"},
                    {VOK_StatusBadArg, "vokwbrPhase", "srcImag==0", "vokcvrtw"},
                    {VOK_StatusBadArg, "vokvbReal", "length<=0", "vokcvrtw"});
+}
+
+// ---- 16-bit magnitude and power spectrum under the scale modes ----
+
+TEST(Magnitude16, MagnitudesAndPowersUnderEachScaleMode) {
+    const ShortComplex v[4] = {{3, 4}, {-300, 400}, {-32768, -32768}, {1, 1}};
+    const short re[4] = {3, -300, -32768, 1}, im[4] = {4, 400, -32768, 1};
+    short mag[4], magSplit[4];
+    int sf = 0;
+    vokvbMag(v, mag, 4, VOK_SATURATE, &sf);
+    vokwbrMag(re, im, magSplit, 4, VOK_SATURATE, &sf);
+    const short wantMag[4] = {5, 500, 32767, 1};  // 46341 saturates, √2 truncates
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(mag[i], wantMag[i]) << i;
+        EXPECT_EQ(magSplit[i], wantMag[i]) << i;
+    }
+    vokvbMag(v, mag, 4, VOK_AUTO_SCALE, &sf);
+    EXPECT_EQ(sf, 1);  // 46340.95 needs one halving
+    EXPECT_EQ(mag[2], 23170);
+    short power[4];
+    sf = 0;
+    vokvbPowerSpectr(v, power, 4, VOK_AUTO_SCALE, &sf);
+    EXPECT_EQ(sf, 30 - 14);  // 2^31 is held as 2^31 - 1
+    EXPECT_EQ(power[2], INT32_MAX >> 16);
+    EXPECT_EQ(power[1], 250000 >> 16);
+    sf = 4;
+    vokwbrPowerSpectr(re, im, power, 2, VOK_FIXED_SCALE, &sf);
+    EXPECT_EQ(power[0], 25 >> 4);
+    EXPECT_EQ(power[1], short(250000 >> 4));  // fixed scale wraps
+}
+
+TEST(Magnitude16, ModeChecksComeAfterTheBufferChecks) {
+    ReportRecorder rec;
+    const ShortComplex v[1] = {{1, 1}};
+    Sentinel out(8);
+    int sf = 0;
+    vokvbMag(nullptr, out.as<short>(), 1, 6, nullptr);
+    vokvbMag(v, out.as<short>(), 1, 6, &sf);
+    vokvbMag(v, out.as<short>(), 1, VOK_AUTO_SCALE, nullptr);
+    vokwbrPowerSpectr(nullptr, nullptr, nullptr, 0, 6, nullptr);
+    vokwbrPowerSpectr(nullptr, nullptr, out.as<short>(), 1, 6, nullptr);
+    EXPECT_TRUE(out.untouched());
+    EXPECT_REPORTS(rec, {VOK_StatusBadArg, "vokvbMag", "src==0", "vokcvrtw"},
+                   {VOK_StatusBadArg, "vokvbMag", "VOK_FIXED_SCALE and VOK_AUTO_SCALE", "vokcvrtw"},
+                   {VOK_StatusBadArg, "vokvbMag", "VOK_AUTO_SCALE and ScaleFactor==NULL", "vokcvrtw"},
+                   {VOK_StatusBadArg, "vokwbrPowerSpectr", "length<=0", "vokcvrtw"},
+                   {VOK_StatusBadArg, "vokwbrPowerSpectr", "srcReal==0", "vokcvrtw"});
 }
 
 }  // namespace

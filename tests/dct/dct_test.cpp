@@ -1,7 +1,7 @@
 // DCT: orthonormal forward/inverse pair against a long-double evaluation of
-// the definition at every kernel width (bit-identical between widths),
-// scipy's orthonormal DCT-II, round trips, the 16-bit form, failure reports,
-// allocation failures and concurrent use from many threads.
+// the definition at every kernel width (bit-identical between widths), in and
+// out of place, round trips, scipy's orthonormal DCT-II, the 16-bit form,
+// failure reports, allocation failures and concurrent use from many threads.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -63,33 +63,36 @@ double relativeError(const std::vector<T>& got, const std::vector<long double>& 
     return double(worst / std::sqrt(energy / want.size() + 1e-300L));
 }
 
-std::vector<int> testLengths() {
+TEST(Dct, MatchesTheDefinitionInBothPrecisionsAndDirections) {
     std::vector<int> lengths;
     for (int n = 1; n <= 70; ++n) lengths.push_back(n);
-    for (int n = 128; n <= 4096; n *= 2) lengths.push_back(n);
-    for (int n : {97, 100, 210, 1000, 1021, 4800}) lengths.push_back(n);
-    return lengths;
-}
-
-TEST(Dct, MatchesTheDefinitionInBothPrecisionsAndDirections) {
-    for (int n : testLengths()) {
+    for (int n : {128, 256, 512, 1024, 2048, 4096, 97, 100, 210, 1000, 1021, 4800, 1 << 16}) lengths.push_back(n);
+    for (int n : lengths) {
         SCOPED_TRACE(n);
         const auto x = randomSignal(n, unsigned(n));
+        std::vector<double> spectrum(n), back(n);
         for (bool forward : {true, false}) {
-            const auto want = referenceDct(x, forward);
+            const auto want = n <= 4800 ? referenceDct(x, forward) : std::vector<long double>();
             const int flags = forward ? kForw : kInv;
             std::vector<double> first;
             voktest::forEachWidth([&] {
-                std::vector<double> d(n);
+                std::vector<double> d(n), inPlace = x;
                 vokdDct(x.data(), d.data(), n, flags);
-                EXPECT_LT(relativeError(d, want), 2e-14 * std::log2(n + 1.0) + 1e-15);
+                // The source may be the destination; only the two direction bits matter.
+                vokdDct(inPlace.data(), inPlace.data(), n, forward ? kForw | kFree : kInv);
+                EXPECT_EQ(inPlace, d);
                 if (first.empty()) first = d;
                 EXPECT_EQ(d, first);
+                if (want.empty()) return;
+                EXPECT_LT(relativeError(d, want), 2e-14 * std::log2(n + 1.0) + 1e-15);
                 std::vector<float> xs(x.begin(), x.end()), s(n);
                 voksDct(xs.data(), s.data(), n, flags);
                 EXPECT_LT(relativeError(s, want), 1e-6);
             });
         }
+        vokdDct(x.data(), spectrum.data(), n, kForw);
+        vokdDct(spectrum.data(), back.data(), n, kInv);
+        for (int i = 0; i < n; ++i) ASSERT_NEAR(back[i], x[i], 1e-14) << i;
     }
 }
 
@@ -98,51 +101,16 @@ TEST(Dct, AgreesWithScipyOrthonormalTypeTwo) {
     ASSERT_TRUE(in) << "missing tests/data/dct_scipy.txt";
     std::string line;
     int seen = 0;
-    while (std::getline(in, line)) {
+    for (int n; std::getline(in, line); ++seen) {
         std::istringstream fields(line);
-        int n;
         fields >> n;
         std::vector<double> x(n), want(n), got(n);
         for (int i = 0; i < n; ++i) x[i] = ((i * 7919) % 1000) / 500.0 - 1.0;
         for (auto& v : want) fields >> v;
         vokdDct(x.data(), got.data(), n, kForw);
         for (int i = 0; i < n; ++i) EXPECT_NEAR(got[i], want[i], 1e-12) << "n=" << n << " k=" << i;
-        ++seen;
     }
     EXPECT_GE(seen, 10);
-}
-
-TEST(Dct, ForwardThenInverseReturnsTheInput) {
-    for (int n : {1, 3, 8, 12, 15, 64, 100, 1 << 10, 4800, 1 << 16}) {
-        SCOPED_TRACE(n);
-        const auto x = randomSignal(n, 7u * unsigned(n));
-        std::vector<double> spectrum(n), back(n);
-        vokdDct(x.data(), spectrum.data(), n, kForw);
-        vokdDct(spectrum.data(), back.data(), n, kInv);
-        double worst = 0;
-        for (int i = 0; i < n; ++i) worst = std::max(worst, std::fabs(back[i] - x[i]));
-        EXPECT_LT(worst, 1e-14);
-    }
-}
-
-TEST(Dct, SourceMayBeTheDestinationAndIsNotModified) {
-    for (int n : {12, 15, 32}) {
-        for (int flags : {kForw, kInv}) {
-            const auto x = randomSignal(n, 3);
-            std::vector<double> separate(n), inPlace = x;
-            vokdDct(x.data(), separate.data(), n, flags);
-            vokdDct(inPlace.data(), inPlace.data(), n, flags);
-            EXPECT_EQ(inPlace, separate);
-        }
-    }
-}
-
-TEST(Dct, OnlyTheTwoDirectionBitsMatter) {
-    const auto x = randomSignal(16, 5);
-    std::vector<double> plain(16), withExtraBits(16);
-    vokdDct(x.data(), plain.data(), 16, kForw);
-    vokdDct(x.data(), withExtraBits.data(), 16, 9);  // 9 is a forward transform, not a release
-    EXPECT_EQ(plain, withExtraBits);
 }
 
 TEST(Dct, AlternatingLengthsRebuildTheTables) {

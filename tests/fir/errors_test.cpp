@@ -29,61 +29,49 @@ constexpr const char* kHigh = "vokfirh";
 
 std::string fn(const char* letters, const char* op) { return std::string("vok") + letters + op; }
 
-TEST(FirlErrors, SetUpChecksInOrder) {
-    forEachApi([](const auto& api) {
-        using A = std::decay_t<decltype(api)>;
-        const std::string init = fn(api.tapsName, "FirlInit"), initMr = fn(api.tapsName, "FirlInitMr"),
-                          initDlyl = fn(api.dataName, "FirlInitDlyl");
-        typename A::W taps[4] = {};
-        typename A::D dlyl[4] = {};
-        Sentinel tapRec(sizeof(FirTapState)), dlyRec(sizeof(FirDlyState));
-        FirTapState* tap = tapRec.as<FirTapState>();
-        FirDlyState* dly = dlyRec.as<FirDlyState>();
-        ReportSteps step(kLow);
-        step(init, kNull, [&] { api.lInit(nullptr, 4, tap); });
-        step(init, kNull, [&] { api.lInit(taps, 4, nullptr); });
-        step(init, kNull, [&] { api.lInit(nullptr, 0, tap); });
-        step(init, kLen, [&] { api.lInit(taps, 0, tap); });
-        step(initMr, kNull, [&] { api.lInitMr(nullptr, 0, 0, -1, 0, -1, tap); });
-        step(initMr, kLen, [&] { api.lInitMr(taps, 0, 0, -1, 0, -1, tap); });
-        step(initMr, kPhase, [&] { api.lInitMr(taps, 4, 0, -1, 0, 0, tap); });
-        step(initMr, kPhase, [&] { api.lInitMr(taps, 4, 0, 0, 0, -1, tap); });
-        step(initMr, kFactor, [&] { api.lInitMr(taps, 4, 0, 0, 2, 0, tap); });  // factor below 1
-        step(initMr, kFactor, [&] { api.lInitMr(taps, 4, 2, 2, 2, 0, tap); });  // phase equal to its factor
-        step(initMr, kFactor, [&] { api.lInitMr(taps, 4, 2, 1, 3, 3, tap); });
-        step(initMr, kFactor, [&] { api.lInitMr(taps, 4, 2, 1, 0, 0, tap); });
-        FirTapState good{};
-        api.lInit(taps, 4, &good);
-        step(initDlyl, kNull, [&] { api.lInitDlyl(nullptr, nullptr, nullptr); });  // the array is checked first
-        step(initDlyl, kNull, [&] { api.lInitDlyl(&good, dlyl, nullptr); });
-        step(initDlyl, kNull, [&] { api.lInitDlyl(nullptr, dlyl, dly); });
-        EXPECT_TRUE(tapRec.untouched());
-        EXPECT_TRUE(dlyRec.untouched());
-    });
-}
-
-TEST(FirlErrors, AccessAndFilteringChecksInOrder) {
+TEST(FirlErrors, ChecksInOrder) {
     forEachApi([](const auto& api) {
         using A = std::decay_t<decltype(api)>;
         using D = typename A::D;
         using W = typename A::W;
         using O = typename A::O;
-        const std::string setTaps = fn(api.tapsName, "FirlSetTaps"), getTaps = fn(api.tapsName, "FirlGetTaps"),
-                          setDlyl = fn(api.dataName, "FirlSetDlyl"), getDlyl = fn(api.dataName, "FirlGetDlyl"),
-                          firl = fn(api.name, "Firl"), bfirl = fn(api.name, "bFirl");
+        const std::string init = fn(api.tapsName, "FirlInit"), initMr = fn(api.tapsName, "FirlInitMr"),
+                          initDlyl = fn(api.dataName, "FirlInitDlyl"), setTaps = fn(api.tapsName, "FirlSetTaps"),
+                          getTaps = fn(api.tapsName, "FirlGetTaps"), setDlyl = fn(api.dataName, "FirlSetDlyl"),
+                          getDlyl = fn(api.dataName, "FirlGetDlyl"), firl = fn(api.name, "Firl"),
+                          bfirl = fn(api.name, "bFirl");
         std::vector<W> taps(4, fromLC<W>(LC(0.5, 0.25)));
         std::vector<D> dlyl(4, fromLC<D>(LC(1, -1)));
+        Sentinel tapRec(sizeof(FirTapState)), dlyRec(sizeof(FirDlyState)), out(sizeof(O) * 8), copy(sizeof(D) * 8);
+        FirTapState* badTap = tapRec.as<FirTapState>();
+        FirDlyState* badDly = dlyRec.as<FirDlyState>();
+        ReportSteps step(kLow);
+        step(init, kNull, [&] { api.lInit(nullptr, 4, badTap); });
+        step(init, kNull, [&] { api.lInit(taps.data(), 4, nullptr); });
+        step(init, kNull, [&] { api.lInit(nullptr, 0, badTap); });
+        step(init, kLen, [&] { api.lInit(taps.data(), 0, badTap); });
+        step(initMr, kNull, [&] { api.lInitMr(nullptr, 0, 0, -1, 0, -1, badTap); });
+        step(initMr, kLen, [&] { api.lInitMr(taps.data(), 0, 0, -1, 0, -1, badTap); });
+        step(initMr, kPhase, [&] { api.lInitMr(taps.data(), 4, 0, -1, 0, 0, badTap); });
+        step(initMr, kPhase, [&] { api.lInitMr(taps.data(), 4, 0, 0, 0, -1, badTap); });
+        step(initMr, kFactor, [&] { api.lInitMr(taps.data(), 4, 0, 0, 2, 0, badTap); });  // factor below 1
+        step(initMr, kFactor, [&] { api.lInitMr(taps.data(), 4, 2, 2, 2, 0, badTap); });  // phase equal to its factor
+        step(initMr, kFactor, [&] { api.lInitMr(taps.data(), 4, 2, 1, 3, 3, badTap); });
+        step(initMr, kFactor, [&] { api.lInitMr(taps.data(), 4, 2, 1, 0, 0, badTap); });
         FirTapState tap{};
         FirDlyState dly{};
         api.lInit(taps.data(), 4, &tap);
+        step(initDlyl, kNull, [&] { api.lInitDlyl(nullptr, nullptr, nullptr); });  // the array is checked first
+        step(initDlyl, kNull, [&] { api.lInitDlyl(&tap, dlyl.data(), nullptr); });
+        step(initDlyl, kNull, [&] { api.lInitDlyl(nullptr, dlyl.data(), badDly); });
+        EXPECT_TRUE(tapRec.untouched());
+        EXPECT_TRUE(dlyRec.untouched());
         api.lInitDlyl(&tap, dlyl.data(), &dly);
         const FirTapState tapBefore = tap;
         const FirDlyState dlyBefore = dly;
-        Sentinel out(sizeof(O) * 8), copy(sizeof(D) * 8);
         D in[8] = {};
         const O zero{};
         auto returnsZero = [&](O got) { EXPECT_EQ(0, std::memcmp(&got, &zero, sizeof(O))); };
-        ReportSteps step(kLow);
         step(setTaps, kNull, [&] { api.lSetTaps(taps.data(), nullptr); });
         step(getTaps, kNull, [&] { api.lGetTaps(nullptr, copy.as<W>()); });
         step(getTaps, kNull, [&] { api.lGetTaps(&tap, nullptr); });

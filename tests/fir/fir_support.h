@@ -1,5 +1,5 @@
-// Shared pieces of the FIR tests: the entry points of every type combination
-// in one table, random data, and a long-double evaluation of the multirate
+// Shared pieces of the FIR tests: the entry points of every type combination,
+// random data, and a long-double evaluation of the multirate
 // definition (upsample by U at phase Pu, filter, keep every D-th sample from
 // phase Pd) over a whole stream.
 #pragma once
@@ -13,85 +13,59 @@
 #include <tuple>
 #include <vector>
 
+#include "support/values.h"
 #include "vok.h"
 
 namespace firtest {
 
-using LC = std::complex<long double>;
+using voktest::asLC;
+using voktest::fromLC;
+using voktest::LC;
 
-inline LC asLC(short v) { return {(long double)v, 0}; }
-inline LC asLC(float v) { return {v, 0}; }
-inline LC asLC(double v) { return {v, 0}; }
-inline LC asLC(FloatComplex v) { return {v.re, v.im}; }
-inline LC asLC(DoubleComplex v) { return {v.re, v.im}; }
+template <class T> constexpr bool isDouble = std::is_same_v<T, double> || std::is_same_v<T, DoubleComplex>;
 
-template <class T> T fromLC(LC v);
-template <> inline float fromLC<float>(LC v) { return float(v.real()); }
-template <> inline double fromLC<double>(LC v) { return double(v.real()); }
-template <> inline FloatComplex fromLC<FloatComplex>(LC v) { return {float(v.real()), float(v.imag())}; }
-template <> inline DoubleComplex fromLC<DoubleComplex>(LC v) { return {double(v.real()), double(v.imag())}; }
-
-template <class T>
-constexpr bool isDouble = std::is_same_v<T, double> || std::is_same_v<T, DoubleComplex>;
-
-template <class T>
-std::vector<T> randomVector(std::mt19937& gen, std::size_t n) {
-    std::uniform_real_distribution<double> u(-1.0, 1.0);
-    std::vector<T> v(n);
-    for (auto& e : v) e = fromLC<T>(LC(u(gen), u(gen)));
-    return v;
+template <class T> std::vector<T> randomVector(std::mt19937& gen, std::size_t n) {
+    return voktest::randomVector<T>((long long)n, unsigned(gen()));
 }
 
 // The entry points of one type combination: D data (and delay line), W taps,
-// O output; the two-state and the single-state layer.
-template <class D_, class W_, class O_>
-struct Api {
-    using D = D_;
-    using W = W_;
-    using O = O_;
-    const char* name;
-    const char* tapsName;  // letter of the taps-type access functions
-    const char* dataName;  // letter of the data-type access functions
-    void(VOK_CALL* lInit)(W*, int, FirTapState*);
-    void(VOK_CALL* lInitMr)(W*, int, int, int, int, int, FirTapState*);
-    void(VOK_CALL* lInitDlyl)(FirTapState*, D*, FirDlyState*);
-    void(VOK_CALL* lSetTaps)(const W*, FirTapState*);
-    void(VOK_CALL* lGetTaps)(FirTapState*, W*);
-    void(VOK_CALL* lSetDlyl)(FirTapState*, const D*, FirDlyState*);
-    void(VOK_CALL* lGetDlyl)(FirTapState*, FirDlyState*, D*);
-    O(VOK_CALL* firl)(FirTapState*, FirDlyState*, D);
-    void(VOK_CALL* bfirl)(FirTapState*, FirDlyState*, const D*, O*, int);
-    void(VOK_CALL* hInit)(const W*, int, const D*, FirState*);
-    void(VOK_CALL* hInitMr)(const W*, int, const D*, int, int, int, int, FirState*);
-    void(VOK_CALL* hSetTaps)(const W*, FirState*);
-    void(VOK_CALL* hGetTaps)(FirState*, W*);
-    void(VOK_CALL* hSetDlyl)(const D*, FirState*);
-    void(VOK_CALL* hGetDlyl)(FirState*, D*);
-    O(VOK_CALL* fir)(FirState*, D);
-    void(VOK_CALL* bfir)(FirState*, const D*, O*, int);
-};
-
-#define FIRTEST_API(L, TL, DL, D, W, O)                                                                         \
-    Api<D, W, O> {                                                                                              \
-        #L, #TL, #DL, vok##TL##FirlInit, vok##TL##FirlInitMr, vok##DL##FirlInitDlyl, vok##TL##FirlSetTaps,       \
-            vok##TL##FirlGetTaps, vok##DL##FirlSetDlyl, vok##DL##FirlGetDlyl, vok##L##Firl, vok##L##bFirl,       \
-            vok##L##FirInit, vok##L##FirInitMr, vok##TL##FirSetTaps, vok##TL##FirGetTaps, vok##DL##FirSetDlyl,   \
-            vok##DL##FirGetDlyl, vok##L##Fir, vok##L##bFir                                                       \
+// O output; the two-state (l) and the single-state (h) layer.
+#define FIRTEST_API(L, TL, DL, D_, W_, O_)                                       \
+    struct {                                                                     \
+        using D = D_;                                                            \
+        using W = W_;                                                            \
+        using O = O_;                                                            \
+        const char *name = #L, *tapsName = #TL, *dataName = #DL;                 \
+        decltype(&vok##TL##FirlInit) lInit = vok##TL##FirlInit;                  \
+        decltype(&vok##TL##FirlInitMr) lInitMr = vok##TL##FirlInitMr;           \
+        decltype(&vok##DL##FirlInitDlyl) lInitDlyl = vok##DL##FirlInitDlyl;     \
+        decltype(&vok##TL##FirlSetTaps) lSetTaps = vok##TL##FirlSetTaps;        \
+        decltype(&vok##TL##FirlGetTaps) lGetTaps = vok##TL##FirlGetTaps;        \
+        decltype(&vok##DL##FirlSetDlyl) lSetDlyl = vok##DL##FirlSetDlyl;        \
+        decltype(&vok##DL##FirlGetDlyl) lGetDlyl = vok##DL##FirlGetDlyl;        \
+        decltype(&vok##L##Firl) firl = vok##L##Firl;                            \
+        decltype(&vok##L##bFirl) bfirl = vok##L##bFirl;                         \
+        decltype(&vok##L##FirInit) hInit = vok##L##FirInit;                     \
+        decltype(&vok##L##FirInitMr) hInitMr = vok##L##FirInitMr;               \
+        decltype(&vok##TL##FirSetTaps) hSetTaps = vok##TL##FirSetTaps;          \
+        decltype(&vok##TL##FirGetTaps) hGetTaps = vok##TL##FirGetTaps;          \
+        decltype(&vok##DL##FirSetDlyl) hSetDlyl = vok##DL##FirSetDlyl;          \
+        decltype(&vok##DL##FirGetDlyl) hGetDlyl = vok##DL##FirGetDlyl;          \
+        decltype(&vok##L##Fir) fir = vok##L##Fir;                               \
+        decltype(&vok##L##bFir) bfir = vok##L##bFir;                            \
     }
 
-inline auto allApis() {
-    return std::make_tuple(FIRTEST_API(s, s, s, float, float, float), FIRTEST_API(d, d, d, double, double, double),
-                           FIRTEST_API(c, c, c, FloatComplex, FloatComplex, FloatComplex),
-                           FIRTEST_API(z, z, z, DoubleComplex, DoubleComplex, DoubleComplex),
-                           FIRTEST_API(sc, c, s, float, FloatComplex, FloatComplex),
-                           FIRTEST_API(cs, s, c, FloatComplex, float, FloatComplex),
-                           FIRTEST_API(dz, z, d, double, DoubleComplex, DoubleComplex),
-                           FIRTEST_API(zd, d, z, DoubleComplex, double, DoubleComplex));
-}
-
-template <class Body>
-void forEachApi(Body body) {
-    std::apply([&](const auto&... api) { (([&] { SCOPED_TRACE(api.name); body(api); })(), ...); }, allApis());
+template <class Body> void forEachApi(Body body) {
+    FIRTEST_API(s, s, s, float, float, float) s;
+    FIRTEST_API(d, d, d, double, double, double) d;
+    FIRTEST_API(c, c, c, FloatComplex, FloatComplex, FloatComplex) c;
+    FIRTEST_API(z, z, z, DoubleComplex, DoubleComplex, DoubleComplex) z;
+    FIRTEST_API(sc, c, s, float, FloatComplex, FloatComplex) sc;
+    FIRTEST_API(cs, s, c, FloatComplex, float, FloatComplex) cs;
+    FIRTEST_API(dz, z, d, double, DoubleComplex, DoubleComplex) dz;
+    FIRTEST_API(zd, d, z, DoubleComplex, double, DoubleComplex) zd;
+    std::apply([&](const auto&... api) { (([&] { SCOPED_TRACE(api.name); body(api); })(), ...); },
+               std::tie(s, d, c, z, sc, cs, dz, zd));
 }
 
 inline std::vector<short> randomShorts(std::mt19937& gen, std::size_t n, int limit) {

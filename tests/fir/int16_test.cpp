@@ -1,7 +1,7 @@
-// The 16-bit two-state filter: exact sums (dyadic taps) against the
-// multirate definition, rounding ties to even, every scale mode against an
-// independent conversion, one-sample against block forms, the filter-order
-// taps in the caller's array, and every failure report.
+// The 16-bit filters: the two-state one with exact sums (dyadic taps) against
+// the multirate definition under every scale mode, the single-state one
+// identical to it at every rate across window wraps, rounding ties to even,
+// one-sample against block forms, filter-order taps, and every failure report.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -124,38 +124,66 @@ void followsTheDefinitionUnderEveryScaleMode() {
     }
 }
 
-TEST(FirlInt16, OneSampleMatchesBlockAndTiesRoundToEven) {
+// Both layers, one sample at a time across several wraps of the window, give
+// the block outputs and history; 0.5*2 + 0.5*3 = 2.5 rounds to 2, 3.5 to 4; a
+// fixed factor of 0 with saturation is saturation alone.
+TEST(FirInt16, OneSampleMatchesBlockAndTiesRoundToEven) {
     std::mt19937 gen(3);
-    for (int tapsLen : {1, 2, 7}) {
-        const auto h = dyadicTaps(gen, tapsLen);
-        const auto line = randomShorts(gen, std::size_t(tapsLen), 20000);
-        const auto in = randomShorts(gen, 40, 20000);
+    for (int tapsLen : {1, 2, 5, 7}) {
+        SCOPED_TRACE(tapsLen);
+        auto h = dyadicTaps(gen, tapsLen);
+        const auto line = randomShorts(gen, std::size_t(tapsLen), 30000);
+        const auto in = randomShorts(gen, std::size_t(4 * tapsLen + 11), 30000);
         const Rates r{1, 0, 1, 0, tapsLen};
         Low16 block(h, r, line), one(h, r, line);
-        std::vector<short> out(in.size());
+        FirState hOne{}, hBlock{};
+        vokwFirInit(h.data(), tapsLen, line.data(), &hOne);
+        vokwFirInit(h.data(), tapsLen, line.data(), &hBlock);
+        EXPECT_EQ(tapsLen, hOne.bufRoom);
+        std::vector<short> out(in.size()), hOut(in.size());
         vokwbFirl(&block.tap, &block.dly, in.data(), out.data(), int(in.size()), VOK_SATURATE, nullptr);
-        for (std::size_t i = 0; i < in.size(); ++i)
+        vokwbFir(&hBlock, in.data(), hOut.data(), int(in.size()), VOK_SATURATE, nullptr);
+        EXPECT_EQ(out, hOut);
+        for (std::size_t i = 0; i < in.size(); ++i) {
             EXPECT_EQ(out[i], vokwFirl(&one.tap, &one.dly, in[i], VOK_SATURATE, nullptr)) << i;
+            EXPECT_EQ(out[i], vokwFir(&hOne, in[i], VOK_SATURATE, nullptr)) << i;
+        }
         // The history agrees; the scratch slot is whatever input last passed through it.
         EXPECT_TRUE(std::equal(block.line.begin(), block.line.end() - 1, one.line.begin()));
+        std::vector<short> a(static_cast<std::size_t>(tapsLen)), b(a);
+        vokwFirGetDlyl(&hOne, a.data());
+        vokwFirGetDlyl(&hBlock, b.data());
+        EXPECT_EQ(a, b);
+        vokFirFree(&hBlock);
+        if (tapsLen > 2) {
+            vokFirFree(&hOne);
+            continue;
+        }
+        // The one-tap and two-tap set-ups of the single-rate form.
+        h.assign(std::size_t(tapsLen), 0.5f);
+        short two[2] = {2, 0};
+        FirTapState tap{};
+        FirDlyState dly{};
+        vokwFirlInit(h.data(), tapsLen, &tap);
+        vokwFirlInitDlyl(&tap, two, &dly);
+        vokwFirlSetDlyl(&tap, two, &dly);
+        vokwFirSetTaps(h.data(), &hOne);
+        vokwFirSetDlyl(two, &hOne);
+        for (short x : {3, 4}) {
+            const short want = x == 4 && tapsLen == 2 ? 4 : 2;  // 1.5, 2, 2.5 and 3.5 rounded
+            EXPECT_EQ(want, vokwFirl(&tap, &dly, x, VOK_NO_SCALE, nullptr));
+            EXPECT_EQ(want, vokwFir(&hOne, x, VOK_NO_SCALE, nullptr));
+        }
+        vokFirFree(&hOne);
+        int zero = 0;
+        const float big[2] = {2.0f, 2.0f};
+        vokwFirlSetTaps(nullptr, &tap);
+        vokwFirlSetTaps(big, &tap);
+        vokwFirlSetDlyl(&tap, nullptr, &dly);
+        EXPECT_EQ(32767, vokwFirl(&tap, &dly, 30000, VOK_FIXED_SCALE | VOK_SATURATE, &zero));
+        const short wrapped = short(std::uint16_t(std::uint32_t(60000 * tapsLen)));
+        EXPECT_EQ(wrapped, vokwFirl(&tap, &dly, 30000, VOK_NO_SCALE, nullptr));
     }
-    // 0.5*2 + 0.5*3 = 2.5 rounds to 2; 0.5*3 + 0.5*4 = 3.5 rounds to 4.
-    float taps[2] = {0.5f, 0.5f};
-    short line[2] = {2, 0};
-    FirTapState tap{};
-    FirDlyState dly{};
-    vokwFirlInit(taps, 2, &tap);
-    vokwFirlInitDlyl(&tap, line, &dly);
-    vokwFirlSetDlyl(&tap, line, &dly);
-    EXPECT_EQ(2, vokwFirl(&tap, &dly, 3, VOK_NO_SCALE, nullptr));
-    EXPECT_EQ(4, vokwFirl(&tap, &dly, 4, VOK_NO_SCALE, nullptr));
-    // A fixed factor of 0 with saturation is saturation alone.
-    int zero = 0;
-    vokwFirlSetTaps(nullptr, &tap);
-    float big[2] = {2.0f, 2.0f};
-    vokwFirlSetTaps(big, &tap);
-    EXPECT_EQ(32767, vokwFirl(&tap, &dly, 30000, VOK_FIXED_SCALE | VOK_SATURATE, &zero));
-    EXPECT_EQ(short(std::uint16_t(std::uint32_t(120000))), vokwFirl(&tap, &dly, 30000, VOK_NO_SCALE, nullptr));
 }
 
 TEST(FirlInt16, TapsHeldInFilterOrder) {
@@ -247,6 +275,173 @@ TEST(FirlInt16, ReorderAllocationFailureIsSilent) {
     EXPECT_EQ(VOK_StatusNoMemory, vokGetErrStatus());
     EXPECT_EQ(0, tap.isFilterMode);
     for (int k = 0; k < 6; ++k) EXPECT_EQ(float(k + 1), taps[k]);
+}
+
+// Taps of any value: the single-state filter must round exactly where the two-state one does.
+std::vector<float> anyTaps(std::mt19937& gen, int n) {
+    std::vector<float> t(static_cast<std::size_t>(n));
+    for (auto& v : t) v = std::uniform_real_distribution<float>(-1.5f, 1.5f)(gen);
+    return t;
+}
+
+bool multi(const Rates& r) { return r.up > 1 || r.down > 1; }
+
+class FirhwVsTwoState : public ::testing::TestWithParam<Rates> {};
+
+TEST_P(FirhwVsTwoState, BlocksMatchSampleForSample) {
+    const Rates r = GetParam();
+    for (int mode : {int(VOK_NO_SCALE), int(VOK_SATURATE), int(VOK_FIXED_SCALE), int(VOK_FIXED_SCALE | VOK_SATURATE)}) {
+        SCOPED_TRACE(mode);
+        std::mt19937 gen(unsigned(r.tapsLen * 31 + r.up * 7 + r.down + mode));
+        const auto h = anyTaps(gen, r.tapsLen);
+        const int hist = multi(r) ? (r.tapsLen + r.up - 1) / r.up : r.tapsLen - 1;
+        const auto history = randomShorts(gen, std::size_t(hist), 20000);
+        std::vector<short> lineInit(history);
+        if (!multi(r)) lineInit.push_back(0);
+        Low16 low(h, r, lineInit);
+        FirState st{};
+        vokwFirInitMr(h.data(), r.tapsLen, history.data(), r.up, r.upPhase, r.down, r.downPhase, &st);
+        ASSERT_EQ(st.selfRef, &st);
+        EXPECT_EQ(r.tapsLen, st.origTapsLen);
+        EXPECT_EQ(0, st.tapsScale);
+        // Blocks shorter and longer than the buffer room, and a single iteration.
+        for (int n : {1, 3, 2 * r.tapsLen + 5, 1, 37}) {
+            const auto in = randomShorts(gen, std::size_t(n * r.down), 20000);
+            std::vector<short> want(std::size_t(n * r.up)), got(want.size());
+            int sfA = 2, sfB = 2;
+            vokwbFirl(&low.tap, &low.dly, in.data(), want.data(), n, mode, &sfA);
+            vokwbFir(&st, in.data(), got.data(), n, mode, &sfB);
+            EXPECT_EQ(want, got) << "block of " << n;
+            EXPECT_EQ(2, sfB);
+            std::vector<short> a(low.line.size()), b(static_cast<std::size_t>(hist));
+            if (hist > 0) {
+                vokwFirlGetDlyl(&low.tap, &low.dly, a.data());
+                vokwFirGetDlyl(&st, b.data());
+                a.resize(std::size_t(hist));
+                EXPECT_EQ(a, b);
+            }
+        }
+        vokFirFree(&st);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Rates, FirhwVsTwoState,
+                         ::testing::Values(Rates{1, 0, 1, 0, 1}, Rates{1, 0, 1, 0, 2}, Rates{1, 0, 1, 0, 9},
+                                           Rates{1, 0, 3, 2, 8}, Rates{3, 2, 1, 0, 7}, Rates{4, 1, 3, 2, 10},
+                                           Rates{5, 0, 2, 1, 3}, Rates{2, 1, 2, 0, 6},
+                                           // Runs of many conversion chunks, and iterations of more
+                                           // outputs than one chunk.
+                                           Rates{1, 0, 1, 0, 200}, Rates{3, 1, 2, 0, 100}, Rates{1, 0, 5, 2, 300},
+                                           Rates{300, 7, 2, 1, 601}));
+
+// Blocks that stay within the buffer room are one run: the automatic factor
+// is the two-state filter's, chosen over the whole block.
+TEST(Firhw, AutoScaleOfOneRunMatchesTwoState) {
+    std::mt19937 gen(8);
+    for (const Rates& r : {Rates{1, 0, 1, 0, 6}, Rates{3, 1, 2, 0, 9}}) {
+        const auto h = anyTaps(gen, r.tapsLen);
+        Low16 low(h, r, std::vector<short>(std::size_t(r.tapsLen), 0));
+        FirState st{};
+        vokwFirInitMr(h.data(), r.tapsLen, nullptr, r.up, r.upPhase, r.down, r.downPhase, &st);
+        for (int limit : {200, 32767}) {
+            const int n = st.bufRoom / r.down;
+            const auto in = randomShorts(gen, std::size_t(n * r.down), limit);
+            std::vector<short> want(std::size_t(n * r.up)), got(want.size());
+            int sfA = 77, sfB = 77;
+            vokwbFirl(&low.tap, &low.dly, in.data(), want.data(), n, VOK_AUTO_SCALE, &sfA);
+            vokwbFir(&st, in.data(), got.data(), n, VOK_AUTO_SCALE, &sfB);
+            EXPECT_EQ(want, got);
+            EXPECT_EQ(sfA, sfB);
+        }
+        vokFirFree(&st);
+    }
+}
+
+TEST(Firhw, TapsRoundTripAndNullArraysClear) {
+    const float h[7] = {1, 2, 3, 4, 5, 6, 7};
+    FirState st{};
+    vokwFirInitMr(h, 7, nullptr, 3, 0, 2, 1, &st);
+    EXPECT_EQ(9, st.tapsLen);  // padded to whole branches
+    EXPECT_EQ(3, st.dlyLen);
+    EXPECT_EQ(4, st.bufRoom);
+    EXPECT_EQ(0, st.tapsLenUnrolled);
+    const float packed[9] = {7, 4, 1, 0, 5, 2, 0, 6, 3};
+    for (int k = 0; k < 9; ++k) EXPECT_EQ(packed[k], static_cast<float*>(st.tapsBuf)[k]) << k;
+    float back[7] = {};
+    vokwFirGetTaps(&st, back);
+    for (int k = 0; k < 7; ++k) EXPECT_EQ(h[k], back[k]);
+    vokwFirSetTaps(nullptr, &st);
+    vokwFirGetTaps(&st, back);
+    for (float v : back) EXPECT_EQ(0.0f, v);
+    short dl[3] = {9, 9, 9};
+    vokwFirGetDlyl(&st, dl);
+    for (short v : dl) EXPECT_EQ(0, v);
+    vokFirFree(&st);
+    EXPECT_EQ(nullptr, st.selfRef);
+}
+
+TEST(Firhw, FailureReportsInCheckOrder) {
+    const char* kState = "Null state pointer";
+    const char* kInit = "Must have been initialized";
+    const char* kNull = "Null buffer pointer";
+    const char* kInv = "Invalid value";
+    const char* kScale = "Null scale factor pointer";
+    const float h[4] = {1, 2, 3, 4};
+    const short in[4] = {1, 2, 3, 4};
+    Sentinel rec(sizeof(FirState)), out(16), copy(32);
+    FirState* bad = rec.as<FirState>();
+    voktest::ReportSteps step("vokfirhw");
+    step("vokwFirInit", kState, [&] { vokwFirInit(h, 4, nullptr, nullptr); });
+    step("vokwFirInit", kInv, [&] { vokwFirInit(h, 0, nullptr, bad); });
+    step("vokwFirInitMr", kState, [&] { vokwFirInitMr(h, 4, nullptr, 2, 0, 1, 0, nullptr); });
+    step("vokwFirInitMr", kInv, [&] { vokwFirInitMr(h, 4, nullptr, 0, 0, 1, 0, bad); });
+    step("vokwFirInitMr", kInv, [&] { vokwFirInitMr(h, 4, nullptr, 2, 0, 0, 0, bad); });
+    step("vokwFirInitMr", kInv, [&] { vokwFirInitMr(h, 4, nullptr, 2, 2, 1, 0, bad); });
+    step("vokwFirInitMr", kInv, [&] { vokwFirInitMr(h, 4, nullptr, 2, 0, 3, -1, bad); });
+    step("vokwFirInitMr", kInv, [&] { vokwFirInitMr(h, 0, nullptr, 2, 0, 3, 0, bad); });
+    EXPECT_TRUE(rec.untouched());
+    FirState st{};
+    step("vokwFirSetTaps", kState, [&] { vokwFirSetTaps(h, nullptr); });
+    step("vokwFirSetTaps", kInit, [&] { vokwFirSetTaps(h, &st); });
+    step("vokwFirGetTaps", kInit, [&] { vokwFirGetTaps(&st, copy.as<float>()); });
+    step("vokwFirSetDlyl", kInit, [&] { vokwFirSetDlyl(in, &st); });
+    step("vokwFirGetDlyl", kState, [&] { vokwFirGetDlyl(nullptr, copy.as<short>()); });
+    step("vokwFir", kInit, [&] { EXPECT_EQ(0, vokwFir(&st, 1, VOK_NO_SCALE, nullptr)); });
+    step("vokwbFir", kInit, [&] { vokwbFir(&st, in, out.as<short>(), 1, VOK_NO_SCALE, nullptr); });
+    vokwFirInit(h, 4, nullptr, &st);
+    step("vokwFirGetTaps", kNull, [&] { vokwFirGetTaps(&st, nullptr); });
+    step("vokwFirGetDlyl", kNull, [&] { vokwFirGetDlyl(&st, nullptr); });
+    step("vokwFir", kState, [&] { EXPECT_EQ(0, vokwFir(nullptr, 1, VOK_NO_SCALE, nullptr)); });
+    step("vokwFir", kScale, [&] { EXPECT_EQ(0, vokwFir(&st, 1, VOK_AUTO_SCALE, nullptr)); });
+    step("vokwbFir", kState, [&] { vokwbFir(nullptr, in, out.as<short>(), 1, VOK_NO_SCALE, nullptr); });
+    step("vokwbFir", kNull, [&] { vokwbFir(&st, nullptr, out.as<short>(), 0, VOK_AUTO_SCALE, nullptr); });
+    step("vokwbFir", kNull, [&] { vokwbFir(&st, in, nullptr, 0, VOK_AUTO_SCALE, nullptr); });
+    step("vokwbFir", kInv, [&] { vokwbFir(&st, in, out.as<short>(), 0, VOK_AUTO_SCALE, nullptr); });
+    step("vokwbFir", kScale, [&] { vokwbFir(&st, in, out.as<short>(), 1, VOK_AUTO_SCALE, nullptr); });
+    vokFirFree(&st);
+    step("vokwbFir", kInit, [&] { vokwbFir(&st, in, out.as<short>(), 1, VOK_NO_SCALE, nullptr); });
+    EXPECT_TRUE(out.untouched());
+    EXPECT_TRUE(copy.untouched());
+}
+
+// Every allocation of the initialisation may fail: the record ends
+// uninitialised and one "Allocation failure" is reported.
+TEST(Firhw, AllocationFailureLeavesRecordUninitialised) {
+    const float h[5] = {1, 2, 3, 4, 5};
+    for (int rateCase = 0; rateCase < 2; ++rateCase) {
+        for (int after = 1; after <= (rateCase ? 3 : 2); ++after) {
+            SCOPED_TRACE(::testing::Message() << rateCase << " " << after);
+            FirState st{};
+            ReportRecorder r;
+            vok::testing::failAllocationAfter(after);
+            if (rateCase) vokwFirInitMr(h, 5, nullptr, 2, 1, 3, 0, &st);
+            else vokwFirInit(h, 5, nullptr, &st);
+            vok::testing::failAllocationAfter(0);
+            EXPECT_REPORTS(r, {VOK_StatusNoMemory, rateCase ? "vokwFirInitMr" : "vokwFirInit", "Allocation failure",
+                               "vokfirhw"});
+            EXPECT_EQ(nullptr, st.selfRef);
+        }
+    }
 }
 
 }  // namespace

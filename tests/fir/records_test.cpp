@@ -4,6 +4,7 @@
 // of the two-state arrays.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdint>
 #include <cstring>
 #include <vector>
@@ -15,44 +16,8 @@ namespace {
 
 using namespace firtest;
 
-TEST(FirlRecords, InitialisationFillsEveryField) {
-    double taps[7] = {1, 2, 3, 4, 5, 6, 7};
-    double dlyl[7];
-    FirTapState tap;
-    std::memset(&tap, 0x5a, sizeof tap);
-    FirDlyState dly;
-    std::memset(&dly, 0x5a, sizeof dly);
-
-    // Rate fields, then the flags: single rate, filter mode.
-    auto fields = [](const FirTapState& t) {
-        return std::vector<int>{t.len, t.upFactor, t.upPhase, t.downFactor, t.downPhase, t.isMultiRate, t.isFilterMode,
-                                t.reserved};
-    };
-    vokdFirlInit(taps, 7, &tap);
-    EXPECT_EQ(static_cast<void*>(taps), tap.taps);
-    EXPECT_EQ((std::vector<int>{7, 1, 0, 1, 0, 0, 1, 0}), fields(tap));
-    vokdFirlInitDlyl(&tap, dlyl, &dly);
-    EXPECT_EQ(static_cast<void*>(dlyl), dly.dlyl);
-    EXPECT_EQ(7, dly.len);
-    EXPECT_EQ(0, dly.isFilterMode);
-
-    // Factors 1 and 1 give a single-rate record.
-    vokdFirlInitMr(taps, 7, 1, 0, 1, 0, &tap);
-    EXPECT_EQ(0, tap.isMultiRate);
-    vokdFirlInitDlyl(&tap, dlyl, &dly);
-    EXPECT_EQ(7, dly.len);
-
-    struct Case {
-        int up, down, len;
-    };
-    for (Case c : {Case{3, 1, 3}, Case{3, 2, 3}, Case{1, 4, 7}, Case{2, 2, 4}, Case{4, 1, 2}, Case{8, 3, 1}}) {
-        vokdFirlInitMr(taps, 7, c.up, c.up - 1, c.down, c.down - 1, &tap);
-        EXPECT_EQ((std::vector<int>{7, c.up, c.up - 1, c.down, c.down - 1, 1, 1, 0}), fields(tap));
-        vokdFirlInitDlyl(&tap, dlyl, &dly);
-        EXPECT_EQ(c.len, dly.len) << c.up;
-    }
-    // The taps are used in place, never reordered.
-    for (int k = 0; k < 7; ++k) EXPECT_EQ(k + 1, taps[k]);
+std::vector<int> fields(const FirTapState& t) {
+    return {t.len, t.upFactor, t.upPhase, t.downFactor, t.downPhase, t.isMultiRate, t.isFilterMode, t.reserved};
 }
 
 TEST(FirlRecords, TapsAndDelayLineRoundTrips) {
@@ -65,13 +30,21 @@ TEST(FirlRecords, TapsAndDelayLineRoundTrips) {
             SCOPED_TRACE(multi);
             auto taps = randomVector<W>(gen, 6);
             const auto original = taps;
-            FirTapState tap{};
-            FirDlyState dly{};
+            FirTapState tap;
+            FirDlyState dly;
+            std::memset(&tap, 0x5a, sizeof tap);
+            std::memset(&dly, 0x5a, sizeof dly);
             if (multi) api.lInitMr(taps.data(), 6, 2, 1, 3, 0, &tap);
             else api.lInit(taps.data(), 6, &tap);
+            EXPECT_EQ((multi ? std::vector<int>{6, 2, 1, 3, 0, 1, 1, 0} : std::vector<int>{6, 1, 0, 1, 0, 0, 1, 0}),
+                      fields(tap));
+            EXPECT_EQ(static_cast<void*>(taps.data()), tap.taps);
             const int n = multi ? 3 : 5;
             std::vector<D> line(6);
             api.lInitDlyl(&tap, line.data(), &dly);
+            EXPECT_EQ(static_cast<void*>(line.data()), dly.dlyl);
+            EXPECT_EQ(multi ? 3 : 6, dly.len);
+            EXPECT_EQ(0, dly.isFilterMode);
             const auto chrono = randomVector<D>(gen, std::size_t(n));
 
             // A separate array: copied in reversed (newest in slot 0), copied back chronologically.
@@ -112,6 +85,22 @@ TEST(FirlRecords, TapsAndDelayLineRoundTrips) {
             for (const W& w : taps) EXPECT_EQ(LC(0), asLC(w));
         }
     });
+}
+
+// Two-state delay lines: L single rate, ceil(L / U) multirate (factors 1 and
+// 1 are single rate); the taps are used in place, never reordered.
+TEST(FirlRecords, DelayLineLengths) {
+    double taps[7] = {1, 2, 3, 4, 5, 6, 7}, dlyl[7];
+    FirTapState tap;
+    FirDlyState dly;
+    for (auto [up, down, len] : std::vector<std::array<int, 3>>{
+             {1, 1, 7}, {3, 1, 3}, {3, 2, 3}, {1, 4, 7}, {2, 2, 4}, {4, 1, 2}, {8, 3, 1}}) {
+        vokdFirlInitMr(taps, 7, up, up - 1, down, down - 1, &tap);
+        EXPECT_EQ((std::vector<int>{7, up, up - 1, down, down - 1, up > 1 || down > 1, 1, 0}), fields(tap));
+        vokdFirlInitDlyl(&tap, dlyl, &dly);
+        EXPECT_EQ(len, dly.len) << up;
+    }
+    for (int k = 0; k < 7; ++k) EXPECT_EQ(k + 1, taps[k]);
 }
 
 TEST(FirRecords, LengthsRoomAndUnrollWidths) {

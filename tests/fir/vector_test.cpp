@@ -24,59 +24,6 @@ int reach(vok::kernels::Streams s, int count) {
     return count == 0 ? 0 : int((std::min(count, s.down) - 1) * s.stride + (count - 1) / s.down);
 }
 
-// Tap j multiplies its input, summed in double from tap 0 and rounded once.
-float doubleSum(const float* taps, std::ptrdiff_t stride, int count, const float* data, vok::kernels::Streams s, int t) {
-    double acc = 0;
-    for (int j = 0; j < count; ++j) acc += double(taps[j * stride]) * double(data[inputOf(s, t, j)]);
-    return float(acc);
-}
-
-struct KernelCase {
-    int count;
-    int n;
-    std::ptrdiff_t tapStride;
-    std::ptrdiff_t outStride;
-    int down;  // streams of a decimating branch, 1 at single rate
-};
-
-class FirKernel : public ::testing::TestWithParam<KernelCase> {};
-
-TEST_P(FirKernel, EveryLaneSumsItsOutputInTapOrder) {
-    const KernelCase k = GetParam();
-    std::mt19937 gen(99u + unsigned(k.count * 13 + k.n));
-    const vok::kernels::Streams streams{k.down, k.down > 1 ? k.n + k.count + 3 : 0};
-    const int span = reach(streams, k.count) + 8;  // taps reach this far before output 0
-    const auto storedTaps = randomVector<float>(gen, std::size_t(k.count) * std::size_t(k.tapStride > 0 ? k.tapStride : -k.tapStride) + 1);
-    const float* taps = k.tapStride > 0 ? storedTaps.data() : storedTaps.data() + storedTaps.size() - 1;
-    const auto line = randomVector<float>(gen, std::size_t(span + k.n));
-    const float* data = line.data() + span;
-
-    std::vector<float> want(std::size_t(k.n));
-    for (int t = 0; t < k.n; ++t) want[std::size_t(t)] = doubleSum(taps, k.tapStride, k.count, data, streams, t);
-    voktest::forEachWidth([&] {
-        const float guard = -7.5f;
-        std::vector<float> out(std::size_t(k.n) * std::size_t(k.outStride) + 1, guard);
-        vok::kernels::firdot().floats.real(taps, k.tapStride, k.count, data, streams, out.data(), k.outStride, k.n);
-        for (int t = 0; t < k.n; ++t) {
-            EXPECT_EQ(want[std::size_t(t)], out[std::size_t(t) * std::size_t(k.outStride)]) << t;
-            for (std::ptrdiff_t g = 1; g < k.outStride; ++g)
-                EXPECT_EQ(guard, out[std::size_t(t) * std::size_t(k.outStride) + std::size_t(g)]) << t;
-        }
-        EXPECT_EQ(guard, out.back());  // nothing past the last output
-    });
-}
-
-// n crosses every register-block boundary of the three widths (12, 24, 64
-// outputs and single registers of 2, 4, 8 lanes, plus the partial ones).
-INSTANTIATE_TEST_SUITE_P(Fir, FirKernel,
-                         ::testing::Values(KernelCase{1, 1, 1, 1, 1}, KernelCase{3, 7, 1, 1, 1},
-                                           KernelCase{16, 13, 1, 1, 1}, KernelCase{16, 64, 1, 1, 1},
-                                           KernelCase{5, 65, -1, 1, 1}, KernelCase{33, 131, 3, 1, 1},
-                                           KernelCase{0, 20, 1, 1, 1}, KernelCase{7, 77, 1, 3, 1},
-                                           KernelCase{12, 200, -1, 1, 4}, KernelCase{9, 23, 2, 4, 3},
-                                           KernelCase{64, 192, 1, 1, 4}, KernelCase{1, 9, 1, 1, 2},
-                                           KernelCase{3, 40, 1, 1, 5}, KernelCase{17, 70, 1, 1, 8}));
-
 // Special values travel through the lanes as through a scalar sum.
 TEST(FirKernel, InfinitiesAndNansStayInTheirOutputs) {
     const std::vector<float> taps = {1.0f, 0.5f, -2.0f};
@@ -98,62 +45,52 @@ TEST(FirKernel, InfinitiesAndNansStayInTheirOutputs) {
 }
 
 // The pairings of real and complex data and taps, DL and WL lanes, in both
-// precisions: against complex double sums (products formed as (ac - bd,
-// ad + bc)) in tap order, rounded once to the output's type.
+// precisions, every lane of every register block and tail, strided and
+// reversed taps, strided outputs with the gaps untouched: against complex
+// double sums (products formed as (ac - bd, ad + bc)) in tap order, rounded
+// once to the output's type.
 struct PairingCase {
     int dataLanes, tapLanes, count, n;
-    int down;
+    int down;  // streams of a decimating branch, 1 at single rate
+    std::ptrdiff_t tapStride = 1, outStride = 1;
 };
-
-template <class T>
-std::vector<T> randomLanes(std::mt19937& gen, std::size_t n) {
-    std::uniform_real_distribution<T> u(-1, 1);
-    std::vector<T> v(n);
-    for (auto& e : v) e = u(gen);
-    return v;
-}
 
 template <class T>
 void pairingSumsInTapOrder(const PairingCase& k, const vok::kernels::FirDotPairings<T, T, T>& (*set)()) {
     std::mt19937 gen(7u + unsigned(k.count * 5 + k.n + k.dataLanes * 3 + k.tapLanes));
-    const vok::kernels::Streams streams{k.down, k.down > 1 ? k.n + k.count + 1 : 0};
+    const vok::kernels::Streams streams{k.down, k.down > 1 ? k.n + k.count + 3 : 0};
     const int span = reach(streams, k.count) + 4;
-    const auto taps = randomLanes<T>(gen, std::size_t(k.count) * std::size_t(k.tapLanes) + 1);
-    const auto line = randomLanes<T>(gen, std::size_t(span + k.n) * std::size_t(k.dataLanes));
+    const std::size_t tapStep = std::size_t(k.tapStride > 0 ? k.tapStride : -k.tapStride) * std::size_t(k.tapLanes);
+    const auto stored = randomVector<T>(gen, std::size_t(k.count) * tapStep + 1);
+    const T* taps = k.tapStride > 0 ? stored.data() : stored.data() + stored.size() - 1;
+    const auto line = randomVector<T>(gen, std::size_t(span + k.n) * std::size_t(k.dataLanes));
     const T* data = line.data() + std::size_t(span) * std::size_t(k.dataLanes);
     auto at = [&](int t, int j, int lane) {
         const std::ptrdiff_t e = inputOf(streams, t, j);
         return k.dataLanes == 2 ? double(data[2 * e + lane]) : (lane ? 0.0 : double(data[e]));
     };
     const int outLanes = k.dataLanes == 2 || k.tapLanes == 2 ? 2 : 1;
-    std::vector<T> want(std::size_t(k.n) * std::size_t(outLanes));
+    const std::size_t outStep = std::size_t(k.outStride) * std::size_t(outLanes);
+    const T guard = T(-3);
+    std::vector<T> want(std::size_t(k.n) * outStep + 2, guard);
     for (int t = 0; t < k.n; ++t) {
         double re = 0, im = 0;
         for (int j = 0; j < k.count; ++j) {
-            const double wr = taps[std::size_t(j * k.tapLanes)], wi = k.tapLanes == 2 ? taps[std::size_t(j * 2 + 1)] : 0.0;
-            if (k.tapLanes == 2 && k.dataLanes == 2) {
-                re += wr * at(t, j, 0) - wi * at(t, j, 1);
-                im += wr * at(t, j, 1) + wi * at(t, j, 0);
-            } else if (k.tapLanes == 2) {
-                re += wr * at(t, j, 0);
-                im += wi * at(t, j, 0);
-            } else {
-                re += wr * at(t, j, 0);
-                im += wr * at(t, j, 1);
-            }
+            const T* w = taps + j * k.tapStride * k.tapLanes;
+            const double wr = w[0], wi = k.tapLanes == 2 ? w[1] : 0.0;
+            re += wr * at(t, j, 0) - wi * at(t, j, 1);
+            im += wr * at(t, j, 1) + wi * at(t, j, 0);
         }
-        want[std::size_t(outLanes * t)] = T(re);
-        if (outLanes == 2) want[std::size_t(2 * t + 1)] = T(im);
+        want[std::size_t(t) * outStep] = T(re);
+        if (outLanes == 2) want[std::size_t(t) * outStep + 1] = T(im);
     }
     voktest::forEachWidth([&] {
         const auto& pairs = set();
         const auto kernel = k.dataLanes == 2 ? (k.tapLanes == 2 ? pairs.complex : pairs.complexByReal)
                                              : (k.tapLanes == 2 ? pairs.realByComplex : pairs.real);
-        std::vector<T> out(want.size() + 2, T(-3));
-        kernel(taps.data(), 1, k.count, data, streams, out.data(), 1, k.n);
-        for (std::size_t i = 0; i < want.size(); ++i) EXPECT_EQ(want[i], out[i]) << i;
-        EXPECT_EQ(T(-3), out[want.size()]);
-        EXPECT_EQ(T(-3), out[want.size() + 1]);
+        std::vector<T> out(want.size(), guard);
+        kernel(taps, k.tapStride, k.count, data, streams, out.data(), k.outStride, k.n);
+        for (std::size_t i = 0; i < want.size(); ++i) ASSERT_EQ(want[i], out[i]) << i;
     });
 }
 
@@ -173,10 +110,19 @@ TEST_P(FirKernelPairings, LanesSumInTapOrderInBothPrecisions) {
 INSTANTIATE_TEST_SUITE_P(Fir, FirKernelPairings,
                          ::testing::Values(PairingCase{1, 1, 1, 1, 1}, PairingCase{1, 1, 21, 70, 1},
                                            PairingCase{1, 1, 16, 131, 4}, PairingCase{2, 2, 1, 1, 1},
-                                           PairingCase{2, 2, 17, 37, 1},
-                                           PairingCase{2, 2, 40, 100, 3}, PairingCase{2, 1, 9, 33, 1},
-                                           PairingCase{2, 1, 30, 70, 2}, PairingCase{1, 2, 9, 35, 1},
-                                           PairingCase{1, 2, 25, 64, 5}, PairingCase{1, 2, 3, 5, 1}));
+                                           PairingCase{2, 2, 17, 37, 1}, PairingCase{2, 2, 40, 100, 3},
+                                           PairingCase{2, 1, 9, 33, 1}, PairingCase{2, 1, 30, 70, 2},
+                                           PairingCase{1, 2, 9, 35, 1}, PairingCase{1, 2, 25, 64, 5},
+                                           PairingCase{1, 2, 3, 5, 1},
+                                           // n across every register block of the three widths
+                                           // (12, 24, 64 outputs; registers of 2, 4, 8 lanes).
+                                           PairingCase{1, 1, 3, 7, 1}, PairingCase{1, 1, 16, 13, 1},
+                                           PairingCase{1, 1, 16, 64, 1}, PairingCase{1, 1, 5, 65, 1, -1},
+                                           PairingCase{1, 1, 33, 131, 1, 3}, PairingCase{1, 1, 0, 20, 1},
+                                           PairingCase{1, 1, 7, 77, 1, 1, 3}, PairingCase{1, 1, 12, 200, 4, -1},
+                                           PairingCase{1, 1, 9, 23, 3, 2, 4}, PairingCase{1, 1, 64, 192, 4},
+                                           PairingCase{1, 1, 1, 9, 2}, PairingCase{1, 1, 3, 40, 5},
+                                           PairingCase{1, 1, 17, 70, 8}));
 
 // 16-bit samples: sums rounded to the nearest integer with ties to even and
 // saturated to 32 bits, in every lane and tail.

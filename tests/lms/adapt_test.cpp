@@ -1,7 +1,6 @@
 // LMS adaptation against the long-double reference for every type
-// combination, error delay, leak and decimation; the step-sign rules; the two
-// layers against each other; convergence on a system identification problem;
-// and the 16-bit filter.
+// combination, error delay, leak and decimation, both layers bit for bit; the
+// desired-signal forms; the step-sign and leak rules; and the 16-bit filter.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -9,292 +8,190 @@
 #include <vector>
 
 #include "lms_support.h"
-#include "support/reports.h"
 
 namespace {
 
 using namespace lmstest;
 
-// A low-layer filter over arrays the test owns; the delay line starts as
-// zeros with the given chronological history in the caller's view.
-template <class A>
-struct LowFilter {
-    using D = typename A::D;
-    using W = typename A::W;
-    std::vector<W> taps;
-    std::vector<D> dlyl;
+// A low-layer filter over arrays the test owns, the delay line starting as zeros.
+template <class A> struct LowFilter {
+    std::vector<typename A::W> taps;
+    std::vector<typename A::D> dlyl;
     LmsTapState tap{};
     LmsDlyState dly{};
-
-    LowFilter(const A& api, const std::vector<W>& w, float step, float leak, int errDly, int factor = 1,
+    LowFilter(const A& api, const std::vector<typename A::W>& w, float step, float leak, int errDly, int factor = 1,
               int phase = 0)
         : taps(w), dlyl(w.size() + size_t(errDly) + (factor > 1 ? size_t(factor) : 0u)) {
         if (factor == 1) api.init(7, taps.data(), int(taps.size()), step, leak, errDly, &tap);
         else api.initMr(7, taps.data(), int(taps.size()), step, leak, errDly, factor, phase, &tap);
-        std::memset(static_cast<void*>(dlyl.data()), 0, sizeof(D) * dlyl.size());
         api.initDlyl(&tap, dlyl.data(), 1, &dly);
     }
 };
 
-template <class W>
-Reference referenceFor(const std::vector<W>& w, float step, float leak, int errDly, bool complexData) {
-    Reference ref;
-    for (const W& v : w) ref.w.push_back(asLC(v));
-    ref.errDly = errDly;
-    ref.step = step;
-    ref.leak = leak;
-    ref.complexData = complexData;
-    return ref;
-}
-
-template <class W>
-void expectTaps(const std::vector<W>& got, const Reference& ref, double tol) {
+template <class W> void expectTaps(const std::vector<W>& got, const Reference& ref, double tol) {
     for (size_t i = 0; i < got.size(); ++i) EXPECT_TRUE(near(asLC(got[i]), ref.w[i], tol)) << "tap " << i;
 }
 
-TEST(LmsAdapt, SingleSampleMatchesReference) {
+// Factor 0 runs the one-sample forms; otherwise the block forms decimate by it.
+struct Case {
+    int tapsLen, errDly;
+    float leak;
+    int factor, phase;
+};
+
+TEST(LmsAdapt, BothLayersMatchTheReference) {
     forEachApi([](const auto& api) {
         using D = typename std::decay_t<decltype(api)>::D;
         using W = typename std::decay_t<decltype(api)>::W;
-        for (auto [tapsLen, errDly, leak] : std::vector<std::tuple<int, int, float>>{
-                 {1, 0, 0.0f}, {2, 0, 0.0f}, {5, 2, 0.0f}, {8, 0, 0.01f}, {3, 4, 0.05f}, {1, 1, 0.02f}}) {
-            SCOPED_TRACE(testing::Message() << "L=" << tapsLen << " k=" << errDly << " leak=" << leak);
+        for (Case c : {Case{1, 0, 0, 0, 0}, Case{2, 0, 0, 0, 0}, Case{5, 2, 0, 0, 0}, Case{8, 0, 0.01f, 0, 0},
+                       Case{3, 4, 0.05f, 0, 0}, Case{1, 1, 0.02f, 0, 0}, Case{4, 0, 0.01f, 1, 0},
+                       Case{4, 0, 0.01f, 2, 1}, Case{3, 2, 0.01f, 3, 0}, Case{6, 1, 0.01f, 3, 2},
+                       Case{1, 0, 0.01f, 4, 3}}) {
+            SCOPED_TRACE(testing::Message() << "L=" << c.tapsLen << " k=" << c.errDly << " D=" << c.factor);
             const float step = 0.125f;
-            LowFilter f(api, randomVector<W>(tapsLen, 3u + unsigned(tapsLen), 0.5), step, leak, errDly);
-            Reference ref = referenceFor(f.taps, step, leak, errDly, isCx<D>);
-            const auto in = randomVector<D>(40, 11), errs = randomVector<W>(40, 12, 0.5);
-            for (int n = 0; n < 40; ++n) {
-                const W y = api.lmsl(&f.tap, &f.dly, in[n], errs[n]);
-                ASSERT_TRUE(near(asLC(y), ref.one(asLC(in[n]), asLC(errs[n]), true), api.tol)) << "sample " << n;
-            }
-            expectTaps(f.taps, ref, api.tol);
-        }
-    });
-}
-
-TEST(LmsAdapt, DecimatingBlockMatchesReference) {
-    forEachApi([](const auto& api) {
-        using D = typename std::decay_t<decltype(api)>::D;
-        using W = typename std::decay_t<decltype(api)>::W;
-        for (auto [tapsLen, errDly, factor, phase] : std::vector<std::array<int, 4>>{
-                 {4, 0, 1, 0}, {4, 0, 2, 1}, {3, 2, 3, 0}, {6, 1, 3, 2}, {1, 0, 4, 3}}) {
-            SCOPED_TRACE(testing::Message() << "L=" << tapsLen << " k=" << errDly << " D=" << factor << " P=" << phase);
-            const float step = 0.1f, leak = 0.01f;
-            LowFilter f(api, randomVector<W>(tapsLen, 5, 0.5), step, leak, errDly, factor, phase);
-            EXPECT_EQ(f.dly.len, tapsLen + errDly + (factor > 1 ? factor : 0));
-            Reference ref = referenceFor(f.taps, step, leak, errDly, isCx<D>);
-            const int blocks = 25;
-            const auto in = randomVector<D>(blocks * factor, 21), errs = randomVector<W>(blocks, 22, 0.5);
+            const int factor = std::max(c.factor, 1), blocks = 30;
+            const auto w0 = randomVector<W>(c.tapsLen, 3u + unsigned(c.tapsLen), 0.5);
+            LowFilter low(api, w0, step, c.leak, c.errDly, factor, c.phase);
+            EXPECT_EQ(low.dly.len, c.tapsLen + c.errDly + (factor > 1 ? factor : 0));
+            LmsState high;
+            if (factor == 1) api.hInit(0, w0.data(), c.tapsLen, nullptr, step, c.leak, c.errDly, &high);
+            else api.hInitMr(0, w0.data(), c.tapsLen, nullptr, step, c.leak, c.errDly, factor, c.phase, &high);
+            Reference ref = referenceFor(w0, step, c.leak, c.errDly, isCx<D>);
+            const auto in = randomVector<D>(blocks * factor, 11), errs = randomVector<W>(blocks, 12, 0.5);
             for (int b = 0; b < blocks; ++b) {
+                const D* x = in.data() + b * factor;
+                const W y = c.factor ? api.blmsl(&low.tap, &low.dly, x, errs[b]) : api.lmsl(&low.tap, &low.dly, *x, errs[b]);
+                const W yHigh = c.factor ? api.blms(&high, x, errs[b]) : api.lms(&high, *x, errs[b]);
                 std::vector<LC> chunk;
-                for (int j = 0; j < factor; ++j) chunk.push_back(asLC(in[size_t(b * factor + j)]));
-                const W y = api.blmsl(&f.tap, &f.dly, in.data() + b * factor, errs[b]);
-                ASSERT_TRUE(near(asLC(y), ref.block(chunk, asLC(errs[b]), factor, phase, true), api.tol))
-                    << "block " << b;
+                for (int j = 0; j < factor; ++j) chunk.push_back(asLC(x[j]));
+                ASSERT_TRUE(near(asLC(y), ref.block(chunk, asLC(errs[b]), factor, c.phase), api.tol)) << b;
+                ASSERT_TRUE(sameBits(y, yHigh)) << b;  // the high layer runs the low-layer steps
             }
-            expectTaps(f.taps, ref, api.tol);
+            expectTaps(low.taps, ref, api.tol);
+            std::vector<W> highTaps(w0.size());
+            api.hGetTaps(&high, highTaps.data());
+            EXPECT_EQ(0, std::memcmp(highTaps.data(), low.taps.data(), sizeof(W) * w0.size()));
+            vokLmsFree(&high);
         }
     });
 }
 
-TEST(LmsAdapt, HighLayerDesiredFormsMatchReference) {
+// The desired-signal forms keep their own error: one sample at a time from a
+// given history, and decimating blocks whose outputs align with the phase input.
+TEST(LmsAdapt, DesiredFormsMatchTheReference) {
     forEachApi([](const auto& api) {
         using D = typename std::decay_t<decltype(api)>::D;
         using W = typename std::decay_t<decltype(api)>::W;
-        const int tapsLen = 5, errDly = 1;
-        const float step = 0.05f, leak = 0.02f;
-        const auto w0 = randomVector<W>(tapsLen, 31, 0.5);
-        const auto hist = randomVector<D>(tapsLen + errDly - 1, 32);
-        LmsState st;
-        api.hInit(0, w0.data(), tapsLen, hist.data(), step, leak, errDly, &st);
-        Reference ref = referenceFor(w0, step, leak, errDly, isCx<D>);
-        for (const D& v : hist) ref.history.push_back(asLC(v));
-        const auto in = randomVector<D>(30, 33), des = randomVector<W>(30, 34);
-        LC err = 0;
-        for (int n = 0; n < 30; ++n) {
-            const W y = api.des(&st, in[n], des[n]);
-            const LC want = ref.one(asLC(in[n]), err, true);
-            ASSERT_TRUE(near(asLC(y), want, api.tol)) << "sample " << n;
-            err = asLC(des[n]) - asLC(y);
+        for (int factor : {1, 2}) {
+            const int tapsLen = factor == 1 ? 5 : 3, errDly = 2 - factor, phase = factor - 1, iters = 30;
+            const float step = 0.05f, leak = factor == 1 ? 0.02f : 0.0f;
+            const auto w0 = randomVector<W>(tapsLen, 31, 0.5);
+            const auto hist = randomVector<D>(factor == 1 ? tapsLen + errDly - 1 : 0, 32);
+            LmsState st;
+            if (factor == 1) api.hInit(0, w0.data(), tapsLen, hist.data(), step, leak, errDly, &st);
+            else api.hInitMr(0, w0.data(), tapsLen, nullptr, step, leak, errDly, factor, phase, &st);
+            EXPECT_EQ(st.tapState.isMultiRate, factor - 1);
+            Reference ref = referenceFor(w0, step, leak, errDly, isCx<D>);
+            for (const D& v : hist) ref.history.push_back(asLC(v));
+            const auto in = randomVector<D>(iters * factor, 33), des = randomVector<W>(iters, 34);
+            std::vector<W> out(iters);
+            if (factor > 1) api.bdes(&st, in.data(), des.data(), out.data(), iters);
+            LC err = 0;
+            for (int n = 0; n < iters; ++n) {
+                if (factor == 1) out[n] = api.des(&st, in[n], des[n]);
+                std::vector<LC> chunk;
+                for (int j = 0; j < factor; ++j) chunk.push_back(asLC(in[n * factor + j]));
+                const LC want = ref.block(chunk, err, factor, phase);
+                ASSERT_TRUE(near(asLC(out[n]), want, api.tol)) << n;
+                err = asLC(des[n]) - asLC(out[n]);
+                if (factor == 1) EXPECT_TRUE(near(asLC(api.hGetErr(&st)), err, api.tol));
+            }
             EXPECT_TRUE(near(asLC(api.hGetErr(&st)), err, api.tol));
+            std::vector<W> taps(tapsLen);
+            api.hGetTaps(&st, taps.data());
+            expectTaps(taps, ref, api.tol);
+            vokLmsFree(&st);
         }
-        std::vector<W> taps(tapsLen);
-        api.hGetTaps(&st, taps.data());
-        expectTaps(taps, ref, api.tol);
-        vokLmsFree(&st);
-    });
-}
-
-TEST(LmsAdapt, BlockDesiredAlignsOutputsWithThePhaseInput) {
-    forEachApi([](const auto& api) {
-        using D = typename std::decay_t<decltype(api)>::D;
-        using W = typename std::decay_t<decltype(api)>::W;
-        const int tapsLen = 3, factor = 2, phase = 1, iters = 12;
-        const float step = 0.05f;
-        const auto w0 = randomVector<W>(tapsLen, 41, 0.5);
-        LmsState st;
-        api.hInitMr(0, w0.data(), tapsLen, nullptr, step, 0.0f, 0, factor, phase, &st);
-        EXPECT_EQ(st.dlyState.len, tapsLen + factor);
-        EXPECT_EQ(st.tapState.isMultiRate, 1);
-        Reference ref = referenceFor(w0, step, 0.0f, 0, isCx<D>);
-        const auto in = randomVector<D>(iters * factor, 42), des = randomVector<W>(iters, 43);
-        std::vector<W> out(iters);
-        api.bdes(&st, in.data(), des.data(), out.data(), iters);
-        LC err = 0;
-        for (int t = 0; t < iters; ++t) {
-            const LC want = ref.block({asLC(in[2 * t]), asLC(in[2 * t + 1])}, err, factor, phase, true);
-            EXPECT_TRUE(near(asLC(out[t]), want, api.tol)) << "iteration " << t;
-            err = asLC(des[t]) - asLC(out[t]);
-        }
-        EXPECT_TRUE(near(asLC(api.hGetErr(&st)), err, api.tol));
-        vokLmsFree(&st);
-    });
-}
-
-// The high layer runs the low-layer steps on its embedded records: the same
-// inputs and errors give the same bits.
-TEST(LmsAdapt, HighLayerEqualsLowLayer) {
-    forEachApi([](const auto& api) {
-        using D = typename std::decay_t<decltype(api)>::D;
-        using W = typename std::decay_t<decltype(api)>::W;
-        const int tapsLen = 4, errDly = 2;
-        const float step = 0.2f, leak = 0.03f;
-        const auto w0 = randomVector<W>(tapsLen, 51, 0.5);
-        LowFilter low(api, w0, step, leak, errDly);
-        LmsState st;
-        api.hInit(0, w0.data(), tapsLen, nullptr, step, leak, errDly, &st);
-        const auto in = randomVector<D>(30, 52), des = randomVector<W>(30, 53);
-        W err{};
-        for (int n = 0; n < 30; ++n) {
-            const W yLow = api.lmsl(&low.tap, &low.dly, in[n], err);
-            const W yHigh = n % 2 ? api.des(&st, in[n], des[n]) : api.lms(&st, in[n], err);
-            ASSERT_TRUE(sameBits(yLow, yHigh)) << "sample " << n;
-            err = fromLC<W>(asLC(des[n]) - asLC(yLow));
-            if (n % 2 == 0) {
-                // keep the high layer's stored error in step for the next desired-form call
-                W stored = fromLC<W>(asLC(des[n]) - asLC(yHigh));
-                std::memcpy(static_cast<void*>(&st.errVal), &stored, sizeof(W));
-            }
-        }
-        std::vector<W> taps(tapsLen);
-        api.hGetTaps(&st, taps.data());
-        for (int i = 0; i < tapsLen; ++i) EXPECT_TRUE(sameBits(taps[i], low.taps[i])) << "tap " << i;
-        vokLmsFree(&st);
-
-        // the block forms
-        LowFilter lowB(api, w0, step, 0.0f, 0, 2, 1);
-        api.hInitMr(0, w0.data(), tapsLen, nullptr, step, 0.0f, 0, 2, 1, &st);
-        const auto in2 = randomVector<D>(20, 54);
-        for (int b = 0; b < 10; ++b) {
-            const W e = fromLC<W>(LC(0.1L * b, -0.05L * b));
-            ASSERT_TRUE(sameBits(api.blmsl(&lowB.tap, &lowB.dly, in2.data() + 2 * b, e),
-                                 api.blms(&st, in2.data() + 2 * b, e)));
-        }
-        vokLmsFree(&st);
     });
 }
 
 // Identify an unknown FIR system from its input and output: the taps go to
-// the system's impulse response.
-TEST(LmsAdapt, ConvergesToTheUnknownSystem) {
+// the system's impulse response. With no step, a leak shrinks the taps in the
+// desired forms only.
+TEST(LmsAdapt, ConvergesToTheUnknownSystemAndLeaksOnlyWithDesired) {
     forEachApi([](const auto& api) {
         using D = typename std::decay_t<decltype(api)>::D;
         using W = typename std::decay_t<decltype(api)>::W;
         const int tapsLen = 6, n = 3000;
         const auto h = randomVector<W>(tapsLen, 61, 0.8);
         const auto x = randomVector<D>(n, 62);
-        std::vector<W> desired(n);
+        std::vector<W> desired(n), out(n), w(tapsLen);
         for (int i = 0; i < n; ++i) {
             LC sum = 0;
             for (int k = 0; k < tapsLen && k <= i; ++k) sum += asLC(h[k]) * asLC(x[i - k]);
             desired[i] = fromLC<W>(sum);
         }
-        LmsState st;
+        LmsState st, a, b;
         api.hInit(0, nullptr, tapsLen, nullptr, 0.1f, 0.0f, 0, &st);
-        std::vector<W> out(n);
         api.bdes(&st, x.data(), desired.data(), out.data(), n);
-        std::vector<W> w(tapsLen);
         api.hGetTaps(&st, w.data());
         for (int k = 0; k < tapsLen; ++k) EXPECT_TRUE(near(asLC(w[k]), asLC(h[k]), 1e-4)) << "tap " << k;
         EXPECT_LT(double(std::abs(asLC(api.hGetErr(&st)))), 1e-4);
-        vokLmsFree(&st);
-    });
-}
 
-TEST(LmsAdapt, LeakAloneActsInTheDesiredFormsOnly) {
-    forEachApi([](const auto& api) {
-        using D = typename std::decay_t<decltype(api)>::D;
-        using W = typename std::decay_t<decltype(api)>::W;
         const std::vector<W> w0(3, fromLC<W>(LC(1, 0.5L)));
-        const auto in = randomVector<D>(4, 71);
-        LmsState a, b;
         api.hInit(0, w0.data(), 3, nullptr, 0.0f, 0.1f, 0, &a);
         api.hInit(0, w0.data(), 3, nullptr, 0.0f, 0.1f, 0, &b);
-        for (int n = 0; n < 4; ++n) {
-            api.des(&a, in[n], fromLC<W>(LC(3)));
-            api.lms(&b, in[n], fromLC<W>(LC(3)));
+        for (int i = 0; i < 4; ++i) {
+            api.des(&a, x[i], fromLC<W>(LC(3)));
+            api.lms(&b, x[i], fromLC<W>(LC(3)));
         }
-        std::vector<W> wa(3), wb(3);
-        api.hGetTaps(&a, wa.data());
-        api.hGetTaps(&b, wb.data());
-        const LC shrunk = asLC(w0[0]) * std::pow(0.9L, 4);
+        api.hGetTaps(&a, w.data());
+        api.hGetTaps(&b, out.data());
         for (int i = 0; i < 3; ++i) {
-            EXPECT_TRUE(near(asLC(wa[i]), shrunk, 1e-6));
-            EXPECT_TRUE(sameBits(wb[i], w0[i]));
+            EXPECT_TRUE(near(asLC(w[i]), asLC(w0[0]) * std::pow(0.9L, 4), 1e-6));
+            EXPECT_TRUE(sameBits(out[i], w0[i]));
         }
-        vokLmsFree(&a);
-        vokLmsFree(&b);
+        for (LmsState* s : {&st, &a, &b}) vokLmsFree(s);
     });
 }
 
 TEST(LmsAdapt, NegativeStepAdaptsOnlyTheSingleSampleFloatFilter) {
-    auto run = [](auto lmsl, auto init, auto initDlyl, auto x) {
+    auto run = [](auto init, auto initDlyl, auto filter, auto x) {
         using T = decltype(x);
         T taps[2] = {T(1), T(2)}, dlyl[2] = {T(0.5), T(0.25)};
         LmsTapState tap;
         LmsDlyState dly;
         init(0, taps, 2, -0.5f, 0.0f, 0, &tap);
         initDlyl(&tap, dlyl, 1, &dly);
-        lmsl(&tap, &dly, x, T(1));
+        filter(&tap, &dly, x);
         return std::vector<double>{double(taps[0]), double(taps[1])};
     };
     // w += step * e * x: 1 - 0.5*0.5, 2 - 0.5*0.25
-    EXPECT_EQ(run(voksLmsl, voksLmslInit, voksLmslInitDlyl, 1.0f), (std::vector<double>{0.75, 1.875}));
-    EXPECT_EQ(run(vokdLmsl, vokdLmslInit, vokdLmslInitDlyl, 1.0), (std::vector<double>{1, 2}));
-    auto block = [](float x) {
-        float taps[2] = {1, 2}, dlyl[2] = {0.5f, 0.25f};
-        LmsTapState tap;
-        LmsDlyState dly;
-        voksLmslInit(0, taps, 2, -0.5f, 0.0f, 0, &tap);
-        voksLmslInitDlyl(&tap, dlyl, 1, &dly);
-        voksbLmsl(&tap, &dly, &x, 1.0f);
-        return std::vector<double>{taps[0], taps[1]};
-    };
-    EXPECT_EQ(block(1.0f), (std::vector<double>{1, 2}));
+    auto one = [](auto lmsl) { return [lmsl](auto* t, auto* d, auto x) { lmsl(t, d, x, decltype(x)(1)); }; };
+    EXPECT_EQ(run(voksLmslInit, voksLmslInitDlyl, one(voksLmsl), 1.0f), (std::vector<double>{0.75, 1.875}));
+    EXPECT_EQ(run(vokdLmslInit, vokdLmslInitDlyl, one(vokdLmsl), 1.0), (std::vector<double>{1, 2}));
+    auto block = [](LmsTapState* t, LmsDlyState* d, float x) { voksbLmsl(t, d, &x, 1.0f); };
+    EXPECT_EQ(run(voksLmslInit, voksLmslInitDlyl, block, 1.0f), (std::vector<double>{1, 2}));
 }
 
 TEST(LmsAdapt, ErrorDelayUsesTheVectorOfThreeSamplesBack) {
     // One tap, errDly 2: the delay line holds 3 samples and the update reads the oldest.
-    float taps[1] = {0};
-    float dlyl[3] = {0, 0, 0};
+    float taps[1] = {0}, dlyl[3] = {0, 0, 0};
     LmsTapState tap;
     LmsDlyState dly;
     voksLmslInit(0, taps, 1, 1.0f, 0.0f, 2, &tap);
     voksLmslInitDlyl(&tap, dlyl, 1, &dly);
     ASSERT_EQ(dly.len, 3);
-    voksLmsl(&tap, &dly, 5.0f, 0.0f);
-    voksLmsl(&tap, &dly, 6.0f, 0.0f);
-    voksLmsl(&tap, &dly, 7.0f, 0.0f);
+    for (float x : {5.0f, 6.0f, 7.0f}) voksLmsl(&tap, &dly, x, 0.0f);
     EXPECT_EQ(taps[0], 0.0f);
-    // the error goes with output n-1-k = 0, whose input was 5
-    const float y = voksLmsl(&tap, &dly, 8.0f, 2.0f);
+    const float y = voksLmsl(&tap, &dly, 8.0f, 2.0f);  // the error of output 0, whose input was 5
     EXPECT_EQ(taps[0], 10.0f);
     EXPECT_EQ(y, 80.0f);
 }
 
-// ---- 16-bit samples ----
-
-TEST(LmsAdapt, ShortFilterMatchesDoubleReference) {
+// 16-bit samples: float taps adapted in double and rounded, outputs rounded
+// half to even and saturated.
+TEST(LmsAdapt, ShortFilterMatchesDoubleReferenceAndSaturates) {
     std::vector<float> taps = {0.25f, -0.5f, 0.125f, 0.75f};
     std::vector<short> dlyl(4 + 1, 0);
     LmsTapState tap;
@@ -321,22 +218,16 @@ TEST(LmsAdapt, ShortFilterMatchesDoubleReference) {
     }
     for (int i = 0; i < 4; ++i) EXPECT_EQ(taps[i], float(w[i]));
     EXPECT_GT(saturated, 0);  // the walk reached the clamp on the way
-}
 
-TEST(LmsAdapt, ShortFilterRoundsHalfToEvenAndSaturates) {
-    float taps[1] = {0.5f};
-    short dlyl[1] = {0};
-    LmsTapState tap;
-    LmsDlyState dly;
-    vokwLmslInit(0, taps, 1, 0.0f, 0, &tap);
-    vokwLmslInitDlyl(&tap, dlyl, &dly);
-    EXPECT_EQ(vokwLmsl(&tap, &dly, 1, 0), 0);
-    EXPECT_EQ(vokwLmsl(&tap, &dly, 3, 0), 2);
-    EXPECT_EQ(vokwLmsl(&tap, &dly, -5, 0), -2);
-    taps[0] = 4.0f;
-    EXPECT_EQ(vokwLmsl(&tap, &dly, 20000, 0), 32767);
-    EXPECT_EQ(vokwLmsl(&tap, &dly, -20000, 0), -32768);
-    EXPECT_EQ(vokwLmsl(&tap, &dly, 8191, 0), 32764);
+    float half[1] = {0.5f};
+    short line[1] = {0};
+    vokwLmslInit(0, half, 1, 0.0f, 0, &tap);
+    vokwLmslInitDlyl(&tap, line, &dly);
+    const short in[] = {1, 3, -5, 20000, -20000, 8191}, want[] = {0, 2, -2, 32767, -32768, 32764};
+    for (int i = 0; i < 6; ++i) {
+        if (i == 3) half[0] = 4.0f;
+        EXPECT_EQ(want[i], vokwLmsl(&tap, &dly, in[i], 0)) << i;
+    }
 }
 
 }  // namespace

@@ -1,107 +1,73 @@
-// LMS test support: the entry points of each type combination gathered in one
-// table, and a reference adaptive filter in long double written from the
-// update equations over the whole input history (no delay-line slots).
+// LMS test support: the entry points of each type combination in one record
+// per combination, and a reference adaptive filter in long double written from
+// the update equations over the whole input history (no delay-line slots).
 #pragma once
 
 #include <gtest/gtest.h>
 
-#include <complex>
 #include <cstring>
-#include <random>
 #include <string>
 #include <vector>
 
+#include "support/values.h"
 #include "vok.h"
 
 namespace lmstest {
 
-using LC = std::complex<long double>;
+using voktest::asLC;
+using voktest::fromLC;
+using voktest::isCx;
+using voktest::LC;
 
-template <class T> constexpr bool isCx = std::is_same_v<T, FloatComplex> || std::is_same_v<T, DoubleComplex>;
-
-template <class T> LC asLC(const T& v) {
-    if constexpr (isCx<T>) return {v.re, v.im};
-    else return {(long double)v, 0.0L};
-}
-template <class T> T fromLC(LC v) {
-    if constexpr (isCx<T>) return T{decltype(T{}.re)(v.real()), decltype(T{}.re)(v.imag())};
-    else return T(v.real());
-}
-
-template <class T>
-std::vector<T> randomVector(int n, unsigned seed, double scale = 1.0) {
-    std::mt19937 gen(seed);
-    std::uniform_real_distribution<double> dist(-scale, scale);
-    std::vector<T> v(n);
-    for (auto& x : v) {
-        if constexpr (isCx<T>) x = {decltype(x.re)(dist(gen)), decltype(x.re)(dist(gen))};
-        else x = T(dist(gen));
-    }
+template <class T> std::vector<T> randomVector(int n, unsigned seed, long double scale = 1) {
+    std::vector<T> v = voktest::randomVector<T>(n, seed);
+    for (auto& x : v) x = fromLC<T>(asLC(x) * scale);
     return v;
 }
-
 template <class T> bool sameBits(const T& a, const T& b) { return std::memcmp(&a, &b, sizeof(T)) == 0; }
+inline std::string fn(const char* letters, const char* op) { return std::string("vok") + letters + op; }
 
-// The entry points of one type combination: input type D, taps type W.
-template <class D_, class W_>
-struct Api {
-    using D = D_;
-    using W = W_;
-    const char* name;
-    const char* tapsLetter;  // the letter of the taps-record functions
-    const char* dataLetter;  // the letter of the delay-line functions
-    double tol;  // relative tolerance of outputs and taps against the reference
-    void (*init)(int, W*, int, float, float, int, LmsTapState*);
-    void (*initMr)(int, W*, int, float, float, int, int, int, LmsTapState*);
-    void (*initDlyl)(LmsTapState*, D*, int, LmsDlyState*);
-    void (*setDlyl)(LmsTapState*, const D*, LmsDlyState*);
-    int (*getTaps)(LmsTapState*, W*);
-    W (*lmsl)(LmsTapState*, LmsDlyState*, D, W);
-    W (*blmsl)(LmsTapState*, LmsDlyState*, const D*, W);
-    void (*hInit)(int, const W*, int, const D*, float, float, int, LmsState*);
-    void (*hInitMr)(int, const W*, int, const D*, float, float, int, int, int, LmsState*);
-    W (*lms)(LmsState*, D, W);
-    W (*blms)(LmsState*, const D*, W);
-    W (*des)(LmsState*, D, W);
-    void (*bdes)(LmsState*, const D*, const W*, W*, int);
-    void (*hGetTaps)(LmsState*, W*);
-    void (*hSetTaps)(const W*, LmsState*);
-    void (*hGetDlyl)(LmsState*, D*);
-    W (*hGetErr)(const LmsState*);
-    void (*setTaps)(const W*, LmsTapState*);
-    void (*getDlyl)(LmsTapState*, LmsDlyState*, D*);
-    void (*hSetDlyl)(const D*, LmsState*);
-    void (*hSetErr)(W, LmsState*);
-
-    // The exported name made of a letter group and an operation.
-    static std::string fn(const char* letters, const char* op) { return std::string("vok") + letters + op; }
-};
-
-#define LMSTEST_API(t, tw, td, D, W, tol)                                                                       \
-    Api<D, W> {                                                                                                 \
-        #t, #tw, #td, tol, vok##tw##LmslInit, vok##tw##LmslInitMr, vok##td##LmslInitDlyl, vok##td##LmslSetDlyl,          \
-            vok##tw##LmslGetTaps, vok##t##Lmsl, vok##t##bLmsl, vok##t##LmsInit, vok##t##LmsInitMr, vok##t##Lms, \
-            vok##t##bLms, vok##t##LmsDes, vok##t##bLmsDes, vok##tw##LmsGetTaps, vok##tw##LmsSetTaps,            \
-            vok##td##LmsGetDlyl, vok##tw##LmsGetErrVal, vok##tw##LmslSetTaps, vok##td##LmslGetDlyl,            \
-            vok##td##LmsSetDlyl, vok##tw##LmsSetErrVal                                                          \
+// The adapting entry points: input type D, taps type W; t, tw, td the letters
+// of the filter, of the taps-record and of the delay-line functions.
+#define LMSTEST_API(t, tw, td, D_, W_, tolerance)                     \
+    struct {                                                          \
+        using D = D_;                                                 \
+        using W = W_;                                                 \
+        const char *name = #t, *tapsLetter = #tw, *dataLetter = #td;  \
+        double tol = tolerance;                                       \
+        decltype(&vok##tw##LmslInit) init = vok##tw##LmslInit;        \
+        decltype(&vok##tw##LmslInitMr) initMr = vok##tw##LmslInitMr;  \
+        decltype(&vok##td##LmslInitDlyl) initDlyl = vok##td##LmslInitDlyl; \
+        decltype(&vok##tw##LmslSetTaps) setTaps = vok##tw##LmslSetTaps; \
+        decltype(&vok##tw##LmslGetTaps) getTaps = vok##tw##LmslGetTaps; \
+        decltype(&vok##td##LmslSetDlyl) setDlyl = vok##td##LmslSetDlyl; \
+        decltype(&vok##td##LmslGetDlyl) getDlyl = vok##td##LmslGetDlyl; \
+        decltype(&vok##t##Lmsl) lmsl = vok##t##Lmsl;                  \
+        decltype(&vok##t##bLmsl) blmsl = vok##t##bLmsl;               \
+        decltype(&vok##t##LmsInit) hInit = vok##t##LmsInit;           \
+        decltype(&vok##t##LmsInitMr) hInitMr = vok##t##LmsInitMr;     \
+        decltype(&vok##t##Lms) lms = vok##t##Lms;                     \
+        decltype(&vok##t##bLms) blms = vok##t##bLms;                  \
+        decltype(&vok##t##LmsDes) des = vok##t##LmsDes;               \
+        decltype(&vok##t##bLmsDes) bdes = vok##t##bLmsDes;            \
+        decltype(&vok##tw##LmsGetTaps) hGetTaps = vok##tw##LmsGetTaps; \
+        decltype(&vok##tw##LmsSetTaps) hSetTaps = vok##tw##LmsSetTaps; \
+        decltype(&vok##td##LmsGetDlyl) hGetDlyl = vok##td##LmsGetDlyl; \
+        decltype(&vok##td##LmsSetDlyl) hSetDlyl = vok##td##LmsSetDlyl; \
+        decltype(&vok##tw##LmsGetErrVal) hGetErr = vok##tw##LmsGetErrVal; \
+        decltype(&vok##tw##LmsSetErrVal) hSetErr = vok##tw##LmsSetErrVal; \
     }
 
-inline const auto apiS = LMSTEST_API(s, s, s, float, float, 2e-5);
-inline const auto apiD = LMSTEST_API(d, d, d, double, double, 1e-12);
-inline const auto apiC = LMSTEST_API(c, c, c, FloatComplex, FloatComplex, 2e-5);
-inline const auto apiZ = LMSTEST_API(z, z, z, DoubleComplex, DoubleComplex, 1e-12);
-inline const auto apiSC = LMSTEST_API(sc, c, s, float, FloatComplex, 2e-5);
-inline const auto apiDZ = LMSTEST_API(dz, z, d, double, DoubleComplex, 1e-12);
-
 // Runs body(api) for every adaptive type combination.
-template <class Body>
-void forEachApi(Body body) {
-    { SCOPED_TRACE("s"); body(apiS); }
-    { SCOPED_TRACE("d"); body(apiD); }
-    { SCOPED_TRACE("c"); body(apiC); }
-    { SCOPED_TRACE("z"); body(apiZ); }
-    { SCOPED_TRACE("sc"); body(apiSC); }
-    { SCOPED_TRACE("dz"); body(apiDZ); }
+template <class Body> void forEachApi(Body body) {
+    LMSTEST_API(s, s, s, float, float, 2e-5) s;
+    LMSTEST_API(d, d, d, double, double, 1e-12) d;
+    LMSTEST_API(c, c, c, FloatComplex, FloatComplex, 2e-5) c;
+    LMSTEST_API(z, z, z, DoubleComplex, DoubleComplex, 1e-12) z;
+    LMSTEST_API(sc, c, s, float, FloatComplex, 2e-5) sc;
+    LMSTEST_API(dz, z, d, double, DoubleComplex, 1e-12) dz;
+    std::apply([&](const auto&... api) { (([&] { SCOPED_TRACE(api.name); body(api); })(), ...); },
+               std::tie(s, d, c, z, sc, dz));
 }
 
 // The filter as its definition reads: the inputs seen so far, x(j) the input j
@@ -129,18 +95,19 @@ struct Reference {
         for (size_t i = 0; i < w.size(); ++i) y += w[i] * x(first + int(i));
         return y;
     }
-    LC one(LC samp, LC err, bool adaptNow) {
-        if (adaptNow) adapt(err, 0);
-        history.push_back(samp);
-        return out(0);
-    }
-    // Decimation by 'factor': the output is aligned with input 'phase' of the block.
-    LC block(const std::vector<LC>& in, LC err, int factor, int phase, bool adaptNow) {
-        if (adaptNow) adapt(err, factor - 1 - phase);
-        for (const LC& v : in) history.push_back(v);
+    // Decimation by 'factor' (1: one sample): the output is aligned with input 'phase' of the block.
+    LC block(const std::vector<LC>& in, LC err, int factor = 1, int phase = 0) {
+        adapt(err, factor - 1 - phase);
+        history.insert(history.end(), in.begin(), in.end());
         return out(factor - 1 - phase);
     }
 };
+
+template <class W> Reference referenceFor(const std::vector<W>& w, float step, float leak, int errDly, bool cx) {
+    Reference ref{{}, {}, errDly, step, leak, cx};
+    for (const W& v : w) ref.w.push_back(asLC(v));
+    return ref;
+}
 
 inline ::testing::AssertionResult near(LC got, LC want, double relTol, double scale = 1.0) {
     const double err = double(std::abs(got - want));

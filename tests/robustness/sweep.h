@@ -5,22 +5,25 @@
 // (the paths that release their caches and retry) with the right result.
 #pragma once
 
+#include <gtest/gtest.h>
+
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <functional>
-#include <random>
 #include <string>
-#include <type_traits>
 #include <vector>
 
+#include "frame/test_seams.h"
 #include "support/reports.h"
+#include "support/values.h"
+#include "vok.h"
 
 namespace robust {
 
-// What one call left behind: its outputs untouched, its results right.
 struct Observed {
-    bool untouched;
-    bool correct;
+    bool untouched;  // the outputs as they were before the call
+    bool correct;    // the outputs as the call gives them when nothing fails
 };
 
 struct SweepFigures {
@@ -31,65 +34,108 @@ struct SweepFigures {
 
 using Reports = std::vector<voktest::Expected>;
 
-// The call under test in three steps: prepare() makes fresh buffers and
-// releases whatever the thread caches, call() makes the one library call with
-// the failures armed, check() compares once they are disarmed.
+// prepare() makes fresh buffers (and releases what the thread caches), call()
+// makes the one library call with the failures armed, check() looks once they
+// are disarmed.
 struct Subject {
-    std::function<void()> prepare;
-    std::function<void()> call;
+    std::function<void()> prepare, call;
     std::function<Observed()> check;
 };
 
-// 'run' failures are injected in a row.
-SweepFigures sweepAllocations(const Subject& subject, const std::vector<Reports>& allowed, int run = 1);
-
 // Releases every table and work buffer the calling thread caches.
-void releaseThreadCaches();
+inline void releaseThreadCaches() {
+    vokzDft(nullptr, nullptr, 1, VOK_Free);  // the long-length chirp (its table of 1 goes next)
+    vokcFreeTwdTbls();
+    vokzFreeTwdTbls();
+    vokvFreeTwdTbls();
+    vokFreeBitRevTbls();
+    vokvFft(nullptr, 0, VOK_Free, 0, nullptr);  // every work buffer slot
+}
 
-// n uniform values in [-scale, scale) from a fixed seed; complex records get
-// both parts.
-template <class T>
-std::vector<T> randomValues(int n, double scale, unsigned seed) {
-    std::mt19937 gen(seed);
-    std::uniform_real_distribution<double> dist(-scale, scale);
-    std::vector<T> v(n);
-    for (auto& x : v) {
-        if constexpr (std::is_arithmetic_v<T>) {
-            x = T(dist(gen));
-        } else {
-            x.re = decltype(x.re)(dist(gen));
-            x.im = decltype(x.im)(dist(gen));
+// 'run' failures in a row; one line of figures per sweep for the robustness notes.
+inline SweepFigures sweep(const std::string& what, const Subject& subject, const std::vector<Reports>& allowed,
+                          int run = 1) {
+    SweepFigures figures;
+    for (int failing = 1; failing < 400; ++failing) {
+        SCOPED_TRACE(testing::Message() << what << ": allocation " << failing << " (of a run of " << run << ") fails");
+        subject.prepare();
+        voktest::ReportRecorder rec;
+        vok::testing::failAllocationsAfter(failing, run);
+        subject.call();
+        // How many allocations were still due before the injected failure (0
+        // when the call consumed it); probing uses up the countdown.
+        int due = 0;
+        for (int i = 1; i <= failing && !due; ++i) {
+            void* probe = vokMalloc(1);
+            due = probe ? 0 : i;
+            vokFree(probe);
         }
+        vok::testing::failAllocationAfter(0);
+        const std::vector<voktest::Report> reports = rec.reports();  // before check() calls anything
+        const Observed seen = subject.check();
+        if (reports.empty()) {
+            EXPECT_TRUE(seen.correct);
+            // Reached only when the call made fewer allocations than 'failing'
+            // (with a run, one more to tell a consumed run from a pending one).
+            if (due > 1 || (due == 1 && run == 1)) {
+                figures.allocations = failing - due;
+                std::printf("[ sweep    ] %-40s run %d: %2d allocations, %2d failures reported, %2d survived\n",
+                            what.c_str(), run, figures.allocations, figures.failed, figures.survived);
+                return figures;
+            }
+            figures.survived += due == 0;
+            continue;
+        }
+        ++figures.failed;
+        EXPECT_TRUE(seen.untouched);
+        bool known = false;
+        for (const auto& want : allowed) known = known || voktest::sameReports(reports, want);
+        EXPECT_TRUE(known) << voktest::sameReports(reports, allowed.empty() ? Reports{} : allowed[0]).message();
     }
-    return v;
+    ADD_FAILURE() << what << ": the call never stopped reaching the injected failure";
+    return figures;
 }
 
-// Element-wise comparison with a relative tolerance (transform paths may change
-// between a fast and a direct method when work memory is short).
 template <class T>
-bool near(const T* got, const std::vector<T>& want, double tol) {
-    for (std::size_t i = 0; i < want.size(); ++i) {
-        const double w = double(want[i]), g = double(got[i]);
-        const double d = g - w;
-        if (!(d <= tol * (1.0 + (w < 0 ? -w : w)) && -d <= tol * (1.0 + (w < 0 ? -w : w)))) return false;
+std::vector<double> widen(const std::vector<T>& v) {
+    std::vector<double> out;
+    for (const T& x : v) {
+        if constexpr (requires { x.re; })
+            out.insert(out.end(), {double(x.re), double(x.im)});
+        else
+            out.push_back(double(x));
     }
-    return true;
+    return out;
 }
 
-// A caller's buffer of exactly its size and a copy to tell whether a call
-// wrote into it.
-template <class T>
-struct Guarded {
-    std::vector<T> data, before;
-    void fill(const std::vector<T>& v) { data = before = v; }
-    T* get() { return data.data(); }
-    bool untouched() const { return std::memcmp(data.data(), before.data(), data.size() * sizeof(T)) == 0; }
-};
+// Equal, or within tol·(1 + |want|) where a fallback path rounds differently.
+inline bool near(const std::vector<double>& got, const std::vector<double>& want, double tol) {
+    for (std::size_t i = 0; i < want.size(); ++i)
+        if (!(std::abs(got[i] - want[i]) <= tol * (1 + std::abs(want[i])))) return false;
+    return got.size() == want.size();
+}
 
-// One line per sweep for the robustness figures.
-inline void printFigures(const std::string& what, const SweepFigures& f, int run = 1) {
-    std::printf("[ sweep    ] %-40s run %d: %2d allocations, %2d failures reported, %2d survived\n", what.c_str(), run,
-                f.allocations, f.failed, f.survived);
+// A call that writes only into one caller buffer, first holding 'initial' (the
+// data of an in-place call, or a pattern): a failure leaves it as it was
+// (unless 'kept' is false), and a survived one gives what the call gives when
+// every allocation succeeds.
+template <class T, class Call>
+SweepFigures sweepBuffer(const std::string& what, const std::vector<T>& initial, Call call,
+                         const std::vector<Reports>& allowed, int run = 1, double tol = 0, bool release = true,
+                         bool kept = true) {
+    std::vector<T> data = initial;
+    releaseThreadCaches();
+    call(data.data());
+    const std::vector<double> want = widen(data), before = widen(initial);
+    const Subject subject{[&] {
+                              if (release) releaseThreadCaches();
+                              data = initial;
+                          },
+                          [&] { call(data.data()); },
+                          [&] {
+                              return Observed{!kept || widen(data) == before, near(widen(data), want, tol)};
+                          }};
+    return sweep(what, subject, allowed, run);
 }
 
 }  // namespace robust

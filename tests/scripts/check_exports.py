@@ -18,15 +18,6 @@ STACK_BYTES = {"int": 4, "unsigned int": 4, "short": 4, "float": 4, "double": 8,
                "ShortComplex": 4, "FloatComplex": 8, "IntComplex": 8, "DoubleComplex": 16}
 
 
-def declared(header_dir):
-    """Each declared function with its parameter list."""
-    found = {}
-    for path in pathlib.Path(header_dir).rglob("*.h"):
-        text = re.sub(r"/\*.*?\*/", "", path.read_text(), flags=re.S)
-        found.update(DECL.findall(text))
-    return found
-
-
 def param_bytes(params):
     total = 0
     for param in params.split(","):
@@ -38,42 +29,14 @@ def param_bytes(params):
     return total
 
 
-def decoration_mismatches(want, def_file):
-    """The linker's .def lists 'name = name@N' for a stdcall export."""
-    popped = dict(re.findall(r"^\s*(\w+)\s*=\s*\w+@(\d+)", pathlib.Path(def_file).read_text(), re.M))
-    bad = []
-    for name, params in sorted(want.items()):
-        if name not in popped:
-            bad.append(f"{name}: not stdcall in {def_file}")
-        elif int(popped[name]) != param_bytes(params):
-            bad.append(f"{name}: pops {popped[name]} bytes, declared parameters take {param_bytes(params)}")
-    return bad
-
-
-def exported_elf(library):
-    out = subprocess.run(["nm", "-D", "--defined-only", library], check=True, capture_output=True, text=True).stdout
-    names = set()
-    for line in out.splitlines():
-        parts = line.split()
-        if len(parts) == 3 and parts[1] in "TtWiDdBbRrVv":
-            names.add(parts[2].split("@")[0])
-    return names
-
-
-def exported_pe(library, objdump):
+def exported(library, objdump):
+    if not objdump:
+        out = subprocess.run(["nm", "-D", "--defined-only", library], check=True, capture_output=True, text=True)
+        return {p[2].split("@")[0] for p in map(str.split, out.stdout.splitlines())
+                if len(p) == 3 and p[1] in "TtWiDdBbRrVv"}
     out = subprocess.run([objdump, "-p", library], check=True, capture_output=True, text=True).stdout
-    names, in_table = set(), False
-    for line in out.splitlines():
-        if "[Ordinal/Name Pointer] Table" in line:
-            in_table = True
-            continue
-        if in_table:
-            m = re.match(r"\s*\[\s*\d+\]\s+(\S+)", line)
-            if m:
-                names.add(m.group(1))
-            elif line.strip() == "":
-                break
-    return names
+    table = out.split("[Ordinal/Name Pointer] Table", 1)[-1].split("\n\n", 1)[0]
+    return set(re.findall(r"^\s*\[\s*\d+\]\s+(\S+)", table, re.M))
 
 
 def main():
@@ -83,20 +46,25 @@ def main():
     ap.add_argument("--pe-objdump", help="objdump for a DLL's export table")
     ap.add_argument("--def", dest="def_file", help="the .def the linker wrote for a 32-bit DLL")
     args = ap.parse_args()
-    want = declared(args.header_dir)
-    have = exported_pe(args.library, args.pe_objdump) if args.pe_objdump else exported_elf(args.library)
-    missing, extra = sorted(want.keys() - have), sorted(have - want.keys())
-    for name in missing:
-        print("declared but not exported:", name)
-    for name in extra:
-        print("exported but not declared:", name)
+    want = {}
+    for path in pathlib.Path(args.header_dir).rglob("*.h"):
+        want.update(DECL.findall(re.sub(r"/\*.*?\*/", "", path.read_text(), flags=re.S)))
+    have = exported(args.library, args.pe_objdump)
+    problems = [f"declared but not exported: {n}" for n in sorted(want.keys() - have)]
+    problems += [f"exported but not declared: {n}" for n in sorted(have - want.keys())]
     print(f"{len(want)} declared, {len(have)} exported")
-    undecorated = decoration_mismatches(want, args.def_file) if args.def_file else []
-    for line in undecorated:
+    if args.def_file:  # the linker's .def lists 'name = name@N' for a stdcall export
+        popped = dict(re.findall(r"^\s*(\w+)\s*=\s*\w+@(\d+)", pathlib.Path(args.def_file).read_text(), re.M))
+        for name, params in sorted(want.items()):
+            if name not in popped:
+                problems.append(f"{name}: not stdcall in {args.def_file}")
+            elif int(popped[name]) != param_bytes(params):
+                problems.append(f"{name}: pops {popped[name]} bytes, declared parameters take {param_bytes(params)}")
+        if not problems:
+            print("all exports decorated as declared")
+    for line in problems:
         print(line)
-    if args.def_file and not undecorated:
-        print("all exports decorated as declared")
-    return 1 if missing or extra or undecorated or not want else 0
+    return 1 if problems or not want else 0
 
 
 if __name__ == "__main__":

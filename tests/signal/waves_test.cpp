@@ -206,24 +206,48 @@ TYPED_TEST(Waves, FailuresOfEveryEntryPoint) {
                                  P(0.1), P(0), typename K::M(1));
 }
 
-TEST(Tone, SetUpChecksMagnitudeFrequencyPhaseInOrderAndTheRecordMarker) {
+// Set-up checks run magnitude, frequency, phase (and asymmetry) in that order;
+// a tone record whose marker is spoiled is refused and left alone.
+TEST(Waves, SetUpCheckOrderAndTheRecordMarker) {
     const int bad = VOK_StatusBadArg;
-    const char* m = "voktone";
-    Sentinel s(sizeof(VokZToneState));
+    const char *m = "voktone", *t = "voktrngl", *mag = "Invalid magnitude value", *freq = "Invalid frequence value";
+    const char *phase = "Invalid phase value", *asym = "Invalid asymmetry value";
+    const double pi = 3.141592653589793;
+    Sentinel s(sizeof(VokZTrnglState) + sizeof(VokZToneState));
     auto* z = s.as<VokZToneState>();
+    auto* zi = s.as<VokZTrnglState>();
     VokSToneState st;
     voksToneInit(0.1f, 0, 1, &st);
     VokSToneState spoiled = st;
     spoiled.marker[2] = 'Y';
     const VokSToneState spoiledBefore = spoiled;
+    VokCTrnglState c;
     EXPECT_EACH_REPORTS(
-        {[&] { vokzToneInit(0.6, 7.0, -1.0, z); }, {bad, "vokzToneInit", "Invalid magnitude value", m}},
+        {[&] { vokzToneInit(0.6, 7.0, -1.0, z); }, {bad, "vokzToneInit", mag, m}},
         {[&] { vokzToneInit(0.6, 7.0, 1.0, z); }, {bad, "vokzToneInit", "Invalid freq value", m}},
-        {[&] { vokzToneInit(0.1, 7.0, 1.0, z); }, {bad, "vokzToneInit", "Invalid phase value", m}},
+        {[&] { vokzToneInit(0.1, 7.0, 1.0, z); }, {bad, "vokzToneInit", phase, m}},
         {[&] { voksbTone(&spoiled, s.as<float>(), 4); }, {bad, "voksbTone", "Structure initialization need", m}},
-        {[&] { EXPECT_EQ(voksTone(&spoiled), 0.0f); }, {bad, "voksTone", "Structure initialization need", m}});
+        {[&] { EXPECT_EQ(voksTone(&spoiled), 0.0f); }, {bad, "voksTone", "Structure initialization need", m}},
+        {[&] { vokzTrnglInit(0.6, 7.0, -1.0, 4.0, zi); }, {bad, "vokzTrnglInit", mag, t}},
+        {[&] { vokzTrnglInit(0.5, 7.0, 1.0, 4.0, zi); }, {bad, "vokzTrnglInit", freq, t}},
+        {[&] { vokzTrnglInit(-1e-300, 7.0, 1.0, 4.0, zi); }, {bad, "vokzTrnglInit", freq, t}},
+        {[&] { vokzTrnglInit(0.1, 2 * pi, 1.0, 4.0, zi); }, {bad, "vokzTrnglInit", phase, t}},
+        {[&] { vokzTrnglInit(0.1, -1e-300, 1.0, 4.0, zi); }, {bad, "vokzTrnglInit", phase, t}},
+        {[&] { vokzTrnglInit(0.1, 1.0, 1.0, pi, zi); }, {bad, "vokzTrnglInit", asym, t}},
+        {[&] { vokzTrnglInit(0.1, 1.0, 1.0, -pi, zi); }, {bad, "vokzTrnglInit", asym, t}},
+        {[&] { vokcTrnglInit(0.1f, 7, 1, 0, &c); }, {bad, "vokcTrnglInit", phase, t}},
+        {[&] { vokvTrnglInit(0.1f, 0, 1, 3.5f, &c); }, {bad, "vokvTrnglInit", asym, t}},
+        {[&] { vokdTrnglInit(0.7, 0, 1, 0, nullptr); }, {bad, "vokdTrnglInit", freq, t}});
     EXPECT_TRUE(s.untouched());
     EXPECT_EQ(std::memcmp(&spoiled, &spoiledBefore, sizeof spoiled), 0);
+    // Negative zeros are accepted; so is the asymmetry just inside ±π.
+    ReportRecorder rec;
+    VokSTrnglState ss;
+    VokDTrnglState d;
+    voksTrnglInit(-0.0f, -0.0f, -0.0f, std::nextafter(3.14159265f, 0.0f), &ss);
+    vokdTrnglInit(0.1, 0.0, 1.0, std::nextafter(-pi, 0.0), &d);
+    vokwTrnglInit(0.1f, 0.0f, 5, 0.0f, &ss);
+    EXPECT_TRUE(rec.reports().empty());
 }
 
 TEST(Tone, SixteenBitSamplesRoundToNearestEvenAndBlocksDrainTheBufferFirst) {
@@ -245,36 +269,6 @@ TEST(Tone, SixteenBitSamplesRoundToNearestEvenAndBlocksDrainTheBufferFirst) {
     got.insert(got.end(), part.begin(), part.end());
     while (got.size() < 100) got.push_back(vokwTone(&b));
     EXPECT_EQ(got, want);
-}
-
-TEST(Triangle, SetUpChecksMagnitudeFrequencyPhaseAsymmetryThenState) {
-    const int bad = VOK_StatusBadArg;
-    const char *m = "voktrngl", *mag = "Invalid magnitude value", *freq = "Invalid frequence value";
-    const char *phase = "Invalid phase value", *asym = "Invalid asymmetry value";
-    const double pi = 3.141592653589793;
-    Sentinel zs(sizeof(VokZTrnglState));
-    auto* zi = zs.as<VokZTrnglState>();
-    VokSTrnglState s;
-    VokCTrnglState c;
-    VokDTrnglState d;
-    EXPECT_EACH_REPORTS(
-        {[&] { vokzTrnglInit(0.6, 7.0, -1.0, 4.0, zi); }, {bad, "vokzTrnglInit", mag, m}},  // magnitude first
-        {[&] { vokzTrnglInit(0.5, 7.0, 1.0, 4.0, zi); }, {bad, "vokzTrnglInit", freq, m}},
-        {[&] { vokzTrnglInit(-1e-300, 7.0, 1.0, 4.0, zi); }, {bad, "vokzTrnglInit", freq, m}},
-        {[&] { vokzTrnglInit(0.1, 2 * pi, 1.0, 4.0, zi); }, {bad, "vokzTrnglInit", phase, m}},
-        {[&] { vokzTrnglInit(0.1, -1e-300, 1.0, 4.0, zi); }, {bad, "vokzTrnglInit", phase, m}},
-        {[&] { vokzTrnglInit(0.1, 1.0, 1.0, pi, zi); }, {bad, "vokzTrnglInit", asym, m}},
-        {[&] { vokzTrnglInit(0.1, 1.0, 1.0, -pi, zi); }, {bad, "vokzTrnglInit", asym, m}},
-        {[&] { vokcTrnglInit(0.1f, 7, 1, 0, &c); }, {bad, "vokcTrnglInit", phase, m}},
-        {[&] { vokvTrnglInit(0.1f, 0, 1, 3.5f, &c); }, {bad, "vokvTrnglInit", asym, m}},
-        {[&] { vokdTrnglInit(0.7, 0, 1, 0, nullptr); }, {bad, "vokdTrnglInit", freq, m}});
-    EXPECT_TRUE(zs.untouched());
-    // Negative zeros are accepted; so is the asymmetry just inside ±π.
-    ReportRecorder rec;
-    voksTrnglInit(-0.0f, -0.0f, -0.0f, std::nextafter(3.14159265f, 0.0f), &s);
-    vokdTrnglInit(0.1, 0.0, 1.0, std::nextafter(-pi, 0.0), &d);
-    vokwTrnglInit(0.1f, 0.0f, 5, 0.0f, &s);
-    EXPECT_TRUE(rec.reports().empty());
 }
 
 }  // namespace

@@ -18,15 +18,13 @@ int VOK_CALL recordReport(int status, const char* function, const char* context,
 ReportRecorder::ReportRecorder(int mode)
     : previousHook_(vokRedirectError(recordReport)), previousMode_(vokGetErrMode()) {
     vokSetErrMode(mode);
-    vokSetErrStatus(0);
-    recorded.clear();
+    clear();
 }
 
 ReportRecorder::~ReportRecorder() {
     vokRedirectError(previousHook_);
     vokSetErrMode(previousMode_);
-    vokSetErrStatus(0);
-    recorded.clear();
+    clear();
 }
 
 const std::vector<Report>& ReportRecorder::reports() const { return recorded; }
@@ -39,39 +37,36 @@ void ReportRecorder::clear() {
     std::ostringstream diff;
     bool same = actual.size() == expected.size();
     for (std::size_t i = 0; i < actual.size() || i < expected.size(); ++i) {
+        const Report* a = i < actual.size() ? &actual[i] : nullptr;
+        const Expected* e = i < expected.size() ? &expected[i] : nullptr;
+        const std::string context = e && e->context ? e->context : "<null>";
+        same = same && a->status == e->status && a->function == e->function && a->context == context &&
+               a->module == e->module;
         diff << "  #" << i << " got ";
-        if (i < actual.size())
-            diff << "(" << actual[i].status << ", " << actual[i].function << ", \"" << actual[i].context << "\", "
-                 << actual[i].module << ":" << actual[i].line << ")";
-        else
-            diff << "nothing";
-        diff << " want ";
-        if (i < expected.size()) {
-            const Expected& e = expected[i];
-            diff << "(" << e.status << ", " << e.function << ", \"" << e.context << "\", " << e.module << ")";
-            if (i < actual.size()) {
-                const Report& a = actual[i];
-                same = same && a.status == e.status && a.function == e.function && a.context == e.context &&
-                       a.module == e.module;
-            }
-        } else {
-            diff << "nothing";
-        }
-        diff << "\n";
+        if (a) diff << "(" << a->status << ", " << a->function << ", \"" << a->context << "\", " << a->module << ":"
+                    << a->line << ")";
+        diff << (a ? "" : "nothing") << " want ";
+        if (e) diff << "(" << e->status << ", " << e->function << ", \"" << context << "\", " << e->module << ")";
+        diff << (e ? "" : "nothing") << "\n";
     }
-    if (!same) return ::testing::AssertionFailure() << "report sequence differs:\n" << diff.str();
-    return ::testing::AssertionSuccess();
+    if (same) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "report sequence differs:\n" << diff.str();
+}
+
+::testing::AssertionResult ReportSteps::reportsOf(const std::function<void()>& call,
+                                                  const std::vector<Expected>& expected) {
+    recorder_.clear();
+    call();
+    return sameReports(recorder_.reports(), expected);
 }
 
 ::testing::AssertionResult eachReports(const std::vector<BadCall>& calls) {
-    ReportRecorder recorder;
+    ReportSteps steps("");
     for (std::size_t i = 0; i < calls.size(); ++i) {
-        recorder.clear();
-        calls[i].call();
         std::vector<Expected> expected{calls[i].report};
         expected.insert(expected.end(), calls[i].then.begin(), calls[i].then.end());
-        const auto result = sameReports(recorder.reports(), expected);
-        if (!result) return ::testing::AssertionFailure() << "bad call #" << i << ": " << result.message();
+        if (auto result = steps.reportsOf(calls[i].call, expected); !result)
+            return ::testing::AssertionFailure() << "bad call #" << i << ": " << result.message();
     }
     return ::testing::AssertionSuccess();
 }

@@ -1,5 +1,6 @@
 // Test helpers: a report hook that records every report of the calling thread,
-// and sentinel-filled buffers that tell whether a failed call wrote anything.
+// tables of failing calls checked against it, and sentinel-filled buffers that
+// tell whether a failed call wrote anything.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -75,6 +76,31 @@ public:
 private:
     std::vector<unsigned char> bytes_;
     std::vector<unsigned char> pristine_;
+};
+
+// Failure tests as tables: each step is one call and the reports it must add,
+// checked right after the call. Every step starts from a clean status, so a
+// report is tied to the call that made it.
+class ReportSteps {
+public:
+    explicit ReportSteps(const char* module, int status = VOK_StatusBadArg) : module_(module), status_(status) {}
+    // The call adds exactly one report: this module's status, function and context.
+    template <class Call>
+    void operator()(const std::string& function, const char* context, Call call) {
+        run(call, {{status_, function.c_str(), context, module_}});
+    }
+    // The call adds exactly these reports (none for an empty list).
+    template <class Call>
+    void run(Call call, const std::vector<Expected>& expected) {
+        EXPECT_TRUE(reportsOf(call, expected)) << "step " << step_++;
+    }
+    ::testing::AssertionResult reportsOf(const std::function<void()>& call, const std::vector<Expected>& expected);
+
+private:
+    ReportRecorder recorder_;
+    const char* module_;
+    int status_;
+    int step_ = 0;
 };
 
 }  // namespace voktest

@@ -27,14 +27,14 @@ template <class T> T fromLC(LC v) {
     else return T(v.real());
 }
 
-// n values (both parts of complex ones) uniform in [-1, 1).
+// n values (both parts of complex ones) uniform in [-scale, scale).
 template <class T>
-std::vector<T> randomVector(long long n, unsigned seed) {
+std::vector<T> randomVector(long long n, unsigned seed, double scale = 1) {
     std::mt19937 gen(seed);
-    std::uniform_real_distribution<double> dist(-1, 1);
+    std::uniform_real_distribution<double> dist(-scale, scale);
     std::vector<T> v(n);
     for (auto& x : v) {
-        if constexpr (isCx<T>) x = {Real<T>(dist(gen)), Real<T>(dist(gen))};
+        if constexpr (requires { x.re; }) x = {decltype(x.re)(dist(gen)), decltype(x.im)(dist(gen))};
         else x = T(dist(gen));
     }
     return v;

@@ -1,7 +1,9 @@
-// Long-double references for the FFT tests: a direct DFT for short lengths
-// and a recursive radix-2 transform (exact twiddles per level) for long ones.
+// Long-double references for the transform tests: a direct DFT for short
+// lengths, a recursive radix-2 transform (exact twiddles per level) for long
+// ones, and the rules that bring exact values to 16 bits.
 #pragma once
 
+#include <algorithm>
 #include <cmath>
 #include <complex>
 #include <numbers>
@@ -54,9 +56,17 @@ inline void recursiveFft(LC* x, long long n, const std::vector<LC>& w) {
 }
 
 inline std::vector<LC> referenceDft(std::vector<LC> x, bool forward) {
-    if (x.size() <= 256) return directDft(x, forward);
+    if (x.size() <= 256 || (x.size() & (x.size() - 1))) return directDft(x, forward);
     recursiveFft(x.data(), (long long)x.size(), roots((long long)x.size(), forward));
     return x;
+}
+
+// The transform the flags ask for: direction, and 1/N on an inverse unless VOK_NoScale.
+inline std::vector<LC> spectrum(const std::vector<LC>& x, int flags) {
+    std::vector<LC> y = referenceDft(x, flags & 1);
+    if ((flags & 2) && !(flags & 16))
+        for (LC& v : y) v /= (long double)x.size();
+    return y;
 }
 
 inline std::vector<LC> randomComplex(long long n, unsigned seed, bool realOnly = false) {
@@ -82,6 +92,23 @@ inline long double relativeError(const std::vector<LC>& got, const std::vector<L
     }
     norm = std::sqrt(norm / (long double)want.size());
     return norm > 0 ? err / norm : err;
+}
+
+// An exact value in 16 bits. The FFTs round modes 0 and 1 to nearest and
+// saturate; otherwise v·2^-sf (modes 2, 3, 4) is truncated toward zero, then
+// saturated (modes 1, 3) or wrapped to the low 16 bits.
+inline int to16(long double v, int mode, int sf, bool fftRounding) {
+    const bool nearest = fftRounding && mode <= 1, saturate = mode == 1 || mode == 3 || (fftRounding && mode == 0);
+    const long double t = nearest ? std::nearbyint(v) : std::trunc(mode >= 2 ? std::ldexp(v, -sf) : v);
+    if (saturate) return int(std::clamp(t, -32768.0L, 32767.0L));
+    return short((unsigned short)(long long)std::fmod(t, 65536.0L));
+}
+
+// The factor the automatic mode picks: the fewest halvings that fit the largest part.
+inline int autoFactor(const std::vector<LC>& x) {
+    long double m = 0;
+    for (const LC& v : x) m = std::max({m, std::fabs(v.real()), std::fabs(v.imag())});
+    return m <= 32767 ? 0 : std::ilogb(m) - 14;
 }
 
 }  // namespace ffttest

@@ -4,131 +4,73 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdint>
 #include <cstring>
-#include <numeric>
 #include <vector>
 
 #include "frame/context.h"
 #include "frame/test_seams.h"
+#include "reference.h"
 #include "support/report_steps.h"
 #include "support/reports.h"
 #include "vok.h"
 
 namespace {
 
+using ffttest::reverseBits;
 using voktest::ReportRecorder;
 
-int reverseBits(int v, int bits) {
-    int r = 0;
-    for (int i = 0; i < bits; ++i) r |= ((v >> i) & 1) << (bits - 1 - i);
-    return r;
-}
-
-TEST(BitRev, SingleIndices) {
-    EXPECT_EQ(vokBitRev(6, 3), 3);
+TEST(BitRev, IndicesAndTablesMatchTheReversal) {
     EXPECT_EQ(vokBitRev(12345, 0), 0);
-    EXPECT_EQ(vokBitRev(241, 2), 2);
+    EXPECT_EQ(vokBitRev(241, 2), 2);  // only the low bits count
     EXPECT_EQ(vokBitRev(1, 31), 1 << 30);
-    for (int order = 1; order <= 12; ++order)
-        for (int v = 0; v < (1 << order); v += 1 + v / 7) EXPECT_EQ(vokBitRev(v, order), reverseBits(v, order));
-}
-
-TEST(BitRev, BadOrderReportsAndReturnsZero) {
-    ReportRecorder rec;
-    EXPECT_EQ(vokBitRev(5, -1), 0);
-    EXPECT_EQ(vokBitRev(5, 32), 0);
-    EXPECT_REPORTS(rec, {VOK_StatusBadArg, "vokBitRev", "order<0", "vokmisc"},
-                   {VOK_StatusBadArg, "vokBitRev", "order>31", "vokmisc"});
-    // A negative status left behind makes it return 0 until reset.
-    EXPECT_EQ(vokBitRev(6, 3), 0);
-    vokSetErrStatus(VOK_StatusOk);
-    EXPECT_EQ(vokBitRev(6, 3), 3);
-}
-
-TEST(BitRev, TablesMatchTheReversal) {
     for (int order = 0; order <= 14; ++order) {
         const int n = 1 << order;
         std::vector<int> tbl(n, -1);
         vokCalcBitRevTbl(tbl.data(), order);
         const int* cached = vokGetBitRevTbl(order);
         ASSERT_NE(cached, nullptr);
+        EXPECT_EQ(vokGetBitRevTbl(order), cached);
         for (int i = 0; i < n; ++i) {
             ASSERT_EQ(tbl[i], reverseBits(i, order)) << order << " " << i;
             ASSERT_EQ(cached[i], tbl[i]);
+            ASSERT_EQ(vokBitRev(i, order), tbl[i]);
         }
     }
-}
-
-TEST(BitRev, CachedTableIsKeptUntilFreed) {
-    const int* a = vokGetBitRevTbl(9);
-    EXPECT_EQ(vokGetBitRevTbl(9), a);
     vokFreeBitRevTbls();
     EXPECT_EQ(vok::threadContext().tables.bitRev[9], nullptr);
-    EXPECT_NE(vokGetBitRevTbl(9), nullptr);
-    vokFreeBitRevTbls();
-}
-
-TEST(BitRev, TableFailures) {
-    int tbl[4];
-    voktest::ReportSteps step("vokmisc");
-    step("vokCalcBitRevTbl", "order<0", [&] { vokCalcBitRevTbl(tbl, -1); });
-    step("vokCalcBitRevTbl", "order>31", [&] { vokCalcBitRevTbl(tbl, 32); });
-    step("vokCalcBitRevTbl", "tbl==0", [&] { vokCalcBitRevTbl(nullptr, 3); });
-    step("vokGetBitRevTbl", "order<0", [&] { EXPECT_EQ(vokGetBitRevTbl(-2), nullptr); });
-    step("vokGetBitRevTbl", "order>31", [&] { EXPECT_EQ(vokGetBitRevTbl(40), nullptr); });
-    vokFreeBitRevTbls();
-    voktest::ReportSteps noMemory("vokmisc", VOK_StatusNoMemory);
-    vok::testing::failAllocationAfter(1);
-    noMemory("vokGetBitRevTbl", "NULL Pointer", [&] { EXPECT_EQ(vokGetBitRevTbl(5), nullptr); });
-    vokSetErrStatus(VOK_StatusOk);
-    EXPECT_NE(vokGetBitRevTbl(5), nullptr);  // nothing was cached: the retry builds it
-    vokFreeBitRevTbls();
 }
 
 // The permutations for every element size, against dst[rev(k)] = src[k].
 template <class E>
-struct Perm {
-    void (*one)(E*, int);
-    void (*two)(const E*, E*, int);
-};
-
-template <class E>
-E valueOf(int k) {
-    E e;
-    unsigned char* b = reinterpret_cast<unsigned char*>(&e);
-    for (std::size_t i = 0; i < sizeof(E); ++i) b[i] = static_cast<unsigned char>(k * 31 + i * 7 + (k >> 8));
-    return e;
-}
-template <class E>
-bool sameBytes(const E& a, const E& b) { return std::memcmp(&a, &b, sizeof(E)) == 0; }
-
-template <class E>
-void checkPermutations(Perm<E> p) {
+void checkPermutations(void (*one)(E*, int), void (*two)(const E*, E*, int)) {
+    auto valueOf = [](int k) {
+        E e;
+        auto* b = reinterpret_cast<unsigned char*>(&e);
+        for (std::size_t i = 0; i < sizeof(E); ++i) b[i] = static_cast<unsigned char>(k * 31 + i * 7 + (k >> 8));
+        return e;
+    };
     for (int order = 0; order <= 13; ++order) {
         const int n = 1 << order;
         std::vector<E> src(n), dst(n), in(n);
-        for (int k = 0; k < n; ++k) src[k] = in[k] = valueOf<E>(k);
-        p.two(src.data(), dst.data(), order);
-        p.one(in.data(), order);
+        for (int k = 0; k < n; ++k) src[k] = in[k] = valueOf(k);
+        two(src.data(), dst.data(), order);
+        one(in.data(), order);
         for (int k = 0; k < n; ++k) {
-            ASSERT_TRUE(sameBytes(src[k], valueOf<E>(k))) << "source changed";
-            ASSERT_TRUE(sameBytes(dst[reverseBits(k, order)], src[k])) << order << " " << k;
-            ASSERT_TRUE(sameBytes(in[reverseBits(k, order)], src[k])) << order << " " << k;
+            const E want = valueOf(k);
+            ASSERT_EQ(std::memcmp(&src[k], &want, sizeof(E)), 0) << "source changed";
+            ASSERT_EQ(std::memcmp(&dst[reverseBits(k, order)], &want, sizeof(E)), 0) << order << " " << k;
+            ASSERT_EQ(std::memcmp(&in[reverseBits(k, order)], &want, sizeof(E)), 0) << order << " " << k;
         }
     }
 }
 
 TEST(BitRev, PermutationsOfEveryElementSize) {
-    checkPermutations<short>({vokwbBitRev1, vokwbBitRev2});
-    checkPermutations<ShortComplex>({vokvbBitRev1, vokvbBitRev2});
-    checkPermutations<float>({voksbBitRev1, voksbBitRev2});
-    checkPermutations<FloatComplex>({vokcbBitRev1, vokcbBitRev2});
-    checkPermutations<double>({vokdbBitRev1, vokdbBitRev2});
-    checkPermutations<DoubleComplex>({vokzbBitRev1, vokzbBitRev2});
-}
-
-TEST(BitRev, SwapTableLayout) {
+    checkPermutations<short>(vokwbBitRev1, vokwbBitRev2);
+    checkPermutations<ShortComplex>(vokvbBitRev1, vokvbBitRev2);
+    checkPermutations<float>(voksbBitRev1, voksbBitRev2);
+    checkPermutations<FloatComplex>(vokcbBitRev1, vokcbBitRev2);
+    checkPermutations<double>(vokdbBitRev1, vokdbBitRev2);
+    checkPermutations<DoubleComplex>(vokzbBitRev1, vokzbBitRev2);
     // Order 6: M = 16 middle values over 4 bits; pairs (1,8) (2,4) (3,12) (5,10) (7,14) (11,13),
     // then 0, then the self-reversed 15, 9, 6, then 0.
     vokFreeBitRevTbls();
@@ -136,99 +78,45 @@ TEST(BitRev, SwapTableLayout) {
     vokwbBitRev1(data, 6);
     const int* swap = vok::threadContext().tables.swap[6];
     ASSERT_NE(swap, nullptr);
-    const std::vector<int> expected = {4, 32, 8, 16, 12, 48, 20, 40, 28, 56, 44, 52, 0, 60, 36, 24, 0};
-    EXPECT_EQ(std::vector<int>(swap, swap + 17), expected);
+    EXPECT_EQ(std::vector<int>(swap, swap + 17),
+              (std::vector<int>{4, 32, 8, 16, 12, 48, 20, 40, 28, 56, 44, 52, 0, 60, 36, 24, 0}));
     vokFreeBitRevTbls();
     EXPECT_EQ(vok::threadContext().tables.swap[6], nullptr);
 }
 
-TEST(BitRev, PermutationFailures) {
-    voktest::Sentinel s(64 * sizeof(double));
-    double* d = s.as<double>();
-    voktest::ReportSteps step("vokmisc");
-    step("vokdbBitRev1", "order<0", [&] { vokdbBitRev1(d, -1); });
-    step("vokdbBitRev1", "order>31", [&] { vokdbBitRev1(d, 32); });
-    step("vokdbBitRev1", "vec==0", [&] { vokdbBitRev1(nullptr, 3); });
-    step("vokdbBitRev2", "order<0", [&] { vokdbBitRev2(d, d, -1); });
-    step("vokdbBitRev2", "order>31", [&] { vokdbBitRev2(d, d, 32); });
-    step("vokdbBitRev2", "src==0", [&] { vokdbBitRev2(nullptr, d, 3); });
-    step("vokdbBitRev2", "dst==0", [&] { vokdbBitRev2(d, nullptr, 3); });
-    vokFreeBitRevTbls();
-    voktest::ReportSteps noMemory("vokmisc", VOK_StatusNoMemory);
-    vok::testing::failAllocationAfter(1);
-    // No swap table: the data stay as they were.
-    noMemory("vokdbBitRev1", "NULL Pointer", [&] { vokdbBitRev1(d, 6); });
-    EXPECT_TRUE(s.untouched());
-}
-
-// ---- twiddle tables ----
-
+// Entry k of length n is exp(-2πi·k/n) with the angle k·(2π/n) in double,
+// rounded to the element type (16-bit: 2^14 times it, truncated).
 template <class C>
-void expectEntry(const C& e, int k, int n);
-template <>
-void expectEntry(const FloatComplex& e, int k, int n) {
-    const long double a = double(k) * (6.283185307179586 / double(n));
-    ASSERT_EQ(e.re, float(std::cos(a))) << k << "/" << n;
-    ASSERT_EQ(e.im, float(-std::sin(a))) << k << "/" << n;
-}
-template <>
-void expectEntry(const DoubleComplex& e, int k, int n) {
-    const long double a = double(k) * (6.283185307179586 / double(n));
-    ASSERT_EQ(e.re, double(std::cos(a))) << k << "/" << n;
-    ASSERT_EQ(e.im, double(-std::sin(a))) << k << "/" << n;
-}
-template <>
-void expectEntry(const ShortComplex& e, int k, int n) {
-    const long double a = double(k) * (6.283185307179586 / double(n));
-    ASSERT_EQ(e.re, short(std::trunc(16384 * std::cos(a)))) << k << "/" << n;
-    ASSERT_EQ(e.im, short(std::trunc(-16384 * std::sin(a)))) << k << "/" << n;
-}
-
-template <class C>
-struct TwiddleKind {
-    C* (*getDft)(int);
-    void (*calcDft)(C*, int);
-    C* (*getFft)(int);
-    void (*calcFft)(C*, int);
-    void (*freeAll)();
-};
-
-template <class C>
-void checkKind(TwiddleKind<C> kind) {
-    for (int n : {1, 2, 3, 5, 12, 100, 1000}) {
+void checkTwiddles(C* (*getDft)(int), void (*calcDft)(C*, int), C* (*getFft)(int), void (*calcFft)(C*, int),
+                   void (*freeAll)()) {
+    using R = decltype(C::re);
+    for (int length : {1, 2, 3, 5, 12, 100, 1000, -1, -2, -4, -8, -16, -256, -4096}) {
+        const int n = length > 0 ? length : -length, order = std::ilogb(n);
         std::vector<C> t(n);
-        kind.calcDft(t.data(), n);
-        const C* cached = kind.getDft(n);
+        length > 0 ? calcDft(t.data(), n) : calcFft(t.data(), order);
+        const C* cached = length > 0 ? getDft(n) : getFft(order);
         ASSERT_NE(cached, nullptr);
-        EXPECT_EQ(kind.getDft(n), cached);
+        EXPECT_EQ(length > 0 ? getDft(n) : getFft(order), cached);
         for (int k = 0; k < n; ++k) {
-            expectEntry(t[k], k, n);
-            expectEntry(cached[k], k, n);
-        }
-    }
-    for (int order = 0; order <= 12; ++order) {
-        const int n = 1 << order;
-        std::vector<C> t(n);
-        kind.calcFft(t.data(), order);
-        const C* cached = kind.getFft(order);
-        ASSERT_NE(cached, nullptr);
-        EXPECT_EQ(kind.getFft(order), cached);
-        for (int k = 0; k < n; ++k) {
-            expectEntry(t[k], k, n);
+            const long double a = double(k) * (6.283185307179586 / double(n));
+            const long double scale = std::is_same_v<R, short> ? 16384 : 1;
+            ASSERT_EQ(t[k].re, R(std::is_same_v<R, short> ? std::trunc(scale * std::cos(a)) : std::cos(a))) << k << "/" << n;
+            ASSERT_EQ(t[k].im, R(std::is_same_v<R, short> ? std::trunc(-scale * std::sin(a)) : -std::sin(a))) << k << "/" << n;
             ASSERT_EQ(std::memcmp(&cached[k], &t[k], sizeof(C)), 0);
         }
     }
-    kind.freeAll();
+    freeAll();
 }
 
 TEST(Twiddles, EntriesOfEveryKind) {
-    checkKind<FloatComplex>({vokcGetDftTwdTbl, vokcCalcDftTwdTbl, vokcGetFftTwdTbl, vokcCalcFftTwdTbl, vokcFreeTwdTbls});
-    checkKind<DoubleComplex>({vokzGetDftTwdTbl, vokzCalcDftTwdTbl, vokzGetFftTwdTbl, vokzCalcFftTwdTbl, vokzFreeTwdTbls});
-    checkKind<ShortComplex>({vokvGetDftTwdTbl, vokvCalcDftTwdTbl, vokvGetFftTwdTbl, vokvCalcFftTwdTbl, vokvFreeTwdTbls});
+    checkTwiddles<FloatComplex>(vokcGetDftTwdTbl, vokcCalcDftTwdTbl, vokcGetFftTwdTbl, vokcCalcFftTwdTbl, vokcFreeTwdTbls);
+    checkTwiddles<DoubleComplex>(vokzGetDftTwdTbl, vokzCalcDftTwdTbl, vokzGetFftTwdTbl, vokzCalcFftTwdTbl, vokzFreeTwdTbls);
+    checkTwiddles<ShortComplex>(vokvGetDftTwdTbl, vokvCalcDftTwdTbl, vokvGetFftTwdTbl, vokvCalcFftTwdTbl, vokvFreeTwdTbls);
 }
 
-TEST(Twiddles, DftListHoldsThirtyTwoTables) {
+TEST(Twiddles, DftListHoldsThirtyTwoTablesAndFreeReleasesTheKinds) {
     ReportRecorder rec;
+    auto& ctx = vok::threadContext();
     vokcFreeTwdTbls();
     std::vector<FloatComplex*> tables;
     for (int n = 1; n <= 32; ++n) tables.push_back(vokcGetDftTwdTbl(n));
@@ -239,44 +127,71 @@ TEST(Twiddles, DftListHoldsThirtyTwoTables) {
     EXPECT_EQ(vokcGetDftTwdTbl(17), tables[16]);
     EXPECT_NE(vokzGetDftTwdTbl(33), nullptr);  // each kind counts its own
     vokcFreeTwdTbls();
-    vokzFreeTwdTbls();
-    EXPECT_EQ(vok::threadContext().dftCount[vok::kKindC], 0);
+    EXPECT_EQ(ctx.dftCount[vok::kKindC], 0);
     EXPECT_NE(vokcGetDftTwdTbl(33), nullptr);
     vokcFreeTwdTbls();
-}
-
-TEST(Twiddles, FreeReleasesTheKindsTables) {
+    // A kind's Free releases its FFT twiddles, the internal FFT tables and swap tables.
     vokzGetFftTwdTbl(5);
-    vokzGetDftTwdTbl(7);
     vokzFft(nullptr, 6, VOK_Forw | VOK_Init);
-    auto& t = vok::threadContext().tables;
-    EXPECT_NE(t.internalFft[vok::kDouble][6][0], nullptr);
-    EXPECT_NE(t.swap[6], nullptr);
+    EXPECT_TRUE(ctx.tables.internalFft[vok::kDouble][6][0] != nullptr && ctx.tables.swap[6] != nullptr);
     vokzFreeTwdTbls();
-    EXPECT_EQ(t.fftTwiddle[vok::kKindZ][5], nullptr);
-    EXPECT_EQ(t.internalFft[vok::kDouble][6][0], nullptr);
-    EXPECT_EQ(t.swap[6], nullptr);
-    EXPECT_EQ(vok::threadContext().dftCount[vok::kKindZ], 0);
+    EXPECT_EQ(ctx.tables.fftTwiddle[vok::kKindZ][5], nullptr);
+    EXPECT_TRUE(ctx.tables.internalFft[vok::kDouble][6][0] == nullptr && ctx.tables.swap[6] == nullptr);
+    EXPECT_EQ(ctx.dftCount[vok::kKindZ], 0);
 }
 
-TEST(Twiddles, Failures) {
+TEST(Tables, FailuresInOrder) {
+    voktest::Sentinel s(64 * sizeof(double));
+    double* d = s.as<double>();
+    int tbl[4];
     FloatComplex t[4];
-    voktest::ReportSteps step("voktwd");
-    step("vokcCalcDftTwdTbl", "length<=0", [&] { vokcCalcDftTwdTbl(t, 0); });
-    step("vokcCalcDftTwdTbl", "tbl==0", [&] { vokcCalcDftTwdTbl(nullptr, 4); });
-    step("vokcCalcFftTwdTbl", "order<0", [&] { vokcCalcFftTwdTbl(t, -1); });
-    step("vokcCalcFftTwdTbl", "order>31", [&] { vokcCalcFftTwdTbl(t, 32); });
-    step("vokcCalcFftTwdTbl", "tbl==0", [&] { vokcCalcFftTwdTbl(nullptr, 2); });
-    step("vokcGetDftTwdTbl", "length<=0", [&] { EXPECT_EQ(vokcGetDftTwdTbl(0), nullptr); });
-    step("vokzGetFftTwdTbl", "order<0", [&] { EXPECT_EQ(vokzGetFftTwdTbl(-1), nullptr); });
-    step("vokvGetFftTwdTbl", "order>31", [&] { EXPECT_EQ(vokvGetFftTwdTbl(32), nullptr); });
+    voktest::ReportSteps misc("vokmisc"), twd("voktwd");
+    misc("vokBitRev", "order<0", [&] { EXPECT_EQ(vokBitRev(5, -1), 0); });
+    misc("vokBitRev", "order>31", [&] { EXPECT_EQ(vokBitRev(5, 32), 0); });
+    // A negative status left behind makes it return 0 until reset.
+    misc.run([&] { vokSetErrStatus(VOK_StatusBadArg); EXPECT_EQ(vokBitRev(6, 3), 0); }, {});
+    misc.run([&] { EXPECT_EQ(vokBitRev(6, 3), 3); }, {});
+    misc("vokCalcBitRevTbl", "order<0", [&] { vokCalcBitRevTbl(tbl, -1); });
+    misc("vokCalcBitRevTbl", "order>31", [&] { vokCalcBitRevTbl(tbl, 32); });
+    misc("vokCalcBitRevTbl", "tbl==0", [&] { vokCalcBitRevTbl(nullptr, 3); });
+    misc("vokGetBitRevTbl", "order<0", [&] { EXPECT_EQ(vokGetBitRevTbl(-2), nullptr); });
+    misc("vokGetBitRevTbl", "order>31", [&] { EXPECT_EQ(vokGetBitRevTbl(40), nullptr); });
+    misc("vokdbBitRev1", "order<0", [&] { vokdbBitRev1(d, -1); });
+    misc("vokdbBitRev1", "order>31", [&] { vokdbBitRev1(d, 32); });
+    misc("vokdbBitRev1", "vec==0", [&] { vokdbBitRev1(nullptr, 3); });
+    misc("vokdbBitRev2", "order<0", [&] { vokdbBitRev2(d, d, -1); });
+    misc("vokdbBitRev2", "order>31", [&] { vokdbBitRev2(d, d, 32); });
+    misc("vokdbBitRev2", "src==0", [&] { vokdbBitRev2(nullptr, d, 3); });
+    misc("vokdbBitRev2", "dst==0", [&] { vokdbBitRev2(d, nullptr, 3); });
+    twd("vokcCalcDftTwdTbl", "length<=0", [&] { vokcCalcDftTwdTbl(t, 0); });
+    twd("vokcCalcDftTwdTbl", "tbl==0", [&] { vokcCalcDftTwdTbl(nullptr, 4); });
+    twd("vokcCalcFftTwdTbl", "order<0", [&] { vokcCalcFftTwdTbl(t, -1); });
+    twd("vokcCalcFftTwdTbl", "order>31", [&] { vokcCalcFftTwdTbl(t, 32); });
+    twd("vokcCalcFftTwdTbl", "tbl==0", [&] { vokcCalcFftTwdTbl(nullptr, 2); });
+    twd("vokcGetDftTwdTbl", "length<=0", [&] { EXPECT_EQ(vokcGetDftTwdTbl(0), nullptr); });
+    twd("vokzGetFftTwdTbl", "order<0", [&] { EXPECT_EQ(vokzGetFftTwdTbl(-1), nullptr); });
+    twd("vokvGetFftTwdTbl", "order>31", [&] { EXPECT_EQ(vokvGetFftTwdTbl(32), nullptr); });
+    // Allocation failures: nothing is cached, a retry builds the table; without
+    // a swap table the data stay as they were.
+    vokFreeBitRevTbls();
     vokcFreeTwdTbls();
-    voktest::ReportSteps noMemory("voktwd", VOK_StatusNoMemory);
-    vok::testing::failAllocationAfter(1);
-    noMemory("vokcGetFftTwdTbl", "NULL Pointer", [&] { EXPECT_EQ(vokcGetFftTwdTbl(4), nullptr); });
-    vok::testing::failAllocationAfter(1);
-    noMemory("vokcGetDftTwdTbl", "NULL Pointer", [&] { EXPECT_EQ(vokcGetDftTwdTbl(9), nullptr); });
+    voktest::ReportSteps miscMemory("vokmisc", VOK_StatusNoMemory), twdMemory("voktwd", VOK_StatusNoMemory);
+    auto failing = [](auto call) {
+        return [=] {
+            vok::testing::failAllocationAfter(1);
+            call();
+        };
+    };
+    miscMemory("vokGetBitRevTbl", "NULL Pointer", failing([] { EXPECT_EQ(vokGetBitRevTbl(5), nullptr); }));
+    vokSetErrStatus(VOK_StatusOk);
+    EXPECT_NE(vokGetBitRevTbl(5), nullptr);
+    vokFreeBitRevTbls();
+    miscMemory("vokdbBitRev1", "NULL Pointer", failing([=] { vokdbBitRev1(d, 6); }));
+    twdMemory("vokcGetFftTwdTbl", "NULL Pointer", failing([] { EXPECT_EQ(vokcGetFftTwdTbl(4), nullptr); }));
+    twdMemory("vokcGetDftTwdTbl", "NULL Pointer", failing([] { EXPECT_EQ(vokcGetDftTwdTbl(9), nullptr); }));
+    vok::testing::failAllocationAfter(0);
     EXPECT_EQ(vok::threadContext().dftCount[vok::kKindC], 0);
+    EXPECT_TRUE(s.untouched());
     vokSetErrStatus(VOK_StatusOk);
 }
 

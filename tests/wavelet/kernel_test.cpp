@@ -81,48 +81,31 @@ TYPED_TEST(WaveletKernel, DeinterleaveSplitsEvenAndOddSamples) {
     });
 }
 
-TYPED_TEST(WaveletKernel, DecimatingSumsMatchDirectSumsAtEveryWidth) {
+// The decimating sums (one output row) and the two-phase sums (even and odd
+// outputs interleaved) against direct sums: the same bits at every width and
+// nothing written past the last output.
+TYPED_TEST(WaveletKernel, SumsMatchDirectSumsAtEveryWidth) {
     using T = TypeParam;
     std::mt19937 gen(3);
     for (long n : sizes()) {
-        for (const auto& counts : {std::pair{1, 1}, std::pair{4, 4}, std::pair{5, 4}, std::pair{15, 15}, std::pair{0, 3},
-                                   std::pair{12, 1}}) {
-            SCOPED_TRACE(testing::Message() << "n " << n << " counts " << counts.first << "," << counts.second);
-            const RunPair<T> pair(n, counts.first, counts.second, gen);
-            std::vector<T> first;
-            voktest::forEachWidth([&] {
-                std::vector<T> dst(size_t(n + 3), T(-5));
-                waveletOps<T>().decimate(pair.runs, dst.data(), n);
-                for (long i = 0; i < n; ++i)
-                    ASSERT_NEAR(double(dst[size_t(i)]), double(pair.at(i)), bound<T>()) << i;
-                for (long i = n; i < n + 3; ++i) EXPECT_EQ(dst[size_t(i)], T(-5)) << "written beyond the end";
-                if (first.empty()) first = dst;
-                EXPECT_EQ(std::memcmp(first.data(), dst.data(), dst.size() * sizeof(T)), 0) << "bits depend on the width";
-            });
-        }
-    }
-}
-
-TYPED_TEST(WaveletKernel, TwoPhaseSumsInterleaveEvenAndOddOutputs) {
-    using T = TypeParam;
-    std::mt19937 gen(4);
-    for (long n : sizes()) {
-        for (const auto& counts : {std::pair{1, 1}, std::pair{4, 4}, std::pair{3, 2}, std::pair{15, 12}}) {
-            SCOPED_TRACE(testing::Message() << "n " << n << " counts " << counts.first << "," << counts.second);
-            const RunPair<T> even(n, counts.first, counts.second, gen);
-            const RunPair<T> odd(n, counts.second, counts.first, gen);
-            std::vector<T> first;
-            voktest::forEachWidth([&] {
-                std::vector<T> dst(size_t(2 * n + 3), T(-5));
-                waveletOps<T>().interpolate(even.runs, odd.runs, dst.data(), n);
-                for (long u = 0; u < n; ++u) {
-                    ASSERT_NEAR(double(dst[size_t(2 * u)]), double(even.at(u)), bound<T>()) << "even " << u;
-                    ASSERT_NEAR(double(dst[size_t(2 * u + 1)]), double(odd.at(u)), bound<T>()) << "odd " << u;
-                }
-                for (long i = 2 * n; i < 2 * n + 3; ++i) EXPECT_EQ(dst[size_t(i)], T(-5)) << "written beyond the end";
-                if (first.empty()) first = dst;
-                EXPECT_EQ(std::memcmp(first.data(), dst.data(), dst.size() * sizeof(T)), 0) << "bits depend on the width";
-            });
+        for (auto [a, b] : {std::pair{1, 1}, {4, 4}, {5, 4}, {15, 15}, {0, 3}, {12, 1}, {3, 2}, {15, 12}}) {
+            SCOPED_TRACE(testing::Message() << "n " << n << " counts " << a << "," << b);
+            const RunPair<T> even(n, a, b, gen), odd(n, b, a, gen);
+            for (int phases : {1, 2}) {
+                std::vector<T> first;
+                voktest::forEachWidth([&] {
+                    std::vector<T> dst(size_t(phases * n + 3), T(-5));
+                    if (phases == 1) waveletOps<T>().decimate(even.runs, dst.data(), n);
+                    else waveletOps<T>().interpolate(even.runs, odd.runs, dst.data(), n);
+                    for (long i = 0; i < phases * n; ++i) {
+                        const auto& pair = i % phases ? odd : even;
+                        ASSERT_NEAR(double(dst[size_t(i)]), double(pair.at(i / phases)), bound<T>()) << i;
+                    }
+                    for (long i = phases * n; i < phases * n + 3; ++i) EXPECT_EQ(dst[size_t(i)], T(-5)) << "past the end";
+                    if (first.empty()) first = dst;
+                    EXPECT_EQ(std::memcmp(first.data(), dst.data(), dst.size() * sizeof(T)), 0) << "width-dependent";
+                });
+            }
         }
     }
 }

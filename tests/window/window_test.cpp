@@ -1,14 +1,10 @@
-// Windows: every element type against scipy.signal.windows vectors written by
-// tests/scripts/gen_windows.py, the defined values at small lengths, 16-bit
+// Windows: every element type against the window formulas evaluated in long
+// double (I0 by its power series), the values at small lengths, 16-bit
 // rounding, and the failure reports of all 42 entry points.
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <complex>
-#include <fstream>
-#include <map>
 #include <random>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -17,137 +13,140 @@
 
 namespace {
 
-using voktest::ReportRecorder;
+using L = long double;
+constexpr L kPi = 3.141592653589793238462643383279503L;
+enum Window { kBartlett, kHann, kHamming, kBlackman, kBlackmanStd, kBlackmanOpt, kKaiser };
+const char* const kNames[] = {"Bartlett", "Hann", "Hamming", "Blackman", "BlackmanStd", "BlackmanOpt", "Kaiser"};
 
 // One element type's seven windows; P is its window-parameter type.
 template <class T, class P>
 struct WindowSet {
     char letter;
     const char* module;
-    void (*bartlett)(T*, int);
-    void (*hann)(T*, int);
-    void (*hamming)(T*, int);
+    void (*plain[6])(T*, int);  // indexed by Window, the parameter forms left null
     void (*blackman)(T*, int, P);
-    void (*blackmanStd)(T*, int);
-    void (*blackmanOpt)(T*, int);
     void (*kaiser)(T*, int, P);
-
-    // Applies a window by its data-file name.
-    void apply(const std::string& name, T* vec, int n, double param) const {
-        if (name == "bartlett") bartlett(vec, n);
-        else if (name == "hann") hann(vec, n);
-        else if (name == "hamming") hamming(vec, n);
-        else if (name == "blackman") blackman(vec, n, P(param));
-        else if (name == "blackmanstd") blackmanStd(vec, n);
-        else if (name == "blackmanopt") blackmanOpt(vec, n);
-        else if (name == "kaiser") kaiser(vec, n, P(param));
-        else ADD_FAILURE() << "unknown window " << name;
+    void apply(int w, T* vec, int n, P param) const {
+        if (w == kBlackman) blackman(vec, n, param);
+        else if (w == kKaiser) kaiser(vec, n, param);
+        else plain[w](vec, n);
     }
 };
-
-#define VOK_WINDOW_SET(L, T, P, module)                                                                          \
-    WindowSet<T, P> {                                                                                           \
-        #L[0], module, vok##L##WinBartlett, vok##L##WinHann, vok##L##WinHamming, vok##L##WinBlackman,            \
-            vok##L##WinBlackmanStd, vok##L##WinBlackmanOpt, vok##L##WinKaiser                                    \
+#define VOK_WINDOW_SET(L, T, P, module)                                                                   \
+    WindowSet<T, P> {                                                                                    \
+        #L[0], module,                                                                                   \
+            {vok##L##WinBartlett, vok##L##WinHann, vok##L##WinHamming, nullptr, vok##L##WinBlackmanStd, \
+             vok##L##WinBlackmanOpt},                                                                    \
+            vok##L##WinBlackman, vok##L##WinKaiser                                                       \
     }
 
-const auto sSet = VOK_WINDOW_SET(s, float, float, "vokwin");
-const auto dSet = VOK_WINDOW_SET(d, double, double, "vokwin");
-const auto cSet = VOK_WINDOW_SET(c, FloatComplex, float, "vokwin");
-const auto zSet = VOK_WINDOW_SET(z, DoubleComplex, double, "vokwin");
-const auto wSet = VOK_WINDOW_SET(w, short, float, "vokwinw");
-const auto vSet = VOK_WINDOW_SET(v, ShortComplex, float, "vokwinw");
-
-struct Reference {
-    std::string name;
-    int n;
-    double param;
-    std::vector<double> w;
-};
-
-const std::vector<Reference>& references() {
-    static const std::vector<Reference> refs = [] {
-        std::vector<Reference> out;
-        std::ifstream in(std::string(VOK_TEST_DATA_DIR) + "/windows_scipy.txt");
-        std::string line;
-        while (std::getline(in, line)) {
-            std::istringstream s(line);
-            Reference r;
-            s >> r.name >> r.n >> r.param;
-            r.w.resize(r.n);
-            for (double& v : r.w) s >> v;
-            out.push_back(r);
-        }
-        return out;
-    }();
-    return refs;
+L besselI0(L x) {
+    L term = 1, sum = 1;
+    for (int k = 1; k < x || term > sum * 1e-22L; ++k) sum += term *= (x / (2 * k)) * (x / (2 * k));
+    return sum;
 }
 
-// Element access shared by real and complex element types.
-template <class T> constexpr int parts = 1;
-template <> constexpr int parts<FloatComplex> = 2;
-template <> constexpr int parts<DoubleComplex> = 2;
-template <> constexpr int parts<ShortComplex> = 2;
-template <class T> double part(const T& v, int) { return double(v); }
-template <class T> requires (parts<T> == 2) double part(const T& v, int i) { return i ? double(v.im) : double(v.re); }
-template <class T> void setPart(T& v, int, double x) { v = decltype(v + 0)(x); }
-template <class T> requires (parts<T> == 2) void setPart(T& v, int i, double x) {
-    (i ? v.im : v.re) = decltype(v.re)(x);
+// w[k] of window w at length n; P rounds the fixed Blackman parameters as the type's form does.
+template <class P>
+L weight(int w, int n, int k, L alpha) {
+    k = std::min(k, n - 1 - k);  // applied in pairs
+    const L m = n - 1, c1 = std::cos(2 * kPi * k / m), c2 = std::cos(4 * kPi * k / m);
+    if (w == kBlackmanStd) alpha = P(-0.16);
+    if (w == kBlackmanOpt) alpha = P(-(0.5L / std::cos(kPi / m)) * (0.5L / std::cos(kPi / m)));
+    if (w >= kBlackman && w <= kBlackmanOpt && k == 0) return 0;  // exact for every α
+    switch (w) {
+    case kBartlett: return k <= m / 2 ? 2 * k / m : 2 - 2 * k / m;
+    case kHann: return 0.5L - 0.5L * c1;
+    case kHamming: return 0.54L - 0.46L * c1;
+    case kKaiser: return besselI0(alpha * std::sqrt(L(k) * (m - k))) / besselI0(alpha * m / 2);
+    default: return (alpha + 1) / 2 - 0.5L * c1 - alpha / 2 * c2;
+    }
 }
 
 template <class T>
-constexpr bool isInteger = std::is_same_v<T, short> || std::is_same_v<T, ShortComplex>;
-
+double part(const T& v, int i) {
+    if constexpr (std::is_arithmetic_v<T>) return double(v);
+    else return i ? double(v.im) : double(v.re);
+}
 template <class T>
-std::vector<T> randomData(int n, unsigned seed) {
-    std::mt19937 gen(seed);
-    std::uniform_real_distribution<double> dist(-30000, 30000);
-    std::vector<T> x(n);
-    for (T& v : x)
-        for (int i = 0; i < parts<T>; ++i) setPart(v, i, isInteger<T> ? std::nearbyint(dist(gen)) : dist(gen));
-    return x;
+void setPart(T& v, int i, double x) {
+    if constexpr (std::is_arithmetic_v<T>) v = T(x);
+    else (i ? v.im : v.re) = decltype(v.re)(x);
 }
 
 template <class T, class P>
-void compareWithScipy(const WindowSet<T, P>& set) {
-    constexpr bool integer = isInteger<T>;
-    constexpr bool single = sizeof(P) == 4 && !integer;
-    int checked = 0;
-    for (const Reference& r : references()) {
-        SCOPED_TRACE(testing::Message() << set.letter << " " << r.name << " n=" << r.n << " param=" << r.param);
-        const std::vector<T> x = randomData<T>(r.n, unsigned(r.n * 31 + checked));
-        std::vector<T> y = x;
-        set.apply(r.name, y.data(), r.n, r.param);
-        // Kaiser's I0 approximations are good to about 2e-7; the parameter is
-        // rounded to float for the single-precision and 16-bit forms.
-        double rel = r.name == "kaiser" ? 1e-6 : 1e-13;
-        if (sizeof(P) == 4) rel = std::max(rel, 3e-7);
-        for (int k = 0; k < r.n; ++k) {
-            for (int i = 0; i < parts<T>; ++i) {
-                const double in = part(x[k], i), got = part(y[k], i);
-                if (r.n % 2 == 1 && k == r.n / 2) {
-                    ASSERT_EQ(got, in) << "middle element changed";
-                    continue;
-                }
-                double want = in * r.w[k];
-                // Weights above 1 (Blackman with α > 0) wrap 16-bit products around.
-                if (integer) want -= 65536.0 * std::round((want - got) / 65536.0);
-                double tol = std::fabs(in) * rel + (integer ? 0.5 : 0.0);
-                if (single) tol += std::fabs(want) * 6e-8;
-                ASSERT_NEAR(got, want, tol) << "k=" << k;
+void compareWithFormulas(const WindowSet<T, P>& set) {
+    constexpr bool integer = std::is_same_v<T, short> || std::is_same_v<T, ShortComplex>;
+    constexpr int nParts = std::is_arithmetic_v<T> ? 1 : 2;
+    std::mt19937 gen(31);
+    std::uniform_real_distribution<double> dist(-30000, 30000);
+    for (int n : {3, 4, 5, 8, 33, 64, 101, 256})
+        for (int w = kBartlett; w <= kKaiser; ++w)
+            for (double param : w == kBlackman ? std::vector<double>{-0.3, 0.25, 1.0}
+                                : w == kKaiser ? std::vector<double>{0, 0.05, -0.2, 1.5} : std::vector<double>{0}) {
+                SCOPED_TRACE(testing::Message() << set.letter << " " << kNames[w] << " n=" << n << " " << param);
+                std::vector<T> x(n);
+                for (T& v : x)
+                    for (int i = 0; i < nParts; ++i) setPart(v, i, integer ? std::nearbyint(dist(gen)) : dist(gen));
+                std::vector<T> y = x;
+                set.apply(w, y.data(), n, P(param));
+                // Kaiser's I0 approximations are good to about 2e-7; float forms round their parameter.
+                const double rel = std::max(w == kKaiser ? 1e-6 : 1e-13, sizeof(P) == 4 ? 3e-7 : 0.0);
+                for (int k = 0; k < n; ++k)
+                    for (int i = 0; i < nParts; ++i) {
+                        const double in = part(x[k], i), got = part(y[k], i);
+                        if (n % 2 == 1 && k == n / 2) {
+                            ASSERT_EQ(got, in) << "middle element changed";
+                            continue;
+                        }
+                        double want = double(in * weight<P>(w, n, k, L(P(param))));
+                        // Weights above 1 (Blackman with α > 0) wrap 16-bit products around.
+                        if (integer) want -= 65536.0 * std::round((want - got) / 65536.0);
+                        const double tol =
+                            std::fabs(in) * rel + (integer ? 0.5 : sizeof(P) == 4 ? 6e-8 * std::fabs(want) : 0);
+                        ASSERT_NEAR(got, want, tol) << "k=" << k;
+                    }
             }
-        }
-        ++checked;
+}
+
+template <class T, class P>
+void failures(const WindowSet<T, P>& set) {
+    voktest::ReportRecorder rec;
+    voktest::Sentinel s(8 * sizeof(T));
+    T* vec = s.as<T>();
+    std::vector<std::string> names;
+    for (const char* w : kNames) names.push_back(std::string("vok") + set.letter + "Win" + w);
+    std::vector<voktest::Expected> want;
+    for (int w = kBartlett; w <= kKaiser; ++w) {
+        const int badLength = w == kBartlett ? -1 : w == kHann ? 1 : w == kHamming ? 0 : 2;
+        set.apply(w, nullptr, 2, P(1000));  // the pointer first, even with a bad length or parameter
+        set.apply(w, vec, badLength, P(1000));
+        want.push_back({VOK_StatusBadArg, names[w].c_str(), "Null pointer to buffer", set.module});
+        want.push_back({VOK_StatusBadArg, names[w].c_str(), "Bad number of items", set.module});
     }
-    EXPECT_GT(checked, 80);
+    set.kaiser(vec, 8, P(88.1));
+    want.push_back({VOK_StatusBadArg, names[kKaiser].c_str(), "Huge window parameter", set.module});
+    EXPECT_TRUE(voktest::sameReports(rec.reports(), want));
+    EXPECT_TRUE(s.untouched());
+    set.kaiser(vec, 8, P(-88));  // 88·7·0.5 = 308 passes, whatever the sign
+    EXPECT_FALSE(s.untouched());
 }
 
-TEST(Windows, EveryTypeMatchesScipy) {
-    compareWithScipy(sSet), compareWithScipy(dSet), compareWithScipy(cSet);
-    compareWithScipy(zSet), compareWithScipy(wSet), compareWithScipy(vSet);
+void forEverySet(auto body) {
+    body(VOK_WINDOW_SET(s, float, float, "vokwin")), body(VOK_WINDOW_SET(d, double, double, "vokwin"));
+    body(VOK_WINDOW_SET(c, FloatComplex, float, "vokwin")), body(VOK_WINDOW_SET(z, DoubleComplex, double, "vokwin"));
+    body(VOK_WINDOW_SET(w, short, float, "vokwinw")), body(VOK_WINDOW_SET(v, ShortComplex, float, "vokwinw"));
 }
 
-TEST(Windows, SmallLengthsTakeTheDefinedValues) {
+TEST(Windows, EveryTypeMatchesTheFormulas) {
+    forEverySet([](const auto& set) { compareWithFormulas(set); });
+}
+
+TEST(Windows, FailuresAreReportedInOrderAndWriteNothing) {
+    forEverySet([](const auto& set) { failures(set); });
+}
+
+TEST(Windows, SmallLengthsAndParameterLimits) {
     std::vector<float> x(5, 2.0f);
     voksWinBartlett(x.data(), 5);
     EXPECT_EQ(x, (std::vector<float>{0, 1, 2, 1, 0}));
@@ -156,30 +155,18 @@ TEST(Windows, SmallLengthsTakeTheDefinedValues) {
     EXPECT_EQ(x, (std::vector<float>{float(4 * 0.08), 4, float(4 * 0.08)}));
     for (auto fn : {voksWinHann, voksWinBlackmanStd, voksWinBlackmanOpt}) {
         x.assign(3, 4.0f);
-        fn(x.data(), 3);  // the first pair gets exactly 0, the middle keeps its value
+        fn(x.data(), 3);  // the first pair gets exactly 0
         EXPECT_EQ(x, (std::vector<float>{0, 4, 0}));
     }
     std::vector<double> d(4, -1.0);
     vokdWinBlackman(d.data(), 4, 0.7);
-    EXPECT_EQ(d[0], -0.0);
-    EXPECT_EQ(d[3], -0.0);
-    d.assign(7, 3.0);
-    vokdWinKaiser(d.data(), 7, 0.0);  // α = 0 is the rectangular window
-    EXPECT_EQ(d, std::vector<double>(7, 3.0));
-}
-
-TEST(Windows, KaiserParameterLimitAndSign) {
-    ReportRecorder rec;
-    std::vector<double> a(101, 1.0), b(101, 1.0);
-    vokdWinKaiser(a.data(), 101, 6.2);  // 6.2·100·0.5 = 310 > 308
-    EXPECT_EQ(a, std::vector<double>(101, 1.0));
-    vokdWinKaiser(a.data(), 101, 6.1);
-    vokdWinKaiser(b.data(), 101, -6.1);  // a negative parameter gives the same window
-    EXPECT_EQ(a, b);
-    EXPECT_LT(a[0], 1e-10);
-    EXPECT_GT(a[0], 0.0);
+    EXPECT_TRUE(d[0] == 0 && d[3] == 0);
+    voktest::ReportRecorder rec;
+    std::vector<double> a(101, 1.0);
     std::vector<short> w(101, 1000);
+    vokdWinKaiser(a.data(), 101, 6.2);  // 6.2·100·0.5 = 310 > 308
     vokwWinKaiser(w.data(), 101, 6.2f);
+    EXPECT_EQ(a, std::vector<double>(101, 1.0));
     EXPECT_EQ(w, std::vector<short>(101, 1000));
     EXPECT_REPORTS(rec, {VOK_StatusBadArg, "vokdWinKaiser", "Huge window parameter", "vokwin"},
                    {VOK_StatusBadArg, "vokwWinKaiser", "Huge window parameter", "vokwinw"});
@@ -191,70 +178,12 @@ TEST(Windows, SixteenBitProductsRoundToNearestEven) {
     vokwWinBartlett(w.data(), 5);
     EXPECT_EQ(w, (std::vector<short>{0, 16384, 32767, 16382, 0}));
     // Hann's weights come from a rounded cos(π/2): just below 0.5, so no tie.
-    w = {32767, 32767, 32767, 32767, 32767};
+    w.assign(5, 32767);
     vokwWinHann(w.data(), 5);
     EXPECT_EQ(w, (std::vector<short>{0, 16383, 32767, 16383, 0}));
     std::vector<ShortComplex> v = {{3, -3}, {5, -5}, {7, 7}, {9, 1}, {1, 3}};
     vokvWinBartlett(v.data(), 5);
-    const std::vector<std::pair<int, int>> want = {{0, 0}, {2, -2}, {7, 7}, {4, 0}, {0, 0}};
-    for (int k = 0; k < 5; ++k) {
-        EXPECT_EQ(v[k].re, want[k].first) << k;
-        EXPECT_EQ(v[k].im, want[k].second) << k;
-    }
-    // A Blackman parameter that lifts the weights above 1 wraps to the low 16 bits.
-    std::vector<short> big(5, 30000);
-    vokwWinBlackman(big.data(), 5, -3.0f);  // w[1] = (α+1)/2 - 0.5cos(π/2) - (α/2)cos(π) ≈ -2.5
-    const double w1 = (-3.0 + 1) / 2 - 0.5 * std::cos(3.141592653589793 / 2) - (-1.5) * std::cos(3.141592653589793);
-    EXPECT_EQ(big[1], short(std::uint16_t(std::llround(30000 * w1))));
-}
-
-TEST(Windows, ComplexPartsShareTheWeight) {
-    std::vector<FloatComplex> c(9, FloatComplex{1.5f, -2.5f});
-    vokcWinBlackmanStd(c.data(), 9);
-    std::vector<float> re(9, 1.5f), im(9, -2.5f);
-    voksWinBlackmanStd(re.data(), 9);
-    voksWinBlackmanStd(im.data(), 9);
-    for (int k = 0; k < 9; ++k) {
-        EXPECT_EQ(c[k].re, re[k]);
-        EXPECT_EQ(c[k].im, im[k]);
-    }
-}
-
-template <class T, class P>
-void failures(const WindowSet<T, P>& set) {
-    ReportRecorder rec;
-    voktest::Sentinel s(8 * sizeof(T));
-    T* vec = s.as<T>();
-    const std::string prefix = std::string("vok") + set.letter + "Win";
-    std::vector<voktest::Expected> want;
-    std::vector<std::string> names;  // keeps the strings of `want` alive
-    names.reserve(7);
-    auto expect = [&](const char* window, std::initializer_list<const char*> contexts) {
-        names.push_back(prefix + window);
-        for (const char* c : contexts) want.push_back({VOK_StatusBadArg, names.back().c_str(), c, set.module});
-    };
-    set.bartlett(nullptr, 0), set.bartlett(vec, 2), set.bartlett(vec, -1);
-    expect("Bartlett", {"Null pointer to buffer", "Bad number of items", "Bad number of items"});
-    set.hann(nullptr, 8), set.hann(vec, 1);
-    expect("Hann", {"Null pointer to buffer", "Bad number of items"});
-    set.hamming(nullptr, 8), set.hamming(vec, 0);
-    expect("Hamming", {"Null pointer to buffer", "Bad number of items"});
-    set.blackman(nullptr, 8, 1), set.blackman(vec, 2, 1);
-    expect("Blackman", {"Null pointer to buffer", "Bad number of items"});
-    set.blackmanStd(nullptr, 8), set.blackmanStd(vec, 2);
-    expect("BlackmanStd", {"Null pointer to buffer", "Bad number of items"});
-    set.blackmanOpt(nullptr, 8), set.blackmanOpt(vec, 2);
-    expect("BlackmanOpt", {"Null pointer to buffer", "Bad number of items"});
-    set.kaiser(nullptr, 2, 1000), set.kaiser(vec, 2, 1000), set.kaiser(vec, 8, P(88.1));
-    expect("Kaiser", {"Null pointer to buffer", "Bad number of items", "Huge window parameter"});
-    EXPECT_TRUE(voktest::sameReports(rec.reports(), want));
-    EXPECT_TRUE(s.untouched());
-    set.kaiser(vec, 8, P(88));  // 88·7·0.5 = 308 passes
-    EXPECT_FALSE(s.untouched());
-}
-
-TEST(Windows, FailuresAreReportedInOrderAndWriteNothing) {
-    failures(sSet), failures(dSet), failures(cSet), failures(zSet), failures(wSet), failures(vSet);
+    EXPECT_TRUE(v[1].re == 2 && v[1].im == -2 && v[3].re == 4 && v[3].im == 0 && v[2].im == 7);
 }
 
 }  // namespace

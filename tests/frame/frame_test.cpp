@@ -1,0 +1,258 @@
+// The frame: the error call, status and mode per thread, hooks, the exact
+// texts of the three report functions, the allocators and the version record.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstring>
+#include <functional>
+#include <string>
+#include <thread>
+
+#include "frame/test_seams.h"
+#include "support/reports.h"
+#include "vok.h"
+
+namespace {
+
+using voktest::ReportRecorder;
+
+TEST(ErrorStr, KnownAndUnassignedCodes) {
+    const char* unknown = "Unknown error or status code";
+    const char* byCode[] = {"No Error", "Backtrace", unknown, "Internal error (bad state)", "Out of memory",
+                            "Bad argument", "Unsupported function", "Iteration convergence failed",
+                            "Autotrace call", unknown, unknown, unknown, unknown};
+    for (int code = 0; code < 13; ++code) EXPECT_STREQ(vokErrorStr(-code), byCode[code]) << -code;
+    for (int status : {1, INT32_MIN}) EXPECT_STREQ(vokErrorStr(status), unknown) << status;
+}
+
+int VOK_CALL returnsSeven(int, const char*, const char*, const char*, int) { return 7; }
+
+TEST(ErrorCall, StoresTheStatusExceptTracesAndCallsTheHookExceptForZero) {
+    ReportRecorder rec;
+    EXPECT_EQ(vokError(-4, "inner", "NULL Pointer", "m", 7), -4);
+    EXPECT_EQ(vokError(-1, "outer", nullptr, "m", 2), -1);
+    EXPECT_EQ(vokError(-8, "trace", "x", "m", 3), -8);
+    EXPECT_EQ(vokGetErrStatus(), -4);  // the trace codes are never stored
+    EXPECT_EQ(vokError(0, "f", "c", "m", 1), 0);
+    EXPECT_EQ(vokGetErrStatus(), 0);
+    EXPECT_EQ(vokError(3, "f", "c", "m", 1), 3);
+    EXPECT_EQ(vokGetErrStatus(), 3);
+    EXPECT_REPORTS(rec, {-4, "inner", "NULL Pointer", "m"}, {-1, "outer", "<null>", "m"}, {-8, "trace", "x", "m"},
+                   {3, "f", "c", "m"});
+    EXPECT_EQ(rec.reports()[0].line, 7);
+    for (int v : {-1, -8, 5, -100}) {
+        vokSetErrStatus(v);
+        EXPECT_EQ(vokGetErrStatus(), v);
+        vokSetErrMode(v);
+        EXPECT_EQ(vokGetErrMode(), v);
+    }
+    const VokReportFunc recorder = vokRedirectError(returnsSeven);
+    EXPECT_EQ(vokError(-5, "f", "c", "m", 1), 7);  // the hook's result is the call's result
+    EXPECT_EQ(vokRedirectError(nullptr), returnsSeven);
+    EXPECT_EQ(vokRedirectError(recorder), vokGuiBoxReport);
+}
+
+TEST(ErrorCall, EachThreadHasItsOwnContext) {
+    ReportRecorder rec;
+    vokSetErrStatus(-5);
+    vokSetErrMode(2);
+    int otherStatus = 99, otherMode = 99;
+    VokReportFunc otherHook = nullptr;
+    std::thread([&] {
+        otherStatus = vokGetErrStatus();
+        otherMode = vokGetErrMode();
+        otherHook = vokRedirectError(vokStdErrReport);
+        vokSetErrStatus(-4);
+        vokSetErrMode(1);
+    }).join();
+    EXPECT_EQ(otherStatus, 0);
+    EXPECT_EQ(otherMode, 0);
+    EXPECT_EQ(otherHook, vokGuiBoxReport);
+    EXPECT_EQ(vokGetErrStatus(), -5);
+    EXPECT_EQ(vokGetErrMode(), 2);
+}
+
+// One report made directly: the mode and stored status it meets, its arguments.
+struct Report {
+    int mode, stored, status;
+    const char *fn, *ctx, *file;
+    int line;
+};
+
+// The standard-error report writes the text of its status argument (not of the
+// stored one); a mode other than 0, 1 and 2 behaves like the parent mode.
+TEST(ReportFunctions, StandardErrorLayouts) {
+    const char* bad = "\nTRM Library Error: Bad argument \n\tin function";
+    const std::pair<Report, std::string> table[] = {
+        {{1, 0, -5, "voksbZero", "n<=0", "vokarith", 42}, bad + std::string(" [vokarith:42]:voksbZero(): n<=0\n")},
+        {{1, 0, -1, "vokcConv", nullptr, "vokconvs", 9}, "\tcalled from [vokconvs:9]:vokcConv\n"},
+        {{1, 0, -8, "caller", "step 2", nullptr, 0}, "\tcalled from:caller(step 2)\n"},
+        {{1, 0, -4, "f", "c", nullptr, 3}, "\nTRM Library Error: Out of memory \n\tin function [(null):3]:f(): c\n"},
+        {{1, -4, -5, nullptr, nullptr, nullptr, 0}, bad + std::string(":<unknown>\n")},
+        {{9, 0, -5, "f", "c", "m", 1}, bad + std::string(" [m:1]:f(): c\n")},
+        {{2, 0, -5, "f", "c", "m", 1}, ""}};
+    for (const auto& [r, text] : table) {
+        ReportRecorder rec(r.mode);
+        vokSetErrStatus(r.stored);
+        ::testing::internal::CaptureStderr();
+        EXPECT_EQ(vokStdErrReport(r.status, r.fn, r.ctx, r.file, r.line), r.status);
+        EXPECT_EQ(::testing::internal::GetCapturedStderr(), text);
+    }
+    for (int mode : {2, 9}) {
+        ReportRecorder rec(mode);
+        ::testing::internal::CaptureStderr();
+        EXPECT_EQ(vokNulDevReport(-5, "f", "c", "m", 1), -5);
+        EXPECT_EQ(vokGuiBoxReport(-5, "f", "c", "m", 1), -5);  // no box in the silent and unknown modes
+        EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+    }
+}
+
+struct BoxSeen {
+    std::string text, title;
+    int buttons = -1, calls = 0;
+};
+BoxSeen seen;
+bool answer = false;  // the first button (Yes, OK)
+
+bool respond(const char* text, const char* title, int buttons) {
+    seen = {text, title, buttons, seen.calls + 1};
+    return answer;
+}
+
+// The box text from (file, line, function, context) in the format of the
+// status, the title from the stored status, the buttons from the mode.
+TEST(ReportFunctions, MessageBoxTextsTitlesAndButtons) {
+    const std::string leaf = "\n\nErrMode=VOK_ErrorModeLeaf\n\nTerminate the application?";
+    const std::string parent = "\n\nErrMode=VOK_ErrorModeParent\n\nContinue?";
+    struct Case {
+        Report r;
+        std::string text, title;
+        int buttons, calls;
+    };
+    const Case table[] = {
+        {{1, -5, -5, "voksbZero", "n<=0", "vokarith", 12},
+         "in function [vokarith:12]:voksbZero():\n n<=0" + parent,
+         "Bad argument",
+         1,
+         1},
+        {{0, 0, -4, nullptr, nullptr, nullptr, -3}, "in function [:0]:<unknown>():\n " + leaf, "No Error", 0, 1},
+        {{1, 0, -1, "vokcConv", nullptr, "vokconvs", 3},
+         "called from [vokconvs:3]:vokcConv():\n " + parent,
+         "No Error",
+         1,
+         1},
+        {{1, -4, -8, "f", "ctx", "m", 4}, "called from [m:4]:\n f(ctx)" + parent, "Out of memory", 1, 1},
+        {{5, 0, -5, "f", "c", "m", 1}, "", "", -1, 0}};
+    vok::testing::setBoxResponder(respond);
+    for (const Case& c : table) {
+        ReportRecorder rec(c.r.mode);
+        vokSetErrStatus(c.r.stored);
+        seen = {};
+        answer = c.r.mode == 1;  // OK in the parent mode, No in the leaf mode: both continue
+        EXPECT_EQ(vokGuiBoxReport(c.r.status, c.r.fn, c.r.ctx, c.r.file, c.r.line), c.r.status);
+        EXPECT_EQ(seen.text, c.text);
+        EXPECT_EQ(seen.title, c.calls ? "TRM Library Error: " + c.title : "");
+        EXPECT_EQ(seen.buttons, c.buttons);
+        EXPECT_EQ(seen.calls, c.calls);
+    }
+    ReportRecorder rec(VOK_ErrorModeParent);
+    answer = true;
+    const std::string longName(500, 'x');
+    vokGuiBoxReport(-5, longName.c_str(), longName.c_str(), "m", 1);
+    EXPECT_EQ(seen.text.size(), 199u);  // cut to the buffer
+    EXPECT_EQ(seen.text.rfind("in function [m:1]:xxx", 0), 0u);
+    vok::testing::setBoxResponder(nullptr);
+}
+
+// The leaf mode ends the process after the standard-error or null report, the
+// message box after Yes (leaf) or Cancel (parent); so does the default hook in
+// the default mode, with no terminal to show a box on.
+TEST(ReportFunctionsDeathTest, TheEndOfTheApplication) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    const std::string box = "TRM Library:\nterminating the application";
+    const std::pair<std::function<void()>, std::string> table[] = {
+        {[] { vokStdErrReport(-5, "voksbZero", "n<=0", "vokarith", 5); },
+         "in function \\[vokarith:5\\]:voksbZero\\(\\): n<=0\nTRM Library Error\nErrMode=VOK_ErrModeLeaf\n"
+         "terminating the application$"},
+        {[] { vokNulDevReport(-5, "f", "c", "m", 1); }, ""},
+        {[] {
+             vok::testing::setBoxResponder([](const char*, const char*, int) { return true; });
+             vokGuiBoxReport(-5, "f", "c", "m", 1);
+         },
+         box},
+        {[] {
+             vok::testing::setBoxResponder([](const char*, const char*, int) { return false; });
+             vokSetErrMode(VOK_ErrorModeParent);
+             vokGuiBoxReport(-5, "f", "c", "m", 1);
+         },
+         box},
+        {[] { std::thread([] { voksbZero(nullptr, 0); }).join(); },
+         "in function .vokarith:.*.:voksbZero\\(\\):\n n<=0"}};
+    for (const auto& [call, text] : table) {
+        EXPECT_EXIT(
+            {
+                vokSetErrMode(VOK_ErrorModeLeaf);
+                call();
+            },
+            ::testing::ExitedWithCode(1), text);
+    }
+}
+
+// ---- allocators and version ----
+
+constexpr std::uintptr_t kAlignment = sizeof(void*) == 4 ? 8 : 64;
+
+TEST(Memory, EveryAllocatorGivesAlignedUsableBlocks) {
+    using Alloc = void* (*)(int);
+    const std::pair<Alloc, int> allocators[] = {
+        {[](int n) -> void* { return vokMalloc(n); }, 1},  {[](int n) -> void* { return vokwMalloc(n); }, 2},
+        {[](int n) -> void* { return voksMalloc(n); }, 4}, {[](int n) -> void* { return vokiMalloc(n); }, 4},
+        {[](int n) -> void* { return vokvMalloc(n); }, 4}, {[](int n) -> void* { return vokcMalloc(n); }, 8},
+        {[](int n) -> void* { return vokdMalloc(n); }, 8}, {[](int n) -> void* { return vokjMalloc(n); }, 8},
+        {[](int n) -> void* { return vokzMalloc(n); }, 16}};
+    for (auto [alloc, elementSize] : allocators) {
+        for (int count : {0, 1, 2, 3, 5, 7, 64, 100, 1000, 4097}) {
+            auto* p = alloc(count);
+            ASSERT_NE(p, nullptr) << count;
+            const auto address = reinterpret_cast<std::uintptr_t>(p);
+            EXPECT_EQ(address % kAlignment, 0u) << count;
+            // The heap start sits in the word just below, at most one alignment step plus a word away.
+            const auto start = reinterpret_cast<std::uintptr_t>(static_cast<void**>(p)[-1]);
+            EXPECT_GE(address - start, sizeof(void*));
+            EXPECT_LT(address - start, sizeof(void*) + kAlignment);
+            if (sizeof(void*) == 4) EXPECT_EQ(address, (start + 11) & ~std::uintptr_t(7));  // the classic layout
+            std::memset(p, 0x5A, std::size_t(count) * elementSize);  // the whole block is usable (ASan checks)
+            vokFree(p);
+        }
+    }
+    vokFree(nullptr);
+    EXPECT_EQ(vokMalloc(-1), nullptr);
+}
+
+TEST(Memory, InjectedFailureReturnsNullWithoutReport) {
+    vokSetErrStatus(0);
+    vok::testing::failAllocationAfter(2);
+    void* first = vokMalloc(8);
+    EXPECT_NE(first, nullptr);
+    EXPECT_EQ(vokcMalloc(8), nullptr);
+    void* third = vokMalloc(8);
+    EXPECT_NE(third, nullptr);
+    EXPECT_EQ(vokGetErrStatus(), 0);
+    vokFree(first);
+    vokFree(third);
+}
+
+TEST(Version, ConstantRecord) {
+    const VokLibVersion* v = vokGetLibVersion();
+    ASSERT_EQ(v, vokGetLibVersion());
+    EXPECT_EQ(v->numbers[0], 3);
+    EXPECT_EQ(v->numbers[1], 0);
+    EXPECT_EQ(v->numbers[2], 13);
+    EXPECT_STREQ(v->name, "vokx1.dll");
+    EXPECT_STREQ(v->version, "v4.0 Release Candidate");
+    EXPECT_STREQ(v->internalVersion, "[4.00.29, 01/30/97]");
+    EXPECT_STREQ(v->buildDate, "Feb 24 1998");
+    EXPECT_STREQ(v->linkage, "DLL");
+}
+
+}  // namespace

@@ -1,0 +1,386 @@
+// Complex and real FFTs of both precisions against the long-double reference:
+// every order, form, layout, placement, direction, bit order and scaling flag
+// at every kernel width, the same bits at every width; the two-signal forms;
+// the packed products; tables built by VOK_Init and released by VOK_Free or a
+// failed allocation; every failure report in check order, nothing written.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "frame/context.h"
+#include "frame/test_seams.h"
+#include "reference.h"
+#include "support/report_steps.h"
+#include "support/reports.h"
+#include "support/widths.h"
+#include "vok.h"
+
+namespace {
+
+using ffttest::LC;
+using voktest::ReportRecorder;
+
+// The entry points of one precision: X the complex letter, L the real one.
+#define FFT_PRECISION(Name, X, L, Real, tol, same, prec, mod)                                          \
+    struct Name {                                                                                     \
+        using R = Real;                                                                               \
+        using C = X##Cx;                                                                              \
+        static constexpr auto fft = vok##X##Fft, fftNip = vok##X##FftNip;                             \
+        static constexpr auto split = vok##X##rFft, splitNip = vok##X##rFftNip;                       \
+        static constexpr auto realFftl = vok##L##RealFftl, realFftlNip = vok##L##RealFftlNip;         \
+        static constexpr auto realFft = vok##L##RealFft, realFftNip = vok##L##RealFftNip;             \
+        static constexpr auto ccsFftl = vok##L##CcsFftl, ccsFftlNip = vok##L##CcsFftlNip;             \
+        static constexpr auto ccsFft = vok##L##CcsFft, ccsFftNip = vok##L##CcsFftNip;                 \
+        static constexpr auto real2 = vok##L##Real2Fft, real2Nip = vok##L##Real2FftNip;               \
+        static constexpr auto ccs2 = vok##L##Ccs2Fft, ccs2Nip = vok##L##Ccs2FftNip;                   \
+        static constexpr auto pack2 = vok##L##MpyRCPack2, pack3 = vok##L##MpyRCPack3;                 \
+        static constexpr auto perm2 = vok##L##MpyRCPerm2, perm3 = vok##L##MpyRCPerm3;                 \
+        static constexpr long double tolerance = tol;                                                 \
+        static constexpr int sameAtEveryWidth = same; /* up to this order */                          \
+        static constexpr int precision = prec;                                                        \
+        static constexpr const char* module = mod;                                                    \
+        static inline const std::string cx = "vok" #X, re = "vok" #L;                                 \
+    };
+using cCx = FloatComplex;
+using zCx = DoubleComplex;
+FFT_PRECISION(Single, c, s, float, 3e-7L, 18, vok::kSingle, "vokffts")
+FFT_PRECISION(Double, z, d, double, 6e-16L, 18, vok::kDouble, "vokfftd")
+
+enum Kind { kComplex, kReal, kSpectrum, kTwoReal, kTwoSpectrum };
+enum Layout { kPack, kPerm, kCcs };
+
+// One caller-visible form: for complex, layout is 0 in place, 1 not in place,
+// 2 split, 3 split not in place; for the real forms the spectrum layout.
+struct Row {
+    Kind kind;
+    int layout, flags;
+    bool nip;
+};
+
+std::vector<Row> rows() {
+    std::vector<Row> out;
+    for (int flags : {VOK_Forw, VOK_Inv, VOK_Inv | VOK_NoScale, VOK_Forw | VOK_NoBitRev, VOK_Forw | VOK_InBitRev,
+                      VOK_Inv | VOK_InBitRev, VOK_Forw | VOK_OutBitRev, VOK_Inv | VOK_OutBitRev | VOK_NoScale})
+        for (int form = 0; form < 4; ++form) out.push_back({kComplex, form, flags, form % 2 == 1});
+    for (int flags : {VOK_Forw, VOK_Inv, VOK_Inv | VOK_NoScale})
+        for (int layout : {kPack, kPerm, kCcs})
+            for (bool nip : {false, true}) {
+                out.push_back({kReal, layout, flags, nip});
+                if (!(flags & VOK_NoScale)) out.push_back({kSpectrum, layout, flags, nip});
+            }
+    for (bool nip : {false, true}) {
+        out.push_back({kTwoReal, kCcs, VOK_Forw, nip});
+        out.push_back({kTwoSpectrum, kCcs, VOK_Inv, nip});
+    }
+    return out;
+}
+
+// Long complex transforms run one form per flag set; the longest only the
+// interleaved forms, forward and unscaled inverse.
+bool runs(const Row& r, int order, int index) {
+    if (order > 16) return r.kind == kComplex && r.layout < 2 && (r.flags == VOK_Forw || r.flags == (VOK_Inv | VOK_NoScale));
+    return order <= 11 || r.kind != kComplex || r.layout == index / 4 % 4;
+}
+
+// The N/2 + 1 bins of a stored spectrum, and back (CCS keeps the imaginary parts of bins 0 and N/2).
+template <class R>
+std::vector<LC> unpack(const R* s, long long n, int layout) {
+    if (n == 1) return {LC(s[0], 0)};
+    std::vector<LC> bins(n / 2 + 1);
+    for (long long k = 0; k <= n / 2; ++k) {
+        if (layout == kCcs) bins[k] = LC(s[2 * k], s[2 * k + 1]);
+        else if (k == 0 || k == n / 2) bins[k] = LC(s[k == 0 ? 0 : layout == kPack ? n - 1 : 1], 0);
+        else bins[k] = layout == kPack ? LC(s[2 * k - 1], s[2 * k]) : LC(s[2 * k], s[2 * k + 1]);
+    }
+    return bins;
+}
+template <class R>
+std::vector<R> pack(const std::vector<LC>& bins, long long n, int layout) {
+    std::vector<R> s(layout == kCcs ? n / 2 * 2 + 2 : n);
+    for (long long k = 0; k <= n / 2 && n > 1; ++k) {
+        const R re = R(bins[k].real()), im = R(bins[k].imag());
+        if (layout == kCcs) s[2 * k] = re, s[2 * k + 1] = im;
+        else if (k == 0 || k == n / 2) s[k == 0 ? 0 : layout == kPack ? n - 1 : 1] = re;
+        else if (layout == kPack) s[2 * k - 1] = re, s[2 * k] = im;
+        else s[2 * k] = re, s[2 * k + 1] = im;
+    }
+    s[0] = R(bins[0].real());
+    return s;
+}
+
+// What the caller should read back: the reference of the row's transform.
+std::vector<LC> expected(const Row& r, const std::vector<LC>& x, int order) {
+    const long long n = x.size();
+    std::vector<LC> in = x, y;
+    if (r.kind == kComplex) {
+        const bool inRev = r.flags & VOK_InBitRev, outRev = (r.flags & VOK_OutBitRev) && !inRev;
+        for (long long k = 0; k < n && inRev; ++k) in[k] = x[ffttest::reverseBits(k, order)];
+        y = ffttest::spectrum(in, r.flags);
+        for (long long k = 0; k < n && outRev; ++k) in[ffttest::reverseBits(k, order)] = y[k];
+        return outRev ? in : y;
+    }
+    for (LC& v : in) v = v.real();
+    y = ffttest::spectrum(in, r.kind == kReal || r.kind == kTwoReal ? r.flags : VOK_Forw);
+    if (r.kind == kReal || r.kind == kTwoReal) {
+        y.resize(n / 2 + 1);
+        return y;
+    }
+    // A conjugate-symmetric spectrum from a real signal, so that the sums are real.
+    for (long long k = n / 2 + 1; k < n; ++k) y[k] = std::conj(y[n - k]);
+    return ffttest::spectrum(y, r.flags);
+}
+
+// Runs the row's form on x and returns what the caller reads back. Outputs
+// carry a guard element; inputs of the not-in-place forms stay as they were.
+template <class P>
+std::vector<LC> run(const Row& r, const std::vector<LC>& x, int order) {
+    using R = typename P::R;
+    const long long n = x.size(), size = r.layout == kCcs ? n / 2 * 2 + 2 : n;
+    const R guard = R(-77);
+    std::vector<LC> y(n);
+    if (r.kind == kComplex) {
+        std::vector<R> a(2 * n), re(n), im(n), out(2 * n + 1, guard), reOut(n + 1, guard), imOut(n + 1, guard);
+        for (long long k = 0; k < n; ++k) a[2 * k] = re[k] = R(x[k].real()), a[2 * k + 1] = im[k] = R(x[k].imag());
+        const std::vector<R> a0 = a, re0 = re, im0 = im;
+        auto* c = reinterpret_cast<typename P::C*>(a.data());
+        if (r.layout == 0) P::fft(c, order, r.flags), std::copy(a.begin(), a.end(), out.begin());
+        if (r.layout == 1) P::fftNip(c, reinterpret_cast<typename P::C*>(out.data()), order, r.flags);
+        if (r.layout == 2) P::split(re.data(), im.data(), order, r.flags), reOut = re, imOut = im;
+        if (r.layout == 3) P::splitNip(re.data(), im.data(), reOut.data(), imOut.data(), order, r.flags);
+        EXPECT_TRUE(r.layout != 1 || a == a0) << "input changed";
+        EXPECT_TRUE(r.layout != 3 || (re == re0 && im == im0)) << "input changed";
+        EXPECT_TRUE(out.back() == guard && (r.layout != 3 || (reOut.back() == guard && imOut.back() == guard)));
+        for (long long k = 0; k < n; ++k) y[k] = r.layout >= 2 ? LC(reOut[k], imOut[k]) : LC(out[2 * k], out[2 * k + 1]);
+        return y;
+    }
+    std::vector<R> in(size);
+    if (r.kind == kReal || r.kind == kTwoReal) {
+        for (long long k = 0; k < n; ++k) in[k] = R(x[k].real());
+    } else {
+        std::vector<LC> signal(x);
+        for (LC& v : signal) v = v.real();
+        in = pack<R>(ffttest::referenceDft(signal, true), n, r.layout);
+        if (r.layout == kCcs && n > 1) in[1] = R(5), in[n + 1] = R(-3);  // ignored imaginary parts
+    }
+    const bool toSpectrum = r.kind == kReal || r.kind == kTwoReal;
+    const long long outputs = toSpectrum ? size : n;
+    const std::vector<R> in0 = in;
+    std::vector<R> buf = in, out(outputs + 1, guard), twice = in, out2(outputs + 1, guard);
+    buf.push_back(guard);
+    for (R& v : twice) v = 2 * v;
+    const int packing = r.layout == kCcs ? 0
+                        : toSpectrum    ? (r.layout == kPack ? VOK_OutRCPack : VOK_OutRCPerm)
+                                        : (r.layout == kPack ? VOK_InRCPack : VOK_InRCPerm);
+    const int f = r.flags | packing;
+    switch (r.kind) {
+        case kReal:
+            if (r.layout == kCcs) r.nip ? P::realFftNip(in.data(), out.data(), order, f) : P::realFft(buf.data(), order, f);
+            else r.nip ? P::realFftlNip(in.data(), out.data(), order, f) : P::realFftl(buf.data(), order, f);
+            break;
+        case kSpectrum:
+            if (r.layout == kCcs) r.nip ? P::ccsFftNip(in.data(), out.data(), order, f) : P::ccsFft(buf.data(), order, f);
+            else r.nip ? P::ccsFftlNip(in.data(), out.data(), order, f) : P::ccsFftl(buf.data(), order, f);
+            break;
+        case kTwoReal:  // y is twice x: its result must be exactly twice x's
+            if (r.nip) EXPECT_EQ(P::real2Nip(in.data(), out.data(), twice.data(), out2.data(), order, f), VOK_StatusOk);
+            else EXPECT_EQ(P::real2(buf.data(), twice.data(), order, f), VOK_StatusOk);
+            break;
+        default:
+            if (r.nip) EXPECT_EQ(P::ccs2Nip(in.data(), out.data(), twice.data(), out2.data(), order, f), VOK_StatusOk);
+            else EXPECT_EQ(P::ccs2(buf.data(), twice.data(), order, f), VOK_StatusOk);
+    }
+    if (!r.nip) std::copy(buf.begin(), buf.begin() + outputs, out.begin());
+    if (!r.nip) std::copy(twice.begin(), twice.begin() + outputs, out2.begin());
+    EXPECT_EQ(in, in0) << "input changed";
+    EXPECT_TRUE(r.nip ? out.back() == guard && out2.back() == guard : buf.back() == guard);
+    for (long long k = 0; k < outputs && r.kind >= kTwoReal; ++k) EXPECT_EQ(out2[k], 2 * out[k]) << "y at " << k;
+    if (toSpectrum) return unpack(out.data(), n, r.layout);
+    for (long long k = 0; k < n; ++k) y[k] = out[k];
+    return y;
+}
+
+template <class P>
+class Fft : public ::testing::Test {};
+using Precisions = ::testing::Types<Single, Double>;
+TYPED_TEST_SUITE(Fft, Precisions);
+
+TYPED_TEST(Fft, EveryFormAgainstTheReferenceAtEveryWidth) {
+    using P = TypeParam;
+    const std::vector<Row> table = rows();
+    for (int order = 0; order <= 18; ++order) {
+        if (voktest::kEmulated && order > 12 && order != 17) continue;
+        const std::vector<LC> x = ffttest::randomComplex(1LL << order, 100 + order);
+        std::map<std::pair<int, int>, std::vector<LC>> wants;  // by reference kind and flags
+        std::vector<std::vector<LC>> firstWidth(table.size());
+        voktest::forEachWidth([&] {
+            std::vector<LC> previous;
+            for (std::size_t i = 0; i < table.size(); ++i) {
+                const Row& r = table[i];
+                if (!runs(r, order, int(i))) continue;
+                const std::pair<int, int> key(r.kind == kComplex ? 0 : r.kind % 2 ? 1 : 2, r.flags);
+                if (!wants.count(key)) wants[key] = expected(r, x, order);
+                const auto got = run<P>(r, x, order);
+                const std::string what = "order " + std::to_string(order) + " row " + std::to_string(i);
+                ASSERT_LT(ffttest::relativeError(got, wants[key]), P::tolerance * (order + 2)) << what;
+                if (r.kind != kComplex && r.layout == kCcs) ASSERT_EQ(got[0].imag(), 0) << what;
+                // In place and not in place run the same arithmetic in the same order.
+                if (r.kind == kComplex && r.layout == 1 && runs(table[i - 1], order, int(i - 1)))
+                    ASSERT_EQ(got, previous) << what;
+                if (firstWidth[i].empty()) firstWidth[i] = got;
+                if (order <= P::sameAtEveryWidth) ASSERT_EQ(got, firstWidth[i]) << what;
+                previous = got;
+            }
+        });
+    }
+}
+
+TYPED_TEST(Fft, PackedProducts) {
+    using P = TypeParam;
+    using R = typename P::R;
+    for (int order = 0; order <= 7; ++order) {
+        const long long n = 1LL << order;
+        auto ba = ffttest::referenceDft(ffttest::randomComplex(n, order, true), true);
+        auto bb = ffttest::referenceDft(ffttest::randomComplex(n, order + 50, true), true);
+        std::vector<LC> prod(n / 2 + 1);
+        for (long long k = 0; k <= n / 2; ++k) {
+            ba[k] = LC(R(ba[k].real()), R(ba[k].imag()));
+            bb[k] = LC(R(bb[k].real()), R(bb[k].imag()));
+            prod[k] = ba[k] * bb[k];
+        }
+        for (int layout : {kPack, kPerm}) {
+            const auto a = pack<R>(ba, n, layout), b = pack<R>(bb, n, layout);
+            std::vector<R> d3(n + 1, R(-77)), d2 = b;
+            (layout == kPack ? P::pack3 : P::perm3)(a.data(), b.data(), d3.data(), order);
+            (layout == kPack ? P::pack2 : P::perm2)(a.data(), d2.data(), order);
+            EXPECT_EQ(d3.back(), R(-77));
+            EXPECT_EQ(d2, std::vector<R>(d3.begin(), d3.end() - 1));
+            EXPECT_LT(ffttest::relativeError(unpack(d3.data(), n, layout), prod), P::tolerance * 4) << order;
+        }
+    }
+}
+
+TYPED_TEST(Fft, TablesBuiltByInitReleasedByFreeAndAfterFailure) {
+    using P = TypeParam;
+    using R = typename P::R;
+    ReportRecorder rec;
+    auto& t = vok::threadContext().tables;
+    auto* fft = t.internalFft[P::precision];
+    P::fft(nullptr, 7, VOK_Forw | VOK_Init);
+    EXPECT_TRUE(fft[7][0] != nullptr && t.swap[7] != nullptr);
+    P::fft(nullptr, 7, VOK_Free);
+    EXPECT_TRUE(fft[7][0] == nullptr && t.swap[7] == nullptr);
+    P::fft(nullptr, 99, VOK_Free);  // any order, no report
+    P::split(nullptr, nullptr, 5, VOK_Inv | VOK_Init);
+    // Each bit order keeps a table of its own: after the Free of one, the
+    // other's next call builds only the swap table (which every Free releases).
+    for (int freed : {0, VOK_OutBitRev}) {
+        P::fft(nullptr, 7, VOK_Forw | VOK_Init);
+        P::fft(nullptr, 7, VOK_Forw | VOK_OutBitRev | VOK_Init);
+        P::fft(nullptr, 7, VOK_Free | freed);
+        vok::testing::failAllocationAfter(2);
+        P::fft(nullptr, 7, VOK_Forw | (VOK_OutBitRev - freed) | VOK_Init);
+        vok::testing::failAllocationAfter(0);
+    }
+    // A real transform of order m uses the complex tables of order m - 1.
+    P::realFftl(nullptr, 9, VOK_Forw | VOK_Init);
+    EXPECT_TRUE(fft[8][0] != nullptr && fft[8][3] != nullptr && t.swap[8] != nullptr);
+    P::ccsFft(nullptr, 9, VOK_Inv | VOK_Init);
+    EXPECT_NE(fft[9][2], nullptr);
+    P::realFftl(nullptr, 9, VOK_Free);
+    EXPECT_TRUE(fft[8][3] == nullptr && t.swap[8] == nullptr);
+    P::ccsFft(nullptr, 9, VOK_Free);
+    EXPECT_EQ(fft[9][2], nullptr);
+    // A failed table allocation is retried once after releasing the precision's tables.
+    std::vector<R> x(1024 + 2, R(1));
+    P::realFft(nullptr, 10, VOK_Free);
+    vok::testing::failAllocationAfter(1);
+    P::realFft(x.data(), 10, VOK_Forw);
+    EXPECT_NEAR(x[0], 1024, 1e-3);
+    EXPECT_TRUE(rec.reports().empty());
+    // A second failure is reported, writes nothing and leaves the precision without tables.
+    P::fft(nullptr, 4, VOK_Forw | VOK_Init);
+    ASSERT_NE(fft[4][0], nullptr);
+    P::fft(nullptr, 8, VOK_Free);
+    voktest::Sentinel s(256 * sizeof(typename P::C));
+    vok::testing::failAllocationAfter(1);
+    P::fft(s.as<typename P::C>(), 8, VOK_Forw);
+    vok::testing::failAllocationAfter(0);
+    EXPECT_REPORTS(rec, {VOK_StatusNoMemory, (P::cx + "Fft").c_str(), "No working Twd memory", P::module});
+    EXPECT_TRUE(s.untouched() && fft[4][0] == nullptr && t.swap[4] == nullptr);
+    vokSetErrStatus(VOK_StatusOk);
+}
+
+TYPED_TEST(Fft, FailuresInOrder) {
+    using P = TypeParam;
+    using R = typename P::R;
+    using C = typename P::C;
+    voktest::Sentinel s(66 * sizeof(C));
+    C* c = s.as<C>();
+    R* d = s.as<R>();
+    const std::string cx = P::cx, re = P::re, fft = cx + "Fft", fl = re + "RealFftl", cl = re + "CcsFftl";
+    const std::string p3 = re + "MpyRCPack3", e2 = re + "MpyRCPerm2", nip = cx + "FftNip", sn = cx + "rFftNip";
+    voktest::ReportSteps step(P::module);
+    step(fft, "order<0", [&] { P::fft(c, -1, VOK_Forw); });
+    step(fft, "order>31", [&] { P::fft(c, 32, VOK_Forw); });
+    step(fft, "samps==0", [&] { P::fft(nullptr, 3, 3); });  // the pointer is checked before the flags
+    step(fft, "(flags & 1) && (flags & 2)", [&] { P::fft(c, 3, 3); });
+    step(fft, "(flags & 1)==0 && (flags & 2)==0", [&] { P::fft(c, 3, 0); });
+    step(fft, "(flags & 64) && (flags & 128)", [&] { P::fft(c, 3, 1 + 64 + 128); });
+    step(fft, "(flags & 64) && (flags & 32)", [&] { P::fft(c, 3, 1 + 64 + 32); });
+    step(fft, "(flags & 32) && (flags & 128)", [&] { P::fft(c, 3, 2 + 32 + 128); });
+    step(nip, "inSamps==0", [&] { P::fftNip(nullptr, c, 3, 1); });
+    step(nip, "outSamps==0", [&] { P::fftNip(c, nullptr, 3, 1); });
+    step(cx + "rFft", "reSamps==0", [&] { P::split(nullptr, d, 3, 1); });
+    step(cx + "rFft", "imSamps==0", [&] { P::split(d, nullptr, 3, 1); });
+    step(sn, "reInSamps==0", [&] { P::splitNip(nullptr, d, d, d, 3, 1); });
+    step(sn, "imInSamps==0", [&] { P::splitNip(d, nullptr, d, d, 3, 1); });
+    step(sn, "reOutSamps==0", [&] { P::splitNip(d, d, nullptr, d, 3, 1); });
+    step(sn, "imOutSamps==0", [&] { P::splitNip(d, d, d, nullptr, 3, 1); });
+    step(fl, "order<0", [&] { P::realFftl(d, -1, 257); });
+    step(fl, "order>31", [&] { P::realFftl(d, 32, 257); });
+    step(fl, "samps==0", [&] { P::realFftl(nullptr, 6, 3); });
+    step(fl, "(flags & 1) && (flags & 2)", [&] { P::realFftl(d, 6, 3 | 256); });
+    step(fl, "(flags & 1)==0 && (flags & 2)==0", [&] { P::realFftl(d, 6, 256); });
+    step(fl, "(flags & 256) && (flags & 512)", [&] { P::realFftl(d, 6, 1 | 256 | 512); });
+    step(fl, "(flags & 256)==0 && (flags & 512)==0", [&] { P::realFftl(d, 6, 1); });
+    step(cl, "(flags & 1024) && (flags & 4096)", [&] { P::ccsFftl(d, 6, 2 | 1024 | 4096); });
+    step(cl, "(flags & 1024)==0 && (flags & 4096)==0", [&] { P::ccsFftl(d, 6, 2 | 512); });
+    step(re + "RealFftNip", "inSamps==0", [&] { P::realFftNip(nullptr, d, 6, 1); });
+    step(re + "RealFftNip", "outSamps==0", [&] { P::realFftNip(d, nullptr, 6, 1); });
+    step(re + "CcsFftlNip", "outSamps==0", [&] { P::ccsFftlNip(d, nullptr, 6, 1 | 1024); });
+    // No packing checks in the CCS forms.
+    step(re + "RealFft", "(flags & 1)==0 && (flags & 2)==0", [&] { P::realFft(d, 6, 0); });
+    step(p3, "order<0", [&] { P::pack3(d, d, d, -1); });
+    step(p3, "order>31", [&] { P::pack3(d, d, d, 32); });
+    step(p3, "srcA==0", [&] { P::pack3(nullptr, d, d, 3); });
+    step(p3, "srcB==0", [&] { P::pack3(d, nullptr, d, 3); });
+    step(p3, "dst==0", [&] { P::pack3(d, d, nullptr, 3); });
+    step(e2, "src==0", [&] { P::perm2(nullptr, d, 3); });
+    step(e2, "dst==0", [&] { P::perm2(d, nullptr, 3); });
+    // The two-signal forms pass a failure of the x call on, and y is still
+    // transformed; with VOK_Init or VOK_Free they make the x call only.
+    std::vector<std::string> names;
+    names.reserve(12);  // the reports point into it
+    auto twice = [&](const std::string& one, const char* context, const std::string& two) {
+        names.insert(names.end(), {re + one, re + two, "out " + re + one});
+        const std::string* n = &names[names.size() - 3];
+        return std::vector<voktest::Expected>{{VOK_StatusBadArg, n[0].c_str(), context, P::module},
+                                              {VOK_StatusBacktrace, n[1].c_str(), n[2].c_str(), P::module}};
+    };
+    std::vector<R> x(66, R(1)), y(66, R(1)), out(66);
+    step.run([&] { EXPECT_EQ(P::real2(nullptr, y.data(), 6, VOK_Forw), VOK_StatusBacktrace); },
+             twice("RealFft", "samps==0", "Real2Fft"));
+    EXPECT_NE(y[0], R(1));
+    step.run([&] { P::real2Nip(x.data(), nullptr, y.data(), out.data(), 6, 1); },
+             twice("RealFftNip", "outSamps==0", "Real2FftNip"));
+    step.run([&] { P::ccs2(x.data(), nullptr, 6, VOK_Forw); }, twice("CcsFft", "samps==0", "Ccs2Fft"));
+    step.run([&] { P::ccs2Nip(nullptr, out.data(), y.data(), out.data(), 6, 1); },
+             twice("CcsFftNip", "inSamps==0", "Ccs2FftNip"));
+    step.run([&] { P::real2(nullptr, nullptr, 9, VOK_Forw | VOK_Init), P::ccs2(nullptr, nullptr, 9, VOK_Free); }, {});
+    EXPECT_TRUE(s.untouched());
+    vokSetErrStatus(VOK_StatusOk);
+}
+
+}  // namespace

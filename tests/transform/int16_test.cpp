@@ -1,0 +1,386 @@
+// 16-bit FFTs and DFT: every form and layout against the exact transform
+// brought to 16 bits with the rule of the scale mode, the factor the automatic
+// mode picks and shares between paired arrays, exact small cases, the packed
+// products against exact 64-bit arithmetic, and every failure in check order
+// with nothing written.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <random>
+#include <vector>
+
+#include "frame/context.h"
+#include "frame/test_seams.h"
+#include "reference.h"
+#include "support/report_steps.h"
+#include "support/reports.h"
+#include "vok.h"
+
+namespace {
+
+using ffttest::LC;
+using voktest::ReportRecorder;
+using voktest::Sentinel;
+using Shorts = std::vector<short>;
+
+Shorts randomShorts(std::size_t n, int amplitude, unsigned seed) {
+    std::mt19937 gen(seed);
+    std::uniform_int_distribution<int> dist(-amplitude, amplitude);
+    Shorts v(n);
+    for (short& x : v) x = short(dist(gen));
+    return v;
+}
+
+// A form reads x (complex interleaved or real) and writes its result as
+// interleaved complex, CCS, RCPack or RCPerm values.
+enum Out { kInterleaved, kCcs, kPack, kPerm };
+struct Form16 {
+    const char* name;
+    bool complexInput, fft;
+    Out out;
+    std::function<void(Shorts& x, Shorts& out, int n, int flags, int mode, int* sf)> call;
+};
+
+int orderOf(int n) { return std::ilogb(n); }
+ShortComplex* cx(Shorts& v) { return reinterpret_cast<ShortComplex*>(v.data()); }
+
+const Form16 kForms[] = {
+    {"vokvFft", true, true, kInterleaved, [](Shorts& x, Shorts& o, int n, int f, int m, int* sf) {
+         std::copy(x.begin(), x.end(), o.begin());
+         vokvFft(cx(o), orderOf(n), f, m, sf);
+     }},
+    {"vokvFftNip", true, true, kInterleaved,
+     [](Shorts& x, Shorts& o, int n, int f, int m, int* sf) { vokvFftNip(cx(x), cx(o), orderOf(n), f, m, sf); }},
+    {"vokvrFft", true, true, kInterleaved, [](Shorts& x, Shorts& o, int n, int f, int m, int* sf) {
+         Shorts re(n), im(n);
+         for (int i = 0; i < n; ++i) re[i] = x[2 * i], im[i] = x[2 * i + 1];
+         vokvrFft(re.data(), im.data(), orderOf(n), f, m, sf);
+         for (int i = 0; i < n; ++i) o[2 * i] = re[i], o[2 * i + 1] = im[i];
+     }},
+    {"vokvrFftNip", true, true, kInterleaved, [](Shorts& x, Shorts& o, int n, int f, int m, int* sf) {
+         Shorts re(n), im(n), reOut(n), imOut(n);
+         for (int i = 0; i < n; ++i) re[i] = x[2 * i], im[i] = x[2 * i + 1];
+         vokvrFftNip(re.data(), im.data(), reOut.data(), imOut.data(), orderOf(n), f, m, sf);
+         for (int i = 0; i < n; ++i) o[2 * i] = reOut[i], o[2 * i + 1] = imOut[i];
+     }},
+    {"vokvDft", true, false, kInterleaved, [](Shorts& x, Shorts& o, int n, int f, int m, int* sf) {
+         EXPECT_EQ(vokvDft(cx(x), cx(o), n, f, m, sf), VOK_StatusOk);
+     }},
+    {"vokwRealFftNip", false, true, kCcs,
+     [](Shorts& x, Shorts& o, int n, int f, int m, int* sf) { vokwRealFftNip(x.data(), o.data(), orderOf(n), f, m, sf); }},
+    {"vokwRealFftl RCPack", false, true, kPack, [](Shorts& x, Shorts& o, int n, int f, int m, int* sf) {
+         std::copy(x.begin(), x.end(), o.begin());
+         vokwRealFftl(o.data(), orderOf(n), f | VOK_OutRCPack, m, sf);
+     }},
+    {"vokwRealFftl RCPerm", false, true, kPerm, [](Shorts& x, Shorts& o, int n, int f, int m, int* sf) {
+         std::copy(x.begin(), x.end(), o.begin());
+         vokwRealFftl(o.data(), orderOf(n), f | VOK_OutRCPerm, m, sf);
+     }},
+    // y is x reversed in time: the conjugate spectrum, under the same factor.
+    {"vokwReal2Fft", false, true, kCcs, [](Shorts& x, Shorts& o, int n, int f, int m, int* sf) {
+         Shorts y(n + 2);
+         for (int i = 0; i < n; ++i) y[i] = x[(n - i) % n];
+         std::copy(x.begin(), x.end(), o.begin());
+         vokwReal2Fft(o.data(), y.data(), orderOf(n), f, m, sf);
+         for (int i = 0; i < n + 2; ++i) EXPECT_LE(std::abs(short(y[i] - (i % 2 ? -o[i] : o[i]))), 2) << i;
+     }},
+};
+
+// The exact results in the form's output layout.
+std::vector<long double> exact(const Form16& form, const Shorts& x, int n, int flags) {
+    std::vector<LC> in(n);
+    for (int i = 0; i < n; ++i) in[i] = form.complexInput ? LC(x[2 * i], x[2 * i + 1]) : LC(x[i], 0);
+    const std::vector<LC> y = ffttest::spectrum(in, flags);
+    std::vector<long double> out;
+    for (int k = 0; k < (form.complexInput ? n : n / 2 + 1); ++k) out.insert(out.end(), {y[k].real(), y[k].imag()});
+    if (form.out == kPack) out.erase(out.begin() + 1), out.pop_back();  // drop the zero imaginary parts
+    if (form.out == kPerm) out[1] = out[n], out.resize(n);
+    return out;
+}
+
+TEST(Int16Transforms, EveryFormFlagAndScaleModeAgainstTheExactTransform) {
+    for (const Form16& form : kForms) {
+        vokcFreeTwdTbls();  // the lists hold 32 lengths
+        vokvFreeTwdTbls();
+        const std::vector<int> lengths = form.fft ? std::vector<int>{2, 4, 8, 32, 128} : std::vector<int>{2, 3, 7, 16, 30, 45};
+        for (int n : lengths)
+            for (int flags : {VOK_Forw, VOK_Inv, VOK_Inv | VOK_NoScale})
+                for (int mode = 0; mode <= 4; ++mode) {
+                    SCOPED_TRACE(testing::Message() << form.name << " n " << n << " flags " << flags << " mode " << mode);
+                    Shorts x = randomShorts(form.complexInput ? 2 * n : n, 9000, 11u * n + mode);
+                    const Shorts x0 = x;
+                    const std::vector<long double> want = exact(form, x, n, flags);
+                    std::vector<LC> asComplex(want.size());
+                    for (std::size_t i = 0; i < want.size(); ++i) asComplex[i] = want[i];
+                    const int given = mode == 2 ? 3 : mode == 3 ? -1 : 0;
+                    const int sf = mode == 4 ? ffttest::autoFactor(asComplex) : given;
+                    Shorts out(want.size() + 1, 0x5A5A);  // and a guard
+                    int factor = given;
+                    ReportRecorder rec;
+                    form.call(x, out, n, flags, mode, &factor);
+                    EXPECT_REPORTS(rec);
+                    EXPECT_EQ(factor, sf);
+                    EXPECT_EQ(x, x0);
+                    EXPECT_EQ(out.back(), 0x5A5A);
+                    for (std::size_t i = 0; i < want.size(); ++i)
+                        ASSERT_LE(std::abs(short(out[i] - ffttest::to16(want[i], mode, sf, form.fft))), 1)
+                            << i << ": exact " << double(want[i]);
+                }
+    }
+    vokcFreeTwdTbls();
+}
+
+// Exact small cases: the mode tables above allow one unit.
+struct Exact16 {
+    const char* what;
+    Shorts data;
+    std::function<void(short* d, int* sf)> call;
+    Shorts want;
+    int sf;  // 9 when the calls leave it alone
+};
+
+TEST(Int16Transforms, ExactSmallCases) {
+    auto c = [](short* d) { return reinterpret_cast<ShortComplex*>(d); };
+    const Exact16 cases[] = {
+        {"pack forward", {3, 5}, [](short* d, int*) { vokwRealFftl(d, 1, VOK_Forw | VOK_OutRCPack, 1, nullptr); }, {8, -2}, 9},
+        {"perm inverse", {8, -2}, [](short* d, int*) { vokwRealFftl(d, 1, VOK_Inv | VOK_OutRCPerm, 1, nullptr); }, {3, 5}, 9},
+        {"pack inverse", {3, 5}, [](short* d, int*) { vokwRealFftl(d, 1, VOK_Inv | VOK_OutRCPack, 1, nullptr); }, {4, -1}, 9},
+        // CCS output with zero imaginary parts, and saturation of the sum.
+        {"ccs saturates", {32000, 3000, 77, 77}, [](short* d, int*) { vokwRealFft(d, 1, VOK_Forw, 1, nullptr); },
+         {32767, 0, 29000, 0}, 9},
+        {"ccs to signal", {100, 9, -20, 9, 0, 0},
+         [](short* d, int* sf) { vokwCcsFftNip(d, d + 4, 1, VOK_Inv | VOK_NoScale, VOK_AUTO_SCALE, sf); },
+         {100, 9, -20, 9, 80, 120}, 0},
+        // Two signals get one automatic factor.
+        {"two signals", {30000, 30000, 0, 0, 1000, -1000, 0, 0},
+         [](short* d, int* sf) { vokwReal2Fft(d, d + 4, 1, VOK_Forw, VOK_AUTO_SCALE, sf); },
+         {30000, 0, 0, 0, 0, 0, 1000, 0}, 1},
+        // An inverse impulse of 3 over four points is 0.75: modes 0 and 1 round to nearest.
+        {"mode 0 rounds", {3, -3, 0, 0, 0, 0, 0, 0}, [=](short* d, int*) { vokvFft(c(d), 2, VOK_Inv, 0, nullptr); },
+         {1, -1, 1, -1, 1, -1, 1, -1}, 9},
+        {"mode 1 rounds", {3, -3, 0, 0, 0, 0, 0, 0}, [=](short* d, int*) { vokvFft(c(d), 2, VOK_Inv, 1, nullptr); },
+         {1, -1, 1, -1, 1, -1, 1, -1}, 9},
+        // Order zero copies; a real signal gets a zero imaginary part.
+        {"order 0", {7, 9, -4, 9, 5, 6, 0, 0, -3}, [=](short* d, int*) {
+             vokwReal2Fft(d, d + 2, 0, VOK_Forw, 0, nullptr);
+             vokvFft(c(d + 4), 0, VOK_Inv, 2, nullptr);
+             vokvFftNip(c(d + 4), c(d + 6), 0, VOK_Inv, 2, nullptr);
+             vokwRealFftl(d + 8, 0, VOK_Forw | VOK_OutRCPack, 0, nullptr);
+         }, {7, 0, -4, 0, 5, 6, 5, 6, -3}, 9},
+        // Length one copies; the automatic mode on values that fit picks 0.
+        {"dft", {-7, 12, 0, 0, 100, 1, -50, 3, 0, 0, 0, 0}, [=](short* d, int* sf) {
+             vokvDft(c(d), c(d + 2), 1, VOK_Inv, VOK_FIXED_SCALE, nullptr);
+             vokvDft(c(d + 4), c(d + 8), 2, VOK_Forw, VOK_AUTO_SCALE, sf);
+         }, {-7, 12, -7, 12, 100, 1, -50, 3, 50, 4, 150, -2}, 0},
+    };
+    for (const Exact16& e : cases) {
+        ReportRecorder rec;
+        Shorts d = e.data;
+        int sf = 9;
+        e.call(d.data(), &sf);
+        EXPECT_EQ(d, e.want) << e.what;
+        EXPECT_EQ(sf, e.sf) << e.what;
+        EXPECT_REPORTS(rec);
+    }
+    vokcFreeTwdTbls();
+}
+
+TEST(Int16Transforms, SpectraBackToSignals) {
+    ReportRecorder rec;
+    const int order = 6, n = 1 << order;
+    const Shorts x = randomShorts(n, 400, 99);
+    Shorts spectrum(n + 2), back(n), packed(x);
+    int sf = -5;
+    vokwRealFftNip(x.data(), spectrum.data(), order, VOK_Forw, VOK_AUTO_SCALE, &sf);
+    EXPECT_EQ(sf, 0);  // every value fits: no scaling
+    vokwCcsFftNip(spectrum.data(), back.data(), order, VOK_Inv, 1, nullptr);
+    vokwRealFftl(packed.data(), order, VOK_Forw | VOK_OutRCPerm, 0, nullptr);
+    vokwCcsFftl(packed.data(), order, VOK_Inv | VOK_InRCPerm, 0, nullptr);
+    Shorts a(spectrum), b(spectrum);
+    vokwCcs2Fft(a.data(), b.data(), order, VOK_Inv, 0, nullptr);
+    for (int i = 0; i < n; ++i) {
+        EXPECT_NEAR(back[i], x[i], 2) << i;
+        EXPECT_NEAR(packed[i], x[i], 2) << i;
+        EXPECT_NEAR(b[i], x[i], 2) << i;
+    }
+    EXPECT_REPORTS(rec);
+    vokcFreeTwdTbls();
+}
+
+TEST(Int16Transforms, InitFreeAndTheWorkBuffer) {
+    ReportRecorder rec;
+    const VokThreadContext& ctx = vok::threadContext();
+    vokvFft(nullptr, 6, VOK_Init, 6, nullptr);
+    vokwRealFft(nullptr, 6, VOK_Init, 0, nullptr);
+    vokwReal2Fft(nullptr, nullptr, 6, VOK_Init, 0, nullptr);
+    EXPECT_TRUE(ctx.tables.work[1].buffer != nullptr && ctx.tables.work[2].buffer != nullptr);
+    vokvFft(nullptr, 6, VOK_Free, 0, nullptr);
+    vokwCcs2Fft(nullptr, nullptr, 40, VOK_Free, 0, nullptr);
+    for (const vok::WorkSlot& slot : ctx.tables.work) EXPECT_EQ(slot.buffer, nullptr);
+    // The DFT: Free releases the slots, the lists and the plans; Init brings a length back.
+    EXPECT_EQ(vokvDft(nullptr, nullptr, 0, VOK_Free, 6, nullptr), VOK_StatusOk);
+    EXPECT_EQ(ctx.dftCount[vok::kKindC], 0);
+    for (const vok::WorkSlot& slot : ctx.tables.work) EXPECT_EQ(slot.buffer, nullptr);
+    for (const void* plan : ctx.tables.dftPlans[vok::kSingle].plans) EXPECT_EQ(plan, nullptr);
+    EXPECT_EQ(vokvDft(nullptr, nullptr, 5, VOK_Init, 6, nullptr), VOK_StatusOk);
+    EXPECT_EQ(ctx.dftCount[vok::kKindC], 1);
+    // The table is rebuilt, the buffer fails once; after the tables are
+    // released the second attempt succeeds and the call completes.
+    const ShortComplex src[3] = {{1, 2}, {3, 4}, {5, 6}};
+    ShortComplex dst[3];
+    int sf = 0;
+    vokvDft(nullptr, nullptr, 3, VOK_Free, 0, nullptr);
+    vok::testing::failAllocationAfter(2);
+    EXPECT_EQ(vokvDft(src, dst, 3, VOK_Forw, 0, &sf), VOK_StatusOk);
+    vok::testing::failAllocationAfter(0);
+    EXPECT_TRUE(dst[0].re == 9 && dst[0].im == 12);
+    EXPECT_REPORTS(rec);
+    vokcFreeTwdTbls();
+}
+
+// ---- packed spectrum products ----
+
+// A real product under a fixed mode: a right shift by f adds one unit of the
+// first dropped bit only, floor((p + 1) / 2^f); a left shift multiplies.
+long long fixedProduct(long long p, int mode, int f) {
+    if (f > 0) p = (p + 1) >> f;
+    else if (f < 0) p *= 1LL << -f;
+    if (mode == 3 || mode == 1) return std::clamp(p, -32768LL, 32767LL);
+    return short((unsigned short)(long long)p);
+}
+
+TEST(Int16Transforms, PackedProductsRealValuesExactlyAndPairsAsComplexProducts) {
+    for (int order : {0, 1, 2, 4})
+        for (int mode = 0; mode <= 4; ++mode)
+            for (bool perm : {false, true})
+                for (bool three : {false, true}) {
+                    SCOPED_TRACE(testing::Message() << order << " " << mode << " " << perm << " " << three);
+                    const int n = 1 << order, factor = mode == 2 ? 13 : mode == 3 ? (order % 2 ? -2 : 15) : 0;
+                    const Shorts a = randomShorts(n, 30000, 3u + order), b = randomShorts(n, 30000, 7u + mode);
+                    Shorts dst = three ? Shorts(n + 1, 0) : b;
+                    int sf = factor;
+                    ReportRecorder rec;
+                    if (three) (perm ? vokwMpyRCPerm3 : vokwMpyRCPack3)(a.data(), b.data(), dst.data(), order, mode, &sf);
+                    else (perm ? vokwMpyRCPerm2 : vokwMpyRCPack2)(a.data(), dst.data(), order, mode, &sf);
+                    EXPECT_REPORTS(rec);
+                    if (three) EXPECT_EQ(dst[n], 0);
+                    const int second = perm ? 1 : n - 1, start = perm ? 2 : 1, pairs = order >= 2 ? n / 2 - 1 : 0;
+                    // The pairs, as the complex vector multiply gives them under the same mode.
+                    std::vector<ShortComplex> want(std::max(pairs, 1));
+                    int pairSf = factor;
+                    if (pairs > 0)
+                        vokvbMpy3(reinterpret_cast<const ShortComplex*>(a.data() + start),
+                                  reinterpret_cast<const ShortComplex*>(b.data() + start), want.data(), pairs, mode, &pairSf);
+                    const long long p0 = (long long)a[0] * b[0], p1 = (long long)a[second] * b[second];
+                    // The automatic mode shifts reals and pairs by the larger of their factors.
+                    int realSf = 0;
+                    auto fits = [&](long long p) { return (p >> realSf) >= -32768 && (p >> realSf) <= 32767; };
+                    while (!fits(p0) || (order >= 1 && !fits(p1))) ++realSf;
+                    const int common = pairs > 0 ? std::max(realSf, pairSf) : realSf;
+                    const int shift = mode == 4 ? common - pairSf : 0, f = (mode == 2 || mode == 3) ? factor : 0;
+                    if (mode == 4) EXPECT_EQ(sf, common);
+                    auto real = [&](long long p) -> long long {
+                        return mode == 4 ? short(p >> common) : mode == 0 ? short(p) : fixedProduct(p, mode, f);
+                    };
+                    EXPECT_EQ(dst[0], real(p0));
+                    if (order >= 1) EXPECT_EQ(dst[second], real(p1));
+                    for (int i = 0; i < pairs; ++i) {
+                        EXPECT_EQ(dst[start + 2 * i], short(want[i].re >> shift)) << i;
+                        EXPECT_EQ(dst[start + 2 * i + 1], short(want[i].im >> shift)) << i;
+                    }
+                }
+}
+
+TEST(Int16Transforms, PackedProductsAutoScaleTakesTheLargerFactor) {
+    // Small real values, large pairs: the reals are shifted to the pairs' factor.
+    short a[8] = {2, 3, 30000, 30000, 30000, -30000, 30000, 30000};
+    short d[8] = {5, 7, 30000, 30000, 30000, 30000, -30000, 30000};
+    int sf = 0;
+    vokwMpyRCPerm2(a, d, 3, VOK_AUTO_SCALE, &sf);
+    EXPECT_GT(sf, 0);
+    EXPECT_TRUE(d[0] == short(10 >> sf) && d[1] == short(21 >> sf));
+    // Large reals, small pairs: the pairs are shifted to the reals' factor (2^30 needs 16 halvings);
+    // the pair (1 + 2i)(1 + 3i) = (-5, 5) shifted arithmetically by 16.
+    const short x[4] = {-32768, 1, 2, 32767}, y[4] = {-32768, 1, 3, 32767};
+    short out[4];
+    vokwMpyRCPack3(x, y, out, 2, VOK_AUTO_SCALE, &sf);
+    EXPECT_EQ(sf, 16);
+    EXPECT_EQ(Shorts(out, out + 4), (Shorts{16384, -1, 0, short((32767LL * 32767) >> 16)}));
+}
+
+// ---- failures ----
+
+TEST(Int16Transforms, FailuresInOrderWriteNothing) {
+    Sentinel data(1024);
+    short* d = data.as<short>();
+    ShortComplex* c = data.as<ShortComplex>();
+    const short in[16] = {1, 2, 3};
+    const ShortComplex* ci = reinterpret_cast<const ShortComplex*>(in);
+    int sf = 0;
+    auto bad = [](const char* f, const char* context) { return voktest::Expected{VOK_StatusBadArg, f, context, "vokfftw"}; };
+    const char *both = "VOK_FIXED_SCALE and VOK_AUTO_SCALE", *noFactor = "VOK_AUTO_SCALE and scaleFactor==NULL";
+    voktest::ReportSteps step("vokfftw");
+    step("vokvFft", "order<0", [&] { vokvFft(c, -1, VOK_Forw, 0, &sf); });
+    step("vokvFft", "order>31", [&] { vokvFft(c, 32, VOK_Forw, 0, &sf); });
+    step("vokvFft", "samps==0", [&] { vokvFft(nullptr, 3, VOK_Forw, 0, &sf); });
+    step.run([&] { vokvFft(c, 3, VOK_Forw | VOK_Inv | VOK_InBitRev | VOK_OutBitRev, 0, &sf); },
+             {bad("vokvFft", "VOK_Forw and VOK_Inv"), bad("vokvFft", "VOK_InBitRev and VOK_OutBitRev")});
+    step.run([&] { vokvFft(c, 3, VOK_InBitRev | VOK_NoBitRev, 7, nullptr); },
+             {bad("vokvFft", "no VOK_Forw or VOK_Inv"), bad("vokvFft", "VOK_InBitRev and VOK_NoBitRev")});
+    step.run([&] { vokvFft(c, 3, VOK_Inv, 7, nullptr); }, {bad("vokvFft", both), bad("vokvFft", noFactor)});
+    step("vokvFft", noFactor, [&] { vokvFft(c, 3, VOK_Inv, 5, nullptr); });
+    step("vokwRealFftl", "VOK_OutRCPack and VOK_OutRCPerm",
+         [&] { vokwRealFftl(d, 3, VOK_Forw | VOK_OutRCPack | VOK_OutRCPerm, 6, &sf); });
+    step("vokwCcsFftl", "no VOK_InRCPack or VOK_InRCPerm", [&] { vokwCcsFftl(d, 3, VOK_Forw, 0, &sf); });
+    step("vokwCcsFftl", "VOK_InRCPack and VOK_InRCPerm",
+         [&] { vokwCcsFftl(d, 3, VOK_Forw | VOK_InRCPack | VOK_InRCPerm | VOK_NoBitRev | VOK_InBitRev, 0, &sf); });
+    step("vokwRealFftl", "no VOK_OutRCPack or VOK_OutRCPerm", [&] { vokwRealFftl(d, 3, VOK_Forw, 0, &sf); });
+    step("vokwRealFft", both,
+         [&] { vokwRealFft(d, 3, VOK_Forw | VOK_OutRCPack | VOK_OutRCPerm | VOK_InBitRev | VOK_OutBitRev, 6, &sf); });
+    step("vokvFftNip", "inSamps==0", [&] { vokvFftNip(nullptr, c, 2, VOK_Forw, 0, nullptr); });
+    step("vokvFftNip", "outSamps==0", [&] { vokvFftNip(ci, nullptr, 2, VOK_Forw, 0, nullptr); });
+    step("vokvrFft", "imSamps==0", [&] { vokvrFft(d, nullptr, 2, VOK_Forw, 0, nullptr); });
+    step("vokvrFftNip", "imOutSamps==0", [&] { vokvrFftNip(in, in, d, nullptr, 2, VOK_Forw, 0, nullptr); });
+    step("vokwRealFftNip", "outSamps==0", [&] { vokwRealFftNip(in, nullptr, 2, VOK_Forw, 0, nullptr); });
+    step("vokwReal2Fft", "ySamps==0", [&] { vokwReal2Fft(d, nullptr, 2, VOK_Forw, 0, nullptr); });
+    step("vokwCcs2FftNip", "yInSamps==0", [&] { vokwCcs2FftNip(in, d, nullptr, d, 2, VOK_Inv, 0, nullptr); });
+    // The not-in-place complex form refuses a bad mode through the in-place one, with a backtrace.
+    step.run([&] { vokvFftNip(ci, c, 2, VOK_Forw, 6, nullptr); },
+             {bad("vokvFft", both), bad("vokvFft", noFactor),
+              {VOK_StatusBacktrace, "vokvFftNip", "out vokvFft", "vokfftw"}});
+    step("vokwMpyRCPack2", "order<0", [&] { vokwMpyRCPack2(in, d, -1, 0, nullptr); });
+    step("vokwMpyRCPack2", "order>31", [&] { vokwMpyRCPack2(in, d, 32, 0, nullptr); });
+    step("vokwMpyRCPerm2", "src==0", [&] { vokwMpyRCPerm2(nullptr, d, 3, 0, nullptr); });
+    step("vokwMpyRCPack3", "srcB==0", [&] { vokwMpyRCPack3(in, nullptr, d, 3, 0, nullptr); });
+    step("vokwMpyRCPerm3", "srcA==0", [&] { vokwMpyRCPerm3(nullptr, in, d, 3, 0, nullptr); });
+    step("vokwMpyRCPerm3", "dst==0", [&] { vokwMpyRCPerm3(in, in, nullptr, 3, 0, nullptr); });
+    step("vokwMpyRCPack2", "scaleFactor==0", [&] { vokwMpyRCPack2(in, d, 3, VOK_AUTO_SCALE, nullptr); });
+    // The DFT: a failure returns the status, the factor is not written.
+    struct Row {
+        const ShortComplex* s;
+        ShortComplex* d;
+        int length, flags, mode;
+        int* factor;
+        const char* context;
+    };
+    const Row dft[] = {
+        {ci, c, 0, VOK_Forw, 0, &sf, "length<=0"},
+        {nullptr, c, 4, 0, 6, nullptr, "src==0"},
+        {ci, nullptr, 4, 0, 6, nullptr, "dst==0"},
+        {ci, c, 4, 0, 6, nullptr, "VOK_Forw or VOK_Inv must be as a flag"},
+        {ci, c, 4, VOK_Inv | VOK_Forw, 6, nullptr, "VOK_Forw or VOK_Inv must be as a flag"},
+        {ci, c, 4, VOK_Inv, 6, nullptr, "VOK_FIXED_SCALE and VOK_AUTO_SCALE"},
+        {ci, c, 4, VOK_Inv, 7, &sf, "VOK_FIXED_SCALE and VOK_AUTO_SCALE"},
+        {ci, c, 4, VOK_Inv, VOK_AUTO_SCALE, nullptr, "VOK_AUTO_SCALE and ScaleFactor==NULL"},
+        {ci, c, 4, VOK_Inv, 5, nullptr, "VOK_AUTO_SCALE and ScaleFactor==NULL"},
+    };
+    voktest::ReportSteps dftStep("vokdft");
+    for (const Row& r : dft)
+        dftStep("vokvDft", r.context, [&] { EXPECT_EQ(vokvDft(r.s, r.d, r.length, r.flags, r.mode, r.factor), VOK_StatusBadArg); });
+    EXPECT_TRUE(data.untouched());
+    EXPECT_EQ(sf, 0);
+    vokcFreeTwdTbls();
+    vokSetErrStatus(VOK_StatusOk);
+}
+
+}  // namespace
