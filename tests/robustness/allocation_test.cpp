@@ -125,7 +125,8 @@ TEST(TransformAllocations, DftsReportTheirTableAndWorkBuffers) {
     const std::vector<ShortComplex> pattern(51, ShortComplex{5, 6});
     const Reports table16{{kNoMem, "vokcGetDftTwdTbl", "NULL Pointer", "voktwd"},
                           {kBadArg, "vokvDft", "TwidleTbl==0", "vokdft"}};
-    f = sweepBuffer("vokvDft", pattern, dft16, {table16});
+    // Without its plan the direct sum answers: a 16-bit value may round the other way.
+    f = sweepBuffer("vokvDft", pattern, dft16, {table16}, 1, 1.0);
     EXPECT_EQ(f.failed, 1);
     EXPECT_GE(f.survived, 1);
     f = sweepBuffer("vokvDft", pattern, dft16, {table16, {{kNoMem, "vokvDft", "No working memory", "vokdft"}}}, 2);
