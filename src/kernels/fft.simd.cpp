@@ -12,8 +12,13 @@ namespace {
 // complex product into fused multiply-subtract-adds wherever the target has
 // them (AVX-512F does, -mno-fma notwithstanding), -ffp-contract=off
 // notwithstanding, and the results would then depend on the width. The wide
-// loops are vectorised by hand.
+// loops are vectorised by hand. (Clang keeps -ffp-contract=off and has no
+// such attribute.)
+#if defined(__clang__)
+#define VOK_SCALAR_LOOP
+#else
 #define VOK_SCALAR_LOOP __attribute__((optimize("no-tree-vectorize")))
+#endif
 
 // (re, im) -> (im, -re) is a product with -i; with +i it is (-im, re).
 template <class T>
