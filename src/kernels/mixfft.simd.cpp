@@ -194,27 +194,6 @@ void passOf(const T* in, T* out, int r, long long m, long long s, const T* twidd
     }
 }
 
-// One step of a transpose of P x P complex points held in P registers
-// (register i holding row i): swaps the off-diagonal D x D blocks of every
-// 2D x 2D block. Steps D = P/2, P/4, ..., 1 transpose the whole.
-template <class T, int D>
-inline __attribute__((always_inline)) void transposeStep(Vec<T>* rows) {
-    constexpr int kPoints = kLanes<T> / 2;
-    for (int i = 0; i < kPoints; ++i) {
-        if (i & D) continue;
-        const Vec<T> x = rows[i], y = rows[i + D];
-        rows[i] = permute2<T>(x, y, [](int l) { return (l / 2 & D) ? kLanes<T> + l - 2 * D : l; });
-        rows[i + D] = permute2<T>(x, y, [](int l) { return (l / 2 & D) ? kLanes<T> + l : l + 2 * D; });
-    }
-}
-template <class T, int D = kLanes<T> / 4>
-inline __attribute__((always_inline)) void transposePoints(Vec<T>* rows) {
-    if constexpr (D >= 1) {
-        transposeStep<T, D>(rows);
-        transposePoints<T, D / 2>(rows);
-    }
-}
-
 // The first pass (s = 1) has a single sub-transform per p; there a register
 // holds consecutive p instead, with their twiddles kept k-major so that one
 // load brings them. The outputs of full registers go out in blocks of as many
@@ -248,7 +227,7 @@ void firstPassOf(const T* in, T* out, int r, long long m, const T* twiddles, con
             for (; k + kPoints <= n; k += kPoints) {
                 Vec<T> rows[kPoints];
                 for (int i = 0; i < kPoints; ++i) rows[i] = b[k + i];
-                transposePoints<T>(rows);
+                transposeComplex<T>(rows);
                 for (int c = 0; c < kPoints; ++c) store(out + 2 * (n * (p + c) + k), rows[c]);
             }
         for (; k < n; ++k) {
