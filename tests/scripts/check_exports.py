@@ -4,6 +4,8 @@ library exports: the ELF dynamic symbols of libvokx1.so, or the export table of
 vokx1.dll as objdump -p prints it. With --def (the .def file the linker writes
 for the 32-bit DLL) it also checks that every export is stdcall and that its
 @N, the bytes the callee pops, matches the parameters the header declares.
+With --sources DIR it checks instead that every declared name occurs as a
+whole word in some file under DIR, so that grep finds each entry point.
 Exit status 1 and a list on any difference."""
 import argparse
 import pathlib
@@ -42,13 +44,26 @@ def exported(library, objdump):
 def main():
     ap = argparse.ArgumentParser()
     ap.add_argument("--header-dir", required=True)
-    ap.add_argument("--library", required=True)
+    ap.add_argument("--library")
+    ap.add_argument("--sources", help="a source tree that must spell out every declared name")
     ap.add_argument("--pe-objdump", help="objdump for a DLL's export table")
     ap.add_argument("--def", dest="def_file", help="the .def the linker wrote for a 32-bit DLL")
     args = ap.parse_args()
     want = {}
     for path in pathlib.Path(args.header_dir).rglob("*.h"):
         want.update(DECL.findall(re.sub(r"/\*.*?\*/", "", path.read_text(), flags=re.S)))
+    if args.sources:
+        words = set()
+        for path in pathlib.Path(args.sources).rglob("*"):
+            if path.is_file():
+                words.update(re.findall(r"\w+", path.read_text(errors="replace")))
+        missing = sorted(want.keys() - words)
+        print(f"{len(want)} declared, {len(missing)} not spelled out under {args.sources}")
+        for name in missing:
+            print(f"not in sources: {name}")
+        return 1 if missing or not want else 0
+    if not args.library:
+        ap.error("--library or --sources is required")
     have = exported(args.library, args.pe_objdump)
     problems = [f"declared but not exported: {n}" for n in sorted(want.keys() - have)]
     problems += [f"exported but not declared: {n}" for n in sorted(have - want.keys())]
