@@ -174,8 +174,6 @@ void wConv2D(ArgChecks check, const short* x, int xCols, int xRows, const short*
 
 }  // namespace
 
-#define VOK_CHECKS ArgChecks{__func__, kModule, __LINE__}
-
 VOK_API void VOK_CALL voksConv2D(const float* x, int xCols, int xRows, const float* h, int hCols, int hRows,
                                  float* y) {
     conv2D(VOK_CHECKS, x, xCols, xRows, h, hCols, hRows, y, voksConv);

@@ -7,8 +7,6 @@ namespace c = vok::conv1d;
 constexpr const char* kModule = "vokconvd";
 }  // namespace
 
-#define VOK_CHECKS vok::ArgChecks{__func__, kModule, __LINE__}
-
 VOK_API int VOK_CALL vokdConv(const double* x, int xLen, const double* h, int hLen, double* y) {
     return c::convolve(VOK_CHECKS, c::kD, x, xLen, h, hLen, y, vokdConv);
 }

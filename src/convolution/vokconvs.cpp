@@ -7,8 +7,6 @@ namespace c = vok::conv1d;
 constexpr const char* kModule = "vokconvs";
 }  // namespace
 
-#define VOK_CHECKS vok::ArgChecks{__func__, kModule, __LINE__}
-
 VOK_API int VOK_CALL voksConv(const float* x, int xLen, const float* h, int hLen, float* y) {
     return c::convolve(VOK_CHECKS, c::kS, x, xLen, h, hLen, y, voksConv);
 }

@@ -43,7 +43,6 @@ void autoCorr(ArgChecks check, const T* src, int len, T* dst, int nLags, int nor
 
 }  // namespace
 
-#define VOK_CHECKS ArgChecks{__func__, kModule, __LINE__}
 #define VOK_CROSS(name, A, B)                                                                                 \
     VOK_API void VOK_CALL name(const A* srcA, int lenA, const B* srcB, int lenB, p::ResultOf<A, B>* dst,    \
                                int loLag, int hiLag) {                                                        \

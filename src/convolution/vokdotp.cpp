@@ -18,7 +18,6 @@ p::ResultOf<A, B> dotProduct(ArgChecks check, const A* a, const B* b, int len) {
 
 }  // namespace
 
-#define VOK_CHECKS ArgChecks{__func__, kModule, __LINE__}
 #define VOK_DOT(name, R, A, B) \
     VOK_API R VOK_CALL name(const A* a, const B* b, int len) { return dotProduct(VOK_CHECKS, a, b, len); }
 

@@ -50,8 +50,6 @@ ShortComplex complexResult(const Wide& s, int scaleMode, int* scaleFactor) {
 
 }  // namespace
 
-#define VOK_CHECKS ArgChecks{__func__, kModule, __LINE__}
-
 VOK_API short VOK_CALL vokwDotProd(const short* a, const short* b, int len, int scaleMode, int* scaleFactor) {
     if (badArguments(VOK_CHECKS, a, b, len, scaleMode, scaleFactor)) return 0;
     return vok::ownScaleIntValueToShort(to32(exactSum(a, b, len).re), scaleMode, scaleFactor);

@@ -65,8 +65,6 @@ void filter2D(ArgChecks check, const T* src, int cols, int rows, const T* taps, 
 
 }  // namespace
 
-#define VOK_CHECKS ArgChecks{__func__, kModule, __LINE__}
-
 VOK_API void VOK_CALL voksFilter2D(const float* src, int cols, int rows, const float* taps, int tapCols, int tapRows,
                                    float* dst) {
     filter2D(VOK_CHECKS, src, cols, rows, taps, tapCols, tapRows, dst);

@@ -55,7 +55,6 @@ void downSample(ArgChecks check, const T* src, int srcLen, T* dst, int* dstLen, 
 
 }  // namespace
 
-#define VOK_CHECKS ArgChecks{__func__, kModule, __LINE__}
 #define VOK_SAMPLING_ENTRIES(t, T)                                                                   \
     VOK_API void VOK_CALL vok##t##UpSample(const T* src, int srcLen, T* dst, int* dstLen, int factor,   \
                                            int* phase) {                                             \

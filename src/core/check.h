@@ -55,3 +55,8 @@ struct CheckAll {
 };
 
 }  // namespace vok
+
+// The ArgChecks of the entry point it is written in: that function's own name,
+// the file's kModule and the line. Helpers shared by several entry points take
+// it as an argument so that their reports carry the exported name.
+#define VOK_CHECKS ::vok::ArgChecks{__func__, kModule, __LINE__}

@@ -165,8 +165,6 @@ int design(const ArgChecks& check, Kind kind, double fLow, double fHigh, double*
 
 }  // namespace
 
-#define VOK_CHECKS ArgChecks{__func__, kModule, __LINE__}
-
 VOK_API int VOK_CALL vokdFirLowpass(double rfreq, double* taps, int tapsLen, int winType, int doNormal) {
     return design(VOK_CHECKS, Kind::Lowpass, rfreq, 0, taps, tapsLen, winType, doNormal);
 }

@@ -227,8 +227,6 @@ void bfir(ArgChecks check, FirState* st, const D* in, fir::Out<D, W>* out, int n
 
 }  // namespace
 
-#define VOK_CHECKS ArgChecks{__func__, kModule, __LINE__}
-
 // L: data letter then taps letter; D data, W taps.
 #define VOK_FIR_FILTER(L, D, W)                                                                                  \
     extern "C" {                                                                                                 \

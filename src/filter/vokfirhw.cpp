@@ -269,8 +269,6 @@ void bfir(ArgChecks check, FirState* st, const short* in, short* out, int numIte
 
 }  // namespace
 
-#define VOK_CHECKS ArgChecks{__func__, kModule, __LINE__}
-
 extern "C" {
 
 VOK_API void VOK_CALL vokwFirInit(const float* taps, int tapsLen, const short* dlyl, FirState* statePtr) {

@@ -170,8 +170,6 @@ void bfirl(ArgChecks check, FirTapState* tap, FirDlyState* dly, const D* in, fir
 
 }  // namespace
 
-#define VOK_CHECKS ArgChecks{__func__, kModule, __LINE__}
-
 #define VOK_FIRL_SETUP(L, T)                                                                                     \
     extern "C" {                                                                                                 \
     VOK_API void VOK_CALL vok##L##FirlInit(T* taps, int tapsLen, FirTapState* tapStPtr) {                       \

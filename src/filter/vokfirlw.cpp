@@ -206,8 +206,6 @@ void bfirl(ArgChecks check, FirTapState* tap, FirDlyState* dly, const short* in,
 
 }  // namespace
 
-#define VOK_CHECKS ArgChecks{__func__, kModule, __LINE__}
-
 extern "C" {
 
 VOK_API void VOK_CALL vokwFirlInit(float* taps, int tapsLen, FirTapState* tapStPtr) {

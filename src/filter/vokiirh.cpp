@@ -32,7 +32,6 @@ int filterBlock(ArgChecks check, IirState* statePtr, const I* inSamps, O* outSam
 
 }  // namespace
 
-#define VOK_CHECKS ArgChecks{__func__, kModule, __LINE__}
 #define VOK_IIR(t, I, C, O, ct, ot)                                                                             \
     VOK_API void VOK_CALL vok##t##IirInit(int iirType, const C* tapVals, int order, IirState* statePtr) {       \
         setUp<C, O>(VOK_CHECKS, iirType, tapVals, order, statePtr, false, vok##ct##IirlInit,                    \

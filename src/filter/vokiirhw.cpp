@@ -13,8 +13,6 @@ constexpr const char* kModule = "vokiirhw";
 
 }  // namespace
 
-#define VOK_CHECKS ArgChecks{__func__, kModule, __LINE__}
-
 VOK_API void VOK_CALL vokwIirInit(int iirType, const float* tapVals, int order, IirState* statePtr) {
     vok::iir::setUp<float, int>(VOK_CHECKS, iirType, tapVals, order, statePtr, false, vokwIirlInit, vokwIirlInitDlyl);
 }

@@ -70,7 +70,6 @@ void filterBlock(ArgChecks check, const IirTapState* tapStPtr, IirDlyState* dlyS
 
 }  // namespace
 
-#define VOK_CHECKS ArgChecks{__func__, kModule, __LINE__}
 #define VOK_IIRL_INIT(t, C)                                                                                   \
     VOK_API void VOK_CALL vok##t##IirlInit(int iirType, C* taps, int order, IirTapState* tapStPtr) {          \
         init(VOK_CHECKS, iirType, taps, order, tapStPtr);                                                     \

@@ -202,8 +202,6 @@ void filterBlock(ArgChecks check, const IirTapState* tapStPtr, IirDlyState* dlyS
 
 }  // namespace
 
-#define VOK_CHECKS ArgChecks{__func__, kModule, __LINE__}
-
 VOK_API void VOK_CALL vokwIirlInit(int iirType, float* taps, int order, IirTapState* tapStPtr) {
     init(VOK_CHECKS, iirType, taps, order, tapStPtr);
 }

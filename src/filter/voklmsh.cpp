@@ -198,8 +198,6 @@ namespace vok::testing {
 void failLmsHeapAfter(int n) { heapFailCountdown = n; }
 }  // namespace vok::testing
 
-#define VOK_CHECKS ArgChecks{__func__, kModule, __LINE__}
-
 // Initialisation and filtering for input type D and taps type W, letters t.
 #define VOK_LMSH_FILTER(t, D, W)                                                                              \
     VOK_API void VOK_CALL vok##t##LmsInit(int lmsType, const W* taps, int tapsLen, const D* dlyl, float step,  \

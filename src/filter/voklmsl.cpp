@@ -185,8 +185,6 @@ short lmslShort(ArgChecks check, LmsTapState* tap, LmsDlyState* dly, short samp,
 
 }  // namespace
 
-#define VOK_CHECKS ArgChecks{__func__, kModule, __LINE__}
-
 // Set-up and access for one element type T, letter t.
 #define VOK_LMSL_SETUP(t, T)                                                                                  \
     VOK_API void VOK_CALL vok##t##LmslInit(int lmsType, T* taps, int tapsLen, float step, float leak, int errDly, \

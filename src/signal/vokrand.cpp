@@ -136,8 +136,6 @@ void drawBlock(const ArgChecks& check, Rec* r, E* buffer, int n) {
 
 }  // namespace
 
-#define VOK_CHECKS ArgChecks{__func__, kModule, __LINE__}
-
 using vok::rnd::seedFrom;
 
 VOK_API void VOK_CALL voksRandUniInit(float seed, float low, float high, VokSRandUniState* state) {

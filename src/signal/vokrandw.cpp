@@ -104,8 +104,6 @@ bool badBlock(const ArgChecks& check, const void* state, const void* buffer, int
 
 }  // namespace
 
-#define VOK_CHECKS ArgChecks{__func__, kModule, __LINE__}
-
 VOK_API void VOK_CALL vokwRandUniInit(unsigned int seed, short low, short high, VokWRandUniState* state) {
     init(VOK_CHECKS, seed, low, high, state);
 }

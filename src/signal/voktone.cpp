@@ -101,8 +101,6 @@ void blockComplex(const ArgChecks& check, State* state, C* buffer, int n) {
 
 }  // namespace
 
-#define VOK_CHECKS ArgChecks{__func__, kModule, __LINE__}
-
 VOK_API void VOK_CALL voksToneInit(float freq, float phase, float magnitude, VokSToneState* state) {
     initReal(VOK_CHECKS, freq, phase, magnitude, state);
 }

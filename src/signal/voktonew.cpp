@@ -95,8 +95,6 @@ void block(const ArgChecks& check, VokWToneState* state, T* out, int n) {
 
 }  // namespace
 
-#define VOK_CHECKS ArgChecks{__func__, kModule, __LINE__}
-
 VOK_API void VOK_CALL vokwToneInit(float freq, float phase, short magnitude, VokWToneState* state) {
     init(VOK_CHECKS, freq, phase, magnitude, state, kRealRoom);
 }

@@ -173,8 +173,6 @@ bool badBlock(const ArgChecks& check, const void* state, const void* buffer, int
 
 }  // namespace
 
-#define VOK_CHECKS ArgChecks{__func__, kModule, __LINE__}
-
 VOK_API void VOK_CALL voksTrnglInit(float freq, float phase, float magnitude, float asym, VokSTrnglState* state) {
     initReal(VOK_CHECKS, freq, phase, magnitude, asym, state);
 }

@@ -8,8 +8,6 @@ constexpr const char* kModule = "vokwin";
 
 }  // namespace
 
-#define VOK_CHECKS ArgChecks{__func__, kModule, __LINE__}
-
 VOK_WINDOWS(s, float, float)
 VOK_WINDOWS(d, double, double)
 VOK_WINDOWS(c, FloatComplex, float)

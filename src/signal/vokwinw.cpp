@@ -9,7 +9,5 @@ constexpr const char* kModule = "vokwinw";
 
 }  // namespace
 
-#define VOK_CHECKS ArgChecks{__func__, kModule, __LINE__}
-
 VOK_WINDOWS(w, short, float)
 VOK_WINDOWS(v, ShortComplex, float)

@@ -346,7 +346,6 @@ bool dftAnyLength(const DoubleComplex* src, DoubleComplex* dst, int n, bool forw
 
 }  // namespace vok
 
-#define VOK_CHECKS ArgChecks{__func__, kModule, __LINE__}
 
 extern "C" {
 

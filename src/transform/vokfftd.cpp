@@ -24,7 +24,6 @@ int fftCcsToReal(const double* ccs, double* out, int order, bool scale) {
 
 }  // namespace vok
 
-#define VOK_CHECKS ArgChecks{__func__, kModule, __LINE__}
 
 #define VOK_R double
 #define VOK_C DoubleComplex

@@ -45,7 +45,6 @@ int fftPrepare(int order, bool doublePrecision) {
 
 }  // namespace vok
 
-#define VOK_CHECKS ArgChecks{__func__, kModule, __LINE__}
 
 #define VOK_R float
 #define VOK_C FloatComplex

@@ -450,7 +450,6 @@ void mulPacked(ArgChecks check, const short* a, const short* b, short* dst, int 
 
 }  // namespace
 
-#define VOK_CHECKS ArgChecks{__func__, kModule, __LINE__}
 #define VOK_SCALE int scaleMode, int* scaleFactor
 
 extern "C" {

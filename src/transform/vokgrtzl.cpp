@@ -23,7 +23,6 @@ g::Complex<R> blockOf(ArgChecks check, g::State<R>* state, const T* buffer, int 
 
 }  // namespace
 
-#define VOK_CHECKS ArgChecks{__func__, kModule, __LINE__}
 
 VOK_API int VOK_CALL voksGoertzInit(float freq, VokSGoertzState* state) { return g::init(VOK_CHECKS, freq, state); }
 VOK_API int VOK_CALL vokcGoertzInit(float freq, VokSGoertzState* state) { return g::init(VOK_CHECKS, freq, state); }

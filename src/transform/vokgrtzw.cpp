@@ -59,7 +59,6 @@ ShortComplex blockOf(ArgChecks check, VokSGoertzState* state, const T* buffer, i
 
 }  // namespace
 
-#define VOK_CHECKS ArgChecks{__func__, kModule, __LINE__}
 
 VOK_API int VOK_CALL vokwGoertzInit(float freq, VokSGoertzState* state) { return g::init(VOK_CHECKS, freq, state); }
 VOK_API int VOK_CALL vokvGoertzInit(float freq, VokSGoertzState* state) { return g::init(VOK_CHECKS, freq, state); }

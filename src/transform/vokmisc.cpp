@@ -108,7 +108,6 @@ void releaseSwapTables() {
 
 }  // namespace vok
 
-#define VOK_CHECKS ArgChecks{__func__, kModule, __LINE__}
 
 extern "C" {
 

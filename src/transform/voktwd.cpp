@@ -176,7 +176,6 @@ void releaseInternalFftTables(int precision) {
 
 }  // namespace vok
 
-#define VOK_CHECKS ArgChecks{__func__, kModule, __LINE__}
 
 extern "C" {
 

@@ -163,57 +163,98 @@ C divide(ArgChecks check, C a, C b) {
 
 }  // namespace
 
-#define VOK_CHECKS ArgChecks{__func__, kModule, __LINE__}
-
-// Every operation for the four element types, t the letter and T the element.
-#define VOK_ARITH_ENTRIES(t, T)                                                                        \
-    VOK_API void VOK_CALL vok##t##bZero(T* dst, int n) { zero(VOK_CHECKS, dst, n); }                   \
-    VOK_API void VOK_CALL vok##t##bSet(T val, T* dst, int n) { set(VOK_CHECKS, val, dst, n); }         \
-    VOK_API void VOK_CALL vok##t##bCopy(const T* src, T* dst, int n) { copy(VOK_CHECKS, src, dst, n); } \
-    VOK_API void VOK_CALL vok##t##bAdd1(T val, T* dst, int n) { withScalar(VOK_CHECKS, Op::add, val, dst, n); } \
-    VOK_API void VOK_CALL vok##t##bSub1(T val, T* dst, int n) { withScalar(VOK_CHECKS, Op::sub, val, dst, n); } \
-    VOK_API void VOK_CALL vok##t##bMpy1(T val, T* dst, int n) { withScalar(VOK_CHECKS, Op::mul, val, dst, n); } \
-    VOK_API void VOK_CALL vok##t##bAdd2(const T* src, T* dst, int n) {                                 \
-        inPlaceVector(VOK_CHECKS, Op::add, src, dst, n, "src==0");                                     \
-    }                                                                                                  \
-    VOK_API void VOK_CALL vok##t##bSub2(const T* val, T* dst, int n) {                                 \
-        inPlaceVector(VOK_CHECKS, Op::sub, val, dst, n, "val==0");                                     \
-    }                                                                                                  \
-    VOK_API void VOK_CALL vok##t##bMpy2(const T* src, T* dst, int n) {                                 \
-        inPlaceVector(VOK_CHECKS, Op::mul, src, dst, n, "src==0");                                     \
-    }                                                                                                  \
-    VOK_API void VOK_CALL vok##t##bAdd3(const T* srcA, const T* srcB, T* dst, int n) {                 \
-        threeArrays(VOK_CHECKS, Op::add, srcA, srcB, dst, n, "srcA==0", "srcB==0");                    \
-    }                                                                                                  \
-    VOK_API void VOK_CALL vok##t##bSub3(const T* src, const T* val, T* dst, int n) {                   \
-        threeArrays(VOK_CHECKS, Op::sub, src, val, dst, n, "src==0", "val==0");                        \
-    }                                                                                                  \
-    VOK_API void VOK_CALL vok##t##bMpy3(const T* srcA, const T* srcB, T* dst, int n) {                 \
-        threeArrays(VOK_CHECKS, Op::mul, srcA, srcB, dst, n, "srcA==0", "srcB==0");                    \
+// One entry point per row, by signature: the exported name, its element type
+// and what differs between the operations of one shape.
+#define VOK_ZERO(name, T) \
+    VOK_API void VOK_CALL name(T* dst, int n) { zero(VOK_CHECKS, dst, n); }
+#define VOK_SET(name, T) \
+    VOK_API void VOK_CALL name(T val, T* dst, int n) { set(VOK_CHECKS, val, dst, n); }
+#define VOK_COPY(name, T) \
+    VOK_API void VOK_CALL name(const T* src, T* dst, int n) { copy(VOK_CHECKS, src, dst, n); }
+#define VOK_ARITH1(name, T, op) \
+    VOK_API void VOK_CALL name(T val, T* dst, int n) { withScalar(VOK_CHECKS, op, val, dst, n); }
+#define VOK_ARITH2(name, T, op, srcText) \
+    VOK_API void VOK_CALL name(const T* src, T* dst, int n) { inPlaceVector(VOK_CHECKS, op, src, dst, n, srcText); }
+#define VOK_ARITH3(name, T, op, aText, bText)                                 \
+    VOK_API void VOK_CALL name(const T* srcA, const T* srcB, T* dst, int n) { \
+        threeArrays(VOK_CHECKS, op, srcA, srcB, dst, n, aText, bText);        \
     }
-
-#define VOK_CONJ_ENTRIES(t, T)                                                                            \
-    VOK_API void VOK_CALL vok##t##bConj1(T* vec, int n) { conj1(VOK_CHECKS, vec, n); }                    \
-    VOK_API void VOK_CALL vok##t##bConj2(const T* src, T* dst, int n) { conj2(VOK_CHECKS, src, dst, n); } \
-    VOK_API void VOK_CALL vok##t##bConjFlip2(const T* src, T* dst, int n) { conjFlip2(VOK_CHECKS, src, dst, n); } \
-    VOK_API void VOK_CALL vok##t##bConjExtend1(T* vec, int n) { conjExtend1(VOK_CHECKS, vec, n); }        \
-    VOK_API void VOK_CALL vok##t##bConjExtend2(const T* src, T* dst, int n) { conjExtend2(VOK_CHECKS, src, dst, n); }
-
-#define VOK_COMPLEX_ENTRIES(t, C, R)                                                              \
-    VOK_API C VOK_CALL vok##t##Add(C a, C b) { return C{a.re + b.re, a.im + b.im}; }              \
-    VOK_API C VOK_CALL vok##t##Sub(C a, C b) { return C{a.re - b.re, a.im - b.im}; }              \
-    VOK_API C VOK_CALL vok##t##Mpy(C a, C b) { return vok::complexMul(a, b); }                    \
-    VOK_API C VOK_CALL vok##t##Div(C a, C b) { return divide(VOK_CHECKS, a, b); }                 \
-    VOK_API C VOK_CALL vok##t##Conj(C a) { return conjOf(a); }                                    \
-    VOK_API C VOK_CALL vok##t##Set(R re, R im) { return C{re, im}; }
+#define VOK_CONJ1(name, T, work) \
+    VOK_API void VOK_CALL name(T* vec, int n) { work(VOK_CHECKS, vec, n); }
+#define VOK_CONJ2(name, T, work) \
+    VOK_API void VOK_CALL name(const T* src, T* dst, int n) { work(VOK_CHECKS, src, dst, n); }
 
 extern "C" {
-VOK_ARITH_ENTRIES(s, float)
-VOK_ARITH_ENTRIES(d, double)
-VOK_ARITH_ENTRIES(c, FloatComplex)
-VOK_ARITH_ENTRIES(z, DoubleComplex)
-VOK_CONJ_ENTRIES(c, FloatComplex)
-VOK_CONJ_ENTRIES(z, DoubleComplex)
-VOK_COMPLEX_ENTRIES(c, FloatComplex, float)
-VOK_COMPLEX_ENTRIES(z, DoubleComplex, double)
-}
+VOK_ZERO(voksbZero, float)
+VOK_ZERO(vokdbZero, double)
+VOK_ZERO(vokcbZero, FloatComplex)
+VOK_ZERO(vokzbZero, DoubleComplex)
+VOK_SET(voksbSet, float)
+VOK_SET(vokdbSet, double)
+VOK_SET(vokcbSet, FloatComplex)
+VOK_SET(vokzbSet, DoubleComplex)
+VOK_COPY(voksbCopy, float)
+VOK_COPY(vokdbCopy, double)
+VOK_COPY(vokcbCopy, FloatComplex)
+VOK_COPY(vokzbCopy, DoubleComplex)
+VOK_ARITH1(voksbAdd1, float, Op::add)
+VOK_ARITH1(vokdbAdd1, double, Op::add)
+VOK_ARITH1(vokcbAdd1, FloatComplex, Op::add)
+VOK_ARITH1(vokzbAdd1, DoubleComplex, Op::add)
+VOK_ARITH1(voksbSub1, float, Op::sub)
+VOK_ARITH1(vokdbSub1, double, Op::sub)
+VOK_ARITH1(vokcbSub1, FloatComplex, Op::sub)
+VOK_ARITH1(vokzbSub1, DoubleComplex, Op::sub)
+VOK_ARITH1(voksbMpy1, float, Op::mul)
+VOK_ARITH1(vokdbMpy1, double, Op::mul)
+VOK_ARITH1(vokcbMpy1, FloatComplex, Op::mul)
+VOK_ARITH1(vokzbMpy1, DoubleComplex, Op::mul)
+VOK_ARITH2(voksbAdd2, float, Op::add, "src==0")
+VOK_ARITH2(vokdbAdd2, double, Op::add, "src==0")
+VOK_ARITH2(vokcbAdd2, FloatComplex, Op::add, "src==0")
+VOK_ARITH2(vokzbAdd2, DoubleComplex, Op::add, "src==0")
+VOK_ARITH2(voksbSub2, float, Op::sub, "val==0")
+VOK_ARITH2(vokdbSub2, double, Op::sub, "val==0")
+VOK_ARITH2(vokcbSub2, FloatComplex, Op::sub, "val==0")
+VOK_ARITH2(vokzbSub2, DoubleComplex, Op::sub, "val==0")
+VOK_ARITH2(voksbMpy2, float, Op::mul, "src==0")
+VOK_ARITH2(vokdbMpy2, double, Op::mul, "src==0")
+VOK_ARITH2(vokcbMpy2, FloatComplex, Op::mul, "src==0")
+VOK_ARITH2(vokzbMpy2, DoubleComplex, Op::mul, "src==0")
+VOK_ARITH3(voksbAdd3, float, Op::add, "srcA==0", "srcB==0")
+VOK_ARITH3(vokdbAdd3, double, Op::add, "srcA==0", "srcB==0")
+VOK_ARITH3(vokcbAdd3, FloatComplex, Op::add, "srcA==0", "srcB==0")
+VOK_ARITH3(vokzbAdd3, DoubleComplex, Op::add, "srcA==0", "srcB==0")
+VOK_ARITH3(voksbSub3, float, Op::sub, "src==0", "val==0")
+VOK_ARITH3(vokdbSub3, double, Op::sub, "src==0", "val==0")
+VOK_ARITH3(vokcbSub3, FloatComplex, Op::sub, "src==0", "val==0")
+VOK_ARITH3(vokzbSub3, DoubleComplex, Op::sub, "src==0", "val==0")
+VOK_ARITH3(voksbMpy3, float, Op::mul, "srcA==0", "srcB==0")
+VOK_ARITH3(vokdbMpy3, double, Op::mul, "srcA==0", "srcB==0")
+VOK_ARITH3(vokcbMpy3, FloatComplex, Op::mul, "srcA==0", "srcB==0")
+VOK_ARITH3(vokzbMpy3, DoubleComplex, Op::mul, "srcA==0", "srcB==0")
+VOK_CONJ1(vokcbConj1, FloatComplex, conj1)
+VOK_CONJ1(vokzbConj1, DoubleComplex, conj1)
+VOK_CONJ2(vokcbConj2, FloatComplex, conj2)
+VOK_CONJ2(vokzbConj2, DoubleComplex, conj2)
+VOK_CONJ2(vokcbConjFlip2, FloatComplex, conjFlip2)
+VOK_CONJ2(vokzbConjFlip2, DoubleComplex, conjFlip2)
+VOK_CONJ1(vokcbConjExtend1, FloatComplex, conjExtend1)
+VOK_CONJ1(vokzbConjExtend1, DoubleComplex, conjExtend1)
+VOK_CONJ2(vokcbConjExtend2, FloatComplex, conjExtend2)
+VOK_CONJ2(vokzbConjExtend2, DoubleComplex, conjExtend2)
+
+VOK_API FloatComplex VOK_CALL vokcAdd(FloatComplex a, FloatComplex b) { return FloatComplex{a.re + b.re, a.im + b.im}; }
+VOK_API FloatComplex VOK_CALL vokcSub(FloatComplex a, FloatComplex b) { return FloatComplex{a.re - b.re, a.im - b.im}; }
+VOK_API FloatComplex VOK_CALL vokcMpy(FloatComplex a, FloatComplex b) { return vok::complexMul(a, b); }
+VOK_API FloatComplex VOK_CALL vokcDiv(FloatComplex a, FloatComplex b) { return divide(VOK_CHECKS, a, b); }
+VOK_API FloatComplex VOK_CALL vokcConj(FloatComplex a) { return conjOf(a); }
+VOK_API FloatComplex VOK_CALL vokcSet(float re, float im) { return FloatComplex{re, im}; }
+
+VOK_API DoubleComplex VOK_CALL vokzAdd(DoubleComplex a, DoubleComplex b) { return DoubleComplex{a.re + b.re, a.im + b.im}; }
+VOK_API DoubleComplex VOK_CALL vokzSub(DoubleComplex a, DoubleComplex b) { return DoubleComplex{a.re - b.re, a.im - b.im}; }
+VOK_API DoubleComplex VOK_CALL vokzMpy(DoubleComplex a, DoubleComplex b) { return vok::complexMul(a, b); }
+VOK_API DoubleComplex VOK_CALL vokzDiv(DoubleComplex a, DoubleComplex b) { return divide(VOK_CHECKS, a, b); }
+VOK_API DoubleComplex VOK_CALL vokzConj(DoubleComplex a) { return conjOf(a); }
+VOK_API DoubleComplex VOK_CALL vokzSet(double re, double im) { return DoubleComplex{re, im}; }
+}  // extern "C"

@@ -172,49 +172,54 @@ inline ShortComplex conj(ShortComplex a) { return {a.re, wrap16(-std::int32_t(a.
 
 }  // namespace
 
-#define VOK_CHECK ArgChecks{__func__, kModule, __LINE__}
+// One entry point per row, by signature: the exported name, its element type
+// and what differs between the operations of one shape.
+#define VOK_ARITH1(name, T, op)                                                         \
+    VOK_API void VOK_CALL name(T val, T* dst, int n, int scaleMode, int* scaleFactor) { \
+        withScalar(VOK_CHECKS, op, val, dst, n, scaleMode, scaleFactor);                \
+    }
+#define VOK_ARITH2(name, T, op, srcText)                                                       \
+    VOK_API void VOK_CALL name(const T* src, T* dst, int n, int scaleMode, int* scaleFactor) { \
+        inPlace(VOK_CHECKS, op, src, dst, n, scaleMode, scaleFactor, srcText);                 \
+    }
+#define VOK_ARITH3(name, T, op, aText, bText)                                                                  \
+    VOK_API void VOK_CALL name(const T* srcA, const T* srcB, T* dst, int n, int scaleMode, int* scaleFactor) { \
+        threeArrays(VOK_CHECKS, op, srcA, srcB, dst, n, scaleMode, scaleFactor, aText, bText);                 \
+    }
+#define VOK_ZERO(name, T) \
+    VOK_API void VOK_CALL name(T* dst, int n) { zero(VOK_CHECKS, dst, n); }
+#define VOK_SET(name, T) \
+    VOK_API void VOK_CALL name(T val, T* dst, int n) { set(VOK_CHECKS, val, dst, n); }
+#define VOK_COPY(name, T) \
+    VOK_API void VOK_CALL name(const T* src, T* dst, int n) { copy(VOK_CHECKS, src, dst, n); }
 
 extern "C" {
 
-// 16-bit and complex 16-bit forms of the elementwise arithmetic.
-#define VOK_ARITH16(t, T)                                                                                          \
-    VOK_API void VOK_CALL vok##t##bAdd1(T val, T* dst, int n, int scaleMode, int* scaleFactor) {                   \
-        withScalar(VOK_CHECK, Op::add, val, dst, n, scaleMode, scaleFactor);                                       \
-    }                                                                                                              \
-    VOK_API void VOK_CALL vok##t##bSub1(T val, T* dst, int n, int scaleMode, int* scaleFactor) {                   \
-        withScalar(VOK_CHECK, Op::sub, val, dst, n, scaleMode, scaleFactor);                                       \
-    }                                                                                                              \
-    VOK_API void VOK_CALL vok##t##bMpy1(T val, T* dst, int n, int scaleMode, int* scaleFactor) {                   \
-        withScalar(VOK_CHECK, Op::mul, val, dst, n, scaleMode, scaleFactor);                                       \
-    }                                                                                                              \
-    VOK_API void VOK_CALL vok##t##bAdd2(const T* src, T* dst, int n, int scaleMode, int* scaleFactor) {            \
-        inPlace(VOK_CHECK, Op::add, src, dst, n, scaleMode, scaleFactor, "src==0");                                \
-    }                                                                                                              \
-    VOK_API void VOK_CALL vok##t##bSub2(const T* val, T* dst, int n, int scaleMode, int* scaleFactor) {            \
-        inPlace(VOK_CHECK, Op::sub, val, dst, n, scaleMode, scaleFactor, "val==0");                                \
-    }                                                                                                              \
-    VOK_API void VOK_CALL vok##t##bMpy2(const T* src, T* dst, int n, int scaleMode, int* scaleFactor) {            \
-        inPlace(VOK_CHECK, Op::mul, src, dst, n, scaleMode, scaleFactor, "src==0");                                \
-    }                                                                                                              \
-    VOK_API void VOK_CALL vok##t##bAdd3(const T* srcA, const T* srcB, T* dst, int n, int scaleMode,                \
-                                        int* scaleFactor) {                                                        \
-        threeArrays(VOK_CHECK, Op::add, srcA, srcB, dst, n, scaleMode, scaleFactor, "srcA==0", "srcB==0");         \
-    }                                                                                                              \
-    VOK_API void VOK_CALL vok##t##bSub3(const T* src, const T* val, T* dst, int n, int scaleMode,                  \
-                                        int* scaleFactor) {                                                        \
-        threeArrays(VOK_CHECK, Op::sub, src, val, dst, n, scaleMode, scaleFactor, "src==0", "val==0");             \
-    }                                                                                                              \
-    VOK_API void VOK_CALL vok##t##bMpy3(const T* srcA, const T* srcB, T* dst, int n, int scaleMode,                \
-                                        int* scaleFactor) {                                                        \
-        threeArrays(VOK_CHECK, Op::mul, srcA, srcB, dst, n, scaleMode, scaleFactor, "srcA==0", "srcB==0");         \
-    }                                                                                                              \
-    VOK_API void VOK_CALL vok##t##bZero(T* dst, int n) { zero(VOK_CHECK, dst, n); }                                \
-    VOK_API void VOK_CALL vok##t##bSet(T val, T* dst, int n) { set(VOK_CHECK, val, dst, n); }                      \
-    VOK_API void VOK_CALL vok##t##bCopy(const T* src, T* dst, int n) { copy(VOK_CHECK, src, dst, n); }
+VOK_ARITH1(vokwbAdd1, short, Op::add)
+VOK_ARITH1(vokvbAdd1, ShortComplex, Op::add)
+VOK_ARITH1(vokwbSub1, short, Op::sub)
+VOK_ARITH1(vokvbSub1, ShortComplex, Op::sub)
+VOK_ARITH1(vokwbMpy1, short, Op::mul)
+VOK_ARITH1(vokvbMpy1, ShortComplex, Op::mul)
+VOK_ARITH2(vokwbAdd2, short, Op::add, "src==0")
+VOK_ARITH2(vokvbAdd2, ShortComplex, Op::add, "src==0")
+VOK_ARITH2(vokwbSub2, short, Op::sub, "val==0")
+VOK_ARITH2(vokvbSub2, ShortComplex, Op::sub, "val==0")
+VOK_ARITH2(vokwbMpy2, short, Op::mul, "src==0")
+VOK_ARITH2(vokvbMpy2, ShortComplex, Op::mul, "src==0")
+VOK_ARITH3(vokwbAdd3, short, Op::add, "srcA==0", "srcB==0")
+VOK_ARITH3(vokvbAdd3, ShortComplex, Op::add, "srcA==0", "srcB==0")
+VOK_ARITH3(vokwbSub3, short, Op::sub, "src==0", "val==0")
+VOK_ARITH3(vokvbSub3, ShortComplex, Op::sub, "src==0", "val==0")
+VOK_ARITH3(vokwbMpy3, short, Op::mul, "srcA==0", "srcB==0")
+VOK_ARITH3(vokvbMpy3, ShortComplex, Op::mul, "srcA==0", "srcB==0")
+VOK_ZERO(vokwbZero, short)
+VOK_ZERO(vokvbZero, ShortComplex)
+VOK_SET(vokwbSet, short)
+VOK_SET(vokvbSet, ShortComplex)
+VOK_COPY(vokwbCopy, short)
+VOK_COPY(vokvbCopy, ShortComplex)
 
-VOK_ARITH16(w, short)
-VOK_ARITH16(v, ShortComplex)
-#undef VOK_ARITH16
 
 // Conjugation of complex 16-bit vectors.
 VOK_API void VOK_CALL vokvbConj1(ShortComplex* vec, int n) {
@@ -253,16 +258,16 @@ VOK_API void VOK_CALL vokvbConjExtend1(ShortComplex* vec, int n) {
 }
 
 // Single complex 16-bit numbers.
-#define VOK_SINGLE16(name, vectorName, op)                                                                         \
-    VOK_API ShortComplex VOK_CALL name(ShortComplex a, ShortComplex b, int scaleMode, int* scaleFactor) {          \
-        ArgChecks check{__func__, kModule, __LINE__};                                                              \
-        ShortComplex r{0, 0};                                                                                      \
-        if (!threeArrays(ArgChecks{vectorName, kModule, __LINE__}, op, &a, &b, &r, 1, scaleMode, scaleFactor,      \
-                         "srcA==0", "srcB==0")) {                                                                  \
-            check.backtrace(__LINE__);                                                                             \
-            return ShortComplex{0, 0};                                                                             \
-        }                                                                                                          \
-        return r;                                                                                                  \
+#define VOK_SINGLE16(name, vectorName, op)                                                                    \
+    VOK_API ShortComplex VOK_CALL name(ShortComplex a, ShortComplex b, int scaleMode, int* scaleFactor) {     \
+        ArgChecks check{__func__, kModule, __LINE__};                                                         \
+        ShortComplex r{0, 0};                                                                                 \
+        if (!threeArrays(ArgChecks{vectorName, kModule, __LINE__}, op, &a, &b, &r, 1, scaleMode, scaleFactor, \
+                         "srcA==0", "srcB==0")) {                                                             \
+            check.backtrace(__LINE__);                                                                        \
+            return ShortComplex{0, 0};                                                                        \
+        }                                                                                                     \
+        return r;                                                                                             \
     }
 VOK_SINGLE16(vokvAdd, "vokvbAdd3", Op::add)
 VOK_SINGLE16(vokvSub, "vokvbSub3", Op::sub)

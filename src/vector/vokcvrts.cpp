@@ -11,9 +11,33 @@ using namespace vok::convert::entry;
 using vok::convert::entry::Interleaved;
 using vok::convert::entry::Split;
 
-#define VOK_CHECKS vok::ArgChecks{__func__, kModule, __LINE__}
+extern "C" {
+VOK_TO_INTEGER(voksbFloatToInt, float, floatToInt)
+VOK_FROM_INTEGER(voksbIntToFloat, float, intToFloat)
+VOK_TO_FIX(voksbFloatToFix, float)
+VOK_FROM_FIX(voksbFixToFloat, float)
 
-VOK_INTEGER_CONVERSION_ENTRIES(s, float)
-#define VOK_FIXED_FORMAT_ENTRIES(Name, I, bits, fract) VOK_FIXED_ENTRIES(s, float, Name, I, bits, fract)
-VOK_FIXED_FORMATS(VOK_FIXED_FORMAT_ENTRIES)
-VOK_REPRESENTATION_ENTRIES(c, s, FloatComplex, float)
+VOK_TO_FIXED_FORMAT(voksbFloatToS7Fix, float, signed char, 8, 7)
+VOK_TO_FIXED_FORMAT(voksbFloatToS15Fix, float, short, 16, 15)
+VOK_TO_FIXED_FORMAT(voksbFloatToS31Fix, float, int, 32, 31)
+VOK_TO_FIXED_FORMAT(voksbFloatToS1516Fix, float, int, 32, 16)
+VOK_FROM_FIXED_FORMAT(voksbS7FixToFloat, float, signed char, 8, 7)
+VOK_FROM_FIXED_FORMAT(voksbS15FixToFloat, float, short, 16, 15)
+VOK_FROM_FIXED_FORMAT(voksbS31FixToFloat, float, int, 32, 31)
+VOK_FROM_FIXED_FORMAT(voksbS1516FixToFloat, float, int, 32, 16)
+
+VOK_PART(vokcbReal, FloatComplex, float, realPart)
+VOK_PART(vokcbImag, FloatComplex, float, imagPart)
+VOK_CPLX_TO_2REAL(vokcbCplxTo2Real, FloatComplex, float)
+VOK_2REAL_TO_CPLX(vokcb2RealToCplx, FloatComplex, float)
+VOK_CART_TO_POLAR(vokcbCartToPolar, FloatComplex, float)
+VOK_CART_TO_POLAR_SPLIT(voksbrCartToPolar, float)
+VOK_POLAR_TO_CART(vokcbPolarToCart, FloatComplex, float)
+VOK_POLAR_TO_CART_SPLIT(voksbrPolarToCart, float)
+VOK_FROM_INTERLEAVED(vokcbMag, FloatComplex, float, magnitude)
+VOK_FROM_SPLIT(voksbrMag, float, magnitude)
+VOK_FROM_INTERLEAVED(vokcbPhase, FloatComplex, float, vok::convert::entry::phase)
+VOK_FROM_SPLIT(voksbrPhase, float, vok::convert::entry::phase)
+VOK_FROM_INTERLEAVED(vokcbPowerSpectr, FloatComplex, float, powerSpectr)
+VOK_FROM_SPLIT(voksbrPowerSpectr, float, powerSpectr)
+}  // extern "C"

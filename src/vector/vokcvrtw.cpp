@@ -67,7 +67,7 @@ void powerSpectr16(ArgChecks check, Source s, short* spectr, int length, int sca
 
 using namespace vok::convert::entry;
 
-#define VOK_CHECKS ArgChecks{__func__, kModule, __LINE__}
+extern "C" {
 
 VOK_API void VOK_CALL vokvbReal(const ShortComplex* src, short* dst, int length) {
     realPart(VOK_CHECKS, src, dst, length);
@@ -102,3 +102,5 @@ VOK_API void VOK_CALL vokwbrPowerSpectr(const short* srcReal, const short* srcIm
                                         int scaleMode, int* scaleFactor) {
     powerSpectr16(VOK_CHECKS, Split<short>{srcReal, srcImag}, spectr, length, scaleMode, scaleFactor);
 }
+
+}  // extern "C"

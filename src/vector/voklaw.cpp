@@ -144,28 +144,34 @@ void transcode(ArgChecks check, const unsigned char (&half)[128], const unsigned
 
 }  // namespace
 
-#define VOK_CHECKS ArgChecks{__func__, kModule, __LINE__}
-
 extern "C" {
 
-#define VOK_LAW_FORMS(L, T)                                                                          \
-    VOK_API void VOK_CALL vok##L##bLinToALaw(const T* src, unsigned char* dst, int len) {            \
-        compress<T, aLawCode>(VOK_CHECKS, src, dst, len);                                            \
-    }                                                                                                \
-    VOK_API void VOK_CALL vok##L##bALawToLin(const unsigned char* src, T* dst, int len) {            \
-        expand(VOK_CHECKS, kALawLinear, src, dst, len);                                              \
-    }                                                                                                \
-    VOK_API void VOK_CALL vok##L##bLinToMuLaw(const T* src, unsigned char* dst, int len) {           \
-        compress<T, muLawCode>(VOK_CHECKS, src, dst, len);                                           \
-    }                                                                                                \
-    VOK_API void VOK_CALL vok##L##bMuLawToLin(const unsigned char* src, T* dst, int len) {           \
-        expand(VOK_CHECKS, kMuLawLinear, src, dst, len);                                             \
+// One entry point per row: the exported name, the linear type and the code.
+#define VOK_COMPRESS(name, T, code)                                         \
+    VOK_API void VOK_CALL name(const T* src, unsigned char* dst, int len) { \
+        compress<T, code>(VOK_CHECKS, src, dst, len);                       \
+    }
+#define VOK_EXPAND(name, T, table)                                          \
+    VOK_API void VOK_CALL name(const unsigned char* src, T* dst, int len) { \
+        expand(VOK_CHECKS, table, src, dst, len);                           \
     }
 
-VOK_LAW_FORMS(w, short)
-VOK_LAW_FORMS(i, int)
-VOK_LAW_FORMS(s, float)
-VOK_LAW_FORMS(d, double)
+VOK_COMPRESS(vokwbLinToALaw, short, aLawCode)
+VOK_COMPRESS(vokibLinToALaw, int, aLawCode)
+VOK_COMPRESS(voksbLinToALaw, float, aLawCode)
+VOK_COMPRESS(vokdbLinToALaw, double, aLawCode)
+VOK_COMPRESS(vokwbLinToMuLaw, short, muLawCode)
+VOK_COMPRESS(vokibLinToMuLaw, int, muLawCode)
+VOK_COMPRESS(voksbLinToMuLaw, float, muLawCode)
+VOK_COMPRESS(vokdbLinToMuLaw, double, muLawCode)
+VOK_EXPAND(vokwbALawToLin, short, kALawLinear)
+VOK_EXPAND(vokibALawToLin, int, kALawLinear)
+VOK_EXPAND(voksbALawToLin, float, kALawLinear)
+VOK_EXPAND(vokdbALawToLin, double, kALawLinear)
+VOK_EXPAND(vokwbMuLawToLin, short, kMuLawLinear)
+VOK_EXPAND(vokibMuLawToLin, int, kMuLawLinear)
+VOK_EXPAND(voksbMuLawToLin, float, kMuLawLinear)
+VOK_EXPAND(vokdbMuLawToLin, double, kMuLawLinear)
 
 VOK_API void VOK_CALL vokMuLawToALaw(const unsigned char* src, unsigned char* dst, int len) {
     transcode(VOK_CHECKS, kMuToA, src, dst, len);

@@ -51,8 +51,6 @@ void expDoubles(ArgChecks check, Form form, const double* src, double* dst, int 
 
 }  // namespace
 
-#define VOK_CHECKS ArgChecks{__func__, kModule, __LINE__}
-
 extern "C" {
 VOK_API void VOK_CALL voksbLn1(float* vec, int len) { lnFloat(VOK_CHECKS, Form::inPlace, vec, vec, len); }
 VOK_API void VOK_CALL voksbLn2(const float* src, float* dst, int len) { lnFloat(VOK_CHECKS, Form::twoArrays, src, dst, len); }

@@ -42,8 +42,6 @@ void expShort(ArgChecks check, Form form, const short* src, short* dst, int len,
 
 }  // namespace
 
-#define VOK_CHECKS ArgChecks{__func__, kModule, __LINE__}
-
 extern "C" {
 VOK_API void VOK_CALL vokwbLn1(short* vec, int len) { lnShort(VOK_CHECKS, Form::inPlace, vec, vec, len); }
 VOK_API void VOK_CALL vokwbLn2(const short* src, short* dst, int len) { lnShort(VOK_CHECKS, Form::twoArrays, src, dst, len); }

@@ -158,8 +158,6 @@ void normalizeShort(ArgChecks check, const T* src, T* dst, int n, T offset, floa
 
 }  // namespace
 
-#define VOK_CHECKS ArgChecks{__func__, kModule, __LINE__}
-
 extern "C" {
 VOK_API float VOK_CALL voksNorm(const float* srcA, const float* srcB, int len, int flag) {
     return norm<float>(VOK_CHECKS, srcA, srcB, len, flag);

@@ -332,68 +332,68 @@ short meanSquareShort(ArgChecks check, const short* vec, int len, int scaleMode,
 
 }  // namespace
 
-#define VOK_CHECKS ArgChecks{__func__, kModule, __LINE__}
-
 // Form 1 (vec, len, extra...) and form 2 (src, dst, len, extra...) of one operation.
-#define VOK_FORMS(name, T, impl)                                                                           \
-    VOK_API void VOK_CALL name##1(T* vec, int len) { impl(VOK_CHECKS, Form::inPlace, vec, vec, len); }    \
-    VOK_API void VOK_CALL name##2(const T* src, T* dst, int len) { impl(VOK_CHECKS, Form::twoArrays, src, dst, len); }
+#define VOK_FORMS(name1, name2, T, impl)                                                             \
+    VOK_API void VOK_CALL name1(T* vec, int len) { impl(VOK_CHECKS, Form::inPlace, vec, vec, len); } \
+    VOK_API void VOK_CALL name2(const T* src, T* dst, int len) { impl(VOK_CHECKS, Form::twoArrays, src, dst, len); }
 
-#define VOK_THRESH_FORMS(name, T, R, impl)                                                                \
-    VOK_API void VOK_CALL name##1(T* vec, int len, R thresh, int relOp) {                                 \
-        impl(VOK_CHECKS, Form::inPlace, vec, vec, len, thresh, relOp);                                    \
-    }                                                                                                     \
-    VOK_API void VOK_CALL name##2(const T* src, T* dst, int len, R thresh, int relOp) {                   \
-        impl(VOK_CHECKS, Form::twoArrays, src, dst, len, thresh, relOp);                                  \
+#define VOK_THRESH_FORMS(name1, name2, T, R, impl)                                    \
+    VOK_API void VOK_CALL name1(T* vec, int len, R thresh, int relOp) {               \
+        impl(VOK_CHECKS, Form::inPlace, vec, vec, len, thresh, relOp);                \
+    }                                                                                 \
+    VOK_API void VOK_CALL name2(const T* src, T* dst, int len, R thresh, int relOp) { \
+        impl(VOK_CHECKS, Form::twoArrays, src, dst, len, thresh, relOp);              \
     }
 
-#define VOK_INVTHRESH_FORMS(name, T, R, impl)                                                             \
-    VOK_API void VOK_CALL name##1(T* vec, int len, R thresh) { impl(VOK_CHECKS, Form::inPlace, vec, vec, len, thresh); } \
-    VOK_API void VOK_CALL name##2(const T* src, T* dst, int len, R thresh) {                              \
-        impl(VOK_CHECKS, Form::twoArrays, src, dst, len, thresh);                                         \
+#define VOK_INVTHRESH_FORMS(name1, name2, T, R, impl)                                                                  \
+    VOK_API void VOK_CALL name1(T* vec, int len, R thresh) { impl(VOK_CHECKS, Form::inPlace, vec, vec, len, thresh); } \
+    VOK_API void VOK_CALL name2(const T* src, T* dst, int len, R thresh) {                                             \
+        impl(VOK_CHECKS, Form::twoArrays, src, dst, len, thresh);                                                      \
     }
 
-#define VOK_STATISTICS(t, T)                                                                              \
-    VOK_API T VOK_CALL vok##t##Mean(const T* vec, int len) { return mean(VOK_CHECKS, vec, len); }         \
-    VOK_API T VOK_CALL vok##t##StdDev(const T* vec, int len) { return meanSquare(VOK_CHECKS, vec, len); } \
-    VOK_API T VOK_CALL vok##t##Max(const T* vec, int len) { return largest(VOK_CHECKS, vec, len); }       \
-    VOK_API T VOK_CALL vok##t##Min(const T* vec, int len) { return smallest(VOK_CHECKS, vec, len); }
+#define VOK_STATISTIC(name, T, impl) \
+    VOK_API T VOK_CALL name(const T* vec, int len) { return impl(VOK_CHECKS, vec, len); }
 
 extern "C" {
-VOK_FORMS(voksbSqr, float, sqr)
-VOK_FORMS(vokdbSqr, double, sqr)
-VOK_FORMS(vokcbSqr, FloatComplex, sqr)
-VOK_FORMS(vokzbSqr, DoubleComplex, sqr)
+VOK_FORMS(voksbSqr1, voksbSqr2, float, sqr)
+VOK_FORMS(vokdbSqr1, vokdbSqr2, double, sqr)
+VOK_FORMS(vokcbSqr1, vokcbSqr2, FloatComplex, sqr)
+VOK_FORMS(vokzbSqr1, vokzbSqr2, DoubleComplex, sqr)
 
-VOK_FORMS(voksbSqrt, float, sqrtReal)
-VOK_FORMS(vokdbSqrt, double, sqrtReal)
-VOK_FORMS(vokcbSqrt, FloatComplex, sqrtComplex)
-VOK_FORMS(vokzbSqrt, DoubleComplex, sqrtComplex)
-VOK_FORMS(vokwbSqrt, short, sqrtShort)
-VOK_FORMS(vokvbSqrt, ShortComplex, sqrtShortComplex)
+VOK_FORMS(voksbSqrt1, voksbSqrt2, float, sqrtReal)
+VOK_FORMS(vokdbSqrt1, vokdbSqrt2, double, sqrtReal)
+VOK_FORMS(vokcbSqrt1, vokcbSqrt2, FloatComplex, sqrtComplex)
+VOK_FORMS(vokzbSqrt1, vokzbSqrt2, DoubleComplex, sqrtComplex)
+VOK_FORMS(vokwbSqrt1, vokwbSqrt2, short, sqrtShort)
+VOK_FORMS(vokvbSqrt1, vokvbSqrt2, ShortComplex, sqrtShortComplex)
 
-VOK_THRESH_FORMS(voksbThresh, float, float, threshReal)
-VOK_THRESH_FORMS(vokdbThresh, double, double, threshReal)
-VOK_THRESH_FORMS(vokcbThresh, FloatComplex, float, threshComplex)
-VOK_THRESH_FORMS(vokzbThresh, DoubleComplex, double, threshComplex)
-VOK_THRESH_FORMS(vokwbThresh, short, short, threshShort)
-VOK_THRESH_FORMS(vokvbThresh, ShortComplex, short, threshShortComplex)
+VOK_THRESH_FORMS(voksbThresh1, voksbThresh2, float, float, threshReal)
+VOK_THRESH_FORMS(vokdbThresh1, vokdbThresh2, double, double, threshReal)
+VOK_THRESH_FORMS(vokcbThresh1, vokcbThresh2, FloatComplex, float, threshComplex)
+VOK_THRESH_FORMS(vokzbThresh1, vokzbThresh2, DoubleComplex, double, threshComplex)
+VOK_THRESH_FORMS(vokwbThresh1, vokwbThresh2, short, short, threshShort)
+VOK_THRESH_FORMS(vokvbThresh1, vokvbThresh2, ShortComplex, short, threshShortComplex)
 
-VOK_INVTHRESH_FORMS(voksbInvThresh, float, float, invThreshReal)
-VOK_INVTHRESH_FORMS(vokdbInvThresh, double, double, invThreshReal)
-VOK_INVTHRESH_FORMS(vokcbInvThresh, FloatComplex, float, invThreshComplex)
-VOK_INVTHRESH_FORMS(vokzbInvThresh, DoubleComplex, double, invThreshComplex)
+VOK_INVTHRESH_FORMS(voksbInvThresh1, voksbInvThresh2, float, float, invThreshReal)
+VOK_INVTHRESH_FORMS(vokdbInvThresh1, vokdbInvThresh2, double, double, invThreshReal)
+VOK_INVTHRESH_FORMS(vokcbInvThresh1, vokcbInvThresh2, FloatComplex, float, invThreshComplex)
+VOK_INVTHRESH_FORMS(vokzbInvThresh1, vokzbInvThresh2, DoubleComplex, double, invThreshComplex)
 
-VOK_FORMS(voksbAbs, float, absReal)
-VOK_FORMS(vokdbAbs, double, absReal)
-VOK_FORMS(vokwbAbs, short, absShort)
+VOK_FORMS(voksbAbs1, voksbAbs2, float, absReal)
+VOK_FORMS(vokdbAbs1, vokdbAbs2, double, absReal)
+VOK_FORMS(vokwbAbs1, vokwbAbs2, short, absShort)
 
-VOK_STATISTICS(s, float)
-VOK_STATISTICS(d, double)
-VOK_API short VOK_CALL vokwMean(const short* vec, int len) { return meanShort(VOK_CHECKS, vec, len); }
-VOK_API short VOK_CALL vokwMax(const short* vec, int len) { return largest(VOK_CHECKS, vec, len); }
-VOK_API short VOK_CALL vokwMin(const short* vec, int len) { return smallest(VOK_CHECKS, vec, len); }
-}
+VOK_STATISTIC(voksMean, float, mean)
+VOK_STATISTIC(vokdMean, double, mean)
+VOK_STATISTIC(vokwMean, short, meanShort)
+VOK_STATISTIC(voksStdDev, float, meanSquare)
+VOK_STATISTIC(vokdStdDev, double, meanSquare)
+VOK_STATISTIC(voksMax, float, largest)
+VOK_STATISTIC(vokdMax, double, largest)
+VOK_STATISTIC(vokwMax, short, largest)
+VOK_STATISTIC(voksMin, float, smallest)
+VOK_STATISTIC(vokdMin, double, smallest)
+VOK_STATISTIC(vokwMin, short, smallest)
 
 VOK_API void VOK_CALL vokwbSqr1(short* vec, int len, int scaleMode, int* scaleFactor) {
     sqrShort(VOK_CHECKS, Form::inPlace, vec, vec, len, scaleMode, scaleFactor);
@@ -410,3 +410,5 @@ VOK_API void VOK_CALL vokvbSqr2(const ShortComplex* src, ShortComplex* dst, int 
 VOK_API short VOK_CALL vokwStdDev(const short* vec, int len, int scaleMode, int* scaleFactor) {
     return meanSquareShort(VOK_CHECKS, vec, len, scaleMode, scaleFactor);
 }
+
+}  // extern "C"

@@ -479,8 +479,6 @@ int transform16(const ArgChecks& check, bool forward, const VokWtState* st, cons
 
 }  // namespace
 
-#define VOK_CHECKS ArgChecks{__func__, kModule, __LINE__}
-
 extern "C" {
 
 VOK_API void VOK_CALL voksWtInit(int par1, int par2, int dataOrder, int level, VokWtState* wtState, int wtType) {
