@@ -165,6 +165,8 @@ int design(const ArgChecks& check, Kind kind, double fLow, double fHigh, double*
 
 }  // namespace
 
+extern "C" {
+
 VOK_API int VOK_CALL vokdFirLowpass(double rfreq, double* taps, int tapsLen, int winType, int doNormal) {
     return design(VOK_CHECKS, Kind::Lowpass, rfreq, 0, taps, tapsLen, winType, doNormal);
 }
@@ -179,3 +181,5 @@ VOK_API int VOK_CALL vokdFirBandstop(double rLowFreq, double rHighFreq, double* 
                                      int doNormal) {
     return design(VOK_CHECKS, Kind::Bandstop, rLowFreq, rHighFreq, taps, tapsLen, winType, doNormal);
 }
+
+}  // extern "C"

@@ -227,49 +227,97 @@ void bfir(ArgChecks check, FirState* st, const D* in, fir::Out<D, W>* out, int n
 
 }  // namespace
 
-// L: data letter then taps letter; D data, W taps.
-#define VOK_FIR_FILTER(L, D, W)                                                                                  \
-    extern "C" {                                                                                                 \
-    VOK_API void VOK_CALL vok##L##FirInit(const W* taps, int tapsLen, const D* dlyl, FirState* statePtr) {      \
-        init(VOK_CHECKS, taps, tapsLen, dlyl, statePtr);                                                         \
-    }                                                                                                            \
-    VOK_API void VOK_CALL vok##L##FirInitMr(const W* taps, int tapsLen, const D* dlyl, int upFactor, int upPhase, \
-                                            int downFactor, int downPhase, FirState* statePtr) {                 \
-        initMr(VOK_CHECKS, taps, tapsLen, dlyl, upFactor, upPhase, downFactor, downPhase, statePtr);             \
-    }                                                                                                            \
-    VOK_API fir::Out<D, W> VOK_CALL vok##L##Fir(FirState* statePtr, D samp) {                                   \
-        return firOne<D, W>(VOK_CHECKS, statePtr, samp);                                                         \
-    }                                                                                                            \
-    VOK_API void VOK_CALL vok##L##bFir(FirState* statePtr, const D* inSamps, fir::Out<D, W>* outSamps,          \
-                                       int numIters) {                                                           \
-        bfir<D, W>(VOK_CHECKS, statePtr, inSamps, outSamps, numIters);                                           \
-    }                                                                                                            \
+extern "C" {
+
+// D the data type, W the taps type.
+#define VOK_FIR_INIT(name, D, W)                                                                \
+    VOK_API void VOK_CALL name(const W* taps, int tapsLen, const D* dlyl, FirState* statePtr) { \
+        init(VOK_CHECKS, taps, tapsLen, dlyl, statePtr);                                        \
+    }
+#define VOK_FIR_INIT_MR(name, D, W)                                                                  \
+    VOK_API void VOK_CALL name(const W* taps, int tapsLen, const D* dlyl, int upFactor, int upPhase, \
+                               int downFactor, int downPhase, FirState* statePtr) {                  \
+        initMr(VOK_CHECKS, taps, tapsLen, dlyl, upFactor, upPhase, downFactor, downPhase, statePtr); \
+    }
+#define VOK_FIR(name, D, W)                                            \
+    VOK_API fir::Out<D, W> VOK_CALL name(FirState* statePtr, D samp) { \
+        return firOne<D, W>(VOK_CHECKS, statePtr, samp);               \
+    }
+#define VOK_BLOCK_FIR(name, D, W)                                                              \
+    VOK_API void VOK_CALL name(FirState* statePtr, const D* inSamps, fir::Out<D, W>* outSamps, \
+                               int numIters) {                                                 \
+        bfir<D, W>(VOK_CHECKS, statePtr, inSamps, outSamps, numIters);                         \
     }
 
-VOK_FIR_FILTER(s, float, float)
-VOK_FIR_FILTER(c, FloatComplex, FloatComplex)
-VOK_FIR_FILTER(d, double, double)
-VOK_FIR_FILTER(z, DoubleComplex, DoubleComplex)
-VOK_FIR_FILTER(sc, float, FloatComplex)
-VOK_FIR_FILTER(cs, FloatComplex, float)
-VOK_FIR_FILTER(dz, double, DoubleComplex)
-VOK_FIR_FILTER(zd, DoubleComplex, double)
+VOK_FIR_INIT(voksFirInit, float, float)
+VOK_FIR_INIT(vokcFirInit, FloatComplex, FloatComplex)
+VOK_FIR_INIT(vokdFirInit, double, double)
+VOK_FIR_INIT(vokzFirInit, DoubleComplex, DoubleComplex)
+VOK_FIR_INIT(vokscFirInit, float, FloatComplex)
+VOK_FIR_INIT(vokcsFirInit, FloatComplex, float)
+VOK_FIR_INIT(vokdzFirInit, double, DoubleComplex)
+VOK_FIR_INIT(vokzdFirInit, DoubleComplex, double)
 
-#define VOK_FIR_ACCESS(L, T)                                                                                     \
-    extern "C" {                                                                                                 \
-    VOK_API void VOK_CALL vok##L##FirSetTaps(const T* taps, FirState* statePtr) {                               \
-        setTaps(VOK_CHECKS, taps, statePtr);                                                                     \
-    }                                                                                                            \
-    VOK_API void VOK_CALL vok##L##FirGetTaps(FirState* statePtr, T* taps) { getTaps(VOK_CHECKS, statePtr, taps); } \
-    VOK_API void VOK_CALL vok##L##FirSetDlyl(const T* dlyl, FirState* statePtr) {                               \
-        setDlyl(VOK_CHECKS, dlyl, statePtr);                                                                     \
-    }                                                                                                            \
-    VOK_API void VOK_CALL vok##L##FirGetDlyl(FirState* statePtr, T* dlyl) { getDlyl(VOK_CHECKS, statePtr, dlyl); } \
+VOK_FIR_INIT_MR(voksFirInitMr, float, float)
+VOK_FIR_INIT_MR(vokcFirInitMr, FloatComplex, FloatComplex)
+VOK_FIR_INIT_MR(vokdFirInitMr, double, double)
+VOK_FIR_INIT_MR(vokzFirInitMr, DoubleComplex, DoubleComplex)
+VOK_FIR_INIT_MR(vokscFirInitMr, float, FloatComplex)
+VOK_FIR_INIT_MR(vokcsFirInitMr, FloatComplex, float)
+VOK_FIR_INIT_MR(vokdzFirInitMr, double, DoubleComplex)
+VOK_FIR_INIT_MR(vokzdFirInitMr, DoubleComplex, double)
+
+VOK_FIR(voksFir, float, float)
+VOK_FIR(vokcFir, FloatComplex, FloatComplex)
+VOK_FIR(vokdFir, double, double)
+VOK_FIR(vokzFir, DoubleComplex, DoubleComplex)
+VOK_FIR(vokscFir, float, FloatComplex)
+VOK_FIR(vokcsFir, FloatComplex, float)
+VOK_FIR(vokdzFir, double, DoubleComplex)
+VOK_FIR(vokzdFir, DoubleComplex, double)
+
+VOK_BLOCK_FIR(voksbFir, float, float)
+VOK_BLOCK_FIR(vokcbFir, FloatComplex, FloatComplex)
+VOK_BLOCK_FIR(vokdbFir, double, double)
+VOK_BLOCK_FIR(vokzbFir, DoubleComplex, DoubleComplex)
+VOK_BLOCK_FIR(vokscbFir, float, FloatComplex)
+VOK_BLOCK_FIR(vokcsbFir, FloatComplex, float)
+VOK_BLOCK_FIR(vokdzbFir, double, DoubleComplex)
+VOK_BLOCK_FIR(vokzdbFir, DoubleComplex, double)
+
+#define VOK_FIR_SET_TAPS(name, T)                                   \
+    VOK_API void VOK_CALL name(const T* taps, FirState* statePtr) { \
+        setTaps(VOK_CHECKS, taps, statePtr);                        \
     }
+#define VOK_FIR_GET_TAPS(name, T) \
+    VOK_API void VOK_CALL name(FirState* statePtr, T* taps) { getTaps(VOK_CHECKS, statePtr, taps); }
+#define VOK_FIR_SET_DLYL(name, T)                                   \
+    VOK_API void VOK_CALL name(const T* dlyl, FirState* statePtr) { \
+        setDlyl(VOK_CHECKS, dlyl, statePtr);                        \
+    }
+#define VOK_FIR_GET_DLYL(name, T) \
+    VOK_API void VOK_CALL name(FirState* statePtr, T* dlyl) { getDlyl(VOK_CHECKS, statePtr, dlyl); }
 
-VOK_FIR_ACCESS(s, float)
-VOK_FIR_ACCESS(c, FloatComplex)
-VOK_FIR_ACCESS(d, double)
-VOK_FIR_ACCESS(z, DoubleComplex)
+VOK_FIR_SET_TAPS(voksFirSetTaps, float)
+VOK_FIR_SET_TAPS(vokcFirSetTaps, FloatComplex)
+VOK_FIR_SET_TAPS(vokdFirSetTaps, double)
+VOK_FIR_SET_TAPS(vokzFirSetTaps, DoubleComplex)
 
-extern "C" VOK_API void VOK_CALL vokFirFree(FirState* statePtr) { firFree(VOK_CHECKS, statePtr); }
+VOK_FIR_GET_TAPS(voksFirGetTaps, float)
+VOK_FIR_GET_TAPS(vokcFirGetTaps, FloatComplex)
+VOK_FIR_GET_TAPS(vokdFirGetTaps, double)
+VOK_FIR_GET_TAPS(vokzFirGetTaps, DoubleComplex)
+
+VOK_FIR_SET_DLYL(voksFirSetDlyl, float)
+VOK_FIR_SET_DLYL(vokcFirSetDlyl, FloatComplex)
+VOK_FIR_SET_DLYL(vokdFirSetDlyl, double)
+VOK_FIR_SET_DLYL(vokzFirSetDlyl, DoubleComplex)
+
+VOK_FIR_GET_DLYL(voksFirGetDlyl, float)
+VOK_FIR_GET_DLYL(vokcFirGetDlyl, FloatComplex)
+VOK_FIR_GET_DLYL(vokdFirGetDlyl, double)
+VOK_FIR_GET_DLYL(vokzFirGetDlyl, DoubleComplex)
+
+VOK_API void VOK_CALL vokFirFree(FirState* statePtr) { firFree(VOK_CHECKS, statePtr); }
+
+}  // extern "C"

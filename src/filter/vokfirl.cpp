@@ -170,54 +170,100 @@ void bfirl(ArgChecks check, FirTapState* tap, FirDlyState* dly, const D* in, fir
 
 }  // namespace
 
-#define VOK_FIRL_SETUP(L, T)                                                                                     \
-    extern "C" {                                                                                                 \
-    VOK_API void VOK_CALL vok##L##FirlInit(T* taps, int tapsLen, FirTapState* tapStPtr) {                       \
-        init(VOK_CHECKS, taps, tapsLen, tapStPtr);                                                               \
-    }                                                                                                            \
-    VOK_API void VOK_CALL vok##L##FirlInitMr(T* taps, int tapsLen, int upFactor, int upPhase, int downFactor,    \
-                                             int downPhase, FirTapState* tapStPtr) {                             \
-        initMr(VOK_CHECKS, taps, tapsLen, upFactor, upPhase, downFactor, downPhase, tapStPtr);                   \
-    }                                                                                                            \
-    VOK_API void VOK_CALL vok##L##FirlInitDlyl(FirTapState* tapStPtr, T* dlyl, FirDlyState* dlyStPtr) {         \
-        initDlyl(VOK_CHECKS, tapStPtr, dlyl, dlyStPtr);                                                          \
-    }                                                                                                            \
-    VOK_API void VOK_CALL vok##L##FirlSetTaps(const T* taps, FirTapState* tapStPtr) {                           \
-        setTaps(VOK_CHECKS, taps, tapStPtr);                                                                     \
-    }                                                                                                            \
-    VOK_API void VOK_CALL vok##L##FirlGetTaps(FirTapState* tapStPtr, T* taps) {                                 \
-        getTaps(VOK_CHECKS, tapStPtr, taps);                                                                     \
-    }                                                                                                            \
-    VOK_API void VOK_CALL vok##L##FirlSetDlyl(FirTapState* tapStPtr, const T* dlyl, FirDlyState* dlyStPtr) {    \
-        setDlyl(VOK_CHECKS, tapStPtr, dlyl, dlyStPtr);                                                           \
-    }                                                                                                            \
-    VOK_API void VOK_CALL vok##L##FirlGetDlyl(FirTapState* tapStPtr, FirDlyState* dlyStPtr, T* dlyl) {          \
-        getDlyl(VOK_CHECKS, tapStPtr, dlyStPtr, dlyl);                                                           \
-    }                                                                                                            \
+extern "C" {
+
+#define VOK_FIRL_INIT(name, T)                                                \
+    VOK_API void VOK_CALL name(T* taps, int tapsLen, FirTapState* tapStPtr) { \
+        init(VOK_CHECKS, taps, tapsLen, tapStPtr);                            \
+    }
+#define VOK_FIRL_INIT_MR(name, T)                                                               \
+    VOK_API void VOK_CALL name(T* taps, int tapsLen, int upFactor, int upPhase, int downFactor, \
+                               int downPhase, FirTapState* tapStPtr) {                          \
+        initMr(VOK_CHECKS, taps, tapsLen, upFactor, upPhase, downFactor, downPhase, tapStPtr);  \
+    }
+#define VOK_FIRL_INIT_DLYL(name, T)                                                     \
+    VOK_API void VOK_CALL name(FirTapState* tapStPtr, T* dlyl, FirDlyState* dlyStPtr) { \
+        initDlyl(VOK_CHECKS, tapStPtr, dlyl, dlyStPtr);                                 \
+    }
+#define VOK_FIRL_SET_TAPS(name, T)                                     \
+    VOK_API void VOK_CALL name(const T* taps, FirTapState* tapStPtr) { \
+        setTaps(VOK_CHECKS, taps, tapStPtr);                           \
+    }
+#define VOK_FIRL_GET_TAPS(name, T)                               \
+    VOK_API void VOK_CALL name(FirTapState* tapStPtr, T* taps) { \
+        getTaps(VOK_CHECKS, tapStPtr, taps);                     \
+    }
+#define VOK_FIRL_SET_DLYL(name, T)                                                            \
+    VOK_API void VOK_CALL name(FirTapState* tapStPtr, const T* dlyl, FirDlyState* dlyStPtr) { \
+        setDlyl(VOK_CHECKS, tapStPtr, dlyl, dlyStPtr);                                        \
+    }
+#define VOK_FIRL_GET_DLYL(name, T)                                                      \
+    VOK_API void VOK_CALL name(FirTapState* tapStPtr, FirDlyState* dlyStPtr, T* dlyl) { \
+        getDlyl(VOK_CHECKS, tapStPtr, dlyStPtr, dlyl);                                  \
     }
 
-VOK_FIRL_SETUP(s, float)
-VOK_FIRL_SETUP(c, FloatComplex)
-VOK_FIRL_SETUP(d, double)
-VOK_FIRL_SETUP(z, DoubleComplex)
+VOK_FIRL_INIT(voksFirlInit, float)
+VOK_FIRL_INIT(vokcFirlInit, FloatComplex)
+VOK_FIRL_INIT(vokdFirlInit, double)
+VOK_FIRL_INIT(vokzFirlInit, DoubleComplex)
 
-// L: data letter then taps letter; D data, W taps.
-#define VOK_FIRL_FILTER(L, D, W)                                                                                 \
-    extern "C" {                                                                                                 \
-    VOK_API fir::Out<D, W> VOK_CALL vok##L##Firl(FirTapState* tapStPtr, FirDlyState* dlyStPtr, D samp) {        \
-        return firl<D, W>(VOK_CHECKS, tapStPtr, dlyStPtr, samp);                                                 \
-    }                                                                                                            \
-    VOK_API void VOK_CALL vok##L##bFirl(FirTapState* tapStPtr, FirDlyState* dlyStPtr, const D* inSamps,         \
-                                        fir::Out<D, W>* outSamps, int numIters) {                                \
-        bfirl<D, W>(VOK_CHECKS, tapStPtr, dlyStPtr, inSamps, outSamps, numIters);                                \
-    }                                                                                                            \
+VOK_FIRL_INIT_MR(voksFirlInitMr, float)
+VOK_FIRL_INIT_MR(vokcFirlInitMr, FloatComplex)
+VOK_FIRL_INIT_MR(vokdFirlInitMr, double)
+VOK_FIRL_INIT_MR(vokzFirlInitMr, DoubleComplex)
+
+VOK_FIRL_INIT_DLYL(voksFirlInitDlyl, float)
+VOK_FIRL_INIT_DLYL(vokcFirlInitDlyl, FloatComplex)
+VOK_FIRL_INIT_DLYL(vokdFirlInitDlyl, double)
+VOK_FIRL_INIT_DLYL(vokzFirlInitDlyl, DoubleComplex)
+
+VOK_FIRL_SET_TAPS(voksFirlSetTaps, float)
+VOK_FIRL_SET_TAPS(vokcFirlSetTaps, FloatComplex)
+VOK_FIRL_SET_TAPS(vokdFirlSetTaps, double)
+VOK_FIRL_SET_TAPS(vokzFirlSetTaps, DoubleComplex)
+
+VOK_FIRL_GET_TAPS(voksFirlGetTaps, float)
+VOK_FIRL_GET_TAPS(vokcFirlGetTaps, FloatComplex)
+VOK_FIRL_GET_TAPS(vokdFirlGetTaps, double)
+VOK_FIRL_GET_TAPS(vokzFirlGetTaps, DoubleComplex)
+
+VOK_FIRL_SET_DLYL(voksFirlSetDlyl, float)
+VOK_FIRL_SET_DLYL(vokcFirlSetDlyl, FloatComplex)
+VOK_FIRL_SET_DLYL(vokdFirlSetDlyl, double)
+VOK_FIRL_SET_DLYL(vokzFirlSetDlyl, DoubleComplex)
+
+VOK_FIRL_GET_DLYL(voksFirlGetDlyl, float)
+VOK_FIRL_GET_DLYL(vokcFirlGetDlyl, FloatComplex)
+VOK_FIRL_GET_DLYL(vokdFirlGetDlyl, double)
+VOK_FIRL_GET_DLYL(vokzFirlGetDlyl, DoubleComplex)
+
+// D the data type, W the taps type.
+#define VOK_FIRL(name, D, W)                                                                     \
+    VOK_API fir::Out<D, W> VOK_CALL name(FirTapState* tapStPtr, FirDlyState* dlyStPtr, D samp) { \
+        return firl<D, W>(VOK_CHECKS, tapStPtr, dlyStPtr, samp);                                 \
+    }
+#define VOK_BLOCK_FIRL(name, D, W)                                                             \
+    VOK_API void VOK_CALL name(FirTapState* tapStPtr, FirDlyState* dlyStPtr, const D* inSamps, \
+                               fir::Out<D, W>* outSamps, int numIters) {                       \
+        bfirl<D, W>(VOK_CHECKS, tapStPtr, dlyStPtr, inSamps, outSamps, numIters);              \
     }
 
-VOK_FIRL_FILTER(s, float, float)
-VOK_FIRL_FILTER(d, double, double)
-VOK_FIRL_FILTER(c, FloatComplex, FloatComplex)
-VOK_FIRL_FILTER(z, DoubleComplex, DoubleComplex)
-VOK_FIRL_FILTER(sc, float, FloatComplex)
-VOK_FIRL_FILTER(cs, FloatComplex, float)
-VOK_FIRL_FILTER(dz, double, DoubleComplex)
-VOK_FIRL_FILTER(zd, DoubleComplex, double)
+VOK_FIRL(voksFirl, float, float)
+VOK_FIRL(vokdFirl, double, double)
+VOK_FIRL(vokcFirl, FloatComplex, FloatComplex)
+VOK_FIRL(vokzFirl, DoubleComplex, DoubleComplex)
+VOK_FIRL(vokscFirl, float, FloatComplex)
+VOK_FIRL(vokcsFirl, FloatComplex, float)
+VOK_FIRL(vokdzFirl, double, DoubleComplex)
+VOK_FIRL(vokzdFirl, DoubleComplex, double)
+
+VOK_BLOCK_FIRL(voksbFirl, float, float)
+VOK_BLOCK_FIRL(vokdbFirl, double, double)
+VOK_BLOCK_FIRL(vokcbFirl, FloatComplex, FloatComplex)
+VOK_BLOCK_FIRL(vokzbFirl, DoubleComplex, DoubleComplex)
+VOK_BLOCK_FIRL(vokscbFirl, float, FloatComplex)
+VOK_BLOCK_FIRL(vokcsbFirl, FloatComplex, float)
+VOK_BLOCK_FIRL(vokdzbFirl, double, DoubleComplex)
+VOK_BLOCK_FIRL(vokzdbFirl, DoubleComplex, double)
+
+}  // extern "C"
