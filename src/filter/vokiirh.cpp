@@ -32,30 +32,60 @@ int filterBlock(ArgChecks check, IirState* statePtr, const I* inSamps, O* outSam
 
 }  // namespace
 
-#define VOK_IIR(t, I, C, O, ct, ot)                                                                             \
-    VOK_API void VOK_CALL vok##t##IirInit(int iirType, const C* tapVals, int order, IirState* statePtr) {       \
-        setUp<C, O>(VOK_CHECKS, iirType, tapVals, order, statePtr, false, vok##ct##IirlInit,                    \
-                    vok##ot##IirlInitDlyl);                                                                     \
-    }                                                                                                           \
-    VOK_API void VOK_CALL vok##t##IirInitBq(int iirType, const C* tapVals, int numQuads, IirState* statePtr) {  \
-        setUp<C, O>(VOK_CHECKS, iirType, tapVals, numQuads, statePtr, true, vok##ct##IirlInitBq,                \
-                    vok##ot##IirlInitDlyl);                                                                     \
-    }                                                                                                           \
-    VOK_API O VOK_CALL vok##t##Iir(IirState* statePtr, I samp) {                                                \
-        return filterOne<I, O>(VOK_CHECKS, statePtr, samp, vok##t##Iirl);                                       \
-    }                                                                                                           \
-    VOK_API int VOK_CALL vok##t##bIir(IirState* statePtr, const I* inSamps, O* outSamps, int numIters) {        \
-        return filterBlock<I, O>(VOK_CHECKS, statePtr, inSamps, outSamps, numIters, vok##t##bIirl);             \
+extern "C" {
+
+// Each entry point runs on the taps-and-delay-line functions named last: C the
+// coefficient type, I and O the sample types in and out.
+#define VOK_IIR_INIT(name, C, O, lowInit, lowInitDlyl)                                           \
+    VOK_API void VOK_CALL name(int iirType, const C* tapVals, int order, IirState* statePtr) {   \
+        setUp<C, O>(VOK_CHECKS, iirType, tapVals, order, statePtr, false, lowInit, lowInitDlyl); \
+    }
+#define VOK_IIR_INIT_BQ(name, C, O, lowInitBq, lowInitDlyl)                                          \
+    VOK_API void VOK_CALL name(int iirType, const C* tapVals, int numQuads, IirState* statePtr) {    \
+        setUp<C, O>(VOK_CHECKS, iirType, tapVals, numQuads, statePtr, true, lowInitBq, lowInitDlyl); \
+    }
+#define VOK_IIR(name, I, O, low) \
+    VOK_API O VOK_CALL name(IirState* statePtr, I samp) { return filterOne<I, O>(VOK_CHECKS, statePtr, samp, low); }
+#define VOK_BLOCK_IIR(name, I, O, low)                                                           \
+    VOK_API int VOK_CALL name(IirState* statePtr, const I* inSamps, O* outSamps, int numIters) { \
+        return filterBlock<I, O>(VOK_CHECKS, statePtr, inSamps, outSamps, numIters, low);        \
     }
 
-VOK_IIR(s, float, float, float, s, s)
-VOK_IIR(d, double, double, double, d, d)
-VOK_IIR(c, FloatComplex, FloatComplex, FloatComplex, c, c)
-VOK_IIR(z, DoubleComplex, DoubleComplex, DoubleComplex, z, z)
-VOK_IIR(sc, float, FloatComplex, FloatComplex, c, c)
-VOK_IIR(cs, FloatComplex, float, FloatComplex, s, c)
-VOK_IIR(dz, double, DoubleComplex, DoubleComplex, z, z)
-VOK_IIR(zd, DoubleComplex, double, DoubleComplex, d, z)
+VOK_IIR_INIT(voksIirInit, float, float, voksIirlInit, voksIirlInitDlyl)
+VOK_IIR_INIT(vokdIirInit, double, double, vokdIirlInit, vokdIirlInitDlyl)
+VOK_IIR_INIT(vokcIirInit, FloatComplex, FloatComplex, vokcIirlInit, vokcIirlInitDlyl)
+VOK_IIR_INIT(vokzIirInit, DoubleComplex, DoubleComplex, vokzIirlInit, vokzIirlInitDlyl)
+VOK_IIR_INIT(vokscIirInit, FloatComplex, FloatComplex, vokcIirlInit, vokcIirlInitDlyl)
+VOK_IIR_INIT(vokcsIirInit, float, FloatComplex, voksIirlInit, vokcIirlInitDlyl)
+VOK_IIR_INIT(vokdzIirInit, DoubleComplex, DoubleComplex, vokzIirlInit, vokzIirlInitDlyl)
+VOK_IIR_INIT(vokzdIirInit, double, DoubleComplex, vokdIirlInit, vokzIirlInitDlyl)
+
+VOK_IIR_INIT_BQ(voksIirInitBq, float, float, voksIirlInitBq, voksIirlInitDlyl)
+VOK_IIR_INIT_BQ(vokdIirInitBq, double, double, vokdIirlInitBq, vokdIirlInitDlyl)
+VOK_IIR_INIT_BQ(vokcIirInitBq, FloatComplex, FloatComplex, vokcIirlInitBq, vokcIirlInitDlyl)
+VOK_IIR_INIT_BQ(vokzIirInitBq, DoubleComplex, DoubleComplex, vokzIirlInitBq, vokzIirlInitDlyl)
+VOK_IIR_INIT_BQ(vokscIirInitBq, FloatComplex, FloatComplex, vokcIirlInitBq, vokcIirlInitDlyl)
+VOK_IIR_INIT_BQ(vokcsIirInitBq, float, FloatComplex, voksIirlInitBq, vokcIirlInitDlyl)
+VOK_IIR_INIT_BQ(vokdzIirInitBq, DoubleComplex, DoubleComplex, vokzIirlInitBq, vokzIirlInitDlyl)
+VOK_IIR_INIT_BQ(vokzdIirInitBq, double, DoubleComplex, vokdIirlInitBq, vokzIirlInitDlyl)
+
+VOK_IIR(voksIir, float, float, voksIirl)
+VOK_IIR(vokdIir, double, double, vokdIirl)
+VOK_IIR(vokcIir, FloatComplex, FloatComplex, vokcIirl)
+VOK_IIR(vokzIir, DoubleComplex, DoubleComplex, vokzIirl)
+VOK_IIR(vokscIir, float, FloatComplex, vokscIirl)
+VOK_IIR(vokcsIir, FloatComplex, FloatComplex, vokcsIirl)
+VOK_IIR(vokdzIir, double, DoubleComplex, vokdzIirl)
+VOK_IIR(vokzdIir, DoubleComplex, DoubleComplex, vokzdIirl)
+
+VOK_BLOCK_IIR(voksbIir, float, float, voksbIirl)
+VOK_BLOCK_IIR(vokdbIir, double, double, vokdbIirl)
+VOK_BLOCK_IIR(vokcbIir, FloatComplex, FloatComplex, vokcbIirl)
+VOK_BLOCK_IIR(vokzbIir, DoubleComplex, DoubleComplex, vokzbIirl)
+VOK_BLOCK_IIR(vokscbIir, float, FloatComplex, vokscbIirl)
+VOK_BLOCK_IIR(vokcsbIir, FloatComplex, FloatComplex, vokcsbIirl)
+VOK_BLOCK_IIR(vokdzbIir, double, DoubleComplex, vokdzbIirl)
+VOK_BLOCK_IIR(vokzdbIir, DoubleComplex, DoubleComplex, vokzdbIirl)
 
 VOK_API int VOK_CALL vokIirFree(IirState* statePtr) {
     const ArgChecks check{__func__, kModule, __LINE__};
@@ -67,3 +97,5 @@ VOK_API int VOK_CALL vokIirFree(IirState* statePtr) {
     statePtr->initMarker = 0;
     return VOK_StatusOk;
 }
+
+}  // extern "C"

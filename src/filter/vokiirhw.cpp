@@ -13,6 +13,8 @@ constexpr const char* kModule = "vokiirhw";
 
 }  // namespace
 
+extern "C" {
+
 VOK_API void VOK_CALL vokwIirInit(int iirType, const float* tapVals, int order, IirState* statePtr) {
     vok::iir::setUp<float, int>(VOK_CHECKS, iirType, tapVals, order, statePtr, false, vokwIirlInit, vokwIirlInitDlyl);
 }
@@ -42,3 +44,5 @@ VOK_API int VOK_CALL vokwbIir(IirState* statePtr, const short* inSamps, short* o
     if (vokGetErrStatus() != 0) check.backtrace(__LINE__);
     return vokGetErrStatus();
 }
+
+}  // extern "C"

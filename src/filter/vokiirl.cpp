@@ -70,35 +70,61 @@ void filterBlock(ArgChecks check, const IirTapState* tapStPtr, IirDlyState* dlyS
 
 }  // namespace
 
-#define VOK_IIRL_INIT(t, C)                                                                                   \
-    VOK_API void VOK_CALL vok##t##IirlInit(int iirType, C* taps, int order, IirTapState* tapStPtr) {          \
-        init(VOK_CHECKS, iirType, taps, order, tapStPtr);                                                     \
-    }                                                                                                         \
-    VOK_API void VOK_CALL vok##t##IirlInitBq(int iirType, C* taps, int numQuads, IirTapState* tapStPtr) {     \
-        initBq(VOK_CHECKS, iirType, taps, numQuads, tapStPtr);                                                \
-    }                                                                                                         \
-    VOK_API void VOK_CALL vok##t##IirlInitDlyl(const IirTapState* tapStPtr, C* dlyl, IirDlyState* dlyStPtr) { \
-        initDlyl(VOK_CHECKS, tapStPtr, dlyl, dlyStPtr);                                                       \
+extern "C" {
+
+#define VOK_IIRL_INIT(name, C)                                                           \
+    VOK_API void VOK_CALL name(int iirType, C* taps, int order, IirTapState* tapStPtr) { \
+        init(VOK_CHECKS, iirType, taps, order, tapStPtr);                                \
     }
-#define VOK_IIRL(t, I, C, O)                                                                                  \
-    VOK_API O VOK_CALL vok##t##Iirl(const IirTapState* tapStPtr, IirDlyState* dlyStPtr, I samp) {             \
-        return filterOne<I, C, O>(VOK_CHECKS, tapStPtr, dlyStPtr, samp);                                      \
-    }                                                                                                         \
-    VOK_API void VOK_CALL vok##t##bIirl(const IirTapState* tapStPtr, IirDlyState* dlyStPtr, const I* inSamps, \
-                                        O* outSamps, int numIters) {                                          \
-        filterBlock<I, C, O>(VOK_CHECKS, tapStPtr, dlyStPtr, inSamps, outSamps, numIters);                    \
+#define VOK_IIRL_INIT_BQ(name, C)                                                           \
+    VOK_API void VOK_CALL name(int iirType, C* taps, int numQuads, IirTapState* tapStPtr) { \
+        initBq(VOK_CHECKS, iirType, taps, numQuads, tapStPtr);                              \
+    }
+#define VOK_IIRL_INIT_DLYL(name, C)                                                           \
+    VOK_API void VOK_CALL name(const IirTapState* tapStPtr, C* dlyl, IirDlyState* dlyStPtr) { \
+        initDlyl(VOK_CHECKS, tapStPtr, dlyl, dlyStPtr);                                       \
+    }
+#define VOK_IIRL(name, I, C, O)                                                           \
+    VOK_API O VOK_CALL name(const IirTapState* tapStPtr, IirDlyState* dlyStPtr, I samp) { \
+        return filterOne<I, C, O>(VOK_CHECKS, tapStPtr, dlyStPtr, samp);                  \
+    }
+#define VOK_BLOCK_IIRL(name, I, C, O)                                                                \
+    VOK_API void VOK_CALL name(const IirTapState* tapStPtr, IirDlyState* dlyStPtr, const I* inSamps, \
+                               O* outSamps, int numIters) {                                          \
+        filterBlock<I, C, O>(VOK_CHECKS, tapStPtr, dlyStPtr, inSamps, outSamps, numIters);           \
     }
 
-VOK_IIRL_INIT(s, float)
-VOK_IIRL_INIT(d, double)
-VOK_IIRL_INIT(c, FloatComplex)
-VOK_IIRL_INIT(z, DoubleComplex)
+VOK_IIRL_INIT(voksIirlInit, float)
+VOK_IIRL_INIT(vokdIirlInit, double)
+VOK_IIRL_INIT(vokcIirlInit, FloatComplex)
+VOK_IIRL_INIT(vokzIirlInit, DoubleComplex)
 
-VOK_IIRL(s, float, float, float)
-VOK_IIRL(d, double, double, double)
-VOK_IIRL(c, FloatComplex, FloatComplex, FloatComplex)
-VOK_IIRL(z, DoubleComplex, DoubleComplex, DoubleComplex)
-VOK_IIRL(sc, float, FloatComplex, FloatComplex)
-VOK_IIRL(cs, FloatComplex, float, FloatComplex)
-VOK_IIRL(dz, double, DoubleComplex, DoubleComplex)
-VOK_IIRL(zd, DoubleComplex, double, DoubleComplex)
+VOK_IIRL_INIT_BQ(voksIirlInitBq, float)
+VOK_IIRL_INIT_BQ(vokdIirlInitBq, double)
+VOK_IIRL_INIT_BQ(vokcIirlInitBq, FloatComplex)
+VOK_IIRL_INIT_BQ(vokzIirlInitBq, DoubleComplex)
+
+VOK_IIRL_INIT_DLYL(voksIirlInitDlyl, float)
+VOK_IIRL_INIT_DLYL(vokdIirlInitDlyl, double)
+VOK_IIRL_INIT_DLYL(vokcIirlInitDlyl, FloatComplex)
+VOK_IIRL_INIT_DLYL(vokzIirlInitDlyl, DoubleComplex)
+
+VOK_IIRL(voksIirl, float, float, float)
+VOK_IIRL(vokdIirl, double, double, double)
+VOK_IIRL(vokcIirl, FloatComplex, FloatComplex, FloatComplex)
+VOK_IIRL(vokzIirl, DoubleComplex, DoubleComplex, DoubleComplex)
+VOK_IIRL(vokscIirl, float, FloatComplex, FloatComplex)
+VOK_IIRL(vokcsIirl, FloatComplex, float, FloatComplex)
+VOK_IIRL(vokdzIirl, double, DoubleComplex, DoubleComplex)
+VOK_IIRL(vokzdIirl, DoubleComplex, double, DoubleComplex)
+
+VOK_BLOCK_IIRL(voksbIirl, float, float, float)
+VOK_BLOCK_IIRL(vokdbIirl, double, double, double)
+VOK_BLOCK_IIRL(vokcbIirl, FloatComplex, FloatComplex, FloatComplex)
+VOK_BLOCK_IIRL(vokzbIirl, DoubleComplex, DoubleComplex, DoubleComplex)
+VOK_BLOCK_IIRL(vokscbIirl, float, FloatComplex, FloatComplex)
+VOK_BLOCK_IIRL(vokcsbIirl, FloatComplex, float, FloatComplex)
+VOK_BLOCK_IIRL(vokdzbIirl, double, DoubleComplex, DoubleComplex)
+VOK_BLOCK_IIRL(vokzdbIirl, DoubleComplex, double, DoubleComplex)
+
+}  // extern "C"

@@ -202,6 +202,8 @@ void filterBlock(ArgChecks check, const IirTapState* tapStPtr, IirDlyState* dlyS
 
 }  // namespace
 
+extern "C" {
+
 VOK_API void VOK_CALL vokwIirlInit(int iirType, float* taps, int order, IirTapState* tapStPtr) {
     init(VOK_CHECKS, iirType, taps, order, tapStPtr);
 }
@@ -223,3 +225,5 @@ VOK_API void VOK_CALL vokwbIirl(const IirTapState* tapStPtr, IirDlyState* dlyStP
                                 short* outSamps, int numIters, int scaleMode, int* scaleFactor) {
     filterBlock(VOK_CHECKS, tapStPtr, dlyStPtr, inSamps, outSamps, numIters, scaleMode, scaleFactor);
 }
+
+}  // extern "C"
