@@ -198,59 +198,129 @@ namespace vok::testing {
 void failLmsHeapAfter(int n) { heapFailCountdown = n; }
 }  // namespace vok::testing
 
-// Initialisation and filtering for input type D and taps type W, letters t.
-#define VOK_LMSH_FILTER(t, D, W)                                                                              \
-    VOK_API void VOK_CALL vok##t##LmsInit(int lmsType, const W* taps, int tapsLen, const D* dlyl, float step,  \
-                                          float leak, int errDly, LmsState* statePtr) {                       \
-        initSingle(VOK_CHECKS, lmsType, taps, tapsLen, dlyl, step, leak, errDly, statePtr);                   \
-    }                                                                                                         \
-    VOK_API void VOK_CALL vok##t##LmsInitMr(int lmsType, const W* taps, int tapsLen, const D* dlyl, float step, \
-                                            float leak, int errDly, int downFactor, int downPhase,            \
-                                            LmsState* statePtr) {                                             \
-        initMr(VOK_CHECKS, lmsType, taps, tapsLen, dlyl, step, leak, errDly, downFactor, downPhase, statePtr); \
-    }                                                                                                         \
-    VOK_API W VOK_CALL vok##t##Lms(LmsState* statePtr, D samp, W err) {                                       \
-        return withError(VOK_CHECKS, statePtr, samp, err);                                                    \
-    }                                                                                                         \
-    VOK_API W VOK_CALL vok##t##bLms(LmsState* statePtr, const D* inSamps, W err) {                            \
-        return blockWithError(VOK_CHECKS, statePtr, inSamps, err);                                            \
-    }                                                                                                         \
-    VOK_API W VOK_CALL vok##t##LmsDes(LmsState* statePtr, D samp, W desired) {                                \
-        return withDesired(VOK_CHECKS, statePtr, samp, desired);                                              \
-    }                                                                                                         \
-    VOK_API void VOK_CALL vok##t##bLmsDes(LmsState* statePtr, const D* inSamps, const W* desSamps, W* outSamps, \
-                                          int numIters) {                                                     \
-        blockWithDesired(VOK_CHECKS, statePtr, inSamps, desSamps, outSamps, numIters);                        \
-    }
-
-// Taps, delay line and error access for element type T, letter t.
-#define VOK_LMSH_ACCESS(t, T)                                                                                 \
-    VOK_API void VOK_CALL vok##t##LmsGetTaps(LmsState* statePtr, T* taps) { getTaps(VOK_CHECKS, statePtr, taps); } \
-    VOK_API void VOK_CALL vok##t##LmsSetTaps(const T* taps, LmsState* statePtr) {                             \
-        setTaps(VOK_CHECKS, taps, statePtr);                                                                  \
-    }                                                                                                         \
-    VOK_API void VOK_CALL vok##t##LmsGetDlyl(LmsState* statePtr, T* dlyl) { getDlyl(VOK_CHECKS, statePtr, dlyl); } \
-    VOK_API void VOK_CALL vok##t##LmsSetDlyl(const T* dlyl, LmsState* statePtr) {                             \
-        setDlyl(VOK_CHECKS, dlyl, statePtr);                                                                  \
-    }                                                                                                         \
-    VOK_API T VOK_CALL vok##t##LmsGetErrVal(const LmsState* statePtr) { return getErr<T>(VOK_CHECKS, statePtr); } \
-    VOK_API void VOK_CALL vok##t##LmsSetErrVal(T errVal, LmsState* statePtr) {                                \
-        setErr(VOK_CHECKS, errVal, statePtr);                                                                 \
-    }
-
 extern "C" {
 
-VOK_LMSH_FILTER(s, float, float)
-VOK_LMSH_FILTER(d, double, double)
-VOK_LMSH_FILTER(c, FloatComplex, FloatComplex)
-VOK_LMSH_FILTER(z, DoubleComplex, DoubleComplex)
-VOK_LMSH_FILTER(sc, float, FloatComplex)
-VOK_LMSH_FILTER(dz, double, DoubleComplex)
+// Initialisation and filtering for input type D and taps type W.
+#define VOK_LMS_INIT(name, D, W)                                                                   \
+    VOK_API void VOK_CALL name(int lmsType, const W* taps, int tapsLen, const D* dlyl, float step, \
+                               float leak, int errDly, LmsState* statePtr) {                       \
+        initSingle(VOK_CHECKS, lmsType, taps, tapsLen, dlyl, step, leak, errDly, statePtr);        \
+    }
+#define VOK_LMS_INIT_MR(name, D, W)                                                                            \
+    VOK_API void VOK_CALL name(int lmsType, const W* taps, int tapsLen, const D* dlyl, float step,             \
+                               float leak, int errDly, int downFactor, int downPhase,                          \
+                               LmsState* statePtr) {                                                           \
+        initMr(VOK_CHECKS, lmsType, taps, tapsLen, dlyl, step, leak, errDly, downFactor, downPhase, statePtr); \
+    }
+#define VOK_LMS(name, D, W)                                      \
+    VOK_API W VOK_CALL name(LmsState* statePtr, D samp, W err) { \
+        return withError(VOK_CHECKS, statePtr, samp, err);       \
+    }
+#define VOK_BLOCK_LMS(name, D, W)                                          \
+    VOK_API W VOK_CALL name(LmsState* statePtr, const D* inSamps, W err) { \
+        return blockWithError(VOK_CHECKS, statePtr, inSamps, err);         \
+    }
+#define VOK_LMS_DES(name, D, W)                                      \
+    VOK_API W VOK_CALL name(LmsState* statePtr, D samp, W desired) { \
+        return withDesired(VOK_CHECKS, statePtr, samp, desired);     \
+    }
+#define VOK_BLOCK_LMS_DES(name, D, W)                                                                \
+    VOK_API void VOK_CALL name(LmsState* statePtr, const D* inSamps, const W* desSamps, W* outSamps, \
+                               int numIters) {                                                       \
+        blockWithDesired(VOK_CHECKS, statePtr, inSamps, desSamps, outSamps, numIters);               \
+    }
 
-VOK_LMSH_ACCESS(s, float)
-VOK_LMSH_ACCESS(d, double)
-VOK_LMSH_ACCESS(c, FloatComplex)
-VOK_LMSH_ACCESS(z, DoubleComplex)
+// Taps, delay line and error access for element type T.
+#define VOK_LMS_GET_TAPS(name, T) \
+    VOK_API void VOK_CALL name(LmsState* statePtr, T* taps) { getTaps(VOK_CHECKS, statePtr, taps); }
+#define VOK_LMS_SET_TAPS(name, T)                                   \
+    VOK_API void VOK_CALL name(const T* taps, LmsState* statePtr) { \
+        setTaps(VOK_CHECKS, taps, statePtr);                        \
+    }
+#define VOK_LMS_GET_DLYL(name, T) \
+    VOK_API void VOK_CALL name(LmsState* statePtr, T* dlyl) { getDlyl(VOK_CHECKS, statePtr, dlyl); }
+#define VOK_LMS_SET_DLYL(name, T)                                   \
+    VOK_API void VOK_CALL name(const T* dlyl, LmsState* statePtr) { \
+        setDlyl(VOK_CHECKS, dlyl, statePtr);                        \
+    }
+#define VOK_LMS_GET_ERR_VAL(name, T) \
+    VOK_API T VOK_CALL name(const LmsState* statePtr) { return getErr<T>(VOK_CHECKS, statePtr); }
+#define VOK_LMS_SET_ERR_VAL(name, T)                           \
+    VOK_API void VOK_CALL name(T errVal, LmsState* statePtr) { \
+        setErr(VOK_CHECKS, errVal, statePtr);                  \
+    }
+
+VOK_LMS_INIT(voksLmsInit, float, float)
+VOK_LMS_INIT(vokdLmsInit, double, double)
+VOK_LMS_INIT(vokcLmsInit, FloatComplex, FloatComplex)
+VOK_LMS_INIT(vokzLmsInit, DoubleComplex, DoubleComplex)
+VOK_LMS_INIT(vokscLmsInit, float, FloatComplex)
+VOK_LMS_INIT(vokdzLmsInit, double, DoubleComplex)
+
+VOK_LMS_INIT_MR(voksLmsInitMr, float, float)
+VOK_LMS_INIT_MR(vokdLmsInitMr, double, double)
+VOK_LMS_INIT_MR(vokcLmsInitMr, FloatComplex, FloatComplex)
+VOK_LMS_INIT_MR(vokzLmsInitMr, DoubleComplex, DoubleComplex)
+VOK_LMS_INIT_MR(vokscLmsInitMr, float, FloatComplex)
+VOK_LMS_INIT_MR(vokdzLmsInitMr, double, DoubleComplex)
+
+VOK_LMS(voksLms, float, float)
+VOK_LMS(vokdLms, double, double)
+VOK_LMS(vokcLms, FloatComplex, FloatComplex)
+VOK_LMS(vokzLms, DoubleComplex, DoubleComplex)
+VOK_LMS(vokscLms, float, FloatComplex)
+VOK_LMS(vokdzLms, double, DoubleComplex)
+
+VOK_BLOCK_LMS(voksbLms, float, float)
+VOK_BLOCK_LMS(vokdbLms, double, double)
+VOK_BLOCK_LMS(vokcbLms, FloatComplex, FloatComplex)
+VOK_BLOCK_LMS(vokzbLms, DoubleComplex, DoubleComplex)
+VOK_BLOCK_LMS(vokscbLms, float, FloatComplex)
+VOK_BLOCK_LMS(vokdzbLms, double, DoubleComplex)
+
+VOK_LMS_DES(voksLmsDes, float, float)
+VOK_LMS_DES(vokdLmsDes, double, double)
+VOK_LMS_DES(vokcLmsDes, FloatComplex, FloatComplex)
+VOK_LMS_DES(vokzLmsDes, DoubleComplex, DoubleComplex)
+VOK_LMS_DES(vokscLmsDes, float, FloatComplex)
+VOK_LMS_DES(vokdzLmsDes, double, DoubleComplex)
+
+VOK_BLOCK_LMS_DES(voksbLmsDes, float, float)
+VOK_BLOCK_LMS_DES(vokdbLmsDes, double, double)
+VOK_BLOCK_LMS_DES(vokcbLmsDes, FloatComplex, FloatComplex)
+VOK_BLOCK_LMS_DES(vokzbLmsDes, DoubleComplex, DoubleComplex)
+VOK_BLOCK_LMS_DES(vokscbLmsDes, float, FloatComplex)
+VOK_BLOCK_LMS_DES(vokdzbLmsDes, double, DoubleComplex)
+
+VOK_LMS_GET_TAPS(voksLmsGetTaps, float)
+VOK_LMS_GET_TAPS(vokdLmsGetTaps, double)
+VOK_LMS_GET_TAPS(vokcLmsGetTaps, FloatComplex)
+VOK_LMS_GET_TAPS(vokzLmsGetTaps, DoubleComplex)
+
+VOK_LMS_SET_TAPS(voksLmsSetTaps, float)
+VOK_LMS_SET_TAPS(vokdLmsSetTaps, double)
+VOK_LMS_SET_TAPS(vokcLmsSetTaps, FloatComplex)
+VOK_LMS_SET_TAPS(vokzLmsSetTaps, DoubleComplex)
+
+VOK_LMS_GET_DLYL(voksLmsGetDlyl, float)
+VOK_LMS_GET_DLYL(vokdLmsGetDlyl, double)
+VOK_LMS_GET_DLYL(vokcLmsGetDlyl, FloatComplex)
+VOK_LMS_GET_DLYL(vokzLmsGetDlyl, DoubleComplex)
+
+VOK_LMS_SET_DLYL(voksLmsSetDlyl, float)
+VOK_LMS_SET_DLYL(vokdLmsSetDlyl, double)
+VOK_LMS_SET_DLYL(vokcLmsSetDlyl, FloatComplex)
+VOK_LMS_SET_DLYL(vokzLmsSetDlyl, DoubleComplex)
+
+VOK_LMS_GET_ERR_VAL(voksLmsGetErrVal, float)
+VOK_LMS_GET_ERR_VAL(vokdLmsGetErrVal, double)
+VOK_LMS_GET_ERR_VAL(vokcLmsGetErrVal, FloatComplex)
+VOK_LMS_GET_ERR_VAL(vokzLmsGetErrVal, DoubleComplex)
+
+VOK_LMS_SET_ERR_VAL(voksLmsSetErrVal, float)
+VOK_LMS_SET_ERR_VAL(vokdLmsSetErrVal, double)
+VOK_LMS_SET_ERR_VAL(vokcLmsSetErrVal, FloatComplex)
+VOK_LMS_SET_ERR_VAL(vokzLmsSetErrVal, DoubleComplex)
 
 VOK_API float VOK_CALL voksLmsGetStep(const LmsState* statePtr) { return statePtr->tapState.step; }
 VOK_API void VOK_CALL voksLmsSetStep(float step, LmsState* statePtr) { statePtr->tapState.step = step; }

@@ -185,77 +185,131 @@ short lmslShort(ArgChecks check, LmsTapState* tap, LmsDlyState* dly, short samp,
 
 }  // namespace
 
-// Set-up and access for one element type T, letter t.
-#define VOK_LMSL_SETUP(t, T)                                                                                  \
-    VOK_API void VOK_CALL vok##t##LmslInit(int lmsType, T* taps, int tapsLen, float step, float leak, int errDly, \
-                                           LmsTapState* tapStPtr) {                                         \
-        init(VOK_CHECKS, lmsType, taps, tapsLen, step, leak, errDly, tapStPtr);                              \
-    }                                                                                                         \
-    VOK_API void VOK_CALL vok##t##LmslInitMr(int lmsType, T* taps, int tapsLen, float step, float leak,      \
-                                             int errDly, int downFactor, int downPhase, LmsTapState* tapStPtr) { \
-        initMr(VOK_CHECKS, lmsType, taps, tapsLen, step, leak, errDly, downFactor, downPhase, tapStPtr);     \
-    }                                                                                                         \
-    VOK_API void VOK_CALL vok##t##LmslInitDlyl(LmsTapState* tapStPtr, T* dlyl, int isAdapt, LmsDlyState* dlyStPtr) { \
-        initDlyl(VOK_CHECKS, tapStPtr, dlyl, isAdapt, dlyStPtr);                                             \
-    }                                                                                                         \
-    VOK_API void VOK_CALL vok##t##LmslSetTaps(const T* taps, LmsTapState* tapStPtr) {                         \
-        setTaps(VOK_CHECKS, taps, tapStPtr);                                                                  \
-    }                                                                                                         \
-    VOK_API int VOK_CALL vok##t##LmslGetTaps(LmsTapState* tapStPtr, T* taps) {                                \
-        return getTaps(VOK_CHECKS, tapStPtr, taps);                                                           \
-    }                                                                                                         \
-    VOK_API void VOK_CALL vok##t##LmslSetDlyl(LmsTapState* tapStPtr, const T* dlyl, LmsDlyState* dlyStPtr) {   \
-        setDlyl(VOK_CHECKS, tapStPtr, dlyl, dlyStPtr);                                                        \
-    }                                                                                                         \
-    VOK_API void VOK_CALL vok##t##LmslGetDlyl(LmsTapState* tapStPtr, LmsDlyState* dlyStPtr, T* dlyl) {         \
-        getDlyl(VOK_CHECKS, tapStPtr, dlyStPtr, dlyl);                                                        \
-    }
-
-// Filtering only for input type D and taps type W, letters t.
-#define VOK_LMSL_NA(t, D, W)                                                                                  \
-    VOK_API NaOut<D, W> VOK_CALL vok##t##LmslNa(LmsTapState* tapStPtr, LmsDlyState* dlyStPtr, D samp) {       \
-        if (naRecordsMissing(VOK_CHECKS, tapStPtr, dlyStPtr)) return NaOut<D, W>{};                           \
-        FirRecords fir(tapStPtr, dlyStPtr);                                                                   \
-        return vok##t##Firl(&fir.tap, &fir.dly, samp);                                                        \
-    }                                                                                                         \
-    VOK_API void VOK_CALL vok##t##bLmslNa(LmsTapState* tapStPtr, LmsDlyState* dlyStPtr, const D* inSamps,     \
-                                          NaOut<D, W>* outSamps, int numIters) {                              \
-        if (blockNaBad(VOK_CHECKS, tapStPtr, dlyStPtr, inSamps, outSamps, numIters)) return;                 \
-        FirRecords fir(tapStPtr, dlyStPtr);                                                                   \
-        vok##t##bFirl(&fir.tap, &fir.dly, inSamps, outSamps, numIters);                                       \
-    }
-
-// Adaptive filtering for input type D and taps type W, letters t.
-#define VOK_LMSL_ADAPT(t, D, W)                                                                               \
-    VOK_API W VOK_CALL vok##t##Lmsl(LmsTapState* tapStPtr, LmsDlyState* dlyStPtr, D samp, W err) {            \
-        return lmsl(VOK_CHECKS, tapStPtr, dlyStPtr, samp, err);                                               \
-    }                                                                                                         \
-    VOK_API W VOK_CALL vok##t##bLmsl(LmsTapState* tapStPtr, LmsDlyState* dlyStPtr, const D* inSamps, W err) {  \
-        return blmsl(VOK_CHECKS, tapStPtr, dlyStPtr, inSamps, err);                                           \
-    }
-
 extern "C" {
 
-VOK_LMSL_SETUP(s, float)
-VOK_LMSL_SETUP(d, double)
-VOK_LMSL_SETUP(c, FloatComplex)
-VOK_LMSL_SETUP(z, DoubleComplex)
+// Set-up and access for one element type T.
+#define VOK_LMSL_INIT(name, T)                                                                        \
+    VOK_API void VOK_CALL name(int lmsType, T* taps, int tapsLen, float step, float leak, int errDly, \
+                               LmsTapState* tapStPtr) {                                               \
+        init(VOK_CHECKS, lmsType, taps, tapsLen, step, leak, errDly, tapStPtr);                       \
+    }
+#define VOK_LMSL_INIT_MR(name, T)                                                                        \
+    VOK_API void VOK_CALL name(int lmsType, T* taps, int tapsLen, float step, float leak,                \
+                               int errDly, int downFactor, int downPhase, LmsTapState* tapStPtr) {       \
+        initMr(VOK_CHECKS, lmsType, taps, tapsLen, step, leak, errDly, downFactor, downPhase, tapStPtr); \
+    }
+#define VOK_LMSL_INIT_DLYL(name, T)                                                                  \
+    VOK_API void VOK_CALL name(LmsTapState* tapStPtr, T* dlyl, int isAdapt, LmsDlyState* dlyStPtr) { \
+        initDlyl(VOK_CHECKS, tapStPtr, dlyl, isAdapt, dlyStPtr);                                     \
+    }
+#define VOK_LMSL_SET_TAPS(name, T)                                     \
+    VOK_API void VOK_CALL name(const T* taps, LmsTapState* tapStPtr) { \
+        setTaps(VOK_CHECKS, taps, tapStPtr);                           \
+    }
+#define VOK_LMSL_GET_TAPS(name, T)                              \
+    VOK_API int VOK_CALL name(LmsTapState* tapStPtr, T* taps) { \
+        return getTaps(VOK_CHECKS, tapStPtr, taps);             \
+    }
+#define VOK_LMSL_SET_DLYL(name, T)                                                            \
+    VOK_API void VOK_CALL name(LmsTapState* tapStPtr, const T* dlyl, LmsDlyState* dlyStPtr) { \
+        setDlyl(VOK_CHECKS, tapStPtr, dlyl, dlyStPtr);                                        \
+    }
+#define VOK_LMSL_GET_DLYL(name, T)                                                      \
+    VOK_API void VOK_CALL name(LmsTapState* tapStPtr, LmsDlyState* dlyStPtr, T* dlyl) { \
+        getDlyl(VOK_CHECKS, tapStPtr, dlyStPtr, dlyl);                                  \
+    }
 
-VOK_LMSL_ADAPT(s, float, float)
-VOK_LMSL_ADAPT(d, double, double)
-VOK_LMSL_ADAPT(c, FloatComplex, FloatComplex)
-VOK_LMSL_ADAPT(z, DoubleComplex, DoubleComplex)
-VOK_LMSL_ADAPT(sc, float, FloatComplex)
-VOK_LMSL_ADAPT(dz, double, DoubleComplex)
+// Filtering only for input type D and taps type W.
+#define VOK_LMSL_NA(name, D, W, firl)                                                         \
+    VOK_API NaOut<D, W> VOK_CALL name(LmsTapState* tapStPtr, LmsDlyState* dlyStPtr, D samp) { \
+        if (naRecordsMissing(VOK_CHECKS, tapStPtr, dlyStPtr)) return NaOut<D, W>{};           \
+        FirRecords fir(tapStPtr, dlyStPtr);                                                   \
+        return firl(&fir.tap, &fir.dly, samp);                                                \
+    }
+#define VOK_BLOCK_LMSL_NA(name, D, W, bFirl)                                                   \
+    VOK_API void VOK_CALL name(LmsTapState* tapStPtr, LmsDlyState* dlyStPtr, const D* inSamps, \
+                               NaOut<D, W>* outSamps, int numIters) {                          \
+        if (blockNaBad(VOK_CHECKS, tapStPtr, dlyStPtr, inSamps, outSamps, numIters)) return;   \
+        FirRecords fir(tapStPtr, dlyStPtr);                                                    \
+        bFirl(&fir.tap, &fir.dly, inSamps, outSamps, numIters);                                \
+    }
 
-VOK_LMSL_NA(s, float, float)
-VOK_LMSL_NA(d, double, double)
-VOK_LMSL_NA(c, FloatComplex, FloatComplex)
-VOK_LMSL_NA(z, DoubleComplex, DoubleComplex)
-VOK_LMSL_NA(sc, float, FloatComplex)
-VOK_LMSL_NA(cs, FloatComplex, float)
-VOK_LMSL_NA(dz, double, DoubleComplex)
-VOK_LMSL_NA(zd, DoubleComplex, double)
+// Adaptive filtering for input type D and taps type W.
+#define VOK_LMSL(name, D, W)                                                               \
+    VOK_API W VOK_CALL name(LmsTapState* tapStPtr, LmsDlyState* dlyStPtr, D samp, W err) { \
+        return lmsl(VOK_CHECKS, tapStPtr, dlyStPtr, samp, err);                            \
+    }
+#define VOK_BLOCK_LMSL(name, D, W)                                                                   \
+    VOK_API W VOK_CALL name(LmsTapState* tapStPtr, LmsDlyState* dlyStPtr, const D* inSamps, W err) { \
+        return blmsl(VOK_CHECKS, tapStPtr, dlyStPtr, inSamps, err);                                  \
+    }
+
+VOK_LMSL_INIT(voksLmslInit, float)
+VOK_LMSL_INIT(vokdLmslInit, double)
+VOK_LMSL_INIT(vokcLmslInit, FloatComplex)
+VOK_LMSL_INIT(vokzLmslInit, DoubleComplex)
+
+VOK_LMSL_INIT_MR(voksLmslInitMr, float)
+VOK_LMSL_INIT_MR(vokdLmslInitMr, double)
+VOK_LMSL_INIT_MR(vokcLmslInitMr, FloatComplex)
+VOK_LMSL_INIT_MR(vokzLmslInitMr, DoubleComplex)
+
+VOK_LMSL_INIT_DLYL(voksLmslInitDlyl, float)
+VOK_LMSL_INIT_DLYL(vokdLmslInitDlyl, double)
+VOK_LMSL_INIT_DLYL(vokcLmslInitDlyl, FloatComplex)
+VOK_LMSL_INIT_DLYL(vokzLmslInitDlyl, DoubleComplex)
+
+VOK_LMSL_SET_TAPS(voksLmslSetTaps, float)
+VOK_LMSL_SET_TAPS(vokdLmslSetTaps, double)
+VOK_LMSL_SET_TAPS(vokcLmslSetTaps, FloatComplex)
+VOK_LMSL_SET_TAPS(vokzLmslSetTaps, DoubleComplex)
+
+VOK_LMSL_GET_TAPS(voksLmslGetTaps, float)
+VOK_LMSL_GET_TAPS(vokdLmslGetTaps, double)
+VOK_LMSL_GET_TAPS(vokcLmslGetTaps, FloatComplex)
+VOK_LMSL_GET_TAPS(vokzLmslGetTaps, DoubleComplex)
+
+VOK_LMSL_SET_DLYL(voksLmslSetDlyl, float)
+VOK_LMSL_SET_DLYL(vokdLmslSetDlyl, double)
+VOK_LMSL_SET_DLYL(vokcLmslSetDlyl, FloatComplex)
+VOK_LMSL_SET_DLYL(vokzLmslSetDlyl, DoubleComplex)
+
+VOK_LMSL_GET_DLYL(voksLmslGetDlyl, float)
+VOK_LMSL_GET_DLYL(vokdLmslGetDlyl, double)
+VOK_LMSL_GET_DLYL(vokcLmslGetDlyl, FloatComplex)
+VOK_LMSL_GET_DLYL(vokzLmslGetDlyl, DoubleComplex)
+
+VOK_LMSL(voksLmsl, float, float)
+VOK_LMSL(vokdLmsl, double, double)
+VOK_LMSL(vokcLmsl, FloatComplex, FloatComplex)
+VOK_LMSL(vokzLmsl, DoubleComplex, DoubleComplex)
+VOK_LMSL(vokscLmsl, float, FloatComplex)
+VOK_LMSL(vokdzLmsl, double, DoubleComplex)
+
+VOK_BLOCK_LMSL(voksbLmsl, float, float)
+VOK_BLOCK_LMSL(vokdbLmsl, double, double)
+VOK_BLOCK_LMSL(vokcbLmsl, FloatComplex, FloatComplex)
+VOK_BLOCK_LMSL(vokzbLmsl, DoubleComplex, DoubleComplex)
+VOK_BLOCK_LMSL(vokscbLmsl, float, FloatComplex)
+VOK_BLOCK_LMSL(vokdzbLmsl, double, DoubleComplex)
+
+VOK_LMSL_NA(voksLmslNa, float, float, voksFirl)
+VOK_LMSL_NA(vokdLmslNa, double, double, vokdFirl)
+VOK_LMSL_NA(vokcLmslNa, FloatComplex, FloatComplex, vokcFirl)
+VOK_LMSL_NA(vokzLmslNa, DoubleComplex, DoubleComplex, vokzFirl)
+VOK_LMSL_NA(vokscLmslNa, float, FloatComplex, vokscFirl)
+VOK_LMSL_NA(vokcsLmslNa, FloatComplex, float, vokcsFirl)
+VOK_LMSL_NA(vokdzLmslNa, double, DoubleComplex, vokdzFirl)
+VOK_LMSL_NA(vokzdLmslNa, DoubleComplex, double, vokzdFirl)
+
+VOK_BLOCK_LMSL_NA(voksbLmslNa, float, float, voksbFirl)
+VOK_BLOCK_LMSL_NA(vokdbLmslNa, double, double, vokdbFirl)
+VOK_BLOCK_LMSL_NA(vokcbLmslNa, FloatComplex, FloatComplex, vokcbFirl)
+VOK_BLOCK_LMSL_NA(vokzbLmslNa, DoubleComplex, DoubleComplex, vokzbFirl)
+VOK_BLOCK_LMSL_NA(vokscbLmslNa, float, FloatComplex, vokscbFirl)
+VOK_BLOCK_LMSL_NA(vokcsbLmslNa, FloatComplex, float, vokcsbFirl)
+VOK_BLOCK_LMSL_NA(vokdzbLmslNa, double, DoubleComplex, vokdzbFirl)
+VOK_BLOCK_LMSL_NA(vokzdbLmslNa, DoubleComplex, double, vokzdbFirl)
 
 VOK_API void VOK_CALL vokwLmslSetStep(float step, LmsTapState* tapStPtr) {
     setField(VOK_CHECKS, step, &LmsTapState::step, tapStPtr);
