@@ -138,6 +138,8 @@ void drawBlock(const ArgChecks& check, Rec* r, E* buffer, int n) {
 
 using vok::rnd::seedFrom;
 
+extern "C" {
+
 VOK_API void VOK_CALL voksRandUniInit(float seed, float low, float high, VokSRandUniState* state) {
     uniInit(VOK_CHECKS, seed, low, high, state);
 }
@@ -219,3 +221,5 @@ VOK_API void VOK_CALL vokwbRandGaus(VokWRandGausState* state, short* buffer, int
 VOK_API void VOK_CALL vokvbRandGaus(VokWRandGausState* state, ShortComplex* buffer, int n) {
     drawBlock<Gaussian>(VOK_CHECKS, state, buffer, n);
 }
+
+}  // extern "C"

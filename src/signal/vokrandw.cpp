@@ -104,6 +104,8 @@ bool badBlock(const ArgChecks& check, const void* state, const void* buffer, int
 
 }  // namespace
 
+extern "C" {
+
 VOK_API void VOK_CALL vokwRandUniInit(unsigned int seed, short low, short high, VokWRandUniState* state) {
     init(VOK_CHECKS, seed, low, high, state);
 }
@@ -132,3 +134,5 @@ VOK_API void VOK_CALL vokvbRandUni(VokWRandUniState* state, ShortComplex* buffer
         else buffer[i >> 1].re = v;
     });
 }
+
+}  // extern "C"

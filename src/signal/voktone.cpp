@@ -101,6 +101,8 @@ void blockComplex(const ArgChecks& check, State* state, C* buffer, int n) {
 
 }  // namespace
 
+extern "C" {
+
 VOK_API void VOK_CALL voksToneInit(float freq, float phase, float magnitude, VokSToneState* state) {
     initReal(VOK_CHECKS, freq, phase, magnitude, state);
 }
@@ -127,3 +129,5 @@ VOK_API void VOK_CALL vokcbTone(VokCToneState* state, FloatComplex* buffer, int 
 VOK_API void VOK_CALL vokzbTone(VokZToneState* state, DoubleComplex* buffer, int n) {
     blockComplex(VOK_CHECKS, state, buffer, n);
 }
+
+}  // extern "C"

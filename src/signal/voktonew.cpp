@@ -95,6 +95,8 @@ void block(const ArgChecks& check, VokWToneState* state, T* out, int n) {
 
 }  // namespace
 
+extern "C" {
+
 VOK_API void VOK_CALL vokwToneInit(float freq, float phase, short magnitude, VokWToneState* state) {
     init(VOK_CHECKS, freq, phase, magnitude, state, kRealRoom);
 }
@@ -111,3 +113,5 @@ VOK_API void VOK_CALL vokwbTone(VokWToneState* state, short* buffer, int n) {
 VOK_API void VOK_CALL vokvbTone(VokWToneState* state, ShortComplex* buffer, int n) {
     block<ShortComplex, kComplexRoom>(VOK_CHECKS, state, buffer, n);
 }
+
+}  // extern "C"

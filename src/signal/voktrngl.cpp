@@ -173,6 +173,8 @@ bool badBlock(const ArgChecks& check, const void* state, const void* buffer, int
 
 }  // namespace
 
+extern "C" {
+
 VOK_API void VOK_CALL voksTrnglInit(float freq, float phase, float magnitude, float asym, VokSTrnglState* state) {
     initReal(VOK_CHECKS, freq, phase, magnitude, asym, state);
 }
@@ -243,3 +245,5 @@ VOK_API void VOK_CALL vokwbTrngl(VokSTrnglState* state, short* buffer, int n) {
 VOK_API void VOK_CALL vokvbTrngl(VokCTrnglState* state, ShortComplex* buffer, int n) {
     if (!badBlock(VOK_CHECKS, state, buffer, n)) runComplex(state, buffer, n, toShort);
 }
+
+}  // extern "C"

@@ -9,5 +9,27 @@ constexpr const char* kModule = "vokwinw";
 
 }  // namespace
 
-VOK_WINDOWS(w, short, float)
-VOK_WINDOWS(v, ShortComplex, float)
+extern "C" {
+
+VOK_WINDOW(vokwWinBartlett, short, vok::window::bartlett)
+VOK_WINDOW(vokvWinBartlett, ShortComplex, vok::window::bartlett)
+
+VOK_WINDOW(vokwWinHann, short, vok::window::hann)
+VOK_WINDOW(vokvWinHann, ShortComplex, vok::window::hann)
+
+VOK_WINDOW(vokwWinHamming, short, vok::window::hamming)
+VOK_WINDOW(vokvWinHamming, ShortComplex, vok::window::hamming)
+
+VOK_WINDOW_BLACKMAN(vokwWinBlackman, short, float)
+VOK_WINDOW_BLACKMAN(vokvWinBlackman, ShortComplex, float)
+
+VOK_WINDOW_BLACKMAN_STD(vokwWinBlackmanStd, short, float)
+VOK_WINDOW_BLACKMAN_STD(vokvWinBlackmanStd, ShortComplex, float)
+
+VOK_WINDOW_BLACKMAN_OPT(vokwWinBlackmanOpt, short, float)
+VOK_WINDOW_BLACKMAN_OPT(vokvWinBlackmanOpt, ShortComplex, float)
+
+VOK_WINDOW_KAISER(vokwWinKaiser, short, float)
+VOK_WINDOW_KAISER(vokvWinKaiser, ShortComplex, float)
+
+}  // extern "C"

@@ -115,31 +115,27 @@ void kaiser(T* vec, int n, double alpha) {
 
 }  // namespace vok::window
 
-// The window entry points of element type T with parameter type P (float for
-// the float and 16-bit forms, double for the double ones), reporting under the
-// including module's VOK_CHECKS.
-#define VOK_WINDOWS(L, T, P)                                                                                   \
-    VOK_API void VOK_CALL vok##L##WinBartlett(T* vec, int n) {                                                 \
-        if (!vok::window::badVector(VOK_CHECKS, vec, n)) vok::window::bartlett(vec, n);                        \
-    }                                                                                                          \
-    VOK_API void VOK_CALL vok##L##WinHann(T* vec, int n) {                                                     \
-        if (!vok::window::badVector(VOK_CHECKS, vec, n)) vok::window::hann(vec, n);                            \
-    }                                                                                                          \
-    VOK_API void VOK_CALL vok##L##WinHamming(T* vec, int n) {                                                  \
-        if (!vok::window::badVector(VOK_CHECKS, vec, n)) vok::window::hamming(vec, n);                         \
-    }                                                                                                          \
-    VOK_API void VOK_CALL vok##L##WinBlackman(T* vec, int n, P alpha) {                                        \
-        if (!vok::window::badVector(VOK_CHECKS, vec, n)) vok::window::blackman(vec, n, alpha);                 \
-    }                                                                                                          \
-    VOK_API void VOK_CALL vok##L##WinBlackmanStd(T* vec, int n) {                                              \
+// Window entry points, one exported name per use: T the element type and P the
+// parameter type (float for the float and 16-bit forms, double for the double
+// ones). Reports go under the including module's kModule.
+#define VOK_WINDOW(name, T, shape) \
+    VOK_API void VOK_CALL name(T* vec, int n) { if (!vok::window::badVector(VOK_CHECKS, vec, n)) shape(vec, n); }
+#define VOK_WINDOW_BLACKMAN(name, T, P)                                                        \
+    VOK_API void VOK_CALL name(T* vec, int n, P alpha) {                                       \
+        if (!vok::window::badVector(VOK_CHECKS, vec, n)) vok::window::blackman(vec, n, alpha); \
+    }
+#define VOK_WINDOW_BLACKMAN_STD(name, T, P)                                                                    \
+    VOK_API void VOK_CALL name(T* vec, int n) {                                                                \
         if (!vok::window::badVector(VOK_CHECKS, vec, n)) vok::window::blackman(vec, n, static_cast<P>(-0.16)); \
-    }                                                                                                          \
-    VOK_API void VOK_CALL vok##L##WinBlackmanOpt(T* vec, int n) {                                              \
-        if (!vok::window::badVector(VOK_CHECKS, vec, n))                                                       \
-            vok::window::blackman(vec, n, static_cast<P>(vok::window::blackmanOptAlpha(n)));                   \
-    }                                                                                                          \
-    VOK_API void VOK_CALL vok##L##WinKaiser(T* vec, int n, P alpha) {                                          \
-        const vok::ArgChecks check = VOK_CHECKS;                                                               \
-        if (!vok::window::badVector(check, vec, n) && !vok::window::hugeKaiser(check, alpha, n))               \
-            vok::window::kaiser(vec, n, alpha);                                                                \
+    }
+#define VOK_WINDOW_BLACKMAN_OPT(name, T, P)                                                  \
+    VOK_API void VOK_CALL name(T* vec, int n) {                                              \
+        if (!vok::window::badVector(VOK_CHECKS, vec, n))                                     \
+            vok::window::blackman(vec, n, static_cast<P>(vok::window::blackmanOptAlpha(n))); \
+    }
+#define VOK_WINDOW_KAISER(name, T, P)                                                            \
+    VOK_API void VOK_CALL name(T* vec, int n, P alpha) {                                         \
+        const vok::ArgChecks check = VOK_CHECKS;                                                 \
+        if (!vok::window::badVector(check, vec, n) && !vok::window::hugeKaiser(check, alpha, n)) \
+            vok::window::kaiser(vec, n, alpha);                                                  \
     }
