@@ -174,6 +174,8 @@ void wConv2D(ArgChecks check, const short* x, int xCols, int xRows, const short*
 
 }  // namespace
 
+extern "C" {
+
 VOK_API void VOK_CALL voksConv2D(const float* x, int xCols, int xRows, const float* h, int hCols, int hRows,
                                  float* y) {
     conv2D(VOK_CHECKS, x, xCols, xRows, h, hCols, hRows, y, voksConv);
@@ -186,3 +188,5 @@ VOK_API void VOK_CALL vokwConv2D(const short* x, int xCols, int xRows, const sho
                                  int scaleMode, int* scaleFactor) {
     wConv2D(VOK_CHECKS, x, xCols, xRows, h, hCols, hRows, y, scaleMode, scaleFactor);
 }
+
+}  // extern "C"

@@ -7,6 +7,8 @@ namespace c = vok::conv1d;
 constexpr const char* kModule = "vokconvd";
 }  // namespace
 
+extern "C" {
+
 VOK_API int VOK_CALL vokdConv(const double* x, int xLen, const double* h, int hLen, double* y) {
     return c::convolve(VOK_CHECKS, c::kD, x, xLen, h, hLen, y, vokdConv);
 }
@@ -19,3 +21,5 @@ VOK_API int VOK_CALL vokzdConv(const DoubleComplex* x, int xLen, const double* h
 VOK_API int VOK_CALL vokdzConv(const double* x, int xLen, const DoubleComplex* h, int hLen, DoubleComplex* y) {
     return c::convolve(VOK_CHECKS, c::kDz, x, xLen, h, hLen, y, vokzdConv);
 }
+
+}  // extern "C"

@@ -7,6 +7,8 @@ namespace c = vok::conv1d;
 constexpr const char* kModule = "vokconvs";
 }  // namespace
 
+extern "C" {
+
 VOK_API int VOK_CALL voksConv(const float* x, int xLen, const float* h, int hLen, float* y) {
     return c::convolve(VOK_CHECKS, c::kS, x, xLen, h, hLen, y, voksConv);
 }
@@ -19,3 +21,5 @@ VOK_API int VOK_CALL vokcsConv(const FloatComplex* x, int xLen, const float* h, 
 VOK_API int VOK_CALL vokscConv(const float* x, int xLen, const FloatComplex* h, int hLen, FloatComplex* y) {
     return c::convolve(VOK_CHECKS, c::kSc, x, xLen, h, hLen, y, vokcsConv);
 }
+
+}  // extern "C"

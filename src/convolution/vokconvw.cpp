@@ -29,6 +29,8 @@ float* floatCopy(const short* src, int len) {
 
 }  // namespace
 
+extern "C" {
+
 VOK_API void VOK_CALL vokwConv(const short* x, int xLen, const short* h, int hLen, short* y, int scaleMode,
                                int* scaleFactor) {
     vokSetErrStatus(VOK_StatusOk);  // as voksConv: an earlier failure does not stop this call
@@ -60,3 +62,5 @@ VOK_API void VOK_CALL vokwConv(const short* x, int xLen, const short* h, int hLe
     }
     vok::ownScaleFloatToShort(copies.y, y, int(n), scaleMode, scaleFactor);
 }
+
+}  // extern "C"

@@ -43,6 +43,8 @@ void autoCorr(ArgChecks check, const T* src, int len, T* dst, int nLags, int nor
 
 }  // namespace
 
+extern "C" {
+
 #define VOK_CROSS(name, A, B)                                                                                 \
     VOK_API void VOK_CALL name(const A* srcA, int lenA, const B* srcB, int lenB, p::ResultOf<A, B>* dst,    \
                                int loLag, int hiLag) {                                                        \
@@ -65,3 +67,5 @@ VOK_AUTO(voksAutoCorr, float)
 VOK_AUTO(vokdAutoCorr, double)
 VOK_AUTO(vokcAutoCorr, FloatComplex)
 VOK_AUTO(vokzAutoCorr, DoubleComplex)
+
+}  // extern "C"

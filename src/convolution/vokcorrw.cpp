@@ -81,6 +81,8 @@ void autoCorr(ArgChecks check, const T* src, int len, T* dst, int nLags, int nor
 
 }  // namespace
 
+extern "C" {
+
 #define VOK_CROSS16(name, A, B, R)                                                                             \
     VOK_API void VOK_CALL name(const A* srcA, int lenA, const B* srcB, int lenB, R* dst, int loLag, int hiLag, \
                                int scaleMode, int* scaleFactor) {                                              \
@@ -100,3 +102,5 @@ VOK_API void VOK_CALL vokvAutoCorr(const ShortComplex* src, int len, ShortComple
                                    int scaleMode, int* scaleFactor) {
     autoCorr(VOK_CHECKS, src, len, dst, nLags, norm, scaleMode, scaleFactor);
 }
+
+}  // extern "C"

@@ -18,6 +18,8 @@ p::ResultOf<A, B> dotProduct(ArgChecks check, const A* a, const B* b, int len) {
 
 }  // namespace
 
+extern "C" {
+
 #define VOK_DOT(name, R, A, B) \
     VOK_API R VOK_CALL name(const A* a, const B* b, int len) { return dotProduct(VOK_CHECKS, a, b, len); }
 
@@ -29,3 +31,5 @@ VOK_DOT(vokscDotProd, FloatComplex, float, FloatComplex)
 VOK_DOT(vokcsDotProd, FloatComplex, FloatComplex, float)
 VOK_DOT(vokdzDotProd, DoubleComplex, double, DoubleComplex)
 VOK_DOT(vokzdDotProd, DoubleComplex, DoubleComplex, double)
+
+}  // extern "C"

@@ -50,6 +50,8 @@ ShortComplex complexResult(const Wide& s, int scaleMode, int* scaleFactor) {
 
 }  // namespace
 
+extern "C" {
+
 VOK_API short VOK_CALL vokwDotProd(const short* a, const short* b, int len, int scaleMode, int* scaleFactor) {
     if (badArguments(VOK_CHECKS, a, b, len, scaleMode, scaleFactor)) return 0;
     return vok::ownScaleIntValueToShort(to32(exactSum(a, b, len).re), scaleMode, scaleFactor);
@@ -63,3 +65,5 @@ VOK_API short VOK_CALL vokwDotProd(const short* a, const short* b, int len, int 
 VOK_DOT16(vokvDotProd, ShortComplex, ShortComplex)
 VOK_DOT16(vokwvDotProd, short, ShortComplex)
 VOK_DOT16(vokvwDotProd, ShortComplex, short)
+
+}  // extern "C"

@@ -65,6 +65,8 @@ void filter2D(ArgChecks check, const T* src, int cols, int rows, const T* taps, 
 
 }  // namespace
 
+extern "C" {
+
 VOK_API void VOK_CALL voksFilter2D(const float* src, int cols, int rows, const float* taps, int tapCols, int tapRows,
                                    float* dst) {
     filter2D(VOK_CHECKS, src, cols, rows, taps, tapCols, tapRows, dst);
@@ -73,3 +75,5 @@ VOK_API void VOK_CALL vokdFilter2D(const double* src, int cols, int rows, const 
                                    int tapRows, double* dst) {
     filter2D(VOK_CHECKS, src, cols, rows, taps, tapCols, tapRows, dst);
 }
+
+}  // extern "C"

@@ -27,6 +27,8 @@ int fractionalBits(const float* taps, long long n) {
 
 }  // namespace
 
+extern "C" {
+
 VOK_API void VOK_CALL vokwFilter2D(const short* src, int cols, int rows, const float* taps, int tapCols, int tapRows,
                                    short* dst, int scaleMode, int* scaleFactor) {
     const ArgChecks check{__func__, kModule, __LINE__};
@@ -70,3 +72,5 @@ VOK_API void VOK_CALL vokwFilter2D(const short* src, int cols, int rows, const f
     vok::ownScaleFloatToShort(results, dst, int(pixels), scaleMode, scaleFactor);
     vokFree(work);
 }
+
+}  // extern "C"

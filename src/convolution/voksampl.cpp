@@ -55,21 +55,25 @@ void downSample(ArgChecks check, const T* src, int srcLen, T* dst, int* dstLen, 
 
 }  // namespace
 
-#define VOK_SAMPLING_ENTRIES(t, T)                                                                   \
-    VOK_API void VOK_CALL vok##t##UpSample(const T* src, int srcLen, T* dst, int* dstLen, int factor,   \
-                                           int* phase) {                                             \
-        upSample(VOK_CHECKS, src, srcLen, dst, dstLen, factor, phase);                               \
-    }                                                                                                \
-    VOK_API void VOK_CALL vok##t##DownSample(const T* src, int srcLen, T* dst, int* dstLen, int factor, \
-                                             int* phase) {                                           \
-        downSample(VOK_CHECKS, src, srcLen, dst, dstLen, factor, phase);                             \
+extern "C" {
+
+// One row per exported name: its element type and the sampling direction.
+#define VOK_RESAMPLE(name, T, work)                                                                     \
+    VOK_API void VOK_CALL name(const T* src, int srcLen, T* dst, int* dstLen, int factor, int* phase) { \
+        work(VOK_CHECKS, src, srcLen, dst, dstLen, factor, phase);                                      \
     }
 
-extern "C" {
-VOK_SAMPLING_ENTRIES(s, float)
-VOK_SAMPLING_ENTRIES(c, FloatComplex)
-VOK_SAMPLING_ENTRIES(d, double)
-VOK_SAMPLING_ENTRIES(z, DoubleComplex)
-VOK_SAMPLING_ENTRIES(w, short)
-VOK_SAMPLING_ENTRIES(v, ShortComplex)
-}
+VOK_RESAMPLE(voksUpSample, float, upSample)
+VOK_RESAMPLE(vokcUpSample, FloatComplex, upSample)
+VOK_RESAMPLE(vokdUpSample, double, upSample)
+VOK_RESAMPLE(vokzUpSample, DoubleComplex, upSample)
+VOK_RESAMPLE(vokwUpSample, short, upSample)
+VOK_RESAMPLE(vokvUpSample, ShortComplex, upSample)
+VOK_RESAMPLE(voksDownSample, float, downSample)
+VOK_RESAMPLE(vokcDownSample, FloatComplex, downSample)
+VOK_RESAMPLE(vokdDownSample, double, downSample)
+VOK_RESAMPLE(vokzDownSample, DoubleComplex, downSample)
+VOK_RESAMPLE(vokwDownSample, short, downSample)
+VOK_RESAMPLE(vokvDownSample, ShortComplex, downSample)
+
+}  // extern "C"
