@@ -52,6 +52,7 @@ void expDoubles(ArgChecks check, Form form, const double* src, double* dst, int 
 }  // namespace
 
 extern "C" {
+
 VOK_API void VOK_CALL voksbLn1(float* vec, int len) { lnFloat(VOK_CHECKS, Form::inPlace, vec, vec, len); }
 VOK_API void VOK_CALL voksbLn2(const float* src, float* dst, int len) { lnFloat(VOK_CHECKS, Form::twoArrays, src, dst, len); }
 VOK_API void VOK_CALL vokdbLn1(double* vec, int len) { lnDoubles(VOK_CHECKS, Form::inPlace, vec, vec, len); }
@@ -60,4 +61,5 @@ VOK_API void VOK_CALL voksbExp1(float* vec, int len) { expFloat(VOK_CHECKS, Form
 VOK_API void VOK_CALL voksbExp2(const float* src, float* dst, int len) { expFloat(VOK_CHECKS, Form::twoArrays, src, dst, len); }
 VOK_API void VOK_CALL vokdbExp1(double* vec, int len) { expDoubles(VOK_CHECKS, Form::inPlace, vec, vec, len); }
 VOK_API void VOK_CALL vokdbExp2(const double* src, double* dst, int len) { expDoubles(VOK_CHECKS, Form::twoArrays, src, dst, len); }
-}
+
+}  // extern "C"

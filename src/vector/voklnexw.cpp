@@ -43,9 +43,9 @@ void expShort(ArgChecks check, Form form, const short* src, short* dst, int len,
 }  // namespace
 
 extern "C" {
+
 VOK_API void VOK_CALL vokwbLn1(short* vec, int len) { lnShort(VOK_CHECKS, Form::inPlace, vec, vec, len); }
 VOK_API void VOK_CALL vokwbLn2(const short* src, short* dst, int len) { lnShort(VOK_CHECKS, Form::twoArrays, src, dst, len); }
-}
 
 VOK_API void VOK_CALL vokwbExp1(short* vec, int len, int scaleMode, int* scaleFactor) {
     expShort(VOK_CHECKS, Form::inPlace, vec, vec, len, scaleMode, scaleFactor);
@@ -53,3 +53,5 @@ VOK_API void VOK_CALL vokwbExp1(short* vec, int len, int scaleMode, int* scaleFa
 VOK_API void VOK_CALL vokwbExp2(const short* src, short* dst, int len, int scaleMode, int* scaleFactor) {
     expShort(VOK_CHECKS, Form::twoArrays, src, dst, len, scaleMode, scaleFactor);
 }
+
+}  // extern "C"

@@ -159,6 +159,7 @@ void normalizeShort(ArgChecks check, const T* src, T* dst, int n, T offset, floa
 }  // namespace
 
 extern "C" {
+
 VOK_API float VOK_CALL voksNorm(const float* srcA, const float* srcB, int len, int flag) {
     return norm<float>(VOK_CHECKS, srcA, srcB, len, flag);
 }
@@ -191,7 +192,6 @@ VOK_API void VOK_CALL vokzbNormalize(const DoubleComplex* src, DoubleComplex* ds
                                      double factor) {
     normalizeComplex(VOK_CHECKS, src, dst, n, offset, factor);
 }
-}
 
 VOK_API void VOK_CALL vokwbNormalize(const short* src, short* dst, int n, short offset, float factor) {
     normalizeShort(VOK_CHECKS, src, dst, n, offset, factor);
@@ -200,3 +200,5 @@ VOK_API void VOK_CALL vokvbNormalize(const ShortComplex* src, ShortComplex* dst,
                                      float factor) {
     normalizeShort(VOK_CHECKS, src, dst, n, offset, factor);
 }
+
+}  // extern "C"
