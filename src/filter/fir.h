@@ -19,8 +19,21 @@
 #include "core/complex.h"
 #include "core/scale16.h"
 #include "kernels/firdot.h"
+#include "vok/fir.h"
 
 namespace vok::fir {
+
+// The two-state taps record as every Init form writes it before its taps are set.
+inline void describeTaps(void* taps, int tapsLen, int up, int upPhase, int down, int downPhase, FirTapState* tap) {
+    tap->taps = taps;
+    tap->len = tapsLen;
+    tap->upFactor = up;
+    tap->upPhase = upPhase;
+    tap->downFactor = down;
+    tap->downPhase = downPhase;
+    tap->isMultiRate = (up > 1 || down > 1) ? 1 : 0;
+    tap->isFilterMode = 0;
+}
 
 // The precision a sum is held in: double for both, so that the single-sample
 // forms round exactly as the block kernels (double data sums in double).

@@ -50,21 +50,9 @@ void setTaps(ArgChecks check, const T* taps, FirTapState* tap) {
 }
 
 template <class T>
-void fillRecord(T* taps, int tapsLen, int up, int upPhase, int down, int downPhase, FirTapState* tap) {
-    tap->taps = taps;
-    tap->len = tapsLen;
-    tap->upFactor = up;
-    tap->upPhase = upPhase;
-    tap->downFactor = down;
-    tap->downPhase = downPhase;
-    tap->isMultiRate = (up > 1 || down > 1) ? 1 : 0;
-    tap->isFilterMode = 0;
-}
-
-template <class T>
 void init(ArgChecks check, T* taps, int tapsLen, FirTapState* tap) {
     if (check(!taps || !tap, kNull) || check(tapsLen < 1, kLength)) return;
-    fillRecord(taps, tapsLen, 1, 0, 1, 0, tap);
+    fir::describeTaps(taps, tapsLen, 1, 0, 1, 0, tap);
     setTaps(check, taps, tap);
     tap->reserved = 0;
 }
@@ -75,7 +63,7 @@ void initMr(ArgChecks check, T* taps, int tapsLen, int up, int upPhase, int down
         check(upPhase < 0 || downPhase < 0, "Invalid phase value") || check(up <= upPhase, "Invalid factor value") ||
         check(down <= downPhase, "Invalid factor value"))
         return;
-    fillRecord(taps, tapsLen, up, upPhase, down, downPhase, tap);
+    fir::describeTaps(taps, tapsLen, up, upPhase, down, downPhase, tap);
     setTaps(check, taps, tap);
     tap->reserved = 0;
 }

@@ -63,20 +63,9 @@ void setTaps(ArgChecks check, const float* taps, FirTapState* tap) {
     tap->isFilterMode = reorderInPlace(tap, true) ? 1 : 0;
 }
 
-void fillRecord(float* taps, int tapsLen, int up, int upPhase, int down, int downPhase, FirTapState* tap) {
-    tap->taps = taps;
-    tap->len = tapsLen;
-    tap->upFactor = up;
-    tap->upPhase = upPhase;
-    tap->downFactor = down;
-    tap->downPhase = downPhase;
-    tap->isMultiRate = (up >= 2 || down >= 2) ? 1 : 0;
-    tap->isFilterMode = 0;
-}
-
 void init(ArgChecks check, float* taps, int tapsLen, FirTapState* tap) {
     if (check(!tap || !taps, kNullTap) || check(tapsLen < 1, kLength)) return;
-    fillRecord(taps, tapsLen, 1, 0, 1, 0, tap);
+    fir::describeTaps(taps, tapsLen, 1, 0, 1, 0, tap);
     setTaps(check, taps, tap);
     tap->reserved = 0;
 }
@@ -87,7 +76,7 @@ void initMr(ArgChecks check, float* taps, int tapsLen, int up, int upPhase, int 
         check(upPhase < 0 || downPhase < 0, "Invalid phase value") ||
         check(up <= upPhase || down <= downPhase, "Invalid factor value"))
         return;
-    fillRecord(taps, tapsLen, up, upPhase, down, downPhase, tap);
+    fir::describeTaps(taps, tapsLen, up, upPhase, down, downPhase, tap);
     setTaps(check, taps, tap);
     tap->reserved = 0;
 }
