@@ -39,6 +39,11 @@ struct FftOps {
     // Split arrays to interleaved complex values and back, n values.
     void (*interleave)(const T* re, const T* im, T* x, long long n);
     void (*deinterleave)(const T* x, T* re, T* im, long long n);
+    // A natural-order transform of split arrays (order >= 6) through the
+    // interleaved work memory x, read from re, im in the first pass and
+    // written to reOut, imOut (which may be re, im) by the last; scaled: by 1/N.
+    void (*splitNatural)(const T* re, const T* im, T* x, T* reOut, T* imOut, int order, const T* stages,
+                         bool inverse, bool scaled);
 };
 
 struct FftTable {

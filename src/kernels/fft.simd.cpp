@@ -218,12 +218,83 @@ void radix16Pass(T* x, long long n, long long sRun, const T* tw) {
     }
 }
 
+// Where a transform of split arrays leaves its results: the arrays, and the
+// factor of a scaled transform (applied as the separate scaling pass would).
+template <class T>
+struct SplitOut {
+    T* re;
+    T* im;
+    T factor;
+    bool scaled;
+};
+
+// Interleaved values a, b (2C complex) to C reals and C imaginary parts each,
+// scaled when asked.
+template <class T>
+inline __attribute__((always_inline)) void storeSplit(const SplitOut<T>& out, long long at, Vec<T> a, Vec<T> b) {
+    if (out.scaled) {
+        a = a * splat<T>(out.factor);
+        b = b * splat<T>(out.factor);
+    }
+    store(out.re + at, permute2<T>(a, b, [](int i) { return 2 * i; }));
+    store(out.im + at, permute2<T>(a, b, [](int i) { return 2 * i + 1; }));
+}
+
+// The last stage (n = 4s, s a multiple of a register's reals) straight into
+// split arrays: two registers of each row at a time make whole registers of
+// real and of imaginary parts, which saves a pass over the data.
+template <class T, bool Inv, bool Packed>
+void radix4LastSplit(const T* x, long long s, const T* tw, const SplitOut<T>& out) {
+    constexpr int L = kLanes<T>;
+    const long long run = Packed ? 2 * s : 4 * s;
+    const T* w1 = tw;
+    const T* w2 = tw + run;
+    const T* w3 = tw + 2 * run;
+    for (long long k = 0; k < 2 * s; k += 2 * L) {
+        Vec<T> v[2][4];
+        for (int h = 0; h < 2; ++h) {
+            const long long kh = k + h * L;
+            for (int j = 0; j < 4; ++j) v[h][j] = load(x + 2 * s * j + kh);
+            VTw<T> t1, t2, t3;
+            if constexpr (Packed) {
+                t1 = loadPackedTw(w1, kh);
+                t2 = loadPackedTw(w2, kh);
+                t3 = loadPackedTw(w3, kh);
+            } else {
+                t1 = loadTw(w1, s, kh);
+                t2 = loadTw(w2, s, kh);
+                t3 = loadTw(w3, s, kh);
+            }
+            ditButterfly<T, Inv>(v[h][0], v[h][1], v[h][2], v[h][3], t1, t2, t3);
+        }
+        for (int j = 0; j < 4; ++j) storeSplit(out, s * j + k / 2, v[0][j], v[1][j]);
+    }
+}
+
+// All of x (n values) into split arrays.
+template <class T>
+void splitAll(const T* x, long long n, const SplitOut<T>& out) {
+    constexpr int L = kLanes<T>;
+    long long k = 0;
+    for (; k + L <= n; k += L) storeSplit(out, k, load(x + 2 * k), load(x + 2 * k + L));
+    for (; k < n; ++k) {
+        out.re[k] = out.scaled ? x[2 * k] * out.factor : x[2 * k];
+        out.im[k] = out.scaled ? x[2 * k + 1] * out.factor : x[2 * k + 1];
+    }
+}
+
 // The decimation-in-time stages from span s on, two at a time where the span
-// fills registers; tw is the table of span s.
+// fills registers; tw is the table of span s. With split, the results go to
+// split arrays, from the last stage itself where it allows.
 template <class T, bool Inv>
-void ditStagesFrom(T* x, long long n, long long s, const T* tw) {
+void ditStagesFrom(T* x, long long n, long long s, const T* tw, const SplitOut<T>* split = nullptr) {
     constexpr int C = kLanes<T> / 2;
     while (4 * s <= n) {
+        if (split && 4 * s == n && s % kLanes<T> == 0) {
+            if (s >= kernels::kPackedSpan) radix4LastSplit<T, Inv, true>(x, s, tw, *split);
+            else radix4LastSplit<T, Inv, false>(x, s, tw, *split);
+            return;
+        }
         // Sixteen rows of a longer span share too few cache sets.
         if (s >= C && 16 * s <= n && s * (long long)sizeof(T) <= 256) {
             // Fixed spans turn the sixteen row addresses into displacements.
@@ -245,6 +316,7 @@ void ditStagesFrom(T* x, long long n, long long s, const T* tw) {
             s *= 4;
         }
     }
+    if (split) splitAll(x, n, *split);
 }
 
 // The first stage of span 1 needs no twiddles.
@@ -405,8 +477,11 @@ struct BitReversal {
 // Stage-table reals the first F bits use up.
 constexpr int firstOffset(int f) { return f == 4 ? 60 : f == 3 ? 24 : f == 2 ? 12 : 0; }
 
+// With srcIm, src and srcIm are split arrays of the input, interleaved tile by
+// tile on the way in; x is then work memory apart from them.
 template <class T, bool Inv, int F>
-void ditNaturalImpl(const T* src, T* x, int order, const T* stages) {
+void ditNaturalImpl(const T* src, T* x, int order, const T* stages, const T* srcIm = nullptr,
+                    const SplitOut<T>* split = nullptr) {
     constexpr int P = 1 << F;
     constexpr int L = kLanes<T>;
     constexpr int C = L / 2;
@@ -435,6 +510,27 @@ void ditNaturalImpl(const T* src, T* x, int order, const T* stages) {
             if (cols < C) std::memcpy(to, from, sizeof(T) * 2 * unsigned(cols));
             else
                 for (int j = 0; j < 2 * cols; j += L) store(to + j, load(from + j));
+        }
+    };
+    const auto gatherSplit = [&](long long b) {
+        for (int a = 0; a < P; ++a) {
+            const long long from = a * rowStride + b * cols;
+            const T* re = src + from;
+            const T* im = srcIm + from;
+            T* to = copy + 2 * a * pitch;
+            if (cols < L) {
+                for (int j = 0; j < cols; ++j) {
+                    to[2 * j] = re[j];
+                    to[2 * j + 1] = im[j];
+                }
+                continue;
+            }
+            for (int j = 0; j < cols; j += L) {
+                const Vec<T> r = load(re + j), i = load(im + j);
+                store(to + 2 * j, permute2<T>(r, i, [](int k) { return (k & 1) * kLanes<T> + k / 2; }));
+                store(to + 2 * j + L,
+                      permute2<T>(r, i, [](int k) { return (k & 1) * kLanes<T> + kLanes<T> / 2 + k / 2; }));
+            }
         }
     };
     // Offsets (in reals) of the rows a lane reads, in the order the first
@@ -481,6 +577,15 @@ void ditNaturalImpl(const T* src, T* x, int order, const T* stages) {
     for (long long b = 0; b < (1LL << q); ++b) {
         const long long rb = reverseLow(b, q);
         if (rb < b) continue;
+        if (srcIm) {
+            gatherSplit(b);
+            transform(copy, copyRow, rb);
+            if (rb != b) {
+                gatherSplit(rb);
+                transform(copy, copyRow, b);
+            }
+            continue;
+        }
         // A tile of one register column is read whole before any result is
         // stored, so it needs no copy even in place.
         if (cols < C || (inPlace && rb == b && cols > C)) {
@@ -497,7 +602,7 @@ void ditNaturalImpl(const T* src, T* x, int order, const T* stages) {
         }
     }
 
-    ditStagesFrom<T, Inv>(x, n, P, stages + firstOffset(F));
+    ditStagesFrom<T, Inv>(x, n, P, stages + firstOffset(F), split);
 }
 
 template <class T, bool Inv>
@@ -511,6 +616,21 @@ void ditNaturalDispatch(const T* src, T* x, int order, const T* stages) {
         if (order == 2) ditNaturalImpl<T, Inv, 2>(src, x, order, stages);
         else ditNaturalImpl<T, Inv, 4>(src, x, order, stages);
     }
+}
+
+// Split arrays in and out through the interleaved work memory x, orders of
+// at least 6 (the general kernels' range).
+template <class T, bool Inv>
+void splitNaturalImpl(const T* re, const T* im, T* x, const SplitOut<T>& out, int order, const T* stages) {
+    if (order & 1) ditNaturalImpl<T, Inv, 3>(re, x, order, stages, im, &out);
+    else ditNaturalImpl<T, Inv, 4>(re, x, order, stages, im, &out);
+}
+template <class T>
+void splitNatural(const T* re, const T* im, T* x, T* reOut, T* imOut, int order, const T* stages, bool inverse,
+                  bool scaled) {
+    const SplitOut<T> out{reOut, imOut, T(1.0 / double(1LL << order)), scaled};
+    if (inverse) splitNaturalImpl<T, true>(re, im, x, out, order, stages);
+    else splitNaturalImpl<T, false>(re, im, x, out, order, stages);
 }
 
 template <class T>
@@ -722,9 +842,10 @@ namespace vok::kernels {
 const FftTable VOK_KERNEL_TABLE(fft) = {
     {simd::VOK_ISA::dit<float>, simd::VOK_ISA::dif<float>, simd::VOK_ISA::ditNatural<float>,
      simd::VOK_ISA::realPostLayout<float, false>, simd::VOK_ISA::realPostLayout<float, true>, simd::VOK_ISA::ccsPre<float>,
-     simd::VOK_ISA::interleave<float>, simd::VOK_ISA::deinterleave<float>},
+     simd::VOK_ISA::interleave<float>, simd::VOK_ISA::deinterleave<float>, simd::VOK_ISA::splitNatural<float>},
     {simd::VOK_ISA::dit<double>, simd::VOK_ISA::dif<double>, simd::VOK_ISA::ditNatural<double>,
      simd::VOK_ISA::realPostLayout<double, false>, simd::VOK_ISA::realPostLayout<double, true>,
-     simd::VOK_ISA::ccsPre<double>, simd::VOK_ISA::interleave<double>, simd::VOK_ISA::deinterleave<double>},
+     simd::VOK_ISA::ccsPre<double>, simd::VOK_ISA::interleave<double>, simd::VOK_ISA::deinterleave<double>,
+     simd::VOK_ISA::splitNatural<double>},
 };
 }  // namespace vok::kernels

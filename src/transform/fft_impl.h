@@ -374,6 +374,9 @@ void complexSplit(ArgChecks check, const T* reIn, const T* imIn, T* reOut, T* im
     }
     if (order <= kSmallComplex) return smallComplex<T>(reIn, imIn, reOut, imOut, order, flags);
     const kernels::FftOps<T>& ops = kernels::fftOps<T>(order);
+    const Direction d = directionOf(flags);
+    if (!d.inBitRev && !d.outBitRev)
+        return ops.splitNatural(reIn, imIn, work, reOut, imOut, order, stages, d.inverse, scales(flags));
     ops.interleave(reIn, imIn, work, n);
     complexCore<T>(nullptr, work, order, directionOf(flags), stages, swap);
     const T factor = scales(flags) ? T(1.0 / double(n)) : T(1);
