@@ -347,7 +347,8 @@ T* splitWork(int order) {
 }
 
 template <class T>
-void complexSplit(ArgChecks check, const T* reIn, const T* imIn, T* reOut, T* imOut, int order, int flags, bool nip) {
+[[gnu::always_inline]] inline void complexSplit(ArgChecks check, const T* reIn, const T* imIn, T* reOut, T* imOut, int order,
+                                                int flags, bool nip) {
     const T* stages;
     const int* swap;
     if (!complexPrologue<T>(check, order, flags, stages, swap)) return;
@@ -418,16 +419,7 @@ void placeSpectrum(T* x, long long n, Layout layout) {
 }
 
 template <class T>
-bool realTables(int order, bool ccsInput, const T*& stages, const int*& swap, const T*& extra) {
-    {
-        TransformCaches& tables = threadContext().tables;
-        void* const* slots = tables.internalFft[kPrecision<T>][order - 1];
-        stages = static_cast<const T*>(slots[kStageSlot]);
-        swap = tables.swap[order - 1];
-        extra = static_cast<const T*>(ccsInput ? tables.internalFft[kPrecision<T>][order][kLargeSlot] : slots[kRecombSlot]);
-        if (stages && swap && extra) [[likely]]
-            return true;
-    }
+[[gnu::noinline]] bool buildRealTables(int order, bool ccsInput, const T*& stages, const int*& swap, const T*& extra) {
     for (int attempt = 0; attempt < 2; ++attempt) {
         stages = stageTable<T>(order - 1);
         swap = stages ? swapTable(order - 1) : nullptr;
@@ -436,6 +428,20 @@ bool realTables(int order, bool ccsInput, const T*& stages, const int*& swap, co
         releaseInternalFftTables(kPrecision<T>);
     }
     return false;
+}
+
+// The tables in place, read inline: this and the checks are most of the
+// time of a transform of a few points.
+template <class T>
+inline bool realTables(int order, bool ccsInput, const T*& stages, const int*& swap, const T*& extra) {
+    TransformCaches& tables = threadContext().tables;
+    void* const* slots = tables.internalFft[kPrecision<T>][order - 1];
+    stages = static_cast<const T*>(slots[kStageSlot]);
+    swap = tables.swap[order - 1];
+    extra = static_cast<const T*>(ccsInput ? tables.internalFft[kPrecision<T>][order][kLargeSlot] : slots[kRecombSlot]);
+    if (stages && swap && extra) [[likely]]
+        return true;
+    return buildRealTables<T>(order, ccsInput, stages, swap, extra);
 }
 
 template <class T>
@@ -451,7 +457,7 @@ void releaseRealTables(int order, bool ccsInput) {
 
 // Steps 1 to 4 of every real transform; false when the call is over.
 template <class T>
-bool realPrologue(ArgChecks check, int order, int flags, bool ccsInput, const T*& stages, const int*& swap,
+[[gnu::always_inline]] inline bool realPrologue(ArgChecks check, int order, int flags, bool ccsInput, const T*& stages, const int*& swap,
                   const T*& extra) {
     if (flags & VOK_Free) {
         releaseRealTables<T>(order, ccsInput);
@@ -481,7 +487,8 @@ inline bool inPackingBad(ArgChecks check, int flags) {
 // Real signal to spectrum. packed: the Fftl forms (layout from the flags);
 // otherwise CCS. in null: in place on out.
 template <class T>
-void realForward(ArgChecks check, const T* in, T* out, int order, int flags, bool packed, bool nip) {
+[[gnu::always_inline]] inline void realForward(ArgChecks check, const T* in, T* out, int order, int flags, bool packed,
+                                               bool nip) {
     const T *stages = nullptr, *recomb = nullptr;
     const int* swap = nullptr;
     if (!realPrologue<T>(check, order, flags, false, stages, swap, recomb)) return;
@@ -533,7 +540,8 @@ void ccsCore(const T* pairs, T x0, T xh, T* x, int order, bool inverse, const T*
 }
 
 template <class T>
-void ccsInverse(ArgChecks check, const T* in, T* out, int order, int flags, bool packed, bool nip) {
+[[gnu::always_inline]] inline void ccsInverse(ArgChecks check, const T* in, T* out, int order, int flags, bool packed,
+                                              bool nip) {
     const T *stages = nullptr, *large = nullptr;
     const int* swap = nullptr;
     if (!realPrologue<T>(check, order, flags, true, stages, swap, large)) return;
