@@ -13,6 +13,8 @@
 #pragma once
 
 #include <cmath>
+#include <cstdint>
+#include <type_traits>
 #include <utility>
 
 namespace vok::kernels::small {
@@ -44,15 +46,24 @@ template <class T>
 VOK_SMALL_INLINE Cx<T> operator-(Cx<T> a, Cx<T> b) { return a.v - b.v; }
 template <class T>
 VOK_SMALL_INLINE typename Cx<T>::V swapParts(typename Cx<T>::V v) { return __builtin_shufflevector(v, v, 1, 0); }
-// Exact sign changes of one part.
+// Exact sign changes of parts, as a flip of the sign bits: the same value as
+// a product with -1, at a quarter of its latency, which is what a call of a
+// few points waits for.
+template <class T, bool Re, bool Im>
+VOK_SMALL_INLINE typename Cx<T>::V negate(typename Cx<T>::V v) {
+    typedef std::conditional_t<sizeof(T) == 4, std::int32_t, std::int64_t> Bits;
+    typedef Bits B __attribute__((vector_size(2 * sizeof(T))));
+    constexpr Bits sign = Bits(1) << (8 * sizeof(T) - 1);
+    return (typename Cx<T>::V)((B)v ^ B{Re ? sign : 0, Im ? sign : 0});
+}
 template <class T>
-VOK_SMALL_INLINE Cx<T> conj(Cx<T> a) { return a.v * typename Cx<T>::V{1, -1}; }
+VOK_SMALL_INLINE Cx<T> conj(Cx<T> a) { return negate<T, false, true>(a.v); }
 // Product with -i: (im, -re).
 template <class T>
-VOK_SMALL_INLINE Cx<T> timesMinusI(Cx<T> a) { return swapParts<T>(a.v) * typename Cx<T>::V{1, -1}; }
+VOK_SMALL_INLINE Cx<T> timesMinusI(Cx<T> a) { return negate<T, false, true>(swapParts<T>(a.v)); }
 // Product with i: (-im, re).
 template <class T>
-VOK_SMALL_INLINE Cx<T> timesI(Cx<T> a) { return swapParts<T>(a.v) * typename Cx<T>::V{-1, 1}; }
+VOK_SMALL_INLINE Cx<T> timesI(Cx<T> a) { return negate<T, true, false>(swapParts<T>(a.v)); }
 template <class T>
 VOK_SMALL_INLINE Cx<T> times(Cx<T> a, T s) { return a.v * s; }
 template <class T>
@@ -64,7 +75,7 @@ VOK_SMALL_INLINE Cx<T> mul(Cx<T> a, Cx<T> w) {
 // constant in every copy of the body.
 template <int N, class F>
 VOK_SMALL_INLINE void unroll(F&& f) {
-    [&]<int... I>(std::integer_sequence<int, I...>) { (f(std::integral_constant<int, I>{}), ...); }(
+    [&]<int... I>(std::integer_sequence<int, I...>) VOK_SMALL_LAMBDA { (f(std::integral_constant<int, I>{}), ...); }(
         std::make_integer_sequence<int, N>{});
 }
 
@@ -179,6 +190,9 @@ VOK_SMALL_KERNEL void complexFft(const T* re, const T* im, T* reOut, T* imOut) {
 
 enum PackedLayout { kPack = 0, kPerm = 1, kCcs = 2 };
 
+// The real kernels up to this order store and load Pack spectra as pairs.
+constexpr int kPairedOrders = 4;
+
 // Positions of the real and imaginary parts of bin k (0 < k < N/2) in Perm
 // and CCS, and of the real bin N/2 in a layout of N reals (N + 2 for CCS).
 template <int Layout>
@@ -214,11 +228,17 @@ VOK_SMALL_KERNEL void realForward(const T* in, T* out) {
     if constexpr (M >= 2) bin(std::integral_constant<int, M / 2>{}, conj(Z[M / 2]));
     const T r0 = Z[0].re() + Z[0].im(), rm = Z[0].re() - Z[0].im();
     const T first = Scaled ? r0 * scale : r0, last = Scaled ? rm * scale : rm;
-    // Every store is a pair at an even position, as the next transform in
-    // place loads them: a load spanning two earlier stores would wait for
-    // both to reach the cache.
+    // Up to 16 points every store is a pair at an even position, as the next
+    // transform in place loads them: a load spanning two earlier stores
+    // would wait for both to reach the cache. Above that the stall is
+    // lost in the arithmetic while pairing the odd-placed Pack values costs
+    // a shuffle per bin.
     const auto pairAt = [&](int at, typename Cx<T>::V v) VOK_SMALL_LAMBDA { __builtin_memcpy(out + at, &v, sizeof v); };
-    if constexpr (Layout == kPack) {
+    if constexpr (Layout == kPack && Order > kPairedOrders) {
+        out[0] = first;
+        unroll<M - 1>([&](auto kc) VOK_SMALL_LAMBDA { pairAt(2 * kc + 1, X[kc + 1].v); });
+        out[N - 1] = last;
+    } else if constexpr (Layout == kPack) {
         unroll<M>([&](auto jc) VOK_SMALL_LAMBDA {
             constexpr int j = jc;
             pairAt(2 * j, typename Cx<T>::V{j == 0 ? first : X[j].im(), j + 1 == M ? last : X[j + 1].re()});
@@ -240,22 +260,23 @@ template <class T, int Order, int Layout, bool Conj, bool Scaled>
 VOK_SMALL_KERNEL void ccsToReal(const T* in, T* out) {
     constexpr int M = 1 << (Order - 1), N = 2 * M;
     constexpr T scale = T(1.0 / double(N));
-    // Pack keeps its bins at odd positions: it is loaded as the pairs at
-    // even ones, which the previous transform in place stored.
-    Cx<T> pairs[Layout == kPack ? M : 1];
-    if constexpr (Layout == kPack) unroll<M>([&](auto j) VOK_SMALL_LAMBDA { pairs[j] = get<T, false, false>(in, nullptr, j); });
+    // Pack keeps its bins at odd positions: up to 16 points it is loaded as
+    // the pairs at even ones, which the previous transform in place stored.
+    constexpr bool paired = Layout == kPack && Order <= kPairedOrders;
+    Cx<T> pairs[paired ? M : 1];
+    if constexpr (paired) unroll<M>([&](auto j) VOK_SMALL_LAMBDA { pairs[j] = get<T, false, false>(in, nullptr, j); });
     const auto bin = [&](auto kc) VOK_SMALL_LAMBDA -> Cx<T> {
         constexpr int k = kc;
         Cx<T> v;
-        if constexpr (Layout == kPack) v = __builtin_shufflevector(pairs[k - 1].v, pairs[k].v, 1, 2);
-        else v = get<T, false, false>(in + reAt<Layout>(k), nullptr, 0);
+        if constexpr (paired) v = __builtin_shufflevector(pairs[k - 1].v, pairs[k].v, 1, 2);
+        else v = get<T, false, false>(in + (Layout == kPack ? 2 * k - 1 : reAt<Layout>(k)), nullptr, 0);
         return Conj ? conj(v) : v;
     };
     // The inverse transform runs as the forward one on exchanged parts:
     // Zs holds (Im Z, Re Z).
     Cx<T> Zs[M], zs[M];
     T x0 = in[0], xm;
-    if constexpr (Layout == kPack) {
+    if constexpr (paired) {
         x0 = pairs[0].re();
         xm = pairs[M - 1].im();
     } else {
