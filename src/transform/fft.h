@@ -32,7 +32,12 @@ int fftCcsToReal(const float* ccs, float* out, int order, bool scale);
 int fftCcsToReal(const double* ccs, double* out, int order, bool scale);
 
 // Builds (or finds) the tables the transforms above need for this order.
-int fftPrepare(int order, bool doublePrecision);
+template <class R>
+int fftPrepare(int order);
+template <>
+int fftPrepare<float>(int order);
+template <>
+int fftPrepare<double>(int order);
 
 // ---- twiddle tables of the thread (entry k = (cos 2πk/N, -sin 2πk/N)) ----
 // The same tables as vok{c,z,v}GetDftTwdTbl, without reports: null when memory

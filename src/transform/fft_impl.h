@@ -451,6 +451,19 @@ inline bool realTables(int order, bool ccsInput, const T*& stages, const int*& s
     return buildRealTables<T>(order, ccsInput, stages, swap, extra);
 }
 
+// Builds (or finds) the complex and both real tables of an order.
+template <class T>
+int prepareTables(int order) {
+    if (order < 0 || order > kMaxOrder) return VOK_StatusBadArg;
+    const T *stages, *halfStages, *extra;
+    const int* swap;
+    if (!complexTables<T>(order, stages, swap)) return VOK_StatusNoMemory;
+    if (order >= 2 && (!realTables<T>(order, false, halfStages, swap, extra) ||
+                       !realTables<T>(order, true, halfStages, swap, extra)))
+        return VOK_StatusNoMemory;
+    return VOK_StatusOk;
+}
+
 template <class T>
 void releaseRealTables(int order, bool ccsInput) {
     if (order < 1 || order > kMaxOrder) return;

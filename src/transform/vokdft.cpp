@@ -90,8 +90,8 @@ template <class W>
 bool chirpFor(int n, Chirp<W>& c) {
     constexpr int precision = sizeof(W) == sizeof(double) ? vok::kDouble : vok::kSingle;
     const int order = chirpOrder(n);
-    if (order > vok::kMaxOrder || vok::fftPrepare(order, true) != VOK_StatusOk ||
-        vok::fftPrepare(order, precision == vok::kDouble) != VOK_StatusOk)
+    if (order > vok::kMaxOrder || vok::fftPrepare<double>(order) != VOK_StatusOk ||
+        vok::fftPrepare<W>(order) != VOK_StatusOk)
         return false;
     const long long m = 1LL << order;
     vok::ChirpCache& cache = vok::threadContext().tables.chirp;

@@ -1,5 +1,5 @@
 // Double-precision complex and real FFTs, their packed spectra and products.
-#include "transform/fft_impl.h"
+#include "transform/fft_entries.h"
 
 namespace {
 
@@ -22,12 +22,36 @@ int fftCcsToReal(const double* ccs, double* out, int order, bool scale) {
     return impl::apiCcsToReal(ccs, out, order, scale);
 }
 
+template <>
+int fftPrepare<double>(int order) {
+    return impl::prepareTables<double>(order);
+}
+
 }  // namespace vok
 
 
-#define VOK_R double
-#define VOK_C DoubleComplex
-#define VOK_CNAME(op) vokz##op
-#define VOK_RNAME(op) vokd##op
-#define VOK_RPREFIX "vokd"
-#include "transform/fft_entries.inc"
+extern "C" {
+VOK_FFT_COMPLEX(vokzFft, double, DoubleComplex)
+VOK_FFT_COMPLEX_NIP(vokzFftNip, double, DoubleComplex)
+VOK_FFT_SPLIT(vokzrFft, double)
+VOK_FFT_SPLIT_NIP(vokzrFftNip, double)
+
+VOK_FFT_REAL(vokdRealFftl, double, realForward, true)
+VOK_FFT_REAL_NIP(vokdRealFftlNip, double, realForward, true)
+VOK_FFT_REAL(vokdRealFft, double, realForward, false)
+VOK_FFT_REAL_NIP(vokdRealFftNip, double, realForward, false)
+VOK_FFT_REAL(vokdCcsFftl, double, ccsInverse, true)
+VOK_FFT_REAL_NIP(vokdCcsFftlNip, double, ccsInverse, true)
+VOK_FFT_REAL(vokdCcsFft, double, ccsInverse, false)
+VOK_FFT_REAL_NIP(vokdCcsFftNip, double, ccsInverse, false)
+
+VOK_FFT_TWO(vokdReal2Fft, double, vokdRealFft)
+VOK_FFT_TWO_NIP(vokdReal2FftNip, double, vokdRealFftNip)
+VOK_FFT_TWO(vokdCcs2Fft, double, vokdCcsFft)
+VOK_FFT_TWO_NIP(vokdCcs2FftNip, double, vokdCcsFftNip)
+
+VOK_FFT_MPY2(vokdMpyRCPack2, double, false)
+VOK_FFT_MPY3(vokdMpyRCPack3, double, false)
+VOK_FFT_MPY2(vokdMpyRCPerm2, double, true)
+VOK_FFT_MPY3(vokdMpyRCPerm3, double, true)
+}

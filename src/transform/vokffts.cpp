@@ -1,5 +1,5 @@
 // Single-precision complex and real FFTs, their packed spectra and products.
-#include "transform/fft_impl.h"
+#include "transform/fft_entries.h"
 
 namespace {
 
@@ -22,33 +22,36 @@ int fftCcsToReal(const float* ccs, float* out, int order, bool scale) {
     return impl::apiCcsToReal(ccs, out, order, scale);
 }
 
-int fftPrepare(int order, bool doublePrecision) {
-    if (order < 0 || order > kMaxOrder) return VOK_StatusBadArg;
-    const int* swap;
-    if (doublePrecision) {
-        const double* stages;
-        if (!impl::complexTables<double>(order, stages, swap)) return VOK_StatusNoMemory;
-        const double *st2, *extra;
-        if (order >= 2 && (!impl::realTables<double>(order, false, st2, swap, extra) ||
-                           !impl::realTables<double>(order, true, st2, swap, extra)))
-            return VOK_StatusNoMemory;
-    } else {
-        const float* stages;
-        if (!impl::complexTables<float>(order, stages, swap)) return VOK_StatusNoMemory;
-        const float *st2, *extra;
-        if (order >= 2 && (!impl::realTables<float>(order, false, st2, swap, extra) ||
-                           !impl::realTables<float>(order, true, st2, swap, extra)))
-            return VOK_StatusNoMemory;
-    }
-    return VOK_StatusOk;
+template <>
+int fftPrepare<float>(int order) {
+    return impl::prepareTables<float>(order);
 }
 
 }  // namespace vok
 
 
-#define VOK_R float
-#define VOK_C FloatComplex
-#define VOK_CNAME(op) vokc##op
-#define VOK_RNAME(op) voks##op
-#define VOK_RPREFIX "voks"
-#include "transform/fft_entries.inc"
+extern "C" {
+VOK_FFT_COMPLEX(vokcFft, float, FloatComplex)
+VOK_FFT_COMPLEX_NIP(vokcFftNip, float, FloatComplex)
+VOK_FFT_SPLIT(vokcrFft, float)
+VOK_FFT_SPLIT_NIP(vokcrFftNip, float)
+
+VOK_FFT_REAL(voksRealFftl, float, realForward, true)
+VOK_FFT_REAL_NIP(voksRealFftlNip, float, realForward, true)
+VOK_FFT_REAL(voksRealFft, float, realForward, false)
+VOK_FFT_REAL_NIP(voksRealFftNip, float, realForward, false)
+VOK_FFT_REAL(voksCcsFftl, float, ccsInverse, true)
+VOK_FFT_REAL_NIP(voksCcsFftlNip, float, ccsInverse, true)
+VOK_FFT_REAL(voksCcsFft, float, ccsInverse, false)
+VOK_FFT_REAL_NIP(voksCcsFftNip, float, ccsInverse, false)
+
+VOK_FFT_TWO(voksReal2Fft, float, voksRealFft)
+VOK_FFT_TWO_NIP(voksReal2FftNip, float, voksRealFftNip)
+VOK_FFT_TWO(voksCcs2Fft, float, voksCcsFft)
+VOK_FFT_TWO_NIP(voksCcs2FftNip, float, voksCcsFftNip)
+
+VOK_FFT_MPY2(voksMpyRCPack2, float, false)
+VOK_FFT_MPY3(voksMpyRCPack3, float, false)
+VOK_FFT_MPY2(voksMpyRCPerm2, float, true)
+VOK_FFT_MPY3(voksMpyRCPerm3, float, true)
+}

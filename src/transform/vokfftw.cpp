@@ -470,33 +470,38 @@ VOK_API void VOK_CALL vokvrFftNip(const short* reInSamps, const short* imInSamps
                  scaleFactor);
 }
 
-#define VOK_REAL_FORMS(name, kind)                                                                          \
-    VOK_API void VOK_CALL vokw##name(short* samps, int order, int flags, VOK_SCALE) {                      \
-        realForm(VOK_CHECKS, kind, samps, samps, false, order, flags, scaleMode, scaleFactor);              \
-    }                                                                                                       \
-    VOK_API void VOK_CALL vokw##name##Nip(const short* inSamps, short* outSamps, int order, int flags,      \
-                                          VOK_SCALE) {                                                      \
-        realForm(VOK_CHECKS, kind, inSamps, outSamps, true, order, flags, scaleMode, scaleFactor);          \
+#define VOK_REAL_FORM(name, kind)                                                              \
+    VOK_API void VOK_CALL name(short* samps, int order, int flags, VOK_SCALE) {                \
+        realForm(VOK_CHECKS, kind, samps, samps, false, order, flags, scaleMode, scaleFactor); \
     }
-VOK_REAL_FORMS(RealFftl, RealKind::kRealFftl)
-VOK_REAL_FORMS(CcsFftl, RealKind::kCcsFftl)
-VOK_REAL_FORMS(RealFft, RealKind::kRealFft)
-VOK_REAL_FORMS(CcsFft, RealKind::kCcsFft)
-#undef VOK_REAL_FORMS
+#define VOK_REAL_FORM_NIP(name, kind)                                                                 \
+    VOK_API void VOK_CALL name(const short* inSamps, short* outSamps, int order, int flags, VOK_SCALE) { \
+        realForm(VOK_CHECKS, kind, inSamps, outSamps, true, order, flags, scaleMode, scaleFactor);    \
+    }
+VOK_REAL_FORM(vokwRealFftl, RealKind::kRealFftl)
+VOK_REAL_FORM_NIP(vokwRealFftlNip, RealKind::kRealFftl)
+VOK_REAL_FORM(vokwCcsFftl, RealKind::kCcsFftl)
+VOK_REAL_FORM_NIP(vokwCcsFftlNip, RealKind::kCcsFftl)
+VOK_REAL_FORM(vokwRealFft, RealKind::kRealFft)
+VOK_REAL_FORM_NIP(vokwRealFftNip, RealKind::kRealFft)
+VOK_REAL_FORM(vokwCcsFft, RealKind::kCcsFft)
+VOK_REAL_FORM_NIP(vokwCcsFftNip, RealKind::kCcsFft)
 
-#define VOK_TWO_FORMS(name, forwardReal)                                                                    \
-    VOK_API void VOK_CALL vokw##name(short* xSamps, short* ySamps, int order, int flags, VOK_SCALE) {      \
+#define VOK_TWO_FORM(name, forwardReal)                                                                     \
+    VOK_API void VOK_CALL name(short* xSamps, short* ySamps, int order, int flags, VOK_SCALE) {             \
         twoSignals(VOK_CHECKS, forwardReal, xSamps, xSamps, ySamps, ySamps, false, order, flags, scaleMode, \
                    scaleFactor);                                                                            \
-    }                                                                                                       \
-    VOK_API void VOK_CALL vokw##name##Nip(const short* xInSamps, short* xOutSamps, const short* yInSamps,   \
-                                          short* yOutSamps, int order, int flags, VOK_SCALE) {              \
+    }
+#define VOK_TWO_FORM_NIP(name, forwardReal)                                                                 \
+    VOK_API void VOK_CALL name(const short* xInSamps, short* xOutSamps, const short* yInSamps,              \
+                               short* yOutSamps, int order, int flags, VOK_SCALE) {                         \
         twoSignals(VOK_CHECKS, forwardReal, xInSamps, xOutSamps, yInSamps, yOutSamps, true, order, flags,   \
                    scaleMode, scaleFactor);                                                                 \
     }
-VOK_TWO_FORMS(Real2Fft, true)
-VOK_TWO_FORMS(Ccs2Fft, false)
-#undef VOK_TWO_FORMS
+VOK_TWO_FORM(vokwReal2Fft, true)
+VOK_TWO_FORM_NIP(vokwReal2FftNip, true)
+VOK_TWO_FORM(vokwCcs2Fft, false)
+VOK_TWO_FORM_NIP(vokwCcs2FftNip, false)
 
 VOK_API void VOK_CALL vokwMpyRCPack2(const short* src, short* dst, int order, VOK_SCALE) {
     mulPacked(VOK_CHECKS, src, dst, dst, order, scaleMode, scaleFactor, false, false);

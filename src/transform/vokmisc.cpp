@@ -153,19 +153,25 @@ VOK_API void VOK_CALL vokFreeBitRevTbls(void) {
     vok::releaseSwapTables();
 }
 
-#define VOK_BITREV(letter, E, Kernel)                                                                         \
-    VOK_API void VOK_CALL vok##letter##bBitRev1(E* vec, int order) {                                          \
-        bitRev1(VOK_CHECKS, reinterpret_cast<Kernel*>(vec), order);                                           \
-    }                                                                                                         \
-    VOK_API void VOK_CALL vok##letter##bBitRev2(const E* src, E* dst, int order) {                            \
-        bitRev2(VOK_CHECKS, reinterpret_cast<const Kernel*>(src), reinterpret_cast<Kernel*>(dst), order);     \
+// E the element, Kernel an unsigned type of its size (bit reversal moves bits, not values).
+#define VOK_BITREV1(name, E, Kernel) \
+    VOK_API void VOK_CALL name(E* vec, int order) { bitRev1(VOK_CHECKS, reinterpret_cast<Kernel*>(vec), order); }
+#define VOK_BITREV2(name, E, Kernel)                                                                      \
+    VOK_API void VOK_CALL name(const E* src, E* dst, int order) {                                         \
+        bitRev2(VOK_CHECKS, reinterpret_cast<const Kernel*>(src), reinterpret_cast<Kernel*>(dst), order); \
     }
 
-VOK_BITREV(w, short, std::uint16_t)
-VOK_BITREV(v, ShortComplex, std::uint32_t)
-VOK_BITREV(s, float, std::uint32_t)
-VOK_BITREV(c, FloatComplex, std::uint64_t)
-VOK_BITREV(d, double, std::uint64_t)
-VOK_BITREV(z, DoubleComplex, vok::Block16)
+VOK_BITREV1(vokwbBitRev1, short, std::uint16_t)
+VOK_BITREV2(vokwbBitRev2, short, std::uint16_t)
+VOK_BITREV1(vokvbBitRev1, ShortComplex, std::uint32_t)
+VOK_BITREV2(vokvbBitRev2, ShortComplex, std::uint32_t)
+VOK_BITREV1(voksbBitRev1, float, std::uint32_t)
+VOK_BITREV2(voksbBitRev2, float, std::uint32_t)
+VOK_BITREV1(vokcbBitRev1, FloatComplex, std::uint64_t)
+VOK_BITREV2(vokcbBitRev2, FloatComplex, std::uint64_t)
+VOK_BITREV1(vokdbBitRev1, double, std::uint64_t)
+VOK_BITREV2(vokdbBitRev2, double, std::uint64_t)
+VOK_BITREV1(vokzbBitRev1, DoubleComplex, vok::Block16)
+VOK_BITREV2(vokzbBitRev2, DoubleComplex, vok::Block16)
 
 }  // extern "C"

@@ -179,15 +179,27 @@ void releaseInternalFftTables(int precision) {
 
 extern "C" {
 
-#define VOK_TWIDDLES(letter, C)                                                                                       \
-    VOK_API C* VOK_CALL vok##letter##GetDftTwdTbl(int length) { return getDft<C>(VOK_CHECKS, length); }              \
-    VOK_API void VOK_CALL vok##letter##CalcDftTwdTbl(C* tbl, int length) { calcDft<C>(VOK_CHECKS, tbl, length); }    \
-    VOK_API C* VOK_CALL vok##letter##GetFftTwdTbl(int order) { return getFft<C>(VOK_CHECKS, order); }                \
-    VOK_API void VOK_CALL vok##letter##CalcFftTwdTbl(C* tbl, int order) { calcFft<C>(VOK_CHECKS, tbl, order); }
+#define VOK_GET_DFT_TWIDDLES(name, C) \
+    VOK_API C* VOK_CALL name(int length) { return getDft<C>(VOK_CHECKS, length); }
+#define VOK_CALC_DFT_TWIDDLES(name, C) \
+    VOK_API void VOK_CALL name(C* tbl, int length) { calcDft<C>(VOK_CHECKS, tbl, length); }
+#define VOK_GET_FFT_TWIDDLES(name, C) \
+    VOK_API C* VOK_CALL name(int order) { return getFft<C>(VOK_CHECKS, order); }
+#define VOK_CALC_FFT_TWIDDLES(name, C) \
+    VOK_API void VOK_CALL name(C* tbl, int order) { calcFft<C>(VOK_CHECKS, tbl, order); }
 
-VOK_TWIDDLES(c, FloatComplex)
-VOK_TWIDDLES(z, DoubleComplex)
-VOK_TWIDDLES(v, ShortComplex)
+VOK_GET_DFT_TWIDDLES(vokcGetDftTwdTbl, FloatComplex)
+VOK_CALC_DFT_TWIDDLES(vokcCalcDftTwdTbl, FloatComplex)
+VOK_GET_FFT_TWIDDLES(vokcGetFftTwdTbl, FloatComplex)
+VOK_CALC_FFT_TWIDDLES(vokcCalcFftTwdTbl, FloatComplex)
+VOK_GET_DFT_TWIDDLES(vokzGetDftTwdTbl, DoubleComplex)
+VOK_CALC_DFT_TWIDDLES(vokzCalcDftTwdTbl, DoubleComplex)
+VOK_GET_FFT_TWIDDLES(vokzGetFftTwdTbl, DoubleComplex)
+VOK_CALC_FFT_TWIDDLES(vokzCalcFftTwdTbl, DoubleComplex)
+VOK_GET_DFT_TWIDDLES(vokvGetDftTwdTbl, ShortComplex)
+VOK_CALC_DFT_TWIDDLES(vokvCalcDftTwdTbl, ShortComplex)
+VOK_GET_FFT_TWIDDLES(vokvGetFftTwdTbl, ShortComplex)
+VOK_CALC_FFT_TWIDDLES(vokvCalcFftTwdTbl, ShortComplex)
 
 VOK_API void VOK_CALL vokcFreeTwdTbls(void) {
     freeKind(vok::kKindC);
