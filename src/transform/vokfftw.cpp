@@ -250,6 +250,10 @@ void run(ArgChecks check, const Job& job, int order, int flags, int scaleMode, i
 }
 
 // Counts are coded relative to N: 0 means 2N, c > 0 means N + c - 1.
+//
+// The float core runs through its exported entry point on purpose: a failure
+// in it must be reported under the core's own name (e.g. vokcFft, "No working
+// Twd memory") before this form traces it ("out vokcFft calc. FFT").
 constexpr long long kTwoN = 0, kN = 1, kNPlus2 = 3;
 
 Job single(const char* core, void (*call)(float*, float*, int, int), const short* in, short* out, bool nip,
