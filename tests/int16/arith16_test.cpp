@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cfenv>
 #include <cmath>
 #include <functional>
 #include <limits>
@@ -101,9 +102,14 @@ void expectEveryMode() {
     std::mt19937 rng(11);
     for (const Op<E>& op : ops<E>())
         for (int n : {1, 2, 7, 64, 301})
-            for (int trial = 0; trial < 4; ++trial) {
+            for (int trial = 0; trial < 5; ++trial) {
                 auto a = corners<E>(rng, n, trial == 0), b = corners<E>(rng, n, false);
                 if (op.scalar) b.assign(n, b[0]);
+                if (trial == 4) {  // every result far below -32768
+                    const short m = -32768, other = op.kind == 0 ? m : 32767;
+                    if constexpr (kParts<E> == 1) a.assign(n, m), b.assign(n, other);
+                    else a.assign(n, {m, m}), b.assign(n, {other, other});
+                }
                 std::vector<std::array<long double, 2>> want(n);
                 int need = 0;
                 for (int i = 0; i < n; ++i) {
@@ -135,6 +141,39 @@ TEST(Arith16, EveryFormModeAndFactorMatchesExactResults) {
     short p = 3;
     vokwbAdd1(0, &p, 1, VOK_FIXED_SCALE, nullptr);  // a null factor counts as 0
     EXPECT_EQ(p, 3);
+}
+
+// 16-bit results that pass through floating point round by their own rule,
+// whatever rounding mode the caller has set.
+TEST(Arith16, ResultsIgnoreTheCallersRoundingMode) {
+    std::vector<short> w = {0, 1, 2, 3, 5, 7, 10, 11, -3, 181, 255, 1000, 20001, 32767, -32768, -7};
+    std::vector<ShortComplex> v = {{3, 4}, {-300, 401}, {-32768, -32768}, {1, 1}, {7, -2}, {0, 5}, {-9, 0}, {2, 3}};
+    const std::vector<float> f = {0.5f, 1.5f, -2.5f, 3.75f, -0.25f, 40000.5f, -7.5f, 12345.5f};
+    const int n = int(w.size()), m = int(v.size());
+    using V = std::vector<short>;
+    int sf = 0;
+    const std::function<V()> calls[] = {
+        [&] { return V{vokwStdDev(w.data(), n, VOK_AUTO_SCALE, &sf), short(sf)}; },
+        [&] { V d(n); vokwbExp2(w.data(), d.data(), n, VOK_AUTO_SCALE, &sf); return d.push_back(sf), d; },
+        [&] { V d(n); vokwbSqrt2(w.data(), d.data(), n); return d; },
+        [&] { V d(n); vokwbLn2(w.data(), d.data(), n); return d; },
+        [&] { V d(m); vokvbMag(v.data(), d.data(), m, VOK_AUTO_SCALE, &sf); return d.push_back(sf), d; },
+        [&] { V d(m); vokvbPhase(v.data(), d.data(), m); return d; },
+        [&] { V d(n); sf = 3, vokwbMpy3(w.data(), w.data(), d.data(), n, VOK_FIXED_SCALE, &sf); return d; },
+        [&] { V d = w; vokwWinHann(d.data(), n); return d; },
+        [&] { V d(8); sf = -1, vok::ownScaleFloatToShort(f.data(), d.data(), 8, VOK_FIXED_SCALE, &sf); return d; },
+        [&] { V d(8); vok::ownScaleFloatToShort(f.data(), d.data(), 8, VOK_AUTO_SCALE, &sf); return d; },
+    };
+    voktest::ReportRecorder rec;  // the negative square root reports
+    for (const auto& call : calls) {
+        const std::vector<short> nearest = call();
+        for (int mode : {FE_UPWARD, FE_DOWNWARD, FE_TOWARDZERO}) {
+            std::fesetround(mode);
+            const std::vector<short> got = call();
+            std::fesetround(FE_TONEAREST);
+            EXPECT_EQ(got, nearest) << "rounding mode " << mode << ", call " << &call - calls;
+        }
+    }
 }
 
 ::testing::AssertionResult is(ShortComplex v, int re, int im) {
