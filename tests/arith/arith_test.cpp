@@ -136,17 +136,6 @@ TEST(ArithChecks, OrderAndTexts) {
     VOK_CHECKS(t, vokcbConjExtend2, {n2, src, dst1});
 }
 
-TEST(ArithChecks, AllChecksOfOneFunctionShareOneLine) {
-    ReportRecorder rec;
-    float x = 0;
-    voksbAdd3(&x, &x, &x, 0);
-    voksbAdd3(nullptr, &x, &x, 1);
-    voksbAdd3(&x, nullptr, &x, 1);
-    voksbAdd3(&x, &x, nullptr, 1);
-    ASSERT_EQ(rec.reports().size(), 4u);
-    for (const auto& r : rec.reports()) EXPECT_EQ(r.line, rec.reports()[0].line);
-}
-
 // ---- conjugation ----
 
 template <class C> struct ConjApi;

@@ -3,7 +3,8 @@
 // buffer, numbers 4, records zero) unless the row gives them. Each check names
 // an argument, its bad value (pointers become null) and the report it must
 // give; a check is tried with the arguments of every later check spoiled too,
-// so the report proves the order. Failed calls return zero and write nothing.
+// so the report proves the order. Failed calls return zero, write nothing, and
+// all checks of one function report the same line.
 #pragma once
 
 #include <cstring>
@@ -39,6 +40,7 @@ public:
     }
     template <class R, class... A>
     void operator()(const char* name, R (*fn)(A...), const std::vector<BadArg>& checks, std::tuple<A...> args) {
+        int line = -1;  // every check of one function reports one line
         for (std::size_t j = 0; j < checks.size(); ++j) {
             auto call = args;
             for (std::size_t k = j; k < checks.size(); ++k)
@@ -52,6 +54,8 @@ public:
             }
             EXPECT_TRUE(sameReports(rec.reports(), {{status_, name, checks[j].context, module_}})) << name << " #" << j;
             EXPECT_EQ(vokGetErrStatus(), status_) << name << " #" << j;
+            if (const int at = rec.reports().empty() ? line : rec.reports()[0].line; line < 0) line = at;
+            else EXPECT_EQ(at, line) << name << " #" << j << ": checks report from different lines";
         }
     }
 
