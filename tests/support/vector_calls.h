@@ -43,7 +43,7 @@ public:
         int line = -1;  // every check of one function reports one line
         for (std::size_t j = 0; j < checks.size(); ++j) {
             auto call = args;
-            for (std::size_t k = j; k < checks.size(); ++k)
+            for (std::size_t k = checks.size(); k-- > j;)  // this row's value last, where rows share an argument
                 spoil(call, checks[k], std::index_sequence_for<A...>{});
             ReportRecorder rec;
             if constexpr (std::is_void_v<R>) {
