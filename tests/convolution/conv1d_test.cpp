@@ -155,8 +155,9 @@ TYPED_TEST(Convolution, FailuresReportInOrderAndWriteNothing) {
         vok::testing::failAllocationsAfter(failing, run);
         EXPECT_EQ(C::call(x.data(), longLen, h.data(), shortLen, out.as<Y>()), VOK_StatusNoMemory);
         vok::testing::failAllocationAfter(0);
-        std::vector<Expected> want{firstCall ? table : Expected{VOK_StatusNoMemory, method.c_str(), "NULL Pointer", m.module},
+        std::vector<Expected> want{{VOK_StatusNoMemory, method.c_str(), "NULL Pointer", m.module},
                                    {VOK_StatusBacktrace, exported.c_str(), "<null>", m.module}};
+        if (firstCall) want[0] = table;
         if (firstCall) want.insert(want.begin() + 1, {VOK_StatusBacktrace, method.c_str(), "<null>", m.module});
         EXPECT_TRUE(sameReports(recorder.reports(), want));
     }

@@ -59,6 +59,10 @@ std::vector<C> stableTaps(int order, unsigned seed) {
         static void hInitBq(int t, const C* taps, int n, IirState* s) { vok##tag##IirInitBq(t, taps, n, s); } \
         static O hOne(IirState* s, I x) { return vok##tag##Iir(s, x); }                                       \
         static int hBlk(IirState* s, const I* x, O* y, int n) { return vok##tag##bIir(s, x, y, n); }          \
+        static constexpr const char* names[9] = {                                                             \
+            "vok" #ct "IirlInit", "vok" #ct "IirlInitBq", "vok" #ot "IirlInitDlyl", "vok" #tag "Iirl",        \
+            "vok" #tag "bIirl",   "vok" #tag "IirInit",   "vok" #tag "IirInitBq",   "vok" #tag "Iir",         \
+            "vok" #tag "bIir"};                                                                               \
     };
 COMBO(s, float, float, float, s, s)
 COMBO(d, double, double, double, d, d)
@@ -134,10 +138,32 @@ TYPED_TEST(IirTypes, BothLayersFollowTheDifferenceEquation) {
     }
 }
 
-TYPED_TEST(IirTypes, ANegativeStatusOnEntryStopsEveryOperation) {
+// Every entry point's first checks with its own name, then a negative status
+// on entry stopping every operation silently, with nothing written.
+TYPED_TEST(IirTypes, ChecksThenANegativeStatusOnEntryStopsEveryOperation) {
     using P = TypeParam;
     using O = typename P::O;
+    const char *low = "vokiirl", *high = "vokiirh", *taps0 = "tapStPtr==0", *dly0 = "dlyStPtr==0";
     ReportRecorder rec;
+    P::init(2, nullptr, -1, nullptr);
+    P::initBq(5, nullptr, 0, nullptr);
+    P::initDlyl(nullptr, nullptr, nullptr);
+    EXPECT_TRUE(sameBits(std::vector<O>(1), {P::one(nullptr, nullptr, {})}));
+    P::blk(nullptr, nullptr, nullptr, nullptr, -1);
+    P::hInit(0, nullptr, 1, nullptr);
+    P::hInitBq(0, nullptr, 1, nullptr);
+    P::hOne(nullptr, {});
+    EXPECT_EQ(VOK_StatusBadArg, P::hBlk(nullptr, nullptr, nullptr, 1));
+    std::vector<Expected> want;
+    const std::vector<std::vector<const char*>> contexts = {
+        {taps0, "taps==0", "order < 0", "iirType is out of range"}, {taps0, "taps==0", "numQuads <= 0",
+        "iirType is out of range"}, {taps0, dly0}, {taps0, dly0}, {taps0, dly0, "inSamps==0", "outSamps==0"},
+        {"statePtr==0", "tapVals==0"}, {"statePtr==0", "tapVals==0"}, {"statePtr==0"}, {"statePtr==0"}};
+    for (int f = 0; f < 9; ++f)
+        for (const char* c : contexts[f]) want.push_back({VOK_StatusBadArg, P::names[f], c, f < 5 ? low : high});
+    EXPECT_TRUE(sameReports(rec.reports(), want));
+    rec.clear();
+
     auto taps = stableTaps<typename P::C>(2, 5);
     IirTapState ts{};
     IirDlyState ds{};
