@@ -77,15 +77,17 @@ TYPED_TEST_SUITE(Conv2D, Reals);
 // Direct (small), one-dimensional (rows, columns), sectioned with x the larger
 // or the smaller operand or one dimension taken whole, and the whole-matrix
 // transform (64x3 * 3x64, 20x20 * 15x15, equal shapes), with h twice as tall
-// as x at the edge of the whole-matrix choice. Direct sums take no work arrays;
-// every other method refuses each of its three and writes nothing.
+// or x twice as wide at the edges of the whole-matrix choice (sectioned, as
+// the swapped call is, to the bit). Direct sums take no work arrays; every
+// other method refuses each of its three and writes nothing.
 TYPED_TEST(Conv2D, EveryMethodMatchesTheDefinitionAndReportsAllocationFailure) {
     using T = TypeParam;
     using F = Conv2DOf<T>;
     for (const Shape s : {Shape{1, 1, 1, 1}, {3, 4, 2, 2}, {16, 16, 16, 16}, {5, 40, 7, 3}, {1, 40, 1, 9},
                           {30, 1, 12, 1}, {20, 20, 9, 9}, {9, 9, 40, 33}, {100, 80, 9, 9}, {9, 8, 70, 90},
                           {200, 10, 9, 9}, {12, 150, 8, 8}, {17, 17, 1, 8}, {64, 3, 3, 64}, {20, 20, 15, 15},
-                          {33, 17, 33, 17}, {40, 30, 10, 12}, {12, 60, 12, 9}, {20, 17, 20, 17}, {10, 20, 20, 24}}) {
+                          {33, 17, 33, 17}, {40, 30, 10, 12}, {12, 60, 12, 9}, {20, 17, 20, 17}, {10, 20, 20, 24},
+                          {12, 20, 9, 10}}) {
         SCOPED_TRACE(testing::Message() << s.xRows << "x" << s.xCols << " * " << s.hRows << "x" << s.hCols);
         const auto x = randomVector<T>(s.xRows * s.xCols, unsigned(s.xRows * 31 + s.xCols));
         const auto h = randomVector<T>(s.hRows * s.hCols, unsigned(s.hRows * 17 + s.hCols));
@@ -95,7 +97,7 @@ TYPED_TEST(Conv2D, EveryMethodMatchesTheDefinitionAndReportsAllocationFailure) {
         F::conv(x.data(), s.xCols, s.xRows, h.data(), s.hCols, s.hRows, y.data());
         EXPECT_REPORTS(recorder);
         EXPECT_LT(relativeError(y, want), 8 * F::tol);
-        if (2 * s.xRows == s.hRows) {  // both orders section the same pair of operands
+        if (2 * s.xRows == s.hRows || s.xCols == 2 * s.hCols) {  // both orders section the same pair of operands
             F::conv(h.data(), s.hCols, s.hRows, x.data(), s.xCols, s.xRows, swapped.data());
             EXPECT_EQ(0, std::memcmp(y.data(), swapped.data(), sizeof(T) * y.size()));
         }
