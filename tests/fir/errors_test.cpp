@@ -83,7 +83,8 @@ TEST(FirErrors, BothLayersInCheckOrder) {
 
         ReportSteps high("vokfirh");
         FirState* st = rec.as<FirState>();  // never initialised: its selfRef is not its address
-        rejects(high, fn(api.name, "FirInit"), api.hInit, {taps, 4, nullptr, st}, {{kState, {{3}}}, {kValue, {{1, 0}}}});
+        rejects(high, fn(api.name, "FirInit"), api.hInit, {taps, 4, nullptr, st},
+                {{kState, {{3}}}, {kValue, {{1, 0}}}});
         rejects(high, fn(api.name, "FirInitMr"), api.hInitMr, {taps, 4, nullptr, 2, 1, 3, 2, st},
                 {{kState, {{7}}}, {kValue, {{3, 0}}}, {kValue, {{4, -1}}}, {kValue, {{4, 2}}}, {kValue, {{5, 0}}},
                  {kValue, {{6, -1}}}, {kValue, {{6, 3}}}, {kValue, {{1, 0}}}});

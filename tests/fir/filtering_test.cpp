@@ -46,7 +46,8 @@ Reference directMultirate(const std::vector<W>& h, const Rates& r, const std::ve
             if (n % r.up != 0) continue;                                      // a zero of the upsampled signal
             const std::int64_t i = n >= 0 ? n / r.up : -((-n) / r.up);
             if (H + i < 0) ADD_FAILURE() << "the definition reached past the history at input " << i;
-            const LC term = asLC(h[std::size_t(k)]) * (i >= 0 ? asLC(x[std::size_t(i)]) : asLC(history[std::size_t(H + i)]));
+            const LC in = i >= 0 ? asLC(x[std::size_t(i)]) : asLC(history[std::size_t(H + i)]);
+            const LC term = asLC(h[std::size_t(k)]) * in;
             sum += term;
             mag += std::abs(term);
         }
@@ -83,7 +84,8 @@ const Stream kStreams[] = {
     {{1, 0, 1, 0, 70}},    {{1, 0, 2, 1, 1}},     {{1, 0, 2, 0, 40}},    {{1, 0, 3, 2, 2}},     {{1, 0, 3, 1, 50}},
     {{1, 0, 4, 3, 3}},     {{1, 0, 4, 0, 17}},    {{1, 0, 5, 4, 4}},     {{1, 0, 5, 2, 33}},    {{1, 0, 8, 7, 5}},
     {{1, 0, 8, 3, 64}},    {{1, 0, 9, 4, 30}},
-    {{1, 0, 1, 0, 1}, {1, 100, 3}},       {{1, 0, 1, 0, 16}, {5, 1000, 63, 64, 65}}, {{1, 0, 1, 0, 255}, {100, 2000, 1}},
+    {{1, 0, 1, 0, 1}, {1, 100, 3}},       {{1, 0, 1, 0, 16}, {5, 1000, 63, 64, 65}},
+    {{1, 0, 1, 0, 255}, {100, 2000, 1}},
     {{1, 0, 1, 0, 1024}, {700, 3000}},    {{1, 0, 1, 0, 4100}, {5000, 300}},         {{1, 0, 4, 0, 16}, {1, 2000, 31}},
     {{1, 0, 4, 3, 64}, {10, 999}},        {{1, 0, 4, 1, 1024}, {300, 1500}},         {{1, 0, 4, 2, 2100}, {600, 700}},
     {{1, 0, 4, 1, 4100}, {900, 50}},      {{1, 0, 3, 0, 3001}, {4000}},              {{1, 0, 2, 1, 3}, {1, 1, 2000}},

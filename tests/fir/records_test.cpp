@@ -129,7 +129,8 @@ TEST(FirRecords, LengthsAndRoom) {
             EXPECT_EQ(len, st->tapsLen);
             EXPECT_EQ(st->sampleBuf, st->window);
         }
-        EXPECT_EQ((std::vector<int>{room(128), room(128), room(64), multi ? down * ((history + down - 1) / down) : len}),
+        const int shortRoom = multi ? down * ((history + down - 1) / down) : len;
+        EXPECT_EQ((std::vector<int>{room(128), room(128), room(64), shortRoom}),
                   (std::vector<int>{s.bufRoom, cs.bufRoom, z.bufRoom, w.bufRoom}));
         EXPECT_EQ(multi ? (len + up - 1) / up * up : len, w.tapsLen);
         EXPECT_EQ(0, w.tapsLenUnrolled);

@@ -319,7 +319,8 @@ TEST(LmsFiltering, IsTheFirOverTheHistory) {
             }
             if (factor > 1) continue;
             Na one = make(tapsLen, 1, 1, 0);
-            for (int n = 0; n < 3 * blockLen; ++n) ASSERT_TRUE(sameBits(whole[n], api.na(&one.tap, &one.dly, x[n]))) << n;
+            for (int n = 0; n < 3 * blockLen; ++n)
+                ASSERT_TRUE(sameBits(whole[n], api.na(&one.tap, &one.dly, x[n]))) << n;
             EXPECT_EQ(0, std::memcmp(a.slots.data(), one.slots.data(), sizeof(D) * a.slots.size()));
         }
     });
@@ -328,7 +329,8 @@ TEST(LmsFiltering, IsTheFirOverTheHistory) {
 // ---- the records ----
 
 std::vector<int> fields(const LmsTapState& t) {
-    return {t.len, t.upFactor, t.upPhase, t.downFactor, t.downPhase, t.isMultiRate, t.isFilterMode, t.errDly, t.lmsType};
+    return {t.len,         t.upFactor,     t.upPhase, t.downFactor, t.downPhase,
+            t.isMultiRate, t.isFilterMode, t.errDly,  t.lmsType};
 }
 
 TEST(LmsRecords, WordLayout) {
