@@ -186,40 +186,33 @@ TEST(Correlation, FailuresReportInOrderAndWriteNothing) {
     float* d = out.as<float>();
     short* s = out.as<short>();
     int sf = 0;
-    struct Row {
-        const char *function, *module, *context;
-        std::function<void()> call;
-        int status = VOK_StatusBadArg;
-    };
-    std::vector<Row> rows = {
-        {"voksCrossCorr", "vokcorr", src, [&] { voksCrossCorr(nullptr, 0, nullptr, 0, nullptr, 1, 0); }},
-        {"voksCrossCorr", "vokcorr", src, [&] { voksCrossCorr(a, 0, nullptr, 0, nullptr, 1, 0); }},
-        {"voksCrossCorr", "vokcorr", dst, [&] { voksCrossCorr(a, 0, a, 0, nullptr, 1, 0); }},
-        {"voksCrossCorr", "vokcorr", len, [&] { voksCrossCorr(a, 0, a, 0, d, 1, 0); }},
-        {"voksCrossCorr", "vokcorr", len, [&] { voksCrossCorr(a, 4, a, 0, d, 1, 0); }},
-        {"voksCrossCorr", "vokcorr", lag, [&] { voksCrossCorr(a, 4, a, 4, d, 1, 0); }},
-        {"voksAutoCorr", "vokcorr", src, [&] { voksAutoCorr(nullptr, 0, nullptr, 0, 0); }},
-        {"voksAutoCorr", "vokcorr", dst, [&] { voksAutoCorr(a, 0, nullptr, 0, 0); }},
-        {"voksAutoCorr", "vokcorr", len, [&] { voksAutoCorr(a, 0, d, 0, 0); }},
-        {"voksAutoCorr", "vokcorr", lag, [&] { voksAutoCorr(a, 4, d, 5, 0); }},
-        {"voksAutoCorr", "vokcorr", lag, [&] { voksAutoCorr(a, 4, d, 0, 0); }},
-        {"vokzdDotProd", "vokdotp", ptr, [&] { EXPECT_EQ(vokzdDotProd(nullptr, nullptr, -1).re, 0.0); }},
-        {"voksDotProd", "vokdotp", ptr, [&] { EXPECT_EQ(voksDotProd(a, nullptr, -1), 0.0f); }},
-        {"voksDotProd", "vokdotp", "Invalid value", [&] { EXPECT_EQ(voksDotProd(a, a, -1), 0.0f); }},
-        {"vokwCrossCorr", "vokcorrw", factor, [&] { vokwCrossCorr(w, 4, w, 4, s, 0, 3, VOK_AUTO_SCALE, nullptr); }},
-        {"vokwAutoCorr", "vokcorrw", lag, [&] { vokwAutoCorr(w, 4, s, 5, 0, VOK_AUTO_SCALE, nullptr); }},
-        {"vokvwDotProd", "vokdotpw", ptr, [&] { vokvwDotProd(nullptr, w, 1, 0, nullptr); }},
-        {"vokwDotProd", "vokdotpw", "Invalid value", [&] { EXPECT_EQ(vokwDotProd(w, w, -1, 0, nullptr), 0); }},
-        {"vokwDotProd", "vokdotpw", factor, [&] { vokwDotProd(w, w, 1, VOK_AUTO_SCALE, nullptr); }},
-    };
+    ReportSteps corr("vokcorr"), corrw("vokcorrw"), dotp("vokdotp"), dotpw("vokdotpw");
+    corr("voksCrossCorr", src, [&] { voksCrossCorr(nullptr, 0, nullptr, 0, nullptr, 1, 0); });
+    corr("voksCrossCorr", src, [&] { voksCrossCorr(a, 0, nullptr, 0, nullptr, 1, 0); });
+    corr("voksCrossCorr", dst, [&] { voksCrossCorr(a, 0, a, 0, nullptr, 1, 0); });
+    corr("voksCrossCorr", len, [&] { voksCrossCorr(a, 0, a, 0, d, 1, 0); });
+    corr("voksCrossCorr", len, [&] { voksCrossCorr(a, 4, a, 0, d, 1, 0); });
+    corr("voksCrossCorr", lag, [&] { voksCrossCorr(a, 4, a, 4, d, 1, 0); });
+    corr("voksAutoCorr", src, [&] { voksAutoCorr(nullptr, 0, nullptr, 0, 0); });
+    corr("voksAutoCorr", dst, [&] { voksAutoCorr(a, 0, nullptr, 0, 0); });
+    corr("voksAutoCorr", len, [&] { voksAutoCorr(a, 0, d, 0, 0); });
+    corr("voksAutoCorr", lag, [&] { voksAutoCorr(a, 4, d, 5, 0); });
+    corr("voksAutoCorr", lag, [&] { voksAutoCorr(a, 4, d, 0, 0); });
+    dotp("vokzdDotProd", ptr, [&] { EXPECT_EQ(vokzdDotProd(nullptr, nullptr, -1).re, 0.0); });
+    dotp("voksDotProd", ptr, [&] { EXPECT_EQ(voksDotProd(a, nullptr, -1), 0.0f); });
+    dotp("voksDotProd", "Invalid value", [&] { EXPECT_EQ(voksDotProd(a, a, -1), 0.0f); });
+    corrw("vokwCrossCorr", factor, [&] { vokwCrossCorr(w, 4, w, 4, s, 0, 3, VOK_AUTO_SCALE, nullptr); });
+    corrw("vokwAutoCorr", lag, [&] { vokwAutoCorr(w, 4, s, 5, 0, VOK_AUTO_SCALE, nullptr); });
+    dotpw("vokvwDotProd", ptr, [&] { vokvwDotProd(nullptr, w, 1, 0, nullptr); });
+    dotpw("vokwDotProd", "Invalid value", [&] { EXPECT_EQ(vokwDotProd(w, w, -1, 0, nullptr), 0); });
+    dotpw("vokwDotProd", factor, [&] { vokwDotProd(w, w, 1, VOK_AUTO_SCALE, nullptr); });
+    ReportSteps noMemory("vokcorrw", VOK_StatusNoMemory);
     for (int failing = 1; failing <= 3; ++failing)  // each of the float copies
-        rows.push_back({"vokwCrossCorr", "vokcorrw", "Allocation failure", [&, failing] {
-                            vok::testing::failAllocationAfter(failing);
-                            vokwCrossCorr(w, 4, w, 4, s, 0, 3, VOK_AUTO_SCALE, &sf);
-                            vok::testing::failAllocationAfter(0);
-                        }, VOK_StatusNoMemory});
-    ReportSteps steps("");
-    for (const Row& r : rows) steps.run(r.call, {{r.status, r.function, r.context, r.module}});
+        noMemory("vokwCrossCorr", "Allocation failure", [&] {
+            vok::testing::failAllocationAfter(failing);
+            vokwCrossCorr(w, 4, w, 4, s, 0, 3, VOK_AUTO_SCALE, &sf);
+            vok::testing::failAllocationAfter(0);
+        });
     EXPECT_TRUE(out.untouched() && sf == 0);
 }
 
