@@ -10,13 +10,13 @@
 #include <vector>
 
 #include "support/reports.h"
+#include "support/vector_calls.h"
 #include "support/widths.h"
 #include "vok.h"
 
 namespace {
 
 using voktest::ReportRecorder;
-using voktest::Sentinel;
 
 // ---- element plumbing ----
 
@@ -114,76 +114,26 @@ TYPED_TEST(Arith, MatchesScalarFormulas) {
 
 // ---- argument checks: order, texts, and no write on failure ----
 
-struct CheckCase {
-    const char* function;
-    std::vector<const char*> contexts;  // in check order
-    // Calls the function with argument i (0 = n) made bad, later ones good.
-    void (*call)(int badArgument, void* p, int n);
-};
-
-void expectCheckOrder(const CheckCase& c) {
-    SCOPED_TRACE(c.function);
-    for (std::size_t bad = 0; bad < c.contexts.size(); ++bad) {
-        Sentinel buffer(256);
-        ReportRecorder rec;
-        c.call(int(bad), buffer.as<void>(), bad == 0 ? 0 : 4);
-        EXPECT_REPORTS(rec, {VOK_StatusBadArg, c.function, c.contexts[bad], "vokarith"});
-        EXPECT_TRUE(buffer.untouched());
-    }
-    // The length is checked first, even with every pointer null.
-    ReportRecorder rec;
-    c.call(-1, nullptr, -3);
-    EXPECT_REPORTS(rec, {VOK_StatusBadArg, c.function, "n<=0", "vokarith"});
-}
-
-template <class T>
-T* arg(int which, int bad, void* p) { return which == bad || bad < 0 ? nullptr : static_cast<T*>(p); }
-
 TEST(ArithChecks, OrderAndTexts) {
-    const CheckCase cases[] = {
-        {"voksbZero", {"n<=0", "dst==0"}, [](int b, void* p, int n) { voksbZero(arg<float>(1, b, p), n); }},
-        {"vokzbSet", {"n<=0", "dst==0"}, [](int b, void* p, int n) { vokzbSet({1, 2}, arg<DoubleComplex>(1, b, p), n); }},
-        {"vokdbCopy", {"n<=0", "src==0", "dst==0"},
-         [](int b, void* p, int n) { vokdbCopy(arg<double>(1, b, p), arg<double>(2, b, p), n); }},
-        {"vokcbAdd1", {"n<=0", "dst==0"}, [](int b, void* p, int n) { vokcbAdd1({1, 2}, arg<FloatComplex>(1, b, p), n); }},
-        {"voksbSub1", {"n<=0", "dst==0"}, [](int b, void* p, int n) { voksbSub1(1, arg<float>(1, b, p), n); }},
-        {"vokdbMpy1", {"n<=0", "dst==0"}, [](int b, void* p, int n) { vokdbMpy1(1, arg<double>(1, b, p), n); }},
-        {"voksbAdd2", {"n<=0", "src==0", "dst==0"},
-         [](int b, void* p, int n) { voksbAdd2(arg<float>(1, b, p), arg<float>(2, b, p), n); }},
-        {"vokzbMpy2", {"n<=0", "src==0", "dst==0"},
-         [](int b, void* p, int n) { vokzbMpy2(arg<DoubleComplex>(1, b, p), arg<DoubleComplex>(2, b, p), n); }},
-        {"vokcbSub2", {"n<=0", "val==0", "dst==0"},
-         [](int b, void* p, int n) { vokcbSub2(arg<FloatComplex>(1, b, p), arg<FloatComplex>(2, b, p), n); }},
-        {"voksbAdd3", {"n<=0", "srcA==0", "srcB==0", "dst==0"},
-         [](int b, void* p, int n) { voksbAdd3(arg<float>(1, b, p), arg<float>(2, b, p), arg<float>(3, b, p), n); }},
-        {"vokzbMpy3", {"n<=0", "srcA==0", "srcB==0", "dst==0"},
-         [](int b, void* p, int n) {
-             vokzbMpy3(arg<DoubleComplex>(1, b, p), arg<DoubleComplex>(2, b, p), arg<DoubleComplex>(3, b, p), n);
-         }},
-        {"vokdbSub3", {"n<=0", "src==0", "val==0", "dst==0"},
-         [](int b, void* p, int n) { vokdbSub3(arg<double>(1, b, p), arg<double>(2, b, p), arg<double>(3, b, p), n); }},
-        {"vokcbConj1", {"n<=0", "vec==0"}, [](int b, void* p, int n) { vokcbConj1(arg<FloatComplex>(1, b, p), n); }},
-        {"vokzbConjExtend1", {"n<=0", "vec==0"},
-         [](int b, void* p, int n) { vokzbConjExtend1(arg<DoubleComplex>(1, b, p), n); }},
-        {"vokzbConj2", {"n<=0", "src==0", "dst==0"},
-         [](int b, void* p, int n) { vokzbConj2(arg<DoubleComplex>(1, b, p), arg<DoubleComplex>(2, b, p), n); }},
-        {"vokcbConjFlip2", {"n<=0", "src==0", "dst==0"},
-         [](int b, void* p, int n) { vokcbConjFlip2(arg<FloatComplex>(1, b, p), arg<FloatComplex>(2, b, p), n); }},
-        {"vokcbConjExtend2", {"n<=0", "src==0", "dst==0"},
-         [](int b, void* p, int n) { vokcbConjExtend2(arg<FloatComplex>(1, b, p), arg<FloatComplex>(2, b, p), n); }},
-    };
-    for (const auto& c : cases) expectCheckOrder(c);
-}
-
-TEST(ArithChecks, AllChecksOfOneFunctionShareOneLine) {
-    ReportRecorder rec;
-    float x = 0;
-    voksbAdd3(&x, &x, &x, 0);
-    voksbAdd3(nullptr, &x, &x, 1);
-    voksbAdd3(&x, nullptr, &x, 1);
-    voksbAdd3(&x, &x, nullptr, 1);
-    ASSERT_EQ(rec.reports().size(), 4u);
-    for (const auto& r : rec.reports()) EXPECT_EQ(r.line, rec.reports()[0].line);
+    voktest::CheckTable t("vokarith");
+    const voktest::BadArg n1{1, "n<=0"}, n2{2, "n<=0"}, n3{3, "n<=0"}, src{0, "src==0"}, dst1{1, "dst==0"};
+    VOK_CHECKS(t, voksbZero, {n1, {0, "dst==0"}});
+    VOK_CHECKS(t, vokzbSet, {n2, dst1});
+    VOK_CHECKS(t, vokdbCopy, {n2, src, dst1});
+    VOK_CHECKS(t, vokcbAdd1, {n2, dst1});
+    VOK_CHECKS(t, voksbSub1, {n2, dst1});
+    VOK_CHECKS(t, vokdbMpy1, {n2, dst1});
+    VOK_CHECKS(t, voksbAdd2, {n2, src, dst1});
+    VOK_CHECKS(t, vokzbMpy2, {n2, src, dst1});
+    VOK_CHECKS(t, vokcbSub2, {n2, {0, "val==0"}, dst1});
+    VOK_CHECKS(t, voksbAdd3, {n3, {0, "srcA==0"}, {1, "srcB==0"}, {2, "dst==0"}});
+    VOK_CHECKS(t, vokzbMpy3, {n3, {0, "srcA==0"}, {1, "srcB==0"}, {2, "dst==0"}});
+    VOK_CHECKS(t, vokdbSub3, {n3, src, {1, "val==0"}, {2, "dst==0"}});
+    VOK_CHECKS(t, vokcbConj1, {n1, {0, "vec==0"}});
+    VOK_CHECKS(t, vokzbConjExtend1, {n1, {0, "vec==0"}});
+    VOK_CHECKS(t, vokzbConj2, {n2, src, dst1});
+    VOK_CHECKS(t, vokcbConjFlip2, {n2, src, dst1});
+    VOK_CHECKS(t, vokcbConjExtend2, {n2, src, dst1});
 }
 
 // ---- conjugation ----

@@ -23,9 +23,10 @@ using namespace voktest;
 template <class R, class A, class B>
 long double worstError(const std::vector<R>& got, const std::vector<A>& a, const std::vector<B>& b, int lo) {
     long double scale = 1, err = 0;
-    for (std::size_t i = 0; i < got.size(); ++i) scale = std::max(scale, std::abs(referenceLag(a, b, lo + (long long)i)));
-    for (std::size_t i = 0; i < got.size(); ++i)
-        err = std::max(err, std::abs(asLC(got[i]) - referenceLag(a, b, lo + (long long)i)));
+    for (std::size_t i = 0; i < got.size(); ++i) {
+        const LC want = referenceLag(a, b, lo + (long long)i);
+        scale = std::max(scale, std::abs(want)), err = std::max(err, std::abs(asLC(got[i]) - want));
+    }
     return err / scale;
 }
 

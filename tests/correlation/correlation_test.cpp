@@ -1,238 +1,219 @@
-// Correlations and dot products against long-double sums written from the
-// definitions, for every type pair, lag ranges on and beyond the overlap, the
-// three autocorrelation norms, and the failure reports.
+// Correlations and dot products of every type pair against long-double sums
+// of the definitions (lags on and beyond the overlap, the three norms, sums
+// beyond the range of the element type); the 16-bit forms against their float
+// forms brought back by each scale mode; every failure report in order.
 #include <gtest/gtest.h>
 
 #include <array>
 #include <climits>
-#include <cmath>
-#include <complex>
-#include <random>
+#include <cstring>
+#include <functional>
 #include <vector>
 
 #include "frame/test_seams.h"
 #include "support/reports.h"
 #include "support/values.h"
+#include "transform/reference.h"
 #include "vok.h"
 
 namespace {
 
-using voktest::ReportRecorder;
-using voktest::Sentinel;
 using namespace voktest;
+
+// got equals want within tol, and exactly where want is exactly zero (no overlap).
+template <class T>
+void expectNear(const T& got, LC want, double tol) {
+    const LC g = asLC(got);
+    EXPECT_NEAR(double(g.real()), double(want.real()), tol);
+    EXPECT_NEAR(double(g.imag()), double(want.imag()), tol);
+    if (want == LC(0)) EXPECT_EQ(g, LC(0));
+}
+
+// An output buffer of n elements and a guard element of set bytes after them.
+template <class T>
+struct Guarded : std::vector<T> {
+    explicit Guarded(int n) : std::vector<T>(n + 1) { std::memset(this->data(), 0x5A, (n + 1) * sizeof(T)); }
+    bool guardKept() const {
+        T g;
+        std::memset(&g, 0x5A, sizeof g);
+        return std::memcmp(&g, &this->back(), sizeof g) == 0;
+    }
+};
 
 template <class A, class B, class R>
 void checkCross(void (*f)(const A*, int, const B*, int, R*, int, int), double tol) {
     for (auto [lenA, lenB, lo, hi] : std::vector<std::array<int, 4>>{
-             {1, 1, 0, 0}, {10, 7, -12, 12}, {33, 50, -3, -1}, {64, 5, 60, 80}, {100, 100, -99, 99}}) {
+             {1, 1, 0, 0}, {10, 7, -12, 12}, {33, 50, -3, -1}, {64, 5, 60, 80}, {100, 100, -99, 99}, {3, 2, -10, -7}}) {
         SCOPED_TRACE(testing::Message() << lenA << " " << lenB << " " << lo << ".." << hi);
         const auto a = randomVector<A>(lenA, unsigned(lenA)), b = randomVector<B>(lenB, unsigned(lenB + 1));
-        std::vector<R> dst(hi - lo + 1);
+        Guarded<R> dst(hi - lo + 1);
         f(a.data(), lenA, b.data(), lenB, dst.data(), lo, hi);
-        for (int k = lo; k <= hi; ++k) {
-            const LC want = referenceLag(a, b, k), got = asLC(dst[k - lo]);
-            EXPECT_NEAR(double(got.real()), double(want.real()), tol) << "lag " << k;
-            EXPECT_NEAR(double(got.imag()), double(want.imag()), tol) << "lag " << k;
-        }
+        for (int k = lo; k <= hi; ++k) expectNear(dst[k - lo], referenceLag(a, b, k), tol);
+        EXPECT_TRUE(dst.guardKept());
     }
 }
 
-TEST(CrossCorr, EveryTypePairMatchesTheDefinitionOverAnyLagRange) {
-    checkCross(voksCrossCorr, 1e-5);
-    checkCross(vokcCrossCorr, 1e-5);
-    checkCross(vokscCrossCorr, 1e-5);
-    checkCross(vokcsCrossCorr, 1e-5);
-    checkCross(vokdCrossCorr, 1e-13);
-    checkCross(vokzCrossCorr, 1e-13);
-    checkCross(vokdzCrossCorr, 1e-13);
-    checkCross(vokzdCrossCorr, 1e-13);
+// Norm 0 keeps the sums, 1 divides by len, 2 by len - k; other values leave the raw sums.
+template <class T>
+void checkAuto(void (*f)(const T*, int, T*, int, int), double tol) {
+    const auto x = randomVector<T>(40, 4);
+    for (int norm : {0, 1, 2, 7})
+        for (int lags : {1, 17, 40}) {
+            Guarded<T> dst(lags);
+            f(x.data(), 40, dst.data(), lags, norm);
+            for (int k = 0; k < lags; ++k)
+                expectNear(dst[k], referenceLag(x, x, k) / (long double)(norm == 1 ? 40 : norm == 2 ? 40 - k : 1), tol);
+            EXPECT_TRUE(dst.guardKept());
+        }
 }
 
-TEST(CrossCorr, LagsBeyondTheOverlapAreZero) {
-    const float a[3] = {1, 2, 3}, b[2] = {4, 5};
-    float dst[4] = {9, 9, 9, 9};
-    voksCrossCorr(a, 3, b, 2, dst, -10, -7);
-    for (float v : dst) EXPECT_EQ(v, 0.0f);
-    voksCrossCorr(a, 3, b, 2, dst, 0, 0);
-    EXPECT_EQ(dst[0], 1 * 4 + 2 * 5);
-    voksCrossCorr(a, 3, b, 2, dst, -2, -2);  // a[2]·b[0]
-    EXPECT_EQ(dst[0], 12);
+template <class A, class B, class R>
+void checkDot(R (*f)(const A*, const B*, int), double tol) {
+    const auto a = randomVector<A>(101, 1), b = randomVector<B>(101, 2);
+    LC want = 0;
+    for (int i = 0; i < 101; ++i) want += asLC(a[i]) * asLC(b[i]);
+    expectNear(f(a.data(), b.data(), 101), want, tol);
+    expectNear(f(a.data(), b.data(), 0), 0, 0);  // empty: zero, no report
 }
 
-// Products beyond the range of double that cancel: the sums keep the range of
-// long double, as the definition asks, whatever the summation.
-TEST(CrossCorr, HugeProductsThatCancelSumToZero) {
-    const double a[2] = {1e170, 1e170}, b[2] = {1e170, -1e170};
-    double dst[1] = {9};
-    vokdCrossCorr(a, 2, b, 2, dst, 0, 0);
-    EXPECT_EQ(dst[0], 0.0);
-    const double tiny[2] = {1e-170, 1e-170}, big[2] = {1e170, 3e170};
-    vokdCrossCorr(tiny, 2, big, 2, dst, 0, 0);
-    EXPECT_NEAR(dst[0], 4.0, 1e-15);
+TEST(Correlation, EveryTypePairMatchesTheDefinition) {
+    ReportRecorder rec;
+    checkCross(voksCrossCorr, 1e-5), checkCross(vokcCrossCorr, 1e-5);
+    checkCross(vokscCrossCorr, 1e-5), checkCross(vokcsCrossCorr, 1e-5);
+    checkCross(vokdCrossCorr, 1e-13), checkCross(vokzCrossCorr, 1e-13);
+    checkCross(vokdzCrossCorr, 1e-13), checkCross(vokzdCrossCorr, 1e-13);
+    checkAuto(voksAutoCorr, 1e-5), checkAuto(vokcAutoCorr, 1e-5);
+    checkAuto(vokdAutoCorr, 1e-14), checkAuto(vokzAutoCorr, 1e-14);
+    checkDot(voksDotProd, 1e-5), checkDot(vokcDotProd, 1e-5), checkDot(vokscDotProd, 1e-5);
+    checkDot(vokcsDotProd, 1e-5), checkDot(vokdDotProd, 1e-14), checkDot(vokzDotProd, 1e-14);
+    checkDot(vokdzDotProd, 1e-14), checkDot(vokzdDotProd, 1e-14);
+    EXPECT_REPORTS(rec);
+    // Sums held wider than the element: small terms survive, huge products cancel.
+    const float big[3] = {1e8f, 1, -1e8f}, ones[3] = {1, 1, 1};
+    EXPECT_EQ(voksDotProd(big, ones, 3), 1.0f);
+    const double a[2] = {1e170, 1e170}, b[2] = {1e170, -1e170}, tiny[2] = {1e-170, 1e-170}, huge[2] = {1e170, 3e170};
+    double d[2] = {9, 9};
+    vokdCrossCorr(a, 2, b, 2, d, 0, 0), vokdCrossCorr(tiny, 2, huge, 2, d + 1, 0, 0);
+    EXPECT_TRUE(d[0] == 0.0 && std::fabs(d[1] - 4.0) < 1e-15);
     const DoubleComplex x[2] = {{1e170, 0}, {0, 1e170}}, y[2] = {{1e170, 0}, {0, -1e170}};
     DoubleComplex z[1] = {{9, 9}};
     vokzCrossCorr(x, 2, y, 2, z, 0, 0);  // 1e340 - 1e340
-    EXPECT_EQ(z[0].re, 0.0);
-    EXPECT_EQ(z[0].im, 0.0);
+    EXPECT_TRUE(z[0].re == 0.0 && z[0].im == 0.0);
 }
 
-TEST(AutoCorr, NormsDivideByTheLengthOrTheOverlap) {
-    const auto x = randomVector<DoubleComplex>(40, 4);
-    for (int norm : {0, 1, 2, 7}) {
-        std::vector<DoubleComplex> dst(40);
-        vokzAutoCorr(x.data(), 40, dst.data(), 40, norm);
-        for (int k = 0; k < 40; ++k) {
-            const long double divisor = norm == 1 ? 40 : norm == 2 ? 40 - k : 1;
-            const LC want = referenceLag(x, x, k) / divisor;
-            EXPECT_NEAR(dst[k].re, double(want.real()), 1e-14) << norm << " " << k;
-            EXPECT_NEAR(dst[k].im, double(want.imag()), 1e-14) << norm << " " << k;
-        }
+template <class T> using Flt = std::conditional_t<std::is_same_v<T, short>, float, FloatComplex>;
+template <class T>
+std::vector<T> shorts(int n, unsigned seed) {
+    std::vector<T> v(n);
+    auto* s = reinterpret_cast<short*>(v.data());
+    for (std::size_t i = 0; i < n * sizeof(T) / 2; ++i) s[i] = short(int((i * 811 + seed * 97) % 2001) - 1000);
+    return v;
+}
+template <class T>
+std::vector<Flt<T>> floats(const std::vector<T>& v) {
+    std::vector<Flt<T>> f(v.size());
+    for (std::size_t i = 0; i < v.size() * sizeof(T) / 2; ++i)
+        reinterpret_cast<float*>(f.data())[i] = reinterpret_cast<const short*>(v.data())[i];
+    return f;
+}
+
+// A 16-bit correlation converts, runs the float form and brings the n results
+// back by the mode: the factor given, or the fewest halvings that fit.
+template <class R>
+void check16(int n, const std::function<void(R*, int, int*)>& call16, const std::function<void(Flt<R>*)>& callFloat) {
+    std::vector<Flt<R>> want(n);
+    callFloat(want.data());
+    const int parts = int(n * sizeof(R) / 2);
+    const float* w = reinterpret_cast<const float*>(want.data());
+    const std::vector<LC> values(w, w + parts);
+    for (int mode : {VOK_NO_SCALE, VOK_SATURATE, VOK_FIXED_SCALE, VOK_AUTO_SCALE}) {
+        std::vector<short> got(parts + 2, 0x5A5A);
+        int sf = 6;
+        ReportRecorder rec;
+        call16(reinterpret_cast<R*>(got.data()), mode, &sf);
+        EXPECT_REPORTS(rec);
+        EXPECT_EQ(sf, mode == VOK_AUTO_SCALE ? ffttest::autoFactor(values) : 6);
+        for (int i = 0; i < parts; ++i) ASSERT_EQ(got[i], ffttest::to16(w[i], mode, sf, false)) << mode << " " << i;
+        EXPECT_TRUE(got[parts] == 0x5A5A && got[parts + 1] == 0x5A5A) << "guard";
     }
-    const float ramp[4] = {1, 2, 3, 4};
-    float r[4];
-    voksAutoCorr(ramp, 4, r, 4, 2);
-    EXPECT_FLOAT_EQ(r[0], 30.0f / 4);
-    EXPECT_FLOAT_EQ(r[3], 4.0f);  // the last lag is divided by 1
-    std::vector<double> dd(5);
-    const std::vector<double> xd = {1, -1, 2, 0.5, 3};
-    vokdAutoCorr(xd.data(), 5, dd.data(), 3, 1);
-    EXPECT_DOUBLE_EQ(dd[1], (-1 - 2 + 1 + 1.5) / 5.0);
-    std::vector<FloatComplex> xc = randomVector<FloatComplex>(9, 2), rc(9);
-    vokcAutoCorr(xc.data(), 9, rc.data(), 9, 0);
-    EXPECT_NEAR(rc[0].im, 0.0, 1e-7);  // energy is real
 }
 
-TEST(DotProd, EveryTypePairAndTheEmptyProduct) {
-    const auto fs = randomVector<float>(101, 1);
-    const auto fc = randomVector<FloatComplex>(101, 2);
-    const auto ds = randomVector<double>(101, 3);
-    const auto dc = randomVector<DoubleComplex>(101, 4);
-    auto ref = [](const auto& a, const auto& b) {
-        LC s = 0;
-        for (size_t i = 0; i < a.size(); ++i) s += asLC(a[i]) * asLC(b[i]);
-        return s;
-    };
-    auto near = [](auto got, LC want, double tol) {
-        const LC g = asLC(got);
-        EXPECT_NEAR(double(g.real()), double(want.real()), tol);
-        EXPECT_NEAR(double(g.imag()), double(want.imag()), tol);
-    };
-    near(voksDotProd(fs.data(), fs.data(), 101), ref(fs, fs), 1e-5);
-    near(vokcDotProd(fc.data(), fc.data(), 101), ref(fc, fc), 1e-5);
-    near(vokscDotProd(fs.data(), fc.data(), 101), ref(fs, fc), 1e-5);
-    near(vokcsDotProd(fc.data(), fs.data(), 101), ref(fc, fs), 1e-5);
-    near(vokdDotProd(ds.data(), ds.data(), 101), ref(ds, ds), 1e-14);
-    near(vokzDotProd(dc.data(), dc.data(), 101), ref(dc, dc), 1e-14);
-    near(vokdzDotProd(ds.data(), dc.data(), 101), ref(ds, dc), 1e-14);
-    near(vokzdDotProd(dc.data(), ds.data(), 101), ref(dc, ds), 1e-14);
-    // Extended precision: the float sum of these would lose the small terms.
-    const float big[3] = {1e8f, 1, -1e8f}, ones[3] = {1, 1, 1};
-    EXPECT_EQ(voksDotProd(big, ones, 3), 1.0f);
-    ReportRecorder rec;
-    EXPECT_EQ(voksDotProd(big, ones, 0), 0.0f);
-    EXPECT_TRUE(rec.reports().empty());
+template <class A, class B, class R>
+void checkCross16(void (*f)(const A*, int, const B*, int, R*, int, int, int, int*),
+                  void (*g)(const Flt<A>*, int, const Flt<B>*, int, Flt<R>*, int, int)) {
+    const auto a = shorts<A>(50, 1), b = shorts<B>(40, 2);
+    check16<R>(30, [&](R* d, int m, int* sf) { f(a.data(), 50, b.data(), 40, d, -10, 19, m, sf); },
+               [&](Flt<R>* d) { g(floats(a).data(), 50, floats(b).data(), 40, d, -10, 19); });
 }
 
-// One representative per type family: the typed forms share one checking path.
-TEST(Correlation, BadArgumentsAreReportedInOrderAndWriteNothing) {
-    const int bad = VOK_StatusBadArg;
-    const char *src = "Null SRC buffer pointer", *dst = "Null DST buffer pointer";
-    const char *len = "Invalid SRC buffer length", *lag = "Invalid LAG value", *m = "vokcorr";
+template <class T>
+void checkAuto16(void (*f)(const T*, int, T*, int, int, int, int*), void (*g)(const Flt<T>*, int, Flt<T>*, int, int)) {
+    const auto a = shorts<T>(50, 3);
+    for (int norm : {0, 1, 2})
+        check16<T>(12, [&](T* d, int m, int* sf) { f(a.data(), 50, d, 12, norm, m, sf); },
+                   [&](Flt<T>* d) { g(floats(a).data(), 50, d, 12, norm); });
+}
+
+TEST(Correlation16, TheFloatFormsBroughtBackByEachScaleMode) {
+    checkCross16(vokwCrossCorr, voksCrossCorr), checkCross16(vokvCrossCorr, vokcCrossCorr);
+    checkCross16(vokwvCrossCorr, vokscCrossCorr), checkCross16(vokvwCrossCorr, vokcsCrossCorr);
+    checkAuto16(vokwAutoCorr, voksAutoCorr), checkAuto16(vokvAutoCorr, vokcAutoCorr);
+}
+
+// Dot products sum exactly, round to 32 bits (saturating) and convert by the mode.
+TEST(DotProd16, ExactSumsSaturateOrScale) {
+    const std::vector<short> a(100, 20000);
+    const short c[3] = {-3, 7, 100}, d[3] = {5, -2, 1};
+    const ShortComplex x[2] = {{1, 2}, {3, -4}}, y[2] = {{5, 6}, {-7, 8}};
+    int sf = 0;
+    EXPECT_EQ(vokwDotProd(a.data(), a.data(), 100, VOK_SATURATE, &sf), 32767);
+    EXPECT_EQ(vokwDotProd(a.data(), a.data(), 100, VOK_AUTO_SCALE, &sf), INT32_MAX >> 16);  // 4e10 held as 2^31 - 1
+    EXPECT_EQ(sf, 16);
+    EXPECT_EQ(vokwDotProd(c, d, 3, VOK_NO_SCALE, nullptr), -15 - 14 + 100);
+    EXPECT_EQ(vokwDotProd(c, d, 0, VOK_NO_SCALE, nullptr), 0);
+    const ShortComplex want[] = {{(5 - 12) + (-21 + 32), (6 + 10) + (24 + 28)}, {-3 + 21, -6 - 28}, {-15 - 49, -18 + 56}};
+    const ShortComplex got[] = {vokvDotProd(x, y, 2, VOK_NO_SCALE, nullptr), vokwvDotProd(c, x, 2, VOK_NO_SCALE, nullptr),
+                                vokvwDotProd(y, c, 2, VOK_NO_SCALE, nullptr)};
+    for (int i = 0; i < 3; ++i) EXPECT_TRUE(got[i].re == want[i].re && got[i].im == want[i].im) << i;
+}
+
+TEST(Correlation, FailuresReportInOrderAndWriteNothing) {
+    const char *src = "Null SRC buffer pointer", *dst = "Null DST buffer pointer", *len = "Invalid SRC buffer length";
+    const char *lag = "Invalid LAG value", *ptr = "Null buffer pointer", *factor = "Null scale factor pointer";
     const float a[4] = {1, 2, 3, 4};
+    const short w[4] = {1, 2, 3, 4};
     Sentinel out(16 * sizeof(float));
     float* d = out.as<float>();
-    EXPECT_EACH_REPORTS(
-        {[&] { voksCrossCorr(nullptr, 0, nullptr, 0, nullptr, 1, 0); }, {bad, "voksCrossCorr", src, m}},
-        {[&] { voksCrossCorr(a, 0, nullptr, 0, nullptr, 1, 0); }, {bad, "voksCrossCorr", src, m}},
-        {[&] { voksCrossCorr(a, 0, a, 0, nullptr, 1, 0); }, {bad, "voksCrossCorr", dst, m}},
-        {[&] { voksCrossCorr(a, 0, a, 0, d, 1, 0); }, {bad, "voksCrossCorr", len, m}},
-        {[&] { voksCrossCorr(a, 4, a, 0, d, 1, 0); }, {bad, "voksCrossCorr", len, m}},
-        {[&] { voksCrossCorr(a, 4, a, 4, d, 1, 0); }, {bad, "voksCrossCorr", lag, m}},
-        {[&] { voksAutoCorr(nullptr, 0, nullptr, 0, 0); }, {bad, "voksAutoCorr", src, m}},
-        {[&] { voksAutoCorr(a, 0, nullptr, 0, 0); }, {bad, "voksAutoCorr", dst, m}},
-        {[&] { voksAutoCorr(a, 0, d, 0, 0); }, {bad, "voksAutoCorr", len, m}},
-        {[&] { voksAutoCorr(a, 4, d, 5, 0); }, {bad, "voksAutoCorr", lag, m}},
-        {[&] { voksAutoCorr(a, 4, d, 0, 0); }, {bad, "voksAutoCorr", lag, m}},
-        {[&] { EXPECT_EQ(vokzdDotProd(nullptr, nullptr, -1).re, 0.0); }, {bad, "vokzdDotProd", "Null buffer pointer", "vokdotp"}},
-        {[&] { EXPECT_EQ(voksDotProd(a, nullptr, -1), 0.0f); }, {bad, "voksDotProd", "Null buffer pointer", "vokdotp"}},
-        {[&] { EXPECT_EQ(voksDotProd(a, a, -1), 0.0f); }, {bad, "voksDotProd", "Invalid value", "vokdotp"}});
-    EXPECT_TRUE(out.untouched());
-}
-
-TEST(Correlation16, MatchesTheFloatSumsBroughtBackWithTheScaleMode) {
-    std::mt19937 gen(5);
-    std::vector<short> a(50), b(40);
-    for (auto& v : a) v = short(int(gen() % 2001) - 1000);
-    for (auto& v : b) v = short(int(gen() % 2001) - 1000);
-    std::vector<float> af(a.begin(), a.end()), bf(b.begin(), b.end()), rf(30);
-    voksCrossCorr(af.data(), 50, bf.data(), 40, rf.data(), -10, 19);
-    std::vector<short> r(30);
+    short* s = out.as<short>();
     int sf = 0;
-    vokwCrossCorr(a.data(), 50, b.data(), 40, r.data(), -10, 19, VOK_AUTO_SCALE, &sf);
-    EXPECT_GT(sf, 0);  // sums of up to 40 products of 1000s exceed 16 bits
-    for (int i = 0; i < 30; ++i) EXPECT_EQ(r[i], short(std::trunc(std::ldexp(double(rf[i]), -sf)))) << i;
-    int fixed = 6;
-    vokwAutoCorr(a.data(), 50, r.data(), 10, 1, VOK_FIXED_SCALE, &fixed);
-    voksAutoCorr(af.data(), 50, rf.data(), 10, 1);
-    for (int i = 0; i < 10; ++i) EXPECT_EQ(r[i], short(std::trunc(rf[i] / 64))) << i;
-    // Complex and mixed forms conjugate the first sequence.
-    const ShortComplex v[2] = {{0, 1}, {2, 0}};
-    const short w[2] = {3, 4};
-    ShortComplex out[1];
-    vokvwCrossCorr(v, 2, w, 2, out, 0, 0, VOK_NO_SCALE, nullptr);
-    EXPECT_EQ(out[0].re, 8);  // conj(i)·3 + 2·4
-    EXPECT_EQ(out[0].im, -3);
-    vokwvCrossCorr(w, 2, v, 2, out, 0, 0, VOK_SATURATE, nullptr);
-    EXPECT_EQ(out[0].re, 8);
-    EXPECT_EQ(out[0].im, 3);
-    ShortComplex auto1[2];
-    vokvAutoCorr(v, 2, auto1, 2, 0, VOK_NO_SCALE, nullptr);
-    EXPECT_EQ(auto1[0].re, 5);
-    EXPECT_EQ(auto1[1].re, 0);
-    EXPECT_EQ(auto1[1].im, -2);  // conj(i)·2
-}
-
-TEST(DotProd16, ExactSumsSaturateOrScale) {
-    std::vector<short> a(100, 20000), b(100, 20000);
-    int sf = 0;
-    EXPECT_EQ(vokwDotProd(a.data(), b.data(), 100, VOK_SATURATE, &sf), 32767);
-    // 100·4e8 = 4e10 saturates to 2^31 - 1 before the auto scale: sf = 30 - 14.
-    EXPECT_EQ(vokwDotProd(a.data(), b.data(), 100, VOK_AUTO_SCALE, &sf), INT32_MAX >> 16);
-    EXPECT_EQ(sf, 16);
-    const short c[3] = {-3, 7, 100}, d[3] = {5, -2, 1};
-    EXPECT_EQ(vokwDotProd(c, d, 3, VOK_NO_SCALE, nullptr), -15 - 14 + 100);
-    const ShortComplex x[2] = {{1, 2}, {3, -4}}, y[2] = {{5, 6}, {-7, 8}};
-    ShortComplex z = vokvDotProd(x, y, 2, VOK_NO_SCALE, nullptr);
-    EXPECT_EQ(z.re, (5 - 12) + (-21 + 32));
-    EXPECT_EQ(z.im, (6 + 10) + (24 + 28));
-    z = vokwvDotProd(c, x, 2, VOK_NO_SCALE, nullptr);
-    EXPECT_EQ(z.re, -3 + 21);
-    EXPECT_EQ(z.im, -6 - 28);
-    EXPECT_EQ(vokwDotProd(c, d, 0, VOK_NO_SCALE, nullptr), 0);
-}
-
-TEST(Correlation16, ScaleAndAllocationFailuresAreReported) {
-    const int bad = VOK_StatusBadArg;
-    const short a[4] = {1, 2, 3, 4};
-    Sentinel out(8 * sizeof(short));
-    short* d = out.as<short>();
-    int sf = 0;
-    std::vector<voktest::BadCall> rows = {
-        {[&] { vokwCrossCorr(a, 4, a, 4, d, 0, 3, VOK_AUTO_SCALE, nullptr); },
-         {bad, "vokwCrossCorr", "Null scale factor pointer", "vokcorrw"}},
-        {[&] { vokwAutoCorr(a, 4, d, 5, 0, VOK_AUTO_SCALE, nullptr); }, {bad, "vokwAutoCorr", "Invalid LAG value", "vokcorrw"}},
-        {[&] { vokvwDotProd(nullptr, a, 1, 0, nullptr); }, {bad, "vokvwDotProd", "Null buffer pointer", "vokdotpw"}},
-        {[&] { vokwDotProd(a, a, 1, VOK_AUTO_SCALE, nullptr); }, {bad, "vokwDotProd", "Null scale factor pointer", "vokdotpw"}},
-    };
-    for (int failing = 1; failing <= 3; ++failing)
-        rows.push_back({[&, failing] {
-                            vok::testing::failAllocationAfter(failing);
-                            vokwCrossCorr(a, 4, a, 4, d, 0, 3, VOK_AUTO_SCALE, &sf);
-                            vok::testing::failAllocationAfter(0);
-                        },
-                        {VOK_StatusNoMemory, "vokwCrossCorr", "Allocation failure", "vokcorrw"}});
-    EXPECT_TRUE(voktest::eachReports(rows));
-    EXPECT_TRUE(out.untouched());
+    ReportSteps corr("vokcorr"), corrw("vokcorrw"), dotp("vokdotp"), dotpw("vokdotpw");
+    corr("voksCrossCorr", src, [&] { voksCrossCorr(nullptr, 0, nullptr, 0, nullptr, 1, 0); });
+    corr("voksCrossCorr", src, [&] { voksCrossCorr(a, 0, nullptr, 0, nullptr, 1, 0); });
+    corr("voksCrossCorr", dst, [&] { voksCrossCorr(a, 0, a, 0, nullptr, 1, 0); });
+    corr("voksCrossCorr", len, [&] { voksCrossCorr(a, 0, a, 0, d, 1, 0); });
+    corr("voksCrossCorr", len, [&] { voksCrossCorr(a, 4, a, 0, d, 1, 0); });
+    corr("voksCrossCorr", lag, [&] { voksCrossCorr(a, 4, a, 4, d, 1, 0); });
+    corr("voksAutoCorr", src, [&] { voksAutoCorr(nullptr, 0, nullptr, 0, 0); });
+    corr("voksAutoCorr", dst, [&] { voksAutoCorr(a, 0, nullptr, 0, 0); });
+    corr("voksAutoCorr", len, [&] { voksAutoCorr(a, 0, d, 0, 0); });
+    corr("voksAutoCorr", lag, [&] { voksAutoCorr(a, 4, d, 5, 0); });
+    corr("voksAutoCorr", lag, [&] { voksAutoCorr(a, 4, d, 0, 0); });
+    dotp("vokzdDotProd", ptr, [&] { EXPECT_EQ(vokzdDotProd(nullptr, nullptr, -1).re, 0.0); });
+    dotp("voksDotProd", ptr, [&] { EXPECT_EQ(voksDotProd(a, nullptr, -1), 0.0f); });
+    dotp("voksDotProd", "Invalid value", [&] { EXPECT_EQ(voksDotProd(a, a, -1), 0.0f); });
+    corrw("vokwCrossCorr", factor, [&] { vokwCrossCorr(w, 4, w, 4, s, 0, 3, VOK_AUTO_SCALE, nullptr); });
+    corrw("vokwAutoCorr", lag, [&] { vokwAutoCorr(w, 4, s, 5, 0, VOK_AUTO_SCALE, nullptr); });
+    dotpw("vokvwDotProd", ptr, [&] { vokvwDotProd(nullptr, w, 1, 0, nullptr); });
+    dotpw("vokwDotProd", "Invalid value", [&] { EXPECT_EQ(vokwDotProd(w, w, -1, 0, nullptr), 0); });
+    dotpw("vokwDotProd", factor, [&] { vokwDotProd(w, w, 1, VOK_AUTO_SCALE, nullptr); });
+    ReportSteps noMemory("vokcorrw", VOK_StatusNoMemory);
+    for (int failing = 1; failing <= 3; ++failing)  // each of the float copies
+        noMemory("vokwCrossCorr", "Allocation failure", [&] {
+            vok::testing::failAllocationAfter(failing);
+            vokwCrossCorr(w, 4, w, 4, s, 0, 3, VOK_AUTO_SCALE, &sf);
+            vok::testing::failAllocationAfter(0);
+        });
+    EXPECT_TRUE(out.untouched() && sf == 0);
 }
 
 }  // namespace

@@ -259,13 +259,4 @@ TYPED_TEST(Real, NormsOfVectorsDifferencesAndRatios) {
     }
 }
 
-TEST(Norm, EveryOtherFlagWordIsRejected) {
-    const float a[] = {3, 4};
-    ReportRecorder rec;
-    for (int flag : {0, 3, 5, 6, 7, 8, 16, 1 | 16, 2 | 8 | 32, -1})
-        EXPECT_EQ(voksNorm(a, nullptr, 2, flag), 0.0f) << flag;
-    std::vector<voktest::Expected> expected(10, {VOK_StatusBadArg, "voksNorm", "flag is wrong", "voknorm"});
-    EXPECT_TRUE(voktest::sameReports(rec.reports(), expected));
-}
-
 }  // namespace

@@ -102,6 +102,8 @@ std::vector<Row> rows() {
         {[] { return in1(vokzbThresh1, {DoubleComplex{3, 4}, {0.3, 0.4}}, 1.0, VOK_GT); }, {0.6, 0.8, 0.3, 0.4}, 1e-15},
         {[] { return in1(vokvbThresh1, {SC{3, 4}, {0, 0}, {300, 400}}, S(10), VOK_LT); }, {6, 8, 10, 0, 300, 400}},
         {[] { return in1(vokvbThresh1, {SC{-32768, -32768}, {1, 1}}, S(100), VOK_GT); }, {-71, -71, 1, 1}},
+        {[] { return in2(vokcbThresh2, {FloatComplex{0, 0}, {-1, 2}}, 0.0f, VOK_LT); }, {0, 0, -1, 2}},  // 0 allowed
+        {[] { return in2(vokvbThresh2, {SC{0, 0}, {-1, 2}}, S(0), VOK_LT); }, {0, 0, -1, 2}},
         // Inverse thresholds: conjugate over squared magnitude, small values raised first.
         {[] { return in1(vokcbInvThresh1, {FloatComplex{3, 4}, {0.03f, 0.04f}, {0, 0}}, 0.5f); },
          {0.12, -0.16, 1.2, -1.6, 2, 0}, 1e-6},

@@ -1,105 +1,109 @@
-// Both filter layers against the long-double evaluation of the multirate
-// definition, for every type combination and width.
+// Both filter layers of every type combination, and the 16-bit ones under
+// every scale mode, against a long-double evaluation of the multirate
+// definition (upsample by U at phase Pu, filter, keep every D-th sample from
+// phase Pd) over whole streams cut into calls, at every width.
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstring>
-#include <string>
+#include <cstdint>
 #include <vector>
 
-#include "fir_support.h"
-#include "../support/widths.h"
+#include "support/filter_calls.h"
+#include "support/widths.h"
 
 namespace {
 
-using namespace firtest;
+using namespace voktest;
 
-const std::vector<Rates> kRates = {
-    {1, 0, 1, 0, 1},  {1, 0, 1, 0, 2},  {1, 0, 1, 0, 7},  {1, 0, 1, 0, 40}, {1, 0, 3, 2, 7},  {1, 0, 4, 0, 2},
-    {1, 0, 2, 1, 9},  {3, 1, 1, 0, 7},  {3, 2, 1, 0, 2},  {4, 0, 1, 0, 3},  {4, 3, 3, 1, 10}, {2, 1, 5, 4, 9},
-    {5, 0, 2, 1, 3},  {3, 0, 3, 0, 9},  {3, 2, 2, 1, 1},  {7, 6, 4, 3, 23}, {2, 0, 3, 1, 64}, {1, 0, 6, 5, 20},
-    {1, 0, 1, 0, 5},  {1, 0, 1, 0, 9},  {1, 0, 1, 0, 70}, {1, 0, 2, 1, 1},  {1, 0, 2, 0, 40}, {1, 0, 3, 2, 2},
-    {1, 0, 3, 1, 50}, {1, 0, 4, 3, 3},  {1, 0, 4, 0, 17}, {1, 0, 5, 4, 4},  {1, 0, 5, 2, 33}, {1, 0, 8, 7, 5},
-    {1, 0, 8, 3, 64}, {1, 0, 9, 4, 30},
+struct Rates {
+    int up, upPhase, down, downPhase, tapsLen;
+    bool multi() const { return up > 1 || down > 1; }
+    // The history a filter holds: ceil(L / U) inputs multirate, L - 1 otherwise.
+    int history() const { return multi() ? (tapsLen + up - 1) / up : tapsLen - 1; }
 };
 
-// The two-state filter over arrays the test owns.
-template <class A>
-struct LowFilter {
-    std::vector<typename A::W> taps;
-    std::vector<typename A::D> dlyl;
-    FirTapState tap{};
-    FirDlyState dly{};
-
-    LowFilter(const A& api, const std::vector<typename A::W>& h, const Rates& r,
-              const std::vector<typename A::D>& history)
-        : taps(h) {
-        api.lInitMr(taps.data(), int(taps.size()), r.up, r.upPhase, r.down, r.downPhase, &tap);
-        dlyl.resize(std::size_t(tap.isMultiRate ? (r.tapsLen + r.up - 1) / r.up : r.tapsLen));
-        api.lInitDlyl(&tap, dlyl.data(), &dly);
-        api.lSetDlyl(&tap, history.data(), &dly);
-    }
-};
-
-template <class A>
-struct HighFilter {
-    FirState st{};
-    HighFilter(const A& api, const std::vector<typename A::W>& h, const Rates& r,
-               const std::vector<typename A::D>& history) {
-        api.hInitMr(h.data(), int(h.size()), history.data(), r.up, r.upPhase, r.down, r.downPhase, &st);
-    }
-    ~HighFilter() { vokFirFree(&st); }
-};
-
-int historyFor(const Rates& r) {
-    const bool multi = r.up > 1 || r.down > 1;
-    return multi ? (r.tapsLen + r.up - 1) / r.up : r.tapsLen - 1;
+std::ostream& operator<<(std::ostream& os, const Rates& r) {
+    return os << "U=" << r.up << " Pu=" << r.upPhase << " D=" << r.down << " Pd=" << r.downPhase << " L=" << r.tapsLen;
 }
 
-// One stream per rate and type combination, cut into calls of random lengths
-// (one iteration, two, then up to several hundred), run through both layers at
-// every width: within rounding of the definition, the layers bit-identical to
-// each other and every width bit-identical to the first, the single-rate
-// one-sample forms bit-identical to the blocks, and both delay lines ending
-// with the newest inputs, oldest first. Decimating rates put the tap count on
-// both sides of the factor (taps fewer than D leave phases unused) and end
-// calls anywhere within a deinterleaved register.
-// Long streams with given calls run for float data only: tap counts on both
-// sides of the register blocks, of the scratch pieces and of the limit beyond
-// which a branch is filtered by the scalar loop (about 4096 taps, in one line
-// or over several streams); calls shorter and longer than the filter.
+// Outputs m = 0 .. (inputs / D) * U - 1 of the history (chronological)
+// followed by the inputs, each with the sum of its terms' magnitudes.
+struct Reference {
+    std::vector<LC> out;
+    std::vector<long double> mag;
+};
+
+template <class D, class W>
+Reference directMultirate(const std::vector<W>& h, const Rates& r, const std::vector<D>& history,
+                          const std::vector<D>& x) {
+    Reference ref;
+    const std::int64_t H = std::int64_t(history.size()), outs = std::int64_t(x.size()) / r.down * r.up;
+    for (std::int64_t m = 0; m < outs; ++m) {
+        LC sum = 0;
+        long double mag = 0;
+        for (std::int64_t k = 0; k < r.tapsLen; ++k) {
+            const std::int64_t n = r.downPhase + m * r.down - k - r.upPhase;  // upsampled index
+            if (n % r.up != 0) continue;                                      // a zero of the upsampled signal
+            const std::int64_t i = n >= 0 ? n / r.up : -((-n) / r.up);
+            if (H + i < 0) ADD_FAILURE() << "the definition reached past the history at input " << i;
+            const LC in = i >= 0 ? asLC(x[std::size_t(i)]) : asLC(history[std::size_t(H + i)]);
+            const LC term = asLC(h[std::size_t(k)]) * in;
+            sum += term;
+            mag += std::abs(term);
+        }
+        ref.out.push_back(sum);
+        ref.mag.push_back(mag);
+    }
+    return ref;
+}
+
+// Random streams and taps of a given seed.
+template <class T> std::vector<T> randoms(std::mt19937& gen, int n) { return randomVector<T>(n, unsigned(gen())); }
+
+// One stream per rate and type combination cut into calls (one iteration,
+// two, then random lengths up to several hundred), through both layers at
+// every width: within rounding of the definition, the layers bit-identical
+// to each other and every width to the first, guards after each output
+// block untouched, the single-rate one-sample forms bit-identical to the
+// blocks (over more samples than the single-state window holds) and both
+// delay lines ending with the newest inputs. Decimating rates put the tap
+// count on both sides of the factor. Long streams with given calls (float
+// data only) put tap counts on both sides of the register blocks, of the
+// scratch pieces and of the limit of the scalar loop (about 4096 taps).
 struct Stream {
     Rates rate;
     std::vector<int> calls;  // iterations per call; empty: random calls, every type
 };
 std::ostream& operator<<(std::ostream& os, const Stream& c) { return os << c.rate << " calls=" << c.calls.size(); }
 
-std::vector<Stream> streams() {
-    std::vector<Stream> all;
-    for (const Rates& r : kRates) all.push_back({r, {}});
-    const std::vector<Stream> longOnes = {
-        {{1, 0, 1, 0, 1}, {1, 100, 3}},    {{1, 0, 1, 0, 16}, {5, 1000, 63, 64, 65}}, {{1, 0, 1, 0, 255}, {100, 2000, 1}},
-        {{1, 0, 1, 0, 1024}, {700, 3000}}, {{1, 0, 1, 0, 4100}, {5000, 300}},         {{1, 0, 4, 0, 16}, {1, 2000, 31}},
-        {{1, 0, 4, 3, 64}, {10, 999}},     {{1, 0, 4, 1, 1024}, {300, 1500}},         {{1, 0, 4, 2, 2100}, {600, 700}},
-        {{1, 0, 4, 1, 4100}, {900, 50}},   {{1, 0, 3, 0, 3001}, {4000}},              {{1, 0, 2, 1, 3}, {1, 1, 2000}},
-        {{1, 0, 7, 6, 5}, {800}},          {{3, 1, 1, 0, 48}, {1, 900}},              {{3, 2, 5, 3, 100}, {300, 401}},
-        {{4, 0, 3, 1, 70}, {2, 500}},      {{100, 0, 1, 0, 50}, {40}},                {{1, 0, 100, 99, 500}, {3, 60}}};
-    all.insert(all.end(), longOnes.begin(), longOnes.end());
-    return all;
-}
+const Stream kStreams[] = {
+    {{1, 0, 1, 0, 1}},     {{1, 0, 1, 0, 2}},     {{1, 0, 1, 0, 7}},     {{1, 0, 1, 0, 40}},    {{1, 0, 3, 2, 7}},
+    {{1, 0, 4, 0, 2}},     {{1, 0, 2, 1, 9}},     {{3, 1, 1, 0, 7}},     {{3, 2, 1, 0, 2}},     {{4, 0, 1, 0, 3}},
+    {{4, 3, 3, 1, 10}},    {{2, 1, 5, 4, 9}},     {{5, 0, 2, 1, 3}},     {{3, 0, 3, 0, 9}},     {{3, 2, 2, 1, 1}},
+    {{7, 6, 4, 3, 23}},    {{2, 0, 3, 1, 64}},    {{1, 0, 6, 5, 20}},    {{1, 0, 1, 0, 5}},     {{1, 0, 1, 0, 9}},
+    {{1, 0, 1, 0, 70}},    {{1, 0, 2, 1, 1}},     {{1, 0, 2, 0, 40}},    {{1, 0, 3, 2, 2}},     {{1, 0, 3, 1, 50}},
+    {{1, 0, 4, 3, 3}},     {{1, 0, 4, 0, 17}},    {{1, 0, 5, 4, 4}},     {{1, 0, 5, 2, 33}},    {{1, 0, 8, 7, 5}},
+    {{1, 0, 8, 3, 64}},    {{1, 0, 9, 4, 30}},
+    {{1, 0, 1, 0, 1}, {1, 100, 3}},       {{1, 0, 1, 0, 16}, {5, 1000, 63, 64, 65}},
+    {{1, 0, 1, 0, 255}, {100, 2000, 1}},
+    {{1, 0, 1, 0, 1024}, {700, 3000}},    {{1, 0, 1, 0, 4100}, {5000, 300}},         {{1, 0, 4, 0, 16}, {1, 2000, 31}},
+    {{1, 0, 4, 3, 64}, {10, 999}},        {{1, 0, 4, 1, 1024}, {300, 1500}},         {{1, 0, 4, 2, 2100}, {600, 700}},
+    {{1, 0, 4, 1, 4100}, {900, 50}},      {{1, 0, 3, 0, 3001}, {4000}},              {{1, 0, 2, 1, 3}, {1, 1, 2000}},
+    {{1, 0, 7, 6, 5}, {800}},             {{3, 1, 1, 0, 48}, {1, 900}},              {{3, 2, 5, 3, 100}, {300, 401}},
+    {{4, 0, 3, 1, 70}, {2, 500}},         {{100, 0, 1, 0, 50}, {40}},                {{1, 0, 100, 99, 500}, {3, 60}}};
 
-class FirRates : public ::testing::TestWithParam<Stream> {};
+class FirStreams : public ::testing::TestWithParam<Stream> {};
 
-TEST_P(FirRates, BothLayersFollowTheDefinitionAcrossCallsAndWidths) {
+TEST_P(FirStreams, BothLayersFollowTheDefinitionAcrossCallsAndWidths) {
     const Rates r = GetParam().rate;
-    forEachApi([&](const auto& api) {
-        if (!GetParam().calls.empty() && std::string(api.name) != "s") return;
+    forEachFilter([&](const auto& api) {
         using A = std::decay_t<decltype(api)>;
         using D = typename A::D;
         using O = typename A::O;
+        if (!GetParam().calls.empty() && !std::is_same_v<D, float>) return;
         std::mt19937 gen(1234u + unsigned(r.tapsLen * 31 + r.up * 7 + r.down + r.downPhase));
-        const auto h = randomVector<typename A::W>(gen, std::size_t(r.tapsLen));
-        const auto history = randomVector<D>(gen, std::size_t(historyFor(r)));
+        const auto h = randoms<typename A::W>(gen, r.tapsLen);
+        const auto history = randoms<D>(gen, r.history());
         std::uniform_int_distribution<int> iters(1, r.up == 1 ? 400 : 3 * r.tapsLen / r.down + 3);
         std::vector<int> calls = GetParam().calls;
         if (calls.empty()) {
@@ -108,64 +112,232 @@ TEST_P(FirRates, BothLayersFollowTheDefinitionAcrossCallsAndWidths) {
         }
         int total = 0;
         for (int n : calls) total += n;
-        const auto stream = randomVector<D>(gen, std::size_t(total) * std::size_t(r.down));
+        const auto stream = randoms<D>(gen, total * r.down);
         const Reference ref = directMultirate(h, r, history, stream);
-        const bool single = r.up == 1 && r.down == 1;
+        const std::size_t ones = r.multi() ? 0 : std::min<std::size_t>(stream.size(), 300);
         std::vector<O> first;
-        voktest::forEachWidth([&] {
-            LowFilter<A> low(api, h, r, history), lowOne(api, h, r, history);
-            HighFilter<A> high(api, h, r, history), highOne(api, h, r, history);
-            std::vector<O> lowOut, highOut;
+        forEachWidth([&] {
+            // Two-state records over arrays the test owns, one for blocks and one for single samples.
+            std::vector<typename A::W> taps[2] = {h, h};
+            std::vector<D> lines[2];
+            FirTapState tap[2];
+            FirDlyState dly[2];
+            FirState st[2] = {};
+            for (int i = 0; i < 2; ++i) {
+                api.lInitMr(taps[i].data(), r.tapsLen, r.up, r.upPhase, r.down, r.downPhase, &tap[i]);
+                lines[i].resize(std::size_t(r.multi() ? r.history() : r.tapsLen));
+                api.lInitDlyl(&tap[i], lines[i].data(), &dly[i]);
+                api.lSetDlyl(&tap[i], history.data(), &dly[i]);
+                api.hInitMr(h.data(), r.tapsLen, history.data(), r.up, r.upPhase, r.down, r.downPhase, &st[i]);
+            }
+            std::vector<O> low, high;
             std::size_t at = 0;
             for (int n : calls) {
                 std::vector<O> a(std::size_t(n) * std::size_t(r.up) + 2, fromLC<O>(7)), b(a);
-                api.bfirl(&low.tap, &low.dly, stream.data() + at, a.data(), n);
-                api.bfir(&high.st, stream.data() + at, b.data(), n);
-                for (std::size_t g = a.size() - 2; g < a.size(); ++g)  // guards after the outputs
+                api.bfirl(&tap[0], &dly[0], stream.data() + at, a.data(), n);
+                api.bfir(&st[0], stream.data() + at, b.data(), n);
+                for (std::size_t g = a.size() - 2; g < a.size(); ++g)
                     EXPECT_TRUE(asLC(a[g]) == LC(7) && asLC(b[g]) == LC(7)) << "wrote past " << n;
-                lowOut.insert(lowOut.end(), a.begin(), a.end() - 2);
-                highOut.insert(highOut.end(), b.begin(), b.end() - 2);
+                low.insert(low.end(), a.begin(), a.end() - 2);
+                high.insert(high.end(), b.begin(), b.end() - 2);
                 at += std::size_t(n) * std::size_t(r.down);
             }
-            ASSERT_EQ(ref.out.size(), lowOut.size());
-            EXPECT_EQ(0, std::memcmp(lowOut.data(), highOut.data(), sizeof(O) * lowOut.size()));
+            ASSERT_EQ(ref.out.size(), low.size());
+            EXPECT_EQ(0, std::memcmp(low.data(), high.data(), sizeof(O) * low.size()));
             if (first.empty()) {
-                first = lowOut;
-                for (std::size_t m = 0; m < lowOut.size(); ++m)
-                    ASSERT_TRUE(closeTo(lowOut[m], ref.out[m], ref.mag[m])) << m;
-            } else {
-                EXPECT_EQ(0, std::memcmp(first.data(), lowOut.data(), sizeof(O) * first.size()));
+                first = low;
+                for (std::size_t m = 0; m < low.size(); ++m) ASSERT_TRUE(closeTo(low[m], ref.out[m], ref.mag[m])) << m;
             }
-            // More samples than the single-state buffer holds, so its window
-            // wraps; then the block forms continue where the single ones ended.
-            const std::size_t ones = single ? std::min<std::size_t>(stream.size(), 300) : 0;
+            EXPECT_EQ(0, std::memcmp(first.data(), low.data(), sizeof(O) * first.size()));
+            // The one-sample forms, then the block forms going on where they ended.
             for (std::size_t i = 0; i < ones; ++i) {
-                const O a = api.firl(&lowOne.tap, &lowOne.dly, stream[i]), b = api.fir(&highOne.st, stream[i]);
-                ASSERT_EQ(0, std::memcmp(&a, &lowOut[i], sizeof(O))) << i;
-                ASSERT_EQ(0, std::memcmp(&b, &lowOut[i], sizeof(O))) << i;
+                ASSERT_TRUE(sameBits(api.firl(&tap[1], &dly[1], stream[i]), low[i])) << i;
+                ASSERT_TRUE(sameBits(api.fir(&st[1], stream[i]), low[i])) << i;
             }
-            if (single && ones < stream.size()) {
+            if (!r.multi() && ones < stream.size()) {
                 const int rest = int(stream.size() - ones);
                 std::vector<O> a(static_cast<std::size_t>(rest)), b(a.size());
-                api.bfirl(&lowOne.tap, &lowOne.dly, stream.data() + ones, a.data(), rest);
-                api.bfir(&highOne.st, stream.data() + ones, b.data(), rest);
-                EXPECT_EQ(0, std::memcmp(a.data(), &lowOut[ones], sizeof(O) * a.size()));
-                EXPECT_EQ(0, std::memcmp(b.data(), &lowOut[ones], sizeof(O) * b.size()));
+                api.bfirl(&tap[1], &dly[1], stream.data() + ones, a.data(), rest);
+                api.bfir(&st[1], stream.data() + ones, b.data(), rest);
+                EXPECT_EQ(0, std::memcmp(a.data(), &low[ones], sizeof(O) * a.size()));
+                EXPECT_EQ(0, std::memcmp(b.data(), &low[ones], sizeof(O) * b.size()));
             }
-            const int n = historyFor(r);
+            const int n = r.history();
             std::vector<D> lowDly(std::size_t(n) + 1), highDly(std::size_t(n) + 1), seen(history);
             seen.insert(seen.end(), stream.begin(), stream.end());  // a stream may be shorter than the line
-            api.lGetDlyl(&low.tap, &low.dly, lowDly.data());
-            api.hGetDlyl(&high.st, highDly.data());
+            api.lGetDlyl(&tap[0], &dly[0], lowDly.data());
+            api.hGetDlyl(&st[0], highDly.data());
             for (int i = 0; i < n; ++i) {
                 const LC want = asLC(seen[seen.size() - std::size_t(n) + std::size_t(i)]);
-                EXPECT_EQ(want, asLC(lowDly[std::size_t(i)])) << i;
-                EXPECT_EQ(want, asLC(highDly[std::size_t(i)])) << i;
+                EXPECT_TRUE(want == asLC(lowDly[std::size_t(i)]) && want == asLC(highDly[std::size_t(i)])) << i;
             }
+            for (FirState& s : st) vokFirFree(&s);
         });
     });
 }
 
-INSTANTIATE_TEST_SUITE_P(Fir, FirRates, ::testing::ValuesIn(streams()));
+INSTANTIATE_TEST_SUITE_P(Fir, FirStreams, ::testing::ValuesIn(kStreams));
+
+// ---- 16-bit samples ----
+
+// One rounded sum converted to 16 bits, independently of the library.
+short expected16(std::int64_t r, int mode, int sf) {
+    if (mode & VOK_FIXED_SCALE) r = sf >= 0 ? (r >> sf) : r * (std::int64_t(1) << -sf);
+    if (mode & VOK_SATURATE) return short(r < -32768 ? -32768 : r > 32767 ? 32767 : r);
+    return short(std::uint16_t(std::uint64_t(r)));
+}
+
+// The automatic factor of a block: the largest magnitude brought to 15 bits.
+int autoFactor(const std::vector<std::int64_t>& r) {
+    std::int64_t big = 0;
+    for (std::int64_t v : r) big = std::max(big, v < 0 ? -v : v);
+    int bits = 0;
+    while ((big >> bits) > 1) ++bits;  // floor(log2 big)
+    return big <= 32767 ? 0 : bits - 14;
+}
+
+struct ModeCase {
+    int mode, factor, limit;
+};
+
+// Both layers through calls of one iteration, a few, more than the
+// single-state buffer room and exactly its room (where the automatic factor
+// is chosen over the whole block by both), every scale mode, at every width.
+// Dyadic taps (k/16) make every sum exact: then the two-state outputs are
+// the definition converted; taps of any value check that the single-state
+// filter rounds exactly where the two-state one does. Factors are read and
+// never written, except the automatic one of each call. Single-rate one
+// sample forms give the block outputs.
+class Fir16Streams : public ::testing::TestWithParam<Rates> {};
+
+TEST_P(Fir16Streams, BothLayersFollowTheDefinitionUnderEveryScaleMode) {
+    const Rates r = GetParam();
+    const ModeCase modes[] = {{VOK_NO_SCALE, 0, 300},    {VOK_NO_SCALE, 0, 32767},
+                              {VOK_SATURATE, 0, 32767},  {VOK_FIXED_SCALE, 3, 32767},
+                              {VOK_FIXED_SCALE | VOK_SATURATE, 1, 32767},
+                              {VOK_FIXED_SCALE | VOK_SATURATE, -2, 4000},
+                              {VOK_AUTO_SCALE, 99, 32767}, {VOK_AUTO_SCALE, 99, 200}};
+    // The definition is checked at the first width, every other width against it.
+    std::vector<std::vector<short>> firstWidth;
+    forEachWidth([&] {
+        std::size_t run = 0;
+        for (bool dyadic : {true, false}) {
+            for (const ModeCase& mc : modes) {
+                SCOPED_TRACE(::testing::Message() << r << " mode " << mc.mode << " sf " << mc.factor << " " << dyadic);
+                std::mt19937 gen(unsigned(r.tapsLen * 13 + mc.mode * 5 + mc.limit + dyadic));
+                std::vector<float> h(static_cast<std::size_t>(r.tapsLen)), taps[2];
+                for (auto& v : h) v = dyadic ? float(std::uniform_int_distribution<int>(-32, 32)(gen)) / 16.0f
+                                             : std::uniform_real_distribution<float>(-1.5f, 1.5f)(gen);
+                const auto history = randomShorts(gen, std::size_t(r.history()), mc.limit);
+                std::vector<short> lines[2];
+                FirTapState tap[2];
+                FirDlyState dly[2];
+                FirState st[2] = {};
+                for (int i = 0; i < 2; ++i) {
+                    taps[i] = h;
+                    vokwFirlInitMr(taps[i].data(), r.tapsLen, r.up, r.upPhase, r.down, r.downPhase, &tap[i]);
+                    std::vector<short> init(history);
+                    init.resize(std::size_t(r.multi() ? r.history() : r.tapsLen));  // the scratch slot
+                    lines[i].resize(init.size());
+                    vokwFirlInitDlyl(&tap[i], lines[i].data(), &dly[i]);
+                    vokwFirlSetDlyl(&tap[i], init.data(), &dly[i]);
+                    vokwFirInitMr(h.data(), r.tapsLen, history.data(), r.up, r.upPhase, r.down, r.downPhase, &st[i]);
+                }
+                ASSERT_EQ(r.tapsLen, st[0].origTapsLen);
+                EXPECT_EQ(0, st[0].tapsScale);
+                std::vector<short> stream;
+                std::vector<std::pair<std::size_t, int>> factors;  // first output and factor of each call
+                std::vector<short> got;
+                for (int n : {1, 5, std::min(2 * r.tapsLen + 1, 150), st[0].bufRoom / r.down, 37}) {
+                    const auto in = randomShorts(gen, std::size_t(n * r.down), mc.limit);
+                    std::vector<short> out(std::size_t(n * r.up)), other(out.size());
+                    int sf = mc.factor, sfHigh = mc.factor;
+                    vokwbFirl(&tap[0], &dly[0], in.data(), out.data(), n, mc.mode, &sf);
+                    vokwbFir(&st[0], in.data(), other.data(), n, mc.mode, &sfHigh);
+                    if (mc.mode != VOK_AUTO_SCALE) EXPECT_TRUE(sf == mc.factor && sfHigh == mc.factor);
+                    if (mc.mode != VOK_AUTO_SCALE || n * r.down <= st[0].bufRoom) {
+                        EXPECT_EQ(out, other) << "block of " << n;
+                        EXPECT_EQ(sf, sfHigh);
+                    }
+                    for (std::size_t i = 0; !r.multi() && mc.mode != VOK_AUTO_SCALE && i < in.size(); ++i) {
+                        EXPECT_EQ(out[i], vokwFirl(&tap[1], &dly[1], in[i], mc.mode, &sfHigh)) << i;
+                        EXPECT_EQ(out[i], vokwFir(&st[1], in[i], mc.mode, &sfHigh)) << i;
+                    }
+                    factors.push_back({got.size(), sf});
+                    stream.insert(stream.end(), in.begin(), in.end());
+                    got.insert(got.end(), out.begin(), out.end());
+                    std::vector<short> a(std::size_t(r.history()) + 1), b(a);
+                    vokwFirlGetDlyl(&tap[0], &dly[0], a.data());
+                    vokwFirGetDlyl(&st[0], b.data());
+                    EXPECT_TRUE(std::equal(a.begin(), a.end() - 1, b.begin()));  // not the scratch slot
+                }
+                for (FirState& s : st) vokFirFree(&s);
+                if (run++ < firstWidth.size()) {
+                    EXPECT_EQ(firstWidth[run - 1], got);
+                    continue;
+                }
+                firstWidth.push_back(got);
+                if (!dyadic) continue;
+                const Reference ref = directMultirate(h, r, history, stream);
+                ASSERT_EQ(ref.out.size(), got.size());
+                factors.push_back({got.size(), 0});
+                for (std::size_t c = 0; c + 1 < factors.size(); ++c) {
+                    std::vector<std::int64_t> part;
+                    for (std::size_t i = factors[c].first; i < factors[c + 1].first; ++i)
+                        part.push_back(std::int64_t(std::nearbyint(ref.out[i].real())));
+                    int sf = mc.factor, mode = mc.mode;
+                    if (mode == VOK_AUTO_SCALE) {
+                        sf = autoFactor(part);
+                        mode = VOK_FIXED_SCALE | VOK_SATURATE;
+                        EXPECT_EQ(sf, factors[c].second);
+                    }
+                    for (std::size_t i = 0; i < part.size(); ++i)
+                        EXPECT_EQ(expected16(part[i], mode, sf), got[factors[c].first + i]) << factors[c].first + i;
+                }
+            }
+        }
+    });
+}
+
+INSTANTIATE_TEST_SUITE_P(Fir, Fir16Streams,
+                         ::testing::Values(Rates{1, 0, 1, 0, 1}, Rates{1, 0, 1, 0, 2}, Rates{1, 0, 1, 0, 6},
+                                           Rates{1, 0, 1, 0, 9}, Rates{1, 0, 3, 1, 8}, Rates{1, 0, 3, 2, 8},
+                                           Rates{3, 2, 1, 0, 7}, Rates{4, 1, 3, 2, 10}, Rates{5, 0, 2, 1, 3},
+                                           Rates{2, 1, 2, 0, 6}, Rates{3, 1, 2, 0, 9},
+                                           // Runs of many conversion chunks, and iterations of more
+                                           // outputs than one chunk.
+                                           Rates{1, 0, 1, 0, 200}, Rates{3, 1, 2, 0, 100}, Rates{1, 0, 5, 2, 300},
+                                           Rates{300, 7, 2, 1, 601}));
+
+// Halves round to even: with taps of 0.5, 3 after 2 gives 1.5 or 2.5 (both 2)
+// and 4 after 3 gives 2 or 3.5 (4); a fixed factor of 0 with saturation is
+// saturation alone, no scaling wraps.
+TEST(Fir16, TiesRoundToEvenSaturationAndWrap) {
+    for (int tapsLen : {1, 2}) {
+        float h[2] = {0.5f, 0.5f};
+        short two[2] = {2, 0};
+        FirTapState tap{};
+        FirDlyState dly{};
+        FirState st{};
+        vokwFirlInit(h, tapsLen, &tap);
+        vokwFirlInitDlyl(&tap, two, &dly);
+        vokwFirlSetDlyl(&tap, two, &dly);
+        vokwFirInit(h, tapsLen, two, &st);
+        for (short x : {3, 4}) {
+            const short want = x == 4 && tapsLen == 2 ? 4 : 2;
+            EXPECT_EQ(want, vokwFirl(&tap, &dly, x, VOK_NO_SCALE, nullptr));
+            EXPECT_EQ(want, vokwFir(&st, x, VOK_NO_SCALE, nullptr));
+        }
+        vokFirFree(&st);
+        int zero = 0;
+        const float big[2] = {2.0f, 2.0f};
+        vokwFirlSetTaps(nullptr, &tap);
+        vokwFirlSetTaps(big, &tap);
+        vokwFirlSetDlyl(&tap, nullptr, &dly);
+        EXPECT_EQ(32767, vokwFirl(&tap, &dly, 30000, VOK_FIXED_SCALE | VOK_SATURATE, &zero));
+        EXPECT_EQ(short(std::uint16_t(std::uint32_t(60000 * tapsLen))),
+                  vokwFirl(&tap, &dly, 30000, VOK_NO_SCALE, nullptr));
+    }
+}
 
 }  // namespace

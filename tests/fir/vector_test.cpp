@@ -8,13 +8,17 @@
 #include <random>
 #include <vector>
 
-#include "fir_support.h"
 #include "kernels/firdot.h"
-#include "../support/widths.h"
+#include "support/filter_calls.h"
+#include "support/widths.h"
 
 namespace {
 
-using namespace firtest;
+using namespace voktest;
+
+template <class T> std::vector<T> randoms(std::mt19937& gen, std::size_t n) {
+    return randomVector<T>((long long)n, unsigned(gen()));
+}
 
 // Where tap j finds output t's input: one line at single rate, one stream
 // per tap residue (streams `stride` apart) when decimating.
@@ -61,9 +65,9 @@ void pairingSumsInTapOrder(const PairingCase& k, const vok::kernels::FirDotPairi
     const vok::kernels::Streams streams{k.down, k.down > 1 ? k.n + k.count + 3 : 0};
     const int span = reach(streams, k.count) + 4;
     const std::size_t tapStep = std::size_t(k.tapStride > 0 ? k.tapStride : -k.tapStride) * std::size_t(k.tapLanes);
-    const auto stored = randomVector<T>(gen, std::size_t(k.count) * tapStep + 1);
+    const auto stored = randoms<T>(gen, std::size_t(k.count) * tapStep + 1);
     const T* taps = k.tapStride > 0 ? stored.data() : stored.data() + stored.size() - 1;
-    const auto line = randomVector<T>(gen, std::size_t(span + k.n) * std::size_t(k.dataLanes));
+    const auto line = randoms<T>(gen, std::size_t(span + k.n) * std::size_t(k.dataLanes));
     const T* data = line.data() + std::size_t(span) * std::size_t(k.dataLanes);
     auto at = [&](int t, int j, int lane) {
         const std::ptrdiff_t e = inputOf(streams, t, j);
@@ -256,14 +260,14 @@ O tapOrderSum(const std::vector<W>& h, const std::vector<D>& line, std::size_t n
 // windows reach into the history, all bit for bit the tap-order double sum
 // at every width.
 TEST(FirSingleRatePieces, OutputsAreTapOrderDoubleSumsAtEveryWidth) {
-    forEachApi([](const auto& api) {
+    forEachFilter([](const auto& api) {
         using A = std::decay_t<decltype(api)>;
         for (int tapsLen : {1, 17, 2033, 2034, 4081}) {
             SCOPED_TRACE(tapsLen);
             std::mt19937 gen(2024u + unsigned(tapsLen));
-            const auto h = randomVector<typename A::W>(gen, std::size_t(tapsLen));
+            const auto h = randoms<typename A::W>(gen, std::size_t(tapsLen));
             const std::size_t hist = std::size_t(tapsLen - 1);
-            const auto line = randomVector<typename A::D>(gen, hist + 4500);  // history, then the inputs
+            const auto line = randoms<typename A::D>(gen, hist + 4500);  // history, then the inputs
             const int calls[] = {4300, 200};
             std::vector<typename A::O> want(4500);
             for (std::size_t t = 0; t < want.size(); ++t)

@@ -111,43 +111,6 @@ TEST(FirDesign, MatchesScipyFirwin) {
     EXPECT_GT(checked, 500);
 }
 
-// Smallest accepted length, frequencies just inside the open interval, and a
-// subnormal so small that the upper word of the double is zero; a success
-// clears an earlier failure status.
-TEST(FirDesign, FrequencyAndLengthLimits) {
-    double taps[8];
-    vokSetErrStatus(VOK_StatusBadArg);
-    EXPECT_EQ(vokdFirLowpass(1e-300, taps, 5, 0, 0), 0);
-    EXPECT_EQ(vokGetErrStatus(), VOK_StatusOk);
-    EXPECT_EQ(vokdFirLowpass(std::nextafter(0.5, 0.0), taps, 5, 0, 0), 0);
-    EXPECT_EQ(vokdFirBandpass(0.2, std::nextafter(0.2, 1.0), taps, 5, 0, 0), 0);
-    voktest::ReportRecorder rec;
-    for (double f : {1e-320, -0.0, kNaN, std::numeric_limits<double>::infinity()})
-        EXPECT_EQ(vokdFirLowpass(f, taps, 5, 0, 0), VOK_StatusBadFreq) << f;
-}
-
-struct Failure {
-    Kind kind;
-    double f1, f2;
-    bool nullTaps;
-    int n, status;
-    const char* context;
-};
-
-class DesignFailure : public ::testing::TestWithParam<Failure> {};
-
-// One report with the status and text of the first failed check; the taps
-// stay as they were and the status is returned.
-TEST_P(DesignFailure, ReportsFirstFailedCheckAndWritesNothing) {
-    const Failure& c = GetParam();
-    voktest::ReportRecorder rec;
-    voktest::Sentinel buf(64 * sizeof(double));
-    EXPECT_EQ(run(c.kind, c.f1, c.f2, c.nullTaps ? nullptr : buf.as<double>(), c.n, 3, 1), c.status);
-    EXPECT_REPORTS(rec, {c.status, kNames[c.kind], c.context, "vokfirg"});
-    EXPECT_TRUE(buf.untouched());
-    EXPECT_EQ(vokGetErrStatus(), c.status);
-}
-
 const char kNullTaps[] = "\nNull pointer to taps[] array was passed\n";
 const char kShort[] = "\ntapsLen argument is less five\n";
 const char kBadRfreq[] = "\nrfreq argument isn\x92t satisfactory\n";
@@ -156,21 +119,46 @@ const char kBadHigh[] = "\nrHighFreq argument isn\x92t satisfactory\n";
 const char kOrder[] = "\nrHighFreq argument is less rLowFreq argument\n";
 constexpr int kNullSt = VOK_StatusNullTaps, kLenSt = VOK_StatusTapsLen, kFreq = VOK_StatusBadFreq;
 
-INSTANTIATE_TEST_SUITE_P(
-    Checks, DesignFailure,
-    ::testing::Values(
-        // taps before length before frequency
-        Failure{Low, 0.7, 0, true, 4, kNullSt, kNullTaps}, Failure{High, 0.2, 0, true, 9, kNullSt, kNullTaps},
-        Failure{Pass, 0.3, 0.1, true, 2, kNullSt, kNullTaps}, Failure{Stop, 0.1, 0.2, true, 9, kNullSt, kNullTaps},
-        Failure{Low, 0.7, 0, false, 4, kLenSt, kShort}, Failure{High, 0.2, 0, false, -3, kLenSt, kShort},
-        Failure{Pass, 0.3, 0.1, false, 0, kLenSt, kShort}, Failure{Stop, 0.1, 0.2, false, 4, kLenSt, kShort},
-        Failure{Low, 0.5, 0, false, 5, kFreq, kBadRfreq}, Failure{Low, 0.0, 0, false, 5, kFreq, kBadRfreq},
-        Failure{High, -0.1, 0, false, 6, kFreq, kBadRfreq}, Failure{High, kNaN, 0, false, 6, kFreq, kBadRfreq},
-        // low before high before order
-        Failure{Pass, 0.0, 0.7, false, 7, kFreq, kBadLow}, Failure{Stop, 0.5, 0.1, false, 8, kFreq, kBadLow},
-        Failure{Pass, 0.3, 0.5, false, 7, kFreq, kBadHigh}, Failure{Stop, 0.3, -0.2, false, 8, kFreq, kBadHigh},
-        Failure{Pass, 0.3, 0.1, false, 7, VOK_StatusFreqOrder, kOrder},
-        Failure{Pass, 0.2, 0.2, false, 7, VOK_StatusFreqOrder, kOrder},
-        Failure{Stop, 0.25, 0.25, false, 8, VOK_StatusFreqOrder, kOrder}));
+// One report with the status and text of the first failed check (taps before
+// length before frequency, low before high before order); the taps stay as
+// they were and the status is returned. Successes at the smallest length,
+// frequencies just inside the open interval and a subnormal so small that the
+// upper word of the double is zero, clear an earlier failure status.
+TEST(FirDesign, ChecksInOrder) {
+    struct Row {
+        Kind kind;
+        double f1, f2;
+        bool nullTaps;
+        int n, status;
+        const char* context;
+    };
+    const double below = std::nextafter(0.5, 0.0), inf = std::numeric_limits<double>::infinity();
+    const Row rows[] = {
+        {Low, 0.7, 0, true, 4, kNullSt, kNullTaps},      {High, 0.2, 0, true, 9, kNullSt, kNullTaps},
+        {Pass, 0.3, 0.1, true, 2, kNullSt, kNullTaps},   {Stop, 0.1, 0.2, true, 9, kNullSt, kNullTaps},
+        {Low, 0.7, 0, false, 4, kLenSt, kShort},         {High, 0.2, 0, false, -3, kLenSt, kShort},
+        {Pass, 0.3, 0.1, false, 0, kLenSt, kShort},      {Stop, 0.1, 0.2, false, 4, kLenSt, kShort},
+        {Low, 0.5, 0, false, 5, kFreq, kBadRfreq},       {Low, 0.0, 0, false, 5, kFreq, kBadRfreq},
+        {Low, 1e-320, 0, false, 5, kFreq, kBadRfreq},    {Low, -0.0, 0, false, 5, kFreq, kBadRfreq},
+        {Low, inf, 0, false, 5, kFreq, kBadRfreq},       {High, -0.1, 0, false, 6, kFreq, kBadRfreq},
+        {High, kNaN, 0, false, 6, kFreq, kBadRfreq},     {Pass, 0.0, 0.7, false, 7, kFreq, kBadLow},
+        {Stop, 0.5, 0.1, false, 8, kFreq, kBadLow},      {Pass, 0.3, 0.5, false, 7, kFreq, kBadHigh},
+        {Stop, 0.3, -0.2, false, 8, kFreq, kBadHigh},    {Pass, 0.3, 0.1, false, 7, VOK_StatusFreqOrder, kOrder},
+        {Pass, 0.2, 0.2, false, 7, VOK_StatusFreqOrder, kOrder},
+        {Stop, 0.25, 0.25, false, 8, VOK_StatusFreqOrder, kOrder},
+        {Low, 1e-300, 0, false, 5, VOK_StatusOk, nullptr},  {Low, below, 0, false, 5, VOK_StatusOk, nullptr},
+        {Pass, 0.2, std::nextafter(0.2, 1.0), false, 5, VOK_StatusOk, nullptr}};
+    for (const Row& c : rows) {
+        SCOPED_TRACE(::testing::Message() << kNames[c.kind] << " " << c.f1 << " " << c.f2 << " " << c.n);
+        voktest::ReportRecorder rec;
+        vokSetErrStatus(VOK_StatusBadArg);
+        voktest::Sentinel buf(64 * sizeof(double));
+        EXPECT_EQ(run(c.kind, c.f1, c.f2, c.nullTaps ? nullptr : buf.as<double>(), c.n, 3, 1), c.status);
+        if (c.context) EXPECT_REPORTS(rec, {c.status, kNames[c.kind], c.context, "vokfirg"});
+        else EXPECT_REPORTS(rec);
+        EXPECT_EQ(c.context != nullptr, buf.untouched());
+        EXPECT_EQ(vokGetErrStatus(), c.status);
+    }
+}
 
 }  // namespace

@@ -124,36 +124,25 @@ bool respond(const char* text, const char* title, int buttons) {
 TEST(ReportFunctions, MessageBoxTextsTitlesAndButtons) {
     const std::string leaf = "\n\nErrMode=VOK_ErrorModeLeaf\n\nTerminate the application?";
     const std::string parent = "\n\nErrMode=VOK_ErrorModeParent\n\nContinue?";
-    struct Case {
-        Report r;
-        std::string text, title;
-        int buttons, calls;
-    };
-    const Case table[] = {
-        {{1, -5, -5, "voksbZero", "n<=0", "vokarith", 12},
-         "in function [vokarith:12]:voksbZero():\n n<=0" + parent,
-         "Bad argument",
-         1,
-         1},
-        {{0, 0, -4, nullptr, nullptr, nullptr, -3}, "in function [:0]:<unknown>():\n " + leaf, "No Error", 0, 1},
-        {{1, 0, -1, "vokcConv", nullptr, "vokconvs", 3},
-         "called from [vokconvs:3]:vokcConv():\n " + parent,
-         "No Error",
-         1,
-         1},
-        {{1, -4, -8, "f", "ctx", "m", 4}, "called from [m:4]:\n f(ctx)" + parent, "Out of memory", 1, 1},
-        {{5, 0, -5, "f", "c", "m", 1}, "", "", -1, 0}};
+    // No text: no box. The buttons are the mode's (0 leaf, 1 parent).
+    const std::tuple<Report, const char*, const char*> table[] = {
+        {{1, -5, -5, "voksbZero", "n<=0", "vokarith", 12}, "in function [vokarith:12]:voksbZero():\n n<=0",
+         "Bad argument"},
+        {{0, 0, -4, nullptr, nullptr, nullptr, -3}, "in function [:0]:<unknown>():\n ", "No Error"},
+        {{1, 0, -1, "vokcConv", nullptr, "vokconvs", 3}, "called from [vokconvs:3]:vokcConv():\n ", "No Error"},
+        {{1, -4, -8, "f", "ctx", "m", 4}, "called from [m:4]:\n f(ctx)", "Out of memory"},
+        {{5, 0, -5, "f", "c", "m", 1}, nullptr, nullptr}};
     vok::testing::setBoxResponder(respond);
-    for (const Case& c : table) {
-        ReportRecorder rec(c.r.mode);
-        vokSetErrStatus(c.r.stored);
+    for (const auto& [r, text, title] : table) {
+        ReportRecorder rec(r.mode);
+        vokSetErrStatus(r.stored);
         seen = {};
-        answer = c.r.mode == 1;  // OK in the parent mode, No in the leaf mode: both continue
-        EXPECT_EQ(vokGuiBoxReport(c.r.status, c.r.fn, c.r.ctx, c.r.file, c.r.line), c.r.status);
-        EXPECT_EQ(seen.text, c.text);
-        EXPECT_EQ(seen.title, c.calls ? "TRM Library Error: " + c.title : "");
-        EXPECT_EQ(seen.buttons, c.buttons);
-        EXPECT_EQ(seen.calls, c.calls);
+        answer = r.mode == 1;  // OK in the parent mode, No in the leaf mode: both continue
+        EXPECT_EQ(vokGuiBoxReport(r.status, r.fn, r.ctx, r.file, r.line), r.status);
+        EXPECT_EQ(seen.text, text ? text + (r.mode ? parent : leaf) : "");
+        EXPECT_EQ(seen.title, text ? std::string("TRM Library Error: ") + title : "");
+        EXPECT_EQ(seen.buttons, text ? r.mode : -1);
+        EXPECT_EQ(seen.calls, text ? 1 : 0);
     }
     ReportRecorder rec(VOK_ErrorModeParent);
     answer = true;
@@ -245,14 +234,10 @@ TEST(Memory, InjectedFailureReturnsNullWithoutReport) {
 TEST(Version, ConstantRecord) {
     const VokLibVersion* v = vokGetLibVersion();
     ASSERT_EQ(v, vokGetLibVersion());
-    EXPECT_EQ(v->numbers[0], 3);
-    EXPECT_EQ(v->numbers[1], 0);
-    EXPECT_EQ(v->numbers[2], 13);
-    EXPECT_STREQ(v->name, "vokx1.dll");
-    EXPECT_STREQ(v->version, "v4.0 Release Candidate");
-    EXPECT_STREQ(v->internalVersion, "[4.00.29, 01/30/97]");
-    EXPECT_STREQ(v->buildDate, "Feb 24 1998");
-    EXPECT_STREQ(v->linkage, "DLL");
+    EXPECT_EQ(std::vector<int>(v->numbers, v->numbers + 3), std::vector<int>({3, 0, 13}));
+    const std::vector<std::string> texts{v->name, v->version, v->internalVersion, v->buildDate, v->linkage};
+    EXPECT_EQ(texts, std::vector<std::string>({"vokx1.dll", "v4.0 Release Candidate", "[4.00.29, 01/30/97]",
+                                               "Feb 24 1998", "DLL"}));
 }
 
 }  // namespace

@@ -1,14 +1,20 @@
 // Floating-point IIR filters, every type combination: arbitrary order and
 // biquad cascades against a long-double recursion written from the difference
-// equation, both layers giving the same bits, and a negative status stopping all.
+// equation, both layers giving the same bits, a negative status stopping all;
+// long float and double blocks through the segment-parallel cascade path at
+// every kernel width, and the lane kernel itself.
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstring>
+#include <limits>
+#include <random>
 #include <vector>
 
+#include "kernels/iir.h"
 #include "support/reports.h"
 #include "support/values.h"
+#include "support/widths.h"
 #include "vok.h"
 
 namespace {
@@ -59,6 +65,10 @@ std::vector<C> stableTaps(int order, unsigned seed) {
         static void hInitBq(int t, const C* taps, int n, IirState* s) { vok##tag##IirInitBq(t, taps, n, s); } \
         static O hOne(IirState* s, I x) { return vok##tag##Iir(s, x); }                                       \
         static int hBlk(IirState* s, const I* x, O* y, int n) { return vok##tag##bIir(s, x, y, n); }          \
+        static constexpr const char* names[9] = {                                                             \
+            "vok" #ct "IirlInit", "vok" #ct "IirlInitBq", "vok" #ot "IirlInitDlyl", "vok" #tag "Iirl",        \
+            "vok" #tag "bIirl",   "vok" #tag "IirInit",   "vok" #tag "IirInitBq",   "vok" #tag "Iir",         \
+            "vok" #tag "bIir"};                                                                               \
     };
 COMBO(s, float, float, float, s, s)
 COMBO(d, double, double, double, d, d)
@@ -134,10 +144,32 @@ TYPED_TEST(IirTypes, BothLayersFollowTheDifferenceEquation) {
     }
 }
 
-TYPED_TEST(IirTypes, ANegativeStatusOnEntryStopsEveryOperation) {
+// Every entry point's first checks with its own name, then a negative status
+// on entry stopping every operation silently, with nothing written.
+TYPED_TEST(IirTypes, ChecksThenANegativeStatusOnEntryStopsEveryOperation) {
     using P = TypeParam;
     using O = typename P::O;
+    const char *low = "vokiirl", *high = "vokiirh", *taps0 = "tapStPtr==0", *dly0 = "dlyStPtr==0";
     ReportRecorder rec;
+    P::init(2, nullptr, -1, nullptr);
+    P::initBq(5, nullptr, 0, nullptr);
+    P::initDlyl(nullptr, nullptr, nullptr);
+    EXPECT_TRUE(sameBits(std::vector<O>(1), {P::one(nullptr, nullptr, {})}));
+    P::blk(nullptr, nullptr, nullptr, nullptr, -1);
+    P::hInit(0, nullptr, 1, nullptr);
+    P::hInitBq(0, nullptr, 1, nullptr);
+    P::hOne(nullptr, {});
+    EXPECT_EQ(VOK_StatusBadArg, P::hBlk(nullptr, nullptr, nullptr, 1));
+    std::vector<Expected> want;
+    const std::vector<std::vector<const char*>> contexts = {
+        {taps0, "taps==0", "order < 0", "iirType is out of range"}, {taps0, "taps==0", "numQuads <= 0",
+        "iirType is out of range"}, {taps0, dly0}, {taps0, dly0}, {taps0, dly0, "inSamps==0", "outSamps==0"},
+        {"statePtr==0", "tapVals==0"}, {"statePtr==0", "tapVals==0"}, {"statePtr==0"}, {"statePtr==0"}};
+    for (int f = 0; f < 9; ++f)
+        for (const char* c : contexts[f]) want.push_back({VOK_StatusBadArg, P::names[f], c, f < 5 ? low : high});
+    EXPECT_TRUE(sameReports(rec.reports(), want));
+    rec.clear();
+
     auto taps = stableTaps<typename P::C>(2, 5);
     IirTapState ts{};
     IirDlyState ds{};
@@ -235,6 +267,195 @@ TEST(Iir, ExactRecursionsAndCoefficientLayouts) {
     EXPECT_EQ(7.0f, none);
     EXPECT_EQ(0, vokIirFree(&gain));
     EXPECT_EQ(0, vokIirFree(&st));
+}
+
+// ---- Long blocks through biquad cascades: the segment-parallel path ----
+
+using LD = long double;
+
+// Sections b0, b1, b2, a0, a1, a2 with complex poles of modulus about `radius`
+// (a0, b0 away from one, so that normalisation matters).
+std::vector<float> makeSections(int nq, double radius, unsigned seed) {
+    std::mt19937 gen(seed);
+    std::uniform_real_distribution<double> u(0, 1);
+    std::vector<float> t;
+    for (int q = 0; q < nq; ++q) {
+        const double r = radius * (0.9 + 0.1 * u(gen)), th = 0.1 + 2.8 * u(gen);
+        const double a0 = 0.5 + u(gen), b0 = 0.25 + u(gen);
+        t.insert(t.end(), {float(b0), float(b0 * (2 * u(gen) - 1)), float(b0 * (u(gen) - 0.5)), float(a0),
+                           float(-2 * r * std::cos(th) * a0), float(r * r * a0)});
+    }
+    return t;
+}
+
+// The cascade section by section through the difference equation.
+template <class T>
+std::vector<LD> directCascade(const std::vector<float>& t, const std::vector<T>& x) {
+    std::vector<LC> v(x.begin(), x.end());
+    for (size_t q = 0; q < t.size(); q += 6)
+        v = directForm({t[q], t[q + 1], t[q + 2]}, {t[q + 3], t[q + 4], t[q + 5]}, v);
+    std::vector<LD> y;
+    for (const LC& e : v) y.push_back(e.real());
+    return y;
+}
+
+template <class T>
+LD maxError(const std::vector<T>& got, const std::vector<LD>& ref) {
+    LD err = 0;
+    for (size_t i = 0; i < got.size(); ++i) err = std::max(err, std::fabs(LD(got[i]) - ref[i]));
+    return err;
+}
+// A few ulps of the signal scale, or what the one-sample filter itself reaches.
+template <class T>
+LD bound(const std::vector<LD>& ref, LD oneSampleError) {
+    LD m = 0;
+    for (LD e : ref) m = std::max(m, std::fabs(e));
+    return std::max(8 * LD(std::numeric_limits<T>::epsilon()) * m, 2 * oneSampleError);
+}
+
+// A high-layer filter of float or double data.
+template <class T = float>
+struct Filter {
+    static constexpr bool kFloat = std::is_same_v<T, float>;
+    IirState st{};
+    explicit Filter(const std::vector<float>& t) {
+        const std::vector<T> taps(t.begin(), t.end());
+        kFloat ? voksIirInitBq(0, (const float*)taps.data(), int(t.size() / 6), &st)
+               : vokdIirInitBq(0, (const double*)taps.data(), int(t.size() / 6), &st);
+    }
+    ~Filter() { vokIirFree(&st); }
+    const T* delay() const { return static_cast<const T*>(st.dlyState.dlyl); }
+    int run(const T* x, T* y, int n) {
+        return kFloat ? voksbIir(&st, (const float*)x, (float*)y, n) : vokdbIir(&st, (const double*)x, (double*)y, n);
+    }
+    std::vector<T> block(const std::vector<T>& x) {
+        std::vector<T> y(x.size());
+        EXPECT_EQ(0, run(x.data(), y.data(), int(x.size())));
+        return y;
+    }
+    std::vector<T> oneByOne(const std::vector<T>& x) {
+        std::vector<T> y(x.size());
+        for (size_t i = 0; i < x.size(); ++i) y[i] = kFloat ? voksIir(&st, float(x[i])) : vokdIir(&st, x[i]);
+        return y;
+    }
+};
+
+// Lengths around the segment sizes: below the threshold (one-sample bits), one
+// short chunk, whole chunks, and whole chunks with tails of every kind. At every
+// width the outputs and delays are as accurate as the one-sample filter's and
+// equal to the bit to those of the first width.
+template <class T>
+void expectAccurateLongBlocks(int nq, double radius) {
+    const auto t = makeSections(nq, radius, 11u * nq);
+    for (int n : {1023, 1024, 1031, 2048, 2049, 3000, 4095, 4096, 4096 + 1024 + 7, 20000}) {
+        SCOPED_TRACE(testing::Message() << nq << " sections, radius " << radius << ", length " << n);
+        const auto x = randomVector<T>(n, unsigned(n));
+        const auto ref = directCascade(t, x);
+        std::vector<T> first, firstDelay;
+        voktest::forEachWidth([&] {
+            Filter<T> blockF(t), oneF(t);
+            const auto yb = blockF.block(x), y1 = oneF.oneByOne(x);
+            const std::vector<T> d(blockF.delay(), blockF.delay() + 2 * nq);
+            const LD tol = bound<T>(ref, maxError(y1, ref));
+            EXPECT_LE(maxError(yb, ref), tol);
+            for (int k = 0; k < 2 * nq; ++k) EXPECT_NEAR(oneF.delay()[k], d[k], double(2 * tol)) << "delay " << k;
+            if (n < 1024) EXPECT_EQ(0, std::memcmp(y1.data(), yb.data(), sizeof(T) * n));
+            if (n < 1024) EXPECT_EQ(0, std::memcmp(oneF.delay(), d.data(), sizeof(T) * 2 * nq));
+            if (first.empty()) first = yb, firstDelay = d;
+            EXPECT_EQ(0, std::memcmp(first.data(), yb.data(), sizeof(T) * yb.size()));
+            EXPECT_EQ(0, std::memcmp(firstDelay.data(), d.data(), sizeof(T) * d.size()));
+        });
+    }
+}
+
+TEST(IirSegments, LongBlocksAreAsAccurateAsTheOneSampleFilter) {
+    for (auto [nq, radius] : {std::pair{1, 0.7}, {2, 0.8}, {3, 0.95}, {4, 0.6}, {4, 0.995}, {5, 0.8}, {6, 0.9},
+                              {8, 0.9}, {9, 0.7}}) {
+        expectAccurateLongBlocks<float>(nq, radius);
+        expectAccurateLongBlocks<double>(nq, radius);
+    }
+}
+
+// Random splits, zero-length and short blocks among them, leave the filter
+// where one long block and one-sample calls leave it; in place is the same.
+TEST(IirSegments, BlockSplitsOfRandomLengthsAndInPlace) {
+    const auto t = makeSections(4, 0.9, 3);
+    const auto x = randomVector<float>(30000, 4);
+    const auto ref = directCascade(t, x);
+    Filter whole(t), ones(t), inPlace(t);
+    const auto yw = whole.block(x), y1 = ones.oneByOne(x);
+    const LD tol = bound<float>(ref, maxError(y1, ref));
+    EXPECT_LE(maxError(yw, ref), tol);
+    auto y = x;
+    ASSERT_EQ(0, inPlace.run(y.data(), y.data(), int(y.size())));
+    EXPECT_EQ(0, std::memcmp(yw.data(), y.data(), sizeof(float) * y.size()));
+    voktest::forEachWidth([&] {
+        for (unsigned seed = 1; seed <= 4; ++seed) {
+            std::mt19937 gen(seed);
+            std::uniform_int_distribution<int> len(0, seed % 2 ? 700 : 5000);
+            Filter f(t);
+            for (size_t at = 0; at < x.size();) {
+                const int n = std::min<int>(len(gen), int(x.size() - at));
+                ASSERT_EQ(0, f.run(x.data() + at, y.data() + at, n));
+                at += size_t(n);
+            }
+            EXPECT_LE(maxError(y, ref), tol) << "seed " << seed;
+            for (int k = 0; k < 8; ++k) EXPECT_NEAR(ones.delay()[k], f.delay()[k], double(2 * tol));
+        }
+    });
+}
+
+// A NaN in the third segment: everything before it stays equal to the clean
+// run, everything from it on is NaN, as in the one-sample filter.
+TEST(IirSegments, NonFiniteInput) {
+    const auto t = makeSections(3, 0.8, 8);
+    auto x = randomVector<float>(5000, 9);
+    const auto clean = Filter(t).block(x);
+    const int bad = 2 * 256 + 100;
+    x[bad] = NAN;
+    voktest::forEachWidth([&] {
+        Filter c(t), d(t);
+        const auto yc = c.block(x), yd = d.oneByOne(x);
+        for (int i = 0; i < int(x.size()); ++i) {
+            ASSERT_EQ(std::isnan(yd[i]), std::isnan(yc[i])) << i;
+            if (i < bad) ASSERT_EQ(clean[i], yc[i]) << i;
+        }
+        EXPECT_TRUE(std::isnan(c.delay()[0]));
+    });
+}
+
+// The lane kernel against a plain per-lane recursion with the same operation
+// order: equal to the bit at every width, with and without writing out.
+TEST(IirSegments, LaneKernelIsThePerLaneRecursion) {
+    constexpr int S = vok::kernels::kIirSegments;
+    std::mt19937 gen(17);
+    std::uniform_real_distribution<double> u(-1, 1);
+    for (int nq = 1; nq <= vok::kernels::kIirLaneSections; ++nq) {
+        std::vector<double> coef(4 * nq), state0(2 * nq * S), v0(S * 37);
+        for (auto* v : {&coef, &state0, &v0})
+            for (auto& c : *v) c = (v == &coef ? 0.45 : 1) * u(gen);
+        std::vector<double> refV = v0, refState = state0;
+        for (int j = 0; j < S; ++j)
+            for (int t = 0; t < 37; ++t) {
+                double& x = refV[t * S + j];
+                for (int q = 0; q < nq; ++q) {
+                    double& w1 = refState[2 * q * S + j];
+                    double& w2 = refState[(2 * q + 1) * S + j];
+                    const double* c = &coef[4 * q];
+                    const double w = x - c[0] * w1 - c[1] * w2;
+                    x = w + c[2] * w1 + c[3] * w2;
+                    w2 = w1, w1 = w;
+                }
+            }
+        voktest::forEachWidth([&] {
+            for (int write = 0; write < 2; ++write) {
+                auto v = v0, st = state0;
+                vok::kernels::iir().biquadLanes(coef.data(), nq, st.data(), v.data(), 37, write);
+                EXPECT_EQ(0, std::memcmp(refState.data(), st.data(), sizeof(double) * st.size())) << nq;
+                EXPECT_EQ(0, std::memcmp((write ? refV : v0).data(), v.data(), sizeof(double) * v.size())) << nq;
+            }
+        });
+    }
 }
 
 }  // namespace

@@ -1,7 +1,9 @@
-// Up- and down-sampling: the zero-insertion and decimation patterns, phases
-// carried across blocks, in-place use, and the argument checks.
+// Up- and down-sampling of every element type: the zero-insertion and
+// decimation patterns, phases carried across blocks, in-place use, a guard
+// element after every output, and the argument checks in order.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <random>
 #include <vector>
 
@@ -10,90 +12,69 @@
 
 namespace {
 
-using voktest::ReportRecorder;
-
-template <class T> struct Sampling;
-#define VOK_TEST_SAMPLING(t, T)                                                                   \
-    template <> struct Sampling<T> {                                                              \
-        static void up(const T* s, int n, T* d, int* len, int f, int* p) { vok##t##UpSample(s, n, d, len, f, p); }     \
-        static void down(const T* s, int n, T* d, int* len, int f, int* p) { vok##t##DownSample(s, n, d, len, f, p); } \
-    };
-VOK_TEST_SAMPLING(s, float)
-VOK_TEST_SAMPLING(c, FloatComplex)
-VOK_TEST_SAMPLING(d, double)
-VOK_TEST_SAMPLING(z, DoubleComplex)
-VOK_TEST_SAMPLING(w, short)
-VOK_TEST_SAMPLING(v, ShortComplex)
-#undef VOK_TEST_SAMPLING
+template <class T>
+using Sampler = void (*)(const T*, int, T*, int*, int, int*);
 
 template <class T> T element(int k) {
     if constexpr (std::is_arithmetic_v<T>) return T(k + 1);
     else return T{decltype(T{}.re)(k + 1), decltype(T{}.re)(-k - 1)};
 }
-template <class T> bool same(const T& a, const T& b) { return std::memcmp(&a, &b, sizeof(T)) == 0; }
+template <class T> bool same(const T* a, const T* b, int n = 1) { return std::memcmp(a, b, sizeof(T) * n) == 0; }
 
 template <class T>
-class Resampling : public ::testing::Test {};
-using SampleTypes = ::testing::Types<float, FloatComplex, double, DoubleComplex, short, ShortComplex>;
-TYPED_TEST_SUITE(Resampling, SampleTypes);
-
-TYPED_TEST(Resampling, UpSamplingInsertsZerosAtThePhase) {
-    using T = TypeParam;
-    for (int factor = 1; factor <= 4; ++factor) {
+void checkSampling(Sampler<T> up, Sampler<T> down) {
+    const int n = 7, total = 500;
+    std::vector<T> src(total);
+    for (int k = 0; k < total; ++k) src[k] = element<T>(k);
+    const T zero{}, guard = element<T>(99);
+    std::mt19937 rng(5);
+    for (int factor = 1; factor <= 5; ++factor) {
         for (int phase = 0; phase < factor; ++phase) {
-            const int n = 7;
-            std::vector<T> src(n), dst(n * factor + 1, element<T>(99));
-            for (int k = 0; k < n; ++k) src[k] = element<T>(k);
+            SCOPED_TRACE(testing::Message() << "factor " << factor << " phase " << phase);
+            std::vector<T> dst(n * factor + 1, guard), inPlace(n * factor);
             int len = -1, p = phase;
-            Sampling<T>::up(src.data(), n, dst.data(), &len, factor, &p);
+            up(src.data(), n, dst.data(), &len, factor, &p);
             EXPECT_EQ(len, n * factor);
             EXPECT_EQ(p, phase);
             for (int i = 0; i < n * factor; ++i)
-                EXPECT_TRUE(same(dst[i], i % factor == phase ? src[i / factor] : T{})) << factor << phase << i;
-            EXPECT_TRUE(same(dst[n * factor], element<T>(99)));
+                EXPECT_TRUE(same(&dst[i], i % factor == phase ? &src[i / factor] : &zero)) << i;
+            EXPECT_TRUE(same(&dst[n * factor], &guard));
+            std::copy(src.begin(), src.begin() + n, inPlace.begin());
+            up(inPlace.data(), n, inPlace.data(), &len, factor, &p);
+            EXPECT_TRUE(same(inPlace.data(), dst.data(), n * factor));
 
-            // The same array as source and destination.
-            std::vector<T> inPlace(n * factor);
-            std::copy(src.begin(), src.end(), inPlace.begin());
-            Sampling<T>::up(inPlace.data(), n, inPlace.data(), &len, factor, &p);
-            EXPECT_EQ(0, std::memcmp(inPlace.data(), dst.data(), sizeof(T) * n * factor));
+            // Samples phase, phase + factor, ...; the phase then points into the next block.
+            std::vector<T> whole(total + 1, guard), pieces;
+            int wholeLen = 0, wholePhase = phase;
+            down(src.data(), total, whole.data(), &wholeLen, factor, &wholePhase);
+            EXPECT_EQ(wholeLen, (total - phase + factor - 1) / factor);
+            for (int i = 0; i < wholeLen; ++i) ASSERT_TRUE(same(&whole[i], &src[phase + i * factor])) << i;
+            EXPECT_TRUE(same(&whole[wholeLen], &guard));
+            EXPECT_EQ(wholePhase, ((phase - total) % factor + factor) % factor);
+            p = phase;
+            for (int at = 0; at < total;) {
+                const int blockLen = std::min(total - at, int(rng() % 11) + 1);
+                std::vector<T> out(blockLen + 1);
+                int got = -1;
+                down(src.data() + at, blockLen, out.data(), &got, factor, &p);
+                ASSERT_TRUE(got >= 0 && p < factor);
+                pieces.insert(pieces.end(), out.begin(), out.begin() + got);
+                at += blockLen;
+            }
+            ASSERT_EQ(int(pieces.size()), wholeLen);
+            EXPECT_TRUE(same(pieces.data(), whole.data(), wholeLen));
+            EXPECT_EQ(p, wholePhase);
         }
     }
 }
 
-TYPED_TEST(Resampling, DownSamplingAcrossBlocksEqualsOneLongCall) {
-    using T = TypeParam;
-    std::mt19937 rng(5);
-    const int total = 500;
-    std::vector<T> src(total);
-    for (int k = 0; k < total; ++k) src[k] = element<T>(k);
-    for (int factor = 1; factor <= 5; ++factor) {
-        for (int startPhase = 0; startPhase < factor; ++startPhase) {
-            std::vector<T> whole(total);
-            int wholeLen = 0, wholePhase = startPhase;
-            Sampling<T>::down(src.data(), total, whole.data(), &wholeLen, factor, &wholePhase);
-            EXPECT_EQ(wholeLen, (total - startPhase + factor - 1) / factor);
-            // Samples phase, phase + factor, ...; the phase then points into the next block.
-            for (int i = 0; i < wholeLen; ++i) ASSERT_TRUE(same(whole[i], src[startPhase + i * factor])) << i;
-            EXPECT_EQ(wholePhase, ((startPhase - total) % factor + factor) % factor);
-
-            std::vector<T> pieces;
-            int phase = startPhase;
-            for (int at = 0; at < total;) {
-                const int len = std::min(total - at, int(rng() % 11) + 1);
-                std::vector<T> out(len + 1);
-                int got = -1;
-                Sampling<T>::down(src.data() + at, len, out.data(), &got, factor, &phase);
-                ASSERT_GE(got, 0);
-                ASSERT_LT(phase, factor);
-                pieces.insert(pieces.end(), out.begin(), out.begin() + got);
-                at += len;
-            }
-            ASSERT_EQ(int(pieces.size()), wholeLen);
-            EXPECT_EQ(0, std::memcmp(pieces.data(), whole.data(), sizeof(T) * wholeLen));
-            EXPECT_EQ(phase, wholePhase);
-        }
-    }
+TEST(Resampling, PatternsPhasesAndBlocksForEveryType) {
+    checkSampling<float>(voksUpSample, voksDownSample);
+    checkSampling<FloatComplex>(vokcUpSample, vokcDownSample);
+    checkSampling<double>(vokdUpSample, vokdDownSample);
+    checkSampling<DoubleComplex>(vokzUpSample, vokzDownSample);
+    checkSampling<short>(vokwUpSample, vokwDownSample);
+    checkSampling<ShortComplex>(vokvUpSample, vokvDownSample);
 }
 
 TEST(Resampling, ChecksInOrder) {
@@ -103,9 +84,7 @@ TEST(Resampling, ChecksInOrder) {
         const float* s;
         int n;
         float* d;
-        int* len;
-        int factor;
-        int* phase;
+        int *len, factor, *phase;
         const char* context;
     };
     const Case cases[] = {
@@ -120,9 +99,8 @@ TEST(Resampling, ChecksInOrder) {
     };
     for (const Case& c : cases) {
         for (bool up : {true, false}) {
-            ReportRecorder rec;
-            if (up) voksUpSample(c.s, c.n, c.d, c.len, c.factor, c.phase);
-            else voksDownSample(c.s, c.n, c.d, c.len, c.factor, c.phase);
+            voktest::ReportRecorder rec;
+            (up ? voksUpSample : voksDownSample)(c.s, c.n, c.d, c.len, c.factor, c.phase);
             EXPECT_REPORTS(rec, {VOK_StatusBadArg, up ? "voksUpSample" : "voksDownSample", c.context, "voksampl"});
             EXPECT_EQ(len, 77);
             for (float x : dst) EXPECT_EQ(x, 0);

@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstring>
 #include <functional>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -52,9 +53,34 @@ inline void releaseThreadCaches() {
     vokvFft(nullptr, 0, VOK_Free, 0, nullptr);  // every work buffer slot
 }
 
+// How a sweep runs and what its figures must be: 'want' is a list of
+// "<figure><op><count>" (figure: allocations, failed, survived; op: =, >=, >;
+// count: a number or "all", the allocations).
+struct Options {
+    int run = 1;          // failures in a row
+    double tol = 0;       // for results of a fallback path
+    bool release = true;  // release the thread's caches before every call
+    bool kept = true;     // a failure leaves the output alone
+    const char* want = "";
+};
+
+inline void expectFigures(const SweepFigures& f, const std::string& want) {
+    std::istringstream words(want);
+    for (std::string word; words >> word;) {
+        const auto op = word.find_first_of("=>");
+        const std::string name = word.substr(0, op), rel = word.substr(op, word[op + 1] == '=' ? 2 : 1);
+        const std::string count = word.substr(op + rel.size());
+        const int got = name == "failed" ? f.failed : name == "survived" ? f.survived : f.allocations;
+        const int bound = count == "all" ? f.allocations : std::stoi(count);
+        EXPECT_TRUE(rel == "=" ? got == bound : rel == ">=" ? got >= bound : got > bound)
+            << word << ": " << name << " is " << got << " of " << f.allocations << " allocations";
+    }
+}
+
 // 'run' failures in a row; one line of figures per sweep for the robustness notes.
 inline SweepFigures sweep(const std::string& what, const Subject& subject, const std::vector<Reports>& allowed,
-                          int run = 1) {
+                          const Options& options = {}) {
+    const int run = options.run;
     SweepFigures figures;
     for (int failing = 1; failing < 400; ++failing) {
         SCOPED_TRACE(testing::Message() << what << ": allocation " << failing << " (of a run of " << run << ") fails");
@@ -81,6 +107,7 @@ inline SweepFigures sweep(const std::string& what, const Subject& subject, const
                 figures.allocations = failing - due;
                 std::printf("[ sweep    ] %-40s run %d: %2d allocations, %2d failures reported, %2d survived\n",
                             what.c_str(), run, figures.allocations, figures.failed, figures.survived);
+                expectFigures(figures, options.want);
                 return figures;
             }
             figures.survived += due == 0;
@@ -117,25 +144,45 @@ inline bool near(const std::vector<double>& got, const std::vector<double>& want
 
 // A call that writes only into one caller buffer, first holding 'initial' (the
 // data of an in-place call, or a pattern): a failure leaves it as it was
-// (unless 'kept' is false), and a survived one gives what the call gives when
-// every allocation succeeds.
+// (unless options.kept is false), and a survived one gives what the call gives
+// when every allocation succeeds.
 template <class T, class Call>
 SweepFigures sweepBuffer(const std::string& what, const std::vector<T>& initial, Call call,
-                         const std::vector<Reports>& allowed, int run = 1, double tol = 0, bool release = true,
-                         bool kept = true) {
+                         const std::vector<Reports>& allowed, const Options& options = {}) {
     std::vector<T> data = initial;
     releaseThreadCaches();
     call(data.data());
     const std::vector<double> want = widen(data), before = widen(initial);
     const Subject subject{[&] {
-                              if (release) releaseThreadCaches();
+                              if (options.release) releaseThreadCaches();
                               data = initial;
                           },
                           [&] { call(data.data()); },
                           [&] {
-                              return Observed{!kept || widen(data) == before, near(widen(data), want, tol)};
+                              return Observed{!options.kept || widen(data) == before,
+                                              near(widen(data), want, options.tol)};
                           }};
-    return sweep(what, subject, allowed, run);
+    return sweep(what, subject, allowed, options);
+}
+
+// Set-up of a state record: a failure leaves the record uninitialised with
+// nothing allocated (LSan sees any leak); a record made works as one made
+// with every allocation granted.
+template <class State, class Init, class Made, class Run, class Free>
+SweepFigures sweepInit(const std::string& what, Init init, Made made, Run run, Free release,
+                       const std::vector<Reports>& allowed, const char* want = "failed=all") {
+    State ref{};
+    init(ref);
+    const auto expected = run(ref);
+    release(&ref);
+    State st{};
+    const Subject s{[&] { st = State{}; }, [&] { init(st); },
+                    [&] {
+                        const bool ok = made(st), right = ok && run(st) == expected;
+                        if (ok) release(&st);
+                        return Observed{!ok, right};
+                    }};
+    return sweep(what, s, allowed, {.want = want});
 }
 
 }  // namespace robust

@@ -1,11 +1,11 @@
-// Many threads at once: each runs a mix of vector, elementwise, conversion,
-// transform (FFTs of its own orders, DFTs of its own lengths, DCTs, wavelets),
-// filter (FIR, IIR, LMS) and convolution calls of its own sizes, checks every
-// result against the one the main thread computed alone, and sees only its own
-// status, mode and reports.
+// Many threads at once: each runs a mix of vector, conversion, transform
+// (FFTs, DFTs and DCTs of its own sizes, wavelets), filter (FIR, IIR, LMS),
+// convolution and Goertzel calls, gets the results the main thread computed
+// alone, and sees only its own status, mode and reports.
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <memory>
 #include <thread>
 
 #include "robustness/sweep.h"
@@ -13,24 +13,7 @@
 namespace {
 
 constexpr int kThreads = 16, kRounds = 200;
-
-// A job builds its own inputs, makes a few calls and returns all it computed.
-using Job = std::function<std::vector<double>()>;
 using robust::widen;
-
-// The signal repeated (or cut) to n values of another type; complex records
-// take the other signal, shifted, as their imaginary part.
-template <class T>
-std::vector<T> cycle(const std::vector<float>& a, const std::vector<float>& b, int n, double scale = 1.0) {
-    std::vector<T> out(n);
-    for (int i = 0; i < n; ++i) {
-        if constexpr (requires { out[i].re; })
-            out[i] = {decltype(out[i].re)(a[i % a.size()] * scale), decltype(out[i].im)(b[(i + 3) % b.size()] * scale)};
-        else
-            out[i] = T(a[i % a.size()] * scale);
-    }
-    return out;
-}
 
 // Positive values: square roots and logarithms stay finite.
 std::vector<float> signal(int n, unsigned seed) {
@@ -41,212 +24,195 @@ std::vector<float> signal(int n, unsigned seed) {
     return x;
 }
 
-// Collects the results of one job, as doubles.
-struct Out {
-    std::vector<double> all;
+// One job of thread t: every buffer it asks for holds the thread's signal
+// repeated (or cut) to its length, scaled, as its type (complex records take
+// the other signal, shifted, as their imaginary part); all of them, and the
+// values it keeps, are its results.
+class Job {
+public:
+    explicit Job(int thread) : t(thread), n(100 + 37 * t), a_(signal(n, t)), b_(signal(n, t + 50u)) {}
     template <class T>
-    Out& operator<<(const std::vector<T>& v) {
-        const auto w = widen(v);
-        all.insert(all.end(), w.begin(), w.end());
-        return *this;
+    T* buf(int length, bool swap = false, double scale = 1) {
+        auto v = std::make_shared<std::vector<T>>(length);
+        const auto &x = swap ? b_ : a_, &y = swap ? a_ : b_;
+        for (int i = 0; i < length; ++i) {
+            auto& e = (*v)[i];
+            if constexpr (requires { e.re; })
+                e = {decltype(e.re)(x[i % n] * scale), decltype(e.im)(y[(i + 3) % n] * scale)};
+            else
+                e = T(x[i % n] * scale);
+        }
+        buffers_.push_back([v] { return widen(*v); });
+        return v->data();
     }
-    Out& operator<<(double v) { return *this << std::vector<double>{v}; }
+    template <class T>
+    void keep(const T* p, int length) {
+        const auto w = widen(std::vector<T>(p, p + length));
+        values_.insert(values_.end(), w.begin(), w.end());
+    }
+    template <class T>
+    void keep(const T& v) { keep(&v, 1); }
+    std::vector<double> results() {
+        for (auto& f : buffers_) {
+            const auto w = f();
+            values_.insert(values_.end(), w.begin(), w.end());
+        }
+        return values_;
+    }
+    const int t, n;
+
+private:
+    std::vector<float> a_, b_;
+    std::vector<std::function<std::vector<double>()>> buffers_;
+    std::vector<double> values_;
 };
 
-std::vector<Job> jobsFor(int t) {
-    const int n = 100 + 37 * t;
-    const auto a = signal(n, unsigned(t)), b = signal(n, t + 50u);
-    std::vector<Job> jobs;
-    jobs.push_back([=] {  // arithmetic, functions, statistics, conversion
-        std::vector<float> sum(n), root(n), scaled(n);
-        std::vector<short> ints(n);
-        voksbAdd3(a.data(), b.data(), sum.data(), n);
-        voksbSqrt2(a.data(), root.data(), n);
-        voksbLn2(root.data(), root.data(), n);
-        for (int i = 0; i < n; ++i) scaled[i] = a[i] * 1000.5f;
-        voksbFloatToInt(scaled.data(), ints.data(), n, 16, VOK_RndNear | VOK_Clip);
-        return (Out{} << sum << root << ints << voksMean(a.data(), n) << voksNorm(a.data(), b.data(), n, 2)).all;
-    });
-    for (int length : {8 << (t % 5), 5 + 3 * t}) {  // fast and direct DCT lengths differ per thread
-        jobs.push_back([=] {
-            auto x = cycle<double>(a, b, length);
-            std::vector<double> y(length);
-            vokdDct(x.data(), y.data(), length, 1);
-            vokdDct(y.data(), y.data(), length, 2);
-            return y;
-        });
-    }
-    const int cOrder = 2 + t % 10, zOrder = 12 - t % 9, rOrder = 1 + (t * 5) % 11;
-    jobs.push_back([=] {  // complex FFTs, both directions, natural and bit-reversed output
-        auto x = cycle<FloatComplex>(a, b, 1 << cOrder);
-        Out out;
-        vokcFft(x.data(), cOrder, VOK_Forw);
-        out << x;
-        vokcFft(x.data(), cOrder, VOK_Inv | VOK_OutBitRev);
-        out << x;
-        if (t % 3 == 0) vokcFft(nullptr, cOrder, VOK_Free);
-        auto z = cycle<DoubleComplex>(b, a, 1 << zOrder);
-        std::vector<DoubleComplex> zOut(z.size());
-        vokzFftNip(z.data(), zOut.data(), zOrder, VOK_Forw);
-        return (out << zOut).all;
-    });
-    jobs.push_back([=] {  // real FFT there and back, float and double
-        auto x = cycle<float>(a, b, (1 << rOrder) + 2);
-        Out out;
-        voksRealFft(x.data(), rOrder, VOK_Forw);
-        out << x;
-        voksCcsFft(x.data(), rOrder, VOK_Inv);
-        auto d = cycle<double>(b, a, 1 << (rOrder + 1));
-        vokdRealFftl(d.data(), rOrder + 1, VOK_Forw | VOK_OutRCPerm);
-        if (t % 4 == 1) voksRealFft(nullptr, rOrder, VOK_Free);
-        return (out << x << d).all;
-    });
-    jobs.push_back([=] {  // 16-bit FFTs under the automatic and a fixed scale mode
-        auto v = cycle<ShortComplex>(a, b, 1 << cOrder, 900.0);
-        auto w = cycle<short>(a, b, 1 << rOrder, 700.0);
-        int sf = 0, fixed = 2;
-        vokvFft(v.data(), cOrder, VOK_Forw, VOK_AUTO_SCALE, &sf);
-        vokwRealFftl(w.data(), rOrder, VOK_Forw | VOK_OutRCPack, VOK_FIXED_SCALE, &fixed);
-        return (Out{} << v << sf << w).all;
-    });
-    const int cLen = 3 + 7 * t, zLen = 40 + 3 * t, vLen = 1 + 5 * t;
-    jobs.push_back([=] {  // DFTs of lengths no other thread uses
-        const auto x = cycle<FloatComplex>(a, b, cLen);
-        const auto z = cycle<DoubleComplex>(b, a, zLen);
-        const auto v = cycle<ShortComplex>(a, b, vLen, 500.0);
-        std::vector<FloatComplex> y(cLen);
-        std::vector<DoubleComplex> zy(zLen);
-        std::vector<ShortComplex> vy(vLen);
-        int sf = 0;
-        vokcDft(x.data(), y.data(), cLen, VOK_Forw);
-        Out out;
-        out << y;
-        vokcDft(y.data(), y.data(), cLen, VOK_Inv);  // in place
-        vokzDft(z.data(), zy.data(), zLen, VOK_Forw);
-        vokvDft(v.data(), vy.data(), vLen, VOK_Forw, VOK_AUTO_SCALE, &sf);
-        if (t % 5 == 2) vokcDft(nullptr, nullptr, cLen, VOK_Free);
-        return (out << y << zy << vy << sf).all;
-    });
-    jobs.push_back([=] {  // wavelets: a bank built, used and released per call
-        const int order = 5 + t % 4, levels = 1 + t % (order - 1);
+const std::function<void(Job&)> kJobs[] = {
+    [](Job& j) {  // arithmetic, functions, statistics, conversion
+        const int n = j.n;
+        float *a = j.buf<float>(n), *b = j.buf<float>(n, true), *root = j.buf<float>(n);
+        voksbAdd3(a, b, j.buf<float>(n), n);
+        voksbSqrt2(a, root, n);
+        voksbLn2(root, root, n);
+        voksbFloatToInt(j.buf<float>(n, false, 1000.5), j.buf<short>(n), n, 16, VOK_RndNear | VOK_Clip);
+        j.keep(voksMean(a, n));
+        j.keep(voksNorm(a, b, n, 2));
+    },
+    [](Job& j) {  // fast and direct DCT lengths differ per thread
+        for (int length : {8 << (j.t % 5), 5 + 3 * j.t}) {
+            double* y = j.buf<double>(length);
+            vokdDct(j.buf<double>(length), y, length, 1);
+            vokdDct(y, y, length, 2);
+        }
+    },
+    [](Job& j) {  // complex FFTs, both directions, natural and bit-reversed output
+        const int c = 2 + j.t % 10, z = 12 - j.t % 9;
+        FloatComplex* x = j.buf<FloatComplex>(1 << c);
+        vokcFft(x, c, VOK_Forw);
+        j.keep(x, 1 << c);
+        vokcFft(x, c, VOK_Inv | VOK_OutBitRev);
+        if (j.t % 3 == 0) vokcFft(nullptr, c, VOK_Free);
+        vokzFftNip(j.buf<DoubleComplex>(1 << z, true), j.buf<DoubleComplex>(1 << z), z, VOK_Forw);
+    },
+    [](Job& j) {  // real FFT there and back, float and double
+        const int r = 1 + (j.t * 5) % 11;
+        float* x = j.buf<float>((1 << r) + 2);
+        voksRealFft(x, r, VOK_Forw);
+        j.keep(x, (1 << r) + 2);
+        voksCcsFft(x, r, VOK_Inv);
+        vokdRealFftl(j.buf<double>(2 << r, true), r + 1, VOK_Forw | VOK_OutRCPerm);
+        if (j.t % 4 == 1) voksRealFft(nullptr, r, VOK_Free);
+    },
+    [](Job& j) {  // 16-bit FFTs under the automatic and a fixed scale mode
+        const int c = 2 + j.t % 10, r = 1 + (j.t * 5) % 11;
+        int fixed = 2;
+        vokvFft(j.buf<ShortComplex>(1 << c, false, 900), c, VOK_Forw, VOK_AUTO_SCALE, j.buf<int>(1));
+        vokwRealFftl(j.buf<short>(1 << r, false, 700), r, VOK_Forw | VOK_OutRCPack, VOK_FIXED_SCALE, &fixed);
+    },
+    [](Job& j) {  // DFTs of lengths no other thread uses, one in place
+        const int c = 3 + 7 * j.t, z = 40 + 3 * j.t, v = 1 + 5 * j.t;
+        FloatComplex* y = j.buf<FloatComplex>(c);
+        vokcDft(j.buf<FloatComplex>(c), y, c, VOK_Forw);
+        j.keep(y, c);
+        vokcDft(y, y, c, VOK_Inv);
+        vokzDft(j.buf<DoubleComplex>(z, true), j.buf<DoubleComplex>(z), z, VOK_Forw);
+        vokvDft(j.buf<ShortComplex>(v, false, 500), j.buf<ShortComplex>(v), v, VOK_Forw, VOK_AUTO_SCALE, j.buf<int>(1));
+        if (j.t % 5 == 2) vokcDft(nullptr, nullptr, c, VOK_Free);
+    },
+    [](Job& j) {  // wavelets: a bank built, used and released per call
+        const int t = j.t, order = 5 + t % 4, levels = 1 + t % (order - 1);
         VokWtState st{}, dst{};
         voksWtInit(1 + t % 10, 0, order, levels, &st, VOK_WtDaublet);
         vokdWtInit(1, 1 + 2 * (t % 3), order + 1, levels, &dst, VOK_WtBiorth);
-        const auto x = cycle<float>(a, b, 1 << order);
-        const auto d = cycle<double>(b, a, 2 << order);
-        std::vector<float> c(x.size()), back(x.size());
-        std::vector<double> dc(d.size());
-        Out out;
-        out << voksWtDecompose(&st, x.data(), c.data()) << voksWtReconstruct(&st, c.data(), back.data());
-        out << vokdWtDecompose(&dst, d.data(), dc.data()) << c << back << dc;
+        float *x = j.buf<float>(1 << order), *c = j.buf<float>(1 << order);
+        j.keep(voksWtDecompose(&st, x, c));
+        j.keep(voksWtReconstruct(&st, c, j.buf<float>(1 << order)));
+        j.keep(vokdWtDecompose(&dst, j.buf<double>(2 << order, true), j.buf<double>(2 << order)));
         vokWtFree(&st);
         vokWtFree(&dst);
-        return out.all;
-    });
-    const int tapsLen = 5 + 3 * t, up = 1 + t % 3, down = 1 + t % 4;
-    jobs.push_back([=] {  // single-state FIR, single rate and multirate, float and 16-bit
-        const auto taps = cycle<float>(b, a, tapsLen, 0.05);
-        const auto dTaps = cycle<double>(a, b, tapsLen, 0.1);
-        const auto x = cycle<double>(b, a, 12 * down);
-        const auto ws = cycle<short>(a, b, n, 800.0);
-        std::vector<float> y(n);
-        std::vector<double> my(12 * up);
-        std::vector<short> wy(n);
+    },
+    [](Job& j) {  // single-state FIR, single rate and multirate, float and 16-bit
+        const int t = j.t, n = j.n, taps = 5 + 3 * t, up = 1 + t % 3, down = 1 + t % 4;
+        const float* f = j.buf<float>(taps, true, 0.05);
         FirState st{}, mr{}, w{};
-        voksFirInit(taps.data(), tapsLen, nullptr, &st);
-        voksbFir(&st, a.data(), y.data(), n);
-        const float one = voksFir(&st, 1.5f);
-        vokdFirInitMr(dTaps.data(), tapsLen, nullptr, up, up - 1, down, t % down, &mr);
-        vokdbFir(&mr, x.data(), my.data(), 12);
-        vokwFirInit(taps.data(), tapsLen, nullptr, &w);
+        voksFirInit(f, taps, nullptr, &st);
+        voksbFir(&st, j.buf<float>(n), j.buf<float>(n), n);
+        j.keep(voksFir(&st, 1.5f));
+        vokdFirInitMr(j.buf<double>(taps, false, 0.1), taps, nullptr, up, up - 1, down, t % down, &mr);
+        vokdbFir(&mr, j.buf<double>(12 * down, true), j.buf<double>(12 * up), 12);
+        vokwFirInit(f, taps, nullptr, &w);
         int sf = 1;
-        vokwbFir(&w, ws.data(), wy.data(), n, VOK_FIXED_SCALE, &sf);
+        vokwbFir(&w, j.buf<short>(n, false, 800), j.buf<short>(n), n, VOK_FIXED_SCALE, &sf);
         for (FirState* s : {&st, &mr, &w}) vokFirFree(s);
-        return (Out{} << y << one << my << wy).all;
-    });
-    jobs.push_back([=] {  // two-state FIR on the caller's arrays
-        auto taps = cycle<FloatComplex>(b, a, tapsLen, 0.05);
-        const auto x = cycle<FloatComplex>(a, b, n);
-        std::vector<FloatComplex> dly(tapsLen), y(n);
+    },
+    [](Job& j) {  // two-state FIR on the caller's arrays
+        const int taps = 5 + 3 * j.t;
+        FloatComplex* f = j.buf<FloatComplex>(taps, true, 0.05);
         FirTapState ts{};
         FirDlyState ds{};
-        vokcFirlInit(taps.data(), tapsLen, &ts);
-        vokcFirlInitDlyl(&ts, dly.data(), &ds);
-        vokcFirlSetTaps(taps.data(), &ts);  // both records enter filter mode
+        vokcFirlInit(f, taps, &ts);
+        vokcFirlInitDlyl(&ts, j.buf<FloatComplex>(taps), &ds);
+        vokcFirlSetTaps(f, &ts);  // both records enter filter mode
         vokcFirlSetDlyl(&ts, nullptr, &ds);
-        vokcbFirl(&ts, &ds, x.data(), y.data(), n);
-        return widen(y);
-    });
-    const int order = 1 + t % 5, quads = 1 + t % 3;
-    jobs.push_back([=] {  // IIR of an order and biquad cascades, float and 16-bit
+        vokcbFirl(&ts, &ds, j.buf<FloatComplex>(j.n), j.buf<FloatComplex>(j.n), j.n);
+    },
+    [](Job& j) {  // IIR of an order and biquad cascades, float and 16-bit
+        const int t = j.t, n = j.n, order = 1 + t % 5, quads = 1 + t % 3;
+        const float* a = j.buf<float>(n);
         std::vector<float> taps(2 * order + 2);
         for (int k = 0; k <= order; ++k) taps[k] = 0.1f * a[k];
         taps[order + 1] = 1.0f;
         for (int k = 1; k <= order; ++k) taps[order + 1 + k] = 0.2f / float(k + 1) * (k % 2 ? 1.0f : -1.0f);
         std::vector<double> bq;
         for (int q = 0; q < quads; ++q) bq.insert(bq.end(), {0.2, 0.1 * q, -0.05, 1.0, -0.3, 0.1 + 0.05 * q});
-        const auto x = cycle<double>(b, a, n);
-        const auto ws = cycle<short>(b, a, n, 900.0);
-        std::vector<float> y(n);
-        std::vector<double> dy(n);
-        std::vector<short> wy(n);
         IirState st{}, dq{}, w{};
         int sf = 0;
         voksIirInit(0, taps.data(), order, &st);
         vokdIirInitBq(0, bq.data(), quads, &dq);
         vokwIirInit(0, taps.data(), order, &w);
-        Out out;
-        out << voksbIir(&st, a.data(), y.data(), n) << vokIirFree(&st);
-        vokdbIir(&dq, x.data(), dy.data(), n);
-        vokwbIir(&w, ws.data(), wy.data(), n, VOK_SATURATE, &sf);
+        j.keep(voksbIir(&st, a, j.buf<float>(n), n));
+        j.keep(vokIirFree(&st));
+        vokdbIir(&dq, j.buf<double>(n, true), j.buf<double>(n), n);
+        vokwbIir(&w, j.buf<short>(n, true, 900), j.buf<short>(n), n, VOK_SATURATE, &sf);
         vokIirFree(&dq);
         vokIirFree(&w);
-        return (out << y << dy << wy).all;
-    });
-    jobs.push_back([=] {  // an LMS filter learning the taps of another
+    },
+    [](Job& j) {  // an LMS filter learning the taps of another
+        const int taps = 5 + 3 * j.t;
         LmsState st{};
-        voksLmsInit(0, nullptr, tapsLen, nullptr, 0.05f / float(tapsLen), 0.0f, 0, &st);  // a stable step
-        const auto des = cycle<float>(b, a, n, 0.5);
-        std::vector<float> y(n);
-        voksbLmsDes(&st, a.data(), des.data(), y.data(), n);
-        const double err = st.errVal.s;
+        voksLmsInit(0, nullptr, taps, nullptr, 0.05f / float(taps), 0.0f, 0, &st);  // a stable step
+        voksbLmsDes(&st, j.buf<float>(j.n), j.buf<float>(j.n, true, 0.5), j.buf<float>(j.n), j.n);
+        j.keep(st.errVal.s);
         vokLmsFree(&st);
-        return (Out{} << y << err).all;
-    });
-    const int hLen = 2 + 19 * t;
-    jobs.push_back([=] {  // convolutions of lengths that choose different methods, correlations
-        const auto h = cycle<float>(b, a, hLen);
-        const auto x = cycle<DoubleComplex>(a, b, n);
-        const auto dh = cycle<double>(b, a, hLen);
-        const auto d = cycle<double>(a, b, n);
-        std::vector<float> y(n + hLen - 1), r(2 * t + 9);
-        std::vector<DoubleComplex> zy(n + hLen - 1);
-        std::vector<double> ac(1 + t);
-        Out out;
-        out << voksConv(a.data(), n, h.data(), hLen, y.data()) << vokzdConv(x.data(), n, dh.data(), hLen, zy.data());
-        voksCrossCorr(a.data(), n, b.data(), n, r.data(), -t - 4, t + 4);
-        vokdAutoCorr(d.data(), n, ac.data(), 1 + t, t % 3);
-        return (out << y << zy << r << ac).all;
-    });
-    const int rows = 6 + t, cols = 20 - t, kRows = 2 + t % 6, kCols = 3 + t % 5;
-    jobs.push_back([=] {  // two-dimensional convolution and filtering
-        const auto x = cycle<float>(a, b, rows * cols), h = cycle<float>(b, a, kRows * kCols);
-        const auto dx = cycle<double>(b, a, 4 * rows * cols), dh = cycle<double>(a, b, 81);
-        std::vector<float> y((rows + kRows - 1) * (cols + kCols - 1)), f(rows * cols);
-        std::vector<double> dy((2 * rows + 8) * (2 * cols + 8));
-        voksConv2D(x.data(), cols, rows, h.data(), kCols, kRows, y.data());
-        voksFilter2D(x.data(), cols, rows, h.data(), kCols, kRows, f.data());
-        vokdConv2D(dx.data(), 2 * cols, 2 * rows, dh.data(), 9, 9, dy.data());
-        return (Out{} << y << f << dy).all;
-    });
-    jobs.push_back([=] {
+    },
+    [](Job& j) {  // convolutions of lengths that choose different methods, correlations
+        const int t = j.t, n = j.n, h = 2 + 19 * t;
+        const float* a = j.buf<float>(n);
+        j.keep(voksConv(a, n, j.buf<float>(h, true), h, j.buf<float>(n + h - 1)));
+        j.keep(vokzdConv(j.buf<DoubleComplex>(n), n, j.buf<double>(h, true), h, j.buf<DoubleComplex>(n + h - 1)));
+        voksCrossCorr(a, n, j.buf<float>(n, true), n, j.buf<float>(2 * t + 9), -t - 4, t + 4);
+        vokdAutoCorr(j.buf<double>(n), n, j.buf<double>(1 + t), 1 + t, t % 3);
+    },
+    [](Job& j) {  // two-dimensional convolution and filtering
+        const int t = j.t, rows = 6 + t, cols = 20 - t, kRows = 2 + t % 6, kCols = 3 + t % 5;
+        const float *x = j.buf<float>(rows * cols), *h = j.buf<float>(kRows * kCols, true);
+        voksConv2D(x, cols, rows, h, kCols, kRows, j.buf<float>((rows + kRows - 1) * (cols + kCols - 1)));
+        voksFilter2D(x, cols, rows, h, kCols, kRows, j.buf<float>(rows * cols));
+        vokdConv2D(j.buf<double>(4 * rows * cols, true), 2 * cols, 2 * rows, j.buf<double>(81), 9, 9,
+                   j.buf<double>((2 * rows + 8) * (2 * cols + 8)));
+    },
+    [](Job& j) {
         VokDGoertzState st;
-        vokdGoertzInit(double(t) / n, &st);
-        auto x = cycle<double>(a, b, n);
-        const DoubleComplex v = vokdbGoertz(&st, x.data(), n);
-        return std::vector<double>{v.re, v.im};
-    });
-    return jobs;
+        vokdGoertzInit(double(j.t) / j.n, &st);
+        j.keep(vokdbGoertz(&st, j.buf<double>(j.n), j.n));
+    },
+};
+constexpr int kJobCount = int(std::size(kJobs));
+
+std::vector<double> run(int job, int t) {
+    Job j(t);
+    kJobs[job](j);
+    return j.results();
 }
 
 thread_local int reportsSeen = 0;
@@ -256,14 +222,12 @@ int VOK_CALL countingHook(int status, const char*, const char*, const char*, int
 }
 
 TEST(Threads, ConcurrentCallsGiveTheSingleThreadResultsAndOwnStatuses) {
-    std::vector<std::vector<Job>> jobs;
     std::vector<std::vector<std::vector<double>>> expected(kThreads);
     for (int t = 0; t < kThreads; ++t) {
-        jobs.push_back(jobsFor(t));
-        for (auto& job : jobs.back()) {
-            expected[t].push_back(job());
+        for (int job = 0; job < kJobCount; ++job) {
+            expected[t].push_back(run(job, t));
             // NaN would compare unequal to itself: every reference is finite.
-            for (double v : expected[t].back()) ASSERT_TRUE(std::isfinite(v)) << t << " " << expected[t].size();
+            for (double v : expected[t].back()) ASSERT_TRUE(std::isfinite(v)) << t << " " << job;
         }
     }
     std::atomic<int> wrongResults{0}, wrongStatus{0};
@@ -276,9 +240,9 @@ TEST(Threads, ConcurrentCallsGiveTheSingleThreadResultsAndOwnStatuses) {
             while (!go) std::this_thread::yield();
             int expectedReports = 0;
             for (int round = 0; round < kRounds; ++round) {
-                const int which = (round + t) % int(jobs[t].size());
+                const int which = (round + t) % kJobCount;
                 vokSetErrStatus(0);  // some jobs return the thread's status
-                wrongResults += jobs[t][which]() != expected[t][which];
+                wrongResults += run(which, t) != expected[t][which];
                 // A failing call on some threads: its status and report stay here.
                 if ((round + t) % 3 == 0) {
                     voksbSqrt2(nullptr, nullptr, 5);

@@ -1,14 +1,12 @@
 // Random generators: exact sequences for fixed seeds against the integer core
-// written out independently in tests/scripts/gen_random.py, continuation
-// across single and block calls, moments and range over 10^6 samples, and
-// the failure reports of every entry point.
+// written out below from its definition, continuation across single and block
+// calls, moments and range over 10^6 samples, and the failure reports of every
+// entry point.
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstdint>
 #include <cstring>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -18,57 +16,89 @@
 namespace {
 
 using namespace voktest;
+using U32 = std::uint32_t;
 
-struct Line {
-    std::uint32_t seed;
-    std::vector<double> values;  // the words after the seed
+// The shared core: subtract-with-borrow plus congruential, seeded through the
+// 15-bit auxiliary generator. Members in seeding order.
+struct Core {
+    U32 a, s1, s2, s3, c, l = 1131199209u;
+    Core(U32 seed, U32 carry) : a(seed), s1(seed), s2(aux()), s3(aux()), c(carry) {}
+    U32 aux() { return ((a = 214013u * a + 2531011u) & 0x7FFF0000u) >> 16; }
+    U32 borrow(bool onZero = true) {  // the 16-bit uniform refill borrows only below zero
+        U32 d = s2 - s3 - c;
+        c = std::int32_t(d) < 0 || (onZero && d == 0);
+        if (c) d -= 18;
+        s3 = s2, s2 = s1, s1 = d;
+        return d;
+    }
+    static U32 step(U32& lc) { return lc = 69069u * lc + 1013904243u; }
+    U32 next() { return borrow() + step(l); }
 };
 
-std::vector<Line> linesOf(const std::string& kind) {
-    std::vector<Line> out;
-    std::ifstream in(VOK_TEST_DATA_DIR "/random_core.txt");
-    for (std::string text; std::getline(in, text);) {
-        std::istringstream ws(text);
-        std::string k;
-        Line l;
-        ws >> k >> l.seed;
-        for (double v; ws >> v;) l.values.push_back(v);
-        if (k == kind) out.push_back(l);
+long double uniform(long double offset, long double scale, U32 u) { return offset + std::int32_t(u) * scale; }
+
+// Polar-method samples in double, the returned half of each pair first.
+std::vector<double> gaussians(U32 seed, double mean, double sd, int count) {
+    Core k(seed, 1);
+    std::vector<double> out;
+    while ((int)out.size() < count) {
+        double x, y, s;
+        do {
+            x = std::int32_t(k.next()) * 4.656612873077e-10, y = std::int32_t(k.next()) * 4.656612873077e-10;
+            s = x * x + y * y;
+        } while (s >= 1.0 || s == 0.0);
+        const double f = std::sqrt(-2.0 * std::log(s) / s);
+        out.push_back(mean + sd * y * f), out.push_back(mean + sd * x * f);
+    }
+    return out;
+}
+
+// 16-bit uniform samples after Init: `runs` runs of `count` samples each, as
+// buffer refills (count 32) or one block call deliver them.
+std::vector<short> uniform16(U32 seed, short low, short high, int count, int runs) {
+    Core k(seed, 0);
+    U32 l2 = k.aux();
+    for (int i = 0; i < 5; ++i) k.next();
+    const float offset = low + 0.5f * (high - low), scale = (high - low) * 0x1p-32f;
+    auto value = [&](U32 u) { return short(int(std::nearbyintl(uniform(offset, scale, u)))); };
+    std::vector<short> out;
+    for (int r = 0; r < runs; ++r) {
+        if (count & 1) out.push_back(value(k.borrow(false) + Core::step(k.l)));
+        for (int i = count & 1; i < count; i += 2) {
+            const U32 d1 = k.borrow(false), d2 = k.borrow(false);
+            out.push_back(value(d2 + Core::step(k.l))), out.push_back(value(d1 + Core::step(l2)));
+        }
     }
     return out;
 }
 
 // Seeds as floating values: the same low 32 bits through a 64-bit integer.
-double floatingSeed(std::uint32_t seed) { return seed >= 0x80000000u ? (double)(std::int32_t)seed : (double)seed; }
-
-long double expectedUniform(long double offset, long double scale, double u) {
-    return offset + (long double)(std::int32_t)(std::uint32_t)u * scale;
-}
+double floatingSeed(U32 seed) { return seed >= 0x80000000u ? (double)(std::int32_t)seed : (double)seed; }
 
 TEST(RandomSequences, UniformFollowsTheCoreForFixedSeeds) {
-    const auto lines = linesOf("uni");
-    ASSERT_EQ(lines.size(), 6u) << "missing tests/data/random_core.txt";
-    for (const Line& l : lines) {
-        SCOPED_TRACE(l.seed);
-        const auto& u = l.values;
-        const double dseed = floatingSeed(l.seed);
+    for (U32 seed : {0u, 1u, 12345u, 0xFFFFFFF9u, 0x80000000u, 0xFFFFFFFFu}) {
+        SCOPED_TRACE(seed);
+        Core core(seed, 0);
+        std::vector<U32> u(40);
+        for (U32& x : u) x = core.next();
+        const double dseed = floatingSeed(seed);
         VokDRandUniState d, z;
         vokdRandUniInit(dseed, -2.0, 3.0, &d);
         EXPECT_EQ(d.offset, 0.5);
         EXPECT_EQ(d.scale, 5.0 * std::ldexp(1.0, -32));
         std::vector<double> got(30);
         vokdbRandUni(&d, got.data(), 30);
-        for (int i = 0; i < 30; ++i) ASSERT_EQ(got[i], (double)expectedUniform(d.offset, d.scale, u[5 + i])) << i;
+        for (int i = 0; i < 30; ++i) ASSERT_EQ(got[i], (double)uniform(d.offset, d.scale, u[5 + i])) << i;
         VokSRandUniState s;
         voksRandUniInit((float)dseed, 10.0f, 20.0f, &s);
         if ((double)(float)dseed == dseed)
-            for (int i = 0; i < 30; ++i) ASSERT_EQ(voksRandUni(&s), (float)expectedUniform(s.offset, s.scale, u[5 + i]));
+            for (int i = 0; i < 30; ++i) ASSERT_EQ(voksRandUni(&s), (float)uniform(s.offset, s.scale, u[5 + i]));
         // Complex: consecutive draws, re first.
         vokzRandUniInit(dseed, -1.0, 1.0, &z);
         for (int i = 0; i < 15; ++i) {
             const DoubleComplex v = vokzRandUni(&z);
-            ASSERT_EQ(v.re, (double)expectedUniform(z.offset, z.scale, u[5 + 2 * i]));
-            ASSERT_EQ(v.im, (double)expectedUniform(z.offset, z.scale, u[6 + 2 * i]));
+            ASSERT_EQ(v.re, (double)uniform(z.offset, z.scale, u[5 + 2 * i]));
+            ASSERT_EQ(v.im, (double)uniform(z.offset, z.scale, u[6 + 2 * i]));
         }
     }
     // Seeds truncate toward zero and keep their low 32 bits.
@@ -82,21 +112,20 @@ TEST(RandomSequences, UniformFollowsTheCoreForFixedSeeds) {
 }
 
 TEST(RandomSequences, GaussianFollowsThePolarMethod) {
-    const auto lines = linesOf("gaus");
-    ASSERT_EQ(lines.size(), 4u);
-    for (const Line& l : lines) {
-        SCOPED_TRACE(l.seed);
-        const double mean = l.values[0], sd = l.values[1];
-        const std::vector<double> want(l.values.begin() + 2, l.values.end());
-        const double dseed = floatingSeed(l.seed);
+    const struct { U32 seed; double mean, sd; } rows[] = {{0, 0, 1}, {12345, 3, 2}, {0xFFFFFFF9u, -1.5, 0.25},
+                                                          {777, 0, -1}};
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.seed);
+        const std::vector<double> want = gaussians(r.seed, r.mean, r.sd, 30);
+        const double dseed = floatingSeed(r.seed);
         VokDRandGausState d;
-        vokdRandGausInit(dseed, mean, sd, &d);
+        vokdRandGausInit(dseed, r.mean, r.sd, &d);
         for (size_t i = 0; i < want.size(); ++i) {
             ASSERT_NEAR(vokdRandGaus(&d), want[i], 1e-15 * (1 + std::fabs(want[i]))) << i;
             EXPECT_EQ(d.pairFlag, (int)(i % 2 == 0));
         }
         VokSRandGausState s;
-        voksRandGausInit((float)dseed, (float)mean, (float)sd, &s);
+        voksRandGausInit((float)dseed, (float)r.mean, (float)r.sd, &s);
         if ((double)(float)dseed == dseed) {
             std::vector<float> got(want.size());
             voksbRandGaus(&s, got.data(), (int)got.size());
@@ -104,38 +133,33 @@ TEST(RandomSequences, GaussianFollowsThePolarMethod) {
         }
         // 16-bit: float result truncated toward zero.
         VokWRandGausState w;
-        vokwRandGausInit(l.seed, (short)mean, (short)sd, &w);
-        if ((double)(short)mean == mean && (double)(short)sd == sd)
+        vokwRandGausInit(r.seed, (short)r.mean, (short)r.sd, &w);
+        if ((double)(short)r.mean == r.mean && (double)(short)r.sd == r.sd)
             for (double v : want) ASSERT_EQ(vokwRandGaus(&w), (short)std::trunc((float)v));
     }
 }
 
 TEST(RandomSequences, SixteenBitUniformMatchesTheBufferedPairs) {
-    const auto singles = linesOf("w16"), blocks = linesOf("w16b");
-    ASSERT_EQ(singles.size(), 4u);
-    ASSERT_EQ(blocks.size(), 4u);
-    for (size_t k = 0; k < singles.size(); ++k) {
-        const auto& v = singles[k].values;
-        SCOPED_TRACE(singles[k].seed);
-        const short low = (short)v[0], high = (short)v[1];
+    const struct { U32 seed; short low, high; } rows[] = {{0, -1000, 1000}, {12345, -32768, 32767}, {99, 5, 5},
+                                                          {4000000000u, 300, -300}};
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.seed);
+        const std::vector<short> v = uniform16(r.seed, r.low, r.high, 32, 2), b = uniform16(r.seed, r.low, r.high, 7, 1);
         VokWRandUniState w, c, wb;
-        vokwRandUniInit(singles[k].seed, low, high, &w);
+        vokwRandUniInit(r.seed, r.low, r.high, &w);
         EXPECT_EQ(w.bufIndex, 32);
-        for (size_t i = 2; i < v.size(); ++i) ASSERT_EQ(vokwRandUni(&w), v[i]) << i;
+        for (size_t i = 0; i < v.size(); ++i) ASSERT_EQ(vokwRandUni(&w), v[i]) << i;
         // The complex form takes the same entries two at a time.
-        vokvRandUniInit(singles[k].seed, low, high, &c);
-        for (size_t i = 2; i + 1 < v.size(); i += 2) {
+        vokvRandUniInit(r.seed, r.low, r.high, &c);
+        for (size_t i = 0; i < v.size(); i += 2) {
             const ShortComplex z = vokvRandUni(&c);
-            ASSERT_EQ(z.re, v[i]);
-            ASSERT_EQ(z.im, v[i + 1]);
+            ASSERT_TRUE(z.re == v[i] && z.im == v[i + 1]) << i;
         }
         // A block of odd length starts with one single-stream sample.
-        const auto& b = blocks[k].values;
-        const int n = (int)b[2];
-        vokwRandUniInit(singles[k].seed, low, high, &wb);
-        std::vector<short> got(n);
-        vokwbRandUni(&wb, got.data(), n);
-        for (int i = 0; i < n; ++i) ASSERT_EQ(got[i], b[3 + i]) << i;
+        vokwRandUniInit(r.seed, r.low, r.high, &wb);
+        std::vector<short> got(7);
+        vokwbRandUni(&wb, got.data(), 7);
+        EXPECT_EQ(got, b);
         EXPECT_EQ(wb.bufIndex, 32);
     }
 }

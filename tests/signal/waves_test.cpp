@@ -13,6 +13,7 @@
 
 #include "signal/generators.h"
 #include "support/reports.h"
+#include "support/vector_calls.h"
 
 namespace {
 
@@ -206,38 +207,33 @@ TYPED_TEST(Waves, FailuresOfEveryEntryPoint) {
                                  P(0.1), P(0), typename K::M(1));
 }
 
-// Set-up checks run magnitude, frequency, phase (and asymmetry) in that order;
-// a tone record whose marker is spoiled is refused and left alone.
+// Set-up checks run magnitude, frequency, phase (and asymmetry), then the
+// state pointer; a tone record whose marker is spoiled is refused and left alone.
 TEST(Waves, SetUpCheckOrderAndTheRecordMarker) {
-    const int bad = VOK_StatusBadArg;
-    const char *m = "voktone", *t = "voktrngl", *mag = "Invalid magnitude value", *freq = "Invalid frequence value";
-    const char *phase = "Invalid phase value", *asym = "Invalid asymmetry value";
+    const char *mag = "Invalid magnitude value", *freq = "Invalid frequence value", *phase = "Invalid phase value";
+    const char *asym = "Invalid asymmetry value", *state = "Null pointer to state";
     const double pi = 3.141592653589793;
-    Sentinel s(sizeof(VokZTrnglState) + sizeof(VokZToneState));
-    auto* z = s.as<VokZToneState>();
-    auto* zi = s.as<VokZTrnglState>();
+    CheckTable tone("voktone"), tri("voktrngl");
+    tone("vokzToneInit", vokzToneInit, {{2, mag, -1}, {0, "Invalid freq value", 0.6}, {1, phase, 7}, {3, state}},
+         {0.1, 1, 1, tone.buffer<VokZToneState>()});
+    // Float parameters cannot hold -1e-300: it becomes an accepted -0.
+    const std::vector<BadArg> floats = {{2, mag, -1}, {0, freq, 0.5}, {1, phase, 7}, {3, asym, 3.5}, {4, state}};
+    const std::vector<BadArg> doubles = {{2, mag, -1},         {0, freq, 0.5},      {0, freq, -1e-300},
+                                         {1, phase, 2 * pi},   {1, phase, -1e-300}, {3, asym, pi},
+                                         {3, asym, -pi},       {4, state}};
+    tri("vokzTrnglInit", vokzTrnglInit, doubles, {0.1, 1, 1, 0, tri.buffer<VokZTrnglState>()});
+    tri("vokcTrnglInit", vokcTrnglInit, floats, {0.1f, 1, 1, 0, tri.buffer<VokCTrnglState>()});
+    tri("vokvTrnglInit", vokvTrnglInit, floats, {0.1f, 1, 1, 0, tri.buffer<VokCTrnglState>()});
     VokSToneState st;
     voksToneInit(0.1f, 0, 1, &st);
     VokSToneState spoiled = st;
     spoiled.marker[2] = 'Y';
     const VokSToneState spoiledBefore = spoiled;
-    VokCTrnglState c;
-    EXPECT_EACH_REPORTS(
-        {[&] { vokzToneInit(0.6, 7.0, -1.0, z); }, {bad, "vokzToneInit", mag, m}},
-        {[&] { vokzToneInit(0.6, 7.0, 1.0, z); }, {bad, "vokzToneInit", "Invalid freq value", m}},
-        {[&] { vokzToneInit(0.1, 7.0, 1.0, z); }, {bad, "vokzToneInit", phase, m}},
-        {[&] { voksbTone(&spoiled, s.as<float>(), 4); }, {bad, "voksbTone", "Structure initialization need", m}},
-        {[&] { EXPECT_EQ(voksTone(&spoiled), 0.0f); }, {bad, "voksTone", "Structure initialization need", m}},
-        {[&] { vokzTrnglInit(0.6, 7.0, -1.0, 4.0, zi); }, {bad, "vokzTrnglInit", mag, t}},
-        {[&] { vokzTrnglInit(0.5, 7.0, 1.0, 4.0, zi); }, {bad, "vokzTrnglInit", freq, t}},
-        {[&] { vokzTrnglInit(-1e-300, 7.0, 1.0, 4.0, zi); }, {bad, "vokzTrnglInit", freq, t}},
-        {[&] { vokzTrnglInit(0.1, 2 * pi, 1.0, 4.0, zi); }, {bad, "vokzTrnglInit", phase, t}},
-        {[&] { vokzTrnglInit(0.1, -1e-300, 1.0, 4.0, zi); }, {bad, "vokzTrnglInit", phase, t}},
-        {[&] { vokzTrnglInit(0.1, 1.0, 1.0, pi, zi); }, {bad, "vokzTrnglInit", asym, t}},
-        {[&] { vokzTrnglInit(0.1, 1.0, 1.0, -pi, zi); }, {bad, "vokzTrnglInit", asym, t}},
-        {[&] { vokcTrnglInit(0.1f, 7, 1, 0, &c); }, {bad, "vokcTrnglInit", phase, t}},
-        {[&] { vokvTrnglInit(0.1f, 0, 1, 3.5f, &c); }, {bad, "vokvTrnglInit", asym, t}},
-        {[&] { vokdTrnglInit(0.7, 0, 1, 0, nullptr); }, {bad, "vokdTrnglInit", freq, t}});
+    Sentinel s(64);
+    const char* init = "Structure initialization need";
+    const int bad = VOK_StatusBadArg;
+    EXPECT_EACH_REPORTS({[&] { voksbTone(&spoiled, s.as<float>(), 4); }, {bad, "voksbTone", init, "voktone"}},
+                        {[&] { EXPECT_EQ(voksTone(&spoiled), 0.0f); }, {bad, "voksTone", init, "voktone"}});
     EXPECT_TRUE(s.untouched());
     EXPECT_EQ(std::memcmp(&spoiled, &spoiledBefore, sizeof spoiled), 0);
     // Negative zeros are accepted; so is the asymmetry just inside ±π.

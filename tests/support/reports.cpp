@@ -13,6 +13,12 @@ int VOK_CALL recordReport(int status, const char* function, const char* context,
     return status;
 }
 
+std::string shown(int status, const std::string& function, const char* context, const std::string& module) {
+    std::ostringstream out;
+    out << "  (" << status << ", " << function << ", \"" << (context ? context : "<null>") << "\", " << module << ")\n";
+    return out.str();
+}
+
 }  // namespace
 
 ReportRecorder::ReportRecorder(int mode)
@@ -34,23 +40,11 @@ void ReportRecorder::clear() {
 }
 
 ::testing::AssertionResult sameReports(const std::vector<Report>& actual, const std::vector<Expected>& expected) {
-    std::ostringstream diff;
-    bool same = actual.size() == expected.size();
-    for (std::size_t i = 0; i < actual.size() || i < expected.size(); ++i) {
-        const Report* a = i < actual.size() ? &actual[i] : nullptr;
-        const Expected* e = i < expected.size() ? &expected[i] : nullptr;
-        const std::string context = e && e->context ? e->context : "<null>";
-        same = same && a->status == e->status && a->function == e->function && a->context == context &&
-               a->module == e->module;
-        diff << "  #" << i << " got ";
-        if (a) diff << "(" << a->status << ", " << a->function << ", \"" << a->context << "\", " << a->module << ":"
-                    << a->line << ")";
-        diff << (a ? "" : "nothing") << " want ";
-        if (e) diff << "(" << e->status << ", " << e->function << ", \"" << context << "\", " << e->module << ")";
-        diff << (e ? "" : "nothing") << "\n";
-    }
-    if (same) return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << "report sequence differs:\n" << diff.str();
+    std::string got, want;
+    for (const Report& a : actual) got += shown(a.status, a.function, a.context.c_str(), a.module);
+    for (const Expected& e : expected) want += shown(e.status, e.function, e.context, e.module);
+    if (got == want) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "report sequence differs; got:\n" << got << "want:\n" << want;
 }
 
 ::testing::AssertionResult ReportSteps::reportsOf(const std::function<void()>& call,

@@ -49,7 +49,7 @@ FFT_PRECISION(Single, c, s, float, 3e-7L, 18, vok::kSingle, "vokffts")
 FFT_PRECISION(Double, z, d, double, 6e-16L, 18, vok::kDouble, "vokfftd")
 
 enum Kind { kComplex, kReal, kSpectrum, kTwoReal, kTwoSpectrum };
-enum Layout { kPack, kPerm, kCcs };
+using namespace ffttest;
 
 // One caller-visible form: for complex, layout is 0 in place, 1 not in place,
 // 2 split, 3 split not in place; for the real forms the spectrum layout.
@@ -84,32 +84,6 @@ bool runs(const Row& r, int order, int index) {
     return order <= 11 || r.kind != kComplex || r.layout == index / 4 % 4;
 }
 
-// The N/2 + 1 bins of a stored spectrum, and back (CCS keeps the imaginary parts of bins 0 and N/2).
-template <class R>
-std::vector<LC> unpack(const R* s, long long n, int layout) {
-    if (n == 1) return {LC(s[0], 0)};
-    std::vector<LC> bins(n / 2 + 1);
-    for (long long k = 0; k <= n / 2; ++k) {
-        if (layout == kCcs) bins[k] = LC(s[2 * k], s[2 * k + 1]);
-        else if (k == 0 || k == n / 2) bins[k] = LC(s[k == 0 ? 0 : layout == kPack ? n - 1 : 1], 0);
-        else bins[k] = layout == kPack ? LC(s[2 * k - 1], s[2 * k]) : LC(s[2 * k], s[2 * k + 1]);
-    }
-    return bins;
-}
-template <class R>
-std::vector<R> pack(const std::vector<LC>& bins, long long n, int layout) {
-    std::vector<R> s(layout == kCcs ? n / 2 * 2 + 2 : n);
-    for (long long k = 0; k <= n / 2 && n > 1; ++k) {
-        const R re = R(bins[k].real()), im = R(bins[k].imag());
-        if (layout == kCcs) s[2 * k] = re, s[2 * k + 1] = im;
-        else if (k == 0 || k == n / 2) s[k == 0 ? 0 : layout == kPack ? n - 1 : 1] = re;
-        else if (layout == kPack) s[2 * k - 1] = re, s[2 * k] = im;
-        else s[2 * k] = re, s[2 * k + 1] = im;
-    }
-    s[0] = R(bins[0].real());
-    return s;
-}
-
 // What the caller should read back: the reference of the row's transform.
 std::vector<LC> expected(const Row& r, const std::vector<LC>& x, int order) {
     const long long n = x.size();
@@ -123,13 +97,8 @@ std::vector<LC> expected(const Row& r, const std::vector<LC>& x, int order) {
     }
     for (LC& v : in) v = v.real();
     y = ffttest::spectrum(in, r.kind == kReal || r.kind == kTwoReal ? r.flags : VOK_Forw);
-    if (r.kind == kReal || r.kind == kTwoReal) {
-        y.resize(n / 2 + 1);
-        return y;
-    }
-    // A conjugate-symmetric spectrum from a real signal, so that the sums are real.
-    for (long long k = n / 2 + 1; k < n; ++k) y[k] = std::conj(y[n - k]);
-    return ffttest::spectrum(y, r.flags);
+    y.resize(n / 2 + 1);
+    return r.kind == kReal || r.kind == kTwoReal ? y : ffttest::ofBins(y, n, r.flags);
 }
 
 // Runs the row's form on x and returns what the caller reads back. Outputs

@@ -77,6 +77,44 @@ inline std::vector<LC> randomComplex(long long n, unsigned seed, bool realOnly =
     return x;
 }
 
+// The stored layouts of a real signal's spectrum.
+enum Layout { kPack, kPerm, kCcs };
+
+// The N/2 + 1 bins of a stored spectrum (CCS keeps the imaginary parts of bins 0 and N/2), and back.
+template <class R>
+std::vector<LC> unpack(const R* s, long long n, int layout) {
+    if (n == 1) return {LC(s[0], 0)};
+    std::vector<LC> bins(n / 2 + 1);
+    for (long long k = 0; k <= n / 2; ++k) {
+        if (layout == kCcs) bins[k] = LC(s[2 * k], s[2 * k + 1]);
+        else if (k == 0 || k == n / 2) bins[k] = LC(s[k == 0 ? 0 : layout == kPack ? n - 1 : 1], 0);
+        else bins[k] = layout == kPack ? LC(s[2 * k - 1], s[2 * k]) : LC(s[2 * k], s[2 * k + 1]);
+    }
+    return bins;
+}
+template <class R>
+std::vector<R> pack(const std::vector<LC>& bins, long long n, int layout) {
+    std::vector<R> s(layout == kCcs ? n / 2 * 2 + 2 : n);
+    for (long long k = 0; k <= n / 2 && n > 1; ++k) {
+        const R re = R(bins[k].real()), im = R(bins[k].imag());
+        if (layout == kCcs) s[2 * k] = re, s[2 * k + 1] = im;
+        else if (k == 0 || k == n / 2) s[k == 0 ? 0 : layout == kPack ? n - 1 : 1] = re;
+        else if (layout == kPack) s[2 * k - 1] = re, s[2 * k] = im;
+        else s[2 * k] = re, s[2 * k + 1] = im;
+    }
+    s[0] = R(bins[0].real());
+    return s;
+}
+
+// The transform the flags ask for of the conjugate-symmetric spectrum whose
+// first N/2 + 1 bins are given (the imaginary parts of bins 0 and N/2 ignored).
+inline std::vector<LC> ofBins(std::vector<LC> bins, long long n, int flags) {
+    bins[0] = bins[0].real(), bins[n / 2] = bins[n / 2].real();
+    std::vector<LC> full(n);
+    for (long long k = 0; k < n; ++k) full[k] = k <= n / 2 ? bins[k] : std::conj(bins[n - k]);
+    return spectrum(full, flags);
+}
+
 inline int reverseBits(long long v, int bits) {
     long long r = 0;
     for (int i = 0; i < bits; ++i) r |= ((v >> i) & 1) << (bits - 1 - i);

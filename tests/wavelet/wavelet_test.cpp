@@ -150,10 +150,9 @@ TEST(WaveletBank, PredefinedBanksMatchPyWaveletsAndHaveTheirStructure) {
             }
         }
         // A spline high-pass is the other pass's low-pass with alternating signs.
-        for (int k = 0; !ortho && k < st.filtLen[1]; ++k)
-            EXPECT_EQ(r.tap(1)[k] * (k % 2 ? -1 : 1), r.tap(2)[k] * (r.tap(1)[0] / r.tap(2)[0])) << k;
-        for (int k = 0; !ortho && k < st.filtLen[3]; ++k)
-            EXPECT_EQ(r.tap(3)[k] * (k % 2 ? -1 : 1), r.tap(0)[k] * (r.tap(3)[0] / r.tap(0)[0])) << k;
+        for (auto [hi, lo] : {std::pair{1, 2}, {3, 0}})
+            for (int k = 0; !ortho && k < st.filtLen[hi]; ++k)
+                EXPECT_EQ(r.tap(hi)[k] * (k % 2 ? -1 : 1), r.tap(lo)[k] * (r.tap(hi)[0] / r.tap(lo)[0])) << k;
         long double sums[4] = {};
         for (int i = 0; i < 4; ++i) {
             EXPECT_GE(st.filtOffset[i], 0);
