@@ -14,8 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "support/reports.h"
-#include "support/vector_calls.h"
+#include "voktest/reports.h"
+#include "voktest/vector_calls.h"
 #include "vok.h"
 
 namespace {

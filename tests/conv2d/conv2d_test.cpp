@@ -10,8 +10,8 @@
 
 #include "convolution/filter2d.h"
 #include "frame/test_seams.h"
-#include "support/reports.h"
-#include "support/values.h"
+#include "voktest/reports.h"
+#include "voktest/values.h"
 #include "vok.h"
 
 namespace {

@@ -11,8 +11,8 @@
 #include "convolution/conv1d.h"
 #include "frame/context.h"
 #include "frame/test_seams.h"
-#include "support/reports.h"
-#include "support/values.h"
+#include "voktest/reports.h"
+#include "voktest/values.h"
 #include "transform/fft.h"
 #include "vok.h"
 

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "kernels/conv.h"
-#include "support/widths.h"
+#include "voktest/widths.h"
 
 namespace {
 

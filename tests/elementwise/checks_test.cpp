@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "frame/test_seams.h"
-#include "support/vector_calls.h"
+#include "voktest/vector_calls.h"
 #include "vok.h"
 
 namespace {

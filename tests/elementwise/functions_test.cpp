@@ -12,8 +12,8 @@
 #include <random>
 #include <vector>
 
-#include "support/reports.h"
-#include "support/widths.h"
+#include "voktest/reports.h"
+#include "voktest/widths.h"
 #include "vok.h"
 
 namespace {

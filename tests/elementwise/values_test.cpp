@@ -14,7 +14,7 @@
 #include <functional>
 #include <vector>
 
-#include "support/reports.h"
+#include "voktest/reports.h"
 #include "vok.h"
 
 namespace {

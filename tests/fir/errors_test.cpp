@@ -6,7 +6,7 @@
 #include <string>
 
 #include "frame/test_seams.h"
-#include "support/filter_calls.h"
+#include "voktest/filter_calls.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "support/filter_calls.h"
-#include "support/widths.h"
+#include "voktest/filter_calls.h"
+#include "voktest/widths.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "support/filter_calls.h"
+#include "voktest/filter_calls.h"
 
 namespace {
 

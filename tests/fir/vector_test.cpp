@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "kernels/firdot.h"
-#include "support/filter_calls.h"
-#include "support/widths.h"
+#include "voktest/filter_calls.h"
+#include "voktest/widths.h"
 
 namespace {
 

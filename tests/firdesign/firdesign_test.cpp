@@ -11,7 +11,7 @@
 #include <tuple>
 #include <vector>
 
-#include "support/reports.h"
+#include "voktest/reports.h"
 #include "vok.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include <thread>
 
 #include "frame/test_seams.h"
-#include "support/reports.h"
+#include "voktest/reports.h"
 #include "vok.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "frame/test_seams.h"
-#include "support/report_steps.h"
+#include "voktest/report_steps.h"
 #include "vok.h"
 
 namespace {

@@ -12,9 +12,9 @@
 #include <vector>
 
 #include "kernels/iir.h"
-#include "support/reports.h"
-#include "support/values.h"
-#include "support/widths.h"
+#include "voktest/reports.h"
+#include "voktest/values.h"
+#include "voktest/widths.h"
 #include "vok.h"
 
 namespace {

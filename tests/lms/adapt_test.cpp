@@ -10,7 +10,7 @@
 #include <cstddef>
 #include <vector>
 
-#include "support/filter_calls.h"
+#include "voktest/filter_calls.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "filter/lms.h"
-#include "support/filter_calls.h"
+#include "voktest/filter_calls.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 // call, so the call builds all of its tables again.
 #include <gtest/gtest.h>
 
-#include "robustness/sweep.h"
+#include "voktest/sweep.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <memory>
 #include <thread>
 
-#include "robustness/sweep.h"
+#include "voktest/sweep.h"
 
 namespace {
 

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "signal/generators.h"
-#include "support/reports.h"
+#include "voktest/generators.h"
+#include "voktest/reports.h"
 
 namespace {
 

@@ -11,9 +11,9 @@
 #include <random>
 #include <vector>
 
-#include "signal/generators.h"
-#include "support/reports.h"
-#include "support/vector_calls.h"
+#include "voktest/generators.h"
+#include "voktest/reports.h"
+#include "voktest/vector_calls.h"
 
 namespace {
 

@@ -11,10 +11,10 @@
 
 #include "frame/context.h"
 #include "frame/test_seams.h"
-#include "reference.h"
-#include "support/report_steps.h"
-#include "support/reports.h"
-#include "support/widths.h"
+#include "voktest/fft_reference.h"
+#include "voktest/report_steps.h"
+#include "voktest/reports.h"
+#include "voktest/widths.h"
 #include "vok.h"
 
 namespace {

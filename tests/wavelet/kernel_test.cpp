@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "kernels/wavelet.h"
-#include "support/widths.h"
+#include "voktest/widths.h"
 
 namespace {
 

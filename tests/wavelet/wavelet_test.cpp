@@ -16,9 +16,9 @@
 #include <vector>
 
 #include "frame/test_seams.h"
-#include "support/reports.h"
-#include "support/values.h"
-#include "support/widths.h"
+#include "voktest/reports.h"
+#include "voktest/values.h"
+#include "voktest/widths.h"
 #include "vok.h"
 #include "wavelet/bank.h"
 

@@ -9,9 +9,9 @@
 #include <random>
 #include <vector>
 
-#include "support/reports.h"
-#include "support/vector_calls.h"
-#include "support/widths.h"
+#include "voktest/reports.h"
+#include "voktest/vector_calls.h"
+#include "voktest/widths.h"
 #include "vok.h"
 
 namespace {

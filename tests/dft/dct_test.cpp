@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "frame/test_seams.h"
-#include "support/reports.h"
-#include "support/widths.h"
+#include "voktest/reports.h"
+#include "voktest/widths.h"
 #include "vok.h"
 
 namespace {

@@ -11,9 +11,9 @@
 #include <vector>
 
 #include "frame/test_seams.h"
-#include "support/reports.h"
-#include "support/values.h"
-#include "transform/reference.h"
+#include "voktest/reports.h"
+#include "voktest/values.h"
+#include "voktest/fft_reference.h"
 #include "vok.h"
 
 namespace {

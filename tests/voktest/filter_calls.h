@@ -12,8 +12,8 @@
 #include <type_traits>
 #include <vector>
 
-#include "support/report_steps.h"
-#include "support/values.h"
+#include "voktest/report_steps.h"
+#include "voktest/values.h"
 #include "vok.h"
 
 namespace voktest {

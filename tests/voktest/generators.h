@@ -9,7 +9,7 @@
 #include <type_traits>
 #include <vector>
 
-#include "support/report_steps.h"
+#include "voktest/report_steps.h"
 #include "vok.h"
 
 namespace voktest {

@@ -1,4 +1,4 @@
 // ReportSteps lives with the report recorder it runs on.
 #pragma once
 
-#include "support/reports.h"
+#include "voktest/reports.h"

@@ -14,7 +14,7 @@
 #include <utility>
 #include <vector>
 
-#include "support/reports.h"
+#include "voktest/reports.h"
 
 namespace voktest {
 

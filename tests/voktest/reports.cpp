@@ -1,4 +1,4 @@
-#include "support/reports.h"
+#include "voktest/reports.h"
 
 #include <sstream>
 

@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "frame/test_seams.h"
-#include "support/reports.h"
-#include "transform/reference.h"
+#include "voktest/reports.h"
+#include "voktest/fft_reference.h"
 #include "vok.h"
 
 namespace {

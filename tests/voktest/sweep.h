@@ -16,8 +16,8 @@
 #include <vector>
 
 #include "frame/test_seams.h"
-#include "support/reports.h"
-#include "support/values.h"
+#include "voktest/reports.h"
+#include "voktest/values.h"
 #include "vok.h"
 
 namespace robust {

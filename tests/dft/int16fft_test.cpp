@@ -11,9 +11,9 @@
 
 #include "frame/context.h"
 #include "frame/test_seams.h"
-#include "reference.h"
-#include "support/report_steps.h"
-#include "support/reports.h"
+#include "voktest/fft_reference.h"
+#include "voktest/report_steps.h"
+#include "voktest/reports.h"
 #include "vok.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <random>
 #include <vector>
 
-#include "support/reports.h"
+#include "voktest/reports.h"
 #include "vok.h"
 
 namespace {
