@@ -197,9 +197,9 @@ TEST(FirRecords, TapsInFilterOrderAndPhaseTable) {
     vokwFirlGetTaps(&tap, wt);  // in place: natural order, out of filter mode
     EXPECT_EQ(0, tap.isFilterMode);
     EXPECT_EQ(lc(ftaps, 8), lc(wt, 8));
-    vokwFirlInit(wt, 4, &tap);
+    vokwFirlInit(wt, 4, &tap);  // over a multirate record: every rate field back to single rate
     EXPECT_EQ(lc(reversed, 4), lc(wt, 4));
-    EXPECT_EQ(0, tap.reserved);
+    EXPECT_EQ((std::vector<int>{4, 1, 0, 1, 0, 0, 1, 0}), fields(tap));
 }
 
 // Null taps and history filter silence; taps and history come back as set, a null history clears.
