@@ -38,11 +38,8 @@ void releaseContext(VokThreadContext* ctx) {
     std::free(ctx);
 }
 
-VokThreadContext& threadContext() {
-    VokThreadContext* ctx = platform::loadContext();
-    if (ctx) [[likely]]
-        return *ctx;
-    ctx = createContext();
+VokThreadContext& createThreadContext() {
+    VokThreadContext* ctx = createContext();
     if (!ctx) platform::fatalAppExit("VOKlib. Problem to allocate memory for TLS VOK context.");
     platform::storeContext(ctx);
     return *ctx;

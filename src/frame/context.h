@@ -3,6 +3,7 @@
 // thread exit.
 #pragma once
 
+#include "frame/platform.h"
 #include "vok/types.h"
 
 namespace vok {
@@ -78,9 +79,16 @@ struct VokThreadContext {
 
 namespace vok {
 
-// The calling thread's context, created on first use. Creation failure ends
-// the process with the library's fatal-exit text.
-VokThreadContext& threadContext();
+// The calling thread's first call: creates and stores its context. Creation
+// failure ends the process with the library's fatal-exit text.
+VokThreadContext& createThreadContext();
+
+// The calling thread's context, created on first use.
+inline VokThreadContext& threadContext() {
+    if (VokThreadContext* ctx = platform::loadContext()) [[likely]]
+        return *ctx;
+    return createThreadContext();
+}
 
 // Zero-filled and initialised context, or null when memory is short.
 VokThreadContext* createContext();

@@ -8,7 +8,14 @@
 namespace vok::platform {
 
 // The calling thread's context slot; null until a context is stored.
+#ifdef _WIN32
 VokThreadContext* loadContext();
+#else
+// Every transform call reads it: a plain pointer of the initial-exec model,
+// read inline, is one load from the thread pointer.
+extern thread_local VokThreadContext* currentContext __attribute__((tls_model("initial-exec")));
+inline VokThreadContext* loadContext() { return currentContext; }
+#endif
 // Stores ctx in the slot; it is released when the thread ends.
 void storeContext(VokThreadContext* ctx);
 

@@ -15,17 +15,17 @@
 #include "frame/test_seams.h"
 
 namespace vok::platform {
-namespace {
 
-// Every transform call reads the context: a plain pointer of the
-// initial-exec model is one load from the thread pointer, where the slot
-// below (whose destructor needs a registration guard) costs a resolver call.
-thread_local VokThreadContext* current __attribute__((tls_model("initial-exec"))) = nullptr;
+// Read by loadContext (platform.h); the slot below, whose destructor needs a
+// registration guard, would cost a resolver call on every read.
+thread_local VokThreadContext* currentContext __attribute__((tls_model("initial-exec"))) = nullptr;
+
+namespace {
 
 struct ContextSlot {
     VokThreadContext* ctx = nullptr;
     ~ContextSlot() {
-        current = nullptr;
+        currentContext = nullptr;
         if (ctx) releaseContext(ctx);
         ctx = nullptr;
     }
@@ -76,10 +76,9 @@ int readAnswer(int fd, Buttons buttons) {
 
 }  // namespace
 
-VokThreadContext* loadContext() { return current; }
 void storeContext(VokThreadContext* ctx) {
     slot.ctx = ctx;
-    current = ctx;
+    currentContext = ctx;
 }
 
 bool askBox(const char* text, const char* title, Buttons buttons) {
