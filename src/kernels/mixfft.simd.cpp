@@ -84,10 +84,19 @@ struct Roots {
     const T* at;
     inline __attribute__((always_inline)) Vec<T> operator[](int i) const { return broadcast(at[i]); }
 };
+// A long pass reuses them often enough to spread them over registers once.
+template <class T, int R>
+struct SpreadRoots {
+    Vec<T> v[2 * R];
+    explicit SpreadRoots(const T* at) {
+        for (int i = 0; i < 2 * R; ++i) v[i] = broadcast(at[i]);
+    }
+    inline __attribute__((always_inline)) const Vec<T>& operator[](int i) const { return v[i]; }
+};
 
 // The roots of the radix r·stride serve radix r at every stride-th entry.
-template <class T, bool Inv, int R>
-inline __attribute__((always_inline)) void butterflyOdd(const Vec<T>* a, Vec<T>* b, int r, Roots<T> roots,
+template <class T, bool Inv, int R, class Rt>
+inline __attribute__((always_inline)) void butterflyOdd(const Vec<T>* a, Vec<T>* b, int r, const Rt& roots,
                                                         int stride) {
     const int n = R ? R : r;
     const int h = (n - 1) / 2;
@@ -132,12 +141,12 @@ constexpr int splitOf(int r) {
     }
 }
 
-template <class T, bool Inv, int R>
-inline __attribute__((always_inline)) void butterfly(const Vec<T>* a, Vec<T>* b, int r, Roots<T> roots,
+template <class T, bool Inv, int R, class Rt>
+inline __attribute__((always_inline)) void butterfly(const Vec<T>* a, Vec<T>* b, int r, const Rt& roots,
                                                      int stride);
 
-template <class T, bool Inv, int R>
-inline __attribute__((always_inline)) void butterflyComposite(const Vec<T>* a, Vec<T>* b, Roots<T> roots,
+template <class T, bool Inv, int R, class Rt>
+inline __attribute__((always_inline)) void butterflyComposite(const Vec<T>* a, Vec<T>* b, const Rt& roots,
                                                               int stride) {
     constexpr int A = splitOf(R), B = R / A;
     Vec<T> c[R];
@@ -165,8 +174,8 @@ inline __attribute__((always_inline)) void butterflyComposite(const Vec<T>* a, V
     }
 }
 
-template <class T, bool Inv, int R>
-inline __attribute__((always_inline)) void butterfly(const Vec<T>* a, Vec<T>* b, int r, Roots<T> roots,
+template <class T, bool Inv, int R, class Rt>
+inline __attribute__((always_inline)) void butterfly(const Vec<T>* a, Vec<T>* b, int r, const Rt& roots,
                                                      int stride) {
     if constexpr (R == 2) {
         b[0] = a[0] + a[1];
@@ -182,7 +191,7 @@ inline __attribute__((always_inline)) void butterfly(const Vec<T>* a, Vec<T>* b,
     }
 }
 
-template <class T, bool Inv, int R>
+template <class T, bool Inv, int R, class Spread>
 void passOf(const T* in, T* out, int r, long long m, long long s, const T* twiddles, const T* roots) {
     constexpr int kSize = R ? R : kMaxRadix;
     constexpr long long kPoints = kLanes<T> / 2;
@@ -191,7 +200,7 @@ void passOf(const T* in, T* out, int r, long long m, long long s, const T* twidd
     if constexpr (R == 0)  // a radix known only at run time hides that every lane is set
         for (int i = 0; i < kSize; ++i) a[i] = b[i] = Vec<T>{};
     Factor<T> w[kSize];
-    const Roots<T> spread{roots};
+    const Spread spread{roots};
     for (long long p = 0; p < m; ++p) {
         const bool twiddled = p > 0;
         if (twiddled)
@@ -268,7 +277,9 @@ void firstPassOf(const T* in, T* out, int r, long long m, const T* twiddles, con
 template <class T, bool Inv, int R>
 void passOrFirst(const T* in, T* out, int r, long long m, long long s, const T* twiddles, const T* roots) {
     if (s == 1 && m > 1) firstPassOf<T, Inv, R>(in, out, r, m, twiddles, roots);
-    else passOf<T, Inv, R>(in, out, r, m, s, twiddles, roots);
+    else if (R != 0 && m * ((s + kLanes<T> / 2 - 1) / (kLanes<T> / 2)) >= 8)
+        passOf<T, Inv, R, SpreadRoots<T, R ? R : 1>>(in, out, r, m, s, twiddles, roots);
+    else passOf<T, Inv, R, Roots<T>>(in, out, r, m, s, twiddles, roots);
 }
 
 template <class T, bool Inv>
