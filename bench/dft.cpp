@@ -1,6 +1,6 @@
 // DFT of any length against FFTW's mixed-radix plans (FFTW_MEASURE, same
 // precision, out of place), forward, unscaled on both sides, the two side by
-// side per length. Lengths of small prime factors (100 ... 48000), primes
+// side per length. Lengths of small prime factors (60 ... 48000), primes
 // (1021, 8191) and a power of two (1024) for reference.
 #include <benchmark/benchmark.h>
 
@@ -90,7 +90,7 @@ void fftwDoubleDft(benchmark::State& state) {
 // Each length's runs next to each other, so that a change of load on the
 // machine touches both sides of a ratio alike.
 const bool registered = [] {
-    for (int n : {64, 100, 1000, 1021, 1024, 4800, 8191, 10000, 48000}) {
+    for (int n : {60, 64, 80, 100, 120, 160, 240, 320, 480, 1000, 1021, 1024, 4800, 8191, 10000, 48000}) {
 #ifdef VOK_HAVE_FFTW
         benchmark::RegisterBenchmark("fftwFloatDft", fftwFloatDft)->Arg(n);
 #endif

@@ -11,6 +11,19 @@ namespace {
 
 using kernels::kMaxRadix;
 
+// The butterflies of a radix known at compile time unroll fully, so that their
+// points stay in registers instead of arrays on the stack.
+#define VOK_UNROLL _Pragma("GCC unroll 32")
+
+// x in every lane, straight from memory (splat's 0 + x costs an addition
+// first; no table value here is -0, the one x where the two differ).
+template <class T>
+inline __attribute__((always_inline)) Vec<T> broadcast(T x) {
+    Vec<T> v;
+    for (int i = 0; i < kLanes<T>; ++i) v[i] = x;
+    return v;
+}
+
 // Product with -i forward, +i inverse.
 template <class T, bool Inv>
 inline __attribute__((always_inline)) Vec<T> rotate(Vec<T> v) {
@@ -24,7 +37,7 @@ struct Factor {
 };
 template <class T, bool Inv>
 inline __attribute__((always_inline)) Factor<T> factor(const T* w) {
-    return {splat(w[0]), splat(Inv ? -w[1] : w[1]) * reNegator<T>()};
+    return {broadcast(w[0]), broadcast(Inv ? -w[1] : w[1]) * reNegator<T>()};
 }
 // x·w rounded as (xr·wr - xi·wi, xi·wr + xr·wi).
 template <class T>
@@ -63,35 +76,46 @@ inline __attribute__((always_inline)) void butterfly8(const Vec<T>* a, Vec<T>* b
 
 // Odd radix r from the symmetric pairs t_j = a_j + a_(r-j), u_j = a_j - a_(r-j):
 // b_k = a_0 + sum c_jk t_j ∓ i sum s_jk u_j, b_(r-k) the other sign.
-// The roots of a radix spread over registers, cos at 2i and sin at 2i+1,
-// loaded once per pass.
-template <class T, int R>
+// The roots of a radix, cos at 2i and sin at 2i+1, are broadcast from the
+// table where they are used: copying them to registers up front cost more
+// than a short pass's butterflies (the copies spill anyway).
+template <class T>
 struct Roots {
-    Vec<T> v[R ? 2 * R : 2 * kMaxRadix];
+    const T* at;
+    inline __attribute__((always_inline)) Vec<T> operator[](int i) const { return broadcast(at[i]); }
 };
+// A long pass reuses them often enough to spread them over registers once.
 template <class T, int R>
-inline __attribute__((always_inline)) void loadRoots(Roots<T, R>& spread, int r, const T* roots) {
-    if constexpr (R != 2 && R != 4 && R != 8)
-        for (int i = 0; i < 2 * (R ? R : r); ++i) spread.v[i] = splat(roots[i]);
-}
+struct SpreadRoots {
+    Vec<T> v[2 * R];
+    explicit SpreadRoots(const T* at) {
+        for (int i = 0; i < 2 * R; ++i) v[i] = broadcast(at[i]);
+    }
+    inline __attribute__((always_inline)) const Vec<T>& operator[](int i) const { return v[i]; }
+};
 
 // The roots of the radix r·stride serve radix r at every stride-th entry.
-template <class T, bool Inv, int R>
-inline __attribute__((always_inline)) void butterflyOdd(const Vec<T>* a, Vec<T>* b, int r, const Vec<T>* roots,
+template <class T, bool Inv, int R, class Rt>
+inline __attribute__((always_inline)) void butterflyOdd(const Vec<T>* a, Vec<T>* b, int r, const Rt& roots,
                                                         int stride) {
     const int n = R ? R : r;
     const int h = (n - 1) / 2;
     Vec<T> t[R ? (R + 1) / 2 : kMaxRadix / 2], u[R ? (R + 1) / 2 : kMaxRadix / 2];
+    if constexpr (R == 0)  // as in the passes: a radix known only at run time
+        for (int j = 0; j < kMaxRadix / 2; ++j) t[j] = u[j] = Vec<T>{};
     Vec<T> sum = a[0];
+    VOK_UNROLL
     for (int j = 1; j <= h; ++j) {
         t[j] = a[j] + a[n - j];
         u[j] = a[j] - a[n - j];
         sum = sum + t[j];
     }
     b[0] = sum;
+    VOK_UNROLL
     for (int k = 1; k <= h; ++k) {
         Vec<T> re = a[0] + t[1] * roots[2 * k * stride], im = u[1] * roots[2 * k * stride + 1];
         int index = k;
+        VOK_UNROLL
         for (int j = 2; j <= h; ++j) {
             index += k;
             if (index >= n) index -= n;
@@ -117,35 +141,41 @@ constexpr int splitOf(int r) {
     }
 }
 
-template <class T, bool Inv, int R>
-inline __attribute__((always_inline)) void butterfly(const Vec<T>* a, Vec<T>* b, int r, const Vec<T>* roots,
+template <class T, bool Inv, int R, class Rt>
+inline __attribute__((always_inline)) void butterfly(const Vec<T>* a, Vec<T>* b, int r, const Rt& roots,
                                                      int stride);
 
-template <class T, bool Inv, int R>
-inline __attribute__((always_inline)) void butterflyComposite(const Vec<T>* a, Vec<T>* b, const Vec<T>* roots,
+template <class T, bool Inv, int R, class Rt>
+inline __attribute__((always_inline)) void butterflyComposite(const Vec<T>* a, Vec<T>* b, const Rt& roots,
                                                               int stride) {
     constexpr int A = splitOf(R), B = R / A;
     Vec<T> c[R];
+    VOK_UNROLL
     for (int j2 = 0; j2 < B; ++j2) {
         Vec<T> in[A], out[A];
+        VOK_UNROLL
         for (int j1 = 0; j1 < A; ++j1) in[j1] = a[B * j1 + j2];
         butterfly<T, Inv, A>(in, out, A, roots, stride * B);
+        VOK_UNROLL
         for (int k1 = 0; k1 < A; ++k1) {
             const int at = (j2 * k1) % R * stride;
             const Vec<T> wIm = roots[2 * at + 1] * reNegator<T>();
             c[k1 * B + j2] = j2 && k1 ? times(out[k1], Factor<T>{roots[2 * at], Inv ? wIm : -wIm}) : out[k1];
         }
     }
+    VOK_UNROLL
     for (int k1 = 0; k1 < A; ++k1) {
         Vec<T> in[B], out[B];
+        VOK_UNROLL
         for (int j2 = 0; j2 < B; ++j2) in[j2] = c[k1 * B + j2];
         butterfly<T, Inv, B>(in, out, B, roots, stride * A);
+        VOK_UNROLL
         for (int k2 = 0; k2 < B; ++k2) b[k1 + A * k2] = out[k2];
     }
 }
 
-template <class T, bool Inv, int R>
-inline __attribute__((always_inline)) void butterfly(const Vec<T>* a, Vec<T>* b, int r, const Vec<T>* roots,
+template <class T, bool Inv, int R, class Rt>
+inline __attribute__((always_inline)) void butterfly(const Vec<T>* a, Vec<T>* b, int r, const Rt& roots,
                                                      int stride) {
     if constexpr (R == 2) {
         b[0] = a[0] + a[1];
@@ -161,29 +191,33 @@ inline __attribute__((always_inline)) void butterfly(const Vec<T>* a, Vec<T>* b,
     }
 }
 
-template <class T, bool Inv, int R>
+template <class T, bool Inv, int R, class Spread>
 void passOf(const T* in, T* out, int r, long long m, long long s, const T* twiddles, const T* roots) {
     constexpr int kSize = R ? R : kMaxRadix;
     constexpr long long kPoints = kLanes<T> / 2;
     const int n = R ? R : r;
-    Vec<T> a[kSize]{}, b[kSize]{};  // zeroed: a radix known only at run time hides that every lane is set
+    Vec<T> a[kSize], b[kSize];
+    if constexpr (R == 0)  // a radix known only at run time hides that every lane is set
+        for (int i = 0; i < kSize; ++i) a[i] = b[i] = Vec<T>{};
     Factor<T> w[kSize];
-    Roots<T, R> spread;
-    loadRoots<T, R>(spread, r, roots);
+    const Spread spread{roots};
     for (long long p = 0; p < m; ++p) {
         const bool twiddled = p > 0;
         if (twiddled)
+            VOK_UNROLL
             for (int k = 1; k < n; ++k) w[k] = factor<T, Inv>(twiddles + 2 * (p * (n - 1) + k - 1));
         for (long long q0 = 0; q0 < s; q0 += kPoints) {
             // A last register that would be partial moves back over points already
             // done (computing them again, to the same bits) when there are enough.
             const long long q = q0 + kPoints > s && s >= kPoints ? s - kPoints : q0;
             const int reals = int(s - q < kPoints ? s - q : kPoints) * 2;
+            VOK_UNROLL
             for (int j = 0; j < n; ++j) {
                 const T* from = in + 2 * (q + s * (p + j * m));
                 a[j] = reals == kLanes<T> ? load(from) : loadPartial(from, reals);
             }
-            butterfly<T, Inv, R>(a, b, r, spread.v, 1);
+            butterfly<T, Inv, R>(a, b, r, spread, 1);
+            VOK_UNROLL
             for (int k = 0; k < n; ++k) {
                 const Vec<T> v = twiddled && k > 0 ? times(b[k], w[k]) : b[k];
                 T* to = out + 2 * (q + s * (n * p + k));
@@ -203,19 +237,22 @@ void firstPassOf(const T* in, T* out, int r, long long m, const T* twiddles, con
     constexpr int kSize = R ? R : kMaxRadix;
     constexpr long long kPoints = kLanes<T> / 2;
     const int n = R ? R : r;
-    Vec<T> a[kSize]{}, b[kSize]{};  // zeroed: a radix known only at run time hides that every lane is set
+    Vec<T> a[kSize], b[kSize];
+    if constexpr (R == 0)  // a radix known only at run time hides that every lane is set
+        for (int i = 0; i < kSize; ++i) a[i] = b[i] = Vec<T>{};
     T lanes[kLanes<T>];
-    Roots<T, R> spread;
-    loadRoots<T, R>(spread, r, roots);
+    const Roots<T> spread{roots};
     for (long long p0 = 0; p0 < m; p0 += kPoints) {
         const long long p = p0 + kPoints > m && m >= kPoints ? m - kPoints : p0;
         const int count = int(m - p < kPoints ? m - p : kPoints);
         const int reals = 2 * count;
+        VOK_UNROLL
         for (int j = 0; j < n; ++j) {
             const T* from = in + 2 * (p + j * m);
             a[j] = reals == kLanes<T> ? load(from) : loadPartial(from, reals);
         }
-        butterfly<T, Inv, R>(a, b, r, spread.v, 1);
+        butterfly<T, Inv, R>(a, b, r, spread, 1);
+        VOK_UNROLL
         for (int k = 1; k < n; ++k) {
             const T* at = twiddles + 2 * ((k - 1) * m + p);
             const Vec<T> w = reals == kLanes<T> ? load(at) : loadPartial(at, reals);
@@ -240,7 +277,9 @@ void firstPassOf(const T* in, T* out, int r, long long m, const T* twiddles, con
 template <class T, bool Inv, int R>
 void passOrFirst(const T* in, T* out, int r, long long m, long long s, const T* twiddles, const T* roots) {
     if (s == 1 && m > 1) firstPassOf<T, Inv, R>(in, out, r, m, twiddles, roots);
-    else passOf<T, Inv, R>(in, out, r, m, s, twiddles, roots);
+    else if (R != 0 && m * ((s + kLanes<T> / 2 - 1) / (kLanes<T> / 2)) >= 8)
+        passOf<T, Inv, R, SpreadRoots<T, R ? R : 1>>(in, out, r, m, s, twiddles, roots);
+    else passOf<T, Inv, R, Roots<T>>(in, out, r, m, s, twiddles, roots);
 }
 
 template <class T, bool Inv>

@@ -39,8 +39,23 @@ T* planData(PlanHead* head) {
 // The radices of n, few passes first (each pass reads and writes the whole
 // array): 16s, then 25s, 9s and 15s, a last 2 or 4 joined with a 3 or a 5;
 // 0 passes for n = 1; -1 when a prime factor is larger than the passes take.
+// Short lengths of two passes run faster with the power of two first (and a
+// 16 as 4 times 4 beside a lone 3 or 5): measured at 60 ... 160.
 int factor(int n, int* radix) {
     int passes = 0;
+    if (n <= 256) {
+        const int two = n & -n, odd = n / two;
+        if (two >= 16 && (odd == 3 || odd == 5)) {
+            radix[0] = two / 4;
+            radix[1] = 4 * odd;
+            return 2;
+        }
+        if (two >= 4 && two <= 16 && (odd == 9 || odd == 15 || odd == 25)) {
+            radix[0] = two;
+            radix[1] = odd;
+            return 2;
+        }
+    }
     while (n % 16 == 0) radix[passes++] = 16, n /= 16;
     int two = n % 8 == 0 ? 8 : n % 4 == 0 ? 4 : n % 2 == 0 ? 2 : 1;
     n /= two;
@@ -138,7 +153,10 @@ void runPasses(const PlanHead* plan, const T* from, T* last, T* other, bool forw
         const int r = plan->radix[i];
         const long long m = span / r;
         T* to = ((plan->passes - 1 - i) & 1) ? other : last;
-        const kernels::MixFftOps<T>& ops = kernels::mixfftOps<T>(s == 1 && m > 1 ? m : s);
+        // The first pass stores whole registers transposed only when they hold
+        // no more points than the radix has outputs.
+        const long long points = s == 1 && m > 1 ? (m < r ? m : r) : s;
+        const kernels::MixFftOps<T>& ops = kernels::mixfftOps<T>(points);
         ops.pass(from, to, r, m, s, data + plan->twiddlesAt[i], data + plan->rootsAt[i], !forward);
         from = to;
         s *= r;

@@ -88,7 +88,7 @@ TYPED_TEST(Dft, EveryPathAgainstTheDirectSumAtEveryWidth) {
     using C = typename P::C;
     std::vector<int> lengths;
     for (int n = 1; n <= 70; ++n) lengths.push_back(n);
-    for (int n : {71, 97, 100, 118, 120, 121, 127, 169, 180, 199, 210, 251, 343, 509, 1000, 1021, 1024, 1536, 2310,
+    for (int n : {71, 80, 96, 97, 100, 118, 120, 144, 160, 200, 121, 127, 169, 180, 199, 210, 251, 343, 509, 1000, 1021, 1024, 1536, 2310,
                   2999, 4096, 4800, 8191})
         if (!voktest::kEmulated || n <= 1536) lengths.push_back(n);
     int used = 0;
