@@ -247,7 +247,16 @@ void complexCore(const T* src, T* x, int order, Direction d, const T* stages, co
 // Step 3 of every complex transform: the stage (or, for bit-reversed output,
 // pair) and swap tables of the order.
 template <class T>
-bool complexTables(int order, const T*& stages, const int*& swap, bool outBitRev = false) {
+[[gnu::cold, gnu::noinline]] bool buildComplexTables(int order, int which, const T*& stages, const int*& swap) {
+    stages = stageTable<T>(order, which);
+    swap = stages ? swapTable(order) : nullptr;
+    if (stages && swap) return true;
+    releaseInternalFftTables(kPrecision<T>);
+    releaseSwapTables();
+    return false;
+}
+template <class T>
+[[gnu::always_inline]] inline bool complexTables(int order, const T*& stages, const int*& swap, bool outBitRev = false) {
     // Bit-reversed output runs its own (pair) table, so each path can be released alone.
     const int which = outBitRev ? kPairSlot : kStageSlot;
     TransformCaches& tables = threadContext().tables;
@@ -255,12 +264,7 @@ bool complexTables(int order, const T*& stages, const int*& swap, bool outBitRev
     swap = tables.swap[order];
     if (stages && swap) [[likely]]
         return true;
-    stages = stageTable<T>(order, which);
-    swap = stages ? swapTable(order) : nullptr;
-    if (stages && swap) return true;
-    releaseInternalFftTables(kPrecision<T>);
-    releaseSwapTables();
-    return false;
+    return buildComplexTables<T>(order, which, stages, swap);
 }
 
 // One direction and at most one of the bit-order flags 32, 64 and 128: the
@@ -281,14 +285,19 @@ template <class T>
 
 // Steps 1 to 4; false when the call is over.
 template <class T>
-bool complexPrologue(ArgChecks check, int order, int flags, const T*& stages, const int*& swap) {
-    if (flags & VOK_Free) {
-        if (order >= 0 && order <= kMaxOrder) {
-            releaseSlot<T>(order, directionOf(flags).outBitRev ? kPairSlot : kStageSlot);
-            int*& s = threadContext().tables.swap[order];
-            vokFree(s);
-            s = nullptr;
-        }
+[[gnu::cold, gnu::noinline]] void releaseComplexTables(int order, int flags) {
+    if (order < 0 || order > kMaxOrder) return;
+    releaseSlot<T>(order, directionOf(flags).outBitRev ? kPairSlot : kStageSlot);
+    int*& s = threadContext().tables.swap[order];
+    vokFree(s);
+    s = nullptr;
+}
+
+template <class T>
+[[gnu::always_inline]] inline bool complexPrologue(ArgChecks check, int order, int flags, const T*& stages,
+                                                   const int*& swap) {
+    if (flags & VOK_Free) [[unlikely]] {
+        releaseComplexTables<T>(order, flags);
         return false;
     }
     if (check(order < 0, "order<0") || check(order > 31, "order>31")) return false;
@@ -313,7 +322,7 @@ void smallComplex(const T* re, const T* im, T* reOut, T* imOut, int order, int f
 }
 
 template <class T>
-void complexInPlace(ArgChecks check, T* x, int order, int flags) {
+[[gnu::always_inline]] inline void complexInPlace(ArgChecks check, T* x, int order, int flags) {
     const T* stages;
     const int* swap;
     if (!complexPrologue<T>(check, order, flags, stages, swap)) return;
@@ -325,7 +334,7 @@ void complexInPlace(ArgChecks check, T* x, int order, int flags) {
 }
 
 template <class T>
-void complexNip(ArgChecks check, const T* in, T* out, int order, int flags) {
+[[gnu::always_inline]] inline void complexNip(ArgChecks check, const T* in, T* out, int order, int flags) {
     const T* stages;
     const int* swap;
     if (!complexPrologue<T>(check, order, flags, stages, swap)) return;
