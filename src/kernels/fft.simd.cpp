@@ -118,6 +118,22 @@ inline __attribute__((always_inline)) VTw<T> loadPackedTw(const T* run, long lon
     return {dupRe<T>(w), negateLanes<T, false>(dupIm<T>(w))};
 }
 
+// The three twiddles of a radix-4 butterfly at offset k, from packed pairs or
+// from the multiplying form (runs of span s).
+template <bool Packed, class T>
+inline __attribute__((always_inline)) void loadTw3(const T* w1, const T* w2, const T* w3, long long s, long long k,
+                                                   VTw<T>& t1, VTw<T>& t2, VTw<T>& t3) {
+    if constexpr (Packed) {
+        t1 = loadPackedTw(w1, k);
+        t2 = loadPackedTw(w2, k);
+        t3 = loadPackedTw(w3, k);
+    } else {
+        t1 = loadTw(w1, s, k);
+        t2 = loadTw(w2, s, k);
+        t3 = loadTw(w3, s, k);
+    }
+}
+
 // A stage of span s shorter than a register, on single complex values.
 template <class T, bool Inv, bool Dit>
 VOK_SCALAR_LOOP void radix4StageShort(T* x, long long n, long long s, const T* w1, const T* w2, const T* w3) {
@@ -159,15 +175,7 @@ void radix4Stage(T* x, long long n, long long s, const T* tw) {
             for (long long k = 0; k < 2 * s; k += L) {
                 Vec<T> x0 = load(b0 + k), x1 = load(b1 + k), x2 = load(b2 + k), x3 = load(b3 + k);
                 VTw<T> v1, v2, v3;
-                if constexpr (Packed) {
-                    v1 = loadPackedTw(w1, k);
-                    v2 = loadPackedTw(w2, k);
-                    v3 = loadPackedTw(w3, k);
-                } else {
-                    v1 = loadTw(w1, s, k);
-                    v2 = loadTw(w2, s, k);
-                    v3 = loadTw(w3, s, k);
-                }
+                loadTw3<Packed>(w1, w2, w3, s, k, v1, v2, v3);
                 if constexpr (Dit) ditButterfly<T, Inv>(x0, x1, x2, x3, v1, v2, v3);
                 else difButterfly<T, Inv>(x0, x1, x2, x3, v1, v2, v3);
                 store(b0 + k, x0);
@@ -256,15 +264,7 @@ void radix4LastSplit(const T* x, long long s, const T* tw, const SplitOut<T>& ou
             const long long kh = k + h * L;
             for (int j = 0; j < 4; ++j) v[h][j] = load(x + 2 * s * j + kh);
             VTw<T> t1, t2, t3;
-            if constexpr (Packed) {
-                t1 = loadPackedTw(w1, kh);
-                t2 = loadPackedTw(w2, kh);
-                t3 = loadPackedTw(w3, kh);
-            } else {
-                t1 = loadTw(w1, s, kh);
-                t2 = loadTw(w2, s, kh);
-                t3 = loadTw(w3, s, kh);
-            }
+            loadTw3<Packed>(w1, w2, w3, s, kh, t1, t2, t3);
             ditButterfly<T, Inv>(v[h][0], v[h][1], v[h][2], v[h][3], t1, t2, t3);
         }
         for (int j = 0; j < 4; ++j) storeSplit(out, s * j + k / 2, v[0][j], v[1][j]);
