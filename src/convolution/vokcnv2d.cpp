@@ -167,6 +167,7 @@ void wConv2D(ArgChecks check, const short* x, int xCols, int xRows, const short*
     }
     std::copy(x, x + xn, copies.block[0]);
     std::copy(h, h + hn, copies.block[1]);
+    // The exported function on purpose: its own reports, under its own name, come first.
     voksConv2D(copies.block[0], xCols, xRows, copies.block[1], hCols, hRows, copies.block[2]);
     if (check.innerFailed(__LINE__)) return;
     vok::ownScaleFloatToShort(copies.block[2], y, int(n), scaleMode, scaleFactor);

@@ -56,6 +56,7 @@ VOK_API void VOK_CALL vokwConv(const short* x, int xLen, const short* h, int hLe
         check.report(VOK_StatusNoMemory, "NULL pointer to float copy y", __LINE__);
         return;
     }
+    // The exported function on purpose: its own reports, under its own name, come first.
     if (voksConv(copies.x, xLen, copies.h, hLen, copies.y) < 0) {
         check.backtrace(__LINE__);
         return;

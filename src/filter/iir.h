@@ -288,6 +288,8 @@ using DlyInit = void(VOK_CALL*)(const IirTapState*, O*, IirDlyState*);
 
 // The steps shared by the arbitrary-order and biquad set-ups: tapCount
 // coefficients and dlyCount delay elements, the sizes already validated.
+// tapInit and dlyInit are the exported two-state Init functions on purpose: a
+// failure there is reported under their own name, then traced by this one.
 template <class C, class O>
 void setUp(ArgChecks check, int iirType, const C* tapVals, int count, IirState* statePtr, bool biquad,
            TapInit<C> tapInit, DlyInit<O> dlyInit) {

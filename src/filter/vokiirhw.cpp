@@ -26,6 +26,7 @@ VOK_API void VOK_CALL vokwIirInitBq(int iirType, const float* tapVals, int numQu
 
 VOK_API short VOK_CALL vokwIir(IirState* statePtr, short samp, int scaleMode, int* scaleFactor) {
     if (vok::iir::stateFails(VOK_CHECKS, statePtr)) return 0;
+    // The exported function on purpose: its own reports, under its own name, come first.
     return vokwIirl(&statePtr->tapState, &statePtr->dlyState, samp, scaleMode, scaleFactor);
 }
 
@@ -40,6 +41,7 @@ VOK_API int VOK_CALL vokwbIir(IirState* statePtr, const short* inSamps, short* o
     all(numIters < 1, "numIters <= 0");
     all(statePtr->initMarker != VOK_IIR_INIT_MARKER, "IIR filter wasn't initialized");
     if (all.failed()) return vokGetErrStatus();
+    // The exported function on purpose: its own reports, under its own name, come first.
     vokwbIirl(&statePtr->tapState, &statePtr->dlyState, inSamps, outSamps, numIters, scaleMode, scaleFactor);
     if (vokGetErrStatus() != 0) check.backtrace(__LINE__);
     return vokGetErrStatus();

@@ -161,6 +161,7 @@ bool filter(ArgChecks check, const IirTapState* t, IirDlyState* ds, const short*
     const short* words = static_cast<const short*>(t->taps);
     short q;
     std::memcpy(&q, words, sizeof q);
+    // The exported function on purpose: its own reports, under its own name, come first.
     voksbFixToFloat(words + 1, coef, count, 16, q, 0);
     int* dlyl = static_cast<int*>(ds->dlyl);
     if (order > 0) voksbIntToFloat(dlyl, dly, order, 32, 0);

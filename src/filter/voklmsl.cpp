@@ -219,7 +219,9 @@ extern "C" {
         getDlyl(VOK_CHECKS, tapStPtr, dlyStPtr, dlyl);                                  \
     }
 
-// Filtering only for input type D and taps type W.
+// Filtering only for input type D and taps type W: after its own checks the
+// call is exactly the exported two-state FIR (firl, bFirl) on the same records,
+// whose own checks and reports, under its own name, follow.
 #define VOK_LMSL_NA(name, D, W, firl)                                                         \
     VOK_API NaOut<D, W> VOK_CALL name(LmsTapState* tapStPtr, LmsDlyState* dlyStPtr, D samp) { \
         if (naRecordsMissing(VOK_CHECKS, tapStPtr, dlyStPtr)) return NaOut<D, W>{};           \

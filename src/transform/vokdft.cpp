@@ -250,6 +250,7 @@ void foldedDft(C* b, C* dst, int n, const T* twiddles, bool forward, bool scale)
 }
 
 void dftSingle(ArgChecks check, const FloatComplex* src, FloatComplex* dst, int length, int flags) {
+    // The exported function on purpose: its own reports, under its own name, come first.
     FloatComplex* table = vokcGetDftTwdTbl(length);
     FloatComplex* buff = vok::workBuffer(1, length);
     if (check(length < 1, "length<=0") || check(!table, "TwdTbl==0") || check(!buff, "buff==0")) return;
@@ -270,6 +271,7 @@ void dftSingle(ArgChecks check, const FloatComplex* src, FloatComplex* dst, int 
 }
 
 void dftDouble(ArgChecks check, const DoubleComplex* src, DoubleComplex* dst, int length, int flags) {
+    // The exported function on purpose: its own reports, under its own name, come first.
     DoubleComplex* table = vokzGetDftTwdTbl(length);
     if (check(length < 1, "length<=0") || check(!table, "TwdTbl==0")) return;
     if (flags & VOK_Free) {
@@ -301,6 +303,7 @@ int dftShort(ArgChecks check, const ShortComplex* src, ShortComplex* dst, int le
         return VOK_StatusOk;
     }
     if (check(length < 1, "length<=0")) return VOK_StatusBadArg;
+    // The exported function on purpose: its own reports, under its own name, come first.
     if (check(!vokcGetDftTwdTbl(length), "TwidleTbl==0")) return VOK_StatusBadArg;
     if (flags & VOK_Init) return VOK_StatusOk;
     if (check(!src, "src==0") || check(!dst, "dst==0") ||

@@ -434,6 +434,7 @@ void mulPacked(ArgChecks check, const short* a, const short* b, short* dst, int 
         const auto* pa = reinterpret_cast<const ShortComplex*>(a + pairStart);
         const auto* pb = reinterpret_cast<const ShortComplex*>(b + pairStart);
         auto* pd = reinterpret_cast<ShortComplex*>(dst + pairStart);
+        // The exported function on purpose: its own reports, under its own name, come first.
         vokvbMpy3(pa, pb, pd, int(pairs), scaleMode, scaleFactor);
         if (scaleMode == VOK_AUTO_SCALE) {
             const int pairShift = *scaleFactor;
