@@ -228,14 +228,14 @@ TEST(Companding, TranscodingBothWays) {
 }
 
 #define VOK_LAW_CHECKS(l)                                                                 \
-    VOK_CHECKS(t, vok##l##bLinToALaw, checks), VOK_CHECKS(t, vok##l##bALawToLin, checks); \
-    VOK_CHECKS(t, vok##l##bLinToMuLaw, checks), VOK_CHECKS(t, vok##l##bMuLawToLin, checks)
+    VOK_CHECK_TABLE(t, vok##l##bLinToALaw, checks), VOK_CHECK_TABLE(t, vok##l##bALawToLin, checks); \
+    VOK_CHECK_TABLE(t, vok##l##bLinToMuLaw, checks), VOK_CHECK_TABLE(t, vok##l##bMuLawToLin, checks)
 
 TEST(Companding, FailuresReportInOrderAndWriteNothing) {
     const std::vector<voktest::BadArg> checks = {{2, "len<=0"}, {0, "src==0"}, {1, "dst==0"}};
     voktest::CheckTable t("voklaw");
     VOK_LAW_CHECKS(w), VOK_LAW_CHECKS(i), VOK_LAW_CHECKS(s), VOK_LAW_CHECKS(d);
-    VOK_CHECKS(t, vokMuLawToALaw, checks), VOK_CHECKS(t, vokALawToMuLaw, checks);
+    VOK_CHECK_TABLE(t, vokMuLawToALaw, checks), VOK_CHECK_TABLE(t, vokALawToMuLaw, checks);
 }
 
 }  // namespace

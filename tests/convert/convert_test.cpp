@@ -335,22 +335,22 @@ TYPED_TEST(Representations, PolarMagnitudePhaseAndPowerAgainstLongDouble) {
 // The checks of every representation function, in order; the 16-bit forms
 // add their scale modes (the good calls are in VOK_AUTO_SCALE, number 4).
 #define VOK_MAG_CHECKS(t, c, r)                                                                            \
-    VOK_CHECKS(t, vok##c##bMag, {len2, {1, "mag==0"}, src0});                                               \
-    VOK_CHECKS(t, vok##r##brMag, {len3, {2, "mag==0"}, re0, im1});                                         \
-    VOK_CHECKS(t, vok##c##bPowerSpectr, {len2, {1, "spectr==0"}, src0});                                    \
-    VOK_CHECKS(t, vok##r##brPowerSpectr, {len3, {2, "spectr==0"}, re0, im1})
+    VOK_CHECK_TABLE(t, vok##c##bMag, {len2, {1, "mag==0"}, src0});                                               \
+    VOK_CHECK_TABLE(t, vok##r##brMag, {len3, {2, "mag==0"}, re0, im1});                                         \
+    VOK_CHECK_TABLE(t, vok##c##bPowerSpectr, {len2, {1, "spectr==0"}, src0});                                    \
+    VOK_CHECK_TABLE(t, vok##r##brPowerSpectr, {len3, {2, "spectr==0"}, re0, im1})
 #define VOK_REP_CHECKS(t, c, r)                                                                            \
-    VOK_CHECKS(t, vok##c##bPhase, {len2, {1, "phase==0"}, src0});                                           \
-    VOK_CHECKS(t, vok##r##brPhase, {len3, {2, "phase==0"}, re0, im1});                                     \
-    VOK_CHECKS(t, vok##c##bCplxTo2Real, {len3, src0, {1, "dstReal==0"}, {2, "dstImag==0"}});                \
-    VOK_CHECKS(t, vok##c##b2RealToCplx, {len3, {2, "dst==0"}});                                             \
-    VOK_CHECKS(t, vok##c##bReal, {len2, src0, {1, "dst==0"}});                                              \
-    VOK_CHECKS(t, vok##c##bImag, {len2, src0, {1, "dst==0"}})
+    VOK_CHECK_TABLE(t, vok##c##bPhase, {len2, {1, "phase==0"}, src0});                                           \
+    VOK_CHECK_TABLE(t, vok##r##brPhase, {len3, {2, "phase==0"}, re0, im1});                                     \
+    VOK_CHECK_TABLE(t, vok##c##bCplxTo2Real, {len3, src0, {1, "dstReal==0"}, {2, "dstImag==0"}});                \
+    VOK_CHECK_TABLE(t, vok##c##b2RealToCplx, {len3, {2, "dst==0"}});                                             \
+    VOK_CHECK_TABLE(t, vok##c##bReal, {len2, src0, {1, "dst==0"}});                                              \
+    VOK_CHECK_TABLE(t, vok##c##bImag, {len2, src0, {1, "dst==0"}})
 #define VOK_POLAR_CHECKS(t, c, r)                                                                          \
-    VOK_CHECKS(t, vok##c##bCartToPolar, {len3, src0, {1, "mag==0"}, {2, "phase==0"}});                     \
-    VOK_CHECKS(t, vok##r##brCartToPolar, {len4, {2, "mag==0"}, {3, "phase==0"}, re0, im1});                \
-    VOK_CHECKS(t, vok##c##bPolarToCart, {len3, mag0, phase1, {2, "dst==0"}});                              \
-    VOK_CHECKS(t, vok##r##brPolarToCart, {len4, mag0, phase1, {2, "dstReal==0"}, {3, "dstImag==0"}})
+    VOK_CHECK_TABLE(t, vok##c##bCartToPolar, {len3, src0, {1, "mag==0"}, {2, "phase==0"}});                     \
+    VOK_CHECK_TABLE(t, vok##r##brCartToPolar, {len4, {2, "mag==0"}, {3, "phase==0"}, re0, im1});                \
+    VOK_CHECK_TABLE(t, vok##c##bPolarToCart, {len3, mag0, phase1, {2, "dst==0"}});                              \
+    VOK_CHECK_TABLE(t, vok##r##brPolarToCart, {len4, mag0, phase1, {2, "dstReal==0"}, {3, "dstImag==0"}})
 
 TEST(RepresentationChecks, EveryCheckInOrderAndNothingWritten) {
     const voktest::BadArg len2{2, "length<=0"}, len3{3, "length<=0"}, len4{4, "length<=0"}, src0{0, "src==0"};
@@ -361,10 +361,10 @@ TEST(RepresentationChecks, EveryCheckInOrderAndNothingWritten) {
     VOK_REP_CHECKS(w, v, w);
     const char *fixedAuto = "VOK_FIXED_SCALE and VOK_AUTO_SCALE", *nullSf = "VOK_AUTO_SCALE and ScaleFactor==NULL";
     const voktest::BadArg both{3, fixedAuto, 6}, noSf{4, nullSf}, both4{4, fixedAuto, 6}, noSf5{5, nullSf};
-    VOK_CHECKS(w, vokvbMag, {len2, {1, "mag==0"}, src0, both, noSf});
-    VOK_CHECKS(w, vokwbrMag, {len3, {2, "mag==0"}, re0, im1, both4, noSf5});
-    VOK_CHECKS(w, vokvbPowerSpectr, {len2, {1, "spectr==0"}, src0, both, noSf});
-    VOK_CHECKS(w, vokwbrPowerSpectr, {len3, {2, "spectr==0"}, re0, im1, both4, noSf5});
+    VOK_CHECK_TABLE(w, vokvbMag, {len2, {1, "mag==0"}, src0, both, noSf});
+    VOK_CHECK_TABLE(w, vokwbrMag, {len3, {2, "mag==0"}, re0, im1, both4, noSf5});
+    VOK_CHECK_TABLE(w, vokvbPowerSpectr, {len2, {1, "spectr==0"}, src0, both, noSf});
+    VOK_CHECK_TABLE(w, vokwbrPowerSpectr, {len3, {2, "spectr==0"}, re0, im1, both4, noSf5});
 }
 
 TEST(ShortRepresentations, PartsJoinAndPhase) {

@@ -216,18 +216,18 @@ TEST(Arith16Complex, SingleNumbersConjugationLayoutsAndDivision) {
 // Every form of both element types: the checks in order, the scale factor
 // last (the good calls are in VOK_AUTO_SCALE, number 4).
 #define VOK_ARITH16_CHECKS(t, l)                                                                            \
-    VOK_CHECKS(t, vok##l##bAdd1, {n2, {1, "dst==0"}, {4, sf}});                                             \
-    VOK_CHECKS(t, vok##l##bSub1, {n2, {1, "dst==0"}, {4, sf}});                                             \
-    VOK_CHECKS(t, vok##l##bMpy1, {n2, {1, "dst==0"}, {4, sf}});                                             \
-    VOK_CHECKS(t, vok##l##bAdd2, {n2, {0, "src==0"}, {1, "dst==0"}, {4, sf}});                              \
-    VOK_CHECKS(t, vok##l##bSub2, {n2, {0, "val==0"}, {1, "dst==0"}, {4, sf}});                              \
-    VOK_CHECKS(t, vok##l##bMpy2, {n2, {0, "src==0"}, {1, "dst==0"}, {4, sf}});                              \
-    VOK_CHECKS(t, vok##l##bAdd3, {n3, {0, "srcA==0"}, {1, "srcB==0"}, {2, "dst==0"}, {5, sf}});             \
-    VOK_CHECKS(t, vok##l##bSub3, {n3, {0, "src==0"}, {1, "val==0"}, {2, "dst==0"}, {5, sf}});               \
-    VOK_CHECKS(t, vok##l##bMpy3, {n3, {0, "srcA==0"}, {1, "srcB==0"}, {2, "dst==0"}, {5, sf}});             \
-    VOK_CHECKS(t, vok##l##bZero, {{1, "n<=0"}, {0, "dst==0"}});                                             \
-    VOK_CHECKS(t, vok##l##bSet, {n2, {1, "dst==0"}});                                                       \
-    VOK_CHECKS(t, vok##l##bCopy, {n2, {0, "src==0"}, {1, "dst==0"}})
+    VOK_CHECK_TABLE(t, vok##l##bAdd1, {n2, {1, "dst==0"}, {4, sf}});                                             \
+    VOK_CHECK_TABLE(t, vok##l##bSub1, {n2, {1, "dst==0"}, {4, sf}});                                             \
+    VOK_CHECK_TABLE(t, vok##l##bMpy1, {n2, {1, "dst==0"}, {4, sf}});                                             \
+    VOK_CHECK_TABLE(t, vok##l##bAdd2, {n2, {0, "src==0"}, {1, "dst==0"}, {4, sf}});                              \
+    VOK_CHECK_TABLE(t, vok##l##bSub2, {n2, {0, "val==0"}, {1, "dst==0"}, {4, sf}});                              \
+    VOK_CHECK_TABLE(t, vok##l##bMpy2, {n2, {0, "src==0"}, {1, "dst==0"}, {4, sf}});                              \
+    VOK_CHECK_TABLE(t, vok##l##bAdd3, {n3, {0, "srcA==0"}, {1, "srcB==0"}, {2, "dst==0"}, {5, sf}});             \
+    VOK_CHECK_TABLE(t, vok##l##bSub3, {n3, {0, "src==0"}, {1, "val==0"}, {2, "dst==0"}, {5, sf}});               \
+    VOK_CHECK_TABLE(t, vok##l##bMpy3, {n3, {0, "srcA==0"}, {1, "srcB==0"}, {2, "dst==0"}, {5, sf}});             \
+    VOK_CHECK_TABLE(t, vok##l##bZero, {{1, "n<=0"}, {0, "dst==0"}});                                             \
+    VOK_CHECK_TABLE(t, vok##l##bSet, {n2, {1, "dst==0"}});                                                       \
+    VOK_CHECK_TABLE(t, vok##l##bCopy, {n2, {0, "src==0"}, {1, "dst==0"}})
 
 TEST(Arith16Checks, ReportsInOrderAndWritesNothing) {
     const voktest::BadArg n2{2, "n<=0"}, n3{3, "n<=0"};
@@ -235,11 +235,11 @@ TEST(Arith16Checks, ReportsInOrderAndWritesNothing) {
     voktest::CheckTable t("vokaritw");
     VOK_ARITH16_CHECKS(t, w);
     VOK_ARITH16_CHECKS(t, v);
-    VOK_CHECKS(t, vokvbConj1, {{1, "n<=0"}, {0, "vec==0"}});
-    VOK_CHECKS(t, vokvbConjExtend1, {{1, "n<=0"}, {0, "vec==0"}});
-    VOK_CHECKS(t, vokvbConj2, {n2, {0, "src==0"}, {1, "dst==0"}});
-    VOK_CHECKS(t, vokvbConjFlip2, {n2, {0, "src==0"}, {1, "dst==0"}});
-    VOK_CHECKS(t, vokvbConjExtend2, {n2, {0, "src==0"}, {1, "dst==0"}});
+    VOK_CHECK_TABLE(t, vokvbConj1, {{1, "n<=0"}, {0, "vec==0"}});
+    VOK_CHECK_TABLE(t, vokvbConjExtend1, {{1, "n<=0"}, {0, "vec==0"}});
+    VOK_CHECK_TABLE(t, vokvbConj2, {n2, {0, "src==0"}, {1, "dst==0"}});
+    VOK_CHECK_TABLE(t, vokvbConjFlip2, {n2, {0, "src==0"}, {1, "dst==0"}});
+    VOK_CHECK_TABLE(t, vokvbConjExtend2, {n2, {0, "src==0"}, {1, "dst==0"}});
     const int bad = VOK_StatusBadArg;
     const char* mod = "vokaritw";
     EXPECT_EACH_REPORTS(

@@ -122,10 +122,10 @@ TEST(Windows, EveryTypeMatchesTheFormulas) {
 
 // The pointer first, then the length (below 3), then Kaiser's parameter (α·(n − 1)/2 above 308).
 #define VOK_WINDOW_CHECKS(t, l)                                                                         \
-    VOK_CHECKS(t, vok##l##WinBartlett, win), VOK_CHECKS(t, vok##l##WinHann, win);                       \
-    VOK_CHECKS(t, vok##l##WinHamming, win), VOK_CHECKS(t, vok##l##WinBlackman, win);                    \
-    VOK_CHECKS(t, vok##l##WinBlackmanStd, win), VOK_CHECKS(t, vok##l##WinBlackmanOpt, win);             \
-    VOK_CHECKS(t, vok##l##WinKaiser, {win[0], win[1], {2, "Huge window parameter", 1000}})
+    VOK_CHECK_TABLE(t, vok##l##WinBartlett, win), VOK_CHECK_TABLE(t, vok##l##WinHann, win);                       \
+    VOK_CHECK_TABLE(t, vok##l##WinHamming, win), VOK_CHECK_TABLE(t, vok##l##WinBlackman, win);                    \
+    VOK_CHECK_TABLE(t, vok##l##WinBlackmanStd, win), VOK_CHECK_TABLE(t, vok##l##WinBlackmanOpt, win);             \
+    VOK_CHECK_TABLE(t, vok##l##WinKaiser, {win[0], win[1], {2, "Huge window parameter", 1000}})
 
 TEST(Windows, FailuresAreReportedInOrderAndWriteNothing) {
     const std::vector<voktest::BadArg> win = {{0, "Null pointer to buffer"}, {1, "Bad number of items", 2}};

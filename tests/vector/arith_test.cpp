@@ -117,23 +117,23 @@ TYPED_TEST(Arith, MatchesScalarFormulas) {
 TEST(ArithChecks, OrderAndTexts) {
     voktest::CheckTable t("vokarith");
     const voktest::BadArg n1{1, "n<=0"}, n2{2, "n<=0"}, n3{3, "n<=0"}, src{0, "src==0"}, dst1{1, "dst==0"};
-    VOK_CHECKS(t, voksbZero, {n1, {0, "dst==0"}});
-    VOK_CHECKS(t, vokzbSet, {n2, dst1});
-    VOK_CHECKS(t, vokdbCopy, {n2, src, dst1});
-    VOK_CHECKS(t, vokcbAdd1, {n2, dst1});
-    VOK_CHECKS(t, voksbSub1, {n2, dst1});
-    VOK_CHECKS(t, vokdbMpy1, {n2, dst1});
-    VOK_CHECKS(t, voksbAdd2, {n2, src, dst1});
-    VOK_CHECKS(t, vokzbMpy2, {n2, src, dst1});
-    VOK_CHECKS(t, vokcbSub2, {n2, {0, "val==0"}, dst1});
-    VOK_CHECKS(t, voksbAdd3, {n3, {0, "srcA==0"}, {1, "srcB==0"}, {2, "dst==0"}});
-    VOK_CHECKS(t, vokzbMpy3, {n3, {0, "srcA==0"}, {1, "srcB==0"}, {2, "dst==0"}});
-    VOK_CHECKS(t, vokdbSub3, {n3, src, {1, "val==0"}, {2, "dst==0"}});
-    VOK_CHECKS(t, vokcbConj1, {n1, {0, "vec==0"}});
-    VOK_CHECKS(t, vokzbConjExtend1, {n1, {0, "vec==0"}});
-    VOK_CHECKS(t, vokzbConj2, {n2, src, dst1});
-    VOK_CHECKS(t, vokcbConjFlip2, {n2, src, dst1});
-    VOK_CHECKS(t, vokcbConjExtend2, {n2, src, dst1});
+    VOK_CHECK_TABLE(t, voksbZero, {n1, {0, "dst==0"}});
+    VOK_CHECK_TABLE(t, vokzbSet, {n2, dst1});
+    VOK_CHECK_TABLE(t, vokdbCopy, {n2, src, dst1});
+    VOK_CHECK_TABLE(t, vokcbAdd1, {n2, dst1});
+    VOK_CHECK_TABLE(t, voksbSub1, {n2, dst1});
+    VOK_CHECK_TABLE(t, vokdbMpy1, {n2, dst1});
+    VOK_CHECK_TABLE(t, voksbAdd2, {n2, src, dst1});
+    VOK_CHECK_TABLE(t, vokzbMpy2, {n2, src, dst1});
+    VOK_CHECK_TABLE(t, vokcbSub2, {n2, {0, "val==0"}, dst1});
+    VOK_CHECK_TABLE(t, voksbAdd3, {n3, {0, "srcA==0"}, {1, "srcB==0"}, {2, "dst==0"}});
+    VOK_CHECK_TABLE(t, vokzbMpy3, {n3, {0, "srcA==0"}, {1, "srcB==0"}, {2, "dst==0"}});
+    VOK_CHECK_TABLE(t, vokdbSub3, {n3, src, {1, "val==0"}, {2, "dst==0"}});
+    VOK_CHECK_TABLE(t, vokcbConj1, {n1, {0, "vec==0"}});
+    VOK_CHECK_TABLE(t, vokzbConjExtend1, {n1, {0, "vec==0"}});
+    VOK_CHECK_TABLE(t, vokzbConj2, {n2, src, dst1});
+    VOK_CHECK_TABLE(t, vokcbConjFlip2, {n2, src, dst1});
+    VOK_CHECK_TABLE(t, vokcbConjExtend2, {n2, src, dst1});
 }
 
 // ---- conjugation ----
