@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Tabulates bench_fft JSON output: CPU time per transform and the vokx1/peer ratios.
+"""Tabulates bench_fft (and bench_dft) JSON output: CPU time per transform and the vokx1/peer ratios.
 
 With --benchmark_repetitions the fastest repetition of each benchmark is taken:
 on a shared machine the slower ones measure the other jobs.
@@ -26,6 +26,10 @@ for vc, vr, fw in (("vokc", "voks", "fftwf"), ("vokz", "vokd", "fftw")):
                   vr + "CcsFft": (fw + "_c2r", None),
                   vr + "CcsFftNip": (fw + "_c2r_nip", None)})
 
+# Any-length DFTs carry their length, not an order.
+PEERS.update({"vokFloatDft": ("fftwFloatDft", None), "vokDoubleDft": ("fftwDoubleDft", None)})
+LENGTH_NAMED = {"vokFloatDft", "vokDoubleDft"}
+
 runs = {}
 for b in json.load(sys.stdin)["benchmarks"]:
     if b.get("run_type", "iteration") != "iteration" or b["time_unit"] != "ns":
@@ -43,4 +47,5 @@ for vok, (fftw, kiss) in PEERS.items():
         f = runs.get((fftw, order))
         k = runs.get((kiss, order)) if kiss else None
         ratio = lambda x: f"{t / x:.2f}" if x else "-"
-        print(f"| {vok} | 2^{order} | {cell(t)} | {cell(f)} | {ratio(f)} | {cell(k)} | {ratio(k)} |")
+        size = order if vok in LENGTH_NAMED else f"2^{order}"
+        print(f"| {vok} | {size} | {cell(t)} | {cell(f)} | {ratio(f)} | {cell(k)} | {ratio(k)} |")

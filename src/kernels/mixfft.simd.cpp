@@ -24,10 +24,28 @@ inline __attribute__((always_inline)) Vec<T> broadcast(T x) {
     return v;
 }
 
+// The direction of a transform as signs, so that one compiled body serves
+// both (every radix's passes would otherwise be built twice). Flipping a sign
+// bit and multiplying by -1 are exact, so the bits are those of a body written
+// for one direction.
+template <class T>
+struct Direction {
+    IndexVec<T> turn;  // sign bits of the lanes that a turn by ∓i negates
+    Vec<T> imSign;     // (-1, 1, ...) forward, (1, -1, ...) inverse
+
+    explicit Direction(bool inverse) {
+        using Index = typename LaneIndex<T>::type;
+        constexpr Index sign = Index(1) << (8 * sizeof(T) - 1);
+        const int negated = inverse ? 0 : 1;
+        turn = laneMask<T>([negated](int i) { return (i & 1) == negated ? sign : Index(0); });
+        imSign = inverse ? -reNegator<T>() : reNegator<T>();
+    }
+};
+
 // Product with -i forward, +i inverse.
-template <class T, bool Inv>
-inline __attribute__((always_inline)) Vec<T> rotate(Vec<T> v) {
-    return negateLanes<T, !Inv>(swapReIm<T>(v));
+template <class T>
+inline __attribute__((always_inline)) Vec<T> rotate(Vec<T> v, const Direction<T>& dir) {
+    return Vec<T>((IndexVec<T>)swapReIm<T>(v) ^ dir.turn);
 }
 
 // A complex factor spread over a register: (re, re, ...) and (-im, im, ...).
@@ -35,9 +53,9 @@ template <class T>
 struct Factor {
     Vec<T> re, im;
 };
-template <class T, bool Inv>
-inline __attribute__((always_inline)) Factor<T> factor(const T* w) {
-    return {broadcast(w[0]), broadcast(Inv ? -w[1] : w[1]) * reNegator<T>()};
+template <class T>
+inline __attribute__((always_inline)) Factor<T> factor(const T* w, const Direction<T>& dir) {
+    return {broadcast(w[0]), broadcast(w[1]) * dir.imSign};
 }
 // x·w rounded as (xr·wr - xi·wi, xi·wr + xr·wi).
 template <class T>
@@ -45,9 +63,10 @@ inline __attribute__((always_inline)) Vec<T> times(Vec<T> x, Factor<T> w) {
     return x * w.re + swapReIm<T>(x) * w.im;
 }
 
-template <class T, bool Inv>
-inline __attribute__((always_inline)) void butterfly4(Vec<T> a0, Vec<T> a1, Vec<T> a2, Vec<T> a3, Vec<T>* b, int step) {
-    const Vec<T> t0 = a0 + a2, t1 = a0 - a2, t2 = a1 + a3, t3 = rotate<T, Inv>(a1 - a3);
+template <class T>
+inline __attribute__((always_inline)) void butterfly4(Vec<T> a0, Vec<T> a1, Vec<T> a2, Vec<T> a3, Vec<T>* b, int step,
+                                                       const Direction<T>& dir) {
+    const Vec<T> t0 = a0 + a2, t1 = a0 - a2, t2 = a1 + a3, t3 = rotate(a1 - a3, dir);
     b[0] = t0 + t2;
     b[step] = t1 + t3;
     b[2 * step] = t0 - t2;
@@ -55,15 +74,15 @@ inline __attribute__((always_inline)) void butterfly4(Vec<T> a0, Vec<T> a1, Vec<
 }
 
 // Radix 8 as two radix-4 halves joined by the eighth roots of unity.
-template <class T, bool Inv>
-inline __attribute__((always_inline)) void butterfly8(const Vec<T>* a, Vec<T>* b) {
+template <class T>
+inline __attribute__((always_inline)) void butterfly8(const Vec<T>* a, Vec<T>* b, const Direction<T>& dir) {
     Vec<T> e[4], o[4];
-    butterfly4<T, Inv>(a[0], a[2], a[4], a[6], e, 1);
-    butterfly4<T, Inv>(a[1], a[3], a[5], a[7], o, 1);
+    butterfly4(a[0], a[2], a[4], a[6], e, 1, dir);
+    butterfly4(a[1], a[3], a[5], a[7], o, 1, dir);
     const Vec<T> half = splat(T(0.707106781186547524400844362104849039L));
-    const Vec<T> o1 = (o[1] + rotate<T, Inv>(o[1])) * half;  // (1 ∓ i)/√2
-    const Vec<T> o2 = rotate<T, Inv>(o[2]);
-    const Vec<T> o3 = rotate<T, Inv>((o[3] + rotate<T, Inv>(o[3])) * half);
+    const Vec<T> o1 = (o[1] + rotate(o[1], dir)) * half;  // (1 ∓ i)/√2
+    const Vec<T> o2 = rotate(o[2], dir);
+    const Vec<T> o3 = rotate((o[3] + rotate(o[3], dir)) * half, dir);
     b[0] = e[0] + o[0];
     b[4] = e[0] - o[0];
     b[1] = e[1] + o1;
@@ -95,9 +114,9 @@ struct SpreadRoots {
 };
 
 // The roots of the radix r·stride serve radix r at every stride-th entry.
-template <class T, bool Inv, int R, class Rt>
+template <class T, int R, class Rt>
 inline __attribute__((always_inline)) void butterflyOdd(const Vec<T>* a, Vec<T>* b, int r, const Rt& roots,
-                                                        int stride) {
+                                                        int stride, const Direction<T>& dir) {
     const int n = R ? R : r;
     const int h = (n - 1) / 2;
     Vec<T> t[R ? (R + 1) / 2 : kMaxRadix / 2], u[R ? (R + 1) / 2 : kMaxRadix / 2];
@@ -122,7 +141,7 @@ inline __attribute__((always_inline)) void butterflyOdd(const Vec<T>* a, Vec<T>*
             re = re + t[j] * roots[2 * index * stride];
             im = im + u[j] * roots[2 * index * stride + 1];
         }
-        const Vec<T> turned = rotate<T, Inv>(im);
+        const Vec<T> turned = rotate(im, dir);
         b[k] = re + turned;
         b[n - k] = re - turned;
     }
@@ -141,13 +160,13 @@ constexpr int splitOf(int r) {
     }
 }
 
-template <class T, bool Inv, int R, class Rt>
+template <class T, int R, class Rt>
 inline __attribute__((always_inline)) void butterfly(const Vec<T>* a, Vec<T>* b, int r, const Rt& roots,
-                                                     int stride);
+                                                     int stride, const Direction<T>& dir);
 
-template <class T, bool Inv, int R, class Rt>
+template <class T, int R, class Rt>
 inline __attribute__((always_inline)) void butterflyComposite(const Vec<T>* a, Vec<T>* b, const Rt& roots,
-                                                              int stride) {
+                                                              int stride, const Direction<T>& dir) {
     constexpr int A = splitOf(R), B = R / A;
     Vec<T> c[R];
     VOK_UNROLL
@@ -155,12 +174,13 @@ inline __attribute__((always_inline)) void butterflyComposite(const Vec<T>* a, V
         Vec<T> in[A], out[A];
         VOK_UNROLL
         for (int j1 = 0; j1 < A; ++j1) in[j1] = a[B * j1 + j2];
-        butterfly<T, Inv, A>(in, out, A, roots, stride * B);
+        butterfly<T, A>(in, out, A, roots, stride * B, dir);
         VOK_UNROLL
         for (int k1 = 0; k1 < A; ++k1) {
             const int at = (j2 * k1) % R * stride;
-            const Vec<T> wIm = roots[2 * at + 1] * reNegator<T>();
-            c[k1 * B + j2] = j2 && k1 ? times(out[k1], Factor<T>{roots[2 * at], Inv ? wIm : -wIm}) : out[k1];
+            // the conjugate of the root's factor: roots hold the positive angle
+            const Vec<T> wIm = -(roots[2 * at + 1] * dir.imSign);
+            c[k1 * B + j2] = j2 && k1 ? times(out[k1], Factor<T>{roots[2 * at], wIm}) : out[k1];
         }
     }
     VOK_UNROLL
@@ -168,31 +188,32 @@ inline __attribute__((always_inline)) void butterflyComposite(const Vec<T>* a, V
         Vec<T> in[B], out[B];
         VOK_UNROLL
         for (int j2 = 0; j2 < B; ++j2) in[j2] = c[k1 * B + j2];
-        butterfly<T, Inv, B>(in, out, B, roots, stride * A);
+        butterfly<T, B>(in, out, B, roots, stride * A, dir);
         VOK_UNROLL
         for (int k2 = 0; k2 < B; ++k2) b[k1 + A * k2] = out[k2];
     }
 }
 
-template <class T, bool Inv, int R, class Rt>
+template <class T, int R, class Rt>
 inline __attribute__((always_inline)) void butterfly(const Vec<T>* a, Vec<T>* b, int r, const Rt& roots,
-                                                     int stride) {
+                                                     int stride, const Direction<T>& dir) {
     if constexpr (R == 2) {
         b[0] = a[0] + a[1];
         b[1] = a[0] - a[1];
     } else if constexpr (R == 4) {
-        butterfly4<T, Inv>(a[0], a[1], a[2], a[3], b, 1);
+        butterfly4(a[0], a[1], a[2], a[3], b, 1, dir);
     } else if constexpr (R == 8) {
-        butterfly8<T, Inv>(a, b);
+        butterfly8(a, b, dir);
     } else if constexpr (splitOf(R) != 0) {
-        butterflyComposite<T, Inv, R>(a, b, roots, stride);
+        butterflyComposite<T, R>(a, b, roots, stride, dir);
     } else {
-        butterflyOdd<T, Inv, R>(a, b, r, roots, stride);
+        butterflyOdd<T, R>(a, b, r, roots, stride, dir);
     }
 }
 
-template <class T, bool Inv, int R, class Spread>
-void passOf(const T* in, T* out, int r, long long m, long long s, const T* twiddles, const T* roots) {
+template <class T, int R, class Spread>
+void passOf(const T* in, T* out, int r, long long m, long long s, const T* twiddles, const T* roots,
+            const Direction<T>& dir) {
     constexpr int kSize = R ? R : kMaxRadix;
     constexpr long long kPoints = kLanes<T> / 2;
     const int n = R ? R : r;
@@ -205,7 +226,7 @@ void passOf(const T* in, T* out, int r, long long m, long long s, const T* twidd
         const bool twiddled = p > 0;
         if (twiddled)
             VOK_UNROLL
-            for (int k = 1; k < n; ++k) w[k] = factor<T, Inv>(twiddles + 2 * (p * (n - 1) + k - 1));
+            for (int k = 1; k < n; ++k) w[k] = factor(twiddles + 2 * (p * (n - 1) + k - 1), dir);
         for (long long q0 = 0; q0 < s; q0 += kPoints) {
             // A last register that would be partial moves back over points already
             // done (computing them again, to the same bits) when there are enough.
@@ -216,7 +237,7 @@ void passOf(const T* in, T* out, int r, long long m, long long s, const T* twidd
                 const T* from = in + 2 * (q + s * (p + j * m));
                 a[j] = reals == kLanes<T> ? load(from) : loadPartial(from, reals);
             }
-            butterfly<T, Inv, R>(a, b, r, spread, 1);
+            butterfly<T, R>(a, b, r, spread, 1, dir);
             VOK_UNROLL
             for (int k = 0; k < n; ++k) {
                 const Vec<T> v = twiddled && k > 0 ? times(b[k], w[k]) : b[k];
@@ -232,8 +253,9 @@ void passOf(const T* in, T* out, int r, long long m, long long s, const T* twidd
 // holds consecutive p instead, with their twiddles kept k-major so that one
 // load brings them. The outputs of full registers go out in blocks of as many
 // k as a register holds points, transposed; the rest lane by lane.
-template <class T, bool Inv, int R>
-void firstPassOf(const T* in, T* out, int r, long long m, const T* twiddles, const T* roots) {
+template <class T, int R>
+void firstPassOf(const T* in, T* out, int r, long long m, const T* twiddles, const T* roots,
+                 const Direction<T>& dir) {
     constexpr int kSize = R ? R : kMaxRadix;
     constexpr long long kPoints = kLanes<T> / 2;
     const int n = R ? R : r;
@@ -251,13 +273,12 @@ void firstPassOf(const T* in, T* out, int r, long long m, const T* twiddles, con
             const T* from = in + 2 * (p + j * m);
             a[j] = reals == kLanes<T> ? load(from) : loadPartial(from, reals);
         }
-        butterfly<T, Inv, R>(a, b, r, spread, 1);
+        butterfly<T, R>(a, b, r, spread, 1, dir);
         VOK_UNROLL
         for (int k = 1; k < n; ++k) {
             const T* at = twiddles + 2 * ((k - 1) * m + p);
             const Vec<T> w = reals == kLanes<T> ? load(at) : loadPartial(at, reals);
-            const Vec<T> wIm = dupIm<T>(w) * reNegator<T>();
-            b[k] = b[k] * dupRe<T>(w) + swapReIm<T>(b[k]) * (Inv ? -wIm : wIm);
+            b[k] = b[k] * dupRe<T>(w) + swapReIm<T>(b[k]) * (dupIm<T>(w) * dir.imSign);
         }
         int k = 0;
         if (count == kPoints)
@@ -274,41 +295,42 @@ void firstPassOf(const T* in, T* out, int r, long long m, const T* twiddles, con
     }
 }
 
-template <class T, bool Inv, int R>
-void passOrFirst(const T* in, T* out, int r, long long m, long long s, const T* twiddles, const T* roots) {
-    if (s == 1 && m > 1) firstPassOf<T, Inv, R>(in, out, r, m, twiddles, roots);
+template <class T, int R>
+void passOrFirst(const T* in, T* out, int r, long long m, long long s, const T* twiddles, const T* roots,
+                 const Direction<T>& dir) {
+    if (s == 1 && m > 1) firstPassOf<T, R>(in, out, r, m, twiddles, roots, dir);
     else if (R != 0 && m * ((s + kLanes<T> / 2 - 1) / (kLanes<T> / 2)) >= 8)
-        passOf<T, Inv, R, SpreadRoots<T, R ? R : 1>>(in, out, r, m, s, twiddles, roots);
-    else passOf<T, Inv, R, Roots<T>>(in, out, r, m, s, twiddles, roots);
+        passOf<T, R, SpreadRoots<T, R ? R : 1>>(in, out, r, m, s, twiddles, roots, dir);
+    else passOf<T, R, Roots<T>>(in, out, r, m, s, twiddles, roots, dir);
 }
 
-template <class T, bool Inv>
-void passIn(const T* in, T* out, int r, long long m, long long s, const T* twiddles, const T* roots) {
+template <class T>
+void passIn(const T* in, T* out, int r, long long m, long long s, const T* twiddles, const T* roots,
+            const Direction<T>& dir) {
     switch (r) {
-        case 2: return passOrFirst<T, Inv, 2>(in, out, r, m, s, twiddles, roots);
-        case 3: return passOrFirst<T, Inv, 3>(in, out, r, m, s, twiddles, roots);
-        case 4: return passOrFirst<T, Inv, 4>(in, out, r, m, s, twiddles, roots);
-        case 5: return passOrFirst<T, Inv, 5>(in, out, r, m, s, twiddles, roots);
-        case 7: return passOrFirst<T, Inv, 7>(in, out, r, m, s, twiddles, roots);
-        case 8: return passOrFirst<T, Inv, 8>(in, out, r, m, s, twiddles, roots);
-        case 11: return passOrFirst<T, Inv, 11>(in, out, r, m, s, twiddles, roots);
-        case 13: return passOrFirst<T, Inv, 13>(in, out, r, m, s, twiddles, roots);
-        case 6: return passOrFirst<T, Inv, 6>(in, out, r, m, s, twiddles, roots);
-        case 9: return passOrFirst<T, Inv, 9>(in, out, r, m, s, twiddles, roots);
-        case 10: return passOrFirst<T, Inv, 10>(in, out, r, m, s, twiddles, roots);
-        case 12: return passOrFirst<T, Inv, 12>(in, out, r, m, s, twiddles, roots);
-        case 16: return passOrFirst<T, Inv, 16>(in, out, r, m, s, twiddles, roots);
-        case 20: return passOrFirst<T, Inv, 20>(in, out, r, m, s, twiddles, roots);
-        case 25: return passOrFirst<T, Inv, 25>(in, out, r, m, s, twiddles, roots);
-        case 15: return passOrFirst<T, Inv, 15>(in, out, r, m, s, twiddles, roots);
-        default: return passOrFirst<T, Inv, 0>(in, out, r, m, s, twiddles, roots);
+        case 2: return passOrFirst<T, 2>(in, out, r, m, s, twiddles, roots, dir);
+        case 3: return passOrFirst<T, 3>(in, out, r, m, s, twiddles, roots, dir);
+        case 4: return passOrFirst<T, 4>(in, out, r, m, s, twiddles, roots, dir);
+        case 5: return passOrFirst<T, 5>(in, out, r, m, s, twiddles, roots, dir);
+        case 7: return passOrFirst<T, 7>(in, out, r, m, s, twiddles, roots, dir);
+        case 8: return passOrFirst<T, 8>(in, out, r, m, s, twiddles, roots, dir);
+        case 11: return passOrFirst<T, 11>(in, out, r, m, s, twiddles, roots, dir);
+        case 13: return passOrFirst<T, 13>(in, out, r, m, s, twiddles, roots, dir);
+        case 6: return passOrFirst<T, 6>(in, out, r, m, s, twiddles, roots, dir);
+        case 9: return passOrFirst<T, 9>(in, out, r, m, s, twiddles, roots, dir);
+        case 10: return passOrFirst<T, 10>(in, out, r, m, s, twiddles, roots, dir);
+        case 12: return passOrFirst<T, 12>(in, out, r, m, s, twiddles, roots, dir);
+        case 16: return passOrFirst<T, 16>(in, out, r, m, s, twiddles, roots, dir);
+        case 20: return passOrFirst<T, 20>(in, out, r, m, s, twiddles, roots, dir);
+        case 25: return passOrFirst<T, 25>(in, out, r, m, s, twiddles, roots, dir);
+        case 15: return passOrFirst<T, 15>(in, out, r, m, s, twiddles, roots, dir);
+        default: return passOrFirst<T, 0>(in, out, r, m, s, twiddles, roots, dir);
     }
 }
 
 template <class T>
 void pass(const T* in, T* out, int r, long long m, long long s, const T* twiddles, const T* roots, bool inverse) {
-    if (inverse) passIn<T, true>(in, out, r, m, s, twiddles, roots);
-    else passIn<T, false>(in, out, r, m, s, twiddles, roots);
+    passIn<T>(in, out, r, m, s, twiddles, roots, Direction<T>(inverse));
 }
 
 }  // namespace
