@@ -323,8 +323,8 @@ void realForm(ArgChecks check, RealKind kind, const short* in, short* out, bool 
 }
 
 // The two-signal forms: one common scale factor for both spectra or signals.
-void twoSignals(ArgChecks check, bool forwardReal, const short* xIn, short* xOut, const short* yIn, short* yOut,
-                bool nip, int order, int flags, int scaleMode, int* scaleFactor) {
+void pairWithCommonScale(ArgChecks check, bool forwardReal, const short* xIn, short* xOut, const short* yIn,
+                         short* yOut, bool nip, int order, int flags, int scaleMode, int* scaleFactor) {
     Job job = pair(forwardReal ? "voksReal2Fft" : "voksCcs2Fft",
                    forwardReal ? +[](float* a, float* b, int o, int f) { voksReal2Fft(a, b, o, f); }
                                : +[](float* a, float* b, int o, int f) { voksCcs2Fft(a, b, o, f); },
@@ -494,14 +494,14 @@ VOK_REAL_FORM_NIP(vokwCcsFftNip, RealKind::kCcsFft)
 
 #define VOK_TWO_FORM(name, forwardReal)                                                                     \
     VOK_API void VOK_CALL name(short* xSamps, short* ySamps, int order, int flags, VOK_SCALE) {             \
-        twoSignals(VOK_CHECKS, forwardReal, xSamps, xSamps, ySamps, ySamps, false, order, flags, scaleMode, \
-                   scaleFactor);                                                                            \
+        pairWithCommonScale(VOK_CHECKS, forwardReal, xSamps, xSamps, ySamps, ySamps, false, order, flags,   \
+                            scaleMode, scaleFactor);                                                        \
     }
 #define VOK_TWO_FORM_NIP(name, forwardReal)                                                                 \
     VOK_API void VOK_CALL name(const short* xInSamps, short* xOutSamps, const short* yInSamps,              \
                                short* yOutSamps, int order, int flags, VOK_SCALE) {                         \
-        twoSignals(VOK_CHECKS, forwardReal, xInSamps, xOutSamps, yInSamps, yOutSamps, true, order, flags,   \
-                   scaleMode, scaleFactor);                                                                 \
+        pairWithCommonScale(VOK_CHECKS, forwardReal, xInSamps, xOutSamps, yInSamps, yOutSamps, true, order, \
+                            flags, scaleMode, scaleFactor);                                                 \
     }
 VOK_TWO_FORM(vokwReal2Fft, true)
 VOK_TWO_FORM_NIP(vokwReal2FftNip, true)
