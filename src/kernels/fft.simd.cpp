@@ -196,12 +196,13 @@ template <class T, bool Inv, int S = 0>
 void radix16Pass(T* x, long long n, long long sRun, const T* tw) {
     const long long s = S ? S : sRun;
     constexpr int L = kLanes<T>;
-    const T* a1 = tw;
-    const T* a2 = tw + 4 * s;
-    const T* a3 = tw + 8 * s;
-    // The longer stage may keep plain pairs.
+    // Either stage may keep plain pairs.
+    const bool packedA = s >= kernels::kPackedSpan;
     const bool packedB = 4 * s >= kernels::kPackedSpan;
-    const T* b1 = tw + 12 * s;
+    const T* a1 = tw;
+    const T* a2 = tw + (packedA ? 2 : 4) * s;
+    const T* a3 = tw + (packedA ? 4 : 8) * s;
+    const T* b1 = tw + kernels::stageReals(s);
     const T* b2 = b1 + (packedB ? 8 : 16) * s;
     const T* b3 = b1 + (packedB ? 16 : 32) * s;
     for (long long base = 0; base < n; base += 16 * s) {
@@ -209,7 +210,9 @@ void radix16Pass(T* x, long long n, long long sRun, const T* tw) {
         for (long long k = 0; k < 2 * s; k += L) {
             Vec<T> v[16];
             for (int m = 0; m < 16; ++m) v[m] = load(b + 2 * s * m + k);
-            const VTw<T> t1 = loadTw(a1, s, k), t2 = loadTw(a2, s, k), t3 = loadTw(a3, s, k);
+            VTw<T> t1, t2, t3;
+            if (packedA) loadTw3<true>(a1, a2, a3, s, k, t1, t2, t3);
+            else loadTw3<false>(a1, a2, a3, s, k, t1, t2, t3);
             for (int q = 0; q < 16; q += 4) ditButterfly<T, Inv>(v[q], v[q + 1], v[q + 2], v[q + 3], t1, t2, t3);
             for (int q = 0; q < 4; ++q) {
                 // Twiddles k + q·s of the longer stage.
@@ -225,6 +228,10 @@ void radix16Pass(T* x, long long n, long long sRun, const T* tw) {
         }
     }
 }
+
+// Data of at most this many bytes stay in L1 with their twiddles through a
+// pass, whatever rows a butterfly reads.
+constexpr long long kL1DataBytes = 32 * 1024;
 
 // Where a transform of split arrays leaves its results: the arrays, and the
 // factor of a scaled transform (applied as the separate scaling pass would).
@@ -295,8 +302,12 @@ void ditStagesFrom(T* x, long long n, long long s, const T* tw, const SplitOut<T
             else radix4LastSplit<T, Inv, false>(x, s, tw, *split);
             return;
         }
-        // Sixteen rows of a longer span share too few cache sets.
-        if (s >= C && 16 * s <= n && s * (long long)sizeof(T) <= 256) {
+        // Sixteen rows of a longer span share too few cache sets, unless
+        // all the data stay in L1 anyway (and the last stage need not write
+        // split arrays, which it does best alone).
+        const bool shortRows = s * (long long)sizeof(T) <= 256;
+        const bool inL1 = 2 * n * (long long)sizeof(T) <= kL1DataBytes && !(split && 16 * s == n);
+        if (s >= C && 16 * s <= n && (shortRows || inL1)) {
             // Fixed spans turn the sixteen row addresses into displacements.
             switch (s) {
                 case 2: radix16Pass<T, Inv, 2>(x, n, s, tw); break;
