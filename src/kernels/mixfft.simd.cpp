@@ -39,12 +39,16 @@ struct Direction {
     IndexVec<T> turn;  // sign bits of the lanes that a turn by ∓i negates
     Vec<T> imSign;     // (-1, 1, ...) forward, (1, -1, ...) inverse
 
+    // The inverse flips every sign bit of the forward constants. Both are
+    // built from constants and a broadcast: a mask assembled lane by lane at
+    // run time went through the stack in halves and stalled the wide reload
+    // that followed, once per pass.
     explicit Direction(bool inverse) {
         using Index = typename LaneIndex<T>::type;
         constexpr Index sign = Index(1) << (8 * sizeof(T) - 1);
-        const int negated = inverse ? 0 : 1;
-        turn = laneMask<T>([negated](int i) { return (i & 1) == negated ? sign : Index(0); });
-        imSign = inverse ? -reNegator<T>() : reNegator<T>();
+        const Index flip = inverse ? sign : Index(0);
+        turn = laneMask<T>([](int i) { return (i & 1) ? sign : Index(0); }) ^ flip;
+        imSign = Vec<T>((IndexVec<T>)reNegator<T>() ^ flip);
     }
 };
 
