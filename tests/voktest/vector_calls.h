@@ -2,8 +2,8 @@
 // its arguments are given, or built from the signature (pointers into one
 // sentinel buffer, numbers 4, records zero). Each row names the arguments it
 // spoils (a pointer becomes null, a number the row's value) and the report it
-// must give. A row is tried with the arguments of every later row spoiled too,
-// so the rows are the checks in their order and the reports prove it; rows
+// must give, alone and with the arguments of every later row spoiled too, so
+// the rows are the checks in their order and the reports prove it; rows
 // spoiling nothing test the state of a record and come last. A failed call
 // makes exactly one report, from the same line for every row of the call,
 // leaves the status set, returns zero (its status if it returns one) and
@@ -51,9 +51,11 @@ public:
     void operator()(const std::string& name, R(VOK_CALL* fn)(A...), const std::vector<BadArg>& rows,
                     std::tuple<A...> args) {
         int line = -1;
-        for (std::size_t j = 0; j < rows.size(); ++j) {
+        for (std::size_t r = 0; r < 2 * rows.size(); ++r) {
+            // Each row alone, then with every later row (its own value last where rows share an argument).
+            const std::size_t j = r / 2, end = r % 2 ? rows.size() : j + 1;
             auto call = args;
-            for (std::size_t k = rows.size(); k-- > j;)  // this row's value last, where rows share an argument
+            for (std::size_t k = end; k-- > j;)
                 for (const Swap& s : rows[k].swaps) spoil(call, s, std::index_sequence_for<A...>{});
             ReportRecorder rec;
             if constexpr (std::is_same_v<R, int>) {
