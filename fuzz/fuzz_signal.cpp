@@ -26,27 +26,20 @@ Entry generator(Init init, One one, Block block) {
 
 }  // namespace
 
+// A generator of type t by its stem and state, and the seven windows of one element type.
+#define VOK_GENERATOR(t, Stem, St) generator<Vok##St>(vok##t##Stem##Init, vok##t##Stem, vok##t##b##Stem)
+#define VOK_WINDOWS(t)                                                                               \
+    vok##t##WinBartlett, vok##t##WinHann, vok##t##WinHamming, vok##t##WinBlackman, vok##t##WinBlackmanStd, \
+        vok##t##WinBlackmanOpt, vok##t##WinKaiser
+
 const std::vector<Entry>& fuzz::entries() {
-    static const auto all =
-        list(generator<VokSToneState>(voksToneInit, voksTone, voksbTone),
-             generator<VokZToneState>(vokzToneInit, vokzTone, vokzbTone),
-             generator<VokWToneState>(vokwToneInit, vokwTone, vokwbTone),
-             generator<VokWToneState>(vokvToneInit, vokvTone, vokvbTone),
-             generator<VokSTrnglState>(voksTrnglInit, voksTrngl, voksbTrngl),
-             generator<VokCTrnglState>(vokvTrnglInit, vokvTrngl, vokvbTrngl),
-             generator<VokDTrnglState>(vokdTrnglInit, vokdTrngl, vokdbTrngl),
-             generator<VokSRandUniState>(vokcRandUniInit, vokcRandUni, vokcbRandUni),
-             generator<VokDRandGausState>(vokdRandGausInit, vokdRandGaus, vokdbRandGaus),
-             generator<VokWRandUniState>(vokwRandUniInit, vokwRandUni, vokwbRandUni),
-             generator<VokWRandGausState>(vokvRandGausInit, vokvRandGaus, vokvbRandGaus),
-             generator<VokSRandGausState>(voksRandGausInit, voksRandGaus, voksbRandGaus), voksWinBartlett, voksWinHann,
-             voksWinHamming, voksWinBlackman, voksWinBlackmanStd, voksWinBlackmanOpt, voksWinKaiser, vokdWinBartlett,
-             vokdWinHann, vokdWinHamming, vokdWinBlackman, vokdWinBlackmanStd, vokdWinBlackmanOpt, vokdWinKaiser,
-             vokcWinBartlett, vokcWinHann, vokcWinHamming, vokcWinBlackman, vokcWinBlackmanStd, vokcWinBlackmanOpt,
-             vokcWinKaiser, vokzWinBartlett, vokzWinHann, vokzWinHamming, vokzWinBlackman, vokzWinBlackmanStd,
-             vokzWinBlackmanOpt, vokzWinKaiser, vokwWinBartlett, vokwWinHann, vokwWinHamming, vokwWinBlackman,
-             vokwWinBlackmanStd, vokwWinBlackmanOpt, vokwWinKaiser, vokvWinBartlett, vokvWinHann, vokvWinHamming,
-             vokvWinBlackman, vokvWinBlackmanStd, vokvWinBlackmanOpt, vokvWinKaiser, vec(vokdFirLowpass, 1, 600),
-             vec(vokdFirHighpass, 1, 600), vec(vokdFirBandpass, 1, 600), vec(vokdFirBandstop, 1, 600));
+    static const auto all = list(
+        VOK_GENERATOR(s, Tone, SToneState), VOK_GENERATOR(z, Tone, ZToneState), VOK_GENERATOR(w, Tone, WToneState),
+        VOK_GENERATOR(v, Tone, WToneState), VOK_GENERATOR(s, Trngl, STrnglState), VOK_GENERATOR(v, Trngl, CTrnglState),
+        VOK_GENERATOR(d, Trngl, DTrnglState), VOK_GENERATOR(c, RandUni, SRandUniState),
+        VOK_GENERATOR(d, RandGaus, DRandGausState), VOK_GENERATOR(w, RandUni, WRandUniState),
+        VOK_GENERATOR(v, RandGaus, WRandGausState), VOK_GENERATOR(s, RandGaus, SRandGausState), VOK_WINDOWS(s),
+        VOK_WINDOWS(d), VOK_WINDOWS(c), VOK_WINDOWS(z), VOK_WINDOWS(w), VOK_WINDOWS(v), vec(vokdFirLowpass, 1, 600),
+        vec(vokdFirHighpass, 1, 600), vec(vokdFirBandpass, 1, 600), vec(vokdFirBandstop, 1, 600));
     return all;
 }

@@ -10,7 +10,7 @@
 
 #include "convolution/filter2d.h"
 #include "frame/test_seams.h"
-#include "voktest/reports.h"
+#include "voktest/vector_calls.h"
 #include "voktest/values.h"
 #include "vok.h"
 
@@ -220,38 +220,22 @@ TEST(ShortConv2D, ScaleModesExactSmallSumsLargeOnesThroughFloat) {
     EXPECT_TRUE(out.untouched());
 }
 
-// The first failing check stops each call (allocation failures of the 16-bit
+// The checks of each call in their order (allocation failures of the 16-bit
 // filter are swept in the robustness tests).
-TEST(Conv2DChecks, ChecksStopAtTheFirstFailure) {
-    const int bad = VOK_StatusBadArg;
-    const char *mc = "vokcnv2d", *mf = "vokfir2", *mw = "vokfir2w";
+TEST(Conv2DChecks, ChecksInOrder) {
     const char *null = "\nNull pointer to data buffer\n", *size = "\nBad value of data buffer size\n";
-    const char *cols = "Invalid number of cols", *rows = "Inlalid number of rows", *srcNull = "Null SRC buffer pointer";
-    const char* sfNull = "Null scale factor pointer";
-    const float a[4] = {1, 2, 3, 4};
-    const double d[4] = {1, 2, 3, 4};
-    const short w[4] = {1, 2, 3, 4};
-    int sf = 0;
-    Sentinel out(64);
-    float* y = out.as<float>();
-    double* z = out.as<double>();
-    short* v = out.as<short>();
-    EXPECT_EACH_REPORTS(
-        {[&] { voksConv2D(a, 2, 2, nullptr, 0, 0, y); }, {bad, "voksConv2D", null, mc}},
-        {[&] { vokdConv2D(d, 0, 2, d, 2, 2, z); }, {bad, "vokdConv2D", size, mc}},
-        {[&] { voksConv2D(a, 2, 2, a, 2, -1, y); }, {bad, "voksConv2D", size, mc}},
-        {[&] { vokdConv2D(d, 2, 2, d, 2, 2, nullptr); }, {bad, "vokdConv2D", null, mc}},
-        {[&] { vokwConv2D(w, 2, 2, w, 2, 0, v, VOK_SATURATE, &sf); }, {bad, "vokwConv2D", size, mc}},
-        {[&] { voksFilter2D(a, 2, 2, nullptr, 2, 2, y); }, {bad, "voksFilter2D", srcNull, mf}},
-        {[&] { vokdFilter2D(d, 2, 2, d, 2, 2, nullptr); }, {bad, "vokdFilter2D", "Null DST buffer pointer", mf}},
-        {[&] { voksFilter2D(a, 0, 0, a, 2, 2, y); }, {bad, "voksFilter2D", cols, mf}},
-        {[&] { vokdFilter2D(d, 2, 0, d, 0, 2, z); }, {bad, "vokdFilter2D", rows, mf}},
-        {[&] { vokdFilter2D(d, 2, 2, d, 0, 0, z); }, {bad, "vokdFilter2D", cols, mf}},
-        {[&] { voksFilter2D(a, 2, 2, a, 2, 0, y); }, {bad, "voksFilter2D", rows, mf}},
-        {[&] { vokwFilter2D(nullptr, 2, 2, a, 2, 2, v, VOK_SATURATE, &sf); }, {bad, "vokwFilter2D", srcNull, mw}},
-        {[&] { vokwFilter2D(w, 2, 2, a, 2, -3, v, VOK_SATURATE, &sf); }, {bad, "vokwFilter2D", rows, mw}},
-        {[&] { vokwFilter2D(w, 2, 2, a, 2, 2, v, VOK_SATURATE, nullptr); }, {bad, "vokwFilter2D", sfNull, mw}});
-    EXPECT_TRUE(out.untouched());
+    const char *cols = "Invalid number of cols", *rows = "Inlalid number of rows", *src = "Null SRC buffer pointer";
+    const std::vector<BadArg> conv = {{0, null}, {3, null}, {6, null}, {2, size}, {1, size}, {5, size}, {4, size}};
+    std::vector<BadArg> filter = {{0, src}, {3, src}, {6, "Null DST buffer pointer"}, {1, cols}, {2, rows},
+                                  {4, cols}, {5, rows}};
+    CheckTable c("vokcnv2d"), f("vokfir2"), fw("vokfir2w");
+    VOK_CHECK_TABLE(c, voksConv2D, conv);
+    VOK_CHECK_TABLE(c, vokdConv2D, conv);
+    VOK_CHECK_TABLE(c, vokwConv2D, conv);
+    VOK_CHECK_TABLE(f, voksFilter2D, filter);
+    VOK_CHECK_TABLE(f, vokdFilter2D, filter);
+    filter.push_back({8, "Null scale factor pointer"});
+    VOK_CHECK_TABLE(fw, vokwFilter2D, filter);
 }
 
 }  // namespace

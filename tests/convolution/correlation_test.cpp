@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "frame/test_seams.h"
-#include "voktest/reports.h"
+#include "voktest/vector_calls.h"
 #include "voktest/values.h"
 #include "voktest/fft_reference.h"
 #include "vok.h"
@@ -178,34 +178,36 @@ TEST(DotProd16, ExactSumsSaturateOrScale) {
 }
 
 TEST(Correlation, FailuresReportInOrderAndWriteNothing) {
-    const char *src = "Null SRC buffer pointer", *dst = "Null DST buffer pointer", *len = "Invalid SRC buffer length";
-    const char *lag = "Invalid LAG value", *ptr = "Null buffer pointer", *factor = "Null scale factor pointer";
-    const float a[4] = {1, 2, 3, 4};
+    const char *src = "Null SRC buffer pointer", *len = "Invalid SRC buffer length", *lag = "Invalid LAG value";
+    const char *ptr = "Null buffer pointer", *dst = "Null DST buffer pointer";
+    const BadArg noFactor7("Null scale factor pointer", {{7, VOK_AUTO_SCALE}, {8}}),
+        noFactor5("Null scale factor pointer", {{5, VOK_AUTO_SCALE}, {6}}),
+        noFactor3("Null scale factor pointer", {{3, VOK_AUTO_SCALE}, {4}});
+    std::vector<BadArg> cross = {{0, src}, {2, src}, {4, dst}, {1, len}, {3, len}, {5, lag, 5}},
+                        autoc = {{0, src}, {2, dst}, {1, len}, {3, lag, 5}, {3, lag, 0}},
+                        dot = {{0, ptr}, {1, ptr}, {2, "Invalid value", -1}};
+    CheckTable corr("vokcorr"), corrw("vokcorrw"), dotp("vokdotp"), dotpw("vokdotpw");
+    VOK_CHECK_TABLE(corr, voksCrossCorr, cross);
+    VOK_CHECK_TABLE(corr, vokdCrossCorr, cross);
+    VOK_CHECK_TABLE(corr, vokcCrossCorr, cross);
+    VOK_CHECK_TABLE(corr, vokzdCrossCorr, cross);
+    VOK_CHECK_TABLE(corr, voksAutoCorr, autoc);
+    VOK_CHECK_TABLE(corr, vokzAutoCorr, autoc);
+    VOK_CHECK_TABLE(dotp, voksDotProd, dot);
+    VOK_CHECK_TABLE(dotp, vokdDotProd, dot);
+    VOK_CHECK_TABLE(dotp, vokcDotProd, dot);
+    VOK_CHECK_TABLE(dotp, vokzdDotProd, dot);
+    cross.push_back(noFactor7), autoc.push_back(noFactor5), dot.push_back(noFactor3);
+    VOK_CHECK_TABLE(corrw, vokwCrossCorr, cross);
+    VOK_CHECK_TABLE(corrw, vokvwCrossCorr, cross);
+    VOK_CHECK_TABLE(corrw, vokwAutoCorr, autoc);
+    VOK_CHECK_TABLE(corrw, vokvAutoCorr, autoc);
+    VOK_CHECK_TABLE(dotpw, vokwDotProd, dot);
+    VOK_CHECK_TABLE(dotpw, vokvwDotProd, dot);
     const short w[4] = {1, 2, 3, 4};
-    Sentinel out(16 * sizeof(float));
-    float* d = out.as<float>();
+    Sentinel out(16 * sizeof(short));
     short* s = out.as<short>();
     int sf = 0;
-    ReportSteps corr("vokcorr"), corrw("vokcorrw"), dotp("vokdotp"), dotpw("vokdotpw");
-    corr("voksCrossCorr", src, [&] { voksCrossCorr(nullptr, 0, nullptr, 0, nullptr, 1, 0); });
-    corr("voksCrossCorr", src, [&] { voksCrossCorr(a, 0, nullptr, 0, nullptr, 1, 0); });
-    corr("voksCrossCorr", dst, [&] { voksCrossCorr(a, 0, a, 0, nullptr, 1, 0); });
-    corr("voksCrossCorr", len, [&] { voksCrossCorr(a, 0, a, 0, d, 1, 0); });
-    corr("voksCrossCorr", len, [&] { voksCrossCorr(a, 4, a, 0, d, 1, 0); });
-    corr("voksCrossCorr", lag, [&] { voksCrossCorr(a, 4, a, 4, d, 1, 0); });
-    corr("voksAutoCorr", src, [&] { voksAutoCorr(nullptr, 0, nullptr, 0, 0); });
-    corr("voksAutoCorr", dst, [&] { voksAutoCorr(a, 0, nullptr, 0, 0); });
-    corr("voksAutoCorr", len, [&] { voksAutoCorr(a, 0, d, 0, 0); });
-    corr("voksAutoCorr", lag, [&] { voksAutoCorr(a, 4, d, 5, 0); });
-    corr("voksAutoCorr", lag, [&] { voksAutoCorr(a, 4, d, 0, 0); });
-    dotp("vokzdDotProd", ptr, [&] { EXPECT_EQ(vokzdDotProd(nullptr, nullptr, -1).re, 0.0); });
-    dotp("voksDotProd", ptr, [&] { EXPECT_EQ(voksDotProd(a, nullptr, -1), 0.0f); });
-    dotp("voksDotProd", "Invalid value", [&] { EXPECT_EQ(voksDotProd(a, a, -1), 0.0f); });
-    corrw("vokwCrossCorr", factor, [&] { vokwCrossCorr(w, 4, w, 4, s, 0, 3, VOK_AUTO_SCALE, nullptr); });
-    corrw("vokwAutoCorr", lag, [&] { vokwAutoCorr(w, 4, s, 5, 0, VOK_AUTO_SCALE, nullptr); });
-    dotpw("vokvwDotProd", ptr, [&] { vokvwDotProd(nullptr, w, 1, 0, nullptr); });
-    dotpw("vokwDotProd", "Invalid value", [&] { EXPECT_EQ(vokwDotProd(w, w, -1, 0, nullptr), 0); });
-    dotpw("vokwDotProd", factor, [&] { vokwDotProd(w, w, 1, VOK_AUTO_SCALE, nullptr); });
     ReportSteps noMemory("vokcorrw", VOK_StatusNoMemory);
     for (int failing = 1; failing <= 3; ++failing)  // each of the float copies
         noMemory("vokwCrossCorr", "Allocation failure", [&] {

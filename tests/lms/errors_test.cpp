@@ -27,29 +27,27 @@ TEST(LmsErrors, LowLayer) {
         Sentinel rec(sizeof(LmsTapState)), dlyRec(sizeof(LmsDlyState)), out(sizeof(W) * 4), outD(sizeof(D) * 4);
         LmsTapState *bad = rec.as<LmsTapState>(), tap;
         LmsDlyState dly;
-        ReportSteps step("voklmsl");
-        rejects(step, fn(api.tapsName, "LmslInit"), api.mInit, {0, taps, 4, 0.1f, 0, 0, bad},
-                {{kNull, {{1}}}, {kNull, {{6}}}, {kNull, {{1}, {2, 0}, {5, -1}, {6}}}, {kLen, {{2, 0}, {5, -1}}},
-                 {kErrDly, {{2, 1}, {5, -1}}}});
-        rejects(step, fn(api.tapsName, "LmslInitMr"), api.mInitMr, {0, taps, 4, 0.1f, 0, 0, 2, 0, bad},
-                {{kNull, {{1}}}, {kLen, {{2, 0}, {5, -1}, {7, -1}}}, {kErrDly, {{5, -1}, {7, -1}}},
-                 {kFactor, {{7, -1}}}, {kFactor, {{7, 2}}}, {kFactor, {{6, 0}}}});
+        CheckTable step("voklmsl");
+        step(fn(api.tapsName, "LmslInit"), api.mInit,
+             {{kNull, {{1}}}, {kNull, {{6}}}, {kNull, {{1}, {2, 0}, {5, -1}, {6}}}, {kLen, {{2, 0}, {5, -1}}},
+              {kErrDly, {{2, 1}, {5, -1}}}}, {0, taps, 4, 0.1f, 0, 0, bad});
+        step(fn(api.tapsName, "LmslInitMr"), api.mInitMr,
+             {{kNull, {{1}}}, {kLen, {{2, 0}, {5, -1}, {7, -1}}}, {kErrDly, {{5, -1}, {7, -1}}}, {kFactor, {{7, -1}}},
+              {kFactor, {{7, 2}}}, {kFactor, {{6, 0}}}}, {0, taps, 4, 0.1f, 0, 0, 2, 0, bad});
         api.mInit(0, taps, 3, 0.5f, 0, 0, &tap);
-        rejects(step, fn(api.dataName, "LmslInitDlyl"), api.mInitDlyl, {&tap, dlyl, 1, dlyRec.as<LmsDlyState>()},
-                {{kNull, {{3}}}, {kNull, {{0}}}, {kNull, {{1}}}});
+        step(fn(api.dataName, "LmslInitDlyl"), api.mInitDlyl, {{kNull, {{3}}}, {kNull, {{0}}}, {kNull, {{1}}}},
+             {&tap, dlyl, 1, dlyRec.as<LmsDlyState>()});
         api.mInitDlyl(&tap, dlyl, 1, &dly);
         const LmsTapState tapBefore = tap;
         const LmsDlyState dlyBefore = dly;
-        rejects(step, fn(api.tapsName, "LmslSetTaps"), api.mSetTaps, {taps, &tap}, {{kNull, {{1}}}});
-        rejects(step, fn(api.tapsName, "LmslGetTaps"), api.mGetTaps, {&tap, out.as<W>()},
-                {{kNull, {{0}}}, {kNull, {{1}}}});
-        rejects(step, fn(api.dataName, "LmslSetDlyl"), api.mSetDlyl, {&tap, dlyl, &dly},
-                {{kNull, {{0}}}, {kNull, {{2}}}});
-        rejects(step, fn(api.dataName, "LmslGetDlyl"), api.mGetDlyl, {&tap, &dly, outD.as<D>()},
-                {{kNull, {{0}}}, {kNull, {{1}}}, {kNull, {{2}}}});
-        rejects(step, fn(api.name, "Lmsl"), api.lmsl, {&tap, &dly, D{}, W{}}, {{kNull, {{1}}}, {kNull, {{0}}}});
-        rejects(step, fn(api.name, "bLmsl"), api.blmsl, {&tap, &dly, dlyl, W{}},
-                {{kNull, {{0}}}, {kNull, {{1}}}, {kNull, {{2}}}});
+        step(fn(api.tapsName, "LmslSetTaps"), api.mSetTaps, {{kNull, {{1}}}}, {taps, &tap});
+        step(fn(api.tapsName, "LmslGetTaps"), api.mGetTaps, {{kNull, {{0}}}, {kNull, {{1}}}}, {&tap, out.as<W>()});
+        step(fn(api.dataName, "LmslSetDlyl"), api.mSetDlyl, {{kNull, {{0}}}, {kNull, {{2}}}}, {&tap, dlyl, &dly});
+        step(fn(api.dataName, "LmslGetDlyl"), api.mGetDlyl, {{kNull, {{0}}}, {kNull, {{1}}}, {kNull, {{2}}}},
+             {&tap, &dly, outD.as<D>()});
+        step(fn(api.name, "Lmsl"), api.lmsl, {{kNull, {{1}}}, {kNull, {{0}}}}, {&tap, &dly, D{}, W{}});
+        step(fn(api.name, "bLmsl"), api.blmsl, {{kNull, {{0}}}, {kNull, {{1}}}, {kNull, {{2}}}},
+             {&tap, &dly, dlyl, W{}});
         for (const Sentinel* s : {&rec, &dlyRec, &out, &outD}) EXPECT_TRUE(s->untouched());
         EXPECT_TRUE(sameBits(tap, tapBefore) && sameBits(dly, dlyBefore));
     });
@@ -60,26 +58,26 @@ TEST(LmsErrors, StepLeakAndShortFilter) {
     short dlyl[3] = {};
     LmsTapState tap, empty;
     LmsDlyState dly;
-    ReportSteps step("voklmsl");
-    rejects(step, "voksLmslSetStep", voksLmslSetStep, {1.0f, &tap}, {{kNull, {{1}}}});
-    rejects(step, "voksLmslGetStep", voksLmslGetStep, {&tap}, {{kNull, {{0}}}});
-    rejects(step, "voksLmslSetLeak", voksLmslSetLeak, {1.0f, &tap}, {{kNull, {{1}}}});
-    rejects(step, "voksLmslGetLeak", voksLmslGetLeak, {&tap}, {{kNull, {{0}}}});
-    rejects(step, "vokwLmslSetStep", vokwLmslSetStep, {1.0f, &tap}, {{kNull, {{1}}}});
-    rejects(step, "vokwLmslGetStep", vokwLmslGetStep, {&tap}, {{kNull, {{0}}}});
-    rejects(step, "vokwLmslInit", vokwLmslInit, {0, taps, 2, 0.1f, 1, &tap},
-            {{kNull, {{1}, {5}}}, {kLen, {{2, 0}, {4, -1}}}, {kErrDly, {{4, -1}}}});
+    CheckTable step("voklmsl");
+    step("voksLmslSetStep", voksLmslSetStep, {{kNull, {{1}}}}, {1.0f, &tap});
+    step("voksLmslGetStep", voksLmslGetStep, {{kNull, {{0}}}}, {&tap});
+    step("voksLmslSetLeak", voksLmslSetLeak, {{kNull, {{1}}}}, {1.0f, &tap});
+    step("voksLmslGetLeak", voksLmslGetLeak, {{kNull, {{0}}}}, {&tap});
+    step("vokwLmslSetStep", vokwLmslSetStep, {{kNull, {{1}}}}, {1.0f, &tap});
+    step("vokwLmslGetStep", vokwLmslGetStep, {{kNull, {{0}}}}, {&tap});
+    step("vokwLmslInit", vokwLmslInit, {{kNull, {{1}, {5}}}, {kLen, {{2, 0}, {4, -1}}}, {kErrDly, {{4, -1}}}},
+         {0, taps, 2, 0.1f, 1, &tap});
     vokwLmslInit(0, taps, 2, 0.1f, 1, &tap);
-    rejects(step, "vokwLmslInitDlyl", vokwLmslInitDlyl, {&tap, dlyl, &dly}, {{kNull, {{1}}}});
+    step("vokwLmslInitDlyl", vokwLmslInitDlyl, {{kNull, {{1}}}}, {&tap, dlyl, &dly});
     vokwLmslInitDlyl(&tap, dlyl, &dly);
     empty = tap;
     empty.taps = nullptr;  // a record without taps array
-    rejects(step, "vokwLmslSetTaps", vokwLmslSetTaps, {taps, &tap}, {{kNull, {{1}}}});
-    rejects(step, "vokwLmslSetTaps", vokwLmslSetTaps, {taps, &empty}, {{kNull, {}}});
-    rejects(step, "vokwLmslGetTaps", vokwLmslGetTaps, {&tap, taps}, {{kNull, {{1}}}});
-    rejects(step, "vokwLmslSetDlyl", vokwLmslSetDlyl, {&tap, dlyl, &dly}, {{kNull, {{2}}}});
-    rejects(step, "vokwLmslGetDlyl", vokwLmslGetDlyl, {&tap, &dly, dlyl}, {{kNull, {{2}}}});
-    rejects(step, "vokwLmsl", vokwLmsl, {&tap, &dly, 1, 1}, {{kNull, {{1}}}, {kNull, {{0}}}});
+    step("vokwLmslSetTaps", vokwLmslSetTaps, {{kNull, {{1}}}}, {taps, &tap});
+    step("vokwLmslSetTaps", vokwLmslSetTaps, {{kNull, {}}}, {taps, &empty});
+    step("vokwLmslGetTaps", vokwLmslGetTaps, {{kNull, {{1}}}}, {&tap, taps});
+    step("vokwLmslSetDlyl", vokwLmslSetDlyl, {{kNull, {{2}}}}, {&tap, dlyl, &dly});
+    step("vokwLmslGetDlyl", vokwLmslGetDlyl, {{kNull, {{2}}}}, {&tap, &dly, dlyl});
+    step("vokwLmsl", vokwLmsl, {{kNull, {{1}}}, {kNull, {{0}}}}, {&tap, &dly, 1, 1});
 }
 
 TEST(LmsErrors, HighLayer) {
@@ -94,21 +92,22 @@ TEST(LmsErrors, HighLayer) {
         D in[4] = {}, hist[2];
         Sentinel rec(sizeof(LmsState)), out(sizeof(W) * 4);
         LmsState* bad = rec.as<LmsState>();
-        ReportSteps step("voklmsh");
-        rejects(step, init, api.lmsInit, {0, w0, 2, nullptr, 0.1f, 0, 0, bad},
-                {{kNull, {{7}}}, {kLen, {{2, 0}, {6, -1}}}, {kErrDly, {{6, -1}}}});
-        rejects(step, initMr, api.lmsInitMr, {0, w0, 2, nullptr, 0.1f, 0, 0, 2, 0, bad},
-                {{kNull, {{9}}}, {kLen, {{2, 0}, {6, -1}, {8, -1}}}, {kErrDly, {{6, -1}, {8, -1}}},
-                 {"Invalid phase value", {{8, -1}}}, {kFactor, {{7, 3}, {8, 3}}}, {kFactor, {{7, 0}}}});
+        CheckTable step("voklmsh");
+        step(init, api.lmsInit, {{kNull, {{7}}}, {kLen, {{2, 0}, {6, -1}}}, {kErrDly, {{6, -1}}}},
+             {0, w0, 2, nullptr, 0.1f, 0, 0, bad});
+        step(initMr, api.lmsInitMr,
+             {{kNull, {{9}}}, {kLen, {{2, 0}, {6, -1}, {8, -1}}}, {kErrDly, {{6, -1}, {8, -1}}},
+              {"Invalid phase value", {{8, -1}}}, {kFactor, {{7, 3}, {8, 3}}}, {kFactor, {{7, 0}}}},
+             {0, w0, 2, nullptr, 0.1f, 0, 0, 2, 0, bad});
         EXPECT_TRUE(rec.untouched());
         LmsState st;
         api.lmsInit(0, w0, 3, nullptr, 0.1f, 0, 0, &st);
-        rejects(step, lms, api.lms, {&st, D{}, W{}}, {{kNull, {{0}}}});
-        rejects(step, blms, api.blms, {&st, in, W{}}, {{kNull, {{0}}}, {kNull, {{1}}}});
-        rejects(step, des, api.des, {&st, D{}, W{}}, {{kNull, {{0}}}});
-        rejects(step, bdes, api.bdes, {&st, in, desired, out.as<W>(), 4},
-                {{kNull, {{0}}}, {kNull, {{1}}}, {kNull, {{2}}}, {kNull, {{3}}}, {kNull, {{1}, {4, 0}}},
-                 {"Bad value of number of iterations", {{4, 0}}}});
+        step(lms, api.lms, {{kNull, {{0}}}}, {&st, D{}, W{}});
+        step(blms, api.blms, {{kNull, {{0}}}, {kNull, {{1}}}}, {&st, in, W{}});
+        step(des, api.des, {{kNull, {{0}}}}, {&st, D{}, W{}});
+        step(bdes, api.bdes,
+             {{kNull, {{0}}}, {kNull, {{1}}}, {kNull, {{2}}}, {kNull, {{3}}}, {kNull, {{1}, {4, 0}}},
+              {"Bad value of number of iterations", {{4, 0}}}}, {&st, in, desired, out.as<W>(), 4});
         // A get takes the record out of its set-up state until the matching set.
         step.run(
             [&] {
@@ -118,13 +117,13 @@ TEST(LmsErrors, HighLayer) {
             {});
         const std::vector<D> dlyBefore(static_cast<D*>(st.dlyState.dlyl), static_cast<D*>(st.dlyState.dlyl) + 3);
         for (const char* msg : {tapsMsg, dlyMsg}) {
-            rejects(step, lms, api.lms, {&st, D{}, W{}}, {{msg, {}}});
-            rejects(step, blms, api.blms, {&st, in, W{}}, {{msg, {}}});
-            rejects(step, des, api.des, {&st, D{}, W{}}, {{msg, {}}});
-            rejects(step, bdes, api.bdes, {&st, in, desired, out.as<W>(), 4}, {{msg, {}}});
+            step(lms, api.lms, {{msg, {}}}, {&st, D{}, W{}});
+            step(blms, api.blms, {{msg, {}}}, {&st, in, W{}});
+            step(des, api.des, {{msg, {}}}, {&st, D{}, W{}});
+            step(bdes, api.bdes, {{msg, {}}}, {&st, in, desired, out.as<W>(), 4});
             if (msg == tapsMsg) {  // the input is checked before the record, the count after it
-                rejects(step, blms, api.blms, {&st, in, W{}}, {{kNull, {{1}}}});
-                rejects(step, bdes, api.bdes, {&st, in, desired, out.as<W>(), 4}, {{tapsMsg, {{1}, {4, 0}}}});
+                step(blms, api.blms, {{kNull, {{1}}}}, {&st, in, W{}});
+                step(bdes, api.bdes, {{tapsMsg, {{1}, {4, 0}}}}, {&st, in, desired, out.as<W>(), 4});
             }
             api.sSetTaps(taps, &st);
         }
@@ -132,12 +131,12 @@ TEST(LmsErrors, HighLayer) {
         EXPECT_EQ(0, std::memcmp(dlyBefore.data(), st.dlyState.dlyl, sizeof(D) * 3));
         api.sSetDlyl(hist, &st);
         step.run([&] { api.lms(&st, D{}, W{}); }, {});
-        rejects(step, fn(api.tapsName, "LmsGetTaps"), api.sGetTaps, {&st, taps}, {{kNull, {{0}}}, {kNull, {{1}}}});
-        rejects(step, fn(api.tapsName, "LmsSetTaps"), api.sSetTaps, {taps, &st}, {{kNull, {{1}}}});
-        rejects(step, fn(api.dataName, "LmsGetDlyl"), api.sGetDlyl, {&st, hist}, {{kNull, {{0}}}, {kNull, {{1}}}});
-        rejects(step, fn(api.dataName, "LmsSetDlyl"), api.sSetDlyl, {hist, &st}, {{kNull, {{1}}}});
-        rejects(step, fn(api.tapsName, "LmsGetErrVal"), api.sGetErr, {&st}, {{kNull, {{0}}}});
-        rejects(step, fn(api.tapsName, "LmsSetErrVal"), api.sSetErr, {W{}, &st}, {{kNull, {{1}}}});
+        step(fn(api.tapsName, "LmsGetTaps"), api.sGetTaps, {{kNull, {{0}}}, {kNull, {{1}}}}, {&st, taps});
+        step(fn(api.tapsName, "LmsSetTaps"), api.sSetTaps, {{kNull, {{1}}}}, {taps, &st});
+        step(fn(api.dataName, "LmsGetDlyl"), api.sGetDlyl, {{kNull, {{0}}}, {kNull, {{1}}}}, {&st, hist});
+        step(fn(api.dataName, "LmsSetDlyl"), api.sSetDlyl, {{kNull, {{1}}}}, {hist, &st});
+        step(fn(api.tapsName, "LmsGetErrVal"), api.sGetErr, {{kNull, {{0}}}}, {&st});
+        step(fn(api.tapsName, "LmsSetErrVal"), api.sSetErr, {{kNull, {{1}}}}, {W{}, &st});
         vokLmsFree(&st);
         // Either array of either initialisation may fail: the record ends
         // released and counts as uninitialised; freeing it again is harmless.
@@ -154,7 +153,7 @@ TEST(LmsErrors, HighLayer) {
                     },
                     {{VOK_StatusNoMemory, (mr ? initMr : init).c_str(), "Problem to allocate memory", "voklmsh"}});
                 EXPECT_TRUE(st.tapState.taps == nullptr && st.dlyState.dlyl == nullptr);
-                rejects(step, lms, api.lms, {&st, D{}, W{}}, {{tapsMsg, {}}});
+                step(lms, api.lms, {{tapsMsg, {}}}, {&st, D{}, W{}});
                 vokLmsFree(&st);
             }
         }
@@ -177,11 +176,11 @@ TEST(LmsErrors, FilteringWithoutAdaptation) {
         api.mInitMr(0, taps, 3, 0.5f, 0.25f, 0, 1, 0, &tap);
         api.mInitDlyl(&tap, slots.data(), 1, &dly);
         Sentinel out(sizeof(O) * 4);
-        ReportSteps step("voklmsl");
-        rejects(step, fn(api.name, "LmslNa"), api.na, {&tap, &dly, D{}}, {{kNull, {{1}}}, {kNull, {{0}}}});
-        rejects(step, fn(api.name, "bLmslNa"), api.bna, {&tap, &dly, in, out.as<O>(), 4},
-                {{kNull, {{1}, {2}, {3}, {4, 0}}}, {kNull, {{0}}}, {kNull, {{3}, {4, 0}}}, {kNull, {{2}, {4, 0}}},
-                 {kLen, {{4, 0}}}});
+        CheckTable step("voklmsl");
+        step(fn(api.name, "LmslNa"), api.na, {{kNull, {{1}}}, {kNull, {{0}}}}, {&tap, &dly, D{}});
+        step(fn(api.name, "bLmslNa"), api.bna,
+             {{kNull, {{1}, {2}, {3}, {4, 0}}}, {kNull, {{0}}}, {kNull, {{3}, {4, 0}}}, {kNull, {{2}, {4, 0}}},
+              {kLen, {{4, 0}}}}, {&tap, &dly, in, out.as<O>(), 4});
         api.mGetDlyl(&tap, &dly, view);  // both records out of filter mode
         api.mGetTaps(&tap, tapsOut);
         const std::string bfirl = fn(api.name, "bFirl");

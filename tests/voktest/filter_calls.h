@@ -1,6 +1,5 @@
 // Shared pieces of the FIR and LMS tests: the entry points of every type
-// combination in one record, a table-driven caller for failure reports, and
-// the tolerance rule of the filter outputs.
+// combination in one record, and the tolerance rule of the filter outputs.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -12,8 +11,8 @@
 #include <type_traits>
 #include <vector>
 
-#include "voktest/report_steps.h"
 #include "voktest/values.h"
+#include "voktest/vector_calls.h"
 #include "vok.h"
 
 namespace voktest {
@@ -116,43 +115,6 @@ template <class O>
     if (std::abs(g - want) <= eps * (2 * mag + std::abs(want)) + 1e-300L) return ::testing::AssertionSuccess();
     return ::testing::AssertionFailure() << "got (" << double(g.real()) << ", " << double(g.imag()) << "), want ("
                                          << double(want.real()) << ", " << double(want.imag()) << ")";
-}
-
-// A failing call written as the good call with some arguments replaced:
-// argument k by v (a pointer by null whatever v says).
-struct Swap {
-    int k;
-    long long v = 0;
-};
-struct Bad {
-    const char* context;
-    std::vector<Swap> swaps;
-};
-
-template <class T> void assignArg(T& arg, long long v) {
-    if constexpr (std::is_pointer_v<T>) arg = nullptr;
-    else arg = T(v);
-}
-
-// Each row makes exactly one report from function `name` of the steps' module;
-// a failed call returns 0 (the status, for functions returning int).
-template <class R, class... P>
-void rejects(ReportSteps& step, const std::string& name, R(VOK_CALL* f)(P...), std::tuple<P...> good,
-             const std::vector<Bad>& rows) {
-    for (const Bad& row : rows) {
-        std::tuple<P...> args = good;
-        for (Swap s : row.swaps) {
-            auto swapK = [&s](auto& a) {
-                if (s.k-- == 0) assignArg(a, s.v);
-            };
-            std::apply([&](auto&... a) { (swapK(a), ...); }, args);
-        }
-        step(name, row.context, [&] {
-            if constexpr (std::is_void_v<R>) std::apply(f, args);
-            else if constexpr (std::is_same_v<R, int>) EXPECT_NE(0, std::apply(f, args));
-            else EXPECT_TRUE(sameBits(std::apply(f, args), R{}));
-        });
-    }
 }
 
 }  // namespace voktest

@@ -1,10 +1,13 @@
 // Argument-check tables for any entry point. The valid call is written once:
-// its arguments are built from the signature (pointers into one sentinel
-// buffer, numbers 4, records zero) unless the row gives them. Each check names
-// an argument, its bad value (pointers become null) and the report it must
-// give; a check is tried with the arguments of every later check spoiled too,
-// so the report proves the order. Failed calls return zero, write nothing, and
-// all checks of one function report the same line.
+// its arguments are given, or built from the signature (pointers into one
+// sentinel buffer, numbers 4, records zero). Each row names the arguments it
+// spoils (a pointer becomes null, a number the row's value) and the report it
+// must give, alone and with the arguments of every later row spoiled too, so
+// the rows are the checks in their order and the reports prove it; rows
+// spoiling nothing test the state of a record and come last. A failed call
+// makes exactly one report, from the same line for every row of the call,
+// leaves the status set, returns zero (its status if it returns one) and
+// writes nothing.
 #pragma once
 
 #include <cstring>
@@ -18,10 +21,16 @@
 
 namespace voktest {
 
+struct Swap {
+    int arg;           // the argument's index in the call
+    double value = 0;  // the bad value of a number
+};
+
 struct BadArg {
-    int arg;              // the argument's index in the call
+    BadArg(int arg, const char* context, double value = 0) : context(context), swaps{{arg, value}} {}
+    BadArg(const char* context, std::vector<Swap> swaps) : context(context), swaps(std::move(swaps)) {}
     const char* context;  // the report's text
-    double value = 0;     // the bad value of a number
+    std::vector<Swap> swaps;
 };
 
 class CheckTable {
@@ -35,28 +44,41 @@ public:
     T* buffer() { return buffer_.as<T>(); }
 
     template <class R, class... A>
-    void operator()(const char* name, R (*fn)(A...), const std::vector<BadArg>& checks) {
-        (*this)(name, fn, checks, std::tuple<A...>{good<A>()...});
+    void operator()(const std::string& name, R(VOK_CALL* fn)(A...), const std::vector<BadArg>& rows) {
+        (*this)(name, fn, rows, std::tuple<A...>{good<A>()...});
     }
     template <class R, class... A>
-    void operator()(const char* name, R (*fn)(A...), const std::vector<BadArg>& checks, std::tuple<A...> args) {
-        int line = -1;  // every check of one function reports one line
-        for (std::size_t j = 0; j < checks.size(); ++j) {
+    void operator()(const std::string& name, R(VOK_CALL* fn)(A...), const std::vector<BadArg>& rows,
+                    std::tuple<A...> args) {
+        int line = -1;
+        for (std::size_t r = 0; r < 2 * rows.size(); ++r) {
+            // Each row alone, then with every later row (its own value last where rows share an argument).
+            const std::size_t j = r / 2, end = r % 2 ? rows.size() : j + 1;
             auto call = args;
-            for (std::size_t k = checks.size(); k-- > j;)  // this row's value last, where rows share an argument
-                spoil(call, checks[k], std::index_sequence_for<A...>{});
+            for (std::size_t k = end; k-- > j;)
+                for (const Swap& s : rows[k].swaps) spoil(call, s, std::index_sequence_for<A...>{});
             ReportRecorder rec;
-            if constexpr (std::is_void_v<R>) {
-                std::apply(fn, call);
-            } else {
+            if constexpr (std::is_same_v<R, int>) {
+                EXPECT_EQ(std::apply(fn, call), status_) << name << " #" << j;
+            } else if constexpr (!std::is_void_v<R>) {
                 const R result = std::apply(fn, call), zero{};
                 EXPECT_EQ(std::memcmp(&result, &zero, sizeof(R)), 0) << name << " returned non-zero";
+            } else {
+                std::apply(fn, call);
             }
-            EXPECT_TRUE(sameReports(rec.reports(), {{status_, name, checks[j].context, module_}})) << name << " #" << j;
+            EXPECT_TRUE(sameReports(rec.reports(), {{status_, name.c_str(), rows[j].context, module_}}))
+                << name << " #" << j;
             EXPECT_EQ(vokGetErrStatus(), status_) << name << " #" << j;
             if (const int at = rec.reports().empty() ? line : rec.reports()[0].line; line < 0) line = at;
             else EXPECT_EQ(at, line) << name << " #" << j << ": checks report from different lines";
         }
+    }
+    // A call outside the rows makes exactly these reports (none for an empty list).
+    template <class Call>
+    void run(Call call, const std::vector<Expected>& expected) {
+        ReportRecorder rec;
+        call();
+        EXPECT_TRUE(sameReports(rec.reports(), expected)) << module_;
     }
 
 private:
@@ -67,12 +89,12 @@ private:
         else return T{};
     }
     template <class Tuple, std::size_t... I>
-    static void spoil(Tuple& call, const BadArg& bad, std::index_sequence<I...>) {
+    static void spoil(Tuple& call, const Swap& bad, std::index_sequence<I...>) {
         (([&](auto& a) {
              using T = std::remove_reference_t<decltype(a)>;
              if (int(I) != bad.arg) return;
              if constexpr (std::is_pointer_v<T>) a = nullptr;
-             else if constexpr (std::is_arithmetic_v<T>) a = T(bad.value);
+             else if constexpr (std::is_arithmetic_v<T> || std::is_enum_v<T>) a = T(bad.value);
              else ADD_FAILURE() << "argument " << bad.arg << " cannot be spoiled";
          }(std::get<I>(call))),
          ...);
