@@ -77,7 +77,7 @@ bool sqrtLoop(const T* src, T* dst, int count) {
 
 // ---- float logarithm and exponential ----
 // Both work in float lanes: the polynomial cores (fitted by
-// tests/scripts/fit_float_lnexp.py) are good to 6e-9 relative, so the results
+// scripts/fit_float_lnexp.py) are good to 6e-9 relative, so the results
 // stay within one ulp of the exact value; ln2 is split so that k ln2 is exact.
 
 constexpr float kLn2High = 0.693359375f;         // 355/512: k * kLn2High is exact for |k| < 2^15
