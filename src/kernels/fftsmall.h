@@ -188,6 +188,101 @@ VOK_SMALL_KERNEL void complexFft(const T* re, const T* im, T* reOut, T* imOut) {
 
 // ---- real signal to spectrum ----
 
+// The smallest real transforms as scalar recursions on half spectra: a call
+// of a few points in place waits for its longest chain of operations (the
+// next call reads what this one wrote), and the real split keeps that chain
+// at one addition per halving plus one product, where the complex half
+// transform and its recombination add the shuffles of two parts per vector.
+//
+// Half spectrum of N reals: re[0 .. N/2], im[0 .. N/2] (im[0] and im[N/2]
+// zero, not stored). X[k] = E[k] + W_N^k O[k] from the half spectra of the
+// even and odd points, and X[N/2-k] = conj(E[k] - W_N^k O[k]).
+template <class T, int N>
+VOK_SMALL_INLINE void realDft(const T* x, T* re, T* im) {
+    if constexpr (N == 1) {
+        re[0] = x[0];
+    } else if constexpr (N == 2) {
+        re[0] = x[0] + x[1];
+        re[1] = x[0] - x[1];
+    } else {
+        constexpr int H = N / 2, Q = N / 4;
+        T even[H], odd[H], er[Q + 1], ei[Q + 1], orr[Q + 1], oi[Q + 1];
+        unroll<H>([&](auto n) VOK_SMALL_LAMBDA {
+            even[n] = x[2 * n];
+            odd[n] = x[2 * n + 1];
+        });
+        realDft<T, H>(even, er, ei);
+        realDft<T, H>(odd, orr, oi);
+        re[0] = er[0] + orr[0];
+        re[H] = er[0] - orr[0];
+        re[Q] = er[Q];
+        im[Q] = -orr[Q];
+        unroll<Q - 1>([&](auto jc) VOK_SMALL_LAMBDA {
+            constexpr int j = jc + 1;
+            T tr, ti;
+            if constexpr (8 * j == N) {
+                constexpr T h = T(0.70710678118654752440L);
+                tr = (orr[j] + oi[j]) * h;
+                ti = (oi[j] - orr[j]) * h;
+            } else {
+                const Cx<T> w = kRoots<T>.w[j * (kRootCount / N)];  // (cos, -sin)
+                tr = orr[j] * w.re() - oi[j] * w.im();
+                ti = oi[j] * w.re() + orr[j] * w.im();
+            }
+            re[j] = er[j] + tr;
+            im[j] = ei[j] + ti;
+            re[H - j] = er[j] - tr;
+            im[H - j] = ti - ei[j];
+        });
+    }
+}
+
+// The inverse: N reals x[n] = sum of X[k] w^kn over the whole conjugate-
+// symmetric spectrum, w = exp(2πi/N), unscaled. The even points are the
+// transform of A[k] = X[k] + conj X[N/2-k], the odd ones of B[k] = (X[k] -
+// conj X[N/2-k]) w^k, both half spectra of N/2 points.
+template <class T, int N>
+VOK_SMALL_INLINE void realIdft(const T* re, const T* im, T* x) {
+    if constexpr (N == 1) {
+        x[0] = re[0];
+    } else if constexpr (N == 2) {
+        x[0] = re[0] + re[1];
+        x[1] = re[0] - re[1];
+    } else {
+        constexpr int H = N / 2, Q = N / 4;
+        T ar[Q + 1], ai[Q + 1], br[Q + 1], bi[Q + 1], even[H], odd[H];
+        ar[0] = re[0] + re[H];
+        br[0] = re[0] - re[H];
+        ar[Q] = re[Q] + re[Q];
+        br[Q] = -(im[Q] + im[Q]);
+        unroll<Q - 1>([&](auto jc) VOK_SMALL_LAMBDA {
+            constexpr int j = jc + 1;
+            ar[j] = re[j] + re[H - j];
+            ai[j] = im[j] - im[H - j];
+            const T dr = re[j] - re[H - j], di = im[j] + im[H - j];
+            if constexpr (8 * j == N) {
+                constexpr T h = T(0.70710678118654752440L);
+                br[j] = (dr - di) * h;
+                bi[j] = (dr + di) * h;
+            } else {
+                const Cx<T> w = kRoots<T>.w[j * (kRootCount / N)];  // (cos, -sin)
+                br[j] = dr * w.re() + di * w.im();
+                bi[j] = di * w.re() - dr * w.im();
+            }
+        });
+        realIdft<T, H>(ar, ai, even);
+        realIdft<T, H>(br, bi, odd);
+        unroll<H>([&](auto n) VOK_SMALL_LAMBDA {
+            x[2 * n] = even[n];
+            x[2 * n + 1] = odd[n];
+        });
+    }
+}
+
+// Up to this order the real kernels run the scalar recursions.
+constexpr int kScalarRealOrders = 3;
+
+
 enum PackedLayout { kPack = 0, kPerm = 1, kCcs = 2 };
 
 // The real kernels up to this order store and load Pack spectra as pairs.
@@ -208,25 +303,40 @@ template <class T, int Order, int Layout, bool Conj, bool Scaled>
 VOK_SMALL_KERNEL void realForward(const T* in, T* out) {
     constexpr int M = 1 << (Order - 1), N = 2 * M;
     constexpr T scale = T(1.0 / double(N));
-    Cx<T> z[M], Z[M], X[M + 1];
-    unroll<M>([&](auto n) VOK_SMALL_LAMBDA { z[n] = get<T, false, false>(in, nullptr, n); });
-    dft<T, M>(z, Z);
+    Cx<T> X[M + 1];
     const auto bin = [&](auto kc, Cx<T> v) VOK_SMALL_LAMBDA {
         if constexpr (Scaled) v = times(v, scale);
         X[kc] = Conj ? conj(v) : v;
     };
-    unroll<M / 2>([&](auto kc) VOK_SMALL_LAMBDA {
-        constexpr int k = kc + 1;
-        if constexpr (k < M - k) {
-            const Cx<T> p = Z[k], q = conj(Z[M - k]);
-            const Cx<T> a = times(p + q, T(0.5)), b = times(p - q, T(0.5));
-            const Cx<T> t = timesMinusI(twiddle<T, N, k>(b));
-            bin(std::integral_constant<int, k>{}, a + t);
-            bin(std::integral_constant<int, M - k>{}, conj(a - t));
-        }
-    });
-    if constexpr (M >= 2) bin(std::integral_constant<int, M / 2>{}, conj(Z[M / 2]));
-    const T r0 = Z[0].re() + Z[0].im(), rm = Z[0].re() - Z[0].im();
+    T r0, rm;
+    if constexpr (Order <= kScalarRealOrders) {
+        T x[N], re[M + 1], im[M + 1];
+        unroll<N>([&](auto n) VOK_SMALL_LAMBDA { x[n] = in[n]; });
+        realDft<T, N>(x, re, im);
+        unroll<M - 1>([&](auto kc) VOK_SMALL_LAMBDA {
+            constexpr int k = kc + 1;
+            bin(std::integral_constant<int, k>{}, Cx<T>(re[k], im[k]));
+        });
+        r0 = re[0];
+        rm = re[M];
+    } else {
+        Cx<T> z[M], Z[M];
+        unroll<M>([&](auto n) VOK_SMALL_LAMBDA { z[n] = get<T, false, false>(in, nullptr, n); });
+        dft<T, M>(z, Z);
+        unroll<M / 2>([&](auto kc) VOK_SMALL_LAMBDA {
+            constexpr int k = kc + 1;
+            if constexpr (k < M - k) {
+                const Cx<T> p = Z[k], q = conj(Z[M - k]);
+                const Cx<T> a = times(p + q, T(0.5)), b = times(p - q, T(0.5));
+                const Cx<T> t = timesMinusI(twiddle<T, N, k>(b));
+                bin(std::integral_constant<int, k>{}, a + t);
+                bin(std::integral_constant<int, M - k>{}, conj(a - t));
+            }
+        });
+        if constexpr (M >= 2) bin(std::integral_constant<int, M / 2>{}, conj(Z[M / 2]));
+        r0 = Z[0].re() + Z[0].im();
+        rm = Z[0].re() - Z[0].im();
+    }
     const T first = Scaled ? r0 * scale : r0, last = Scaled ? rm * scale : rm;
     // Up to 16 points every store is a pair at an even position, as the next
     // transform in place loads them: a load spanning two earlier stores
@@ -262,6 +372,25 @@ VOK_SMALL_KERNEL void ccsToReal(const T* in, T* out) {
     constexpr T scale = T(1.0 / double(N));
     // Pack keeps its bins at odd positions: up to 16 points it is loaded as
     // the pairs at even ones, which the previous transform in place stored.
+    // At 4 points Pack's two pairs, loaded as stored, forward faster than
+    // its four parts taken one by one.
+    if constexpr (Order >= 3 && Order <= kScalarRealOrders) {
+        T re[M + 1], im[M + 1], x[N];
+        re[0] = in[0];
+        re[M] = in[nyquistAt<Layout, N>()];
+        unroll<M - 1>([&](auto kc) VOK_SMALL_LAMBDA {
+            constexpr int k = kc + 1, at = Layout == kPack ? 2 * k - 1 : reAt<Layout>(k);
+            re[k] = in[at];
+            im[k] = Conj ? -in[at + 1] : in[at + 1];
+        });
+        realIdft<T, N>(re, im, x);
+        unroll<M>([&](auto n) VOK_SMALL_LAMBDA {
+            Cx<T> v(x[2 * n], x[2 * n + 1]);
+            if constexpr (Scaled) v = times(v, scale);
+            __builtin_memcpy(out + 2 * n, &v.v, sizeof v.v);
+        });
+        return;
+    }
     constexpr bool paired = Layout == kPack && Order <= kPairedOrders;
     Cx<T> pairs[paired ? M : 1];
     if constexpr (paired) unroll<M>([&](auto j) VOK_SMALL_LAMBDA { pairs[j] = get<T, false, false>(in, nullptr, j); });

@@ -321,8 +321,31 @@ void smallComplex(const T* re, const T* im, T* reOut, T* imOut, int order, int f
     else fn(re, im, reOut, imOut);
 }
 
+// The common small call: orders 1 ... kSmallComplex, one direction, no Init
+// or Free, pointers given and the order's tables built. It passes every check
+// below and runs the same kernel; taken first, the entry needs no frame.
+template <class T>
+[[gnu::always_inline]] inline bool smallComplexFast(const T* re, const T* im, T* reOut, T* imOut, int order,
+                                                    int flags) {
+    if (unsigned(order - 1) >= unsigned(kSmallComplex<T>) || (flags & (VOK_Init | VOK_Free)) ||
+        !complexFlagsGood(flags))
+        return false;
+    TransformCaches& tables = threadContext().tables;
+    const int which = directionOf(flags).outBitRev ? kPairSlot : kStageSlot;
+    if (!tables.internalFft[kPrecision<T>][order][which] || !tables.swap[order]) return false;
+    smallComplex<T>(re, im, reOut, imOut, order, flags);
+    return true;
+}
+
+template <class T>
+[[gnu::noinline]] void complexInPlaceChecked(ArgChecks check, T* x, int order, int flags);
 template <class T>
 [[gnu::always_inline]] inline void complexInPlace(ArgChecks check, T* x, int order, int flags) {
+    if (x && smallComplexFast<T>(x, nullptr, x, nullptr, order, flags)) return;
+    complexInPlaceChecked<T>(check, x, order, flags);
+}
+template <class T>
+[[gnu::noinline]] void complexInPlaceChecked(ArgChecks check, T* x, int order, int flags) {
     const T* stages;
     const int* swap;
     if (!complexPrologue<T>(check, order, flags, stages, swap)) return;
@@ -334,7 +357,14 @@ template <class T>
 }
 
 template <class T>
+[[gnu::noinline]] void complexNipChecked(ArgChecks check, const T* in, T* out, int order, int flags);
+template <class T>
 [[gnu::always_inline]] inline void complexNip(ArgChecks check, const T* in, T* out, int order, int flags) {
+    if (in && out && smallComplexFast<T>(in, nullptr, out, nullptr, order, flags)) return;
+    complexNipChecked<T>(check, in, out, order, flags);
+}
+template <class T>
+[[gnu::noinline]] void complexNipChecked(ArgChecks check, const T* in, T* out, int order, int flags) {
     const T* stages;
     const int* swap;
     if (!complexPrologue<T>(check, order, flags, stages, swap)) return;
@@ -360,8 +390,17 @@ T* splitWork(int order) {
 }
 
 template <class T>
+[[gnu::noinline]] void complexSplitChecked(ArgChecks check, const T* reIn, const T* imIn, T* reOut, T* imOut, int order,
+                                           int flags, bool nip);
+template <class T>
 [[gnu::always_inline]] inline void complexSplit(ArgChecks check, const T* reIn, const T* imIn, T* reOut, T* imOut, int order,
                                                 int flags, bool nip) {
+    if (reIn && imIn && reOut && imOut && smallComplexFast<T>(reIn, imIn, reOut, imOut, order, flags)) return;
+    complexSplitChecked<T>(check, reIn, imIn, reOut, imOut, order, flags, nip);
+}
+template <class T>
+[[gnu::noinline]] void complexSplitChecked(ArgChecks check, const T* reIn, const T* imIn, T* reOut, T* imOut, int order,
+                                           int flags, bool nip) {
     const T* stages;
     const int* swap;
     if (!complexPrologue<T>(check, order, flags, stages, swap)) return;
