@@ -189,6 +189,11 @@ std::vector<Row> rows() {
                            vokvNorm(v, v0, 2, VOK_C), vokvNorm(v, v0, 2, VOK_L1 | VOK_RELATIVE)};
          },
          {65535, 131070, std::sqrt(2.0) * 65535, 0, 5, 32768 * std::sqrt(2.0), 1}, 0.01},
+        {[] {  // small sums, exact: one unit off shows
+             const short w[] = {3, -4};
+             return Values{vokwNorm(w, nullptr, 2, VOK_L1), vokwNorm(w, nullptr, 2, VOK_L2)};
+         },
+         {7, 5}},
         // Normalization: offset, then the reciprocal factor; 16-bit results truncate and saturate.
         {[] { return in2(voksbNormalize, {1.f, 2.f, -3.f}, 1.0f, 3.0f); }, {0, f3, double(float(-4.0 / 3.0))}},
         {[] { return in2(vokdbNormalize, {10.}, 4.0, -2.0); }, {-3}},
