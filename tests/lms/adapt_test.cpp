@@ -147,16 +147,18 @@ TEST(LmsAdapt, EveryFormMatchesTheReference) {
 }
 
 // 16-bit samples: float taps adapted in double (no leak) and rounded, outputs
-// rounded half to even and saturated.
+// rounded half to even and saturated; the records as the float ones.
 TEST(LmsAdapt, ShortFilterMatchesDoubleReferenceAndSaturates) {
     std::vector<float> taps = {0.25f, -0.5f, 0.125f, 0.75f};
-    std::vector<short> dlyl(4 + 1, 0);
+    std::vector<short> dlyl(4 + 1, 99);
     LmsTapState tap;
     LmsDlyState dly;
     vokwLmslInit(3, taps.data(), 4, 1e-8f, 1, &tap);
     vokwLmslInitDlyl(&tap, dlyl.data(), &dly);
+    EXPECT_EQ((std::vector<int>{4, 1, 0, 1, 0, 0, 1, 1, 3}), fields(tap));
     EXPECT_EQ((std::vector<float>{0, 1e-8f}), (std::vector<float>{tap.leak, tap.step}));
     EXPECT_EQ((std::vector<int>{1, 5}), (std::vector<int>{dly.isAdapt, dly.len}));
+    vokwLmslSetDlyl(&tap, nullptr, &dly);
     std::vector<double> w(taps.begin(), taps.end()), hist(8, 0.0);  // newest last
     int saturated = 0;
     std::mt19937 gen(81);
@@ -170,17 +172,47 @@ TEST(LmsAdapt, ShortFilterMatchesDoubleReferenceAndSaturates) {
         EXPECT_EQ(vokwLmsl(&tap, &dly, s[n], e[n]), short(r)) << "sample " << n;
         saturated += r != std::nearbyint(y);
     }
-    for (int i = 0; i < 4; ++i) EXPECT_EQ(taps[i], float(w[i]));
     EXPECT_GT(saturated, 0);  // the walk reached the clamp on the way
-    float half[1] = {0.5f};
+    float out[4];
+    short view[4];
+    EXPECT_EQ(vokwLmslGetTaps(&tap, out), 0);
+    vokwLmslGetDlyl(&tap, &dly, view);
+    for (int i = 0; i < 4; ++i) EXPECT_TRUE(out[i] == float(w[i]) && view[i] == s[46 + i]) << i;
+    EXPECT_EQ((std::vector<int>{0, 0}), (std::vector<int>{tap.isFilterMode, dly.isFilterMode}));
+    const short back[4] = {-4, 3, -2, 1};
+    vokwLmslSetDlyl(&tap, back, &dly);
+    EXPECT_EQ((std::vector<short>{1, -2, 3, -4}), std::vector<short>(dlyl.begin(), dlyl.begin() + 4));
+    float half[1] = {7};
     short line[1] = {0};
+    const float one = 0.5f;
     vokwLmslInit(0, half, 1, 0.0f, 0, &tap);
+    vokwLmslSetTaps(&one, &tap);
     vokwLmslInitDlyl(&tap, line, &dly);
+    EXPECT_EQ((std::vector<float>{0.5f, 1}), (std::vector<float>{half[0], float(tap.isFilterMode)}));
     const short in[] = {1, 3, -5, 20000, -20000, 8191}, want[] = {0, 2, -2, 32767, -32768, 32764};
     for (int i = 0; i < 6; ++i) {
         if (i == 3) half[0] = 4.0f;
         EXPECT_EQ(want[i], vokwLmsl(&tap, &dly, in[i], 0)) << i;
     }
+}
+
+// The step and leak accessors of both layers share the taps record.
+TEST(LmsRecords, StepAndLeak) {
+    float w[3] = {};
+    LmsState st;
+    voksLmsInit(0, w, 3, nullptr, 0.5f, 0.25f, 0, &st);
+    EXPECT_EQ((std::vector<float>{0.5f, 0.25f}), (std::vector<float>{voksLmsGetStep(&st), voksLmsGetLeak(&st)}));
+    voksLmsSetStep(0.125f, &st);
+    voksLmsSetLeak(0.0625f, &st);
+    EXPECT_EQ((std::vector<float>{0.125f, 0.0625f, 0.125f, 0.125f, 0.0625f}),
+              (std::vector<float>{st.tapState.step, st.tapState.leak, voksLmslGetStep(&st.tapState),
+                                  vokwLmslGetStep(&st.tapState), voksLmslGetLeak(&st.tapState)}));
+    vokwLmslSetStep(0.25f, &st.tapState);
+    voksLmslSetLeak(0.5f, &st.tapState);
+    EXPECT_EQ((std::vector<float>{0.25f, 0.5f}), (std::vector<float>{voksLmsGetStep(&st), voksLmsGetLeak(&st)}));
+    voksLmslSetStep(0.75f, &st.tapState);
+    EXPECT_EQ(0.75f, st.tapState.step);
+    vokLmsFree(&st);
 }
 
 // Without adaptation, single rate and decimating: the FIR over the history
@@ -235,16 +267,15 @@ TEST(LmsFiltering, IsTheFirOverTheHistory) {
 // ---- the records ----
 
 TEST(LmsRecords, WordLayout) {
-    // pointer, seven words, leak, step, errDly, lmsType
-    EXPECT_EQ(offsetof(LmsTapState, len), sizeof(void*));
-    EXPECT_EQ(offsetof(LmsTapState, isFilterMode), sizeof(void*) + 6 * sizeof(int));
-    EXPECT_EQ(offsetof(LmsTapState, leak), sizeof(void*) + 7 * sizeof(int));
-    EXPECT_EQ(offsetof(LmsTapState, lmsType), sizeof(void*) + 10 * sizeof(int));
-    EXPECT_EQ(offsetof(LmsDlyState, isAdapt), sizeof(void*) + 2 * sizeof(int));
-    EXPECT_EQ(offsetof(LmsState, tapState), 0u);
+    // pointer, seven words, leak, step, errDly, lmsType; the three records in turn
+    const std::size_t p = sizeof(void*), i = sizeof(int);
+    EXPECT_EQ((std::vector<std::size_t>{p, p + 6 * i, p + 7 * i, p + 10 * i, p + 2 * i, 0}),
+              (std::vector<std::size_t>{offsetof(LmsTapState, len), offsetof(LmsTapState, isFilterMode),
+                                        offsetof(LmsTapState, leak), offsetof(LmsTapState, lmsType),
+                                        offsetof(LmsDlyState, isAdapt), offsetof(LmsState, tapState)}));
     EXPECT_GE(offsetof(LmsState, dlyState), sizeof(LmsTapState));
     EXPECT_GE(offsetof(LmsState, errVal), offsetof(LmsState, dlyState) + sizeof(LmsDlyState));
-    if (sizeof(void*) == 4)
+    if (p == 4)
         EXPECT_EQ((std::vector<std::size_t>{48, 16, 64}),
                   (std::vector<std::size_t>{sizeof(LmsTapState), sizeof(LmsDlyState), offsetof(LmsState, errVal)}));
 }
@@ -304,44 +335,6 @@ TEST(LmsRecords, InitialisationAndAccessFunctions) {
             EXPECT_TRUE(st.tapState.taps == nullptr && st.dlyState.dlyl == nullptr);
         }
     });
-}
-
-// The step and leak accessors of both layers share the taps record; the
-// 16-bit records as the float ones.
-TEST(LmsRecords, StepLeakAndShortRecords) {
-    float w[3] = {};
-    LmsState st;
-    voksLmsInit(0, w, 3, nullptr, 0.5f, 0.25f, 0, &st);
-    EXPECT_EQ((std::vector<float>{0.5f, 0.25f}), (std::vector<float>{voksLmsGetStep(&st), voksLmsGetLeak(&st)}));
-    voksLmsSetStep(0.125f, &st);
-    voksLmsSetLeak(0.0625f, &st);
-    EXPECT_EQ((std::vector<float>{0.125f, 0.0625f, 0.125f, 0.125f, 0.0625f}),
-              (std::vector<float>{st.tapState.step, st.tapState.leak, voksLmslGetStep(&st.tapState),
-                                  vokwLmslGetStep(&st.tapState), voksLmslGetLeak(&st.tapState)}));
-    vokLmsFree(&st);
-    float taps[3] = {1, 2, 3}, out[3];
-    short slots[5] = {0, 0, 0, 0, 99};
-    LmsTapState tap;
-    LmsDlyState dly;
-    vokwLmslInit(5, taps, 3, 0.5f, 2, &tap);
-    EXPECT_EQ((std::vector<int>{3, 1, 0, 1, 0, 0, 1, 2, 5}), fields(tap));
-    vokwLmslInitDlyl(&tap, slots, &dly);
-    const short view[4] = {-4, 3, -2, 1};
-    vokwLmslSetDlyl(&tap, view, &dly);
-    EXPECT_EQ((std::vector<short>{1, -2, 3, -4, 99}), std::vector<short>(slots, slots + 5));
-    short back[4];
-    vokwLmslGetDlyl(&tap, &dly, back);
-    EXPECT_EQ(std::memcmp(back, view, sizeof view), 0);
-    EXPECT_EQ(dly.isFilterMode, 0);
-    EXPECT_EQ(vokwLmslGetTaps(&tap, out), 0);
-    EXPECT_EQ(out[2], 3.0f);
-    EXPECT_EQ(tap.isFilterMode, 0);
-    const float fresh[3] = {7, 8, 9};
-    vokwLmslSetTaps(fresh, &tap);
-    EXPECT_EQ((std::vector<float>{8, 1}), (std::vector<float>{taps[1], float(tap.isFilterMode)}));
-    vokwLmslSetStep(0.25f, &tap);
-    voksLmslSetLeak(0.125f, &tap);
-    EXPECT_EQ((std::vector<float>{0.25f, 0.125f}), (std::vector<float>{voksLmslGetStep(&tap), tap.leak}));
 }
 
 }  // namespace
