@@ -1,19 +1,21 @@
-// Every failure report of the IIR filters, float and 16-bit, both layers, in
-// check order, each row one call; the rows also check that a failed call left
-// the caller's coefficients, records, delay line and outputs as they were.
+// Every failure report of the IIR filters, all nine type families, both
+// layers, in check order, each row one call; the rows also check that a failed
+// call left the caller's coefficients, records, delay line and outputs as they were.
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <deque>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "frame/test_seams.h"
+#include "iir/iir_calls.h"
 #include "voktest/report_steps.h"
-#include "vok.h"
+#include "voktest/values.h"
 
 namespace {
 
+using namespace iirtest;
 using voktest::Expected;
 using voktest::Sentinel;
 constexpr int kBad = VOK_StatusBadArg, kMem = VOK_StatusNoMemory, kBack = VOK_StatusBacktrace;
@@ -23,12 +25,9 @@ const char* const kNoState = "insufficiency of memory for IIR filter state";
 const char* const kNoWork = "No memory for working array";
 
 // The reports one function adds, in order, all with one status; optionally a backtrace of another after them.
-std::vector<Expected> reps(const std::string& fn, const char* module, std::vector<const char*> contexts,
-                           int status = kBad) {
-    static std::deque<std::string> names;  // the reports keep pointers to the names
-    names.push_back(fn);
+std::vector<Expected> reps(const char* fn, const char* module, std::vector<const char*> contexts, int status = kBad) {
     std::vector<Expected> r;
-    for (const char* c : contexts) r.push_back({status, names.back().c_str(), c, module});
+    for (const char* c : contexts) r.push_back({status, fn, c, module});
     return r;
 }
 std::vector<Expected> then(std::vector<Expected> a, const char* fn, const char* module) {
@@ -46,152 +45,146 @@ auto refusing(int n, Call call) {
     };
 }
 
-// The float (one element type standing for all) or the 16-bit filters, seen
-// through float coefficients and whole-number samples.
-struct Family {
-    const char *prefix, *low, *high, *order, *quads;  // entry-point prefix, modules, two contexts
-    void (*init)(int, float*, int, IirTapState*);
-    void (*initBq)(int, float*, int, IirTapState*);
-    void (*initDlyl)(const IirTapState*, void*, IirDlyState*);
-    double (*one)(const IirTapState*, IirDlyState*, int);
-    void (*blk)(const IirTapState*, IirDlyState*, const void*, void*, int);
-    void (*hInit)(int, const float*, int, IirState*);
-    void (*hInitBq)(int, const float*, int, IirState*);
-    double (*hOne)(IirState*, int);
-    std::string operator()(const char* stem) const { return prefix + std::string(stem); }
-};
-
-int sf = 0;
-const Family kFloat{"voks", "vokiirl", "vokiirh", "order < 0", "numQuads <= 0",
-                    [](int t, float* c, int n, IirTapState* s) { voksIirlInit(t, c, n, s); },
-                    [](int t, float* c, int n, IirTapState* s) { voksIirlInitBq(t, c, n, s); },
-                    [](const IirTapState* s, void* d, IirDlyState* ds) { voksIirlInitDlyl(s, (float*)d, ds); },
-                    [](const IirTapState* s, IirDlyState* d, int x) { return double(voksIirl(s, d, float(x))); },
-                    [](const IirTapState* s, IirDlyState* d, const void* x, void* y, int n) {
-                        voksbIirl(s, d, (const float*)x, (float*)y, n);
-                    },
-                    [](int t, const float* c, int n, IirState* s) { voksIirInit(t, c, n, s); },
-                    [](int t, const float* c, int n, IirState* s) { voksIirInitBq(t, c, n, s); },
-                    [](IirState* s, int x) { return double(voksIir(s, float(x))); }};
-const Family kShort{"vokw", "vokiirlw", "vokiirhw", "order<0", "numQuads<=0",
-                    [](int t, float* c, int n, IirTapState* s) { vokwIirlInit(t, c, n, s); },
-                    [](int t, float* c, int n, IirTapState* s) { vokwIirlInitBq(t, c, n, s); },
-                    [](const IirTapState* s, void* d, IirDlyState* ds) { vokwIirlInitDlyl(s, (int*)d, ds); },
-                    [](const IirTapState* s, IirDlyState* d, int x) {
-                        return double(vokwIirl(s, d, short(x), VOK_NO_SCALE, &sf));
-                    },
-                    [](const IirTapState* s, IirDlyState* d, const void* x, void* y, int n) {
-                        vokwbIirl(s, d, (const short*)x, (short*)y, n, VOK_NO_SCALE, &sf);
-                    },
-                    [](int t, const float* c, int n, IirState* s) { vokwIirInit(t, c, n, s); },
-                    [](int t, const float* c, int n, IirState* s) { vokwIirInitBq(t, c, n, s); },
-                    [](IirState* s, int x) { return double(vokwIir(s, short(x), VOK_NO_SCALE, &sf)); }};
-
-// The rows both families share. A failed set-up keeps the caller's coefficients
-// (a0 = -0.0 is zero; b0 or a0 of a later section) and leaves the record empty.
-void sharedRows(voktest::ReportSteps& step, const Family& f) {
-    const char *L = f.low, *H = f.high;
-    IirTapState ts{}, blank{};
-    IirDlyState ds{}, none{};
-    float first[] = {1, 0, 1, -0.5f};
-    const float bq[] = {1, 0.5f, 0.25f, 1, 0.1f, 0.2f};
-    int dly[2] = {};
-    const short in[3] = {1, 2, 3};
-    Sentinel out(3 * sizeof(double));
-    step.run([&] { f.init(2, nullptr, -1, nullptr); },
-             reps(f("IirlInit"), L, {"tapStPtr==0", "taps==0", f.order, "iirType is out of range"}));
-    step.run([&] { f.initBq(-1, nullptr, 0, nullptr); },
-             reps(f("IirlInitBq"), L, {"tapStPtr==0", "taps==0", f.quads, "iirType is out of range"}));
-    step.run([&] {
-        float zeroA[] = {1, 2, -0.0f, 1};
-        const float keep[] = {1, 2, -0.0f, 1};
-        f.init(0, zeroA, 1, &ts);
-        EXPECT_EQ(0, std::memcmp(zeroA, keep, sizeof zeroA));
-        EXPECT_EQ(nullptr, ts.taps);
-    }, reps(f("IirlInit"), L, {"taps[order+1] equals zero"}));
-    for (int which : {0, 3})
-        step.run([&] {
-            float two[] = {1, 0.5f, 0.25f, 1, 0.1f, 0.2f, 1, 1, 1, 1, 1, 1}, keep[12];
-            two[6 + which] = -0.0f;
-            std::memcpy(keep, two, sizeof two);
-            f.initBq(0, two, 2, &ts);
-            EXPECT_EQ(0, std::memcmp(keep, two, sizeof two));
-        }, reps(f("IirlInitBq"), L, {"taps[?] equals zero"}));
-    step.run([&] {
-        vokSetErrStatus(kMem);
-        float t[] = {2, 1, 4, 0.5f};
-        IirTapState untouched{};
-        f.init(0, t, 1, &untouched);
-        f.initBq(0, t, 1, &untouched);
-        EXPECT_EQ(nullptr, untouched.taps);
-        EXPECT_EQ(2.0f, t[0]);
-    }, {});
-    step.run([&] { f.initDlyl(nullptr, nullptr, nullptr); },
-             reps(f("IirlInitDlyl"), L, {"tapStPtr==0", "dlyStPtr==0"}));
-    step.run([&] {
-        IirTapState junk{3, nullptr, 0, 7};
-        f.initDlyl(&junk, nullptr, &ds);
-        EXPECT_EQ(nullptr, ds.dlyl);
-    }, reps(f("IirlInitDlyl"), L, {kUninit, kUninit, "dlyl==0"}));
-    step.run([&] { EXPECT_EQ(0.0, f.one(nullptr, nullptr, 5)); }, reps(f("Iirl"), L, {"tapStPtr==0", "dlyStPtr==0"}));
-    step.run([&] {
-        f.init(0, first, 1, &ts);
-        EXPECT_EQ(0.0, f.one(&ts, &none, 5));
-    }, reps(f("Iirl"), L, {"structure *dlyStPtr wasn't initialized"}));
-    step.run([&] { f.blk(nullptr, nullptr, nullptr, nullptr, -1); },
-             reps(f("bIirl"), L, {"tapStPtr==0", "dlyStPtr==0", "inSamps==0", "outSamps==0"}));
-    step.run([&] {
-        f.initDlyl(&ts, dly, &ds);
-        f.blk(&blank, &ds, in, out.as<void>(), -2);
-    }, reps(f("bIirl"), L, {kUninit, "numIters < 0"}));
-    EXPECT_TRUE(out.untouched());
-
-    // The high layer.
-    IirState st{}, cleared{};
-    st.initMarker = 31725;
-    const IirState before = st;
-    step.run([&] { f.hInit(0, nullptr, 1, nullptr); }, reps(f("IirInit"), H, {"statePtr==0", "tapVals==0"}));
-    step.run([&] { f.hInit(3, first, -1, &st); },
-             reps(f("IirInit"), H, {"order < 0", "iirType is out of range", kInit}));
-    step.run([&] { f.hInitBq(0, bq, 0, &st); }, reps(f("IirInitBq"), H, {"numQuads <= 0", kInit}));
-    EXPECT_EQ(0, std::memcmp(&before, &st, sizeof st));
-    step.run([&] { EXPECT_EQ(0.0, f.hOne(nullptr, 1)); }, reps(f("Iir"), H, {"statePtr==0"}));
-    step.run([&] { EXPECT_EQ(0.0, f.hOne(&cleared, 1)); }, reps(f("Iir"), H, {"IIR filter wasn't initialized"}));
-    for (int n : {1, 2})  // the private copy, then the private delay line
-        step.run(refusing(n, [&] {
-            IirState fresh{};
-            f.hInitBq(0, bq, 1, &fresh);
-            EXPECT_EQ(0, fresh.initMarker);
-        }), reps(f("IirInitBq"), H, {kNoState}, kMem));
+template <class C>
+std::vector<C> coef(std::initializer_list<float> v) {
+    std::vector<C> r;
+    for (float x : v) r.push_back(voktest::fromLC<C>(voktest::LC(x)));
+    return r;
+}
+template <class T>
+bool same(const T* a, const T* b, std::size_t n = 1) {
+    return std::memcmp(a, b, sizeof(T) * n) == 0;
+}
+template <class T>
+bool isZero(const T& v) {
+    const T zero{};
+    return same(&v, &zero);
 }
 
-TEST(IirReports, FloatFilters) {
-    voktest::ReportSteps step("vokiirl");
-    sharedRows(step, kFloat);
-    const char* L = "vokiirl";
-    const char* H = "vokiirh";
-    IirState fresh{}, good{}, cleared{};
-    step.run([&] {  // the inner set-up fails: its own report, then the backtrace; nothing kept
-        const float zeroA[] = {1, 1, 0, 1};
-        vokcsIirInit(0, zeroA, 1, &fresh);
-        EXPECT_EQ(0, fresh.initMarker);
-    }, then(reps("voksIirlInit", L, {"taps[order+1] equals zero"}), "vokcsIirInit", H));
-    // A coefficient copy beyond the allocator's byte count fails like a refused allocation.
-    const double unit[12] = {1, 0, 0, 1, 0, 0};
-    step.run([&] { vokdIirInitBq(0, unit, 0x20000000, &fresh); }, reps("vokdIirInitBq", H, {kNoState, kNoState}, kMem));
-    const float ba[] = {1, 1, 1, 0.5f};
-    step.run([&] { voksIirInit(0, ba, 1, &good); }, {});
+template <class T>
+class IirReports : public ::testing::Test {};
+using Families = ::testing::Types<s, d, c, z, sc, cs, dz, zd, w>;
+TYPED_TEST_SUITE(IirReports, Families);
+
+// A failed set-up keeps the caller's coefficients (a0 = -0.0 is zero; b0 or
+// a0 of a later section) and leaves the record empty; an inner set-up failing
+// adds the outer function's backtrace. A negative status on entry stops every
+// operation but the release, silently, writing nothing.
+TYPED_TEST(IirReports, EveryFamily) {
+    using P = TypeParam;
+    using C = typename P::C;
+    using I = typename P::I;
+    using O = typename P::O;
+    constexpr bool k16 = std::is_same_v<P, w>;
+    // init, initBq, initDlyl, one, blk, hInit, hInitBq, hOne, hBlk
+    const char *const *n = P::names, *L = P::low, *H = P::high;
+    voktest::ReportSteps step(L);
+    IirTapState ts{}, blank{};
+    IirDlyState ds{}, none{};
+    auto first = coef<C>({1, 0, 1, -0.5f});
+    const auto bq = coef<C>({1, 0.5f, 0.25f, 1, 0.1f, 0.2f});
+    typename P::Dl dly[2] = {};
+    const std::vector<I> in(4, voktest::fromLC<I>(voktest::LC(4)));
+    Sentinel out(4 * sizeof(O));
+    step.run([&] { P::init(2, nullptr, -1, nullptr); },
+             reps(n[0], L, {"tapStPtr==0", "taps==0", P::orderMsg, "iirType is out of range"}));
+    step.run([&] { P::initBq(-1, nullptr, 0, nullptr); },
+             reps(n[1], L, {"tapStPtr==0", "taps==0", P::quadsMsg, "iirType is out of range"}));
     step.run([&] {
-        float out[2];
-        EXPECT_EQ(kBad, voksbIir(&good, nullptr, out, -1));
-    }, then(reps("voksbIirl", L, {"inSamps==0"}), "voksbIir", H));
-    step.run([&] { EXPECT_EQ(kBad, vokIirFree(nullptr)); }, reps("vokIirFree", H, {"statePtr==0"}));
-    step.run([&] { EXPECT_EQ(kBad, vokIirFree(&cleared)); }, reps("vokIirFree", H, {"IIR filter wasn't initialized"}));
-    step.run([&] {  // freeing works even with a negative status left over
+        auto zeroA = coef<C>({1, 2, -0.0f, 1});
+        const auto keep = zeroA;
+        P::init(0, zeroA.data(), 1, &ts);
+        EXPECT_TRUE(same(keep.data(), zeroA.data(), 4));
+        EXPECT_EQ(nullptr, ts.taps);
+    }, reps(n[0], L, {"taps[order+1] equals zero"}));
+    for (int which : {0, 3})
+        step.run([&] {
+            auto two = coef<C>({1, 0.5f, 0.25f, 1, 0.1f, 0.2f, 1, 1, 1, 1, 1, 1});
+            two[6 + which] = coef<C>({-0.0f})[0];
+            const auto keep = two;
+            P::initBq(0, two.data(), 2, &ts);
+            EXPECT_TRUE(same(keep.data(), two.data(), 12));
+        }, reps(n[1], L, {"taps[?] equals zero"}));
+    step.run([&] { P::initDlyl(nullptr, nullptr, nullptr); }, reps(n[2], L, {"tapStPtr==0", "dlyStPtr==0"}));
+    step.run([&] {
+        IirTapState junk{3, nullptr, 0, 7};
+        P::initDlyl(&junk, nullptr, &ds);
+        EXPECT_EQ(nullptr, ds.dlyl);
+    }, reps(n[2], L, {kUninit, kUninit, "dlyl==0"}));
+    step.run([&] { EXPECT_TRUE(isZero(P::one(nullptr, nullptr, in[0]))); },
+             reps(n[3], L, {"tapStPtr==0", "dlyStPtr==0"}));
+    step.run([&] {
+        P::init(0, first.data(), 1, &ts);
+        EXPECT_TRUE(isZero(P::one(&ts, &none, in[0])));
+    }, reps(n[3], L, {"structure *dlyStPtr wasn't initialized"}));
+    step.run([&] { P::blk(nullptr, nullptr, nullptr, nullptr, -1); },
+             reps(n[4], L, {"tapStPtr==0", "dlyStPtr==0", "inSamps==0", "outSamps==0"}));
+    step.run([&] {
+        P::initDlyl(&ts, dly, &ds);
+        P::blk(&blank, &ds, in.data(), out.as<O>(), -2);
+    }, reps(n[4], L, {kUninit, "numIters < 0"}));
+
+    // The high layer.
+    IirState st{}, cleared{}, fresh{}, good{};
+    st.initMarker = 31725;
+    const IirState before = st;
+    step.run([&] { P::hInit(0, nullptr, 1, nullptr); }, reps(n[5], H, {"statePtr==0", "tapVals==0"}));
+    step.run([&] { P::hInitBq(0, nullptr, 1, nullptr); }, reps(n[6], H, {"statePtr==0", "tapVals==0"}));
+    step.run([&] { P::hInit(3, bq.data(), -1, &st); },
+             reps(n[5], H, {"order < 0", "iirType is out of range", kInit}));
+    step.run([&] { P::hInitBq(0, bq.data(), 0, &st); }, reps(n[6], H, {"numQuads <= 0", kInit}));
+    EXPECT_TRUE(same(&before, &st));
+    step.run([&] { EXPECT_TRUE(isZero(P::hOne(nullptr, in[0]))); }, reps(n[7], H, {"statePtr==0"}));
+    step.run([&] { EXPECT_TRUE(isZero(P::hOne(&cleared, in[0]))); }, reps(n[7], H, {"IIR filter wasn't initialized"}));
+    step.run([&] { EXPECT_EQ(kBad, P::hBlk(nullptr, nullptr, nullptr, 0)); },
+             k16 ? reps(n[8], H, {"statePtr==0", "inSamps==0", "outSamps==0"}) : reps(n[8], H, {"statePtr==0"}));
+    for (int k : {1, 2})  // the private copy, then the private delay line
+        step.run(refusing(k, [&] { P::hInitBq(0, bq.data(), 1, &fresh); }), reps(n[6], H, {kNoState}, kMem));
+    // A coefficient copy beyond the allocator's byte count fails like a refused allocation.
+    if constexpr (!k16)
+        step.run([&] { P::hInitBq(0, bq.data(), 0x20000000, &fresh); }, reps(n[6], H, {kNoState, kNoState}, kMem));
+    const auto zeroA = coef<C>({1, 1, 0, 1}), zeroB = coef<C>({0, 1, 1, 1, 1, 1});
+    step.run([&] { P::hInit(0, zeroA.data(), 1, &fresh); },
+             then(reps(n[0], L, {"taps[order+1] equals zero"}), n[5], H));
+    step.run([&] { P::hInitBq(0, zeroB.data(), 1, &fresh); }, then(reps(n[1], L, {"taps[?] equals zero"}), n[6], H));
+    EXPECT_EQ(0, fresh.initMarker);
+    step.run([&] { P::hInit(0, bq.data(), 2, &good); }, {});
+    if constexpr (!k16)
+        step.run([&] { EXPECT_EQ(kBad, P::hBlk(&good, nullptr, out.as<O>(), -1)); },
+                 then(reps(n[4], L, {"inSamps==0"}), n[8], H));
+    step.run([&] { EXPECT_EQ(kBad, vokIirFree(nullptr)); }, reps("vokIirFree", "vokiirh", {"statePtr==0"}));
+    step.run([&] { EXPECT_EQ(kBad, vokIirFree(&cleared)); },
+             reps("vokIirFree", "vokiirh", {"IIR filter wasn't initialized"}));
+
+    step.run([&] {
+        P::one(&ts, &ds, in[0]);
+        P::hOne(&good, in[0]);
+    }, {});
+    const IirState goodBefore = good;
+    const auto* goodDly = static_cast<typename P::Dl*>(good.dlyState.dlyl);
+    const std::vector<typename P::Dl> dlyBefore(dly, dly + 1), goodDlyBefore(goodDly, goodDly + 2);
+    auto unused = coef<C>({2, 1, 4, 0.5f, 1, 1});
+    const auto unusedBefore = unused;
+    step.run([&] {
         vokSetErrStatus(kBad);
-        EXPECT_EQ(0, vokIirFree(&good));
+        IirTapState t2{};
+        IirState other{};
+        EXPECT_TRUE(isZero(P::one(&ts, &ds, in[0])));
+        EXPECT_TRUE(isZero(P::hOne(&good, in[0])));
+        P::blk(&ts, &ds, in.data(), out.as<O>(), 3);
+        EXPECT_EQ(kBad, P::hBlk(&good, in.data(), out.as<O>(), 3));
+        P::init(0, unused.data(), 1, &t2);
+        P::initBq(0, unused.data(), 1, &t2);
+        P::hInit(0, unused.data(), 1, &other);
+        P::hInitBq(0, unused.data(), 1, &other);
+        P::initDlyl(&ts, dly, &ds);
+        EXPECT_TRUE(t2.taps == nullptr && other.initMarker == 0 && same(&goodBefore, &good));
+        EXPECT_TRUE(same(dlyBefore.data(), dly) && same(goodDlyBefore.data(), goodDly, 2));
+        EXPECT_TRUE(same(unusedBefore.data(), unused.data(), 6));
+        EXPECT_EQ(0, vokIirFree(&good));  // only the release still works
         EXPECT_EQ(0, good.initMarker);
     }, {});
+    EXPECT_TRUE(out.untouched());
 }
 
 // A first-order 16-bit filter with one sample through it (delay line 2).
@@ -201,18 +194,19 @@ struct Primed {
     IirDlyState ds{};
     int dly = 0;
     Primed() {
-        vokwIirlInit(0, taps, 1, &ts);
-        vokwIirlInitDlyl(&ts, &dly, &ds);
-        vokwIirl(&ts, &ds, 4, VOK_NO_SCALE, &sf);
+        w::init(0, taps, 1, &ts);
+        w::initDlyl(&ts, &dly, &ds);
+        w::one(&ts, &ds, 4);
     }
 };
 
-TEST(IirReports, SixteenBitFilters) {
+// The work arrays of the 16-bit filters: a refusal reports, returns zero and
+// changes nothing; order 0 takes a null delay line; zero iterations are fine
+// in the low layer and an error in the high one.
+TEST(IirReports, SixteenBitWorkArrays) {
     Primed p;
     voktest::ReportSteps step("vokiirlw");
-    sharedRows(step, kShort);
-    const char* L = "vokiirlw";
-    const char* H = "vokiirhw";
+    const char *L = "vokiirlw", *H = "vokiirhw";
     IirTapState ts{};
     IirDlyState ds{};
     const short in[3] = {1, 2, 3};
@@ -221,52 +215,35 @@ TEST(IirReports, SixteenBitFilters) {
         step.run(refusing(1, [&] {
             float t[] = {1, 0.5f, 0.25f, 1, 0.1f, 0.2f}, keep[6];
             std::memcpy(keep, t, sizeof t);
-            biquad ? vokwIirlInitBq(0, t, 1, &ts) : vokwIirlInit(0, t, 2, &ts);
-            EXPECT_EQ(0, std::memcmp(keep, t, sizeof t));
+            biquad ? w::initBq(0, t, 1, &ts) : w::init(0, t, 2, &ts);
+            EXPECT_TRUE(same(keep, t, 6));
         }), reps(biquad ? "vokwIirlInitBq" : "vokwIirlInit", L, {kNoWork}, kMem));
-    step.run([&] {  // order 0 takes a null delay line; zero iterations are fine in the low layer
-        float gain[] = {3, 1};
-        vokwIirlInit(0, gain, 0, &ts);
-        vokwIirlInitDlyl(&ts, nullptr, &ds);
-        EXPECT_EQ(6, vokwIirl(&ts, &ds, 2, VOK_NO_SCALE, &sf));
-        vokwbIirl(&p.ts, &p.ds, in, out.as<short>(), 0, VOK_NO_SCALE, &sf);
-    }, {});
-    for (int n : {1, 2})  // each work array failing in turn: the report, zero, nothing changed
-        step.run(refusing(n, [&] { EXPECT_EQ(0, vokwIirl(&p.ts, &p.ds, 8, VOK_NO_SCALE, &sf)); }),
-                 reps("vokwIirl", L, {kNoWork}, kMem));
-    for (int n : {1, 2, 3})
-        step.run(refusing(n, [&] { vokwbIirl(&p.ts, &p.ds, in, out.as<short>(), 3, VOK_NO_SCALE, &sf); }),
-                 reps("vokwbIirl", L, {kNoWork}, kMem));
     step.run([&] {
-        vokSetErrStatus(kBad);
-        EXPECT_EQ(0, vokwIirl(&p.ts, &p.ds, 8, VOK_NO_SCALE, &sf));
-        vokwbIirl(&p.ts, &p.ds, in, out.as<short>(), 3, VOK_NO_SCALE, &sf);
+        float gain[] = {3, 1};
+        w::init(0, gain, 0, &ts);
+        w::initDlyl(&ts, nullptr, &ds);
+        EXPECT_EQ(6, w::one(&ts, &ds, 2));
+        w::blk(&p.ts, &p.ds, in, out.as<short>(), 0);
     }, {});
+    for (int n : {1, 2})  // each work array failing in turn
+        step.run(refusing(n, [&] { EXPECT_EQ(0, w::one(&p.ts, &p.ds, 8)); }), reps("vokwIirl", L, {kNoWork}, kMem));
+    for (int n : {1, 2, 3})
+        step.run(refusing(n, [&] { w::blk(&p.ts, &p.ds, in, out.as<short>(), 3); }),
+                 reps("vokwbIirl", L, {kNoWork}, kMem));
     EXPECT_EQ(2, p.dly);
 
-    // The high layer: the conversion's work array, a refused inner set-up, the block checks.
-    const float taps[] = {1, 0.5f, 0.25f, 1, 0.1f, 0.2f}, zeroB[] = {0, 1, 1, 1, 1, 1}, first[] = {1, 1, 1, -0.5f};
+    const float taps[] = {1, 0.5f, 0.25f, 1, 0.1f, 0.2f}, first[] = {1, 1, 1, -0.5f};
     IirState fresh{}, cleared{}, good{};
-    step.run(refusing(3, [&] { vokwIirInit(0, taps, 2, &fresh); }),
+    step.run(refusing(3, [&] { w::hInit(0, taps, 2, &fresh); }),
              then(reps("vokwIirlInit", L, {kNoWork}, kMem), "vokwIirInit", H));
-    step.run([&] { vokwIirInitBq(0, zeroB, 1, &fresh); },
-             then(reps("vokwIirlInitBq", L, {"taps[?] equals zero"}), "vokwIirInitBq", H));
     EXPECT_EQ(0, fresh.initMarker);
-    step.run([&] { EXPECT_EQ(kBad, vokwbIir(nullptr, nullptr, nullptr, 0, VOK_NO_SCALE, &sf)); },
-             reps("vokwbIir", H, {"statePtr==0", "inSamps==0", "outSamps==0"}));
-    // Zero iterations are an error here, unlike the low layer.
-    step.run([&] { EXPECT_EQ(kBad, vokwbIir(&cleared, in, out.as<short>(), 0, VOK_NO_SCALE, &sf)); },
+    step.run([&] { EXPECT_EQ(kBad, w::hBlk(&cleared, in, out.as<short>(), 0)); },
              reps("vokwbIir", H, {"numIters <= 0", "IIR filter wasn't initialized"}));
-    step.run([&] { vokwIirInit(0, first, 1, &good); }, {});
-    step.run(refusing(3, [&] { EXPECT_EQ(kMem, vokwbIir(&good, in, out.as<short>(), 2, VOK_NO_SCALE, &sf)); }),
+    step.run([&] { w::hInit(0, first, 1, &good); }, {});
+    step.run(refusing(3, [&] { EXPECT_EQ(kMem, w::hBlk(&good, in, out.as<short>(), 2)); }),
              then(reps("vokwbIirl", L, {kNoWork}, kMem), "vokwbIir", H));
-    step.run([&] {  // a negative status on entry stops both forms; the release still works
-        vokSetErrStatus(kBad);
-        EXPECT_EQ(0, vokwIir(&good, 100, VOK_NO_SCALE, &sf));
-        EXPECT_EQ(kBad, vokwbIir(&good, in, out.as<short>(), 2, VOK_NO_SCALE, &sf));
-        EXPECT_EQ(0, *static_cast<int*>(good.dlyState.dlyl));
-        EXPECT_EQ(0, vokIirFree(&good));
-    }, {});
+    EXPECT_EQ(0, *static_cast<int*>(good.dlyState.dlyl));
+    EXPECT_EQ(0, vokIirFree(&good));
     EXPECT_TRUE(out.untouched());
 }
 
