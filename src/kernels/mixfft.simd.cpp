@@ -21,6 +21,21 @@ using kernels::kMaxRadix;
 #define VOK_UNROLL
 #endif
 
+// body(i) for begin <= i < end, unrolled when the bounds are known at compile
+// time (R != 0). A radix known only at run time keeps its loops rolled: the
+// pragma would unroll them 32 times over with remainder code for every count,
+// more than half of this file's object code for no gain.
+template <int R, class F>
+inline __attribute__((always_inline)) void each(int begin, int end, F&& body) {
+    if constexpr (R != 0) {
+        VOK_UNROLL
+        for (int i = begin; i < end; ++i) body(i);
+    } else {
+        for (int i = begin; i < end; ++i) body(i);
+    }
+}
+#define VOK_BODY(i) [&](int i) __attribute__((always_inline))
+
 // x in every lane, straight from memory (splat's 0 + x costs an addition
 // first; no table value here is -0, the one x where the two differ).
 template <class T>
@@ -133,28 +148,25 @@ inline __attribute__((always_inline)) void butterflyOdd(const Vec<T>* a, Vec<T>*
     if constexpr (R == 0)  // as in the passes: a radix known only at run time
         for (int j = 0; j < kMaxRadix / 2; ++j) t[j] = u[j] = Vec<T>{};
     Vec<T> sum = a[0];
-    VOK_UNROLL
-    for (int j = 1; j <= h; ++j) {
+    each<R>(1, h + 1, VOK_BODY(j) {
         t[j] = a[j] + a[n - j];
         u[j] = a[j] - a[n - j];
         sum = sum + t[j];
-    }
+    });
     b[0] = sum;
-    VOK_UNROLL
-    for (int k = 1; k <= h; ++k) {
+    each<R>(1, h + 1, VOK_BODY(k) {
         Vec<T> re = a[0] + t[1] * roots[2 * k * stride], im = u[1] * roots[2 * k * stride + 1];
         int index = k;
-        VOK_UNROLL
-        for (int j = 2; j <= h; ++j) {
+        each<R>(2, h + 1, VOK_BODY(j) {
             index += k;
             if (index >= n) index -= n;
             re = re + t[j] * roots[2 * index * stride];
             im = im + u[j] * roots[2 * index * stride + 1];
-        }
+        });
         const Vec<T> turned = rotate(im, dir);
         b[k] = re + turned;
         b[n - k] = re - turned;
-    }
+    });
 }
 
 // Composite radices R = A·B: B transforms of A points (inputs B apart), the
@@ -234,27 +246,23 @@ void passOf(const T* in, T* out, int r, long long m, long long s, const T* twidd
     const Spread spread{roots};
     for (long long p = 0; p < m; ++p) {
         const bool twiddled = p > 0;
-        if (twiddled)
-            VOK_UNROLL
-            for (int k = 1; k < n; ++k) w[k] = factor(twiddles + 2 * (p * (n - 1) + k - 1), dir);
+        if (twiddled) each<R>(1, n, VOK_BODY(k) { w[k] = factor(twiddles + 2 * (p * (n - 1) + k - 1), dir); });
         for (long long q0 = 0; q0 < s; q0 += kPoints) {
             // A last register that would be partial moves back over points already
             // done (computing them again, to the same bits) when there are enough.
             const long long q = q0 + kPoints > s && s >= kPoints ? s - kPoints : q0;
             const int reals = int(s - q < kPoints ? s - q : kPoints) * 2;
-            VOK_UNROLL
-            for (int j = 0; j < n; ++j) {
+            each<R>(0, n, VOK_BODY(j) {
                 const T* from = in + 2 * (q + s * (p + j * m));
                 a[j] = reals == kLanes<T> ? load(from) : loadPartial(from, reals);
-            }
+            });
             butterfly<T, R>(a, b, r, spread, 1, dir);
-            VOK_UNROLL
-            for (int k = 0; k < n; ++k) {
+            each<R>(0, n, VOK_BODY(k) {
                 const Vec<T> v = twiddled && k > 0 ? times(b[k], w[k]) : b[k];
                 T* to = out + 2 * (q + s * (n * p + k));
                 if (reals == kLanes<T>) store(to, v);
                 else storePartial(to, v, reals);
-            }
+            });
         }
     }
 }
@@ -278,18 +286,16 @@ void firstPassOf(const T* in, T* out, int r, long long m, const T* twiddles, con
         const long long p = p0 + kPoints > m && m >= kPoints ? m - kPoints : p0;
         const int count = int(m - p < kPoints ? m - p : kPoints);
         const int reals = 2 * count;
-        VOK_UNROLL
-        for (int j = 0; j < n; ++j) {
+        each<R>(0, n, VOK_BODY(j) {
             const T* from = in + 2 * (p + j * m);
             a[j] = reals == kLanes<T> ? load(from) : loadPartial(from, reals);
-        }
+        });
         butterfly<T, R>(a, b, r, spread, 1, dir);
-        VOK_UNROLL
-        for (int k = 1; k < n; ++k) {
+        each<R>(1, n, VOK_BODY(k) {
             const T* at = twiddles + 2 * ((k - 1) * m + p);
             const Vec<T> w = reals == kLanes<T> ? load(at) : loadPartial(at, reals);
             b[k] = b[k] * dupRe<T>(w) + swapReIm<T>(b[k]) * (dupIm<T>(w) * dir.imSign);
-        }
+        });
         int k = 0;
         if (count == kPoints)
             for (; k + kPoints <= n; k += kPoints) {
