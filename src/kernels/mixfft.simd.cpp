@@ -233,16 +233,23 @@ inline __attribute__((always_inline)) void butterfly(const Vec<T>* a, Vec<T>* b,
     }
 }
 
-template <class T, int R, class Spread>
-void passOf(const T* in, T* out, int r, long long m, long long s, const T* twiddles, const T* roots,
+// GCC cannot see that w is set wherever it is used (some radices only).
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+// Last: the transform's last pass (m = 1, no twiddles). Knowing m there spares
+// the address arithmetic of the general loops, which took about a tenth of a
+// short transform (N = 60 ... 120) ending in a single register of points.
+template <class T, int R, class Spread, bool Last>
+void passOf(const T* in, T* out, int r, long long mAny, long long s, const T* twiddles, const T* roots,
             const Direction<T>& dir) {
+    const long long m = Last ? 1 : mAny;
     constexpr int kSize = R ? R : kMaxRadix;
     constexpr long long kPoints = kLanes<T> / 2;
     const int n = R ? R : r;
     Vec<T> a[kSize], b[kSize];
     if constexpr (R == 0)  // a radix known only at run time hides that every lane is set
         for (int i = 0; i < kSize; ++i) a[i] = b[i] = Vec<T>{};
-    Factor<T> w[kSize];
+    Factor<T> w[kSize];  // set for each p > 0, the only p that use them
     const Spread spread{roots};
     for (long long p = 0; p < m; ++p) {
         const bool twiddled = p > 0;
@@ -266,6 +273,8 @@ void passOf(const T* in, T* out, int r, long long m, long long s, const T* twidd
         }
     }
 }
+
+#pragma GCC diagnostic pop
 
 // The first pass (s = 1) has a single sub-transform per p; there a register
 // holds consecutive p instead, with their twiddles kept k-major so that one
@@ -316,8 +325,9 @@ void passOrFirst(const T* in, T* out, int r, long long m, long long s, const T* 
                  const Direction<T>& dir) {
     if (s == 1 && m > 1) firstPassOf<T, R>(in, out, r, m, twiddles, roots, dir);
     else if (R != 0 && m * ((s + kLanes<T> / 2 - 1) / (kLanes<T> / 2)) >= 8)
-        passOf<T, R, SpreadRoots<T, R ? R : 1>>(in, out, r, m, s, twiddles, roots, dir);
-    else passOf<T, R, Roots<T>>(in, out, r, m, s, twiddles, roots, dir);
+        passOf<T, R, SpreadRoots<T, R ? R : 1>, false>(in, out, r, m, s, twiddles, roots, dir);
+    else if (R != 0 && m == 1) passOf<T, R, Roots<T>, true>(in, out, r, m, s, twiddles, roots, dir);
+    else passOf<T, R, Roots<T>, false>(in, out, r, m, s, twiddles, roots, dir);
 }
 
 template <class T>
