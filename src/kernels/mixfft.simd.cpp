@@ -234,8 +234,10 @@ inline __attribute__((always_inline)) void butterfly(const Vec<T>* a, Vec<T>* b,
 }
 
 // GCC cannot see that w is set wherever it is used (some radices only).
+#if !defined(__clang__)
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
 // Last: the transform's last pass (m = 1, no twiddles). Knowing m there spares
 // the address arithmetic of the general loops, which took about a tenth of a
 // short transform (N = 60 ... 120) ending in a single register of points.
@@ -274,7 +276,9 @@ void passOf(const T* in, T* out, int r, long long mAny, long long s, const T* tw
     }
 }
 
+#if !defined(__clang__)
 #pragma GCC diagnostic pop
+#endif
 
 // The first pass (s = 1) has a single sub-transform per p; there a register
 // holds consecutive p instead, with their twiddles kept k-major so that one
