@@ -21,6 +21,21 @@ using kernels::kMaxRadix;
 #define VOK_UNROLL
 #endif
 
+// body(i) for begin <= i < end, unrolled when the bounds are known at compile
+// time (R != 0). A radix known only at run time keeps its loops rolled: the
+// pragma would unroll them 32 times over with remainder code for every count,
+// more than half of this file's object code for no gain.
+template <int R, class F>
+inline __attribute__((always_inline)) void each(int begin, int end, F&& body) {
+    if constexpr (R != 0) {
+        VOK_UNROLL
+        for (int i = begin; i < end; ++i) body(i);
+    } else {
+        for (int i = begin; i < end; ++i) body(i);
+    }
+}
+#define VOK_BODY(i) [&](int i) __attribute__((always_inline))
+
 // x in every lane, straight from memory (splat's 0 + x costs an addition
 // first; no table value here is -0, the one x where the two differ).
 template <class T>
@@ -133,28 +148,25 @@ inline __attribute__((always_inline)) void butterflyOdd(const Vec<T>* a, Vec<T>*
     if constexpr (R == 0)  // as in the passes: a radix known only at run time
         for (int j = 0; j < kMaxRadix / 2; ++j) t[j] = u[j] = Vec<T>{};
     Vec<T> sum = a[0];
-    VOK_UNROLL
-    for (int j = 1; j <= h; ++j) {
+    each<R>(1, h + 1, VOK_BODY(j) {
         t[j] = a[j] + a[n - j];
         u[j] = a[j] - a[n - j];
         sum = sum + t[j];
-    }
+    });
     b[0] = sum;
-    VOK_UNROLL
-    for (int k = 1; k <= h; ++k) {
+    each<R>(1, h + 1, VOK_BODY(k) {
         Vec<T> re = a[0] + t[1] * roots[2 * k * stride], im = u[1] * roots[2 * k * stride + 1];
         int index = k;
-        VOK_UNROLL
-        for (int j = 2; j <= h; ++j) {
+        each<R>(2, h + 1, VOK_BODY(j) {
             index += k;
             if (index >= n) index -= n;
             re = re + t[j] * roots[2 * index * stride];
             im = im + u[j] * roots[2 * index * stride + 1];
-        }
+        });
         const Vec<T> turned = rotate(im, dir);
         b[k] = re + turned;
         b[n - k] = re - turned;
-    }
+    });
 }
 
 // Composite radices R = A·B: B transforms of A points (inputs B apart), the
@@ -221,43 +233,52 @@ inline __attribute__((always_inline)) void butterfly(const Vec<T>* a, Vec<T>* b,
     }
 }
 
-template <class T, int R, class Spread>
-void passOf(const T* in, T* out, int r, long long m, long long s, const T* twiddles, const T* roots,
+// GCC cannot see that w is set wherever it is used (some radices only).
+#if !defined(__clang__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
+// Last: the transform's last pass (m = 1, no twiddles). Knowing m there spares
+// the address arithmetic of the general loops, which took about a tenth of a
+// short transform (N = 60 ... 120) ending in a single register of points.
+template <class T, int R, class Spread, bool Last>
+void passOf(const T* in, T* out, int r, long long mAny, long long s, const T* twiddles, const T* roots,
             const Direction<T>& dir) {
+    const long long m = Last ? 1 : mAny;
     constexpr int kSize = R ? R : kMaxRadix;
     constexpr long long kPoints = kLanes<T> / 2;
     const int n = R ? R : r;
     Vec<T> a[kSize], b[kSize];
     if constexpr (R == 0)  // a radix known only at run time hides that every lane is set
         for (int i = 0; i < kSize; ++i) a[i] = b[i] = Vec<T>{};
-    Factor<T> w[kSize];
+    Factor<T> w[kSize];  // set for each p > 0, the only p that use them
     const Spread spread{roots};
     for (long long p = 0; p < m; ++p) {
         const bool twiddled = p > 0;
-        if (twiddled)
-            VOK_UNROLL
-            for (int k = 1; k < n; ++k) w[k] = factor(twiddles + 2 * (p * (n - 1) + k - 1), dir);
+        if (twiddled) each<R>(1, n, VOK_BODY(k) { w[k] = factor(twiddles + 2 * (p * (n - 1) + k - 1), dir); });
         for (long long q0 = 0; q0 < s; q0 += kPoints) {
             // A last register that would be partial moves back over points already
             // done (computing them again, to the same bits) when there are enough.
             const long long q = q0 + kPoints > s && s >= kPoints ? s - kPoints : q0;
             const int reals = int(s - q < kPoints ? s - q : kPoints) * 2;
-            VOK_UNROLL
-            for (int j = 0; j < n; ++j) {
+            each<R>(0, n, VOK_BODY(j) {
                 const T* from = in + 2 * (q + s * (p + j * m));
                 a[j] = reals == kLanes<T> ? load(from) : loadPartial(from, reals);
-            }
+            });
             butterfly<T, R>(a, b, r, spread, 1, dir);
-            VOK_UNROLL
-            for (int k = 0; k < n; ++k) {
+            each<R>(0, n, VOK_BODY(k) {
                 const Vec<T> v = twiddled && k > 0 ? times(b[k], w[k]) : b[k];
                 T* to = out + 2 * (q + s * (n * p + k));
                 if (reals == kLanes<T>) store(to, v);
                 else storePartial(to, v, reals);
-            }
+            });
         }
     }
 }
+
+#if !defined(__clang__)
+#pragma GCC diagnostic pop
+#endif
 
 // The first pass (s = 1) has a single sub-transform per p; there a register
 // holds consecutive p instead, with their twiddles kept k-major so that one
@@ -278,18 +299,16 @@ void firstPassOf(const T* in, T* out, int r, long long m, const T* twiddles, con
         const long long p = p0 + kPoints > m && m >= kPoints ? m - kPoints : p0;
         const int count = int(m - p < kPoints ? m - p : kPoints);
         const int reals = 2 * count;
-        VOK_UNROLL
-        for (int j = 0; j < n; ++j) {
+        each<R>(0, n, VOK_BODY(j) {
             const T* from = in + 2 * (p + j * m);
             a[j] = reals == kLanes<T> ? load(from) : loadPartial(from, reals);
-        }
+        });
         butterfly<T, R>(a, b, r, spread, 1, dir);
-        VOK_UNROLL
-        for (int k = 1; k < n; ++k) {
+        each<R>(1, n, VOK_BODY(k) {
             const T* at = twiddles + 2 * ((k - 1) * m + p);
             const Vec<T> w = reals == kLanes<T> ? load(at) : loadPartial(at, reals);
             b[k] = b[k] * dupRe<T>(w) + swapReIm<T>(b[k]) * (dupIm<T>(w) * dir.imSign);
-        }
+        });
         int k = 0;
         if (count == kPoints)
             for (; k + kPoints <= n; k += kPoints) {
@@ -310,8 +329,9 @@ void passOrFirst(const T* in, T* out, int r, long long m, long long s, const T* 
                  const Direction<T>& dir) {
     if (s == 1 && m > 1) firstPassOf<T, R>(in, out, r, m, twiddles, roots, dir);
     else if (R != 0 && m * ((s + kLanes<T> / 2 - 1) / (kLanes<T> / 2)) >= 8)
-        passOf<T, R, SpreadRoots<T, R ? R : 1>>(in, out, r, m, s, twiddles, roots, dir);
-    else passOf<T, R, Roots<T>>(in, out, r, m, s, twiddles, roots, dir);
+        passOf<T, R, SpreadRoots<T, R ? R : 1>, false>(in, out, r, m, s, twiddles, roots, dir);
+    else if (R != 0 && m == 1) passOf<T, R, Roots<T>, true>(in, out, r, m, s, twiddles, roots, dir);
+    else passOf<T, R, Roots<T>, false>(in, out, r, m, s, twiddles, roots, dir);
 }
 
 template <class T>
