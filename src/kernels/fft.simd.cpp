@@ -485,8 +485,33 @@ struct BitReversal {
     }
 };
 
+// Half a register, loaded whole (a partial load into a full register would
+// go through the stack).
+template <class T>
+struct HalfVecOf {
+    typedef T type __attribute__((vector_size(kVectorBytes / 2)));
+};
+template <class T>
+using HalfVec = typename HalfVecOf<T>::type;
+template <class T>
+inline __attribute__((always_inline)) HalfVec<T> loadHalf(const T* p) {
+    HalfVec<T> v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+// (re0, im0, re1, im1, ...) from half a register of each.
+template <class T>
+inline __attribute__((always_inline)) Vec<T> interleaveHalves(HalfVec<T> re, HalfVec<T> im) {
+    return [&]<std::size_t... I>(std::index_sequence<I...>) {
+        return Vec<T>(__builtin_shufflevector(re, im, ((I & 1) * (kLanes<T> / 2) + I / 2)...));
+    }(std::make_index_sequence<kLanes<T>>{});
+}
+
 // Stage-table reals the first F bits use up.
 constexpr int firstOffset(int f) { return f == 4 ? 60 : f == 3 ? 24 : f == 2 ? 12 : 0; }
+
+template <class T>
+void interleave(const T* re, const T* im, T* x, long long n);
 
 // With srcIm, src and srcIm are split arrays of the input, interleaved tile by
 // tile on the way in; x is then work memory apart from them.
@@ -501,6 +526,13 @@ void ditNaturalImpl(const T* src, T* x, int order, const T* stages, const T* src
     const int cols = 1 << g;
     const long long n = 1LL << order;
     const long long rowStride = 1LL << (order - F), dstStride = 1LL << (order - g);
+    if (srcIm && cols < C) {
+        // Split rows shorter than half a register (no order and width that
+        // take this path has them) are interleaved first.
+        interleave(src, srcIm, x, n);
+        src = x;
+        srcIm = nullptr;
+    }
 
     const T* wide = stages + kernels::firstPassOffset(order);
     static constexpr BitReversal<F> revF{};
@@ -523,27 +555,6 @@ void ditNaturalImpl(const T* src, T* x, int order, const T* stages, const T* src
                 for (int j = 0; j < 2 * cols; j += L) store(to + j, load(from + j));
         }
     };
-    const auto gatherSplit = [&](long long b) {
-        for (int a = 0; a < P; ++a) {
-            const long long from = a * rowStride + b * cols;
-            const T* re = src + from;
-            const T* im = srcIm + from;
-            T* to = copy + 2 * a * pitch;
-            if (cols < L) {
-                for (int j = 0; j < cols; ++j) {
-                    to[2 * j] = re[j];
-                    to[2 * j + 1] = im[j];
-                }
-                continue;
-            }
-            for (int j = 0; j < cols; j += L) {
-                const Vec<T> r = load(re + j), i = load(im + j);
-                store(to + 2 * j, permute2<T>(r, i, [](int k) { return (k & 1) * kLanes<T> + k / 2; }));
-                store(to + 2 * j + L,
-                      permute2<T>(r, i, [](int k) { return (k & 1) * kLanes<T> + kLanes<T> / 2 + k / 2; }));
-            }
-        }
-    };
     // Offsets (in reals) of the rows a lane reads, in the order the first
     // bits take them, from the array and from the copy, and of the output
     // row of each column; taken once, not per tile.
@@ -553,16 +564,26 @@ void ditNaturalImpl(const T* src, T* x, int order, const T* stages, const T* src
         copyRow[k] = 2 * revF.v[k] * (long long)pitch;
     }
     for (int c = 0; c < cols; ++c) outRow[c] = 2 * revG[c] * dstStride;
-    const auto transform = [&](const T* tile, const long long* row, long long rb) {
+    long long splitRow[P];
+    for (int k = 0; k < P; ++k) splitRow[k] = revF.v[k] * rowStride;
+    // The tile at tile (rows row[k] apart), or with re, im a tile of split
+    // input, interleaved in registers as it is read: half a register of
+    // real parts and half of imaginary parts make one of complex values.
+    const auto transformAny = [&]<bool SplitIn>(const T* tile, const long long* row, long long rb, const T* re,
+                                                const T* im) {
         T* const out = x + 2 * rb * P;
         for (int c0 = 0; c0 < cols; c0 += C) {
             const int lanes = cols - c0 < C ? cols - c0 : C;
             Vec<T> a[P];
-            for (int k = 0; k < P; ++k) a[k] = load(tile + row[k] + 2 * c0);
+            if constexpr (SplitIn)
+                for (int k = 0; k < P; ++k)
+                    a[k] = interleaveHalves<T>(loadHalf(re + row[k] + c0), loadHalf(im + row[k] + c0));
+            else
+                for (int k = 0; k < P; ++k) a[k] = load(tile + row[k] + 2 * c0);
             firstBits<T, Inv, F>(a, wide);
             if constexpr (P >= C) {
                 // Whole registers: C x C transposes turn the lanes into rows.
-                if (lanes == C) {
+                if (SplitIn || lanes == C) {
                     for (int k0 = 0; k0 < P; k0 += C) {
                         Vec<T> r[C];
                         for (int j = 0; j < C; ++j) r[j] = a[k0 + j];
@@ -572,6 +593,7 @@ void ditNaturalImpl(const T* src, T* x, int order, const T* stages, const T* src
                     continue;
                 }
             }
+            if constexpr (SplitIn && P >= C) continue;
             alignas(64) T v[P][L];
             for (int k = 0; k < P; ++k) store(v[k], a[k]);
             const auto put = [&](int c) {
@@ -584,17 +606,20 @@ void ditNaturalImpl(const T* src, T* x, int order, const T* stages, const T* src
                 for (int c = 0; c < lanes; ++c) put(c);
         }
     };
+    const auto transform = [&](const T* tile, const long long* row, long long rb) {
+        transformAny.template operator()<false>(tile, row, rb, nullptr, nullptr);
+    };
+    const auto transformSplit = [&](const long long* row, long long rb, const T* re, const T* im) {
+        transformAny.template operator()<true>(nullptr, row, rb, re, im);
+    };
     const bool inPlace = src == x;
     for (long long b = 0; b < (1LL << q); ++b) {
         const long long rb = reverseLow(b, q);
         if (rb < b) continue;
-        if (srcIm) {
-            gatherSplit(b);
-            transform(copy, copyRow, rb);
-            if (rb != b) {
-                gatherSplit(rb);
-                transform(copy, copyRow, b);
-            }
+        if (F >= 3 && srcIm) {
+            // x is apart from the arrays: tiles b and rb need no copy.
+            transformSplit(splitRow, rb, src + b * cols, srcIm + b * cols);
+            if (rb != b) transformSplit(splitRow, b, src + rb * cols, srcIm + rb * cols);
             continue;
         }
         // A tile of one register column is read whole before any result is
