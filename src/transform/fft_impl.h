@@ -21,6 +21,7 @@
 #include "frame/context.h"
 #include "kernels/arith.h"
 #include "kernels/fft.h"
+#include "kernels/fftblock.h"
 #include "kernels/fftsmall.h"
 #include "transform/bitrev.h"
 #include "transform/fft.h"
@@ -310,31 +311,54 @@ template <class T>
 
 inline bool scales(int flags) { return (flags & VOK_Inv) && !(flags & VOK_NoScale); }
 
-// Orders 1 ... kSmallComplex; interleaved data pass null imaginary arrays.
+// Natural-order calls of these orders (interleaved, split) run the block
+// kernels: several points per register, where the straight-line kernels hold
+// one and the general ones pay loops and table walks.
+// Below these orders the straight-line kernels' shorter chains win; double
+// interleaved data is one complex value per 128-bit register there anyway.
+template <class T> inline constexpr int kBlockFrom[2] = {4, 4};
+template <> inline constexpr int kBlockFrom<double>[2] = {5, 4};
+template <class T> inline constexpr int kBlockTo[2] = {7, 7};
+
 template <class T>
-void smallComplex(const T* re, const T* im, T* reOut, T* imOut, int order, int flags) {
+[[gnu::always_inline]] inline kernels::BlockFn<T> blockKernel(bool split, int order, int flags) {
+    if (order < kBlockFrom<T>[split] || order > kBlockTo<T>[split] || (flags & (VOK_InBitRev | VOK_OutBitRev)))
+        return nullptr;
+    const int variant = 4 * split + 2 * ((flags & VOK_Inv) != 0) + scales(flags);
+    return kernels::blockOps<T>().fn[order - kernels::kBlockFirstOrder][variant];
+}
+
+// Orders 1 ... kSmallComplex and the block kernels' calls (interleaved data
+// pass null imaginary arrays); false for the general kernels.
+template <class T>
+[[gnu::always_inline]] inline bool smallComplex(const T* re, const T* im, T* reOut, T* imOut, int order, int flags) {
+    if (const kernels::BlockFn<T> block = blockKernel<T>(im != nullptr, order, flags)) {
+        block(re, im, reOut, imOut);
+        return true;
+    }
+    if (order > kSmallComplex<T>) return false;
     const Direction d = directionOf(flags);
     const int bitOrder = d.inBitRev ? 1 : d.outBitRev ? 2 : 0;
     const int variant = 2 * bitOrder + scales(flags) + (im ? 12 : 6 * d.inverse);
     const SmallComplexFn<T> fn = kSmallComplexFns<T>[order - 1][variant];
     if (im && d.inverse) fn(im, re, imOut, reOut);
     else fn(re, im, reOut, imOut);
+    return true;
 }
 
-// The common small call: orders 1 ... kSmallComplex, one direction, no Init
-// or Free, pointers given and the order's tables built. It passes every check
-// below and runs the same kernel; taken first, the entry needs no frame.
+// The common small call: orders 1 ... kBlockLastOrder, one direction, no
+// Init or Free, pointers given and the order's tables built. It passes every
+// check below and runs the same kernel; taken first, the entry needs no frame.
 template <class T>
 [[gnu::always_inline]] inline bool smallComplexFast(const T* re, const T* im, T* reOut, T* imOut, int order,
                                                     int flags) {
-    if (unsigned(order - 1) >= unsigned(kSmallComplex<T>) || (flags & (VOK_Init | VOK_Free)) ||
+    if (unsigned(order - 1) >= unsigned(kernels::kBlockLastOrder) || (flags & (VOK_Init | VOK_Free)) ||
         !complexFlagsGood(flags))
         return false;
     TransformCaches& tables = threadContext().tables;
     const int which = directionOf(flags).outBitRev ? kPairSlot : kStageSlot;
     if (!tables.internalFft[kPrecision<T>][order][which] || !tables.swap[order]) return false;
-    smallComplex<T>(re, im, reOut, imOut, order, flags);
-    return true;
+    return smallComplex<T>(re, im, reOut, imOut, order, flags);
 }
 
 template <class T>
@@ -351,7 +375,7 @@ template <class T>
     if (!complexPrologue<T>(check, order, flags, stages, swap)) return;
     if (check(!x, "samps==0") || (!complexFlagsGood(flags) && complexFlagsBad<T>(check, flags))) return;
     if (order == 0) return;
-    if (order <= kSmallComplex<T>) return smallComplex<T>(x, nullptr, x, nullptr, order, flags);
+    if (smallComplex<T>(x, nullptr, x, nullptr, order, flags)) return;
     complexCore<T>(nullptr, x, order, directionOf(flags), stages, swap);
     if (scales(flags)) scale(x, 2LL << order, 1.0 / double(1LL << order));
 }
@@ -376,7 +400,7 @@ template <class T>
         out[1] = in[1];
         return;
     }
-    if (order <= kSmallComplex<T>) return smallComplex<T>(in, nullptr, out, nullptr, order, flags);
+    if (smallComplex<T>(in, nullptr, out, nullptr, order, flags)) return;
     complexCore<T>(in, out, order, directionOf(flags), stages, swap);
     if (scales(flags)) scale(out, 2LL << order, 1.0 / double(1LL << order));
 }
@@ -425,7 +449,7 @@ template <class T>
         imOut[0] = imIn[0];
         return;
     }
-    if (order <= kSmallComplex<T>) return smallComplex<T>(reIn, imIn, reOut, imOut, order, flags);
+    if (smallComplex<T>(reIn, imIn, reOut, imOut, order, flags)) return;
     const kernels::FftOps<T>& ops = kernels::fftOps<T>(order);
     const Direction d = directionOf(flags);
     if (!d.inBitRev && !d.outBitRev)
@@ -689,11 +713,8 @@ int apiComplexNip(const T* in, T* out, int order, bool forward, bool scaleInvers
         out[1] = in[1];
         return VOK_StatusOk;
     }
-    if (order <= kSmallComplex<T>) {
-        const int flags = forward ? VOK_Forw : scaleInverse ? VOK_Inv : VOK_Inv | VOK_NoScale;
-        smallComplex<T>(in, nullptr, out, nullptr, order, flags);
-        return VOK_StatusOk;
-    }
+    const int flags = forward ? VOK_Forw : scaleInverse ? VOK_Inv : VOK_Inv | VOK_NoScale;
+    if (smallComplex<T>(in, nullptr, out, nullptr, order, flags)) return VOK_StatusOk;
     complexCore<T>(in == out ? nullptr : in, out, order, Direction{!forward, false, false}, stages, swap);
     if (!forward && scaleInverse) scale(out, 2LL << order, 1.0 / double(1LL << order));
     return VOK_StatusOk;
