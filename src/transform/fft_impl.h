@@ -177,6 +177,11 @@ void scale(T* x, long long count, double factor) {
 template <class T> inline constexpr int kSmallComplex = 5;
 template <> inline constexpr int kSmallComplex<float> = 4;
 constexpr int kSmallReal = 6;
+// Real transforms of these orders run the block kernels (the complex block
+// of half the points and a vector recombination).
+constexpr int kRealBlockFrom = 5;
+constexpr int kRealBlockTo = 7;
+static_assert(kRealBlockFrom >= kernels::kBlockRealFirstOrder && kRealBlockTo <= kernels::kBlockRealLastOrder);
 
 template <class T>
 using SmallComplexFn = void (*)(const T*, const T*, T*, T*);
@@ -319,13 +324,14 @@ inline bool scales(int flags) { return (flags & VOK_Inv) && !(flags & VOK_NoScal
 template <class T> inline constexpr int kBlockFrom[2] = {4, 4};
 template <> inline constexpr int kBlockFrom<double>[2] = {5, 4};
 template <class T> inline constexpr int kBlockTo[2] = {7, 7};
+static_assert(kBlockFrom<float>[0] >= kernels::kBlockFirstOrder && kBlockFrom<double>[0] >= kernels::kBlockFirstOrder &&
+              kBlockTo<float>[0] <= kernels::kBlockLastOrder);
 
 template <class T>
 [[gnu::always_inline]] inline kernels::BlockFn<T> blockKernel(bool split, int order, int flags) {
     if (order < kBlockFrom<T>[split] || order > kBlockTo<T>[split] || (flags & (VOK_InBitRev | VOK_OutBitRev)))
         return nullptr;
-    const int variant = 4 * split + 2 * ((flags & VOK_Inv) != 0) + scales(flags);
-    return kernels::blockOps<T>().fn[order - kernels::kBlockFirstOrder][variant];
+    return kernels::blockOps<T>().fn[order - kernels::kBlockFirstOrder][2 * split + ((flags & VOK_Inv) != 0)];
 }
 
 // Orders 1 ... kSmallComplex and the block kernels' calls (interleaved data
@@ -333,7 +339,7 @@ template <class T>
 template <class T>
 [[gnu::always_inline]] inline bool smallComplex(const T* re, const T* im, T* reOut, T* imOut, int order, int flags) {
     if (const kernels::BlockFn<T> block = blockKernel<T>(im != nullptr, order, flags)) {
-        block(re, im, reOut, imOut);
+        block(re, im, reOut, imOut, scales(flags) ? T(1) / T(1 << order) : T(1));
         return true;
     }
     if (order > kSmallComplex<T>) return false;
@@ -594,6 +600,9 @@ template <class T>
     const long long n = 1LL << order;
     const bool inverse = (flags & VOK_Inv) != 0;
     const long long count = layout == Layout::kCcs ? n + 2 : n;
+    if (order >= kRealBlockFrom && order <= kRealBlockTo)
+        return kernels::blockOps<T>().forward[order - kernels::kBlockRealFirstOrder][int(layout)](
+            nip ? in : out, out, inverse ? T(-1) : T(1), scales(flags) ? T(1) / T(n) : T(1));
     if (order >= 1 && order <= kSmallReal)
         return kSmallForwardFns<T>[order - 1][4 * int(layout) + 2 * inverse + scales(flags)](nip ? in : out, out);
     if (order == 0) {
@@ -651,6 +660,9 @@ template <class T>
         out[0] = src[0];
         return;
     }
+    if (order >= kRealBlockFrom && order <= kRealBlockTo)
+        return kernels::blockOps<T>().toReal[order - kernels::kBlockRealFirstOrder][int(layout)](
+            src, out, inverse ? T(1) : T(-1), scales(flags) ? T(1) / T(n) : T(1));
     if (order <= kSmallReal)
         return kSmallToRealFns<T>[order - 1][4 * int(layout) + 2 * !inverse + scales(flags)](src, out);
     const T xh = layout == Layout::kCcs ? src[n] : layout == Layout::kPerm ? src[1] : src[n - 1];
