@@ -170,16 +170,18 @@ void scale(T* x, long long count, double factor) {
 
 // ---- straight-line transforms of the smallest orders ----
 
-// Up to these orders the straight-line kernels beat the general ones. At 32
-// float points the general kernel, several complex values per register,
+// Up to these orders the straight-line kernels beat the general ones (the
+// block kernels below take the natural-order complex calls from order 4 or 5).
+// At 32 float points the general kernel, several complex values per register,
 // takes 0.7 of the time of the straight line's one per register; doubles
 // are one per register either way.
 template <class T> inline constexpr int kSmallComplex = 5;
 template <> inline constexpr int kSmallComplex<float> = 4;
-constexpr int kSmallReal = 6;
+constexpr int kSmallReal = 4;
 // Real transforms of these orders run the block kernels (the complex block
-// of half the points and a vector recombination).
-constexpr int kRealBlockFrom = 5;
+// of half the points and a vector recombination); at 16 points the block of
+// 8, two per vector, loses to the straight line.
+constexpr int kRealBlockFrom = kSmallReal + 1;
 constexpr int kRealBlockTo = 7;
 static_assert(kRealBlockFrom >= kernels::kBlockRealFirstOrder && kRealBlockTo <= kernels::kBlockRealLastOrder);
 
