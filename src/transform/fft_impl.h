@@ -330,20 +330,24 @@ static_assert(kBlockFrom<float>[0] >= kernels::kBlockFirstOrder && kBlockFrom<do
               kBlockTo<float>[0] <= kernels::kBlockLastOrder);
 
 template <class T>
-[[gnu::always_inline]] inline kernels::BlockFn<T> blockKernel(bool split, int order, int flags) {
-    if (order < kBlockFrom<T>[split] || order > kBlockTo<T>[split] || (flags & (VOK_InBitRev | VOK_OutBitRev)))
-        return nullptr;
-    return kernels::blockOps<T>().fn[order - kernels::kBlockFirstOrder][2 * split + ((flags & VOK_Inv) != 0)];
+[[gnu::always_inline]] inline bool blockCall(bool split, int order, int flags) {
+    return order >= kBlockFrom<T>[split] && order <= kBlockTo<T>[split] && !(flags & (VOK_InBitRev | VOK_OutBitRev));
+}
+// Out of line (and true, to be tail-called): the entries keep the small frame
+// of the straight-line kernels' calls.
+template <class T>
+[[gnu::noinline]] bool runBlock(const T* re, const T* im, T* reOut, T* imOut, int order, int flags) {
+    const bool split = im != nullptr;
+    kernels::blockOps<T>().fn[order - kernels::kBlockFirstOrder][2 * split + ((flags & VOK_Inv) != 0)](
+        re, im, reOut, imOut, scales(flags) ? T(1) / T(1 << order) : T(1));
+    return true;
 }
 
 // Orders 1 ... kSmallComplex and the block kernels' calls (interleaved data
 // pass null imaginary arrays); false for the general kernels.
 template <class T>
 [[gnu::always_inline]] inline bool smallComplex(const T* re, const T* im, T* reOut, T* imOut, int order, int flags) {
-    if (const kernels::BlockFn<T> block = blockKernel<T>(im != nullptr, order, flags)) {
-        block(re, im, reOut, imOut, scales(flags) ? T(1) / T(1 << order) : T(1));
-        return true;
-    }
+    if (blockCall<T>(im != nullptr, order, flags)) return runBlock<T>(re, im, reOut, imOut, order, flags);
     if (order > kSmallComplex<T>) return false;
     const Direction d = directionOf(flags);
     const int bitOrder = d.inBitRev ? 1 : d.outBitRev ? 2 : 0;
@@ -361,7 +365,7 @@ template <class T>
 [[gnu::always_inline]] inline bool smallComplexFast(const T* re, const T* im, T* reOut, T* imOut, int order,
                                                     int flags) {
     if (unsigned(order - 1) >= unsigned(kernels::kBlockLastOrder) || (flags & (VOK_Init | VOK_Free)) ||
-        !complexFlagsGood(flags))
+        !complexFlagsGood(flags) || (order > kSmallComplex<T> && !blockCall<T>(im != nullptr, order, flags)))
         return false;
     TransformCaches& tables = threadContext().tables;
     const int which = directionOf(flags).outBitRev ? kPairSlot : kStageSlot;
@@ -584,6 +588,16 @@ inline bool inPackingBad(ArgChecks check, int flags) {
            check((flags & 1024) == 0 && (flags & 4096) == 0, "(flags & 1024)==0 && (flags & 4096)==0");
 }
 
+// The block kernels' real transforms, out of line: the entries keep the
+// small frame of their smallest orders' calls.
+template <class T>
+[[gnu::noinline]] void realBlock(bool toReal, int order, Layout layout, T sign, bool scaled, const T* in, T* out) {
+    const kernels::BlockOps<T>& ops = kernels::blockOps<T>();
+    const int row = order - kernels::kBlockRealFirstOrder;
+    const T scale = scaled ? T(1) / T(1 << order) : T(1);
+    (toReal ? ops.toReal : ops.forward)[row][int(layout)](in, out, sign, scale);
+}
+
 // Real signal to spectrum. packed: the Fftl forms (layout from the flags);
 // otherwise CCS. in null: in place on out.
 template <class T>
@@ -603,8 +617,7 @@ template <class T>
     const bool inverse = (flags & VOK_Inv) != 0;
     const long long count = layout == Layout::kCcs ? n + 2 : n;
     if (order >= kRealBlockFrom && order <= kRealBlockTo)
-        return kernels::blockOps<T>().forward[order - kernels::kBlockRealFirstOrder][int(layout)](
-            nip ? in : out, out, inverse ? T(-1) : T(1), scales(flags) ? T(1) / T(n) : T(1));
+        return realBlock<T>(false, order, layout, inverse ? T(-1) : T(1), scales(flags), nip ? in : out, out);
     if (order >= 1 && order <= kSmallReal)
         return kSmallForwardFns<T>[order - 1][4 * int(layout) + 2 * inverse + scales(flags)](nip ? in : out, out);
     if (order == 0) {
@@ -663,8 +676,7 @@ template <class T>
         return;
     }
     if (order >= kRealBlockFrom && order <= kRealBlockTo)
-        return kernels::blockOps<T>().toReal[order - kernels::kBlockRealFirstOrder][int(layout)](
-            src, out, inverse ? T(1) : T(-1), scales(flags) ? T(1) / T(n) : T(1));
+        return realBlock<T>(true, order, layout, inverse ? T(1) : T(-1), scales(flags), src, out);
     if (order <= kSmallReal)
         return kSmallToRealFns<T>[order - 1][4 * int(layout) + 2 * !inverse + scales(flags)](src, out);
     const T xh = layout == Layout::kCcs ? src[n] : layout == Layout::kPerm ? src[1] : src[n - 1];
