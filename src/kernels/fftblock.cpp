@@ -37,22 +37,7 @@ const BlockPowers<T, N> BlockPowers<T, N>::table = makePowers<T, N>();
 template <class T, int A, int B>
 const BlockGrid<T, A, B> BlockGrid<T, A, B>::table = makeGrid<T, A, B>();
 
-// Every length and block shape the kernels of orders 2 ... 7 use.
-#define VOK_BLOCK_TABLES(T)                                        \
-    template const BlockPowers<T, 4> BlockPowers<T, 4>::table;     \
-    template const BlockPowers<T, 8> BlockPowers<T, 8>::table;     \
-    template const BlockPowers<T, 16> BlockPowers<T, 16>::table;   \
-    template const BlockPowers<T, 32> BlockPowers<T, 32>::table;   \
-    template const BlockPowers<T, 64> BlockPowers<T, 64>::table;   \
-    template const BlockPowers<T, 128> BlockPowers<T, 128>::table; \
-    template const BlockGrid<T, 2, 2> BlockGrid<T, 2, 2>::table;   \
-    template const BlockGrid<T, 4, 2> BlockGrid<T, 4, 2>::table;   \
-    template const BlockGrid<T, 4, 4> BlockGrid<T, 4, 4>::table;   \
-    template const BlockGrid<T, 8, 4> BlockGrid<T, 8, 4>::table;   \
-    template const BlockGrid<T, 8, 8> BlockGrid<T, 8, 8>::table;   \
-    template const BlockGrid<T, 16, 8> BlockGrid<T, 16, 8>::table;
-VOK_BLOCK_TABLES(float)
-VOK_BLOCK_TABLES(double)
-#undef VOK_BLOCK_TABLES
+VOK_BLOCK_TABLES(float, template)
+VOK_BLOCK_TABLES(double, template)
 
 }  // namespace vok::kernels

@@ -57,6 +57,19 @@ struct BlockGrid {
     alignas(64) T re[A * B], im[A * B];
     static const BlockGrid table;
 };
+// Every length and block shape the kernels use, instantiated (`how`: template)
+// in fftblock.cpp alone (`how`: extern template).
+#define VOK_BLOCK_TABLES(T, how)         \
+    how struct BlockPowers<T, 16>;       \
+    how struct BlockPowers<T, 32>;       \
+    how struct BlockPowers<T, 64>;       \
+    how struct BlockPowers<T, 128>;      \
+    how struct BlockGrid<T, 4, 4>;       \
+    how struct BlockGrid<T, 8, 4>;       \
+    how struct BlockGrid<T, 8, 8>;       \
+    how struct BlockGrid<T, 16, 8>;
+VOK_BLOCK_TABLES(float, extern template)
+VOK_BLOCK_TABLES(double, extern template)
 
 extern const BlockTable fftblock_sse2, fftblock_avx2, fftblock_avx512;
 
