@@ -282,7 +282,6 @@ VOK_SMALL_INLINE void realIdft(const T* re, const T* im, T* x) {
 // Up to this order the real kernels run the scalar recursions.
 constexpr int kScalarRealOrders = 3;
 
-
 enum PackedLayout { kPack = 0, kPerm = 1, kCcs = 2 };
 
 // The real kernels up to this order store and load Pack spectra as pairs.

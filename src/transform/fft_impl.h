@@ -21,6 +21,7 @@
 #include "frame/context.h"
 #include "kernels/arith.h"
 #include "kernels/fft.h"
+#include "kernels/fftblock.h"
 #include "kernels/fftsmall.h"
 #include "transform/bitrev.h"
 #include "transform/fft.h"
@@ -169,13 +170,20 @@ void scale(T* x, long long count, double factor) {
 
 // ---- straight-line transforms of the smallest orders ----
 
-// Up to these orders the straight-line kernels beat the general ones. At 32
-// float points the general kernel, several complex values per register,
+// Up to these orders the straight-line kernels beat the general ones (the
+// block kernels below take the natural-order complex calls from order 4 or 5).
+// At 32 float points the general kernel, several complex values per register,
 // takes 0.7 of the time of the straight line's one per register; doubles
 // are one per register either way.
 template <class T> inline constexpr int kSmallComplex = 5;
 template <> inline constexpr int kSmallComplex<float> = 4;
-constexpr int kSmallReal = 6;
+constexpr int kSmallReal = 4;
+// Real transforms of these orders run the block kernels (the complex block
+// of half the points and a vector recombination); at 16 points the block of
+// 8, two per vector, loses to the straight line.
+constexpr int kRealBlockFrom = kSmallReal + 1;
+constexpr int kRealBlockTo = 7;
+static_assert(kRealBlockFrom >= kernels::kBlockRealFirstOrder && kRealBlockTo <= kernels::kBlockRealLastOrder);
 
 template <class T>
 using SmallComplexFn = void (*)(const T*, const T*, T*, T*);
@@ -310,31 +318,59 @@ template <class T>
 
 inline bool scales(int flags) { return (flags & VOK_Inv) && !(flags & VOK_NoScale); }
 
-// Orders 1 ... kSmallComplex; interleaved data pass null imaginary arrays.
+// Natural-order calls of these orders (interleaved, split) run the block
+// kernels: several points per register, where the straight-line kernels hold
+// one and the general ones pay loops and table walks.
+// Below these orders the straight-line kernels' shorter chains win; double
+// interleaved data is one complex value per 128-bit register there anyway.
+template <class T> inline constexpr int kBlockFrom[2] = {4, 4};
+template <> inline constexpr int kBlockFrom<double>[2] = {5, 4};
+template <class T> inline constexpr int kBlockTo[2] = {7, 7};
+static_assert(kBlockFrom<float>[0] >= kernels::kBlockFirstOrder && kBlockFrom<double>[0] >= kernels::kBlockFirstOrder &&
+              kBlockTo<float>[0] <= kernels::kBlockLastOrder);
+
 template <class T>
-void smallComplex(const T* re, const T* im, T* reOut, T* imOut, int order, int flags) {
+[[gnu::always_inline]] inline bool blockCall(bool split, int order, int flags) {
+    return order >= kBlockFrom<T>[split] && order <= kBlockTo<T>[split] && !(flags & (VOK_InBitRev | VOK_OutBitRev));
+}
+// Out of line (and true, to be tail-called): the entries keep the small frame
+// of the straight-line kernels' calls.
+template <class T>
+[[gnu::noinline]] bool runBlock(const T* re, const T* im, T* reOut, T* imOut, int order, int flags) {
+    const bool split = im != nullptr;
+    kernels::blockOps<T>().fn[order - kernels::kBlockFirstOrder][2 * split + ((flags & VOK_Inv) != 0)](
+        re, im, reOut, imOut, scales(flags) ? T(1) / T(1 << order) : T(1));
+    return true;
+}
+
+// Orders 1 ... kSmallComplex and the block kernels' calls (interleaved data
+// pass null imaginary arrays); false for the general kernels.
+template <class T>
+[[gnu::always_inline]] inline bool smallComplex(const T* re, const T* im, T* reOut, T* imOut, int order, int flags) {
+    if (blockCall<T>(im != nullptr, order, flags)) return runBlock<T>(re, im, reOut, imOut, order, flags);
+    if (order > kSmallComplex<T>) return false;
     const Direction d = directionOf(flags);
     const int bitOrder = d.inBitRev ? 1 : d.outBitRev ? 2 : 0;
     const int variant = 2 * bitOrder + scales(flags) + (im ? 12 : 6 * d.inverse);
     const SmallComplexFn<T> fn = kSmallComplexFns<T>[order - 1][variant];
     if (im && d.inverse) fn(im, re, imOut, reOut);
     else fn(re, im, reOut, imOut);
+    return true;
 }
 
-// The common small call: orders 1 ... kSmallComplex, one direction, no Init
-// or Free, pointers given and the order's tables built. It passes every check
-// below and runs the same kernel; taken first, the entry needs no frame.
+// The common small call: orders 1 ... kBlockLastOrder, one direction, no
+// Init or Free, pointers given and the order's tables built. It passes every
+// check below and runs the same kernel; taken first, the entry needs no frame.
 template <class T>
 [[gnu::always_inline]] inline bool smallComplexFast(const T* re, const T* im, T* reOut, T* imOut, int order,
                                                     int flags) {
-    if (unsigned(order - 1) >= unsigned(kSmallComplex<T>) || (flags & (VOK_Init | VOK_Free)) ||
-        !complexFlagsGood(flags))
+    if (unsigned(order - 1) >= unsigned(kernels::kBlockLastOrder) || (flags & (VOK_Init | VOK_Free)) ||
+        !complexFlagsGood(flags) || (order > kSmallComplex<T> && !blockCall<T>(im != nullptr, order, flags)))
         return false;
     TransformCaches& tables = threadContext().tables;
     const int which = directionOf(flags).outBitRev ? kPairSlot : kStageSlot;
     if (!tables.internalFft[kPrecision<T>][order][which] || !tables.swap[order]) return false;
-    smallComplex<T>(re, im, reOut, imOut, order, flags);
-    return true;
+    return smallComplex<T>(re, im, reOut, imOut, order, flags);
 }
 
 template <class T>
@@ -351,7 +387,7 @@ template <class T>
     if (!complexPrologue<T>(check, order, flags, stages, swap)) return;
     if (check(!x, "samps==0") || (!complexFlagsGood(flags) && complexFlagsBad<T>(check, flags))) return;
     if (order == 0) return;
-    if (order <= kSmallComplex<T>) return smallComplex<T>(x, nullptr, x, nullptr, order, flags);
+    if (smallComplex<T>(x, nullptr, x, nullptr, order, flags)) return;
     complexCore<T>(nullptr, x, order, directionOf(flags), stages, swap);
     if (scales(flags)) scale(x, 2LL << order, 1.0 / double(1LL << order));
 }
@@ -376,7 +412,7 @@ template <class T>
         out[1] = in[1];
         return;
     }
-    if (order <= kSmallComplex<T>) return smallComplex<T>(in, nullptr, out, nullptr, order, flags);
+    if (smallComplex<T>(in, nullptr, out, nullptr, order, flags)) return;
     complexCore<T>(in, out, order, directionOf(flags), stages, swap);
     if (scales(flags)) scale(out, 2LL << order, 1.0 / double(1LL << order));
 }
@@ -425,7 +461,7 @@ template <class T>
         imOut[0] = imIn[0];
         return;
     }
-    if (order <= kSmallComplex<T>) return smallComplex<T>(reIn, imIn, reOut, imOut, order, flags);
+    if (smallComplex<T>(reIn, imIn, reOut, imOut, order, flags)) return;
     const kernels::FftOps<T>& ops = kernels::fftOps<T>(order);
     const Direction d = directionOf(flags);
     if (!d.inBitRev && !d.outBitRev)
@@ -552,6 +588,16 @@ inline bool inPackingBad(ArgChecks check, int flags) {
            check((flags & 1024) == 0 && (flags & 4096) == 0, "(flags & 1024)==0 && (flags & 4096)==0");
 }
 
+// The block kernels' real transforms, out of line: the entries keep the
+// small frame of their smallest orders' calls.
+template <class T>
+[[gnu::noinline]] void realBlock(bool toReal, int order, Layout layout, T sign, bool scaled, const T* in, T* out) {
+    const kernels::BlockOps<T>& ops = kernels::blockOps<T>();
+    const int row = order - kernels::kBlockRealFirstOrder;
+    const T scale = scaled ? T(1) / T(1 << order) : T(1);
+    (toReal ? ops.toReal : ops.forward)[row][int(layout)](in, out, sign, scale);
+}
+
 // Real signal to spectrum. packed: the Fftl forms (layout from the flags);
 // otherwise CCS. in null: in place on out.
 template <class T>
@@ -570,6 +616,8 @@ template <class T>
     const long long n = 1LL << order;
     const bool inverse = (flags & VOK_Inv) != 0;
     const long long count = layout == Layout::kCcs ? n + 2 : n;
+    if (order >= kRealBlockFrom && order <= kRealBlockTo)
+        return realBlock<T>(false, order, layout, inverse ? T(-1) : T(1), scales(flags), nip ? in : out, out);
     if (order >= 1 && order <= kSmallReal)
         return kSmallForwardFns<T>[order - 1][4 * int(layout) + 2 * inverse + scales(flags)](nip ? in : out, out);
     if (order == 0) {
@@ -627,6 +675,8 @@ template <class T>
         out[0] = src[0];
         return;
     }
+    if (order >= kRealBlockFrom && order <= kRealBlockTo)
+        return realBlock<T>(true, order, layout, inverse ? T(1) : T(-1), scales(flags), src, out);
     if (order <= kSmallReal)
         return kSmallToRealFns<T>[order - 1][4 * int(layout) + 2 * !inverse + scales(flags)](src, out);
     const T xh = layout == Layout::kCcs ? src[n] : layout == Layout::kPerm ? src[1] : src[n - 1];
@@ -689,11 +739,8 @@ int apiComplexNip(const T* in, T* out, int order, bool forward, bool scaleInvers
         out[1] = in[1];
         return VOK_StatusOk;
     }
-    if (order <= kSmallComplex<T>) {
-        const int flags = forward ? VOK_Forw : scaleInverse ? VOK_Inv : VOK_Inv | VOK_NoScale;
-        smallComplex<T>(in, nullptr, out, nullptr, order, flags);
-        return VOK_StatusOk;
-    }
+    const int flags = forward ? VOK_Forw : scaleInverse ? VOK_Inv : VOK_Inv | VOK_NoScale;
+    if (smallComplex<T>(in, nullptr, out, nullptr, order, flags)) return VOK_StatusOk;
     complexCore<T>(in == out ? nullptr : in, out, order, Direction{!forward, false, false}, stages, swap);
     if (!forward && scaleInverse) scale(out, 2LL << order, 1.0 / double(1LL << order));
     return VOK_StatusOk;
