@@ -427,19 +427,17 @@ TYPED_TEST(WaveletCore, InitSetStateAndGetStateFailures) {
     };
     for (int forward : {1, 0}) {
         const auto fn = forward ? F::decompose : F::reconstruct;
+        const char* name = F::name[2 + !forward];
         TypeParam* dst = out.as<TypeParam>() + 1;
-        rows.push_back(failing([=] { EXPECT_EQ(fn(nullptr, nullptr, nullptr), VOK_StatusBadArg); }, F::name[2 + !forward],
-                               {"wtState==0"}));
-        rows.push_back(failing([&, fn] { EXPECT_EQ(fn(&r.st, nullptr, nullptr), VOK_StatusBadArg); }, F::name[2 + !forward],
-                               {"src==0"}));
-        rows.push_back(failing([&, fn, dst] { EXPECT_EQ(fn(&r.st, x, nullptr), VOK_StatusBadArg); }, F::name[2 + !forward],
-                               {"dst==0"}));
+        rows.push_back(failing([=] { EXPECT_EQ(fn(nullptr, nullptr, nullptr), VOK_StatusBadArg); }, name, {"wtState==0"}));
+        rows.push_back(failing([&, fn] { EXPECT_EQ(fn(&r.st, nullptr, nullptr), VOK_StatusBadArg); }, name, {"src==0"}));
+        rows.push_back(failing([&, fn] { EXPECT_EQ(fn(&r.st, x, nullptr), VOK_StatusBadArg); }, name, {"dst==0"}));
         for (const auto& [change, contexts] : records)
             rows.push_back(failing([&, fn, dst, change = change] {
                 VokWtState st = r.st;
                 change(st);
                 EXPECT_EQ(fn(&st, x, dst), VOK_StatusBadArg);
-            }, F::name[2 + !forward], contexts));
+            }, name, contexts));
     }
     // The 16-bit transforms without either work array.
     for (int n = 1; F::core == 4 && n <= 4; ++n)
