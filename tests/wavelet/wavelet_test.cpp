@@ -422,7 +422,7 @@ TYPED_TEST(WaveletCore, InitSetStateAndGetStateFailures) {
         {[](VokWtState& s) { s.filtLen[1] = s.filtLen[2] = 6; }, {"error in the filter lengths ortho. wavelet"}},
         {[](VokWtState& s) { std::fill_n(s.filtLen, 4, 3); }, {"error in the filter lengths ortho. wavelet"}},
         {[](VokWtState& s) { s.filtLen[3] = 6; }, {"error in the filter lengths"}},
-        {[](VokWtState& s) { s.filtOffset[1] = 4; }, {"error in the filter offsets"}},
+        {[](VokWtState& s) { s.filtOffset[1] = s.filtLen[1]; }, {"error in the filter offsets"}},
         {[](VokWtState& s) { s.core = s.core == 1 ? 2 : 1; }, {"error in the (float, double or short) core"}},
     };
     for (int forward : {1, 0}) {
