@@ -316,24 +316,6 @@ void addAllocationFailures(std::vector<BadCall>& rows, Call call, const char* fn
         }, fn, {"No working wavelet memory"}, VOK_StatusNoMemory));
 }
 
-// The orthogonal bank builder on prototypes that no predefined family has, and Free without a record.
-std::vector<BadCall> builderRows() {
-    const std::pair<std::vector<double>, const char*> cases[] = {
-        {{1, 1, 1}, "Odd ortho. filter length"},
-        {{1e-10, -1e-10, 1e-11, 0}, "Small ortho. filter taps values"},
-        {{1, 1, 1, 1}, "Bad low-pass ortho. filter taps"},  // not orthogonal to its shift by 2
-        {{1, -1}, "Bad low-pass ortho. filter taps"},       // sums to zero
-        {{1, 0.5}, "Bad high-pass ortho. filter taps"},     // high-pass keeps a constant
-    };
-    std::vector<BadCall> rows = {failing([] { vokWtFree(nullptr); }, "vokWtFree", {"wtState==0"})};
-    for (const auto& [h, message] : cases)
-        rows.push_back(failing([h] {
-            vok::wavelet::Bank bank;
-            EXPECT_FALSE(vok::wavelet::buildOrthogonalBank({"voksWtInit", "vokwlts", 1}, h.data(), int(h.size()), bank));
-        }, "voksWtInit", {message}));
-    return rows;
-}
-
 TYPED_TEST(WaveletCore, InitSetStateAndGetStateFailures) {
     using F = Forms<TypeParam>;
     using Tap = typename F::Tap;
@@ -446,8 +428,20 @@ TYPED_TEST(WaveletCore, InitSetStateAndGetStateFailures) {
             EXPECT_EQ((n % 2 ? F::decompose : F::reconstruct)(&r.st, x, out.as<TypeParam>()), VOK_StatusNoMemory);
             vok::testing::failAllocationAfter(0);
         }, F::name[n % 2 ? 2 : 3], {"No memory for working arrays"}, VOK_StatusNoMemory));
-    if (F::core == 1)
-        for (auto& row : builderRows()) rows.push_back(row);
+    // The orthogonal bank builder on prototypes that no predefined family has, and Free without a record.
+    const std::pair<std::vector<double>, const char*> prototypes[] = {
+        {{1, 1, 1}, "Odd ortho. filter length"},
+        {{1e-10, -1e-10, 1e-11, 0}, "Small ortho. filter taps values"},
+        {{1, 1, 1, 1}, "Bad low-pass ortho. filter taps"},  // not orthogonal to its shift by 2
+        {{1, -1}, "Bad low-pass ortho. filter taps"},       // sums to zero
+        {{1, 0.5}, "Bad high-pass ortho. filter taps"},     // high-pass keeps a constant
+    };
+    for (const auto& [h, message] : prototypes)
+        rows.push_back(failing([h] {
+            vok::wavelet::Bank bank;
+            EXPECT_FALSE(vok::wavelet::buildOrthogonalBank({"voksWtInit", "vokwlts", 1}, h.data(), int(h.size()), bank));
+        }, "voksWtInit", {message}));
+    rows.push_back(failing([] { vokWtFree(nullptr); }, "vokWtFree", {"wtState==0"}));
     EXPECT_TRUE(eachReports(rows));
     EXPECT_TRUE(recordIsClear(st));  // no failed Init or SetState touched the record
     ReportRecorder rec;
