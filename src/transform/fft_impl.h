@@ -227,12 +227,23 @@ inline Direction directionOf(int flags) {
 
 // Split arrays, and interleaved ones off the cache line, run through
 // interleaved work memory (work slot 3).
+// It has a page to spare: see halfPageFrom.
 constexpr std::uintptr_t kPageBytes = 4096;
 template <class T>
-T* splitWork(int order, long long extraBytes = 0) {
-    const long long floats = ((2LL << order) * (long long)sizeof(T) + extraBytes) / 4;  // reals as 4-byte units
+T* splitWork(int order) {
+    const long long floats = ((2LL << order) * (long long)sizeof(T) + (long long)kPageBytes) / 4;  // 4-byte units
     if ((floats + 1) / 2 > 0x7fffffffLL) return nullptr;
     return reinterpret_cast<T*>(workBuffer(3, int((floats + 1) / 2)));
+}
+// Work memory placed half a page from the array its last stage writes,
+// modulo the page, on the same cache-line offset: that stage's loads then
+// never seem to hit its own pending stores.
+template <class T>
+T* halfPageFrom(T* work, const void* to) {
+    const std::uintptr_t apart =
+        (reinterpret_cast<std::uintptr_t>(to) + kPageBytes / 2 - reinterpret_cast<std::uintptr_t>(work)) &
+        (kPageBytes - 64);
+    return work + apart / sizeof(T);
 }
 
 // In place on interleaved data; src, when given, is the input to copy (or
@@ -250,15 +261,10 @@ void complexCore(const T* src, T* x, int order, Direction d, const T* stages, co
         // Wide loads and stores that straddle cache lines cost up to half
         // the time of a pass: an array off the line runs through aligned work
         // memory, read by the first pass and written back by the last.
-        // Work memory is placed half a page from x modulo the page, so that
-        // the last stage's loads never seem to hit its own pending stores.
         if (order >= 8 && (reinterpret_cast<std::uintptr_t>(x) & 63)) {
-            T* work = splitWork<T>(order, kPageBytes);
+            T* work = splitWork<T>(order);
             if (work && !(reinterpret_cast<std::uintptr_t>(work) & 63)) {
-                const std::uintptr_t apart =
-                    (reinterpret_cast<std::uintptr_t>(x) + kPageBytes / 2 - reinterpret_cast<std::uintptr_t>(work)) &
-                    (kPageBytes - 64);
-                work += apart / sizeof(T);
+                work = halfPageFrom(work, x);
                 kernels::fftOps<T>(order).ditNaturalTo(src ? src : x, work, x, order, stages, d.inverse);
                 return;
             }
