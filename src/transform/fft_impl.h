@@ -246,6 +246,22 @@ T* halfPageFrom(T* work, const void* to) {
     return work + apart / sizeof(T);
 }
 
+// A natural-order transform into x, read from src (or x itself when src is
+// null). Wide loads and stores that straddle cache lines cost up to half the
+// time of a pass: an array off the line runs through aligned work memory,
+// read by the first pass and written back by the last.
+template <class T>
+void naturalInto(const T* src, T* x, int order, const T* stages, bool inverse) {
+    if (order >= 8 && (reinterpret_cast<std::uintptr_t>(x) & 63)) {
+        T* work = splitWork<T>(order);
+        if (work && !(reinterpret_cast<std::uintptr_t>(work) & 63)) {
+            kernels::fftOps<T>(order).ditNaturalTo(src ? src : x, halfPageFrom(work, x), x, order, stages, inverse);
+            return;
+        }
+    }
+    kernels::fftOps<T>(order).ditNatural(src, x, order, stages, inverse);
+}
+
 // In place on interleaved data; src, when given, is the input to copy (or
 // permute) into x first.
 template <class T>
@@ -258,18 +274,7 @@ void complexCore(const T* src, T* x, int order, Direction d, const T* stages, co
         return;
     }
     if (!d.inBitRev) {
-        // Wide loads and stores that straddle cache lines cost up to half
-        // the time of a pass: an array off the line runs through aligned work
-        // memory, read by the first pass and written back by the last.
-        if (order >= 8 && (reinterpret_cast<std::uintptr_t>(x) & 63)) {
-            T* work = splitWork<T>(order);
-            if (work && !(reinterpret_cast<std::uintptr_t>(work) & 63)) {
-                work = halfPageFrom(work, x);
-                kernels::fftOps<T>(order).ditNaturalTo(src ? src : x, work, x, order, stages, d.inverse);
-                return;
-            }
-        }
-        kernels::fftOps<T>(order).ditNatural(src, x, order, stages, d.inverse);
+        naturalInto(src, x, order, stages, d.inverse);
         return;
     }
     if (src) std::memcpy(x, src, size_t(2 * n) * sizeof(T));
