@@ -44,6 +44,10 @@ struct FftOps {
     // written to reOut, imOut (which may be re, im) by the last; scaled: by 1/N.
     void (*splitNatural)(const T* re, const T* im, T* x, T* reOut, T* imOut, int order, const T* stages,
                          bool inverse, bool scaled);
+    // ditNatural through the work memory x (order >= 6), apart from src and
+    // out: the first pass reads src, the last stage writes out, which may be
+    // src. Spares the caller's misaligned array the split loads and stores.
+    void (*ditNaturalTo)(const T* src, T* x, T* out, int order, const T* stages, bool inverse);
 };
 
 struct FftTable {

@@ -157,9 +157,10 @@ VOK_SCALAR_LOOP void radix4StageShort(T* x, long long n, long long s, const T* w
 }
 
 // A whole radix-4 stage of span s (complex points) over n points; Packed for
-// a table of plain pairs (spans of at least kPackedSpan).
+// a table of plain pairs (spans of at least kPackedSpan). With to, a stage of
+// at least a register's span stores its results there instead of in x.
 template <class T, bool Inv, bool Dit, bool Packed = false>
-void radix4Stage(T* x, long long n, long long s, const T* tw) {
+void radix4Stage(T* x, long long n, long long s, const T* tw, T* to = nullptr) {
     constexpr int L = kLanes<T>;
     constexpr int C = L / 2;  // complex values per register
     const long long run = Packed ? 2 * s : 4 * s;
@@ -167,6 +168,7 @@ void radix4Stage(T* x, long long n, long long s, const T* tw) {
     const T* w2 = tw + run;
     const T* w3 = tw + 2 * run;
     if (s >= C) {
+        const long long apart = to ? to - x : 0;
         for (long long base = 0; base < n; base += 4 * s) {
             T* b0 = x + 2 * base;
             T* b1 = b0 + 2 * s;
@@ -178,10 +180,10 @@ void radix4Stage(T* x, long long n, long long s, const T* tw) {
                 loadTw3<Packed>(w1, w2, w3, s, k, v1, v2, v3);
                 if constexpr (Dit) ditButterfly<T, Inv>(x0, x1, x2, x3, v1, v2, v3);
                 else difButterfly<T, Inv>(x0, x1, x2, x3, v1, v2, v3);
-                store(b0 + k, x0);
-                store(b1 + k, x1);
-                store(b2 + k, x2);
-                store(b3 + k, x3);
+                store(b0 + apart + k, x0);
+                store(b1 + apart + k, x1);
+                store(b2 + apart + k, x2);
+                store(b3 + apart + k, x3);
             }
         }
         return;
@@ -191,9 +193,10 @@ void radix4Stage(T* x, long long n, long long s, const T* tw) {
 
 // The stages of spans s and 4s in one pass: each register column of 16
 // points goes through both before it is stored, which halves the loads and
-// stores of the data. tw is the table of span s; that of 4s follows it.
+// stores of the data. tw is the table of span s; that of 4s follows it. The
+// results go to to (x itself, or a separate array of n values).
 template <class T, bool Inv, int S = 0>
-void radix16Pass(T* x, long long n, long long sRun, const T* tw) {
+void radix16Pass(T* x, long long n, long long sRun, const T* tw, T* to) {
     const long long s = S ? S : sRun;
     constexpr int L = kLanes<T>;
     // Either stage may keep plain pairs.
@@ -205,6 +208,7 @@ void radix16Pass(T* x, long long n, long long sRun, const T* tw) {
     const T* b1 = tw + kernels::stageReals(s);
     const T* b2 = b1 + (packedB ? 8 : 16) * s;
     const T* b3 = b1 + (packedB ? 16 : 32) * s;
+    const long long apart = to - x;
     for (long long base = 0; base < n; base += 16 * s) {
         T* b = x + 2 * base;
         for (long long k = 0; k < 2 * s; k += L) {
@@ -224,7 +228,7 @@ void radix16Pass(T* x, long long n, long long sRun, const T* tw) {
                     ditButterfly<T, Inv>(v[q], v[q + 4], v[q + 8], v[q + 12], loadTw(b1, 4 * s, kq),
                                          loadTw(b2, 4 * s, kq), loadTw(b3, 4 * s, kq));
             }
-            for (int m = 0; m < 16; ++m) store(b + 2 * s * m + k, v[m]);
+            for (int m = 0; m < 16; ++m) store(b + apart + 2 * s * m + k, v[m]);
         }
     }
 }
@@ -292,9 +296,11 @@ void splitAll(const T* x, long long n, const SplitOut<T>& out) {
 
 // The decimation-in-time stages from span s on, two at a time where the span
 // fills registers; tw is the table of span s. With split, the results go to
-// split arrays, from the last stage itself where it allows.
+// split arrays, from the last stage itself where it allows; with out, to that
+// separate interleaved array, likewise.
 template <class T, bool Inv>
-void ditStagesFrom(T* x, long long n, long long s, const T* tw, const SplitOut<T>* split = nullptr) {
+void ditStagesFrom(T* x, long long n, long long s, const T* tw, const SplitOut<T>* split = nullptr,
+                   T* out = nullptr) {
     constexpr int C = kLanes<T> / 2;
     while (4 * s <= n) {
         if (split && 4 * s == n && s % kLanes<T> == 0) {
@@ -308,26 +314,31 @@ void ditStagesFrom(T* x, long long n, long long s, const T* tw, const SplitOut<T
         const bool shortRows = s * (long long)sizeof(T) <= 256;
         const bool inL1 = 2 * n * (long long)sizeof(T) <= kL1DataBytes && !(split && 16 * s == n);
         if (s >= C && 16 * s <= n && (shortRows || inL1)) {
+            T* to = out && 16 * s == n ? out : x;
             // Fixed spans turn the sixteen row addresses into displacements.
             switch (s) {
-                case 2: radix16Pass<T, Inv, 2>(x, n, s, tw); break;
-                case 4: radix16Pass<T, Inv, 4>(x, n, s, tw); break;
-                case 8: radix16Pass<T, Inv, 8>(x, n, s, tw); break;
-                case 16: radix16Pass<T, Inv, 16>(x, n, s, tw); break;
-                case 32: radix16Pass<T, Inv, 32>(x, n, s, tw); break;
-                case 64: radix16Pass<T, Inv, 64>(x, n, s, tw); break;
-                default: radix16Pass<T, Inv>(x, n, s, tw); break;
+                case 2: radix16Pass<T, Inv, 2>(x, n, s, tw, to); break;
+                case 4: radix16Pass<T, Inv, 4>(x, n, s, tw, to); break;
+                case 8: radix16Pass<T, Inv, 8>(x, n, s, tw, to); break;
+                case 16: radix16Pass<T, Inv, 16>(x, n, s, tw, to); break;
+                case 32: radix16Pass<T, Inv, 32>(x, n, s, tw, to); break;
+                case 64: radix16Pass<T, Inv, 64>(x, n, s, tw, to); break;
+                default: radix16Pass<T, Inv>(x, n, s, tw, to); break;
             }
+            if (to != x) return;
             tw += kernels::stageReals(s) + kernels::stageReals(4 * s);
             s *= 16;
         } else {
-            if (s >= kernels::kPackedSpan) radix4Stage<T, Inv, true, true>(x, n, s, tw);
-            else radix4Stage<T, Inv, true>(x, n, s, tw);
+            T* to = out && 4 * s == n && s >= C ? out : nullptr;
+            if (s >= kernels::kPackedSpan) radix4Stage<T, Inv, true, true>(x, n, s, tw, to);
+            else radix4Stage<T, Inv, true>(x, n, s, tw, to);
+            if (to) return;
             tw += kernels::stageReals(s);
             s *= 4;
         }
     }
     if (split) splitAll(x, n, *split);
+    if (out) std::memcpy(out, x, size_t(2 * n) * sizeof(T));
 }
 
 // The first stage of span 1 needs no twiddles.
@@ -517,7 +528,7 @@ void interleave(const T* re, const T* im, T* x, long long n);
 // tile on the way in; x is then work memory apart from them.
 template <class T, bool Inv, int F>
 void ditNaturalImpl(const T* src, T* x, int order, const T* stages, const T* srcIm = nullptr,
-                    const SplitOut<T>* split = nullptr) {
+                    const SplitOut<T>* split = nullptr, T* out = nullptr) {
     constexpr int P = 1 << F;
     constexpr int L = kLanes<T>;
     constexpr int C = L / 2;
@@ -638,7 +649,7 @@ void ditNaturalImpl(const T* src, T* x, int order, const T* stages, const T* src
         }
     }
 
-    ditStagesFrom<T, Inv>(x, n, P, stages + firstOffset(F), split);
+    ditStagesFrom<T, Inv>(x, n, P, stages + firstOffset(F), split, out);
 }
 
 template <class T, bool Inv>
@@ -667,6 +678,19 @@ void splitNatural(const T* re, const T* im, T* x, T* reOut, T* imOut, int order,
     const SplitOut<T> out{reOut, imOut, T(1.0 / double(1LL << order)), scaled};
     if (inverse) splitNaturalImpl<T, true>(re, im, x, out, order, stages);
     else splitNaturalImpl<T, false>(re, im, x, out, order, stages);
+}
+
+// Through the work memory x, apart from src and out, orders of at least 6:
+// the last stage stores to out.
+template <class T, bool Inv>
+void ditNaturalToImpl(const T* src, T* x, T* out, int order, const T* stages) {
+    if (order & 1) ditNaturalImpl<T, Inv, 3>(src, x, order, stages, nullptr, nullptr, out);
+    else ditNaturalImpl<T, Inv, 4>(src, x, order, stages, nullptr, nullptr, out);
+}
+template <class T>
+void ditNaturalTo(const T* src, T* x, T* out, int order, const T* stages, bool inverse) {
+    if (inverse) ditNaturalToImpl<T, true>(src, x, out, order, stages);
+    else ditNaturalToImpl<T, false>(src, x, out, order, stages);
 }
 
 template <class T>
@@ -878,10 +902,11 @@ namespace vok::kernels {
 const FftTable VOK_KERNEL_TABLE(fft) = {
     {simd::VOK_ISA::dit<float>, simd::VOK_ISA::dif<float>, simd::VOK_ISA::ditNatural<float>,
      simd::VOK_ISA::realPostLayout<float, false>, simd::VOK_ISA::realPostLayout<float, true>, simd::VOK_ISA::ccsPre<float>,
-     simd::VOK_ISA::interleave<float>, simd::VOK_ISA::deinterleave<float>, simd::VOK_ISA::splitNatural<float>},
+     simd::VOK_ISA::interleave<float>, simd::VOK_ISA::deinterleave<float>, simd::VOK_ISA::splitNatural<float>,
+     simd::VOK_ISA::ditNaturalTo<float>},
     {simd::VOK_ISA::dit<double>, simd::VOK_ISA::dif<double>, simd::VOK_ISA::ditNatural<double>,
      simd::VOK_ISA::realPostLayout<double, false>, simd::VOK_ISA::realPostLayout<double, true>,
      simd::VOK_ISA::ccsPre<double>, simd::VOK_ISA::interleave<double>, simd::VOK_ISA::deinterleave<double>,
-     simd::VOK_ISA::splitNatural<double>},
+     simd::VOK_ISA::splitNatural<double>, simd::VOK_ISA::ditNaturalTo<double>},
 };
 }  // namespace vok::kernels
