@@ -213,19 +213,11 @@ struct Random : G {
 };
 #define RANDOM(l, Stem, St, Seed, M, Out) \
     Random<Generator<St, Seed, M, Out, vok##l##Stem##Init, vok##l##Stem, vok##l##b##Stem, 0.0>, (#l)[0], #Stem[4] == 'G'>
-using Kinds = ::testing::Types<
-    RANDOM(s, RandUni, VokSRandUniState, float, float, float),
-    RANDOM(c, RandUni, VokSRandUniState, float, float, FloatComplex),
-    RANDOM(d, RandUni, VokDRandUniState, double, double, double),
-    RANDOM(z, RandUni, VokDRandUniState, double, double, DoubleComplex),
-    RANDOM(w, RandUni, VokWRandUniState, unsigned, short, short),
-    RANDOM(v, RandUni, VokWRandUniState, unsigned, short, ShortComplex),
-    RANDOM(s, RandGaus, VokSRandGausState, float, float, float),
-    RANDOM(c, RandGaus, VokSRandGausState, float, float, FloatComplex),
-    RANDOM(d, RandGaus, VokDRandGausState, double, double, double),
-    RANDOM(z, RandGaus, VokDRandGausState, double, double, DoubleComplex),
-    RANDOM(w, RandGaus, VokWRandGausState, unsigned, short, short),
-    RANDOM(v, RandGaus, VokWRandGausState, unsigned, short, ShortComplex)>;
+#define RANDOM_BOTH(l, T, Seed, M, Out) \
+    RANDOM(l, RandUni, Vok##T##RandUniState, Seed, M, Out), RANDOM(l, RandGaus, Vok##T##RandGausState, Seed, M, Out)
+using Kinds = ::testing::Types<RANDOM_BOTH(s, S, float, float, float), RANDOM_BOTH(c, S, float, float, FloatComplex),
+                               RANDOM_BOTH(d, D, double, double, double), RANDOM_BOTH(z, D, double, double, DoubleComplex),
+                               RANDOM_BOTH(w, W, unsigned, short, short), RANDOM_BOTH(v, W, unsigned, short, ShortComplex)>;
 
 template <class Kind>
 class RandomKinds : public ::testing::Test {};

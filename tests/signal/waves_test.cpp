@@ -163,16 +163,13 @@ TYPED_TEST(Waves, ParameterLimitsAndSetUpCheckOrder) {
 TYPED_TEST(Waves, FailuresOfEveryEntryPoint) {
     using K = TypeParam;
     using P = typename K::P;
-    const std::string fn = K::name();
+    const char* st = "Null pointer to state";
     if constexpr (K::tri)
-        expectGeneratorChecks<K>(fn, {K::module(), "Null pointer to state", "Null pointer to state", "Null pointer to state",
-                                      "Null pointer to buffer", "Invalid number of items"},
+        expectGeneratorChecks<K>(K::name(), {K::module(), st, st, st, "Null pointer to buffer", "Invalid number of items"},
                                  P(0.1), P(0), typename K::M(1), P(0));
     else
-        expectGeneratorChecks<K>(fn, {K::module(), "Null pointer to state",
-                                      "Null pointer to state", "Null pointer to state", "Null input buffer pointer",
-                                      "Bad number of items", "Structure initialization need"},
-                                 P(0.1), P(0), typename K::M(1));
+        expectGeneratorChecks<K>(K::name(), {K::module(), st, st, st, "Null input buffer pointer", "Bad number of items",
+                                             "Structure initialization need"}, P(0.1), P(0), typename K::M(1));
 }
 
 // A tone record whose marker is spoiled is refused and left alone.
