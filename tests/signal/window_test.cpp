@@ -104,7 +104,8 @@ void compareWithFormulas(char letter, const WindowSet<T, P>& set) {
 }
 
 TEST(Windows, EveryTypeMatchesTheFormulas) {
-    compareWithFormulas('s', VOK_WINDOW_SET(s, float, float)), compareWithFormulas('d', VOK_WINDOW_SET(d, double, double));
+    compareWithFormulas('s', VOK_WINDOW_SET(s, float, float));
+    compareWithFormulas('d', VOK_WINDOW_SET(d, double, double));
     compareWithFormulas('c', VOK_WINDOW_SET(c, FloatComplex, float));
     compareWithFormulas('z', VOK_WINDOW_SET(z, DoubleComplex, double));
     compareWithFormulas('w', VOK_WINDOW_SET(w, short, float));
