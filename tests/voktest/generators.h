@@ -3,6 +3,7 @@
 // test, and the failure reports every generator shares as one runner.
 #pragma once
 
+#include <algorithm>
 #include <complex>
 #include <cstring>
 #include <string>
@@ -95,6 +96,23 @@ void expectGeneratorChecks(const std::string& fn, const GeneratorTexts& t, Args.
     }
     EXPECT_TRUE(out.untouched());
     EXPECT_EQ(std::memcmp(&k.st, &before, sizeof before), 0);
+}
+
+// Single samples and blocks of every length up to 36, interleaved, give what
+// one block gives; with sameRecord the records end equal too.
+template <class K>
+void expectOneSequence(int n, auto start, bool sameRecord) {
+    K whole, mixed;
+    start(whole);
+    start(mixed);
+    std::vector<Sample> a, b;
+    whole.block(a, n);
+    for (int take = 0; (int)b.size() < n; take = (take + 5) % 37) {
+        if (take == 0) b.push_back(mixed.one());
+        else mixed.block(b, std::min(take, n - (int)b.size()));
+    }
+    ASSERT_EQ(a, b);
+    if (sameRecord) EXPECT_EQ(std::memcmp(&whole.st, &mixed.st, sizeof whole.st), 0);
 }
 
 }  // namespace voktest
