@@ -37,6 +37,8 @@ struct Generator {
     static constexpr bool integer = std::is_same_v<Out, short> || std::is_same_v<Out, ShortComplex>;
     static constexpr double eps = Eps;
     State st;
+    // Zeroed, padding too: records are compared whole.
+    Generator() { std::memset(static_cast<void*>(&st), 0, sizeof st); }
     template <class... Args>
     void init(Args... args) { Init(args..., &st); }
     Sample one() { return toSample(One(&st)); }
