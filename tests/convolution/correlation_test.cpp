@@ -1,7 +1,9 @@
 // Correlations and dot products of every type pair against long-double sums
-// of the definitions (lags on and beyond the overlap, the three norms, sums
-// beyond the range of the element type); the 16-bit forms against their float
-// forms brought back by each scale mode; every failure report in order.
+// of the definitions, by direct sums and by block transforms at every kernel
+// width (lags on and beyond the overlap, the three norms, sums beyond the range
+// of the element type, the direct sums taking over silently without work
+// arrays); the 16-bit forms against their float forms brought back by each
+// scale mode; every failure report in order.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -10,84 +12,129 @@
 #include <functional>
 #include <vector>
 
+#include "convolution/fastcorr.h"
 #include "frame/test_seams.h"
-#include "voktest/vector_calls.h"
-#include "voktest/values.h"
 #include "voktest/fft_reference.h"
+#include "voktest/values.h"
+#include "voktest/vector_calls.h"
+#include "voktest/widths.h"
 #include "vok.h"
 
 namespace {
 
 using namespace voktest;
 
-// got equals want within tol, and exactly where want is exactly zero (no overlap).
-template <class T>
-void expectNear(const T& got, LC want, double tol) {
-    const LC g = asLC(got);
-    EXPECT_NEAR(double(g.real()), double(want.real()), tol);
-    EXPECT_NEAR(double(g.imag()), double(want.imag()), tol);
-    if (want == LC(0)) EXPECT_EQ(g, LC(0));
-}
-
-// An output buffer of n elements and a guard element of set bytes after them.
+// An output buffer of n elements, all bytes 0x5A until written, and a guard element after them.
 template <class T>
 struct Guarded : std::vector<T> {
     explicit Guarded(int n) : std::vector<T>(n + 1) { std::memset(this->data(), 0x5A, (n + 1) * sizeof(T)); }
-    bool guardKept() const {
-        T g;
-        std::memset(&g, 0x5A, sizeof g);
-        return std::memcmp(&g, &this->back(), sizeof g) == 0;
+    bool kept(std::size_t from) const {
+        const auto* b = reinterpret_cast<const unsigned char*>(this->data());
+        return std::all_of(b + from * sizeof(T), b + this->size() * sizeof(T), [](unsigned char c) { return c == 0x5A; });
     }
 };
 
-template <class A, class B, class R>
-void checkCross(void (*f)(const A*, int, const B*, int, R*, int, int), double tol) {
-    for (auto [lenA, lenB, lo, hi] : std::vector<std::array<int, 4>>{
-             {1, 1, 0, 0}, {10, 7, -12, 12}, {33, 50, -3, -1}, {64, 5, 60, 80}, {100, 100, -99, 99}, {3, 2, -10, -7}}) {
-        SCOPED_TRACE(testing::Message() << lenA << " " << lenB << " " << lo << ".." << hi);
-        const auto a = randomVector<A>(lenA, unsigned(lenA)), b = randomVector<B>(lenB, unsigned(lenB + 1));
-        Guarded<R> dst(hi - lo + 1);
-        f(a.data(), lenA, b.data(), lenB, dst.data(), lo, hi);
-        for (int k = lo; k <= hi; ++k) expectNear(dst[k - lo], referenceLag(a, b, k), tol);
-        EXPECT_TRUE(dst.guardKept());
+// got[i] against want(i) relative to the largest |want| (at least 1); exact zeros where want is (direct sums).
+template <class R, class Want>
+void expectNear(const R* got, int n, Want want, double tol, bool exactZeros) {
+    long double scale = 1, err = 0;
+    for (int i = 0; i < n; ++i) {
+        const LC w = want(i);
+        scale = std::max(scale, std::abs(w)), err = std::max(err, std::abs(asLC(got[i]) - w));
+        if (exactZeros && w == LC(0)) EXPECT_EQ(asLC(got[i]), LC(0)) << i;
     }
+    EXPECT_LT(double(err / scale), tol);
 }
 
-// Norm 0 keeps the sums, 1 divides by len, 2 by len - k; other values leave the raw sums.
+// (lenA, lenB, loLag, hiLag, kind): kind 0 either method, 1 the transform, 2 the
+// transform with srcA the same array as srcB (at lag 0 its blocks are srcB's
+// segments, at other lags or with a shorter srcA they are not). The transform's
+// windows of srcB reach before, into or past srcB; without work arrays the
+// direct sums take over without a report.
+template <class A, class B, class R>
+void checkCross(void (*f)(const A*, int, const B*, int, R*, int, int), double tol) {
+    std::vector<std::array<int, 5>> cases = {
+        {1, 1, 0, 0, 0},         {10, 7, -12, 12, 0},      {33, 50, -3, -1, 0},       {64, 5, 60, 80, 0},
+        {100, 100, -99, 99, 0},  {3, 2, -10, -7, 0},       {2000, 1500, -40, 60, 1},  {5000, 300, -300, 10, 1},
+        {700, 4000, 0, 255, 1},  {3000, 3000, 2990, 3100, 1}, {1000, 800, -1100, -850, 1},
+        {1000, 800, -3000, -2800, 1}, {1500, 1200, 1100, 1400, 1}};
+    if constexpr (std::is_same_v<A, B>)
+        cases.insert(cases.end(), {{3000, 3000, 0, 299, 2}, {3000, 3000, -100, 199, 2}, {2993, 3000, 0, 299, 2}});
+    ReportRecorder recorder;
+    for (auto [lenA, lenB, lo, hi, kind] : cases) {
+        SCOPED_TRACE(testing::Message() << lenA << " " << lenB << " " << lo << ".." << hi << " kind " << kind);
+        const int n = hi - lo + 1;
+        const bool fast = vok::fastcorr::crossTransformCheaper<A, B>(lenA, n);
+        ASSERT_TRUE(fast || kind == 0);
+        const auto b = randomVector<B>(lenB, unsigned(lenB + 1));
+        auto a = randomVector<A>(lenA, unsigned(lenA));
+        if constexpr (std::is_same_v<A, B>)
+            if (kind == 2) a.assign(b.begin(), b.begin() + lenA);
+        const A* aData = kind == 2 ? reinterpret_cast<const A*>(b.data()) : a.data();
+        const auto want = [&](int i) { return referenceLag(a, b, lo + i); };
+        forEachWidth([&] {
+            Guarded<R> dst(n);
+            f(aData, lenA, b.data(), lenB, dst.data(), lo, hi);
+            expectNear(dst.data(), n, want, tol, !fast);
+            EXPECT_TRUE(dst.kept(n));
+        });
+        if (!fast) continue;
+        std::vector<R> fallback(n);
+        vok::testing::failAllocationAfter(1);
+        f(aData, lenA, b.data(), lenB, fallback.data(), lo, hi);
+        vok::testing::failAllocationAfter(0);
+        expectNear(fallback.data(), n, want, tol / 10, false);
+    }
+    EXPECT_REPORTS(recorder);
+}
+
+// Norm 0 keeps the sums, 1 divides by len, 2 by len - k; other values leave the
+// raw sums (direct) or dst as it was (transform).
 template <class T>
 void checkAuto(void (*f)(const T*, int, T*, int, int), double tol) {
-    const auto x = randomVector<T>(40, 4);
-    for (int norm : {0, 1, 2, 7})
-        for (int lags : {1, 17, 40}) {
-            Guarded<T> dst(lags);
-            f(x.data(), 40, dst.data(), lags, norm);
-            for (int k = 0; k < lags; ++k)
-                expectNear(dst[k], referenceLag(x, x, k) / (long double)(norm == 1 ? 40 : norm == 2 ? 40 - k : 1), tol);
-            EXPECT_TRUE(dst.guardKept());
-        }
+    for (auto [len, lags] : std::vector<std::array<int, 2>>{{40, 1}, {40, 17}, {40, 40}, {4000, 200}}) {
+        const bool fast = vok::fastcorr::autoTransformCheaper<T>(len, lags);
+        ASSERT_EQ(fast, len == 4000);
+        const auto x = randomVector<T>(len, 4);
+        forEachWidth([&] {
+            for (int norm : {0, 1, 2, 7}) {
+                SCOPED_TRACE(testing::Message() << len << " " << lags << " norm " << norm);
+                Guarded<T> dst(lags);
+                f(x.data(), len, dst.data(), lags, norm);
+                EXPECT_TRUE(dst.kept(fast && norm == 7 ? 0 : lags));
+                if (fast && norm == 7) continue;
+                const auto want = [&](int k) {
+                    return referenceLag(x, x, k) / (long double)(norm == 1 ? len : norm == 2 ? len - k : 1);
+                };
+                expectNear(dst.data(), lags, want, tol, false);
+            }
+        });
+    }
 }
 
 template <class A, class B, class R>
 void checkDot(R (*f)(const A*, const B*, int), double tol) {
     const auto a = randomVector<A>(101, 1), b = randomVector<B>(101, 2);
-    LC want = 0;
-    for (int i = 0; i < 101; ++i) want += asLC(a[i]) * asLC(b[i]);
-    expectNear(f(a.data(), b.data(), 101), want, tol);
-    expectNear(f(a.data(), b.data(), 0), 0, 0);  // empty: zero, no report
+    const R got[2] = {f(a.data(), b.data(), 101), f(a.data(), b.data(), 0)};  // empty: zero, no report
+    LC sum = 0;
+    for (int i = 0; i < 101; ++i) sum += asLC(a[i]) * asLC(b[i]);
+    expectNear(got, 2, [&](int i) { return i ? LC(0) : sum; }, tol, true);
 }
 
 TEST(Correlation, EveryTypePairMatchesTheDefinition) {
     ReportRecorder rec;
-    checkCross(voksCrossCorr, 1e-5), checkCross(vokcCrossCorr, 1e-5);
-    checkCross(vokscCrossCorr, 1e-5), checkCross(vokcsCrossCorr, 1e-5);
-    checkCross(vokdCrossCorr, 1e-13), checkCross(vokzCrossCorr, 1e-13);
-    checkCross(vokdzCrossCorr, 1e-13), checkCross(vokzdCrossCorr, 1e-13);
-    checkAuto(voksAutoCorr, 1e-5), checkAuto(vokcAutoCorr, 1e-5);
+    checkCross(voksCrossCorr, 2e-6), checkCross(vokcCrossCorr, 2e-6);
+    checkCross(vokscCrossCorr, 2e-6), checkCross(vokcsCrossCorr, 2e-6);
+    checkCross(vokdCrossCorr, 1e-14), checkCross(vokzCrossCorr, 1e-14);
+    checkCross(vokdzCrossCorr, 1e-14), checkCross(vokzdCrossCorr, 1e-14);
+    checkAuto(voksAutoCorr, 2e-6), checkAuto(vokcAutoCorr, 2e-6);
     checkAuto(vokdAutoCorr, 1e-14), checkAuto(vokzAutoCorr, 1e-14);
-    checkDot(voksDotProd, 1e-5), checkDot(vokcDotProd, 1e-5), checkDot(vokscDotProd, 1e-5);
-    checkDot(vokcsDotProd, 1e-5), checkDot(vokdDotProd, 1e-14), checkDot(vokzDotProd, 1e-14);
-    checkDot(vokdzDotProd, 1e-14), checkDot(vokzdDotProd, 1e-14);
+    checkDot(voksDotProd, 1e-6), checkDot(vokcDotProd, 1e-6), checkDot(vokscDotProd, 1e-6);
+    checkDot(vokcsDotProd, 1e-6), checkDot(vokdDotProd, 1e-15), checkDot(vokzDotProd, 1e-15);
+    checkDot(vokdzDotProd, 1e-15), checkDot(vokzdDotProd, 1e-15);
     EXPECT_REPORTS(rec);
+    EXPECT_FALSE((vok::fastcorr::crossTransformCheaper<float, float>(10, 3)));
+    EXPECT_FALSE((vok::fastcorr::crossTransformCheaper<DoubleComplex, double>(100, 1)));
     // Sums held wider than the element: small terms survive, huge products cancel.
     const float big[3] = {1e8f, 1, -1e8f}, ones[3] = {1, 1, 1};
     EXPECT_EQ(voksDotProd(big, ones, 3), 1.0f);
