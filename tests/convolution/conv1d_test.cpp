@@ -62,34 +62,21 @@ template <class C>
 class Convolution : public ::testing::Test {};
 TYPED_TEST_SUITE(Convolution, AllConvs);
 
-// Every method and block size called directly, then the exported function with
-// either operand the longer, near and across the lengths at which the choice
-// changes; the choice follows the direct bound and the threshold rows.
+// The exported function with either operand the longer, near and across the
+// lengths at which the choice changes, and every method and block size called
+// directly; the choice follows the direct bound and the threshold rows.
 TYPED_TEST(Convolution, EveryMethodAndTheExportedFunctionMatchTheDefinition) {
     using C = TypeParam;
     const c1::Model& m = C::model();
     const int inRange = m.thrFirst + 3;
     const int thr = std::min(m.thr[inRange - m.thrFirst], 20000);  // past any practical length: "always direct"
-    const std::vector<std::pair<int, int>> forced = {{1, 1},   {2, 1},   {7, 7},    {64, 1},
-                                                     {65, 64}, {200, 17}, {1000, 3}, {513, 100}};
-    const std::vector<std::pair<int, int>> exported = {
-        {1, 1},   {9, 9},   {m.directAlways, 4000}, {4000, m.directAlways + 1}, {thr - 1, inRange}, {inRange, thr},
-        {300, 300}, {5, 3}, {3, 8}, {m.thrLast + 1, 40 * (m.thrLast + 1)}, {16, 15}, {300, 20}, {700, 7}, {70, 800},
-        {900, 150}};
-    for (auto [xLen, hLen] : forced) {
-        const auto x = randomVector<typename C::XT>(xLen, unsigned(xLen));
-        const auto h = randomVector<typename C::HT>(hLen, unsigned(hLen + 7));
-        const auto want = reference(x, h);
-        for (const c1::Choice choice : {c1::Choice{c1::kDirect, 1}, {c1::kSingle, 1}, {c1::kSectioned, 1},
-                                        {c1::kSectioned, 2}, {c1::kSectioned, 3}}) {
-            SCOPED_TRACE(testing::Message() << xLen << "x" << hLen << " method " << choice.method << choice.mode);
-            std::vector<typename C::YT> y(want.size());
-            ASSERT_TRUE(c1::runMethod(m, choice, x.data(), xLen, h.data(), hLen, y.data()));
-            EXPECT_LT(relativeError(y, want), choice.method == c1::kDirect ? C::tolerance / 4 : 8 * C::tolerance);
-        }
-    }
-    for (auto [xLen, hLen] : exported) {
-        SCOPED_TRACE(testing::Message() << xLen << " " << hLen);
+    const std::vector<std::pair<int, int>> pairs = {
+        {1, 1},     {2, 1},      {7, 7},     {64, 1},      {65, 64},     {200, 17},   {1000, 3},
+        {513, 100}, {9, 9},      {300, 300}, {5, 3},       {3, 8},       {16, 15},    {300, 20},
+        {700, 7},   {70, 800},   {900, 150}, {thr - 1, inRange},         {inRange, thr},
+        {m.directAlways, 4000},  {4000, m.directAlways + 1}, {m.thrLast + 1, 40 * (m.thrLast + 1)}};
+    for (auto [xLen, hLen] : pairs) {
+        SCOPED_TRACE(testing::Message() << xLen << "x" << hLen);
         const auto x = randomVector<typename C::XT>(xLen, unsigned(xLen * 3 + 1));
         const auto h = randomVector<typename C::HT>(hLen, unsigned(hLen * 5 + 2));
         const auto want = reference(x, h);
@@ -98,6 +85,14 @@ TYPED_TEST(Convolution, EveryMethodAndTheExportedFunctionMatchTheDefinition) {
         EXPECT_EQ(C::call(x.data(), xLen, h.data(), hLen, y.data()), 0);
         EXPECT_REPORTS(recorder);
         EXPECT_LT(relativeError(y, want), 8 * C::tolerance);
+        for (const c1::Choice choice : {c1::Choice{c1::kDirect, 1}, {c1::kSingle, 1}, {c1::kSectioned, 1},
+                                        {c1::kSectioned, 2}, {c1::kSectioned, 3}}) {
+            if (xLen < hLen) break;  // the methods take the longer operand first
+            SCOPED_TRACE(testing::Message() << "method " << choice.method << choice.mode);
+            y.assign(want.size(), {});
+            ASSERT_TRUE(c1::runMethod(m, choice, x.data(), xLen, h.data(), hLen, y.data()));
+            EXPECT_LT(relativeError(y, want), choice.method == c1::kDirect ? C::tolerance / 4 : 8 * C::tolerance);
+        }
     }
     EXPECT_EQ(c1::choose(m, 1 << 24, m.directAlways).method, c1::kDirect);
     for (int s = m.thrFirst; s <= m.thrLast; ++s) {
@@ -109,12 +104,11 @@ TYPED_TEST(Convolution, EveryMethodAndTheExportedFunctionMatchTheDefinition) {
     EXPECT_NE(c1::choose(m, m.thrLast + 1, m.thrLast + 1).method, c1::kDirect);
 }
 
-// All five checks report, in order; a failed check writes nothing; a failure
-// left behind by an earlier call does not stop the next one. A work array
+// All five checks report, in order; a failed check writes nothing. A work array
 // (allocations 1 and 2) or, on the first use of an order, a transform table
 // (taken before the work arrays, two failures as the transforms retry once)
 // that cannot be had: the first report, the method's and the exported
-// function's backtraces, y as it was; the next call works.
+// function's backtraces, y as it was; the next call works all the same.
 TYPED_TEST(Convolution, FailuresReportInOrderAndWriteNothing) {
     using C = TypeParam;
     using Y = typename C::YT;
@@ -131,13 +125,6 @@ TYPED_TEST(Convolution, FailuresReportInOrderAndWriteNothing) {
     recorder.clear();
     EXPECT_EQ(C::call(x.data(), 4, h.data(), 0, out.as<Y>()), VOK_StatusBadArg);
     EXPECT_REPORTS(recorder, bad("hLen<=0"));
-    recorder.clear();
-    vokSetErrStatus(VOK_StatusBadArg);
-    std::vector<Y> y(7);
-    EXPECT_EQ(C::call(x.data(), 4, h.data(), 4, y.data()), 0);
-    EXPECT_REPORTS(recorder);
-    EXPECT_LT(relativeError(y, reference(std::vector(x.begin(), x.begin() + 4), std::vector(h.begin(), h.begin() + 4))),
-              C::tolerance);
 
     const c1::Choice choice = c1::choose(m, longLen, shortLen);
     ASSERT_NE(choice.method, c1::kDirect);
@@ -162,7 +149,7 @@ TYPED_TEST(Convolution, FailuresReportInOrderAndWriteNothing) {
         EXPECT_TRUE(sameReports(recorder.reports(), want));
     }
     EXPECT_TRUE(out.untouched());
-    y.resize(longLen + shortLen - 1);
+    std::vector<Y> y(longLen + shortLen - 1);  // the failure left behind does not stop the next call
     EXPECT_EQ(C::call(x.data(), longLen, h.data(), shortLen, y.data()), 0);
     EXPECT_LT(relativeError(y, reference(x, h)), 8 * C::tolerance);
 }
