@@ -1,9 +1,7 @@
-// Correlations and dot products of every type pair against long-double sums
-// of the definitions, by direct sums and by block transforms at every kernel
-// width (lags on and beyond the overlap, the three norms, sums beyond the range
-// of the element type, the direct sums taking over silently without work
-// arrays); the 16-bit forms against their float forms brought back by each
-// scale mode; every failure report in order.
+// Correlations and dot products of every type pair against long-double sums of
+// the definitions, direct and by block transforms, at every kernel width; the
+// 16-bit forms against their float forms brought back by each scale mode;
+// every failure report in order.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -31,7 +29,7 @@ struct Guarded : std::vector<T> {
     explicit Guarded(int n) : std::vector<T>(n + 1) { std::memset(this->data(), 0x5A, (n + 1) * sizeof(T)); }
     bool kept(std::size_t from) const {
         const auto* b = reinterpret_cast<const unsigned char*>(this->data());
-        return std::all_of(b + from * sizeof(T), b + this->size() * sizeof(T), [](unsigned char c) { return c == 0x5A; });
+        return std::all_of(b + from * sizeof(T), b + this->size() * sizeof(T), [](auto c) { return c == 0x5A; });
     }
 };
 
@@ -190,19 +188,15 @@ TEST(Correlation, EveryTypePairMatchesTheDefinition) {
 }
 
 template <class T> using Flt = std::conditional_t<std::is_same_v<T, short>, float, FloatComplex>;
+// n elements whose parts are whole numbers in -1000..1000, as 16-bit data and as the float data they convert to.
 template <class T>
-std::vector<T> shorts(int n, unsigned seed) {
-    std::vector<T> v(n);
-    auto* s = reinterpret_cast<short*>(v.data());
-    for (std::size_t i = 0; i < n * sizeof(T) / 2; ++i) s[i] = short(int((i * 811 + seed * 97) % 2001) - 1000);
+std::pair<std::vector<T>, std::vector<Flt<T>>> wholes(int n, unsigned seed) {
+    std::pair<std::vector<T>, std::vector<Flt<T>>> v{std::vector<T>(n), std::vector<Flt<T>>(n)};
+    for (std::size_t i = 0; i < n * sizeof(T) / 2; ++i) {
+        reinterpret_cast<short*>(v.first.data())[i] = short(int((i * 811 + seed * 97) % 2001) - 1000);
+        reinterpret_cast<float*>(v.second.data())[i] = reinterpret_cast<short*>(v.first.data())[i];
+    }
     return v;
-}
-template <class T>
-std::vector<Flt<T>> floats(const std::vector<T>& v) {
-    std::vector<Flt<T>> f(v.size());
-    for (std::size_t i = 0; i < v.size() * sizeof(T) / 2; ++i)
-        reinterpret_cast<float*>(f.data())[i] = reinterpret_cast<const short*>(v.data())[i];
-    return f;
 }
 
 // A 16-bit correlation converts, runs the float form and brings the n results
@@ -229,17 +223,17 @@ void check16(int n, const std::function<void(R*, int, int*)>& call16, const std:
 template <class A, class B, class R>
 void checkCross16(void (*f)(const A*, int, const B*, int, R*, int, int, int, int*),
                   void (*g)(const Flt<A>*, int, const Flt<B>*, int, Flt<R>*, int, int)) {
-    const auto a = shorts<A>(50, 1), b = shorts<B>(40, 2);
-    check16<R>(30, [&](R* d, int m, int* sf) { f(a.data(), 50, b.data(), 40, d, -10, 19, m, sf); },
-               [&](Flt<R>* d) { g(floats(a).data(), 50, floats(b).data(), 40, d, -10, 19); });
+    const auto a = wholes<A>(50, 1), b = wholes<B>(40, 2);
+    check16<R>(30, [&](R* d, int m, int* sf) { f(a.first.data(), 50, b.first.data(), 40, d, -10, 19, m, sf); },
+               [&](Flt<R>* d) { g(a.second.data(), 50, b.second.data(), 40, d, -10, 19); });
 }
 
 template <class T>
 void checkAuto16(void (*f)(const T*, int, T*, int, int, int, int*), void (*g)(const Flt<T>*, int, Flt<T>*, int, int)) {
-    const auto a = shorts<T>(50, 3);
+    const auto a = wholes<T>(50, 3);
     for (int norm : {0, 1, 2})
-        check16<T>(12, [&](T* d, int m, int* sf) { f(a.data(), 50, d, 12, norm, m, sf); },
-                   [&](Flt<T>* d) { g(floats(a).data(), 50, d, 12, norm); });
+        check16<T>(12, [&](T* d, int m, int* sf) { f(a.first.data(), 50, d, 12, norm, m, sf); },
+                   [&](Flt<T>* d) { g(a.second.data(), 50, d, 12, norm); });
 }
 
 TEST(Correlation16, TheFloatFormsBroughtBackByEachScaleMode) {
@@ -268,9 +262,9 @@ TEST(DotProd16, ExactSumsSaturateOrScale) {
 TEST(Correlation, FailuresReportInOrderAndWriteNothing) {
     const char *src = "Null SRC buffer pointer", *len = "Invalid SRC buffer length", *lag = "Invalid LAG value";
     const char *ptr = "Null buffer pointer", *dst = "Null DST buffer pointer";
-    const BadArg noFactor7("Null scale factor pointer", {{7, VOK_AUTO_SCALE}, {8}}),
-        noFactor5("Null scale factor pointer", {{5, VOK_AUTO_SCALE}, {6}}),
-        noFactor3("Null scale factor pointer", {{3, VOK_AUTO_SCALE}, {4}});
+    const auto noFactor = [](int mode) {
+        return BadArg("Null scale factor pointer", {{mode, VOK_AUTO_SCALE}, {mode + 1}});
+    };
     std::vector<BadArg> cross = {{0, src}, {2, src}, {4, dst}, {1, len}, {3, len}, {5, lag, 5}},
                         autoc = {{0, src}, {2, dst}, {1, len}, {3, lag, 5}, {3, lag, 0}},
                         dot = {{0, ptr}, {1, ptr}, {2, "Invalid value", -1}};
@@ -285,7 +279,7 @@ TEST(Correlation, FailuresReportInOrderAndWriteNothing) {
     VOK_CHECK_TABLE(dotp, vokdDotProd, dot);
     VOK_CHECK_TABLE(dotp, vokcDotProd, dot);
     VOK_CHECK_TABLE(dotp, vokzdDotProd, dot);
-    cross.push_back(noFactor7), autoc.push_back(noFactor5), dot.push_back(noFactor3);
+    cross.push_back(noFactor(7)), autoc.push_back(noFactor(5)), dot.push_back(noFactor(3));
     VOK_CHECK_TABLE(corrw, vokwCrossCorr, cross);
     VOK_CHECK_TABLE(corrw, vokvwCrossCorr, cross);
     VOK_CHECK_TABLE(corrw, vokwAutoCorr, autoc);
