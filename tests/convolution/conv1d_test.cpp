@@ -193,8 +193,9 @@ TEST(MixedConvolution, ShorterFirstOperandIsHandedToTheSibling) {
 }
 
 // 16 bits: exact sums under every scale mode, truncated, also through the fast
-// methods (long operands go through float sums); the checks in order, nothing
-// written (the allocation failures are swept in the robustness tests).
+// methods (long operands go through float sums) and for operands of length 1;
+// the checks in order, nothing written (the allocation failures are swept in
+// the robustness tests).
 TEST(ShortConvolution, ExactSumsUnderEveryScaleModeAndChecks) {
     struct Row {
         std::vector<short> x, h;
@@ -208,7 +209,7 @@ TEST(ShortConvolution, ExactSumsUnderEveryScaleModeAndChecks) {
     // Largest |y| = 32767·3 + ..., below 2^17: the automatic scale factor is 2.
     for (const Row& r : {Row{x, h, VOK_SATURATE, 0, 0, 1, 0}, Row{x, h, VOK_FIXED_SCALE, 2, 2, 4, 0},
                          Row{x, h, VOK_AUTO_SCALE, 0, 2, 4, 0}, Row{lx, lh, VOK_FIXED_SCALE, 0, 0, 1, 1},
-                         Row{{3, -2}, {5, 7}, VOK_FIXED_SCALE, 0, 0, 1, 0}}) {
+                         Row{{-3}, {5, 7}, VOK_FIXED_SCALE, 0, 0, 1, 0}, Row{{3, -2}, {7}, VOK_SATURATE, 0, 0, 1, 0}}) {
         const auto want = reference(r.x, r.h);
         std::vector<short> y(want.size());
         int sf = r.sf;
