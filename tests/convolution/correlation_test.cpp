@@ -53,7 +53,7 @@ struct Bound {
 };
 template <class T>
 Bound direct(double tol, long double ulps = 1) {
-    return sizeof(Real<T>) == 4 ? Bound{tol, ulps * 0.6L * 0x1p-23L, 1e-13L} : Bound{tol, ulps * 0x1p-53L, 4e-17L};
+    return sizeof(Real<T>) == 4 ? Bound{tol, ulps * 0.6L * 0x1p-23L, 1e-13L} : Bound{tol, ulps * 0x1p-53L, 4e-19L};
 }
 
 template <class R, class Want>
