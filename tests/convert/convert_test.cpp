@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <cfenv>
-#include <climits>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -26,6 +25,7 @@ using voktest::ReportRecorder;
 
 constexpr int kRoundings[] = {VOK_RndNear, VOK_RndZero, VOK_RndDown, VOK_RndUp};
 constexpr int kFeModes[] = {FE_TONEAREST, FE_TOWARDZERO, FE_DOWNWARD, FE_UPWARD};
+constexpr int kNear = VOK_RndNear;
 
 // Sets the caller's rounding mode for a scope.
 struct CallerRounding {
@@ -101,11 +101,19 @@ class FloatToInteger : public ::testing::Test {};
 using Floats = ::testing::Types<float, double>;
 TYPED_TEST_SUITE(FloatToInteger, Floats);
 
+// Every width, fraction and flag word under two caller modes: to integers
+// against the reference; back from random integers exactly, else rounded to
+// nearest whatever the caller's mode (F(long double) rounds to nearest here).
 template <class F>
 void checkAgainstReference() {
+    using A = Api<F>;
     const auto values = awkwardValues<F>();
     const int n = int(values.size());
-    const std::string toInt = std::string(Api<F>::prefix) + "FloatToInt", toFix = Api<F>::prefix + std::string("FloatToFix");
+    std::mt19937 rng(9);
+    std::vector<std::int32_t> ints = {INT32_MIN, INT32_MAX, 16777217, -16777219, 0};
+    while (ints.size() < 300) ints.push_back(std::int32_t(rng()));
+    const int m = int(ints.size());
+    const std::string toInt = A::prefix + std::string("FloatToInt"), toFix = A::prefix + std::string("FloatToFix");
     for (int bits : {8, 16, 32})
         for (int fractBits : {0, 3, bits - 1, bits})
             for (int flags = 0; flags < 32; ++flags) {
@@ -114,15 +122,18 @@ void checkAgainstReference() {
                                  (flags & 8 ? VOK_Clip : 0) | (flags & 16 ? VOK_OvfErr : 0);
                 const bool isUnsigned = word & VOK_Unsigned;
                 if (fractBits == bits && !isUnsigned) continue;
+                std::vector<unsigned char> raw(ints.size() * 4);
+                for (int i = 0; i < m; ++i) std::memcpy(&raw[std::size_t(i) * (bits / 8)], &ints[i], bits / 8);
                 for (int callerMode : {FE_TONEAREST, FE_UPWARD}) {
                     SCOPED_TRACE(::testing::Message() << "bits " << bits << " fract " << fractBits << " flags " << word
                                                       << " caller mode " << callerMode);
                     std::vector<unsigned char> out(std::size_t(n) * 4 + 4, 0xEE);
+                    std::vector<F> back(m + 1, F(7));
                     ReportRecorder rec;
                     {
                         CallerRounding caller(callerMode);
-                        if (fractBits == 0) Api<F>::floatToInt(values.data(), out.data(), n, bits, word);
-                        else Api<F>::floatToFix(values.data(), out.data(), n, bits, fractBits, word);
+                        if (fractBits == 0) A::floatToInt(values.data(), out.data(), n, bits, word);
+                        else A::floatToFix(values.data(), out.data(), n, bits, fractBits, word);
                     }
                     bool allFit = true;
                     for (int i = 0; i < n; ++i) {
@@ -137,76 +148,29 @@ void checkAgainstReference() {
                     const bool overflow = (word & VOK_OvfErr) && !(word & VOK_Clip) && !allFit;
                     if (overflow)
                         EXPECT_REPORTS(rec, {VOK_StatusBadArg, (fractBits ? toFix : toInt).c_str(),
-                                             "A float exceeds an integer", Api<F>::module});
+                                             "A float exceeds an integer", A::module});
                     else
                         EXPECT_REPORTS(rec);
                     EXPECT_EQ(vokGetErrStatus(), overflow ? VOK_StatusBadArg : VOK_StatusOk);
                     EXPECT_EQ(out[std::size_t(n) * bits / 8], 0xEE) << "wrote past the end";
+                    if (flags & ~4)
+                        continue;  // the way back once per signedness
+                    {
+                        CallerRounding caller(callerMode);
+                        if (fractBits == 0) A::intToFloat(raw.data(), back.data(), m, bits, word & VOK_Unsigned);
+                        else A::fixToFloat(raw.data(), back.data(), m, bits, fractBits, word & VOK_Unsigned);
+                    }
+                    for (int i = 0; i < m; ++i) {
+                        const long double exact = loadResult(raw.data(), i, bits, isUnsigned);
+                        EXPECT_EQ(back[i], F(std::ldexp(exact, -fractBits))) << "integer " << i;
+                    }
+                    EXPECT_EQ(back[m], F(7)) << "wrote past the end";
                 }
             }
 }
 
 TYPED_TEST(FloatToInteger, EveryFlagWidthAndFractionAgainstReference) {
     voktest::forEachWidth([] { checkAgainstReference<TypeParam>(); });
-}
-
-// Integers and fix-point values to floating point: exact, else rounded to
-// nearest whatever the caller's mode (F(long double) rounds to nearest here).
-TYPED_TEST(FloatToInteger, FixToFloatInvertsAndRoundsToNearest) {
-    using F = TypeParam;
-    std::mt19937 rng(9);
-    std::vector<std::int32_t> ints = {INT32_MIN, INT32_MAX, 16777217, -16777219, 0};
-    while (ints.size() < 300) ints.push_back(std::int32_t(rng()));
-    const int n = int(ints.size());
-    for (int bits : {8, 16, 32})
-        for (int flags : {0, int(VOK_Unsigned)})
-            for (int fractBits : {0, 5, bits - 1}) {
-                std::vector<unsigned char> raw(ints.size() * 4);
-                for (int i = 0; i < n; ++i) std::memcpy(&raw[std::size_t(i) * (bits / 8)], &ints[i], bits / 8);
-                std::vector<F> out(n + 1, F(7));
-                {
-                    CallerRounding caller(FE_UPWARD);
-                    if (fractBits == 0) Api<F>::intToFloat(raw.data(), out.data(), n, bits, flags);
-                    else Api<F>::fixToFloat(raw.data(), out.data(), n, bits, fractBits, flags);
-                }
-                for (int i = 0; i < n; ++i)
-                    EXPECT_EQ(out[i], F(std::ldexp((long double)loadResult(raw.data(), i, bits, flags), -fractBits)))
-                        << bits << " bits, fraction " << fractBits << ", flags " << flags << ", element " << i;
-                EXPECT_EQ(out[n], F(7)) << "wrote past the end";
-            }
-}
-
-// The named fix-point formats are the general conversion with their size and
-// fraction, always signed (a VOK_Unsigned flag is ignored), overflow reported under their own name.
-template <class F, class I>
-void expectNamedFormat(std::pair<void (*)(const F*, I*, int, int), void (*)(const I*, F*, int)> format, int fract,
-                       const std::string& name) {
-    SCOPED_TRACE(name);
-    const auto values = awkwardValues<F>();
-    const int n = int(values.size()), bits = 8 * sizeof(I);
-    std::vector<I> got(n), want(n);
-    std::vector<F> back(n), wantBack(n);
-    ReportRecorder rec;
-    for (int flags :
-         {VOK_RndNear | 0, VOK_RndZero | VOK_Clip, VOK_RndDown | VOK_Unsigned, VOK_RndUp | VOK_Clip | VOK_Unsigned}) {
-        format.first(values.data(), got.data(), n, flags);
-        Api<F>::floatToFix(values.data(), want.data(), n, bits, fract, flags & ~VOK_Unsigned);
-        EXPECT_EQ(got, want) << flags;
-        format.second(got.data(), back.data(), n);
-        Api<F>::fixToFloat(got.data(), wantBack.data(), n, bits, fract, 0);
-        EXPECT_EQ(back, wantBack) << flags;
-    }
-    const F big = F(1e10);
-    format.first(&big, got.data(), 1, VOK_RndNear | VOK_OvfErr | VOK_Unsigned);
-    EXPECT_REPORTS(rec, {VOK_StatusBadArg, name.c_str(), "A float exceeds an integer", Api<F>::module});
-}
-
-TYPED_TEST(FloatToInteger, NamedFormatsAreTheGeneralConversion) {
-    using A = Api<TypeParam>;
-    expectNamedFormat(A::s7, 7, A::prefix + std::string("FloatToS7Fix"));
-    expectNamedFormat(A::s15, 15, A::prefix + std::string("FloatToS15Fix"));
-    expectNamedFormat(A::s31, 31, A::prefix + std::string("FloatToS31Fix"));
-    expectNamedFormat(A::s1516, 16, A::prefix + std::string("FloatToS1516Fix"));
 }
 
 // The valid call of a conversion: both buffers, length 4, then the numbers given.
@@ -220,40 +184,56 @@ void conversionChecks(voktest::CheckTable& t, const std::string& name, void(VOK_
            numbers...});
 }
 
-// These conversions run every check and report each failure, in the order of the rows.
-template <class F>
-void conversionCheckTable() {
-    using A = Api<F>;
+const BadArg kLen{2, "len<=0"}, kSrc{0, "src==0"}, kDst{1, "dst==0"};
+
+// A named fix-point format is the general conversion with its size and
+// fraction, always signed (a VOK_Unsigned flag is ignored); it checks and
+// reports overflow under its own name.
+template <class F, class I>
+void namedFormat(voktest::CheckTable& t,
+                 std::pair<void(VOK_CALL*)(const F*, I*, int, int), void(VOK_CALL*)(const I*, F*, int)> format,
+                 int fract, const std::string& size) {
+    const std::string to = Api<F>::prefix + ("FloatTo" + size + "Fix"), from = Api<F>::prefix + (size + "FixToFloat");
+    SCOPED_TRACE(to);
+    const auto values = awkwardValues<F>();
+    const int n = int(values.size()), bits = 8 * sizeof(I);
+    std::vector<I> got(n), want(n);
+    std::vector<F> back(n), wantBack(n);
+    for (int flags :
+         {VOK_RndNear | 0, VOK_RndZero | VOK_Clip, VOK_RndDown | VOK_Unsigned, VOK_RndUp | VOK_Clip | VOK_Unsigned}) {
+        format.first(values.data(), got.data(), n, flags);
+        Api<F>::floatToFix(values.data(), want.data(), n, bits, fract, flags & ~VOK_Unsigned);
+        EXPECT_EQ(got, want) << flags;
+        format.second(got.data(), back.data(), n);
+        Api<F>::fixToFloat(got.data(), wantBack.data(), n, bits, fract, 0);
+        EXPECT_EQ(back, wantBack) << flags;
+    }
+    const F big = F(1e10);
+    t.run([&] { format.first(&big, got.data(), 1, VOK_RndNear | VOK_OvfErr | VOK_Unsigned); },
+          {{VOK_StatusBadArg, to.c_str(), "A float exceeds an integer", Api<F>::module}});
+    conversionChecks(t, to, format.first, {kLen, kSrc, kDst, {3, "Invalid conversion flag", 512 + 1024}}, kNear);
+    conversionChecks(t, from, format.second, {kLen, kSrc, kDst});
+}
+
+// The conversions run every check and report each failure, in the order of
+// the rows; a signed fix-point has at most fixedLen - 1 fraction bits.
+TYPED_TEST(FloatToInteger, ChecksInOrderAndNamedFormats) {
+    using A = Api<TypeParam>;
     voktest::CheckTable t(A::module, VOK_StatusBadArg, true);
     const std::string p = A::prefix;
     const char* flag = "Invalid conversion flag";
-    const BadArg len{2, "len<=0"}, src{0, "src==0"}, dst{1, "dst==0"}, intSize{3, "Invalid size of an integer", 12};
-    const BadArg fixSize{3, "Invalid size of a fix-point", 24}, fract{4, "Invalid fractBits", -1};
-    const int near = VOK_RndNear;
-    conversionChecks(t, p + "FloatToInt", A::floatToInt, {len, src, dst, intSize, {4, flag, 128 + 256}}, 16, near);
-    conversionChecks(t, p + "IntToFloat", A::intToFloat, {len, src, dst, intSize}, 16, 0);
-    conversionChecks(t, p + "FloatToFix", A::floatToFix, {len, src, dst, fixSize, {5, flag, 0}, fract}, 16, 3, near);
-    conversionChecks(t, p + "FixToFloat", A::fixToFloat, {len, src, dst, fixSize, {5, flag, VOK_Clip}, fract}, 16, 3, 0);
-    const auto named = [&](auto format, const std::string& size) {
-        conversionChecks(t, p + "FloatTo" + size + "Fix", format.first, {len, src, dst, {3, flag, 512 + 1024}}, near);
-        conversionChecks(t, p + size + "FixToFloat", format.second, {len, src, dst});
-    };
-    named(A::s7, "S7");
-    named(A::s15, "S15");
-    named(A::s31, "S31");
-    named(A::s1516, "S1516");
-}
-
-TEST(ConversionChecks, EveryCheckReportedInOrderAndNothingWritten) {
-    conversionCheckTable<float>();
-    conversionCheckTable<double>();
-    // Signed fix-point has at most fixedLen - 1 fraction bits, unsigned all of them.
-    ReportRecorder rec;
-    const float x = 0.75f;
-    unsigned short u = 0;
-    voksbFloatToFix(&x, &u, 1, 16, 16, VOK_RndNear);
-    EXPECT_REPORTS(rec, {VOK_StatusBadArg, "voksbFloatToFix", "Invalid fractBits", "vokcvrts"});
-    EXPECT_EQ(u, 0);
+    const BadArg intSize{3, "Invalid size of an integer", 12}, fixSize{3, "Invalid size of a fix-point", 24};
+    const BadArg fract{4, "Invalid fractBits", -1}, twoRoundings{4, flag, 128 + 256}, clip{5, flag, VOK_Clip};
+    conversionChecks(t, p + "FloatToInt", A::floatToInt, {kLen, kSrc, kDst, intSize, twoRoundings}, 16, kNear);
+    conversionChecks(t, p + "IntToFloat", A::intToFloat, {kLen, kSrc, kDst, intSize}, 16, 0);
+    const BadArg noRounding{5, flag, 0};
+    conversionChecks(t, p + "FloatToFix", A::floatToFix, {kLen, kSrc, kDst, fixSize, noRounding, fract}, 16, 3, kNear);
+    conversionChecks(t, p + "FloatToFix", A::floatToFix, {{4, "Invalid fractBits", 16}}, 16, 3, kNear);
+    conversionChecks(t, p + "FixToFloat", A::fixToFloat, {kLen, kSrc, kDst, fixSize, clip, fract}, 16, 3, 0);
+    namedFormat(t, A::s7, 7, "S7");
+    namedFormat(t, A::s15, 15, "S15");
+    namedFormat(t, A::s31, 31, "S31");
+    namedFormat(t, A::s1516, 16, "S1516");
 }
 
 // ---- complex representations ----
@@ -286,51 +266,49 @@ TYPED_TEST(Representations, EveryFormAgainstLongDouble) {
     using C = TypeParam;
     using R = typename Rep<C>::R;
     using F = Rep<C>;
-    const R big = std::is_same_v<R, float> ? R(1e30) : R(1e200);
+    const R big = std::is_same_v<R, float> ? R(1e30) : R(1e200), guard = R(-7);
     std::vector<C> src = {{3, 4}, {0, 0}, {-0.0, 0}, {-1, -0.0}, {big, big}, {R(1e-30), R(-1e-30)}, {-2, 1e-3}};
     std::mt19937 rng(3);
     std::uniform_real_distribution<double> u(-1000, 1000);
     while (src.size() < 307) src.push_back({R(u(rng)), R(u(rng))});
     const int n = int(src.size());
-    const R guard = R(-7);  // each output has one element more, which must keep this
-    std::vector<std::vector<R>> o(16, std::vector<R>(n + 1, guard));
-    auto &re = o[0], &im = o[1], &mag = o[2], &phase = o[3], &power = o[4], &cre = o[13], &cim = o[14];
-    F::split(src.data(), re.data(), im.data(), n);
-    F::mag(src.data(), mag.data(), n);
-    F::phase(src.data(), phase.data(), n);
-    F::power(src.data(), power.data(), n);
-    F::magSplit(re.data(), im.data(), o[5].data(), n);
-    F::phaseSplit(re.data(), im.data(), o[6].data(), n);
-    F::powerSplit(re.data(), im.data(), o[7].data(), n);
-    F::toPolar(src.data(), o[8].data(), o[9].data(), n);
-    F::toPolarSplit(re.data(), im.data(), o[10].data(), o[11].data(), n);
-    F::real(src.data(), o[12].data(), n);
-    F::imag(src.data(), o[15].data(), n);
-    F::toCartSplit(mag.data(), phase.data(), cre.data(), cim.data(), n);
-    std::vector<C> cart(n + 1, C{guard, guard}), joinRe(n + 1), joinIm(n + 1);
-    F::toCart(mag.data(), phase.data(), cart.data(), n);
-    F::join(re.data(), nullptr, joinRe.data(), n);
-    F::join(nullptr, im.data(), joinIm.data(), n);
+    enum { Re, Im, Mag, Phase, Power, MagS, PhaseS, PowerS, PolM, PolP, PolSM, PolSP, Real, Imag, CRe, CIm, kOuts };
+    std::vector<std::vector<R>> o(kOuts, std::vector<R>(n + 1, guard));  // one guard element after each output
+    F::split(src.data(), o[Re].data(), o[Im].data(), n);
+    F::mag(src.data(), o[Mag].data(), n);
+    F::phase(src.data(), o[Phase].data(), n);
+    F::power(src.data(), o[Power].data(), n);
+    F::magSplit(o[Re].data(), o[Im].data(), o[MagS].data(), n);
+    F::phaseSplit(o[Re].data(), o[Im].data(), o[PhaseS].data(), n);
+    F::powerSplit(o[Re].data(), o[Im].data(), o[PowerS].data(), n);
+    F::toPolar(src.data(), o[PolM].data(), o[PolP].data(), n);
+    F::toPolarSplit(o[Re].data(), o[Im].data(), o[PolSM].data(), o[PolSP].data(), n);
+    F::real(src.data(), o[Real].data(), n);
+    F::imag(src.data(), o[Imag].data(), n);
+    F::toCartSplit(o[Mag].data(), o[Phase].data(), o[CRe].data(), o[CIm].data(), n);
+    for (auto [x, y] : {std::pair{MagS, Mag}, {PolM, Mag}, {PolSM, Mag}, {PhaseS, Phase}, {PolP, Phase},
+                        {PolSP, Phase}, {PowerS, Power}, {Real, Re}, {Imag, Im}})
+        EXPECT_EQ(o[x], o[y]) << "output " << x << " differs from " << y;
+    std::vector<C> cart(n + 1, C{guard, guard}), joinRe(n), joinIm(n);
+    F::toCart(o[Mag].data(), o[Phase].data(), cart.data(), n);
+    F::join(o[Re].data(), nullptr, joinRe.data(), n);
+    F::join(nullptr, o[Im].data(), joinIm.data(), n);
     const long double eps = std::numeric_limits<R>::epsilon();
     for (int i = 0; i < n; ++i) {
         SCOPED_TRACE(i);
-        const long double a = src[i].re, b = src[i].im;
-        EXPECT_TRUE(re[i] == src[i].re && o[12][i] == re[i] && im[i] == src[i].im && o[15][i] == im[i]);
+        const long double a = src[i].re, b = src[i].im, mag = o[Mag][i], phase = o[Phase][i];
         const long double m = std::hypot(a, b), p = std::atan2(b, a), q = a * a + b * b;
-        EXPECT_LE(std::fabs(mag[i] - m), eps * m);
-        EXPECT_LE(std::fabs(phase[i] - p), eps * std::fabs(p));
-        EXPECT_EQ(std::signbit(phase[i]), std::signbit(p));
+        EXPECT_TRUE(o[Re][i] == src[i].re && o[Im][i] == src[i].im);
+        EXPECT_LE(std::fabs(mag - m), eps * m);
+        EXPECT_LE(std::fabs(phase - p), eps * std::fabs(p));
+        EXPECT_EQ(std::signbit(phase), std::signbit(p));
         if (q <= std::numeric_limits<R>::max() && q >= std::numeric_limits<R>::min())
-            EXPECT_LE(std::fabs(power[i] - q), eps * q);
-        EXPECT_TRUE(o[5][i] == mag[i] && o[8][i] == mag[i] && o[10][i] == mag[i]);
-        EXPECT_TRUE(o[6][i] == phase[i] && o[9][i] == phase[i] && o[11][i] == phase[i]);
-        EXPECT_EQ(o[7][i], power[i]);
-        const long double pm = mag[i], pp = phase[i];
-        EXPECT_LE(std::fabs(cart[i].re - pm * std::cos(pp)), 2 * eps * pm);
-        EXPECT_LE(std::fabs(cart[i].im - pm * std::sin(pp)), 2 * eps * pm);
-        EXPECT_TRUE(cre[i] == cart[i].re && cim[i] == cart[i].im);
-        EXPECT_TRUE(joinRe[i].re == re[i] && joinRe[i].im == 0 && !std::signbit(joinRe[i].im));
-        EXPECT_TRUE(joinIm[i].re == 0 && joinIm[i].im == im[i]);
+            EXPECT_LE(std::fabs(o[Power][i] - q), eps * q);
+        EXPECT_LE(std::fabs(cart[i].re - mag * std::cos(phase)), 2 * eps * mag);
+        EXPECT_LE(std::fabs(cart[i].im - mag * std::sin(phase)), 2 * eps * mag);
+        EXPECT_TRUE(o[CRe][i] == cart[i].re && o[CIm][i] == cart[i].im);
+        EXPECT_TRUE(joinRe[i].re == src[i].re && joinRe[i].im == 0 && !std::signbit(joinRe[i].im));
+        EXPECT_TRUE(joinIm[i].re == 0 && joinIm[i].im == src[i].im);
     }
     for (const auto& v : o) EXPECT_EQ(v[n], guard) << "wrote past the end of output " << &v - o.data();
     EXPECT_TRUE(cart[n].re == guard && cart[n].im == guard);
