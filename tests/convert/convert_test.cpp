@@ -230,6 +230,12 @@ TYPED_TEST(FloatToInteger, ChecksInOrderAndNamedFormats) {
     conversionChecks(t, p + "FloatToFix", A::floatToFix, {kLen, kSrc, kDst, fixSize, noRounding, fract}, 16, 3, kNear);
     conversionChecks(t, p + "FloatToFix", A::floatToFix, {{4, "Invalid fractBits", 16}}, 16, 3, kNear);
     conversionChecks(t, p + "FixToFloat", A::fixToFloat, {kLen, kSrc, kDst, fixSize, clip, fract}, 16, 3, 0);
+    // Length 1; an unsigned fix-point may use all of its bits as fraction.
+    const TypeParam x = TypeParam(0.75);
+    unsigned short u[2] = {0, 0};
+    t.run([&] { A::floatToFix(&x, u, 1, 16, 16, kNear | VOK_Unsigned); }, {});
+    t.run([&] { A::floatToInt(&x, u + 1, 1, 16, VOK_RndUp); }, {});
+    EXPECT_TRUE(u[0] == 49152 && u[1] == 1);
     namedFormat(t, A::s7, 7, "S7");
     namedFormat(t, A::s15, 15, "S15");
     namedFormat(t, A::s31, 31, "S31");
