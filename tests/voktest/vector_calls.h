@@ -7,7 +7,8 @@
 // spoiling nothing test the state of a record and come last. A failed call
 // makes exactly one report, from the same line for every row of the call,
 // leaves the status set, returns zero (its status if it returns one) and
-// writes nothing.
+// writes nothing. A table made with everyCheck is for calls that run every
+// check: a row with the later rows spoiled reports its own and their contexts.
 #pragma once
 
 #include <cstring>
@@ -35,7 +36,8 @@ struct BadArg {
 
 class CheckTable {
 public:
-    explicit CheckTable(const char* module, int status = VOK_StatusBadArg) : module_(module), status_(status) {}
+    explicit CheckTable(const char* module, int status = VOK_StatusBadArg, bool everyCheck = false)
+        : module_(module), status_(status), everyCheck_(everyCheck) {}
     ~CheckTable() { EXPECT_TRUE(buffer_.untouched()) << module_ << ": a failed call wrote to its buffers"; }
     CheckTable(const CheckTable&) = delete;
     CheckTable& operator=(const CheckTable&) = delete;
@@ -66,9 +68,12 @@ public:
             } else {
                 std::apply(fn, call);
             }
-            EXPECT_TRUE(sameReports(rec.reports(), {{status_, name.c_str(), rows[j].context, module_}}))
-                << name << " #" << j;
+            std::vector<Expected> expected;
+            for (std::size_t k = j; k < (everyCheck_ ? end : j + 1); ++k)
+                expected.push_back({status_, name.c_str(), rows[k].context, module_});
+            EXPECT_TRUE(sameReports(rec.reports(), expected)) << name << " #" << j;
             EXPECT_EQ(vokGetErrStatus(), status_) << name << " #" << j;
+            if (everyCheck_) continue;  // its checks report one by one, from their own lines
             if (const int at = rec.reports().empty() ? line : rec.reports()[0].line; line < 0) line = at;
             else EXPECT_EQ(at, line) << name << " #" << j << ": checks report from different lines";
         }
@@ -103,6 +108,7 @@ private:
     Sentinel buffer_{4096};
     const char* module_;
     int status_;
+    bool everyCheck_;
 };
 
 // The entry point's name comes from the call itself. Named apart from the
