@@ -62,7 +62,8 @@ void expectNear(const R* got, int n, Want want, Bound bound) {
     for (int i = 0; i < n; ++i) {
         const auto [w, magnitude] = want(i);
         const LC d = asLC(got[i]) - w;
-        scale = std::max(scale, std::abs(w)), err = std::max(err, std::abs(d));
+        scale = std::max(scale, std::abs(w));
+        err = std::max(err, std::abs(d));
         const long double most = bound.rel * std::abs(w) + bound.abs * magnitude;
         if (bound.rel > 0) EXPECT_TRUE(std::fabs(d.real()) <= most && std::fabs(d.imag()) <= most) << i;
     }
@@ -164,15 +165,26 @@ void checkDot(R (*f)(const A*, const B*, int), double tol) {
 
 TEST(Correlation, EveryTypePairMatchesTheDefinition) {
     ReportRecorder rec;
-    checkCross(voksCrossCorr, 2e-6), checkCross(vokcCrossCorr, 2e-6);
-    checkCross(vokscCrossCorr, 2e-6), checkCross(vokcsCrossCorr, 2e-6);
-    checkCross(vokdCrossCorr, 1e-14), checkCross(vokzCrossCorr, 1e-14);
-    checkCross(vokdzCrossCorr, 1e-14), checkCross(vokzdCrossCorr, 1e-14);
-    checkAuto(voksAutoCorr, 2e-6), checkAuto(vokcAutoCorr, 2e-6);
-    checkAuto(vokdAutoCorr, 1e-14), checkAuto(vokzAutoCorr, 1e-14);
-    checkDot(voksDotProd, 1e-6), checkDot(vokcDotProd, 1e-6), checkDot(vokscDotProd, 1e-6);
-    checkDot(vokcsDotProd, 1e-6), checkDot(vokdDotProd, 1e-15), checkDot(vokzDotProd, 1e-15);
-    checkDot(vokdzDotProd, 1e-15), checkDot(vokzdDotProd, 1e-15);
+    checkCross(voksCrossCorr, 2e-6);
+    checkCross(vokcCrossCorr, 2e-6);
+    checkCross(vokscCrossCorr, 2e-6);
+    checkCross(vokcsCrossCorr, 2e-6);
+    checkCross(vokdCrossCorr, 1e-14);
+    checkCross(vokzCrossCorr, 1e-14);
+    checkCross(vokdzCrossCorr, 1e-14);
+    checkCross(vokzdCrossCorr, 1e-14);
+    checkAuto(voksAutoCorr, 2e-6);
+    checkAuto(vokcAutoCorr, 2e-6);
+    checkAuto(vokdAutoCorr, 1e-14);
+    checkAuto(vokzAutoCorr, 1e-14);
+    checkDot(voksDotProd, 1e-6);
+    checkDot(vokcDotProd, 1e-6);
+    checkDot(vokscDotProd, 1e-6);
+    checkDot(vokcsDotProd, 1e-6);
+    checkDot(vokdDotProd, 1e-15);
+    checkDot(vokzDotProd, 1e-15);
+    checkDot(vokdzDotProd, 1e-15);
+    checkDot(vokzdDotProd, 1e-15);
     EXPECT_REPORTS(rec);
     // Sums held wider than the element: small terms survive, huge products cancel.
     const float big[3] = {1e8f, 1, -1e8f}, ones[3] = {1, 1, 1};
@@ -237,9 +249,12 @@ void checkAuto16(void (*f)(const T*, int, T*, int, int, int, int*), void (*g)(co
 }
 
 TEST(Correlation16, TheFloatFormsBroughtBackByEachScaleMode) {
-    checkCross16(vokwCrossCorr, voksCrossCorr), checkCross16(vokvCrossCorr, vokcCrossCorr);
-    checkCross16(vokwvCrossCorr, vokscCrossCorr), checkCross16(vokvwCrossCorr, vokcsCrossCorr);
-    checkAuto16(vokwAutoCorr, voksAutoCorr), checkAuto16(vokvAutoCorr, vokcAutoCorr);
+    checkCross16(vokwCrossCorr, voksCrossCorr);
+    checkCross16(vokvCrossCorr, vokcCrossCorr);
+    checkCross16(vokwvCrossCorr, vokscCrossCorr);
+    checkCross16(vokvwCrossCorr, vokcsCrossCorr);
+    checkAuto16(vokwAutoCorr, voksAutoCorr);
+    checkAuto16(vokvAutoCorr, vokcAutoCorr);
 }
 
 // Dot products sum exactly, round to 32 bits (saturating) and convert by the mode.
@@ -279,7 +294,9 @@ TEST(Correlation, FailuresReportInOrderAndWriteNothing) {
     VOK_CHECK_TABLE(dotp, vokdDotProd, dot);
     VOK_CHECK_TABLE(dotp, vokcDotProd, dot);
     VOK_CHECK_TABLE(dotp, vokzdDotProd, dot);
-    cross.push_back(noFactor(7)), autoc.push_back(noFactor(5)), dot.push_back(noFactor(3));
+    cross.push_back(noFactor(7));
+    autoc.push_back(noFactor(5));
+    dot.push_back(noFactor(3));
     VOK_CHECK_TABLE(corrw, vokwCrossCorr, cross);
     VOK_CHECK_TABLE(corrw, vokvwCrossCorr, cross);
     VOK_CHECK_TABLE(corrw, vokwAutoCorr, autoc);
