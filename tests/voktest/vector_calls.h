@@ -11,6 +11,7 @@
 // check: a row with the later rows spoiled reports its own and their contexts.
 #pragma once
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <tuple>
@@ -116,3 +117,23 @@ private:
 #define VOK_CHECK_TABLE(table, fn, ...) (table)(#fn, fn, __VA_ARGS__)
 
 }  // namespace voktest
+
+namespace voktest {
+
+// The same rows for several entry points; their names are split from the
+// macro's argument text ("a, b, c").
+template <class... F>
+void checkEach(CheckTable& table, const std::vector<BadArg>& rows, const std::string& names, F... fns) {
+    std::size_t at = 0;
+    const auto next = [&](auto fn) {
+        const std::size_t end = std::min(names.find(',', at), names.size());
+        const std::size_t start = names.find_first_not_of(' ', at);
+        table(names.substr(start, end - start), fn, rows);
+        at = end + 1;
+    };
+    (next(fns), ...);
+}
+
+}  // namespace voktest
+
+#define VOK_CHECK_EACH(table, rows, ...) ::voktest::checkEach(table, rows, #__VA_ARGS__, __VA_ARGS__)
