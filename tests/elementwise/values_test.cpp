@@ -1,56 +1,91 @@
-// Elementwise functions, statistics, norms and normalization at the values
-// that pin their rules: rounding of the 16-bit forms, scale modes, threshold
-// comparisons on bit patterns, the complex branches, signed zeros and NaNs,
-// and the reports some of them make after processing. One row per case: the
-// call on literal data, the results in order (complex parts flattened,
-// returned scale factors appended), their tolerance (0: the same bits), and
-// the reports.
+// Elementwise functions, statistics, norms and normalization. First the
+// values that pin their rules: rounding of the 16-bit forms, scale modes,
+// threshold comparisons on bit patterns, the complex branches, signed zeros
+// and NaNs, and the reports some of them make after processing; one row per
+// case (the call on literal data, run at every width, the results in order
+// with complex parts flattened and returned scale factors appended, their
+// tolerance, 0 for the same bits, and the reports). Then float and double at
+// every width against long-double references: random bit patterns (denormals,
+// +-0, infinities, NaNs) for the logarithm, exponential and square roots,
+// random magnitudes for the reciprocals, sums and norms, which must also give
+// the same bits at every width.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <bit>
 #include <cfloat>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <functional>
+#include <random>
+#include <utility>
 #include <vector>
 
 #include "voktest/reports.h"
+#include "voktest/sweep.h"
+#include "voktest/widths.h"
 #include "vok.h"
 
 namespace {
 
 using Values = std::vector<double>;
+using voktest::ReportRecorder;
 
-template <class T>
-Values flat(const std::vector<T>& v) {
-    Values out;
-    for (const T& x : v) {
-        if constexpr (std::is_arithmetic_v<T>) out.push_back(double(x));
-        else out.push_back(double(x.re)), out.push_back(double(x.im));
+struct Factor {  // a scale factor passed by pointer: its value after the call is appended to the results
+    int value;
+};
+template <class X>
+auto pass(X x, int& sf) {
+    if constexpr (std::is_same_v<X, Factor>) {
+        sf = x.value;
+        return &sf;
+    } else {
+        return x;
     }
-    return out;
 }
-// In-place and out-of-place forms on literal data.
+// The output without its guard element, which the call must have left alone.
+template <class T, class... B>
+Values results(std::vector<T> out, const T& guard, int sf) {
+    EXPECT_EQ(std::memcmp(&out.back(), &guard, sizeof(T)), 0) << "wrote past the end";
+    out.pop_back();
+    Values flat = robust::widen(out);
+    if ((std::is_same_v<B, Factor> || ...)) flat.push_back(sf);
+    return flat;
+}
+// The in-place and out-of-place forms on literal data.
 template <class T, class... A, class... B>
 Values in1(void (*f)(T*, int, A...), std::vector<T> v, B... b) {
-    f(v.data(), int(v.size()), b...);
-    return flat(v);
+    const T guard = v[0];
+    v.push_back(guard);
+    int sf = 0;
+    f(v.data(), int(v.size()) - 1, pass(b, sf)...);
+    return results<T, B...>(v, guard, sf);
 }
 template <class T, class... A, class... B>
 Values in2(void (*f)(const T*, T*, int, A...), const std::vector<T>& v, B... b) {
-    std::vector<T> d(v.size());
-    f(v.data(), d.data(), int(v.size()), b...);
-    return flat(d);
+    std::vector<T> d(v.size() + 1, v[0]);
+    int sf = 0;
+    f(v.data(), d.data(), int(v.size()), pass(b, sf)...);
+    return results<T, B...>(d, v[0], sf);
 }
-Values withFactor(Values v, const int& sf) {  // sf read after the call has set it
-    v.push_back(sf);
+// Statistics of one vector, and norms of a (or a - b, b not empty) under each flag.
+template <class T, class... F>
+Values each(std::vector<T> v, F... f) { return {double(f(v.data(), int(v.size())))...}; }
+template <class T, class R>
+Values norms(R (*f)(const T*, const T*, int, int), std::vector<T> a, std::vector<T> b, std::vector<int> flags) {
+    Values out;
+    for (int flag : flags) out.push_back(f(a.data(), b.empty() ? nullptr : b.data(), int(a.size()), flag));
+    return out;
+}
+template <class F>
+Values at(Values v, std::size_t i, F f) {  // one result replaced by what it must satisfy
+    v[i] = f(v[i]);
     return v;
 }
-double fromBits(std::uint32_t b) {
-    float x;
-    std::memcpy(&x, &b, 4);
-    return x;
-}
+double isNan(double x) { return std::isnan(x); }
+double isHuge(double x) { return x > 1e38; }
+double fromBits(std::uint32_t b) { return std::bit_cast<float>(b); }
 
 struct Row {
     std::function<Values()> run;
@@ -63,13 +98,19 @@ const char* const kNegative = "Element of input vector is negative";
 const char* const kZero = "zero element and zero thresh";
 
 std::vector<Row> rows() {
-    const double inf = INFINITY, f3 = float(1.0 / 3.0), fmax = FLT_MAX;
+    const double inf = INFINITY, f3 = float(1.0 / 3.0), fmax = FLT_MAX, negNan = std::bit_cast<double>(0xFFF8000000000000ull);
+    const Values d = {2.0, 1e-310, -1.0, -0.0, 0.0, INFINITY, -INFINITY, NAN, -NAN, 0.5, 700.0, 710.0, -746.0};
+    Values ln, ex;
+    for (double x : d) {
+        ln.push_back(std::signbit(x) ? negNan : std::log(x));
+        ex.push_back(std::exp(x));
+    }
     using S = short;
     using SC = ShortComplex;
     return {
         // Square roots: principal branch, rounding of the 16-bit forms, report after every element is written.
         {[] { return in1(voksbSqrt1, {4.f, -0.f, 9.f}); }, {2, -0.0, 3}},
-        {[] { auto r = in1(voksbSqrt1, {4.f, -1.f, 9.f}); r[1] = std::isnan(r[1]); return r; }, {2, 1, 3}, 0,
+        {[] { return at(in1(voksbSqrt1, {4.f, -1.f, 9.f}), 1, isNan); }, {2, 1, 3}, 0,
          {{VOK_StatusBadArg, "voksbSqrt1", kNegative, "vokvec"}}},
         {[] { return in2(vokzbSqrt2, {DoubleComplex{-4, 0}, {3, 4}, {0, -2}, {-1, -0.0}}); },
          {0, 2, 2, 1, 1, -1, 0, -1}, 1e-15},
@@ -107,9 +148,9 @@ std::vector<Row> rows() {
         // Inverse thresholds: conjugate over squared magnitude, small values raised first.
         {[] { return in1(vokcbInvThresh1, {FloatComplex{3, 4}, {0.03f, 0.04f}, {0, 0}}, 0.5f); },
          {0.12, -0.16, 1.2, -1.6, 2, 0}, 1e-6},
-        {[] { auto r = in1(vokzbInvThresh1, {DoubleComplex{0, -0.0}, {2, 0}}, 0.0); r[0] = r[0] > 1e38; return r; },
+        {[] { return at(in1(vokzbInvThresh1, {DoubleComplex{0, -0.0}, {2, 0}}, 0.0), 0, isHuge); },
          {1, 0, 0.5, -0.0}, 0, {{VOK_StatusBadArg, "vokzbInvThresh1", kZero, "vokvec"}}},
-        {[] { auto r = in1(vokcbInvThresh1, {FloatComplex{0, -0.f}, {2, 0}}, 0.f); r[0] = r[0] > 1e38; return r; },
+        {[] { return at(in1(vokcbInvThresh1, {FloatComplex{0, -0.f}, {2, 0}}, 0.f), 0, isHuge); },
          {1, 0, 0.5, -0.0}, 0, {{VOK_StatusBadArg, "vokcbInvThresh1", kZero, "vokvec"}}},
         {[] { return in2(voksbInvThresh2, {0.f, -0.f, 2.f, 0.f, 4.f, 8.f}, 0.0f); },
          {fmax, -inf, 0.5, fmax, 0.25, 0.125}, 0, {{VOK_StatusBadArg, "voksbInvThresh2", kZero, "vokvec"}}},
@@ -126,28 +167,27 @@ std::vector<Row> rows() {
         {[] { return in2(vokwbSqr2, {S(300), S(-200), S(32767), S(-32768)}, VOK_NO_SCALE, nullptr); },
          {90000 - 65536, 40000 - 65536, 1, 0}},
         {[] { return in2(vokwbSqr2, {S(300), S(-32768)}, VOK_SATURATE, nullptr); }, {32767, 32767}},
-        {[] { int sf = 0; return withFactor(in2(vokwbSqr2, {S(300), S(-32768)}, VOK_AUTO_SCALE, &sf), sf); },
-         {90000 >> 16, 16384, 16}},
-        {[] { int sf = 2; return in2(vokwbSqr2, {S(100), S(-181)}, VOK_FIXED_SCALE, &sf); }, {2500, 32761 >> 2}},
+        {[] { return in2(vokwbSqr2, {S(300), S(-32768)}, VOK_AUTO_SCALE, Factor{0}); }, {90000 >> 16, 16384, 16}},
+        {[] { return in2(vokwbSqr2, {S(100), S(-181)}, VOK_FIXED_SCALE, Factor{2}); }, {2500, 32761 >> 2, 2}},
         {[] { return in1(vokvbSqr1, {SC{3, 4}}, VOK_NO_SCALE, nullptr); }, {-7, 24}},
-        {[] { int sf = 0; return withFactor(in1(vokvbSqr1, {SC{-32768, -32768}}, VOK_AUTO_SCALE, &sf), sf); },
-         {0, 32767, 16}},  // (2^31 - 1) >> 16
+        {[] { return in1(vokvbSqr1, {SC{-32768, -32768}}, VOK_AUTO_SCALE, Factor{0}); }, {0, 32767, 16}},  // (2^31 - 1) >> 16
         {[] { return in2(vokwbExp2, {S(0), S(1), S(2), S(10), S(11), S(-3)}, VOK_SATURATE, nullptr); },
          {1, 2, 7, 22026, 32767, 0}},
-        {[] { int sf = 0; return withFactor(in2(vokwbExp2, {S(10), S(11)}, VOK_AUTO_SCALE, &sf), sf); },
+        {[] { return in2(vokwbExp2, {S(10), S(11)}, VOK_AUTO_SCALE, Factor{0}); },
          {11013, double(short(std::exp(11.0) / 2)), 1}},
-        {[] { int sf = -2; return in1(vokwbExp1, {S(3), S(100)}, VOK_FIXED_SCALE | VOK_SATURATE, &sf); }, {80, 32767}},
-        // Statistics.
-        {[] { const float s[] = {1, 2, 3}; return Values{voksMean(s, 3), voksMax(s, 3), voksMin(s, 3)}; }, {2, 3, 1}},
-        {[] { const float s[] = {1, 2, 3}; return Values{voksStdDev(s, 3)}; }, {14.0 / 3}, 1e-6},
-        {[] { const double d[] = {-0.5, 7, -9, 2}; return Values{vokdMax(d, 4), vokdMin(d, 4)}; }, {7, -9}},
-        {[] {
-             const short w[] = {1, 2}, neg[] = {-1, -2}, ext[] = {-32768, 32767, 5};
-             return Values{double(vokwMean(w, 2)), double(vokwMean(neg, 2)), double(vokwMax(ext, 3)),
-                           double(vokwMin(ext, 3))};
-         },
-         {1, -1, 32767, -32768}},  // truncation toward zero
-        {[] { std::vector<short> many(65537, 32767); return Values{double(vokwMean(many.data(), 65537))}; }, {32767}},
+        {[] { return in1(vokwbExp1, {S(3), S(100)}, VOK_FIXED_SCALE | VOK_SATURATE, Factor{-2}); }, {80, 32767, -2}},
+        // The double logarithm and exponential of the C library; the logarithm of anything with the sign bit set
+        // is the negative quiet NaN.
+        {[=] { return in2(vokdbLn2, d); }, ln},
+        {[=] { return in2(vokdbExp2, d); }, ex},
+        // Statistics; 16-bit means truncate toward zero.
+        {[] { return each(std::vector<float>{1, 2, 3}, voksMean, voksMax, voksMin); }, {2, 3, 1}},
+        {[] { return each(std::vector<float>{1, 2, 3}, voksStdDev); }, {14.0 / 3}, 1e-6},
+        {[] { return each(std::vector<double>{-0.5, 7, -9, 2}, vokdMax, vokdMin); }, {7, -9}},
+        {[] { return each(std::vector<short>{1, 2}, vokwMean); }, {1}},
+        {[] { return each(std::vector<short>{-1, -2}, vokwMean); }, {-1}},
+        {[] { return each(std::vector<short>{-32768, 32767, 5}, vokwMax, vokwMin); }, {32767, -32768}},
+        {[] { return each(std::vector<short>(65537, 32767), vokwMean); }, {32767}},
         {[] {
              const short s[] = {1, 2, 3}, big[] = {-32768, 32767};
              int sf = 0;
@@ -156,44 +196,30 @@ std::vector<Row> rows() {
                            double(vokwStdDev(big, 2, VOK_SATURATE, nullptr))};
          },
          {4, double(short((1073741824LL + 1073676289LL) / 2 >> 15)), 15, 32767}},
-        // Norms: relative rules, the flag word, the complex and 16-bit forms.
-        {[] {
-             const float a[] = {3, 4}, z[] = {0, 0}, o[] = {1, 1}, tiny[] = {1e-20f, 0};
-             return Values{voksNorm(a, nullptr, 2, VOK_L2), voksNorm(a, z, 2, VOK_L2 | VOK_RELATIVE),
-                           voksNorm(a, nullptr, 2, VOK_C | VOK_RELATIVE), voksNorm(z, o, 2, VOK_L1 | VOK_RELATIVE),
-                           voksNorm(a, a, 2, VOK_L1 | VOK_RELATIVE), voksNorm(tiny, z, 2, VOK_L2 | VOK_RELATIVE),
-                           voksNorm(a, nullptr, 2, VOK_L1), voksNorm(a, o, 2, VOK_C)};
-         },
-         {5, 1, 1, fmax, 0, 0, 7, 3}},  // squares below the smallest normal count as zero
-        {[] {
-             const double z[] = {0, 0}, t[] = {1e-300, 0}, d[] = {-2, -INFINITY};
-             const float a[] = {1, -INFINITY, NAN, 2};
-             return Values{vokdNorm(z, t, 2, VOK_C | VOK_RELATIVE), vokdNorm(d, nullptr, 2, VOK_C),
-                           voksNorm(a, nullptr, 2, VOK_C), double(std::isnan(voksNorm(a, nullptr, 4, VOK_C)))};
-         },
-         {0, inf, inf, 1}},
-        {[] {
-             const FloatComplex c[] = {{3, 4}, {0, -1}}, cz[] = {{0, 0}, {0, 1}};
-             const DoubleComplex z[] = {{1e200, 1e200}, {-3, 4}};
-             const float l2 = vokcNorm(c, nullptr, 2, VOK_L2);
-             return Values{vokcNorm(c, nullptr, 2, VOK_C), vokcNorm(c, nullptr, 2, VOK_L1), l2 * l2,
-                           vokcNorm(c, cz, 2, VOK_L1), vokzNorm(z, nullptr, 2, VOK_C) / 1e200 / std::sqrt(2.0),
-                           vokzNorm(z + 1, nullptr, 1, VOK_L1)};
-         },
-         {5, 6, 26, 7, 1, 5}, 1e-5},
-        {[] {
-             const short w[] = {-32768, 32767}, w2[] = {32767, -32768};
-             const ShortComplex v[] = {{3, 4}, {-32768, -32768}}, v0[] = {{0, 0}, {0, 0}};
-             return Values{vokwNorm(w, w2, 2, VOK_C), vokwNorm(w, w2, 2, VOK_L1), vokwNorm(w, w2, 2, VOK_L2),
-                           vokwNorm(w, w, 2, VOK_L2 | VOK_RELATIVE), vokvNorm(v, nullptr, 1, VOK_L2),
-                           vokvNorm(v, v0, 2, VOK_C), vokvNorm(v, v0, 2, VOK_L1 | VOK_RELATIVE)};
-         },
-         {65535, 131070, std::sqrt(2.0) * 65535, 0, 5, 32768 * std::sqrt(2.0), 1}, 0.01},
-        {[] {  // small sums, exact: one unit off shows
-             const short w[] = {3, -4};
-             return Values{vokwNorm(w, nullptr, 2, VOK_L1), vokwNorm(w, nullptr, 2, VOK_L2)};
-         },
-         {7, 5}},
+        // Norms: relative rules (squares below the smallest normal count as zero), the complex and 16-bit forms.
+        {[] { return norms(voksNorm, {3.f, 4.f}, {}, {VOK_L2, VOK_C | VOK_RELATIVE, VOK_L1}); }, {5, 1, 7}},
+        {[] { return norms(voksNorm, {3.f, 4.f}, {0.f, 0.f}, {VOK_L2 | VOK_RELATIVE}); }, {1}},
+        {[] { return norms(voksNorm, {3.f, 4.f}, {1.f, 1.f}, {VOK_C}); }, {3}},
+        {[] { return norms(voksNorm, {3.f, 4.f}, {3.f, 4.f}, {VOK_L1 | VOK_RELATIVE}); }, {0}},
+        {[] { return norms(voksNorm, {0.f, 0.f}, {1.f, 1.f}, {VOK_L1 | VOK_RELATIVE}); }, {fmax}},
+        {[] { return norms(voksNorm, {1e-20f, 0.f}, {0.f, 0.f}, {VOK_L2 | VOK_RELATIVE}); }, {0}},
+        {[] { return norms(vokdNorm, {0., 0.}, {1e-300, 0.}, {VOK_C | VOK_RELATIVE}); }, {0}},
+        {[] { return norms(vokdNorm, {-2., -INFINITY}, {}, {VOK_C}); }, {inf}},
+        {[] { return norms(voksNorm, {1.f, -INFINITY}, {}, {VOK_C}); }, {inf}},
+        {[] { return at(norms(voksNorm, {1.f, -INFINITY, NAN, 2.f}, {}, {VOK_C}), 0, isNan); }, {1}},
+        {[] { return norms(vokcNorm, {FloatComplex{3, 4}, {0, -1}}, {}, {VOK_C, VOK_L1, VOK_L2}); },
+         {5, 6, std::sqrt(26.0)}, 1e-6},
+        {[] { return norms(vokcNorm, {FloatComplex{3, 4}, {0, -1}}, {{0, 0}, {0, 1}}, {VOK_L1}); }, {7}},
+        {[] { return norms(vokzNorm, {DoubleComplex{1e200, 1e200}, {-3, 4}}, {}, {VOK_C}); }, {std::sqrt(2.0) * 1e200},
+         1e-15},
+        {[] { return norms(vokzNorm, {DoubleComplex{-3, 4}}, {}, {VOK_L1}); }, {5}},
+        {[] { return norms(vokwNorm, {S(-32768), S(32767)}, {S(32767), S(-32768)}, {VOK_C, VOK_L1, VOK_L2}); },
+         {65535, 131070, std::sqrt(2.0) * 65535}, 1e-6},
+        {[] { return norms(vokwNorm, {S(-32768), S(32767)}, {S(-32768), S(32767)}, {VOK_L2 | VOK_RELATIVE}); }, {0}},
+        {[] { return norms(vokwNorm, {S(3), S(-4)}, {}, {VOK_L1, VOK_L2}); }, {7, 5}},  // small sums, exact
+        {[] { return norms(vokvNorm, {SC{3, 4}}, {}, {VOK_L2}); }, {5}},
+        {[] { return norms(vokvNorm, {SC{3, 4}, {-32768, -32768}}, {SC{0, 0}, {0, 0}}, {VOK_C, VOK_L1 | VOK_RELATIVE}); },
+         {32768 * std::sqrt(2.0), 1}, 1e-6},
         // Normalization: offset, then the reciprocal factor; 16-bit results truncate and saturate.
         {[] { return in2(voksbNormalize, {1.f, 2.f, -3.f}, 1.0f, 3.0f); }, {0, f3, double(float(-4.0 / 3.0))}},
         {[] { return in2(vokdbNormalize, {10.}, 4.0, -2.0); }, {-3}},
@@ -210,17 +236,223 @@ bool same(double got, double want, double tol) {
     return std::memcmp(&got, &want, sizeof got) == 0;
 }
 
-TEST(Values, EveryRowGivesItsResultsAndReports) {
+TEST(Values, EveryRowGivesItsResultsAndReportsAtEveryWidth) {
     const auto table = rows();
     for (std::size_t r = 0; r < table.size(); ++r) {
-        voktest::ReportRecorder rec;
-        const Values got = table[r].run();
-        ASSERT_EQ(got.size(), table[r].want.size()) << "row " << r;
-        for (std::size_t i = 0; i < got.size(); ++i)
-            EXPECT_TRUE(same(got[i], table[r].want[i], table[r].tol))
-                << "row " << r << " element " << i << ": " << got[i] << " want " << table[r].want[i];
-        EXPECT_TRUE(voktest::sameReports(rec.reports(), table[r].reports)) << "row " << r;
+        SCOPED_TRACE(testing::Message() << "row " << r);
+        voktest::forEachWidth([&] {
+            ReportRecorder rec;
+            const Values got = table[r].run();
+            ASSERT_EQ(got.size(), table[r].want.size());
+            for (std::size_t i = 0; i < got.size(); ++i)
+                EXPECT_TRUE(same(got[i], table[r].want[i], table[r].tol))
+                    << "element " << i << ": " << got[i] << " want " << table[r].want[i];
+            EXPECT_TRUE(voktest::sameReports(rec.reports(), table[r].reports));
+        });
     }
+}
+
+// Distance in representable floats (0 when equal, NaNs only match NaNs).
+long long ulpDistance(float a, float b) {
+    if (std::isnan(a) || std::isnan(b)) return std::isnan(a) && std::isnan(b) ? 0 : 1LL << 40;
+    const auto key = [](float x) { return std::bit_cast<std::int32_t>(std::fabs(x)) * (std::signbit(x) ? -1LL : 1LL); };
+    return std::llabs(key(a) - key(b));
+}
+
+// Random float patterns: all exponents (denormals included) and both signs,
+// then the special values at the front.
+std::vector<float> randomPatterns(int n, std::uint32_t seed) {
+    std::mt19937 rng(seed);
+    std::vector<float> v(n);
+    for (auto& x : v) x = std::bit_cast<float>(std::uint32_t(rng()));
+    const float specials[] = {0.0f, -0.0f, INFINITY, -INFINITY, NAN, 1.0f, -1.0f, FLT_MIN, FLT_TRUE_MIN, FLT_MAX,
+                              std::bit_cast<float>(0x7FA00001u), std::bit_cast<float>(0xFFC00123u)};
+    std::copy(std::begin(specials), std::end(specials), v.begin());
+    return v;
+}
+
+float quieted(float nan) { return std::bit_cast<float>(std::bit_cast<std::uint32_t>(nan) | 0x00400000u); }
+
+// Both forms at every width: within one ulp of the reference, or the exact
+// bits where the rules pin them.
+template <class Want>
+void expectFloatFunction(void (*form1)(float*, int), void (*form2)(const float*, float*, int),
+                         const std::vector<float>& src, Want want) {
+    voktest::forEachWidth([&] {
+        std::vector<float> one(src), two(src.size());
+        form1(one.data(), int(one.size()));
+        form2(src.data(), two.data(), int(src.size()));
+        ASSERT_EQ(std::memcmp(one.data(), two.data(), 4 * src.size()), 0) << "the forms differ";
+        long long worst = 0;
+        for (std::size_t i = 0; i < src.size(); ++i) {
+            const auto [w, exact] = want(src[i]);
+            if (exact) ASSERT_EQ(std::bit_cast<std::uint32_t>(two[i]), std::bit_cast<std::uint32_t>(w)) << src[i];
+            else worst = std::max(worst, ulpDistance(two[i], w));
+        }
+        EXPECT_LE(worst, 1);
+    });
+}
+
+// NaNs keep their payload, quieted; the logarithm of anything with the sign
+// bit set is the negative quiet NaN; the exponential gives +0 from -105 down.
+TEST(LnExp, FloatFormsWithinOneUlpAndSpecialPatterns) {
+    auto lnSrc = randomPatterns(20011, 11);
+    for (std::uint32_t b = std::bit_cast<std::uint32_t>(0.5f); b < 0x40000000u; b += 5)  // [0.5, 2): ln near 0
+        lnSrc.push_back(std::bit_cast<float>(b));
+    expectFloatFunction(voksbLn1, voksbLn2, lnSrc, [](float x) -> std::pair<float, bool> {
+        if (std::signbit(x)) return {std::bit_cast<float>(0xFFC00000u), true};
+        if (std::isnan(x)) return {quieted(x), true};
+        return {x == 0 ? -INFINITY : float(std::log((long double)x)), false};
+    });
+    auto expSrc = randomPatterns(10007, 12);
+    std::mt19937 rng(5);
+    std::uniform_real_distribution<float> u(-110.0f, 95.0f);
+    for (int i = 0; i < 30001; ++i) expSrc.push_back(u(rng));
+    expSrc.insert(expSrc.end(), {88.72283f, 88.72284f, -87.33655f, -103.9720f, -103.9721f, -104.5f, 1e-30f, -1e-30f,
+                                 89.0f, 1e30f, -105.0f, -1e30f});
+    expectFloatFunction(voksbExp1, voksbExp2, expSrc, [](float x) -> std::pair<float, bool> {
+        if (std::isnan(x)) return {quieted(x), true};
+        if (x <= -105.0f) return {0.0f, true};
+        return {float(std::exp((long double)x)), false};
+    });
+}
+
+template <class T>
+class Real : public ::testing::Test {};
+using RealTypes = ::testing::Types<float, double>;
+TYPED_TEST_SUITE(Real, RealTypes);
+
+template <class T> struct Api;
+template <> struct Api<float> {
+    static constexpr auto sqrt2 = voksbSqrt2, invThresh2 = voksbInvThresh2;
+    static constexpr auto mean = voksMean, meanSquare = voksStdDev, norm = voksNorm;
+    static constexpr const char* sqrtName = "voksbSqrt2";
+};
+template <> struct Api<double> {
+    static constexpr auto sqrt2 = vokdbSqrt2, invThresh2 = vokdbInvThresh2;
+    static constexpr auto mean = vokdMean, meanSquare = vokdStdDev, norm = vokdNorm;
+    static constexpr const char* sqrtName = "vokdbSqrt2";
+};
+
+TYPED_TEST(Real, SquareRootsCorrectlyRoundedAndNegativesReportedOnceAfterwards) {
+    using T = TypeParam;
+    const auto patterns = randomPatterns(5003, 21);
+    voktest::forEachWidth([&] {
+        for (int n : {1, 3, 7, 16, 17, 63, 5003}) {
+            std::vector<T> src(patterns.begin(), patterns.begin() + n), dst(n + 1, T(42));
+            if (n == 7) src[2] = T(-1);  // the only negative
+            if (n > 12) src[0] = std::fabs(src[0]);
+            ReportRecorder rec;
+            Api<T>::sqrt2(src.data(), dst.data(), n);
+            for (int i = 0; i < n; ++i) {
+                const T x = src[i];
+                if (x < 0) ASSERT_TRUE(std::signbit(dst[i]) && std::isnan(dst[i]));
+                else if (std::isnan(x)) ASSERT_TRUE(std::isnan(dst[i]));
+                else ASSERT_EQ(dst[i], std::sqrt(x)) << x;  // IEEE square roots round correctly
+            }
+            EXPECT_EQ(dst[n], T(42));
+            std::vector<voktest::Expected> want;
+            if (std::any_of(src.begin(), src.end(), [](T x) { return x < 0; }))
+                want.push_back({VOK_StatusBadArg, Api<T>::sqrtName, "Element of input vector is negative", "vokvec"});
+            EXPECT_TRUE(voktest::sameReports(rec.reports(), want));
+        }
+    });
+}
+
+TYPED_TEST(Real, ReciprocalsWithinTwoUlpsAndRaisedSmallValues) {
+    using T = TypeParam;
+    std::mt19937 rng(3);
+    std::uniform_real_distribution<double> mag(-30, 30);
+    for (int n : {1, 4, 5, 11, 300, 1027}) {
+        std::vector<T> src(n), dst(n);
+        for (auto& x : src) x = T(std::exp(mag(rng))) * (rng() & 1 ? 1 : -1);
+        const T thresh = T(1e-6);
+        ReportRecorder rec;
+        Api<T>::invThresh2(src.data(), dst.data(), n, thresh);
+        for (int i = 0; i < n; ++i) {
+            const T raised = std::fabs(src[i]) < thresh ? std::copysign(thresh, src[i]) : src[i];
+            ASSERT_NEAR(double(dst[i] * (1.0L * raised)), 1.0, 3 * std::numeric_limits<T>::epsilon()) << n << " " << i;
+        }
+        EXPECT_REPORTS(rec);
+    }
+}
+
+template <class T>
+std::vector<T> randomReals(int n, std::mt19937& rng) {
+    std::uniform_real_distribution<double> exponent(-40, 40), u(-1, 1);
+    std::vector<T> v(n);
+    for (auto& x : v) x = T(u(rng) * std::exp(exponent(rng)));
+    if (n > 3) v[n / 2] = std::numeric_limits<T>::denorm_min() * 3;
+    return v;
+}
+
+// The norm of a, or of a - b (each difference rounded to T first).
+template <class T>
+long double refNorm(const std::vector<T>& a, const std::vector<T>* b, int flag) {
+    long double best = 0, sum = 0, squares = 0;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        const long double d = b ? (long double)T(a[i] - (*b)[i]) : (long double)a[i];
+        best = std::max(best, std::fabs(d));
+        sum += std::fabs(d);
+        squares += d * d;
+    }
+    return flag == VOK_C ? best : flag == VOK_L1 ? sum : std::sqrt(squares);
+}
+
+// Mean and mean square exact but for a final rounding and second-order terms
+// (one ulp of the result plus a sliver of sum |x|); norms, of differences and
+// relative, within two epsilons.
+TYPED_TEST(Real, SumsAndNormsMatchLongDoubleWithTheSameBitsAtEveryWidth) {
+    using T = TypeParam;
+    using A = Api<T>;
+    std::mt19937 rng(99);
+    const auto expectClose = [](T got, long double want, long double absSum, int n) {
+        const T w = T(want);
+        const long double ulp = std::nextafter(std::fabs(w), std::numeric_limits<T>::infinity()) - std::fabs(w);
+        EXPECT_LE(std::fabs((long double)got - want), ulp + absSum * 1e-28L) << "n=" << n << " " << double(want);
+    };
+    for (int n : {1, 2, 7, 15, 16, 17, 31, 33, 100, 1000, 4097}) {
+        const auto a = randomReals<T>(n, rng), b = randomReals<T>(n, rng);
+        long double sum = 0, squares = 0, absSum = 0;
+        for (T x : a) {
+            sum += x;
+            squares += (long double)x * x;
+            absSum += std::fabs((long double)x);
+        }
+        std::vector<T> first;
+        voktest::forEachWidth([&] {
+            std::vector<T> got = {A::mean(a.data(), n), A::meanSquare(a.data(), n)};
+            expectClose(got[0], sum / n, absSum / n, n);
+            expectClose(got[1], squares / n, 0, n);
+            for (int flag : {VOK_C, VOK_L1, VOK_L2}) {
+                const long double plain = refNorm<T>(a, nullptr, flag), diff = refNorm(a, &b, flag);
+                const double tol = 2 * std::numeric_limits<T>::epsilon();
+                got.push_back(A::norm(a.data(), b.data(), n, flag));
+                EXPECT_NEAR(double(got.back() / diff), 1.0, tol) << flag << " n=" << n;
+                EXPECT_NEAR(double(A::norm(a.data(), nullptr, n, flag) / plain), 1.0, tol) << flag << " n=" << n;
+                const T relative = A::norm(a.data(), b.data(), n, flag | VOK_RELATIVE);
+                EXPECT_NEAR(double(relative / (diff / plain)), 1.0, 2 * tol) << flag << " n=" << n;
+            }
+            if (first.empty()) first = got;
+            EXPECT_EQ(std::memcmp(first.data(), got.data(), got.size() * sizeof(T)), 0) << "width changed n=" << n;
+        });
+    }
+}
+
+TYPED_TEST(Real, MeanCancellationAndNonFiniteData) {
+    using T = TypeParam;
+    using L = std::numeric_limits<T>;
+    // 1e15 + 1 - 1e15 in every partial position: the wide sum keeps the 1.
+    std::vector<T> v(48, T(1));
+    std::fill(v.begin(), v.begin() + 16, T(1e15));
+    std::fill(v.begin() + 32, v.end(), T(-1e15));
+    EXPECT_EQ(Api<T>::mean(v.data(), 48), T(16.0 / 48));
+    const T a[] = {L::infinity(), 1, 2}, b[] = {L::infinity(), -L::infinity(), 0}, c[] = {1, L::quiet_NaN()};
+    EXPECT_EQ(Api<T>::mean(a, 3), L::infinity());
+    EXPECT_TRUE(std::isnan(Api<T>::mean(b, 3)));
+    EXPECT_TRUE(std::isnan(Api<T>::mean(c, 2)));
+    const T big[] = {L::max(), L::max()};
+    EXPECT_EQ(Api<T>::mean(big, 2), sizeof(T) == 4 ? L::max() : L::infinity()) << "float data sum in double";
 }
 
 }  // namespace
