@@ -94,7 +94,7 @@ TYPED_TEST(Arith, EveryOperationMatchesItsFormulaAtEveryWidthSizeAndOffset) {
                     {"Add1", [&](T* d) { A::add1(val, d, n); }, [&](int i) { return add(pa[i], val); }, true},
                     {"Sub1", [&](T* d) { A::sub1(val, d, n); }, [&](int i) { return sub(pa[i], val); }, true},
                     {"Mpy1", [&](T* d) { A::mpy1(val, d, n); }, [&](int i) { return mul(pa[i], val); }, true},
-                    {"Mpy3 in place", [&](T* d) { A::mpy3(d, d, d, n); }, [&](int i) { return mul(pa[i], pa[i]); }, true},
+                    {"Mpy3 on one", [&](T* d) { A::mpy3(d, d, d, n); }, [&](int i) { return mul(pa[i], pa[i]); }, true},
                     {"Set", [&](T* d) { A::set(val, d, n); }, [&](int) { return val; }},
                     {"Zero", [&](T* d) { A::zero(d, n); }, [&](int) { return T{}; }},
                     {"Copy", [&](T* d) { A::copy(pa, d, n); }, [&](int i) { return pa[i]; }},
@@ -104,7 +104,8 @@ TYPED_TEST(Arith, EveryOperationMatchesItsFormulaAtEveryWidthSizeAndOffset) {
                     using C = Cx<T>;
                     s[0].im = std::numeric_limits<decltype(s[0].im)>::quiet_NaN();
                     s[n - 1] = {-0.0f, 0.0f};
-                    ops.push_back({"Conj2", [&](T* d) { C::conj2(s.data(), d, n); }, [&](int i) { return conj(s[i]); }});
+                    ops.push_back({"Conj2", [&](T* d) { C::conj2(s.data(), d, n); },
+                                   [&](int i) { return conj(s[i]); }});
                     ops.push_back({"ConjFlip2", [&](T* d) { C::flip2(s.data(), d, n); },
                                    [&](int i) { return conj(s[n - 1 - i]); }});
                     ops.push_back({"Conj1", [&](T* d) { C::conj1(d, n); }, [&](int i) { return conj(pa[i]); }, true});
@@ -118,7 +119,7 @@ TYPED_TEST(Arith, EveryOperationMatchesItsFormulaAtEveryWidthSizeAndOffset) {
                     for (int i = 0; i < n; ++i)
                         ASSERT_TRUE(sameBits(dst[offset + i], op.want(i))) << op.name << " n=" << n << " i=" << i;
                     for (int i : {-1, n})
-                        if (offset + i >= 0) ASSERT_TRUE(sameBits(dst[offset + i], fill)) << op.name << " wrote outside";
+                        if (offset + i >= 0) ASSERT_TRUE(sameBits(dst[offset + i], fill)) << op.name << " outside";
                 }
                 auto shifted = a;  // a copy to a destination above its source moves the data up
                 A::copy(shifted.data(), shifted.data() + offset, n);
