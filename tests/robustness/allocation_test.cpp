@@ -9,232 +9,222 @@
 
 namespace {
 
+using robust::Options;
 using robust::Reports;
-using robust::sweepBuffer;
-using robust::sweepInit;
 using voktest::randomVector;
+using Row = std::function<void()>;  // one sweep
 
 constexpr int kNoMem = VOK_StatusNoMemory, kBadArg = VOK_StatusBadArg, kTrace = VOK_StatusBacktrace;
-Reports kTwd(const char* function, const char* module) { return {{kNoMem, function, "No working Twd memory", module}}; }
+Reports twd(const char* function, const char* module) { return {{kNoMem, function, "No working Twd memory", module}}; }
 std::string named(const char* what, int n) { return what + std::to_string(n); }
 
-// The complex FFT builds its tables on the first call of an order or with
-// VOK_Init and does not retry: every table allocation is a reported failure.
-// Orders on the radix-4 path, an odd order, and orders with blocked stages.
-TEST(TransformAllocations, FirstCallOfAnOrderReportsEveryTable) {
+// A call writing into one buffer that holds 'initial' first, swept with single
+// failures ('once') and, when 'twice' wants figures, with runs of two, where a
+// retried path gives up and the 'retried' reports may come as well.
+template <class T, class Call>
+void buffer(std::vector<Row>& rows, std::string name, std::vector<T> initial, Call call, std::vector<Reports> allowed,
+            Options once, Options twice = {}, std::vector<Reports> retried = {}) {
+    rows.push_back([=] { robust::sweepBuffer(name, initial, call, allowed, once); });
+    if (!*twice.want) return;
+    twice.run = 2;
+    allowed.insert(allowed.end(), retried.begin(), retried.end());
+    rows.push_back([=] { robust::sweepBuffer(name, initial, call, allowed, twice); });
+}
+
+// A filter record's set-up, and what the record made then gives.
+bool made(FirState& st) { return st.selfRef == &st; }
+bool made(IirState& st) { return st.initMarker == VOK_IIR_INIT_MARKER; }
+void release(FirState* st) { vokFirFree(st); }
+void release(IirState* st) { vokIirFree(st); }
+template <class State, class Init, class Run>
+void init(std::vector<Row>& rows, std::string name, Init make, Run run, std::vector<Reports> allowed,
+          const char* want) {
+    auto isMade = [](State& st) { return made(st); };
+    auto free = [](State* st) { release(st); };
+    rows.push_back([=] { robust::sweepInit<State>(name, make, isMade, run, free, allowed, want); });
+}
+template <class T, class Filter>
+std::vector<T> output(int length, Filter filter) {
+    std::vector<T> y(length);
+    int scaleFactor = 0;
+    filter(y.data(), &scaleFactor);
+    return y;
+}
+
+std::vector<Row> table() {
+    std::vector<Row> rows;
+    // The complex FFT builds its tables (twiddles and swap table at least) on
+    // the first call of an order or with VOK_Init and does not retry. Orders on
+    // the radix-4 path, an odd order, orders with blocked stages.
     for (int order : {2, 7, 12, 15}) {
-        const int n = 1 << order;
-        const auto x = randomVector<FloatComplex>(n, unsigned(order));
-        robust::releaseThreadCaches();
-        auto want = x;
-        vokcFft(want.data(), order, VOK_Forw);
-        const robust::Subject init{robust::releaseThreadCaches, [&] { vokcFft(nullptr, order, VOK_Init); },
-                                   [&] {
-                                       auto got = x;
-                                       vokcFft(got.data(), order, VOK_Forw);  // tables in place (or rebuilt) now
-                                       return robust::Observed{true, robust::widen(got) == robust::widen(want)};
-                                   }};
-        // Twiddles and swap table at least.
-        robust::sweep(named("vokcFft VOK_Init, order ", order), init, {kTwd("vokcFft", "vokffts")},
-                      {.want = "allocations>=2 failed=all"});
-        sweepBuffer(
-            named("vokzFft first call, order ", order + 1), randomVector<DoubleComplex>(2 * n, unsigned(order)),
-            [&](DoubleComplex* d) { vokzFft(d, order + 1, VOK_Inv | VOK_OutBitRev); }, {kTwd("vokzFft", "vokfftd")},
-            {.want = "failed=all"});
+        rows.push_back([order] {
+            const auto x = randomVector<FloatComplex>(1 << order, order);
+            robust::releaseThreadCaches();
+            auto want = x;
+            vokcFft(want.data(), order, VOK_Forw);
+            auto check = [&] {
+                auto got = x;
+                vokcFft(got.data(), order, VOK_Forw);  // with the tables the set-up left (or rebuilt)
+                return robust::Observed{true, robust::widen(got) == robust::widen(want)};
+            };
+            robust::sweep(named("vokcFft VOK_Init, order ", order),
+                          {robust::releaseThreadCaches, [&] { vokcFft(nullptr, order, VOK_Init); }, check},
+                          {twd("vokcFft", "vokffts")}, {.want = "allocations>=2 failed=all"});
+        });
+        buffer(rows, named("vokzFft first call, order ", order + 1), randomVector<DoubleComplex>(2 << order, order),
+               [order](DoubleComplex* d) { vokzFft(d, order + 1, VOK_Inv | VOK_OutBitRev); },
+               {twd("vokzFft", "vokfftd")}, {.want = "failed=all"});
     }
-}
-
-// The real FFT retries once after releasing its tables: one failure is
-// survived, two in a row are reported. The 16-bit forms retry their work
-// slots after releasing everything and trace a failure of their float core
-// (saturating mode: the float copy converts back exactly).
-TEST(TransformAllocations, RealAndSixteenBitFftsRetryOnce) {
+    // The real FFT retries once after releasing its tables: one failure is
+    // survived, two in a row are reported. The 16-bit forms retry their work
+    // slot after releasing everything and trace a failure of their float core
+    // (saturating mode: the float copy converts back exactly); vokvFft's core
+    // is the complex FFT, whose tables fail.
     for (int order : {2, 3, 9, 10, 14}) {
-        const int n = 1 << order;
-        const auto x = randomVector<float>(n + 2, unsigned(order));
-        auto real = [&](float* y) { voksRealFftNip(x.data(), y, order, VOK_Forw); };
-        const std::vector<float> pattern(n + 2, -7.0f);
-        const std::string name = named("voksRealFftNip order ", order);
-        sweepBuffer(name, pattern, real, {}, {.want = "failed=0 survived=all"});
-        sweepBuffer(name, pattern, real, {kTwd("voksRealFftNip", "vokffts")}, {.run = 2, .want = "failed>=1"});
-        if (order != 3 && order != 10) continue;
-        const Reports core{{kNoMem, "vokcFft", "No working Twd memory", "vokffts"},
-                           {kTrace, "vokvFft", "out vokcFft calc. FFT", "vokfftw"}};
-        const auto v = randomVector<ShortComplex>(n, unsigned(order), 3000.0);
-        auto fft16 = [&](ShortComplex* d) { vokvFft(d, order, VOK_Forw, VOK_SATURATE, nullptr); };
-        // The work slot survives; the core's twiddle and swap tables fail.
-        sweepBuffer(named("vokvFft order ", order), v, fft16, {core}, {.want = "survived>=1 failed>=2"});
-        sweepBuffer(named("vokvFft order ", order), v, fft16,
-                    {core, {{kNoMem, "vokvFft", "No working memory", "vokfftw"}}}, {.run = 2, .want = "failed>=2"});
+        const auto x = randomVector<float>((1 << order) + 2, order);
+        buffer(rows, named("voksRealFftNip order ", order), std::vector<float>((1 << order) + 2, -7.0f),
+               [x, order](float* y) { voksRealFftNip(x.data(), y, order, VOK_Forw); }, {},
+               {.want = "failed=0 survived=all"}, {.want = "failed>=1"}, {twd("voksRealFftNip", "vokffts")});
+        if (order == 3 || order == 10)
+            buffer(rows, named("vokvFft order ", order), randomVector<ShortComplex>(1 << order, order, 3000.0),
+                   [order](ShortComplex* d) { vokvFft(d, order, VOK_Forw, VOK_SATURATE, nullptr); },
+                   {{twd("vokcFft", "vokffts")[0], {kTrace, "vokvFft", "out vokcFft calc. FFT", "vokfftw"}}},
+                   {.want = "survived>=1 failed>=2"}, {.want = "failed>=2"},
+                   {{{kNoMem, "vokvFft", "No working memory", "vokfftw"}}});
     }
-    const auto x = randomVector<short>(256, 5u, 3000.0);
-    auto real16 = [&](short* y) { vokwRealFftNip(x.data(), y, 8, VOK_Forw, VOK_SATURATE, nullptr); };
-    const Reports work{{kNoMem, "vokwRealFftNip", "No working memory", "vokfftw"}};
-    const Reports core{{kNoMem, "voksRealFft", "No working Twd memory", "vokffts"},
-                       {kTrace, "vokwRealFftNip", "out voksRealFft calc. FFT", "vokfftw"}};
-    sweepBuffer("vokwRealFftNip", std::vector<short>(258, 11), real16, {}, {.want = "survived=all"});
     // A failure of the float core still converts the (untransformed) copy back into the output.
-    sweepBuffer("vokwRealFftNip", std::vector<short>(258, 11), real16, {work, core},
-                {.run = 2, .kept = false, .want = "failed>=2"});
-}
+    const auto s = randomVector<short>(256, 5u, 3000.0);
+    buffer(rows, "vokwRealFftNip", std::vector<short>(258, 11),
+           [s](short* y) { vokwRealFftNip(s.data(), y, 8, VOK_Forw, VOK_SATURATE, nullptr); }, {},
+           {.want = "survived=all"}, {.kept = false, .want = "failed>=2"},
+           {{{kNoMem, "vokwRealFftNip", "No working memory", "vokfftw"}},
+            {twd("voksRealFft", "vokffts")[0], {kTrace, "vokwRealFftNip", "out voksRealFft calc. FFT", "vokfftw"}}});
 
-// The DFTs: the table of the length, then a work slot (vokcDft), a scratch copy
-// for an in-place call (vokzDft) or a retried work slot (vokvDft); then the
-// transform's plan (or a long prime length's chirp and its FFT tables): without
-// them the direct sum answers, so those failures are survived.
-TEST(TransformAllocations, DftsReportTheirTableAndWorkBuffers) {
+    // The DFTs: the table of the length, then a work slot (vokcDft), a scratch
+    // copy for an in-place call (vokzDft) or a retried work slot (vokvDft);
+    // then the plan (or a long prime length's chirp and its FFT tables):
+    // without them the direct sum answers, so those failures are survived.
     for (int length : {7, 100, 1000}) {
-        const auto x = randomVector<FloatComplex>(length, unsigned(length));
-        sweepBuffer(
-            named("vokcDft length ", length), std::vector<FloatComplex>(length, FloatComplex{3, 4}),
-            [&](FloatComplex* y) { vokcDft(x.data(), y, length, VOK_Forw); },
-            {{{kNoMem, "vokcGetDftTwdTbl", "NULL Pointer", "voktwd"}, {kBadArg, "vokcDft", "TwdTbl==0", "vokdft"}},
-             {{kBadArg, "vokcDft", "buff==0", "vokdft"}}},
-            {.tol = 1e-5 * length, .want = "allocations>2 failed=2"});
+        const auto x = randomVector<FloatComplex>(length, length);
+        buffer(rows, named("vokcDft length ", length), std::vector<FloatComplex>(length, FloatComplex{3, 4}),
+               [x, length](FloatComplex* y) { vokcDft(x.data(), y, length, VOK_Forw); },
+               {{{kNoMem, "vokcGetDftTwdTbl", "NULL Pointer", "voktwd"}, {kBadArg, "vokcDft", "TwdTbl==0", "vokdft"}},
+                {{kBadArg, "vokcDft", "buff==0", "vokdft"}}},
+               {.tol = 1e-5 * length, .want = "allocations>2 failed=2"});
     }
     const Reports table{{kNoMem, "vokzGetDftTwdTbl", "NULL Pointer", "voktwd"},
                         {kBadArg, "vokzDft", "TwdTbl==0", "vokdft"}};
     const Reports scratch{{kNoMem, "vokzDft", "NULL Pointer", "vokdft"}};
-    auto inPlace = [](DoubleComplex* d) { vokzDft(d, d, 40, VOK_Inv); };
-    const auto z = randomVector<DoubleComplex>(40, 9u);
-    sweepBuffer("vokzDft", z, inPlace, {table}, {.tol = 1e-12, .want = "allocations=2 survived=1"});
-    sweepBuffer("vokzDft", z, inPlace, {table, scratch}, {.run = 2, .tol = 1e-12, .want = "failed=2"});
-    const auto x = randomVector<DoubleComplex>(601, 19u);  // a prime beyond the plans' radices: the chirp
-    sweepBuffer(
-        "vokzDft length 601", std::vector<DoubleComplex>(601, DoubleComplex{3, 4}),
-        [&](DoubleComplex* y) { vokzDft(x.data(), y, 601, VOK_Forw); }, {table, scratch},
-        {.tol = 1e-11, .want = "allocations>2 failed=1"});
-    // The scale factor rides in one more element, so that it is checked as an output too.
+    buffer(rows, "vokzDft", randomVector<DoubleComplex>(40, 9u), [](DoubleComplex* d) { vokzDft(d, d, 40, VOK_Inv); },
+           {table}, {.tol = 1e-12, .want = "allocations=2 survived=1"}, {.tol = 1e-12, .want = "failed=2"}, {scratch});
+    const auto z = randomVector<DoubleComplex>(601, 19u);  // a prime beyond the plans' radices: the chirp
+    buffer(rows, "vokzDft length 601", std::vector<DoubleComplex>(601, DoubleComplex{3, 4}),
+           [z](DoubleComplex* y) { vokzDft(z.data(), y, 601, VOK_Forw); }, {table, scratch},
+           {.tol = 1e-11, .want = "allocations>2 failed=1"});
+    // The scale factor rides in one more element, so that it is checked as an
+    // output too. Without its plan the direct sum answers: a 16-bit value may
+    // round the other way.
     const auto v = randomVector<ShortComplex>(50, 10u, 2000.0);
-    auto dft16 = [&](ShortComplex* y) {
-        int sf = y[50].re;
-        vokvDft(v.data(), y, 50, VOK_Forw, VOK_AUTO_SCALE, &sf);
-        y[50].re = short(sf);
-    };
-    const std::vector<ShortComplex> pattern(51, ShortComplex{5, 6});
-    const Reports table16{{kNoMem, "vokcGetDftTwdTbl", "NULL Pointer", "voktwd"},
-                          {kBadArg, "vokvDft", "TwidleTbl==0", "vokdft"}};
-    // Without its plan the direct sum answers: a 16-bit value may round the other way.
-    sweepBuffer("vokvDft", pattern, dft16, {table16}, {.tol = 1.0, .want = "failed=1 survived>=1"});
-    sweepBuffer("vokvDft", pattern, dft16, {table16, {{kNoMem, "vokvDft", "No working memory", "vokdft"}}},
-                {.run = 2, .want = "failed=2"});
-    robust::releaseThreadCaches();
-}
+    buffer(rows, "vokvDft", std::vector<ShortComplex>(51, ShortComplex{5, 6}),
+           [v](ShortComplex* y) {
+               int sf = y[50].re;
+               vokvDft(v.data(), y, 50, VOK_Forw, VOK_AUTO_SCALE, &sf);
+               y[50].re = short(sf);
+           },
+           {{{kNoMem, "vokcGetDftTwdTbl", "NULL Pointer", "voktwd"}, {kBadArg, "vokvDft", "TwidleTbl==0", "vokdft"}}},
+           {.tol = 1.0, .want = "failed=1 survived>=1"}, {.want = "failed=2"},
+           {{{kNoMem, "vokvDft", "No working memory", "vokdft"}}});
 
-TEST(ConvolutionAllocations, SixteenBitCopiesAndTheFloatCore) {
-    const int xLen = 3000, hLen = 400;
-    const auto x = randomVector<short>(xLen, 1u, 100.0), h = randomVector<short>(hLen, 2u, 100.0);
-    std::vector<Reports> allowed;
+    // 16-bit convolution: three float copies, then the float core's method
+    // work arrays and the tables of the first call of an order (two failures
+    // in a row, as the real transforms retry once), traced outwards.
+    std::vector<Reports> conv;
     for (const char* copy :
          {"NULL pointer to float copy x", "NULL pointer to float copy h", "NULL pointer to float copy y"})
-        allowed.push_back({{kNoMem, "vokwConv", copy, "vokconvw"}});
-    const Reports traces{{kTrace, "voksConv", "<null>", "vokconvs"}, {kTrace, "vokwConv", "<null>", "vokconvw"}};
+        conv.push_back({{kNoMem, "vokwConv", copy, "vokconvw"}});
+    const voktest::Expected core{kTrace, "voksConv", "<null>", "vokconvs"};
+    const voktest::Expected out{kTrace, "vokwConv", "<null>", "vokconvw"};
     for (const char* method : {"voksConv1", "voksConvm"}) {
-        allowed.push_back({{kNoMem, method, "NULL Pointer", "vokconvs"}, traces[0], traces[1]});
-        for (const char* transform : {"voksRealFftl", "voksCcsFftl"})
-            allowed.push_back({{kNoMem, transform, "No working Twd memory", "vokffts"},
-                               {kTrace, method, "<null>", "vokconvs"},
-                               traces[0],
-                               traces[1]});
+        conv.push_back({{kNoMem, method, "NULL Pointer", "vokconvs"}, core, out});
+        for (const char* fft : {"voksRealFftl", "voksCcsFftl"})
+            conv.push_back({twd(fft, "vokffts")[0], {kTrace, method, "<null>", "vokconvs"}, core, out});
     }
-    // The first call of an order builds the transform tables too; two failures
-    // in a row, as the real transforms retry once. Three copies, four tables,
-    // the fast method's two work arrays.
-    sweepBuffer(
-        "vokwConv 3000 x 400", std::vector<short>(xLen + hLen - 1, 77),
-        [&](short* y) {
-            int sf = 8;
-            vokwConv(x.data(), xLen, h.data(), hLen, y, VOK_FIXED_SCALE, &sf);
-        },
-        allowed, {.run = 2, .want = "failed=all allocations>=9"});
-}
+    const auto cx = randomVector<short>(3000, 1u, 100.0), ch = randomVector<short>(400, 2u, 100.0);
+    buffer(rows, "vokwConv 3000 x 400", std::vector<short>(3399, 77),
+           [cx, ch](short* y) {
+               int sf = 8;
+               vokwConv(cx.data(), 3000, ch.data(), 400, y, VOK_FIXED_SCALE, &sf);
+           },
+           conv, {.run = 2, .want = "failed=all allocations>=9"});
 
-TEST(ConvolutionAllocations, TwoDimensionalTransformsReportOrFallBack) {
-    const int xc = 48, xr = 40, hc = 21, hr = 17;
-    const auto x = randomVector<float>(xc * xr, 3u), h = randomVector<float>(hc * hr, 4u);
-    const auto xs = randomVector<short>(xc * xr, 5u, 1000.0);
-    sweepBuffer(
-        "voksConv2D 48x40 * 21x17", std::vector<float>((xc + hc - 1) * (xr + hr - 1), 9.0f),
-        [&](float* y) { voksConv2D(x.data(), xc, xr, h.data(), hc, hr, y); },
-        {{{kNoMem, "voksConv2D", "\nMemory allocation problem\n", "vokcnv2d"}}},
-        {.tol = 1e-5, .release = false, .want = "failed=all allocations>=1"});
-    // The filter falls back to direct sums when the transform's arrays are short.
-    sweepBuffer(
-        "voksFilter2D 48x40, 21x17 taps", std::vector<float>(xc * xr, 9.0f),
-        [&](float* y) { voksFilter2D(x.data(), xc, xr, h.data(), hc, hr, y); }, {},
-        {.tol = 1e-5, .release = false, .want = "survived=all"});
-    // The 16-bit filter reports its own work arrays.
-    sweepBuffer(
-        "vokwFilter2D 48x40, 21x17 taps", std::vector<short>(xc * xr, 5),
-        [&](short* y) {
-            int sf = 0;
-            vokwFilter2D(xs.data(), xc, xr, h.data(), hc, hr, y, VOK_SATURATE, &sf);
-        },
-        {{{kNoMem, "vokwFilter2D", "Allocation failure", "vokfir2w"}}}, {.release = false, .want = "failed>=1"});
-}
+    // Two dimensions: the convolution reports, the float filter falls back to
+    // direct sums when the transform's arrays are short, the 16-bit filter
+    // reports its own work arrays.
+    const auto x2 = randomVector<float>(48 * 40, 3u), h2 = randomVector<float>(21 * 17, 4u);
+    const auto s2 = randomVector<short>(48 * 40, 5u, 1000.0);
+    buffer(rows, "voksConv2D 48x40 * 21x17", std::vector<float>(68 * 56, 9.0f),
+           [x2, h2](float* y) { voksConv2D(x2.data(), 48, 40, h2.data(), 21, 17, y); },
+           {{{kNoMem, "voksConv2D", "\nMemory allocation problem\n", "vokcnv2d"}}},
+           {.tol = 1e-5, .release = false, .want = "failed=all allocations>=1"});
+    buffer(rows, "voksFilter2D 48x40, 21x17 taps", std::vector<float>(48 * 40, 9.0f),
+           [x2, h2](float* y) { voksFilter2D(x2.data(), 48, 40, h2.data(), 21, 17, y); }, {},
+           {.tol = 1e-5, .release = false, .want = "survived=all"});
+    buffer(rows, "vokwFilter2D 48x40, 21x17 taps", std::vector<short>(48 * 40, 5),
+           [s2, h2](short* y) {
+               int sf = 0;
+               vokwFilter2D(s2.data(), 48, 40, h2.data(), 21, 17, y, VOK_SATURATE, &sf);
+           },
+           {{{kNoMem, "vokwFilter2D", "Allocation failure", "vokfir2w"}}}, {.release = false, .want = "failed>=1"});
 
-TEST(FilterAllocations, InitsReleaseWhatTheyTook) {
+    // Filter set-ups release what they took: taps, samples, the polyphase table.
     const auto taps = randomVector<float>(37, 6u, 0.2), x = randomVector<float>(180, 7u);
     const auto xs = randomVector<short>(200, 8u, 2000.0);
-    auto firMade = [](FirState& st) { return st.selfRef == &st; };
-    auto firRun = [&](FirState& st) {
-        std::vector<float> y(120);
-        voksbFir(&st, x.data(), y.data(), 60);
-        return y;
-    };
-    auto firRun16 = [&](FirState& st) {
-        std::vector<short> y(200);
-        int sf = 0;
-        vokwbFir(&st, xs.data(), y.data(), 200, VOK_SATURATE, &sf);
-        return y;
-    };
-    // Taps, samples, the polyphase table.
-    sweepInit<FirState>(
-        "voksFirInitMr 37 taps, 2/3", [&](FirState& st) { voksFirInitMr(taps.data(), 37, nullptr, 2, 1, 3, 2, &st); },
-        firMade, firRun, vokFirFree, {{{kNoMem, "voksFirInitMr", "Allocation failure", "vokfirh"}}},
-        "failed=all allocations>=3");
-    sweepInit<FirState>("vokwFirInit 37 taps", [&](FirState& st) { vokwFirInit(taps.data(), 37, nullptr, &st); },
-                        firMade, firRun16, vokFirFree, {{{kNoMem, "vokwFirInit", "Allocation failure", "vokfirhw"}}},
-                        "failed=all allocations>=2");
-
+    init<FirState>(rows, "voksFirInitMr 37 taps, 2/3",
+                   [taps](FirState& st) { voksFirInitMr(taps.data(), 37, nullptr, 2, 1, 3, 2, &st); },
+                   [x](FirState& st) {
+                       return output<float>(120, [&](float* y, int*) { voksbFir(&st, x.data(), y, 60); });
+                   },
+                   {{{kNoMem, "voksFirInitMr", "Allocation failure", "vokfirh"}}}, "failed=all allocations>=3");
+    init<FirState>(rows, "vokwFirInit 37 taps", [taps](FirState& st) { vokwFirInit(taps.data(), 37, nullptr, &st); },
+                   [xs](FirState& st) {
+                       return output<short>(200,
+                                            [&](short* y, int* sf) { vokwbFir(&st, xs.data(), y, 200, VOK_SATURATE, sf); });
+                   },
+                   {{{kNoMem, "vokwFirInit", "Allocation failure", "vokfirhw"}}}, "failed=all allocations>=2");
     const std::vector<float> iir{0.2f, 0.1f, -0.1f, 0.05f, 0.02f, 1.0f, -0.3f, 0.1f, 0.05f, -0.02f};
-    auto iirMade = [](IirState& st) { return st.initMarker == VOK_IIR_INIT_MARKER; };
-    auto iirFree = [](IirState* st) { vokIirFree(st); };
-    sweepInit<IirState>(
-        "voksIirInit order 4", [&](IirState& st) { voksIirInit(0, iir.data(), 4, &st); }, iirMade,
-        [&](IirState& st) {
-            std::vector<float> y(100);
-            voksbIir(&st, x.data(), y.data(), 100);
-            return y;
-        },
-        iirFree, {{{kNoMem, "voksIirInit", "insufficiency of memory for IIR filter state", "vokiirh"}}},
-        "failed=all allocations>=2");
-    sweepInit<IirState>(
-        "vokwIirInit order 4", [&](IirState& st) { vokwIirInit(0, iir.data(), 4, &st); }, iirMade,
-        [&](IirState& st) {
-            std::vector<short> y(100);
-            int sf = 0;
-            vokwbIir(&st, xs.data(), y.data(), 100, VOK_SATURATE, &sf);
-            return y;
-        },
-        iirFree,
-        {{{kNoMem, "vokwIirInit", "insufficiency of memory for IIR filter state", "vokiirhw"}},
-         {{kNoMem, "vokwIirlInit", "No memory for working array", "vokiirlw"},
-          {kTrace, "vokwIirInit", "<null>", "vokiirhw"}}},
-        "failed=all allocations>=2");
+    const char* iirNoMem = "insufficiency of memory for IIR filter state";
+    init<IirState>(rows, "voksIirInit order 4", [iir](IirState& st) { voksIirInit(0, iir.data(), 4, &st); },
+                   [x](IirState& st) {
+                       return output<float>(100, [&](float* y, int*) { voksbIir(&st, x.data(), y, 100); });
+                   },
+                   {{{kNoMem, "voksIirInit", iirNoMem, "vokiirh"}}}, "failed=all allocations>=2");
+    init<IirState>(rows, "vokwIirInit order 4", [iir](IirState& st) { vokwIirInit(0, iir.data(), 4, &st); },
+                   [xs](IirState& st) {
+                       return output<short>(100,
+                                            [&](short* y, int* sf) { vokwbIir(&st, xs.data(), y, 100, VOK_SATURATE, sf); });
+                   },
+                   {{{kNoMem, "vokwIirInit", iirNoMem, "vokiirhw"}},
+                    {{kNoMem, "vokwIirlInit", "No memory for working array", "vokiirlw"},
+                     {kTrace, "vokwIirInit", "<null>", "vokiirhw"}}},
+                   "failed=all allocations>=2");
+
+    // A bank's own allocations fail one at a time in the wavelet tests; here its decomposition's.
+    const auto w = randomVector<short>(256, 11u, 3000.0);
+    rows.push_back([w] {
+        VokWtState bank{};
+        vokwWtInit(4, 0, 8, 3, &bank, VOK_WtDaublet);
+        robust::sweepBuffer("vokwWtDecompose db4, order 8", std::vector<short>(256, 3),
+                            [&](short* y) { vokwWtDecompose(&bank, w.data(), y); },
+                            {{{kNoMem, "vokwWtDecompose", "No memory for working arrays", "vokwlts"}}},
+                            {.release = false, .want = "failed=all allocations>=1"});
+        vokWtFree(&bank);
+    });
+    return rows;
 }
 
-// The wavelet banks' allocations fail one at a time in the wavelet tests.
-TEST(WaveletAllocations, SixteenBitTransforms) {
-    VokWtState bank{};
-    vokwWtInit(4, 0, 8, 3, &bank, VOK_WtDaublet);
-    const auto x = randomVector<short>(256, 11u, 3000.0);
-    sweepBuffer(
-        "vokwWtDecompose db4, order 8", std::vector<short>(256, 3),
-        [&](short* y) { vokwWtDecompose(&bank, x.data(), y); },
-        {{{kNoMem, "vokwWtDecompose", "No memory for working arrays", "vokwlts"}}},
-        {.release = false, .want = "failed=all allocations>=1"});
-    vokWtFree(&bank);
+TEST(Allocations, EveryFailureIsReportedOrSurvivedAndLeavesTheCallerAlone) {
+    for (const Row& row : table()) row();
+    robust::releaseThreadCaches();
 }
 
 }  // namespace

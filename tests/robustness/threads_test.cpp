@@ -15,55 +15,50 @@ namespace {
 constexpr int kThreads = 16, kRounds = 200;
 using robust::widen;
 
-// Positive values: square roots and logarithms stay finite.
-std::vector<float> signal(int n, unsigned seed) {
-    std::mt19937 gen(seed);
-    std::uniform_real_distribution<float> dist(0.01f, 4.0f);
-    std::vector<float> x(n);
-    for (auto& v : x) v = dist(gen);
-    return x;
-}
-
-// One job of thread t: every buffer it asks for holds the thread's signal
-// repeated (or cut) to its length, scaled, as its type (complex records take
-// the other signal, shifted, as their imaginary part); all of them, and the
-// values it keeps, are its results.
+// One job of thread t: every buffer it asks for holds the thread's positive
+// signal (square roots and logarithms stay finite) cut or repeated to its
+// length, scaled, as its type (complex records take the other signal,
+// shifted, as their imaginary part); all of them, and the values it keeps,
+// are its results.
 class Job {
 public:
-    explicit Job(int thread) : t(thread), n(100 + 37 * t), a_(signal(n, t)), b_(signal(n, t + 50u)) {}
+    explicit Job(int thread) : t(thread), n(100 + 37 * t), a_(signal(t)), b_(signal(t + 50u)) {}
     template <class T>
     T* buf(int length, bool swap = false, double scale = 1) {
         auto v = std::make_shared<std::vector<T>>(length);
         const auto &x = swap ? b_ : a_, &y = swap ? a_ : b_;
         for (int i = 0; i < length; ++i) {
-            auto& e = (*v)[i];
-            if constexpr (requires { e.re; })
-                e = {decltype(e.re)(x[i % n] * scale), decltype(e.im)(y[(i + 3) % n] * scale)};
+            if constexpr (requires { T::re; })
+                (*v)[i] = {decltype(T::re)(x[i % n] * scale), decltype(T::im)(y[(i + 3) % n] * scale)};
             else
-                e = T(x[i % n] * scale);
+                (*v)[i] = T(x[i % n] * scale);
         }
-        buffers_.push_back([v] { return widen(*v); });
+        buffers_.push_back([this, v] { keep(*v); });
         return v->data();
     }
     template <class T>
-    void keep(const T* p, int length) {
-        const auto w = widen(std::vector<T>(p, p + length));
+    void keep(const std::vector<T>& v) {
+        const auto w = widen(v);
         values_.insert(values_.end(), w.begin(), w.end());
     }
     template <class T>
+    void keep(const T* p, int length) { keep(std::vector<T>(p, p + length)); }
+    template <class T>
     void keep(const T& v) { keep(&v, 1); }
     std::vector<double> results() {
-        for (auto& f : buffers_) {
-            const auto w = f();
-            values_.insert(values_.end(), w.begin(), w.end());
-        }
+        for (auto& keepBuffer : buffers_) keepBuffer();
         return values_;
     }
     const int t, n;
 
 private:
+    std::vector<float> signal(unsigned seed) const {
+        auto x = voktest::randomVector<float>(n, seed, 1.995);
+        for (auto& v : x) v += 2.005f;
+        return x;
+    }
     std::vector<float> a_, b_;
-    std::vector<std::function<std::vector<double>()>> buffers_;
+    std::vector<std::function<void()>> buffers_;
     std::vector<double> values_;
 };
 
