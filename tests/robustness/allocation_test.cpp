@@ -5,236 +5,241 @@
 // call, so the call builds all of its tables again.
 #include <gtest/gtest.h>
 
-#include "voktest/sweep.h"
+#include "robustness/job.h"
 
 namespace {
 
+using robust::Job;
+using robust::Options;
 using robust::Reports;
-using robust::sweepBuffer;
-using robust::sweepInit;
-using voktest::randomVector;
+using Row = std::function<void()>;  // one sweep
 
 constexpr int kNoMem = VOK_StatusNoMemory, kBadArg = VOK_StatusBadArg, kTrace = VOK_StatusBacktrace;
-Reports kTwd(const char* function, const char* module) { return {{kNoMem, function, "No working Twd memory", module}}; }
+Reports twd(const char* function, const char* module) { return {{kNoMem, function, "No working Twd memory", module}}; }
 std::string named(const char* what, int n) { return what + std::to_string(n); }
 
-// The complex FFT builds its tables on the first call of an order or with
-// VOK_Init and does not retry: every table allocation is a reported failure.
-// Orders on the radix-4 path, an odd order, and orders with blocked stages.
-TEST(TransformAllocations, FirstCallOfAnOrderReportsEveryTable) {
-    for (int order : {2, 7, 12, 15}) {
-        const int n = 1 << order;
-        const auto x = randomVector<FloatComplex>(n, unsigned(order));
-        robust::releaseThreadCaches();
-        auto want = x;
-        vokcFft(want.data(), order, VOK_Forw);
-        const robust::Subject init{robust::releaseThreadCaches, [&] { vokcFft(nullptr, order, VOK_Init); },
-                                   [&] {
-                                       auto got = x;
-                                       vokcFft(got.data(), order, VOK_Forw);  // tables in place (or rebuilt) now
-                                       return robust::Observed{true, robust::widen(got) == robust::widen(want)};
-                                   }};
-        // Twiddles and swap table at least.
-        robust::sweep(named("vokcFft VOK_Init, order ", order), init, {kTwd("vokcFft", "vokffts")},
-                      {.want = "allocations>=2 failed=all"});
-        sweepBuffer(
-            named("vokzFft first call, order ", order + 1), randomVector<DoubleComplex>(2 * n, unsigned(order)),
-            [&](DoubleComplex* d) { vokzFft(d, order + 1, VOK_Inv | VOK_OutBitRev); }, {kTwd("vokzFft", "vokfftd")},
-            {.want = "failed=all"});
-    }
+// Calls on the buffers of a job: a failure leaves every buffer as it was made
+// (unless 'kept' is false), a survived one gives what the calls give when
+// every allocation succeeds.
+void sweepJob(const std::string& name, const std::function<void(Job&)>& call, const std::vector<Reports>& allowed,
+              const Options& options) {
+    robust::releaseThreadCaches();
+    Job reference;
+    call(reference);
+    const std::vector<double> want = reference.results();
+    std::unique_ptr<Job> job;
+    auto prepare = [&] {
+        if (options.release) robust::releaseThreadCaches();
+        job = std::make_unique<Job>();
+    };
+    auto check = [&] {
+        const std::vector<double> got = job->results();
+        const bool right = got.size() == want.size() && robust::near(got, want, options.tol);
+        return robust::Observed{!options.kept || got == job->made(), right};
+    };
+    robust::sweep(name, {prepare, [&] { call(*job); }, check}, allowed, options);
 }
 
-// The real FFT retries once after releasing its tables: one failure is
-// survived, two in a row are reported. The 16-bit forms retry their work
-// slots after releasing everything and trace a failure of their float core
-// (saturating mode: the float copy converts back exactly).
-TEST(TransformAllocations, RealAndSixteenBitFftsRetryOnce) {
+// A row swept with single failures ('once') and, when 'twice' wants figures,
+// with runs of two, where a retried path gives up and the 'retried' reports
+// may come as well.
+void add(std::vector<Row>& rows, std::string name, std::function<void(Job&)> call, std::vector<Reports> allowed,
+         Options once, Options twice = {}, std::vector<Reports> retried = {}) {
+    rows.push_back([=] { sweepJob(name, call, allowed, once); });
+    if (!*twice.want) return;
+    twice.run = 2;
+    allowed.insert(allowed.end(), retried.begin(), retried.end());
+    rows.push_back([=] { sweepJob(name, call, allowed, twice); });
+}
+
+// A filter record's set-up: a failure leaves the record unmade with nothing
+// allocated (LSan sees a leak); a record made filters a job's buffers as one
+// made with every allocation granted.
+bool made(FirState& st) { return st.selfRef == &st; }
+bool made(IirState& st) { return st.initMarker == VOK_IIR_INIT_MARKER; }
+void release(FirState* st) { vokFirFree(st); }
+void release(IirState* st) { vokIirFree(st); }
+template <class State>
+void addInit(std::vector<Row>& rows, std::string name, std::function<void(State&)> init,
+             std::function<void(Job&, State&)> filter, std::vector<Reports> allowed, const char* want) {
+    auto run = [filter](State& st) {
+        Job j;
+        filter(j, st);
+        return j.results();
+    };
+    auto isMade = [](State& st) { return made(st); };
+    auto free = [](State* st) { release(st); };
+    rows.push_back([=] { robust::sweepInit<State>(name, init, isMade, run, free, allowed, want); });
+}
+
+std::vector<Row> table() {
+    std::vector<Row> rows;
+    // The complex FFT builds its tables (twiddles and swap table at least) on
+    // the first call of an order or with VOK_Init and does not retry. Orders on
+    // the radix-4 path, an odd order, orders with blocked stages.
+    for (int order : {2, 7, 12, 15}) {
+        rows.push_back([order] {
+            Job reference;
+            robust::releaseThreadCaches();
+            vokcFft(reference.buf<FloatComplex>(1 << order), order, VOK_Forw);
+            const std::vector<double> want = reference.results();
+            auto check = [&] {
+                Job j;
+                vokcFft(j.buf<FloatComplex>(1 << order), order, VOK_Forw);  // with the tables the set-up left
+                return robust::Observed{true, j.results() == want};
+            };
+            robust::sweep(named("vokcFft VOK_Init, order ", order),
+                          {robust::releaseThreadCaches, [&] { vokcFft(nullptr, order, VOK_Init); }, check},
+                          {twd("vokcFft", "vokffts")}, {.want = "allocations>=2 failed=all"});
+        });
+        add(rows, named("vokzFft first call, order ", order + 1),
+            [order](Job& j) { vokzFft(j.buf<DoubleComplex>(2 << order), order + 1, VOK_Inv | VOK_OutBitRev); },
+            {twd("vokzFft", "vokfftd")}, {.want = "failed=all"});
+    }
+    // The real FFT retries once after releasing its tables: one failure is
+    // survived, two in a row are reported. The 16-bit forms retry their work
+    // slot after releasing everything and trace a failure of their float core
+    // (saturating mode: the float copy converts back exactly); vokvFft's core
+    // is the complex FFT, whose tables fail.
     for (int order : {2, 3, 9, 10, 14}) {
         const int n = 1 << order;
-        const auto x = randomVector<float>(n + 2, unsigned(order));
-        auto real = [&](float* y) { voksRealFftNip(x.data(), y, order, VOK_Forw); };
-        const std::vector<float> pattern(n + 2, -7.0f);
-        const std::string name = named("voksRealFftNip order ", order);
-        sweepBuffer(name, pattern, real, {}, {.want = "failed=0 survived=all"});
-        sweepBuffer(name, pattern, real, {kTwd("voksRealFftNip", "vokffts")}, {.run = 2, .want = "failed>=1"});
-        if (order != 3 && order != 10) continue;
-        const Reports core{{kNoMem, "vokcFft", "No working Twd memory", "vokffts"},
-                           {kTrace, "vokvFft", "out vokcFft calc. FFT", "vokfftw"}};
-        const auto v = randomVector<ShortComplex>(n, unsigned(order), 3000.0);
-        auto fft16 = [&](ShortComplex* d) { vokvFft(d, order, VOK_Forw, VOK_SATURATE, nullptr); };
-        // The work slot survives; the core's twiddle and swap tables fail.
-        sweepBuffer(named("vokvFft order ", order), v, fft16, {core}, {.want = "survived>=1 failed>=2"});
-        sweepBuffer(named("vokvFft order ", order), v, fft16,
-                    {core, {{kNoMem, "vokvFft", "No working memory", "vokfftw"}}}, {.run = 2, .want = "failed>=2"});
+        add(rows, named("voksRealFftNip order ", order),
+            [order, n](Job& j) { voksRealFftNip(j.buf<float>(n), j.buf<float>(n + 2), order, VOK_Forw); }, {},
+            {.want = "failed=0 survived=all"}, {.want = "failed>=1"}, {twd("voksRealFftNip", "vokffts")});
+        if (order == 3 || order == 10)
+            add(rows, named("vokvFft order ", order),
+                [order, n](Job& j) { vokvFft(j.buf<ShortComplex>(n, false, 3e3), order, VOK_Forw, VOK_SATURATE, 0); },
+                {{twd("vokcFft", "vokffts")[0], {kTrace, "vokvFft", "out vokcFft calc. FFT", "vokfftw"}}},
+                {.want = "survived>=1 failed>=2"}, {.want = "failed>=2"},
+                {{{kNoMem, "vokvFft", "No working memory", "vokfftw"}}});
     }
-    const auto x = randomVector<short>(256, 5u, 3000.0);
-    auto real16 = [&](short* y) { vokwRealFftNip(x.data(), y, 8, VOK_Forw, VOK_SATURATE, nullptr); };
-    const Reports work{{kNoMem, "vokwRealFftNip", "No working memory", "vokfftw"}};
-    const Reports core{{kNoMem, "voksRealFft", "No working Twd memory", "vokffts"},
-                       {kTrace, "vokwRealFftNip", "out voksRealFft calc. FFT", "vokfftw"}};
-    sweepBuffer("vokwRealFftNip", std::vector<short>(258, 11), real16, {}, {.want = "survived=all"});
     // A failure of the float core still converts the (untransformed) copy back into the output.
-    sweepBuffer("vokwRealFftNip", std::vector<short>(258, 11), real16, {work, core},
-                {.run = 2, .kept = false, .want = "failed>=2"});
-}
+    add(rows, "vokwRealFftNip",
+        [](Job& j) { vokwRealFftNip(j.buf<short>(256, false, 3e3), j.buf<short>(258), 8, VOK_Forw, VOK_SATURATE, 0); },
+        {}, {.want = "survived=all"}, {.kept = false, .want = "failed>=2"},
+        {{{kNoMem, "vokwRealFftNip", "No working memory", "vokfftw"}},
+         {twd("voksRealFft", "vokffts")[0], {kTrace, "vokwRealFftNip", "out voksRealFft calc. FFT", "vokfftw"}}});
 
-// The DFTs: the table of the length, then a work slot (vokcDft), a scratch copy
-// for an in-place call (vokzDft) or a retried work slot (vokvDft); then the
-// transform's plan (or a long prime length's chirp and its FFT tables): without
-// them the direct sum answers, so those failures are survived.
-TEST(TransformAllocations, DftsReportTheirTableAndWorkBuffers) {
-    for (int length : {7, 100, 1000}) {
-        const auto x = randomVector<FloatComplex>(length, unsigned(length));
-        sweepBuffer(
-            named("vokcDft length ", length), std::vector<FloatComplex>(length, FloatComplex{3, 4}),
-            [&](FloatComplex* y) { vokcDft(x.data(), y, length, VOK_Forw); },
+    // The DFTs: the table of the length, then a work slot (vokcDft), a scratch
+    // copy for an in-place call (vokzDft) or a retried work slot (vokvDft);
+    // then the plan (or a long prime length's chirp and its FFT tables):
+    // without them the direct sum answers, so those failures are survived.
+    for (int n : {7, 100, 1000})
+        add(rows, named("vokcDft length ", n),
+            [n](Job& j) { vokcDft(j.buf<FloatComplex>(n), j.buf<FloatComplex>(n, true), n, VOK_Forw); },
             {{{kNoMem, "vokcGetDftTwdTbl", "NULL Pointer", "voktwd"}, {kBadArg, "vokcDft", "TwdTbl==0", "vokdft"}},
              {{kBadArg, "vokcDft", "buff==0", "vokdft"}}},
-            {.tol = 1e-5 * length, .want = "allocations>2 failed=2"});
-    }
+            {.tol = 1e-5 * n, .want = "allocations>2 failed=2"});
     const Reports table{{kNoMem, "vokzGetDftTwdTbl", "NULL Pointer", "voktwd"},
                         {kBadArg, "vokzDft", "TwdTbl==0", "vokdft"}};
     const Reports scratch{{kNoMem, "vokzDft", "NULL Pointer", "vokdft"}};
-    auto inPlace = [](DoubleComplex* d) { vokzDft(d, d, 40, VOK_Inv); };
-    const auto z = randomVector<DoubleComplex>(40, 9u);
-    sweepBuffer("vokzDft", z, inPlace, {table}, {.tol = 1e-12, .want = "allocations=2 survived=1"});
-    sweepBuffer("vokzDft", z, inPlace, {table, scratch}, {.run = 2, .tol = 1e-12, .want = "failed=2"});
-    const auto x = randomVector<DoubleComplex>(601, 19u);  // a prime beyond the plans' radices: the chirp
-    sweepBuffer(
-        "vokzDft length 601", std::vector<DoubleComplex>(601, DoubleComplex{3, 4}),
-        [&](DoubleComplex* y) { vokzDft(x.data(), y, 601, VOK_Forw); }, {table, scratch},
-        {.tol = 1e-11, .want = "allocations>2 failed=1"});
-    // The scale factor rides in one more element, so that it is checked as an output too.
-    const auto v = randomVector<ShortComplex>(50, 10u, 2000.0);
-    auto dft16 = [&](ShortComplex* y) {
-        int sf = y[50].re;
-        vokvDft(v.data(), y, 50, VOK_Forw, VOK_AUTO_SCALE, &sf);
-        y[50].re = short(sf);
-    };
-    const std::vector<ShortComplex> pattern(51, ShortComplex{5, 6});
-    const Reports table16{{kNoMem, "vokcGetDftTwdTbl", "NULL Pointer", "voktwd"},
-                          {kBadArg, "vokvDft", "TwidleTbl==0", "vokdft"}};
+    add(
+        rows, "vokzDft",
+        [](Job& j) {
+            DoubleComplex* d = j.buf<DoubleComplex>(40);
+            vokzDft(d, d, 40, VOK_Inv);
+        },
+        {table}, {.tol = 1e-12, .want = "allocations=2 survived=1"}, {.tol = 1e-12, .want = "failed=2"}, {scratch});
+    // 601: a prime beyond the plans' radices, the chirp.
+    add(rows, "vokzDft length 601",
+        [](Job& j) { vokzDft(j.buf<DoubleComplex>(601), j.buf<DoubleComplex>(601, true), 601, VOK_Forw); },
+        {table, scratch}, {.tol = 1e-11, .want = "allocations>2 failed=1"});
     // Without its plan the direct sum answers: a 16-bit value may round the other way.
-    sweepBuffer("vokvDft", pattern, dft16, {table16}, {.tol = 1.0, .want = "failed=1 survived>=1"});
-    sweepBuffer("vokvDft", pattern, dft16, {table16, {{kNoMem, "vokvDft", "No working memory", "vokdft"}}},
-                {.run = 2, .want = "failed=2"});
-    robust::releaseThreadCaches();
-}
+    add(rows, "vokvDft",
+        [](Job& j) {
+            vokvDft(j.buf<ShortComplex>(50, false, 2000), j.buf<ShortComplex>(50), 50, VOK_Forw, VOK_AUTO_SCALE,
+                    j.buf<int>(1));
+        },
+        {{{kNoMem, "vokcGetDftTwdTbl", "NULL Pointer", "voktwd"}, {kBadArg, "vokvDft", "TwidleTbl==0", "vokdft"}}},
+        {.tol = 1.0, .want = "failed=1 survived>=1"}, {.want = "failed=2"},
+        {{{kNoMem, "vokvDft", "No working memory", "vokdft"}}});
 
-TEST(ConvolutionAllocations, SixteenBitCopiesAndTheFloatCore) {
-    const int xLen = 3000, hLen = 400;
-    const auto x = randomVector<short>(xLen, 1u, 100.0), h = randomVector<short>(hLen, 2u, 100.0);
-    std::vector<Reports> allowed;
+    // 16-bit convolution: three float copies, then the float core's method
+    // work arrays and the tables of the first call of an order (two failures
+    // in a row, as the real transforms retry once), traced outwards.
+    std::vector<Reports> conv;
     for (const char* copy :
          {"NULL pointer to float copy x", "NULL pointer to float copy h", "NULL pointer to float copy y"})
-        allowed.push_back({{kNoMem, "vokwConv", copy, "vokconvw"}});
-    const Reports traces{{kTrace, "voksConv", "<null>", "vokconvs"}, {kTrace, "vokwConv", "<null>", "vokconvw"}};
+        conv.push_back({{kNoMem, "vokwConv", copy, "vokconvw"}});
+    const voktest::Expected core{kTrace, "voksConv", "<null>", "vokconvs"};
+    const voktest::Expected out{kTrace, "vokwConv", "<null>", "vokconvw"};
     for (const char* method : {"voksConv1", "voksConvm"}) {
-        allowed.push_back({{kNoMem, method, "NULL Pointer", "vokconvs"}, traces[0], traces[1]});
-        for (const char* transform : {"voksRealFftl", "voksCcsFftl"})
-            allowed.push_back({{kNoMem, transform, "No working Twd memory", "vokffts"},
-                               {kTrace, method, "<null>", "vokconvs"},
-                               traces[0],
-                               traces[1]});
+        conv.push_back({{kNoMem, method, "NULL Pointer", "vokconvs"}, core, out});
+        for (const char* fft : {"voksRealFftl", "voksCcsFftl"})
+            conv.push_back({twd(fft, "vokffts")[0], {kTrace, method, "<null>", "vokconvs"}, core, out});
     }
-    // The first call of an order builds the transform tables too; two failures
-    // in a row, as the real transforms retry once. Three copies, four tables,
-    // the fast method's two work arrays.
-    sweepBuffer(
-        "vokwConv 3000 x 400", std::vector<short>(xLen + hLen - 1, 77),
-        [&](short* y) {
+    add(
+        rows, "vokwConv 3000 x 400",
+        [](Job& j) {
             int sf = 8;
-            vokwConv(x.data(), xLen, h.data(), hLen, y, VOK_FIXED_SCALE, &sf);
+            vokwConv(j.buf<short>(3000, false, 100), 3000, j.buf<short>(400, true, 100), 400, j.buf<short>(3399),
+                     VOK_FIXED_SCALE, &sf);
         },
-        allowed, {.run = 2, .want = "failed=all allocations>=9"});
-}
+        conv, {.run = 2, .want = "failed=all allocations>=9"});
 
-TEST(ConvolutionAllocations, TwoDimensionalTransformsReportOrFallBack) {
-    const int xc = 48, xr = 40, hc = 21, hr = 17;
-    const auto x = randomVector<float>(xc * xr, 3u), h = randomVector<float>(hc * hr, 4u);
-    const auto xs = randomVector<short>(xc * xr, 5u, 1000.0);
-    sweepBuffer(
-        "voksConv2D 48x40 * 21x17", std::vector<float>((xc + hc - 1) * (xr + hr - 1), 9.0f),
-        [&](float* y) { voksConv2D(x.data(), xc, xr, h.data(), hc, hr, y); },
+    // Two dimensions: the convolution reports, the float filter falls back to
+    // direct sums when the transform's arrays are short, the 16-bit filter
+    // reports its own work arrays.
+    add(rows, "voksConv2D 48x40 * 21x17",
+        [](Job& j) { voksConv2D(j.buf<float>(1920), 48, 40, j.buf<float>(357, true), 21, 17, j.buf<float>(68 * 56)); },
         {{{kNoMem, "voksConv2D", "\nMemory allocation problem\n", "vokcnv2d"}}},
         {.tol = 1e-5, .release = false, .want = "failed=all allocations>=1"});
-    // The filter falls back to direct sums when the transform's arrays are short.
-    sweepBuffer(
-        "voksFilter2D 48x40, 21x17 taps", std::vector<float>(xc * xr, 9.0f),
-        [&](float* y) { voksFilter2D(x.data(), xc, xr, h.data(), hc, hr, y); }, {},
-        {.tol = 1e-5, .release = false, .want = "survived=all"});
-    // The 16-bit filter reports its own work arrays.
-    sweepBuffer(
-        "vokwFilter2D 48x40, 21x17 taps", std::vector<short>(xc * xr, 5),
-        [&](short* y) {
-            int sf = 0;
-            vokwFilter2D(xs.data(), xc, xr, h.data(), hc, hr, y, VOK_SATURATE, &sf);
+    add(rows, "voksFilter2D 48x40, 21x17 taps",
+        [](Job& j) { voksFilter2D(j.buf<float>(1920), 48, 40, j.buf<float>(357, true), 21, 17, j.buf<float>(1920)); },
+        {}, {.tol = 1e-5, .release = false, .want = "survived=all"});
+    add(rows, "vokwFilter2D 48x40, 21x17 taps",
+        [](Job& j) {
+            vokwFilter2D(j.buf<short>(1920, false, 1000), 48, 40, j.buf<float>(357, true), 21, 17, j.buf<short>(1920),
+                         VOK_SATURATE, j.buf<int>(1, false, 0));
         },
         {{{kNoMem, "vokwFilter2D", "Allocation failure", "vokfir2w"}}}, {.release = false, .want = "failed>=1"});
-}
 
-TEST(FilterAllocations, InitsReleaseWhatTheyTook) {
-    const auto taps = randomVector<float>(37, 6u, 0.2), x = randomVector<float>(180, 7u);
-    const auto xs = randomVector<short>(200, 8u, 2000.0);
-    auto firMade = [](FirState& st) { return st.selfRef == &st; };
-    auto firRun = [&](FirState& st) {
-        std::vector<float> y(120);
-        voksbFir(&st, x.data(), y.data(), 60);
-        return y;
-    };
-    auto firRun16 = [&](FirState& st) {
-        std::vector<short> y(200);
-        int sf = 0;
-        vokwbFir(&st, xs.data(), y.data(), 200, VOK_SATURATE, &sf);
-        return y;
-    };
-    // Taps, samples, the polyphase table.
-    sweepInit<FirState>(
-        "voksFirInitMr 37 taps, 2/3", [&](FirState& st) { voksFirInitMr(taps.data(), 37, nullptr, 2, 1, 3, 2, &st); },
-        firMade, firRun, vokFirFree, {{{kNoMem, "voksFirInitMr", "Allocation failure", "vokfirh"}}},
-        "failed=all allocations>=3");
-    sweepInit<FirState>("vokwFirInit 37 taps", [&](FirState& st) { vokwFirInit(taps.data(), 37, nullptr, &st); },
-                        firMade, firRun16, vokFirFree, {{{kNoMem, "vokwFirInit", "Allocation failure", "vokfirhw"}}},
-                        "failed=all allocations>=2");
-
-    const std::vector<float> iir{0.2f, 0.1f, -0.1f, 0.05f, 0.02f, 1.0f, -0.3f, 0.1f, 0.05f, -0.02f};
-    auto iirMade = [](IirState& st) { return st.initMarker == VOK_IIR_INIT_MARKER; };
-    auto iirFree = [](IirState* st) { vokIirFree(st); };
-    sweepInit<IirState>(
-        "voksIirInit order 4", [&](IirState& st) { voksIirInit(0, iir.data(), 4, &st); }, iirMade,
-        [&](IirState& st) {
-            std::vector<float> y(100);
-            voksbIir(&st, x.data(), y.data(), 100);
-            return y;
+    // Filter set-ups release what they took: taps, samples, the polyphase table.
+    addInit<FirState>(
+        rows, "voksFirInitMr 37 taps, 2/3",
+        [](FirState& st) { voksFirInitMr(Job().buf<float>(37, true, 0.05), 37, nullptr, 2, 1, 3, 2, &st); },
+        [](Job& j, FirState& st) { voksbFir(&st, j.buf<float>(180), j.buf<float>(120), 60); },
+        {{{kNoMem, "voksFirInitMr", "Allocation failure", "vokfirh"}}}, "failed=all allocations>=3");
+    addInit<FirState>(
+        rows, "vokwFirInit 37 taps",
+        [](FirState& st) { vokwFirInit(Job().buf<float>(37, true, 0.05), 37, nullptr, &st); },
+        [](Job& j, FirState& st) {
+            vokwbFir(&st, j.buf<short>(200, false, 500), j.buf<short>(200), 200, VOK_SATURATE, j.buf<int>(1, false, 0));
         },
-        iirFree, {{{kNoMem, "voksIirInit", "insufficiency of memory for IIR filter state", "vokiirh"}}},
-        "failed=all allocations>=2");
-    sweepInit<IirState>(
-        "vokwIirInit order 4", [&](IirState& st) { vokwIirInit(0, iir.data(), 4, &st); }, iirMade,
-        [&](IirState& st) {
-            std::vector<short> y(100);
-            int sf = 0;
-            vokwbIir(&st, xs.data(), y.data(), 100, VOK_SATURATE, &sf);
-            return y;
+        {{{kNoMem, "vokwFirInit", "Allocation failure", "vokfirhw"}}}, "failed=all allocations>=2");
+    static const float iir[] = {0.2f, 0.1f, -0.1f, 0.05f, 0.02f, 1.0f, -0.3f, 0.1f, 0.05f, -0.02f};
+    const char* iirNoMem = "insufficiency of memory for IIR filter state";
+    addInit<IirState>(
+        rows, "voksIirInit order 4", [](IirState& st) { voksIirInit(0, iir, 4, &st); },
+        [](Job& j, IirState& st) { voksbIir(&st, j.buf<float>(100), j.buf<float>(100), 100); },
+        {{{kNoMem, "voksIirInit", iirNoMem, "vokiirh"}}}, "failed=all allocations>=2");
+    addInit<IirState>(
+        rows, "vokwIirInit order 4", [](IirState& st) { vokwIirInit(0, iir, 4, &st); },
+        [](Job& j, IirState& st) {
+            vokwbIir(&st, j.buf<short>(100, false, 500), j.buf<short>(100), 100, VOK_SATURATE, j.buf<int>(1, false, 0));
         },
-        iirFree,
-        {{{kNoMem, "vokwIirInit", "insufficiency of memory for IIR filter state", "vokiirhw"}},
+        {{{kNoMem, "vokwIirInit", iirNoMem, "vokiirhw"}},
          {{kNoMem, "vokwIirlInit", "No memory for working array", "vokiirlw"},
           {kTrace, "vokwIirInit", "<null>", "vokiirhw"}}},
         "failed=all allocations>=2");
+
+    // A bank's own allocations fail one at a time in the wavelet tests; here its decomposition's.
+    rows.push_back([] {
+        VokWtState bank{};
+        vokwWtInit(4, 0, 8, 3, &bank, VOK_WtDaublet);
+        sweepJob(
+            "vokwWtDecompose db4, order 8",
+            [&](Job& j) { vokwWtDecompose(&bank, j.buf<short>(256, false, 3000), j.buf<short>(256)); },
+            {{{kNoMem, "vokwWtDecompose", "No memory for working arrays", "vokwlts"}}},
+            {.release = false, .want = "failed=all allocations>=1"});
+        vokWtFree(&bank);
+    });
+    return rows;
 }
 
-// The wavelet banks' allocations fail one at a time in the wavelet tests.
-TEST(WaveletAllocations, SixteenBitTransforms) {
-    VokWtState bank{};
-    vokwWtInit(4, 0, 8, 3, &bank, VOK_WtDaublet);
-    const auto x = randomVector<short>(256, 11u, 3000.0);
-    sweepBuffer(
-        "vokwWtDecompose db4, order 8", std::vector<short>(256, 3),
-        [&](short* y) { vokwWtDecompose(&bank, x.data(), y); },
-        {{{kNoMem, "vokwWtDecompose", "No memory for working arrays", "vokwlts"}}},
-        {.release = false, .want = "failed=all allocations>=1"});
-    vokWtFree(&bank);
+TEST(Allocations, EveryFailureIsReportedOrSurvivedAndLeavesTheCallerAlone) {
+    for (const Row& row : table()) row();
+    robust::releaseThreadCaches();
 }
 
 }  // namespace

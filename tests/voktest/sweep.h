@@ -142,29 +142,6 @@ inline bool near(const std::vector<double>& got, const std::vector<double>& want
     return got.size() == want.size();
 }
 
-// A call that writes only into one caller buffer, first holding 'initial' (the
-// data of an in-place call, or a pattern): a failure leaves it as it was
-// (unless options.kept is false), and a survived one gives what the call gives
-// when every allocation succeeds.
-template <class T, class Call>
-SweepFigures sweepBuffer(const std::string& what, const std::vector<T>& initial, Call call,
-                         const std::vector<Reports>& allowed, const Options& options = {}) {
-    std::vector<T> data = initial;
-    releaseThreadCaches();
-    call(data.data());
-    const std::vector<double> want = widen(data), before = widen(initial);
-    const Subject subject{[&] {
-                              if (options.release) releaseThreadCaches();
-                              data = initial;
-                          },
-                          [&] { call(data.data()); },
-                          [&] {
-                              return Observed{!options.kept || widen(data) == before,
-                                              near(widen(data), want, options.tol)};
-                          }};
-    return sweep(what, subject, allowed, options);
-}
-
 // Set-up of a state record: a failure leaves the record uninitialised with
 // nothing allocated (LSan sees any leak); a record made works as one made
 // with every allocation granted.
