@@ -164,22 +164,27 @@ bool isPositiveZero(T x) {
     return x == 0 && !std::signbit(x);
 }
 
-// Reciprocals of four elements from one division; groups whose product is not
-// a normal number (a zero, an infinity, over- or underflow) divide one by one.
+// Reciprocals of four elements from one division. With all four magnitudes
+// within 2^(+-k), k a fifth of the exponent range, every partial product below
+// (r * d: five factors at most) stays normal; other groups (zeros, infinities,
+// NaNs, extremes) divide one by one.
 template <class T>
 void reciprocals(const T* x, T* dst, int len) {
+    constexpr int k = (1 - std::numeric_limits<T>::min_exponent) / 5;
+    const T hi = std::ldexp(T(1), k), lo = std::ldexp(T(1), -k);
+    const auto inRange = [&](T v) { return std::fabs(v) >= lo && std::fabs(v) <= hi; };
     int i = 0;
     for (; i + 4 <= len; i += 4) {
         const T a = x[i], b = x[i + 1], c = x[i + 2], d = x[i + 3];
-        const T ab = a * b, cd = c * d, p = ab * cd;
-        if (std::isnormal(p) && std::isnormal(ab) && std::isnormal(cd)) {
-            const T r = T(1) / p;
+        if (inRange(a) && inRange(b) && inRange(c) && inRange(d)) {
+            const T ab = a * b, cd = c * d;
+            const T r = T(1) / (ab * cd);
             dst[i] = r * b * cd;
             dst[i + 1] = r * a * cd;
             dst[i + 2] = r * d * ab;
             dst[i + 3] = r * c * ab;
         } else {
-            for (int k = 0; k < 4; ++k) dst[i + k] = T(1) / x[i + k];
+            for (int j = 0; j < 4; ++j) dst[i + j] = T(1) / x[i + j];
         }
     }
     for (; i < len; ++i) dst[i] = T(1) / x[i];
