@@ -279,8 +279,10 @@ VOK_SMALL_INLINE void realIdft(const T* re, const T* im, T* x) {
     }
 }
 
-// Up to this order the real kernels run the scalar recursions.
-constexpr int kScalarRealOrders = 3;
+// Up to this order the real kernels run the scalar recursions: to 16
+// points, the complex half transform's shuffles of two parts per vector
+// cost more than the scalar code's longer listing.
+constexpr int kScalarRealOrders = 4;
 
 enum PackedLayout { kPack = 0, kPerm = 1, kCcs = 2 };
 
@@ -369,10 +371,10 @@ template <class T, int Order, int Layout, bool Conj, bool Scaled>
 VOK_SMALL_KERNEL void ccsToReal(const T* in, T* out) {
     constexpr int M = 1 << (Order - 1), N = 2 * M;
     constexpr T scale = T(1.0 / double(N));
-    // Pack keeps its bins at odd positions: up to 16 points it is loaded as
-    // the pairs at even ones, which the previous transform in place stored.
-    // At 4 points Pack's two pairs, loaded as stored, forward faster than
-    // its four parts taken one by one.
+    // From 8 points the scalar recursion, its parts loaded one by one. At 4
+    // points Pack (bins at odd positions) is loaded as the two pairs at even
+    // ones, which the previous transform in place stored: faster than its
+    // four parts taken one by one.
     if constexpr (Order >= 3 && Order <= kScalarRealOrders) {
         T re[M + 1], im[M + 1], x[N];
         re[0] = in[0];
