@@ -682,10 +682,13 @@ constexpr int realFlagIndex(int flags) {
 template <class T, bool ToReal, bool Packed>
 inline constexpr auto kRealCodes = [] {
     std::array<std::array<std::uint8_t, 256>, kCodedOrders> codes{};
-    for (auto& row : codes) row.fill(kNoCode);
-    for (int order = 0; order < kCodedOrders; ++order)
-        for (int flags = 0; flags < 0x2000; ++flags)
-            codes[order][realFlagIndex<ToReal>(flags)] = realCode<T>(ToReal, Packed, order, flags);
+    for (int index = 0; index < 256; ++index) {
+        // The flags of this index (none for an index no flags give).
+        const int side = ToReal ? (index & 32) << 5 | (index & 128) << 5 : (index & 96) << 3;
+        const int flags = (index & 31) | side;
+        for (int order = 0; order < kCodedOrders; ++order)
+            codes[order][index] = realFlagIndex<ToReal>(flags) == index ? realCode<T>(ToReal, Packed, order, flags) : kNoCode;
+    }
     return codes;
 }();
 
