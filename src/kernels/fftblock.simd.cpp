@@ -27,14 +27,14 @@
 #pragma GCC target("no-mmx")
 #endif
 
+// After the target pragma: the recursion is inlined into these kernels and
+// must be compiled for the same target.
+#include "kernels/splitradix.h"
+
 VOK_SIMD_BEGIN
 namespace {
 
-template <int N, class F>
-VOK_BLOCK_INLINE void unroll(F &&f) {
-    [&]<int... I>(std::integer_sequence<int, I...>) VOK_BLOCK_LAMBDA { (f(std::integral_constant<int, I>{}), ...); }
-    (std::make_integer_sequence<int, N>{});
-}
+using kernels::splitradix::unroll;
 
 // B complex values, parts apart.
 template <class T, int B>
@@ -92,34 +92,17 @@ VOK_BLOCK_INLINE Wide<T, B> twiddle(const Wide<T, B> &a) {
 }
 
 // Forward transform of x[0 .. N) into y, lane by lane, split radix.
+template <class T, int B>
+struct WideOps {
+    template <int N, int K>
+    VOK_BLOCK_INLINE static Wide<T, B> twiddle(const Wide<T, B> &a) {
+        return simd::VOK_ISA::twiddle<T, B, N, K>(a);
+    }
+    VOK_BLOCK_INLINE static Wide<T, B> timesMinusI(const Wide<T, B> &a) { return simd::VOK_ISA::timesMinusI(a); }
+};
 template <class T, int B, int N>
 VOK_BLOCK_INLINE void dft(const Wide<T, B> *x, Wide<T, B> *y) {
-    if constexpr (N == 1) {
-        y[0] = x[0];
-    } else if constexpr (N == 2) {
-        y[0] = x[0] + x[1];
-        y[1] = x[0] - x[1];
-    } else {
-        constexpr int Q = N / 4;
-        Wide<T, B> even[2 * Q], one[Q], three[Q], e[2 * Q], u[Q], z[Q];
-        unroll<2 * Q>([&](auto i) VOK_BLOCK_LAMBDA { even[i] = x[2 * i]; });
-        unroll<Q>([&](auto i) VOK_BLOCK_LAMBDA {
-            one[i] = x[4 * i + 1];
-            three[i] = x[4 * i + 3];
-        });
-        dft<T, B, 2 * Q>(even, e);
-        dft<T, B, Q>(one, u);
-        dft<T, B, Q>(three, z);
-        unroll<Q>([&](auto kc) VOK_BLOCK_LAMBDA {
-            constexpr int k = kc;
-            const Wide<T, B> a = twiddle<T, B, N, k>(u[k]), b = twiddle<T, B, N, 3 * k>(z[k]);
-            const Wide<T, B> s = a + b, d = timesMinusI(a - b);
-            y[k] = e[k] + s;
-            y[k + 2 * Q] = e[k] - s;
-            y[k + Q] = e[k + Q] + d;
-            y[k + 3 * Q] = e[k + Q] - d;
-        });
-    }
+    kernels::splitradix::dft<Wide<T, B>, N, WideOps<T, B>>(x, y);
 }
 
 // Lanes of two vectors: lane j of the result is lane Pick{}(j) of (u, v).

@@ -17,6 +17,8 @@
 #include <type_traits>
 #include <utility>
 
+#include "kernels/splitradix.h"
+
 namespace vok::kernels::small {
 
 #define VOK_SMALL_INLINE inline __attribute__((always_inline, no_sanitize("address", "undefined", "thread")))
@@ -71,13 +73,7 @@ VOK_SMALL_INLINE Cx<T> mul(Cx<T> a, Cx<T> w) {
     return a.v * typename Cx<T>::V{w.re(), w.re()} + swapParts<T>(a.v) * typename Cx<T>::V{-w.im(), w.im()};
 }
 
-// Calls f(std::integral_constant<int, i>) for i = 0 ... N-1: the index is a
-// constant in every copy of the body.
-template <int N, class F>
-VOK_SMALL_INLINE void unroll(F&& f) {
-    [&]<int... I>(std::integer_sequence<int, I...>) VOK_SMALL_LAMBDA { (f(std::integral_constant<int, I>{}), ...); }(
-        std::make_integer_sequence<int, N>{});
-}
+using splitradix::unroll;
 
 // W_128^j = (cos 2πj/128, -sin 2πj/128), j < 128: every twiddle these
 // kernels need, the angle formed in double and its sine and cosine taken in
@@ -108,36 +104,16 @@ VOK_SMALL_INLINE Cx<T> twiddle(Cx<T> a) {
     else return mul(a, kRoots<T>.w[K * (kRootCount / N)]);
 }
 
-// Forward transform of x[0 .. N) into y[0 .. N), split radix: the even
-// points, then the points 1 and 3 modulo 4, each a shorter transform.
+// Forward transform of x[0 .. N) into y[0 .. N), split radix.
+template <class T>
+struct CxOps {
+    template <int N, int K>
+    VOK_SMALL_INLINE static Cx<T> twiddle(Cx<T> a) { return small::twiddle<T, N, K>(a); }
+    VOK_SMALL_INLINE static Cx<T> timesMinusI(Cx<T> a) { return small::timesMinusI(a); }
+};
 template <class T, int N>
 VOK_SMALL_INLINE void dft(const Cx<T>* x, Cx<T>* y) {
-    if constexpr (N == 1) {
-        y[0] = x[0];
-    } else if constexpr (N == 2) {
-        y[0] = x[0] + x[1];
-        y[1] = x[0] - x[1];
-    } else {
-        constexpr int Q = N / 4;
-        Cx<T> even[2 * Q], one[Q], three[Q], e[2 * Q], u[Q], z[Q];
-        unroll<2 * Q>([&](auto i) VOK_SMALL_LAMBDA { even[i] = x[2 * i]; });
-        unroll<Q>([&](auto i) VOK_SMALL_LAMBDA {
-            one[i] = x[4 * i + 1];
-            three[i] = x[4 * i + 3];
-        });
-        dft<T, 2 * Q>(even, e);
-        dft<T, Q>(one, u);
-        dft<T, Q>(three, z);
-        unroll<Q>([&](auto kc) VOK_SMALL_LAMBDA {
-            constexpr int k = kc;
-            const Cx<T> a = twiddle<T, N, k>(u[k]), b = twiddle<T, N, 3 * k>(z[k]);
-            const Cx<T> s = a + b, d = timesMinusI(a - b);
-            y[k] = e[k] + s;
-            y[k + 2 * Q] = e[k] - s;
-            y[k + Q] = e[k + Q] + d;
-            y[k + 3 * Q] = e[k + Q] - d;
-        });
-    }
+    splitradix::dft<Cx<T>, N, CxOps<T>>(x, y);
 }
 
 template <int Bits>
