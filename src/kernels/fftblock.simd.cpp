@@ -1,4 +1,4 @@
-// Block FFTs of 4 ... 128 points (see fftblock.h). N = A·B, point n = B·a + b
+// Block FFTs of 16 ... 128 points (see fftblock.h). N = A·B, point n = B·a + b
 // in row a, column b; result k1 + A·k2 is
 //   sum_b W_N^(b·k1) W_B^(b·k2) sum_a x[B·a + b] W_A^(a·k1),
 // so the rows' transform runs down the columns lane-wise, the twiddles are one
@@ -216,8 +216,7 @@ constexpr int kColumns = Order <= 3   ? 2
                          : Order <= 5 ? 4
                                       : 8;
 
-// ---- real transforms: the complex block of N/2 points and its recombination
-// ----
+// ---- real transforms: the complex block of N/2 points and its recombination ----
 
 enum { kPack = 0, kPerm = 1, kCcs = 2 };
 
@@ -233,8 +232,7 @@ VOK_BLOCK_INLINE V partners(const V &prev, const V &next) {
 // N = 2^Order reals as M = N/2 complex values z[n] = x[2n] + i x[2n+1], their
 // transform Z, and X[k] = (Z[k] + conj Z[M-k])/2 - i W_N^k (Z[k] - conj
 // Z[M-k])/2 for B values of k at a time; the imaginary parts are multiplied by
-// sign
-// (-1: the inverse sign, the conjugated spectrum) and everything by scale.
+// sign (-1: the inverse sign, the conjugated spectrum) and everything by scale.
 template <class T, int Order, int Layout>
 VOK_BLOCK_KERNEL void realForward(const T *in, T *out, T sign, T scale) {
     constexpr int M = 1 << (Order - 1), N = 2 * M, B = kColumns<Order - 1>, A = M / B, C = M / B;
