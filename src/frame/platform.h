@@ -12,8 +12,9 @@ namespace vok::platform {
 VokThreadContext* loadContext();
 #else
 // Every transform call reads it: a plain pointer of the initial-exec model,
-// read inline, is one load from the thread pointer.
-extern thread_local VokThreadContext* currentContext __attribute__((tls_model("initial-exec")));
+// read inline, is one load from the thread pointer (constinit: no call to a
+// dynamic-initialisation wrapper before it).
+extern constinit thread_local VokThreadContext* currentContext __attribute__((tls_model("initial-exec")));
 inline VokThreadContext* loadContext() { return currentContext; }
 #endif
 // Stores ctx in the slot; it is released when the thread ends.

@@ -18,7 +18,7 @@ namespace vok::platform {
 
 // Read by loadContext (platform.h); the slot below, whose destructor needs a
 // registration guard, would cost a resolver call on every read.
-thread_local VokThreadContext* currentContext __attribute__((tls_model("initial-exec"))) = nullptr;
+constinit thread_local VokThreadContext* currentContext __attribute__((tls_model("initial-exec"))) = nullptr;
 
 namespace {
 

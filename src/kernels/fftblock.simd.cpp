@@ -1,4 +1,4 @@
-// Block FFTs of 4 ... 128 points (see fftblock.h). N = A·B, point n = B·a + b
+// Block FFTs of 16 ... 128 points (see fftblock.h). N = A·B, point n = B·a + b
 // in row a, column b; result k1 + A·k2 is
 //   sum_b W_N^(b·k1) W_B^(b·k2) sum_a x[B·a + b] W_A^(a·k1),
 // so the rows' transform runs down the columns lane-wise, the twiddles are one
@@ -27,14 +27,14 @@
 #pragma GCC target("no-mmx")
 #endif
 
+// After the target pragma: the recursion is inlined into these kernels and
+// must be compiled for the same target.
+#include "kernels/splitradix.h"
+
 VOK_SIMD_BEGIN
 namespace {
 
-template <int N, class F>
-VOK_BLOCK_INLINE void unroll(F &&f) {
-    [&]<int... I>(std::integer_sequence<int, I...>) VOK_BLOCK_LAMBDA { (f(std::integral_constant<int, I>{}), ...); }
-    (std::make_integer_sequence<int, N>{});
-}
+using kernels::splitradix::unroll;
 
 // B complex values, parts apart.
 template <class T, int B>
@@ -92,34 +92,17 @@ VOK_BLOCK_INLINE Wide<T, B> twiddle(const Wide<T, B> &a) {
 }
 
 // Forward transform of x[0 .. N) into y, lane by lane, split radix.
+template <class T, int B>
+struct WideOps {
+    template <int N, int K>
+    VOK_BLOCK_INLINE static Wide<T, B> twiddle(const Wide<T, B> &a) {
+        return simd::VOK_ISA::twiddle<T, B, N, K>(a);
+    }
+    VOK_BLOCK_INLINE static Wide<T, B> timesMinusI(const Wide<T, B> &a) { return simd::VOK_ISA::timesMinusI(a); }
+};
 template <class T, int B, int N>
 VOK_BLOCK_INLINE void dft(const Wide<T, B> *x, Wide<T, B> *y) {
-    if constexpr (N == 1) {
-        y[0] = x[0];
-    } else if constexpr (N == 2) {
-        y[0] = x[0] + x[1];
-        y[1] = x[0] - x[1];
-    } else {
-        constexpr int Q = N / 4;
-        Wide<T, B> even[2 * Q], one[Q], three[Q], e[2 * Q], u[Q], z[Q];
-        unroll<2 * Q>([&](auto i) VOK_BLOCK_LAMBDA { even[i] = x[2 * i]; });
-        unroll<Q>([&](auto i) VOK_BLOCK_LAMBDA {
-            one[i] = x[4 * i + 1];
-            three[i] = x[4 * i + 3];
-        });
-        dft<T, B, 2 * Q>(even, e);
-        dft<T, B, Q>(one, u);
-        dft<T, B, Q>(three, z);
-        unroll<Q>([&](auto kc) VOK_BLOCK_LAMBDA {
-            constexpr int k = kc;
-            const Wide<T, B> a = twiddle<T, B, N, k>(u[k]), b = twiddle<T, B, N, 3 * k>(z[k]);
-            const Wide<T, B> s = a + b, d = timesMinusI(a - b);
-            y[k] = e[k] + s;
-            y[k + 2 * Q] = e[k] - s;
-            y[k + Q] = e[k + Q] + d;
-            y[k + 3 * Q] = e[k + Q] - d;
-        });
-    }
+    kernels::splitradix::dft<Wide<T, B>, N, WideOps<T, B>>(x, y);
 }
 
 // Lanes of two vectors: lane j of the result is lane Pick{}(j) of (u, v).
@@ -233,8 +216,7 @@ constexpr int kColumns = Order <= 3   ? 2
                          : Order <= 5 ? 4
                                       : 8;
 
-// ---- real transforms: the complex block of N/2 points and its recombination
-// ----
+// ---- real transforms: the complex block of N/2 points and its recombination ----
 
 enum { kPack = 0, kPerm = 1, kCcs = 2 };
 
@@ -250,8 +232,7 @@ VOK_BLOCK_INLINE V partners(const V &prev, const V &next) {
 // N = 2^Order reals as M = N/2 complex values z[n] = x[2n] + i x[2n+1], their
 // transform Z, and X[k] = (Z[k] + conj Z[M-k])/2 - i W_N^k (Z[k] - conj
 // Z[M-k])/2 for B values of k at a time; the imaginary parts are multiplied by
-// sign
-// (-1: the inverse sign, the conjugated spectrum) and everything by scale.
+// sign (-1: the inverse sign, the conjugated spectrum) and everything by scale.
 template <class T, int Order, int Layout>
 VOK_BLOCK_KERNEL void realForward(const T *in, T *out, T sign, T scale) {
     constexpr int M = 1 << (Order - 1), N = 2 * M, B = kColumns<Order - 1>, A = M / B, C = M / B;

@@ -17,6 +17,8 @@
 #include <type_traits>
 #include <utility>
 
+#include "kernels/splitradix.h"
+
 namespace vok::kernels::small {
 
 #define VOK_SMALL_INLINE inline __attribute__((always_inline, no_sanitize("address", "undefined", "thread")))
@@ -71,13 +73,7 @@ VOK_SMALL_INLINE Cx<T> mul(Cx<T> a, Cx<T> w) {
     return a.v * typename Cx<T>::V{w.re(), w.re()} + swapParts<T>(a.v) * typename Cx<T>::V{-w.im(), w.im()};
 }
 
-// Calls f(std::integral_constant<int, i>) for i = 0 ... N-1: the index is a
-// constant in every copy of the body.
-template <int N, class F>
-VOK_SMALL_INLINE void unroll(F&& f) {
-    [&]<int... I>(std::integer_sequence<int, I...>) VOK_SMALL_LAMBDA { (f(std::integral_constant<int, I>{}), ...); }(
-        std::make_integer_sequence<int, N>{});
-}
+using splitradix::unroll;
 
 // W_128^j = (cos 2πj/128, -sin 2πj/128), j < 128: every twiddle these
 // kernels need, the angle formed in double and its sine and cosine taken in
@@ -108,36 +104,16 @@ VOK_SMALL_INLINE Cx<T> twiddle(Cx<T> a) {
     else return mul(a, kRoots<T>.w[K * (kRootCount / N)]);
 }
 
-// Forward transform of x[0 .. N) into y[0 .. N), split radix: the even
-// points, then the points 1 and 3 modulo 4, each a shorter transform.
+// Forward transform of x[0 .. N) into y[0 .. N), split radix.
+template <class T>
+struct CxOps {
+    template <int N, int K>
+    VOK_SMALL_INLINE static Cx<T> twiddle(Cx<T> a) { return small::twiddle<T, N, K>(a); }
+    VOK_SMALL_INLINE static Cx<T> timesMinusI(Cx<T> a) { return small::timesMinusI(a); }
+};
 template <class T, int N>
 VOK_SMALL_INLINE void dft(const Cx<T>* x, Cx<T>* y) {
-    if constexpr (N == 1) {
-        y[0] = x[0];
-    } else if constexpr (N == 2) {
-        y[0] = x[0] + x[1];
-        y[1] = x[0] - x[1];
-    } else {
-        constexpr int Q = N / 4;
-        Cx<T> even[2 * Q], one[Q], three[Q], e[2 * Q], u[Q], z[Q];
-        unroll<2 * Q>([&](auto i) VOK_SMALL_LAMBDA { even[i] = x[2 * i]; });
-        unroll<Q>([&](auto i) VOK_SMALL_LAMBDA {
-            one[i] = x[4 * i + 1];
-            three[i] = x[4 * i + 3];
-        });
-        dft<T, 2 * Q>(even, e);
-        dft<T, Q>(one, u);
-        dft<T, Q>(three, z);
-        unroll<Q>([&](auto kc) VOK_SMALL_LAMBDA {
-            constexpr int k = kc;
-            const Cx<T> a = twiddle<T, N, k>(u[k]), b = twiddle<T, N, 3 * k>(z[k]);
-            const Cx<T> s = a + b, d = timesMinusI(a - b);
-            y[k] = e[k] + s;
-            y[k + 2 * Q] = e[k] - s;
-            y[k + Q] = e[k + Q] + d;
-            y[k + 3 * Q] = e[k + Q] - d;
-        });
-    }
+    splitradix::dft<Cx<T>, N, CxOps<T>>(x, y);
 }
 
 template <int Bits>
@@ -279,8 +255,10 @@ VOK_SMALL_INLINE void realIdft(const T* re, const T* im, T* x) {
     }
 }
 
-// Up to this order the real kernels run the scalar recursions.
-constexpr int kScalarRealOrders = 3;
+// Up to this order the real kernels run the scalar recursions: to 16
+// points, the complex half transform's shuffles of two parts per vector
+// cost more than the scalar code's longer listing.
+constexpr int kScalarRealOrders = 4;
 
 enum PackedLayout { kPack = 0, kPerm = 1, kCcs = 2 };
 
@@ -369,10 +347,10 @@ template <class T, int Order, int Layout, bool Conj, bool Scaled>
 VOK_SMALL_KERNEL void ccsToReal(const T* in, T* out) {
     constexpr int M = 1 << (Order - 1), N = 2 * M;
     constexpr T scale = T(1.0 / double(N));
-    // Pack keeps its bins at odd positions: up to 16 points it is loaded as
-    // the pairs at even ones, which the previous transform in place stored.
-    // At 4 points Pack's two pairs, loaded as stored, forward faster than
-    // its four parts taken one by one.
+    // From 8 points the scalar recursion, its parts loaded one by one. At 4
+    // points Pack (bins at odd positions) is loaded as the two pairs at even
+    // ones, which the previous transform in place stored: faster than its
+    // four parts taken one by one.
     if constexpr (Order >= 3 && Order <= kScalarRealOrders) {
         T re[M + 1], im[M + 1], x[N];
         re[0] = in[0];

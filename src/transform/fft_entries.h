@@ -5,33 +5,47 @@
 
 #include "transform/fft_impl.h"
 
-#define VOK_FFT_COMPLEX(name, R, C)                                               \
-    VOK_API void VOK_CALL name(C* samps, int order, int flags) {                  \
-        impl::complexInPlace<R>(VOK_CHECKS, vok::lanesOf(samps), order, flags); \
+// Each entry passes a constant check record of its own (name, module, line),
+// so that its checked path is a tail call.
+#define VOK_FFT_CHECKS(name) static constexpr ::vok::ArgChecks kChecks{#name, kModule, __LINE__}
+
+#define VOK_FFT_COMPLEX(name, R, C)                                                                          \
+    VOK_API void VOK_CALL name(C* samps, int order, int flags) {                                             \
+        VOK_FFT_CHECKS(name);                                                                                \
+        R* x = vok::lanesOf(samps);                                                                          \
+        impl::complexEntry<R, impl::ComplexForm::kInPlace>(kChecks, x, nullptr, x, nullptr, order, flags);   \
     }
-#define VOK_FFT_COMPLEX_NIP(name, R, C)                                                                  \
-    VOK_API void VOK_CALL name(const C* inSamps, C* outSamps, int order, int flags) {                    \
-        impl::complexNip<R>(VOK_CHECKS, vok::lanesOf(inSamps), vok::lanesOf(outSamps), order, flags); \
+#define VOK_FFT_COMPLEX_NIP(name, R, C)                                                                      \
+    VOK_API void VOK_CALL name(const C* inSamps, C* outSamps, int order, int flags) {                        \
+        VOK_FFT_CHECKS(name);                                                                                \
+        impl::complexEntry<R, impl::ComplexForm::kNip>(kChecks, vok::lanesOf(inSamps), nullptr,              \
+                                                       vok::lanesOf(outSamps), nullptr, order, flags);       \
     }
-#define VOK_FFT_SPLIT(name, R)                                                                   \
-    VOK_API void VOK_CALL name(R* reSamps, R* imSamps, int order, int flags) {                   \
-        impl::complexSplit<R>(VOK_CHECKS, reSamps, imSamps, reSamps, imSamps, order, flags, false); \
+#define VOK_FFT_SPLIT(name, R)                                                                               \
+    VOK_API void VOK_CALL name(R* reSamps, R* imSamps, int order, int flags) {                               \
+        VOK_FFT_CHECKS(name);                                                                                \
+        impl::complexEntry<R, impl::ComplexForm::kSplit>(kChecks, reSamps, imSamps, reSamps, imSamps, order, \
+                                                         flags);                                             \
     }
 #define VOK_FFT_SPLIT_NIP(name, R)                                                                           \
     VOK_API void VOK_CALL name(const R* reInSamps, const R* imInSamps, R* reOutSamps, R* imOutSamps, int order, \
                                int flags) {                                                                  \
-        impl::complexSplit<R>(VOK_CHECKS, reInSamps, imInSamps, reOutSamps, imOutSamps, order, flags, true);   \
+        VOK_FFT_CHECKS(name);                                                                                \
+        impl::complexEntry<R, impl::ComplexForm::kSplitNip>(kChecks, reInSamps, imInSamps, reOutSamps,        \
+                                                            imOutSamps, order, flags);                       \
     }
 
-// Real signal to spectrum (work = realForward) or spectrum to real signal
-// (work = ccsInverse); packed: the Fftl forms' packed layouts.
-#define VOK_FFT_REAL(name, R, work, packed)                                          \
-    VOK_API void VOK_CALL name(R* samps, int order, int flags) {                     \
-        impl::work<R>(VOK_CHECKS, nullptr, samps, order, flags, packed, false);     \
+// Real signal to spectrum (work = kToSpectrum) or spectrum to real signal
+// (work = kToSignal); packed: the Fftl forms' packed layouts, else CCS.
+#define VOK_FFT_REAL(name, R, work, packed)                                                      \
+    VOK_API void VOK_CALL name(R* samps, int order, int flags) {                                 \
+        VOK_FFT_CHECKS(name);                                                                    \
+        impl::realEntry<R, impl::RealWork::work, packed>(kChecks, nullptr, samps, order, flags, false); \
     }
-#define VOK_FFT_REAL_NIP(name, R, work, packed)                                           \
-    VOK_API void VOK_CALL name(const R* inSamps, R* outSamps, int order, int flags) {     \
-        impl::work<R>(VOK_CHECKS, inSamps, outSamps, order, flags, packed, true);        \
+#define VOK_FFT_REAL_NIP(name, R, work, packed)                                                  \
+    VOK_API void VOK_CALL name(const R* inSamps, R* outSamps, int order, int flags) {            \
+        VOK_FFT_CHECKS(name);                                                                    \
+        impl::realEntry<R, impl::RealWork::work, packed>(kChecks, inSamps, outSamps, order, flags, true); \
     }
 
 // Two signals through the single transform 'one': y is transformed even when

@@ -180,44 +180,43 @@ template <> inline constexpr int kSmallComplex<float> = 4;
 constexpr int kSmallReal = 4;
 // Real transforms of these orders run the block kernels (the complex block
 // of half the points and a vector recombination); at 16 points the block of
-// 8, two per vector, loses to the straight line.
+// 8, two per vector, loses to the straight line (and so does the scalar
+// recursion, double, at 32 points to the block of 16).
 constexpr int kRealBlockFrom = kSmallReal + 1;
 constexpr int kRealBlockTo = 7;
 static_assert(kRealBlockFrom >= kernels::kBlockRealFirstOrder && kRealBlockTo <= kernels::kBlockRealLastOrder);
+
+// Whether every complex call of this order runs a straight-line kernel (or,
+// at order 0, a copy), which needs no work memory.
+template <class T>
+constexpr bool hasSmallComplex(int order) {
+    return order <= kSmallComplex<T>;
+}
 
 template <class T>
 using SmallComplexFn = void (*)(const T*, const T*, T*, T*);
 template <class T>
 using SmallRealFn = void (*)(const T*, T*);
 
-// Complex kernels of an order: index 6·inverse + 2·bitOrder + scaled for
-// interleaved data, 12 + 2·bitOrder + scaled for split arrays (whose inverse
-// exchanges the arrays instead); bitOrder 0 natural, 1 input reversed, 2
-// output reversed.
-template <class T, int Order, int... I>
-constexpr std::array<SmallComplexFn<T>, sizeof...(I)> smallComplexRow(std::integer_sequence<int, I...>) {
-    return {&kernels::small::complexFft<T, Order, I >= 12, I / 6 == 1, I / 2 % 3 == 1, I / 2 % 3 == 2, I % 2 == 1>...};
+// Complex kernels, 18 per order from order 1: index 18·(order - 1) +
+// 6·inverse + 2·bitOrder + scaled for interleaved data, + 12 + 2·bitOrder +
+// scaled for split arrays (whose inverse exchanges the arrays instead);
+// bitOrder 0 natural, 1 input reversed, 2 output reversed.
+template <class T, int... I>
+constexpr std::array<SmallComplexFn<T>, sizeof...(I)> smallComplexTable(std::integer_sequence<int, I...>) {
+    return {&kernels::small::complexFft<T, I / 18 + 1, I % 18 >= 12, I % 18 / 6 == 1, I % 18 / 2 % 3 == 1,
+                                        I % 18 / 2 % 3 == 2, I % 2 == 1>...};
 }
-// Real kernels of an order by (layout, conjugated, scaled): 4·layout + 2·conj + scaled.
-template <class T, int Order, bool ToReal, int... I>
-constexpr std::array<SmallRealFn<T>, sizeof...(I)> smallRealRow(std::integer_sequence<int, I...>) {
-    if constexpr (ToReal) return {&kernels::small::ccsToReal<T, Order, I / 4, I / 2 % 2 == 1, I % 2 == 1>...};
-    else return {&kernels::small::realForward<T, Order, I / 4, I / 2 % 2 == 1, I % 2 == 1>...};
-}
-template <class T, int... O>
-constexpr auto smallComplexTable(std::integer_sequence<int, O...>) {
-    return std::array{smallComplexRow<T, O + 1>(std::make_integer_sequence<int, 18>{})...};
-}
-template <class T, bool ToReal, int... O>
-constexpr auto smallRealTable(std::integer_sequence<int, O...>) {
-    return std::array{smallRealRow<T, O + 1, ToReal>(std::make_integer_sequence<int, 12>{})...};
+// Real kernels, 12 per order from order 1: 12·(order - 1) + 4·layout + 2·conj + scaled.
+template <class T, bool ToReal, int... I>
+constexpr std::array<SmallRealFn<T>, sizeof...(I)> smallRealTable(std::integer_sequence<int, I...>) {
+    if constexpr (ToReal) return {&kernels::small::ccsToReal<T, I / 12 + 1, I % 12 / 4, I / 2 % 2 == 1, I % 2 == 1>...};
+    else return {&kernels::small::realForward<T, I / 12 + 1, I % 12 / 4, I / 2 % 2 == 1, I % 2 == 1>...};
 }
 template <class T>
-inline constexpr auto kSmallComplexFns = smallComplexTable<T>(std::make_integer_sequence<int, kSmallComplex<T>>{});
-template <class T>
-inline constexpr auto kSmallForwardFns = smallRealTable<T, false>(std::make_integer_sequence<int, kSmallReal>{});
-template <class T>
-inline constexpr auto kSmallToRealFns = smallRealTable<T, true>(std::make_integer_sequence<int, kSmallReal>{});
+inline constexpr auto kSmallComplexFns = smallComplexTable<T>(std::make_integer_sequence<int, 18 * kSmallComplex<T>>{});
+template <class T, bool ToReal>
+inline constexpr auto kSmallRealFns = smallRealTable<T, ToReal>(std::make_integer_sequence<int, 12 * kSmallReal>{});
 
 // ---- complex transforms ----
 
@@ -225,7 +224,7 @@ struct Direction {
     bool inverse, inBitRev, outBitRev;
 };
 
-inline Direction directionOf(int flags) {
+constexpr Direction directionOf(int flags) {
     Direction d;
     d.inverse = (flags & VOK_Inv) != 0;
     d.inBitRev = (flags & VOK_InBitRev) != 0;
@@ -314,7 +313,7 @@ template <class T>
 
 // One direction and at most one of the bit-order flags 32, 64 and 128: the
 // common case, tested without building any report.
-inline bool complexFlagsGood(int flags) {
+constexpr bool complexFlagsGood(int flags) {
     const int direction = flags & 3, bitOrder = flags & 224;
     return (direction == 1 || direction == 2) && (bitOrder & (bitOrder - 1)) == 0;
 }
@@ -353,7 +352,7 @@ template <class T>
     return (flags & VOK_Init) == 0;
 }
 
-inline bool scales(int flags) { return (flags & VOK_Inv) && !(flags & VOK_NoScale); }
+constexpr bool scales(int flags) { return (flags & VOK_Inv) && !(flags & VOK_NoScale); }
 
 // Natural-order calls of these orders (interleaved, split) run the block
 // kernels: several points per register, where the straight-line kernels hold
@@ -367,58 +366,111 @@ static_assert(kBlockFrom<float>[0] >= kernels::kBlockFirstOrder && kBlockFrom<do
               kBlockTo<float>[0] <= kernels::kBlockLastOrder);
 
 template <class T>
-[[gnu::always_inline]] inline bool blockCall(bool split, int order, int flags) {
+constexpr bool blockCall(bool split, int order, int flags) {
     return order >= kBlockFrom<T>[split] && order <= kBlockTo<T>[split] && !(flags & (VOK_InBitRev | VOK_OutBitRev));
 }
-// Out of line (and true, to be tail-called): the entries keep the small frame
-// of the straight-line kernels' calls.
-template <class T>
-[[gnu::noinline]] bool runBlock(const T* re, const T* im, T* reOut, T* imOut, int order, int flags) {
-    const bool split = im != nullptr;
-    kernels::blockOps<T>().fn[order - kernels::kBlockFirstOrder][2 * split + ((flags & VOK_Inv) != 0)](
-        re, im, reOut, imOut, scales(flags) ? T(1) / T(1 << order) : T(1));
-    return true;
-}
 
-// Orders 1 ... kSmallComplex and the block kernels' calls (interleaved data
-// pass null imaginary arrays); false for the general kernels.
+// ---- small calls by table ----
+
+// What a call of orders 0 ... kCodedOrders - 1 runs, by its order and flag
+// bits, for a call whose pointers are given and whose tables are built:
+// a straight-line kernel (its index in the kernel table), a block kernel
+// (kBlockCode + its row and column), or kNoCode when the call takes the
+// checked path (Init, Free, order 0, bad flags, the general kernels).
+// The entries take a small call by one load of this code.
+constexpr int kCodedOrders = kernels::kBlockLastOrder + 1;
+constexpr std::uint8_t kNoCode = 0xff, kBlockCode = 0x80;
+static_assert(18 * 5 < kBlockCode && kBlockCode + 8 * 4 < kNoCode);
+
 template <class T>
-[[gnu::always_inline]] inline bool smallComplex(const T* re, const T* im, T* reOut, T* imOut, int order, int flags) {
-    if (blockCall<T>(im != nullptr, order, flags)) return runBlock<T>(re, im, reOut, imOut, order, flags);
-    if (order > kSmallComplex<T>) return false;
+constexpr std::uint8_t complexCode(bool split, int order, int flags) {
+    if (order < 1 || order >= kCodedOrders || (flags & (VOK_Init | VOK_Free)) || !complexFlagsGood(flags))
+        return kNoCode;
+    const bool inverse = (flags & VOK_Inv) != 0;
+    if (blockCall<T>(split, order, flags))
+        return std::uint8_t(kBlockCode + 8 * (order - kernels::kBlockFirstOrder) + 2 * (2 * split + inverse) +
+                            scales(flags));
+    if (order > kSmallComplex<T>) return kNoCode;
     const Direction d = directionOf(flags);
     const int bitOrder = d.inBitRev ? 1 : d.outBitRev ? 2 : 0;
-    const int variant = 2 * bitOrder + scales(flags) + (im ? 12 : 6 * d.inverse);
-    const SmallComplexFn<T> fn = kSmallComplexFns<T>[order - 1][variant];
-    if (im && d.inverse) fn(im, re, imOut, reOut);
+    return std::uint8_t(18 * (order - 1) + 2 * bitOrder + scales(flags) + (split ? 12 : 6 * inverse));
+}
+// By order and the low byte of the flags (no complex flag lies above it).
+template <class T, bool Split>
+inline constexpr auto kComplexCodes = [] {
+    std::array<std::array<std::uint8_t, 256>, kCodedOrders> codes{};
+    for (int order = 0; order < kCodedOrders; ++order)
+        for (int flags = 0; flags < 256; ++flags) codes[order][flags] = complexCode<T>(Split, order, flags);
+    return codes;
+}();
+
+// Out of line: the entries keep the small frame of the straight-line
+// kernels' calls.
+template <class T>
+[[gnu::noinline]] void runBlock(int code, const T* re, const T* im, T* reOut, T* imOut) {
+    const int at = code - kBlockCode, order = at / 8 + kernels::kBlockFirstOrder;
+    kernels::blockOps<T>().fn[at / 8][at % 8 / 2](re, im, reOut, imOut, at % 2 ? T(1) / T(1 << order) : T(1));
+}
+// The kernel of a code other than kNoCode (interleaved data pass null
+// imaginary arrays).
+template <class T>
+[[gnu::always_inline]] inline void runComplex(int code, const T* re, const T* im, T* reOut, T* imOut, int flags) {
+    if (code >= kBlockCode) return runBlock<T>(code, re, im, reOut, imOut);
+    const SmallComplexFn<T> fn = kSmallComplexFns<T>[code];
+    if (im && (flags & VOK_Inv)) fn(im, re, imOut, reOut);
     else fn(re, im, reOut, imOut);
+}
+
+// The small kernels' calls, after the checks; false for the general kernels.
+template <class T>
+[[gnu::always_inline]] inline bool smallComplex(const T* re, const T* im, T* reOut, T* imOut, int order, int flags) {
+    if (order >= kCodedOrders) return false;
+    const int code = (im ? kComplexCodes<T, true> : kComplexCodes<T, false>)[order][flags & 255];
+    if (code == kNoCode) return false;
+    runComplex<T>(code, re, im, reOut, imOut, flags);
     return true;
 }
 
-// The common small call: orders 1 ... kBlockLastOrder, one direction, no
-// Init or Free, pointers given and the order's tables built. It passes every
-// check below and runs the same kernel; taken first, the entry needs no frame.
+// The fast paths read the tables of a thread that has a context; the first
+// call of a thread takes the checked path, which creates it.
 template <class T>
-[[gnu::always_inline]] inline bool smallComplexFast(const T* re, const T* im, T* reOut, T* imOut, int order,
-                                                    int flags) {
-    if (unsigned(order - 1) >= unsigned(kernels::kBlockLastOrder) || (flags & (VOK_Init | VOK_Free)) ||
-        !complexFlagsGood(flags) || (order > kSmallComplex<T> && !blockCall<T>(im != nullptr, order, flags)))
-        return false;
-    TransformCaches& tables = threadContext().tables;
-    const int which = directionOf(flags).outBitRev ? kPairSlot : kStageSlot;
-    if (!tables.internalFft[kPrecision<T>][order][which] || !tables.swap[order]) return false;
-    return smallComplex<T>(re, im, reOut, imOut, order, flags);
+[[gnu::always_inline]] inline bool complexTablesBuilt(int order, int flags) {
+    const VokThreadContext* context = platform::loadContext();
+    if (!context) return false;
+    const TransformCaches& tables = context->tables;
+    const int which = (flags & VOK_OutBitRev) ? kPairSlot : kStageSlot;  // a code has one bit order at most
+    return tables.internalFft[kPrecision<T>][order][which] && tables.swap[order];
+}
+
+enum class ComplexForm { kInPlace, kNip, kSplit, kSplitNip };
+
+template <class T>
+[[gnu::noinline]] void complexInPlaceChecked(const ArgChecks& check, T* x, int order, int flags);
+template <class T>
+[[gnu::noinline]] void complexNipChecked(const ArgChecks& check, const T* in, T* out, int order, int flags);
+template <class T>
+[[gnu::noinline]] void complexSplitChecked(const ArgChecks& check, const T* reIn, const T* imIn, T* reOut, T* imOut,
+                                           int order, int flags, bool nip);
+
+// Every complex entry: the common small call (pointers given, the order's
+// tables built, a code in the table) passes every check of the checked path
+// and runs the same kernel; taken first, it needs no frame, and anything
+// else is a tail call with the entry's constant check record.
+template <class T, ComplexForm Form>
+[[gnu::always_inline]] inline void complexEntry(const ArgChecks& check, const T* re, const T* im, T* reOut, T* imOut,
+                                                int order, int flags) {
+    constexpr bool split = Form == ComplexForm::kSplit || Form == ComplexForm::kSplitNip;
+    if (unsigned(order) < unsigned(kCodedOrders) && re && reOut && (!split || (im && imOut))) {
+        const int code = kComplexCodes<T, split>[order][flags & 255];
+        if (code != kNoCode && complexTablesBuilt<T>(order, flags)) return runComplex<T>(code, re, im, reOut, imOut, flags);
+    }
+    if constexpr (Form == ComplexForm::kInPlace) complexInPlaceChecked<T>(check, reOut, order, flags);
+    else if constexpr (Form == ComplexForm::kNip) complexNipChecked<T>(check, re, reOut, order, flags);
+    else complexSplitChecked<T>(check, re, im, reOut, imOut, order, flags, Form == ComplexForm::kSplitNip);
 }
 
 template <class T>
-[[gnu::noinline]] void complexInPlaceChecked(ArgChecks check, T* x, int order, int flags);
-template <class T>
-[[gnu::always_inline]] inline void complexInPlace(ArgChecks check, T* x, int order, int flags) {
-    if (x && smallComplexFast<T>(x, nullptr, x, nullptr, order, flags)) return;
-    complexInPlaceChecked<T>(check, x, order, flags);
-}
-template <class T>
-[[gnu::noinline]] void complexInPlaceChecked(ArgChecks check, T* x, int order, int flags) {
+[[gnu::noinline]] void complexInPlaceChecked(const ArgChecks& check, T* x, int order, int flags) {
     const T* stages;
     const int* swap;
     if (!complexPrologue<T>(check, order, flags, stages, swap)) return;
@@ -430,14 +482,7 @@ template <class T>
 }
 
 template <class T>
-[[gnu::noinline]] void complexNipChecked(ArgChecks check, const T* in, T* out, int order, int flags);
-template <class T>
-[[gnu::always_inline]] inline void complexNip(ArgChecks check, const T* in, T* out, int order, int flags) {
-    if (in && out && smallComplexFast<T>(in, nullptr, out, nullptr, order, flags)) return;
-    complexNipChecked<T>(check, in, out, order, flags);
-}
-template <class T>
-[[gnu::noinline]] void complexNipChecked(ArgChecks check, const T* in, T* out, int order, int flags) {
+[[gnu::noinline]] void complexNipChecked(const ArgChecks& check, const T* in, T* out, int order, int flags) {
     const T* stages;
     const int* swap;
     if (!complexPrologue<T>(check, order, flags, stages, swap)) return;
@@ -455,23 +500,14 @@ template <class T>
 }
 
 template <class T>
-[[gnu::noinline]] void complexSplitChecked(ArgChecks check, const T* reIn, const T* imIn, T* reOut, T* imOut, int order,
-                                           int flags, bool nip);
-template <class T>
-[[gnu::always_inline]] inline void complexSplit(ArgChecks check, const T* reIn, const T* imIn, T* reOut, T* imOut, int order,
-                                                int flags, bool nip) {
-    if (reIn && imIn && reOut && imOut && smallComplexFast<T>(reIn, imIn, reOut, imOut, order, flags)) return;
-    complexSplitChecked<T>(check, reIn, imIn, reOut, imOut, order, flags, nip);
-}
-template <class T>
-[[gnu::noinline]] void complexSplitChecked(ArgChecks check, const T* reIn, const T* imIn, T* reOut, T* imOut, int order,
-                                           int flags, bool nip) {
+[[gnu::noinline]] void complexSplitChecked(const ArgChecks& check, const T* reIn, const T* imIn, T* reOut, T* imOut,
+                                           int order, int flags, bool nip) {
     const T* stages;
     const int* swap;
     if (!complexPrologue<T>(check, order, flags, stages, swap)) return;
     // The straight-line kernels read and write the arrays themselves.
-    T* work = order <= kSmallComplex<T> ? nullptr : splitWork<T>(order);
-    if (!work && order > kSmallComplex<T>) {
+    T* work = hasSmallComplex<T>(order) ? nullptr : splitWork<T>(order);
+    if (!work && !hasSmallComplex<T>(order)) {
         check.report(VOK_StatusNoMemory, "No working Twd memory", __LINE__);
         return;
     }
@@ -617,21 +653,98 @@ inline bool inPackingBad(ArgChecks check, int flags) {
            check((flags & 1024) == 0 && (flags & 4096) == 0, "(flags & 1024)==0 && (flags & 4096)==0");
 }
 
+// ---- small real calls by table ----
+
+// What a real call of orders 0 ... kCodedOrders - 1 runs, as for the complex
+// calls: a straight-line kernel's index, kBlockCode + a block kernel's, or
+// kNoCode. conj: the spectrum's imaginary parts negated (the inverse sign
+// forward, the forward sign back to the signal).
+template <class T>
+constexpr std::uint8_t realCode(bool toReal, bool packed, int order, int flags) {
+    const int direction = flags & 3;
+    if (order < 1 || order >= kCodedOrders || (flags & (VOK_Init | VOK_Free)) || direction == 0 || direction == 3)
+        return kNoCode;
+    const int pack = toReal ? VOK_InRCPack : VOK_OutRCPack, perm = toReal ? VOK_InRCPerm : VOK_OutRCPerm;
+    if (packed && !(flags & pack) == !(flags & perm)) return kNoCode;
+    const int layout = int(!packed ? Layout::kCcs : (flags & pack) ? Layout::kPack : Layout::kPerm);
+    const int conj = toReal == !(flags & VOK_Inv);
+    if (order <= kSmallReal) return std::uint8_t(12 * (order - 1) + 4 * layout + 2 * conj + scales(flags));
+    return std::uint8_t(kBlockCode + 4 * (3 * (order - kRealBlockFrom) + layout) + 2 * conj + scales(flags));
+}
+static_assert(12 * 5 < kBlockCode && kBlockCode + 4 * 3 * 4 < kNoCode);
+// The flag bits a real call reads, as one byte: direction, Init, Free and
+// NoScale, and the two packing bits of its side.
+template <bool ToReal>
+constexpr int realFlagIndex(int flags) {
+    if constexpr (ToReal) return (flags & 31) | ((flags >> 5) & (VOK_InRCPack >> 5 | VOK_InRCPerm >> 5));
+    else return (flags & 31) | ((flags >> 3) & (VOK_OutRCPack >> 3 | VOK_OutRCPerm >> 3));
+}
+template <class T, bool ToReal, bool Packed>
+inline constexpr auto kRealCodes = [] {
+    std::array<std::array<std::uint8_t, 256>, kCodedOrders> codes{};
+    for (int index = 0; index < 256; ++index) {
+        // The flags of this index (none for an index no flags give).
+        const int side = ToReal ? (index & 32) << 5 | (index & 128) << 5 : (index & 96) << 3;
+        const int flags = (index & 31) | side;
+        for (int order = 0; order < kCodedOrders; ++order)
+            codes[order][index] = realFlagIndex<ToReal>(flags) == index ? realCode<T>(ToReal, Packed, order, flags) : kNoCode;
+    }
+    return codes;
+}();
+
 // The block kernels' real transforms, out of line: the entries keep the
 // small frame of their smallest orders' calls.
-template <class T>
-[[gnu::noinline]] void realBlock(bool toReal, int order, Layout layout, T sign, bool scaled, const T* in, T* out) {
+template <class T, bool ToReal>
+[[gnu::noinline]] void realBlock(int code, const T* in, T* out) {
     const kernels::BlockOps<T>& ops = kernels::blockOps<T>();
-    const int row = order - kernels::kBlockRealFirstOrder;
-    const T scale = scaled ? T(1) / T(1 << order) : T(1);
-    (toReal ? ops.toReal : ops.forward)[row][int(layout)](in, out, sign, scale);
+    const int at = code - kBlockCode, row = at / 12 + kRealBlockFrom - kernels::kBlockRealFirstOrder;
+    const T scale = at % 2 ? T(1) / T(1 << (row + kernels::kBlockRealFirstOrder)) : T(1);
+    (ToReal ? ops.toReal : ops.forward)[row][at % 12 / 4](in, out, at / 2 % 2 ? T(-1) : T(1), scale);
+}
+template <class T, bool ToReal>
+[[gnu::always_inline]] inline void runReal(int code, const T* in, T* out) {
+    if (code >= kBlockCode) return realBlock<T, ToReal>(code, in, out);
+    kSmallRealFns<T, ToReal>[code](in, out);
+}
+
+template <class T>
+[[gnu::always_inline]] inline bool realTablesBuilt(int order, bool ccsInput) {
+    if (order < 2) return true;
+    const VokThreadContext* context = platform::loadContext();
+    if (!context) return false;
+    const TransformCaches& tables = context->tables;
+    void* const* slots = tables.internalFft[kPrecision<T>][order - 1];
+    return slots[kStageSlot] && tables.swap[order - 1] &&
+           (ccsInput ? tables.internalFft[kPrecision<T>][order][kLargeSlot] : slots[kRecombSlot]);
+}
+
+template <class T>
+[[gnu::noinline]] void toSpectrumChecked(const ArgChecks& check, const T* in, T* out, int order, int flags, bool packed,
+                                         bool nip);
+template <class T>
+[[gnu::noinline]] void toSignalChecked(const ArgChecks& check, const T* in, T* out, int order, int flags, bool packed,
+                                       bool nip);
+
+enum class RealWork { kToSpectrum, kToSignal };
+
+// Every real entry, as complexEntry: the common small call by one load of
+// its code, anything else a tail call to the checked path.
+template <class T, RealWork Work, bool Packed>
+[[gnu::always_inline]] inline void realEntry(const ArgChecks& check, const T* in, T* out, int order, int flags, bool nip) {
+    constexpr bool toReal = Work == RealWork::kToSignal;
+    if (unsigned(order) < unsigned(kCodedOrders) && out && (!nip || in)) {
+        const int code = kRealCodes<T, toReal, Packed>[order][realFlagIndex<toReal>(flags)];
+        if (code != kNoCode && realTablesBuilt<T>(order, toReal)) return runReal<T, toReal>(code, nip ? in : out, out);
+    }
+    if constexpr (toReal) toSignalChecked<T>(check, in, out, order, flags, Packed, nip);
+    else toSpectrumChecked<T>(check, in, out, order, flags, Packed, nip);
 }
 
 // Real signal to spectrum. packed: the Fftl forms (layout from the flags);
 // otherwise CCS. in null: in place on out.
 template <class T>
-[[gnu::always_inline]] inline void realForward(ArgChecks check, const T* in, T* out, int order, int flags, bool packed,
-                                               bool nip) {
+[[gnu::noinline]] void toSpectrumChecked(const ArgChecks& check, const T* in, T* out, int order, int flags, bool packed,
+                                         bool nip) {
     const T *stages = nullptr, *recomb = nullptr;
     const int* swap = nullptr;
     if (!realPrologue<T>(check, order, flags, false, stages, swap, recomb)) return;
@@ -641,31 +754,20 @@ template <class T>
         return;
     }
     if (directionBad(check, flags) || (packed && outPackingBad(check, flags))) return;
-    const Layout layout = !packed ? Layout::kCcs : (flags & VOK_OutRCPack) ? Layout::kPack : Layout::kPerm;
-    const long long n = 1LL << order;
-    const bool inverse = (flags & VOK_Inv) != 0;
-    const long long count = layout == Layout::kCcs ? n + 2 : n;
-    if (order >= kRealBlockFrom && order <= kRealBlockTo)
-        return realBlock<T>(false, order, layout, inverse ? T(-1) : T(1), scales(flags), nip ? in : out, out);
-    if (order >= 1 && order <= kSmallReal)
-        return kSmallForwardFns<T>[order - 1][4 * int(layout) + 2 * inverse + scales(flags)](nip ? in : out, out);
     if (order == 0) {
         out[0] = nip ? in[0] : out[0];
-        if (layout == Layout::kCcs) out[1] = 0;
-    } else if (order == 1) {
-        const T a = nip ? in[0] : out[0], b = nip ? in[1] : out[1];
-        out[0] = a + b;
-        out[1] = a - b;
-        if (layout == Layout::kCcs) {
-            out[2] = out[1];
-            out[1] = 0;
-            out[3] = 0;
-        }
-    } else {
-        realCore<T>(nip ? in : nullptr, out, order, inverse, stages, recomb, layout == Layout::kPack);
-        placeSpectrum(out, n, layout);
+        if (!packed) out[1] = 0;
+        return;
     }
-    if (scales(flags) && order > 0) scale(out, count, 1.0 / double(n));
+    if (order < kCodedOrders) {
+        const auto& codes = packed ? kRealCodes<T, false, true> : kRealCodes<T, false, false>;
+        return runReal<T, false>(codes[order][realFlagIndex<false>(flags)], nip ? in : out, out);
+    }
+    const Layout layout = !packed ? Layout::kCcs : (flags & VOK_OutRCPack) ? Layout::kPack : Layout::kPerm;
+    const long long n = 1LL << order;
+    realCore<T>(nip ? in : nullptr, out, order, (flags & VOK_Inv) != 0, stages, recomb, layout == Layout::kPack);
+    placeSpectrum(out, n, layout);
+    if (scales(flags)) scale(out, layout == Layout::kCcs ? n + 2 : n, 1.0 / double(n));
 }
 
 // Spectrum to N reals in x, order >= 2: X0 and X(N/2) given, the pairs X_k
@@ -685,8 +787,8 @@ void ccsCore(const T* pairs, T x0, T xh, T* x, int order, bool inverse, const T*
 }
 
 template <class T>
-[[gnu::always_inline]] inline void ccsInverse(ArgChecks check, const T* in, T* out, int order, int flags, bool packed,
-                                              bool nip) {
+[[gnu::noinline]] void toSignalChecked(const ArgChecks& check, const T* in, T* out, int order, int flags, bool packed,
+                                       bool nip) {
     const T *stages = nullptr, *large = nullptr;
     const int* swap = nullptr;
     if (!realPrologue<T>(check, order, flags, true, stages, swap, large)) return;
@@ -699,25 +801,17 @@ template <class T>
     const Layout layout = !packed ? Layout::kCcs : (flags & VOK_InRCPack) ? Layout::kPack : Layout::kPerm;
     const long long n = 1LL << order;
     const T* src = nip ? in : out;
-    const bool inverse = (flags & VOK_Inv) != 0;
     if (order == 0) {
         out[0] = src[0];
         return;
     }
-    if (order >= kRealBlockFrom && order <= kRealBlockTo)
-        return realBlock<T>(true, order, layout, inverse ? T(1) : T(-1), scales(flags), src, out);
-    if (order <= kSmallReal)
-        return kSmallToRealFns<T>[order - 1][4 * int(layout) + 2 * !inverse + scales(flags)](src, out);
-    const T xh = layout == Layout::kCcs ? src[n] : layout == Layout::kPerm ? src[1] : src[n - 1];
-    if (order == 1) {
-        const T x0 = src[0];
-        out[0] = x0 + xh;
-        out[1] = x0 - xh;
-    } else {
-        // The pairs are read where they lie.
-        const T x0 = src[0];
-        ccsCore<T>(src + (layout == Layout::kPack ? 1 : 2), x0, xh, out, order, inverse, stages, large);
+    if (order < kCodedOrders) {
+        const auto& codes = packed ? kRealCodes<T, true, true> : kRealCodes<T, true, false>;
+        return runReal<T, true>(codes[order][realFlagIndex<true>(flags)], src, out);
     }
+    const T xh = layout == Layout::kCcs ? src[n] : layout == Layout::kPerm ? src[1] : src[n - 1];
+    // The pairs are read where they lie.
+    ccsCore<T>(src + (layout == Layout::kPack ? 1 : 2), src[0], xh, out, order, (flags & VOK_Inv) != 0, stages, large);
     if (scales(flags)) scale(out, n, 1.0 / double(n));
 }
 
