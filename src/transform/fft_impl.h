@@ -271,9 +271,10 @@ void naturalInto(const T* src, T* x, int order, const T* stages, bool inverse) {
 }
 
 // In place on interleaved data; src, when given, is the input to copy (or
-// permute) into x first.
+// permute) into x first. d by reference: passed by value, its flags, stored
+// in parts, were read back as one word, which waits for the stores to retire.
 template <class T>
-void complexCore(const T* src, T* x, int order, Direction d, const T* stages, const int* swap) {
+void complexCore(const T* src, T* x, int order, const Direction& d, const T* stages, const int* swap) {
     (void)swap;
     const long long n = 1LL << order;
     if (d.outBitRev) {
