@@ -689,9 +689,9 @@ void ccsCore(const T* pairs, T x0, T xh, T* x, int order, bool inverse, const T*
     kernels::fftOps<T>(half).ditNatural(work, x, half, stages, inverse);
 }
 
-// The half-length orders at which a spectrum-to-real transform apart from
-// its input runs through work memory; longer ones are bound by memory
-// traffic, which the extra array only adds to.
+// The half-length orders at which a spectrum-to-real transform runs through
+// work memory; longer ones are bound by memory traffic, which the extra
+// array only adds to.
 constexpr int kCcsWorkFrom = 7, kCcsWorkTo = 11;
 
 template <class T>
@@ -724,10 +724,10 @@ template <class T>
         out[0] = x0 + xh;
         out[1] = x0 - xh;
     } else {
-        // The pairs are read where they lie; apart from the output, the
-        // pre-processing goes to work memory (none: in place on out).
+        // The pairs are read where they lie; the pre-processing goes to
+        // work memory (none: in place on out), even in place.
         const T x0 = src[0];
-        T* work = nip && order - 1 >= kCcsWorkFrom && order - 1 <= kCcsWorkTo ? splitWork<T>(order - 1) : nullptr;
+        T* work = order - 1 >= kCcsWorkFrom && order - 1 <= kCcsWorkTo ? splitWork<T>(order - 1) : nullptr;
         ccsCore<T>(src + (layout == Layout::kPack ? 1 : 2), x0, xh, out, order, inverse, stages, large,
                    work ? halfPageFrom(work, out) : nullptr);
     }
