@@ -496,20 +496,14 @@ struct BitReversal {
     }
 };
 
-// Half a register, loaded whole (a partial load into a full register would
-// go through the stack).
+// Half a register, loaded whole with loadAs (a partial load into a full
+// register would go through the stack).
 template <class T>
 struct HalfVecOf {
     typedef T type __attribute__((vector_size(kVectorBytes / 2)));
 };
 template <class T>
 using HalfVec = typename HalfVecOf<T>::type;
-template <class T>
-inline __attribute__((always_inline)) HalfVec<T> loadHalf(const T* p) {
-    HalfVec<T> v;
-    std::memcpy(&v, p, sizeof v);
-    return v;
-}
 // (re0, im0, re1, im1, ...) from half a register of each.
 template <class T>
 inline __attribute__((always_inline)) Vec<T> interleaveHalves(HalfVec<T> re, HalfVec<T> im) {
@@ -521,11 +515,10 @@ inline __attribute__((always_inline)) Vec<T> interleaveHalves(HalfVec<T> re, Hal
 // Stage-table reals the first F bits use up.
 constexpr int firstOffset(int f) { return f == 4 ? 60 : f == 3 ? 24 : f == 2 ? 12 : 0; }
 
-template <class T>
-void interleave(const T* re, const T* im, T* x, long long n);
-
 // With srcIm, src and srcIm are split arrays of the input, interleaved tile by
-// tile on the way in; x is then work memory apart from them.
+// tile on the way in; x is then work memory apart from them. Split input
+// comes from orders of at least 6 only, whose tile rows hold at least half a
+// register of each part (float at order 6 runs the 256-bit kernels).
 template <class T, bool Inv, int F>
 void ditNaturalImpl(const T* src, T* x, int order, const T* stages, const T* srcIm = nullptr,
                     const SplitOut<T>* split = nullptr, T* out = nullptr) {
@@ -537,18 +530,10 @@ void ditNaturalImpl(const T* src, T* x, int order, const T* stages, const T* src
     const int cols = 1 << g;
     const long long n = 1LL << order;
     const long long rowStride = 1LL << (order - F), dstStride = 1LL << (order - g);
-    if (srcIm && cols < C) {
-        // Split rows shorter than half a register (no order and width that
-        // take this path has them) are interleaved first.
-        interleave(src, srcIm, x, n);
-        src = x;
-        srcIm = nullptr;
-    }
+    if (srcIm && cols < C) __builtin_unreachable();
 
     const T* wide = stages + kernels::firstPassOffset(order);
     static constexpr BitReversal<F> revF{};
-    int revG[P];
-    for (int c = 0; c < cols; ++c) revG[c] = g == F ? revF.v[c] : reverseLow(c, g);
 
     // A tile is read where it lies, or from a copy: rows of at least a
     // register (short rows padded with zeros), taken when the results would
@@ -574,7 +559,9 @@ void ditNaturalImpl(const T* src, T* x, int order, const T* stages, const T* src
         srcRow[k] = 2 * revF.v[k] * rowStride;
         copyRow[k] = 2 * revF.v[k] * (long long)pitch;
     }
-    for (int c = 0; c < cols; ++c) outRow[c] = 2 * revG[c] * dstStride;
+    // Straight from the reversal, not through an array of ints: wide loads
+    // of values just stored one by one would wait for the stores to retire.
+    for (int c = 0; c < cols; ++c) outRow[c] = 2 * (g == F ? revF.v[c] : reverseLow(c, g)) * dstStride;
     long long splitRow[P];
     for (int k = 0; k < P; ++k) splitRow[k] = revF.v[k] * rowStride;
     // The tile at tile (rows row[k] apart), or with re, im a tile of split
@@ -588,7 +575,8 @@ void ditNaturalImpl(const T* src, T* x, int order, const T* stages, const T* src
             Vec<T> a[P];
             if constexpr (SplitIn)
                 for (int k = 0; k < P; ++k)
-                    a[k] = interleaveHalves<T>(loadHalf(re + row[k] + c0), loadHalf(im + row[k] + c0));
+                    a[k] = interleaveHalves<T>(loadAs<HalfVec<T>>(re + row[k] + c0),
+                                                loadAs<HalfVec<T>>(im + row[k] + c0));
             else
                 for (int k = 0; k < P; ++k) a[k] = load(tile + row[k] + 2 * c0);
             firstBits<T, Inv, F>(a, wide);

@@ -51,6 +51,13 @@ inline __attribute__((always_inline)) Vec<T> load(const T* p) {
     std::memcpy(&v, p, sizeof v);
     return v;
 }
+// Any vector type V (half a register, say) from the bytes at p.
+template <class V, class T>
+inline __attribute__((always_inline)) V loadAs(const T* p) {
+    V v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
 template <class T>
 inline __attribute__((always_inline)) void store(T* p, Vec<T> v) {
     std::memcpy(p, &v, sizeof v);

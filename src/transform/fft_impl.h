@@ -270,9 +270,10 @@ void naturalInto(const T* src, T* x, int order, const T* stages, bool inverse) {
 }
 
 // In place on interleaved data; src, when given, is the input to copy (or
-// permute) into x first.
+// permute) into x first. d by reference: passed by value, its flags, stored
+// in parts, were read back as one word, which waits for the stores to retire.
 template <class T>
-void complexCore(const T* src, T* x, int order, Direction d, const T* stages, const int* swap) {
+void complexCore(const T* src, T* x, int order, const Direction& d, const T* stages, const int* swap) {
     (void)swap;
     const long long n = 1LL << order;
     if (d.outBitRev) {
@@ -771,20 +772,29 @@ template <class T>
 }
 
 // Spectrum to N reals in x, order >= 2: X0 and X(N/2) given, the pairs X_k
-// for 0 < k < N/2 at pairs[2k-2], pairs[2k-1] (x + 2 in place).
+// for 0 < k < N/2 at pairs[2k-2], pairs[2k-1] (x + 2 in place). With work
+// (N reals apart from pairs and x) the half-length transform runs from work
+// into x: its first pass then needs no copies of the tiles it overwrites.
 template <class T>
-void ccsCore(const T* pairs, T x0, T xh, T* x, int order, bool inverse, const T* stages, const T* large) {
+void ccsCore(const T* pairs, T x0, T xh, T* x, int order, bool inverse, const T* stages, const T* large,
+             T* work = nullptr) {
     const int half = order - 1;
     const long long m = 1LL << half;
+    T* pre = work ? work : x;
     const T midRe = pairs[m - 2], midIm = pairs[m - 1];  // X(M/2)
-    kernels::fftOps<T>(half).ccsPre(pairs, x, m, large, inverse);
-    T* mid = x + m;  // complex value M/2 sits at reals M, M+1
+    kernels::fftOps<T>(half).ccsPre(pairs, pre, m, large, inverse);
+    T* mid = pre + m;  // complex value M/2 sits at reals M, M+1
     mid[0] = T(2.0 * double(midRe));
     mid[1] = T((inverse ? -2.0 : 2.0) * double(midIm));
-    x[0] = T(double(x0) + double(xh));
-    x[1] = T(double(x0) - double(xh));
-    kernels::fftOps<T>(half).ditNatural(nullptr, x, half, stages, inverse);
+    pre[0] = T(double(x0) + double(xh));
+    pre[1] = T(double(x0) - double(xh));
+    kernels::fftOps<T>(half).ditNatural(work, x, half, stages, inverse);
 }
+
+// The half-length orders at which a spectrum-to-real transform runs through
+// work memory; longer ones are bound by memory traffic, which the extra
+// array only adds to.
+constexpr int kCcsWorkFrom = 7, kCcsWorkTo = 11;
 
 template <class T>
 [[gnu::noinline]] void toSignalChecked(const ArgChecks& check, const T* in, T* out, int order, int flags, bool packed,
@@ -810,8 +820,11 @@ template <class T>
         return runReal<T, true>(codes[order][realFlagIndex<true>(flags)], src, out);
     }
     const T xh = layout == Layout::kCcs ? src[n] : layout == Layout::kPerm ? src[1] : src[n - 1];
-    // The pairs are read where they lie.
-    ccsCore<T>(src + (layout == Layout::kPack ? 1 : 2), src[0], xh, out, order, (flags & VOK_Inv) != 0, stages, large);
+    // The pairs are read where they lie; the pre-processing goes to work
+    // memory (none: in place on out), even in place.
+    T* work = order - 1 >= kCcsWorkFrom && order - 1 <= kCcsWorkTo ? splitWork<T>(order - 1) : nullptr;
+    ccsCore<T>(src + (layout == Layout::kPack ? 1 : 2), src[0], xh, out, order, (flags & VOK_Inv) != 0, stages, large,
+               work ? halfPageFrom(work, out) : nullptr);
     if (scales(flags)) scale(out, n, 1.0 / double(n));
 }
 
