@@ -237,6 +237,12 @@ inline __attribute__((always_inline)) void butterfly(const Vec<T>* a, Vec<T>* b,
     }
 }
 
+// Partial registers: the passes are chosen (mixfftOps) so that their points
+// fill a register at least once, except one point of single precision at
+// the narrowest width; only that width compiles the partial code.
+template <class T>
+constexpr bool kMayBePartial = kVectorBytes == 16 && kLanes<T> > 2;
+
 // A register of count < kLanes<T> reals (zeros above) and back, through a
 // staging line: a copy of a variable length straight into a register would
 // keep every point of the butterfly in memory.
@@ -272,9 +278,7 @@ void passOf(const T* in, T* out, int r, long long mAny, long long s, const T* tw
         for (int i = 0; i < kSize; ++i) a[i] = b[i] = Vec<T>{};
     Factor<T> w[kSize];  // set for each p > 0, the only p that use them
     const Spread spread{roots};
-    // Fewer points than a register holds (one point of single precision at
-    // the narrowest width) is the one case of partial registers.
-    const bool partial = s < kPoints;
+    const bool partial = kMayBePartial<T> && s < kPoints;
     alignas(64) T stage[kLanes<T>];
     for (long long p = 0; p < m; ++p) {
         const bool twiddled = p > 0;
@@ -322,7 +326,7 @@ void firstPassOf(const T* in, T* out, int r, long long m, const T* twiddles, con
     for (long long p0 = 0; p0 < m; p0 += kPoints) {
         const long long p = p0 + kPoints > m && m >= kPoints ? m - kPoints : p0;
         const int count = int(m - p < kPoints ? m - p : kPoints);
-        const bool partial = count < kPoints;
+        const bool partial = kMayBePartial<T> && count < kPoints;
         each<R>(0, n, VOK_BODY(j) {
             const T* from = in + 2 * (p + j * m);
             a[j] = partial ? loadSome(from, 2 * count, lanes) : load(from);
