@@ -243,16 +243,28 @@ inline __attribute__((always_inline)) void butterfly(const Vec<T>* a, Vec<T>* b,
 template <class T>
 constexpr bool kMayBePartial = kVectorBytes == 16 && kLanes<T> > 2;
 
-// A register of count < kLanes<T> reals (zeros above) and back, through a
-// staging line: a copy of a variable length straight into a register would
-// keep every point of the butterfly in memory.
+// A register of count < kLanes<T> reals (zeros above) and back. The one
+// partial register that occurs, one point of single precision, moves as a
+// 64-bit lane; a copy of a variable length straight into a register would
+// keep every point of the butterfly in memory, so other counts go through a
+// staging line.
 template <class T>
 inline __attribute__((always_inline)) Vec<T> loadSome(const T* p, int count, T* stage) {
+    if (count * sizeof(T) == sizeof(double)) {
+        double bits;
+        std::memcpy(&bits, p, sizeof bits);
+        return (Vec<T>)(Vec<double>{bits});
+    }
     for (int i = 0; i < kLanes<T>; ++i) stage[i] = i < count ? p[i] : T(0);
     return load(stage);
 }
 template <class T>
 inline __attribute__((always_inline)) void storeSome(T* p, Vec<T> v, int count, T* stage) {
+    if (count * sizeof(T) == sizeof(double)) {
+        const double bits = ((Vec<double>)v)[0];
+        std::memcpy(p, &bits, sizeof bits);
+        return;
+    }
     store(stage, v);
     std::memcpy(p, stage, sizeof(T) * unsigned(count));
 }
