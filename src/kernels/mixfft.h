@@ -10,11 +10,15 @@
 // inverse). The passes read one array and write another, and the last one
 // leaves the transform in natural order. Nothing is scaled.
 //
-// twiddles holds, for p < m and k = 1 … r-1, W_n^{pk} as (re, im) pairs at
-// 2·(p·(r-1) + k-1), or k-major at 2·((k-1)·m + p) in the first pass (s = 1);
-// the pass with m = 1 needs none. roots holds (cos 2πi/r, sin 2πi/r) at 2i,
-// i < r (radices 2, 4 and 8 need none). The kernels vectorise over q and run
-// the same operations in the same order in every lane and at every width.
+// The tables come in the direction of the transform (W_n and w_r, or their
+// conjugates for the inverse). twiddles holds, for p < m and k = 1 … r-1,
+// W_n^{pk} as (re, im) pairs at 2·(p·(r-1) + k-1), or k-major at
+// 2·((k-1)·m + p) in the first pass (s = 1); a short first pass
+// (firstTwiddlesSpread) has them spread instead, (re, re) at 4·(k-1)·m + 2p
+// and (-im, im) 2·m reals after. The pass with m = 1 needs none. roots holds
+// w_r^i as (re, im) at 2i, i < r (radices 2, 4 and 8 need none). The kernels
+// vectorise over q and run the same operations in the same order in every
+// lane and at every width.
 #pragma once
 
 #include "kernels/dispatch.h"
@@ -26,10 +30,16 @@ namespace vok::kernels {
 // kMaxRadix runs the generic odd butterfly.
 constexpr int kMaxRadix = 64;
 
+// A short first pass keeps its twiddles spread, ready to multiply: twice the
+// table, but no lane shuffles per butterfly.
+constexpr bool firstTwiddlesSpread(int radix, long long m) { return m * (radix - 1) <= 512; }
+
 template <class T>
 struct MixFftOps {
-    void (*pass)(const T* in, T* out, int radix, long long m, long long s, const T* twiddles, const T* roots,
-                 bool inverse);
+    using Pass = void (*)(const T* in, T* out, int radix, long long m, long long s, const T* twiddles,
+                          const T* roots, bool inverse);
+    // The compiled pass for one shape, chosen once when a plan is made.
+    Pass (*choose)(int radix, long long m, long long s);
 };
 
 struct MixFftTable {
@@ -60,12 +70,5 @@ const MixFftOps<T>& mixfftOps(long long points) {
     if (isa >= simd::kAvx2 && fills(32)) return pick(mixfft_avx2);
     return pick(mixfft_sse2);
 }
-
-template <class T>
-const MixFftOps<T>& mixfftOps();
-template <>
-inline const MixFftOps<float>& mixfftOps<float>() { return mixfft().s; }
-template <>
-inline const MixFftOps<double>& mixfftOps<double>() { return mixfft().d; }
 
 }  // namespace vok::kernels

@@ -47,15 +47,14 @@ inline __attribute__((always_inline)) Vec<T> broadcast(T x) {
 
 // The direction of a transform as signs, so that one compiled body serves
 // both (every radix's passes would otherwise be built twice). Flipping a sign
-// bit and multiplying by -1 are exact, so the bits are those of a body written
-// for one direction.
+// bit is exact, so the bits are those of a body written for one direction.
+// The tables come signed for their direction; only the turns of radices 2,
+// 4 and 8, which have none, need this.
 template <class T>
 struct Direction {
     IndexVec<T> turn;  // sign bits of the lanes that a turn by ∓i negates
-    Vec<T> imSign;     // (-1, 1, ...) forward, (1, -1, ...) inverse
 
-    // The inverse flips every sign bit of the forward constants. Both are
-    // built from constants and a broadcast: a mask assembled lane by lane at
+    // Built from constants and a broadcast: a mask assembled lane by lane at
     // run time went through the stack in halves and stalled the wide reload
     // that followed, once per pass.
     explicit Direction(bool inverse) {
@@ -63,7 +62,6 @@ struct Direction {
         constexpr Index sign = Index(1) << (8 * sizeof(T) - 1);
         const Index flip = inverse ? sign : Index(0);
         turn = laneMask<T>([](int i) { return (i & 1) ? sign : Index(0); }) ^ flip;
-        imSign = Vec<T>((IndexVec<T>)reNegator<T>() ^ flip);
     }
 };
 
@@ -73,14 +71,20 @@ inline __attribute__((always_inline)) Vec<T> rotate(Vec<T> v, const Direction<T>
     return Vec<T>((IndexVec<T>)swapReIm<T>(v) ^ dir.turn);
 }
 
+// Product with +i, whatever the direction.
+template <class T>
+inline __attribute__((always_inline)) Vec<T> turnUp(Vec<T> v) {
+    return negateLanes<T, false>(swapReIm<T>(v));
+}
+
 // A complex factor spread over a register: (re, re, ...) and (-im, im, ...).
 template <class T>
 struct Factor {
     Vec<T> re, im;
 };
 template <class T>
-inline __attribute__((always_inline)) Factor<T> factor(const T* w, const Direction<T>& dir) {
-    return {broadcast(w[0]), broadcast(w[1]) * dir.imSign};
+inline __attribute__((always_inline)) Factor<T> factor(const T* w) {
+    return {broadcast(w[0]), negateLanes<T, false>(broadcast(w[1]))};
 }
 // x·w rounded as (xr·wr - xi·wi, xi·wr + xr·wi).
 template <class T>
@@ -119,7 +123,8 @@ inline __attribute__((always_inline)) void butterfly8(const Vec<T>* a, Vec<T>* b
 }
 
 // Odd radix r from the symmetric pairs t_j = a_j + a_(r-j), u_j = a_j - a_(r-j):
-// b_k = a_0 + sum c_jk t_j ∓ i sum s_jk u_j, b_(r-k) the other sign.
+// b_k = a_0 + sum c_jk t_j + i sum s_jk u_j, b_(r-k) the other sign, with s
+// the sines of the direction's roots (negative forward).
 // The roots of a radix, cos at 2i and sin at 2i+1, are broadcast from the
 // table where they are used: copying them to registers up front cost more
 // than a short pass's butterflies (the copies spill anyway).
@@ -141,7 +146,7 @@ struct SpreadRoots {
 // The roots of the radix r·stride serve radix r at every stride-th entry.
 template <class T, int R, class Rt>
 inline __attribute__((always_inline)) void butterflyOdd(const Vec<T>* a, Vec<T>* b, int r, const Rt& roots,
-                                                        int stride, const Direction<T>& dir) {
+                                                        int stride, const Direction<T>&) {
     const int n = R ? R : r;
     const int h = (n - 1) / 2;
     Vec<T> t[R ? (R + 1) / 2 : kMaxRadix / 2], u[R ? (R + 1) / 2 : kMaxRadix / 2];
@@ -163,7 +168,7 @@ inline __attribute__((always_inline)) void butterflyOdd(const Vec<T>* a, Vec<T>*
             re = re + t[j] * roots[2 * index * stride];
             im = im + u[j] * roots[2 * index * stride + 1];
         });
-        const Vec<T> turned = rotate(im, dir);
+        const Vec<T> turned = turnUp<T>(im);
         b[k] = re + turned;
         b[n - k] = re - turned;
     });
@@ -200,8 +205,7 @@ inline __attribute__((always_inline)) void butterflyComposite(const Vec<T>* a, V
         VOK_UNROLL
         for (int k1 = 0; k1 < A; ++k1) {
             const int at = (j2 * k1) % R * stride;
-            // the conjugate of the root's factor: roots hold the positive angle
-            const Vec<T> wIm = -(roots[2 * at + 1] * dir.imSign);
+            const Vec<T> wIm = negateLanes<T, false>(roots[2 * at + 1]);
             c[k1 * B + j2] = j2 && k1 ? times(out[k1], Factor<T>{roots[2 * at], wIm}) : out[k1];
         }
     }
@@ -233,6 +237,38 @@ inline __attribute__((always_inline)) void butterfly(const Vec<T>* a, Vec<T>* b,
     }
 }
 
+// Partial registers: the passes are chosen (mixfftOps) so that their points
+// fill a register at least once, except one point of single precision at
+// the narrowest width; only that width compiles the partial code.
+template <class T>
+constexpr bool kMayBePartial = kVectorBytes == 16 && kLanes<T> > 2;
+
+// A register of count < kLanes<T> reals (zeros above) and back. The one
+// partial register that occurs, one point of single precision, moves as a
+// 64-bit lane; a copy of a variable length straight into a register would
+// keep every point of the butterfly in memory, so other counts go through a
+// staging line.
+template <class T>
+inline __attribute__((always_inline)) Vec<T> loadSome(const T* p, int count, T* stage) {
+    if (count * sizeof(T) == sizeof(double)) {
+        double bits;
+        std::memcpy(&bits, p, sizeof bits);
+        return (Vec<T>)(Vec<double>{bits});
+    }
+    for (int i = 0; i < kLanes<T>; ++i) stage[i] = i < count ? p[i] : T(0);
+    return load(stage);
+}
+template <class T>
+inline __attribute__((always_inline)) void storeSome(T* p, Vec<T> v, int count, T* stage) {
+    if (count * sizeof(T) == sizeof(double)) {
+        const double bits = ((Vec<double>)v)[0];
+        std::memcpy(p, &bits, sizeof bits);
+        return;
+    }
+    store(stage, v);
+    std::memcpy(p, stage, sizeof(T) * unsigned(count));
+}
+
 // GCC cannot see that w is set wherever it is used (some radices only).
 #if !defined(__clang__)
 #pragma GCC diagnostic push
@@ -243,7 +279,8 @@ inline __attribute__((always_inline)) void butterfly(const Vec<T>* a, Vec<T>* b,
 // short transform (N = 60 ... 120) ending in a single register of points.
 template <class T, int R, class Spread, bool Last>
 void passOf(const T* in, T* out, int r, long long mAny, long long s, const T* twiddles, const T* roots,
-            const Direction<T>& dir) {
+            bool inverse) {
+    const Direction<T> dir(inverse);
     const long long m = Last ? 1 : mAny;
     constexpr int kSize = R ? R : kMaxRadix;
     constexpr long long kPoints = kLanes<T> / 2;
@@ -253,24 +290,25 @@ void passOf(const T* in, T* out, int r, long long mAny, long long s, const T* tw
         for (int i = 0; i < kSize; ++i) a[i] = b[i] = Vec<T>{};
     Factor<T> w[kSize];  // set for each p > 0, the only p that use them
     const Spread spread{roots};
+    const bool partial = kMayBePartial<T> && s < kPoints;
+    alignas(64) T stage[kLanes<T>];
     for (long long p = 0; p < m; ++p) {
         const bool twiddled = p > 0;
-        if (twiddled) each<R>(1, n, VOK_BODY(k) { w[k] = factor(twiddles + 2 * (p * (n - 1) + k - 1), dir); });
+        if (twiddled) each<R>(1, n, VOK_BODY(k) { w[k] = factor(twiddles + 2 * (p * (n - 1) + k - 1)); });
         for (long long q0 = 0; q0 < s; q0 += kPoints) {
             // A last register that would be partial moves back over points already
-            // done (computing them again, to the same bits) when there are enough.
-            const long long q = q0 + kPoints > s && s >= kPoints ? s - kPoints : q0;
-            const int reals = int(s - q < kPoints ? s - q : kPoints) * 2;
+            // done (computing them again, to the same bits).
+            const long long q = q0 + kPoints > s && !partial ? s - kPoints : q0;
             each<R>(0, n, VOK_BODY(j) {
                 const T* from = in + 2 * (q + s * (p + j * m));
-                a[j] = reals == kLanes<T> ? load(from) : loadPartial(from, reals);
+                a[j] = partial ? loadSome(from, int(2 * s), stage) : load(from);
             });
             butterfly<T, R>(a, b, r, spread, 1, dir);
             each<R>(0, n, VOK_BODY(k) {
                 const Vec<T> v = twiddled && k > 0 ? times(b[k], w[k]) : b[k];
                 T* to = out + 2 * (q + s * (n * p + k));
-                if (reals == kLanes<T>) store(to, v);
-                else storePartial(to, v, reals);
+                if (partial) storeSome(to, v, int(2 * s), stage);
+                else store(to, v);
             });
         }
     }
@@ -282,35 +320,46 @@ void passOf(const T* in, T* out, int r, long long mAny, long long s, const T* tw
 
 // The first pass (s = 1) has a single sub-transform per p; there a register
 // holds consecutive p instead, with their twiddles kept k-major so that one
-// load brings them. The outputs of full registers go out in blocks of as many
-// k as a register holds points, transposed; the rest lane by lane.
+// load brings them (spread over a register's lanes, ready to multiply, for
+// the short passes). The outputs of full registers go out in blocks of as
+// many k as a register holds points, transposed; the rest lane by lane.
 template <class T, int R>
-void firstPassOf(const T* in, T* out, int r, long long m, const T* twiddles, const T* roots,
-                 const Direction<T>& dir) {
+void firstPassOf(const T* in, T* out, int r, long long m, const T* twiddles, const T* roots, bool inverse) {
+    const Direction<T> dir(inverse);
     constexpr int kSize = R ? R : kMaxRadix;
     constexpr long long kPoints = kLanes<T> / 2;
     const int n = R ? R : r;
+    const bool spreadTwiddles = kernels::firstTwiddlesSpread(n, m);
     Vec<T> a[kSize], b[kSize];
     if constexpr (R == 0)  // a radix known only at run time hides that every lane is set
         for (int i = 0; i < kSize; ++i) a[i] = b[i] = Vec<T>{};
-    T lanes[kLanes<T>];
+    alignas(64) T lanes[kLanes<T>];
     const Roots<T> spread{roots};
     for (long long p0 = 0; p0 < m; p0 += kPoints) {
         const long long p = p0 + kPoints > m && m >= kPoints ? m - kPoints : p0;
         const int count = int(m - p < kPoints ? m - p : kPoints);
-        const int reals = 2 * count;
+        const bool partial = kMayBePartial<T> && count < kPoints;
         each<R>(0, n, VOK_BODY(j) {
             const T* from = in + 2 * (p + j * m);
-            a[j] = reals == kLanes<T> ? load(from) : loadPartial(from, reals);
+            a[j] = partial ? loadSome(from, 2 * count, lanes) : load(from);
         });
         butterfly<T, R>(a, b, r, spread, 1, dir);
         each<R>(1, n, VOK_BODY(k) {
-            const T* at = twiddles + 2 * ((k - 1) * m + p);
-            const Vec<T> w = reals == kLanes<T> ? load(at) : loadPartial(at, reals);
-            b[k] = b[k] * dupRe<T>(w) + swapReIm<T>(b[k]) * (dupIm<T>(w) * dir.imSign);
+            Vec<T> wRe, wIm;
+            if (spreadTwiddles) {
+                const T* at = twiddles + 4 * (k - 1) * m + 2 * p;
+                wRe = partial ? loadSome(at, 2 * count, lanes) : load(at);
+                wIm = partial ? loadSome(at + 2 * m, 2 * count, lanes) : load(at + 2 * m);
+            } else {
+                const T* at = twiddles + 2 * ((k - 1) * m + p);
+                const Vec<T> w = partial ? loadSome(at, 2 * count, lanes) : load(at);
+                wRe = dupRe<T>(w);
+                wIm = negateLanes<T, false>(dupIm<T>(w));
+            }
+            b[k] = b[k] * wRe + swapReIm<T>(b[k]) * wIm;
         });
         int k = 0;
-        if (count == kPoints)
+        if (!partial)
             for (; k + kPoints <= n; k += kPoints) {
                 Vec<T> rows[kPoints];
                 for (int i = 0; i < kPoints; ++i) rows[i] = b[k + i];
@@ -324,43 +373,45 @@ void firstPassOf(const T* in, T* out, int r, long long m, const T* twiddles, con
     }
 }
 
+template <class T>
+using Pass = typename kernels::MixFftOps<T>::Pass;
+
 template <class T, int R>
-void passOrFirst(const T* in, T* out, int r, long long m, long long s, const T* twiddles, const T* roots,
-                 const Direction<T>& dir) {
-    if (s == 1 && m > 1) firstPassOf<T, R>(in, out, r, m, twiddles, roots, dir);
-    else if (R != 0 && m * ((s + kLanes<T> / 2 - 1) / (kLanes<T> / 2)) >= 8)
-        passOf<T, R, SpreadRoots<T, R ? R : 1>, false>(in, out, r, m, s, twiddles, roots, dir);
-    else if (R != 0 && m == 1) passOf<T, R, Roots<T>, true>(in, out, r, m, s, twiddles, roots, dir);
-    else passOf<T, R, Roots<T>, false>(in, out, r, m, s, twiddles, roots, dir);
+void firstEntry(const T* in, T* out, int r, long long m, long long, const T* twiddles, const T* roots,
+                bool inverse) {
+    firstPassOf<T, R>(in, out, r, m, twiddles, roots, inverse);
+}
+
+template <class T, int R>
+Pass<T> passFor(long long m, long long s) {
+    if (s == 1 && m > 1) return firstEntry<T, R>;
+    if (R != 0 && m * ((s + kLanes<T> / 2 - 1) / (kLanes<T> / 2)) >= 8)
+        return passOf<T, R, SpreadRoots<T, R ? R : 1>, false>;
+    if (R != 0 && m == 1) return passOf<T, R, Roots<T>, true>;
+    return passOf<T, R, Roots<T>, false>;
 }
 
 template <class T>
-void passIn(const T* in, T* out, int r, long long m, long long s, const T* twiddles, const T* roots,
-            const Direction<T>& dir) {
+Pass<T> choose(int r, long long m, long long s) {
     switch (r) {
-        case 2: return passOrFirst<T, 2>(in, out, r, m, s, twiddles, roots, dir);
-        case 3: return passOrFirst<T, 3>(in, out, r, m, s, twiddles, roots, dir);
-        case 4: return passOrFirst<T, 4>(in, out, r, m, s, twiddles, roots, dir);
-        case 5: return passOrFirst<T, 5>(in, out, r, m, s, twiddles, roots, dir);
-        case 7: return passOrFirst<T, 7>(in, out, r, m, s, twiddles, roots, dir);
-        case 8: return passOrFirst<T, 8>(in, out, r, m, s, twiddles, roots, dir);
-        case 11: return passOrFirst<T, 11>(in, out, r, m, s, twiddles, roots, dir);
-        case 13: return passOrFirst<T, 13>(in, out, r, m, s, twiddles, roots, dir);
-        case 6: return passOrFirst<T, 6>(in, out, r, m, s, twiddles, roots, dir);
-        case 9: return passOrFirst<T, 9>(in, out, r, m, s, twiddles, roots, dir);
-        case 10: return passOrFirst<T, 10>(in, out, r, m, s, twiddles, roots, dir);
-        case 12: return passOrFirst<T, 12>(in, out, r, m, s, twiddles, roots, dir);
-        case 16: return passOrFirst<T, 16>(in, out, r, m, s, twiddles, roots, dir);
-        case 20: return passOrFirst<T, 20>(in, out, r, m, s, twiddles, roots, dir);
-        case 25: return passOrFirst<T, 25>(in, out, r, m, s, twiddles, roots, dir);
-        case 15: return passOrFirst<T, 15>(in, out, r, m, s, twiddles, roots, dir);
-        default: return passOrFirst<T, 0>(in, out, r, m, s, twiddles, roots, dir);
+        case 2: return passFor<T, 2>(m, s);
+        case 3: return passFor<T, 3>(m, s);
+        case 4: return passFor<T, 4>(m, s);
+        case 5: return passFor<T, 5>(m, s);
+        case 7: return passFor<T, 7>(m, s);
+        case 8: return passFor<T, 8>(m, s);
+        case 11: return passFor<T, 11>(m, s);
+        case 13: return passFor<T, 13>(m, s);
+        case 6: return passFor<T, 6>(m, s);
+        case 9: return passFor<T, 9>(m, s);
+        case 10: return passFor<T, 10>(m, s);
+        case 12: return passFor<T, 12>(m, s);
+        case 16: return passFor<T, 16>(m, s);
+        case 20: return passFor<T, 20>(m, s);
+        case 25: return passFor<T, 25>(m, s);
+        case 15: return passFor<T, 15>(m, s);
+        default: return passFor<T, 0>(m, s);
     }
-}
-
-template <class T>
-void pass(const T* in, T* out, int r, long long m, long long s, const T* twiddles, const T* roots, bool inverse) {
-    passIn<T>(in, out, r, m, s, twiddles, roots, Direction<T>(inverse));
 }
 
 }  // namespace
@@ -368,7 +419,7 @@ VOK_SIMD_END
 
 namespace vok::kernels {
 const MixFftTable VOK_KERNEL_TABLE(mixfft) = {
-    {simd::VOK_ISA::pass<float>},
-    {simd::VOK_ISA::pass<double>},
+    {simd::VOK_ISA::choose<float>},
+    {simd::VOK_ISA::choose<double>},
 };
 }  // namespace vok::kernels

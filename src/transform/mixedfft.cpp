@@ -20,20 +20,31 @@ using SingleWork = float;
 
 constexpr int kMaxPasses = 32;
 
-struct PlanHead {
-    int length;
-    int passes;
-    int radix[kMaxPasses];
-    long long twiddlesAt[kMaxPasses];  // reals from the start of the data
-    long long rootsAt[kMaxPasses];
-    long long workAt;                  // two work areas of N points
+// One pass of a plan: its shape, its compiled body and its tables (offsets in
+// reals from the start of the data, per direction: forward, inverse).
+template <class T>
+struct PassPlan {
+    typename kernels::MixFftOps<T>::Pass run;
+    int radix;
+    long long m, s;
+    long long twiddlesAt[2], rootsAt[2];
 };
-// The data follow the head at a register-friendly offset.
-constexpr std::size_t kHeadBytes = (sizeof(PlanHead) + 63) / 64 * 64;
 
 template <class T>
-T* planData(PlanHead* head) {
-    return reinterpret_cast<T*>(reinterpret_cast<char*>(head) + kHeadBytes);
+struct Plan {
+    int length;
+    int passes;
+    simd::Isa isa;  // the width the passes were chosen for
+    long long workAt;  // two work areas of N points
+    PassPlan<T> pass[kMaxPasses];
+};
+// The data follow the head at a cache-line offset.
+template <class T>
+constexpr std::size_t kHeadBytes = (sizeof(Plan<T>) + 63) / 64 * 64;
+
+template <class T>
+T* planData(Plan<T>* plan) {
+    return reinterpret_cast<T*>(reinterpret_cast<char*>(plan) + kHeadBytes<T>);
 }
 
 // The radices of n, few passes first (each pass reads and writes the whole
@@ -77,64 +88,109 @@ constexpr int precisionOf() {
     return std::is_same_v<T, double> ? kDouble : kSingle;
 }
 
+// Each pass's compiled body at the active width: the widest register its
+// points fill at least once (see mixfftOps).
 template <class T>
-PlanHead* buildPlan(int n) {
-    PlanHead head{};
+void choosePasses(Plan<T>* plan) {
+    plan->isa = simd::active();
+    for (int i = 0; i < plan->passes; ++i) {
+        PassPlan<T>& pass = plan->pass[i];
+        // The first pass stores whole registers transposed only when they hold
+        // no more points than the radix has outputs.
+        const long long points = pass.s == 1 && pass.m > 1 ? (pass.m < pass.radix ? pass.m : pass.radix) : pass.s;
+        pass.run = kernels::mixfftOps<T>(points).choose(pass.radix, pass.m, pass.s);
+    }
+}
+
+template <class T>
+Plan<T>* buildPlan(int n) {
+    Plan<T> head{};
     head.length = n;
-    head.passes = factor(n, head.radix);
+    int radix[kMaxPasses];
+    head.passes = factor(n, radix);
     if (head.passes < 0) return nullptr;
+    // Every table starts on a cache line: a table across lines puts every
+    // register it loads across two.
+    constexpr long long kLine = 64 / sizeof(T);
+    const auto area = [](long long& reals, long long size) {
+        const long long at = reals;
+        reals += (size + kLine - 1) / kLine * kLine;
+        return at;
+    };
     long long reals = 0;
-    long long span = n;  // the sub-transform length n_i of each pass
+    long long span = n;  // the sub-transform length of each pass
     for (int i = 0; i < head.passes; ++i) {
-        const int r = head.radix[i];
-        head.twiddlesAt[i] = reals;
-        reals += span > r ? 2LL * (span / r) * (r - 1) : 0;
-        head.rootsAt[i] = reals;
-        reals += 2LL * r;
+        PassPlan<T>& pass = head.pass[i];
+        const int r = radix[i];
+        pass.radix = r;
+        pass.m = span / r;
+        pass.s = n / span;
+        const long long twiddles = pass.m > 1 ? (i == 0 && kernels::firstTwiddlesSpread(r, pass.m) ? 4 : 2) *
+                                                    pass.m * (r - 1)
+                                              : 0;
+        for (int d = 0; d < 2; ++d) {
+            pass.twiddlesAt[d] = area(reals, twiddles);
+            pass.rootsAt[d] = area(reals, 2LL * r);
+        }
         span /= r;
     }
-    head.workAt = reals;
-    reals += 4LL * n;
-    const long long bytes = (long long)kHeadBytes + reals * (long long)sizeof(T);
+    head.workAt = area(reals, 2LL * n);
+    area(reals, 2LL * n);
+    const long long bytes = (long long)kHeadBytes<T> + reals * (long long)sizeof(T);
     if (bytes > 0x7fffffffLL) return nullptr;
-    auto* plan = static_cast<PlanHead*>(vokMalloc(int(bytes)));
+    auto* plan = static_cast<Plan<T>*>(vokMalloc(int(bytes)));
     if (!plan) return nullptr;
     *plan = head;
     T* data = planData<T>(plan);
     constexpr long double kTwoPi = 2 * std::numbers::pi_v<long double>;
-    span = n;
     for (int i = 0; i < head.passes; ++i) {
-        const int r = head.radix[i];
-        const long long m = span / r;
-        if (m > 1) {
-            T* w = data + head.twiddlesAt[i];
-            for (long long p = 0; p < m; ++p)
-                for (int k = 1; k < r; ++k) {
-                    const long double a = kTwoPi * (long double)((p * k) % span) / (long double)span;
-                    const long long at = i == 0 ? (k - 1) * m + p : p * (r - 1) + k - 1;
-                    w[2 * at] = T(std::cos(a));
-                    w[2 * at + 1] = T(-std::sin(a));
-                }
-        }
-        {
-            T* roots = data + head.rootsAt[i];
+        const PassPlan<T>& pass = head.pass[i];
+        const int r = pass.radix;
+        const long long m = pass.m, span = m * r;
+        const bool spread = i == 0 && kernels::firstTwiddlesSpread(r, m);
+        for (int d = 0; d < 2; ++d) {
+            // The direction's sines: negative forward, positive inverse.
+            const long double sign = d == 0 ? -1 : 1;
+            if (m > 1) {
+                T* w = data + pass.twiddlesAt[d];
+                for (long long p = 0; p < m; ++p)
+                    for (int k = 1; k < r; ++k) {
+                        const long double a = kTwoPi * (long double)((p * k) % span) / (long double)span;
+                        const T re = T(std::cos(a)), im = T(sign * std::sin(a));
+                        if (spread) {
+                            T* at = w + 4 * (k - 1) * m + 2 * p;
+                            at[0] = at[1] = re;
+                            at[2 * m] = -im;
+                            at[2 * m + 1] = im;
+                        } else {
+                            const long long at = i == 0 ? (k - 1) * m + p : p * (r - 1) + k - 1;
+                            w[2 * at] = re;
+                            w[2 * at + 1] = im;
+                        }
+                    }
+            }
+            T* roots = data + pass.rootsAt[d];
             for (int k = 0; k < r; ++k) {
                 const long double a = kTwoPi * k / r;
                 roots[2 * k] = T(std::cos(a));
-                roots[2 * k + 1] = T(std::sin(a));
+                roots[2 * k + 1] = T(sign * std::sin(a));
             }
         }
-        span = m;
     }
+    choosePasses(plan);
     return plan;
 }
 
 template <class T>
-PlanHead* planFor(int n) {
+Plan<T>* planFor(int n) {
     DftPlanCache& cache = threadContext().tables.dftPlans[precisionOf<T>()];
-    for (void* plan : cache.plans)
-        if (plan && static_cast<PlanHead*>(plan)->length == n) return static_cast<PlanHead*>(plan);
-    PlanHead* plan = buildPlan<T>(n);
+    for (void* found : cache.plans)
+        if (found && static_cast<Plan<T>*>(found)->length == n) {
+            auto* plan = static_cast<Plan<T>*>(found);
+            if (plan->isa != simd::active()) choosePasses(plan);
+            return plan;
+        }
+    Plan<T>* plan = buildPlan<T>(n);
     if (!plan) return nullptr;
     void*& slot = cache.plans[cache.next];
     vokFree(slot);
@@ -146,27 +202,20 @@ PlanHead* planFor(int n) {
 // Runs the passes from `from` to `last`, alternating with `other` so that the
 // final pass writes `last`; `from` must differ from both.
 template <class T>
-void runPasses(const PlanHead* plan, const T* from, T* last, T* other, bool forward) {
-    const T* data = planData<T>(const_cast<PlanHead*>(plan));
-    long long s = 1, span = plan->length;
+void runPasses(Plan<T>* plan, const T* from, T* last, T* other, bool forward) {
+    const T* data = planData<T>(plan);
+    const int d = forward ? 0 : 1;
     for (int i = 0; i < plan->passes; ++i) {
-        const int r = plan->radix[i];
-        const long long m = span / r;
+        const PassPlan<T>& pass = plan->pass[i];
         T* to = ((plan->passes - 1 - i) & 1) ? other : last;
-        // The first pass stores whole registers transposed only when they hold
-        // no more points than the radix has outputs.
-        const long long points = s == 1 && m > 1 ? (m < r ? m : r) : s;
-        const kernels::MixFftOps<T>& ops = kernels::mixfftOps<T>(points);
-        ops.pass(from, to, r, m, s, data + plan->twiddlesAt[i], data + plan->rootsAt[i], !forward);
+        pass.run(from, to, pass.radix, pass.m, pass.s, data + pass.twiddlesAt[d], data + pass.rootsAt[d], !forward);
         from = to;
-        s *= r;
-        span /= r;
     }
 }
 
 template <class T, class C>
 bool transform(const C* src, C* dst, int n, bool forward, double scale) {
-    PlanHead* plan = planFor<T>(n);
+    Plan<T>* plan = planFor<T>(n);
     if (!plan) return false;
     T* work = planData<T>(plan) + plan->workAt;
     T* spare = work + 2LL * n;
