@@ -2,11 +2,16 @@
 # Installs what building, testing and the demo need on Debian 12 (as root, or
 # through sudo). Packages already present are left alone.
 set -euo pipefail
-# --demo: only what building and running the demo needs.
+# --demo: only what building and running the demo needs; --bench: what the
+# benchmarks need, with the peers they compare against.
 build=(cmake ninja-build g++ pkg-config)
 if [ "${1:-}" = "--demo" ]; then
   shift
   packages=("${build[@]}" "$@")
+elif [ "${1:-}" = "--bench" ]; then
+  shift
+  packages=("${build[@]}" libbenchmark-dev libfftw3-dev libkissfft-dev libliquid-dev
+            python3 python3-numpy python3-scipy python3-pywt "$@")
 else
   packages=("${build[@]}" python3 libgtest-dev libbenchmark-dev
             g++-multilib g++-mingw-w64-i686 g++-mingw-w64-x86-64 qemu-user wine64
