@@ -4,6 +4,8 @@
 #pragma once
 
 #include <complex>
+#include <cstring>
+#include <initializer_list>
 #include <random>
 #include <type_traits>
 #include <vector>
@@ -25,6 +27,24 @@ template <class T> LC asLC(const T& v) {
 template <class T> T fromLC(LC v) {
     if constexpr (isCx<T>) return {Real<T>(v.real()), Real<T>(v.imag())};
     else return T(v.real());
+}
+
+// The values given, as T (complex ones with a zero imaginary part).
+template <class T>
+std::vector<T> valuesOf(std::initializer_list<long double> v) {
+    std::vector<T> r;
+    for (long double x : v) r.push_back(fromLC<T>(x));
+    return r;
+}
+
+// Equal to the bit: n elements, or whole vectors.
+template <class T>
+bool sameBits(const T* a, const T* b, std::size_t n) {
+    return std::memcmp(a, b, sizeof(T) * n) == 0;
+}
+template <class T>
+bool sameBits(const std::vector<T>& a, const std::vector<T>& b) {
+    return a.size() == b.size() && sameBits(a.data(), b.data(), a.size());
 }
 
 // n values (both parts of complex ones) uniform in [-scale, scale).
