@@ -3,7 +3,6 @@
 // call left the caller's coefficients, records, delay line and outputs as they were.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <vector>
 
 #include "frame/test_seams.h"
@@ -45,10 +44,7 @@ auto refusing(int n, Call call) {
     };
 }
 
-template <class T>
-bool isZero(const T& v) {
-    return sameBits(&v, std::vector<T>(1).data(), 1);
-}
+template <class T> bool isZero(const T& v) { return sameBits(&v, std::vector<T>(1).data(), 1); }
 
 template <class T>
 class IirReports : public ::testing::Test {};
@@ -181,10 +177,9 @@ TEST(IirReports, SixteenBitWorkArrays) {
     voktest::Sentinel out(3 * sizeof(short));
     for (int biquad : {0, 1})  // no work array: the coefficients stay floats
         step.run(refusing(1, [&] {
-            float t[6];
-            std::copy(bq, bq + 6, t);
-            biquad ? w::initBq(0, t, 1, &ts) : w::init(0, t, 2, &ts);
-            EXPECT_TRUE(sameBits(bq, t, 6));
+            std::vector<float> t(bq, bq + 6);
+            biquad ? w::initBq(0, t.data(), 1, &ts) : w::init(0, t.data(), 2, &ts);
+            EXPECT_TRUE(sameBits(bq, t.data(), 6));
         }), reps<w>(biquad, {kNoWork}, kMem));
     step.run([&] {
         w::init(0, gain, 0, &ts);
