@@ -1,10 +1,8 @@
-// IIR filter values. Floating point, every type combination: the normalised
-// coefficients, arbitrary order and biquad cascades against a long-double
-// recursion written from the difference equation, both layers giving the same
-// bits; long float and double blocks through the segment-parallel cascade path
-// at every kernel width, and the lane kernel itself. 16 bits: the coefficient
-// words and their common Q, exact results on dyadic filters, the scale modes,
-// designed filters against the recursion on the quantised coefficients.
+// IIR filters, every type combination through one static interface: values
+// against a long-double recursion written from the difference equation (for
+// 16 bits on the quantised coefficients), both layers, the segment-parallel
+// cascade path at every kernel width, the lane kernel; every failure report in
+// check order, each row one call that leaves everything of the caller's alone.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -14,16 +12,57 @@
 #include <random>
 #include <vector>
 
-#include "iir/iir_calls.h"
+#include "frame/test_seams.h"
 #include "kernels/iir.h"
 #include "voktest/filter_calls.h"
+#include "voktest/report_steps.h"
 #include "voktest/widths.h"
 #include "vok.h"
 
 namespace {
 
 using namespace voktest;
-using namespace iirtest;
+
+int scaleFactor = 0;
+
+// I input, C coefficients, O output, Dl delay line; ct/ot the letters of the
+// coefficient and delay-line set-ups; the 16-bit filters' scale arguments last.
+#define COMBO(tag, I_, C_, O_, Dl_, ct, ot, ...)                                                              \
+    struct tag {                                                                                             \
+        using I = I_;                                                                                        \
+        using C = C_;                                                                                        \
+        using O = O_;                                                                                        \
+        using Dl = Dl_;                                                                                      \
+        static constexpr bool k16 = sizeof(I_) == 2;                                                         \
+        static constexpr const char* low = k16 ? "vokiirlw" : "vokiirl";                                     \
+        static constexpr const char* high = k16 ? "vokiirhw" : "vokiirh";                                    \
+        static constexpr const char* orderMsg = k16 ? "order<0" : "order < 0";                               \
+        static constexpr const char* quadsMsg = k16 ? "numQuads<=0" : "numQuads <= 0";                       \
+        static constexpr auto init = vok##ct##IirlInit;                                                      \
+        static constexpr auto initBq = vok##ct##IirlInitBq;                                                  \
+        static constexpr auto initDlyl = vok##ot##IirlInitDlyl;                                              \
+        static constexpr auto one = [](auto... a) { return vok##tag##Iirl(a... __VA_OPT__(, ) __VA_ARGS__); }; \
+        static constexpr auto blk = [](auto... a) { return vok##tag##bIirl(a... __VA_OPT__(, ) __VA_ARGS__); }; \
+        static constexpr auto hInit = vok##tag##IirInit;                                                     \
+        static constexpr auto hInitBq = vok##tag##IirInitBq;                                                 \
+        static constexpr auto hOne = [](auto... a) { return vok##tag##Iir(a... __VA_OPT__(, ) __VA_ARGS__); }; \
+        static constexpr auto hBlk = [](auto... a) { return vok##tag##bIir(a... __VA_OPT__(, ) __VA_ARGS__); }; \
+        static constexpr const char* names[9] = {                                                            \
+            "vok" #ct "IirlInit", "vok" #ct "IirlInitBq", "vok" #ot "IirlInitDlyl", "vok" #tag "Iirl",       \
+            "vok" #tag "bIirl",   "vok" #tag "IirInit",   "vok" #tag "IirInitBq",   "vok" #tag "Iir",        \
+            "vok" #tag "bIir"};                                                                              \
+    };
+COMBO(s, float, float, float, float, s, s)
+COMBO(d, double, double, double, double, d, d)
+COMBO(c, FloatComplex, FloatComplex, FloatComplex, FloatComplex, c, c)
+COMBO(z, DoubleComplex, DoubleComplex, DoubleComplex, DoubleComplex, z, z)
+COMBO(sc, float, FloatComplex, FloatComplex, FloatComplex, c, c)
+COMBO(cs, FloatComplex, float, FloatComplex, FloatComplex, s, c)
+COMBO(dz, double, DoubleComplex, DoubleComplex, DoubleComplex, z, z)
+COMBO(zd, DoubleComplex, double, DoubleComplex, DoubleComplex, d, z)
+COMBO(w, short, float, short, int, w, w, VOK_NO_SCALE, &scaleFactor)
+#undef COMBO
+
 using LD = long double;
 
 // y[n] = (sum b_k x[n-k] - sum_{k>=1} a_k y[n-k]) / a0.
@@ -64,8 +103,7 @@ LD maxError(const std::vector<A>& a, const std::vector<B>& b) {
     return err;
 }
 
-template <class T>
-class IirTypes : public ::testing::Test {};
+template <class T> class IirTypes : public ::testing::Test {};
 using AllCombos = ::testing::Types<s, d, c, z, sc, cs, dz, zd>;
 TYPED_TEST_SUITE(IirTypes, AllCombos);
 
@@ -168,7 +206,7 @@ struct Cascade {
     std::vector<T> run(const std::vector<T>& x, const std::vector<int>& lengths, bool inPlace = false) {
         std::vector<T> y = inPlace ? x : std::vector<T>(x.size());
         for (size_t at = 0, k = 0; at < x.size(); ++k) {
-            const int n = lengths.empty() ? 1 : std::min<int>(lengths[k % lengths.size()], int(x.size() - at));
+            const int n = lengths.empty() ? 1 : std::min(std::abs(lengths[k % lengths.size()]), int(x.size() - at));
             if (lengths.empty()) y[at] = P::hOne(&st, x[at]);
             else EXPECT_EQ(0, P::hBlk(&st, (inPlace ? y : x).data() + at, y.data() + at, n));
             at += size_t(n);
@@ -193,10 +231,7 @@ void expectAccurateLongBlocks(int nq, double radius) {
         std::vector<LC> ref(x.begin(), x.end());
         for (size_t q = 0; q < t.size(); q += 6)
             ref = directForm({t[q], t[q + 1], t[q + 2]}, {t[q + 3], t[q + 4], t[q + 5]}, ref);
-        std::mt19937 gen(unsigned(n + nq));
-        std::uniform_int_distribution<int> len(0, n % 2 ? 700 : 5000);
-        std::vector<int> lengths(200);
-        for (int& l : lengths) l = len(gen);
+        const auto lengths = randomVector<int>(200, unsigned(n + nq), n % 2 ? 700 : 5000);  // magnitudes used
         std::vector<T> first, firstDelay;
         forEachWidth([&] {
             Cascade<P> blockF(t), oneF(t), splitF(t);
@@ -284,36 +319,6 @@ struct Row16 {
     std::vector<int> held = {};
 };
 
-// A row's filter over its input: the low layer sample by sample (form 0), or
-// one sample and then a block of the rest, low (1) or high layer (2). The high
-// layer leaves the caller's taps alone; nothing is written past the outputs.
-std::vector<short> run(const Row16& r, int form, int* sf, std::vector<int>& dly) {
-    auto taps = r.taps;
-    IirTapState ts{};
-    IirDlyState ds{};
-    IirState st{};
-    dly.assign(r.biquad ? 2 * r.n : r.n + 1, 12345);
-    std::vector<short> y(r.x.size() + 1, 777);
-    const int rest = int(r.x.size()) - 1;
-    if (form == 2) {
-        r.biquad ? vokwIirInitBq(1, taps.data(), r.n, &st) : vokwIirInit(1, taps.data(), r.n, &st);
-        EXPECT_EQ(31725, st.initMarker);
-        EXPECT_EQ(r.taps, taps);
-        y[0] = vokwIir(&st, r.x[0], r.mode, sf);
-        EXPECT_EQ(0, vokwbIir(&st, r.x.data() + 1, y.data() + 1, rest, r.mode, sf));
-        EXPECT_EQ(0, vokIirFree(&st));
-        EXPECT_EQ(0, st.initMarker);
-    } else {
-        r.biquad ? vokwIirlInitBq(0, taps.data(), r.n, &ts) : vokwIirlInit(0, taps.data(), r.n, &ts);
-        vokwIirlInitDlyl(&ts, dly.data(), &ds);
-        for (size_t i = 0; i < (form ? 1 : r.x.size()); ++i) y[i] = vokwIirl(&ts, &ds, r.x[i], r.mode, sf);
-        if (form) vokwbIirl(&ts, &ds, r.x.data() + 1, y.data() + 1, rest, r.mode, sf);
-    }
-    EXPECT_EQ(777, y.back());
-    y.pop_back();
-    return y;
-}
-
 // The recursion on the coefficients the words hold, without the integer delay
 // line: b_k and -a_k interleaved, or the gain and per section -a1, -a2, b1, b2.
 std::vector<LC> quantised(const std::vector<short>& w, int n, bool biquad, const std::vector<short>& x) {
@@ -375,12 +380,35 @@ TEST(Iir16, WordsAndFiltersInBothLayers) {
         EXPECT_EQ(static_cast<void*>(taps.data()), ts.taps);
         if (r.x.empty()) continue;
         const auto ref = quantised(words, r.n, r.biquad, r.x);
+        // The low layer sample by sample (form 0), or one sample and then a block of
+        // the rest, low (1) or high layer (2); nothing written past the outputs.
         std::vector<short> y[3];
         for (int form : {0, 1, 2}) {
             if (!(r.forms & (form ? 2 : 1))) continue;
+            auto mine = r.taps;
+            IirTapState lt{};
+            IirDlyState ds{};
+            IirState st{};
+            std::vector<int> dly(r.biquad ? 2 * r.n : r.n + 1, 12345);
+            y[form].assign(r.x.size() + 1, 777);
             int sf = r.sfIn;
-            std::vector<int> dly;
-            y[form] = run(r, form, &sf, dly);
+            const int rest = int(r.x.size()) - 1;
+            if (form == 2) {
+                r.biquad ? vokwIirInitBq(1, mine.data(), r.n, &st) : vokwIirInit(1, mine.data(), r.n, &st);
+                EXPECT_EQ(31725, st.initMarker);
+                EXPECT_EQ(r.taps, mine);  // the high layer keeps its own copy
+                y[2][0] = vokwIir(&st, r.x[0], r.mode, &sf);
+                EXPECT_EQ(0, vokwbIir(&st, r.x.data() + 1, y[2].data() + 1, rest, r.mode, &sf));
+                EXPECT_EQ(0, vokIirFree(&st));
+                EXPECT_EQ(0, st.initMarker);
+            } else {
+                r.biquad ? vokwIirlInitBq(0, mine.data(), r.n, &lt) : vokwIirlInit(0, mine.data(), r.n, &lt);
+                vokwIirlInitDlyl(&lt, dly.data(), &ds);
+                for (int i = 0; i < (form ? 1 : rest + 1); ++i) y[form][i] = vokwIirl(&lt, &ds, r.x[i], r.mode, &sf);
+                if (form) vokwbIirl(&lt, &ds, r.x.data() + 1, y[1].data() + 1, rest, r.mode, &sf);
+            }
+            EXPECT_EQ(777, y[form].back());
+            y[form].pop_back();
             EXPECT_EQ(r.sfOut, sf);
             EXPECT_TRUE(form == 2 || std::equal(r.held.begin(), r.held.end(), dly.begin())) << form;
             EXPECT_TRUE(r.y.empty() ? maxError(y[form], ref) <= (form ? 1.5L : 6.0L) : r.y == y[form]) << form;
@@ -388,6 +416,181 @@ TEST(Iir16, WordsAndFiltersInBothLayers) {
         EXPECT_TRUE(!r.y.empty() || y[0] != y[1]);
         EXPECT_TRUE(!(r.forms & 2) || y[1] == y[2]);
     }
+}
+
+// ---- Failure reports ----
+
+constexpr int kBad = VOK_StatusBadArg, kMem = VOK_StatusNoMemory;
+const char* const kInit = "IIR filter state structure is already initialized! Use vokIirFree to free it";
+const char* const kUninit = "structure *tapStPtr wasn't initialized";
+const char* const kNotInit = "IIR filter wasn't initialized";
+const char* const kNoState = "insufficiency of memory for IIR filter state";
+const char* const kNoWork = "No memory for working array";
+
+// The reports of P::names[k] (9: the release), in order, all with one status;
+// after an inner failure, the backtrace of the outer function names[outer].
+template <class P>
+std::vector<Expected> reps(int k, std::vector<const char*> contexts, int status = kBad, int outer = -1) {
+    std::vector<Expected> r;
+    for (const char* c : contexts)
+        r.push_back({status, k < 9 ? P::names[k] : "vokIirFree", c, k < 5 ? P::low : k < 9 ? P::high : "vokiirh"});
+    if (outer >= 0) r.push_back({VOK_StatusBacktrace, P::names[outer], "<null>", P::high});
+    return r;
+}
+
+// Runs 'call' with the n-th allocation from now refused.
+template <class Call>
+auto refusing(int n, Call call) {
+    return [=] {
+        vok::testing::failAllocationAfter(n);
+        call();
+        vok::testing::failAllocationAfter(0);
+    };
+}
+
+template <class T> class IirReports : public ::testing::Test {};
+using Families = ::testing::Types<s, d, c, z, sc, cs, dz, zd, w>;
+TYPED_TEST_SUITE(IirReports, Families);
+
+// A failed set-up keeps the caller's coefficients (a0 = -0.0 is zero; b0 or
+// a0 of a later section) and leaves the record empty; an inner set-up failing
+// adds the outer function's backtrace. A negative status on entry stops every
+// operation but the release, silently, writing nothing.
+TYPED_TEST(IirReports, EveryFamily) {
+    using P = TypeParam;
+    using C = typename P::C;
+    using O = typename P::O;
+    // names: init, initBq, initDlyl, one, blk, hInit, hInitBq, hOne, hBlk
+    ReportSteps step(P::low);
+    IirTapState ts{}, blank{};
+    IirDlyState ds{}, none{};
+    auto first = valuesOf<C>({1, 0, 1, -0.5L});
+    const auto bq = valuesOf<C>({1, 0.5L, 0.25L, 1, 0.1L, 0.2L});
+    typename P::Dl dly[2] = {};
+    const std::vector<typename P::I> in(4, fromLC<typename P::I>(4));
+    Sentinel out(4 * sizeof(O));
+    step.run([&] { P::init(2, nullptr, -1, nullptr); },
+             reps<P>(0, {"tapStPtr==0", "taps==0", P::orderMsg, "iirType is out of range"}));
+    step.run([&] { P::initBq(-1, nullptr, 0, nullptr); },
+             reps<P>(1, {"tapStPtr==0", "taps==0", P::quadsMsg, "iirType is out of range"}));
+    for (int which : {-1, 0, 3})  // order 1 with a0 = -0; two sections, the second's b0 or a0 -0
+        step.run([&] {
+            auto taps = which < 0 ? valuesOf<C>({1, 2, -0.0L, 1}) : bq;
+            if (which >= 0) taps.insert(taps.end(), bq.begin(), bq.end());
+            if (which >= 0) taps[6 + which] = valuesOf<C>({-0.0L})[0];
+            const auto keep = taps;
+            which < 0 ? P::init(0, taps.data(), 1, &ts) : P::initBq(0, taps.data(), 2, &ts);
+            EXPECT_TRUE(sameBits(keep, taps));
+            EXPECT_TRUE(which >= 0 || ts.taps == nullptr);
+        }, reps<P>(which < 0 ? 0 : 1, {which < 0 ? "taps[order+1] equals zero" : "taps[?] equals zero"}));
+    step.run([&] { P::initDlyl(nullptr, nullptr, nullptr); }, reps<P>(2, {"tapStPtr==0", "dlyStPtr==0"}));
+    step.run([&] {
+        IirTapState junk{3, nullptr, 0, 7};
+        P::initDlyl(&junk, nullptr, &ds);
+        EXPECT_EQ(nullptr, ds.dlyl);
+    }, reps<P>(2, {kUninit, kUninit, "dlyl==0"}));
+    step.run([&] { EXPECT_TRUE(sameBits(P::one(nullptr, nullptr, in[0]), O{})); },
+             reps<P>(3, {"tapStPtr==0", "dlyStPtr==0"}));
+    step.run([&] {
+        P::init(0, first.data(), 1, &ts);
+        EXPECT_TRUE(sameBits(P::one(&ts, &none, in[0]), O{}));
+    }, reps<P>(3, {"structure *dlyStPtr wasn't initialized"}));
+    step.run([&] { P::blk(nullptr, nullptr, nullptr, nullptr, -1); },
+             reps<P>(4, {"tapStPtr==0", "dlyStPtr==0", "inSamps==0", "outSamps==0"}));
+    step.run([&] {
+        P::initDlyl(&ts, dly, &ds);
+        P::blk(&blank, &ds, in.data(), out.as<O>(), -2);
+    }, reps<P>(4, {kUninit, "numIters < 0"}));
+
+    // The high layer.
+    IirState st{}, cleared{}, fresh{}, good{};
+    st.initMarker = 31725;
+    const IirState before = st;
+    step.run([&] { P::hInit(0, nullptr, 1, nullptr); }, reps<P>(5, {"statePtr==0", "tapVals==0"}));
+    step.run([&] { P::hInitBq(0, nullptr, 1, nullptr); }, reps<P>(6, {"statePtr==0", "tapVals==0"}));
+    step.run([&] { P::hInit(3, bq.data(), -1, &st); }, reps<P>(5, {"order < 0", "iirType is out of range", kInit}));
+    step.run([&] { P::hInitBq(0, bq.data(), 0, &st); }, reps<P>(6, {"numQuads <= 0", kInit}));
+    EXPECT_TRUE(sameBits(&before, &st, 1));
+    step.run([&] { EXPECT_TRUE(sameBits(P::hOne(nullptr, in[0]), O{})); }, reps<P>(7, {"statePtr==0"}));
+    step.run([&] { EXPECT_TRUE(sameBits(P::hOne(&cleared, in[0]), O{})); }, reps<P>(7, {kNotInit}));
+    step.run([&] { EXPECT_EQ(kBad, P::hBlk(nullptr, nullptr, nullptr, 0)); },
+             P::k16 ? reps<P>(8, {"statePtr==0", "inSamps==0", "outSamps==0"}) : reps<P>(8, {"statePtr==0"}));
+    for (int k : {1, 2})  // the private copy, then the private delay line
+        step.run(refusing(k, [&] { P::hInitBq(0, bq.data(), 1, &fresh); }), reps<P>(6, {kNoState}, kMem));
+    // A coefficient copy beyond the allocator's byte count fails like a refused allocation.
+    if constexpr (!P::k16)
+        step.run([&] { P::hInitBq(0, bq.data(), 0x20000000, &fresh); }, reps<P>(6, {kNoState, kNoState}, kMem));
+    const auto zeroA = valuesOf<C>({1, 1, 0, 1}), zeroB = valuesOf<C>({0, 1, 1, 1, 1, 1});
+    step.run([&] { P::hInit(0, zeroA.data(), 1, &fresh); }, reps<P>(0, {"taps[order+1] equals zero"}, kBad, 5));
+    step.run([&] { P::hInitBq(0, zeroB.data(), 1, &fresh); }, reps<P>(1, {"taps[?] equals zero"}, kBad, 6));
+    step.run([&] { P::hInit(0, bq.data(), 2, &good); }, {});
+    if constexpr (!P::k16)
+        step.run([&] { EXPECT_EQ(kBad, P::hBlk(&good, nullptr, out.as<O>(), -1)); },
+                 reps<P>(4, {"inSamps==0"}, kBad, 8));
+    step.run([&] { EXPECT_EQ(kBad, vokIirFree(nullptr)); }, reps<P>(9, {"statePtr==0"}));
+    step.run([&] { EXPECT_EQ(kBad, vokIirFree(&cleared)); }, reps<P>(9, {kNotInit}));
+
+    step.run([&] {
+        P::one(&ts, &ds, in[0]);
+        P::hOne(&good, in[0]);
+    }, {});
+    const IirState goodBefore = good;
+    const auto* goodDly = static_cast<typename P::Dl*>(good.dlyState.dlyl);
+    const std::vector<typename P::Dl> dlyBefore(dly, dly + 1), goodDlyBefore(goodDly, goodDly + 2);
+    // The 16-bit work arrays: a refusal reports, returns zero and changes
+    // nothing; order 0 takes a null delay line; zero iterations are fine in
+    // the low layer and an error in the high one.
+    if constexpr (P::k16) {
+        for (int biquad : {0, 1})  // no work array: the coefficients stay floats
+            step.run(refusing(1, [&] {
+                auto t = bq;
+                IirTapState t2{};
+                biquad ? P::initBq(0, t.data(), 1, &t2) : P::init(0, t.data(), 2, &t2);
+                EXPECT_TRUE(sameBits(bq, t));
+            }), reps<P>(biquad, {kNoWork}, kMem));
+        step.run([&] {
+            float gain[] = {3, 1};
+            IirTapState t2{};
+            IirDlyState d2{};
+            P::init(0, gain, 0, &t2);
+            P::initDlyl(&t2, nullptr, &d2);
+            EXPECT_EQ(6, P::one(&t2, &d2, 2));
+            P::blk(&ts, &ds, in.data(), out.as<O>(), 0);
+        }, {});
+        for (int n : {1, 2})  // each work array failing in turn
+            step.run(refusing(n, [&] { EXPECT_EQ(0, P::one(&ts, &ds, 8)); }), reps<P>(3, {kNoWork}, kMem));
+        for (int n : {1, 2, 3})
+            step.run(refusing(n, [&] { P::blk(&ts, &ds, in.data(), out.as<O>(), 3); }), reps<P>(4, {kNoWork}, kMem));
+        EXPECT_EQ(2, dly[0]);
+        step.run(refusing(3, [&] { P::hInit(0, bq.data(), 2, &fresh); }), reps<P>(0, {kNoWork}, kMem, 5));
+        step.run([&] { EXPECT_EQ(kBad, P::hBlk(&cleared, in.data(), out.as<O>(), 0)); },
+                 reps<P>(8, {"numIters <= 0", kNotInit}));
+        step.run(refusing(3, [&] { EXPECT_EQ(kMem, P::hBlk(&good, in.data(), out.as<O>(), 2)); }),
+                 reps<P>(4, {kNoWork}, kMem, 8));
+    }
+    EXPECT_EQ(0, fresh.initMarker);
+    auto unused = valuesOf<C>({2, 1, 4, 0.5L, 1, 1});
+    const auto unusedBefore = unused;
+    step.run([&] {
+        vokSetErrStatus(kBad);
+        IirTapState t2{};
+        IirState other{};
+        EXPECT_TRUE(sameBits(P::one(&ts, &ds, in[0]), O{}));
+        EXPECT_TRUE(sameBits(P::hOne(&good, in[0]), O{}));
+        P::blk(&ts, &ds, in.data(), out.as<O>(), 3);
+        EXPECT_EQ(kBad, P::hBlk(&good, in.data(), out.as<O>(), 3));
+        P::init(0, unused.data(), 1, &t2);
+        P::initBq(0, unused.data(), 1, &t2);
+        P::hInit(0, unused.data(), 1, &other);
+        P::hInitBq(0, unused.data(), 1, &other);
+        P::initDlyl(&ts, dly, &ds);
+        EXPECT_TRUE(t2.taps == nullptr && other.initMarker == 0 && sameBits(&goodBefore, &good, 1));
+        EXPECT_TRUE(sameBits(dlyBefore.data(), dly, 1) && sameBits(goodDlyBefore.data(), goodDly, 2));
+        EXPECT_TRUE(sameBits(unusedBefore, unused));
+        EXPECT_EQ(0, vokIirFree(&good));  // only the release still works
+        EXPECT_EQ(0, good.initMarker);
+    }, {});
+    EXPECT_TRUE(out.untouched());
 }
 
 }  // namespace
