@@ -26,7 +26,7 @@ using namespace voktest;
 int scaleFactor = 0;
 
 // I input, C coefficients, O output, Dl delay line; ct/ot the letters of the
-// coefficient and delay-line set-ups; the 16-bit filters' scale arguments last.
+// coefficient and delay-line set-ups; the 16-bit filters' scale mode bound to no scaling.
 #define COMBO(tag, I_, C_, O_, Dl_, ct, ot, ...)                                                              \
     struct tag {                                                                                             \
         using I = I_;                                                                                        \
@@ -38,13 +38,13 @@ int scaleFactor = 0;
         static constexpr const char* high = k16 ? "vokiirhw" : "vokiirh";                                    \
         static constexpr const char* orderMsg = k16 ? "order<0" : "order < 0";                               \
         static constexpr const char* quadsMsg = k16 ? "numQuads<=0" : "numQuads <= 0";                       \
-        static constexpr auto init = vok##ct##IirlInit;                                                      \
-        static constexpr auto initBq = vok##ct##IirlInitBq;                                                  \
-        static constexpr auto initDlyl = vok##ot##IirlInitDlyl;                                              \
+        static constexpr auto init = [](auto... a) { return vok##ct##IirlInit(a...); };                      \
+        static constexpr auto initBq = [](auto... a) { return vok##ct##IirlInitBq(a...); };                  \
+        static constexpr auto initDlyl = [](auto... a) { return vok##ot##IirlInitDlyl(a...); };              \
         static constexpr auto one = [](auto... a) { return vok##tag##Iirl(a... __VA_OPT__(, ) __VA_ARGS__); }; \
         static constexpr auto blk = [](auto... a) { return vok##tag##bIirl(a... __VA_OPT__(, ) __VA_ARGS__); }; \
-        static constexpr auto hInit = vok##tag##IirInit;                                                     \
-        static constexpr auto hInitBq = vok##tag##IirInitBq;                                                 \
+        static constexpr auto hInit = [](auto... a) { return vok##tag##IirInit(a...); };                     \
+        static constexpr auto hInitBq = [](auto... a) { return vok##tag##IirInitBq(a...); };                 \
         static constexpr auto hOne = [](auto... a) { return vok##tag##Iir(a... __VA_OPT__(, ) __VA_ARGS__); }; \
         static constexpr auto hBlk = [](auto... a) { return vok##tag##bIir(a... __VA_OPT__(, ) __VA_ARGS__); }; \
         static constexpr const char* names[9] = {                                                            \
