@@ -323,6 +323,10 @@ void ditStagesFrom(T* x, long long n, long long s, const T* tw, const SplitOut<T
                 case 16: radix16Pass<T, Inv, 16>(x, n, s, tw, to); break;
                 case 32: radix16Pass<T, Inv, 32>(x, n, s, tw, to); break;
                 case 64: radix16Pass<T, Inv, 64>(x, n, s, tw, to); break;
+                // The last pass of 2^11 and 2^12 points in L1: a run-time
+                // span there spilled the row addresses.
+                case 128: radix16Pass<T, Inv, 128>(x, n, s, tw, to); break;
+                case 256: radix16Pass<T, Inv, 256>(x, n, s, tw, to); break;
                 default: radix16Pass<T, Inv>(x, n, s, tw, to); break;
             }
             if (to != x) return;

@@ -529,9 +529,10 @@ template <class T>
     }
     if (smallComplex<T>(reIn, imIn, reOut, imOut, order, flags)) return;
     const kernels::FftOps<T>& ops = kernels::fftOps<T>(order);
-    const Direction d = directionOf(flags);
-    if (!d.inBitRev && !d.outBitRev)
-        return ops.splitNatural(reIn, imIn, work, reOut, imOut, order, stages, d.inverse, scales(flags));
+    // From the flags themselves: a Direction built here and passed on was
+    // stored in parts and read back whole, which waits for the stores.
+    if (!(flags & (VOK_InBitRev | VOK_OutBitRev)))
+        return ops.splitNatural(reIn, imIn, work, reOut, imOut, order, stages, (flags & VOK_Inv) != 0, scales(flags));
     ops.interleave(reIn, imIn, work, n);
     complexCore<T>(nullptr, work, order, directionOf(flags), stages, swap);
     const T factor = scales(flags) ? T(1.0 / double(n)) : T(1);
