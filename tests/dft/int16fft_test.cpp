@@ -274,68 +274,59 @@ TEST(Int16Transforms, PackedProductsRealValuesExactlyAndPairsAsComplexProducts) 
     EXPECT_EQ(Shorts(out, out + 4), (Shorts{16384, -1, 0, short((32767LL * 32767) >> 16)}));
 }
 
-TEST(Int16Transforms, FailuresInOrderWriteNothing) {
-    voktest::Sentinel data(1024);
-    short* d = data.as<short>();
-    ShortComplex* c = data.as<ShortComplex>();
-    const short in[16] = {1, 2, 3};
-    const ShortComplex* ci = reinterpret_cast<const ShortComplex*>(in);
+// The 16-bit value is the float kind's value brought to 16 bits by the mode
+// (truncated; saturated, scaled by the given factor, or by the fewest halvings
+// that fit); w runs samples then a block, v a block then samples.
+TEST(Int16Transforms, GoertzelIsTheFloatRecurrenceBroughtBackByTheScaleMode) {
+    Shorts x(74);
+    for (int i = 0; i < 74; ++i) x[i] = short(i * 811 % 2000 - 1000);
+    const std::vector<float> xf(x.begin(), x.end());
+    const auto* xv = reinterpret_cast<const ShortComplex*>(x.data());
+    VokSGoertzState w, v, f, c;
+    ASSERT_EQ(vokwGoertzInit(0.3f, &w) + vokvGoertzInit(0.3f, &v) + voksGoertzInit(0.3f, &f) + vokcGoertzInit(0.3f, &c), 0);
+    const FloatComplex wantW = voksbGoertz(&f, xf.data(), 74);
+    const FloatComplex wantV = vokcbGoertz(&c, reinterpret_cast<const FloatComplex*>(xf.data()), 37);
+    for (int mode : {VOK_SATURATE, VOK_FIXED_SCALE, VOK_AUTO_SCALE}) {
+        SCOPED_TRACE(mode);
+        int sfW = 2, sfV = 2;
+        ShortComplex gotW{}, gotV = vokvbGoertz(&v, xv, 20, mode, &sfV);
+        for (int i = 0; i < 40; ++i) gotW = vokwGoertz(&w, x[i], mode, &sfW);
+        gotW = vokwbGoertz(&w, x.data() + 40, 34, mode, &sfW);
+        for (int i = 20; i < 37; ++i) gotV = vokvGoertz(&v, xv[i], mode, &sfV);
+        for (auto [got, want, sf] : {std::tuple{gotW, wantW, sfW}, std::tuple{gotV, wantV, sfV}}) {
+            EXPECT_EQ(sf, mode == VOK_AUTO_SCALE ? autoFactor({LC(want.re, want.im)}) : 2);
+            EXPECT_EQ(got.re, to16(want.re, mode, sf, false));
+            EXPECT_EQ(got.im, to16(want.im, mode, sf, false));
+        }
+        vokwGoertzReset(&w);
+        vokvGoertzReset(&v);
+    }
+    // Sums beyond 16 bits: saturated, or scaled by 2^3 exactly.
+    const std::vector<ShortComplex> big(8, ShortComplex{30000, -30000});
     int sf = 0;
-    auto bad = [](const char* f, const char* context) { return voktest::Expected{VOK_StatusBadArg, f, context, "vokfftw"}; };
-    const char *both = "VOK_FIXED_SCALE and VOK_AUTO_SCALE", *noFactor = "VOK_AUTO_SCALE and scaleFactor==NULL";
-    voktest::ReportSteps step("vokfftw"), dft("vokdft");
-    step("vokvFft", "order<0", [&] { vokvFft(c, -1, VOK_Forw, 0, &sf); });
-    step("vokvFft", "order>31", [&] { vokvFft(c, 32, VOK_Forw, 0, &sf); });
-    step("vokvFft", "samps==0", [&] { vokvFft(nullptr, 3, VOK_Forw, 0, &sf); });
-    step.run([&] { vokvFft(c, 3, VOK_Forw | VOK_Inv | VOK_InBitRev | VOK_OutBitRev, 0, &sf); },
-             {bad("vokvFft", "VOK_Forw and VOK_Inv"), bad("vokvFft", "VOK_InBitRev and VOK_OutBitRev")});
-    step.run([&] { vokvFft(c, 3, VOK_InBitRev | VOK_NoBitRev, 7, nullptr); },
-             {bad("vokvFft", "no VOK_Forw or VOK_Inv"), bad("vokvFft", "VOK_InBitRev and VOK_NoBitRev")});
-    step.run([&] { vokvFft(c, 3, VOK_Inv, 7, nullptr); }, {bad("vokvFft", both), bad("vokvFft", noFactor)});
-    step("vokvFft", noFactor, [&] { vokvFft(c, 3, VOK_Inv, 5, nullptr); });
-    step("vokwRealFftl", "VOK_OutRCPack and VOK_OutRCPerm",
-         [&] { vokwRealFftl(d, 3, VOK_Forw | VOK_OutRCPack | VOK_OutRCPerm, 6, &sf); });
-    step("vokwCcsFftl", "no VOK_InRCPack or VOK_InRCPerm", [&] { vokwCcsFftl(d, 3, VOK_Forw, 0, &sf); });
-    step("vokwCcsFftl", "VOK_InRCPack and VOK_InRCPerm",
-         [&] { vokwCcsFftl(d, 3, VOK_Forw | VOK_InRCPack | VOK_InRCPerm | VOK_NoBitRev | VOK_InBitRev, 0, &sf); });
-    step("vokwRealFftl", "no VOK_OutRCPack or VOK_OutRCPerm", [&] { vokwRealFftl(d, 3, VOK_Forw, 0, &sf); });
-    step("vokwRealFft", both,
-         [&] { vokwRealFft(d, 3, VOK_Forw | VOK_OutRCPack | VOK_OutRCPerm | VOK_InBitRev | VOK_OutBitRev, 6, &sf); });
-    step("vokvFftNip", "inSamps==0", [&] { vokvFftNip(nullptr, c, 2, VOK_Forw, 0, nullptr); });
-    step("vokvFftNip", "outSamps==0", [&] { vokvFftNip(ci, nullptr, 2, VOK_Forw, 0, nullptr); });
-    step("vokvrFft", "imSamps==0", [&] { vokvrFft(d, nullptr, 2, VOK_Forw, 0, nullptr); });
-    step("vokvrFftNip", "imOutSamps==0", [&] { vokvrFftNip(in, in, d, nullptr, 2, VOK_Forw, 0, nullptr); });
-    step("vokwRealFftNip", "outSamps==0", [&] { vokwRealFftNip(in, nullptr, 2, VOK_Forw, 0, nullptr); });
-    step("vokwReal2Fft", "ySamps==0", [&] { vokwReal2Fft(d, nullptr, 2, VOK_Forw, 0, nullptr); });
-    step("vokwCcs2FftNip", "yInSamps==0", [&] { vokwCcs2FftNip(in, d, nullptr, d, 2, VOK_Inv, 0, nullptr); });
-    // The not-in-place complex form refuses a bad mode through the in-place one, with a backtrace.
-    step.run([&] { vokvFftNip(ci, c, 2, VOK_Forw, 6, nullptr); },
-             {bad("vokvFft", both), bad("vokvFft", noFactor),
-              {VOK_StatusBacktrace, "vokvFftNip", "out vokvFft", "vokfftw"}});
-    step("vokwMpyRCPack2", "order<0", [&] { vokwMpyRCPack2(in, d, -1, 0, nullptr); });
-    step("vokwMpyRCPack2", "order>31", [&] { vokwMpyRCPack2(in, d, 32, 0, nullptr); });
-    step("vokwMpyRCPerm2", "src==0", [&] { vokwMpyRCPerm2(nullptr, d, 3, 0, nullptr); });
-    step("vokwMpyRCPack3", "srcB==0", [&] { vokwMpyRCPack3(in, nullptr, d, 3, 0, nullptr); });
-    step("vokwMpyRCPerm3", "srcA==0", [&] { vokwMpyRCPerm3(nullptr, in, d, 3, 0, nullptr); });
-    step("vokwMpyRCPerm3", "dst==0", [&] { vokwMpyRCPerm3(in, in, nullptr, 3, 0, nullptr); });
-    step("vokwMpyRCPack2", "scaleFactor==0", [&] { vokwMpyRCPack2(in, d, 3, VOK_AUTO_SCALE, nullptr); });
-    // The DFT: a failure returns the status, the factor is not written.
-    auto vDft = [&](const ShortComplex* s, ShortComplex* o, int length, int flags, int mode, int* factor) {
-        return [=] { EXPECT_EQ(vokvDft(s, o, length, flags, mode, factor), VOK_StatusBadArg); };
-    };
-    const char* flag = "VOK_Forw or VOK_Inv must be as a flag";
-    dft("vokvDft", "length<=0", vDft(ci, c, 0, VOK_Forw, 0, &sf));
-    dft("vokvDft", "src==0", vDft(nullptr, c, 4, 0, 6, nullptr));
-    dft("vokvDft", "dst==0", vDft(ci, nullptr, 4, 0, 6, nullptr));
-    dft("vokvDft", flag, vDft(ci, c, 4, 0, 6, nullptr));
-    dft("vokvDft", flag, vDft(ci, c, 4, VOK_Inv | VOK_Forw, 6, nullptr));
-    dft("vokvDft", both, vDft(ci, c, 4, VOK_Inv, 6, nullptr));
-    dft("vokvDft", both, vDft(ci, c, 4, VOK_Inv, 7, &sf));
-    dft("vokvDft", "VOK_AUTO_SCALE and ScaleFactor==NULL", vDft(ci, c, 4, VOK_Inv, VOK_AUTO_SCALE, nullptr));
-    dft("vokvDft", "VOK_AUTO_SCALE and ScaleFactor==NULL", vDft(ci, c, 4, VOK_Inv, 5, nullptr));
-    EXPECT_TRUE(data.untouched() && sf == 0);
-    vokcFreeTwdTbls();
-    vokSetErrStatus(VOK_StatusOk);
+    vokvGoertzInit(0.0f, &v);
+    ShortComplex r = vokvbGoertz(&v, big.data(), 8, VOK_SATURATE, &sf);
+    EXPECT_TRUE(r.re == 32767 && r.im == -32768);
+    vokvGoertzReset(&v);
+    r = vokvbGoertz(&v, big.data(), 8, VOK_AUTO_SCALE, &sf);
+    EXPECT_TRUE(r.re == 30000 && r.im == -30000 && sf == 3);
+}
+
+// The float transform rounded to nearest and saturated.
+TEST(Int16Transforms, DctRoundsTheFloatTransformAndSaturates) {
+    for (int n : {1, 2, 4, 50, 64})
+        for (int flags : {VOK_Forw, VOK_Inv}) {
+            const Shorts x = randomShorts(n, 20000, n);
+            std::vector<float> xf(x.begin(), x.end()), yf(n);
+            Shorts y(n);
+            voksDct(xf.data(), yf.data(), n, flags);
+            vokwDct(x.data(), y.data(), n, flags);
+            for (int i = 0; i < n; ++i) ASSERT_EQ(y[i], short(std::clamp(std::nearbyint(yf[i]), -32768.0f, 32767.0f))) << n << " " << i;
+        }
+    short big[2] = {30000, 30000}, neg[2] = {-30000, -30000}, out[4];
+    vokwDct(big, out, 2, VOK_Forw);  // ±42426 saturate
+    vokwDct(neg, out + 2, 2, VOK_Forw);
+    EXPECT_EQ(Shorts(out, out + 4), (Shorts{32767, 0, -32768, 0}));
 }
 
 }  // namespace
