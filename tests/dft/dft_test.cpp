@@ -1,7 +1,6 @@
-// Transforms of any length in float and double against long-double sums of
-// their definitions: the DFT (direct sums, mixed-radix passes, chirp), the
-// orthonormal DCT and Goertzel's single bin; the same bits at every kernel
-// width, the thread's caches, running out of memory, and threads.
+// Float and double transforms of any length against long-double sums of their
+// definitions (DFT by direct sums, mixed-radix passes or chirp; orthonormal DCT;
+// Goertzel's bin); the same bits at every width, caches, no memory, threads.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -22,16 +21,10 @@ namespace {
 using ffttest::LC;
 using voktest::ReportRecorder;
 
-// Values exactly representable in float.
-std::vector<LC> floatSignal(int n, unsigned seed) {
-    std::vector<LC> x;
-    for (const FloatComplex& v : voktest::randomVector<FloatComplex>(n, seed)) x.push_back(voktest::asLC(v));
-    return x;
-}
 template <class C>
-std::vector<C> records(const std::vector<LC>& x) {
-    std::vector<C> out;
-    for (const LC& v : x) out.push_back(voktest::fromLC<C>(v));
+std::vector<LC> wide(const std::vector<C>& x) {
+    std::vector<LC> out;
+    for (const C& v : x) out.push_back(voktest::asLC(v));
     return out;
 }
 template <class C>
@@ -85,13 +78,13 @@ TYPED_TEST(Dft, EveryPathAgainstTheDirectSumAtEveryWidth) {
     int used = 0;
     for (int n : lengths) {
         SCOPED_TRACE(n);
-        const std::vector<LC> x = floatSignal(n, 1000u + unsigned(n));
+        const std::vector<C> src = voktest::randomVector<C>(n, 1000u + unsigned(n));
+        const std::vector<LC> x = wide(src);
         const std::vector<LC> fwd = ffttest::directDft(x, true), raw = ffttest::directDft(x, false);
         std::vector<LC> inv = raw;
         for (LC& v : inv) v /= (long double)n;
         // The twiddles and the passes round once per stage.
         const long double bound = P::eps * (2 * std::log2((long double)n) + 4);
-        const std::vector<C> src = records<C>(x);
         std::vector<std::vector<C>> first;
         voktest::forEachWidth([&] {
             std::vector<C> inPlace = src, out(n + 1, C{-77, -77}), scaled(n), unscaled(n), back(n);
@@ -115,7 +108,7 @@ TYPED_TEST(Dft, EveryPathAgainstTheDirectSumAtEveryWidth) {
             }
             // The other modules' transform is the unscaled vokzDft, also after a float chirp of n.
             if constexpr (std::is_same_v<C, DoubleComplex>) {
-                std::vector<FloatComplex> single = records<FloatComplex>(x);
+                std::vector<FloatComplex> single = voktest::randomVector<FloatComplex>(n, 0);
                 vokcDft(single.data(), single.data(), n, VOK_Forw);
                 std::vector<C> any(n), anyInv(n);
                 ASSERT_TRUE(vok::dftAnyLength(src.data(), any.data(), n, true));
@@ -133,7 +126,7 @@ TYPED_TEST(Dft, EveryPathAgainstTheDirectSumAtEveryWidth) {
 TYPED_TEST(Dft, SwitchingLengthsGivesTheSameResults) {
     using P = TypeParam;
     using C = typename P::C;
-    const std::vector<C> a = records<C>(floatSignal(300, 1)), b = records<C>(floatSignal(457, 2));
+    const std::vector<C> a = voktest::randomVector<C>(300, 1), b = voktest::randomVector<C>(457, 2);
     std::vector<C> a1(300), a2(300), b1(457), b2(457);
     P::dft(a.data(), a1.data(), 300, VOK_Forw);
     P::dft(b.data(), b1.data(), 457, VOK_Forw);
@@ -151,8 +144,8 @@ TYPED_TEST(Dft, SwitchingLengthsGivesTheSameResults) {
     // When the plan or the chirp cannot be built the direct sum answers
     // instead: no report, the same transform within the direct sum's bound.
     for (int n : {211, 35}) {
-        const std::vector<LC> x = floatSignal(n, 9);
-        const std::vector<C> src = records<C>(x);
+        const std::vector<C> src = voktest::randomVector<C>(n, 9);
+        const std::vector<LC> x = wide(src);
         ReportRecorder rec;
         P::dft(nullptr, nullptr, n, VOK_Free);  // drops plans and chirp (and for vokcDft the slot)
         std::vector<C> out(n);
@@ -297,17 +290,15 @@ template <class State, class Sample, auto Init, auto One, auto Block, auto Reset
 struct Goertzel {
     using R = decltype(State::freq);
     static constexpr bool cx = requires(Sample s) { s.re; };
-    static Sample in(LC x) { return voktest::fromLC<Sample>(x); }
     // A random mix of single samples and blocks; the value after the last sample.
     static LC run(State* st, const std::vector<LC>& x, std::mt19937& gen) {
         LC got;
-        for (std::size_t i = 0; i < x.size();) {
-            const std::size_t len = std::min(x.size() - i, std::size_t(gen() % 9));
-            std::vector<Sample> d(std::max<std::size_t>(len, 1), in(x[i]));
-            for (std::size_t j = 0; j < len; ++j) d[j] = in(x[i + j]);
+        for (std::size_t i = 0, len = 0; i < x.size(); i += std::max<std::size_t>(len, 1)) {
+            len = std::min(x.size() - i, std::size_t(gen() % 9));
+            std::vector<Sample> d;
+            for (std::size_t j = 0; j < std::max<std::size_t>(len, 1); ++j) d.push_back(voktest::fromLC<Sample>(x[i + j]));
             const auto v = len ? Block(st, d.data(), int(len)) : One(st, d[0]);
             got = LC(v.re, v.im);
-            i += std::max<std::size_t>(len, 1);
         }
         return got;
     }
@@ -327,7 +318,7 @@ struct Goertzel {
                 const LC got = run(&st, x, gen);
                 EXPECT_NEAR(double(got.real()), double(want.real()), tolerance);
                 EXPECT_NEAR(double(got.imag()), double(want.imag()), tolerance);
-                Block(&st, std::vector<Sample>(3, in(x[0])).data(), 3);  // leftover history
+                Block(&st, std::vector<Sample>(3, voktest::fromLC<Sample>(x[0])).data(), 3);  // leftover history
                 Reset(&st);
                 EXPECT_EQ(st.freq, R(k) / R(n));
                 EXPECT_EQ(run(&st, x, split), got) << "after Reset";
