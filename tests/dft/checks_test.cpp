@@ -7,8 +7,7 @@
 #include <limits>
 
 #include "frame/context.h"
-#include "frame/test_seams.h"
-#include "voktest/reports.h"
+#include "voktest/sweep.h"
 #include "voktest/vector_calls.h"
 #include "vok.h"
 
@@ -19,14 +18,6 @@ using voktest::CheckTable;
 using voktest::Expected;
 using voktest::ReportSteps;
 using Rows = std::vector<BadArg>;
-
-void freeTables() {
-    vokcFreeTwdTbls();
-    vokzFreeTwdTbls();
-    vokvFreeTwdTbls();
-    vok::testing::failAllocationAfter(0);
-    vokSetErrStatus(VOK_StatusOk);
-}
 
 TEST(DftChecks, ChecksInOrderWriteNothing) {
     const FloatComplex src[5] = {{1, 0}, {2, 0}, {3, 0}, {4, 0}};
@@ -72,8 +63,9 @@ TEST(DftChecks, ChecksInOrderWriteNothing) {
     vokcDft(nullptr, nullptr, 5, VOK_Free);  // empties slot 1
     vok::testing::failAllocationAfter(1);
     step("vokcDft", "buff==0", [&] { vokcDft(src, dst, 5, VOK_Forw); });
+    vok::testing::failAllocationAfter(0);
     EXPECT_TRUE(out.untouched());
-    freeTables();
+    robust::releaseThreadCaches();
 }
 
 TEST(DftChecks, DctAndGoertzelChecksInOrderReturnZeroAndWriteNothing) {
@@ -146,6 +138,7 @@ TEST(DftChecks, SixteenBitFftChecksInOrderWriteNothing) {
              {bad("vokvFft", "VOK_Forw and VOK_Inv"), bad("vokvFft", "VOK_InBitRev and VOK_OutBitRev")});
     step.run([&] { vokvFft(c, 3, VOK_InBitRev | VOK_NoBitRev, 7, nullptr); },
              {bad("vokvFft", "no VOK_Forw or VOK_Inv"), bad("vokvFft", "VOK_InBitRev and VOK_NoBitRev")});
+    step("vokvFft", "VOK_OutBitRev and VOK_NoBitRev", [&] { vokvFft(c, 3, VOK_Forw | VOK_OutBitRev | VOK_NoBitRev, 0, &sf); });
     step.run([&] { vokvFft(c, 3, VOK_Inv, 7, nullptr); }, {bad("vokvFft", both), bad("vokvFft", noFactor)});
     step("vokvFft", noFactor, [&] { vokvFft(c, 3, VOK_Inv, 5, nullptr); });
     step("vokwRealFftl", "VOK_OutRCPack and VOK_OutRCPerm", [&] { vokwRealFftl(d, 3, VOK_Forw | VOK_OutRCPack | VOK_OutRCPerm, 6, &sf); });
@@ -186,7 +179,7 @@ TEST(DftChecks, SixteenBitFftChecksInOrderWriteNothing) {
     dft("vokvDft", noFactorDft, vDft(ci, c, 4, VOK_Inv, VOK_AUTO_SCALE, nullptr));
     dft("vokvDft", noFactorDft, vDft(ci, c, 4, VOK_Inv, 5, nullptr));
     EXPECT_TRUE(data.untouched() && sf == 0);
-    freeTables();
+    robust::releaseThreadCaches();
 }
 
 }  // namespace

@@ -8,10 +8,8 @@
 #include <thread>
 
 #include "frame/context.h"
-#include "frame/test_seams.h"
 #include "transform/dftany.h"
 #include "voktest/fft_reference.h"
-#include "voktest/reports.h"
 #include "voktest/sweep.h"
 #include "voktest/values.h"
 #include "voktest/widths.h"
@@ -46,13 +44,6 @@ long double relativeRms(const std::vector<C>& got, const std::vector<LC>& want) 
 }
 bool same(const auto& a, const auto& b) { return a.size() == b.size() && !std::memcmp(a.data(), b.data(), a.size() * sizeof a[0]); }
 
-// Release the thread's DFT lists so that each case starts with room for 32 lengths.
-void freeTables() {
-    vokcFreeTwdTbls();
-    vokzFreeTwdTbls();
-    vokvFreeTwdTbls();
-}
-
 template <class Complex, auto Dft, int Precision>
 struct Prec {
     using C = Complex;
@@ -65,7 +56,7 @@ class Dft : public ::testing::Test {
 protected:
     void TearDown() override {
         vok::testing::failAllocationAfter(0);
-        freeTables();
+        robust::releaseThreadCaches();
         vokSetErrStatus(VOK_StatusOk);
     }
 };
@@ -121,7 +112,7 @@ TYPED_TEST(Dft, EveryPathAgainstTheDirectSumAtEveryWidth) {
                 EXPECT_TRUE(same(any, out) && same(anyInv, unscaled));
             }
         });
-        if (++used % 30 == 0) freeTables();
+        if (++used % 30 == 0) robust::releaseThreadCaches();  // the lists hold 32 lengths
     }
 }
 
@@ -165,7 +156,7 @@ TYPED_TEST(Dft, SwitchingLengthsGivesTheSameResults) {
 
 // The list is full on the length past its capacity; a length already in it still works.
 TEST(DftTables, FullListRefusesANewLengthOnly) {
-    freeTables();
+    robust::releaseThreadCaches();
     ReportRecorder rec;
     const int capacity = vok::threadContext().tableCapacity;
     std::vector<FloatComplex> ones(capacity + 1, FloatComplex{1, 1}), res(capacity + 1);
@@ -180,7 +171,7 @@ TEST(DftTables, FullListRefusesANewLengthOnly) {
     vokcDft(ones.data(), res.data(), capacity, VOK_Forw);
     EXPECT_REPORTS(rec);
     EXPECT_FLOAT_EQ(res[0].re, float(capacity));
-    freeTables();
+    robust::releaseThreadCaches();
 }
 
 // X[k] = c_k Σ x[i] cos(π(2i+1)k/2N) forward, x[i] = Σ c_k X[k] cos(...) inverse;
