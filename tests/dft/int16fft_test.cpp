@@ -6,9 +6,8 @@
 #include <functional>
 
 #include "frame/context.h"
-#include "frame/test_seams.h"
 #include "voktest/fft_reference.h"
-#include "voktest/reports.h"
+#include "voktest/sweep.h"
 #include "voktest/values.h"
 #include "vok.h"
 
@@ -124,10 +123,8 @@ std::vector<long double> exact(const Form16& form, const Shorts& x, int n, int f
 
 TEST(Int16Transforms, EveryFormFlagAndScaleModeAgainstTheExactTransform) {
     for (const Form16& form : kForms) {
-        vokcFreeTwdTbls();  // the lists hold 32 lengths
-        vokvFreeTwdTbls();
-        const std::vector<int> lengths = form.fft ? std::vector<int>{2, 4, 8, 32, 128} : std::vector<int>{2, 3, 7, 16, 30, 45};
-        for (int n : lengths)
+        robust::releaseThreadCaches();  // the lists hold 32 lengths
+        for (int n : form.fft ? std::vector<int>{2, 4, 8, 32, 128} : std::vector<int>{2, 3, 7, 16, 30, 45})
             for (int flags : {VOK_Forw, VOK_Inv, VOK_Inv | VOK_NoScale})
                 for (int mode = 0; mode <= 4; ++mode) {
                     SCOPED_TRACE(testing::Message() << form.name << " n " << n << " flags " << flags << " mode " << mode);
@@ -232,40 +229,40 @@ TEST(Int16Transforms, InitFreeAndTheWorkBuffer) {
 TEST(Int16Transforms, PackedProductsRealValuesExactlyAndPairsAsComplexProducts) {
     for (int order : {0, 1, 2, 4})
         for (int mode = 0; mode <= 4; ++mode)
-            for (int perm = 0; perm < 2; ++perm)
-                for (int three = 0; three < 2; ++three) {
-                    SCOPED_TRACE(testing::Message() << order << " " << mode << " " << perm << " " << three);
-                    const int n = 1 << order, factor = mode == 2 ? (order % 2 ? 1 : 13) : mode == 3 ? (order % 2 ? -2 : 15) : 0;
-                    const Shorts a = randomShorts(n, 30000, 3u + order), b = randomShorts(n, 30000, 7u + mode);
-                    Shorts dst = three ? Shorts(n + 1, 0) : b;
-                    int sf = factor, pairSf = factor, realSf = 0;
-                    ReportRecorder rec;
-                    if (three) (perm ? vokwMpyRCPerm3 : vokwMpyRCPack3)(a.data(), b.data(), dst.data(), order, mode, &sf);
-                    else (perm ? vokwMpyRCPerm2 : vokwMpyRCPack2)(a.data(), dst.data(), order, mode, &sf);
-                    EXPECT_REPORTS(rec);
-                    EXPECT_TRUE(!three || dst[n] == 0);
-                    const int second = perm ? 1 : n - 1, start = perm ? 2 : 1, pairs = order >= 2 ? n / 2 - 1 : 0;
-                    std::vector<ShortComplex> want(std::max(pairs, 1));
-                    if (pairs > 0)
-                        vokvbMpy3(reinterpret_cast<const ShortComplex*>(a.data() + start),
-                                  reinterpret_cast<const ShortComplex*>(b.data() + start), want.data(), pairs, mode, &pairSf);
-                    const long long p0 = (long long)a[0] * b[0], p1 = (long long)a[second] * b[second];
-                    auto fits = [&](long long p) { return (p >> realSf) >= -32768 && (p >> realSf) <= 32767; };
-                    while (!fits(p0) || (order >= 1 && !fits(p1))) ++realSf;
-                    const int common = pairs > 0 ? std::max(realSf, pairSf) : realSf;
-                    const int shift = mode == 4 ? common - pairSf : 0;
-                    if (mode == 4) EXPECT_EQ(sf, common);
-                    auto real = [&](long long p) -> long long {
-                        if (mode == 4 || mode == 0) return short(mode ? p >> common : p);
-                        p = factor > 0 && mode >= 2 ? (p + 1) >> factor : factor < 0 ? p * (1LL << -factor) : p;
-                        return mode == 2 ? short(p) : std::clamp(p, -32768LL, 32767LL);
-                    };
-                    EXPECT_EQ(dst[0], real(p0));
-                    if (order >= 1) EXPECT_EQ(dst[second], real(p1));
-                    for (int i = 0; i < pairs; ++i)
-                        EXPECT_TRUE(dst[start + 2 * i] == short(want[i].re >> shift) &&
-                                    dst[start + 2 * i + 1] == short(want[i].im >> shift)) << i;
-                }
+            for (int form = 0; form < 4; ++form) {
+                const bool perm = form & 1, three = form & 2;
+                SCOPED_TRACE(testing::Message() << order << " " << mode << " " << perm << " " << three);
+                const int n = 1 << order, factor = mode == 2 ? (order % 2 ? 1 : 13) : mode == 3 ? (order % 2 ? -2 : 15) : 0;
+                const Shorts a = randomShorts(n, 30000, 3u + order), b = randomShorts(n, 30000, 7u + mode);
+                Shorts dst = three ? Shorts(n + 1, 0) : b;
+                int sf = factor, pairSf = factor, realSf = 0;
+                ReportRecorder rec;
+                if (three) (perm ? vokwMpyRCPerm3 : vokwMpyRCPack3)(a.data(), b.data(), dst.data(), order, mode, &sf);
+                else (perm ? vokwMpyRCPerm2 : vokwMpyRCPack2)(a.data(), dst.data(), order, mode, &sf);
+                EXPECT_REPORTS(rec);
+                EXPECT_TRUE(!three || dst[n] == 0);
+                const int second = perm ? 1 : n - 1, start = perm ? 2 : 1, pairs = order >= 2 ? n / 2 - 1 : 0;
+                std::vector<ShortComplex> want(std::max(pairs, 1));
+                if (pairs > 0)
+                    vokvbMpy3(reinterpret_cast<const ShortComplex*>(a.data() + start),
+                              reinterpret_cast<const ShortComplex*>(b.data() + start), want.data(), pairs, mode, &pairSf);
+                const long long p0 = (long long)a[0] * b[0], p1 = (long long)a[second] * b[second];
+                auto fits = [&](long long p) { return (p >> realSf) >= -32768 && (p >> realSf) <= 32767; };
+                while (!fits(p0) || (order >= 1 && !fits(p1))) ++realSf;
+                const int common = pairs > 0 ? std::max(realSf, pairSf) : realSf;
+                const int shift = mode == 4 ? common - pairSf : 0;
+                if (mode == 4) EXPECT_EQ(sf, common);
+                auto real = [&](long long p) -> long long {
+                    if (mode == 4 || mode == 0) return short(mode ? p >> common : p);
+                    p = factor > 0 && mode >= 2 ? (p + 1) >> factor : factor < 0 ? p * (1LL << -factor) : p;
+                    return mode == 2 ? short(p) : std::clamp(p, -32768LL, 32767LL);
+                };
+                EXPECT_EQ(dst[0], real(p0));
+                if (order >= 1) EXPECT_EQ(dst[second], real(p1));
+                for (int i = 0; i < pairs; ++i)
+                    EXPECT_TRUE(dst[start + 2 * i] == short(want[i].re >> shift) &&
+                                dst[start + 2 * i + 1] == short(want[i].im >> shift)) << i;
+            }
     // Small reals, large pairs: the reals are shifted to the pairs' factor.
     short a[8] = {2, 3, 30000, 30000, 30000, -30000, 30000, 30000};
     short d[8] = {5, 7, 30000, 30000, 30000, 30000, -30000, 30000};
@@ -285,8 +282,7 @@ TEST(Int16Transforms, PackedProductsRealValuesExactlyAndPairsAsComplexProducts) 
 // (truncated; saturated, scaled by the given factor, or by the fewest halvings
 // that fit); w runs samples then a block, v a block then samples.
 TEST(Int16Transforms, GoertzelIsTheFloatRecurrenceBroughtBackByTheScaleMode) {
-    Shorts x(74);
-    for (int i = 0; i < 74; ++i) x[i] = short(i * 811 % 2000 - 1000);
+    const Shorts x = randomShorts(74, 1000, 74);
     const std::vector<float> xf(x.begin(), x.end());
     const auto* xv = reinterpret_cast<const ShortComplex*>(x.data());
     VokSGoertzState w, v, f, c;
