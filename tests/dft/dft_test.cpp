@@ -176,10 +176,11 @@ TEST(DftTables, FullListRefusesANewLengthOnly) {
 
 // X[k] = c_k Σ x[i] cos(π(2i+1)k/2N) forward, x[i] = Σ c_k X[k] cos(...) inverse;
 // the cosine repeats with period 4N in (2i+1)k.
-std::vector<long double> referenceDct(const std::vector<double>& x, bool forward) {
+std::vector<LC> referenceDct(const std::vector<double>& x, bool forward) {
     const int n = int(x.size());
     const long double c0 = 1.0L / std::sqrt((long double)n), c = std::sqrt(2.0L / n);
-    std::vector<long double> out(n), cosines(4 * n);
+    std::vector<LC> out(n);
+    std::vector<long double> cosines(4 * n);
     for (int m = 0; m < 4 * n; ++m) cosines[m] = std::cos(std::numbers::pi_v<long double> * m / (2.0L * n));
     for (int a = 0; a < n; ++a)
         for (int b = 0; b < n; ++b) {
@@ -188,17 +189,6 @@ std::vector<long double> referenceDct(const std::vector<double>& x, bool forward
         }
     return out;
 }
-// Largest error relative to the rms, which an orthonormal transform keeps.
-template <class T>
-double relativeError(const std::vector<T>& got, const std::vector<long double>& want) {
-    long double energy = 0, worst = 0;
-    for (size_t i = 0; i < want.size(); ++i) {
-        energy += want[i] * want[i];
-        worst = std::max(worst, std::fabs((long double)got[i] - want[i]));
-    }
-    return double(worst / std::sqrt(energy / want.size() + 1e-300L));
-}
-constexpr int kForw = 1, kInv = 2, kFree = 8;
 
 // Direct lengths, the fast powers of two, and lengths alternating between the
 // two paths so that each call rebuilds the tables of the other.
@@ -207,26 +197,27 @@ TEST(Dct, MatchesTheDefinitionInBothPrecisionsAndDirections) {
         SCOPED_TRACE(n);
         const auto x = voktest::randomVector<double>(n, unsigned(n));
         for (bool forward : {true, false}) {
-            const auto want = n <= 4800 ? referenceDct(x, forward) : std::vector<long double>();
+            const auto want = n <= 4800 ? referenceDct(x, forward) : std::vector<LC>();
             std::vector<double> first;
             voktest::forEachWidth([&] {
                 std::vector<double> d(n), inPlace = x;
-                vokdDct(x.data(), d.data(), n, forward ? kForw : kInv);
+                vokdDct(x.data(), d.data(), n, forward ? VOK_Forw : VOK_Inv);
                 // The source may be the destination; only the two direction bits matter.
-                vokdDct(inPlace.data(), inPlace.data(), n, forward ? kForw | kFree : kInv | 16);
+                vokdDct(inPlace.data(), inPlace.data(), n, forward ? VOK_Forw | VOK_Free : VOK_Inv | 16);
                 EXPECT_EQ(inPlace, d);
                 if (first.empty()) first = d;
                 EXPECT_EQ(d, first);
                 if (want.empty()) return;
-                EXPECT_LT(relativeError(d, want), 2e-14 * std::log2(n + 1.0) + 1e-15);
+                // Largest error relative to the rms, which an orthonormal transform keeps.
+                EXPECT_LT(ffttest::relativeError(wide(d), want), 2e-14 * std::log2(n + 1.0) + 1e-15);
                 std::vector<float> xs(x.begin(), x.end()), s(n);
-                voksDct(xs.data(), s.data(), n, forward ? kForw : kInv);
-                EXPECT_LT(relativeError(s, want), 1e-6);
+                voksDct(xs.data(), s.data(), n, forward ? VOK_Forw : VOK_Inv);
+                EXPECT_LT(ffttest::relativeError(wide(s), want), 1e-6);
             });
         }
         std::vector<double> spectrum(n), back(n);
-        vokdDct(x.data(), spectrum.data(), n, kForw);
-        vokdDct(spectrum.data(), back.data(), n, kInv);
+        vokdDct(x.data(), spectrum.data(), n, VOK_Forw);
+        vokdDct(spectrum.data(), back.data(), n, VOK_Inv);
         for (int i = 0; i < n; ++i) ASSERT_NEAR(back[i], x[i], 1e-14) << i;
     }
 }
@@ -237,10 +228,10 @@ TEST(Dct, AllocationFailuresAreReportedAndWriteNothing) {
         const std::vector<double> x(n, 1.0);
         voktest::Sentinel out(0);
         const auto prepare = [&] {
-            vokdDct(nullptr, nullptr, 0, kFree);
+            vokdDct(nullptr, nullptr, 0, VOK_Free);
             out = voktest::Sentinel(n * sizeof(double));
         };
-        const auto call = [&] { vokdDct(x.data(), out.as<double>(), n, kForw); };
+        const auto call = [&] { vokdDct(x.data(), out.as<double>(), n, VOK_Forw); };
         const auto check = [&] { return robust::Observed{out.untouched(), std::fabs(out.as<double>()[0] - std::sqrt(n)) < 1e-13}; };
         const robust::Reports noMemory = {{VOK_StatusNoMemory, "vokdDct", "\nMemory allocation problem\n", "vokdct"}};
         robust::sweep("vokdDct of " + std::to_string(n), {prepare, call, check}, {noMemory}, {.want = "failed>=2"});
@@ -258,10 +249,10 @@ TEST(Dct, ThreadsOfDifferentLengthsDoNotDisturbEachOther) {
                 const int n = lengths[round % 2];
                 const auto x = voktest::randomVector<double>(n, unsigned(t * 100 + round));
                 std::vector<double> y(n), back(n);
-                vokdDct(x.data(), y.data(), n, kForw);
-                vokdDct(y.data(), back.data(), n, kInv);
+                vokdDct(x.data(), y.data(), n, VOK_Forw);
+                vokdDct(y.data(), back.data(), n, VOK_Inv);
                 for (int i = 0; i < n; ++i) failures[t] += std::fabs(back[i] - x[i]) > 1e-12;
-                if (round % 10 == 9) vokdDct(nullptr, nullptr, 0, kFree);
+                if (round % 10 == 9) vokdDct(nullptr, nullptr, 0, VOK_Free);
             }
         });
     for (auto& th : threads) th.join();
