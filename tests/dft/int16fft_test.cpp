@@ -232,7 +232,7 @@ TEST(Int16Transforms, PackedProductsRealValuesExactlyAndPairsAsComplexProducts) 
             for (int form = 0; form < 4; ++form) {
                 const bool perm = form & 1, three = form & 2;
                 SCOPED_TRACE(testing::Message() << order << " " << mode << " " << perm << " " << three);
-                const int n = 1 << order, factor = mode == 2 ? (order % 2 ? 1 : 13) : mode == 3 ? (order % 2 ? -2 : 15) : 0;
+                const int n = 1 << order, factor = mode == 2 ? (order % 2 ? 1 : 13 * (order > 0)) : mode == 3 ? (order % 2 ? -2 : 15) : 0;
                 const Shorts a = randomShorts(n, 30000, 3u + order), b = randomShorts(n, 30000, 7u + mode);
                 Shorts dst = three ? Shorts(n + 1, 0) : b;
                 int sf = factor, pairSf = factor, realSf = 0;
@@ -276,6 +276,11 @@ TEST(Int16Transforms, PackedProductsRealValuesExactlyAndPairsAsComplexProducts) 
     vokwMpyRCPack3(x, y, out, 2, VOK_AUTO_SCALE, &sf);
     EXPECT_EQ(sf, 16);
     EXPECT_EQ(Shorts(out, out + 4), (Shorts{16384, -1, 0, short((32767LL * 32767) >> 16)}));
+    // The same in the other layout, where the pairs end the array: nothing past it.
+    const short xp[4] = {-32768, 32767, 1, 2}, yp[4] = {-32768, 32767, 1, 3};
+    short outp[5] = {0, 0, 0, 0, 77};
+    vokwMpyRCPerm3(xp, yp, outp, 2, VOK_AUTO_SCALE, &sf);
+    EXPECT_EQ(Shorts(outp, outp + 5), (Shorts{16384, short((32767LL * 32767) >> 16), -1, 0, 77}));
 }
 
 // The 16-bit value is the float kind's value brought to 16 bits by the mode
