@@ -1,83 +1,66 @@
-// DFT of any length in both precisions against a long-double direct sum:
-// every length 1 ... 70, primes, mixed factorisations and chirp lengths,
-// forward in and out of place, scaled and unscaled inverse, round trips, the
-// same bits at every kernel width; the thread's caches of plans and chirp,
-// the direct sum when memory is short, and every failure.
+// Float and double transforms of any length against long-double sums of their
+// definitions (DFT by direct sums, mixed-radix passes or chirp; orthonormal DCT;
+// Goertzel's bin); the same bits at every width, caches, no memory, threads.
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <vector>
+#include <numbers>
+#include <thread>
 
 #include "frame/context.h"
-#include "frame/test_seams.h"
-#include "voktest/fft_reference.h"
-#include "voktest/report_steps.h"
-#include "voktest/reports.h"
-#include "voktest/widths.h"
 #include "transform/dftany.h"
+#include "voktest/fft_reference.h"
+#include "voktest/sweep.h"
+#include "voktest/values.h"
+#include "voktest/widths.h"
 #include "vok.h"
 
 namespace {
 
 using ffttest::LC;
 using voktest::ReportRecorder;
-using voktest::Sentinel;
 
-// Values exactly representable in float.
-std::vector<LC> randomSignal(int n, unsigned seed) {
-    std::vector<LC> x = ffttest::randomComplex(n, seed);
-    for (LC& v : x) v = LC(float(v.real()), float(v.imag()));
-    return x;
+// Every length 1 ... 70, then the longer ones.
+std::vector<int> lengthsAnd(std::initializer_list<int> longer) {
+    std::vector<int> all;
+    for (int n = 1; n <= 70; ++n) all.push_back(n);
+    all.insert(all.end(), longer);
+    return all;
 }
-
 template <class C>
-std::vector<C> toRecords(const std::vector<LC>& x) {
-    std::vector<C> out(x.size());
-    for (std::size_t i = 0; i < x.size(); ++i) out[i] = {decltype(C::re)(x[i].real()), decltype(C::re)(x[i].imag())};
+std::vector<LC> wide(const std::vector<C>& x) {
+    std::vector<LC> out;
+    for (const C& v : x) out.push_back(voktest::asLC(v));
     return out;
 }
-
-// Relative RMS error of got against want.
 template <class C>
 long double relativeRms(const std::vector<C>& got, const std::vector<LC>& want) {
     long double err = 0, ref = 0;
     for (std::size_t i = 0; i < want.size(); ++i) {
-        err += std::norm(LC(got[i].re, got[i].im) - want[i]);
+        err += std::norm(voktest::asLC(got[i]) - want[i]);
         ref += std::norm(want[i]);
     }
     return std::sqrt(err / ref);
 }
+bool same(const auto& a, const auto& b) { return a.size() == b.size() && !std::memcmp(a.data(), b.data(), a.size() * sizeof a[0]); }
 
-struct Single {
-    using C = FloatComplex;
-    static constexpr auto dft = vokcDft;
-    static constexpr long double eps = 6e-8L;
-    static constexpr int precision = vok::kSingle;
+template <class Complex, auto Dft, int Precision>
+struct Prec {
+    using C = Complex;
+    static constexpr auto dft = Dft;
+    static constexpr long double eps = Precision == vok::kSingle ? 6e-8L : 1.2e-16L;
+    static constexpr int precision = Precision;
 };
-struct Double {
-    using C = DoubleComplex;
-    static constexpr auto dft = vokzDft;
-    static constexpr long double eps = 1.2e-16L;
-    static constexpr int precision = vok::kDouble;
-};
-
-// Release the thread's DFT lists so that each case starts with room for 32 lengths.
-void freeTables() {
-    vokcFreeTwdTbls();
-    vokzFreeTwdTbls();
-    vokvFreeTwdTbls();
-}
-
 template <class P>
 class Dft : public ::testing::Test {
 protected:
     void TearDown() override {
         vok::testing::failAllocationAfter(0);
-        freeTables();
+        robust::releaseThreadCaches();
         vokSetErrStatus(VOK_StatusOk);
     }
 };
-using Precisions = ::testing::Types<Single, Double>;
+using Precisions = ::testing::Types<Prec<FloatComplex, vokcDft, vok::kSingle>, Prec<DoubleComplex, vokzDft, vok::kDouble>>;
 TYPED_TEST_SUITE(Dft, Precisions);
 
 // Short lengths run the direct sums, lengths of small prime factors mixed-radix
@@ -86,21 +69,18 @@ TYPED_TEST_SUITE(Dft, Precisions);
 TYPED_TEST(Dft, EveryPathAgainstTheDirectSumAtEveryWidth) {
     using P = TypeParam;
     using C = typename P::C;
-    std::vector<int> lengths;
-    for (int n = 1; n <= 70; ++n) lengths.push_back(n);
-    for (int n : {71, 80, 96, 97, 100, 118, 120, 144, 160, 200, 121, 127, 169, 180, 199, 210, 251, 343, 509, 1000, 1021, 1024, 1536, 2310,
-                  2999, 4096, 4800, 8191})
-        if (!voktest::kEmulated || n <= 1536) lengths.push_back(n);
     int used = 0;
-    for (int n : lengths) {
+    for (int n : lengthsAnd({71, 80, 96, 97, 100, 118, 120, 144, 160, 200, 121, 127, 169, 180, 199, 210, 251, 343, 509, 1000, 1021,
+                             1024, 1536, 2310, 2999, 4096, 4800, 8191})) {
+        if (voktest::kEmulated && n > 1536) continue;
         SCOPED_TRACE(n);
-        const std::vector<LC> x = randomSignal(n, 1000u + unsigned(n));
+        const std::vector<C> src = voktest::randomVector<C>(n, 1000u + unsigned(n));
+        const std::vector<LC> x = wide(src);
         const std::vector<LC> fwd = ffttest::directDft(x, true), raw = ffttest::directDft(x, false);
         std::vector<LC> inv = raw;
         for (LC& v : inv) v /= (long double)n;
         // The twiddles and the passes round once per stage.
         const long double bound = P::eps * (2 * std::log2((long double)n) + 4);
-        const std::vector<C> src = toRecords<C>(x);
         std::vector<std::vector<C>> first;
         voktest::forEachWidth([&] {
             std::vector<C> inPlace = src, out(n + 1, C{-77, -77}), scaled(n), unscaled(n), back(n);
@@ -113,27 +93,29 @@ TYPED_TEST(Dft, EveryPathAgainstTheDirectSumAtEveryWidth) {
             EXPECT_TRUE(out[n].re == -77 && out[n].im == -77);
             out.pop_back();
             EXPECT_LE(relativeRms(out, fwd), bound);
-            EXPECT_EQ(std::memcmp(out.data(), inPlace.data(), n * sizeof(C)), 0);
+            EXPECT_TRUE(same(out, inPlace));
             EXPECT_LE(relativeRms(scaled, inv), bound);
             EXPECT_LE(relativeRms(unscaled, raw), bound);
             EXPECT_LE(relativeRms(back, x), 2 * bound);
             const std::vector<C>* results[] = {&out, &scaled, &unscaled};
             for (std::size_t i = 0; i < 3; ++i) {
                 if (first.size() == i) first.push_back(*results[i]);
-                EXPECT_EQ(std::memcmp(results[i]->data(), first[i].data(), n * sizeof(C)), 0) << i;
+                EXPECT_TRUE(same(*results[i], first[i])) << i;
             }
-            // The other modules' transform is the unscaled vokzDft, also after a float chirp of n.
+            // The other modules' transform is the unscaled vokzDft, also after a float chirp of n
+            // (which must not take the double one).
             if constexpr (std::is_same_v<C, DoubleComplex>) {
-                std::vector<FloatComplex> single = toRecords<FloatComplex>(x);
+                std::vector<FloatComplex> single = voktest::randomVector<FloatComplex>(n, 0);
+                const std::vector<LC> singleWant = ffttest::directDft(wide(single), true);
                 vokcDft(single.data(), single.data(), n, VOK_Forw);
+                EXPECT_LE(relativeRms(single, singleWant), 6e-8L * (2 * std::log2((long double)n) + 4));
                 std::vector<C> any(n), anyInv(n);
                 ASSERT_TRUE(vok::dftAnyLength(src.data(), any.data(), n, true));
                 ASSERT_TRUE(vok::dftAnyLength(src.data(), anyInv.data(), n, false));
-                EXPECT_TRUE(!std::memcmp(any.data(), out.data(), n * sizeof(C)) &&
-                            !std::memcmp(anyInv.data(), unscaled.data(), n * sizeof(C)));
+                EXPECT_TRUE(same(any, out) && same(anyInv, unscaled));
             }
         });
-        if (++used % 30 == 0) freeTables();
+        if (++used % 30 == 0) robust::releaseThreadCaches();  // the lists hold 32 lengths
     }
 }
 
@@ -143,7 +125,7 @@ TYPED_TEST(Dft, EveryPathAgainstTheDirectSumAtEveryWidth) {
 TYPED_TEST(Dft, SwitchingLengthsGivesTheSameResults) {
     using P = TypeParam;
     using C = typename P::C;
-    const std::vector<C> a = toRecords<C>(randomSignal(300, 1)), b = toRecords<C>(randomSignal(457, 2));
+    const std::vector<C> a = voktest::randomVector<C>(300, 1), b = voktest::randomVector<C>(457, 2);
     std::vector<C> a1(300), a2(300), b1(457), b2(457);
     P::dft(a.data(), a1.data(), 300, VOK_Forw);
     P::dft(b.data(), b1.data(), 457, VOK_Forw);
@@ -152,8 +134,7 @@ TYPED_TEST(Dft, SwitchingLengthsGivesTheSameResults) {
     P::dft(b.data(), b2.data(), 457, VOK_Inv);
     P::dft(b.data(), b2.data(), 457, VOK_Forw);
     vok::testing::failAllocationAfter(0);
-    EXPECT_EQ(std::memcmp(a1.data(), a2.data(), 300 * sizeof(C)), 0);
-    EXPECT_EQ(std::memcmp(b1.data(), b2.data(), 457 * sizeof(C)), 0);
+    EXPECT_TRUE(same(a1, a2) && same(b1, b2));
     const vok::TransformCaches& caches = vok::threadContext().tables;
     const void* const& plan = caches.dftPlans[P::precision].plans[0];
     EXPECT_TRUE(caches.chirp.block != nullptr && plan != nullptr);
@@ -162,8 +143,8 @@ TYPED_TEST(Dft, SwitchingLengthsGivesTheSameResults) {
     // When the plan or the chirp cannot be built the direct sum answers
     // instead: no report, the same transform within the direct sum's bound.
     for (int n : {211, 35}) {
-        const std::vector<LC> x = randomSignal(n, 9);
-        const std::vector<C> src = toRecords<C>(x);
+        const std::vector<C> src = voktest::randomVector<C>(n, 9);
+        const std::vector<LC> x = wide(src);
         ReportRecorder rec;
         P::dft(nullptr, nullptr, n, VOK_Free);  // drops plans and chirp (and for vokcDft the slot)
         std::vector<C> out(n);
@@ -176,56 +157,15 @@ TYPED_TEST(Dft, SwitchingLengthsGivesTheSameResults) {
     }
 }
 
-TEST(DftFailures, ChecksInOrderWriteNothing) {
-    const FloatComplex src[5] = {{1, 0}, {2, 0}, {3, 0}, {4, 0}};
-    const DoubleComplex zsrc[3] = {{1, 0}, {2, 0}, {3, 0}};
-    Sentinel out(5 * sizeof(DoubleComplex));
-    FloatComplex* dst = out.as<FloatComplex>();
-    DoubleComplex* zdst = out.as<DoubleComplex>();
-    const char* kFlag = "VOK_Forw or VOK_Inv must be as a flag";
-    auto length = [](const char* table, const char* dft) {
-        return std::vector<voktest::Expected>{{VOK_StatusBadArg, table, "length<=0", "voktwd"},
-                                              {VOK_StatusBadArg, dft, "length<=0", "vokdft"}};
-    };
-    voktest::ReportSteps step("vokdft");
-    step.run([&] { vokcDft(src, dst, 0, VOK_Forw); }, length("vokcGetDftTwdTbl", "vokcDft"));
-    step.run([&] { vokcDft(src, dst, -3, 0); }, length("vokcGetDftTwdTbl", "vokcDft"));  // length before flags
-    step("vokcDft", "src==0", [&] { vokcDft(nullptr, dst, 4, 0); });
-    step("vokcDft", "dst==0", [&] { vokcDft(src, nullptr, 4, 0); });
-    step("vokcDft", kFlag, [&] { vokcDft(src, dst, 4, 0); });
-    step("vokcDft", kFlag, [&] { vokcDft(src, dst, 4, VOK_Forw | VOK_Inv); });
-    // Init and Free come before the pointer checks and write nothing.
-    step.run([&] { vokcDft(nullptr, nullptr, 4, VOK_Init), vokcDft(nullptr, dst, 4, VOK_Free); }, {});
-    EXPECT_EQ(vok::threadContext().tables.work[1].buffer, nullptr);
-    // With a failure still standing the table lookup returns nothing.
-    step("vokcDft", "TwdTbl==0", [&] { vokSetErrStatus(VOK_StatusBadArg), vokcDft(src, dst, 4, VOK_Forw); });
-    step.run([&] { vokzDft(zsrc, zdst, 0, VOK_Forw); }, length("vokzGetDftTwdTbl", "vokzDft"));
-    step.run([&] { vokzDft(nullptr, nullptr, 3, VOK_Init), vokzDft(nullptr, nullptr, 3, VOK_Free); }, {});
-    step("vokzDft", "src==0", [&] { vokzDft(nullptr, zdst, 3, VOK_Forw); });
-    step("vokzDft", "dst==0", [&] { vokzDft(zsrc, nullptr, 3, VOK_Forw); });
-    step("vokzDft", kFlag, [&] { vokzDft(zsrc, zdst, 3, VOK_NoScale); });
-    // The scratch copy cannot be had: the call reports and leaves dst alone.
-    vokSetErrStatus(VOK_StatusOk);
-    ASSERT_NE(vokzGetDftTwdTbl(3), nullptr);
-    voktest::ReportSteps noMemory("vokdft", VOK_StatusNoMemory);
-    vok::testing::failAllocationsAfter(1, 2);  // the plan, then the direct sum's copy
-    noMemory("vokzDft", "NULL Pointer", [&] { vokzDft(zsrc, zdst, 3, VOK_Forw); });
-    // The work buffer cannot be had.
-    vokSetErrStatus(VOK_StatusOk);
-    ASSERT_NE(vokcGetDftTwdTbl(5), nullptr);
-    vokcDft(nullptr, nullptr, 5, VOK_Free);  // empties slot 1
-    vok::testing::failAllocationAfter(1);
-    step("vokcDft", "buff==0", [&] { vokcDft(src, dst, 5, VOK_Forw); });
-    vok::testing::failAllocationAfter(0);
-    EXPECT_TRUE(out.untouched());
-    freeTables();
-    // The list is full on the length past its capacity; a length already in it still works.
+// The list is full on the length past its capacity; a length already in it still works.
+TEST(DftTables, FullListRefusesANewLengthOnly) {
+    robust::releaseThreadCaches();
     ReportRecorder rec;
     const int capacity = vok::threadContext().tableCapacity;
     std::vector<FloatComplex> ones(capacity + 1, FloatComplex{1, 1}), res(capacity + 1);
     for (int n = 1; n <= capacity; ++n) vokcDft(ones.data(), res.data(), n, VOK_Forw);
     EXPECT_REPORTS(rec);
-    Sentinel full((capacity + 1) * sizeof(FloatComplex));
+    voktest::Sentinel full((capacity + 1) * sizeof(FloatComplex));
     vokcDft(ones.data(), full.as<FloatComplex>(), capacity + 1, VOK_Forw);
     EXPECT_REPORTS(rec, {VOK_StatusNoMemory, "vokcGetDftTwdTbl", "Full Table", "voktwd"},
                    {VOK_StatusBadArg, "vokcDft", "TwdTbl==0", "vokdft"});
@@ -234,6 +174,148 @@ TEST(DftFailures, ChecksInOrderWriteNothing) {
     vokcDft(ones.data(), res.data(), capacity, VOK_Forw);
     EXPECT_REPORTS(rec);
     EXPECT_FLOAT_EQ(res[0].re, float(capacity));
+    robust::releaseThreadCaches();
+}
+
+// X[k] = c_k Σ x[i] cos(π(2i+1)k/2N) forward, x[i] = Σ c_k X[k] cos(...) inverse;
+// the cosine repeats with period 4N in (2i+1)k.
+std::vector<LC> referenceDct(const std::vector<double>& x, bool forward) {
+    const int n = int(x.size());
+    const long double c0 = 1.0L / std::sqrt((long double)n), c = std::sqrt(2.0L / n);
+    std::vector<LC> out(n);
+    std::vector<long double> cosines(4 * n);
+    for (int m = 0; m < 4 * n; ++m) cosines[m] = std::cos(std::numbers::pi_v<long double> * m / (2.0L * n));
+    for (int a = 0; a < n; ++a)
+        for (int b = 0; b < n; ++b) {
+            const int k = forward ? a : b, i = forward ? b : a;
+            out[a] += x[b] * (k == 0 ? c0 : c * cosines[(long long)(2 * i + 1) * k % (4 * n)]);
+        }
+    return out;
+}
+
+// Direct lengths, the fast powers of two, and lengths alternating between the
+// two paths so that each call rebuilds the tables of the other.
+TEST(Dct, MatchesTheDefinitionInBothPrecisionsAndDirections) {
+    for (int n : lengthsAnd({128, 256, 512, 1024, 2048, 4096, 97, 100, 210, 1000, 1021, 4800, 1 << 16, 6, 32, 16, 64, 7})) {
+        SCOPED_TRACE(n);
+        const auto x = voktest::randomVector<double>(n, unsigned(n));
+        for (bool forward : {true, false}) {
+            const auto want = n <= 4800 ? referenceDct(x, forward) : std::vector<LC>();
+            std::vector<double> first;
+            voktest::forEachWidth([&] {
+                std::vector<double> d(n), inPlace = x;
+                vokdDct(x.data(), d.data(), n, forward ? VOK_Forw : VOK_Inv);
+                // The source may be the destination; only the two direction bits matter.
+                vokdDct(inPlace.data(), inPlace.data(), n, forward ? VOK_Forw | VOK_Free : VOK_Inv | 16);
+                EXPECT_EQ(inPlace, d);
+                if (first.empty()) first = d;
+                EXPECT_EQ(d, first);
+                if (want.empty()) return;
+                // Largest error relative to the rms, which an orthonormal transform keeps.
+                EXPECT_LT(ffttest::relativeError(wide(d), want), 2e-14 * std::log2(n + 1.0) + 1e-15);
+                std::vector<float> xs(x.begin(), x.end()), s(n);
+                voksDct(xs.data(), s.data(), n, forward ? VOK_Forw : VOK_Inv);
+                EXPECT_LT(ffttest::relativeError(wide(s), want), 1e-6);
+            });
+        }
+        std::vector<double> spectrum(n), back(n);
+        vokdDct(x.data(), spectrum.data(), n, VOK_Forw);
+        vokdDct(spectrum.data(), back.data(), n, VOK_Inv);
+        for (int i = 0; i < n; ++i) ASSERT_NEAR(back[i], x[i], 1e-14) << i;
+    }
+}
+
+// The work copy, then each table: every allocation fails in turn, reported with nothing written.
+TEST(Dct, AllocationFailuresAreReportedAndWriteNothing) {
+    for (int n : {12, 15, 64}) {
+        const std::vector<double> x(n, 1.0);
+        voktest::Sentinel out(0);
+        const auto prepare = [&] {
+            vokdDct(nullptr, nullptr, 0, VOK_Free);
+            out = voktest::Sentinel(n * sizeof(double));
+        };
+        const auto call = [&] { vokdDct(x.data(), out.as<double>(), n, VOK_Forw); };
+        const auto check = [&] { return robust::Observed{out.untouched(), std::fabs(out.as<double>()[0] - std::sqrt(n)) < 1e-13}; };
+        const robust::Reports noMemory = {{VOK_StatusNoMemory, "vokdDct", "\nMemory allocation problem\n", "vokdct"}};
+        robust::sweep("vokdDct of " + std::to_string(n), {prepare, call, check}, {noMemory}, {.want = "failed>=2"});
+    }
+}
+
+// Threads of different lengths (fast and direct) and releases do not disturb each other.
+TEST(Dct, ThreadsOfDifferentLengthsDoNotDisturbEachOther) {
+    std::vector<int> failures(8, 0);
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 8; ++t)
+        threads.emplace_back([t, &failures] {
+            const int lengths[2] = {t % 2 ? 6 + t : 8 << t, t % 2 ? 64 << (t % 3) : 5 + 2 * t};
+            for (int round = 0; round < 40; ++round) {
+                const int n = lengths[round % 2];
+                const auto x = voktest::randomVector<double>(n, unsigned(t * 100 + round));
+                std::vector<double> y(n), back(n);
+                vokdDct(x.data(), y.data(), n, VOK_Forw);
+                vokdDct(y.data(), back.data(), n, VOK_Inv);
+                for (int i = 0; i < n; ++i) failures[t] += std::fabs(back[i] - x[i]) > 1e-12;
+                if (round % 10 == 9) vokdDct(nullptr, nullptr, 0, VOK_Free);
+            }
+        });
+    for (auto& th : threads) th.join();
+    EXPECT_EQ(failures, std::vector<int>(8, 0));
+}
+
+// After N samples at freq k/N every kind gives the DFT bin, whatever the split
+// into single samples and blocks; Reset restarts from the same frequency.
+template <class State, class Sample, auto Init, auto One, auto Block, auto Reset>
+struct Goertzel {
+    using R = decltype(State::freq);
+    static constexpr bool cx = requires(Sample s) { s.re; };
+    // A random mix of single samples and blocks; the value after the last sample.
+    static LC run(State* st, const std::vector<LC>& x, std::mt19937& gen) {
+        LC got;
+        for (std::size_t i = 0, len = 0; i < x.size(); i += std::max<std::size_t>(len, 1)) {
+            len = std::min(x.size() - i, std::size_t(gen() % 9));
+            std::vector<Sample> d;
+            for (std::size_t j = 0; j < std::max<std::size_t>(len, 1); ++j) d.push_back(voktest::fromLC<Sample>(x[i + j]));
+            const auto v = len ? Block(st, d.data(), int(len)) : One(st, d[0]);
+            got = LC(v.re, v.im);
+        }
+        return got;
+    }
+    static void check() {
+        std::mt19937 gen(3);
+        for (int n : {1, 4, 7, 64, 250})
+            for (int k : {0, 1, n / 3, n - 1}) {
+                if (k >= n) continue;
+                SCOPED_TRACE(testing::Message() << "n=" << n << " k=" << k);
+                const std::vector<LC> x = ffttest::randomComplex(n, unsigned(n), !cx);
+                const LC want = ffttest::directDft(x, true)[k];
+                State st;
+                ASSERT_EQ(Init(R(k) / R(n), &st), VOK_StatusOk);
+                // The recurrence's rounding error grows with N² at low frequencies.
+                const double tolerance = 2 * std::numeric_limits<R>::epsilon() * (n * n + 8);
+                std::mt19937 split(gen);
+                const LC got = run(&st, x, gen);
+                EXPECT_NEAR(double(got.real()), double(want.real()), tolerance);
+                EXPECT_NEAR(double(got.imag()), double(want.imag()), tolerance);
+                Block(&st, std::vector<Sample>(3, voktest::fromLC<Sample>(x[0])).data(), 3);  // leftover history
+                Reset(&st);
+                EXPECT_EQ(st.freq, R(k) / R(n));
+                EXPECT_EQ(run(&st, x, split), got) << "after Reset";
+            }
+    }
+};
+
+TEST(Goertzel, EveryKindGivesTheDftBinWhateverTheSplit) {
+    static_assert(sizeof(VokSGoertzState) == 32 && sizeof(VokDGoertzState) == 64);
+    Goertzel<VokSGoertzState, float, voksGoertzInit, voksGoertz, voksbGoertz, voksGoertzReset>::check();
+    Goertzel<VokSGoertzState, FloatComplex, vokcGoertzInit, vokcGoertz, vokcbGoertz, vokcGoertzReset>::check();
+    Goertzel<VokDGoertzState, double, vokdGoertzInit, vokdGoertz, vokdbGoertz, vokdGoertzReset>::check();
+    Goertzel<VokDGoertzState, DoubleComplex, vokzGoertzInit, vokzGoertz, vokzbGoertz, vokzGoertzReset>::check();
+    VokDGoertzState st;
+    ASSERT_EQ(vokdGoertzInit(0.1, &st), VOK_StatusOk);
+    EXPECT_EQ(st.cosW, std::cos(2 * std::numbers::pi * 0.1));
+    EXPECT_NEAR(st.sinW, std::sin(2 * std::numbers::pi * 0.1), 1e-16);
+    EXPECT_EQ(st.twoCosW, 2 * st.cosW);
+    EXPECT_EQ(vokdGoertzInit(-0.0, &st), VOK_StatusOk);
 }
 
 }  // namespace
