@@ -1,7 +1,8 @@
 // Both filter layers of every type combination, and the 16-bit ones under
 // every scale mode, against a long-double evaluation of the multirate
 // definition (upsample by U at phase Pu, filter, keep every D-th sample from
-// phase Pd) over whole streams cut into calls, at every width.
+// phase Pd) over whole streams cut into calls, at every width; and what
+// initialisation leaves in the records of every rate.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -70,24 +71,145 @@ template <class T> bool sameValue(const T& a, const T& b) {
     return sameBits(a, b) || (asLC(a) != asLC(a) && asLC(b) != asLC(b));
 }
 
-// Random streams and taps of a given seed.
-template <class T> std::vector<T> randoms(std::mt19937& gen, int n) { return randomVector<T>(n, unsigned(gen())); }
+template <class T> bool same(const std::vector<T>& a, const std::vector<T>& b) {
+    return a.size() == b.size() && std::memcmp(a.data(), b.data(), sizeof(T) * a.size()) == 0;
+}
+
+template <class T> bool allZero(const std::vector<T>& v) {
+    return std::all_of(v.begin(), v.end(), [](const T& x) { return asLC(x) == LC(0); });
+}
+
+// Two pairs of records of one filter. Two-state, over arrays the test owns:
+// the first over a copy of the taps (used in place, never reordered except
+// 16-bit), the second over ones then set, single rate through the plain
+// initialisation; both lines hold L slots single rate (the last a scratch
+// slot), ceil(L / U) multirate. Single-state: the first given taps and
+// history, the second null ones (which clear) then set. History: L - 1
+// single rate, ceil(L / U) multirate; room: at least the history and
+// base - 1 (base 128 for float taps, 64 otherwise) plus one, multirate a
+// multiple of D; taps unrolled by a 32-byte register of outputs. 16-bit:
+// room the taps single rate, the history to a multiple of D multirate, taps
+// padded to whole branches, none unrolled.
+template <class A> struct Records {
+    using D = typename A::D;
+    using W = typename A::W;
+    static constexpr bool w16 = std::is_same_v<D, short>;
+    std::vector<W> taps[2];
+    std::vector<D> lines[2];
+    FirTapState tap[2];
+    FirDlyState dly[2];
+    FirState st[2] = {};
+
+    Records(const A& api, const std::vector<W>& h, const Rates& r, const std::vector<D>& history) {
+        const int len = r.tapsLen, hist = r.history();
+        std::vector<D> init(history);
+        init.resize(std::size_t(r.multi() ? hist : len));
+        for (int i = 0; i < 2; ++i) {
+            taps[i] = i ? std::vector<W>(h.size(), fromLC<W>(1)) : h;
+            const auto given = taps[i];
+            std::memset(&tap[i], 0x5a, sizeof tap[i]);
+            std::memset(&dly[i], 0x5a, sizeof dly[i]);
+            if (i && !r.multi()) api.lInit(taps[i].data(), len, &tap[i]);
+            else api.lInitMr(taps[i].data(), len, r.up, r.upPhase, r.down, r.downPhase, &tap[i]);
+            EXPECT_EQ((std::vector<int>{len, r.up, r.upPhase, r.down, r.downPhase, r.multi(), 1, 0}), fields(tap[i]));
+            EXPECT_TRUE(tap[i].taps == static_cast<void*>(taps[i].data()) && (w16 || same(taps[i], given)));
+            lines[i].resize(init.size());
+            api.lInitDlyl(&tap[i], lines[i].data(), &dly[i]);
+            EXPECT_TRUE(dly[i].dlyl == static_cast<void*>(lines[i].data()) && !dly[i].isFilterMode);
+            EXPECT_EQ(int(init.size()), dly[i].len);
+            api.lSetDlyl(&tap[i], init.data(), &dly[i]);
+        }
+        if constexpr (!w16) roundTrips(api, h, init, hist, r.multi());
+        else api.lSetTaps(h.data(), &tap[1]);
+        api.hInitMr(h.data(), len, history.data(), r.up, r.upPhase, r.down, r.downPhase, &st[0]);
+        if (r.multi()) api.hInitMr(nullptr, len, nullptr, r.up, r.upPhase, r.down, r.downPhase, &st[1]);
+        else api.hInit(nullptr, len, nullptr, &st[1]);
+        const int held = w16 ? hist : std::max(hist, (std::is_same_v<W, float> ? 128 : 64) - 1);
+        const int room = r.multi() ? (held + r.down - 1) / r.down * r.down : held + 1;
+        const int padded = w16 && r.multi() ? (len + r.up - 1) / r.up * r.up : len;
+        const int unrolled = w16 ? 0 : len / int(32 / sizeof(typename A::O)) * int(32 / sizeof(typename A::O));
+        for (FirState& s : st) {
+            EXPECT_EQ((std::vector<int>{hist, r.multi(), r.multi(), room, padded, unrolled, len, 0}),
+                      (std::vector<int>{s.dlyLen, s.isMultiRate, s.phaseTable != nullptr, s.bufRoom, s.tapsLen,
+                                        s.tapsLenUnrolled, s.origTapsLen, s.tapsScale}));
+            EXPECT_TRUE(s.selfRef == &s && (w16 || (s.window == s.sampleBuf &&
+                                                    s.bufWrap == static_cast<D*>(s.sampleBuf) + s.bufRoom)));
+        }
+        EXPECT_TRUE(cleared(api, 1, h.size(), hist));
+        api.hSetTaps(h.data(), &st[1]);
+        api.hSetDlyl(history.data(), &st[1]);
+    }
+    // The second two-state record's arrays. A separate delay line is copied
+    // in reversed (newest in slot 0); the record's own one is reversed in
+    // place both ways, leaving and entering filter mode, and set again in
+    // filter mode nothing moves; null clears the visible slots only. A
+    // separate taps array gets a copy; the own array is handed back (out of
+    // filter mode); null clears it and returns to filter mode. The record
+    // ends holding the taps and the history.
+    void roundTrips(const A& api, const std::vector<W>& h, const std::vector<D>& init, int hist, bool multi) {
+        const std::vector<D> chrono(init.begin(), init.begin() + hist), reversed(chrono.rbegin(), chrono.rend());
+        const auto visible = [&] { return std::vector<D>(lines[1].begin(), lines[1].begin() + hist); };
+        EXPECT_TRUE(same(reversed, visible()));
+        EXPECT_EQ(1, dly[1].isFilterMode);
+        api.lGetDlyl(&tap[1], &dly[1], lines[1].data());
+        EXPECT_TRUE(same(chrono, visible()) && !dly[1].isFilterMode);
+        for (int again = 0; again < 2; ++again) {
+            api.lSetDlyl(&tap[1], lines[1].data(), &dly[1]);
+            EXPECT_TRUE(same(reversed, visible()) && dly[1].isFilterMode == 1);
+        }
+        const D scratch = lines[1].back();
+        api.lSetDlyl(&tap[1], nullptr, &dly[1]);
+        EXPECT_TRUE(allZero(visible()) && (multi || sameBits(scratch, lines[1].back())));
+        api.lSetDlyl(&tap[1], init.data(), &dly[1]);
+        std::vector<W> got(h.size());
+        api.lGetTaps(&tap[1], got.data());
+        EXPECT_TRUE(same(got, std::vector<W>(h.size(), fromLC<W>(1))));
+        api.lSetTaps(h.data(), &tap[1]);
+        EXPECT_TRUE(same(taps[1], h));
+        api.lGetTaps(&tap[1], taps[1].data());
+        EXPECT_TRUE(same(taps[1], h) && !tap[1].isFilterMode);
+        api.lSetTaps(nullptr, &tap[1]);
+        EXPECT_TRUE(allZero(taps[1]) && tap[1].isFilterMode == 1);
+        api.lSetTaps(h.data(), &tap[1]);
+    }
+    ~Records() {
+        for (FirState& s : st) vokFirFree(&s);
+    }
+    // The single-state record's taps and history all zero (read with one slot
+    // more: a null buffer is refused).
+    bool cleared(const A& api, int i, std::size_t n, int hist) {
+        std::vector<W> t(n, fromLC<W>(1));
+        std::vector<D> d(std::size_t(hist) + 1, fromLC<D>(1));
+        api.hGetTaps(&st[i], t.data());
+        api.hGetDlyl(&st[i], d.data());
+        d.pop_back();
+        return allZero(t) && allZero(d);
+    }
+    // Both first records' delay lines, oldest first, minus the scratch slot.
+    std::vector<D> line(const A& api, int hist, bool high) {
+        std::vector<D> d(std::size_t(hist) + 1);
+        if (high) api.hGetDlyl(&st[0], d.data());
+        else api.lGetDlyl(&tap[0], &dly[0], d.data());
+        d.pop_back();
+        return d;
+    }
+};
 
 // One stream per rate and type combination cut into calls (one iteration,
 // two, then random lengths up to several hundred), through both layers at
 // every width: single rate bit for bit the kernels' double sum, multirate
 // within rounding of the definition, the layers bit-identical to each other
 // and every width to the first, guards after each output block untouched.
-// A second pair of records, taps and history set after a null
-// initialisation, takes the single-rate one-sample forms (over more samples
-// than the single-state window holds) and then the rest in one block: both
-// give the same outputs. Both delay lines end with the newest inputs, taps
-// come back as set, null arrays clear. Decimating rates put the tap count on
-// both sides of the factor. Long streams with given calls (float data only
-// unless `every`) put tap counts on both sides of the register blocks, of
-// the scratch pieces (2033 taps fill it with sixteen outputs, 2034 just miss
-// it) and of the limit of the scalar loop (about 4096 taps). Infinities and
-// NaNs travel through the lanes as through the scalar sum.
+// The second records take the single-rate one-sample forms (over more
+// samples than the single-state window holds) and then the rest in one
+// block: both give the same outputs. Both delay lines end with the newest
+// inputs, taps come back as set, null arrays clear. Decimating rates put
+// the tap count on both sides of the factor. Long streams with given calls
+// (float data only unless `every`) put tap counts on both sides of the
+// register blocks, of the scratch pieces (2033 taps fill it with sixteen
+// outputs, 2034 just miss it) and of the limit of the scalar loop (about
+// 4096 taps). Infinities and NaNs travel through the lanes as through the
+// scalar sum.
 struct Stream {
     Rates rate;
     std::vector<int> calls;  // iterations per call; empty: random calls, every type
@@ -97,48 +219,43 @@ struct Stream {
 std::ostream& operator<<(std::ostream& os, const Stream& c) { return os << c.rate << " calls=" << c.calls.size(); }
 
 const Stream kStreams[] = {
-    {{1, 0, 1, 0, 1}},     {{1, 0, 1, 0, 2}},     {{1, 0, 1, 0, 7}},     {{1, 0, 1, 0, 40}},    {{1, 0, 3, 2, 7}},
-    {{1, 0, 4, 0, 2}},     {{1, 0, 2, 1, 9}},     {{3, 1, 1, 0, 7}},     {{3, 2, 1, 0, 2}},     {{4, 0, 1, 0, 3}},
-    {{4, 3, 3, 1, 10}},    {{2, 1, 5, 4, 9}},     {{5, 0, 2, 1, 3}},     {{3, 0, 3, 0, 9}},     {{3, 2, 2, 1, 1}},
-    {{7, 6, 4, 3, 23}},    {{2, 0, 3, 1, 64}},    {{1, 0, 6, 5, 20}},    {{1, 0, 1, 0, 5}},     {{1, 0, 1, 0, 9}},
-    {{1, 0, 1, 0, 70}},    {{1, 0, 2, 1, 1}},     {{1, 0, 2, 0, 40}},    {{1, 0, 3, 2, 2}},     {{1, 0, 3, 1, 50}},
-    {{1, 0, 4, 3, 3}},     {{1, 0, 4, 0, 17}},    {{1, 0, 5, 4, 4}},     {{1, 0, 5, 2, 33}},    {{1, 0, 8, 7, 5}},
-    {{1, 0, 8, 3, 64}},    {{1, 0, 9, 4, 30}},
-    {{1, 0, 1, 0, 1}, {1, 100, 3}},       {{1, 0, 1, 0, 16}, {5, 1000, 63, 64, 65}},
-    {{1, 0, 1, 0, 255}, {100, 2000, 1}},
+    {{1, 0, 1, 0, 1}},  {{1, 0, 1, 0, 2}},  {{1, 0, 1, 0, 7}},  {{1, 0, 1, 0, 40}}, {{1, 0, 3, 2, 7}},
+    {{1, 0, 4, 0, 2}},  {{1, 0, 2, 1, 9}},  {{3, 1, 1, 0, 7}},  {{3, 2, 1, 0, 2}},  {{4, 0, 1, 0, 3}},
+    {{4, 3, 3, 1, 10}}, {{2, 1, 5, 4, 9}},  {{5, 0, 2, 1, 3}},  {{3, 0, 3, 0, 9}},  {{3, 2, 2, 1, 1}},
+    {{7, 6, 4, 3, 23}}, {{2, 0, 3, 1, 64}}, {{1, 0, 6, 5, 20}}, {{1, 0, 1, 0, 5}},  {{1, 0, 1, 0, 9}},
+    {{1, 0, 1, 0, 70}}, {{1, 0, 2, 1, 1}},  {{1, 0, 2, 0, 40}}, {{1, 0, 3, 2, 2}},  {{1, 0, 3, 1, 50}},
+    {{1, 0, 4, 3, 3}},  {{1, 0, 4, 0, 17}}, {{1, 0, 5, 4, 4}},  {{1, 0, 5, 2, 33}}, {{1, 0, 8, 7, 5}},
+    {{1, 0, 8, 3, 64}}, {{1, 0, 9, 4, 30}}, {{3, 0, 4, 2, 300}}, {{8, 7, 3, 2, 7}}, {{2, 1, 3, 0, 10}},
+    {{1, 0, 1, 0, 1}, {1, 100, 3}},       {{1, 0, 1, 0, 16}, {5, 1000, 63, 64, 65}}, {{1, 0, 1, 0, 255}, {100, 2000, 1}},
     {{1, 0, 1, 0, 1024}, {700, 3000}},    {{1, 0, 1, 0, 4100}, {5000, 300}},         {{1, 0, 4, 0, 16}, {1, 2000, 31}},
     {{1, 0, 4, 3, 64}, {10, 999}},        {{1, 0, 4, 1, 1024}, {300, 1500}},         {{1, 0, 4, 2, 2100}, {600, 700}},
     {{1, 0, 4, 1, 4100}, {900, 50}},      {{1, 0, 3, 0, 3001}, {4000}},              {{1, 0, 2, 1, 3}, {1, 1, 2000}},
     {{1, 0, 7, 6, 5}, {800}},             {{3, 1, 1, 0, 48}, {1, 900}},              {{3, 2, 5, 3, 100}, {300, 401}},
     {{4, 0, 3, 1, 70}, {2, 500}},         {{100, 0, 1, 0, 50}, {40}},                {{1, 0, 100, 99, 500}, {3, 60}},
     {{1, 0, 1, 0, 2033}, {2100, 100}, true}, {{1, 0, 1, 0, 2034}, {2100, 100}, true},
-    {{1, 0, 1, 0, 4081}, {2100, 100}, true}, {{1, 0, 1, 0, 3}, {}, false, true},
-    {{1, 0, 1, 0, 40}, {}, false, true}};
+    {{1, 0, 1, 0, 4081}, {2100, 100}, true}, {{1, 0, 1, 0, 3}, {}, false, true}, {{1, 0, 1, 0, 40}, {}, false, true}};
 
 class FirStreams : public ::testing::TestWithParam<Stream> {};
 
 TEST_P(FirStreams, BothLayersFollowTheDefinitionAcrossCallsAndWidths) {
-    const Rates r = GetParam().rate;
+    const Stream& c = GetParam();
+    const Rates r = c.rate;
     forEachFilter([&](const auto& api) {
         using A = std::decay_t<decltype(api)>;
         using D = typename A::D;
         using W = typename A::W;
         using O = typename A::O;
-        const Stream& c = GetParam();
         if ((!c.calls.empty() && !c.every && !std::is_same_v<D, float>) || (c.specials && !std::is_same_v<O, float>))
             return;
         std::mt19937 gen(1234u + unsigned(r.tapsLen * 31 + r.up * 7 + r.down + r.downPhase));
-        const auto h = randoms<W>(gen, r.tapsLen);
-        const auto history = randoms<D>(gen, r.history());
+        const auto h = randomVector<W>(r.tapsLen, unsigned(gen()));
+        const auto history = randomVector<D>(r.history(), unsigned(gen()));
         std::uniform_int_distribution<int> iters(1, r.up == 1 ? 400 : 3 * r.tapsLen / r.down + 3);
         std::vector<int> calls = c.calls;
-        if (calls.empty()) {
-            calls = {1, 2};
-            for (int i = 0; i < 6; ++i) calls.push_back(iters(gen));
-        }
+        for (int i = 0; calls.size() < 8 && c.calls.empty(); ++i) calls.push_back(i < 2 ? i + 1 : iters(gen));
         int total = 0;
         for (int n : calls) total += n;
-        auto stream = randoms<D>(gen, total * r.down);
+        auto stream = randomVector<D>(total * r.down, unsigned(gen()));
         if (c.specials) {
             stream[stream.size() / 3] = fromLC<D>(INFINITY);
             stream[stream.size() / 2] = fromLC<D>(-INFINITY);
@@ -146,42 +263,15 @@ TEST_P(FirStreams, BothLayersFollowTheDefinitionAcrossCallsAndWidths) {
         }
         const Reference ref = directMultirate(h, r, history, stream, r.multi());
         const std::size_t ones = r.multi() ? 0 : std::min<std::size_t>(stream.size(), 300);
-        auto cleared = [&](FirState& s) {
-            std::vector<LC> got;
-            std::vector<W> t(h.size(), fromLC<W>(1));
-            std::vector<D> d(history.size() + 1, fromLC<D>(1));  // never empty: a null buffer is refused
-            api.hGetTaps(&s, t.data());
-            api.hGetDlyl(&s, d.data());
-            d.pop_back();
-            for (const W& v : t) got.push_back(asLC(v));
-            for (const D& v : d) got.push_back(asLC(v));
-            return got == std::vector<LC>(got.size());
-        };
         std::vector<O> first;
         forEachWidth([&] {
-            // Two-state records over arrays the test owns.
-            std::vector<W> taps[2] = {h, h};
-            std::vector<D> lines[2];
-            FirTapState tap[2];
-            FirDlyState dly[2];
-            FirState st[2] = {};
-            for (int i = 0; i < 2; ++i) {
-                api.lInitMr(taps[i].data(), r.tapsLen, r.up, r.upPhase, r.down, r.downPhase, &tap[i]);
-                lines[i].resize(std::size_t(r.multi() ? r.history() : r.tapsLen));
-                api.lInitDlyl(&tap[i], lines[i].data(), &dly[i]);
-                api.lSetDlyl(&tap[i], history.data(), &dly[i]);
-            }
-            api.hInitMr(h.data(), r.tapsLen, history.data(), r.up, r.upPhase, r.down, r.downPhase, &st[0]);
-            api.hInitMr(nullptr, r.tapsLen, nullptr, r.up, r.upPhase, r.down, r.downPhase, &st[1]);
-            EXPECT_TRUE(cleared(st[1]));
-            api.hSetTaps(h.data(), &st[1]);
-            api.hSetDlyl(history.data(), &st[1]);
+            Records<A> rec(api, h, r, history);
             std::vector<O> low, high;
             std::size_t at = 0;
             for (int n : calls) {
                 std::vector<O> a(std::size_t(n) * std::size_t(r.up) + 2, fromLC<O>(7)), b(a);
-                api.bfirl(&tap[0], &dly[0], stream.data() + at, a.data(), n);
-                api.bfir(&st[0], stream.data() + at, b.data(), n);
+                api.bfirl(&rec.tap[0], &rec.dly[0], stream.data() + at, a.data(), n);
+                api.bfir(&rec.st[0], stream.data() + at, b.data(), n);
                 for (std::size_t g = a.size() - 2; g < a.size(); ++g)
                     EXPECT_TRUE(asLC(a[g]) == LC(7) && asLC(b[g]) == LC(7)) << "wrote past " << n;
                 low.insert(low.end(), a.begin(), a.end() - 2);
@@ -190,46 +280,90 @@ TEST_P(FirStreams, BothLayersFollowTheDefinitionAcrossCallsAndWidths) {
             }
             ASSERT_EQ(ref.out.size(), low.size());
             EXPECT_EQ(0, std::memcmp(low.data(), high.data(), sizeof(O) * low.size()));
-            if (first.empty()) {
-                first = low;
-                for (std::size_t m = 0; m < low.size(); ++m) {
-                    if (r.multi()) ASSERT_TRUE(closeTo(low[m], ref.out[m], ref.mag[m])) << m;
-                    else ASSERT_TRUE(sameValue(low[m], fromLC<O>(ref.inDouble[m]))) << m;
-                }
+            for (std::size_t m = 0; first.empty() && m < low.size(); ++m) {
+                if (r.multi()) ASSERT_TRUE(closeTo(low[m], ref.out[m], ref.mag[m])) << m;
+                else ASSERT_TRUE(sameValue(low[m], fromLC<O>(ref.inDouble[m]))) << m;
             }
+            if (first.empty()) first = low;
             EXPECT_EQ(0, std::memcmp(first.data(), low.data(), sizeof(O) * first.size()));
             for (std::size_t i = 0; i < ones; ++i) {
-                ASSERT_TRUE(sameBits(api.firl(&tap[1], &dly[1], stream[i]), low[i])) << i;
-                ASSERT_TRUE(sameBits(api.fir(&st[1], stream[i]), low[i])) << i;
+                ASSERT_TRUE(sameBits(api.firl(&rec.tap[1], &rec.dly[1], stream[i]), low[i])) << i;
+                ASSERT_TRUE(sameBits(api.fir(&rec.st[1], stream[i]), low[i])) << i;
             }
             if (const int rest = int(stream.size() - ones) / r.down; rest > 0) {
                 std::vector<O> a(std::size_t(rest) * std::size_t(r.up)), b(a.size());
-                api.bfirl(&tap[1], &dly[1], stream.data() + ones, a.data(), rest);
-                api.bfir(&st[1], stream.data() + ones, b.data(), rest);
+                api.bfirl(&rec.tap[1], &rec.dly[1], stream.data() + ones, a.data(), rest);
+                api.bfir(&rec.st[1], stream.data() + ones, b.data(), rest);
                 EXPECT_EQ(0, std::memcmp(a.data(), &low[ones], sizeof(O) * a.size()));
                 EXPECT_EQ(0, std::memcmp(b.data(), &low[ones], sizeof(O) * b.size()));
             }
-            const int n = r.history();
-            std::vector<D> lowDly(std::size_t(n) + 1), highDly(std::size_t(n) + 1), seen(history);
+            std::vector<D> seen(history);
             seen.insert(seen.end(), stream.begin(), stream.end());  // a stream may be shorter than the line
-            api.lGetDlyl(&tap[0], &dly[0], lowDly.data());
-            api.hGetDlyl(&st[0], highDly.data());
-            for (int i = 0; i < n; ++i) {
-                const LC want = asLC(seen[seen.size() - std::size_t(n) + std::size_t(i)]);
-                EXPECT_TRUE(want == asLC(lowDly[std::size_t(i)]) && want == asLC(highDly[std::size_t(i)])) << i;
+            seen.erase(seen.begin(), seen.end() - r.history());
+            for (bool highLayer : {false, true}) {
+                const std::vector<D> got = rec.line(api, r.history(), highLayer);
+                EXPECT_EQ(0, std::memcmp(seen.data(), got.data(), sizeof(D) * seen.size())) << highLayer;
             }
             std::vector<W> back(h.size());
-            api.hGetTaps(&st[1], back.data());
+            api.hGetTaps(&rec.st[1], back.data());
             EXPECT_EQ(0, std::memcmp(back.data(), h.data(), sizeof(W) * h.size()));
-            api.hSetTaps(nullptr, &st[1]);
-            api.hSetDlyl(nullptr, &st[1]);
-            EXPECT_TRUE(cleared(st[1]));
-            for (FirState& s : st) vokFirFree(&s);
+            api.hSetTaps(nullptr, &rec.st[1]);
+            api.hSetDlyl(nullptr, &rec.st[1]);
+            EXPECT_TRUE(rec.cleared(api, 1, h.size(), r.history()));
         });
     });
 }
 
 INSTANTIATE_TEST_SUITE_P(Fir, FirStreams, ::testing::ValuesIn(kStreams));
+
+// Branches of the polyphase taps (p, p + U, ...) each reversed, padded with
+// zeros to whole branches in the 16-bit records (the two-state one in the
+// caller's array); per output of an iteration the phase table holds branch,
+// tap count, first sample and branch start. The taps come back in natural
+// order (the own array out of filter mode), null arrays clear; re-initialised
+// single rate: reversed, no table, single-rate fields.
+TEST(FirRecords, TapsInFilterOrderAndPhaseTable) {
+    const std::vector<float> natural = {0, 1, 2, 3, 4, 5, 6, 7}, packed = {6, 3, 0, 7, 4, 1, 5, 2};
+    const std::vector<double> taps(natural.begin(), natural.end()), reversed = {3, 2, 1, 0};
+    const auto v = [](const auto* p, int n) { return std::vector<double>(p, p + n); };
+    FirState st{}, w{};
+    vokdFirInitMr(taps.data(), 8, nullptr, 3, 1, 2, 1, &st);
+    EXPECT_EQ(v(packed.data(), 8), v(static_cast<double*>(st.tapsBuf), 8));
+    const std::int32_t table[3][4] = {{0, 3, 1, 0}, {2, 2, 2, 6}, {1, 3, 2, 3}};
+    EXPECT_EQ(0, std::memcmp(table, st.phaseTable, sizeof table));
+    std::vector<double> back(8);
+    vokdFirGetTaps(&st, back.data());
+    EXPECT_EQ(taps, back);
+    vokdFirInit(taps.data(), 4, nullptr, &st);
+    EXPECT_TRUE(reversed == v(static_cast<double*>(st.tapsBuf), 4) && !st.phaseTable);
+    back.assign(8, 9.0);
+    vokdFirGetTaps(&st, back.data());
+    EXPECT_EQ(v(taps.data(), 4), v(back.data(), 4));
+    vokFirFree(&st);
+    EXPECT_EQ(nullptr, st.phaseTable);
+    vokwFirInitMr(natural.data() + 1, 7, nullptr, 3, 0, 2, 1, &w);
+    EXPECT_EQ((std::vector<double>{7, 4, 1, 0, 5, 2, 0, 6, 3}), v(static_cast<float*>(w.tapsBuf), 9));
+    std::vector<float> fback(8);
+    vokwFirGetTaps(&w, fback.data());
+    EXPECT_EQ(v(natural.data() + 1, 7), v(fback.data(), 7));
+    vokwFirSetTaps(nullptr, &w);
+    vokwFirGetTaps(&w, fback.data());
+    short dl[3] = {9, 9, 9};
+    vokwFirGetDlyl(&w, dl);
+    EXPECT_TRUE(v(fback.data(), 7) == std::vector<double>(7) && v(dl, 3) == std::vector<double>(3));
+    vokFirFree(&w);
+    std::vector<float> wt(natural);
+    FirTapState tap{};
+    vokwFirlInitMr(wt.data(), 8, 3, 0, 2, 1, &tap);
+    EXPECT_EQ(packed, wt);
+    vokwFirlGetTaps(&tap, fback.data());
+    EXPECT_EQ(natural, fback);
+    vokwFirlGetTaps(&tap, wt.data());
+    EXPECT_TRUE(wt == natural && tap.isFilterMode == 0);
+    vokwFirlInit(wt.data(), 4, &tap);  // over a multirate record
+    EXPECT_EQ(reversed, v(wt.data(), 4));
+    EXPECT_EQ((std::vector<int>{4, 1, 0, 1, 0, 0, 1, 0}), fields(tap));
+}
 
 // ---- 16-bit samples ----
 
@@ -260,20 +394,17 @@ struct ModeCase {
 // Dyadic taps (k/16) make every sum exact: then the two-state outputs are
 // the definition converted; taps of any value check that the single-state
 // filter rounds exactly where the two-state one does. Factors are read and
-// never written, except the automatic one of each call. Records whose taps
-// and history are set after initialisation give the same outputs, one
-// sample at a time where single rate.
+// never written, except the automatic one of each call. The second records
+// give the same outputs, one sample at a time where single rate.
 class Fir16Streams : public ::testing::TestWithParam<Rates> {};
 
 TEST_P(Fir16Streams, BothLayersFollowTheDefinitionUnderEveryScaleMode) {
     const Rates r = GetParam();
-    const ModeCase modes[] = {{VOK_NO_SCALE, 0, 300},    {VOK_NO_SCALE, 0, 32767},
-                              {VOK_SATURATE, 0, 32767},  {VOK_FIXED_SCALE, 3, 32767},
-                              {VOK_FIXED_SCALE | VOK_SATURATE, 1, 32767},
-                              {VOK_FIXED_SCALE | VOK_SATURATE, -2, 4000}, {VOK_FIXED_SCALE | VOK_SATURATE, 0, 32767},
-                              {VOK_AUTO_SCALE, 99, 32767}, {VOK_AUTO_SCALE, 99, 200},
-                              {VOK_NO_SCALE, 0, 32767, 65536}, {VOK_FIXED_SCALE | VOK_SATURATE, 16, 32767, 65536},
-                              {VOK_AUTO_SCALE, 99, 32767, 65536}};
+    const int fixSat = VOK_FIXED_SCALE | VOK_SATURATE;
+    const ModeCase modes[] = {{VOK_NO_SCALE, 0, 300},         {VOK_NO_SCALE, 0, 32767},     {VOK_SATURATE, 0, 32767},
+                              {VOK_FIXED_SCALE, 3, 32767},    {fixSat, 1, 32767},           {fixSat, -2, 4000},
+                              {fixSat, 0, 32767},             {VOK_AUTO_SCALE, 99, 32767},  {VOK_AUTO_SCALE, 99, 200},
+                              {VOK_NO_SCALE, 0, 32767, 65536}, {fixSat, 16, 32767, 65536}, {VOK_AUTO_SCALE, 99, 32767, 65536}};
     // The definition is checked at the first width, every other width against it.
     std::vector<std::vector<short>> firstWidth;
     forEachWidth([&] {
@@ -282,34 +413,17 @@ TEST_P(Fir16Streams, BothLayersFollowTheDefinitionUnderEveryScaleMode) {
             for (const ModeCase& mc : modes) {
                 SCOPED_TRACE(::testing::Message() << r << " mode " << mc.mode << " sf " << mc.factor << " " << dyadic);
                 std::mt19937 gen(unsigned(r.tapsLen * 13 + mc.mode * 5 + mc.limit + dyadic));
-                std::vector<float> h(static_cast<std::size_t>(r.tapsLen)), taps[2];
+                std::vector<float> h(static_cast<std::size_t>(r.tapsLen));
                 for (auto& v : h)
                     v = mc.tapScale * (dyadic ? float(std::uniform_int_distribution<int>(-32, 32)(gen)) / 16.0f
                                               : std::uniform_real_distribution<float>(-1.5f, 1.5f)(gen));
                 const auto history = randomShorts(gen, std::size_t(r.history()), mc.limit);
-                std::vector<short> lines[2];
-                FirTapState tap[2];
-                FirDlyState dly[2];
-                FirState st[2] = {};
-                for (int i = 0; i < 2; ++i) {
-                    taps[i].assign(h.size(), i ? 0.0f : 1.0f);
-                    vokwFirlInitMr(taps[i].data(), r.tapsLen, r.up, r.upPhase, r.down, r.downPhase, &tap[i]);
-                    vokwFirlSetTaps(h.data(), &tap[i]);
-                    std::vector<short> init(history);
-                    init.resize(std::size_t(r.multi() ? r.history() : r.tapsLen));  // the scratch slot
-                    lines[i].resize(init.size());
-                    vokwFirlInitDlyl(&tap[i], lines[i].data(), &dly[i]);
-                    vokwFirlSetDlyl(&tap[i], init.data(), &dly[i]);
-                }
-                vokwFirInitMr(h.data(), r.tapsLen, history.data(), r.up, r.upPhase, r.down, r.downPhase, &st[0]);
-                vokwFirInitMr(nullptr, r.tapsLen, nullptr, r.up, r.upPhase, r.down, r.downPhase, &st[1]);
-                vokwFirSetTaps(h.data(), &st[1]);
-                vokwFirSetDlyl(history.data(), &st[1]);
-                ASSERT_EQ(r.tapsLen, st[0].origTapsLen);
-                EXPECT_EQ(0, st[0].tapsScale);
-                std::vector<short> stream;
+                Records<FilterW> rec(FilterW{}, h, r, history);
+                FirTapState* tap = rec.tap;
+                FirDlyState* dly = rec.dly;
+                FirState* st = rec.st;
+                std::vector<short> stream, got;
                 std::vector<std::pair<std::size_t, int>> factors;  // first output and factor of each call
-                std::vector<short> got;
                 for (int n : {1, 5, std::min(2 * r.tapsLen + 1, 150), st[0].bufRoom / r.down, 37}) {
                     const auto in = randomShorts(gen, std::size_t(n * r.down), mc.limit);
                     std::vector<short> out(std::size_t(n * r.up) + 1, 777), other(out);  // a guard after each
@@ -324,7 +438,6 @@ TEST_P(Fir16Streams, BothLayersFollowTheDefinitionUnderEveryScaleMode) {
                         EXPECT_EQ(out, other) << "block of " << n;
                         EXPECT_EQ(sf, sfHigh);
                     }
-                    // The records set after initialisation: one sample at a time, or the same blocks.
                     if (r.multi() || mc.mode == VOK_AUTO_SCALE) {
                         std::vector<short> a(out.size()), b(out.size());
                         vokwbFirl(&tap[1], &dly[1], in.data(), a.data(), n, mc.mode, &sfHigh);
@@ -338,12 +451,8 @@ TEST_P(Fir16Streams, BothLayersFollowTheDefinitionUnderEveryScaleMode) {
                     factors.push_back({got.size(), sf});
                     stream.insert(stream.end(), in.begin(), in.end());
                     got.insert(got.end(), out.begin(), out.end());
-                    std::vector<short> a(std::size_t(r.history()) + 1), b(a);
-                    vokwFirlGetDlyl(&tap[0], &dly[0], a.data());
-                    vokwFirGetDlyl(&st[0], b.data());
-                    EXPECT_TRUE(std::equal(a.begin(), a.end() - 1, b.begin()));  // not the scratch slot
+                    EXPECT_EQ(rec.line(FilterW{}, r.history(), false), rec.line(FilterW{}, r.history(), true));
                 }
-                for (FirState& s : st) vokFirFree(&s);
                 if (run++ < firstWidth.size()) {
                     EXPECT_EQ(firstWidth[run - 1], got);
                     continue;
@@ -361,7 +470,7 @@ TEST_P(Fir16Streams, BothLayersFollowTheDefinitionUnderEveryScaleMode) {
                     int sf = mc.factor, mode = mc.mode;
                     if (mode == VOK_AUTO_SCALE) {
                         sf = autoFactor(part);
-                        mode = VOK_FIXED_SCALE | VOK_SATURATE;
+                        mode = fixSat;
                         EXPECT_EQ(sf, factors[c].second);
                     }
                     for (std::size_t i = 0; i < part.size(); ++i)
