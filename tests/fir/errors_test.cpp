@@ -12,15 +12,11 @@ namespace {
 
 using namespace voktest;
 
-constexpr const char* kNull = "Null buffer pointer";
-constexpr const char* kLen = "Invalid array length";
-constexpr const char* kPhase = "Invalid phase value";
-constexpr const char* kFactor = "Invalid factor value";
-constexpr const char* kMode = "Not filter mode";
-constexpr const char* kState = "Null state pointer";
-constexpr const char* kInit = "Must have been initialized";
-constexpr const char* kValue = "Invalid value";
-constexpr const char* kScale = "Null scale factor pointer";
+constexpr const char *kNull = "Null buffer pointer", *kLen = "Invalid array length", *kValue = "Invalid value";
+constexpr const char *kPhase = "Invalid phase value", *kFactor = "Invalid factor value", *kMode = "Not filter mode";
+constexpr const char *kState = "Null state pointer", *kInit = "Must have been initialized";
+constexpr const char *kScale = "Null scale factor pointer", *kTap = "Null Tap State pointer";
+constexpr const char *kDly = "Null Dly State pointer", *kNotSet = "Filter Dlyl is not setup";
 
 TEST(FirErrors, BothLayersInCheckOrder) {
     forEachFilter([](const auto& api) {
@@ -62,22 +58,15 @@ TEST(FirErrors, BothLayersInCheckOrder) {
         step(fn(api.name, "bFirl"), api.bfirl, {{kMode, {}}}, {&tap, &dly, in, o, 1});
         step(fn(api.tapsName, "FirlGetTaps"), api.lGetTaps, {{kMode, {}}}, {&tap, step.buffer<W>()});
         // Setting the taps again returns to filter mode and filtering runs.
-        step.run(
-            [&] {
-                api.lSetTaps(taps, &tap);
-                O y[1];
-                api.bfirl(&tap, &dly, in, y, 1);
-            },
-            {});
+        O y[1];
+        step.run([&] { api.lSetTaps(taps, &tap); }, {});
+        step.run([&] { api.bfirl(&tap, &dly, in, y, 1); }, {});
         // The one-sample form is single rate only.
-        FirTapState mr{};
-        FirDlyState mdly{};
-        D mline[2] = {};
-        api.lInitMr(taps, 4, 2, 0, 1, 0, &mr);
-        api.lInitDlyl(&mr, mline, &mdly);
-        api.lSetDlyl(&mr, nullptr, &mdly);
-        step(fn(api.name, "Firl"), api.firl, {{kFactor, {}}}, {&mr, &mdly, fromLC<D>(1)});
-        EXPECT_TRUE(sameBits(mline[0], D{}));
+        api.lInitMr(taps, 4, 2, 0, 1, 0, &tap);
+        api.lInitDlyl(&tap, dlyl, &dly);
+        api.lSetDlyl(&tap, nullptr, &dly);
+        step(fn(api.name, "Firl"), api.firl, {{kFactor, {}}}, {&tap, &dly, fromLC<D>(1)});
+        EXPECT_TRUE(sameBits(dlyl[0], D{}));
 
         CheckTable high("vokfirh");
         FirState* st = high.buffer<FirState>();  // never initialised: its selfRef is not its address
@@ -108,9 +97,6 @@ TEST(FirErrors, BothLayersInCheckOrder) {
 }
 
 TEST(FirErrors, SixteenBitInCheckOrder) {
-    const char* kTap = "Null Tap State pointer";
-    const char* kDly = "Null Dly State pointer";
-    const char* kNotSet = "Filter Dlyl is not setup";
     float taps[4] = {1, 2, 3, 4}, mtaps[4] = {1, 2, 3, 4};
     short line[4] = {}, mline[2] = {}, in[4] = {1, 2, 3, 4};
     FirTapState tap{}, multi{};

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <numeric>
 #include <vector>
 
 #include "kernels/firdot.h"
@@ -191,6 +192,13 @@ template <class A> struct Records {
         return d;
     }
     bool cleared(int i) { return allZero(tapsOf(i)) && allZero(historyOf(i, false)); }
+    // Both single-state records give their taps back in natural order; null arrays clear one.
+    bool tapsBackThenCleared() {
+        const bool back = same(tapsOf(0), h) && same(tapsOf(1), h);
+        api.hSetTaps(nullptr, &st[1]);
+        api.hSetDlyl(nullptr, &st[1]);
+        return back && cleared(1);
+    }
 };
 
 // One stream per rate and type combination cut into calls (one iteration,
@@ -251,14 +259,9 @@ TEST_P(FirStreams, BothLayersFollowTheDefinitionAcrossCallsAndWidths) {
         std::uniform_int_distribution<int> iters(1, r.up == 1 ? 400 : 3 * r.tapsLen / r.down + 3);
         std::vector<int> calls = c.calls;
         for (int i = 0; calls.size() < 8 && c.calls.empty(); ++i) calls.push_back(i < 2 ? i + 1 : iters(gen));
-        int total = 0;
-        for (int n : calls) total += n;
-        auto stream = randomVector<D>(total * r.down, unsigned(gen()));
-        if (c.specials) {
-            stream[stream.size() / 3] = fromLC<D>(INFINITY);
-            stream[stream.size() / 2] = fromLC<D>(-INFINITY);
-            stream[stream.size() * 2 / 3] = fromLC<D>(NAN);
-        }
+        auto stream = randomVector<D>(std::accumulate(calls.begin(), calls.end(), 0) * r.down, unsigned(gen()));
+        const LC specials[] = {INFINITY, -INFINITY, NAN};  // at a third, half and two thirds
+        for (int k = 0; c.specials && k < 3; ++k) stream[stream.size() * std::size_t(k + 2) / 6] = fromLC<D>(specials[k]);
         const Reference ref = directMultirate(h, r, history, stream, r.multi());
         const std::size_t ones = r.multi() ? 0 : std::min<std::size_t>(stream.size(), 300);
         std::vector<O> first;
@@ -277,32 +280,29 @@ TEST_P(FirStreams, BothLayersFollowTheDefinitionAcrossCallsAndWidths) {
                 at += std::size_t(n) * std::size_t(r.down);
             }
             ASSERT_EQ(ref.out.size(), low.size());
-            EXPECT_EQ(0, std::memcmp(low.data(), high.data(), sizeof(O) * low.size()));
+            EXPECT_TRUE(same(low, high));
             for (std::size_t m = 0; first.empty() && m < low.size(); ++m) {
                 if (r.multi()) ASSERT_TRUE(closeTo(low[m], ref.out[m], ref.mag[m])) << m;
                 else ASSERT_TRUE(sameValue(low[m], fromLC<O>(ref.inDouble[m]))) << m;
             }
             if (first.empty()) first = low;
-            EXPECT_EQ(0, std::memcmp(first.data(), low.data(), sizeof(O) * first.size()));
+            EXPECT_TRUE(same(first, low));
             for (std::size_t i = 0; i < ones; ++i) {
                 ASSERT_TRUE(sameBits(api.firl(&rec.tap[1], &rec.dly[1], stream[i]), low[i])) << i;
                 ASSERT_TRUE(sameBits(api.fir(&rec.st[1], stream[i]), low[i])) << i;
             }
             if (const int rest = int(stream.size() - ones) / r.down; rest > 0) {
-                std::vector<O> a(std::size_t(rest) * std::size_t(r.up)), b(a.size());
+                const std::vector<O> want(low.begin() + std::ptrdiff_t(ones), low.end());
+                std::vector<O> a(want.size()), b(want.size());
                 api.bfirl(&rec.tap[1], &rec.dly[1], stream.data() + ones, a.data(), rest);
                 api.bfir(&rec.st[1], stream.data() + ones, b.data(), rest);
-                EXPECT_EQ(0, std::memcmp(a.data(), &low[ones], sizeof(O) * a.size()));
-                EXPECT_EQ(0, std::memcmp(b.data(), &low[ones], sizeof(O) * b.size()));
+                EXPECT_TRUE(same(a, want) && same(b, want));
             }
             std::vector<D> seen(history);
             seen.insert(seen.end(), stream.begin(), stream.end());  // a stream may be shorter than the line
             seen.erase(seen.begin(), seen.end() - r.history());
             for (bool twoState : {false, true}) EXPECT_TRUE(same(seen, rec.historyOf(0, twoState))) << twoState;
-            EXPECT_TRUE(same(rec.tapsOf(1), h));
-            api.hSetTaps(nullptr, &rec.st[1]);
-            api.hSetDlyl(nullptr, &rec.st[1]);
-            EXPECT_TRUE(rec.cleared(1));
+            EXPECT_TRUE(rec.tapsBackThenCleared());
         });
     });
 }
@@ -313,8 +313,8 @@ INSTANTIATE_TEST_SUITE_P(Fir, FirStreams, ::testing::ValuesIn(kStreams));
 // zeros to whole branches in the 16-bit records (the two-state one in the
 // caller's array); per output of an iteration the phase table holds branch,
 // tap count, first sample and branch start. The taps come back in natural
-// order (the own array out of filter mode), null arrays clear; re-initialised
-// single rate: reversed, no table, single-rate fields.
+// order (the own array out of filter mode); re-initialised single rate:
+// reversed, no table, single-rate fields.
 TEST(FirRecords, TapsInFilterOrderAndPhaseTable) {
     const std::vector<float> natural = {0, 1, 2, 3, 4, 5, 6, 7}, packed = {6, 3, 0, 7, 4, 1, 5, 2};
     const std::vector<double> taps(natural.begin(), natural.end()), reversed = {3, 2, 1, 0};
@@ -324,28 +324,17 @@ TEST(FirRecords, TapsInFilterOrderAndPhaseTable) {
     EXPECT_EQ(v(packed.data(), 8), v(static_cast<double*>(st.tapsBuf), 8));
     const std::int32_t table[3][4] = {{0, 3, 1, 0}, {2, 2, 2, 6}, {1, 3, 2, 3}};
     EXPECT_EQ(0, std::memcmp(table, st.phaseTable, sizeof table));
-    std::vector<double> back(8);
-    vokdFirGetTaps(&st, back.data());
-    EXPECT_EQ(taps, back);
     vokdFirInit(taps.data(), 4, nullptr, &st);
     EXPECT_TRUE(reversed == v(static_cast<double*>(st.tapsBuf), 4) && !st.phaseTable);
-    back.assign(8, 9.0);
+    std::vector<double> back(8, 9.0);
     vokdFirGetTaps(&st, back.data());
     EXPECT_EQ(v(taps.data(), 4), v(back.data(), 4));
     vokFirFree(&st);
     EXPECT_EQ(nullptr, st.phaseTable);
     vokwFirInitMr(natural.data() + 1, 7, nullptr, 3, 0, 2, 1, &w);
     EXPECT_EQ((std::vector<double>{7, 4, 1, 0, 5, 2, 0, 6, 3}), v(static_cast<float*>(w.tapsBuf), 9));
-    std::vector<float> fback(8);
-    vokwFirGetTaps(&w, fback.data());
-    EXPECT_EQ(v(natural.data() + 1, 7), v(fback.data(), 7));
-    vokwFirSetTaps(nullptr, &w);
-    vokwFirGetTaps(&w, fback.data());
-    short dl[3] = {9, 9, 9};
-    vokwFirGetDlyl(&w, dl);
-    EXPECT_TRUE(v(fback.data(), 7) == std::vector<double>(7) && v(dl, 3) == std::vector<double>(3));
     vokFirFree(&w);
-    std::vector<float> wt(natural);
+    std::vector<float> wt(natural), fback(8);
     FirTapState tap{};
     vokwFirlInitMr(wt.data(), 8, 3, 0, 2, 1, &tap);
     EXPECT_EQ(packed, wt);
@@ -455,20 +444,17 @@ TEST_P(Fir16Streams, BothLayersFollowTheDefinitionUnderEveryScaleMode) {
                 }
                 if (first.empty()) first = got;
                 EXPECT_EQ(first, got);
+                EXPECT_TRUE(rec.tapsBackThenCleared());
             });
         }
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Fir, Fir16Streams,
-                         ::testing::Values(Rates{1, 0, 1, 0, 1}, Rates{1, 0, 1, 0, 2}, Rates{1, 0, 1, 0, 6},
-                                           Rates{1, 0, 1, 0, 9}, Rates{1, 0, 3, 1, 8}, Rates{1, 0, 3, 2, 8},
-                                           Rates{3, 2, 1, 0, 7}, Rates{4, 1, 3, 2, 10}, Rates{5, 0, 2, 1, 3},
-                                           Rates{2, 1, 2, 0, 6}, Rates{3, 1, 2, 0, 9},
-                                           // Runs of many conversion chunks, and iterations of more
-                                           // outputs than one chunk.
-                                           Rates{1, 0, 1, 0, 200}, Rates{3, 1, 2, 0, 100}, Rates{1, 0, 5, 2, 300},
-                                           Rates{300, 7, 2, 1, 601}));
+// The last rows: runs of many conversion chunks, and iterations of more outputs than one chunk.
+const Rates k16Rates[] = {{1, 0, 1, 0, 1},  {1, 0, 1, 0, 2},    {1, 0, 1, 0, 6},   {1, 0, 1, 0, 9},   {1, 0, 3, 1, 8},
+                          {1, 0, 3, 2, 8},  {3, 2, 1, 0, 7},    {4, 1, 3, 2, 10},  {5, 0, 2, 1, 3},   {2, 1, 2, 0, 6},
+                          {3, 1, 2, 0, 9},  {1, 0, 1, 0, 200},  {3, 1, 2, 0, 100}, {1, 0, 5, 2, 300}, {300, 7, 2, 1, 601}};
+INSTANTIATE_TEST_SUITE_P(Fir, Fir16Streams, ::testing::ValuesIn(k16Rates));
 
 // The 16-bit kernel of filters longer than the widened pieces allow (some
 // 4096 taps, too long for the streams above): sums rounded to the nearest
@@ -483,16 +469,16 @@ TEST(Fir16Kernel, RoundsTiesToEvenAndSaturates) {
     const short* data = line.data() + 6;
     for (const auto& taps : tapSets) {
         for (int n : {1, 5, 12, 64, 77}) {
+            std::vector<std::int32_t> want(std::size_t(n) + 1, 12345);  // a guard after the outputs
+            for (int t = 0; t < n; ++t) {
+                double acc = 0;
+                for (int j = 0; j < 6; ++j) acc += double(taps[std::size_t(j)]) * double(data[t - j]);
+                want[std::size_t(t)] = std::int32_t(std::clamp(std::nearbyint(acc), -2147483648.0, 2147483647.0));
+            }
             forEachWidth([&] {
-                std::vector<std::int32_t> out(std::size_t(n) + 1, 12345);
+                std::vector<std::int32_t> out(want.size(), 12345);
                 vok::kernels::firdot().shortByReal(taps.data(), 1, 6, data, vok::kernels::kOneLine, out.data(), 1, n);
-                for (int t = 0; t < n; ++t) {
-                    double acc = 0;
-                    for (int j = 0; j < 6; ++j) acc += double(taps[std::size_t(j)]) * double(data[t - j]);
-                    const double want = std::clamp(std::nearbyint(acc), -2147483648.0, 2147483647.0);
-                    EXPECT_EQ(std::int32_t(want), out[std::size_t(t)]) << n << " " << t;
-                }
-                EXPECT_EQ(12345, out.back());
+                EXPECT_EQ(want, out) << n;
             });
         }
     }
