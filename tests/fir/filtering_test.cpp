@@ -122,8 +122,7 @@ template <class A> struct Records {
             EXPECT_EQ(int(init.size()), dly[i].len);
             api.lSetDlyl(&tap[i], init.data(), &dly[i]);
         }
-        if constexpr (!w16) roundTrips(init, r.multi());
-        else api.lSetTaps(h.data(), &tap[1]);
+        roundTrips(init, r.multi());
         api.hInitMr(h.data(), len, history.data(), r.up, r.upPhase, r.down, r.downPhase, &st[0]);
         if (r.multi()) api.hInitMr(nullptr, len, nullptr, r.up, r.upPhase, r.down, r.downPhase, &st[1]);
         else api.hInit(nullptr, len, nullptr, &st[1]);
@@ -152,24 +151,26 @@ template <class A> struct Records {
     // own array is handed back out of filter mode; null clears it and returns
     // to filter mode. It ends holding the taps and the history.
     void roundTrips(const std::vector<D>& init, bool multi) {
-        const std::vector<D> chrono(init.begin(), init.begin() + hist), reversed(chrono.rbegin(), chrono.rend());
-        const auto visible = [&] { return std::vector<D>(lines[1].begin(), lines[1].begin() + hist); };
-        EXPECT_TRUE(same(reversed, visible()) && dly[1].isFilterMode == 1);
-        api.lGetDlyl(&tap[1], &dly[1], lines[1].data());
-        EXPECT_TRUE(same(chrono, visible()) && !dly[1].isFilterMode);
-        for (int again = 0; again < 2; ++again) {
-            api.lSetDlyl(&tap[1], lines[1].data(), &dly[1]);
+        if constexpr (!w16) {  // the 16-bit line keeps its own order
+            const std::vector<D> chrono(init.begin(), init.begin() + hist), reversed(chrono.rbegin(), chrono.rend());
+            const auto visible = [&] { return std::vector<D>(lines[1].begin(), lines[1].begin() + hist); };
             EXPECT_TRUE(same(reversed, visible()) && dly[1].isFilterMode == 1);
+            api.lGetDlyl(&tap[1], &dly[1], lines[1].data());
+            EXPECT_TRUE(same(chrono, visible()) && !dly[1].isFilterMode);
+            for (int again = 0; again < 2; ++again) {
+                api.lSetDlyl(&tap[1], lines[1].data(), &dly[1]);
+                EXPECT_TRUE(same(reversed, visible()) && dly[1].isFilterMode == 1);
+            }
+            const D scratch = lines[1].back();
+            api.lSetDlyl(&tap[1], nullptr, &dly[1]);
+            EXPECT_TRUE(allZero(visible()) && (multi || sameBits(scratch, lines[1].back())));
+            api.lSetDlyl(&tap[1], init.data(), &dly[1]);
         }
-        const D scratch = lines[1].back();
-        api.lSetDlyl(&tap[1], nullptr, &dly[1]);
-        EXPECT_TRUE(allZero(visible()) && (multi || sameBits(scratch, lines[1].back())));
-        api.lSetDlyl(&tap[1], init.data(), &dly[1]);
         std::vector<W> got(h.size());
         api.lGetTaps(&tap[1], got.data());
         EXPECT_TRUE(same(got, std::vector<W>(h.size(), fromLC<W>(1))));
         api.lSetTaps(h.data(), &tap[1]);
-        EXPECT_TRUE(same(taps[1], h));
+        EXPECT_TRUE(w16 || same(taps[1], h));
         api.lGetTaps(&tap[1], taps[1].data());
         EXPECT_TRUE(same(taps[1], h) && !tap[1].isFilterMode);
         api.lSetTaps(nullptr, &tap[1]);
