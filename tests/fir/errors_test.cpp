@@ -1,6 +1,5 @@
-// Every failure report of the FIR filters, row by row in check order, with
-// proof that a failed call left records and buffers alone; allocation
-// failures of the single-state initialisations.
+// Every failure report of the FIR filters, row by row in check order, with proof that a failed call
+// left records and buffers alone; allocation failures of the single-state initialisations.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -41,7 +40,8 @@ TEST(FirErrors, BothLayersInCheckOrder) {
              {taps, 4, 2, 1, 3, 0, badTap});
         api.lInit(taps, 4, &tap);
         step(fn(api.dataName, "FirlInitDlyl"), api.lInitDlyl,
-             {{kNull, {{0}, {1}, {2}}}, {kNull, {{2}}}, {kNull, {{0}}}, {kNull, {{1}}}}, {&tap, dlyl, step.buffer<FirDlyState>()});
+             {{kNull, {{0}, {1}, {2}}}, {kNull, {{2}}}, {kNull, {{0}}}, {kNull, {{1}}}},
+             {&tap, dlyl, step.buffer<FirDlyState>()});
         api.lInitDlyl(&tap, dlyl, &dly);
         step(fn(api.tapsName, "FirlSetTaps"), api.lSetTaps, {{kNull, {{1}}}}, {taps, &tap});
         step(fn(api.tapsName, "FirlGetTaps"), api.lGetTaps, {{kNull, {{0}}}, {kNull, {{1}}}}, {&tap, step.buffer<W>()});
@@ -161,9 +161,8 @@ TEST(FirErrors, SixteenBitInCheckOrder) {
     high("vokwbFir", vokwbFir, {{kInit, {}}}, {&st, in, o, 1, VOK_NO_SCALE, nullptr});
 }
 
-// Every array of every initialisation may fail: one "Allocation failure",
-// the record uninitialised with nothing left allocated (the sanitizer build
-// checks the leak); re-initialising a live record releases its arrays first.
+// Every array of every initialisation may fail: one "Allocation failure", the record uninitialised with
+// nothing left allocated (the sanitizer build checks the leak); re-initialising releases the old arrays.
 TEST(FirErrors, AllocationFailureLeavesRecordUninitialised) {
     auto fails = [](const std::string& function, const char* module, int after, auto init) {
         SCOPED_TRACE(::testing::Message() << function << " " << after);
@@ -181,7 +180,8 @@ TEST(FirErrors, AllocationFailureLeavesRecordUninitialised) {
         fails("vokwFirInitMr", "vokfirhw", after, [&](FirState* s) { vokwFirInitMr(h, 5, nullptr, 2, 1, 3, 0, s); });
         forEachFilter([&](const auto& api) {
             typename std::decay_t<decltype(api)>::W taps[5] = {};
-            fails(fn(api.name, "FirInitMr"), "vokfirh", after, [&](FirState* s) { api.hInitMr(taps, 5, nullptr, 2, 1, 3, 0, s); });
+            fails(fn(api.name, "FirInitMr"), "vokfirh", after,
+                  [&](FirState* s) { api.hInitMr(taps, 5, nullptr, 2, 1, 3, 0, s); });
             if (after != 2) return;
             fails(fn(api.name, "FirInit"), "vokfirh", 2, [&](FirState* s) {
                 vok::testing::failAllocationAfter(0);

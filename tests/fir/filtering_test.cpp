@@ -1,8 +1,6 @@
-// Both filter layers of every type combination, and the 16-bit ones under
-// every scale mode, against a long-double evaluation of the multirate
-// definition (upsample by U at phase Pu, filter, keep every D-th sample from
-// phase Pd) over whole streams cut into calls, at every width; and what
-// initialisation leaves in the records of every rate.
+// Both filter layers of every type combination, and the 16-bit ones under every scale mode, against a
+// long-double evaluation of the multirate definition (upsample by U at phase Pu, filter, keep every D-th
+// sample from phase Pd) over streams cut into calls, at every width; and what the records hold.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -29,10 +27,9 @@ std::ostream& operator<<(std::ostream& os, const Rates& r) {
     return os << "U=" << r.up << " Pu=" << r.upPhase << " D=" << r.down << " Pd=" << r.downPhase << " L=" << r.tapsLen;
 }
 
-// Outputs m = 0 .. (inputs / D) * U - 1 of the history (chronological)
-// followed by the inputs, each with the sum of its terms' magnitudes and the
-// sum as the single-rate kernels form it: products and sum in double, newest
-// input first, complex products as (ac - bd, ad + bc).
+// Outputs m = 0 .. (inputs / D) * U - 1 of the history (oldest first) then the inputs, with the sum of
+// the terms' magnitudes and the sum as the single-rate kernels form it: in double, newest input first,
+// complex products as (ac - bd, ad + bc).
 struct Reference {
     std::vector<LC> out, inDouble;
     std::vector<long double> mag;
@@ -80,16 +77,13 @@ template <class T> bool allZero(const std::vector<T>& v) {
     return std::all_of(v.begin(), v.end(), [](const T& x) { return asLC(x) == LC(0); });
 }
 
-// Two pairs of records of one filter. Two-state, over arrays the test owns:
-// the first over a copy of the taps (used in place, never reordered except
-// 16-bit), the second over ones then set (single rate by the plain
-// initialisation); lines of L slots single rate (the last a scratch slot),
-// ceil(L / U) multirate. Single-state: the first given taps and history, the
-// second null ones (which clear) then set. History L - 1 single rate,
-// ceil(L / U) multirate; room at least the history and base - 1 (base 128
-// for float taps, 64 otherwise) plus one, multirate a multiple of D; taps
-// unrolled by a 32-byte register of outputs. 16-bit: room the taps single
-// rate, the history to a multiple of D multirate; taps padded to whole
+// Two pairs of records of one filter. Two-state, over the test's arrays: the first over a copy of the
+// taps (used in place, reordered only 16-bit), the second over ones then set (single rate by the plain
+// initialisation); lines of L slots single rate (the last a scratch slot), ceil(L / U) multirate.
+// Single-state: the first given taps and history, the second null ones (which clear) then set. History
+// L - 1 single rate, ceil(L / U) multirate; room at least the history and base - 1 (base 128 for float
+// taps, else 64) plus one, multirate a multiple of D; taps unrolled by a 32-byte register of outputs.
+// 16-bit: room the taps single rate, the history to a multiple of D multirate; taps padded to whole
 // branches, none unrolled.
 template <class A> struct Records {
     using D = typename A::D;
@@ -144,12 +138,10 @@ template <class A> struct Records {
     ~Records() {
         for (FirState& s : st) vokFirFree(&s);
     }
-    // The second two-state record's arrays. A separate line is copied in
-    // reversed (newest in slot 0); the own one is reversed in place both ways,
-    // leaving and entering filter mode, and set again in filter mode nothing
-    // moves; null clears the visible slots only. Separate taps get a copy; the
-    // own array is handed back out of filter mode; null clears it and returns
-    // to filter mode. It ends holding the taps and the history.
+    // The second two-state record's arrays. A separate line is copied in reversed (newest in slot 0); the
+    // own one is reversed in place both ways, leaving and entering filter mode, set again in filter mode
+    // nothing moves; null clears the visible slots only. Separate taps get a copy; the own array is handed
+    // back out of filter mode; null clears it, back in filter mode. It ends holding taps and history.
     void roundTrips(const std::vector<D>& init, bool multi) {
         if constexpr (!w16) {  // the 16-bit line keeps its own order
             const std::vector<D> chrono(init.begin(), init.begin() + hist), reversed(chrono.rbegin(), chrono.rend());
@@ -177,9 +169,8 @@ template <class A> struct Records {
         EXPECT_TRUE(allZero(taps[1]) && tap[1].isFilterMode == 1);
         api.lSetTaps(h.data(), &tap[1]);
     }
-    // Single-state record i's taps; record i's history from either layer,
-    // oldest first (read with a slot more: a null buffer is refused, and the
-    // 16-bit two-state line has a scratch slot).
+    // Single-state record i's taps; record i's history from either layer, oldest first (read with a slot
+    // more: a null buffer is refused, and the 16-bit two-state line has a scratch slot).
     std::vector<W> tapsOf(int i) {
         std::vector<W> t(h.size(), fromLC<W>(1));
         api.hGetTaps(&st[i], t.data());
@@ -202,21 +193,16 @@ template <class A> struct Records {
     }
 };
 
-// One stream per rate and type combination cut into calls (one iteration,
-// two, then random lengths up to several hundred), through both layers at
-// every width: single rate bit for bit the kernels' double sum, multirate
-// within rounding of the definition, the layers bit-identical to each other
-// and every width to the first, guards after each output block untouched.
-// The second records take the single-rate one-sample forms (over more
-// samples than the single-state window holds) and then the rest in one
-// block: both give the same outputs. Both delay lines end with the newest
-// inputs, taps come back as set, null arrays clear. Decimating rates put
-// the tap count on both sides of the factor. Long streams with given calls
-// (float data only unless `every`) put tap counts on both sides of the
-// register blocks, of the scratch pieces (2033 taps fill it with sixteen
-// outputs, 2034 just miss it) and of the limit of the scalar loop (about
-// 4096 taps). Infinities and NaNs travel through the lanes as through the
-// scalar sum.
+// One stream per rate and type combination cut into calls (one iteration, two, then random lengths up
+// to several hundred), through both layers at every width: single rate bit for bit the kernels' double
+// sum, multirate within rounding of the definition, the layers bit-identical to each other and every
+// width to the first, guards after each output block untouched. The second records take the one-sample
+// forms single rate (over more samples than the single-state window holds), then the rest in one block:
+// the same outputs. Both delay lines end with the newest inputs. Decimating rates put the tap count on
+// both sides of the factor. Long streams with given calls (float data only unless `every`) put tap
+// counts on both sides of the register blocks, of the scratch pieces (2033 taps fill it with sixteen
+// outputs, 2034 just miss it) and of the limit of the scalar loop (about 4096 taps). Infinities and NaNs
+// travel through the lanes as through the scalar sum.
 struct Stream {
     Rates rate;
     std::vector<int> calls;  // iterations per call; empty: random calls, every type
@@ -262,7 +248,8 @@ TEST_P(FirStreams, BothLayersFollowTheDefinitionAcrossCallsAndWidths) {
         for (int i = 0; calls.size() < 8 && c.calls.empty(); ++i) calls.push_back(i < 2 ? i + 1 : iters(gen));
         auto stream = randomVector<D>(std::accumulate(calls.begin(), calls.end(), 0) * r.down, unsigned(gen()));
         const LC specials[] = {INFINITY, -INFINITY, NAN};  // at a third, half and two thirds
-        for (int k = 0; c.specials && k < 3; ++k) stream[stream.size() * std::size_t(k + 2) / 6] = fromLC<D>(specials[k]);
+        for (int k = 0; c.specials && k < 3; ++k)
+            stream[stream.size() * std::size_t(k + 2) / 6] = fromLC<D>(specials[k]);
         const Reference ref = directMultirate(h, r, history, stream, r.multi());
         const std::size_t ones = r.multi() ? 0 : std::min<std::size_t>(stream.size(), 300);
         std::vector<O> first;
@@ -282,10 +269,9 @@ TEST_P(FirStreams, BothLayersFollowTheDefinitionAcrossCallsAndWidths) {
             }
             ASSERT_EQ(ref.out.size(), low.size());
             EXPECT_TRUE(same(low, high));
-            for (std::size_t m = 0; first.empty() && m < low.size(); ++m) {
-                if (r.multi()) ASSERT_TRUE(closeTo(low[m], ref.out[m], ref.mag[m])) << m;
-                else ASSERT_TRUE(sameValue(low[m], fromLC<O>(ref.inDouble[m]))) << m;
-            }
+            for (std::size_t m = 0; first.empty() && m < low.size(); ++m)
+                ASSERT_TRUE(r.multi() ? closeTo(low[m], ref.out[m], ref.mag[m])
+                                      : ::testing::AssertionResult(sameValue(low[m], fromLC<O>(ref.inDouble[m])))) << m;
             if (first.empty()) first = low;
             EXPECT_TRUE(same(first, low));
             for (std::size_t i = 0; i < ones; ++i) {
@@ -310,12 +296,10 @@ TEST_P(FirStreams, BothLayersFollowTheDefinitionAcrossCallsAndWidths) {
 
 INSTANTIATE_TEST_SUITE_P(Fir, FirStreams, ::testing::ValuesIn(kStreams));
 
-// Branches of the polyphase taps (p, p + U, ...) each reversed, padded with
-// zeros to whole branches in the 16-bit records (the two-state one in the
-// caller's array); per output of an iteration the phase table holds branch,
-// tap count, first sample and branch start. The taps come back in natural
-// order (the own array out of filter mode); re-initialised single rate:
-// reversed, no table, single-rate fields.
+// Branches of the polyphase taps (p, p + U, ...) each reversed, padded with zeros to whole branches in the
+// 16-bit records (the two-state one in the caller's array); per output of an iteration the phase table
+// holds branch, tap count, first sample and branch start. Taps come back in natural order (the own array
+// out of filter mode); re-initialised single rate: reversed, no table, single-rate fields.
 TEST(FirRecords, TapsInFilterOrderAndPhaseTable) {
     const std::vector<float> natural = {0, 1, 2, 3, 4, 5, 6, 7}, packed = {6, 3, 0, 7, 4, 1, 5, 2};
     const std::vector<double> taps(natural.begin(), natural.end()), reversed = {3, 2, 1, 0};
@@ -371,14 +355,12 @@ struct ModeCase {
     float tapScale = 1;  // 65536: sums past 32 bits, saturated there before scaling
 };
 
-// Both layers through calls of one iteration, a few, more than the
-// single-state buffer room and exactly its room (where the automatic factor
-// is chosen over the whole block by both), every scale mode, at every width.
-// Dyadic taps (k/16) make every sum exact: then the outputs are the
-// definition converted; taps of any value check that the single-state
-// filter rounds exactly where the two-state one does. Factors are read and
-// never written, except the automatic one of each call. The second records
-// give the same outputs, one sample at a time where single rate.
+// Both layers through calls of one iteration, a few, more than the single-state buffer room and exactly
+// its room (where the automatic factor is chosen over the whole block by both), every scale mode, at
+// every width. Dyadic taps (k/16) make every sum exact: the outputs are the definition converted; taps of
+// any value check that the single-state filter rounds where the two-state one does. Factors are read,
+// never written, except the automatic one of each call. The second records give the same outputs, one
+// sample at a time where single rate.
 class Fir16Streams : public ::testing::TestWithParam<Rates> {};
 
 TEST_P(Fir16Streams, BothLayersFollowTheDefinitionUnderEveryScaleMode) {
@@ -401,6 +383,7 @@ TEST_P(Fir16Streams, BothLayersFollowTheDefinitionUnderEveryScaleMode) {
             const auto history = randomShorts(gen, std::size_t(r.history()), mc.limit);
             const auto stream = randomShorts(gen, std::size_t((1 + 5 + calls[2] + calls[3] + 37) * r.down), mc.limit);
             const Reference ref = directMultirate(h, r, history, stream, dyadic);
+            const bool automatic = mc.mode == autoScale;
             std::vector<short> first;
             forEachWidth([&] {
                 Records<FilterW> rec(h, r, history);
@@ -414,18 +397,18 @@ TEST_P(Fir16Streams, BothLayersFollowTheDefinitionUnderEveryScaleMode) {
                     EXPECT_TRUE(out.back() == 777 && other.back() == 777);
                     out.pop_back();
                     other.pop_back();
-                    if (mc.mode != autoScale) EXPECT_TRUE(sf == mc.factor && sfHigh == mc.factor);
-                    if (mc.mode != autoScale || n * r.down <= room) {
+                    if (!automatic) EXPECT_TRUE(sf == mc.factor && sfHigh == mc.factor);
+                    if (!automatic || n * r.down <= room) {
                         EXPECT_EQ(out, other) << "block of " << n;
                         EXPECT_EQ(sf, sfHigh);
                     }
-                    if (r.multi() || mc.mode == autoScale) {
+                    if (r.multi() || automatic) {
                         std::vector<short> a(out.size()), b(out.size());
                         vokwbFirl(&rec.tap[1], &rec.dly[1], in, a.data(), n, mc.mode, &sfHigh);
                         vokwbFir(&rec.st[1], in, b.data(), n, mc.mode, &sfHigh);
                         EXPECT_TRUE(a == out && b == other);
                     }
-                    for (int i = 0; !r.multi() && mc.mode != autoScale && i < n; ++i) {
+                    for (int i = 0; !r.multi() && !automatic && i < n; ++i) {
                         EXPECT_EQ(out[i], vokwFirl(&rec.tap[1], &rec.dly[1], in[i], mc.mode, &sfHigh)) << i;
                         EXPECT_EQ(out[i], vokwFir(&rec.st[1], in[i], mc.mode, &sfHigh)) << i;
                     }
@@ -434,12 +417,10 @@ TEST_P(Fir16Streams, BothLayersFollowTheDefinitionUnderEveryScaleMode) {
                     for (std::size_t i = got.size(); dyadic && i < got.size() + out.size(); ++i)
                         exact.push_back(std::clamp<std::int64_t>(std::int64_t(std::nearbyint(ref.out[i].real())),
                                                                  INT32_MIN, INT32_MAX));
-                    EXPECT_TRUE(!dyadic || mc.mode != autoScale || sf == autoFactor(exact));
-                    for (std::size_t i = 0; i < exact.size(); ++i) {
-                        const bool automatic = mc.mode == autoScale;
-                        EXPECT_EQ(expected16(exact[i], automatic ? fixSat : mc.mode, automatic ? sf : mc.factor), out[i])
-                            << got.size() + i;
-                    }
+                    EXPECT_TRUE(!automatic || exact.empty() || sf == autoFactor(exact));
+                    for (std::size_t i = 0; i < exact.size(); ++i)
+                        EXPECT_EQ(expected16(exact[i], automatic ? fixSat : mc.mode, automatic ? sf : mc.factor),
+                                  out[i]) << got.size() + i;
                     got.insert(got.end(), out.begin(), out.end());
                     in += n * r.down;
                 }
@@ -457,9 +438,8 @@ const Rates k16Rates[] = {{1, 0, 1, 0, 1},  {1, 0, 1, 0, 2},    {1, 0, 1, 0, 6},
                           {3, 1, 2, 0, 9},  {1, 0, 1, 0, 200},  {3, 1, 2, 0, 100}, {1, 0, 5, 2, 300}, {300, 7, 2, 1, 601}};
 INSTANTIATE_TEST_SUITE_P(Fir, Fir16Streams, ::testing::ValuesIn(k16Rates));
 
-// The 16-bit kernel of filters longer than the widened pieces allow (some
-// 4096 taps, too long for the streams above): sums rounded to the nearest
-// integer with ties to even and saturated to 32 bits, in every lane and tail.
+// The 16-bit kernel of filters longer than the widened pieces allow (some 4096 taps, too long for the
+// streams above): sums rounded to the nearest, ties to even, saturated to 32 bits, in every lane and tail.
 TEST(Fir16Kernel, RoundsTiesToEvenAndSaturates) {
     // Halves make ties; the huge taps push sums past 32 bits.
     const std::vector<float> tapSets[] = {{0.5f, -0.25f, 1.5f, 0.0f, -2.5f, 0.75f},
