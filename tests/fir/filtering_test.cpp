@@ -205,9 +205,8 @@ template <class A> struct Records {
 // travel through the lanes as through the scalar sum.
 struct Stream {
     Rates rate;
-    std::vector<int> calls;  // iterations per call; empty: random calls, every type
-    bool every = false;
-    bool specials = false;  // float only: infinities and a NaN in the stream
+    std::vector<int> calls;               // iterations per call; empty: random calls, every type
+    bool every = false, specials = false;  // specials, float only: infinities and a NaN in the stream
 };
 std::ostream& operator<<(std::ostream& os, const Stream& c) { return os << c.rate << " calls=" << c.calls.size(); }
 
@@ -236,12 +235,11 @@ TEST_P(FirStreams, BothLayersFollowTheDefinitionAcrossCallsAndWidths) {
     forEachFilter([&](const auto& api) {
         using A = std::decay_t<decltype(api)>;
         using D = typename A::D;
-        using W = typename A::W;
         using O = typename A::O;
         if ((!c.calls.empty() && !c.every && !std::is_same_v<D, float>) || (c.specials && !std::is_same_v<O, float>))
             return;
         std::mt19937 gen(1234u + unsigned(r.tapsLen * 31 + r.up * 7 + r.down + r.downPhase));
-        const auto h = randomVector<W>(r.tapsLen, unsigned(gen()));
+        const auto h = randomVector<typename A::W>(r.tapsLen, unsigned(gen()));
         const auto history = randomVector<D>(r.history(), unsigned(gen()));
         std::uniform_int_distribution<int> iters(1, r.up == 1 ? 400 : 3 * r.tapsLen / r.down + 3);
         std::vector<int> calls = c.calls;
