@@ -112,8 +112,7 @@ template <class A> struct Records {
             EXPECT_TRUE(tap[i].taps == static_cast<void*>(taps[i].data()) && (w16 || i || same(taps[i], h)));
             lines[i].resize(init.size());
             api.lInitDlyl(&tap[i], lines[i].data(), &dly[i]);
-            EXPECT_TRUE(dly[i].dlyl == static_cast<void*>(lines[i].data()) && !dly[i].isFilterMode);
-            EXPECT_EQ(int(init.size()), dly[i].len);
+            EXPECT_TRUE(dly[i].dlyl == lines[i].data() && dly[i].len == int(init.size()) && !dly[i].isFilterMode);
             api.lSetDlyl(&tap[i], init.data(), &dly[i]);
         }
         roundTrips(init, r.multi());
@@ -218,7 +217,7 @@ const Stream kStreams[] = {
     {{1, 0, 1, 0, 70}}, {{1, 0, 2, 1, 1}},  {{1, 0, 2, 0, 40}}, {{1, 0, 3, 2, 2}},  {{1, 0, 3, 1, 50}},
     {{1, 0, 4, 3, 3}},  {{1, 0, 4, 0, 17}}, {{1, 0, 5, 4, 4}},  {{1, 0, 5, 2, 33}}, {{1, 0, 8, 7, 5}},
     {{1, 0, 8, 3, 64}}, {{1, 0, 9, 4, 30}}, {{3, 0, 4, 2, 300}}, {{8, 7, 3, 2, 7}}, {{2, 1, 3, 0, 10}},
-    {{1, 0, 1, 0, 1}, {1, 100, 3}},       {{1, 0, 1, 0, 16}, {5, 1000, 63, 64, 65}}, {{1, 0, 1, 0, 255}, {100, 2000, 1}},
+    {{1, 0, 1, 0, 1}, {1, 100, 3}},     {{1, 0, 1, 0, 16}, {5, 1000, 63, 64, 65}}, {{1, 0, 1, 0, 255}, {100, 2000, 1}},
     {{1, 0, 1, 0, 1024}, {700, 3000}},    {{1, 0, 1, 0, 4100}, {5000, 300}},         {{1, 0, 4, 0, 16}, {1, 2000, 31}},
     {{1, 0, 4, 3, 64}, {10, 999}},        {{1, 0, 4, 1, 1024}, {300, 1500}},         {{1, 0, 4, 2, 2100}, {600, 700}},
     {{1, 0, 4, 1, 4100}, {900, 50}},      {{1, 0, 3, 0, 3001}, {4000}},              {{1, 0, 2, 1, 3}, {1, 1, 2000}},
@@ -269,7 +268,8 @@ TEST_P(FirStreams, BothLayersFollowTheDefinitionAcrossCallsAndWidths) {
             EXPECT_TRUE(same(low, high));
             for (std::size_t m = 0; first.empty() && m < low.size(); ++m)
                 ASSERT_TRUE(r.multi() ? closeTo(low[m], ref.out[m], ref.mag[m])
-                                      : ::testing::AssertionResult(sameValue(low[m], fromLC<O>(ref.inDouble[m])))) << m;
+                                      : ::testing::AssertionResult(sameValue(low[m], fromLC<O>(ref.inDouble[m]))))
+                    << m;
             if (first.empty()) first = low;
             EXPECT_TRUE(same(first, low));
             for (std::size_t i = 0; i < ones; ++i) {
@@ -364,10 +364,11 @@ class Fir16Streams : public ::testing::TestWithParam<Rates> {};
 TEST_P(Fir16Streams, BothLayersFollowTheDefinitionUnderEveryScaleMode) {
     const Rates r = GetParam();
     const int fixSat = VOK_FIXED_SCALE | VOK_SATURATE, autoScale = VOK_AUTO_SCALE;
-    const ModeCase modes[] = {{VOK_NO_SCALE, 0, 300},         {VOK_NO_SCALE, 0, 32767},    {VOK_SATURATE, 0, 32767},
-                              {VOK_FIXED_SCALE, 3, 32767},    {fixSat, 1, 32767},          {fixSat, -2, 4000},
-                              {fixSat, 0, 32767},             {autoScale, 99, 32767},      {autoScale, 99, 200},
-                              {VOK_NO_SCALE, 0, 32767, 65536}, {fixSat, 16, 32767, 65536}, {autoScale, 99, 32767, 65536}};
+    const ModeCase modes[] = {{VOK_NO_SCALE, 0, 300},        {VOK_NO_SCALE, 0, 32767},   {VOK_SATURATE, 0, 32767},
+                              {VOK_FIXED_SCALE, 3, 32767},   {fixSat, 1, 32767},         {fixSat, -2, 4000},
+                              {fixSat, 0, 32767},            {autoScale, 99, 32767},     {autoScale, 99, 200},
+                              {VOK_NO_SCALE, 0, 32767, 65536}, {fixSat, 16, 32767, 65536},
+                              {autoScale, 99, 32767, 65536}};
     const int room = r.multi() ? (r.history() + r.down - 1) / r.down * r.down : r.tapsLen;
     const int calls[] = {1, 5, std::min(2 * r.tapsLen + 1, 150), room / r.down, 37};
     for (bool dyadic : {true, false}) {
@@ -431,9 +432,9 @@ TEST_P(Fir16Streams, BothLayersFollowTheDefinitionUnderEveryScaleMode) {
 }
 
 // The last rows: runs of many conversion chunks, and iterations of more outputs than one chunk.
-const Rates k16Rates[] = {{1, 0, 1, 0, 1},  {1, 0, 1, 0, 2},    {1, 0, 1, 0, 6},   {1, 0, 1, 0, 9},   {1, 0, 3, 1, 8},
-                          {1, 0, 3, 2, 8},  {3, 2, 1, 0, 7},    {4, 1, 3, 2, 10},  {5, 0, 2, 1, 3},   {2, 1, 2, 0, 6},
-                          {3, 1, 2, 0, 9},  {1, 0, 1, 0, 200},  {3, 1, 2, 0, 100}, {1, 0, 5, 2, 300}, {300, 7, 2, 1, 601}};
+const Rates k16Rates[] = {{1, 0, 1, 0, 1}, {1, 0, 1, 0, 2},   {1, 0, 1, 0, 6},   {1, 0, 1, 0, 9},  {1, 0, 3, 1, 8},
+                          {1, 0, 3, 2, 8}, {3, 2, 1, 0, 7},   {4, 1, 3, 2, 10},  {5, 0, 2, 1, 3},  {2, 1, 2, 0, 6},
+                          {3, 1, 2, 0, 9}, {1, 0, 1, 0, 200}, {3, 1, 2, 0, 100}, {1, 0, 5, 2, 300}, {300, 7, 2, 1, 601}};
 INSTANTIATE_TEST_SUITE_P(Fir, Fir16Streams, ::testing::ValuesIn(k16Rates));
 
 // The 16-bit kernel of filters longer than the widened pieces allow (some 4096 taps, too long for the
