@@ -380,7 +380,8 @@ TEST_P(Fir16Streams, BothLayersFollowTheDefinitionUnderEveryScaleMode) {
                 v = mc.tapScale * (dyadic ? float(std::uniform_int_distribution<int>(-32, 32)(gen)) / 16.0f
                                           : std::uniform_real_distribution<float>(-1.5f, 1.5f)(gen));
             const auto history = randomShorts(gen, std::size_t(r.history()), mc.limit);
-            const auto stream = randomShorts(gen, std::size_t((1 + 5 + calls[2] + calls[3] + 37) * r.down), mc.limit);
+            const int iterations = std::accumulate(std::begin(calls), std::end(calls), 0);
+            const auto stream = randomShorts(gen, std::size_t(iterations * r.down), mc.limit);
             const Reference ref = directMultirate(h, r, history, stream, dyadic);
             const bool automatic = mc.mode == autoScale;
             std::vector<short> first;
