@@ -106,7 +106,8 @@ TEST(FirErrors, SixteenBitInCheckOrder) {
     FirTapState* badTap = step.buffer<FirTapState>();
     short* o = step.buffer<short>();
     step("vokwFirlInit", vokwFirlInit, {{kTap, {{0}}}, {kTap, {{2}}}, {kLen, {{1, 0}}}}, {taps, 4, badTap});
-    step("vokwFirlInitMr", vokwFirlInitMr, {{kPhase, {{3, -1}}}, {kFactor, {{3, 2}}}, {kFactor, {{5, 1}}}},
+    step("vokwFirlInitMr", vokwFirlInitMr,
+         {{kTap, {{6}}}, {kLen, {{1, 0}}}, {kPhase, {{3, -1}}}, {kFactor, {{3, 2}}}, {kFactor, {{5, 1}}}},
          {taps, 4, 2, 0, 1, 0, badTap});
     vokwFirlInit(taps, 4, &tap);
     step("vokwFirlInitDlyl", vokwFirlInitDlyl, {{kDly, {{1}}}, {kNull, {{2}}}}, {&tap, line, &dly});
