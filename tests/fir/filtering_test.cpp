@@ -1,11 +1,11 @@
-// Both filter layers of every type combination, and the 16-bit ones under
-// every scale mode, against a long-double evaluation of the multirate
-// definition (upsample by U at phase Pu, filter, keep every D-th sample from
-// phase Pd) over whole streams cut into calls, at every width.
+// Both filter layers of every type combination, and the 16-bit ones under every scale mode, against a
+// long-double evaluation of the multirate definition (upsample by U at phase Pu, filter, keep every D-th
+// sample from phase Pd) over streams cut into calls, at every width; and what the records hold.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdint>
+#include <numeric>
 #include <vector>
 
 #include "kernels/firdot.h"
@@ -27,10 +27,9 @@ std::ostream& operator<<(std::ostream& os, const Rates& r) {
     return os << "U=" << r.up << " Pu=" << r.upPhase << " D=" << r.down << " Pd=" << r.downPhase << " L=" << r.tapsLen;
 }
 
-// Outputs m = 0 .. (inputs / D) * U - 1 of the history (chronological)
-// followed by the inputs, each with the sum of its terms' magnitudes and the
-// sum as the single-rate kernels form it: products and sum in double, newest
-// input first, complex products as (ac - bd, ad + bc).
+// Outputs m = 0 .. (inputs / D) * U - 1 of the history (oldest first) then the inputs, with the sum of
+// the terms' magnitudes and the sum as the single-rate kernels form it: in double, newest input first,
+// complex products as (ac - bd, ad + bc).
 struct Reference {
     std::vector<LC> out, inDouble;
     std::vector<long double> mag;
@@ -70,118 +69,195 @@ template <class T> bool sameValue(const T& a, const T& b) {
     return sameBits(a, b) || (asLC(a) != asLC(a) && asLC(b) != asLC(b));
 }
 
-// Random streams and taps of a given seed.
-template <class T> std::vector<T> randoms(std::mt19937& gen, int n) { return randomVector<T>(n, unsigned(gen())); }
+template <class T> bool same(const std::vector<T>& a, const std::vector<T>& b) {
+    return a.size() == b.size() && std::memcmp(a.data(), b.data(), sizeof(T) * a.size()) == 0;
+}
 
-// One stream per rate and type combination cut into calls (one iteration,
-// two, then random lengths up to several hundred), through both layers at
-// every width: single rate bit for bit the kernels' double sum, multirate
-// within rounding of the definition, the layers bit-identical to each other
-// and every width to the first, guards after each output block untouched.
-// A second pair of records, taps and history set after a null
-// initialisation, takes the single-rate one-sample forms (over more samples
-// than the single-state window holds) and then the rest in one block: both
-// give the same outputs. Both delay lines end with the newest inputs, taps
-// come back as set, null arrays clear. Decimating rates put the tap count on
-// both sides of the factor. Long streams with given calls (float data only
-// unless `every`) put tap counts on both sides of the register blocks, of
-// the scratch pieces (2033 taps fill it with sixteen outputs, 2034 just miss
-// it) and of the limit of the scalar loop (about 4096 taps). Infinities and
-// NaNs travel through the lanes as through the scalar sum.
+template <class T> bool allZero(const std::vector<T>& v) {
+    return std::all_of(v.begin(), v.end(), [](const T& x) { return asLC(x) == LC(0); });
+}
+
+// Two pairs of records of one filter. Two-state, over the test's arrays: the first over a copy of the
+// taps (used in place, reordered only 16-bit), the second over ones then set (single rate by the plain
+// initialisation); lines of L slots single rate (the last a scratch slot), ceil(L / U) multirate.
+// Single-state: the first given taps and history, the second null ones (which clear) then set. History
+// L - 1 single rate, ceil(L / U) multirate; room at least the history and base - 1 (base 128 for float
+// taps, else 64) plus one, multirate a multiple of D; taps unrolled by a 32-byte register of outputs.
+// 16-bit: room the taps single rate, the history to a multiple of D multirate; taps padded to whole
+// branches, none unrolled.
+template <class A> struct Records {
+    using D = typename A::D;
+    using W = typename A::W;
+    static constexpr bool w16 = std::is_same_v<D, short>;
+    const A api{};
+    const std::vector<W> h;
+    const int hist;
+    std::vector<W> taps[2];
+    std::vector<D> lines[2];
+    FirTapState tap[2];
+    FirDlyState dly[2];
+    FirState st[2] = {};
+
+    Records(const std::vector<W>& given, const Rates& r, const std::vector<D>& history) : h(given), hist(r.history()) {
+        const int len = r.tapsLen;
+        std::vector<D> init(history);
+        init.resize(std::size_t(r.multi() ? hist : len));
+        std::memset(tap, 0x5a, sizeof tap);
+        std::memset(dly, 0x5a, sizeof dly);
+        for (int i = 0; i < 2; ++i) {
+            taps[i] = i ? std::vector<W>(h.size(), fromLC<W>(1)) : h;
+            if (i && !r.multi()) api.lInit(taps[i].data(), len, &tap[i]);
+            else api.lInitMr(taps[i].data(), len, r.up, r.upPhase, r.down, r.downPhase, &tap[i]);
+            EXPECT_EQ((std::vector<int>{len, r.up, r.upPhase, r.down, r.downPhase, r.multi(), 1, 0}), fields(tap[i]));
+            EXPECT_TRUE(tap[i].taps == static_cast<void*>(taps[i].data()) && (w16 || i || same(taps[i], h)));
+            lines[i].resize(init.size());
+            api.lInitDlyl(&tap[i], lines[i].data(), &dly[i]);
+            EXPECT_TRUE(dly[i].dlyl == lines[i].data() && dly[i].len == int(init.size()) && !dly[i].isFilterMode);
+            api.lSetDlyl(&tap[i], init.data(), &dly[i]);
+        }
+        roundTrips(init, r.multi());
+        api.hInitMr(h.data(), len, history.data(), r.up, r.upPhase, r.down, r.downPhase, &st[0]);
+        if (r.multi()) api.hInitMr(nullptr, len, nullptr, r.up, r.upPhase, r.down, r.downPhase, &st[1]);
+        else api.hInit(nullptr, len, nullptr, &st[1]);
+        const int held = w16 ? hist : std::max(hist, (std::is_same_v<W, float> ? 128 : 64) - 1);
+        const int room = r.multi() ? (held + r.down - 1) / r.down * r.down : held + 1;
+        const int padded = w16 && r.multi() ? (len + r.up - 1) / r.up * r.up : len;
+        const int unroll = 32 / int(sizeof(typename A::O)), unrolled = w16 ? 0 : len / unroll * unroll;
+        for (FirState& s : st) {
+            EXPECT_EQ((std::vector<int>{hist, r.multi(), r.multi(), room, padded, unrolled, len, 0}),
+                      (std::vector<int>{s.dlyLen, s.isMultiRate, s.phaseTable != nullptr, s.bufRoom, s.tapsLen,
+                                        s.tapsLenUnrolled, s.origTapsLen, s.tapsScale}));
+            EXPECT_TRUE(s.selfRef == &s && (w16 || (s.window == s.sampleBuf &&
+                                                    s.bufWrap == static_cast<D*>(s.sampleBuf) + s.bufRoom)));
+        }
+        EXPECT_TRUE(cleared(1));
+        api.hSetTaps(h.data(), &st[1]);
+        api.hSetDlyl(history.data(), &st[1]);
+    }
+    ~Records() {
+        for (FirState& s : st) vokFirFree(&s);
+    }
+    // The second two-state record's arrays. A separate line is copied in reversed (newest in slot 0); the
+    // own one is reversed in place both ways, leaving and entering filter mode, set again in filter mode
+    // nothing moves; null clears the visible slots only. Separate taps get a copy; the own array is handed
+    // back out of filter mode; null clears it, back in filter mode. It ends holding taps and history.
+    void roundTrips(const std::vector<D>& init, bool multi) {
+        if constexpr (!w16) {  // the 16-bit line keeps its own order
+            const std::vector<D> chrono(init.begin(), init.begin() + hist), reversed(chrono.rbegin(), chrono.rend());
+            const auto visible = [&] { return std::vector<D>(lines[1].begin(), lines[1].begin() + hist); };
+            EXPECT_TRUE(same(reversed, visible()) && dly[1].isFilterMode == 1);
+            api.lGetDlyl(&tap[1], &dly[1], lines[1].data());
+            EXPECT_TRUE(same(chrono, visible()) && !dly[1].isFilterMode);
+            for (int again = 0; again < 2; ++again) {
+                api.lSetDlyl(&tap[1], lines[1].data(), &dly[1]);
+                EXPECT_TRUE(same(reversed, visible()) && dly[1].isFilterMode == 1);
+            }
+            const D scratch = lines[1].back();
+            api.lSetDlyl(&tap[1], nullptr, &dly[1]);
+            EXPECT_TRUE(allZero(visible()) && (multi || sameBits(scratch, lines[1].back())));
+            api.lSetDlyl(&tap[1], init.data(), &dly[1]);
+        }
+        std::vector<W> got(h.size());
+        api.lGetTaps(&tap[1], got.data());
+        EXPECT_TRUE(same(got, std::vector<W>(h.size(), fromLC<W>(1))));
+        api.lSetTaps(h.data(), &tap[1]);
+        EXPECT_TRUE(w16 || same(taps[1], h));
+        api.lGetTaps(&tap[1], taps[1].data());
+        EXPECT_TRUE(same(taps[1], h) && !tap[1].isFilterMode);
+        api.lSetTaps(nullptr, &tap[1]);
+        EXPECT_TRUE(allZero(taps[1]) && tap[1].isFilterMode == 1);
+        api.lSetTaps(h.data(), &tap[1]);
+    }
+    // Single-state record i's taps; record i's history from either layer, oldest first (read with a slot
+    // more: a null buffer is refused, and the 16-bit two-state line has a scratch slot).
+    std::vector<W> tapsOf(int i) {
+        std::vector<W> t(h.size(), fromLC<W>(1));
+        api.hGetTaps(&st[i], t.data());
+        return t;
+    }
+    std::vector<D> historyOf(int i, bool twoState) {
+        std::vector<D> d(std::size_t(hist) + 1, fromLC<D>(1));
+        if (twoState) api.lGetDlyl(&tap[i], &dly[i], d.data());
+        else api.hGetDlyl(&st[i], d.data());
+        d.pop_back();
+        return d;
+    }
+    bool cleared(int i) { return allZero(tapsOf(i)) && allZero(historyOf(i, false)); }
+    // Both single-state records give their taps back in natural order; null arrays clear one.
+    bool tapsBackThenCleared() {
+        const bool back = same(tapsOf(0), h) && same(tapsOf(1), h);
+        api.hSetTaps(nullptr, &st[1]);
+        api.hSetDlyl(nullptr, &st[1]);
+        return back && cleared(1);
+    }
+};
+
+// One stream per rate and type combination cut into calls (one iteration, two, then random lengths up
+// to several hundred), through both layers at every width: single rate bit for bit the kernels' double
+// sum, multirate within rounding of the definition, the layers bit-identical to each other and every
+// width to the first, guards after each output block untouched. The second records take the one-sample
+// forms single rate (over more samples than the single-state window holds), then the rest in one block:
+// the same outputs. Both delay lines end with the newest inputs. Decimating rates put the tap count on
+// both sides of the factor. Long streams with given calls (float data only unless `every`) put tap
+// counts on both sides of the register blocks, of the scratch pieces (2033 taps fill it with sixteen
+// outputs, 2034 just miss it) and of the limit of the scalar loop (about 4096 taps). Infinities and NaNs
+// travel through the lanes as through the scalar sum.
 struct Stream {
     Rates rate;
-    std::vector<int> calls;  // iterations per call; empty: random calls, every type
-    bool every = false;
-    bool specials = false;  // float only: infinities and a NaN in the stream
+    std::vector<int> calls;               // iterations per call; empty: random calls, every type
+    bool every = false, specials = false;  // specials, float only: infinities and a NaN in the stream
 };
 std::ostream& operator<<(std::ostream& os, const Stream& c) { return os << c.rate << " calls=" << c.calls.size(); }
 
 const Stream kStreams[] = {
-    {{1, 0, 1, 0, 1}},     {{1, 0, 1, 0, 2}},     {{1, 0, 1, 0, 7}},     {{1, 0, 1, 0, 40}},    {{1, 0, 3, 2, 7}},
-    {{1, 0, 4, 0, 2}},     {{1, 0, 2, 1, 9}},     {{3, 1, 1, 0, 7}},     {{3, 2, 1, 0, 2}},     {{4, 0, 1, 0, 3}},
-    {{4, 3, 3, 1, 10}},    {{2, 1, 5, 4, 9}},     {{5, 0, 2, 1, 3}},     {{3, 0, 3, 0, 9}},     {{3, 2, 2, 1, 1}},
-    {{7, 6, 4, 3, 23}},    {{2, 0, 3, 1, 64}},    {{1, 0, 6, 5, 20}},    {{1, 0, 1, 0, 5}},     {{1, 0, 1, 0, 9}},
-    {{1, 0, 1, 0, 70}},    {{1, 0, 2, 1, 1}},     {{1, 0, 2, 0, 40}},    {{1, 0, 3, 2, 2}},     {{1, 0, 3, 1, 50}},
-    {{1, 0, 4, 3, 3}},     {{1, 0, 4, 0, 17}},    {{1, 0, 5, 4, 4}},     {{1, 0, 5, 2, 33}},    {{1, 0, 8, 7, 5}},
-    {{1, 0, 8, 3, 64}},    {{1, 0, 9, 4, 30}},
-    {{1, 0, 1, 0, 1}, {1, 100, 3}},       {{1, 0, 1, 0, 16}, {5, 1000, 63, 64, 65}},
-    {{1, 0, 1, 0, 255}, {100, 2000, 1}},
+    {{1, 0, 1, 0, 1}},  {{1, 0, 1, 0, 2}},  {{1, 0, 1, 0, 7}},  {{1, 0, 1, 0, 40}}, {{1, 0, 3, 2, 7}},
+    {{1, 0, 4, 0, 2}},  {{1, 0, 2, 1, 9}},  {{3, 1, 1, 0, 7}},  {{3, 2, 1, 0, 2}},  {{4, 0, 1, 0, 3}},
+    {{4, 3, 3, 1, 10}}, {{2, 1, 5, 4, 9}},  {{5, 0, 2, 1, 3}},  {{3, 0, 3, 0, 9}},  {{3, 2, 2, 1, 1}},
+    {{7, 6, 4, 3, 23}}, {{2, 0, 3, 1, 64}}, {{1, 0, 6, 5, 20}}, {{1, 0, 1, 0, 5}},  {{1, 0, 1, 0, 9}},
+    {{1, 0, 1, 0, 70}}, {{1, 0, 2, 1, 1}},  {{1, 0, 2, 0, 40}}, {{1, 0, 3, 2, 2}},  {{1, 0, 3, 1, 50}},
+    {{1, 0, 4, 3, 3}},  {{1, 0, 4, 0, 17}}, {{1, 0, 5, 4, 4}},  {{1, 0, 5, 2, 33}}, {{1, 0, 8, 7, 5}},
+    {{1, 0, 8, 3, 64}}, {{1, 0, 9, 4, 30}}, {{3, 0, 4, 2, 300}}, {{8, 7, 3, 2, 7}}, {{2, 1, 3, 0, 10}},
+    {{1, 0, 1, 0, 1}, {1, 100, 3}},     {{1, 0, 1, 0, 16}, {5, 1000, 63, 64, 65}}, {{1, 0, 1, 0, 255}, {100, 2000, 1}},
     {{1, 0, 1, 0, 1024}, {700, 3000}},    {{1, 0, 1, 0, 4100}, {5000, 300}},         {{1, 0, 4, 0, 16}, {1, 2000, 31}},
     {{1, 0, 4, 3, 64}, {10, 999}},        {{1, 0, 4, 1, 1024}, {300, 1500}},         {{1, 0, 4, 2, 2100}, {600, 700}},
     {{1, 0, 4, 1, 4100}, {900, 50}},      {{1, 0, 3, 0, 3001}, {4000}},              {{1, 0, 2, 1, 3}, {1, 1, 2000}},
     {{1, 0, 7, 6, 5}, {800}},             {{3, 1, 1, 0, 48}, {1, 900}},              {{3, 2, 5, 3, 100}, {300, 401}},
     {{4, 0, 3, 1, 70}, {2, 500}},         {{100, 0, 1, 0, 50}, {40}},                {{1, 0, 100, 99, 500}, {3, 60}},
     {{1, 0, 1, 0, 2033}, {2100, 100}, true}, {{1, 0, 1, 0, 2034}, {2100, 100}, true},
-    {{1, 0, 1, 0, 4081}, {2100, 100}, true}, {{1, 0, 1, 0, 3}, {}, false, true},
-    {{1, 0, 1, 0, 40}, {}, false, true}};
+    {{1, 0, 1, 0, 4081}, {2100, 100}, true}, {{1, 0, 1, 0, 3}, {}, false, true}, {{1, 0, 1, 0, 40}, {}, false, true}};
 
 class FirStreams : public ::testing::TestWithParam<Stream> {};
 
 TEST_P(FirStreams, BothLayersFollowTheDefinitionAcrossCallsAndWidths) {
-    const Rates r = GetParam().rate;
+    const Stream& c = GetParam();
+    const Rates r = c.rate;
     forEachFilter([&](const auto& api) {
         using A = std::decay_t<decltype(api)>;
         using D = typename A::D;
-        using W = typename A::W;
         using O = typename A::O;
-        const Stream& c = GetParam();
         if ((!c.calls.empty() && !c.every && !std::is_same_v<D, float>) || (c.specials && !std::is_same_v<O, float>))
             return;
         std::mt19937 gen(1234u + unsigned(r.tapsLen * 31 + r.up * 7 + r.down + r.downPhase));
-        const auto h = randoms<W>(gen, r.tapsLen);
-        const auto history = randoms<D>(gen, r.history());
+        const auto h = randomVector<typename A::W>(r.tapsLen, unsigned(gen()));
+        const auto history = randomVector<D>(r.history(), unsigned(gen()));
         std::uniform_int_distribution<int> iters(1, r.up == 1 ? 400 : 3 * r.tapsLen / r.down + 3);
         std::vector<int> calls = c.calls;
-        if (calls.empty()) {
-            calls = {1, 2};
-            for (int i = 0; i < 6; ++i) calls.push_back(iters(gen));
-        }
-        int total = 0;
-        for (int n : calls) total += n;
-        auto stream = randoms<D>(gen, total * r.down);
-        if (c.specials) {
-            stream[stream.size() / 3] = fromLC<D>(INFINITY);
-            stream[stream.size() / 2] = fromLC<D>(-INFINITY);
-            stream[stream.size() * 2 / 3] = fromLC<D>(NAN);
-        }
+        for (int i = 0; calls.size() < 8 && c.calls.empty(); ++i) calls.push_back(i < 2 ? i + 1 : iters(gen));
+        auto stream = randomVector<D>(std::accumulate(calls.begin(), calls.end(), 0) * r.down, unsigned(gen()));
+        const LC specials[] = {INFINITY, -INFINITY, NAN};  // at a third, half and two thirds
+        for (int k = 0; c.specials && k < 3; ++k)
+            stream[stream.size() * std::size_t(k + 2) / 6] = fromLC<D>(specials[k]);
         const Reference ref = directMultirate(h, r, history, stream, r.multi());
         const std::size_t ones = r.multi() ? 0 : std::min<std::size_t>(stream.size(), 300);
-        auto cleared = [&](FirState& s) {
-            std::vector<LC> got;
-            std::vector<W> t(h.size(), fromLC<W>(1));
-            std::vector<D> d(history.size() + 1, fromLC<D>(1));  // never empty: a null buffer is refused
-            api.hGetTaps(&s, t.data());
-            api.hGetDlyl(&s, d.data());
-            d.pop_back();
-            for (const W& v : t) got.push_back(asLC(v));
-            for (const D& v : d) got.push_back(asLC(v));
-            return got == std::vector<LC>(got.size());
-        };
         std::vector<O> first;
         forEachWidth([&] {
-            // Two-state records over arrays the test owns.
-            std::vector<W> taps[2] = {h, h};
-            std::vector<D> lines[2];
-            FirTapState tap[2];
-            FirDlyState dly[2];
-            FirState st[2] = {};
-            for (int i = 0; i < 2; ++i) {
-                api.lInitMr(taps[i].data(), r.tapsLen, r.up, r.upPhase, r.down, r.downPhase, &tap[i]);
-                lines[i].resize(std::size_t(r.multi() ? r.history() : r.tapsLen));
-                api.lInitDlyl(&tap[i], lines[i].data(), &dly[i]);
-                api.lSetDlyl(&tap[i], history.data(), &dly[i]);
-            }
-            api.hInitMr(h.data(), r.tapsLen, history.data(), r.up, r.upPhase, r.down, r.downPhase, &st[0]);
-            api.hInitMr(nullptr, r.tapsLen, nullptr, r.up, r.upPhase, r.down, r.downPhase, &st[1]);
-            EXPECT_TRUE(cleared(st[1]));
-            api.hSetTaps(h.data(), &st[1]);
-            api.hSetDlyl(history.data(), &st[1]);
+            Records<A> rec(h, r, history);
             std::vector<O> low, high;
             std::size_t at = 0;
             for (int n : calls) {
                 std::vector<O> a(std::size_t(n) * std::size_t(r.up) + 2, fromLC<O>(7)), b(a);
-                api.bfirl(&tap[0], &dly[0], stream.data() + at, a.data(), n);
-                api.bfir(&st[0], stream.data() + at, b.data(), n);
+                api.bfirl(&rec.tap[0], &rec.dly[0], stream.data() + at, a.data(), n);
+                api.bfir(&rec.st[0], stream.data() + at, b.data(), n);
                 for (std::size_t g = a.size() - 2; g < a.size(); ++g)
                     EXPECT_TRUE(asLC(a[g]) == LC(7) && asLC(b[g]) == LC(7)) << "wrote past " << n;
                 low.insert(low.end(), a.begin(), a.end() - 2);
@@ -189,47 +265,70 @@ TEST_P(FirStreams, BothLayersFollowTheDefinitionAcrossCallsAndWidths) {
                 at += std::size_t(n) * std::size_t(r.down);
             }
             ASSERT_EQ(ref.out.size(), low.size());
-            EXPECT_EQ(0, std::memcmp(low.data(), high.data(), sizeof(O) * low.size()));
-            if (first.empty()) {
-                first = low;
-                for (std::size_t m = 0; m < low.size(); ++m) {
-                    if (r.multi()) ASSERT_TRUE(closeTo(low[m], ref.out[m], ref.mag[m])) << m;
-                    else ASSERT_TRUE(sameValue(low[m], fromLC<O>(ref.inDouble[m]))) << m;
-                }
-            }
-            EXPECT_EQ(0, std::memcmp(first.data(), low.data(), sizeof(O) * first.size()));
+            EXPECT_TRUE(same(low, high));
+            for (std::size_t m = 0; first.empty() && m < low.size(); ++m)
+                ASSERT_TRUE(r.multi() ? closeTo(low[m], ref.out[m], ref.mag[m])
+                                      : ::testing::AssertionResult(sameValue(low[m], fromLC<O>(ref.inDouble[m]))))
+                    << m;
+            if (first.empty()) first = low;
+            EXPECT_TRUE(same(first, low));
             for (std::size_t i = 0; i < ones; ++i) {
-                ASSERT_TRUE(sameBits(api.firl(&tap[1], &dly[1], stream[i]), low[i])) << i;
-                ASSERT_TRUE(sameBits(api.fir(&st[1], stream[i]), low[i])) << i;
+                ASSERT_TRUE(sameBits(api.firl(&rec.tap[1], &rec.dly[1], stream[i]), low[i])) << i;
+                ASSERT_TRUE(sameBits(api.fir(&rec.st[1], stream[i]), low[i])) << i;
             }
             if (const int rest = int(stream.size() - ones) / r.down; rest > 0) {
-                std::vector<O> a(std::size_t(rest) * std::size_t(r.up)), b(a.size());
-                api.bfirl(&tap[1], &dly[1], stream.data() + ones, a.data(), rest);
-                api.bfir(&st[1], stream.data() + ones, b.data(), rest);
-                EXPECT_EQ(0, std::memcmp(a.data(), &low[ones], sizeof(O) * a.size()));
-                EXPECT_EQ(0, std::memcmp(b.data(), &low[ones], sizeof(O) * b.size()));
+                const std::vector<O> want(low.begin() + std::ptrdiff_t(ones), low.end());
+                std::vector<O> a(want.size()), b(want.size());
+                api.bfirl(&rec.tap[1], &rec.dly[1], stream.data() + ones, a.data(), rest);
+                api.bfir(&rec.st[1], stream.data() + ones, b.data(), rest);
+                EXPECT_TRUE(same(a, want) && same(b, want));
             }
-            const int n = r.history();
-            std::vector<D> lowDly(std::size_t(n) + 1), highDly(std::size_t(n) + 1), seen(history);
+            std::vector<D> seen(history);
             seen.insert(seen.end(), stream.begin(), stream.end());  // a stream may be shorter than the line
-            api.lGetDlyl(&tap[0], &dly[0], lowDly.data());
-            api.hGetDlyl(&st[0], highDly.data());
-            for (int i = 0; i < n; ++i) {
-                const LC want = asLC(seen[seen.size() - std::size_t(n) + std::size_t(i)]);
-                EXPECT_TRUE(want == asLC(lowDly[std::size_t(i)]) && want == asLC(highDly[std::size_t(i)])) << i;
-            }
-            std::vector<W> back(h.size());
-            api.hGetTaps(&st[1], back.data());
-            EXPECT_EQ(0, std::memcmp(back.data(), h.data(), sizeof(W) * h.size()));
-            api.hSetTaps(nullptr, &st[1]);
-            api.hSetDlyl(nullptr, &st[1]);
-            EXPECT_TRUE(cleared(st[1]));
-            for (FirState& s : st) vokFirFree(&s);
+            seen.erase(seen.begin(), seen.end() - r.history());
+            for (bool twoState : {false, true}) EXPECT_TRUE(same(seen, rec.historyOf(0, twoState))) << twoState;
+            EXPECT_TRUE(rec.tapsBackThenCleared());
         });
     });
 }
 
 INSTANTIATE_TEST_SUITE_P(Fir, FirStreams, ::testing::ValuesIn(kStreams));
+
+// Branches of the polyphase taps (p, p + U, ...) each reversed, padded with zeros to whole branches in the
+// 16-bit records (the two-state one in the caller's array); per output of an iteration the phase table
+// holds branch, tap count, first sample and branch start. Taps come back in natural order (the own array
+// out of filter mode); re-initialised single rate: reversed, no table, single-rate fields.
+TEST(FirRecords, TapsInFilterOrderAndPhaseTable) {
+    const std::vector<float> natural = {0, 1, 2, 3, 4, 5, 6, 7}, packed = {6, 3, 0, 7, 4, 1, 5, 2};
+    const std::vector<double> taps(natural.begin(), natural.end()), reversed = {3, 2, 1, 0};
+    const auto v = [](const auto* p, int n) { return std::vector<double>(p, p + n); };
+    FirState st{}, w{};
+    vokdFirInitMr(taps.data(), 8, nullptr, 3, 1, 2, 1, &st);
+    EXPECT_EQ(v(packed.data(), 8), v(static_cast<double*>(st.tapsBuf), 8));
+    const std::int32_t table[3][4] = {{0, 3, 1, 0}, {2, 2, 2, 6}, {1, 3, 2, 3}};
+    EXPECT_EQ(0, std::memcmp(table, st.phaseTable, sizeof table));
+    vokdFirInit(taps.data(), 4, nullptr, &st);
+    EXPECT_TRUE(reversed == v(static_cast<double*>(st.tapsBuf), 4) && !st.phaseTable);
+    std::vector<double> back(8, 9.0);
+    vokdFirGetTaps(&st, back.data());
+    EXPECT_EQ(v(taps.data(), 4), v(back.data(), 4));
+    vokFirFree(&st);
+    EXPECT_EQ(nullptr, st.phaseTable);
+    vokwFirInitMr(natural.data() + 1, 7, nullptr, 3, 0, 2, 1, &w);
+    EXPECT_EQ((std::vector<double>{7, 4, 1, 0, 5, 2, 0, 6, 3}), v(static_cast<float*>(w.tapsBuf), 9));
+    vokFirFree(&w);
+    std::vector<float> wt(natural), fback(8);
+    FirTapState tap{};
+    vokwFirlInitMr(wt.data(), 8, 3, 0, 2, 1, &tap);
+    EXPECT_EQ(packed, wt);
+    vokwFirlGetTaps(&tap, fback.data());
+    EXPECT_EQ(natural, fback);
+    vokwFirlGetTaps(&tap, wt.data());
+    EXPECT_TRUE(wt == natural && tap.isFilterMode == 0);
+    vokwFirlInit(wt.data(), 4, &tap);  // over a multirate record
+    EXPECT_EQ(reversed, v(wt.data(), 4));
+    EXPECT_EQ((std::vector<int>{4, 1, 0, 1, 0, 0, 1, 0}), fields(tap));
+}
 
 // ---- 16-bit samples ----
 
@@ -254,137 +353,93 @@ struct ModeCase {
     float tapScale = 1;  // 65536: sums past 32 bits, saturated there before scaling
 };
 
-// Both layers through calls of one iteration, a few, more than the
-// single-state buffer room and exactly its room (where the automatic factor
-// is chosen over the whole block by both), every scale mode, at every width.
-// Dyadic taps (k/16) make every sum exact: then the two-state outputs are
-// the definition converted; taps of any value check that the single-state
-// filter rounds exactly where the two-state one does. Factors are read and
-// never written, except the automatic one of each call. Records whose taps
-// and history are set after initialisation give the same outputs, one
+// Both layers through calls of one iteration, a few, more than the single-state buffer room and exactly
+// its room (where the automatic factor is chosen over the whole block by both), every scale mode, at
+// every width. Dyadic taps (k/16) make every sum exact: the outputs are the definition converted; taps of
+// any value check that the single-state filter rounds where the two-state one does. Factors are read,
+// never written, except the automatic one of each call. The second records give the same outputs, one
 // sample at a time where single rate.
 class Fir16Streams : public ::testing::TestWithParam<Rates> {};
 
 TEST_P(Fir16Streams, BothLayersFollowTheDefinitionUnderEveryScaleMode) {
     const Rates r = GetParam();
-    const ModeCase modes[] = {{VOK_NO_SCALE, 0, 300},    {VOK_NO_SCALE, 0, 32767},
-                              {VOK_SATURATE, 0, 32767},  {VOK_FIXED_SCALE, 3, 32767},
-                              {VOK_FIXED_SCALE | VOK_SATURATE, 1, 32767},
-                              {VOK_FIXED_SCALE | VOK_SATURATE, -2, 4000}, {VOK_FIXED_SCALE | VOK_SATURATE, 0, 32767},
-                              {VOK_AUTO_SCALE, 99, 32767}, {VOK_AUTO_SCALE, 99, 200},
-                              {VOK_NO_SCALE, 0, 32767, 65536}, {VOK_FIXED_SCALE | VOK_SATURATE, 16, 32767, 65536},
-                              {VOK_AUTO_SCALE, 99, 32767, 65536}};
-    // The definition is checked at the first width, every other width against it.
-    std::vector<std::vector<short>> firstWidth;
-    forEachWidth([&] {
-        std::size_t run = 0;
-        for (bool dyadic : {true, false}) {
-            for (const ModeCase& mc : modes) {
-                SCOPED_TRACE(::testing::Message() << r << " mode " << mc.mode << " sf " << mc.factor << " " << dyadic);
-                std::mt19937 gen(unsigned(r.tapsLen * 13 + mc.mode * 5 + mc.limit + dyadic));
-                std::vector<float> h(static_cast<std::size_t>(r.tapsLen)), taps[2];
-                for (auto& v : h)
-                    v = mc.tapScale * (dyadic ? float(std::uniform_int_distribution<int>(-32, 32)(gen)) / 16.0f
-                                              : std::uniform_real_distribution<float>(-1.5f, 1.5f)(gen));
-                const auto history = randomShorts(gen, std::size_t(r.history()), mc.limit);
-                std::vector<short> lines[2];
-                FirTapState tap[2];
-                FirDlyState dly[2];
-                FirState st[2] = {};
-                for (int i = 0; i < 2; ++i) {
-                    taps[i].assign(h.size(), i ? 0.0f : 1.0f);
-                    vokwFirlInitMr(taps[i].data(), r.tapsLen, r.up, r.upPhase, r.down, r.downPhase, &tap[i]);
-                    vokwFirlSetTaps(h.data(), &tap[i]);
-                    std::vector<short> init(history);
-                    init.resize(std::size_t(r.multi() ? r.history() : r.tapsLen));  // the scratch slot
-                    lines[i].resize(init.size());
-                    vokwFirlInitDlyl(&tap[i], lines[i].data(), &dly[i]);
-                    vokwFirlSetDlyl(&tap[i], init.data(), &dly[i]);
-                }
-                vokwFirInitMr(h.data(), r.tapsLen, history.data(), r.up, r.upPhase, r.down, r.downPhase, &st[0]);
-                vokwFirInitMr(nullptr, r.tapsLen, nullptr, r.up, r.upPhase, r.down, r.downPhase, &st[1]);
-                vokwFirSetTaps(h.data(), &st[1]);
-                vokwFirSetDlyl(history.data(), &st[1]);
-                ASSERT_EQ(r.tapsLen, st[0].origTapsLen);
-                EXPECT_EQ(0, st[0].tapsScale);
-                std::vector<short> stream;
-                std::vector<std::pair<std::size_t, int>> factors;  // first output and factor of each call
+    const int fixSat = VOK_FIXED_SCALE | VOK_SATURATE, autoScale = VOK_AUTO_SCALE;
+    const ModeCase modes[] = {{VOK_NO_SCALE, 0, 300},        {VOK_NO_SCALE, 0, 32767},   {VOK_SATURATE, 0, 32767},
+                              {VOK_FIXED_SCALE, 3, 32767},   {fixSat, 1, 32767},         {fixSat, -2, 4000},
+                              {fixSat, 0, 32767},            {autoScale, 99, 32767},     {autoScale, 99, 200},
+                              {VOK_NO_SCALE, 0, 32767, 65536}, {fixSat, 16, 32767, 65536},
+                              {autoScale, 99, 32767, 65536}};
+    const int room = r.multi() ? (r.history() + r.down - 1) / r.down * r.down : r.tapsLen;
+    const int calls[] = {1, 5, std::min(2 * r.tapsLen + 1, 150), room / r.down, 37};
+    for (bool dyadic : {true, false}) {
+        for (const ModeCase& mc : modes) {
+            SCOPED_TRACE(::testing::Message() << r << " mode " << mc.mode << " sf " << mc.factor << " " << dyadic);
+            std::mt19937 gen(unsigned(r.tapsLen * 13 + mc.mode * 5 + mc.limit + dyadic));
+            std::vector<float> h(static_cast<std::size_t>(r.tapsLen));
+            for (auto& v : h)
+                v = mc.tapScale * (dyadic ? float(std::uniform_int_distribution<int>(-32, 32)(gen)) / 16.0f
+                                          : std::uniform_real_distribution<float>(-1.5f, 1.5f)(gen));
+            const auto history = randomShorts(gen, std::size_t(r.history()), mc.limit);
+            const int iterations = std::accumulate(std::begin(calls), std::end(calls), 0);
+            const auto stream = randomShorts(gen, std::size_t(iterations * r.down), mc.limit);
+            const Reference ref = directMultirate(h, r, history, stream, dyadic);
+            const bool automatic = mc.mode == autoScale;
+            std::vector<short> first;
+            forEachWidth([&] {
+                Records<FilterW> rec(h, r, history);
                 std::vector<short> got;
-                for (int n : {1, 5, std::min(2 * r.tapsLen + 1, 150), st[0].bufRoom / r.down, 37}) {
-                    const auto in = randomShorts(gen, std::size_t(n * r.down), mc.limit);
+                const short* in = stream.data();
+                for (int n : calls) {
                     std::vector<short> out(std::size_t(n * r.up) + 1, 777), other(out);  // a guard after each
                     int sf = mc.factor, sfHigh = mc.factor;
-                    vokwbFirl(&tap[0], &dly[0], in.data(), out.data(), n, mc.mode, &sf);
-                    vokwbFir(&st[0], in.data(), other.data(), n, mc.mode, &sfHigh);
+                    vokwbFirl(&rec.tap[0], &rec.dly[0], in, out.data(), n, mc.mode, &sf);
+                    vokwbFir(&rec.st[0], in, other.data(), n, mc.mode, &sfHigh);
                     EXPECT_TRUE(out.back() == 777 && other.back() == 777);
                     out.pop_back();
                     other.pop_back();
-                    if (mc.mode != VOK_AUTO_SCALE) EXPECT_TRUE(sf == mc.factor && sfHigh == mc.factor);
-                    if (mc.mode != VOK_AUTO_SCALE || n * r.down <= st[0].bufRoom) {
+                    if (!automatic) EXPECT_TRUE(sf == mc.factor && sfHigh == mc.factor);
+                    if (!automatic || n * r.down <= room) {
                         EXPECT_EQ(out, other) << "block of " << n;
                         EXPECT_EQ(sf, sfHigh);
                     }
-                    // The records set after initialisation: one sample at a time, or the same blocks.
-                    if (r.multi() || mc.mode == VOK_AUTO_SCALE) {
+                    if (r.multi() || automatic) {
                         std::vector<short> a(out.size()), b(out.size());
-                        vokwbFirl(&tap[1], &dly[1], in.data(), a.data(), n, mc.mode, &sfHigh);
-                        vokwbFir(&st[1], in.data(), b.data(), n, mc.mode, &sfHigh);
+                        vokwbFirl(&rec.tap[1], &rec.dly[1], in, a.data(), n, mc.mode, &sfHigh);
+                        vokwbFir(&rec.st[1], in, b.data(), n, mc.mode, &sfHigh);
                         EXPECT_TRUE(a == out && b == other);
                     }
-                    for (std::size_t i = 0; !r.multi() && mc.mode != VOK_AUTO_SCALE && i < in.size(); ++i) {
-                        EXPECT_EQ(out[i], vokwFirl(&tap[1], &dly[1], in[i], mc.mode, &sfHigh)) << i;
-                        EXPECT_EQ(out[i], vokwFir(&st[1], in[i], mc.mode, &sfHigh)) << i;
+                    for (int i = 0; !r.multi() && !automatic && i < n; ++i) {
+                        EXPECT_EQ(out[i], vokwFirl(&rec.tap[1], &rec.dly[1], in[i], mc.mode, &sfHigh)) << i;
+                        EXPECT_EQ(out[i], vokwFir(&rec.st[1], in[i], mc.mode, &sfHigh)) << i;
                     }
-                    factors.push_back({got.size(), sf});
-                    stream.insert(stream.end(), in.begin(), in.end());
+                    EXPECT_EQ(rec.historyOf(0, true), rec.historyOf(0, false));
+                    std::vector<std::int64_t> exact;  // the call's sums, rounded (ties to even) and held in 32 bits
+                    for (std::size_t i = got.size(); dyadic && i < got.size() + out.size(); ++i)
+                        exact.push_back(std::clamp<std::int64_t>(std::int64_t(std::nearbyint(ref.out[i].real())),
+                                                                 INT32_MIN, INT32_MAX));
+                    EXPECT_TRUE(!automatic || exact.empty() || sf == autoFactor(exact));
+                    for (std::size_t i = 0; i < exact.size(); ++i)
+                        EXPECT_EQ(expected16(exact[i], automatic ? fixSat : mc.mode, automatic ? sf : mc.factor),
+                                  out[i]) << got.size() + i;
                     got.insert(got.end(), out.begin(), out.end());
-                    std::vector<short> a(std::size_t(r.history()) + 1), b(a);
-                    vokwFirlGetDlyl(&tap[0], &dly[0], a.data());
-                    vokwFirGetDlyl(&st[0], b.data());
-                    EXPECT_TRUE(std::equal(a.begin(), a.end() - 1, b.begin()));  // not the scratch slot
+                    in += n * r.down;
                 }
-                for (FirState& s : st) vokFirFree(&s);
-                if (run++ < firstWidth.size()) {
-                    EXPECT_EQ(firstWidth[run - 1], got);
-                    continue;
-                }
-                firstWidth.push_back(got);
-                if (!dyadic) continue;
-                const Reference ref = directMultirate(h, r, history, stream);
-                ASSERT_EQ(ref.out.size(), got.size());
-                factors.push_back({got.size(), 0});
-                for (std::size_t c = 0; c + 1 < factors.size(); ++c) {
-                    std::vector<std::int64_t> part;
-                    for (std::size_t i = factors[c].first; i < factors[c + 1].first; ++i)
-                        part.push_back(std::clamp<std::int64_t>(std::int64_t(std::nearbyint(ref.out[i].real())),
-                                                                INT32_MIN, INT32_MAX));
-                    int sf = mc.factor, mode = mc.mode;
-                    if (mode == VOK_AUTO_SCALE) {
-                        sf = autoFactor(part);
-                        mode = VOK_FIXED_SCALE | VOK_SATURATE;
-                        EXPECT_EQ(sf, factors[c].second);
-                    }
-                    for (std::size_t i = 0; i < part.size(); ++i)
-                        EXPECT_EQ(expected16(part[i], mode, sf), got[factors[c].first + i]) << factors[c].first + i;
-                }
-            }
+                if (first.empty()) first = got;
+                EXPECT_EQ(first, got);
+                EXPECT_TRUE(rec.tapsBackThenCleared());
+            });
         }
-    });
+    }
 }
 
-INSTANTIATE_TEST_SUITE_P(Fir, Fir16Streams,
-                         ::testing::Values(Rates{1, 0, 1, 0, 1}, Rates{1, 0, 1, 0, 2}, Rates{1, 0, 1, 0, 6},
-                                           Rates{1, 0, 1, 0, 9}, Rates{1, 0, 3, 1, 8}, Rates{1, 0, 3, 2, 8},
-                                           Rates{3, 2, 1, 0, 7}, Rates{4, 1, 3, 2, 10}, Rates{5, 0, 2, 1, 3},
-                                           Rates{2, 1, 2, 0, 6}, Rates{3, 1, 2, 0, 9},
-                                           // Runs of many conversion chunks, and iterations of more
-                                           // outputs than one chunk.
-                                           Rates{1, 0, 1, 0, 200}, Rates{3, 1, 2, 0, 100}, Rates{1, 0, 5, 2, 300},
-                                           Rates{300, 7, 2, 1, 601}));
+// The last rows: runs of many conversion chunks, and iterations of more outputs than one chunk.
+const Rates k16Rates[] = {{1, 0, 1, 0, 1}, {1, 0, 1, 0, 2},   {1, 0, 1, 0, 6},   {1, 0, 1, 0, 9},  {1, 0, 3, 1, 8},
+                          {1, 0, 3, 2, 8}, {3, 2, 1, 0, 7},   {4, 1, 3, 2, 10},  {5, 0, 2, 1, 3},  {2, 1, 2, 0, 6},
+                          {3, 1, 2, 0, 9}, {1, 0, 1, 0, 200}, {3, 1, 2, 0, 100}, {1, 0, 5, 2, 300}, {300, 7, 2, 1, 601}};
+INSTANTIATE_TEST_SUITE_P(Fir, Fir16Streams, ::testing::ValuesIn(k16Rates));
 
-// The 16-bit kernel of filters longer than the widened pieces allow (some
-// 4096 taps, too long for the streams above): sums rounded to the nearest
-// integer with ties to even and saturated to 32 bits, in every lane and tail.
+// The 16-bit kernel of filters longer than the widened pieces allow (some 4096 taps, too long for the
+// streams above): sums rounded to the nearest, ties to even, saturated to 32 bits, in every lane and tail.
 TEST(Fir16Kernel, RoundsTiesToEvenAndSaturates) {
     // Halves make ties; the huge taps push sums past 32 bits.
     const std::vector<float> tapSets[] = {{0.5f, -0.25f, 1.5f, 0.0f, -2.5f, 0.75f},
@@ -395,16 +450,16 @@ TEST(Fir16Kernel, RoundsTiesToEvenAndSaturates) {
     const short* data = line.data() + 6;
     for (const auto& taps : tapSets) {
         for (int n : {1, 5, 12, 64, 77}) {
+            std::vector<std::int32_t> want(std::size_t(n) + 1, 12345);  // a guard after the outputs
+            for (int t = 0; t < n; ++t) {
+                double acc = 0;
+                for (int j = 0; j < 6; ++j) acc += double(taps[std::size_t(j)]) * double(data[t - j]);
+                want[std::size_t(t)] = std::int32_t(std::clamp(std::nearbyint(acc), -2147483648.0, 2147483647.0));
+            }
             forEachWidth([&] {
-                std::vector<std::int32_t> out(std::size_t(n) + 1, 12345);
+                std::vector<std::int32_t> out(want.size(), 12345);
                 vok::kernels::firdot().shortByReal(taps.data(), 1, 6, data, vok::kernels::kOneLine, out.data(), 1, n);
-                for (int t = 0; t < n; ++t) {
-                    double acc = 0;
-                    for (int j = 0; j < 6; ++j) acc += double(taps[std::size_t(j)]) * double(data[t - j]);
-                    const double want = std::clamp(std::nearbyint(acc), -2147483648.0, 2147483647.0);
-                    EXPECT_EQ(std::int32_t(want), out[std::size_t(t)]) << n << " " << t;
-                }
-                EXPECT_EQ(12345, out.back());
+                EXPECT_EQ(want, out) << n;
             });
         }
     }

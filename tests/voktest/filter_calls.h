@@ -19,12 +19,9 @@ namespace voktest {
 
 #define VOKT_FN(member, function) decltype(&function) member = function;
 
-// T, TW, TD: the letters of the filter, of its taps functions and of its
-// delay-line functions; D data and delay line, W taps, O output.
-#define VOKT_FILTER(T, TW, TD, D_, W_, O_)                                                                    \
-    using D = D_;                                                                                             \
-    using W = W_;                                                                                             \
-    using O = O_;                                                                                             \
+// The FIR record functions (set-up and access of both layers), whose
+// signatures are the same for the 16-bit filters (T, TW, TD all w).
+#define VOKT_FIR_RECORDS(T, TW, TD)                                                                           \
     const char *name = #T, *tapsName = #TW, *dataName = #TD;                                                  \
     VOKT_FN(lInit, vok##TW##FirlInit)                                                                         \
     VOKT_FN(lInitMr, vok##TW##FirlInitMr)                                                                     \
@@ -33,14 +30,22 @@ namespace voktest {
     VOKT_FN(lGetTaps, vok##TW##FirlGetTaps)                                                                   \
     VOKT_FN(lSetDlyl, vok##TD##FirlSetDlyl)                                                                   \
     VOKT_FN(lGetDlyl, vok##TD##FirlGetDlyl)                                                                   \
-    VOKT_FN(firl, vok##T##Firl)                                                                               \
-    VOKT_FN(bfirl, vok##T##bFirl)                                                                             \
     VOKT_FN(hInit, vok##T##FirInit)                                                                           \
     VOKT_FN(hInitMr, vok##T##FirInitMr)                                                                       \
     VOKT_FN(hSetTaps, vok##TW##FirSetTaps)                                                                    \
     VOKT_FN(hGetTaps, vok##TW##FirGetTaps)                                                                    \
     VOKT_FN(hSetDlyl, vok##TD##FirSetDlyl)                                                                    \
-    VOKT_FN(hGetDlyl, vok##TD##FirGetDlyl)                                                                    \
+    VOKT_FN(hGetDlyl, vok##TD##FirGetDlyl)
+
+// T, TW, TD: the letters of the filter, of its taps functions and of its
+// delay-line functions; D data and delay line, W taps, O output.
+#define VOKT_FILTER(T, TW, TD, D_, W_, O_)                                                                    \
+    using D = D_;                                                                                             \
+    using W = W_;                                                                                             \
+    using O = O_;                                                                                             \
+    VOKT_FIR_RECORDS(T, TW, TD)                                                                               \
+    VOKT_FN(firl, vok##T##Firl)                                                                               \
+    VOKT_FN(bfirl, vok##T##bFirl)                                                                             \
     VOKT_FN(fir, vok##T##Fir)                                                                                 \
     VOKT_FN(bfir, vok##T##bFir)                                                                               \
     VOKT_FN(mInit, vok##TW##LmslInit)                                                                         \
@@ -79,6 +84,13 @@ struct FilterSC { VOKT_FILTER(sc, c, s, float, FloatComplex, FloatComplex) VOKT_
 struct FilterCS { VOKT_FILTER(cs, s, c, FloatComplex, float, FloatComplex) };
 struct FilterDZ { VOKT_FILTER(dz, z, d, double, DoubleComplex, DoubleComplex) VOKT_ADAPT(dz, z, d) };
 struct FilterZD { VOKT_FILTER(zd, d, z, DoubleComplex, double, DoubleComplex) };
+// The 16-bit records; their filtering calls take a scale mode and factor.
+struct FilterW {
+    using D = short;
+    using W = float;
+    using O = short;
+    VOKT_FIR_RECORDS(w, w, w)
+};
 
 // Runs body(api) for every type combination, or only for those that adapt.
 template <bool adaptingOnly = false, class Body>
@@ -95,6 +107,10 @@ void forEachFilter(Body body) {
 
 inline std::string fn(const char* letters, const char* op) { return std::string("vok") + letters + op; }
 template <class T> bool sameBits(const T& a, const T& b) { return std::memcmp(&a, &b, sizeof(T)) == 0; }
+// A two-state taps record's numbers, in declaration order.
+inline std::vector<int> fields(const FirTapState& t) {
+    return {t.len, t.upFactor, t.upPhase, t.downFactor, t.downPhase, t.isMultiRate, t.isFilterMode, t.reserved};
+}
 template <class T> constexpr bool isDouble = std::is_same_v<T, double> || std::is_same_v<T, DoubleComplex>;
 
 inline std::vector<short> randomShorts(std::mt19937& gen, std::size_t n, int limit) {
