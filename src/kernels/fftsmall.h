@@ -145,6 +145,18 @@ VOK_SMALL_INLINE void put(T* re, T* im, int at, Cx<T> c) {
     }
 }
 
+// A pair of parts loaded as one vector and kept so: left alone, the
+// compiler takes the parts by separate loads and may merge the neighbours
+// of two pairs into one load, which spans two stores of the caller's last
+// transform in place and waits for both to reach the cache.
+template <class T>
+VOK_SMALL_INLINE Cx<T> getWhole(const T* p, int at) {
+    typename Cx<T>::V v;
+    __builtin_memcpy(&v, p + 2 * at, sizeof v);
+    __asm__("" : "+x"(v));
+    return v;
+}
+
 // The transform of 2^Order points, interleaved (im, imOut unused) or split.
 // Inv: the inverse, as the forward transform of the exchanged parts; split
 // arrays get it by the caller passing the imaginary arrays as the real ones.
@@ -217,7 +229,12 @@ VOK_SMALL_INLINE void realDft(const T* x, T* re, T* im) {
 // symmetric spectrum, w = exp(2πi/N), unscaled. The even points are the
 // transform of A[k] = X[k] + conj X[N/2-k], the odd ones of B[k] = (X[k] -
 // conj X[N/2-k]) w^k, both half spectra of N/2 points.
-template <class T, int N>
+//
+// Bin N/8 of A and B is bin Q of the half transforms, which doubles it: the
+// halves get it doubled already (Doubled), so that B's product by 1/√2 and
+// the doubling are one product by √2, the same value one operation sooner
+// on the longest chain of a call in place.
+template <class T, int N, bool Doubled = false>
 VOK_SMALL_INLINE void realIdft(const T* re, const T* im, T* x) {
     if constexpr (N == 1) {
         x[0] = re[0];
@@ -229,25 +246,27 @@ VOK_SMALL_INLINE void realIdft(const T* re, const T* im, T* x) {
         T ar[Q + 1], ai[Q + 1], br[Q + 1], bi[Q + 1], even[H], odd[H];
         ar[0] = re[0] + re[H];
         br[0] = re[0] - re[H];
-        ar[Q] = re[Q] + re[Q];
-        br[Q] = -(im[Q] + im[Q]);
+        ar[Q] = Doubled ? re[Q] : re[Q] + re[Q];
+        br[Q] = Doubled ? -im[Q] : -(im[Q] + im[Q]);
         unroll<Q - 1>([&](auto jc) VOK_SMALL_LAMBDA {
             constexpr int j = jc + 1;
             ar[j] = re[j] + re[H - j];
             ai[j] = im[j] - im[H - j];
             const T dr = re[j] - re[H - j], di = im[j] + im[H - j];
             if constexpr (8 * j == N) {
-                constexpr T h = T(0.70710678118654752440L);
-                br[j] = (dr - di) * h;
-                bi[j] = (dr + di) * h;
+                constexpr T twoH = 2 * T(0.70710678118654752440L);
+                ar[j] = ar[j] + ar[j];
+                ai[j] = ai[j] + ai[j];
+                br[j] = (dr - di) * twoH;
+                bi[j] = (dr + di) * twoH;
             } else {
                 const Cx<T> w = kRoots<T>.w[j * (kRootCount / N)];  // (cos, -sin)
                 br[j] = dr * w.re() + di * w.im();
                 bi[j] = di * w.re() - dr * w.im();
             }
         });
-        realIdft<T, H>(ar, ai, even);
-        realIdft<T, H>(br, bi, odd);
+        realIdft<T, H, (N >= 8)>(ar, ai, even);
+        realIdft<T, H, (N >= 8)>(br, bi, odd);
         unroll<H>([&](auto n) VOK_SMALL_LAMBDA {
             x[2 * n] = even[n];
             x[2 * n + 1] = odd[n];
@@ -353,13 +372,27 @@ VOK_SMALL_KERNEL void ccsToReal(const T* in, T* out) {
     // four parts taken one by one.
     if constexpr (Order >= 3 && Order <= kScalarRealOrders) {
         T re[M + 1], im[M + 1], x[N];
-        re[0] = in[0];
-        re[M] = in[nyquistAt<Layout, N>()];
-        unroll<M - 1>([&](auto kc) VOK_SMALL_LAMBDA {
-            constexpr int k = kc + 1, at = Layout == kPack ? 2 * k - 1 : reAt<Layout>(k);
-            re[k] = in[at];
-            im[k] = Conj ? -in[at + 1] : in[at + 1];
-        });
+        if constexpr (Layout == kPack) {
+            // Bin k straddles the pairs k-1 and k: loaded as the two parts of
+            // one vector it would span two stores of the transform before.
+            Cx<T> pairs[M];
+            unroll<M>([&](auto j) VOK_SMALL_LAMBDA { pairs[j] = getWhole<T>(in, j); });
+            re[0] = pairs[0].re();
+            re[M] = pairs[M - 1].im();
+            unroll<M - 1>([&](auto kc) VOK_SMALL_LAMBDA {
+                constexpr int k = kc + 1;
+                re[k] = pairs[k - 1].im();
+                im[k] = Conj ? -pairs[k].re() : pairs[k].re();
+            });
+        } else {
+            re[0] = in[0];
+            re[M] = in[nyquistAt<Layout, N>()];
+            unroll<M - 1>([&](auto kc) VOK_SMALL_LAMBDA {
+                constexpr int k = kc + 1;
+                re[k] = in[reAt<Layout>(k)];
+                im[k] = Conj ? -in[reAt<Layout>(k) + 1] : in[reAt<Layout>(k) + 1];
+            });
+        }
         realIdft<T, N>(re, im, x);
         unroll<M>([&](auto n) VOK_SMALL_LAMBDA {
             Cx<T> v(x[2 * n], x[2 * n + 1]);
@@ -370,7 +403,7 @@ VOK_SMALL_KERNEL void ccsToReal(const T* in, T* out) {
     }
     constexpr bool paired = Layout == kPack && Order <= kPairedOrders;
     Cx<T> pairs[paired ? M : 1];
-    if constexpr (paired) unroll<M>([&](auto j) VOK_SMALL_LAMBDA { pairs[j] = get<T, false, false>(in, nullptr, j); });
+    if constexpr (paired) unroll<M>([&](auto j) VOK_SMALL_LAMBDA { pairs[j] = getWhole<T>(in, j); });
     const auto bin = [&](auto kc) VOK_SMALL_LAMBDA -> Cx<T> {
         constexpr int k = kc;
         Cx<T> v;
