@@ -151,8 +151,8 @@ VOK_SMALL_INLINE void put(T* re, T* im, int at, Cx<T> c) {
 // transform in place and waits for both to reach the cache.
 template <class T>
 VOK_SMALL_INLINE Cx<T> getWhole(const T* p, int at) {
-    typename Cx<T>::V v;
-    __builtin_memcpy(&v, p + 2 * at, sizeof v);
+    typedef typename Cx<T>::V Loose __attribute__((aligned(sizeof(T)), may_alias));
+    typename Cx<T>::V v = *reinterpret_cast<const Loose*>(p + 2 * at);
     __asm__("" : "+x"(v));
     return v;
 }
@@ -420,6 +420,18 @@ VOK_SMALL_KERNEL void ccsToReal(const T* in, T* out) {
         xm = pairs[M - 1].im();
     } else {
         xm = in[nyquistAt<Layout, N>()];
+    }
+    if constexpr (M == 2) {
+        // Two vector sums, (x0, x2) and (x1, x3) = (r0 + r2, r0 - r2) ±
+        // (2 r1, -2 i1): fewer shuffles on the chain a call in place waits for.
+        typedef typename Cx<T>::V V;
+        V one;  // bin 1 as stored
+        if constexpr (paired) one = __builtin_shufflevector(pairs[0].v, pairs[1].v, 1, 2);
+        else one = get<T, false, false>(in, nullptr, 1).v;
+        const Cx<T> a = V{x0, x0} + negate<T, false, true>(V{xm, xm}), b = one * V{T(2), T(Conj ? 2 : -2)};
+        put<T, false, false>(out, nullptr, 0, Scaled ? times(a + b, scale) : a + b);
+        put<T, false, false>(out, nullptr, 1, Scaled ? times(a - b, scale) : a - b);
+        return;
     }
     Zs[0] = Cx<T>(x0 - xm, x0 + xm);
     unroll<M / 2>([&](auto kc) VOK_SMALL_LAMBDA {
