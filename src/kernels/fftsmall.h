@@ -166,6 +166,23 @@ template <class T, int Order, bool Split, bool Inv, bool RevIn, bool RevOut, boo
 VOK_SMALL_KERNEL void complexFft(const T* re, const T* im, T* reOut, T* imOut) {
     constexpr int N = 1 << Order;
     constexpr T scale = T(1.0 / double(N));
+    if constexpr (Split && Order == 2 && !RevIn && !RevOut) {
+        // Split arrays of 4 points two parts to a vector, as they lie: the
+        // loads and stores of single parts cost more than the arithmetic.
+        typedef typename Cx<T>::V V;
+        const auto pair = [](const T* p) VOK_SMALL_LAMBDA { return get<T, false, false>(p, nullptr, 0).v; };
+        const V s = pair(re) + pair(re + 2), d = pair(re) - pair(re + 2);  // (a, c) and (b, d), real parts
+        const V si = pair(im) + pair(im + 2), di = pair(im) - pair(im + 2);
+        // X0, X2 = a ± c and X1, X3 = b ± (-i d).
+        const Cx<T> u = __builtin_shufflevector(s, d, 0, 2), w = __builtin_shufflevector(s, di, 1, 3);
+        const Cx<T> ui = __builtin_shufflevector(si, di, 0, 2);
+        const Cx<T> wi = negate<T, false, true>(__builtin_shufflevector(si, d, 1, 3));
+        put<T, false, false>(reOut, nullptr, 0, Scaled ? times(u + w, scale) : u + w);
+        put<T, false, false>(reOut, nullptr, 1, Scaled ? times(u - w, scale) : u - w);
+        put<T, false, false>(imOut, nullptr, 0, Scaled ? times(ui + wi, scale) : ui + wi);
+        put<T, false, false>(imOut, nullptr, 1, Scaled ? times(ui - wi, scale) : ui - wi);
+        return;
+    }
     Cx<T> x[N], y[N];
     unroll<N>([&](auto n) VOK_SMALL_LAMBDA { x[n] = get<T, Split, Inv>(re, im, RevIn ? reverse<Order>(n) : int(n)); });
     dft<T, N>(x, y);
