@@ -68,10 +68,6 @@ template <class T>
 VOK_SMALL_INLINE Cx<T> timesI(Cx<T> a) { return negate<T, true, false>(swapParts<T>(a.v)); }
 template <class T>
 VOK_SMALL_INLINE Cx<T> times(Cx<T> a, T s) { return a.v * s; }
-template <class T>
-VOK_SMALL_INLINE Cx<T> mul(Cx<T> a, Cx<T> w) {
-    return a.v * typename Cx<T>::V{w.re(), w.re()} + swapParts<T>(a.v) * typename Cx<T>::V{-w.im(), w.im()};
-}
 
 using splitradix::unroll;
 
@@ -79,19 +75,30 @@ using splitradix::unroll;
 // kernels need, the angle formed in double and its sine and cosine taken in
 // long double as the library's twiddle tables are.
 constexpr int kRootCount = 128;
+// Beside each, the two vectors of mul's product, (re, re) and (-im, im),
+// read by the product itself rather than formed from the parts each time.
 template <class T>
 struct Roots {
     Cx<T> w[kRootCount];
+    typename Cx<T>::V reRe[kRootCount], imIm[kRootCount];
     Roots() {
         const double step = 6.283185307179586 / double(kRootCount);
         for (int j = 0; j < kRootCount; ++j) {
             const long double angle = double(j) * step;
             w[j] = {T(std::cos(angle)), T(-std::sin(angle))};
+            reRe[j] = typename Cx<T>::V{w[j].re(), w[j].re()};
+            imIm[j] = typename Cx<T>::V{-w[j].im(), w[j].im()};
         }
     }
 };
 template <class T>
 inline const Roots<T> kRoots{};
+
+// a·W_128^J.
+template <class T, int J>
+VOK_SMALL_INLINE Cx<T> mulRoot(Cx<T> a) {
+    return a.v * kRoots<T>.reRe[J] + swapParts<T>(a.v) * kRoots<T>.imIm[J];
+}
 
 // a·W_N^K, with the unit and eighth-turn twiddles taken exactly.
 template <class T, int N, int K>
@@ -101,7 +108,7 @@ VOK_SMALL_INLINE Cx<T> twiddle(Cx<T> a) {
     else if constexpr (4 * K == N) return timesMinusI(a);
     else if constexpr (8 * K == N) return times(a + timesMinusI(a), half);
     else if constexpr (8 * K == 3 * N) return times(timesMinusI(a) - a, half);
-    else return mul(a, kRoots<T>.w[K * (kRootCount / N)]);
+    else return mulRoot<T, K * (kRootCount / N)>(a);
 }
 
 // Forward transform of x[0 .. N) into y[0 .. N), split radix.
