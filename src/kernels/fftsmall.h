@@ -394,30 +394,55 @@ VOK_SMALL_KERNEL void ccsToReal(const T* in, T* out) {
     // points Pack (bins at odd positions) is loaded as the two pairs at even
     // ones, which the previous transform in place stored: faster than its
     // four parts taken one by one.
-    if constexpr (Order == 3 && Layout == kPack) {
-        // The recursion below, its first split done on the four pairs as
-        // they lie, (r0, r1), (i1, r2), (i2, r3), (i3, r4): their sums and
-        // differences hold the bins' sums and differences, so the chain
+    if constexpr (Order == 3) {
+        // The recursion below with its first split done on the vectors as
+        // they lie: sums and differences of the stored pairs hold the bins'
+        // sums and differences, so the chain a call in place waits for
         // starts with an addition rather than with shuffles.
         typedef typename Cx<T>::V V;
-        V p[4];
-        unroll<4>([&](auto j) VOK_SMALL_LAMBDA {
-            p[j] = getWhole<T>(in, j).v;
-            if constexpr (Conj && j > 0) p[j] = negate<T, true, false>(p[j]);
-        });
-        const V s02 = p[0] + p[2], d02 = p[0] - p[2], s13 = p[1] + p[3], d13 = p[1] - p[3];
-        const V sum1 = __builtin_shufflevector(s02, d02, 1, 3);       // (r1 + r3, r1 - r3)
-        const V dif1 = __builtin_shufflevector(d13, d02, 0, 3);       // (i1 - i3, r1 - r3)
-        const V im13 = __builtin_shufflevector(V{T(0), -T(0)}, s13, 0, 2);   // (0, i1 + i3)
-        const V im13n = __builtin_shufflevector(V{T(0), -T(0)}, s13, 1, 2);  // (-0, i1 + i3): adds nothing to lane 0
-        // Bin 1 of the even and the odd half transforms, doubled.
+        const V mask{T(0), -T(0)};
+        V sum1, dif1, s13, base, two;  // sum1 (r1 + r3, r1 - r3), dif1 (i1 - i3, r1 - r3), s13 lane: i1 + i3
+        int lane;                      // of i1 + i3 in s13
+        if constexpr (Layout == kPack) {
+            // (r0, r1), (i1, r2), (i2, r3), (i3, r4)
+            V p[4];
+            unroll<4>([&](auto j) VOK_SMALL_LAMBDA {
+                p[j] = getWhole<T>(in, j).v;
+                if constexpr (Conj && j > 0) p[j] = negate<T, true, false>(p[j]);
+            });
+            const V s02 = p[0] + p[2], d02 = p[0] - p[2], d13 = p[1] - p[3];
+            s13 = p[1] + p[3];
+            sum1 = __builtin_shufflevector(s02, d02, 1, 3);
+            dif1 = __builtin_shufflevector(d13, d02, 0, 3);
+            base = __builtin_shufflevector(p[0], p[0], 0, 0) + negate<T, false, true>(__builtin_shufflevector(p[3], p[3], 1, 1));
+            two = __builtin_shufflevector(p[1], p[2], 1, 2);
+            lane = 0;
+        } else {
+            // (r_k, i_k) at 2k; r4 at 8 (CCS) or 1 (Perm)
+            V b[4];
+            unroll<3>([&](auto jc) VOK_SMALL_LAMBDA {
+                constexpr int k = jc + 1;
+                b[k] = get<T, false, false>(in, nullptr, k).v;
+                if constexpr (Conj) b[k] = negate<T, false, true>(b[k]);
+            });
+            const V d13 = b[1] - b[3];
+            s13 = b[1] + b[3];
+            sum1 = __builtin_shufflevector(s13, d13, 0, 2);
+            dif1 = __builtin_shufflevector(d13, d13, 1, 0);
+            const T r0 = in[0], r4 = in[nyquistAt<Layout, N>()];
+            base = V{r0, r0} + negate<T, false, true>(V{r4, r4});
+            two = b[2];
+            lane = 1;
+        }
+        // (0, i1 + i3) and (-0, i1 + i3): lane 0 of either adds nothing.
+        const V im13 = lane ? __builtin_shufflevector(mask, s13, 0, 3) : __builtin_shufflevector(mask, s13, 0, 2);
+        const V im13n = lane ? __builtin_shufflevector(mask, s13, 1, 3) : __builtin_shufflevector(mask, s13, 1, 2);
+        // Bin 1 of the even and the odd half transforms, doubled, and their
+        // bins 0 and 2: (r0 + r4, r0 - r4) ± (2 r2, -2 i2).
         constexpr T twoH = 2 * T(0.70710678118654752440L);
-        const V a = (sum1 - im13) * V{T(2), twoH}, b = (dif1 + im13n) * V{T(2), twoH};
-        // Bins 0 and 2 of the halves: (r0 + r4, r0 - r4) ± (2 r2, -2 i2).
-        const V base = __builtin_shufflevector(p[0], p[0], 0, 0) + negate<T, false, true>(__builtin_shufflevector(p[3], p[3], 1, 1));
-        const V two = __builtin_shufflevector(p[1], p[2], 1, 2) * V{T(2), T(-2)};
-        const Cx<T> c0 = base + two, c1 = base - two;
-        const Cx<T> x[4] = {c0 + Cx<T>(a), c1 - Cx<T>(b), c0 - Cx<T>(a), c1 + Cx<T>(b)};
+        const Cx<T> a = (sum1 - im13) * V{T(2), twoH}, c = (dif1 + im13n) * V{T(2), twoH};
+        const Cx<T> c0 = base + two * V{T(2), T(-2)}, c1 = base - two * V{T(2), T(-2)};
+        const Cx<T> x[4] = {c0 + a, c1 - c, c0 - a, c1 + c};
         unroll<4>([&](auto n) VOK_SMALL_LAMBDA { put<T, false, false>(out, nullptr, n, Scaled ? times(x[n], scale) : x[n]); });
         return;
     }
