@@ -382,27 +382,46 @@ VOK_SMALL_KERNEL void realForward(const T* in, T* out) {
 
 // ---- conjugate-symmetric spectrum to real signal ----
 
-// N = 2^Order reals (Order >= 1) from the bins X[0 .. N/2] of a layout:
-// Z[k] = (X[k] + conj X[M-k]) + i w^k (X[k] - conj X[M-k]), w = exp(2πi/N),
-// whose inverse transform of M points is z[n] = x[2n] + i x[2n+1]. Conj:
-// the forward sign, the inverse one on the conjugated spectrum.
+// N = 2^Order reals (Order 1 ... kScalarRealOrders) from the bins X[0 .. N/2]
+// of a layout: x[n] = sum of X[k] w^kn over the whole conjugate-symmetric
+// spectrum, w = exp(2πi/N), unscaled. Conj: the forward sign, the inverse
+// one on the conjugated spectrum.
+//
+// A call in place waits for its longest chain from the loads of what the
+// call before stored, as pairs at even positions: Pack (bins at odd
+// positions) is loaded as those pairs, and 2, 4 and 8 points run on the
+// loaded vectors themselves.
 template <class T, int Order, int Layout, bool Conj, bool Scaled>
 VOK_SMALL_KERNEL void ccsToReal(const T* in, T* out) {
+    static_assert(Order >= 1 && Order <= kScalarRealOrders);
     constexpr int M = 1 << (Order - 1), N = 2 * M;
     constexpr T scale = T(1.0 / double(N));
-    // From 8 points the scalar recursion, its parts loaded one by one. At 4
-    // points Pack (bins at odd positions) is loaded as the two pairs at even
-    // ones, which the previous transform in place stored: faster than its
-    // four parts taken one by one.
-    if constexpr (Order == 3) {
-        // The recursion below with its first split done on the vectors as
-        // they lie: sums and differences of the stored pairs hold the bins'
-        // sums and differences, so the chain a call in place waits for
-        // starts with an addition rather than with shuffles.
-        typedef typename Cx<T>::V V;
+    typedef typename Cx<T>::V V;
+    if constexpr (Order <= 2) {
+        // (r0, r1) or (r0, r1), (i1, r2) for Pack.
+        Cx<T> pairs[M];
+        if constexpr (Layout == kPack) unroll<M>([&](auto j) VOK_SMALL_LAMBDA { pairs[j] = getWhole<T>(in, j); });
+        const T x0 = Layout == kPack ? pairs[0].re() : in[0];
+        const T xm = Layout == kPack ? pairs[M - 1].im() : in[nyquistAt<Layout, N>()];
+        const Cx<T> a = V{x0, x0} + negate<T, false, true>(V{xm, xm});  // (r0 + rM, r0 - rM)
+        if constexpr (Order == 1) {
+            put<T, false, false>(out, nullptr, 0, Scaled ? times(a, scale) : a);
+        } else {
+            // Two vector sums, (x0, x1) and (x2, x3) = (r0 + r2, r0 - r2) ± (2 r1, -2 i1).
+            V one;  // bin 1 as stored
+            if constexpr (Layout == kPack) one = __builtin_shufflevector(pairs[0].v, pairs[1].v, 1, 2);
+            else one = get<T, false, false>(in, nullptr, 1).v;
+            const Cx<T> b = one * V{T(2), T(Conj ? 2 : -2)};
+            put<T, false, false>(out, nullptr, 0, Scaled ? times(a + b, scale) : a + b);
+            put<T, false, false>(out, nullptr, 1, Scaled ? times(a - b, scale) : a - b);
+        }
+    } else if constexpr (Order == 3) {
+        // realIdft's first split done on the vectors as they lie: sums and
+        // differences of the stored pairs hold the bins' sums and
+        // differences, so the chain starts with an addition, not shuffles.
         const V mask{T(0), -T(0)};
-        V sum1, dif1, s13, base, two;  // sum1 (r1 + r3, r1 - r3), dif1 (i1 - i3, r1 - r3), s13 lane: i1 + i3
-        int lane;                      // of i1 + i3 in s13
+        V sum1, dif1, s13, base, two;  // sum1 (r1 + r3, r1 - r3), dif1 (i1 - i3, r1 - r3), two (r2, i2)
+        constexpr int lane = Layout == kPack ? 0 : 1;  // of i1 + i3 in s13
         if constexpr (Layout == kPack) {
             // (r0, r1), (i1, r2), (i2, r3), (i3, r4)
             V p[4];
@@ -414,9 +433,9 @@ VOK_SMALL_KERNEL void ccsToReal(const T* in, T* out) {
             s13 = p[1] + p[3];
             sum1 = __builtin_shufflevector(s02, d02, 1, 3);
             dif1 = __builtin_shufflevector(d13, d02, 0, 3);
-            base = __builtin_shufflevector(p[0], p[0], 0, 0) + negate<T, false, true>(__builtin_shufflevector(p[3], p[3], 1, 1));
+            const V r4 = __builtin_shufflevector(p[3], p[3], 1, 1);
+            base = __builtin_shufflevector(p[0], p[0], 0, 0) + negate<T, false, true>(r4);
             two = __builtin_shufflevector(p[1], p[2], 1, 2);
-            lane = 0;
         } else {
             // (r_k, i_k) at 2k; r4 at 8 (CCS) or 1 (Perm)
             V b[4];
@@ -432,7 +451,6 @@ VOK_SMALL_KERNEL void ccsToReal(const T* in, T* out) {
             const T r0 = in[0], r4 = in[nyquistAt<Layout, N>()];
             base = V{r0, r0} + negate<T, false, true>(V{r4, r4});
             two = b[2];
-            lane = 1;
         }
         // (0, i1 + i3) and (-0, i1 + i3): lane 0 of either adds nothing.
         const V im13 = lane ? __builtin_shufflevector(mask, s13, 0, 3) : __builtin_shufflevector(mask, s13, 0, 2);
@@ -443,10 +461,10 @@ VOK_SMALL_KERNEL void ccsToReal(const T* in, T* out) {
         const Cx<T> a = (sum1 - im13) * V{T(2), twoH}, c = (dif1 + im13n) * V{T(2), twoH};
         const Cx<T> c0 = base + two * V{T(2), T(-2)}, c1 = base - two * V{T(2), T(-2)};
         const Cx<T> x[4] = {c0 + a, c1 - c, c0 - a, c1 + c};
-        unroll<4>([&](auto n) VOK_SMALL_LAMBDA { put<T, false, false>(out, nullptr, n, Scaled ? times(x[n], scale) : x[n]); });
-        return;
-    }
-    if constexpr (Order >= 3 && Order <= kScalarRealOrders) {
+        unroll<4>([&](auto n) VOK_SMALL_LAMBDA {
+            put<T, false, false>(out, nullptr, n, Scaled ? times(x[n], scale) : x[n]);
+        });
+    } else {
         T re[M + 1], im[M + 1], x[N];
         if constexpr (Layout == kPack) {
             // Bin k straddles the pairs k-1 and k: loaded as the two parts of
@@ -475,57 +493,7 @@ VOK_SMALL_KERNEL void ccsToReal(const T* in, T* out) {
             if constexpr (Scaled) v = times(v, scale);
             __builtin_memcpy(out + 2 * n, &v.v, sizeof v.v);
         });
-        return;
     }
-    constexpr bool paired = Layout == kPack && Order <= kPairedOrders;
-    Cx<T> pairs[paired ? M : 1];
-    if constexpr (paired) unroll<M>([&](auto j) VOK_SMALL_LAMBDA { pairs[j] = getWhole<T>(in, j); });
-    const auto bin = [&](auto kc) VOK_SMALL_LAMBDA -> Cx<T> {
-        constexpr int k = kc;
-        Cx<T> v;
-        if constexpr (paired) v = __builtin_shufflevector(pairs[k - 1].v, pairs[k].v, 1, 2);
-        else v = get<T, false, false>(in + (Layout == kPack ? 2 * k - 1 : reAt<Layout>(k)), nullptr, 0);
-        return Conj ? conj(v) : v;
-    };
-    // The inverse transform runs as the forward one on exchanged parts:
-    // Zs holds (Im Z, Re Z).
-    Cx<T> Zs[M], zs[M];
-    T x0 = in[0], xm;
-    if constexpr (paired) {
-        x0 = pairs[0].re();
-        xm = pairs[M - 1].im();
-    } else {
-        xm = in[nyquistAt<Layout, N>()];
-    }
-    if constexpr (M == 2) {
-        // Two vector sums, (x0, x2) and (x1, x3) = (r0 + r2, r0 - r2) ±
-        // (2 r1, -2 i1): fewer shuffles on the chain a call in place waits for.
-        typedef typename Cx<T>::V V;
-        V one;  // bin 1 as stored
-        if constexpr (paired) one = __builtin_shufflevector(pairs[0].v, pairs[1].v, 1, 2);
-        else one = get<T, false, false>(in, nullptr, 1).v;
-        const Cx<T> a = V{x0, x0} + negate<T, false, true>(V{xm, xm}), b = one * V{T(2), T(Conj ? 2 : -2)};
-        put<T, false, false>(out, nullptr, 0, Scaled ? times(a + b, scale) : a + b);
-        put<T, false, false>(out, nullptr, 1, Scaled ? times(a - b, scale) : a - b);
-        return;
-    }
-    Zs[0] = Cx<T>(x0 - xm, x0 + xm);
-    unroll<M / 2>([&](auto kc) VOK_SMALL_LAMBDA {
-        constexpr int k = kc + 1;
-        if constexpr (k < M - k) {
-            const Cx<T> p = bin(std::integral_constant<int, k>{}), q = conj(bin(std::integral_constant<int, M - k>{}));
-            // r = w^k (p - q), w^k being the conjugate of W_N^k.
-            const Cx<T> sum = p + q, r = conj(twiddle<T, N, k>(conj(p - q)));
-            Zs[k] = swapParts<T>((sum + timesI(r)).v);
-            Zs[M - k] = swapParts<T>((conj(sum) + Cx<T>(swapParts<T>(r.v))).v);  // conj(sum) + i conj(r)
-        }
-    });
-    if constexpr (M >= 2) {
-        const Cx<T> h = bin(std::integral_constant<int, M / 2>{});
-        Zs[M / 2] = swapParts<T>(conj(h + h).v);
-    }
-    dft<T, M>(Zs, zs);
-    unroll<M>([&](auto n) VOK_SMALL_LAMBDA { put<T, false, true>(out, nullptr, n, Scaled ? times(zs[n], scale) : zs[n]); });
 }
 
 #undef VOK_SMALL_INLINE
