@@ -75,8 +75,8 @@ using splitradix::unroll;
 // kernels need, the angle formed in double and its sine and cosine taken in
 // long double as the library's twiddle tables are.
 constexpr int kRootCount = 128;
-// Beside each, the two vectors of mul's product, (re, re) and (-im, im),
-// read by the product itself rather than formed from the parts each time.
+// Beside each, the two vectors a product by it takes, (re, re) and (-im,
+// im), read ready rather than formed from the parts on every use.
 template <class T>
 struct Roots {
     Cx<T> w[kRootCount];
