@@ -68,10 +68,6 @@ template <class T>
 VOK_SMALL_INLINE Cx<T> timesI(Cx<T> a) { return negate<T, true, false>(swapParts<T>(a.v)); }
 template <class T>
 VOK_SMALL_INLINE Cx<T> times(Cx<T> a, T s) { return a.v * s; }
-template <class T>
-VOK_SMALL_INLINE Cx<T> mul(Cx<T> a, Cx<T> w) {
-    return a.v * typename Cx<T>::V{w.re(), w.re()} + swapParts<T>(a.v) * typename Cx<T>::V{-w.im(), w.im()};
-}
 
 using splitradix::unroll;
 
@@ -79,19 +75,30 @@ using splitradix::unroll;
 // kernels need, the angle formed in double and its sine and cosine taken in
 // long double as the library's twiddle tables are.
 constexpr int kRootCount = 128;
+// Beside each, the two vectors a product by it takes, (re, re) and (-im,
+// im), read ready rather than formed from the parts on every use.
 template <class T>
 struct Roots {
     Cx<T> w[kRootCount];
+    typename Cx<T>::V reRe[kRootCount], imIm[kRootCount];
     Roots() {
         const double step = 6.283185307179586 / double(kRootCount);
         for (int j = 0; j < kRootCount; ++j) {
             const long double angle = double(j) * step;
             w[j] = {T(std::cos(angle)), T(-std::sin(angle))};
+            reRe[j] = typename Cx<T>::V{w[j].re(), w[j].re()};
+            imIm[j] = typename Cx<T>::V{-w[j].im(), w[j].im()};
         }
     }
 };
 template <class T>
 inline const Roots<T> kRoots{};
+
+// a·W_128^J.
+template <class T, int J>
+VOK_SMALL_INLINE Cx<T> mulRoot(Cx<T> a) {
+    return a.v * kRoots<T>.reRe[J] + swapParts<T>(a.v) * kRoots<T>.imIm[J];
+}
 
 // a·W_N^K, with the unit and eighth-turn twiddles taken exactly.
 template <class T, int N, int K>
@@ -101,7 +108,7 @@ VOK_SMALL_INLINE Cx<T> twiddle(Cx<T> a) {
     else if constexpr (4 * K == N) return timesMinusI(a);
     else if constexpr (8 * K == N) return times(a + timesMinusI(a), half);
     else if constexpr (8 * K == 3 * N) return times(timesMinusI(a) - a, half);
-    else return mul(a, kRoots<T>.w[K * (kRootCount / N)]);
+    else return mulRoot<T, K * (kRootCount / N)>(a);
 }
 
 // Forward transform of x[0 .. N) into y[0 .. N), split radix.
@@ -145,6 +152,18 @@ VOK_SMALL_INLINE void put(T* re, T* im, int at, Cx<T> c) {
     }
 }
 
+// A pair of parts loaded as one vector and kept so: left alone, the
+// compiler takes the parts by separate loads and may merge the neighbours
+// of two pairs into one load, which spans two stores of the caller's last
+// transform in place and waits for both to reach the cache.
+template <class T>
+VOK_SMALL_INLINE Cx<T> getWhole(const T* p, int at) {
+    typedef typename Cx<T>::V Loose __attribute__((aligned(sizeof(T)), may_alias));
+    typename Cx<T>::V v = *reinterpret_cast<const Loose*>(p + 2 * at);
+    __asm__("" : "+x"(v));
+    return v;
+}
+
 // The transform of 2^Order points, interleaved (im, imOut unused) or split.
 // Inv: the inverse, as the forward transform of the exchanged parts; split
 // arrays get it by the caller passing the imaginary arrays as the real ones.
@@ -154,6 +173,23 @@ template <class T, int Order, bool Split, bool Inv, bool RevIn, bool RevOut, boo
 VOK_SMALL_KERNEL void complexFft(const T* re, const T* im, T* reOut, T* imOut) {
     constexpr int N = 1 << Order;
     constexpr T scale = T(1.0 / double(N));
+    if constexpr (Split && Order == 2 && !RevIn && !RevOut) {
+        // Split arrays of 4 points two parts to a vector, as they lie: the
+        // loads and stores of single parts cost more than the arithmetic.
+        typedef typename Cx<T>::V V;
+        const auto pair = [](const T* p) VOK_SMALL_LAMBDA { return get<T, false, false>(p, nullptr, 0).v; };
+        const V s = pair(re) + pair(re + 2), d = pair(re) - pair(re + 2);  // (a, c) and (b, d), real parts
+        const V si = pair(im) + pair(im + 2), di = pair(im) - pair(im + 2);
+        // X0, X2 = a ± c and X1, X3 = b ± (-i d).
+        const Cx<T> u = __builtin_shufflevector(s, d, 0, 2), w = __builtin_shufflevector(s, di, 1, 3);
+        const Cx<T> ui = __builtin_shufflevector(si, di, 0, 2);
+        const Cx<T> wi = negate<T, false, true>(__builtin_shufflevector(si, d, 1, 3));
+        put<T, false, false>(reOut, nullptr, 0, Scaled ? times(u + w, scale) : u + w);
+        put<T, false, false>(reOut, nullptr, 1, Scaled ? times(u - w, scale) : u - w);
+        put<T, false, false>(imOut, nullptr, 0, Scaled ? times(ui + wi, scale) : ui + wi);
+        put<T, false, false>(imOut, nullptr, 1, Scaled ? times(ui - wi, scale) : ui - wi);
+        return;
+    }
     Cx<T> x[N], y[N];
     unroll<N>([&](auto n) VOK_SMALL_LAMBDA { x[n] = get<T, Split, Inv>(re, im, RevIn ? reverse<Order>(n) : int(n)); });
     dft<T, N>(x, y);
@@ -217,7 +253,12 @@ VOK_SMALL_INLINE void realDft(const T* x, T* re, T* im) {
 // symmetric spectrum, w = exp(2πi/N), unscaled. The even points are the
 // transform of A[k] = X[k] + conj X[N/2-k], the odd ones of B[k] = (X[k] -
 // conj X[N/2-k]) w^k, both half spectra of N/2 points.
-template <class T, int N>
+//
+// Bin N/8 of A and B is bin Q of the half transforms, which doubles it: the
+// halves get it doubled already (Doubled), so that B's product by 1/√2 and
+// the doubling are one product by √2, the same value one operation sooner
+// on the longest chain of a call in place.
+template <class T, int N, bool Doubled = false>
 VOK_SMALL_INLINE void realIdft(const T* re, const T* im, T* x) {
     if constexpr (N == 1) {
         x[0] = re[0];
@@ -229,25 +270,27 @@ VOK_SMALL_INLINE void realIdft(const T* re, const T* im, T* x) {
         T ar[Q + 1], ai[Q + 1], br[Q + 1], bi[Q + 1], even[H], odd[H];
         ar[0] = re[0] + re[H];
         br[0] = re[0] - re[H];
-        ar[Q] = re[Q] + re[Q];
-        br[Q] = -(im[Q] + im[Q]);
+        ar[Q] = Doubled ? re[Q] : re[Q] + re[Q];
+        br[Q] = Doubled ? -im[Q] : -(im[Q] + im[Q]);
         unroll<Q - 1>([&](auto jc) VOK_SMALL_LAMBDA {
             constexpr int j = jc + 1;
             ar[j] = re[j] + re[H - j];
             ai[j] = im[j] - im[H - j];
             const T dr = re[j] - re[H - j], di = im[j] + im[H - j];
             if constexpr (8 * j == N) {
-                constexpr T h = T(0.70710678118654752440L);
-                br[j] = (dr - di) * h;
-                bi[j] = (dr + di) * h;
+                constexpr T twoH = 2 * T(0.70710678118654752440L);
+                ar[j] = ar[j] + ar[j];
+                ai[j] = ai[j] + ai[j];
+                br[j] = (dr - di) * twoH;
+                bi[j] = (dr + di) * twoH;
             } else {
                 const Cx<T> w = kRoots<T>.w[j * (kRootCount / N)];  // (cos, -sin)
                 br[j] = dr * w.re() + di * w.im();
                 bi[j] = di * w.re() - dr * w.im();
             }
         });
-        realIdft<T, H>(ar, ai, even);
-        realIdft<T, H>(br, bi, odd);
+        realIdft<T, H, (N >= 8)>(ar, ai, even);
+        realIdft<T, H, (N >= 8)>(br, bi, odd);
         unroll<H>([&](auto n) VOK_SMALL_LAMBDA {
             x[2 * n] = even[n];
             x[2 * n + 1] = odd[n];
@@ -339,72 +382,118 @@ VOK_SMALL_KERNEL void realForward(const T* in, T* out) {
 
 // ---- conjugate-symmetric spectrum to real signal ----
 
-// N = 2^Order reals (Order >= 1) from the bins X[0 .. N/2] of a layout:
-// Z[k] = (X[k] + conj X[M-k]) + i w^k (X[k] - conj X[M-k]), w = exp(2πi/N),
-// whose inverse transform of M points is z[n] = x[2n] + i x[2n+1]. Conj:
-// the forward sign, the inverse one on the conjugated spectrum.
+// N = 2^Order reals (Order 1 ... kScalarRealOrders) from the bins X[0 .. N/2]
+// of a layout: x[n] = sum of X[k] w^kn over the whole conjugate-symmetric
+// spectrum, w = exp(2πi/N), unscaled. Conj: the forward sign, the inverse
+// one on the conjugated spectrum.
+//
+// A call in place waits for its longest chain from the loads of what the
+// call before stored, as pairs at even positions: Pack (bins at odd
+// positions) is loaded as those pairs, and 2, 4 and 8 points run on the
+// loaded vectors themselves.
 template <class T, int Order, int Layout, bool Conj, bool Scaled>
 VOK_SMALL_KERNEL void ccsToReal(const T* in, T* out) {
+    static_assert(Order >= 1 && Order <= kScalarRealOrders);
     constexpr int M = 1 << (Order - 1), N = 2 * M;
     constexpr T scale = T(1.0 / double(N));
-    // From 8 points the scalar recursion, its parts loaded one by one. At 4
-    // points Pack (bins at odd positions) is loaded as the two pairs at even
-    // ones, which the previous transform in place stored: faster than its
-    // four parts taken one by one.
-    if constexpr (Order >= 3 && Order <= kScalarRealOrders) {
-        T re[M + 1], im[M + 1], x[N];
-        re[0] = in[0];
-        re[M] = in[nyquistAt<Layout, N>()];
-        unroll<M - 1>([&](auto kc) VOK_SMALL_LAMBDA {
-            constexpr int k = kc + 1, at = Layout == kPack ? 2 * k - 1 : reAt<Layout>(k);
-            re[k] = in[at];
-            im[k] = Conj ? -in[at + 1] : in[at + 1];
+    typedef typename Cx<T>::V V;
+    if constexpr (Order <= 2) {
+        // (r0, r1) or (r0, r1), (i1, r2) for Pack.
+        Cx<T> pairs[M];
+        if constexpr (Layout == kPack) unroll<M>([&](auto j) VOK_SMALL_LAMBDA { pairs[j] = getWhole<T>(in, j); });
+        const T x0 = Layout == kPack ? pairs[0].re() : in[0];
+        const T xm = Layout == kPack ? pairs[M - 1].im() : in[nyquistAt<Layout, N>()];
+        const Cx<T> a = V{x0, x0} + negate<T, false, true>(V{xm, xm});  // (r0 + rM, r0 - rM)
+        if constexpr (Order == 1) {
+            put<T, false, false>(out, nullptr, 0, Scaled ? times(a, scale) : a);
+        } else {
+            // Two vector sums, (x0, x1) and (x2, x3) = (r0 + r2, r0 - r2) ± (2 r1, -2 i1).
+            V one;  // bin 1 as stored
+            if constexpr (Layout == kPack) one = __builtin_shufflevector(pairs[0].v, pairs[1].v, 1, 2);
+            else one = get<T, false, false>(in, nullptr, 1).v;
+            const Cx<T> b = one * V{T(2), T(Conj ? 2 : -2)};
+            put<T, false, false>(out, nullptr, 0, Scaled ? times(a + b, scale) : a + b);
+            put<T, false, false>(out, nullptr, 1, Scaled ? times(a - b, scale) : a - b);
+        }
+    } else if constexpr (Order == 3) {
+        // realIdft's first split done on the vectors as they lie: sums and
+        // differences of the stored pairs hold the bins' sums and
+        // differences, so the chain starts with an addition, not shuffles.
+        const V mask{T(0), -T(0)};
+        V sum1, dif1, s13, base, two;  // sum1 (r1 + r3, r1 - r3), dif1 (i1 - i3, r1 - r3), two (r2, i2)
+        constexpr int lane = Layout == kPack ? 0 : 1;  // of i1 + i3 in s13
+        if constexpr (Layout == kPack) {
+            // (r0, r1), (i1, r2), (i2, r3), (i3, r4)
+            V p[4];
+            unroll<4>([&](auto j) VOK_SMALL_LAMBDA {
+                p[j] = getWhole<T>(in, j).v;
+                if constexpr (Conj && j > 0) p[j] = negate<T, true, false>(p[j]);
+            });
+            const V s02 = p[0] + p[2], d02 = p[0] - p[2], d13 = p[1] - p[3];
+            s13 = p[1] + p[3];
+            sum1 = __builtin_shufflevector(s02, d02, 1, 3);
+            dif1 = __builtin_shufflevector(d13, d02, 0, 3);
+            const V r4 = __builtin_shufflevector(p[3], p[3], 1, 1);
+            base = __builtin_shufflevector(p[0], p[0], 0, 0) + negate<T, false, true>(r4);
+            two = __builtin_shufflevector(p[1], p[2], 1, 2);
+        } else {
+            // (r_k, i_k) at 2k; r4 at 8 (CCS) or 1 (Perm)
+            V b[4];
+            unroll<3>([&](auto jc) VOK_SMALL_LAMBDA {
+                constexpr int k = jc + 1;
+                b[k] = get<T, false, false>(in, nullptr, k).v;
+                if constexpr (Conj) b[k] = negate<T, false, true>(b[k]);
+            });
+            const V d13 = b[1] - b[3];
+            s13 = b[1] + b[3];
+            sum1 = __builtin_shufflevector(s13, d13, 0, 2);
+            dif1 = __builtin_shufflevector(d13, d13, 1, 0);
+            const T r0 = in[0], r4 = in[nyquistAt<Layout, N>()];
+            base = V{r0, r0} + negate<T, false, true>(V{r4, r4});
+            two = b[2];
+        }
+        // (0, i1 + i3) and (-0, i1 + i3): lane 0 of either adds nothing.
+        const V im13 = lane ? __builtin_shufflevector(mask, s13, 0, 3) : __builtin_shufflevector(mask, s13, 0, 2);
+        const V im13n = lane ? __builtin_shufflevector(mask, s13, 1, 3) : __builtin_shufflevector(mask, s13, 1, 2);
+        // Bin 1 of the even and the odd half transforms, doubled, and their
+        // bins 0 and 2: (r0 + r4, r0 - r4) ± (2 r2, -2 i2).
+        constexpr T twoH = 2 * T(0.70710678118654752440L);
+        const Cx<T> a = (sum1 - im13) * V{T(2), twoH}, c = (dif1 + im13n) * V{T(2), twoH};
+        const Cx<T> c0 = base + two * V{T(2), T(-2)}, c1 = base - two * V{T(2), T(-2)};
+        const Cx<T> x[4] = {c0 + a, c1 - c, c0 - a, c1 + c};
+        unroll<4>([&](auto n) VOK_SMALL_LAMBDA {
+            put<T, false, false>(out, nullptr, n, Scaled ? times(x[n], scale) : x[n]);
         });
+    } else {
+        T re[M + 1], im[M + 1], x[N];
+        if constexpr (Layout == kPack) {
+            // Bin k straddles the pairs k-1 and k: loaded as the two parts of
+            // one vector it would span two stores of the transform before.
+            Cx<T> pairs[M];
+            unroll<M>([&](auto j) VOK_SMALL_LAMBDA { pairs[j] = getWhole<T>(in, j); });
+            re[0] = pairs[0].re();
+            re[M] = pairs[M - 1].im();
+            unroll<M - 1>([&](auto kc) VOK_SMALL_LAMBDA {
+                constexpr int k = kc + 1;
+                re[k] = pairs[k - 1].im();
+                im[k] = Conj ? -pairs[k].re() : pairs[k].re();
+            });
+        } else {
+            re[0] = in[0];
+            re[M] = in[nyquistAt<Layout, N>()];
+            unroll<M - 1>([&](auto kc) VOK_SMALL_LAMBDA {
+                constexpr int k = kc + 1;
+                re[k] = in[reAt<Layout>(k)];
+                im[k] = Conj ? -in[reAt<Layout>(k) + 1] : in[reAt<Layout>(k) + 1];
+            });
+        }
         realIdft<T, N>(re, im, x);
         unroll<M>([&](auto n) VOK_SMALL_LAMBDA {
             Cx<T> v(x[2 * n], x[2 * n + 1]);
             if constexpr (Scaled) v = times(v, scale);
             __builtin_memcpy(out + 2 * n, &v.v, sizeof v.v);
         });
-        return;
     }
-    constexpr bool paired = Layout == kPack && Order <= kPairedOrders;
-    Cx<T> pairs[paired ? M : 1];
-    if constexpr (paired) unroll<M>([&](auto j) VOK_SMALL_LAMBDA { pairs[j] = get<T, false, false>(in, nullptr, j); });
-    const auto bin = [&](auto kc) VOK_SMALL_LAMBDA -> Cx<T> {
-        constexpr int k = kc;
-        Cx<T> v;
-        if constexpr (paired) v = __builtin_shufflevector(pairs[k - 1].v, pairs[k].v, 1, 2);
-        else v = get<T, false, false>(in + (Layout == kPack ? 2 * k - 1 : reAt<Layout>(k)), nullptr, 0);
-        return Conj ? conj(v) : v;
-    };
-    // The inverse transform runs as the forward one on exchanged parts:
-    // Zs holds (Im Z, Re Z).
-    Cx<T> Zs[M], zs[M];
-    T x0 = in[0], xm;
-    if constexpr (paired) {
-        x0 = pairs[0].re();
-        xm = pairs[M - 1].im();
-    } else {
-        xm = in[nyquistAt<Layout, N>()];
-    }
-    Zs[0] = Cx<T>(x0 - xm, x0 + xm);
-    unroll<M / 2>([&](auto kc) VOK_SMALL_LAMBDA {
-        constexpr int k = kc + 1;
-        if constexpr (k < M - k) {
-            const Cx<T> p = bin(std::integral_constant<int, k>{}), q = conj(bin(std::integral_constant<int, M - k>{}));
-            // r = w^k (p - q), w^k being the conjugate of W_N^k.
-            const Cx<T> sum = p + q, r = conj(twiddle<T, N, k>(conj(p - q)));
-            Zs[k] = swapParts<T>((sum + timesI(r)).v);
-            Zs[M - k] = swapParts<T>((conj(sum) + Cx<T>(swapParts<T>(r.v))).v);  // conj(sum) + i conj(r)
-        }
-    });
-    if constexpr (M >= 2) {
-        const Cx<T> h = bin(std::integral_constant<int, M / 2>{});
-        Zs[M / 2] = swapParts<T>(conj(h + h).v);
-    }
-    dft<T, M>(Zs, zs);
-    unroll<M>([&](auto n) VOK_SMALL_LAMBDA { put<T, false, true>(out, nullptr, n, Scaled ? times(zs[n], scale) : zs[n]); });
 }
 
 #undef VOK_SMALL_INLINE

@@ -694,6 +694,13 @@ inline constexpr auto kRealCodes = [] {
     return codes;
 }();
 
+// The code of a checked call (packed known at run time there).
+template <class T, bool ToReal>
+std::uint8_t realCodeOf(bool packed, int order, int flags) {
+    const int index = realFlagIndex<ToReal>(flags);
+    return packed ? kRealCodes<T, ToReal, true>[order][index] : kRealCodes<T, ToReal, false>[order][index];
+}
+
 // The block kernels' real transforms, out of line: the entries keep the
 // small frame of their smallest orders' calls.
 template <class T, bool ToReal>
@@ -761,10 +768,7 @@ template <class T>
         if (!packed) out[1] = 0;
         return;
     }
-    if (order < kCodedOrders) {
-        const auto& codes = packed ? kRealCodes<T, false, true> : kRealCodes<T, false, false>;
-        return runReal<T, false>(codes[order][realFlagIndex<false>(flags)], nip ? in : out, out);
-    }
+    if (order < kCodedOrders) return runReal<T, false>(realCodeOf<T, false>(packed, order, flags), nip ? in : out, out);
     const Layout layout = !packed ? Layout::kCcs : (flags & VOK_OutRCPack) ? Layout::kPack : Layout::kPerm;
     const long long n = 1LL << order;
     realCore<T>(nip ? in : nullptr, out, order, (flags & VOK_Inv) != 0, stages, recomb, layout == Layout::kPack);
@@ -816,10 +820,7 @@ template <class T>
         out[0] = src[0];
         return;
     }
-    if (order < kCodedOrders) {
-        const auto& codes = packed ? kRealCodes<T, true, true> : kRealCodes<T, true, false>;
-        return runReal<T, true>(codes[order][realFlagIndex<true>(flags)], src, out);
-    }
+    if (order < kCodedOrders) return runReal<T, true>(realCodeOf<T, true>(packed, order, flags), src, out);
     const T xh = layout == Layout::kCcs ? src[n] : layout == Layout::kPerm ? src[1] : src[n - 1];
     // The pairs are read where they lie; the pre-processing goes to work
     // memory (none: in place on out), even in place.
