@@ -1,9 +1,6 @@
-// LMS filters, every type combination through the shared filter records:
-// values against a long-double reference written from the update equations
-// over the whole input history (both layers, the desired-signal forms, the
-// 16-bit filter, filtering without adaptation), what the records hold, and
-// every failure report in check order, each failed call leaving records and
-// buffers alone; the silent delay-line mode conflicts; heap failures.
+// LMS filters of every type combination: values against a long-double reference
+// over the whole input history, what the records hold, every failure report in
+// check order (the failed call leaves everything alone), heap failures.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -30,8 +27,8 @@ constexpr const char* kFactor = "Invalid factor value";
 struct Reference {
     std::vector<LC> w, history;  // history oldest first
     int errDly = 0;
-    long double step = 0, leak = 0;
-    bool complexData = false, adapts = true;
+    long double step = 0, leak = 0;  // both 0: the taps stay
+    bool complexData = false;
 
     LC x(int j) const {
         const long long at = (long long)history.size() - 1 - j;
@@ -41,7 +38,7 @@ struct Reference {
     // sample is aligned with input 'phase' (errDly further back), then the output.
     LC block(const std::vector<LC>& in, LC err, int factor, int phase) {
         const int first = factor - 1 - phase;
-        for (std::size_t i = 0; adapts && i < w.size(); ++i) {
+        for (std::size_t i = 0; i < w.size(); ++i) {
             const LC xi = x(first + int(i) + errDly);
             w[i] = (1.0L - leak) * w[i] + step * err * (complexData ? std::conj(xi) : xi);
         }
@@ -110,10 +107,9 @@ TEST(LmsAdapt, EveryFormMatchesTheReference) {
             for (const LmsDlyState* l : {&dly, &high.dlyState}) EXPECT_EQ((std::vector<int>{len, 1, 1}), fields(*l));
             EXPECT_TRUE(sameBits(api.sGetErr(&des), W{}));
             const bool adapts = step > 0 || (step < 0 && !decimation && std::is_same_v<W, float>);
-            Reference ref{asLCs(w0.data(), w0.size()), asLCs(hist.data(), hist.size()), errDly, step, leak,
-                          isCx<D>, adapts};
-            Reference refDes = ref;
-            refDes.adapts = true;
+            const auto w0L = asLCs(w0.data(), w0.size()), histL = asLCs(hist.data(), hist.size());
+            Reference ref{w0L, histL, errDly, adapts ? step : 0, adapts ? leak : 0, isCx<D>};
+            Reference refDes{w0L, histL, errDly, step, leak, isCx<D>};
             const auto in = randomVector<D>(blocks * factor, 11);
             const auto errs = randomVector<W>(blocks, 12, 0.5), desired = randomVector<W>(blocks, 13);
             std::vector<W> desOut(blocks);
@@ -199,25 +195,6 @@ TEST(LmsAdapt, ShortFilterMatchesDoubleReferenceAndSaturates) {
     }
 }
 
-// The step and leak accessors of both layers share the taps record.
-TEST(LmsRecords, StepAndLeak) {
-    float w[3] = {};
-    LmsState st;
-    LmsTapState* t = &st.tapState;
-    voksLmsInit(0, w, 3, nullptr, 0.5f, 0.25f, 0, &st);
-    EXPECT_TRUE(voksLmsGetStep(&st) == 0.5f && voksLmsGetLeak(&st) == 0.25f);
-    voksLmsSetStep(0.125f, &st);
-    voksLmsSetLeak(0.0625f, &st);
-    EXPECT_EQ((std::vector<float>{0.125f, 0.0625f, 0.125f, 0.125f, 0.0625f}),
-              (std::vector<float>{t->step, t->leak, voksLmslGetStep(t), vokwLmslGetStep(t), voksLmslGetLeak(t)}));
-    vokwLmslSetStep(0.25f, t);
-    voksLmslSetLeak(0.5f, t);
-    EXPECT_TRUE(voksLmsGetStep(&st) == 0.25f && voksLmsGetLeak(&st) == 0.5f);
-    voksLmslSetStep(0.75f, t);
-    EXPECT_EQ(0.75f, t->step);
-    vokLmsFree(&st);
-}
-
 // Without adaptation, single rate and decimating: the FIR over the history
 // (slots newest first) in one block, the same block cut into three calls
 // bit for bit, and (single rate) one sample at a time bit for bit with the
@@ -232,7 +209,6 @@ TEST(LmsFiltering, IsTheFirOverTheHistory) {
             SCOPED_TRACE(testing::Message() << tapsLen << " " << factor << " " << phase << " " << blockLen);
             const int len = tapsLen + 1 + (factor > 1 ? factor : 0), n = 3 * blockLen;
             auto taps = randomVector<typename A::W>(tapsLen, 201);
-            const auto tapsBefore = taps;
             std::vector<std::vector<D>> slots(3, randomVector<D>(len, 202));
             LmsTapState tap[3];
             LmsDlyState dly[3];
@@ -262,7 +238,7 @@ TEST(LmsFiltering, IsTheFirOverTheHistory) {
                 if (factor == 1) ASSERT_TRUE(sameBits(whole[m], api.na(&tap[2], &dly[2], x[m]))) << m;
             }
             EXPECT_TRUE(factor > 1 || sameBits(slots[0], slots[2]));
-            EXPECT_TRUE(sameBits(taps, tapsBefore));
+            EXPECT_TRUE(sameBits(taps, randomVector<typename A::W>(tapsLen, 201)));
         }
     });
 }
@@ -281,65 +257,10 @@ TEST(LmsRecords, WordLayout) {
                   (std::vector<std::size_t>{sizeof(LmsTapState), sizeof(LmsDlyState), offsetof(LmsState, errVal)}));
 }
 
-// What the records' fields and views do beyond filtering: lengths without the
-// errDly slots, the scratch slot beyond the view, silence, taps ownership and
-// filter mode, the high layer's copies.
-TEST(LmsRecords, InitialisationAndAccessFunctions) {
-    forEachFilter([]<class A>(const A& api) {
-        using D = typename A::D;
-        using W = typename A::W;
-        auto taps = randomVector<W>(5, 111);
-        const auto original = taps, other = randomVector<W>(5, 112);
-        LmsTapState tap;
-        std::vector<D> slots(16);
-        LmsDlyState dly;
-        for (auto [factor, adapt, len] : std::vector<std::array<int, 3>>{{3, 0, 8}, {1, 1, 7}, {1, 0, 5}}) {
-            api.mInitMr(9, taps.data(), 5, 0.25f, 0.5f, 2, factor, factor - 1, &tap);
-            api.mInitDlyl(&tap, slots.data(), adapt, &dly);
-            EXPECT_EQ(dly.dlyl, static_cast<void*>(slots.data()));
-            EXPECT_EQ((std::vector<int>{len, 1, adapt}), fields(dly));
-        }
-        const auto view = randomVector<D>(6, 101);
-        slots[4] = fromLC<D>(LC(42, 1));
-        api.mSetDlyl(&tap, view.data(), &dly);
-        for (int k = 0; k < 4; ++k) EXPECT_TRUE(sameBits(slots[std::size_t(k)], view[std::size_t(3 - k)])) << k;
-        EXPECT_TRUE(sameBits(slots[4], fromLC<D>(LC(42, 1))));
-        api.mSetDlyl(&tap, nullptr, &dly);  // silence: every slot
-        for (int k = 0; k < 5; ++k) EXPECT_TRUE(sameBits(slots[std::size_t(k)], D{}));
-        // Taps: a separate array is a copy; the own array hands ownership back.
-        std::vector<W> out(5);
-        EXPECT_EQ(api.mGetTaps(&tap, out.data()), 0);
-        EXPECT_TRUE(sameBits(out, original) && tap.isFilterMode == 0);
-        EXPECT_EQ(api.mGetTaps(&tap, taps.data()), 0);
-        api.mSetTaps(taps.data(), &tap);
-        EXPECT_TRUE(tap.isFilterMode == 1 && sameBits(taps, original));
-        api.mSetTaps(other.data(), &tap);
-        EXPECT_TRUE(sameBits(taps, other));
-        api.mSetTaps(nullptr, &tap);
-        for (const W& w : taps) EXPECT_TRUE(sameBits(w, W{}));
-        if constexpr (requires { api.lms; }) {
-            // The high layer owns copies; null taps and history are zeros.
-            LmsState st;
-            std::memset(&st, 0x77, sizeof st);
-            api.lmsInit(4, original.data(), 3, nullptr, 0.5f, 0.25f, 1, &st);
-            EXPECT_NE(st.tapState.taps, static_cast<const void*>(original.data()));
-            const W e = fromLC<W>(LC(0.5, -2));
-            api.sSetErr(e, &st);
-            EXPECT_TRUE(sameBits(api.sGetErr(&st), e));
-            api.sSetTaps(nullptr, &st);
-            api.sGetTaps(&st, out.data());
-            api.sGetDlyl(&st, slots.data());
-            for (int i = 0; i < 3; ++i) EXPECT_TRUE(sameBits(out[i], W{}) && sameBits(slots[i], D{}));
-            vokLmsFree(&st);
-            EXPECT_TRUE(st.tapState.taps == nullptr && st.dlyState.dlyl == nullptr);
-        }
-    });
-}
-
 // The low layer of every type combination, the filters without adaptation
 // (their own checks, then those of the FIR filters they run, reported as the
 // FIR functions'), and the delay-line mode conflicts, which only set the status.
-TEST(LmsErrors, LowLayer) {
+TEST(LmsRecords, LowLayerReportsAndAccess) {
     forEachFilter([]<class A>(const A& api) {
         using D = typename A::D;
         using W = typename A::W;
@@ -405,10 +326,73 @@ TEST(LmsErrors, LowLayer) {
         step.run([&] { api.na(&multi, &mdly, D{}); }, {{VOK_StatusBadArg, firl.c_str(), kFactor, "vokfirl"}});
         for (const Sentinel* s : {&rec, &dlyRec, &out, &outD}) EXPECT_TRUE(s->untouched());
         EXPECT_TRUE(sameBits(lineBefore, line));
+
+        // Beyond filtering: lengths without the errDly slots, the scratch slot beyond
+        // the view, silence, taps ownership and filter mode, the high layer's copies.
+        auto own = randomVector<W>(5, 111);
+        const auto original = own, other = randomVector<W>(5, 112);
+        std::vector<D> slots(16);
+        for (auto [factor, adapt, len] : std::vector<std::array<int, 3>>{{3, 0, 8}, {1, 1, 7}, {1, 0, 5}}) {
+            api.mInitMr(9, own.data(), 5, 0.25f, 0.5f, 2, factor, factor - 1, &tap);
+            api.mInitDlyl(&tap, slots.data(), adapt, &dly);
+            EXPECT_EQ(dly.dlyl, static_cast<void*>(slots.data()));
+            EXPECT_EQ((std::vector<int>{len, 1, adapt}), fields(dly));
+        }
+        const auto view = randomVector<D>(6, 101);
+        slots[4] = fromLC<D>(LC(42, 1));
+        api.mSetDlyl(&tap, view.data(), &dly);
+        for (int k = 0; k < 4; ++k) EXPECT_TRUE(sameBits(slots[std::size_t(k)], view[std::size_t(3 - k)])) << k;
+        EXPECT_TRUE(sameBits(slots[4], fromLC<D>(LC(42, 1))));
+        api.mSetDlyl(&tap, nullptr, &dly);  // silence: every slot
+        for (int k = 0; k < 5; ++k) EXPECT_TRUE(sameBits(slots[std::size_t(k)], D{}));
+        // Taps: a separate array is a copy; the own array hands ownership back.
+        std::vector<W> copy(5);
+        EXPECT_EQ(api.mGetTaps(&tap, copy.data()), 0);
+        EXPECT_TRUE(sameBits(copy, original) && tap.isFilterMode == 0);
+        EXPECT_EQ(api.mGetTaps(&tap, own.data()), 0);
+        api.mSetTaps(own.data(), &tap);
+        EXPECT_TRUE(tap.isFilterMode == 1 && sameBits(own, original));
+        api.mSetTaps(other.data(), &tap);
+        EXPECT_TRUE(sameBits(own, other));
+        api.mSetTaps(nullptr, &tap);
+        for (const W& w : own) EXPECT_TRUE(sameBits(w, W{}));
+        if constexpr (requires { api.lms; }) {
+            // The high layer owns copies; null taps and history are zeros.
+            LmsState st;
+            std::memset(&st, 0x77, sizeof st);
+            api.lmsInit(4, original.data(), 3, nullptr, 0.5f, 0.25f, 1, &st);
+            EXPECT_NE(st.tapState.taps, static_cast<const void*>(original.data()));
+            const W e = fromLC<W>(LC(0.5, -2));
+            api.sSetErr(e, &st);
+            EXPECT_TRUE(sameBits(api.sGetErr(&st), e));
+            api.sSetTaps(nullptr, &st);
+            api.sGetTaps(&st, copy.data());
+            api.sGetDlyl(&st, slots.data());
+            for (int i = 0; i < 3; ++i) EXPECT_TRUE(sameBits(copy[i], W{}) && sameBits(slots[i], D{}));
+            vokLmsFree(&st);
+            EXPECT_TRUE(st.tapState.taps == nullptr && st.dlyState.dlyl == nullptr);
+        }
     });
 }
 
-TEST(LmsErrors, StepLeakAndShortFilter) {
+// The step and leak accessors of both layers share the taps record; the
+// reports of those and of the 16-bit filter.
+TEST(LmsRecords, StepLeakAndShortFilterReports) {
+    float w[3] = {};
+    LmsState st;
+    LmsTapState* t = &st.tapState;
+    voksLmsInit(0, w, 3, nullptr, 0.5f, 0.25f, 0, &st);
+    EXPECT_TRUE(voksLmsGetStep(&st) == 0.5f && voksLmsGetLeak(&st) == 0.25f);
+    voksLmsSetStep(0.125f, &st);
+    voksLmsSetLeak(0.0625f, &st);
+    EXPECT_EQ((std::vector<float>{0.125f, 0.0625f, 0.125f, 0.125f, 0.0625f}),
+              (std::vector<float>{t->step, t->leak, voksLmslGetStep(t), vokwLmslGetStep(t), voksLmslGetLeak(t)}));
+    vokwLmslSetStep(0.25f, t);
+    voksLmslSetLeak(0.5f, t);
+    EXPECT_TRUE(voksLmsGetStep(&st) == 0.25f && voksLmsGetLeak(&st) == 0.5f);
+    voksLmslSetStep(0.75f, t);
+    EXPECT_EQ(0.75f, t->step);
+    vokLmsFree(&st);
     float taps[2] = {};
     short dlyl[3] = {};
     LmsTapState tap, empty;
