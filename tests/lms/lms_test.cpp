@@ -26,6 +26,7 @@ struct Reference {
     int errDly = 0;
     long double step = 0, leak = 0;  // both 0: the taps stay
     bool complexData = false;
+    long double mag = 0;  // the sum of the magnitudes of the last output's terms
 
     LC x(int j) const {
         const long long at = (long long)history.size() - 1 - j;
@@ -41,7 +42,11 @@ struct Reference {
         }
         history.insert(history.end(), in.begin(), in.end());
         LC y = 0;
-        for (std::size_t i = 0; i < w.size(); ++i) y += w[i] * x(first + int(i));
+        mag = 0;
+        for (std::size_t i = 0; i < w.size(); ++i) {
+            y += w[i] * x(first + int(i));
+            mag += std::abs(w[i] * x(first + int(i)));
+        }
         return y;
     }
 };
@@ -190,6 +195,52 @@ TEST(LmsAdapt, ShortFilterMatchesDoubleReferenceAndSaturates) {
         if (i == 3) half[0] = 4.0f;
         EXPECT_EQ(want[i], vokwLmsl(&tap, &dly, in[i], 0)) << i;
     }
+    // Its reports, on those records.
+    CheckTable step("voklmsl");
+    step("vokwLmslInit", vokwLmslInit, {{kNull, {{1}, {5}}}, {kLen, {{2, 0}, {4, -1}}}, {4, kErrDly, -1}},
+         {0, half, 1, 0.1f, 1, &tap});
+    step("vokwLmslInitDlyl", vokwLmslInitDlyl, {{1, kNull}}, {&tap, line, &dly});
+    LmsTapState empty = tap;
+    empty.taps = nullptr;  // a record without taps array
+    step("vokwLmslSetTaps", vokwLmslSetTaps, {{1, kNull}}, {half, &tap});
+    step("vokwLmslSetTaps", vokwLmslSetTaps, {{kNull, {}}}, {half, &empty});
+    step("vokwLmslGetTaps", vokwLmslGetTaps, {{1, kNull}}, {&tap, half});
+    step("vokwLmslSetDlyl", vokwLmslSetDlyl, {{2, kNull}}, {&tap, line, &dly});
+    step("vokwLmslGetDlyl", vokwLmslGetDlyl, {{2, kNull}}, {&tap, &dly, line});
+    step("vokwLmsl", vokwLmsl, {{1, kNull}, {0, kNull}}, {&tap, &dly, 1, 1});
+}
+
+// The records: pointer, seven words, leak, step, errDly, lmsType; the three in
+// turn. The step and leak accessors of both layers share the taps record.
+TEST(LmsRecords, LayoutStepAndLeak) {
+    const std::size_t p = sizeof(void*), i = sizeof(int);
+    EXPECT_EQ((std::vector<std::size_t>{p, p + 6 * i, p + 7 * i, p + 10 * i, p + 2 * i, 0}),
+              (std::vector<std::size_t>{offsetof(LmsTapState, len), offsetof(LmsTapState, isFilterMode),
+                                        offsetof(LmsTapState, leak), offsetof(LmsTapState, lmsType),
+                                        offsetof(LmsDlyState, isAdapt), offsetof(LmsState, tapState)}));
+    EXPECT_GE(offsetof(LmsState, dlyState), sizeof(LmsTapState));
+    EXPECT_GE(offsetof(LmsState, errVal), offsetof(LmsState, dlyState) + sizeof(LmsDlyState));
+    if (p == 4)
+        EXPECT_EQ((std::vector<std::size_t>{48, 16, 64}),
+                  (std::vector<std::size_t>{sizeof(LmsTapState), sizeof(LmsDlyState), offsetof(LmsState, errVal)}));
+    float w[3] = {};
+    LmsState st;
+    LmsTapState* t = &st.tapState;
+    voksLmsInit(0, w, 3, nullptr, 0.5f, 0.25f, 0, &st);
+    EXPECT_TRUE(voksLmsGetStep(&st) == 0.5f && voksLmsGetLeak(&st) == 0.25f);
+    voksLmsSetStep(0.125f, &st);
+    voksLmsSetLeak(0.0625f, &st);
+    EXPECT_EQ((std::vector<float>{0.125f, 0.0625f, 0.125f, 0.125f, 0.0625f}),
+              (std::vector<float>{t->step, t->leak, voksLmslGetStep(t), vokwLmslGetStep(t), voksLmslGetLeak(t)}));
+    vokwLmslSetStep(0.25f, t);
+    voksLmslSetLeak(0.5f, t);
+    EXPECT_TRUE(voksLmsGetStep(&st) == 0.25f && voksLmsGetLeak(&st) == 0.5f);
+    voksLmslSetStep(0.75f, t);
+    EXPECT_EQ(0.75f, t->step);
+    vokLmsFree(&st);
+    CheckTable step("voklmsl");
+    VOK_CHECK_EACH(step, {BadArg(1, kNull)}, voksLmslSetStep, voksLmslSetLeak, vokwLmslSetStep);
+    VOK_CHECK_EACH(step, {BadArg(0, kNull)}, voksLmslGetStep, voksLmslGetLeak, vokwLmslGetStep);
 }
 
 // Without adaptation, single rate and decimating: the FIR over the history
@@ -216,21 +267,15 @@ TEST(LmsFiltering, IsTheFirOverTheHistory) {
             const auto x = randomVector<D>(n * factor, 213);
             auto hist = asLCs(slots[0].data(), slots[0].size());
             std::reverse(hist.begin(), hist.end());
-            for (const D& v : x) hist.push_back(asLC(v));
+            Reference ref{asLCs(taps.data(), taps.size()), hist};  // no step, no leak: the FIR alone
             std::vector<O> whole(n + 1, fromLC<O>(7)), split(n);
             api.bna(&tap[0], &dly[0], x.data(), whole.data(), n);
             for (int c = 0; c < 3; ++c)
                 api.bna(&tap[1], &dly[1], x.data() + c * blockLen * factor, split.data() + c * blockLen, blockLen);
             EXPECT_TRUE(sameBits(whole[n], fromLC<O>(7)));
             for (int m = 0; m < n; ++m) {
-                LC y = 0;
-                long double mag = 0;
-                for (int k = 0; k < tapsLen; ++k) {
-                    const LC term = asLC(taps[k]) * hist[std::size_t(len + phase + m * factor - k)];
-                    y += term;
-                    mag += std::abs(term);
-                }
-                EXPECT_TRUE(closeTo(whole[m], y, mag)) << m;
+                const LC y = ref.block(asLCs(x.data() + m * factor, std::size_t(factor)), 0, factor, phase);
+                EXPECT_TRUE(closeTo(whole[m], y, ref.mag)) << m;
                 EXPECT_TRUE(sameBits(whole[m], split[m])) << m;
                 if (factor == 1) ASSERT_TRUE(sameBits(whole[m], api.na(&tap[2], &dly[2], x[m]))) << m;
             }
@@ -238,20 +283,6 @@ TEST(LmsFiltering, IsTheFirOverTheHistory) {
             EXPECT_TRUE(sameBits(taps, randomVector<typename A::W>(tapsLen, 201)));
         }
     });
-}
-
-// The records: pointer, seven words, leak, step, errDly, lmsType; the three records in turn.
-TEST(LmsRecords, WordLayout) {
-    const std::size_t p = sizeof(void*), i = sizeof(int);
-    EXPECT_EQ((std::vector<std::size_t>{p, p + 6 * i, p + 7 * i, p + 10 * i, p + 2 * i, 0}),
-              (std::vector<std::size_t>{offsetof(LmsTapState, len), offsetof(LmsTapState, isFilterMode),
-                                        offsetof(LmsTapState, leak), offsetof(LmsTapState, lmsType),
-                                        offsetof(LmsDlyState, isAdapt), offsetof(LmsState, tapState)}));
-    EXPECT_GE(offsetof(LmsState, dlyState), sizeof(LmsTapState));
-    EXPECT_GE(offsetof(LmsState, errVal), offsetof(LmsState, dlyState) + sizeof(LmsDlyState));
-    if (p == 4)
-        EXPECT_EQ((std::vector<std::size_t>{48, 16, 64}),
-                  (std::vector<std::size_t>{sizeof(LmsTapState), sizeof(LmsDlyState), offsetof(LmsState, errVal)}));
 }
 
 // The low layer of every type combination, the filters without adaptation
@@ -370,46 +401,6 @@ TEST(LmsRecords, LowLayerReportsAndAccess) {
             EXPECT_TRUE(st.tapState.taps == nullptr && st.dlyState.dlyl == nullptr);
         }
     });
-}
-
-// The step and leak accessors of both layers share the taps record; the
-// reports of those and of the 16-bit filter.
-TEST(LmsRecords, StepLeakAndShortFilterReports) {
-    float w[3] = {};
-    LmsState st;
-    LmsTapState* t = &st.tapState;
-    voksLmsInit(0, w, 3, nullptr, 0.5f, 0.25f, 0, &st);
-    EXPECT_TRUE(voksLmsGetStep(&st) == 0.5f && voksLmsGetLeak(&st) == 0.25f);
-    voksLmsSetStep(0.125f, &st);
-    voksLmsSetLeak(0.0625f, &st);
-    EXPECT_EQ((std::vector<float>{0.125f, 0.0625f, 0.125f, 0.125f, 0.0625f}),
-              (std::vector<float>{t->step, t->leak, voksLmslGetStep(t), vokwLmslGetStep(t), voksLmslGetLeak(t)}));
-    vokwLmslSetStep(0.25f, t);
-    voksLmslSetLeak(0.5f, t);
-    EXPECT_TRUE(voksLmsGetStep(&st) == 0.25f && voksLmsGetLeak(&st) == 0.5f);
-    voksLmslSetStep(0.75f, t);
-    EXPECT_EQ(0.75f, t->step);
-    vokLmsFree(&st);
-    float taps[2] = {};
-    short dlyl[3] = {};
-    LmsTapState tap, empty;
-    LmsDlyState dly;
-    CheckTable step("voklmsl");
-    VOK_CHECK_EACH(step, {BadArg(1, kNull)}, voksLmslSetStep, voksLmslSetLeak, vokwLmslSetStep);
-    VOK_CHECK_EACH(step, {BadArg(0, kNull)}, voksLmslGetStep, voksLmslGetLeak, vokwLmslGetStep);
-    step("vokwLmslInit", vokwLmslInit, {{kNull, {{1}, {5}}}, {kLen, {{2, 0}, {4, -1}}}, {4, kErrDly, -1}},
-         {0, taps, 2, 0.1f, 1, &tap});
-    vokwLmslInit(0, taps, 2, 0.1f, 1, &tap);
-    step("vokwLmslInitDlyl", vokwLmslInitDlyl, {{1, kNull}}, {&tap, dlyl, &dly});
-    vokwLmslInitDlyl(&tap, dlyl, &dly);
-    empty = tap;
-    empty.taps = nullptr;  // a record without taps array
-    step("vokwLmslSetTaps", vokwLmslSetTaps, {{1, kNull}}, {taps, &tap});
-    step("vokwLmslSetTaps", vokwLmslSetTaps, {{kNull, {}}}, {taps, &empty});
-    step("vokwLmslGetTaps", vokwLmslGetTaps, {{1, kNull}}, {&tap, taps});
-    step("vokwLmslSetDlyl", vokwLmslSetDlyl, {{2, kNull}}, {&tap, dlyl, &dly});
-    step("vokwLmslGetDlyl", vokwLmslGetDlyl, {{2, kNull}}, {&tap, &dly, dlyl});
-    step("vokwLmsl", vokwLmsl, {{1, kNull}, {0, kNull}}, {&tap, &dly, 1, 1});
 }
 
 TEST(LmsErrors, HighLayer) {
