@@ -1,0 +1,481 @@
+// LMS filters of every type combination: values against a long-double reference
+// over the whole input history, what the records hold, every failure report in
+// check order (the failed call leaves everything alone), heap failures.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstddef>
+
+#include "filter/lms.h"
+#include "voktest/filter_calls.h"
+
+namespace {
+
+using namespace voktest;
+
+constexpr const char* kNull = "Null buffer pointer";
+constexpr const char* kLen = "Invalid buffer length";
+constexpr const char* kErrDly = "Invalid error delay value";
+constexpr const char* kFactor = "Invalid factor value";
+
+// The filter as its definition reads: x(j) the input j samples before the newest, taps w.
+struct Reference {
+    std::vector<LC> w, history;  // history oldest first
+    int errDly = 0;
+    long double step = 0, leak = 0;  // both 0: the taps stay
+    bool complexData = false;
+    long double mag = 0;  // the sum of the magnitudes of the last output's terms
+
+    LC x(int j) const {
+        const long long at = (long long)history.size() - 1 - j;
+        return at >= 0 ? history[std::size_t(at)] : LC(0);
+    }
+    // A block of 'factor' inputs: the update with the vector whose newest
+    // sample is aligned with input 'phase' (errDly further back), then the output.
+    LC block(const std::vector<LC>& in, LC err, int factor, int phase) {
+        const int first = factor - 1 - phase;
+        for (std::size_t i = 0; i < w.size(); ++i) {
+            const LC xi = x(first + int(i) + errDly);
+            w[i] = (1.0L - leak) * w[i] + step * err * (complexData ? std::conj(xi) : xi);
+        }
+        history.insert(history.end(), in.begin(), in.end());
+        LC y = 0;
+        mag = 0;
+        for (std::size_t i = 0; i < w.size(); ++i) {
+            y += w[i] * x(first + int(i));
+            mag += std::abs(w[i] * x(first + int(i)));
+        }
+        return y;
+    }
+};
+
+template <class T> std::vector<LC> asLCs(const T* v, std::size_t n) {
+    std::vector<LC> r;
+    for (std::size_t i = 0; i < n; ++i) r.push_back(asLC(v[i]));
+    return r;
+}
+
+template <class T> ::testing::AssertionResult near(const T& got, LC want) {
+    const double err = double(std::abs(asLC(got) - want)), tol = isDouble<T> ? 1e-12 : 2e-5;
+    if (err <= tol * (1 + double(std::abs(want)))) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "got " << double(asLC(got).real()) << ", " << double(asLC(got).imag())
+                                         << " want " << double(want.real()) << ", " << double(want.imag());
+}
+
+std::vector<int> fields(const LmsTapState& t) {
+    return {t.len,         t.upFactor,     t.upPhase, t.downFactor, t.downPhase,
+            t.isMultiRate, t.isFilterMode, t.errDly,  t.lmsType};
+}
+std::vector<int> fields(const LmsDlyState& l) { return {l.len, l.isFilterMode, l.isAdapt}; }
+
+// Each row through the low layer, the high layer fed the same errors (the same
+// bits) and the desired-signal forms, which make their own errors, all from
+// one history. D 0 runs the one-sample forms, otherwise the block forms
+// decimate by D. A step that is not positive adapts only in voksLmsl and in
+// the desired forms (so a leak alone acts there).
+TEST(LmsAdapt, EveryFormMatchesTheReference) {
+    forEachFilter<true>([]<class A>(const A& api) {
+        using D = typename A::D;
+        using W = typename A::W;
+        using Case = std::tuple<int, int, float, float, int, int>;  // L, errDly, step, leak, D, phase
+        for (auto [tapsLen, errDly, step, leak, decimation, phase] : std::vector<Case>{
+                 {1, 0, 0.125f, 0, 0, 0}, {2, 0, 0.125f, 0, 0, 0}, {5, 2, 0.125f, 0, 0, 0}, {8, 0, 0.125f, 0.01f, 0, 0},
+                 {3, 4, 0.125f, 0.05f, 0, 0}, {1, 1, -0.25f, 0.02f, 0, 0}, {3, 1, 0, 0.1f, 0, 0},
+                 {4, 0, 0.125f, 0.01f, 1, 0}, {4, 0, -0.25f, 0.01f, 1, 0}, {4, 0, 0.125f, 0.01f, 2, 1},
+                 {3, 2, 0.125f, 0.01f, 3, 0}, {6, 1, 0.125f, 0.01f, 3, 2}, {1, 0, 0.125f, 0.01f, 4, 3}}) {
+            SCOPED_TRACE(testing::Message() << tapsLen << " " << errDly << " " << step << " " << decimation);
+            const int factor = std::max(decimation, 1), blocks = 30;
+            const int len = tapsLen + errDly + (factor > 1 ? factor : 0);
+            const auto w0 = randomVector<W>(tapsLen, 3u + unsigned(tapsLen), 0.5);
+            const auto hist = randomVector<D>(len - 1, 4);
+            std::vector<W> taps(w0);
+            std::vector<D> dlyl(std::size_t(len), D{});
+            LmsTapState tap;
+            LmsDlyState dly;
+            LmsState high, des;
+            if (decimation) api.mInitMr(7, taps.data(), tapsLen, step, leak, errDly, factor, phase, &tap);
+            else api.mInit(7, taps.data(), tapsLen, step, leak, errDly, &tap);
+            api.mInitDlyl(&tap, dlyl.data(), 1, &dly);
+            api.mSetDlyl(&tap, hist.data(), &dly);
+            for (LmsState* s : {&high, &des}) {
+                if (factor == 1) api.lmsInit(7, w0.data(), tapsLen, hist.data(), step, leak, errDly, s);
+                else api.lmsInitMr(7, w0.data(), tapsLen, hist.data(), step, leak, errDly, factor, phase, s);
+            }
+            const std::vector<int> want{tapsLen, 1, 0, factor, phase, factor > 1, 1, errDly, 7};
+            for (const LmsTapState* t : {&tap, &high.tapState})
+                EXPECT_TRUE(fields(*t) == want && t->step == step && t->leak == leak);
+            for (const LmsDlyState* l : {&dly, &high.dlyState}) EXPECT_EQ((std::vector<int>{len, 1, 1}), fields(*l));
+            EXPECT_TRUE(sameBits(api.sGetErr(&des), W{}));
+            const bool adapts = step > 0 || (step < 0 && !decimation && std::is_same_v<W, float>);
+            const auto w0L = asLCs(w0.data(), w0.size()), histL = asLCs(hist.data(), hist.size());
+            Reference ref{w0L, histL, errDly, adapts ? step : 0, adapts ? leak : 0, isCx<D>};
+            Reference refDes{w0L, histL, errDly, step, leak, isCx<D>};
+            const auto in = randomVector<D>(blocks * factor, 11);
+            const auto errs = randomVector<W>(blocks, 12, 0.5), desired = randomVector<W>(blocks, 13);
+            std::vector<W> desOut(blocks);
+            if (decimation) api.bdes(&des, in.data(), desired.data(), desOut.data(), blocks);
+            LC err = 0;
+            for (int b = 0; b < blocks; ++b) {
+                const D* x = in.data() + b * factor;
+                const W y = decimation ? api.blmsl(&tap, &dly, x, errs[b]) : api.lmsl(&tap, &dly, *x, errs[b]);
+                const W yHigh = decimation ? api.blms(&high, x, errs[b]) : api.lms(&high, *x, errs[b]);
+                if (!decimation) desOut[b] = api.des(&des, *x, desired[b]);
+                const auto chunk = asLCs(x, std::size_t(factor));
+                ASSERT_TRUE(near(y, ref.block(chunk, asLC(errs[b]), factor, phase))) << b;
+                ASSERT_TRUE(sameBits(y, yHigh)) << b;  // the high layer runs the low-layer steps
+                ASSERT_TRUE(near(desOut[b], refDes.block(chunk, err, factor, phase))) << b;
+                err = asLC(desired[b]) - asLC(desOut[b]);
+            }
+            EXPECT_TRUE(near(api.sGetErr(&des), err));
+            std::vector<W> highTaps(w0.size()), desTaps(w0.size());
+            std::vector<D> lowView(len), highView(len);
+            api.sGetTaps(&high, highTaps.data());
+            api.sGetTaps(&des, desTaps.data());
+            api.mGetDlyl(&tap, &dly, lowView.data());
+            api.sGetDlyl(&high, highView.data());
+            EXPECT_TRUE(sameBits(taps, highTaps));
+            for (std::size_t i = 0; i < taps.size(); ++i)
+                EXPECT_TRUE(near(taps[i], ref.w[i]) && near(desTaps[i], refDes.w[i])) << "tap " << i;
+            // the views: oldest first, the newest input last
+            EXPECT_TRUE(sameBits(lowView.data(), highView.data(), len - 1));
+            EXPECT_TRUE(sameBits(lowView.data(), in.data() + in.size() - len + 1, len - 1));
+            vokLmsFree(&high);
+            vokLmsFree(&des);
+        }
+    });
+}
+
+// 16-bit samples: float taps adapted in double (no leak) and rounded, outputs
+// rounded half to even and saturated; the records as the float ones.
+TEST(LmsAdapt, ShortFilterMatchesDoubleReferenceAndSaturates) {
+    std::vector<float> taps = {0.25f, -0.5f, 0.125f, 0.75f};
+    std::vector<short> dlyl(4 + 1, 99);
+    LmsTapState tap;
+    LmsDlyState dly;
+    vokwLmslInit(3, taps.data(), 4, 1e-8f, 1, &tap);
+    vokwLmslInitDlyl(&tap, dlyl.data(), &dly);
+    EXPECT_EQ((std::vector<int>{4, 1, 0, 1, 0, 0, 1, 1, 3}), fields(tap));
+    EXPECT_TRUE(tap.leak == 0 && tap.step == 1e-8f);
+    EXPECT_EQ((std::vector<int>{5, 1, 1}), fields(dly));
+    vokwLmslSetDlyl(&tap, nullptr, &dly);
+    std::vector<double> w(taps.begin(), taps.end()), hist(8, 0.0);  // newest last
+    int saturated = 0;
+    std::mt19937 gen(81);
+    const auto s = randomShorts(gen, 50, 12000), e = randomShorts(gen, 50, 12000);
+    for (int n = 0; n < 50; ++n) {
+        for (int i = 0; i < 4; ++i) w[i] = float(w[i] + double(e[n]) * double(1e-8f) * hist[hist.size() - 2 - i]);
+        hist.push_back(s[n]);
+        double y = 0;
+        for (int i = 0; i < 4; ++i) y += w[i] * hist[hist.size() - 1 - i];
+        const double r = std::min(32767.0, std::max(-32768.0, std::nearbyint(y)));
+        EXPECT_EQ(vokwLmsl(&tap, &dly, s[n], e[n]), short(r)) << "sample " << n;
+        saturated += r != std::nearbyint(y);
+    }
+    EXPECT_GT(saturated, 0);  // the walk reached the clamp on the way
+    float out[4];
+    short view[4];
+    EXPECT_EQ(vokwLmslGetTaps(&tap, out), 0);
+    vokwLmslGetDlyl(&tap, &dly, view);
+    for (int i = 0; i < 4; ++i) EXPECT_TRUE(out[i] == float(w[i]) && view[i] == s[46 + i]) << i;
+    EXPECT_TRUE(tap.isFilterMode == 0 && dly.isFilterMode == 0);
+    const short back[4] = {-4, 3, -2, 1};
+    vokwLmslSetDlyl(&tap, back, &dly);
+    EXPECT_EQ((std::vector<short>{1, -2, 3, -4}), std::vector<short>(dlyl.begin(), dlyl.begin() + 4));
+    float half[1] = {7};
+    short line[1] = {0};
+    const float one = 0.5f;
+    vokwLmslInit(0, half, 1, 0.0f, 0, &tap);
+    vokwLmslSetTaps(&one, &tap);
+    vokwLmslInitDlyl(&tap, line, &dly);
+    EXPECT_TRUE(half[0] == 0.5f && tap.isFilterMode == 1);
+    const short in[] = {1, 3, -5, 20000, -20000, 8191}, want[] = {0, 2, -2, 32767, -32768, 32764};
+    for (int i = 0; i < 6; ++i) {
+        if (i == 3) half[0] = 4.0f;
+        EXPECT_EQ(want[i], vokwLmsl(&tap, &dly, in[i], 0)) << i;
+    }
+    // Its reports, on those records.
+    CheckTable step("voklmsl");
+    step("vokwLmslInit", vokwLmslInit, {{kNull, {{1}, {5}}}, {kLen, {{2, 0}, {4, -1}}}, {4, kErrDly, -1}},
+         {0, half, 1, 0.1f, 1, &tap});
+    step("vokwLmslInitDlyl", vokwLmslInitDlyl, {{1, kNull}}, {&tap, line, &dly});
+    LmsTapState empty = tap;
+    empty.taps = nullptr;  // a record without taps array
+    step("vokwLmslSetTaps", vokwLmslSetTaps, {{1, kNull}}, {half, &tap});
+    step("vokwLmslSetTaps", vokwLmslSetTaps, {{kNull, {}}}, {half, &empty});
+    step("vokwLmslGetTaps", vokwLmslGetTaps, {{1, kNull}}, {&tap, half});
+    step("vokwLmslSetDlyl", vokwLmslSetDlyl, {{2, kNull}}, {&tap, line, &dly});
+    step("vokwLmslGetDlyl", vokwLmslGetDlyl, {{2, kNull}}, {&tap, &dly, line});
+    step("vokwLmsl", vokwLmsl, {{1, kNull}, {0, kNull}}, {&tap, &dly, 1, 1});
+}
+
+// The records: pointer, seven words, leak, step, errDly, lmsType; the three in
+// turn. The step and leak accessors of both layers share the taps record.
+TEST(LmsRecords, LayoutStepAndLeak) {
+    const std::size_t p = sizeof(void*), i = sizeof(int);
+    EXPECT_EQ((std::vector<std::size_t>{p, p + 6 * i, p + 7 * i, p + 10 * i, p + 2 * i, 0}),
+              (std::vector<std::size_t>{offsetof(LmsTapState, len), offsetof(LmsTapState, isFilterMode),
+                                        offsetof(LmsTapState, leak), offsetof(LmsTapState, lmsType),
+                                        offsetof(LmsDlyState, isAdapt), offsetof(LmsState, tapState)}));
+    EXPECT_GE(offsetof(LmsState, dlyState), sizeof(LmsTapState));
+    EXPECT_GE(offsetof(LmsState, errVal), offsetof(LmsState, dlyState) + sizeof(LmsDlyState));
+    if (p == 4)
+        EXPECT_EQ((std::vector<std::size_t>{48, 16, 64}),
+                  (std::vector<std::size_t>{sizeof(LmsTapState), sizeof(LmsDlyState), offsetof(LmsState, errVal)}));
+    float w[3] = {};
+    LmsState st;
+    LmsTapState* t = &st.tapState;
+    voksLmsInit(0, w, 3, nullptr, 0.5f, 0.25f, 0, &st);
+    EXPECT_TRUE(voksLmsGetStep(&st) == 0.5f && voksLmsGetLeak(&st) == 0.25f);
+    voksLmsSetStep(0.125f, &st);
+    voksLmsSetLeak(0.0625f, &st);
+    EXPECT_EQ((std::vector<float>{0.125f, 0.0625f, 0.125f, 0.125f, 0.0625f}),
+              (std::vector<float>{t->step, t->leak, voksLmslGetStep(t), vokwLmslGetStep(t), voksLmslGetLeak(t)}));
+    vokwLmslSetStep(0.25f, t);
+    voksLmslSetLeak(0.5f, t);
+    EXPECT_TRUE(voksLmsGetStep(&st) == 0.25f && voksLmsGetLeak(&st) == 0.5f);
+    voksLmslSetStep(0.75f, t);
+    EXPECT_EQ(0.75f, t->step);
+    vokLmsFree(&st);
+    CheckTable step("voklmsl");
+    VOK_CHECK_EACH(step, {BadArg(1, kNull)}, voksLmslSetStep, voksLmslSetLeak, vokwLmslSetStep);
+    VOK_CHECK_EACH(step, {BadArg(0, kNull)}, voksLmslGetStep, voksLmslGetLeak, vokwLmslGetStep);
+}
+
+// Without adaptation, single rate and decimating: the FIR over the history
+// (slots newest first) in one block, the same block cut into three calls
+// bit for bit, and (single rate) one sample at a time bit for bit with the
+// same delay line at the end; the taps stay and nothing is written past the outputs.
+TEST(LmsFiltering, IsTheFirOverTheHistory) {
+    forEachFilter([]<class A>(const A& api) {
+        using D = typename A::D;
+        using O = typename A::O;
+        const std::array<int, 4> cases[] = {{5, 1, 0, 1}, {7, 1, 0, 3}, {7, 1, 0, 7}, {7, 1, 0, 40},
+                                            {5, 3, 1, 6}, {2, 4, 3, 6}, {9, 2, 0, 6}};
+        for (auto [tapsLen, factor, phase, blockLen] : cases) {
+            SCOPED_TRACE(testing::Message() << tapsLen << " " << factor << " " << phase << " " << blockLen);
+            const int len = tapsLen + 1 + (factor > 1 ? factor : 0), n = 3 * blockLen;
+            auto taps = randomVector<typename A::W>(tapsLen, 201);
+            std::vector<std::vector<D>> slots(3, randomVector<D>(len, 202));
+            LmsTapState tap[3];
+            LmsDlyState dly[3];
+            for (int f = 0; f < 3; ++f) {
+                api.mInitMr(0, taps.data(), tapsLen, 0.5f, 0.25f, 1, f < 2 ? factor : 1, f < 2 ? phase : 0, &tap[f]);
+                api.mInitDlyl(&tap[f], slots[f].data(), 1, &dly[f]);
+            }
+            const auto x = randomVector<D>(n * factor, 213);
+            auto hist = asLCs(slots[0].data(), slots[0].size());
+            std::reverse(hist.begin(), hist.end());
+            Reference ref{asLCs(taps.data(), taps.size()), hist};  // no step, no leak: the FIR alone
+            std::vector<O> whole(n + 1, fromLC<O>(7)), split(n);
+            api.bna(&tap[0], &dly[0], x.data(), whole.data(), n);
+            for (int c = 0; c < 3; ++c)
+                api.bna(&tap[1], &dly[1], x.data() + c * blockLen * factor, split.data() + c * blockLen, blockLen);
+            EXPECT_TRUE(sameBits(whole[n], fromLC<O>(7)));
+            for (int m = 0; m < n; ++m) {
+                const LC y = ref.block(asLCs(x.data() + m * factor, std::size_t(factor)), 0, factor, phase);
+                EXPECT_TRUE(closeTo(whole[m], y, ref.mag)) << m;
+                EXPECT_TRUE(sameBits(whole[m], split[m])) << m;
+                if (factor == 1) ASSERT_TRUE(sameBits(whole[m], api.na(&tap[2], &dly[2], x[m]))) << m;
+            }
+            EXPECT_TRUE(factor > 1 || sameBits(slots[0], slots[2]));
+            EXPECT_TRUE(sameBits(taps, randomVector<typename A::W>(tapsLen, 201)));
+        }
+    });
+}
+
+// The low layer of every type combination, the filters without adaptation
+// (their own checks, then those of the FIR filters they run, reported as the
+// FIR functions'), and the delay-line mode conflicts, which only set the status.
+TEST(LmsRecords, LowLayerReportsAndAccess) {
+    forEachFilter([]<class A>(const A& api) {
+        using D = typename A::D;
+        using W = typename A::W;
+        using O = typename A::O;
+        W taps[4] = {};
+        D dlyl[8] = {};
+        Sentinel rec(sizeof(LmsTapState)), dlyRec(sizeof(LmsDlyState)), out(sizeof(O) * 4), outD(sizeof(D) * 4);
+        LmsTapState *bad = rec.as<LmsTapState>(), tap, multi;
+        LmsDlyState dly, mdly;
+        CheckTable step("voklmsl");
+        step(fn(api.tapsName, "LmslInit"), api.mInit,
+             {{1, kNull}, {6, kNull}, {kNull, {{1}, {2, 0}, {5, -1}, {6}}}, {kLen, {{2, 0}, {5, -1}}},
+              {kErrDly, {{2, 1}, {5, -1}}}}, {0, taps, 4, 0.1f, 0, 0, bad});
+        step(fn(api.tapsName, "LmslInitMr"), api.mInitMr,
+             {{1, kNull}, {kLen, {{2, 0}, {5, -1}, {7, -1}}}, {kErrDly, {{5, -1}, {7, -1}}}, {7, kFactor, -1},
+              {7, kFactor, 2}, {6, kFactor, 0}}, {0, taps, 4, 0.1f, 0, 0, 2, 0, bad});
+        api.mInit(0, taps, 3, 0.5f, 0, 0, &tap);
+        step(fn(api.dataName, "LmslInitDlyl"), api.mInitDlyl, {{3, kNull}, {0, kNull}, {1, kNull}},
+             {&tap, dlyl, 1, dlyRec.as<LmsDlyState>()});
+        auto line = randomVector<D>(3, 91);
+        const auto lineBefore = line;
+        api.mInitDlyl(&tap, line.data(), 1, &dly);
+        const LmsTapState tapBefore = tap;
+        const LmsDlyState dlyBefore = dly;
+        step(fn(api.tapsName, "LmslSetTaps"), api.mSetTaps, {{1, kNull}}, {taps, &tap});
+        step(fn(api.tapsName, "LmslGetTaps"), api.mGetTaps, {{0, kNull}, {1, kNull}}, {&tap, out.as<W>()});
+        step(fn(api.dataName, "LmslSetDlyl"), api.mSetDlyl, {{0, kNull}, {2, kNull}}, {&tap, dlyl, &dly});
+        step(fn(api.dataName, "LmslGetDlyl"), api.mGetDlyl, {{0, kNull}, {1, kNull}, {2, kNull}},
+             {&tap, &dly, outD.as<D>()});
+        if constexpr (requires { api.lmsl; }) {
+            step(fn(api.name, "Lmsl"), api.lmsl, {{1, kNull}, {0, kNull}}, {&tap, &dly, D{}, W{}});
+            step(fn(api.name, "bLmsl"), api.blmsl, {{0, kNull}, {1, kNull}, {2, kNull}}, {&tap, &dly, dlyl, W{}});
+        }
+        D in[4] = {};
+        step(fn(api.name, "LmslNa"), api.na, {{1, kNull}, {0, kNull}}, {&tap, &dly, D{}});
+        step(fn(api.name, "bLmslNa"), api.bna,
+             {{kNull, {{1}, {2}, {3}, {4, 0}}}, {0, kNull}, {kNull, {{3}, {4, 0}}}, {kNull, {{2}, {4, 0}}},
+              {4, kLen, 0}}, {&tap, &dly, in, out.as<O>(), 4});
+        EXPECT_TRUE(sameBits(tap, tapBefore) && sameBits(dly, dlyBefore));
+
+        // Own array in filter mode set, taken (reversed in place), taken again, set back: no report.
+        const int status[] = {VOK_StatusInternal, 0, VOK_StatusInternal, 0}, mode[] = {1, 0, 0, 1};
+        const int order[][3] = {{0, 1, 2}, {1, 0, 2}, {1, 0, 2}, {0, 1, 2}};
+        for (int i = 0; i < 4; ++i) {
+            step.run([&] {
+                if (i % 3 == 0) api.mSetDlyl(&tap, line.data(), &dly);
+                else api.mGetDlyl(&tap, &dly, line.data());
+                EXPECT_EQ(vokGetErrStatus(), status[i]) << i;
+            }, {});
+            EXPECT_EQ(dly.isFilterMode, mode[i]) << i;
+            for (int k = 0; k < 3; ++k) EXPECT_TRUE(sameBits(line[k], lineBefore[order[i][k]])) << i << " " << k;
+        }
+        // Out of filter mode, either record: the FIR filter refuses.
+        api.mGetDlyl(&tap, &dly, in);
+        api.mGetTaps(&tap, taps);
+        const std::string bfirl = fn(api.name, "bFirl"), firl = fn(api.name, "Firl");
+        const Expected notFilterMode{VOK_StatusBadArg, bfirl.c_str(), "Not filter mode", "vokfirl"};
+        step.run([&] { api.bna(&tap, &dly, in, out.as<O>(), 4); }, {notFilterMode});
+        dly.isFilterMode = 1;
+        step.run([&] { api.bna(&tap, &dly, in, out.as<O>(), 4); }, {notFilterMode});
+        api.mInitMr(0, taps, 3, 0.5f, 0.25f, 0, 2, 1, &multi);
+        api.mInitDlyl(&multi, dlyl, 1, &mdly);  // the one-sample FIR is single rate
+        step.run([&] { api.na(&multi, &mdly, D{}); }, {{VOK_StatusBadArg, firl.c_str(), kFactor, "vokfirl"}});
+        for (const Sentinel* s : {&rec, &dlyRec, &out, &outD}) EXPECT_TRUE(s->untouched());
+        EXPECT_TRUE(sameBits(lineBefore, line));
+
+        // Beyond filtering: lengths without the errDly slots, the scratch slot beyond
+        // the view, silence, taps ownership and filter mode, the high layer's copies.
+        auto own = randomVector<W>(5, 111);
+        const auto original = own, other = randomVector<W>(5, 112);
+        std::vector<D> slots(16);
+        for (auto [factor, adapt, len] : std::vector<std::array<int, 3>>{{3, 0, 8}, {1, 1, 7}, {1, 0, 5}}) {
+            api.mInitMr(9, own.data(), 5, 0.25f, 0.5f, 2, factor, factor - 1, &tap);
+            api.mInitDlyl(&tap, slots.data(), adapt, &dly);
+            EXPECT_EQ(dly.dlyl, static_cast<void*>(slots.data()));
+            EXPECT_EQ((std::vector<int>{len, 1, adapt}), fields(dly));
+        }
+        const auto view = randomVector<D>(6, 101);
+        slots[4] = fromLC<D>(LC(42, 1));
+        api.mSetDlyl(&tap, view.data(), &dly);
+        for (int k = 0; k < 4; ++k) EXPECT_TRUE(sameBits(slots[std::size_t(k)], view[std::size_t(3 - k)])) << k;
+        EXPECT_TRUE(sameBits(slots[4], fromLC<D>(LC(42, 1))));
+        api.mSetDlyl(&tap, nullptr, &dly);  // silence: every slot
+        for (int k = 0; k < 5; ++k) EXPECT_TRUE(sameBits(slots[std::size_t(k)], D{}));
+        // Taps: a separate array is a copy; the own array hands ownership back.
+        std::vector<W> copy(5);
+        EXPECT_EQ(api.mGetTaps(&tap, copy.data()), 0);
+        EXPECT_TRUE(sameBits(copy, original) && tap.isFilterMode == 0);
+        EXPECT_EQ(api.mGetTaps(&tap, own.data()), 0);
+        api.mSetTaps(own.data(), &tap);
+        EXPECT_TRUE(tap.isFilterMode == 1 && sameBits(own, original));
+        api.mSetTaps(other.data(), &tap);
+        EXPECT_TRUE(sameBits(own, other));
+        api.mSetTaps(nullptr, &tap);
+        for (const W& w : own) EXPECT_TRUE(sameBits(w, W{}));
+        if constexpr (requires { api.lms; }) {
+            // The high layer owns copies; null taps and history are zeros.
+            LmsState st;
+            std::memset(&st, 0x77, sizeof st);
+            api.lmsInit(4, original.data(), 3, nullptr, 0.5f, 0.25f, 1, &st);
+            EXPECT_NE(st.tapState.taps, static_cast<const void*>(original.data()));
+            const W e = fromLC<W>(LC(0.5, -2));
+            api.sSetErr(e, &st);
+            EXPECT_TRUE(sameBits(api.sGetErr(&st), e));
+            api.sSetTaps(nullptr, &st);
+            api.sGetTaps(&st, copy.data());
+            api.sGetDlyl(&st, slots.data());
+            for (int i = 0; i < 3; ++i) EXPECT_TRUE(sameBits(copy[i], W{}) && sameBits(slots[i], D{}));
+            vokLmsFree(&st);
+            EXPECT_TRUE(st.tapState.taps == nullptr && st.dlyState.dlyl == nullptr);
+        }
+    });
+}
+
+TEST(LmsErrors, HighLayer) {
+    forEachFilter<true>([]<class A>(const A& api) {
+        using D = typename A::D;
+        using W = typename A::W;
+        const char* tapsMsg = "Taps state structure is not initialized";
+        const char* dlyMsg = "Delay line state structure is not initialized";
+        const std::string init = fn(api.name, "LmsInit"), initMr = fn(api.name, "LmsInitMr"), lms = fn(api.name, "Lms"),
+                          blms = fn(api.name, "bLms"), des = fn(api.name, "LmsDes"), bdes = fn(api.name, "bLmsDes");
+        W w0[3] = {}, taps[3], desired[4] = {};
+        D in[4] = {}, hist[2];
+        Sentinel rec(sizeof(LmsState)), out(sizeof(W) * 4);
+        LmsState* bad = rec.as<LmsState>();
+        CheckTable step("voklmsh");
+        step(init, api.lmsInit, {{7, kNull}, {kLen, {{2, 0}, {6, -1}}}, {6, kErrDly, -1}},
+             {0, w0, 2, nullptr, 0.1f, 0, 0, bad});
+        step(initMr, api.lmsInitMr,
+             {{9, kNull}, {kLen, {{2, 0}, {6, -1}, {8, -1}}}, {kErrDly, {{6, -1}, {8, -1}}},
+              {8, "Invalid phase value", -1}, {kFactor, {{7, 3}, {8, 3}}}, {7, kFactor, 0}},
+             {0, w0, 2, nullptr, 0.1f, 0, 0, 2, 0, bad});
+        EXPECT_TRUE(rec.untouched());
+        LmsState st;
+        api.lmsInit(0, w0, 3, nullptr, 0.1f, 0, 0, &st);
+        step(lms, api.lms, {{0, kNull}}, {&st, D{}, W{}});
+        step(blms, api.blms, {{0, kNull}, {1, kNull}}, {&st, in, W{}});
+        step(des, api.des, {{0, kNull}}, {&st, D{}, W{}});
+        step(bdes, api.bdes,
+             {{0, kNull}, {1, kNull}, {2, kNull}, {3, kNull}, {kNull, {{1}, {4, 0}}},
+              {4, "Bad value of number of iterations", 0}}, {&st, in, desired, out.as<W>(), 4});
+        // A get takes the record out of its set-up state until the matching set.
+        step.run([&] {
+            api.sGetTaps(&st, taps);
+            api.sGetDlyl(&st, hist);
+        }, {});
+        const std::vector<D> dlyBefore(static_cast<D*>(st.dlyState.dlyl), static_cast<D*>(st.dlyState.dlyl) + 3);
+        for (const char* msg : {tapsMsg, dlyMsg}) {
+            step(lms, api.lms, {{msg, {}}}, {&st, D{}, W{}});
+            step(blms, api.blms, {{msg, {}}}, {&st, in, W{}});
+            step(des, api.des, {{msg, {}}}, {&st, D{}, W{}});
+            step(bdes, api.bdes, {{msg, {}}}, {&st, in, desired, out.as<W>(), 4});
+            if (msg == tapsMsg) {  // the input is checked before the record, the count after it
+                step(blms, api.blms, {{1, kNull}}, {&st, in, W{}});
+                step(bdes, api.bdes, {{tapsMsg, {{1}, {4, 0}}}}, {&st, in, desired, out.as<W>(), 4});
+            }
+            api.sSetTaps(taps, &st);
+        }
+        EXPECT_TRUE(out.untouched());
+        EXPECT_TRUE(sameBits(dlyBefore.data(), static_cast<D*>(st.dlyState.dlyl), 3));
+        api.sSetDlyl(hist, &st);
+        step.run([&] { api.lms(&st, D{}, W{}); }, {});
+        step(fn(api.tapsName, "LmsGetTaps"), api.sGetTaps, {{0, kNull}, {1, kNull}}, {&st, taps});
+        step(fn(api.tapsName, "LmsSetTaps"), api.sSetTaps, {{1, kNull}}, {taps, &st});
+        step(fn(api.dataName, "LmsGetDlyl"), api.sGetDlyl, {{0, kNull}, {1, kNull}}, {&st, hist});
+        step(fn(api.dataName, "LmsSetDlyl"), api.sSetDlyl, {{1, kNull}}, {hist, &st});
+        step(fn(api.tapsName, "LmsGetErrVal"), api.sGetErr, {{0, kNull}}, {&st});
+        step(fn(api.tapsName, "LmsSetErrVal"), api.sSetErr, {{1, kNull}}, {W{}, &st});
+        vokLmsFree(&st);
+        // Either array of either initialisation may fail: the record ends
+        // released and counts as uninitialised; freeing it again is harmless.
+        for (int run = 0; run < 4; ++run) {  // the first or second allocation, single or multi rate
+            const bool mr = run % 2;
+            SCOPED_TRACE(run);
+            step.run([&] {
+                vok::testing::failLmsHeapAfter(1 + run / 2);
+                if (mr) api.lmsInitMr(0, nullptr, 4, nullptr, 0.1f, 0, 1, 2, 1, &st);
+                else api.lmsInit(0, nullptr, 4, nullptr, 0.1f, 0, 1, &st);
+                vok::testing::failLmsHeapAfter(0);
+                EXPECT_EQ(vokGetErrStatus(), VOK_StatusNoMemory);
+            }, {{VOK_StatusNoMemory, (mr ? initMr : init).c_str(), "Problem to allocate memory", "voklmsh"}});
+            EXPECT_TRUE(st.tapState.taps == nullptr && st.dlyState.dlyl == nullptr);
+            step(lms, api.lms, {{tapsMsg, {}}}, {&st, D{}, W{}});
+            vokLmsFree(&st);
+        }
+    });
+}
+
+}  // namespace
