@@ -160,7 +160,12 @@ template <class T>
 VOK_SMALL_INLINE Cx<T> getWhole(const T* p, int at) {
     typedef typename Cx<T>::V Loose __attribute__((aligned(sizeof(T)), may_alias));
     typename Cx<T>::V v = *reinterpret_cast<const Loose*>(p + 2 * at);
-    __asm__("" : "+x"(v));
+#if defined(__x86_64__)
+    constexpr bool sseRegister = true;
+#else
+    constexpr bool sseRegister = sizeof v == 16;  // 32-bit x86 keeps 8-byte vectors in MMX registers
+#endif
+    if constexpr (sseRegister) __asm__("" : "+x"(v));
     return v;
 }
 
