@@ -1,10 +1,11 @@
-// Two-dimensional convolution and filtering against long-double sums written
-// from the definitions, on every method's side of the choices, with the 16-bit
-// scale modes, allocation failures and the argument checks.
+// Two-dimensional convolution and filtering against long-double sums on every method's side of the choices,
+// 16-bit scale modes, allocation failures; up- and down-sampling of every type; every call's checks in order.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
+#include <random>
+#include <tuple>
 #include <vector>
 
 #include "convolution/filter2d.h"
@@ -18,9 +19,7 @@ namespace {
 using namespace voktest;
 const char* const kNoMemory = "\nMemory allocation problem\n";
 
-struct Shape {
-    int xRows, xCols, hRows, hCols;
-};
+struct Shape { int xRows, xCols, hRows, hCols; };
 
 // The full convolution; centred, the part where a tap's (rows/2, cols/2) element lands on the source element.
 template <class T>
@@ -30,29 +29,24 @@ std::vector<long double> reference(const std::vector<T>& x, const std::vector<T>
     std::vector<long double> y(std::size_t(yr) * yc);
     for (int i = 0; i < s.xRows; ++i)
         for (int j = 0; j < s.xCols; ++j)
-            for (int u = 0; u < s.hRows; ++u)
-                for (int v = 0; v < s.hCols; ++v)
-                    if (const int r = i + u - r0, c = j + v - c0; r >= 0 && r < yr && c >= 0 && c < yc)
-                        y[std::size_t(r) * yc + c] += (long double)x[i * s.xCols + j] * h[u * s.hCols + v];
+            for (int t = 0; t < s.hRows * s.hCols; ++t)  // tap (t / hCols, t % hCols)
+                if (const int r = i + t / s.hCols - r0, c = j + t % s.hCols - c0; r >= 0 && r < yr && c >= 0 && c < yc)
+                    y[std::size_t(r) * yc + c] += (long double)x[i * s.xCols + j] * h[t];
     return y;
 }
 
 template <class T>
 double relativeError(const std::vector<T>& got, const std::vector<long double>& want) {
     long double scale = 1e-30L, err = 0;
-    for (std::size_t i = 0; i < want.size(); ++i) {
-        scale = std::max(scale, std::fabs(want[i]));
-        err = std::max(err, std::fabs(got[i] - want[i]));
-    }
+    for (std::size_t i = 0; i < want.size(); ++i) err = std::max(err, std::fabs(got[i] - want[i]));
+    for (long double w : want) scale = std::max(scale, std::fabs(w));
     return double(err / scale);
 }
 
 // One interface per element type; single rows go through the named one-dimensional convolution.
-template <class T>
-struct Conv2DOf;
+template <class T> struct Conv2DOf;
 #define CONV2D_OF(T, t, tolerance)                                                                            \
-    template <>                                                                                               \
-    struct Conv2DOf<T> {                                                                                      \
+    template <> struct Conv2DOf<T> {                                                                          \
         static constexpr auto conv = vok##t##Conv2D, filter = vok##t##Filter2D;                               \
         static constexpr const char *convName = "vok" #t "Conv2D", *rowName = "vok" #t "Conv";                \
         static constexpr const char *rowAlloc = "vok" #t "Convm", *rowModule = "vokconv" #t;                  \
@@ -61,18 +55,14 @@ struct Conv2DOf;
 CONV2D_OF(float, s, 3e-6)
 CONV2D_OF(double, d, 1e-14)
 
-template <class T>
-class Conv2D : public ::testing::Test {};
+template <class T> class Conv2D : public ::testing::Test {};
 using Reals = ::testing::Types<float, double>;
 TYPED_TEST_SUITE(Conv2D, Reals);
 
-// Direct (small), one-dimensional (rows, columns, a long row), sectioned with
-// x the larger or the smaller operand or one dimension taken whole, and the
-// whole-matrix transform (64x3 * 3x64, 20x20 * 15x15, equal shapes), with h
-// twice as tall or x twice as wide at the edges of the whole-matrix choice
-// (sectioned, as the swapped call is, to the bit). Direct sums take no work
-// arrays; every other method refuses each of its three and writes nothing; a
-// long row backtraces the one-dimensional convolution's refusal.
+// Direct (small), one-dimensional (rows, columns, a long row), sectioned (x the larger or smaller operand,
+// or one dimension whole), the whole-matrix transform (64x3 * 3x64, 20x20 * 15x15, equal shapes), h twice
+// as tall or x twice as wide at the whole-matrix edges (sectioned, as the swapped call is, to the bit).
+// Direct sums take no work arrays; the others refuse each of their three and write nothing.
 TYPED_TEST(Conv2D, EveryMethodMatchesTheDefinitionAndReportsAllocationFailure) {
     using T = TypeParam;
     using F = Conv2DOf<T>;
@@ -124,13 +114,12 @@ TYPED_TEST(Conv2D, FilterMatchesTheDefinitionOnBothSidesOfTheCostSwitch) {
         SCOPED_TRACE(testing::Message() << s.xRows << "x" << s.xCols << " taps " << s.hRows << "x" << s.hCols);
         const auto src = randomVector<T>(s.xRows * s.xCols, unsigned(s.xCols + 5));
         auto taps = randomVector<T>(s.hRows * s.hCols, unsigned(s.hCols + 9));
-        const auto original = taps;
         const auto want = reference(src, taps, s, true);
         std::vector<T> dst(want.size()), fallback(want.size());
         ReportRecorder recorder;
         F::filter(src.data(), s.xCols, s.xRows, taps.data(), s.hCols, s.hRows, dst.data());
         EXPECT_LT(relativeError(dst, want), 8 * F::tol);
-        EXPECT_EQ(taps, original);
+        EXPECT_EQ(taps, randomVector<T>(s.hRows * s.hCols, unsigned(s.hCols + 9)));  // left alone
         vok::testing::failAllocationAfter(1);
         F::filter(src.data(), s.xCols, s.xRows, taps.data(), s.hCols, s.hRows, fallback.data());
         vok::testing::failAllocationAfter(0);
@@ -148,9 +137,66 @@ TYPED_TEST(Conv2D, FilterMatchesTheDefinitionOnBothSidesOfTheCostSwitch) {
     for (int i = 0; i < 6; ++i) EXPECT_TRUE(dst[i] == gain * src[i] && same[i] == src[i]) << i;
 }
 
-// Small operands sum exactly; large ones go through float sums truncated
-// toward zero (one step low at most) and fail as the float form does, with a
-// backtrace; filtering with 15-bit fixed-point taps stays within two steps.
+template <class T> using Sampler = void (*)(const T*, int, T*, int*, int, int*);
+
+template <class T> T element(int k) {  // never zero, so an inserted zero shows
+    if constexpr (requires { T{}.re; }) return T{decltype(T{}.re)(k + 1), decltype(T{}.re)(-k - 1)};
+    else return T(k + 1);
+}
+
+template <class T>
+void checkSampling(Sampler<T> up, Sampler<T> down) {
+    const int n = 7, total = 500;
+    std::vector<T> src(total);
+    for (int k = 0; k < total; ++k) src[k] = element<T>(k);
+    const T zero{}, guard = element<T>(99);
+    std::mt19937 rng(5);
+    for (int factor = 1; factor <= 5; ++factor) {
+        for (int phase = 0; phase < factor; ++phase) {
+            SCOPED_TRACE(testing::Message() << "factor " << factor << " phase " << phase);
+            const int m = n * factor;  // the up-sampled length
+            std::vector<T> dst(m + 1, guard), inPlace(src.begin(), src.begin() + m);
+            int len = -1, p = phase;
+            up(src.data(), n, dst.data(), &len, factor, &p);
+            EXPECT_TRUE(len == m && p == phase) << len << " " << p;
+            for (int i = 0; i <= m; ++i)  // the source sample at the phase, zeros between, the guard after
+                EXPECT_TRUE(sameBits(&dst[i], i == m ? &guard : i % factor == phase ? &src[i / factor] : &zero, 1))
+                    << i;
+            up(inPlace.data(), n, inPlace.data(), &len, factor, &p);
+            EXPECT_TRUE(sameBits(inPlace.data(), dst.data(), m));
+            // Samples phase, phase + factor, ...; the phase then points into the next block.
+            std::vector<T> whole(total + 1, guard), pieces;
+            int wholeLen = 0, wholePhase = phase, blockPhase = phase;
+            down(src.data(), total, whole.data(), &wholeLen, factor, &wholePhase);
+            EXPECT_EQ(wholeLen, (total - phase + factor - 1) / factor);
+            EXPECT_EQ(wholePhase, ((phase - total) % factor + factor) % factor);
+            for (int i = 0; i <= wholeLen; ++i)
+                ASSERT_TRUE(sameBits(&whole[i], i == wholeLen ? &guard : &src[phase + i * factor], 1)) << i;
+            for (int at = 0, blockLen = 0; at < total; at += blockLen) {
+                blockLen = std::min(total - at, int(rng() % 11) + 1);
+                std::vector<T> out(blockLen + 1);
+                int got = -1;
+                down(src.data() + at, blockLen, out.data(), &got, factor, &blockPhase);
+                ASSERT_TRUE(got >= 0 && blockPhase < factor);
+                pieces.insert(pieces.end(), out.begin(), out.begin() + got);
+            }
+            EXPECT_TRUE(sameBits(pieces, std::vector<T>(whole.begin(), whole.begin() + wholeLen)));
+            EXPECT_EQ(blockPhase, wholePhase);
+        }
+    }
+}
+
+TEST(Resampling, PatternsPhasesAndBlocksForEveryType) {
+    checkSampling<float>(voksUpSample, voksDownSample);
+    checkSampling<FloatComplex>(vokcUpSample, vokcDownSample);
+    checkSampling<double>(vokdUpSample, vokdDownSample);
+    checkSampling<DoubleComplex>(vokzUpSample, vokzDownSample);
+    checkSampling<short>(vokwUpSample, vokwDownSample);
+    checkSampling<ShortComplex>(vokvUpSample, vokvDownSample);
+}
+
+// Small operands sum exactly; large ones go through float sums truncated toward zero (one step low at most)
+// and fail as the float form does, with a backtrace; filtering with 15-bit fixed-point taps: two steps.
 TEST(ShortConv2D, ScaleModesExactSmallSumsLargeOnesThroughFloat) {
     const std::vector<short> x = {30000, -30000, 12345, 7, -8, 9}, h = {3, -2, 1, 4};  // 2 x 3, 2 x 2
     const auto want = reference(x, h, {2, 3, 2, 2});
@@ -164,10 +210,8 @@ TEST(ShortConv2D, ScaleModesExactSmallSumsLargeOnesThroughFloat) {
         EXPECT_EQ(y[i], (short)std::clamp<long double>(want[i], -32768, 32767)) << i;
         EXPECT_EQ(scaled[i], (short)std::floor(want[i] / 8)) << i;
     }
-    std::vector<short> bx(40 * 30), bh(9 * 10), src(20 * 25);
-    for (std::size_t i = 0; i < bx.size(); ++i) bx[i] = short(int(i * 37 % 61) - 30);
-    for (std::size_t i = 0; i < bh.size(); ++i) bh[i] = short(int(i * 11 % 9) - 4);
-    for (std::size_t i = 0; i < src.size(); ++i) src[i] = short(int(i * 2654435761u % 20001) - 10000);
+    const auto bx = randomVector<short>(40 * 30, 1, 31), bh = randomVector<short>(9 * 10, 2, 5);
+    const auto src = randomVector<short>(20 * 25, 3, 10001);
     const auto big = reference(bx, bh, {40, 30, 9, 10});
     y.resize(big.size());
     vokwConv2D(bx.data(), 30, 40, bh.data(), 10, 9, y.data(), VOK_FIXED_SCALE, &sf);
@@ -194,8 +238,8 @@ TEST(ShortConv2D, ScaleModesExactSmallSumsLargeOnesThroughFloat) {
     EXPECT_TRUE(out.untouched());
 }
 
-// The checks of each call in their order (allocation failures of the 16-bit
-// filter are swept in the robustness tests).
+// The checks of each call in their order (the 16-bit filter's allocation failures are swept in the robustness
+// tests); the sampling phase is read once its pointer passed, and one not below the factor is a bad factor.
 TEST(Conv2DChecks, ChecksInOrder) {
     const char *null = "\nNull pointer to data buffer\n", *size = "\nBad value of data buffer size\n";
     const char *cols = "Invalid number of cols", *rows = "Inlalid number of rows", *src = "Null SRC buffer pointer";
@@ -207,6 +251,20 @@ TEST(Conv2DChecks, ChecksInOrder) {
     VOK_CHECK_EACH(f, filter, voksFilter2D, vokdFilter2D);
     filter.push_back({8, "Null scale factor pointer"});
     VOK_CHECK_TABLE(fw, vokwFilter2D, filter);
+    using Args = std::tuple<const float*, int, float*, int*, int, int*>;
+    using Entry = std::pair<const char*, Sampler<float>>;
+    for (const auto& [name, fn] : {Entry{"voksUpSample", voksUpSample}, {"voksDownSample", voksDownSample}}) {
+        CheckTable table("voksampl");
+        int phase = 0, badPhase = -1, bigPhase = 3;
+        float* buf = table.buffer<float>();
+        const auto call = [&](int k, int* p) { return Args{buf, 4, buf, table.buffer<int>(), k, p}; };
+        table(name, fn, {{1, "Invalid src array length", 0}, {0, "Null buffer pointer"}, {2, "Null buffer pointer"},
+                         {3, "Null dstLen pointer"}, {5, "Null phase pointer"}, {4, "Invalid factor value", 0}},
+              call(2, &phase));
+        table(name, fn, {{4, "Invalid factor value", 0}, {"Invalid phase value", {}}}, call(2, &badPhase));
+        table(name, fn, {{"Invalid factor value", {}}}, call(3, &bigPhase));
+        EXPECT_TRUE(phase == 0 && badPhase == -1 && bigPhase == 3);
+    }
 }
 
 }  // namespace
