@@ -1,11 +1,11 @@
-// Two-dimensional convolution and filtering against long-double sums written
-// from the definitions, on every method's side of the choices, with the 16-bit
-// scale modes, allocation failures and the argument checks.
+// Two-dimensional convolution and filtering against long-double sums on every method's side of the choices,
+// 16-bit scale modes, allocation failures; up- and down-sampling of every type; every call's checks in order.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
+#include <random>
+#include <tuple>
 #include <vector>
 
 #include "convolution/filter2d.h"
@@ -19,75 +19,58 @@ namespace {
 using namespace voktest;
 const char* const kNoMemory = "\nMemory allocation problem\n";
 
-struct Shape {
-    int xRows, xCols, hRows, hCols;
-};
+struct Shape { int xRows, xCols, hRows, hCols; };
 
+// The full convolution; centred, the part where a tap's (rows/2, cols/2) element lands on the source element.
 template <class T>
-std::vector<long double> reference(const std::vector<T>& x, const std::vector<T>& h, Shape s) {
-    const int yc = s.xCols + s.hCols - 1;
-    std::vector<long double> y(std::size_t(s.xRows + s.hRows - 1) * yc);
+std::vector<long double> reference(const std::vector<T>& x, const std::vector<T>& h, Shape s, bool centred = false) {
+    const int yr = centred ? s.xRows : s.xRows + s.hRows - 1, yc = centred ? s.xCols : s.xCols + s.hCols - 1;
+    const int r0 = centred ? s.hRows / 2 : 0, c0 = centred ? s.hCols / 2 : 0;
+    std::vector<long double> y(std::size_t(yr) * yc);
     for (int i = 0; i < s.xRows; ++i)
         for (int j = 0; j < s.xCols; ++j)
-            for (int u = 0; u < s.hRows; ++u)
-                for (int v = 0; v < s.hCols; ++v)
-                    y[std::size_t(i + u) * yc + j + v] += (long double)x[i * s.xCols + j] * h[u * s.hCols + v];
+            for (int t = 0; t < s.hRows * s.hCols; ++t)  // tap (t / hCols, t % hCols)
+                if (const int r = i + t / s.hCols - r0, c = j + t % s.hCols - c0; r >= 0 && r < yr && c >= 0 && c < yc)
+                    y[std::size_t(r) * yc + c] += (long double)x[i * s.xCols + j] * h[t];
     return y;
-}
-
-// The centred part of the full convolution: a tap's (rows/2, cols/2) element lands on the source element.
-template <class T>
-std::vector<long double> filterReference(const std::vector<T>& src, const std::vector<T>& taps, Shape s) {
-    const auto full = reference(src, taps, s);
-    std::vector<long double> dst(std::size_t(s.xRows) * s.xCols);
-    for (int r = 0; r < s.xRows; ++r)
-        for (int c = 0; c < s.xCols; ++c)
-            dst[r * s.xCols + c] = full[std::size_t(r + s.hRows / 2) * (s.xCols + s.hCols - 1) + c + s.hCols / 2];
-    return dst;
 }
 
 template <class T>
 double relativeError(const std::vector<T>& got, const std::vector<long double>& want) {
     long double scale = 1e-30L, err = 0;
-    for (std::size_t i = 0; i < want.size(); ++i)
-        scale = std::max(scale, std::fabs(want[i])), err = std::max(err, std::fabs(got[i] - want[i]));
+    for (std::size_t i = 0; i < want.size(); ++i) err = std::max(err, std::fabs(got[i] - want[i]));
+    for (long double w : want) scale = std::max(scale, std::fabs(w));
     return double(err / scale);
 }
 
-template <class T>
-struct Conv2DOf;
-template <> struct Conv2DOf<float> {
-    static constexpr auto conv = voksConv2D;
-    static constexpr auto filter = voksFilter2D;
-    static constexpr const char *convName = "voksConv2D", *filterName = "voksFilter2D";
-    static constexpr double tol = 3e-6;
-};
-template <> struct Conv2DOf<double> {
-    static constexpr auto conv = vokdConv2D;
-    static constexpr auto filter = vokdFilter2D;
-    static constexpr const char *convName = "vokdConv2D", *filterName = "vokdFilter2D";
-    static constexpr double tol = 1e-14;
-};
+// One interface per element type; single rows go through the named one-dimensional convolution.
+template <class T> struct Conv2DOf;
+#define CONV2D_OF(T, t, tolerance)                                                                            \
+    template <> struct Conv2DOf<T> {                                                                          \
+        static constexpr auto conv = vok##t##Conv2D, filter = vok##t##Filter2D;                               \
+        static constexpr const char *convName = "vok" #t "Conv2D", *rowName = "vok" #t "Conv";                \
+        static constexpr const char *rowAlloc = "vok" #t "Convm", *rowModule = "vokconv" #t;                  \
+        static constexpr double tol = tolerance;                                                              \
+    };
+CONV2D_OF(float, s, 3e-6)
+CONV2D_OF(double, d, 1e-14)
 
-template <class T>
-class Conv2D : public ::testing::Test {};
+template <class T> class Conv2D : public ::testing::Test {};
 using Reals = ::testing::Types<float, double>;
 TYPED_TEST_SUITE(Conv2D, Reals);
 
-// Direct (small), one-dimensional (rows, columns), sectioned with x the larger
-// or the smaller operand or one dimension taken whole, and the whole-matrix
-// transform (64x3 * 3x64, 20x20 * 15x15, equal shapes), with h twice as tall
-// or x twice as wide at the edges of the whole-matrix choice (sectioned, as
-// the swapped call is, to the bit). Direct sums take no work arrays; every
-// other method refuses each of its three and writes nothing.
+// Direct (small), one-dimensional (rows, columns, a long row), sectioned (x the larger or smaller operand,
+// or one dimension whole), the whole-matrix transform (64x3 * 3x64, 20x20 * 15x15, equal shapes), h twice
+// as tall or x twice as wide at the whole-matrix edges (sectioned, as the swapped call is, to the bit).
+// Direct sums take no work arrays; the others refuse each of their three and write nothing.
 TYPED_TEST(Conv2D, EveryMethodMatchesTheDefinitionAndReportsAllocationFailure) {
     using T = TypeParam;
     using F = Conv2DOf<T>;
     for (const Shape s : {Shape{1, 1, 1, 1}, {3, 4, 2, 2}, {16, 16, 16, 16}, {5, 40, 7, 3}, {1, 40, 1, 9},
-                          {30, 1, 12, 1}, {20, 20, 9, 9}, {9, 9, 40, 33}, {100, 80, 9, 9}, {9, 8, 70, 90},
-                          {200, 10, 9, 9}, {12, 150, 8, 8}, {17, 17, 1, 8}, {64, 3, 3, 64}, {20, 20, 15, 15},
-                          {33, 17, 33, 17}, {40, 30, 10, 12}, {12, 60, 12, 9}, {20, 17, 20, 17}, {10, 20, 20, 24},
-                          {12, 20, 9, 10}}) {
+                          {30, 1, 12, 1}, {1, 3000, 1, 150}, {20, 20, 9, 9}, {9, 9, 40, 33}, {100, 80, 9, 9},
+                          {9, 8, 70, 90}, {200, 10, 9, 9}, {12, 150, 8, 8}, {17, 17, 1, 8}, {64, 3, 3, 64},
+                          {20, 20, 15, 15}, {33, 17, 33, 17}, {40, 30, 10, 12}, {12, 60, 12, 9}, {20, 17, 20, 17},
+                          {10, 20, 20, 24}, {12, 20, 9, 10}}) {
         SCOPED_TRACE(testing::Message() << s.xRows << "x" << s.xCols << " * " << s.hRows << "x" << s.hCols);
         const auto x = randomVector<T>(s.xRows * s.xCols, unsigned(s.xRows * 31 + s.xCols));
         const auto h = randomVector<T>(s.hRows * s.hCols, unsigned(s.hRows * 17 + s.hCols));
@@ -99,43 +82,26 @@ TYPED_TEST(Conv2D, EveryMethodMatchesTheDefinitionAndReportsAllocationFailure) {
         EXPECT_LT(relativeError(y, want), 8 * F::tol);
         if (2 * s.xRows == s.hRows || s.xCols == 2 * s.hCols) {  // both orders section the same pair of operands
             F::conv(h.data(), s.hCols, s.hRows, x.data(), s.xCols, s.xRows, swapped.data());
-            EXPECT_EQ(0, std::memcmp(y.data(), swapped.data(), sizeof(T) * y.size()));
+            EXPECT_TRUE(sameBits(y, swapped));
         }
         const bool direct = (std::max(s.xRows, s.hRows) <= 16 && std::max(s.xCols, s.hCols) <= 16) ||
                             (s.hRows < 8 && s.hCols < 8);
-        const bool oneDimensional = (s.xRows == 1 && s.hRows == 1) || (s.xCols == 1 && s.hCols == 1);
-        for (int failing = 1; failing <= 3 && !oneDimensional; ++failing) {
+        const bool longRow = s.xCols == 3000, oneDimensional = longRow || s.xRows == 1 || s.xCols == 1;
+        for (int failing = 1; failing <= (longRow ? 1 : oneDimensional ? 0 : 3); ++failing) {
             Sentinel out(want.size() * sizeof(T));
             recorder.clear();
             vok::testing::failAllocationAfter(failing);
             F::conv(x.data(), s.xCols, s.xRows, h.data(), s.hCols, s.hRows, out.as<T>());
             vok::testing::failAllocationAfter(0);
-            if (direct) EXPECT_REPORTS(recorder);
+            if (longRow)
+                EXPECT_REPORTS(recorder, {VOK_StatusNoMemory, F::rowAlloc, "NULL Pointer", F::rowModule},
+                               {VOK_StatusBacktrace, F::rowName, "<null>", F::rowModule},
+                               {VOK_StatusBacktrace, F::convName, "<null>", "vokcnv2d"});
+            else if (direct) EXPECT_REPORTS(recorder);
             else EXPECT_REPORTS(recorder, {VOK_StatusNoMemory, F::convName, kNoMemory, "vokcnv2d"});
             EXPECT_EQ(out.untouched(), !direct);
         }
     }
-}
-
-// Single rows go through the one-dimensional convolution, which reports itself.
-TEST(Conv2DRows, SingleRowsBacktraceTheOneDimensionalConvolution) {
-    const auto x = randomVector<float>(3000, 3), h = randomVector<float>(150, 4);
-    const auto want = reference(x, h, {1, 3000, 1, 150});
-    std::vector<float> y(want.size());
-    voksConv2D(x.data(), 3000, 1, h.data(), 150, 1, y.data());
-    EXPECT_LT(relativeError(y, want), 8 * 3e-6);
-    Sentinel out(3149 * sizeof(float));
-    ReportRecorder recorder;
-    vok::testing::failAllocationAfter(1);
-    voksConv2D(x.data(), 3000, 1, h.data(), 150, 1, out.as<float>());
-    vok::testing::failAllocationAfter(0);
-    ASSERT_EQ(recorder.reports().size(), 3u);
-    EXPECT_EQ(recorder.reports()[0].status, VOK_StatusNoMemory);
-    EXPECT_EQ(recorder.reports()[0].module, "vokconvs");
-    EXPECT_EQ(recorder.reports()[1].function, "voksConv");
-    EXPECT_EQ(recorder.reports()[2].function, "voksConv2D");
-    EXPECT_EQ(recorder.reports()[2].status, VOK_StatusBacktrace);
-    EXPECT_TRUE(out.untouched());
 }
 
 // Both sides of the cost switch, the taps left alone; without work arrays the
@@ -148,13 +114,12 @@ TYPED_TEST(Conv2D, FilterMatchesTheDefinitionOnBothSidesOfTheCostSwitch) {
         SCOPED_TRACE(testing::Message() << s.xRows << "x" << s.xCols << " taps " << s.hRows << "x" << s.hCols);
         const auto src = randomVector<T>(s.xRows * s.xCols, unsigned(s.xCols + 5));
         auto taps = randomVector<T>(s.hRows * s.hCols, unsigned(s.hCols + 9));
-        const auto original = taps;
-        const auto want = filterReference(src, taps, s);
+        const auto want = reference(src, taps, s, true);
         std::vector<T> dst(want.size()), fallback(want.size());
         ReportRecorder recorder;
         F::filter(src.data(), s.xCols, s.xRows, taps.data(), s.hCols, s.hRows, dst.data());
         EXPECT_LT(relativeError(dst, want), 8 * F::tol);
-        EXPECT_EQ(taps, original);
+        EXPECT_EQ(taps, randomVector<T>(s.hRows * s.hCols, unsigned(s.hCols + 9)));  // left alone
         vok::testing::failAllocationAfter(1);
         F::filter(src.data(), s.xCols, s.xRows, taps.data(), s.hCols, s.hRows, fallback.data());
         vok::testing::failAllocationAfter(0);
@@ -172,11 +137,66 @@ TYPED_TEST(Conv2D, FilterMatchesTheDefinitionOnBothSidesOfTheCostSwitch) {
     for (int i = 0; i < 6; ++i) EXPECT_TRUE(dst[i] == gain * src[i] && same[i] == src[i]) << i;
 }
 
-// ---- 16 bits ----
+template <class T> using Sampler = void (*)(const T*, int, T*, int*, int, int*);
 
-// Small operands sum exactly; large ones go through float sums truncated
-// toward zero (one step low at most) and fail as the float form does, with a
-// backtrace; filtering with 15-bit fixed-point taps stays within two steps.
+template <class T> T element(int k) {  // never zero, so an inserted zero shows
+    if constexpr (requires { T{}.re; }) return T{decltype(T{}.re)(k + 1), decltype(T{}.re)(-k - 1)};
+    else return T(k + 1);
+}
+
+template <class T>
+void checkSampling(Sampler<T> up, Sampler<T> down) {
+    const int n = 7, total = 500;
+    std::vector<T> src(total);
+    for (int k = 0; k < total; ++k) src[k] = element<T>(k);
+    const T zero{}, guard = element<T>(99);
+    std::mt19937 rng(5);
+    for (int factor = 1; factor <= 5; ++factor) {
+        for (int phase = 0; phase < factor; ++phase) {
+            SCOPED_TRACE(testing::Message() << "factor " << factor << " phase " << phase);
+            const int m = n * factor;  // the up-sampled length
+            std::vector<T> dst(m + 1, guard), inPlace(src.begin(), src.begin() + m);
+            int len = -1, p = phase;
+            up(src.data(), n, dst.data(), &len, factor, &p);
+            EXPECT_TRUE(len == m && p == phase) << len << " " << p;
+            for (int i = 0; i <= m; ++i)  // the source sample at the phase, zeros between, the guard after
+                EXPECT_TRUE(sameBits(&dst[i], i == m ? &guard : i % factor == phase ? &src[i / factor] : &zero, 1))
+                    << i;
+            up(inPlace.data(), n, inPlace.data(), &len, factor, &p);
+            EXPECT_TRUE(sameBits(inPlace.data(), dst.data(), m));
+            // Samples phase, phase + factor, ...; the phase then points into the next block.
+            std::vector<T> whole(total + 1, guard), pieces;
+            int wholeLen = 0, wholePhase = phase, blockPhase = phase;
+            down(src.data(), total, whole.data(), &wholeLen, factor, &wholePhase);
+            EXPECT_EQ(wholeLen, (total - phase + factor - 1) / factor);
+            EXPECT_EQ(wholePhase, ((phase - total) % factor + factor) % factor);
+            for (int i = 0; i <= wholeLen; ++i)
+                ASSERT_TRUE(sameBits(&whole[i], i == wholeLen ? &guard : &src[phase + i * factor], 1)) << i;
+            for (int at = 0, blockLen = 0; at < total; at += blockLen) {
+                blockLen = std::min(total - at, int(rng() % 11) + 1);
+                std::vector<T> out(blockLen + 1);
+                int got = -1;
+                down(src.data() + at, blockLen, out.data(), &got, factor, &blockPhase);
+                ASSERT_TRUE(got >= 0 && blockPhase < factor);
+                pieces.insert(pieces.end(), out.begin(), out.begin() + got);
+            }
+            EXPECT_TRUE(sameBits(pieces, std::vector<T>(whole.begin(), whole.begin() + wholeLen)));
+            EXPECT_EQ(blockPhase, wholePhase);
+        }
+    }
+}
+
+TEST(Resampling, PatternsPhasesAndBlocksForEveryType) {
+    checkSampling<float>(voksUpSample, voksDownSample);
+    checkSampling<FloatComplex>(vokcUpSample, vokcDownSample);
+    checkSampling<double>(vokdUpSample, vokdDownSample);
+    checkSampling<DoubleComplex>(vokzUpSample, vokzDownSample);
+    checkSampling<short>(vokwUpSample, vokwDownSample);
+    checkSampling<ShortComplex>(vokvUpSample, vokvDownSample);
+}
+
+// Small operands sum exactly; large ones go through float sums truncated toward zero (one step low at most)
+// and fail as the float form does, with a backtrace; filtering with 15-bit fixed-point taps: two steps.
 TEST(ShortConv2D, ScaleModesExactSmallSumsLargeOnesThroughFloat) {
     const std::vector<short> x = {30000, -30000, 12345, 7, -8, 9}, h = {3, -2, 1, 4};  // 2 x 3, 2 x 2
     const auto want = reference(x, h, {2, 3, 2, 2});
@@ -186,26 +206,24 @@ TEST(ShortConv2D, ScaleModesExactSmallSumsLargeOnesThroughFloat) {
     vokwConv2D(x.data(), 3, 2, h.data(), 2, 2, y.data(), VOK_SATURATE, &sf);
     vokwConv2D(x.data(), 3, 2, h.data(), 2, 2, scaled.data(), VOK_AUTO_SCALE, &autoSf);
     EXPECT_EQ(autoSf, 3);  // largest |y| = 150000 needs 2^3
-    for (std::size_t i = 0; i < y.size(); ++i) {
-        EXPECT_EQ(y[i], (short)std::clamp<long double>(want[i], -32768, 32767)) << i;
-        EXPECT_EQ(scaled[i], (short)std::floor(want[i] / 8)) << i;
-    }
-    std::vector<short> bx(40 * 30), bh(9 * 10), src(20 * 25);
-    for (std::size_t i = 0; i < bx.size(); ++i) bx[i] = short(int(i * 37 % 61) - 30);
-    for (std::size_t i = 0; i < bh.size(); ++i) bh[i] = short(int(i * 11 % 9) - 4);
-    const auto big = reference(bx, bh, {40, 30, 9, 10});
-    y.resize(big.size());
-    vokwConv2D(bx.data(), 30, 40, bh.data(), 10, 9, y.data(), VOK_FIXED_SCALE, &sf);
-    for (std::size_t i = 0; i < y.size(); ++i) ASSERT_LE(std::fabs(y[i] - big[i]), 1.0L) << i;
-    for (std::size_t i = 0; i < src.size(); ++i) src[i] = short(int(i * 2654435761u % 20001) - 10000);
+    for (std::size_t i = 0; i < y.size(); ++i) EXPECT_EQ(y[i], std::clamp<long double>(want[i], -32768, 32767)) << i;
+    for (std::size_t i = 0; i < y.size(); ++i) EXPECT_EQ(scaled[i], (short)std::floor(want[i] / 8)) << i;
+    const auto bx = randomVector<short>(40 * 30, 1, 31), bh = randomVector<short>(9 * 10, 2, 5);
+    const auto src = randomVector<short>(20 * 25, 3, 10001);
     const auto taps = randomVector<float>(12, 5);
-    const auto exact = filterReference(std::vector<float>(src.begin(), src.end()), taps, {20, 25, 3, 4});
+    const auto exact = reference(std::vector<float>(src.begin(), src.end()), taps, {20, 25, 3, 4}, true);
     for (int mode : {VOK_SATURATE, VOK_FIXED_SCALE}) {
         sf = mode == VOK_FIXED_SCALE ? 1 : 0;
         std::vector<short> dst(src.size());
         vokwFilter2D(src.data(), 25, 20, taps.data(), 4, 3, dst.data(), mode, &sf);
         for (std::size_t i = 0; i < dst.size(); ++i)
             ASSERT_LE(std::fabs(dst[i] - std::clamp<long double>(exact[i] / (1 << sf), -32768, 32767)), 2.0L) << i;
+    }
+    const auto big = reference(bx, bh, {40, 30, 9, 10});
+    y.resize(big.size());
+    for (int scale : {0, 1}) {
+        vokwConv2D(bx.data(), 30, 40, bh.data(), 10, 9, y.data(), VOK_FIXED_SCALE, &scale);
+        for (std::size_t i = 0; i < y.size(); ++i) ASSERT_LE(std::fabs(y[i] - big[i] / (1 << scale)), 1.0L) << i;
     }
     EXPECT_REPORTS(recorder);
     Sentinel out(y.size() * 2);
@@ -220,8 +238,8 @@ TEST(ShortConv2D, ScaleModesExactSmallSumsLargeOnesThroughFloat) {
     EXPECT_TRUE(out.untouched());
 }
 
-// The checks of each call in their order (allocation failures of the 16-bit
-// filter are swept in the robustness tests).
+// The checks of each call in their order (the 16-bit filter's allocation failures are swept in the robustness
+// tests); the sampling phase is read once its pointer passed, and one not below the factor is a bad factor.
 TEST(Conv2DChecks, ChecksInOrder) {
     const char *null = "\nNull pointer to data buffer\n", *size = "\nBad value of data buffer size\n";
     const char *cols = "Invalid number of cols", *rows = "Inlalid number of rows", *src = "Null SRC buffer pointer";
@@ -229,13 +247,24 @@ TEST(Conv2DChecks, ChecksInOrder) {
     std::vector<BadArg> filter = {{0, src}, {3, src}, {6, "Null DST buffer pointer"}, {1, cols}, {2, rows},
                                   {4, cols}, {5, rows}};
     CheckTable c("vokcnv2d"), f("vokfir2"), fw("vokfir2w");
-    VOK_CHECK_TABLE(c, voksConv2D, conv);
-    VOK_CHECK_TABLE(c, vokdConv2D, conv);
-    VOK_CHECK_TABLE(c, vokwConv2D, conv);
-    VOK_CHECK_TABLE(f, voksFilter2D, filter);
-    VOK_CHECK_TABLE(f, vokdFilter2D, filter);
+    VOK_CHECK_EACH(c, conv, voksConv2D, vokdConv2D, vokwConv2D);
+    VOK_CHECK_EACH(f, filter, voksFilter2D, vokdFilter2D);
     filter.push_back({8, "Null scale factor pointer"});
     VOK_CHECK_TABLE(fw, vokwFilter2D, filter);
+    using Args = std::tuple<const float*, int, float*, int*, int, int*>;
+    using Entry = std::pair<const char*, Sampler<float>>;
+    for (const auto& [name, fn] : {Entry{"voksUpSample", voksUpSample}, {"voksDownSample", voksDownSample}}) {
+        CheckTable table("voksampl");
+        int phase = 0, badPhase = -1, bigPhase = 3;
+        float* buf = table.buffer<float>();
+        const auto call = [&](int k, int* p) { return Args{buf, 4, buf, table.buffer<int>(), k, p}; };
+        table(name, fn, {{1, "Invalid src array length", 0}, {0, "Null buffer pointer"}, {2, "Null buffer pointer"},
+                         {3, "Null dstLen pointer"}, {5, "Null phase pointer"}, {4, "Invalid factor value", 0}},
+              call(2, &phase));
+        table(name, fn, {{4, "Invalid factor value", 0}, {"Invalid phase value", {}}}, call(2, &badPhase));
+        table(name, fn, {{"Invalid factor value", {}}}, call(3, &bigPhase));
+        EXPECT_TRUE(phase == 0 && badPhase == -1 && bigPhase == 3);
+    }
 }
 
 }  // namespace
