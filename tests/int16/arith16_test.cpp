@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <climits>
 #include <cfenv>
 #include <cmath>
 #include <functional>
@@ -20,28 +21,42 @@
 
 namespace {
 
-short wrapRef(long double v) {
-    long double m = std::fmod(v, 65536.0L);
-    if (m < 0) m += 65536.0L;
-    return static_cast<short>(m >= 32768.0L ? m - 65536.0L : m);
-}
+short wrapRef(long double v) { return short((unsigned short)(long long)std::fmod(v, 65536.0L)); }
 short clampRef(long double v) { return static_cast<short>(v < -32768.0L ? -32768 : v > 32767.0L ? 32767 : v); }
 bool fits(long double v) { return v >= -32768.0L && v <= 32767.0L; }
 
 // The stored value of the exact result r under mode and factor sf; `round`
 // turns the scaled value into an integer (floor for shifts, trunc for floats).
-short modeRef(long double r, int mode, int sf, long double (*round)(long double) = std::floor) {
+short modeRef(long double r, int mode, int sf, long double (*round)(long double)) {
     const long double scaled = round(std::ldexp(r, mode & VOK_FIXED_SCALE ? -sf : 0));
     return mode == VOK_SATURATE || mode == (VOK_FIXED_SCALE | VOK_SATURATE) ? clampRef(scaled) : wrapRef(scaled);
 }
-constexpr int kFixedModes[] = {VOK_NO_SCALE, VOK_SATURATE, VOK_FIXED_SCALE, VOK_FIXED_SCALE | VOK_SATURATE};
-constexpr int kFactors[] = {-16, -15, -3, -1, 0, 1, 2, 5, 15, 16, 30, 31};
+
+// run(mode, &factor) gives the 16-bit results of a computation whose exact
+// results are `exact`: checked in every fixed mode at every factor (which
+// they only read), and in auto mode, which must pick autoFactor (if >= 0)
+// and store as the fixed mode does with it.
+using Run16 = std::function<std::vector<short>(int, int*)>;
+void expectModes(const std::vector<long double>& exact, const Run16& run, long double (*round)(long double),
+                 const std::vector<int>& factors, int autoFactor) {
+    std::vector<std::array<int, 2>> cases;
+    for (int mode : {0, 1, 2, 3})  // none, saturate, fixed, fixed and saturate
+        for (int sf : factors)
+            if (mode & VOK_FIXED_SCALE || sf == 0) cases.push_back({mode, sf});
+    if (autoFactor >= 0) cases.push_back({VOK_AUTO_SCALE, autoFactor});
+    for (const auto [mode, sf] : cases) {
+        int f = mode == VOK_AUTO_SCALE ? -99 : sf;
+        const std::vector<short> got = run(mode, &f);
+        ASSERT_EQ(f, sf) << "mode " << mode;
+        for (std::size_t i = 0; i < exact.size(); ++i)
+            ASSERT_EQ(got[i], modeRef(exact[i], mode == VOK_AUTO_SCALE ? VOK_FIXED_SCALE : mode, sf, round))
+                << exact[i] << " mode " << mode << " sf " << sf << " i " << i;
+    }
+}
 
 // ---- vector arithmetic, real and complex, through one table ----
 
-template <class E> constexpr int kParts = std::is_same_v<E, short> ? 1 : 2;
-template <class E>
-using Run = std::function<std::vector<E>(const std::vector<E>&, const std::vector<E>&, int, int*)>;
+template <class E> using Run = std::function<std::vector<E>(const std::vector<E>&, const std::vector<E>&, int, int*)>;
 // Every form gives d[i] = a[i] op b[i]: in place on a copy of a (with b[0] or
 // b as the operand), or into a fresh vector from a and b.
 template <class A, class... P>
@@ -72,16 +87,22 @@ std::array<long double, 2> exact(int kind, ShortComplex a, ShortComplex b) {
     const long long im = (long long)a.re * b.im + (long long)a.im * b.re;
     return {(long double)a.re * b.re - (long double)a.im * b.im, (long double)(int)(unsigned)im};
 }
-short part(short v, int) { return v; }
-short part(ShortComplex v, int i) { return i ? v.im : v.re; }
+template <class E> std::vector<short> shorts(const std::vector<E>& v) {
+    const short* s = reinterpret_cast<const short*>(v.data());
+    return {s, s + v.size() * sizeof(E) / 2};
+}
 
+template <class E> E splat(short s) {
+    if constexpr (sizeof(E) == 2) return s;
+    else return E{s, s};
+}
 template <class E>
 std::vector<E> corners(std::mt19937& rng, int n, bool small) {
     const short c[] = {0, 1, -1, 2, 181, 182, -182, 255, 16384, -16384, 32767, -32768, 32766, -32767};
     auto pick = [&](int i) { return short((i % 3 == 0 ? c[rng() % 14] : short(rng())) / (small ? 512 : 1)); };
     std::vector<E> v(n);
     for (int i = 0; i < n; ++i) {
-        if constexpr (kParts<E> == 1) v[i] = pick(i);
+        if constexpr (sizeof(E) == 2) v[i] = pick(i);
         else v[i] = {pick(i), pick(i + 1)};
     }
     return v;
@@ -89,40 +110,29 @@ std::vector<E> corners(std::mt19937& rng, int n, bool small) {
 
 template <class E>
 void expectEveryMode() {
+    constexpr int parts = sizeof(E) / 2;
     std::mt19937 rng(11);
     const std::vector<Run<E>> runs = ops<E>();
     for (int op = 0; op < 9; ++op)
         for (int n : {1, 2, 7, 64, 301})
             for (int trial = 0; trial < 5; ++trial) {
-                const int kind = op % 3;
                 auto a = corners<E>(rng, n, trial == 0), b = corners<E>(rng, n, false);
                 if (op < 3) b.assign(n, b[0]);
                 if (trial == 4) {  // every result far below -32768
-                    const short m = -32768, other = kind == 0 ? m : 32767;
-                    if constexpr (kParts<E> == 1) a.assign(n, m), b.assign(n, other);
-                    else a.assign(n, {m, m}), b.assign(n, {other, other});
+                    a.assign(n, splat<E>(-32768));
+                    b.assign(n, splat<E>(op % 3 == 0 ? -32768 : 32767));
                 }
-                std::vector<std::array<long double, 2>> want(n);
+                std::vector<long double> want;
                 int need = 0;
-                for (int i = 0; i < n; ++i) {
-                    want[i] = exact(kind, a[i], b[i]);
-                    for (int p = 0; p < kParts<E>; ++p)
-                        while (!fits(std::floor(std::ldexp(want[i][p], -need)))) ++need;
-                }
-                auto check = [&](int mode, int sf) {
-                    int f = mode == VOK_AUTO_SCALE ? -5 : sf;
-                    const std::vector<E> got = runs[op](a, b, mode, &f);
-                    ASSERT_EQ(f, sf) << "op " << op << " mode " << mode;
-                    for (int i = 0; i < n; ++i)
-                        for (int p = 0; p < kParts<E>; ++p)
-                            ASSERT_EQ(part(got[i], p), modeRef(want[i][p], mode | (mode == 4 ? 2 : 0), sf))
-                                << "op " << op << " mode " << mode << " sf " << sf << " i " << i << " part " << p;
-                };
-                for (int mode : kFixedModes)
-                    for (int sf : kFactors)
-                        if (mode & VOK_FIXED_SCALE || sf == 0) check(mode, sf);
-                check(VOK_AUTO_SCALE, need);
-                if (kind < 2 && kParts<E> == 1) EXPECT_LE(need, 1);
+                for (int i = 0; i < n; ++i)
+                    for (int p = 0; p < parts; ++p) {
+                        want.push_back(exact(op % 3, a[i], b[i])[p]);
+                        while (!fits(std::floor(std::ldexp(want.back(), -need)))) ++need;
+                    }
+                SCOPED_TRACE("op " + std::to_string(op) + " n " + std::to_string(n));
+                expectModes(want, [&](int m, int* f) { return shorts(runs[op](a, b, m, f)); }, std::floor,
+                            {-16, -15, -3, -1, 0, 1, 2, 5, 15, 16, 30, 31}, need);
+                if (op % 3 < 2 && parts == 1) EXPECT_LE(need, 1);
             }
 }
 
@@ -137,34 +147,40 @@ TEST(Arith16, EveryFormModeAndFactorMatchesExactResults) {
 // 16-bit results that pass through floating point round by their own rule,
 // whatever rounding mode the caller has set.
 TEST(Arith16, ResultsIgnoreTheCallersRoundingMode) {
-    std::vector<short> w = {0, 1, 2, 3, 5, 7, 10, 11, -3, 181, 255, 1000, 20001, 32767, -32768, -7};
-    std::vector<ShortComplex> v = {{3, 4}, {-300, 401}, {-32768, -32768}, {1, 1}, {7, -2}, {0, 5}, {-9, 0}, {2, 3}};
+    const std::vector<short> w = {0, 1, 2, 3, 5, 7, 10, 11, -3, 181, 255, 1000, 20001, 32767, -32768, -7};
+    const std::vector<ShortComplex> v = {{3, 4}, {-300, 401}, {-32768, -32768}, {1, 1}, {7, -2}, {0, 5}, {-9, 0}, {2, 3}};
     const std::vector<float> f = {0.5f, 1.5f, -2.5f, 3.75f, -0.25f, 40000.5f, -7.5f, 12345.5f};
     const int n = int(w.size()), m = int(v.size());
-    using V = std::vector<short>;
-    int sf = 0;
-    const std::function<V()> calls[] = {
-        [&] { return V{vokwStdDev(w.data(), n, VOK_AUTO_SCALE, &sf), short(sf)}; },
-        [&] { V d(n); vokwbExp2(w.data(), d.data(), n, VOK_AUTO_SCALE, &sf); return d.push_back(sf), d; },
-        [&] { V d(n); vokwbSqrt2(w.data(), d.data(), n); return d; },
-        [&] { V d(n); vokwbLn2(w.data(), d.data(), n); return d; },
-        [&] { V d(m); vokvbMag(v.data(), d.data(), m, VOK_AUTO_SCALE, &sf); return d.push_back(sf), d; },
-        [&] { V d(m); vokvbPhase(v.data(), d.data(), m); return d; },
-        [&] { V d(n); sf = 3, vokwbMpy3(w.data(), w.data(), d.data(), n, VOK_FIXED_SCALE, &sf); return d; },
-        [&] { V d = w; vokwWinHann(d.data(), n); return d; },
-        [&] { V d(8); sf = -1, vok::ownScaleFloatToShort(f.data(), d.data(), 8, VOK_FIXED_SCALE, &sf); return d; },
-        [&] { V d(8); vok::ownScaleFloatToShort(f.data(), d.data(), 8, VOK_AUTO_SCALE, &sf); return d; },
+    int sf = 0, three = 3, minusOne = -1;
+    // Each call writes d (which starts as a copy of w) and may set sf; both are compared.
+    const std::function<void(short*)> calls[] = {
+        [&](short* d) { d[0] = vokwStdDev(w.data(), n, VOK_AUTO_SCALE, &sf); },
+        [&](short* d) { vokwbExp2(w.data(), d, n, VOK_AUTO_SCALE, &sf); },
+        [&](short* d) { vokwbSqrt2(w.data(), d, n); },
+        [&](short* d) { vokwbLn2(w.data(), d, n); },
+        [&](short* d) { vokvbMag(v.data(), d, m, VOK_AUTO_SCALE, &sf); },
+        [&](short* d) { vokvbPhase(v.data(), d, m); },
+        [&](short* d) { vokwbMpy3(w.data(), w.data(), d, n, VOK_FIXED_SCALE, &three); },
+        [&](short* d) { vokwWinHann(d, n); },
+        [&](short* d) { vok::ownScaleFloatToShort(f.data(), d, 8, VOK_FIXED_SCALE, &minusOne); },
+        [&](short* d) { vok::ownScaleFloatToShort(f.data(), d, 8, VOK_AUTO_SCALE, &sf); },
+    };
+    const auto result = [&](const std::function<void(short*)>& call) {
+        std::vector<short> d = w;
+        sf = 0;
+        call(d.data());
+        d.push_back(short(sf));
+        return d;
     };
     voktest::ReportRecorder rec;  // the negative square root reports
-    for (const auto& call : calls) {
-        const std::vector<short> nearest = call();
+    for (const auto& call : calls)
         for (int mode : {FE_UPWARD, FE_DOWNWARD, FE_TOWARDZERO}) {
+            const std::vector<short> nearest = result(call);
             std::fesetround(mode);
-            const std::vector<short> got = call();
+            const std::vector<short> got = result(call);
             std::fesetround(FE_TONEAREST);
             EXPECT_EQ(got, nearest) << "rounding mode " << mode << ", call " << &call - calls;
         }
-    }
 }
 
 using Pairs = std::vector<std::array<int, 2>>;
@@ -177,7 +193,7 @@ Pairs pairs(std::initializer_list<ShortComplex> v) { return pairs<decltype(v)>(v
 
 TEST(Arith16Complex, SingleNumbersConjugationLayoutsAndDivision) {
     int sf = 0, sf2 = 0;
-    // Row by row: 2^31 in the imaginary sum wraps; a.im*b.re = 2^30 alone; 32768 i clamps.
+    // In order: 2^31 in the imaginary sum wraps; a.im*b.re = 2^30 alone; 32768 i clamps.
     EXPECT_EQ(pairs({vokvMpy({-32768, -32768}, {-32768, -32768}, VOK_AUTO_SCALE, &sf),
                      vokvMpy({0, -32768}, {-32768, 0}, VOK_AUTO_SCALE, &sf2), vokvSub({5, 5}, {7, -7}, VOK_NO_SCALE, nullptr),
                      vokvAdd({32767, 0}, {1, 0}, VOK_SATURATE, nullptr), vokvDiv({7, 0}, {2, 0}), vokvDiv({-7, 10}, {0, 2}),
@@ -208,8 +224,8 @@ TEST(Arith16Complex, SingleNumbersConjugationLayoutsAndDivision) {
 // last (the good calls are in VOK_AUTO_SCALE, number 4).
 TEST(Arith16Checks, ReportsInOrderAndWritesNothing) {
     using Rows = std::vector<voktest::BadArg>;
-    const voktest::BadArg n2{2, "n<=0"}, n3{3, "n<=0"}, n1{1, "n<=0"}, src{0, "src==0"}, dst{1, "dst==0"},
-        sf4{4, "scalefactor==0"}, sf5{5, "scalefactor==0"}, dst2{2, "dst==0"};
+    const voktest::BadArg n1{1, "n<=0"}, n2{2, "n<=0"}, n3{3, "n<=0"}, src{0, "src==0"}, dst{1, "dst==0"},
+        dst2{2, "dst==0"}, sf4{4, "scalefactor==0"}, sf5{5, "scalefactor==0"};
     voktest::CheckTable t("vokaritw");
     VOK_CHECK_EACH(t, (Rows{n2, dst, sf4}), vokwbAdd1, vokwbSub1, vokwbMpy1, vokvbAdd1, vokvbSub1, vokvbMpy1);
     VOK_CHECK_EACH(t, (Rows{n2, src, dst, sf4}), vokwbAdd2, vokwbMpy2, vokvbAdd2, vokvbMpy2);
@@ -230,86 +246,69 @@ TEST(Arith16Checks, ReportsInOrderAndWritesNothing) {
 
 // ---- the shared converters ----
 
+// A converter over src in every fixed mode at the factors given, and in
+// auto mode if autoFactor >= 0.
 template <class S>
-void expectConverterModes(const std::vector<S>& src, auto convert, long double (*round)(long double),
-                          std::vector<int> factors) {
-    std::vector<short> dst(src.size());
-    for (int mode : kFixedModes)
-        for (int sf : factors) {
-            if (!(mode & VOK_FIXED_SCALE) && sf != 0) continue;
-            int f = sf;
-            convert(src.data(), dst.data(), int(src.size()), mode, &f);
-            EXPECT_EQ(f, sf) << "fixed modes only read the factor";
-            for (std::size_t i = 0; i < src.size(); ++i)
-                ASSERT_EQ(dst[i], modeRef(src[i], mode, sf, round)) << src[i] << " mode " << mode << " sf " << sf;
-        }
+void expectConverter(const std::vector<S>& src, auto convert, long double (*round)(long double),
+                     const std::vector<int>& factors, int autoFactor = -1) {
+    const Run16 run = [&](int mode, int* f) {
+        std::vector<short> d(src.size());
+        convert(src.data(), d.data(), int(src.size()), mode, f);
+        return d;
+    };
+    expectModes({src.begin(), src.end()}, run, round, factors, autoFactor);
 }
 
-TEST(Converters, EveryModeAndFactorOfIntegerAndFloatResults) {
+// Auto scale brings the largest magnitude into the top octave: a row is
+// (values..., the factor).
+template <class S>
+void expectAutoRows(const std::vector<std::vector<double>>& rows, auto convert, long double (*round)(long double)) {
+    for (const auto& row : rows) expectConverter(std::vector<S>(row.begin(), row.end() - 1), convert, round, {}, int(row.back()));
+}
+
+TEST(Converters, EveryModeFactorAndAutoScaleOfIntegerAndFloatResults) {
     std::mt19937 rng(7);
-    std::vector<int> ints;
+    std::vector<int> ints = {std::numeric_limits<int>::max(), std::numeric_limits<int>::min()};
     for (int x = -32768; x <= 32767; ++x) ints.push_back(x);
     for (int e = 15; e < 31; ++e)
-        for (int d = -2; d <= 2; ++d) ints.push_back((1 << e) + d), ints.push_back(-(1 << e) + d);
-    ints.push_back(std::numeric_limits<int>::max());
-    ints.push_back(std::numeric_limits<int>::min());
+        for (int d = -2; d <= 2; ++d) ints.insert(ints.end(), {(1 << e) + d, -(1 << e) + d});
     for (int i = 0; i < 20000; ++i) ints.push_back(static_cast<int>(rng()));
-    expectConverterModes(ints, vok::ownScaleIntToShort, std::floor, {-15, -4, -2, -1, 0, 1, 2, 7, 15, 16, 30, 31});
-    int sf = 3;
-    for (int x : ints)
-        ASSERT_EQ(vok::ownScaleIntValueToShort(x, VOK_FIXED_SCALE | VOK_SATURATE, &sf), modeRef(x, 3, 3)) << x;
+    const std::vector<int> intFactors = {-15, -4, -2, -1, 0, 1, 2, 7, 15, 16, 30, 31};
+    expectConverter(ints, vok::ownScaleIntToShort, std::floor, intFactors);
+    // The single-value converter stores each value as the vector one does.
+    expectConverter(ints, [](const int* s, short* d, int n, int m, int* f) {
+        for (int i = 0; i < n; ++i) d[i] = vok::ownScaleIntValueToShort(s[i], m, f);
+    }, std::floor, intFactors);
     std::vector<short> fixedNull(ints.size());
     vok::ownScaleIntToShort(ints.data(), fixedNull.data(), int(ints.size()), VOK_FIXED_SCALE, nullptr);
     for (std::size_t i = 0; i < ints.size(); ++i) ASSERT_EQ(fixedNull[i], wrapRef(ints[i]));
-    // Modes outside 1..4 keep the low 16 bits.
+    int sf = 3;  // modes outside 1..4 keep the low 16 bits
     EXPECT_EQ(vok::ownScaleIntValueToShort(70000, 6, &sf), wrapRef(70000));
     EXPECT_EQ(vok::ownScaleIntValueToShort(70000, 7, &sf), wrapRef(70000));
+    expectAutoRows<int>({{1, -32768, 32767, 0}, {32768, 1}, {-32769, 5, 1}, {65535, 3, 1}, {65536, -3, 2},
+                         {-2147483648.0, 1, 17}, {2147483647.0, 16}, {300000, -7, 12, 4}},
+                        vok::ownScaleIntToShort, std::floor);
+    for (int x : {1, -32768, 32767, 32768, -32769, 65535, 65536, 300000, INT_MIN, INT_MAX}) {
+        int vf = -99;
+        const short one = vok::ownScaleIntValueToShort(x, VOK_AUTO_SCALE, &vf);
+        EXPECT_TRUE(fits(x) ? vf == 0 && one == x : vf > 0 && std::abs(int(one)) >= 16384) << x;
+    }
 
     std::vector<float> floats = {-32768.0f, 32767.0f, 32767.99f, -32768.5f, 32768.0f, -0.99f, 0.99f, 1e9f, -1e9f,
                                  3e38f, -3e38f, 65535.75f, -65536.25f};
     for (int x = -40000; x <= 40000; x += 7) floats.push_back(float(x) + 0.5f * float((x & 3) - 1));
     std::uniform_real_distribution<float> u(-4e6f, 4e6f);
     for (int i = 0; i < 5000; ++i) floats.push_back(u(rng));
-    expectConverterModes(floats, [](const float* s, short* d, int n, int m, int* f) {
+    const auto floatToShort = [](const float* s, short* d, int n, int m, int* f) {
         EXPECT_EQ(vok::ownScaleFloatToShort(s, d, n, m, f), VOK_StatusOk);
-    }, std::trunc, {-6, -1, 0, 1, 3, 15, 20});
-}
-
-// Auto scale brings the largest magnitude into the top octave; the rows are
-// (values..., the factor).
-TEST(Converters, AutoScaleFactors) {
-    const std::vector<std::vector<double>> rows = {
-        {1, -32768, 32767, 0}, {32768, 1}, {-32769, 5, 1}, {65535, 3, 1}, {65536, -3, 2},
-        {-2147483648.0, 1, 17}, {2147483647.0, 16}, {300000, -7, 12, 4}};
-    for (const auto& row : rows) {
-        const std::vector<int> src(row.begin(), row.end() - 1);
-        const int want = int(row.back());
-        std::vector<short> dst(src.size());
-        int sf = -99;
-        vok::ownScaleIntToShort(src.data(), dst.data(), int(src.size()), VOK_AUTO_SCALE, &sf);
-        EXPECT_EQ(sf, want) << src[0];
-        for (std::size_t i = 0; i < src.size(); ++i) {
-            EXPECT_EQ(dst[i], modeRef(src[i], VOK_FIXED_SCALE, want));
-            int vf = -99;
-            const short one = vok::ownScaleIntValueToShort(src[i], VOK_AUTO_SCALE, &vf);
-            EXPECT_TRUE(fits(src[i]) ? vf == 0 && one == src[i] : vf > 0 && std::abs(int(one)) >= 16384) << src[i];
-        }
-    }
-    const std::vector<std::vector<float>> floatRows = {
-        {40000.0f, -3.7f, 100.9f, 1}, {-32768.0f, 0}, {32767.0f, -32768.0f, 0.5f, 0}, {32767.5f, 0},
-        {-32768.5f, 1}, {1.0e6f, 2.0f, 5}, {0.0f, 0.0f, 0}};
-    for (const auto& row : floatRows) {
-        const int n = int(row.size()) - 1, want = int(row.back());
-        std::vector<short> dst(n);
-        int sf = -99;
-        vok::ownScaleFloatToShort(row.data(), dst.data(), n, VOK_AUTO_SCALE, &sf);
-        EXPECT_EQ(sf, want) << row[0];
-        for (int i = 0; i < n; ++i) EXPECT_EQ(dst[i], modeRef(row[i], VOK_FIXED_SCALE, want, std::trunc)) << row[i];
-    }
+    };
+    expectConverter(floats, floatToShort, std::trunc, {-6, -1, 0, 1, 3, 15, 20});
+    expectAutoRows<float>({{40000.0f, -3.7f, 100.9f, 1}, {-32768.0f, 0}, {32767.0f, -32768.0f, 0.5f, 0}, {32767.5f, 0},
+                           {-32768.5f, 1}, {1.0e6f, 2.0f, 5}, {0.0f, 0.0f, 0}},
+                          floatToShort, std::trunc);
     // A pair shares the larger factor: 300000 needs 4, -70000 only 2.
     const float re[] = {1000.0f, -70000.0f, 5.5f}, im[] = {300000.0f, 2.0f, -9.0f};
     short dre[3], dim[3];
-    int sf = 0;
     vok::ownScaleFloatPairToShort(re, im, dre, dim, 3, VOK_AUTO_SCALE, &sf);
     EXPECT_EQ(sf, 4);
     for (int i = 0; i < 3; ++i)
