@@ -1,15 +1,12 @@
-// 16-bit and complex 16-bit arithmetic and the shared 16-bit result
-// converters: every scale mode and factor against exact long-double results
-// (floor division for integer shifts, truncation for floats), the auto-scale
-// factor as the smallest one that makes every result fit, conjugation
-// layouts, single numbers and the argument checks with their order.
+// 16-bit and complex 16-bit arithmetic and the shared 16-bit converters: every scale mode and factor
+// against exact long-double results (floor for integer shifts, truncation for floats), the auto-scale
+// factor, conjugation layouts, single numbers and the argument checks in order.
 #include <gtest/gtest.h>
 
 #include <array>
 #include <cfenv>
 #include <cmath>
 #include <functional>
-#include <limits>
 #include <random>
 #include <vector>
 
@@ -20,323 +17,244 @@
 
 namespace {
 
-short wrapRef(long double v) {
-    long double m = std::fmod(v, 65536.0L);
-    if (m < 0) m += 65536.0L;
-    return static_cast<short>(m >= 32768.0L ? m - 65536.0L : m);
-}
+short wrapRef(long double v) { return short((unsigned short)(long long)std::fmod(v, 65536.0L)); }
 short clampRef(long double v) { return static_cast<short>(v < -32768.0L ? -32768 : v > 32767.0L ? 32767 : v); }
 bool fits(long double v) { return v >= -32768.0L && v <= 32767.0L; }
 
 // The stored value of the exact result r under mode and factor sf; `round`
 // turns the scaled value into an integer (floor for shifts, trunc for floats).
-short modeRef(long double r, int mode, int sf, long double (*round)(long double) = std::floor) {
+short modeRef(long double r, int mode, int sf, long double (*round)(long double)) {
     const long double scaled = round(std::ldexp(r, mode & VOK_FIXED_SCALE ? -sf : 0));
     return mode == VOK_SATURATE || mode == (VOK_FIXED_SCALE | VOK_SATURATE) ? clampRef(scaled) : wrapRef(scaled);
 }
-constexpr int kFixedModes[] = {VOK_NO_SCALE, VOK_SATURATE, VOK_FIXED_SCALE, VOK_FIXED_SCALE | VOK_SATURATE};
-constexpr int kFactors[] = {-16, -15, -3, -1, 0, 1, 2, 5, 15, 16, 30, 31};
 
-// ---- vector arithmetic, real and complex, through one table ----
+// run(mode, &factor) gives the 16-bit results of a computation with these exact results: in every fixed
+// mode at every factor (only read; a null one counts as 0), and in auto mode, which must pick the factor given.
+using Run16 = std::function<std::vector<short>(int, int*)>;
+void expectModes(const std::vector<long double>& exact, const Run16& run, long double (*round)(long double),
+                 const std::vector<int>& factors, const std::vector<int>& autoFactor) {
+    for (int mode : {0, 1, 2, 3, 4})  // none, saturate, fixed, fixed and saturate, auto
+        for (int sf : mode < VOK_AUTO_SCALE ? factors : autoFactor) {
+            if (mode < VOK_FIXED_SCALE && sf != 0) continue;
+            int f = mode == VOK_AUTO_SCALE ? -99 : sf;
+            const std::vector<short> got = run(mode, &f);
+            ASSERT_EQ(f, sf) << "mode " << mode;
+            if (mode == VOK_FIXED_SCALE && sf == 0) EXPECT_EQ(run(mode, nullptr), got) << "null factor";
+            for (std::size_t i = 0; i < exact.size(); ++i)
+                ASSERT_EQ(got[i], modeRef(exact[i], mode == VOK_AUTO_SCALE ? VOK_FIXED_SCALE : mode, sf, round))
+                    << exact[i] << " mode " << mode << " sf " << sf << " i " << i;
+        }
+}
 
-template <class E> constexpr int kParts = std::is_same_v<E, short> ? 1 : 2;
-template <class E>
-using Run = std::function<std::vector<E>(const std::vector<E>&, const std::vector<E>&, int, int*)>;
-template <class E>
-struct Op {
-    int kind;  // 0 add, 1 sub, 2 mul; result[i] = a[i] op b[i]
-    bool scalar;
-    Run<E> run;
-};
-template <class E>
-Run<E> form1(void (*f)(E, E*, int, int, int*)) {
-    return [f](auto& a, auto& b, int m, int* sf) { auto d = a; f(b[0], d.data(), int(d.size()), m, sf); return d; };
-}
-template <class E>
-Run<E> form2(void (*f)(const E*, E*, int, int, int*)) {
-    return [f](auto& a, auto& b, int m, int* sf) { auto d = a; f(b.data(), d.data(), int(d.size()), m, sf); return d; };
-}
-template <class E>
-Run<E> form3(void (*f)(const E*, const E*, E*, int, int, int*)) {
+// Every form gives d[i] = a[i] op b[i], vectors of either type held as their 16-bit parts: in place on
+// a copy of a (with b[0] or b as the operand), or into a fresh vector from a and b.
+using Run = std::function<std::vector<short>(const std::vector<short>&, const std::vector<short>&, int, int*)>;
+template <class A, class... P>
+Run form(void(VOK_CALL* f)(A, P...)) {
+    using E = std::remove_cv_t<std::remove_pointer_t<A>>;
     return [f](auto& a, auto& b, int m, int* sf) {
-        std::vector<E> d(a.size());
-        f(a.data(), b.data(), d.data(), int(d.size()), m, sf);
+        std::vector<short> d = sizeof...(P) == 5 ? std::vector<short>(a.size()) : a;
+        const E* y = reinterpret_cast<const E*>(b.data());
+        E* out = reinterpret_cast<E*>(d.data());
+        const int n = int(a.size() * sizeof(short) / sizeof(E));
+        if constexpr (sizeof...(P) == 5) f(reinterpret_cast<const E*>(a.data()), y, out, n, m, sf);
+        else if constexpr (std::is_pointer_v<A>) f(y, out, n, m, sf);
+        else f(y[0], out, n, m, sf);
         return d;
     };
 }
-#define VOK_OPS(l)                                                                                           \
-    {{0, true, form1(vok##l##bAdd1)}, {1, true, form1(vok##l##bSub1)}, {2, true, form1(vok##l##bMpy1)},      \
-     {0, false, form2(vok##l##bAdd2)}, {1, false, form2(vok##l##bSub2)}, {2, false, form2(vok##l##bMpy2)}, \
-     {0, false, form3(vok##l##bAdd3)}, {1, false, form3(vok##l##bSub3)}, {2, false, form3(vok##l##bMpy3)}}
-template <class E> std::vector<Op<E>> ops();
-template <> std::vector<Op<short>> ops() { return VOK_OPS(w); }
-template <> std::vector<Op<ShortComplex>> ops() { return VOK_OPS(v); }
-
-std::array<long double, 2> exact(int kind, short a, short b) {
-    return {kind == 0 ? (long double)a + b : kind == 1 ? (long double)a - b : (long double)a * b, 0};
-}
-std::array<long double, 2> exact(int kind, ShortComplex a, ShortComplex b) {
-    if (kind < 2) return {exact(kind, a.re, b.re)[0], exact(kind, a.im, b.im)[0]};
-    // The imaginary sum is formed in 32 bits: 2^31 (all four parts -32768) wraps to -2^31.
-    const long long im = (long long)a.re * b.im + (long long)a.im * b.re;
-    return {(long double)a.re * b.re - (long double)a.im * b.im, (long double)(int)(unsigned)im};
-}
-short part(short v, int) { return v; }
-short part(ShortComplex v, int i) { return i ? v.im : v.re; }
-
-template <class E>
-std::vector<E> corners(std::mt19937& rng, int n, bool small) {
-    const short c[] = {0, 1, -1, 2, 181, 182, -182, 255, 16384, -16384, 32767, -32768, 32766, -32767};
-    auto pick = [&](int i) { return short((i % 3 == 0 ? c[rng() % 14] : short(rng())) / (small ? 512 : 1)); };
-    std::vector<E> v(n);
-    for (int i = 0; i < n; ++i) {
-        if constexpr (kParts<E> == 1) v[i] = pick(i);
-        else v[i] = {pick(i), pick(i + 1)};
-    }
-    return v;
-}
-
-template <class E>
-void expectEveryMode() {
-    std::mt19937 rng(11);
-    for (const Op<E>& op : ops<E>())
-        for (int n : {1, 2, 7, 64, 301})
-            for (int trial = 0; trial < 5; ++trial) {
-                auto a = corners<E>(rng, n, trial == 0), b = corners<E>(rng, n, false);
-                if (op.scalar) b.assign(n, b[0]);
-                if (trial == 4) {  // every result far below -32768
-                    const short m = -32768, other = op.kind == 0 ? m : 32767;
-                    if constexpr (kParts<E> == 1) a.assign(n, m), b.assign(n, other);
-                    else a.assign(n, {m, m}), b.assign(n, {other, other});
-                }
-                std::vector<std::array<long double, 2>> want(n);
-                int need = 0;
-                for (int i = 0; i < n; ++i) {
-                    want[i] = exact(op.kind, a[i], b[i]);
-                    for (int p = 0; p < kParts<E>; ++p)
-                        while (!fits(std::floor(std::ldexp(want[i][p], -need)))) ++need;
-                }
-                auto check = [&](int mode, int sf) {
-                    int f = mode == VOK_AUTO_SCALE ? -5 : sf;
-                    const std::vector<E> got = op.run(a, b, mode, &f);
-                    ASSERT_EQ(f, sf) << "kind " << op.kind << " mode " << mode;
-                    for (int i = 0; i < n; ++i)
-                        for (int p = 0; p < kParts<E>; ++p)
-                            ASSERT_EQ(part(got[i], p), modeRef(want[i][p], mode | (mode == 4 ? 2 : 0), sf))
-                                << "kind " << op.kind << " scalar " << op.scalar << " mode " << mode << " sf " << sf
-                                << " i " << i << " part " << p;
-                };
-                for (int mode : kFixedModes)
-                    for (int sf : kFactors)
-                        if (mode & VOK_FIXED_SCALE || sf == 0) check(mode, sf);
-                check(VOK_AUTO_SCALE, need);
-                if (op.kind < 2 && kParts<E> == 1) EXPECT_LE(need, 1);
-            }
-}
+// Op i: real (i < 9) or complex, scalar first (i % 9 < 3), kind i % 3 (add, sub, mul).
+const Run kOps[] = {form(vokwbAdd1), form(vokwbSub1), form(vokwbMpy1), form(vokwbAdd2), form(vokwbSub2),
+                    form(vokwbMpy2), form(vokwbAdd3), form(vokwbSub3), form(vokwbMpy3), form(vokvbAdd1),
+                    form(vokvbSub1), form(vokvbMpy1), form(vokvbAdd2), form(vokvbSub2), form(vokvbMpy2),
+                    form(vokvbAdd3), form(vokvbSub3), form(vokvbMpy3)};
 
 TEST(Arith16, EveryFormModeAndFactorMatchesExactResults) {
-    expectEveryMode<short>();
-    expectEveryMode<ShortComplex>();
-    short p = 3;
-    vokwbAdd1(0, &p, 1, VOK_FIXED_SCALE, nullptr);  // a null factor counts as 0
-    EXPECT_EQ(p, 3);
+    const short c[] = {0, 1, -1, 2, 181, 182, -182, 255, 16384, -16384, 32767, -32768, 32766, -32767};
+    std::mt19937 rng(11);
+    const auto pick = [&](int i, int div) { return short((i % 3 == 0 ? c[rng() % 14] : short(rng())) / div); };
+    for (int op = 0; op < 18; ++op)
+        for (int n : {1, 2, 7, 64, 301})
+            for (int trial = 0; trial < 5; ++trial) {
+                const int parts = op < 9 ? 1 : 2, kind = op % 3, len = n * parts;
+                // Corners and randoms, small in a on trials 0-1 and in b on 1; trial 4's results far below -32768.
+                std::vector<short> a(len), b(len);
+                for (int i = 0; i < len; ++i) {
+                    a[i] = trial == 4 ? -32768 : pick(i, trial < 2 ? 512 : 1);
+                    b[i] = trial == 4 ? (kind == 0 ? -32768 : 32767) : pick(i, trial == 1 ? 512 : 1);
+                }
+                for (int i = 0; op % 9 < 3 && i < len; ++i) b[i] = b[i % parts];  // the scalar forms' operand
+                std::vector<long double> want;
+                int need = 0;
+                for (int i = 0; i < len; ++i) {
+                    const int re = i - i % 2;  // of a complex product's element
+                    if (kind < 2 || parts == 1)
+                        want.push_back(kind == 0 ? a[i] + b[i] : kind == 1 ? a[i] - b[i] : a[i] * b[i]);
+                    else if (i == re) want.push_back((long double)a[re] * b[re] - (long double)a[re + 1] * b[re + 1]);
+                    // The imaginary sum is formed in 32 bits: 2^31 (all four parts -32768) wraps to -2^31.
+                    else want.push_back((int)(unsigned)((long long)a[re] * b[i] + (long long)a[i] * b[re]));
+                    while (!fits(std::floor(std::ldexp(want.back(), -need)))) ++need;
+                }
+                SCOPED_TRACE("op " + std::to_string(op) + " n " + std::to_string(n));
+                expectModes(want, [&](int m, int* f) { return kOps[op](a, b, m, f); }, std::floor,
+                            {-16, -15, -3, -1, 0, 1, 2, 5, 15, 16, 30, 31}, {need});
+            }
 }
 
 // 16-bit results that pass through floating point round by their own rule,
 // whatever rounding mode the caller has set.
 TEST(Arith16, ResultsIgnoreTheCallersRoundingMode) {
-    std::vector<short> w = {0, 1, 2, 3, 5, 7, 10, 11, -3, 181, 255, 1000, 20001, 32767, -32768, -7};
-    std::vector<ShortComplex> v = {{3, 4}, {-300, 401}, {-32768, -32768}, {1, 1}, {7, -2}, {0, 5}, {-9, 0}, {2, 3}};
+    const std::vector<short> w = {0, 1, 2, 3, 5, 7, 10, 11, -3, 181, 255, 1000, 20001, 32767, -32768, -7};
+    const std::vector<ShortComplex> v = {{3, 4}, {-300, 401}, {-32768, -32768}, {1, 1},
+                                         {7, -2}, {0, 5}, {-9, 0}, {2, 3}};
     const std::vector<float> f = {0.5f, 1.5f, -2.5f, 3.75f, -0.25f, 40000.5f, -7.5f, 12345.5f};
-    const int n = int(w.size()), m = int(v.size());
-    using V = std::vector<short>;
-    int sf = 0;
-    const std::function<V()> calls[] = {
-        [&] { return V{vokwStdDev(w.data(), n, VOK_AUTO_SCALE, &sf), short(sf)}; },
-        [&] { V d(n); vokwbExp2(w.data(), d.data(), n, VOK_AUTO_SCALE, &sf); return d.push_back(sf), d; },
-        [&] { V d(n); vokwbSqrt2(w.data(), d.data(), n); return d; },
-        [&] { V d(n); vokwbLn2(w.data(), d.data(), n); return d; },
-        [&] { V d(m); vokvbMag(v.data(), d.data(), m, VOK_AUTO_SCALE, &sf); return d.push_back(sf), d; },
-        [&] { V d(m); vokvbPhase(v.data(), d.data(), m); return d; },
-        [&] { V d(n); sf = 3, vokwbMpy3(w.data(), w.data(), d.data(), n, VOK_FIXED_SCALE, &sf); return d; },
-        [&] { V d = w; vokwWinHann(d.data(), n); return d; },
-        [&] { V d(8); sf = -1, vok::ownScaleFloatToShort(f.data(), d.data(), 8, VOK_FIXED_SCALE, &sf); return d; },
-        [&] { V d(8); vok::ownScaleFloatToShort(f.data(), d.data(), 8, VOK_AUTO_SCALE, &sf); return d; },
+    const int n = 16, m = 8;
+    int sf = 0, three = 3, minusOne = -1;
+    // Each call writes d (which starts as a copy of w) and may set sf; both are compared.
+    const std::function<void(short*)> calls[] = {
+        [&](short* d) { d[0] = vokwStdDev(w.data(), n, VOK_AUTO_SCALE, &sf); },
+        [&](short* d) { vokwbExp2(w.data(), d, n, VOK_AUTO_SCALE, &sf); },
+        [&](short* d) { vokwbSqrt2(w.data(), d, n); },
+        [&](short* d) { vokwbLn2(w.data(), d, n); },
+        [&](short* d) { vokvbMag(v.data(), d, m, VOK_AUTO_SCALE, &sf); },
+        [&](short* d) { vokvbPhase(v.data(), d, m); },
+        [&](short* d) { vokwbMpy3(w.data(), w.data(), d, n, VOK_FIXED_SCALE, &three); },
+        [&](short* d) { vokwWinHann(d, n); },
+        [&](short* d) { vok::ownScaleFloatToShort(f.data(), d, 8, VOK_FIXED_SCALE, &minusOne); },
+        [&](short* d) { vok::ownScaleFloatToShort(f.data(), d, 8, VOK_AUTO_SCALE, &sf); },
+    };
+    const auto result = [&](const std::function<void(short*)>& call, int rounding) {
+        std::vector<short> d = w;
+        std::fesetround(rounding);
+        call(d.data());
+        std::fesetround(FE_TONEAREST);
+        d.push_back(short(sf));
+        return d;
     };
     voktest::ReportRecorder rec;  // the negative square root reports
-    for (const auto& call : calls) {
-        const std::vector<short> nearest = call();
-        for (int mode : {FE_UPWARD, FE_DOWNWARD, FE_TOWARDZERO}) {
-            std::fesetround(mode);
-            const std::vector<short> got = call();
-            std::fesetround(FE_TONEAREST);
-            EXPECT_EQ(got, nearest) << "rounding mode " << mode << ", call " << &call - calls;
-        }
-    }
+    for (const auto& call : calls)
+        for (int mode : {FE_UPWARD, FE_DOWNWARD, FE_TOWARDZERO})
+            EXPECT_EQ(result(call, mode), result(call, FE_TONEAREST)) << "rounding " << mode << ", call " << &call - calls;
 }
 
-::testing::AssertionResult is(ShortComplex v, int re, int im) {
-    if (v.re == re && v.im == im) return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << "(" << v.re << ", " << v.im << ") instead of (" << re << ", " << im << ")";
+using Pairs = std::vector<std::array<int, 2>>;
+Pairs pairs(const std::vector<ShortComplex>& v) {
+    Pairs r;
+    for (const ShortComplex& x : v) r.push_back({x.re, x.im});
+    return r;
 }
 
 TEST(Arith16Complex, SingleNumbersConjugationLayoutsAndDivision) {
-    int sf = 0;
-    EXPECT_TRUE(is(vokvMpy({-32768, -32768}, {-32768, -32768}, VOK_AUTO_SCALE, &sf), 0, -32768));
-    EXPECT_EQ(sf, 16);
-    EXPECT_EQ(vokvMpy({0, -32768}, {-32768, 0}, VOK_AUTO_SCALE, &sf).im, 16384);  // a.im*b.re = 2^30 alone
-    EXPECT_TRUE(is(vokvSub({5, 5}, {7, -7}, VOK_NO_SCALE, nullptr), -2, 12));
-    EXPECT_TRUE(is(vokvAdd({32767, 0}, {1, 0}, VOK_SATURATE, nullptr), 32767, 0));
-    EXPECT_TRUE(is(vokvDiv({7, 0}, {2, 0}), 3, 0));
-    EXPECT_TRUE(is(vokvDiv({-7, 10}, {0, 2}), 5, 3));   // (-7+10i)/(2i) = 5 + 3.5i
-    EXPECT_EQ(vokvDiv({-32768, 0}, {0, 1}).im, 32767);  // 32768 i clamps
-    EXPECT_TRUE(is(vokvConj({5, -32768}), 5, -32768));
-    EXPECT_TRUE(is(vokvConj({5, 9}), 5, -9));
-    EXPECT_TRUE(is(vokvSet(4, -4), 4, -4));
+    int sf = 0, sf2 = 0;
+    // In order: 2^31 in the imaginary sum wraps; a.im*b.re = 2^30 alone; 32768 i clamps.
+    EXPECT_EQ(pairs({vokvMpy({-32768, -32768}, {-32768, -32768}, VOK_AUTO_SCALE, &sf),
+                     vokvMpy({0, -32768}, {-32768, 0}, VOK_AUTO_SCALE, &sf2),
+                     vokvSub({5, 5}, {7, -7}, VOK_NO_SCALE, nullptr), vokvAdd({32767, 0}, {1, 0}, VOK_SATURATE, nullptr),
+                     vokvDiv({7, 0}, {2, 0}), vokvDiv({-7, 10}, {0, 2}), vokvDiv({-32768, 0}, {0, 1}),
+                     vokvConj({5, -32768}), vokvConj({5, 9}), vokvSet(4, -4)}),
+              (Pairs{{0, -32768}, {0, 16384}, {-2, 12}, {32767, 0}, {3, 0}, {5, 3}, {0, 32767}, {5, -32768}, {5, -9},
+                     {4, -4}}));
+    EXPECT_TRUE(sf == 16 && sf2 == 16);
 
     const ShortComplex src[4] = {{1, 2}, {3, -32768}, {5, 6}, {7, 8}};
-    ShortComplex dst[6] = {};
+    ShortComplex dst[4] = {};
     vokvbConj2(src, dst, 4);
-    EXPECT_TRUE(is(dst[1], 3, -32768) && is(dst[3], 7, -8));
+    EXPECT_EQ(pairs({dst, dst + 4}), (Pairs{{1, -2}, {3, -32768}, {5, -6}, {7, -8}}));
     vokvbConjFlip2(src, dst, 3);
-    EXPECT_TRUE(is(dst[0], 5, -6) && is(dst[2], 1, -2));
+    EXPECT_EQ(pairs({dst, dst + 4}), (Pairs{{5, -6}, {3, -32768}, {1, -2}, {7, -8}}));
     ShortComplex inPlace[3] = {{1, 2}, {3, 4}, {5, 6}};
     vokvbConjFlip2(inPlace, inPlace, 3);
-    EXPECT_TRUE(is(inPlace[0], 5, -6) && is(inPlace[1], 3, -4) && is(inPlace[2], 1, -2));
-    ShortComplex ext[6] = {{9, 9}, {9, 9}, {9, 9}, {9, 9}, {9, 9}, {9, 9}};
-    vokvbConjExtend2(src, ext, 3);
-    EXPECT_TRUE(is(ext[2], 5, 6) && is(ext[3], 3, -32768) && is(ext[4], 9, 9));  // 2n-2 elements only
+    EXPECT_EQ(pairs({inPlace, inPlace + 3}), (Pairs{{5, -6}, {3, -4}, {1, -2}}));
+    ShortComplex ext[5] = {{9, 9}, {9, 9}, {9, 9}, {9, 9}, {9, 9}};
+    vokvbConjExtend2(src, ext, 3);  // 2n-2 elements only
+    EXPECT_EQ(pairs({ext, ext + 5}), (Pairs{{1, 2}, {3, -32768}, {5, 6}, {3, -32768}, {9, 9}}));
     ShortComplex e1[6] = {{1, 2}, {3, 4}, {5, 6}, {7, 8}, {0, 0}, {0, 0}};
     vokvbConjExtend1(e1, 4);
-    EXPECT_TRUE(is(e1[4], 5, -6) && is(e1[5], 3, -4));
     vokvbConj1(e1, 1);
-    EXPECT_TRUE(is(e1[0], 1, -2));
+    EXPECT_EQ(pairs({e1, e1 + 6}), (Pairs{{1, -2}, {3, 4}, {5, 6}, {7, 8}, {5, -6}, {3, -4}}));
 }
 
-// Every form of both element types: the checks in order, the scale factor
-// last (the good calls are in VOK_AUTO_SCALE, number 4).
-#define VOK_ARITH16_CHECKS(t, l)                                                                            \
-    VOK_CHECK_TABLE(t, vok##l##bAdd1, {n2, {1, "dst==0"}, {4, sf}});                                             \
-    VOK_CHECK_TABLE(t, vok##l##bSub1, {n2, {1, "dst==0"}, {4, sf}});                                             \
-    VOK_CHECK_TABLE(t, vok##l##bMpy1, {n2, {1, "dst==0"}, {4, sf}});                                             \
-    VOK_CHECK_TABLE(t, vok##l##bAdd2, {n2, {0, "src==0"}, {1, "dst==0"}, {4, sf}});                              \
-    VOK_CHECK_TABLE(t, vok##l##bSub2, {n2, {0, "val==0"}, {1, "dst==0"}, {4, sf}});                              \
-    VOK_CHECK_TABLE(t, vok##l##bMpy2, {n2, {0, "src==0"}, {1, "dst==0"}, {4, sf}});                              \
-    VOK_CHECK_TABLE(t, vok##l##bAdd3, {n3, {0, "srcA==0"}, {1, "srcB==0"}, {2, "dst==0"}, {5, sf}});             \
-    VOK_CHECK_TABLE(t, vok##l##bSub3, {n3, {0, "src==0"}, {1, "val==0"}, {2, "dst==0"}, {5, sf}});               \
-    VOK_CHECK_TABLE(t, vok##l##bMpy3, {n3, {0, "srcA==0"}, {1, "srcB==0"}, {2, "dst==0"}, {5, sf}});             \
-    VOK_CHECK_TABLE(t, vok##l##bZero, {{1, "n<=0"}, {0, "dst==0"}});                                             \
-    VOK_CHECK_TABLE(t, vok##l##bSet, {n2, {1, "dst==0"}});                                                       \
-    VOK_CHECK_TABLE(t, vok##l##bCopy, {n2, {0, "src==0"}, {1, "dst==0"}})
-
+// Every form of both types: the checks in order, the factor last (good calls are in auto mode, 4).
 TEST(Arith16Checks, ReportsInOrderAndWritesNothing) {
-    const voktest::BadArg n2{2, "n<=0"}, n3{3, "n<=0"};
-    const char* sf = "scalefactor==0";
+    using Rows = std::vector<voktest::BadArg>;
+    const voktest::BadArg n1{1, "n<=0"}, n2{2, "n<=0"}, n3{3, "n<=0"}, src{0, "src==0"}, dst{1, "dst==0"},
+        dst2{2, "dst==0"}, sf4{4, "scalefactor==0"}, sf5{5, "scalefactor==0"};
     voktest::CheckTable t("vokaritw");
-    VOK_ARITH16_CHECKS(t, w);
-    VOK_ARITH16_CHECKS(t, v);
-    VOK_CHECK_TABLE(t, vokvbConj1, {{1, "n<=0"}, {0, "vec==0"}});
-    VOK_CHECK_TABLE(t, vokvbConjExtend1, {{1, "n<=0"}, {0, "vec==0"}});
-    VOK_CHECK_TABLE(t, vokvbConj2, {n2, {0, "src==0"}, {1, "dst==0"}});
-    VOK_CHECK_TABLE(t, vokvbConjFlip2, {n2, {0, "src==0"}, {1, "dst==0"}});
-    VOK_CHECK_TABLE(t, vokvbConjExtend2, {n2, {0, "src==0"}, {1, "dst==0"}});
-    const int bad = VOK_StatusBadArg;
+    VOK_CHECK_EACH(t, (Rows{n2, dst, sf4}), vokwbAdd1, vokwbSub1, vokwbMpy1, vokvbAdd1, vokvbSub1, vokvbMpy1);
+    VOK_CHECK_EACH(t, (Rows{n2, src, dst, sf4}), vokwbAdd2, vokwbMpy2, vokvbAdd2, vokvbMpy2);
+    VOK_CHECK_EACH(t, (Rows{n2, {0, "val==0"}, dst, sf4}), vokwbSub2, vokvbSub2);
+    const voktest::BadArg srcA{0, "srcA==0"}, srcB{1, "srcB==0"};
+    VOK_CHECK_EACH(t, (Rows{n3, srcA, srcB, dst2, sf5}), vokwbAdd3, vokwbMpy3, vokvbAdd3, vokvbMpy3);
+    VOK_CHECK_EACH(t, (Rows{n3, src, {1, "val==0"}, dst2, sf5}), vokwbSub3, vokvbSub3);
+    VOK_CHECK_EACH(t, (Rows{n1, {0, "dst==0"}}), vokwbZero, vokvbZero);
+    VOK_CHECK_EACH(t, (Rows{n2, dst}), vokwbSet, vokvbSet);
+    VOK_CHECK_EACH(t, (Rows{n2, src, dst}), vokwbCopy, vokvbCopy, vokvbConj2, vokvbConjFlip2, vokvbConjExtend2);
+    VOK_CHECK_EACH(t, (Rows{n1, {0, "vec==0"}}), vokvbConj1, vokvbConjExtend1);
     const char* mod = "vokaritw";
-    EXPECT_EACH_REPORTS(
-        {[&] { EXPECT_TRUE(is(vokvMpy({3, 3}, {3, 3}, VOK_AUTO_SCALE, nullptr), 0, 0)); },
-         {bad, "vokvbMpy3", "scalefactor==0", mod}, {{VOK_StatusBacktrace, "vokvMpy", "<null>", mod}}},
-        {[&] { EXPECT_TRUE(is(vokvDiv({3, 3}, {0, 0}), 0, 0)); }, {bad, "vokvDiv", "(b.re==0)&&(b.im==0)", mod}});
+    EXPECT_EACH_REPORTS({[&] { EXPECT_EQ(pairs({vokvMpy({3, 3}, {3, 3}, VOK_AUTO_SCALE, nullptr)}), (Pairs{{0, 0}})); },
+                         {VOK_StatusBadArg, "vokvbMpy3", "scalefactor==0", mod},
+                         {{VOK_StatusBacktrace, "vokvMpy", "<null>", mod}}},
+                        {[&] { EXPECT_EQ(pairs({vokvDiv({3, 3}, {0, 0})}), (Pairs{{0, 0}})); },
+                         {VOK_StatusBadArg, "vokvDiv", "(b.re==0)&&(b.im==0)", mod}});
 }
 
-// ---- the shared converters ----
-
+// A converter over src in every fixed mode at the factors given, and in auto mode.
 template <class S>
-void expectConverterModes(const std::vector<S>& src, auto convert, long double (*round)(long double),
-                          std::vector<int> factors) {
-    std::vector<short> dst(src.size());
-    for (int mode : kFixedModes)
-        for (int sf : factors) {
-            if (!(mode & VOK_FIXED_SCALE) && sf != 0) continue;
-            int f = sf;
-            convert(src.data(), dst.data(), int(src.size()), mode, &f);
-            EXPECT_EQ(f, sf) << "fixed modes only read the factor";
-            for (std::size_t i = 0; i < src.size(); ++i)
-                ASSERT_EQ(dst[i], modeRef(src[i], mode, sf, round)) << src[i] << " mode " << mode << " sf " << sf;
-        }
+void expectConverter(const std::vector<S>& src, auto convert, long double (*round)(long double),
+                     const std::vector<int>& factors, const std::vector<int>& autoFactor = {}) {
+    const Run16 run = [&](int mode, int* f) {
+        std::vector<short> d(src.size());
+        convert(src.data(), d.data(), int(src.size()), mode, f);
+        return d;
+    };
+    expectModes({src.begin(), src.end()}, run, round, factors, autoFactor);
 }
 
-TEST(Converters, EveryModeAndFactorOfIntegerAndFloatResults) {
+// Auto scale brings the largest magnitude into the top octave; a row is (values..., the factor).
+template <class S>
+void expectAutoRows(const std::vector<std::vector<double>>& rows, auto convert, long double (*round)(long double)) {
+    for (const auto& row : rows)
+        expectConverter(std::vector<S>(row.begin(), row.end() - 1), convert, round, {}, {int(row.back())});
+}
+
+TEST(Converters, EveryModeFactorAndAutoScaleOfIntegerAndFloatResults) {
     std::mt19937 rng(7);
-    std::vector<int> ints;
+    std::vector<int> ints = {2147483647, -2147483647 - 1};
     for (int x = -32768; x <= 32767; ++x) ints.push_back(x);
     for (int e = 15; e < 31; ++e)
-        for (int d = -2; d <= 2; ++d) ints.push_back((1 << e) + d), ints.push_back(-(1 << e) + d);
-    ints.push_back(std::numeric_limits<int>::max());
-    ints.push_back(std::numeric_limits<int>::min());
+        for (int d = -2; d <= 2; ++d) ints.insert(ints.end(), {(1 << e) + d, -(1 << e) + d});
     for (int i = 0; i < 20000; ++i) ints.push_back(static_cast<int>(rng()));
-    expectConverterModes(ints, vok::ownScaleIntToShort, std::floor, {-15, -4, -2, -1, 0, 1, 2, 7, 15, 16, 30, 31});
-    int sf = 3;
-    for (int x : ints)
-        ASSERT_EQ(vok::ownScaleIntValueToShort(x, VOK_FIXED_SCALE | VOK_SATURATE, &sf), modeRef(x, 3, 3)) << x;
-    std::vector<short> fixedNull(ints.size());
-    vok::ownScaleIntToShort(ints.data(), fixedNull.data(), int(ints.size()), VOK_FIXED_SCALE, nullptr);
-    for (std::size_t i = 0; i < ints.size(); ++i) ASSERT_EQ(fixedNull[i], wrapRef(ints[i]));
-    // Modes outside 1..4 keep the low 16 bits.
-    EXPECT_EQ(vok::ownScaleIntValueToShort(70000, 6, &sf), wrapRef(70000));
-    EXPECT_EQ(vok::ownScaleIntValueToShort(70000, 7, &sf), wrapRef(70000));
-
+    const std::vector<int> intFactors = {-15, -4, -2, -1, 0, 1, 2, 7, 15, 16, 30, 31};
+    expectConverter(ints, vok::ownScaleIntToShort, std::floor, intFactors);
+    // The single-value converter stores each value as the vector one does.
+    const auto byValue = [](const int* s, short* d, int n, int m, int* f) {
+        for (int i = 0; i < n; ++i) d[i] = vok::ownScaleIntValueToShort(s[i], m, f);
+    };
+    expectConverter(ints, byValue, std::floor, intFactors);
+    int sf = 3;  // modes outside 1..4 keep the low 16 bits
+    for (int mode : {6, 7}) EXPECT_EQ(vok::ownScaleIntValueToShort(70000, mode, &sf), wrapRef(70000)) << mode;
+    expectAutoRows<int>({{1, -32768, 32767, 0}, {32768, 1}, {-32769, 5, 1}, {65535, 3, 1}, {65536, -3, 2},
+                         {-2147483648.0, 1, 17}, {2147483647.0, 16}, {300000, -7, 12, 4}},
+                        vok::ownScaleIntToShort, std::floor);
+    expectAutoRows<int>({{1, 0}, {-32768, 0}, {32767, 0}, {32768, 1}, {-32769, 1}, {65535, 1}, {65536, 2}, {300000, 4},
+                         {-2147483648.0, 17}, {2147483647.0, 16}}, byValue, std::floor);
     std::vector<float> floats = {-32768.0f, 32767.0f, 32767.99f, -32768.5f, 32768.0f, -0.99f, 0.99f, 1e9f, -1e9f,
                                  3e38f, -3e38f, 65535.75f, -65536.25f};
     for (int x = -40000; x <= 40000; x += 7) floats.push_back(float(x) + 0.5f * float((x & 3) - 1));
-    std::uniform_real_distribution<float> u(-4e6f, 4e6f);
-    for (int i = 0; i < 5000; ++i) floats.push_back(u(rng));
-    expectConverterModes(floats, [](const float* s, short* d, int n, int m, int* f) {
+    for (int i = 0; i < 5000; ++i) floats.push_back(std::uniform_real_distribution<float>(-4e6f, 4e6f)(rng));
+    const auto floatToShort = [](const float* s, short* d, int n, int m, int* f) {
         EXPECT_EQ(vok::ownScaleFloatToShort(s, d, n, m, f), VOK_StatusOk);
-    }, std::trunc, {-6, -1, 0, 1, 3, 15, 20});
-}
-
-// Auto scale brings the largest magnitude into the top octave; the rows are
-// (values..., the factor).
-TEST(Converters, AutoScaleFactors) {
-    const std::vector<std::vector<double>> rows = {
-        {1, -32768, 32767, 0}, {32768, 1}, {-32769, 5, 1}, {65535, 3, 1}, {65536, -3, 2},
-        {-2147483648.0, 1, 17}, {2147483647.0, 16}, {300000, -7, 12, 4}};
-    for (const auto& row : rows) {
-        const std::vector<int> src(row.begin(), row.end() - 1);
-        const int want = int(row.back());
-        std::vector<short> dst(src.size());
-        int sf = -99;
-        vok::ownScaleIntToShort(src.data(), dst.data(), int(src.size()), VOK_AUTO_SCALE, &sf);
-        EXPECT_EQ(sf, want) << src[0];
-        for (std::size_t i = 0; i < src.size(); ++i) {
-            EXPECT_EQ(dst[i], modeRef(src[i], VOK_FIXED_SCALE, want));
-            int vf = -99;
-            const short one = vok::ownScaleIntValueToShort(src[i], VOK_AUTO_SCALE, &vf);
-            EXPECT_TRUE(fits(src[i]) ? vf == 0 && one == src[i] : vf > 0 && std::abs(int(one)) >= 16384) << src[i];
-        }
-    }
-    const std::vector<std::vector<float>> floatRows = {
-        {40000.0f, -3.7f, 100.9f, 1}, {-32768.0f, 0}, {32767.0f, -32768.0f, 0.5f, 0}, {32767.5f, 0},
-        {-32768.5f, 1}, {1.0e6f, 2.0f, 5}, {0.0f, 0.0f, 0}};
-    for (const auto& row : floatRows) {
-        const int n = int(row.size()) - 1, want = int(row.back());
-        std::vector<short> dst(n);
-        int sf = -99;
-        vok::ownScaleFloatToShort(row.data(), dst.data(), n, VOK_AUTO_SCALE, &sf);
-        EXPECT_EQ(sf, want) << row[0];
-        for (int i = 0; i < n; ++i) EXPECT_EQ(dst[i], modeRef(row[i], VOK_FIXED_SCALE, want, std::trunc)) << row[i];
-    }
-    // A pair shares the larger factor: 300000 needs 4, -70000 only 2.
-    const float re[] = {1000.0f, -70000.0f, 5.5f}, im[] = {300000.0f, 2.0f, -9.0f};
-    short dre[3], dim[3];
-    int sf = 0;
-    vok::ownScaleFloatPairToShort(re, im, dre, dim, 3, VOK_AUTO_SCALE, &sf);
-    EXPECT_EQ(sf, 4);
-    for (int i = 0; i < 3; ++i)
-        EXPECT_TRUE(dre[i] == modeRef(re[i], 2, 4, std::trunc) && dim[i] == modeRef(im[i], 2, 4, std::trunc)) << i;
-    sf = -1;
-    vok::ownScaleFloatPairToShort(re, im, dre, dim, 3, VOK_FIXED_SCALE | VOK_SATURATE, &sf);
-    EXPECT_TRUE(dre[0] == 2000 && dre[1] == -32768 && dim[0] == 32767 && dim[2] == -18);
+    };
+    expectConverter(floats, floatToShort, std::trunc, {-6, -1, 0, 1, 3, 15, 20});
+    expectAutoRows<float>({{40000.0f, -3.7f, 100.9f, 1}, {-32768.0f, 0}, {32767.0f, -32768.0f, 0.5f, 0}, {32767.5f, 0},
+                           {-32768.5f, 1}, {1.0e6f, 2.0f, 5}, {0.0f, 0.0f, 0}},
+                          floatToShort, std::trunc);
+    // A pair (real parts, then imaginary) shares the larger factor: 300000 needs 4, -70000 only 2.
+    const auto pair = [](const float* s, short* d, int n, int m, int* f) {
+        vok::ownScaleFloatPairToShort(s, s + n / 2, d, d + n / 2, n / 2, m, f);
+    };
+    expectConverter(std::vector<float>{1000.0f, -70000.0f, 5.5f, 300000.0f, 2.0f, -9.0f}, pair, std::trunc,
+                    {-6, -1, 0, 1, 3, 15, 20}, {4});
 }
 
 }  // namespace
