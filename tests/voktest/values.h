@@ -60,13 +60,4 @@ std::vector<T> randomVector(long long n, unsigned seed, double scale = 1) {
     return v;
 }
 
-// Lag k of the cross-correlation: sum over n of conj(a[n]) * b[n + k].
-template <class A, class B>
-LC referenceLag(const std::vector<A>& a, const std::vector<B>& b, long long k) {
-    LC sum = 0;
-    for (long long n = 0; n < (long long)a.size(); ++n)
-        if (n + k >= 0 && n + k < (long long)b.size()) sum += std::conj(asLC(a[n])) * asLC(b[n + k]);
-    return sum;
-}
-
 }  // namespace voktest
