@@ -15,6 +15,7 @@
 #include "voktest/fft_reference.h"
 #include "voktest/report_steps.h"
 #include "voktest/reports.h"
+#include "voktest/vector_calls.h"
 #include "voktest/widths.h"
 #include "vok.h"
 
@@ -289,53 +290,43 @@ TYPED_TEST(Fft, TablesBuiltByInitReleasedByFreeAndAfterFailure) {
     vokSetErrStatus(VOK_StatusOk);
 }
 
+// The call with every pointer in the table's buffer and these numbers in order.
+template <class R, class... A>
+void check(voktest::CheckTable& t, const std::string& name, R(VOK_CALL* fn)(A...), std::vector<int> numbers,
+           const std::vector<voktest::BadArg>& rows) {
+    std::size_t i = 0;
+    auto value = [&]<class T>(std::type_identity<T>) -> T {
+        if constexpr (std::is_pointer_v<T>) return static_cast<T>(t.buffer<void>());
+        else return T(numbers[i++]);
+    };
+    t(name, fn, rows, std::tuple<A...>{value(std::type_identity<A>{})...});
+}
+
 TYPED_TEST(Fft, FailuresInOrder) {
     using P = TypeParam;
     using R = typename P::R;
-    using C = typename P::C;
-    voktest::Sentinel s(66 * sizeof(C));
-    C* c = s.as<C>();
-    R* d = s.as<R>();
-    const std::string cx = P::cx, re = P::re, fft = cx + "Fft", fl = re + "RealFftl", cl = re + "CcsFftl";
-    const std::string p3 = re + "MpyRCPack3", e2 = re + "MpyRCPerm2", nip = cx + "FftNip", sn = cx + "rFftNip";
-    voktest::ReportSteps step(P::module);
-    step(fft, "order<0", [&] { P::fft(c, -1, VOK_Forw); });
-    step(fft, "order>31", [&] { P::fft(c, 32, VOK_Forw); });
-    step(fft, "samps==0", [&] { P::fft(nullptr, 3, 3); });  // the pointer is checked before the flags
-    step(fft, "(flags & 1) && (flags & 2)", [&] { P::fft(c, 3, 3); });
-    step(fft, "(flags & 1)==0 && (flags & 2)==0", [&] { P::fft(c, 3, 0); });
-    step(fft, "(flags & 64) && (flags & 128)", [&] { P::fft(c, 3, 1 + 64 + 128); });
-    step(fft, "(flags & 64) && (flags & 32)", [&] { P::fft(c, 3, 1 + 64 + 32); });
-    step(fft, "(flags & 32) && (flags & 128)", [&] { P::fft(c, 3, 2 + 32 + 128); });
-    step(nip, "inSamps==0", [&] { P::fftNip(nullptr, c, 3, 1); });
-    step(nip, "outSamps==0", [&] { P::fftNip(c, nullptr, 3, 1); });
-    step(cx + "rFft", "reSamps==0", [&] { P::split(nullptr, d, 3, 1); });
-    step(cx + "rFft", "imSamps==0", [&] { P::split(d, nullptr, 3, 1); });
-    step(sn, "reInSamps==0", [&] { P::splitNip(nullptr, d, d, d, 3, 1); });
-    step(sn, "imInSamps==0", [&] { P::splitNip(d, nullptr, d, d, 3, 1); });
-    step(sn, "reOutSamps==0", [&] { P::splitNip(d, d, nullptr, d, 3, 1); });
-    step(sn, "imOutSamps==0", [&] { P::splitNip(d, d, d, nullptr, 3, 1); });
-    step(fl, "order<0", [&] { P::realFftl(d, -1, 257); });
-    step(fl, "order>31", [&] { P::realFftl(d, 32, 257); });
-    step(fl, "samps==0", [&] { P::realFftl(nullptr, 6, 3); });
-    step(fl, "(flags & 1) && (flags & 2)", [&] { P::realFftl(d, 6, 3 | 256); });
-    step(fl, "(flags & 1)==0 && (flags & 2)==0", [&] { P::realFftl(d, 6, 256); });
-    step(fl, "(flags & 256) && (flags & 512)", [&] { P::realFftl(d, 6, 1 | 256 | 512); });
-    step(fl, "(flags & 256)==0 && (flags & 512)==0", [&] { P::realFftl(d, 6, 1); });
-    step(cl, "(flags & 1024) && (flags & 4096)", [&] { P::ccsFftl(d, 6, 2 | 1024 | 4096); });
-    step(cl, "(flags & 1024)==0 && (flags & 4096)==0", [&] { P::ccsFftl(d, 6, 2 | 512); });
-    step(re + "RealFftNip", "inSamps==0", [&] { P::realFftNip(nullptr, d, 6, 1); });
-    step(re + "RealFftNip", "outSamps==0", [&] { P::realFftNip(d, nullptr, 6, 1); });
-    step(re + "CcsFftlNip", "outSamps==0", [&] { P::ccsFftlNip(d, nullptr, 6, 1 | 1024); });
-    // No packing checks in the CCS forms.
-    step(re + "RealFft", "(flags & 1)==0 && (flags & 2)==0", [&] { P::realFft(d, 6, 0); });
-    step(p3, "order<0", [&] { P::pack3(d, d, d, -1); });
-    step(p3, "order>31", [&] { P::pack3(d, d, d, 32); });
-    step(p3, "srcA==0", [&] { P::pack3(nullptr, d, d, 3); });
-    step(p3, "srcB==0", [&] { P::pack3(d, nullptr, d, 3); });
-    step(p3, "dst==0", [&] { P::pack3(d, d, nullptr, 3); });
-    step(e2, "src==0", [&] { P::perm2(nullptr, d, 3); });
-    step(e2, "dst==0", [&] { P::perm2(d, nullptr, 3); });
+    const std::string cx = P::cx, re = P::re;
+    const char *fwInv = "(flags & 1) && (flags & 2)", *noDir = "(flags & 1)==0 && (flags & 2)==0";
+    voktest::CheckTable t(P::module);
+    check(t, cx + "Fft", P::fft, {3, 1},
+          {{1, "order<0", -1}, {1, "order>31", 32}, {0, "samps==0"}, {2, fwInv, 3}, {2, noDir, 0},
+           {2, "(flags & 64) && (flags & 128)", 1 + 64 + 128}, {2, "(flags & 64) && (flags & 32)", 1 + 64 + 32},
+           {2, "(flags & 32) && (flags & 128)", 2 + 32 + 128}});
+    check(t, cx + "FftNip", P::fftNip, {3, 1}, {{0, "inSamps==0"}, {1, "outSamps==0"}});
+    check(t, cx + "rFft", P::split, {3, 1}, {{0, "reSamps==0"}, {1, "imSamps==0"}});
+    check(t, cx + "rFftNip", P::splitNip, {3, 1},
+          {{0, "reInSamps==0"}, {1, "imInSamps==0"}, {2, "reOutSamps==0"}, {3, "imOutSamps==0"}});
+    check(t, re + "RealFftl", P::realFftl, {6, 257},
+          {{1, "order<0", -1}, {1, "order>31", 32}, {0, "samps==0"}, {2, fwInv, 3 | 256}, {2, noDir, 256},
+           {2, "(flags & 256) && (flags & 512)", 1 | 256 | 512}, {2, "(flags & 256)==0 && (flags & 512)==0", 1}});
+    check(t, re + "CcsFftl", P::ccsFftl, {6, 2 | 1024},
+          {{2, "(flags & 1024) && (flags & 4096)", 2 | 1024 | 4096}, {2, "(flags & 1024)==0 && (flags & 4096)==0", 2 | 512}});
+    check(t, re + "RealFftNip", P::realFftNip, {6, 1}, {{0, "inSamps==0"}, {1, "outSamps==0"}});
+    check(t, re + "CcsFftlNip", P::ccsFftlNip, {6, 1 | 1024}, {{1, "outSamps==0"}});
+    check(t, re + "RealFft", P::realFft, {6, 1}, {{2, noDir, 0}});  // no packing checks in the CCS forms
+    check(t, re + "MpyRCPack3", P::pack3, {3},
+          {{3, "order<0", -1}, {3, "order>31", 32}, {0, "srcA==0"}, {1, "srcB==0"}, {2, "dst==0"}});
+    check(t, re + "MpyRCPerm2", P::perm2, {3}, {{0, "src==0"}, {1, "dst==0"}});
     // The two-signal forms pass a failure of the x call on, and y is still
     // transformed; with VOK_Init or VOK_Free they make the x call only.
     std::vector<std::string> names;
@@ -347,16 +338,14 @@ TYPED_TEST(Fft, FailuresInOrder) {
                                               {VOK_StatusBacktrace, n[1].c_str(), n[2].c_str(), P::module}};
     };
     std::vector<R> x(66, R(1)), y(66, R(1)), out(66);
-    step.run([&] { EXPECT_EQ(P::real2(nullptr, y.data(), 6, VOK_Forw), VOK_StatusBacktrace); },
-             twice("RealFft", "samps==0", "Real2Fft"));
+    t.run([&] { EXPECT_EQ(P::real2(nullptr, y.data(), 6, VOK_Forw), VOK_StatusBacktrace); },
+          twice("RealFft", "samps==0", "Real2Fft"));
     EXPECT_NE(y[0], R(1));
-    step.run([&] { P::real2Nip(x.data(), nullptr, y.data(), out.data(), 6, 1); },
-             twice("RealFftNip", "outSamps==0", "Real2FftNip"));
-    step.run([&] { P::ccs2(x.data(), nullptr, 6, VOK_Forw); }, twice("CcsFft", "samps==0", "Ccs2Fft"));
-    step.run([&] { P::ccs2Nip(nullptr, out.data(), y.data(), out.data(), 6, 1); },
-             twice("CcsFftNip", "inSamps==0", "Ccs2FftNip"));
-    step.run([&] { P::real2(nullptr, nullptr, 9, VOK_Forw | VOK_Init), P::ccs2(nullptr, nullptr, 9, VOK_Free); }, {});
-    EXPECT_TRUE(s.untouched());
+    t.run([&] { P::real2Nip(x.data(), nullptr, y.data(), out.data(), 6, 1); }, twice("RealFftNip", "outSamps==0", "Real2FftNip"));
+    t.run([&] { P::ccs2(x.data(), nullptr, 6, VOK_Forw); }, twice("CcsFft", "samps==0", "Ccs2Fft"));
+    t.run([&] { P::ccs2Nip(nullptr, out.data(), y.data(), out.data(), 6, 1); }, twice("CcsFftNip", "inSamps==0", "Ccs2FftNip"));
+    t.run([&] { P::real2(nullptr, nullptr, 9, VOK_Forw | VOK_Init); }, {});
+    t.run([&] { P::ccs2(nullptr, nullptr, 9, VOK_Free); }, {});
     vokSetErrStatus(VOK_StatusOk);
 }
 
