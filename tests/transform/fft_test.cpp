@@ -1,11 +1,15 @@
 // Complex and real FFTs of both precisions against the long-double reference:
-// every order, form, layout, placement, direction, bit order and scaling flag
-// at every kernel width, the same bits at every width; the two-signal forms;
-// the packed products; tables built by VOK_Init and released by VOK_Free or a
-// failed allocation; every failure report in check order, nothing written.
+// every order, form, layout, placement, direction, bit order and scaling flag at
+// every kernel width, the same bits at every width; the two-signal forms; the
+// packed products; the tables Init builds and Free or a failed allocation releases;
+// every failure report in check order, nothing written. Bit reversal and
+// twiddle tables against their definitions, caching, release and capacity.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <map>
 #include <string>
 #include <vector>
@@ -15,50 +19,40 @@
 #include "voktest/fft_reference.h"
 #include "voktest/report_steps.h"
 #include "voktest/reports.h"
+#include "voktest/vector_calls.h"
 #include "voktest/widths.h"
 #include "vok.h"
 
 namespace {
 
-using ffttest::LC;
+using namespace ffttest;
 using voktest::ReportRecorder;
 
 // The entry points of one precision: X the complex letter, L the real one.
-#define FFT_PRECISION(Name, X, L, Real, tol, same, prec, mod)                                          \
-    struct Name {                                                                                     \
-        using R = Real;                                                                               \
-        using C = X##Cx;                                                                              \
-        static constexpr auto fft = vok##X##Fft, fftNip = vok##X##FftNip;                             \
-        static constexpr auto split = vok##X##rFft, splitNip = vok##X##rFftNip;                       \
-        static constexpr auto realFftl = vok##L##RealFftl, realFftlNip = vok##L##RealFftlNip;         \
-        static constexpr auto realFft = vok##L##RealFft, realFftNip = vok##L##RealFftNip;             \
-        static constexpr auto ccsFftl = vok##L##CcsFftl, ccsFftlNip = vok##L##CcsFftlNip;             \
-        static constexpr auto ccsFft = vok##L##CcsFft, ccsFftNip = vok##L##CcsFftNip;                 \
-        static constexpr auto real2 = vok##L##Real2Fft, real2Nip = vok##L##Real2FftNip;               \
-        static constexpr auto ccs2 = vok##L##Ccs2Fft, ccs2Nip = vok##L##Ccs2FftNip;                   \
-        static constexpr auto pack2 = vok##L##MpyRCPack2, pack3 = vok##L##MpyRCPack3;                 \
-        static constexpr auto perm2 = vok##L##MpyRCPerm2, perm3 = vok##L##MpyRCPerm3;                 \
-        static constexpr long double tolerance = tol;                                                 \
-        static constexpr int sameAtEveryWidth = same; /* up to this order */                          \
-        static constexpr int precision = prec;                                                        \
-        static constexpr const char* module = mod;                                                    \
-        static inline const std::string cx = "vok" #X, re = "vok" #L;                                 \
+#define FFT_PRECISION(Name, X, L, Real, Cx, tol, prec, mod)                                                        \
+    struct Name {                                                                                                  \
+        using R = Real;                                                                                            \
+        using C = Cx;                                                                                              \
+        static constexpr auto fft = vok##X##Fft, fftNip = vok##X##FftNip, split = vok##X##rFft, splitNip = vok##X##rFftNip;  \
+        static constexpr auto realFftl = vok##L##RealFftl, realFftlNip = vok##L##RealFftlNip, realFft = vok##L##RealFft;   \
+        static constexpr auto realFftNip = vok##L##RealFftNip, ccsFftl = vok##L##CcsFftl, ccsFftlNip = vok##L##CcsFftlNip; \
+        static constexpr auto ccsFft = vok##L##CcsFft, ccsFftNip = vok##L##CcsFftNip, real2 = vok##L##Real2Fft;            \
+        static constexpr auto real2Nip = vok##L##Real2FftNip, ccs2 = vok##L##Ccs2Fft, ccs2Nip = vok##L##Ccs2FftNip;        \
+        static constexpr auto pack2 = vok##L##MpyRCPack2, pack3 = vok##L##MpyRCPack3, perm2 = vok##L##MpyRCPerm2;          \
+        static constexpr auto perm3 = vok##L##MpyRCPerm3;                                                                  \
+        static constexpr long double tolerance = tol;                                                              \
+        static constexpr int precision = prec;                                                                     \
+        static constexpr const char* module = mod;                                                                 \
+        static inline const std::string cx = "vok" #X, re = "vok" #L;                                              \
     };
-using cCx = FloatComplex;
-using zCx = DoubleComplex;
-FFT_PRECISION(Single, c, s, float, 3e-7L, 18, vok::kSingle, "vokffts")
-FFT_PRECISION(Double, z, d, double, 6e-16L, 18, vok::kDouble, "vokfftd")
+FFT_PRECISION(Single, c, s, float, FloatComplex, 3e-7L, vok::kSingle, "vokffts")
+FFT_PRECISION(Double, z, d, double, DoubleComplex, 6e-16L, vok::kDouble, "vokfftd")
 
 enum Kind { kComplex, kReal, kSpectrum, kTwoReal, kTwoSpectrum };
-using namespace ffttest;
 
 // One caller-visible form: for complex, layout is 0 in place, 1 not in place,
 // 2 split, 3 split not in place; for the real forms the spectrum layout.
-struct Row {
-    Kind kind;
-    int layout, flags;
-    bool nip;
-};
+struct Row { Kind kind; int layout, flags; bool nip; };
 
 std::vector<Row> rows() {
     std::vector<Row> out;
@@ -71,10 +65,7 @@ std::vector<Row> rows() {
                 out.push_back({kReal, layout, flags, nip});
                 if (!(flags & VOK_NoScale)) out.push_back({kSpectrum, layout, flags, nip});
             }
-    for (bool nip : {false, true}) {
-        out.push_back({kTwoReal, kCcs, VOK_Forw, nip});
-        out.push_back({kTwoSpectrum, kCcs, VOK_Inv, nip});
-    }
+    for (bool nip : {false, true}) out.insert(out.end(), {{kTwoReal, kCcs, VOK_Forw, nip}, {kTwoSpectrum, kCcs, VOK_Inv, nip}});
     return out;
 }
 
@@ -91,15 +82,16 @@ std::vector<LC> expected(const Row& r, const std::vector<LC>& x, int order) {
     std::vector<LC> in = x, y;
     if (r.kind == kComplex) {
         const bool inRev = r.flags & VOK_InBitRev, outRev = (r.flags & VOK_OutBitRev) && !inRev;
-        for (long long k = 0; k < n && inRev; ++k) in[k] = x[ffttest::reverseBits(k, order)];
-        y = ffttest::spectrum(in, r.flags);
-        for (long long k = 0; k < n && outRev; ++k) in[ffttest::reverseBits(k, order)] = y[k];
+        for (long long k = 0; k < n && inRev; ++k) in[k] = x[reverseBits(k, order)];
+        y = spectrum(in, r.flags);
+        for (long long k = 0; k < n && outRev; ++k) in[reverseBits(k, order)] = y[k];
         return outRev ? in : y;
     }
     for (LC& v : in) v = v.real();
-    y = ffttest::spectrum(in, r.kind == kReal || r.kind == kTwoReal ? r.flags : VOK_Forw);
+    const bool fromReal = r.kind == kReal || r.kind == kTwoReal;
+    y = spectrum(in, fromReal ? r.flags : VOK_Forw);
     y.resize(n / 2 + 1);
-    return r.kind == kReal || r.kind == kTwoReal ? y : ffttest::ofBins(y, n, r.flags);
+    return fromReal ? y : ofBins(y, n, r.flags);
 }
 
 // Runs the row's form on x and returns what the caller reads back. Outputs
@@ -107,73 +99,69 @@ std::vector<LC> expected(const Row& r, const std::vector<LC>& x, int order) {
 template <class P>
 std::vector<LC> run(const Row& r, const std::vector<LC>& x, int order) {
     using R = typename P::R;
+    using C = typename P::C;
     const long long n = x.size(), size = r.layout == kCcs ? n / 2 * 2 + 2 : n;
     const R guard = R(-77);
     std::vector<LC> y(n);
     if (r.kind == kComplex) {
-        std::vector<R> a(2 * n), re(n), im(n), out(2 * n + 1, guard), reOut(n + 1, guard), imOut(n + 1, guard);
-        for (long long k = 0; k < n; ++k) a[2 * k] = re[k] = R(x[k].real()), a[2 * k + 1] = im[k] = R(x[k].imag());
+        std::vector<R> a(2 * n), re(n), im(n), reOut(n + 1, guard), imOut(n + 1, guard), room(2 * n + 40, guard);
+        for (long long k = 0; k < n; ++k) {
+            a[2 * k] = re[k] = R(x[k].real());
+            a[2 * k + 1] = im[k] = R(x[k].imag());
+        }
         const std::vector<R> a0 = a, re0 = re, im0 = im;
-        auto* c = reinterpret_cast<typename P::C*>(a.data());
         // In place one value off the cache line, not in place on it: the
         // caller sees the same bits either way.
-        std::vector<R> room(2 * n + 40, guard);
         R* place = reinterpret_cast<R*>((reinterpret_cast<std::uintptr_t>(room.data()) + 63) & ~std::uintptr_t(63));
-        if (r.layout == 0) place += 2, std::copy(a.begin(), a.end(), place);
-        if (r.layout == 0) P::fft(reinterpret_cast<typename P::C*>(place), order, r.flags);
-        if (r.layout == 1) P::fftNip(c, reinterpret_cast<typename P::C*>(place), order, r.flags);
-        if (r.layout < 2) std::copy(place, place + 2 * n, out.begin());
-        EXPECT_TRUE(r.layout >= 2 || place[2 * n] == guard);
-        if (r.layout == 2) P::split(re.data(), im.data(), order, r.flags), reOut = re, imOut = im;
+        if (r.layout == 0) place += 2;
+        if (r.layout == 0) std::copy(a.begin(), a.end(), place);
+        if (r.layout == 0) P::fft(reinterpret_cast<C*>(place), order, r.flags);
+        if (r.layout == 1) P::fftNip(reinterpret_cast<C*>(a.data()), reinterpret_cast<C*>(place), order, r.flags);
+        if (r.layout == 2) P::split(re.data(), im.data(), order, r.flags);
         if (r.layout == 3) P::splitNip(re.data(), im.data(), reOut.data(), imOut.data(), order, r.flags);
-        EXPECT_TRUE(r.layout != 1 || a == a0) << "input changed";
-        EXPECT_TRUE(r.layout != 3 || (re == re0 && im == im0)) << "input changed";
-        EXPECT_TRUE(out.back() == guard && (r.layout != 3 || (reOut.back() == guard && imOut.back() == guard)));
-        for (long long k = 0; k < n; ++k) y[k] = r.layout >= 2 ? LC(reOut[k], imOut[k]) : LC(out[2 * k], out[2 * k + 1]);
+        EXPECT_TRUE(r.layout == 2 || (a == a0 && re == re0 && im == im0)) << "input changed";
+        EXPECT_TRUE(r.layout >= 2 ? reOut.back() == guard && imOut.back() == guard : place[2 * n] == guard);
+        for (long long k = 0; k < n; ++k)
+            y[k] = r.layout == 2 ? LC(re[k], im[k]) : r.layout == 3 ? LC(reOut[k], imOut[k]) : LC(place[2 * k], place[2 * k + 1]);
         return y;
     }
+    const bool fromReal = r.kind == kReal || r.kind == kTwoReal, ccs = r.layout == kCcs;
     std::vector<R> in(size);
-    if (r.kind == kReal || r.kind == kTwoReal) {
-        for (long long k = 0; k < n; ++k) in[k] = R(x[k].real());
-    } else {
+    for (long long k = 0; k < n && fromReal; ++k) in[k] = R(x[k].real());
+    if (!fromReal) {
         std::vector<LC> signal(x);
         for (LC& v : signal) v = v.real();
-        in = pack<R>(ffttest::referenceDft(signal, true), n, r.layout);
-        if (r.layout == kCcs && n > 1) in[1] = R(5), in[n + 1] = R(-3);  // ignored imaginary parts
+        in = pack<R>(referenceDft(signal, true), n, r.layout);
+        if (ccs && n > 1) in[1] = R(5);  // ignored imaginary parts
+        if (ccs && n > 1) in[n + 1] = R(-3);
     }
-    const bool toSpectrum = r.kind == kReal || r.kind == kTwoReal;
-    const long long outputs = toSpectrum ? size : n;
+    const long long outputs = fromReal ? size : n;
     const std::vector<R> in0 = in;
     std::vector<R> buf = in, out(outputs + 1, guard), twice = in, out2(outputs + 1, guard);
     buf.push_back(guard);
     for (R& v : twice) v = 2 * v;
-    const int packing = r.layout == kCcs ? 0
-                        : toSpectrum    ? (r.layout == kPack ? VOK_OutRCPack : VOK_OutRCPerm)
-                                        : (r.layout == kPack ? VOK_InRCPack : VOK_InRCPerm);
+    const int packing = ccs ? 0
+                        : fromReal ? (r.layout == kPack ? VOK_OutRCPack : VOK_OutRCPerm)
+                                   : (r.layout == kPack ? VOK_InRCPack : VOK_InRCPerm);
     const int f = r.flags | packing;
-    switch (r.kind) {
-        case kReal:
-            if (r.layout == kCcs) r.nip ? P::realFftNip(in.data(), out.data(), order, f) : P::realFft(buf.data(), order, f);
-            else r.nip ? P::realFftlNip(in.data(), out.data(), order, f) : P::realFftl(buf.data(), order, f);
-            break;
-        case kSpectrum:
-            if (r.layout == kCcs) r.nip ? P::ccsFftNip(in.data(), out.data(), order, f) : P::ccsFft(buf.data(), order, f);
-            else r.nip ? P::ccsFftlNip(in.data(), out.data(), order, f) : P::ccsFftl(buf.data(), order, f);
-            break;
-        case kTwoReal:  // y is twice x: its result must be exactly twice x's
-            if (r.nip) EXPECT_EQ(P::real2Nip(in.data(), out.data(), twice.data(), out2.data(), order, f), VOK_StatusOk);
-            else EXPECT_EQ(P::real2(buf.data(), twice.data(), order, f), VOK_StatusOk);
-            break;
-        default:
-            if (r.nip) EXPECT_EQ(P::ccs2Nip(in.data(), out.data(), twice.data(), out2.data(), order, f), VOK_StatusOk);
-            else EXPECT_EQ(P::ccs2(buf.data(), twice.data(), order, f), VOK_StatusOk);
+    if (r.kind >= kTwoReal) {  // y is twice x: its result must be exactly twice x's
+        const auto two = fromReal ? P::real2 : P::ccs2;
+        const auto twoNip = fromReal ? P::real2Nip : P::ccs2Nip;
+        EXPECT_EQ(r.nip ? twoNip(in.data(), out.data(), twice.data(), out2.data(), order, f) : two(buf.data(), twice.data(), order, f),
+                  VOK_StatusOk);
+    } else if (r.nip) {
+        const auto one = fromReal ? (ccs ? P::realFftNip : P::realFftlNip) : (ccs ? P::ccsFftNip : P::ccsFftlNip);
+        one(in.data(), out.data(), order, f);
+    } else {
+        const auto one = fromReal ? (ccs ? P::realFft : P::realFftl) : (ccs ? P::ccsFft : P::ccsFftl);
+        one(buf.data(), order, f);
     }
     if (!r.nip) std::copy(buf.begin(), buf.begin() + outputs, out.begin());
     if (!r.nip) std::copy(twice.begin(), twice.begin() + outputs, out2.begin());
     EXPECT_EQ(in, in0) << "input changed";
     EXPECT_TRUE(r.nip ? out.back() == guard && out2.back() == guard : buf.back() == guard);
     for (long long k = 0; k < outputs && r.kind >= kTwoReal; ++k) EXPECT_EQ(out2[k], 2 * out[k]) << "y at " << k;
-    if (toSpectrum) return unpack(out.data(), n, r.layout);
+    if (fromReal) return unpack(out.data(), n, r.layout);
     for (long long k = 0; k < n; ++k) y[k] = out[k];
     return y;
 }
@@ -188,7 +176,7 @@ TYPED_TEST(Fft, EveryFormAgainstTheReferenceAtEveryWidth) {
     const std::vector<Row> table = rows();
     for (int order = 0; order <= 18; ++order) {
         if (voktest::kEmulated && order > 12 && order != 17) continue;
-        const std::vector<LC> x = ffttest::randomComplex(1LL << order, 100 + order);
+        const std::vector<LC> x = randomComplex(1LL << order, 100 + order);
         std::map<std::pair<int, int>, std::vector<LC>> wants;  // by reference kind and flags
         std::vector<std::vector<LC>> firstWidth(table.size());
         voktest::forEachWidth([&] {
@@ -196,17 +184,17 @@ TYPED_TEST(Fft, EveryFormAgainstTheReferenceAtEveryWidth) {
             for (std::size_t i = 0; i < table.size(); ++i) {
                 const Row& r = table[i];
                 if (!runs(r, order, int(i))) continue;
-                const std::pair<int, int> key(r.kind == kComplex ? 0 : r.kind % 2 ? 1 : 2, r.flags);
-                if (!wants.count(key)) wants[key] = expected(r, x, order);
+                std::vector<LC>& want = wants[{r.kind == kComplex ? 0 : r.kind % 2 ? 1 : 2, r.flags}];
+                if (want.empty()) want = expected(r, x, order);
                 const auto got = run<P>(r, x, order);
                 const std::string what = "order " + std::to_string(order) + " row " + std::to_string(i);
-                ASSERT_LT(ffttest::relativeError(got, wants[key]), P::tolerance * (order + 2)) << what;
+                ASSERT_LT(relativeError(got, want), P::tolerance * (order + 2)) << what;
                 if (r.kind != kComplex && r.layout == kCcs) ASSERT_EQ(got[0].imag(), 0) << what;
                 // In place and not in place run the same arithmetic in the same order.
                 if (r.kind == kComplex && r.layout == 1 && runs(table[i - 1], order, int(i - 1)))
                     ASSERT_EQ(got, previous) << what;
                 if (firstWidth[i].empty()) firstWidth[i] = got;
-                if (order <= P::sameAtEveryWidth) ASSERT_EQ(got, firstWidth[i]) << what;
+                ASSERT_EQ(got, firstWidth[i]) << what;
                 previous = got;
             }
         });
@@ -218,14 +206,13 @@ TYPED_TEST(Fft, PackedProducts) {
     using R = typename P::R;
     for (int order = 0; order <= 7; ++order) {
         const long long n = 1LL << order;
-        auto ba = ffttest::referenceDft(ffttest::randomComplex(n, order, true), true);
-        auto bb = ffttest::referenceDft(ffttest::randomComplex(n, order + 50, true), true);
+        std::vector<LC> ba = referenceDft(randomComplex(n, order, true), true), bb = referenceDft(randomComplex(n, order + 50, true), true);
+        ba.resize(n / 2 + 1);
+        bb.resize(n / 2 + 1);
+        for (LC& v : ba) v = LC(R(v.real()), R(v.imag()));  // the products of what the caller can store
+        for (LC& v : bb) v = LC(R(v.real()), R(v.imag()));
         std::vector<LC> prod(n / 2 + 1);
-        for (long long k = 0; k <= n / 2; ++k) {
-            ba[k] = LC(R(ba[k].real()), R(ba[k].imag()));
-            bb[k] = LC(R(bb[k].real()), R(bb[k].imag()));
-            prod[k] = ba[k] * bb[k];
-        }
+        for (long long k = 0; k <= n / 2; ++k) prod[k] = ba[k] * bb[k];
         for (int layout : {kPack, kPerm}) {
             const auto a = pack<R>(ba, n, layout), b = pack<R>(bb, n, layout);
             std::vector<R> d3(n + 1, R(-77)), d2 = b;
@@ -233,7 +220,7 @@ TYPED_TEST(Fft, PackedProducts) {
             (layout == kPack ? P::pack2 : P::perm2)(a.data(), d2.data(), order);
             EXPECT_EQ(d3.back(), R(-77));
             EXPECT_EQ(d2, std::vector<R>(d3.begin(), d3.end() - 1));
-            EXPECT_LT(ffttest::relativeError(unpack(d3.data(), n, layout), prod), P::tolerance * 4) << order;
+            EXPECT_LT(relativeError(unpack(d3.data(), n, layout), prod), P::tolerance * 4) << order;
         }
     }
 }
@@ -270,8 +257,8 @@ TYPED_TEST(Fft, TablesBuiltByInitReleasedByFreeAndAfterFailure) {
     P::ccsFft(nullptr, 9, VOK_Free);
     EXPECT_EQ(fft[9][2], nullptr);
     // A failed table allocation is retried once after releasing the precision's tables.
-    std::vector<R> x(1024 + 2, R(1));
     P::realFft(nullptr, 10, VOK_Free);
+    std::vector<R> x(1024 + 2, R(1));
     vok::testing::failAllocationAfter(1);
     P::realFft(x.data(), 10, VOK_Forw);
     EXPECT_NEAR(x[0], 1024, 1e-3);
@@ -289,74 +276,196 @@ TYPED_TEST(Fft, TablesBuiltByInitReleasedByFreeAndAfterFailure) {
     vokSetErrStatus(VOK_StatusOk);
 }
 
+// The call with every pointer in the table's buffer and these numbers in order.
+template <class R, class... A>
+void check(voktest::CheckTable& t, const std::string& name, R(VOK_CALL* fn)(A...), std::vector<int> numbers,
+           const std::vector<voktest::BadArg>& rows) {
+    std::size_t i = 0;
+    auto value = [&]<class T>(std::type_identity<T>) -> T {
+        if constexpr (std::is_pointer_v<T>) return static_cast<T>(t.buffer<void>());
+        else return T(numbers[i++]);
+    };
+    t(name, fn, rows, std::tuple<A...>{value(std::type_identity<A>{})...});
+}
+
 TYPED_TEST(Fft, FailuresInOrder) {
     using P = TypeParam;
     using R = typename P::R;
-    using C = typename P::C;
-    voktest::Sentinel s(66 * sizeof(C));
-    C* c = s.as<C>();
-    R* d = s.as<R>();
-    const std::string cx = P::cx, re = P::re, fft = cx + "Fft", fl = re + "RealFftl", cl = re + "CcsFftl";
-    const std::string p3 = re + "MpyRCPack3", e2 = re + "MpyRCPerm2", nip = cx + "FftNip", sn = cx + "rFftNip";
-    voktest::ReportSteps step(P::module);
-    step(fft, "order<0", [&] { P::fft(c, -1, VOK_Forw); });
-    step(fft, "order>31", [&] { P::fft(c, 32, VOK_Forw); });
-    step(fft, "samps==0", [&] { P::fft(nullptr, 3, 3); });  // the pointer is checked before the flags
-    step(fft, "(flags & 1) && (flags & 2)", [&] { P::fft(c, 3, 3); });
-    step(fft, "(flags & 1)==0 && (flags & 2)==0", [&] { P::fft(c, 3, 0); });
-    step(fft, "(flags & 64) && (flags & 128)", [&] { P::fft(c, 3, 1 + 64 + 128); });
-    step(fft, "(flags & 64) && (flags & 32)", [&] { P::fft(c, 3, 1 + 64 + 32); });
-    step(fft, "(flags & 32) && (flags & 128)", [&] { P::fft(c, 3, 2 + 32 + 128); });
-    step(nip, "inSamps==0", [&] { P::fftNip(nullptr, c, 3, 1); });
-    step(nip, "outSamps==0", [&] { P::fftNip(c, nullptr, 3, 1); });
-    step(cx + "rFft", "reSamps==0", [&] { P::split(nullptr, d, 3, 1); });
-    step(cx + "rFft", "imSamps==0", [&] { P::split(d, nullptr, 3, 1); });
-    step(sn, "reInSamps==0", [&] { P::splitNip(nullptr, d, d, d, 3, 1); });
-    step(sn, "imInSamps==0", [&] { P::splitNip(d, nullptr, d, d, 3, 1); });
-    step(sn, "reOutSamps==0", [&] { P::splitNip(d, d, nullptr, d, 3, 1); });
-    step(sn, "imOutSamps==0", [&] { P::splitNip(d, d, d, nullptr, 3, 1); });
-    step(fl, "order<0", [&] { P::realFftl(d, -1, 257); });
-    step(fl, "order>31", [&] { P::realFftl(d, 32, 257); });
-    step(fl, "samps==0", [&] { P::realFftl(nullptr, 6, 3); });
-    step(fl, "(flags & 1) && (flags & 2)", [&] { P::realFftl(d, 6, 3 | 256); });
-    step(fl, "(flags & 1)==0 && (flags & 2)==0", [&] { P::realFftl(d, 6, 256); });
-    step(fl, "(flags & 256) && (flags & 512)", [&] { P::realFftl(d, 6, 1 | 256 | 512); });
-    step(fl, "(flags & 256)==0 && (flags & 512)==0", [&] { P::realFftl(d, 6, 1); });
-    step(cl, "(flags & 1024) && (flags & 4096)", [&] { P::ccsFftl(d, 6, 2 | 1024 | 4096); });
-    step(cl, "(flags & 1024)==0 && (flags & 4096)==0", [&] { P::ccsFftl(d, 6, 2 | 512); });
-    step(re + "RealFftNip", "inSamps==0", [&] { P::realFftNip(nullptr, d, 6, 1); });
-    step(re + "RealFftNip", "outSamps==0", [&] { P::realFftNip(d, nullptr, 6, 1); });
-    step(re + "CcsFftlNip", "outSamps==0", [&] { P::ccsFftlNip(d, nullptr, 6, 1 | 1024); });
-    // No packing checks in the CCS forms.
-    step(re + "RealFft", "(flags & 1)==0 && (flags & 2)==0", [&] { P::realFft(d, 6, 0); });
-    step(p3, "order<0", [&] { P::pack3(d, d, d, -1); });
-    step(p3, "order>31", [&] { P::pack3(d, d, d, 32); });
-    step(p3, "srcA==0", [&] { P::pack3(nullptr, d, d, 3); });
-    step(p3, "srcB==0", [&] { P::pack3(d, nullptr, d, 3); });
-    step(p3, "dst==0", [&] { P::pack3(d, d, nullptr, 3); });
-    step(e2, "src==0", [&] { P::perm2(nullptr, d, 3); });
-    step(e2, "dst==0", [&] { P::perm2(d, nullptr, 3); });
+    const std::string cx = P::cx, re = P::re;
+    const char *fwInv = "(flags & 1) && (flags & 2)", *noDir = "(flags & 1)==0 && (flags & 2)==0";
+    voktest::CheckTable t(P::module);
+    check(t, cx + "Fft", P::fft, {3, 1},
+          {{1, "order<0", -1}, {1, "order>31", 32}, {0, "samps==0"}, {2, fwInv, 3}, {2, noDir, 0},
+           {2, "(flags & 64) && (flags & 128)", 1 + 64 + 128}, {2, "(flags & 64) && (flags & 32)", 1 + 64 + 32},
+           {2, "(flags & 32) && (flags & 128)", 2 + 32 + 128}});
+    check(t, cx + "FftNip", P::fftNip, {3, 1}, {{0, "inSamps==0"}, {1, "outSamps==0"}});
+    check(t, cx + "rFft", P::split, {3, 1}, {{0, "reSamps==0"}, {1, "imSamps==0"}});
+    check(t, cx + "rFftNip", P::splitNip, {3, 1},
+          {{0, "reInSamps==0"}, {1, "imInSamps==0"}, {2, "reOutSamps==0"}, {3, "imOutSamps==0"}});
+    check(t, re + "RealFftl", P::realFftl, {6, 257},
+          {{1, "order<0", -1}, {1, "order>31", 32}, {0, "samps==0"}, {2, fwInv, 3 | 256}, {2, noDir, 256},
+           {2, "(flags & 256) && (flags & 512)", 1 | 256 | 512}, {2, "(flags & 256)==0 && (flags & 512)==0", 1}});
+    check(t, re + "CcsFftl", P::ccsFftl, {6, 2 | 1024},
+          {{2, "(flags & 1024) && (flags & 4096)", 2 | 1024 | 4096}, {2, "(flags & 1024)==0 && (flags & 4096)==0", 2 | 512}});
+    check(t, re + "RealFftNip", P::realFftNip, {6, 1}, {{0, "inSamps==0"}, {1, "outSamps==0"}});
+    check(t, re + "CcsFftlNip", P::ccsFftlNip, {6, 1 | 1024}, {{1, "outSamps==0"}});
+    check(t, re + "RealFft", P::realFft, {6, 1}, {{2, noDir, 0}});  // no packing checks in the CCS forms
+    check(t, re + "MpyRCPack3", P::pack3, {3},
+          {{3, "order<0", -1}, {3, "order>31", 32}, {0, "srcA==0"}, {1, "srcB==0"}, {2, "dst==0"}});
+    check(t, re + "MpyRCPerm2", P::perm2, {3}, {{0, "src==0"}, {1, "dst==0"}});
     // The two-signal forms pass a failure of the x call on, and y is still
     // transformed; with VOK_Init or VOK_Free they make the x call only.
-    std::vector<std::string> names;
-    names.reserve(12);  // the reports point into it
-    auto twice = [&](const std::string& one, const char* context, const std::string& two) {
-        names.insert(names.end(), {re + one, re + two, "out " + re + one});
-        const std::string* n = &names[names.size() - 3];
-        return std::vector<voktest::Expected>{{VOK_StatusBadArg, n[0].c_str(), context, P::module},
-                                              {VOK_StatusBacktrace, n[1].c_str(), n[2].c_str(), P::module}};
+    auto twice = [&](auto call, const std::string& one, const char* context, const std::string& two) {
+        const std::string x = re + one, y = re + two, out = "out " + re + one;
+        t.run(call, {{VOK_StatusBadArg, x.c_str(), context, P::module}, {VOK_StatusBacktrace, y.c_str(), out.c_str(), P::module}});
     };
     std::vector<R> x(66, R(1)), y(66, R(1)), out(66);
-    step.run([&] { EXPECT_EQ(P::real2(nullptr, y.data(), 6, VOK_Forw), VOK_StatusBacktrace); },
-             twice("RealFft", "samps==0", "Real2Fft"));
+    twice([&] { EXPECT_EQ(P::real2(nullptr, y.data(), 6, VOK_Forw), VOK_StatusBacktrace); }, "RealFft", "samps==0", "Real2Fft");
     EXPECT_NE(y[0], R(1));
-    step.run([&] { P::real2Nip(x.data(), nullptr, y.data(), out.data(), 6, 1); },
-             twice("RealFftNip", "outSamps==0", "Real2FftNip"));
-    step.run([&] { P::ccs2(x.data(), nullptr, 6, VOK_Forw); }, twice("CcsFft", "samps==0", "Ccs2Fft"));
-    step.run([&] { P::ccs2Nip(nullptr, out.data(), y.data(), out.data(), 6, 1); },
-             twice("CcsFftNip", "inSamps==0", "Ccs2FftNip"));
-    step.run([&] { P::real2(nullptr, nullptr, 9, VOK_Forw | VOK_Init), P::ccs2(nullptr, nullptr, 9, VOK_Free); }, {});
-    EXPECT_TRUE(s.untouched());
+    twice([&] { P::real2Nip(x.data(), nullptr, y.data(), out.data(), 6, 1); }, "RealFftNip", "outSamps==0", "Real2FftNip");
+    twice([&] { P::ccs2(x.data(), nullptr, 6, VOK_Forw); }, "CcsFft", "samps==0", "Ccs2Fft");
+    twice([&] { P::ccs2Nip(nullptr, out.data(), y.data(), out.data(), 6, 1); }, "CcsFftNip", "inSamps==0", "Ccs2FftNip");
+    t.run([&] { P::real2(nullptr, nullptr, 9, VOK_Forw | VOK_Init); }, {});
+    t.run([&] { P::ccs2(nullptr, nullptr, 9, VOK_Free); }, {});
+    vokSetErrStatus(VOK_StatusOk);
+}
+
+// dst[rev(k)] = src[k] out of place and in place, the source left alone.
+template <class E>
+void checkPermutations(void (*one)(E*, int), void (*two)(const E*, E*, int)) {
+    constexpr std::size_t size = sizeof(E);
+    for (int order = 0; order <= 13; ++order) {
+        std::vector<unsigned char> src(size << order), dst(src.size()), in(src.size()), want(src.size());
+        for (std::size_t i = 0; i < src.size(); ++i) src[i] = static_cast<unsigned char>(i / size * 31 + i % size * 7 + (i / size >> 8));
+        for (std::size_t i = 0; i < src.size(); ++i) want[reverseBits(i / size, order) * size + i % size] = src[i];
+        const std::vector<unsigned char> src0 = in = src;
+        two(reinterpret_cast<const E*>(src.data()), reinterpret_cast<E*>(dst.data()), order);
+        one(reinterpret_cast<E*>(in.data()), order);
+        ASSERT_EQ(src, src0) << "source changed";
+        ASSERT_EQ(dst, want) << order;
+        ASSERT_EQ(in, want) << order;
+    }
+}
+
+TEST(BitRev, IndicesTablesAndPermutationsOfEveryElementSize) {
+    EXPECT_EQ(vokBitRev(12345, 0), 0);
+    EXPECT_EQ(vokBitRev(241, 2), 2);  // only the low bits count
+    EXPECT_EQ(vokBitRev(1, 31), 1 << 30);
+    for (int order = 0; order <= 14; ++order) {
+        std::vector<int> tbl(1 << order, -1);
+        vokCalcBitRevTbl(tbl.data(), order);
+        const int* cached = vokGetBitRevTbl(order);
+        ASSERT_TRUE(cached != nullptr && vokGetBitRevTbl(order) == cached);
+        for (int i = 0; i < 1 << order; ++i) {
+            ASSERT_EQ(tbl[i], reverseBits(i, order)) << order << " " << i;
+            ASSERT_TRUE(cached[i] == tbl[i] && vokBitRev(i, order) == tbl[i]);
+        }
+    }
+    checkPermutations(vokwbBitRev1, vokwbBitRev2);
+    checkPermutations(vokvbBitRev1, vokvbBitRev2);
+    checkPermutations(voksbBitRev1, voksbBitRev2);
+    checkPermutations(vokcbBitRev1, vokcbBitRev2);
+    checkPermutations(vokdbBitRev1, vokdbBitRev2);
+    checkPermutations(vokzbBitRev1, vokzbBitRev2);
+    // Order 6: M = 16 middle values over 4 bits; pairs (1,8) (2,4) (3,12) (5,10) (7,14) (11,13),
+    // then 0, then the self-reversed 15, 9, 6, then 0.
+    const auto& t = vok::threadContext().tables;
+    ASSERT_NE(t.swap[6], nullptr);
+    EXPECT_EQ(std::vector<int>(t.swap[6], t.swap[6] + 17),
+              (std::vector<int>{4, 32, 8, 16, 12, 48, 20, 40, 28, 56, 44, 52, 0, 60, 36, 24, 0}));
+    vokFreeBitRevTbls();
+    EXPECT_TRUE(t.swap[6] == nullptr && t.bitRev[9] == nullptr);
+}
+
+// Entry k of length n is exp(-2πi·k/n) with the angle k·(2π/n) in double,
+// rounded to the element type (16-bit: 2^14 times it, truncated).
+template <class C>
+void checkTwiddles(C* (*getDft)(int), void (*calcDft)(C*, int), C* (*getFft)(int), void (*calcFft)(C*, int)) {
+    using R = decltype(C::re);
+    const long double scale = std::is_same_v<R, short> ? 16384 : 1;
+    for (int length : {1, 2, 3, 5, 12, 100, 1000, -1, -2, -4, -8, -16, -256, -4096}) {  // negative: FFT of -length
+        const int n = std::abs(length), order = std::ilogb(n);
+        std::vector<C> t(n);
+        length > 0 ? calcDft(t.data(), n) : calcFft(t.data(), order);
+        const C* cached = length > 0 ? getDft(n) : getFft(order);
+        ASSERT_TRUE(cached != nullptr && cached == (length > 0 ? getDft(n) : getFft(order)));
+        for (int k = 0; k < n; ++k) {
+            const long double a = double(k) * (6.283185307179586 / double(n)), c = scale * std::cos(a);
+            const long double s = -scale * std::sin(a);
+            ASSERT_EQ(t[k].re, R(std::is_same_v<R, short> ? std::trunc(c) : c)) << k << "/" << n;
+            ASSERT_EQ(t[k].im, R(std::is_same_v<R, short> ? std::trunc(s) : s)) << k << "/" << n;
+        }
+        ASSERT_EQ(std::memcmp(cached, t.data(), n * sizeof(C)), 0);
+    }
+}
+
+// Each kind's list holds 32 lengths; its Free empties it and releases the
+// kind's FFT twiddles, the precision's internal FFT tables and the swap tables.
+TEST(Twiddles, EntriesListCapacityAndRelease) {
+    checkTwiddles<FloatComplex>(vokcGetDftTwdTbl, vokcCalcDftTwdTbl, vokcGetFftTwdTbl, vokcCalcFftTwdTbl);
+    checkTwiddles<DoubleComplex>(vokzGetDftTwdTbl, vokzCalcDftTwdTbl, vokzGetFftTwdTbl, vokzCalcFftTwdTbl);
+    checkTwiddles<ShortComplex>(vokvGetDftTwdTbl, vokvCalcDftTwdTbl, vokvGetFftTwdTbl, vokvCalcFftTwdTbl);
+    vokvFreeTwdTbls();
+    voktest::ReportRecorder rec;
+    auto& ctx = vok::threadContext();
+    vokcFreeTwdTbls();
+    std::vector<FloatComplex*> tables;
+    for (int n = 1; n <= 32; ++n) tables.push_back(vokcGetDftTwdTbl(n));
+    EXPECT_EQ(std::count(tables.begin(), tables.end(), nullptr), 0);
+    EXPECT_EQ(vokcGetDftTwdTbl(33), nullptr);
+    EXPECT_REPORTS(rec, {VOK_StatusNoMemory, "vokcGetDftTwdTbl", "Full Table", "voktwd"});
+    vokSetErrStatus(VOK_StatusOk);
+    EXPECT_EQ(vokcGetDftTwdTbl(17), tables[16]);
+    EXPECT_NE(vokzGetDftTwdTbl(33), nullptr);  // each kind counts its own
+    vokcFreeTwdTbls();
+    EXPECT_EQ(ctx.dftCount[vok::kKindC], 0);
+    EXPECT_NE(vokcGetDftTwdTbl(33), nullptr);
+    vokcFreeTwdTbls();
+    vokzGetFftTwdTbl(5);
+    vokzFft(nullptr, 6, VOK_Forw | VOK_Init);
+    EXPECT_TRUE(ctx.tables.internalFft[vok::kDouble][6][0] != nullptr && ctx.tables.swap[6] != nullptr);
+    vokzFreeTwdTbls();
+    EXPECT_TRUE(ctx.tables.fftTwiddle[vok::kKindZ][5] == nullptr && ctx.dftCount[vok::kKindZ] == 0);
+    EXPECT_TRUE(ctx.tables.internalFft[vok::kDouble][6][0] == nullptr && ctx.tables.swap[6] == nullptr);
+}
+
+TEST(Tables, FailuresInOrder) {
+    using Rows = std::vector<voktest::BadArg>;
+    const Rows order = {{1, "order<0", -1}, {1, "order>31", 32}};
+    voktest::CheckTable misc("vokmisc"), twd("voktwd");
+    for (int bad : {-1, 32})  // returns zero, not the status
+        misc.run([&] { EXPECT_EQ(vokBitRev(5, bad), 0); }, {{VOK_StatusBadArg, "vokBitRev", order[bad > 0].context, "vokmisc"}});
+    VOK_CHECK_TABLE(misc, vokCalcBitRevTbl, {order[0], order[1], {0, "tbl==0"}});
+    VOK_CHECK_TABLE(misc, vokGetBitRevTbl, {{0, "order<0", -2}, {0, "order>31", 40}});
+    VOK_CHECK_EACH(misc, (Rows{order[0], order[1], {0, "vec==0"}}), vokwbBitRev1, vokvbBitRev1, voksbBitRev1,
+                   vokcbBitRev1, vokdbBitRev1, vokzbBitRev1);
+    VOK_CHECK_EACH(misc, (Rows{{2, "order<0", -1}, {2, "order>31", 32}, {0, "src==0"}, {1, "dst==0"}}), vokwbBitRev2,
+                   vokvbBitRev2, voksbBitRev2, vokcbBitRev2, vokdbBitRev2, vokzbBitRev2);
+    // A negative status left behind makes vokBitRev return 0 until reset.
+    misc.run([&] {
+        vokSetErrStatus(VOK_StatusBadArg);
+        EXPECT_EQ(vokBitRev(6, 3), 0);
+    }, {});
+    misc.run([&] { EXPECT_EQ(vokBitRev(6, 3), 3); }, {});
+    VOK_CHECK_EACH(twd, (Rows{{1, "length<=0", 0}, {0, "tbl==0"}}), vokcCalcDftTwdTbl, vokzCalcDftTwdTbl, vokvCalcDftTwdTbl);
+    VOK_CHECK_EACH(twd, (Rows{order[0], order[1], {0, "tbl==0"}}), vokcCalcFftTwdTbl, vokzCalcFftTwdTbl, vokvCalcFftTwdTbl);
+    VOK_CHECK_EACH(twd, (Rows{{0, "length<=0", 0}}), vokcGetDftTwdTbl, vokzGetDftTwdTbl, vokvGetDftTwdTbl);
+    VOK_CHECK_EACH(twd, (Rows{{0, "order<0", -1}, {0, "order>31", 32}}), vokcGetFftTwdTbl, vokzGetFftTwdTbl, vokvGetFftTwdTbl);
+    // Allocation failures: nothing is cached, a retry builds the table; without
+    // a swap table the data stay as they were.
+    vokSetErrStatus(VOK_StatusOk);
+    vokFreeBitRevTbls();
+    vokcFreeTwdTbls();
+    voktest::ReportSteps miscMemory("vokmisc", VOK_StatusNoMemory), twdMemory("voktwd", VOK_StatusNoMemory);
+    auto failing = [](auto call) { return [=] { vok::testing::failAllocationAfter(1); call(); }; };
+    miscMemory("vokGetBitRevTbl", "NULL Pointer", failing([] { EXPECT_EQ(vokGetBitRevTbl(5), nullptr); }));
+    misc.run([] { EXPECT_NE(vokGetBitRevTbl(5), nullptr); }, {});
+    vokFreeBitRevTbls();
+    miscMemory("vokdbBitRev1", "NULL Pointer", failing([&] { vokdbBitRev1(misc.buffer<double>(), 6); }));
+    twdMemory("vokcGetFftTwdTbl", "NULL Pointer", failing([] { EXPECT_EQ(vokcGetFftTwdTbl(4), nullptr); }));
+    twdMemory("vokcGetDftTwdTbl", "NULL Pointer", failing([] { EXPECT_EQ(vokcGetDftTwdTbl(9), nullptr); }));
+    vok::testing::failAllocationAfter(0);
+    EXPECT_EQ(vok::threadContext().dftCount[vok::kKindC], 0);
     vokSetErrStatus(VOK_StatusOk);
 }
 
