@@ -160,12 +160,14 @@ template <class T>
 VOK_SMALL_INLINE Cx<T> getWhole(const T* p, int at) {
     typedef typename Cx<T>::V Loose __attribute__((aligned(sizeof(T)), may_alias));
     typename Cx<T>::V v = *reinterpret_cast<const Loose*>(p + 2 * at);
-#if defined(__x86_64__)
-    constexpr bool sseRegister = true;
+#if defined(__clang__)
+    constexpr bool hint = false;  // the merged load is GCC's; clang refuses the constraint on 8-byte vectors
+#elif defined(__x86_64__)
+    constexpr bool hint = true;
 #else
-    constexpr bool sseRegister = sizeof v == 16;  // 32-bit x86 keeps 8-byte vectors in MMX registers
+    constexpr bool hint = sizeof v == 16;  // 32-bit x86 keeps 8-byte vectors in MMX registers
 #endif
-    if constexpr (sseRegister) __asm__("" : "+x"(v));
+    if constexpr (hint) __asm__("" : "+x"(v));
     return v;
 }
 
