@@ -63,9 +63,6 @@ VOK_SMALL_INLINE Cx<T> conj(Cx<T> a) { return negate<T, false, true>(a.v); }
 // Product with -i: (im, -re).
 template <class T>
 VOK_SMALL_INLINE Cx<T> timesMinusI(Cx<T> a) { return negate<T, false, true>(swapParts<T>(a.v)); }
-// Product with i: (-im, re).
-template <class T>
-VOK_SMALL_INLINE Cx<T> timesI(Cx<T> a) { return negate<T, true, false>(swapParts<T>(a.v)); }
 template <class T>
 VOK_SMALL_INLINE Cx<T> times(Cx<T> a, T s) { return a.v * s; }
 
