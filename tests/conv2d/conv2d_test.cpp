@@ -35,14 +35,6 @@ std::vector<long double> reference(const std::vector<T>& x, const std::vector<T>
     return y;
 }
 
-template <class T>
-double relativeError(const std::vector<T>& got, const std::vector<long double>& want) {
-    long double scale = 1e-30L, err = 0;
-    for (std::size_t i = 0; i < want.size(); ++i) err = std::max(err, std::fabs(got[i] - want[i]));
-    for (long double w : want) scale = std::max(scale, std::fabs(w));
-    return double(err / scale);
-}
-
 // One interface per element type; single rows go through the named one-dimensional convolution.
 template <class T> struct Conv2DOf;
 #define CONV2D_OF(T, t, tolerance)                                                                            \
@@ -79,7 +71,7 @@ TYPED_TEST(Conv2D, EveryMethodMatchesTheDefinitionAndReportsAllocationFailure) {
         ReportRecorder recorder;
         F::conv(x.data(), s.xCols, s.xRows, h.data(), s.hCols, s.hRows, y.data());
         EXPECT_REPORTS(recorder);
-        EXPECT_LT(relativeError(y, want), 8 * F::tol);
+        EXPECT_LT(maxRelativeError(y, want), 8 * F::tol);
         if (2 * s.xRows == s.hRows || s.xCols == 2 * s.hCols) {  // both orders section the same pair of operands
             F::conv(h.data(), s.hCols, s.hRows, x.data(), s.xCols, s.xRows, swapped.data());
             EXPECT_TRUE(sameBits(y, swapped));
@@ -118,13 +110,13 @@ TYPED_TEST(Conv2D, FilterMatchesTheDefinitionOnBothSidesOfTheCostSwitch) {
         std::vector<T> dst(want.size()), fallback(want.size());
         ReportRecorder recorder;
         F::filter(src.data(), s.xCols, s.xRows, taps.data(), s.hCols, s.hRows, dst.data());
-        EXPECT_LT(relativeError(dst, want), 8 * F::tol);
+        EXPECT_LT(maxRelativeError(dst, want), 8 * F::tol);
         EXPECT_EQ(taps, randomVector<T>(s.hRows * s.hCols, unsigned(s.hCols + 9)));  // left alone
         vok::testing::failAllocationAfter(1);
         F::filter(src.data(), s.xCols, s.xRows, taps.data(), s.hCols, s.hRows, fallback.data());
         vok::testing::failAllocationAfter(0);
         EXPECT_REPORTS(recorder);
-        EXPECT_LT(relativeError(fallback, want), F::tol);
+        EXPECT_LT(maxRelativeError(fallback, want), F::tol);
     }
     EXPECT_TRUE(vok::filter2d::transformCheaper(64, 64, 15, 15));
     EXPECT_TRUE(vok::filter2d::transformCheaper(70, 50, 9, 20));

@@ -31,15 +31,6 @@ std::vector<LC> reference(const std::vector<X>& x, const std::vector<H>& h) {
     return y;
 }
 
-// Largest error relative to the largest output magnitude.
-template <class Y>
-double relativeError(const std::vector<Y>& got, const std::vector<LC>& want) {
-    long double scale = 1e-30L, err = 0;
-    for (std::size_t i = 0; i < want.size(); ++i)
-        scale = std::max(scale, std::abs(want[i])), err = std::max(err, std::abs(asLC(got[i]) - want[i]));
-    return double(err / scale);
-}
-
 // One exported function: its element types, entry point and tuning.
 template <class X, class H, class Y, int (*F)(const X*, int, const H*, int, Y*), const c1::Model* M>
 struct Conv {
@@ -90,7 +81,7 @@ TYPED_TEST(Convolution, EveryMethodAndTheExportedFunctionMatchTheDefinition) {
         ReportRecorder recorder;
         EXPECT_EQ(C::call(x.data(), xLen, h.data(), hLen, y.data()), 0);
         EXPECT_REPORTS(recorder);
-        EXPECT_LT(relativeError(y, want), 8 * C::tolerance);
+        EXPECT_LT(maxRelativeError(y, want), 8 * C::tolerance);
         for (const c1::Choice choice : {c1::Choice{c1::kDirect, 1}, {c1::kSingle, 1}, {c1::kSectioned, 1},
                                         {c1::kSectioned, 2}, {c1::kSectioned, 3}}) {
             if (xLen < hLen) break;  // the methods take the longer operand first
@@ -99,7 +90,7 @@ TYPED_TEST(Convolution, EveryMethodAndTheExportedFunctionMatchTheDefinition) {
             forEachWidth([&] {
                 y.assign(want.size() + 1, fromLC<typename C::YT>(7));
                 ASSERT_TRUE(c1::runMethod(m, choice, x.data(), xLen, h.data(), hLen, y.data()));
-                EXPECT_LT(relativeError(y, want), choice.method == c1::kDirect ? C::direct : 8 * C::tolerance);
+                EXPECT_LT(maxRelativeError(y, want), choice.method == c1::kDirect ? C::direct : 8 * C::tolerance);
                 EXPECT_EQ(asLC(y.back()), LC(7)) << "past the end";
                 if (first.empty()) first = y;
                 EXPECT_EQ(0, std::memcmp(first.data(), y.data(), y.size() * sizeof(y[0])));
@@ -163,7 +154,7 @@ TYPED_TEST(Convolution, FailuresReportInOrderAndWriteNothing) {
     EXPECT_TRUE(out.untouched());
     std::vector<Y> y(longLen + shortLen - 1);  // the failure left behind does not stop the next call
     EXPECT_EQ(C::call(x.data(), longLen, h.data(), shortLen, y.data()), 0);
-    EXPECT_LT(relativeError(y, reference(x, h)), 8 * C::tolerance);
+    EXPECT_LT(maxRelativeError(y, reference(x, h)), 8 * C::tolerance);
 }
 
 // Mixed types with the first operand shorter go through the sibling, which

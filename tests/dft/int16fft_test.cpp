@@ -15,9 +15,9 @@ namespace {
 
 using namespace ffttest;
 using voktest::ReportRecorder;
+using voktest::randomVector;
 using Shorts = std::vector<short>;
 
-Shorts randomShorts(std::size_t n, int amplitude, unsigned seed) { return voktest::randomVector<short>(n, seed, amplitude); }
 
 // A form reads a complex signal, a real one or a stored spectrum (kReal + layout)
 // and writes interleaved complex values, a stored spectrum or a real signal.
@@ -128,7 +128,7 @@ TEST(Int16Transforms, EveryFormFlagAndScaleModeAgainstTheExactTransform) {
             for (int flags : {VOK_Forw, VOK_Inv, VOK_Inv | VOK_NoScale})
                 for (int mode = 0; mode <= 4; ++mode) {
                     SCOPED_TRACE(testing::Message() << form.name << " n " << n << " flags " << flags << " mode " << mode);
-                    Shorts x = randomShorts(inputSize(form, n), form.in == kSpectrumIn ? 400 : 9000, 11u * n + mode);
+                    Shorts x = randomVector<short>(inputSize(form, n), 11u * n + mode, form.in == kSpectrumIn ? 400 : 9000);
                     const Shorts x0 = x;
                     const std::vector<long double> want = exact(form, x, n, flags);
                     const std::vector<LC> asComplex(want.begin(), want.end());
@@ -233,7 +233,7 @@ TEST(Int16Transforms, PackedProductsRealValuesExactlyAndPairsAsComplexProducts) 
                 const bool perm = form & 1, three = form & 2;
                 SCOPED_TRACE(testing::Message() << order << " " << mode << " " << perm << " " << three);
                 const int n = 1 << order, factor = mode == 2 ? (order % 2 ? 1 : 13 * (order > 0)) : mode == 3 ? (order % 2 ? -2 : 15) : 0;
-                const Shorts a = randomShorts(n, 30000, 3u + order), b = randomShorts(n, 30000, 7u + mode);
+                const Shorts a = randomVector<short>(n, 3u + order, 30000), b = voktest::randomVector<short>(n, 7u + mode, 30000);
                 Shorts dst = three ? Shorts(n + 1, 0) : b;
                 int sf = factor, pairSf = factor, realSf = 0;
                 ReportRecorder rec;
@@ -287,7 +287,7 @@ TEST(Int16Transforms, PackedProductsRealValuesExactlyAndPairsAsComplexProducts) 
 // (truncated; saturated, scaled by the given factor, or by the fewest halvings
 // that fit); w runs samples then a block, v a block then samples.
 TEST(Int16Transforms, GoertzelIsTheFloatRecurrenceBroughtBackByTheScaleMode) {
-    const Shorts x = randomShorts(74, 1000, 74);
+    const Shorts x = randomVector<short>(74, 74, 1000);
     const std::vector<float> xf(x.begin(), x.end());
     const auto* xv = reinterpret_cast<const ShortComplex*>(x.data());
     VokSGoertzState w, v, f, c;
@@ -324,7 +324,7 @@ TEST(Int16Transforms, GoertzelIsTheFloatRecurrenceBroughtBackByTheScaleMode) {
 TEST(Int16Transforms, DctRoundsTheFloatTransformAndSaturates) {
     for (int n : {1, 2, 4, 50, 64})
         for (int flags : {VOK_Forw, VOK_Inv}) {
-            const Shorts x = randomShorts(n, 20000, n);
+            const Shorts x = randomVector<short>(n, n, 20000);
             std::vector<float> xf(x.begin(), x.end()), yf(n);
             Shorts y(n);
             voksDct(xf.data(), yf.data(), n, flags);

@@ -15,7 +15,7 @@
 #include "frame/test_seams.h"
 #include "kernels/iir.h"
 #include "voktest/filter_calls.h"
-#include "voktest/report_steps.h"
+#include "voktest/reports.h"
 #include "voktest/widths.h"
 #include "vok.h"
 

@@ -17,7 +17,6 @@
 #include "frame/context.h"
 #include "frame/test_seams.h"
 #include "voktest/fft_reference.h"
-#include "voktest/report_steps.h"
 #include "voktest/reports.h"
 #include "voktest/vector_calls.h"
 #include "voktest/widths.h"

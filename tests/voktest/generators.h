@@ -10,7 +10,7 @@
 #include <type_traits>
 #include <vector>
 
-#include "voktest/report_steps.h"
+#include "voktest/reports.h"
 #include "vok.h"
 
 namespace voktest {

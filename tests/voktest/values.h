@@ -3,6 +3,7 @@
 // a fixed seed, and the correlation lag summed from its definition.
 #pragma once
 
+#include <algorithm>
 #include <complex>
 #include <cstring>
 #include <initializer_list>
@@ -24,6 +25,7 @@ template <class T> LC asLC(const T& v) {
     if constexpr (isCx<T>) return {v.re, v.im};
     else return {(long double)v, 0};
 }
+inline LC asLC(const LC& v) { return v; }
 template <class T> T fromLC(LC v) {
     if constexpr (isCx<T>) return {Real<T>(v.real()), Real<T>(v.imag())};
     else return T(v.real());
@@ -45,6 +47,17 @@ bool sameBits(const T* a, const T* b, std::size_t n) {
 template <class T>
 bool sameBits(const std::vector<T>& a, const std::vector<T>& b) {
     return a.size() == b.size() && sameBits(a.data(), b.data(), a.size());
+}
+
+// Largest error relative to the largest wanted magnitude.
+template <class G, class W>
+double maxRelativeError(const std::vector<G>& got, const std::vector<W>& want) {
+    long double scale = 1e-30L, err = 0;
+    for (std::size_t i = 0; i < want.size(); ++i) {
+        scale = std::max(scale, std::abs(asLC(want[i])));
+        err = std::max(err, std::abs(asLC(got[i]) - asLC(want[i])));
+    }
+    return double(err / scale);
 }
 
 // n values (both parts of complex ones) uniform in [-scale, scale).
