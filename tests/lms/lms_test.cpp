@@ -27,8 +27,10 @@ struct Reference {
     long double step = 0, leak = 0;  // both 0: the taps stay
     bool complexData = false;
     long double mag = 0;  // the sum of the magnitudes of the last output's terms
+    int lineLen = 1 << 30;  // slots of the delay line: older inputs read as zero
 
     LC x(int j) const {
+        if (j >= lineLen) return 0;
         const long long at = (long long)history.size() - 1 - j;
         return at >= 0 ? history[std::size_t(at)] : LC(0);
     }
@@ -143,6 +145,38 @@ TEST(LmsAdapt, EveryFormMatchesTheReference) {
             EXPECT_TRUE(sameBits(lowView.data(), in.data() + in.size() - len + 1, len - 1));
             vokLmsFree(&high);
             vokLmsFree(&des);
+        }
+    });
+}
+
+// A delay line without the error-delay slots: the taps whose input lies past
+// the line only leak, in the one-sample and the decimating form.
+TEST(LmsAdapt, TapsPastTheLineOnlyLeak) {
+    forEachFilter<true>([]<class A>(const A& api) {
+        using D = typename A::D;
+        using W = typename A::W;
+        for (const int factor : {1, 2}) {
+            SCOPED_TRACE(factor);
+            const int tapsLen = 5, errDly = 2, len = tapsLen + (factor > 1 ? factor : 0), blocks = 20;
+            const auto w0 = randomVector<W>(tapsLen, 5, 0.5);
+            const auto hist = randomVector<D>(len - 1, 6);
+            std::vector<W> taps(w0);
+            std::vector<D> dlyl(static_cast<std::size_t>(len));
+            LmsTapState tap;
+            LmsDlyState dly;
+            api.mInitMr(7, taps.data(), tapsLen, 0.125f, 0.05f, errDly, factor, 0, &tap);
+            api.mInitDlyl(&tap, dlyl.data(), 0, &dly);
+            api.mSetDlyl(&tap, hist.data(), &dly);
+            Reference ref{asLCs(w0.data(), w0.size()), asLCs(hist.data(), hist.size()), errDly, 0.125f, 0.05f, isCx<D>};
+            ref.lineLen = len;
+            const auto in = randomVector<D>(blocks * factor, 7);
+            const auto errs = randomVector<W>(blocks, 8, 0.5);
+            for (int b = 0; b < blocks; ++b) {
+                const D* x = in.data() + b * factor;
+                const W y = factor > 1 ? api.blmsl(&tap, &dly, x, errs[b]) : api.lmsl(&tap, &dly, *x, errs[b]);
+                ASSERT_TRUE(near(y, ref.block(asLCs(x, std::size_t(factor)), asLC(errs[b]), factor, 0))) << b;
+            }
+            for (int i = 0; i < tapsLen; ++i) EXPECT_TRUE(near(taps[i], ref.w[i])) << "tap " << i;
         }
     });
 }
