@@ -4,24 +4,26 @@
 // and LMS filters. Every filter made is released again.
 #include "fuzz_support.h"
 
-namespace {
+namespace fuzz {
 
-using fuzz::Call;
-using fuzz::Entry;
-using fuzz::Input;
+int factor(Input& in) { return in.mostly(1, 5, -2, 0); }
+int phaseFor(Input& in, int f) { return in.mostly(0, f > 1 ? f - 1 : 0, -2, 6); }
+int order(Input& in) { return in.mostly(0, 8, -3, -1, 7); }
+int tapCount(int ord, bool biquad) { return ord >= 0 ? (biquad ? 6 * ord : 2 * ord + 2) : 0; }
 
-int factor(Input& in) { return in.chance(6) ? in.range(1, 5) : in.range(-2, 0); }
-int phaseFor(Input& in, int f) { return in.chance(6) ? in.range(0, f > 1 ? f - 1 : 0) : in.range(-2, 6); }
-int order(Input& in) { return in.chance(7) ? in.range(0, 8) : in.range(-3, -1); }
+// A FIR set-up of either layer: taps, then up and down factors with their phases.
+Call firInit(Input& in) {
+    const int tapsLen = in.length(80), up = factor(in), down = factor(in);
+    return Call(in, {tapsLen}, {tapsLen, up, phaseFor(in, up), down, phaseFor(in, down)});
+}
 
 // Single-state FIR: init, two blocks, single samples (float, single rate), release.
 template <class Init, class Block>
 Entry fir(Init init, Block block) {
     return [=](Input& in) {
-        const int tapsLen = in.length(80), up = factor(in), down = factor(in);
         FirState st{};
-        Call(in, {tapsLen}, {tapsLen, up, phaseFor(in, up), down, phaseFor(in, down)}).with(&st)(init);
-        if (fuzz::failures || st.selfRef != &st) return;
+        firInit(in).with(&st)(init);
+        if (failures || st.selfRef != &st) return;
         for (int round = 0; round < 2; ++round) {
             const int iters = in.length(60);
             Call(in, {(long long)iters * st.downFactor, (long long)iters * st.upFactor}, {iters}).with(&st)(block);
@@ -34,19 +36,18 @@ Entry fir(Init init, Block block) {
 
 // Two-state FIR on the caller's arrays.
 void firLow(Input& in) {
-    const int tapsLen = in.length(80), up = factor(in), down = factor(in);
     FirTapState ts{};
     FirDlyState ds{};
-    Call init(in, {tapsLen}, {tapsLen, up, phaseFor(in, up), down, phaseFor(in, down)});  // its taps stay in use
+    Call init = firInit(in);  // its taps stay in use
     init.with(&ts)(vokdFirlInitMr);
-    if (fuzz::failures || !ts.taps) return;
-    std::vector<double> taps(tapsLen, 0.25);
-    std::vector<double> dly(ts.isMultiRate ? (tapsLen + ts.upFactor - 1) / ts.upFactor : tapsLen);
+    if (failures || !ts.taps) return;
+    std::vector<double> taps(ts.len, 0.25);
+    std::vector<double> dly(ts.isMultiRate ? (ts.len + ts.upFactor - 1) / ts.upFactor : ts.len);
     Call c(in);
     vokdFirlInitDlyl(&ts, dly.data(), &ds);
     vokdFirlSetTaps(in.chance(2) ? nullptr : taps.data(), &ts);
     vokdFirlSetDlyl(&ts, nullptr, &ds);
-    if (fuzz::failures) return;
+    if (failures) return;
     const int iters = in.length(60);
     Call(in, {(long long)iters * ts.downFactor, (long long)iters * ts.upFactor}, {iters})
         .with(&ts)
@@ -60,7 +61,7 @@ Entry iir(Init init, Block block, bool biquad) {
         const int type = in.range(-1, 2), ord = order(in);
         IirState st{};
         // The taps must stay as they were after a failure; the record is not compared (yet).
-        Call(in, {ord >= 0 ? (biquad ? 6LL * ord : 2LL * ord + 2) : 0}, {type, ord}).with(&st, false)(init);
+        Call(in, {tapCount(ord, biquad)}, {type, ord}).with(&st, false)(init);
         if (st.initMarker != VOK_IIR_INIT_MARKER) return;
         for (int round = 0; round < 2; ++round) {
             const int iters = in.length(100);
@@ -76,16 +77,16 @@ void iirLow(Input& in) {
     const bool biquad = in.chance(3);
     IirTapState ts{};
     IirDlyState ds{};
-    Call init(in, {ord >= 0 ? (biquad ? 6LL * ord : 2LL * ord + 2) : 0}, {type, ord});
+    Call init(in, {tapCount(ord, biquad)}, {type, ord});
     init.with(&ts)(biquad ? voksIirlInitBq : voksIirlInit);
     // Biquad sections are normalised in turn: a zero b0 or a0 is found only
     // after the record and the earlier sections were written.
     init.checked = !biquad || ord < 1 || (type != 0 && type != 1);
-    if (fuzz::failures || !ts.taps) return;
+    if (failures || !ts.taps) return;
     std::vector<float> dly(ts.order);
     Call c(in);
     voksIirlInitDlyl(&ts, dly.data(), &ds);
-    if (fuzz::failures) return;
+    if (failures) return;
     const int iters = in.length(100);
     Call(in, {iters}, {iters}).with(&ts).with(&ds)(voksbIirl);
 }
@@ -100,7 +101,7 @@ Entry lms(Init init, bool multi) {
         LmsState st{};
         Call(in, {tapsLen, dlyLen}, {0, tapsLen, errDly, down, phaseFor(in, down)}).with(&st)(init);
         const int iters = in.length(80);
-        for (int i = 0; i < (multi ? 3 : 1) && !fuzz::failures; ++i) {
+        for (int i = 0; i < (multi ? 3 : 1) && !failures; ++i) {
             if (multi)
                 Call(in, {st.tapState.downFactor}).with(&st)(voksbLms);
             else
@@ -110,13 +111,12 @@ Entry lms(Init init, bool multi) {
     };
 }
 
-}  // namespace
-
-const std::vector<Entry>& fuzz::entries() {
-    static const auto all = list(
-        fir(voksFirInit, voksbFir), fir(voksFirInitMr, voksbFir), fir(vokwFirInit, vokwbFir),
-        fir(vokwFirInitMr, vokwbFir), firLow, iir(voksIirInit, voksbIir, false), iir(voksIirInitBq, voksbIir, true),
-        iir(vokdIirInit, vokdbIir, false), iir(vokdIirInitBq, vokdbIir, true), iir(vokwIirInit, vokwbIir, false),
-        iir(vokwIirInitBq, vokwbIir, true), iirLow, lms(voksLmsInit, false), lms(voksLmsInitMr, true));
-    return all;
+std::vector<Entry> entries() {
+    return list(fir(voksFirInit, voksbFir), fir(voksFirInitMr, voksbFir), fir(vokwFirInit, vokwbFir),
+                fir(vokwFirInitMr, vokwbFir), firLow, iir(voksIirInit, voksbIir, false),
+                iir(voksIirInitBq, voksbIir, true), iir(vokdIirInit, vokdbIir, false),
+                iir(vokdIirInitBq, vokdbIir, true), iir(vokwIirInit, vokwbIir, false),
+                iir(vokwIirInitBq, vokwbIir, true), iirLow, lms(voksLmsInit, false), lms(voksLmsInitMr, true));
 }
+
+}  // namespace fuzz

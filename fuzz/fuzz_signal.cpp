@@ -5,17 +5,15 @@
 // parameters; the window-method FIR design.
 #include "fuzz_support.h"
 
-namespace {
-
-using fuzz::Call;
-using fuzz::Entry;
+namespace fuzz {
 
 // One generator: Init with fuzzed parameters, then a few blocks and samples.
 template <class State, class Init, class One, class Block>
 Entry generator(Init init, One one, Block block) {
-    return [=](fuzz::Input& in) {
+    return [=](Input& in) {
         State st{};
-        if (Call(in).with(&st)(init), fuzz::failures) return;
+        Call(in).with(&st)(init);
+        if (failures) return;
         for (int round = in.range(1, 3); round > 0; --round) {
             const int n = in.length(4000);
             Call(in, {n}, {n}).with(&st)(block);
@@ -24,16 +22,14 @@ Entry generator(Init init, One one, Block block) {
     };
 }
 
-}  // namespace
-
 // A generator of type t by its stem and state, and the seven windows of one element type.
 #define VOK_GENERATOR(t, Stem, St) generator<Vok##St>(vok##t##Stem##Init, vok##t##Stem, vok##t##b##Stem)
 #define VOK_WINDOWS(t)                                                                               \
     vok##t##WinBartlett, vok##t##WinHann, vok##t##WinHamming, vok##t##WinBlackman, vok##t##WinBlackmanStd, \
         vok##t##WinBlackmanOpt, vok##t##WinKaiser
 
-const std::vector<Entry>& fuzz::entries() {
-    static const auto all = list(
+std::vector<Entry> entries() {
+    return list(
         VOK_GENERATOR(s, Tone, SToneState), VOK_GENERATOR(z, Tone, ZToneState), VOK_GENERATOR(w, Tone, WToneState),
         VOK_GENERATOR(v, Tone, WToneState), VOK_GENERATOR(s, Trngl, STrnglState), VOK_GENERATOR(v, Trngl, CTrnglState),
         VOK_GENERATOR(d, Trngl, DTrnglState), VOK_GENERATOR(c, RandUni, SRandUniState),
@@ -41,5 +37,6 @@ const std::vector<Entry>& fuzz::entries() {
         VOK_GENERATOR(v, RandGaus, WRandGausState), VOK_GENERATOR(s, RandGaus, SRandGausState), VOK_WINDOWS(s),
         VOK_WINDOWS(d), VOK_WINDOWS(c), VOK_WINDOWS(z), VOK_WINDOWS(w), VOK_WINDOWS(v), vec(vokdFirLowpass, 1, 600),
         vec(vokdFirHighpass, 1, 600), vec(vokdFirBandpass, 1, 600), vec(vokdFirBandstop, 1, 600));
-    return all;
 }
+
+}  // namespace fuzz

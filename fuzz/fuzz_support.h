@@ -3,6 +3,7 @@
 // by their types; every buffer is a heap block of exactly its size (so
 // AddressSanitizer sees any write past the end), and a call that reported a
 // failure must leave every buffer and record it was given as it was.
+// A target defines fuzz::entries() in namespace fuzz, next to its helpers.
 #pragma once
 
 #include <algorithm>
@@ -32,6 +33,10 @@ public:
     }
     int range(int lo, int hi) { return lo + int(bits32() % std::uint32_t(hi - lo + 1)); }  // both included
     bool chance(int inEight) { return (byte() & 7) < inEight; }
+    // In [lo, hi] inEight times in eight, else in [badLo, badHi] (values to refuse).
+    int mostly(int lo, int hi, int badLo, int badHi, int inEight = 6) {
+        return chance(inEight) ? range(lo, hi) : range(badLo, badHi);
+    }
     // Mostly small lengths, sometimes zero or negative, rarely large.
     int length(int maximum) {
         const int kind = byte() & 15;
@@ -169,25 +174,32 @@ private:
     std::vector<std::pair<const std::type_info*, void*>> records_;
 };
 
+// A call returning a status must return a negative one exactly when it reported.
+inline void requireStatus(int status) {
+    require((status < 0) == (failures > 0), "the returned status and the reports disagree");
+}
+
 using Entry = std::function<void(Input&)>;
 struct Shape {
     std::vector<long long> counts;
     std::vector<int> ints;
+    bool intData = false;     // as Call's
+    long long voidBytes = 0;  // as Call's
 };
 
-// A call of f with the element counts and ints that 'shape' draws from the input;
-// with 'status', f returns a status that is negative exactly when it reported.
-template <class F, class Draw>
-Entry shaped(F f, Draw shape, bool status = false) {
+// A call of f with the element counts and ints that shape(in, extra...) draws
+// from the input; with 'status', a status that f returns is checked by requireStatus.
+template <bool status = false, class F, class Draw, class... Extra>
+Entry shaped(F f, Draw shape, Extra... extra) {
     return [=](Input& in) {
-        auto [counts, ints] = shape(in);
-        Call c(in, counts, ints);
-        if constexpr (std::is_same_v<decltype(c(f)), int>) {
-            const int result = c(f);
-            require(!status || (result < 0) == (failures > 0), "the returned status and the reports disagree");
-        } else {
+        Shape s = shape(in, extra...);
+        Call c(in, s.counts, s.ints);
+        c.intData = s.intData;
+        c.voidBytes = s.voidBytes;
+        if constexpr (status && std::is_same_v<decltype(c(f)), int>)
+            requireStatus(c(f));
+        else
             c(f);
-        }
     };
 }
 
@@ -211,13 +223,13 @@ std::vector<Entry> list(E... e) {
     }()...};
 }
 
-const std::vector<Entry>& entries();  // each target's list
+std::vector<Entry> entries();  // each target's list, made once
 
 }  // namespace fuzz
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    static const auto all = fuzz::entries();
     fuzz::Input in(data, size);
-    const auto& all = fuzz::entries();
     while (!in.empty()) all[in.byte() % all.size()](in);
     return 0;
 }

@@ -4,11 +4,7 @@
 // must be refused; flag words are arbitrary, VOK_Init and VOK_Free included.
 #include "fuzz_support.h"
 
-namespace {
-
-using fuzz::Call;
-using fuzz::Entry;
-using fuzz::Input;
+namespace fuzz {
 
 // Mostly a workable order, sometimes one that must be refused.
 int order(Input& in) {
@@ -33,10 +29,10 @@ int flags(Input& in) {
 // the input side gets the larger of the two.
 template <class F>
 Entry fft(F f, int inExtra = 0, int outExtra = 0) {
-    return fuzz::shaped(f, [=](Input& in) {
+    return shaped(f, [=](Input& in) {
         const int ord = order(in);
         const long long n = ord >= 0 && ord <= 14 ? 1LL << ord : 0;
-        return fuzz::Shape{{n ? n + std::max(inExtra, outExtra) : 0, n ? n + outExtra : 0}, {ord, flags(in)}};
+        return Shape{{n ? n + std::max(inExtra, outExtra) : 0, n ? n + outExtra : 0}, {ord, flags(in)}};
     });
 }
 
@@ -65,14 +61,12 @@ void bitRevIndex(Input& in) {
     Call c(in);
     const int r = vokBitRev(a, ord);
     // Reversing the low 'ord' bits twice gives them back.
-    if (!fuzz::failures && ord >= 0 && ord < 31 && a >= 0 && a < (1 << ord))
-        fuzz::require(vokBitRev(r, ord) == a, "vokBitRev is not its own inverse");
+    if (!failures && ord >= 0 && ord < 31 && a >= 0 && a < (1 << ord))
+        require(vokBitRev(r, ord) == a, "vokBitRev is not its own inverse");
 }
 
-}  // namespace
-
-const std::vector<Entry>& fuzz::entries() {
-    static const auto all = list(
+std::vector<Entry> entries() {
+    return list(
         fft(vokcFft), fft(vokcFftNip), fft(vokzFft), fft(vokzFftNip), fft(vokcrFft), fft(vokzrFft), fft(voksRealFftl),
         fft(voksRealFftlNip), fft(voksRealFft, 2, 2), fft(voksRealFftNip, 2, 2), fft(voksCcsFftl), fft(voksCcsFftlNip),
         fft(voksCcsFft, 2), fft(voksCcsFftNip, 2), fft(vokdRealFftl), fft(vokdRealFftlNip), fft(vokdRealFft, 2, 2),
@@ -86,5 +80,6 @@ const std::vector<Entry>& fuzz::entries() {
             vokzFreeTwdTbls();
             vokFreeBitRevTbls();
         });
-    return all;
 }
+
+}  // namespace fuzz

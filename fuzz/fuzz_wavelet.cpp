@@ -4,22 +4,16 @@
 // Every bank made is released again.
 #include "fuzz_support.h"
 
-namespace {
-
-using fuzz::Call;
-using fuzz::Entry;
-using fuzz::Input;
+namespace fuzz {
 
 // A bank of 'core' (1 float, 2 double, 4 16-bit) made by Init or SetState, then used.
 template <class Taps, class Init, class Set, class Transform>
 Entry bank(int core, Init init, Set setState, Transform decompose, Transform reconstruct) {
     return [=](Input& in) {
-        const int type = in.chance(6) ? in.range(1, 10) : in.range(-2, 14);
-        const int par1 = in.chance(6) ? in.range(1, 10) : in.range(-3, 14);
-        const int par2 = in.chance(6) ? in.range(1, 9) : in.range(-3, 12);
+        const int type = in.mostly(1, 10, -2, 14), par1 = in.mostly(1, 10, -3, 14), par2 = in.mostly(1, 9, -3, 12);
         // Valid orders above 14 would take large signal buffers: only refused ones.
         const int order = in.chance(7) ? in.range(1, 12) : in.chance(4) ? in.range(-2, 0) : in.range(32, 40);
-        const int level = in.chance(6) ? in.range(0, order > 1 ? order - 1 : 0) : in.range(-2, 40);
+        const int level = in.mostly(0, order > 1 ? order - 1 : 0, -2, 40);
         VokWtState st{};
         {  // made, and checked, before it is used
             Call c(in, {0}, {par1, par2, order, level, type});
@@ -32,39 +26,36 @@ Entry bank(int core, Init init, Set setState, Transform decompose, Transform rec
                 int len[4], ofs[4];
                 Taps* taps[4];
                 for (int k = 0; k < 4; ++k) {
-                    len[k] = in.chance(7) ? in.range(1, 30) : in.range(-2, 0);
-                    ofs[k] = in.chance(6) ? in.range(0, len[k] > 0 ? len[k] - 1 : 0) : in.range(-5, 40);
+                    len[k] = in.mostly(1, 30, -2, 0, 7);
+                    ofs[k] = in.mostly(0, len[k] > 0 ? len[k] - 1 : 0, -5, 40);
                     taps[k] = c.buf<Taps>(len[k]);
                 }
                 setState(c.keep(in.chance(1) ? nullptr : &st), VOK_WtUser, par1, par2, order, level,
                          in.chance(1) ? nullptr : taps, in.chance(1) ? nullptr : len, in.chance(1) ? nullptr : ofs);
             }
         }
-        if (!fuzz::failures && st.core == core && st.dataOrder <= 14) {
+        if (!failures && st.core == core && st.dataOrder <= 14) {
             int wtType = -1, p1 = -1, p2 = -1, o = -1, l = -1, lens[4], offs[4];
             Taps* got[4];
             Call check(in);
             if (core != 1)
-                vokwWtGetState(&st, nullptr, &p1, &p2, &o, &l, nullptr, lens,
-                               offs);  // reported
+                vokwWtGetState(&st, nullptr, &p1, &p2, &o, &l, nullptr, lens, offs);  // reported
             else
                 voksWtGetState(&st, &wtType, &p1, &p2, &o, &l, reinterpret_cast<float**>(got), lens, offs);
-            fuzz::require(core != 1 || fuzz::failures || (o == st.dataOrder && l == st.level && wtType == st.wtType),
-                          "voksWtGetState does not give back the record");
+            require(core != 1 || failures || (o == st.dataOrder && l == st.level && wtType == st.wtType),
+                    "voksWtGetState does not give back the record");
             for (int round = 0; round < 2; ++round) {
-                const int status = Call(in, {1LL << st.dataOrder}).with(&st)(in.chance(4) ? decompose : reconstruct);
-                fuzz::require((status < 0) == (fuzz::failures > 0), "the returned status and the reports disagree");
+                requireStatus(Call(in, {1LL << st.dataOrder}).with(&st)(in.chance(4) ? decompose : reconstruct));
             }
         }
         vokWtFree(&st);
     };
 }
 
-}  // namespace
-
-const std::vector<Entry>& fuzz::entries() {
-    static const auto all = list(bank<float>(1, voksWtInit, voksWtSetState, voksWtDecompose, voksWtReconstruct),
-                                 bank<double>(2, vokdWtInit, vokdWtSetState, vokdWtDecompose, vokdWtReconstruct),
-                                 bank<float>(4, vokwWtInit, vokwWtSetState, vokwWtDecompose, vokwWtReconstruct));
-    return all;
+std::vector<Entry> entries() {
+    return list(bank<float>(1, voksWtInit, voksWtSetState, voksWtDecompose, voksWtReconstruct),
+                bank<double>(2, vokdWtInit, vokdWtSetState, vokdWtDecompose, vokdWtReconstruct),
+                bank<float>(4, vokwWtInit, vokwWtSetState, vokwWtDecompose, vokwWtReconstruct));
 }
+
+}  // namespace fuzz

@@ -12,7 +12,6 @@ namespace {
 using robust::Job;
 using robust::Options;
 using robust::Reports;
-using Row = std::function<void()>;  // one sweep
 
 constexpr int kNoMem = VOK_StatusNoMemory, kBadArg = VOK_StatusBadArg, kTrace = VOK_StatusBacktrace;
 Reports twd(const char* function, const char* module) { return {{kNoMem, function, "No working Twd memory", module}}; }
@@ -43,13 +42,13 @@ void sweepJob(const std::string& name, const std::function<void(Job&)>& call, co
 // A row swept with single failures ('once') and, when 'twice' wants figures,
 // with runs of two, where a retried path gives up and the 'retried' reports
 // may come as well.
-void add(std::vector<Row>& rows, std::string name, std::function<void(Job&)> call, std::vector<Reports> allowed,
-         Options once, Options twice = {}, std::vector<Reports> retried = {}) {
-    rows.push_back([=] { sweepJob(name, call, allowed, once); });
+void add(std::string name, std::function<void(Job&)> call, std::vector<Reports> allowed, Options once,
+         Options twice = {}, std::vector<Reports> retried = {}) {
+    sweepJob(name, call, allowed, once);
     if (!*twice.want) return;
     twice.run = 2;
     allowed.insert(allowed.end(), retried.begin(), retried.end());
-    rows.push_back([=] { sweepJob(name, call, allowed, twice); });
+    sweepJob(name, call, allowed, twice);
 }
 
 // A filter record's set-up: a failure leaves the record unmade with nothing
@@ -60,39 +59,35 @@ bool made(IirState& st) { return st.initMarker == VOK_IIR_INIT_MARKER; }
 void release(FirState* st) { vokFirFree(st); }
 void release(IirState* st) { vokIirFree(st); }
 template <class State>
-void addInit(std::vector<Row>& rows, std::string name, std::function<void(State&)> init,
-             std::function<void(Job&, State&)> filter, std::vector<Reports> allowed, const char* want) {
+void addInit(std::string name, std::function<void(State&)> init, std::function<void(Job&, State&)> filter,
+             std::vector<Reports> allowed, const char* want) {
     auto run = [filter](State& st) {
         Job j;
         filter(j, st);
         return j.results();
     };
-    auto isMade = [](State& st) { return made(st); };
     auto free = [](State* st) { release(st); };
-    rows.push_back([=] { robust::sweepInit<State>(name, init, isMade, run, free, allowed, want); });
+    robust::sweepInit<State>(name, init, [](State& st) { return made(st); }, run, free, allowed, want);
 }
 
-std::vector<Row> table() {
-    std::vector<Row> rows;
+TEST(Allocations, EveryFailureIsReportedOrSurvivedAndLeavesTheCallerAlone) {
     // The complex FFT builds its tables (twiddles and swap table at least) on
     // the first call of an order or with VOK_Init and does not retry. Orders on
     // the radix-4 path, an odd order, orders with blocked stages.
     for (int order : {2, 7, 12, 15}) {
-        rows.push_back([order] {
-            Job reference;
-            robust::releaseThreadCaches();
-            vokcFft(reference.buf<FloatComplex>(1 << order), order, VOK_Forw);
-            const std::vector<double> want = reference.results();
-            auto check = [&] {
-                Job j;
-                vokcFft(j.buf<FloatComplex>(1 << order), order, VOK_Forw);  // with the tables the set-up left
-                return robust::Observed{true, j.results() == want};
-            };
-            robust::sweep(named("vokcFft VOK_Init, order ", order),
-                          {robust::releaseThreadCaches, [&] { vokcFft(nullptr, order, VOK_Init); }, check},
-                          {twd("vokcFft", "vokffts")}, {.want = "allocations>=2 failed=all"});
-        });
-        add(rows, named("vokzFft first call, order ", order + 1),
+        Job reference;
+        robust::releaseThreadCaches();
+        vokcFft(reference.buf<FloatComplex>(1 << order), order, VOK_Forw);
+        const std::vector<double> want = reference.results();
+        auto check = [&] {
+            Job j;
+            vokcFft(j.buf<FloatComplex>(1 << order), order, VOK_Forw);  // with the tables the set-up left
+            return robust::Observed{true, j.results() == want};
+        };
+        robust::sweep(named("vokcFft VOK_Init, order ", order),
+                      {robust::releaseThreadCaches, [&] { vokcFft(nullptr, order, VOK_Init); }, check},
+                      {twd("vokcFft", "vokffts")}, {.want = "allocations>=2 failed=all"});
+        add(named("vokzFft first call, order ", order + 1),
             [order](Job& j) { vokzFft(j.buf<DoubleComplex>(2 << order), order + 1, VOK_Inv | VOK_OutBitRev); },
             {twd("vokzFft", "vokfftd")}, {.want = "failed=all"});
     }
@@ -103,18 +98,18 @@ std::vector<Row> table() {
     // is the complex FFT, whose tables fail.
     for (int order : {2, 3, 9, 10, 14}) {
         const int n = 1 << order;
-        add(rows, named("voksRealFftNip order ", order),
+        add(named("voksRealFftNip order ", order),
             [order, n](Job& j) { voksRealFftNip(j.buf<float>(n), j.buf<float>(n + 2), order, VOK_Forw); }, {},
             {.want = "failed=0 survived=all"}, {.want = "failed>=1"}, {twd("voksRealFftNip", "vokffts")});
         if (order == 3 || order == 10)
-            add(rows, named("vokvFft order ", order),
+            add(named("vokvFft order ", order),
                 [order, n](Job& j) { vokvFft(j.buf<ShortComplex>(n, false, 3e3), order, VOK_Forw, VOK_SATURATE, 0); },
                 {{twd("vokcFft", "vokffts")[0], {kTrace, "vokvFft", "out vokcFft calc. FFT", "vokfftw"}}},
                 {.want = "survived>=1 failed>=2"}, {.want = "failed>=2"},
                 {{{kNoMem, "vokvFft", "No working memory", "vokfftw"}}});
     }
     // A failure of the float core still converts the (untransformed) copy back into the output.
-    add(rows, "vokwRealFftNip",
+    add("vokwRealFftNip",
         [](Job& j) { vokwRealFftNip(j.buf<short>(256, false, 3e3), j.buf<short>(258), 8, VOK_Forw, VOK_SATURATE, 0); },
         {}, {.want = "survived=all"}, {.kept = false, .want = "failed>=2"},
         {{{kNoMem, "vokwRealFftNip", "No working memory", "vokfftw"}},
@@ -125,7 +120,7 @@ std::vector<Row> table() {
     // then the plan (or a long prime length's chirp and its FFT tables):
     // without them the direct sum answers, so those failures are survived.
     for (int n : {7, 100, 1000})
-        add(rows, named("vokcDft length ", n),
+        add(named("vokcDft length ", n),
             [n](Job& j) { vokcDft(j.buf<FloatComplex>(n), j.buf<FloatComplex>(n, true), n, VOK_Forw); },
             {{{kNoMem, "vokcGetDftTwdTbl", "NULL Pointer", "voktwd"}, {kBadArg, "vokcDft", "TwdTbl==0", "vokdft"}},
              {{kBadArg, "vokcDft", "buff==0", "vokdft"}}},
@@ -133,19 +128,18 @@ std::vector<Row> table() {
     const Reports table{{kNoMem, "vokzGetDftTwdTbl", "NULL Pointer", "voktwd"},
                         {kBadArg, "vokzDft", "TwdTbl==0", "vokdft"}};
     const Reports scratch{{kNoMem, "vokzDft", "NULL Pointer", "vokdft"}};
-    add(
-        rows, "vokzDft",
+    add("vokzDft",
         [](Job& j) {
             DoubleComplex* d = j.buf<DoubleComplex>(40);
             vokzDft(d, d, 40, VOK_Inv);
         },
         {table}, {.tol = 1e-12, .want = "allocations=2 survived=1"}, {.tol = 1e-12, .want = "failed=2"}, {scratch});
     // 601: a prime beyond the plans' radices, the chirp.
-    add(rows, "vokzDft length 601",
+    add("vokzDft length 601",
         [](Job& j) { vokzDft(j.buf<DoubleComplex>(601), j.buf<DoubleComplex>(601, true), 601, VOK_Forw); },
         {table, scratch}, {.tol = 1e-11, .want = "allocations>2 failed=1"});
     // Without its plan the direct sum answers: a 16-bit value may round the other way.
-    add(rows, "vokvDft",
+    add("vokvDft",
         [](Job& j) {
             vokvDft(j.buf<ShortComplex>(50, false, 2000), j.buf<ShortComplex>(50), 50, VOK_Forw, VOK_AUTO_SCALE,
                     j.buf<int>(1));
@@ -168,8 +162,7 @@ std::vector<Row> table() {
         for (const char* fft : {"voksRealFftl", "voksCcsFftl"})
             conv.push_back({twd(fft, "vokffts")[0], {kTrace, method, "<null>", "vokconvs"}, core, out});
     }
-    add(
-        rows, "vokwConv 3000 x 400",
+    add("vokwConv 3000 x 400",
         [](Job& j) {
             int sf = 8;
             vokwConv(j.buf<short>(3000, false, 100), 3000, j.buf<short>(400, true, 100), 400, j.buf<short>(3399),
@@ -180,14 +173,14 @@ std::vector<Row> table() {
     // Two dimensions: the convolution reports, the float filter falls back to
     // direct sums when the transform's arrays are short, the 16-bit filter
     // reports its own work arrays.
-    add(rows, "voksConv2D 48x40 * 21x17",
+    add("voksConv2D 48x40 * 21x17",
         [](Job& j) { voksConv2D(j.buf<float>(1920), 48, 40, j.buf<float>(357, true), 21, 17, j.buf<float>(68 * 56)); },
         {{{kNoMem, "voksConv2D", "\nMemory allocation problem\n", "vokcnv2d"}}},
         {.tol = 1e-5, .release = false, .want = "failed=all allocations>=1"});
-    add(rows, "voksFilter2D 48x40, 21x17 taps",
+    add("voksFilter2D 48x40, 21x17 taps",
         [](Job& j) { voksFilter2D(j.buf<float>(1920), 48, 40, j.buf<float>(357, true), 21, 17, j.buf<float>(1920)); },
         {}, {.tol = 1e-5, .release = false, .want = "survived=all"});
-    add(rows, "vokwFilter2D 48x40, 21x17 taps",
+    add("vokwFilter2D 48x40, 21x17 taps",
         [](Job& j) {
             vokwFilter2D(j.buf<short>(1920, false, 1000), 48, 40, j.buf<float>(357, true), 21, 17, j.buf<short>(1920),
                          VOK_SATURATE, j.buf<int>(1, false, 0));
@@ -196,12 +189,12 @@ std::vector<Row> table() {
 
     // Filter set-ups release what they took: taps, samples, the polyphase table.
     addInit<FirState>(
-        rows, "voksFirInitMr 37 taps, 2/3",
+        "voksFirInitMr 37 taps, 2/3",
         [](FirState& st) { voksFirInitMr(Job().buf<float>(37, true, 0.05), 37, nullptr, 2, 1, 3, 2, &st); },
         [](Job& j, FirState& st) { voksbFir(&st, j.buf<float>(180), j.buf<float>(120), 60); },
         {{{kNoMem, "voksFirInitMr", "Allocation failure", "vokfirh"}}}, "failed=all allocations>=3");
     addInit<FirState>(
-        rows, "vokwFirInit 37 taps",
+        "vokwFirInit 37 taps",
         [](FirState& st) { vokwFirInit(Job().buf<float>(37, true, 0.05), 37, nullptr, &st); },
         [](Job& j, FirState& st) {
             vokwbFir(&st, j.buf<short>(200, false, 500), j.buf<short>(200), 200, VOK_SATURATE, j.buf<int>(1, false, 0));
@@ -210,11 +203,11 @@ std::vector<Row> table() {
     static const float iir[] = {0.2f, 0.1f, -0.1f, 0.05f, 0.02f, 1.0f, -0.3f, 0.1f, 0.05f, -0.02f};
     const char* iirNoMem = "insufficiency of memory for IIR filter state";
     addInit<IirState>(
-        rows, "voksIirInit order 4", [](IirState& st) { voksIirInit(0, iir, 4, &st); },
+        "voksIirInit order 4", [](IirState& st) { voksIirInit(0, iir, 4, &st); },
         [](Job& j, IirState& st) { voksbIir(&st, j.buf<float>(100), j.buf<float>(100), 100); },
         {{{kNoMem, "voksIirInit", iirNoMem, "vokiirh"}}}, "failed=all allocations>=2");
     addInit<IirState>(
-        rows, "vokwIirInit order 4", [](IirState& st) { vokwIirInit(0, iir, 4, &st); },
+        "vokwIirInit order 4", [](IirState& st) { vokwIirInit(0, iir, 4, &st); },
         [](Job& j, IirState& st) {
             vokwbIir(&st, j.buf<short>(100, false, 500), j.buf<short>(100), 100, VOK_SATURATE, j.buf<int>(1, false, 0));
         },
@@ -224,21 +217,14 @@ std::vector<Row> table() {
         "failed=all allocations>=2");
 
     // A bank's own allocations fail one at a time in the wavelet tests; here its decomposition's.
-    rows.push_back([] {
-        VokWtState bank{};
-        vokwWtInit(4, 0, 8, 3, &bank, VOK_WtDaublet);
-        sweepJob(
-            "vokwWtDecompose db4, order 8",
-            [&](Job& j) { vokwWtDecompose(&bank, j.buf<short>(256, false, 3000), j.buf<short>(256)); },
-            {{{kNoMem, "vokwWtDecompose", "No memory for working arrays", "vokwlts"}}},
-            {.release = false, .want = "failed=all allocations>=1"});
-        vokWtFree(&bank);
-    });
-    return rows;
-}
-
-TEST(Allocations, EveryFailureIsReportedOrSurvivedAndLeavesTheCallerAlone) {
-    for (const Row& row : table()) row();
+    VokWtState bank{};
+    vokwWtInit(4, 0, 8, 3, &bank, VOK_WtDaublet);
+    sweepJob(
+        "vokwWtDecompose db4, order 8",
+        [&](Job& j) { vokwWtDecompose(&bank, j.buf<short>(256, false, 3000), j.buf<short>(256)); },
+        {{{kNoMem, "vokwWtDecompose", "No memory for working arrays", "vokwlts"}}},
+        {.release = false, .want = "failed=all allocations>=1"});
+    vokWtFree(&bank);
     robust::releaseThreadCaches();
 }
 
