@@ -20,8 +20,7 @@
 
 namespace {
 
-using voktest::BadArg;
-using voktest::ReportRecorder;
+using namespace voktest;
 
 constexpr int kRoundings[] = {VOK_RndNear, VOK_RndZero, VOK_RndDown, VOK_RndUp};
 constexpr int kFeModes[] = {FE_TONEAREST, FE_TOWARDZERO, FE_DOWNWARD, FE_UPWARD};
@@ -38,15 +37,13 @@ struct CallerRounding {
 // pattern, sign- or zero-extended, and whether the rounded value fits.
 std::pair<std::int64_t, bool> reference(long double x, int fractBits, int bits, int flags) {
     int mode = FE_TONEAREST;
-    for (int k = 0; k < 4; ++k)
-        if (flags & kRoundings[k]) mode = kFeModes[k];
+    for (int k = 0; k < 4; ++k) mode = flags & kRoundings[k] ? kFeModes[k] : mode;
     if (bits == 32 && flags == (VOK_OvfErr | VOK_Unsigned | VOK_RndZero)) mode = FE_DOWNWARD;
     const bool isUnsigned = flags & VOK_Unsigned;
-    long double r;
-    {
+    const long double r = [&] {
         CallerRounding rounding(mode);
-        r = std::rintl(std::ldexp(x, fractBits));
-    }
+        return std::rintl(std::ldexp(x, fractBits));
+    }();
     const long double hi = std::ldexp(1.0L, bits - !isUnsigned) - 1, lo = isUnsigned ? 0 : -hi - 1;
     std::uint64_t pattern = 0;
     if (flags & VOK_Clip) pattern = std::uint64_t(std::int64_t(std::isnan(r) ? 0 : std::fmin(std::fmax(r, lo), hi)));
@@ -131,16 +128,19 @@ void checkAgainstReference() {
                 if (fractBits == bits && !isUnsigned) continue;
                 const std::string name = A::prefix + std::string(fractBits ? "FloatToFix" : "FloatToInt");
                 for (int callerMode : {FE_TONEAREST, FE_UPWARD}) {
-                    SCOPED_TRACE(::testing::Message() << "bits " << bits << " fract " << fractBits << " flags " << word
-                                                      << " caller mode " << callerMode);
+                    SCOPED_TRACE(::testing::Message() << bits << " bits, fraction " << fractBits << ", flags " << word
+                                                      << ", caller mode " << callerMode);
+                    const auto underCaller = [&](auto call) {
+                        CallerRounding caller(callerMode);
+                        call();
+                    };
                     std::vector<unsigned char> out(std::size_t(n) * 4 + 4, 0xEE);
                     std::vector<F> back(m + 1, F(7));
                     ReportRecorder rec;
-                    {
-                        CallerRounding caller(callerMode);
-                        if (fractBits == 0) A::floatToInt(values.data(), out.data(), n, bits, word);
-                        else A::floatToFix(values.data(), out.data(), n, bits, fractBits, word);
-                    }
+                    underCaller([&] {
+                        fractBits ? A::floatToFix(values.data(), out.data(), n, bits, fractBits, word)
+                                  : A::floatToInt(values.data(), out.data(), n, bits, word);
+                    });
                     bool allFit = true;
                     for (int i = 0; i < n; ++i) {
                         const auto [want, fits] = reference(values[i], fractBits, bits, word);
@@ -160,11 +160,10 @@ void checkAgainstReference() {
                     EXPECT_EQ(out[std::size_t(n) * bits / 8], 0xEE) << "wrote past the end";
                     if (flags & ~4)
                         continue;  // the way back once per signedness
-                    {
-                        CallerRounding caller(callerMode);
-                        if (fractBits == 0) A::intToFloat(ints.data(), back.data(), m, bits, word & VOK_Unsigned);
-                        else A::fixToFloat(ints.data(), back.data(), m, bits, fractBits, word & VOK_Unsigned);
-                    }
+                    underCaller([&] {
+                        fractBits ? A::fixToFloat(ints.data(), back.data(), m, bits, fractBits, word & VOK_Unsigned)
+                                  : A::intToFloat(ints.data(), back.data(), m, bits, word & VOK_Unsigned);
+                    });
                     for (int i = 0; i < m; ++i)
                         EXPECT_EQ(back[i], F(std::ldexp((long double)loadResult(ints.data(), i, bits, isUnsigned),
                                                         -fractBits)))
@@ -310,8 +309,7 @@ TYPED_TEST(Convert, EveryRepresentationAgainstLongDouble) {
     VOK_CHECK_TABLE(t, vok##r##brPhase, {len3, {2, "phase==0"}, re0, im1});                                          \
     VOK_CHECK_TABLE(t, vok##c##bCplxTo2Real, {len3, src0, {1, "dstReal==0"}, {2, "dstImag==0"}});                    \
     VOK_CHECK_TABLE(t, vok##c##b2RealToCplx, {len3, {2, "dst==0"}});                                                 \
-    VOK_CHECK_TABLE(t, vok##c##bReal, {len2, src0, {1, "dst==0"}});                                                  \
-    VOK_CHECK_TABLE(t, vok##c##bImag, {len2, src0, {1, "dst==0"}})
+    VOK_CHECK_EACH(t, parts, vok##c##bReal, vok##c##bImag)
 #define VOK_FLOAT_REP_CHECKS(t, c, r)                                                                                \
     VOK_REP_CHECKS(t, c, r);                                                                                         \
     VOK_CHECK_TABLE(t, vok##c##bMag, {len2, {1, "mag==0"}, src0});                                                   \
@@ -326,6 +324,7 @@ TYPED_TEST(Convert, EveryRepresentationAgainstLongDouble) {
 TEST(RepresentationChecks, EveryCheckInOrderAndNothingWritten) {
     const BadArg len2{2, "length<=0"}, len3{3, "length<=0"}, len4{4, "length<=0"}, src0{0, "src==0"};
     const BadArg re0{0, "srcReal==0"}, im1{1, "srcImag==0"}, mag0{0, "mag==0"}, phase1{1, "phase==0"};
+    const std::vector<BadArg> parts{len2, src0, {1, "dst==0"}};
     voktest::CheckTable s("vokcvrts"), d("vokcvrtd"), w("vokcvrtw");
     VOK_FLOAT_REP_CHECKS(s, c, s);
     VOK_FLOAT_REP_CHECKS(d, z, d);

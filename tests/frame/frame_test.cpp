@@ -43,9 +43,8 @@ TEST(ErrorCall, StoresTheStatusExceptTracesAndCallsTheHookExceptForZero) {
     EXPECT_EQ(rec.reports()[0].line, 7);
     for (int v : {-1, -8, 5, -100}) {
         vokSetErrStatus(v);
-        EXPECT_EQ(vokGetErrStatus(), v);
         vokSetErrMode(v);
-        EXPECT_EQ(vokGetErrMode(), v);
+        EXPECT_TRUE(vokGetErrStatus() == v && vokGetErrMode() == v) << v;
     }
     const VokReportFunc recorder = vokRedirectError(returnsSeven);
     EXPECT_EQ(vokError(-5, "f", "c", "m", 1), 7);  // the hook's result is the call's result
@@ -104,8 +103,7 @@ TEST(ReportFunctions, StandardErrorLayouts) {
 struct BoxSeen {
     std::string text, title;
     int buttons = -1, calls = 0;
-};
-BoxSeen seen;
+} seen;
 bool answer = false;  // the first button (Yes, OK)
 
 bool respond(const char* text, const char* title, int buttons) {
@@ -178,14 +176,14 @@ TEST(ReportFunctionsDeathTest, TheEndOfTheApplication) {
 
 constexpr std::uintptr_t kAlignment = sizeof(void*) == 4 ? 8 : 64;
 
+template <auto alloc>
+void* untyped(int n) { return alloc(n); }
+
 TEST(Memory, EveryAllocatorGivesAlignedUsableBlocks) {
-    using Alloc = void* (*)(int);
-    const std::pair<Alloc, int> allocators[] = {
-        {[](int n) -> void* { return vokMalloc(n); }, 1},  {[](int n) -> void* { return vokwMalloc(n); }, 2},
-        {[](int n) -> void* { return voksMalloc(n); }, 4}, {[](int n) -> void* { return vokiMalloc(n); }, 4},
-        {[](int n) -> void* { return vokvMalloc(n); }, 4}, {[](int n) -> void* { return vokcMalloc(n); }, 8},
-        {[](int n) -> void* { return vokdMalloc(n); }, 8}, {[](int n) -> void* { return vokjMalloc(n); }, 8},
-        {[](int n) -> void* { return vokzMalloc(n); }, 16}};
+    const std::pair<void* (*)(int), int> allocators[] = {
+        {untyped<vokMalloc>, 1},  {untyped<vokwMalloc>, 2}, {untyped<voksMalloc>, 4}, {untyped<vokiMalloc>, 4},
+        {untyped<vokvMalloc>, 4}, {untyped<vokcMalloc>, 8}, {untyped<vokdMalloc>, 8}, {untyped<vokjMalloc>, 8},
+        {untyped<vokzMalloc>, 16}};
     for (auto [alloc, elementSize] : allocators) {
         for (int count : {0, 1, 2, 3, 5, 7, 64, 100, 1000, 4097}) {
             auto* p = alloc(count);
