@@ -249,7 +249,7 @@ TYPED_TEST(Convert, ChecksInOrderAndNamedFormats) {
 // ---- complex representations ----
 
 // Every form against long double, the split forms equal to the complex ones;
-// more than 128 elements, so the magnitude runs its blocks and its tail.
+// one element, and more than 128, so the magnitude runs its blocks and its tail.
 TYPED_TEST(Convert, EveryRepresentationAgainstLongDouble) {
     using R = TypeParam;
     using F = Api<R>;
@@ -259,47 +259,50 @@ TYPED_TEST(Convert, EveryRepresentationAgainstLongDouble) {
     std::mt19937 rng(3);
     std::uniform_real_distribution<double> u(-1000, 1000);
     while (src.size() < 307) src.push_back({R(u(rng)), R(u(rng))});
-    const int n = int(src.size());
-    enum { Re, Im, Mag, Phase, Power, MagS, PhaseS, PowerS, PolM, PolP, PolSM, PolSP, Real, Imag, CRe, CIm, kOuts };
-    std::vector<std::vector<R>> o(kOuts, std::vector<R>(n + 1, guard));  // one guard element after each output
-    F::split(src.data(), o[Re].data(), o[Im].data(), n);
-    F::mag(src.data(), o[Mag].data(), n);
-    F::phase(src.data(), o[Phase].data(), n);
-    F::power(src.data(), o[Power].data(), n);
-    F::magSplit(o[Re].data(), o[Im].data(), o[MagS].data(), n);
-    F::phaseSplit(o[Re].data(), o[Im].data(), o[PhaseS].data(), n);
-    F::powerSplit(o[Re].data(), o[Im].data(), o[PowerS].data(), n);
-    F::toPolar(src.data(), o[PolM].data(), o[PolP].data(), n);
-    F::toPolarSplit(o[Re].data(), o[Im].data(), o[PolSM].data(), o[PolSP].data(), n);
-    F::real(src.data(), o[Real].data(), n);
-    F::imag(src.data(), o[Imag].data(), n);
-    F::toCartSplit(o[Mag].data(), o[Phase].data(), o[CRe].data(), o[CIm].data(), n);
-    for (auto [x, y] : {std::pair{MagS, Mag}, {PolM, Mag}, {PolSM, Mag}, {PhaseS, Phase}, {PolP, Phase},
-                        {PolSP, Phase}, {PowerS, Power}, {Real, Re}, {Imag, Im}})
-        EXPECT_EQ(o[x], o[y]) << "output " << x << " differs from " << y;
-    std::vector<C> cart(n + 1, C{guard, guard}), joinRe(n), joinIm(n);
-    F::toCart(o[Mag].data(), o[Phase].data(), cart.data(), n);
-    F::join(o[Re].data(), nullptr, joinRe.data(), n);
-    F::join(nullptr, o[Im].data(), joinIm.data(), n);
-    const long double eps = std::numeric_limits<R>::epsilon();
-    for (int i = 0; i < n; ++i) {
-        SCOPED_TRACE(i);
-        const long double a = src[i].re, b = src[i].im, mag = o[Mag][i], phase = o[Phase][i];
-        const long double m = std::hypot(a, b), p = std::atan2(b, a), q = a * a + b * b;
-        EXPECT_TRUE(o[Re][i] == src[i].re && o[Im][i] == src[i].im);
-        EXPECT_LE(std::fabs(mag - m), eps * m);
-        EXPECT_LE(std::fabs(phase - p), eps * std::fabs(p));
-        EXPECT_EQ(std::signbit(phase), std::signbit(p));
-        if (q <= std::numeric_limits<R>::max() && q >= std::numeric_limits<R>::min())
-            EXPECT_LE(std::fabs(o[Power][i] - q), eps * q);
-        EXPECT_LE(std::fabs(cart[i].re - mag * std::cos(phase)), 2 * eps * mag);
-        EXPECT_LE(std::fabs(cart[i].im - mag * std::sin(phase)), 2 * eps * mag);
-        EXPECT_TRUE(o[CRe][i] == cart[i].re && o[CIm][i] == cart[i].im);
-        EXPECT_TRUE(joinRe[i].re == src[i].re && joinRe[i].im == 0 && !std::signbit(joinRe[i].im));
-        EXPECT_TRUE(joinIm[i].re == 0 && joinIm[i].im == src[i].im);
+    for (const int n : {1, int(src.size())}) {  // length 1 too
+        ReportRecorder rec;
+        enum { Re, Im, Mag, Phase, Power, MagS, PhaseS, PowerS, PolM, PolP, PolSM, PolSP, Real, Imag, CRe, CIm, kOuts };
+        std::vector<std::vector<R>> o(kOuts, std::vector<R>(n + 1, guard));  // one guard element after each output
+        F::split(src.data(), o[Re].data(), o[Im].data(), n);
+        F::mag(src.data(), o[Mag].data(), n);
+        F::phase(src.data(), o[Phase].data(), n);
+        F::power(src.data(), o[Power].data(), n);
+        F::magSplit(o[Re].data(), o[Im].data(), o[MagS].data(), n);
+        F::phaseSplit(o[Re].data(), o[Im].data(), o[PhaseS].data(), n);
+        F::powerSplit(o[Re].data(), o[Im].data(), o[PowerS].data(), n);
+        F::toPolar(src.data(), o[PolM].data(), o[PolP].data(), n);
+        F::toPolarSplit(o[Re].data(), o[Im].data(), o[PolSM].data(), o[PolSP].data(), n);
+        F::real(src.data(), o[Real].data(), n);
+        F::imag(src.data(), o[Imag].data(), n);
+        F::toCartSplit(o[Mag].data(), o[Phase].data(), o[CRe].data(), o[CIm].data(), n);
+        for (auto [x, y] : {std::pair{MagS, Mag}, {PolM, Mag}, {PolSM, Mag}, {PhaseS, Phase}, {PolP, Phase},
+                            {PolSP, Phase}, {PowerS, Power}, {Real, Re}, {Imag, Im}})
+            EXPECT_EQ(o[x], o[y]) << "output " << x << " differs from " << y;
+        std::vector<C> cart(n + 1, C{guard, guard}), joinRe(n), joinIm(n);
+        F::toCart(o[Mag].data(), o[Phase].data(), cart.data(), n);
+        F::join(o[Re].data(), nullptr, joinRe.data(), n);
+        F::join(nullptr, o[Im].data(), joinIm.data(), n);
+        const long double eps = std::numeric_limits<R>::epsilon();
+        for (int i = 0; i < n; ++i) {
+            SCOPED_TRACE(i);
+            const long double a = src[i].re, b = src[i].im, mag = o[Mag][i], phase = o[Phase][i];
+            const long double m = std::hypot(a, b), p = std::atan2(b, a), q = a * a + b * b;
+            EXPECT_TRUE(o[Re][i] == src[i].re && o[Im][i] == src[i].im);
+            EXPECT_LE(std::fabs(mag - m), eps * m);
+            EXPECT_LE(std::fabs(phase - p), eps * std::fabs(p));
+            EXPECT_EQ(std::signbit(phase), std::signbit(p));
+            if (q <= std::numeric_limits<R>::max() && q >= std::numeric_limits<R>::min())
+                EXPECT_LE(std::fabs(o[Power][i] - q), eps * q);
+            EXPECT_LE(std::fabs(cart[i].re - mag * std::cos(phase)), 2 * eps * mag);
+            EXPECT_LE(std::fabs(cart[i].im - mag * std::sin(phase)), 2 * eps * mag);
+            EXPECT_TRUE(o[CRe][i] == cart[i].re && o[CIm][i] == cart[i].im);
+            EXPECT_TRUE(joinRe[i].re == src[i].re && joinRe[i].im == 0 && !std::signbit(joinRe[i].im));
+            EXPECT_TRUE(joinIm[i].re == 0 && joinIm[i].im == src[i].im);
+        }
+        for (const auto& v : o) EXPECT_EQ(v[n], guard) << "wrote past the end of output " << &v - o.data();
+        EXPECT_TRUE(cart[n].re == guard && cart[n].im == guard);
+        EXPECT_REPORTS(rec);
     }
-    for (const auto& v : o) EXPECT_EQ(v[n], guard) << "wrote past the end of output " << &v - o.data();
-    EXPECT_TRUE(cart[n].re == guard && cart[n].im == guard);
 }
 
 // The checks of every representation function, in order; the 16-bit forms
