@@ -69,37 +69,6 @@ TEST(ErrorCall, EachThreadHasItsOwnContext) {
     EXPECT_TRUE(vokGetErrStatus() == -5 && vokGetErrMode() == 2);
 }
 
-// One report made directly: the mode and stored status it meets, its arguments.
-struct Report {
-    int mode, stored, status;
-    const char *fn, *ctx, *file;
-    int line;
-};
-
-// The standard-error report writes the text of its status argument (not of the
-// stored one); a mode other than 0, 1 and 2 behaves like the parent mode; the
-// null and box reports (no box in the silent and unknown modes) write nothing.
-TEST(ReportFunctions, StandardErrorLayouts) {
-    const std::string bad = "\nTRM Library Error: Bad argument \n\tin function";
-    const std::pair<Report, std::string> table[] = {
-        {{1, 0, -5, "voksbZero", "n<=0", "vokarith", 42}, bad + " [vokarith:42]:voksbZero(): n<=0\n"},
-        {{1, 0, -1, "vokcConv", nullptr, "vokconvs", 9}, "\tcalled from [vokconvs:9]:vokcConv\n"},
-        {{1, 0, -8, "caller", "step 2", nullptr, 0}, "\tcalled from:caller(step 2)\n"},
-        {{1, 0, -4, "f", "c", nullptr, 3}, "\nTRM Library Error: Out of memory \n\tin function [(null):3]:f(): c\n"},
-        {{1, -4, -5, nullptr, nullptr, nullptr, 0}, bad + ":<unknown>\n"},
-        {{9, 0, -5, "f", "c", "m", 1}, bad + " [m:1]:f(): c\n"},
-        {{2, 0, -5, "f", "c", "m", 1}, ""}};
-    for (const auto& [r, text] : table) {
-        ReportRecorder rec(r.mode);
-        vokSetErrStatus(r.stored);
-        ::testing::internal::CaptureStderr();
-        EXPECT_EQ(vokStdErrReport(r.status, r.fn, r.ctx, r.file, r.line), r.status);
-        if (r.mode != 1) EXPECT_EQ(vokNulDevReport(-5, "f", "c", "m", 1), -5);
-        if (r.mode != 1) EXPECT_EQ(vokGuiBoxReport(-5, "f", "c", "m", 1), -5);
-        EXPECT_EQ(::testing::internal::GetCapturedStderr(), text);
-    }
-}
-
 struct BoxSeen {
     std::string text, title;
     int buttons = -1, calls = 0;
@@ -111,30 +80,56 @@ bool respond(const char* text, const char* title, int buttons) {
     return answer;
 }
 
-// The box text from (file, line, function, context) in the format of the
-// status, the title from the stored status, the buttons from the mode (0 leaf,
-// 1 parent); no text: no box.
-TEST(ReportFunctions, MessageBoxTextsTitlesAndButtons) {
+// One report through each function: the mode and stored status it meets, its
+// arguments; the standard-error text (none in the leaf mode, which would end
+// the process), the message-box text and title (none: no box).
+struct Shown {
+    int mode, stored, status;
+    const char *fn, *ctx, *file;
+    int line;
+    const char *err, *box, *title;
+};
+
+// The standard-error report writes the text of its status argument (not of the
+// stored one), the null report nothing. The box text comes from (file, line,
+// function, context) in the format of the status, the title from the stored
+// status, the buttons from the mode (0 leaf, 1 parent). A mode other than 0,
+// 1 and 2 writes like the parent mode and shows no box.
+TEST(ReportFunctions, TextsTitlesAndButtonsInEachMode) {
     const std::string leaf = "\n\nErrMode=VOK_ErrorModeLeaf\n\nTerminate the application?";
     const std::string parent = "\n\nErrMode=VOK_ErrorModeParent\n\nContinue?";
-    const std::tuple<Report, const char*, const char*> table[] = {
-        {{1, -5, -5, "voksbZero", "n<=0", "vokarith", 12}, "in function [vokarith:12]:voksbZero():\n n<=0",
-         "Bad argument"},
-        {{0, 0, -4, nullptr, nullptr, nullptr, -3}, "in function [:0]:<unknown>():\n ", "No Error"},
-        {{1, 0, -1, "vokcConv", nullptr, "vokconvs", 3}, "called from [vokconvs:3]:vokcConv():\n ", "No Error"},
-        {{1, -4, -8, "f", "ctx", "m", 4}, "called from [m:4]:\n f(ctx)", "Out of memory"},
-        {{5, 0, -5, "f", "c", "m", 1}, nullptr, nullptr}};
+    const Shown table[] = {
+        {1, -5, -5, "voksbZero", "n<=0", "vokarith", 42,
+         "\nTRM Library Error: Bad argument \n\tin function [vokarith:42]:voksbZero(): n<=0\n",
+         "in function [vokarith:42]:voksbZero():\n n<=0", "Bad argument"},
+        {1, 0, -1, "vokcConv", nullptr, "vokconvs", 9, "\tcalled from [vokconvs:9]:vokcConv\n",
+         "called from [vokconvs:9]:vokcConv():\n ", "No Error"},
+        {1, 0, -8, "caller", "step 2", nullptr, 0, "\tcalled from:caller(step 2)\n",
+         "called from [:0]:\n caller(step 2)", "No Error"},
+        {1, 0, -4, "f", "c", nullptr, 3, "\nTRM Library Error: Out of memory \n\tin function [(null):3]:f(): c\n",
+         "in function [:3]:f():\n c", "No Error"},
+        {1, -4, -5, nullptr, nullptr, nullptr, 0, "\nTRM Library Error: Bad argument \n\tin function:<unknown>\n",
+         "in function [:0]:<unknown>():\n ", "Out of memory"},
+        {0, 0, -4, nullptr, nullptr, nullptr, -3, nullptr, "in function [:0]:<unknown>():\n ", "No Error"},
+        {1, -4, -8, "f", "ctx", "m", 4, "\tcalled from [m:4]:f(ctx)\n", "called from [m:4]:\n f(ctx)", "Out of memory"},
+        {9, 0, -5, "f", "c", "m", 1, "\nTRM Library Error: Bad argument \n\tin function [m:1]:f(): c\n", nullptr},
+        {2, 0, -5, "f", "c", "m", 1, "", nullptr}};
     vok::testing::setBoxResponder(respond);
-    for (const auto& [r, text, title] : table) {
+    for (const Shown& r : table) {
+        SCOPED_TRACE(::testing::Message() << "mode " << r.mode << ", status " << r.status << ", line " << r.line);
         ReportRecorder rec(r.mode);
         vokSetErrStatus(r.stored);
         seen = {};
         answer = r.mode == 1;  // OK in the parent mode, No in the leaf mode: both continue
+        ::testing::internal::CaptureStderr();
+        if (r.err) EXPECT_EQ(vokStdErrReport(r.status, r.fn, r.ctx, r.file, r.line), r.status);
+        if (r.err) EXPECT_EQ(vokNulDevReport(r.status, r.fn, r.ctx, r.file, r.line), r.status);
         EXPECT_EQ(vokGuiBoxReport(r.status, r.fn, r.ctx, r.file, r.line), r.status);
-        EXPECT_EQ(seen.text, text ? text + (r.mode ? parent : leaf) : "");
-        EXPECT_EQ(seen.title, text ? std::string("TRM Library Error: ") + title : "");
-        EXPECT_EQ(seen.buttons, text ? r.mode : -1);
-        EXPECT_EQ(seen.calls, text ? 1 : 0);
+        EXPECT_EQ(::testing::internal::GetCapturedStderr(), r.err ? r.err : "");
+        EXPECT_EQ(seen.text, r.box ? r.box + (r.mode ? parent : leaf) : "");
+        EXPECT_EQ(seen.title, r.box ? std::string("TRM Library Error: ") + r.title : "");
+        EXPECT_EQ(seen.buttons, r.box ? r.mode : -1);
+        EXPECT_EQ(seen.calls, r.box ? 1 : 0);
     }
     ReportRecorder rec(VOK_ErrorModeParent);
     answer = true;
