@@ -23,8 +23,6 @@ struct Dll {
     VOK_FN(vokRedirectError);
     VOK_FN(vokError);
     VOK_FN(vokGuiBoxReport);
-    VOK_FN(vokStdErrReport);
-    VOK_FN(vokNulDevReport);
     VOK_FN(vokcFft);
 #undef VOK_FN
     ~Dll() { ::FreeLibrary(module); }
