@@ -40,17 +40,11 @@ Shorts& withGuard(Shorts& o, const Shorts& x, int size) {
     o.push_back(0x5A5A);
     return o;
 }
-// n interleaved complex values to separate arrays, and back.
-void split(const Shorts& x, Shorts& re, Shorts& im, int n) {
-    for (int i = 0; i < n; ++i) {
-        re[i] = x[2 * i];
-        im[i] = x[2 * i + 1];
-    }
-}
-void join(const Shorts& re, const Shorts& im, Shorts& x, int n) {
-    for (int i = 0; i < n; ++i) {
-        x[2 * i] = re[i];
-        x[2 * i + 1] = im[i];
+// n interleaved complex values to separate arrays, or back.
+void split(Shorts& x, Shorts& re, Shorts& im, int n, bool join = false) {
+    for (int i = 0; i < 2 * n; ++i) {
+        short& part = i % 2 ? im[i / 2] : re[i / 2];
+        (join ? x[i] : part) = join ? part : x[i];
     }
 }
 int inputSize(const Form16& f, int n) { return f.in == kComplexIn ? 2 * n : f.in == kRealIn || f.layout != kCcs ? n : n + 2; }
@@ -63,13 +57,13 @@ const Form16 kForms[] = {
         Shorts re(n), im(n);
         split(x, re, im, n);
         vokvrFft(re.data(), im.data(), orderOf(n), f, m, sf);
-        join(re, im, o, n);
+        split(o, re, im, n, true);
     }),
     FORM("vokvrFftNip", kComplexIn, kCcs, true, {
         Shorts re(n), im(n), reOut(n + 1, 0x5A5A), imOut(n + 1, 0x5A5A);
         split(x, re, im, n);
         vokvrFftNip(re.data(), im.data(), reOut.data(), imOut.data(), orderOf(n), f, m, sf);
-        join(reOut, imOut, o, n);
+        split(o, reOut, imOut, n, true);
         EXPECT_TRUE(reOut[n] == 0x5A5A && imOut[n] == 0x5A5A);
     }),
     FORM("vokvDft", kComplexIn, kCcs, false, { EXPECT_EQ(vokvDft(cx(x), cx(o), n, f, m, sf), VOK_StatusOk); }),
