@@ -71,7 +71,7 @@ struct Kind {
     static constexpr bool single = std::is_same_v<voktest::Real<T>, float>;
     static constexpr int precision = single ? vok::kSingle : vok::kDouble;
     static constexpr long double eps = single ? 6e-8L : 1.2e-16L;
-    static constexpr std::array<int, 3> flags = {VOK_Forw, VOK_Inv, Dct ? VOK_Forw : VOK_Inv | VOK_NoScale};
+    static constexpr std::array<int, 3> flags = {VOK_Forw, VOK_Inv, VOK_Inv | VOK_NoScale};  // the DCTs have no scale bit
     static int ignoring(int flags) { return flags | (Dct ? VOK_Free | VOK_NoScale : flags == VOK_Forw ? VOK_NoScale | VOK_NoBitRev : VOK_NoBitRev); }
     static std::vector<int> lengths() {
         if (Dct) return lengthsAnd({128, 256, 512, 1024, 2048, 4096, 97, 100, 210, 1000, 1021, 4800, 1 << 16, 6, 32, 16, 64, 7});
