@@ -129,7 +129,8 @@ TEST(DftChecks, SixteenBitFftChecksInOrderWriteNothing) {
          VOK_BAD_CALL(vokwCcsFftl(d, 3, fwd | VOK_InRCPack | VOK_InRCPerm | VOK_NoBitRev | VOK_InBitRev, 0, &sf), "VOK_InRCPack and VOK_InRCPerm"),
          VOK_BAD_CALL(vokwRealFftl(d, 3, fwd, 0, &sf), "no VOK_OutRCPack or VOK_OutRCPerm"),
          VOK_BAD_CALL(vokwRealFft(d, 3, fwd | pack | bitRev, 6, &sf), both),
-         VOK_BAD_CALL(vokvFftNip(nullptr, c, 2, fwd, 0, nullptr), "inSamps==0"), VOK_BAD_CALL(vokvFftNip(ci, nullptr, 2, fwd, 0, nullptr), "outSamps==0"),
+         VOK_BAD_CALL(vokvFftNip(nullptr, c, 2, fwd, 0, nullptr), "inSamps==0"),
+         VOK_BAD_CALL(vokvFftNip(ci, nullptr, 2, fwd, 0, nullptr), "outSamps==0"),
          VOK_BAD_CALL(vokvrFft(d, nullptr, 2, fwd, 0, nullptr), "imSamps==0"),
          VOK_BAD_CALL(vokvrFftNip(in, in, d, nullptr, 2, fwd, 0, nullptr), "imOutSamps==0"),
          VOK_BAD_CALL(vokwRealFftNip(in, nullptr, 2, fwd, 0, nullptr), "outSamps==0"),
@@ -138,7 +139,8 @@ TEST(DftChecks, SixteenBitFftChecksInOrderWriteNothing) {
          // The not-in-place complex form refuses a bad mode through the in-place one, with a backtrace.
          VOK_BAD_CALL(vokvFftNip(ci, c, 2, fwd, 6, nullptr), {"vokvFft", both}, {"vokvFft", noFactor},
                       {VOK_StatusBacktrace, nullptr, "out vokvFft", nullptr})});
-    const Rows product = {{2, "order<0", -1}, {2, "order>31", 32}, {0, "src==0"}, {1, "dst==0"}, {"scaleFactor==0", {{3, VOK_AUTO_SCALE}, {4}}}};
+    const Rows product = {{2, "order<0", -1}, {2, "order>31", 32}, {0, "src==0"}, {1, "dst==0"},
+                          {"scaleFactor==0", {{3, VOK_AUTO_SCALE}, {4}}}};
     VOK_CHECK_EACH(fft, product, vokwMpyRCPack2, vokwMpyRCPerm2);
     const Rows product3 = {{3, "order<0", -1}, {3, "order>31", 32}, {0, "srcA==0"}, {1, "srcB==0"}, {2, "dst==0"},
                            {"scaleFactor==0", {{4, VOK_AUTO_SCALE}, {5}}}};

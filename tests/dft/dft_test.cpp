@@ -72,15 +72,21 @@ struct Kind {
     static constexpr int precision = single ? vok::kSingle : vok::kDouble;
     static constexpr long double eps = single ? 6e-8L : 1.2e-16L;
     static constexpr std::array<int, 3> flags = {VOK_Forw, VOK_Inv, VOK_Inv | VOK_NoScale};  // the DCTs have no scale bit
-    static int ignoring(int flags) { return flags | (Dct ? VOK_Free | VOK_NoScale : flags == VOK_Forw ? VOK_NoScale | VOK_NoBitRev : VOK_NoBitRev); }
+    static int ignoring(int flags) {
+        return flags | (Dct ? VOK_Free | VOK_NoScale : flags == VOK_Forw ? VOK_NoScale | VOK_NoBitRev : VOK_NoBitRev);
+    }
     static std::vector<int> lengths() {
         if (Dct) return lengthsAnd({128, 256, 512, 1024, 2048, 4096, 97, 100, 210, 1000, 1021, 4800, 1 << 16, 6, 32, 16, 64, 7});
         return lengthsAnd({71, 80, 96, 97, 100, 118, 120, 144, 160, 200, 121, 127, 169, 180, 199, 210, 251, 343, 509, 1000, 1021,
                            1024, 1536, 2310, 2999, 4096, 4800, 8191});
     }
     static auto reference(const std::vector<LC>& x, int flags) { return Dct ? referenceDct(x, flags & VOK_Forw) : ffttest::spectrum(x, flags); }
-    static auto error(const std::vector<C>& got, const std::vector<LC>& want) { return Dct ? ffttest::relativeError(wide(got), want) : relativeRms(got, want); }
-    static long double bound(int n) { return Dct ? single ? 1e-6 : 2e-14 * std::log2(n + 1.0) + 1e-15 : eps * (2 * std::log2((long double)n) + 4); }
+    static auto error(const std::vector<C>& got, const std::vector<LC>& want) {
+        return Dct ? ffttest::relativeError(wide(got), want) : relativeRms(got, want);
+    }
+    static long double bound(int n) {
+        return Dct ? single ? 1e-6 : 2e-14 * std::log2(n + 1.0) + 1e-15 : eps * (2 * std::log2((long double)n) + 4);
+    }
     static long double backBound(int n) { return Dct && !single ? 1.7e-14L : 2 * bound(n); }
 };
 using Dfts = ::testing::Types<Kind<FloatComplex, vokcDft, false>, Kind<DoubleComplex, vokzDft, false>>;
