@@ -15,56 +15,44 @@ namespace {
 
 using voktest::BadArg;
 using voktest::CheckTable;
-using voktest::Expected;
-using voktest::ReportSteps;
+using voktest::Said;
 using Rows = std::vector<BadArg>;
 
 TEST(DftChecks, ChecksInOrderWriteNothing) {
     const FloatComplex src[5] = {{1, 0}, {2, 0}, {3, 0}, {4, 0}};
     const DoubleComplex zsrc[3] = {{1, 0}, {2, 0}, {3, 0}};
-    voktest::Sentinel out(5 * sizeof(DoubleComplex));
-    FloatComplex* dst = out.as<FloatComplex>();
-    DoubleComplex* zdst = out.as<DoubleComplex>();
+    CheckTable dft("vokdft");
+    FloatComplex* dst = dft.buffer<FloatComplex>();
+    DoubleComplex* zdst = dft.buffer<DoubleComplex>();
     const char* kFlag = "VOK_Forw or VOK_Inv must be as a flag";
-    auto length = [](const char* table, const char* dft) {
-        return std::vector<Expected>{{VOK_StatusBadArg, table, "length<=0", "voktwd"}, {VOK_StatusBadArg, dft, "length<=0", "vokdft"}};
-    };
-    ReportSteps step("vokdft");
-    step.run([&] { vokcDft(src, dst, 0, VOK_Forw); }, length("vokcGetDftTwdTbl", "vokcDft"));
-    step.run([&] { vokcDft(src, dst, -3, 0); }, length("vokcGetDftTwdTbl", "vokcDft"));  // length before flags
-    step("vokcDft", "src==0", [&] { vokcDft(nullptr, dst, 4, 0); });
-    step("vokcDft", "dst==0", [&] { vokcDft(src, nullptr, 4, 0); });
-    step("vokcDft", kFlag, [&] { vokcDft(src, dst, 4, 0); });
-    step("vokcDft", kFlag, [&] { vokcDft(src, dst, 4, VOK_Forw | VOK_Inv); });
-    // Init and Free come before the pointer checks and write nothing.
-    step.run([&] { vokcDft(nullptr, nullptr, 4, VOK_Init); }, {});
-    step.run([&] { vokcDft(nullptr, dst, 4, VOK_Free); }, {});
+    const Rows rows = {{0, "src==0"}, {1, "dst==0"}, {3, kFlag, 0}, {3, kFlag, VOK_Forw | VOK_Inv}, {3, kFlag, VOK_NoScale}};
+    dft("vokcDft", vokcDft, rows, std::tuple{src, dst, 4, VOK_Forw});
+    dft("vokzDft", vokzDft, rows, std::tuple{zsrc, zdst, 3, VOK_Forw});
+    // The length comes first, through the table; Init and Free before the pointers, writing nothing.
+    const Said cTable{VOK_StatusBadArg, "vokcGetDftTwdTbl", "length<=0", "voktwd"};
+    const Said zTable{VOK_StatusBadArg, "vokzGetDftTwdTbl", "length<=0", "voktwd"};
+    dft({VOK_BAD_CALL(vokcDft(src, dst, 0, VOK_Forw), cTable, "length<=0"), VOK_BAD_CALL(vokcDft(src, dst, -3, 0), cTable, "length<=0"),
+         VOK_BAD_CALL(vokcDft(nullptr, nullptr, 4, VOK_Init)), VOK_BAD_CALL(vokcDft(nullptr, dst, 4, VOK_Free)),
+         VOK_BAD_CALL(vokzDft(zsrc, zdst, 0, VOK_Forw), zTable, "length<=0"), VOK_BAD_CALL(vokzDft(nullptr, nullptr, 3, VOK_Init)),
+         VOK_BAD_CALL(vokzDft(nullptr, nullptr, 3, VOK_Free))});
     EXPECT_EQ(vok::threadContext().tables.work[1].buffer, nullptr);
     // With a failure still standing the table lookup returns nothing.
-    step("vokcDft", "TwdTbl==0", [&] {
+    dft.run([&] {
         vokSetErrStatus(VOK_StatusBadArg);
         vokcDft(src, dst, 4, VOK_Forw);
-    });
-    step.run([&] { vokzDft(zsrc, zdst, 0, VOK_Forw); }, length("vokzGetDftTwdTbl", "vokzDft"));
-    step.run([&] { vokzDft(nullptr, nullptr, 3, VOK_Init); }, {});
-    step.run([&] { vokzDft(nullptr, nullptr, 3, VOK_Free); }, {});
-    step("vokzDft", "src==0", [&] { vokzDft(nullptr, zdst, 3, VOK_Forw); });
-    step("vokzDft", "dst==0", [&] { vokzDft(zsrc, nullptr, 3, VOK_Forw); });
-    step("vokzDft", kFlag, [&] { vokzDft(zsrc, zdst, 3, VOK_NoScale); });
+    }, {{VOK_StatusBadArg, "vokcDft", "TwdTbl==0", "vokdft"}});
     // The scratch copy cannot be had: the call reports and leaves dst alone.
     vokSetErrStatus(VOK_StatusOk);
     ASSERT_NE(vokzGetDftTwdTbl(3), nullptr);
-    ReportSteps noMemory("vokdft", VOK_StatusNoMemory);
     vok::testing::failAllocationsAfter(1, 2);  // the plan, then the direct sum's copy
-    noMemory("vokzDft", "NULL Pointer", [&] { vokzDft(zsrc, zdst, 3, VOK_Forw); });
+    dft.run([&] { vokzDft(zsrc, zdst, 3, VOK_Forw); }, {{VOK_StatusNoMemory, "vokzDft", "NULL Pointer", "vokdft"}});
     // The work buffer cannot be had.
     vokSetErrStatus(VOK_StatusOk);
     ASSERT_NE(vokcGetDftTwdTbl(5), nullptr);
     vokcDft(nullptr, nullptr, 5, VOK_Free);  // empties slot 1
     vok::testing::failAllocationAfter(1);
-    step("vokcDft", "buff==0", [&] { vokcDft(src, dst, 5, VOK_Forw); });
+    dft.run([&] { vokcDft(src, dst, 5, VOK_Forw); }, {{VOK_StatusBadArg, "vokcDft", "buff==0", "vokdft"}});
     vok::testing::failAllocationAfter(0);
-    EXPECT_TRUE(out.untouched());
     robust::releaseThreadCaches();
 }
 
@@ -122,63 +110,47 @@ TEST(DftChecks, DctAndGoertzelChecksInOrderReturnZeroAndWriteNothing) {
 }
 
 TEST(DftChecks, SixteenBitFftChecksInOrderWriteNothing) {
-    voktest::Sentinel data(1024);
-    short* d = data.as<short>();
-    ShortComplex* c = data.as<ShortComplex>();
+    CheckTable fft("vokfftw"), dft("vokdft");
+    short* d = fft.buffer<short>();
+    ShortComplex* c = fft.buffer<ShortComplex>();
     const short in[16] = {1, 2, 3};
     const ShortComplex* ci = reinterpret_cast<const ShortComplex*>(in);
     int sf = 0;
-    auto bad = [](const char* f, const char* context) { return Expected{VOK_StatusBadArg, f, context, "vokfftw"}; };
     const char *both = "VOK_FIXED_SCALE and VOK_AUTO_SCALE", *noFactor = "VOK_AUTO_SCALE and scaleFactor==NULL";
-    ReportSteps step("vokfftw"), dft("vokdft");
-    step("vokvFft", "order<0", [&] { vokvFft(c, -1, VOK_Forw, 0, &sf); });
-    step("vokvFft", "order>31", [&] { vokvFft(c, 32, VOK_Forw, 0, &sf); });
-    step("vokvFft", "samps==0", [&] { vokvFft(nullptr, 3, VOK_Forw, 0, &sf); });
-    step.run([&] { vokvFft(c, 3, VOK_Forw | VOK_Inv | VOK_InBitRev | VOK_OutBitRev, 0, &sf); },
-             {bad("vokvFft", "VOK_Forw and VOK_Inv"), bad("vokvFft", "VOK_InBitRev and VOK_OutBitRev")});
-    step.run([&] { vokvFft(c, 3, VOK_InBitRev | VOK_NoBitRev, 7, nullptr); },
-             {bad("vokvFft", "no VOK_Forw or VOK_Inv"), bad("vokvFft", "VOK_InBitRev and VOK_NoBitRev")});
-    step("vokvFft", "VOK_OutBitRev and VOK_NoBitRev", [&] { vokvFft(c, 3, VOK_Forw | VOK_OutBitRev | VOK_NoBitRev, 0, &sf); });
-    step.run([&] { vokvFft(c, 3, VOK_Inv, 7, nullptr); }, {bad("vokvFft", both), bad("vokvFft", noFactor)});
-    step("vokvFft", noFactor, [&] { vokvFft(c, 3, VOK_Inv, 5, nullptr); });
-    step("vokwRealFftl", "VOK_OutRCPack and VOK_OutRCPerm", [&] { vokwRealFftl(d, 3, VOK_Forw | VOK_OutRCPack | VOK_OutRCPerm, 6, &sf); });
-    step("vokwCcsFftl", "no VOK_InRCPack or VOK_InRCPerm", [&] { vokwCcsFftl(d, 3, VOK_Forw, 0, &sf); });
-    step("vokwCcsFftl", "VOK_InRCPack and VOK_InRCPerm",
-         [&] { vokwCcsFftl(d, 3, VOK_Forw | VOK_InRCPack | VOK_InRCPerm | VOK_NoBitRev | VOK_InBitRev, 0, &sf); });
-    step("vokwRealFftl", "no VOK_OutRCPack or VOK_OutRCPerm", [&] { vokwRealFftl(d, 3, VOK_Forw, 0, &sf); });
-    step("vokwRealFft", both, [&] { vokwRealFft(d, 3, VOK_Forw | VOK_OutRCPack | VOK_OutRCPerm | VOK_InBitRev | VOK_OutBitRev, 6, &sf); });
-    step("vokvFftNip", "inSamps==0", [&] { vokvFftNip(nullptr, c, 2, VOK_Forw, 0, nullptr); });
-    step("vokvFftNip", "outSamps==0", [&] { vokvFftNip(ci, nullptr, 2, VOK_Forw, 0, nullptr); });
-    step("vokvrFft", "imSamps==0", [&] { vokvrFft(d, nullptr, 2, VOK_Forw, 0, nullptr); });
-    step("vokvrFftNip", "imOutSamps==0", [&] { vokvrFftNip(in, in, d, nullptr, 2, VOK_Forw, 0, nullptr); });
-    step("vokwRealFftNip", "outSamps==0", [&] { vokwRealFftNip(in, nullptr, 2, VOK_Forw, 0, nullptr); });
-    step("vokwReal2Fft", "ySamps==0", [&] { vokwReal2Fft(d, nullptr, 2, VOK_Forw, 0, nullptr); });
-    step("vokwCcs2FftNip", "yInSamps==0", [&] { vokwCcs2FftNip(in, d, nullptr, d, 2, VOK_Inv, 0, nullptr); });
-    // The not-in-place complex form refuses a bad mode through the in-place one, with a backtrace.
-    step.run([&] { vokvFftNip(ci, c, 2, VOK_Forw, 6, nullptr); },
-             {bad("vokvFft", both), bad("vokvFft", noFactor), {VOK_StatusBacktrace, "vokvFftNip", "out vokvFft", "vokfftw"}});
-    step("vokwMpyRCPack2", "order<0", [&] { vokwMpyRCPack2(in, d, -1, 0, nullptr); });
-    step("vokwMpyRCPack2", "order>31", [&] { vokwMpyRCPack2(in, d, 32, 0, nullptr); });
-    step("vokwMpyRCPerm2", "src==0", [&] { vokwMpyRCPerm2(nullptr, d, 3, 0, nullptr); });
-    step("vokwMpyRCPack3", "srcB==0", [&] { vokwMpyRCPack3(in, nullptr, d, 3, 0, nullptr); });
-    step("vokwMpyRCPerm3", "srcA==0", [&] { vokwMpyRCPerm3(nullptr, in, d, 3, 0, nullptr); });
-    step("vokwMpyRCPerm3", "dst==0", [&] { vokwMpyRCPerm3(in, in, nullptr, 3, 0, nullptr); });
-    step("vokwMpyRCPack2", "scaleFactor==0", [&] { vokwMpyRCPack2(in, d, 3, VOK_AUTO_SCALE, nullptr); });
+    const int inv = VOK_Inv, fwd = VOK_Forw, bitRev = VOK_InBitRev | VOK_OutBitRev, pack = VOK_OutRCPack | VOK_OutRCPerm;
+    fft({VOK_BAD_CALL(vokvFft(c, -1, fwd, 0, &sf), "order<0"), VOK_BAD_CALL(vokvFft(c, 32, fwd, 0, &sf), "order>31"),
+         VOK_BAD_CALL(vokvFft(nullptr, 3, fwd, 0, &sf), "samps==0"),
+         VOK_BAD_CALL(vokvFft(c, 3, fwd | inv | bitRev, 0, &sf), "VOK_Forw and VOK_Inv", "VOK_InBitRev and VOK_OutBitRev"),
+         VOK_BAD_CALL(vokvFft(c, 3, VOK_InBitRev | VOK_NoBitRev, 7, nullptr), "no VOK_Forw or VOK_Inv", "VOK_InBitRev and VOK_NoBitRev"),
+         VOK_BAD_CALL(vokvFft(c, 3, fwd | VOK_OutBitRev | VOK_NoBitRev, 0, &sf), "VOK_OutBitRev and VOK_NoBitRev"),
+         VOK_BAD_CALL(vokvFft(c, 3, inv, 7, nullptr), both, noFactor), VOK_BAD_CALL(vokvFft(c, 3, inv, 5, nullptr), noFactor),
+         VOK_BAD_CALL(vokwRealFftl(d, 3, fwd | pack, 6, &sf), "VOK_OutRCPack and VOK_OutRCPerm"),
+         VOK_BAD_CALL(vokwCcsFftl(d, 3, fwd, 0, &sf), "no VOK_InRCPack or VOK_InRCPerm"),
+         VOK_BAD_CALL(vokwCcsFftl(d, 3, fwd | VOK_InRCPack | VOK_InRCPerm | VOK_NoBitRev | VOK_InBitRev, 0, &sf), "VOK_InRCPack and VOK_InRCPerm"),
+         VOK_BAD_CALL(vokwRealFftl(d, 3, fwd, 0, &sf), "no VOK_OutRCPack or VOK_OutRCPerm"),
+         VOK_BAD_CALL(vokwRealFft(d, 3, fwd | pack | bitRev, 6, &sf), both),
+         VOK_BAD_CALL(vokvFftNip(nullptr, c, 2, fwd, 0, nullptr), "inSamps==0"),
+         VOK_BAD_CALL(vokvFftNip(ci, nullptr, 2, fwd, 0, nullptr), "outSamps==0"),
+         VOK_BAD_CALL(vokvrFft(d, nullptr, 2, fwd, 0, nullptr), "imSamps==0"),
+         VOK_BAD_CALL(vokvrFftNip(in, in, d, nullptr, 2, fwd, 0, nullptr), "imOutSamps==0"),
+         VOK_BAD_CALL(vokwRealFftNip(in, nullptr, 2, fwd, 0, nullptr), "outSamps==0"),
+         VOK_BAD_CALL(vokwReal2Fft(d, nullptr, 2, fwd, 0, nullptr), "ySamps==0"),
+         VOK_BAD_CALL(vokwCcs2FftNip(in, d, nullptr, d, 2, inv, 0, nullptr), "yInSamps==0"),
+         // The not-in-place complex form refuses a bad mode through the in-place one, with a backtrace.
+         VOK_BAD_CALL(vokvFftNip(ci, c, 2, fwd, 6, nullptr), {"vokvFft", both}, {"vokvFft", noFactor},
+                      {VOK_StatusBacktrace, nullptr, "out vokvFft", nullptr})});
+    const Rows product = {{2, "order<0", -1}, {2, "order>31", 32}, {0, "src==0"}, {1, "dst==0"},
+                          {"scaleFactor==0", {{3, VOK_AUTO_SCALE}, {4}}}};
+    VOK_CHECK_EACH(fft, product, vokwMpyRCPack2, vokwMpyRCPerm2);
+    const Rows product3 = {{3, "order<0", -1}, {3, "order>31", 32}, {0, "srcA==0"}, {1, "srcB==0"}, {2, "dst==0"},
+                           {"scaleFactor==0", {{4, VOK_AUTO_SCALE}, {5}}}};
+    VOK_CHECK_EACH(fft, product3, vokwMpyRCPack3, vokwMpyRCPerm3);
     // The DFT returns the status and leaves the factor alone.
-    auto vDft = [&](const ShortComplex* s, ShortComplex* o, int length, int flags, int mode, int* factor) {
-        return [=] { EXPECT_EQ(vokvDft(s, o, length, flags, mode, factor), VOK_StatusBadArg); };
-    };
     const char *flag = "VOK_Forw or VOK_Inv must be as a flag", *noFactorDft = "VOK_AUTO_SCALE and ScaleFactor==NULL";
-    dft("vokvDft", "length<=0", vDft(ci, c, 0, VOK_Forw, 0, &sf));
-    dft("vokvDft", "src==0", vDft(nullptr, c, 4, 0, 6, nullptr));
-    dft("vokvDft", "dst==0", vDft(ci, nullptr, 4, 0, 6, nullptr));
-    dft("vokvDft", flag, vDft(ci, c, 4, 0, 6, nullptr));
-    dft("vokvDft", flag, vDft(ci, c, 4, VOK_Inv | VOK_Forw, 6, nullptr));
-    dft("vokvDft", both, vDft(ci, c, 4, VOK_Inv, 6, nullptr));
-    dft("vokvDft", both, vDft(ci, c, 4, VOK_Inv, 7, &sf));
-    dft("vokvDft", noFactorDft, vDft(ci, c, 4, VOK_Inv, VOK_AUTO_SCALE, nullptr));
-    dft("vokvDft", noFactorDft, vDft(ci, c, 4, VOK_Inv, 5, nullptr));
-    EXPECT_TRUE(data.untouched() && sf == 0);
+    const Rows dftRows = {{2, "length<=0", 0}, {0, "src==0"}, {1, "dst==0"}, {3, flag, 0}, {3, flag, fwd | inv}, {4, both, 6},
+                          {4, both, 7}, {5, noFactorDft}, {noFactorDft, {{4, 5}, {5}}}};
+    dft("vokvDft", vokvDft, dftRows, std::tuple{ci, dft.buffer<ShortComplex>(), 4, inv, int(VOK_AUTO_SCALE), &sf});
+    EXPECT_EQ(sf, 0);
     robust::releaseThreadCaches();
 }
 

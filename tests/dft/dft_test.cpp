@@ -3,6 +3,7 @@
 // Goertzel's bin); the same bits at every width, caches, no memory, threads.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstring>
 #include <numbers>
 #include <thread>
@@ -44,13 +45,53 @@ long double relativeRms(const std::vector<C>& got, const std::vector<LC>& want) 
 }
 bool same(const auto& a, const auto& b) { return a.size() == b.size() && !std::memcmp(a.data(), b.data(), a.size() * sizeof a[0]); }
 
-template <class Complex, auto Dft, int Precision>
-struct Prec {
-    using C = Complex;
-    static constexpr auto dft = Dft;
-    static constexpr long double eps = Precision == vok::kSingle ? 6e-8L : 1.2e-16L;
-    static constexpr int precision = Precision;
+// X[k] = c_k Σ x[i] cos(π(2i+1)k/2N) forward, x[i] = Σ c_k X[k] cos(...) inverse;
+// the cosine repeats with period 4N in (2i+1)k.
+std::vector<LC> referenceDct(const std::vector<LC>& x, bool forward) {
+    const int n = int(x.size());
+    const long double c0 = 1.0L / std::sqrt((long double)n), c = std::sqrt(2.0L / n);
+    std::vector<LC> out(n);
+    std::vector<long double> cosines(4 * n);
+    for (int m = 0; m < 4 * n; ++m) cosines[m] = std::cos(std::numbers::pi_v<long double> * m / (2.0L * n));
+    for (int a = 0; a < n; ++a)
+        for (int b = 0; b < n; ++b) {
+            const int k = forward ? a : b, i = forward ? b : a;
+            out[a] += x[b].real() * (k == 0 ? c0 : c * cosines[(long long)(2 * i + 1) * k % (4 * n)]);
+        }
+    return out;
+}
+
+// A transform of any length: the DFTs (root-mean-square error, the twiddles
+// and passes rounding once per stage) and the orthonormal DCTs (largest error
+// relative to the rms, which the transform keeps), with the flag bits each ignores.
+template <class T, auto Fn, bool Dct>
+struct Kind {
+    using C = T;
+    static constexpr auto call = Fn;
+    static constexpr bool single = std::is_same_v<voktest::Real<T>, float>;
+    static constexpr int precision = single ? vok::kSingle : vok::kDouble;
+    static constexpr long double eps = single ? 6e-8L : 1.2e-16L;
+    static constexpr std::array<int, 3> flags = {VOK_Forw, VOK_Inv, VOK_Inv | VOK_NoScale};  // the DCTs have no scale bit
+    static int ignoring(int flags) {
+        return flags | (Dct ? VOK_Free | VOK_NoScale : flags == VOK_Forw ? VOK_NoScale | VOK_NoBitRev : VOK_NoBitRev);
+    }
+    static std::vector<int> lengths() {
+        if (Dct) return lengthsAnd({128, 256, 512, 1024, 2048, 4096, 97, 100, 210, 1000, 1021, 4800, 1 << 16, 6, 32, 16, 64, 7});
+        return lengthsAnd({71, 80, 96, 97, 100, 118, 120, 144, 160, 200, 121, 127, 169, 180, 199, 210, 251, 343, 509, 1000, 1021,
+                           1024, 1536, 2310, 2999, 4096, 4800, 8191});
+    }
+    static auto reference(const std::vector<LC>& x, int flags) { return Dct ? referenceDct(x, flags & VOK_Forw) : ffttest::spectrum(x, flags); }
+    static auto error(const std::vector<C>& got, const std::vector<LC>& want) {
+        return Dct ? ffttest::relativeError(wide(got), want) : relativeRms(got, want);
+    }
+    static long double bound(int n) {
+        return Dct ? single ? 1e-6 : 2e-14 * std::log2(n + 1.0) + 1e-15 : eps * (2 * std::log2((long double)n) + 4);
+    }
+    static long double backBound(int n) { return Dct && !single ? 1.7e-14L : 2 * bound(n); }
 };
+using Dfts = ::testing::Types<Kind<FloatComplex, vokcDft, false>, Kind<DoubleComplex, vokzDft, false>>;
+using Transforms = ::testing::Types<Kind<FloatComplex, vokcDft, false>, Kind<DoubleComplex, vokzDft, false>,
+                                    Kind<float, voksDct, true>, Kind<double, vokdDct, true>>;
 template <class P>
 class Dft : public ::testing::Test {
 protected:
@@ -60,61 +101,61 @@ protected:
         vokSetErrStatus(VOK_StatusOk);
     }
 };
-using Precisions = ::testing::Types<Prec<FloatComplex, vokcDft, vok::kSingle>, Prec<DoubleComplex, vokzDft, vok::kDouble>>;
-TYPED_TEST_SUITE(Dft, Precisions);
+template <class P>
+class AnyLength : public Dft<P> {};
+TYPED_TEST_SUITE(Dft, Dfts);
+TYPED_TEST_SUITE(AnyLength, Transforms);
 
-// Short lengths run the direct sums, lengths of small prime factors mixed-radix
-// passes (every radix, partial registers included), long ones with a large
-// factor a chirp convolution: each as accurate as an FFT, at every width the same bits.
-TYPED_TEST(Dft, EveryPathAgainstTheDirectSumAtEveryWidth) {
+// DFT: short lengths run the direct sums, lengths of small prime factors
+// mixed-radix passes (every radix, partial registers included), long ones with
+// a large factor a chirp convolution. DCT: direct lengths, the fast powers of
+// two, and lengths alternating between the two paths so that each call
+// rebuilds the tables of the other. Each as accurate as an FFT, in or out of
+// place, at every width the same bits, the inverse undoing the forward.
+TYPED_TEST(AnyLength, EveryPathAgainstTheDefinitionAtEveryWidth) {
     using P = TypeParam;
     using C = typename P::C;
     int used = 0;
-    for (int n : lengthsAnd({71, 80, 96, 97, 100, 118, 120, 144, 160, 200, 121, 127, 169, 180, 199, 210, 251, 343, 509, 1000, 1021,
-                             1024, 1536, 2310, 2999, 4096, 4800, 8191})) {
+    for (int n : P::lengths()) {
         if (voktest::kEmulated && n > 1536) continue;
         SCOPED_TRACE(n);
         const std::vector<C> src = voktest::randomVector<C>(n, 1000u + unsigned(n));
         const std::vector<LC> x = wide(src);
-        const std::vector<LC> fwd = ffttest::directDft(x, true), raw = ffttest::directDft(x, false);
-        std::vector<LC> inv = raw;
-        for (LC& v : inv) v /= (long double)n;
-        // The twiddles and the passes round once per stage.
-        const long double bound = P::eps * (2 * std::log2((long double)n) + 4);
-        std::vector<std::vector<C>> first;
-        voktest::forEachWidth([&] {
-            std::vector<C> inPlace = src, out(n + 1, C{-77, -77}), scaled(n), unscaled(n), back(n);
-            P::dft(inPlace.data(), inPlace.data(), n, VOK_Forw | VOK_NoScale | VOK_NoBitRev);  // other bits ignored
-            P::dft(src.data(), out.data(), n, VOK_Forw);
-            P::dft(src.data(), scaled.data(), n, VOK_Inv);
-            P::dft(src.data(), unscaled.data(), n, VOK_Inv | VOK_NoScale);
-            P::dft(out.data(), back.data(), n, VOK_Inv);
-            ASSERT_EQ(vokGetErrStatus(), VOK_StatusOk);
-            EXPECT_TRUE(out[n].re == -77 && out[n].im == -77);
-            out.pop_back();
-            EXPECT_LE(relativeRms(out, fwd), bound);
-            EXPECT_TRUE(same(out, inPlace));
-            EXPECT_LE(relativeRms(scaled, inv), bound);
-            EXPECT_LE(relativeRms(unscaled, raw), bound);
-            EXPECT_LE(relativeRms(back, x), 2 * bound);
-            const std::vector<C>* results[] = {&out, &scaled, &unscaled};
-            for (std::size_t i = 0; i < 3; ++i) {
-                if (first.size() == i) first.push_back(*results[i]);
-                EXPECT_TRUE(same(*results[i], first[i])) << i;
-            }
-            // The other modules' transform is the unscaled vokzDft, also after a float chirp of n
-            // (which must not take the double one).
-            if constexpr (std::is_same_v<C, DoubleComplex>) {
-                std::vector<FloatComplex> single = voktest::randomVector<FloatComplex>(n, 0);
-                const std::vector<LC> singleWant = ffttest::directDft(wide(single), true);
-                vokcDft(single.data(), single.data(), n, VOK_Forw);
-                EXPECT_LE(relativeRms(single, singleWant), 6e-8L * (2 * std::log2((long double)n) + 4));
-                std::vector<C> any(n), anyInv(n);
-                ASSERT_TRUE(vok::dftAnyLength(src.data(), any.data(), n, true));
-                ASSERT_TRUE(vok::dftAnyLength(src.data(), anyInv.data(), n, false));
-                EXPECT_TRUE(same(any, out) && same(anyInv, unscaled));
-            }
-        });
+        for (int flags : P::flags) {
+            const std::vector<LC> want = n <= 8191 ? P::reference(x, flags) : std::vector<LC>();
+            std::vector<C> first;
+            voktest::forEachWidth([&] {
+                std::vector<C> inPlace = src, out(n + 1, voktest::fromLC<C>(LC(-77, -77)));
+                P::call(src.data(), out.data(), n, flags);
+                P::call(inPlace.data(), inPlace.data(), n, P::ignoring(flags));
+                ASSERT_EQ(vokGetErrStatus(), VOK_StatusOk);
+                EXPECT_EQ(voktest::asLC(out[n]), voktest::asLC(voktest::fromLC<C>(LC(-77, -77))));
+                out.pop_back();
+                EXPECT_TRUE(same(out, inPlace));
+                if (first.empty()) first = out;
+                EXPECT_TRUE(same(out, first));
+                if (!want.empty()) EXPECT_LE(P::error(out, want), P::bound(n)) << flags;
+                // The other modules' transform is the unscaled vokzDft, also after a float chirp
+                // of n (which must not take the double one).
+                if constexpr (std::is_same_v<C, DoubleComplex>) {
+                    if (flags != VOK_Inv) return;
+                    std::vector<C> any(n), anyInv(n), forward(n), unscaled(n);
+                    P::call(src.data(), forward.data(), n, VOK_Forw);
+                    P::call(src.data(), unscaled.data(), n, VOK_Inv | VOK_NoScale);
+                    std::vector<FloatComplex> single = voktest::randomVector<FloatComplex>(n, 0);
+                    const std::vector<LC> singleWant = ffttest::directDft(wide(single), true);
+                    vokcDft(single.data(), single.data(), n, VOK_Forw);
+                    EXPECT_LE(relativeRms(single, singleWant), 6e-8L * (2 * std::log2((long double)n) + 4));
+                    ASSERT_TRUE(vok::dftAnyLength(src.data(), any.data(), n, true));
+                    ASSERT_TRUE(vok::dftAnyLength(src.data(), anyInv.data(), n, false));
+                    EXPECT_TRUE(same(any, forward) && same(anyInv, unscaled));
+                }
+            });
+        }
+        std::vector<C> spectrum(n), back(n);
+        P::call(src.data(), spectrum.data(), n, VOK_Forw);
+        P::call(spectrum.data(), back.data(), n, VOK_Inv);
+        EXPECT_LE(P::error(back, x), P::backBound(n));
         if (++used % 30 == 0) robust::releaseThreadCaches();  // the lists hold 32 lengths
     }
 }
@@ -127,18 +168,18 @@ TYPED_TEST(Dft, SwitchingLengthsGivesTheSameResults) {
     using C = typename P::C;
     const std::vector<C> a = voktest::randomVector<C>(300, 1), b = voktest::randomVector<C>(457, 2);
     std::vector<C> a1(300), a2(300), b1(457), b2(457);
-    P::dft(a.data(), a1.data(), 300, VOK_Forw);
-    P::dft(b.data(), b1.data(), 457, VOK_Forw);
+    P::call(a.data(), a1.data(), 300, VOK_Forw);
+    P::call(b.data(), b1.data(), 457, VOK_Forw);
     vok::testing::failAllocationAfter(1);  // an allocation now would take the direct sum
-    P::dft(a.data(), a2.data(), 300, VOK_Forw);
-    P::dft(b.data(), b2.data(), 457, VOK_Inv);
-    P::dft(b.data(), b2.data(), 457, VOK_Forw);
+    P::call(a.data(), a2.data(), 300, VOK_Forw);
+    P::call(b.data(), b2.data(), 457, VOK_Inv);
+    P::call(b.data(), b2.data(), 457, VOK_Forw);
     vok::testing::failAllocationAfter(0);
     EXPECT_TRUE(same(a1, a2) && same(b1, b2));
     const vok::TransformCaches& caches = vok::threadContext().tables;
     const void* const& plan = caches.dftPlans[P::precision].plans[0];
     EXPECT_TRUE(caches.chirp.block != nullptr && plan != nullptr);
-    P::dft(nullptr, nullptr, 457, VOK_Free);
+    P::call(nullptr, nullptr, 457, VOK_Free);
     EXPECT_TRUE(caches.chirp.block == nullptr && plan == nullptr);
     // When the plan or the chirp cannot be built the direct sum answers
     // instead: no report, the same transform within the direct sum's bound.
@@ -146,11 +187,11 @@ TYPED_TEST(Dft, SwitchingLengthsGivesTheSameResults) {
         const std::vector<C> src = voktest::randomVector<C>(n, 9);
         const std::vector<LC> x = wide(src);
         ReportRecorder rec;
-        P::dft(nullptr, nullptr, n, VOK_Free);  // drops plans and chirp (and for vokcDft the slot)
+        P::call(nullptr, nullptr, n, VOK_Free);  // drops plans and chirp (and for vokcDft the slot)
         std::vector<C> out(n);
-        P::dft(src.data(), out.data(), n, VOK_Init);  // slot and table back, no plan or chirp yet
+        P::call(src.data(), out.data(), n, VOK_Init);  // slot and table back, no plan or chirp yet
         vok::testing::failAllocationAfter(1);
-        P::dft(src.data(), out.data(), n, VOK_Forw);
+        P::call(src.data(), out.data(), n, VOK_Forw);
         vok::testing::failAllocationAfter(0);
         EXPECT_REPORTS(rec);
         EXPECT_LE(relativeRms(out, ffttest::directDft(x, true)), 16 * P::eps * n);
@@ -175,54 +216,6 @@ TEST(DftTables, FullListRefusesANewLengthOnly) {
     EXPECT_REPORTS(rec);
     EXPECT_FLOAT_EQ(res[0].re, float(capacity));
     robust::releaseThreadCaches();
-}
-
-// X[k] = c_k Σ x[i] cos(π(2i+1)k/2N) forward, x[i] = Σ c_k X[k] cos(...) inverse;
-// the cosine repeats with period 4N in (2i+1)k.
-std::vector<LC> referenceDct(const std::vector<double>& x, bool forward) {
-    const int n = int(x.size());
-    const long double c0 = 1.0L / std::sqrt((long double)n), c = std::sqrt(2.0L / n);
-    std::vector<LC> out(n);
-    std::vector<long double> cosines(4 * n);
-    for (int m = 0; m < 4 * n; ++m) cosines[m] = std::cos(std::numbers::pi_v<long double> * m / (2.0L * n));
-    for (int a = 0; a < n; ++a)
-        for (int b = 0; b < n; ++b) {
-            const int k = forward ? a : b, i = forward ? b : a;
-            out[a] += x[b] * (k == 0 ? c0 : c * cosines[(long long)(2 * i + 1) * k % (4 * n)]);
-        }
-    return out;
-}
-
-// Direct lengths, the fast powers of two, and lengths alternating between the
-// two paths so that each call rebuilds the tables of the other.
-TEST(Dct, MatchesTheDefinitionInBothPrecisionsAndDirections) {
-    for (int n : lengthsAnd({128, 256, 512, 1024, 2048, 4096, 97, 100, 210, 1000, 1021, 4800, 1 << 16, 6, 32, 16, 64, 7})) {
-        SCOPED_TRACE(n);
-        const auto x = voktest::randomVector<double>(n, unsigned(n));
-        for (bool forward : {true, false}) {
-            const auto want = n <= 4800 ? referenceDct(x, forward) : std::vector<LC>();
-            std::vector<double> first;
-            voktest::forEachWidth([&] {
-                std::vector<double> d(n), inPlace = x;
-                vokdDct(x.data(), d.data(), n, forward ? VOK_Forw : VOK_Inv);
-                // The source may be the destination; only the two direction bits matter.
-                vokdDct(inPlace.data(), inPlace.data(), n, forward ? VOK_Forw | VOK_Free : VOK_Inv | 16);
-                EXPECT_EQ(inPlace, d);
-                if (first.empty()) first = d;
-                EXPECT_EQ(d, first);
-                if (want.empty()) return;
-                // Largest error relative to the rms, which an orthonormal transform keeps.
-                EXPECT_LT(ffttest::relativeError(wide(d), want), 2e-14 * std::log2(n + 1.0) + 1e-15);
-                std::vector<float> xs(x.begin(), x.end()), s(n);
-                voksDct(xs.data(), s.data(), n, forward ? VOK_Forw : VOK_Inv);
-                EXPECT_LT(ffttest::relativeError(wide(s), want), 1e-6);
-            });
-        }
-        std::vector<double> spectrum(n), back(n);
-        vokdDct(x.data(), spectrum.data(), n, VOK_Forw);
-        vokdDct(spectrum.data(), back.data(), n, VOK_Inv);
-        for (int i = 0; i < n; ++i) ASSERT_NEAR(back[i], x[i], 1e-14) << i;
-    }
 }
 
 // The work copy, then each table: every allocation fails in turn, reported with nothing written.

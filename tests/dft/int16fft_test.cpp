@@ -40,17 +40,11 @@ Shorts& withGuard(Shorts& o, const Shorts& x, int size) {
     o.push_back(0x5A5A);
     return o;
 }
-// n interleaved complex values to separate arrays, and back.
-void split(const Shorts& x, Shorts& re, Shorts& im, int n) {
-    for (int i = 0; i < n; ++i) {
-        re[i] = x[2 * i];
-        im[i] = x[2 * i + 1];
-    }
-}
-void join(const Shorts& re, const Shorts& im, Shorts& x, int n) {
-    for (int i = 0; i < n; ++i) {
-        x[2 * i] = re[i];
-        x[2 * i + 1] = im[i];
+// n interleaved complex values to separate arrays, or back.
+void split(Shorts& x, Shorts& re, Shorts& im, int n, bool join = false) {
+    for (int i = 0; i < 2 * n; ++i) {
+        short& part = i % 2 ? im[i / 2] : re[i / 2];
+        (join ? x[i] : part) = join ? part : x[i];
     }
 }
 int inputSize(const Form16& f, int n) { return f.in == kComplexIn ? 2 * n : f.in == kRealIn || f.layout != kCcs ? n : n + 2; }
@@ -63,13 +57,13 @@ const Form16 kForms[] = {
         Shorts re(n), im(n);
         split(x, re, im, n);
         vokvrFft(re.data(), im.data(), orderOf(n), f, m, sf);
-        join(re, im, o, n);
+        split(o, re, im, n, true);
     }),
     FORM("vokvrFftNip", kComplexIn, kCcs, true, {
         Shorts re(n), im(n), reOut(n + 1, 0x5A5A), imOut(n + 1, 0x5A5A);
         split(x, re, im, n);
         vokvrFftNip(re.data(), im.data(), reOut.data(), imOut.data(), orderOf(n), f, m, sf);
-        join(reOut, imOut, o, n);
+        split(o, reOut, imOut, n, true);
         EXPECT_TRUE(reOut[n] == 0x5A5A && imOut[n] == 0x5A5A);
     }),
     FORM("vokvDft", kComplexIn, kCcs, false, { EXPECT_EQ(vokvDft(cx(x), cx(o), n, f, m, sf), VOK_StatusOk); }),
@@ -152,7 +146,8 @@ TEST(Int16Transforms, EveryFormFlagAndScaleModeAgainstTheExactTransform) {
 
 // Exact small cases, which the tables above allow one unit: order 1 in integers,
 // saturation, one automatic factor for two signals, rounding to nearest in
-// modes 0 and 1, order 0 and length 1 copying, the automatic factor 0 when values fit.
+// modes 0 and 1, order 0 and length 1 copying, the automatic factor 0 when values
+// fit; packed products whose reals and pairs need different factors.
 TEST(Int16Transforms, ExactSmallCases) {
     const struct {
         Shorts data;
@@ -179,6 +174,12 @@ TEST(Int16Transforms, ExactSmallCases) {
              vokvDft(cx(d), cx(d + 2), 1, VOK_Inv, VOK_FIXED_SCALE, nullptr);
              vokvDft(cx(d + 4), cx(d + 8), 2, VOK_Forw, VOK_AUTO_SCALE, sf);
          }, {-7, 12, -7, 12, 100, 1, -50, 3, 50, 4, 150, -2}, 0},
+        // Large reals, small pairs: the pairs are shifted to the reals' factor (2^30 needs 16 halvings);
+        // the pair (1 + 2i)(1 + 3i) = (-5, 5) shifted arithmetically by 16; in either layout, nothing past the end.
+        {{-32768, 1, 2, 32767, -32768, 1, 3, 32767, 0, 0, 0, 0, 77}, [](short* d, int* sf) { vokwMpyRCPack3(d, d + 4, d + 8, 2, VOK_AUTO_SCALE, sf); },
+         {-32768, 1, 2, 32767, -32768, 1, 3, 32767, 16384, -1, 0, short((32767LL * 32767) >> 16), 77}, 16},
+        {{-32768, 32767, 1, 2, -32768, 32767, 1, 3, 0, 0, 0, 0, 77}, [](short* d, int* sf) { vokwMpyRCPerm3(d, d + 4, d + 8, 2, VOK_AUTO_SCALE, sf); },
+         {-32768, 32767, 1, 2, -32768, 32767, 1, 3, 16384, short((32767LL * 32767) >> 16), -1, 0, 77}, 16},
     };
     for (const auto& e : cases) {
         ReportRecorder rec;
@@ -269,18 +270,6 @@ TEST(Int16Transforms, PackedProductsRealValuesExactlyAndPairsAsComplexProducts) 
     int sf = 0;
     vokwMpyRCPerm2(a, d, 3, VOK_AUTO_SCALE, &sf);
     EXPECT_TRUE(sf > 0 && d[0] == short(10 >> sf) && d[1] == short(21 >> sf));
-    // Large reals, small pairs: the pairs are shifted to the reals' factor (2^30 needs 16 halvings);
-    // the pair (1 + 2i)(1 + 3i) = (-5, 5) shifted arithmetically by 16.
-    const short x[4] = {-32768, 1, 2, 32767}, y[4] = {-32768, 1, 3, 32767};
-    short out[4];
-    vokwMpyRCPack3(x, y, out, 2, VOK_AUTO_SCALE, &sf);
-    EXPECT_EQ(sf, 16);
-    EXPECT_EQ(Shorts(out, out + 4), (Shorts{16384, -1, 0, short((32767LL * 32767) >> 16)}));
-    // The same in the other layout, where the pairs end the array: nothing past it.
-    const short xp[4] = {-32768, 32767, 1, 2}, yp[4] = {-32768, 32767, 1, 3};
-    short outp[5] = {0, 0, 0, 0, 77};
-    vokwMpyRCPerm3(xp, yp, outp, 2, VOK_AUTO_SCALE, &sf);
-    EXPECT_EQ(Shorts(outp, outp + 5), (Shorts{16384, short((32767LL * 32767) >> 16), -1, 0, 77}));
 }
 
 // The 16-bit value is the float kind's value brought to 16 bits by the mode

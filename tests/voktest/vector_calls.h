@@ -13,6 +13,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
+#include <optional>
 #include <string>
 #include <tuple>
 #include <type_traits>
@@ -34,6 +36,39 @@ struct BadArg {
     const char* context;  // the report's text
     std::vector<Swap> swaps;
 };
+
+// One report of a call row. A context alone is the called function's, with the
+// table's status and module; a report of another function names it, and of
+// another status or module says so too.
+struct Said {
+    Said(const char* context) : context(context) {}
+    Said(const char* function, const char* context) : function(function), context(context) {}
+    Said(int status, const char* function, const char* context, const char* module)
+        : status(status), function(function), context(context), module(module) {}
+    int status = 0;
+    const char* function = nullptr;
+    const char* context;
+    const char* module = nullptr;
+};
+
+// A failing call the signature cannot spell (conflicting flags, several
+// reports, an inner call's report first): the call as written and every report
+// it adds, in order. What an int-returning call returns must be its first
+// report's status (zero without one).
+struct CallRow {
+    std::string text;  // the called function is the name before '('
+    std::function<std::optional<int>()> call;
+    std::vector<Said> reports;
+};
+
+template <class F>
+std::optional<int> resultOf(F f) {
+    if constexpr (std::is_same_v<decltype(f()), int>) return f();
+    else {
+        f();
+        return std::nullopt;
+    }
+}
 
 class CheckTable {
 public:
@@ -79,6 +114,20 @@ public:
             else EXPECT_EQ(at, line) << name << " #" << j << ": checks report from different lines";
         }
     }
+    // Rows of whole calls, each from a clean status.
+    void operator()(const std::vector<CallRow>& rows) {
+        for (const CallRow& row : rows) {
+            const std::string name = row.text.substr(0, row.text.find('('));
+            std::vector<Expected> expected;
+            for (const Said& s : row.reports)
+                expected.push_back({s.status ? s.status : status_, s.function ? s.function : name.c_str(), s.context,
+                                    s.module ? s.module : module_});
+            ReportRecorder rec;
+            if (const std::optional<int> result = row.call())
+                EXPECT_EQ(*result, expected.empty() ? 0 : expected[0].status) << row.text;
+            EXPECT_TRUE(sameReports(rec.reports(), expected)) << row.text;
+        }
+    }
     // A call outside the rows makes exactly these reports (none for an empty list).
     template <class Call>
     void run(Call call, const std::vector<Expected>& expected) {
@@ -115,6 +164,9 @@ private:
 // The entry point's name comes from the call itself. Named apart from the
 // library's VOK_CHECKS (core/check.h), which a test reaching internals includes.
 #define VOK_CHECK_TABLE(table, fn, ...) (table)(#fn, fn, __VA_ARGS__)
+// A call row: the call as written, then its reports.
+#define VOK_BAD_CALL(call, ...) \
+    ::voktest::CallRow { #call, [&] { return ::voktest::resultOf([&] { return call; }); }, { __VA_ARGS__ } }
 
 }  // namespace voktest
 
