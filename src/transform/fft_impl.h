@@ -198,17 +198,21 @@ using SmallComplexFn = void (*)(const T*, const T*, T*, T*);
 template <class T>
 using SmallRealFn = void (*)(const T*, T*);
 
-// Complex kernels, 18 per order from order 1: index 18·(order - 1) +
-// 6·inverse + 2·bitOrder + scaled for interleaved data, + 12 + 2·bitOrder +
-// scaled for split arrays (whose inverse exchanges the arrays instead);
-// bitOrder 0 natural, 1 input reversed, 2 output reversed.
-// With Vex, the interleaved double kernels of 4 ... 16 points in the VEX
-// encoding (the calls where the copies of the SSE2 forms showed), the others
-// as without.
+// The interleaved double kernels of 4 ... 16 points also in the VEX encoding
+// (kernels/fftsmall.h), for processors with AVX: the calls where the
+// register copies of the SSE2 forms showed.
 template <class T>
 constexpr bool vexComplex(int order, bool split) {
     return kernels::small::kHasVex && std::is_same_v<T, double> && !split && order >= 2 && order <= 4;
 }
+template <class T>
+inline constexpr bool kAnyVexComplex = vexComplex<T>(2, false);
+
+// Complex kernels, 18 per order from order 1: index 18·(order - 1) +
+// 6·inverse + 2·bitOrder + scaled for interleaved data, + 12 + 2·bitOrder +
+// scaled for split arrays (whose inverse exchanges the arrays instead);
+// bitOrder 0 natural, 1 input reversed, 2 output reversed; with Vex the VEX
+// kernels where there are some.
 template <class T, bool Vex, int Order, bool Split, bool Inv, bool RevIn, bool RevOut, bool Scaled>
 constexpr SmallComplexFn<T> smallComplexFn() {
     if constexpr (Vex && vexComplex<T>(Order, Split))
@@ -431,7 +435,7 @@ template <class T>
 template <class T>
 [[gnu::always_inline]] inline void runComplex(int code, const T* re, const T* im, T* reOut, T* imOut, int flags) {
     if (code >= kBlockCode) return runBlock<T>(code, re, im, reOut, imOut);
-    const bool vex = vexComplex<T>(3, false) && simd::activeNow() != simd::kSse2;
+    const bool vex = kAnyVexComplex<T> && simd::activeNow() != simd::kSse2;
     const SmallComplexFn<T> fn = (vex ? kSmallComplexFns<T, true> : kSmallComplexFns<T>)[code];
     if (im && (flags & VOK_Inv)) fn(im, re, imOut, reOut);
     else fn(re, im, reOut, imOut);
