@@ -198,12 +198,12 @@ using SmallComplexFn = void (*)(const T*, const T*, T*, T*);
 template <class T>
 using SmallRealFn = void (*)(const T*, T*);
 
-// The interleaved double kernels of 4 ... 16 points also in the VEX encoding
+// The interleaved double kernels of 2 ... 16 points also in the VEX encoding
 // (kernels/fftsmall.h), for processors with AVX: the calls where the
 // register copies of the SSE2 forms showed.
 template <class T>
 constexpr bool vexComplex(int order, bool split) {
-    return kernels::small::kHasVex && std::is_same_v<T, double> && !split && order >= 2 && order <= 4;
+    return kernels::small::kHasVex && std::is_same_v<T, double> && !split && order <= 4;
 }
 template <class T>
 inline constexpr bool kAnyVexComplex = vexComplex<T>(2, false);
