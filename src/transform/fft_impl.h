@@ -428,7 +428,7 @@ inline constexpr auto kComplexCodes = [] {
 template <class T>
 [[gnu::noinline]] void runBlock(int code, const T* re, const T* im, T* reOut, T* imOut) {
     const int at = code - kBlockCode, order = at / 8 + kernels::kBlockFirstOrder;
-    kernels::blockOps<T>().fn[at / 8][at % 8 / 2](re, im, reOut, imOut, at % 2 ? T(1) / T(1 << order) : T(1));
+    kernels::blockOps<T>().fn[at / 8][at % 8](re, im, reOut, imOut, at % 2 ? T(1) / T(1 << order) : T(1));
 }
 // The kernel of a code other than kNoCode (interleaved data pass null
 // imaginary arrays).
