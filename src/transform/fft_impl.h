@@ -198,15 +198,15 @@ using SmallComplexFn = void (*)(const T*, const T*, T*, T*);
 template <class T>
 using SmallRealFn = void (*)(const T*, T*);
 
-// The interleaved double kernels of 2 ... 16 points also in the VEX encoding
+// The interleaved double kernels of 8 and 16 points also in the VEX encoding
 // (kernels/fftsmall.h), for processors with AVX: the calls where the
-// register copies of the SSE2 forms showed.
+// register copies of the SSE2 forms showed (none at 2, 4 or 32 points).
 template <class T>
 constexpr bool vexComplex(int order, bool split) {
-    return kernels::small::kHasVex && std::is_same_v<T, double> && !split && order <= 4;
+    return kernels::small::kHasVex && std::is_same_v<T, double> && !split && order >= 3 && order <= 4;
 }
 template <class T>
-inline constexpr bool kAnyVexComplex = vexComplex<T>(2, false);
+inline constexpr bool kAnyVexComplex = vexComplex<T>(4, false);
 
 // Complex kernels, 18 per order from order 1: index 18·(order - 1) +
 // 6·inverse + 2·bitOrder + scaled for interleaved data, + 12 + 2·bitOrder +
