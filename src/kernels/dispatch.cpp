@@ -38,7 +38,12 @@ Isa active() {
     return static_cast<Isa>(isa < cap ? isa : cap);
 }
 
-void limitTo(Isa isa) { limit.store(isa, std::memory_order_relaxed); }
+std::atomic<int> activeWord{active()};
+
+void limitTo(Isa isa) {
+    limit.store(isa, std::memory_order_relaxed);
+    activeWord.store(active(), std::memory_order_relaxed);
+}
 
 const char* isaName(Isa isa) {
     switch (isa) {

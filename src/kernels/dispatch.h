@@ -5,6 +5,8 @@
 // select() hands out the table of the widest set this processor runs.
 #pragma once
 
+#include <atomic>
+
 namespace vok::simd {
 
 enum Isa : int { kSse2 = 0, kAvx2 = 1, kAvx512 = 2, kIsaCount = 3 };
@@ -17,6 +19,12 @@ Isa active();
 // Restricts the kernels to at most isa (tests run every width this way).
 void limitTo(Isa isa);
 const char* isaName(Isa isa);
+
+// active() as one word read inline, for calls of a few nanoseconds where a
+// call into this module would cost more than the choice saves: set when the
+// library loads and by limitTo() (zero, the baseline, before that).
+extern std::atomic<int> activeWord;
+inline Isa activeNow() { return static_cast<Isa>(activeWord.load(std::memory_order_relaxed)); }
 
 template <class Table>
 const Table& select(const Table& sse2, const Table& avx2, const Table& avx512) {

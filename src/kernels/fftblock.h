@@ -12,7 +12,7 @@ namespace vok::kernels {
 
 // re, im: interleaved data in re (im unused), or split arrays. The input may
 // be the output: every point is loaded before any result is stored. Results
-// are multiplied by scale (1 or 1/N, exact either way).
+// are multiplied by scale (1 or 1/N, exact either way) in the scaled kernels.
 template <class T>
 using BlockFn = void (*)(const T *re, const T *im, T *reOut, T *imOut, T scale);
 
@@ -29,11 +29,11 @@ using BlockRealFn = void (*)(const T *in, T *out, T sign, T scale);
 constexpr int kBlockRealFirstOrder = 5;
 constexpr int kBlockRealLastOrder = 7;
 
-// Complex kernels by order and 2·split + inverse; real ones by order and
-// layout (Pack, Perm, CCS).
+// Complex kernels by order and 4·split + 2·inverse + scaled; real ones by
+// order and layout (Pack, Perm, CCS).
 template <class T>
 struct BlockOps {
-    BlockFn<T> fn[kBlockLastOrder - kBlockFirstOrder + 1][4];
+    BlockFn<T> fn[kBlockLastOrder - kBlockFirstOrder + 1][8];
     BlockRealFn<T> forward[kBlockRealLastOrder - kBlockRealFirstOrder + 1][3];
     BlockRealFn<T> toReal[kBlockRealLastOrder - kBlockRealFirstOrder + 1][3];
 };

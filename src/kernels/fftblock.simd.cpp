@@ -205,9 +205,10 @@ VOK_BLOCK_INLINE void blockBody(const T *re, const T *im, T *reOut, T *imOut, T 
     });
 }
 
-template <class T, int A, int B, bool Split, bool Inv>
+// Unscaled calls (scale 1) skip the products, exact as they are.
+template <class T, int A, int B, bool Split, bool Inv, bool Scaled>
 VOK_BLOCK_KERNEL void block(const T *re, const T *im, T *reOut, T *imOut, T scale) {
-    blockBody<T, A, B, Split, Split, Inv, true>(re, im, reOut, imOut, scale);
+    blockBody<T, A, B, Split, Split, Inv, Scaled>(re, im, reOut, imOut, scale);
 }
 
 // The block shape of each order: columns as wide as the rows allow, up to 8.
@@ -353,14 +354,14 @@ struct BlockRow {
     static constexpr int B = kColumns<Order>, A = (1 << Order) / B;
     template <int... I>
     static constexpr void fill(kernels::BlockFn<T> *row, std::integer_sequence<int, I...>) {
-        ((row[I] = &block<T, A, B, I / 2 == 1, I % 2 == 1>), ...);
+        ((row[I] = &block<T, A, B, I / 4 == 1, I / 2 % 2 == 1, I % 2 == 1>), ...);
     }
 };
 template <class T>
 constexpr kernels::BlockOps<T> blockOps() {
     kernels::BlockOps<T> ops{};
     [&]<int... O>(std::integer_sequence<int, O...>) {
-        (BlockRow<T, O + kernels::kBlockFirstOrder>::fill(ops.fn[O], std::make_integer_sequence<int, 4>{}), ...);
+        (BlockRow<T, O + kernels::kBlockFirstOrder>::fill(ops.fn[O], std::make_integer_sequence<int, 8>{}), ...);
     }
     (std::make_integer_sequence<int, kernels::kBlockLastOrder - kernels::kBlockFirstOrder + 1>{});
     [&]<int... O>(std::integer_sequence<int, O...>) {

@@ -198,14 +198,32 @@ using SmallComplexFn = void (*)(const T*, const T*, T*, T*);
 template <class T>
 using SmallRealFn = void (*)(const T*, T*);
 
+// The interleaved double kernels of 8 and 16 points also in the VEX encoding
+// (kernels/fftsmall.h), for processors with AVX: the calls where the
+// register copies of the SSE2 forms showed (none at 2, 4 or 32 points);
+// natural order only, the bit-reversed calls being rare.
+template <class T>
+constexpr bool vexComplex(int order, bool split) {
+    return kernels::small::kHasVex && std::is_same_v<T, double> && !split && order >= 3 && order <= 4;
+}
+template <class T>
+inline constexpr bool kAnyVexComplex = vexComplex<T>(4, false);
+
 // Complex kernels, 18 per order from order 1: index 18·(order - 1) +
 // 6·inverse + 2·bitOrder + scaled for interleaved data, + 12 + 2·bitOrder +
 // scaled for split arrays (whose inverse exchanges the arrays instead);
-// bitOrder 0 natural, 1 input reversed, 2 output reversed.
-template <class T, int... I>
+// bitOrder 0 natural, 1 input reversed, 2 output reversed; with Vex the VEX
+// kernels where there are some.
+template <class T, bool Vex, int Order, bool Split, bool Inv, bool RevIn, bool RevOut, bool Scaled>
+constexpr SmallComplexFn<T> smallComplexFn() {
+    if constexpr (Vex && vexComplex<T>(Order, Split) && !RevIn && !RevOut)
+        return &kernels::small::complexFftVex<T, Order, Split, Inv, RevIn, RevOut, Scaled>;
+    else return &kernels::small::complexFft<T, Order, Split, Inv, RevIn, RevOut, Scaled>;
+}
+template <class T, bool Vex, int... I>
 constexpr std::array<SmallComplexFn<T>, sizeof...(I)> smallComplexTable(std::integer_sequence<int, I...>) {
-    return {&kernels::small::complexFft<T, I / 18 + 1, I % 18 >= 12, I % 18 / 6 == 1, I % 18 / 2 % 3 == 1,
-                                        I % 18 / 2 % 3 == 2, I % 2 == 1>...};
+    return {smallComplexFn<T, Vex, I / 18 + 1, I % 18 >= 12, I % 18 / 6 == 1, I % 18 / 2 % 3 == 1, I % 18 / 2 % 3 == 2,
+                           I % 2 == 1>()...};
 }
 // Real kernels, 12 per order from order 1: 12·(order - 1) + 4·layout + 2·conj + scaled.
 template <class T, bool ToReal, int... I>
@@ -213,8 +231,9 @@ constexpr std::array<SmallRealFn<T>, sizeof...(I)> smallRealTable(std::integer_s
     if constexpr (ToReal) return {&kernels::small::ccsToReal<T, I / 12 + 1, I % 12 / 4, I / 2 % 2 == 1, I % 2 == 1>...};
     else return {&kernels::small::realForward<T, I / 12 + 1, I % 12 / 4, I / 2 % 2 == 1, I % 2 == 1>...};
 }
-template <class T>
-inline constexpr auto kSmallComplexFns = smallComplexTable<T>(std::make_integer_sequence<int, 18 * kSmallComplex<T>>{});
+template <class T, bool Vex = false>
+inline constexpr auto kSmallComplexFns =
+    smallComplexTable<T, Vex>(std::make_integer_sequence<int, 18 * kSmallComplex<T>>{});
 template <class T, bool ToReal>
 inline constexpr auto kSmallRealFns = smallRealTable<T, ToReal>(std::make_integer_sequence<int, 12 * kSmallReal>{});
 
@@ -410,14 +429,15 @@ inline constexpr auto kComplexCodes = [] {
 template <class T>
 [[gnu::noinline]] void runBlock(int code, const T* re, const T* im, T* reOut, T* imOut) {
     const int at = code - kBlockCode, order = at / 8 + kernels::kBlockFirstOrder;
-    kernels::blockOps<T>().fn[at / 8][at % 8 / 2](re, im, reOut, imOut, at % 2 ? T(1) / T(1 << order) : T(1));
+    kernels::blockOps<T>().fn[at / 8][at % 8](re, im, reOut, imOut, at % 2 ? T(1) / T(1 << order) : T(1));
 }
 // The kernel of a code other than kNoCode (interleaved data pass null
 // imaginary arrays).
 template <class T>
 [[gnu::always_inline]] inline void runComplex(int code, const T* re, const T* im, T* reOut, T* imOut, int flags) {
     if (code >= kBlockCode) return runBlock<T>(code, re, im, reOut, imOut);
-    const SmallComplexFn<T> fn = kSmallComplexFns<T>[code];
+    const bool vex = kAnyVexComplex<T> && simd::activeNow() != simd::kSse2;
+    const SmallComplexFn<T> fn = (vex ? kSmallComplexFns<T, true> : kSmallComplexFns<T>)[code];
     if (im && (flags & VOK_Inv)) fn(im, re, imOut, reOut);
     else fn(re, im, reOut, imOut);
 }
