@@ -1,6 +1,5 @@
-// Random generators: exact sequences for fixed seeds against the integer core
-// written out below from its definition, single and block calls as one
-// sequence, moments over 10^6 samples, and the failure reports of every kind.
+// Random generators: exact sequences for fixed seeds against the integer core written out below from its definition,
+// single and block calls as one sequence, moments over 10^6 samples, and the failure reports of every kind.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -17,8 +16,7 @@ namespace {
 using namespace voktest;
 using U32 = std::uint32_t;
 
-// The shared core: subtract-with-borrow plus congruential, seeded through the
-// 15-bit auxiliary generator. Members in seeding order.
+// The shared core: subtract-with-borrow plus congruential, seeded by the 15-bit auxiliary one (members in that order).
 struct Core {
     U32 a, s1, s2, s3, c, l = 1131199209u;
     Core(U32 seed, U32 carry) : a(seed), s1(seed), s2(aux()), s3(aux()), c(carry) {}
@@ -43,17 +41,17 @@ std::vector<double> gaussians(U32 seed, double mean, double sd, int count) {
     while ((int)out.size() < count) {
         double x, y, s;
         do {
-            x = std::int32_t(k.next()) * 4.656612873077e-10, y = std::int32_t(k.next()) * 4.656612873077e-10;
+            x = std::int32_t(k.next()) * 4.656612873077e-10;
+            y = std::int32_t(k.next()) * 4.656612873077e-10;
             s = x * x + y * y;
         } while (s >= 1.0 || s == 0.0);
         const double f = std::sqrt(-2.0 * std::log(s) / s);
-        out.push_back(mean + sd * y * f), out.push_back(mean + sd * x * f);
+        out.insert(out.end(), {mean + sd * y * f, mean + sd * x * f});
     }
     return out;
 }
 
-// 16-bit uniform samples after Init: `runs` runs of `count` samples each, as
-// buffer refills (count 32) or one block call deliver them.
+// 16-bit uniform samples after Init: `runs` buffer refills (count 32) or block calls of `count` samples.
 std::vector<short> uniform16(U32 seed, short low, short high, int count, int runs) {
     Core k(seed, 0);
     U32 l2 = k.aux();
@@ -65,7 +63,7 @@ std::vector<short> uniform16(U32 seed, short low, short high, int count, int run
         if (count & 1) out.push_back(value(k.borrow(false) + Core::step(k.l)));
         for (int i = count & 1; i < count; i += 2) {
             const U32 d1 = k.borrow(false), d2 = k.borrow(false);
-            out.push_back(value(d2 + Core::step(k.l))), out.push_back(value(d1 + Core::step(l2)));
+            out.insert(out.end(), {value(d2 + Core::step(k.l)), value(d1 + Core::step(l2))});
         }
     }
     return out;
@@ -150,23 +148,23 @@ TEST(RandomSequences, SixteenBitUniformMatchesTheBufferedPairs) {
         vokwRandUniInit(r.seed, r.low, r.high, &w);
         vokvRandUniInit(r.seed, r.low, r.high, &c);
         std::vector<short> got(7);
-        // The complex form takes the same entries two at a time; blocks draw
-        // past the buffer, not from it (and so change the next refill).
+        // The complex form takes pairs; blocks draw past the buffer, not from it (changing the next refill).
         for (size_t i = 0; i < v.size(); i += 2) {
             if (i == 4) vokwbRandUni(&w, got.data(), 7);
             const ShortComplex z = vokvRandUni(&c);
             ASSERT_TRUE(z.re == v[i] && z.im == v[i + 1]) << i;
             if (i < 32) ASSERT_TRUE(vokwRandUni(&w) == v[i] && vokwRandUni(&w) == v[i + 1]) << i;
         }
-        // A block of odd length starts with one single-stream sample.
-        vokwRandUniInit(r.seed, r.low, r.high, &w);
-        vokwbRandUni(&w, got.data(), 7);
-        EXPECT_EQ(got, uniform16(r.seed, r.low, r.high, 7, 1));
+        for (int n : {7, 1}) {  // a block of odd length starts with one single-stream sample
+            std::vector<short> block(size_t(n), 0x5A5A);
+            vokwRandUniInit(r.seed, r.low, r.high, &w);
+            vokwbRandUni(&w, block.data(), n);
+            EXPECT_EQ(block, uniform16(r.seed, r.low, r.high, n, 1)) << n;
+        }
     }
 }
 
-// The sequences above pin every form to the core, which must give uniform and normal
-// samples: inside [lo, hi], mean within 5 standard errors, variance within 1%, kurtosis.
+// The core's samples: inside [lo, hi], mean within 5 standard errors, variance within 1%, uniform/normal kurtosis.
 void expectMoments(const std::vector<double>& v, double mean, double var, double lo = -1e300, double hi = 1e300) {
     long double s = 0, s2 = 0, k4 = 0;
     for (double x : v) {
@@ -192,8 +190,7 @@ TEST(RandomStatistics, RangeAndMomentsOfTheCore) {
     expectMoments(d, 2.0, 9.0);
 }
 
-// Every kind behind one interface; 16-bit uniform blocks bypass the buffer the
-// single calls refill, so only they are not one sequence.
+// Every kind behind one interface; 16-bit uniform blocks bypass the singles' buffer, so only they are not one sequence.
 template <class G, char L, bool Gaus>
 struct Random : G {
     static std::string name() { return std::string("vok") + L + (Gaus ? "RandGaus" : "RandUni"); }
@@ -218,8 +215,7 @@ TYPED_TEST(RandomKinds, SingleAndBlockCallsFormOneSequence) {
         expectOneSequence<K>(700, [](K& k) { k.init(42, 100, 300); }, true);
 }
 
-// Every entry point checks state, then buffer and length; the 16-bit uniform
-// blocks check the length before the buffer and have texts of their own.
+// State, then buffer and length; the 16-bit uniform blocks check the length first and have texts of their own.
 TYPED_TEST(RandomKinds, FailuresOfEveryEntryPoint) {
     using K = TypeParam;
     const char *ns = "Null pointer to state structure", *sp = "statePtr==0";

@@ -1,7 +1,5 @@
-// Tone and triangle generators: long runs against the wave evaluated from its
-// phase in long double (the triangle's wrap branches at high frequency and
-// strong asymmetry included), block and single calls as one sequence, the
-// parameter limits and the failure reports of every entry point.
+// Tone and triangle generators: long runs against the wave evaluated in long double, block and single calls as one
+// sequence, the parameter limits and the failure reports of every entry point.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -20,9 +18,8 @@ constexpr long double kPiL = 3.141592653589793238462643383279503L;
 
 struct Case { double f, p, a; };
 
-// Tone: magnitude·(cos, sin) of 2π·f·n + phase. Triangle: falls from +m over
-// π + a, rises over π − a; its complex part runs a quarter of the symmetric
-// period (shifted by a/2) behind.
+// Tone: magnitude·(cos, sin) of 2π·f·n + phase. Triangle: falls from +m over π + a, rises over π − a; its complex part
+// runs a quarter of the symmetric period (shifted by a/2) behind.
 template <class K, char L, bool Tri>
 struct Wave : K {
     static std::string name() { return std::string("vok") + L + (Tri ? "Trngl" : "Tone"); }
@@ -32,8 +29,7 @@ struct Wave : K {
     static constexpr bool tri = Tri;
     static constexpr int runLength = Tri ? 4000 : 20000;
     static M magnitude() { return K::integer ? M(Tri ? 20000 : 30000) : M(2.5); }
-    // Still, slow and fast waves; triangles with both asymmetries and with a
-    // per-sample step longer than the short edge, which take the wrap branches.
+    // Still, slow and fast waves; triangles of both asymmetries, some stepping past the short edge (wrap branches).
     static std::vector<Case> cases() {
         if (!Tri)
             return {{0.1, 0.0, 0}, {0.013, 1.0, 0}, {0.25, 3.0, 0}, {0.37, 6.2, 0}, {0.4999, 0.5, 0}, {0.002, 2.5, 0},
@@ -56,9 +52,8 @@ struct Wave : K {
         if (Tri) return {wave(phase, m, a), K::cplx ? wave(phase + (3 * kPiL + a) / 2, m, a) : 0.0L};
         return {m * std::cos(phase), K::cplx ? m * std::sin(phase) : 0.0L};
     }
-    // The tone's recurrence loses about one rounding of ω per step; its error
-    // grows linearly in n, faster at low frequencies where 1/sin ω amplifies it.
-    // Each triangle step rounds once, the steep edge's step setting its size.
+    // The tone's recurrence loses about one rounding of ω per step; its error grows linearly in n, faster at low
+    // frequencies where 1/sin ω amplifies it. Each triangle step rounds once, the steep edge's step setting its size.
     static long double tolerance(const Case& c, M m, int n) {
         const double omega = 2 * 3.141592653589793 * double(P(c.f));
         const double drift = 1e-15 * n * (1 + 1 / std::sin(std::max(omega, 1e-3)));
@@ -72,15 +67,13 @@ struct Wave : K {
     Wave<Generator<St, P, M, Out, vok##l##ToneInit, vok##l##Tone, vok##l##bTone, eps>, (#l)[0], false>
 #define TRI(l, St, P, M, Out, eps) \
     Wave<Generator<St, P, M, Out, vok##l##TrnglInit, vok##l##Trngl, vok##l##bTrngl, eps>, (#l)[0], true>
+#define BOTH(l, Tone, Tri, P, M, Out, eps, triEps) \
+    TONE(l, Vok##Tone##ToneState, P, M, Out, eps), TRI(l, Vok##Tri##TrnglState, P, M, Out, triEps)
+constexpr double kF = 6e-8, kD = 1.2e-16;  // float and double rounding
 using Kinds = ::testing::Types<
-    TONE(s, VokSToneState, float, float, float, 6e-8), TONE(d, VokDToneState, double, double, double, 1.2e-16),
-    TONE(c, VokCToneState, float, float, FloatComplex, 6e-8),
-    TONE(z, VokZToneState, double, double, DoubleComplex, 1.2e-16),
-    TONE(w, VokWToneState, float, short, short, 1.2e-16), TONE(v, VokWToneState, float, short, ShortComplex, 1.2e-16),
-    TRI(s, VokSTrnglState, float, float, float, 6e-8), TRI(d, VokDTrnglState, double, double, double, 1.2e-16),
-    TRI(c, VokCTrnglState, float, float, FloatComplex, 6e-8),
-    TRI(z, VokZTrnglState, double, double, DoubleComplex, 1.2e-16),
-    TRI(w, VokSTrnglState, float, short, short, 6e-8), TRI(v, VokCTrnglState, float, short, ShortComplex, 6e-8)>;
+    BOTH(s, S, S, float, float, float, kF, kF), BOTH(d, D, D, double, double, double, kD, kD),
+    BOTH(c, C, C, float, float, FloatComplex, kF, kF), BOTH(z, Z, Z, double, double, DoubleComplex, kD, kD),
+    BOTH(w, W, S, float, short, short, kD, kF), BOTH(v, W, C, float, short, ShortComplex, kD, kF)>;
 
 template <class Kind>
 class Waves : public ::testing::Test {};
@@ -103,16 +96,14 @@ TYPED_TEST(Waves, LongRunsFollowTheDefinition) {
     }
 }
 
-// The 16-bit tone's singles come from a buffer the blocks drain first, so only
-// its records differ.
+// The 16-bit tone's singles come from a buffer the blocks drain first, so only its records differ.
 TYPED_TEST(Waves, SingleAndBlockCallsFormOneSequence) {
     using K = TypeParam;
     for (const Case& c : K::cases())
         expectOneSequence<K>(700, [&](K& k) { k.start(c, K::magnitude()); }, K::tri || !K::integer);
 }
 
-// Set-up checks run magnitude, frequency, phase (and asymmetry), then the
-// state pointer; the limits are exclusive and negative zeros are not negative.
+// Set-up checks magnitude, frequency, phase (asymmetry), then state; limits are exclusive, -0 is not negative.
 TYPED_TEST(Waves, ParameterLimitsAndSetUpCheckOrder) {
     using K = TypeParam;
     using P = typename K::P;

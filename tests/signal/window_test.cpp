@@ -1,6 +1,5 @@
-// Windows: every element type against the window formulas evaluated in long
-// double (I0 by its power series), zero weights exact, 16-bit rounding, and the
-// failure reports of all 42 entry points.
+// Windows: every element type against the window formulas evaluated in long double (I0 by its power series), zero
+// weights exact, 16-bit rounding, and the failure reports of all 42 entry points.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -113,23 +112,29 @@ TEST(Windows, EveryTypeMatchesTheFormulas) {
 }
 
 // The pointer first, then the length (below 3), then Kaiser's parameter (α·(n − 1)/2 above 308).
-#define VOK_WINDOW_CHECKS(t, l)                                                                         \
-    VOK_CHECK_TABLE(t, vok##l##WinBartlett, win), VOK_CHECK_TABLE(t, vok##l##WinHann, win);                       \
-    VOK_CHECK_TABLE(t, vok##l##WinHamming, win), VOK_CHECK_TABLE(t, vok##l##WinBlackman, win);                    \
-    VOK_CHECK_TABLE(t, vok##l##WinBlackmanStd, win), VOK_CHECK_TABLE(t, vok##l##WinBlackmanOpt, win);             \
+#define VOK_WINDOW_CHECKS(t, l)                                                                             \
+    VOK_CHECK_EACH(t, win, vok##l##WinBartlett, vok##l##WinHann, vok##l##WinHamming, vok##l##WinBlackman, \
+                   vok##l##WinBlackmanStd, vok##l##WinBlackmanOpt);                                        \
     VOK_CHECK_TABLE(t, vok##l##WinKaiser, {win[0], win[1], {2, "Huge window parameter", 1000}})
 
 TEST(Windows, FailuresAreReportedInOrderAndWriteNothing) {
     const std::vector<voktest::BadArg> win = {{0, "Null pointer to buffer"}, {1, "Bad number of items", 2}};
     voktest::CheckTable f("vokwin"), w("vokwinw");
-    VOK_WINDOW_CHECKS(f, s), VOK_WINDOW_CHECKS(f, d), VOK_WINDOW_CHECKS(f, c), VOK_WINDOW_CHECKS(f, z);
-    VOK_WINDOW_CHECKS(w, w), VOK_WINDOW_CHECKS(w, v);
+    VOK_WINDOW_CHECKS(f, s);
+    VOK_WINDOW_CHECKS(f, d);
+    VOK_WINDOW_CHECKS(f, c);
+    VOK_WINDOW_CHECKS(f, z);
+    VOK_WINDOW_CHECKS(w, w);
+    VOK_WINDOW_CHECKS(w, v);
     // α·(n − 1)/2 may reach 308, whatever its sign, but not pass it: 6.2·100/2 = 310.
     const voktest::BadArg huge{2, "Huge window parameter", 6.2};
     VOK_CHECK_TABLE(f, vokdWinKaiser, {huge}, {f.buffer<double>(), 101, 0.0});
     VOK_CHECK_TABLE(w, vokwWinKaiser, {huge}, {w.buffer<short>(), 101, 0.0f});
     std::vector<double> a(101, 1.0);
-    f.run([&] { vokdWinKaiser(a.data(), 101, -6.1), vokdWinKaiser(a.data(), 5, 154.0); }, {});
+    f.run([&] {
+        vokdWinKaiser(a.data(), 101, -6.1);
+        vokdWinKaiser(a.data(), 5, 154.0);
+    }, {});
     EXPECT_NE(a[0], 1.0);
 }
 
