@@ -307,13 +307,12 @@ TEST(Correlation, FailuresReportInOrderAndWriteNothing) {
     Sentinel out(16 * sizeof(short));
     short* s = out.as<short>();
     int sf = 0;
-    ReportSteps noMemory("vokcorrw", VOK_StatusNoMemory);
     for (int failing = 1; failing <= 3; ++failing)  // each of the float copies
-        noMemory("vokwCrossCorr", "Allocation failure", [&] {
+        corrw.run([&] {
             vok::testing::failAllocationAfter(failing);
             vokwCrossCorr(w, 4, w, 4, s, 0, 3, VOK_AUTO_SCALE, &sf);
             vok::testing::failAllocationAfter(0);
-        });
+        }, {{VOK_StatusNoMemory, "vokwCrossCorr", "Allocation failure", "vokcorrw"}});
     EXPECT_TRUE(out.untouched() && sf == 0);
 }
 

@@ -72,10 +72,9 @@ TEST(Checks, AllocationFailuresOfTheSixteenBitWorkBuffers) {
         };
     };
     const int noMem = VOK_StatusNoMemory;
-    EXPECT_EACH_REPORTS({withoutMemory([w] { vokwbSqr1(w, 4, VOK_NO_SCALE, nullptr); }),
-                         {noMem, "vokwbSqr1", "NULL Pointer", "vokvec"}},
-                        {withoutMemory([w] { vokwbExp1(w, 4, VOK_NO_SCALE, nullptr); }),
-                         {noMem, "vokwbExp1", "NULL Pointer", "voklnexw"}});
+    CheckTable t("vokvec", noMem);
+    t.run(withoutMemory([w] { vokwbSqr1(w, 4, VOK_NO_SCALE, nullptr); }), {{noMem, "vokwbSqr1", "NULL Pointer", "vokvec"}});
+    t.run(withoutMemory([w] { vokwbExp1(w, 4, VOK_NO_SCALE, nullptr); }), {{noMem, "vokwbExp1", "NULL Pointer", "voklnexw"}});
     EXPECT_TRUE(buf.untouched());
 }
 

@@ -15,7 +15,7 @@
 #include "frame/test_seams.h"
 #include "kernels/iir.h"
 #include "voktest/filter_calls.h"
-#include "voktest/reports.h"
+#include "voktest/vector_calls.h"
 #include "voktest/widths.h"
 #include "vok.h"
 
@@ -461,7 +461,7 @@ TYPED_TEST(IirReports, EveryFamily) {
     using C = typename P::C;
     using O = typename P::O;
     // names: init, initBq, initDlyl, one, blk, hInit, hInitBq, hOne, hBlk
-    ReportSteps step(P::low);
+    CheckTable step(P::low);
     IirTapState ts{}, blank{};
     IirDlyState ds{}, none{};
     auto first = valuesOf<C>({1, 0, 1, -0.5L});

@@ -191,11 +191,10 @@ TEST(Arith16Checks, ReportsInOrderAndWritesNothing) {
     VOK_CHECK_EACH(t, (Rows{n2, src, dst}), vokwbCopy, vokvbCopy, vokvbConj2, vokvbConjFlip2, vokvbConjExtend2);
     VOK_CHECK_EACH(t, (Rows{n1, {0, "vec==0"}}), vokvbConj1, vokvbConjExtend1);
     const char* mod = "vokaritw";
-    EXPECT_EACH_REPORTS({[&] { EXPECT_EQ(pairs({vokvMpy({3, 3}, {3, 3}, VOK_AUTO_SCALE, nullptr)}), (Pairs{{0, 0}})); },
-                         {VOK_StatusBadArg, "vokvbMpy3", "scalefactor==0", mod},
-                         {{VOK_StatusBacktrace, "vokvMpy", "<null>", mod}}},
-                        {[&] { EXPECT_EQ(pairs({vokvDiv({3, 3}, {0, 0})}), (Pairs{{0, 0}})); },
-                         {VOK_StatusBadArg, "vokvDiv", "(b.re==0)&&(b.im==0)", mod}});
+    t.run([&] { EXPECT_EQ(pairs({vokvMpy({3, 3}, {3, 3}, VOK_AUTO_SCALE, nullptr)}), (Pairs{{0, 0}})); },
+          {{VOK_StatusBadArg, "vokvbMpy3", "scalefactor==0", mod}, {VOK_StatusBacktrace, "vokvMpy", "<null>", mod}});
+    t.run([&] { EXPECT_EQ(pairs({vokvDiv({3, 3}, {0, 0})}), (Pairs{{0, 0}})); },
+          {{VOK_StatusBadArg, "vokvDiv", "(b.re==0)&&(b.im==0)", mod}});
 }
 
 // A converter over src in every fixed mode at the factors given, and in auto mode.

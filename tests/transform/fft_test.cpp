@@ -455,14 +455,16 @@ TEST(Tables, FailuresInOrder) {
     vokSetErrStatus(VOK_StatusOk);
     vokFreeBitRevTbls();
     vokcFreeTwdTbls();
-    voktest::ReportSteps miscMemory("vokmisc", VOK_StatusNoMemory), twdMemory("voktwd", VOK_StatusNoMemory);
     auto failing = [](auto call) { return [=] { vok::testing::failAllocationAfter(1); call(); }; };
-    miscMemory("vokGetBitRevTbl", "NULL Pointer", failing([] { EXPECT_EQ(vokGetBitRevTbl(5), nullptr); }));
+    const auto noMemory = [](const char* function, const char* module) {
+        return std::vector<voktest::Expected>{{VOK_StatusNoMemory, function, "NULL Pointer", module}};
+    };
+    misc.run(failing([] { EXPECT_EQ(vokGetBitRevTbl(5), nullptr); }), noMemory("vokGetBitRevTbl", "vokmisc"));
     misc.run([] { EXPECT_NE(vokGetBitRevTbl(5), nullptr); }, {});
     vokFreeBitRevTbls();
-    miscMemory("vokdbBitRev1", "NULL Pointer", failing([&] { vokdbBitRev1(misc.buffer<double>(), 6); }));
-    twdMemory("vokcGetFftTwdTbl", "NULL Pointer", failing([] { EXPECT_EQ(vokcGetFftTwdTbl(4), nullptr); }));
-    twdMemory("vokcGetDftTwdTbl", "NULL Pointer", failing([] { EXPECT_EQ(vokcGetDftTwdTbl(9), nullptr); }));
+    misc.run(failing([&] { vokdbBitRev1(misc.buffer<double>(), 6); }), noMemory("vokdbBitRev1", "vokmisc"));
+    twd.run(failing([] { EXPECT_EQ(vokcGetFftTwdTbl(4), nullptr); }), noMemory("vokcGetFftTwdTbl", "voktwd"));
+    twd.run(failing([] { EXPECT_EQ(vokcGetDftTwdTbl(9), nullptr); }), noMemory("vokcGetDftTwdTbl", "voktwd"));
     vok::testing::failAllocationAfter(0);
     EXPECT_EQ(vok::threadContext().dftCount[vok::kKindC], 0);
     vokSetErrStatus(VOK_StatusOk);

@@ -10,7 +10,7 @@
 #include <type_traits>
 #include <vector>
 
-#include "voktest/reports.h"
+#include "voktest/vector_calls.h"
 #include "vok.h"
 
 namespace voktest {
@@ -79,7 +79,10 @@ void expectGeneratorChecks(const std::string& fn, const GeneratorTexts& t, Args.
     k.init(args...);
     const auto before = k.st;
     Sentinel out(8 * sizeof(Out));
-    ReportSteps step(t.module);
+    CheckTable table(t.module);
+    const auto step = [&](const std::string& name, const char* context, auto call) {
+        table.run(call, {{VOK_StatusBadArg, name.c_str(), context, t.module}});
+    };
     step(init, t.initState, [&] { K::initFn(args..., nullptr); });
     step(fn, t.oneState, [&] { EXPECT_EQ(toSample(K::oneFn(nullptr)), Sample(0)); });
     step(block, t.blockState, [&] { K::blockFn(nullptr, nullptr, 0); });

@@ -47,22 +47,4 @@ void ReportRecorder::clear() {
     return ::testing::AssertionFailure() << "report sequence differs; got:\n" << got << "want:\n" << want;
 }
 
-::testing::AssertionResult ReportSteps::reportsOf(const std::function<void()>& call,
-                                                  const std::vector<Expected>& expected) {
-    recorder_.clear();
-    call();
-    return sameReports(recorder_.reports(), expected);
-}
-
-::testing::AssertionResult eachReports(const std::vector<BadCall>& calls) {
-    ReportSteps steps("");
-    for (std::size_t i = 0; i < calls.size(); ++i) {
-        std::vector<Expected> expected{calls[i].report};
-        expected.insert(expected.end(), calls[i].then.begin(), calls[i].then.end());
-        if (auto result = steps.reportsOf(calls[i].call, expected); !result)
-            return ::testing::AssertionFailure() << "bad call #" << i << ": " << result.message();
-    }
-    return ::testing::AssertionSuccess();
-}
-
 }  // namespace voktest

@@ -15,8 +15,8 @@
 
 #include "frame/test_seams.h"
 #include "kernels/wavelet.h"
-#include "voktest/reports.h"
 #include "voktest/values.h"
+#include "voktest/vector_calls.h"
 #include "voktest/widths.h"
 #include "vok.h"
 #include "wavelet/bank.h"
@@ -282,11 +282,12 @@ struct UserBank {
     }
 };
 
-// A failing call: the first report, then the rest, one status, one module.
-BadCall failing(std::function<void()> call, const char* fn, std::vector<const char*> contexts,
-                int status = VOK_StatusBadArg) {
-    BadCall row{std::move(call), {status, fn, contexts[0], "vokwlts"}};
-    for (size_t i = 1; i < contexts.size(); ++i) row.then.push_back({status, fn, contexts[i], "vokwlts"});
+// A failing call and its reports in order, one status, one module.
+using Row = std::pair<std::function<void()>, std::vector<Expected>>;
+Row failing(std::function<void()> call, const char* fn, std::vector<const char*> contexts,
+            int status = VOK_StatusBadArg) {
+    Row row{std::move(call), {}};
+    for (const char* context : contexts) row.second.push_back({status, fn, context, "vokwlts"});
     return row;
 }
 
@@ -294,7 +295,7 @@ TYPED_TEST(WaveletCore, InitSetStateAndGetStateFailures) {
     using F = Forms<TypeParam>;
     using Tap = typename F::Tap;
     VokWtState st{};
-    std::vector<BadCall> rows;
+    std::vector<Row> rows;
     const char* fn = F::builder;  // the 16-bit Init reports through the float one
     const auto add = [&](std::function<void()> call, std::vector<const char*> contexts,
                          int status = VOK_StatusBadArg) {
@@ -326,7 +327,7 @@ TYPED_TEST(WaveletCore, InitSetStateAndGetStateFailures) {
         for (int type : {VOK_WtBiorth, VOK_WtBiorthDual}) add(init(p, q, 4, 1, type), {"error in wavelet parameters"});
     addAllocationFailures(init(2, 0, 6, 2, VOK_WtDaublet));  // the pad, then the four tap arrays
     if (F::core == 4)
-        for (auto& row : rows) row.then.push_back({VOK_StatusBacktrace, "vokwWtInit", "out voksWtInit", "vokwlts"});
+        for (auto& row : rows) row.second.push_back({VOK_StatusBacktrace, "vokwWtInit", "out voksWtInit", "vokwlts"});
 
     // SetState: a user bank built inside the call, spoiled by 'spoil'.
     fn = F::name[0];
@@ -356,8 +357,8 @@ TYPED_TEST(WaveletCore, InitSetStateAndGetStateFailures) {
     addAllocationFailures(user(4, 1, len, ofs, asIs));
     // A predefined type that Init refuses: Init's report, then a backtrace.
     rows.push_back({[&] { F::setState(&st, VOK_WtSymmlet, 8, 0, 4, 1, nullptr, nullptr, nullptr); },
-                    {VOK_StatusBadArg, F::builder, "error in parameter Symmlet filter", "vokwlts"},
-                    {{VOK_StatusBacktrace, fn, F::core == 2 ? "out vokdWtInit" : "out voksWtInit", "vokwlts"}}});
+                    {{VOK_StatusBadArg, F::builder, "error in parameter Symmlet filter", "vokwlts"},
+                     {VOK_StatusBacktrace, fn, F::core == 2 ? "out vokdWtInit" : "out voksWtInit", "vokwlts"}}});
 
     // GetState checks every pointer and writes nothing when one is missing.
     fn = F::name[1];
@@ -426,7 +427,8 @@ TYPED_TEST(WaveletCore, InitSetStateAndGetStateFailures) {
         }, {message});
     fn = "vokWtFree";
     add([] { vokWtFree(nullptr); }, {"wtState==0"});
-    EXPECT_TRUE(eachReports(rows));
+    CheckTable table("vokwlts");
+    for (const auto& [call, reports] : rows) table.run(call, reports);
     EXPECT_TRUE(recordIsClear(st));  // no failed Init or SetState touched the record
     ReportRecorder rec;
     for (auto call : {F::decompose, F::reconstruct}) {  // a negative status stops them quietly
