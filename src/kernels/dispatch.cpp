@@ -8,7 +8,6 @@ namespace {
 // Relaxed atomics: every thread computes the same answer, so a race only
 // repeats the detection.
 std::atomic<int> detected{-1};
-std::atomic<int> limit{kAvx512};
 
 Isa detect() {
 #if defined(__i386__) || defined(__x86_64__)
@@ -32,17 +31,11 @@ Isa supported() {
     return static_cast<Isa>(isa);
 }
 
-Isa active() {
-    const int isa = supported();
-    const int cap = limit.load(std::memory_order_relaxed);
-    return static_cast<Isa>(isa < cap ? isa : cap);
-}
-
-std::atomic<int> activeWord{active()};
+std::atomic<int> activeWord{supported()};
 
 void limitTo(Isa isa) {
-    limit.store(isa, std::memory_order_relaxed);
-    activeWord.store(active(), std::memory_order_relaxed);
+    const Isa best = supported();
+    activeWord.store(isa < best ? isa : best, std::memory_order_relaxed);
 }
 
 const char* isaName(Isa isa) {

@@ -14,17 +14,16 @@ enum Isa : int { kSse2 = 0, kAvx2 = 1, kAvx512 = 2, kIsaCount = 3 };
 // The widest instruction set of this processor (AVX2 counts only with FMA,
 // AVX-512 only with F, DQ, VL and BW).
 Isa supported();
-// The set the kernels use now: supported(), or less after limitTo().
-Isa active();
+// The word that active() reads: set when the library loads and by limitTo()
+// (zero, the baseline, before that).
+extern std::atomic<int> activeWord;
+
+// The set the kernels use now: supported(), or less after limitTo(). Read
+// inline, since calls of a few nanoseconds choose their kernel through it.
+inline Isa active() { return static_cast<Isa>(activeWord.load(std::memory_order_relaxed)); }
 // Restricts the kernels to at most isa (tests run every width this way).
 void limitTo(Isa isa);
 const char* isaName(Isa isa);
-
-// active() as one word read inline, for calls of a few nanoseconds where a
-// call into this module would cost more than the choice saves: set when the
-// library loads and by limitTo() (zero, the baseline, before that).
-extern std::atomic<int> activeWord;
-inline Isa activeNow() { return static_cast<Isa>(activeWord.load(std::memory_order_relaxed)); }
 
 template <class Table>
 const Table& select(const Table& sse2, const Table& avx2, const Table& avx512) {

@@ -436,7 +436,7 @@ template <class T>
 template <class T>
 [[gnu::always_inline]] inline void runComplex(int code, const T* re, const T* im, T* reOut, T* imOut, int flags) {
     if (code >= kBlockCode) return runBlock<T>(code, re, im, reOut, imOut);
-    const bool vex = kAnyVexComplex<T> && simd::activeNow() != simd::kSse2;
+    const bool vex = kAnyVexComplex<T> && simd::active() != simd::kSse2;
     const SmallComplexFn<T> fn = (vex ? kSmallComplexFns<T, true> : kSmallComplexFns<T>)[code];
     if (im && (flags & VOK_Inv)) fn(im, re, imOut, reOut);
     else fn(re, im, reOut, imOut);
