@@ -128,12 +128,14 @@ public:
             EXPECT_TRUE(sameReports(rec.reports(), expected)) << row.text;
         }
     }
-    // A call outside the rows makes exactly these reports (none for an empty list).
+    // A call outside the rows makes exactly these reports (none for an empty list);
+    // a failure names the call by its place in the table's sequence of run()s.
     template <class Call>
     void run(Call call, const std::vector<Expected>& expected) {
+        const int step = ++runs_;
         ReportRecorder rec;
         call();
-        EXPECT_TRUE(sameReports(rec.reports(), expected)) << module_;
+        EXPECT_TRUE(sameReports(rec.reports(), expected)) << module_ << " run #" << step;
     }
 
 private:
@@ -159,6 +161,7 @@ private:
     const char* module_;
     int status_;
     bool everyCheck_;
+    int runs_ = 0;
 };
 
 // The entry point's name comes from the call itself. Named apart from the
