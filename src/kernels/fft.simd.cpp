@@ -290,9 +290,45 @@ inline __attribute__((always_inline)) void storeSplit(const SplitOut<T>& out, lo
     store(out.im + at, permute2<T>(a, b, [](int i) { return 2 * i + 1; }));
 }
 
+// Complex values as a register of real and one of imaginary parts: products
+// with ±i cost no shuffles, and a twiddle product none either.
+template <class T>
+struct SplitVec {
+    Vec<T> re, im;
+};
+template <class T>
+inline __attribute__((always_inline)) SplitVec<T> operator+(SplitVec<T> a, SplitVec<T> b) {
+    return {a.re + b.re, a.im + b.im};
+}
+template <class T>
+inline __attribute__((always_inline)) SplitVec<T> operator-(SplitVec<T> a, SplitVec<T> b) {
+    return {a.re - b.re, a.im - b.im};
+}
+template <class T, bool Inv>
+inline __attribute__((always_inline)) SplitVec<T> rotate(SplitVec<T> v) {
+    if constexpr (Inv) return {-v.im, v.re};
+    else return {v.im, -v.re};
+}
+// Rounded as twiddleMul on interleaved lanes (x + y·(-z) is x - y·z exactly).
+template <class T, bool Inv>
+inline __attribute__((always_inline)) SplitVec<T> twiddleMul(SplitVec<T> a, SplitVec<T> w) {
+    if constexpr (Inv) return {a.re * w.re + a.im * w.im, a.im * w.re - a.re * w.im};
+    else return {a.re * w.re - a.im * w.im, a.im * w.re + a.re * w.im};
+}
+// The even (odd) lanes of a, then of b.
+template <class T>
+inline __attribute__((always_inline)) Vec<T> evenLanes(Vec<T> a, Vec<T> b) {
+    return permute2<T>(a, b, [](int i) { return 2 * i; });
+}
+template <class T>
+inline __attribute__((always_inline)) Vec<T> oddLanes(Vec<T> a, Vec<T> b) {
+    return permute2<T>(a, b, [](int i) { return 2 * i + 1; });
+}
+
 // The last stage (n = 4s, s a multiple of a register's reals) straight into
-// split arrays: two registers of each row at a time make whole registers of
-// real and of imaginary parts, which saves a pass over the data.
+// split arrays, which saves a pass over the data: two registers of each row
+// at a time split into whole registers of real and of imaginary parts before
+// the butterflies, whose products then need no shuffles; so do their twiddles.
 template <class T, bool Inv, bool Packed>
 void radix4LastSplit(const T* x, long long s, const T* tw, const SplitOut<T>& out) {
     constexpr int L = kLanes<T>;
@@ -300,16 +336,32 @@ void radix4LastSplit(const T* x, long long s, const T* tw, const SplitOut<T>& ou
     const T* w1 = tw;
     const T* w2 = tw + run;
     const T* w3 = tw + 2 * run;
-    for (long long k = 0; k < 2 * s; k += 2 * L) {
-        Vec<T> v[2][4];
-        for (int h = 0; h < 2; ++h) {
-            const long long kh = k + h * L;
-            for (int j = 0; j < 4; ++j) v[h][j] = load(x + 2 * s * j + kh);
-            VTw<T> t1, t2, t3;
-            loadTw3<Packed>(w1, w2, w3, s, kh, t1, t2, t3);
-            ditButterfly<T, Inv>(v[h][0], v[h][1], v[h][2], v[h][3], t1, t2, t3);
+    // Twiddles k/2 .. k/2 + L - 1 of a run: (re, im) pairs, or the (re, re)
+    // pairs and the (-im, im) pairs 2s reals on.
+    const auto twiddles = [s](const T* w, long long k) -> SplitVec<T> {
+        if constexpr (Packed) {
+            const Vec<T> a = load(w + k), b = load(w + k + L);
+            return {evenLanes<T>(a, b), oddLanes<T>(a, b)};
+        } else {
+            return {evenLanes<T>(load(w + k), load(w + k + L)), oddLanes<T>(load(w + 2 * s + k), load(w + 2 * s + k + L))};
         }
-        for (int j = 0; j < 4; ++j) storeSplit(out, s * j + k / 2, v[0][j], v[1][j]);
+    };
+    const Vec<T> factor = splat<T>(out.factor);
+    const bool scaled = out.scaled;
+    T* const re = out.re;
+    T* const im = out.im;
+    for (long long k = 0; k < 2 * s; k += 2 * L) {
+        SplitVec<T> v[4];
+        for (int j = 0; j < 4; ++j) {
+            const Vec<T> a = load(x + 2 * s * j + k), b = load(x + 2 * s * j + k + L);
+            v[j] = {evenLanes<T>(a, b), oddLanes<T>(a, b)};
+        }
+        ditButterfly<T, Inv>(v[0], v[1], v[2], v[3], twiddles(w1, k), twiddles(w2, k), twiddles(w3, k));
+        for (int j = 0; j < 4; ++j) {
+            if (scaled) v[j] = {v[j].re * factor, v[j].im * factor};
+            store(re + s * j + k / 2, v[j].re);
+            store(im + s * j + k / 2, v[j].im);
+        }
     }
 }
 
