@@ -191,12 +191,48 @@ void radix4Stage(T* x, long long n, long long s, const T* tw, T* to = nullptr) {
     if constexpr (!Packed) radix4StageShort<T, Inv, Dit>(x, n, s, w1, w2, w3);
 }
 
+// Where a transform of split arrays leaves its results: the arrays, and the
+// factor of a scaled transform (applied as the separate scaling pass would).
+template <class T>
+struct SplitOut {
+    T* re;
+    T* im;
+    T factor;
+    bool scaled;
+};
+
+// Half a register, loaded whole with loadAs (a partial load into a full
+// register would go through the stack).
+template <class T>
+struct HalfVecOf {
+    typedef T type __attribute__((vector_size(kVectorBytes / 2)));
+};
+template <class T>
+using HalfVec = typename HalfVecOf<T>::type;
+
+// The C interleaved values of v to C reals and C imaginary parts, scaled when
+// asked: one shuffle, two half-register stores.
+template <class T>
+inline __attribute__((always_inline)) void storeSplitHalves(const SplitOut<T>& out, long long at, Vec<T> v) {
+    constexpr int C = kLanes<T> / 2;
+    if (out.scaled) v = v * splat<T>(out.factor);
+    const Vec<T> p = permute<T>(v, [](int i) { return i < kLanes<T> / 2 ? 2 * i : 2 * i - kLanes<T> + 1; });
+    const auto half = [&]<int From, std::size_t... I>(std::index_sequence<I...>) {
+        return HalfVec<T>(__builtin_shufflevector(p, p, (From + int(I))...));
+    };
+    const HalfVec<T> re = half.template operator()<0>(std::make_index_sequence<C>{});
+    const HalfVec<T> im = half.template operator()<C>(std::make_index_sequence<C>{});
+    std::memcpy(out.re + at, &re, sizeof re);
+    std::memcpy(out.im + at, &im, sizeof im);
+}
+
 // The stages of spans s and 4s in one pass: each register column of 16
 // points goes through both before it is stored, which halves the loads and
 // stores of the data. tw is the table of span s; that of 4s follows it. The
-// results go to to (x itself, or a separate array of n values).
+// results go to to (x itself, or a separate array of n values), or with
+// split (the last pass) to split arrays.
 template <class T, bool Inv, int S = 0>
-void radix16Pass(T* x, long long n, long long sRun, const T* tw, T* to) {
+void radix16Pass(T* x, long long n, long long sRun, const T* tw, T* to, const SplitOut<T>* split = nullptr) {
     const long long s = S ? S : sRun;
     constexpr int L = kLanes<T>;
     // Either stage may keep plain pairs.
@@ -209,6 +245,8 @@ void radix16Pass(T* x, long long n, long long sRun, const T* tw, T* to) {
     const T* b2 = b1 + (packedB ? 8 : 16) * s;
     const T* b3 = b1 + (packedB ? 16 : 32) * s;
     const long long apart = to - x;
+    // A copy the stores cannot alias: its pointers stay in registers.
+    const SplitOut<T> splitTo = split ? *split : SplitOut<T>{};
     for (long long base = 0; base < n; base += 16 * s) {
         T* b = x + 2 * base;
         for (long long k = 0; k < 2 * s; k += L) {
@@ -228,7 +266,10 @@ void radix16Pass(T* x, long long n, long long sRun, const T* tw, T* to) {
                     ditButterfly<T, Inv>(v[q], v[q + 4], v[q + 8], v[q + 12], loadTw(b1, 4 * s, kq),
                                          loadTw(b2, 4 * s, kq), loadTw(b3, 4 * s, kq));
             }
-            for (int m = 0; m < 16; ++m) store(b + apart + 2 * s * m + k, v[m]);
+            if (split)
+                for (int m = 0; m < 16; ++m) storeSplitHalves(splitTo, base + s * m + k / 2, v[m]);
+            else
+                for (int m = 0; m < 16; ++m) store(b + apart + 2 * s * m + k, v[m]);
         }
     }
 }
@@ -236,16 +277,6 @@ void radix16Pass(T* x, long long n, long long sRun, const T* tw, T* to) {
 // Data of at most this many bytes stay in L1 with their twiddles through a
 // pass, whatever rows a butterfly reads.
 constexpr long long kL1DataBytes = 32 * 1024;
-
-// Where a transform of split arrays leaves its results: the arrays, and the
-// factor of a scaled transform (applied as the separate scaling pass would).
-template <class T>
-struct SplitOut {
-    T* re;
-    T* im;
-    T factor;
-    bool scaled;
-};
 
 // Interleaved values a, b (2C complex) to C reals and C imaginary parts each,
 // scaled when asked.
@@ -259,9 +290,45 @@ inline __attribute__((always_inline)) void storeSplit(const SplitOut<T>& out, lo
     store(out.im + at, permute2<T>(a, b, [](int i) { return 2 * i + 1; }));
 }
 
+// Complex values as a register of real and one of imaginary parts: products
+// with ±i cost no shuffles, and a twiddle product none either.
+template <class T>
+struct SplitVec {
+    Vec<T> re, im;
+};
+template <class T>
+inline __attribute__((always_inline)) SplitVec<T> operator+(SplitVec<T> a, SplitVec<T> b) {
+    return {a.re + b.re, a.im + b.im};
+}
+template <class T>
+inline __attribute__((always_inline)) SplitVec<T> operator-(SplitVec<T> a, SplitVec<T> b) {
+    return {a.re - b.re, a.im - b.im};
+}
+template <class T, bool Inv>
+inline __attribute__((always_inline)) SplitVec<T> rotate(SplitVec<T> v) {
+    if constexpr (Inv) return {-v.im, v.re};
+    else return {v.im, -v.re};
+}
+// Rounded as twiddleMul on interleaved lanes (x + y·(-z) is x - y·z exactly).
+template <class T, bool Inv>
+inline __attribute__((always_inline)) SplitVec<T> twiddleMul(SplitVec<T> a, SplitVec<T> w) {
+    if constexpr (Inv) return {a.re * w.re + a.im * w.im, a.im * w.re - a.re * w.im};
+    else return {a.re * w.re - a.im * w.im, a.im * w.re + a.re * w.im};
+}
+// The even (odd) lanes of a, then of b.
+template <class T>
+inline __attribute__((always_inline)) Vec<T> evenLanes(Vec<T> a, Vec<T> b) {
+    return permute2<T>(a, b, [](int i) { return 2 * i; });
+}
+template <class T>
+inline __attribute__((always_inline)) Vec<T> oddLanes(Vec<T> a, Vec<T> b) {
+    return permute2<T>(a, b, [](int i) { return 2 * i + 1; });
+}
+
 // The last stage (n = 4s, s a multiple of a register's reals) straight into
-// split arrays: two registers of each row at a time make whole registers of
-// real and of imaginary parts, which saves a pass over the data.
+// split arrays, which saves a pass over the data: two registers of each row
+// at a time split into whole registers of real and of imaginary parts before
+// the butterflies, whose products then need no shuffles; so do their twiddles.
 template <class T, bool Inv, bool Packed>
 void radix4LastSplit(const T* x, long long s, const T* tw, const SplitOut<T>& out) {
     constexpr int L = kLanes<T>;
@@ -269,16 +336,32 @@ void radix4LastSplit(const T* x, long long s, const T* tw, const SplitOut<T>& ou
     const T* w1 = tw;
     const T* w2 = tw + run;
     const T* w3 = tw + 2 * run;
-    for (long long k = 0; k < 2 * s; k += 2 * L) {
-        Vec<T> v[2][4];
-        for (int h = 0; h < 2; ++h) {
-            const long long kh = k + h * L;
-            for (int j = 0; j < 4; ++j) v[h][j] = load(x + 2 * s * j + kh);
-            VTw<T> t1, t2, t3;
-            loadTw3<Packed>(w1, w2, w3, s, kh, t1, t2, t3);
-            ditButterfly<T, Inv>(v[h][0], v[h][1], v[h][2], v[h][3], t1, t2, t3);
+    // Twiddles k/2 .. k/2 + L - 1 of a run: (re, im) pairs, or the (re, re)
+    // pairs and the (-im, im) pairs 2s reals on.
+    const auto twiddles = [s](const T* w, long long k) -> SplitVec<T> {
+        if constexpr (Packed) {
+            const Vec<T> a = load(w + k), b = load(w + k + L);
+            return {evenLanes<T>(a, b), oddLanes<T>(a, b)};
+        } else {
+            return {evenLanes<T>(load(w + k), load(w + k + L)), oddLanes<T>(load(w + 2 * s + k), load(w + 2 * s + k + L))};
         }
-        for (int j = 0; j < 4; ++j) storeSplit(out, s * j + k / 2, v[0][j], v[1][j]);
+    };
+    const Vec<T> factor = splat<T>(out.factor);
+    const bool scaled = out.scaled;
+    T* const re = out.re;
+    T* const im = out.im;
+    for (long long k = 0; k < 2 * s; k += 2 * L) {
+        SplitVec<T> v[4];
+        for (int j = 0; j < 4; ++j) {
+            const Vec<T> a = load(x + 2 * s * j + k), b = load(x + 2 * s * j + k + L);
+            v[j] = {evenLanes<T>(a, b), oddLanes<T>(a, b)};
+        }
+        ditButterfly<T, Inv>(v[0], v[1], v[2], v[3], twiddles(w1, k), twiddles(w2, k), twiddles(w3, k));
+        for (int j = 0; j < 4; ++j) {
+            if (scaled) v[j] = {v[j].re * factor, v[j].im * factor};
+            store(re + s * j + k / 2, v[j].re);
+            store(im + s * j + k / 2, v[j].im);
+        }
     }
 }
 
@@ -314,6 +397,13 @@ void ditStagesFrom(T* x, long long n, long long s, const T* tw, const SplitOut<T
         const bool shortRows = s * (long long)sizeof(T) <= 256;
         const bool inL1 = 2 * n * (long long)sizeof(T) <= kL1DataBytes && !(split && 16 * s == n);
         if (s >= C && 16 * s <= n && (shortRows || inL1)) {
+            if (split && 16 * s == n) {
+                // The last pass stores the split arrays itself: no pass to split.
+                if (s == 8) radix16Pass<T, Inv, 8>(x, n, s, tw, x, split);
+                else if (s == 16) radix16Pass<T, Inv, 16>(x, n, s, tw, x, split);
+                else radix16Pass<T, Inv>(x, n, s, tw, x, split);
+                return;
+            }
             T* to = out && 16 * s == n ? out : x;
             // Fixed spans turn the sixteen row addresses into displacements.
             switch (s) {
@@ -500,14 +590,6 @@ struct BitReversal {
     }
 };
 
-// Half a register, loaded whole with loadAs (a partial load into a full
-// register would go through the stack).
-template <class T>
-struct HalfVecOf {
-    typedef T type __attribute__((vector_size(kVectorBytes / 2)));
-};
-template <class T>
-using HalfVec = typename HalfVecOf<T>::type;
 // (re0, im0, re1, im1, ...) from half a register of each.
 template <class T>
 inline __attribute__((always_inline)) Vec<T> interleaveHalves(HalfVec<T> re, HalfVec<T> im) {
