@@ -4,10 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <bit>
 #include <cstdint>
 #include <numeric>
 #include <vector>
 
+#include "frame/test_seams.h"
 #include "kernels/firdot.h"
 #include "voktest/filter_calls.h"
 #include "voktest/widths.h"
@@ -69,22 +71,16 @@ template <class T> bool sameValue(const T& a, const T& b) {
     return sameBits(a, b) || (asLC(a) != asLC(a) && asLC(b) != asLC(b));
 }
 
-template <class T> bool same(const std::vector<T>& a, const std::vector<T>& b) {
-    return a.size() == b.size() && std::memcmp(a.data(), b.data(), sizeof(T) * a.size()) == 0;
-}
-
 template <class T> bool allZero(const std::vector<T>& v) {
     return std::all_of(v.begin(), v.end(), [](const T& x) { return asLC(x) == LC(0); });
 }
 
-// Two pairs of records of one filter. Two-state, over the test's arrays: the first over a copy of the
-// taps (used in place, reordered only 16-bit), the second over ones then set (single rate by the plain
-// initialisation); lines of L slots single rate (the last a scratch slot), ceil(L / U) multirate.
-// Single-state: the first given taps and history, the second null ones (which clear) then set. History
-// L - 1 single rate, ceil(L / U) multirate; room at least the history and base - 1 (base 128 for float
-// taps, else 64) plus one, multirate a multiple of D; taps unrolled by a 32-byte register of outputs.
-// 16-bit: room the taps single rate, the history to a multiple of D multirate; taps padded to whole
-// branches, none unrolled.
+// Two pairs of records of one filter, and what set-up leaves in them. Two-state over the test's arrays:
+// the first over a copy of the taps, the second over ones then set (single rate by the plain set-up);
+// lines of L slots single rate (the last a scratch slot), ceil(L / U) multirate. Single-state: the first
+// given taps and history, the second null ones (which clear) then set. The window holds at least
+// 127 (float taps) or 63 samples beyond the history, multirate rounded to whole iterations; 16-bit
+// records hold only the history and pad multirate taps to whole branches.
 template <class A> struct Records {
     using D = typename A::D;
     using W = typename A::W;
@@ -109,7 +105,7 @@ template <class A> struct Records {
             if (i && !r.multi()) api.lInit(taps[i].data(), len, &tap[i]);
             else api.lInitMr(taps[i].data(), len, r.up, r.upPhase, r.down, r.downPhase, &tap[i]);
             EXPECT_EQ((std::vector<int>{len, r.up, r.upPhase, r.down, r.downPhase, r.multi(), 1, 0}), fields(tap[i]));
-            EXPECT_TRUE(tap[i].taps == static_cast<void*>(taps[i].data()) && (w16 || i || same(taps[i], h)));
+            EXPECT_TRUE(tap[i].taps == static_cast<void*>(taps[i].data()) && (w16 || i || sameBits(taps[i], h)));
             lines[i].resize(init.size());
             api.lInitDlyl(&tap[i], lines[i].data(), &dly[i]);
             EXPECT_TRUE(dly[i].dlyl == lines[i].data() && dly[i].len == int(init.size()) && !dly[i].isFilterMode);
@@ -134,23 +130,20 @@ template <class A> struct Records {
         api.hSetTaps(h.data(), &st[1]);
         api.hSetDlyl(history.data(), &st[1]);
     }
-    ~Records() {
-        for (FirState& s : st) vokFirFree(&s);
-    }
-    // The second two-state record's arrays. A separate line is copied in reversed (newest in slot 0); the
-    // own one is reversed in place both ways, leaving and entering filter mode, set again in filter mode
-    // nothing moves; null clears the visible slots only. Separate taps get a copy; the own array is handed
-    // back out of filter mode; null clears it, back in filter mode. It ends holding taps and history.
+    ~Records() { for (FirState& s : st) vokFirFree(&s); }
+    // The second two-state record's arrays: a line is held newest first, the own one reversed in place
+    // (again in filter mode: nothing moves), null clears the visible slots only; the own taps array is
+    // handed back out of filter mode, null clears it. It ends holding taps and history.
     void roundTrips(const std::vector<D>& init, bool multi) {
         if constexpr (!w16) {  // the 16-bit line keeps its own order
             const std::vector<D> chrono(init.begin(), init.begin() + hist), reversed(chrono.rbegin(), chrono.rend());
             const auto visible = [&] { return std::vector<D>(lines[1].begin(), lines[1].begin() + hist); };
-            EXPECT_TRUE(same(reversed, visible()) && dly[1].isFilterMode == 1);
+            EXPECT_TRUE(sameBits(reversed, visible()) && dly[1].isFilterMode == 1);
             api.lGetDlyl(&tap[1], &dly[1], lines[1].data());
-            EXPECT_TRUE(same(chrono, visible()) && !dly[1].isFilterMode);
+            EXPECT_TRUE(sameBits(chrono, visible()) && !dly[1].isFilterMode);
             for (int again = 0; again < 2; ++again) {
                 api.lSetDlyl(&tap[1], lines[1].data(), &dly[1]);
-                EXPECT_TRUE(same(reversed, visible()) && dly[1].isFilterMode == 1);
+                EXPECT_TRUE(sameBits(reversed, visible()) && dly[1].isFilterMode == 1);
             }
             const D scratch = lines[1].back();
             api.lSetDlyl(&tap[1], nullptr, &dly[1]);
@@ -159,17 +152,17 @@ template <class A> struct Records {
         }
         std::vector<W> got(h.size());
         api.lGetTaps(&tap[1], got.data());
-        EXPECT_TRUE(same(got, std::vector<W>(h.size(), fromLC<W>(1))));
+        EXPECT_TRUE(sameBits(got, std::vector<W>(h.size(), fromLC<W>(1))));
         api.lSetTaps(h.data(), &tap[1]);
-        EXPECT_TRUE(w16 || same(taps[1], h));
+        EXPECT_TRUE(w16 || sameBits(taps[1], h));
         api.lGetTaps(&tap[1], taps[1].data());
-        EXPECT_TRUE(same(taps[1], h) && !tap[1].isFilterMode);
+        EXPECT_TRUE(sameBits(taps[1], h) && !tap[1].isFilterMode);
         api.lSetTaps(nullptr, &tap[1]);
         EXPECT_TRUE(allZero(taps[1]) && tap[1].isFilterMode == 1);
         api.lSetTaps(h.data(), &tap[1]);
     }
-    // Single-state record i's taps; record i's history from either layer, oldest first (read with a slot
-    // more: a null buffer is refused, and the 16-bit two-state line has a scratch slot).
+    // Record i's taps, and its history from either layer, oldest first (read with a slot more: the
+    // 16-bit two-state line has a scratch slot).
     std::vector<W> tapsOf(int i) {
         std::vector<W> t(h.size(), fromLC<W>(1));
         api.hGetTaps(&st[i], t.data());
@@ -185,23 +178,19 @@ template <class A> struct Records {
     bool cleared(int i) { return allZero(tapsOf(i)) && allZero(historyOf(i, false)); }
     // Both single-state records give their taps back in natural order; null arrays clear one.
     bool tapsBackThenCleared() {
-        const bool back = same(tapsOf(0), h) && same(tapsOf(1), h);
+        const bool back = sameBits(tapsOf(0), h) && sameBits(tapsOf(1), h);
         api.hSetTaps(nullptr, &st[1]);
         api.hSetDlyl(nullptr, &st[1]);
         return back && cleared(1);
     }
 };
 
-// One stream per rate and type combination cut into calls (one iteration, two, then random lengths up
-// to several hundred), through both layers at every width: single rate bit for bit the kernels' double
-// sum, multirate within rounding of the definition, the layers bit-identical to each other and every
-// width to the first, guards after each output block untouched. The second records take the one-sample
-// forms single rate (over more samples than the single-state window holds), then the rest in one block:
-// the same outputs. Both delay lines end with the newest inputs. Decimating rates put the tap count on
-// both sides of the factor. Long streams with given calls (float data only unless `every`) put tap
-// counts on both sides of the register blocks, of the scratch pieces (2033 taps fill it with sixteen
-// outputs, 2034 just miss it) and of the limit of the scalar loop (about 4096 taps). Infinities and NaNs
-// travel through the lanes as through the scalar sum.
+// One stream per rate and type combination cut into calls, through both layers at every width: single
+// rate bit for bit the kernels' double sum, multirate within rounding of the definition, layers and widths
+// bit-identical, guards after each block untouched; the second records one sample at a time single rate
+// (past the single-state window), then the rest in one block. Long streams (float data only unless
+// `every`) put tap counts on both sides of the register blocks, the scratch pieces (2033 taps fill one
+// with sixteen outputs) and the scalar loop's limit (about 4096 taps).
 struct Stream {
     Rates rate;
     std::vector<int> calls;               // iterations per call; empty: random calls, every type
@@ -265,13 +254,13 @@ TEST_P(FirStreams, BothLayersFollowTheDefinitionAcrossCallsAndWidths) {
                 at += std::size_t(n) * std::size_t(r.down);
             }
             ASSERT_EQ(ref.out.size(), low.size());
-            EXPECT_TRUE(same(low, high));
+            EXPECT_TRUE(sameBits(low, high));
             for (std::size_t m = 0; first.empty() && m < low.size(); ++m)
                 ASSERT_TRUE(r.multi() ? closeTo(low[m], ref.out[m], ref.mag[m])
                                       : ::testing::AssertionResult(sameValue(low[m], fromLC<O>(ref.inDouble[m]))))
                     << m;
             if (first.empty()) first = low;
-            EXPECT_TRUE(same(first, low));
+            EXPECT_TRUE(sameBits(first, low));
             for (std::size_t i = 0; i < ones; ++i) {
                 ASSERT_TRUE(sameBits(api.firl(&rec.tap[1], &rec.dly[1], stream[i]), low[i])) << i;
                 ASSERT_TRUE(sameBits(api.fir(&rec.st[1], stream[i]), low[i])) << i;
@@ -281,12 +270,12 @@ TEST_P(FirStreams, BothLayersFollowTheDefinitionAcrossCallsAndWidths) {
                 std::vector<O> a(want.size()), b(want.size());
                 api.bfirl(&rec.tap[1], &rec.dly[1], stream.data() + ones, a.data(), rest);
                 api.bfir(&rec.st[1], stream.data() + ones, b.data(), rest);
-                EXPECT_TRUE(same(a, want) && same(b, want));
+                EXPECT_TRUE(sameBits(a, want) && sameBits(b, want));
             }
             std::vector<D> seen(history);
             seen.insert(seen.end(), stream.begin(), stream.end());  // a stream may be shorter than the line
             seen.erase(seen.begin(), seen.end() - r.history());
-            for (bool twoState : {false, true}) EXPECT_TRUE(same(seen, rec.historyOf(0, twoState))) << twoState;
+            for (bool twoState : {false, true}) EXPECT_TRUE(sameBits(seen, rec.historyOf(0, twoState))) << twoState;
             EXPECT_TRUE(rec.tapsBackThenCleared());
         });
     });
@@ -343,22 +332,16 @@ short expected16(std::int64_t r, int mode, int sf) {
 int autoFactor(const std::vector<std::int64_t>& r) {
     std::int64_t big = 0;
     for (std::int64_t v : r) big = std::max(big, v < 0 ? -v : v);
-    int bits = 0;
-    while ((big >> bits) > 1) ++bits;  // floor(log2 big)
-    return big <= 32767 ? 0 : bits - 14;
+    return big <= 32767 ? 0 : int(std::bit_width(std::uint64_t(big))) - 15;
 }
 
-struct ModeCase {
-    int mode, factor, limit;
-    float tapScale = 1;  // 65536: sums past 32 bits, saturated there before scaling
-};
+// tapScale 65536: sums past 32 bits, saturated there before scaling.
+struct ModeCase { int mode, factor, limit; float tapScale = 1; };
 
-// Both layers through calls of one iteration, a few, more than the single-state buffer room and exactly
-// its room (where the automatic factor is chosen over the whole block by both), every scale mode, at
-// every width. Dyadic taps (k/16) make every sum exact: the outputs are the definition converted; taps of
-// any value check that the single-state filter rounds where the two-state one does. Factors are read,
-// never written, except the automatic one of each call. The second records give the same outputs, one
-// sample at a time where single rate.
+// Both layers under every scale mode at every width, in calls up to past the single-state room and of
+// exactly that room (up to which the automatic factor is chosen over the whole block by both). Dyadic
+// taps (k/16) make every sum exact: the outputs are the definition converted; other taps check that both
+// layers round alike. Only the automatic factor is written. The second records agree.
 class Fir16Streams : public ::testing::TestWithParam<Rates> {};
 
 TEST_P(Fir16Streams, BothLayersFollowTheDefinitionUnderEveryScaleMode) {
@@ -398,10 +381,7 @@ TEST_P(Fir16Streams, BothLayersFollowTheDefinitionUnderEveryScaleMode) {
                     out.pop_back();
                     other.pop_back();
                     if (!automatic) EXPECT_TRUE(sf == mc.factor && sfHigh == mc.factor);
-                    if (!automatic || n * r.down <= room) {
-                        EXPECT_EQ(out, other) << "block of " << n;
-                        EXPECT_EQ(sf, sfHigh);
-                    }
+                    EXPECT_TRUE((automatic && n * r.down > room) || (out == other && sf == sfHigh)) << n;
                     if (r.multi() || automatic) {
                         std::vector<short> a(out.size()), b(out.size());
                         vokwbFirl(&rec.tap[1], &rec.dly[1], in, a.data(), n, mc.mode, &sfHigh);
@@ -442,9 +422,8 @@ INSTANTIATE_TEST_SUITE_P(Fir, Fir16Streams, ::testing::ValuesIn(k16Rates));
 // streams above): sums rounded to the nearest, ties to even, saturated to 32 bits, in every lane and tail.
 TEST(Fir16Kernel, RoundsTiesToEvenAndSaturates) {
     // Halves make ties; the huge taps push sums past 32 bits.
-    const std::vector<float> tapSets[] = {{0.5f, -0.25f, 1.5f, 0.0f, -2.5f, 0.75f},
-                                          {70000.0f, 70000.0f, 70000.0f, 0.0f, 0.0f, 0.0f},
-                                          {-1e5f, 1e-3f, 3.0f, -70000.0f, 2.0f, 0.5f}};
+    const std::vector<float> tapSets[] = {
+        {0.5f, -0.25f, 1.5f, 0, -2.5f, 0.75f}, {7e4f, 7e4f, 7e4f, 0, 0, 0}, {-1e5f, 1e-3f, 3, -7e4f, 2, 0.5f}};
     std::mt19937 gen(5u);
     const auto line = randomShorts(gen, 83, 32767);
     const short* data = line.data() + 6;
@@ -453,7 +432,7 @@ TEST(Fir16Kernel, RoundsTiesToEvenAndSaturates) {
             std::vector<std::int32_t> want(std::size_t(n) + 1, 12345);  // a guard after the outputs
             for (int t = 0; t < n; ++t) {
                 double acc = 0;
-                for (int j = 0; j < 6; ++j) acc += double(taps[std::size_t(j)]) * double(data[t - j]);
+                for (int j = 0; j < 6; ++j) acc += double(taps[j]) * double(data[t - j]);
                 want[std::size_t(t)] = std::int32_t(std::clamp(std::nearbyint(acc), -2147483648.0, 2147483647.0));
             }
             forEachWidth([&] {
@@ -462,6 +441,199 @@ TEST(Fir16Kernel, RoundsTiesToEvenAndSaturates) {
                 EXPECT_EQ(want, out) << n;
             });
         }
+    }
+}
+
+// ---- Failure reports ----
+
+constexpr const char *kNull = "Null buffer pointer", *kLen = "Invalid array length", *kValue = "Invalid value";
+constexpr const char *kPhase = "Invalid phase value", *kFactor = "Invalid factor value", *kMode = "Not filter mode";
+constexpr const char *kState = "Null state pointer", *kInit = "Must have been initialized";
+constexpr const char *kScale = "Null scale factor pointer", *kTap = "Null Tap State pointer";
+constexpr const char *kDly = "Null Dly State pointer", *kNotSet = "Filter Dlyl is not setup";
+
+TEST(FirErrors, BothLayersInCheckOrder) {
+    forEachFilter([](const auto& api) {
+        using A = std::decay_t<decltype(api)>;
+        using D = typename A::D;
+        using W = typename A::W;
+        using O = typename A::O;
+        W taps[4] = {};
+        D dlyl[4] = {}, in[8] = {};
+        FirTapState tap{};
+        FirDlyState dly{};
+        // Failed calls write nowhere: records, copies and outputs all point into the table's guarded buffer.
+        CheckTable step("vokfirl");
+        FirTapState* badTap = step.buffer<FirTapState>();
+        O* o = step.buffer<O>();
+        step(fn(api.tapsName, "FirlInit"), api.lInit,
+             {{kNull, {{0}}}, {kNull, {{2}}}, {kNull, {{0}, {1, 0}}}, {kLen, {{1, 0}}}}, {taps, 4, badTap});
+        step(fn(api.tapsName, "FirlInitMr"), api.lInitMr,
+             {{kNull, {{0}, {1, 0}, {3, -1}}}, {kLen, {{1, 0}, {2, 0}, {3, -1}, {5, -1}}},
+              {kPhase, {{2, 0}, {3, -1}, {4, 0}}}, {kPhase, {{2, 0}, {3, 0}, {4, 0}, {5, -1}}},
+              {kFactor, {{2, 0}, {3, 0}}}, {kFactor, {{3, 2}}}, {kFactor, {{5, 3}}}, {kFactor, {{4, 0}}}},
+             {taps, 4, 2, 1, 3, 0, badTap});
+        api.lInit(taps, 4, &tap);
+        step(fn(api.dataName, "FirlInitDlyl"), api.lInitDlyl,
+             {{kNull, {{0}, {1}, {2}}}, {kNull, {{2}}}, {kNull, {{0}}}, {kNull, {{1}}}},
+             {&tap, dlyl, step.buffer<FirDlyState>()});
+        api.lInitDlyl(&tap, dlyl, &dly);
+        step(fn(api.tapsName, "FirlSetTaps"), api.lSetTaps, {{kNull, {{1}}}}, {taps, &tap});
+        step(fn(api.tapsName, "FirlGetTaps"), api.lGetTaps, {{kNull, {{0}}}, {kNull, {{1}}}}, {&tap, step.buffer<W>()});
+        step(fn(api.dataName, "FirlSetDlyl"), api.lSetDlyl, {{kNull, {{0}}}, {kNull, {{2}}}}, {&tap, dlyl, &dly});
+        // Set up but never set: not in filter mode.
+        step(fn(api.dataName, "FirlGetDlyl"), api.lGetDlyl,
+             {{kNull, {{1}}}, {kNull, {{0}}}, {kNull, {{2}}}, {kMode, {}}}, {&tap, &dly, step.buffer<D>()});
+        step(fn(api.name, "Firl"), api.firl, {{kNull, {{0}}}, {kNull, {{1}}}}, {&tap, &dly, D{}});
+        step(fn(api.name, "bFirl"), api.bfirl,
+             {{kNull, {{0}}}, {kNull, {{1}}}, {kNull, {{2}, {4, 0}}}, {kNull, {{3}, {4, 0}}}, {kLen, {{4, 0}}},
+              {kMode, {}}}, {&tap, &dly, in, o, 1});
+        api.lSetDlyl(&tap, nullptr, &dly);
+        api.lGetTaps(&tap, taps);  // the caller takes its array back
+        step(fn(api.name, "bFirl"), api.bfirl, {{kMode, {}}}, {&tap, &dly, in, o, 1});
+        step(fn(api.tapsName, "FirlGetTaps"), api.lGetTaps, {{kMode, {}}}, {&tap, step.buffer<W>()});
+        // Setting the taps again returns to filter mode and filtering runs.
+        O y[1];
+        step.run([&] { api.lSetTaps(taps, &tap); }, {});
+        step.run([&] { api.bfirl(&tap, &dly, in, y, 1); }, {});
+        // The one-sample form is single rate only.
+        api.lInitMr(taps, 4, 2, 0, 1, 0, &tap);
+        api.lInitDlyl(&tap, dlyl, &dly);
+        api.lSetDlyl(&tap, nullptr, &dly);
+        step(fn(api.name, "Firl"), api.firl, {{kFactor, {}}}, {&tap, &dly, fromLC<D>(1)});
+        EXPECT_TRUE(sameBits(dlyl[0], D{}));
+
+        CheckTable high("vokfirh");
+        FirState* st = high.buffer<FirState>();  // never initialised: its selfRef is not its address
+        high(fn(api.name, "FirInit"), api.hInit, {{kState, {{3}}}, {kValue, {{1, 0}}}}, {taps, 4, nullptr, st});
+        high(fn(api.name, "FirInitMr"), api.hInitMr,
+             {{kState, {{7}}}, {kValue, {{3, 0}}}, {kValue, {{4, -1}}}, {kValue, {{4, 2}}}, {kValue, {{5, 0}}},
+              {kValue, {{6, -1}}}, {kValue, {{6, 3}}}, {kValue, {{1, 0}}}}, {taps, 4, nullptr, 2, 1, 3, 2, st});
+        const std::vector<BadArg> stateThenInit = {{kState, {{0}}}, {kInit, {{1}}}};
+        const std::vector<BadArg> initThenState = {{kState, {{1}}}, {kInit, {}}};
+        high(fn(api.tapsName, "FirSetTaps"), api.hSetTaps, initThenState, {taps, st});
+        high(fn(api.tapsName, "FirGetTaps"), api.hGetTaps, stateThenInit, {st, step.buffer<W>()});
+        high(fn(api.dataName, "FirSetDlyl"), api.hSetDlyl, initThenState, {in, st});
+        high(fn(api.dataName, "FirGetDlyl"), api.hGetDlyl, stateThenInit, {st, step.buffer<D>()});
+        high("vokFirFree", vokFirFree, {{kState, {{0}}}, {kInit, {}}}, {st});
+        high(fn(api.name, "Fir"), api.fir, {{kState, {{0}}}, {kInit, {}}}, {st, D{}});
+        high(fn(api.name, "bFir"), api.bfir, {{kState, {{0}}}, {kInit, {}}}, {st, nullptr, nullptr, 0});
+        FirState good{};
+        api.hInit(taps, 4, nullptr, &good);
+        high(fn(api.name, "bFir"), api.bfir, {{kNull, {{1}, {3, 0}}}, {kNull, {{2}, {3, 0}}}, {kValue, {{3, 0}}}},
+             {&good, in, o, 1});
+        high(fn(api.tapsName, "FirGetTaps"), api.hGetTaps, {{kNull, {{1}}}}, {&good, step.buffer<W>()});
+        high(fn(api.dataName, "FirGetDlyl"), api.hGetDlyl, {{kNull, {{1}}}}, {&good, step.buffer<D>()});
+        vokFirFree(&good);  // a freed record counts as uninitialised
+        EXPECT_EQ(nullptr, good.selfRef);
+        high(fn(api.name, "bFir"), api.bfir, {{kInit, {}}}, {&good, in, o, 1});
+        high("vokFirFree", vokFirFree, {{kInit, {}}}, {&good});
+    });
+}
+
+TEST(FirErrors, SixteenBitInCheckOrder) {
+    float taps[4] = {1, 2, 3, 4}, mtaps[4] = {1, 2, 3, 4};
+    short line[4] = {}, mline[2] = {}, in[4] = {1, 2, 3, 4};
+    FirTapState tap{}, multi{};
+    FirDlyState dly{}, mdly{};
+    CheckTable step("vokfirlw");
+    FirTapState* badTap = step.buffer<FirTapState>();
+    short* o = step.buffer<short>();
+    step("vokwFirlInit", vokwFirlInit, {{kTap, {{0}}}, {kTap, {{2}}}, {kLen, {{1, 0}}}}, {taps, 4, badTap});
+    step("vokwFirlInitMr", vokwFirlInitMr,
+         {{kTap, {{6}}}, {kLen, {{1, 0}}}, {kPhase, {{3, -1}}}, {kFactor, {{3, 2}}}, {kFactor, {{5, 1}}}},
+         {taps, 4, 2, 0, 1, 0, badTap});
+    vokwFirlInit(taps, 4, &tap);
+    step("vokwFirlInitDlyl", vokwFirlInitDlyl, {{kDly, {{1}}}, {kNull, {{2}}}}, {&tap, line, &dly});
+    vokwFirlInitDlyl(&tap, line, &dly);
+    step("vokwFirlGetDlyl", vokwFirlGetDlyl, {{kNotSet, {}}}, {&tap, &dly, step.buffer<short>()});
+    step("vokwFirlSetDlyl", vokwFirlSetDlyl, {{kDly, {{2}}}, {kTap, {{0}}}}, {&tap, nullptr, &dly});
+    step("vokwFirlSetTaps", vokwFirlSetTaps, {{kTap, {{1}}}}, {taps, &tap});
+    step("vokwFirlGetTaps", vokwFirlGetTaps, {{kTap, {{0}}}, {kNull, {{1}}}}, {&tap, step.buffer<float>()});
+    step("vokwFirl", vokwFirl, {{kNotSet, {}}}, {&tap, &dly, 5, VOK_NO_SCALE, nullptr});
+    step("vokwbFirl", vokwbFirl, {{kNotSet, {}}}, {&tap, &dly, in, o, 1, VOK_NO_SCALE, nullptr});
+    vokwFirlSetDlyl(&tap, nullptr, &dly);
+    step("vokwbFirl", vokwbFirl,
+         {{kTap, {{0}}}, {kDly, {{1}}}, {kNull, {{2}, {4, 0}, {5, VOK_AUTO_SCALE}}},
+          {kNull, {{3}, {4, 0}, {5, VOK_AUTO_SCALE}}}, {kLen, {{4, 0}, {5, VOK_AUTO_SCALE}}},
+          {kScale, {{5, VOK_AUTO_SCALE}}}}, {&tap, &dly, in, o, 1, VOK_NO_SCALE, nullptr});
+    step("vokwFirl", vokwFirl, {{kScale, {{3, VOK_AUTO_SCALE}}}}, {&tap, &dly, 5, VOK_NO_SCALE, nullptr});
+    step.run([&] {
+        vok::testing::failAllocationAfter(1);
+        vokwbFirl(&tap, &dly, in, o, 1, VOK_NO_SCALE, nullptr);
+        vok::testing::failAllocationAfter(0);
+    }, {{VOK_StatusNoMemory, "vokwbFirl", "Allocation failure", "vokfirlw"}});
+    vokwFirlGetTaps(&tap, taps);  // own array: leaves filter mode
+    step("vokwbFirl", vokwbFirl, {{"Filter Taps is not setup", {}}}, {&tap, &dly, in, o, 1, VOK_NO_SCALE, nullptr});
+    step.run([&] {
+        vok::testing::failAllocationAfter(1);  // the temporary copy that reorders multirate taps
+        vokwFirlInitMr(mtaps, 4, 2, 0, 1, 0, &multi);
+        vok::testing::failAllocationAfter(0);
+        EXPECT_TRUE(vokGetErrStatus() == VOK_StatusNoMemory && multi.isFilterMode == 0);
+    }, {});  // the status alone, no report
+    EXPECT_EQ((std::vector<float>{1, 2, 3, 4}), std::vector<float>(mtaps, mtaps + 4));
+    vokwFirlInitMr(mtaps, 4, 2, 0, 1, 0, &multi);
+    vokwFirlInitDlyl(&multi, mline, &mdly);
+    vokwFirlSetDlyl(&multi, nullptr, &mdly);
+    step("vokwFirl", vokwFirl, {{"MultiRate filter", {}}}, {&multi, &mdly, 5, VOK_NO_SCALE, nullptr});
+    for (short s : line) EXPECT_EQ(0, s);
+
+    CheckTable high("vokfirhw");
+    FirState* bad = high.buffer<FirState>();
+    const float* h = taps;
+    high("vokwFirInit", vokwFirInit, {{kState, {{3}}}, {kValue, {{1, 0}}}}, {h, 4, nullptr, bad});
+    high("vokwFirInitMr", vokwFirInitMr,
+         {{kState, {{7}}}, {kValue, {{3, 0}}}, {kValue, {{5, 0}}}, {kValue, {{4, 2}}}, {kValue, {{5, 3}, {6, -1}}},
+          {kValue, {{1, 0}, {5, 3}}}}, {h, 4, nullptr, 2, 0, 1, 0, bad});
+    FirState st{};
+    high("vokwFirSetTaps", vokwFirSetTaps, {{kState, {{1}}}, {kInit, {}}}, {h, &st});
+    high("vokwFirGetTaps", vokwFirGetTaps, {{kInit, {}}}, {&st, step.buffer<float>()});
+    high("vokwFirSetDlyl", vokwFirSetDlyl, {{kInit, {}}}, {in, &st});
+    high("vokwFirGetDlyl", vokwFirGetDlyl, {{kState, {{0}}}}, {&st, step.buffer<short>()});
+    high("vokwFir", vokwFir, {{kInit, {}}}, {&st, 1, VOK_NO_SCALE, nullptr});
+    high("vokwbFir", vokwbFir, {{kInit, {}}}, {&st, in, o, 1, VOK_NO_SCALE, nullptr});
+    vokwFirInit(h, 4, nullptr, &st);
+    high("vokwFirGetTaps", vokwFirGetTaps, {{kNull, {{1}}}}, {&st, step.buffer<float>()});
+    high("vokwFirGetDlyl", vokwFirGetDlyl, {{kNull, {{1}}}}, {&st, step.buffer<short>()});
+    high("vokwFir", vokwFir, {{kState, {{0}}}, {kScale, {{2, VOK_AUTO_SCALE}}}}, {&st, 1, VOK_NO_SCALE, nullptr});
+    high("vokwbFir", vokwbFir,
+         {{kState, {{0}}}, {kNull, {{1}, {3, 0}, {4, VOK_AUTO_SCALE}}}, {kNull, {{2}, {3, 0}, {4, VOK_AUTO_SCALE}}},
+          {kValue, {{3, 0}, {4, VOK_AUTO_SCALE}}}, {kScale, {{4, VOK_AUTO_SCALE}}}},
+         {&st, in, o, 1, VOK_NO_SCALE, nullptr});
+    vokFirFree(&st);
+    high("vokwbFir", vokwbFir, {{kInit, {}}}, {&st, in, o, 1, VOK_NO_SCALE, nullptr});
+}
+
+// Every array of every initialisation may fail: one "Allocation failure", the record uninitialised with
+// nothing left allocated (the sanitizer build checks the leak); re-initialising releases the old arrays.
+TEST(FirErrors, AllocationFailureLeavesRecordUninitialised) {
+    auto fails = [](const std::string& function, const char* module, int after, auto init) {
+        SCOPED_TRACE(::testing::Message() << function << " " << after);
+        FirState st{};
+        ReportRecorder r;
+        vok::testing::failAllocationAfter(after);
+        init(&st);
+        vok::testing::failAllocationAfter(0);
+        EXPECT_REPORTS(r, {VOK_StatusNoMemory, function.c_str(), "Allocation failure", module});
+        EXPECT_TRUE(!st.selfRef && !st.tapsBuf && !st.sampleBuf && !st.phaseTable);
+    };
+    const float h[5] = {1, 2, 3, 4, 5};
+    for (int after = 1; after <= 3; ++after) {
+        if (after < 3) fails("vokwFirInit", "vokfirhw", after, [&](FirState* s) { vokwFirInit(h, 5, nullptr, s); });
+        fails("vokwFirInitMr", "vokfirhw", after, [&](FirState* s) { vokwFirInitMr(h, 5, nullptr, 2, 1, 3, 0, s); });
+        forEachFilter([&](const auto& api) {
+            typename std::decay_t<decltype(api)>::W taps[5] = {};
+            fails(fn(api.name, "FirInitMr"), "vokfirh", after,
+                  [&](FirState* s) { api.hInitMr(taps, 5, nullptr, 2, 1, 3, 0, s); });
+            if (after != 2) return;
+            fails(fn(api.name, "FirInit"), "vokfirh", 2, [&](FirState* s) {
+                vok::testing::failAllocationAfter(0);
+                api.hInitMr(taps, 5, nullptr, 2, 1, 3, 0, s);
+                api.hInit(taps, 5, nullptr, s);
+                vok::testing::failAllocationAfter(2);
+                api.hInit(taps, 5, nullptr, s);
+            });
+        });
     }
 }
 
