@@ -315,8 +315,6 @@ TEST(FirRecords, TapsInFilterOrderAndPhaseTable) {
     EXPECT_EQ((std::vector<int>{4, 1, 0, 1, 0, 0, 1, 0}), fields(tap));
 }
 
-// ---- 16-bit samples ----
-
 // One rounded sum converted to 16 bits, independently of the library.
 short expected16(std::int64_t r, int mode, int sf) {
     if (mode & VOK_FIXED_SCALE) r = sf >= 0 ? (r >> sf) : r * (std::int64_t(1) << -sf);
@@ -439,8 +437,6 @@ TEST(Fir16Kernel, RoundsTiesToEvenAndSaturates) {
         }
     }
 }
-
-// ---- Failure reports ----
 
 constexpr const char *kNull = "Null buffer pointer", *kLen = "Invalid array length", *kValue = "Invalid value";
 constexpr const char *kPhase = "Invalid phase value", *kFactor = "Invalid factor value", *kMode = "Not filter mode";
