@@ -5,13 +5,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <bit>
 #include <cstdint>
 #include <numeric>
 #include <vector>
 
 #include "frame/test_seams.h"
 #include "kernels/firdot.h"
+#include "voktest/fft_reference.h"
 #include "voktest/filter_calls.h"
 #include "voktest/widths.h"
 
@@ -109,7 +109,34 @@ template <class A> struct Records {
             EXPECT_TRUE(dly[i].dlyl == lines[i].data() && dly[i].len == int(init.size()) && !dly[i].isFilterMode);
             api.lSetDlyl(&tap[i], init.data(), &dly[i]);
         }
-        roundTrips(init, r.multi());
+        // The second two-state record's arrays: a line is held newest first, the own one reversed in place
+        // (again in filter mode: nothing moves), null clears the visible slots only; the own taps array is
+        // handed back out of filter mode, null clears it. It ends holding taps and history.
+        if constexpr (!w16) {  // the 16-bit line keeps its own order
+            const std::vector<D> chrono(init.begin(), init.begin() + hist), reversed(chrono.rbegin(), chrono.rend());
+            const auto visible = [&] { return std::vector<D>(lines[1].begin(), lines[1].begin() + hist); };
+            EXPECT_TRUE(sameBits(reversed, visible()) && dly[1].isFilterMode == 1);
+            api.lGetDlyl(&tap[1], &dly[1], lines[1].data());
+            EXPECT_TRUE(sameBits(chrono, visible()) && !dly[1].isFilterMode);
+            for (int again = 0; again < 2; ++again) {
+                api.lSetDlyl(&tap[1], lines[1].data(), &dly[1]);
+                EXPECT_TRUE(sameBits(reversed, visible()) && dly[1].isFilterMode == 1);
+            }
+            const D scratch = lines[1].back();
+            api.lSetDlyl(&tap[1], nullptr, &dly[1]);
+            EXPECT_TRUE(allZero(visible()) && (r.multi() || sameBits(scratch, lines[1].back())));
+            api.lSetDlyl(&tap[1], init.data(), &dly[1]);
+        }
+        std::vector<W> got(h.size());
+        api.lGetTaps(&tap[1], got.data());
+        EXPECT_TRUE(sameBits(got, std::vector<W>(h.size(), fromLC<W>(1))));
+        api.lSetTaps(h.data(), &tap[1]);
+        EXPECT_TRUE(w16 || sameBits(taps[1], h));
+        api.lGetTaps(&tap[1], taps[1].data());
+        EXPECT_TRUE(sameBits(taps[1], h) && !tap[1].isFilterMode);
+        api.lSetTaps(nullptr, &tap[1]);
+        EXPECT_TRUE(allZero(taps[1]) && tap[1].isFilterMode == 1);
+        api.lSetTaps(h.data(), &tap[1]);
         api.hInitMr(h.data(), len, history.data(), r.up, r.upPhase, r.down, r.downPhase, &st[0]);
         if (r.multi()) api.hInitMr(nullptr, len, nullptr, r.up, r.upPhase, r.down, r.downPhase, &st[1]);
         else api.hInit(nullptr, len, nullptr, &st[1]);
@@ -129,36 +156,6 @@ template <class A> struct Records {
         api.hSetDlyl(history.data(), &st[1]);
     }
     ~Records() { for (FirState& s : st) vokFirFree(&s); }
-    // The second two-state record's arrays: a line is held newest first, the own one reversed in place
-    // (again in filter mode: nothing moves), null clears the visible slots only; the own taps array is
-    // handed back out of filter mode, null clears it. It ends holding taps and history.
-    void roundTrips(const std::vector<D>& init, bool multi) {
-        if constexpr (!w16) {  // the 16-bit line keeps its own order
-            const std::vector<D> chrono(init.begin(), init.begin() + hist), reversed(chrono.rbegin(), chrono.rend());
-            const auto visible = [&] { return std::vector<D>(lines[1].begin(), lines[1].begin() + hist); };
-            EXPECT_TRUE(sameBits(reversed, visible()) && dly[1].isFilterMode == 1);
-            api.lGetDlyl(&tap[1], &dly[1], lines[1].data());
-            EXPECT_TRUE(sameBits(chrono, visible()) && !dly[1].isFilterMode);
-            for (int again = 0; again < 2; ++again) {
-                api.lSetDlyl(&tap[1], lines[1].data(), &dly[1]);
-                EXPECT_TRUE(sameBits(reversed, visible()) && dly[1].isFilterMode == 1);
-            }
-            const D scratch = lines[1].back();
-            api.lSetDlyl(&tap[1], nullptr, &dly[1]);
-            EXPECT_TRUE(allZero(visible()) && (multi || sameBits(scratch, lines[1].back())));
-            api.lSetDlyl(&tap[1], init.data(), &dly[1]);
-        }
-        std::vector<W> got(h.size());
-        api.lGetTaps(&tap[1], got.data());
-        EXPECT_TRUE(sameBits(got, std::vector<W>(h.size(), fromLC<W>(1))));
-        api.lSetTaps(h.data(), &tap[1]);
-        EXPECT_TRUE(w16 || sameBits(taps[1], h));
-        api.lGetTaps(&tap[1], taps[1].data());
-        EXPECT_TRUE(sameBits(taps[1], h) && !tap[1].isFilterMode);
-        api.lSetTaps(nullptr, &tap[1]);
-        EXPECT_TRUE(allZero(taps[1]) && tap[1].isFilterMode == 1);
-        api.lSetTaps(h.data(), &tap[1]);
-    }
     // Record i's taps, and its history from either layer, oldest first (read with a slot more: the
     // 16-bit two-state line has a scratch slot).
     std::vector<W> tapsOf(int i) {
@@ -322,13 +319,6 @@ short expected16(std::int64_t r, int mode, int sf) {
     return short(std::uint16_t(std::uint64_t(r)));
 }
 
-// The automatic factor of a block: the largest magnitude brought to 15 bits.
-int autoFactor(const std::vector<std::int64_t>& r) {
-    std::int64_t big = 0;
-    for (std::int64_t v : r) big = std::max(big, v < 0 ? -v : v);
-    return big <= 32767 ? 0 : int(std::bit_width(std::uint64_t(big))) - 15;
-}
-
 // tapScale 65536: sums past 32 bits, saturated there before scaling.
 struct ModeCase { int mode, factor, limit; float tapScale = 1; };
 
@@ -386,14 +376,13 @@ TEST_P(Fir16Streams, BothLayersFollowTheDefinitionUnderEveryScaleMode) {
                         EXPECT_EQ(out[i], vokwFir(&rec.st[1], in[i], mc.mode, &sfHigh)) << i;
                     }
                     EXPECT_EQ(rec.historyOf(0, true), rec.historyOf(0, false));
-                    std::vector<std::int64_t> exact;  // the call's sums, rounded (ties to even) and held in 32 bits
+                    std::vector<LC> exact;  // the call's sums, rounded (ties to even) and held in 32 bits
                     for (std::size_t i = got.size(); dyadic && i < got.size() + out.size(); ++i)
-                        exact.push_back(std::clamp<std::int64_t>(std::int64_t(std::nearbyint(ref.out[i].real())),
-                                                                 INT32_MIN, INT32_MAX));
-                    EXPECT_TRUE(!automatic || exact.empty() || sf == autoFactor(exact));
+                        exact.push_back(std::clamp(std::nearbyint(ref.out[i].real()), -0x1p31L, 0x1p31L - 1));
+                    EXPECT_TRUE(!automatic || exact.empty() || sf == ffttest::autoFactor(exact));
                     for (std::size_t i = 0; i < exact.size(); ++i)
-                        EXPECT_EQ(expected16(exact[i], automatic ? fixSat : mc.mode, automatic ? sf : mc.factor),
-                                  out[i]) << got.size() + i;
+                        EXPECT_EQ(expected16(std::int64_t(exact[i].real()), automatic ? fixSat : mc.mode,
+                                             automatic ? sf : mc.factor), out[i]) << got.size() + i;
                     got.insert(got.end(), out.begin(), out.end());
                     in += n * r.down;
                 }
