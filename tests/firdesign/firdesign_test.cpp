@@ -1,6 +1,6 @@
-// FIR design: every design, length parity, window (unknown types: none) and
-// normalisation against a long-double evaluation of the windowed ideal
-// response (which agrees with scipy.signal.firwin where that has the design), and every failure report.
+// FIR design: every design, length parity, window (unknown types: none) and normalisation against a
+// long-double evaluation of the windowed ideal response (scipy.signal.firwin agrees where it has the
+// design), and every failure report.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -42,9 +42,8 @@ LD weight(int win, int n, int k) {
     }
 }
 
-// Ideal response at offset t from the centre (t may be half-integral). Even
-// high-pass lengths are the quarter-turn (antisymmetric) form cos(2πft)/(πt);
-// odd ones the spectral inversion of the low-pass.
+// Ideal response at offset t from the centre (t may be half-integral). Even high-pass lengths are the
+// quarter-turn (antisymmetric) form cos(2πft)/(πt); odd ones the spectral inversion of the low-pass.
 LD ideal(Kind kind, LD f1, LD f2, LD t) {
     auto lowpass = [t](LD f) { return t == 0 ? 2 * f : std::sin(2 * kPiL * f * t) / (kPiL * t); };
     const LD allpass = t == 0 ? 1.0L : std::sin(kPiL * t) / (kPiL * t);
@@ -97,11 +96,10 @@ const char kOrder[] = "\nrHighFreq argument is less rLowFreq argument\n";
 constexpr int kNullSt = VOK_StatusNullTaps, kLenSt = VOK_StatusTapsLen, kFreq = VOK_StatusBadFreq;
 constexpr int kOrd = VOK_StatusFreqOrder, kOk = VOK_StatusOk;
 
-// One report with the status and text of the first failed check (taps before
-// length before frequency, low before high before order); the taps stay as
-// they were and the status is returned. Successes at the smallest length,
-// frequencies just inside the open interval and a subnormal so small that the
-// upper word of the double is zero, clear an earlier failure status.
+// One report with the status and text of the first failed check (taps, length, frequency; low, high,
+// order); the taps stay as they were and the status is returned. Successes at the smallest length,
+// frequencies just inside the open interval and a subnormal whose upper word is zero clear an earlier
+// failure status.
 TEST(FirDesign, ChecksInOrder) {
     struct Row { Kind kind; double f1, f2; bool nullTaps; int n, status; const char* context; };
     const double below = std::nextafter(0.5, 0.0), inf = std::numeric_limits<double>::infinity();
