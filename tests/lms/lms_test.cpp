@@ -72,11 +72,12 @@ std::vector<int> fields(const LmsTapState& t) {
 }
 std::vector<int> fields(const LmsDlyState& l) { return {l.len, l.isFilterMode, l.isAdapt}; }
 
-// Each row through the low layer, the high layer fed the same errors (the same
-// bits) and the desired-signal forms, which make their own errors, all from
-// one history. D 0 runs the one-sample forms, otherwise the block forms
-// decimate by D. A step that is not positive adapts only in voksLmsl and in
-// the desired forms (so a leak alone acts there).
+// Each row through the low layer (with the error-delay slots, and without
+// them: the taps whose input lies past that line only leak), the high layer
+// fed the same errors (the same bits) and the desired-signal forms, which make
+// their own errors, all from one history. D 0 runs the one-sample forms,
+// otherwise the block forms decimate by D. A step that is not positive adapts
+// only in voksLmsl and in the desired forms (so a leak alone acts there).
 TEST(LmsAdapt, EveryFormMatchesTheReference) {
     forEachFilter<true>([]<class A>(const A& api) {
         using D = typename A::D;
@@ -86,34 +87,41 @@ TEST(LmsAdapt, EveryFormMatchesTheReference) {
                  {1, 0, 0.125f, 0, 0, 0}, {2, 0, 0.125f, 0, 0, 0}, {5, 2, 0.125f, 0, 0, 0}, {8, 0, 0.125f, 0.01f, 0, 0},
                  {3, 4, 0.125f, 0.05f, 0, 0}, {1, 1, -0.25f, 0.02f, 0, 0}, {3, 1, 0, 0.1f, 0, 0},
                  {4, 0, 0.125f, 0.01f, 1, 0}, {4, 0, -0.25f, 0.01f, 1, 0}, {4, 0, 0.125f, 0.01f, 2, 1},
-                 {3, 2, 0.125f, 0.01f, 3, 0}, {6, 1, 0.125f, 0.01f, 3, 2}, {1, 0, 0.125f, 0.01f, 4, 3}}) {
+                 {3, 2, 0.125f, 0.01f, 3, 0}, {6, 1, 0.125f, 0.01f, 3, 2}, {1, 0, 0.125f, 0.01f, 4, 3},
+                 {5, 2, 0.125f, 0.05f, 1, 0}, {5, 2, 0.125f, 0.05f, 2, 0}}) {
             SCOPED_TRACE(testing::Message() << tapsLen << " " << errDly << " " << step << " " << decimation);
             const int factor = std::max(decimation, 1), blocks = 30;
-            const int len = tapsLen + errDly + (factor > 1 ? factor : 0);
+            const int shortLen = tapsLen + (factor > 1 ? factor : 0), len = shortLen + errDly;
             const auto w0 = randomVector<W>(tapsLen, 3u + unsigned(tapsLen), 0.5);
             const auto hist = randomVector<D>(len - 1, 4);
-            std::vector<W> taps(w0);
-            std::vector<D> dlyl(std::size_t(len), D{});
-            LmsTapState tap;
-            LmsDlyState dly;
+            std::vector<W> taps(w0), shortTaps(w0);
+            std::vector<D> dlyl(std::size_t(len), D{}), shortLine(std::size_t(len), D{});
+            LmsTapState tap, shortTap;
+            LmsDlyState dly, shortDly;
             LmsState high, des;
-            if (decimation) api.mInitMr(7, taps.data(), tapsLen, step, leak, errDly, factor, phase, &tap);
-            else api.mInit(7, taps.data(), tapsLen, step, leak, errDly, &tap);
-            api.mInitDlyl(&tap, dlyl.data(), 1, &dly);
-            api.mSetDlyl(&tap, hist.data(), &dly);
+            for (auto [t, w, line, adapt, d] : {std::tuple{&tap, &taps, &dlyl, 1, &dly},
+                                                std::tuple{&shortTap, &shortTaps, &shortLine, 0, &shortDly}}) {
+                if (decimation) api.mInitMr(7, w->data(), tapsLen, step, leak, errDly, factor, phase, t);
+                else api.mInit(7, w->data(), tapsLen, step, leak, errDly, t);
+                api.mInitDlyl(t, line->data(), adapt, d);
+                api.mSetDlyl(t, hist.data() + (len - d->len), d);  // the newest part of the history
+            }
             for (LmsState* s : {&high, &des}) {
                 if (factor == 1) api.lmsInit(7, w0.data(), tapsLen, hist.data(), step, leak, errDly, s);
                 else api.lmsInitMr(7, w0.data(), tapsLen, hist.data(), step, leak, errDly, factor, phase, s);
             }
             const std::vector<int> want{tapsLen, 1, 0, factor, phase, factor > 1, 1, errDly, 7};
-            for (const LmsTapState* t : {&tap, &high.tapState})
+            for (const LmsTapState* t : {&tap, &high.tapState, &shortTap})
                 EXPECT_TRUE(fields(*t) == want && t->step == step && t->leak == leak);
             for (const LmsDlyState* l : {&dly, &high.dlyState}) EXPECT_EQ((std::vector<int>{len, 1, 1}), fields(*l));
+            EXPECT_EQ((std::vector<int>{shortLen, 1, 0}), fields(shortDly));
             EXPECT_TRUE(sameBits(api.sGetErr(&des), W{}));
             const bool adapts = step > 0 || (step < 0 && !decimation && std::is_same_v<W, float>);
             const auto w0L = asLCs(w0.data(), w0.size()), histL = asLCs(hist.data(), hist.size());
             Reference ref{w0L, histL, errDly, adapts ? step : 0, adapts ? leak : 0, isCx<D>};
+            Reference refShort{w0L, {histL.end() - (shortLen - 1), histL.end()}, errDly, ref.step, ref.leak, isCx<D>};
             Reference refDes{w0L, histL, errDly, step, leak, isCx<D>};
+            refShort.lineLen = shortLen;
             const auto in = randomVector<D>(blocks * factor, 11);
             const auto errs = randomVector<W>(blocks, 12, 0.5), desired = randomVector<W>(blocks, 13);
             std::vector<W> desOut(blocks);
@@ -122,10 +130,13 @@ TEST(LmsAdapt, EveryFormMatchesTheReference) {
             for (int b = 0; b < blocks; ++b) {
                 const D* x = in.data() + b * factor;
                 const W y = decimation ? api.blmsl(&tap, &dly, x, errs[b]) : api.lmsl(&tap, &dly, *x, errs[b]);
+                const W yShort = decimation ? api.blmsl(&shortTap, &shortDly, x, errs[b])
+                                            : api.lmsl(&shortTap, &shortDly, *x, errs[b]);
                 const W yHigh = decimation ? api.blms(&high, x, errs[b]) : api.lms(&high, *x, errs[b]);
                 if (!decimation) desOut[b] = api.des(&des, *x, desired[b]);
                 const auto chunk = asLCs(x, std::size_t(factor));
                 ASSERT_TRUE(near(y, ref.block(chunk, asLC(errs[b]), factor, phase))) << b;
+                ASSERT_TRUE(near(yShort, refShort.block(chunk, asLC(errs[b]), factor, phase))) << b;
                 ASSERT_TRUE(sameBits(y, yHigh)) << b;  // the high layer runs the low-layer steps
                 ASSERT_TRUE(near(desOut[b], refDes.block(chunk, err, factor, phase))) << b;
                 err = asLC(desired[b]) - asLC(desOut[b]);
@@ -139,44 +150,13 @@ TEST(LmsAdapt, EveryFormMatchesTheReference) {
             api.sGetDlyl(&high, highView.data());
             EXPECT_TRUE(sameBits(taps, highTaps));
             for (std::size_t i = 0; i < taps.size(); ++i)
-                EXPECT_TRUE(near(taps[i], ref.w[i]) && near(desTaps[i], refDes.w[i])) << "tap " << i;
+                EXPECT_TRUE(near(taps[i], ref.w[i]) && near(desTaps[i], refDes.w[i]) && near(shortTaps[i], refShort.w[i]))
+                    << "tap " << i;
             // the views: oldest first, the newest input last
             EXPECT_TRUE(sameBits(lowView.data(), highView.data(), len - 1));
             EXPECT_TRUE(sameBits(lowView.data(), in.data() + in.size() - len + 1, len - 1));
             vokLmsFree(&high);
             vokLmsFree(&des);
-        }
-    });
-}
-
-// A delay line without the error-delay slots: the taps whose input lies past
-// the line only leak, in the one-sample and the decimating form.
-TEST(LmsAdapt, TapsPastTheLineOnlyLeak) {
-    forEachFilter<true>([]<class A>(const A& api) {
-        using D = typename A::D;
-        using W = typename A::W;
-        for (const int factor : {1, 2}) {
-            SCOPED_TRACE(factor);
-            const int tapsLen = 5, errDly = 2, len = tapsLen + (factor > 1 ? factor : 0), blocks = 20;
-            const auto w0 = randomVector<W>(tapsLen, 5, 0.5);
-            const auto hist = randomVector<D>(len - 1, 6);
-            std::vector<W> taps(w0);
-            std::vector<D> dlyl(static_cast<std::size_t>(len));
-            LmsTapState tap;
-            LmsDlyState dly;
-            api.mInitMr(7, taps.data(), tapsLen, 0.125f, 0.05f, errDly, factor, 0, &tap);
-            api.mInitDlyl(&tap, dlyl.data(), 0, &dly);
-            api.mSetDlyl(&tap, hist.data(), &dly);
-            Reference ref{asLCs(w0.data(), w0.size()), asLCs(hist.data(), hist.size()), errDly, 0.125f, 0.05f, isCx<D>};
-            ref.lineLen = len;
-            const auto in = randomVector<D>(blocks * factor, 7);
-            const auto errs = randomVector<W>(blocks, 8, 0.5);
-            for (int b = 0; b < blocks; ++b) {
-                const D* x = in.data() + b * factor;
-                const W y = factor > 1 ? api.blmsl(&tap, &dly, x, errs[b]) : api.lmsl(&tap, &dly, *x, errs[b]);
-                ASSERT_TRUE(near(y, ref.block(asLCs(x, std::size_t(factor)), asLC(errs[b]), factor, 0))) << b;
-            }
-            for (int i = 0; i < tapsLen; ++i) EXPECT_TRUE(near(taps[i], ref.w[i])) << "tap " << i;
         }
     });
 }
