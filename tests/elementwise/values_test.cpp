@@ -1,6 +1,7 @@
 // Elementwise functions, statistics, norms and normalization: a table of the
 // values that pin their rules (16-bit rounding and scale modes, thresholds on
-// bit patterns, complex branches, signed zeros, NaNs, reports after processing)
+// bit patterns, complex branches, signed zeros, NaNs, reports after processing,
+// failed work-buffer allocations)
 // run at every width, then harnesses for float and double at every width
 // against long-double references, which must also give the same bits at every width.
 #include <gtest/gtest.h>
@@ -17,6 +18,7 @@
 #include <utility>
 #include <vector>
 
+#include "frame/test_seams.h"
 #include "voktest/reports.h"
 #include "voktest/sweep.h"
 #include "voktest/widths.h"
@@ -86,6 +88,14 @@ Call at(Call call, std::size_t i, double (*f)(double)) {  // one result replaced
     return [=] {
         Values v = call();
         v[i] = f(v[i]);
+        return v;
+    };
+}
+Call starved(Call call) {  // the call's first library allocation fails
+    return [=] {
+        vok::testing::failAllocationAfter(1);
+        const Values v = call();
+        vok::testing::failAllocationAfter(0);
         return v;
     };
 }
@@ -165,6 +175,11 @@ std::vector<Row> rows() {
         {in2(vokwbExp2, {S(0), S(1), S(2), S(10), S(11), S(-3)}, VOK_SATURATE, nullptr), {1, 2, 7, 22026, 32767, 0}},
         {in2(vokwbExp2, {S(10), S(11)}, VOK_AUTO_SCALE, Factor{0}), {11013, double(short(std::exp(11.0) / 2)), 1}},
         {in1(vokwbExp1, {S(3), S(100)}, VOK_FIXED_SCALE | VOK_SATURATE, Factor{-2}), {80, 32767, -2}},
+        // Without their 32-bit work buffer the 16-bit squares and exponentials leave the data alone.
+        {starved(in1(vokwbSqr1, {S(5), S(-7)}, VOK_NO_SCALE, nullptr)), {5, -7}, 0,
+         {{VOK_StatusNoMemory, "vokwbSqr1", "NULL Pointer", "vokvec"}}},
+        {starved(in1(vokwbExp1, {S(5), S(-7)}, VOK_NO_SCALE, nullptr)), {5, -7}, 0,
+         {{VOK_StatusNoMemory, "vokwbExp1", "NULL Pointer", "voklnexw"}}},
         // Statistics; 16-bit means truncate toward zero.
         {each(std::vector<float>{1, 2, 3}, voksMean, voksMax, voksMin), {2, 3, 1}},
         {each(std::vector<float>{1, 2, 3}, voksStdDev), {14.0 / 3}, 1e-6},
