@@ -1,9 +1,8 @@
 // Elementwise functions, statistics, norms and normalization: a table of the
 // values that pin their rules (16-bit rounding and scale modes, thresholds on
 // bit patterns, complex branches, signed zeros, NaNs, reports after processing,
-// failed work-buffer allocations)
-// run at every width, then harnesses for float and double at every width
-// against long-double references, which must also give the same bits at every width.
+// failed work buffers) run at every width, then harnesses for float and double
+// at every width against long-double references, with the same bits at every width.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -381,10 +380,21 @@ long double refNorm(const std::vector<T>& a, const std::vector<T>* b, int flag) 
 // Mean and mean square exact but for a final rounding and second-order terms
 // (one ulp of the result plus a sliver of sum |x|); norms, of differences and
 // relative, within two epsilons; reciprocals of the values raised to 1e-12 in
-// magnitude within three epsilons, without a report.
+// magnitude within three epsilons, without a report. Means of cancelling and
+// of non-finite data first.
 TYPED_TEST(Real, SumsNormsAndReciprocalsMatchLongDoubleWithTheSameBitsAtEveryWidth) {
     using T = TypeParam;
     using A = Api<T>;
+    using L = std::numeric_limits<T>;
+    std::vector<T> v(48, T(1));  // 1e15 + 1 - 1e15 in every partial position: the wide sum keeps the 1
+    std::fill(v.begin(), v.begin() + 16, T(1e15));
+    std::fill(v.begin() + 32, v.end(), T(-1e15));
+    EXPECT_EQ(A::mean(v.data(), 48), T(16.0 / 48));
+    const T inf[] = {L::infinity(), 1, 2}, infs[] = {L::infinity(), -L::infinity(), 0}, nan[] = {1, L::quiet_NaN()};
+    EXPECT_EQ(A::mean(inf, 3), L::infinity());
+    EXPECT_TRUE(std::isnan(A::mean(infs, 3)) && std::isnan(A::mean(nan, 2)));
+    const T big[] = {L::max(), L::max()};
+    EXPECT_EQ(A::mean(big, 2), sizeof(T) == 4 ? L::max() : L::infinity()) << "float data sum in double";
     std::mt19937 rng(99);
     const auto expectClose = [](T got, long double want, long double absSum, int n) {
         const T w = T(want);
@@ -426,22 +436,6 @@ TYPED_TEST(Real, SumsNormsAndReciprocalsMatchLongDoubleWithTheSameBitsAtEveryWid
             EXPECT_EQ(std::memcmp(first.data(), got.data(), got.size() * sizeof(T)), 0) << "width changed n=" << n;
         });
     }
-}
-
-TYPED_TEST(Real, MeanCancellationAndNonFiniteData) {
-    using T = TypeParam;
-    using L = std::numeric_limits<T>;
-    // 1e15 + 1 - 1e15 in every partial position: the wide sum keeps the 1.
-    std::vector<T> v(48, T(1));
-    std::fill(v.begin(), v.begin() + 16, T(1e15));
-    std::fill(v.begin() + 32, v.end(), T(-1e15));
-    EXPECT_EQ(Api<T>::mean(v.data(), 48), T(16.0 / 48));
-    const T a[] = {L::infinity(), 1, 2}, b[] = {L::infinity(), -L::infinity(), 0}, c[] = {1, L::quiet_NaN()};
-    EXPECT_EQ(Api<T>::mean(a, 3), L::infinity());
-    EXPECT_TRUE(std::isnan(Api<T>::mean(b, 3)));
-    EXPECT_TRUE(std::isnan(Api<T>::mean(c, 2)));
-    const T big[] = {L::max(), L::max()};
-    EXPECT_EQ(Api<T>::mean(big, 2), sizeof(T) == 4 ? L::max() : L::infinity()) << "float data sum in double";
 }
 
 }  // namespace
