@@ -95,7 +95,7 @@ TEST(LmsAdapt, EveryFormMatchesTheReference) {
             const auto w0 = randomVector<W>(tapsLen, 3u + unsigned(tapsLen), 0.5);
             const auto hist = randomVector<D>(len - 1, 4);
             std::vector<W> taps(w0), shortTaps(w0);
-            std::vector<D> dlyl(std::size_t(len), D{}), shortLine(std::size_t(len), D{});
+            std::vector<D> dlyl(std::size_t(len), D{}), shortLine(std::size_t(shortLen), D{});
             LmsTapState tap, shortTap;
             LmsDlyState dly, shortDly;
             LmsState high, des;
