@@ -4,7 +4,6 @@
 // buffers after a failed check.
 #include <gtest/gtest.h>
 
-#include "frame/test_seams.h"
 #include "voktest/vector_calls.h"
 #include "vok.h"
 
@@ -59,23 +58,6 @@ TEST(Checks, LengthPointersThenValuesInOrderAndNothingWritten) {
     const Rows normalize = {{2, "n<=0"}, src, dst, {4, "factor == 0", 0.0}, {4, "factor == 0", -0.0}};
     VOK_CHECK_EACH(nm, normalize, voksbNormalize, vokdbNormalize, vokcbNormalize, vokzbNormalize, vokwbNormalize);
     VOK_CHECK_EACH(nm, normalize, vokvbNormalize);
-}
-
-TEST(Checks, AllocationFailuresOfTheSixteenBitWorkBuffers) {
-    voktest::Sentinel buf(64);
-    short* w = buf.as<short>();
-    const auto withoutMemory = [](auto call) {
-        return [call] {
-            vok::testing::failAllocationAfter(1);
-            call();
-            vok::testing::failAllocationAfter(0);
-        };
-    };
-    const int noMem = VOK_StatusNoMemory;
-    CheckTable t("vokvec", noMem);
-    t.run(withoutMemory([w] { vokwbSqr1(w, 4, VOK_NO_SCALE, nullptr); }), {{noMem, "vokwbSqr1", "NULL Pointer", "vokvec"}});
-    t.run(withoutMemory([w] { vokwbExp1(w, 4, VOK_NO_SCALE, nullptr); }), {{noMem, "vokwbExp1", "NULL Pointer", "voklnexw"}});
-    EXPECT_TRUE(buf.untouched());
 }
 
 }  // namespace

@@ -1,8 +1,8 @@
 // Elementwise functions, statistics, norms and normalization: a table of the
 // values that pin their rules (16-bit rounding and scale modes, thresholds on
-// bit patterns, complex branches, signed zeros, NaNs, reports after processing)
-// run at every width, then harnesses for float and double at every width
-// against long-double references, which must also give the same bits at every width.
+// bit patterns, complex branches, signed zeros, NaNs, reports after processing,
+// failed work buffers) run at every width, then harnesses for float and double
+// at every width against long-double references, with the same bits at every width.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -17,6 +17,7 @@
 #include <utility>
 #include <vector>
 
+#include "frame/test_seams.h"
 #include "voktest/reports.h"
 #include "voktest/sweep.h"
 #include "voktest/widths.h"
@@ -48,41 +49,60 @@ Values results(std::vector<T> out, const T& guard, int sf) {
     if ((std::is_same_v<B, Factor> || ...)) flat.push_back(sf);
     return flat;
 }
-// The in-place and out-of-place forms on literal data.
+// Calls on literal data: the in-place and out-of-place forms.
+using Call = std::function<Values()>;
 template <class T, class... A, class... B>
-Values in1(void (*f)(T*, int, A...), std::vector<T> v, B... b) {
-    const T guard = v[0];
-    v.push_back(guard);
-    int sf = 0;
-    f(v.data(), int(v.size()) - 1, pass(b, sf)...);
-    return results<T, B...>(v, guard, sf);
+Call in1(void (*f)(T*, int, A...), std::vector<T> v, B... b) {
+    return [=] {
+        std::vector<T> x = v;
+        x.push_back(v[0]);
+        int sf = 0;
+        f(x.data(), int(v.size()), pass(b, sf)...);
+        return results<T, B...>(x, v[0], sf);
+    };
 }
 template <class T, class... A, class... B>
-Values in2(void (*f)(const T*, T*, int, A...), const std::vector<T>& v, B... b) {
-    std::vector<T> d(v.size() + 1, v[0]);
-    int sf = 0;
-    f(v.data(), d.data(), int(v.size()), pass(b, sf)...);
-    return results<T, B...>(d, v[0], sf);
+Call in2(void (*f)(const T*, T*, int, A...), std::vector<T> v, B... b) {
+    return [=] {
+        std::vector<T> d(v.size() + 1, v[0]);
+        int sf = 0;
+        f(v.data(), d.data(), int(v.size()), pass(b, sf)...);
+        return results<T, B...>(d, v[0], sf);
+    };
 }
 // Statistics of one vector, and norms of a (or a - b, b not empty) under each flag.
 template <class T, class... F>
-Values each(std::vector<T> v, F... f) { return {double(f(v.data(), int(v.size())))...}; }
-template <class T, class R>
-Values norms(R (*f)(const T*, const T*, int, int), std::vector<T> a, std::vector<T> b, std::vector<int> flags) {
-    Values out;
-    for (int flag : flags) out.push_back(f(a.data(), b.empty() ? nullptr : b.data(), int(a.size()), flag));
-    return out;
+Call each(std::vector<T> v, F... f) {
+    return [=] { return Values{double(f(v.data(), int(v.size())))...}; };
 }
-template <class F>
-Values at(Values v, std::size_t i, F f) {  // one result replaced by what it must satisfy
-    v[i] = f(v[i]);
-    return v;
+template <class T, class R>
+Call norms(R (*f)(const T*, const T*, int, int), std::vector<T> a, std::vector<T> b, std::vector<int> flags) {
+    return [=] {
+        Values out;
+        for (int flag : flags) out.push_back(f(a.data(), b.empty() ? nullptr : b.data(), int(a.size()), flag));
+        return out;
+    };
+}
+Call at(Call call, std::size_t i, double (*f)(double)) {  // one result replaced by what it must satisfy
+    return [=] {
+        Values v = call();
+        v[i] = f(v[i]);
+        return v;
+    };
+}
+Call starved(Call call) {  // the call's first library allocation fails
+    return [=] {
+        vok::testing::failAllocationAfter(1);
+        const Values v = call();
+        vok::testing::failAllocationAfter(0);
+        return v;
+    };
 }
 double isNan(double x) { return std::isnan(x); }
 double isHuge(double x) { return x > 1e38; }
 
 struct Row {
-    std::function<Values()> run;  // a call on literal data
+    Call run;      // a call on literal data
     Values want;                  // its results in order, complex parts flattened
     double tol = 0;               // relative; 0: the same bits
     std::vector<voktest::Expected> reports = {};
@@ -97,76 +117,76 @@ std::vector<Row> rows() {
     using SC = ShortComplex;
     return {
         // Complex square roots on the principal branch; 16-bit ones rounded, reporting after every element.
-        {[] { return in2(vokzbSqrt2, {DoubleComplex{-4, 0}, {3, 4}, {0, -2}, {-1, -0.0}}); },
-         {0, 2, 2, 1, 1, -1, 0, -1}, 1e-15},
-        {[] { return in1(vokcbSqrt1, {FloatComplex{-9, 0}, {0, 8}}); }, {0, 3, 2, 2}, 1e-6},
-        {[] { return in1(vokwbSqrt1, {S(0), S(1), S(2), S(3), S(6), S(7), S(32767), S(-5)}); },
+        {in2(vokzbSqrt2, {DoubleComplex{-4, 0}, {3, 4}, {0, -2}, {-1, -0.0}}), {0, 2, 2, 1, 1, -1, 0, -1}, 1e-15},
+        {in1(vokcbSqrt1, {FloatComplex{-9, 0}, {0, 8}}), {0, 3, 2, 2}, 1e-6},
+        {in1(vokwbSqrt1, {S(0), S(1), S(2), S(3), S(6), S(7), S(32767), S(-5)}),
          {0, 1, 1, 2, 2, 3, 181, 0}, 0, {{VOK_StatusBadArg, "vokwbSqrt1", kNegative, "vokvec"}}},
-        {[] { return in1(vokvbSqrt1, {SC{-100, 0}, {3, 4}}); }, {0, 10, 2, 1}},  // sqrt(3+4i) = 2+i
+        {in1(vokvbSqrt1, {SC{-100, 0}, {3, 4}}), {0, 10, 2, 1}},  // sqrt(3+4i) = 2+i
         // Squares, logarithms, absolute values.
-        {[] { return in2(vokzbSqr2, {DoubleComplex{1, 2}, {0, 1}}); }, {-3, 4, -1, 0}},
-        {[] { return in2(vokwbLn2, {S(1), S(2), S(3), S(7), S(8), S(20), S(32767), S(0), S(-1), S(-32768)}); },
+        {in2(vokzbSqr2, {DoubleComplex{1, 2}, {0, 1}}), {-3, 4, -1, 0}},
+        {in2(vokwbLn2, {S(1), S(2), S(3), S(7), S(8), S(20), S(32767), S(0), S(-1), S(-32768)}),
          {0, 1, 1, 2, 2, 3, 10, -32768, -32768, -32768}},
-        {[] { return in2(vokdbAbs2, {-1e-310}); }, {1e-310}},
-        {[] { return in1(vokwbAbs1, {S(-32768), S(-32767), S(5)}); }, {32767, 32767, 5}},
+        {in2(vokdbAbs2, {-1e-310}), {1e-310}},
+        {in1(vokwbAbs1, {S(-32768), S(-32767), S(5)}), {32767, 32767, 5}},
         // Real thresholds compare float bit patterns in numeric order; any non-zero relation is VOK_GT.
-        {[] { return in1(voksbThresh1, {-3.f, 0.7f, 0.5f, -0.f, 0.f, 0.1f}, 0.5f, VOK_LT); },
-         {0.5, double(0.7f), 0.5, 0.5, 0.5, 0.5}},
-        {[] { return in2(voksbThresh2, {-0.5f, 2.f, -4.f, -1.f, INFINITY, -INFINITY}, -1.0f, 2); },
-         {-1, -1, -4, -1, -1, -inf}},
-        {[] { return in1(voksbThresh1, {-1e-45f, 0.f, -0.f, -7.f}, -0.0f, VOK_LT); }, {-0.0, 0, -0.0, -0.0}},
-        {[] { return in1(voksbThresh1, {-1e-45f, 0.f, -7.f}, -0.0f, VOK_GT); }, {double(-1e-45f), -0.0, -7}},
-        {[] { return in1(voksbThresh1, {-3.f}, -2.0f, VOK_LT); }, {-2}},
-        {[] { return in1(vokdbThresh1, {-2., 1., 3.}, 1.5, VOK_GT); }, {-2, 1, 1.5}},
-        {[] { return in1(vokwbThresh1, {S(-32768), S(5), S(32767)}, S(0), VOK_LT); }, {0, 5, 32767}},
+        {in1(voksbThresh1, {-3.f, 0.7f, 0.5f, -0.f, 0.f, 0.1f}, 0.5f, VOK_LT), {0.5, double(0.7f), 0.5, 0.5, 0.5, 0.5}},
+        {in2(voksbThresh2, {-0.5f, 2.f, -4.f, -1.f, INFINITY, -INFINITY}, -1.0f, 2), {-1, -1, -4, -1, -1, -inf}},
+        {in1(voksbThresh1, {-1e-45f, 0.f, -0.f, -7.f}, -0.0f, VOK_LT), {-0.0, 0, -0.0, -0.0}},
+        {in1(voksbThresh1, {-1e-45f, 0.f, -7.f}, -0.0f, VOK_GT), {double(-1e-45f), -0.0, -7}},
+        {in1(voksbThresh1, {-3.f}, -2.0f, VOK_LT), {-2}},
+        {in1(vokdbThresh1, {-2., 1., 3.}, 1.5, VOK_GT), {-2, 1, 1.5}},
+        {in1(vokwbThresh1, {S(-32768), S(5), S(32767)}, S(0), VOK_LT), {0, 5, 32767}},
         // Complex thresholds rescale to the threshold's magnitude, keeping the phase.
-        {[] { return in1(vokcbThresh1, {FloatComplex{0.6f, 0.8f}, {3, 4}, {0, 0}, {-1, 0}}, 2.0f, VOK_LT); },
+        {in1(vokcbThresh1, {FloatComplex{0.6f, 0.8f}, {3, 4}, {0, 0}, {-1, 0}}, 2.0f, VOK_LT),
          {1.2, 1.6, 3, 4, 2, 0, -2, 0}, 1e-6},
-        {[] { return in1(vokzbThresh1, {DoubleComplex{3, 4}, {0.3, 0.4}}, 1.0, VOK_GT); }, {0.6, 0.8, 0.3, 0.4}, 1e-15},
-        {[] { return in1(vokvbThresh1, {SC{3, 4}, {0, 0}, {300, 400}}, S(10), VOK_LT); }, {6, 8, 10, 0, 300, 400}},
-        {[] { return in1(vokvbThresh1, {SC{-32768, -32768}, {1, 1}}, S(100), VOK_GT); }, {-71, -71, 1, 1}},
-        {[] { return in2(vokcbThresh2, {FloatComplex{0, 0}, {-1, 2}}, 0.0f, VOK_LT); }, {0, 0, -1, 2}},  // 0 allowed
-        {[] { return in2(vokvbThresh2, {SC{0, 0}, {-1, 2}}, S(0), VOK_LT); }, {0, 0, -1, 2}},
+        {in1(vokzbThresh1, {DoubleComplex{3, 4}, {0.3, 0.4}}, 1.0, VOK_GT), {0.6, 0.8, 0.3, 0.4}, 1e-15},
+        {in1(vokvbThresh1, {SC{3, 4}, {0, 0}, {300, 400}}, S(10), VOK_LT), {6, 8, 10, 0, 300, 400}},
+        {in1(vokvbThresh1, {SC{-32768, -32768}, {1, 1}}, S(100), VOK_GT), {-71, -71, 1, 1}},
+        {in2(vokcbThresh2, {FloatComplex{0, 0}, {-1, 2}}, 0.0f, VOK_LT), {0, 0, -1, 2}},  // 0 allowed
+        {in2(vokvbThresh2, {SC{0, 0}, {-1, 2}}, S(0), VOK_LT), {0, 0, -1, 2}},
         // Inverse thresholds: conjugate over squared magnitude, small values raised first.
-        {[] { return in1(vokcbInvThresh1, {FloatComplex{3, 4}, {0.03f, 0.04f}, {0, 0}}, 0.5f); },
+        {in1(vokcbInvThresh1, {FloatComplex{3, 4}, {0.03f, 0.04f}, {0, 0}}, 0.5f),
          {0.12, -0.16, 1.2, -1.6, 2, 0}, 1e-6},
-        {[] { return at(in1(vokzbInvThresh1, {DoubleComplex{0, -0.0}, {2, 0}}, 0.0), 0, isHuge); },
+        {at(in1(vokzbInvThresh1, {DoubleComplex{0, -0.0}, {2, 0}}, 0.0), 0, isHuge),
          {1, 0, 0.5, -0.0}, 0, {{VOK_StatusBadArg, "vokzbInvThresh1", kZero, "vokvec"}}},
-        {[] { return at(in1(vokcbInvThresh1, {FloatComplex{0, -0.f}, {2, 0}}, 0.f), 0, isHuge); },
+        {at(in1(vokcbInvThresh1, {FloatComplex{0, -0.f}, {2, 0}}, 0.f), 0, isHuge),
          {1, 0, 0.5, -0.0}, 0, {{VOK_StatusBadArg, "vokcbInvThresh1", kZero, "vokvec"}}},
-        {[] { return in2(voksbInvThresh2, {0.f, -0.f, 2.f, 0.f, 4.f, 8.f}, 0.0f); },
+        {in2(voksbInvThresh2, {0.f, -0.f, 2.f, 0.f, 4.f, 8.f}, 0.0f),
          {fmax, -inf, 0.5, fmax, 0.25, 0.125}, 0, {{VOK_StatusBadArg, "voksbInvThresh2", kZero, "vokvec"}}},
-        {[] { return in2(vokdbInvThresh2, {0., -0., 2.}, 0.0); }, {DBL_MAX, -inf, 0.5}, 0,
+        {in2(vokdbInvThresh2, {0., -0., 2.}, 0.0), {DBL_MAX, -inf, 0.5}, 0,
          {{VOK_StatusBadArg, "vokdbInvThresh2", kZero, "vokvec"}}},
         {[] {  // products of four that leave the normal range still give plain reciprocals
              const std::vector<float> x = {1e30f, 1e30f, 1e-30f, 1e30f, 0.25f, INFINITY, 2.f, 4.f,
                                            1e17f, 1e17f, 1e17f, 1e-17f};
-             auto r = in2(voksbInvThresh2, x, 0.0f);
+             auto r = in2(voksbInvThresh2, x, 0.0f)();
              for (int i = 0; i < 12; ++i) r[i] *= i == 5 ? 1 : x[i];
              return r;
          },
          {1, 1, 1, 1, 1, 0, 1, 1, 1, 1, 1, 1}, 1e-6},
         // 16-bit squares and exponentials under each scale mode (the factor appended).
-        {[] { return in2(vokwbSqr2, {S(300), S(-200), S(32767), S(-32768)}, VOK_NO_SCALE, nullptr); },
+        {in2(vokwbSqr2, {S(300), S(-200), S(32767), S(-32768)}, VOK_NO_SCALE, nullptr),
          {90000 - 65536, 40000 - 65536, 1, 0}},
-        {[] { return in2(vokwbSqr2, {S(300), S(-32768)}, VOK_SATURATE, nullptr); }, {32767, 32767}},
-        {[] { return in2(vokwbSqr2, {S(300), S(-32768)}, VOK_AUTO_SCALE, Factor{0}); }, {90000 >> 16, 16384, 16}},
-        {[] { return in2(vokwbSqr2, {S(100), S(-181)}, VOK_FIXED_SCALE, Factor{2}); }, {2500, 32761 >> 2, 2}},
-        {[] { return in1(vokvbSqr1, {SC{3, 4}}, VOK_NO_SCALE, nullptr); }, {-7, 24}},
-        {[] { return in1(vokvbSqr1, {SC{-32768, -32768}}, VOK_AUTO_SCALE, Factor{0}); }, {0, 32767, 16}},  // 2^31-1>>16
-        {[] { return in2(vokwbExp2, {S(0), S(1), S(2), S(10), S(11), S(-3)}, VOK_SATURATE, nullptr); },
-         {1, 2, 7, 22026, 32767, 0}},
-        {[] { return in2(vokwbExp2, {S(10), S(11)}, VOK_AUTO_SCALE, Factor{0}); },
-         {11013, double(short(std::exp(11.0) / 2)), 1}},
-        {[] { return in1(vokwbExp1, {S(3), S(100)}, VOK_FIXED_SCALE | VOK_SATURATE, Factor{-2}); }, {80, 32767, -2}},
+        {in2(vokwbSqr2, {S(300), S(-32768)}, VOK_SATURATE, nullptr), {32767, 32767}},
+        {in2(vokwbSqr2, {S(300), S(-32768)}, VOK_AUTO_SCALE, Factor{0}), {90000 >> 16, 16384, 16}},
+        {in2(vokwbSqr2, {S(100), S(-181)}, VOK_FIXED_SCALE, Factor{2}), {2500, 32761 >> 2, 2}},
+        {in1(vokvbSqr1, {SC{3, 4}}, VOK_NO_SCALE, nullptr), {-7, 24}},
+        {in1(vokvbSqr1, {SC{-32768, -32768}}, VOK_AUTO_SCALE, Factor{0}), {0, 32767, 16}},  // 2^31-1>>16
+        {in2(vokwbExp2, {S(0), S(1), S(2), S(10), S(11), S(-3)}, VOK_SATURATE, nullptr), {1, 2, 7, 22026, 32767, 0}},
+        {in2(vokwbExp2, {S(10), S(11)}, VOK_AUTO_SCALE, Factor{0}), {11013, double(short(std::exp(11.0) / 2)), 1}},
+        {in1(vokwbExp1, {S(3), S(100)}, VOK_FIXED_SCALE | VOK_SATURATE, Factor{-2}), {80, 32767, -2}},
+        // Without their 32-bit work buffer the 16-bit squares and exponentials leave the data alone.
+        {starved(in1(vokwbSqr1, {S(5), S(-7)}, VOK_NO_SCALE, nullptr)), {5, -7}, 0,
+         {{VOK_StatusNoMemory, "vokwbSqr1", "NULL Pointer", "vokvec"}}},
+        {starved(in1(vokwbExp1, {S(5), S(-7)}, VOK_NO_SCALE, nullptr)), {5, -7}, 0,
+         {{VOK_StatusNoMemory, "vokwbExp1", "NULL Pointer", "voklnexw"}}},
         // Statistics; 16-bit means truncate toward zero.
-        {[] { return each(std::vector<float>{1, 2, 3}, voksMean, voksMax, voksMin); }, {2, 3, 1}},
-        {[] { return each(std::vector<float>{1, 2, 3}, voksStdDev); }, {14.0 / 3}, 1e-6},
-        {[] { return each(std::vector<double>{-0.5, 7, -9, 2}, vokdMax, vokdMin); }, {7, -9}},
-        {[] { return each(std::vector<short>{1, 2}, vokwMean); }, {1}},
-        {[] { return each(std::vector<short>{-1, -2}, vokwMean); }, {-1}},
-        {[] { return each(std::vector<short>{-32768, 32767, 5}, vokwMax, vokwMin); }, {32767, -32768}},
-        {[] { return each(std::vector<short>(65537, 32767), vokwMean); }, {32767}},
+        {each(std::vector<float>{1, 2, 3}, voksMean, voksMax, voksMin), {2, 3, 1}},
+        {each(std::vector<float>{1, 2, 3}, voksStdDev), {14.0 / 3}, 1e-6},
+        {each(std::vector<double>{-0.5, 7, -9, 2}, vokdMax, vokdMin), {7, -9}},
+        {each(std::vector<short>{1, 2}, vokwMean), {1}},
+        {each(std::vector<short>{-1, -2}, vokwMean), {-1}},
+        {each(std::vector<short>{-32768, 32767, 5}, vokwMax, vokwMin), {32767, -32768}},
+        {each(std::vector<short>(65537, 32767), vokwMean), {32767}},
         {[] {
              const short s[] = {1, 2, 3}, big[] = {-32768, 32767};
              int sf = 0;
@@ -176,37 +196,35 @@ std::vector<Row> rows() {
          },
          {4, double(short((1073741824LL + 1073676289LL) / 2 >> 15)), 15, 32767}},
         // Norms: relative rules (squares below the smallest normal count as zero), the complex and 16-bit forms.
-        {[] { return norms(voksNorm, {3.f, 4.f}, {}, {VOK_L2, VOK_C | VOK_RELATIVE, VOK_L1}); }, {5, 1, 7}},
-        {[] { return norms(voksNorm, {3.f, 4.f}, {0.f, 0.f}, {VOK_L2 | VOK_RELATIVE}); }, {1}},
-        {[] { return norms(voksNorm, {3.f, 4.f}, {1.f, 1.f}, {VOK_C}); }, {3}},
-        {[] { return norms(voksNorm, {3.f, 4.f}, {3.f, 4.f}, {VOK_L1 | VOK_RELATIVE}); }, {0}},
-        {[] { return norms(voksNorm, {0.f, 0.f}, {1.f, 1.f}, {VOK_L1 | VOK_RELATIVE}); }, {fmax}},
-        {[] { return norms(voksNorm, {1e-20f, 0.f}, {0.f, 0.f}, {VOK_L2 | VOK_RELATIVE}); }, {0}},
-        {[] { return norms(vokdNorm, {0., 0.}, {1e-300, 0.}, {VOK_C | VOK_RELATIVE}); }, {0}},
-        {[] { return norms(vokdNorm, {-2., -INFINITY}, {}, {VOK_C}); }, {inf}},
-        {[] { return norms(voksNorm, {1.f, -INFINITY}, {}, {VOK_C}); }, {inf}},
-        {[] { return at(norms(voksNorm, {1.f, -INFINITY, NAN, 2.f}, {}, {VOK_C}), 0, isNan); }, {1}},
-        {[] { return norms(vokcNorm, {FloatComplex{3, 4}, {0, -1}}, {}, {VOK_C, VOK_L1, VOK_L2}); },
-         {5, 6, std::sqrt(26.0)}, 1e-6},
-        {[] { return norms(vokcNorm, {FloatComplex{3, 4}, {0, -1}}, {{0, 0}, {0, 1}}, {VOK_L1}); }, {7}},
-        {[] { return norms(vokzNorm, {DoubleComplex{1e200, 1e200}, {-3, 4}}, {}, {VOK_C}); }, {std::sqrt(2.0) * 1e200},
-         1e-15},
-        {[] { return norms(vokzNorm, {DoubleComplex{-3, 4}}, {}, {VOK_L1}); }, {5}},
-        {[] { return norms(vokwNorm, {S(-32768), S(32767)}, {S(32767), S(-32768)}, {VOK_C, VOK_L1, VOK_L2}); },
+        {norms(voksNorm, {3.f, 4.f}, {}, {VOK_L2, VOK_C | VOK_RELATIVE, VOK_L1}), {5, 1, 7}},
+        {norms(voksNorm, {3.f, 4.f}, {0.f, 0.f}, {VOK_L2 | VOK_RELATIVE}), {1}},
+        {norms(voksNorm, {3.f, 4.f}, {1.f, 1.f}, {VOK_C}), {3}},
+        {norms(voksNorm, {3.f, 4.f}, {3.f, 4.f}, {VOK_L1 | VOK_RELATIVE}), {0}},
+        {norms(voksNorm, {0.f, 0.f}, {1.f, 1.f}, {VOK_L1 | VOK_RELATIVE}), {fmax}},
+        {norms(voksNorm, {1e-20f, 0.f}, {0.f, 0.f}, {VOK_L2 | VOK_RELATIVE}), {0}},
+        {norms(vokdNorm, {0., 0.}, {1e-300, 0.}, {VOK_C | VOK_RELATIVE}), {0}},
+        {norms(vokdNorm, {-2., -INFINITY}, {}, {VOK_C}), {inf}},
+        {norms(voksNorm, {1.f, -INFINITY}, {}, {VOK_C}), {inf}},
+        {at(norms(voksNorm, {1.f, -INFINITY, NAN, 2.f}, {}, {VOK_C}), 0, isNan), {1}},
+        {norms(vokcNorm, {FloatComplex{3, 4}, {0, -1}}, {}, {VOK_C, VOK_L1, VOK_L2}), {5, 6, std::sqrt(26.0)}, 1e-6},
+        {norms(vokcNorm, {FloatComplex{3, 4}, {0, -1}}, {{0, 0}, {0, 1}}, {VOK_L1}), {7}},
+        {norms(vokzNorm, {DoubleComplex{1e200, 1e200}, {-3, 4}}, {}, {VOK_C}), {std::sqrt(2.0) * 1e200}, 1e-15},
+        {norms(vokzNorm, {DoubleComplex{-3, 4}}, {}, {VOK_L1}), {5}},
+        {norms(vokwNorm, {S(-32768), S(32767)}, {S(32767), S(-32768)}, {VOK_C, VOK_L1, VOK_L2}),
          {65535, 131070, std::sqrt(2.0) * 65535}, 1e-6},
-        {[] { return norms(vokwNorm, {S(-32768), S(32767)}, {S(-32768), S(32767)}, {VOK_L2 | VOK_RELATIVE}); }, {0}},
-        {[] { return norms(vokwNorm, {S(3), S(-4)}, {}, {VOK_L1, VOK_L2}); }, {7, 5}},  // small sums, exact
-        {[] { return norms(vokvNorm, {SC{3, 4}}, {}, {VOK_L2}); }, {5}},
-        {[] { return norms(vokvNorm, {SC{3, 4}, {-32768, -32768}}, {{0, 0}, {0, 0}}, {VOK_C, VOK_L1 | VOK_RELATIVE}); },
+        {norms(vokwNorm, {S(-32768), S(32767)}, {S(-32768), S(32767)}, {VOK_L2 | VOK_RELATIVE}), {0}},
+        {norms(vokwNorm, {S(3), S(-4)}, {}, {VOK_L1, VOK_L2}), {7, 5}},  // small sums, exact
+        {norms(vokvNorm, {SC{3, 4}}, {}, {VOK_L2}), {5}},
+        {norms(vokvNorm, {SC{3, 4}, {-32768, -32768}}, {{0, 0}, {0, 0}}, {VOK_C, VOK_L1 | VOK_RELATIVE}),
          {32768 * std::sqrt(2.0), 1}, 1e-6},
         // Normalization: offset, then the reciprocal factor; 16-bit results truncate and saturate.
-        {[] { return in2(voksbNormalize, {1.f, 2.f, -3.f}, 1.0f, 3.0f); }, {0, f3, double(float(-4.0 / 3.0))}},
-        {[] { return in2(vokdbNormalize, {10.}, 4.0, -2.0); }, {-3}},
-        {[] { return in2(vokcbNormalize, {FloatComplex{1, 1}}, FloatComplex{1, -1}, 0.5f); }, {0, 4}},
-        {[] { return in2(vokzbNormalize, {DoubleComplex{3, 5}}, DoubleComplex{1, 1}, 2.0); }, {1, 2}},
-        {[] { return in2(vokwbNormalize, {S(10), S(-10), S(32767)}, S(2), 4.0f); }, {2, -3, 8191}},
-        {[] { return in2(vokwbNormalize, {S(10), S(32767)}, S(0), 0.25f); }, {40, 32767}},
-        {[] { return in2(vokvbNormalize, {SC{5, -7}}, SC{1, 1}, -2.0f); }, {-2, 4}},
+        {in2(voksbNormalize, {1.f, 2.f, -3.f}, 1.0f, 3.0f), {0, f3, double(float(-4.0 / 3.0))}},
+        {in2(vokdbNormalize, {10.}, 4.0, -2.0), {-3}},
+        {in2(vokcbNormalize, {FloatComplex{1, 1}}, FloatComplex{1, -1}, 0.5f), {0, 4}},
+        {in2(vokzbNormalize, {DoubleComplex{3, 5}}, DoubleComplex{1, 1}, 2.0), {1, 2}},
+        {in2(vokwbNormalize, {S(10), S(-10), S(32767)}, S(2), 4.0f), {2, -3, 8191}},
+        {in2(vokwbNormalize, {S(10), S(32767)}, S(0), 0.25f), {40, 32767}},
+        {in2(vokvbNormalize, {SC{5, -7}}, SC{1, 1}, -2.0f), {-2, 4}},
     };
 }
 
@@ -337,24 +355,6 @@ template <> struct Api<double> {
     static constexpr auto invThresh2 = vokdbInvThresh2, mean = vokdMean, meanSquare = vokdStdDev, norm = vokdNorm;
 };
 
-TYPED_TEST(Real, ReciprocalsWithinTwoUlpsAndRaisedSmallValues) {
-    using T = TypeParam;
-    std::mt19937 rng(3);
-    std::uniform_real_distribution<double> mag(-40, 40);
-    for (int n : {1, 4, 5, 11, 300, 1027}) {
-        std::vector<T> src(n), dst(n);
-        for (auto& x : src) x = T(std::exp(mag(rng))) * (rng() & 1 ? 1 : -1);
-        const T thresh = T(1e-12);
-        ReportRecorder rec;
-        Api<T>::invThresh2(src.data(), dst.data(), n, thresh);
-        for (int i = 0; i < n; ++i) {
-            const T raised = std::fabs(src[i]) < thresh ? std::copysign(thresh, src[i]) : src[i];
-            ASSERT_NEAR(double(dst[i] * (1.0L * raised)), 1.0, 3 * std::numeric_limits<T>::epsilon()) << n << " " << i;
-        }
-        EXPECT_REPORTS(rec);
-    }
-}
-
 template <class T>
 std::vector<T> randomReals(int n, std::mt19937& rng) {
     std::uniform_real_distribution<double> exponent(-40, 40), u(-1, 1);
@@ -379,10 +379,22 @@ long double refNorm(const std::vector<T>& a, const std::vector<T>* b, int flag) 
 
 // Mean and mean square exact but for a final rounding and second-order terms
 // (one ulp of the result plus a sliver of sum |x|); norms, of differences and
-// relative, within two epsilons.
-TYPED_TEST(Real, SumsAndNormsMatchLongDoubleWithTheSameBitsAtEveryWidth) {
+// relative, within two epsilons; reciprocals of the values raised to 1e-12 in
+// magnitude within three epsilons, without a report. Means of cancelling and
+// of non-finite data first.
+TYPED_TEST(Real, SumsNormsAndReciprocalsMatchLongDoubleWithTheSameBitsAtEveryWidth) {
     using T = TypeParam;
     using A = Api<T>;
+    using L = std::numeric_limits<T>;
+    std::vector<T> v(48, T(1));  // 1e15 + 1 - 1e15 in every partial position: the wide sum keeps the 1
+    std::fill(v.begin(), v.begin() + 16, T(1e15));
+    std::fill(v.begin() + 32, v.end(), T(-1e15));
+    EXPECT_EQ(A::mean(v.data(), 48), T(16.0 / 48));
+    const T inf[] = {L::infinity(), 1, 2}, infs[] = {L::infinity(), -L::infinity(), 0}, nan[] = {1, L::quiet_NaN()};
+    EXPECT_EQ(A::mean(inf, 3), L::infinity());
+    EXPECT_TRUE(std::isnan(A::mean(infs, 3)) && std::isnan(A::mean(nan, 2)));
+    const T big[] = {L::max(), L::max()};
+    EXPECT_EQ(A::mean(big, 2), sizeof(T) == 4 ? L::max() : L::infinity()) << "float data sum in double";
     std::mt19937 rng(99);
     const auto expectClose = [](T got, long double want, long double absSum, int n) {
         const T w = T(want);
@@ -411,26 +423,19 @@ TYPED_TEST(Real, SumsAndNormsMatchLongDoubleWithTheSameBitsAtEveryWidth) {
                 const T relative = A::norm(a.data(), b.data(), n, flag | VOK_RELATIVE);
                 EXPECT_NEAR(double(relative / (diff / plain)), 1.0, 2 * tol) << flag << " n=" << n;
             }
+            std::vector<T> inv(n);
+            ReportRecorder rec;
+            A::invThresh2(a.data(), inv.data(), n, T(1e-12));
+            EXPECT_REPORTS(rec);
+            for (int i = 0; i < n; ++i) {
+                const long double raised = std::fabs(a[i]) < T(1e-12) ? std::copysign(T(1e-12), a[i]) : a[i];
+                ASSERT_NEAR(double(inv[i] * raised), 1.0, 3 * std::numeric_limits<T>::epsilon()) << n << " " << i;
+            }
+            got.insert(got.end(), inv.begin(), inv.end());
             if (first.empty()) first = got;
             EXPECT_EQ(std::memcmp(first.data(), got.data(), got.size() * sizeof(T)), 0) << "width changed n=" << n;
         });
     }
-}
-
-TYPED_TEST(Real, MeanCancellationAndNonFiniteData) {
-    using T = TypeParam;
-    using L = std::numeric_limits<T>;
-    // 1e15 + 1 - 1e15 in every partial position: the wide sum keeps the 1.
-    std::vector<T> v(48, T(1));
-    std::fill(v.begin(), v.begin() + 16, T(1e15));
-    std::fill(v.begin() + 32, v.end(), T(-1e15));
-    EXPECT_EQ(Api<T>::mean(v.data(), 48), T(16.0 / 48));
-    const T a[] = {L::infinity(), 1, 2}, b[] = {L::infinity(), -L::infinity(), 0}, c[] = {1, L::quiet_NaN()};
-    EXPECT_EQ(Api<T>::mean(a, 3), L::infinity());
-    EXPECT_TRUE(std::isnan(Api<T>::mean(b, 3)));
-    EXPECT_TRUE(std::isnan(Api<T>::mean(c, 2)));
-    const T big[] = {L::max(), L::max()};
-    EXPECT_EQ(Api<T>::mean(big, 2), sizeof(T) == 4 ? L::max() : L::infinity()) << "float data sum in double";
 }
 
 }  // namespace
