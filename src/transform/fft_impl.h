@@ -216,7 +216,11 @@ inline constexpr bool kAnyVexComplex = vexComplex<T>(4, false);
 // kernels where there are some.
 template <class T, bool Vex, int Order, bool Split, bool Inv, bool RevIn, bool RevOut, bool Scaled>
 constexpr SmallComplexFn<T> smallComplexFn() {
-    if constexpr (Vex && vexComplex<T>(Order, Split) && !RevIn && !RevOut)
+    if constexpr (std::is_same_v<T, double> && Order == 4 && !Split && !RevIn && !RevOut) {
+        // Two values per operation: one 256-bit vector with AVX, two halves without.
+        if constexpr (Vex && kernels::small::kHasVex) return &kernels::small::pairFft16Wide<T, Inv, Scaled>;
+        else return &kernels::small::pairFft16Halves<T, Inv, Scaled>;
+    } else if constexpr (Vex && vexComplex<T>(Order, Split) && !RevIn && !RevOut)
         return &kernels::small::complexFftVex<T, Order, Split, Inv, RevIn, RevOut, Scaled>;
     else return &kernels::small::complexFft<T, Order, Split, Inv, RevIn, RevOut, Scaled>;
 }
