@@ -204,7 +204,7 @@ VOK_SMALL_KERNEL void complexFft(const T* re, const T* im, T* reOut, T* imOut) {
 
 // The same kernel in the VEX encoding, for processors with AVX: its
 // three-operand forms need none of the register copies that the two-operand
-// SSE2 forms take (about a quarter of a 16-point double kernel), and the
+// SSE2 forms take (about a quarter of a double kernel), and the
 // operations, hence the results, are the same. 64-bit only: a 32-bit build
 // may keep the baseline kernel's doubles in x87 registers.
 #if defined(__x86_64__)

@@ -201,7 +201,8 @@ using SmallRealFn = void (*)(const T*, T*);
 // The interleaved double kernels of 8 and 16 points also in the VEX encoding
 // (kernels/fftsmall.h), for processors with AVX: the calls where the
 // register copies of the SSE2 forms showed (none at 2, 4 or 32 points);
-// natural order only, the bit-reversed calls being rare.
+// natural order only, the bit-reversed calls being rare. At 16 points that
+// is the kernel of two values per operation, 256-bit with AVX.
 template <class T>
 constexpr bool vexComplex(int order, bool split) {
     return kernels::small::kHasVex && std::is_same_v<T, double> && !split && order >= 3 && order <= 4;
