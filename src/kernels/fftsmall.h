@@ -204,7 +204,7 @@ VOK_SMALL_KERNEL void complexFft(const T* re, const T* im, T* reOut, T* imOut) {
 
 // The same kernel in the VEX encoding, for processors with AVX: its
 // three-operand forms need none of the register copies that the two-operand
-// SSE2 forms take (about a quarter of a 16-point double kernel), and the
+// SSE2 forms take (about a quarter of a double kernel), and the
 // operations, hence the results, are the same. 64-bit only: a 32-bit build
 // may keep the baseline kernel's doubles in x87 registers.
 #if defined(__x86_64__)
@@ -218,6 +218,161 @@ __attribute__((target("avx"), flatten, no_sanitize("address", "undefined", "thre
 constexpr bool kHasVex = false;
 template <class T, int Order, bool Split, bool Inv, bool RevIn, bool RevOut, bool Scaled>
 void complexFftVex(const T* re, const T* im, T* reOut, T* imOut);  // never instantiated
+#endif
+
+// ---- 16 points, two complex values per operation ----
+
+// Two complex values (lo, hi) as the halves of one 256-bit vector (Wide) or
+// as two 128-bit ones (Halves): the 16-point kernel below is written once
+// over either, so every width runs the same operations on every value, and
+// with AVX it takes half the additions of the kernel of one value per
+// vector. A blend keeps lo of one pair and hi of another, so that a lane
+// can take its own formula; on halves the other lane is never computed.
+template <class T>
+struct CxPairHalves {
+    typedef typename Cx<T>::V V;
+    V lo, hi;
+    template <bool Swap>
+    VOK_SMALL_INLINE static CxPairHalves load(const T* p) {
+        const V v = get<T, false, Swap>(p, nullptr, 0).v;
+        return {v, v};
+    }
+    VOK_SMALL_INLINE static CxPairHalves both(V v) { return {v, v}; }
+    VOK_SMALL_INLINE static CxPairHalves blend(CxPairHalves a, CxPairHalves b) { return {a.lo, b.hi}; }
+    template <bool Swap>
+    VOK_SMALL_INLINE void store(T* p) const {
+        put<T, false, Swap>(p, nullptr, 0, lo);
+        put<T, false, Swap>(p, nullptr, 1, hi);
+    }
+    template <bool Lo, bool Hi>
+    VOK_SMALL_INLINE CxPairHalves swapped() const {
+        return {Lo ? swapParts<T>(lo) : lo, Hi ? swapParts<T>(hi) : hi};
+    }
+    template <bool A, bool B, bool C, bool D>
+    VOK_SMALL_INLINE CxPairHalves flipped() const {
+        return {negate<T, A, B>(lo), negate<T, C, D>(hi)};
+    }
+    VOK_SMALL_INLINE friend CxPairHalves operator+(CxPairHalves a, CxPairHalves b) { return {a.lo + b.lo, a.hi + b.hi}; }
+    VOK_SMALL_INLINE friend CxPairHalves operator-(CxPairHalves a, CxPairHalves b) { return {a.lo - b.lo, a.hi - b.hi}; }
+    VOK_SMALL_INLINE friend CxPairHalves operator*(CxPairHalves a, CxPairHalves b) { return {a.lo * b.lo, a.hi * b.hi}; }
+};
+
+#if defined(__x86_64__)
+// Used only inside functions compiled for AVX, where 256-bit values pass as
+// such: the warning about their passing elsewhere does not apply.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wpsabi"
+template <class T>
+struct CxPairWide {
+    typedef typename Cx<T>::V V;
+    typedef T W __attribute__((vector_size(4 * sizeof(T))));
+    W v;
+    // One 16-byte load into both halves: GCC otherwise loads one half and
+    // inserts it into the other, a shuffle more.
+    VOK_SMALL_INLINE static CxPairWide broadcast(const T* p) {
+#if !defined(__clang__)
+        if constexpr (sizeof(T) == 8) return {(W)__builtin_ia32_vbroadcastf128_pd256((const V*)p)};
+#endif
+        const V h = get<T, false, false>(p, nullptr, 0).v;
+        return {__builtin_shufflevector(h, h, 0, 1, 0, 1)};
+    }
+    template <bool Swap>
+    VOK_SMALL_INLINE static CxPairWide load(const T* p) {
+        const CxPairWide w = broadcast(p);
+        return Swap ? w.template swapped<true, true>() : w;
+    }
+    VOK_SMALL_INLINE static CxPairWide both(const V& h) { return broadcast(reinterpret_cast<const T*>(&h)); }
+    VOK_SMALL_INLINE static CxPairWide both(V&& h) { return {__builtin_shufflevector(h, h, 0, 1, 0, 1)}; }
+    VOK_SMALL_INLINE static CxPairWide blend(CxPairWide a, CxPairWide b) {
+#if !defined(__clang__)
+        // A blend, not the lane permute GCC picks for the shuffle (three times its latency).
+        if constexpr (sizeof(T) == 8) return {(W)__builtin_ia32_blendpd256(a.v, b.v, 0xc)};
+#endif
+        return {__builtin_shufflevector(a.v, b.v, 0, 1, 6, 7)};
+    }
+    template <bool Swap>
+    VOK_SMALL_INLINE void store(T* p) const {
+        const W w = Swap ? __builtin_shufflevector(v, v, 1, 0, 3, 2) : v;
+        __builtin_memcpy(p, &w, sizeof w);
+    }
+    template <bool Lo, bool Hi>
+    VOK_SMALL_INLINE CxPairWide swapped() const {
+        return {__builtin_shufflevector(v, v, Lo, !Lo, Hi ? 3 : 2, Hi ? 2 : 3)};
+    }
+    template <bool A, bool B, bool C, bool D>
+    VOK_SMALL_INLINE CxPairWide flipped() const {
+        typedef std::conditional_t<sizeof(T) == 4, std::int32_t, std::int64_t> Bits;
+        typedef Bits I __attribute__((vector_size(4 * sizeof(T))));
+        constexpr Bits s = Bits(1) << (8 * sizeof(T) - 1);
+        return {(W)((I)v ^ I{A ? s : 0, B ? s : 0, C ? s : 0, D ? s : 0})};
+    }
+    VOK_SMALL_INLINE friend CxPairWide operator+(CxPairWide a, CxPairWide b) { return {a.v + b.v}; }
+    VOK_SMALL_INLINE friend CxPairWide operator-(CxPairWide a, CxPairWide b) { return {a.v - b.v}; }
+    VOK_SMALL_INLINE friend CxPairWide operator*(CxPairWide a, CxPairWide b) { return {a.v * b.v}; }
+};
+#pragma GCC diagnostic pop
+#endif
+
+// Products by -i of both values or of hi alone, and by W_128^J, as Cx's.
+template <class P>
+VOK_SMALL_INLINE P pairTimesMinusI(P a) { return a.template swapped<true, true>().template flipped<false, true, false, true>(); }
+template <class P>
+VOK_SMALL_INLINE P hiTimesMinusI(P a) { return a.template swapped<false, true>().template flipped<false, false, false, true>(); }
+template <class T, int J, class P>
+VOK_SMALL_INLINE P pairMulRoot(P a) {
+    return a * P::both(kRoots<T>.reRe[J]) + a.template swapped<true, true>() * P::both(kRoots<T>.imIm[J]);
+}
+
+// The split-radix transform of 16 points (the same formulas as dft<T, 16>)
+// on pairs: every pair loaded as (x_n, x_n), so that (x_n, x_n) + (x_n+8,
+// -x_n+8) is (x_n + x_n+8, x_n - x_n+8), and every later pair holds two
+// values the recursion forms alike; the results come out as neighbours,
+// (y_2j, y_2j+1).
+template <class T, class P, bool Inv, bool Scaled>
+VOK_SMALL_INLINE void pairFft16(const T* in, T* out) {
+    constexpr T half = T(0.70710678118654752440L);
+    const auto x = [&](int n) VOK_SMALL_LAMBDA { return P::template load<Inv>(in + 2 * n); };
+    // (x_n + x_n+8, x_n - x_n+8)
+    const auto sumDif = [&](int n) VOK_SMALL_LAMBDA { return x(n) + x(n + 8).template flipped<false, false, true, true>(); };
+    const P pm0 = sumDif(0), pm2 = sumDif(2), pm4 = sumDif(4), pm6 = sumDif(6);
+    const P pm1 = sumDif(1), pm3 = sumDif(3), pm5 = sumDif(5), pm7 = sumDif(7);
+    const P h = P::both(typename Cx<T>::V{half, half});
+    // The 8 even points: (e0, e1), (e2, e3) of the 4 points 0 mod 4; the
+    // 2-point transforms of 2 and 6 mod 8 with their second values twiddled
+    // by W_8 and W_8^3, then their sums and differences.
+    const P q4 = hiTimesMinusI(pm4);
+    const P e01 = pm0 + q4, e23 = pm0 - q4;
+    const P a8 = P::blend(pm2, (pm2 + pairTimesMinusI(pm2)) * h);
+    const P b8 = P::blend(pm6, (pairTimesMinusI(pm6) - pm6) * h);
+    const P s8 = a8 + b8, d8 = pairTimesMinusI(a8 - b8);
+    const P f01 = e01 + s8, f45 = e01 - s8, f23 = e23 + d8, f67 = e23 - d8;
+    // The 4 points 1 mod 4 (u) and 3 mod 4 (z), values 0 and 1, 2 and 3, twiddled.
+    const P q5 = hiTimesMinusI(pm5), q7 = hiTimesMinusI(pm7);
+    const P u01 = pm1 + q5, u23 = pm1 - q5, z01 = pm3 + q7, z23 = pm3 - q7;
+    const P a01 = P::blend(u01, pairMulRoot<T, 8>(u01));
+    const P a23 = P::blend((u23 + pairTimesMinusI(u23)) * h, pairMulRoot<T, 24>(u23));
+    const P b01 = P::blend(z01, pairMulRoot<T, 24>(z01));
+    const P b23 = P::blend((pairTimesMinusI(z23) - z23) * h, pairMulRoot<T, 72>(z23));
+    const P s01 = a01 + b01, s23 = a23 + b23;
+    const P d01 = pairTimesMinusI(a01 - b01), d23 = pairTimesMinusI(a23 - b23);
+    const P y[8] = {f01 + s01, f23 + s23, f45 + d01, f67 + d23, f01 - s01, f23 - s23, f45 - d01, f67 - d23};
+    const P scale = P::both(typename Cx<T>::V{T(1.0 / 16), T(1.0 / 16)});
+    unroll<8>([&](auto j) VOK_SMALL_LAMBDA { (Scaled ? y[j] * scale : y[j]).template store<Inv>(out + 4 * j); });
+}
+
+template <class T, bool Inv, bool Scaled>
+VOK_SMALL_KERNEL void pairFft16Halves(const T* re, const T*, T* reOut, T*) {
+    pairFft16<T, CxPairHalves<T>, Inv, Scaled>(re, reOut);
+}
+#if defined(__x86_64__)
+template <class T, bool Inv, bool Scaled>
+__attribute__((target("avx"), flatten, no_sanitize("address", "undefined", "thread"))) void pairFft16Wide(
+    const T* re, const T*, T* reOut, T*) {
+    pairFft16<T, CxPairWide<T>, Inv, Scaled>(re, reOut);
+}
+#else
+template <class T, bool Inv, bool Scaled>
+void pairFft16Wide(const T* re, const T* im, T* reOut, T* imOut);  // never instantiated
 #endif
 
 // ---- real signal to spectrum ----

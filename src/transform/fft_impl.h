@@ -201,7 +201,8 @@ using SmallRealFn = void (*)(const T*, T*);
 // The interleaved double kernels of 8 and 16 points also in the VEX encoding
 // (kernels/fftsmall.h), for processors with AVX: the calls where the
 // register copies of the SSE2 forms showed (none at 2, 4 or 32 points);
-// natural order only, the bit-reversed calls being rare.
+// natural order only, the bit-reversed calls being rare. At 16 points that
+// is the kernel of two values per operation, 256-bit with AVX.
 template <class T>
 constexpr bool vexComplex(int order, bool split) {
     return kernels::small::kHasVex && std::is_same_v<T, double> && !split && order >= 3 && order <= 4;
@@ -216,7 +217,11 @@ inline constexpr bool kAnyVexComplex = vexComplex<T>(4, false);
 // kernels where there are some.
 template <class T, bool Vex, int Order, bool Split, bool Inv, bool RevIn, bool RevOut, bool Scaled>
 constexpr SmallComplexFn<T> smallComplexFn() {
-    if constexpr (Vex && vexComplex<T>(Order, Split) && !RevIn && !RevOut)
+    if constexpr (std::is_same_v<T, double> && Order == 4 && !Split && !RevIn && !RevOut) {
+        // Two values per operation: one 256-bit vector with AVX, two halves without.
+        if constexpr (Vex && kernels::small::kHasVex) return &kernels::small::pairFft16Wide<T, Inv, Scaled>;
+        else return &kernels::small::pairFft16Halves<T, Inv, Scaled>;
+    } else if constexpr (Vex && vexComplex<T>(Order, Split) && !RevIn && !RevOut)
         return &kernels::small::complexFftVex<T, Order, Split, Inv, RevIn, RevOut, Scaled>;
     else return &kernels::small::complexFft<T, Order, Split, Inv, RevIn, RevOut, Scaled>;
 }
