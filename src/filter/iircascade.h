@@ -41,7 +41,7 @@ struct Plan {
 
 // One sample with zero input from state s (w1, w2 per section) into out.
 template <class A>
-void zeroInputStep(const Plan<A>& p, const A* s, A* out) {
+inline void zeroInputStep(const Plan<A>& p, const A* s, A* out) {
     A v = 0;
     for (int q = 0; q < p.nq; ++q) {
         const double* c = p.coef + 4 * q;
@@ -55,7 +55,7 @@ void zeroInputStep(const Plan<A>& p, const A* s, A* out) {
 
 // c = a b for dim x dim matrices, row-major.
 template <class A>
-void matMul(const A* a, const A* b, A* c, int dim) {
+inline void matMul(const A* a, const A* b, A* c, int dim) {
     for (int r = 0; r < dim; ++r)
         for (int k = 0; k < dim; ++k) {
             A sum = 0;
@@ -65,7 +65,7 @@ void matMul(const A* a, const A* b, A* c, int dim) {
 }
 
 template <class A>
-void matVecAdd(const A* a, const A* x, const A* add, A* y, int dim) {
+inline void matVecAdd(const A* a, const A* x, const A* add, A* y, int dim) {
     for (int r = 0; r < dim; ++r) {
         A sum = 0;
         for (int j = 0; j < dim; ++j) sum += a[r * dim + j] * x[j];
@@ -91,7 +91,7 @@ void makePlan(Plan<A>& p, const E* taps, int nq) {
 
 // Phi = step^length by squaring.
 template <class A>
-void setPhi(Plan<A>& p, int length) {
+inline void setPhi(Plan<A>& p, int length) {
     if (p.phiLength == length) return;
     const int dim = p.dim, cells = dim * dim;
     A base[kMaxStates * kMaxStates], tmp[kMaxStates * kMaxStates];
