@@ -197,11 +197,12 @@ void exactBiquads(const C* taps, O* d, const I* in, O* out, int n) {
 
 template <class I, class C, class O>
 void blockBiquads(const C* taps, O* d, int nq, const I* in, O* out, int n) {
-    // Long float blocks run as parallel segments in double (filter/iircascade.h).
-    // Double data stay on the long double recursion: the segments in double
-    // would be some nine times faster but up to about twice as far from the
-    // exact result on resonant cascades.
-    if constexpr (std::is_same_v<O, float> && std::is_same_v<I, O> && std::is_same_v<C, O>) {
+    // Long blocks run as parallel segments (filter/iircascade.h): float data
+    // in double, double data with their feedback sums compensated to the
+    // accuracy of the long double recursion (plain double segments came to
+    // over twice its error on resonant cascades).
+    if constexpr ((std::is_same_v<O, float> || std::is_same_v<O, double>) && std::is_same_v<I, O> &&
+                  std::is_same_v<C, O>) {
         const int done = kernels::biquadSegments<O>(taps, d, nq, in, out, n);
         in += done, out += done, n -= done;
     }

@@ -6,12 +6,14 @@
 // true start states then follow in a short scalar sweep,
 //     S_0 = the delay line,  S_{j+1} = e_j + Phi S_j,
 // with Phi the transition of the cascade over one segment's length, and a
-// second pass filters every segment from its true start state. All sums are
-// held in double; the delay line is rounded to its element type once, when
-// it is stored after the block.
+// second pass filters every segment from its true start state. Float data
+// are summed in double, double data in compensated double lanes with the
+// start states in long double; the delay line is rounded to its element type
+// once, when it is stored after the block.
 #pragma once
 
 #include <algorithm>
+#include <type_traits>
 
 #include "kernels/iir.h"
 
@@ -25,22 +27,26 @@ constexpr int kMaxStates = 2 * kMaxSections;
 constexpr int kMaxSegment = 256;  // a chunk of 8 x 256 doubles stays in L1
 constexpr int kMinSegment = 128;  // below this the transition costs more than it saves
 
+// The start states are worked in A: double for float data, long double for
+// double data, whose lanes come as close as the long double recursion.
+template <class A>
 struct Plan {
     int nq = 0, dim = 0;
     double gain = 0;
     double coef[4 * kMaxSections] = {};
-    double step[kMaxStates * kMaxStates] = {};  // one sample without input
+    A step[kMaxStates * kMaxStates] = {};  // one sample without input
     int phiLength = 0;
-    double phi[kMaxStates * kMaxStates] = {};  // step to the power phiLength
+    A phi[kMaxStates * kMaxStates] = {};  // step to the power phiLength
 };
 
 // One sample with zero input from state s (w1, w2 per section) into out.
-inline void zeroInputStep(const Plan& p, const double* s, double* out) {
-    double v = 0;
+template <class A>
+inline void zeroInputStep(const Plan<A>& p, const A* s, A* out) {
+    A v = 0;
     for (int q = 0; q < p.nq; ++q) {
         const double* c = p.coef + 4 * q;
-        const double w1 = s[2 * q], w2 = s[2 * q + 1];
-        const double w = v - c[0] * w1 - c[1] * w2;
+        const A w1 = s[2 * q], w2 = s[2 * q + 1];
+        const A w = v - c[0] * w1 - c[1] * w2;
         v = w + c[2] * w1 + c[3] * w2;
         out[2 * q] = w;
         out[2 * q + 1] = w1;
@@ -48,30 +54,32 @@ inline void zeroInputStep(const Plan& p, const double* s, double* out) {
 }
 
 // c = a b for dim x dim matrices, row-major.
-inline void matMul(const double* a, const double* b, double* c, int dim) {
+template <class A>
+inline void matMul(const A* a, const A* b, A* c, int dim) {
     for (int r = 0; r < dim; ++r)
         for (int k = 0; k < dim; ++k) {
-            double sum = 0;
+            A sum = 0;
             for (int j = 0; j < dim; ++j) sum += a[r * dim + j] * b[j * dim + k];
             c[r * dim + k] = sum;
         }
 }
 
-inline void matVecAdd(const double* a, const double* x, const double* add, double* y, int dim) {
+template <class A>
+inline void matVecAdd(const A* a, const A* x, const A* add, A* y, int dim) {
     for (int r = 0; r < dim; ++r) {
-        double sum = 0;
+        A sum = 0;
         for (int j = 0; j < dim; ++j) sum += a[r * dim + j] * x[j];
         y[r] = add[r] + sum;
     }
 }
 
-template <class E>
-void makePlan(Plan& p, const E* taps, int nq) {
+template <class A, class E>
+void makePlan(Plan<A>& p, const E* taps, int nq) {
     p.nq = nq;
     p.dim = 2 * nq;
     p.gain = double(taps[0]);
     for (int k = 0; k < 4 * nq; ++k) p.coef[k] = double(taps[1 + k]);
-    double e[kMaxStates] = {}, col[kMaxStates];
+    A e[kMaxStates] = {}, col[kMaxStates];
     for (int k = 0; k < p.dim; ++k) {
         e[k] = 1;
         zeroInputStep(p, e, col);
@@ -82,10 +90,11 @@ void makePlan(Plan& p, const E* taps, int nq) {
 }
 
 // Phi = step^length by squaring.
-inline void setPhi(Plan& p, int length) {
+template <class A>
+inline void setPhi(Plan<A>& p, int length) {
     if (p.phiLength == length) return;
     const int dim = p.dim, cells = dim * dim;
-    double base[kMaxStates * kMaxStates], tmp[kMaxStates * kMaxStates];
+    A base[kMaxStates * kMaxStates], tmp[kMaxStates * kMaxStates];
     for (int i = 0; i < cells; ++i) base[i] = p.step[i], p.phi[i] = 0;
     for (int r = 0; r < dim; ++r) p.phi[r * dim + r] = 1;
     for (int e = length;;) {
@@ -102,8 +111,8 @@ inline void setPhi(Plan& p, int length) {
 }
 
 // One chunk of kIirSegments * m samples; s is the state before and after.
-template <class E>
-void chunk(Plan& p, double* s, const E* in, E* out, int m, double* buf, double* work) {
+template <class A, class E>
+void chunk(Plan<A>& p, A* s, const E* in, E* out, int m, double* buf, double* work) {
     constexpr int S = kIirSegments;
     const int dim = p.dim;
     for (int j = 0; j < S; ++j) {
@@ -115,7 +124,8 @@ void chunk(Plan& p, double* s, const E* in, E* out, int m, double* buf, double* 
     auto run = [&](double* lanes, double* v, bool keepLast) {
         for (int g = 0; g < groups; ++g) {
             const int first = g * kIirLaneSections, count = std::min(kIirLaneSections, p.nq - first);
-            iir().biquadLanes(p.coef + 4 * first, count, lanes + 2 * first * S, v, m, keepLast || g + 1 < groups);
+            const auto kernel = std::is_same_v<E, double> ? iir().biquadLanesCompensated : iir().biquadLanes;
+            kernel(p.coef + 4 * first, count, lanes + 2 * first * S, v, m, keepLast || g + 1 < groups);
         }
     };
     double lanes[kMaxStates * S] = {};
@@ -127,13 +137,13 @@ void chunk(Plan& p, double* s, const E* in, E* out, int m, double* buf, double* 
     }
 
     setPhi(p, m);
-    double start[kMaxStates], end[kMaxStates];
+    A start[kMaxStates], end[kMaxStates];
     for (int k = 0; k < dim; ++k) start[k] = s[k];
     for (int j = 0; j < S; ++j) {
         for (int k = 0; k < dim; ++k) end[k] = lanes[k * S + j];  // zero-state end of segment j
-        for (int k = 0; k < dim; ++k) lanes[k * S + j] = start[k];
+        for (int k = 0; k < dim; ++k) lanes[k * S + j] = double(start[k]);
         if (j + 1 < S) {
-            double next[kMaxStates];
+            A next[kMaxStates];
             matVecAdd(p.phi, start, end, next, dim);
             for (int k = 0; k < dim; ++k) start[k] = next[k];
         }
@@ -160,9 +170,10 @@ int biquadSegments(const E* taps, E* d, int nq, const E* in, E* out, int n) {
     // The transition costs dim^3 per squaring: longer cascades need longer blocks.
     const int groups = (nq + kIirLaneSections - 1) / kIirLaneSections;
     if (nq > kMaxSections || n < S * kMinSegment * groups * groups) return 0;
-    Plan p;
+    using A = std::conditional_t<std::is_same_v<E, float>, double, long double>;
+    Plan<A> p;
     makePlan(p, taps, nq);
-    double s[kMaxStates];
+    A s[kMaxStates];
     for (int k = 0; k < p.dim; ++k) s[k] = double(d[k]);
     alignas(64) double buf[S * kMaxSegment];
     alignas(64) double work[S * kMaxSegment];  // the first pass of a multi-group cascade

@@ -23,6 +23,9 @@ struct IirTable {
     // is left at the state after the last step. With writeOut the cascade
     // output replaces v, otherwise v is only read.
     void (*biquadLanes)(const double* coef, int nq, double* state, double* v, int numSteps, int writeOut);
+    // The same for double data, with the feedback sums held to twice double
+    // precision and w rounded once per step.
+    void (*biquadLanesCompensated)(const double* coef, int nq, double* state, double* v, int numSteps, int writeOut);
 };
 
 extern const IirTable iir_sse2, iir_avx2, iir_avx512;

@@ -55,6 +55,76 @@ void lanes(const double* coef, double* state, double* v, int numSteps) {
         }
 }
 
+// The same cascade for double data, as close as the one-sample filter's
+// long double sums: states and coefficients are cut into a high half of 26
+// bits (low mantissa bits cleared) and the rest, so that the products of the
+// high halves are exact. The feedback sum w adds those with TwoSum and the
+// small cross terms in plain double and is rounded once, as the one-sample
+// filter rounds it to its delay line. No fused multiply-add anywhere, so the
+// bits do not depend on the width.
+inline V highHalf(V x) {
+    using I = IndexVec<double>;
+    return V((I)x & splat<long long>(~((1LL << 27) - 1)));
+}
+
+// s + e = a + b exactly.
+inline void twoSum(V a, V b, V& s, V& e) {
+    s = a + b;
+    const V bb = s - a;
+    e = (a - (s - bb)) + (b - bb);
+}
+
+template <int NQ, bool Write>
+void lanesCompensated(const double* coef, double* state, double* v, int numSteps) {
+    // High and low halves of a1, a2, b1, b2 per section.
+    V ch[NQ][4], cl[NQ][4];
+    V w1[kGroups][NQ], w2[kGroups][NQ];
+#pragma GCC unroll 4
+    for (int q = 0; q < NQ; ++q)
+        for (int k = 0; k < 4; ++k) {
+            const V c = splat(coef[4 * q + k]);
+            ch[q][k] = highHalf(c), cl[q][k] = c - ch[q][k];
+        }
+#pragma GCC unroll 8
+    for (int g = 0; g < kGroups; ++g)
+#pragma GCC unroll 4
+        for (int q = 0; q < NQ; ++q) {
+            w1[g][q] = load(state + 2 * q * kS + g * kL);
+            w2[g][q] = load(state + (2 * q + 1) * kS + g * kL);
+        }
+    for (int t = 0; t < numSteps; ++t) {
+        double* row = v + t * kS;
+#pragma GCC unroll 8
+        for (int g = 0; g < kGroups; ++g) {
+            V x = load(row + g * kL);
+#pragma GCC unroll 4
+            for (int q = 0; q < NQ; ++q) {
+                const V p = w1[g][q], r = w2[g][q];
+                const V ph = highHalf(p), rh = highHalf(r), pl = p - ph, rl = r - rh;
+                const V small = (ch[q][0] * pl + cl[q][0] * p) + (ch[q][1] * rl + cl[q][1] * r);
+                V s1, e1, s2, e2;
+                twoSum(x, -(ch[q][0] * ph), s1, e1);
+                twoSum(s1, -(ch[q][1] * rh), s2, e2);
+                const V w = s2 + ((e1 + e2) - small);
+                // v from the exact high products too, in plain sums: its
+                // rounding only enters the next section's input.
+                const V tail = (ch[q][2] * pl + cl[q][2] * p) + (ch[q][3] * rl + cl[q][3] * r);
+                x = w + ((ch[q][2] * ph + ch[q][3] * rh) + tail);
+                w2[g][q] = p;
+                w1[g][q] = w;
+            }
+            if constexpr (Write) store(row + g * kL, x);
+        }
+    }
+#pragma GCC unroll 8
+    for (int g = 0; g < kGroups; ++g)
+#pragma GCC unroll 4
+        for (int q = 0; q < NQ; ++q) {
+            store(state + 2 * q * kS + g * kL, w1[g][q]);
+            store(state + (2 * q + 1) * kS + g * kL, w2[g][q]);
+        }
+}
+
 template <bool Write>
 void lanesAny(const double* coef, int nq, double* state, double* v, int numSteps) {
     switch (nq) {
@@ -70,9 +140,24 @@ void biquadLanes(const double* coef, int nq, double* state, double* v, int numSt
     else lanesAny<false>(coef, nq, state, v, numSteps);
 }
 
+template <bool Write>
+void compensatedAny(const double* coef, int nq, double* state, double* v, int numSteps) {
+    switch (nq) {
+        case 1: lanesCompensated<1, Write>(coef, state, v, numSteps); break;
+        case 2: lanesCompensated<2, Write>(coef, state, v, numSteps); break;
+        case 3: lanesCompensated<3, Write>(coef, state, v, numSteps); break;
+        default: lanesCompensated<4, Write>(coef, state, v, numSteps); break;
+    }
+}
+
+void biquadLanesCompensated(const double* coef, int nq, double* state, double* v, int numSteps, int writeOut) {
+    if (writeOut) compensatedAny<true>(coef, nq, state, v, numSteps);
+    else compensatedAny<false>(coef, nq, state, v, numSteps);
+}
+
 }  // namespace
 VOK_SIMD_END
 
 namespace vok::kernels {
-const IirTable VOK_KERNEL_TABLE(iir) = {simd::VOK_ISA::biquadLanes};
+const IirTable VOK_KERNEL_TABLE(iir) = {simd::VOK_ISA::biquadLanes, simd::VOK_ISA::biquadLanesCompensated};
 }
