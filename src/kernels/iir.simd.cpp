@@ -83,7 +83,8 @@ void lanesCompensated(const double* coef, double* state, double* v, int numSteps
     for (int q = 0; q < NQ; ++q)
         for (int k = 0; k < 4; ++k) {
             const V c = splat(coef[4 * q + k]);
-            ch[q][k] = highHalf(c), cl[q][k] = c - ch[q][k];
+            ch[q][k] = highHalf(c);
+            cl[q][k] = c - ch[q][k];
         }
 #pragma GCC unroll 8
     for (int g = 0; g < kGroups; ++g)
