@@ -10,52 +10,27 @@ constexpr int kL = kLanes<double>;
 constexpr int kGroups = vok::kernels::kIirSegments / kL;
 constexpr int kS = vok::kernels::kIirSegments;
 
-// All register groups advance together, so even a single section has
-// kGroups independent recursions in flight per step.
-template <int NQ, bool Write>
-void lanes(const double* coef, double* state, double* v, int numSteps) {
-    V a1[NQ], a2[NQ], b1[NQ], b2[NQ];
-    V w1[kGroups][NQ], w2[kGroups][NQ];
-#pragma GCC unroll 4
-    for (int q = 0; q < NQ; ++q) {
-        a1[q] = splat(coef[4 * q]);
-        a2[q] = splat(coef[4 * q + 1]);
-        b1[q] = splat(coef[4 * q + 2]);
-        b2[q] = splat(coef[4 * q + 3]);
+// One biquad section of the plain recursion, in the order of the one-sample
+// filter: (v - a1 w1) - a2 w2, then (w + b1 w1) + b2 w2.
+struct PlainSection {
+    V a1, a2, b1, b2;
+    void setCoefficients(const double* c) {
+        a1 = splat(c[0]);
+        a2 = splat(c[1]);
+        b1 = splat(c[2]);
+        b2 = splat(c[3]);
     }
-#pragma GCC unroll 8
-    for (int g = 0; g < kGroups; ++g)
-#pragma GCC unroll 4
-        for (int q = 0; q < NQ; ++q) {
-            w1[g][q] = load(state + 2 * q * kS + g * kL);
-            w2[g][q] = load(state + (2 * q + 1) * kS + g * kL);
-        }
-    for (int t = 0; t < numSteps; ++t) {
-        double* row = v + t * kS;
-#pragma GCC unroll 8
-        for (int g = 0; g < kGroups; ++g) {
-            V x = load(row + g * kL);
-#pragma GCC unroll 4
-            for (int q = 0; q < NQ; ++q) {
-                // The order of the one-sample recursion: (v - a1 w1) - a2 w2, (w + b1 w1) + b2 w2.
-                const V w = x - a1[q] * w1[g][q] - a2[q] * w2[g][q];
-                x = w + b1[q] * w1[g][q] + b2[q] * w2[g][q];
-                w2[g][q] = w1[g][q];
-                w1[g][q] = w;
-            }
-            if constexpr (Write) store(row + g * kL, x);
-        }
+    // The section's output for input x; w1, w2 advance by one step.
+    inline __attribute__((always_inline)) V step(V x, V& w1, V& w2) const {
+        const V w = x - a1 * w1 - a2 * w2;
+        x = w + b1 * w1 + b2 * w2;
+        w2 = w1;
+        w1 = w;
+        return x;
     }
-#pragma GCC unroll 8
-    for (int g = 0; g < kGroups; ++g)
-#pragma GCC unroll 4
-        for (int q = 0; q < NQ; ++q) {
-            store(state + 2 * q * kS + g * kL, w1[g][q]);
-            store(state + (2 * q + 1) * kS + g * kL, w2[g][q]);
-        }
-}
+};
 
-// The same cascade for double data, as close as the one-sample filter's
+// The same section for double data, as close as the one-sample filter's
 // long double sums: states and coefficients are cut into a high half of 26
 // bits (low mantissa bits cleared) and the rest, so that the products of the
 // high halves are exact. The feedback sum w adds those with TwoSum and the
@@ -74,18 +49,40 @@ inline void twoSum(V a, V b, V& s, V& e) {
     e = (a - (s - bb)) + (b - bb);
 }
 
-template <int NQ, bool Write>
-void lanesCompensated(const double* coef, double* state, double* v, int numSteps) {
-    // High and low halves of a1, a2, b1, b2 per section.
-    V ch[NQ][4], cl[NQ][4];
+struct CompensatedSection {
+    V ch[4], cl[4];  // high and low halves of a1, a2, b1, b2
+    void setCoefficients(const double* c) {
+        for (int k = 0; k < 4; ++k) {
+            const V whole = splat(c[k]);
+            ch[k] = highHalf(whole);
+            cl[k] = whole - ch[k];
+        }
+    }
+    inline __attribute__((always_inline)) V step(V x, V& w1, V& w2) const {
+        const V p = w1, r = w2;
+        const V ph = highHalf(p), rh = highHalf(r), pl = p - ph, rl = r - rh;
+        const V small = (ch[0] * pl + cl[0] * p) + (ch[1] * rl + cl[1] * r);
+        V s1, e1, s2, e2;
+        twoSum(x, -(ch[0] * ph), s1, e1);
+        twoSum(s1, -(ch[1] * rh), s2, e2);
+        const V w = s2 + ((e1 + e2) - small);
+        // v from the exact high products too, in plain sums: its rounding
+        // only enters the next section's input.
+        const V tail = (ch[2] * pl + cl[2] * p) + (ch[3] * rl + cl[3] * r);
+        w2 = p;
+        w1 = w;
+        return w + ((ch[2] * ph + ch[3] * rh) + tail);
+    }
+};
+
+// All register groups advance together, so even a single section has
+// kGroups independent recursions in flight per step.
+template <class Section, int NQ, bool Write>
+void lanes(const double* coef, double* state, double* v, int numSteps) {
+    Section sections[NQ];
     V w1[kGroups][NQ], w2[kGroups][NQ];
 #pragma GCC unroll 4
-    for (int q = 0; q < NQ; ++q)
-        for (int k = 0; k < 4; ++k) {
-            const V c = splat(coef[4 * q + k]);
-            ch[q][k] = highHalf(c);
-            cl[q][k] = c - ch[q][k];
-        }
+    for (int q = 0; q < NQ; ++q) sections[q].setCoefficients(coef + 4 * q);
 #pragma GCC unroll 8
     for (int g = 0; g < kGroups; ++g)
 #pragma GCC unroll 4
@@ -99,21 +96,7 @@ void lanesCompensated(const double* coef, double* state, double* v, int numSteps
         for (int g = 0; g < kGroups; ++g) {
             V x = load(row + g * kL);
 #pragma GCC unroll 4
-            for (int q = 0; q < NQ; ++q) {
-                const V p = w1[g][q], r = w2[g][q];
-                const V ph = highHalf(p), rh = highHalf(r), pl = p - ph, rl = r - rh;
-                const V small = (ch[q][0] * pl + cl[q][0] * p) + (ch[q][1] * rl + cl[q][1] * r);
-                V s1, e1, s2, e2;
-                twoSum(x, -(ch[q][0] * ph), s1, e1);
-                twoSum(s1, -(ch[q][1] * rh), s2, e2);
-                const V w = s2 + ((e1 + e2) - small);
-                // v from the exact high products too, in plain sums: its
-                // rounding only enters the next section's input.
-                const V tail = (ch[q][2] * pl + cl[q][2] * p) + (ch[q][3] * rl + cl[q][3] * r);
-                x = w + ((ch[q][2] * ph + ch[q][3] * rh) + tail);
-                w2[g][q] = p;
-                w1[g][q] = w;
-            }
+            for (int q = 0; q < NQ; ++q) x = sections[q].step(x, w1[g][q], w2[g][q]);
             if constexpr (Write) store(row + g * kL, x);
         }
     }
@@ -126,39 +109,26 @@ void lanesCompensated(const double* coef, double* state, double* v, int numSteps
         }
 }
 
-template <bool Write>
+template <class Section, bool Write>
 void lanesAny(const double* coef, int nq, double* state, double* v, int numSteps) {
     switch (nq) {
-        case 1: lanes<1, Write>(coef, state, v, numSteps); break;
-        case 2: lanes<2, Write>(coef, state, v, numSteps); break;
-        case 3: lanes<3, Write>(coef, state, v, numSteps); break;
-        default: lanes<4, Write>(coef, state, v, numSteps); break;
+        case 1: lanes<Section, 1, Write>(coef, state, v, numSteps); break;
+        case 2: lanes<Section, 2, Write>(coef, state, v, numSteps); break;
+        case 3: lanes<Section, 3, Write>(coef, state, v, numSteps); break;
+        default: lanes<Section, 4, Write>(coef, state, v, numSteps); break;
     }
 }
 
+template <class Section>
 void biquadLanes(const double* coef, int nq, double* state, double* v, int numSteps, int writeOut) {
-    if (writeOut) lanesAny<true>(coef, nq, state, v, numSteps);
-    else lanesAny<false>(coef, nq, state, v, numSteps);
-}
-
-template <bool Write>
-void compensatedAny(const double* coef, int nq, double* state, double* v, int numSteps) {
-    switch (nq) {
-        case 1: lanesCompensated<1, Write>(coef, state, v, numSteps); break;
-        case 2: lanesCompensated<2, Write>(coef, state, v, numSteps); break;
-        case 3: lanesCompensated<3, Write>(coef, state, v, numSteps); break;
-        default: lanesCompensated<4, Write>(coef, state, v, numSteps); break;
-    }
-}
-
-void biquadLanesCompensated(const double* coef, int nq, double* state, double* v, int numSteps, int writeOut) {
-    if (writeOut) compensatedAny<true>(coef, nq, state, v, numSteps);
-    else compensatedAny<false>(coef, nq, state, v, numSteps);
+    if (writeOut) lanesAny<Section, true>(coef, nq, state, v, numSteps);
+    else lanesAny<Section, false>(coef, nq, state, v, numSteps);
 }
 
 }  // namespace
 VOK_SIMD_END
 
 namespace vok::kernels {
-const IirTable VOK_KERNEL_TABLE(iir) = {simd::VOK_ISA::biquadLanes, simd::VOK_ISA::biquadLanesCompensated};
+const IirTable VOK_KERNEL_TABLE(iir) = {simd::VOK_ISA::biquadLanes<simd::VOK_ISA::PlainSection>,
+                                         simd::VOK_ISA::biquadLanes<simd::VOK_ISA::CompensatedSection>};
 }
