@@ -278,6 +278,16 @@ void radix16Pass(T* x, long long n, long long sRun, const T* tw, T* to, const Sp
 // pass, whatever rows a butterfly reads.
 constexpr long long kL1DataBytes = 32 * 1024;
 
+// The even (odd) lanes of a, then of b.
+template <class T>
+inline __attribute__((always_inline)) Vec<T> evenLanes(Vec<T> a, Vec<T> b) {
+    return permute2<T>(a, b, [](int i) { return 2 * i; });
+}
+template <class T>
+inline __attribute__((always_inline)) Vec<T> oddLanes(Vec<T> a, Vec<T> b) {
+    return permute2<T>(a, b, [](int i) { return 2 * i + 1; });
+}
+
 // Interleaved values a, b (2C complex) to C reals and C imaginary parts each,
 // scaled when asked.
 template <class T>
@@ -286,8 +296,8 @@ inline __attribute__((always_inline)) void storeSplit(const SplitOut<T>& out, lo
         a = a * splat<T>(out.factor);
         b = b * splat<T>(out.factor);
     }
-    store(out.re + at, permute2<T>(a, b, [](int i) { return 2 * i; }));
-    store(out.im + at, permute2<T>(a, b, [](int i) { return 2 * i + 1; }));
+    store(out.re + at, evenLanes<T>(a, b));
+    store(out.im + at, oddLanes<T>(a, b));
 }
 
 // Complex values as a register of real and one of imaginary parts: products
@@ -314,15 +324,6 @@ template <class T, bool Inv>
 inline __attribute__((always_inline)) SplitVec<T> twiddleMul(SplitVec<T> a, SplitVec<T> w) {
     if constexpr (Inv) return {a.re * w.re + a.im * w.im, a.im * w.re - a.re * w.im};
     else return {a.re * w.re - a.im * w.im, a.im * w.re + a.re * w.im};
-}
-// The even (odd) lanes of a, then of b.
-template <class T>
-inline __attribute__((always_inline)) Vec<T> evenLanes(Vec<T> a, Vec<T> b) {
-    return permute2<T>(a, b, [](int i) { return 2 * i; });
-}
-template <class T>
-inline __attribute__((always_inline)) Vec<T> oddLanes(Vec<T> a, Vec<T> b) {
-    return permute2<T>(a, b, [](int i) { return 2 * i + 1; });
 }
 
 // The last stage (n = 4s, s a multiple of a register's reals) straight into
@@ -960,8 +961,8 @@ void deinterleave(const T* x, T* re, T* im, long long n) {
     long long k = 0;
     for (; k + L <= n; k += L) {
         const Vec<T> a = load(x + 2 * k), b = load(x + 2 * k + L);
-        store(re + k, permute2<T>(a, b, [](int i) { return 2 * i; }));
-        store(im + k, permute2<T>(a, b, [](int i) { return 2 * i + 1; }));
+        store(re + k, evenLanes<T>(a, b));
+        store(im + k, oddLanes<T>(a, b));
     }
     for (; k < n; ++k) {
         re[k] = x[2 * k];
