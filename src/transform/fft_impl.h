@@ -198,30 +198,27 @@ using SmallComplexFn = void (*)(const T*, const T*, T*, T*);
 template <class T>
 using SmallRealFn = void (*)(const T*, T*);
 
-// The interleaved double kernels of 8 and 16 points also in the VEX encoding
-// (kernels/fftsmall.h), for processors with AVX: the calls where the
-// register copies of the SSE2 forms showed (none at 2, 4 or 32 points);
-// natural order only, the bit-reversed calls being rare. At 16 points that
-// is the kernel of two values per operation, 256-bit with AVX.
+// Processors with AVX take their own kernels for the interleaved double
+// transforms of 8 and 16 points in natural order (kernels/fftsmall.h): at 8
+// points the same kernel in the VEX encoding, whose three-operand forms drop
+// the register copies of the SSE2 ones; at 16 points the kernel of two values
+// per operation with one 256-bit vector (at SSE2 width it runs on two halves).
+// None pays at 2, 4 or 32 points; the bit-reversed calls are rare.
 template <class T>
-constexpr bool vexComplex(int order, bool split) {
-    return kernels::small::kHasVex && std::is_same_v<T, double> && !split && order >= 3 && order <= 4;
-}
-template <class T>
-inline constexpr bool kAnyVexComplex = vexComplex<T>(4, false);
+inline constexpr bool kAnyVexComplex = kernels::small::kHasVex && std::is_same_v<T, double>;
 
 // Complex kernels, 18 per order from order 1: index 18·(order - 1) +
 // 6·inverse + 2·bitOrder + scaled for interleaved data, + 12 + 2·bitOrder +
 // scaled for split arrays (whose inverse exchanges the arrays instead);
-// bitOrder 0 natural, 1 input reversed, 2 output reversed; with Vex the VEX
+// bitOrder 0 natural, 1 input reversed, 2 output reversed; with Vex the AVX
 // kernels where there are some.
 template <class T, bool Vex, int Order, bool Split, bool Inv, bool RevIn, bool RevOut, bool Scaled>
 constexpr SmallComplexFn<T> smallComplexFn() {
-    if constexpr (std::is_same_v<T, double> && Order == 4 && !Split && !RevIn && !RevOut) {
-        // Two values per operation: one 256-bit vector with AVX, two halves without.
-        if constexpr (Vex && kernels::small::kHasVex) return &kernels::small::pairFft16Wide<T, Inv, Scaled>;
+    constexpr bool natural = std::is_same_v<T, double> && !Split && !RevIn && !RevOut;
+    if constexpr (natural && Order == 4) {
+        if constexpr (Vex && kAnyVexComplex<T>) return &kernels::small::pairFft16Wide<T, Inv, Scaled>;
         else return &kernels::small::pairFft16Halves<T, Inv, Scaled>;
-    } else if constexpr (Vex && vexComplex<T>(Order, Split) && !RevIn && !RevOut)
+    } else if constexpr (natural && Order == 3 && Vex && kAnyVexComplex<T>)
         return &kernels::small::complexFftVex<T, Order, Split, Inv, RevIn, RevOut, Scaled>;
     else return &kernels::small::complexFft<T, Order, Split, Inv, RevIn, RevOut, Scaled>;
 }
