@@ -1,7 +1,5 @@
-// Fuzzes the wavelets: Init of every core with arbitrary types, parameters,
-// orders and levels; SetState with the caller's banks (lengths and offsets
-// read from the input); GetState; Decompose and Reconstruct on the bank made.
-// Every bank made is released again.
+// Fuzzes the wavelets of every core: Init and SetState with arbitrary types, parameters, orders, levels
+// and caller's banks; GetState; Decompose and Reconstruct on the bank made, which is released again.
 #include "fuzz_support.h"
 
 namespace fuzz {
@@ -19,19 +17,18 @@ Entry bank(int core, Init init, Set setState, Transform decompose, Transform rec
             Call c(in, {0}, {par1, par2, order, level, type});
             if (in.chance(4)) {
                 c.with(&st)(init);
-            } else if (in.chance(4) || type != VOK_WtUser) {
-                setState(c.keep(in.chance(1) ? nullptr : &st), type, par1, par2, order, level, nullptr, nullptr,
-                         nullptr);
-            } else {
-                int len[4], ofs[4];
-                Taps* taps[4];
-                for (int k = 0; k < 4; ++k) {
+            } else {  // a predefined type's bank, or the caller's
+                const bool user = !in.chance(4) && type == VOK_WtUser;
+                int len[4] = {}, ofs[4] = {};
+                Taps* taps[4] = {};
+                for (int k = 0; user && k < 4; ++k) {
                     len[k] = in.mostly(1, 30, -2, 0, 7);
                     ofs[k] = in.mostly(0, len[k] > 0 ? len[k] - 1 : 0, -5, 40);
                     taps[k] = c.buf<Taps>(len[k]);
                 }
-                setState(c.keep(in.chance(1) ? nullptr : &st), VOK_WtUser, par1, par2, order, level,
-                         in.chance(1) ? nullptr : taps, in.chance(1) ? nullptr : len, in.chance(1) ? nullptr : ofs);
+                setState(c.keep(in.chance(1) ? nullptr : &st), type, par1, par2, order, level,
+                         user && !in.chance(1) ? taps : nullptr, user && !in.chance(1) ? len : nullptr,
+                         user && !in.chance(1) ? ofs : nullptr);
             }
         }
         if (!failures && st.core == core && st.dataOrder <= 14) {
@@ -44,9 +41,8 @@ Entry bank(int core, Init init, Set setState, Transform decompose, Transform rec
                 voksWtGetState(&st, &wtType, &p1, &p2, &o, &l, reinterpret_cast<float**>(got), lens, offs);
             require(core != 1 || failures || (o == st.dataOrder && l == st.level && wtType == st.wtType),
                     "voksWtGetState does not give back the record");
-            for (int round = 0; round < 2; ++round) {
+            for (int round = 0; round < 2; ++round)
                 requireStatus(Call(in, {1LL << st.dataOrder}).with(&st)(in.chance(4) ? decompose : reconstruct));
-            }
         }
         vokWtFree(&st);
     };

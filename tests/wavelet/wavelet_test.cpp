@@ -5,11 +5,9 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <cstring>
 #include <fstream>
 #include <map>
 #include <numeric>
-#include <random>
 #include <tuple>
 #include <vector>
 
@@ -112,8 +110,8 @@ TEST(WaveletBank, PredefinedBanksMatchPyWaveletsAndHaveTheirStructure) {
         ASSERT_TRUE(r.ok() && rf.ok());
         const VokWtState& st = r.st;
         const bool ortho = f.type <= 5, vaid = f.type == VOK_WtVaidyanathan, dual = f.type == VOK_WtBiorthDual;
-        EXPECT_EQ(std::vector<int>({st.core, rf.st.core, st.kind, st.wtType, st.par1, st.par2, st.filtLen[0], st.filtLen[1]}),
-                  std::vector<int>({2, 1, ortho ? 1 : 2, f.type, f.par1, f.par2, st.filtLen[3], st.filtLen[2]}));
+        const std::vector<int> is{st.core, rf.st.core, st.kind, st.wtType, st.par1, st.par2, st.filtLen[0], st.filtLen[1]};
+        EXPECT_EQ(is, std::vector<int>({2, 1, ortho ? 1 : 2, f.type, f.par1, f.par2, st.filtLen[3], st.filtLen[2]}));
         const int order[2][4] = {{2, 3, 0, 1}, {dual ? 0 : 2, dual ? 1 : 3, dual ? 2 : 0, dual ? 3 : 1}};
         const double scale[4] = {1 / s, 1 / s, s, s};
         for (int i = 0; i < 4 && !vaid; ++i) {
@@ -129,7 +127,8 @@ TEST(WaveletBank, PredefinedBanksMatchPyWaveletsAndHaveTheirStructure) {
             EXPECT_NEAR(r.tap(0)[i < 2 ? i : 20 + i] * s, ends[i], 1e-8 * std::fabs(ends[i])) << i;
         // Symmlet tables carry about twelve digits, Vaidyanathan's eight, whose high-pass keeps a little constant
         // (up to 1/1000 of the largest tap).
-        const double sum[4] = {1, 0, 2, 0}, slack[4] = {1e-12, vaid ? 5e-4 : 1e-10, vaid ? 1e-7 : 1e-11, vaid ? 2e-3 : 1e-10};
+        const double sum[4] = {1, 0, 2, 0};
+        const double slack[4] = {1e-12, vaid ? 5e-4 : 1e-10, vaid ? 1e-7 : 1e-11, vaid ? 2e-3 : 1e-10};
         for (int i = 0; i < 4; ++i) {
             const double* t = r.tap(i);
             EXPECT_EQ(std::vector<float>(rf.tap(i), rf.tap(i) + st.filtLen[i]), std::vector<float>(t, t + st.filtLen[i]));
@@ -140,20 +139,17 @@ TEST(WaveletBank, PredefinedBanksMatchPyWaveletsAndHaveTheirStructure) {
             for (auto [hi, lo] : {std::pair{1, 2}, {3, 0}})
                 for (int k = 0; k < st.filtLen[hi]; ++k)
                     EXPECT_EQ(r.tap(hi)[k] * (k % 2 ? -1 : 1), r.tap(lo)[k] * (r.tap(hi)[0] / r.tap(lo)[0])) << k;
-            const int p = f.type == VOK_WtBiorth22 ? 2 : f.type == VOK_WtBiorth33 ? 3 : f.par1;
-            const int q = f.type == VOK_WtBiorth22 ? 2 : f.type == VOK_WtBiorth33 ? 3 : f.par2;
+            const int p = f.pywt[4] - '0', q = std::stoi(f.pywt.substr(6));  // "biorP.Q"
             int a = p == 1 ? 1 : 2, b = p == 3 ? q + 1 : q;
             if (dual) std::swap(a, b);
             EXPECT_EQ(std::vector<int>(st.filtOffset, st.filtOffset + 4), std::vector<int>({a - 1, b - 1, b, a}));
             continue;
         }
-        const int L = st.filtLen[0];
+        const int L = st.filtLen[0], o = st.filtOffset[0];
         if (vaid) EXPECT_EQ(L, 24);
-        const int o = st.filtOffset[0];
         EXPECT_EQ(std::vector<int>(st.filtOffset, st.filtOffset + 4), std::vector<int>({o, o, L - 1 - o, L - 1 - o}));
         for (int m = 0; m < L; m += 2) {
-            long double dot = 0;
-            for (int i = m; i < L; ++i) dot += (long double)r.tap(0)[i] * r.tap(0)[i - m];
+            const long double dot = std::inner_product(r.tap(0) + m, r.tap(0) + L, r.tap(0), 0.0L);
             EXPECT_NEAR(double(dot), m == 0 ? 0.5 : 0.0, vaid ? 1e-7 : 1e-11) << m;
         }
         const auto smaller = [](double a, double b) { return std::fabs(a) < std::fabs(b); };
@@ -282,9 +278,7 @@ TYPED_TEST(WaveletCore, InitSetStateAndGetStateFailures) {
     const auto addAllocationFailures = [&](std::function<void()> call) {
         for (int n = 1; n <= 5; ++n) add(starved(n, call), {"No working wavelet memory"}, VOK_StatusNoMemory);
     };
-    const auto init = [&](int p, int q, int order, int level, int type) {
-        return [=, &st] { F::init(p, q, order, level, &st, type); };
-    };
+    const auto init = [&](int p, int q, int o, int l, int type) { return [=, &st] { F::init(p, q, o, l, &st, type); }; };
     add([] { F::init(1, 0, 4, 1, nullptr, VOK_WtHaar); }, {"wtState==0"});
     add(init(1, 0, 0, 5, VOK_WtHaar), {"dataOrder<1", "level>(dataOrder-1)"});
     add(init(1, 0, 32, -1, VOK_WtHaar), {"dataOrder>31", "level<0"});
@@ -300,7 +294,6 @@ TYPED_TEST(WaveletCore, InitSetStateAndGetStateFailures) {
     addAllocationFailures(init(2, 0, 6, 2, VOK_WtDaublet));
     for (auto& row : rows)
         if (F::core == 4) row.second.push_back({VOK_StatusBacktrace, "vokwWtInit", "out voksWtInit", "vokwlts"});
-
     // SetState: a user bank built inside the call, spoiled by 'spoil'.
     fn = F::name[0];
     const auto user = [&](int order, int level, std::vector<int> len, std::vector<int> ofs, auto spoil) {
@@ -313,7 +306,8 @@ TYPED_TEST(WaveletCore, InitSetStateAndGetStateFailures) {
     const auto asIs = [](UserBank<Tap>&) {};
     const std::vector<int> len{4, 6, 6, 4}, ofs{0, 1, 2, 3};
     UserBank<Tap> good(len, ofs);
-    add([&] { F::setState(nullptr, VOK_WtUser, 0, 0, 4, 1, good.pointers, good.lengths.data(), good.offsets.data()); }, {"wtState==0"});
+    add([&] { F::setState(nullptr, VOK_WtUser, 0, 0, 4, 1, good.pointers, good.lengths.data(), good.offsets.data()); },
+        {"wtState==0"});
     add(user(0, 5, len, ofs, asIs), {"dataOrder<1", "level>(dataOrder-1)"});
     add(user(32, -1, len, ofs, asIs), {"dataOrder>31", "level<0"});
     add([&] { F::setState(&st, VOK_WtUser, 0, 0, 4, 1, nullptr, nullptr, nullptr); },
@@ -416,7 +410,8 @@ TYPED_TEST(WaveletCore, InitSetStateAndGetStateFailures) {
     F::getState(&st, got, got + 1, got + 2, got + 3, got + 4, taps, got + 5, got + 9);
     got[13] = st.core;
     got[14] = st.kind;
-    EXPECT_EQ(std::vector<int>(got, got + 15), (std::vector<int>{VOK_WtUser, 3, 4, 5, 2, 3, 5, 5, 3, 0, 4, 2, 2, F::core, 3}));
+    EXPECT_EQ(std::vector<int>(got, got + 15),
+              (std::vector<int>{VOK_WtUser, 3, 4, 5, 2, 3, 5, 5, 3, 0, 4, 2, 2, F::core, 3}));
     for (int i = 0; i < 4; ++i) {
         EXPECT_TRUE(taps[i] == st.tap_filt[i] && taps[i] != bank.pointers[i]) << i;
         EXPECT_EQ(std::vector<Tap>(taps[i], taps[i] + bank.lengths[i]), bank.taps[i]);
@@ -452,15 +447,10 @@ struct RunPair {
     }
 };
 
-template <class T>
-class WaveletKernel : public ::testing::Test {};
-using Reals = ::testing::Types<float, double>;
-TYPED_TEST_SUITE(WaveletKernel, Reals);
-
 // Even/odd split, decimating sums and two-phase (interleaved) sums at every length around every width's blocks:
 // direct sums, the same bits at every width, nothing past the end. Sums round once: 2^24 + 1 + 1 keeps both ones.
-TYPED_TEST(WaveletKernel, SplitAndSumsAtEveryLengthAndWidth) {
-    using T = TypeParam;
+TYPED_TEST(WaveletCore, RowSumKernelsAtEveryLengthAndWidth) {
+    using T = typename Forms<TypeParam>::Tap;  // the 16-bit forms run on the float kernels
     unsigned seed = 3;
     std::vector<long> sizes = {127, 128, 129, 255, 1000};
     for (long n = 0; n <= 70; ++n) sizes.push_back(n);
