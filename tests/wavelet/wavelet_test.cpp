@@ -62,7 +62,8 @@ struct Family { int type, par1, par2; std::string pywt; };  // PyWavelets' name,
 
 // Types 8 and 9 are the (2, 2) and (3, 3) pairs whatever the parameters.
 std::vector<Family> families() {
-    std::vector<Family> f = {{VOK_WtHaar, 0, 0, "db1"}, {VOK_WtVaidyanathan, 0, 0, ""}};
+    std::vector<Family> f = {{VOK_WtHaar, 0, 0, "db1"}, {VOK_WtVaidyanathan, 0, 0, ""}, {VOK_WtBiorth22, 7, 9, "bior2.2"},
+                             {VOK_WtBiorth33, 7, 9, "bior3.3"}};
     for (int p = 1; p <= 10; ++p) f.push_back({VOK_WtDaublet, p, 0, "db" + std::to_string(p)});
     for (int p = 1; p <= 7; ++p) f.push_back({VOK_WtSymmlet, p, 0, "sym" + std::to_string(p + 3)});
     for (int p = 1; p <= 5; ++p) f.push_back({VOK_WtCoiflet, p, 0, "coif" + std::to_string(p)});
@@ -70,8 +71,6 @@ std::vector<Family> families() {
         for (auto [p, q] : {std::pair{1, 1}, {1, 3}, {1, 5}, {2, 2}, {2, 4}, {2, 6}, {2, 8}, {3, 1}, {3, 3}, {3, 5},
                             {3, 7}, {3, 9}})
             f.push_back({type, p, q, "bior" + std::to_string(p) + "." + std::to_string(q)});
-    f.push_back({VOK_WtBiorth22, 7, 9, "bior2.2"});
-    f.push_back({VOK_WtBiorth33, 7, 9, "bior3.3"});
     return f;
 }
 
