@@ -18,7 +18,6 @@ using voktest::ReportRecorder;
 using voktest::randomVector;
 using Shorts = std::vector<short>;
 
-
 // A form reads a complex signal, a real one or a stored spectrum (kReal + layout)
 // and writes interleaved complex values, a stored spectrum or a real signal.
 enum In { kComplexIn, kRealIn, kSpectrumIn };
@@ -27,10 +26,9 @@ struct Form16 {
     In in;
     int layout;  // of the spectrum read or written
     bool fft;
-    std::function<void(Shorts& x, Shorts& out, int n, int flags, int mode, int* sf)> call;
+    std::function<void(Shorts& x, Shorts& out, int n, int order, int flags, int mode, int* sf)> call;
 };
 
-int orderOf(int n) { return std::ilogb(n); }
 ShortComplex* cx(short* v) { return reinterpret_cast<ShortComplex*>(v); }
 ShortComplex* cx(Shorts& v) { return cx(v.data()); }
 // o holds x cut or padded to size, then a guard.
@@ -49,50 +47,50 @@ void split(Shorts& x, Shorts& re, Shorts& im, int n, bool join = false) {
 }
 int inputSize(const Form16& f, int n) { return f.in == kComplexIn ? 2 * n : f.in == kRealIn || f.layout != kCcs ? n : n + 2; }
 
-#define FORM(name, in, layout, fft, ...) {name, in, layout, fft, [](Shorts& x, Shorts& o, int n, int f, int m, int* sf) __VA_ARGS__}
+#define FORM(name, in, layout, fft, ...) {name, in, layout, fft, [](Shorts& x, Shorts& o, int n, int k, int f, int m, int* sf) __VA_ARGS__}
 const Form16 kForms[] = {
-    FORM("vokvFft", kComplexIn, kCcs, true, { vokvFft(cx(withGuard(o, x, 2 * n)), orderOf(n), f, m, sf); }),
-    FORM("vokvFftNip", kComplexIn, kCcs, true, { vokvFftNip(cx(x), cx(o), orderOf(n), f, m, sf); }),
+    FORM("vokvFft", kComplexIn, kCcs, true, { vokvFft(cx(withGuard(o, x, 2 * n)), k, f, m, sf); }),
+    FORM("vokvFftNip", kComplexIn, kCcs, true, { vokvFftNip(cx(x), cx(o), k, f, m, sf); }),
     FORM("vokvrFft", kComplexIn, kCcs, true, {
         Shorts re(n), im(n);
         split(x, re, im, n);
-        vokvrFft(re.data(), im.data(), orderOf(n), f, m, sf);
+        vokvrFft(re.data(), im.data(), k, f, m, sf);
         split(o, re, im, n, true);
     }),
     FORM("vokvrFftNip", kComplexIn, kCcs, true, {
         Shorts re(n), im(n), reOut(n + 1, 0x5A5A), imOut(n + 1, 0x5A5A);
         split(x, re, im, n);
-        vokvrFftNip(re.data(), im.data(), reOut.data(), imOut.data(), orderOf(n), f, m, sf);
+        vokvrFftNip(re.data(), im.data(), reOut.data(), imOut.data(), k, f, m, sf);
         split(o, reOut, imOut, n, true);
         EXPECT_TRUE(reOut[n] == 0x5A5A && imOut[n] == 0x5A5A);
     }),
     FORM("vokvDft", kComplexIn, kCcs, false, { EXPECT_EQ(vokvDft(cx(x), cx(o), n, f, m, sf), VOK_StatusOk); }),
-    FORM("vokwRealFftNip", kRealIn, kCcs, true, { vokwRealFftNip(x.data(), o.data(), orderOf(n), f, m, sf); }),
-    FORM("vokwRealFftl", kRealIn, kPack, true, { vokwRealFftl(withGuard(o, x, n).data(), orderOf(n), f | VOK_OutRCPack, m, sf); }),
-    FORM("vokwRealFftlNip", kRealIn, kPerm, true, { vokwRealFftlNip(x.data(), o.data(), orderOf(n), f | VOK_OutRCPerm, m, sf); }),
+    FORM("vokwRealFftNip", kRealIn, kCcs, true, { vokwRealFftNip(x.data(), o.data(), k, f, m, sf); }),
+    FORM("vokwRealFftl", kRealIn, kPack, true, { vokwRealFftl(withGuard(o, x, n).data(), k, f | VOK_OutRCPack, m, sf); }),
+    FORM("vokwRealFftlNip", kRealIn, kPerm, true, { vokwRealFftlNip(x.data(), o.data(), k, f | VOK_OutRCPerm, m, sf); }),
     // y is x reversed in time: the conjugate spectrum, under the same factor.
     FORM("vokwReal2Fft", kRealIn, kCcs, true, {
         Shorts y(n + 2);
         for (int i = 0; i < n; ++i) y[i] = x[(n - i) % n];
-        vokwReal2Fft(withGuard(o, x, n + 2).data(), y.data(), orderOf(n), f, m, sf);
+        vokwReal2Fft(withGuard(o, x, n + 2).data(), y.data(), k, f, m, sf);
         for (int i = 0; i < n + 2; ++i) EXPECT_LE(std::abs(short(y[i] - (i % 2 ? -o[i] : o[i]))), 2) << i;
     }),
-    FORM("vokwCcsFftNip", kSpectrumIn, kCcs, true, { vokwCcsFftNip(x.data(), o.data(), orderOf(n), f, m, sf); }),
+    FORM("vokwCcsFftNip", kSpectrumIn, kCcs, true, { vokwCcsFftNip(x.data(), o.data(), k, f, m, sf); }),
     // In place from CCS: the last two inputs stay, in place of a guard.
     FORM("vokwCcsFft", kSpectrumIn, kCcs, true, {
         o = x;
-        vokwCcsFft(o.data(), orderOf(n), f, m, sf);
+        vokwCcsFft(o.data(), k, f, m, sf);
         EXPECT_TRUE(o[n] == x[n] && o[n + 1] == x[n + 1]);
         o[n] = 0x5A5A;
     }),
-    FORM("vokwCcsFftl", kSpectrumIn, kPerm, true, { vokwCcsFftl(withGuard(o, x, n).data(), orderOf(n), f | VOK_InRCPerm, m, sf); }),
-    FORM("vokwCcsFftlNip", kSpectrumIn, kPack, true, { vokwCcsFftlNip(x.data(), o.data(), orderOf(n), f | VOK_InRCPack, m, sf); }),
+    FORM("vokwCcsFftl", kSpectrumIn, kPerm, true, { vokwCcsFftl(withGuard(o, x, n).data(), k, f | VOK_InRCPerm, m, sf); }),
+    FORM("vokwCcsFftlNip", kSpectrumIn, kPack, true, { vokwCcsFftlNip(x.data(), o.data(), k, f | VOK_InRCPack, m, sf); }),
     // y is the conjugate spectrum: the signal reversed in time.
     FORM("vokwCcs2Fft", kSpectrumIn, kCcs, true, {
         Shorts y(x);
         for (int i = 1; i < n + 2; i += 2) y[i] = short(-y[i]);
         o = x;
-        vokwCcs2Fft(o.data(), y.data(), orderOf(n), f, m, sf);
+        vokwCcs2Fft(o.data(), y.data(), k, f, m, sf);
         for (int i = 0; i < n; ++i) EXPECT_LE(std::abs(short(y[i] - o[(n - i) % n])), 2) << i;
         EXPECT_TRUE(o[n] == x[n] && o[n + 1] == x[n + 1]);
         o[n] = 0x5A5A;
@@ -131,7 +129,7 @@ TEST(Int16Transforms, EveryFormFlagAndScaleModeAgainstTheExactTransform) {
                     Shorts out(want.size() + 1, 0x5A5A);  // and a guard
                     int factor = given;
                     ReportRecorder rec;
-                    form.call(x, out, n, flags, mode, &factor);
+                    form.call(x, out, n, std::ilogb(n), flags, mode, &factor);
                     EXPECT_REPORTS(rec);
                     EXPECT_EQ(factor, sf);
                     EXPECT_EQ(x, x0);
