@@ -295,16 +295,16 @@ TYPED_TEST(Fft, FailuresInOrder) {
     check(t, re + "MpyRCPerm2", P::perm2, {3}, {{0, "src==0"}, {1, "dst==0"}});
     // The two-signal forms pass a failure of the x call on, and y is still
     // transformed; with VOK_Init or VOK_Free they make the x call only.
-    auto twice = [&](auto call, const std::string& one, const char* context, const std::string& two) {
-        const std::string x = re + one, y = re + two, out = "out " + re + one;
+    auto twice = [&](auto call, const std::string& one, const char* context) {
+        const std::string x = re + one, y = re + one.substr(0, one.find('F')) + "2" + one.substr(one.find('F')), out = "out " + x;
         t.run(call, {{VOK_StatusBadArg, x.c_str(), context, P::module}, {VOK_StatusBacktrace, y.c_str(), out.c_str(), P::module}});
     };
     std::vector<R> x(66, R(1)), y(66, R(1)), out(66);
-    twice([&] { EXPECT_EQ(P::real2(nullptr, y.data(), 6, VOK_Forw), VOK_StatusBacktrace); }, "RealFft", "samps==0", "Real2Fft");
+    twice([&] { EXPECT_EQ(P::real2(nullptr, y.data(), 6, VOK_Forw), VOK_StatusBacktrace); }, "RealFft", "samps==0");
     EXPECT_NE(y[0], R(1));
-    twice([&] { P::real2Nip(x.data(), nullptr, y.data(), out.data(), 6, 1); }, "RealFftNip", "outSamps==0", "Real2FftNip");
-    twice([&] { P::ccs2(x.data(), nullptr, 6, VOK_Forw); }, "CcsFft", "samps==0", "Ccs2Fft");
-    twice([&] { P::ccs2Nip(nullptr, out.data(), y.data(), out.data(), 6, 1); }, "CcsFftNip", "inSamps==0", "Ccs2FftNip");
+    twice([&] { P::real2Nip(x.data(), nullptr, y.data(), out.data(), 6, 1); }, "RealFftNip", "outSamps==0");
+    twice([&] { P::ccs2(x.data(), nullptr, 6, VOK_Forw); }, "CcsFft", "samps==0");
+    twice([&] { P::ccs2Nip(nullptr, out.data(), y.data(), out.data(), 6, 1); }, "CcsFftNip", "inSamps==0");
     t.run([&] { P::real2(nullptr, nullptr, 9, VOK_Forw | VOK_Init); }, {});
     t.run([&] { P::ccs2(nullptr, nullptr, 9, VOK_Free); }, {});
     vokSetErrStatus(VOK_StatusOk);
@@ -322,8 +322,7 @@ void checkPermutations(void (*one)(E*, int), void (*two)(const E*, E*, int)) {
         two(reinterpret_cast<const E*>(src.data()), reinterpret_cast<E*>(dst.data()), order);
         one(reinterpret_cast<E*>(in.data()), order);
         ASSERT_EQ(src, src0) << "source changed";
-        ASSERT_EQ(dst, want) << order;
-        ASSERT_EQ(in, want) << order;
+        ASSERT_TRUE(dst == want && in == want) << order;
     }
 }
 
@@ -370,8 +369,7 @@ void checkTwiddles(C* (*getDft)(int), void (*calcDft)(C*, int), C* (*getFft)(int
         const C* cached = length > 0 ? getDft(n) : getFft(order);
         ASSERT_TRUE(cached != nullptr && cached == (length > 0 ? getDft(n) : getFft(order)));
         for (int k = 0; k < n; ++k) {
-            const long double a = double(k) * (6.283185307179586 / double(n)), c = scale * std::cos(a);
-            const long double s = -scale * std::sin(a);
+            const long double a = double(k) * (6.283185307179586 / double(n)), c = scale * std::cos(a), s = -scale * std::sin(a);
             ASSERT_EQ(t[k].re, R(std::is_same_v<R, short> ? std::trunc(c) : c)) << k << "/" << n;
             ASSERT_EQ(t[k].im, R(std::is_same_v<R, short> ? std::trunc(s) : s)) << k << "/" << n;
         }
@@ -437,9 +435,7 @@ TEST(Tables, FailuresInOrder) {
     vokFreeBitRevTbls();
     vokcFreeTwdTbls();
     auto failing = [](auto call) { return [=] { vok::testing::failAllocationAfter(1); call(); }; };
-    const auto noMemory = [](const char* function, const char* module) {
-        return std::vector<voktest::Expected>{{VOK_StatusNoMemory, function, "NULL Pointer", module}};
-    };
+    const auto noMemory = [](const char* fn, const char* module) { return std::vector<voktest::Expected>{{VOK_StatusNoMemory, fn, "NULL Pointer", module}}; };
     misc.run(failing([] { EXPECT_EQ(vokGetBitRevTbl(5), nullptr); }), noMemory("vokGetBitRevTbl", "vokmisc"));
     misc.run([] { EXPECT_NE(vokGetBitRevTbl(5), nullptr); }, {});
     vokFreeBitRevTbls();
