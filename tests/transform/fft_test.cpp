@@ -27,20 +27,21 @@ using namespace ffttest;
 using voktest::ReportRecorder;
 
 // The entry points of one precision: X the complex letter, L the real one.
-#define FFT_PRECISION(Name, X, L, Real, Cx, tol, prec, mod)                                                        \
-    struct Name {                                                                                                  \
-        using R = Real;                                                                                            \
-        using C = Cx;                                                                                              \
-        static constexpr auto fft = vok##X##Fft, fftNip = vok##X##FftNip, split = vok##X##rFft, splitNip = vok##X##rFftNip;  \
-        static constexpr auto realFftl = vok##L##RealFftl, realFftlNip = vok##L##RealFftlNip, realFft = vok##L##RealFft;   \
-        static constexpr auto realFftNip = vok##L##RealFftNip, ccsFftl = vok##L##CcsFftl, ccsFftlNip = vok##L##CcsFftlNip; \
-        static constexpr auto ccsFft = vok##L##CcsFft, ccsFftNip = vok##L##CcsFftNip, real2 = vok##L##Real2Fft;            \
-        static constexpr auto real2Nip = vok##L##Real2FftNip, ccs2 = vok##L##Ccs2Fft, ccs2Nip = vok##L##Ccs2FftNip;        \
-        static constexpr auto pack2 = vok##L##MpyRCPack2, pack3 = vok##L##MpyRCPack3, perm2 = vok##L##MpyRCPerm2, perm3 = vok##L##MpyRCPerm3; \
-        static constexpr long double tolerance = tol;                                                              \
-        static constexpr int precision = prec;                                                                     \
-        static constexpr const char* module = mod;                                                                 \
-        static inline const std::string cx = "vok" #X, re = "vok" #L;                                              \
+#define FFT_PRECISION(Name, X, L, Real, Cx, tol, prec, mod)                                                                 \
+    struct Name {                                                                                                           \
+        using R = Real;                                                                                                     \
+        using C = Cx;                                                                                                       \
+        static constexpr auto fft = vok##X##Fft, fftNip = vok##X##FftNip, split = vok##X##rFft, splitNip = vok##X##rFftNip; \
+        static constexpr auto realFft = vok##L##RealFft, realFftNip = vok##L##RealFftNip, realFftl = vok##L##RealFftl;      \
+        static constexpr auto realFftlNip = vok##L##RealFftlNip, ccsFft = vok##L##CcsFft, ccsFftNip = vok##L##CcsFftNip;    \
+        static constexpr auto ccsFftl = vok##L##CcsFftl, ccsFftlNip = vok##L##CcsFftlNip, real2 = vok##L##Real2Fft;         \
+        static constexpr auto real2Nip = vok##L##Real2FftNip, ccs2 = vok##L##Ccs2Fft, ccs2Nip = vok##L##Ccs2FftNip;         \
+        static constexpr auto pack2 = vok##L##MpyRCPack2, pack3 = vok##L##MpyRCPack3, perm2 = vok##L##MpyRCPerm2;           \
+        static constexpr auto perm3 = vok##L##MpyRCPerm3;                                                                   \
+        static constexpr long double tolerance = tol;                                                                       \
+        static constexpr int precision = prec;                                                                              \
+        static constexpr const char* module = mod;                                                                          \
+        static inline const std::string cx = "vok" #X, re = "vok" #L;                                                       \
     };
 FFT_PRECISION(Single, c, s, float, FloatComplex, 3e-7L, vok::kSingle, "vokffts")
 FFT_PRECISION(Double, z, d, double, DoubleComplex, 6e-16L, vok::kDouble, "vokfftd")
@@ -150,8 +151,7 @@ std::vector<LC> run(const Row& r, const std::vector<LC>& x, int order) {
     return fromReal ? unpack(out.data(), n, r.layout) : std::vector<LC>(out.begin(), out.begin() + n);
 }
 
-template <class P>
-class Fft : public ::testing::Test {};
+template <class P> class Fft : public ::testing::Test {};
 using Precisions = ::testing::Types<Single, Double>;
 TYPED_TEST_SUITE(Fft, Precisions);
 
