@@ -435,7 +435,7 @@ TEST(Tables, FailuresInOrder) {
     vokFreeBitRevTbls();
     vokcFreeTwdTbls();
     auto failing = [](auto call) { return [=] { vok::testing::failAllocationAfter(1); call(); }; };
-    const auto noMemory = [](const char* fn, const char* module) { return std::vector<voktest::Expected>{{VOK_StatusNoMemory, fn, "NULL Pointer", module}}; };
+    const auto noMemory = [](const char* fn, const char* mod) { return std::vector<voktest::Expected>{{VOK_StatusNoMemory, fn, "NULL Pointer", mod}}; };
     misc.run(failing([] { EXPECT_EQ(vokGetBitRevTbl(5), nullptr); }), noMemory("vokGetBitRevTbl", "vokmisc"));
     misc.run([] { EXPECT_NE(vokGetBitRevTbl(5), nullptr); }, {});
     vokFreeBitRevTbls();
