@@ -1,8 +1,9 @@
-// 16-bit and complex 16-bit arithmetic and the shared 16-bit converters: every scale mode and factor
-// against exact long-double results (floor for integer shifts, truncation for floats), the auto-scale
-// factor, conjugation layouts, single numbers and the argument checks in order.
+// 16-bit and complex 16-bit arithmetic, representations and the shared 16-bit converters: every scale
+// mode and factor against exact long-double results (floor for integer shifts, truncation for floats),
+// the auto-scale factor, conjugation layouts, single numbers and the argument checks in order.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cfenv>
 #include <cmath>
@@ -18,14 +19,13 @@
 namespace {
 
 short wrapRef(long double v) { return short((unsigned short)(long long)std::fmod(v, 65536.0L)); }
-short clampRef(long double v) { return static_cast<short>(v < -32768.0L ? -32768 : v > 32767.0L ? 32767 : v); }
 bool fits(long double v) { return v >= -32768.0L && v <= 32767.0L; }
 
-// The stored value of the exact result r under mode and factor sf; `round`
-// turns the scaled value into an integer (floor for shifts, trunc for floats).
+// The stored value of the exact result r under mode (0 to 3) and factor sf; `round` turns the scaled
+// value into an integer (floor for shifts, trunc for floats).
 short modeRef(long double r, int mode, int sf, long double (*round)(long double)) {
     const long double scaled = round(std::ldexp(r, mode & VOK_FIXED_SCALE ? -sf : 0));
-    return mode == VOK_SATURATE || mode == (VOK_FIXED_SCALE | VOK_SATURATE) ? clampRef(scaled) : wrapRef(scaled);
+    return mode & VOK_SATURATE ? short(std::clamp(scaled, -32768.0L, 32767.0L)) : wrapRef(scaled);
 }
 
 // run(mode, &factor) gives the 16-bit results of a computation with these exact results: in every fixed
@@ -101,8 +101,46 @@ TEST(Arith16, EveryFormModeAndFactorMatchesExactResults) {
             }
 }
 
-// 16-bit results that pass through floating point round by their own rule,
-// whatever rounding mode the caller has set.
+// The complex forms and their split twins: parts and join exactly, phase in 13 fraction bits rounded to
+// nearest (pi is 25736), magnitude through float truncated and the power spectrum (2^31 held as
+// 2^31 - 1) in every mode.
+TEST(Representations16, PartsPhaseMagnitudeAndPowerInEveryMode) {
+    const std::vector<ShortComplex> v = {{3, 4}, {-300, 400}, {-32768, -32768}, {1, 1}, {-32768, 0}, {-32768, -1},
+                                         {5, -32768}, {-7, 9}, {32767, 32767}, {0, 0}, {-1, 0}, {1, -1}};
+    const int n = int(v.size());
+    std::vector<short> re(n), im(n), phase(n), phase2(n), real(n), imag(n);
+    std::vector<ShortComplex> joined(n);
+    vokvbCplxTo2Real(v.data(), re.data(), im.data(), n);
+    vokvbPhase(v.data(), phase.data(), n);
+    vokwbrPhase(re.data(), im.data(), phase2.data(), n);
+    vokvb2RealToCplx(nullptr, im.data(), joined.data(), n);
+    vokvbReal(joined.data(), real.data(), n);
+    vokvbImag(v.data(), imag.data(), n);
+    std::vector<long double> mag, power;
+    for (int i = 0; i < n; ++i) {
+        EXPECT_TRUE(re[i] == v[i].re && im[i] == v[i].im && joined[i].re == 0 && joined[i].im == im[i]) << i;
+        EXPECT_TRUE(real[i] == 0 && imag[i] == im[i] && phase2[i] == phase[i]) << i;
+        EXPECT_EQ(phase[i], short(std::nearbyint(std::atan2(double(v[i].im), double(v[i].re)) * 8192))) << i;
+        mag.push_back(float(std::hypot((long double)v[i].re, (long double)v[i].im)));
+        power.push_back(std::min((long double)v[i].re * v[i].re + (long double)v[i].im * v[i].im, 2147483647.0L));
+    }
+    EXPECT_EQ(phase[4], 25736);
+    // The magnitude 46340.95 needs one halving; 2^31 - 1 needs 16.
+    const auto both = [&](auto cplx, auto split) -> Run16 {
+        return [&, cplx, split](int mode, int* f) {
+            std::vector<short> d(n), d2(n);
+            cplx(v.data(), d.data(), n, mode, f);
+            split(re.data(), im.data(), d2.data(), n, mode, f);
+            EXPECT_EQ(d, d2) << "split form, mode " << mode;
+            return d;
+        };
+    };
+    expectModes(mag, both(vokvbMag, vokwbrMag), std::trunc, {-6, -1, 0, 1, 3, 15, 16}, {1});
+    expectModes(power, both(vokvbPowerSpectr, vokwbrPowerSpectr), std::floor, {-2, 0, 1, 4, 16, 31}, {16});
+}
+
+// 16-bit results that pass through floating point round by their own rule, whatever rounding mode the
+// caller has set.
 TEST(Arith16, ResultsIgnoreTheCallersRoundingMode) {
     const std::vector<short> w = {0, 1, 2, 3, 5, 7, 10, 11, -3, 181, 255, 1000, 20001, 32767, -32768, -7};
     const std::vector<ShortComplex> v = {{3, 4}, {-300, 401}, {-32768, -32768}, {1, 1},
