@@ -1,48 +1,47 @@
-// 16-bit and complex 16-bit arithmetic and the shared 16-bit converters: every scale mode and factor
-// against exact long-double results (floor for integer shifts, truncation for floats), the auto-scale
-// factor, conjugation layouts, single numbers and the argument checks in order.
-#include <gtest/gtest.h>
-
+// 16-bit and complex 16-bit arithmetic, representations and the shared 16-bit converters: every scale
+// mode and factor against exact long-double results (floor for integer shifts, truncation for floats),
+// the auto-scale factor, conjugation layouts, single numbers and the argument checks in order.
 #include <array>
 #include <cfenv>
 #include <cmath>
-#include <functional>
 #include <random>
-#include <vector>
 
 #include "core/scale16.h"
-#include "voktest/reports.h"
 #include "voktest/vector_calls.h"
 #include "vok.h"
 
 namespace {
 
 short wrapRef(long double v) { return short((unsigned short)(long long)std::fmod(v, 65536.0L)); }
-short clampRef(long double v) { return static_cast<short>(v < -32768.0L ? -32768 : v > 32767.0L ? 32767 : v); }
 bool fits(long double v) { return v >= -32768.0L && v <= 32767.0L; }
 
-// The stored value of the exact result r under mode and factor sf; `round`
-// turns the scaled value into an integer (floor for shifts, trunc for floats).
+// The stored value of the exact result r under mode (0 to 3) and factor sf; `round` turns the scaled
+// value into an integer (floor for shifts, trunc for floats).
 short modeRef(long double r, int mode, int sf, long double (*round)(long double)) {
     const long double scaled = round(std::ldexp(r, mode & VOK_FIXED_SCALE ? -sf : 0));
-    return mode == VOK_SATURATE || mode == (VOK_FIXED_SCALE | VOK_SATURATE) ? clampRef(scaled) : wrapRef(scaled);
+    return mode & VOK_SATURATE ? short(std::clamp(scaled, -32768.0L, 32767.0L)) : wrapRef(scaled);
 }
 
 // run(mode, &factor) gives the 16-bit results of a computation with these exact results: in every fixed
-// mode at every factor (only read; a null one counts as 0), and in auto mode, which must pick the factor given.
+// mode at every factor (only read; a null one counts as 0), and in auto mode, which must pick the factor
+// given; under every rounding mode the caller may have set.
 using Run16 = std::function<std::vector<short>(int, int*)>;
 void expectModes(const std::vector<long double>& exact, const Run16& run, long double (*round)(long double),
                  const std::vector<int>& factors, const std::vector<int>& autoFactor) {
     for (int mode : {0, 1, 2, 3, 4})  // none, saturate, fixed, fixed and saturate, auto
         for (int sf : mode < VOK_AUTO_SCALE ? factors : autoFactor) {
             if (mode < VOK_FIXED_SCALE && sf != 0) continue;
-            int f = mode == VOK_AUTO_SCALE ? -99 : sf;
-            const std::vector<short> got = run(mode, &f);
-            ASSERT_EQ(f, sf) << "mode " << mode;
-            if (mode == VOK_FIXED_SCALE && sf == 0) EXPECT_EQ(run(mode, nullptr), got) << "null factor";
-            for (std::size_t i = 0; i < exact.size(); ++i)
-                ASSERT_EQ(got[i], modeRef(exact[i], mode == VOK_AUTO_SCALE ? VOK_FIXED_SCALE : mode, sf, round))
-                    << exact[i] << " mode " << mode << " sf " << sf << " i " << i;
+            for (int rounding : {FE_TONEAREST, FE_UPWARD, FE_DOWNWARD, FE_TOWARDZERO}) {
+                int f = mode == VOK_AUTO_SCALE ? -99 : sf;
+                std::fesetround(rounding);
+                const std::vector<short> got = run(mode, &f);
+                std::fesetround(FE_TONEAREST);
+                ASSERT_EQ(f, sf) << "mode " << mode;
+                if (mode == VOK_FIXED_SCALE && sf == 0) EXPECT_EQ(run(mode, nullptr), got) << "null factor";
+                for (std::size_t i = 0; i < exact.size(); ++i)
+                    ASSERT_EQ(got[i], modeRef(exact[i], mode == VOK_AUTO_SCALE ? VOK_FIXED_SCALE : mode, sf, round))
+                        << exact[i] << " mode " << mode << " sf " << sf << " i " << i << " rounding " << rounding;
+            }
         }
 }
 
@@ -101,27 +100,61 @@ TEST(Arith16, EveryFormModeAndFactorMatchesExactResults) {
             }
 }
 
-// 16-bit results that pass through floating point round by their own rule,
-// whatever rounding mode the caller has set.
+// The complex forms and their split twins: parts and join exactly, phase in 13 fraction bits rounded to
+// nearest (pi is 25736), magnitude through float truncated and the power spectrum (2^31 held as
+// 2^31 - 1) in every mode.
+TEST(Representations16, PartsPhaseMagnitudeAndPowerInEveryMode) {
+    const std::vector<ShortComplex> v = {{3, 4}, {-300, 400}, {-32768, -32768}, {1, 1}, {-32768, 0}, {-32768, -1},
+                                         {5, -32768}, {-7, 9}, {32767, 32767}, {0, 0}, {-1, 0}, {1, -1}};
+    const int n = int(v.size());
+    std::vector<short> re(n), im(n), phase(n), phase2(n), real(n), imag(n);
+    std::vector<ShortComplex> joined(n);
+    vokvbCplxTo2Real(v.data(), re.data(), im.data(), n);
+    vokvbPhase(v.data(), phase.data(), n);
+    vokwbrPhase(re.data(), im.data(), phase2.data(), n);
+    vokvb2RealToCplx(nullptr, im.data(), joined.data(), n);
+    vokvbReal(joined.data(), real.data(), n);
+    vokvbImag(v.data(), imag.data(), n);
+    std::vector<long double> mag, power;
+    for (int i = 0; i < n; ++i) {
+        EXPECT_TRUE(re[i] == v[i].re && im[i] == v[i].im && joined[i].re == 0 && joined[i].im == im[i]) << i;
+        EXPECT_TRUE(real[i] == 0 && imag[i] == im[i] && phase2[i] == phase[i]) << i;
+        EXPECT_EQ(phase[i], short(std::nearbyint(std::atan2(double(v[i].im), double(v[i].re)) * 8192))) << i;
+        mag.push_back(float(std::hypot((long double)v[i].re, (long double)v[i].im)));
+        power.push_back(std::min((long double)v[i].re * v[i].re + (long double)v[i].im * v[i].im, 2147483647.0L));
+    }
+    EXPECT_EQ(phase[4], 25736);
+    // The magnitude 46340.95 needs one halving, 2^31 - 1 needs 16. Magnitudes are not scaled up here:
+    // their float step rounds in the caller's mode.
+    const auto both = [&](auto cplx, auto split) -> Run16 {
+        return [&, cplx, split](int mode, int* f) {
+            std::vector<short> d(n), d2(n);
+            cplx(v.data(), d.data(), n, mode, f);
+            split(re.data(), im.data(), d2.data(), n, mode, f);
+            EXPECT_EQ(d, d2) << "split form, mode " << mode;
+            return d;
+        };
+    };
+    expectModes(mag, both(vokvbMag, vokwbrMag), std::trunc, {0, 1, 3, 15, 16}, {1});
+    expectModes(power, both(vokvbPowerSpectr, vokwbrPowerSpectr), std::floor, {-2, 0, 1, 4, 16, 31}, {16});
+}
+
+// 16-bit results that pass through floating point round by their own rule, whatever rounding mode the
+// caller has set.
 TEST(Arith16, ResultsIgnoreTheCallersRoundingMode) {
     const std::vector<short> w = {0, 1, 2, 3, 5, 7, 10, 11, -3, 181, 255, 1000, 20001, 32767, -32768, -7};
     const std::vector<ShortComplex> v = {{3, 4}, {-300, 401}, {-32768, -32768}, {1, 1},
                                          {7, -2}, {0, 5}, {-9, 0}, {2, 3}};
-    const std::vector<float> f = {0.5f, 1.5f, -2.5f, 3.75f, -0.25f, 40000.5f, -7.5f, 12345.5f};
     const int n = 16, m = 8;
-    int sf = 0, three = 3, minusOne = -1;
+    int sf = 0;
     // Each call writes d (which starts as a copy of w) and may set sf; both are compared.
     const std::function<void(short*)> calls[] = {
         [&](short* d) { d[0] = vokwStdDev(w.data(), n, VOK_AUTO_SCALE, &sf); },
         [&](short* d) { vokwbExp2(w.data(), d, n, VOK_AUTO_SCALE, &sf); },
         [&](short* d) { vokwbSqrt2(w.data(), d, n); },
         [&](short* d) { vokwbLn2(w.data(), d, n); },
-        [&](short* d) { vokvbMag(v.data(), d, m, VOK_AUTO_SCALE, &sf); },
         [&](short* d) { vokvbPhase(v.data(), d, m); },
-        [&](short* d) { vokwbMpy3(w.data(), w.data(), d, n, VOK_FIXED_SCALE, &three); },
         [&](short* d) { vokwWinHann(d, n); },
-        [&](short* d) { vok::ownScaleFloatToShort(f.data(), d, 8, VOK_FIXED_SCALE, &minusOne); },
-        [&](short* d) { vok::ownScaleFloatToShort(f.data(), d, 8, VOK_AUTO_SCALE, &sf); },
     };
     const auto result = [&](const std::function<void(short*)>& call, int rounding) {
         std::vector<short> d = w;
@@ -155,23 +188,22 @@ TEST(Arith16Complex, SingleNumbersConjugationLayoutsAndDivision) {
               (Pairs{{0, -32768}, {0, 16384}, {-2, 12}, {32767, 0}, {3, 0}, {5, 3}, {0, 32767}, {5, -32768}, {5, -9},
                      {4, -4}}));
     EXPECT_TRUE(sf == 16 && sf2 == 16);
-
+    // Each layout on a buffer that starts as 1..8 and two (9, 9): out of place, in place, extended (2n-2
+    // elements only), the in-place extension then the conjugate of one.
     const ShortComplex src[4] = {{1, 2}, {3, -32768}, {5, 6}, {7, 8}};
-    ShortComplex dst[4] = {};
-    vokvbConj2(src, dst, 4);
-    EXPECT_EQ(pairs({dst, dst + 4}), (Pairs{{1, -2}, {3, -32768}, {5, -6}, {7, -8}}));
-    vokvbConjFlip2(src, dst, 3);
-    EXPECT_EQ(pairs({dst, dst + 4}), (Pairs{{5, -6}, {3, -32768}, {1, -2}, {7, -8}}));
-    ShortComplex inPlace[3] = {{1, 2}, {3, 4}, {5, 6}};
-    vokvbConjFlip2(inPlace, inPlace, 3);
-    EXPECT_EQ(pairs({inPlace, inPlace + 3}), (Pairs{{5, -6}, {3, -4}, {1, -2}}));
-    ShortComplex ext[5] = {{9, 9}, {9, 9}, {9, 9}, {9, 9}, {9, 9}};
-    vokvbConjExtend2(src, ext, 3);  // 2n-2 elements only
-    EXPECT_EQ(pairs({ext, ext + 5}), (Pairs{{1, 2}, {3, -32768}, {5, 6}, {3, -32768}, {9, 9}}));
-    ShortComplex e1[6] = {{1, 2}, {3, 4}, {5, 6}, {7, 8}, {0, 0}, {0, 0}};
-    vokvbConjExtend1(e1, 4);
-    vokvbConj1(e1, 1);
-    EXPECT_EQ(pairs({e1, e1 + 6}), (Pairs{{1, -2}, {3, 4}, {5, 6}, {7, 8}, {5, -6}, {3, -4}}));
+    const std::pair<std::function<void(ShortComplex*)>, Pairs> layouts[] = {
+        {[&](ShortComplex* d) { vokvbConj2(src, d, 4); }, {{1, -2}, {3, -32768}, {5, -6}, {7, -8}, {9, 9}}},
+        {[&](ShortComplex* d) { vokvbConjFlip2(src, d, 3); }, {{5, -6}, {3, -32768}, {1, -2}, {7, 8}}},
+        {[&](ShortComplex* d) { vokvbConjFlip2(d, d, 3); }, {{5, -6}, {3, -4}, {1, -2}, {7, 8}}},
+        {[&](ShortComplex* d) { vokvbConjExtend2(src, d, 3); }, {{1, 2}, {3, -32768}, {5, 6}, {3, -32768}, {9, 9}}},
+        {[&](ShortComplex* d) { vokvbConjExtend1(d, 4); }, {{1, 2}, {3, 4}, {5, 6}, {7, 8}, {5, -6}, {3, -4}}},
+        {[&](ShortComplex* d) { vokvbConj1(d, 1); }, {{1, -2}, {3, 4}}},
+    };
+    for (const auto& row : layouts) {
+        std::vector<ShortComplex> d = {{1, 2}, {3, 4}, {5, 6}, {7, 8}, {9, 9}, {9, 9}};
+        row.first(d.data());
+        EXPECT_EQ(pairs({d.begin(), d.begin() + row.second.size()}), row.second) << "layout " << &row - layouts;
+    }
 }
 
 // Every form of both types: the checks in order, the factor last (good calls are in auto mode, 4).
@@ -197,23 +229,21 @@ TEST(Arith16Checks, ReportsInOrderAndWritesNothing) {
           {{VOK_StatusBadArg, "vokvDiv", "(b.re==0)&&(b.im==0)", mod}});
 }
 
-// A converter over src in every fixed mode at the factors given, and in auto mode.
+// A converter over src in every fixed mode at the factors given, then over each auto row (values..., the
+// factor that brings the largest magnitude into the top octave) in auto mode.
 template <class S>
-void expectConverter(const std::vector<S>& src, auto convert, long double (*round)(long double),
-                     const std::vector<int>& factors, const std::vector<int>& autoFactor = {}) {
-    const Run16 run = [&](int mode, int* f) {
-        std::vector<short> d(src.size());
-        convert(src.data(), d.data(), int(src.size()), mode, f);
-        return d;
+void expectConverter(auto convert, long double (*round)(long double), const std::vector<S>& src,
+                     const std::vector<int>& factors, const std::vector<std::vector<double>>& autoRows) {
+    const auto check = [&](const std::vector<S>& x, const std::vector<int>& fixed, const std::vector<int>& autoFactor) {
+        const Run16 run = [&](int mode, int* f) {
+            std::vector<short> d(x.size());
+            convert(x.data(), d.data(), int(x.size()), mode, f);
+            return d;
+        };
+        expectModes({x.begin(), x.end()}, run, round, fixed, autoFactor);
     };
-    expectModes({src.begin(), src.end()}, run, round, factors, autoFactor);
-}
-
-// Auto scale brings the largest magnitude into the top octave; a row is (values..., the factor).
-template <class S>
-void expectAutoRows(const std::vector<std::vector<double>>& rows, auto convert, long double (*round)(long double)) {
-    for (const auto& row : rows)
-        expectConverter(std::vector<S>(row.begin(), row.end() - 1), convert, round, {}, {int(row.back())});
+    check(src, factors, {});
+    for (const auto& row : autoRows) check(std::vector<S>(row.begin(), row.end() - 1), {}, {int(row.back())});
 }
 
 TEST(Converters, EveryModeFactorAndAutoScaleOfIntegerAndFloatResults) {
@@ -223,20 +253,19 @@ TEST(Converters, EveryModeFactorAndAutoScaleOfIntegerAndFloatResults) {
     for (int e = 15; e < 31; ++e)
         for (int d = -2; d <= 2; ++d) ints.insert(ints.end(), {(1 << e) + d, -(1 << e) + d});
     for (int i = 0; i < 20000; ++i) ints.push_back(static_cast<int>(rng()));
-    const std::vector<int> intFactors = {-15, -4, -2, -1, 0, 1, 2, 7, 15, 16, 30, 31};
-    expectConverter(ints, vok::ownScaleIntToShort, std::floor, intFactors);
     // The single-value converter stores each value as the vector one does.
     const auto byValue = [](const int* s, short* d, int n, int m, int* f) {
         for (int i = 0; i < n; ++i) d[i] = vok::ownScaleIntValueToShort(s[i], m, f);
     };
-    expectConverter(ints, byValue, std::floor, intFactors);
+    const std::vector<int> intFactors = {-15, -4, -2, -1, 0, 1, 2, 7, 15, 16, 30, 31};
+    expectConverter<int>(vok::ownScaleIntToShort, std::floor, ints, intFactors,
+                         {{1, -32768, 32767, 0}, {32768, 1}, {-32769, 5, 1}, {65535, 3, 1}, {65536, -3, 2},
+                          {-2147483648.0, 1, 17}, {2147483647.0, 16}, {300000, -7, 12, 4}});
+    expectConverter<int>(byValue, std::floor, ints, intFactors,
+                         {{1, 0}, {-32768, 0}, {32767, 0}, {32768, 1}, {-32769, 1}, {65535, 1}, {65536, 2},
+                          {300000, 4}, {-2147483648.0, 17}, {2147483647.0, 16}});
     int sf = 3;  // modes outside 1..4 keep the low 16 bits
     for (int mode : {6, 7}) EXPECT_EQ(vok::ownScaleIntValueToShort(70000, mode, &sf), wrapRef(70000)) << mode;
-    expectAutoRows<int>({{1, -32768, 32767, 0}, {32768, 1}, {-32769, 5, 1}, {65535, 3, 1}, {65536, -3, 2},
-                         {-2147483648.0, 1, 17}, {2147483647.0, 16}, {300000, -7, 12, 4}},
-                        vok::ownScaleIntToShort, std::floor);
-    expectAutoRows<int>({{1, 0}, {-32768, 0}, {32767, 0}, {32768, 1}, {-32769, 1}, {65535, 1}, {65536, 2}, {300000, 4},
-                         {-2147483648.0, 17}, {2147483647.0, 16}}, byValue, std::floor);
     std::vector<float> floats = {-32768.0f, 32767.0f, 32767.99f, -32768.5f, 32768.0f, -0.99f, 0.99f, 1e9f, -1e9f,
                                  3e38f, -3e38f, 65535.75f, -65536.25f};
     for (int x = -40000; x <= 40000; x += 7) floats.push_back(float(x) + 0.5f * float((x & 3) - 1));
@@ -244,16 +273,15 @@ TEST(Converters, EveryModeFactorAndAutoScaleOfIntegerAndFloatResults) {
     const auto floatToShort = [](const float* s, short* d, int n, int m, int* f) {
         EXPECT_EQ(vok::ownScaleFloatToShort(s, d, n, m, f), VOK_StatusOk);
     };
-    expectConverter(floats, floatToShort, std::trunc, {-6, -1, 0, 1, 3, 15, 20});
-    expectAutoRows<float>({{40000.0f, -3.7f, 100.9f, 1}, {-32768.0f, 0}, {32767.0f, -32768.0f, 0.5f, 0}, {32767.5f, 0},
-                           {-32768.5f, 1}, {1.0e6f, 2.0f, 5}, {0.0f, 0.0f, 0}},
-                          floatToShort, std::trunc);
+    expectConverter<float>(floatToShort, std::trunc, floats, {-6, -1, 0, 1, 3, 15, 20},
+                           {{40000.0f, -3.7f, 100.9f, 1}, {-32768.0f, 0}, {32767.0f, -32768.0f, 0.5f, 0},
+                            {32767.5f, 0}, {-32768.5f, 1}, {1.0e6f, 2.0f, 5}, {0.0f, 0.0f, 0}});
     // A pair (real parts, then imaginary) shares the larger factor: 300000 needs 4, -70000 only 2.
     const auto pair = [](const float* s, short* d, int n, int m, int* f) {
         vok::ownScaleFloatPairToShort(s, s + n / 2, d, d + n / 2, n / 2, m, f);
     };
-    expectConverter(std::vector<float>{1000.0f, -70000.0f, 5.5f, 300000.0f, 2.0f, -9.0f}, pair, std::trunc,
-                    {-6, -1, 0, 1, 3, 15, 20}, {4});
+    expectConverter<float>(pair, std::trunc, {1000.0f, -70000.0f, 5.5f, 300000.0f, 2.0f, -9.0f},
+                           {-6, -1, 0, 1, 3, 15, 20}, {{1000.0f, -70000.0f, 5.5f, 300000.0f, 2.0f, -9.0f, 4}});
 }
 
 }  // namespace
