@@ -751,6 +751,7 @@ template <class T, bool Inv>
 bool ditNaturalFixedOrder(const T* src, T* x, int order, const T* stages, const T* srcIm = nullptr,
                           const SplitOut<T>* split = nullptr, T* out = nullptr) {
     switch (order) {
+        case 7: ditNaturalFixed<T, Inv, 3, 7>(src, x, stages, srcIm, split, out); return true;
         case 8: ditNaturalFixed<T, Inv, 4, 8>(src, x, stages, srcIm, split, out); return true;
         case 9: ditNaturalFixed<T, Inv, 3, 9>(src, x, stages, srcIm, split, out); return true;
         case 10: ditNaturalFixed<T, Inv, 4, 10>(src, x, stages, srcIm, split, out); return true;
