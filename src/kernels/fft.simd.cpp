@@ -606,9 +606,12 @@ constexpr int firstOffset(int f) { return f == 4 ? 60 : f == 3 ? 24 : f == 2 ? 1
 // tile on the way in; x is then work memory apart from them. Split input
 // comes from orders of at least 6 only, whose tile rows hold at least half a
 // register of each part (float at order 6 runs the 256-bit kernels).
-template <class T, bool Inv, int F>
+//
+// Fixed, when not 0, is the order: every row offset is then a constant.
+template <class T, bool Inv, int F, int Fixed = 0>
 void ditNaturalImpl(const T* src, T* x, int order, const T* stages, const T* srcIm = nullptr,
                     const SplitOut<T>* split = nullptr, T* out = nullptr) {
+    if constexpr (Fixed != 0) order = Fixed;
     constexpr int P = 1 << F;
     constexpr int L = kLanes<T>;
     constexpr int C = L / 2;
@@ -724,11 +727,42 @@ void ditNaturalImpl(const T* src, T* x, int order, const T* stages, const T* src
         }
     }
 
+    if constexpr (Fixed != 0) return;  // the caller runs the later stages
     ditStagesFrom<T, Inv>(x, n, P, stages + firstOffset(F), split, out);
+}
+
+// The first pass of a fixed order with everything in it inlined: its row
+// offsets become displacements, and no table of them is built per call.
+// Split input gets a copy of its own: one copy for both forms spilled
+// registers at every order.
+template <class T, bool Inv, int F, int Order, bool SplitIn>
+[[gnu::flatten]] void firstPassFixed(const T* src, T* x, const T* stages, const T* srcIm) {
+    if (SplitIn && !srcIm) __builtin_unreachable();
+    ditNaturalImpl<T, Inv, F, Order>(src, x, Order, stages, SplitIn ? srcIm : nullptr);
+}
+template <class T, bool Inv, int F, int Order>
+void ditNaturalFixed(const T* src, T* x, const T* stages, const T* srcIm, const SplitOut<T>* split, T* out) {
+    if (srcIm) firstPassFixed<T, Inv, F, Order, true>(src, x, stages, srcIm);
+    else firstPassFixed<T, Inv, F, Order, false>(src, x, stages, nullptr);
+    ditStagesFrom<T, Inv>(x, 1LL << Order, 1 << F, stages + firstOffset(F), split, out);
+}
+// ditNaturalImpl at the orders that have a fixed first pass; false at the others.
+template <class T, bool Inv>
+bool ditNaturalFixedOrder(const T* src, T* x, int order, const T* stages, const T* srcIm = nullptr,
+                          const SplitOut<T>* split = nullptr, T* out = nullptr) {
+    switch (order) {
+        case 7: ditNaturalFixed<T, Inv, 3, 7>(src, x, stages, srcIm, split, out); return true;
+        case 8: ditNaturalFixed<T, Inv, 4, 8>(src, x, stages, srcIm, split, out); return true;
+        case 9: ditNaturalFixed<T, Inv, 3, 9>(src, x, stages, srcIm, split, out); return true;
+        case 10: ditNaturalFixed<T, Inv, 4, 10>(src, x, stages, srcIm, split, out); return true;
+        case 11: ditNaturalFixed<T, Inv, 3, 11>(src, x, stages, srcIm, split, out); return true;
+        default: return false;
+    }
 }
 
 template <class T, bool Inv>
 void ditNaturalDispatch(const T* src, T* x, int order, const T* stages) {
+    if (ditNaturalFixedOrder<T, Inv>(src, x, order, stages)) return;
     if (order == 0) {
         if (src != x) std::memcpy(x, src, 2 * sizeof(T));
     } else if (order & 1) {
@@ -744,6 +778,7 @@ void ditNaturalDispatch(const T* src, T* x, int order, const T* stages) {
 // at least 6 (the general kernels' range).
 template <class T, bool Inv>
 void splitNaturalImpl(const T* re, const T* im, T* x, const SplitOut<T>& out, int order, const T* stages) {
+    if (ditNaturalFixedOrder<T, Inv>(re, x, order, stages, im, &out)) return;
     if (order & 1) ditNaturalImpl<T, Inv, 3>(re, x, order, stages, im, &out);
     else ditNaturalImpl<T, Inv, 4>(re, x, order, stages, im, &out);
 }
@@ -759,6 +794,7 @@ void splitNatural(const T* re, const T* im, T* x, T* reOut, T* imOut, int order,
 // the last stage stores to out.
 template <class T, bool Inv>
 void ditNaturalToImpl(const T* src, T* x, T* out, int order, const T* stages) {
+    if (ditNaturalFixedOrder<T, Inv>(src, x, order, stages, nullptr, nullptr, out)) return;
     if (order & 1) ditNaturalImpl<T, Inv, 3>(src, x, order, stages, nullptr, nullptr, out);
     else ditNaturalImpl<T, Inv, 4>(src, x, order, stages, nullptr, nullptr, out);
 }
