@@ -13,6 +13,7 @@
 #pragma once
 
 #include <algorithm>
+#include <cmath>
 #include <type_traits>
 
 #include "kernels/iir.h"
@@ -170,6 +171,12 @@ int biquadSegments(const E* taps, E* d, int nq, const E* in, E* out, int n) {
     // The transition costs dim^3 per squaring: longer cascades need longer blocks.
     const int groups = (nq + kIirLaneSections - 1) / kIirLaneSections;
     if (nq > kMaxSections || n < S * kMinSegment * groups * groups) return 0;
+    if constexpr (std::is_same_v<E, double>) {
+        for (int k = 0; k < 4 * nq; ++k) {
+            const double c = std::fabs(double(taps[1 + k]));
+            if (c != 0 && !(c >= kIirExactLow && c <= kIirExactHigh)) return 0;
+        }
+    }
     using A = std::conditional_t<std::is_same_v<E, float>, double, long double>;
     Plan<A> p;
     makePlan(p, taps, nq);

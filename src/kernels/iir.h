@@ -15,6 +15,9 @@ namespace vok::kernels {
 constexpr int kIirSegments = 8;
 // The longest cascade the lane kernel keeps in registers.
 constexpr int kIirLaneSections = 4;
+// The coefficients the compensated kernel takes (or zero): its products'
+// rounding errors are then exact at every width.
+constexpr double kIirExactLow = 0x1p-100, kIirExactHigh = 0x1p100;
 
 struct IirTable {
     // numSteps steps of a cascade of nq (1 .. kIirLaneSections) sections over
@@ -24,7 +27,8 @@ struct IirTable {
     // output replaces v, otherwise v is only read.
     void (*biquadLanes)(const double* coef, int nq, double* state, double* v, int numSteps, int writeOut);
     // The same for double data, with the feedback sums held to twice double
-    // precision and w rounded once per step.
+    // precision and w rounded once per step. Every coefficient must be zero
+    // or of magnitude kIirExactLow ... kIirExactHigh.
     void (*biquadLanesCompensated)(const double* coef, int nq, double* state, double* v, int numSteps, int writeOut);
 };
 
