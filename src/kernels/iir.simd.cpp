@@ -181,12 +181,33 @@ struct CompensatedSection {
     }
 };
 
+// One iteration of the skewed loop: section q filters step t - q, from the
+// output section q - 1 left in carry[q] one iteration before, so that the
+// sections of an iteration do not wait for each other. Guard leaves out the
+// sections that have no step t - q (the first and last NQ - 1 iterations).
+template <class Section, int NQ, bool Write, bool Guard>
+VOK_IIR_FMA inline __attribute__((always_inline)) void skewed(const Section* sections,
+                                                              typename Section::State (*st)[NQ], V (*carry)[NQ],
+                                                              double* v, int t, int numSteps) {
+#pragma GCC unroll 8
+    for (int g = 0; g < kGroups; ++g)
+#pragma GCC unroll 4
+        for (int q = NQ - 1; q >= 0; --q) {
+            if (Guard && (t - q < 0 || t - q >= numSteps)) continue;
+            const V x = q == 0 ? load(v + t * kS + g * kL) : carry[g][q];
+            const V y = sections[q].step(x, st[g][q]);
+            if (q + 1 < NQ) carry[g][q + 1] = y;
+            else if (Write) store(v + (t - q) * kS + g * kL, y);
+        }
+}
+
 // All register groups advance together, so even a single section has
 // kGroups independent recursions in flight per step.
 template <class Section, int NQ, bool Write>
 VOK_IIR_FMA void lanes(const double* coef, double* state, double* v, int numSteps) {
     Section sections[NQ];
     typename Section::State st[kGroups][NQ];
+    V carry[kGroups][NQ] = {};
 #pragma GCC unroll 4
     for (int q = 0; q < NQ; ++q) sections[q].setCoefficients(coef + 4 * q);
 #pragma GCC unroll 8
@@ -195,16 +216,11 @@ VOK_IIR_FMA void lanes(const double* coef, double* state, double* v, int numStep
         for (int q = 0; q < NQ; ++q) {
             st[g][q] = sections[q].enter(load(state + 2 * q * kS + g * kL), load(state + (2 * q + 1) * kS + g * kL));
         }
-    for (int t = 0; t < numSteps; ++t) {
-        double* row = v + t * kS;
-#pragma GCC unroll 8
-        for (int g = 0; g < kGroups; ++g) {
-            V x = load(row + g * kL);
-#pragma GCC unroll 4
-            for (int q = 0; q < NQ; ++q) x = sections[q].step(x, st[g][q]);
-            if constexpr (Write) store(row + g * kL, x);
-        }
-    }
+    const int last = numSteps + NQ - 1, bodyEnd = numSteps > NQ - 1 ? numSteps : NQ - 1;
+    int t = 0;
+    for (; t < NQ - 1 && t < last; ++t) skewed<Section, NQ, Write, true>(sections, st, carry, v, t, numSteps);
+    for (; t < bodyEnd; ++t) skewed<Section, NQ, Write, false>(sections, st, carry, v, t, numSteps);
+    for (; t < last; ++t) skewed<Section, NQ, Write, true>(sections, st, carry, v, t, numSteps);
 #pragma GCC unroll 8
     for (int g = 0; g < kGroups; ++g)
 #pragma GCC unroll 4
