@@ -141,11 +141,9 @@ void chunk(Plan<A>& p, A* s, const E* in, E* out, int m, double* buf, double* wo
         // input; the responses to the true start states in plain lanes from
         // zero input, added to them. (Longer cascades, whose plain responses
         // pass two groups, came to twice the one-sample filter's error so.)
-        iir().biquadLanesCompensated(p.coef, p.nq, lanes, buf, m, 1);
+        iir().biquadLanesCompensated(p.coef, p.nq, lanes, buf, m, kWriteOut);
         sweep();
-        std::fill(work, work + S * m, 0.0);
-        iir().biquadLanes(p.coef, p.nq, lanes, work, m, 1);
-        for (int i = 0; i < S * m; ++i) buf[i] += work[i];
+        iir().biquadLanes(p.coef, p.nq, lanes, buf, m, kAddOut);
     } else {
         // Each group of sections over the whole chunk, from the states at lanes.
         const auto kernel = std::is_same_v<E, double> ? iir().biquadLanesCompensated : iir().biquadLanes;

@@ -13,10 +13,12 @@ using V = Vec<double>;
 constexpr int kL = kLanes<double>;
 constexpr int kGroups = vok::kernels::kIirSegments / kL;
 constexpr int kS = vok::kernels::kIirSegments;
+using vok::kernels::kReadOut, vok::kernels::kWriteOut, vok::kernels::kAddOut;
 
 // One biquad section of the plain recursion, in the order of the one-sample
 // filter: (v - a1 w1) - a2 w2, then (w + b1 w1) + b2 w2.
 struct PlainSection {
+    static constexpr bool kCompensated = false;
     V a1, a2, b1, b2;
     void setCoefficients(const double* c) {
         a1 = splat(c[0]);
@@ -153,6 +155,7 @@ VOK_IIR_FMA inline __attribute__((always_inline)) void twoDiff(V a, V b, V& s, V
 }
 
 struct CompensatedSection {
+    static constexpr bool kCompensated = true;
     Factor c[4];  // a1, a2, b1, b2
     void setCoefficients(const double* coef) {
         for (int k = 0; k < 4; ++k) c[k] = factor(splat(coef[k]));
@@ -185,7 +188,7 @@ struct CompensatedSection {
 // output section q - 1 left in carry[q] one iteration before, so that the
 // sections of an iteration do not wait for each other. Guard leaves out the
 // sections that have no step t - q (the first and last NQ - 1 iterations).
-template <class Section, int NQ, bool Write, bool Guard>
+template <class Section, int NQ, int Out, bool Guard>
 VOK_IIR_FMA inline __attribute__((always_inline)) void skewed(const Section* sections,
                                                               typename Section::State (*st)[NQ], V (*carry)[NQ],
                                                               double* v, int t, int numSteps) {
@@ -194,16 +197,17 @@ VOK_IIR_FMA inline __attribute__((always_inline)) void skewed(const Section* sec
 #pragma GCC unroll 4
         for (int q = NQ - 1; q >= 0; --q) {
             if (Guard && (t - q < 0 || t - q >= numSteps)) continue;
-            const V x = q == 0 ? load(v + t * kS + g * kL) : carry[g][q];
+            const V x = q != 0 ? carry[g][q] : Out == kAddOut ? V{} : load(v + t * kS + g * kL);
             const V y = sections[q].step(x, st[g][q]);
             if (q + 1 < NQ) carry[g][q + 1] = y;
-            else if (Write) store(v + (t - q) * kS + g * kL, y);
+            else if (Out == kWriteOut) store(v + (t - q) * kS + g * kL, y);
+            else if (Out == kAddOut) store(v + (t - q) * kS + g * kL, load(v + (t - q) * kS + g * kL) + y);
         }
 }
 
 // All register groups advance together, so even a single section has
 // kGroups independent recursions in flight per step.
-template <class Section, int NQ, bool Write>
+template <class Section, int NQ, int Out>
 VOK_IIR_FMA void lanes(const double* coef, double* state, double* v, int numSteps) {
     Section sections[NQ];
     typename Section::State st[kGroups][NQ];
@@ -218,9 +222,9 @@ VOK_IIR_FMA void lanes(const double* coef, double* state, double* v, int numStep
         }
     const int last = numSteps + NQ - 1, bodyEnd = numSteps > NQ - 1 ? numSteps : NQ - 1;
     int t = 0;
-    for (; t < NQ - 1 && t < last; ++t) skewed<Section, NQ, Write, true>(sections, st, carry, v, t, numSteps);
-    for (; t < bodyEnd; ++t) skewed<Section, NQ, Write, false>(sections, st, carry, v, t, numSteps);
-    for (; t < last; ++t) skewed<Section, NQ, Write, true>(sections, st, carry, v, t, numSteps);
+    for (; t < NQ - 1 && t < last; ++t) skewed<Section, NQ, Out, true>(sections, st, carry, v, t, numSteps);
+    for (; t < bodyEnd; ++t) skewed<Section, NQ, Out, false>(sections, st, carry, v, t, numSteps);
+    for (; t < last; ++t) skewed<Section, NQ, Out, true>(sections, st, carry, v, t, numSteps);
 #pragma GCC unroll 8
     for (int g = 0; g < kGroups; ++g)
 #pragma GCC unroll 4
@@ -230,20 +234,21 @@ VOK_IIR_FMA void lanes(const double* coef, double* state, double* v, int numStep
         }
 }
 
-template <class Section, bool Write>
+template <class Section, int Out>
 void lanesAny(const double* coef, int nq, double* state, double* v, int numSteps) {
     switch (nq) {
-        case 1: lanes<Section, 1, Write>(coef, state, v, numSteps); break;
-        case 2: lanes<Section, 2, Write>(coef, state, v, numSteps); break;
-        case 3: lanes<Section, 3, Write>(coef, state, v, numSteps); break;
-        default: lanes<Section, 4, Write>(coef, state, v, numSteps); break;
+        case 1: lanes<Section, 1, Out>(coef, state, v, numSteps); break;
+        case 2: lanes<Section, 2, Out>(coef, state, v, numSteps); break;
+        case 3: lanes<Section, 3, Out>(coef, state, v, numSteps); break;
+        default: lanes<Section, 4, Out>(coef, state, v, numSteps); break;
     }
 }
 
 template <class Section>
-void biquadLanes(const double* coef, int nq, double* state, double* v, int numSteps, int writeOut) {
-    if (writeOut) lanesAny<Section, true>(coef, nq, state, v, numSteps);
-    else lanesAny<Section, false>(coef, nq, state, v, numSteps);
+void biquadLanes(const double* coef, int nq, double* state, double* v, int numSteps, int out) {
+    if (out == kAddOut && !Section::kCompensated) lanesAny<Section, kAddOut>(coef, nq, state, v, numSteps);
+    else if (out) lanesAny<Section, kWriteOut>(coef, nq, state, v, numSteps);
+    else lanesAny<Section, kReadOut>(coef, nq, state, v, numSteps);
 }
 
 }  // namespace
