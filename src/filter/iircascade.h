@@ -8,8 +8,10 @@
 // with Phi the transition of the cascade over one segment's length, and a
 // second pass filters every segment from its true start state. Float data
 // are summed in double, double data in compensated double lanes with the
-// start states in long double; the delay line is rounded to its element type
-// once, when it is stored after the block.
+// start states in long double; there (up to four sections) the first pass
+// keeps its zero-state outputs and the second only adds the plain responses
+// to the start states. The delay line is rounded to its element type once,
+// when it is stored after the block.
 #pragma once
 
 #include <algorithm>
