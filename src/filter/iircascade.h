@@ -8,11 +8,14 @@
 // with Phi the transition of the cascade over one segment's length, and a
 // second pass filters every segment from its true start state. Float data
 // are summed in double, double data in compensated double lanes with the
-// start states in long double; the delay line is rounded to its element type
-// once, when it is stored after the block.
+// start states in long double; there (up to four sections) the first pass
+// keeps its zero-state outputs and the second only adds the plain responses
+// to the start states. The delay line is rounded to its element type once,
+// when it is stored after the block.
 #pragma once
 
 #include <algorithm>
+#include <cmath>
 #include <type_traits>
 
 #include "kernels/iir.h"
@@ -120,36 +123,48 @@ void chunk(Plan<A>& p, A* s, const E* in, E* out, int m, double* buf, double* wo
         for (int t = 0; t < m; ++t) buf[t * S + j] = p.gain * double(x[t]);
     }
     const int groups = (p.nq + kIirLaneSections - 1) / kIirLaneSections;
-    // Each group of sections over the whole chunk, from the states at lanes.
-    auto run = [&](double* lanes, double* v, bool keepLast) {
-        for (int g = 0; g < groups; ++g) {
-            const int first = g * kIirLaneSections, count = std::min(kIirLaneSections, p.nq - first);
-            const auto kernel = std::is_same_v<E, double> ? iir().biquadLanesCompensated : iir().biquadLanes;
-            kernel(p.coef + 4 * first, count, lanes + 2 * first * S, v, m, keepLast || g + 1 < groups);
-        }
-    };
     double lanes[kMaxStates * S] = {};
-    if (groups == 1) {
-        run(lanes, buf, false);
-    } else {
-        for (int i = 0; i < S * m; ++i) work[i] = buf[i];
-        run(lanes, work, false);
-    }
-
-    setPhi(p, m);
-    A start[kMaxStates], end[kMaxStates];
-    for (int k = 0; k < dim; ++k) start[k] = s[k];
-    for (int j = 0; j < S; ++j) {
-        for (int k = 0; k < dim; ++k) end[k] = lanes[k * S + j];  // zero-state end of segment j
-        for (int k = 0; k < dim; ++k) lanes[k * S + j] = double(start[k]);
-        if (j + 1 < S) {
-            A next[kMaxStates];
+    // The zero-state end states at lanes become the true start states; s
+    // becomes the state after the chunk.
+    auto sweep = [&] {
+        setPhi(p, m);
+        A start[kMaxStates], end[kMaxStates], next[kMaxStates];
+        for (int k = 0; k < dim; ++k) start[k] = s[k];
+        for (int j = 0; j < S; ++j) {
+            for (int k = 0; k < dim; ++k) end[k] = lanes[k * S + j];
+            for (int k = 0; k < dim; ++k) lanes[k * S + j] = double(start[k]);
             matVecAdd(p.phi, start, end, next, dim);
             for (int k = 0; k < dim; ++k) start[k] = next[k];
         }
+        for (int k = 0; k < dim; ++k) s[k] = start[k];
+    };
+    if (std::is_same_v<E, double> && groups == 1) {
+        // The zero-state responses in compensated lanes, in place of the
+        // input; the responses to the true start states in plain lanes from
+        // zero input, added to them. (Longer cascades, whose plain responses
+        // pass two groups, came to twice the one-sample filter's error so.)
+        iir().biquadLanesCompensated(p.coef, p.nq, lanes, buf, m, kWriteOut);
+        sweep();
+        iir().biquadLanes(p.coef, p.nq, lanes, buf, m, kAddOut);
+    } else {
+        // Each group of sections over the whole chunk, from the states at lanes.
+        const auto kernel = std::is_same_v<E, double> ? iir().biquadLanesCompensated : iir().biquadLanes;
+        auto run = [&](double* v, bool keepLast) {
+            for (int g = 0; g < groups; ++g) {
+                const int first = g * kIirLaneSections, count = std::min(kIirLaneSections, p.nq - first);
+                kernel(p.coef + 4 * first, count, lanes + 2 * first * S, v, m, keepLast || g + 1 < groups);
+            }
+        };
+        if (groups == 1) {
+            run(buf, false);
+        } else {
+            for (int i = 0; i < S * m; ++i) work[i] = buf[i];
+            run(work, false);
+        }
+        sweep();
+        run(buf, true);
+        for (int k = 0; k < dim; ++k) s[k] = lanes[k * S + S - 1];
     }
-    run(lanes, buf, true);
-    for (int k = 0; k < dim; ++k) s[k] = lanes[k * S + S - 1];
 
     for (int j = 0; j < S; ++j) {
         E* y = out + j * m;
@@ -170,6 +185,12 @@ int biquadSegments(const E* taps, E* d, int nq, const E* in, E* out, int n) {
     // The transition costs dim^3 per squaring: longer cascades need longer blocks.
     const int groups = (nq + kIirLaneSections - 1) / kIirLaneSections;
     if (nq > kMaxSections || n < S * kMinSegment * groups * groups) return 0;
+    if constexpr (std::is_same_v<E, double>) {
+        for (int k = 0; k < 4 * nq; ++k) {
+            const double c = std::fabs(double(taps[1 + k]));
+            if (c != 0 && !(c >= kIirExactLow && c <= kIirExactHigh)) return 0;
+        }
+    }
     using A = std::conditional_t<std::is_same_v<E, float>, double, long double>;
     Plan<A> p;
     makePlan(p, taps, nq);

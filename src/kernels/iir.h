@@ -15,17 +15,25 @@ namespace vok::kernels {
 constexpr int kIirSegments = 8;
 // The longest cascade the lane kernel keeps in registers.
 constexpr int kIirLaneSections = 4;
+// The coefficients the compensated kernel takes (or zero): its products'
+// rounding errors are then exact at every width.
+constexpr double kIirExactLow = 0x1p-100, kIirExactHigh = 0x1p100;
+
+// What the lane kernel does with v: only reads it as input, replaces it by
+// the output, or (plain kernel only) runs from zero input and adds its output.
+enum IirOut : int { kReadOut = 0, kWriteOut = 1, kAddOut = 2 };
 
 struct IirTable {
     // numSteps steps of a cascade of nq (1 .. kIirLaneSections) sections over
     // the interleaved lanes of v. coef holds a1, a2, b1, b2 per section;
     // state holds w1 then w2 of every section, kIirSegments lanes each, and
-    // is left at the state after the last step. With writeOut the cascade
-    // output replaces v, otherwise v is only read.
-    void (*biquadLanes)(const double* coef, int nq, double* state, double* v, int numSteps, int writeOut);
+    // is left at the state after the last step; out (an IirOut) says what
+    // becomes of v.
+    void (*biquadLanes)(const double* coef, int nq, double* state, double* v, int numSteps, int out);
     // The same for double data, with the feedback sums held to twice double
-    // precision and w rounded once per step.
-    void (*biquadLanesCompensated)(const double* coef, int nq, double* state, double* v, int numSteps, int writeOut);
+    // precision and w rounded once per step. Every coefficient must be zero
+    // or of magnitude kIirExactLow ... kIirExactHigh; kAddOut is taken as kWriteOut.
+    void (*biquadLanesCompensated)(const double* coef, int nq, double* state, double* v, int numSteps, int out);
 };
 
 extern const IirTable iir_sse2, iir_avx2, iir_avx512;

@@ -2,6 +2,10 @@
 #include "kernels/simd.h"
 #include "kernels/iir.h"
 
+#if VOK_VECTOR_BYTES > 16
+#include <immintrin.h>
+#endif
+
 VOK_SIMD_BEGIN
 namespace {
 
@@ -9,10 +13,12 @@ using V = Vec<double>;
 constexpr int kL = kLanes<double>;
 constexpr int kGroups = vok::kernels::kIirSegments / kL;
 constexpr int kS = vok::kernels::kIirSegments;
+using vok::kernels::kReadOut, vok::kernels::kWriteOut, vok::kernels::kAddOut;
 
 // One biquad section of the plain recursion, in the order of the one-sample
 // filter: (v - a1 w1) - a2 w2, then (w + b1 w1) + b2 w2.
 struct PlainSection {
+    static constexpr bool kCompensated = false;
     V a1, a2, b1, b2;
     void setCoefficients(const double* c) {
         a1 = splat(c[0]);
@@ -20,109 +26,229 @@ struct PlainSection {
         b1 = splat(c[2]);
         b2 = splat(c[3]);
     }
-    // The section's output for input x; w1, w2 advance by one step.
-    inline __attribute__((always_inline)) V step(V x, V& w1, V& w2) const {
-        const V w = x - a1 * w1 - a2 * w2;
-        x = w + b1 * w1 + b2 * w2;
-        w2 = w1;
-        w1 = w;
+    struct State {
+        V w1, w2;
+    };
+    State enter(V w1, V w2) const { return {w1, w2}; }
+    // The section's output for input x; the state advances by one step.
+    inline __attribute__((always_inline)) V step(V x, State& s) const {
+        const V w = x - a1 * s.w1 - a2 * s.w2;
+        x = w + b1 * s.w1 + b2 * s.w2;
+        s.w2 = s.w1;
+        s.w1 = w;
         return x;
     }
 };
 
 // The same section for double data, as close as the one-sample filter's
-// long double sums: states and coefficients are cut into a high half of 26
-// bits (low mantissa bits cleared) and the rest, so that the products of the
-// high halves are exact. The feedback sum w adds those with TwoSum and the
-// small cross terms in plain double and is rounded once, as the one-sample
-// filter rounds it to its delay line. No fused multiply-add anywhere, so the
-// bits do not depend on the width.
-inline V highHalf(V x) {
+// long double sums. Every product comes with its exact rounding error
+// (p + e = c w), the feedback sum w adds the rounded products with TwoSum and
+// their errors in plain double and is rounded once, as the one-sample filter
+// rounds it to its delay line; the output v adds the same terms in plain sums.
+// The errors come from fused multiply-adds where the width has them and from
+// Dekker's split products at SSE2: both are exact, hence equal, as long as
+// nothing underflows or overflows, which holds for coefficients of 2^-100 ...
+// 2^100 (the caller's condition) and states of 2^-860 ... 2^900; outside
+// that range a state's errors count as zero at every width.
+constexpr double kExactLow = 0x1p-860, kExactHigh = 0x1p900;
+
+inline __attribute__((always_inline)) V absolute(V x) {
     using I = IndexVec<double>;
-    return V((I)x & splat<long long>(~((1LL << 27) - 1)));
+    return V((I)x & splat<long long>(0x7fffffffffffffffLL));
 }
 
-// s + e = a + b exactly.
-inline void twoSum(V a, V b, V& s, V& e) {
-    s = a + b;
-    const V bb = s - a;
-    e = (a - (s - bb)) + (b - bb);
+#if VOK_VECTOR_BYTES == 16
+#define VOK_IIR_FMA
+// The nearest value of 26 significant bits: x plus half its unit in the
+// 26th bit, low 27 bits cleared. The rest then fits 26 bits as well, so the
+// four partial products of two such splits are exact.
+inline __attribute__((always_inline)) V highHalf(V x) {
+    using I = IndexVec<double>;
+    const V half = V((I)x & splat<long long>(0xfff0000000000000LL)) * 0x1p-26;
+    return V((I)(x + half) & splat<long long>(~((1LL << 27) - 1)));
+}
+struct Factor {  // a coefficient or a state with its halves
+    V whole, high, low;
+};
+inline __attribute__((always_inline)) Factor factor(V x) {
+    const V h = highHalf(x);
+    return {x, h, x - h};
+}
+// The state's halves, and its in-range mask.
+struct StateFactor {
+    Factor f;
+    V inRange;
+};
+inline __attribute__((always_inline)) StateFactor stateFactor(V w) {
+    const V a = absolute(w);
+    return {factor(w), V((a >= splat(kExactLow)) & (a <= splat(kExactHigh)))};
+}
+// c w - p exactly (p = c w rounded), zero for states out of range.
+inline __attribute__((always_inline)) V productError(const Factor& c, const StateFactor& w, V p) {
+    using I = IndexVec<double>;
+    const V e = (((c.high * w.f.high - p) + c.high * w.f.low) + c.low * w.f.high) + c.low * w.f.low;
+    return V((I)e & (I)w.inRange);
+}
+// Sums that may run on the multiplier: a + b, a - b, rounded as such.
+inline __attribute__((always_inline)) V addM(V a, V b) { return a + b; }
+inline __attribute__((always_inline)) V subM(V a, V b) { return a - b; }
+#elif VOK_VECTOR_BYTES == 32
+// The AVX2 level implies FMA; the build keeps it off elsewhere, so that no
+// sum of products is ever fused behind our back.
+#define VOK_IIR_FMA __attribute__((target("fma")))
+struct Factor {
+    V whole;
+};
+inline __attribute__((always_inline)) Factor factor(V x) { return {x}; }
+struct StateFactor {
+    Factor f;
+    V inRange;
+};
+inline __attribute__((always_inline)) StateFactor stateFactor(V w) {
+    const V a = absolute(w);
+    return {{w}, V((a >= splat(kExactLow)) & (a <= splat(kExactHigh)))};
+}
+VOK_IIR_FMA inline __attribute__((always_inline)) V productError(const Factor& c, const StateFactor& w, V p) {
+    using I = IndexVec<double>;
+    const V e = V(_mm256_fmsub_pd(__m256d(c.whole), __m256d(w.f.whole), __m256d(p)));
+    return V((I)e & (I)w.inRange);
+}
+// a + b as a fused a * 1 + b, the same rounding on the multiply pipe, which
+// the products leave idle while the sums keep the add pipe full.
+VOK_IIR_FMA inline __attribute__((always_inline)) V addM(V a, V b) {
+    return V(_mm256_fmadd_pd(__m256d(a), __m256d(splat(1.0)), __m256d(b)));
+}
+VOK_IIR_FMA inline __attribute__((always_inline)) V subM(V a, V b) {
+    return V(_mm256_fmsub_pd(__m256d(a), __m256d(splat(1.0)), __m256d(b)));
+}
+#else
+#define VOK_IIR_FMA
+struct Factor {
+    V whole;
+};
+inline __attribute__((always_inline)) Factor factor(V x) { return {x}; }
+struct StateFactor {
+    Factor f;
+    __mmask8 inRange;
+};
+inline __attribute__((always_inline)) StateFactor stateFactor(V w) {
+    const __m512d a = __m512d(absolute(w));
+    const __mmask8 low = _mm512_cmp_pd_mask(a, __m512d(splat(kExactLow)), _CMP_GE_OQ);
+    return {{w}, _mm512_mask_cmp_pd_mask(low, a, __m512d(splat(kExactHigh)), _CMP_LE_OQ)};
+}
+inline __attribute__((always_inline)) V productError(const Factor& c, const StateFactor& w, V p) {
+    return V(_mm512_maskz_fmsub_pd(w.inRange, __m512d(c.whole), __m512d(w.f.whole), __m512d(p)));
+}
+inline __attribute__((always_inline)) V addM(V a, V b) {
+    return V(_mm512_fmadd_pd(__m512d(a), __m512d(splat(1.0)), __m512d(b)));
+}
+inline __attribute__((always_inline)) V subM(V a, V b) {
+    return V(_mm512_fmsub_pd(__m512d(a), __m512d(splat(1.0)), __m512d(b)));
+}
+#endif
+
+// s + e = a - b exactly.
+VOK_IIR_FMA inline __attribute__((always_inline)) void twoDiff(V a, V b, V& s, V& e) {
+    s = a - b;
+    const V bb = a - s;
+    e = (a - (s + bb)) + subM(bb, b);
 }
 
 struct CompensatedSection {
-    V ch[4], cl[4];  // high and low halves of a1, a2, b1, b2
-    void setCoefficients(const double* c) {
-        for (int k = 0; k < 4; ++k) {
-            const V whole = splat(c[k]);
-            ch[k] = highHalf(whole);
-            cl[k] = whole - ch[k];
-        }
+    static constexpr bool kCompensated = true;
+    Factor c[4];  // a1, a2, b1, b2
+    void setCoefficients(const double* coef) {
+        for (int k = 0; k < 4; ++k) c[k] = factor(splat(coef[k]));
     }
-    inline __attribute__((always_inline)) V step(V x, V& w1, V& w2) const {
-        const V p = w1, r = w2;
-        const V ph = highHalf(p), rh = highHalf(r), pl = p - ph, rl = r - rh;
-        const V small = (ch[0] * pl + cl[0] * p) + (ch[1] * rl + cl[1] * r);
+    struct State {
+        V w1, w2;
+        StateFactor f2;  // w2's, from the step before
+    };
+    VOK_IIR_FMA State enter(V w1, V w2) const { return {w1, w2, stateFactor(w2)}; }
+    VOK_IIR_FMA inline __attribute__((always_inline)) V step(V x, State& s) const {
+        const StateFactor f1 = stateFactor(s.w1);
+        const V p1 = c[0].whole * s.w1, p2 = c[1].whole * s.w2;
+        const V q1 = c[2].whole * s.w1, q2 = c[3].whole * s.w2;
+        const V e = addM(productError(c[0], f1, p1), productError(c[1], s.f2, p2));
+        const V f = addM(productError(c[2], f1, q1), productError(c[3], s.f2, q2));
         V s1, e1, s2, e2;
-        twoSum(x, -(ch[0] * ph), s1, e1);
-        twoSum(s1, -(ch[1] * rh), s2, e2);
-        const V w = s2 + ((e1 + e2) - small);
-        // v from the exact high products too, in plain sums: its rounding
-        // only enters the next section's input.
-        const V tail = (ch[2] * pl + cl[2] * p) + (ch[3] * rl + cl[3] * r);
-        w2 = p;
-        w1 = w;
-        return w + ((ch[2] * ph + ch[3] * rh) + tail);
+        twoDiff(x, p1, s1, e1);
+        twoDiff(s1, p2, s2, e2);
+        const V w = s2 + ((e1 + e2) - e);
+        s.w2 = s.w1;
+        s.f2 = f1;
+        s.w1 = w;
+        // v from the same terms in plain sums: its rounding only enters the
+        // next section's input.
+        return addM(w, addM(addM(q1, q2), f));
     }
 };
 
+// One iteration of the skewed loop: section q filters step t - q, from the
+// output section q - 1 left in carry[q] one iteration before, so that the
+// sections of an iteration do not wait for each other. Guard leaves out the
+// sections that have no step t - q (the first and last NQ - 1 iterations).
+template <class Section, int NQ, int Out, bool Guard>
+VOK_IIR_FMA inline __attribute__((always_inline)) void skewed(const Section* sections,
+                                                              typename Section::State (*st)[NQ], V (*carry)[NQ],
+                                                              double* v, int t, int numSteps) {
+#pragma GCC unroll 8
+    for (int g = 0; g < kGroups; ++g)
+#pragma GCC unroll 4
+        for (int q = NQ - 1; q >= 0; --q) {
+            if (Guard && (t - q < 0 || t - q >= numSteps)) continue;
+            const V x = q != 0 ? carry[g][q] : Out == kAddOut ? V{} : load(v + t * kS + g * kL);
+            const V y = sections[q].step(x, st[g][q]);
+            if (q + 1 < NQ) carry[g][q + 1] = y;
+            else if (Out == kWriteOut) store(v + (t - q) * kS + g * kL, y);
+            else if (Out == kAddOut) store(v + (t - q) * kS + g * kL, load(v + (t - q) * kS + g * kL) + y);
+        }
+}
+
 // All register groups advance together, so even a single section has
 // kGroups independent recursions in flight per step.
-template <class Section, int NQ, bool Write>
-void lanes(const double* coef, double* state, double* v, int numSteps) {
+template <class Section, int NQ, int Out>
+VOK_IIR_FMA void lanes(const double* coef, double* state, double* v, int numSteps) {
     Section sections[NQ];
-    V w1[kGroups][NQ], w2[kGroups][NQ];
+    typename Section::State st[kGroups][NQ];
+    V carry[kGroups][NQ] = {};
 #pragma GCC unroll 4
     for (int q = 0; q < NQ; ++q) sections[q].setCoefficients(coef + 4 * q);
 #pragma GCC unroll 8
     for (int g = 0; g < kGroups; ++g)
 #pragma GCC unroll 4
         for (int q = 0; q < NQ; ++q) {
-            w1[g][q] = load(state + 2 * q * kS + g * kL);
-            w2[g][q] = load(state + (2 * q + 1) * kS + g * kL);
+            st[g][q] = sections[q].enter(load(state + 2 * q * kS + g * kL), load(state + (2 * q + 1) * kS + g * kL));
         }
-    for (int t = 0; t < numSteps; ++t) {
-        double* row = v + t * kS;
-#pragma GCC unroll 8
-        for (int g = 0; g < kGroups; ++g) {
-            V x = load(row + g * kL);
-#pragma GCC unroll 4
-            for (int q = 0; q < NQ; ++q) x = sections[q].step(x, w1[g][q], w2[g][q]);
-            if constexpr (Write) store(row + g * kL, x);
-        }
-    }
+    const int last = numSteps + NQ - 1, bodyEnd = numSteps > NQ - 1 ? numSteps : NQ - 1;
+    int t = 0;
+    for (; t < NQ - 1 && t < last; ++t) skewed<Section, NQ, Out, true>(sections, st, carry, v, t, numSteps);
+    for (; t < bodyEnd; ++t) skewed<Section, NQ, Out, false>(sections, st, carry, v, t, numSteps);
+    for (; t < last; ++t) skewed<Section, NQ, Out, true>(sections, st, carry, v, t, numSteps);
 #pragma GCC unroll 8
     for (int g = 0; g < kGroups; ++g)
 #pragma GCC unroll 4
         for (int q = 0; q < NQ; ++q) {
-            store(state + 2 * q * kS + g * kL, w1[g][q]);
-            store(state + (2 * q + 1) * kS + g * kL, w2[g][q]);
+            store(state + 2 * q * kS + g * kL, st[g][q].w1);
+            store(state + (2 * q + 1) * kS + g * kL, st[g][q].w2);
         }
 }
 
-template <class Section, bool Write>
+template <class Section, int Out>
 void lanesAny(const double* coef, int nq, double* state, double* v, int numSteps) {
     switch (nq) {
-        case 1: lanes<Section, 1, Write>(coef, state, v, numSteps); break;
-        case 2: lanes<Section, 2, Write>(coef, state, v, numSteps); break;
-        case 3: lanes<Section, 3, Write>(coef, state, v, numSteps); break;
-        default: lanes<Section, 4, Write>(coef, state, v, numSteps); break;
+        case 1: lanes<Section, 1, Out>(coef, state, v, numSteps); break;
+        case 2: lanes<Section, 2, Out>(coef, state, v, numSteps); break;
+        case 3: lanes<Section, 3, Out>(coef, state, v, numSteps); break;
+        default: lanes<Section, 4, Out>(coef, state, v, numSteps); break;
     }
 }
 
 template <class Section>
-void biquadLanes(const double* coef, int nq, double* state, double* v, int numSteps, int writeOut) {
-    if (writeOut) lanesAny<Section, true>(coef, nq, state, v, numSteps);
-    else lanesAny<Section, false>(coef, nq, state, v, numSteps);
+void biquadLanes(const double* coef, int nq, double* state, double* v, int numSteps, int out) {
+    if (out == kAddOut && !Section::kCompensated) lanesAny<Section, kAddOut>(coef, nq, state, v, numSteps);
+    else if (out) lanesAny<Section, kWriteOut>(coef, nq, state, v, numSteps);
+    else lanesAny<Section, kReadOut>(coef, nq, state, v, numSteps);
 }
 
 }  // namespace
