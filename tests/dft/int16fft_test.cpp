@@ -69,6 +69,12 @@ const Form16 kForms[] = {
         vokwReal2Fft(o.data(), y.data(), k, f, m, sf);
         for (int i = 0; i < n + 2; ++i) EXPECT_LE(std::abs(short(y[i] - (i % 2 ? -o[i] : o[i]))), 2) << i;
     }),
+    FORM("vokwReal2FftNip", kRealIn, kCcs, true, {
+        Shorts y(n), yOut(n + 2);
+        for (int i = 0; i < n; ++i) y[i] = x[(n - i) % n];
+        vokwReal2FftNip(x.data(), o.data(), y.data(), yOut.data(), k, f, m, sf);
+        for (int i = 0; i < n + 2; ++i) EXPECT_LE(std::abs(short(yOut[i] - (i % 2 ? -o[i] : o[i]))), 2) << i;
+    }),
     FORM("vokwCcsFftNip", kSpectrumIn, kCcs, true, { vokwCcsFftNip(x.data(), o.data(), k, f, m, sf); }),
     FORM("vokwCcsFft", kSpectrumIn, kCcs, true, { vokwCcsFft(o.data(), k, f, m, sf); }),
     FORM("vokwCcsFftl", kSpectrumIn, kPerm, true, { vokwCcsFftl(o.data(), k, f | VOK_InRCPerm, m, sf); }),
@@ -79,6 +85,12 @@ const Form16 kForms[] = {
         for (int i = 1; i < n + 2; i += 2) y[i] = short(-y[i]);
         vokwCcs2Fft(o.data(), y.data(), k, f, m, sf);
         for (int i = 0; i < n; ++i) EXPECT_LE(std::abs(short(y[i] - o[(n - i) % n])), 2) << i;
+    }),
+    FORM("vokwCcs2FftNip", kSpectrumIn, kCcs, true, {
+        Shorts y(x), yOut(n);
+        for (int i = 1; i < n + 2; i += 2) y[i] = short(-y[i]);
+        vokwCcs2FftNip(x.data(), o.data(), y.data(), yOut.data(), k, f, m, sf);
+        for (int i = 0; i < n; ++i) EXPECT_LE(std::abs(short(yOut[i] - o[(n - i) % n])), 2) << i;
     }),
 };
 
