@@ -88,31 +88,21 @@ public:
     template <class R, class... A>
     void operator()(const std::string& name, R(VOK_CALL* fn)(A...), const std::vector<BadArg>& rows,
                     std::tuple<A...> args) {
-        int line = -1;
-        for (std::size_t r = 0; r < 2 * rows.size(); ++r) {
-            // Each row alone, then with every later row (its own value last where rows share an argument).
-            const std::size_t j = r / 2, end = r % 2 ? rows.size() : j + 1;
+        // Only the spoiling and the call depend on the signature: the driver is compiled once, not per entry point.
+        drive(name, rows, [&](std::size_t j, std::size_t end) {
             auto call = args;
             for (std::size_t k = end; k-- > j;)
                 for (const Swap& s : rows[k].swaps) spoil(call, s, std::index_sequence_for<A...>{});
-            ReportRecorder rec;
             if constexpr (std::is_same_v<R, int>) {
-                EXPECT_EQ(std::apply(fn, call), status_) << name << " #" << j;
+                return Outcome{true, std::apply(fn, call), false};
             } else if constexpr (!std::is_void_v<R>) {
                 const R result = std::apply(fn, call), zero{};
-                EXPECT_EQ(std::memcmp(&result, &zero, sizeof(R)), 0) << name << " returned non-zero";
+                return Outcome{false, 0, std::memcmp(&result, &zero, sizeof(R)) != 0};
             } else {
                 std::apply(fn, call);
+                return Outcome{};
             }
-            std::vector<Expected> expected;
-            for (std::size_t k = j; k < (everyCheck_ ? end : j + 1); ++k)
-                expected.push_back({status_, name.c_str(), rows[k].context, module_});
-            EXPECT_TRUE(sameReports(rec.reports(), expected)) << name << " #" << j;
-            EXPECT_EQ(vokGetErrStatus(), status_) << name << " #" << j;
-            if (everyCheck_) continue;  // its checks report one by one, from their own lines
-            if (const int at = rec.reports().empty() ? line : rec.reports()[0].line; line < 0) line = at;
-            else EXPECT_EQ(at, line) << name << " #" << j << ": checks report from different lines";
-        }
+        });
     }
     // Rows of whole calls, each from a clean status.
     void operator()(const std::vector<CallRow>& rows) {
@@ -139,6 +129,32 @@ public:
     }
 
 private:
+    struct Outcome {
+        bool returnsStatus = false;
+        int status = 0;
+        bool nonZero = false;  // a value-returning call's result
+    };
+    // call(j, end) makes the table's call with rows j .. end - 1 spoiled.
+    void drive(const std::string& name, const std::vector<BadArg>& rows,
+               const std::function<Outcome(std::size_t, std::size_t)>& call) {
+        int line = -1;
+        for (std::size_t r = 0; r < 2 * rows.size(); ++r) {
+            // Each row alone, then with every later row (its own value last where rows share an argument).
+            const std::size_t j = r / 2, end = r % 2 ? rows.size() : j + 1;
+            ReportRecorder rec;
+            const Outcome out = call(j, end);
+            if (out.returnsStatus) EXPECT_EQ(out.status, status_) << name << " #" << j;
+            EXPECT_FALSE(out.nonZero) << name << " returned non-zero";
+            std::vector<Expected> expected;
+            for (std::size_t k = j; k < (everyCheck_ ? end : j + 1); ++k)
+                expected.push_back({status_, name.c_str(), rows[k].context, module_});
+            EXPECT_TRUE(sameReports(rec.reports(), expected)) << name << " #" << j;
+            EXPECT_EQ(vokGetErrStatus(), status_) << name << " #" << j;
+            if (everyCheck_) continue;  // its checks report one by one, from their own lines
+            if (const int at = rec.reports().empty() ? line : rec.reports()[0].line; line < 0) line = at;
+            else EXPECT_EQ(at, line) << name << " #" << j << ": checks report from different lines";
+        }
+    }
     template <class T>
     T good() {
         if constexpr (std::is_pointer_v<T>) return static_cast<T>(buffer_.as<void>());
