@@ -14,7 +14,10 @@
 #include <algorithm>
 #include <cstring>
 #include <functional>
+#include <initializer_list>
 #include <optional>
+#include <span>
+#include <stdexcept>
 #include <string>
 #include <tuple>
 #include <type_traits>
@@ -30,11 +33,20 @@ struct Swap {
     double value = 0;  // the bad value of a number
 };
 
+// A literal type, so that a table's rows are constant data rather than code run per row.
 struct BadArg {
-    BadArg(int arg, const char* context, double value = 0) : context(context), swaps{{arg, value}} {}
-    BadArg(const char* context, std::vector<Swap> swaps) : context(context), swaps(std::move(swaps)) {}
+    static constexpr std::size_t kMaxSwaps = 8;
+    constexpr BadArg(int arg, const char* context, double value = 0) : context(context), count(1) {
+        store[0] = {arg, value};
+    }
+    constexpr BadArg(const char* context, std::initializer_list<Swap> swaps) : context(context), count(swaps.size()) {
+        if (swaps.size() > kMaxSwaps) throw std::length_error("a check row spoils more than kMaxSwaps arguments");
+        std::copy(swaps.begin(), swaps.end(), store);
+    }
+    std::span<const Swap> swaps() const { return {store, count}; }
     const char* context;  // the report's text
-    std::vector<Swap> swaps;
+    std::size_t count;
+    Swap store[kMaxSwaps] = {};
 };
 
 // One report of a call row. A context alone is the called function's, with the
@@ -92,7 +104,7 @@ public:
         drive(name, rows, [&](std::size_t j, std::size_t end) {
             auto call = args;
             for (std::size_t k = end; k-- > j;)
-                for (const Swap& s : rows[k].swaps) spoil(call, s, std::index_sequence_for<A...>{});
+                for (const Swap& s : rows[k].swaps()) spoil(call, s, std::index_sequence_for<A...>{});
             if constexpr (std::is_same_v<R, int>) {
                 return Outcome{true, std::apply(fn, call), false};
             } else if constexpr (!std::is_void_v<R>) {
