@@ -15,10 +15,8 @@ namespace {
 
 using namespace voktest;
 
-constexpr const char* kNull = "Null buffer pointer";
-constexpr const char* kLen = "Invalid buffer length";
-constexpr const char* kErrDly = "Invalid error delay value";
-constexpr const char* kFactor = "Invalid factor value";
+constexpr const char *kNull = "Null buffer pointer", *kLen = "Invalid buffer length";
+constexpr const char *kErrDly = "Invalid error delay value", *kFactor = "Invalid factor value";
 
 // The filter as its definition reads: x(j) the input j samples before the newest, taps w.
 struct Reference {
@@ -67,8 +65,7 @@ template <class T> ::testing::AssertionResult near(const T& got, LC want) {
 }
 
 std::vector<int> fields(const LmsTapState& t) {
-    return {t.len,         t.upFactor,     t.upPhase, t.downFactor, t.downPhase,
-            t.isMultiRate, t.isFilterMode, t.errDly,  t.lmsType};
+    return {t.len, t.upFactor, t.upPhase, t.downFactor, t.downPhase, t.isMultiRate, t.isFilterMode, t.errDly, t.lmsType};
 }
 std::vector<int> fields(const LmsDlyState& l) { return {l.len, l.isFilterMode, l.isAdapt}; }
 
@@ -106,10 +103,9 @@ TEST(LmsAdapt, EveryFormMatchesTheReference) {
                 api.mInitDlyl(t, line->data(), adapt, d);
                 api.mSetDlyl(t, hist.data() + (len - d->len), d);  // the newest part of the history
             }
-            for (LmsState* s : {&high, &des}) {
+            for (LmsState* s : {&high, &des})
                 if (factor == 1) api.lmsInit(7, w0.data(), tapsLen, hist.data(), step, leak, errDly, s);
                 else api.lmsInitMr(7, w0.data(), tapsLen, hist.data(), step, leak, errDly, factor, phase, s);
-            }
             const std::vector<int> want{tapsLen, 1, 0, factor, phase, factor > 1, 1, errDly, 7};
             for (const LmsTapState* t : {&tap, &high.tapState, &shortTap})
                 EXPECT_TRUE(fields(*t) == want && t->step == step && t->leak == leak);
@@ -152,11 +148,10 @@ TEST(LmsAdapt, EveryFormMatchesTheReference) {
             for (std::size_t i = 0; i < taps.size(); ++i)
                 EXPECT_TRUE(near(taps[i], ref.w[i]) && near(desTaps[i], refDes.w[i]) && near(shortTaps[i], refShort.w[i]))
                     << "tap " << i;
-            // the views: oldest first, the newest input last
-            EXPECT_TRUE(sameBits(lowView.data(), highView.data(), len - 1));
-            EXPECT_TRUE(sameBits(lowView.data(), in.data() + in.size() - len + 1, len - 1));
-            vokLmsFree(&high);
-            vokLmsFree(&des);
+            // The views: oldest first, the newest input last.
+            EXPECT_TRUE(sameBits(lowView.data(), highView.data(), len - 1) &&
+                        sameBits(lowView.data(), in.data() + in.size() - len + 1, len - 1));
+            for (LmsState* s : {&high, &des}) vokLmsFree(s);
         }
     });
 }
@@ -170,8 +165,7 @@ TEST(LmsAdapt, ShortFilterMatchesDoubleReferenceAndSaturates) {
     LmsDlyState dly;
     vokwLmslInit(3, taps.data(), 4, 1e-8f, 1, &tap);
     vokwLmslInitDlyl(&tap, dlyl.data(), &dly);
-    EXPECT_EQ((std::vector<int>{4, 1, 0, 1, 0, 0, 1, 1, 3}), fields(tap));
-    EXPECT_TRUE(tap.leak == 0 && tap.step == 1e-8f);
+    EXPECT_TRUE(fields(tap) == (std::vector<int>{4, 1, 0, 1, 0, 0, 1, 1, 3}) && tap.leak == 0 && tap.step == 1e-8f);
     EXPECT_EQ((std::vector<int>{5, 1, 1}), fields(dly));
     vokwLmslSetDlyl(&tap, nullptr, &dly);
     std::vector<double> w(taps.begin(), taps.end()), hist(8, 0.0);  // newest last

@@ -14,7 +14,10 @@
 #include <algorithm>
 #include <cstring>
 #include <functional>
+#include <initializer_list>
 #include <optional>
+#include <span>
+#include <stdexcept>
 #include <string>
 #include <tuple>
 #include <type_traits>
@@ -30,11 +33,20 @@ struct Swap {
     double value = 0;  // the bad value of a number
 };
 
+// A literal type, so that a table's rows are constant data rather than code run per row.
 struct BadArg {
-    BadArg(int arg, const char* context, double value = 0) : context(context), swaps{{arg, value}} {}
-    BadArg(const char* context, std::vector<Swap> swaps) : context(context), swaps(std::move(swaps)) {}
+    static constexpr std::size_t kMaxSwaps = 8;
+    constexpr BadArg(int arg, const char* context, double value = 0) : context(context), count(1) {
+        store[0] = {arg, value};
+    }
+    constexpr BadArg(const char* context, std::initializer_list<Swap> swaps) : context(context), count(swaps.size()) {
+        if (swaps.size() > kMaxSwaps) throw std::length_error("a check row spoils more than kMaxSwaps arguments");
+        std::copy(swaps.begin(), swaps.end(), store);
+    }
+    std::span<const Swap> swaps() const { return {store, count}; }
     const char* context;  // the report's text
-    std::vector<Swap> swaps;
+    std::size_t count;
+    Swap store[kMaxSwaps] = {};
 };
 
 // One report of a call row. A context alone is the called function's, with the
@@ -88,31 +100,21 @@ public:
     template <class R, class... A>
     void operator()(const std::string& name, R(VOK_CALL* fn)(A...), const std::vector<BadArg>& rows,
                     std::tuple<A...> args) {
-        int line = -1;
-        for (std::size_t r = 0; r < 2 * rows.size(); ++r) {
-            // Each row alone, then with every later row (its own value last where rows share an argument).
-            const std::size_t j = r / 2, end = r % 2 ? rows.size() : j + 1;
+        // Only the spoiling and the call depend on the signature: the driver is compiled once, not per entry point.
+        drive(name, rows, [&](std::size_t j, std::size_t end) {
             auto call = args;
             for (std::size_t k = end; k-- > j;)
-                for (const Swap& s : rows[k].swaps) spoil(call, s, std::index_sequence_for<A...>{});
-            ReportRecorder rec;
+                for (const Swap& s : rows[k].swaps()) spoil(call, s, std::index_sequence_for<A...>{});
             if constexpr (std::is_same_v<R, int>) {
-                EXPECT_EQ(std::apply(fn, call), status_) << name << " #" << j;
+                return Outcome{true, std::apply(fn, call), false};
             } else if constexpr (!std::is_void_v<R>) {
                 const R result = std::apply(fn, call), zero{};
-                EXPECT_EQ(std::memcmp(&result, &zero, sizeof(R)), 0) << name << " returned non-zero";
+                return Outcome{false, 0, std::memcmp(&result, &zero, sizeof(R)) != 0};
             } else {
                 std::apply(fn, call);
+                return Outcome{};
             }
-            std::vector<Expected> expected;
-            for (std::size_t k = j; k < (everyCheck_ ? end : j + 1); ++k)
-                expected.push_back({status_, name.c_str(), rows[k].context, module_});
-            EXPECT_TRUE(sameReports(rec.reports(), expected)) << name << " #" << j;
-            EXPECT_EQ(vokGetErrStatus(), status_) << name << " #" << j;
-            if (everyCheck_) continue;  // its checks report one by one, from their own lines
-            if (const int at = rec.reports().empty() ? line : rec.reports()[0].line; line < 0) line = at;
-            else EXPECT_EQ(at, line) << name << " #" << j << ": checks report from different lines";
-        }
+        });
     }
     // Rows of whole calls, each from a clean status.
     void operator()(const std::vector<CallRow>& rows) {
@@ -139,6 +141,32 @@ public:
     }
 
 private:
+    struct Outcome {
+        bool returnsStatus = false;
+        int status = 0;
+        bool nonZero = false;  // a value-returning call's result
+    };
+    // call(j, end) makes the table's call with rows j .. end - 1 spoiled.
+    void drive(const std::string& name, const std::vector<BadArg>& rows,
+               const std::function<Outcome(std::size_t, std::size_t)>& call) {
+        int line = -1;
+        for (std::size_t r = 0; r < 2 * rows.size(); ++r) {
+            // Each row alone, then with every later row (its own value last where rows share an argument).
+            const std::size_t j = r / 2, end = r % 2 ? rows.size() : j + 1;
+            ReportRecorder rec;
+            const Outcome out = call(j, end);
+            if (out.returnsStatus) EXPECT_EQ(out.status, status_) << name << " #" << j;
+            EXPECT_FALSE(out.nonZero) << name << " returned non-zero";
+            std::vector<Expected> expected;
+            for (std::size_t k = j; k < (everyCheck_ ? end : j + 1); ++k)
+                expected.push_back({status_, name.c_str(), rows[k].context, module_});
+            EXPECT_TRUE(sameReports(rec.reports(), expected)) << name << " #" << j;
+            EXPECT_EQ(vokGetErrStatus(), status_) << name << " #" << j;
+            if (everyCheck_) continue;  // its checks report one by one, from their own lines
+            if (const int at = rec.reports().empty() ? line : rec.reports()[0].line; line < 0) line = at;
+            else EXPECT_EQ(at, line) << name << " #" << j << ": checks report from different lines";
+        }
+    }
     template <class T>
     T good() {
         if constexpr (std::is_pointer_v<T>) return static_cast<T>(buffer_.as<void>());
