@@ -637,6 +637,7 @@ void ditNaturalImpl(const T* src, T* x, int order, const T* stages, const T* src
     const int g = order - F < F ? order - F : F;
     const int q = order - F - g;
     const int cols = 1 << g;
+    constexpr int fixedColumns = Fixed == 0 ? 0 : ((1 << (Fixed - F < F ? Fixed - F : F)) + C - 1) / C;
     const long long n = 1LL << order;
     const long long rowStride = 1LL << (order - F), dstStride = 1LL << (order - g);
     if (srcIm && cols < C) __builtin_unreachable();
@@ -679,7 +680,7 @@ void ditNaturalImpl(const T* src, T* x, int order, const T* stages, const T* src
     const auto transformAny = [&]<bool SplitIn>(const T* tile, const long long* row, long long rb, const T* re,
                                                 const T* im) {
         T* const out = x + 2 * rb * P;
-        for (int c0 = 0; c0 < cols; c0 += C) {
+        const auto column = [&](int c0) __attribute__((always_inline)) {
             const int lanes = cols - c0 < C ? cols - c0 : C;
             Vec<T> a[P];
             if constexpr (SplitIn)
@@ -698,10 +699,10 @@ void ditNaturalImpl(const T* src, T* x, int order, const T* stages, const T* src
                         transposeComplex<T>(r);
                         for (int c = 0; c < C; ++c) store(out + outRow[c0 + c] + 2 * k0, r[c]);
                     }
-                    continue;
+                    return;
                 }
             }
-            if constexpr (SplitIn && P >= C) continue;
+            if constexpr (SplitIn && P >= C) return;
             alignas(64) T v[P][L];
             for (int k = 0; k < P; ++k) store(v[k], a[k]);
             const auto put = [&](int c) {
@@ -712,6 +713,15 @@ void ditNaturalImpl(const T* src, T* x, int order, const T* stages, const T* src
                 for (int c = 0; c < C; ++c) put(c);
             else
                 for (int c = 0; c < lanes; ++c) put(c);
+        };
+        // A fixed order of two register columns runs both in line: their
+        // output rows become displacements (a loop reads them back from the
+        // stack). More columns stay a loop, for the size of the code.
+        if constexpr (fixedColumns == 2) {
+            column(0);
+            column(C);
+        } else {
+            for (int c0 = 0; c0 < cols; c0 += C) column(c0);
         }
     };
     const auto transform = [&](const T* tile, const long long* row, long long rb) {
