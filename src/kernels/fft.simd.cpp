@@ -693,11 +693,15 @@ void ditNaturalImpl(const T* src, T* x, int order, const T* stages, const T* src
             if constexpr (P >= C) {
                 // Whole registers: C x C transposes turn the lanes into rows.
                 if (SplitIn || lanes == C) {
+                    // c0 and c have no bit in common, nor have their
+                    // reversals: the offset of column c0 + c is the sum of
+                    // the two, and that of c a constant in a fixed order.
+                    T* const group = out + outRow[c0];
                     for (int k0 = 0; k0 < P; k0 += C) {
                         Vec<T> r[C];
                         for (int j = 0; j < C; ++j) r[j] = a[k0 + j];
                         transposeComplex<T>(r);
-                        for (int c = 0; c < C; ++c) store(out + outRow[c0 + c] + 2 * k0, r[c]);
+                        for (int c = 0; c < C; ++c) store(group + outRow[c] + 2 * k0, r[c]);
                     }
                     return;
                 }
