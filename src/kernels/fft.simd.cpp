@@ -396,8 +396,8 @@ void ditStagesFrom(T* x, long long n, long long s, const T* tw, const SplitOut<T
     constexpr int C = kLanes<T> / 2;
     while (4 * s <= n) {
         if (split && 4 * s == n && s % kLanes<T> == 0) {
-            if (s == 256) radix4LastSplit<T, Inv, true, 256>(x, s, tw, *split);
-            else if (s == 128) radix4LastSplit<T, Inv, false, 128>(x, s, tw, *split);
+            if (s == 256) radix4LastSplit<T, Inv, 256 >= kernels::kPackedSpan, 256>(x, s, tw, *split);
+            else if (s == 128) radix4LastSplit<T, Inv, 128 >= kernels::kPackedSpan, 128>(x, s, tw, *split);
             else if (s >= kernels::kPackedSpan) radix4LastSplit<T, Inv, true>(x, s, tw, *split);
             else radix4LastSplit<T, Inv, false>(x, s, tw, *split);
             return;
@@ -442,8 +442,8 @@ void ditStagesFrom(T* x, long long n, long long s, const T* tw, const SplitOut<T
             s *= 16;
         } else {
             T* to = out && 4 * s == n && s >= C ? out : nullptr;
-            if (4 * s == n && s == 256) radix4Stage<T, Inv, true, true, 256>(x, n, s, tw, to);
-            else if (4 * s == n && s == 128) radix4Stage<T, Inv, true, false, 128>(x, n, s, tw, to);
+            if (4 * s == n && s == 256) radix4Stage<T, Inv, true, 256 >= kernels::kPackedSpan, 256>(x, n, s, tw, to);
+            else if (4 * s == n && s == 128) radix4Stage<T, Inv, true, 128 >= kernels::kPackedSpan, 128>(x, n, s, tw, to);
             else if (s >= kernels::kPackedSpan) radix4Stage<T, Inv, true, true>(x, n, s, tw, to);
             else radix4Stage<T, Inv, true>(x, n, s, tw, to);
             if (to) return;
