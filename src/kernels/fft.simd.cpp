@@ -347,7 +347,7 @@ void radix4LastSplit(const T* x, long long sRun, const T* tw, const SplitOut<T>&
     const T* w3 = tw + 2 * run;
     // Twiddles k/2 .. k/2 + L - 1 of a run: (re, im) pairs, or the (re, re)
     // pairs and the (-im, im) pairs 2s reals on.
-    const auto twiddles = [s](const T* w, long long k) -> SplitVec<T> {
+    const auto twiddles = [&](const T* w, long long k) -> SplitVec<T> {
         if constexpr (Packed) {
             const Vec<T> a = load(w + k), b = load(w + k + L);
             return {evenLanes<T>(a, b), oddLanes<T>(a, b)};
