@@ -159,8 +159,11 @@ VOK_SCALAR_LOOP void radix4StageShort(T* x, long long n, long long s, const T* w
 // A whole radix-4 stage of span s (complex points) over n points; Packed for
 // a table of plain pairs (spans of at least kPackedSpan). With to, a stage of
 // at least a register's span stores its results there instead of in x.
-template <class T, bool Inv, bool Dit, bool Packed = false>
-void radix4Stage(T* x, long long n, long long s, const T* tw, T* to = nullptr) {
+template <class T, bool Inv, bool Dit, bool Packed = false, int S = 0>
+void radix4Stage(T* x, long long nRun, long long sRun, const T* tw, T* to = nullptr) {
+    // A fixed span (the last stage, n = 4S) makes the row addresses displacements.
+    const long long s = S ? S : sRun;
+    const long long n = S ? 4 * S : nRun;
     constexpr int L = kLanes<T>;
     constexpr int C = L / 2;  // complex values per register
     const long long run = Packed ? 2 * s : 4 * s;
@@ -231,9 +234,13 @@ inline __attribute__((always_inline)) void storeSplitHalves(const SplitOut<T>& o
 // stores of the data. tw is the table of span s; that of 4s follows it. The
 // results go to to (x itself, or a separate array of n values), or with
 // split (the last pass) to split arrays.
-template <class T, bool Inv, int S = 0>
-void radix16Pass(T* x, long long n, long long sRun, const T* tw, T* to, const SplitOut<T>* split = nullptr) {
+//
+// S and N, when not 0, fix s and n: the row addresses become displacements,
+// and the passes of 2^8-2^10 points know their whole loop.
+template <class T, bool Inv, int S = 0, int N = 0>
+void radix16Pass(T* x, long long nRun, long long sRun, const T* tw, T* to, const SplitOut<T>* split = nullptr) {
     const long long s = S ? S : sRun;
+    const long long n = N ? N : nRun;
     constexpr int L = kLanes<T>;
     // Either stage may keep plain pairs.
     const bool packedA = s >= kernels::kPackedSpan;
@@ -330,8 +337,9 @@ inline __attribute__((always_inline)) SplitVec<T> twiddleMul(SplitVec<T> a, Spli
 // split arrays, which saves a pass over the data: two registers of each row
 // at a time split into whole registers of real and of imaginary parts before
 // the butterflies, whose products then need no shuffles; so do their twiddles.
-template <class T, bool Inv, bool Packed>
-void radix4LastSplit(const T* x, long long s, const T* tw, const SplitOut<T>& out) {
+template <class T, bool Inv, bool Packed, int S = 0>
+void radix4LastSplit(const T* x, long long sRun, const T* tw, const SplitOut<T>& out) {
+    const long long s = S ? S : sRun;
     constexpr int L = kLanes<T>;
     const long long run = Packed ? 2 * s : 4 * s;
     const T* w1 = tw;
@@ -339,7 +347,7 @@ void radix4LastSplit(const T* x, long long s, const T* tw, const SplitOut<T>& ou
     const T* w3 = tw + 2 * run;
     // Twiddles k/2 .. k/2 + L - 1 of a run: (re, im) pairs, or the (re, re)
     // pairs and the (-im, im) pairs 2s reals on.
-    const auto twiddles = [s](const T* w, long long k) -> SplitVec<T> {
+    const auto twiddles = [&](const T* w, long long k) -> SplitVec<T> {
         if constexpr (Packed) {
             const Vec<T> a = load(w + k), b = load(w + k + L);
             return {evenLanes<T>(a, b), oddLanes<T>(a, b)};
@@ -388,7 +396,9 @@ void ditStagesFrom(T* x, long long n, long long s, const T* tw, const SplitOut<T
     constexpr int C = kLanes<T> / 2;
     while (4 * s <= n) {
         if (split && 4 * s == n && s % kLanes<T> == 0) {
-            if (s >= kernels::kPackedSpan) radix4LastSplit<T, Inv, true>(x, s, tw, *split);
+            if (s == 256) radix4LastSplit<T, Inv, 256 >= kernels::kPackedSpan, 256>(x, s, tw, *split);
+            else if (s == 128) radix4LastSplit<T, Inv, 128 >= kernels::kPackedSpan, 128>(x, s, tw, *split);
+            else if (s >= kernels::kPackedSpan) radix4LastSplit<T, Inv, true>(x, s, tw, *split);
             else radix4LastSplit<T, Inv, false>(x, s, tw, *split);
             return;
         }
@@ -410,8 +420,15 @@ void ditStagesFrom(T* x, long long n, long long s, const T* tw, const SplitOut<T
             switch (s) {
                 case 2: radix16Pass<T, Inv, 2>(x, n, s, tw, to); break;
                 case 4: radix16Pass<T, Inv, 4>(x, n, s, tw, to); break;
-                case 8: radix16Pass<T, Inv, 8>(x, n, s, tw, to); break;
-                case 16: radix16Pass<T, Inv, 16>(x, n, s, tw, to); break;
+                case 8:
+                    if (n == 512) radix16Pass<T, Inv, 8, 512>(x, n, s, tw, to);
+                    else radix16Pass<T, Inv, 8>(x, n, s, tw, to);
+                    break;
+                case 16:
+                    if (n == 256) radix16Pass<T, Inv, 16, 256>(x, n, s, tw, to);
+                    else if (n == 1024) radix16Pass<T, Inv, 16, 1024>(x, n, s, tw, to);
+                    else radix16Pass<T, Inv, 16>(x, n, s, tw, to);
+                    break;
                 case 32: radix16Pass<T, Inv, 32>(x, n, s, tw, to); break;
                 case 64: radix16Pass<T, Inv, 64>(x, n, s, tw, to); break;
                 // The last pass of 2^11 and 2^12 points in L1: a run-time
@@ -425,7 +442,9 @@ void ditStagesFrom(T* x, long long n, long long s, const T* tw, const SplitOut<T
             s *= 16;
         } else {
             T* to = out && 4 * s == n && s >= C ? out : nullptr;
-            if (s >= kernels::kPackedSpan) radix4Stage<T, Inv, true, true>(x, n, s, tw, to);
+            if (4 * s == n && s == 256) radix4Stage<T, Inv, true, 256 >= kernels::kPackedSpan, 256>(x, n, s, tw, to);
+            else if (4 * s == n && s == 128) radix4Stage<T, Inv, true, 128 >= kernels::kPackedSpan, 128>(x, n, s, tw, to);
+            else if (s >= kernels::kPackedSpan) radix4Stage<T, Inv, true, true>(x, n, s, tw, to);
             else radix4Stage<T, Inv, true>(x, n, s, tw, to);
             if (to) return;
             tw += kernels::stageReals(s);
@@ -618,6 +637,7 @@ void ditNaturalImpl(const T* src, T* x, int order, const T* stages, const T* src
     const int g = order - F < F ? order - F : F;
     const int q = order - F - g;
     const int cols = 1 << g;
+    constexpr int fixedColumns = Fixed == 0 ? 0 : ((1 << (Fixed - F < F ? Fixed - F : F)) + C - 1) / C;
     const long long n = 1LL << order;
     const long long rowStride = 1LL << (order - F), dstStride = 1LL << (order - g);
     if (srcIm && cols < C) __builtin_unreachable();
@@ -660,7 +680,7 @@ void ditNaturalImpl(const T* src, T* x, int order, const T* stages, const T* src
     const auto transformAny = [&]<bool SplitIn>(const T* tile, const long long* row, long long rb, const T* re,
                                                 const T* im) {
         T* const out = x + 2 * rb * P;
-        for (int c0 = 0; c0 < cols; c0 += C) {
+        const auto column = [&](int c0) __attribute__((always_inline)) {
             const int lanes = cols - c0 < C ? cols - c0 : C;
             Vec<T> a[P];
             if constexpr (SplitIn)
@@ -673,16 +693,20 @@ void ditNaturalImpl(const T* src, T* x, int order, const T* stages, const T* src
             if constexpr (P >= C) {
                 // Whole registers: C x C transposes turn the lanes into rows.
                 if (SplitIn || lanes == C) {
+                    // c0 and c have no bit in common, nor have their
+                    // reversals: the offset of column c0 + c is the sum of
+                    // the two, and that of c a constant in a fixed order.
+                    T* const group = out + outRow[c0];
                     for (int k0 = 0; k0 < P; k0 += C) {
                         Vec<T> r[C];
                         for (int j = 0; j < C; ++j) r[j] = a[k0 + j];
                         transposeComplex<T>(r);
-                        for (int c = 0; c < C; ++c) store(out + outRow[c0 + c] + 2 * k0, r[c]);
+                        for (int c = 0; c < C; ++c) store(group + outRow[c] + 2 * k0, r[c]);
                     }
-                    continue;
+                    return;
                 }
             }
-            if constexpr (SplitIn && P >= C) continue;
+            if constexpr (SplitIn && P >= C) return;
             alignas(64) T v[P][L];
             for (int k = 0; k < P; ++k) store(v[k], a[k]);
             const auto put = [&](int c) {
@@ -693,6 +717,15 @@ void ditNaturalImpl(const T* src, T* x, int order, const T* stages, const T* src
                 for (int c = 0; c < C; ++c) put(c);
             else
                 for (int c = 0; c < lanes; ++c) put(c);
+        };
+        // A fixed order of two register columns runs both in line: their
+        // output rows become displacements (a loop reads them back from the
+        // stack). More columns stay a loop, for the size of the code.
+        if constexpr (fixedColumns == 2) {
+            column(0);
+            column(C);
+        } else {
+            for (int c0 = 0; c0 < cols; c0 += C) column(c0);
         }
     };
     const auto transform = [&](const T* tile, const long long* row, long long rb) {
