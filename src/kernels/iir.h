@@ -34,6 +34,13 @@ struct IirTable {
     // precision and w rounded once per step. Every coefficient must be zero
     // or of magnitude kIirExactLow ... kIirExactHigh; kAddOut is taken as kWriteOut.
     void (*biquadLanesCompensated)(const double* coef, int nq, double* state, double* v, int numSteps, int out);
+    // Segments of length m each, x[j * m + t], in and out of the interleaved
+    // order: v[t * kIirSegments + j] = gain * x[j * m + t], and back (rounded
+    // to the element type once).
+    void (*interleaveIn)(const double* x, double gain, double* v, int m);
+    void (*interleaveOut)(const double* v, double* x, int m);
+    void (*interleaveInFloat)(const float* x, double gain, double* v, int m);
+    void (*interleaveOutFloat)(const double* v, float* x, int m);
 };
 
 extern const IirTable iir_sse2, iir_avx2, iir_avx512;
