@@ -145,7 +145,7 @@ void chunk(Plan<A>& p, A* s, const E* in, E* out, int m, double* buf, double* wo
         // input; the responses to the true start states in plain lanes from
         // zero input, added to them. (Longer cascades, whose plain responses
         // pass two groups, came to twice the one-sample filter's error so.)
-        iir().biquadLanesCompensated(p.coef, p.nq, lanes, buf, m, kWriteOut);
+        iir().biquadLanesCompensatedFeedback(p.coef, p.nq, lanes, buf, m, kWriteOut);
         sweep();
         iir().biquadLanes(p.coef, p.nq, lanes, buf, m, kAddOut);
     } else {

@@ -34,6 +34,9 @@ struct IirTable {
     // precision and w rounded once per step. Every coefficient must be zero
     // or of magnitude kIirExactLow ... kIirExactHigh; kAddOut is taken as kWriteOut.
     void (*biquadLanesCompensated)(const double* coef, int nq, double* state, double* v, int numSteps, int out);
+    // The same with v summed from the rounded products alone (w as above):
+    // for a cascade of one group, whose outputs pass no more sections.
+    void (*biquadLanesCompensatedFeedback)(const double* coef, int nq, double* state, double* v, int numSteps, int out);
     // Segments of length m each, x[j * m + t], in and out of the interleaved
     // order: v[t * kIirSegments + j] = gain * x[j * m + t], and back (rounded
     // to the element type once).

@@ -156,6 +156,10 @@ VOK_IIR_FMA inline __attribute__((always_inline)) void twoDiff(V a, V b, V& s, V
     e = (a - (s + bb)) + subM(bb, b);
 }
 
+// OutputErrors: v takes its products' errors as well. Without them v is a
+// few roundings off, which only matters where it passes many resonant
+// sections after this one (two groups of them).
+template <bool OutputErrors>
 struct CompensatedSection {
     static constexpr bool kCompensated = true;
     Factor c[4];  // a1, a2, b1, b2
@@ -172,7 +176,8 @@ struct CompensatedSection {
         const V p1 = c[0].whole * s.w1, p2 = c[1].whole * s.w2;
         const V q1 = c[2].whole * s.w1, q2 = c[3].whole * s.w2;
         const V e = addM(productError(c[0], f1, p1), productError(c[1], s.f2, p2));
-        const V f = addM(productError(c[2], f1, q1), productError(c[3], s.f2, q2));
+        V f{};
+        if constexpr (OutputErrors) f = addM(productError(c[2], f1, q1), productError(c[3], s.f2, q2));
         V s1, e1, s2, e2;
         twoDiff(x, p1, s1, e1);
         twoDiff(s1, p2, s2, e2);
@@ -182,7 +187,8 @@ struct CompensatedSection {
         s.w1 = w;
         // v from the same terms in plain sums: its rounding only enters the
         // next section's input.
-        return addM(w, addM(addM(q1, q2), f));
+        if constexpr (OutputErrors) return addM(w, addM(addM(q1, q2), f));
+        else return addM(w, addM(q1, q2));
     }
 };
 
@@ -366,7 +372,8 @@ VOK_SIMD_END
 
 namespace vok::kernels {
 const IirTable VOK_KERNEL_TABLE(iir) = {simd::VOK_ISA::biquadLanes<simd::VOK_ISA::PlainSection>,
-                                         simd::VOK_ISA::biquadLanes<simd::VOK_ISA::CompensatedSection>,
+                                         simd::VOK_ISA::biquadLanes<simd::VOK_ISA::CompensatedSection<true>>,
+                                         simd::VOK_ISA::biquadLanes<simd::VOK_ISA::CompensatedSection<false>>,
                                          simd::VOK_ISA::interleaveIn<double>, simd::VOK_ISA::interleaveOut<double>,
                                          simd::VOK_ISA::interleaveIn<float>, simd::VOK_ISA::interleaveOut<float>};
 }
