@@ -27,7 +27,8 @@ struct IirTable {
     // numSteps steps of a cascade of nq (1 .. kIirLaneSections) sections over
     // the interleaved lanes of v. coef holds a1, a2, b1, b2 per section;
     // state holds w1 then w2 of every section, kIirSegments lanes each, and
-    // is left at the state after the last step; out (an IirOut) says what
+    // is left at the state after the last step (not with kAddOut, which stops
+    // once the response from zero input has faded); out (an IirOut) says what
     // becomes of v.
     void (*biquadLanes)(const double* coef, int nq, double* state, double* v, int numSteps, int out);
     // The same for double data, with the feedback sums held to twice double

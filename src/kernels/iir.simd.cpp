@@ -242,7 +242,10 @@ VOK_IIR_FMA void lanes(const double* coef, double* state, double* v, int numStep
             V m{};
 #pragma GCC unroll 4
             for (int q = 0; q < NQ; ++q)
-                for (V a : {absolute(st[g][q].w1), absolute(st[g][q].w2)}) m = a > m ? a : m;
+                for (V a : {absolute(st[g][q].w1), absolute(st[g][q].w2)}) {
+                    const I larger = a > m;
+                    m = V((larger & (I)a) | (~larger & (I)m));
+                }
             dropBelow[g] = m * 0x1p-80;
             // Infinite or NaN starts never drop.
             dropBelow[g] = V((I)dropBelow[g] & (I)(dropBelow[g] <= splat(0x1p900)));
