@@ -10,7 +10,7 @@
 // are summed in double, double data in compensated double lanes with the
 // start states in long double; there (up to four sections) the first pass
 // keeps its zero-state outputs and the second only adds the plain responses
-// to the start states. The delay line is rounded to its element type once,
+// to the start states, until they fade. The delay line is rounded to its element type once,
 // when it is stored after the block.
 #pragma once
 
@@ -28,6 +28,10 @@ namespace iircascade {
 constexpr int kMaxSections = 2 * kIirLaneSections;
 constexpr int kMaxStates = 2 * kMaxSections;
 constexpr int kMaxSegment = 256;  // a chunk of 8 x 256 doubles stays in L1
+// Double data through one group of sections: the responses to the start
+// states fade within a few hundred steps and are cut off there, so longer
+// segments spread the fixed costs of a chunk (the transition, the sweep).
+constexpr int kMaxSegmentLong = 1024;
 constexpr int kMinSegment = 128;  // below this the transition costs more than it saves
 
 // The start states are worked in A: double for float data, long double for
@@ -56,23 +60,32 @@ inline void zeroInputStep(const Plan<A>& p, const A* s, A* out) {
     }
 }
 
-// c = a b for dim x dim matrices, row-major.
+// c = a b for dim x dim matrices, row-major (dim even). Two sums at a time,
+// each in the order of j, so that their latencies overlap.
 template <class A>
 inline void matMul(const A* a, const A* b, A* c, int dim) {
     for (int r = 0; r < dim; ++r)
-        for (int k = 0; k < dim; ++k) {
-            A sum = 0;
-            for (int j = 0; j < dim; ++j) sum += a[r * dim + j] * b[j * dim + k];
-            c[r * dim + k] = sum;
+        for (int k = 0; k < dim; k += 2) {
+            A sum0 = 0, sum1 = 0;
+            for (int j = 0; j < dim; ++j) {
+                sum0 += a[r * dim + j] * b[j * dim + k];
+                sum1 += a[r * dim + j] * b[j * dim + k + 1];
+            }
+            c[r * dim + k] = sum0;
+            c[r * dim + k + 1] = sum1;
         }
 }
 
 template <class A>
 inline void matVecAdd(const A* a, const A* x, const A* add, A* y, int dim) {
-    for (int r = 0; r < dim; ++r) {
-        A sum = 0;
-        for (int j = 0; j < dim; ++j) sum += a[r * dim + j] * x[j];
-        y[r] = add[r] + sum;
+    for (int r = 0; r < dim; r += 2) {
+        A sum0 = 0, sum1 = 0;
+        for (int j = 0; j < dim; ++j) {
+            sum0 += a[r * dim + j] * x[j];
+            sum1 += a[(r + 1) * dim + j] * x[j];
+        }
+        y[r] = add[r] + sum0;
+        y[r + 1] = add[r + 1] + sum1;
     }
 }
 
@@ -118,10 +131,8 @@ template <class A, class E>
 void chunk(Plan<A>& p, A* s, const E* in, E* out, int m, double* buf, double* work) {
     constexpr int S = kIirSegments;
     const int dim = p.dim;
-    for (int j = 0; j < S; ++j) {
-        const E* x = in + j * m;
-        for (int t = 0; t < m; ++t) buf[t * S + j] = p.gain * double(x[t]);
-    }
+    if constexpr (std::is_same_v<E, double>) iir().interleaveIn(in, p.gain, buf, m);
+    else iir().interleaveInFloat(in, p.gain, buf, m);
     const int groups = (p.nq + kIirLaneSections - 1) / kIirLaneSections;
     double lanes[kMaxStates * S] = {};
     // The zero-state end states at lanes become the true start states; s
@@ -143,7 +154,7 @@ void chunk(Plan<A>& p, A* s, const E* in, E* out, int m, double* buf, double* wo
         // input; the responses to the true start states in plain lanes from
         // zero input, added to them. (Longer cascades, whose plain responses
         // pass two groups, came to twice the one-sample filter's error so.)
-        iir().biquadLanesCompensated(p.coef, p.nq, lanes, buf, m, kWriteOut);
+        iir().biquadLanesCompensatedFeedback(p.coef, p.nq, lanes, buf, m, kWriteOut);
         sweep();
         iir().biquadLanes(p.coef, p.nq, lanes, buf, m, kAddOut);
     } else {
@@ -166,10 +177,8 @@ void chunk(Plan<A>& p, A* s, const E* in, E* out, int m, double* buf, double* wo
         for (int k = 0; k < dim; ++k) s[k] = lanes[k * S + S - 1];
     }
 
-    for (int j = 0; j < S; ++j) {
-        E* y = out + j * m;
-        for (int t = 0; t < m; ++t) y[t] = E(buf[t * S + j]);
-    }
+    if constexpr (std::is_same_v<E, double>) iir().interleaveOut(buf, out, m);
+    else iir().interleaveOutFloat(buf, out, m);
 }
 
 }  // namespace iircascade
@@ -196,12 +205,15 @@ int biquadSegments(const E* taps, E* d, int nq, const E* in, E* out, int n) {
     makePlan(p, taps, nq);
     A s[kMaxStates];
     for (int k = 0; k < p.dim; ++k) s[k] = double(d[k]);
-    alignas(64) double buf[S * kMaxSegment];
-    alignas(64) double work[S * kMaxSegment];  // the first pass of a multi-group cascade
+    const int maxSegment = std::is_same_v<E, double> && groups == 1 ? kMaxSegmentLong : kMaxSegment;
+    constexpr int room = std::is_same_v<E, double> ? S * kMaxSegmentLong : 2 * S * kMaxSegment;
+    static_assert(room >= 2 * S * kMaxSegment);
+    alignas(64) double space[room];
+    double *buf = space, *work = space + S * kMaxSegment;  // work: the first pass of a multi-group cascade
     int done = 0;
     for (;;) {
         int m = (n - done) / S;
-        if (m > kMaxSegment) m = kMaxSegment;
+        if (m > maxSegment) m = maxSegment;
         if (m < kMinSegment) break;
         chunk(p, s, in + done, out + done, m, buf, work);
         done += S * m;

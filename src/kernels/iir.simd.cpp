@@ -1,4 +1,6 @@
 // The biquad cascade over interleaved segment lanes, written once for every width.
+#include <cstring>
+
 #include "kernels/simd.h"
 #include "kernels/iir.h"
 
@@ -154,6 +156,10 @@ VOK_IIR_FMA inline __attribute__((always_inline)) void twoDiff(V a, V b, V& s, V
     e = (a - (s + bb)) + subM(bb, b);
 }
 
+// OutputErrors: v takes its products' errors as well. Without them v is a
+// few roundings off, which only matters where it passes many resonant
+// sections after this one (two groups of them).
+template <bool OutputErrors>
 struct CompensatedSection {
     static constexpr bool kCompensated = true;
     Factor c[4];  // a1, a2, b1, b2
@@ -170,7 +176,8 @@ struct CompensatedSection {
         const V p1 = c[0].whole * s.w1, p2 = c[1].whole * s.w2;
         const V q1 = c[2].whole * s.w1, q2 = c[3].whole * s.w2;
         const V e = addM(productError(c[0], f1, p1), productError(c[1], s.f2, p2));
-        const V f = addM(productError(c[2], f1, q1), productError(c[3], s.f2, q2));
+        V f{};
+        if constexpr (OutputErrors) f = addM(productError(c[2], f1, q1), productError(c[3], s.f2, q2));
         V s1, e1, s2, e2;
         twoDiff(x, p1, s1, e1);
         twoDiff(s1, p2, s2, e2);
@@ -180,7 +187,8 @@ struct CompensatedSection {
         s.w1 = w;
         // v from the same terms in plain sums: its rounding only enters the
         // next section's input.
-        return addM(w, addM(addM(q1, q2), f));
+        if constexpr (OutputErrors) return addM(w, addM(addM(q1, q2), f));
+        else return addM(w, addM(q1, q2));
     }
 };
 
@@ -221,9 +229,56 @@ VOK_IIR_FMA void lanes(const double* coef, double* state, double* v, int numStep
             st[g][q] = sections[q].enter(load(state + 2 * q * kS + g * kL), load(state + (2 * q + 1) * kS + g * kL));
         }
     const int last = numSteps + NQ - 1, bodyEnd = numSteps > NQ - 1 ? numSteps : NQ - 1;
+    // A response from zero input decays: a lane whose states (and outputs in
+    // flight) have all fallen to 2^-80 of its largest start state is set to
+    // zero, a far smaller change than the rounding of those start states to
+    // double. The rule reads only the lane's own values, so every width drops
+    // it at the same step; once every lane is zero the rest adds nothing.
+    using I = IndexVec<double>;
+    V dropBelow[kGroups];
+    if constexpr (Out == kAddOut) {
+#pragma GCC unroll 8
+        for (int g = 0; g < kGroups; ++g) {
+            V m{};
+#pragma GCC unroll 4
+            for (int q = 0; q < NQ; ++q)
+                for (V a : {absolute(st[g][q].w1), absolute(st[g][q].w2)}) {
+                    const I larger = a > m;
+                    m = V((larger & (I)a) | (~larger & (I)m));
+                }
+            dropBelow[g] = m * 0x1p-80;
+            // Infinite or NaN starts never drop.
+            dropBelow[g] = V((I)dropBelow[g] & (I)(dropBelow[g] <= splat(0x1p900)));
+        }
+    }
     int t = 0;
     for (; t < NQ - 1 && t < last; ++t) skewed<Section, NQ, Out, true>(sections, st, carry, v, t, numSteps);
-    for (; t < bodyEnd; ++t) skewed<Section, NQ, Out, false>(sections, st, carry, v, t, numSteps);
+    for (; t < bodyEnd; ++t) {
+        skewed<Section, NQ, Out, false>(sections, st, carry, v, t, numSteps);
+        if (Out == kAddOut && (t & 15) == 15) {
+            I live{};
+#pragma GCC unroll 8
+            for (int g = 0; g < kGroups; ++g) {
+                I keep{};
+#pragma GCC unroll 4
+                for (int q = 0; q < NQ; ++q) {
+                    keep |= ~(absolute(st[g][q].w1) <= dropBelow[g]);  // NaN stays
+                    keep |= ~(absolute(st[g][q].w2) <= dropBelow[g]);
+                    if (q) keep |= ~(absolute(carry[g][q]) <= dropBelow[g]);
+                }
+#pragma GCC unroll 4
+                for (int q = 0; q < NQ; ++q) {
+                    st[g][q].w1 = V((I)st[g][q].w1 & keep);
+                    st[g][q].w2 = V((I)st[g][q].w2 & keep);
+                    if (q) carry[g][q] = V((I)carry[g][q] & keep);
+                }
+                live |= keep;
+            }
+            bool any = false;
+            for (int i = 0; i < kL; ++i) any |= live[i] != 0;
+            if (!any) return;  // the state after the block is not wanted from this form
+        }
+    }
     for (; t < last; ++t) skewed<Section, NQ, Out, true>(sections, st, carry, v, t, numSteps);
 #pragma GCC unroll 8
     for (int g = 0; g < kGroups; ++g)
@@ -251,10 +306,77 @@ void biquadLanes(const double* coef, int nq, double* state, double* v, int numSt
     else lanesAny<Section, kReadOut>(coef, nq, state, v, numSteps);
 }
 
+// Rows r[0 .. kL) as columns, log2(kL) rounds of swapping off-diagonal blocks.
+template <int D>
+inline __attribute__((always_inline)) void transposeRound(V* r) {
+    if constexpr (D >= 1) {
+#pragma GCC unroll 8
+        for (int i = 0; i < kL; ++i)
+            if (!(i & D)) {
+                const V a = r[i], b = r[i + D];
+                r[i] = permute2<double>(a, b, [](int k) { return k & D ? kL + k - D : k; });
+                r[i + D] = permute2<double>(a, b, [](int k) { return k & D ? kL + k : k + D; });
+            }
+        transposeRound<D / 2>(r);
+    }
+}
+
+// kL elements of E as doubles, and back (rounded to E once).
+template <class E>
+inline __attribute__((always_inline)) V loadWide(const E* p) {
+    typedef E Narrow __attribute__((vector_size(kL * sizeof(E))));
+    Narrow n;
+    std::memcpy(&n, p, sizeof n);
+    return __builtin_convertvector(n, V);
+}
+template <class E>
+inline __attribute__((always_inline)) void storeNarrow(E* p, V v) {
+    typedef E Narrow __attribute__((vector_size(kL * sizeof(E))));
+    const Narrow n = __builtin_convertvector(v, Narrow);
+    std::memcpy(p, &n, sizeof n);
+}
+
+// v[t * kS + j] = gain * x[j * m + t] (in) or x[j * m + t] = v[t * kS + j]
+// (out): the segments in and out of the interleaved order.
+template <class E, bool In>
+void interleave(E* x, double gain, double* v, int m) {
+    int t0 = 0;
+    for (; t0 + kL <= m; t0 += kL)
+#pragma GCC unroll 8
+        for (int g = 0; g < kGroups; ++g) {
+            V r[kL];
+#pragma GCC unroll 8
+            for (int i = 0; i < kL; ++i)
+                r[i] = In ? loadWide(x + (g * kL + i) * m + t0) * gain : load(v + (t0 + i) * kS + g * kL);
+            transposeRound<kL / 2>(r);
+#pragma GCC unroll 8
+            for (int i = 0; i < kL; ++i) {
+                if (In) store(v + (t0 + i) * kS + g * kL, r[i]);
+                else storeNarrow(x + (g * kL + i) * m + t0, r[i]);
+            }
+        }
+    for (; t0 < m; ++t0)
+        for (int j = 0; j < kS; ++j) {
+            if (In) v[t0 * kS + j] = gain * double(x[j * m + t0]);
+            else x[j * m + t0] = E(v[t0 * kS + j]);
+        }
+}
+template <class E>
+void interleaveIn(const E* x, double gain, double* v, int m) {
+    interleave<E, true>(const_cast<E*>(x), gain, v, m);
+}
+template <class E>
+void interleaveOut(const double* v, E* x, int m) {
+    interleave<E, false>(x, 0, const_cast<double*>(v), m);
+}
+
 }  // namespace
 VOK_SIMD_END
 
 namespace vok::kernels {
 const IirTable VOK_KERNEL_TABLE(iir) = {simd::VOK_ISA::biquadLanes<simd::VOK_ISA::PlainSection>,
-                                         simd::VOK_ISA::biquadLanes<simd::VOK_ISA::CompensatedSection>};
+                                         simd::VOK_ISA::biquadLanes<simd::VOK_ISA::CompensatedSection<true>>,
+                                         simd::VOK_ISA::biquadLanes<simd::VOK_ISA::CompensatedSection<false>>,
+                                         simd::VOK_ISA::interleaveIn<double>, simd::VOK_ISA::interleaveOut<double>,
+                                         simd::VOK_ISA::interleaveIn<float>, simd::VOK_ISA::interleaveOut<float>};
 }

@@ -301,19 +301,22 @@ TEST(IirSegments, LaneKernelIsThePerLaneRecursion) {
                     w2 = w1;
                     w1 = w;
                 }
-        std::vector<double> firstV, firstState;
+        std::vector<double> firstV[2], firstState[2];
         forEachWidth([&] {
             for (int write = 0; write < 2; ++write) {
                 auto v = v0, st = state0;
                 vok::kernels::iir().biquadLanes(coef.data(), nq, st.data(), v.data(), steps, write);
                 EXPECT_TRUE(sameBits(refState, st) && sameBits(write ? refV : v0, v)) << nq << " " << write;
             }
-            // The compensated form (double data): the same recursion up to rounding, the same bits at every width.
-            auto v = v0, st = state0;
-            vok::kernels::iir().biquadLanesCompensated(coef.data(), nq, st.data(), v.data(), steps, 1);
-            EXPECT_LE(maxError(v, refV) + maxError(st, refState), 1e-13L) << nq;
-            if (firstV.empty()) firstV = v, firstState = st;
-            EXPECT_TRUE(sameBits(firstV, v) && sameBits(firstState, st)) << nq;
+            // The compensated forms (double data): the same recursion up to rounding, the same bits at every width.
+            for (int form = 0; form < 2; ++form) {
+                auto v = v0, st = state0;
+                const auto& k = vok::kernels::iir();
+                (form ? k.biquadLanesCompensatedFeedback : k.biquadLanesCompensated)(coef.data(), nq, st.data(), v.data(), steps, 1);
+                EXPECT_LE(maxError(v, refV) + maxError(st, refState), 1e-13L) << nq << " " << form;
+                if (firstV[form].empty()) firstV[form] = v, firstState[form] = st;
+                EXPECT_TRUE(sameBits(firstV[form], v) && sameBits(firstState[form], st)) << nq << " " << form;
+            }
         });
     }
 }
