@@ -1,7 +1,8 @@
-// Correlations and dot products of every type pair against long-double sums of
-// the definitions, direct and by block transforms, at every kernel width; the
-// 16-bit forms against their float forms brought back by each scale mode;
-// every failure report in order.
+// Convolutions, correlations and dot products of every type pair against
+// long-double sums of the definitions, every method (direct, block transforms)
+// at every kernel width and around its switches; the 16-bit forms exactly or
+// against their float forms brought back by each scale mode; every failure
+// report in order.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -11,17 +12,21 @@
 #include <functional>
 #include <vector>
 
+#include "convolution/conv1d.h"
 #include "convolution/fastcorr.h"
+#include "frame/context.h"
 #include "frame/test_seams.h"
 #include "voktest/fft_reference.h"
 #include "voktest/values.h"
 #include "voktest/vector_calls.h"
 #include "voktest/widths.h"
+#include "transform/fft.h"
 #include "vok.h"
 
 namespace {
 
 using namespace voktest;
+namespace c1 = vok::conv1d;
 
 // An output buffer of n elements, all bytes 0x5A until written, and a guard element after them.
 template <class T>
@@ -91,7 +96,8 @@ void atEveryWidth(int n, Call call, Check check) {
 // transform's windows of srcB reach before, into or past srcB; without work
 // arrays the direct sums take over without a report.
 template <class A, class B, class R>
-void checkCross(void (*f)(const A*, int, const B*, int, R*, int, int), double tol) {
+void check(void (*f)(const A*, int, const B*, int, R*, int, int)) {
+    const double tol = sizeof(Real<R>) == 4 ? 2e-6 : 1e-14;
     std::vector<std::array<int, 5>> cases = {
         {1, 1, 0, 0, 0},          {10, 7, -12, 12, 0},      {33, 50, -3, -1, 0},         {64, 5, 60, 80, 0},
         {3, 2, -10, -7, 0},       {16, 16, -15, 15, 0},     {37, 100, 0, 63, 0},         {64, 64, 60, 92, 0},
@@ -132,7 +138,8 @@ void checkCross(void (*f)(const A*, int, const B*, int, R*, int, int), double to
 // Norm 0 keeps the sums, 1 divides by len, 2 by len - k (a rounding more);
 // other values leave the raw sums (direct) or dst as it was (transform).
 template <class T>
-void checkAuto(void (*f)(const T*, int, T*, int, int), double tol) {
+void check(void (*f)(const T*, int, T*, int, int)) {
+    const double tol = sizeof(Real<T>) == 4 ? 2e-6 : 1e-14;
     for (auto [len, lags] : std::vector<std::array<int, 2>>{{1, 1}, {40, 1}, {40, 17}, {40, 40}, {4000, 200}}) {
         const bool fast = vok::fastcorr::autoTransformCheaper<T>(len, lags);
         ASSERT_EQ(fast, len == 4000);
@@ -154,7 +161,8 @@ void checkAuto(void (*f)(const T*, int, T*, int, int), double tol) {
 }
 
 template <class A, class B, class R>
-void checkDot(R (*f)(const A*, const B*, int), double tol) {
+void check(R (*f)(const A*, const B*, int)) {
+    const double tol = sizeof(Real<R>) == 4 ? 1e-6 : 1e-15;
     const auto a = randomVector<A>(101, 1), b = randomVector<B>(101, 2);
     const R got[2] = {f(a.data(), b.data(), 101), f(a.data(), b.data(), 0)};  // empty: zero, no report
     LC sum = 0;
@@ -165,26 +173,10 @@ void checkDot(R (*f)(const A*, const B*, int), double tol) {
 
 TEST(Correlation, EveryTypePairMatchesTheDefinition) {
     ReportRecorder rec;
-    checkCross(voksCrossCorr, 2e-6);
-    checkCross(vokcCrossCorr, 2e-6);
-    checkCross(vokscCrossCorr, 2e-6);
-    checkCross(vokcsCrossCorr, 2e-6);
-    checkCross(vokdCrossCorr, 1e-14);
-    checkCross(vokzCrossCorr, 1e-14);
-    checkCross(vokdzCrossCorr, 1e-14);
-    checkCross(vokzdCrossCorr, 1e-14);
-    checkAuto(voksAutoCorr, 2e-6);
-    checkAuto(vokcAutoCorr, 2e-6);
-    checkAuto(vokdAutoCorr, 1e-14);
-    checkAuto(vokzAutoCorr, 1e-14);
-    checkDot(voksDotProd, 1e-6);
-    checkDot(vokcDotProd, 1e-6);
-    checkDot(vokscDotProd, 1e-6);
-    checkDot(vokcsDotProd, 1e-6);
-    checkDot(vokdDotProd, 1e-15);
-    checkDot(vokzDotProd, 1e-15);
-    checkDot(vokdzDotProd, 1e-15);
-    checkDot(vokzdDotProd, 1e-15);
+    const auto all = [](auto... f) { (check(f), ...); };
+    all(voksCrossCorr, vokcCrossCorr, vokscCrossCorr, vokcsCrossCorr, vokdCrossCorr, vokzCrossCorr, vokdzCrossCorr,
+        vokzdCrossCorr, voksAutoCorr, vokcAutoCorr, vokdAutoCorr, vokzAutoCorr, voksDotProd, vokcDotProd, vokscDotProd,
+        vokcsDotProd, vokdDotProd, vokzDotProd, vokdzDotProd, vokzdDotProd);
     EXPECT_REPORTS(rec);
     // Sums held wider than the element: small terms survive, huge products cancel.
     const float big[3] = {1e8f, 1, -1e8f}, ones[3] = {1, 1, 1};
@@ -284,25 +276,17 @@ TEST(Correlation, FailuresReportInOrderAndWriteNothing) {
                         autoc = {{0, src}, {2, dst}, {1, len}, {3, lag, 5}, {3, lag, 0}},
                         dot = {{0, ptr}, {1, ptr}, {2, "Invalid value", -1}};
     CheckTable corr("vokcorr"), corrw("vokcorrw"), dotp("vokdotp"), dotpw("vokdotpw");
-    VOK_CHECK_TABLE(corr, voksCrossCorr, cross);
-    VOK_CHECK_TABLE(corr, vokdCrossCorr, cross);
-    VOK_CHECK_TABLE(corr, vokcCrossCorr, cross);
-    VOK_CHECK_TABLE(corr, vokzdCrossCorr, cross);
-    VOK_CHECK_TABLE(corr, voksAutoCorr, autoc);
-    VOK_CHECK_TABLE(corr, vokzAutoCorr, autoc);
-    VOK_CHECK_TABLE(dotp, voksDotProd, dot);
-    VOK_CHECK_TABLE(dotp, vokdDotProd, dot);
-    VOK_CHECK_TABLE(dotp, vokcDotProd, dot);
-    VOK_CHECK_TABLE(dotp, vokzdDotProd, dot);
+    VOK_CHECK_EACH(corr, cross, voksCrossCorr, vokcCrossCorr, vokscCrossCorr, vokcsCrossCorr, vokdCrossCorr,
+                   vokzCrossCorr, vokdzCrossCorr, vokzdCrossCorr);
+    VOK_CHECK_EACH(corr, autoc, voksAutoCorr, vokcAutoCorr, vokdAutoCorr, vokzAutoCorr);
+    VOK_CHECK_EACH(dotp, dot, voksDotProd, vokcDotProd, vokscDotProd, vokcsDotProd, vokdDotProd, vokzDotProd,
+                   vokdzDotProd, vokzdDotProd);
     cross.push_back(noFactor(7));
     autoc.push_back(noFactor(5));
     dot.push_back(noFactor(3));
-    VOK_CHECK_TABLE(corrw, vokwCrossCorr, cross);
-    VOK_CHECK_TABLE(corrw, vokvwCrossCorr, cross);
-    VOK_CHECK_TABLE(corrw, vokwAutoCorr, autoc);
-    VOK_CHECK_TABLE(corrw, vokvAutoCorr, autoc);
-    VOK_CHECK_TABLE(dotpw, vokwDotProd, dot);
-    VOK_CHECK_TABLE(dotpw, vokvwDotProd, dot);
+    VOK_CHECK_EACH(corrw, cross, vokwCrossCorr, vokvCrossCorr, vokwvCrossCorr, vokvwCrossCorr);
+    VOK_CHECK_EACH(corrw, autoc, vokwAutoCorr, vokvAutoCorr);
+    VOK_CHECK_EACH(dotpw, dot, vokwDotProd, vokvDotProd, vokwvDotProd, vokvwDotProd);
     const short w[4] = {1, 2, 3, 4};
     Sentinel out(16 * sizeof(short));
     short* s = out.as<short>();
@@ -314,6 +298,196 @@ TEST(Correlation, FailuresReportInOrderAndWriteNothing) {
             vok::testing::failAllocationAfter(0);
         }, {{VOK_StatusNoMemory, "vokwCrossCorr", "Allocation failure", "vokcorrw"}});
     EXPECT_TRUE(out.untouched() && sf == 0);
+}
+
+template <class X, class H>
+std::vector<LC> reference(const std::vector<X>& x, const std::vector<H>& h) {
+    std::vector<LC> y(x.size() + h.size() - 1);
+    for (std::size_t i = 0; i < x.size(); ++i)
+        for (std::size_t j = 0; j < h.size(); ++j) y[i + j] += asLC(x[i]) * asLC(h[j]);
+    return y;
+}
+
+// One exported function: its element types, entry point and tuning.
+template <auto F, const c1::Model* M>
+struct Conv;
+template <class X, class H, class Y, int (*F)(const X*, int, const H*, int, Y*), const c1::Model* M>
+struct Conv<F, M> {
+    using XT = X;
+    using HT = H;
+    using YT = Y;
+    static constexpr auto call = F;
+    static const c1::Model& model() { return *M; }
+    static constexpr double tolerance = sizeof(Real<Y>) == 4 ? 2e-6 : 1e-14;
+    static constexpr double direct = sizeof(Real<Y>) == 4 ? 1.2e-7 : 2.5e-15;  // float: one rounding of a double sum
+};
+using AllConvs = ::testing::Types<Conv<voksConv, &c1::kS>, Conv<vokcConv, &c1::kC>, Conv<vokcsConv, &c1::kCs>,
+                                  Conv<vokscConv, &c1::kSc>, Conv<vokdConv, &c1::kD>, Conv<vokzConv, &c1::kZ>,
+                                  Conv<vokzdConv, &c1::kZd>, Conv<vokdzConv, &c1::kDz>>;
+
+template <class C>
+class Convolution : public ::testing::Test {};
+TYPED_TEST_SUITE(Convolution, AllConvs);
+
+// The exported function with either operand the longer, near and across the
+// lengths at which the choice changes and around the register sizes, and every
+// method and block size called directly at every kernel width (the same bits
+// at each, nothing written past the end); the choice follows the direct bound
+// and the threshold rows.
+TYPED_TEST(Convolution, EveryMethodAndTheExportedFunctionMatchTheDefinition) {
+    using C = TypeParam;
+    const c1::Model& m = C::model();
+    const int inRange = m.thrFirst + 3;
+    const int thr = std::min(m.thr[inRange - m.thrFirst], 20000);  // past any practical length: "always direct"
+    const std::vector<std::pair<int, int>> pairs = {
+        {1, 1},     {2, 1},      {7, 7},     {64, 1},      {65, 64},     {200, 17},   {1000, 3},
+        {513, 100}, {9, 9},      {300, 300}, {5, 3},       {3, 8},       {16, 15},    {300, 20},
+        {5, 2},     {17, 17},    {31, 4},    {33, 32},     {257, 40},    {777, 61},
+        {700, 7},   {70, 800},   {900, 150}, {thr - 1, inRange},         {inRange, thr},
+        {m.directAlways, 4000},  {4000, m.directAlways + 1}, {m.thrLast + 1, 40 * (m.thrLast + 1)}};
+    for (auto [xLen, hLen] : pairs) {
+        SCOPED_TRACE(testing::Message() << xLen << "x" << hLen);
+        const auto x = randomVector<typename C::XT>(xLen, unsigned(xLen * 3 + 1));
+        const auto h = randomVector<typename C::HT>(hLen, unsigned(hLen * 5 + 2));
+        const auto want = reference(x, h);
+        std::vector<typename C::YT> y(want.size());
+        ReportRecorder recorder;
+        EXPECT_EQ(C::call(x.data(), xLen, h.data(), hLen, y.data()), 0);
+        EXPECT_REPORTS(recorder);
+        EXPECT_LT(maxRelativeError(y, want), 8 * C::tolerance);
+        for (const c1::Choice choice : {c1::Choice{c1::kDirect, 1}, {c1::kSingle, 1}, {c1::kSectioned, 1},
+                                        {c1::kSectioned, 2}, {c1::kSectioned, 3}}) {
+            if (xLen < hLen) break;  // the methods take the longer operand first
+            SCOPED_TRACE(testing::Message() << "method " << choice.method << choice.mode);
+            std::vector<typename C::YT> first;
+            forEachWidth([&] {
+                y.assign(want.size() + 1, fromLC<typename C::YT>(7));
+                ASSERT_TRUE(c1::runMethod(m, choice, x.data(), xLen, h.data(), hLen, y.data()));
+                EXPECT_LT(maxRelativeError(y, want), choice.method == c1::kDirect ? C::direct : 8 * C::tolerance);
+                EXPECT_EQ(asLC(y.back()), LC(7)) << "past the end";
+                if (first.empty()) first = y;
+                EXPECT_EQ(0, std::memcmp(first.data(), y.data(), y.size() * sizeof(y[0])));
+            });
+        }
+    }
+    EXPECT_EQ(c1::choose(m, 1 << 24, m.directAlways).method, c1::kDirect);
+    for (int s = m.thrFirst; s <= m.thrLast; ++s) {
+        const int t = m.thr[s - m.thrFirst];
+        EXPECT_GE(t, s) << s;  // a longer operand is never shorter: smaller entries would be dead
+        EXPECT_EQ(c1::choose(m, t - 1, s).method, c1::kDirect) << s;
+        if (s % 7 == 0) EXPECT_NE(c1::choose(m, std::max(t, 40 * s), s).method, c1::kDirect) << s;
+    }
+    EXPECT_NE(c1::choose(m, m.thrLast + 1, m.thrLast + 1).method, c1::kDirect);
+}
+
+// Every check reports, in order, and writes nothing.
+TEST(Convolution, ChecksReportInOrderAndWriteNothing) {
+    const std::vector<BadArg> rows = {{0, "x==0"}, {1, "xLen<=0", 0}, {2, "h==0"}, {3, "hLen<=0", 0}, {4, "y==0"}};
+    CheckTable s("vokconvs", VOK_StatusBadArg, true), d("vokconvd", VOK_StatusBadArg, true);
+    CheckTable w("vokconvw", VOK_StatusBadArg, true);
+    VOK_CHECK_EACH(s, rows, voksConv, vokcConv, vokcsConv, vokscConv);
+    VOK_CHECK_EACH(d, rows, vokdConv, vokzConv, vokzdConv, vokdzConv);
+    VOK_CHECK_EACH(w, rows, vokwConv);
+}
+
+// A work array (allocations 1 and 2) or, on the first use of an order, a
+// transform table (taken before the work arrays, two failures as the
+// transforms retry once) that cannot be had: the first report, the method's
+// and the exported function's backtraces, y as it was; the next call works all
+// the same.
+TYPED_TEST(Convolution, AllocationFailuresWriteNothing) {
+    using C = TypeParam;
+    using Y = typename C::YT;
+    const c1::Model& m = C::model();
+    const std::string direct = m.methods[c1::kDirect], name = direct.substr(0, direct.size() - 1);
+    const int longLen = 6000, shortLen = m.thrLast + 20;
+    const auto x = randomVector<typename C::XT>(longLen, 3);
+    const auto h = randomVector<typename C::HT>(shortLen, 4);
+    Sentinel out(sizeof(Y) * (longLen + shortLen - 1));
+    ReportRecorder recorder;
+    const c1::Choice choice = c1::choose(m, longLen, shortLen);
+    ASSERT_NE(choice.method, c1::kDirect);
+    const std::string method = m.methods[choice.method];
+    const bool single = sizeof(Real<Y>) == 4;
+    const char* transform = isCx<Y> ? (single ? "vokcFft" : "vokzFft") : (single ? "voksRealFftl" : "vokdRealFftl");
+    const Expected table{VOK_StatusNoMemory, transform, "No working Twd memory", single ? "vokffts" : "vokfftd"};
+    for (auto [firstCall, failing, run] : std::vector<std::array<int, 3>>{{0, 1, 1}, {0, 2, 1}, {1, 1, 2}}) {
+        SCOPED_TRACE(testing::Message() << firstCall << " " << failing);
+        if (firstCall) {
+            vok::releaseInternalFftTables(single ? vok::kSingle : vok::kDouble);
+            vok::releaseSwapTables();
+        }
+        recorder.clear();
+        vok::testing::failAllocationsAfter(failing, run);
+        EXPECT_EQ(C::call(x.data(), longLen, h.data(), shortLen, out.as<Y>()), VOK_StatusNoMemory);
+        vok::testing::failAllocationAfter(0);
+        const Expected work{VOK_StatusNoMemory, method.c_str(), "NULL Pointer", m.module},
+            inner{VOK_StatusBacktrace, method.c_str(), "<null>", m.module},
+            outer{VOK_StatusBacktrace, name.c_str(), "<null>", m.module};
+        const auto want = firstCall ? std::vector{table, inner, outer} : std::vector{work, outer};
+        EXPECT_TRUE(sameReports(recorder.reports(), want));
+    }
+    EXPECT_TRUE(out.untouched());
+    std::vector<Y> y(longLen + shortLen - 1);  // the failure left behind does not stop the next call
+    EXPECT_EQ(C::call(x.data(), longLen, h.data(), shortLen, y.data()), 0);
+    EXPECT_LT(maxRelativeError(y, reference(x, h)), 8 * C::tolerance);
+}
+
+// Mixed types with the first operand shorter go through the sibling, which
+// then shows in the backtrace; very long operands weigh the largest block.
+TEST(MixedConvolution, ShorterFirstOperandIsHandedToTheSibling) {
+    const auto x = randomVector<FloatComplex>(120, 5);
+    const auto h = randomVector<float>(6000, 6);
+    std::vector<FloatComplex> y(6119);
+    vokcsConv(x.data(), 120, h.data(), 6000, y.data());  // the order's tables: the failure hits a work array
+    ReportRecorder recorder;
+    vok::testing::failAllocationAfter(1);
+    EXPECT_EQ(vokcsConv(x.data(), 120, h.data(), 6000, y.data()), VOK_StatusNoMemory);
+    vok::testing::failAllocationAfter(0);
+    const std::string method = c1::kSc.methods[c1::choose(c1::kSc, 6000, 120).method];
+    EXPECT_REPORTS(recorder, {VOK_StatusNoMemory, method.c_str(), "NULL Pointer", "vokconvs"},
+                   {VOK_StatusBacktrace, "vokscConv", "<null>", "vokconvs"},
+                   {VOK_StatusBacktrace, "vokcsConv", "<null>", "vokconvs"});
+    const auto xd = randomVector<double>(9, 7);
+    const auto hd = randomVector<DoubleComplex>(30, 8);
+    std::vector<DoubleComplex> a(38), b(38);
+    EXPECT_EQ(vokdzConv(xd.data(), 9, hd.data(), 30, a.data()), 0);
+    EXPECT_EQ(vokzdConv(hd.data(), 30, xd.data(), 9, b.data()), 0);
+    EXPECT_EQ(0, std::memcmp(a.data(), b.data(), sizeof(DoubleComplex) * 38));
+    const c1::Choice wide = c1::choose(c1::kS, 1 << 20, 200);
+    EXPECT_TRUE(wide.method == c1::kSectioned && wide.mode >= 2);
+    EXPECT_EQ(c1::choose(c1::kD, 1 << 22, 1 << 22).method, c1::kSingle);
+}
+
+// 16 bits: exact sums under every scale mode, truncated, also through the fast
+// methods (long operands go through float sums) and for operands of length 1;
+// the checks in order, nothing written (the allocation failures are swept in
+// the robustness tests).
+TEST(ShortConvolution, ExactSumsUnderEveryScaleModeAndChecks) {
+    struct Row {
+        std::vector<short> x, h;
+        int mode, sf, wantSf, divisor, tolerance;
+    };
+    std::vector<short> lx(3000), lh(150);
+    for (int i = 0; i < 3000; ++i) lx[i] = short((i * 37) % 201 - 100);
+    for (int i = 0; i < 150; ++i) lh[i] = short((i * 11) % 21 - 10);
+    const std::vector<short> x = {1000, -2000, 3000, 32767, -32768, 7}, h = {3, -1, 2};
+    ReportRecorder recorder;
+    // Largest |y| = 32767·3 + ..., below 2^17: the automatic scale factor is 2.
+    for (const Row& r : {Row{x, h, VOK_SATURATE, 0, 0, 1, 0}, Row{x, h, VOK_FIXED_SCALE, 2, 2, 4, 0},
+                         Row{x, h, VOK_AUTO_SCALE, 0, 2, 4, 0}, Row{lx, lh, VOK_FIXED_SCALE, 0, 0, 1, 1},
+                         Row{{-3}, {5, 7}, VOK_FIXED_SCALE, 0, 0, 1, 0}, Row{{3, -2}, {7}, VOK_SATURATE, 0, 0, 1, 0}}) {
+        const auto want = reference(r.x, r.h);
+        std::vector<short> y(want.size());
+        int sf = r.sf;
+        vokSetErrStatus(VOK_StatusBadArg);  // a failure left behind does not stop the next call
+        vokwConv(r.x.data(), int(r.x.size()), r.h.data(), int(r.h.size()), y.data(), r.mode, &sf);
+        EXPECT_EQ(sf, r.wantSf);
+        for (std::size_t i = 0; i < y.size(); ++i)
+            ASSERT_LE(std::abs(y[i] - std::clamp<long double>(std::trunc(want[i].real() / r.divisor), -32768, 32767)),
+                      r.tolerance) << i;
+    }
+    EXPECT_REPORTS(recorder);
 }
 
 }  // namespace
