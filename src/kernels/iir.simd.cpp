@@ -306,21 +306,6 @@ void biquadLanes(const double* coef, int nq, double* state, double* v, int numSt
     else lanesAny<Section, kReadOut>(coef, nq, state, v, numSteps);
 }
 
-// Rows r[0 .. kL) as columns, log2(kL) rounds of swapping off-diagonal blocks.
-template <int D>
-inline __attribute__((always_inline)) void transposeRound(V* r) {
-    if constexpr (D >= 1) {
-#pragma GCC unroll 8
-        for (int i = 0; i < kL; ++i)
-            if (!(i & D)) {
-                const V a = r[i], b = r[i + D];
-                r[i] = permute2<double>(a, b, [](int k) { return k & D ? kL + k - D : k; });
-                r[i + D] = permute2<double>(a, b, [](int k) { return k & D ? kL + k : k + D; });
-            }
-        transposeRound<D / 2>(r);
-    }
-}
-
 // kL elements of E as doubles, and back (rounded to E once).
 template <class E>
 inline __attribute__((always_inline)) V loadWide(const E* p) {
@@ -348,7 +333,7 @@ void interleave(E* x, double gain, double* v, int m) {
 #pragma GCC unroll 8
             for (int i = 0; i < kL; ++i)
                 r[i] = In ? loadWide(x + (g * kL + i) * m + t0) * gain : load(v + (t0 + i) * kS + g * kL);
-            transposeRound<kL / 2>(r);
+            transposeRows<double>(r);
 #pragma GCC unroll 8
             for (int i = 0; i < kL; ++i) {
                 if (In) store(v + (t0 + i) * kS + g * kL, r[i]);

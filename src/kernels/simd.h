@@ -151,26 +151,33 @@ inline __attribute__((always_inline)) Vec<T> complexMul(Vec<T> a, Vec<T> b) {
     return dupRe<T>(a) * b + (dupIm<T>(a) * swapReIm<T>(b)) * reNegator<T>();
 }
 
-// A transpose of C x C complex values held one row per register (C the
-// complex lanes of a register), in steps: in one step the off-diagonal D x D
-// blocks of every 2D x 2D block change places.
-template <class T, int D>
-inline __attribute__((always_inline)) void transposeStep(Vec<T>* r) {
-    constexpr int C = kLanes<T> / 2;
-    for (int i = 0; i < C; ++i) {
+// A transpose of N x N elements of W lanes each (N = kLanes / W: real
+// values for W = 1, complex ones for W = 2) held one row per register, in
+// steps: in one step the off-diagonal D x D blocks of every 2D x 2D block
+// change places.
+template <class T, int W, int D>
+inline __attribute__((always_inline)) void swapBlocks(Vec<T>* r) {
+    constexpr int N = kLanes<T> / W;
+    for (int i = 0; i < N; ++i) {
         if (i & D) continue;
         const Vec<T> a = r[i], b = r[i + D];
-        r[i] = permute2<T>(a, b, [](int l) { return ((l >> 1) & D) ? kLanes<T> + l - 2 * D : l; });
-        r[i + D] = permute2<T>(a, b, [](int l) { return ((l >> 1) & D) ? kLanes<T> + l : l + 2 * D; });
+        r[i] = permute2<T>(a, b, [](int l) { return ((l / W) & D) ? kLanes<T> + l - W * D : l; });
+        r[i + D] = permute2<T>(a, b, [](int l) { return ((l / W) & D) ? kLanes<T> + l : l + W * D; });
     }
+}
+
+template <class T, int W = 1>
+inline __attribute__((always_inline)) void transposeRows(Vec<T>* r) {
+    constexpr int N = kLanes<T> / W;
+    if constexpr (N >= 16) swapBlocks<T, W, 8>(r);
+    if constexpr (N >= 8) swapBlocks<T, W, 4>(r);
+    if constexpr (N >= 4) swapBlocks<T, W, 2>(r);
+    if constexpr (N >= 2) swapBlocks<T, W, 1>(r);
 }
 
 template <class T>
 inline __attribute__((always_inline)) void transposeComplex(Vec<T>* r) {
-    constexpr int C = kLanes<T> / 2;
-    if constexpr (C >= 8) transposeStep<T, 4>(r);
-    if constexpr (C >= 4) transposeStep<T, 2>(r);
-    if constexpr (C >= 2) transposeStep<T, 1>(r);
+    transposeRows<T, 2>(r);
 }
 
 VOK_SIMD_END
