@@ -10,8 +10,8 @@
 // are summed in double, double data in compensated double lanes with the
 // start states in long double; there (up to four sections) the first pass
 // keeps its zero-state outputs and the second only adds the plain responses
-// to the start states, until they fade. The delay line is rounded to its element type once,
-// when it is stored after the block.
+// to the start states, until they fade. The delay line is rounded to its
+// element type once, when it is stored after the block.
 #pragma once
 
 #include <algorithm>
