@@ -103,26 +103,15 @@ void cross(const A* srcA, int lenA, const B* srcB, int lenB, p::ResultOf<A, B>* 
 // dst[k] = r[k] for k < nLags, normalised by norm (1: by len, 2: by len - k).
 template <class T>
 void autocorrelation(const T* src, int len, T* dst, int nLags, int norm) {
-    using W = p::WideOf<T>;
-    if (lagsKernel<T, T>() || compensatedKernel<T, T>()) {
-        // The sums first, then the norm in place.
-        lags(src, len, src, len, dst, 0, nLags);
-        using R = RealOf<T>;
-        const R byLength = R(1) / R(len);
-        if (norm != 1 && norm != 2) return;
-        for (int k = 0; k < nLags; ++k) {
-            auto normed = [&](R v) { return norm == 1 ? v * byLength : v / R(len - k); };
-            if constexpr (isComplex<T>) dst[k] = {normed(dst[k].re), normed(dst[k].im)};
-            else dst[k] = normed(dst[k]);
-        }
-        return;
-    }
+    // The sums first, then the norm in place.
+    lags(src, len, src, len, dst, 0, nLags);
+    if (norm != 1 && norm != 2) return;
+    using R = RealOf<T>;
+    const R byLength = R(1) / R(len);
     for (int k = 0; k < nLags; ++k) {
-        p::Acc<W> r = lag(src, len, src, len, k);
-        const W divisor = norm == 1 ? W(len) : norm == 2 ? W(len - k) : W(1);
-        r.re /= divisor;
-        r.im /= divisor;
-        dst[k] = p::narrow<T>(r);
+        auto normed = [&](R v) { return norm == 1 ? v * byLength : v / R(len - k); };
+        if constexpr (isComplex<T>) dst[k] = {normed(dst[k].re), normed(dst[k].im)};
+        else dst[k] = normed(dst[k]);
     }
 }
 
