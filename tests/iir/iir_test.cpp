@@ -428,7 +428,7 @@ TYPED_TEST(IirReports, EveryFamily) {
             vok::testing::failAllocationAfter(0);
         }, r);
     };
-    IirTapState ts{}, blank{};
+    IirTapState ts{}, blank{}, junk{3, nullptr, 0, 7}, unset{};
     IirDlyState ds{}, none{};
     auto first = valuesOf<C>({1, 0, 1, -0.5L});
     const auto bq = valuesOf<C>({1, 0.5L, 0.25L, 1, 0.1L, 0.2L});
@@ -449,22 +449,15 @@ TYPED_TEST(IirReports, EveryFamily) {
             EXPECT_TRUE(which >= 0 || ts.taps == nullptr);
         }, {which < 0 ? "taps[order+1] equals zero" : "taps[?] equals zero"});
     run(2, [&] { P::initDlyl(nullptr, nullptr, nullptr); }, {kTap, "dlyStPtr==0"});
-    run(2, [&] {
-        IirTapState junk{3, nullptr, 0, 7};
-        P::initDlyl(&junk, nullptr, &ds);
-        EXPECT_EQ(nullptr, ds.dlyl);
-    }, {kUninit, kUninit, "dlyl==0"});
+    run(2, [&] { P::initDlyl(&junk, nullptr, &ds); }, {kUninit, kUninit, "dlyl==0"});
+    EXPECT_EQ(nullptr, ds.dlyl);
     run(3, [&] { EXPECT_TRUE(sameBits(P::one(nullptr, nullptr, in[0]), O{})); }, {kTap, "dlyStPtr==0"});
-    run(3, [&] {
-        P::init(0, first.data(), 1, &ts);
-        EXPECT_TRUE(sameBits(P::one(&ts, &none, in[0]), O{}));
-    }, {"structure *dlyStPtr wasn't initialized"});
+    run(0, [&] { P::init(0, first.data(), 1, &ts); }, {});
+    run(3, [&] { EXPECT_TRUE(sameBits(P::one(&ts, &none, in[0]), O{})); }, {"structure *dlyStPtr wasn't initialized"});
     run(4, [&] { P::blk(nullptr, nullptr, nullptr, nullptr, -1); }, {kTap, "dlyStPtr==0", "inSamps==0", "outSamps==0"});
-    run(4, [&] {
-        P::initDlyl(&ts, dly, &ds);
-        P::blk(&blank, &ds, in.data(), out, -2);
-    }, {kUninit, "numIters < 0"});
-    IirState st{}, cleared{}, fresh{}, good{};
+    run(2, [&] { P::initDlyl(&ts, dly, &ds); }, {});
+    run(4, [&] { P::blk(&blank, &ds, in.data(), out, -2); }, {kUninit, "numIters < 0"});
+    IirState st{}, cleared{}, fresh{}, good{}, other{};
     st.initMarker = 31725;
     const IirState before = st;
     run(5, [&] { P::hInit(0, nullptr, 1, nullptr); }, {kState, "tapVals==0"});
@@ -503,15 +496,13 @@ TYPED_TEST(IirReports, EveryFamily) {
                 biquad ? P::initBq(0, t.data(), 1, &t2) : P::init(0, t.data(), 2, &t2);
                 EXPECT_TRUE(sameBits(bq, t));
             }, {kNoWork}, kMem, -1, 1);
-        run(0, [&] {
-            float gain[] = {3, 1};
-            IirTapState t2{};
-            IirDlyState d2{};
-            P::init(0, gain, 0, &t2);
-            P::initDlyl(&t2, nullptr, &d2);
-            EXPECT_EQ(6, P::one(&t2, &d2, 2));
-            P::blk(&ts, &ds, in.data(), out, 0);
-        }, {});
+        float gain[] = {3, 1};
+        IirTapState gainTaps{};
+        IirDlyState gainDly{};
+        run(0, [&] { P::init(0, gain, 0, &gainTaps); }, {});
+        run(2, [&] { P::initDlyl(&gainTaps, nullptr, &gainDly); }, {});
+        run(3, [&] { EXPECT_EQ(6, P::one(&gainTaps, &gainDly, 2)); }, {});
+        run(4, [&] { P::blk(&ts, &ds, in.data(), out, 0); }, {});
         for (int n : {1, 2})  // each work array failing in turn
             run(3, [&] { EXPECT_EQ(0, P::one(&ts, &ds, 8)); }, {kNoWork}, kMem, -1, n);
         for (int n : {1, 2, 3}) run(4, [&] { P::blk(&ts, &ds, in.data(), out, 3); }, {kNoWork}, kMem, -1, n);
@@ -525,18 +516,16 @@ TYPED_TEST(IirReports, EveryFamily) {
     const auto unusedBefore = unused;
     run(0, [&] {
         vokSetErrStatus(kBad);
-        IirTapState t2{};
-        IirState other{};
         EXPECT_TRUE(sameBits(P::one(&ts, &ds, in[0]), O{}));
         EXPECT_TRUE(sameBits(P::hOne(&good, in[0]), O{}));
         P::blk(&ts, &ds, in.data(), out, 3);
         EXPECT_EQ(kBad, P::hBlk(&good, in.data(), out, 3));
-        P::init(0, unused.data(), 1, &t2);
-        P::initBq(0, unused.data(), 1, &t2);
+        P::init(0, unused.data(), 1, &unset);
+        P::initBq(0, unused.data(), 1, &unset);
         P::hInit(0, unused.data(), 1, &other);
         P::hInitBq(0, unused.data(), 1, &other);
         P::initDlyl(&ts, dly, &ds);
-        EXPECT_TRUE(t2.taps == nullptr && other.initMarker == 0 && sameBits(&goodBefore, &good, 1));
+        EXPECT_TRUE(unset.taps == nullptr && other.initMarker == 0 && sameBits(&goodBefore, &good, 1));
         EXPECT_TRUE(sameBits(dlyBefore.data(), dly, 1) && sameBits(goodDlyBefore.data(), goodDly, 2));
         EXPECT_TRUE(sameBits(unusedBefore, unused));
         EXPECT_TRUE(vokIirFree(&good) == 0 && good.initMarker == 0);  // only the release still works
