@@ -1,6 +1,7 @@
 // Every FFT family of both precisions beside FFTW plans of the same kind and
 // placement (FFTW_MEASURE, made once): complex interleaved and split, in place
-// and not; real to RCPack / CCS and back, in place and not. Orders 1 ... 20;
+// and not; real to RCPack / CCS and back, in place and not. Orders 1 ... 20
+// (21 ... 23 with --max_order=23);
 // KissFFT (out of place only) beside the forward complex and real ones.
 // Spectrum-to-real transforms run unscaled (VOK_NoScale), as FFTW's c2r does;
 // FFTW's in-place real plans take the N + 2 reals of the half spectrum.
