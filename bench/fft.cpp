@@ -1,6 +1,7 @@
 // Every FFT family of both precisions beside FFTW plans of the same kind and
 // placement (FFTW_MEASURE, made once): complex interleaved and split, in place
-// and not; real to RCPack / CCS and back, in place and not. Orders 1 ... 20;
+// and not; real to RCPack / CCS and back, in place and not. Orders 1 ... 20
+// (21 ... 23 with --max_order=23);
 // KissFFT (out of place only) beside the forward complex and real ones.
 // Spectrum-to-real transforms run unscaled (VOK_NoScale), as FFTW's c2r does;
 // FFTW's in-place real plans take the N + 2 reals of the half spectrum.
@@ -38,11 +39,12 @@ void fillSignal(T* data, std::size_t count) {
 template <class T>
 using Call = std::function<void(T* a, T* b, int order, int flags)>;
 
-// Orders 1 ... 12 one by one (the fixed cost of a call, and the step out of
-// L1 at 2^11, show there), then every second.
+// Every order up to maxOrder: odd and even orders run different pass
+// structures. Above 20 the data leave the last-level cache and FFTW's
+// measured plans take minutes to make: they run when asked (--max_order).
+int maxOrder = 20;
 void orders(benchmark::internal::Benchmark* b) {
-    for (int m = 1; m <= 12; ++m) b->Arg(m);
-    for (int m = 14; m <= 20; m += 2) b->Arg(m);
+    for (int m = 1; m <= maxOrder; ++m) b->Arg(m);
 }
 
 // The library's entry points of one precision.
@@ -105,6 +107,13 @@ void registerVok(const std::string& c, const std::string& r, const Vok<T, C>& v)
 }
 
 #if VOK_HAVE_FFTW
+// FFTW_MEASURE at 2^23 points takes a minute or two per plan. Plans of orders
+// above 20 are measured for at most --fftw_timelimit=SECONDS each (the rest
+// estimated), and --fftw_wisdom=FILE keeps every plan in FILE.f and FILE.d
+// (read before the run, written after it) for the next run.
+double largePlanSeconds = FFTW_NO_TIMELIMIT;
+std::string wisdomFile;
+
 // FFTW's plan calls of one precision, spelled once for both.
 #define FFTW_PEER(P, T, prefix)                                                                                   \
     void register_##prefix() {                                                                                    \
@@ -115,6 +124,7 @@ void registerVok(const std::string& c, const std::string& r, const Vok<T, C>& v)
                 const std::size_t n = std::size_t(1) << order;                                                    \
                 T* a = P##_alloc_real(2 * n + 4);                                                                 \
                 T* b = P##_alloc_real(2 * n + 4);                                                                 \
+                P##_set_timelimit(order > 20 ? largePlanSeconds : FFTW_NO_TIMELIMIT);                             \
                 P##_plan plan = make(a, b, int(n));                                                               \
                 fillSignal(a, 2 * n + 4);                                                                         \
                 fillSignal(b, 2 * n + 4);                                                                         \
@@ -184,6 +194,24 @@ void BM_kiss_r2c(benchmark::State& state) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Our own flags, taken out before the library's parse.
+    int kept = 1;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg.rfind("--max_order=", 0) == 0) maxOrder = std::stoi(arg.substr(12));
+#if VOK_HAVE_FFTW
+        else if (arg.rfind("--fftw_timelimit=", 0) == 0) largePlanSeconds = std::stod(arg.substr(17));
+        else if (arg.rfind("--fftw_wisdom=", 0) == 0) wisdomFile = arg.substr(14);
+#endif
+        else argv[kept++] = argv[i];
+    }
+    argc = kept;
+#if VOK_HAVE_FFTW
+    if (!wisdomFile.empty()) {
+        fftwf_import_wisdom_from_filename((wisdomFile + ".f").c_str());
+        fftw_import_wisdom_from_filename((wisdomFile + ".d").c_str());
+    }
+#endif
     registerVok<float, FloatComplex>("vokc", "voks",
                                      {vokcFft, vokcFftNip, vokcrFft, vokcrFftNip, voksRealFftl, voksRealFftlNip,
                                       voksRealFft, voksRealFftNip, voksCcsFftl, voksCcsFftlNip, voksCcsFft,
@@ -203,5 +231,12 @@ int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
+#if VOK_HAVE_FFTW
+    if (!wisdomFile.empty()) {
+        // A file per precision: FILE.f and FILE.d.
+        fftwf_export_wisdom_to_filename((wisdomFile + ".f").c_str());
+        fftw_export_wisdom_to_filename((wisdomFile + ".d").c_str());
+    }
+#endif
     return 0;
 }

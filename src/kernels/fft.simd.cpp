@@ -284,6 +284,10 @@ void radix16Pass(T* x, long long nRun, long long sRun, const T* tw, T* to, const
 // Data of at most this many bytes stay in L1 with their twiddles through a
 // pass, whatever rows a butterfly reads.
 constexpr long long kL1DataBytes = 32 * 1024;
+// The same for the second level (1 MB per core here): a quarter of it, as
+// the twiddles of its longest stages take nearly as much again (512 KB was
+// slower at 2^19-2^21 points).
+constexpr long long kL2DataBytes = 256 * 1024;
 
 // The even (odd) lanes of a, then of b.
 template <class T>
@@ -394,6 +398,15 @@ template <class T, bool Inv>
 void ditStagesFrom(T* x, long long n, long long s, const T* tw, const SplitOut<T>* split = nullptr,
                    T* out = nullptr) {
     constexpr int C = kLanes<T> / 2;
+    // Data past a cache level: the stages whose blocks fit in it run block by
+    // block, all of them on one block before the next (the same butterflies
+    // in another order), so the data cross the slower level once for them.
+    for (const long long bytes : {kL1DataBytes, kL2DataBytes}) {
+        const long long block = bytes / (2 * (long long)sizeof(T));
+        if (n <= block || 4 * s > block) continue;
+        for (long long b = 0; b < n; b += block) ditStagesFrom<T, Inv>(x + 2 * b, block, s, tw);
+        for (; 4 * s <= block; s *= 4) tw += kernels::stageReals(s);
+    }
     while (4 * s <= n) {
         if (split && 4 * s == n && s % kLanes<T> == 0) {
             if (s == 256) radix4LastSplit<T, Inv, 256 >= kernels::kPackedSpan, 256>(x, s, tw, *split);
