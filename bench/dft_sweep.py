@@ -67,7 +67,7 @@ for name in sorted(pairs):
     classes = {}
     for n, (r, _) in table.items():
         c = kind(n)
-        if "Dct" in name:
+        if "dct" in name.lower():
             c += " (odd N)" if n % 2 else " (even N)"
         classes.setdefault(c, []).append((r, n))
     print(f"\n{name} / FFTW ({len(table)} lengths, median {statistics.median(r for r, _ in table.values()):.2f})")
