@@ -1,13 +1,16 @@
 // DFT of any length against FFTW's mixed-radix plans (FFTW_MEASURE, same
 // precision, out of place), forward, unscaled on both sides, the two side by
 // side per length. Lengths of small prime factors (60 ... 48000), primes
-// (1021, 8191) and a power of two (1024) for reference.
+// (1021, 8191) and a power of two (1024) for reference; with a filter naming
+// "sweep", every length of bench/sweep.h instead, and the double inverse.
 #include <benchmark/benchmark.h>
 
 #include <complex>
 #include <random>
+#include <string>
 #include <vector>
 
+#include "sweep.h"
 #include "vok.h"
 
 #ifdef VOK_HAVE_FFTW
@@ -36,6 +39,7 @@ void vokFloatDft(benchmark::State& state) {
         vokcDft(x.data(), y.data(), n, VOK_Forw);
         benchmark::DoNotOptimize(y.data());
     }
+    vokcFreeTwdTbls();  // a sweep of many lengths would fill the thread's list of tables
     state.SetItemsProcessed(state.iterations() * n);
 }
 
@@ -47,6 +51,20 @@ void vokDoubleDft(benchmark::State& state) {
         vokzDft(x.data(), y.data(), n, VOK_Forw);
         benchmark::DoNotOptimize(y.data());
     }
+    vokzFreeTwdTbls();  // a sweep of many lengths would fill the thread's list of tables
+    state.SetItemsProcessed(state.iterations() * n);
+}
+
+// Scaled by 1/N on both sides.
+void vokDoubleIdft(benchmark::State& state) {
+    const int n = int(state.range(0));
+    auto x = signal<DoubleComplex>(n), y = x;
+    vokzDft(x.data(), y.data(), n, VOK_Inv);
+    for (auto _ : state) {
+        vokzDft(x.data(), y.data(), n, VOK_Inv);
+        benchmark::DoNotOptimize(y.data());
+    }
+    vokzFreeTwdTbls();  // a sweep of many lengths would fill the thread's list of tables
     state.SetItemsProcessed(state.iterations() * n);
 }
 
@@ -85,24 +103,61 @@ void fftwDoubleDft(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * n);
 }
 
+void fftwDoubleIdft(benchmark::State& state) {
+    const int n = int(state.range(0));
+    auto* in = fftw_alloc_complex(std::size_t(n));
+    auto* out = fftw_alloc_complex(std::size_t(n));
+    fftw_plan plan = fftw_plan_dft_1d(n, in, out, FFTW_BACKWARD, FFTW_MEASURE);
+    auto x = signal<DoubleComplex>(n);
+    for (int i = 0; i < n; ++i) in[i][0] = x[std::size_t(i)].re, in[i][1] = x[std::size_t(i)].im;
+    const double scale = 1.0 / n;
+    for (auto _ : state) {
+        fftw_execute(plan);
+        for (int i = 0; i < n; ++i) out[i][0] *= scale, out[i][1] *= scale;
+        benchmark::DoNotOptimize(out);
+    }
+    fftw_destroy_plan(plan);
+    fftw_free(in);
+    fftw_free(out);
+    state.SetItemsProcessed(state.iterations() * n);
+}
+
 #endif
 
 // Each length's runs next to each other, so that a change of load on the
 // machine touches both sides of a ratio alike.
-const bool registered = [] {
-    for (int n : {60, 64, 80, 100, 120, 160, 240, 320, 480, 1000, 1021, 1024, 4800, 8191, 10000, 48000}) {
+void registerAll(bool everyLength) {
+    const std::string prefix = everyLength ? "sweep_" : "";
+    const auto add = [&](const char* name, void (*run)(benchmark::State&), int n) {
+        benchmark::RegisterBenchmark((prefix + name).c_str(), run)->Arg(n);
+    };
+    const std::vector<int> lengths =
+        everyLength ? sweep::lengths() : std::vector<int>{60,   64,   80,   100,  120,  160,  240,   320,
+                                                480,  1000, 1021, 1024, 4800, 8191, 10000, 48000};
+    for (int n : lengths) {
 #ifdef VOK_HAVE_FFTW
-        benchmark::RegisterBenchmark("fftwFloatDft", fftwFloatDft)->Arg(n);
+        add("fftwFloatDft", fftwFloatDft, n);
 #endif
-        benchmark::RegisterBenchmark("vokFloatDft", vokFloatDft)->Arg(n);
+        add("vokFloatDft", vokFloatDft, n);
 #ifdef VOK_HAVE_FFTW
-        benchmark::RegisterBenchmark("fftwDoubleDft", fftwDoubleDft)->Arg(n);
+        add("fftwDoubleDft", fftwDoubleDft, n);
 #endif
-        benchmark::RegisterBenchmark("vokDoubleDft", vokDoubleDft)->Arg(n);
+        add("vokDoubleDft", vokDoubleDft, n);
+        if (!everyLength) continue;
+#ifdef VOK_HAVE_FFTW
+        add("fftwDoubleIdft", fftwDoubleIdft, n);
+#endif
+        add("vokDoubleIdft", vokDoubleIdft, n);
     }
-    return true;
-}();
+}
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    registerAll(sweep::requested(argc, argv));
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -128,10 +128,19 @@ inline __attribute__((always_inline)) void butterfly8(const Vec<T>* a, Vec<T>* b
 // The roots of a radix, cos at 2i and sin at 2i+1, are broadcast from the
 // table where they are used: copying them to registers up front cost more
 // than a short pass's butterflies (the copies spill anyway).
+// At an index known only at run time (the generic odd radix), the lane loop of
+// broadcast became narrow stores and a wide reload through the stack, which
+// stalled every product; lane 0 spread by a permutation is one instruction.
+template <class T>
+inline __attribute__((always_inline)) Vec<T> broadcastAt(const T* p) {
+    Vec<T> v{};
+    v[0] = *p;
+    return permute<T>(v, [](int) { return 0; });
+}
 template <class T>
 struct Roots {
     const T* at;
-    inline __attribute__((always_inline)) Vec<T> operator[](int i) const { return broadcast(at[i]); }
+    inline __attribute__((always_inline)) Vec<T> operator[](int i) const { return broadcastAt(at + i); }
 };
 // A long pass reuses them often enough to spread them over registers once.
 template <class T, int R>

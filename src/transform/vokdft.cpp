@@ -14,10 +14,12 @@
 // Long lengths take the chirp route instead, the same transform in
 // O(N log N): with 2jk = j² + k² - (j - k)²,
 //   X[j] = w[j] · sum_k (x[k]·w[k]) · conj(w[j - k]),  w[k] = exp(-iπk²/N),
-// a convolution done by FFTs of a power of two M >= 2N - 1 in the precision
-// of the data. The chirp, the spectrum of its conjugate and an M-point work
-// area are kept per thread for the latest such length and precision, so
-// repeated calls allocate nothing.
+// a convolution done by FFTs of M >= 2N - 1 points in the precision of the
+// data: a power of two, or a product of 2, 3 and 5 that is much shorter (the
+// mixed-radix passes cost more per point than the FFT of a power of two).
+// The chirp, the spectrum of its conjugate and the work areas are kept per
+// thread for the latest such length and precision, so repeated calls
+// allocate nothing.
 // When that memory or the FFT tables cannot be had the direct sum runs.
 #include <cmath>
 #include <cstring>
@@ -63,10 +65,11 @@ using Complex = std::conditional_t<std::is_same_v<W, double>, DoubleComplex, Flo
 // single-precision data run single-precision FFTs.
 template <class W>
 struct Chirp {
-    int order;       // M = 2^order
+    long long m;
+    int order;             // M = 2^order, or -1 for the mixed-radix FFT of M
     Complex<W>* chirp;     // w[k], k < N
     Complex<W>* spectrum;  // FFT of conj(w[k]) laid out circularly over M, times 1/M
-    Complex<W>* work;      // M points
+    Complex<W>* work;      // M points, and M more for the mixed-radix FFT (out of place)
 };
 
 void releaseChirp() {
@@ -83,21 +86,49 @@ int chirpOrder(int n) {
     return order;
 }
 
+// The convolution length for n: the smallest product of 2, 3 and 5 that holds
+// 2n - 1 points when it is below two thirds of the power of two (order -1),
+// else the power of two. The mixed-radix passes took about 1.5 times the
+// power of two's time per point.
+long long chirpLength(int n, int& order) {
+    order = chirpOrder(n);
+    const long long pow2 = 1LL << order, need = 2LL * n - 1;
+    long long best = pow2;
+    for (long long f5 = 1; f5 < pow2; f5 *= 5)
+        for (long long f3 = f5; f3 < pow2; f3 *= 3) {
+            long long v = f3;
+            while (v < need) v *= 2;
+            if (v < best) best = v;
+        }
+    if (3 * best >= 2 * pow2 || best > 0x7fffffffLL) return pow2;
+    order = -1;
+    return best;
+}
+
+// One FFT of the chirp's M points from `in` to `out` (the same array for a
+// power of two); false when the mixed-radix plan cannot be had.
+template <class C>
+bool chirpFft(C* in, C* out, long long m, int order, bool forward) {
+    if (order >= 0) return vok::fftComplex(in, order, forward, false) == VOK_StatusOk;
+    return vok::mixedRadixDft(in, out, int(m), forward, 1.0);
+}
+
 // The thread's chirp for length n (not a power of two), built on first use;
 // false when memory or the FFT tables are short. The filter spectrum is taken
 // in double precision whatever W.
 template <class W>
 bool chirpFor(int n, Chirp<W>& c) {
     constexpr int precision = sizeof(W) == sizeof(double) ? vok::kDouble : vok::kSingle;
-    const int order = chirpOrder(n);
-    if (order > vok::kMaxOrder || vok::fftPrepare<double>(order) != VOK_StatusOk ||
-        vok::fftPrepare<W>(order) != VOK_StatusOk)
+    int order = 0;
+    const long long m = chirpLength(n, order);
+    if (order > vok::kMaxOrder ||
+        (order >= 0 && (vok::fftPrepare<double>(order) != VOK_StatusOk || vok::fftPrepare<W>(order) != VOK_StatusOk)))
         return false;
-    const long long m = 1LL << order;
+    const long long workPoints = order >= 0 ? m : 2 * m;
     vok::ChirpCache& cache = vok::threadContext().tables.chirp;
     if (cache.length != n || cache.precision != precision) {
         releaseChirp();
-        const long long count = n + 2 * m;
+        const long long count = n + m + workPoints;
         constexpr long long kBytes = sizeof(Complex<W>);
         if (count > 0x7fffffffLL / kBytes) return false;
         auto* block = static_cast<Complex<W>*>(vokMalloc(int(count * kBytes)));
@@ -117,8 +148,12 @@ bool chirpFor(int n, Chirp<W>& c) {
             h[k] = {re, -im};
             if (k) h[m - k] = {re, -im};
         }
-        vok::fftComplex(h, order, true, false);
-        // The 1/M of the inverse FFT rides on the filter (exact: M is a power of two).
+        if (!chirpFft(h, h, m, order, true)) {
+            if (precision != vok::kDouble) vokFree(h);
+            vokFree(block);
+            return false;
+        }
+        // The 1/M of the inverse FFT rides on the filter (exact for a power of two).
         const double invM = 1.0 / double(m);
         Complex<W>* spectrum = block + n;
         for (long long f = 0; f < m; ++f) spectrum[f] = {W(h[f].re * invM), W(h[f].im * invM)};
@@ -126,40 +161,42 @@ bool chirpFor(int n, Chirp<W>& c) {
         cache = {n, precision, block};
     }
     auto* block = static_cast<Complex<W>*>(cache.block);
-    c = Chirp<W>{order, block, block + n, block + n + m};
+    c = Chirp<W>{m, order, block, block + n, block + n + m};
     return true;
 }
 
 // The chirp transform of n samples of src into dst (the inverse conjugates
-// both chirps and the filter).
+// both chirps and the filter); false, with dst untouched, when an FFT plan
+// cannot be had.
 template <class C>
-void chirpDft(const Chirp<decltype(C::re)>& c, const C* src, C* dst, int n, bool forward, bool scale) {
+bool chirpDft(const Chirp<decltype(C::re)>& c, const C* src, C* dst, int n, bool forward, bool scale) {
     using W = decltype(C::re);
-    const long long m = 1LL << c.order;
+    const long long m = c.m;
     const W conj = forward ? W(1) : W(-1);
     Complex<W>* a = c.work;
+    Complex<W>* freq = c.order >= 0 ? a : a + m;  // the spectrum of a
     for (int k = 0; k < n; ++k) {
         const W xr = src[k].re, xi = src[k].im;
         const W wr = c.chirp[k].re, wi = conj * c.chirp[k].im;
         a[k] = {xr * wr - xi * wi, xr * wi + xi * wr};
     }
     for (long long k = n; k < m; ++k) a[k] = {0, 0};
-    vok::fftComplex(a, c.order, true, false);
+    if (!chirpFft(a, freq, m, c.order, true)) return false;
     // The inverse filter conj(conj w) has the spectrum conj(H[-f]).
     if (forward) {
         for (long long f = 0; f < m; ++f) {
             const Complex<W> hf = c.spectrum[f];
-            const W ar = a[f].re, ai = a[f].im;
-            a[f] = {ar * hf.re - ai * hf.im, ar * hf.im + ai * hf.re};
+            const W ar = freq[f].re, ai = freq[f].im;
+            freq[f] = {ar * hf.re - ai * hf.im, ar * hf.im + ai * hf.re};
         }
     } else {
         for (long long f = 0; f < m; ++f) {
-            const Complex<W>& mirror = c.spectrum[(m - f) & (m - 1)];
-            const W ar = a[f].re, ai = a[f].im;
-            a[f] = {ar * mirror.re + ai * mirror.im, ai * mirror.re - ar * mirror.im};
+            const Complex<W>& mirror = c.spectrum[f ? m - f : 0];
+            const W ar = freq[f].re, ai = freq[f].im;
+            freq[f] = {ar * mirror.re + ai * mirror.im, ai * mirror.re - ar * mirror.im};
         }
     }
-    vok::fftComplex(a, c.order, false, false);
+    if (!chirpFft(freq, a, m, c.order, false)) return false;
     if (scale) {
         const W factor = W(1.0 / double(n));
         for (int j = 0; j < n; ++j) {
@@ -173,6 +210,7 @@ void chirpDft(const Chirp<decltype(C::re)>& c, const C* src, C* dst, int n, bool
             dst[j] = {a[j].re * wr - a[j].im * wi, a[j].re * wi + a[j].im * wr};
         }
     }
+    return true;
 }
 
 // The chirp route for a long length: true when it produced dst, false when
@@ -182,8 +220,7 @@ bool chirpTransform(const C* src, C* dst, int n, int flags) {
     Chirp<decltype(C::re)> chirp;
     if (n < kChirpFromLength || !chirpFor(n, chirp)) return false;
     const bool forward = (flags & VOK_Forw) != 0;
-    chirpDft(chirp, src, dst, n, forward, !forward && !(flags & VOK_NoScale));
-    return true;
+    return chirpDft(chirp, src, dst, n, forward, !forward && !(flags & VOK_NoScale));
 }
 
 // A power of two takes the FFT of its order, a length of small prime factors
