@@ -76,9 +76,12 @@ struct Kind {
         return flags | (Dct ? VOK_Free | VOK_NoScale : flags == VOK_Forw ? VOK_NoScale | VOK_NoBitRev : VOK_NoBitRev);
     }
     static std::vector<int> lengths() {
-        if (Dct) return lengthsAnd({128, 256, 512, 1024, 2048, 4096, 97, 100, 210, 1000, 1021, 4800, 1 << 16, 6, 32, 16, 64, 7});
+        if (Dct)
+            return lengthsAnd({128, 256, 512, 1024, 2048, 4096, 97, 100, 210, 1000, 1021, 4800, 1 << 16, 6, 32, 16, 64, 7,
+                               134, 513, 1088});
+        // 134 and 4544 run the chirp over a product of 2, 3 and 5; 258, 513, 1088 the generic odd radix.
         return lengthsAnd({71, 80, 96, 97, 100, 118, 120, 144, 160, 200, 121, 127, 169, 180, 199, 210, 251, 343, 509, 1000, 1021,
-                           1024, 1536, 2310, 2999, 4096, 4800, 8191});
+                           1024, 1536, 2310, 2999, 4096, 4800, 8191, 134, 258, 513, 1088, 4544});
     }
     static auto reference(const std::vector<LC>& x, int flags) { return Dct ? referenceDct(x, flags & VOK_Forw) : ffttest::spectrum(x, flags); }
     static auto error(const std::vector<C>& got, const std::vector<LC>& want) {
