@@ -482,9 +482,6 @@ constexpr int kScalarRealOrders = 4;
 
 enum PackedLayout { kPack = 0, kPerm = 1, kCcs = 2 };
 
-// The real kernels up to this order store and load Pack spectra as pairs.
-constexpr int kPairedOrders = 4;
-
 // Positions of the real and imaginary parts of bin k (0 < k < N/2) in Perm
 // and CCS, and of the real bin N/2 in a layout of N reals (N + 2 for CCS).
 template <int Layout>
@@ -492,10 +489,9 @@ constexpr int reAt(int k) { return 2 * k; }
 template <int Layout, int N>
 constexpr int nyquistAt() { return Layout == kPack ? N - 1 : Layout == kPerm ? 1 : N; }
 
-// N = 2^Order reals (Order >= 1) as M = N/2 complex values z[n] = x[2n] +
-// i x[2n+1], their transform Z, and X[k] = (Z[k] + conj Z[M-k])/2 -
-// i W_N^k (Z[k] - conj Z[M-k])/2. Conj: the inverse sign, which for a real
-// signal conjugates the spectrum.
+// The bins X[0 .. N/2] of N = 2^Order reals (Order 1 ... kScalarRealOrders)
+// by the scalar recursion, stored in the layout. Conj: the inverse sign,
+// which for a real signal conjugates the spectrum.
 template <class T, int Order, int Layout, bool Conj, bool Scaled>
 VOK_SMALL_KERNEL void realForward(const T* in, T* out) {
     constexpr int M = 1 << (Order - 1), N = 2 * M;
@@ -505,47 +501,21 @@ VOK_SMALL_KERNEL void realForward(const T* in, T* out) {
         if constexpr (Scaled) v = times(v, scale);
         X[kc] = Conj ? conj(v) : v;
     };
-    T r0, rm;
-    if constexpr (Order <= kScalarRealOrders) {
-        T x[N], re[M + 1], im[M + 1];
-        unroll<N>([&](auto n) VOK_SMALL_LAMBDA { x[n] = in[n]; });
-        realDft<T, N>(x, re, im);
-        unroll<M - 1>([&](auto kc) VOK_SMALL_LAMBDA {
-            constexpr int k = kc + 1;
-            bin(std::integral_constant<int, k>{}, Cx<T>(re[k], im[k]));
-        });
-        r0 = re[0];
-        rm = re[M];
-    } else {
-        Cx<T> z[M], Z[M];
-        unroll<M>([&](auto n) VOK_SMALL_LAMBDA { z[n] = get<T, false, false>(in, nullptr, n); });
-        dft<T, M>(z, Z);
-        unroll<M / 2>([&](auto kc) VOK_SMALL_LAMBDA {
-            constexpr int k = kc + 1;
-            if constexpr (k < M - k) {
-                const Cx<T> p = Z[k], q = conj(Z[M - k]);
-                const Cx<T> a = times(p + q, T(0.5)), b = times(p - q, T(0.5));
-                const Cx<T> t = timesMinusI(twiddle<T, N, k>(b));
-                bin(std::integral_constant<int, k>{}, a + t);
-                bin(std::integral_constant<int, M - k>{}, conj(a - t));
-            }
-        });
-        if constexpr (M >= 2) bin(std::integral_constant<int, M / 2>{}, conj(Z[M / 2]));
-        r0 = Z[0].re() + Z[0].im();
-        rm = Z[0].re() - Z[0].im();
-    }
+    static_assert(Order <= kScalarRealOrders, "larger orders run the block kernels");
+    T x[N], re[M + 1], im[M + 1];
+    unroll<N>([&](auto n) VOK_SMALL_LAMBDA { x[n] = in[n]; });
+    realDft<T, N>(x, re, im);
+    unroll<M - 1>([&](auto kc) VOK_SMALL_LAMBDA {
+        constexpr int k = kc + 1;
+        bin(std::integral_constant<int, k>{}, Cx<T>(re[k], im[k]));
+    });
+    const T r0 = re[0], rm = re[M];
     const T first = Scaled ? r0 * scale : r0, last = Scaled ? rm * scale : rm;
-    // Up to 16 points every store is a pair at an even position, as the next
-    // transform in place loads them: a load spanning two earlier stores
-    // would wait for both to reach the cache. Above that the stall is
-    // lost in the arithmetic while pairing the odd-placed Pack values costs
-    // a shuffle per bin.
+    // Every store is a pair at an even position, as the next transform in
+    // place loads them: a load spanning two earlier stores would wait for
+    // both to reach the cache.
     const auto pairAt = [&](int at, typename Cx<T>::V v) VOK_SMALL_LAMBDA { __builtin_memcpy(out + at, &v, sizeof v); };
-    if constexpr (Layout == kPack && Order > kPairedOrders) {
-        out[0] = first;
-        unroll<M - 1>([&](auto kc) VOK_SMALL_LAMBDA { pairAt(2 * kc + 1, X[kc + 1].v); });
-        out[N - 1] = last;
-    } else if constexpr (Layout == kPack) {
+    if constexpr (Layout == kPack) {
         unroll<M>([&](auto jc) VOK_SMALL_LAMBDA {
             constexpr int j = jc;
             pairAt(2 * j, typename Cx<T>::V{j == 0 ? first : X[j].im(), j + 1 == M ? last : X[j + 1].re()});
