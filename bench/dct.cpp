@@ -135,11 +135,4 @@ void registerAll(bool everyLength) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    registerAll(sweep::requested(argc, argv));
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return sweep::run(argc, argv, registerAll); }

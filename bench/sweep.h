@@ -3,6 +3,8 @@
 // default runs stay short.
 #pragma once
 
+#include <benchmark/benchmark.h>
+
 #include <cstring>
 #include <vector>
 
@@ -26,6 +28,16 @@ inline bool requested(int argc, char** argv) {
     for (int i = 1; i < argc; ++i)
         if (std::strncmp(argv[i], "--benchmark_filter=", 19) == 0 && std::strstr(argv[i], "sweep")) return true;
     return false;
+}
+
+// A benchmark program's main: registerAll(true) adds the sweep's lengths.
+inline int run(int argc, char** argv, void (*registerAll)(bool everyLength)) {
+    registerAll(requested(argc, argv));
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
 }
 
 }  // namespace sweep
