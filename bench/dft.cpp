@@ -31,97 +31,91 @@ std::vector<C> signal(int n) {
     return v;
 }
 
-void vokFloatDft(benchmark::State& state) {
-    const int n = int(state.range(0));
-    auto x = signal<FloatComplex>(n), y = x;
-    vokcDft(x.data(), y.data(), n, VOK_Forw);  // builds the length's twiddles outside the loop
-    for (auto _ : state) {
-        vokcDft(x.data(), y.data(), n, VOK_Forw);
-        benchmark::DoNotOptimize(y.data());
-    }
-    vokcFreeTwdTbls();  // a sweep of many lengths would fill the thread's list of tables
-    state.SetItemsProcessed(state.iterations() * n);
-}
+// The library's calls of one precision.
+template <class C>
+struct Vok;
+template <>
+struct Vok<FloatComplex> {
+    static void dft(const FloatComplex* x, FloatComplex* y, int n, int flags) { vokcDft(x, y, n, flags); }
+    static void freeTables() { vokcFreeTwdTbls(); }
+};
+template <>
+struct Vok<DoubleComplex> {
+    static void dft(const DoubleComplex* x, DoubleComplex* y, int n, int flags) { vokzDft(x, y, n, flags); }
+    static void freeTables() { vokzFreeTwdTbls(); }
+};
 
-void vokDoubleDft(benchmark::State& state) {
+// The inverse is scaled by 1/N on both sides.
+template <class C, int Flags>
+void vokDft(benchmark::State& state) {
     const int n = int(state.range(0));
-    auto x = signal<DoubleComplex>(n), y = x;
-    vokzDft(x.data(), y.data(), n, VOK_Forw);
+    auto x = signal<C>(n), y = x;
+    Vok<C>::dft(x.data(), y.data(), n, Flags);  // builds the length's twiddles outside the loop
     for (auto _ : state) {
-        vokzDft(x.data(), y.data(), n, VOK_Forw);
+        Vok<C>::dft(x.data(), y.data(), n, Flags);
         benchmark::DoNotOptimize(y.data());
     }
-    vokzFreeTwdTbls();  // a sweep of many lengths would fill the thread's list of tables
-    state.SetItemsProcessed(state.iterations() * n);
-}
-
-// Scaled by 1/N on both sides.
-void vokDoubleIdft(benchmark::State& state) {
-    const int n = int(state.range(0));
-    auto x = signal<DoubleComplex>(n), y = x;
-    vokzDft(x.data(), y.data(), n, VOK_Inv);
-    for (auto _ : state) {
-        vokzDft(x.data(), y.data(), n, VOK_Inv);
-        benchmark::DoNotOptimize(y.data());
-    }
-    vokzFreeTwdTbls();  // a sweep of many lengths would fill the thread's list of tables
+    Vok<C>::freeTables();  // a sweep of many lengths would fill the thread's list of tables
     state.SetItemsProcessed(state.iterations() * n);
 }
 
 #ifdef VOK_HAVE_FFTW
-void fftwFloatDft(benchmark::State& state) {
+// FFTW's calls of one precision.
+template <class C>
+struct Fftw;
+template <>
+struct Fftw<FloatComplex> {
+    using Complex = fftwf_complex;
+    using Plan = fftwf_plan;
+    static Complex* alloc(int n) { return fftwf_alloc_complex(std::size_t(n)); }
+    static Plan plan(int n, Complex* in, Complex* out, int sign) {
+        return fftwf_plan_dft_1d(n, in, out, sign, FFTW_MEASURE);
+    }
+    static void execute(Plan p) { fftwf_execute(p); }
+    static void destroy(Plan p) { fftwf_destroy_plan(p); }
+    static void release(Complex* p) { fftwf_free(p); }
+};
+template <>
+struct Fftw<DoubleComplex> {
+    using Complex = fftw_complex;
+    using Plan = fftw_plan;
+    static Complex* alloc(int n) { return fftw_alloc_complex(std::size_t(n)); }
+    static Plan plan(int n, Complex* in, Complex* out, int sign) {
+        return fftw_plan_dft_1d(n, in, out, sign, FFTW_MEASURE);
+    }
+    static void execute(Plan p) { fftw_execute(p); }
+    static void destroy(Plan p) { fftw_destroy_plan(p); }
+    static void release(Complex* p) { fftw_free(p); }
+};
+
+// The backward transform followed by FFTW's missing 1/N pass.
+template <class C, int Sign>
+void fftwDft(benchmark::State& state) {
+    using F = Fftw<C>;
     const int n = int(state.range(0));
-    auto* in = fftwf_alloc_complex(std::size_t(n));
-    auto* out = fftwf_alloc_complex(std::size_t(n));
-    fftwf_plan plan = fftwf_plan_dft_1d(n, in, out, FFTW_FORWARD, FFTW_MEASURE);
-    auto x = signal<FloatComplex>(n);
-    for (int i = 0; i < n; ++i) in[i][0] = x[std::size_t(i)].re, in[i][1] = x[std::size_t(i)].im;
+    auto* in = F::alloc(n);
+    auto* out = F::alloc(n);
+    auto plan = F::plan(n, in, out, Sign);
+    auto x = signal<C>(n);
+    for (int i = 0; i < n; ++i) {
+        in[i][0] = x[std::size_t(i)].re;
+        in[i][1] = x[std::size_t(i)].im;
+    }
+    const decltype(C::re) scale = decltype(C::re)(1.0 / n);
     for (auto _ : state) {
-        fftwf_execute(plan);
+        F::execute(plan);
+        if constexpr (Sign == FFTW_BACKWARD)
+            for (int i = 0; i < n; ++i) {
+                out[i][0] *= scale;
+                out[i][1] *= scale;
+            }
         benchmark::DoNotOptimize(out);
     }
-    fftwf_destroy_plan(plan);
-    fftwf_free(in);
-    fftwf_free(out);
+    F::destroy(plan);
+    F::release(in);
+    F::release(out);
     state.SetItemsProcessed(state.iterations() * n);
 }
-
-void fftwDoubleDft(benchmark::State& state) {
-    const int n = int(state.range(0));
-    auto* in = fftw_alloc_complex(std::size_t(n));
-    auto* out = fftw_alloc_complex(std::size_t(n));
-    fftw_plan plan = fftw_plan_dft_1d(n, in, out, FFTW_FORWARD, FFTW_MEASURE);
-    auto x = signal<DoubleComplex>(n);
-    for (int i = 0; i < n; ++i) in[i][0] = x[std::size_t(i)].re, in[i][1] = x[std::size_t(i)].im;
-    for (auto _ : state) {
-        fftw_execute(plan);
-        benchmark::DoNotOptimize(out);
-    }
-    fftw_destroy_plan(plan);
-    fftw_free(in);
-    fftw_free(out);
-    state.SetItemsProcessed(state.iterations() * n);
-}
-
-void fftwDoubleIdft(benchmark::State& state) {
-    const int n = int(state.range(0));
-    auto* in = fftw_alloc_complex(std::size_t(n));
-    auto* out = fftw_alloc_complex(std::size_t(n));
-    fftw_plan plan = fftw_plan_dft_1d(n, in, out, FFTW_BACKWARD, FFTW_MEASURE);
-    auto x = signal<DoubleComplex>(n);
-    for (int i = 0; i < n; ++i) in[i][0] = x[std::size_t(i)].re, in[i][1] = x[std::size_t(i)].im;
-    const double scale = 1.0 / n;
-    for (auto _ : state) {
-        fftw_execute(plan);
-        for (int i = 0; i < n; ++i) out[i][0] *= scale, out[i][1] *= scale;
-        benchmark::DoNotOptimize(out);
-    }
-    fftw_destroy_plan(plan);
-    fftw_free(in);
-    fftw_free(out);
-    state.SetItemsProcessed(state.iterations() * n);
-}
-
 #endif
 
 // Each length's runs next to each other, so that a change of load on the
@@ -136,18 +130,18 @@ void registerAll(bool everyLength) {
                                                 480,  1000, 1021, 1024, 4800, 8191, 10000, 48000};
     for (int n : lengths) {
 #ifdef VOK_HAVE_FFTW
-        add("fftwFloatDft", fftwFloatDft, n);
+        add("fftwFloatDft", fftwDft<FloatComplex, FFTW_FORWARD>, n);
 #endif
-        add("vokFloatDft", vokFloatDft, n);
+        add("vokFloatDft", vokDft<FloatComplex, VOK_Forw>, n);
 #ifdef VOK_HAVE_FFTW
-        add("fftwDoubleDft", fftwDoubleDft, n);
+        add("fftwDoubleDft", fftwDft<DoubleComplex, FFTW_FORWARD>, n);
 #endif
-        add("vokDoubleDft", vokDoubleDft, n);
+        add("vokDoubleDft", vokDft<DoubleComplex, VOK_Forw>, n);
         if (!everyLength) continue;
 #ifdef VOK_HAVE_FFTW
-        add("fftwDoubleIdft", fftwDoubleIdft, n);
+        add("fftwDoubleIdft", fftwDft<DoubleComplex, FFTW_BACKWARD>, n);
 #endif
-        add("vokDoubleIdft", vokDoubleIdft, n);
+        add("vokDoubleIdft", vokDft<DoubleComplex, VOK_Inv>, n);
     }
 }
 
