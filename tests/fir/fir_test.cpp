@@ -63,11 +63,6 @@ Reference directMultirate(const std::vector<W>& h, const Rates& r, const std::ve
     return ref;
 }
 
-// Equal bits, or NaN both.
-template <class T> bool sameValue(const T& a, const T& b) {
-    return sameBits(a, b) || (asLC(a) != asLC(a) && asLC(b) != asLC(b));
-}
-
 template <class T> bool allZero(const std::vector<T>& v) {
     return std::all_of(v.begin(), v.end(), [](const T& x) { return asLC(x) == LC(0); });
 }
@@ -178,10 +173,11 @@ template <class A> struct Records {
     }
 };
 
-// One stream per rate and type combination cut into calls, through both layers at every width: single
-// rate bit for bit the kernels' double sum, multirate within rounding of the definition, layers and widths
-// bit-identical, guards after each block untouched; the second records one sample at a time single rate
-// (past the single-state window), then the rest in one block. Long streams (float data only unless
+// One stream per rate and type combination cut into calls, through both layers and (no upsampling) the
+// adaptive filters' FIR forms at every width: single rate bit for bit the kernels' double sum, multirate
+// within rounding of the definition, layers and widths bit-identical, guards after each block untouched;
+// the second records one sample at a time single rate (past the single-state window), then the rest in
+// one block. Long streams (float data only unless
 // `every`) put tap counts on both sides of the register blocks, the scratch pieces (2033 taps fill one
 // with sixteen outputs) and the scalar loop's limit (about 4096 taps).
 struct Stream {
@@ -216,11 +212,12 @@ TEST_P(FirStreams, BothLayersFollowTheDefinitionAcrossCallsAndWidths) {
     forEachFilter([&](const auto& api) {
         using A = std::decay_t<decltype(api)>;
         using D = typename A::D;
+        using W = typename A::W;
         using O = typename A::O;
         if ((!c.calls.empty() && !c.every && !std::is_same_v<D, float>) || (c.specials && !std::is_same_v<O, float>))
             return;
         std::mt19937 gen(1234u + unsigned(r.tapsLen * 31 + r.up * 7 + r.down + r.downPhase));
-        const auto h = randomVector<typename A::W>(r.tapsLen, unsigned(gen()));
+        const auto h = randomVector<W>(r.tapsLen, unsigned(gen()));
         const auto history = randomVector<D>(r.history(), unsigned(gen()));
         std::uniform_int_distribution<int> iters(1, r.up == 1 ? 400 : 3 * r.tapsLen / r.down + 3);
         std::vector<int> calls = c.calls;
@@ -230,45 +227,61 @@ TEST_P(FirStreams, BothLayersFollowTheDefinitionAcrossCallsAndWidths) {
         for (int k = 0; c.specials && k < 3; ++k)
             stream[stream.size() * std::size_t(k + 2) / 6] = fromLC<D>(specials[k]);
         const Reference ref = directMultirate(h, r, history, stream, r.multi());
-        const std::size_t ones = r.multi() ? 0 : std::min<std::size_t>(stream.size(), 300);
+        // Everything the lines have seen, older inputs than the history first: the LMS lines (errDly 1 and,
+        // decimating, D slots more) hold more of it than the filter reads.
+        const int lmsLen = r.tapsLen + 1 + (r.multi() ? r.down : 0);
+        const int ones = r.multi() ? 0 : std::min(300, int(stream.size()));
+        auto seen = randomVector<D>(lmsLen, unsigned(gen()));
+        seen.insert(seen.end(), history.begin(), history.end());
+        const std::size_t pastLen = seen.size();
+        seen.insert(seen.end(), stream.begin(), stream.end());
+        const auto tail = [&](int n, std::size_t end) {
+            return std::vector<D>(seen.begin() + std::ptrdiff_t(end) - n, seen.begin() + std::ptrdiff_t(end));
+        };
+        std::vector<int> cut(std::size_t(ones), kOneSample);  // the second records' calls
+        if (const int rest = int(stream.size() - std::size_t(ones)) / r.down; rest > 0) cut.push_back(rest);
         std::vector<O> first;
         forEachWidth([&] {
             Records<A> rec(h, r, history);
-            std::vector<O> low, high;
-            std::size_t at = 0;
-            for (int n : calls) {
-                std::vector<O> a(std::size_t(n) * std::size_t(r.up) + 2, fromLC<O>(7)), b(a);
-                api.bfirl(&rec.tap[0], &rec.dly[0], stream.data() + at, a.data(), n);
-                api.bfir(&rec.st[0], stream.data() + at, b.data(), n);
-                for (std::size_t g = a.size() - 2; g < a.size(); ++g)
-                    EXPECT_TRUE(asLC(a[g]) == LC(7) && asLC(b[g]) == LC(7)) << "wrote past " << n;
-                low.insert(low.end(), a.begin(), a.end() - 2);
-                high.insert(high.end(), b.begin(), b.end() - 2);
-                at += std::size_t(n) * std::size_t(r.down);
+            // Per pair of records the two layers and (no upsampling) the adaptive filters' FIR forms over
+            // their own taps, step and leak unused; the first pair in the stream's calls, the second in `cut`.
+            std::vector<W> lmsTaps[2] = {h, h};
+            std::vector<D> slots[2];
+            LmsTapState lt[2];
+            LmsDlyState ld[2];
+            using L = Layer<D, O>;
+            std::vector<std::pair<L, std::vector<int>>> layers;
+            for (int i = 0; i < 2; ++i) {
+                const std::vector<int>& how = i ? cut : calls;
+                layers.push_back({L{[&, i](const D* x, O* y, int n) { api.bfirl(&rec.tap[i], &rec.dly[i], x, y, n); },
+                                    [&, i](const D& x) { return api.firl(&rec.tap[i], &rec.dly[i], x); }}, how});
+                layers.push_back({L{[&, i](const D* x, O* y, int n) { api.bfir(&rec.st[i], x, y, n); },
+                                    [&, i](const D& x) { return api.fir(&rec.st[i], x); }}, how});
+                if (r.up > 1) continue;
+                api.mInitMr(0, lmsTaps[i].data(), r.tapsLen, 0.5f, 0.25f, 1, r.down, r.downPhase, &lt[i]);
+                slots[i] = randomVector<D>(lmsLen, 300);  // the slot above the view must not count
+                api.mInitDlyl(&lt[i], slots[i].data(), 1, &ld[i]);
+                EXPECT_EQ(lmsLen, ld[i].len);
+                api.mSetDlyl(&lt[i], tail(lmsLen - 1, pastLen).data(), &ld[i]);
+                layers.push_back({L{[&, i](const D* x, O* y, int n) { api.bna(&lt[i], &ld[i], x, y, n); },
+                                    [&, i](const D& x) { return api.na(&lt[i], &ld[i], x); }}, how});
             }
+            const std::vector<O> low = throughLayers(layers, stream.data(), r.up, r.down);
             ASSERT_EQ(ref.out.size(), low.size());
-            EXPECT_TRUE(sameBits(low, high));
             for (std::size_t m = 0; first.empty() && m < low.size(); ++m)
                 ASSERT_TRUE(r.multi() ? closeTo(low[m], ref.out[m], ref.mag[m])
                                       : ::testing::AssertionResult(sameValue(low[m], fromLC<O>(ref.inDouble[m])))) << m;
             if (first.empty()) first = low;
             EXPECT_TRUE(sameBits(first, low));
-            for (std::size_t i = 0; i < ones; ++i) {
-                ASSERT_TRUE(sameBits(api.firl(&rec.tap[1], &rec.dly[1], stream[i]), low[i])) << i;
-                ASSERT_TRUE(sameBits(api.fir(&rec.st[1], stream[i]), low[i])) << i;
-            }
-            if (const int rest = int(stream.size() - ones) / r.down; rest > 0) {
-                const std::vector<O> want(low.begin() + std::ptrdiff_t(ones), low.end());
-                std::vector<O> a(want.size()), b(want.size());
-                api.bfirl(&rec.tap[1], &rec.dly[1], stream.data() + ones, a.data(), rest);
-                api.bfir(&rec.st[1], stream.data() + ones, b.data(), rest);
-                EXPECT_TRUE(sameBits(a, want) && sameBits(b, want));
-            }
-            std::vector<D> seen(history);
-            seen.insert(seen.end(), stream.begin(), stream.end());  // a stream may be shorter than the line
-            seen.erase(seen.begin(), seen.end() - r.history());
-            for (bool twoState : {false, true}) EXPECT_TRUE(sameBits(seen, rec.historyOf(0, twoState))) << twoState;
+            for (bool twoState : {false, true})
+                EXPECT_TRUE(sameBits(tail(r.history(), seen.size()), rec.historyOf(0, twoState))) << twoState;
             EXPECT_TRUE(rec.tapsBackThenCleared());
+            for (int i = 0; i < 2 && r.up == 1; ++i) {
+                std::vector<D> view(std::size_t(lmsLen - 1));
+                api.mGetDlyl(&lt[i], &ld[i], view.data());
+                EXPECT_TRUE(sameBits(tail(lmsLen - 1, seen.size()), view) && sameBits(lmsTaps[i], h)) << i;
+            }
+            EXPECT_TRUE(r.up > 1 || r.multi() || sameBits(slots[0], slots[1]));
         });
     });
 }

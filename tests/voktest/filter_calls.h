@@ -1,10 +1,12 @@
 // Shared pieces of the FIR and LMS tests: the entry points of every type
-// combination in one record, and the tolerance rule of the filter outputs.
+// combination in one record, the tolerance rule of the filter outputs, and one
+// runner taking a stream through the layers of a filter.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
 #include <random>
 #include <string>
 #include <tuple>
@@ -131,6 +133,46 @@ template <class O>
     if (std::abs(g - want) <= eps * (2 * mag + std::abs(want)) + 1e-300L) return ::testing::AssertionSuccess();
     return ::testing::AssertionFailure() << "got (" << double(g.real()) << ", " << double(g.imag()) << "), want ("
                                          << double(want.real()) << ", " << double(want.imag()) << ")";
+}
+
+// One way of running a filter over the caller's records: blocks of n iterations (n * down inputs, n * up
+// outputs) and, single rate, one sample at a time.
+template <class D, class O>
+struct Layer {
+    std::function<void(const D*, O*, int)> block;
+    std::function<O(const D&)> one = nullptr;
+};
+constexpr int kOneSample = -1;  // in a cut: one call of the one-sample form
+
+// Equal bits, or NaN both.
+template <class T>
+bool sameValue(const T& a, const T& b) {
+    return sameBits(&a, &b, 1) || (asLC(a) != asLC(a) && asLC(b) != asLC(b));
+}
+
+// The stream x through every layer, each cut into its calls (iterations per block call, or kOneSample):
+// two guards after each block's outputs stay, every layer gives the first one's bits; returns them.
+template <class D, class O>
+std::vector<O> throughLayers(const std::vector<std::pair<Layer<D, O>, std::vector<int>>>& layers, const D* x,
+                             int up = 1, int down = 1) {
+    std::vector<O> first;
+    for (std::size_t k = 0; k < layers.size(); ++k) {
+        const auto& [layer, cut] = layers[k];
+        std::vector<O> got;
+        const D* in = x;
+        for (const int n : cut) {
+            const bool one = n == kOneSample;
+            std::vector<O> y(one ? 1 : std::size_t(n) * std::size_t(up) + 2, fromLC<O>(7));
+            if (one) y[0] = layer.one(*in);
+            else layer.block(in, y.data(), n);
+            EXPECT_TRUE(one || (asLC(y.end()[-2]) == LC(7) && asLC(y.back()) == LC(7))) << "wrote past " << n;
+            got.insert(got.end(), y.begin(), y.end() - (one ? 0 : 2));
+            in += one ? 1 : std::size_t(n) * std::size_t(down);
+        }
+        if (first.empty()) first = got;
+        EXPECT_TRUE(sameBits(first, got)) << "layer " << k;
+    }
+    return first;
 }
 
 }  // namespace voktest
