@@ -96,7 +96,7 @@ const char* const kNegative = "Element of input vector is negative";
 const char* const kZero = "zero element and zero thresh";
 
 std::vector<Row> rows() {
-    const double inf = INFINITY, f3 = float(1.0 / 3.0), fmax = FLT_MAX;
+    const double inf = INFINITY, f3 = float(1.0 / 3.0), fmax = FLT_MAX, half = std::sqrt(0.5), tiny = 0x1p-511 * half;
     using S = short;
     using SC = ShortComplex;
     const std::vector<S> big = {-32768, 32767};
@@ -125,6 +125,7 @@ std::vector<Row> rows() {
         {in1(vokcbThresh1, {FloatComplex{0.6f, 0.8f}, {3, 4}, {0, 0}, {-1, 0}}, 2.0f, VOK_LT),
          {1.2, 1.6, 3, 4, 2, 0, -2, 0}, 1e-6},
         {in1(vokzbThresh1, {DoubleComplex{3, 4}, {0.3, 0.4}}, 1.0, VOK_GT), {0.6, 0.8, 0.3, 0.4}, 1e-15},
+        {in1(vokzbThresh1, {DoubleComplex{tiny, tiny}}, 1.0, VOK_LT), {half, half}, 1e-15},  // |z|^2 = DBL_MIN
         {in1(vokvbThresh1, {SC{3, 4}, {0, 0}, {300, 400}}, S(10), VOK_LT), {6, 8, 10, 0, 300, 400}},
         {in1(vokvbThresh1, {SC{-32768, -32768}, {1, 1}}, S(100), VOK_GT), {-71, -71, 1, 1}},
         {in2(vokcbThresh2, {FloatComplex{0, 0}, {-1, 2}}, 0.0f, VOK_LT), {0, 0, -1, 2}},  // 0 allowed
