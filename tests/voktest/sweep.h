@@ -123,6 +123,18 @@ inline SweepFigures sweep(const std::string& what, const Subject& subject, const
     return figures;
 }
 
+// 'call' (whatever it returns) with the n-th library allocation from its start on failing.
+template <class Call>
+auto starved(int n, Call call) {
+    return [=] {
+        struct Disarm {
+            ~Disarm() { vok::testing::failAllocationAfter(0); }
+        } disarm;
+        vok::testing::failAllocationAfter(n);
+        return call();
+    };
+}
+
 template <class T>
 std::vector<double> widen(const std::vector<T>& v) {
     std::vector<double> out;

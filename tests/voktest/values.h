@@ -1,6 +1,6 @@
-// Element-type plumbing shared by the convolution and correlation tests: the
-// public complex records as long-double complex numbers, random vectors from
-// a fixed seed, and the correlation lag summed from its definition.
+// Element-type plumbing shared by the tests: the public complex records as
+// long-double complex numbers, bit-for-bit comparisons (across widths too),
+// error measures and random vectors from a fixed seed.
 #pragma once
 
 #include <algorithm>
@@ -11,6 +11,7 @@
 #include <type_traits>
 #include <vector>
 
+#include "voktest/widths.h"
 #include "vok.h"
 
 namespace voktest {
@@ -47,6 +48,22 @@ bool sameBits(const T* a, const T* b, std::size_t n) {
 template <class T>
 bool sameBits(const std::vector<T>& a, const std::vector<T>& b) {
     return a.size() == b.size() && sameBits(a.data(), b.data(), a.size());
+}
+
+// Runs 'fill' at every width on n elements followed by 'guards' more, all first set to 'guard': the guards must
+// stay, and the n elements come out the same bits at every width; returns them.
+template <class T, class Fill>
+std::vector<T> sameAtEveryWidth(std::size_t n, T guard, Fill fill, std::size_t guards = 2) {
+    std::vector<T> first;
+    forEachWidth([&] {
+        std::vector<T> out(n + guards, guard);
+        fill(out.data());
+        for (std::size_t i = n; i < out.size(); ++i) EXPECT_TRUE(sameBits(&out[i], &guard, 1)) << "wrote past the end";
+        if (first.empty()) first = out;
+        EXPECT_TRUE(sameBits(first, out)) << "width-dependent";
+    });
+    first.resize(n);
+    return first;
 }
 
 // Largest error relative to the largest wanted magnitude.

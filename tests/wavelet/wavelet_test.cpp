@@ -11,9 +11,8 @@
 #include <tuple>
 #include <vector>
 
-#include "frame/test_seams.h"
 #include "kernels/wavelet.h"
-#include "voktest/values.h"
+#include "voktest/sweep.h"
 #include "voktest/vector_calls.h"
 #include "voktest/widths.h"
 #include "vok.h"
@@ -22,6 +21,7 @@
 namespace {
 
 using namespace voktest;
+using robust::starved;
 using Long = std::vector<long double>;
 
 // The entry points and report names of one core (1 float, 2 double, 4 16-bit).
@@ -110,18 +110,6 @@ TEST(WaveletBank, PredefinedBanksMatchPyWaveletsAndHaveTheirStructure) {
         const bool ortho = f.type <= 5, vaid = f.type == VOK_WtVaidyanathan, dual = f.type == VOK_WtBiorthDual;
         const std::vector<int> is{st.core, rf.st.core, st.kind, st.wtType, st.par1, st.par2, st.filtLen[0], st.filtLen[1]};
         EXPECT_EQ(is, std::vector<int>({2, 1, ortho ? 1 : 2, f.type, f.par1, f.par2, st.filtLen[3], st.filtLen[2]}));
-        for (int i = 0; i < 4 && !vaid; ++i) {
-            const auto& want = pywtBank(f.pywt)[size_t((i + (dual ? 0 : 2)) % 4)];
-            const double scale = i < 2 ? 1 / s : s;
-            ASSERT_EQ(st.filtLen[i], int(want.size())) << i;
-            for (size_t k = 0; k < want.size(); ++k)  // spline pairs differ in sign conventions only
-                EXPECT_NEAR(ortho ? r.tap(i)[k] : std::fabs(r.tap(i)[k]), (ortho ? want[k] : std::fabs(want[k])) * scale,
-                            ortho ? 1e-11 : 1e-15) << i << ' ' << k;
-        }
-        // The Vaidyanathan prototype's inner taps have twelve decimals: normalising moves the ends by ~1e-9.
-        const double ends[4] = {-6.290611819074752e-05, 0.0003436319048210292, 0.2501841295046622, 0.04579933411097672};
-        for (int i = 0; i < 4 && vaid; ++i)
-            EXPECT_NEAR(r.tap(0)[i < 2 ? i : 20 + i] * s, ends[i], 1e-8 * std::fabs(ends[i])) << i;
         // Symmlet tables carry twelve digits, Vaidyanathan's eight (its high-pass keeps up to 1/1000 of a tap).
         const double sum[4] = {1, 0, 2, 0};
         const double slack[4] = {1e-12, vaid ? 5e-4 : 1e-10, vaid ? 1e-7 : 1e-11, vaid ? 2e-3 : 1e-10};
@@ -129,7 +117,17 @@ TEST(WaveletBank, PredefinedBanksMatchPyWaveletsAndHaveTheirStructure) {
             const double* t = r.tap(i);
             EXPECT_EQ(std::vector<float>(rf.tap(i), rf.tap(i) + st.filtLen[i]), std::vector<float>(t, t + st.filtLen[i]));
             EXPECT_NEAR(double(std::accumulate(t, t + st.filtLen[i], 0.0L)), sum[i], slack[i]) << i;
+            if (vaid) continue;
+            const auto& want = pywtBank(f.pywt)[size_t((i + (dual ? 0 : 2)) % 4)];
+            ASSERT_EQ(st.filtLen[i], int(want.size())) << i;
+            for (size_t k = 0; k < want.size(); ++k)  // spline pairs differ in sign conventions only
+                EXPECT_NEAR(ortho ? t[k] : std::fabs(t[k]), (ortho ? want[k] : std::fabs(want[k])) * (i < 2 ? 1 / s : s),
+                            ortho ? 1e-11 : 1e-15) << i << ' ' << k;
         }
+        // The Vaidyanathan prototype's inner taps have twelve decimals: normalising moves the ends by ~1e-9.
+        const double ends[4] = {-6.290611819074752e-05, 0.0003436319048210292, 0.2501841295046622, 0.04579933411097672};
+        for (int i = 0; i < 4 && vaid; ++i)
+            EXPECT_NEAR(r.tap(0)[i < 2 ? i : 20 + i] * s, ends[i], 1e-8 * std::fabs(ends[i])) << i;
         if (!ortho) {
             // A spline high-pass is the other low-pass with alternating signs; delays a, b (swapped by type 7).
             for (auto [hi, lo] : {std::pair{1, 2}, {3, 0}})
@@ -174,9 +172,9 @@ Long referenceDecompose(const VokWtState& st, Long x) {
 
 template <class T>
 double worstError(const std::vector<T>& got, const Long& want) {
-    long double worst = 0;
-    for (size_t i = 0; i < want.size(); ++i) worst = std::max(worst, std::fabs((long double)got[i] - want[i]));
-    return double(worst);
+    const auto larger = [](long double a, long double b) { return std::max(a, b); };
+    return double(std::transform_reduce(want.begin(), want.end(), got.begin(), 0.0L, larger,
+                                        [](long double w, T g) { return std::fabs(g - w); }));
 }
 
 // The 16-bit forms are the float transform on the float bank, rounded to nearest (ties to even) and saturated.
@@ -212,19 +210,13 @@ TYPED_TEST(WaveletCore, TransformsMatchTheDefinitionAtEveryLevelAndWidth) {
             const size_t N = size_t(1) << order;
             auto src = randomVector<T>(long(N), unsigned(order * 100 + level), F::core == 4 ? 32767 : 1);
             for (size_t i = 3; F::core == 4 && i < N; i += 7) src[i] = T(i % 2 ? -32768 : 32767);  // overshoots
-            std::vector<T> coeffs, back;
-            forEachWidth([&] {
-                std::vector<T> c(N + 2, T(-3)), b(N + 2, T(-3));
-                vok::testing::failAllocationAfter(F::core == 4 ? 0 : 1);  // only the 16-bit forms have work arrays
-                EXPECT_EQ(F::decompose(&r.st, src.data(), c.data()), 0);
-                EXPECT_EQ(F::reconstruct(&r.st, c.data(), b.data()), 0);
-                vok::testing::failAllocationAfter(0);
-                EXPECT_TRUE(c[N] == T(-3) && c[N + 1] == T(-3) && b[N] == T(-3) && b[N + 1] == T(-3)) << "past the end";
-                if (coeffs.empty()) std::tie(coeffs, back) = std::pair(c, b);
-                EXPECT_TRUE(c == coeffs && b == back) << "width-dependent";
+            const int failing = F::core == 4 ? 0 : 1;  // only the 16-bit forms have work arrays
+            const auto coeffs = sameAtEveryWidth<T>(N, T(-3), [&](T* c) {
+                starved(failing, [&] { EXPECT_EQ(F::decompose(&r.st, src.data(), c), 0); })();
             });
-            coeffs.resize(N);
-            back.resize(N);
+            const auto back = sameAtEveryWidth<T>(N, T(-3), [&](T* b) {
+                starved(failing, [&] { EXPECT_EQ(F::reconstruct(&r.st, coeffs.data(), b), 0); })();
+            });
             if constexpr (F::core == 4) {
                 EXPECT_EQ(coeffs, viaFloat(r.st, true, src));
                 EXPECT_EQ(back, viaFloat(r.st, false, coeffs));
@@ -243,22 +235,13 @@ struct UserBank {
     std::vector<int> lengths, offsets;
     std::vector<T> taps[4];
     T* pointers[4];
-    UserBank(std::vector<int> len, std::vector<int> ofs) : lengths(len), offsets(ofs) {
+    UserBank(std::vector<int> len = {4, 6, 6, 4}, std::vector<int> ofs = {0, 1, 2, 3}) : lengths(len), offsets(ofs) {
         for (int i = 0; i < 4; ++i) {
             for (int k = 0; k < len[i]; ++k) taps[i].push_back(T(0.125 * (i + 1) + k));
             pointers[i] = taps[i].data();
         }
     }
 };
-
-// Calls 'call' with the n-th allocation from now on failing.
-std::function<void()> starved(int n, std::function<void()> call) {
-    return [=] {
-        vok::testing::failAllocationAfter(n);
-        call();
-        vok::testing::failAllocationAfter(0);
-    };
-}
 
 TYPED_TEST(WaveletCore, InitSetStateAndGetStateFailures) {
     using F = Forms<TypeParam>;
@@ -292,30 +275,30 @@ TYPED_TEST(WaveletCore, InitSetStateAndGetStateFailures) {
         if (F::core == 4) row.second.push_back({VOK_StatusBacktrace, "vokwWtInit", "out voksWtInit", "vokwlts"});
     // SetState: a user bank built inside the call, spoiled by 'spoil'.
     fn = F::name[0];
-    const auto user = [&](int order, int level, std::vector<int> len, std::vector<int> ofs, auto spoil) {
+    const auto user = [&](int order, int level, std::vector<int> len = {4, 6, 6, 4}, std::vector<int> ofs = {0, 1, 2, 3},
+                          std::function<void(UserBank<Tap>&)> spoil = [](UserBank<Tap>&) {}) {
         return [=, &st] {
             UserBank<Tap> b(len, ofs);
             spoil(b);
             F::setState(&st, VOK_WtUser, 0, 0, order, level, b.pointers, b.lengths.data(), b.offsets.data());
         };
     };
-    const auto asIs = [](UserBank<Tap>&) {};
-    const std::vector<int> len{4, 6, 6, 4}, ofs{0, 1, 2, 3};
-    UserBank<Tap> good(len, ofs);
+    UserBank<Tap> good;
     add([&] { F::setState(nullptr, VOK_WtUser, 0, 0, 4, 1, good.pointers, good.lengths.data(), good.offsets.data()); },
         {"wtState==0"});
-    add(user(0, 5, len, ofs, asIs), {"dataOrder<1", "level>(dataOrder-1)"});
-    add(user(32, -1, len, ofs, asIs), {"dataOrder>31", "level<0"});
+    add(user(0, 5), {"dataOrder<1", "level>(dataOrder-1)"});
+    add(user(32, -1), {"dataOrder>31", "level<0"});
     add([&] { F::setState(&st, VOK_WtUser, 0, 0, 4, 1, nullptr, nullptr, nullptr); },
         {"Ftaps eq. NULL", "Flen eq. NULL", "Fofs eq. NULL"});
     add([&] { F::setState(&st, VOK_WtUser, 0, 0, 4, 1, good.pointers, nullptr, good.offsets.data()); }, {"Flen eq. NULL"});
     for (int i = 0; i < 4; ++i)
-        add(user(4, 1, len, ofs, [i](UserBank<Tap>& b) { b.pointers[i] = nullptr; }), {"Bad pointers in Ftaps"});
+        add(user(4, 1, good.lengths, good.offsets, [i](UserBank<Tap>& b) { b.pointers[i] = nullptr; }),
+            {"Bad pointers in Ftaps"});
     for (std::vector<int> bad : {std::vector<int>{4, 6, 4, 6}, {1, 6, 6, 1}, {4, 1, 1, 4}, {4, 6, 6, 5}})
-        add(user(4, 1, bad, {0, 0, 0, 0}, asIs), {"Bad filter lengths"});
+        add(user(4, 1, bad, {0, 0, 0, 0}), {"Bad filter lengths"});
     for (std::vector<int> bad : {std::vector<int>{-1, 0, 0, 0}, {0, 6, 0, 0}, {0, 0, 6, 0}, {0, 0, 0, 4}})
-        add(user(4, 1, len, bad, asIs), {"Bad filter offsets"});
-    addAllocationFailures(user(4, 1, len, ofs, asIs));
+        add(user(4, 1, good.lengths, bad), {"Bad filter offsets"});
+    addAllocationFailures(user(4, 1));
     // A predefined type that Init refuses: Init's report, then a backtrace.
     rows.push_back({[&] { F::setState(&st, VOK_WtSymmlet, 8, 0, 4, 1, nullptr, nullptr, nullptr); },
                     {{VOK_StatusBadArg, F::builder, "error in parameter Symmlet filter", "vokwlts"},
@@ -370,14 +353,12 @@ TYPED_TEST(WaveletCore, InitSetStateAndGetStateFailures) {
     }
     // The orthogonal bank builder on prototypes that no predefined family has, and Free without a record.
     fn = "voksWtInit";
-    const std::pair<std::vector<double>, const char*> prototypes[] = {
-        {{1, 1, 1}, "Odd ortho. filter length"},
-        {{1e-10, -1e-10, 1e-11, 0}, "Small ortho. filter taps values"},
-        {{1, 1, 1, 1}, "Bad low-pass ortho. filter taps"},  // not orthogonal to its shift by 2
-        {{1, -1}, "Bad low-pass ortho. filter taps"},       // sums to zero
-        {{1, 0.5}, "Bad high-pass ortho. filter taps"},     // high-pass keeps a constant
-    };
-    for (const auto& [h, message] : prototypes)
+    for (const auto& [h, message] : std::vector<std::pair<std::vector<double>, const char*>>{
+             {{1, 1, 1}, "Odd ortho. filter length"},
+             {{1e-10, -1e-10, 1e-11, 0}, "Small ortho. filter taps values"},
+             {{1, 1, 1, 1}, "Bad low-pass ortho. filter taps"},  // not orthogonal to its shift by 2
+             {{1, -1}, "Bad low-pass ortho. filter taps"},       // sums to zero
+             {{1, 0.5}, "Bad high-pass ortho. filter taps"}})    // high-pass keeps a constant
         add([h] {
             vok::wavelet::Bank bank;
             EXPECT_FALSE(vok::wavelet::buildOrthogonalBank({"voksWtInit", "vokwlts", 1}, h.data(), int(h.size()), bank));
@@ -391,8 +372,7 @@ TYPED_TEST(WaveletCore, InitSetStateAndGetStateFailures) {
     Record<TypeParam> haar(VOK_WtHaar, 0, 0, 2, 1);
     const TypeParam four[4] = {4, 10, -4, 8}, want[4] = {7, 2, 3, 6};
     TypeParam y[4], back[4];
-    EXPECT_EQ(F::decompose(&haar.st, four, y), 0);
-    EXPECT_EQ(F::reconstruct(&haar.st, y, back), 0);
+    EXPECT_TRUE(F::decompose(&haar.st, four, y) == 0 && F::reconstruct(&haar.st, y, back) == 0);
     EXPECT_TRUE(sameBits(want, y, 4) && sameBits(four, back, 4));
     // SetState copies a user bank (odd, unequal lengths); GetState hands back the copies; Free clears the record.
     UserBank<Tap> bank({3, 5, 5, 3}, {0, 4, 2, 2});
@@ -448,39 +428,30 @@ TYPED_TEST(WaveletCore, RowSumKernelsAtEveryLengthAndWidth) {
     std::vector<long> sizes = {127, 128, 129, 255, 1000};
     for (long n = 0; n <= 70; ++n) sizes.push_back(n);
     for (long n : sizes) {
-        forEachWidth([n] {
-            std::vector<T> src(size_t(2 * n)), even(size_t(n + 1), T(-7)), odd(size_t(n + 1), T(-7));
-            for (size_t i = 0; i < src.size(); ++i) src[i] = T(i) * T(0.5) + T(1);
-            waveletOps<T>().deinterleave(src.data(), even.data(), odd.data(), n);
-            for (long i = 0; i <= n; ++i)
-                ASSERT_TRUE(even[size_t(i)] == (i < n ? src[size_t(2 * i)] : T(-7)) &&
-                            odd[size_t(i)] == (i < n ? src[size_t(2 * i + 1)] : T(-7))) << n << " " << i;
-        });
+        std::vector<T> src(size_t(2 * n));
+        for (size_t i = 0; i < src.size(); ++i) src[i] = T(i) * T(0.5) + T(1);
+        const auto split = sameAtEveryWidth<T>(size_t(2 * n + 1), T(-7), [&](T* d) {  // even, a guard, odd, a guard
+            waveletOps<T>().deinterleave(src.data(), d, d + n + 1, n);
+        }, 1);
+        for (long i = 0; i <= n; ++i)
+            ASSERT_TRUE(split[size_t(i)] == (i < n ? src[size_t(2 * i)] : T(-7)) &&
+                        (i == n || split[size_t(n + 1 + i)] == src[size_t(2 * i + 1)])) << n << " " << i;
         for (auto [a, b] : {std::pair{1, 1}, {4, 4}, {5, 4}, {15, 15}, {0, 3}, {12, 1}, {3, 2}, {15, 12}}) {
             SCOPED_TRACE(testing::Message() << "n " << n << " counts " << a << "," << b);
             const RunPair<T> even(n, {a, b}, seed += 4), odd(n, {b, a}, seed += 4);
             for (int phases : {1, 2}) {
-                std::vector<T> first;
-                forEachWidth([&] {
-                    std::vector<T> dst(size_t(phases * n + 3), T(-5));
-                    if (phases == 1) waveletOps<T>().decimate(even.runs, dst.data(), n);
-                    else waveletOps<T>().interpolate(even.runs, odd.runs, dst.data(), n);
-                    for (long i = 0; i < phases * n; ++i)
-                        ASSERT_NEAR(double(dst[size_t(i)]), double((i % phases ? odd : even).at(i / phases)), bound) << i;
-                    for (long i = phases * n; i < phases * n + 3; ++i) EXPECT_EQ(dst[size_t(i)], T(-5)) << "past the end";
-                    if (first.empty()) first = dst;
-                    EXPECT_EQ(first, dst) << "width-dependent";
-                });
+                const auto dst = sameAtEveryWidth<T>(size_t(phases * n), T(-5), [&](T* d) {
+                    if (phases == 1) waveletOps<T>().decimate(even.runs, d, n);
+                    else waveletOps<T>().interpolate(even.runs, odd.runs, d, n);
+                }, 3);
+                for (long i = 0; i < phases * n; ++i)
+                    ASSERT_NEAR(double(dst[size_t(i)]), double((i % phases ? odd : even).at(i / phases)), bound) << i;
             }
         }
     }
     const T big = T(16777216), rowA[1] = {big}, rowB[2] = {1, 1}, tapsA[1] = {1}, tapsB[3] = {1, 0, 1};
     const WaveletRun<T> runs[2] = {{rowA, tapsA, 1}, {rowB + 1, tapsB, 2}};
-    forEachWidth([&] {
-        T dst[1] = {};
-        waveletOps<T>().decimate(runs, dst, 1);
-        EXPECT_EQ(dst[0], big + T(2));
-    });
+    EXPECT_EQ(sameAtEveryWidth<T>(1, T(0), [&](T* d) { waveletOps<T>().decimate(runs, d, 1); })[0], big + T(2));
 }
 
 }  // namespace
