@@ -21,6 +21,12 @@ struct DctOps {
     void (*forwardPost)(const double* z, double* x, long long m, const double* f, const double* g);
     // y: the N inputs Y; z: the M complex values for the inverse DFT.
     void (*inversePre)(const double* y, double* z, long long m, const double* f, const double* g);
+    // The real and imaginary sums of a short odd-length DFT of real data (and
+    // of its inverse): re[k] = Σ a[j]·cosines[j·width + k] and im[k] = Σ
+    // b[j]·sines[j·width + k] over j < h, in that order, for k < width (a
+    // multiple of 8, so every width fills its registers).
+    void (*symmetricSums)(const double* a, const double* b, double* re, double* im, long long h, long long width,
+                          const double* cosines, const double* sines);
 };
 
 extern const DctOps dct_sse2, dct_avx2, dct_avx512;

@@ -104,9 +104,44 @@ void inversePre(const double* y, double* z, long long m, const double* f, const 
     }
 }
 
+// R registers of k at a time: 2R independent sums hide the adds' latency.
+template <int R>
+inline __attribute__((always_inline)) void sumBlock(const double* a, const double* b, double* re, double* im,
+                                                    long long h, long long width, const double* c, const double* s) {
+    D u[R], v[R];
+    const D a0 = splat(a[0]), b0 = splat(b[0]);
+    for (int r = 0; r < R; ++r) {
+        u[r] = a0 * load(c + r * L);
+        v[r] = b0 * load(s + r * L);
+    }
+    for (long long j = 1; j < h; ++j) {
+        const D aj = splat(a[j]), bj = splat(b[j]);
+        const double* cj = c + j * width;
+        const double* sj = s + j * width;
+        for (int r = 0; r < R; ++r) {
+            u[r] = u[r] + aj * load(cj + r * L);
+            v[r] = v[r] + bj * load(sj + r * L);
+        }
+    }
+    for (int r = 0; r < R; ++r) {
+        store(re + r * L, u[r]);
+        store(im + r * L, v[r]);
+    }
+}
+
+void symmetricSums(const double* a, const double* b, double* re, double* im, long long h, long long width,
+                   const double* cosines, const double* sines) {
+    constexpr int R = 4;
+    long long k = 0;
+    for (; k + R * L <= width; k += R * L)
+        sumBlock<R>(a, b, re + k, im + k, h, width, cosines + k, sines + k);
+    for (; k < width; k += L) sumBlock<1>(a, b, re + k, im + k, h, width, cosines + k, sines + k);
+}
+
 }  // namespace
 VOK_SIMD_END
 
 namespace vok::kernels {
-const DctOps VOK_KERNEL_TABLE(dct) = {simd::VOK_ISA::forwardPost, simd::VOK_ISA::inversePre};
+const DctOps VOK_KERNEL_TABLE(dct) = {simd::VOK_ISA::forwardPost, simd::VOK_ISA::inversePre,
+                                          simd::VOK_ISA::symmetricSums};
 }
