@@ -245,7 +245,7 @@ bool fastTransform(const C* src, C* dst, int n, int flags) {
 // The shortest lengths, written out (transform/dftshort.h); false for the others.
 template <class C, class W>
 bool shortTransform(const C* src, C* dst, int n, int flags, const W* table) {
-    if (!vok::shortdft::covers(n)) return false;
+    if (!vok::shortdft::covers<C>(n)) return false;
     const bool forward = (flags & VOK_Forw) != 0;
     const double scale = !forward && !(flags & VOK_NoScale) ? 1.0 / double(n) : 1.0;
     vok::shortdft::transform(src, dst, n, table, forward, scale);
