@@ -1,7 +1,9 @@
-// Discrete Fourier transform of any length. A power of two runs as the FFT of
-// its order, a length whose prime factors are small as a mixed-radix FFT (transform/mixedfft.h); a long one with
-// a large prime factor as the chirp convolution below; the rest, and any
-// length whose plan or chirp cannot be had, by the folded direct sum.
+// Discrete Fourier transform of any length. The shortest lengths run code of
+// their own with the roots of their twiddle table (transform/dftshort.h); a
+// power of two runs as the FFT of its order, a length whose prime factors are
+// small as a mixed-radix FFT (transform/mixedfft.h); a long one with a large
+// prime factor as the chirp convolution below; the rest, and any length whose
+// plan or chirp cannot be had, by the folded direct sum.
 //
 // The input is copied first (so src may be dst), then symmetric pairs are
 // folded: b[k] <- (b[k] + b[N-k])/2 and b[N-k] <- (b[k] - b[N-k])/2. Output j
@@ -30,6 +32,7 @@
 #include "core/scale16.h"
 #include "frame/context.h"
 #include "transform/dftany.h"
+#include "transform/dftshort.h"
 #include "transform/fft.h"
 #include "transform/mixedfft.h"
 #include "vok/dft.h"
@@ -239,6 +242,16 @@ bool fastTransform(const C* src, C* dst, int n, int flags) {
     return vok::mixedRadixDft(src, dst, n, forward, scale) || chirpTransform(src, dst, n, flags);
 }
 
+// The shortest lengths, written out (transform/dftshort.h); false for the others.
+template <class C, class W>
+bool shortTransform(const C* src, C* dst, int n, int flags, const W* table) {
+    if (!vok::shortdft::covers<C>(n)) return false;
+    const bool forward = (flags & VOK_Forw) != 0;
+    const double scale = !forward && !(flags & VOK_NoScale) ? 1.0 / double(n) : 1.0;
+    vok::shortdft::transform(src, dst, n, table, forward, scale);
+    return true;
+}
+
 // b holds the copied input (it is folded in place); dst receives N outputs.
 template <class C, class T>
 void foldedDft(C* b, C* dst, int n, const T* twiddles, bool forward, bool scale) {
@@ -301,7 +314,7 @@ void dftSingle(ArgChecks check, const FloatComplex* src, FloatComplex* dst, int 
     if (check(!src, "src==0") || check(!dst, "dst==0") ||
         check(badDirection(flags), "VOK_Forw or VOK_Inv must be as a flag"))
         return;
-    if (fastTransform(src, dst, length, flags)) return;
+    if (shortTransform(src, dst, length, flags, table) || fastTransform(src, dst, length, flags)) return;
     if (buff != src) std::memmove(buff, src, sizeof(FloatComplex) * std::size_t(length));
     const bool forward = (flags & VOK_Forw) != 0;
     foldedDft(buff, dst, length, table, forward, !forward && !(flags & VOK_NoScale));
@@ -319,7 +332,7 @@ void dftDouble(ArgChecks check, const DoubleComplex* src, DoubleComplex* dst, in
     if (check(!src, "src==0") || check(!dst, "dst==0") ||
         check(badDirection(flags), "VOK_Forw or VOK_Inv must be as a flag"))
         return;
-    if (fastTransform(src, dst, length, flags)) return;
+    if (shortTransform(src, dst, length, flags, table) || fastTransform(src, dst, length, flags)) return;
     DoubleComplex* copy = vokzMalloc(length);
     if (!copy) {
         check.noMemory(__LINE__);
@@ -374,6 +387,8 @@ namespace vok {
 
 bool dftAnyLength(const DoubleComplex* src, DoubleComplex* dst, int n, bool forward) {
     if (n < 1 || !src || !dst) return false;
+    // The short lengths' own code needs the twiddle table, which would take
+    // a place in the thread's list: the other modules keep to the passes.
     if (fastTransform(src, dst, n, forward ? VOK_Forw : VOK_Inv | VOK_NoScale)) return true;
     DoubleComplex* table = dftTwiddlesZ(n);
     DoubleComplex* copy = table ? vokzMalloc(n) : nullptr;

@@ -10,6 +10,7 @@
 
 #include "frame/context.h"
 #include "transform/dftany.h"
+#include "transform/dftshort.h"
 #include "voktest/fft_reference.h"
 #include "voktest/sweep.h"
 #include "voktest/values.h"
@@ -151,7 +152,9 @@ TYPED_TEST(AnyLength, EveryPathAgainstTheDefinitionAtEveryWidth) {
                     EXPECT_LE(relativeRms(single, singleWant), 6e-8L * (2 * std::log2((long double)n) + 4));
                     ASSERT_TRUE(vok::dftAnyLength(src.data(), any.data(), n, true));
                     ASSERT_TRUE(vok::dftAnyLength(src.data(), anyInv.data(), n, false));
-                    EXPECT_TRUE(same(any, forward) && same(anyInv, unscaled));
+                    if (!vok::shortdft::covers<C>(n)) EXPECT_TRUE(same(any, forward) && same(anyInv, unscaled));
+                    else  // vokzDft's own code for them; the other modules keep to the passes
+                        EXPECT_LE(std::max(relativeRms(any, wide(forward)), relativeRms(anyInv, wide(unscaled))), P::bound(n));
                 }
             });
         }

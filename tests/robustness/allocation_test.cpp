@@ -119,7 +119,7 @@ TEST(Allocations, EveryFailureIsReportedOrSurvivedAndLeavesTheCallerAlone) {
     // copy for an in-place call (vokzDft) or a retried work slot (vokvDft);
     // then the plan (or a long prime length's chirp and its FFT tables):
     // without them the direct sum answers, so those failures are survived.
-    for (int n : {7, 100, 1000})
+    for (int n : {17, 100, 1000})
         add(named("vokcDft length ", n),
             [n](Job& j) { vokcDft(j.buf<FloatComplex>(n), j.buf<FloatComplex>(n, true), n, VOK_Forw); },
             {{{kNoMem, "vokcGetDftTwdTbl", "NULL Pointer", "voktwd"}, {kBadArg, "vokcDft", "TwdTbl==0", "vokdft"}},

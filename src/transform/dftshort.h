@@ -1,0 +1,141 @@
+// DFTs of the shortest lengths, written out at compile time: no plan, no
+// work area, no pass loop. The call of a short length is mostly set-up
+// otherwise (a plan look-up and an indirect pass costing more than the
+// butterflies); from about ten points on the vector passes win. The roots come from the length's own twiddle table, which the
+// DFT holds anyway; sums run in double precision whatever the data, so the
+// float transform rounds once at the end. Scalar code: the same bits at every
+// vector width. All inputs are read before any output is written, so src may
+// be dst.
+#pragma once
+
+#include "vok/types.h"
+
+namespace vok::shortdft {
+
+#define VOK_SHORT_UNROLL _Pragma("GCC unroll 24")
+
+struct Cd {
+    double re, im;
+};
+inline Cd operator+(Cd a, Cd b) { return {a.re + b.re, a.im + b.im}; }
+inline Cd operator-(Cd a, Cd b) { return {a.re - b.re, a.im - b.im}; }
+inline Cd times(Cd a, Cd w) { return {a.re * w.re - a.im * w.im, a.re * w.im + a.im * w.re}; }
+
+// W^x of the transform of length N within a table of a multiple of N:
+// entry x·step, conjugated for the inverse (the table holds the forward roots).
+template <bool Forward, class W>
+struct Roots {
+    const W* table;
+    int size;  // of the table
+    inline Cd operator()(int x, int step) const {
+        const W& w = table[(x * step) % size];
+        return {double(w.re), Forward ? double(w.im) : -double(w.im)};
+    }
+};
+
+template <int N>
+constexpr int splitOf() {
+    if constexpr (N % 4 == 0 && N > 4) return 4;
+    for (int p = 2; p * p <= N; ++p)
+        if (N % p == 0) return p;
+    return 1;
+}
+
+// out[k·os] = sum_j in[j·is]·W_N^{jk}, with W_N^x = roots(x, step).
+template <int N, bool Forward, class W>
+inline __attribute__((always_inline)) void dft(const Cd* in, int is, Cd* out, int os, const Roots<Forward, W>& roots,
+                                                int step) {
+    if constexpr (N == 1) {
+        out[0] = in[0];
+    } else if constexpr (N == 2) {
+        const Cd a = in[0], b = in[is];
+        out[0] = a + b;
+        out[os] = a - b;
+    } else if constexpr (N == 4) {
+        const Cd t0 = in[0] + in[2 * is], t1 = in[0] - in[2 * is];
+        const Cd t2 = in[is] + in[3 * is], d = in[is] - in[3 * is];
+        const Cd t3 = Forward ? Cd{d.im, -d.re} : Cd{-d.im, d.re};  // ∓i·d
+        out[0] = t0 + t2;
+        out[os] = t1 + t3;
+        out[2 * os] = t0 - t2;
+        out[3 * os] = t1 - t3;
+    } else if constexpr (splitOf<N>() == 1) {
+        // Odd prime: pairs t_j = a_j + a_{N-j}, u_j = a_j - a_{N-j} give
+        // b_k, b_{N-k} = a_0 + sum c_jk·t_j ± i·sum s_jk·u_j.
+        constexpr int h = (N - 1) / 2;
+        Cd t[h + 1], u[h + 1];
+        Cd sum = in[0];
+        VOK_SHORT_UNROLL
+        for (int j = 1; j <= h; ++j) {
+            t[j] = in[j * is] + in[(N - j) * is];
+            u[j] = in[j * is] - in[(N - j) * is];
+            sum = sum + t[j];
+        }
+        out[0] = sum;
+        VOK_SHORT_UNROLL
+        for (int k = 1; k <= h; ++k) {
+            Cd re = in[0], im{0, 0};
+            VOK_SHORT_UNROLL
+            for (int j = 1; j <= h; ++j) {
+                const Cd w = roots(j * k % N, step);
+                re = re + Cd{t[j].re * w.re, t[j].im * w.re};
+                im = im + Cd{u[j].re * w.im, u[j].im * w.im};
+            }
+            const Cd turned{-im.im, im.re};
+            out[k * os] = re + turned;
+            out[(N - k) * os] = re - turned;
+        }
+    } else {
+        // N = A·B, decimation in time: B-point transforms of every A-th input,
+        // twiddled by W_N^{n1·k1}, then A-point transforms across them.
+        constexpr int A = splitOf<N>(), B = N / A;
+        Cd y[N];
+        VOK_SHORT_UNROLL
+        for (int n1 = 0; n1 < A; ++n1) dft<B>(in + n1 * is, A * is, y + n1 * B, 1, roots, A * step);
+        VOK_SHORT_UNROLL
+        for (int k1 = 0; k1 < B; ++k1) {
+            Cd z[A];
+            VOK_SHORT_UNROLL
+            for (int n1 = 0; n1 < A; ++n1)
+                z[n1] = n1 && k1 ? times(y[n1 * B + k1], roots(n1 * k1, step)) : y[n1 * B + k1];
+            dft<A>(z, 1, out + k1 * os, B * os, roots, B * step);
+        }
+    }
+}
+
+template <int N, bool Forward, class C, class W>
+void run(const C* src, C* dst, const W* table, double scale) {
+    using T = decltype(C::re);
+    Cd a[N], b[N];
+    VOK_SHORT_UNROLL
+    for (int i = 0; i < N; ++i) a[i] = {double(src[i].re), double(src[i].im)};
+    dft<N>(a, 1, b, 1, Roots<Forward, W>{table, N}, 1);
+    VOK_SHORT_UNROLL
+    for (int i = 0; i < N; ++i) dst[i] = {T(b[i].re * scale), T(b[i].im * scale)};
+}
+
+// The lengths written out here: where they beat the vector passes (measured
+// against them; beyond these the passes win, float data from 8 on).
+template <class C>
+constexpr bool covers(int n) {
+    if constexpr (sizeof(C::re) == sizeof(float)) return n >= 2 && n <= 7;
+    else return (n >= 2 && n <= 10) || n == 12;
+}
+
+// The DFT of a covered length n with its twiddle table (entry k = W_n^k of
+// the forward transform), times scale.
+template <class C, class W>
+void transform(const C* src, C* dst, int n, const W* table, bool forward, double scale) {
+    using Run = void (*)(const C*, C*, const W*, double);
+#define VOK_SHORT_DFT(n) {run<n, true, C, W>, run<n, false, C, W>}
+    static constexpr Run kRuns[13][2] = {
+        {nullptr, nullptr}, {nullptr, nullptr}, VOK_SHORT_DFT(2), VOK_SHORT_DFT(3),  VOK_SHORT_DFT(4),
+        VOK_SHORT_DFT(5),   VOK_SHORT_DFT(6),   VOK_SHORT_DFT(7), VOK_SHORT_DFT(8),  VOK_SHORT_DFT(9),
+        VOK_SHORT_DFT(10),  {nullptr, nullptr}, VOK_SHORT_DFT(12)};
+#undef VOK_SHORT_DFT
+    kRuns[n][forward ? 0 : 1](src, dst, table, scale);
+}
+
+#undef VOK_SHORT_UNROLL
+
+}  // namespace vok::shortdft
