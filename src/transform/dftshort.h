@@ -1,11 +1,11 @@
 // DFTs of the shortest lengths, written out at compile time: no plan, no
 // work area, no pass loop. The call of a short length is mostly set-up
 // otherwise (a plan look-up and an indirect pass costing more than the
-// butterflies); from about ten points on the vector passes win. The roots come from the length's own twiddle table, which the
-// DFT holds anyway; sums run in double precision whatever the data, so the
-// float transform rounds once at the end. Scalar code: the same bits at every
-// vector width. All inputs are read before any output is written, so src may
-// be dst.
+// butterflies); from about ten points on the vector passes win. The roots
+// come from the length's own twiddle table, which the DFT holds anyway; sums
+// run in double precision whatever the data, so the float transform rounds
+// once at the end. Scalar code: the same bits at every vector width. All
+// inputs are read before any output is written, so src may be dst.
 #pragma once
 
 #include "vok/types.h"
