@@ -411,7 +411,7 @@ void inverse16(double* y) {
 template <int N, class T, class Store>
 void fixedKernel(const T* src, T* dst, bool forward, Store store) {
     if constexpr (N == 8) {
-        constexpr double c0 = 1.0 / __builtin_sqrt(8.0), c = 0.5;
+        constexpr double c0 = 0x1.6a09e667f3bccp-2, c = 0.5;  // 1.0 / sqrt(8.0), as rounded at run time
         const auto scale = [](int k, double v) { return k ? v * c : v * c0; };
         if (forward)
             forward8([src](int i) { return double(src[i]); }, [&](int k, double v) { dst[k] = store(scale(k, v)); });
@@ -424,7 +424,7 @@ void fixedKernel(const T* src, T* dst, bool forward, Store store) {
     if constexpr (N == 2) small2(x);
     if constexpr (N == 4) forward ? forward4(x) : inverse4(x);
     if constexpr (N == 16) {
-        constexpr double c0 = 0.25, c = __builtin_sqrt(2.0 / N);
+        constexpr double c0 = 0.25, c = 0x1.6a09e667f3bcdp-2;  // sqrt(2.0 / 16), one unit above 1 / sqrt(8.0)
         if (!forward) {
             x[0] *= c0;
             for (int i = 1; i < N; ++i) x[i] *= c;
