@@ -423,10 +423,9 @@ void ditStagesFrom(T* x, long long n, long long s, const T* tw, const SplitOut<T
         if (s >= C && 16 * s <= n && (shortRows || inL1)) {
             if (split && 16 * s == n) {
                 // The last pass stores the split arrays itself: no pass to split.
-                if (s == 8 && n == 512) radix16Pass<T, Inv, 8, 512>(x, n, s, tw, x, split);
-                else if (s == 8) radix16Pass<T, Inv, 8>(x, n, s, tw, x, split);
-                else if (s == 16 && n == 256) radix16Pass<T, Inv, 16, 256>(x, n, s, tw, x, split);
-                else if (s == 16) radix16Pass<T, Inv, 16>(x, n, s, tw, x, split);
+                // Its length is 16 s, fixed with the span (256 points at span 16).
+                if (s == 8) radix16Pass<T, Inv, 8>(x, n, s, tw, x, split);
+                else if (s == 16) radix16Pass<T, Inv, 16, 256>(x, n, s, tw, x, split);
                 else radix16Pass<T, Inv>(x, n, s, tw, x, split);
                 return;
             }
