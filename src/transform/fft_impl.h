@@ -198,14 +198,14 @@ using SmallComplexFn = void (*)(const T*, const T*, T*, T*);
 template <class T>
 using SmallRealFn = void (*)(const T*, T*);
 
-// Processors with AVX take their own kernels for the interleaved double
-// transforms of 8 and 16 points in natural order (kernels/fftsmall.h): at 8
-// points the same kernel in the VEX encoding, whose three-operand forms drop
-// the register copies of the SSE2 ones; at 16 points the kernel of two values
-// per operation with one 256-bit vector (at SSE2 width it runs on two halves).
-// None pays at 2, 4 or 32 points; the bit-reversed calls are rare.
-template <class T>
-inline constexpr bool kAnyVexComplex = kernels::small::kHasVex && std::is_same_v<T, double>;
+// Processors with AVX take the straight-line kernels in the VEX encoding
+// (kernels/fftsmall.h): the same operations, none of the SSE2 forms' register
+// copies, and no wait on the upper halves of registers that the caller's
+// 256-bit code left set. The interleaved double transform of 16 points in
+// natural order has a kernel of its own there, two values per operation in
+// one 256-bit vector (at SSE2 width it runs on two halves). The bit-reversed
+// complex calls are rare and keep the SSE2 kernels.
+inline constexpr bool kVexSmall = kernels::small::kHasVex;
 
 // Complex kernels, 18 per order from order 1: index 18·(order - 1) +
 // 6·inverse + 2·bitOrder + scaled for interleaved data, + 12 + 2·bitOrder +
@@ -214,11 +214,11 @@ inline constexpr bool kAnyVexComplex = kernels::small::kHasVex && std::is_same_v
 // kernels where there are some.
 template <class T, bool Vex, int Order, bool Split, bool Inv, bool RevIn, bool RevOut, bool Scaled>
 constexpr SmallComplexFn<T> smallComplexFn() {
-    constexpr bool natural = std::is_same_v<T, double> && !Split && !RevIn && !RevOut;
-    if constexpr (natural && Order == 4) {
-        if constexpr (Vex && kAnyVexComplex<T>) return &kernels::small::pairFft16Wide<T, Inv, Scaled>;
+    constexpr bool natural = !RevIn && !RevOut;
+    if constexpr (natural && !Split && std::is_same_v<T, double> && Order == 4) {
+        if constexpr (Vex && kVexSmall) return &kernels::small::pairFft16Wide<T, Inv, Scaled>;
         else return &kernels::small::pairFft16Halves<T, Inv, Scaled>;
-    } else if constexpr (natural && Order == 3 && Vex && kAnyVexComplex<T>)
+    } else if constexpr (natural && Vex && kVexSmall)
         return &kernels::small::complexFftVex<T, Order, Split, Inv, RevIn, RevOut, Scaled>;
     else return &kernels::small::complexFft<T, Order, Split, Inv, RevIn, RevOut, Scaled>;
 }
@@ -228,16 +228,23 @@ constexpr std::array<SmallComplexFn<T>, sizeof...(I)> smallComplexTable(std::int
                            I % 2 == 1>()...};
 }
 // Real kernels, 12 per order from order 1: 12·(order - 1) + 4·layout + 2·conj + scaled.
-template <class T, bool ToReal, int... I>
+template <class T, bool ToReal, int Order, int Layout, bool Conj, bool Scaled, bool Vex>
+constexpr SmallRealFn<T> smallRealFn() {
+    namespace k = kernels::small;
+    if constexpr (Vex && kVexSmall)
+        return ToReal ? &k::ccsToRealVex<T, Order, Layout, Conj, Scaled> : &k::realForwardVex<T, Order, Layout, Conj, Scaled>;
+    else return ToReal ? &k::ccsToReal<T, Order, Layout, Conj, Scaled> : &k::realForward<T, Order, Layout, Conj, Scaled>;
+}
+template <class T, bool ToReal, bool Vex, int... I>
 constexpr std::array<SmallRealFn<T>, sizeof...(I)> smallRealTable(std::integer_sequence<int, I...>) {
-    if constexpr (ToReal) return {&kernels::small::ccsToReal<T, I / 12 + 1, I % 12 / 4, I / 2 % 2 == 1, I % 2 == 1>...};
-    else return {&kernels::small::realForward<T, I / 12 + 1, I % 12 / 4, I / 2 % 2 == 1, I % 2 == 1>...};
+    return {smallRealFn<T, ToReal, I / 12 + 1, I % 12 / 4, I / 2 % 2 == 1, I % 2 == 1, Vex>()...};
 }
 template <class T, bool Vex = false>
 inline constexpr auto kSmallComplexFns =
     smallComplexTable<T, Vex>(std::make_integer_sequence<int, 18 * kSmallComplex<T>>{});
-template <class T, bool ToReal>
-inline constexpr auto kSmallRealFns = smallRealTable<T, ToReal>(std::make_integer_sequence<int, 12 * kSmallReal>{});
+template <class T, bool ToReal, bool Vex = false>
+inline constexpr auto kSmallRealFns =
+    smallRealTable<T, ToReal, Vex>(std::make_integer_sequence<int, 12 * kSmallReal>{});
 
 // ---- complex transforms ----
 
@@ -438,7 +445,7 @@ template <class T>
 template <class T>
 [[gnu::always_inline]] inline void runComplex(int code, const T* re, const T* im, T* reOut, T* imOut, int flags) {
     if (code >= kBlockCode) return runBlock<T>(code, re, im, reOut, imOut);
-    const bool vex = kAnyVexComplex<T> && simd::active() != simd::kSse2;
+    const bool vex = kVexSmall && simd::active() != simd::kSse2;
     const SmallComplexFn<T> fn = (vex ? kSmallComplexFns<T, true> : kSmallComplexFns<T>)[code];
     if (im && (flags & VOK_Inv)) fn(im, re, imOut, reOut);
     else fn(re, im, reOut, imOut);
@@ -735,7 +742,8 @@ template <class T, bool ToReal>
 template <class T, bool ToReal>
 [[gnu::always_inline]] inline void runReal(int code, const T* in, T* out) {
     if (code >= kBlockCode) return realBlock<T, ToReal>(code, in, out);
-    kSmallRealFns<T, ToReal>[code](in, out);
+    const bool vex = kVexSmall && simd::active() != simd::kSse2;
+    (vex ? kSmallRealFns<T, ToReal, true> : kSmallRealFns<T, ToReal>)[code](in, out);
 }
 
 template <class T>
