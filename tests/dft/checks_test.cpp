@@ -90,7 +90,7 @@ TEST(DftChecks, DctAndGoertzelChecksInOrderReturnZeroAndWriteNothing) {
     int big = 15, low = -15, ok = 0;
     const Rows mode = {{2, "Erroneus scale mode", 5}};
     for (int* sf : {&big, &low}) {
-        gw("vokwGoertz", vokwGoertz, {huge}, std::tuple{st, short(1), 0, sf});
+        gw("vokwGoertz", vokwGoertz, {huge}, std::tuple{st, short(1), 5, sf});  // before the mode
         gw("vokvbGoertz", vokvbGoertz, {huge}, std::tuple{st, v, 2, 1, sf});
     }
     gw("vokwGoertz", vokwGoertz, mode, std::tuple{st, short(1), 0, &ok});
