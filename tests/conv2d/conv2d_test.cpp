@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "convolution/filter2d.h"
-#include "frame/test_seams.h"
-#include "voktest/vector_calls.h"
+#include "voktest/sweep.h"
 #include "voktest/values.h"
+#include "voktest/vector_calls.h"
 #include "vok.h"
 
 namespace {
@@ -68,8 +68,9 @@ TYPED_TEST(Conv2D, EveryMethodMatchesTheDefinitionAndReportsAllocationFailure) {
         const auto h = randomVector<T>(s.hRows * s.hCols, unsigned(s.hRows * 17 + s.hCols));
         const auto want = reference(x, h, s);
         std::vector<T> y(want.size()), swapped(want.size());
+        const auto conv = [&](T* dst) { F::conv(x.data(), s.xCols, s.xRows, h.data(), s.hCols, s.hRows, dst); };
         ReportRecorder recorder;
-        F::conv(x.data(), s.xCols, s.xRows, h.data(), s.hCols, s.hRows, y.data());
+        conv(y.data());
         EXPECT_REPORTS(recorder);
         EXPECT_LT(maxRelativeError(y, want), 8 * F::tol);
         if (2 * s.xRows == s.hRows || s.xCols == 2 * s.hCols) {  // both orders section the same pair of operands
@@ -82,9 +83,7 @@ TYPED_TEST(Conv2D, EveryMethodMatchesTheDefinitionAndReportsAllocationFailure) {
         for (int failing = 1; failing <= (longRow ? 1 : oneDimensional ? 0 : 3); ++failing) {
             Sentinel out(want.size() * sizeof(T));
             recorder.clear();
-            vok::testing::failAllocationAfter(failing);
-            F::conv(x.data(), s.xCols, s.xRows, h.data(), s.hCols, s.hRows, out.as<T>());
-            vok::testing::failAllocationAfter(0);
+            robust::starve(failing, [&] { conv(out.as<T>()); });
             if (longRow)
                 EXPECT_REPORTS(recorder, {VOK_StatusNoMemory, F::rowAlloc, "NULL Pointer", F::rowModule},
                                {VOK_StatusBacktrace, F::rowName, "<null>", F::rowModule},
@@ -108,13 +107,12 @@ TYPED_TEST(Conv2D, FilterMatchesTheDefinitionOnBothSidesOfTheCostSwitch) {
         auto taps = randomVector<T>(s.hRows * s.hCols, unsigned(s.hCols + 9));
         const auto want = reference(src, taps, s, true);
         std::vector<T> dst(want.size()), fallback(want.size());
+        const auto filter = [&](T* out) { F::filter(src.data(), s.xCols, s.xRows, taps.data(), s.hCols, s.hRows, out); };
         ReportRecorder recorder;
-        F::filter(src.data(), s.xCols, s.xRows, taps.data(), s.hCols, s.hRows, dst.data());
+        filter(dst.data());
         EXPECT_LT(maxRelativeError(dst, want), 8 * F::tol);
         EXPECT_EQ(taps, randomVector<T>(s.hRows * s.hCols, unsigned(s.hCols + 9)));  // left alone
-        vok::testing::failAllocationAfter(1);
-        F::filter(src.data(), s.xCols, s.xRows, taps.data(), s.hCols, s.hRows, fallback.data());
-        vok::testing::failAllocationAfter(0);
+        robust::starve(1, [&] { filter(fallback.data()); });
         EXPECT_REPORTS(recorder);
         EXPECT_LT(maxRelativeError(fallback, want), F::tol);
     }
@@ -219,11 +217,9 @@ TEST(ShortConv2D, ScaleModesExactSmallSumsLargeOnesThroughFloat) {
     }
     EXPECT_REPORTS(recorder);
     Sentinel out(y.size() * 2);
-    for (int failing = 1; failing <= 4; ++failing) {
-        vok::testing::failAllocationAfter(failing);
-        vokwConv2D(bx.data(), 30, 40, bh.data(), 10, 9, out.as<short>(), VOK_FIXED_SCALE, &sf);
-        vok::testing::failAllocationAfter(0);
-    }
+    for (int failing = 1; failing <= 4; ++failing)
+        robust::starve(failing,
+                       [&] { vokwConv2D(bx.data(), 30, 40, bh.data(), 10, 9, out.as<short>(), VOK_FIXED_SCALE, &sf); });
     const Expected own{VOK_StatusNoMemory, "vokwConv2D", kNoMemory, "vokcnv2d"};
     EXPECT_REPORTS(recorder, own, own, own, {VOK_StatusNoMemory, "voksConv2D", kNoMemory, "vokcnv2d"},
                    {VOK_StatusBacktrace, "vokwConv2D", "<null>", "vokcnv2d"});

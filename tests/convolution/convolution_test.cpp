@@ -13,8 +13,8 @@
 #include "convolution/conv1d.h"
 #include "convolution/fastcorr.h"
 #include "frame/context.h"
-#include "frame/test_seams.h"
 #include "voktest/fft_reference.h"
+#include "voktest/sweep.h"
 #include "voktest/values.h"
 #include "voktest/vector_calls.h"
 #include "voktest/widths.h"
@@ -133,9 +133,7 @@ void check(void (*f)(const A*, int, const B*, int, R*, int, int)) {
         });
         if (!fast) continue;
         std::vector<R> fallback(n);
-        vok::testing::failAllocationAfter(1);
-        f(aData, lenA, b.data(), lenB, fallback.data(), lo, hi);
-        vok::testing::failAllocationAfter(0);
+        robust::starve(1, [&] { f(aData, lenA, b.data(), lenB, fallback.data(), lo, hi); });
         expectNear(fallback.data(), n, want, Bound{tol / 10});
     }
 }
@@ -298,11 +296,8 @@ TEST(Convolution, FailuresReportInOrderAndWriteNothing) {
     Sentinel out(16 * sizeof(short));
     int sf = 0;
     for (int failing = 1; failing <= 3; ++failing)  // each of the float copies
-        corrw.run([&] {
-            vok::testing::failAllocationAfter(failing);
-            vokwCrossCorr(w, 4, w, 4, out.as<short>(), 0, 3, VOK_AUTO_SCALE, &sf);
-            vok::testing::failAllocationAfter(0);
-        }, {{VOK_StatusNoMemory, "vokwCrossCorr", "Allocation failure", "vokcorrw"}});
+        corrw.run(robust::starved(failing, [&] { vokwCrossCorr(w, 4, w, 4, out.as<short>(), 0, 3, VOK_AUTO_SCALE, &sf); }),
+                  {{VOK_StatusNoMemory, "vokwCrossCorr", "Allocation failure", "vokcorrw"}});
     EXPECT_TRUE(out.untouched() && sf == 0);
 }
 
@@ -407,9 +402,8 @@ TYPED_TEST(Convolution, AllocationFailuresWriteNothing) {
             vok::releaseSwapTables();
         }
         ReportRecorder recorder;
-        vok::testing::failAllocationsAfter(failing, run);
-        EXPECT_EQ(C::call(x.data(), longLen, h.data(), shortLen, out.as<Y>()), VOK_StatusNoMemory);
-        vok::testing::failAllocationAfter(0);
+        const auto call = [&] { return C::call(x.data(), longLen, h.data(), shortLen, out.as<Y>()); };
+        EXPECT_EQ(robust::starve(failing, call, run), VOK_StatusNoMemory);
         EXPECT_TRUE(sameReports(recorder.reports(), firstCall ? cold : warm));
     }
     EXPECT_TRUE(out.untouched());
@@ -426,9 +420,7 @@ TEST(MixedConvolution, ShorterFirstOperandIsHandedToTheSibling) {
     std::vector<FloatComplex> y(6119);
     vokcsConv(x.data(), 120, h.data(), 6000, y.data());  // the order's tables: the failure hits a work array
     ReportRecorder recorder;
-    vok::testing::failAllocationAfter(1);
-    EXPECT_EQ(vokcsConv(x.data(), 120, h.data(), 6000, y.data()), VOK_StatusNoMemory);
-    vok::testing::failAllocationAfter(0);
+    EXPECT_EQ(robust::starve(1, [&] { return vokcsConv(x.data(), 120, h.data(), 6000, y.data()); }), VOK_StatusNoMemory);
     const std::string method = c1::kSc.methods[c1::choose(c1::kSc, 6000, 120).method];
     EXPECT_REPORTS(recorder, {VOK_StatusNoMemory, method.c_str(), "NULL Pointer", "vokconvs"},
                    {VOK_StatusBacktrace, "vokscConv", "<null>", "vokconvs"},

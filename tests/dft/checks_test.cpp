@@ -47,15 +47,13 @@ TEST(DftChecks, ChecksInOrderWriteNothing) {
     vokSetErrStatus(VOK_StatusOk);
     ASSERT_NE(vokzGetDftTwdTbl(17), nullptr);
     const std::vector<DoubleComplex> z17(17, DoubleComplex{1, 0});
-    vok::testing::failAllocationsAfter(1, 2);  // the plan, then the direct sum's copy
-    dft.run([&] { vokzDft(z17.data(), zdst, 17, VOK_Forw); }, {{VOK_StatusNoMemory, "vokzDft", "NULL Pointer", "vokdft"}});
+    dft.run(robust::starved(1, [&] { vokzDft(z17.data(), zdst, 17, VOK_Forw); }, 2),  // the plan, then the direct sum's copy
+            {{VOK_StatusNoMemory, "vokzDft", "NULL Pointer", "vokdft"}});
     // The work buffer cannot be had.
     vokSetErrStatus(VOK_StatusOk);
     ASSERT_NE(vokcGetDftTwdTbl(5), nullptr);
     vokcDft(nullptr, nullptr, 5, VOK_Free);  // empties slot 1
-    vok::testing::failAllocationAfter(1);
-    dft.run([&] { vokcDft(src, dst, 5, VOK_Forw); }, {{VOK_StatusBadArg, "vokcDft", "buff==0", "vokdft"}});
-    vok::testing::failAllocationAfter(0);
+    dft.run(robust::starved(1, [&] { vokcDft(src, dst, 5, VOK_Forw); }), {{VOK_StatusBadArg, "vokcDft", "buff==0", "vokdft"}});
     robust::releaseThreadCaches();
 }
 
@@ -92,7 +90,7 @@ TEST(DftChecks, DctAndGoertzelChecksInOrderReturnZeroAndWriteNothing) {
     int big = 15, low = -15, ok = 0;
     const Rows mode = {{2, "Erroneus scale mode", 5}};
     for (int* sf : {&big, &low}) {
-        gw("vokwGoertz", vokwGoertz, {huge}, std::tuple{st, short(1), 0, sf});
+        gw("vokwGoertz", vokwGoertz, {huge}, std::tuple{st, short(1), 5, sf});  // before the mode
         gw("vokvbGoertz", vokvbGoertz, {huge}, std::tuple{st, v, 2, 1, sf});
     }
     gw("vokwGoertz", vokwGoertz, mode, std::tuple{st, short(1), 0, &ok});
@@ -103,12 +101,10 @@ TEST(DftChecks, DctAndGoertzelChecksInOrderReturnZeroAndWriteNothing) {
     vokvGoertzInit(0.2f, &s);
     vokvbGoertz(&s, v, 2, VOK_SATURATE, &ok);
     const VokSGoertzState s0 = s;
-    vok::testing::failAllocationAfter(1);
-    gw.run([&] {
+    gw.run(robust::starved(1, [&] {
         const ShortComplex r = vokvbGoertz(&s, v, 2, VOK_SATURATE, &ok);
         EXPECT_TRUE(r.re == 0 && r.im == 0);
-    }, {{VOK_StatusNoMemory, "vokvbGoertz", "No memory for working array", "vokgrtzw"}});
-    vok::testing::failAllocationAfter(0);
+    }), {{VOK_StatusNoMemory, "vokvbGoertz", "No memory for working array", "vokgrtzw"}});
     EXPECT_EQ(std::memcmp(&s0, &s, sizeof s), 0);
 }
 

@@ -9,10 +9,10 @@
 #include <numeric>
 #include <vector>
 
-#include "frame/test_seams.h"
 #include "kernels/firdot.h"
 #include "voktest/fft_reference.h"
 #include "voktest/filter_calls.h"
+#include "voktest/sweep.h"
 #include "voktest/widths.h"
 
 namespace {
@@ -545,17 +545,12 @@ TEST(FirErrors, SixteenBitInCheckOrder) {
          {kNull, {{3}, {4, 0}, {5, kAuto}}}, {kLen, {{4, 0}, {5, kAuto}}}, {kScale, {{5, kAuto}}}},
          {&tap, &dly, in, o, 1, VOK_NO_SCALE, nullptr});
     step("vokwFirl", vokwFirl, {{kScale, {{3, kAuto}}}}, {&tap, &dly, 5, VOK_NO_SCALE, nullptr});
-    step.run([&] {
-        vok::testing::failAllocationAfter(1);
-        vokwbFirl(&tap, &dly, in, o, 1, VOK_NO_SCALE, nullptr);
-        vok::testing::failAllocationAfter(0);
-    }, {{VOK_StatusNoMemory, "vokwbFirl", "Allocation failure", "vokfirlw"}});
+    step.run(robust::starved(1, [&] { vokwbFirl(&tap, &dly, in, o, 1, VOK_NO_SCALE, nullptr); }),
+             {{VOK_StatusNoMemory, "vokwbFirl", "Allocation failure", "vokfirlw"}});
     vokwFirlGetTaps(&tap, taps);  // own array: leaves filter mode
     step("vokwbFirl", vokwbFirl, {{"Filter Taps is not setup", {}}}, {&tap, &dly, in, o, 1, VOK_NO_SCALE, nullptr});
     step.run([&] {
-        vok::testing::failAllocationAfter(1);  // the temporary copy that reorders multirate taps
-        vokwFirlInitMr(mtaps, 4, 2, 0, 1, 0, &multi);
-        vok::testing::failAllocationAfter(0);
+        robust::starve(1, [&] { vokwFirlInitMr(mtaps, 4, 2, 0, 1, 0, &multi); });  // the copy reordering multirate taps
         EXPECT_TRUE(vokGetErrStatus() == VOK_StatusNoMemory && multi.isFilterMode == 0);
     }, {});  // the status alone, no report
     EXPECT_EQ((std::vector<float>{1, 2, 3, 4}), std::vector<float>(mtaps, mtaps + 4));
@@ -595,9 +590,7 @@ TEST(FirErrors, AllocationFailureLeavesRecordUninitialised) {
         SCOPED_TRACE(::testing::Message() << function << " " << after);
         FirState st{};
         ReportRecorder r;
-        vok::testing::failAllocationAfter(after);
-        init(&st);
-        vok::testing::failAllocationAfter(0);
+        robust::starve(after, [&] { init(&st); });
         EXPECT_REPORTS(r, {VOK_StatusNoMemory, function.c_str(), "Allocation failure", module});
         EXPECT_TRUE(!st.selfRef && !st.tapsBuf && !st.sampleBuf && !st.phaseTable);
     };
@@ -610,12 +603,10 @@ TEST(FirErrors, AllocationFailureLeavesRecordUninitialised) {
             fails(fn(api.name, "FirInitMr"), "vokfirh", after,
                   [&](FirState* s) { api.hInitMr(taps, 5, nullptr, 2, 1, 3, 0, s); });
             if (after != 2) return;
-            fails(fn(api.name, "FirInit"), "vokfirh", 2, [&](FirState* s) {
-                vok::testing::failAllocationAfter(0);
+            fails(fn(api.name, "FirInit"), "vokfirh", 0, [&](FirState* s) {
                 api.hInitMr(taps, 5, nullptr, 2, 1, 3, 0, s);
                 api.hInit(taps, 5, nullptr, s);
-                vok::testing::failAllocationAfter(2);
-                api.hInit(taps, 5, nullptr, s);
+                robust::starve(2, [&] { api.hInit(taps, 5, nullptr, s); });
             });
         });
     }

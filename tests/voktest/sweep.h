@@ -123,16 +123,21 @@ inline SweepFigures sweep(const std::string& what, const Subject& subject, const
     return figures;
 }
 
-// 'call' (whatever it returns) with the n-th library allocation from its start on failing.
+// 'call' (whatever it returns) with the n-th library allocation from its start on failing
+// ('run' of them in a row); starve(...) makes that call at once.
 template <class Call>
-auto starved(int n, Call call) {
+auto starved(int n, Call call, int run = 1) {
     return [=] {
         struct Disarm {
             ~Disarm() { vok::testing::failAllocationAfter(0); }
         } disarm;
-        vok::testing::failAllocationAfter(n);
+        vok::testing::failAllocationsAfter(n, run);
         return call();
     };
+}
+template <class Call>
+auto starve(int n, Call call, int run = 1) {
+    return starved(n, call, run)();
 }
 
 template <class T>
