@@ -126,11 +126,12 @@ void run(const C* src, C* dst, const W* table, double scale) {
 // The lengths written out here: where they beat the vector passes (measured
 // against them). Float data convert to double and back, which the passes of
 // the composite lengths from 8 on do without; 16 and 24 are the passes' in
-// both precisions.
+// both precisions, and double 20 is written out (one radix-20 pass or 4 and 5
+// both lose to it).
 template <class C>
 constexpr bool covers(int n) {
     if constexpr (sizeof(C::re) == sizeof(float)) return (n >= 2 && n <= 7) || n == 11 || n == 13;
-    else return n >= 2 && n <= 15;
+    else return (n >= 2 && n <= 15) || n == 20;
 }
 
 // The DFT of a covered length n with its twiddle table (entry k = W_n^k of
@@ -139,11 +140,12 @@ template <class C, class W>
 void transform(const C* src, C* dst, int n, const W* table, bool forward, double scale) {
     using Run = void (*)(const C*, C*, const W*, double);
 #define VOK_SHORT_DFT(n) {run<n, true, C, W>, run<n, false, C, W>}
-    static constexpr Run kRuns[16][2] = {
+    static constexpr Run kRuns[21][2] = {
         {nullptr, nullptr}, {nullptr, nullptr}, VOK_SHORT_DFT(2), VOK_SHORT_DFT(3),  VOK_SHORT_DFT(4),
         VOK_SHORT_DFT(5),   VOK_SHORT_DFT(6),   VOK_SHORT_DFT(7), VOK_SHORT_DFT(8),  VOK_SHORT_DFT(9),
         VOK_SHORT_DFT(10),  VOK_SHORT_DFT(11), VOK_SHORT_DFT(12), VOK_SHORT_DFT(13), VOK_SHORT_DFT(14),
-        VOK_SHORT_DFT(15)};
+        VOK_SHORT_DFT(15),  {},                {},                {},                {},
+        VOK_SHORT_DFT(20)};
 #undef VOK_SHORT_DFT
     kRuns[n][forward ? 0 : 1](src, dst, table, scale);
 }
