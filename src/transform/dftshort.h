@@ -18,9 +18,13 @@ namespace vok::shortdft {
 // products by real roots are one instruction each. Every lane rounds as the
 // scalar code would (x + (-y) is x - y, and a product's operands commute).
 typedef double Cd __attribute__((vector_size(16)));
-typedef long long CdIndex __attribute__((vector_size(16)));
 inline Cd splat(double x) { return Cd{x, x}; }
+#if defined(__clang__)
+inline Cd swapped(Cd a) { return __builtin_shufflevector(a, a, 1, 0); }
+#else
+typedef long long CdIndex __attribute__((vector_size(16)));
 inline Cd swapped(Cd a) { return __builtin_shuffle(a, CdIndex{1, 0}); }
+#endif
 // a·w as (a.re·w.re - a.im·w.im, a.im·w.re + a.re·w.im).
 inline Cd times(Cd a, Cd w) { return a * splat(w[0]) + swapped(a) * Cd{-w[1], w[1]}; }
 // i·a, or -i·a.
