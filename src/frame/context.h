@@ -24,6 +24,10 @@ constexpr int kInternalFftTables = 4;
 struct DftTableList {
     int lengths[kDftTableCapacity];
     void* tables[kDftTableCapacity];
+    // The entry of the latest look-up (length 0: none), which the DFT checks
+    // inline before it calls the look-up: most calls repeat a length.
+    int recentLength;
+    void* recentTable;
 };
 
 struct WorkSlot {

@@ -1,11 +1,11 @@
 // DFTs of the shortest lengths, written out at compile time: no plan, no
 // work area, no pass loop. The call of a short length is mostly set-up
 // otherwise (a plan look-up and an indirect pass costing more than the
-// butterflies); from about ten points on the vector passes win. The roots
-// come from the length's own twiddle table, which the DFT holds anyway; sums
-// run in double precision whatever the data, so the float transform rounds
-// once at the end. Scalar code: the same bits at every vector width. All
-// inputs are read before any output is written, so src may be dst.
+// butterflies). The roots come from the length's own twiddle table, which
+// the DFT holds anyway; sums run in double precision whatever the data, so
+// the float transform rounds once at the end. One complex value per 128-bit
+// register, compiled once for the baseline: the same bits at every vector
+// width. All inputs are read before any output is written, so src may be dst.
 #pragma once
 
 #include "vok/types.h"
@@ -14,12 +14,22 @@ namespace vok::shortdft {
 
 #define VOK_SHORT_UNROLL _Pragma("GCC unroll 24")
 
-struct Cd {
-    double re, im;
-};
-inline Cd operator+(Cd a, Cd b) { return {a.re + b.re, a.im + b.im}; }
-inline Cd operator-(Cd a, Cd b) { return {a.re - b.re, a.im - b.im}; }
-inline Cd times(Cd a, Cd w) { return {a.re * w.re - a.im * w.im, a.re * w.im + a.im * w.re}; }
+// One complex value (re, im) per 128-bit register: the additions and the
+// products by real roots are one instruction each. Every lane rounds as the
+// scalar code would (x + (-y) is x - y, and a product's operands commute).
+typedef double Cd __attribute__((vector_size(16)));
+inline Cd splat(double x) { return Cd{x, x}; }
+#if defined(__clang__)
+inline Cd swapped(Cd a) { return __builtin_shufflevector(a, a, 1, 0); }
+#else
+typedef long long CdIndex __attribute__((vector_size(16)));
+inline Cd swapped(Cd a) { return __builtin_shuffle(a, CdIndex{1, 0}); }
+#endif
+// a·w as (a.re·w.re - a.im·w.im, a.im·w.re + a.re·w.im).
+inline Cd times(Cd a, Cd w) { return a * splat(w[0]) + swapped(a) * Cd{-w[1], w[1]}; }
+// i·a, or -i·a.
+inline Cd turnUp(Cd a) { return swapped(a) * Cd{-1.0, 1.0}; }
+inline Cd turnDown(Cd a) { return swapped(a) * Cd{1.0, -1.0}; }
 
 // W^x of the transform of length N within a table of a multiple of N:
 // entry x·step, conjugated for the inverse (the table holds the forward roots).
@@ -29,7 +39,7 @@ struct Roots {
     int size;  // of the table
     inline Cd operator()(int x, int step) const {
         const W& w = table[(x * step) % size];
-        return {double(w.re), Forward ? double(w.im) : -double(w.im)};
+        return Cd{double(w.re), Forward ? double(w.im) : -double(w.im)};
     }
 };
 
@@ -54,7 +64,7 @@ inline __attribute__((always_inline)) void dft(const Cd* in, int is, Cd* out, in
     } else if constexpr (N == 4) {
         const Cd t0 = in[0] + in[2 * is], t1 = in[0] - in[2 * is];
         const Cd t2 = in[is] + in[3 * is], d = in[is] - in[3 * is];
-        const Cd t3 = Forward ? Cd{d.im, -d.re} : Cd{-d.im, d.re};  // ∓i·d
+        const Cd t3 = Forward ? turnDown(d) : turnUp(d);  // ∓i·d
         out[0] = t0 + t2;
         out[os] = t1 + t3;
         out[2 * os] = t0 - t2;
@@ -74,14 +84,14 @@ inline __attribute__((always_inline)) void dft(const Cd* in, int is, Cd* out, in
         out[0] = sum;
         VOK_SHORT_UNROLL
         for (int k = 1; k <= h; ++k) {
-            Cd re = in[0], im{0, 0};
+            Cd re = in[0], im{0.0, 0.0};
             VOK_SHORT_UNROLL
             for (int j = 1; j <= h; ++j) {
                 const Cd w = roots(j * k % N, step);
-                re = re + Cd{t[j].re * w.re, t[j].im * w.re};
-                im = im + Cd{u[j].re * w.im, u[j].im * w.im};
+                re = re + t[j] * splat(w[0]);
+                im = im + u[j] * splat(w[1]);
             }
-            const Cd turned{-im.im, im.re};
+            const Cd turned = turnUp(im);
             out[k * os] = re + turned;
             out[(N - k) * os] = re - turned;
         }
@@ -108,18 +118,24 @@ void run(const C* src, C* dst, const W* table, double scale) {
     using T = decltype(C::re);
     Cd a[N], b[N];
     VOK_SHORT_UNROLL
-    for (int i = 0; i < N; ++i) a[i] = {double(src[i].re), double(src[i].im)};
+    for (int i = 0; i < N; ++i) a[i] = Cd{double(src[i].re), double(src[i].im)};
     dft<N>(a, 1, b, 1, Roots<Forward, W>{table, N}, 1);
     VOK_SHORT_UNROLL
-    for (int i = 0; i < N; ++i) dst[i] = {T(b[i].re * scale), T(b[i].im * scale)};
+    for (int i = 0; i < N; ++i) {
+        const Cd v = b[i] * splat(scale);
+        dst[i] = {T(v[0]), T(v[1])};
+    }
 }
 
 // The lengths written out here: where they beat the vector passes (measured
-// against them; beyond these the passes win, float data from 8 on).
+// against them). Float data convert to double and back, which the passes of
+// the composite lengths from 8 on do without; 16 and 24 are the passes' in
+// both precisions, and double 20 is written out (one radix-20 pass or 4 and 5
+// both lose to it).
 template <class C>
 constexpr bool covers(int n) {
-    if constexpr (sizeof(C::re) == sizeof(float)) return n >= 2 && n <= 7;
-    else return (n >= 2 && n <= 10) || n == 12;
+    if constexpr (sizeof(C::re) == sizeof(float)) return (n >= 2 && n <= 7) || n == 11 || n == 13;
+    else return (n >= 2 && n <= 15) || n == 20;
 }
 
 // The DFT of a covered length n with its twiddle table (entry k = W_n^k of
@@ -128,10 +144,12 @@ template <class C, class W>
 void transform(const C* src, C* dst, int n, const W* table, bool forward, double scale) {
     using Run = void (*)(const C*, C*, const W*, double);
 #define VOK_SHORT_DFT(n) {run<n, true, C, W>, run<n, false, C, W>}
-    static constexpr Run kRuns[13][2] = {
+    static constexpr Run kRuns[21][2] = {
         {nullptr, nullptr}, {nullptr, nullptr}, VOK_SHORT_DFT(2), VOK_SHORT_DFT(3),  VOK_SHORT_DFT(4),
         VOK_SHORT_DFT(5),   VOK_SHORT_DFT(6),   VOK_SHORT_DFT(7), VOK_SHORT_DFT(8),  VOK_SHORT_DFT(9),
-        VOK_SHORT_DFT(10),  {nullptr, nullptr}, VOK_SHORT_DFT(12)};
+        VOK_SHORT_DFT(10),  VOK_SHORT_DFT(11), VOK_SHORT_DFT(12), VOK_SHORT_DFT(13), VOK_SHORT_DFT(14),
+        VOK_SHORT_DFT(15),  {},                {},                {},                {},
+        VOK_SHORT_DFT(20)};
 #undef VOK_SHORT_DFT
     kRuns[n][forward ? 0 : 1](src, dst, table, scale);
 }

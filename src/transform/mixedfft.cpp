@@ -7,6 +7,7 @@
 #include <type_traits>
 
 #include "frame/context.h"
+#include "kernels/dct.h"
 #include "kernels/mixfft.h"
 #include "vok/frame.h"
 
@@ -36,6 +37,7 @@ struct Plan {
     int passes;
     simd::Isa isa;  // the width the passes were chosen for
     long long workAt;  // two work areas of N points
+    long long sumsAt;  // the cosines and sines of a prime length that runs as sums, or -1
     PassPlan<T> pass[kMaxPasses];
 };
 // The data follow the head at a cache-line offset.
@@ -51,7 +53,8 @@ T* planData(Plan<T>* plan) {
 // array): 16s, then 25s, 9s and 15s, a last 2 or 4 joined with a 3 or a 5;
 // 0 passes for n = 1; -1 when a prime factor is larger than the passes take.
 // Short lengths of two passes run faster with the power of two first (and a
-// 16 as 4 times 4 beside a lone 3 or 5): measured at 60 ... 160.
+// 16 as 4 times 4 beside a lone 3 or 5, an 8 as 4 times 2, 20 as 4 and 5):
+// measured at 20, 24, 40 and 60 ... 160.
 int factor(int n, int* radix) {
     int passes = 0;
     if (n <= 256) {
@@ -59,6 +62,11 @@ int factor(int n, int* radix) {
         if (two >= 16 && (odd == 3 || odd == 5)) {
             radix[0] = two / 4;
             radix[1] = 4 * odd;
+            return 2;
+        }
+        if ((two == 8 && (odd == 3 || odd == 5)) || (two == 4 && odd == 5)) {
+            radix[0] = 4;
+            radix[1] = two / 4 * odd;
             return 2;
         }
         if (two >= 4 && two <= 16 && (odd == 9 || odd == 15 || odd == 25)) {
@@ -82,6 +90,22 @@ int factor(int n, int* radix) {
     if (two > 1) radix[passes++] = two;
     return n == 1 ? passes : -1;
 }
+
+// A prime length of one generic pass runs as the sums of its symmetric pairs instead:
+// with t_j = x_j + x_(N-j) and u_j = x_j - x_(N-j), j = 1 ... h = (N-1)/2,
+//   X_k, X_(N-k) = x_0 + Σ cos(2πjk/N)·t_j ∓ i Σ sin(2πjk/N)·u_j
+// (the signs swapped for the inverse): four products of an h×h real matrix,
+// vectorised over k (the DCT's kernel), where the pass held one point per
+// register for its h² complex products. Sums in double whatever the data.
+bool runsAsSums(int n) {
+    if (n < 17 || n >= kernels::kMaxRadix || n % 2 == 0) return false;
+    for (int p = 3; p * p <= n; p += 2)
+        if (n % p == 0) return false;
+    return true;
+}
+// The sums' rows: k = 1 ... h in a multiple of 8 columns (zeros beyond h),
+// so that every width fills its registers.
+long long sumsWidth(int n) { return ((n - 1) / 2 + 7) / 8 * 8; }
 
 template <class T>
 constexpr int precisionOf() {
@@ -136,6 +160,8 @@ Plan<T>* buildPlan(int n) {
     }
     head.workAt = area(reals, 2LL * n);
     area(reals, 2LL * n);
+    const long long h = (n - 1) / 2, width = sumsWidth(n);
+    head.sumsAt = runsAsSums(n) ? area(reals, 2 * h * width * (long long)(sizeof(double) / sizeof(T))) : -1;
     const long long bytes = (long long)kHeadBytes<T> + reals * (long long)sizeof(T);
     if (bytes > 0x7fffffffLL) return nullptr;
     auto* plan = static_cast<Plan<T>*>(vokMalloc(int(bytes)));
@@ -177,8 +203,55 @@ Plan<T>* buildPlan(int n) {
             }
         }
     }
+    if (head.sumsAt >= 0) {
+        double* cosines = reinterpret_cast<double*>(data + head.sumsAt);
+        double* sines = cosines + h * width;
+        for (long long j = 1; j <= h; ++j)
+            for (long long k = 1; k <= width; ++k) {
+                const long double a = kTwoPi * (long double)((j * k) % n) / n;
+                const bool used = k <= h;
+                cosines[(j - 1) * width + k - 1] = used ? double(std::cos(a)) : 0.0;
+                sines[(j - 1) * width + k - 1] = used ? double(std::sin(a)) : 0.0;
+            }
+    }
     choosePasses(plan);
     return plan;
+}
+
+// The DFT of a prime length by its sums (see runsAsSums), src into dst, times
+// scale. Everything is read before dst is written, so src may be dst.
+template <class C>
+void symmetricDft(const double* cosines, const C* src, C* dst, int n, bool forward, double scale) {
+    using Elem = decltype(C::re);
+    constexpr int kMaxHalf = kernels::kMaxRadix / 2;
+    const int h = (n - 1) / 2;
+    const long long width = sumsWidth(n);
+    alignas(64) double tRe[kMaxHalf], tIm[kMaxHalf], uRe[kMaxHalf], uIm[kMaxHalf];
+    alignas(64) double cRe[kMaxHalf], cIm[kMaxHalf], sRe[kMaxHalf], sIm[kMaxHalf];
+    const double x0Re = double(src[0].re), x0Im = double(src[0].im);
+    double sumRe = x0Re, sumIm = x0Im;
+    for (int j = 1; j <= h; ++j) {
+        const double aRe = double(src[j].re), aIm = double(src[j].im);
+        const double bRe = double(src[n - j].re), bIm = double(src[n - j].im);
+        tRe[j - 1] = aRe + bRe;
+        tIm[j - 1] = aIm + bIm;
+        uRe[j - 1] = aRe - bRe;
+        uIm[j - 1] = aIm - bIm;
+        sumRe += tRe[j - 1];
+        sumIm += tIm[j - 1];
+    }
+    const auto& sums = kernels::dct().symmetricSums;
+    const double* sines = cosines + h * width;
+    sums(tRe, uRe, cRe, sRe, h, width, cosines, sines);
+    sums(tIm, uIm, cIm, sIm, h, width, cosines, sines);
+    const double sign = forward ? 1.0 : -1.0;
+    dst[0] = {Elem(sumRe * scale), Elem(sumIm * scale)};
+    for (int k = 1; k <= h; ++k) {
+        const double re = x0Re + cRe[k - 1], im = x0Im + cIm[k - 1];
+        const double turnRe = sign * sIm[k - 1], turnIm = sign * sRe[k - 1];
+        dst[k] = {Elem((re + turnRe) * scale), Elem((im - turnIm) * scale)};
+        dst[n - k] = {Elem((re - turnRe) * scale), Elem((im + turnIm) * scale)};
+    }
 }
 
 template <class T>
@@ -217,6 +290,10 @@ template <class T, class C>
 bool transform(const C* src, C* dst, int n, bool forward, double scale) {
     Plan<T>* plan = planFor<T>(n);
     if (!plan) return false;
+    if (plan->sumsAt >= 0) {
+        symmetricDft(reinterpret_cast<const double*>(planData<T>(plan) + plan->sumsAt), src, dst, n, forward, scale);
+        return true;
+    }
     T* work = planData<T>(plan) + plan->workAt;
     T* spare = work + 2LL * n;
     using Elem = decltype(C::re);

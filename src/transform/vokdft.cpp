@@ -299,10 +299,23 @@ void foldedDft(C* b, C* dst, int n, const T* twiddles, bool forward, bool scale)
     dst[0] = {decltype(dst[0].re)(sumRe * factor), decltype(dst[0].re)(sumIm * factor)};
 }
 
+// The length's twiddle table through the exported look-up, on purpose: its
+// own reports, under its own name, come first. The thread's latest length
+// skips the call when no failure is pending (the look-up finds it then and
+// reports nothing); a pending failure makes the look-up return none.
+template <class C>
+C* twiddleTable(const VokThreadContext& ctx, int length, int kind, C* (VOK_CALL* lookUp)(int)) {
+    const vok::DftTableList& list = ctx.tables.dft[kind];
+    if (list.recentLength == length && ctx.status >= 0) [[likely]]
+        return static_cast<C*>(list.recentTable);
+    return lookUp(length);
+}
+
 void dftSingle(ArgChecks check, const FloatComplex* src, FloatComplex* dst, int length, int flags) {
-    // The exported function on purpose: its own reports, under its own name, come first.
-    FloatComplex* table = vokcGetDftTwdTbl(length);
-    FloatComplex* buff = vok::workBuffer(1, length);
+    VokThreadContext& ctx = vok::threadContext();
+    FloatComplex* table = twiddleTable(ctx, length, vok::kKindC, vokcGetDftTwdTbl);
+    const vok::WorkSlot& slot = ctx.tables.work[1];
+    FloatComplex* buff = slot.buffer && slot.capacity >= length ? slot.buffer : vok::workBuffer(1, length);
     if (check(length < 1, "length<=0") || check(!table, "TwdTbl==0") || check(!buff, "buff==0")) return;
     if (flags & VOK_Init) return;
     if (flags & VOK_Free) {
@@ -321,8 +334,7 @@ void dftSingle(ArgChecks check, const FloatComplex* src, FloatComplex* dst, int 
 }
 
 void dftDouble(ArgChecks check, const DoubleComplex* src, DoubleComplex* dst, int length, int flags) {
-    // The exported function on purpose: its own reports, under its own name, come first.
-    DoubleComplex* table = vokzGetDftTwdTbl(length);
+    DoubleComplex* table = twiddleTable(vok::threadContext(), length, vok::kKindZ, vokzGetDftTwdTbl);
     if (check(length < 1, "length<=0") || check(!table, "TwdTbl==0")) return;
     if (flags & VOK_Free) {
         releaseChirp();

@@ -61,6 +61,8 @@ C* dftTable(int length, Lookup& outcome) {
     for (int i = 0; i < count; ++i)
         if (list.lengths[i] == length) {
             outcome = Lookup::kFound;
+            list.recentLength = length;
+            list.recentTable = list.tables[i];
             return static_cast<C*>(list.tables[i]);
         }
     if (count >= ctx.tableCapacity) {
@@ -75,6 +77,8 @@ C* dftTable(int length, Lookup& outcome) {
     fillTable(table, length);
     list.lengths[count] = length;
     list.tables[count] = table;
+    list.recentLength = length;
+    list.recentTable = table;
     ++count;
     outcome = Lookup::kFound;
     return table;
@@ -131,6 +135,8 @@ void freeKind(int kind) {
         t.dft[kind].lengths[i] = 0;
     }
     ctx.dftCount[kind] = 0;
+    t.dft[kind].recentLength = 0;
+    t.dft[kind].recentTable = nullptr;
     for (void*& table : t.fftTwiddle[kind]) {
         vokFree(table);
         table = nullptr;

@@ -203,7 +203,7 @@ TYPED_TEST(Dft, SwitchingLengthsGivesTheSameResults) {
     }
 }
 
-// The list is full on the length past its capacity; a length already in it still works.
+// The list is full on the length past its capacity; a length already in it still works once the failure is cleared.
 TEST(DftTables, FullListRefusesANewLengthOnly) {
     robust::releaseThreadCaches();
     ReportRecorder rec;
@@ -215,6 +215,11 @@ TEST(DftTables, FullListRefusesANewLengthOnly) {
     vokcDft(ones.data(), full.as<FloatComplex>(), capacity + 1, VOK_Forw);
     EXPECT_REPORTS(rec, {VOK_StatusNoMemory, "vokcGetDftTwdTbl", "Full Table", "voktwd"},
                    {VOK_StatusBadArg, "vokcDft", "TwdTbl==0", "vokdft"});
+    EXPECT_TRUE(full.untouched());
+    // While that failure is pending, even the latest length's look-up comes back empty.
+    vokcDft(ones.data(), full.as<FloatComplex>(), capacity, VOK_Forw);
+    EXPECT_REPORTS(rec, {VOK_StatusNoMemory, "vokcGetDftTwdTbl", "Full Table", "voktwd"},
+                   {VOK_StatusBadArg, "vokcDft", "TwdTbl==0", "vokdft"}, {VOK_StatusBadArg, "vokcDft", "TwdTbl==0", "vokdft"});
     EXPECT_TRUE(full.untouched());
     rec.clear();
     vokcDft(ones.data(), res.data(), capacity, VOK_Forw);
