@@ -45,7 +45,7 @@ std::pair<LC, long double> lagSum(const std::vector<A>& a, const std::vector<B>&
     for (long long n = first; n < lenA && (reversed ? k >= n : n + k < lenB); ++n) {
         const LC x = reversed ? asLC(a[n]) : std::conj(asLC(a[n])), y = asLC(b[reversed ? k - n : n + k]);
         s.first += x * y;
-        s.second += std::abs(x) * std::abs(y);
+        s.second += std::sqrt(std::norm(x) * std::norm(y));  // |x|·|y| with one root, no hypot
     }
     return s;
 }
