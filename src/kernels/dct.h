@@ -11,6 +11,9 @@
 // rounds each product and sum as the scalar formula does.
 #pragma once
 
+#include <cmath>
+#include <numbers>
+
 #include "kernels/dispatch.h"
 
 namespace vok::kernels {
@@ -30,6 +33,23 @@ struct DctOps {
 };
 
 extern const DctOps dct_sse2, dct_avx2, dct_avx512;
+
+// The columns of symmetricSums' tables for an odd length n: h = (n-1)/2
+// rounded up to whole 512-bit registers.
+inline int symmetricSumsWidth(int n) { return ((n - 1) / 2 + 7) / 8 * 8; }
+// Fills those tables: cos(2πjk/n) at row j-1, column k-1, for 1 ≤ j, k ≤ h
+// (zeros beyond h), then the sines likewise at cosines + h·width.
+inline void symmetricSumsTables(double* cosines, int n) {
+    const int h = (n - 1) / 2, width = symmetricSumsWidth(n);
+    double* sines = cosines + h * width;
+    for (int j = 1; j <= h; ++j)
+        for (int k = 1; k <= width; ++k) {
+            const long double a = 2 * std::numbers::pi_v<long double> * ((j * k) % n) / n;
+            const int at = (j - 1) * width + k - 1;
+            cosines[at] = k <= h ? double(std::cos(a)) : 0.0;
+            sines[at] = k <= h ? double(std::sin(a)) : 0.0;
+        }
+}
 
 inline const DctOps& dct() { return simd::select(dct_sse2, dct_avx2, dct_avx512); }
 

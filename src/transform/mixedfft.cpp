@@ -103,9 +103,6 @@ bool runsAsSums(int n) {
         if (n % p == 0) return false;
     return true;
 }
-// The sums' rows: k = 1 ... h in a multiple of 8 columns (zeros beyond h),
-// so that every width fills its registers.
-long long sumsWidth(int n) { return ((n - 1) / 2 + 7) / 8 * 8; }
 
 template <class T>
 constexpr int precisionOf() {
@@ -160,7 +157,7 @@ Plan<T>* buildPlan(int n) {
     }
     head.workAt = area(reals, 2LL * n);
     area(reals, 2LL * n);
-    const long long h = (n - 1) / 2, width = sumsWidth(n);
+    const long long h = (n - 1) / 2, width = kernels::symmetricSumsWidth(n);
     head.sumsAt = runsAsSums(n) ? area(reals, 2 * h * width * (long long)(sizeof(double) / sizeof(T))) : -1;
     const long long bytes = (long long)kHeadBytes<T> + reals * (long long)sizeof(T);
     if (bytes > 0x7fffffffLL) return nullptr;
@@ -203,17 +200,7 @@ Plan<T>* buildPlan(int n) {
             }
         }
     }
-    if (head.sumsAt >= 0) {
-        double* cosines = reinterpret_cast<double*>(data + head.sumsAt);
-        double* sines = cosines + h * width;
-        for (long long j = 1; j <= h; ++j)
-            for (long long k = 1; k <= width; ++k) {
-                const long double a = kTwoPi * (long double)((j * k) % n) / n;
-                const bool used = k <= h;
-                cosines[(j - 1) * width + k - 1] = used ? double(std::cos(a)) : 0.0;
-                sines[(j - 1) * width + k - 1] = used ? double(std::sin(a)) : 0.0;
-            }
-    }
+    if (head.sumsAt >= 0) kernels::symmetricSumsTables(reinterpret_cast<double*>(data + head.sumsAt), n);
     choosePasses(plan);
     return plan;
 }
@@ -225,7 +212,7 @@ void symmetricDft(const double* cosines, const C* src, C* dst, int n, bool forwa
     using Elem = decltype(C::re);
     constexpr int kMaxHalf = kernels::kMaxRadix / 2;
     const int h = (n - 1) / 2;
-    const long long width = sumsWidth(n);
+    const long long width = kernels::symmetricSumsWidth(n);
     alignas(64) double tRe[kMaxHalf], tIm[kMaxHalf], uRe[kMaxHalf], uIm[kMaxHalf];
     alignas(64) double cRe[kMaxHalf], cIm[kMaxHalf], sRe[kMaxHalf], sIm[kMaxHalf];
     const double x0Re = double(src[0].re), x0Im = double(src[0].im);

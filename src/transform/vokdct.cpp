@@ -62,8 +62,7 @@ constexpr auto kDirectOdd = [] {
 
 bool directOdd(int n) { return n >= 0 && n <= kDirectOddMax && kDirectOdd[n]; }
 
-// The direct sums' row length: h = (N-1)/2 rounded up to whole 512-bit registers.
-int sumsWidth(int n) { return ((n - 1) / 2 + 7) / 8 * 8; }
+using vok::kernels::symmetricSumsWidth;
 // Where the direct sums' tables start, after the twiddles, on a cache line.
 int sumsAt(int n) { return ((n + 1) + 7) / 8 * 8; }
 
@@ -73,7 +72,7 @@ int sumsAt(int n) { return ((n + 1) + 7) / 8 * 8; }
 //           as two arrays (the recombination of the half-length DFT folded in);
 //   odd N:  h_k = e^(-iθ), k ≤ (N-1)/2; for the direct sums, then the tables
 //           cos(2πjk/N) and sin(2πjk/N), 1 ≤ j, k ≤ (N-1)/2, row j-1 and
-//           column k-1 of sumsWidth(N) columns (zeros beyond).
+//           column k-1 of symmetricSumsWidth(N) columns (zeros beyond).
 // The table lives in the thread's context (not a thread_local object with a
 // destructor, which some Windows toolchains tear down before the thread's last
 // library call), so it is released with the thread's other tables.
@@ -95,21 +94,11 @@ struct DctTables {
         const bool even = n % 2 == 0;
         const int count = even ? n / 2 : (n + 1) / 2;  // complex entries per array
         const bool direct = directOdd(n);
-        const int h = (n - 1) / 2, width = sumsWidth(n);
+        const int h = (n - 1) / 2, width = symmetricSumsWidth(n);
         double* table = vokdMalloc(even ? 4 * count : direct ? sumsAt(n) + 2 * h * width : 2 * count);
         if (!table) return false;
         const long double pi = std::numbers::pi_v<long double>, g = 1.0L / std::sqrt(2.0L * n);
-        if (direct) {
-            double* cosines = table + sumsAt(n);
-            double* sines = cosines + h * width;
-            for (int j = 1; j <= h; ++j)
-                for (int k = 1; k <= width; ++k) {
-                    const long double a = 2 * pi * ((j * k) % n) / n;
-                    const int at = (j - 1) * width + k - 1;
-                    cosines[at] = k <= h ? double(std::cos(a)) : 0.0;
-                    sines[at] = k <= h ? double(std::sin(a)) : 0.0;
-                }
-        }
+        if (direct) vok::kernels::symmetricSumsTables(table + sumsAt(n), n);
         for (int k = 0; k < count; ++k) {
             const long double theta = pi * k / (2.0L * n);
             const long double c1 = std::cos(theta), s1 = std::sin(theta);
@@ -324,7 +313,7 @@ bool inverseOdd(const double* y, double* z, int n) {
 // the same way (the tables are symmetric in j and k).
 template <class T, class Store>
 void oddDirect(const T* src, T* dst, int n, bool forward, Store store) {
-    const int h = (n - 1) / 2, width = sumsWidth(n);
+    const int h = (n - 1) / 2, width = symmetricSumsWidth(n);
     const double* twiddle = DctTables::twiddles();
     const double* cosines = twiddle + sumsAt(n);
     const double* sines = cosines + h * width;
