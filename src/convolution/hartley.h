@@ -91,39 +91,4 @@ void transform(R* x, std::size_t n, const Table<R>& table) {
     }
 }
 
-// Up to two real lanes of n points (lane 1 unused when count is 1).
-template <class R>
-struct Lanes {
-    R* lane[2];
-    int count;
-};
-
-// out = spectrum of the cyclic convolution a ⊛ b, times 'scale', from the
-// Hartley spectra of a and b; out may be a. Output has two lanes (complex)
-// when either operand has, else one.
-template <class R>
-void multiply(Lanes<R> a, Lanes<R> b, Lanes<R> out, std::size_t n, double scale) {
-    const double half = 0.5 * scale;
-    for (std::size_t k = 0; k <= n / 2; ++k) {
-        const std::size_t m = (n - k) & (n - 1);
-        const double a0k = a.lane[0][k], a0m = a.lane[0][m];
-        const double a1k = a.count > 1 ? double(a.lane[1][k]) : 0.0, a1m = a.count > 1 ? double(a.lane[1][m]) : 0.0;
-        const double b0k = b.lane[0][k], b0m = b.lane[0][m];
-        const double b1k = b.count > 1 ? double(b.lane[1][k]) : 0.0, b1m = b.count > 1 ? double(b.lane[1][m]) : 0.0;
-        // Hartley spectrum of a real cyclic product at bins k and m = -k.
-        auto atK = [](double xk, double xm, double yk, double ym) { return xk * (yk + ym) + xm * (yk - ym); };
-        const double reK = atK(a0k, a0m, b0k, b0m) - atK(a1k, a1m, b1k, b1m);
-        const double reM = atK(a0m, a0k, b0m, b0k) - atK(a1m, a1k, b1m, b1k);
-        out.lane[0][k] = R(half * reK);
-        out.lane[0][m] = R(half * reM);
-        if (out.count > 1) {
-            const double imK = atK(a0k, a0m, b1k, b1m) + atK(a1k, a1m, b0k, b0m);
-            const double imM = atK(a0m, a0k, b1m, b1k) + atK(a1m, a1k, b0m, b0k);
-            out.lane[1][k] = R(half * imK);
-            out.lane[1][m] = R(half * imM);
-        }
-        if (n == 1) break;
-    }
-}
-
 }  // namespace vok::hartley
