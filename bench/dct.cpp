@@ -106,16 +106,21 @@ void fftwDct(benchmark::State& state) {
 
 void registerAll(bool everyLength) {
     if (!everyLength) {
-        // Powers of two, then even (1000 = 2^3·5^3, 4800, 48000) and odd (prime 1021) lengths.
+        // Powers of two 16 ... 65536, then even (1000 = 2^3·5^3, 4800, 48000) and odd (prime 1021) lengths.
         const auto lengths = [](benchmark::internal::Benchmark* b) {
-            for (int n : {16, 64, 1024, 65536, 1000, 1021, 4800, 48000}) b->Arg(n);
+            for (int n = 16; n <= 65536; n *= 2) b->Arg(n);
+            for (int n : {1000, 1021, 4800, 48000}) b->Arg(n);
         };
 #ifdef VOK_HAVE_FFTW
         benchmark::RegisterBenchmark("fftwFloatDct", fftwDct<float, kForward>)->Apply(lengths);
         benchmark::RegisterBenchmark("fftwDoubleDct", fftwDct<double, kForward>)->Apply(lengths);
+        benchmark::RegisterBenchmark("fftwFloatIdct", fftwDct<float, kInverse>)->Apply(lengths);
+        benchmark::RegisterBenchmark("fftwDoubleIdct", fftwDct<double, kInverse>)->Apply(lengths);
 #endif
         benchmark::RegisterBenchmark("vokFloatDct", vokDct<float, kForward>)->Apply(lengths);
         benchmark::RegisterBenchmark("vokDoubleDct", vokDct<double, kForward>)->Apply(lengths);
+        benchmark::RegisterBenchmark("vokFloatIdct", vokDct<float, kInverse>)->Apply(lengths);
+        benchmark::RegisterBenchmark("vokDoubleIdct", vokDct<double, kInverse>)->Apply(lengths);
         return;
     }
     // Each length's runs next to each other.

@@ -891,6 +891,8 @@ int apiComplex(T* x, int order, bool forward, bool scaleInverse) {
     const int* swap;
     if (!complexTables<T>(order, stages, swap)) return VOK_StatusNoMemory;
     if (order == 0) return VOK_StatusOk;
+    const int flags = forward ? VOK_Forw : scaleInverse ? VOK_Inv : VOK_Inv | VOK_NoScale;
+    if (smallComplex<T>(x, nullptr, x, nullptr, order, flags)) return VOK_StatusOk;
     complexCore<T>(nullptr, x, order, Direction{!forward, false, false}, stages, swap);
     if (!forward && scaleInverse) scale(x, 2LL << order, 1.0 / double(1LL << order));
     return VOK_StatusOk;
