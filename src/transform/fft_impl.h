@@ -885,14 +885,19 @@ void mulPacked(ArgChecks check, const T* a, const T* b, T* dst, int order, bool 
 
 // ---- the internal interface of transform/fft.h ----
 
+// The flags of an exported call doing what an internal call asks, so that
+// both take the same small kernels.
+constexpr int internalFlags(bool forward, bool scaleInverse) {
+    return forward ? VOK_Forw : scaleInverse ? VOK_Inv : VOK_Inv | VOK_NoScale;
+}
+
 template <class T>
 int apiComplex(T* x, int order, bool forward, bool scaleInverse) {
     const T* stages;
     const int* swap;
     if (!complexTables<T>(order, stages, swap)) return VOK_StatusNoMemory;
     if (order == 0) return VOK_StatusOk;
-    const int flags = forward ? VOK_Forw : scaleInverse ? VOK_Inv : VOK_Inv | VOK_NoScale;
-    if (smallComplex<T>(x, nullptr, x, nullptr, order, flags)) return VOK_StatusOk;
+    if (smallComplex<T>(x, nullptr, x, nullptr, order, internalFlags(forward, scaleInverse))) return VOK_StatusOk;
     complexCore<T>(nullptr, x, order, Direction{!forward, false, false}, stages, swap);
     if (!forward && scaleInverse) scale(x, 2LL << order, 1.0 / double(1LL << order));
     return VOK_StatusOk;
@@ -909,8 +914,7 @@ int apiComplexNip(const T* in, T* out, int order, bool forward, bool scaleInvers
         out[1] = in[1];
         return VOK_StatusOk;
     }
-    const int flags = forward ? VOK_Forw : scaleInverse ? VOK_Inv : VOK_Inv | VOK_NoScale;
-    if (smallComplex<T>(in, nullptr, out, nullptr, order, flags)) return VOK_StatusOk;
+    if (smallComplex<T>(in, nullptr, out, nullptr, order, internalFlags(forward, scaleInverse))) return VOK_StatusOk;
     complexCore<T>(in == out ? nullptr : in, out, order, Direction{!forward, false, false}, stages, swap);
     if (!forward && scaleInverse) scale(out, 2LL << order, 1.0 / double(1LL << order));
     return VOK_StatusOk;
