@@ -99,6 +99,7 @@ struct WideOps {
         return simd::VOK_ISA::twiddle<T, B, N, K>(a);
     }
     VOK_BLOCK_INLINE static Wide<T, B> timesMinusI(const Wide<T, B> &a) { return simd::VOK_ISA::timesMinusI(a); }
+    VOK_BLOCK_INLINE static Wide<T, B> differenceTimesMinusI(const Wide<T, B> &a, const Wide<T, B> &b) { return timesMinusI(a - b); }
 };
 template <class T, int B, int N>
 VOK_BLOCK_INLINE void dft(const Wide<T, B> *x, Wide<T, B> *y) {

@@ -3,7 +3,8 @@
 // complex values, parts apart (kernels/fftblock.simd.cpp). V needs + and -;
 // Ops supplies the two products:
 //   Ops::template twiddle<N, K>(a)   a·W_N^K (exact at the unit and eighth turns),
-//   Ops::timesMinusI(a)              a·(-i), exact.
+//   Ops::timesMinusI(a)              a·(-i), exact;
+//   Ops::differenceTimesMinusI(a, b) (a - b)·(-i), exact.
 #pragma once
 
 #include <utility>
@@ -47,7 +48,7 @@ VOK_SPLITRADIX_INLINE void dft(const V* x, V* y) {
         unroll<Q>([&](auto kc) VOK_SPLITRADIX_LAMBDA {
             constexpr int k = kc;
             const V a = Ops::template twiddle<N, k>(u[k]), b = Ops::template twiddle<N, 3 * k>(z[k]);
-            const V s = a + b, d = Ops::timesMinusI(a - b);
+            const V s = a + b, d = Ops::differenceTimesMinusI(a, b);
             y[k] = e[k] + s;
             y[k + 2 * Q] = e[k] - s;
             y[k + Q] = e[k + Q] + d;
