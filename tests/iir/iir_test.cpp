@@ -89,14 +89,6 @@ std::vector<C> stableTaps(int order, unsigned seed) {
     return taps;
 }
 
-// The largest distance between two signals of any element types (of b from zero: its largest magnitude).
-template <class A, class B>
-LD maxError(const std::vector<A>& a, const std::vector<B>& b) {
-    LD err = 0;
-    for (size_t i = 0; i < b.size(); ++i) err = std::max(err, std::abs((a.empty() ? LC(0) : asLC(a[i])) - asLC(b[i])));
-    return err;
-}
-
 template <class T> class IirTypes : public ::testing::Test {};
 using AllCombos = ::testing::Types<s, d, c, z, sc, cs, dz, zd>;
 TYPED_TEST_SUITE(IirTypes, AllCombos);
@@ -114,8 +106,7 @@ TYPED_TEST(IirTypes, BothLayersFollowTheDifferenceEquation) {
     for (auto [biquad, n] : {std::pair{0, 0}, {0, 1}, {0, 2}, {0, 3}, {0, 6}, {1, 1}, {1, 2}, {1, 4}}) {
         SCOPED_TRACE(testing::Message() << "biquad " << biquad << " n " << n);
         std::vector<typename P::C> taps;
-        std::vector<LC> ref, norm(biquad, LC(1));  // a cascade's gain leads
-        for (auto& v : x) ref.push_back(asLC(v));
+        std::vector<LC> ref = asLCs(x), norm(biquad, LC(1));  // a cascade's gain leads
         for (int q = 0; q < (biquad ? n : 1); ++q) {
             const int order = biquad ? 2 : n;
             const auto t = stableTaps<typename P::C>(order, 7 + n + 10 * q);
@@ -131,22 +122,22 @@ TYPED_TEST(IirTypes, BothLayersFollowTheDifferenceEquation) {
             for (int k = 0; !biquad && k <= 2 * order; ++k) norm.push_back((k <= order ? b[k] : a[k - order]) / a[0]);
             if (!biquad) norm.push_back(a[order]);
         }
-        auto low = taps, low2 = taps;
-        IirTapState ts{}, ts2{};
-        IirDlyState ds{}, ds2{};
-        std::vector<O> dly(2 * n + 1), dly2(2 * n + 1);
-        biquad ? P::initBq(1, low.data(), n, &ts) : P::init(1, low.data(), n, &ts);
-        biquad ? P::initBq(0, low2.data(), n, &ts2) : P::init(0, low2.data(), n, &ts2);
-        EXPECT_EQ((std::vector{biquad, biquad ? 2 * n : n, 1}), (std::vector{ts.isBiquad, ts.order, ts.iirType}));
-        for (size_t k = 0; k < norm.size(); ++k) EXPECT_LE(std::abs(asLC(low[k]) - norm[k]), tolerance * 4) << k;
-        P::initDlyl(&ts, n ? dly.data() : nullptr, &ds);
-        P::initDlyl(&ts2, n ? dly2.data() : nullptr, &ds2);
+        std::vector<typename P::C> low[2] = {taps, taps};
+        std::vector<O> dly[2] = {std::vector<O>(2 * n + 1), std::vector<O>(2 * n + 1)};
+        IirTapState ts[2]{};
+        IirDlyState ds[2]{};
+        for (int i : {0, 1}) {  // iirType 1, then 0
+            biquad ? P::initBq(1 - i, low[i].data(), n, &ts[i]) : P::init(1 - i, low[i].data(), n, &ts[i]);
+            P::initDlyl(&ts[i], n ? dly[i].data() : nullptr, &ds[i]);
+        }
+        EXPECT_EQ((std::vector{biquad, biquad ? 2 * n : n, 1}), (std::vector{ts->isBiquad, ts->order, ts->iirType}));
+        for (size_t k = 0; k < norm.size(); ++k) EXPECT_LE(std::abs(asLC(low[0][k]) - norm[k]), tolerance * 4) << k;
         const auto keep = taps;
         IirState st{};
         biquad ? P::hInitBq(biquad, taps.data(), n, &st) : P::hInit(biquad, taps.data(), n, &st);
         EXPECT_TRUE(sameBits(keep, taps));
-        const Layer<I, O> low1{nullptr, [&](const I& v) { return P::one(&ts, &ds, v); }},
-            lowBlocks{[&](const I* in, O* out, int len) { P::blk(&ts2, &ds2, in, out, len); }},
+        const Layer<I, O> low1{nullptr, [&](const I& v) { return P::one(&ts[0], &ds[0], v); }},
+            lowBlocks{[&](const I* in, O* out, int len) { P::blk(&ts[1], &ds[1], in, out, len); }},
             high{[&](const I* in, O* out, int len) { EXPECT_EQ(0, P::hBlk(&st, in, out, len)); },
                  [&](const I& v) { return P::hOne(&st, v); }};
         const auto one = throughLayers<I, O>({{low1, std::vector<int>(x.size(), kOneSample)},
