@@ -58,8 +58,9 @@ struct Bound {
     long double rel = 0, abs = 0;
 };
 template <class T>
-Bound direct(double tol, long double ulps = 1) {
-    return sizeof(Real<T>) == 4 ? Bound{tol, ulps * 0.6L * 0x1p-23L, 1e-13L} : Bound{tol, ulps * 0x1p-53L, 4e-19L};
+Bound direct(long double ulps = 1) {
+    return sizeof(Real<T>) == 4 ? Bound{kTol<T>, ulps * 0.6L * 0x1p-23L, 1e-13L}
+                                : Bound{kTol<T>, ulps * 0x1p-53L, 4e-19L};
 }
 
 template <class R, class Want>
@@ -85,7 +86,6 @@ void expectNear(const R* got, int n, Want want, Bound bound) {
 // arrays the direct sums take over without a report.
 template <class A, class B, class R>
 void check(void (*f)(const A*, int, const B*, int, R*, int, int)) {
-    const double tol = kTol<R>;
     std::vector<std::array<int, 5>> cases = {
         {1, 1, 0, 0, 0},          {10, 7, -12, 12, 0},      {33, 50, -3, -1, 0},         {64, 5, 60, 80, 0},
         {3, 2, -10, -7, 0},       {16, 16, -15, 15, 0},     {37, 100, 0, 63, 0},         {64, 64, 60, 92, 0},
@@ -108,12 +108,12 @@ void check(void (*f)(const A*, int, const B*, int, R*, int, int)) {
         std::vector<std::pair<LC, long double>> sums(n);
         for (int i = 0; i < n; ++i) sums[i] = lagSum(a, b, lo + i);
         const auto want = [&](int i) { return sums[i]; };
-        const auto got = sameAtEveryWidth<R>(n, kUnset<R>, [&](R* dst) { f(aData, lenA, b.data(), lenB, dst, lo, hi); });
-        expectNear(got.data(), n, want, fast ? Bound{tol} : direct<R>(tol));
+        const auto got = sameAtEveryWidth<R>(n, kUnset<R>, [&](R* y) { f(aData, lenA, b.data(), lenB, y, lo, hi); });
+        expectNear(got.data(), n, want, fast ? Bound{kTol<R>} : direct<R>());
         if (!fast) continue;
         std::vector<R> fallback(n);
         robust::starve(1, [&] { f(aData, lenA, b.data(), lenB, fallback.data(), lo, hi); });
-        expectNear(fallback.data(), n, want, Bound{tol / 10});
+        expectNear(fallback.data(), n, want, Bound{kTol<R> / 10});
     }
 }
 
@@ -121,7 +121,6 @@ void check(void (*f)(const A*, int, const B*, int, R*, int, int)) {
 // other values leave the raw sums (direct) or dst as it was (transform).
 template <class T>
 void check(void (*f)(const T*, int, T*, int, int)) {
-    const double tol = kTol<T>;
     for (auto [len, lags] : std::vector<std::array<int, 2>>{{1, 1}, {40, 1}, {40, 17}, {40, 40}, {4000, 200}}) {
         const bool fast = vok::fastcorr::autoTransformCheaper<T>(len, lags);
         ASSERT_EQ(fast, len == 4000);
@@ -135,7 +134,7 @@ void check(void (*f)(const T*, int, T*, int, int)) {
                 return std::pair{sums[k].first / divisor, sums[k].second / divisor};
             };
             const auto got = sameAtEveryWidth<T>(lags, kUnset<T>, [&](T* dst) { f(x.data(), len, dst, lags, norm); });
-            if (!fast || norm != 7) expectNear(got.data(), lags, want, fast ? Bound{tol} : direct<T>(tol, 3));
+            if (!fast || norm != 7) expectNear(got.data(), lags, want, fast ? Bound{kTol<T>} : direct<T>(3));
             else EXPECT_TRUE(sameBits(got, std::vector<T>(lags, kUnset<T>)));
         }
     }
