@@ -26,15 +26,8 @@ namespace {
 using namespace voktest;
 namespace c1 = vok::conv1d;
 
-// An output buffer of n elements, all bytes 0x5A until written, and a guard element after them.
-template <class T>
-struct Guarded : std::vector<T> {
-    explicit Guarded(int n) : std::vector<T>(n + 1) { std::memset(this->data(), 0x5A, (n + 1) * sizeof(T)); }
-    bool kept(std::size_t from) const {
-        const auto* b = reinterpret_cast<const unsigned char*>(this->data());
-        return std::all_of(b + from * sizeof(T), b + this->size() * sizeof(T), [](auto c) { return c == 0x5A; });
-    }
-};
+// What the outputs hold until written.
+template <class T> const T kUnset = fromLC<T>(LC(-7.25, 3.5));
 
 // Lag k summed from the definition, Σ conj(a[n])·b[n + k], or with the index reversed the convolution's
 // term k, Σ a[n]·b[k - n]; with the sum of the terms' magnitudes.
@@ -59,13 +52,15 @@ std::vector<LC> reference(const std::vector<X>& x, const std::vector<H>& h) {
 // The error allowed: tol of the largest |sum| (at least 1); for direct sums (rel set) also each part of each output
 // within rel·|sum| + abs·Σ|terms|: one rounding of a double sum (float) or of the exact, compensated sum (double),
 // exact zeros beyond the overlap.
+template <class T> constexpr double kTol = sizeof(Real<T>) == 4 ? 2e-6 : 1e-14;
 struct Bound {
     double tol;
     long double rel = 0, abs = 0;
 };
 template <class T>
-Bound direct(double tol, long double ulps = 1) {
-    return sizeof(Real<T>) == 4 ? Bound{tol, ulps * 0.6L * 0x1p-23L, 1e-13L} : Bound{tol, ulps * 0x1p-53L, 4e-19L};
+Bound direct(long double ulps = 1) {
+    return sizeof(Real<T>) == 4 ? Bound{kTol<T>, ulps * 0.6L * 0x1p-23L, 1e-13L}
+                                : Bound{kTol<T>, ulps * 0x1p-53L, 4e-19L};
 }
 
 template <class R, class Want>
@@ -82,19 +77,6 @@ void expectNear(const R* got, int n, Want want, Bound bound) {
     EXPECT_LT(double(err / scale), bound.tol);
 }
 
-// Runs call(dst) at every kernel width into a guarded buffer of n: checks, guard kept, the same bits at every width.
-template <class R, class Call, class Check>
-void atEveryWidth(int n, Call call, Check check) {
-    std::vector<R> first;
-    forEachWidth([&] {
-        Guarded<R> dst(n);
-        call(dst.data());
-        check(dst);
-        if (first.empty()) first = dst;
-        EXPECT_EQ(0, std::memcmp(first.data(), dst.data(), dst.size() * sizeof(R)));
-    });
-}
-
 // (lenA, lenB, loLag, hiLag, kind): kind 0 direct sums, 1 the transform, 2 the
 // transform with srcA the same array as srcB (at lag 0 its blocks are srcB's
 // segments, at other lags or with a shorter srcA they are not). Direct sums:
@@ -104,7 +86,6 @@ void atEveryWidth(int n, Call call, Check check) {
 // arrays the direct sums take over without a report.
 template <class A, class B, class R>
 void check(void (*f)(const A*, int, const B*, int, R*, int, int)) {
-    const double tol = sizeof(Real<R>) == 4 ? 2e-6 : 1e-14;
     std::vector<std::array<int, 5>> cases = {
         {1, 1, 0, 0, 0},          {10, 7, -12, 12, 0},      {33, 50, -3, -1, 0},         {64, 5, 60, 80, 0},
         {3, 2, -10, -7, 0},       {16, 16, -15, 15, 0},     {37, 100, 0, 63, 0},         {64, 64, 60, 92, 0},
@@ -127,14 +108,12 @@ void check(void (*f)(const A*, int, const B*, int, R*, int, int)) {
         std::vector<std::pair<LC, long double>> sums(n);
         for (int i = 0; i < n; ++i) sums[i] = lagSum(a, b, lo + i);
         const auto want = [&](int i) { return sums[i]; };
-        atEveryWidth<R>(n, [&](R* dst) { f(aData, lenA, b.data(), lenB, dst, lo, hi); }, [&](const Guarded<R>& dst) {
-            expectNear(dst.data(), n, want, fast ? Bound{tol} : direct<R>(tol));
-            EXPECT_TRUE(dst.kept(n));
-        });
+        const auto got = sameAtEveryWidth<R>(n, kUnset<R>, [&](R* y) { f(aData, lenA, b.data(), lenB, y, lo, hi); });
+        expectNear(got.data(), n, want, fast ? Bound{kTol<R>} : direct<R>());
         if (!fast) continue;
         std::vector<R> fallback(n);
         robust::starve(1, [&] { f(aData, lenA, b.data(), lenB, fallback.data(), lo, hi); });
-        expectNear(fallback.data(), n, want, Bound{tol / 10});
+        expectNear(fallback.data(), n, want, Bound{kTol<R> / 10});
     }
 }
 
@@ -142,7 +121,6 @@ void check(void (*f)(const A*, int, const B*, int, R*, int, int)) {
 // other values leave the raw sums (direct) or dst as it was (transform).
 template <class T>
 void check(void (*f)(const T*, int, T*, int, int)) {
-    const double tol = sizeof(Real<T>) == 4 ? 2e-6 : 1e-14;
     for (auto [len, lags] : std::vector<std::array<int, 2>>{{1, 1}, {40, 1}, {40, 17}, {40, 40}, {4000, 200}}) {
         const bool fast = vok::fastcorr::autoTransformCheaper<T>(len, lags);
         ASSERT_EQ(fast, len == 4000);
@@ -155,10 +133,9 @@ void check(void (*f)(const T*, int, T*, int, int)) {
                 const long double divisor = norm == 1 ? len : norm == 2 ? len - k : 1;
                 return std::pair{sums[k].first / divisor, sums[k].second / divisor};
             };
-            atEveryWidth<T>(lags, [&](T* dst) { f(x.data(), len, dst, lags, norm); }, [&](const Guarded<T>& dst) {
-                EXPECT_TRUE(dst.kept(fast && norm == 7 ? 0 : lags));
-                if (!fast || norm != 7) expectNear(dst.data(), lags, want, fast ? Bound{tol} : direct<T>(tol, 3));
-            });
+            const auto got = sameAtEveryWidth<T>(lags, kUnset<T>, [&](T* dst) { f(x.data(), len, dst, lags, norm); });
+            if (!fast || norm != 7) expectNear(got.data(), lags, want, fast ? Bound{kTol<T>} : direct<T>(3));
+            else EXPECT_TRUE(sameBits(got, std::vector<T>(lags, kUnset<T>)));
         }
     }
 }
@@ -311,7 +288,6 @@ struct Conv<F, M> {
     using YT = Y;
     static constexpr auto call = F;
     static const c1::Model& model() { return *M; }
-    static constexpr double tolerance = sizeof(Real<Y>) == 4 ? 2e-6 : 1e-14;
     static constexpr double direct = sizeof(Real<Y>) == 4 ? 1.2e-7 : 2.5e-15;  // float: one rounding of a double sum
 };
 using AllConvs = ::testing::Types<Conv<voksConv, &c1::kS>, Conv<vokcConv, &c1::kC>, Conv<vokcsConv, &c1::kCs>,
@@ -354,10 +330,8 @@ TYPED_TEST(Convolution, EveryMethodAndTheExportedFunctionMatchTheDefinition) {
                 if (k < 0) EXPECT_EQ(C::call(x.data(), xLen, h.data(), hLen, y), 0);
                 else ASSERT_TRUE(c1::runMethod(m, choice, x.data(), xLen, h.data(), hLen, y));
             };
-            atEveryWidth<typename C::YT>(int(want.size()), run, [&](const auto& y) {
-                EXPECT_LT(maxRelativeError(y, want), k == 0 ? C::direct : 8 * C::tolerance);
-                EXPECT_TRUE(y.kept(want.size())) << "past the end";
-            });
+            const auto y = sameAtEveryWidth(want.size(), kUnset<typename C::YT>, run);
+            EXPECT_LT(maxRelativeError(y, want), k == 0 ? C::direct : 8 * kTol<typename C::YT>);
         }
     }
     EXPECT_REPORTS(recorder);
@@ -409,7 +383,7 @@ TYPED_TEST(Convolution, AllocationFailuresWriteNothing) {
     EXPECT_TRUE(out.untouched());
     std::vector<Y> y(longLen + shortLen - 1);  // the failure left behind does not stop the next call
     EXPECT_EQ(C::call(x.data(), longLen, h.data(), shortLen, y.data()), 0);
-    EXPECT_LT(maxRelativeError(y, reference(x, h)), 8 * C::tolerance);
+    EXPECT_LT(maxRelativeError(y, reference(x, h)), 8 * kTol<typename C::YT>);
 }
 
 // Mixed types with the first operand shorter go through the sibling, which

@@ -20,6 +20,7 @@
 namespace {
 
 using ffttest::LC;
+using voktest::asLCs;
 using voktest::ReportRecorder;
 
 // Every length 1 ... 70, then the longer ones.
@@ -28,12 +29,6 @@ std::vector<int> lengthsAnd(std::initializer_list<int> longer) {
     for (int n = 1; n <= 70; ++n) all.push_back(n);
     all.insert(all.end(), longer);
     return all;
-}
-template <class C>
-std::vector<LC> wide(const std::vector<C>& x) {
-    std::vector<LC> out;
-    for (const C& v : x) out.push_back(voktest::asLC(v));
-    return out;
 }
 template <class C>
 long double relativeRms(const std::vector<C>& got, const std::vector<LC>& want) {
@@ -86,7 +81,7 @@ struct Kind {
     }
     static auto reference(const std::vector<LC>& x, int flags) { return Dct ? referenceDct(x, flags & VOK_Forw) : ffttest::spectrum(x, flags); }
     static auto error(const std::vector<C>& got, const std::vector<LC>& want) {
-        return Dct ? ffttest::relativeError(wide(got), want) : relativeRms(got, want);
+        return Dct ? ffttest::relativeError(asLCs(got), want) : relativeRms(got, want);
     }
     static long double bound(int n) {
         return Dct ? single ? 1e-6 : 2e-14 * std::log2(n + 1.0) + 1e-15 : eps * (2 * std::log2((long double)n) + 4);
@@ -124,7 +119,7 @@ TYPED_TEST(AnyLength, EveryPathAgainstTheDefinitionAtEveryWidth) {
         if (voktest::kEmulated && n > 1536) continue;
         SCOPED_TRACE(n);
         const std::vector<C> src = voktest::randomVector<C>(n, 1000u + unsigned(n));
-        const std::vector<LC> x = wide(src);
+        const std::vector<LC> x = asLCs(src);
         for (int flags : P::flags) {
             const std::vector<LC> want = n <= 8191 ? P::reference(x, flags) : std::vector<LC>();
             std::vector<C> first;
@@ -148,14 +143,14 @@ TYPED_TEST(AnyLength, EveryPathAgainstTheDefinitionAtEveryWidth) {
                     P::call(src.data(), forward.data(), n, VOK_Forw);
                     P::call(src.data(), unscaled.data(), n, VOK_Inv | VOK_NoScale);
                     std::vector<FloatComplex> single = voktest::randomVector<FloatComplex>(n, 0);
-                    if (singleWant.empty()) singleWant = ffttest::directDft(wide(single), true);
+                    if (singleWant.empty()) singleWant = ffttest::directDft(asLCs(single), true);
                     vokcDft(single.data(), single.data(), n, VOK_Forw);
                     EXPECT_LE(relativeRms(single, singleWant), 6e-8L * (2 * std::log2((long double)n) + 4));
                     ASSERT_TRUE(vok::dftAnyLength(src.data(), any.data(), n, true));
                     ASSERT_TRUE(vok::dftAnyLength(src.data(), anyInv.data(), n, false));
                     if (!vok::shortdft::covers<C>(n)) EXPECT_TRUE(same(any, forward) && same(anyInv, unscaled));
                     else  // vokzDft's own code for them; the other modules keep to the passes
-                        EXPECT_LE(std::max(relativeRms(any, wide(forward)), relativeRms(anyInv, wide(unscaled))), P::bound(n));
+                        EXPECT_LE(std::max(relativeRms(any, asLCs(forward)), relativeRms(anyInv, asLCs(unscaled))), P::bound(n));
                 }
             });
         }
@@ -192,7 +187,7 @@ TYPED_TEST(Dft, SwitchingLengthsGivesTheSameResults) {
     // instead: no report, the same transform within the direct sum's bound.
     for (int n : {211, 35}) {
         const std::vector<C> src = voktest::randomVector<C>(n, 9);
-        const std::vector<LC> x = wide(src);
+        const std::vector<LC> x = asLCs(src);
         ReportRecorder rec;
         P::call(nullptr, nullptr, n, VOK_Free);  // drops plans and chirp (and for vokcDft the slot)
         std::vector<C> out(n);

@@ -89,14 +89,6 @@ std::vector<C> stableTaps(int order, unsigned seed) {
     return taps;
 }
 
-// The largest distance between two signals of any element types (of b from zero: its largest magnitude).
-template <class A, class B>
-LD maxError(const std::vector<A>& a, const std::vector<B>& b) {
-    LD err = 0;
-    for (size_t i = 0; i < b.size(); ++i) err = std::max(err, std::abs((a.empty() ? LC(0) : asLC(a[i])) - asLC(b[i])));
-    return err;
-}
-
 template <class T> class IirTypes : public ::testing::Test {};
 using AllCombos = ::testing::Types<s, d, c, z, sc, cs, dz, zd>;
 TYPED_TEST_SUITE(IirTypes, AllCombos);
@@ -114,8 +106,7 @@ TYPED_TEST(IirTypes, BothLayersFollowTheDifferenceEquation) {
     for (auto [biquad, n] : {std::pair{0, 0}, {0, 1}, {0, 2}, {0, 3}, {0, 6}, {1, 1}, {1, 2}, {1, 4}}) {
         SCOPED_TRACE(testing::Message() << "biquad " << biquad << " n " << n);
         std::vector<typename P::C> taps;
-        std::vector<LC> ref, norm(biquad, LC(1));  // a cascade's gain leads
-        for (auto& v : x) ref.push_back(asLC(v));
+        std::vector<LC> ref = asLCs(x), norm(biquad, LC(1));  // a cascade's gain leads
         for (int q = 0; q < (biquad ? n : 1); ++q) {
             const int order = biquad ? 2 : n;
             const auto t = stableTaps<typename P::C>(order, 7 + n + 10 * q);
@@ -131,22 +122,22 @@ TYPED_TEST(IirTypes, BothLayersFollowTheDifferenceEquation) {
             for (int k = 0; !biquad && k <= 2 * order; ++k) norm.push_back((k <= order ? b[k] : a[k - order]) / a[0]);
             if (!biquad) norm.push_back(a[order]);
         }
-        auto low = taps, low2 = taps;
-        IirTapState ts{}, ts2{};
-        IirDlyState ds{}, ds2{};
-        std::vector<O> dly(2 * n + 1), dly2(2 * n + 1);
-        biquad ? P::initBq(1, low.data(), n, &ts) : P::init(1, low.data(), n, &ts);
-        biquad ? P::initBq(0, low2.data(), n, &ts2) : P::init(0, low2.data(), n, &ts2);
-        EXPECT_EQ((std::vector{biquad, biquad ? 2 * n : n, 1}), (std::vector{ts.isBiquad, ts.order, ts.iirType}));
-        for (size_t k = 0; k < norm.size(); ++k) EXPECT_LE(std::abs(asLC(low[k]) - norm[k]), tolerance * 4) << k;
-        P::initDlyl(&ts, n ? dly.data() : nullptr, &ds);
-        P::initDlyl(&ts2, n ? dly2.data() : nullptr, &ds2);
+        std::vector<typename P::C> low[2] = {taps, taps};
+        std::vector<O> dly[2] = {std::vector<O>(2 * n + 1), std::vector<O>(2 * n + 1)};
+        IirTapState ts[2]{};
+        IirDlyState ds[2]{};
+        for (int i : {0, 1}) {  // iirType 1, then 0
+            biquad ? P::initBq(1 - i, low[i].data(), n, &ts[i]) : P::init(1 - i, low[i].data(), n, &ts[i]);
+            P::initDlyl(&ts[i], n ? dly[i].data() : nullptr, &ds[i]);
+        }
+        EXPECT_EQ((std::vector{biquad, biquad ? 2 * n : n, 1}), (std::vector{ts->isBiquad, ts->order, ts->iirType}));
+        for (size_t k = 0; k < norm.size(); ++k) EXPECT_LE(std::abs(asLC(low[0][k]) - norm[k]), tolerance * 4) << k;
         const auto keep = taps;
         IirState st{};
         biquad ? P::hInitBq(biquad, taps.data(), n, &st) : P::hInit(biquad, taps.data(), n, &st);
         EXPECT_TRUE(sameBits(keep, taps));
-        const Layer<I, O> low1{nullptr, [&](const I& v) { return P::one(&ts, &ds, v); }},
-            lowBlocks{[&](const I* in, O* out, int len) { P::blk(&ts2, &ds2, in, out, len); }},
+        const Layer<I, O> low1{nullptr, [&](const I& v) { return P::one(&ts[0], &ds[0], v); }},
+            lowBlocks{[&](const I* in, O* out, int len) { P::blk(&ts[1], &ds[1], in, out, len); }},
             high{[&](const I* in, O* out, int len) { EXPECT_EQ(0, P::hBlk(&st, in, out, len)); },
                  [&](const I& v) { return P::hOne(&st, v); }};
         const auto one = throughLayers<I, O>({{low1, std::vector<int>(x.size(), kOneSample)},
@@ -315,7 +306,7 @@ std::vector<LC> quantised(const std::vector<short>& w, int n, bool biquad, const
 // Dyadic filters and the scale modes have exact outputs (automatic scaling: one factor for a block, one per
 // output sample by sample), the delay line rounds to nearest even; designed filters stay within a few units
 // of the recursion on their quantised coefficients, the block form closer (its delays stay float until it
-// ends). The high layer gives the low layer's block outputs.
+// ends). Both layers give the same outputs, in blocks and sample by sample.
 TEST(Iir16, WordsAndFiltersInBothLayers) {
     std::mt19937 gen(21);
     const std::vector<short> x{0, 10000, -3000, 5}, noise = randomShorts(gen, 300, 6000);
@@ -355,8 +346,8 @@ TEST(Iir16, WordsAndFiltersInBothLayers) {
                   (std::vector<int>{ts.order, ts.isBiquad, ts.iirType, static_cast<void*>(taps.data()) == ts.taps}));
         if (r.x.empty()) continue;
         const auto ref = quantised(words, r.n, r.biquad, r.x);
-        // The low layer sample by sample (form 0), or one sample and then a block of the rest, the low
-        // and the high layer alike (form 1); nothing written past the outputs.
+        // Both layers sample by sample (form 0), or one sample and then a block of the rest (form 1); nothing
+        // written past the outputs.
         std::vector<short> y[2];
         for (int form : {0, 1}) {
             if (!(r.forms & (form + 1))) continue;
@@ -369,22 +360,18 @@ TEST(Iir16, WordsAndFiltersInBothLayers) {
             const int rest = int(r.x.size()) - 1;
             r.biquad ? vokwIirlInitBq(0, mine.data(), r.n, &lt) : vokwIirlInit(0, mine.data(), r.n, &lt);
             vokwIirlInitDlyl(&lt, dly.data(), &ds);
+            r.biquad ? vokwIirInitBq(1, own.data(), r.n, &st) : vokwIirInit(1, own.data(), r.n, &st);
+            EXPECT_TRUE(st.initMarker == 31725 && r.taps == own);  // the high layer keeps its own copy
             using L = Layer<short, short>;
-            std::vector<std::pair<L, std::vector<int>>> layers = {
-                {L{[&](const short* in, short* out, int n) { vokwbIirl(&lt, &ds, in, out, n, r.mode, &sf); },
-                   [&](const short& v) { return vokwIirl(&lt, &ds, v, r.mode, &sf); }},
-                 form ? std::vector{kOneSample, rest} : std::vector<int>(rest + 1, kOneSample)}};
-            if (form) {
-                r.biquad ? vokwIirInitBq(1, own.data(), r.n, &st) : vokwIirInit(1, own.data(), r.n, &st);
-                EXPECT_TRUE(st.initMarker == 31725 && r.taps == own);  // the high layer keeps its own copy
-                layers.push_back({L{[&](const short* in, short* out, int n) {
-                                        EXPECT_EQ(0, vokwbIir(&st, in, out, n, r.mode, &sfHigh));
-                                    }, [&](const short& v) { return vokwIir(&st, v, r.mode, &sfHigh); }},
-                                  {kOneSample, rest}});
-            }
-            y[form] = throughLayers(layers, r.x.data());
-            EXPECT_TRUE(sf == r.sfOut && (!form || sfHigh == r.sfOut)) << sf << " " << sfHigh;
-            EXPECT_TRUE(!form || (vokIirFree(&st) == 0 && st.initMarker == 0));
+            const auto cut = form ? std::vector{kOneSample, rest} : std::vector<int>(rest + 1, kOneSample);
+            y[form] = throughLayers<short, short>(
+                {{L{[&](const short* in, short* out, int n) { vokwbIirl(&lt, &ds, in, out, n, r.mode, &sf); },
+                    [&](const short& v) { return vokwIirl(&lt, &ds, v, r.mode, &sf); }}, cut},
+                 {L{[&](const short* in, short* out, int n) {
+                        EXPECT_EQ(0, vokwbIir(&st, in, out, n, r.mode, &sfHigh));
+                    }, [&](const short& v) { return vokwIir(&st, v, r.mode, &sfHigh); }}, cut}}, r.x.data());
+            EXPECT_TRUE(sf == r.sfOut && sfHigh == r.sfOut) << sf << " " << sfHigh;
+            EXPECT_TRUE(vokIirFree(&st) == 0 && st.initMarker == 0);
             EXPECT_TRUE(std::equal(r.held.begin(), r.held.end(), dly.begin())) << form;
             EXPECT_TRUE(r.y.empty() ? maxError(y[form], ref) <= (form ? 1.5L : 6.0L) : r.y == y[form]) << form;
         }

@@ -46,12 +46,6 @@ struct Reference {
     }
 };
 
-template <class T> std::vector<LC> asLCs(const T* v, std::size_t n) {
-    std::vector<LC> r;
-    for (std::size_t i = 0; i < n; ++i) r.push_back(asLC(v[i]));
-    return r;
-}
-
 template <class T> ::testing::AssertionResult near(const T& got, LC want) {
     const double err = double(std::abs(asLC(got) - want)), tol = isDouble<T> ? 1e-12 : 2e-5;
     if (err <= tol * (1 + double(std::abs(want)))) return ::testing::AssertionSuccess();
@@ -86,33 +80,36 @@ TEST(LmsAdapt, EveryFormMatchesTheReference) {
             const int shortLen = tapsLen + (factor > 1 ? factor : 0), len = shortLen + errDly;
             const auto w0 = randomVector<W>(tapsLen, 3u + unsigned(tapsLen), 0.5);
             const auto hist = randomVector<D>(len - 1, 4);
-            std::vector<W> taps(w0), shortTaps(w0);
-            std::vector<D> dlyl(std::size_t(len), D{}), shortLine(std::size_t(shortLen), D{});
-            LmsTapState tap, shortTap;
-            LmsDlyState dly, shortDly;
+            const bool adapts = step > 0 || (step < 0 && !decimation && std::is_same_v<W, float>);
+            const auto w0L = asLCs(w0), histL = asLCs(hist);
+            const std::vector<LC> shortHist(histL.end() - (shortLen - 1), histL.end());
+            // The low layer with the error-delay slots, and without them; the desired form's reference.
+            struct Low {
+                std::vector<W> taps;
+                std::vector<D> line;
+                Reference ref;
+                LmsTapState t;
+                LmsDlyState d;
+            } lows[2] = {{w0, std::vector<D>(len), {w0L, histL, errDly, adapts ? step : 0, adapts ? leak : 0, isCx<D>}},
+                         {w0, std::vector<D>(shortLen),
+                          {w0L, shortHist, errDly, adapts ? step : 0, adapts ? leak : 0, isCx<D>, shortLen}}};
+            Reference refDes{w0L, histL, errDly, step, leak, isCx<D>};
             LmsState high, des;
-            for (auto [t, w, line, adapt, d] : {std::tuple{&tap, &taps, &dlyl, 1, &dly},
-                                                std::tuple{&shortTap, &shortTaps, &shortLine, 0, &shortDly}}) {
-                if (decimation) api.mInitMr(7, w->data(), tapsLen, step, leak, errDly, factor, phase, t);
-                else api.mInit(7, w->data(), tapsLen, step, leak, errDly, t);
-                api.mInitDlyl(t, line->data(), adapt, d);
-                api.mSetDlyl(t, hist.data() + (len - d->len), d);  // the newest part of the history
+            const std::vector<int> want{tapsLen, 1, 0, factor, phase, factor > 1, 1, errDly, 7};
+            for (Low& l : lows) {
+                if (decimation) api.mInitMr(7, l.taps.data(), tapsLen, step, leak, errDly, factor, phase, &l.t);
+                else api.mInit(7, l.taps.data(), tapsLen, step, leak, errDly, &l.t);
+                api.mInitDlyl(&l.t, l.line.data(), &l == lows, &l.d);
+                api.mSetDlyl(&l.t, hist.data() + (len - l.d.len), &l.d);  // the newest part of the history
+                EXPECT_EQ((std::vector<int>{int(l.line.size()), 1, &l == lows}), fields(l.d));
             }
             for (LmsState* s : {&high, &des})
                 if (factor == 1) api.lmsInit(7, w0.data(), tapsLen, hist.data(), step, leak, errDly, s);
                 else api.lmsInitMr(7, w0.data(), tapsLen, hist.data(), step, leak, errDly, factor, phase, s);
-            const std::vector<int> want{tapsLen, 1, 0, factor, phase, factor > 1, 1, errDly, 7};
-            for (const LmsTapState* t : {&tap, &high.tapState, &shortTap})
+            for (const LmsTapState* t : {&lows[0].t, &high.tapState, &lows[1].t})
                 EXPECT_TRUE(fields(*t) == want && t->step == step && t->leak == leak);
-            for (const LmsDlyState* l : {&dly, &high.dlyState}) EXPECT_EQ((std::vector<int>{len, 1, 1}), fields(*l));
-            EXPECT_EQ((std::vector<int>{shortLen, 1, 0}), fields(shortDly));
+            EXPECT_EQ((std::vector<int>{len, 1, 1}), fields(high.dlyState));
             EXPECT_TRUE(sameBits(api.sGetErr(&des), W{}));
-            const bool adapts = step > 0 || (step < 0 && !decimation && std::is_same_v<W, float>);
-            const auto w0L = asLCs(w0.data(), w0.size()), histL = asLCs(hist.data(), hist.size());
-            Reference ref{w0L, histL, errDly, adapts ? step : 0, adapts ? leak : 0, isCx<D>};
-            Reference refShort{w0L, {histL.end() - (shortLen - 1), histL.end()}, errDly, ref.step, ref.leak, isCx<D>};
-            Reference refDes{w0L, histL, errDly, step, leak, isCx<D>};
-            refShort.lineLen = shortLen;
             const auto in = randomVector<D>(blocks * factor, 11);
             const auto errs = randomVector<W>(blocks, 12, 0.5), desired = randomVector<W>(blocks, 13);
             std::vector<W> desOut(blocks);
@@ -120,15 +117,16 @@ TEST(LmsAdapt, EveryFormMatchesTheReference) {
             LC err = 0;
             for (int b = 0; b < blocks; ++b) {
                 const D* x = in.data() + b * factor;
-                const W y = decimation ? api.blmsl(&tap, &dly, x, errs[b]) : api.lmsl(&tap, &dly, *x, errs[b]);
-                const W yShort = decimation ? api.blmsl(&shortTap, &shortDly, x, errs[b])
-                                            : api.lmsl(&shortTap, &shortDly, *x, errs[b]);
+                const auto chunk = asLCs(x, std::size_t(factor));
+                W y[2];
+                for (int i : {0, 1}) {
+                    Low& l = lows[i];
+                    y[i] = decimation ? api.blmsl(&l.t, &l.d, x, errs[b]) : api.lmsl(&l.t, &l.d, *x, errs[b]);
+                    ASSERT_TRUE(near(y[i], l.ref.block(chunk, asLC(errs[b]), factor, phase))) << b << " " << i;
+                }
                 const W yHigh = decimation ? api.blms(&high, x, errs[b]) : api.lms(&high, *x, errs[b]);
                 if (!decimation) desOut[b] = api.des(&des, *x, desired[b]);
-                const auto chunk = asLCs(x, std::size_t(factor));
-                ASSERT_TRUE(near(y, ref.block(chunk, asLC(errs[b]), factor, phase))) << b;
-                ASSERT_TRUE(near(yShort, refShort.block(chunk, asLC(errs[b]), factor, phase))) << b;
-                ASSERT_TRUE(sameBits(y, yHigh)) << b;  // the high layer runs the low-layer steps
+                ASSERT_TRUE(sameBits(y[0], yHigh)) << b;  // the high layer runs the low-layer steps
                 ASSERT_TRUE(near(desOut[b], refDes.block(chunk, err, factor, phase))) << b;
                 err = asLC(desired[b]) - asLC(desOut[b]);
             }
@@ -137,12 +135,12 @@ TEST(LmsAdapt, EveryFormMatchesTheReference) {
             std::vector<D> lowView(len), highView(len);
             api.sGetTaps(&high, highTaps.data());
             api.sGetTaps(&des, desTaps.data());
-            api.mGetDlyl(&tap, &dly, lowView.data());
+            api.mGetDlyl(&lows[0].t, &lows[0].d, lowView.data());
             api.sGetDlyl(&high, highView.data());
-            EXPECT_TRUE(sameBits(taps, highTaps));
-            for (std::size_t i = 0; i < taps.size(); ++i)
-                EXPECT_TRUE(near(taps[i], ref.w[i]) && near(desTaps[i], refDes.w[i]) && near(shortTaps[i], refShort.w[i]))
-                    << "tap " << i;
+            EXPECT_TRUE(sameBits(lows[0].taps, highTaps));
+            for (std::size_t i = 0; i < w0.size(); ++i)
+                EXPECT_TRUE(near(lows[0].taps[i], lows[0].ref.w[i]) && near(desTaps[i], refDes.w[i]) &&
+                            near(lows[1].taps[i], lows[1].ref.w[i])) << "tap " << i;
             // The views: oldest first, the newest input last.
             EXPECT_TRUE(sameBits(lowView.data(), highView.data(), len - 1) &&
                         sameBits(lowView.data(), in.data() + in.size() - len + 1, len - 1));

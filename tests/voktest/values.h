@@ -27,6 +27,13 @@ template <class T> LC asLC(const T& v) {
     else return {(long double)v, 0};
 }
 inline LC asLC(const LC& v) { return v; }
+// n elements, or a whole vector, of any element type.
+template <class T> std::vector<LC> asLCs(const T* v, std::size_t n) {
+    std::vector<LC> r(n);
+    for (std::size_t i = 0; i < n; ++i) r[i] = asLC(v[i]);
+    return r;
+}
+template <class T> std::vector<LC> asLCs(const std::vector<T>& v) { return asLCs(v.data(), v.size()); }
 template <class T> T fromLC(LC v) {
     if constexpr (isCx<T>) return {Real<T>(v.real()), Real<T>(v.imag())};
     else return T(v.real());
@@ -66,15 +73,18 @@ std::vector<T> sameAtEveryWidth(std::size_t n, T guard, Fill fill, std::size_t g
     return first;
 }
 
-// Largest error relative to the largest wanted magnitude.
+// The largest distance between two signals of any element types (got empty: want's largest magnitude), and
+// that relative to want's largest magnitude.
+template <class G, class W>
+long double maxError(const std::vector<G>& got, const std::vector<W>& want) {
+    long double err = 0;
+    for (std::size_t i = 0; i < want.size(); ++i)
+        err = std::max(err, std::abs((got.empty() ? LC(0) : asLC(got[i])) - asLC(want[i])));
+    return err;
+}
 template <class G, class W>
 double maxRelativeError(const std::vector<G>& got, const std::vector<W>& want) {
-    long double scale = 1e-30L, err = 0;
-    for (std::size_t i = 0; i < want.size(); ++i) {
-        scale = std::max(scale, std::abs(asLC(want[i])));
-        err = std::max(err, std::abs(asLC(got[i]) - asLC(want[i])));
-    }
-    return double(err / scale);
+    return double(maxError(got, want) / std::max(1e-30L, maxError(std::vector<W>{}, want)));
 }
 
 // n values (both parts of complex ones) uniform in [-scale, scale).
