@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cfenv>
 #include <cmath>
 #include <random>
 #include <string>
@@ -138,18 +139,25 @@ TEST(Windows, FailuresAreReportedInOrderAndWriteNothing) {
     EXPECT_NE(a[0], 1.0);
 }
 
+// Products round by their own rule whatever rounding mode the caller has set.
 TEST(Windows, SixteenBitProductsRoundToNearestEven) {
-    // Bartlett of length 5 has weights 0, 0.5, 1, 0.5, 0: every odd product is a tie.
-    std::vector<short> w = {32767, 32767, 32767, 32765, -32767};
-    vokwWinBartlett(w.data(), 5);
-    EXPECT_EQ(w, (std::vector<short>{0, 16384, 32767, 16382, 0}));
+    for (int rounding : {FE_TONEAREST, FE_UPWARD, FE_DOWNWARD, FE_TOWARDZERO}) {
+        std::fesetround(rounding);
+        // Bartlett of length 5 has weights 0, 0.5, 1, 0.5, 0: every odd product is a tie.
+        std::vector<short> w = {32767, 32767, 32767, 32765, -32767}, h(4, 32767);
+        vokwWinBartlett(w.data(), 5);
+        vokwWinHann(h.data(), 4);  // weights a sliver below 0.75
+        std::vector<ShortComplex> v = {{3, -3}, {5, -5}, {7, 7}, {9, 1}, {1, 3}};
+        vokvWinBartlett(v.data(), 5);
+        std::fesetround(FE_TONEAREST);
+        EXPECT_EQ(w, (std::vector<short>{0, 16384, 32767, 16382, 0})) << rounding;
+        EXPECT_EQ(h, (std::vector<short>{0, 24575, 24575, 0})) << rounding;
+        EXPECT_TRUE(v[1].re == 2 && v[1].im == -2 && v[3].re == 4 && v[3].im == 0) << rounding;
+    }
     // Hann's weights come from a rounded cos(π/2): just below 0.5, so no tie.
-    w.assign(5, 32767);
+    std::vector<short> w(5, 32767);
     vokwWinHann(w.data(), 5);
     EXPECT_EQ(w, (std::vector<short>{0, 16383, 32767, 16383, 0}));
-    std::vector<ShortComplex> v = {{3, -3}, {5, -5}, {7, 7}, {9, 1}, {1, 3}};
-    vokvWinBartlett(v.data(), 5);
-    EXPECT_TRUE(v[1].re == 2 && v[1].im == -2 && v[3].re == 4 && v[3].im == 0);
 }
 
 }  // namespace
