@@ -27,13 +27,9 @@ const std::vector<int>& g711(const char* name) {
         std::ifstream in(VOK_TEST_DATA_DIR "/g711_audioop.txt");
         for (std::string line, name, word; std::getline(in, line);) {
             std::istringstream words(line);
-            words >> name;
-            const bool hex = name.rfind("lin2", 0) == 0;
-            while (words >> word) {
-                if (!hex) t[name].push_back(std::stoi(word));
-                for (std::size_t i = 0; hex && i + 1 < word.size(); i += 2)
-                    t[name].push_back(std::stoi(word.substr(i, 2), nullptr, 16));
-            }
+            for (words >> name; words >> word;)  // the lin2 lines are strings of hex octets
+                for (std::size_t i = 0, hex = name[0] == 'l', step = hex ? 2 : word.size(); i < word.size(); i += step)
+                    t[name].push_back(std::stoi(word.substr(i, step), nullptr, hex ? 16 : 10));
         }
         for (const char* n : {"ulaw2lin", "alaw2lin", "lin2ulaw", "lin2alaw"})
             EXPECT_EQ(t[n].size(), n[0] == 'l' ? 65536u : 256u) << "tests/data/g711_audioop.txt: " << n;

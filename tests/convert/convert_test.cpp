@@ -19,15 +19,6 @@ using Want = std::vector<Expected>;
 constexpr int kRoundings[] = {VOK_RndNear, VOK_RndZero, VOK_RndDown, VOK_RndUp}, kNear = VOK_RndNear;
 const char* const kExceeds = "A float exceeds an integer";
 
-// Runs a call under the caller's rounding mode given, then puts the mode back.
-template <class Call>
-void underRounding(int mode, Call call) {
-    const int saved = std::fegetround();
-    std::fesetround(mode);
-    call();
-    std::fesetround(saved);
-}
-
 // rintl under the asked mode, then saturated or wrapped to the width: the stored value, and whether the
 // rounded value fits.
 std::pair<std::int64_t, bool> reference(long double x, int fractBits, int bits, int flags) {
@@ -35,8 +26,9 @@ std::pair<std::int64_t, bool> reference(long double x, int fractBits, int bits, 
     const int mode = bits == 32 && flags == (VOK_OvfErr | VOK_Unsigned | VOK_RndZero) ? FE_DOWNWARD
                      : flags & VOK_RndZero ? FE_TOWARDZERO : flags & VOK_RndDown ? FE_DOWNWARD
                      : flags & VOK_RndUp   ? FE_UPWARD : FE_TONEAREST;
-    long double r = 0;
-    underRounding(mode, [&] { r = std::rintl(std::ldexp(x, fractBits)); });
+    std::fesetround(mode);
+    const long double r = std::rintl(std::ldexp(x, fractBits));
+    std::fesetround(FE_TONEAREST);
     const long double span = std::ldexp(1.0L, bits), lo = flags & VOK_Unsigned ? 0 : -span / 2, hi = lo + span - 1;
     long double v = flags & VOK_Clip ? std::clamp(r, lo, hi) : std::isfinite(r) ? std::fmod(r, span) : 0;
     v = std::isnan(v) ? 0 : v < lo ? v + span : v > hi ? v - span : v;
@@ -117,10 +109,10 @@ void checkAgainstReference() {
                 std::vector<unsigned char> out(std::size_t(n) * 4 + 4, 0xEE);
                 std::vector<F> back(m + 1, F(7));
                 ReportRecorder rec;
-                underRounding(callerMode, [&] {
-                    fractBits ? A::floatToFix(values.data(), out.data(), n, bits, fractBits, word)
-                              : A::floatToInt(values.data(), out.data(), n, bits, word);
-                });
+                std::fesetround(callerMode);
+                fractBits ? A::floatToFix(values.data(), out.data(), n, bits, fractBits, word)
+                          : A::floatToInt(values.data(), out.data(), n, bits, word);
+                std::fesetround(FE_TONEAREST);
                 bool allFit = true;
                 for (int i = 0; i < n; ++i) {
                     const auto [want, fits] = reference(values[i], fractBits, bits, word);
@@ -137,10 +129,10 @@ void checkAgainstReference() {
                 EXPECT_EQ(vokGetErrStatus(), overflow ? VOK_StatusBadArg : VOK_StatusOk);
                 EXPECT_EQ(out[std::size_t(n) * bits / 8], 0xEE) << "wrote past the end";
                 if (flags & ~(4 | 32)) continue;  // the way back once per signedness and caller mode
-                underRounding(callerMode, [&] {
-                    fractBits ? A::fixToFloat(ints.data(), back.data(), m, bits, fractBits, word & VOK_Unsigned)
-                              : A::intToFloat(ints.data(), back.data(), m, bits, word & VOK_Unsigned);
-                });
+                std::fesetround(callerMode);
+                fractBits ? A::fixToFloat(ints.data(), back.data(), m, bits, fractBits, word & VOK_Unsigned)
+                          : A::intToFloat(ints.data(), back.data(), m, bits, word & VOK_Unsigned);
+                std::fesetround(FE_TONEAREST);
                 for (int i = 0; i < m; ++i)
                     EXPECT_EQ(back[i], F(std::ldexp(double(loadResult(ints.data(), i, bits, isUnsigned)), -fractBits)))
                         << "integer " << i;

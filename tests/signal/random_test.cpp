@@ -72,69 +72,13 @@ std::vector<short> uniform16(U32 seed, short low, short high, int count, int run
 // Seeds as floating values: the same low 32 bits through a 64-bit integer.
 double floatingSeed(U32 seed) { return seed >= 0x80000000u ? (double)(std::int32_t)seed : (double)seed; }
 
-TEST(RandomSequences, UniformFollowsTheCoreForFixedSeeds) {
-    for (U32 seed : {0u, 1u, 12345u, 0xFFFFFFF9u, 0x80000000u, 0xFFFFFFFFu}) {
-        SCOPED_TRACE(seed);
-        Core core(seed, 0);
-        std::vector<U32> u(40);
-        for (U32& x : u) x = core.next();
-        const double dseed = floatingSeed(seed);
-        VokDRandUniState d, z;
-        VokSRandUniState s;
-        vokdRandUniInit(dseed, -2.0, 3.0, &d);
-        voksRandUniInit((float)dseed, 10.0f, 20.0f, &s);
-        vokzRandUniInit(dseed, -1.0, 1.0, &z);
-        EXPECT_TRUE(d.offset == 0.5 && d.scale == 5.0 * std::ldexp(1.0, -32));
-        std::vector<double> got(30);
-        vokdbRandUni(&d, got.data(), 30);
-        for (int i = 0; i < 30; ++i) {
-            ASSERT_EQ(got[i], (double)uniform(d.offset, d.scale, u[5 + i])) << i;
-            if ((double)(float)dseed == dseed) ASSERT_EQ(voksRandUni(&s), (float)uniform(s.offset, s.scale, u[5 + i]));
-        }
-        // The complex form takes consecutive draws, re first.
-        for (int i = 0; i < 30; i += 2) {
-            const DoubleComplex v = vokzRandUni(&z);
-            ASSERT_TRUE(v.re == (double)uniform(z.offset, z.scale, u[5 + i]) &&
-                        v.im == (double)uniform(z.offset, z.scale, u[6 + i])) << i;
-        }
-    }
-    // Seeds truncate toward zero and keep their low 32 bits.
+// Seeds truncate toward zero and keep their low 32 bits.
+TEST(RandomSequences, FloatingSeedsTruncateAndWrap) {
     for (auto [x, y] : {std::pair{-7.9, 4294967289.0}, {12345.99, 12345.0 + 4294967296.0}}) {
         VokDRandUniState a, b;
         vokdRandUniInit(x, 0, 1, &a);
         vokdRandUniInit(y, 0, 1, &b);
         EXPECT_EQ(std::memcmp(&a, &b, sizeof a), 0);
-    }
-}
-
-TEST(RandomSequences, GaussianFollowsThePolarMethod) {
-    const struct { U32 seed; double mean, sd; } rows[] = {{0, 0, 1}, {12345, 3, 2}, {0xFFFFFFF9u, -1.5, 0.25},
-                                                          {777, 0, -1}};
-    for (const auto& r : rows) {
-        SCOPED_TRACE(r.seed);
-        const std::vector<double> want = gaussians(r.seed, r.mean, r.sd, 30);
-        const double dseed = floatingSeed(r.seed);
-        // 16-bit: the float result truncated toward zero.
-        const bool exact16 = (double)(short)r.mean == r.mean && (double)(short)r.sd == r.sd;
-        VokDRandGausState d;
-        VokSRandGausState s;
-        VokWRandGausState w;
-        vokdRandGausInit(dseed, r.mean, r.sd, &d);
-        voksRandGausInit((float)dseed, (float)r.mean, (float)r.sd, &s);
-        vokwRandGausInit(r.seed, (short)r.mean, (short)r.sd, &w);
-        std::vector<float> got(want.size());
-        voksbRandGaus(&s, got.data(), (int)got.size());
-        // The complex block is the same sequence two at a time.
-        std::vector<FloatComplex> pairs(want.size() / 2);
-        vokcRandGausInit((float)dseed, (float)r.mean, (float)r.sd, &s);
-        vokcbRandGaus(&s, pairs.data(), (int)pairs.size());
-        for (size_t i = 0; i < want.size(); ++i) {
-            ASSERT_EQ(i % 2 ? pairs[i / 2].im : pairs[i / 2].re, got[i]);
-            ASSERT_NEAR(vokdRandGaus(&d), want[i], 1e-15 * (1 + std::fabs(want[i]))) << i;
-            EXPECT_EQ(d.pairFlag, (int)(i % 2 == 0));
-            if ((double)(float)dseed == dseed) ASSERT_NEAR(got[i], want[i], 4e-7 * (1 + std::fabs(want[i])));
-            if (exact16) ASSERT_EQ(vokwRandGaus(&w), (short)std::trunc((float)want[i]));
-        }
     }
 }
 
@@ -194,7 +138,7 @@ TEST(RandomStatistics, RangeAndMomentsOfTheCore) {
 template <class G, char L, bool Gaus>
 struct Random : G {
     static std::string name() { return std::string("vok") + L + (Gaus ? "RandGaus" : "RandUni"); }
-    static constexpr bool u16 = G::integer && !Gaus;
+    static constexpr bool u16 = G::integer && !Gaus, gaus = Gaus;
 };
 #define RANDOM(l, Stem, St, Seed, M, Out) \
     Random<Generator<St, Seed, M, Out, vok##l##Stem##Init, vok##l##Stem, vok##l##b##Stem, 0.0>, #l[0], #Stem[4] == 'G'>
@@ -208,6 +152,47 @@ using Kinds = ::testing::Types<
 template <class Kind>
 class RandomKinds : public ::testing::Test {};
 TYPED_TEST_SUITE(RandomKinds, Kinds);
+
+// Blocks follow the core for fixed seeds (a and b the bounds, or the mean and deviation): uniform samples are
+// offset + scale·u (complex ones take consecutive draws, re first), Gaussians the polar method in double (float
+// ones within their rounding, 16-bit ones truncated from float where mean and deviation are whole). The 16-bit
+// uniform blocks have a test of their own.
+TYPED_TEST(RandomKinds, BlocksFollowTheCoreForFixedSeeds) {
+    using K = TypeParam;
+    using M = typename K::M;
+    const struct { U32 seed; double a, b; } rows[] = {{0, 0, 1}, {1, -2, 3}, {12345, 3, 2}, {0xFFFFFFF9u, -1.5, 0.25},
+                                                      {777, 0, -1}, {0x80000000u, 10, 20}, {0xFFFFFFFFu, -1, 1}};
+    for (const auto& r : rows) {
+        if (K::u16 || (K::integer && (M(r.a) != r.a || M(r.b) != r.b))) continue;
+        SCOPED_TRACE(r.seed);
+        K k;
+        k.init(typename K::P(K::integer ? double(r.seed) : floatingSeed(r.seed)), M(r.a), M(r.b));
+        std::vector<Sample> got;
+        k.block(got, K::cplx ? 15 : 30);
+        const std::vector<double> gauss = gaussians(r.seed, r.a, r.b, 30);
+        Core core(r.seed, 0);
+        for (int i = 0; i < 5; ++i) core.next();
+        if constexpr (!K::gaus)
+            EXPECT_TRUE(k.st.offset == M((r.a + r.b) / 2) && k.st.scale == M(std::ldexp(r.b - r.a, -32)));
+        for (int i = 0; i < 30; ++i) {
+            const Sample& z = got[K::cplx ? i / 2 : i];
+            const long double x = K::cplx && i % 2 ? z.imag() : z.real(), w = gauss[i];
+            if constexpr (!K::gaus) {
+                ASSERT_EQ(x, (M)uniform(k.st.offset, k.st.scale, core.next())) << i;
+            } else if constexpr (K::integer) {
+                ASSERT_EQ(x, std::trunc((float)w)) << i;
+            } else {
+                ASSERT_NEAR(double(x), w, (sizeof(M) == 4 ? 4e-7 : 1e-15) * (1 + std::fabs(w))) << i;
+            }
+        }
+        if constexpr (K::gaus && !K::cplx) {  // the second of a pair comes from the record
+            k.one();
+            EXPECT_EQ(k.st.pairFlag, 1);
+            k.one();
+            EXPECT_EQ(k.st.pairFlag, 0);
+        }
+    }
+}
 
 TYPED_TEST(RandomKinds, SingleAndBlockCallsFormOneSequence) {
     using K = TypeParam;

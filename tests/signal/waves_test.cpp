@@ -63,12 +63,10 @@ struct Wave : K {
     }
 };
 
-#define TONE(l, St, P, M, Out, eps) \
-    Wave<Generator<St, P, M, Out, vok##l##ToneInit, vok##l##Tone, vok##l##bTone, eps>, (#l)[0], false>
-#define TRI(l, St, P, M, Out, eps) \
-    Wave<Generator<St, P, M, Out, vok##l##TrnglInit, vok##l##Trngl, vok##l##bTrngl, eps>, (#l)[0], true>
-#define BOTH(l, Tone, Tri, P, M, Out, eps, triEps) \
-    TONE(l, Vok##Tone##ToneState, P, M, Out, eps), TRI(l, Vok##Tri##TrnglState, P, M, Out, triEps)
+#define WAVE(l, Stem, St, P, M, Out, eps) \
+    Wave<Generator<St, P, M, Out, vok##l##Stem##Init, vok##l##Stem, vok##l##b##Stem, eps>, (#l)[0], #Stem[1] == 'r'>
+#define BOTH(l, t, r, P, M, Out, eps, triEps) \
+    WAVE(l, Tone, Vok##t##ToneState, P, M, Out, eps), WAVE(l, Trngl, Vok##r##TrnglState, P, M, Out, triEps)
 constexpr double kF = 6e-8, kD = 1.2e-16;  // float and double rounding
 using Kinds = ::testing::Types<
     BOTH(s, S, S, float, float, float, kF, kF), BOTH(d, D, D, double, double, double, kD, kD),

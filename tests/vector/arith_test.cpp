@@ -25,9 +25,9 @@ template <class T> struct Api;
 #define VOK_TEST_API(t, T)                                                                      \
     template <> struct Api<T> {                                                                 \
         static constexpr auto zero = vok##t##bZero, set = vok##t##bSet, copy = vok##t##bCopy;   \
-        static constexpr auto add1 = vok##t##bAdd1, sub1 = vok##t##bSub1, mpy1 = vok##t##bMpy1; \
-        static constexpr auto add2 = vok##t##bAdd2, sub2 = vok##t##bSub2, mpy2 = vok##t##bMpy2; \
-        static constexpr auto add3 = vok##t##bAdd3, sub3 = vok##t##bSub3, mpy3 = vok##t##bMpy3; \
+        static constexpr decltype(&vok##t##bAdd1) by1[] = {vok##t##bAdd1, vok##t##bSub1, vok##t##bMpy1}; \
+        static constexpr decltype(&vok##t##bAdd2) by2[] = {vok##t##bAdd2, vok##t##bSub2, vok##t##bMpy2}; \
+        static constexpr decltype(&vok##t##bAdd3) by3[] = {vok##t##bAdd3, vok##t##bSub3, vok##t##bMpy3}; \
     };
 VOK_TEST_API(s, float)
 VOK_TEST_API(d, double)
@@ -53,12 +53,12 @@ template <class T> T mul(T a, T b) {
     if constexpr (isCx<T>) return {a.re * b.re - a.im * b.im, a.re * b.im + a.im * b.re};
     else return a * b;
 }
+template <class T> T apply(int op, T a, T b) { return op == 0 ? add(a, b) : op == 1 ? sub(a, b) : mul(a, b); }
 template <class T> T conj(T a) {
     a.im = -a.im;  // flips only the sign bit, of zeros and NaNs too
     return a;
 }
-template <class T>
-bool sameBits(const T& a, const T& b) { return std::memcmp(&a, &b, sizeof(T)) == 0; }
+template <class T> bool sameBits(const T& a, const T& b) { return voktest::sameBits(&a, &b, 1); }
 
 template <class T>
 struct Op {
@@ -85,20 +85,18 @@ TYPED_TEST(Arith, EveryOperationMatchesItsFormulaAtEveryWidthSizeAndOffset) {
                 const T* pa = a.data() + offset;
                 const T* pb = b.data() + offset;
                 std::vector<Op<T>> ops = {
-                    {"Add3", [&](T* d) { A::add3(pa, pb, d, n); }, [&](int i) { return add(pa[i], pb[i]); }},
-                    {"Sub3", [&](T* d) { A::sub3(pa, pb, d, n); }, [&](int i) { return sub(pa[i], pb[i]); }},
-                    {"Mpy3", [&](T* d) { A::mpy3(pa, pb, d, n); }, [&](int i) { return mul(pa[i], pb[i]); }},
-                    {"Add2", [&](T* d) { A::add2(pb, d, n); }, [&](int i) { return add(pa[i], pb[i]); }, true},
-                    {"Sub2", [&](T* d) { A::sub2(pb, d, n); }, [&](int i) { return sub(pa[i], pb[i]); }, true},
-                    {"Mpy2", [&](T* d) { A::mpy2(pb, d, n); }, [&](int i) { return mul(pa[i], pb[i]); }, true},
-                    {"Add1", [&](T* d) { A::add1(val, d, n); }, [&](int i) { return add(pa[i], val); }, true},
-                    {"Sub1", [&](T* d) { A::sub1(val, d, n); }, [&](int i) { return sub(pa[i], val); }, true},
-                    {"Mpy1", [&](T* d) { A::mpy1(val, d, n); }, [&](int i) { return mul(pa[i], val); }, true},
-                    {"Mpy3 on one", [&](T* d) { A::mpy3(d, d, d, n); }, [&](int i) { return mul(pa[i], pa[i]); }, true},
+                    {"Mpy3 on one", [&](T* d) { A::by3[2](d, d, d, n); }, [&](int i) { return mul(pa[i], pa[i]); }, 1},
                     {"Set", [&](T* d) { A::set(val, d, n); }, [&](int) { return val; }},
                     {"Zero", [&](T* d) { A::zero(d, n); }, [&](int) { return T{}; }},
                     {"Copy", [&](T* d) { A::copy(pa, d, n); }, [&](int i) { return pa[i]; }},
                 };
+                for (int k = 0; k < 3; ++k)  // add, sub, mpy: into a third vector, onto a vector, by a value
+                    ops.insert(ops.end(), {{"3", [&, k](T* d) { A::by3[k](pa, pb, d, n); },
+                                            [&, k](int i) { return apply(k, pa[i], pb[i]); }},
+                                           {"2", [&, k](T* d) { A::by2[k](pb, d, n); },
+                                            [&, k](int i) { return apply(k, pa[i], pb[i]); }, true},
+                                           {"1", [&, k](T* d) { A::by1[k](val, d, n); },
+                                            [&, k](int i) { return apply(k, pa[i], val); }, true}});
                 std::vector<T> s(pa, pa + n);  // conjugation sees zeros and a NaN
                 if constexpr (isCx<T>) {
                     using C = Cx<T>;
@@ -117,7 +115,8 @@ TYPED_TEST(Arith, EveryOperationMatchesItsFormulaAtEveryWidthSizeAndOffset) {
                     if (op.fromA) std::copy(pa, pa + n, dst.begin() + offset);
                     op.run(dst.data() + offset);
                     for (int i = 0; i < n; ++i)
-                        ASSERT_TRUE(sameBits(dst[offset + i], op.want(i))) << op.name << " n=" << n << " i=" << i;
+                        ASSERT_TRUE(sameBits(dst[offset + i], op.want(i)))
+                            << op.name << " #" << &op - ops.data() << " n=" << n << " i=" << i;
                     for (int i : {-1, n})
                         if (offset + i >= 0) ASSERT_TRUE(sameBits(dst[offset + i], fill)) << op.name << " outside";
                 }

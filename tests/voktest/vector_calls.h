@@ -199,10 +199,6 @@ private:
 #define VOK_BAD_CALL(call, ...) \
     ::voktest::CallRow { #call, [&] { return ::voktest::resultOf([&] { return call; }); }, { __VA_ARGS__ } }
 
-}  // namespace voktest
-
-namespace voktest {
-
 // The same rows for several entry points; their names are split from the
 // macro's argument text ("a, b, c").
 template <class... F>
