@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <cstring>
 #include <map>
 #include <string>
 #include <vector>
@@ -17,6 +16,7 @@
 #include "frame/test_seams.h"
 #include "voktest/fft_reference.h"
 #include "voktest/reports.h"
+#include "voktest/values.h"
 #include "voktest/vector_calls.h"
 #include "voktest/widths.h"
 #include "vok.h"
@@ -25,6 +25,7 @@ namespace {
 
 using namespace ffttest;
 using voktest::ReportRecorder;
+using voktest::asLCs;
 
 // The entry points of one precision: X the complex letter, L the real one.
 #define FFT_PRECISION(Name, X, L, Real, Cx, tol, prec, mod)                                                                 \
@@ -211,7 +212,7 @@ TYPED_TEST(FftForms, EveryFormAgainstTheReferenceAtEveryWidth) {
     const std::vector<Row> table = rows();
     for (int order = P::minOrder; order <= P::maxOrder; ++order) {
         if (voktest::kEmulated && order > 12 && order != 17) continue;
-        std::vector<LC> x = randomComplex(1LL << order, 100 + order);
+        std::vector<LC> x = asLCs(voktest::randomVector<DoubleComplex>(1LL << order, 100 + order));
         for (LC& v : x) v = P::modes == 1 ? v : LC(std::round(v.real() * P::gain(false, 1)), std::round(v.imag() * P::gain(false, 1)));
         const std::vector<LC> bins = stored<P>(x);  // what the spectrum forms read
         std::map<std::pair<int, int>, std::vector<LC>> wants;  // by kind and flags
@@ -258,8 +259,8 @@ TYPED_TEST(Fft, PackedProducts) {
         for (int layout : {kPack, kPerm}) {
             const long long n = 1LL << order;
             // The products of what the caller can store.
-            const auto a = pack<R>(referenceDft(randomComplex(n, order, true), true), n, layout);
-            const auto b = pack<R>(referenceDft(randomComplex(n, order + 50, true), true), n, layout);
+            const auto a = pack<R>(referenceDft(asLCs(voktest::randomVector<double>(n, order)), true), n, layout);
+            const auto b = pack<R>(referenceDft(asLCs(voktest::randomVector<double>(n, order + 50)), true), n, layout);
             std::vector<LC> prod = unpack(a.data(), n, layout), bins = unpack(b.data(), n, layout);
             for (long long k = 0; k <= n / 2; ++k) prod[k] *= bins[k];
             std::vector<R> d3(n + 1, R(-77)), d2 = b;
@@ -436,7 +437,7 @@ void checkTwiddles(C* (*getDft)(int), void (*calcDft)(C*, int), C* (*getFft)(int
             const long double a = double(k) * (6.283185307179586 / double(n)), c = scale * std::cos(a), s = -scale * std::sin(a);
             ASSERT_TRUE(t[k].re == R(scale > 1 ? std::trunc(c) : c) && t[k].im == R(scale > 1 ? std::trunc(s) : s)) << k << "/" << n;
         }
-        ASSERT_EQ(std::memcmp(cached, t.data(), n * sizeof(C)), 0);
+        ASSERT_TRUE(voktest::sameBits(cached, t.data(), n));
     }
 }
 

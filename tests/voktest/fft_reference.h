@@ -7,7 +7,6 @@
 #include <cmath>
 #include <complex>
 #include <numbers>
-#include <random>
 #include <vector>
 
 namespace ffttest {
@@ -77,14 +76,6 @@ inline std::vector<LC> spectrum(const std::vector<LC>& x, int flags) {
     if ((flags & 2) && !(flags & 16))
         for (LC& v : y) v /= (long double)x.size();
     return y;
-}
-
-inline std::vector<LC> randomComplex(long long n, unsigned seed, bool realOnly = false) {
-    std::mt19937 gen(seed);
-    std::uniform_real_distribution<double> dist(-1, 1);
-    std::vector<LC> x(n);
-    for (auto& v : x) v = LC(dist(gen), realOnly ? 0.0 : dist(gen));
-    return x;
 }
 
 // The stored layouts of a real signal's spectrum.
