@@ -4,11 +4,15 @@
 // butterflies). The roots come from the length's own twiddle table, which
 // the DFT holds anyway; sums run in double precision whatever the data, so
 // the float transform rounds once at the end. One complex value per 128-bit
-// register, compiled once for the baseline: the same bits at every vector
-// width. All inputs are read before any output is written, so src may be dst.
+// register, the same operations at every vector width, hence the same bits.
+// All inputs are read before any output is written, so src may be dst.
 #pragma once
 
 #include "vok/types.h"
+
+#if defined(__x86_64__)
+#include <emmintrin.h>
+#endif
 
 namespace vok::shortdft {
 
@@ -84,9 +88,10 @@ inline __attribute__((always_inline)) void dft(const Cd* in, int is, Cd* out, in
         out[0] = sum;
         VOK_SHORT_UNROLL
         for (int k = 1; k <= h; ++k) {
-            Cd re = in[0], im{0.0, 0.0};
+            const Cd w1 = roots(k, step);
+            Cd re = in[0] + t[1] * splat(w1[0]), im = u[1] * splat(w1[1]);
             VOK_SHORT_UNROLL
-            for (int j = 1; j <= h; ++j) {
+            for (int j = 2; j <= h; ++j) {
                 const Cd w = roots(j * k % N, step);
                 re = re + t[j] * splat(w[0]);
                 im = im + u[j] * splat(w[1]);
@@ -113,19 +118,63 @@ inline __attribute__((always_inline)) void dft(const Cd* in, int is, Cd* out, in
     }
 }
 
-template <int N, bool Forward, class C, class W>
-void run(const C* src, C* dst, const W* table, double scale) {
-    using T = decltype(C::re);
+// A complex value to and from its register. Float pairs convert as one
+// vector (GCC makes two scalar conversions and an unpack of a conversion of
+// an 8-byte vector); a 32-bit build may lack SSE2, and converts by element.
+#if defined(__x86_64__)
+inline Cd load(const FloatComplex& c) {
+    return Cd(_mm_cvtps_pd(_mm_castsi128_ps(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(&c)))));
+}
+inline void store(FloatComplex& c, Cd v) {
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(&c), _mm_castps_si128(_mm_cvtpd_ps(__m128d(v))));
+}
+#else
+inline Cd load(const FloatComplex& c) { return Cd{double(c.re), double(c.im)}; }
+inline void store(FloatComplex& c, Cd v) { c = {float(v[0]), float(v[1])}; }
+#endif
+inline Cd load(const DoubleComplex& c) { return Cd{c.re, c.im}; }
+inline void store(DoubleComplex& c, Cd v) { c = {v[0], v[1]}; }
+
+template <int N, bool Forward, bool Scaled, class C, class W>
+inline __attribute__((always_inline)) void run(const C* src, C* dst, const W* table, double scale) {
     Cd a[N], b[N];
     VOK_SHORT_UNROLL
-    for (int i = 0; i < N; ++i) a[i] = Cd{double(src[i].re), double(src[i].im)};
+    for (int i = 0; i < N; ++i) a[i] = load(src[i]);
     dft<N>(a, 1, b, 1, Roots<Forward, W>{table, N}, 1);
     VOK_SHORT_UNROLL
-    for (int i = 0; i < N; ++i) {
-        const Cd v = b[i] * splat(scale);
-        dst[i] = {T(v[0]), T(v[1])};
-    }
+    for (int i = 0; i < N; ++i) store(dst[i], Scaled ? b[i] * splat(scale) : b[i]);
 }
+
+// Out of line, once for the baseline and once in the VEX encoding, which
+// processors with AVX take from 5 points (below, the kernel is too short to
+// gain, and the calls measured slower): the same operations, hence the same bits, but
+// three-operand forms need none of the SSE2 forms' register copies, and
+// whole-register writes do not wait on upper halves that a caller's 256-bit
+// code left set. 64-bit only: a 32-bit build may keep doubles in x87 registers.
+template <int N, bool Forward, bool Scaled, class C, class W>
+void runBase(const C* src, C* dst, const W* table, double scale) {
+    run<N, Forward, Scaled>(src, dst, table, scale);
+}
+#if defined(__x86_64__)
+constexpr bool kHasVex = true;
+// Without the SLP vectorizer, which given AVX joins pairs of values into
+// 256-bit vectors by inserts (and a vzeroupper) on the chain of the call.
+#if defined(__clang__)
+#define VOK_SHORT_VEX_ATTR __attribute__((target("avx"), flatten, no_sanitize("address", "undefined", "thread")))
+#else
+#define VOK_SHORT_VEX_ATTR \
+    __attribute__((target("avx"), optimize("no-tree-slp-vectorize"), flatten, no_sanitize("address", "undefined", "thread")))
+#endif
+template <int N, bool Forward, bool Scaled, class C, class W>
+VOK_SHORT_VEX_ATTR void runVex(const C* src, C* dst, const W* table, double scale) {
+    run<N, Forward, Scaled>(src, dst, table, scale);
+}
+#undef VOK_SHORT_VEX_ATTR
+#define VOK_SHORT_VEX runVex
+#else
+constexpr bool kHasVex = false;
+#define VOK_SHORT_VEX runBase
+#endif
 
 // The lengths written out here: where they beat the vector passes (measured
 // against them). Float data convert to double and back, which the passes of
@@ -139,19 +188,25 @@ constexpr bool covers(int n) {
 }
 
 // The DFT of a covered length n with its twiddle table (entry k = W_n^k of
-// the forward transform), times scale.
+// the forward transform), times scale (1 multiplies by nothing); vex takes
+// the VEX copies from 5 points.
 template <class C, class W>
-void transform(const C* src, C* dst, int n, const W* table, bool forward, double scale) {
+void transform(const C* src, C* dst, int n, const W* table, bool forward, double scale, bool vex) {
     using Run = void (*)(const C*, C*, const W*, double);
-#define VOK_SHORT_DFT(n) {run<n, true, C, W>, run<n, false, C, W>}
-    static constexpr Run kRuns[21][2] = {
-        {nullptr, nullptr}, {nullptr, nullptr}, VOK_SHORT_DFT(2), VOK_SHORT_DFT(3),  VOK_SHORT_DFT(4),
-        VOK_SHORT_DFT(5),   VOK_SHORT_DFT(6),   VOK_SHORT_DFT(7), VOK_SHORT_DFT(8),  VOK_SHORT_DFT(9),
-        VOK_SHORT_DFT(10),  VOK_SHORT_DFT(11), VOK_SHORT_DFT(12), VOK_SHORT_DFT(13), VOK_SHORT_DFT(14),
-        VOK_SHORT_DFT(15),  {},                {},                {},                {},
-        VOK_SHORT_DFT(20)};
+#define VOK_SHORT_DFT(n, R) {R<n, true, false, C, W>, R<n, true, true, C, W>, R<n, false, false, C, W>, R<n, false, true, C, W>}
+#define VOK_SHORT_DFTS(R)                                                                                                \
+    {VOK_SHORT_DFT(5, R),  VOK_SHORT_DFT(6, R),  VOK_SHORT_DFT(7, R),  VOK_SHORT_DFT(8, R),  VOK_SHORT_DFT(9, R),        \
+     VOK_SHORT_DFT(10, R), VOK_SHORT_DFT(11, R), VOK_SHORT_DFT(12, R), VOK_SHORT_DFT(13, R), VOK_SHORT_DFT(14, R),       \
+     VOK_SHORT_DFT(15, R), {},                   {},                   {},                   {},                         \
+     VOK_SHORT_DFT(20, R)}
+    static constexpr Run kShortest[3][4] = {VOK_SHORT_DFT(2, runBase), VOK_SHORT_DFT(3, runBase), VOK_SHORT_DFT(4, runBase)};
+    static constexpr Run kRuns[2][16][4] = {VOK_SHORT_DFTS(runBase), VOK_SHORT_DFTS(VOK_SHORT_VEX)};
+#undef VOK_SHORT_DFTS
 #undef VOK_SHORT_DFT
-    kRuns[n][forward ? 0 : 1](src, dst, table, scale);
+#undef VOK_SHORT_VEX
+    const int kind = 2 * !forward + (scale != 1.0);
+    if (n < 5) kShortest[n - 2][kind](src, dst, table, scale);
+    else kRuns[vex][n - 5][kind](src, dst, table, scale);
 }
 
 #undef VOK_SHORT_UNROLL
