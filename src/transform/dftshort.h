@@ -55,6 +55,24 @@ constexpr int splitOf() {
     return 1;
 }
 
+// The power of N's least prime that divides N, when N has another prime
+// factor: N = A·B with A and B coprime needs no twiddles (the index maps
+// below), else 0.
+template <int N>
+constexpr int coprimeSplitOf() {
+    int p = 2;
+    while (N % p) ++p;
+    int a = 1;
+    while (N % (a * p) == 0) a *= p;
+    return a < N && a > 1 ? a : 0;
+}
+// x^-1 modulo m, for coprime x and m.
+constexpr int inverseMod(int x, int m) {
+    for (int y = 1; y < m; ++y)
+        if (x * y % m == 1) return y;
+    return m == 1 ? 0 : -1;
+}
+
 // out[k·os] = sum_j in[j·is]·W_N^{jk}, with W_N^x = roots(x, step).
 template <int N, bool Forward, class W>
 inline __attribute__((always_inline)) void dft(const Cd* in, int is, Cd* out, int os, const Roots<Forward, W>& roots,
@@ -99,6 +117,29 @@ inline __attribute__((always_inline)) void dft(const Cd* in, int is, Cd* out, in
             const Cd turned = turnUp(im);
             out[k * os] = re + turned;
             out[(N - k) * os] = re - turned;
+        }
+    } else if constexpr (coprimeSplitOf<N>() != 0) {
+        // N = A·B, A and B coprime: input n1·B + n2·A (mod N) and output k
+        // with k = k1 (mod A), k = k2 (mod B) make the transform an A-point
+        // one of B-point ones without twiddles, W_N^{nk} = W_A^{n1·k1}·W_B^{n2·k2}.
+        constexpr int A = coprimeSplitOf<N>(), B = N / A;
+        constexpr int toA = B * inverseMod(B, A), toB = A * inverseMod(A, B);
+        Cd y[N];
+        VOK_SHORT_UNROLL
+        for (int n1 = 0; n1 < A; ++n1) {
+            Cd x[B];
+            VOK_SHORT_UNROLL
+            for (int n2 = 0; n2 < B; ++n2) x[n2] = in[(n1 * B + n2 * A) % N * is];
+            dft<B>(x, 1, y + n1 * B, 1, roots, A * step);
+        }
+        VOK_SHORT_UNROLL
+        for (int k2 = 0; k2 < B; ++k2) {
+            Cd z[A], r[A];
+            VOK_SHORT_UNROLL
+            for (int n1 = 0; n1 < A; ++n1) z[n1] = y[n1 * B + k2];
+            dft<A>(z, 1, r, 1, roots, B * step);
+            VOK_SHORT_UNROLL
+            for (int k1 = 0; k1 < A; ++k1) out[(k1 * toA + k2 * toB) % N * os] = r[k1];
         }
     } else {
         // N = A·B, decimation in time: B-point transforms of every A-th input,
