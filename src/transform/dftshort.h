@@ -218,14 +218,13 @@ constexpr bool kHasVex = false;
 #endif
 
 // The lengths written out here: where they beat the vector passes (measured
-// against them). Float data convert to double and back, which the passes of
-// the composite lengths from 8 on do without; 16 and 24 are the passes' in
-// both precisions, and double 20 is written out (one radix-20 pass or 4 and 5
-// both lose to it).
+// against them), in float too, whose conversions to double and back cost
+// less than the passes' set-up; 16 and 24 are the passes' in both
+// precisions, and 20 is written out in double only (one radix-20 pass or 4
+// and 5 both lose to it, while the float passes keep up).
 template <class C>
 constexpr bool covers(int n) {
-    if constexpr (sizeof(C::re) == sizeof(float)) return (n >= 2 && n <= 7) || n == 11 || n == 13;
-    else return (n >= 2 && n <= 15) || n == 20;
+    return (n >= 2 && n <= 15) || (n == 20 && sizeof(C::re) == sizeof(double));
 }
 
 // The DFT of a covered length n with its twiddle table (entry k = W_n^k of
