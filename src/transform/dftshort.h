@@ -8,6 +8,9 @@
 // All inputs are read before any output is written, so src may be dst.
 #pragma once
 
+#include <array>
+#include <utility>
+
 #include "vok/types.h"
 
 #if defined(__x86_64__)
@@ -214,20 +217,42 @@ VOK_SHORT_VEX_ATTR void runVex(const C* src, C* dst, const W* table, double scal
     run<N, Forward, Scaled>(src, dst, table, scale);
 }
 #undef VOK_SHORT_VEX_ATTR
-#define VOK_SHORT_VEX runVex
 #else
 constexpr bool kHasVex = false;
-#define VOK_SHORT_VEX runBase
+template <int N, bool Forward, bool Scaled, class C, class W>
+void runVex(const C* src, C* dst, const W* table, double scale);  // never instantiated
 #endif
 
 // The lengths written out here: where they beat the vector passes (measured
 // against them), in float too, whose conversions to double and back cost
-// less than the passes' set-up; 16 and 24 are the passes' in both
-// precisions, and 20 is written out in double only (one radix-20 pass or 4
-// and 5 both lose to it, while the float passes keep up).
+// less than the passes' set-up. Up to 15 all of them; beyond, those whose
+// factors' kernels are short enough (13 is not, nor 4·7 against its pass),
+// and in double 20, 24 and 30 too, where the float passes keep up.
 template <class C>
 constexpr bool covers(int n) {
-    return (n >= 2 && n <= 15) || (n == 20 && sizeof(C::re) == sizeof(double));
+    const bool both = (n >= 2 && n <= 15) || n == 18 || n == 21 || n == 22 || n == 25;
+    if constexpr (sizeof(C::re) == sizeof(float)) return both;
+    else return both || n == 20 || n == 24 || n == 30;
+}
+
+constexpr int kLongestShort = 30;
+
+template <class C, class W>
+using Run = void (*)(const C*, C*, const W*, double);
+// Forward, forward scaled, inverse, inverse scaled: the calls of length N.
+template <class C, class W, bool Vex, int N>
+constexpr std::array<Run<C, W>, 4> runsOf() {
+    if constexpr (!covers<C>(N)) return {};
+    else if constexpr (Vex && kHasVex)
+        return {runVex<N, true, false, C, W>, runVex<N, true, true, C, W>, runVex<N, false, false, C, W>,
+                runVex<N, false, true, C, W>};
+    else
+        return {runBase<N, true, false, C, W>, runBase<N, true, true, C, W>, runBase<N, false, false, C, W>,
+                runBase<N, false, true, C, W>};
+}
+template <class C, class W, bool Vex, int... I>
+constexpr std::array<std::array<Run<C, W>, 4>, sizeof...(I)> runTable(std::integer_sequence<int, I...>) {
+    return {runsOf<C, W, Vex && I >= 5, I>()...};
 }
 
 // The DFT of a covered length n with its twiddle table (entry k = W_n^k of
@@ -235,21 +260,10 @@ constexpr bool covers(int n) {
 // the VEX copies from 5 points.
 template <class C, class W>
 void transform(const C* src, C* dst, int n, const W* table, bool forward, double scale, bool vex) {
-    using Run = void (*)(const C*, C*, const W*, double);
-#define VOK_SHORT_DFT(n, R) {R<n, true, false, C, W>, R<n, true, true, C, W>, R<n, false, false, C, W>, R<n, false, true, C, W>}
-#define VOK_SHORT_DFTS(R)                                                                                                \
-    {VOK_SHORT_DFT(5, R),  VOK_SHORT_DFT(6, R),  VOK_SHORT_DFT(7, R),  VOK_SHORT_DFT(8, R),  VOK_SHORT_DFT(9, R),        \
-     VOK_SHORT_DFT(10, R), VOK_SHORT_DFT(11, R), VOK_SHORT_DFT(12, R), VOK_SHORT_DFT(13, R), VOK_SHORT_DFT(14, R),       \
-     VOK_SHORT_DFT(15, R), {},                   {},                   {},                   {},                         \
-     VOK_SHORT_DFT(20, R)}
-    static constexpr Run kShortest[3][4] = {VOK_SHORT_DFT(2, runBase), VOK_SHORT_DFT(3, runBase), VOK_SHORT_DFT(4, runBase)};
-    static constexpr Run kRuns[2][16][4] = {VOK_SHORT_DFTS(runBase), VOK_SHORT_DFTS(VOK_SHORT_VEX)};
-#undef VOK_SHORT_DFTS
-#undef VOK_SHORT_DFT
-#undef VOK_SHORT_VEX
-    const int kind = 2 * !forward + (scale != 1.0);
-    if (n < 5) kShortest[n - 2][kind](src, dst, table, scale);
-    else kRuns[vex][n - 5][kind](src, dst, table, scale);
+    using Seq = std::make_integer_sequence<int, kLongestShort + 1>;
+    static constexpr std::array<std::array<Run<C, W>, 4>, kLongestShort + 1> kRuns[2] = {runTable<C, W, false>(Seq{}),
+                                                                                         runTable<C, W, true>(Seq{})};
+    kRuns[vex][n][2 * !forward + (scale != 1.0)](src, dst, table, scale);
 }
 
 #undef VOK_SHORT_UNROLL
