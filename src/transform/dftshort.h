@@ -4,11 +4,18 @@
 // butterflies). The roots come from the length's own twiddle table, which
 // the DFT holds anyway; sums run in double precision whatever the data, so
 // the float transform rounds once at the end. One complex value per 128-bit
-// register, compiled once for the baseline: the same bits at every vector
-// width. All inputs are read before any output is written, so src may be dst.
+// register, the same operations at every vector width, hence the same bits.
+// All inputs are read before any output is written, so src may be dst.
 #pragma once
 
+#include <array>
+#include <utility>
+
 #include "vok/types.h"
+
+#if defined(__x86_64__)
+#include <emmintrin.h>
+#endif
 
 namespace vok::shortdft {
 
@@ -51,9 +58,27 @@ constexpr int splitOf() {
     return 1;
 }
 
+// The power of N's least prime that divides N, when N has another prime
+// factor: N = A·B with A and B coprime needs no twiddles (the index maps
+// below), else 0.
+template <int N>
+constexpr int coprimeSplitOf() {
+    int p = 2;
+    while (N % p) ++p;
+    int a = 1;
+    while (N % (a * p) == 0) a *= p;
+    return a < N && a > 1 ? a : 0;
+}
+// x^-1 modulo m, for coprime x and m.
+constexpr int inverseMod(int x, int m) {
+    for (int y = 1; y < m; ++y)
+        if (x * y % m == 1) return y;
+    return m == 1 ? 0 : -1;
+}
+
 // out[k·os] = sum_j in[j·is]·W_N^{jk}, with W_N^x = roots(x, step).
 template <int N, bool Forward, class W>
-inline __attribute__((always_inline)) void dft(const Cd* in, int is, Cd* out, int os, const Roots<Forward, W>& roots,
+inline __attribute__((always_inline)) void dft(const Cd* in, int is, Cd* out, int os, Roots<Forward, W> roots,
                                                 int step) {
     if constexpr (N == 1) {
         out[0] = in[0];
@@ -84,9 +109,10 @@ inline __attribute__((always_inline)) void dft(const Cd* in, int is, Cd* out, in
         out[0] = sum;
         VOK_SHORT_UNROLL
         for (int k = 1; k <= h; ++k) {
-            Cd re = in[0], im{0.0, 0.0};
+            const Cd w1 = roots(k, step);
+            Cd re = in[0] + t[1] * splat(w1[0]), im = u[1] * splat(w1[1]);
             VOK_SHORT_UNROLL
-            for (int j = 1; j <= h; ++j) {
+            for (int j = 2; j <= h; ++j) {
                 const Cd w = roots(j * k % N, step);
                 re = re + t[j] * splat(w[0]);
                 im = im + u[j] * splat(w[1]);
@@ -94,6 +120,29 @@ inline __attribute__((always_inline)) void dft(const Cd* in, int is, Cd* out, in
             const Cd turned = turnUp(im);
             out[k * os] = re + turned;
             out[(N - k) * os] = re - turned;
+        }
+    } else if constexpr (coprimeSplitOf<N>() != 0) {
+        // N = A·B, A and B coprime: input n1·B + n2·A (mod N) and output k
+        // with k = k1 (mod A), k = k2 (mod B) make the transform an A-point
+        // one of B-point ones without twiddles, W_N^{nk} = W_A^{n1·k1}·W_B^{n2·k2}.
+        constexpr int A = coprimeSplitOf<N>(), B = N / A;
+        constexpr int toA = B * inverseMod(B, A), toB = A * inverseMod(A, B);
+        Cd y[N];
+        VOK_SHORT_UNROLL
+        for (int n1 = 0; n1 < A; ++n1) {
+            Cd x[B];
+            VOK_SHORT_UNROLL
+            for (int n2 = 0; n2 < B; ++n2) x[n2] = in[(n1 * B + n2 * A) % N * is];
+            dft<B>(x, 1, y + n1 * B, 1, roots, A * step);
+        }
+        VOK_SHORT_UNROLL
+        for (int k2 = 0; k2 < B; ++k2) {
+            Cd z[A], r[A];
+            VOK_SHORT_UNROLL
+            for (int n1 = 0; n1 < A; ++n1) z[n1] = y[n1 * B + k2];
+            dft<A>(z, 1, r, 1, roots, B * step);
+            VOK_SHORT_UNROLL
+            for (int k1 = 0; k1 < A; ++k1) out[(k1 * toA + k2 * toB) % N * os] = r[k1];
         }
     } else {
         // N = A·B, decimation in time: B-point transforms of every A-th input,
@@ -113,45 +162,108 @@ inline __attribute__((always_inline)) void dft(const Cd* in, int is, Cd* out, in
     }
 }
 
-template <int N, bool Forward, class C, class W>
-void run(const C* src, C* dst, const W* table, double scale) {
-    using T = decltype(C::re);
+// A complex value to and from its register. Float pairs convert as one
+// vector (GCC makes two scalar conversions and an unpack of a conversion of
+// an 8-byte vector); a 32-bit build may lack SSE2, and converts by element.
+#if defined(__x86_64__)
+inline Cd load(const FloatComplex& c) {
+    return Cd(_mm_cvtps_pd(_mm_castsi128_ps(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(&c)))));
+}
+inline void store(FloatComplex& c, Cd v) {
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(&c), _mm_castps_si128(_mm_cvtpd_ps(__m128d(v))));
+}
+#else
+inline Cd load(const FloatComplex& c) { return Cd{double(c.re), double(c.im)}; }
+inline void store(FloatComplex& c, Cd v) { c = {float(v[0]), float(v[1])}; }
+#endif
+inline Cd load(const DoubleComplex& c) { return Cd{c.re, c.im}; }
+inline void store(DoubleComplex& c, Cd v) { c = {v[0], v[1]}; }
+
+template <int N, bool Forward, bool Scaled, class C, class W>
+inline __attribute__((always_inline)) void run(const C* src, C* dst, const W* table, double scale) {
     Cd a[N], b[N];
     VOK_SHORT_UNROLL
-    for (int i = 0; i < N; ++i) a[i] = Cd{double(src[i].re), double(src[i].im)};
+    for (int i = 0; i < N; ++i) a[i] = load(src[i]);
     dft<N>(a, 1, b, 1, Roots<Forward, W>{table, N}, 1);
     VOK_SHORT_UNROLL
-    for (int i = 0; i < N; ++i) {
-        const Cd v = b[i] * splat(scale);
-        dst[i] = {T(v[0]), T(v[1])};
-    }
+    for (int i = 0; i < N; ++i) store(dst[i], Scaled ? b[i] * splat(scale) : b[i]);
 }
 
+// Out of line, once for the baseline and once in the VEX encoding, which
+// processors with AVX take from 5 points (below, the kernel is too short to
+// gain, and the calls measured slower): the same operations, hence the same
+// bits, but three-operand forms need none of the SSE2 forms' register
+// copies, and whole-register writes do not wait on upper halves that a
+// caller's 256-bit code left set. 64-bit only: a 32-bit build may keep
+// doubles in x87 registers.
+template <int N, bool Forward, bool Scaled, class C, class W>
+void runBase(const C* src, C* dst, const W* table, double scale) {
+    run<N, Forward, Scaled>(src, dst, table, scale);
+}
+#if defined(__x86_64__)
+constexpr bool kHasVex = true;
+// Without the SLP vectorizer, which given AVX joins pairs of values into
+// 256-bit vectors by inserts (and a vzeroupper) on the chain of the call.
+// Sanitized as the rest: exempted, it left on the stack the scope poisoning
+// of the code it inlines, which a later call then tripped on.
+#if defined(__clang__)
+#define VOK_SHORT_VEX_ATTR __attribute__((target("avx"), flatten))
+#else
+#define VOK_SHORT_VEX_ATTR \
+    __attribute__((target("avx"), optimize("no-tree-slp-vectorize"), flatten))
+#endif
+template <int N, bool Forward, bool Scaled, class C, class W>
+VOK_SHORT_VEX_ATTR void runVex(const C* src, C* dst, const W* table, double scale) {
+    run<N, Forward, Scaled>(src, dst, table, scale);
+}
+#undef VOK_SHORT_VEX_ATTR
+#else
+constexpr bool kHasVex = false;
+template <int N, bool Forward, bool Scaled, class C, class W>
+void runVex(const C* src, C* dst, const W* table, double scale);  // never instantiated
+#endif
+
 // The lengths written out here: where they beat the vector passes (measured
-// against them). Float data convert to double and back, which the passes of
-// the composite lengths from 8 on do without; 16 and 24 are the passes' in
-// both precisions, and double 20 is written out (one radix-20 pass or 4 and 5
-// both lose to it).
+// against them), in float too, whose conversions to double and back cost
+// less than the passes' set-up: up to 15 all of them. Beyond, in double,
+// those whose factors' kernels are short enough (13 is not, nor 4·7 against
+// its pass); float 18, 21, 22 and 25 won as well but slowed the float primes
+// from 17 by ~35 ns a call, a cause not yet found.
 template <class C>
 constexpr bool covers(int n) {
-    if constexpr (sizeof(C::re) == sizeof(float)) return (n >= 2 && n <= 7) || n == 11 || n == 13;
-    else return (n >= 2 && n <= 15) || n == 20;
+    if constexpr (sizeof(C::re) == sizeof(float)) return n >= 2 && n <= 15;
+    else return (n >= 2 && n <= 15) || n == 18 || n == 20 || n == 21 || n == 22 || n == 24 || n == 25 || n == 30;
+}
+
+constexpr int kLongestShort = 30;
+
+template <class C, class W>
+using Run = void (*)(const C*, C*, const W*, double);
+// Forward, forward scaled, inverse, inverse scaled: the calls of length N.
+template <class C, class W, bool Vex, int N>
+constexpr std::array<Run<C, W>, 4> runsOf() {
+    if constexpr (!covers<C>(N)) return {};
+    else if constexpr (Vex && kHasVex)
+        return {runVex<N, true, false, C, W>, runVex<N, true, true, C, W>, runVex<N, false, false, C, W>,
+                runVex<N, false, true, C, W>};
+    else
+        return {runBase<N, true, false, C, W>, runBase<N, true, true, C, W>, runBase<N, false, false, C, W>,
+                runBase<N, false, true, C, W>};
+}
+template <class C, class W, bool Vex, int... I>
+constexpr std::array<std::array<Run<C, W>, 4>, sizeof...(I)> runTable(std::integer_sequence<int, I...>) {
+    return {runsOf<C, W, Vex && I >= 5, I>()...};
 }
 
 // The DFT of a covered length n with its twiddle table (entry k = W_n^k of
-// the forward transform), times scale.
+// the forward transform), times scale (1 multiplies by nothing); vex takes
+// the VEX copies from 5 points.
 template <class C, class W>
-void transform(const C* src, C* dst, int n, const W* table, bool forward, double scale) {
-    using Run = void (*)(const C*, C*, const W*, double);
-#define VOK_SHORT_DFT(n) {run<n, true, C, W>, run<n, false, C, W>}
-    static constexpr Run kRuns[21][2] = {
-        {nullptr, nullptr}, {nullptr, nullptr}, VOK_SHORT_DFT(2), VOK_SHORT_DFT(3),  VOK_SHORT_DFT(4),
-        VOK_SHORT_DFT(5),   VOK_SHORT_DFT(6),   VOK_SHORT_DFT(7), VOK_SHORT_DFT(8),  VOK_SHORT_DFT(9),
-        VOK_SHORT_DFT(10),  VOK_SHORT_DFT(11), VOK_SHORT_DFT(12), VOK_SHORT_DFT(13), VOK_SHORT_DFT(14),
-        VOK_SHORT_DFT(15),  {},                {},                {},                {},
-        VOK_SHORT_DFT(20)};
-#undef VOK_SHORT_DFT
-    kRuns[n][forward ? 0 : 1](src, dst, table, scale);
+void transform(const C* src, C* dst, int n, const W* table, bool forward, double scale, bool vex) {
+    using Seq = std::make_integer_sequence<int, kLongestShort + 1>;
+    static constexpr std::array<std::array<Run<C, W>, 4>, kLongestShort + 1> kRuns[2] = {runTable<C, W, false>(Seq{}),
+                                                                                         runTable<C, W, true>(Seq{})};
+    kRuns[vex][n][2 * !forward + (scale != 1.0)](src, dst, table, scale);
 }
 
 #undef VOK_SHORT_UNROLL
