@@ -25,6 +25,21 @@ inline Isa active() { return static_cast<Isa>(activeWord.load(std::memory_order_
 void limitTo(Isa isa);
 const char* isaName(Isa isa);
 
+// Whether this build holds VEX-encoded copies of the straight-line kernels
+// (the short FFTs and DFTs): the same source and operations, hence the same
+// results, without the SSE2 forms' register copies or their waits on upper
+// register halves. 64-bit only: a 32-bit build may keep doubles in x87
+// registers. VOK_NO_VEX_COPIES leaves them out (the fuzz build, whose
+// compiler takes a minute over them and which runs the same source anyway).
+#if defined(__x86_64__) && !defined(VOK_NO_VEX_COPIES)
+#define VOK_HAS_VEX_COPIES 1
+#else
+#define VOK_HAS_VEX_COPIES 0
+#endif
+inline constexpr bool kHasVex = VOK_HAS_VEX_COPIES;
+// Whether calls take those copies now: at AVX2 and AVX-512 widths.
+inline bool vexCopiesActive() { return kHasVex && active() != kSse2; }
+
 template <class Table>
 const Table& select(const Table& sse2, const Table& avx2, const Table& avx512) {
     switch (active()) {

@@ -17,6 +17,7 @@
 #include <type_traits>
 #include <utility>
 
+#include "kernels/dispatch.h"
 #include "kernels/splitradix.h"
 
 namespace vok::kernels::small {
@@ -216,17 +217,15 @@ VOK_SMALL_KERNEL void complexFft(const T* re, const T* im, T* reOut, T* imOut) {
 // registers: an SSE2 operation keeps the upper half of its destination, so
 // after a caller's 256-bit code that left those halves set (no vzeroupper)
 // every one of them waits for the register's previous value, which tripled
-// a call of 8 float points on Zen 5. 64-bit only: a 32-bit build may keep
-// the baseline kernel's doubles in x87 registers.
-#if defined(__x86_64__)
-constexpr bool kHasVex = true;
+// a call of 8 float points on Zen 5 (simd::kHasVex says which builds have
+// these copies).
+#if VOK_HAS_VEX_COPIES
 #define VOK_SMALL_VEX __attribute__((target("avx"), flatten, no_sanitize("address", "undefined", "thread")))
 template <class T, int Order, bool Split, bool Inv, bool RevIn, bool RevOut, bool Scaled>
 VOK_SMALL_VEX void complexFftVex(const T* re, const T* im, T* reOut, T* imOut) {
     complexFft<T, Order, Split, Inv, RevIn, RevOut, Scaled>(re, im, reOut, imOut);
 }
 #else
-constexpr bool kHasVex = false;
 template <class T, int Order, bool Split, bool Inv, bool RevIn, bool RevOut, bool Scaled>
 void complexFftVex(const T* re, const T* im, T* reOut, T* imOut);  // never instantiated
 #endif
@@ -272,7 +271,7 @@ struct CxPairHalves {
     VOK_SMALL_INLINE friend CxPairHalves operator*(CxPairHalves a, CxPairHalves b) { return {a.lo * b.lo, a.hi * b.hi}; }
 };
 
-#if defined(__x86_64__)
+#if VOK_HAS_VEX_COPIES
 // Used only inside functions compiled for AVX, where 256-bit values pass as
 // such: the warning about their passing elsewhere does not apply.
 #pragma GCC diagnostic push
@@ -383,7 +382,7 @@ template <class T, bool Inv, bool Scaled>
 VOK_SMALL_KERNEL void pairFft16Halves(const T* re, const T*, T* reOut, T*) {
     pairFft16<T, CxPairHalves<T>, Inv, Scaled>(re, reOut);
 }
-#if defined(__x86_64__)
+#if VOK_HAS_VEX_COPIES
 template <class T, bool Inv, bool Scaled>
 __attribute__((target("avx"), flatten, no_sanitize("address", "undefined", "thread"))) void pairFft16Wide(
     const T* re, const T*, T* reOut, T*) {
@@ -665,7 +664,7 @@ VOK_SMALL_KERNEL void ccsToReal(const T* in, T* out) {
 // The real kernels in the VEX encoding, as complexFftVex, and as scalar
 // as the SSE2 ones: GCC's vectorizer, given AVX, gathers their scalars into
 // vectors by shuffles on the chain of a call in place (8 points 7.0 -> 9.9 ns).
-#if defined(__x86_64__)
+#if VOK_HAS_VEX_COPIES
 #undef VOK_SMALL_VEX
 #if defined(__clang__)
 #define VOK_SMALL_VEX __attribute__((target("avx"), flatten, no_sanitize("address", "undefined", "thread")))

@@ -11,6 +11,7 @@
 #include <array>
 #include <utility>
 
+#include "kernels/dispatch.h"
 #include "vok/types.h"
 
 #if defined(__x86_64__)
@@ -194,14 +195,13 @@ inline __attribute__((always_inline)) void run(const C* src, C* dst, const W* ta
 // gain, and the calls measured slower): the same operations, hence the same
 // bits, but three-operand forms need none of the SSE2 forms' register
 // copies, and whole-register writes do not wait on upper halves that a
-// caller's 256-bit code left set. 64-bit only: a 32-bit build may keep
-// doubles in x87 registers.
+// caller's 256-bit code left set (simd::kHasVex says which builds have
+// them).
 template <int N, bool Forward, bool Scaled, class C, class W>
 void runBase(const C* src, C* dst, const W* table, double scale) {
     run<N, Forward, Scaled>(src, dst, table, scale);
 }
-#if defined(__x86_64__)
-constexpr bool kHasVex = true;
+#if VOK_HAS_VEX_COPIES
 // Without the SLP vectorizer, which given AVX joins pairs of values into
 // 256-bit vectors by inserts (and a vzeroupper) on the chain of the call.
 // Sanitized as the rest: exempted, it left on the stack the scope poisoning
@@ -218,7 +218,6 @@ VOK_SHORT_VEX_ATTR void runVex(const C* src, C* dst, const W* table, double scal
 }
 #undef VOK_SHORT_VEX_ATTR
 #else
-constexpr bool kHasVex = false;
 template <int N, bool Forward, bool Scaled, class C, class W>
 void runVex(const C* src, C* dst, const W* table, double scale);  // never instantiated
 #endif
@@ -243,7 +242,7 @@ using Run = void (*)(const C*, C*, const W*, double);
 template <class C, class W, bool Vex, int N>
 constexpr std::array<Run<C, W>, 4> runsOf() {
     if constexpr (!covers<C>(N)) return {};
-    else if constexpr (Vex && kHasVex)
+    else if constexpr (Vex && simd::kHasVex)
         return {runVex<N, true, false, C, W>, runVex<N, true, true, C, W>, runVex<N, false, false, C, W>,
                 runVex<N, false, true, C, W>};
     else

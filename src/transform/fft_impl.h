@@ -20,6 +20,7 @@
 #include "core/complex.h"
 #include "frame/context.h"
 #include "kernels/arith.h"
+#include "kernels/dispatch.h"
 #include "kernels/fft.h"
 #include "kernels/fftblock.h"
 #include "kernels/fftsmall.h"
@@ -205,7 +206,6 @@ using SmallRealFn = void (*)(const T*, T*);
 // natural order has a kernel of its own there, two values per operation in
 // one 256-bit vector (at SSE2 width it runs on two halves). The bit-reversed
 // complex calls are rare and keep the SSE2 kernels.
-inline constexpr bool kVexSmall = kernels::small::kHasVex;
 
 // Complex kernels, 18 per order from order 1: index 18·(order - 1) +
 // 6·inverse + 2·bitOrder + scaled for interleaved data, + 12 + 2·bitOrder +
@@ -216,9 +216,9 @@ template <class T, bool Vex, int Order, bool Split, bool Inv, bool RevIn, bool R
 constexpr SmallComplexFn<T> smallComplexFn() {
     constexpr bool natural = !RevIn && !RevOut;
     if constexpr (natural && !Split && std::is_same_v<T, double> && Order == 4) {
-        if constexpr (Vex && kVexSmall) return &kernels::small::pairFft16Wide<T, Inv, Scaled>;
+        if constexpr (Vex && simd::kHasVex) return &kernels::small::pairFft16Wide<T, Inv, Scaled>;
         else return &kernels::small::pairFft16Halves<T, Inv, Scaled>;
-    } else if constexpr (natural && Vex && kVexSmall)
+    } else if constexpr (natural && Vex && simd::kHasVex)
         return &kernels::small::complexFftVex<T, Order, Split, Inv, RevIn, RevOut, Scaled>;
     else return &kernels::small::complexFft<T, Order, Split, Inv, RevIn, RevOut, Scaled>;
 }
@@ -231,7 +231,7 @@ constexpr std::array<SmallComplexFn<T>, sizeof...(I)> smallComplexTable(std::int
 template <class T, bool ToReal, int Order, int Layout, bool Conj, bool Scaled, bool Vex>
 constexpr SmallRealFn<T> smallRealFn() {
     namespace k = kernels::small;
-    if constexpr (Vex && kVexSmall)
+    if constexpr (Vex && simd::kHasVex)
         return ToReal ? &k::ccsToRealVex<T, Order, Layout, Conj, Scaled> : &k::realForwardVex<T, Order, Layout, Conj, Scaled>;
     else return ToReal ? &k::ccsToReal<T, Order, Layout, Conj, Scaled> : &k::realForward<T, Order, Layout, Conj, Scaled>;
 }
@@ -445,8 +445,7 @@ template <class T>
 template <class T>
 [[gnu::always_inline]] inline void runComplex(int code, const T* re, const T* im, T* reOut, T* imOut, int flags) {
     if (code >= kBlockCode) return runBlock<T>(code, re, im, reOut, imOut);
-    const bool vex = kVexSmall && simd::active() != simd::kSse2;
-    const SmallComplexFn<T> fn = (vex ? kSmallComplexFns<T, true> : kSmallComplexFns<T>)[code];
+    const SmallComplexFn<T> fn = (simd::vexCopiesActive() ? kSmallComplexFns<T, true> : kSmallComplexFns<T>)[code];
     if (im && (flags & VOK_Inv)) fn(im, re, imOut, reOut);
     else fn(re, im, reOut, imOut);
 }
@@ -742,8 +741,7 @@ template <class T, bool ToReal>
 template <class T, bool ToReal>
 [[gnu::always_inline]] inline void runReal(int code, const T* in, T* out) {
     if (code >= kBlockCode) return realBlock<T, ToReal>(code, in, out);
-    const bool vex = kVexSmall && simd::active() != simd::kSse2;
-    (vex ? kSmallRealFns<T, ToReal, true> : kSmallRealFns<T, ToReal>)[code](in, out);
+    (simd::vexCopiesActive() ? kSmallRealFns<T, ToReal, true> : kSmallRealFns<T, ToReal>)[code](in, out);
 }
 
 template <class T>

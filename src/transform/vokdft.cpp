@@ -249,7 +249,7 @@ bool shortTransform(const C* src, C* dst, int n, int flags, const W* table) {
     if (!vok::shortdft::covers<C>(n)) return false;
     const bool forward = (flags & VOK_Forw) != 0;
     const double scale = !forward && !(flags & VOK_NoScale) ? 1.0 / double(n) : 1.0;
-    vok::shortdft::transform(src, dst, n, table, forward, scale, vok::simd::active() != vok::simd::kSse2);
+    vok::shortdft::transform(src, dst, n, table, forward, scale, vok::simd::vexCopiesActive());
     return true;
 }
 
