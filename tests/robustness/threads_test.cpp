@@ -1,13 +1,15 @@
 // Many threads at once: each runs a mix of vector, conversion, transform
 // (FFTs, DFTs and DCTs of its own sizes, wavelets), filter (FIR, IIR, LMS),
 // convolution and Goertzel calls, gets the results the main thread computed
-// alone, and sees only its own status, mode and reports.
+// alone, and sees only its own status, mode, hook and reports, which start
+// from the defaults.
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <thread>
 
 #include "robustness/job.h"
+#include "voktest/reports.h"
 
 namespace {
 
@@ -174,10 +176,13 @@ TEST(Threads, ConcurrentCallsGiveTheSingleThreadResultsAndOwnStatuses) {
     std::atomic<int> wrongResults{0}, wrongStatus{0};
     std::atomic<bool> go{false};
     std::vector<std::thread> threads;
+    voktest::ReportRecorder mainThread(2);  // a mode, hook and status no other thread sees
+    vokSetErrStatus(-5);
     for (int t = 0; t < kThreads; ++t) {
         threads.emplace_back([&, t] {
+            wrongStatus += vokGetErrStatus() != 0 || vokGetErrMode() != VOK_ErrorModeLeaf;
             vokSetErrMode(VOK_ErrorModeParent);
-            vokRedirectError(countingHook);
+            wrongStatus += vokRedirectError(countingHook) != vokGuiBoxReport;
             while (!go) std::this_thread::yield();
             int expectedReports = 0;
             for (int round = 0; round < kRounds; ++round) {
@@ -201,6 +206,7 @@ TEST(Threads, ConcurrentCallsGiveTheSingleThreadResultsAndOwnStatuses) {
     for (auto& th : threads) th.join();
     EXPECT_EQ(wrongResults.load(), 0);
     EXPECT_EQ(wrongStatus.load(), 0);
+    EXPECT_TRUE(vokGetErrStatus() == -5 && vokGetErrMode() == 2);
 }
 
 }  // namespace
