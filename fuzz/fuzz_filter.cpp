@@ -14,7 +14,7 @@ int tapCount(int ord, bool biquad) { return ord >= 0 ? (biquad ? 6 * ord : 2 * o
 // A FIR set-up of either layer: taps, then up and down factors with their phases.
 Call firInit(Input& in) {
     const int tapsLen = in.length(80), up = factor(in), down = factor(in);
-    return Call(in, {tapsLen}, {tapsLen, up, phaseFor(in, up), down, phaseFor(in, down)});
+    return Call(in, {{tapsLen}, {tapsLen, up, phaseFor(in, up), down, phaseFor(in, down)}});
 }
 
 // Single-state FIR: init, two blocks, single samples (float, single rate), release.
@@ -24,10 +24,8 @@ Entry fir(Init init, Block block) {
         FirState st{};
         firInit(in).with(&st)(init);
         if (failures || st.selfRef != &st) return;
-        for (int round = 0; round < 2; ++round) {
-            const int iters = in.length(60);
-            Call(in, {(long long)iters * st.downFactor, (long long)iters * st.upFactor}, {iters}).with(&st)(block);
-        }
+        for (int round = 0; round < 2; ++round)
+            Call(in, iterations(in, 60, st.downFactor, st.upFactor)).with(&st)(block);
         for (int i = 0; i < 3 && !st.isMultiRate && std::is_same_v<Block, decltype(&voksbFir)>; ++i)
             Call(in).with(&st)(voksFir);
         vokFirFree(&st);
@@ -48,10 +46,7 @@ void firLow(Input& in) {
     vokdFirlSetTaps(in.chance(2) ? nullptr : taps.data(), &ts);
     vokdFirlSetDlyl(&ts, nullptr, &ds);
     if (failures) return;
-    const int iters = in.length(60);
-    Call(in, {(long long)iters * ts.downFactor, (long long)iters * ts.upFactor}, {iters})
-        .with(&ts)
-        .with(&ds)(vokdbFirl);
+    Call(in, iterations(in, 60, ts.downFactor, ts.upFactor)).with(&ts).with(&ds)(vokdbFirl);
 }
 
 // High-layer IIR of an order or of biquads: init, two blocks, release.
@@ -61,12 +56,9 @@ Entry iir(Init init, Block block, bool biquad) {
         const int type = in.range(-1, 2), ord = order(in);
         IirState st{};
         // The taps must stay as they were after a failure; the record is not compared (yet).
-        Call(in, {tapCount(ord, biquad)}, {type, ord}).with(&st, false)(init);
+        Call(in, {{tapCount(ord, biquad)}, {type, ord}}).with(&st, false)(init);
         if (st.initMarker != VOK_IIR_INIT_MARKER) return;
-        for (int round = 0; round < 2; ++round) {
-            const int iters = in.length(100);
-            Call(in, {iters}, {iters}).with(&st, false)(block);
-        }
+        for (int round = 0; round < 2; ++round) Call(in, iterations(in, 100)).with(&st, false)(block);
         vokIirFree(&st);
     };
 }
@@ -77,7 +69,7 @@ void iirLow(Input& in) {
     const bool biquad = in.chance(3);
     IirTapState ts{};
     IirDlyState ds{};
-    Call init(in, {tapCount(ord, biquad)}, {type, ord});
+    Call init(in, {{tapCount(ord, biquad)}, {type, ord}});
     init.with(&ts)(biquad ? voksIirlInitBq : voksIirlInit);
     // Biquad sections are normalised in turn: a zero b0 or a0 is found only
     // after the record and the earlier sections were written.
@@ -87,8 +79,7 @@ void iirLow(Input& in) {
     Call c(in);
     voksIirlInitDlyl(&ts, dly.data(), &ds);
     if (failures) return;
-    const int iters = in.length(100);
-    Call(in, {iters}, {iters}).with(&ts).with(&ds)(voksbIirl);
+    Call(in, iterations(in, 100)).with(&ts).with(&ds)(voksbIirl);
 }
 
 // High-layer LMS: single rate with a desired signal, multirate with an error.
@@ -99,13 +90,12 @@ Entry lms(Init init, bool multi) {
         // The caller's delay line holds tapsLen + errDly values, + downFactor multirate.
         const long long dlyLen = tapsLen > 0 ? tapsLen + std::max(errDly, 0) + (multi ? std::max(down, 0) : 0) : 0;
         LmsState st{};
-        Call(in, {tapsLen, dlyLen}, {0, tapsLen, errDly, down, phaseFor(in, down)}).with(&st)(init);
-        const int iters = in.length(80);
+        Call(in, {{tapsLen, dlyLen}, {0, tapsLen, errDly, down, phaseFor(in, down)}}).with(&st)(init);
         for (int i = 0; i < (multi ? 3 : 1) && !failures; ++i) {
             if (multi)
-                Call(in, {st.tapState.downFactor}).with(&st)(voksbLms);
+                Call(in, Shape{{st.tapState.downFactor}}).with(&st)(voksbLms);
             else
-                Call(in, {iters}, {iters}).with(&st)(voksbLmsDes);
+                Call(in, iterations(in, 80)).with(&st)(voksbLmsDes);
         }
         vokLmsFree(&st);
     };

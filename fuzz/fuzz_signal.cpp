@@ -15,8 +15,7 @@ Entry generator(Init init, One one, Block block) {
         Call(in).with(&st)(init);
         if (failures) return;
         for (int round = in.range(1, 3); round > 0; --round) {
-            const int n = in.length(4000);
-            Call(in, {n}, {n}).with(&st)(block);
+            Call(in, iterations(in, 4000)).with(&st)(block);
             Call(in).with(&st)(one);
         }
     };

@@ -73,15 +73,21 @@ inline int VOK_CALL countReport(int status, const char*, const char* context, co
     return status;
 }
 
-// One library call with the buffers and records made for it, checked when it
-// ends. 'counts' are the element counts of its pointer arguments in order (the
-// last one repeats), 'ints' its int arguments in order (then small values that
-// cover scale modes, norms and relations). An int pointer (a scale factor, an
-// output length, a phase) points to one int, the next of 'ints'.
+// A call's arguments: 'counts' are the element counts of its pointer arguments
+// in order (the last one repeats), 'ints' its int arguments in order (then small
+// values that cover scale modes, norms and relations). An int pointer (a scale
+// factor, an output length, a phase) points to one int, the next of 'ints'.
+struct Shape {
+    std::vector<long long> counts = {0};
+    std::vector<int> ints;
+    bool intData = false;     // int pointers are arrays (conversions), not single values
+    long long voidBytes = 0;  // bytes of an untyped array
+};
+
+// One library call with the buffers and records made for it, checked when it ends.
 class Call {
 public:
-    explicit Call(Input& in, std::vector<long long> counts = {0}, std::vector<int> ints = {})
-        : in(in), counts_(std::move(counts)), ints_(std::move(ints)) {
+    explicit Call(Input& in, Shape shape = {}) : in(in), shape_(std::move(shape)) {
         vokSetErrMode(VOK_ErrorModeParent);
         vokRedirectError(countReport);
         vokSetErrStatus(0);
@@ -117,11 +123,11 @@ public:
         records_.push_back({&typeid(T), kept ? keep(record) : record});
         return *this;
     }
-    int nextInt() { return next_ < ints_.size() ? ints_[next_++] : in.range(-3, 9); }
+    int nextInt() { return next_ < shape_.ints.size() ? shape_.ints[next_++] : in.range(-3, 9); }
     template <class A>
     A arg() {
         using T = std::remove_const_t<std::remove_pointer_t<A>>;
-        const long long count = counts_[std::min(pointer_, counts_.size() - 1)];
+        const long long count = shape_.counts[std::min(pointer_, shape_.counts.size() - 1)];
         if constexpr (std::is_same_v<A, int>)
             return nextInt();
         else if constexpr (std::is_same_v<A, short>)
@@ -131,9 +137,9 @@ public:
         else if constexpr (std::is_floating_point_v<A>)
             return A(in.real());
         else if constexpr (std::is_void_v<T>)
-            return buf<unsigned char>(voidBytes);
+            return buf<unsigned char>(shape_.voidBytes);
         else if constexpr (std::is_same_v<T, int>) {
-            if (intData) return ++pointer_, buf<int>(count);
+            if (shape_.intData) return ++pointer_, buf<int>(count);
             const int value = nextInt();
             return buf<int>(1, &value);
         } else if constexpr (std::is_class_v<T> && !requires(T t) { t.re; }) {
@@ -160,13 +166,10 @@ public:
     }
 
     Input& in;
-    bool intData = false;     // int pointers are arrays (conversions), not single values
-    long long voidBytes = 0;  // bytes of an untyped array
-    bool checked = true;      // off for a call that may fail after writing
+    bool checked = true;  // off for a call that may fail after writing
 
 private:
-    std::vector<long long> counts_;
-    std::vector<int> ints_;
+    Shape shape_;
     std::size_t next_ = 0, pointer_ = 0;
     int failed_ = -1;
     std::deque<std::vector<unsigned char>> blocks_;
@@ -180,22 +183,13 @@ inline void requireStatus(int status) {
 }
 
 using Entry = std::function<void(Input&)>;
-struct Shape {
-    std::vector<long long> counts;
-    std::vector<int> ints;
-    bool intData = false;     // as Call's
-    long long voidBytes = 0;  // as Call's
-};
 
-// A call of f with the element counts and ints that shape(in, extra...) draws
-// from the input; with 'status', a status that f returns is checked by requireStatus.
+// A call of f with the arguments' shape that shape(in, extra...) draws from the
+// input; with 'status', a status that f returns is checked by requireStatus.
 template <bool status = false, class F, class Draw, class... Extra>
 Entry shaped(F f, Draw shape, Extra... extra) {
     return [=](Input& in) {
-        Shape s = shape(in, extra...);
-        Call c(in, s.counts, s.ints);
-        c.intData = s.intData;
-        c.voidBytes = s.voidBytes;
+        Call c(in, shape(in, extra...));
         if constexpr (status && std::is_same_v<decltype(c(f)), int>)
             requireStatus(c(f));
         else
@@ -203,13 +197,16 @@ Entry shaped(F f, Draw shape, Extra... extra) {
     };
 }
 
+// n iterations (n up to 'maximum'), the first int: the pointers have inRoom·n elements, then outRoom·n.
+inline Shape iterations(Input& in, int maximum, long long inRoom = 1, long long outRoom = 1) {
+    const int n = in.length(maximum);
+    return {{inRoom * n, outRoom * n}, {n}};
+}
+
 // A function of a vector: its pointers have room·n elements, n is its first int.
 template <class F>
 Entry vec(F f, int room = 1, int maximum = 3000) {
-    return shaped(f, [=](Input& in) {
-        const int n = in.length(maximum);
-        return Shape{{(long long)room * n}, {n}};
-    });
+    return shaped(f, iterations, maximum, room, room);
 }
 
 // A target's calls: a function of a vector by its name, any other by the entry made for it.

@@ -52,8 +52,7 @@ Entry srcDst(R(VOK_CALL* f)(const T*, T*, int, int, Rest...), int maximum) {
 void goertzel(Input& in) {
     VokSGoertzState st{};
     const int status = Call(in).with(&st)(vokcGoertzInit);
-    const int n = in.length(2000);
-    if (status == VOK_StatusOk) Call(in, {n}, {n}).with(&st)(vokcbGoertz);
+    if (status == VOK_StatusOk) Call(in, iterations(in, 2000)).with(&st)(vokcbGoertz);
 }
 
 void bitRevIndex(Input& in) {

@@ -14,7 +14,7 @@ Entry bank(int core, Init init, Set setState, Transform decompose, Transform rec
         const int level = in.mostly(0, order > 1 ? order - 1 : 0, -2, 40);
         VokWtState st{};
         {  // made, and checked, before it is used
-            Call c(in, {0}, {par1, par2, order, level, type});
+            Call c(in, {{0}, {par1, par2, order, level, type}});
             if (in.chance(4)) {
                 c.with(&st)(init);
             } else {  // a predefined type's bank, or the caller's
@@ -41,8 +41,10 @@ Entry bank(int core, Init init, Set setState, Transform decompose, Transform rec
                 voksWtGetState(&st, &wtType, &p1, &p2, &o, &l, reinterpret_cast<float**>(got), lens, offs);
             require(core != 1 || failures || (o == st.dataOrder && l == st.level && wtType == st.wtType),
                     "voksWtGetState does not give back the record");
-            for (int round = 0; round < 2; ++round)
-                requireStatus(Call(in, {1LL << st.dataOrder}).with(&st)(in.chance(4) ? decompose : reconstruct));
+            for (int round = 0; round < 2; ++round) {
+                Call c(in, Shape{{1LL << st.dataOrder}});
+                requireStatus(c.with(&st)(in.chance(4) ? decompose : reconstruct));
+            }
         }
         vokWtFree(&st);
     };

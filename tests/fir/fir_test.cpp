@@ -586,33 +586,35 @@ TEST(FirErrors, SixteenBitInCheckOrder) {
     high("vokwbFir", vokwbFir, {{kInit, {}}}, {&st, in, o, 1, VOK_NO_SCALE, nullptr});
 }
 
-// Every array of every initialisation may fail: one "Allocation failure", the record uninitialised with
-// nothing left allocated (the sanitizer build checks the leak); re-initialising releases the old arrays.
+// Every array of every initialisation may fail in turn: one "Allocation failure", the record uninitialised
+// with nothing left allocated (the sanitizer build checks the leak); re-initialising releases the old arrays.
 TEST(FirErrors, AllocationFailureLeavesRecordUninitialised) {
-    auto fails = [](const std::string& function, const char* module, int after, auto init) {
-        SCOPED_TRACE(::testing::Message() << function << " " << after);
+    const auto sweep = [](const std::string& function, const char* module, int allocations, auto init) {
         FirState st{};
-        ReportRecorder r;
-        robust::starve(after, [&] { init(&st); });
-        EXPECT_REPORTS(r, {VOK_StatusNoMemory, function.c_str(), "Allocation failure", module});
-        EXPECT_TRUE(!st.selfRef && !st.tapsBuf && !st.sampleBuf && !st.phaseTable);
+        const auto check = [&] {
+            const bool made = st.selfRef == &st, clear = !st.tapsBuf && !st.sampleBuf && !st.phaseTable;
+            if (made) vokFirFree(&st);
+            return robust::Observed{!made && clear, made};
+        };
+        const std::string want = "failed=all allocations=" + std::to_string(allocations);
+        robust::sweep(function, {[&] { st = {}; }, [&] { init(&st); }, check},
+                      {{{VOK_StatusNoMemory, function.c_str(), "Allocation failure", module}}}, {.want = want.c_str()});
     };
     const float h[5] = {1, 2, 3, 4, 5};
-    for (int after = 1; after <= 3; ++after) {
-        if (after < 3) fails("vokwFirInit", "vokfirhw", after, [&](FirState* s) { vokwFirInit(h, 5, nullptr, s); });
-        fails("vokwFirInitMr", "vokfirhw", after, [&](FirState* s) { vokwFirInitMr(h, 5, nullptr, 2, 1, 3, 0, s); });
-        forEachFilter([&](const auto& api) {
-            typename std::decay_t<decltype(api)>::W taps[5] = {};
-            fails(fn(api.name, "FirInitMr"), "vokfirh", after,
-                  [&](FirState* s) { api.hInitMr(taps, 5, nullptr, 2, 1, 3, 0, s); });
-            if (after != 2) return;
-            fails(fn(api.name, "FirInit"), "vokfirh", 0, [&](FirState* s) {
-                api.hInitMr(taps, 5, nullptr, 2, 1, 3, 0, s);
-                api.hInit(taps, 5, nullptr, s);
-                robust::starve(2, [&] { api.hInit(taps, 5, nullptr, s); });
-            });
-        });
-    }
+    sweep("vokwFirInit", "vokfirhw", 2, [&](FirState* s) { vokwFirInit(h, 5, nullptr, s); });
+    sweep("vokwFirInitMr", "vokfirhw", 3, [&](FirState* s) { vokwFirInitMr(h, 5, nullptr, 2, 1, 3, 0, s); });
+    forEachFilter([&](const auto& api) {
+        typename std::decay_t<decltype(api)>::W taps[5] = {};
+        const auto initMr = [&](FirState* s) { api.hInitMr(taps, 5, nullptr, 2, 1, 3, 0, s); };
+        sweep(fn(api.name, "FirInitMr"), "vokfirh", 3, initMr);
+        FirState st{};
+        ReportRecorder r;
+        initMr(&st);
+        api.hInit(taps, 5, nullptr, &st);
+        robust::starve(2, [&] { api.hInit(taps, 5, nullptr, &st); });
+        EXPECT_REPORTS(r, {VOK_StatusNoMemory, fn(api.name, "FirInit").c_str(), "Allocation failure", "vokfirh"});
+        EXPECT_TRUE(!st.selfRef && !st.tapsBuf && !st.sampleBuf && !st.phaseTable);
+    });
 }
 
 }  // namespace

@@ -1,13 +1,15 @@
 // Many threads at once: each runs a mix of vector, conversion, transform
 // (FFTs, DFTs and DCTs of its own sizes, wavelets), filter (FIR, IIR, LMS),
 // convolution and Goertzel calls, gets the results the main thread computed
-// alone, and sees only its own status, mode and reports.
+// alone, and sees only its own status, mode, hook and reports, which start
+// from the defaults.
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <thread>
 
 #include "robustness/job.h"
+#include "voktest/reports.h"
 
 namespace {
 
@@ -157,12 +159,6 @@ std::vector<double> run(int job, int t) {
     return j.results();
 }
 
-thread_local int reportsSeen = 0;
-int VOK_CALL countingHook(int status, const char*, const char*, const char*, int) {
-    ++reportsSeen;
-    return status;
-}
-
 TEST(Threads, ConcurrentCallsGiveTheSingleThreadResultsAndOwnStatuses) {
     std::vector<std::vector<std::vector<double>>> expected(kThreads);
     for (int t = 0; t < kThreads; ++t)
@@ -174,10 +170,13 @@ TEST(Threads, ConcurrentCallsGiveTheSingleThreadResultsAndOwnStatuses) {
     std::atomic<int> wrongResults{0}, wrongStatus{0};
     std::atomic<bool> go{false};
     std::vector<std::thread> threads;
+    voktest::ReportRecorder mainThread(2);  // a mode, hook and status no other thread sees
+    vokSetErrStatus(-5);
     for (int t = 0; t < kThreads; ++t) {
         threads.emplace_back([&, t] {
-            vokSetErrMode(VOK_ErrorModeParent);
-            vokRedirectError(countingHook);
+            wrongStatus += vokGetErrStatus() != 0 || vokGetErrMode() != VOK_ErrorModeLeaf;
+            wrongStatus += vokRedirectError(nullptr) != vokGuiBoxReport;
+            const voktest::ReportRecorder recorder;  // in the parent mode
             while (!go) std::this_thread::yield();
             int expectedReports = 0;
             for (int round = 0; round < kRounds; ++round) {
@@ -194,13 +193,14 @@ TEST(Threads, ConcurrentCallsGiveTheSingleThreadResultsAndOwnStatuses) {
                 std::this_thread::yield();
                 wrongStatus += vokGetErrStatus() != 1000 + t || vokGetErrMode() != VOK_ErrorModeParent;
             }
-            wrongStatus += reportsSeen != expectedReports;
+            wrongStatus += int(recorder.reports().size()) != expectedReports;
         });
     }
     go = true;
     for (auto& th : threads) th.join();
     EXPECT_EQ(wrongResults.load(), 0);
     EXPECT_EQ(wrongStatus.load(), 0);
+    EXPECT_TRUE(vokGetErrStatus() == -5 && vokGetErrMode() == 2);
 }
 
 }  // namespace

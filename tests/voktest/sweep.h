@@ -159,24 +159,4 @@ inline bool near(const std::vector<double>& got, const std::vector<double>& want
     return got.size() == want.size();
 }
 
-// Set-up of a state record: a failure leaves the record uninitialised with
-// nothing allocated (LSan sees any leak); a record made works as one made
-// with every allocation granted.
-template <class State, class Init, class Made, class Run, class Free>
-SweepFigures sweepInit(const std::string& what, Init init, Made made, Run run, Free release,
-                       const std::vector<Reports>& allowed, const char* want = "failed=all") {
-    State ref{};
-    init(ref);
-    const auto expected = run(ref);
-    release(&ref);
-    State st{};
-    const Subject s{[&] { st = State{}; }, [&] { init(st); },
-                    [&] {
-                        const bool ok = made(st), right = ok && run(st) == expected;
-                        if (ok) release(&st);
-                        return Observed{!ok, right};
-                    }};
-    return sweep(what, s, allowed, {.want = want});
-}
-
 }  // namespace robust
