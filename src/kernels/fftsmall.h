@@ -191,11 +191,10 @@ VOK_SMALL_KERNEL void complexFft(const T* re, const T* im, T* reOut, T* imOut) {
         typedef typename Cx<T>::V V;
         const auto pair = [](const T* p) VOK_SMALL_LAMBDA { return get<T, false, false>(p, nullptr, 0).v; };
         const V s = pair(re) + pair(re + 2), d = pair(re) - pair(re + 2);  // (a, c) and (b, d), real parts
-        const V si = pair(im) + pair(im + 2), di = pair(im) - pair(im + 2);
-        // X0, X2 = a ± c and X1, X3 = b ± (-i d).
+        const V si = pair(im) + pair(im + 2), di = pair(im) - pair(im + 2), nd = pair(re + 2) - pair(re);
+        // X0, X2 = a ± c and X1, X3 = b ± (-i d), -i d as differenceTimesMinusI forms it.
         const Cx<T> u = __builtin_shufflevector(s, d, 0, 2), w = __builtin_shufflevector(s, di, 1, 3);
-        const Cx<T> ui = __builtin_shufflevector(si, di, 0, 2);
-        const Cx<T> wi = negate<T, false, true>(__builtin_shufflevector(si, d, 1, 3));
+        const Cx<T> ui = __builtin_shufflevector(si, di, 0, 2), wi = __builtin_shufflevector(si, nd, 1, 3);
         put<T, false, false>(reOut, nullptr, 0, Scaled ? times(u + w, scale) : u + w);
         put<T, false, false>(reOut, nullptr, 1, Scaled ? times(u - w, scale) : u - w);
         put<T, false, false>(imOut, nullptr, 0, Scaled ? times(ui + wi, scale) : ui + wi);
@@ -228,6 +227,91 @@ VOK_SMALL_VEX void complexFftVex(const T* re, const T* im, T* reOut, T* imOut) {
 #else
 template <class T, int Order, bool Split, bool Inv, bool RevIn, bool RevOut, bool Scaled>
 void complexFftVex(const T* re, const T* im, T* reOut, T* imOut);  // never instantiated
+#endif
+
+// ---- complex, one part per operation ----
+
+// A complex value as two scalars, with the same operations as Cx's lanes,
+// rounded as they are: a + b, a·W, (a - b)·(-i) as ((a - b).im, (b - a).re).
+// A call of a few points in place waits for its longest chain, and scalars
+// take none of the vectors' shuffles of parts on it.
+template <class T>
+struct Sc {
+    T re, im;
+};
+template <class T>
+VOK_SMALL_INLINE Sc<T> operator+(Sc<T> a, Sc<T> b) { return {a.re + b.re, a.im + b.im}; }
+template <class T>
+VOK_SMALL_INLINE Sc<T> operator-(Sc<T> a, Sc<T> b) { return {a.re - b.re, a.im - b.im}; }
+
+template <class T>
+struct ScOps {
+    template <int N, int K>
+    VOK_SMALL_INLINE static Sc<T> twiddle(Sc<T> a) {
+        constexpr T half = T(0.70710678118654752440L);
+        if constexpr (K == 0) return a;
+        else if constexpr (4 * K == N) return timesMinusI(a);
+        else if constexpr (8 * K == N) return {(a.re + a.im) * half, (a.im + -a.re) * half};
+        else if constexpr (8 * K == 3 * N) return {(a.im - a.re) * half, (-a.re - a.im) * half};
+        else {
+            constexpr int J = K * (kRootCount / N);
+            const T c = kRoots<T>.reRe[J][0], s = kRoots<T>.imIm[J][1];  // cos and -sin
+            return {a.re * c + a.im * -s, a.im * c + a.re * s};
+        }
+    }
+    VOK_SMALL_INLINE static Sc<T> timesMinusI(Sc<T> a) { return {a.im, -a.re}; }
+    VOK_SMALL_INLINE static Sc<T> differenceTimesMinusI(Sc<T> a, Sc<T> b) { return {a.im - b.im, b.re - a.re}; }
+};
+
+#if defined(__clang__)
+#define VOK_SMALL_SCALAR __attribute__((flatten, no_sanitize("address", "undefined", "thread")))
+#define VOK_SMALL_SCALAR_VEX __attribute__((target("avx"), flatten, no_sanitize("address", "undefined", "thread")))
+#else
+#define VOK_SMALL_SCALAR \
+    __attribute__((optimize("no-tree-slp-vectorize"), flatten, no_sanitize("address", "undefined", "thread")))
+#define VOK_SMALL_SCALAR_VEX                                                                 \
+    __attribute__((target("avx"), optimize("no-tree-slp-vectorize"), flatten, \
+                   no_sanitize("address", "undefined", "thread")))
+#endif
+
+// complexFft on scalars: every part loaded and stored alone.
+template <class T, int Order, bool Split, bool Inv, bool RevIn, bool RevOut, bool Scaled>
+VOK_SMALL_INLINE void complexScalarBody(const T* re, const T* im, T* reOut, T* imOut) {
+    constexpr int N = 1 << Order;
+    constexpr T scale = T(1.0 / double(N));
+    Sc<T> x[N], y[N];
+    unroll<N>([&](auto n) VOK_SMALL_LAMBDA {
+        const int at = RevIn ? reverse<Order>(n) : int(n);
+        const T a = Split ? re[at] : re[2 * at], b = Split ? im[at] : re[2 * at + 1];
+        x[n] = Inv && !Split ? Sc<T>{b, a} : Sc<T>{a, b};
+    });
+    splitradix::dft<Sc<T>, N, ScOps<T>>(x, y);
+    unroll<N>([&](auto k) VOK_SMALL_LAMBDA {
+        const int at = RevOut ? reverse<Order>(k) : int(k);
+        Sc<T> v = y[k];
+        if constexpr (Scaled) v = {v.re * scale, v.im * scale};
+        if constexpr (Inv && !Split) v = {v.im, v.re};
+        if constexpr (Split) {
+            reOut[at] = v.re;
+            imOut[at] = v.im;
+        } else {
+            reOut[2 * at] = v.re;
+            reOut[2 * at + 1] = v.im;
+        }
+    });
+}
+template <class T, int Order, bool Split, bool Inv, bool RevIn, bool RevOut, bool Scaled>
+VOK_SMALL_SCALAR void complexFftScalar(const T* re, const T* im, T* reOut, T* imOut) {
+    complexScalarBody<T, Order, Split, Inv, RevIn, RevOut, Scaled>(re, im, reOut, imOut);
+}
+#if VOK_HAS_VEX_COPIES
+template <class T, int Order, bool Split, bool Inv, bool RevIn, bool RevOut, bool Scaled>
+VOK_SMALL_SCALAR_VEX void complexFftScalarVex(const T* re, const T* im, T* reOut, T* imOut) {
+    complexScalarBody<T, Order, Split, Inv, RevIn, RevOut, Scaled>(re, im, reOut, imOut);
+}
+#else
+template <class T, int Order, bool Split, bool Inv, bool RevIn, bool RevOut, bool Scaled>
+void complexFftScalarVex(const T* re, const T* im, T* reOut, T* imOut);  // never instantiated
 #endif
 
 // ---- 16 points, two complex values per operation ----
@@ -498,6 +582,9 @@ VOK_SMALL_INLINE void realIdft(const T* re, const T* im, T* x) {
 // cost more than the scalar code's longer listing.
 constexpr int kScalarRealOrders = 4;
 
+// Up to this order the real kernels load and store one part at a time.
+constexpr int kScalarStoreOrders = 3;
+
 enum PackedLayout { kPack = 0, kPerm = 1, kCcs = 2 };
 
 // Positions of the real and imaginary parts of bin k (0 < k < N/2) in Perm
@@ -529,11 +616,22 @@ VOK_SMALL_KERNEL void realForward(const T* in, T* out) {
     });
     const T r0 = re[0], rm = re[M];
     const T first = Scaled ? r0 * scale : r0, last = Scaled ? rm * scale : rm;
-    // Every store is a pair at an even position, as the next transform in
-    // place loads them: a load spanning two earlier stores would wait for
-    // both to reach the cache.
+    // Up to 8 points one part per store, as the next call in place loads
+    // them (a pair formed from two parts is a shuffle on that call's chain:
+    // 8 points 7.2 -> 6.1 ns in place); 16 points as pairs at even
+    // positions, the loads of a spectrum-to-real call in place: a load
+    // spanning two earlier stores would wait for both to reach the cache.
     const auto pairAt = [&](int at, typename Cx<T>::V v) VOK_SMALL_LAMBDA { __builtin_memcpy(out + at, &v, sizeof v); };
-    if constexpr (Layout == kPack) {
+    if constexpr (Order <= kScalarStoreOrders) {
+        const int at1 = Layout == kPack ? 1 : 2;
+        out[0] = first;
+        unroll<M - 1>([&](auto kc) VOK_SMALL_LAMBDA {
+            out[at1 + 2 * kc] = X[kc + 1].re();
+            out[at1 + 2 * kc + 1] = X[kc + 1].im();
+        });
+        if constexpr (Layout == kCcs) out[1] = T(0), out[N + 1] = T(0);
+        out[nyquistAt<Layout, N>()] = last;
+    } else if constexpr (Layout == kPack) {
         unroll<M>([&](auto jc) VOK_SMALL_LAMBDA {
             constexpr int j = jc;
             pairAt(2 * j, typename Cx<T>::V{j == 0 ? first : X[j].im(), j + 1 == M ? last : X[j + 1].re()});
@@ -553,85 +651,34 @@ VOK_SMALL_KERNEL void realForward(const T* in, T* out) {
 // one on the conjugated spectrum.
 //
 // A call in place waits for its longest chain from the loads of what the
-// call before stored, as pairs at even positions: Pack (bins at odd
-// positions) is loaded as those pairs, and 2, 4 and 8 points run on the
-// loaded vectors themselves.
+// call before stored: the scalar recursion has no shuffles of parts on it
+// (8 points 7.5 -> 6.2 ns float in place, against vector sums of the
+// stored pairs), and Pack's bins of 16 points, which straddle the pairs
+// stored, are loaded as those pairs.
 template <class T, int Order, int Layout, bool Conj, bool Scaled>
 VOK_SMALL_KERNEL void ccsToReal(const T* in, T* out) {
     static_assert(Order >= 1 && Order <= kScalarRealOrders);
     constexpr int M = 1 << (Order - 1), N = 2 * M;
     constexpr T scale = T(1.0 / double(N));
     typedef typename Cx<T>::V V;
-    if constexpr (Order <= 2) {
-        // (r0, r1) or (r0, r1), (i1, r2) for Pack.
-        Cx<T> pairs[M];
-        if constexpr (Layout == kPack) unroll<M>([&](auto j) VOK_SMALL_LAMBDA { pairs[j] = getWhole<T>(in, j); });
-        const T x0 = Layout == kPack ? pairs[0].re() : in[0];
-        const T xm = Layout == kPack ? pairs[M - 1].im() : in[nyquistAt<Layout, N>()];
-        const Cx<T> a = V{x0, x0} + negate<T, false, true>(V{xm, xm});  // (r0 + rM, r0 - rM)
-        if constexpr (Order == 1) {
-            put<T, false, false>(out, nullptr, 0, Scaled ? times(a, scale) : a);
-        } else {
-            // Two vector sums, (x0, x1) and (x2, x3) = (r0 + r2, r0 - r2) ± (2 r1, -2 i1).
-            V one;  // bin 1 as stored
-            if constexpr (Layout == kPack) one = __builtin_shufflevector(pairs[0].v, pairs[1].v, 1, 2);
-            else one = get<T, false, false>(in, nullptr, 1).v;
-            const Cx<T> b = one * V{T(2), T(Conj ? 2 : -2)};
-            put<T, false, false>(out, nullptr, 0, Scaled ? times(a + b, scale) : a + b);
-            put<T, false, false>(out, nullptr, 1, Scaled ? times(a - b, scale) : a - b);
-        }
-    } else if constexpr (Order == 3) {
-        // realIdft's first split done on the vectors as they lie: sums and
-        // differences of the stored pairs hold the bins' sums and
-        // differences, so the chain starts with an addition, not shuffles.
-        const V mask{T(0), -T(0)};
-        V sum1, dif1, s13, base, two;  // sum1 (r1 + r3, r1 - r3), dif1 (i1 - i3, r1 - r3), two (r2, i2)
-        constexpr int lane = Layout == kPack ? 0 : 1;  // of i1 + i3 in s13
-        if constexpr (Layout == kPack) {
-            // (r0, r1), (i1, r2), (i2, r3), (i3, r4)
-            V p[4];
-            unroll<4>([&](auto j) VOK_SMALL_LAMBDA {
-                p[j] = getWhole<T>(in, j).v;
-                if constexpr (Conj && j > 0) p[j] = negate<T, true, false>(p[j]);
-            });
-            const V s02 = p[0] + p[2], d02 = p[0] - p[2], d13 = p[1] - p[3];
-            s13 = p[1] + p[3];
-            sum1 = __builtin_shufflevector(s02, d02, 1, 3);
-            dif1 = __builtin_shufflevector(d13, d02, 0, 3);
-            const V r4 = __builtin_shufflevector(p[3], p[3], 1, 1);
-            base = __builtin_shufflevector(p[0], p[0], 0, 0) + negate<T, false, true>(r4);
-            two = __builtin_shufflevector(p[1], p[2], 1, 2);
-        } else {
-            // (r_k, i_k) at 2k; r4 at 8 (CCS) or 1 (Perm)
-            V b[4];
-            unroll<3>([&](auto jc) VOK_SMALL_LAMBDA {
-                constexpr int k = jc + 1;
-                b[k] = get<T, false, false>(in, nullptr, k).v;
-                if constexpr (Conj) b[k] = negate<T, false, true>(b[k]);
-            });
-            const V d13 = b[1] - b[3];
-            s13 = b[1] + b[3];
-            sum1 = __builtin_shufflevector(s13, d13, 0, 2);
-            dif1 = __builtin_shufflevector(d13, d13, 1, 0);
-            const T r0 = in[0], r4 = in[nyquistAt<Layout, N>()];
-            base = V{r0, r0} + negate<T, false, true>(V{r4, r4});
-            two = b[2];
-        }
-        // (0, i1 + i3) and (-0, i1 + i3): lane 0 of either adds nothing.
-        const V im13 = lane ? __builtin_shufflevector(mask, s13, 0, 3) : __builtin_shufflevector(mask, s13, 0, 2);
-        const V im13n = lane ? __builtin_shufflevector(mask, s13, 1, 3) : __builtin_shufflevector(mask, s13, 1, 2);
-        // Bin 1 of the even and the odd half transforms, doubled, and their
-        // bins 0 and 2: (r0 + r4, r0 - r4) ± (2 r2, -2 i2).
-        constexpr T twoH = 2 * T(0.70710678118654752440L);
-        const Cx<T> a = (sum1 - im13) * V{T(2), twoH}, c = (dif1 + im13n) * V{T(2), twoH};
-        const Cx<T> c0 = base + two * V{T(2), T(-2)}, c1 = base - two * V{T(2), T(-2)};
-        const Cx<T> x[4] = {c0 + a, c1 - c, c0 - a, c1 + c};
-        unroll<4>([&](auto n) VOK_SMALL_LAMBDA {
-            put<T, false, false>(out, nullptr, n, Scaled ? times(x[n], scale) : x[n]);
-        });
+    // Up to 8 points every part is loaded and stored alone (the previous call
+    // in place stored them so), 16 points as pairs at even positions.
+    constexpr bool scalar = Order <= kScalarStoreOrders;
+    if constexpr (Order == 1) {
+        const T x0 = in[0], xm = in[nyquistAt<Layout, N>()];
+        const Cx<T> a = V{x0, x0} + negate<T, false, true>(V{xm, xm});  // (r0 + r1, r0 - r1)
+        put<T, false, false>(out, nullptr, 0, Scaled ? times(a, scale) : a);
     } else {
         T re[M + 1], im[M + 1], x[N];
-        if constexpr (Layout == kPack) {
+        if constexpr (Layout == kPack && scalar) {
+            re[0] = in[0];
+            re[M] = in[N - 1];
+            unroll<M - 1>([&](auto kc) VOK_SMALL_LAMBDA {
+                constexpr int k = kc + 1;
+                re[k] = in[2 * k - 1];
+                im[k] = Conj ? -in[2 * k] : in[2 * k];
+            });
+        } else if constexpr (Layout == kPack) {
             // Bin k straddles the pairs k-1 and k: loaded as the two parts of
             // one vector it would span two stores of the transform before.
             Cx<T> pairs[M];
@@ -653,11 +700,15 @@ VOK_SMALL_KERNEL void ccsToReal(const T* in, T* out) {
             });
         }
         realIdft<T, N>(re, im, x);
-        unroll<M>([&](auto n) VOK_SMALL_LAMBDA {
-            Cx<T> v(x[2 * n], x[2 * n + 1]);
-            if constexpr (Scaled) v = times(v, scale);
-            __builtin_memcpy(out + 2 * n, &v.v, sizeof v.v);
-        });
+        if constexpr (scalar) {
+            unroll<N>([&](auto n) VOK_SMALL_LAMBDA { out[n] = Scaled ? x[n] * scale : x[n]; });
+        } else {
+            unroll<M>([&](auto n) VOK_SMALL_LAMBDA {
+                Cx<T> v(x[2 * n], x[2 * n + 1]);
+                if constexpr (Scaled) v = times(v, scale);
+                __builtin_memcpy(out + 2 * n, &v.v, sizeof v.v);
+            });
+        }
     }
 }
 
