@@ -223,8 +223,9 @@ template <class T, bool Vex, bool InPlace, int Order, bool Split, bool Inv, bool
 constexpr SmallComplexFn<T> smallComplexFn() {
     constexpr bool natural = !RevIn && !RevOut;
     if constexpr (InPlace && Order <= kScalarInPlaceOrders) {
-        if constexpr (Vex && simd::kHasVex) return &kernels::small::complexFftScalarVex<T, Order, Split, Inv, RevIn, RevOut, Scaled>;
-        else return &kernels::small::complexFftScalar<T, Order, Split, Inv, RevIn, RevOut, Scaled>;
+        namespace k = kernels::small;
+        if constexpr (Vex && simd::kHasVex) return &k::complexFftScalarVex<T, Order, Split, Inv, RevIn, RevOut, Scaled>;
+        else return &k::complexFftScalar<T, Order, Split, Inv, RevIn, RevOut, Scaled>;
     } else if constexpr (natural && !Split && std::is_same_v<T, double> && Order == 4) {
         if constexpr (Vex && simd::kHasVex) return &kernels::small::pairFft16Wide<T, Inv, Scaled>;
         else return &kernels::small::pairFft16Halves<T, Inv, Scaled>;
@@ -234,8 +235,8 @@ constexpr SmallComplexFn<T> smallComplexFn() {
 }
 template <class T, bool Vex, bool InPlace, int... I>
 constexpr std::array<SmallComplexFn<T>, sizeof...(I)> smallComplexTable(std::integer_sequence<int, I...>) {
-    return {smallComplexFn<T, Vex, InPlace, I / 18 + 1, I % 18 >= 12, I % 18 / 6 == 1, I % 18 / 2 % 3 == 1, I % 18 / 2 % 3 == 2,
-                           I % 2 == 1>()...};
+    return {smallComplexFn<T, Vex, InPlace, I / 18 + 1, I % 18 >= 12, I % 18 / 6 == 1, I % 18 / 2 % 3 == 1,
+                           I % 18 / 2 % 3 == 2, I % 2 == 1>()...};
 }
 // Real kernels, 12 per order from order 1: 12·(order - 1) + 4·layout + 2·conj + scaled.
 template <class T, bool ToReal, int Order, int Layout, bool Conj, bool Scaled, bool Vex>
@@ -504,7 +505,8 @@ template <class T, ComplexForm Form>
     constexpr bool nip = Form == ComplexForm::kNip || Form == ComplexForm::kSplitNip;
     if (unsigned(order) < unsigned(kCodedOrders) && re && reOut && (!split || (im && imOut))) {
         const int code = kComplexCodes<T, split>[order][flags & 255];
-        if (code != kNoCode && complexTablesBuilt<T>(order, flags)) return runComplex<T, !nip>(code, re, im, reOut, imOut, flags);
+        if (code != kNoCode && complexTablesBuilt<T>(order, flags))
+            return runComplex<T, !nip>(code, re, im, reOut, imOut, flags);
     }
     if constexpr (Form == ComplexForm::kInPlace) complexInPlaceChecked<T>(check, reOut, order, flags);
     else if constexpr (Form == ComplexForm::kNip) complexNipChecked<T>(check, re, reOut, order, flags);
