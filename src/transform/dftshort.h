@@ -309,14 +309,14 @@ void runVex(const C* src, C* dst, const W* table, double scale);  // never insta
 
 // The lengths written out here: where they beat the vector passes (measured
 // against them), in float too, whose conversions to double and back cost
-// less than the passes' set-up: up to 15 all of them. Beyond, in double,
-// those whose factors' kernels are short enough (13 is not, nor 4·7 against
-// its pass); float 18, 21, 22 and 25 won as well but slowed the float primes
-// from 17 by ~35 ns a call, a cause not yet found.
+// less than the passes' set-up: up to 15 all of them. Beyond, those whose
+// factors' kernels are short enough (not 4·7 nor 2·25 against their passes,
+// nor in float 20, 24 and 30).
 template <class C>
 constexpr bool covers(int n) {
-    if constexpr (sizeof(C::re) == sizeof(float)) return n >= 2 && n <= 15;
-    else return (n >= 2 && n <= 15) || n == 18 || n == 20 || n == 21 || n == 22 || n == 24 || n == 25 || n == 30;
+    if constexpr (sizeof(C::re) == sizeof(float)) return (n >= 2 && n <= 15) || n == 18 || n == 21 || n == 22 || n == 25 || n == 26;
+    else return (n >= 2 && n <= 15) || n == 18 || n == 20 || n == 21 || n == 22 || n == 24 || n == 25 || n == 26 ||
+                n == 30;
 }
 
 constexpr int kLongestShort = 30;
