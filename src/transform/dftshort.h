@@ -2,9 +2,10 @@
 // work area, no pass loop. The call of a short length is mostly set-up
 // otherwise (a plan look-up and an indirect pass costing more than the
 // butterflies). The roots come from the length's own twiddle table, which
-// the DFT holds anyway; sums run in double precision whatever the data, so
-// the float transform rounds once at the end. One complex value per 128-bit
-// register, the same operations at every vector width, hence the same bits.
+// the DFT holds anyway, but for the odd primes' (compile-time tables); sums
+// run in double precision whatever the data, so the float transform rounds
+// once at the end. One complex value per 128-bit register (two in the odd
+// primes' VEX copies), the same operations in every lane, hence the same bits.
 // All inputs are read before any output is written, so src may be dst.
 #pragma once
 
