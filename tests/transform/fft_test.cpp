@@ -331,23 +331,23 @@ TYPED_TEST(Fft, FailuresInOrder) {
     const char *fwInv = "(flags & 1) && (flags & 2)", *noDir = "(flags & 1)==0 && (flags & 2)==0";
     voktest::CheckTable t(P::module);
     t(cx + "Fft", P::fft, {3, 1},
-          {{1, "order<0", -1}, {1, "order>31", 32}, {0, "samps==0"}, {2, fwInv, 3}, {2, noDir, 0},
-           {2, "(flags & 64) && (flags & 128)", 1 + 64 + 128}, {2, "(flags & 64) && (flags & 32)", 1 + 64 + 32},
-           {2, "(flags & 32) && (flags & 128)", 2 + 32 + 128}});
+      {{1, "order<0", -1}, {1, "order>31", 32}, {0, "samps==0"}, {2, fwInv, 3}, {2, noDir, 0},
+       {2, "(flags & 64) && (flags & 128)", 1 + 64 + 128}, {2, "(flags & 64) && (flags & 32)", 1 + 64 + 32},
+       {2, "(flags & 32) && (flags & 128)", 2 + 32 + 128}});
     t(cx + "FftNip", P::fftNip, {3, 1}, {{0, "inSamps==0"}, {1, "outSamps==0"}});
     t(cx + "rFft", P::split, {3, 1}, {{0, "reSamps==0"}, {1, "imSamps==0"}});
     t(cx + "rFftNip", P::splitNip, {3, 1},
-          {{0, "reInSamps==0"}, {1, "imInSamps==0"}, {2, "reOutSamps==0"}, {3, "imOutSamps==0"}});
+      {{0, "reInSamps==0"}, {1, "imInSamps==0"}, {2, "reOutSamps==0"}, {3, "imOutSamps==0"}});
     t(re + "RealFftl", P::realFftl, {6, 257},
-          {{1, "order<0", -1}, {1, "order>31", 32}, {0, "samps==0"}, {2, fwInv, 3 | 256}, {2, noDir, 256},
-           {2, "(flags & 256) && (flags & 512)", 1 | 256 | 512}, {2, "(flags & 256)==0 && (flags & 512)==0", 1}});
+      {{1, "order<0", -1}, {1, "order>31", 32}, {0, "samps==0"}, {2, fwInv, 3 | 256}, {2, noDir, 256},
+       {2, "(flags & 256) && (flags & 512)", 1 | 256 | 512}, {2, "(flags & 256)==0 && (flags & 512)==0", 1}});
     t(re + "CcsFftl", P::ccsFftl, {6, 2 | 1024},
-          {{2, "(flags & 1024) && (flags & 4096)", 2 | 1024 | 4096}, {2, "(flags & 1024)==0 && (flags & 4096)==0", 2 | 512}});
+      {{2, "(flags & 1024) && (flags & 4096)", 2 | 1024 | 4096}, {2, "(flags & 1024)==0 && (flags & 4096)==0", 2 | 512}});
     t(re + "RealFftNip", P::realFftNip, {6, 1}, {{0, "inSamps==0"}, {1, "outSamps==0"}});
     t(re + "CcsFftlNip", P::ccsFftlNip, {6, 1 | 1024}, {{1, "outSamps==0"}});
     t(re + "RealFft", P::realFft, {6, 1}, {{2, noDir, 0}});  // no packing checks in the CCS forms
     t(re + "MpyRCPack3", P::pack3, {3},
-          {{3, "order<0", -1}, {3, "order>31", 32}, {0, "srcA==0"}, {1, "srcB==0"}, {2, "dst==0"}});
+      {{3, "order<0", -1}, {3, "order>31", 32}, {0, "srcA==0"}, {1, "srcB==0"}, {2, "dst==0"}});
     t(re + "MpyRCPerm2", P::perm2, {3}, {{0, "src==0"}, {1, "dst==0"}});
     // The two-signal forms pass a failure of the x call on, and y is still
     // transformed; with VOK_Init or VOK_Free they make the x call only.
