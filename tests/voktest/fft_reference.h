@@ -122,17 +122,6 @@ inline int reverseBits(long long v, int bits) {
     return int(r);
 }
 
-// Largest error relative to the spectrum's RMS size.
-inline long double relativeError(const std::vector<LC>& got, const std::vector<LC>& want) {
-    long double err = 0, norm = 0;  // squares: no hypot per element
-    for (std::size_t i = 0; i < got.size(); ++i) {
-        err = std::max(err, std::norm(got[i] - want[i]));
-        norm += std::norm(want[i]);
-    }
-    err = std::sqrt(err), norm = std::sqrt(norm / (long double)want.size());
-    return norm > 0 ? err / norm : err;
-}
-
 // An exact value in 16 bits. The FFTs round modes 0 and 1 to nearest and
 // saturate; otherwise v·2^-sf (modes 2, 3, 4) is truncated toward zero, then
 // saturated (modes 1, 3) or wrapped to the low 16 bits.

@@ -116,6 +116,17 @@ public:
             }
         });
     }
+    // The call with every pointer in the buffer and these numbers, in order, for the other arguments.
+    template <class R, class... A>
+    void operator()(const std::string& name, R(VOK_CALL* fn)(A...), std::vector<long long> numbers,
+                    const std::vector<BadArg>& rows) {
+        std::size_t i = 0;
+        const auto next = [&]<class T>(std::type_identity<T>) -> T {
+            if constexpr (std::is_pointer_v<T>) return good<T>();
+            else return T(numbers.at(i++));
+        };
+        (*this)(name, fn, rows, std::tuple<A...>{next(std::type_identity<A>{})...});
+    }
     // Rows of whole calls, each from a clean status.
     void operator()(const std::vector<CallRow>& rows) {
         for (const CallRow& row : rows) {
