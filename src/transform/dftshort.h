@@ -321,9 +321,9 @@ void runVex(const C* src, C* dst, const W* table, double scale);  // never insta
 // nor in float 20, 24 and 30).
 template <class C>
 constexpr bool covers(int n) {
-    if constexpr (sizeof(C::re) == sizeof(float)) return (n >= 2 && n <= 15) || n == 18 || n == 21 || n == 22 || n == 25 || n == 26;
-    else return (n >= 2 && n <= 15) || n == 18 || n == 20 || n == 21 || n == 22 || n == 24 || n == 25 || n == 26 ||
-                n == 30;
+    const bool beyond15 = n == 18 || n == 21 || n == 22 || n == 25 || n == 26;
+    if constexpr (sizeof(C::re) == sizeof(float)) return (n >= 2 && n <= 15) || beyond15;
+    else return (n >= 2 && n <= 15) || beyond15 || n == 20 || n == 24 || n == 30;
 }
 
 constexpr int kLongestShort = 30;
