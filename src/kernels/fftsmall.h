@@ -263,6 +263,8 @@ struct ScOps {
     VOK_SMALL_INLINE static Sc<T> differenceTimesMinusI(Sc<T> a, Sc<T> b) { return {a.im - b.im, b.re - a.re}; }
 };
 
+// For the kernels on scalars, here and the real ones' VEX copies below
+// (without GCC's SLP vectorizer: see there).
 #if defined(__clang__)
 #define VOK_SMALL_SCALAR __attribute__((flatten, no_sanitize("address", "undefined", "thread")))
 #define VOK_SMALL_SCALAR_VEX __attribute__((target("avx"), flatten, no_sanitize("address", "undefined", "thread")))
@@ -468,8 +470,7 @@ VOK_SMALL_KERNEL void pairFft16Halves(const T* re, const T*, T* reOut, T*) {
 }
 #if VOK_HAS_VEX_COPIES
 template <class T, bool Inv, bool Scaled>
-__attribute__((target("avx"), flatten, no_sanitize("address", "undefined", "thread"))) void pairFft16Wide(
-    const T* re, const T*, T* reOut, T*) {
+VOK_SMALL_VEX void pairFft16Wide(const T* re, const T*, T* reOut, T*) {
     pairFft16<T, CxPairWide<T>, Inv, Scaled>(re, reOut);
 }
 #else
@@ -716,22 +717,14 @@ VOK_SMALL_KERNEL void ccsToReal(const T* in, T* out) {
 // as the SSE2 ones: GCC's vectorizer, given AVX, gathers their scalars into
 // vectors by shuffles on the chain of a call in place (8 points 7.0 -> 9.9 ns).
 #if VOK_HAS_VEX_COPIES
-#undef VOK_SMALL_VEX
-#if defined(__clang__)
-#define VOK_SMALL_VEX __attribute__((target("avx"), flatten, no_sanitize("address", "undefined", "thread")))
-#else
-#define VOK_SMALL_VEX \
-    __attribute__((target("avx"), optimize("no-tree-slp-vectorize"), flatten, no_sanitize("address", "undefined", "thread")))
-#endif
 template <class T, int Order, int Layout, bool Conj, bool Scaled>
-VOK_SMALL_VEX void realForwardVex(const T* in, T* out) {
+VOK_SMALL_SCALAR_VEX void realForwardVex(const T* in, T* out) {
     realForward<T, Order, Layout, Conj, Scaled>(in, out);
 }
 template <class T, int Order, int Layout, bool Conj, bool Scaled>
-VOK_SMALL_VEX void ccsToRealVex(const T* in, T* out) {
+VOK_SMALL_SCALAR_VEX void ccsToRealVex(const T* in, T* out) {
     ccsToReal<T, Order, Layout, Conj, Scaled>(in, out);
 }
-#undef VOK_SMALL_VEX
 #else
 template <class T, int Order, int Layout, bool Conj, bool Scaled>
 void realForwardVex(const T* in, T* out);  // never instantiated
@@ -742,5 +735,8 @@ void ccsToRealVex(const T* in, T* out);
 #undef VOK_SMALL_INLINE
 #undef VOK_SMALL_KERNEL
 #undef VOK_SMALL_LAMBDA
+#undef VOK_SMALL_VEX
+#undef VOK_SMALL_SCALAR
+#undef VOK_SMALL_SCALAR_VEX
 
 }  // namespace vok::kernels::small
