@@ -23,6 +23,9 @@ struct Report {
 
 // Installs the recording hook in the parent error mode for the calling thread,
 // clears the status, and puts hook, mode and status back when it goes.
+// For the main test thread only: its reports live in a thread_local vector,
+// whose destruction at a worker thread's exit corrupts the heap under Wine
+// (mingw-w64); tests that start threads count reports in a thread_local int.
 class ReportRecorder {
 public:
     explicit ReportRecorder(int mode = VOK_ErrorModeParent);
