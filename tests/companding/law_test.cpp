@@ -162,15 +162,12 @@ TEST(Companding, TranscodingBothWays) {
     }
 }
 
-#define VOK_LAW_CHECKS(l)                                                                                            \
-    VOK_CHECK_TABLE(t, vok##l##bLinToALaw, checks), VOK_CHECK_TABLE(t, vok##l##bALawToLin, checks);                   \
-    VOK_CHECK_TABLE(t, vok##l##bLinToMuLaw, checks), VOK_CHECK_TABLE(t, vok##l##bMuLawToLin, checks)
+#define VOK_LAWS(l) vok##l##bLinToALaw, vok##l##bALawToLin, vok##l##bLinToMuLaw, vok##l##bMuLawToLin
 
 TEST(Companding, FailuresReportInOrderAndWriteNothing) {
-    const std::vector<voktest::BadArg> checks = {{2, "len<=0"}, {0, "src==0"}, {1, "dst==0"}};
     voktest::CheckTable t("voklaw");
-    VOK_LAW_CHECKS(w), VOK_LAW_CHECKS(i), VOK_LAW_CHECKS(s), VOK_LAW_CHECKS(d);
-    VOK_CHECK_TABLE(t, vokMuLawToALaw, checks), VOK_CHECK_TABLE(t, vokALawToMuLaw, checks);
+    VOK_CHECK_EACH(t, (std::vector<voktest::BadArg>{{2, "len<=0"}, {0, "src==0"}, {1, "dst==0"}}), VOK_LAWS(w),
+                   VOK_LAWS(i), VOK_LAWS(s), VOK_LAWS(d), vokMuLawToALaw, vokALawToMuLaw);
 }
 
 }  // namespace
