@@ -99,11 +99,16 @@ TEST(RandomSequences, SixteenBitUniformMatchesTheBufferedPairs) {
             ASSERT_TRUE(z.re == v[i] && z.im == v[i + 1]) << i;
             if (i < 32) ASSERT_TRUE(vokwRandUni(&w) == v[i] && vokwRandUni(&w) == v[i + 1]) << i;
         }
-        for (int n : {7, 1}) {  // a block of odd length starts with one single-stream sample
-            std::vector<short> block(size_t(n), 0x5A5A);
+        for (int n : {7, 1}) {  // a block of odd length starts with one single-stream sample; complex ones draw pairs
+            std::vector<short> block(size_t(n), 0x5A5A), pairs(2 * size_t(n) + 2, 0x5A5A);
             vokwRandUniInit(r.seed, r.low, r.high, &w);
             vokwbRandUni(&w, block.data(), n);
             EXPECT_EQ(block, uniform16(r.seed, r.low, r.high, n, 1)) << n;
+            vokvRandUniInit(r.seed, r.low, r.high, &c);
+            vokvbRandUni(&c, reinterpret_cast<ShortComplex*>(pairs.data()), n);
+            std::vector<short> want = uniform16(r.seed, r.low, r.high, 2 * n, 1);
+            want.insert(want.end(), {0x5A5A, 0x5A5A});  // the guard after the block
+            EXPECT_EQ(pairs, want) << "complex " << n;
         }
     }
 }
