@@ -144,16 +144,6 @@ TYPED_TEST(Convert, EveryFlagWidthAndFractionAgainstReference) {
     forEachWidth([] { checkAgainstReference<TypeParam>(); });
 }
 
-// The valid call of a conversion: both buffers, length 4, then the numbers given.
-template <class... A, class... N>
-void conversionChecks(CheckTable& t, const std::string& name, void(VOK_CALL* fn)(A...), const std::vector<BadArg>& rows,
-                      N... numbers) {
-    using Args = std::tuple<A...>;
-    void* b = t.buffer<void>();
-    t(name, fn, rows,
-      Args{static_cast<std::tuple_element_t<0, Args>>(b), static_cast<std::tuple_element_t<1, Args>>(b), 4, numbers...});
-}
-
 const BadArg kLen{2, "len<=0"}, kSrc{0, "src==0"}, kDst{1, "dst==0"};
 
 // A named fix-point format is the general conversion with its size and fraction, always signed (a
@@ -178,8 +168,8 @@ void namedFormat(CheckTable& t,
     const F big = F(1e10);
     t.run([&] { format.first(&big, got.data(), 1, VOK_RndNear | VOK_OvfErr | VOK_Unsigned); },
           {{VOK_StatusBadArg, to.c_str(), kExceeds, Api<F>::module}});
-    conversionChecks(t, to, format.first, {kLen, kSrc, kDst, {3, "Invalid conversion flag", 512 + 1024}}, kNear);
-    conversionChecks(t, from, format.second, {kLen, kSrc, kDst});
+    t(to, format.first, {4, kNear}, {kLen, kSrc, kDst, {3, "Invalid conversion flag", 512 + 1024}});  // length 4
+    t(from, format.second, {4}, {kLen, kSrc, kDst});
 }
 
 // The conversions run every check and report each failure, in the order of the rows; a signed
@@ -191,12 +181,11 @@ TYPED_TEST(Convert, ChecksInOrderAndNamedFormats) {
     const char* flag = "Invalid conversion flag";
     const BadArg intSize{3, "Invalid size of an integer", 12}, fixSize{3, "Invalid size of a fix-point", 24};
     const BadArg fract{4, "Invalid fractBits", -1}, twoRoundings{4, flag, 128 + 256}, clip{5, flag, VOK_Clip};
-    conversionChecks(t, p + "FloatToInt", A::floatToInt, {kLen, kSrc, kDst, intSize, twoRoundings}, 16, kNear);
-    conversionChecks(t, p + "IntToFloat", A::intToFloat, {kLen, kSrc, kDst, intSize}, 16, 0);
-    conversionChecks(t, p + "FloatToFix", A::floatToFix, {kLen, kSrc, kDst, fixSize, {5, flag, 0}, fract}, 16, 3,
-                     kNear);
-    conversionChecks(t, p + "FloatToFix", A::floatToFix, {{4, "Invalid fractBits", 16}}, 16, 3, kNear);
-    conversionChecks(t, p + "FixToFloat", A::fixToFloat, {kLen, kSrc, kDst, fixSize, clip, fract}, 16, 3, 0);
+    t(p + "FloatToInt", A::floatToInt, {4, 16, kNear}, {kLen, kSrc, kDst, intSize, twoRoundings});
+    t(p + "IntToFloat", A::intToFloat, {4, 16, 0}, {kLen, kSrc, kDst, intSize});
+    t(p + "FloatToFix", A::floatToFix, {4, 16, 3, kNear}, {kLen, kSrc, kDst, fixSize, {5, flag, 0}, fract});
+    t(p + "FloatToFix", A::floatToFix, {4, 16, 3, kNear}, {{4, "Invalid fractBits", 16}});
+    t(p + "FixToFloat", A::fixToFloat, {4, 16, 3, 0}, {kLen, kSrc, kDst, fixSize, clip, fract});
     // Length 1; an unsigned fix-point may use all of its bits as fraction.
     const TypeParam x = TypeParam(0.75);
     unsigned short u[2] = {0, 0};

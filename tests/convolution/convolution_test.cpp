@@ -145,18 +145,20 @@ void check(R (*f)(const A*, const B*, int)) {
     const double tol = sizeof(Real<R>) == 4 ? 1e-6 : 1e-15;
     const auto a = randomVector<A>(101, 1), b = randomVector<B>(101, 2);
     const R got[2] = {f(a.data(), b.data(), 101), f(a.data(), b.data(), 0)};  // empty: zero, no report
-    LC sum = 0;
-    for (int i = 0; i < 101; ++i) sum += asLC(a[i]) * asLC(b[i]);
+    const LC sum = lagSum(a, std::vector<B>(b.rbegin(), b.rend()), 100, true).first;  // Σ a[n]·b[n]
     expectNear(got, 2, [&](int i) { return std::pair{i ? LC(0) : sum, 0.0L}; }, Bound{tol});
     EXPECT_EQ(asLC(got[1]), LC(0));
 }
 
+// Each family's forms: every type pair, the four one-type forms, the four 16-bit pairs.
+#define VOK_PAIRS(f) voks##f, vokc##f, voksc##f, vokcs##f, vokd##f, vokz##f, vokdz##f, vokzd##f
+#define VOK_ONES(f) voks##f, vokc##f, vokd##f, vokz##f
+#define VOK_SHORTS(f) vokw##f, vokv##f, vokwv##f, vokvw##f
+
 TEST(Correlation, EveryTypePairMatchesTheDefinition) {
     ReportRecorder rec;
     const auto all = [](auto... f) { (check(f), ...); };
-    all(voksCrossCorr, vokcCrossCorr, vokscCrossCorr, vokcsCrossCorr, vokdCrossCorr, vokzCrossCorr, vokdzCrossCorr,
-        vokzdCrossCorr, voksAutoCorr, vokcAutoCorr, vokdAutoCorr, vokzAutoCorr, voksDotProd, vokcDotProd, vokscDotProd,
-        vokcsDotProd, vokdDotProd, vokzDotProd, vokdzDotProd, vokzdDotProd);
+    all(VOK_PAIRS(CrossCorr), VOK_ONES(AutoCorr), VOK_PAIRS(DotProd));
     EXPECT_REPORTS(rec);
     // Sums held wider than the element: small terms survive, huge products cancel.
     const float big[3] = {1e8f, 1, -1e8f}, ones[3] = {1, 1, 1};
@@ -252,17 +254,15 @@ TEST(Convolution, FailuresReportInOrderAndWriteNothing) {
                         autoc = {{0, src}, {2, dst}, {1, len}, {3, lag, 5}, {3, lag, 0}},
                         dot = {{0, ptr}, {1, ptr}, {2, "Invalid value", -1}};
     CheckTable corr("vokcorr"), corrw("vokcorrw"), dotp("vokdotp"), dotpw("vokdotpw");
-    VOK_CHECK_EACH(corr, cross, voksCrossCorr, vokcCrossCorr, vokscCrossCorr, vokcsCrossCorr, vokdCrossCorr,
-                   vokzCrossCorr, vokdzCrossCorr, vokzdCrossCorr);
-    VOK_CHECK_EACH(corr, autoc, voksAutoCorr, vokcAutoCorr, vokdAutoCorr, vokzAutoCorr);
-    VOK_CHECK_EACH(dotp, dot, voksDotProd, vokcDotProd, vokscDotProd, vokcsDotProd, vokdDotProd, vokzDotProd,
-                   vokdzDotProd, vokzdDotProd);
+    VOK_CHECK_EACH(corr, cross, VOK_PAIRS(CrossCorr));
+    VOK_CHECK_EACH(corr, autoc, VOK_ONES(AutoCorr));
+    VOK_CHECK_EACH(dotp, dot, VOK_PAIRS(DotProd));
     cross.push_back(noFactor(7));
     autoc.push_back(noFactor(5));
     dot.push_back(noFactor(3));
-    VOK_CHECK_EACH(corrw, cross, vokwCrossCorr, vokvCrossCorr, vokwvCrossCorr, vokvwCrossCorr);
+    VOK_CHECK_EACH(corrw, cross, VOK_SHORTS(CrossCorr));
     VOK_CHECK_EACH(corrw, autoc, vokwAutoCorr, vokvAutoCorr);
-    VOK_CHECK_EACH(dotpw, dot, vokwDotProd, vokvDotProd, vokwvDotProd, vokvwDotProd);
+    VOK_CHECK_EACH(dotpw, dot, VOK_SHORTS(DotProd));
     const std::vector<BadArg> conv = {{0, "x==0"}, {1, "xLen<=0", 0}, {2, "h==0"}, {3, "hLen<=0", 0}, {4, "y==0"}};
     CheckTable convs("vokconvs", VOK_StatusBadArg, true), convd("vokconvd", VOK_StatusBadArg, true);
     CheckTable convw("vokconvw", VOK_StatusBadArg, true);  // the convolutions report every check

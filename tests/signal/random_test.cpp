@@ -72,16 +72,6 @@ std::vector<short> uniform16(U32 seed, short low, short high, int count, int run
 // Seeds as floating values: the same low 32 bits through a 64-bit integer.
 double floatingSeed(U32 seed) { return seed >= 0x80000000u ? (double)(std::int32_t)seed : (double)seed; }
 
-// Seeds truncate toward zero and keep their low 32 bits.
-TEST(RandomSequences, FloatingSeedsTruncateAndWrap) {
-    for (auto [x, y] : {std::pair{-7.9, 4294967289.0}, {12345.99, 12345.0 + 4294967296.0}}) {
-        VokDRandUniState a, b;
-        vokdRandUniInit(x, 0, 1, &a);
-        vokdRandUniInit(y, 0, 1, &b);
-        EXPECT_EQ(std::memcmp(&a, &b, sizeof a), 0);
-    }
-}
-
 TEST(RandomSequences, SixteenBitUniformMatchesTheBufferedPairs) {
     const struct { U32 seed; short low, high; } rows[] = {{0, -1000, 1000}, {12345, -32768, 32767}, {99, 5, 5},
                                                           {4000000000u, 300, -300}};
@@ -99,11 +89,16 @@ TEST(RandomSequences, SixteenBitUniformMatchesTheBufferedPairs) {
             ASSERT_TRUE(z.re == v[i] && z.im == v[i + 1]) << i;
             if (i < 32) ASSERT_TRUE(vokwRandUni(&w) == v[i] && vokwRandUni(&w) == v[i + 1]) << i;
         }
-        for (int n : {7, 1}) {  // a block of odd length starts with one single-stream sample
-            std::vector<short> block(size_t(n), 0x5A5A);
+        for (int n : {7, 1}) {  // a block of odd length starts with one single-stream sample; complex ones draw pairs
+            std::vector<short> block(size_t(n), 0x5A5A), pairs(2 * size_t(n) + 2, 0x5A5A);
             vokwRandUniInit(r.seed, r.low, r.high, &w);
             vokwbRandUni(&w, block.data(), n);
             EXPECT_EQ(block, uniform16(r.seed, r.low, r.high, n, 1)) << n;
+            vokvRandUniInit(r.seed, r.low, r.high, &c);
+            vokvbRandUni(&c, reinterpret_cast<ShortComplex*>(pairs.data()), n);
+            std::vector<short> want = uniform16(r.seed, r.low, r.high, 2 * n, 1);
+            want.insert(want.end(), {0x5A5A, 0x5A5A});  // the guard after the block
+            EXPECT_EQ(pairs, want) << "complex " << n;
         }
     }
 }
@@ -156,17 +151,21 @@ TYPED_TEST_SUITE(RandomKinds, Kinds);
 // Blocks follow the core for fixed seeds (a and b the bounds, or the mean and deviation): uniform samples are
 // offset + scale·u (complex ones take consecutive draws, re first), Gaussians the polar method in double (float
 // ones within their rounding, 16-bit ones truncated from float where mean and deviation are whole). The 16-bit
-// uniform blocks have a test of their own.
-TYPED_TEST(RandomKinds, BlocksFollowTheCoreForFixedSeeds) {
+// uniform blocks have a test of their own; the others' single and block calls form one sequence.
+TYPED_TEST(RandomKinds, BlocksFollowTheCoreForFixedSeedsAsOneSequence) {
     using K = TypeParam;
     using M = typename K::M;
+    if constexpr (!K::u16) expectOneSequence<K>(700, [](K& k) { k.init(42, 100, 300); }, true);
     const struct { U32 seed; double a, b; } rows[] = {{0, 0, 1}, {1, -2, 3}, {12345, 3, 2}, {0xFFFFFFF9u, -1.5, 0.25},
                                                       {777, 0, -1}, {0x80000000u, 10, 20}, {0xFFFFFFFFu, -1, 1}};
     for (const auto& r : rows) {
         if (K::u16 || (K::integer && (M(r.a) != r.a || M(r.b) != r.b))) continue;
         SCOPED_TRACE(r.seed);
         K k;
-        k.init(typename K::P(K::integer ? double(r.seed) : floatingSeed(r.seed)), M(r.a), M(r.b));
+        // Floating seeds truncate toward zero and keep their low 32 bits: double ones come with a fraction, away
+        // from zero, the non-negative ones 2^32 higher.
+        const double seed = floatingSeed(r.seed), wide = seed < 0 ? seed - 0.9 : seed + 0x1p32 + 0.99;
+        k.init(typename K::P(K::integer ? double(r.seed) : sizeof(typename K::P) == 8 ? wide : seed), M(r.a), M(r.b));
         std::vector<Sample> got;
         k.block(got, K::cplx ? 15 : 30);
         const std::vector<double> gauss = gaussians(r.seed, r.a, r.b, 30);
@@ -192,12 +191,6 @@ TYPED_TEST(RandomKinds, BlocksFollowTheCoreForFixedSeeds) {
             EXPECT_EQ(k.st.pairFlag, 0);
         }
     }
-}
-
-TYPED_TEST(RandomKinds, SingleAndBlockCallsFormOneSequence) {
-    using K = TypeParam;
-    if constexpr (!K::u16)
-        expectOneSequence<K>(700, [](K& k) { k.init(42, 100, 300); }, true);
 }
 
 // State, then buffer and length; the 16-bit uniform blocks check the length first and have texts of their own.

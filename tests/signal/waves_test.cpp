@@ -77,10 +77,13 @@ template <class Kind>
 class Waves : public ::testing::Test {};
 TYPED_TEST_SUITE(Waves, Kinds);
 
-TYPED_TEST(Waves, LongRunsFollowTheDefinition) {
+// Single and block calls form one sequence; the 16-bit tone's singles come from a buffer the blocks drain first, so
+// only its records differ.
+TYPED_TEST(Waves, LongRunsFollowTheDefinitionAsOneSequence) {
     using K = TypeParam;
     const auto m = K::magnitude();
     for (const Case& c : K::cases()) {
+        expectOneSequence<K>(700, [&](K& k) { k.start(c, m); }, K::tri || !K::integer);
         K k;
         k.start(c, m);
         std::vector<Sample> got;
@@ -94,15 +97,9 @@ TYPED_TEST(Waves, LongRunsFollowTheDefinition) {
     }
 }
 
-// The 16-bit tone's singles come from a buffer the blocks drain first, so only its records differ.
-TYPED_TEST(Waves, SingleAndBlockCallsFormOneSequence) {
-    using K = TypeParam;
-    for (const Case& c : K::cases())
-        expectOneSequence<K>(700, [&](K& k) { k.start(c, K::magnitude()); }, K::tri || !K::integer);
-}
-
-// Set-up checks magnitude, frequency, phase (asymmetry), then state; limits are exclusive, -0 is not negative.
-TYPED_TEST(Waves, ParameterLimitsAndSetUpCheckOrder) {
+// Set-up checks magnitude, frequency, phase (asymmetry), then state; limits are exclusive, -0 is not negative; then
+// the checks every generator shares.
+TYPED_TEST(Waves, ParameterLimitsAndFailuresOfEveryEntryPoint) {
     using K = TypeParam;
     using P = typename K::P;
     const auto m = K::magnitude();
@@ -118,18 +115,13 @@ TYPED_TEST(Waves, ParameterLimitsAndSetUpCheckOrder) {
     std::vector<BadArg> rows = {{2, "Invalid magnitude value", -1}, {0, freq, 0.5}, {0, freq, tiny},
                                 {1, phase, 2 * pi},                 {1, phase, tiny}};
     if (K::tri) rows.insert(rows.end(), {{3, "Invalid asymmetry value", pi}, {3, "Invalid asymmetry value", -pi}});
-    rows.push_back({K::tri ? 4 : 3, "Null pointer to state"});
+    const char *ns = "Null pointer to state", *init = "Structure initialization need";
+    rows.push_back({K::tri ? 4 : 3, ns});
     auto* st = t.buffer<typename K::State>();
     if constexpr (K::tri) t(K::name() + "Init", K::initFn, rows, {P(0.1), P(0), m, P(0), st});
     else t(K::name() + "Init", K::initFn, rows, {P(0.1), P(0), m, st});
-}
-
-TYPED_TEST(Waves, FailuresOfEveryEntryPoint) {
-    using K = TypeParam;
-    using P = typename K::P;
-    const char *st = "Null pointer to state", *init = "Structure initialization need";
-    const GeneratorTexts tri{K::module(), st, st, st, "Null pointer to buffer", "Invalid number of items"},
-        tone{K::module(), st, st, st, "Null input buffer pointer", "Bad number of items", init};
+    const GeneratorTexts tri{K::module(), ns, ns, ns, "Null pointer to buffer", "Invalid number of items"},
+        tone{K::module(), ns, ns, ns, "Null input buffer pointer", "Bad number of items", init};
     if constexpr (K::tri) expectGeneratorChecks<K>(K::name(), tri, P(0.1), P(0), typename K::M(1), P(0));
     else expectGeneratorChecks<K>(K::name(), tone, P(0.1), P(0), typename K::M(1));
 }

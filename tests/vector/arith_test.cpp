@@ -172,23 +172,20 @@ TEST(SingleComplex, DivisionInDoublePrecisionAndByZero) {
                    {VOK_StatusBadArg, "vokzDiv", "(b.re==0.0)&&(b.im==0.0)", "vokarith"});
 }
 
+#define VOK_SDCZ(f) voks##f, vokd##f, vokc##f, vokz##f
+
 TEST(ArithChecks, OrderAndTexts) {
+    using Rows = std::vector<voktest::BadArg>;
     voktest::CheckTable t("vokarith");
     const voktest::BadArg n1{1, "n<=0"}, n2{2, "n<=0"}, n3{3, "n<=0"}, src{0, "src==0"}, dst1{1, "dst==0"};
-    const std::vector<voktest::BadArg> zero = {n1, {0, "dst==0"}}, byValue = {n2, dst1}, two = {n2, src, dst1};
-    const std::vector<voktest::BadArg> sub2 = {n2, {0, "val==0"}, dst1}, vec = {n1, {0, "vec==0"}};
-    const std::vector<voktest::BadArg> three = {n3, {0, "srcA==0"}, {1, "srcB==0"}, {2, "dst==0"}};
-    const std::vector<voktest::BadArg> sub3 = {n3, src, {1, "val==0"}, {2, "dst==0"}};
-    VOK_CHECK_EACH(t, zero, voksbZero, vokdbZero, vokcbZero, vokzbZero);
-    VOK_CHECK_EACH(t, byValue, voksbSet, vokdbSet, vokcbSet, vokzbSet, voksbAdd1, vokdbAdd1, vokcbAdd1, vokzbAdd1);
-    VOK_CHECK_EACH(t, byValue, voksbSub1, vokdbSub1, vokcbSub1, vokzbSub1, voksbMpy1, vokdbMpy1, vokcbMpy1, vokzbMpy1);
-    VOK_CHECK_EACH(t, two, voksbCopy, vokdbCopy, vokcbCopy, vokzbCopy, voksbAdd2, vokdbAdd2, vokcbAdd2, vokzbAdd2);
-    VOK_CHECK_EACH(t, two, voksbMpy2, vokdbMpy2, vokcbMpy2, vokzbMpy2, vokcbConj2, vokzbConj2);
-    VOK_CHECK_EACH(t, two, vokcbConjFlip2, vokzbConjFlip2, vokcbConjExtend2, vokzbConjExtend2);
-    VOK_CHECK_EACH(t, sub2, voksbSub2, vokdbSub2, vokcbSub2, vokzbSub2);
-    VOK_CHECK_EACH(t, three, voksbAdd3, vokdbAdd3, vokcbAdd3, vokzbAdd3, voksbMpy3, vokdbMpy3, vokcbMpy3, vokzbMpy3);
-    VOK_CHECK_EACH(t, sub3, voksbSub3, vokdbSub3, vokcbSub3, vokzbSub3);
-    VOK_CHECK_EACH(t, vec, vokcbConj1, vokzbConj1, vokcbConjExtend1, vokzbConjExtend1);
+    VOK_CHECK_EACH(t, (Rows{n1, {0, "dst==0"}}), VOK_SDCZ(bZero));
+    VOK_CHECK_EACH(t, (Rows{n2, dst1}), VOK_SDCZ(bSet), VOK_SDCZ(bAdd1), VOK_SDCZ(bSub1), VOK_SDCZ(bMpy1));
+    VOK_CHECK_EACH(t, (Rows{n2, src, dst1}), VOK_SDCZ(bCopy), VOK_SDCZ(bAdd2), VOK_SDCZ(bMpy2), vokcbConj2, vokzbConj2,
+                   vokcbConjFlip2, vokzbConjFlip2, vokcbConjExtend2, vokzbConjExtend2);
+    VOK_CHECK_EACH(t, (Rows{n2, {0, "val==0"}, dst1}), VOK_SDCZ(bSub2));
+    VOK_CHECK_EACH(t, (Rows{n3, {0, "srcA==0"}, {1, "srcB==0"}, {2, "dst==0"}}), VOK_SDCZ(bAdd3), VOK_SDCZ(bMpy3));
+    VOK_CHECK_EACH(t, (Rows{n3, src, {1, "val==0"}, {2, "dst==0"}}), VOK_SDCZ(bSub3));
+    VOK_CHECK_EACH(t, (Rows{n1, {0, "vec==0"}}), vokcbConj1, vokzbConj1, vokcbConjExtend1, vokzbConjExtend1);
 }
 
 }  // namespace

@@ -4,24 +4,18 @@
 #pragma once
 
 #include <algorithm>
-#include <complex>
 #include <cstring>
 #include <string>
 #include <type_traits>
 #include <vector>
 
+#include "voktest/values.h"
 #include "voktest/vector_calls.h"
 #include "vok.h"
 
 namespace voktest {
 
-using Sample = std::complex<long double>;
-
-template <class T>
-Sample toSample(T v) {
-    if constexpr (std::is_arithmetic_v<T>) return Sample(v);
-    else return Sample(v.re, v.im);
-}
+using Sample = LC;
 
 // P: parameter type, M: magnitude type, Out: sample type, Eps: relative rounding.
 template <class State_, class P_, class M_, class Out_, auto Init, auto One, auto Block, double Eps>
@@ -41,13 +35,13 @@ struct Generator {
     Generator() { std::memset(static_cast<void*>(&st), 0, sizeof st); }
     template <class... Args>
     void init(Args... args) { Init(args..., &st); }
-    Sample one() { return toSample(One(&st)); }
+    Sample one() { return asLC(One(&st)); }
     // Fills n samples; the guard elements after them must stay as they were.
     void block(std::vector<Sample>& out, int n) {
         std::vector<Out> b(n + 4);
         std::memset(static_cast<void*>(b.data()), 0x5A, sizeof(Out) * b.size());
         Block(&st, b.data(), n);
-        for (int i = 0; i < n; ++i) out.push_back(toSample(b[i]));
+        for (int i = 0; i < n; ++i) out.push_back(asLC(b[i]));
         for (int i = n; i < n + 4; ++i)
             EXPECT_EQ(reinterpret_cast<const unsigned char*>(&b[i])[0], 0x5A) << "wrote past " << n;
     }
@@ -84,7 +78,7 @@ void expectGeneratorChecks(const std::string& fn, const GeneratorTexts& t, Args.
         table.run(call, {{VOK_StatusBadArg, name.c_str(), context, t.module}});
     };
     step(init, t.initState, [&] { K::initFn(args..., nullptr); });
-    step(fn, t.oneState, [&] { EXPECT_EQ(toSample(K::oneFn(nullptr)), Sample(0)); });
+    step(fn, t.oneState, [&] { EXPECT_EQ(asLC(K::oneFn(nullptr)), Sample(0)); });
     step(block, t.blockState, [&] { K::blockFn(nullptr, nullptr, 0); });
     if (t.lengthBeforeBuffer) {
         step(block, t.length, [&] { K::blockFn(&k.st, nullptr, 0); });
@@ -96,7 +90,7 @@ void expectGeneratorChecks(const std::string& fn, const GeneratorTexts& t, Args.
     step(block, t.length, [&] { K::blockFn(&k.st, out.as<Out>(), -2); });
     if (t.uninit) {
         typename K::State blank{};
-        step(fn, t.uninit, [&] { EXPECT_EQ(toSample(K::oneFn(&blank)), Sample(0)); });
+        step(fn, t.uninit, [&] { EXPECT_EQ(asLC(K::oneFn(&blank)), Sample(0)); });
         step(block, t.uninit, [&] { K::blockFn(&blank, out.as<Out>(), 3); });
     }
     EXPECT_TRUE(out.untouched());

@@ -27,6 +27,7 @@ template <class T> LC asLC(const T& v) {
     else return {(long double)v, 0};
 }
 inline LC asLC(const LC& v) { return v; }
+inline LC asLC(const ShortComplex& v) { return {(long double)v.re, (long double)v.im}; }
 // n elements, or a whole vector, of any element type.
 template <class T> std::vector<LC> asLCs(const T* v, std::size_t n) {
     std::vector<LC> r(n);

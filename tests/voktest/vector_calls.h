@@ -226,4 +226,6 @@ void checkEach(CheckTable& table, const std::vector<BadArg>& rows, const std::st
 
 }  // namespace voktest
 
-#define VOK_CHECK_EACH(table, rows, ...) ::voktest::checkEach(table, rows, #__VA_ARGS__, __VA_ARGS__)
+// Macros among the names are expanded first, so that a family's names can be spelt by one.
+#define VOK_CHECK_EACH(table, rows, ...) VOK_CHECK_EACH_EXPANDED(table, rows, __VA_ARGS__)
+#define VOK_CHECK_EACH_EXPANDED(table, rows, ...) ::voktest::checkEach(table, rows, #__VA_ARGS__, __VA_ARGS__)
