@@ -169,7 +169,8 @@ TEST(Allocations, EveryFailureIsReportedOrSurvivedAndLeavesTheCallerAlone) {
         {{{kNoMem, "vokwFilter2D", "Allocation failure", "vokfir2w"}}}, {.release = false, .want = "failed>=1"});
 
     // Filter set-ups release what they took (the FIR set-ups are swept in the FIR tests): a record failed is left
-    // unmade (nothing to filter or free; LSan sees a leak), one made filters as with every allocation granted.
+    // unmade (nothing to filter or free; LSan sees a leak), one made filters as with every allocation granted
+    // (the 16-bit filter's work arrays fail in turn too).
     static const float iir[] = {0.2f, 0.1f, -0.1f, 0.05f, 0.02f, 1.0f, -0.3f, 0.1f, 0.05f, -0.02f};
     const char* iirNoMem = "insufficiency of memory for IIR filter state";
     const auto order4 = [](auto init, auto filter) {
@@ -189,7 +190,9 @@ TEST(Allocations, EveryFailureIsReportedOrSurvivedAndLeavesTheCallerAlone) {
         }),
         {{{kNoMem, "vokwIirInit", iirNoMem, "vokiirhw"}},
          {{kNoMem, "vokwIirlInit", "No memory for working array", "vokiirlw"},
-          {kTrace, "vokwIirInit", "<null>", "vokiirhw"}}},
+          {kTrace, "vokwIirInit", "<null>", "vokiirhw"}},
+         {{kNoMem, "vokwbIirl", "No memory for working array", "vokiirlw"},
+          {kTrace, "vokwbIir", "<null>", "vokiirhw"}}},
         {.want = "failed=all allocations>=2"});
 
     // A bank's own allocations fail one at a time in the wavelet tests; here its decomposition's.
