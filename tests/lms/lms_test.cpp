@@ -338,22 +338,6 @@ TEST(LmsRecords, LowLayerReportsAndAccess) {
         EXPECT_TRUE(sameBits(own, other));
         api.mSetTaps(nullptr, &tap);
         for (const W& w : own) EXPECT_TRUE(sameBits(w, W{}));
-        if constexpr (requires { api.lms; }) {
-            // The high layer owns copies; null taps and history are zeros.
-            LmsState st;
-            std::memset(&st, 0x77, sizeof st);
-            api.lmsInit(4, original.data(), 3, nullptr, 0.5f, 0.25f, 1, &st);
-            EXPECT_NE(st.tapState.taps, static_cast<const void*>(original.data()));
-            const W e = fromLC<W>(LC(0.5, -2));
-            api.sSetErr(e, &st);
-            EXPECT_TRUE(sameBits(api.sGetErr(&st), e));
-            api.sSetTaps(nullptr, &st);
-            api.sGetTaps(&st, copy.data());
-            api.sGetDlyl(&st, slots.data());
-            for (int i = 0; i < 3; ++i) EXPECT_TRUE(sameBits(copy[i], W{}) && sameBits(slots[i], D{}));
-            vokLmsFree(&st);
-            EXPECT_TRUE(st.tapState.taps == nullptr && st.dlyState.dlyl == nullptr);
-        }
     });
 }
 
@@ -367,6 +351,21 @@ TEST(LmsErrors, HighLayer) {
                           blms = fn(api.name, "bLms"), des = fn(api.name, "LmsDes"), bdes = fn(api.name, "bLmsDes");
         W w0[3] = {}, taps[3], desired[4] = {};
         D in[4] = {}, hist[2];
+        // The high layer owns copies; null taps and history are zeros.
+        LmsState st;
+        std::memset(&st, 0x77, sizeof st);
+        const auto original = randomVector<W>(3, 111);
+        api.lmsInit(4, original.data(), 3, nullptr, 0.5f, 0.25f, 1, &st);
+        EXPECT_NE(st.tapState.taps, static_cast<const void*>(original.data()));
+        const W e = fromLC<W>(LC(0.5, -2));
+        api.sSetErr(e, &st);
+        EXPECT_TRUE(sameBits(api.sGetErr(&st), e));
+        api.sSetTaps(nullptr, &st);
+        api.sGetTaps(&st, taps);
+        api.sGetDlyl(&st, in);
+        for (int i = 0; i < 3; ++i) EXPECT_TRUE(sameBits(taps[i], W{}) && sameBits(in[i], D{}));
+        vokLmsFree(&st);
+        EXPECT_TRUE(st.tapState.taps == nullptr && st.dlyState.dlyl == nullptr);
         CheckTable step("voklmsh");
         LmsState* bad = step.buffer<LmsState>();
         step(init, api.lmsInit, {{7, kNull}, {kLen, {{2, 0}, {6, -1}}}, {6, kErrDly, -1}},
@@ -375,7 +374,6 @@ TEST(LmsErrors, HighLayer) {
              {{9, kNull}, {kLen, {{2, 0}, {6, -1}, {8, -1}}}, {kErrDly, {{6, -1}, {8, -1}}},
               {8, "Invalid phase value", -1}, {kFactor, {{7, 3}, {8, 3}}}, {7, kFactor, 0}},
              {0, w0, 2, nullptr, 0.1f, 0, 0, 2, 0, bad});
-        LmsState st;
         api.lmsInit(0, w0, 3, nullptr, 0.1f, 0, 0, &st);
         step(bdes, api.bdes,
              {{0, kNull}, {1, kNull}, {2, kNull}, {3, kNull}, {kNull, {{1}, {4, 0}}},
