@@ -49,26 +49,13 @@ T* planData(Plan<T>* plan) {
     return reinterpret_cast<T*>(reinterpret_cast<char*>(plan) + kHeadBytes<T>);
 }
 
-// A prime length of one generic pass runs as the sums of its symmetric pairs instead:
-// with t_j = x_j + x_(N-j) and u_j = x_j - x_(N-j), j = 1 ... h = (N-1)/2,
-//   X_k, X_(N-k) = x_0 + Σ cos(2πjk/N)·t_j ∓ i Σ sin(2πjk/N)·u_j
-// (the signs swapped for the inverse): four products of an h×h real matrix,
-// vectorised over k (the DCT's kernel), where the pass held one point per
-// register for its h² complex products. Sums in double whatever the data.
-bool runsAsSums(int n) {
-    if (n < 17 || n >= kernels::kMaxRadix || n % 2 == 0) return false;
-    for (int p = 3; p * p <= n; p += 2)
-        if (n % p == 0) return false;
-    return true;
-}
-
 // The radices of n, few passes first (each pass reads and writes the whole
 // array): 16s, then 25s, 9s and 15s, a last 2 or 4 joined with a 3 or a 5;
 // 0 passes for n = 1; -1 when a prime factor is larger than the passes take.
 // Short lengths of two passes run faster with the power of two first (and a
 // 16 as 4 times 4 beside a lone 3 or 5, an 8 as 4 times 2, 20 as 4 and 5):
-// measured at 20, 24, 40 and 60 ... 160. So do 28, 56 (7 last), and 2 times
-// a prime of the generic radix (2 first); 30 and 50 run as 5 then 6 or 10.
+// measured at 20, 24, 40 and 60 ... 160, and at 28 and 56 (7 last); 30 and
+// 50 run as 5 then 6 or 10.
 int factor(int n, int* radix) {
     int passes = 0;
     if (n <= 256) {
@@ -88,9 +75,9 @@ int factor(int n, int* radix) {
             radix[1] = 2 * odd / 5;
             return 2;
         }
-        if ((two == 2 && runsAsSums(odd)) || ((two == 4 || two == 8) && odd == 7)) {
+        if ((two == 4 || two == 8) && odd == 7) {
             radix[0] = two;
-            radix[1] = odd;
+            radix[1] = 7;
             return 2;
         }
         if (two >= 4 && two <= 16 && (odd == 9 || odd == 15 || odd == 25)) {
@@ -113,6 +100,19 @@ int factor(int n, int* radix) {
         }
     if (two > 1) radix[passes++] = two;
     return n == 1 ? passes : -1;
+}
+
+// A prime length of one generic pass runs as the sums of its symmetric pairs instead:
+// with t_j = x_j + x_(N-j) and u_j = x_j - x_(N-j), j = 1 ... h = (N-1)/2,
+//   X_k, X_(N-k) = x_0 + Σ cos(2πjk/N)·t_j ∓ i Σ sin(2πjk/N)·u_j
+// (the signs swapped for the inverse): four products of an h×h real matrix,
+// vectorised over k (the DCT's kernel), where the pass held one point per
+// register for its h² complex products. Sums in double whatever the data.
+bool runsAsSums(int n) {
+    if (n < 17 || n >= kernels::kMaxRadix || n % 2 == 0) return false;
+    for (int p = 3; p * p <= n; p += 2)
+        if (n % p == 0) return false;
+    return true;
 }
 
 template <class T>
