@@ -2,6 +2,9 @@
 // their own so that they build beside the rest of the DFT.
 #include "transform/dftshort.h"
 
+#include <array>
+#include <utility>
+
 namespace vok::shortdft {
 namespace {
 

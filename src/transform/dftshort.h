@@ -9,9 +9,6 @@
 // All inputs are read before any output is written, so src may be dst.
 #pragma once
 
-#include <array>
-#include <utility>
-
 #include "kernels/dispatch.h"
 #include "vok/types.h"
 
