@@ -9,9 +9,6 @@
 // All inputs are read before any output is written, so src may be dst.
 #pragma once
 
-#include <array>
-#include <utility>
-
 #include "kernels/dispatch.h"
 #include "vok/types.h"
 
@@ -326,36 +323,14 @@ constexpr bool covers(int n) {
     else return (n >= 2 && n <= 15) || beyond15 || n == 20 || n == 24 || n == 30;
 }
 
-constexpr int kLongestShort = 30;
-
-template <class C, class W>
-using Run = void (*)(const C*, C*, const W*, double);
-// Forward, forward scaled, inverse, inverse scaled: the calls of length N.
-template <class C, class W, bool Vex, int N>
-constexpr std::array<Run<C, W>, 4> runsOf() {
-    if constexpr (!covers<C>(N)) return {};
-    else if constexpr (Vex && simd::kHasVex)
-        return {runVex<N, true, false, C, W>, runVex<N, true, true, C, W>, runVex<N, false, false, C, W>,
-                runVex<N, false, true, C, W>};
-    else
-        return {runBase<N, true, false, C, W>, runBase<N, true, true, C, W>, runBase<N, false, false, C, W>,
-                runBase<N, false, true, C, W>};
-}
-template <class C, class W, bool Vex, int... I>
-constexpr std::array<std::array<Run<C, W>, 4>, sizeof...(I)> runTable(std::integer_sequence<int, I...>) {
-    return {runsOf<C, W, Vex && I >= 5, I>()...};
-}
-
 // The DFT of a covered length n with its twiddle table (entry k = W_n^k of
 // the forward transform), times scale (1 multiplies by nothing); vex takes
-// the VEX copies from 5 points.
-template <class C, class W>
-void transform(const C* src, C* dst, int n, const W* table, bool forward, double scale, bool vex) {
-    using Seq = std::make_integer_sequence<int, kLongestShort + 1>;
-    static constexpr std::array<std::array<Run<C, W>, 4>, kLongestShort + 1> kRuns[2] = {runTable<C, W, false>(Seq{}),
-                                                                                         runTable<C, W, true>(Seq{})};
-    kRuns[vex][n][2 * !forward + (scale != 1.0)](src, dst, table, scale);
-}
+// the VEX copies from 5 points. Compiled apart (dftshort.cpp): the instances
+// take most of the DFT's build time.
+void transform(const FloatComplex* src, FloatComplex* dst, int n, const FloatComplex* table, bool forward,
+               double scale, bool vex);
+void transform(const DoubleComplex* src, DoubleComplex* dst, int n, const DoubleComplex* table, bool forward,
+               double scale, bool vex);
 
 #undef VOK_SHORT_UNROLL
 #undef VOK_TWICE

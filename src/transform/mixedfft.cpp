@@ -54,7 +54,8 @@ T* planData(Plan<T>* plan) {
 // 0 passes for n = 1; -1 when a prime factor is larger than the passes take.
 // Short lengths of two passes run faster with the power of two first (and a
 // 16 as 4 times 4 beside a lone 3 or 5, an 8 as 4 times 2, 20 as 4 and 5):
-// measured at 20, 24, 40 and 60 ... 160.
+// measured at 20, 24, 40 and 60 ... 160, and at 28 and 56 (7 last); 30 and
+// 50 run as 5 then 6 or 10.
 int factor(int n, int* radix) {
     int passes = 0;
     if (n <= 256) {
@@ -67,6 +68,16 @@ int factor(int n, int* radix) {
         if ((two == 8 && (odd == 3 || odd == 5)) || (two == 4 && odd == 5)) {
             radix[0] = 4;
             radix[1] = two / 4 * odd;
+            return 2;
+        }
+        if (two == 2 && (odd == 15 || odd == 25)) {
+            radix[0] = 5;
+            radix[1] = 2 * odd / 5;
+            return 2;
+        }
+        if ((two == 4 || two == 8) && odd == 7) {
+            radix[0] = two;
+            radix[1] = 7;
             return 2;
         }
         if (two >= 4 && two <= 16 && (odd == 9 || odd == 15 || odd == 25)) {
