@@ -180,31 +180,6 @@ TYPED_TEST(Dft, SwitchingLengthsGivesTheSameResults) {
     }
 }
 
-// The list is full on the length past its capacity; a length already in it still works once the failure is cleared.
-TEST(DftTables, FullListRefusesANewLengthOnly) {
-    robust::releaseThreadCaches();
-    ReportRecorder rec;
-    const int capacity = vok::threadContext().tableCapacity;
-    std::vector<FloatComplex> ones(capacity + 1, FloatComplex{1, 1}), res(capacity + 1);
-    for (int n = 1; n <= capacity; ++n) vokcDft(ones.data(), res.data(), n, VOK_Forw);
-    EXPECT_REPORTS(rec);
-    voktest::Sentinel full((capacity + 1) * sizeof(FloatComplex));
-    vokcDft(ones.data(), full.as<FloatComplex>(), capacity + 1, VOK_Forw);
-    EXPECT_REPORTS(rec, {VOK_StatusNoMemory, "vokcGetDftTwdTbl", "Full Table", "voktwd"},
-                   {VOK_StatusBadArg, "vokcDft", "TwdTbl==0", "vokdft"});
-    EXPECT_TRUE(full.untouched());
-    // While that failure is pending, even the latest length's look-up comes back empty.
-    vokcDft(ones.data(), full.as<FloatComplex>(), capacity, VOK_Forw);
-    EXPECT_REPORTS(rec, {VOK_StatusNoMemory, "vokcGetDftTwdTbl", "Full Table", "voktwd"},
-                   {VOK_StatusBadArg, "vokcDft", "TwdTbl==0", "vokdft"}, {VOK_StatusBadArg, "vokcDft", "TwdTbl==0", "vokdft"});
-    EXPECT_TRUE(full.untouched());
-    rec.clear();
-    vokcDft(ones.data(), res.data(), capacity, VOK_Forw);
-    EXPECT_REPORTS(rec);
-    EXPECT_FLOAT_EQ(res[0].re, float(capacity));
-    robust::releaseThreadCaches();
-}
-
 // The work copy, then each table: every allocation fails in turn, reported
 // with nothing written. Short odd lengths allocate their table only.
 TEST(Dct, AllocationFailuresAreReportedAndWriteNothing) {

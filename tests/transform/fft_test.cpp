@@ -430,8 +430,9 @@ void checkTwiddles(C* (*getDft)(int), void (*calcDft)(C*, int), C* (*getFft)(int
     }
 }
 
-// Each kind's list holds 32 lengths; its Free empties it and releases the
-// kind's FFT twiddles, the precision's internal FFT tables and the swap tables.
+// Each kind's list holds 32 lengths: past them the look-up reports the full list, and so does a DFT of a new length
+// (writing nothing), and while that failure is pending even a listed length's; once cleared, a listed length works.
+// Free empties the list and releases the kind's FFT twiddles, the precision's internal FFT tables and the swap tables.
 TEST(Twiddles, EntriesListCapacityAndRelease) {
     checkTwiddles<FloatComplex>(vokcGetDftTwdTbl, vokcCalcDftTwdTbl, vokcGetFftTwdTbl, vokcCalcFftTwdTbl);
     checkTwiddles<DoubleComplex>(vokzGetDftTwdTbl, vokzCalcDftTwdTbl, vokzGetFftTwdTbl, vokzCalcFftTwdTbl);
@@ -440,13 +441,29 @@ TEST(Twiddles, EntriesListCapacityAndRelease) {
     voktest::ReportRecorder rec;
     auto& ctx = vok::threadContext();
     vokcFreeTwdTbls();
+    const int capacity = 32;
+    std::vector<FloatComplex> ones(capacity + 1, FloatComplex{1, 1}), res(capacity + 1);
     std::vector<FloatComplex*> tables;
-    for (int n = 1; n <= 32; ++n) tables.push_back(vokcGetDftTwdTbl(n));
+    for (int n = 1; n <= capacity; ++n) {
+        vokcDft(ones.data(), res.data(), n, VOK_Forw);
+        tables.push_back(vokcGetDftTwdTbl(n));
+    }
     EXPECT_EQ(std::count(tables.begin(), tables.end(), nullptr), 0);
-    EXPECT_EQ(vokcGetDftTwdTbl(33), nullptr);
-    EXPECT_REPORTS(rec, {VOK_StatusNoMemory, "vokcGetDftTwdTbl", "Full Table", "voktwd"});
-    vokSetErrStatus(VOK_StatusOk);
+    EXPECT_EQ(vokcGetDftTwdTbl(capacity + 1), nullptr);
+    const voktest::Expected fullList{VOK_StatusNoMemory, "vokcGetDftTwdTbl", "Full Table", "voktwd"};
+    const voktest::Expected noTable{VOK_StatusBadArg, "vokcDft", "TwdTbl==0", "vokdft"};
+    EXPECT_REPORTS(rec, fullList);
+    rec.clear();
+    voktest::Sentinel full((capacity + 1) * sizeof(FloatComplex));
+    vokcDft(ones.data(), full.as<FloatComplex>(), capacity + 1, VOK_Forw);
+    vokcDft(ones.data(), full.as<FloatComplex>(), capacity, VOK_Forw);
+    EXPECT_REPORTS(rec, fullList, noTable, noTable);
+    EXPECT_TRUE(full.untouched());
+    rec.clear();
     EXPECT_EQ(vokcGetDftTwdTbl(17), tables[16]);
+    vokcDft(ones.data(), res.data(), capacity, VOK_Forw);
+    EXPECT_REPORTS(rec);
+    EXPECT_FLOAT_EQ(res[0].re, float(capacity));
     EXPECT_NE(vokzGetDftTwdTbl(33), nullptr);  // each kind counts its own
     vokcFreeTwdTbls();
     EXPECT_EQ(ctx.dftCount[vok::kKindC], 0);
