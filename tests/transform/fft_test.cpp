@@ -171,27 +171,27 @@ std::vector<LC> run(const Row& r, const std::vector<LC>& x, const std::vector<LC
     if (!fromReal) in = pack<R>(bins, n, r.layout);
     if (!fromReal && ccs && n > 1) in[1] = R(5);  // ignored imaginary parts
     if (!fromReal && ccs && n > 1) in[n + 1] = R(-3);
+    // In place on a copy of the input: what the output leaves of it stays as it was.
     const long long outputs = fromReal ? size : n;
-    const std::vector<R> in0 = in;
-    std::vector<R> buf = in, out(outputs + 1, guard), twice = in, out2(outputs + 1, guard);
-    buf.push_back(guard);
-    const std::vector<R> buf0 = buf;
+    std::vector<R> twice = in, out(std::max(size, outputs) + 1, guard);
     for (R& v : twice) v = R(2 * v);
-    const std::vector<R> twice0 = twice;
+    if (!r.nip) std::copy(in.begin(), in.end(), out.begin());
+    std::vector<R> out2 = out;
+    if (!r.nip) std::copy(twice.begin(), twice.end(), out2.begin());
+    const std::vector<R> in0 = in, twice0 = twice, out0 = out, out20 = out2;
     const int packings[2][2] = {{VOK_InRCPack, VOK_InRCPerm}, {VOK_OutRCPack, VOK_OutRCPerm}};
     const int f = r.flags | (ccs ? 0 : packings[fromReal][r.layout]);
     if (r.kind >= kTwoReal && r.nip)  // y is twice x
         EXPECT_EQ((fromReal ? P::real2Nip : P::ccs2Nip)(in.data(), out.data(), twice.data(), out2.data(), order, f), VOK_StatusOk);
     else if (r.kind >= kTwoReal)
-        EXPECT_EQ((fromReal ? P::real2 : P::ccs2)(buf.data(), twice.data(), order, f), VOK_StatusOk);
+        EXPECT_EQ((fromReal ? P::real2 : P::ccs2)(out.data(), out2.data(), order, f), VOK_StatusOk);
     else if (r.nip)
         (fromReal ? (ccs ? P::realFftNip : P::realFftlNip) : (ccs ? P::ccsFftNip : P::ccsFftlNip))(in.data(), out.data(), order, f);
     else
-        (fromReal ? (ccs ? P::realFft : P::realFftl) : (ccs ? P::ccsFft : P::ccsFftl))(buf.data(), order, f);
-    EXPECT_TRUE(in == in0 && (!r.nip || twice == twice0)) << "input changed";
-    EXPECT_TRUE(r.nip ? out.back() == guard && out2.back() == guard : std::equal(buf.begin() + outputs, buf.end(), buf0.begin() + outputs));
-    if (!r.nip) std::copy(buf.begin(), buf.begin() + outputs, out.begin());
-    if (!r.nip) std::copy(twice.begin(), twice.begin() + outputs, out2.begin());
+        (fromReal ? (ccs ? P::realFft : P::realFftl) : (ccs ? P::ccsFft : P::ccsFftl))(out.data(), order, f);
+    EXPECT_TRUE(in == in0 && twice == twice0) << "input changed";
+    EXPECT_TRUE(std::equal(out.begin() + outputs, out.end(), out0.begin() + outputs) &&
+                std::equal(out2.begin() + outputs, out2.end(), out20.begin() + outputs)) << "wrote past the output";
     // Float y is exactly twice x; 16-bit y is checked against its own reference.
     for (long long k = 0; k < outputs && r.kind >= kTwoReal && P::modes == 1; ++k) EXPECT_EQ(out2[k], 2 * out[k]) << "y at " << k;
     auto read = [&](const std::vector<R>& o) { return fromReal ? unpack(o.data(), n, r.layout) : std::vector<LC>(o.begin(), o.begin() + n); };
@@ -430,8 +430,9 @@ void checkTwiddles(C* (*getDft)(int), void (*calcDft)(C*, int), C* (*getFft)(int
     }
 }
 
-// Each kind's list holds 32 lengths; its Free empties it and releases the
-// kind's FFT twiddles, the precision's internal FFT tables and the swap tables.
+// Each kind's list holds 32 lengths: past them the look-up reports the full list, and so does a DFT of a new length
+// (writing nothing), and while that failure is pending even a listed length's; once cleared, a listed length works.
+// Free empties the list and releases the kind's FFT twiddles, the precision's internal FFT tables and the swap tables.
 TEST(Twiddles, EntriesListCapacityAndRelease) {
     checkTwiddles<FloatComplex>(vokcGetDftTwdTbl, vokcCalcDftTwdTbl, vokcGetFftTwdTbl, vokcCalcFftTwdTbl);
     checkTwiddles<DoubleComplex>(vokzGetDftTwdTbl, vokzCalcDftTwdTbl, vokzGetFftTwdTbl, vokzCalcFftTwdTbl);
@@ -440,13 +441,29 @@ TEST(Twiddles, EntriesListCapacityAndRelease) {
     voktest::ReportRecorder rec;
     auto& ctx = vok::threadContext();
     vokcFreeTwdTbls();
+    const int capacity = 32;
+    std::vector<FloatComplex> ones(capacity + 1, FloatComplex{1, 1}), res(capacity + 1);
     std::vector<FloatComplex*> tables;
-    for (int n = 1; n <= 32; ++n) tables.push_back(vokcGetDftTwdTbl(n));
+    for (int n = 1; n <= capacity; ++n) {
+        vokcDft(ones.data(), res.data(), n, VOK_Forw);
+        tables.push_back(vokcGetDftTwdTbl(n));
+    }
     EXPECT_EQ(std::count(tables.begin(), tables.end(), nullptr), 0);
-    EXPECT_EQ(vokcGetDftTwdTbl(33), nullptr);
-    EXPECT_REPORTS(rec, {VOK_StatusNoMemory, "vokcGetDftTwdTbl", "Full Table", "voktwd"});
-    vokSetErrStatus(VOK_StatusOk);
+    EXPECT_EQ(vokcGetDftTwdTbl(capacity + 1), nullptr);
+    const voktest::Expected fullList{VOK_StatusNoMemory, "vokcGetDftTwdTbl", "Full Table", "voktwd"};
+    const voktest::Expected noTable{VOK_StatusBadArg, "vokcDft", "TwdTbl==0", "vokdft"};
+    EXPECT_REPORTS(rec, fullList);
+    rec.clear();
+    voktest::Sentinel full((capacity + 1) * sizeof(FloatComplex));
+    vokcDft(ones.data(), full.as<FloatComplex>(), capacity + 1, VOK_Forw);
+    vokcDft(ones.data(), full.as<FloatComplex>(), capacity, VOK_Forw);
+    EXPECT_REPORTS(rec, fullList, noTable, noTable);
+    EXPECT_TRUE(full.untouched());
+    rec.clear();
     EXPECT_EQ(vokcGetDftTwdTbl(17), tables[16]);
+    vokcDft(ones.data(), res.data(), capacity, VOK_Forw);
+    EXPECT_REPORTS(rec);
+    EXPECT_FLOAT_EQ(res[0].re, float(capacity));
     EXPECT_NE(vokzGetDftTwdTbl(33), nullptr);  // each kind counts its own
     vokcFreeTwdTbls();
     EXPECT_EQ(ctx.dftCount[vok::kKindC], 0);

@@ -40,28 +40,23 @@ inline std::vector<LC> directDft(const std::vector<LC>& x, bool forward) {
     return out;
 }
 
-// Radix 2 in place: the input in bit-reversed order, then levels of span 2, 4,
-// ... N, a level of span s using every (N/s)-th root, the same value as its own
-// 2π·k/s (the ratio is a power of two). The roots of each length are kept per
-// thread: the tests transform the same lengths many times.
-inline void radix2Fft(std::vector<LC>& x, bool forward) {
-    const long long n = (long long)x.size();
+// Radix 2: the transforms of the even and the odd samples, joined with the root of
+// index k·N/s at span s, the same value as its own 2π·k/s (the ratio is a power
+// of two). The roots of each length are kept per thread: the tests transform the
+// same lengths many times.
+inline void radix2Fft(std::vector<LC>& x, bool forward, long long stride = 1) {
+    const long long n = (long long)x.size(), h = n / 2;
     thread_local std::vector<LC> w[2];
     std::vector<LC>& root = w[forward];
-    if ((long long)root.size() != n) root = roots(n, forward);
-    for (long long i = 1, j = 0; i < n; ++i) {
-        long long bit = n >> 1;
-        for (; j & bit; bit >>= 1) j ^= bit;
-        j |= bit;
-        if (i < j) std::swap(x[i], x[j]);
+    if (stride == 1 && (long long)root.size() != n) root = roots(n, forward);
+    if (n == 1) return;
+    std::vector<LC> half[2] = {std::vector<LC>(h), std::vector<LC>(h)};
+    for (long long i = 0; i < n; ++i) half[i % 2][i / 2] = x[i];
+    for (auto& v : half) radix2Fft(v, forward, 2 * stride);
+    for (long long k = 0; k < h; ++k) {
+        const LC t = root[k * stride] * half[1][k];
+        x[k] = half[0][k] + t, x[k + h] = half[0][k] - t;
     }
-    for (long long span = 2; span <= n; span *= 2)
-        for (long long s = 0, h = span / 2, stride = n / span; s < n; s += span)
-            for (long long k = 0; k < h; ++k) {
-                const LC t = root[k * stride] * x[s + h + k];
-                x[s + h + k] = x[s + k] - t;
-                x[s + k] += t;
-            }
 }
 
 inline std::vector<LC> referenceDft(std::vector<LC> x, bool forward) {
@@ -81,29 +76,31 @@ inline std::vector<LC> spectrum(const std::vector<LC>& x, int flags) {
 // The stored layouts of a real signal's spectrum.
 enum Layout { kPack, kPerm, kCcs };
 
-// The N/2 + 1 bins of a stored spectrum (CCS keeps the imaginary parts of bins 0 and N/2), and back.
+// Where bin k's real and imaginary parts are stored (-1: not stored; CCS keeps
+// the imaginary parts of bins 0 and N/2).
+inline std::pair<long long, long long> slots(long long k, long long n, int layout) {
+    if (layout == kCcs) return {2 * k, 2 * k + 1};
+    if (k == 0 || k == n / 2) return {k == 0 ? 0 : layout == kPack ? n - 1 : 1, -1};
+    return layout == kPack ? std::pair{2 * k - 1, 2 * k} : std::pair{2 * k, 2 * k + 1};
+}
+// The N/2 + 1 bins of a stored spectrum, and back.
 template <class R>
 std::vector<LC> unpack(const R* s, long long n, int layout) {
-    if (n == 1) return {LC(s[0], 0)};
     std::vector<LC> bins(n / 2 + 1);
     for (long long k = 0; k <= n / 2; ++k) {
-        if (layout == kCcs) bins[k] = LC(s[2 * k], s[2 * k + 1]);
-        else if (k == 0 || k == n / 2) bins[k] = LC(s[k == 0 ? 0 : layout == kPack ? n - 1 : 1], 0);
-        else bins[k] = layout == kPack ? LC(s[2 * k - 1], s[2 * k]) : LC(s[2 * k], s[2 * k + 1]);
+        const auto [re, im] = slots(k, n, layout);
+        bins[k] = LC(s[re], im < 0 ? 0 : s[im]);
     }
     return bins;
 }
 template <class R>
 std::vector<R> pack(const std::vector<LC>& bins, long long n, int layout) {
     std::vector<R> s(layout == kCcs ? n / 2 * 2 + 2 : n);
-    for (long long k = 0; k <= n / 2 && n > 1; ++k) {
-        const R re = R(bins[k].real()), im = R(bins[k].imag());
-        if (layout == kCcs) s[2 * k] = re, s[2 * k + 1] = im;
-        else if (k == 0 || k == n / 2) s[k == 0 ? 0 : layout == kPack ? n - 1 : 1] = re;
-        else if (layout == kPack) s[2 * k - 1] = re, s[2 * k] = im;
-        else s[2 * k] = re, s[2 * k + 1] = im;
+    for (long long k = 0; k <= n / 2; ++k) {
+        const auto [re, im] = slots(k, n, layout);
+        s[re] = R(bins[k].real());
+        if (im >= 0) s[im] = R(bins[k].imag());
     }
-    s[0] = R(bins[0].real());
     return s;
 }
 
