@@ -176,6 +176,22 @@ VOK_SMALL_INLINE Cx<T> getWhole(const T* p, int at) {
     return v;
 }
 
+// One part in both lanes, loaded so: left alone, the compiler computes on
+// the part and forms the pair by a shuffle after.
+template <class T>
+VOK_SMALL_INLINE typename Cx<T>::V broadcast(const T* p) {
+    typename Cx<T>::V v{*p, *p};
+#if defined(__clang__)
+    constexpr bool hint = false;
+#elif defined(__x86_64__)
+    constexpr bool hint = true;
+#else
+    constexpr bool hint = sizeof v == 16;
+#endif
+    if constexpr (hint) __asm__("" : "+x"(v));
+    return v;
+}
+
 // The transform of 2^Order points, interleaved (im, imOut unused) or split.
 // Inv: the inverse, as the forward transform of the exchanged parts; split
 // arrays get it by the caller passing the imaginary arrays as the real ones.
@@ -227,6 +243,60 @@ VOK_SMALL_VEX void complexFftVex(const T* re, const T* im, T* reOut, T* imOut) {
 #else
 template <class T, int Order, bool Split, bool Inv, bool RevIn, bool RevOut, bool Scaled>
 void complexFftVex(const T* re, const T* im, T* reOut, T* imOut);  // never instantiated
+#endif
+
+// The transform of 8 points for calls in place, with complexFft's template
+// arguments and the same values (a part that cancels exactly may come out
+// +0 for -0): the odd points' eighth turns, the longest chain of such a call,
+// from parts loaded into both lanes, a sum and a difference of parts in one
+// operation, no shuffle of parts after the loads (9.2 -> 8.4 ns double in
+// place). Out of place its extra loads and operations cost more than the
+// chain saves (4.9 -> 5.3 ns), so those calls keep complexFft.
+template <class T, bool Split, bool Inv, bool RevIn, bool RevOut, bool Scaled>
+VOK_SMALL_INLINE void eightPointBody(const T* re, const T* im, T* reOut, T* imOut) {
+    constexpr T scale = T(1.0 / 8);
+    typedef typename Cx<T>::V V;
+    const auto at = [](int n) VOK_SMALL_LAMBDA { return RevIn ? reverse<3>(n) : n; };
+    const auto part = [&](int n, bool imaginary) VOK_SMALL_LAMBDA {
+        const T* p = Split ? (imaginary ? im : re) + at(n) : re + 2 * at(n) + (imaginary != Inv);
+        return broadcast<T>(p);
+    };
+    // (a - b, a + b) lane by lane.
+    const auto subAdd = [](V a, V b) VOK_SMALL_LAMBDA { return __builtin_shufflevector(a - b, a + b, 0, 3); };
+    const auto x = [&](int n) VOK_SMALL_LAMBDA { return get<T, Split, Inv>(re, im, at(n)); };
+    Cx<T> even[4] = {x(0), x(2), x(4), x(6)}, e[4], y[8];
+    dft<T, 4>(even, e);
+    // u = x1 - x5 and z = x3 - x7; their parts, and the negated ones (n...) the sums below take.
+    const V nure = part(5, false) - part(1, false), uim = part(1, true) - part(5, true);
+    const V nuim = part(5, true) - part(1, true);
+    const V nzre = part(7, false) - part(3, false), zim = part(3, true) - part(7, true);
+    const V nzim = part(7, true) - part(3, true);
+    // u·W_8 = h(u + (-i)u) and z·W_8^3 = h((-i)z - z); the -i multiple of
+    // their difference as the sum h((-i)u - u) + h(z + (-i)z), the same
+    // values as forming it from the difference, one shuffle sooner.
+    const V h = V{T(0.70710678118654752440L), T(0.70710678118654752440L)};
+    const Cx<T> a = subAdd(uim, nure) * h, b = subAdd(nzre, nzim) * h;
+    const Cx<T> d1 = subAdd(nure, nuim) * h + subAdd(zim, nzre) * h, s1 = a + b;
+    const Cx<T> u0 = x(1) + x(5), z0 = x(3) + x(7);
+    const Cx<T> s0 = u0 + z0, d0 = CxOps<T>::differenceTimesMinusI(u0, z0);
+    y[0] = e[0] + s0, y[4] = e[0] - s0, y[2] = e[2] + d0, y[6] = e[2] - d0;
+    y[1] = e[1] + s1, y[5] = e[1] - s1, y[3] = e[3] + d1, y[7] = e[3] - d1;
+    unroll<8>([&](auto k) VOK_SMALL_LAMBDA {
+        put<T, Split, Inv>(reOut, imOut, RevOut ? reverse<3>(k) : int(k), Scaled ? times(y[k], scale) : y[k]);
+    });
+}
+template <class T, bool Split, bool Inv, bool RevIn, bool RevOut, bool Scaled>
+VOK_SMALL_KERNEL void eightPoints(const T* re, const T* im, T* reOut, T* imOut) {
+    eightPointBody<T, Split, Inv, RevIn, RevOut, Scaled>(re, im, reOut, imOut);
+}
+#if VOK_HAS_VEX_COPIES
+template <class T, bool Split, bool Inv, bool RevIn, bool RevOut, bool Scaled>
+VOK_SMALL_VEX void eightPointsVex(const T* re, const T* im, T* reOut, T* imOut) {
+    eightPointBody<T, Split, Inv, RevIn, RevOut, Scaled>(re, im, reOut, imOut);
+}
+#else
+template <class T, bool Split, bool Inv, bool RevIn, bool RevOut, bool Scaled>
+void eightPointsVex(const T* re, const T* im, T* reOut, T* imOut);  // never instantiated
 #endif
 
 // ---- complex, one part per operation ----

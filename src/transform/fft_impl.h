@@ -217,7 +217,9 @@ using SmallRealFn = void (*)(const T*, T*);
 // (the same operations, the same results): the next call's loads wait for
 // this one's stores, and the vectors' shuffles of parts lengthen that chain
 // (4 points 5.7 -> 4.7 ns float, 5.2 -> 4.8 ns double); out of place, and
-// at 8 points, the vectors' fewer operations win.
+// at 8 points, the vectors' fewer operations win. Calls of 8 points in
+// place take a vector kernel of their own with a shorter chain
+// (kernels::small::eightPoints).
 constexpr int kScalarInPlaceOrders = 2;
 template <class T, bool Vex, bool InPlace, int Order, bool Split, bool Inv, bool RevIn, bool RevOut, bool Scaled>
 constexpr SmallComplexFn<T> smallComplexFn() {
@@ -226,6 +228,9 @@ constexpr SmallComplexFn<T> smallComplexFn() {
         namespace k = kernels::small;
         if constexpr (Vex && simd::kHasVex) return &k::complexFftScalarVex<T, Order, Split, Inv, RevIn, RevOut, Scaled>;
         else return &k::complexFftScalar<T, Order, Split, Inv, RevIn, RevOut, Scaled>;
+    } else if constexpr (InPlace && natural && !Split && Order == 3) {
+        if constexpr (Vex && simd::kHasVex) return &kernels::small::eightPointsVex<T, false, Inv, false, false, Scaled>;
+        else return &kernels::small::eightPoints<T, false, Inv, false, false, Scaled>;
     } else if constexpr (natural && !Split && std::is_same_v<T, double> && Order == 4) {
         if constexpr (Vex && simd::kHasVex) return &kernels::small::pairFft16Wide<T, Inv, Scaled>;
         else return &kernels::small::pairFft16Halves<T, Inv, Scaled>;
