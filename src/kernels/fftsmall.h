@@ -502,7 +502,7 @@ VOK_SMALL_INLINE P pairMulRoot(P a) {
 // -x_n+8) is (x_n + x_n+8, x_n - x_n+8), and every later pair holds two
 // values the recursion forms alike; the results come out as neighbours,
 // (y_2j, y_2j+1).
-template <class T, class P, bool Inv, bool Scaled>
+template <class T, class P, bool Inv, bool Scaled, bool InPlace>
 VOK_SMALL_INLINE void pairFft16(const T* in, T* out) {
     constexpr T half = T(0.70710678118654752440L);
     const auto x = [&](int n) VOK_SMALL_LAMBDA { return P::template load<Inv>(in + 2 * n); };
@@ -521,7 +521,15 @@ VOK_SMALL_INLINE void pairFft16(const T* in, T* out) {
     const P s8 = a8 + b8, d8 = pairDifferenceTimesMinusI(a8, b8);
     const P f01 = e01 + s8, f45 = e01 - s8, f23 = e23 + d8, f67 = e23 - d8;
     // The 4 points 1 mod 4 (u) and 3 mod 4 (z), values 0 and 1, 2 and 3, twiddled.
-    const P q5 = hiTimesMinusI(pm5), q7 = hiTimesMinusI(pm7);
+    // In place, (x_n + x_n+8, -i(x_n - x_n+8)) from loads whose hi parts are
+    // swapped: no shuffle or sign flip after the sum on the longest chain
+    // (the same values; a part that cancels exactly may come out +0 for -0).
+    // Out of place its extra operations cost more than the chain saves.
+    const auto q = [&](int n) VOK_SMALL_LAMBDA {
+        return x(n).template swapped<false, true>().template flipped<false, false, false, true>() +
+               x(n + 8).template swapped<false, true>().template flipped<false, false, true, false>();
+    };
+    const P q5 = InPlace ? q(5) : hiTimesMinusI(pm5), q7 = InPlace ? q(7) : hiTimesMinusI(pm7);
     const P u01 = pm1 + q5, u23 = pm1 - q5, z01 = pm3 + q7, z23 = pm3 - q7;
     const P a01 = P::blend(u01, pairMulRoot<T, 8>(u01));
     const P a23 = P::blend((u23 + pairTimesMinusI(u23)) * h, pairMulRoot<T, 24>(u23));
@@ -534,17 +542,17 @@ VOK_SMALL_INLINE void pairFft16(const T* in, T* out) {
     unroll<8>([&](auto j) VOK_SMALL_LAMBDA { (Scaled ? y[j] * scale : y[j]).template store<Inv>(out + 4 * j); });
 }
 
-template <class T, bool Inv, bool Scaled>
+template <class T, bool Inv, bool Scaled, bool InPlace>
 VOK_SMALL_KERNEL void pairFft16Halves(const T* re, const T*, T* reOut, T*) {
-    pairFft16<T, CxPairHalves<T>, Inv, Scaled>(re, reOut);
+    pairFft16<T, CxPairHalves<T>, Inv, Scaled, InPlace>(re, reOut);
 }
 #if VOK_HAS_VEX_COPIES
-template <class T, bool Inv, bool Scaled>
+template <class T, bool Inv, bool Scaled, bool InPlace>
 VOK_SMALL_VEX void pairFft16Wide(const T* re, const T*, T* reOut, T*) {
-    pairFft16<T, CxPairWide<T>, Inv, Scaled>(re, reOut);
+    pairFft16<T, CxPairWide<T>, Inv, Scaled, InPlace>(re, reOut);
 }
 #else
-template <class T, bool Inv, bool Scaled>
+template <class T, bool Inv, bool Scaled, bool InPlace>
 void pairFft16Wide(const T* re, const T* im, T* reOut, T* imOut);  // never instantiated
 #endif
 

@@ -219,7 +219,8 @@ using SmallRealFn = void (*)(const T*, T*);
 // (4 points 5.7 -> 4.7 ns float, 5.2 -> 4.8 ns double); out of place, and
 // at 8 points, the vectors' fewer operations win. Calls of 8 points in
 // place take a vector kernel of their own with a shorter chain
-// (kernels::small::eightPoints).
+// (kernels::small::eightPoints), and those of 16 double points a shorter
+// form of the pair kernel.
 constexpr int kScalarInPlaceOrders = 2;
 template <class T, bool Vex, bool InPlace, int Order, bool Split, bool Inv, bool RevIn, bool RevOut, bool Scaled>
 constexpr SmallComplexFn<T> smallComplexFn() {
@@ -232,8 +233,8 @@ constexpr SmallComplexFn<T> smallComplexFn() {
         if constexpr (Vex && simd::kHasVex) return &kernels::small::eightPointsVex<T, false, Inv, false, false, Scaled>;
         else return &kernels::small::eightPoints<T, false, Inv, false, false, Scaled>;
     } else if constexpr (natural && !Split && std::is_same_v<T, double> && Order == 4) {
-        if constexpr (Vex && simd::kHasVex) return &kernels::small::pairFft16Wide<T, Inv, Scaled>;
-        else return &kernels::small::pairFft16Halves<T, Inv, Scaled>;
+        if constexpr (Vex && simd::kHasVex) return &kernels::small::pairFft16Wide<T, Inv, Scaled, InPlace>;
+        else return &kernels::small::pairFft16Halves<T, Inv, Scaled, InPlace>;
     } else if constexpr (natural && Vex && simd::kHasVex)
         return &kernels::small::complexFftVex<T, Order, Split, Inv, RevIn, RevOut, Scaled>;
     else return &kernels::small::complexFft<T, Order, Split, Inv, RevIn, RevOut, Scaled>;
